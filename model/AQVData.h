@@ -1,0 +1,521 @@
+#pragma once
+
+#include <bitset>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "chart/Color.h"
+#include "model/AQVElements.h"
+#include "model/Array1.h"
+#include "model/MyParentData.h"
+#include "model/UserInterface.h"
+
+namespace aqv {
+
+class TMyChart;
+class TAQVKaart;
+
+inline constexpr int kMaxAquifers = 2;
+inline constexpr int kMaxLayers = 3;  // layer positions: aquitards 1..n+1, aquifers 1..n
+inline constexpr int kMaxPumpingWells = 2;
+inline constexpr int kMaxPeriods = 100;
+inline constexpr int kMaxObservationWells = 5;
+inline constexpr int kMaxObservations = 1000;
+inline constexpr int kMaxFitObservations = kMaxObservationWells * kMaxObservations;
+inline constexpr int kInfoTextCount = 14;
+inline constexpr int kMaxParameters = 6;
+inline constexpr int kMaxStehfestTerms = 20;
+inline constexpr int kMaxOutputTimes = 5000;
+inline constexpr int kMaxCurveValues = 50000;
+inline constexpr int kPaletteSize = 20;
+
+// Widths of the fixed-length texts, in characters.
+inline constexpr std::size_t kWellNameWidth = 20;
+inline constexpr std::size_t kInfoTextWidth = 60;
+inline constexpr std::size_t kLayerNameWidth = 80;
+
+// Code of a parameter that is not optimised; any other character marks the parameter, and
+// values with equal marks are fitted as one.
+inline constexpr char kNoMark = '\0';
+
+// Number-edit quantities.
+enum class TAQVFloatEditType : std::uint8_t {
+  feSurfaceLevel,
+  feAbsStoppingCriterion,
+  feRelStoppingCriterion,
+  feStartingTime,
+  feStoppingTime,
+  feWorldX1,
+  feWorldX2,
+  feWorldY1,
+  feWorldY2,
+  feBeginTijd,
+  feEindTijd,
+  feMinContour,
+  feMaxContour,
+  feInterval,
+  feTTijd,
+  feModelLength,
+};
+
+// Spin-edit quantities.
+enum class TAQVSpinEditType : std::uint8_t {
+  seNAq,
+  seNObsWells,
+  seNPumpingWells,
+  seLowerl,
+  seUpperl,
+  seTsteps,
+  seTekenlaag,
+  seDensity,
+};
+
+// Display unit of time; the files store the number.
+enum class TAQVTimeUnit : std::uint8_t {
+  tuSeconds = 0,
+  tuMinutes = 1,
+  tuHours = 2,
+  tuDays = 3,
+  tuYears = 4,
+};
+
+// Unit of every stored length; the files store the number.
+enum class TAQVLengthUnit : std::uint8_t {
+  luFeet = 0,
+  luMeters = 1,
+};
+
+// A set of small numbers 0..7 in one byte, bit n for element n: the layers a well has a
+// screen or a curve in, or the observation wells that stand at the same place.
+class TByteSet {
+ public:
+  constexpr TByteSet() = default;
+  constexpr explicit TByteSet(std::uint8_t bits) : mBits(bits) {}
+  constexpr bool Contains(int i) const { return i >= 0 && i < 8 && (mBits >> i) & 1u; }
+  constexpr void Include(int i) {
+    if (i >= 0 && i < 8) mBits = static_cast<std::uint8_t>(mBits | (1u << i));
+  }
+  constexpr void Exclude(int i) {
+    if (i >= 0 && i < 8) mBits = static_cast<std::uint8_t>(mBits & ~(1u << i));
+  }
+  constexpr bool Empty() const { return mBits == 0; }
+  constexpr std::uint8_t Bits() const { return mBits; }
+  friend constexpr bool operator==(TByteSet, TByteSet) = default;
+
+ private:
+  std::uint8_t mBits = 0;
+};
+
+// One entry of the system palette.
+struct TPaletteEntry {
+  std::uint8_t Red = 0, Green = 0, Blue = 0, Flags = 0;
+};
+
+// The system's 20-entry default palette (16 VGA colours and four more), from which the default
+// curve colours are taken.
+extern const TArrayRange<TPaletteEntry, 0, kPaletteSize - 1> kDefaultPalette;
+
+// Style of one well's curve in one aquifer of the time graph.
+struct TCurveStyles {
+  TArray1<TColor, kMaxAquifers> CurveColor;
+  TArray1<std::uint8_t, kMaxAquifers> PenStyle;  // the toolkit's pen style ordinal
+  TArray1<int, kMaxAquifers> CurveWidth;
+  TArray1<TColor, kMaxAquifers> MarkerColor;
+  TArray1<std::uint8_t, kMaxAquifers> MarkerStyle;  // TMarkerStyle ordinal
+  TArray1<int, kMaxAquifers> MarkerSize;
+};
+
+// A pumping well with its pumping periods. Lengths in the document's length unit, times in
+// days since the start of the test, discharges in length^3/day, skin in days.
+struct TPumpingWell : TCurveStyles {
+  std::string Name;  // at most kWellNameWidth characters
+  double X = 0, Y = 0;
+  TArray1<bool, kMaxAquifers> Screened;
+  double Rc = 0.1;
+  double Rw = 0.1;
+  double Skin = 0;
+  char RcCode = kNoMark, RwCode = kNoMark, SkinCode = kNoMark;
+  TArray1<double, kMaxPeriods> StartTime;
+  TArray1<double, kMaxPeriods> Discharge;
+  // Element 0: the well takes part in computations; element k: period k does.
+  TArrayRange<bool, 0, kMaxPeriods> Included;
+  TByteSet LayerSet;  // aquifers with a screen, kept by the curve styling
+
+  int PeriodCount() const { return mPeriodCount; }
+  // Clamped to 1..100, so that a loop over the periods never leaves the arrays.
+  void SetPeriodCount(int count);
+
+ private:
+  int mPeriodCount = 1;
+};
+
+// An observation well with its measured drawdowns. Lengths in the document's length unit,
+// times in days, skin in days.
+struct TObservationWell : TCurveStyles {
+  std::string Name;  // at most kWellNameWidth characters
+  double X = 0, Y = 0;
+  bool OwnCurve = true;  // no earlier included well stands at the same place
+  int Layer = 1;         // the observed aquifer
+  double Rc = 0.02;
+  double Rw = 0.02;
+  double Skin = 0;
+  TArray1<double, kMaxObservations> Time;
+  TArray1<double, kMaxObservations> Observed;
+  TArray1<double, kMaxObservations> Computed;
+  // Element 0: the well takes part in fitting; element k: observation k does.
+  TArrayRange<bool, 0, kMaxObservations> Included;
+  TByteSet LayerSet;
+  TByteSet CoincidentSet;  // other observation wells at the same place
+
+  int ObservationCount() const { return mObservationCount; }
+  // Clamped to 0..1000.
+  void SetObservationCount(int count);
+
+ private:
+  int mObservationCount = 2;
+};
+
+// An aquitard's values kept while it is marked absent.
+struct TAquitardBackup {
+  double Resistance = 1000;
+  double SAquitard = 0;
+  char ResistanceCode = kNoMark;
+  char SAquitardCode = kNoMark;
+};
+
+// A free text box of the map as the document keeps it; the map shows it.
+struct TAQVTextBoxRecord {
+  std::string Text;
+};
+
+// The frame window's progress bar as the curve computation moves it; the window mirrors it
+// when OnProgressBarChange fires.
+struct TProgressBarState {
+  int Max = 100;
+  int Position = 0;
+};
+
+// The whole state of one aquifer-test document: input tables, information texts, units,
+// settings of the time graph, the map and the optimiser, the lists derived from the input,
+// the status flags that tell the document window what to refresh, and the engine's buffers.
+// Tables live in fixed-capacity arrays indexed from 1. Stored times are days; stored lengths
+// are in the document's length unit. Owned by its document window; it references but never
+// owns the chart, the map and the progress bar.
+class TAQVData : public TMyParentData {
+ public:
+  // ui is not owned and must outlive the document; nullptr means a silent interface.
+  explicit TAQVData(TUserInterface* ui = nullptr);
+  ~TAQVData() override;
+
+  TUserInterface& UserInterface() const { return *mUserInterface; }
+
+  // --- Reset and the cell operations -----------------------------------------------------
+  void ResetToDefaults() override;
+  // Modified := value, CurvesValid := not value.
+  void SetModified(bool value);
+
+  // --- Aquifer system ------------------------------------------------------------------
+  // Returns true for an aquifer row; layer is the aquifer or aquitard index of the row.
+  bool RowToLayer(int row, int& layer) const;
+  // Number of rows of the aquifer-system table.
+  int RowCount() const;
+  int AquiferCount() const { return mAquiferCount; }
+  // Inserts or removes aquifer-aquitard pairs at SelectedRow; n is clamped to 1..2.
+  void SetAquiferCount(int n);
+  // The row at which SetAquiferCount inserts or removes, clamped to the table.
+  int SelectedRow() const;
+  void SetSelectedRow(int row) { mSelectedRow = row; }
+
+  TArray1<double, kMaxLayers> T;           // transmissivity, length^2/day
+  TArray1<double, kMaxLayers> Kh;          // horizontal conductivity, length/day
+  TArray1<double, kMaxLayers> D;           // aquifer thickness, length
+  TArray1<double, kMaxLayers> S;           // storativity
+  TArray1<double, kMaxLayers> Resistance;  // aquitard resistance c, days
+  TArray1<double, kMaxLayers> Kv;          // aquitard vertical conductivity, length/day
+  TArray1<double, kMaxLayers> DAquitard;   // aquitard thickness, length
+  TArray1<double, kMaxLayers> SAquitard;   // aquitard storativity S'
+  TArray1<char, kMaxLayers> TCode, ResistanceCode, SCode, SAquitardCode;
+  TArray1<std::string, kMaxLayers> AquiferName;  // at most kLayerNameWidth characters
+  TArray1<std::string, kMaxLayers> AquitardName;
+  TAquitardBackup TopAquitardBackup, BottomAquitardBackup;
+
+  double SurfaceLevel() const { return mSurfaceLevel; }
+  void SetSurfaceLevel(double value);
+  bool TopAquitardAbsent() const { return mTopAquitardAbsent; }
+  bool BottomAquitardAbsent() const { return mBottomAquitardAbsent; }
+  void SetTopAquitardAbsent(bool value);
+  void SetBottomAquitardAbsent(bool value);
+  bool TopAquitardImpervious() const { return mTopAquitardImpervious; }
+  bool BottomAquitardImpervious() const { return mBottomAquitardImpervious; }
+  void SetTopAquitardImpervious(bool value);
+  void SetBottomAquitardImpervious(bool value);
+
+  // Levels of the top and bottom of a row of the aquifer-system table, length.
+  double RowTopLevel(int row) const;
+  double RowBottomLevel(int row) const;
+
+  // --- Wells ---------------------------------------------------------------------------
+  int PumpingWellCount() const { return mPumpingWellCount; }
+  void SetPumpingWellCount(int n);  // clamped to 1..2, no side effects
+  int ObservationWellCount() const { return mObservationWellCount; }
+  void SetObservationWellCount(int n);  // clamped to 0..5, no side effects
+  TArray1<TPumpingWell, kMaxPumpingWells> PumpingWells;
+  TArray1<TObservationWell, kMaxObservationWells> ObservationWells;
+  // Sets the observation count of a well and rebuilds the fitting list when it changes.
+  void SetObservationCount(int well, int n);
+
+  int CurrentPumpingWell() const { return mCurrentPumpingWell; }
+  int CurrentObservationWell() const { return mCurrentObservationWell; }
+  void SetCurrentPumpingWell(int well);
+  void SetCurrentObservationWell(int well);
+
+  // --- Fitting list: the included observations of all included wells -------------------
+  int FitCount() const { return mFitCount; }
+  TArray1<std::string, kMaxFitObservations> FitName;
+  TArray1<double, kMaxFitObservations> FitX;
+  TArray1<int, kMaxFitObservations> FitLayer;
+  TArray1<double, kMaxFitObservations> FitTime;
+  TArray1<double, kMaxFitObservations> FitObserved;
+  TArray1<double, kMaxFitObservations> FitComputed;
+
+  // --- Texts ---------------------------------------------------------------------------
+  TArray1<std::string, kInfoTextCount> InfoTexts;  // at most kInfoTextWidth characters each
+  TArray1<std::string, 3> ReportTitles;
+
+  // --- Units ---------------------------------------------------------------------------
+  TAQVTimeUnit TimeUnit() const { return mTimeUnit; }
+  void SetTimeUnit(TAQVTimeUnit value);
+  TAQVLengthUnit LengthUnit() const { return mLengthUnit; }
+  const std::string& TimeUnitLabel() const { return mTimeUnitLabel; }
+  const std::string& LengthUnitLabel() const { return mLengthUnitLabel; }
+  double TimeFactor() const { return mTimeFactor; }  // display units per day
+  double PreviousTimeFactor() const { return mPreviousTimeFactor; }
+  double LengthFactor() const { return mLengthFactor; }
+  double LengthFactorCubed() const { return mLengthFactorCubed; }
+  bool ConvertLengthUnits = false;
+  bool ConvertTimeUnits = true;
+
+  // --- Time graph ----------------------------------------------------------------------
+  bool WellFluxMode() const { return mWellFluxMode; }
+  void SetWellFluxMode(bool value);
+  int ValueAxis() const { return mValueAxis; }  // 0 log drawdown, 1 linear drawdown, 2 head
+  void SetValueAxis(int value);
+  int LastValueAxis = 0;
+  int TimeAxis() const { return mTimeAxis; }  // 0 logarithmic, 1 linear
+  void SetTimeAxis(int value);
+  double StartingTime() const { return mStartingTime; }  // days
+  double StoppingTime() const { return mStoppingTime; }  // days
+  void SetStartingTime(double days);
+  void SetStoppingTime(double days);
+  int TimesPerLogCycle() const { return mTimesPerLogCycle; }
+  void SetTimesPerLogCycle(int n);
+  int UpperLayer() const { return mUpperLayer; }
+  int LowerLayer() const { return mLowerLayer; }
+  void SetUpperLayer(int layer);
+  void SetLowerLayer(int layer);
+  std::bitset<256> SelectedCurves;
+  int CurveCount = 0;
+  bool AutoUpdate = false;
+  TMyChart* ChartReference = nullptr;  // not owned
+  TArrayRange<TPaletteEntry, 0, kPaletteSize - 1> Palette;
+
+  // --- Optimiser settings ----------------------------------------------------------------
+  bool LinearResiduals() const { return mLinearResiduals; }
+  void SetLinearResiduals(bool value);
+  double AbsStoppingCriterion = 0.0001;  // length
+  double RelStoppingCriterion = 0.0001;
+  double MaxIterations = 100;
+  double InitialLambda = 0.01;
+  int StehfestTerms() const { return mStehfestTerms; }
+  void SetStehfestTerms(int n);
+
+  // --- Map -----------------------------------------------------------------------------
+  double WorldX1() const { return mWorldX1; }
+  double WorldX2() const { return mWorldX2; }
+  double WorldY1() const { return mWorldY1; }
+  double WorldY2() const { return mWorldY2; }
+  void SetWorldX1(double value);
+  void SetWorldX2(double value);
+  void SetWorldY1(double value);
+  void SetWorldY2(double value);
+  double MinContour() const { return mMinContour; }
+  double MaxContour() const { return mMaxContour; }
+  double ContourInterval() const { return mContourInterval; }
+  void SetMinContour(double value);
+  void SetMaxContour(double value);
+  void SetContourInterval(double value);
+  double SavedContourInterval = 0;
+  double DisplayTime() const { return mDisplayTime; }  // days
+  void SetDisplayTime(double days);
+  double AnimationStartTime() const { return mAnimationStartTime; }  // days
+  double AnimationEndTime() const { return mAnimationEndTime; }      // days
+  void SetAnimationStartTime(double days);
+  void SetAnimationEndTime(double days);
+  int TimeSteps() const { return mTimeSteps; }
+  void SetTimeSteps(int n);
+  int DrawLayer() const { return mDrawLayer; }
+  void SetDrawLayer(int layer);
+  double WellCentreX = 0, WellCentreY = 0;
+  double MapRadius = 0, ModelRadius = 0, ModelLength = 0;
+  int MeshDensity = 3;
+  bool AutoMinContour = true, AutoMaxContour = true, AutoContourInterval = true;
+  double AutoMinContourValue = 0, AutoMaxContourValue = 0, AutoContourIntervalValue = 0;
+  bool ShowBackgroundImages = false;
+  int BackgroundTransparency = 50;
+  TColor BackgroundColor = clWhite;
+  TBackgroundFiles BackgroundFiles;
+  bool ImagesUnavailable = false;
+  std::vector<std::unique_ptr<TAQVTextBoxRecord>> TextBoxes;
+  TAQVTextBoxRecord* SelectedTextBox = nullptr;  // not owned
+  TAQVKaart* MapReference = nullptr;             // not owned
+  TProgressBarState* ProgressBar = nullptr;      // not owned
+
+  // --- File ----------------------------------------------------------------------------
+  // The document's full path, of any length.
+  std::string FileName;
+  // Name of a document that was never saved; saving asks for a name while FileName equals it.
+  std::string DefaultFileName;
+
+  // --- Status flags --------------------------------------------------------------------
+  bool Modified() const { return mModified; }
+  bool CurvesValid = false;
+  bool Saved = false;
+  bool ResultsExist = false;
+  bool Rejected = false;
+  bool GridsValid = false;
+  bool Cancel = false;
+  bool Busy = false;
+  bool CurvesStale = false;
+  bool UnitsChanged = false;
+  bool MapWindowChanged = false;
+  bool RefreshAquiferGrid = false;
+  bool RefreshObservationGrids = false;
+  bool RefreshPeriodsGrid = false;
+
+  // --- Events (OnChange is the base's) ---------------------------------------------------
+  TNotifyEvent OnFileSaved;
+  TNotifyEvent OnFileLoaded;
+  TNotifyEvent OnGrootheidTChange;
+  TNotifyEvent OnProgressBarChange;
+  TNotifyEvent OnStartOptimize;
+  TNotifyEvent OnStopOptimize;
+
+  // --- Derived data --------------------------------------------------------------------
+  void CollectIncludedObservations();
+  void GroupCoincidentWells();
+  // Layers of a curve: the pumping well's screens in well-flux mode, else the observation
+  // well's layer with those of the included wells at the same place.
+  TByteSet CurveLayerSet(int curve) const;
+  void SelectCurves();
+  void AssignCurveStyles();
+  // The well whose record holds the style of a curve in an aquifer; -1 when there is none.
+  int CurveOwner(int curve, int layer) const;
+  TColor GetCurveColor(int curve, int layer) const;
+  void SetCurveColor(int curve, int layer, TColor value);
+  int GetCurveWidth(int curve, int layer) const;
+  void SetCurveWidth(int curve, int layer, int value);
+  std::uint8_t GetCurvePenStyle(int curve, int layer) const;
+  void SetCurvePenStyle(int curve, int layer, std::uint8_t value);
+  TColor GetCurveMarkerColor(int curve, int layer) const;
+  void SetCurveMarkerColor(int curve, int layer, TColor value);
+  int GetCurveMarkerSize(int curve, int layer) const;
+  void SetCurveMarkerSize(int curve, int layer, int value);
+  std::uint8_t GetCurveMarkerStyle(int curve, int layer) const;
+  void SetCurveMarkerStyle(int curve, int layer, std::uint8_t value);
+  // Colour k (1..14) of the default curve colours, from the palette.
+  TColor DefaultCurveColor(int k) const;
+  void ComputeWellCentre();
+  void ComputeMapDefaults();
+  double MaxWellX() const;
+  double MinWellX() const;
+  double MaxWellY() const;
+  double MinWellY() const;
+  // Latest period start or observation time, days.
+  double LatestTime() const;
+  // The last pumping well screened in layer whose screen contains (x, y); -1 when none.
+  int PumpingWellAtPoint(int layer, double x, double y) const;
+
+  // --- Observation regrouping ------------------------------------------------------------
+  // Rebuilds the observation wells from the flat list of an oldest-form file. Returns false
+  // (with a beep and a message) when the list needs more wells or observations than fit.
+  bool DistributeObservations();
+  void FlattenObservations();
+  void SortObservations();
+  // Sets the fitting list's count; the file reader fills the flat list of an oldest-form file.
+  void SetFitCount(int n);
+
+  // --- Work buffers ------------------------------------------------------------------------
+  void FreeWorkBuffers();
+  std::vector<double> Jacobian;      // kMaxFitObservations x kMaxParameters
+  std::vector<double> Eigenvectors;  // 3 x 3, rows aquifers, columns modes
+  std::vector<double> OutputTimes;   // kMaxOutputTimes, days
+  std::vector<double> CurveDistances;
+  std::vector<std::string> CurveNames;
+  std::vector<double> CurveValues;  // kMaxCurveValues
+  std::vector<double> ResultRow;
+
+ private:
+  void Notify();
+  void MoveLayer(int to, int from);
+  void RecomputeResistanceFromKv(int k);
+  void ApplyStyle(TCurveStyles& styles, int layer, int colourIndex) const;
+  TCurveStyles& StyleRecord(int curve, int layer);
+  const TCurveStyles& StyleRecord(int curve, int layer) const;
+  void ResetPumpingWell(int w);
+  void ResetObservationWell(int j);
+  void ResetLayers();
+  void AllocateWorkBuffers();
+
+  TUserInterface* mUserInterface;
+
+  int mAquiferCount = 1;
+  int mSelectedRow = 1;
+  double mSurfaceLevel = 0;
+  bool mTopAquitardAbsent = false;
+  bool mBottomAquitardAbsent = false;
+  bool mTopAquitardImpervious = false;
+  bool mBottomAquitardImpervious = true;
+
+  int mPumpingWellCount = 1;
+  int mObservationWellCount = 1;
+  int mCurrentPumpingWell = 1;
+  int mCurrentObservationWell = 1;
+  int mFitCount = 0;
+
+  TAQVTimeUnit mTimeUnit = TAQVTimeUnit::tuDays;
+  TAQVLengthUnit mLengthUnit = TAQVLengthUnit::luMeters;
+  std::string mTimeUnitLabel = "d";
+  std::string mLengthUnitLabel;
+  double mTimeFactor = 1;
+  double mPreviousTimeFactor = 1;
+  double mLengthFactor = 1;
+  double mLengthFactorCubed = 1;
+
+  bool mWellFluxMode = false;
+  int mValueAxis = 0;
+  int mTimeAxis = 0;
+  double mStartingTime = 0.001;
+  double mStoppingTime = 1000;
+  int mTimesPerLogCycle = 10;
+  int mUpperLayer = 1;
+  int mLowerLayer = 1;
+
+  bool mLinearResiduals = true;
+  int mStehfestTerms = 10;
+
+  double mWorldX1 = 0, mWorldX2 = 0, mWorldY1 = 0, mWorldY2 = 0;
+  double mMinContour = -0.1, mMaxContour = 0.1, mContourInterval = 0.01;
+  double mDisplayTime = 0;
+  double mAnimationStartTime = 0, mAnimationEndTime = 10;
+  int mTimeSteps = 50;
+  int mDrawLayer = 1;
+
+  bool mModified = false;
+};
+
+// Rounds to the nearest integer, halves to even (2.5 gives 2, 3.5 gives 4).
+double RoundHalfEven(double value);
+
+}  // namespace aqv

@@ -1,0 +1,106 @@
+#include "model/AQVElements.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace aqv {
+namespace {
+
+TEST(FloatToStrTrim, FollowsFixedAndExponentRanges) {
+  EXPECT_EQ(FloatToStrTrim(7, 100000, 2.5, '.'), "2.5");
+  EXPECT_EQ(FloatToStrTrim(7, 100000, 0.00001, '.'), "0.00001");
+  EXPECT_EQ(FloatToStrTrim(7, 100000, 0.000009, '.'), "9E-06");
+  EXPECT_EQ(FloatToStrTrim(7, 100000, 250000, '.'), "2.5E+05");
+  EXPECT_EQ(FloatToStrTrim(7, 100000, 0, '.'), "0");
+  EXPECT_EQ(FloatToStrTrim(7, 100000, -0.0, '.'), "0");
+  EXPECT_EQ(FloatToStrTrim(7, 100000, 100000, '.'), "100000");
+  EXPECT_EQ(FloatToStrTrim(7, 100000, -1234.5678, '.'), "-1234.568");
+  // Six decimals at most in the fixed form.
+  EXPECT_EQ(FloatToStrTrim(15, 100000, 0.1234567891, '.'), "0.123457");
+}
+
+TEST(FloatToStrTrim, UsesTheGivenDecimalSeparator) {
+  EXPECT_EQ(FloatToStrTrim(7, 100000, 2.5, ','), "2,5");
+  EXPECT_EQ(FloatToStrTrim(7, 100000, 250000, ','), "2,5E+05");
+  EXPECT_EQ(FloatToStrTrim(7, 100000, 1000, ','), "1000");
+}
+
+TEST(StripDataFileExtension, TakesFileNameAndRemovesLowerCaseExtension) {
+  EXPECT_EQ(StripDataFileExtension("C:\\data\\test.aqv"), "test");
+  EXPECT_EQ(StripDataFileExtension("/home/ann/data/test.aqv"), "test");
+  EXPECT_EQ(StripDataFileExtension("test.AQV"), "test.AQV");
+  EXPECT_EQ(StripDataFileExtension("/home/ann/v1.aqv.d/test.aqv"), "test");
+  EXPECT_EQ(StripDataFileExtension("noext"), "noext");
+}
+
+class MakeUniqueFileNameTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    mFolder = std::filesystem::temp_directory_path() /
+              ("aqv-unique-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+               ".d");
+    std::filesystem::create_directories(mFolder);
+  }
+  void TearDown() override { std::filesystem::remove_all(mFolder); }
+  void Touch(const std::string& name) { std::ofstream(mFolder / name) << "x"; }
+  std::filesystem::path mFolder;
+};
+
+TEST_F(MakeUniqueFileNameTest, CountsUpPastExistingFiles) {
+  const std::string doc = (mFolder / "test.aqv").string();
+  EXPECT_EQ(MakeUniqueFileName(doc, "fth"), (mFolder / "test 00.fth").string());
+  Touch("test 00.fth");
+  Touch("test 01.fth");
+  EXPECT_EQ(MakeUniqueFileName(doc, "fth"), (mFolder / "test 02.fth").string());
+}
+
+TEST_F(MakeUniqueFileNameTest, DotInFolderNameDoesNotCutThePath) {
+  // The fixture's folder name ends in ".d".
+  const std::string doc = (mFolder / "pumping.test.aqv").string();
+  EXPECT_EQ(MakeUniqueFileName(doc, "xyz"), (mFolder / "pumping 00.xyz").string());
+}
+
+TEST(Clamps, KeepValuesAwayFromZero) {
+  EXPECT_EQ(ClampAwayFromZero(0.001, -0.0005), 0.001);
+  EXPECT_EQ(ClampAwayFromZero(0.001, 0.0005), 0.001);
+  EXPECT_EQ(ClampAwayFromZero(0.001, -0.002), -0.002);
+  EXPECT_EQ(ClampAwayFromZero(0.001, 0.0), 0.0);
+  EXPECT_EQ(ClampMinAbs(0.001, -0.0005), 0.001);
+  EXPECT_EQ(ClampMinAbs(0.001, -2.0), 2.0);
+}
+
+TEST(Version, StringsAreFormedFromTheCompiledVersion) {
+  ResetGlobals();
+  const TFileVersionStrings v = GetFileVersionStrings();
+  EXPECT_EQ(v.Release.size(), 2u);
+  std::string minor = v.Minor.size() == 1 ? "0" + v.Minor : v.Minor;
+  EXPECT_EQ(Globals().VersionString, v.Major + "." + minor + "." + v.Release);
+  EXPECT_EQ(Globals().EditionLabel, "Zelvor Edition " + Globals().VersionString);
+  EXPECT_EQ(Globals().VersionString.substr(0, 4), v.Major + "." + minor.substr(0, 2));
+}
+
+TEST(Globals, ResetRestoresPreferenceDefaults) {
+  Globals().NSt = 16;
+  Globals().DataErrorText = "x";
+  Globals().OptimizeCancelled = true;
+  ResetGlobals();
+  EXPECT_EQ(Globals().NSt, 10);
+  EXPECT_EQ(Globals().nlogcycle, 10);
+  EXPECT_FALSE(Globals().ConvertLengthUnits);
+  EXPECT_TRUE(Globals().ConvertTimeUnits);
+  EXPECT_EQ(Globals().DefaultLengthUnits, 1);
+  EXPECT_TRUE(Globals().DataErrorText.empty());
+  EXPECT_FALSE(Globals().OptimizeCancelled);
+}
+
+TEST(CutText, CountsCharactersNotBytes) {
+  EXPECT_EQ(CutText("abcdef", 3), "abc");
+  EXPECT_EQ(CutText("ab", 3), "ab");
+  EXPECT_EQ(CutText("\xC3\xA9t\xC3\xA9", 2), "\xC3\xA9t");  // "été" cut to "ét"
+  EXPECT_EQ(CutText("\xC3\xA9", 0), "");
+}
+
+}  // namespace
+}  // namespace aqv
