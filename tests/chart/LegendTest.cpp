@@ -1,0 +1,57 @@
+#include "chart/Legend.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace aqv {
+namespace {
+
+TEST(TLegend, StartsOnTheRightWithDefaultPatterns) {
+  const TLegend legend;
+  EXPECT_EQ(legend.Placement(), TPlacement::plRight);
+  EXPECT_EQ(legend.Font().Color(), clBlack);
+  EXPECT_EQ(legend.Patterns().Data(), TPatternsData{});
+  EXPECT_EQ(legend.Patterns().Border().Width(), 1);
+  EXPECT_EQ(legend.Layout(), TLegendLayout{});
+}
+
+TEST(TLegend, PlacementAndPartsFireAsTheLegend) {
+  TLegend legend;
+  std::vector<TObject*> senders;
+  legend.OnChange = [&](TObject* sender) { senders.push_back(sender); };
+  legend.SetPlacement(TPlacement::plRight);
+  legend.SetPlacement(TPlacement::plNone);
+  legend.Font().SetName("Courier New");
+  legend.Patterns().Border().SetMode(TPenMode::pmNotXor);
+  legend.Layout().Columns = 3;  // layout is drawing state: silent
+  EXPECT_EQ(senders, std::vector<TObject*>(4, &legend));
+}
+
+TEST(TLegend, CopyForwardsToItselfAndAssignAnnouncesOnce) {
+  TLegend legend;
+  legend.SetPlacement(TPlacement::plTop);
+  int originalFired = 0;
+  legend.OnChange = [&](TObject*) { ++originalFired; };
+  originalFired = 0;
+
+  TLegend copy(legend);
+  EXPECT_EQ(copy.Data(), legend.Data());
+  int copyFired = 0;
+  copy.OnChange = [&](TObject* sender) {
+    EXPECT_EQ(sender, &copy);
+    ++copyFired;
+  };
+  copy.Font().SetColor(clPurple);
+  copy.SetPlacement(TPlacement::plBottom);
+  EXPECT_EQ(originalFired, 0);
+  EXPECT_EQ(copyFired, 2);
+
+  legend.Assign(copy);
+  EXPECT_EQ(originalFired, 1);
+  EXPECT_EQ(legend.Placement(), TPlacement::plBottom);
+  EXPECT_EQ(legend.Font().Color(), clPurple);
+}
+
+}  // namespace
+}  // namespace aqv
