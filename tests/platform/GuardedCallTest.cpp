@@ -1,0 +1,64 @@
+#include <gtest/gtest.h>
+
+#include <QPushButton>
+#include <stdexcept>
+
+#include "platform/GuardedCall.h"
+#include "tests/support/FakeUserInterface.h"
+
+namespace aqv {
+namespace {
+
+TEST(GuardedCall, ThrownExceptionBecomesErrorBoxAndFalse) {
+  test::TFakeUserInterface ui;
+  int restored = 0;
+  const bool ok = GuardedCall(
+      ui, [] { throw std::runtime_error("Could not open /data/test.aqv!"); }, [&] { ++restored; });
+  EXPECT_FALSE(ok);
+  EXPECT_EQ(restored, 1);
+  ASSERT_EQ(ui.Messages.size(), 1u);
+  EXPECT_EQ(ui.Messages[0].Text, "Could not open /data/test.aqv!");
+  EXPECT_EQ(ui.Messages[0].Type, TMsgDlgType::mtError);
+  EXPECT_EQ(ui.Messages[0].Buttons, TMsgDlgButtons::mbOK);
+}
+
+TEST(GuardedCall, FinishedWorkShowsNothingAndRestoresNothing) {
+  test::TFakeUserInterface ui;
+  int ran = 0;
+  int restored = 0;
+  EXPECT_TRUE(GuardedCall(
+      ui, [&] { ++ran; }, [&] { ++restored; }));
+  EXPECT_EQ(ran, 1);
+  EXPECT_EQ(restored, 0);
+  EXPECT_TRUE(ui.Messages.empty());
+}
+
+TEST(GuardedCall, ForeignExceptionShowsAGeneralMessage) {
+  test::TFakeUserInterface ui;
+  EXPECT_FALSE(GuardedCall(ui, [] { throw 42; }));
+  ASSERT_EQ(ui.Messages.size(), 1u);
+  EXPECT_EQ(ui.Messages[0].Text, kUnknownErrorText);
+}
+
+TEST(GuardedCall, FailingRestoreStillShowsTheOriginalError) {
+  test::TFakeUserInterface ui;
+  EXPECT_FALSE(GuardedCall(
+      ui, [] { throw std::out_of_range("row 0"); },
+      [] { throw std::logic_error("restore failed"); }));
+  ASSERT_EQ(ui.Messages.size(), 1u);
+  EXPECT_EQ(ui.Messages[0].Text, "row 0");
+}
+
+TEST(GuardedCall, ExceptionNeverLeavesASlot) {
+  test::TFakeUserInterface ui;
+  QPushButton button;
+  bool result = true;
+  QObject::connect(&button, &QPushButton::clicked,
+                   [&] { result = GuardedCall(ui, [] { throw std::bad_alloc(); }); });
+  button.click();
+  EXPECT_FALSE(result);
+  EXPECT_EQ(ui.Messages.size(), 1u);
+}
+
+}  // namespace
+}  // namespace aqv

@@ -1,0 +1,127 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/QtUserInterface.h"
+
+namespace aqv {
+namespace {
+
+// Runs act on the modal window that the next exec() opens, as soon as the event loop turns.
+template <typename Window>
+void WhenModalShows(std::function<void(Window*)> act) {
+  QTimer::singleShot(0, [act] {
+    auto* window = qobject_cast<Window*>(QApplication::activeModalWidget());
+    ASSERT_NE(window, nullptr);
+    act(window);
+  });
+}
+
+TEST(ConvertFileFilter, TurnsPipeFiltersIntoQtNameFilters) {
+  struct TCase {
+    const char* Filter;
+    QStringList Expected;
+  };
+  const std::vector<TCase> cases = {
+      {"AQV data files (*.aqv)|*.aqv|All files (*.*)|*.*",
+       {"AQV data files (*.aqv)", "All files (*)"}},
+      {"XYZ files (*.xyz)|*.xyz|All files (*.*)|*.*", {"XYZ files (*.xyz)", "All files (*)"}},
+      {"Images|*.bmp;*.png;*.jpg", {"Images (*.bmp *.png *.jpg)"}},
+      {"Models (old pattern)|*.fem", {"Models (*.fem)"}},
+      {"FTH files (*.fth)|*.fth|", {"FTH files (*.fth)"}},
+      {"Text files (*.txt)", {"Text files (*.txt)"}},
+      {"Anything", {"Anything (*)"}},
+      {"|*.xyz", {"*.xyz (*.xyz)"}},
+      {"", {}},
+  };
+  for (const TCase& c : cases) {
+    EXPECT_EQ(ConvertFileFilter(c.Filter), c.Expected) << c.Filter;
+  }
+}
+
+TEST(QtUserInterface, ProgressGoesToTheHandler) {
+  TQtUserInterface ui;
+  ui.Progress("Loading", 1, 3);  // without a handler nothing happens
+  std::vector<std::string> seen;
+  ui.SetOnProgress([&](const std::string& caption, int position, int maximum) {
+    seen.push_back(caption + " " + std::to_string(position) + "/" + std::to_string(maximum));
+  });
+  ui.Progress("Loading image.png", 2, 5);
+  ui.Progress("", 0, 5);
+  EXPECT_EQ(seen, (std::vector<std::string>{"Loading image.png 2/5", " 0/5"}));
+}
+
+TEST(QtUserInterface, MessageBoxShowsKindButtonsAndPlainText) {
+  TQtUserInterface ui;
+  WhenModalShows<QMessageBox>([](QMessageBox* box) {
+    EXPECT_EQ(box->icon(), QMessageBox::Warning);
+    EXPECT_EQ(box->windowTitle(), "Warning");
+    EXPECT_EQ(box->text(), "Save changes to <b>test</b>.aqv?");
+    EXPECT_EQ(box->textFormat(), Qt::PlainText);
+    EXPECT_EQ(box->standardButtons(), QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::Yes));
+    box->button(QMessageBox::No)->click();
+  });
+  EXPECT_EQ(ui.MessageBox("Save changes to <b>test</b>.aqv?", TMsgDlgType::mtWarning,
+                          TMsgDlgButtons::mbYesNoCancel),
+            TModalResult::mrNo);
+}
+
+TEST(QtUserInterface, EscapeAnswersCancelOrElseNo) {
+  struct TCase {
+    TMsgDlgButtons Buttons;
+    TModalResult Expected;
+  };
+  const TCase cases[] = {{TMsgDlgButtons::mbOK, TModalResult::mrOK},
+                         {TMsgDlgButtons::mbOKCancel, TModalResult::mrCancel},
+                         {TMsgDlgButtons::mbYesNo, TModalResult::mrNo},
+                         {TMsgDlgButtons::mbYesNoCancel, TModalResult::mrCancel}};
+  TQtUserInterface ui;
+  for (const TCase& c : cases) {
+    WhenModalShows<QMessageBox>([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); });
+    EXPECT_EQ(ui.MessageBox("Question", TMsgDlgType::mtConfirmation, c.Buttons), c.Expected)
+        << static_cast<int>(c.Buttons);
+  }
+}
+
+TEST(QtUserInterface, SaveDialogUsesFilterFolderAndDefaultExtension) {
+  QTemporaryDir folder;
+  ASSERT_TRUE(folder.isValid());
+  TQtUserInterface ui;
+  WhenModalShows<QFileDialog>([&](QFileDialog* dialog) {
+    EXPECT_EQ(dialog->nameFilters(), (QStringList{"FTH files (*.fth)", "All files (*)"}));
+    EXPECT_EQ(dialog->defaultSuffix(), "fth");
+    EXPECT_EQ(QDir(dialog->directory()).canonicalPath(), QDir(folder.path()).canonicalPath());
+    dialog->selectFile(QDir(folder.path()).filePath("curves"));
+    static_cast<QDialog*>(dialog)->accept();  // runs the file dialog's own accept
+  });
+  std::string fileName = "proposed.fth";
+  ASSERT_TRUE(ui.SaveDialog(fileName, folder.path().toStdString(),
+                            "FTH files (*.fth)|*.fth|All files (*.*)|*.*", ".fth"));
+  EXPECT_EQ(QFileInfo(QString::fromStdString(fileName)).fileName(), "curves.fth");
+}
+
+TEST(QtUserInterface, CancelledOpenDialogKeepsTheName) {
+  TQtUserInterface ui;
+  WhenModalShows<QFileDialog>([](QFileDialog* dialog) {
+    EXPECT_EQ(dialog->fileMode(), QFileDialog::ExistingFile);
+    dialog->reject();
+  });
+  std::string fileName = "/nowhere/test.aqv";
+  EXPECT_FALSE(ui.OpenDialog(fileName, "", "AQV data files (*.aqv)|*.aqv|All files (*.*)|*.*"));
+  EXPECT_EQ(fileName, "/nowhere/test.aqv");
+}
+
+}  // namespace
+}  // namespace aqv

@@ -1,0 +1,248 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <climits>
+#include <string>
+#include <vector>
+
+#include "platform/SettingsStore.h"
+
+namespace aqv {
+namespace {
+
+constexpr std::string_view kPreferences = "Software\\AQV for Windows Lite\\Preferences";
+constexpr std::string_view kDesktop = "Software\\AQV for Windows Lite\\Desktop";
+
+class SettingsStoreTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(mFolder.isValid()); }
+  std::string FilePath() const {
+    return QDir(mFolder.path()).filePath("settings.ini").toStdString();
+  }
+
+  QTemporaryDir mFolder;
+};
+
+TEST_F(SettingsStoreTest, IntegersBooleansAndStringsRoundTrip) {
+  const std::vector<int> integers = {0, 1, -8, 10, 2500, INT_MAX, INT_MIN};
+  const std::vector<std::string> strings = {
+      "",
+      "/home/user/tests/well 1.aqv",
+      "C:\\Data\\Pumping test, 2011\\test.aqv",
+      "@leading at sign",
+      "key=value; # not a comment",
+      "\"quoted\" text",
+      "line one\nline two",
+      "Ölbohrung Grünwald – Pumpversuch",
+      "  surrounding blanks  ",
+  };
+  {
+    TSettingsStore store(FilePath());
+    ASSERT_TRUE(store.OpenKey(kDesktop, true));
+    for (std::size_t i = 0; i < integers.size(); ++i) {
+      EXPECT_TRUE(store.WriteInteger("int" + std::to_string(i), integers[i]));
+    }
+    for (std::size_t i = 0; i < strings.size(); ++i) {
+      EXPECT_TRUE(store.WriteString("text" + std::to_string(i), strings[i]));
+    }
+    EXPECT_TRUE(store.WriteBool("View statusbar", true));
+    EXPECT_TRUE(store.WriteBool("View toolbar", false));
+    store.CloseKey();
+  }
+  // A fresh store reads what the file holds, as the next run of the program does.
+  TSettingsStore store(FilePath());
+  ASSERT_TRUE(store.OpenKey(kDesktop, false));
+  for (std::size_t i = 0; i < integers.size(); ++i) {
+    int value = 12345;
+    EXPECT_TRUE(store.ReadInteger("int" + std::to_string(i), value));
+    EXPECT_EQ(value, integers[i]);
+  }
+  for (std::size_t i = 0; i < strings.size(); ++i) {
+    std::string value = "unchanged";
+    EXPECT_TRUE(store.ReadString("text" + std::to_string(i), value));
+    EXPECT_EQ(value, strings[i]) << "string " << i;
+  }
+  bool statusbar = false;
+  bool toolbar = true;
+  EXPECT_TRUE(store.ReadBool("View statusbar", statusbar));
+  EXPECT_TRUE(store.ReadBool("View toolbar", toolbar));
+  EXPECT_TRUE(statusbar);
+  EXPECT_FALSE(toolbar);
+}
+
+TEST_F(SettingsStoreTest, StehfestTermsWrittenAsNstAreReadAsNSt) {
+  TSettingsStore store(FilePath());
+  ASSERT_TRUE(store.OpenKey(kPreferences, true));
+  ASSERT_TRUE(store.WriteInteger("Nst", 14));
+  int nst = 0;
+  EXPECT_TRUE(store.ValueExists("NSt"));
+  EXPECT_TRUE(store.ReadInteger("NSt", nst));
+  EXPECT_EQ(nst, 14);
+  EXPECT_TRUE(store.ReadInteger("nst", nst));
+  EXPECT_EQ(nst, 14);
+}
+
+TEST_F(SettingsStoreTest, RewritingUnderAnotherSpellingKeepsOneValue) {
+  TSettingsStore store(FilePath());
+  ASSERT_TRUE(store.OpenKey(kPreferences, true));
+  ASSERT_TRUE(store.WriteInteger("NSt", 10));
+  ASSERT_TRUE(store.WriteInteger("Nst", 16));
+  EXPECT_EQ(store.ValueNames(), std::vector<std::string>{"NSt"});
+  int nst = 0;
+  EXPECT_TRUE(store.ReadInteger("NST", nst));
+  EXPECT_EQ(nst, 16);
+}
+
+TEST_F(SettingsStoreTest, HandEditedDuplicateSpellingsCollapseOnWrite) {
+  {
+    QSettings raw(QString::fromStdString(FilePath()), QSettings::IniFormat);
+    raw.setValue("Software/AQV for Windows Lite/Preferences/NSt", "6");
+    raw.setValue("Software/AQV for Windows Lite/Preferences/Nst", "8");
+  }
+  TSettingsStore store(FilePath());
+  ASSERT_TRUE(store.OpenKey(kPreferences, false));
+  ASSERT_TRUE(store.WriteInteger("nSt", 12));
+  EXPECT_EQ(store.ValueNames().size(), 1u);
+  int nst = 0;
+  EXPECT_TRUE(store.ReadInteger("NSt", nst));
+  EXPECT_EQ(nst, 12);
+}
+
+TEST_F(SettingsStoreTest, MissingValueIsAFailureAndLeavesTheVariable) {
+  TSettingsStore store(FilePath());
+  ASSERT_TRUE(store.OpenKey(kDesktop, true));
+  ASSERT_TRUE(store.WriteInteger("Left", 40));
+  int top = -1;
+  bool flag = true;
+  std::string text = "kept";
+  EXPECT_FALSE(store.ValueExists("Top"));
+  EXPECT_FALSE(store.ReadInteger("Top", top));
+  EXPECT_EQ(store.LastStatus(), TSettingsStatus::ssValueMissing);
+  EXPECT_FALSE(store.ReadBool("View toolbar", flag));
+  EXPECT_FALSE(store.ReadString("AQV Open directory", text));
+  EXPECT_EQ(top, -1);
+  EXPECT_TRUE(flag);
+  EXPECT_EQ(text, "kept");
+}
+
+TEST_F(SettingsStoreTest, ValueOfAnotherTypeIsAFailure) {
+  TSettingsStore store(FilePath());
+  ASSERT_TRUE(store.OpenKey(kDesktop, true));
+  ASSERT_TRUE(store.WriteString("Left", "forty"));
+  ASSERT_TRUE(store.WriteString("Top", "12abc"));
+  ASSERT_TRUE(store.WriteString("Height", "99999999999"));
+  for (const char* name : {"Left", "Top", "Height"}) {
+    int value = 7;
+    EXPECT_FALSE(store.ReadInteger(name, value)) << name;
+    EXPECT_EQ(store.LastStatus(), TSettingsStatus::ssWrongType) << name;
+    EXPECT_EQ(value, 7) << name;
+  }
+  bool flag = false;
+  EXPECT_FALSE(store.ReadBool("Left", flag));
+}
+
+TEST_F(SettingsStoreTest, BooleansReadFromIntegersAndWords) {
+  struct TCase {
+    const char* Stored;
+    bool Expected;
+  };
+  const TCase cases[] = {{"0", false}, {"1", true},    {"2", true},
+                         {"-1", true}, {"true", true}, {"False", false}};
+  TSettingsStore store(FilePath());
+  ASSERT_TRUE(store.OpenKey(kDesktop, true));
+  for (const TCase& c : cases) {
+    ASSERT_TRUE(store.WriteString("Flag", c.Stored));
+    bool value = !c.Expected;
+    EXPECT_TRUE(store.ReadBool("Flag", value)) << c.Stored;
+    EXPECT_EQ(value, c.Expected) << c.Stored;
+  }
+}
+
+TEST_F(SettingsStoreTest, MissingKeyOpensOnlyWhenCreated) {
+  TSettingsStore store(FilePath());
+  EXPECT_FALSE(store.OpenKey("Software\\AQV for Windows Lite\\Files", false));
+  EXPECT_EQ(store.LastStatus(), TSettingsStatus::ssKeyMissing);
+  int value = 0;
+  EXPECT_FALSE(store.ReadInteger("Left", value));
+  EXPECT_EQ(store.LastStatus(), TSettingsStatus::ssNoKeyOpen);
+
+  ASSERT_TRUE(store.OpenKey("Software\\AQV for Windows Lite\\Files", true));
+  store.CloseKey();
+  // The key and its parents exist from its creation on, as in the registry.
+  EXPECT_TRUE(store.OpenKey("Software\\AQV for Windows Lite\\Files", false));
+  EXPECT_TRUE(store.KeyExists("Software\\AQV for Windows Lite"));
+  EXPECT_FALSE(store.KeyExists("Software\\AQV for Windows Lite\\Desktop"));
+}
+
+TEST_F(SettingsStoreTest, KeyPathsIgnoreCaseAndDoubledSeparators) {
+  {
+    TSettingsStore store(FilePath());
+    ASSERT_TRUE(store.OpenKey("Software\\AQV for Windows Lite\\MRU", true));
+    ASSERT_TRUE(store.WriteString("0", "/data/first.aqv"));
+  }
+  const std::vector<std::string_view> spellings = {
+      "Software\\\\AQV for Windows Lite\\\\MRU", "software\\aqv for windows lite\\mru",
+      "\\Software\\AQV for Windows Lite\\MRU\\", "Software/AQV for Windows Lite/MRU"};
+  TSettingsStore store(FilePath());
+  for (std::string_view key : spellings) {
+    ASSERT_TRUE(store.OpenKey(key, false)) << key;
+    EXPECT_EQ(store.CurrentPath(), "Software\\AQV for Windows Lite\\MRU") << key;
+    std::string first;
+    EXPECT_TRUE(store.ReadString("0", first)) << key;
+    EXPECT_EQ(first, "/data/first.aqv");
+  }
+  // Opening under another spelling with creation allowed adds no second key.
+  ASSERT_TRUE(store.OpenKey("SOFTWARE\\aqv FOR windows LITE\\mru", true));
+  ASSERT_TRUE(store.WriteString("1", "/data/second.aqv"));
+  ASSERT_TRUE(store.OpenKey("Software\\AQV for Windows Lite\\MRU", false));
+  EXPECT_EQ(store.ValueNames().size(), 2u);
+}
+
+TEST_F(SettingsStoreTest, DeleteValueRemovesItAndReportsAbsence) {
+  TSettingsStore store(FilePath());
+  ASSERT_TRUE(store.OpenKey(kDesktop, true));
+  ASSERT_TRUE(store.WriteInteger("sgLeft", 5));
+  EXPECT_TRUE(store.DeleteValue("SGLEFT"));
+  EXPECT_FALSE(store.ValueExists("sgLeft"));
+  EXPECT_FALSE(store.DeleteValue("sgLeft"));
+  EXPECT_EQ(store.LastStatus(), TSettingsStatus::ssValueMissing);
+}
+
+TEST_F(SettingsStoreTest, SlashInValueNameIsRefusedInsteadOfCreatingASubkey) {
+  TSettingsStore store(FilePath());
+  ASSERT_TRUE(store.OpenKey(kDesktop, true));
+  EXPECT_FALSE(store.WriteInteger("Left/Top", 1));
+  EXPECT_EQ(store.LastStatus(), TSettingsStatus::ssInvalidName);
+  EXPECT_FALSE(store.WriteInteger("Left\\Top", 1));
+  EXPECT_FALSE(store.WriteInteger("", 1));
+  EXPECT_FALSE(store.KeyExists("Software\\AQV for Windows Lite\\Desktop\\Left"));
+  EXPECT_TRUE(store.ValueNames().empty());
+}
+
+TEST_F(SettingsStoreTest, FailedWriteIsReportedNotTakenForSuccess) {
+  // A settings file below a plain file can never be written.
+  QFile blocker(QDir(mFolder.path()).filePath("blocker"));
+  ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+  blocker.close();
+  TSettingsStore store(QDir(mFolder.path()).filePath("blocker/settings.ini").toStdString());
+  ASSERT_TRUE(store.OpenKey(kDesktop, true));
+  EXPECT_FALSE(store.WriteInteger("Left", 1));
+  EXPECT_EQ(store.LastStatus(), TSettingsStatus::ssAccessError);
+  EXPECT_FALSE(IsSuccess(store.LastStatus()));
+}
+
+TEST(SettingsStoreDefault, LivesWhereQSettingsPathPointsIt) {
+  // The test program points the per-user INI location into a temporary folder.
+  TSettingsStore store;
+  const QString fileName = QString::fromStdString(store.FileName());
+  EXPECT_TRUE(fileName.startsWith(QDir::tempPath())) << store.FileName();
+  ASSERT_TRUE(store.OpenKey(kPreferences, true));
+  EXPECT_TRUE(store.WriteInteger("nlogcycle", 20));
+  EXPECT_TRUE(QFile::exists(fileName));
+}
+
+}  // namespace
+}  // namespace aqv

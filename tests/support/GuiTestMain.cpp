@@ -1,0 +1,24 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include "model/AQVElements.h"
+
+// Entry of the widget tests: one QApplication for the whole run, on the offscreen platform
+// unless another is asked for, with every per-user settings file moved into a temporary folder
+// so that no test can touch the settings of the person running it.
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QStandardPaths::setTestModeEnabled(true);
+  ::testing::InitGoogleTest(&argc, argv);
+  QApplication application(argc, argv);
+  QTemporaryDir settingsFolder;
+  if (!settingsFolder.isValid()) return 2;
+  QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsFolder.path());
+  QSettings::setPath(QSettings::IniFormat, QSettings::SystemScope, settingsFolder.path());
+  aqv::ResetGlobals();
+  return RUN_ALL_TESTS();
+}
