@@ -234,7 +234,11 @@ bool TAQVData::RowToLayer(int row, int& layer) const {
   return row % 2 == 0;
 }
 
-int TAQVData::RowCount() const { return 2 * mAquiferCount + (mTopAquitardAbsent ? 0 : 1); }
+// An absent outer aquitard has no row, so the table's last row is the bottom aquitard only
+// while that is present.
+int TAQVData::RowCount() const {
+  return 2 * mAquiferCount - 1 + (mTopAquitardAbsent ? 0 : 1) + (mBottomAquitardAbsent ? 0 : 1);
+}
 
 int TAQVData::SelectedRow() const { return std::clamp(mSelectedRow, 1, RowCount()); }
 
@@ -304,6 +308,7 @@ void TAQVData::SetAquiferCount(int n) {
   if (mAquiferCount < mUpperLayer) SetUpperLayer(mAquiferCount);
   if (mAquiferCount < mLowerLayer) SetLowerLayer(mAquiferCount);
   RefreshAquiferGrid = true;
+  Saved = false;
   Notify();
 }
 
@@ -311,6 +316,7 @@ void TAQVData::SetSurfaceLevel(double value) {
   if (value == mSurfaceLevel) return;
   mSurfaceLevel = value;
   AllChanged = true;
+  Saved = false;
 }
 
 namespace {
@@ -342,6 +348,7 @@ void TAQVData::SetTopAquitardAbsent(bool value) {
   else
     RestoreAquitard(*this, 1, TopAquitardBackup);
   SetModified(true);
+  Saved = false;
 }
 
 void TAQVData::SetBottomAquitardAbsent(bool value) {
@@ -353,12 +360,14 @@ void TAQVData::SetBottomAquitardAbsent(bool value) {
   else
     RestoreAquitard(*this, bottom, BottomAquitardBackup);
   SetModified(true);
+  Saved = false;
 }
 
 void TAQVData::SetTopAquitardImpervious(bool value) {
   if (value == mTopAquitardImpervious) return;
   mTopAquitardImpervious = value;
   SetModified(true);
+  Saved = false;
   Notify();
 }
 
@@ -366,6 +375,7 @@ void TAQVData::SetBottomAquitardImpervious(bool value) {
   if (value == mBottomAquitardImpervious) return;
   mBottomAquitardImpervious = value;
   SetModified(true);
+  Saved = false;
   Notify();
 }
 
@@ -390,6 +400,7 @@ void TAQVData::SetObservationCount(int well, int n) {
   if (w.ObservationCount() == before) return;
   CollectIncludedObservations();
   SetModified(true);
+  Saved = false;
 }
 
 void TAQVData::SetCurrentPumpingWell(int well) {
@@ -410,29 +421,6 @@ void TAQVData::SetCurrentObservationWell(int well) {
 
 void TAQVData::SetFitCount(int n) { mFitCount = std::clamp(n, 0, kMaxFitObservations); }
 
-// --- Units ---------------------------------------------------------------------------------
-
-void TAQVData::SetTimeUnit(TAQVTimeUnit value) {
-  if (value == mTimeUnit) return;
-  mTimeUnit = value;
-  mPreviousTimeFactor = mTimeFactor;
-  struct TUnitRow {
-    const char* label;
-    double factor;
-  };
-  static constexpr TUnitRow kRows[] = {
-      {"s", 86400}, {"min", 1440}, {"h ", 24}, {"d", 1}, {"yr", 1 / 365.24}};
-  const auto& row = kRows[static_cast<int>(value) <= 4 ? static_cast<int>(value) : 3];
-  mTimeUnitLabel = row.label;
-  mTimeFactor = ConvertTimeUnits ? row.factor : 1.0;
-  CurvesValid = false;
-  AllChanged = true;
-  SetModified(true);
-  UnitsChanged = true;
-  Fire(OnGrootheidTChange, this);
-  Notify();
-}
-
 // --- Time graph ----------------------------------------------------------------------------
 
 void TAQVData::SetWellFluxMode(bool value) {
@@ -440,6 +428,7 @@ void TAQVData::SetWellFluxMode(bool value) {
   mWellFluxMode = value;
   SelectCurves();
   SetModified(true);
+  Saved = false;
   CurvesStale = true;
   Notify();
 }
@@ -452,6 +441,7 @@ void TAQVData::SetValueAxis(int value) {
     CurvesValid = true;
   }
   CurvesStale = true;
+  Saved = false;
   Notify();
 }
 
@@ -463,6 +453,7 @@ void TAQVData::SetTimeAxis(int value) {
     CurvesValid = true;
   }
   CurvesStale = true;
+  Saved = false;
   Notify();
 }
 
@@ -470,12 +461,14 @@ void TAQVData::SetStartingTime(double days) {
   if (days == mStartingTime) return;
   mStartingTime = days;
   SetModified(true);
+  Saved = false;
 }
 
 void TAQVData::SetStoppingTime(double days) {
   if (days == mStoppingTime) return;
   mStoppingTime = days;
   SetModified(true);
+  Saved = false;
 }
 
 void TAQVData::SetTimesPerLogCycle(int n) {
@@ -503,6 +496,7 @@ void TAQVData::SetLinearResiduals(bool value) {
   if (value == mLinearResiduals) return;
   mLinearResiduals = value;
   ResultsExist = false;
+  Saved = false;
   Notify();
 }
 
@@ -529,25 +523,50 @@ bool Store(double& field, double value) {
 
 }  // namespace
 
+// The data file holds the world window, the animation settings, the drawn aquifer and the
+// contour interval, so a change of any of them leaves the document unsaved. The lowest and
+// highest contour and the display time are not in the file.
 void TAQVData::SetWorldX1(double value) {
-  if (Store(mWorldX1, value)) MapWindowChanged = true;
+  if (!Store(mWorldX1, value)) return;
+  MapWindowChanged = true;
+  Saved = false;
 }
 void TAQVData::SetWorldX2(double value) {
-  if (Store(mWorldX2, value)) MapWindowChanged = true;
+  if (!Store(mWorldX2, value)) return;
+  MapWindowChanged = true;
+  Saved = false;
 }
 void TAQVData::SetWorldY1(double value) {
-  if (Store(mWorldY1, value)) MapWindowChanged = true;
+  if (!Store(mWorldY1, value)) return;
+  MapWindowChanged = true;
+  Saved = false;
 }
 void TAQVData::SetWorldY2(double value) {
-  if (Store(mWorldY2, value)) MapWindowChanged = true;
+  if (!Store(mWorldY2, value)) return;
+  MapWindowChanged = true;
+  Saved = false;
 }
 void TAQVData::SetMinContour(double value) { Store(mMinContour, value); }
 void TAQVData::SetMaxContour(double value) { Store(mMaxContour, value); }
-void TAQVData::SetContourInterval(double value) { Store(mContourInterval, value); }
+void TAQVData::SetContourInterval(double value) {
+  if (Store(mContourInterval, value)) Saved = false;
+}
 void TAQVData::SetDisplayTime(double days) { Store(mDisplayTime, days); }
-void TAQVData::SetAnimationStartTime(double days) { Store(mAnimationStartTime, days); }
-void TAQVData::SetAnimationEndTime(double days) { Store(mAnimationEndTime, days); }
-void TAQVData::SetTimeSteps(int n) { mTimeSteps = n; }
-void TAQVData::SetDrawLayer(int layer) { mDrawLayer = layer; }
+void TAQVData::SetAnimationStartTime(double days) {
+  if (Store(mAnimationStartTime, days)) Saved = false;
+}
+void TAQVData::SetAnimationEndTime(double days) {
+  if (Store(mAnimationEndTime, days)) Saved = false;
+}
+void TAQVData::SetTimeSteps(int n) {
+  if (n == mTimeSteps) return;
+  mTimeSteps = n;
+  Saved = false;
+}
+void TAQVData::SetDrawLayer(int layer) {
+  if (layer == mDrawLayer) return;
+  mDrawLayer = layer;
+  Saved = false;
+}
 
 }  // namespace aqv

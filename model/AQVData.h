@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "chart/Color.h"
@@ -216,6 +217,28 @@ class TAQVData : public TMyParentData {
   // Modified := value, CurvesValid := not value.
   void SetModified(bool value);
 
+  // Stores one cell of an input table given as display text (row 1 is the first data row,
+  // column 0 the grid's label column), converts it to stored units, keeps the dependent values
+  // and the derived data consistent, clears Saved, CurvesValid and ResultsExist and announces
+  // the change. A cell outside its table, a display column, a text that does not convert and a
+  // count outside its capacity are ignored: nothing changes and nothing is announced.
+  void SetCellText(int aCol, int aRow, const std::string& value, TAQVGridKind kind) override;
+  // The same; with notify false the grid announces a whole paste by one Changed().
+  void SetCell(int aCol, int aRow, const std::string& value, TAQVGridKind kind,
+               bool notify) override;
+  void Changed() override;
+  // Stores a number edit's display text into its quantity; a text that does not convert
+  // changes nothing.
+  void SetFloatSetting(const std::string& text, TAQVFloatEditType kind);
+  // Stores a spin edit's text; a text that does not convert or a count outside its capacity
+  // changes nothing.
+  void SetIntSetting(const std::string& text, TAQVSpinEditType kind);
+  // Flips an include mark of the current observation well (index 0: the well itself).
+  void ToggleObservation(int index);
+  // Flips an include mark of the current pumping well (index 0: the well itself); refused with
+  // a message box when no included period of an included well would be left.
+  void TogglePumpingPeriod(int index);
+
   // --- Aquifer system ------------------------------------------------------------------
   // Returns true for an aquifer row; layer is the aquifer or aquitard index of the row.
   bool RowToLayer(int row, int& layer) const;
@@ -288,6 +311,11 @@ class TAQVData : public TMyParentData {
   TAQVTimeUnit TimeUnit() const { return mTimeUnit; }
   void SetTimeUnit(TAQVTimeUnit value);
   TAQVLengthUnit LengthUnit() const { return mLengthUnit; }
+  // Switches the length unit and converts every stored length-bearing value to it.
+  void SetLengthUnit(TAQVLengthUnit value);
+  // Sets the unit of a new document; only the contour settings are converted, and only when
+  // the unit changes.
+  void SetLengthUnitLabel(TAQVLengthUnit value);
   const std::string& TimeUnitLabel() const { return mTimeUnitLabel; }
   const std::string& LengthUnitLabel() const { return mLengthUnitLabel; }
   double TimeFactor() const { return mTimeFactor; }  // display units per day
@@ -402,6 +430,76 @@ class TAQVData : public TMyParentData {
   TNotifyEvent OnStartOptimize;
   TNotifyEvent OnStopOptimize;
 
+  // --- Check routines --------------------------------------------------------------------
+  // Each check takes a value in display units, returns whether the input control may hand it
+  // to the document and leaves its message in Globals().DataErrorText whether it passes or
+  // not (the layer-list check only when it fails). Checks never change the document.
+  [[nodiscard]] bool CheckBaseLevel(int row, double value) const;
+  [[nodiscard]] bool CheckThickness(int row, double value) const;
+  [[nodiscard]] bool CheckConductivity(double value) const;
+  [[nodiscard]] bool CheckTransmissivityOrResistance(int row, double value) const;
+  [[nodiscard]] bool CheckStorativity(double value) const;
+  [[nodiscard]] bool CheckParameterMark(std::string_view text) const;
+  [[nodiscard]] bool CheckLayerList(std::string_view text) const;
+  [[nodiscard]] bool CheckCasingRadius(double value) const;
+  [[nodiscard]] bool CheckScreenRadius(double value) const;
+  [[nodiscard]] bool CheckSkinFactor(double value) const;
+  [[nodiscard]] bool CheckPeriodCount(int value) const;
+  [[nodiscard]] bool CheckObservationLayer(int value) const;
+  [[nodiscard]] bool CheckObservationCount(int value) const;
+  [[nodiscard]] bool CheckPeriodStartTime(int row, double value) const;
+  [[nodiscard]] bool CheckObservationTime(double value) const;
+  [[nodiscard]] bool CheckStoppingCriterion(double value) const;
+  [[nodiscard]] bool CheckStartingTime(double value) const;
+  [[nodiscard]] bool CheckStoppingTime(double value) const;
+  [[nodiscard]] bool CheckAnimationStartTime(double value) const;
+  [[nodiscard]] bool CheckAnimationEndTime(double value) const;
+  [[nodiscard]] bool CheckDisplayTime(double value) const;
+  [[nodiscard]] bool CheckMinContour(double value) const;
+  [[nodiscard]] bool CheckMaxContour(double value) const;
+  [[nodiscard]] bool CheckContourInterval(double value) const;
+  [[nodiscard]] bool CheckWorldX1(double value) const;
+  [[nodiscard]] bool CheckWorldX2(double value) const;
+  [[nodiscard]] bool CheckWorldY1(double value) const;
+  [[nodiscard]] bool CheckWorldY2(double value) const;
+  [[nodiscard]] bool CheckModelLength(double value) const;
+  [[nodiscard]] bool CheckAquiferCount(int value) const;
+  [[nodiscard]] bool CheckPumpingWellCount(int value) const;
+  [[nodiscard]] bool CheckObservationWellCount(int value) const;
+  [[nodiscard]] bool CheckUpperLayer(int value) const;
+  [[nodiscard]] bool CheckLowerLayer(int value) const;
+  [[nodiscard]] bool CheckTimeSteps(int value) const;
+  [[nodiscard]] bool CheckDrawLayer(int value) const;
+  [[nodiscard]] bool CheckDensity(int value) const;
+
+  // The screened aquifers 1..AquiferCount as "1,2"; runs of three or more as "first-last".
+  std::string LayerSetToText(const TArray1<bool, kMaxAquifers>& flags) const;
+  // Parses such a list into per-aquifer flags (cleared first). On an error the message goes
+  // into DataErrorText, the flags set before it stay set and the result is false.
+  [[nodiscard]] bool TextToLayerSet(std::string_view text,
+                                    TArray1<bool, kMaxAquifers>& flags) const;
+
+  // --- Row insertion and deletion ----------------------------------------------------------
+  // Each takes the first affected row (1-based) and a row count. A refusal leaves its message
+  // in DataErrorText, returns false and changes nothing (InsertAquifers stores row as
+  // SelectedRow first). A first row below 1 or a count below 1 is refused; a deletion that
+  // runs past the end of its table deletes only the rows that exist; an insertion after the
+  // last row appends.
+  [[nodiscard]] bool DeleteAquifers(int row, int count);
+  [[nodiscard]] bool DeleteObservationWells(int first, int count);
+  [[nodiscard]] bool DeleteObservations(int first, int count);
+  [[nodiscard]] bool DeletePumpingPeriods(int first, int count);
+  [[nodiscard]] bool DeletePumpingWells(int first, int count);
+  [[nodiscard]] bool InsertAquifers(int row, int count);
+  [[nodiscard]] bool InsertObservationWells(int first, int count);
+  [[nodiscard]] bool InsertObservations(int first, int count);
+  [[nodiscard]] bool InsertPumpingPeriods(int first, int count);
+  [[nodiscard]] bool InsertPumpingWells(int first, int count);
+  // Copies a well's input record (not its curve styles, nor an observation well's OwnCurve and
+  // coincident set). Well numbers outside the tables are ignored.
+  void CopyPumpingWell(int target, int source);
+  void CopyObservationWell(int target, int source);
+
   // --- Derived data --------------------------------------------------------------------
   void CollectIncludedObservations();
   void GroupCoincidentWells();
@@ -458,6 +556,24 @@ class TAQVData : public TMyParentData {
 
  private:
   void Notify();
+  // Cell setters of the five tables; each returns whether the cell was stored.
+  bool SetAquiferSystemCell(int col, int row, const std::string& text);
+  bool SetAquiferCell(int col, int k, const std::string& text, double top);
+  bool SetAquitardCell(int col, int k, const std::string& text, double top);
+  bool SetPumpingWellCell(int col, int row, const std::string& text);
+  bool SetPumpingWellScreens(TPumpingWell& well, const std::string& text);
+  bool SetPumpingPeriodCell(int col, int row, const std::string& text);
+  bool SetObservationWellCell(int col, int row, const std::string& text);
+  bool SetObservationCell(int col, int row, const std::string& text);
+  bool StoreFloatSetting(TAQVFloatEditType kind, double value);
+  bool StoreIntSetting(TAQVSpinEditType kind, int value);
+  // Thickness of aquifer i, 0 for an aquifer that the system does not have.
+  double AquiferThickness(int i) const;
+  void DeriveAquitardKv(int k);
+  void DeriveZeroThicknessKv(int k);
+  void ConvertStoredLengths(TAQVLengthUnit unit);
+  // Finishes a successful row operation.
+  bool RowsChanged();
   void MoveLayer(int to, int from);
   void RecomputeResistanceFromKv(int k);
   void ApplyStyle(TCurveStyles& styles, int layer, int colourIndex) const;
@@ -517,5 +633,12 @@ class TAQVData : public TMyParentData {
 
 // Rounds to the nearest integer, halves to even (2.5 gives 2, 3.5 gives 4).
 double RoundHalfEven(double value);
+
+// Length conversions with the international foot, 0.3048 m exactly.
+double MetresToFeet(double metres);
+double FeetToMetres(double feet);
+// Converts a quantity of length dimension `power` (1 lengths and conductivities, 2
+// transmissivities, 3 discharges) into `unit` from the other unit; power < 1 returns value.
+double ConvertLength(TAQVLengthUnit unit, int power, double value);
 
 }  // namespace aqv

@@ -193,36 +193,42 @@ TColor TAQVData::GetCurveColor(int curve, int layer) const {
   return ReadStyle(StyleRecord(curve, layer), &TCurveStyles::CurveColor, layer);
 }
 void TAQVData::SetCurveColor(int curve, int layer, TColor value) {
+  Saved = false;  // the data file carries the curve styles
   WriteStyle(StyleRecord(curve, layer), &TCurveStyles::CurveColor, layer, value);
 }
 int TAQVData::GetCurveWidth(int curve, int layer) const {
   return ReadStyle(StyleRecord(curve, layer), &TCurveStyles::CurveWidth, layer);
 }
 void TAQVData::SetCurveWidth(int curve, int layer, int value) {
+  Saved = false;  // the data file carries the curve styles
   WriteStyle(StyleRecord(curve, layer), &TCurveStyles::CurveWidth, layer, value);
 }
 std::uint8_t TAQVData::GetCurvePenStyle(int curve, int layer) const {
   return ReadStyle(StyleRecord(curve, layer), &TCurveStyles::PenStyle, layer);
 }
 void TAQVData::SetCurvePenStyle(int curve, int layer, std::uint8_t value) {
+  Saved = false;  // the data file carries the curve styles
   WriteStyle(StyleRecord(curve, layer), &TCurveStyles::PenStyle, layer, value);
 }
 TColor TAQVData::GetCurveMarkerColor(int curve, int layer) const {
   return ReadStyle(StyleRecord(curve, layer), &TCurveStyles::MarkerColor, layer);
 }
 void TAQVData::SetCurveMarkerColor(int curve, int layer, TColor value) {
+  Saved = false;  // the data file carries the curve styles
   WriteStyle(StyleRecord(curve, layer), &TCurveStyles::MarkerColor, layer, value);
 }
 int TAQVData::GetCurveMarkerSize(int curve, int layer) const {
   return ReadStyle(StyleRecord(curve, layer), &TCurveStyles::MarkerSize, layer);
 }
 void TAQVData::SetCurveMarkerSize(int curve, int layer, int value) {
+  Saved = false;  // the data file carries the curve styles
   WriteStyle(StyleRecord(curve, layer), &TCurveStyles::MarkerSize, layer, value);
 }
 std::uint8_t TAQVData::GetCurveMarkerStyle(int curve, int layer) const {
   return ReadStyle(StyleRecord(curve, layer), &TCurveStyles::MarkerStyle, layer);
 }
 void TAQVData::SetCurveMarkerStyle(int curve, int layer, std::uint8_t value) {
+  Saved = false;  // the data file carries the curve styles
   WriteStyle(StyleRecord(curve, layer), &TCurveStyles::MarkerStyle, layer, value);
 }
 

@@ -1,5 +1,6 @@
 #include "model/AQVElements.h"
 
+#include <charconv>
 #include <cmath>
 #include <filesystem>
 
@@ -98,6 +99,80 @@ std::string CutText(std::string_view text, std::size_t maxChars) {
     ++chars;
   }
   return std::string(text);
+}
+
+namespace {
+
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+std::string_view TrimBlanks(std::string_view text) {
+  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+// Copies a run of digits from text at pos into out and returns how many there were.
+std::size_t CopyDigits(std::string_view text, std::size_t& pos, std::string& out) {
+  const std::size_t start = pos;
+  while (pos < text.size() && IsDigit(text[pos])) out += text[pos++];
+  return pos - start;
+}
+
+}  // namespace
+
+bool TryStrToFloat(std::string_view text, double& value, char decimalSeparator) {
+  text = TrimBlanks(text);
+  // The grammar is checked here, character by character, and the number is handed to
+  // from_chars with '.' as separator: from_chars alone would accept "nan", "inf" and "1e" forms
+  // that a person never means as a value, and would ignore trailing text.
+  std::string plain;
+  std::size_t pos = 0;
+  if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
+    if (text[pos] == '-') plain += '-';
+    ++pos;
+  }
+  std::size_t mantissaDigits = CopyDigits(text, pos, plain);
+  if (pos < text.size() && text[pos] == decimalSeparator) {
+    plain += '.';
+    ++pos;
+    mantissaDigits += CopyDigits(text, pos, plain);
+  }
+  if (mantissaDigits == 0) return false;
+  if (pos < text.size() && (text[pos] == 'e' || text[pos] == 'E')) {
+    plain += 'e';
+    ++pos;
+    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) plain += text[pos++];
+    if (CopyDigits(text, pos, plain) == 0) return false;
+  }
+  if (pos != text.size()) return false;
+  double result = 0;
+  const char* end = plain.data() + plain.size();
+  const auto [ptr, ec] = std::from_chars(plain.data(), end, result, std::chars_format::general);
+  if (ec != std::errc{} || ptr != end || !std::isfinite(result)) return false;
+  value = result;
+  return true;
+}
+
+bool TryStrToInt(std::string_view text, int& value) {
+  text = TrimBlanks(text);
+  std::string plain;
+  std::size_t pos = 0;
+  if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
+    if (text[pos] == '-') plain += '-';
+    ++pos;
+  }
+  if (CopyDigits(text, pos, plain) == 0 || pos != text.size()) return false;
+  int result = 0;
+  const char* end = plain.data() + plain.size();
+  const auto [ptr, ec] = std::from_chars(plain.data(), end, result);
+  if (ec != std::errc{} || ptr != end) return false;
+  value = result;
+  return true;
 }
 
 }  // namespace aqv

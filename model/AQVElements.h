@@ -77,4 +77,14 @@ double ClampAwayFromZero(double eps, double value);
 // text cut to at most maxChars characters, never splitting a UTF-8 character.
 std::string CutText(std::string_view text, std::size_t maxChars);
 
+// Strict conversions of text that a person typed or pasted. Blanks and tabs around the number
+// are allowed; anything else that is not part of the number (a second number, a unit, "nan",
+// "inf", hexadecimal, a thousands separator) makes the conversion fail. On failure value is left
+// untouched and false is returned; nothing throws and the locale is never consulted.
+// A decimal number with an optional sign, the given decimal separator and an optional decimal
+// exponent ("1,5E-3" with ','); the result must be a finite double.
+[[nodiscard]] bool TryStrToFloat(std::string_view text, double& value, char decimalSeparator);
+// A decimal whole number with an optional sign that fits a 32-bit signed integer.
+[[nodiscard]] bool TryStrToInt(std::string_view text, int& value);
+
 }  // namespace aqv

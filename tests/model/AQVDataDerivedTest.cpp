@@ -62,6 +62,13 @@ TEST_F(DerivedDataTest, ExcludingFirstCoincidentWellGivesSecondItsOwnCurve) {
   EXPECT_EQ(d.UpperLayer(), 2);
 }
 
+TEST_F(DerivedDataTest, ChangingACurveStyleAsksToSaveOnClose) {
+  TAQVData& d = *mData;
+  d.Saved = true;
+  d.SetCurveWidth(1, 1, 5);
+  EXPECT_FALSE(d.Saved);
+}
+
 TEST_F(DerivedDataTest, StyleAccessorsIgnoreCurvesOutsideTheTables) {
   TAQVData& d = *mData;
   d.SetCurveColor(9, 1, clRed);

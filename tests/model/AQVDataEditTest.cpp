@@ -1,0 +1,537 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "model/AQVData.h"
+#include "tests/support/FakeUserInterface.h"
+
+namespace aqv {
+namespace {
+
+using enum TAQVGridKind;
+
+class TAQVDataEditTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetGlobals();
+    mData = std::make_unique<TAQVData>(&mUi);
+    mData->OnChange = [this](TObject*) { ++mChanges; };
+  }
+  // A two-aquifer system; rows: aquitard 1, aquifer 1, aquitard 2, aquifer 2, aquitard 3.
+  void MakeTwoAquifers() {
+    mData->SetAquiferCount(2);
+    mChanges = 0;
+  }
+  test::TFakeUserInterface mUi;
+  std::unique_ptr<TAQVData> mData;
+  int mChanges = 0;
+};
+
+// --- Aquifer-system couplings ----------------------------------------------------------------
+
+TEST_F(TAQVDataEditTest, ConductivityAndTransmissivityFollowEachOther) {
+  mData->SetCellText(2, 2, "5", gkConductivities);   // D of aquifer 1
+  mData->SetCellText(3, 2, "10", gkConductivities);  // Kh
+  EXPECT_EQ(mData->T[1], 50);
+  mData->SetCellText(5, 2, "100", gkConductivities);  // T
+  EXPECT_EQ(mData->Kh[1], 20);
+  mData->SetCellText(2, 2, "4", gkConductivities);
+  EXPECT_EQ(mData->Kh[1], 25) << "T stays, Kh = T / D follows the thickness";
+}
+
+TEST_F(TAQVDataEditTest, AquitardConductivityAndResistanceFollowEachOther) {
+  mData->SetCellText(2, 1, "2", gkConductivities);  // D' of the top aquitard
+  EXPECT_DOUBLE_EQ(mData->Kv[1], 2.0 / 1000);
+  mData->SetCellText(5, 1, "400", gkConductivities);  // c
+  EXPECT_DOUBLE_EQ(mData->Kv[1], 0.005);
+  mData->SetCellText(3, 1, "0.01", gkConductivities);  // Kv
+  EXPECT_DOUBLE_EQ(mData->Resistance[1], 200);
+}
+
+TEST_F(TAQVDataEditTest, ZeroThicknessMiddleAquitardTakesHalfItsNeighbours) {
+  MakeTwoAquifers();
+  mData->SetCellText(2, 2, "4", gkConductivities);  // D1
+  mData->SetCellText(2, 4, "6", gkConductivities);  // D2
+  mData->SetCellText(5, 3, "500", gkConductivities);
+  mData->SetCellText(8, 3, "0.01", gkConductivities);
+  mData->SetCellText(9, 3, "3", gkConductivities);
+  ASSERT_EQ(mData->SAquitardCode[2], '3');
+
+  mData->SetCellText(2, 3, "0", gkConductivities);
+  // Kv = (D1 + D2) / c / 2 over a layer without thickness.
+  EXPECT_DOUBLE_EQ(mData->Kv[2], (4.0 + 6.0) / 500 / 2);
+  EXPECT_EQ(mData->SAquitard[2], 0);
+  EXPECT_EQ(mData->SAquitardCode[2], kNoMark);
+
+  mData->SetCellText(2, 2, "8", gkConductivities);  // the aquifer above thickens
+  EXPECT_DOUBLE_EQ(mData->Kv[2], (8.0 + 6.0) / 500 / 2);
+  mData->SetCellText(5, 3, "700", gkConductivities);
+  EXPECT_DOUBLE_EQ(mData->Kv[2], 14.0 / 700 / 2);
+  mData->SetCellText(3, 3, "0.02", gkConductivities);
+  EXPECT_DOUBLE_EQ(mData->Resistance[2], 14.0 / 0.02 / 2);
+  mData->SetCellText(8, 3, "0.5", gkConductivities);
+  EXPECT_EQ(mData->SAquitard[2], 0) << "an aquitard without thickness stores nothing";
+}
+
+TEST_F(TAQVDataEditTest, BaseTypedAtTheTopOfAMiddleAquitardLeavesItWithoutThickness) {
+  MakeTwoAquifers();
+  mData->SetSurfaceLevel(10);
+  // Aquitard 2 starts at 10 - 1 - 1 = 8.
+  mData->SetCellText(1, 3, "7.9999995", gkConductivities);
+  EXPECT_EQ(mData->DAquitard[2], 0);
+  EXPECT_DOUBLE_EQ(mData->Kv[2], (1.0 + 1.0) / 1000 / 2);
+  mData->SetCellText(1, 2, "3", gkConductivities);  // base of aquifer 1, top at 9
+  EXPECT_DOUBLE_EQ(mData->D[1], 6);
+}
+
+TEST_F(TAQVDataEditTest, ZeroThicknessOuterAquitardCountsTheMissingAquiferAsZero) {
+  // Slot 2 holds an aquifer the one-aquifer system does not have.
+  mData->D[2] = 99;
+  mData->D[1] = 4;
+  mData->SetCellText(2, 3, "0", gkConductivities);  // bottom aquitard 2
+  EXPECT_DOUBLE_EQ(mData->Kv[2], 4.0 / 1000 / 2);
+  mData->SetCellText(2, 1, "0", gkConductivities);  // top aquitard 1: no aquifer 0
+  EXPECT_DOUBLE_EQ(mData->Kv[1], 4.0 / 1000 / 2);
+  mData->SetCellText(2, 2, "2", gkConductivities);  // the rule for aquitards 1 and 2
+  EXPECT_DOUBLE_EQ(mData->Kv[1], 2.0 / 1000 / 2);
+  EXPECT_DOUBLE_EQ(mData->Kv[2], 2.0 / 1000 / 2);
+}
+
+TEST_F(TAQVDataEditTest, DerivingCouplingsNeverDividesByZero) {
+  const double kh = mData->Kh[1], kv = mData->Kv[1], c = mData->Resistance[1];
+  mData->SetCellText(2, 2, "0", gkConductivities);  // D = 0
+  EXPECT_EQ(mData->Kh[1], kh);
+  mData->SetCellText(5, 1, "0", gkConductivities);  // c = 0
+  EXPECT_EQ(mData->Kv[1], kv);
+  mData->SetCellText(5, 1, "1000", gkConductivities);
+  mData->SetCellText(3, 1, "0", gkConductivities);  // Kv = 0
+  EXPECT_EQ(mData->Resistance[1], c);
+  for (int i = 1; i <= kMaxLayers; ++i) {
+    EXPECT_TRUE(std::isfinite(mData->Kh[i]));
+    EXPECT_TRUE(std::isfinite(mData->Kv[i]));
+    EXPECT_TRUE(std::isfinite(mData->Resistance[i]));
+  }
+}
+
+TEST_F(TAQVDataEditTest, TopAquitardAbsentMapsRowsThroughRowToLayer) {
+  mData->SetTopAquitardAbsent(true);
+  mData->SetCellText(5, 1, "321", gkConductivities);  // row 1 is aquifer 1
+  EXPECT_EQ(mData->T[1], 321);
+  mData->SetCellText(5, 2, "654", gkConductivities);  // row 2 is the bottom aquitard 2
+  EXPECT_EQ(mData->Resistance[2], 654);
+  EXPECT_EQ(mData->Resistance[1], 1000);
+}
+
+// --- Parameter marks -------------------------------------------------------------------------
+
+TEST_F(TAQVDataEditTest, MarksAreStoredOnlyWhereTheyCanBeOptimised) {
+  struct TCase {
+    const char* Name;
+    std::function<void(TAQVData&)> Edit;
+    std::function<char(const TAQVData&)> Mark;
+    char Expected;
+  };
+  const TCase cases[] = {
+      {"S mark while S is 0",
+       [](TAQVData& d) {
+         d.SetCellText(8, 2, "0", gkConductivities);
+         d.SetCellText(9, 2, "#", gkConductivities);
+         d.SetCellText(9, 2, "4", gkConductivities);
+       },
+       [](const TAQVData& d) { return d.SCode[1]; }, kNoMark},
+      {"S mark while S > 0", [](TAQVData& d) { d.SetCellText(9, 2, "4", gkConductivities); },
+       [](const TAQVData& d) { return d.SCode[1]; }, '4'},
+      {"S set to 0 drops its mark",
+       [](TAQVData& d) {
+         d.SetCellText(9, 2, "4", gkConductivities);
+         d.SetCellText(8, 2, "0", gkConductivities);
+       },
+       [](const TAQVData& d) { return d.SCode[1]; }, kNoMark},
+      {"T mark", [](TAQVData& d) { d.SetCellText(6, 2, "a", gkConductivities); },
+       [](const TAQVData& d) { return d.TCode[1]; }, 'a'},
+      {"blank T mark", [](TAQVData& d) { d.SetCellText(6, 2, " ", gkConductivities); },
+       [](const TAQVData& d) { return d.TCode[1]; }, kNoMark},
+      {"c mark", [](TAQVData& d) { d.SetCellText(6, 1, "z", gkConductivities); },
+       [](const TAQVData& d) { return d.ResistanceCode[1]; }, 'z'},
+      {"Rc mark while Rc > 0", [](TAQVData& d) { d.SetCellText(7, 1, "2", gkPumpingWells); },
+       [](const TAQVData& d) { return d.PumpingWells[1].RcCode; }, '2'},
+      {"Rc mark while Rc = 0",
+       [](TAQVData& d) {
+         d.SetCellText(6, 1, "0", gkPumpingWells);
+         d.SetCellText(7, 1, "2", gkPumpingWells);
+       },
+       [](const TAQVData& d) { return d.PumpingWells[1].RcCode; }, kNoMark},
+      {"Rw mark always", [](TAQVData& d) { d.SetCellText(9, 1, "5", gkPumpingWells); },
+       [](const TAQVData& d) { return d.PumpingWells[1].RwCode; }, '5'},
+      {"skin mark while skin = 0", [](TAQVData& d) { d.SetCellText(11, 1, "6", gkPumpingWells); },
+       [](const TAQVData& d) { return d.PumpingWells[1].SkinCode; }, kNoMark},
+      {"skin mark while skin > 0",
+       [](TAQVData& d) {
+         d.SetCellText(10, 1, "0.5", gkPumpingWells);
+         d.SetCellText(11, 1, "6", gkPumpingWells);
+       },
+       [](const TAQVData& d) { return d.PumpingWells[1].SkinCode; }, '6'},
+      {"empty mark",
+       [](TAQVData& d) {
+         d.SetCellText(9, 1, "5", gkPumpingWells);
+         d.SetCellText(9, 1, "", gkPumpingWells);
+       },
+       [](const TAQVData& d) { return d.PumpingWells[1].RwCode; }, kNoMark},
+  };
+  for (const TCase& c : cases) {
+    TAQVData d(&mUi);
+    c.Edit(d);
+    EXPECT_EQ(c.Mark(d), c.Expected) << c.Name;
+  }
+}
+
+// --- Wells -----------------------------------------------------------------------------------
+
+TEST_F(TAQVDataEditTest, PumpingWellCellsStoreAndRecomputeTheCentre) {
+  mData->SetIntSetting("2", TAQVSpinEditType::seNPumpingWells);
+  mData->SetCellText(3, 2, "500", gkPumpingWells);
+  // Mean (250, 0), rounded to hundreds with halves to even.
+  EXPECT_EQ(mData->WellCentreX, 200);
+  mData->SetCellText(2, 1, "A name longer than twenty characters", gkPumpingWells);
+  EXPECT_EQ(mData->PumpingWells[1].Name, "A name longer than t");
+  mData->SetCellText(12, 1, "3", gkPumpingWells);
+  EXPECT_EQ(mData->PumpingWells[1].PeriodCount(), 3);
+  EXPECT_TRUE(mData->RefreshPeriodsGrid);
+  mData->SetCellText(2, 2, "12", gkPumpingPeriods);
+  EXPECT_FALSE(mData->RefreshPeriodsGrid);
+  EXPECT_EQ(mData->PumpingWells[1].StartTime[2], 12);
+}
+
+TEST_F(TAQVDataEditTest, ScreenedAquifersColumnParsesTheLayerList) {
+  MakeTwoAquifers();
+  mData->SetCellText(5, 1, "1-2", gkPumpingWells);
+  EXPECT_TRUE(mData->PumpingWells[1].Screened[1]);
+  EXPECT_TRUE(mData->PumpingWells[1].Screened[2]);
+  EXPECT_TRUE(mData->PumpingWells[1].LayerSet.Contains(2));
+  mData->SetCellText(5, 1, "2", gkPumpingWells);
+  EXPECT_FALSE(mData->PumpingWells[1].Screened[1]);
+  EXPECT_FALSE(mData->PumpingWells[1].LayerSet.Contains(1));
+  mData->SetWellFluxMode(true);
+  EXPECT_EQ(mData->UpperLayer(), 2);
+  mData->SetCellText(5, 1, "2-1", gkPumpingWells);
+  EXPECT_FALSE(mData->PumpingWells[1].Screened[1]) << "a list that does not parse changes nothing";
+  EXPECT_TRUE(mData->PumpingWells[1].Screened[2]);
+}
+
+TEST_F(TAQVDataEditTest, ObservationLayerChangeMovesTheCurveToItsAquifer) {
+  MakeTwoAquifers();
+  mData->SetCellText(5, 1, "2", gkObservationWells);
+  EXPECT_EQ(mData->ObservationWells[1].Layer, 2);
+  EXPECT_TRUE(mData->ObservationWells[1].LayerSet.Contains(2));
+  EXPECT_FALSE(mData->ObservationWells[1].LayerSet.Contains(1));
+  EXPECT_EQ(mData->FitLayer[1], 2);
+  EXPECT_EQ(mData->UpperLayer(), 2);
+  EXPECT_EQ(mData->LowerLayer(), 2);
+}
+
+TEST_F(TAQVDataEditTest, ObservationCellsRebuildTheFittingList) {
+  mData->SetCellText(2, 1, "Piezometer", gkObservationWells);
+  EXPECT_EQ(mData->FitName[1], "Piezometer");
+  mData->SetCellText(3, 2, "0.25", gkObservations);
+  EXPECT_EQ(mData->FitObserved[2], 0.25);
+  EXPECT_FALSE(mData->RefreshObservationGrids);
+  mData->SetCellText(9, 1, "3", gkObservationWells);
+  EXPECT_EQ(mData->FitCount(), 3);
+  EXPECT_TRUE(mData->RefreshObservationGrids);
+}
+
+// --- What the core ignores ---------------------------------------------------------------------
+
+TEST_F(TAQVDataEditTest, TextThatDoesNotConvertChangesNothing) {
+  const char* texts[] = {"", "abc", "1.5x", "nan", "inf", "-inf", "0x10", "1e", "1,5", "$10"};
+  const std::pair<int, TAQVGridKind> cells[] = {
+      {2, gkConductivities}, {5, gkConductivities}, {3, gkPumpingWells},    {12, gkPumpingWells},
+      {3, gkPumpingPeriods}, {2, gkObservations},   {9, gkObservationWells}};
+  mData->Saved = true;
+  mData->SetModified(false);
+  for (const char* text : texts) {
+    for (auto [col, kind] : cells) mData->SetCellText(col, 1, text, kind);
+    mData->SetFloatSetting(text, TAQVFloatEditType::feStoppingTime);
+    mData->SetIntSetting(text, TAQVSpinEditType::seTsteps);
+  }
+  EXPECT_EQ(mChanges, 0);
+  EXPECT_TRUE(mData->Saved);
+  EXPECT_FALSE(mData->Modified());
+  EXPECT_EQ(mData->D[1], 1);
+  EXPECT_EQ(mData->PumpingWells[1].X, 0);
+  EXPECT_EQ(mData->PumpingWells[1].PeriodCount(), 1);
+  EXPECT_EQ(mData->PumpingWells[1].Discharge[1], 800);
+  EXPECT_EQ(mData->ObservationWells[1].Observed[1], 0.1);
+  EXPECT_EQ(mData->StoppingTime(), 1000);
+  EXPECT_EQ(mData->TimeSteps(), 50);
+}
+
+TEST_F(TAQVDataEditTest, CellsOutsideTheirTablesAreIgnored) {
+  struct TCell {
+    int Col, Row;
+    TAQVGridKind Kind;
+  };
+  const TCell cells[] = {
+      {2, 0, gkConductivities},   {2, 4, gkConductivities},   {2, -1, gkConductivities},
+      {4, 2, gkConductivities},   {7, 2, gkConductivities},   {11, 2, gkConductivities},
+      {3, 2, gkPumpingWells},     {3, 3, gkPumpingWells},     {13, 1, gkPumpingWells},
+      {2, 2, gkPumpingPeriods},   {2, 101, gkPumpingPeriods}, {4, 1, gkPumpingPeriods},
+      {3, 2, gkObservationWells}, {3, 6, gkObservationWells}, {10, 1, gkObservationWells},
+      {2, 3, gkObservations},     {2, 1001, gkObservations},  {1, 1, gkObservations},
+  };
+  mData->Saved = true;
+  for (const TCell& c : cells) mData->SetCellText(c.Col, c.Row, "7", c.Kind);
+  EXPECT_EQ(mChanges, 0);
+  EXPECT_TRUE(mData->Saved);
+  EXPECT_EQ(mData->PumpingWells[2].X, 0) << "a hidden record is not edited through the grid";
+  EXPECT_EQ(mData->ObservationWells[1].Time[3], 1);
+  EXPECT_EQ(mData->PumpingWells[1].StartTime[2], 1);
+}
+
+TEST_F(TAQVDataEditTest, CountsOutsideTheirCapacityAreIgnored) {
+  mData->SetCellText(12, 1, "101", gkPumpingWells);
+  EXPECT_EQ(mData->PumpingWells[1].PeriodCount(), 1);
+  mData->SetCellText(12, 1, "0", gkPumpingWells);
+  EXPECT_EQ(mData->PumpingWells[1].PeriodCount(), 1);
+  mData->SetCellText(9, 1, "1001", gkObservationWells);
+  EXPECT_EQ(mData->ObservationWells[1].ObservationCount(), 2);
+  mData->SetCellText(5, 1, "3", gkObservationWells);
+  EXPECT_EQ(mData->ObservationWells[1].Layer, 1);
+  mData->SetIntSetting("6", TAQVSpinEditType::seNObsWells);
+  EXPECT_EQ(mData->ObservationWellCount(), 1);
+  mData->SetIntSetting("3", TAQVSpinEditType::seNPumpingWells);
+  EXPECT_EQ(mData->PumpingWellCount(), 1);
+  mData->SetIntSetting("0", TAQVSpinEditType::seNPumpingWells);
+  EXPECT_EQ(mData->PumpingWellCount(), 1);
+  mData->SetIntSetting("3", TAQVSpinEditType::seNAq);
+  EXPECT_EQ(mData->AquiferCount(), 1);
+  EXPECT_EQ(mChanges, 0);
+}
+
+// --- Flags and announcements -------------------------------------------------------------------
+
+TEST_F(TAQVDataEditTest, EveryChangeOfFileContentLeavesTheDocumentUnsaved) {
+  struct TCase {
+    const char* Name;
+    std::function<void(TAQVData&)> Edit;
+  };
+  const TCase cases[] = {
+      {"cell", [](TAQVData& d) { d.SetCellText(2, 1, "W", gkPumpingWells); }},
+      {"cell without notify", [](TAQVData& d) { d.SetCell(2, 1, "W", gkPumpingWells, false); }},
+      {"observation toggle", [](TAQVData& d) { d.ToggleObservation(1); }},
+      {"period toggle",
+       [](TAQVData& d) {
+         d.SetCellText(12, 1, "2", gkPumpingWells);
+         d.Saved = true;
+         d.TogglePumpingPeriod(2);
+       }},
+      {"aquifer count", [](TAQVData& d) { d.SetAquiferCount(2); }},
+      {"observation count", [](TAQVData& d) { d.SetObservationCount(1, 5); }},
+      {"top absent", [](TAQVData& d) { d.SetTopAquitardAbsent(true); }},
+      {"bottom absent", [](TAQVData& d) { d.SetBottomAquitardAbsent(true); }},
+      {"top impervious", [](TAQVData& d) { d.SetTopAquitardImpervious(true); }},
+      {"bottom leaky", [](TAQVData& d) { d.SetBottomAquitardImpervious(false); }},
+      {"fitting mode", [](TAQVData& d) { d.SetLinearResiduals(false); }},
+      {"flux mode", [](TAQVData& d) { d.SetWellFluxMode(true); }},
+      {"value axis", [](TAQVData& d) { d.SetValueAxis(1); }},
+      {"time axis", [](TAQVData& d) { d.SetTimeAxis(1); }},
+      {"starting time", [](TAQVData& d) { d.SetStartingTime(0.01); }},
+      {"surface level", [](TAQVData& d) { d.SetSurfaceLevel(3); }},
+      {"world window", [](TAQVData& d) { d.SetWorldY2(100); }},
+      {"animation", [](TAQVData& d) { d.SetAnimationEndTime(20); }},
+      {"time steps", [](TAQVData& d) { d.SetTimeSteps(20); }},
+      {"drawn aquifer", [](TAQVData& d) { d.SetDrawLayer(2); }},
+      {"contour interval", [](TAQVData& d) { d.SetContourInterval(0.5); }},
+      {"time unit", [](TAQVData& d) { d.SetTimeUnit(TAQVTimeUnit::tuHours); }},
+      {"length unit", [](TAQVData& d) { d.SetLengthUnit(TAQVLengthUnit::luFeet); }},
+      {"number edit",
+       [](TAQVData& d) { d.SetFloatSetting("5", TAQVFloatEditType::feModelLength); }},
+      {"spin edit", [](TAQVData& d) { d.SetIntSetting("3", TAQVSpinEditType::seNObsWells); }},
+      {"row insertion", [](TAQVData& d) { (void)d.InsertObservations(1, 1); }},
+  };
+  for (const TCase& c : cases) {
+    TAQVData d(&mUi);
+    d.Saved = true;
+    c.Edit(d);
+    EXPECT_FALSE(d.Saved) << c.Name;
+  }
+}
+
+TEST_F(TAQVDataEditTest, DisplayOnlySettingsKeepTheDocumentSaved) {
+  mData->Saved = true;
+  mData->SetDisplayTime(3);
+  mData->SetMinContour(-5);
+  mData->SetCurrentObservationWell(1);
+  mData->SetUpperLayer(1);
+  mData->SetLengthUnitLabel(TAQVLengthUnit::luMeters);
+  EXPECT_TRUE(mData->Saved);
+}
+
+TEST_F(TAQVDataEditTest, CellAnnouncesOnceAndPasteAnnouncesOnceThroughChanged) {
+  mData->SetModified(false);
+  mData->ResultsExist = true;
+  mData->SetCellText(3, 1, "20", gkPumpingWells);
+  EXPECT_EQ(mChanges, 1);
+  EXPECT_TRUE(mData->Modified());
+  EXPECT_FALSE(mData->ResultsExist);
+
+  mChanges = 0;
+  mData->SetModified(false);
+  mData->SetCell(3, 1, "30", gkPumpingWells, false);
+  mData->SetCell(4, 1, "40", gkPumpingWells, false);
+  EXPECT_EQ(mChanges, 0);
+  EXPECT_FALSE(mData->Modified()) << "Modified keeps its meaning until the paste is done";
+  EXPECT_FALSE(mData->CurvesValid);
+  mData->Changed();
+  EXPECT_EQ(mChanges, 1);
+  EXPECT_TRUE(mData->Modified());
+  EXPECT_EQ(mData->PumpingWells[1].Y, 40);
+}
+
+TEST_F(TAQVDataEditTest, AxesAlwaysMarkCurvesStaleAndAnnounce) {
+  ASSERT_TRUE(mData->Modified());
+  mData->CurvesStale = false;
+  mData->SetValueAxis(2);
+  EXPECT_TRUE(mData->CurvesStale);
+  EXPECT_EQ(mChanges, 1);
+  EXPECT_FALSE(mData->CurvesValid) << "a modified document still needs its computation";
+  mData->CurvesStale = false;
+  mData->SetTimeAxis(1);
+  EXPECT_TRUE(mData->CurvesStale);
+  EXPECT_EQ(mChanges, 2);
+  EXPECT_FALSE(mData->CurvesValid);
+
+  mData->SetModified(false);
+  mData->SetTimeAxis(0);
+  EXPECT_TRUE(mData->CurvesValid) << "only a redraw is needed";
+  EXPECT_TRUE(mData->Modified());
+}
+
+// --- Number and spin edits ---------------------------------------------------------------------
+
+TEST_F(TAQVDataEditTest, NumberEditsStoreInStoredUnits) {
+  struct TCase {
+    TAQVFloatEditType Kind;
+    const char* Text;
+    std::function<double(const TAQVData&)> Read;
+    double Expected;
+  };
+  using enum TAQVFloatEditType;
+  // Hours: 24 display units per day.
+  const TCase cases[] = {
+      {feSurfaceLevel, "12.5", [](const TAQVData& d) { return d.SurfaceLevel(); }, 12.5},
+      {feAbsStoppingCriterion, "0.002", [](const TAQVData& d) { return d.AbsStoppingCriterion; },
+       0.002},
+      {feRelStoppingCriterion, "0.003", [](const TAQVData& d) { return d.RelStoppingCriterion; },
+       0.003},
+      {feStartingTime, "12", [](const TAQVData& d) { return d.StartingTime(); }, 0.5},
+      {feStoppingTime, "48", [](const TAQVData& d) { return d.StoppingTime(); }, 2},
+      {feWorldX1, "-100", [](const TAQVData& d) { return d.WorldX1(); }, -100},
+      {feWorldX2, "100", [](const TAQVData& d) { return d.WorldX2(); }, 100},
+      {feWorldY1, "-50", [](const TAQVData& d) { return d.WorldY1(); }, -50},
+      {feWorldY2, "50", [](const TAQVData& d) { return d.WorldY2(); }, 50},
+      {feBeginTijd, "6", [](const TAQVData& d) { return d.AnimationStartTime(); }, 0.25},
+      {feEindTijd, "72", [](const TAQVData& d) { return d.AnimationEndTime(); }, 3},
+      {feMinContour, "-2", [](const TAQVData& d) { return d.MinContour(); }, -2},
+      {feMaxContour, "2", [](const TAQVData& d) { return d.MaxContour(); }, 2},
+      {feInterval, "0.25", [](const TAQVData& d) { return d.ContourInterval(); }, 0.25},
+      {feTTijd, "36", [](const TAQVData& d) { return d.DisplayTime(); }, 1.5},
+      {feModelLength, "9000", [](const TAQVData& d) { return d.ModelLength; }, 9000},
+  };
+  mData->SetTimeUnit(TAQVTimeUnit::tuHours);
+  for (const TCase& c : cases) {
+    mChanges = 0;
+    mData->Saved = true;
+    mData->SetFloatSetting(c.Text, c.Kind);
+    EXPECT_DOUBLE_EQ(c.Read(*mData), c.Expected) << c.Text;
+    EXPECT_EQ(mChanges, 1) << c.Text;
+    EXPECT_FALSE(mData->Saved) << c.Text;
+  }
+}
+
+TEST_F(TAQVDataEditTest, NumberEditsUseTheLocaleDecimalSeparator) {
+  Globals().DecimalSeparator = ',';
+  mData->SetFloatSetting("2,5", TAQVFloatEditType::feSurfaceLevel);
+  EXPECT_EQ(mData->SurfaceLevel(), 2.5);
+  mData->SetFloatSetting("3.5", TAQVFloatEditType::feSurfaceLevel);
+  EXPECT_EQ(mData->SurfaceLevel(), 2.5) << "'.' is not a decimal separator here";
+  mData->SetCellText(3, 1, "0,125", gkObservations);
+  EXPECT_EQ(mData->ObservationWells[1].Observed[1], 0.125);
+}
+
+TEST_F(TAQVDataEditTest, SpinEditsStoreTheirValues) {
+  using enum TAQVSpinEditType;
+  mData->SetIntSetting("2", seNAq);
+  EXPECT_EQ(mData->AquiferCount(), 2);
+  mData->SetIntSetting("2", seLowerl);
+  EXPECT_EQ(mData->LowerLayer(), 2);
+  mData->SetIntSetting("2", seUpperl);
+  EXPECT_EQ(mData->UpperLayer(), 2);
+  mData->SetIntSetting("25", seTsteps);
+  EXPECT_EQ(mData->TimeSteps(), 25);
+  mData->SetIntSetting("2", seTekenlaag);
+  EXPECT_EQ(mData->DrawLayer(), 2);
+  mData->SetIntSetting(" 7 ", seDensity);
+  EXPECT_EQ(mData->MeshDensity, 7);
+  mData->SetIntSetting("4", seNObsWells);
+  EXPECT_EQ(mData->ObservationWellCount(), 4);
+  EXPECT_EQ(mData->FitCount(), 8);
+  EXPECT_EQ(mData->CurveCount, 4);
+}
+
+TEST_F(TAQVDataEditTest, CurrentWellsAreClampedAfterACountChange) {
+  mData->SetIntSetting("4", TAQVSpinEditType::seNObsWells);
+  mData->SetCurrentObservationWell(4);
+  mData->SetIntSetting("2", TAQVSpinEditType::seNObsWells);
+  EXPECT_EQ(mData->CurrentObservationWell(), 2);
+  mData->SetIntSetting("2", TAQVSpinEditType::seNPumpingWells);
+  mData->SetCurrentPumpingWell(2);
+  mData->SetIntSetting("1", TAQVSpinEditType::seNPumpingWells);
+  EXPECT_EQ(mData->CurrentPumpingWell(), 1);
+  // The period grid now edits well 1, not the hidden well 2.
+  mData->SetCellText(3, 1, "5", gkPumpingPeriods);
+  EXPECT_EQ(mData->PumpingWells[1].Discharge[1], 5);
+  EXPECT_EQ(mData->PumpingWells[2].Discharge[1], 800);
+}
+
+// --- Include marks ---------------------------------------------------------------------------
+
+TEST_F(TAQVDataEditTest, ToggleObservationRebuildsTheFittingList) {
+  mData->ToggleObservation(1);
+  EXPECT_EQ(mData->FitCount(), 1);
+  EXPECT_FALSE(mData->ObservationWells[1].Included[1]);
+  mData->ToggleObservation(0);
+  EXPECT_EQ(mData->FitCount(), 0);
+  EXPECT_EQ(mData->CurveCount, 0);
+  mData->ToggleObservation(3);  // outside the table
+  mData->ToggleObservation(-1);
+  EXPECT_TRUE(mData->ObservationWells[1].Included[3]);
+}
+
+TEST_F(TAQVDataEditTest, ExcludingTheOnlyPeriodIsRefusedWithAMessage) {
+  mData->Saved = true;
+  mData->TogglePumpingPeriod(1);
+  ASSERT_EQ(mUi.Messages.size(), 1u);
+  EXPECT_EQ(mUi.Messages[0].Text, "At least one pumping well/period has to be included!");
+  EXPECT_EQ(mUi.Messages[0].Type, TMsgDlgType::mtError);
+  EXPECT_EQ(mUi.Messages[0].Buttons, TMsgDlgButtons::mbOK);
+  EXPECT_TRUE(mData->PumpingWells[1].Included[1]);
+  EXPECT_TRUE(mData->Saved) << "nothing changed";
+  mData->TogglePumpingPeriod(0);
+  EXPECT_TRUE(mData->PumpingWells[1].Included[0]);
+  EXPECT_EQ(mUi.Messages.size(), 2u);
+}
+
+TEST_F(TAQVDataEditTest, ExcludingOneOfTwoPeriodsIsAccepted) {
+  mData->SetCellText(12, 1, "2", gkPumpingWells);
+  mData->TogglePumpingPeriod(1);
+  EXPECT_FALSE(mData->PumpingWells[1].Included[1]);
+  EXPECT_TRUE(mUi.Messages.empty());
+}
+
+}  // namespace
+}  // namespace aqv

@@ -1,0 +1,376 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "model/AQVData.h"
+#include "tests/support/FakeUserInterface.h"
+
+namespace aqv {
+namespace {
+
+class TAQVDataRowsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetGlobals();
+    mData = std::make_unique<TAQVData>(&mUi);
+    mData->OnChange = [this](TObject*) { ++mChanges; };
+  }
+  // Gives the current observation well n observations at times 1..n with observed 0.1 * time.
+  void NumberObservations(int n) {
+    mData->SetObservationCount(1, n);
+    for (int k = 1; k <= n; ++k) {
+      mData->ObservationWells[1].Time[k] = k;
+      mData->ObservationWells[1].Observed[k] = 0.1 * k;
+    }
+    mChanges = 0;
+  }
+  test::TFakeUserInterface mUi;
+  std::unique_ptr<TAQVData> mData;
+  int mChanges = 0;
+};
+
+// The input tables and counts, in every slot, so that a refused operation can be shown to
+// have changed nothing.
+std::vector<double> Fingerprint(const TAQVData& d) {
+  std::vector<double> f = {
+      double(d.AquiferCount()), double(d.PumpingWellCount()), double(d.ObservationWellCount()),
+      double(d.FitCount()),     double(d.Modified()),         double(d.Saved),
+      double(d.AllChanged)};
+  for (int i = 1; i <= kMaxLayers; ++i)
+    for (double v : {d.T[i], d.D[i], d.S[i], d.Resistance[i], d.DAquitard[i], d.Kv[i]})
+      f.push_back(v);
+  for (const TPumpingWell& w : d.PumpingWells) {
+    f.insert(f.end(), {w.X, w.Y, w.Rc, w.Rw, double(w.PeriodCount())});
+    f.insert(f.end(), w.StartTime.begin(), w.StartTime.end());
+    f.insert(f.end(), w.Discharge.begin(), w.Discharge.end());
+    f.insert(f.end(), w.Included.begin(), w.Included.end());
+  }
+  for (const TObservationWell& w : d.ObservationWells) {
+    f.insert(f.end(), {w.X, w.Y, double(w.Layer), double(w.ObservationCount())});
+    f.insert(f.end(), w.Time.begin(), w.Time.end());
+    f.insert(f.end(), w.Observed.begin(), w.Observed.end());
+    f.insert(f.end(), w.Included.begin(), w.Included.end());
+  }
+  return f;
+}
+
+const char* const kMinObservationWells =
+    "Can not delete observation well(s)! Minimum number of observation wells is 1.";
+const char* const kMinObservations =
+    "Can not delete observation(s)! Minimum number of observations is 1.";
+const char* const kMinPeriods =
+    "Can not delete pumping period(s)! Minimum number of pumping periods is 1.";
+const char* const kMinPumpingWells =
+    "Can not delete pumping well(s)! Minimum number of pumping wells is 1.";
+const char* const kMinAquifers = "Can not delete aquifer! Minimum number of aquifers is 1.";
+const char* const kMaxAquifersText = "Can not insert aquifer(s)! Maximum number of aquifers is 2.";
+const char* const kMaxObservationWellsText =
+    "Can not insert observation well(s)! Maximum number of observation wells is 5.";
+const char* const kMaxObservationsText =
+    "Can not insert observation(s)! Maximum number of observations is 1000.";
+const char* const kMaxPeriodsText =
+    "Can not insert pumping period(s)! Maximum number of pumping periods is 100.";
+const char* const kMaxPumpingWellsText =
+    "Can not insert pumping well(s)! Maximum number of pumping wells is 2.";
+
+TEST_F(TAQVDataRowsTest, RefusalsLeaveTheirMessageAndChangeNothing) {
+  struct TCase {
+    const char* Name;
+    std::function<bool(TAQVData&)> Operation;
+    const char* Message;
+  };
+  // A new document: 1 aquifer, 1 pumping well with 1 period, 1 observation well with 2
+  // observations.
+  const TCase cases[] = {
+      {"delete the only observation well",
+       [](TAQVData& d) { return d.DeleteObservationWells(1, 1); }, kMinObservationWells},
+      {"delete observation well past the table",
+       [](TAQVData& d) { return d.DeleteObservationWells(2, 1); }, kMinObservationWells},
+      {"delete all observations", [](TAQVData& d) { return d.DeleteObservations(1, 2); },
+       kMinObservations},
+      {"delete more observations than exist",
+       [](TAQVData& d) { return d.DeleteObservations(1, 3); }, kMinObservations},
+      {"delete observation row 7 of 2", [](TAQVData& d) { return d.DeleteObservations(7, 1); },
+       kMinObservations},
+      {"delete observation row 0", [](TAQVData& d) { return d.DeleteObservations(0, 1); },
+       kMinObservations},
+      {"delete no observations", [](TAQVData& d) { return d.DeleteObservations(1, 0); },
+       kMinObservations},
+      {"delete negative observations", [](TAQVData& d) { return d.DeleteObservations(1, -1); },
+       kMinObservations},
+      {"delete the only period", [](TAQVData& d) { return d.DeletePumpingPeriods(1, 1); },
+       kMinPeriods},
+      {"delete the only pumping well", [](TAQVData& d) { return d.DeletePumpingWells(1, 1); },
+       kMinPumpingWells},
+      {"delete the only aquifer", [](TAQVData& d) { return d.DeleteAquifers(2, 1); }, kMinAquifers},
+      {"delete aquifer row 0", [](TAQVData& d) { return d.DeleteAquifers(0, 1); }, kMinAquifers},
+      {"insert 6 observation wells", [](TAQVData& d) { return d.InsertObservationWells(1, 5); },
+       kMaxObservationWellsText},
+      {"insert observation well at row 0",
+       [](TAQVData& d) { return d.InsertObservationWells(0, 1); }, kMaxObservationWellsText},
+      {"insert 999 observations", [](TAQVData& d) { return d.InsertObservations(1, 999); },
+       kMaxObservationsText},
+      {"insert observation at row -3", [](TAQVData& d) { return d.InsertObservations(-3, 1); },
+       kMaxObservationsText},
+      {"insert negative observations", [](TAQVData& d) { return d.InsertObservations(1, -1); },
+       kMaxObservationsText},
+      {"insert a huge number of observations",
+       [](TAQVData& d) { return d.InsertObservations(1, 2147483647); }, kMaxObservationsText},
+      {"insert 100 periods", [](TAQVData& d) { return d.InsertPumpingPeriods(1, 100); },
+       kMaxPeriodsText},
+      {"insert 2 pumping wells", [](TAQVData& d) { return d.InsertPumpingWells(1, 2); },
+       kMaxPumpingWellsText},
+  };
+  for (const TCase& c : cases) {
+    TAQVData d(&mUi);
+    int changes = 0;
+    d.OnChange = [&](TObject*) { ++changes; };
+    d.Saved = true;
+    const std::vector<double> before = Fingerprint(d);
+    Globals().DataErrorText.clear();
+    EXPECT_FALSE(c.Operation(d)) << c.Name;
+    EXPECT_EQ(Globals().DataErrorText, c.Message) << c.Name;
+    EXPECT_EQ(Fingerprint(d), before) << c.Name;
+    EXPECT_EQ(changes, 0) << c.Name;
+  }
+}
+
+TEST_F(TAQVDataRowsTest, RefusedAquiferInsertionStillSelectsTheRow) {
+  EXPECT_FALSE(mData->InsertAquifers(2, 2));
+  EXPECT_EQ(Globals().DataErrorText, kMaxAquifersText);
+  EXPECT_EQ(mData->AquiferCount(), 1);
+  EXPECT_EQ(mData->SelectedRow(), 2);
+  EXPECT_EQ(mChanges, 0);
+  EXPECT_TRUE(mData->InsertAquifers(1, 1));
+  EXPECT_FALSE(mData->InsertAquifers(1, 1)) << "two aquifers are the most";
+  EXPECT_EQ(Globals().DataErrorText, kMaxAquifersText);
+}
+
+// --- Capacity edges --------------------------------------------------------------------------
+
+TEST_F(TAQVDataRowsTest, ObservationsFillToExactlyOneThousand) {
+  NumberObservations(998);
+  EXPECT_TRUE(mData->InsertObservations(1, 2));
+  const TObservationWell& well = mData->ObservationWells[1];
+  EXPECT_EQ(well.ObservationCount(), 1000);
+  EXPECT_EQ(mData->FitCount(), 1000);
+  for (int k : {1, 2}) {
+    EXPECT_EQ(well.Time[k], 0);
+    EXPECT_EQ(well.Observed[k], 0);
+    EXPECT_EQ(well.Computed[k], 0);
+    EXPECT_TRUE(well.Included[k]);
+  }
+  EXPECT_EQ(well.Time[3], 1) << "the old first row moved down by two";
+  EXPECT_EQ(well.Time[1000], 998);
+  EXPECT_FALSE(mData->InsertObservations(1000, 1));
+  EXPECT_EQ(Globals().DataErrorText, kMaxObservationsText);
+}
+
+TEST_F(TAQVDataRowsTest, PeriodsFillToExactlyOneHundred) {
+  EXPECT_TRUE(mData->InsertPumpingPeriods(2, 99));
+  EXPECT_EQ(mData->PumpingWells[1].PeriodCount(), 100);
+  EXPECT_FALSE(mData->InsertPumpingPeriods(1, 1));
+  EXPECT_EQ(Globals().DataErrorText, kMaxPeriodsText);
+  EXPECT_TRUE(mData->DeletePumpingPeriods(2, 99));
+  EXPECT_EQ(mData->PumpingWells[1].PeriodCount(), 1);
+}
+
+TEST_F(TAQVDataRowsTest, ObservationWellsFillToExactlyFive) {
+  EXPECT_TRUE(mData->InsertObservationWells(2, 4));
+  EXPECT_EQ(mData->ObservationWellCount(), 5);
+  EXPECT_EQ(mData->CurveCount, 5);
+  EXPECT_FALSE(mData->InsertObservationWells(6, 1));
+  EXPECT_EQ(Globals().DataErrorText, kMaxObservationWellsText);
+  EXPECT_TRUE(mData->DeleteObservationWells(1, 4));
+  EXPECT_EQ(mData->ObservationWellCount(), 1);
+  EXPECT_EQ(mData->ObservationWells[1].X, 50) << "well 5 moved up to row 1";
+}
+
+// --- Moves -----------------------------------------------------------------------------------
+
+TEST_F(TAQVDataRowsTest, DeletingARangePastTheEndDeletesOnlyTheRowsThatExist) {
+  NumberObservations(5);
+  EXPECT_TRUE(mData->DeleteObservations(4, 10));
+  const TObservationWell& well = mData->ObservationWells[1];
+  EXPECT_EQ(well.ObservationCount(), 3);
+  EXPECT_EQ(well.Time[3], 3);
+  EXPECT_EQ(well.Time[4], 4) << "the slots past the new end are left alone";
+  EXPECT_EQ(mData->FitCount(), 3);
+  EXPECT_FALSE(mData->DeleteObservations(1, 10)) << "that would leave no observation";
+}
+
+TEST_F(TAQVDataRowsTest, DeletingObservationsMovesTheRowsBelowUp) {
+  NumberObservations(5);
+  mData->ObservationWells[1].Included[4] = false;
+  mData->ObservationWells[1].Computed[5] = 0.7;
+  EXPECT_TRUE(mData->DeleteObservations(2, 2));
+  const TObservationWell& well = mData->ObservationWells[1];
+  EXPECT_EQ(well.ObservationCount(), 3);
+  EXPECT_EQ(well.Time[2], 4);
+  EXPECT_FALSE(well.Included[2]);
+  EXPECT_EQ(well.Time[3], 5);
+  EXPECT_EQ(well.Computed[3], 0.7);
+  EXPECT_EQ(mData->FitCount(), 2);
+}
+
+TEST_F(TAQVDataRowsTest, InsertingAfterTheLastRowAppends) {
+  NumberObservations(3);
+  EXPECT_TRUE(mData->InsertObservations(9, 2));
+  const TObservationWell& well = mData->ObservationWells[1];
+  EXPECT_EQ(well.ObservationCount(), 5);
+  EXPECT_EQ(well.Time[3], 3);
+  EXPECT_EQ(well.Time[4], 0);
+  EXPECT_EQ(well.Time[5], 0);
+  EXPECT_EQ(well.Time[6], 1) << "nothing written past the new end";
+}
+
+TEST_F(TAQVDataRowsTest, InsertedPeriodsKeepTheValuesThatWereThereAndAreIncluded) {
+  TPumpingWell& well = mData->PumpingWells[1];
+  well.SetPeriodCount(2);
+  well.StartTime[2] = 5;
+  well.Discharge[2] = 300;
+  well.Included[2] = false;
+  EXPECT_TRUE(mData->InsertPumpingPeriods(2, 1));
+  EXPECT_EQ(well.PeriodCount(), 3);
+  EXPECT_EQ(well.StartTime[2], 5);
+  EXPECT_EQ(well.Discharge[2], 300);
+  EXPECT_TRUE(well.Included[2]);
+  EXPECT_EQ(well.StartTime[3], 5);
+  EXPECT_FALSE(well.Included[3]) << "the moved period keeps its mark";
+}
+
+TEST_F(TAQVDataRowsTest, InsertingAPumpingWellAtRowOneLeavesTwoIdenticalWells) {
+  TPumpingWell& first = mData->PumpingWells[1];
+  first.Name = "PW";
+  first.X = 12;
+  first.SetPeriodCount(3);
+  first.Discharge[3] = 77;
+  first.RcCode = '2';
+  EXPECT_TRUE(mData->InsertPumpingWells(1, 1));
+  EXPECT_EQ(mData->PumpingWellCount(), 2);
+  const TPumpingWell& second = mData->PumpingWells[2];
+  EXPECT_EQ(second.Name, "PW");
+  EXPECT_EQ(second.X, 12);
+  EXPECT_EQ(second.PeriodCount(), 3);
+  EXPECT_EQ(second.Discharge[3], 77);
+  EXPECT_EQ(second.RcCode, '2');
+  EXPECT_EQ(mData->PumpingWells[1].Name, "PW");
+  EXPECT_EQ(mData->CurveCount, 1) << "drawdown mode: the curves are the observation wells";
+}
+
+TEST_F(TAQVDataRowsTest, CopyingAWellLeavesItsStylesAndGrouping) {
+  mData->SetIntSetting("2", TAQVSpinEditType::seNObsWells);
+  TObservationWell& target = mData->ObservationWells[2];
+  const TColor style = target.CurveColor[1];
+  target.OwnCurve = false;
+  target.CoincidentSet.Include(4);
+  mData->ObservationWells[1].SetObservationCount(7);
+  mData->ObservationWells[1].Observed[7] = 3.5;
+  mData->CopyObservationWell(2, 1);
+  EXPECT_EQ(target.Name, "Observation well 1");
+  EXPECT_EQ(target.ObservationCount(), 7);
+  EXPECT_EQ(target.Observed[7], 3.5);
+  EXPECT_EQ(target.CurveColor[1], style);
+  EXPECT_FALSE(target.OwnCurve);
+  EXPECT_TRUE(target.CoincidentSet.Contains(4));
+  mData->CopyObservationWell(0, 1);
+  mData->CopyObservationWell(1, 6);
+  EXPECT_EQ(mData->ObservationWells[1].Name, "Observation well 1");
+}
+
+TEST_F(TAQVDataRowsTest, DeletingObservationWellsRegroupsThem) {
+  mData->SetIntSetting("3", TAQVSpinEditType::seNObsWells);
+  // Wells 1 and 3 stand at the same place; well 3 draws no curve of its own.
+  mData->SetCellText(3, 3, "10", TAQVGridKind::gkObservationWells);
+  mData->SetCellText(4, 3, "10", TAQVGridKind::gkObservationWells);
+  ASSERT_FALSE(mData->ObservationWells[3].OwnCurve);
+  EXPECT_TRUE(mData->DeleteObservationWells(1, 1));
+  EXPECT_EQ(mData->ObservationWellCount(), 2);
+  EXPECT_TRUE(mData->ObservationWells[2].OwnCurve) << "the old well 3 now stands alone";
+  EXPECT_EQ(mData->CurveCount, 2);
+  EXPECT_EQ(mData->FitCount(), 4);
+}
+
+TEST_F(TAQVDataRowsTest, RowOperationsClampTheCurrentWells) {
+  mData->SetIntSetting("3", TAQVSpinEditType::seNObsWells);
+  mData->SetCurrentObservationWell(3);
+  EXPECT_TRUE(mData->DeleteObservationWells(2, 2));
+  EXPECT_EQ(mData->CurrentObservationWell(), 1);
+  EXPECT_TRUE(mData->InsertPumpingWells(2, 1));
+  mData->SetCurrentPumpingWell(2);
+  EXPECT_TRUE(mData->DeletePumpingWells(1, 1));
+  EXPECT_EQ(mData->CurrentPumpingWell(), 1);
+}
+
+TEST_F(TAQVDataRowsTest, SuccessMarksTheDocumentChangedAndAnnouncesOnce) {
+  mData->SetModified(false);
+  mData->Saved = true;
+  mData->AllChanged = false;
+  EXPECT_TRUE(mData->InsertObservations(1, 1));
+  EXPECT_EQ(mChanges, 1);
+  EXPECT_TRUE(mData->Modified());
+  EXPECT_TRUE(mData->AllChanged);
+  EXPECT_FALSE(mData->Saved);
+}
+
+// --- Aquifers --------------------------------------------------------------------------------
+
+TEST_F(TAQVDataRowsTest, InsertingAnAquiferAtTheBottomRowDuplicatesThePairAbove) {
+  mData->T[1] = 500;
+  mData->Resistance[2] = 77;
+  EXPECT_TRUE(mData->InsertAquifers(3, 1));
+  EXPECT_EQ(mData->AquiferCount(), 2);
+  EXPECT_EQ(mData->T[2], 500);
+  EXPECT_EQ(mData->Resistance[3], 77);
+  EXPECT_EQ(mData->SelectedRow(), 5) << "the bottom aquitard row stays selected";
+  EXPECT_TRUE(mData->RefreshAquiferGrid);
+}
+
+TEST_F(TAQVDataRowsTest, AquiferCountWithTheTopAquitardAbsentUsesTheRealRows) {
+  mData->SetTopAquitardAbsent(true);
+  mData->T[1] = 500;
+  mData->Resistance[2] = 77;
+  ASSERT_EQ(mData->RowCount(), 2);  // aquifer 1, aquitard 2
+  EXPECT_TRUE(mData->InsertAquifers(2, 1));
+  EXPECT_EQ(mData->RowCount(), 4);
+  EXPECT_EQ(mData->SelectedRow(), 4) << "the bottom aquitard is the last row";
+  EXPECT_EQ(mData->T[2], 500);
+  EXPECT_EQ(mData->Resistance[3], 77);
+  mData->T[2] = 300;
+  EXPECT_TRUE(mData->DeleteAquifers(1, 1));  // row 1 is aquifer 1
+  EXPECT_EQ(mData->T[1], 300);
+  EXPECT_EQ(mData->Resistance[2], 77);
+}
+
+TEST_F(TAQVDataRowsTest, WithTheBottomAquitardAbsentTheLastAquiferIsTheLastRow) {
+  mData->SetBottomAquitardAbsent(true);
+  ASSERT_EQ(mData->RowCount(), 2);  // aquitard 1, aquifer 1
+  mData->T[1] = 500;
+  mData->DAquitard[2] = 3;
+  EXPECT_TRUE(mData->InsertAquifers(2, 1));
+  EXPECT_EQ(mData->RowCount(), 4);
+  EXPECT_EQ(mData->SelectedRow(), 4);
+  EXPECT_EQ(mData->T[2], 500);
+  EXPECT_EQ(mData->DAquitard[3], 3) << "the absent bottom aquitard moves down";
+  mData->T[2] = 300;
+  EXPECT_TRUE(mData->DeleteAquifers(4, 1));
+  EXPECT_EQ(mData->AquiferCount(), 1);
+  EXPECT_EQ(mData->T[1], 500);
+  EXPECT_EQ(mData->SelectedRow(), 2);
+  EXPECT_FALSE(mData->DeleteAquifers(5, 1)) << "no such row";
+}
+
+TEST_F(TAQVDataRowsTest, DeletingTheSecondAquiferNarrowsTheLayerRangeToOne) {
+  EXPECT_TRUE(mData->InsertAquifers(3, 1));
+  mData->SetCellText(5, 1, "2", TAQVGridKind::gkObservationWells);
+  ASSERT_EQ(mData->UpperLayer(), 2);
+  EXPECT_TRUE(mData->DeleteAquifers(4, 1));
+  EXPECT_EQ(mData->UpperLayer(), 1);
+  EXPECT_EQ(mData->LowerLayer(), 1);
+}
+
+}  // namespace
+}  // namespace aqv
