@@ -36,7 +36,8 @@ TAQVData::TAQVData(TUserInterface* ui) {
   static TSilentUserInterface silent;
   mUserInterface = ui ? ui : &silent;
   const TAQVGlobals& g = Globals();
-  mStehfestTerms = g.NSt;
+  mStehfestTerms = StehfestTermCount(g.NSt);
+  ComputeStehfestWeights();
   mTimesPerLogCycle = g.nlogcycle;
   ConvertLengthUnits = g.ConvertLengthUnits;
   ConvertTimeUnits = g.ConvertTimeUnits;
@@ -58,8 +59,9 @@ void TAQVData::SetModified(bool value) {
 
 void TAQVData::AllocateWorkBuffers() {
   Jacobian.assign(static_cast<std::size_t>(kMaxFitObservations) * kMaxParameters, 0.0);
-  Eigenvectors.assign(9, 0.0);
-  OutputTimes.assign(kMaxOutputTimes, 0.0);
+  Engine = TAquiferSystemState();
+  OutputTimes.clear();
+  OutputTimes.reserve(kMaxOutputTimes);
   CurveDistances.assign(kMaxObservationWells, 0.0);
   CurveNames.assign(kMaxObservationWells, std::string());
   CurveValues.assign(kMaxCurveValues, 0.0);
@@ -67,7 +69,7 @@ void TAQVData::AllocateWorkBuffers() {
 }
 
 void TAQVData::FreeWorkBuffers() {
-  for (auto* buffer : {&Jacobian, &Eigenvectors, &OutputTimes, &CurveDistances, &CurveValues,
+  for (auto* buffer : {&Jacobian, &OutputTimes, &CurveDistances, &CurveValues,
                        &ResultRow}) {
     buffer->clear();
     buffer->shrink_to_fit();
@@ -502,10 +504,10 @@ void TAQVData::SetLinearResiduals(bool value) {
 
 void TAQVData::SetStehfestTerms(int n) {
   // The inversion needs an even number of terms; the weights cancel only then.
-  n = std::clamp(n, 2, kMaxStehfestTerms);
-  n -= n % 2;
+  n = StehfestTermCount(n);
   if (n == mStehfestTerms) return;
   mStehfestTerms = n;
+  ComputeStehfestWeights();
   SetModified(true);
   Notify();
 }

@@ -10,6 +10,7 @@
 #include "chart/Color.h"
 #include "model/AQVElements.h"
 #include "model/Array1.h"
+#include "model/AQVStehfest.h"
 #include "model/MyParentData.h"
 #include "model/UserInterface.h"
 
@@ -18,7 +19,6 @@ namespace aqv {
 class TMyChart;
 class TAQVKaart;
 
-inline constexpr int kMaxAquifers = 2;
 inline constexpr int kMaxLayers = 3;  // layer positions: aquitards 1..n+1, aquifers 1..n
 inline constexpr int kMaxPumpingWells = 2;
 inline constexpr int kMaxPeriods = 100;
@@ -27,8 +27,6 @@ inline constexpr int kMaxObservations = 1000;
 inline constexpr int kMaxFitObservations = kMaxObservationWells * kMaxObservations;
 inline constexpr int kInfoTextCount = 14;
 inline constexpr int kMaxParameters = 6;
-inline constexpr int kMaxStehfestTerms = 20;
-inline constexpr int kMaxOutputTimes = 5000;
 inline constexpr int kMaxCurveValues = 50000;
 inline constexpr int kPaletteSize = 20;
 
@@ -544,11 +542,45 @@ class TAQVData : public TMyParentData {
   // Sets the fitting list's count; the file reader fills the flat list of an oldest-form file.
   void SetFitCount(int n);
 
+  // --- Drawdown engine ---------------------------------------------------------------------
+  // 0 after a successful computation, 11 after a failed evaluation of the aquifer system.
+  int StatusCode = 0;
+  // The state of the last Laplace evaluation made on the GUI thread: p, the aquitard terms,
+  // the eigenvalues and the scaled eigenvectors, which the map reads.
+  TAquiferSystemState Engine;
+  const TStehfestWeights& StehfestWeights() const { return mStehfestWeights; }
+  void ComputeStehfestWeights();
+  // The aquifer system and a pumping well as the engine takes them.
+  TAquiferSystemInput AquiferSystemInput() const;
+  TPumpingWellInput PumpingWellInput(int well) const;
+  // The discharge step (length3/day) that a period of a well adds to the included periods
+  // before it.
+  double RateStep(int well, int period) const;
+  // Decomposes the aquifer system for p = Engine.LaplaceP; false when it is singular.
+  bool ComputeAquiferSystem();
+  // Drawdown (length) at time t (days) at (x, y) in aquifer layer, with an observation well's
+  // radii and skin, caused by the rate step of a period of a well. A failed evaluation sets
+  // StatusCode 11, beeps, shows its message and gives 0.
+  double PointDrawdown(int well, int period, double x, double y, int layer, double rc, double rw,
+                       double skin, double t);
+  // Computed drawdown of every observation and the computed column of the fitting list; a
+  // failure is reported once.
+  void ComputeObservationDrawdowns();
+  // Builds the output times and computes the curves, unless the curves are valid.
+  void BuildCurveTimes();
+  // Fills CurveValues for the selected curves at the output times, with progress and cancel;
+  // from a failed time on the values are kMissingCurveValue.
+  void ComputeCurves();
+  void CollectCurveNames();
+  int OutputTimeCount() const { return static_cast<int>(OutputTimes.size()); }
+  // Index in CurveValues of a curve (from 1) in an aquifer at output time timeIndex (from 0).
+  int CurveValueIndex(int timeIndex, int layer, int curve) const;
+
   // --- Work buffers ------------------------------------------------------------------------
   void FreeWorkBuffers();
   std::vector<double> Jacobian;      // kMaxFitObservations x kMaxParameters
-  std::vector<double> Eigenvectors;  // 3 x 3, rows aquifers, columns modes
-  std::vector<double> OutputTimes;   // kMaxOutputTimes, days
+  // Output times of the curves, days, ascending; at most kMaxOutputTimes.
+  std::vector<double> OutputTimes;
   std::vector<double> CurveDistances;
   std::vector<std::string> CurveNames;
   std::vector<double> CurveValues;  // kMaxCurveValues
@@ -556,6 +588,8 @@ class TAQVData : public TMyParentData {
 
  private:
   void Notify();
+  void ReportEngineFailure(const TEngineResult& result);
+  void RefillFitComputed();
   // Cell setters of the five tables; each returns whether the cell was stored.
   bool SetAquiferSystemCell(int col, int row, const std::string& text);
   bool SetAquiferCell(int col, int k, const std::string& text, double top);
@@ -620,6 +654,7 @@ class TAQVData : public TMyParentData {
 
   bool mLinearResiduals = true;
   int mStehfestTerms = 10;
+  TStehfestWeights mStehfestWeights;
 
   double mWorldX1 = 0, mWorldX2 = 0, mWorldY1 = 0, mWorldY2 = 0;
   double mMinContour = -0.1, mMaxContour = 0.1, mContourInterval = 0.01;

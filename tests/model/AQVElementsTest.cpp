@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include <unistd.h>
+
 namespace aqv {
 namespace {
 
@@ -38,9 +40,10 @@ TEST(StripDataFileExtension, TakesFileNameAndRemovesLowerCaseExtension) {
 class MakeUniqueFileNameTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    // ctest runs tests in parallel processes: the folder is the test's own.
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     mFolder = std::filesystem::temp_directory_path() /
-              ("aqv-unique-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-               ".d");
+              ("aqv-unique-" + std::string(info->name()) + "-" + std::to_string(::getpid()) + ".d");
     std::filesystem::create_directories(mFolder);
   }
   void TearDown() override { std::filesystem::remove_all(mFolder); }

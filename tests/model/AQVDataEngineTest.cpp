@@ -1,0 +1,214 @@
+// The document's drawdown computations: observation drawdowns, curve times and curves.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <numbers>
+
+#include "model/AQVData.h"
+#include "model/ParallelFor.h"
+#include "tests/support/ClosedForms.h"
+#include "tests/support/FakeUserInterface.h"
+
+namespace aqv {
+namespace {
+
+class DocumentEngineTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetGlobals();
+    mData = std::make_unique<TAQVData>(&mUi);
+  }
+  void TearDown() override { SetWorkerCount(4); }
+
+  // A confined aquifer: both aquitards impervious and without storage, so the aquitards
+  // contribute nothing; with no casing storage in the wells the Theis solution holds.
+  void MakeConfined() {
+    TAQVData& d = *mData;
+    d.SetTopAquitardImpervious(true);
+    d.SetBottomAquitardImpervious(true);
+    d.PumpingWells[1].Rc = 0;
+    for (int j = 1; j <= kMaxObservationWells; ++j) d.ObservationWells[j].Rc = 0;
+  }
+
+  // Every observation well of the document observes aquifer 1 at 10 log-spaced times.
+  void SpreadObservations() {
+    TAQVData& d = *mData;
+    d.SetObservationWellCount(3);
+    for (int j = 1; j <= 3; ++j) {
+      d.SetObservationCount(j, 10);
+      for (int k = 1; k <= 10; ++k) d.ObservationWells[j].Time[k] = 0.001 * std::pow(10.0, 0.5 * k);
+    }
+    d.CollectIncludedObservations();
+  }
+
+  test::TFakeUserInterface mUi;
+  std::unique_ptr<TAQVData> mData;
+};
+
+TEST_F(DocumentEngineTest, ObservationDrawdownsMatchTheisWithinOnePerMille) {
+  MakeConfined();
+  SpreadObservations();
+  TAQVData& d = *mData;
+  d.ComputeObservationDrawdowns();
+  ASSERT_EQ(d.StatusCode, 0);
+  const double pi = std::numbers::pi;
+  for (int j = 1; j <= 3; ++j) {
+    const TObservationWell& obs = d.ObservationWells[j];
+    const double r2 = obs.X * obs.X + obs.Y * obs.Y;
+    for (int k = 1; k <= 10; ++k) {
+      const double u = r2 * 0.001 / (4 * 1000 * obs.Time[k]);
+      const double theis = 800 / (4 * pi * 1000) * test::TheisWellFunction(u);
+      EXPECT_NEAR(obs.Computed[k], theis, 1e-3 * theis) << "well " << j << " time " << obs.Time[k];
+    }
+  }
+  // The fitting list takes the computed column in its own order.
+  EXPECT_EQ(d.FitComputed[11], d.ObservationWells[2].Computed[1]);
+}
+
+TEST_F(DocumentEngineTest, RecoveryAfterAnExcludedMiddlePeriodStepsFromTheLastIncludedOne) {
+  MakeConfined();
+  TAQVData& d = *mData;
+  TPumpingWell& w = d.PumpingWells[1];
+  w.SetPeriodCount(3);
+  w.Discharge[1] = 800;
+  w.Discharge[2] = 5000;
+  w.Discharge[3] = 0;
+  w.Included[2] = false;
+  EXPECT_EQ(d.RateStep(1, 1), 800);
+  EXPECT_EQ(d.RateStep(1, 3), -800) << "the excluded period neither starts nor ends a step";
+}
+
+TEST_F(DocumentEngineTest, ComputationsGiveTheSameBitsOnOneAndEightThreads) {
+  TAQVData& d = *mData;
+  d.SetAquiferCount(2);
+  d.SAquitard[1] = 0.001;
+  d.SetObservationWellCount(5);
+  for (int j = 1; j <= 5; ++j) {
+    d.ObservationWells[j].Layer = j % 2 + 1;
+    d.SetObservationCount(j, 200);
+    for (int k = 1; k <= 200; ++k) d.ObservationWells[j].Time[k] = 0.0001 * std::pow(1.05, k);
+  }
+  d.GroupCoincidentWells();
+  d.AssignCurveStyles();
+  d.CollectIncludedObservations();
+
+  SetWorkerCount(1);
+  d.ComputeObservationDrawdowns();
+  const std::vector<double> oneFit(d.FitComputed.begin(), d.FitComputed.end());
+  d.CurvesValid = false;
+  d.BuildCurveTimes();
+  const std::vector<double> oneCurves = d.CurveValues;
+
+  SetWorkerCount(8);
+  d.ComputeObservationDrawdowns();
+  const std::vector<double> eightFit(d.FitComputed.begin(), d.FitComputed.end());
+  d.CurvesValid = false;
+  d.BuildCurveTimes();
+  EXPECT_EQ(oneFit, eightFit);
+  EXPECT_EQ(oneCurves, d.CurveValues);
+  EXPECT_GT(d.CurveValues[d.CurveValueIndex(60, 1, 1)], 0.0);
+}
+
+TEST_F(DocumentEngineTest, DefaultCurveTimesInsertFiftyNinePointsInOneInterval) {
+  TAQVData& d = *mData;
+  d.BuildCurveTimes();
+  ASSERT_EQ(d.OutputTimeCount(), 61);
+  EXPECT_EQ(d.OutputTimes.front(), 0.001);
+  EXPECT_EQ(d.OutputTimes.back(), 1000);
+  EXPECT_TRUE(d.CurvesValid);
+  EXPECT_FALSE(d.Busy);
+}
+
+TEST_F(DocumentEngineTest, CurvesAtEveryTimeMatchTheObservationDrawdownThere) {
+  MakeConfined();
+  TAQVData& d = *mData;
+  d.BuildCurveTimes();
+  const TObservationWell& obs = d.ObservationWells[1];
+  for (int i = 0; i < d.OutputTimeCount(); i += 10) {
+    const double t = d.OutputTimes[static_cast<std::size_t>(i)];
+    const double point = d.PointDrawdown(1, 1, obs.X, obs.Y, 1, obs.Rc, obs.Rw, obs.Skin, t);
+    // The two roads sum in another order; Stehfest's alternating weights (up to about 1e5 for
+    // N = 10) amplify that rounding to about 1e-11.
+    EXPECT_NEAR(d.CurveValues[d.CurveValueIndex(i, 1, 1)], point, 1e-9 * std::fabs(point) + 1e-15)
+        << t;
+  }
+}
+
+TEST_F(DocumentEngineTest, SystemWithoutStorageFailsOnceWithStatusElevenAndMissingValues) {
+  TAQVData& d = *mData;
+  MakeConfined();
+  d.S[1] = 0;  // no storage and no leakage: the drawdown would never change in time
+  d.BuildCurveTimes();
+  EXPECT_EQ(d.StatusCode, 11);
+  EXPECT_EQ(mUi.Beeps, 1);
+  ASSERT_EQ(mUi.Messages.size(), 1u) << "the message is shown once, not once per time";
+  EXPECT_EQ(mUi.Messages[0].Text,
+            "Cannot compute aquifer system: Check for extreme low or high values.");
+  EXPECT_EQ(mUi.Messages[0].Type, TMsgDlgType::mtError);
+  for (int i = 0; i < d.OutputTimeCount(); ++i)
+    EXPECT_EQ(d.CurveValues[d.CurveValueIndex(i, 1, 1)], kMissingCurveValue) << i;
+
+  mUi.Messages.clear();
+  d.ComputeObservationDrawdowns();
+  EXPECT_EQ(d.StatusCode, 11);
+  EXPECT_EQ(mUi.Messages.size(), 1u);
+}
+
+TEST_F(DocumentEngineTest, NonFiniteInputFailsInsteadOfPlottingANumber) {
+  TAQVData& d = *mData;
+  d.T[1] = std::nan("");
+  d.BuildCurveTimes();
+  EXPECT_EQ(d.StatusCode, 11);
+  EXPECT_EQ(d.CurveValues[d.CurveValueIndex(d.OutputTimeCount() - 1, 1, 1)], kMissingCurveValue);
+}
+
+TEST_F(DocumentEngineTest, CancelLeavesCurvesInvalidAndProgressAtZero) {
+  TAQVData& d = *mData;
+  TProgressBarState progress;
+  d.ProgressBar = &progress;
+  int progressEvents = 0;
+  d.OnProgressBarChange = [&](TObject*) { ++progressEvents; };
+  mUi.OnProcessMessages = [&] { d.Cancel = true; };
+  d.BuildCurveTimes();
+  EXPECT_FALSE(d.CurvesValid);
+  EXPECT_FALSE(d.Busy);
+  EXPECT_EQ(progress.Position, 0);
+  EXPECT_GE(progressEvents, 1);
+  // The next update starts from scratch.
+  mUi.OnProcessMessages = nullptr;
+  d.BuildCurveTimes();
+  EXPECT_TRUE(d.CurvesValid);
+  EXPECT_FALSE(d.Cancel);
+}
+
+TEST_F(DocumentEngineTest, WellFluxCurvesGoToTheIncludedWellAndZeroForUnscreenedAquifers) {
+  TAQVData& d = *mData;
+  d.SetAquiferCount(2);
+  d.SetPumpingWellCount(2);
+  d.PumpingWells[1].Included[0] = false;
+  d.PumpingWells[2].Screened[1] = true;
+  d.PumpingWells[2].Screened[2] = false;
+  d.AssignCurveStyles();
+  d.SetWellFluxMode(true);
+  d.SetUpperLayer(1);
+  d.SetLowerLayer(2);
+  d.CurvesValid = false;
+  d.BuildCurveTimes();
+  ASSERT_EQ(d.CurveCount, 1);
+  const int last = d.OutputTimeCount() - 1;
+  EXPECT_GT(d.CurveValues[d.CurveValueIndex(last, 1, 1)], 0.0);
+  EXPECT_EQ(d.CurveValues[d.CurveValueIndex(last, 2, 1)], 0.0);
+  EXPECT_EQ(d.CurveNames[0], "Pumping well 2");
+}
+
+TEST_F(DocumentEngineTest, StehfestTermsChangeTheWeights) {
+  TAQVData& d = *mData;
+  EXPECT_EQ(d.StehfestWeights().Count, 10);
+  EXPECT_NEAR(d.StehfestWeights().V[1], 1.0 / 12, 1e-15);
+  d.SetStehfestTerms(16);
+  EXPECT_EQ(d.StehfestWeights().Count, 16);
+}
+
+}  // namespace
+}  // namespace aqv
