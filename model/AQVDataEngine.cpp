@@ -208,7 +208,6 @@ struct TCurveWell {
 void TAQVData::ComputeCurves() {
   Cancel = false;
   Busy = true;
-  std::fill(CurveValues.begin(), CurveValues.end(), 0.0);
   SelectCurves();
   StatusCode = 0;
   CollectCurveNames();
@@ -218,6 +217,8 @@ void TAQVData::ComputeCurves() {
   const int timeCount =
       perRow == 0 ? 0 : std::min(static_cast<int>(OutputTimes.size()), kMaxCurveValues / perRow);
   const TAquiferSystemInput system = AquiferSystemInput();
+  // Only the rows of this computation are cleared: the whole buffer is 400 kB.
+  std::fill_n(CurveValues.begin(), static_cast<std::ptrdiff_t>(timeCount) * perRow, 0.0);
 
   std::vector<TCurveWell> wells;
   int fluxCurve = 0;
