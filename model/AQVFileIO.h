@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace aqv {
+
+// Outcome of reading or writing a whole file.
+enum class TFileIOStatus : std::uint8_t {
+  fiOK = 0,
+  fiOpenFailed,    // the file (or the temporary file beside it) could not be opened or created
+  fiReadFailed,    // reading stopped before the end
+  fiWriteFailed,   // writing or flushing the temporary file failed
+  fiRenameFailed,  // the finished temporary file could not replace the target
+};
+
+constexpr bool IsSuccess(TFileIOStatus status) {
+  return status == TFileIOStatus::fiOK;
+}
+// A short description for logs and tests; the user sees the caller's own message.
+std::string ToText(TFileIOStatus status);
+
+// Reads the whole file at path into bytes (bytes is emptied first).
+[[nodiscard]] TFileIOStatus ReadWholeFile(const std::string& path, std::string& bytes);
+
+// path with ".aqv" appended when its file-name part (after the last "/" or "\\") holds no
+// "."; a "." in a folder name does not count.
+std::string WithDataFileExtension(std::string_view path);
+
+// Replaces the file at path by bytes so that the old file is never lost: the bytes go to a new
+// temporary file in the same folder, which is flushed to the disk and then renamed over the
+// target. On any failure the old file (if any) is unchanged and no temporary file is left. A
+// new file gets the permissions a newly created file gets; an existing file keeps its
+// permission bits.
+[[nodiscard]] TFileIOStatus WriteFileAtomically(const std::string& path, std::string_view bytes);
+
+}  // namespace aqv
