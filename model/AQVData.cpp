@@ -59,6 +59,8 @@ void TAQVData::SetModified(bool value) {
 
 void TAQVData::AllocateWorkBuffers() {
   Jacobian.assign(static_cast<std::size_t>(kMaxFitObservations) * kMaxParameters, 0.0);
+  Residuals.assign(kMaxFitObservations, 0.0);
+  SavedResiduals.assign(kMaxFitObservations, 0.0);
   Engine = TAquiferSystemState();
   OutputTimes.clear();
   OutputTimes.reserve(kMaxOutputTimes);
@@ -69,8 +71,8 @@ void TAQVData::AllocateWorkBuffers() {
 }
 
 void TAQVData::FreeWorkBuffers() {
-  for (auto* buffer : {&Jacobian, &OutputTimes, &CurveDistances, &CurveValues,
-                       &ResultRow}) {
+  for (auto* buffer : {&Jacobian, &Residuals, &SavedResiduals, &OutputTimes, &CurveDistances,
+                       &CurveValues, &ResultRow}) {
     buffer->clear();
     buffer->shrink_to_fit();
   }

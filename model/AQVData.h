@@ -3,14 +3,16 @@
 #include <bitset>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "chart/Color.h"
 #include "model/AQVElements.h"
-#include "model/Array1.h"
+#include "model/AQVOptimizer.h"
 #include "model/AQVStehfest.h"
+#include "model/Array1.h"
 #include "model/MyParentData.h"
 #include "model/UserInterface.h"
 
@@ -27,6 +29,8 @@ inline constexpr int kMaxObservations = 1000;
 inline constexpr int kMaxFitObservations = kMaxObservationWells * kMaxObservations;
 inline constexpr int kInfoTextCount = 14;
 inline constexpr int kMaxParameters = 6;
+// Links between table values and optimised parameters that a run can hold.
+inline constexpr int kMaxLinks = 200;
 inline constexpr int kMaxCurveValues = 50000;
 inline constexpr int kPaletteSize = 20;
 
@@ -106,6 +110,49 @@ class TByteSet {
  private:
   std::uint8_t mBits = 0;
 };
+
+// What a parameter link ties to an optimised parameter; the numbers are the kinds of the
+// links. Kinds 1 to 4 vary as LinkValue·exp(x), kinds 5 to 7 as LinkValue·x.
+enum class TLinkKind : int {
+  lkResistance = 1,           // c of an aquitard, days
+  lkTransmissivity = 2,       // T of an aquifer, length2/day
+  lkStorativity = 3,          // S of an aquifer
+  lkAquitardStorativity = 4,  // S' of an aquitard
+  lkCasingRadius = 5,         // rc of a pumping well, length
+  lkScreenRadius = 6,         // rw of a pumping well, length
+  lkSkin = 7                  // skin of a pumping well, days
+};
+
+// True for the kinds whose parameter is the logarithm of the factor on the linked value.
+constexpr bool IsLogarithmicKind(TLinkKind kind) {
+  return kind <= TLinkKind::lkAquitardStorativity;
+}
+
+// How an optimisation run ended. Negative codes come from the run before or instead of a fit,
+// 0 to 6 from the optimiser, 11 from a failed plain evaluation of the aquifer system.
+enum class TRunStatus : int {
+  rsTooManyMeasurements = -3,  // more fitting points than the optimiser takes
+  rsTooManyParameters = -2,    // fewer fitting points than parameters
+  rsDrawdownsCalculated = -1,  // nothing marked; the plain evaluation succeeded
+  rsParametersFound = 0,
+  rsIterationLimit = 1,
+  rsNoAcceptableStep = 4,
+  rsBrokenOff = 5,
+  rsNoUsableJacobian = 6,
+  rsAquiferSystemFailed = 11
+};
+
+// The status line text of a run; status 1 names the iteration limit that was applied.
+std::string ToText(TRunStatus status, int iterationLimit);
+// True for the statuses with a result to keep: parameters found, drawdowns calculated.
+inline bool IsSuccess(TRunStatus status) {
+  return status == TRunStatus::rsParametersFound || status == TRunStatus::rsDrawdownsCalculated;
+}
+
+// The status a run ends with before any computation, from its counts: too many parameters for
+// the fitting points, or more fitting points than the optimiser takes; rsParametersFound when
+// the counts allow a computation.
+TRunStatus RunStatusForCounts(int fitCount, int parameterCount);
 
 // One entry of the system palette.
 struct TPaletteEntry {
@@ -542,6 +589,83 @@ class TAQVData : public TMyParentData {
   // Sets the fitting list's count; the file reader fills the flat list of an oldest-form file.
   void SetFitCount(int n);
 
+  // --- Optimisation: parameter links (filled anew by each run) -----------------------------
+  int ParameterCount = 0;  // n, distinct parameters, at most kMaxParameters
+  int LinkCount = 0;
+  std::string ParameterMarks;  // mark of each parameter in order; well marks raised by 100
+  TArray1<int, kMaxParameters> ParameterFirstLink;
+  TArray1<int, kMaxLinks> LinkParameter;
+  TArray1<int, kMaxLinks> LinkIndex;  // layer or pumping well of the linked value
+  TArray1<double, kMaxLinks> LinkValue;
+  TArray1<TLinkKind, kMaxLinks> LinkKind;
+  TArray1<std::string, kMaxLinks> LinkLabel;  // 4 characters, such as " T 1" or "rw 2"
+  // The optimiser's parameter vector x: 0 (logarithmic kinds) or 1 reproduces the linked values.
+  TArray1<double, kMaxParameters> ParameterStart;
+  TArray1<double, kMaxLinks> LinkDeviation;  // standard deviation of the linked value
+
+  // Links a marked value to a parameter: equal marks share one; code is one of "cTSZRWK" (c, T,
+  // S, S', rc, rw, skin). A mark outside '1'..'z', an unknown code, a seventh distinct mark and
+  // a link beyond kMaxLinks link nothing. The first call of a run (LinkCount 0) clears the
+  // parameters.
+  void AddParameter(char mark, char code, double value, int index);
+  // The linked value of link i at the current parameter vector, in stored units.
+  double LinkedValue(int link) const;
+  // LinkDeviation of every link from the covariance and the residual norm of the fit.
+  void ParameterDeviations();
+  // Writes the parameter vector into the linked table values.
+  void ApplyParameters();
+  // Folds a parameter vector into the links (LinkValue := the linked value) and puts the vector
+  // back at its start values, which then describe the same model.
+  void FoldParameters(std::span<double> parameters);
+
+  // --- Optimisation run and results ------------------------------------------------------
+  // The optimisation run: links the marked values, fits them to the fitting list (or, with
+  // nothing marked, evaluates once) in a console window, lets the person accept or reject the
+  // result and otherwise restores every linked value and computed drawdown bit for bit. Fires
+  // OnStartOptimize first and OnStopOptimize last; does nothing else while GridsValid is false
+  // or while a run of this document is still going on.
+  void Optimize();
+  // Applies the parameters, writes the console line when asked, computes the drawdowns and
+  // the residuals; true when the aquifer system could be evaluated (StatusCode 0).
+  bool EvaluateObjective();
+  // Appends the least-squares report of the last run to lines.
+  void WriteLeastSquaresReport(std::vector<std::string>& lines);
+
+  // Report lines: a buffer that ReportFlush adds to the console or the report as one line.
+  void ReportAppend(std::string_view text);
+  void ReportFlush();
+  void ReportRule();
+  void ReportAppendInt(int value, int width);
+  // Right-aligned in width characters (a UTF-8 character counts once); never cut.
+  void ReportAppendText(std::string_view text, int width);
+  void ReportAppendFloat(int width, double value);
+  void WriteCenteredTitle(int width, int before, int after, std::string_view title);
+
+  // The console of the run in progress, nullptr between runs.
+  TOptimizeConsole* OutputForm() const { return mOutputForm; }
+  TAQVTimeUnit RunTimeUnit = TAQVTimeUnit::tuDays;  // TimeUnit at the start of the last run
+  double RunTimeFactor = 1;                         // TimeFactor at the start of the last run
+
+  // Results of the last run. FitStatus is its status; the statistics are those of the
+  // optimiser (set for statuses 0, 1 and 4), the norms in length (linear fitting) or log10
+  // units.
+  TRunStatus FitStatus = TRunStatus::rsParametersFound;
+  double ResidualNorm = 0;
+  double InitialResidualNorm = 0;
+  int EvaluationCount = 0;
+  int IterationCount = 0;
+  double LastNormReduction = 0;
+  double ConditionNumber = 0;
+  TOptimizerVector VarianceFactor{};
+  TOptimizerMatrix Covariance{};       // of the parameters, without the residual variance
+  TOptimizerMatrix SavedV{};           // right singular vectors of the last decomposition
+  TOptimizerSummary OptimizerSummary;  // everything the optimiser reported, for diagnosis
+  // The result as the report shows it, kept when the document itself is restored: each link's
+  // value at the end of the computation (stored units) and the computed drawdown of each
+  // fitting point (length).
+  TArray1<double, kMaxLinks> LinkFittedValue;
+  std::vector<double> FittedDrawdowns;
+
   // --- Drawdown engine ---------------------------------------------------------------------
   // 0 after a successful computation, 11 after a failed evaluation of the aquifer system.
   int StatusCode = 0;
@@ -578,7 +702,9 @@ class TAQVData : public TMyParentData {
 
   // --- Work buffers ------------------------------------------------------------------------
   void FreeWorkBuffers();
-  std::vector<double> Jacobian;      // kMaxFitObservations x kMaxParameters
+  std::vector<double> Jacobian;        // kMaxFitObservations x kMaxParameters
+  std::vector<double> Residuals;       // kMaxFitObservations, one per fitting point
+  std::vector<double> SavedResiduals;  // kMaxFitObservations, the optimiser's scratch
   // Output times of the curves, days, ascending; at most kMaxOutputTimes.
   std::vector<double> OutputTimes;
   std::vector<double> CurveDistances;
@@ -587,7 +713,32 @@ class TAQVData : public TMyParentData {
   std::vector<double> ResultRow;
 
  private:
+  friend class TAQVFitObjective;
   void Notify();
+  // Optimisation run steps.
+  std::unique_ptr<TOptimizeConsole> OpenConsole();
+  void RunInConsole(TOptimizeConsole& console);
+  void CollectParameterLinks();
+  void WriteReportHead();
+  TRunStatus ComputeRun(TOptimizeConsole& console);
+  void WriteRunStatus(TRunStatus status);
+  bool AskAcceptance(TOptimizeConsole& console, TRunStatus status);
+  void DeriveFittedConductivities();
+  void CloseConsole(TOptimizeConsole& console);
+  void WriteConsoleParameters(int iterationNumber);
+  [[nodiscard]] bool LinkedValuesAcceptable() const;
+  TObjectiveResult EvaluateFitPoint(std::span<double> residuals, bool reportLine,
+                                    int iterationNumber);
+  TRunStatus Fit(TOptimizeConsole& console);
+  double ComputeResiduals(std::span<double> residuals) const;
+  double LinearSumOfSquares() const;
+  void StoreOptimizerResults(const TOptimizerSummary& summary);
+  // Report sections.
+  void WriteParameterTable();
+  void WriteObservationTable();
+  void WriteFitStatistics();
+  void WriteCorrelationAndEigenvectors();
+  double DisplayLinkFactor(TLinkKind kind) const;
   void ReportEngineFailure(const TEngineResult& result);
   void RefillFitComputed();
   // Cell setters of the five tables; each returns whether the cell was stored.
@@ -619,6 +770,9 @@ class TAQVData : public TMyParentData {
   void AllocateWorkBuffers();
 
   TUserInterface* mUserInterface;
+  TOptimizeConsole* mOutputForm = nullptr;           // the run's console, not owned
+  std::vector<std::string>* mOutputLines = nullptr;  // the report's lines while it is written
+  std::string mReportLine;                           // the report line buffer
 
   int mAquiferCount = 1;
   int mSelectedRow = 1;

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <memory>
 #include <string>
+
+#include "model/AQVOptimizeConsole.h"
 
 namespace aqv {
 
@@ -39,10 +42,15 @@ class TUserInterface {
 
   // Progress of long work: a caption, a position and a maximum (position 0 ends the display).
   virtual void Progress(const std::string& caption, int position, int maximum) = 0;
+
+  // Opens the console window of an optimisation run, widthPixels wide, not yet shown. The run
+  // owns it until it closes it.
+  virtual std::unique_ptr<TOptimizeConsole> OpenOptimizeConsole(int widthPixels) = 0;
 };
 
 // A user interface that answers every question with its default and shows nothing; used where
-// a document has no window (command-line tools, benchmarks).
+// a document has no window (command-line tools, benchmarks). Its optimisation console rejects
+// every result, so that a run nobody sees leaves the document as it was.
 class TSilentUserInterface final : public TUserInterface {
  public:
   TModalResult MessageBox(const std::string&, TMsgDlgType, TMsgDlgButtons buttons) override {
@@ -58,6 +66,11 @@ class TSilentUserInterface final : public TUserInterface {
   bool OpenDialog(std::string&, const std::string&, const std::string&) override { return false; }
   void ProcessMessages() override {}
   void Progress(const std::string&, int, int) override {}
+  std::unique_ptr<TOptimizeConsole> OpenOptimizeConsole(int widthPixels) override {
+    auto console = std::make_unique<TSilentOptimizeConsole>();
+    console->SetFormWidth(widthPixels);
+    return console;
+  }
 };
 
 }  // namespace aqv

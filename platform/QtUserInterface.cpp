@@ -7,6 +7,8 @@
 #include <QMessageBox>
 #include <QRegularExpression>
 
+#include "platform/AQVOutputForm.h"
+
 namespace aqv {
 
 namespace {
@@ -169,6 +171,12 @@ void TQtUserInterface::ProcessMessages() {
 
 void TQtUserInterface::Progress(const std::string& caption, int position, int maximum) {
   if (mOnProgress) mOnProgress(caption, position, maximum);
+}
+
+std::unique_ptr<TOptimizeConsole> TQtUserInterface::OpenOptimizeConsole(int widthPixels) {
+  auto form = std::make_unique<TAQVOutputForm>(DialogParent());
+  form->SetFormWidth(widthPixels);
+  return form;
 }
 
 }  // namespace aqv

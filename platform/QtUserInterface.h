@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <QWidget>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -44,6 +45,8 @@ class TQtUserInterface final : public TUserInterface {
                   const std::string& filter) override;
   void ProcessMessages() override;
   void Progress(const std::string& caption, int position, int maximum) override;
+  // A TAQVOutputForm kept above the parent window.
+  std::unique_ptr<TOptimizeConsole> OpenOptimizeConsole(int widthPixels) override;
 
  private:
   [[nodiscard]] QWidget* DialogParent() const;

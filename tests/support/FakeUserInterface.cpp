@@ -22,8 +22,7 @@ bool TFakeUserInterface::SaveDialog(std::string& fileName, const std::string&, c
   return true;
 }
 
-bool TFakeUserInterface::OpenDialog(std::string& fileName, const std::string&,
-                                    const std::string&) {
+bool TFakeUserInterface::OpenDialog(std::string& fileName, const std::string&, const std::string&) {
   if (DialogPaths.empty()) return false;
   fileName = DialogPaths.front();
   DialogPaths.pop_front();
@@ -37,6 +36,63 @@ void TFakeUserInterface::ProcessMessages() {
 
 void TFakeUserInterface::Progress(const std::string&, int position, int) {
   ProgressPositions.push_back(position);
+}
+
+std::unique_ptr<TOptimizeConsole> TFakeUserInterface::OpenOptimizeConsole(int widthPixels) {
+  auto console = std::make_unique<TFakeOptimizeConsole>(*this);
+  Console = console.get();
+  ++ConsolesOpened;
+  ConsoleWidth = widthPixels;
+  console->SetFormWidth(widthPixels);
+  return console;
+}
+
+TFakeOptimizeConsole::~TFakeOptimizeConsole() {
+  if (mUi.Console == this) mUi.Console = nullptr;
+}
+
+void TFakeOptimizeConsole::AddLine(const std::string& line) {
+  mUi.ConsoleLines.push_back(line);
+}
+
+void TFakeOptimizeConsole::FocusLeftButton() {
+  mUi.ConsoleButtonLog.push_back("focus");
+}
+
+void TFakeOptimizeConsole::Show() {}
+
+void TFakeOptimizeConsole::Close() {
+  ++mUi.ConsolesClosed;
+}
+
+void TFakeOptimizeConsole::ButtonsChanged() {
+  const std::string entry = "Left " + LeftButton().Caption + " " +
+                            (LeftButton().Enabled ? "1" : "0") + " | Right " +
+                            RightButton().Caption + " " + (RightButton().Enabled ? "1" : "0");
+  if (mUi.ConsoleButtonLog.empty() || mUi.ConsoleButtonLog.back() != entry)
+    mUi.ConsoleButtonLog.push_back(entry);
+}
+
+// The script acts first; then the standing answer takes the question the run waits for.
+void TFakeOptimizeConsole::WaitForMessages() {
+  ++mUi.ConsoleWaits;
+  mUi.ProcessMessages();
+  if (mUi.ConsoleWaits > mUi.ConsoleWaitLimit) {
+    mUi.ConsoleWaitLimitReached = true;
+    if (RightButton().Enabled) RightButtonClick();
+    if (LeftButton().Caption == kDoneCaption) LeftButtonClick();
+    return;
+  }
+  const bool asking = LeftButton().Enabled && LeftButton().Caption == kAcceptCaption;
+  const bool done = LeftButton().Enabled && LeftButton().Caption == kDoneCaption;
+  if (mUi.ConsoleAnswer == TConsoleAnswer::caAccept && (asking || done)) {
+    LeftButtonClick();
+  } else if (mUi.ConsoleAnswer == TConsoleAnswer::caReject) {
+    if (asking && RightButton().Enabled)
+      RightButtonClick();
+    else if (done)
+      LeftButtonClick();
+  }
 }
 
 }  // namespace aqv::test

@@ -2,12 +2,42 @@
 
 #include <deque>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "model/UserInterface.h"
 
 namespace aqv::test {
+
+class TFakeUserInterface;
+
+// How the fake console answers when a run waits for the person and the script has not acted.
+enum class TConsoleAnswer {
+  caAccept,  // "Accept result", and "Done" at the end
+  caReject,  // "Reject result", and "Done" at the end
+  caNone     // only the script presses buttons
+};
+
+// The console window of a run as a test sees it: every line, every change of the buttons, and
+// each wait, on which the fake interface runs its ProcessMessages script before it answers.
+class TFakeOptimizeConsole final : public TOptimizeConsole {
+ public:
+  explicit TFakeOptimizeConsole(TFakeUserInterface& ui) : mUi(ui) {}
+  ~TFakeOptimizeConsole() override;
+
+  void AddLine(const std::string& line) override;
+  void FocusLeftButton() override;
+  void Show() override;
+  void WaitForMessages() override;
+  void Close() override;
+
+ protected:
+  void ButtonsChanged() override;
+
+ private:
+  TFakeUserInterface& mUi;
+};
 
 // A scripted user interface: it records every message, beep and progress step, and answers
 // questions and file dialogs from queues that a test fills beforehand (default: OK / cancel).
@@ -22,12 +52,13 @@ class TFakeUserInterface : public TUserInterface {
   TModalResult MessageBox(const std::string& text, TMsgDlgType type,
                           TMsgDlgButtons buttons) override;
   void Beep() override { ++Beeps; }
-  bool SaveDialog(std::string& fileName, const std::string& initialDir,
-                  const std::string& filter, const std::string& defaultExt) override;
+  bool SaveDialog(std::string& fileName, const std::string& initialDir, const std::string& filter,
+                  const std::string& defaultExt) override;
   bool OpenDialog(std::string& fileName, const std::string& initialDir,
                   const std::string& filter) override;
   void ProcessMessages() override;
   void Progress(const std::string& caption, int position, int maximum) override;
+  std::unique_ptr<TOptimizeConsole> OpenOptimizeConsole(int widthPixels) override;
 
   std::vector<TMessage> Messages;
   int Beeps = 0;
@@ -40,6 +71,22 @@ class TFakeUserInterface : public TUserInterface {
   std::deque<std::string> DialogPaths;
   // Called on each ProcessMessages, so a test can act "while the GUI runs" (press Escape).
   std::function<void()> OnProcessMessages;
+
+  // --- The optimisation console ---------------------------------------------------------
+  // The open console, nullptr when none is open; a script presses its buttons.
+  TFakeOptimizeConsole* Console = nullptr;
+  TConsoleAnswer ConsoleAnswer = TConsoleAnswer::caAccept;
+  // Waits after which a script that never answers is ended with "Cancel" or "Done", so that a
+  // faulty test fails instead of hanging.
+  int ConsoleWaitLimit = 100000;
+  bool ConsoleWaitLimitReached = false;
+  int ConsolesOpened = 0;
+  int ConsolesClosed = 0;
+  int ConsoleWaits = 0;
+  int ConsoleWidth = 0;
+  std::vector<std::string> ConsoleLines;
+  // "Left Stop 1 | Right Cancel 0" after every change of the buttons, "focus" on each focus.
+  std::vector<std::string> ConsoleButtonLog;
 };
 
 }  // namespace aqv::test

@@ -1,0 +1,760 @@
+// The optimisation run of the document: parameter links, fits of synthetic pumping tests, every
+// status of a run, the exact restore of a run that is not kept, and the console's buttons.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "model/AQVData.h"
+#include "model/ParallelFor.h"
+#include "tests/support/FakeUserInterface.h"
+#include "tests/support/FitScenarios.h"
+
+namespace aqv {
+namespace {
+
+class OptimizeTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetGlobals();
+    mData = std::make_unique<TAQVData>(&mUi);
+  }
+  void TearDown() override { SetWorkerCount(4); }
+
+  TAQVData& Doc() { return *mData; }
+
+  // Whether a console line equals the status line of a run.
+  bool ConsoleHasStatusLine(const std::string& text) const {
+    const std::string line = std::string(24, ' ') + text;
+    for (const std::string& l : mUi.ConsoleLines)
+      if (l == line) return true;
+    return false;
+  }
+
+  test::TFakeUserInterface mUi;
+  std::unique_ptr<TAQVData> mData;
+};
+
+double RelativeError(double value, double truth) {
+  return std::fabs(value / truth - 1);
+}
+
+// --- Parameter links -------------------------------------------------------------------------
+
+TEST_F(OptimizeTest, EqualMarksShareAParameterAndWellMarksAreRaised) {
+  TAQVData& d = Doc();
+  d.LinkCount = 0;
+  d.AddParameter('1', 'T', 500, 1);
+  d.AddParameter('1', 'T', 1500, 2);
+  d.AddParameter('1', 'W', 0.2, 2);
+  d.AddParameter('\0', 'S', 1e-4, 1);  // unmarked
+  d.AddParameter(' ', 'S', 1e-4, 2);   // a blank is no mark either
+  d.AddParameter('2', 'c', 300, 1);
+  ASSERT_EQ(d.LinkCount, 4);
+  EXPECT_EQ(d.ParameterCount, 3);
+  EXPECT_EQ(d.LinkParameter[1], 1);
+  EXPECT_EQ(d.LinkParameter[2], 1);
+  EXPECT_EQ(d.LinkParameter[3], 2) << "a well value never joins a layer value of the same mark";
+  EXPECT_EQ(d.LinkParameter[4], 3);
+  EXPECT_EQ(d.ParameterFirstLink[2], 3);
+  EXPECT_EQ(d.LinkLabel[1], " T 1");
+  EXPECT_EQ(d.LinkLabel[3], "rw 2");
+  EXPECT_EQ(d.LinkLabel[4], " c 1");
+  EXPECT_EQ(d.ParameterStart[1], 0.0);
+  EXPECT_EQ(d.ParameterStart[2], 1.0);
+  EXPECT_EQ(static_cast<unsigned char>(d.ParameterMarks[1]), '1' + 100);
+}
+
+TEST_F(OptimizeTest, LabelsOfEveryKind) {
+  struct TCase {
+    char Code;
+    int Index;
+    const char* Label;
+    TLinkKind Kind;
+  };
+  const TCase cases[] = {{'c', 3, " c 3", TLinkKind::lkResistance},
+                         {'T', 1, " T 1", TLinkKind::lkTransmissivity},
+                         {'S', 2, " S 2", TLinkKind::lkStorativity},
+                         {'Z', 1, "S' 1", TLinkKind::lkAquitardStorativity},
+                         {'R', 1, "rc 1", TLinkKind::lkCasingRadius},
+                         {'W', 2, "rw 2", TLinkKind::lkScreenRadius},
+                         {'K', 1, "Sk 1", TLinkKind::lkSkin}};
+  for (const TCase& c : cases) {
+    TAQVData& d = Doc();
+    d.LinkCount = 0;
+    d.AddParameter('a', c.Code, 2.0, c.Index);
+    ASSERT_EQ(d.LinkCount, 1) << c.Code;
+    EXPECT_EQ(d.LinkLabel[1], c.Label);
+    EXPECT_EQ(d.LinkKind[1], c.Kind);
+  }
+}
+
+TEST_F(OptimizeTest, SeventhDistinctMarkStaysUnlinked) {
+  TAQVData& d = Doc();
+  d.LinkCount = 0;
+  const char marks[] = "1234567";
+  for (int i = 0; i < 7; ++i) d.AddParameter(marks[i], 'T', 100.0 * (i + 1), 1);
+  EXPECT_EQ(d.ParameterCount, 6);
+  EXPECT_EQ(d.LinkCount, 6);
+  for (int i = 1; i <= 6; ++i) EXPECT_EQ(d.LinkValue[i], 100.0 * i);
+  d.AddParameter('3', 'S', 0.5, 1);  // an existing mark still links
+  EXPECT_EQ(d.LinkCount, 7);
+  EXPECT_EQ(d.LinkParameter[7], 3);
+}
+
+TEST_F(OptimizeTest, MarksOutsideTheRangeLinkNothing) {
+  TAQVData& d = Doc();
+  for (char mark : {'0', '{', '~', static_cast<char>(0xE9)}) {
+    d.LinkCount = 0;
+    d.AddParameter(mark, 'T', 1.0, 1);
+    EXPECT_EQ(d.LinkCount, 0) << static_cast<int>(mark);
+    EXPECT_EQ(d.ParameterCount, 0);
+  }
+  d.AddParameter('z', 'T', 1.0, 1);
+  EXPECT_EQ(d.LinkCount, 1);
+}
+
+TEST_F(OptimizeTest, DeviationsAreZeroWithAsManyPointsAsParameters) {
+  TAQVData& d = Doc();
+  d.LinkCount = 0;
+  d.AddParameter('1', 'T', 1000, 1);
+  d.AddParameter('2', 'S', 1e-3, 1);
+  d.SetObservationCount(1, 2);
+  d.CollectIncludedObservations();
+  ASSERT_EQ(d.FitCount(), 2);
+  d.ResidualNorm = 0.5;
+  d.Covariance[1][1] = 4;
+  d.Covariance[2][2] = 9;
+  d.ParameterDeviations();
+  EXPECT_EQ(d.LinkDeviation[1], 0.0);
+  EXPECT_EQ(d.LinkDeviation[2], 0.0);
+  d.SetObservationCount(1, 6);
+  d.CollectIncludedObservations();
+  d.ParameterDeviations();
+  // s = sqrt(0.25 / 4) = 0.25; deviation = sqrt(Cov_pp) * s * value.
+  EXPECT_DOUBLE_EQ(d.LinkDeviation[1], 2 * 0.25 * 1000);
+  EXPECT_DOUBLE_EQ(d.LinkDeviation[2], 3 * 0.25 * 1e-3);
+}
+
+// --- Fits of synthetic tests -----------------------------------------------------------------
+
+TEST_F(OptimizeTest, SingleAquiferRecoversTransmissivityAndStorativity) {
+  TAQVData& d = Doc();
+  test::MakeSingleAquiferTest(d);
+  d.AbsStoppingCriterion = 1e-7;
+  d.T[1] = 2400;
+  d.S[1] = 5e-5;
+  d.TCode[1] = '1';
+  d.SCode[1] = '2';
+  d.Optimize();
+  ASSERT_EQ(d.FitStatus, TRunStatus::rsParametersFound) << d.OptimizerSummary.Message;
+  EXPECT_LT(RelativeError(d.T[1], 800), 1e-4) << d.T[1];
+  EXPECT_LT(RelativeError(d.S[1], 2e-4), 1e-4) << d.S[1];
+  EXPECT_TRUE(ConsoleHasStatusLine("parameters found"));
+  EXPECT_TRUE(d.ResultsExist);
+  EXPECT_FALSE(d.Rejected);
+}
+
+TEST_F(OptimizeTest, TwoAquiferSystemRecoversItsParameters) {
+  TAQVData& d = Doc();
+  test::MakeTwoAquiferTest(d, 20);
+  d.AbsStoppingCriterion = 1e-7;
+  const double truth[] = {500, 1500, 1e-4, 5e-4, 2000, 500};
+  d.T[1] *= 0.3;
+  d.T[2] *= 2;
+  d.S[1] *= 3;
+  d.S[2] *= 0.5;
+  d.Resistance[1] *= 0.4;
+  d.Resistance[2] *= 2.5;
+  d.TCode[1] = '1';
+  d.TCode[2] = '2';
+  d.SCode[1] = '3';
+  d.SCode[2] = '4';
+  d.ResistanceCode[1] = '5';
+  d.ResistanceCode[2] = '6';
+  d.Optimize();
+  ASSERT_EQ(d.FitStatus, TRunStatus::rsParametersFound) << d.OptimizerSummary.Message;
+  const double found[] = {d.T[1], d.T[2], d.S[1], d.S[2], d.Resistance[1], d.Resistance[2]};
+  for (int i = 0; i < 6; ++i) EXPECT_LT(RelativeError(found[i], truth[i]), 1e-3) << i;
+}
+
+// At the well face the screen radius and the skin act together as one effective radius, so
+// they are fitted in two runs, each with the casing radius, whose storage shapes the early times.
+TEST_F(OptimizeTest, WellFaceRecoversCasingRadiusAndSkin) {
+  TAQVData& d = Doc();
+  test::MakeWellFaceTest(d);
+  d.AbsStoppingCriterion = 1e-7;
+  TPumpingWell& w = d.PumpingWells[1];
+  w.Rc = 0.3;
+  w.Skin = 0.006;
+  w.RcCode = '1';
+  w.SkinCode = '2';
+  d.Optimize();
+  ASSERT_EQ(d.FitStatus, TRunStatus::rsParametersFound) << d.OptimizerSummary.Message;
+  EXPECT_LT(RelativeError(w.Rc, 0.15), 1e-4) << w.Rc;
+  EXPECT_LT(RelativeError(w.Skin, 0.02), 1e-4) << w.Skin;
+  EXPECT_EQ(w.Rw, 0.1);
+}
+
+TEST_F(OptimizeTest, WellFaceRecoversScreenRadiusWithCasingRadius) {
+  TAQVData& d = Doc();
+  test::MakeWellFaceTest(d);
+  d.AbsStoppingCriterion = 1e-7;
+  TPumpingWell& w = d.PumpingWells[1];
+  w.Rc = 0.06;
+  w.Rw = 0.25;
+  w.RcCode = '1';
+  w.RwCode = '2';
+  d.Optimize();
+  ASSERT_EQ(d.FitStatus, TRunStatus::rsParametersFound) << d.OptimizerSummary.Message;
+  EXPECT_LT(RelativeError(w.Rc, 0.15), 1e-4) << w.Rc;
+  EXPECT_LT(RelativeError(w.Rw, 0.1), 1e-4) << w.Rw;
+}
+
+TEST_F(OptimizeTest, LeakyAquiferRecoversTheAquitardResistance) {
+  TAQVData& d = Doc();
+  test::MakeSingleAquiferTest(d, 20);
+  d.AbsStoppingCriterion = 1e-7;
+  d.Resistance[1] = 3000;
+  d.T[1] = 400;
+  d.ResistanceCode[1] = 'c';
+  d.TCode[1] = 't';
+  d.Optimize();
+  ASSERT_EQ(d.FitStatus, TRunStatus::rsParametersFound) << d.OptimizerSummary.Message;
+  EXPECT_LT(RelativeError(d.Resistance[1], 400), 1e-4) << d.Resistance[1];
+  EXPECT_LT(RelativeError(d.T[1], 800), 1e-4) << d.T[1];
+}
+
+TEST_F(OptimizeTest, LogarithmicFittingRecoversTransmissivityAndStorativity) {
+  TAQVData& d = Doc();
+  test::MakeSingleAquiferTest(d);
+  d.SetLinearResiduals(false);
+  d.AbsStoppingCriterion = 1e-7;
+  d.T[1] = 300;
+  d.S[1] = 1e-3;
+  d.TCode[1] = '1';
+  d.SCode[1] = '2';
+  d.Optimize();
+  ASSERT_EQ(d.FitStatus, TRunStatus::rsParametersFound) << d.OptimizerSummary.Message;
+  EXPECT_LT(RelativeError(d.T[1], 800), 1e-4) << d.T[1];
+  EXPECT_LT(RelativeError(d.S[1], 2e-4), 1e-4) << d.S[1];
+}
+
+TEST_F(OptimizeTest, LogarithmicResidualOfATinyDrawdownIsZero) {
+  TAQVData& d = Doc();
+  test::MakeSingleAquiferTest(d, 4);
+  d.SetLinearResiduals(false);
+  d.ObservationWells[1].Observed[1] = 5e-5;  // observed below 1e-4 m
+  d.ObservationWells[1].Observed[2] *= 10;   // one decade too high
+  d.CollectIncludedObservations();
+  d.LinkCount = 0;
+  d.AddParameter('1', 'T', d.T[1], 1);
+  ASSERT_TRUE(d.EvaluateObjective());
+  EXPECT_EQ(d.Residuals[0], 0.0);
+  EXPECT_NEAR(d.Residuals[1], -1.0, 1e-9);
+  EXPECT_NEAR(d.Residuals[2], 0.0, 1e-12);
+}
+
+// --- The bits of a fit -----------------------------------------------------------------------
+
+TEST_F(OptimizeTest, FitGivesTheSameBitsOnOneAndEightThreads) {
+  std::string tables[2];
+  TArray1<double, kMaxLinks> links[2];
+  int evaluations[2] = {0, 0};
+  const int threads[2] = {1, 8};
+  for (int run = 0; run < 2; ++run) {
+    SetWorkerCount(threads[run]);
+    ResetGlobals();
+    test::TFakeUserInterface ui;
+    TAQVData d(&ui);
+    test::MakeTwoAquiferTest(d, 30);
+    d.T[1] *= 0.5;
+    d.S[2] *= 2;
+    d.Resistance[2] *= 3;
+    d.TCode[1] = '1';
+    d.SCode[2] = '2';
+    d.ResistanceCode[2] = '3';
+    d.Optimize();
+    ASSERT_EQ(d.FitStatus, TRunStatus::rsParametersFound);
+    tables[run] = test::TableBytes(d);
+    links[run] = d.LinkValue;
+    evaluations[run] = d.EvaluationCount;
+  }
+  EXPECT_EQ(evaluations[0], evaluations[1]);
+  EXPECT_EQ(std::memcmp(links[0].Data(), links[1].Data(), sizeof(double) * kMaxLinks), 0);
+  EXPECT_TRUE(tables[0] == tables[1]);
+}
+
+// --- Statuses of a run -----------------------------------------------------------------------
+
+TEST_F(OptimizeTest, CountsDecideTheStatusesBeforeAnyComputation) {
+  struct TCase {
+    int FitCount, Parameters;
+    TRunStatus Status;
+  };
+  const TCase cases[] = {
+      {5001, 1, TRunStatus::rsTooManyMeasurements}, {5001, 0, TRunStatus::rsTooManyMeasurements},
+      {5000, 6, TRunStatus::rsParametersFound},     {1, 2, TRunStatus::rsTooManyParameters},
+      {0, 1, TRunStatus::rsTooManyParameters},      {2, 2, TRunStatus::rsParametersFound},
+      {0, 0, TRunStatus::rsParametersFound}};
+  for (const TCase& c : cases)
+    EXPECT_EQ(RunStatusForCounts(c.FitCount, c.Parameters), c.Status)
+        << c.FitCount << " points, " << c.Parameters << " parameters";
+}
+
+TEST_F(OptimizeTest, FewerPointsThanParametersAsksAndChangesNothing) {
+  for (test::TConsoleAnswer answer :
+       {test::TConsoleAnswer::caAccept, test::TConsoleAnswer::caReject}) {
+    mUi.ConsoleAnswer = answer;
+    mUi.ConsoleButtonLog.clear();
+    TAQVData& d = Doc();
+    test::MakeSingleAquiferTest(d, 1);
+    d.SetObservationWellCount(1);
+    d.CollectIncludedObservations();
+    d.TCode[1] = '1';
+    d.SCode[1] = '2';
+    d.D[1] = 7;  // Kh stays 1000, not T/D: an accept must not touch it
+    const std::string before = test::TableBytes(d);
+    d.Optimize();
+    EXPECT_EQ(d.FitStatus, TRunStatus::rsTooManyParameters);
+    EXPECT_TRUE(ConsoleHasStatusLine("too many unknown parameters"));
+    EXPECT_FALSE(d.ResultsExist);
+    EXPECT_NE(std::find(mUi.ConsoleButtonLog.begin(), mUi.ConsoleButtonLog.end(),
+                        "Left Accept result 1 | Right Reject result 1"),
+              mUi.ConsoleButtonLog.end());
+    EXPECT_TRUE(test::TableBytes(d) == before);
+  }
+}
+
+TEST_F(OptimizeTest, PlainEvaluationCalculatesDrawdownsAndReportsTheSumOfSquares) {
+  TAQVData& d = Doc();
+  test::MakeSingleAquiferTest(d, 5);
+  d.T[1] = 1000;  // observations were made with 800
+  d.Optimize();
+  EXPECT_EQ(d.FitStatus, TRunStatus::rsDrawdownsCalculated);
+  EXPECT_EQ(d.StatusCode, -1);
+  EXPECT_TRUE(ConsoleHasStatusLine("drawdowns calculated"));
+  EXPECT_TRUE(d.ResultsExist);
+  double ssr = 0;
+  for (int i = 1; i <= d.FitCount(); ++i) ssr += std::pow(d.FitComputed[i] - d.FitObserved[i], 2);
+  EXPECT_GT(ssr, 0);
+  EXPECT_DOUBLE_EQ(d.ResidualNorm, std::sqrt(ssr));
+  const auto sum = std::find_if(
+      mUi.ConsoleLines.begin(), mUi.ConsoleLines.end(),
+      [](const std::string& l) { return l.find("sum of squares :") != std::string::npos; });
+  ASSERT_NE(sum, mUi.ConsoleLines.end());
+  EXPECT_EQ(sum->substr(0, 41), std::string(24, ' ') + "sum of squares : ");
+  EXPECT_EQ(sum->substr(sum->size() - 4), " m²");
+  EXPECT_EQ(*(sum + 1), std::string(104, '='));
+}
+
+TEST_F(OptimizeTest, IterationLimitStatesTheRealLimitAndRestoresTheModel) {
+  TAQVData& d = Doc();
+  test::MakeTwoAquiferTest(d, 10);
+  d.T[1] *= 0.3;
+  d.S[1] *= 3;
+  d.TCode[1] = '1';
+  d.SCode[1] = '2';
+  d.MaxIterations = 2;
+  const std::string before = test::TableBytes(d);
+  d.Optimize();
+  EXPECT_EQ(d.FitStatus, TRunStatus::rsIterationLimit);
+  EXPECT_TRUE(ConsoleHasStatusLine("calculation broken off after 2 iterations"));
+  EXPECT_EQ(d.IterationCount, 2);
+  EXPECT_TRUE(test::TableBytes(d) == before);
+  EXPECT_FALSE(d.ResultsExist);
+  EXPECT_EQ(std::count(mUi.ConsoleButtonLog.begin(), mUi.ConsoleButtonLog.end(),
+                       "Left Accept result 1 | Right Reject result 1"),
+            0)
+      << "status 1 asks nothing";
+}
+
+TEST_F(OptimizeTest, StoppingCriteriaTooSmallEndsWithStatusFourAndRestores) {
+  TAQVData& d = Doc();
+  test::MakeSingleAquiferTest(d, 6);
+  d.T[1] = 1200;
+  d.TCode[1] = '1';
+  d.AbsStoppingCriterion = 0;
+  d.RelStoppingCriterion = 0;
+  const std::string before = test::TableBytes(d);
+  d.Optimize();
+  EXPECT_EQ(d.FitStatus, TRunStatus::rsNoAcceptableStep);
+  EXPECT_TRUE(ConsoleHasStatusLine("calculation broken off (stopping criteria too small)"));
+  EXPECT_TRUE(test::TableBytes(d) == before);
+  EXPECT_EQ(d.T[1], 1200);
+}
+
+TEST_F(OptimizeTest, FailedStartEvaluationBreaksOffAndRestores) {
+  TAQVData& d = Doc();
+  test::MakeSingleAquiferTest(d, 4);
+  // A confined aquifer without storage has no transient solution.
+  d.SetTopAquitardImpervious(true);
+  d.S[1] = 0;
+  d.TCode[1] = '1';
+  const std::string before = test::TableBytes(d);
+  d.Optimize();
+  EXPECT_EQ(d.FitStatus, TRunStatus::rsBrokenOff);
+  EXPECT_EQ(d.OptimizerSummary.Fault, TOptimizerFault::ofStartEvaluationFailed);
+  EXPECT_TRUE(ConsoleHasStatusLine("calculation broken off"));
+  EXPECT_EQ(mUi.Messages.size(), 1u) << "the aquifer system's message comes once";
+  EXPECT_TRUE(test::TableBytes(d) == before);
+}
+
+TEST_F(OptimizeTest, ParameterWithoutInfluenceEndsWithStatusSix) {
+  TAQVData& d = Doc();
+  test::MakeSingleAquiferTest(d, 4);
+  d.PumpingWells[1].SkinCode = '1';  // skin 0: a factor on 0 moves nothing
+  const std::string before = test::TableBytes(d);
+  d.Optimize();
+  EXPECT_EQ(d.FitStatus, TRunStatus::rsNoUsableJacobian);
+  EXPECT_TRUE(ConsoleHasStatusLine("calculation broken off"));
+  EXPECT_TRUE(test::TableBytes(d) == before);
+}
+
+TEST_F(OptimizeTest, FailedPlainEvaluationBeepsAndCannotEvaluate) {
+  TAQVData& d = Doc();
+  test::MakeSingleAquiferTest(d, 4);
+  d.SetTopAquitardImpervious(true);
+  d.S[1] = 0;
+  const std::string before = test::TableBytes(d);
+  mUi.Beeps = 0;
+  d.Optimize();
+  EXPECT_EQ(d.FitStatus, TRunStatus::rsAquiferSystemFailed);
+  EXPECT_EQ(d.StatusCode, 11);
+  EXPECT_TRUE(ConsoleHasStatusLine("cannot evaluate one or more drawdowns"));
+  EXPECT_EQ(mUi.Beeps, 2) << "the engine's beep with its message, then the run's";
+  EXPECT_FALSE(d.ResultsExist);
+  EXPECT_TRUE(test::TableBytes(d) == before);
+}
+
+// --- Restoring a run that is not kept --------------------------------------------------------
+
+TEST_F(OptimizeTest, RejectedFitLeavesEveryTableBitIdentical) {
+  TAQVData& d = Doc();
+  test::MakeTwoAquiferTest(d, 8);
+  d.T[1] *= 0.5;
+  d.Resistance[1] *= 2;
+  d.PumpingWells[1].Rc = 0.3;
+  d.TCode[1] = '1';
+  d.TCode[2] = '1';
+  d.ResistanceCode[1] = '2';
+  d.PumpingWells[1].RcCode = '1';
+  mUi.ConsoleAnswer = test::TConsoleAnswer::caReject;
+  const std::string before = test::TableBytes(d);
+  d.Optimize();
+  ASSERT_EQ(d.FitStatus, TRunStatus::rsParametersFound);
+  EXPECT_TRUE(test::TableBytes(d) == before);
+  EXPECT_TRUE(d.Rejected);
+  EXPECT_TRUE(d.ResultsExist) << "the rejected result is still reported";
+  EXPECT_NE(d.LinkFittedValue[1], d.LinkValue[1]) << "the report keeps the rejected value";
+}
+
+TEST_F(OptimizeTest, RejectedPlainEvaluationKeepsThePreviousDrawdowns) {
+  TAQVData& d = Doc();
+  test::MakeSingleAquiferTest(d, 5);
+  d.T[1] = 1000;
+  mUi.ConsoleAnswer = test::TConsoleAnswer::caReject;
+  const std::string before = test::TableBytes(d);
+  d.Optimize();
+  EXPECT_EQ(d.FitStatus, TRunStatus::rsDrawdownsCalculated);
+  EXPECT_TRUE(test::TableBytes(d) == before);
+  EXPECT_TRUE(d.Rejected);
+}
+
+TEST_F(OptimizeTest, SilentInterfaceRejectsEveryResult) {
+  ResetGlobals();
+  TAQVData d;  // no window: the silent interface
+  test::MakeSingleAquiferTest(d, 6);
+  d.T[1] = 2000;
+  d.TCode[1] = '1';
+  const std::string before = test::TableBytes(d);
+  d.Optimize();
+  EXPECT_EQ(d.FitStatus, TRunStatus::rsParametersFound);
+  EXPECT_TRUE(test::TableBytes(d) == before);
+  EXPECT_TRUE(d.Rejected);
+  EXPECT_EQ(d.OutputForm(), nullptr);
+}
+
+// --- Accepting -------------------------------------------------------------------------------
+
+TEST_F(OptimizeTest, AcceptedFitDerivesConductivitiesWithMissingNeighboursAsZero) {
+  TAQVData& d = Doc();
+  test::MakeTwoAquiferTest(d, 8);
+  d.D[1] = 5;
+  d.D[2] = 20;
+  d.DAquitard[1] = 0;  // top aquitard without thickness: nothing above it
+  d.DAquitard[2] = 0;  // middle aquitard: half of both aquifers
+  d.DAquitard[3] = 0;  // bottom aquitard, not fitted: stays as it is
+  d.Kv[3] = 0.125;
+  d.T[1] *= 0.7;
+  d.Resistance[1] *= 1.5;
+  d.Resistance[2] *= 0.6;
+  d.TCode[1] = '1';
+  d.ResistanceCode[1] = '2';
+  d.ResistanceCode[2] = '3';
+  d.Optimize();
+  ASSERT_EQ(d.FitStatus, TRunStatus::rsParametersFound);
+  EXPECT_EQ(d.Kh[1], d.T[1] / 5);
+  EXPECT_EQ(d.Kh[2], 1000) << "an aquifer whose T was not fitted keeps its Kh";
+  EXPECT_EQ(d.Kv[1], 5 / (2 * d.Resistance[1]));
+  EXPECT_EQ(d.Kv[2], 25 / (2 * d.Resistance[2]));
+  EXPECT_EQ(d.Kv[3], 0.125);
+  EXPECT_TRUE(std::isfinite(d.Kv[1]) && std::isfinite(d.Kv[2]));
+  EXPECT_FALSE(d.Rejected);
+  EXPECT_TRUE(d.Modified());
+  EXPECT_FALSE(d.CurvesValid);
+}
+
+TEST_F(OptimizeTest, RunFiresStartChangeAndStopInOrder) {
+  TAQVData& d = Doc();
+  test::MakeSingleAquiferTest(d, 4);
+  std::vector<std::string> events;
+  d.OnStartOptimize = [&](TObject*) { events.push_back("start"); };
+  d.OnChange = [&](TObject*) { events.push_back("change"); };
+  d.OnStopOptimize = [&](TObject*) { events.push_back("stop"); };
+  d.Optimize();
+  EXPECT_EQ(events, (std::vector<std::string>{"start", "change", "stop"}));
+  EXPECT_EQ(mUi.ConsolesOpened, 1);
+  EXPECT_EQ(mUi.ConsolesClosed, 1);
+  EXPECT_EQ(mUi.Console, nullptr);
+}
+
+TEST_F(OptimizeTest, InvalidGridsRunNothingButTheEvents) {
+  TAQVData& d = Doc();
+  test::MakeSingleAquiferTest(d, 4);
+  d.TCode[1] = '1';
+  std::vector<std::string> events;
+  d.OnStartOptimize = [&](TObject* sender) {
+    events.push_back("start");
+    static_cast<TAQVData*>(sender)->GridsValid = false;  // the window's validation failed
+  };
+  d.OnChange = [&](TObject*) { events.push_back("change"); };
+  d.OnStopOptimize = [&](TObject*) { events.push_back("stop"); };
+  const std::string before = test::TableBytes(d);
+  d.Optimize();
+  EXPECT_EQ(events, (std::vector<std::string>{"start", "stop"}));
+  EXPECT_EQ(mUi.ConsolesOpened, 0);
+  EXPECT_TRUE(test::TableBytes(d) == before);
+}
+
+TEST_F(OptimizeTest, ASecondRunWhileTheFirstWaitsIsRefused) {
+  TAQVData& d = Doc();
+  test::MakeSingleAquiferTest(d, 4);
+  int nested = 0;
+  mUi.OnProcessMessages = [&] {
+    if (mUi.Console && mUi.Console->LeftButton().Caption == kAcceptCaption && nested++ == 0)
+      d.Optimize();
+  };
+  d.Optimize();
+  EXPECT_EQ(nested, 1);
+  EXPECT_EQ(mUi.ConsolesOpened, 1);
+  EXPECT_EQ(d.OutputForm(), nullptr);
+}
+
+// --- Trial points the model refuses ----------------------------------------------------------
+
+TEST_F(OptimizeTest, TrialOutsideTheCheckedRangesIsRefusedNotEvaluated) {
+  struct TCase {
+    const char* Name;
+    char Code;
+    double X;  // the trial's parameter
+  };
+  const TCase cases[] = {
+      {"negative casing radius", 'R', -0.5},     {"zero screen radius", 'W', 0.0},
+      {"screen radius below 1e-6 m", 'W', 1e-6}, {"negative skin", 'K', -1.0},
+      {"transmissivity overflowing", 'T', 800},  {"storativity vanishing", 'S', -800}};
+  for (const TCase& c : cases) {
+    ResetGlobals();
+    TAQVData& d = Doc();
+    test::MakeSingleAquiferTest(d, 3);
+    TPumpingWell& w = d.PumpingWells[1];
+    w.Skin = 0.01;
+    Globals().DataErrorText = "left by the grid";
+    const std::string before = test::TableBytes(d);
+    const double value = c.Code == 'R'   ? w.Rc
+                         : c.Code == 'W' ? w.Rw
+                         : c.Code == 'K' ? w.Skin
+                         : c.Code == 'T' ? d.T[1]
+                                         : d.S[1];
+    d.LinkCount = 0;
+    d.AddParameter('1', c.Code, value, 1);
+    d.ParameterStart[1] = c.X;
+    EXPECT_FALSE(d.EvaluateObjective()) << c.Name;
+    d.ParameterStart[1] = c.Code == 'R' || c.Code == 'W' || c.Code == 'K' ? 1.0 : 0.0;
+    d.ApplyParameters();
+    EXPECT_TRUE(test::TableBytes(d) == before) << c.Name << ": no drawdown was computed";
+    EXPECT_EQ(Globals().DataErrorText, "left by the grid") << c.Name;
+  }
+}
+
+// Observations below what any skin of 0 or more can give: the best fit lies at a negative skin,
+// which the model refuses; the fit must stop at the boundary, never beyond it.
+TEST_F(OptimizeTest, FitTowardsANegativeSkinNeverReportsOne) {
+  TAQVData& d = Doc();
+  TPumpingWell& w = d.PumpingWells[1];
+  test::MakeWellFaceTest(d);
+  w.Skin = 0;
+  test::ObserveModel(d);
+  for (int k = 1; k <= d.ObservationWells[1].ObservationCount(); ++k)
+    d.ObservationWells[1].Observed[k] *= 0.8;
+  d.CollectIncludedObservations();
+  w.Skin = 0.05;
+  w.SkinCode = '1';
+  d.InitialLambda = 1e-9;  // nearly Gauss-Newton steps, which overshoot
+  d.Optimize();
+  const long refused = std::count_if(mUi.ConsoleLines.begin(), mUi.ConsoleLines.end(),
+                                     [](const std::string& l) { return l.ends_with("refused"); });
+  EXPECT_GT(refused, 0) << "some trial went below zero";
+  EXPECT_GE(w.Skin, 0.0);
+  EXPECT_GE(d.LinkFittedValue[1], 0.0);
+  // Every evaluated point (a line with a sum of squares) has a skin of 0 or more.
+  int evaluated = 0;
+  for (const std::string& line : mUi.ConsoleLines) {
+    if (line.size() != 32 || line.ends_with("refused") || line[2] < '0' || line[2] > '9') continue;
+    const std::string skin = line.substr(4, 12);
+    EXPECT_NE(skin[skin.find_first_not_of(' ')], '-') << line;
+    ++evaluated;
+  }
+  EXPECT_GT(evaluated, 2);
+}
+
+// --- The console's buttons -------------------------------------------------------------------
+
+TEST_F(OptimizeTest, EscapePausesAndRunResumesButNeverCancels) {
+  TAQVData& d = Doc();
+  test::MakeSingleAquiferTest(d, 6);
+  d.T[1] = 2000;
+  d.TCode[1] = '1';
+  int waitsWhilePaused = 0;
+  mUi.OnProcessMessages = [&] {
+    TOptimizeConsole* c = mUi.Console;
+    if (c == nullptr) return;
+    if (c->LeftButton().Caption == kStopCaption && waitsWhilePaused == 0) {
+      c->EscapePressed();
+      EXPECT_EQ(c->LeftButton().Caption, kRunCaption);
+      EXPECT_TRUE(c->RightButton().Enabled);
+      EXPECT_TRUE(Globals().OptimizePaused);
+    } else if (c->LeftButton().Caption == kRunCaption) {
+      c->EscapePressed();  // a second Escape changes nothing
+      EXPECT_FALSE(Globals().OptimizeCancelled);
+      if (++waitsWhilePaused == 3) c->LeftButtonClick();  // "Run"
+    }
+  };
+  d.Optimize();
+  EXPECT_EQ(waitsWhilePaused, 3);
+  EXPECT_EQ(d.FitStatus, TRunStatus::rsParametersFound);
+  EXPECT_LT(RelativeError(d.T[1], 800), 1e-3);
+  const std::vector<std::string> expected = {"Left Stop 1 | Right Cancel 0",
+                                             "Left Run 1 | Right Cancel 1",
+                                             "Left Stop 1 | Right Cancel 0",
+                                             "Left Accept result 1 | Right Cancel 0",
+                                             "Left Accept result 1 | Right Reject result 1",
+                                             "focus"};
+  const auto first =
+      std::find(mUi.ConsoleButtonLog.begin(), mUi.ConsoleButtonLog.end(), expected.front());
+  ASSERT_GE(mUi.ConsoleButtonLog.end() - first, static_cast<std::ptrdiff_t>(expected.size()));
+  EXPECT_EQ(std::vector<std::string>(first, first + static_cast<std::ptrdiff_t>(expected.size())),
+            expected);
+}
+
+TEST_F(OptimizeTest, CancelBreaksOffAndRestores) {
+  TAQVData& d = Doc();
+  test::MakeTwoAquiferTest(d, 8);
+  d.T[1] *= 0.5;
+  d.TCode[1] = '1';
+  const std::string before = test::TableBytes(d);
+  int calls = 0;
+  mUi.OnProcessMessages = [&] {
+    TOptimizeConsole* c = mUi.Console;
+    if (c == nullptr) return;
+    ++calls;
+    if (calls == 2) c->EscapePressed();     // in the second iteration
+    if (calls == 3) c->RightButtonClick();  // "Cancel"
+  };
+  d.Optimize();
+  EXPECT_EQ(d.FitStatus, TRunStatus::rsBrokenOff);
+  EXPECT_EQ(d.OptimizerSummary.Fault, TOptimizerFault::ofCancelled);
+  EXPECT_TRUE(ConsoleHasStatusLine("calculation broken off"));
+  EXPECT_TRUE(test::TableBytes(d) == before);
+  EXPECT_FALSE(d.Rejected);
+  EXPECT_FALSE(d.ResultsExist);
+  EXPECT_EQ(std::count(mUi.ConsoleButtonLog.begin(), mUi.ConsoleButtonLog.end(),
+                       "Left Done 1 | Right Cancel 0"),
+            0)
+      << "after Cancel the window may close at once";
+  EXPECT_EQ(mUi.ConsolesClosed, 1);
+}
+
+TEST_F(OptimizeTest, BrokenOffRunWaitsForDone) {
+  TAQVData& d = Doc();
+  test::MakeSingleAquiferTest(d, 4);
+  d.TCode[1] = '1';
+  d.MaxIterations = 1;
+  d.T[1] = 3000;
+  d.Optimize();
+  ASSERT_EQ(d.FitStatus, TRunStatus::rsIterationLimit);
+  const auto done = std::find(mUi.ConsoleButtonLog.begin(), mUi.ConsoleButtonLog.end(),
+                              "Left Done 1 | Right Cancel 0");
+  ASSERT_NE(done, mUi.ConsoleButtonLog.end());
+  ASSERT_NE(done + 1, mUi.ConsoleButtonLog.end());
+  EXPECT_EQ(*(done + 1), "focus");
+  EXPECT_GE(mUi.ConsoleWaits, 1);
+  EXPECT_EQ(mUi.ConsolesClosed, 1);
+}
+
+TEST(OptimizeConsole, ButtonsActByTheirCaptions) {
+  ResetGlobals();
+  test::TFakeUserInterface ui;
+  std::unique_ptr<TOptimizeConsole> owned = ui.OpenOptimizeConsole(872);
+  TOptimizeConsole& c = *owned;
+  EXPECT_EQ(c.FormWidth(), 872);
+  EXPECT_EQ(c.LeftButton().Left, (872 - 75) * 4 / 5);
+  EXPECT_EQ(c.RightButton().Left, c.LeftButton().Left + 75 + 4);
+  EXPECT_FALSE(c.CloseQuery());
+
+  c.SetLeftButton(kStopCaption, true);
+  c.SetRightButton(kCancelCaption, false);
+  c.RightButtonClick();  // disabled: nothing
+  EXPECT_FALSE(Globals().OptimizeCancelled);
+  c.LeftButtonClick();  // Stop
+  EXPECT_EQ(c.LeftButton().Caption, kRunCaption);
+  EXPECT_TRUE(Globals().OptimizePaused);
+  c.LeftButtonClick();  // Run
+  EXPECT_EQ(c.LeftButton().Caption, kStopCaption);
+  EXPECT_FALSE(Globals().OptimizePaused);
+  EXPECT_FALSE(c.RightButton().Enabled);
+  EXPECT_FALSE(c.CloseQuery());
+
+  c.SetLeftButton(kAcceptCaption, true);
+  c.SetRightButton(kRejectCaption, true);
+  Globals().OptimizePaused = true;
+  c.EscapePressed();  // only a running fit pauses
+  EXPECT_EQ(c.LeftButton().Caption, kAcceptCaption);
+  c.RightButtonClick();
+  EXPECT_TRUE(Globals().OptimizeRejected);
+  EXPECT_TRUE(Globals().OptimizeCancelled);
+  EXPECT_FALSE(Globals().OptimizePaused);
+  EXPECT_TRUE(c.CloseQuery());
+
+  ResetGlobals();
+  std::unique_ptr<TOptimizeConsole> second = ui.OpenOptimizeConsole(872);
+  second->SetLeftButton(kAcceptCaption, true);
+  Globals().OptimizePaused = true;
+  second->LeftButtonClick();
+  EXPECT_FALSE(Globals().OptimizePaused);
+  EXPECT_FALSE(Globals().OptimizeCancelled);
+  EXPECT_TRUE(second->CloseQuery());
+
+  std::unique_ptr<TOptimizeConsole> third = ui.OpenOptimizeConsole(872);
+  third->SetLeftButton(kDoneCaption, true);
+  EXPECT_FALSE(third->CloseQuery());
+  third->LeftButtonClick();
+  EXPECT_TRUE(third->CloseQuery());
+}
+
+}  // namespace
+}  // namespace aqv

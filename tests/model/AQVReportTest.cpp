@@ -1,0 +1,230 @@
+// The optimisation run's console lines and the least-squares report, down to the byte.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "model/AQVData.h"
+#include "model/AQVReportFormat.h"
+#include "tests/support/FakeUserInterface.h"
+#include "tests/support/FitScenarios.h"
+
+namespace aqv {
+namespace {
+
+std::string Joined(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += line + "\n";
+  return text;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+class ReportTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetGlobals();
+    mData = std::make_unique<TAQVData>(&mUi);
+  }
+
+  // The reference run: the single-aquifer test with observations disturbed by a fixed pattern
+  // of up to ±3 % and rounded to millimetres, fitted for T, S and the resistances of both
+  // aquitards under one mark (the bottom one has no influence, so the pair is one parameter
+  // with two links); the pumping well's casing radius carries T's mark but, as a well value,
+  // becomes a parameter of its own, one that the observations hardly determine.
+  void MakeReferenceRun() {
+    TAQVData& d = *mData;
+    test::MakeSingleAquiferTest(d, 6);
+    for (int j = 1; j <= 2; ++j) {
+      TObservationWell& well = d.ObservationWells[j];
+      for (int k = 1; k <= well.ObservationCount(); ++k)
+        well.Observed[k] =
+            std::round(well.Observed[k] * (1 + 0.03 * std::sin(7.0 * j + k)) * 1000) / 1000;
+    }
+    d.CollectIncludedObservations();
+    d.T[1] = 1200;
+    d.S[1] = 1e-4;
+    d.Resistance[1] = 250;
+    d.TCode[1] = '1';
+    d.SCode[1] = '2';
+    d.ResistanceCode[1] = '3';
+    d.ResistanceCode[2] = '3';
+    d.PumpingWells[1].Rc = 0.2;
+    d.PumpingWells[1].RcCode = '1';
+    d.Optimize();
+  }
+
+  test::TFakeUserInterface mUi;
+  std::unique_ptr<TAQVData> mData;
+};
+
+TEST_F(ReportTest, ReferenceRunMatchesTheGoldenReport) {
+  MakeReferenceRun();
+  ASSERT_EQ(mData->FitStatus, TRunStatus::rsParametersFound);
+  std::vector<std::string> lines;
+  mData->WriteLeastSquaresReport(lines);
+  const std::string actual = Joined(lines);
+  const std::string golden = ReadFile(AQV_TEST_DATA_DIR "/least-squares-report.txt");
+  if (actual != golden)
+    std::ofstream("/tmp/least-squares-report.actual.txt", std::ios::binary) << actual;
+  EXPECT_EQ(actual, golden) << "the report written is in /tmp/least-squares-report.actual.txt";
+}
+
+TEST_F(ReportTest, ReferenceRunConsole) {
+  MakeReferenceRun();
+  const std::string actual = Joined(mUi.ConsoleLines);
+  const std::string golden = ReadFile(AQV_TEST_DATA_DIR "/least-squares-console.txt");
+  if (actual != golden)
+    std::ofstream("/tmp/least-squares-console.actual.txt", std::ios::binary) << actual;
+  EXPECT_EQ(actual, golden) << "the console written is in /tmp/least-squares-console.actual.txt";
+}
+
+TEST_F(ReportTest, FixedParameterRunWritesItsHeadAndTheSumOfSquares) {
+  TAQVData& d = *mData;
+  test::MakeSingleAquiferTest(d, 2);
+  d.ObservationWells[1].Observed[1] += 0.01;
+  d.ObservationWells[2].Observed[2] -= 0.02;
+  d.CollectIncludedObservations();
+  d.Optimize();
+  ASSERT_EQ(d.FitStatus, TRunStatus::rsDrawdownsCalculated);
+  const std::string rule(104, '=');
+  const std::vector<std::string> expected = {
+      rule,
+      "                      Calculation   of   Drawdowns   using   Fixed   Parameters",
+      rule,
+      "",
+      "",
+      "                        drawdowns calculated",
+      "                        sum of squares :  5.0000E-04 m²",
+      rule};
+  EXPECT_EQ(mUi.ConsoleLines, expected);
+
+  std::vector<std::string> lines;
+  d.WriteLeastSquaresReport(lines);
+  ASSERT_EQ(lines.size(), 2u + 4u + 2u * 3u);
+  EXPECT_EQ(lines[2], "");
+  EXPECT_EQ(lines[3].substr(0, 16), "Observation well");
+  EXPECT_EQ(lines[6], "") << "one empty line, no parameter table before the observations";
+  EXPECT_EQ(lines[7].substr(0, 20), "  Observation well 1");
+  EXPECT_EQ(lines.back().substr(lines.back().size() - 12), "       0.020") << "computed - observed";
+}
+
+TEST_F(ReportTest, SecondsShowResistancesTransmissivitiesAndTimesPerSecond) {
+  TAQVData& d = *mData;
+  test::MakeSingleAquiferTest(d, 3);
+  d.SetTimeUnit(TAQVTimeUnit::tuSeconds);
+  ASSERT_EQ(d.TimeFactor(), 86400);
+  d.T[1] = 864;
+  d.Resistance[1] = 500;
+  d.TCode[1] = '1';
+  d.ResistanceCode[1] = '2';
+  d.Optimize();
+  ASSERT_EQ(d.FitStatus, TRunStatus::rsParametersFound);
+  ASSERT_GE(mUi.ConsoleLines.size(), 8u);
+  EXPECT_EQ(mUi.ConsoleLines[4], " No.         T 1         c 1             SSE");
+  EXPECT_EQ(mUi.ConsoleLines[5], "          [m²/s]         [s]            [m²]");
+  EXPECT_EQ(mUi.ConsoleLines[7],
+            "  0    1.000E-02   4.320E+07      " +
+                FormatConsoleSumOfSquares(d.InitialResidualNorm * d.InitialResidualNorm).substr(6));
+
+  std::vector<std::string> lines;
+  d.WriteLeastSquaresReport(lines);
+  EXPECT_EQ(lines[5].substr(10, 16), FormatReportFloat(d.T[1] / 86400, 16));
+  EXPECT_EQ(lines[6].substr(10, 16), FormatReportFloat(d.Resistance[1] * 86400, 16));
+  const auto head =
+      std::find(lines.begin(), lines.end(), "                                  (sec)      ");
+  ASSERT_NE(head, lines.end());
+  const auto first = std::find_if(lines.begin(), lines.end(), [](const std::string& l) {
+    return l.starts_with("  Observation well 1");
+  });
+  ASSERT_NE(first, lines.end());
+  EXPECT_EQ(first->substr(27, 13), FormatFixField(1e-3 * 86400, 13, 5));
+}
+
+TEST_F(ReportTest, LogarithmicFittingReportsTheLinearSumOfSquaresToo) {
+  TAQVData& d = *mData;
+  test::MakeSingleAquiferTest(d, 4);
+  d.ObservationWells[1].Observed[2] += 0.01;
+  d.CollectIncludedObservations();
+  d.SetLinearResiduals(false);
+  d.T[1] = 900;
+  d.TCode[1] = '1';
+  d.Optimize();
+  ASSERT_EQ(d.FitStatus, TRunStatus::rsParametersFound);
+  EXPECT_EQ(mUi.ConsoleLines[5], "          [m²/d]             [-]");
+  std::vector<std::string> lines;
+  d.WriteLeastSquaresReport(lines);
+  double linear = 0;
+  for (int i = 1; i <= d.FitCount(); ++i)
+    linear += std::pow(d.FitComputed[i] - d.FitObserved[i], 2);
+  const auto line =
+      std::find(lines.begin(), lines.end(),
+                "   Residual sum of squares (m²)    " + FormatFixField(linear, 10, 4));
+  ASSERT_NE(line, lines.end());
+  EXPECT_EQ(*(line - 1), "   Residual sum of squares is      " +
+                             FormatFixField(d.ResidualNorm * d.ResidualNorm, 10, 4));
+}
+
+TEST_F(ReportTest, RejectedResultIsReportedWithItsFittedValues) {
+  mUi.ConsoleAnswer = test::TConsoleAnswer::caReject;
+  MakeReferenceRun();
+  TAQVData& d = *mData;
+  ASSERT_TRUE(d.Rejected);
+  EXPECT_EQ(d.T[1], 1200) << "the document is back where it was";
+  std::vector<std::string> lines;
+  d.WriteLeastSquaresReport(lines);
+  const std::string golden = ReadFile(AQV_TEST_DATA_DIR "/least-squares-report.txt");
+  EXPECT_EQ(Joined(lines), golden) << "the report shows what was rejected";
+}
+
+TEST_F(ReportTest, PercentageOnlyWhileTheDeviationIsBelowTenTimesTheValue) {
+  TAQVData& d = *mData;
+  test::MakeSingleAquiferTest(d, 2);
+  d.LinkCount = 0;
+  d.AddParameter('1', 'S', 2e-4, 1);
+  d.AddParameter('1', 'Z', 1e-3, 1);
+  d.AddParameter('2', 'K', 0.0, 1);
+  d.FitStatus = TRunStatus::rsParametersFound;
+  d.LinkFittedValue[1] = 2e-4;
+  d.LinkDeviation[1] = 2e-3;  // exactly ten times
+  d.LinkFittedValue[2] = 1e-3;
+  d.LinkDeviation[2] = 9.99e-3;
+  d.LinkFittedValue[3] = 0.0;  // no percentage of nothing
+  d.LinkDeviation[3] = 0.0;
+  d.Covariance[1][1] = 1;
+  d.Covariance[2][2] = 0;  // a parameter without variance correlates with nothing
+  std::vector<std::string> lines;
+  d.WriteLeastSquaresReport(lines);
+  EXPECT_EQ(lines[5], "       S 1       2.000E-04  +   2.000E-03");
+  EXPECT_EQ(lines[6], "      S' 1       1.000E-03  +   9.990E-03   (999 % )");
+  EXPECT_EQ(lines[7], "      Sk 1       0.000E+00  +   0.000E+00");
+  const auto matrix = std::find(lines.begin(), lines.end(), "   Correlation matrix  (%) ");
+  ASSERT_NE(matrix, lines.end());
+  EXPECT_EQ(*(matrix + 1), "    S 1   100");
+  EXPECT_EQ(*(matrix + 2), "   Sk 1     0     0");
+}
+
+TEST_F(ReportTest, LineHelpersAlignByCharacters) {
+  TAQVData& d = *mData;
+  std::vector<std::string> lines;
+  // The report's own lines go where WriteLeastSquaresReport sends them; here its first two.
+  d.WriteLeastSquaresReport(lines);
+  EXPECT_EQ(lines[0], "   A Q V   A Q U I F E RT E S T   A N A L Y S I S");
+  EXPECT_EQ(lines[1], "   For  Unsteady-State  Flow  in  Multiple-Aquifer  Systems");
+  EXPECT_EQ(ReportRuleText(6), std::string(104, '='));
+  EXPECT_EQ(CenteredTitleText(7, 10, 8, "  drawdown (m)  "),
+            "       -----------  drawdown (m)  ---------");
+}
+
+}  // namespace
+}  // namespace aqv

@@ -1,0 +1,172 @@
+// The console window of an optimisation run on the offscreen platform: captions, button places
+// and states, the keys and the refused close; and a run through it on the Qt user interface.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTimer>
+#include <cmath>
+#include <memory>
+
+#include "model/AQVData.h"
+#include "platform/AQVOutputForm.h"
+#include "platform/QtUserInterface.h"
+
+namespace aqv {
+namespace {
+
+class OutputFormTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ResetGlobals(); }
+  void TearDown() override { ResetGlobals(); }
+};
+
+TEST_F(OutputFormTest, StartsWithItsCaptionSizesAndFont) {
+  TAQVOutputForm form;
+  EXPECT_EQ(form.windowTitle(), QStringLiteral("AQV progress and output results"));
+  EXPECT_EQ(form.size(), QSize(715, 385));
+  EXPECT_EQ(form.ButtonsPanel()->height(), 41);
+  EXPECT_EQ(form.LeftPushButton()->geometry(), QRect(452, 6, 75, 25));
+  EXPECT_EQ(form.RightPushButton()->geometry(), QRect(544, 6, 75, 25));
+  EXPECT_EQ(form.OutputMemo()->font().family(), QStringLiteral("Courier"));
+  EXPECT_EQ(form.OutputMemo()->font().pixelSize(), 11);
+  EXPECT_EQ(form.OutputMemo()->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+  EXPECT_FALSE(form.isModal());
+}
+
+TEST_F(OutputFormTest, WidthPlacesTheButtonsFourFifthsAlong) {
+  TAQVOutputForm form;
+  form.SetFormWidth(872);
+  EXPECT_EQ(form.width(), 872);
+  EXPECT_EQ(form.LeftPushButton()->geometry(), QRect(637, 6, 75, 25));
+  EXPECT_EQ(form.RightPushButton()->geometry(), QRect(716, 6, 75, 25));
+}
+
+TEST_F(OutputFormTest, EscapePausesButNeverClosesOrCancels) {
+  TAQVOutputForm form;
+  form.SetLeftButton(kStopCaption, true);
+  form.SetRightButton(kCancelCaption, false);
+  form.Show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+  EXPECT_FALSE(form.RightPushButton()->isEnabled());
+
+  QTest::keyClick(&form, Qt::Key_Escape);
+  EXPECT_TRUE(form.isVisible()) << "Escape must not close the window";
+  EXPECT_EQ(form.LeftPushButton()->text(), QStringLiteral("Run"));
+  EXPECT_TRUE(form.RightPushButton()->isEnabled());
+  EXPECT_TRUE(Globals().OptimizePaused);
+  QTest::keyClick(form.OutputMemo(), Qt::Key_Escape);  // also from the memo
+  EXPECT_TRUE(form.isVisible());
+  EXPECT_FALSE(Globals().OptimizeCancelled);
+
+  QTest::mouseClick(form.LeftPushButton(), Qt::LeftButton);  // "Run"
+  EXPECT_EQ(form.LeftPushButton()->text(), QStringLiteral("Stop"));
+  EXPECT_FALSE(Globals().OptimizePaused);
+  EXPECT_FALSE(form.RightPushButton()->isEnabled());
+}
+
+TEST_F(OutputFormTest, CloseIsRefusedUntilTheRunAllowsIt) {
+  TAQVOutputForm form;
+  form.SetLeftButton(kStopCaption, true);
+  form.SetRightButton(kCancelCaption, false);
+  form.Show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+  EXPECT_FALSE(form.close());
+  EXPECT_TRUE(form.isVisible());
+
+  form.SetLeftButton(kAcceptCaption, true);
+  form.SetRightButton(kRejectCaption, true);
+  Globals().OptimizePaused = true;
+  EXPECT_FALSE(form.close());
+  QTest::mouseClick(form.RightPushButton(), Qt::LeftButton);  // "Reject result"
+  EXPECT_TRUE(Globals().OptimizeRejected);
+  EXPECT_TRUE(Globals().OptimizeCancelled);
+  EXPECT_FALSE(Globals().OptimizePaused);
+  EXPECT_TRUE(form.CloseQuery());
+  EXPECT_TRUE(form.close());
+  EXPECT_FALSE(form.isVisible());
+}
+
+TEST_F(OutputFormTest, DisabledButtonsIgnoreClicks) {
+  TAQVOutputForm form;
+  form.SetLeftButton(kStopCaption, true);
+  form.SetRightButton(kCancelCaption, false);
+  form.Show();
+  QTest::mouseClick(form.RightPushButton(), Qt::LeftButton);
+  EXPECT_FALSE(Globals().OptimizeCancelled);
+  EXPECT_FALSE(form.CloseQuery());
+}
+
+TEST_F(OutputFormTest, RendersLinesInTheMemo) {
+  TAQVOutputForm form;
+  form.SetFormWidth(872);
+  form.SetLeftButton(kAcceptCaption, true);
+  form.SetRightButton(kRejectCaption, true);
+  form.AddLine(std::string(104, '='));
+  form.AddLine("                        Number   and   Results   of   Successive   Iterations");
+  form.AddLine(std::string(104, '='));
+  form.AddLine("");
+  form.AddLine(" No.         T 1         S 1             SSE");
+  form.AddLine("          [m²/d]         [-]            [m²]");
+  form.AddLine("");
+  form.AddLine("  0       2400.0   5.000E-05      1.4534E+00");
+  form.AddLine("  1        491.4   2.342E-04      9.7863E-01");
+  form.AddLine("");
+  form.AddLine("                        parameters found");
+  form.Show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+  EXPECT_EQ(form.OutputMemo()->document()->blockCount(), 11);
+  EXPECT_EQ(form.OutputMemo()->document()->findBlockByNumber(5).text(),
+            QStringLiteral("          [m²/d]         [-]            [m²]"));
+  const QImage image = form.grab().toImage();
+  EXPECT_EQ(image.width(), 872 * image.devicePixelRatio());
+  EXPECT_TRUE(image.save(QStringLiteral("/tmp/aqv-output-form.png")));
+}
+
+// A whole run on the Qt interface: the console opens, a timer presses "Accept result" once the
+// run asks, and the window is gone when the run returns.
+TEST_F(OutputFormTest, RunThroughTheQtInterfaceAcceptsAfterAClick) {
+  TQtUserInterface ui;
+  TAQVData d(&ui);
+  d.SetLengthUnitLabel(TAQVLengthUnit::luMeters);
+  d.SetObservationWellCount(1);
+  d.SetObservationCount(1, 5);
+  for (int k = 1; k <= 5; ++k) d.ObservationWells[1].Time[k] = 0.01 * std::pow(3.0, k);
+  d.CollectIncludedObservations();
+  d.ComputeObservationDrawdowns();
+  for (int k = 1; k <= 5; ++k)
+    d.ObservationWells[1].Observed[k] = d.ObservationWells[1].Computed[k];
+  d.CollectIncludedObservations();
+  d.T[1] = 1500;
+  d.TCode[1] = '1';
+  d.GridsValid = true;
+
+  int polls = 0;
+  QTimer timer;
+  QObject::connect(&timer, &QTimer::timeout, [&] {
+    ++polls;
+    auto* form = dynamic_cast<TAQVOutputForm*>(d.OutputForm());
+    if (form == nullptr) return;
+    if (form->LeftPushButton()->text() == QStringLiteral("Accept result")) {
+      EXPECT_TRUE(form->isVisible());
+      EXPECT_GT(form->OutputMemo()->document()->blockCount(), 8);
+      form->grab().save(QStringLiteral("/tmp/aqv-output-form-run.png"));
+      QTest::mouseClick(form->LeftPushButton(), Qt::LeftButton);
+    }
+  });
+  timer.start(10);
+  d.Optimize();
+  timer.stop();
+  EXPECT_GT(polls, 0);
+  EXPECT_EQ(d.FitStatus, TRunStatus::rsParametersFound);
+  EXPECT_NEAR(d.T[1], 1000, 1);
+  EXPECT_FALSE(d.Rejected);
+  EXPECT_EQ(d.OutputForm(), nullptr);
+}
+
+}  // namespace
+}  // namespace aqv
