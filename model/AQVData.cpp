@@ -145,6 +145,9 @@ void TAQVData::ResetToDefaults() {
   TextBoxes.clear();
   ChartReference = nullptr;
   MapReference = nullptr;
+  MapOptions = TAQVMapOptions();
+  SavedSeriesMarkers.clear();
+  SavedSeriesPatterns.clear();
   Busy = false;
   AllocateWorkBuffers();
   GridsValid = Saved = ResultsExist = CurvesValid = Rejected = false;

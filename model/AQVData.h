@@ -9,6 +9,10 @@
 #include <vector>
 
 #include "chart/Color.h"
+#include "chart/Elements.h"
+#include "chart/Series.h"
+#include "model/AQVDataFile.h"
+#include "model/AQVDataTypes.h"
 #include "model/AQVElements.h"
 #include "model/AQVOptimizer.h"
 #include "model/AQVStehfest.h"
@@ -18,30 +22,8 @@
 
 namespace aqv {
 
-class TMyChart;
+class TChartModel;
 class TAQVKaart;
-
-inline constexpr int kMaxLayers = 3;  // layer positions: aquitards 1..n+1, aquifers 1..n
-inline constexpr int kMaxPumpingWells = 2;
-inline constexpr int kMaxPeriods = 100;
-inline constexpr int kMaxObservationWells = 5;
-inline constexpr int kMaxObservations = 1000;
-inline constexpr int kMaxFitObservations = kMaxObservationWells * kMaxObservations;
-inline constexpr int kInfoTextCount = 14;
-inline constexpr int kMaxParameters = 6;
-// Links between table values and optimised parameters that a run can hold.
-inline constexpr int kMaxLinks = 200;
-inline constexpr int kMaxCurveValues = 50000;
-inline constexpr int kPaletteSize = 20;
-
-// Widths of the fixed-length texts, in characters.
-inline constexpr std::size_t kWellNameWidth = 20;
-inline constexpr std::size_t kInfoTextWidth = 60;
-inline constexpr std::size_t kLayerNameWidth = 80;
-
-// Code of a parameter that is not optimised; any other character marks the parameter, and
-// values with equal marks are fitted as one.
-inline constexpr char kNoMark = '\0';
 
 // Number-edit quantities.
 enum class TAQVFloatEditType : std::uint8_t {
@@ -73,42 +55,6 @@ enum class TAQVSpinEditType : std::uint8_t {
   seTsteps,
   seTekenlaag,
   seDensity,
-};
-
-// Display unit of time; the files store the number.
-enum class TAQVTimeUnit : std::uint8_t {
-  tuSeconds = 0,
-  tuMinutes = 1,
-  tuHours = 2,
-  tuDays = 3,
-  tuYears = 4,
-};
-
-// Unit of every stored length; the files store the number.
-enum class TAQVLengthUnit : std::uint8_t {
-  luFeet = 0,
-  luMeters = 1,
-};
-
-// A set of small numbers 0..7 in one byte, bit n for element n: the layers a well has a
-// screen or a curve in, or the observation wells that stand at the same place.
-class TByteSet {
- public:
-  constexpr TByteSet() = default;
-  constexpr explicit TByteSet(std::uint8_t bits) : mBits(bits) {}
-  constexpr bool Contains(int i) const { return i >= 0 && i < 8 && (mBits >> i) & 1u; }
-  constexpr void Include(int i) {
-    if (i >= 0 && i < 8) mBits = static_cast<std::uint8_t>(mBits | (1u << i));
-  }
-  constexpr void Exclude(int i) {
-    if (i >= 0 && i < 8) mBits = static_cast<std::uint8_t>(mBits & ~(1u << i));
-  }
-  constexpr bool Empty() const { return mBits == 0; }
-  constexpr std::uint8_t Bits() const { return mBits; }
-  friend constexpr bool operator==(TByteSet, TByteSet) = default;
-
- private:
-  std::uint8_t mBits = 0;
 };
 
 // What a parameter link ties to an optimised parameter; the numbers are the kinds of the
@@ -231,9 +177,25 @@ struct TAquitardBackup {
   char SAquitardCode = kNoMark;
 };
 
-// A free text box of the map as the document keeps it; the map shows it.
-struct TAQVTextBoxRecord {
-  std::string Text;
+// A free text box of the map as the document keeps it: its "TME" record (position, anchor,
+// colours, font, frame) and its text (line breaks as CR LF). The map shows it.
+struct TAQVTextBoxRecord : TAQVTextBoxProperties {};
+
+// What the map draws besides contours and wells; the numbers are the bits of the set.
+enum class TBoundaryGridDrawingOptions : std::uint8_t {
+  dbgGrid = 0,      // grey grid lines
+  dbgBoundary = 1,  // black boundary rectangle
+};
+// Bit n is the option with ordinal n, as the data file and the options dialog keep it.
+using TBoundaryGridDrawing = TEnumSet<TBoundaryGridDrawingOptions>;
+
+// The map's persistent options, held by the document so that the data file keeps them while
+// no map is attached; the map binds to this record. Defaults as a new map has them.
+struct TAQVMapOptions {
+  TBoundaryGridDrawing DrawingOptions{TBoundaryGridDrawingOptions::dbgGrid,
+                                      TBoundaryGridDrawingOptions::dbgBoundary};
+  TPlacement LegendPlacement = TPlacement::plRight;  // plNone hides the map's legend
+  friend bool operator==(const TAQVMapOptions&, const TAQVMapOptions&) = default;
 };
 
 // The frame window's progress bar as the curve computation moves it; the window mirrors it
@@ -391,7 +353,13 @@ class TAQVData : public TMyParentData {
   std::bitset<256> SelectedCurves;
   int CurveCount = 0;
   bool AutoUpdate = false;
-  TMyChart* ChartReference = nullptr;  // not owned
+  // The document's time graph, not owned; nullptr until the document window sets it. The data
+  // file carries its formats while it is set.
+  TChartModel* ChartReference = nullptr;
+  // The series formats read from the data file, one entry per series of the file, for the
+  // document window to copy onto the chart's series; emptied at the start of every read.
+  std::vector<std::unique_ptr<TMarker>> SavedSeriesMarkers;
+  std::vector<std::unique_ptr<TPatterns>> SavedSeriesPatterns;
   TArrayRange<TPaletteEntry, 0, kPaletteSize - 1> Palette;
 
   // --- Optimiser settings ----------------------------------------------------------------
@@ -444,12 +412,37 @@ class TAQVData : public TMyParentData {
   TAQVTextBoxRecord* SelectedTextBox = nullptr;  // not owned
   TAQVKaart* MapReference = nullptr;             // not owned
   TProgressBarState* ProgressBar = nullptr;      // not owned
+  // Reset with the document; the data file carries it.
+  TAQVMapOptions MapOptions;
 
   // --- File ----------------------------------------------------------------------------
   // The document's full path, of any length.
   std::string FileName;
   // Name of a document that was never saved; saving asks for a name while FileName equals it.
   std::string DefaultFileName;
+
+  // Reads the data file named by FileName, in any of its forms, into this document (which
+  // holds its defaults). A file that cannot be read or is refused shows its message (after a
+  // beep for a refusal), returns false and leaves the document exactly as it was. Otherwise
+  // the content is applied through the setters in file order, images whose image or world file
+  // is missing are dropped, warnings are shown (each after a beep), the derived data is
+  // rebuilt and OnChange (then, for files that carry the time graph, OnFileLoaded) fires.
+  bool LoadFromFile();
+  // Saves the document: with saveAs, or without a path, after a save dialog; otherwise after
+  // the overwrite question when the file exists. The old file is replaced only by a complete
+  // new one. On success Saved is set and OnFileSaved fires; a failure shows
+  // "Could not save " + path + "!" and leaves Saved as it was.
+  void SaveToFile(bool saveAs);
+  // The content the data file carries for this document as it stands: the 2010 form without
+  // a chart, the 2012 form with text boxes, else the 2011 form.
+  TAQVDataFileContent DataFileContent() const;
+  // Writes the curves of the last time-graph computation as an FTH file at fileName. Without
+  // valid computed curves it shows "No results to write to FTH file. Update chart first!" and
+  // writes nothing; a failed write shows "Could not save " + fileName + "!" and leaves an
+  // existing file as it was.
+  void SaveCurvesAsFTH(const std::string& fileName);
+  // The FTH text of the curves of the last computation; empty when there are none.
+  std::string CurvesFTHText() const;
 
   // --- Status flags --------------------------------------------------------------------
   bool Modified() const { return mModified; }
@@ -714,6 +707,34 @@ class TAQVData : public TMyParentData {
 
  private:
   friend class TAQVFitObjective;
+  // Data file: applying a read content in file order, and the steps after a read.
+  void ApplyDataFileContent(const TAQVDataFileContent& content);
+  void ApplyHead(const TAQVDataFileContent& content);
+  void ApplyAquiferSystem(const TAQVDataFileContent& content);
+  void ApplyPumpingWells(const TAQVDataFileContent& content);
+  void ApplyObservationWells(const TAQVDataFileContent& content);
+  void ApplyTimeGraph(const TAQVDataFileContent& content);
+  void ApplyChartFormats(const TDataFileTimeGraph& graph);
+  void ApplyContourSettings(const TAQVDataFileContent& content);
+  void ApplyImagesAndTexts(const TAQVDataFileContent& content);
+  void InitAfterLoad();
+  void FinishRead(TAQVDataFileForm form);
+  void ShowFileMessage(const std::string& text, bool beep, TMsgDlgType type);
+  // The aquifer count as a file gives it, without inserting or removing layers.
+  void StoreAquiferCount(int n) { mAquiferCount = n; }
+  // The world window and the animation settings as a file gives them, without the setters'
+  // flags.
+  void StoreMapWindow(double x1, double x2, double y1, double y2);
+  void StoreAnimation(double startDays, int steps, double endDays);
+  TDataFileTimeGraph TimeGraphContent() const;
+  // FTH export: the well of each computed curve, and the header lines.
+  struct TFTHCurve {
+    std::string Name;
+    double X = 0, Y = 0;  // length
+  };
+  std::vector<TFTHCurve> FTHCurves() const;
+  std::string FTHHeader(const std::vector<TFTHCurve>& curves) const;
+  [[nodiscard]] bool ChooseSaveFile();
   void Notify();
   // Optimisation run steps.
   std::unique_ptr<TOptimizeConsole> OpenConsole();

@@ -10,7 +10,7 @@
 #include "chart/Elements.h"
 #include "chart/Legend.h"
 #include "chart/Series.h"
-#include "model/AQVData.h"
+#include "model/AQVDataTypes.h"
 #include "model/AQVElements.h"
 #include "model/AQVFileText.h"
 

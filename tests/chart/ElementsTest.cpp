@@ -1,16 +1,14 @@
-#include "chart/Elements.h"
-
 #include <gtest/gtest.h>
-
-#include "tests/support/EventLog.h"
 
 #include <string>
 #include <vector>
 
+#include "chart/Elements.h"
+#include "tests/support/EventLog.h"
+
 namespace aqv {
 namespace {
 
-// Records the sender of every change event it is hooked to.
 using test::TEventLog;
 
 TEST(Elements, OrdinalsAreTheStoredNumbers) {
@@ -67,24 +65,15 @@ TEST(TEnumSet, BitNIsEnumeratorN) {
   EXPECT_TRUE(axes.Empty());
 }
 
-TEST(TFont, StartsWithTheDrawingDefaults) {
-  const TFont font;
-  EXPECT_EQ(font.Name(), kDefaultFontName);
-  EXPECT_EQ(font.Size(), kDefaultFontSize);
-  EXPECT_EQ(font.Color(), clWindowText);
-  EXPECT_TRUE(font.Style().Empty());
-}
-
-TEST(TFont, EverySetterFiresEvenWhenUnchanged) {
+TEST(TFont, StartsWithTheDrawingDefaultsAndEverySetterFiresEvenWhenUnchanged) {
   TFont font;
-  TEventLog log;
-  font.OnChange = log.Handler();
+  EXPECT_EQ(font.Data(), (TFontData{kDefaultFontName, kDefaultFontSize, clWindowText, {}}));
+  TEventLog log(font);
   font.SetName(font.Name());
   font.SetSize(font.Size());
   font.SetColor(font.Color());
   font.SetStyle({TFontStyle::fsBold, TFontStyle::fsStrikeOut});
-  ASSERT_EQ(log.Senders.size(), 4u);
-  for (TObject* sender : log.Senders) EXPECT_EQ(sender, &font);
+  EXPECT_EQ(log.Senders, std::vector<TObject*>(4, &font));
   EXPECT_EQ(font.Style().Bits(), 0b1001);
 }
 
@@ -97,8 +86,7 @@ TEST(TBrushAndTPen, StartWithWhiteSolidAndBlackSolidWidthOne) {
 
 TEST(TPen, NegativeWidthIsRefusedWithoutEvent) {
   TPen pen;
-  TEventLog log;
-  pen.OnChange = log.Handler();
+  TEventLog log(pen);
   pen.SetWidth(3);
   pen.SetWidth(-2);
   EXPECT_EQ(pen.Width(), 3);
@@ -111,8 +99,7 @@ TEST(TPen, NegativeWidthIsRefusedWithoutEvent) {
 TEST(TMyAlignmentAndTNumber, SettersFireEvenWhenUnchanged) {
   TMyAlignment alignment;
   TNumber number;
-  TEventLog log;
-  alignment.OnChange = log.Handler();
+  TEventLog log(alignment);
   number.OnChange = log.Handler();
   alignment.SetAlignment(TMyAlignmentTypes::maCenter);
   alignment.SetOrientation(0);
@@ -123,8 +110,7 @@ TEST(TMyAlignmentAndTNumber, SettersFireEvenWhenUnchanged) {
 
 TEST(TPatterns, ForwardsAreaAndBorderChangesAsItself) {
   TPatterns patterns;
-  TEventLog log;
-  patterns.OnChange = log.Handler();
+  TEventLog log(patterns);
   patterns.Area().SetColor(clYellow);
   patterns.Border().SetStyle(TPenStyle::psDot);
   patterns.Border().SetWidth(4);
@@ -133,8 +119,7 @@ TEST(TPatterns, ForwardsAreaAndBorderChangesAsItself) {
 
 TEST(TPatterns, SetDataFiresOnceNotPerPart) {
   TPatterns patterns;
-  TEventLog log;
-  patterns.OnChange = log.Handler();
+  TEventLog log(patterns);
   TPatternsData data;
   data.Area = {clAqua, TBrushStyle::bsCross};
   data.Border = {clNavy, TPenStyle::psDashDot, 3, TPenMode::pmCopy};
@@ -149,16 +134,14 @@ TEST(TPatterns, SetDataFiresOnceNotPerPart) {
 // original, so a dialog editing its copy would repaint the chart.
 TEST(TPatterns, CopyForwardsToItselfNotToTheOriginal) {
   TPatterns original;
-  TEventLog originalLog;
-  original.OnChange = originalLog.Handler();
+  TEventLog originalLog(original);
   original.Border().SetColor(clRed);
   originalLog.Senders.clear();
 
   TPatterns copy(original);
   EXPECT_EQ(copy.Data(), original.Data());
   EXPECT_FALSE(copy.OnChange);
-  TEventLog copyLog;
-  copy.OnChange = copyLog.Handler();
+  TEventLog copyLog(copy);
   copy.Border().SetColor(clGreen);
   copy.Area().SetStyle(TBrushStyle::bsClear);
   EXPECT_TRUE(originalLog.Senders.empty());
@@ -170,8 +153,7 @@ TEST(TPatterns, AssignmentKeepsTheTargetsListeners) {
   TPatterns source;
   source.Area().SetColor(clSilver);
   TPatterns target;
-  TEventLog log;
-  target.OnChange = log.Handler();
+  TEventLog log(target);
   target = source;
   EXPECT_TRUE(log.Senders.empty());  // plain assignment is silent
   EXPECT_EQ(target.Area().Color(), clSilver);
@@ -219,8 +201,7 @@ TEST(ParseCellRange, ReadsWellFormedRanges) {
   const TRangeCase cases[] = {
       {"B2:C20", {2, 2, 3, 20}}, {"a1:b3", {1, 1, 2, 3}},     {"AA10:AB12", {27, 10, 28, 12}},
       {":A1B2", {1, 1, 2, 2}},   {"A1B2:", {1, 1, 2, 2}},     {"A1:B2 trailing", {1, 1, 2, 2}},
-      {"", {0, 0, 0, 0}},        {"z007:z9", {26, 7, 26, 9}}, {"A0:A0", {1, 0, 1, 0}},
-  };
+      {"", {0, 0, 0, 0}},        {"z007:z9", {26, 7, 26, 9}}, {"A0:A0", {1, 0, 1, 0}}};
   for (const TRangeCase& c : cases) {
     const TCellRangeParse result = ParseCellRange(c.text);
     EXPECT_TRUE(result.IsSuccess()) << c.text << ": " << result.Message;
@@ -254,8 +235,7 @@ TEST(ParseCellRange, RefusesMalformedTextWithItsMessage) {
        TCellRangeStatus::crExpectedColumn,
        "Expected column reference!",
        {},
-       1},
-  };
+       1}};
   for (const TBadRangeCase& c : cases) {
     const TCellRangeParse result = ParseCellRange(c.text);
     EXPECT_EQ(result.Status, c.status) << c.text;

@@ -1,11 +1,10 @@
-#include "chart/Title.h"
-
 #include <gtest/gtest.h>
-
-#include "tests/support/EventLog.h"
 
 #include <memory>
 #include <vector>
+
+#include "chart/Title.h"
+#include "tests/support/EventLog.h"
 
 namespace aqv {
 namespace {
@@ -26,8 +25,7 @@ TEST(TTitle, StartsAutomaticWithBlackFontAndWhiteBorder) {
 
 TEST(TTitle, TextFiresAndAutomaticDoesNot) {
   TTitle title;
-  TEventLog log;
-  title.OnChange = log.Handler();
+  TEventLog log(title);
   title.SetText("");
   title.SetText("  Chart 1");
   title.SetAutomatic(false);
@@ -38,8 +36,7 @@ TEST(TTitle, TextFiresAndAutomaticDoesNot) {
 
 TEST(TTitle, ForwardsAlignmentFontAndPatternsAsItself) {
   TTitle title;
-  TEventLog log;
-  title.OnChange = log.Handler();
+  TEventLog log(title);
   title.Alignment().SetAlignment(TMyAlignmentTypes::maLeft);
   title.Font().SetStyle({TFontStyle::fsItalic});
   title.Patterns().Area().SetStyle(TBrushStyle::bsClear);
@@ -51,13 +48,11 @@ TEST(TTitle, CopyForwardsToItselfNotToTheOriginal) {
   auto original = std::make_unique<TTitle>();
   original->SetText("Y-axis");
   original->SetAutomatic(false);
-  TEventLog originalLog;
-  original->OnChange = originalLog.Handler();
+  TEventLog originalLog(*original);
 
   TTitle copy(*original);
   EXPECT_EQ(copy.Data(), original->Data());
-  TEventLog copyLog;
-  copy.OnChange = copyLog.Handler();
+  TEventLog copyLog(copy);
   copy.Patterns().Border().SetColor(clRed);  // two levels down
   copy.Font().SetSize(20);
   EXPECT_TRUE(originalLog.Senders.empty());
@@ -69,8 +64,7 @@ TEST(TTitle, CopyForwardsToItselfNotToTheOriginal) {
 
 TEST(TTitle, SetDataReplacesEverySettingWithOneEvent) {
   TTitle title;
-  TEventLog log;
-  title.OnChange = log.Handler();
+  TEventLog log(title);
   TTitleData data;
   data.Alignment = {TMyAlignmentTypes::maRight, 270};
   data.Automatic = false;

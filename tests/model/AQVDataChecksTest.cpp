@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <memory>
+#include <span>
 #include <string>
 
 #include "model/AQVData.h"
-#include "tests/support/FakeUserInterface.h"
+#include "tests/support/DocumentTest.h"
 
 namespace aqv {
 namespace {
@@ -70,29 +70,27 @@ TEST(TryStrToInt, AcceptsDecimalWholeNumbersThatFit) {
 
 // --- Check routines ----------------------------------------------------------------------------
 
-class TAQVDataChecksTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ResetGlobals();
-    mData = std::make_unique<TAQVData>(&mUi);
-  }
-  test::TFakeUserInterface mUi;
-  std::unique_ptr<TAQVData> mData;
-};
+using TAQVDataChecksTest = test::TDocumentTest;
+using D = TAQVData;
 
 // One call of a check: whether it must pass and the message it must leave.
 struct TCheckCase {
-  const char* Name;
   std::function<bool(const TAQVData&)> Check;
   bool Passes;
   const char* Message;
 };
 
-void ExpectChecks(const TAQVData& d, std::initializer_list<TCheckCase> cases) {
-  for (const TCheckCase& c : cases) {
+// Calls a check routine with its arguments.
+template <class... P, class... A>
+std::function<bool(const TAQVData&)> Call(bool (TAQVData::*check)(P...) const, A... args) {
+  return [=](const TAQVData& d) { return (d.*check)(static_cast<P>(args)...); };
+}
+
+void ExpectChecks(const TAQVData& d, std::span<const TCheckCase> cases) {
+  for (std::size_t k = 0; k < cases.size(); ++k) {
     Globals().DataErrorText = "Invalid value!";
-    EXPECT_EQ(c.Check(d), c.Passes) << c.Name;
-    EXPECT_EQ(Globals().DataErrorText, c.Message) << c.Name;
+    EXPECT_EQ(cases[k].Check(d), cases[k].Passes) << "case " << k;
+    EXPECT_EQ(Globals().DataErrorText, cases[k].Message) << "case " << k;
   }
 }
 
@@ -100,50 +98,36 @@ constexpr const char* kLargerThan0 = "Value must be larger than 0!";
 
 TEST_F(TAQVDataChecksTest, LayerValueChecksAcceptTheirBounds) {
   mData->SetTimeUnit(TAQVTimeUnit::tuHours);
-  ExpectChecks(
-      *mData,
-      {
-          {"Kh 0", [](auto& d) { return d.CheckConductivity(0); }, false, kLargerThan0},
-          {"Kh tiny", [](auto& d) { return d.CheckConductivity(1e-12); }, true, kLargerThan0},
-          {"S 0", [](auto& d) { return d.CheckStorativity(0); }, true, kLargerThan0},
-          {"S -0.1", [](auto& d) { return d.CheckStorativity(-0.1); }, false, kLargerThan0},
-          {"T 0", [](auto& d) { return d.CheckTransmissivityOrResistance(2, 0); }, false,
-           kLargerThan0},
-          {"T 1", [](auto& d) { return d.CheckTransmissivityOrResistance(2, 1); }, true,
-           kLargerThan0},
-          // A resistance above a thousandth of a day, in hours.
-          {"c at bound", [](auto& d) { return d.CheckTransmissivityOrResistance(1, 0.024); }, false,
-           "Value must be larger than 0.024!"},
-          {"c above", [](auto& d) { return d.CheckTransmissivityOrResistance(3, 0.025); }, true,
-           "Value must be larger than 0.024!"},
-      });
+  const TCheckCase cases[] = {
+      {Call(&D::CheckConductivity, 0), false, kLargerThan0},
+      {Call(&D::CheckConductivity, 1e-12), true, kLargerThan0},
+      {Call(&D::CheckStorativity, 0), true, kLargerThan0},
+      {Call(&D::CheckStorativity, -0.1), false, kLargerThan0},
+      {Call(&D::CheckTransmissivityOrResistance, 2, 0), false, kLargerThan0},
+      {Call(&D::CheckTransmissivityOrResistance, 2, 1), true, kLargerThan0},
+      // A resistance above a thousandth of a day, in hours.
+      {Call(&D::CheckTransmissivityOrResistance, 1, 0.024), false,
+       "Value must be larger than 0.024!"},
+      {Call(&D::CheckTransmissivityOrResistance, 3, 0.025), true,
+       "Value must be larger than 0.024!"}};
+  ExpectChecks(*mData, cases);
 }
 
 TEST_F(TAQVDataChecksTest, OnlyAMiddleAquitardMayHaveNoThickness) {
   mData->SetAquiferCount(2);
   mData->SetSurfaceLevel(10);
   // Rows: aquitard 1 from 10, aquifer 1 from 9, aquitard 2 from 8, aquifer 2, aquitard 3 from 6.
-  ExpectChecks(
-      *mData,
-      {
-          {"middle thickness 0", [](auto& d) { return d.CheckThickness(3, 0); }, true,
-           kLargerThan0},
-          {"top thickness 0", [](auto& d) { return d.CheckThickness(1, 0); }, false, kLargerThan0},
-          {"bottom thickness 0", [](auto& d) { return d.CheckThickness(5, 0); }, false,
-           kLargerThan0},
-          {"aquifer thickness 0", [](auto& d) { return d.CheckThickness(2, 0); }, false,
-           kLargerThan0},
-          {"middle base at top", [](auto& d) { return d.CheckBaseLevel(3, 8); }, true,
-           "Value must be smaller than 8!"},
-          {"middle base just above top", [](auto& d) { return d.CheckBaseLevel(3, 8 + 5e-7); },
-           true, "Value must be smaller than 8!"},
-          {"top base at top", [](auto& d) { return d.CheckBaseLevel(1, 10); }, false,
-           "Value must be smaller than 10!"},
-          {"bottom base at top", [](auto& d) { return d.CheckBaseLevel(5, 6); }, false,
-           "Value must be smaller than 6!"},
-          {"aquifer base below top", [](auto& d) { return d.CheckBaseLevel(4, 6.5); }, true,
-           "Value must be smaller than 7!"},
-      });
+  const TCheckCase cases[] = {
+      {Call(&D::CheckThickness, 3, 0), true, kLargerThan0},
+      {Call(&D::CheckThickness, 1, 0), false, kLargerThan0},
+      {Call(&D::CheckThickness, 5, 0), false, kLargerThan0},
+      {Call(&D::CheckThickness, 2, 0), false, kLargerThan0},
+      {Call(&D::CheckBaseLevel, 3, 8), true, "Value must be smaller than 8!"},
+      {Call(&D::CheckBaseLevel, 3, 8 + 5e-7), true, "Value must be smaller than 8!"},
+      {Call(&D::CheckBaseLevel, 1, 10), false, "Value must be smaller than 10!"},
+      {Call(&D::CheckBaseLevel, 5, 6), false, "Value must be smaller than 6!"},
+      {Call(&D::CheckBaseLevel, 4, 6.5), true, "Value must be smaller than 7!"}};
+  ExpectChecks(*mData, cases);
 }
 
 TEST_F(TAQVDataChecksTest, ParameterMarksAreBlankOrOneToZ) {
@@ -158,58 +142,40 @@ TEST_F(TAQVDataChecksTest, ParameterMarksAreBlankOrOneToZ) {
 }
 
 TEST_F(TAQVDataChecksTest, WellChecksQuoteTheirBounds) {
-  ExpectChecks(
-      *mData,
-      {
-          {"Rc 0", [](auto& d) { return d.CheckCasingRadius(0); }, true,
-           "Value must be between 0 and 1E+06!"},
-          {"Rc -1", [](auto& d) { return d.CheckCasingRadius(-1); }, false,
-           "Value must be between 0 and 1E+06!"},
-          {"Rc 1e6", [](auto& d) { return d.CheckCasingRadius(1e6); }, true,
-           "Value must be between 0 and 1E+06!"},
-          {"Rw 0", [](auto& d) { return d.CheckScreenRadius(0); }, false,
-           "Value must be between 9.90099E-07 and 1E+06!"},
-          {"Rw 1e-6", [](auto& d) { return d.CheckScreenRadius(1e-6); }, true,
-           "Value must be between 9.90099E-07 and 1E+06!"},
-          {"skin 0", [](auto& d) { return d.CheckSkinFactor(0); }, true, kLargerThan0},
-          {"skin -0.1", [](auto& d) { return d.CheckSkinFactor(-0.1); }, false, kLargerThan0},
-          {"periods 100", [](auto& d) { return d.CheckPeriodCount(100); }, true,
-           "Value must be between 1 and 100!"},
-          {"periods 101", [](auto& d) { return d.CheckPeriodCount(101); }, false,
-           "Value must be between 1 and 100!"},
-          {"observations 1000", [](auto& d) { return d.CheckObservationCount(1000); }, true,
-           "Value must be between 1 and 1000!"},
-          {"observations 0", [](auto& d) { return d.CheckObservationCount(0); }, false,
-           "Value must be between 1 and 1000!"},
-          {"layer 2 of 1", [](auto& d) { return d.CheckObservationLayer(2); }, false,
-           "Value must be between 1 and 1!"},
-          {"observation time 0", [](auto& d) { return d.CheckObservationTime(0); }, false,
-           "Value must be between 1E-06 and 1E+10!"},
-          {"observation time 1e-6", [](auto& d) { return d.CheckObservationTime(1e-6); }, true,
-           "Value must be between 1E-06 and 1E+10!"},
-          {"observation time 1e10", [](auto& d) { return d.CheckObservationTime(1e10); }, true,
-           "Value must be between 1E-06 and 1E+10!"},
-          {"observation time limit", [](auto& d) { return d.CheckObservationTime(10000000000.5); },
-           false, "Value must be between 1E-06 and 1E+10!"},
-      });
+  const TCheckCase cases[] = {
+      {Call(&D::CheckCasingRadius, 0), true, "Value must be between 0 and 1E+06!"},
+      {Call(&D::CheckCasingRadius, -1), false, "Value must be between 0 and 1E+06!"},
+      {Call(&D::CheckCasingRadius, 1e6), true, "Value must be between 0 and 1E+06!"},
+      {Call(&D::CheckScreenRadius, 0), false, "Value must be between 9.90099E-07 and 1E+06!"},
+      {Call(&D::CheckScreenRadius, 1e-6), true, "Value must be between 9.90099E-07 and 1E+06!"},
+      {Call(&D::CheckSkinFactor, 0), true, kLargerThan0},
+      {Call(&D::CheckSkinFactor, -0.1), false, kLargerThan0},
+      {Call(&D::CheckPeriodCount, 100), true, "Value must be between 1 and 100!"},
+      {Call(&D::CheckPeriodCount, 101), false, "Value must be between 1 and 100!"},
+      {Call(&D::CheckObservationCount, 1000), true, "Value must be between 1 and 1000!"},
+      {Call(&D::CheckObservationCount, 0), false, "Value must be between 1 and 1000!"},
+      {Call(&D::CheckObservationLayer, 2), false, "Value must be between 1 and 1!"},
+      {Call(&D::CheckObservationTime, 0), false, "Value must be between 1E-06 and 1E+10!"},
+      {Call(&D::CheckObservationTime, 1e-6), true, "Value must be between 1E-06 and 1E+10!"},
+      {Call(&D::CheckObservationTime, 1e10), true, "Value must be between 1E-06 and 1E+10!"},
+      {Call(&D::CheckObservationTime, 10000000000.5), false,
+       "Value must be between 1E-06 and 1E+10!"}};
+  ExpectChecks(*mData, cases);
 }
 
 TEST_F(TAQVDataChecksTest, FeetBoundsAreTheMetreBoundsInFeet) {
   mData->SetLengthUnit(TAQVLengthUnit::luFeet);
-  ExpectChecks(*mData, {
-                           {"Rw 3e6", [](auto& d) { return d.CheckScreenRadius(3e6); }, true,
-                            "Value must be between 3.24836E-06 and 3.28084E+06!"},
-                           {"Rw 3.3e6", [](auto& d) { return d.CheckScreenRadius(3.3e6); }, false,
-                            "Value must be between 3.24836E-06 and 3.28084E+06!"},
-                           {"Rw 3e-6", [](auto& d) { return d.CheckScreenRadius(3e-6); }, false,
-                            "Value must be between 3.24836E-06 and 3.28084E+06!"},
-                           {"Rc 3.3e6", [](auto& d) { return d.CheckCasingRadius(3.3e6); }, false,
-                            "Value must be between 0 and 3.28084E+06!"},
-                           {"interval 3e-8", [](auto& d) { return d.CheckContourInterval(3e-8); },
-                            false, "Value must be larger than 3.28084E-08!"},
-                           {"interval 4e-8", [](auto& d) { return d.CheckContourInterval(4e-8); },
-                            true, "Value must be larger than 3.28084E-08!"},
-                       });
+  const TCheckCase cases[] = {
+      {Call(&D::CheckScreenRadius, 3e6), true,
+       "Value must be between 3.24836E-06 and 3.28084E+06!"},
+      {Call(&D::CheckScreenRadius, 3.3e6), false,
+       "Value must be between 3.24836E-06 and 3.28084E+06!"},
+      {Call(&D::CheckScreenRadius, 3e-6), false,
+       "Value must be between 3.24836E-06 and 3.28084E+06!"},
+      {Call(&D::CheckCasingRadius, 3.3e6), false, "Value must be between 0 and 3.28084E+06!"},
+      {Call(&D::CheckContourInterval, 3e-8), false, "Value must be larger than 3.28084E-08!"},
+      {Call(&D::CheckContourInterval, 4e-8), true, "Value must be larger than 3.28084E-08!"}};
+  ExpectChecks(*mData, cases);
 }
 
 TEST_F(TAQVDataChecksTest, PeriodStartMustFollowThePreviousPeriod) {
@@ -230,64 +196,40 @@ TEST_F(TAQVDataChecksTest, PeriodStartMustFollowThePreviousPeriod) {
 
 TEST_F(TAQVDataChecksTest, StartingTimeMustLieStrictlyBelowStoppingTime) {
   // Starting 0.001, stopping 1000 days.
-  ExpectChecks(*mData,
-               {
-                   {"start at stop", [](auto& d) { return d.CheckStartingTime(1000); }, false,
-                    "Value must be smaller than 1000!"},
-                   {"start below stop", [](auto& d) { return d.CheckStartingTime(999); }, true,
-                    "Value must be larger than 9.9E-07!"},
-                   {"start at lower bound", [](auto& d) { return d.CheckStartingTime(9.9e-7); },
-                    true, "Value must be larger than 9.9E-07!"},
-                   {"start below lower bound", [](auto& d) { return d.CheckStartingTime(9e-7); },
-                    false, "Value must be larger than 9.9E-07!"},
-                   {"stop at start", [](auto& d) { return d.CheckStoppingTime(0.001); }, false,
-                    "Value must be between 0.001 and 1E+09!"},
-                   {"stop above start", [](auto& d) { return d.CheckStoppingTime(0.0011); }, true,
-                    "Value must be between 0.001 and 1E+09!"},
-                   {"stop at upper bound", [](auto& d) { return d.CheckStoppingTime(1e9); }, true,
-                    "Value must be between 0.001 and 1E+09!"},
-                   {"stop above upper bound", [](auto& d) { return d.CheckStoppingTime(1.1e9); },
-                    false, "Value must be between 0.001 and 1E+09!"},
-               });
+  const TCheckCase cases[] = {
+      {Call(&D::CheckStartingTime, 1000), false, "Value must be smaller than 1000!"},
+      {Call(&D::CheckStartingTime, 999), true, "Value must be larger than 9.9E-07!"},
+      {Call(&D::CheckStartingTime, 9.9e-7), true, "Value must be larger than 9.9E-07!"},
+      {Call(&D::CheckStartingTime, 9e-7), false, "Value must be larger than 9.9E-07!"},
+      {Call(&D::CheckStoppingTime, 0.001), false, "Value must be between 0.001 and 1E+09!"},
+      {Call(&D::CheckStoppingTime, 0.0011), true, "Value must be between 0.001 and 1E+09!"},
+      {Call(&D::CheckStoppingTime, 1e9), true, "Value must be between 0.001 and 1E+09!"},
+      {Call(&D::CheckStoppingTime, 1.1e9), false, "Value must be between 0.001 and 1E+09!"}};
+  ExpectChecks(*mData, cases);
 }
 
 TEST_F(TAQVDataChecksTest, MapChecksQuoteTheirBounds) {
   mData->MapRadius = 300;
   mData->SetWorldX2(123456.789);
   mData->SetWorldY1(-2e8);
-  ExpectChecks(
-      *mData,
-      {
-          {"model length 1800", [](auto& d) { return d.CheckModelLength(1800); }, true,
-           "Value must be between 1800 and 2E+06!"},
-          {"model length 1799", [](auto& d) { return d.CheckModelLength(1799); }, false,
-           "Value must be between 1800 and 2E+06!"},
-          {"model length 2e6", [](auto& d) { return d.CheckModelLength(2e6); }, true,
-           "Value must be between 1800 and 2E+06!"},
-          {"X1 below X2", [](auto& d) { return d.CheckWorldX1(0); }, true,
-           "Value must be smaller than 123456.8!"},
-          {"X1 at X2", [](auto& d) { return d.CheckWorldX1(123456.789); }, false,
-           "Value must be smaller than 123456.8!"},
-          {"X2 at X1", [](auto& d) { return d.CheckWorldX2(0); }, false,
-           "Value must be larger than 0!"},
-          {"Y2 above Y1", [](auto& d) { return d.CheckWorldY2(0); }, true,
-           "Value must be larger than -2E+08!"},
-          {"Y1 at Y2", [](auto& d) { return d.CheckWorldY1(0); }, false,
-           "Value must be smaller than 0!"},
-          {"min contour", [](auto& d) { return d.CheckMinContour(0.1); }, false,
-           "Value must be smaller than 0.1!"},
-          {"max contour", [](auto& d) { return d.CheckMaxContour(-0.1); }, false,
-           "Value must be larger than -0.1!"},
-          {"interval 1e-8", [](auto& d) { return d.CheckContourInterval(1e-8); }, true,
-           "Value must be larger than 1E-08!"},
-          {"display time 0", [](auto& d) { return d.CheckDisplayTime(0); }, true, kLargerThan0},
-          {"animation start", [](auto& d) { return d.CheckAnimationStartTime(10); }, true,
-           "Value must be between 0 and 10!"},
-          {"animation start late", [](auto& d) { return d.CheckAnimationStartTime(10.5); }, false,
-           "Value must be between 0 and 10!"},
-          {"animation end", [](auto& d) { return d.CheckAnimationEndTime(0); }, true, kLargerThan0},
-          {"criterion 0", [](auto& d) { return d.CheckStoppingCriterion(0); }, false, kLargerThan0},
-      });
+  const TCheckCase cases[] = {
+      {Call(&D::CheckModelLength, 1800), true, "Value must be between 1800 and 2E+06!"},
+      {Call(&D::CheckModelLength, 1799), false, "Value must be between 1800 and 2E+06!"},
+      {Call(&D::CheckModelLength, 2e6), true, "Value must be between 1800 and 2E+06!"},
+      {Call(&D::CheckWorldX1, 0), true, "Value must be smaller than 123456.8!"},
+      {Call(&D::CheckWorldX1, 123456.789), false, "Value must be smaller than 123456.8!"},
+      {Call(&D::CheckWorldX2, 0), false, "Value must be larger than 0!"},
+      {Call(&D::CheckWorldY2, 0), true, "Value must be larger than -2E+08!"},
+      {Call(&D::CheckWorldY1, 0), false, "Value must be smaller than 0!"},
+      {Call(&D::CheckMinContour, 0.1), false, "Value must be smaller than 0.1!"},
+      {Call(&D::CheckMaxContour, -0.1), false, "Value must be larger than -0.1!"},
+      {Call(&D::CheckContourInterval, 1e-8), true, "Value must be larger than 1E-08!"},
+      {Call(&D::CheckDisplayTime, 0), true, kLargerThan0},
+      {Call(&D::CheckAnimationStartTime, 10), true, "Value must be between 0 and 10!"},
+      {Call(&D::CheckAnimationStartTime, 10.5), false, "Value must be between 0 and 10!"},
+      {Call(&D::CheckAnimationEndTime, 0), true, kLargerThan0},
+      {Call(&D::CheckStoppingCriterion, 0), false, kLargerThan0}};
+  ExpectChecks(*mData, cases);
   mData->MapRadius = 300000;
   EXPECT_TRUE(mData->CheckModelLength(3e6)) << "the upper bound grows with a large map";
   EXPECT_EQ(Globals().DataErrorText, "Value must be between 1.8E+06 and 3E+06!");
@@ -297,29 +239,18 @@ TEST_F(TAQVDataChecksTest, CountChecksQuoteIntegerBounds) {
   mData->SetAquiferCount(2);
   mData->SetLowerLayer(2);
   mData->SetUpperLayer(2);
-  ExpectChecks(*mData,
-               {
-                   {"aquifers 3", [](auto& d) { return d.CheckAquiferCount(3); }, false,
-                    "Value must be between 1 and 2!"},
-                   {"pumping wells 0", [](auto& d) { return d.CheckPumpingWellCount(0); }, false,
-                    "Value must be between 1 and 2!"},
-                   {"observation wells 5", [](auto& d) { return d.CheckObservationWellCount(5); },
-                    true, "Value must be between 1 and 5!"},
-                   {"observation wells 6", [](auto& d) { return d.CheckObservationWellCount(6); },
-                    false, "Value must be between 1 and 5!"},
-                   {"upper above lower", [](auto& d) { return d.CheckUpperLayer(3); }, false,
-                    "Value must be between 1 and 2!"},
-                   {"lower below upper", [](auto& d) { return d.CheckLowerLayer(1); }, false,
-                    "Value must be between 2 and 2!"},
-                   {"time steps 0", [](auto& d) { return d.CheckTimeSteps(0); }, false,
-                    "Value must be larger than 1!"},
-                   {"time steps 1", [](auto& d) { return d.CheckTimeSteps(1); }, true,
-                    "Value must be larger than 1!"},
-                   {"draw layer 2", [](auto& d) { return d.CheckDrawLayer(2); }, true,
-                    "Value must be between 1 and 2!"},
-                   {"density 11", [](auto& d) { return d.CheckDensity(11); }, false,
-                    "Value must be between 1 and 10!"},
-               });
+  const TCheckCase cases[] = {
+      {Call(&D::CheckAquiferCount, 3), false, "Value must be between 1 and 2!"},
+      {Call(&D::CheckPumpingWellCount, 0), false, "Value must be between 1 and 2!"},
+      {Call(&D::CheckObservationWellCount, 5), true, "Value must be between 1 and 5!"},
+      {Call(&D::CheckObservationWellCount, 6), false, "Value must be between 1 and 5!"},
+      {Call(&D::CheckUpperLayer, 3), false, "Value must be between 1 and 2!"},
+      {Call(&D::CheckLowerLayer, 1), false, "Value must be between 2 and 2!"},
+      {Call(&D::CheckTimeSteps, 0), false, "Value must be larger than 1!"},
+      {Call(&D::CheckTimeSteps, 1), true, "Value must be larger than 1!"},
+      {Call(&D::CheckDrawLayer, 2), true, "Value must be between 1 and 2!"},
+      {Call(&D::CheckDensity, 11), false, "Value must be between 1 and 10!"}};
+  ExpectChecks(*mData, cases);
 }
 
 TEST_F(TAQVDataChecksTest, BoundsUseTheLocaleDecimalSeparator) {
@@ -330,13 +261,11 @@ TEST_F(TAQVDataChecksTest, BoundsUseTheLocaleDecimalSeparator) {
 }
 
 TEST_F(TAQVDataChecksTest, ChecksNeverChangeTheDocument) {
-  int changes = 0;
-  mData->OnChange = [&](TObject*) { ++changes; };
   mData->Saved = true;
   (void)mData->CheckLayerList("1");
   (void)mData->CheckStoppingTime(5);
   (void)mData->CheckBaseLevel(2, -5);
-  EXPECT_EQ(changes, 0);
+  EXPECT_EQ(mChanges, 0);
   EXPECT_TRUE(mData->Saved);
   EXPECT_TRUE(mData->Modified());
 }
@@ -379,8 +308,7 @@ TEST_F(TAQVDataChecksTest, LayerListsThatDoNotParseSayWhy) {
       {"2-1", "Values must be in ascending order!"},
       {"1a2", "Invalid character!"},
       {"1 2", "Invalid character!"},
-      {"1;2", "Invalid character!"},
-  };
+      {"1;2", "Invalid character!"}};
   for (auto [text, message] : cases) {
     TArray1<bool, kMaxAquifers> flags;
     EXPECT_FALSE(mData->TextToLayerSet(text, flags)) << text;

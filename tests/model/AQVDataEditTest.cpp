@@ -2,33 +2,24 @@
 
 #include <cmath>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "model/AQVData.h"
-#include "tests/support/FakeUserInterface.h"
+#include "tests/support/DocumentTest.h"
 
 namespace aqv {
 namespace {
 
 using enum TAQVGridKind;
 
-class TAQVDataEditTest : public ::testing::Test {
+// Rows of a two-aquifer system: aquitard 1, aquifer 1, aquitard 2, aquifer 2, aquitard 3.
+class TAQVDataEditTest : public test::TDocumentTest {
  protected:
-  void SetUp() override {
-    ResetGlobals();
-    mData = std::make_unique<TAQVData>(&mUi);
-    mData->OnChange = [this](TObject*) { ++mChanges; };
-  }
-  // A two-aquifer system; rows: aquitard 1, aquifer 1, aquitard 2, aquifer 2, aquitard 3.
   void MakeTwoAquifers() {
     mData->SetAquiferCount(2);
     mChanges = 0;
   }
-  test::TFakeUserInterface mUi;
-  std::unique_ptr<TAQVData> mData;
-  int mChanges = 0;
 };
 
 // --- Aquifer-system couplings ----------------------------------------------------------------
@@ -129,63 +120,41 @@ TEST_F(TAQVDataEditTest, TopAquitardAbsentMapsRowsThroughRowToLayer) {
 // --- Parameter marks -------------------------------------------------------------------------
 
 TEST_F(TAQVDataEditTest, MarksAreStoredOnlyWhereTheyCanBeOptimised) {
-  struct TCase {
+  struct TCell {
+    int Col, Row;
+    const char* Text;
+  };
+  using TMark = char (*)(const TAQVData&);
+  const TMark t = [](const TAQVData& d) { return d.TCode[1]; };
+  const TMark s = [](const TAQVData& d) { return d.SCode[1]; };
+  const TMark c = [](const TAQVData& d) { return d.ResistanceCode[1]; };
+  const TMark rc = [](const TAQVData& d) { return d.PumpingWells[1].RcCode; };
+  const TMark rw = [](const TAQVData& d) { return d.PumpingWells[1].RwCode; };
+  const TMark skin = [](const TAQVData& d) { return d.PumpingWells[1].SkinCode; };
+  const auto layers = gkConductivities;
+  const auto wells = gkPumpingWells;
+  const struct {
     const char* Name;
-    std::function<void(TAQVData&)> Edit;
-    std::function<char(const TAQVData&)> Mark;
+    TAQVGridKind Kind;
+    std::vector<TCell> Edits;
+    TMark Mark;
     char Expected;
-  };
-  const TCase cases[] = {
-      {"S mark while S is 0",
-       [](TAQVData& d) {
-         d.SetCellText(8, 2, "0", gkConductivities);
-         d.SetCellText(9, 2, "#", gkConductivities);
-         d.SetCellText(9, 2, "4", gkConductivities);
-       },
-       [](const TAQVData& d) { return d.SCode[1]; }, kNoMark},
-      {"S mark while S > 0", [](TAQVData& d) { d.SetCellText(9, 2, "4", gkConductivities); },
-       [](const TAQVData& d) { return d.SCode[1]; }, '4'},
-      {"S set to 0 drops its mark",
-       [](TAQVData& d) {
-         d.SetCellText(9, 2, "4", gkConductivities);
-         d.SetCellText(8, 2, "0", gkConductivities);
-       },
-       [](const TAQVData& d) { return d.SCode[1]; }, kNoMark},
-      {"T mark", [](TAQVData& d) { d.SetCellText(6, 2, "a", gkConductivities); },
-       [](const TAQVData& d) { return d.TCode[1]; }, 'a'},
-      {"blank T mark", [](TAQVData& d) { d.SetCellText(6, 2, " ", gkConductivities); },
-       [](const TAQVData& d) { return d.TCode[1]; }, kNoMark},
-      {"c mark", [](TAQVData& d) { d.SetCellText(6, 1, "z", gkConductivities); },
-       [](const TAQVData& d) { return d.ResistanceCode[1]; }, 'z'},
-      {"Rc mark while Rc > 0", [](TAQVData& d) { d.SetCellText(7, 1, "2", gkPumpingWells); },
-       [](const TAQVData& d) { return d.PumpingWells[1].RcCode; }, '2'},
-      {"Rc mark while Rc = 0",
-       [](TAQVData& d) {
-         d.SetCellText(6, 1, "0", gkPumpingWells);
-         d.SetCellText(7, 1, "2", gkPumpingWells);
-       },
-       [](const TAQVData& d) { return d.PumpingWells[1].RcCode; }, kNoMark},
-      {"Rw mark always", [](TAQVData& d) { d.SetCellText(9, 1, "5", gkPumpingWells); },
-       [](const TAQVData& d) { return d.PumpingWells[1].RwCode; }, '5'},
-      {"skin mark while skin = 0", [](TAQVData& d) { d.SetCellText(11, 1, "6", gkPumpingWells); },
-       [](const TAQVData& d) { return d.PumpingWells[1].SkinCode; }, kNoMark},
-      {"skin mark while skin > 0",
-       [](TAQVData& d) {
-         d.SetCellText(10, 1, "0.5", gkPumpingWells);
-         d.SetCellText(11, 1, "6", gkPumpingWells);
-       },
-       [](const TAQVData& d) { return d.PumpingWells[1].SkinCode; }, '6'},
-      {"empty mark",
-       [](TAQVData& d) {
-         d.SetCellText(9, 1, "5", gkPumpingWells);
-         d.SetCellText(9, 1, "", gkPumpingWells);
-       },
-       [](const TAQVData& d) { return d.PumpingWells[1].RwCode; }, kNoMark},
-  };
-  for (const TCase& c : cases) {
+  } cases[] = {{"S mark while S is 0", layers, {{8, 2, "0"}, {9, 2, "#"}, {9, 2, "4"}}, s, kNoMark},
+               {"S mark while S > 0", layers, {{9, 2, "4"}}, s, '4'},
+               {"S set to 0 drops its mark", layers, {{9, 2, "4"}, {8, 2, "0"}}, s, kNoMark},
+               {"T mark", layers, {{6, 2, "a"}}, t, 'a'},
+               {"blank T mark", layers, {{6, 2, " "}}, t, kNoMark},
+               {"c mark", layers, {{6, 1, "z"}}, c, 'z'},
+               {"Rc mark while Rc > 0", wells, {{7, 1, "2"}}, rc, '2'},
+               {"Rc mark while Rc = 0", wells, {{6, 1, "0"}, {7, 1, "2"}}, rc, kNoMark},
+               {"Rw mark always", wells, {{9, 1, "5"}}, rw, '5'},
+               {"skin mark while skin = 0", wells, {{11, 1, "6"}}, skin, kNoMark},
+               {"skin mark while skin > 0", wells, {{10, 1, "0.5"}, {11, 1, "6"}}, skin, '6'},
+               {"empty mark", wells, {{9, 1, "5"}, {9, 1, ""}}, rw, kNoMark}};
+  for (const auto& k : cases) {
     TAQVData d(&mUi);
-    c.Edit(d);
-    EXPECT_EQ(c.Mark(d), c.Expected) << c.Name;
+    for (const TCell& e : k.Edits) d.SetCellText(e.Col, e.Row, e.Text, k.Kind);
+    EXPECT_EQ(k.Mark(d), k.Expected) << k.Name;
   }
 }
 
@@ -196,6 +165,7 @@ TEST_F(TAQVDataEditTest, PumpingWellCellsStoreAndRecomputeTheCentre) {
   mData->SetCellText(3, 2, "500", gkPumpingWells);
   // Mean (250, 0), rounded to hundreds with halves to even.
   EXPECT_EQ(mData->WellCentreX, 200);
+  EXPECT_EQ(mData->WellCentreY, 0);
   mData->SetCellText(2, 1, "A name longer than twenty characters", gkPumpingWells);
   EXPECT_EQ(mData->PumpingWells[1].Name, "A name longer than t");
   mData->SetCellText(12, 1, "3", gkPumpingWells);
@@ -281,8 +251,7 @@ TEST_F(TAQVDataEditTest, CellsOutsideTheirTablesAreIgnored) {
       {3, 2, gkPumpingWells},     {3, 3, gkPumpingWells},     {13, 1, gkPumpingWells},
       {2, 2, gkPumpingPeriods},   {2, 101, gkPumpingPeriods}, {4, 1, gkPumpingPeriods},
       {3, 2, gkObservationWells}, {3, 6, gkObservationWells}, {10, 1, gkObservationWells},
-      {2, 3, gkObservations},     {2, 1001, gkObservations},  {1, 1, gkObservations},
-  };
+      {2, 3, gkObservations},     {2, 1001, gkObservations},  {1, 1, gkObservations}};
   mData->Saved = true;
   for (const TCell& c : cells) mData->SetCellText(c.Col, c.Row, "7", c.Kind);
   EXPECT_EQ(mChanges, 0);
@@ -351,8 +320,7 @@ TEST_F(TAQVDataEditTest, EveryChangeOfFileContentLeavesTheDocumentUnsaved) {
       {"number edit",
        [](TAQVData& d) { d.SetFloatSetting("5", TAQVFloatEditType::feModelLength); }},
       {"spin edit", [](TAQVData& d) { d.SetIntSetting("3", TAQVSpinEditType::seNObsWells); }},
-      {"row insertion", [](TAQVData& d) { (void)d.InsertObservations(1, 1); }},
-  };
+      {"row insertion", [](TAQVData& d) { (void)d.InsertObservations(1, 1); }}};
   for (const TCase& c : cases) {
     TAQVData d(&mUi);
     d.Saved = true;
@@ -440,8 +408,7 @@ TEST_F(TAQVDataEditTest, NumberEditsStoreInStoredUnits) {
       {feMaxContour, "2", [](const TAQVData& d) { return d.MaxContour(); }, 2},
       {feInterval, "0.25", [](const TAQVData& d) { return d.ContourInterval(); }, 0.25},
       {feTTijd, "36", [](const TAQVData& d) { return d.DisplayTime(); }, 1.5},
-      {feModelLength, "9000", [](const TAQVData& d) { return d.ModelLength; }, 9000},
-  };
+      {feModelLength, "9000", [](const TAQVData& d) { return d.ModelLength; }, 9000}};
   mData->SetTimeUnit(TAQVTimeUnit::tuHours);
   for (const TCase& c : cases) {
     mChanges = 0;

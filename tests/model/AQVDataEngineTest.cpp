@@ -8,17 +8,13 @@
 #include "model/AQVData.h"
 #include "model/ParallelFor.h"
 #include "tests/support/ClosedForms.h"
-#include "tests/support/FakeUserInterface.h"
+#include "tests/support/DocumentTest.h"
 
 namespace aqv {
 namespace {
 
-class DocumentEngineTest : public ::testing::Test {
+class DocumentEngineTest : public test::TDocumentTest {
  protected:
-  void SetUp() override {
-    ResetGlobals();
-    mData = std::make_unique<TAQVData>(&mUi);
-  }
   void TearDown() override { SetWorkerCount(4); }
 
   // A confined aquifer: both aquitards impervious and without storage, so the aquitards
@@ -41,9 +37,6 @@ class DocumentEngineTest : public ::testing::Test {
     }
     d.CollectIncludedObservations();
   }
-
-  test::TFakeUserInterface mUi;
-  std::unique_ptr<TAQVData> mData;
 };
 
 TEST_F(DocumentEngineTest, ObservationDrawdownsMatchTheisWithinOnePerMille) {

@@ -1,18 +1,18 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 #include "model/AQVData.h"
-#include "tests/support/FakeUserInterface.h"
+#include "tests/support/DocumentTest.h"
 
 namespace aqv {
 namespace {
 
-class LevelsTest : public ::testing::Test {
+class LevelsTest : public test::TDocumentTest {
  protected:
   void SetUp() override {
-    ResetGlobals();
-    mData = std::make_unique<TAQVData>(&mUi);
+    TDocumentTest::SetUp();
     TAQVData& d = *mData;
     d.SetAquiferCount(2);
     d.SetSurfaceLevel(10);
@@ -33,26 +33,18 @@ class LevelsTest : public ::testing::Test {
     d.FitTime[i] = time;
     d.FitObserved[i] = observed;
   }
-  test::TFakeUserInterface mUi;
-  std::unique_ptr<TAQVData> mData;
 };
 
-TEST_F(LevelsTest, RowLevelsWithTopAquitard) {
-  const double top[] = {10, 8, 3, 0, -7};
-  const double bottom[] = {8, 3, 0, -7, -11};
-  for (int row = 1; row <= 5; ++row) {
-    EXPECT_EQ(mData->RowTopLevel(row), top[row - 1]) << row;
-    EXPECT_EQ(mData->RowBottomLevel(row), bottom[row - 1]) << row;
-  }
-}
-
-TEST_F(LevelsTest, RowLevelsWithoutTopAquitardStartAtTheSurface) {
-  mData->SetTopAquitardAbsent(true);
-  const double top[] = {10, 5, 2, -5};
-  const double bottom[] = {5, 2, -5, -9};
-  for (int row = 1; row <= 4; ++row) {
-    EXPECT_EQ(mData->RowTopLevel(row), top[row - 1]) << row;
-    EXPECT_EQ(mData->RowBottomLevel(row), bottom[row - 1]) << row;
+// Without the top aquitard the rows start at the surface with aquifer 1.
+TEST_F(LevelsTest, RowLevelsWithAndWithoutTopAquitard) {
+  const std::vector<double> with = {10, 8, 3, 0, -7, -11};
+  const std::vector<double> without = {10, 5, 2, -5, -9};
+  for (const auto* levels : {&with, &without}) {
+    mData->SetTopAquitardAbsent(levels == &without);
+    for (int row = 1; row < static_cast<int>(levels->size()); ++row) {
+      EXPECT_EQ(mData->RowTopLevel(row), (*levels)[row - 1]) << row;
+      EXPECT_EQ(mData->RowBottomLevel(row), (*levels)[row]) << row;
+    }
   }
 }
 

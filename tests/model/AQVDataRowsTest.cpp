@@ -1,23 +1,18 @@
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "model/AQVData.h"
-#include "tests/support/FakeUserInterface.h"
+#include "tests/support/DocumentTest.h"
+#include "tests/support/FitScenarios.h"
 
 namespace aqv {
 namespace {
 
-class TAQVDataRowsTest : public ::testing::Test {
+class TAQVDataRowsTest : public test::TDocumentTest {
  protected:
-  void SetUp() override {
-    ResetGlobals();
-    mData = std::make_unique<TAQVData>(&mUi);
-    mData->OnChange = [this](TObject*) { ++mChanges; };
-  }
   // Gives the current observation well n observations at times 1..n with observed 0.1 * time.
   void NumberObservations(int n) {
     mData->SetObservationCount(1, n);
@@ -27,34 +22,12 @@ class TAQVDataRowsTest : public ::testing::Test {
     }
     mChanges = 0;
   }
-  test::TFakeUserInterface mUi;
-  std::unique_ptr<TAQVData> mData;
-  int mChanges = 0;
 };
 
-// The input tables and counts, in every slot, so that a refused operation can be shown to
-// have changed nothing.
-std::vector<double> Fingerprint(const TAQVData& d) {
-  std::vector<double> f = {
-      double(d.AquiferCount()), double(d.PumpingWellCount()), double(d.ObservationWellCount()),
-      double(d.FitCount()),     double(d.Modified()),         double(d.Saved),
-      double(d.AllChanged)};
-  for (int i = 1; i <= kMaxLayers; ++i)
-    for (double v : {d.T[i], d.D[i], d.S[i], d.Resistance[i], d.DAquitard[i], d.Kv[i]})
-      f.push_back(v);
-  for (const TPumpingWell& w : d.PumpingWells) {
-    f.insert(f.end(), {w.X, w.Y, w.Rc, w.Rw, double(w.PeriodCount())});
-    f.insert(f.end(), w.StartTime.begin(), w.StartTime.end());
-    f.insert(f.end(), w.Discharge.begin(), w.Discharge.end());
-    f.insert(f.end(), w.Included.begin(), w.Included.end());
-  }
-  for (const TObservationWell& w : d.ObservationWells) {
-    f.insert(f.end(), {w.X, w.Y, double(w.Layer), double(w.ObservationCount())});
-    f.insert(f.end(), w.Time.begin(), w.Time.end());
-    f.insert(f.end(), w.Observed.begin(), w.Observed.end());
-    f.insert(f.end(), w.Included.begin(), w.Included.end());
-  }
-  return f;
+// The input tables and counts in every slot, and the document's flags, so that a refused
+// operation can be shown to have changed nothing.
+std::string Fingerprint(const TAQVData& d) {
+  return test::TableBytes(d) + char(d.Modified()) + char(d.Saved) + char(d.AllChanged);
 }
 
 const char* const kMinObservationWells =
@@ -77,64 +50,43 @@ const char* const kMaxPumpingWellsText =
     "Can not insert pumping well(s)! Maximum number of pumping wells is 2.";
 
 TEST_F(TAQVDataRowsTest, RefusalsLeaveTheirMessageAndChangeNothing) {
-  struct TCase {
-    const char* Name;
-    std::function<bool(TAQVData&)> Operation;
+  using D = TAQVData;
+  const struct {
+    bool (D::*Operation)(int, int);
+    int First, Count;
     const char* Message;
-  };
-  // A new document: 1 aquifer, 1 pumping well with 1 period, 1 observation well with 2
-  // observations.
-  const TCase cases[] = {
-      {"delete the only observation well",
-       [](TAQVData& d) { return d.DeleteObservationWells(1, 1); }, kMinObservationWells},
-      {"delete observation well past the table",
-       [](TAQVData& d) { return d.DeleteObservationWells(2, 1); }, kMinObservationWells},
-      {"delete all observations", [](TAQVData& d) { return d.DeleteObservations(1, 2); },
-       kMinObservations},
-      {"delete more observations than exist",
-       [](TAQVData& d) { return d.DeleteObservations(1, 3); }, kMinObservations},
-      {"delete observation row 7 of 2", [](TAQVData& d) { return d.DeleteObservations(7, 1); },
-       kMinObservations},
-      {"delete observation row 0", [](TAQVData& d) { return d.DeleteObservations(0, 1); },
-       kMinObservations},
-      {"delete no observations", [](TAQVData& d) { return d.DeleteObservations(1, 0); },
-       kMinObservations},
-      {"delete negative observations", [](TAQVData& d) { return d.DeleteObservations(1, -1); },
-       kMinObservations},
-      {"delete the only period", [](TAQVData& d) { return d.DeletePumpingPeriods(1, 1); },
-       kMinPeriods},
-      {"delete the only pumping well", [](TAQVData& d) { return d.DeletePumpingWells(1, 1); },
-       kMinPumpingWells},
-      {"delete the only aquifer", [](TAQVData& d) { return d.DeleteAquifers(2, 1); }, kMinAquifers},
-      {"delete aquifer row 0", [](TAQVData& d) { return d.DeleteAquifers(0, 1); }, kMinAquifers},
-      {"insert 6 observation wells", [](TAQVData& d) { return d.InsertObservationWells(1, 5); },
-       kMaxObservationWellsText},
-      {"insert observation well at row 0",
-       [](TAQVData& d) { return d.InsertObservationWells(0, 1); }, kMaxObservationWellsText},
-      {"insert 999 observations", [](TAQVData& d) { return d.InsertObservations(1, 999); },
-       kMaxObservationsText},
-      {"insert observation at row -3", [](TAQVData& d) { return d.InsertObservations(-3, 1); },
-       kMaxObservationsText},
-      {"insert negative observations", [](TAQVData& d) { return d.InsertObservations(1, -1); },
-       kMaxObservationsText},
-      {"insert a huge number of observations",
-       [](TAQVData& d) { return d.InsertObservations(1, 2147483647); }, kMaxObservationsText},
-      {"insert 100 periods", [](TAQVData& d) { return d.InsertPumpingPeriods(1, 100); },
-       kMaxPeriodsText},
-      {"insert 2 pumping wells", [](TAQVData& d) { return d.InsertPumpingWells(1, 2); },
-       kMaxPumpingWellsText},
-  };
-  for (const TCase& c : cases) {
+  } cases[] = {{&D::DeleteObservationWells, 1, 1, kMinObservationWells},
+               {&D::DeleteObservationWells, 2, 1, kMinObservationWells},
+               {&D::DeleteObservations, 1, 2, kMinObservations},
+               {&D::DeleteObservations, 1, 3, kMinObservations},
+               {&D::DeleteObservations, 7, 1, kMinObservations},
+               {&D::DeleteObservations, 0, 1, kMinObservations},
+               {&D::DeleteObservations, 1, 0, kMinObservations},
+               {&D::DeleteObservations, 1, -1, kMinObservations},
+               {&D::DeletePumpingPeriods, 1, 1, kMinPeriods},
+               {&D::DeletePumpingWells, 1, 1, kMinPumpingWells},
+               {&D::DeleteAquifers, 2, 1, kMinAquifers},
+               {&D::DeleteAquifers, 0, 1, kMinAquifers},
+               {&D::InsertObservationWells, 1, 5, kMaxObservationWellsText},
+               {&D::InsertObservationWells, 0, 1, kMaxObservationWellsText},
+               {&D::InsertObservations, 1, 999, kMaxObservationsText},
+               {&D::InsertObservations, -3, 1, kMaxObservationsText},
+               {&D::InsertObservations, 1, -1, kMaxObservationsText},
+               {&D::InsertObservations, 1, 2147483647, kMaxObservationsText},
+               {&D::InsertPumpingPeriods, 1, 100, kMaxPeriodsText},
+               {&D::InsertPumpingWells, 1, 2, kMaxPumpingWellsText}};
+  for (const auto& c : cases) {
     TAQVData d(&mUi);
     int changes = 0;
     d.OnChange = [&](TObject*) { ++changes; };
     d.Saved = true;
-    const std::vector<double> before = Fingerprint(d);
+    const std::string before = Fingerprint(d);
     Globals().DataErrorText.clear();
-    EXPECT_FALSE(c.Operation(d)) << c.Name;
-    EXPECT_EQ(Globals().DataErrorText, c.Message) << c.Name;
-    EXPECT_EQ(Fingerprint(d), before) << c.Name;
-    EXPECT_EQ(changes, 0) << c.Name;
+    const std::string name = std::to_string(c.First) + ", " + std::to_string(c.Count);
+    EXPECT_FALSE((d.*c.Operation)(c.First, c.Count)) << name;
+    EXPECT_EQ(Globals().DataErrorText, c.Message) << name;
+    EXPECT_EQ(Fingerprint(d), before) << name;
+    EXPECT_EQ(changes, 0) << name;
   }
 }
 
@@ -370,6 +322,7 @@ TEST_F(TAQVDataRowsTest, DeletingTheSecondAquiferNarrowsTheLayerRangeToOne) {
   EXPECT_TRUE(mData->DeleteAquifers(4, 1));
   EXPECT_EQ(mData->UpperLayer(), 1);
   EXPECT_EQ(mData->LowerLayer(), 1);
+  EXPECT_FALSE(mData->ObservationWells[1].LayerSet.Contains(2));
 }
 
 }  // namespace

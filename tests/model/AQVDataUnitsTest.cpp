@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "model/AQVData.h"
-#include "tests/support/FakeUserInterface.h"
+#include "tests/support/DocumentTest.h"
 
 namespace aqv {
 namespace {
@@ -18,15 +18,7 @@ double FeetPerMetrePower(int p) {
   return 1 / std::pow(0.3048, p);
 }
 
-class TAQVDataUnitsTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ResetGlobals();
-    mData = std::make_unique<TAQVData>(&mUi);
-  }
-  test::TFakeUserInterface mUi;
-  std::unique_ptr<TAQVData> mData;
-};
+using TAQVDataUnitsTest = test::TDocumentTest;
 
 // A stored quantity, how to reach it and its length dimension.
 struct TQuantity {
@@ -35,11 +27,6 @@ struct TQuantity {
   std::function<void(TAQVData&, double)> Write;
   int Power;
 };
-
-TQuantity Field(const char* name, std::function<double&(TAQVData&)> slot, int power) {
-  return {name, [slot](TAQVData& d) { return slot(d); },
-          [slot](TAQVData& d, double v) { slot(d) = v; }, power};
-}
 
 TQuantity Property(const char* name, double (TAQVData::*get)() const, void (TAQVData::*set)(double),
                    int power) {
@@ -50,60 +37,47 @@ TQuantity Property(const char* name, double (TAQVData::*get)() const, void (TAQV
 // Every converted quantity, including slots hidden by a lower count (layer position 3 of a
 // one-aquifer system, pumping well 2, observation well 5, the last period and observation).
 std::vector<TQuantity> ConvertedQuantities() {
-  return {
-      Property("SurfaceLevel", &TAQVData::SurfaceLevel, &TAQVData::SetSurfaceLevel, 1),
-      Property("MinContour", &TAQVData::MinContour, &TAQVData::SetMinContour, 1),
-      Property("MaxContour", &TAQVData::MaxContour, &TAQVData::SetMaxContour, 1),
-      Property("ContourInterval", &TAQVData::ContourInterval, &TAQVData::SetContourInterval, 1),
-      Property("WorldX1", &TAQVData::WorldX1, &TAQVData::SetWorldX1, 1),
-      Property("WorldX2", &TAQVData::WorldX2, &TAQVData::SetWorldX2, 1),
-      Property("WorldY1", &TAQVData::WorldY1, &TAQVData::SetWorldY1, 1),
-      Property("WorldY2", &TAQVData::WorldY2, &TAQVData::SetWorldY2, 1),
-      Field(
-          "ModelLength", [](TAQVData& d) -> double& { return d.ModelLength; }, 1),
-      Field(
-          "ModelRadius", [](TAQVData& d) -> double& { return d.ModelRadius; }, 1),
-      Field(
-          "MapRadius", [](TAQVData& d) -> double& { return d.MapRadius; }, 1),
-      Field(
-          "WellCentreX", [](TAQVData& d) -> double& { return d.WellCentreX; }, 1),
-      Field(
-          "WellCentreY", [](TAQVData& d) -> double& { return d.WellCentreY; }, 1),
-      Field(
-          "D[3]", [](TAQVData& d) -> double& { return d.D[3]; }, 1),
-      Field(
-          "DAquitard[3]", [](TAQVData& d) -> double& { return d.DAquitard[3]; }, 1),
-      Field(
-          "Kh[3]", [](TAQVData& d) -> double& { return d.Kh[3]; }, 1),
-      Field(
-          "Kv[3]", [](TAQVData& d) -> double& { return d.Kv[3]; }, 1),
-      Field(
-          "T[3]", [](TAQVData& d) -> double& { return d.T[3]; }, 2),
-      Field(
-          "T[1]", [](TAQVData& d) -> double& { return d.T[1]; }, 2),
-      Field(
-          "Pumping X", [](TAQVData& d) -> double& { return d.PumpingWells[2].X; }, 1),
-      Field(
-          "Pumping Y", [](TAQVData& d) -> double& { return d.PumpingWells[2].Y; }, 1),
-      Field(
-          "Pumping Rc", [](TAQVData& d) -> double& { return d.PumpingWells[2].Rc; }, 1),
-      Field(
-          "Pumping Rw", [](TAQVData& d) -> double& { return d.PumpingWells[1].Rw; }, 1),
-      Field(
-          "Discharge[100]", [](TAQVData& d) -> double& { return d.PumpingWells[2].Discharge[100]; },
-          3),
-      Field(
-          "Observation X", [](TAQVData& d) -> double& { return d.ObservationWells[5].X; }, 1),
-      Field(
-          "Observation Y", [](TAQVData& d) -> double& { return d.ObservationWells[5].Y; }, 1),
-      Field(
-          "Observation Rc", [](TAQVData& d) -> double& { return d.ObservationWells[5].Rc; }, 1),
-      Field(
-          "Observation Rw", [](TAQVData& d) -> double& { return d.ObservationWells[1].Rw; }, 1),
-      Field(
-          "Observed[1000]",
-          [](TAQVData& d) -> double& { return d.ObservationWells[5].Observed[1000]; }, 1),
-  };
+  using D = TAQVData;
+  const struct {
+    const char* Name;
+    double& (*Slot)(D&);
+    int Power;
+  } fields[] = {
+      {"ModelLength", [](D& d) -> double& { return d.ModelLength; }, 1},
+      {"ModelRadius", [](D& d) -> double& { return d.ModelRadius; }, 1},
+      {"MapRadius", [](D& d) -> double& { return d.MapRadius; }, 1},
+      {"WellCentreX", [](D& d) -> double& { return d.WellCentreX; }, 1},
+      {"WellCentreY", [](D& d) -> double& { return d.WellCentreY; }, 1},
+      {"D[3]", [](D& d) -> double& { return d.D[3]; }, 1},
+      {"DAquitard[3]", [](D& d) -> double& { return d.DAquitard[3]; }, 1},
+      {"Kh[3]", [](D& d) -> double& { return d.Kh[3]; }, 1},
+      {"Kv[3]", [](D& d) -> double& { return d.Kv[3]; }, 1},
+      {"T[3]", [](D& d) -> double& { return d.T[3]; }, 2},
+      {"T[1]", [](D& d) -> double& { return d.T[1]; }, 2},
+      {"Pumping X", [](D& d) -> double& { return d.PumpingWells[2].X; }, 1},
+      {"Pumping Y", [](D& d) -> double& { return d.PumpingWells[2].Y; }, 1},
+      {"Pumping Rc", [](D& d) -> double& { return d.PumpingWells[2].Rc; }, 1},
+      {"Pumping Rw", [](D& d) -> double& { return d.PumpingWells[1].Rw; }, 1},
+      {"Discharge[100]", [](D& d) -> double& { return d.PumpingWells[2].Discharge[100]; }, 3},
+      {"Observation X", [](D& d) -> double& { return d.ObservationWells[5].X; }, 1},
+      {"Observation Y", [](D& d) -> double& { return d.ObservationWells[5].Y; }, 1},
+      {"Observation Rc", [](D& d) -> double& { return d.ObservationWells[5].Rc; }, 1},
+      {"Observation Rw", [](D& d) -> double& { return d.ObservationWells[1].Rw; }, 1},
+      {"Observed[1000]", [](D& d) -> double& { return d.ObservationWells[5].Observed[1000]; }, 1}};
+  std::vector<TQuantity> quantities = {
+      Property("SurfaceLevel", &D::SurfaceLevel, &D::SetSurfaceLevel, 1),
+      Property("MinContour", &D::MinContour, &D::SetMinContour, 1),
+      Property("MaxContour", &D::MaxContour, &D::SetMaxContour, 1),
+      Property("ContourInterval", &D::ContourInterval, &D::SetContourInterval, 1),
+      Property("WorldX1", &D::WorldX1, &D::SetWorldX1, 1),
+      Property("WorldX2", &D::WorldX2, &D::SetWorldX2, 1),
+      Property("WorldY1", &D::WorldY1, &D::SetWorldY1, 1),
+      Property("WorldY2", &D::WorldY2, &D::SetWorldY2, 1)};
+  for (const auto& f : fields) {
+    quantities.push_back({f.Name, [slot = f.Slot](D& d) { return slot(d); },
+                          [slot = f.Slot](D& d, double v) { slot(d) = v; }, f.Power});
+  }
+  return quantities;
 }
 
 TEST_F(TAQVDataUnitsTest, LengthUnitRoundTripConvertsEveryQuantityByItsLengthPower) {
@@ -126,7 +100,8 @@ TEST_F(TAQVDataUnitsTest, LengthUnitRoundTripConvertsEveryQuantityByItsLengthPow
     EXPECT_NEAR(quantities[i].Read(*mData), before[i], 1e-12 * before[i]) << quantities[i].Name;
 }
 
-TEST_F(TAQVDataUnitsTest, SwitchingToFeetGivesTheDocumentedValues) {
+TEST_F(TAQVDataUnitsTest, SwitchingToFeetGivesTheDocumentedValuesAndLeavesOtherDimensions) {
+  mData->ObservationWells[1].Computed[1] = 0.7;
   mData->SetLengthUnit(TAQVLengthUnit::luFeet);
   EXPECT_NEAR(mData->PumpingWells[1].Rw, 0.32808398950131235, 1e-15);
   EXPECT_NEAR(mData->T[1], 10763.910416709722, 1e-9);
@@ -134,11 +109,7 @@ TEST_F(TAQVDataUnitsTest, SwitchingToFeetGivesTheDocumentedValues) {
   EXPECT_EQ(mData->LengthUnitLabel(), "ft");
   EXPECT_EQ(mData->LengthFactor(), 1);
   EXPECT_EQ(mData->LengthFactorCubed(), 1);
-}
-
-TEST_F(TAQVDataUnitsTest, LengthUnitSwitchLeavesDimensionlessAndTimeQuantities) {
-  mData->ObservationWells[1].Computed[1] = 0.7;
-  mData->SetLengthUnit(TAQVLengthUnit::luFeet);
+  // Dimensionless and time quantities stay.
   EXPECT_EQ(mData->Resistance[1], 1000);
   EXPECT_EQ(mData->S[1], 0.001);
   EXPECT_EQ(mData->PumpingWells[1].Skin, 0);
@@ -148,32 +119,25 @@ TEST_F(TAQVDataUnitsTest, LengthUnitSwitchLeavesDimensionlessAndTimeQuantities) 
   EXPECT_EQ(mData->AbsStoppingCriterion, 0.0001);
 }
 
-TEST_F(TAQVDataUnitsTest, LengthUnitSwitchConvertsRecordsHiddenByALowerCount) {
-  ASSERT_EQ(mData->ObservationWellCount(), 1);
+TEST_F(TAQVDataUnitsTest, LengthUnitSwitchConvertsHiddenRecordsAndRebuildsTheFittingList) {
+  ASSERT_EQ(mData->FitObserved[1], 0.1);
   mData->ObservationWells[3].Observed[7] = 0.3048;
   mData->SetLengthUnit(TAQVLengthUnit::luFeet);
+  EXPECT_NEAR(mData->FitObserved[1], 0.1 / 0.3048, 1e-15) << "a fit must see feet";
+  EXPECT_NEAR(mData->FitX[1], 10 / 0.3048, 1e-12);
   mData->SetIntSetting("3", TAQVSpinEditType::seNObsWells);
   EXPECT_NEAR(mData->ObservationWells[3].Observed[7], 1.0, 1e-15);
   EXPECT_NEAR(mData->ObservationWells[3].X, 30 / 0.3048, 1e-12);
 }
 
-TEST_F(TAQVDataUnitsTest, LengthUnitSwitchRebuildsTheFittingList) {
-  ASSERT_EQ(mData->FitObserved[1], 0.1);
-  mData->SetLengthUnit(TAQVLengthUnit::luFeet);
-  EXPECT_NEAR(mData->FitObserved[1], 0.1 / 0.3048, 1e-15) << "a fit must see feet";
-  EXPECT_NEAR(mData->FitX[1], 10 / 0.3048, 1e-12);
-}
-
 TEST_F(TAQVDataUnitsTest, LengthUnitSwitchSetsItsFlagsAndFiresOnce) {
-  int changes = 0;
-  mData->OnChange = [&](TObject*) { ++changes; };
   mData->Saved = true;
   mData->ResultsExist = true;
   mData->CurvesStale = false;
   mData->UnitsChanged = false;
   mData->SetModified(false);
   mData->SetLengthUnit(TAQVLengthUnit::luFeet);
-  EXPECT_EQ(changes, 1);
+  EXPECT_EQ(mChanges, 1);
   EXPECT_FALSE(mData->Saved);
   EXPECT_FALSE(mData->ResultsExist);
   EXPECT_TRUE(mData->Modified());
@@ -181,16 +145,15 @@ TEST_F(TAQVDataUnitsTest, LengthUnitSwitchSetsItsFlagsAndFiresOnce) {
   EXPECT_TRUE(mData->CurvesStale);
   EXPECT_TRUE(mData->UnitsChanged);
   EXPECT_FALSE(mData->MapWindowChanged);
-  EXPECT_EQ(mData->LengthUnit(), TAQVLengthUnit::luFeet);
 
-  changes = 0;
+  mChanges = 0;
   mData->Saved = true;
   mData->SetLengthUnit(TAQVLengthUnit::luFeet);
-  EXPECT_EQ(changes, 0) << "the unit that is already set does nothing";
+  EXPECT_EQ(mChanges, 0) << "the unit that is already set does nothing";
   EXPECT_TRUE(mData->Saved);
 }
 
-TEST_F(TAQVDataUnitsTest, LengthUnitLabelOfANewMetreDocumentKeepsItsContourDefaults) {
+TEST_F(TAQVDataUnitsTest, LengthUnitLabelConvertsOnlyTheContourSettings) {
   mData->SetLengthUnitLabel(TAQVLengthUnit::luMeters);
   EXPECT_EQ(mData->LengthUnitLabel(), "m");
   EXPECT_EQ(mData->ContourInterval(), 0.01);
@@ -198,9 +161,7 @@ TEST_F(TAQVDataUnitsTest, LengthUnitLabelOfANewMetreDocumentKeepsItsContourDefau
   EXPECT_DOUBLE_EQ(mData->MaxContour(), 0.1);
   EXPECT_TRUE(mData->MapWindowChanged);
   EXPECT_TRUE(mData->UnitsChanged);
-}
 
-TEST_F(TAQVDataUnitsTest, LengthUnitLabelInFeetConvertsOnlyTheContourSettings) {
   mData->SetLengthUnitLabel(TAQVLengthUnit::luFeet);
   EXPECT_EQ(mData->LengthUnitLabel(), "ft");
   EXPECT_EQ(mData->LengthUnit(), TAQVLengthUnit::luFeet);
@@ -221,45 +182,33 @@ TEST(ConvertLength, AppliesTheFootOncePerLengthDimension) {
 
 // --- Time units --------------------------------------------------------------------------------
 
-struct TTimeUnitCase {
-  TAQVTimeUnit Unit;
-  const char* Label;
-  double PerDay;  // display units per day
-};
-
-const TTimeUnitCase kTimeUnitCases[] = {
-    {TAQVTimeUnit::tuSeconds, "s", 86400},     {TAQVTimeUnit::tuMinutes, "min", 1440},
-    {TAQVTimeUnit::tuHours, "h ", 24},         {TAQVTimeUnit::tuDays, "d", 1},
-    {TAQVTimeUnit::tuYears, "yr", 1 / 365.24},
-};
-
-TEST_F(TAQVDataUnitsTest, DisplayTimesConvertWithEachUnitWhileConversionIsOn) {
-  for (const TTimeUnitCase& c : kTimeUnitCases) {
-    mData = std::make_unique<TAQVData>(&mUi);
-    ASSERT_TRUE(mData->ConvertTimeUnits);
-    // Leave days first, so that days itself is a change as well.
-    mData->SetTimeUnit(TAQVTimeUnit::tuSeconds);
-    mData->SetTimeUnit(c.Unit);
-    EXPECT_EQ(mData->TimeUnitLabel(), c.Label);
-    EXPECT_DOUBLE_EQ(mData->TimeFactor(), c.PerDay) << c.Label;
-    mData->SetCellText(2, 1, "720", TAQVGridKind::gkObservations);
-    EXPECT_DOUBLE_EQ(mData->ObservationWells[1].Time[1], 720 / c.PerDay) << c.Label;
-    // Rates per time go the other way: 1 length unit per display unit.
-    mData->SetCellText(3, 2, "1", TAQVGridKind::gkConductivities);
-    EXPECT_DOUBLE_EQ(mData->Kh[1], c.PerDay) << c.Label;
-  }
-}
-
-TEST_F(TAQVDataUnitsTest, DisplayTimesOnlyRelabelWhileConversionIsOff) {
-  for (const TTimeUnitCase& c : kTimeUnitCases) {
-    mData = std::make_unique<TAQVData>(&mUi);
-    mData->ConvertTimeUnits = false;
-    mData->SetTimeUnit(TAQVTimeUnit::tuSeconds);
-    mData->SetTimeUnit(c.Unit);
-    EXPECT_EQ(mData->TimeUnitLabel(), c.Label);
-    EXPECT_EQ(mData->TimeFactor(), 1) << c.Label;
-    mData->SetCellText(2, 1, "720", TAQVGridKind::gkObservations);
-    EXPECT_EQ(mData->ObservationWells[1].Time[1], 720) << c.Label;
+TEST_F(TAQVDataUnitsTest, DisplayTimesConvertWhileConversionIsOnAndOnlyRelabelWhileOff) {
+  const struct {
+    TAQVTimeUnit Unit;
+    const char* Label;
+    double PerDay;  // display units per day
+  } cases[] = {{TAQVTimeUnit::tuSeconds, "s", 86400},
+               {TAQVTimeUnit::tuMinutes, "min", 1440},
+               {TAQVTimeUnit::tuHours, "h ", 24},
+               {TAQVTimeUnit::tuDays, "d", 1},
+               {TAQVTimeUnit::tuYears, "yr", 1 / 365.24}};
+  for (const bool convert : {true, false}) {
+    for (const auto& c : cases) {
+      mData = std::make_unique<TAQVData>(&mUi);
+      ASSERT_TRUE(mData->ConvertTimeUnits);
+      mData->ConvertTimeUnits = convert;
+      // Leave days first, so that days itself is a change as well.
+      mData->SetTimeUnit(TAQVTimeUnit::tuSeconds);
+      mData->SetTimeUnit(c.Unit);
+      const double perDay = convert ? c.PerDay : 1;
+      EXPECT_EQ(mData->TimeUnitLabel(), c.Label);
+      EXPECT_DOUBLE_EQ(mData->TimeFactor(), perDay) << c.Label;
+      mData->SetCellText(2, 1, "720", TAQVGridKind::gkObservations);
+      EXPECT_DOUBLE_EQ(mData->ObservationWells[1].Time[1], 720 / perDay) << c.Label;
+      // Rates per time go the other way: 1 length unit per display unit.
+      mData->SetCellText(3, 2, "1", TAQVGridKind::gkConductivities);
+      EXPECT_DOUBLE_EQ(mData->Kh[1], perDay) << c.Label;
+    }
   }
 }
 
@@ -288,11 +237,9 @@ TEST_F(TAQVDataUnitsTest, TimeUnitChangeStoresNothingAndLeavesTheDocumentUnsaved
 }
 
 TEST_F(TAQVDataUnitsTest, UnknownUnitsAreIgnored) {
-  int changes = 0;
-  mData->OnChange = [&](TObject*) { ++changes; };
   mData->SetTimeUnit(static_cast<TAQVTimeUnit>(9));
   mData->SetLengthUnit(static_cast<TAQVLengthUnit>(2));
-  EXPECT_EQ(changes, 0);
+  EXPECT_EQ(mChanges, 0);
   EXPECT_EQ(mData->TimeUnit(), TAQVTimeUnit::tuDays);
   EXPECT_EQ(mData->LengthUnit(), TAQVLengthUnit::luMeters);
 }

@@ -44,22 +44,14 @@ TAquiferSystemInput TwoAquiferSystem(double resistance) {
 
 // A well of small radius without well storage: a line sink to the accuracy of these tests.
 TPumpingWellInput LineSinkWell(int screenedAquifer) {
-  TPumpingWellInput well;
-  well.Rw = 0.01;
-  well.Rc = 0.0;
-  well.Screened[1] = screenedAquifer == 1;
-  well.Screened[2] = screenedAquifer == 2;
+  TPumpingWellInput well{.Rc = 0.0, .Rw = 0.01};
+  well.Screened[screenedAquifer] = true;
   return well;
 }
 
+// A point without casing or screen.
 TObservationPointInput PiezometerAt(double x, double y, int layer) {
-  TObservationPointInput point;
-  point.X = x;
-  point.Y = y;
-  point.Layer = layer;
-  point.Rc = 0.0;
-  point.Rw = 0.0;
-  return point;
+  return {.X = x, .Y = y, .Layer = layer};
 }
 
 double Drawdown(const TAquiferSystemInput& system, const TPumpingWellInput& well, double rate,

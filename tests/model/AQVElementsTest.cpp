@@ -1,11 +1,9 @@
-#include "model/AQVElements.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 
-#include <unistd.h>
+#include "model/AQVElements.h"
+#include "tests/support/TempFolder.h"
 
 namespace aqv {
 namespace {
@@ -37,32 +35,20 @@ TEST(StripDataFileExtension, TakesFileNameAndRemovesLowerCaseExtension) {
   EXPECT_EQ(StripDataFileExtension("noext"), "noext");
 }
 
-class MakeUniqueFileNameTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    // ctest runs tests in parallel processes: the folder is the test's own.
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    mFolder = std::filesystem::temp_directory_path() /
-              ("aqv-unique-" + std::string(info->name()) + "-" + std::to_string(::getpid()) + ".d");
-    std::filesystem::create_directories(mFolder);
-  }
-  void TearDown() override { std::filesystem::remove_all(mFolder); }
-  void Touch(const std::string& name) { std::ofstream(mFolder / name) << "x"; }
-  std::filesystem::path mFolder;
-};
-
-TEST_F(MakeUniqueFileNameTest, CountsUpPastExistingFiles) {
-  const std::string doc = (mFolder / "test.aqv").string();
-  EXPECT_EQ(MakeUniqueFileName(doc, "fth"), (mFolder / "test 00.fth").string());
-  Touch("test 00.fth");
-  Touch("test 01.fth");
-  EXPECT_EQ(MakeUniqueFileName(doc, "fth"), (mFolder / "test 02.fth").string());
+TEST(MakeUniqueFileName, CountsUpPastExistingFiles) {
+  const test::TTempFolder folder;
+  const std::string doc = folder.Path("test.aqv");
+  EXPECT_EQ(MakeUniqueFileName(doc, "fth"), folder.Path("test 00.fth"));
+  folder.Write("test 00.fth", "x");
+  folder.Write("test 01.fth", "x");
+  EXPECT_EQ(MakeUniqueFileName(doc, "fth"), folder.Path("test 02.fth"));
 }
 
-TEST_F(MakeUniqueFileNameTest, DotInFolderNameDoesNotCutThePath) {
-  // The fixture's folder name ends in ".d".
-  const std::string doc = (mFolder / "pumping.test.aqv").string();
-  EXPECT_EQ(MakeUniqueFileName(doc, "xyz"), (mFolder / "pumping 00.xyz").string());
+TEST(MakeUniqueFileName, DotInFolderNameDoesNotCutThePath) {
+  const test::TTempFolder parent;
+  std::filesystem::create_directories(parent.Root() / "v1.d");
+  const std::string doc = parent.Path("v1.d/pumping.test.aqv");
+  EXPECT_EQ(MakeUniqueFileName(doc, "xyz"), parent.Path("v1.d/pumping 00.xyz"));
 }
 
 TEST(Clamps, KeepValuesAwayFromZero) {

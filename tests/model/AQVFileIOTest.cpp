@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "model/AQVFileIO.h"
+#include "tests/support/TempFolder.h"
 
 namespace aqv {
 namespace {
@@ -17,32 +18,18 @@ namespace fs = std::filesystem;
 
 class AtomicWriteTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    mFolder = fs::temp_directory_path() /
-              ("aqv-fileio-" + std::to_string(::getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(mFolder);
-    fs::create_directories(mFolder);
-  }
+  // A test that makes the folder read-only gives its rights back for the removal.
   void TearDown() override {
-    fs::permissions(mFolder, fs::perms::owner_all, fs::perm_options::add);
-    fs::remove_all(mFolder);
+    fs::permissions(mFolder.Root(), fs::perms::owner_all, fs::perm_options::add);
   }
-  std::string PathOf(const std::string& name) const { return (mFolder / name).string(); }
+  std::string PathOf(const std::string& name) const { return mFolder.Path(name); }
   std::string Contents(const std::string& name) const {
     std::string bytes;
     EXPECT_EQ(ReadWholeFile(PathOf(name), bytes), TFileIOStatus::fiOK);
     return bytes;
   }
-  std::vector<std::string> Entries() const {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(mFolder)) {
-      names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-  }
-  fs::path mFolder;
+  std::vector<std::string> Entries() const { return mFolder.Names(); }
+  test::TTempFolder mFolder;
 };
 
 TEST_F(AtomicWriteTest, WritesANewFileAndLeavesNothingElse) {
@@ -65,9 +52,9 @@ TEST_F(AtomicWriteTest, ReplacesAnExistingFileAndKeepsItsPermissions) {
 }
 
 TEST_F(AtomicWriteTest, TargetThatIsAFolderFailsAndLeavesItIntact) {
-  fs::create_directories(mFolder / "folder.aqv" / "inside");
+  fs::create_directories(mFolder.Root() / "folder.aqv" / "inside");
   EXPECT_FALSE(IsSuccess(WriteFileAtomically(PathOf("folder.aqv"), "data")));
-  EXPECT_TRUE(fs::is_directory(mFolder / "folder.aqv" / "inside"));
+  EXPECT_TRUE(fs::is_directory(mFolder.Root() / "folder.aqv" / "inside"));
   EXPECT_EQ(Entries(), std::vector<std::string>{"folder.aqv"});
 }
 
@@ -79,9 +66,9 @@ TEST_F(AtomicWriteTest, MissingFolderFailsWithoutCreatingAnything) {
 TEST_F(AtomicWriteTest, ReadOnlyFolderFailsAndLeavesTheOldFileIntact) {
   if (::geteuid() == 0) GTEST_SKIP() << "the superuser writes into read-only folders";
   ASSERT_EQ(WriteFileAtomically(PathOf("doc.aqv"), "old"), TFileIOStatus::fiOK);
-  fs::permissions(mFolder, fs::perms::owner_read | fs::perms::owner_exec);
+  fs::permissions(mFolder.Root(), fs::perms::owner_read | fs::perms::owner_exec);
   EXPECT_EQ(WriteFileAtomically(PathOf("doc.aqv"), "new"), TFileIOStatus::fiOpenFailed);
-  fs::permissions(mFolder, fs::perms::owner_all, fs::perm_options::add);
+  fs::permissions(mFolder.Root(), fs::perms::owner_all, fs::perm_options::add);
   EXPECT_EQ(Contents("doc.aqv"), "old");
   EXPECT_EQ(Entries(), std::vector<std::string>{"doc.aqv"});
 }
@@ -106,9 +93,9 @@ TEST_F(AtomicWriteTest, WriteFailingHalfwayLeavesTheOldFileAndNoTemporaryFile) {
 
 TEST_F(AtomicWriteTest, SavingThroughALinkKeepsTheLink) {
   ASSERT_EQ(WriteFileAtomically(PathOf("real.aqv"), "old"), TFileIOStatus::fiOK);
-  fs::create_symlink(mFolder / "real.aqv", mFolder / "link.aqv");
+  fs::create_symlink(mFolder.Root() / "real.aqv", mFolder.Root() / "link.aqv");
   ASSERT_EQ(WriteFileAtomically(PathOf("link.aqv"), "new"), TFileIOStatus::fiOK);
-  EXPECT_TRUE(fs::is_symlink(mFolder / "link.aqv"));
+  EXPECT_TRUE(fs::is_symlink(mFolder.Root() / "link.aqv"));
   EXPECT_EQ(Contents("real.aqv"), "new");
   EXPECT_EQ(Entries(), (std::vector<std::string>{"link.aqv", "real.aqv"}));
 }
@@ -117,7 +104,7 @@ TEST_F(AtomicWriteTest, ReadingAMissingFileOrAFolderFails) {
   std::string bytes = "stale";
   EXPECT_EQ(ReadWholeFile(PathOf("missing.aqv"), bytes), TFileIOStatus::fiOpenFailed);
   EXPECT_TRUE(bytes.empty());
-  EXPECT_EQ(ReadWholeFile(mFolder.string(), bytes), TFileIOStatus::fiOpenFailed);
+  EXPECT_EQ(ReadWholeFile(mFolder.Root().string(), bytes), TFileIOStatus::fiOpenFailed);
 }
 
 TEST(WithDataFileExtension, AddsTheExtensionOnlyToANameWithoutOne) {

@@ -2,7 +2,9 @@
 
 #include <clocale>
 #include <cmath>
+#include <iterator>
 #include <limits>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -48,8 +50,7 @@ const std::vector<TFloatCase> kFloat15Cases = {
     {12345.678901234, "  12345.6789012"},
     {0.5, "  5.0000000E-01"},
     {100000.5, "  1.0000050E+05"},
-    {1E300, " 1.0000000E+300"},
-};
+    {1E300, " 1.0000000E+300"}};
 
 TEST(FormatFloat15, WritesTheEdgeValuesOfItsRule) {
   for (const TFloatCase& c : kFloat15Cases) {
@@ -118,21 +119,19 @@ TEST(FormatFixed, WritesTheX13And12Fields) {
 }
 
 TEST(FormatGeneral15, WritesShortestTextWithFifteenDigits) {
-  const std::vector<TFloatCase> cases = {
-      {12.5, "12.5"},
-      {-3.25, "-3.25"},
-      {120, "120"},
-      {0.0, "0"},
-      {-0.0, "0"},
-      {1E20, "1E20"},
-      {1.5E-6, "1.5E-6"},
-      {0.00001, "0.00001"},
-      {123456789012345, "123456789012345"},
-      {1E15, "1E15"},
-      {0.1, "0.1"},
-      {1.0 / 3, "0.333333333333333"},
-      {-2.5E-300, "-2.5E-300"},
-  };
+  const std::vector<TFloatCase> cases = {{12.5, "12.5"},
+                                         {-3.25, "-3.25"},
+                                         {120, "120"},
+                                         {0.0, "0"},
+                                         {-0.0, "0"},
+                                         {1E20, "1E20"},
+                                         {1.5E-6, "1.5E-6"},
+                                         {0.00001, "0.00001"},
+                                         {123456789012345, "123456789012345"},
+                                         {1E15, "1E15"},
+                                         {0.1, "0.1"},
+                                         {1.0 / 3, "0.333333333333333"},
+                                         {-2.5E-300, "-2.5E-300"}};
   for (const TFloatCase& c : cases) EXPECT_EQ(FormatGeneral15(c.Value), c.Text) << c.Value;
 }
 
@@ -175,62 +174,20 @@ TEST(ParseInteger, AcceptsDecimalIntegersWithinThirtyTwoBits) {
 }
 
 // The toolkit's 52 identifiers, each of which must read back as itself.
-const std::vector<const char*> kColorIdentifiers = {"clBlack",
-                                                    "clMaroon",
-                                                    "clGreen",
-                                                    "clOlive",
-                                                    "clNavy",
-                                                    "clPurple",
-                                                    "clTeal",
-                                                    "clGray",
-                                                    "clSilver",
-                                                    "clRed",
-                                                    "clLime",
-                                                    "clYellow",
-                                                    "clBlue",
-                                                    "clFuchsia",
-                                                    "clAqua",
-                                                    "clWhite",
-                                                    "clMoneyGreen",
-                                                    "clSkyBlue",
-                                                    "clCream",
-                                                    "clMedGray",
-                                                    "clActiveBorder",
-                                                    "clActiveCaption",
-                                                    "clAppWorkSpace",
-                                                    "clBackground",
-                                                    "clBtnFace",
-                                                    "clBtnHighlight",
-                                                    "clBtnShadow",
-                                                    "clBtnText",
-                                                    "clCaptionText",
-                                                    "clDefault",
-                                                    "clGradientActiveCaption",
-                                                    "clGradientInactiveCaption",
-                                                    "clGrayText",
-                                                    "clHighlight",
-                                                    "clHighlightText",
-                                                    "clHotLight",
-                                                    "clInactiveBorder",
-                                                    "clInactiveCaption",
-                                                    "clInactiveCaptionText",
-                                                    "clInfoBk",
-                                                    "clInfoText",
-                                                    "clMenu",
-                                                    "clMenuBar",
-                                                    "clMenuHighlight",
-                                                    "clMenuText",
-                                                    "clNone",
-                                                    "clScrollBar",
-                                                    "cl3DDkShadow",
-                                                    "cl3DLight",
-                                                    "clWindow",
-                                                    "clWindowFrame",
-                                                    "clWindowText"};
+constexpr const char* kColorIdentifiers =
+    "clBlack clMaroon clGreen clOlive clNavy clPurple clTeal clGray clSilver clRed clLime "
+    "clYellow clBlue clFuchsia clAqua clWhite clMoneyGreen clSkyBlue clCream clMedGray "
+    "clActiveBorder clActiveCaption clAppWorkSpace clBackground clBtnFace clBtnHighlight "
+    "clBtnShadow clBtnText clCaptionText clDefault clGradientActiveCaption "
+    "clGradientInactiveCaption clGrayText clHighlight clHighlightText clHotLight clInactiveBorder "
+    "clInactiveCaption clInactiveCaptionText clInfoBk clInfoText clMenu clMenuBar clMenuHighlight "
+    "clMenuText clNone clScrollBar cl3DDkShadow cl3DLight clWindow clWindowFrame clWindowText";
 
 TEST(ColorText, EveryIdentifierSurvivesWriteAndRead) {
-  ASSERT_EQ(kColorIdentifiers.size(), 52u);
-  for (const char* name : kColorIdentifiers) {
+  std::istringstream list(kColorIdentifiers);
+  const std::vector<std::string> names{std::istream_iterator<std::string>(list), {}};
+  ASSERT_EQ(names.size(), 52u);
+  for (const std::string& name : names) {
     TColor color = 0x123;
     ASSERT_EQ(ParseColor(name, color), TFieldParse::fpOK) << name;
     EXPECT_EQ(ColorToText(color), name);

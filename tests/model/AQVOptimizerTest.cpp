@@ -11,6 +11,9 @@
 namespace aqv {
 namespace {
 
+using enum TEvaluationPurpose;
+using enum TObjectiveResult;
+
 // How a fitted value hangs on its entry x of the parameter vector, as the document links its
 // values: value·exp(x) starting from x = 0, or value·x starting from x = 1.
 enum class TLinkKind { Logarithmic, Linear };
@@ -51,7 +54,7 @@ class TCurveFit final : public TLeastSquaresObjective {
     Points.emplace_back(x.begin(), x.end());
     const std::vector<double> b = ValuesAt(x);
     for (std::size_t i = 0; i < mX.size(); ++i) residuals[i] = mModel(b, mX[i]) - mY[i];
-    return Script ? Script(context, residuals) : TObjectiveResult::orValid;
+    return Script ? Script(context, residuals) : orValid;
   }
 
   void FoldStep(std::span<double> x) override {
@@ -78,8 +81,7 @@ class TCurveFit final : public TLeastSquaresObjective {
   std::vector<double> TrialLambdas(int iteration) const {
     std::vector<double> lambdas;
     for (const TEvaluationContext& c : Contexts)
-      if (c.Purpose == TEvaluationPurpose::epTrial && c.IterationNumber == iteration)
-        lambdas.push_back(c.Lambda);
+      if (c.Purpose == epTrial && c.IterationNumber == iteration) lambdas.push_back(c.Lambda);
     return lambdas;
   }
 
@@ -134,6 +136,12 @@ TOptimizerOptions Tight(double rel = 1e-6, double jacobianStep = kJacobianStep) 
   options.MaxIterations = 5000;
   options.JacobianStep = jacobianStep;
   return options;
+}
+
+// A script that answers `answer` for the evaluations `picked` selects and orValid for the rest.
+auto Answer(TObjectiveResult answer, bool (*picked)(const TEvaluationContext&)) {
+  return
+      [=](const TEvaluationContext& c, std::span<double>) { return picked(c) ? answer : orValid; };
 }
 
 // ---- Certified problems of the NIST StRD nonlinear regression collection -------------------
@@ -193,7 +201,7 @@ constexpr double kLanczos1ResidualSumOfSquares = 1.4307867721E-25;
 
 struct TCertifiedCase {
   const char* Name;
-  std::function<TCurveFit()> Problem;
+  TCurveFit Problem;
   std::vector<double> Certified;
   double SumOfSquares;
   TOptimizerOptions Options;
@@ -202,7 +210,7 @@ struct TCertifiedCase {
 };
 
 void ExpectCertified(const TCertifiedCase& c) {
-  TCurveFit fit = c.Problem();
+  TCurveFit fit = c.Problem;
   const TFitResult result = Fit(fit, c.Options);
   ASSERT_EQ(result.Summary.Status, TOptimizerStatus::osConverged)
       << c.Name << ": " << BriefReport(result.Summary);
@@ -220,38 +228,18 @@ void ExpectCertified(const TCertifiedCase& c) {
 // orthogonal to the residuals, which differs from the exact minimum by O(step·residual): a few
 // parts in 1e5 for Misra1a and DanWood, and up to 1.4e-3 for BoxBOD, whose residuals are large.
 TEST(TMarquardtCertified, ReachesCertifiedValuesWithTheStandardDifferenceStep) {
-  const TCertifiedCase cases[] = {
-      {"Misra1a start 1",
-       [] {
-         return Misra1a({500, 1e-4});
-       },
-       kMisra1aCertified, kMisra1aResidualSumOfSquares, Tight(), 3e-5, 1e-6},
-      {"Misra1a start 2",
-       [] {
-         return Misra1a({250, 5e-4});
-       },
-       kMisra1aCertified, kMisra1aResidualSumOfSquares, Tight(), 3e-5, 1e-6},
-      {"BoxBOD start 1",
-       [] {
-         return BoxBod({1, 1});
-       },
-       kBoxBodCertified, kBoxBodResidualSumOfSquares, Tight(), 2e-3, 3e-5},
-      {"BoxBOD start 2",
-       [] {
-         return BoxBod({100, 0.75});
-       },
-       kBoxBodCertified, kBoxBodResidualSumOfSquares, Tight(), 2e-3, 3e-5},
-      {"DanWood start 1",
-       [] {
-         return DanWood({1, 5});
-       },
-       kDanWoodCertified, kDanWoodResidualSumOfSquares, Tight(), 1e-4, 1e-5},
-      {"DanWood start 2",
-       [] {
-         return DanWood({0.7, 4});
-       },
-       kDanWoodCertified, kDanWoodResidualSumOfSquares, Tight(), 1e-4, 1e-5},
-  };
+  const TCertifiedCase cases[] = {{"Misra1a start 1", Misra1a({500, 1e-4}), kMisra1aCertified,
+                                   kMisra1aResidualSumOfSquares, Tight(), 3e-5, 1e-6},
+                                  {"Misra1a start 2", Misra1a({250, 5e-4}), kMisra1aCertified,
+                                   kMisra1aResidualSumOfSquares, Tight(), 3e-5, 1e-6},
+                                  {"BoxBOD start 1", BoxBod({1, 1}), kBoxBodCertified,
+                                   kBoxBodResidualSumOfSquares, Tight(), 2e-3, 3e-5},
+                                  {"BoxBOD start 2", BoxBod({100, 0.75}), kBoxBodCertified,
+                                   kBoxBodResidualSumOfSquares, Tight(), 2e-3, 3e-5},
+                                  {"DanWood start 1", DanWood({1, 5}), kDanWoodCertified,
+                                   kDanWoodResidualSumOfSquares, Tight(), 1e-4, 1e-5},
+                                  {"DanWood start 2", DanWood({0.7, 4}), kDanWoodCertified,
+                                   kDanWoodResidualSumOfSquares, Tight(), 1e-4, 1e-5}};
   for (const TCertifiedCase& c : cases) ExpectCertified(c);
 }
 
@@ -261,32 +249,16 @@ TEST(TMarquardtCertified, ReachesCertifiedValuesCloselyWithASmallDifferenceStep)
   TOptimizerOptions lanczos = Tight(1e-8, 1e-7);
   lanczos.AbsStoppingCriterion = 1e-12;
   const TCertifiedCase cases[] = {
-      {"Misra1a start 1",
-       [] {
-         return Misra1a({500, 1e-4});
-       },
-       kMisra1aCertified, kMisra1aResidualSumOfSquares, Tight(1e-8, 1e-7), 1e-7, 1e-10},
-      {"BoxBOD start 1",
-       [] {
-         return BoxBod({1, 1});
-       },
-       kBoxBodCertified, kBoxBodResidualSumOfSquares, Tight(1e-8, 1e-7), 2e-5, 1e-8},
-      {"DanWood start 2",
-       [] {
-         return DanWood({0.7, 4});
-       },
-       kDanWoodCertified, kDanWoodResidualSumOfSquares, Tight(1e-8, 1e-7), 1e-7, 1e-10},
-      {"Lanczos1 start 1",
-       [] {
-         return Lanczos1({1.2, 0.3, 5.6, 5.5, 6.5, 7.6});
-       },
-       kLanczos1Certified, kLanczos1ResidualSumOfSquares, lanczos, 1e-8, 1e-24},
-      {"Lanczos1 start 2",
-       [] {
-         return Lanczos1({0.5, 0.7, 3.6, 4.2, 4, 6.3});
-       },
-       kLanczos1Certified, kLanczos1ResidualSumOfSquares, lanczos, 1e-8, 1e-24},
-  };
+      {"Misra1a start 1", Misra1a({500, 1e-4}), kMisra1aCertified, kMisra1aResidualSumOfSquares,
+       Tight(1e-8, 1e-7), 1e-7, 1e-10},
+      {"BoxBOD start 1", BoxBod({1, 1}), kBoxBodCertified, kBoxBodResidualSumOfSquares,
+       Tight(1e-8, 1e-7), 2e-5, 1e-8},
+      {"DanWood start 2", DanWood({0.7, 4}), kDanWoodCertified, kDanWoodResidualSumOfSquares,
+       Tight(1e-8, 1e-7), 1e-7, 1e-10},
+      {"Lanczos1 start 1", Lanczos1({1.2, 0.3, 5.6, 5.5, 6.5, 7.6}), kLanczos1Certified,
+       kLanczos1ResidualSumOfSquares, lanczos, 1e-8, 1e-24},
+      {"Lanczos1 start 2", Lanczos1({0.5, 0.7, 3.6, 4.2, 4, 6.3}), kLanczos1Certified,
+       kLanczos1ResidualSumOfSquares, lanczos, 1e-8, 1e-24}};
   for (const TCertifiedCase& c : cases) ExpectCertified(c);
 }
 
@@ -323,7 +295,7 @@ TEST(TMarquardt, AcceptedStepsAreFoldedAndTheVectorReturnsToItsStartValues) {
   // Every difference point lies one step from the start vector: the base was folded back.
   for (std::size_t k = 0; k < fit.Contexts.size(); ++k) {
     const TEvaluationContext& c = fit.Contexts[k];
-    if (c.Purpose != TEvaluationPurpose::epJacobian) continue;
+    if (c.Purpose != epJacobian) continue;
     const std::size_t p = static_cast<std::size_t>(c.Parameter - 1);
     EXPECT_NEAR(fit.Points[k][p] - (p == 0 ? 1.0 : 0.0), kJacobianStep, 1e-15);
     EXPECT_EQ(fit.Points[k][1 - p], p == 0 ? 0.0 : 1.0);
@@ -336,12 +308,12 @@ TEST(TMarquardt, ConsoleLinesAreAskedForTheStartAndTrialsOnly) {
   const TFitResult result = Fit(fit);
   ASSERT_EQ(result.Summary.Status, TOptimizerStatus::osConverged);
   ASSERT_FALSE(fit.Contexts.empty());
-  EXPECT_EQ(fit.Contexts.front().Purpose, TEvaluationPurpose::epStart);
+  EXPECT_EQ(fit.Contexts.front().Purpose, epStart);
   EXPECT_EQ(fit.Contexts.front().IterationNumber, 0);
   int trials = 0;
   for (const TEvaluationContext& c : fit.Contexts) {
-    EXPECT_EQ(c.ReportIterations, c.Purpose != TEvaluationPurpose::epJacobian);
-    if (c.Purpose == TEvaluationPurpose::epTrial) ++trials;
+    EXPECT_EQ(c.ReportIterations, c.Purpose != epJacobian);
+    if (c.Purpose == epTrial) ++trials;
   }
   EXPECT_EQ(result.Summary.EvaluationCount, 1 + trials);
   EXPECT_EQ(result.Summary.ObjectiveCalls, static_cast<int>(fit.Contexts.size()));
@@ -395,10 +367,8 @@ TOptimizerOptions Endless(double maxIterations) {
 std::function<TObjectiveResult(const TEvaluationContext&, std::span<double>)> RefuseFirstTrialOf(
     int iteration) {
   return [iteration](const TEvaluationContext& c, std::span<double>) {
-    return c.Purpose == TEvaluationPurpose::epTrial && c.IterationNumber == iteration &&
-                   c.Rejections == 0
-               ? TObjectiveResult::orInvalidPoint
-               : TObjectiveResult::orValid;
+    const bool first = c.Purpose == epTrial && c.IterationNumber == iteration && c.Rejections == 0;
+    return first ? orInvalidPoint : orValid;
   };
 }
 
@@ -431,11 +401,9 @@ TEST(TMarquardtLambda, FirstRejectionRaisesTenfold) {
 TEST(TMarquardtLambda, FirstRejectionRaisesAtLeastToTheFloor) {
   // After eight halvings 10·λ = 0.01/25.6·Σs² lies below the floor 0.001·Σs².
   TCurveFit fit = LinearProblem();
-  fit.Script = [](const TEvaluationContext& c, std::span<double>) {
-    return c.Purpose == TEvaluationPurpose::epTrial && c.IterationNumber == 9 && c.Rejections < 2
-               ? TObjectiveResult::orInvalidPoint
-               : TObjectiveResult::orValid;
-  };
+  fit.Script = Answer(orInvalidPoint, [](const TEvaluationContext& c) {
+    return c.Purpose == epTrial && c.IterationNumber == 9 && c.Rejections < 2;
+  });
   const TFitResult result = Fit(fit, Endless(9));
   ASSERT_EQ(result.Summary.Status, TOptimizerStatus::osIterationLimit);
   const std::vector<double> trials = fit.TrialLambdas(9);
@@ -502,10 +470,9 @@ TEST(TMarquardtStatus, Status1WhenIterationAfterTheLimitIsAboutToEvaluateItsFirs
   EXPECT_EQ(static_cast<int>(result.Summary.Status), 1);
   EXPECT_EQ(result.Summary.IterationCount, 2);
   // Iteration 3 computed its Jacobian but evaluated no trial; the unevaluated trial counts.
-  EXPECT_EQ(fit.Count(TEvaluationPurpose::epJacobian, 3), 2);
-  EXPECT_EQ(fit.Count(TEvaluationPurpose::epTrial, 3), 0);
-  EXPECT_EQ(result.Summary.EvaluationCount, 1 + fit.Count(TEvaluationPurpose::epTrial, 1) +
-                                                fit.Count(TEvaluationPurpose::epTrial, 2) + 1);
+  EXPECT_EQ(fit.Count(epJacobian, 3), 2);
+  EXPECT_EQ(fit.Count(epTrial, 3), 0);
+  EXPECT_EQ(result.Summary.EvaluationCount, 1 + fit.Count(epTrial, 1) + fit.Count(epTrial, 2) + 1);
   EXPECT_TRUE(HasStatistics(result.Summary.Status));
   EXPECT_GT(result.Summary.ConditionNumber, 0.0);
 }
@@ -521,54 +488,42 @@ TEST(TMarquardtStatus, IterationLimitIsRoundedHalfToEven) {
   }
 }
 
-TEST(TMarquardtStatus, Status4AfterTwentyRejectionsWithTheDefaults) {
-  TCurveFit fit = Misra1a({250, 5e-4});
-  fit.Script = [](const TEvaluationContext& c, std::span<double>) {
-    return c.Purpose == TEvaluationPurpose::epTrial ? TObjectiveResult::orInvalidPoint
-                                                    : TObjectiveResult::orValid;
-  };
-  const TFitResult result = Fit(fit);
-  ASSERT_EQ(result.Summary.Status, TOptimizerStatus::osNoAcceptableStep);
-  EXPECT_EQ(static_cast<int>(result.Summary.Status), 4);
-  EXPECT_EQ(fit.Count(TEvaluationPurpose::epTrial, 1), 20);
-  EXPECT_EQ(result.Summary.IterationCount, 0);
-  // Invalid points count as no reduction.
-  EXPECT_EQ(result.Summary.LastNormReduction, 0.0);
-  EXPECT_DOUBLE_EQ(result.Summary.ResidualNorm, result.Summary.InitialResidualNorm);
-}
-
-TEST(TMarquardtStatus, Status4AfterTwentyFiveRejectionsWithASmallInitialLambda) {
-  TCurveFit fit = Misra1a({250, 5e-4});
-  fit.Script = [](const TEvaluationContext& c, std::span<double>) {
-    return c.Purpose == TEvaluationPurpose::epTrial ? TObjectiveResult::orInvalidPoint
-                                                    : TObjectiveResult::orValid;
-  };
-  TOptimizerOptions options;
-  options.InitialLambda = 1e-8;
-  const TFitResult result = Fit(fit, options);
-  ASSERT_EQ(result.Summary.Status, TOptimizerStatus::osNoAcceptableStep);
-  EXPECT_EQ(fit.Count(TEvaluationPurpose::epTrial, 1), 25);
+// Twenty tries with the default options, twenty-five with a small λ (the fixed floor).
+TEST(TMarquardtStatus, Status4AfterTwentyOrTwentyFiveRejections) {
+  TOptimizerOptions smallLambda;
+  smallLambda.InitialLambda = 1e-8;
+  for (const auto& [options, tries] : {std::pair{TOptimizerOptions{}, 20}, {smallLambda, 25}}) {
+    TCurveFit fit = Misra1a({250, 5e-4});
+    fit.Script =
+        Answer(orInvalidPoint, [](const TEvaluationContext& c) { return c.Purpose == epTrial; });
+    const TFitResult result = Fit(fit, options);
+    ASSERT_EQ(result.Summary.Status, TOptimizerStatus::osNoAcceptableStep);
+    EXPECT_EQ(static_cast<int>(result.Summary.Status), 4);
+    EXPECT_EQ(fit.Count(epTrial, 1), tries);
+    EXPECT_EQ(result.Summary.IterationCount, 0);
+    // Invalid points count as no reduction.
+    EXPECT_EQ(result.Summary.LastNormReduction, 0.0);
+    EXPECT_DOUBLE_EQ(result.Summary.ResidualNorm, result.Summary.InitialResidualNorm);
+  }
 }
 
 TEST(TMarquardtStatus, Status4WhenNoTrialReducesTheSumOfSquares) {
   // Every trial point is made worse than the start: a real rejection, not an invalid point.
   TCurveFit fit = Misra1a({250, 5e-4});
   fit.Script = [](const TEvaluationContext& c, std::span<double> r) {
-    if (c.Purpose == TEvaluationPurpose::epTrial) r[0] += 100.0;
-    return TObjectiveResult::orValid;
+    if (c.Purpose == epTrial) r[0] += 100.0;
+    return orValid;
   };
   const TFitResult result = Fit(fit);
   ASSERT_EQ(result.Summary.Status, TOptimizerStatus::osNoAcceptableStep);
-  EXPECT_EQ(fit.Count(TEvaluationPurpose::epTrial, 1), 20);
+  EXPECT_EQ(fit.Count(epTrial, 1), 20);
   // The norm change of the last, rejected trial: an increase.
   EXPECT_GT(result.Summary.LastNormReduction, 0.0);
 }
 
 TEST(TMarquardtStatus, Status5WhenTheStartFails) {
   TCurveFit fit = Misra1a({250, 5e-4});
-  fit.Script = [](const TEvaluationContext&, std::span<double>) {
-    return TObjectiveResult::orFailed;
-  };
+  fit.Script = Answer(orFailed, [](const TEvaluationContext&) { return true; });
   const TFitResult result = Fit(fit);
   EXPECT_EQ(result.Summary.Status, TOptimizerStatus::osBrokenOff);
   EXPECT_EQ(static_cast<int>(result.Summary.Status), 5);
@@ -582,7 +537,7 @@ TEST(TMarquardtStatus, Status5WhenTheStartGivesNonFiniteResiduals) {
   TCurveFit fit = Misra1a({250, 5e-4});
   fit.Script = [](const TEvaluationContext&, std::span<double> r) {
     r[3] = std::numeric_limits<double>::infinity();
-    return TObjectiveResult::orValid;
+    return orValid;
   };
   const TFitResult result = Fit(fit);
   EXPECT_EQ(result.Summary.Status, TOptimizerStatus::osBrokenOff);
@@ -591,11 +546,9 @@ TEST(TMarquardtStatus, Status5WhenTheStartGivesNonFiniteResiduals) {
 
 TEST(TMarquardtStatus, Status5WhenATrialEvaluationFails) {
   TCurveFit fit = Misra1a({250, 5e-4});
-  fit.Script = [](const TEvaluationContext& c, std::span<double>) {
-    return c.Purpose == TEvaluationPurpose::epTrial && c.IterationNumber == 2
-               ? TObjectiveResult::orFailed
-               : TObjectiveResult::orValid;
-  };
+  fit.Script = Answer(orFailed, [](const TEvaluationContext& c) {
+    return c.Purpose == epTrial && c.IterationNumber == 2;
+  });
   const TFitResult result = Fit(fit);
   EXPECT_EQ(result.Summary.Status, TOptimizerStatus::osBrokenOff);
   EXPECT_EQ(result.Summary.Fault, TOptimizerFault::ofTrialEvaluationFailed);
@@ -604,18 +557,16 @@ TEST(TMarquardtStatus, Status5WhenATrialEvaluationFails) {
 
 TEST(TMarquardtStatus, Status5WhenAnEvaluationInsideTheJacobianFails) {
   TCurveFit fit = Misra1a({250, 5e-4});
-  fit.Script = [](const TEvaluationContext& c, std::span<double>) {
-    return c.Purpose == TEvaluationPurpose::epJacobian && c.IterationNumber == 2 && c.Parameter == 2
-               ? TObjectiveResult::orFailed
-               : TObjectiveResult::orValid;
-  };
+  fit.Script = Answer(orFailed, [](const TEvaluationContext& c) {
+    return c.Purpose == epJacobian && c.IterationNumber == 2 && c.Parameter == 2;
+  });
   const TFitResult result = Fit(fit);
   EXPECT_EQ(result.Summary.Status, TOptimizerStatus::osBrokenOff);
   EXPECT_EQ(result.Summary.Fault, TOptimizerFault::ofJacobianEvaluationFailed);
   EXPECT_EQ(result.Summary.IterationCount, 1);
   // The aborted difference point stays in the vector; no trial of iteration 2 was tried.
   EXPECT_EQ(result.Parameters[1], kJacobianStep);
-  EXPECT_EQ(fit.Count(TEvaluationPurpose::epTrial, 2), 0);
+  EXPECT_EQ(fit.Count(epTrial, 2), 0);
 }
 
 TEST(TMarquardtStatus, Status5WhenCancelled) {
@@ -625,7 +576,7 @@ TEST(TMarquardtStatus, Status5WhenCancelled) {
   EXPECT_EQ(result.Summary.Status, TOptimizerStatus::osBrokenOff);
   EXPECT_EQ(result.Summary.Fault, TOptimizerFault::ofCancelled);
   EXPECT_EQ(result.Summary.IterationCount, 2);
-  EXPECT_EQ(fit.Count(TEvaluationPurpose::epTrial, 3), 0);
+  EXPECT_EQ(fit.Count(epTrial, 3), 0);
 }
 
 TEST(TMarquardtStatus, Status6WhenNoParameterInfluencesTheResiduals) {
@@ -646,7 +597,7 @@ TEST(TMarquardtStatus, NonConvergedDecompositionEndsWithStatus6) {
   const TFitResult result = Fit(fit, options);
   EXPECT_EQ(result.Summary.Status, TOptimizerStatus::osNoUsableJacobian);
   EXPECT_EQ(result.Summary.Fault, TOptimizerFault::ofSvdNotConverged);
-  EXPECT_EQ(fit.Count(TEvaluationPurpose::epTrial, 1), 0);
+  EXPECT_EQ(fit.Count(epTrial, 1), 0);
 }
 
 // ---- Invalid points and the user interface hooks ------------------------------------------------
@@ -667,9 +618,9 @@ TEST(TMarquardtFaults, InvalidTrialPointIsRejectedLikeAStepWithoutReduction) {
 TEST(TMarquardtFaults, TrialWithNonFiniteResidualsIsRejectedLikeAStepWithoutReduction) {
   TCurveFit fit = Misra1a({250, 5e-4});
   fit.Script = [](const TEvaluationContext& c, std::span<double> r) {
-    if (c.Purpose == TEvaluationPurpose::epTrial && c.IterationNumber == 1 && c.Rejections == 0)
+    if (c.Purpose == epTrial && c.IterationNumber == 1 && c.Rejections == 0)
       r[5] = std::numeric_limits<double>::quiet_NaN();
-    return TObjectiveResult::orValid;
+    return orValid;
   };
   const TFitResult result = Fit(fit, Tight());
   ASSERT_EQ(result.Summary.Status, TOptimizerStatus::osConverged);
@@ -684,10 +635,9 @@ TEST(TMarquardtFaults, InvalidForwardDifferencePointFallsBackToTheBackwardPoint)
   TCurveFit fit = Misra1a({250, 5e-4});
   const TCurveFit* self = &fit;
   fit.Script = [self](const TEvaluationContext& c, std::span<double>) {
-    return c.Purpose == TEvaluationPurpose::epJacobian && c.Parameter == 1 &&
-                   self->Points.back()[0] > 0.0
-               ? TObjectiveResult::orInvalidPoint
-               : TObjectiveResult::orValid;
+    return c.Purpose == epJacobian && c.Parameter == 1 && self->Points.back()[0] > 0.0
+               ? orInvalidPoint
+               : orValid;
   };
   const TFitResult result = Fit(fit, Tight());
   ASSERT_EQ(result.Summary.Status, TOptimizerStatus::osConverged) << BriefReport(result.Summary);
@@ -698,11 +648,9 @@ TEST(TMarquardtFaults, InvalidForwardDifferencePointFallsBackToTheBackwardPoint)
 
 TEST(TMarquardtFaults, BothDifferencePointsInvalidEndsWithStatus5) {
   TCurveFit fit = Misra1a({250, 5e-4});
-  fit.Script = [](const TEvaluationContext& c, std::span<double>) {
-    return c.Purpose == TEvaluationPurpose::epJacobian && c.Parameter == 1
-               ? TObjectiveResult::orInvalidPoint
-               : TObjectiveResult::orValid;
-  };
+  fit.Script = Answer(orInvalidPoint, [](const TEvaluationContext& c) {
+    return c.Purpose == epJacobian && c.Parameter == 1;
+  });
   const TFitResult result = Fit(fit);
   EXPECT_EQ(result.Summary.Status, TOptimizerStatus::osBrokenOff);
   EXPECT_EQ(result.Summary.Fault, TOptimizerFault::ofJacobianPointInvalid);
@@ -733,7 +681,7 @@ TEST(TMarquardtHooks, CancelWhilePausedEndsTheRun) {
   EXPECT_EQ(result.Summary.Status, TOptimizerStatus::osBrokenOff);
   EXPECT_EQ(result.Summary.Fault, TOptimizerFault::ofCancelled);
   EXPECT_EQ(fit.Polls, 4);
-  EXPECT_EQ(fit.Count(TEvaluationPurpose::epTrial, 1), 0);
+  EXPECT_EQ(fit.Count(epTrial, 1), 0);
 }
 
 // ---- Setup checks -----------------------------------------------------------------------------

@@ -4,14 +4,13 @@
 #include <algorithm>
 #include <cmath>
 #include <fstream>
-#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "model/AQVData.h"
 #include "model/AQVReportFormat.h"
-#include "tests/support/FakeUserInterface.h"
+#include "tests/support/DocumentTest.h"
 #include "tests/support/FitScenarios.h"
 
 namespace aqv {
@@ -23,20 +22,22 @@ std::string Joined(const std::vector<std::string>& lines) {
   return text;
 }
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+std::string ReadGolden(const std::string& name) {
+  std::ifstream in(AQV_TEST_DATA_DIR "/" + name, std::ios::binary);
   std::ostringstream text;
   text << in.rdbuf();
   return text.str();
 }
 
-class ReportTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ResetGlobals();
-    mData = std::make_unique<TAQVData>(&mUi);
-  }
+// Compares with a golden file byte for byte; a differing text is left in /tmp for a look.
+void ExpectGolden(const std::vector<std::string>& lines, const std::string& name) {
+  const std::string actual = Joined(lines);
+  if (actual != ReadGolden(name)) std::ofstream("/tmp/" + name, std::ios::binary) << actual;
+  EXPECT_EQ(actual, ReadGolden(name)) << "the text written is in /tmp/" << name;
+}
 
+class ReportTest : public test::TDocumentTest {
+ protected:
   // The reference run: the single-aquifer test with observations disturbed by a fixed pattern
   // of up to ±3 % and rounded to millimetres, fitted for T, S and the resistances of both
   // aquitards under one mark (the bottom one has no influence, so the pair is one parameter
@@ -63,9 +64,6 @@ class ReportTest : public ::testing::Test {
     d.PumpingWells[1].RcCode = '1';
     d.Optimize();
   }
-
-  test::TFakeUserInterface mUi;
-  std::unique_ptr<TAQVData> mData;
 };
 
 TEST_F(ReportTest, ReferenceRunMatchesTheGoldenReport) {
@@ -73,20 +71,12 @@ TEST_F(ReportTest, ReferenceRunMatchesTheGoldenReport) {
   ASSERT_EQ(mData->FitStatus, TRunStatus::rsParametersFound);
   std::vector<std::string> lines;
   mData->WriteLeastSquaresReport(lines);
-  const std::string actual = Joined(lines);
-  const std::string golden = ReadFile(AQV_TEST_DATA_DIR "/least-squares-report.txt");
-  if (actual != golden)
-    std::ofstream("/tmp/least-squares-report.actual.txt", std::ios::binary) << actual;
-  EXPECT_EQ(actual, golden) << "the report written is in /tmp/least-squares-report.actual.txt";
+  ExpectGolden(lines, "least-squares-report.txt");
 }
 
 TEST_F(ReportTest, ReferenceRunConsole) {
   MakeReferenceRun();
-  const std::string actual = Joined(mUi.ConsoleLines);
-  const std::string golden = ReadFile(AQV_TEST_DATA_DIR "/least-squares-console.txt");
-  if (actual != golden)
-    std::ofstream("/tmp/least-squares-console.actual.txt", std::ios::binary) << actual;
-  EXPECT_EQ(actual, golden) << "the console written is in /tmp/least-squares-console.actual.txt";
+  ExpectGolden(mUi.ConsoleLines, "least-squares-console.txt");
 }
 
 TEST_F(ReportTest, FixedParameterRunWritesItsHeadAndTheSumOfSquares) {
@@ -183,8 +173,7 @@ TEST_F(ReportTest, RejectedResultIsReportedWithItsFittedValues) {
   EXPECT_EQ(d.T[1], 1200) << "the document is back where it was";
   std::vector<std::string> lines;
   d.WriteLeastSquaresReport(lines);
-  const std::string golden = ReadFile(AQV_TEST_DATA_DIR "/least-squares-report.txt");
-  EXPECT_EQ(Joined(lines), golden) << "the report shows what was rejected";
+  ExpectGolden(lines, "least-squares-report.txt");  // the report shows what was rejected
 }
 
 TEST_F(ReportTest, PercentageOnlyWhileTheDeviationIsBelowTenTimesTheValue) {
@@ -212,18 +201,6 @@ TEST_F(ReportTest, PercentageOnlyWhileTheDeviationIsBelowTenTimesTheValue) {
   ASSERT_NE(matrix, lines.end());
   EXPECT_EQ(*(matrix + 1), "    S 1   100");
   EXPECT_EQ(*(matrix + 2), "   Sk 1     0     0");
-}
-
-TEST_F(ReportTest, LineHelpersAlignByCharacters) {
-  TAQVData& d = *mData;
-  std::vector<std::string> lines;
-  // The report's own lines go where WriteLeastSquaresReport sends them; here its first two.
-  d.WriteLeastSquaresReport(lines);
-  EXPECT_EQ(lines[0], "   A Q V   A Q U I F E RT E S T   A N A L Y S I S");
-  EXPECT_EQ(lines[1], "   For  Unsteady-State  Flow  in  Multiple-Aquifer  Systems");
-  EXPECT_EQ(ReportRuleText(6), std::string(104, '='));
-  EXPECT_EQ(CenteredTitleText(7, 10, 8, "  drawdown (m)  "),
-            "       -----------  drawdown (m)  ---------");
 }
 
 }  // namespace

@@ -37,6 +37,12 @@ TSvdStatus Decompose(TTestMatrix& a, TSvdState& state, double epsilon = 1e-16) {
   return SvdDecompose(a.View(), state);
 }
 
+double LargestElement(TTestMatrix& a) {
+  double largest = 0.0;
+  for (double x : a.Original) largest = std::max(largest, std::fabs(x));
+  return largest;
+}
+
 // Largest |(U·diag(s)·Vᵀ − J)_ij|, absolute.
 double AbsoluteReconstructionError(TTestMatrix& a, const TSvdState& state) {
   TSvdMatrix u = a.View();
@@ -50,25 +56,10 @@ double AbsoluteReconstructionError(TTestMatrix& a, const TSvdState& state) {
   return error;
 }
 
-double LargestElement(TTestMatrix& a) {
-  double largest = 0.0;
-  for (double x : a.Original) largest = std::max(largest, std::fabs(x));
-  return largest;
-}
-
-// Largest |(U·diag(s)·Vᵀ − J)_ij| relative to the largest |J_ij|.
+// The same relative to the largest |J_ij|.
 double ReconstructionError(TTestMatrix& a, const TSvdState& state) {
-  TSvdMatrix u = a.View();
-  double largest = 0.0;
-  double error = 0.0;
-  for (int i = 1; i <= a.Rows; ++i) {
-    for (int j = 1; j <= a.Columns; ++j) {
-      double sum = 0.0;
-      for (int k = 1; k <= a.Columns; ++k) sum += u(i, k) * state.SingularValues[k] * state.V[j][k];
-      error = std::max(error, std::fabs(sum - a.At(i, j)));
-      largest = std::max(largest, std::fabs(a.At(i, j)));
-    }
-  }
+  const double largest = LargestElement(a);
+  const double error = AbsoluteReconstructionError(a, state);
   return largest > 0.0 ? error / largest : error;
 }
 

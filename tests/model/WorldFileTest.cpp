@@ -1,11 +1,7 @@
-#include "model/WorldFile.h"
-
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-
-#include <unistd.h>
+#include "model/WorldFile.h"
+#include "tests/support/TempFolder.h"
 
 namespace aqv {
 namespace {
@@ -19,8 +15,7 @@ TEST(GetWorldFileName, ReplacesEachImageExtension) {
       {"/maps/site.BMP", "/maps/site.BPW"},  {"/maps/site.png", "/maps/site.pgw"},
       {"/maps/site.TIFF", "/maps/site.TFW"}, {"/maps/site.tif", "/maps/site.tfw"},
       {"/maps/site.GIF", "/maps/site.GFW"},  {"/maps/site.JPEG", "/maps/site.JGW"},
-      {"/maps/site.jpg", "/maps/site.jgw"},  {"/maps/v1.2/site.Png", "/maps/v1.2/site.PGW"},
-  };
+      {"/maps/site.jpg", "/maps/site.jgw"},  {"/maps/v1.2/site.Png", "/maps/v1.2/site.PGW"}};
   for (const TCase& c : cases) EXPECT_EQ(GetWorldFileName(c.image), c.world) << c.image;
 }
 
@@ -32,12 +27,9 @@ TEST(GetWorldFileName, OtherOrShortExtensionsHaveNone) {
 }
 
 TEST(GetWorldFileName, FindsTheWorldFileInTheOtherCase) {
-  const auto folder = std::filesystem::temp_directory_path() /
-                      ("aqv-world-" + std::to_string(::getpid()));
-  std::filesystem::create_directories(folder);
-  std::ofstream(folder / "photo.PGW") << "1\n0\n0\n-1\n0\n0\n";
-  EXPECT_EQ(GetWorldFileName((folder / "photo.png").string()), (folder / "photo.PGW").string());
-  std::filesystem::remove_all(folder);
+  const test::TTempFolder folder;
+  folder.Write("photo.PGW", "1\n0\n0\n-1\n0\n0\n");
+  EXPECT_EQ(GetWorldFileName(folder.Path("photo.png")), folder.Path("photo.PGW"));
 }
 
 }  // namespace

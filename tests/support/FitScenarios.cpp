@@ -20,20 +20,25 @@ void Finish(TAQVData& d) {
 }
 
 template <typename T>
-void Append(std::string& bytes, const T& value) {
+void Put(std::string& bytes, const T& value) {
   char raw[sizeof(T)];
   std::memcpy(raw, &value, sizeof(T));
   bytes.append(raw, sizeof(T));
 }
 
-void Append(std::string& bytes, const std::string& text) {
-  Append(bytes, text.size());
+void Put(std::string& bytes, const std::string& text) {
+  Put(bytes, text.size());
   bytes += text;
 }
 
 template <typename T, int Lo, int Hi>
-void Append(std::string& bytes, const TArrayRange<T, Lo, Hi>& values) {
-  for (const T& value : values) Append(bytes, value);
+void Put(std::string& bytes, const TArrayRange<T, Lo, Hi>& values) {
+  for (const T& value : values) Put(bytes, value);
+}
+
+template <typename... T>
+void Append(std::string& bytes, const T&... values) {
+  (Put(bytes, values), ...);
 }
 
 }  // namespace
@@ -112,73 +117,25 @@ void ObserveModel(TAQVData& d) {
 
 std::string TableBytes(const TAQVData& d) {
   std::string b;
-  Append(b, d.AquiferCount());
-  Append(b, d.T);
-  Append(b, d.Kh);
-  Append(b, d.D);
-  Append(b, d.S);
-  Append(b, d.Resistance);
-  Append(b, d.Kv);
-  Append(b, d.DAquitard);
-  Append(b, d.SAquitard);
-  Append(b, d.TCode);
-  Append(b, d.ResistanceCode);
-  Append(b, d.SCode);
-  Append(b, d.SAquitardCode);
-  Append(b, d.AquiferName);
-  Append(b, d.AquitardName);
-  for (const TAquitardBackup* backup : {&d.TopAquitardBackup, &d.BottomAquitardBackup}) {
-    Append(b, backup->Resistance);
-    Append(b, backup->SAquitard);
-    Append(b, backup->ResistanceCode);
-    Append(b, backup->SAquitardCode);
-  }
-  Append(b, d.SurfaceLevel());
-  Append(b, d.TopAquitardAbsent());
-  Append(b, d.BottomAquitardAbsent());
-  Append(b, d.TopAquitardImpervious());
-  Append(b, d.BottomAquitardImpervious());
-
-  Append(b, d.PumpingWellCount());
+  Append(b, d.AquiferCount(), d.T, d.Kh, d.D, d.S, d.Resistance, d.Kv, d.DAquitard, d.SAquitard,
+         d.TCode, d.ResistanceCode, d.SCode, d.SAquitardCode, d.AquiferName, d.AquitardName);
+  for (const TAquitardBackup* backup : {&d.TopAquitardBackup, &d.BottomAquitardBackup})
+    Append(b, backup->Resistance, backup->SAquitard, backup->ResistanceCode, backup->SAquitardCode);
+  Append(b, d.SurfaceLevel(), d.TopAquitardAbsent(), d.BottomAquitardAbsent(),
+         d.TopAquitardImpervious(), d.BottomAquitardImpervious(), d.PumpingWellCount());
   for (const TPumpingWell& w : d.PumpingWells) {
-    Append(b, w.Name);
-    Append(b, w.X);
-    Append(b, w.Y);
-    Append(b, w.Screened);
-    Append(b, w.Rc);
-    Append(b, w.Rw);
-    Append(b, w.Skin);
-    Append(b, w.RcCode);
-    Append(b, w.RwCode);
-    Append(b, w.SkinCode);
-    Append(b, w.PeriodCount());
-    Append(b, w.StartTime);
-    Append(b, w.Discharge);
-    Append(b, w.Included);
+    Append(b, w.Name, w.X, w.Y, w.Screened, w.Rc, w.Rw, w.Skin, w.RcCode, w.RwCode, w.SkinCode,
+           w.PeriodCount(), w.StartTime, w.Discharge, w.Included);
   }
   Append(b, d.ObservationWellCount());
   for (const TObservationWell& w : d.ObservationWells) {
-    Append(b, w.Name);
-    Append(b, w.X);
-    Append(b, w.Y);
-    Append(b, w.Layer);
-    Append(b, w.Rc);
-    Append(b, w.Rw);
-    Append(b, w.Skin);
-    Append(b, w.ObservationCount());
-    Append(b, w.Time);
-    Append(b, w.Observed);
-    Append(b, w.Computed);
-    Append(b, w.Included);
+    Append(b, w.Name, w.X, w.Y, w.Layer, w.Rc, w.Rw, w.Skin, w.ObservationCount(), w.Time,
+           w.Observed, w.Computed, w.Included);
   }
   Append(b, d.FitCount());
   for (int i = 1; i <= d.FitCount(); ++i) {
-    Append(b, d.FitName[i]);
-    Append(b, d.FitX[i]);
-    Append(b, d.FitLayer[i]);
-    Append(b, d.FitTime[i]);
-    Append(b, d.FitObserved[i]);
-    Append(b, d.FitComputed[i]);
+    Append(b, d.FitName[i], d.FitX[i], d.FitLayer[i], d.FitTime[i], d.FitObserved[i],
+           d.FitComputed[i]);
   }
   return b;
 }

@@ -1,0 +1,191 @@
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "model/AQVData.h"
+#include "model/AQVFTHFormat.h"
+#include "tests/support/DocumentTest.h"
+#include "tests/support/TempFolder.h"
+
+namespace aqv {
+namespace {
+
+struct TCellCase {
+  double Value;
+  const char* Text;
+};
+
+TEST(FormatFTHTime, WritesEachRangeInItsTenCharacterForm) {
+  const std::vector<TCellCase> cases = {
+      {0.5, "  0.500000"},         {2500, "2500.00000"},        {0.001, "1.0000E-03"},
+      {50000, "5.0000E+04"},       {0.01, "1.0000E-02"},        {0.0100001, "  0.010000"},
+      {1000, "1000.00000"},        {9999.5, "9999.50000"},      {10000, "1.0000E+04"},
+      {0.00123456, "1.2346E-03"},  {1E100, "1.00E+0100"},       {2.5E150, "2.50E+0150"},
+      {-0.00123456, "-1.235E-03"}, {999.9999999, "1000.00000"},  // rounded, then cut to 10
+  };
+  for (const TCellCase& c : cases) EXPECT_EQ(FormatFTHTime(c.Value), c.Text) << c.Value;
+}
+
+TEST(FormatFTHTime, TimeWithAThreeDigitExponentKeepsItsWholeExponent) {
+  EXPECT_EQ(FormatFTHTime(1E-150), "1.00E-0150");
+  EXPECT_EQ(FormatFTHTime(9.99999E99), "1.00E+0100");  // rounding carries into a third digit
+}
+
+TEST(FormatFTHValue, WritesSixSignificantDigitsOrTheExponentForm) {
+  const std::vector<TCellCase> cases = {
+      {0.25, "   0.25000"},        {-0.25, "  -0.25000"},    {0, "   0.00000"},
+      {-0.0, "   0.00000"},        {9.999994, "   9.99999"}, {12.3456789, "   12.3457"},
+      {-123.456789, "  -123.457"}, {123456.7, "    123457"}, {1234567, " 1.2E+0006"},
+      {-1234567, "-1.2E+0006"},    {1E15, " 1.0E+0015"},     {-1E15, "-1.0E+0015"},
+  };
+  for (const TCellCase& c : cases) EXPECT_EQ(FormatFTHValue(c.Value), c.Text) << c.Value;
+}
+
+TEST(FormatFTHValue, UsesAPointUnderADecimalCommaLocale) {
+  const char* previous = std::setlocale(LC_ALL, nullptr);
+  const std::string saved = previous ? previous : "C";
+  if (!std::setlocale(LC_ALL, "de_DE.UTF-8") && !std::setlocale(LC_ALL, "nl_NL.UTF-8")) {
+    GTEST_SKIP() << "no decimal-comma locale installed";
+  }
+  EXPECT_EQ(FormatFTHValue(0.25), "   0.25000");
+  EXPECT_EQ(FormatFTHTime(0.5), "  0.500000");
+  std::setlocale(LC_ALL, saved.c_str());
+}
+
+// The lines of a CR LF text, without their ends.
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    const std::size_t end = text.find("\r\n", start);
+    lines.push_back(text.substr(start, end - start));
+    if (end == std::string::npos) break;
+    start = end + 2;
+  }
+  return lines;
+}
+
+class TAQVDataFTHTest : public test::TDocumentTest {
+ protected:
+  // Two observation wells with a curve each, in the aquifers given, and computed curves filled
+  // in by hand: heads are what the file must show.
+  void SetUpCurves(int layerOfSecondWell) {
+    if (layerOfSecondWell == 2) mData->SetAquiferCount(2);
+    mData->SetObservationWellCount(2);
+    mData->ObservationWells[1].Name = "Observation well 19";
+    mData->ObservationWells[2].Name = "Short";
+    mData->ObservationWells[2].X = 30;
+    mData->ObservationWells[2].Y = 40;
+    mData->ObservationWells[2].Layer = layerOfSecondWell;
+    mData->GroupCoincidentWells();
+    mData->AssignCurveStyles();
+    mData->SelectCurves();
+    mData->OutputTimes = {0.5, 2500};
+    mData->CurveNames = {"Observation well 19", "Short"};
+    mData->CurvesValid = true;
+  }
+  std::string Export() {
+    mData->SaveCurvesAsFTH(mFolder.Path("curves.fth"));
+    return mFolder.Read("curves.fth");
+  }
+  test::TTempFolder mFolder;
+};
+
+TEST_F(TAQVDataFTHTest, DrawdownCurvesAreWrittenAsHeads) {
+  SetUpCurves(1);
+  ASSERT_EQ(mData->CurveCount, 2);
+  const std::vector<double> drawdowns = {0.25, 1.5, 12.345678, 1234567};
+  std::copy(drawdowns.begin(), drawdowns.end(), mData->CurveValues.begin());
+  const std::vector<std::string> expected = {
+      "AQV Transient Flow :  File of Times & Heads",
+      "1 2   1",
+      "1 ",
+      "        \"\"         1         2",
+      "        \"\" n well 19     Short",
+      "        \"\"      10.0      30.0",
+      "        \"\"      10.0      40.0",
+      "  0.500000  -0.25000  -1.50000",
+      "2500.00000  -12.3457-1.2E+0006",
+      "",
+  };
+  EXPECT_EQ(Lines(Export()), expected);
+  EXPECT_TRUE(mUi.Messages.empty());
+}
+
+TEST_F(TAQVDataFTHTest, TwoAquifersGiveOneBlockOfCurvesPerAquifer) {
+  SetUpCurves(2);
+  ASSERT_EQ(mData->UpperLayer(), 1);
+  ASSERT_EQ(mData->LowerLayer(), 2);
+  const std::vector<double> drawdowns = {1, 2, 3, 4, 5, 6, 7, 8};
+  std::copy(drawdowns.begin(), drawdowns.end(), mData->CurveValues.begin());
+  const std::vector<std::string> lines = Lines(Export());
+  ASSERT_EQ(lines.size(), 10u);
+  EXPECT_EQ(lines[1], "2 2   1");
+  EXPECT_EQ(lines[2], "1 2 ");
+  EXPECT_EQ(lines[3], "        \"\"         1         2         1         2");
+  EXPECT_EQ(lines[5], "        \"\"      10.0      30.0      10.0      30.0");
+  // Time, then aquifer 1 (curves 1 and 2), then aquifer 2.
+  EXPECT_EQ(lines[7], "  0.500000  -1.00000  -2.00000  -3.00000  -4.00000");
+  EXPECT_EQ(lines[8], "2500.00000  -5.00000  -6.00000  -7.00000  -8.00000");
+}
+
+TEST_F(TAQVDataFTHTest, WellFluxesAreWrittenUnsignedUnderTheirOwnTitle) {
+  mData->SetWellFluxMode(true);
+  mData->OutputTimes = {0.001};
+  mData->CurveNames = {"Pumping well 1"};
+  mData->CurveValues[0] = 0.25;
+  mData->CurvesValid = true;
+  const std::vector<std::string> lines = Lines(Export());
+  ASSERT_EQ(lines.size(), 9u);
+  EXPECT_EQ(lines[0], "AQV Transient Flow :  File of Times & Fluxes");
+  EXPECT_EQ(lines[1], "1 1   1");
+  EXPECT_EQ(lines[4], "        \"\" ng well 1");  // the last 9 of "Pumping well 1"
+  EXPECT_EQ(lines[5], "        \"\"       0.0");
+  EXPECT_EQ(lines[7], "1.0000E-03   0.25000");
+}
+
+TEST_F(TAQVDataFTHTest, WithoutComputedCurvesNothingIsWritten) {
+  mData->SaveCurvesAsFTH(mFolder.Path("curves.fth"));
+  ASSERT_EQ(mUi.Messages.size(), 1u);
+  EXPECT_EQ(mUi.Messages[0].Text, "No results to write to FTH file. Update chart first!");
+  EXPECT_EQ(mUi.Messages[0].Type, TMsgDlgType::mtError);
+  EXPECT_EQ(mUi.Messages[0].Buttons, TMsgDlgButtons::mbOK);
+  EXPECT_TRUE(mFolder.Names().empty());
+}
+
+TEST_F(TAQVDataFTHTest, CurvesOfDataChangedSinceTheComputationAreNotWritten) {
+  SetUpCurves(1);
+  mData->SetCellText(3, 1, "15", TAQVGridKind::gkObservationWells);  // X of well 1
+  mData->SaveCurvesAsFTH(mFolder.Path("curves.fth"));
+  ASSERT_EQ(mUi.Messages.size(), 1u);
+  EXPECT_EQ(mUi.Messages[0].Text, "No results to write to FTH file. Update chart first!");
+  EXPECT_TRUE(mFolder.Names().empty());
+}
+
+TEST_F(TAQVDataFTHTest, FailedExportKeepsTheOldFileAndSaysSo) {
+  SetUpCurves(1);
+  std::filesystem::create_directory(mFolder.Root() / "folder.fth");
+  mData->SaveCurvesAsFTH(mFolder.Path("folder.fth"));
+  ASSERT_EQ(mUi.Messages.size(), 1u);
+  EXPECT_EQ(mUi.Messages[0].Text, "Could not save " + mFolder.Path("folder.fth") + "!");
+  EXPECT_EQ(mFolder.Names(), std::vector<std::string>{"folder.fth"});
+}
+
+TEST_F(TAQVDataFTHTest, ComputedCurvesOfANewDocumentAreExported) {
+  mData->BuildCurveTimes();
+  ASSERT_TRUE(mData->CurvesValid);
+  const std::vector<std::string> lines = Lines(Export());
+  const int n = mData->OutputTimeCount();
+  ASSERT_EQ(lines.size(), static_cast<std::size_t>(7 + n + 1));
+  EXPECT_EQ(lines[4], "        \"\" on well 1");
+  EXPECT_EQ(lines[7],
+            FormatFTHTime(mData->OutputTimes[0]) + FormatFTHValue(-mData->CurveValues[0]));
+  EXPECT_EQ(lines[6 + n], FormatFTHTime(mData->OutputTimes.back()) +
+                              FormatFTHValue(-mData->CurveValues[static_cast<std::size_t>(n - 1)]));
+}
+
+}  // namespace
+}  // namespace aqv

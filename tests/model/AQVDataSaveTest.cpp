@@ -1,0 +1,416 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <limits>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "chart/ChartModel.h"
+#include "model/AQVData.h"
+#include "tests/support/FakeUserInterface.h"
+#include "tests/support/TempFolder.h"
+
+namespace aqv {
+namespace {
+
+// The fake interface, also keeping what the save dialog was given.
+class TDialogRecordingUserInterface : public test::TFakeUserInterface {
+ public:
+  bool SaveDialog(std::string& fileName, const std::string& initialDir, const std::string& filter,
+                  const std::string& defaultExt) override {
+    DialogProposals.push_back(fileName);
+    DialogFolders.push_back(initialDir);
+    DialogFilters.push_back(filter);
+    return TFakeUserInterface::SaveDialog(fileName, initialDir, filter, defaultExt);
+  }
+  std::vector<std::string> DialogProposals, DialogFolders, DialogFilters;
+};
+
+// Values chosen so that the file's number fields hold them exactly (at most 8 significant
+// digits), so that a round trip can be compared bit for bit.
+void FillAquiferSystem(TAQVData& d) {
+  d.SetLengthUnit(TAQVLengthUnit::luFeet);  // first: it converts whatever is stored
+  d.SetTimeUnit(TAQVTimeUnit::tuMinutes);
+  d.SetLinearResiduals(false);
+  d.RelStoppingCriterion = 2.5E-5;
+  d.AbsStoppingCriterion = 0.003;
+  d.InfoTexts[1] = "Polder één";
+  d.InfoTexts[14] = "Two\r\nlines";
+  d.SetSurfaceLevel(-3.25);
+  d.SetAquiferCount(2);
+  d.SetTopAquitardImpervious(true);
+  const double t[] = {1234.5, 0.0625};
+  const double thickness[] = {12.5, 4};
+  for (int i = 1; i <= 2; ++i) {
+    d.T[i] = t[i - 1];
+    d.D[i] = thickness[i - 1];
+    d.Kh[i] = d.T[i] / d.D[i];
+    d.S[i] = 3.5E-4 * i;
+    d.TCode[i] = '1';
+    d.SCode[i] = static_cast<char>('1' + i);
+    d.AquiferName[i] = "Aquifer " + std::to_string(i) + " with blanks";
+  }
+  for (int i = 1; i <= 3; ++i) {
+    d.DAquitard[i] = i == 2 ? 0 : 2.5 * i;
+    d.Resistance[i] = 125.0 * i;
+    d.SAquitard[i] = i == 2 ? 0 : 1E-5;
+    d.ResistanceCode[i] = i == 3 ? '4' : kNoMark;
+    d.SAquitardCode[i] = i == 1 ? '5' : kNoMark;
+    d.Kv[i] = d.DAquitard[i] > 0 ? d.DAquitard[i] / d.Resistance[i]
+                                 : (d.D[1] + d.D[2]) / d.Resistance[i] / 2;
+    d.AquitardName[i] = "Clay " + std::to_string(i);
+  }
+}
+
+// Every value the file carries is set here, none is left as the unit switch converted it.
+void FillWells(TAQVData& d) {
+  d.SetPumpingWellCount(2);
+  for (int w = 1; w <= 2; ++w) {
+    TPumpingWell& well = d.PumpingWells[w];
+    well.X = 0;
+    well.Y = 0;
+    well.Rc = well.Rw = 0.25;
+    for (int k = 1; k <= kMaxPeriods; ++k) well.Discharge[k] = 800;
+  }
+  TPumpingWell& second = d.PumpingWells[2];
+  second.Name = "Well two";
+  second.X = 150.5;
+  second.Y = -20;
+  second.Rc = 0.125;
+  second.RcCode = '3';
+  second.Screened[1] = false;
+  second.Screened[2] = true;
+  second.SetPeriodCount(3);
+  second.StartTime[1] = 0;
+  second.Included[1] = false;  // written as -1.0000000E-31
+  second.StartTime[2] = 0.5;
+  second.StartTime[3] = 2.25;
+  second.Discharge[3] = 0;
+  d.SetObservationWellCount(3);
+  for (int j = 1; j <= 3; ++j) {
+    TObservationWell& well = d.ObservationWells[j];
+    well.X = 10.5 * j;
+    well.Y = -2.0 * j;
+    well.Rc = well.Rw = 0.0625;
+    well.Layer = j == 3 ? 2 : 1;
+    well.SetObservationCount(j + 1);
+    for (int k = 1; k <= well.ObservationCount(); ++k) {
+      well.Time[k] = 0.5 * k * j;
+      well.Observed[k] = 0.125 * k;
+    }
+  }
+  d.ObservationWells[3].Included[0] = false;
+  d.ObservationWells[2].Included[2] = false;
+  d.ObservationWells[2].X = d.ObservationWells[1].X;
+  d.ObservationWells[2].Y = d.ObservationWells[1].Y;
+  d.GroupCoincidentWells();
+  d.CollectIncludedObservations();
+  d.AssignCurveStyles();
+  d.PumpingWells[1].CurveColor[2] = RGBColor(255, 128, 0);
+}
+
+void FillMapAndTimeGraph(TAQVData& d, test::TTempFolder& folder) {
+  d.SetWorldX1(-750.5);
+  d.SetWorldX2(1250);
+  d.SetWorldY1(-0.125);
+  d.SetWorldY2(3E5);
+  d.SetAnimationStartTime(0.5);
+  d.SetAnimationEndTime(12);
+  d.SetTimeSteps(33);
+  d.SetDrawLayer(2);
+  d.AutoContourInterval = false;
+  d.SetContourInterval(0.125);
+  d.BackgroundTransparency = 40;
+  d.ShowBackgroundImages = true;
+  folder.Write("map.png", "png");
+  folder.Write("map.pgw", "1\n0\n0\n-1\n0\n0\n");
+  d.BackgroundFiles = {{true, folder.Path("map.png")}};
+  d.MapOptions.DrawingOptions = TBoundaryGridDrawing{TBoundaryGridDrawingOptions::dbgGrid};
+  d.MapOptions.LegendPlacement = TPlacement::plBottom;
+  d.AutoUpdate = true;
+  d.SetWellFluxMode(true);
+  d.SetStartingTime(0.01);
+  d.SetStoppingTime(500);
+  d.SetTimeAxis(1);
+  d.SetValueAxis(2);
+}
+
+void FillChart(TChartModel& chart) {
+  chart.ChartTitle.SetText("  Lead blanks");
+  chart.ChartTitle.SetAutomatic(false);
+  chart.ChartTitle.Font().SetName("Times New Roman");
+  chart.Legend.SetPlacement(TPlacement::plTop);
+  chart.ChartArea.Patterns().Area().SetColor(clCream);
+  chart.Axes.Exclude(TAxisType::saY);
+  chart.X_Axis.Scale().SetMinAutomatic(false);
+  chart.X_Axis.Scale().SetMin(0.001);
+  chart.X_Axis.Title().SetText("Time (min)");
+  chart.Y_Axis.Alignment().SetOrientation(270);
+  chart.AddSeries()->Marker().SetData({clRed, 8, TMarkerStyle::msTriangle});
+  chart.AddSeries()->Patterns().Border().SetStyle(TPenStyle::psDot);
+}
+
+class TAQVDataSaveTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetGlobals();
+    mData = NewDocument();
+  }
+  std::unique_ptr<TAQVData> NewDocument() {
+    auto d = std::make_unique<TAQVData>(&mUi);
+    d->OnFileSaved = [this](TObject*) { ++mSavedEvents; };
+    return d;
+  }
+  void Fill(TAQVData& d) {
+    FillAquiferSystem(d);
+    FillWells(d);
+    FillMapAndTimeGraph(d, mFolder);
+  }
+  // Saves d as name in the temporary folder (a new file: no question) and returns the bytes.
+  std::string SaveAs(TAQVData& d, const std::string& name) {
+    d.FileName = mFolder.Path(name);
+    d.SaveToFile(false);
+    return mFolder.Read(name);
+  }
+  std::unique_ptr<TAQVData> Load(const std::string& name, TChartModel* chart) {
+    auto d = NewDocument();
+    d->ChartReference = chart;
+    d->FileName = mFolder.Path(name);
+    EXPECT_TRUE(d->LoadFromFile());
+    return d;
+  }
+  static void ExpectSameContent(const TAQVDataFileContent& a, const TAQVDataFileContent& b) {
+    EXPECT_EQ(a.Form, b.Form);
+    EXPECT_EQ(a.InfoTexts, b.InfoTexts);
+    EXPECT_TRUE(a.Aquitards == b.Aquitards);
+    EXPECT_TRUE(a.Aquifers == b.Aquifers);
+    EXPECT_TRUE(a.PumpingWells == b.PumpingWells);
+    EXPECT_TRUE(a.ObservationWells == b.ObservationWells);
+    EXPECT_TRUE(a.TimeGraph == b.TimeGraph);
+    EXPECT_TRUE(a.TextBoxes == b.TextBoxes);
+    EXPECT_TRUE(a == b);
+  }
+
+  TDialogRecordingUserInterface mUi;
+  test::TTempFolder mFolder;
+  std::unique_ptr<TAQVData> mData;
+  int mSavedEvents = 0;
+};
+
+std::string FirstLine(const std::string& bytes) {
+  return bytes.substr(0, bytes.find("\r\n"));
+}
+
+TEST_F(TAQVDataSaveTest, DocumentWithoutChartRoundTripsThroughThe2010Form) {
+  Fill(*mData);
+  const std::string bytes = SaveAs(*mData, "a.aqv");
+  ASSERT_TRUE(mUi.Messages.empty());
+  EXPECT_EQ(FirstLine(bytes), "AQV data file version 2010");
+  EXPECT_TRUE(mData->Saved);
+  EXPECT_EQ(mSavedEvents, 1);
+  const auto back = Load("a.aqv", nullptr);
+  ExpectSameContent(back->DataFileContent(), mData->DataFileContent());
+  EXPECT_EQ(back->LengthUnit(), TAQVLengthUnit::luFeet);
+  EXPECT_EQ(back->ContourInterval(), 0.125);
+  EXPECT_FALSE(back->AutoContourInterval);
+  // Write, read, write: the same bytes.
+  EXPECT_EQ(SaveAs(*back, "b.aqv"), bytes);
+}
+
+TEST_F(TAQVDataSaveTest, DocumentWithChartRoundTripsThroughThe2011Form) {
+  TChartModel chart;
+  FillChart(chart);
+  Fill(*mData);
+  mData->ChartReference = &chart;
+  const std::string bytes = SaveAs(*mData, "a.aqv");
+  EXPECT_EQ(FirstLine(bytes), "AQV data file version 2011");
+  TChartModel chartBack;
+  const auto back = Load("a.aqv", &chartBack);
+  ExpectSameContent(back->DataFileContent(), mData->DataFileContent());
+  EXPECT_EQ(chartBack.ChartTitle.Data(), chart.ChartTitle.Data());
+  EXPECT_EQ(chartBack.Legend.Data(), chart.Legend.Data());
+  EXPECT_EQ(chartBack.X_Axis.Scale().Data(), chart.X_Axis.Scale().Data());
+  EXPECT_FALSE(chartBack.Axes.Contains(TAxisType::saY));
+  ASSERT_EQ(back->SavedSeriesMarkers.size(), 2u);
+  EXPECT_EQ(back->SavedSeriesMarkers[0]->Data(), chart.Series(0)->Marker().Data());
+  EXPECT_EQ(back->SavedSeriesPatterns[1]->Data(), chart.Series(1)->Patterns().Data());
+  EXPECT_TRUE(back->WellFluxMode());
+  EXPECT_EQ(back->PumpingWells[1].CurveColor[2], RGBColor(255, 128, 0));
+  EXPECT_EQ(SaveAs(*back, "b.aqv"), bytes);
+}
+
+TEST_F(TAQVDataSaveTest, DocumentWithTextBoxesRoundTripsThroughThe2012Form) {
+  TChartModel chart;
+  Fill(*mData);
+  mData->ChartReference = &chart;
+  auto box = std::make_unique<TAQVTextBoxRecord>();
+  box->Text = "Two\r\nlines";
+  box->X = 12.5;
+  box->Font.Name = "Times New Roman";
+  box->AnchorMode = 3;
+  mData->TextBoxes.push_back(std::move(box));
+  const std::string bytes = SaveAs(*mData, "a.aqv");
+  EXPECT_EQ(FirstLine(bytes), "AQV data file version 2012");
+  TChartModel chartBack;
+  const auto back = Load("a.aqv", &chartBack);
+  ExpectSameContent(back->DataFileContent(), mData->DataFileContent());
+  ASSERT_EQ(back->TextBoxes.size(), 1u);
+  EXPECT_EQ(back->TextBoxes[0]->Text, "Two\r\nlines");
+  EXPECT_EQ(SaveAs(*back, "b.aqv"), bytes);
+}
+
+TEST_F(TAQVDataSaveTest, TextBoxesOfADocumentWithoutChartAreNotLost) {
+  mData->TextBoxes.push_back(std::make_unique<TAQVTextBoxRecord>());
+  mData->TextBoxes.back()->Text = "Note";
+  const std::string bytes = SaveAs(*mData, "a.aqv");
+  ASSERT_TRUE(mUi.Messages.empty());
+  EXPECT_EQ(FirstLine(bytes), "AQV data file version 2012");
+  const auto back = Load("a.aqv", nullptr);
+  ASSERT_EQ(back->TextBoxes.size(), 1u);
+  EXPECT_EQ(back->TextBoxes[0]->Text, "Note");
+}
+
+TEST_F(TAQVDataSaveTest, SavingTwiceGivesTheSameBytes) {
+  Fill(*mData);
+  const std::string first = SaveAs(*mData, "a.aqv");
+  mUi.Answers.push_back(TModalResult::mrYes);
+  mData->SaveToFile(false);
+  ASSERT_EQ(mUi.Messages.size(), 1u);
+  EXPECT_EQ(mUi.Messages[0].Text, mFolder.Path("a.aqv") + " already exists. Overwrite?");
+  EXPECT_EQ(mUi.Messages[0].Buttons, TMsgDlgButtons::mbYesNo);
+  EXPECT_EQ(mFolder.Read("a.aqv"), first);
+  EXPECT_EQ(mSavedEvents, 2);
+}
+
+TEST_F(TAQVDataSaveTest, ExcludedZeroStartIsWrittenNegativeAndTheTableKeepsZero) {
+  Fill(*mData);
+  const std::string bytes = SaveAs(*mData, "a.aqv");
+  EXPECT_NE(bytes.find("\r\n -1.0000000E-31    800.0000000\r\n"), std::string::npos);
+  EXPECT_EQ(mData->PumpingWells[2].StartTime[1], 0);
+  const auto back = Load("a.aqv", nullptr);
+  EXPECT_EQ(back->PumpingWells[2].StartTime[1], 0);
+  EXPECT_FALSE(back->PumpingWells[2].Included[1]);
+}
+
+TEST_F(TAQVDataSaveTest, SavedContourIntervalFollowsTheAutomaticSwitch) {
+  mData->AutoContourInterval = false;
+  mData->SetContourInterval(0.25);
+  SaveAs(*mData, "a.aqv");
+  EXPECT_EQ(mData->SavedContourInterval, 0.25);
+  // An interval too small to draw keeps the one saved before.
+  mData->SetContourInterval(1E-9);
+  SaveAs(*mData, "b.aqv");
+  EXPECT_EQ(mData->SavedContourInterval, 0.25);
+  mData->AutoContourInterval = true;
+  SaveAs(*mData, "c.aqv");
+  EXPECT_EQ(mData->SavedContourInterval, 0);
+  const auto back = Load("c.aqv", nullptr);
+  EXPECT_TRUE(back->AutoContourInterval);
+}
+
+TEST_F(TAQVDataSaveTest, SaveAsAsksThroughTheDialogAndAddsTheExtension) {
+  mData->FileName = mFolder.Path("old.aqv");
+  std::filesystem::create_directory(mFolder.Root() / "v1.2");
+  struct TCase {
+    std::string Chosen, Saved;
+  };
+  const std::vector<TCase> cases = {
+      {mFolder.Path("new"), mFolder.Path("new.aqv")},
+      {mFolder.Path("v1.2/data"), mFolder.Path("v1.2/data.aqv")},  // a dot in a folder
+      {mFolder.Path("data.txt"), mFolder.Path("data.txt")},
+  };
+  for (const TCase& c : cases) {
+    mUi.DialogPaths.push_back(c.Chosen);
+    mData->SaveToFile(true);
+    EXPECT_EQ(mData->FileName, c.Saved);
+    EXPECT_TRUE(std::filesystem::exists(c.Saved)) << c.Saved;
+    EXPECT_EQ(Globals().SaveDirectory, c.Chosen.substr(0, c.Chosen.find_last_of('/')));
+  }
+  EXPECT_EQ(mUi.DialogProposals.front(), "old.aqv");
+  EXPECT_EQ(mUi.DialogFolders.front(), mFolder.Root().string());
+  EXPECT_EQ(mUi.DialogFilters.front(), "AQV data files (*.aqv)|*.aqv|All files (*.*)|*.*");
+  EXPECT_TRUE(mUi.Messages.empty());
+  EXPECT_EQ(mSavedEvents, 3);
+}
+
+TEST_F(TAQVDataSaveTest, DocumentWithoutPathAsksForOne) {
+  mData->SaveToFile(false);
+  EXPECT_EQ(mUi.DialogProposals.size(), 1u);
+}
+
+TEST_F(TAQVDataSaveTest, CancelInTheDialogWritesNothing) {
+  mData->FileName = mFolder.Path("old.aqv");
+  mData->SaveToFile(true);
+  EXPECT_TRUE(mFolder.Names().empty());
+  EXPECT_EQ(mData->FileName, mFolder.Path("old.aqv"));
+  EXPECT_FALSE(mData->Saved);
+  EXPECT_EQ(mSavedEvents, 0);
+  EXPECT_TRUE(mUi.Messages.empty());
+}
+
+TEST_F(TAQVDataSaveTest, NoToTheOverwriteQuestionWritesNothing) {
+  mFolder.Write("a.aqv", "old bytes");
+  mData->FileName = mFolder.Path("a.aqv");
+  mUi.Answers.push_back(TModalResult::mrNo);
+  mData->SaveToFile(false);
+  EXPECT_EQ(mFolder.Read("a.aqv"), "old bytes");
+  EXPECT_FALSE(mData->Saved);
+  EXPECT_EQ(mSavedEvents, 0);
+}
+
+TEST_F(TAQVDataSaveTest, AddedExtensionNeverOverwritesAFileSilently) {
+  mFolder.Write("a.aqv", "old bytes");
+  mUi.DialogPaths.push_back(mFolder.Path("a"));  // the dialog asked about "a" only
+  mUi.Answers.push_back(TModalResult::mrNo);
+  mData->SaveToFile(true);
+  ASSERT_EQ(mUi.Messages.size(), 1u);
+  EXPECT_EQ(mUi.Messages[0].Text, mFolder.Path("a.aqv") + " already exists. Overwrite?");
+  EXPECT_EQ(mFolder.Read("a.aqv"), "old bytes");
+  EXPECT_EQ(mSavedEvents, 0);
+}
+
+TEST_F(TAQVDataSaveTest, FailedSaveLeavesTheOldFileAndReportsTheFailure) {
+  mFolder.Write("a.aqv", "old bytes");
+  std::filesystem::create_directory(mFolder.Root() / "folder.aqv");
+  // A value that is not finite, a target that is a folder, a folder that does not exist.
+  const std::vector<std::string> targets = {"a.aqv", "folder.aqv", "missing/b.aqv"};
+  for (const std::string& target : targets) {
+    mUi.Messages.clear();
+    mUi.Answers = {TModalResult::mrYes};
+    mData = NewDocument();
+    if (target == "a.aqv") mData->SetSurfaceLevel(std::numeric_limits<double>::quiet_NaN());
+    mData->FileName = mFolder.Path(target);
+    mData->SaveToFile(false);
+    ASSERT_FALSE(mUi.Messages.empty()) << target;
+    EXPECT_EQ(mUi.Messages.back().Text, "Could not save " + mFolder.Path(target) + "!");
+    EXPECT_EQ(mUi.Messages.back().Type, TMsgDlgType::mtError);
+    EXPECT_FALSE(mData->Saved) << target;
+    EXPECT_EQ(mSavedEvents, 0) << target;
+  }
+  EXPECT_EQ(mFolder.Read("a.aqv"), "old bytes");
+  EXPECT_TRUE(std::filesystem::is_directory(mFolder.Root() / "folder.aqv"));
+  // Nothing else was left behind: no temporary file, no new folder.
+  EXPECT_EQ(mFolder.Names(), (std::vector<std::string>{"a.aqv", "folder.aqv"}));
+}
+
+TEST_F(TAQVDataSaveTest, WellObservingARemovedAquiferDoesNotMakeTheDocumentUnsaveable) {
+  mData->SetAquiferCount(2);
+  mData->ObservationWells[1].Layer = 2;
+  mData->SetAquiferCount(1);
+  SaveAs(*mData, "a.aqv");
+  EXPECT_TRUE(mUi.Messages.empty());
+  EXPECT_TRUE(mData->Saved);
+  EXPECT_EQ(Load("a.aqv", nullptr)->ObservationWells[1].Layer, 1);
+}
+
+TEST_F(TAQVDataSaveTest, TimeUnitsOtherThanSecondsAndMinutesAreSavedAsDays) {
+  mData->SetTimeUnit(TAQVTimeUnit::tuHours);
+  const std::string bytes = SaveAs(*mData, "a.aqv");
+  EXPECT_NE(bytes.find("\r\nTime      : day\r\n"), std::string::npos);
+  EXPECT_EQ(Load("a.aqv", nullptr)->TimeUnit(), TAQVTimeUnit::tuDays);
+}
+
+}  // namespace
+}  // namespace aqv
