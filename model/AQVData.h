@@ -812,7 +812,7 @@ class TAQVData : public TMyParentData {
   TAQVTimeUnit mTimeUnit = TAQVTimeUnit::tuDays;
   TAQVLengthUnit mLengthUnit = TAQVLengthUnit::luMeters;
   std::string mTimeUnitLabel = "d";
-  std::string mLengthUnitLabel;
+  std::string mLengthUnitLabel = "m";  // the label of the default unit, metres
   double mTimeFactor = 1;
   double mPreviousTimeFactor = 1;
   double mLengthFactor = 1;

@@ -25,6 +25,7 @@ TEST_F(TAQVDataTest, NewDocumentHoldsOneTestWithDefaults) {
   EXPECT_EQ(d.ObservationWells[1].Y, 10);
   EXPECT_EQ(d.ObservationWells[1].ObservationCount(), 2);
   EXPECT_EQ(d.TimeUnitLabel(), "d");
+  EXPECT_EQ(d.LengthUnitLabel(), "m");
   EXPECT_TRUE(d.Modified());
   EXPECT_FALSE(d.CurvesValid);
   EXPECT_TRUE(d.AllChanged && d.CurvesStale && d.UnitsChanged);
