@@ -79,7 +79,12 @@ void BM_HeavyGraph(benchmark::State& state) {
   }
   state.counters["times"] = d->OutputTimeCount();
 }
-BENCHMARK(BM_HeavyGraph)->Arg(1)->Arg(8)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+BENCHMARK(BM_HeavyGraph)
+    ->Arg(1)
+    ->Arg(8)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(2);
 
 void BM_ObservationDrawdowns(benchmark::State& state) {
   SetWorkerCount(static_cast<int>(state.range(0)));

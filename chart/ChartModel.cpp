@@ -36,6 +36,8 @@ TSeries* TChartModel::AddSeries() {
   return mSeries.back().get();
 }
 
-void TChartModel::ClearSeries() { mSeries.clear(); }
+void TChartModel::ClearSeries() {
+  mSeries.clear();
+}
 
 }  // namespace aqv

@@ -23,16 +23,16 @@ TDecimal ToDecimal(double value) {
   result.negative = std::signbit(value);
   if (value == 0.0 || !std::isfinite(value)) return result;
   char buffer[64];
-  const auto [end, ec] =
-      std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value), std::chars_format::scientific, 16);
+  const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
+                                       std::chars_format::scientific, 16);
   if (ec != std::errc{}) return result;
   const std::string text(buffer, end);
   const auto ePos = text.find('e');
   for (std::size_t i = 0; i < ePos; ++i)
     if (text[i] != '.') result.digits += text[i];
   int exponent = 0;
-  std::from_chars(text.data() + ePos + 1 + (text[ePos + 1] == '+' ? 1 : 0), text.data() + text.size(),
-                  exponent);
+  std::from_chars(text.data() + ePos + 1 + (text[ePos + 1] == '+' ? 1 : 0),
+                  text.data() + text.size(), exponent);
   result.exponent = exponent + 1;
   while (!result.digits.empty() && result.digits.back() == '0') result.digits.pop_back();
   return result;

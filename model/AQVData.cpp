@@ -48,9 +48,13 @@ TAQVData::TAQVData(TUserInterface* ui) {
   ShowBackgroundImages = false;
 }
 
-TAQVData::~TAQVData() { FreeWorkBuffers(); }
+TAQVData::~TAQVData() {
+  FreeWorkBuffers();
+}
 
-void TAQVData::Notify() { Fire(OnChange, this); }
+void TAQVData::Notify() {
+  Fire(OnChange, this);
+}
 
 void TAQVData::SetModified(bool value) {
   mModified = value;
@@ -247,7 +251,9 @@ int TAQVData::RowCount() const {
   return 2 * mAquiferCount - 1 + (mTopAquitardAbsent ? 0 : 1) + (mBottomAquitardAbsent ? 0 : 1);
 }
 
-int TAQVData::SelectedRow() const { return std::clamp(mSelectedRow, 1, RowCount()); }
+int TAQVData::SelectedRow() const {
+  return std::clamp(mSelectedRow, 1, RowCount());
+}
 
 // Copies every value of layer position `from` (the aquitard and the aquifer below it) to `to`.
 void TAQVData::MoveLayer(int to, int from) {
@@ -395,8 +401,8 @@ void TAQVData::SetPumpingWellCount(int n) {
 
 void TAQVData::SetObservationWellCount(int n) {
   mObservationWellCount = std::clamp(n, 0, kMaxObservationWells);
-  mCurrentObservationWell = std::clamp(mCurrentObservationWell, 1,
-                                       std::max(1, mObservationWellCount));
+  mCurrentObservationWell =
+      std::clamp(mCurrentObservationWell, 1, std::max(1, mObservationWellCount));
 }
 
 void TAQVData::SetObservationCount(int well, int n) {
@@ -426,7 +432,9 @@ void TAQVData::SetCurrentObservationWell(int well) {
   Notify();
 }
 
-void TAQVData::SetFitCount(int n) { mFitCount = std::clamp(n, 0, kMaxFitObservations); }
+void TAQVData::SetFitCount(int n) {
+  mFitCount = std::clamp(n, 0, kMaxFitObservations);
+}
 
 // --- Time graph ----------------------------------------------------------------------------
 
@@ -553,12 +561,18 @@ void TAQVData::SetWorldY2(double value) {
   MapWindowChanged = true;
   Saved = false;
 }
-void TAQVData::SetMinContour(double value) { Store(mMinContour, value); }
-void TAQVData::SetMaxContour(double value) { Store(mMaxContour, value); }
+void TAQVData::SetMinContour(double value) {
+  Store(mMinContour, value);
+}
+void TAQVData::SetMaxContour(double value) {
+  Store(mMaxContour, value);
+}
 void TAQVData::SetContourInterval(double value) {
   if (Store(mContourInterval, value)) Saved = false;
 }
-void TAQVData::SetDisplayTime(double days) { Store(mDisplayTime, days); }
+void TAQVData::SetDisplayTime(double days) {
+  Store(mDisplayTime, days);
+}
 void TAQVData::SetAnimationStartTime(double days) {
   if (Store(mAnimationStartTime, days)) Saved = false;
 }

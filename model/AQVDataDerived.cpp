@@ -176,8 +176,7 @@ namespace {
 // The style accessors read and write element `layer` of one field of the owning record; a layer
 // outside 1..2 reads the blank record and writes nothing.
 template <typename T>
-T ReadStyle(const TCurveStyles& record, TArray1<T, kMaxAquifers> TCurveStyles::*field,
-            int layer) {
+T ReadStyle(const TCurveStyles& record, TArray1<T, kMaxAquifers> TCurveStyles::*field, int layer) {
   return (record.*field)[std::clamp(layer, 1, kMaxAquifers)];
 }
 
@@ -290,10 +289,18 @@ const auto kPickY = [](double, double y) { return y; };
 
 }  // namespace
 
-double TAQVData::MaxWellX() const { return Extreme(*this, kPickX, std::greater<>()); }
-double TAQVData::MinWellX() const { return Extreme(*this, kPickX, std::less<>()); }
-double TAQVData::MaxWellY() const { return Extreme(*this, kPickY, std::greater<>()); }
-double TAQVData::MinWellY() const { return Extreme(*this, kPickY, std::less<>()); }
+double TAQVData::MaxWellX() const {
+  return Extreme(*this, kPickX, std::greater<>());
+}
+double TAQVData::MinWellX() const {
+  return Extreme(*this, kPickX, std::less<>());
+}
+double TAQVData::MaxWellY() const {
+  return Extreme(*this, kPickY, std::greater<>());
+}
+double TAQVData::MinWellY() const {
+  return Extreme(*this, kPickY, std::less<>());
+}
 
 double TAQVData::LatestTime() const {
   double latest = PumpingWells[1].StartTime[1];

@@ -58,9 +58,13 @@ double TAQVData::RateStep(int well, int period) const {
   return aqv::RateStep(w.Discharge, w.Included, std::clamp(period, 1, w.PeriodCount()));
 }
 
-void TAQVData::ComputeStehfestWeights() { mStehfestWeights = aqv::ComputeStehfestWeights(mStehfestTerms); }
+void TAQVData::ComputeStehfestWeights() {
+  mStehfestWeights = aqv::ComputeStehfestWeights(mStehfestTerms);
+}
 
-bool TAQVData::ComputeAquiferSystem() { return aqv::ComputeAquiferSystem(AquiferSystemInput(), Engine); }
+bool TAQVData::ComputeAquiferSystem() {
+  return aqv::ComputeAquiferSystem(AquiferSystemInput(), Engine);
+}
 
 void TAQVData::ReportEngineFailure(const TEngineResult& result) {
   StatusCode = static_cast<int>(result.Status);
@@ -75,9 +79,9 @@ double TAQVData::PointDrawdown(int well, int period, double x, double y, int lay
   const TObservationPointInput point{x, y, layer, rc, rw, skin};
   const double elapsed = t - w.StartTime[std::clamp(period, 1, w.PeriodCount())];
   double drawdown = 0;
-  const TEngineResult result = aqv::PointDrawdown(AquiferSystemInput(), mStehfestWeights,
-                                                  PumpingWellInput(well), RateStep(well, period),
-                                                  elapsed, point, Engine, drawdown);
+  const TEngineResult result =
+      aqv::PointDrawdown(AquiferSystemInput(), mStehfestWeights, PumpingWellInput(well),
+                         RateStep(well, period), elapsed, point, Engine, drawdown);
   if (!result.IsSuccess()) {
     ReportEngineFailure(result);
     return 0;
@@ -108,34 +112,35 @@ void TAQVData::ComputeObservationDrawdowns() {
   std::vector<TAquiferSystemState> work(static_cast<std::size_t>(WorkerCount()));
   std::vector<TEngineResult> failures(refs.size());
 
-  ParallelFor(static_cast<int>(refs.size()), kObservationsPerChunk, [&](int begin, int end, int worker) {
-    TAquiferSystemState& state = work[static_cast<std::size_t>(worker)];
-    for (int i = begin; i < end; ++i) {
-      TObservationWell& obs = ObservationWells[refs[static_cast<std::size_t>(i)].well];
-      const int k = refs[static_cast<std::size_t>(i)].index;
-      const TObservationPointInput point{obs.X, obs.Y, obs.Layer, obs.Rc, obs.Rw, obs.Skin};
-      double sum = 0;
-      for (int w = 1; w <= mPumpingWellCount; ++w) {
-        const TPumpingWell& pumping = PumpingWells[w];
-        if (!pumping.Included[0]) continue;
-        for (int p = 1; p <= pumping.PeriodCount(); ++p) {
-          const double elapsed = obs.Time[k] - pumping.StartTime[p];
-          if (!pumping.Included[p] || !(elapsed > kObservationStartGap)) continue;
-          double drawdown = 0;
-          const TEngineResult result =
-              aqv::PointDrawdown(system, mStehfestWeights, wells[static_cast<std::size_t>(w)],
-                                 rateSteps[w][p], elapsed, point, state, drawdown);
-          if (!result.IsSuccess()) {
-            failures[static_cast<std::size_t>(i)] = result;
-            break;
+  ParallelFor(
+      static_cast<int>(refs.size()), kObservationsPerChunk, [&](int begin, int end, int worker) {
+        TAquiferSystemState& state = work[static_cast<std::size_t>(worker)];
+        for (int i = begin; i < end; ++i) {
+          TObservationWell& obs = ObservationWells[refs[static_cast<std::size_t>(i)].well];
+          const int k = refs[static_cast<std::size_t>(i)].index;
+          const TObservationPointInput point{obs.X, obs.Y, obs.Layer, obs.Rc, obs.Rw, obs.Skin};
+          double sum = 0;
+          for (int w = 1; w <= mPumpingWellCount; ++w) {
+            const TPumpingWell& pumping = PumpingWells[w];
+            if (!pumping.Included[0]) continue;
+            for (int p = 1; p <= pumping.PeriodCount(); ++p) {
+              const double elapsed = obs.Time[k] - pumping.StartTime[p];
+              if (!pumping.Included[p] || !(elapsed > kObservationStartGap)) continue;
+              double drawdown = 0;
+              const TEngineResult result =
+                  aqv::PointDrawdown(system, mStehfestWeights, wells[static_cast<std::size_t>(w)],
+                                     rateSteps[w][p], elapsed, point, state, drawdown);
+              if (!result.IsSuccess()) {
+                failures[static_cast<std::size_t>(i)] = result;
+                break;
+              }
+              sum += drawdown;
+            }
+            if (!failures[static_cast<std::size_t>(i)].IsSuccess()) break;
           }
-          sum += drawdown;
+          obs.Computed[k] = sum;
         }
-        if (!failures[static_cast<std::size_t>(i)].IsSuccess()) break;
-      }
-      obs.Computed[k] = sum;
-    }
-  });
+      });
 
   const auto failed = std::find_if(failures.begin(), failures.end(),
                                    [](const TEngineResult& r) { return !r.IsSuccess(); });
@@ -177,7 +182,8 @@ void TAQVData::CollectCurveNames() {
     if (!PumpingWells[w].Included[0]) continue;
     if (mWellFluxMode) {
       ++c;
-      if (c <= kMaxObservationWells) CurveNames[static_cast<std::size_t>(c - 1)] = PumpingWells[w].Name;
+      if (c <= kMaxObservationWells)
+        CurveNames[static_cast<std::size_t>(c - 1)] = PumpingWells[w].Name;
       continue;
     }
     int curve = 0;
@@ -185,8 +191,8 @@ void TAQVData::CollectCurveNames() {
       const TObservationWell& obs = ObservationWells[j];
       if (!obs.Included[0] || !obs.OwnCurve) continue;
       CurveNames[static_cast<std::size_t>(curve)] = obs.Name;
-      CurveDistances[static_cast<std::size_t>(curve)] = std::hypot(obs.X - PumpingWells[w].X,
-                                                                    obs.Y - PumpingWells[w].Y);
+      CurveDistances[static_cast<std::size_t>(curve)] =
+          std::hypot(obs.X - PumpingWells[w].X, obs.Y - PumpingWells[w].Y);
       ++curve;
     }
   }
@@ -231,7 +237,8 @@ void TAQVData::ComputeCurves() {
     for (int j = 1; j <= mObservationWellCount; ++j) {
       const TObservationWell& obs = ObservationWells[j];
       if (obs.Included[0] && obs.OwnCurve)
-        well.Curves.push_back(ObservationGeometry(well.Input, {obs.X, obs.Y, obs.Layer, obs.Rc, obs.Rw, obs.Skin}));
+        well.Curves.push_back(
+            ObservationGeometry(well.Input, {obs.X, obs.Y, obs.Layer, obs.Rc, obs.Rw, obs.Skin}));
     }
     for (int p = 1; p <= pumping.PeriodCount(); ++p)
       if (pumping.Included[p]) well.Periods.emplace_back(pumping.StartTime[p], RateStep(w, p));
@@ -251,10 +258,10 @@ void TAQVData::ComputeCurves() {
       for (const auto& [start, rateStep] : well.Periods) {
         if (!(t - start > kCurveStartGap)) continue;
         const TEngineResult result =
-            mWellFluxMode ? CurveWellFluxes(system, mStehfestWeights, well.Input, rateStep, t - start,
-                                            well.FluxCurve, layout, state, row)
-                          : CurveDrawdowns(system, mStehfestWeights, well.Input, rateStep, t - start,
-                                           well.Curves, layout, state, row);
+            mWellFluxMode ? CurveWellFluxes(system, mStehfestWeights, well.Input, rateStep,
+                                            t - start, well.FluxCurve, layout, state, row)
+                          : CurveDrawdowns(system, mStehfestWeights, well.Input, rateStep,
+                                           t - start, well.Curves, layout, state, row);
         if (!result.IsSuccess()) {
           failures[static_cast<std::size_t>(i)] = result;
           return;

@@ -36,7 +36,9 @@ TAQVGlobals& Globals() {
   return globals;
 }
 
-void ResetGlobals() { Globals() = MakeGlobals(); }
+void ResetGlobals() {
+  Globals() = MakeGlobals();
+}
 
 TFileVersionStrings GetFileVersionStrings() {
   TFileVersionStrings v;

@@ -129,7 +129,8 @@ void ParallelFor(int count, int chunk, const std::function<void(int, int, int)>&
     }
   }
   if (!pool) {
-    for (int begin = 0; begin < count; begin += chunk) body(begin, std::min(count, begin + chunk), 0);
+    for (int begin = 0; begin < count; begin += chunk)
+      body(begin, std::min(count, begin + chunk), 0);
     return;
   }
   pool->Run(count, chunk, body);

@@ -10,7 +10,8 @@ namespace aqv {
 // per-thread workspace a body may use. The result is deterministic as long as each chunk
 // writes only its own outputs: which thread runs a chunk never matters.
 // A body must not throw; it may be called concurrently for different chunks.
-void ParallelFor(int count, int chunk, const std::function<void(int begin, int end, int worker)>& body);
+void ParallelFor(int count, int chunk,
+                 const std::function<void(int begin, int end, int worker)>& body);
 
 // Number of threads ParallelFor uses (at least 1); by default the machine's cores.
 int WorkerCount();

@@ -30,8 +30,7 @@ bool Exists(const std::string& path) {
 std::string GetWorldFileName(std::string_view imageFileName) {
   const auto slash = imageFileName.find_last_of("/\\");
   const auto dot = imageFileName.rfind('.');
-  if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash))
-    return {};
+  if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash)) return {};
   const std::string extension(imageFileName.substr(dot));
   if (extension.size() < 3) return {};
   const std::string upper = Upper(extension);

@@ -1,7 +1,5 @@
 #include "platform/AQVOutputForm.h"
 
-#include <algorithm>
-
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QKeyEvent>
@@ -11,6 +9,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWindow>
+#include <algorithm>
 
 namespace aqv {
 
@@ -120,8 +119,8 @@ void TAQVOutputForm::ButtonsChanged() {
   mRightButton->setEnabled(right.Enabled);
   // The buttons keep their places, but grow when the screen font makes a caption such as
   // "Accept result" wider than the button; the pair then moves left to stay on the form.
-  const int width = std::max({kButtonWidth, mLeftButton->sizeHint().width(),
-                              mRightButton->sizeHint().width()});
+  const int width =
+      std::max({kButtonWidth, mLeftButton->sizeHint().width(), mRightButton->sizeHint().width()});
   const int gap = right.Left - left.Left - kButtonWidth;
   const int leftX = std::max(0, std::min(left.Left, FormWidth() - 2 * width - gap - 8));
   mLeftButton->setGeometry(leftX, kButtonTop, width, kButtonHeight);

@@ -1,8 +1,8 @@
-#include "chart/ChartArea.h"
-
 #include <gtest/gtest.h>
 
 #include <vector>
+
+#include "chart/ChartArea.h"
 
 namespace aqv {
 namespace {

@@ -1,6 +1,6 @@
-#include "chart/ChartModel.h"
-
 #include <gtest/gtest.h>
+
+#include "chart/ChartModel.h"
 
 namespace aqv {
 namespace {

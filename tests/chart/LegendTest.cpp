@@ -1,8 +1,8 @@
-#include "chart/Legend.h"
-
 #include <gtest/gtest.h>
 
 #include <vector>
+
+#include "chart/Legend.h"
 
 namespace aqv {
 namespace {

@@ -1,10 +1,10 @@
-#include "model/ParallelFor.h"
-
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <cmath>
 #include <vector>
+
+#include "model/ParallelFor.h"
 
 namespace aqv {
 namespace {
