@@ -72,6 +72,8 @@ void TAQVData::AllocateWorkBuffers() {
   CurveNames.assign(kMaxObservationWells, std::string());
   CurveValues.assign(kMaxCurveValues, 0.0);
   ResultRow.assign(10, 0.0);
+  mObservationRefs.reserve(kMaxFitObservations);
+  mEngineResults.reserve(std::max(kMaxFitObservations, kMaxOutputTimes));
 }
 
 void TAQVData::FreeWorkBuffers() {

@@ -762,6 +762,16 @@ class TAQVData : public TMyParentData {
   double DisplayLinkFactor(TLinkKind kind) const;
   void ReportEngineFailure(const TEngineResult& result);
   void RefillFitComputed();
+
+  // Buffers of the drawdown computations, kept between calls so that the optimiser's repeated
+  // evaluations allocate nothing: the observations in table order, one engine state per
+  // worker thread, and the result of each observation or output time.
+  struct TObservationRef {
+    int Well, Index;
+  };
+  std::vector<TObservationRef> mObservationRefs;
+  std::vector<TAquiferSystemState> mWorkerStates;
+  std::vector<TEngineResult> mEngineResults;
   // Cell setters of the five tables; each returns whether the cell was stored.
   bool SetAquiferSystemCell(int col, int row, const std::string& text);
   bool SetAquiferCell(int col, int k, const std::string& text, double top);

@@ -93,11 +93,8 @@ void TAQVData::ComputeObservationDrawdowns() {
   StatusCode = 0;
   // Every observation of every observation well, in table order; each sums the contributions
   // of all included periods of all included wells in the same order on any thread.
-  struct TRef {
-    int well, index;
-  };
-  std::vector<TRef> refs;
-  refs.reserve(kMaxFitObservations);
+  std::vector<TObservationRef>& refs = mObservationRefs;
+  refs.clear();
   for (int j = 1; j <= mObservationWellCount; ++j) {
     ObservationWells[j].Computed.Fill(0);
     for (int k = 1; k <= ObservationWells[j].ObservationCount(); ++k) refs.push_back({j, k});
@@ -109,15 +106,17 @@ void TAQVData::ComputeObservationDrawdowns() {
     wells[static_cast<std::size_t>(w)] = PumpingWellInput(w);
     for (int p = 1; p <= PumpingWells[w].PeriodCount(); ++p) rateSteps[w][p] = RateStep(w, p);
   }
-  std::vector<TAquiferSystemState> work(static_cast<std::size_t>(WorkerCount()));
-  std::vector<TEngineResult> failures(refs.size());
+  std::vector<TAquiferSystemState>& work = mWorkerStates;
+  work.resize(static_cast<std::size_t>(WorkerCount()));
+  std::vector<TEngineResult>& failures = mEngineResults;
+  failures.assign(refs.size(), TEngineResult());
 
   ParallelFor(
       static_cast<int>(refs.size()), kObservationsPerChunk, [&](int begin, int end, int worker) {
         TAquiferSystemState& state = work[static_cast<std::size_t>(worker)];
         for (int i = begin; i < end; ++i) {
-          TObservationWell& obs = ObservationWells[refs[static_cast<std::size_t>(i)].well];
-          const int k = refs[static_cast<std::size_t>(i)].index;
+          TObservationWell& obs = ObservationWells[refs[static_cast<std::size_t>(i)].Well];
+          const int k = refs[static_cast<std::size_t>(i)].Index;
           const TObservationPointInput point{obs.X, obs.Y, obs.Layer, obs.Rc, obs.Rw, obs.Skin};
           double sum = 0;
           for (int w = 1; w <= mPumpingWellCount; ++w) {
@@ -245,8 +244,10 @@ void TAQVData::ComputeCurves() {
     wells.push_back(std::move(well));
   }
 
-  std::vector<TAquiferSystemState> work(static_cast<std::size_t>(WorkerCount()));
-  std::vector<TEngineResult> failures(static_cast<std::size_t>(timeCount));
+  std::vector<TAquiferSystemState>& work = mWorkerStates;
+  work.resize(static_cast<std::size_t>(WorkerCount()));
+  std::vector<TEngineResult>& failures = mEngineResults;
+  failures.assign(static_cast<std::size_t>(timeCount), TEngineResult());
   if (ProgressBar) ProgressBar->Max = static_cast<int>(OutputTimes.size());
 
   // One output time: the sum of every rate step that has started, into its own row.
