@@ -9,6 +9,7 @@
 
 #include "model/AQVStehfest.h"
 #include "tests/support/ClosedForms.h"
+#include "tests/support/EngineInputs.h"
 
 namespace aqv {
 namespace {
@@ -16,17 +17,7 @@ namespace {
 constexpr double kPi = std::numbers::pi;
 constexpr double kDischarge = 800.0;  // m3/d
 
-TAquiferSystemInput ConfinedAquifer(double transmissivity, double storativity) {
-  TAquiferSystemInput system;
-  system.AquiferCount = 1;
-  system.T[1] = transmissivity;
-  system.S[1] = storativity;
-  system.Resistance.Fill(1000.0);
-  system.SAquitard.Fill(0.0);
-  system.TopAquitardImpervious = true;
-  system.BottomAquitardImpervious = true;
-  return system;
-}
+using test::ConfinedAquifer;
 
 TAquiferSystemInput TwoAquiferSystem(double resistance) {
   TAquiferSystemInput system;

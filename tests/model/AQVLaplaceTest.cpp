@@ -5,21 +5,12 @@
 #include <numbers>
 
 #include "model/AQVLaplace.h"
+#include "tests/support/EngineInputs.h"
 
 namespace aqv {
 namespace {
 
-TAquiferSystemInput OneAquifer(double t, double s) {
-  TAquiferSystemInput system;
-  system.AquiferCount = 1;
-  system.T[1] = t;
-  system.S[1] = s;
-  system.Resistance.Fill(1000.0);
-  system.SAquitard.Fill(0.0);
-  system.TopAquitardImpervious = true;
-  system.BottomAquitardImpervious = true;
-  return system;
-}
+using test::ConfinedAquifer;
 
 TAquiferSystemInput TwoAquifers() {
   TAquiferSystemInput system;
@@ -50,7 +41,7 @@ double LeakageMatrix(const TAquiferSystemInput& system, const TAquiferSystemStat
 }
 
 TEST(AQVLaplace, OneAquiferWithoutAquitardsHasEigenvaluePSOverT) {
-  TAquiferSystemInput system = OneAquifer(250.0, 4e-4);
+  TAquiferSystemInput system = ConfinedAquifer(250.0, 4e-4);
   system.TopAquitardAbsent = true;
   system.BottomAquitardAbsent = true;
   TAquiferSystemState state;
@@ -64,7 +55,7 @@ TEST(AQVLaplace, OneAquiferWithoutAquitardsHasEigenvaluePSOverT) {
 }
 
 TEST(AQVLaplace, AquitardWithoutStorageGivesSteadyLeakageAndNothingWhenClosed) {
-  TAquiferSystemInput system = OneAquifer(1000.0, 1e-3);
+  TAquiferSystemInput system = ConfinedAquifer(1000.0, 1e-3);
   system.Resistance[1] = 400.0;
   system.TopAquitardImpervious = false;
   TAquiferSystemState state;
@@ -89,7 +80,7 @@ TEST(AQVLaplace, AquitardTermsWithStorageFollowCothAndSinhOverAllRanges) {
                                  {17.5, false}, {60.0, false}, {77.0, false},      {0.05, true},
                                  {3.0, true},   {20.0, true}};
   for (const auto& c : cases) {
-    TAquiferSystemInput system = OneAquifer(1000.0, 1e-3);
+    TAquiferSystemInput system = ConfinedAquifer(1000.0, 1e-3);
     const double resistance = 100.0;
     const double storativity = 0.01;
     system.Resistance[1] = resistance;
@@ -119,7 +110,7 @@ TEST(AQVLaplace, AquitardTermsWithStorageFollowCothAndSinhOverAllRanges) {
 }
 
 TEST(AQVLaplace, SinhAtExactlyOneTenthComesFromTheSeries) {
-  TAquiferSystemInput system = OneAquifer(1000.0, 1e-3);
+  TAquiferSystemInput system = ConfinedAquifer(1000.0, 1e-3);
   system.Resistance[1] = 1.0;
   system.SAquitard[1] = 1.0;
   system.TopAquitardImpervious = false;
@@ -225,7 +216,7 @@ TEST(AQVLaplace, VerySmallLaplaceParameterFails) {
 TEST(AQVLaplace, SystemWithoutStorageOrLeakageFails) {
   TAquiferSystemState state;
   state.LaplaceP = 1.0;
-  EXPECT_FALSE(ComputeAquiferSystem(OneAquifer(1000.0, 0.0), state));
+  EXPECT_FALSE(ComputeAquiferSystem(ConfinedAquifer(1000.0, 0.0), state));
 
   TAquiferSystemInput two = TwoAquifers();
   two.S[1] = 0.0;
@@ -235,7 +226,7 @@ TEST(AQVLaplace, SystemWithoutStorageOrLeakageFails) {
   EXPECT_FALSE(ComputeAquiferSystem(two, state));
 
   // Leakage alone (steady leaky aquifer) or aquitard storage alone is a proper system.
-  TAquiferSystemInput leaky = OneAquifer(1000.0, 0.0);
+  TAquiferSystemInput leaky = ConfinedAquifer(1000.0, 0.0);
   leaky.TopAquitardImpervious = false;
   EXPECT_TRUE(ComputeAquiferSystem(leaky, state));
   two.SAquitard[2] = 1e-3;
