@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "model/AQVData.h"
-#include "model/ParallelFor.h"
+#include "model/engine/ParallelFor.h"
 
 namespace aqv {
 namespace {

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <vector>
 
-#include "model/AQVStehfest.h"
+#include "model/engine/AQVStehfest.h"
 
 namespace aqv {
 namespace {

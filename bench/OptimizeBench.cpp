@@ -13,7 +13,7 @@
 #include <string>
 
 #include "model/AQVData.h"
-#include "model/ParallelFor.h"
+#include "model/engine/ParallelFor.h"
 
 namespace aqv {
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string_view>
 
-#include "model/AQVDataFile.h"
+#include "model/file/AQVDataFile.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "model/AQVData.h"
-#include "model/ParallelFor.h"
+#include "model/engine/ParallelFor.h"
 
 namespace aqv {
 

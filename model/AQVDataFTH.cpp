@@ -3,9 +3,9 @@
 #include <vector>
 
 #include "model/AQVData.h"
-#include "model/AQVFTHFormat.h"
-#include "model/AQVFileIO.h"
-#include "model/AQVFileText.h"
+#include "model/file/AQVFTHFormat.h"
+#include "model/file/AQVFileIO.h"
+#include "model/file/AQVFileText.h"
 
 namespace aqv {
 

@@ -4,8 +4,8 @@
 
 #include "chart/ChartModel.h"
 #include "model/AQVData.h"
-#include "model/AQVFileIO.h"
-#include "model/WorldFile.h"
+#include "model/file/AQVFileIO.h"
+#include "model/file/WorldFile.h"
 
 namespace aqv {
 

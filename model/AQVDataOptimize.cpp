@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "model/AQVData.h"
-#include "model/AQVReportFormat.h"
+#include "model/fit/AQVReportFormat.h"
 
 namespace aqv {
 

@@ -4,7 +4,7 @@
 
 #include "chart/ChartModel.h"
 #include "model/AQVData.h"
-#include "model/AQVFileIO.h"
+#include "model/file/AQVFileIO.h"
 
 namespace aqv {
 

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "model/AQVLaplace.h"
+#include "model/engine/AQVLaplace.h"
 
 namespace aqv {
 

@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "model/AQVOptimizeConsole.h"
+#include "model/fit/AQVOptimizeConsole.h"
 
 namespace aqv {
 

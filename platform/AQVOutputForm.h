@@ -3,7 +3,7 @@
 #include <QDialog>
 #include <string>
 
-#include "model/AQVOptimizeConsole.h"
+#include "model/fit/AQVOptimizeConsole.h"
 
 class QPlainTextEdit;
 class QPushButton;

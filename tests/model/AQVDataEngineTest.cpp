@@ -6,7 +6,7 @@
 #include <numbers>
 
 #include "model/AQVData.h"
-#include "model/ParallelFor.h"
+#include "model/engine/ParallelFor.h"
 #include "tests/support/ClosedForms.h"
 #include "tests/support/DocumentTest.h"
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "model/AQVData.h"
-#include "model/AQVFTHFormat.h"
+#include "model/file/AQVFTHFormat.h"
 #include "tests/support/DocumentTest.h"
 #include "tests/support/TempFolder.h"
 

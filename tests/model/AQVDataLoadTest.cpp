@@ -5,7 +5,7 @@
 
 #include "chart/ChartModel.h"
 #include "model/AQVData.h"
-#include "model/AQVFileIO.h"
+#include "model/file/AQVFileIO.h"
 #include "tests/support/DocumentTest.h"
 #include "tests/support/TempFolder.h"
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "model/AQVData.h"
-#include "model/ParallelFor.h"
+#include "model/engine/ParallelFor.h"
 #include "tests/support/DocumentTest.h"
 #include "tests/support/FitScenarios.h"
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "model/AQVData.h"
-#include "model/AQVReportFormat.h"
+#include "model/fit/AQVReportFormat.h"
 #include "tests/support/DocumentTest.h"
 #include "tests/support/FitScenarios.h"
 

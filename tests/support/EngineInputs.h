@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/AQVLaplace.h"
+#include "model/engine/AQVLaplace.h"
 
 namespace aqv::test {
 

@@ -1,0 +1,120 @@
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "model/file/AQVFileIO.h"
+#include "tests/support/TempFolder.h"
+
+namespace aqv {
+namespace {
+
+namespace fs = std::filesystem;
+
+class AtomicWriteTest : public ::testing::Test {
+ protected:
+  // A test that makes the folder read-only gives its rights back for the removal.
+  void TearDown() override {
+    fs::permissions(mFolder.Root(), fs::perms::owner_all, fs::perm_options::add);
+  }
+  std::string PathOf(const std::string& name) const { return mFolder.Path(name); }
+  std::string Contents(const std::string& name) const {
+    std::string bytes;
+    EXPECT_EQ(ReadWholeFile(PathOf(name), bytes), TFileIOStatus::fiOK);
+    return bytes;
+  }
+  std::vector<std::string> Entries() const { return mFolder.Names(); }
+  test::TTempFolder mFolder;
+};
+
+TEST_F(AtomicWriteTest, WritesANewFileAndLeavesNothingElse) {
+  const std::string bytes = std::string("line\r\n") + '\0' + "binary\xFF";
+  ASSERT_EQ(WriteFileAtomically(PathOf("new.aqv"), bytes), TFileIOStatus::fiOK);
+  EXPECT_EQ(Contents("new.aqv"), bytes);
+  EXPECT_EQ(Entries(), std::vector<std::string>{"new.aqv"});
+}
+
+TEST_F(AtomicWriteTest, ReplacesAnExistingFileAndKeepsItsPermissions) {
+  ASSERT_EQ(WriteFileAtomically(PathOf("doc.aqv"), "old contents, rather longer"),
+            TFileIOStatus::fiOK);
+  ::chmod(PathOf("doc.aqv").c_str(), 0640);
+  ASSERT_EQ(WriteFileAtomically(PathOf("doc.aqv"), "new"), TFileIOStatus::fiOK);
+  EXPECT_EQ(Contents("doc.aqv"), "new");
+  struct stat info {};
+  ASSERT_EQ(::stat(PathOf("doc.aqv").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0640u);
+  EXPECT_EQ(Entries(), std::vector<std::string>{"doc.aqv"});
+}
+
+TEST_F(AtomicWriteTest, TargetThatIsAFolderFailsAndLeavesItIntact) {
+  fs::create_directories(mFolder.Root() / "folder.aqv" / "inside");
+  EXPECT_FALSE(IsSuccess(WriteFileAtomically(PathOf("folder.aqv"), "data")));
+  EXPECT_TRUE(fs::is_directory(mFolder.Root() / "folder.aqv" / "inside"));
+  EXPECT_EQ(Entries(), std::vector<std::string>{"folder.aqv"});
+}
+
+TEST_F(AtomicWriteTest, MissingFolderFailsWithoutCreatingAnything) {
+  EXPECT_EQ(WriteFileAtomically(PathOf("no/such/doc.aqv"), "data"), TFileIOStatus::fiOpenFailed);
+  EXPECT_TRUE(Entries().empty());
+}
+
+TEST_F(AtomicWriteTest, ReadOnlyFolderFailsAndLeavesTheOldFileIntact) {
+  if (::geteuid() == 0) GTEST_SKIP() << "the superuser writes into read-only folders";
+  ASSERT_EQ(WriteFileAtomically(PathOf("doc.aqv"), "old"), TFileIOStatus::fiOK);
+  fs::permissions(mFolder.Root(), fs::perms::owner_read | fs::perms::owner_exec);
+  EXPECT_EQ(WriteFileAtomically(PathOf("doc.aqv"), "new"), TFileIOStatus::fiOpenFailed);
+  fs::permissions(mFolder.Root(), fs::perms::owner_all, fs::perm_options::add);
+  EXPECT_EQ(Contents("doc.aqv"), "old");
+  EXPECT_EQ(Entries(), std::vector<std::string>{"doc.aqv"});
+}
+
+// A disk that fills up halfway through the save: the file-size limit makes the write fail
+// after its first bytes, which any user can arrange (unlike a read-only folder for root).
+TEST_F(AtomicWriteTest, WriteFailingHalfwayLeavesTheOldFileAndNoTemporaryFile) {
+  ASSERT_EQ(WriteFileAtomically(PathOf("doc.aqv"), "old"), TFileIOStatus::fiOK);
+  const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit previous{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &previous), 0);
+  rlimit small = previous;
+  small.rlim_cur = 1000;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  const TFileIOStatus status = WriteFileAtomically(PathOf("doc.aqv"), std::string(5000, 'x'));
+  ::setrlimit(RLIMIT_FSIZE, &previous);
+  std::signal(SIGXFSZ, previousHandler);
+  EXPECT_EQ(status, TFileIOStatus::fiWriteFailed);
+  EXPECT_EQ(Contents("doc.aqv"), "old");
+  EXPECT_EQ(Entries(), std::vector<std::string>{"doc.aqv"});
+}
+
+TEST_F(AtomicWriteTest, SavingThroughALinkKeepsTheLink) {
+  ASSERT_EQ(WriteFileAtomically(PathOf("real.aqv"), "old"), TFileIOStatus::fiOK);
+  fs::create_symlink(mFolder.Root() / "real.aqv", mFolder.Root() / "link.aqv");
+  ASSERT_EQ(WriteFileAtomically(PathOf("link.aqv"), "new"), TFileIOStatus::fiOK);
+  EXPECT_TRUE(fs::is_symlink(mFolder.Root() / "link.aqv"));
+  EXPECT_EQ(Contents("real.aqv"), "new");
+  EXPECT_EQ(Entries(), (std::vector<std::string>{"link.aqv", "real.aqv"}));
+}
+
+TEST_F(AtomicWriteTest, ReadingAMissingFileOrAFolderFails) {
+  std::string bytes = "stale";
+  EXPECT_EQ(ReadWholeFile(PathOf("missing.aqv"), bytes), TFileIOStatus::fiOpenFailed);
+  EXPECT_TRUE(bytes.empty());
+  EXPECT_EQ(ReadWholeFile(mFolder.Root().string(), bytes), TFileIOStatus::fiOpenFailed);
+}
+
+TEST(WithDataFileExtension, AddsTheExtensionOnlyToANameWithoutOne) {
+  EXPECT_EQ(WithDataFileExtension("/home/ann/test"), "/home/ann/test.aqv");
+  EXPECT_EQ(WithDataFileExtension("/home/ann/test.dat"), "/home/ann/test.dat");
+  // A "." in a folder name is no extension of the file.
+  EXPECT_EQ(WithDataFileExtension("/home/ann/v1.2/test"), "/home/ann/v1.2/test.aqv");
+  EXPECT_EQ(WithDataFileExtension("C:\\data.d\\test"), "C:\\data.d\\test.aqv");
+  EXPECT_EQ(WithDataFileExtension("test"), "test.aqv");
+}
+
+}  // namespace
+}  // namespace aqv

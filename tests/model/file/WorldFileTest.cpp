@@ -1,0 +1,36 @@
+#include <gtest/gtest.h>
+
+#include "model/file/WorldFile.h"
+#include "tests/support/TempFolder.h"
+
+namespace aqv {
+namespace {
+
+TEST(GetWorldFileName, ReplacesEachImageExtension) {
+  struct TCase {
+    const char* image;
+    const char* world;
+  };
+  const TCase cases[] = {
+      {"/maps/site.BMP", "/maps/site.BPW"},  {"/maps/site.png", "/maps/site.pgw"},
+      {"/maps/site.TIFF", "/maps/site.TFW"}, {"/maps/site.tif", "/maps/site.tfw"},
+      {"/maps/site.GIF", "/maps/site.GFW"},  {"/maps/site.JPEG", "/maps/site.JGW"},
+      {"/maps/site.jpg", "/maps/site.jgw"},  {"/maps/v1.2/site.Png", "/maps/v1.2/site.PGW"}};
+  for (const TCase& c : cases) EXPECT_EQ(GetWorldFileName(c.image), c.world) << c.image;
+}
+
+TEST(GetWorldFileName, OtherOrShortExtensionsHaveNone) {
+  EXPECT_EQ(GetWorldFileName("/maps/site.svg"), "");
+  EXPECT_EQ(GetWorldFileName("/maps/site.p"), "");
+  EXPECT_EQ(GetWorldFileName("/maps/site"), "");
+  EXPECT_EQ(GetWorldFileName("/maps.png/site"), "") << "a dot in a folder is no extension";
+}
+
+TEST(GetWorldFileName, FindsTheWorldFileInTheOtherCase) {
+  const test::TTempFolder folder;
+  folder.Write("photo.PGW", "1\n0\n0\n-1\n0\n0\n");
+  EXPECT_EQ(GetWorldFileName(folder.Path("photo.png")), folder.Path("photo.PGW"));
+}
+
+}  // namespace
+}  // namespace aqv
