@@ -1,8 +1,8 @@
-#include "app/MAIN.h"
+#include "app/gui/MAIN.h"
 
 #include <QApplication>
 
-#include "app/Startup.h"
+#include "app/gui/Startup.h"
 #include "model/AQVElements.h"
 
 int main(int argc, char* argv[]) {

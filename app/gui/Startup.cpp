@@ -1,4 +1,4 @@
-#include "app/Startup.h"
+#include "app/gui/Startup.h"
 
 #include <QApplication>
 

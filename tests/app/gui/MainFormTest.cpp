@@ -7,8 +7,8 @@
 #include <QPixmap>
 #include <string>
 
-#include "app/MAIN.h"
-#include "app/Startup.h"
+#include "app/gui/MAIN.h"
+#include "app/gui/Startup.h"
 #include "model/AQVElements.h"
 
 namespace aqv {

@@ -1,4 +1,4 @@
-#include "app/MAIN.h"
+#include "app/gui/MAIN.h"
 
 #include <QMdiArea>
 
