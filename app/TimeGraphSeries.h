@@ -1,0 +1,62 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "chart/ChartModel.h"
+#include "chart/NotifyEvent.h"
+#include "model/AQVData.h"
+
+namespace aqv {
+
+// The chart references of a time graph's series: owned here, pointed at (not owned) by the
+// series they describe. Kept by the document window for as long as its series live.
+using TChartReferences = std::vector<std::unique_ptr<TChartReference>>;
+
+// What one fill of the time graph found in the values it plotted; the axis decisions that
+// follow depend on it.
+struct TTimeGraphFill {
+  bool AllTimesPositive = true;
+  bool AllValuesPositive = true;
+  double SmallestValue = 0.0001;  // display length units
+  int SeriesCount = 0;
+};
+
+// Fills the time graph from the document's computed curves and observations. With recompute
+// the chart's series are built anew (the chart must hold no series; references starts empty
+// and receives one reference per series); otherwise only the Y values of the existing series
+// are replaced. Computed curves come first, then the observed data (drawdown mode only), at
+// most kMaxSeriesCount series in all; seriesChanged becomes each new series' OnChange.
+TTimeGraphFill FillTimeGraphSeries(const TAQVData& data, TChartModel& chart,
+                                   TChartReferences& references, bool recompute,
+                                   const TNotifyEvent& seriesChanged);
+
+// Sets the X and Y axis titles (each only while its title is automatic) from the mode and the
+// unit labels.
+void SetTimeGraphAxisTitles(const TAQVData& data, TChartModel& chart);
+
+// After an axes reset: the chart title and the logarithmic state of both axes from the modes
+// and what the fill found; a non-positive time or drawdown switches the document to the
+// matching linear axis.
+void ResetTimeGraphAxes(TAQVData& data, TChartModel& chart, const TTimeGraphFill& fill);
+
+// The automatic Y minimum: a minimum the person fixed stays while the value axis keeps its
+// mode and the smallest value is not below it; otherwise the minimum is automatic again (at
+// 0.0001 on a logarithmic drawdown axis whose smallest value is below that).
+void ApplyTimeGraphYMinimum(TAQVData& data, TChartModel& chart, const TTimeGraphFill& fill);
+
+// Lays the series formats that the data file kept onto the chart's series and forgets them.
+void ApplySavedSeriesFormats(TAQVData& data, TChartModel& chart);
+
+// Stores a series' line (computed curve) or marker (observed data, outside well-flux mode)
+// into the document's curve styles; series without a reference are ignored.
+void StoreSeriesStyle(TAQVData& data, const TSeries& series);
+
+// Multiplies the fixed limits and units of the X scale by factor (a change of time unit).
+void ScaleTimeGraphXAxis(TChartModel& chart, double factor);
+
+// The fixed X minimum that a switch to a logarithmic time axis puts in place of a negative one,
+// by display time unit.
+double LogTimeAxisMinimum(TAQVTimeUnit unit);
+
+}  // namespace aqv

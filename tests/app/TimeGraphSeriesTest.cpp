@@ -1,0 +1,156 @@
+#include <gtest/gtest.h>
+
+#include "app/TimeGraphSeries.h"
+#include "tests/support/DocumentTest.h"
+
+namespace aqv::test {
+namespace {
+
+class TimeGraphSeriesTest : public TDocumentTest {
+ protected:
+  TTimeGraphFill Fill(bool recompute) {
+    if (recompute) {
+      mChart.ClearSeries();
+      mReferences.clear();
+    }
+    return FillTimeGraphSeries(*mData, mChart, mReferences, recompute, nullptr);
+  }
+  // Curve values of the selected curves given by hand: count output times at 1, 2, ... days.
+  void GiveCurves(int curveCount, int timeCount, double value) {
+    mData->SelectedCurves.reset();
+    for (int c = 1; c <= curveCount; ++c) mData->SelectedCurves.set(static_cast<std::size_t>(c));
+    mData->CurveCount = curveCount;
+    mData->OutputTimes.clear();
+    for (int k = 1; k <= timeCount; ++k) mData->OutputTimes.push_back(k);
+    mData->CurveValues.assign(kMaxCurveValues, value);
+  }
+  TChartModel mChart;
+  TChartReferences mReferences;
+};
+
+TEST_F(TimeGraphSeriesTest, ComputedCurvesComeFirstThenTheObservedWells) {
+  mData->BuildCurveTimes();
+  const TTimeGraphFill fill = Fill(true);
+
+  ASSERT_EQ(fill.SeriesCount, 2);
+  ASSERT_EQ(mChart.SeriesCount(), 2);
+  const TSeries& curve = *mChart.Series(0);
+  EXPECT_EQ(curve.Reference()->Kind, 0);
+  EXPECT_EQ(curve.Name(), mData->ObservationWells[1].Name + "\t, layer: 1");
+  EXPECT_EQ(curve.Marker().Size(), 0);
+  EXPECT_EQ(curve.GetCount(), mData->OutputTimeCount());
+  const TSeries& observed = *mChart.Series(1);
+  EXPECT_EQ(observed.Reference()->Kind, 1);
+  EXPECT_EQ(observed.Patterns().Border().Style(), TPenStyle::psClear);
+  EXPECT_EQ(observed.GetCount(), mData->ObservationWells[1].ObservationCount());
+  EXPECT_TRUE(fill.AllTimesPositive);
+}
+
+TEST_F(TimeGraphSeriesTest, AnUpdateWithoutRecomputingReplacesOnlyTheValues) {
+  GiveCurves(1, 5, 0.5);
+  Fill(true);
+  mData->CurveValues.assign(kMaxCurveValues, 0.25);
+  Fill(false);
+  ASSERT_EQ(mChart.SeriesCount(), 2);
+  EXPECT_EQ(mChart.Series(0)->GetCount(), 5);
+  EXPECT_DOUBLE_EQ(mChart.Series(0)->GetY(4), 0.25);
+  EXPECT_DOUBLE_EQ(mChart.Series(0)->GetX(4), 5.0);
+}
+
+TEST_F(TimeGraphSeriesTest, ResultsBeyondTheResultTableAddNoPoint) {
+  // Two curves at 30000 times need 60000 results; only the first 50000 exist.
+  GiveCurves(2, 30000, 0.5);
+  mData->SetObservationWellCount(2);
+  mData->GroupCoincidentWells();
+  Fill(true);
+  EXPECT_EQ(mChart.Series(0)->GetCount(), 25000);
+  EXPECT_EQ(mChart.Series(1)->GetCount(), 25000);
+}
+
+TEST_F(TimeGraphSeriesTest, ObservedZerosAreNotPlottedAndAWellWithoutPointsGetsNoSeries) {
+  GiveCurves(1, 3, 0.5);
+  TObservationWell& well = mData->ObservationWells[1];
+  for (int k = 1; k <= well.ObservationCount(); ++k) well.Observed[k] = 0;
+  Fill(true);
+  EXPECT_EQ(mChart.SeriesCount(), 1);
+}
+
+TEST_F(TimeGraphSeriesTest, MissingValueOfAFailedTimeStaysMissingInEveryMode) {
+  GiveCurves(1, 3, kMissingCurveValue);
+  for (int mode : {0, 1, 2}) {
+    mData->SetValueAxis(mode);
+    Fill(true);
+    EXPECT_EQ(mChart.Series(0)->GetY(0), kMissingValue) << "mode " << mode;
+  }
+  mData->SetWellFluxMode(true);
+  mData->CollectCurveNames();
+  Fill(true);
+  EXPECT_EQ(mChart.Series(0)->GetY(0), kMissingValue);
+}
+
+TEST_F(TimeGraphSeriesTest, HeadModePlotsNegativeDrawdownsWithItsTitles) {
+  GiveCurves(1, 3, 0.5);
+  mData->SetValueAxis(2);
+  const TTimeGraphFill fill = Fill(true);
+  EXPECT_DOUBLE_EQ(mChart.Series(0)->GetY(0), -0.5);
+  EXPECT_FALSE(fill.AllValuesPositive);
+  SetTimeGraphAxisTitles(*mData, mChart);
+  ResetTimeGraphAxes(*mData, mChart, fill);
+  EXPECT_EQ(mChart.Y_Axis.Title().Text(), "Head [m]");
+  EXPECT_EQ(mChart.X_Axis.Title().Text(), "Time [d]");
+  EXPECT_EQ(mChart.ChartTitle.Text(), "Head - time");
+  EXPECT_FALSE(mChart.Y_Axis.Scale().LogScale());
+}
+
+TEST_F(TimeGraphSeriesTest, NonPositiveTimeOrDrawdownFallsBackToLinearAxes) {
+  TTimeGraphFill fill;
+  fill.AllTimesPositive = false;
+  fill.AllValuesPositive = false;
+  ResetTimeGraphAxes(*mData, mChart, fill);
+  EXPECT_EQ(mData->TimeAxis(), 1);
+  EXPECT_EQ(mData->ValueAxis(), 1);
+  EXPECT_FALSE(mChart.X_Axis.Scale().LogScale());
+  EXPECT_FALSE(mChart.Y_Axis.Scale().LogScale());
+}
+
+TEST_F(TimeGraphSeriesTest, FixedYMinimumStaysOnlyWhileTheValueAxisKeepsItsMode) {
+  TTimeGraphFill fill;
+  fill.SmallestValue = 0.01;
+  TScale& y = mChart.Y_Axis.Scale();
+  y.SetMinAutomatic(false);
+  y.SetMin(0.1);
+  mChart.YMinChangedByUser = true;
+  ApplyTimeGraphYMinimum(*mData, mChart, fill);
+  EXPECT_FALSE(y.MinAutomatic());
+
+  mData->SetValueAxis(1);
+  ApplyTimeGraphYMinimum(*mData, mChart, fill);
+  EXPECT_TRUE(y.MinAutomatic());
+  EXPECT_FALSE(mChart.YMinChangedByUser);
+}
+
+TEST_F(TimeGraphSeriesTest, SeriesFormatsGoBackIntoTheCurveStyles) {
+  GiveCurves(1, 3, 0.5);
+  Fill(true);
+  mChart.Series(0)->Patterns().Border().SetColor(clRed);
+  mChart.Series(1)->Marker().SetSize(11);
+  StoreSeriesStyle(*mData, *mChart.Series(0));
+  StoreSeriesStyle(*mData, *mChart.Series(1));
+  EXPECT_EQ(mData->GetCurveColor(1, 1), clRed);
+  EXPECT_EQ(mData->GetCurveMarkerSize(1, 1), 11);
+  EXPECT_FALSE(mData->Saved);
+}
+
+TEST(TimeGraphAxes, LogarithmicTimeAxisMinimumPerUnit) {
+  EXPECT_EQ(LogTimeAxisMinimum(TAQVTimeUnit::tuDays), 1e-6);
+  EXPECT_EQ(LogTimeAxisMinimum(TAQVTimeUnit::tuSeconds), 0.1);
+  TChartModel chart;
+  TScale& x = chart.X_Axis.Scale();
+  x.SetMinAutomatic(false);
+  x.SetMin(2);
+  ScaleTimeGraphXAxis(chart, 24);
+  EXPECT_EQ(x.Min(), 48);
+}
+
+}  // namespace
+}  // namespace aqv::test
