@@ -1,0 +1,175 @@
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QWidget>
+
+#include "app/gui/About.h"
+#include "app/gui/AppSettings.h"
+#include "app/gui/Help.h"
+#include "app/gui/Preferences.h"
+#include "app/gui/Splash.h"
+#include "controls/MySpin.h"
+
+namespace aqv {
+namespace {
+
+TEST(CheckedPreferences, StoredValuesOutsideTheirRangesFallBackToDefaults) {
+  struct TCase {
+    TPreferenceValues In;
+    TPreferenceValues Out;
+  };
+  const TCase cases[] = {
+      {{6, 2, true, false, 0}, {6, 2, true, false, 0}},
+      {{16, 40, false, true, 1}, {16, 40, false, true, 1}},
+      {{7, 10, false, true, 1}, {10, 10, false, true, 1}},
+      {{18, 1, false, true, 1}, {10, 10, false, true, 1}},
+      {{4, 41, false, true, 5}, {10, 10, false, true, 1}},
+      {{-2, -7, false, true, -1}, {10, 10, false, true, 1}},
+  };
+  for (const TCase& c : cases) EXPECT_EQ(CheckedPreferences(c.In), c.Out) << c.In.NSt;
+}
+
+class SettingsTest : public ::testing::Test {
+ protected:
+  std::string File() const { return mFolder.filePath(QStringLiteral("aqv.ini")).toStdString(); }
+  QTemporaryDir mFolder;
+};
+
+TEST_F(SettingsTest, FirstStartReadsDefaultsWithoutFailing) {
+  TSettingsStore store(File());
+  TDesktopSettings desktop;
+  TPreferenceValues preferences;
+  EXPECT_EQ(ReadDesktopSettings(store, desktop), TSettingsReadResult::srFirstStart);
+  EXPECT_EQ(ReadPreferenceSettings(store, preferences), TSettingsReadResult::srFirstStart);
+  EXPECT_FALSE(desktop.HasPlacement);
+  EXPECT_EQ(preferences, TPreferenceValues{});
+}
+
+TEST_F(SettingsTest, StehfestTermsWrittenAsNstAreReadAsNSt) {
+  {
+    TSettingsStore store(File());
+    ASSERT_TRUE(WritePreferenceSettings(store, {14, 25, true, false, 0}));
+  }
+  TSettingsStore store(File());
+  TPreferenceValues read;
+  EXPECT_EQ(ReadPreferenceSettings(store, read), TSettingsReadResult::srRead);
+  EXPECT_EQ(read, (TPreferenceValues{14, 25, true, false, 0}));
+}
+
+TEST_F(SettingsTest, AMaximisedFrameKeepsTheLastNormalPlacement) {
+  TSettingsStore store(File());
+  TDesktopSettings normal;
+  normal.Left = 10, normal.Top = 20, normal.Width = 800, normal.Height = 600;
+  ASSERT_TRUE(WriteDesktopSettings(store, normal, false));
+  TDesktopSettings maximised = normal;
+  maximised.Left = 0, maximised.Width = 1920, maximised.WindowState = 2;
+  maximised.OpenDirectory = "/data/tests";
+  ASSERT_TRUE(WriteDesktopSettings(store, maximised, true));
+
+  TDesktopSettings read;
+  ASSERT_EQ(ReadDesktopSettings(store, read), TSettingsReadResult::srRead);
+  EXPECT_TRUE(read.HasPlacement);
+  EXPECT_EQ(read.Left, 10);
+  EXPECT_EQ(read.Width, 800);
+  EXPECT_EQ(read.WindowState, 2);
+  EXPECT_EQ(read.OpenDirectory, "/data/tests");
+}
+
+TEST(Help, KeywordComesFromTheNearestParentAndFallsBackToTheIntroduction) {
+  QWidget page;
+  QWidget group(&page);
+  QWidget edit(&group);
+  EXPECT_EQ(HelpKeywordOf(&edit), "Introduction");
+  EXPECT_EQ(HelpKeywordOf(nullptr), "Introduction");
+  SetHelpKeyword(&page, QStringLiteral("aquifer_system"));
+  EXPECT_EQ(HelpKeywordOf(&edit), "aquifer_system");
+  SetHelpKeyword(&group, QStringLiteral("time_graphs"));
+  EXPECT_EQ(HelpKeywordOf(&edit), "time_graphs");
+}
+
+TEST(Help, EveryKeywordOfTheProgramHasItsPage) {
+  const QString folder = QStringLiteral(AQV_HELP_SOURCE_DIR);
+  for (const char* keyword :
+       {"Introduction", "general_info", "aquifer_system", "pumping_wells", "observation_wells",
+        "parameter_optimization", "time_graphs", "contour_plot", "fem_model"}) {
+    EXPECT_EQ(HelpPagePath(folder, QString::fromUtf8(keyword)),
+              folder + "/" + QString::fromUtf8(keyword) + ".html");
+  }
+  EXPECT_EQ(HelpPagePath(folder, QStringLiteral("no_such_page")), folder + "/Introduction.html");
+  EXPECT_EQ(HelpPagePath(folder, QStringLiteral("../../etc/passwd")),
+            folder + "/Introduction.html");
+}
+
+TEST(PreferencesForm, ShowsStoredValuesAndReadsTheChoiceBack) {
+  TPreferencesForm form;
+  form.FormShow({7, 25, false, true, 0});
+  EXPECT_EQ(form.StehfestComboBox()->currentText(), "10");  // 7 is not offered
+  EXPECT_TRUE(form.FeetButton()->isChecked());
+  form.StehfestComboBox()->setCurrentIndex(5);
+  form.NCSpinEdit()->setText(QStringLiteral("abc"));
+  const TPreferenceValues chosen = form.Values();
+  EXPECT_EQ(chosen.NSt, 16);
+  EXPECT_EQ(chosen.nlogcycle, 2);  // not a number: the minimum
+  EXPECT_EQ(chosen.DefaultLengthUnits, 0);
+}
+
+TEST(PreferencesForm, SaveSettingsStoresTheChoiceButLeavesTheValuesInUse) {
+  ResetGlobals();
+  TPreferencesForm form;
+  form.FormShow(CurrentPreferences());
+  form.StehfestComboBox()->setCurrentIndex(0);
+  form.SaveSettingsButtonClick();
+  form.reject();
+  EXPECT_EQ(Globals().NSt, 10);
+  TSettingsStore store;
+  TPreferenceValues stored;
+  ASSERT_EQ(ReadPreferenceSettings(store, stored), TSettingsReadResult::srRead);
+  EXPECT_EQ(stored.NSt, 6);
+}
+
+TEST(SplashForm, MayCloseOnlyAfterItsTimerFired) {
+  TSplashForm splash;
+  EXPECT_EQ(splash.size(), QSize(300, 205));
+  EXPECT_FALSE(splash.CloseQuery());
+  splash.Timer()->start(1);
+  QTRY_VERIFY(splash.CloseQuery());
+}
+
+TEST(AboutBox, ShowsTheEditionLabel) {
+  ResetGlobals();
+  TAboutBox about;
+  about.show();
+  EXPECT_EQ(about.Version()->text().toStdString(), Globals().EditionLabel);
+}
+
+}  // namespace
+}  // namespace aqv
+
+namespace aqv {
+namespace {
+
+// With AQV_RENDER_DIR set, the shell's windows are saved there as PNG to be looked at.
+TEST(AppShellPictures, RenderWhenAsked) {
+  const QByteArray folder = qgetenv("AQV_RENDER_DIR");
+  if (folder.isEmpty()) GTEST_SKIP() << "AQV_RENDER_DIR not set";
+  ResetGlobals();
+  TSplashForm splash;
+  splash.show();
+  splash.grab().save(QString::fromUtf8(folder) + "/splash.png");
+  TAboutBox about;
+  about.show();
+  about.grab().save(QString::fromUtf8(folder) + "/about.png");
+  TPreferencesForm preferences;
+  preferences.FormShow(CurrentPreferences());
+  preferences.show();
+  preferences.grab().save(QString::fromUtf8(folder) + "/preferences.png");
+}
+
+}  // namespace
+}  // namespace aqv
