@@ -1,12 +1,20 @@
 #include "chart/Axis.h"
 
+#include <cmath>
+
 namespace aqv {
 
 // ---- TScale ----
 
 void TScale::SetData(const TScaleData& data, bool notify) {
   const bool logScaleChanged = data.LogScale != mData.LogScale;
+  const TScaleData previous = mData;
   mData = data;
+  // A value that is not finite could never be saved; the previous value stays in its place.
+  for (double TScaleData::*value :
+       {&TScaleData::Min, &TScaleData::Max, &TScaleData::MajorUnit, &TScaleData::MinorUnit}) {
+    if (!std::isfinite(mData.*value)) mData.*value = previous.*value;
+  }
   if (!notify) return;
   Fire(OnChange, this);
   if (logScaleChanged) Fire(OnLogScaleChange, this);
@@ -39,23 +47,27 @@ void TScale::SetLogScale(bool value) {
 }
 
 void TScale::SetMin(double value) {
+  if (!std::isfinite(value)) return;
   mData.Min = value;
   mData.ReverseOrder = mData.Min > mData.Max;
   if (!mData.MinAutomatic) Fire(OnChange, this);
 }
 
 void TScale::SetMax(double value) {
+  if (!std::isfinite(value)) return;
   mData.Max = value;
   mData.ReverseOrder = mData.Min > mData.Max;
   if (!mData.MaxAutomatic) Fire(OnChange, this);
 }
 
 void TScale::SetMajorUnit(double value) {
+  if (!std::isfinite(value)) return;
   mData.MajorUnit = value;
   if (!mData.MajorUnitAutomatic) Fire(OnChange, this);
 }
 
 void TScale::SetMinorUnit(double value) {
+  if (!std::isfinite(value)) return;
   mData.MinorUnit = value;
   if (!mData.MinorUnitAutomatic) Fire(OnChange, this);
 }

@@ -24,8 +24,9 @@ struct TScaleData {
 // unchanged. The value setters store but fire only while the matching automatic flag is off,
 // because the chart's automatic scaling writes them on every drawing and must not schedule
 // another one. Min and Max keep ReverseOrder equal to Min > Max without an event of their own.
-// LogScale fires OnChange and then OnLogScaleChange. Copies start without events; assignment
-// keeps the target's events.
+// LogScale fires OnChange and then OnLogScaleChange. A value that is not finite is refused (the
+// value setters ignore it, SetData keeps the previous value), so a scale can always be saved.
+// Copies start without events; assignment keeps the target's events.
 class TScale : public TObject {
  public:
   TScale() = default;

@@ -36,6 +36,18 @@ TSeries* TChartModel::AddSeries() {
   return mSeries.back().get();
 }
 
+TSeries* TChartModel::InsertSeries(int index) {
+  if (SeriesCount() >= kMaxSeriesCount) return nullptr;
+  if (index < 0 || index >= SeriesCount()) return AddSeries();
+  const auto at = mSeries.insert(mSeries.begin() + index, std::make_unique<TSeries>());
+  return at->get();
+}
+
+void TChartModel::DeleteSeries(int index) {
+  if (index < 0 || index >= SeriesCount()) return;
+  mSeries.erase(mSeries.begin() + index);
+}
+
 void TChartModel::ClearSeries() {
   mSeries.clear();
 }

@@ -37,6 +37,11 @@ class TChartModel : public TObject {
   const TSeries* Series(int index) const;
   // Appends a new series with default formats; nullptr when kMaxSeriesCount are there.
   TSeries* AddSeries();
+  // Inserts a new series with default formats at index, moving the later ones up; an index
+  // outside 0..SeriesCount-1 appends. nullptr when kMaxSeriesCount are there.
+  TSeries* InsertSeries(int index);
+  // Frees the series at index and closes the gap; nothing outside 0..SeriesCount-1.
+  void DeleteSeries(int index);
   void ClearSeries();
 
  private:

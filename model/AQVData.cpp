@@ -160,6 +160,7 @@ void TAQVData::ResetToDefaults() {
 
   SetWellFluxMode(false);
   mLengthUnit = TAQVLengthUnit::luMeters;
+  mLengthUnitLabel = "m";  // the label goes with the unit, whatever the window sets later
   for (int i = 1; i <= kInfoTextCount; ++i) InfoTexts[i].clear();
   for (int i : {5, 6, 7, 11, 12, 13, 14}) InfoTexts[i] = " ";
 
@@ -313,6 +314,14 @@ void TAQVData::SetAquiferCount(int n) {
   }
   if (T[mAquiferCount] < 0) T[mAquiferCount] = -T[mAquiferCount];
   if (S[mAquiferCount] < 0) S[mAquiferCount] = -S[mAquiferCount];
+  // A well that observed a removed aquifer observes the last one left, included or not, so that
+  // no computation meets a layer the system does not have.
+  for (int j = 1; j <= kMaxObservationWells; ++j) {
+    TObservationWell& well = ObservationWells[j];
+    if (well.Layer <= mAquiferCount) continue;
+    well.Layer = mAquiferCount;
+    well.LayerSet.Include(mAquiferCount);
+  }
   for (int layer = mAquiferCount + 1; layer < 8; ++layer) {
     for (int w = 1; w <= kMaxPumpingWells; ++w) PumpingWells[w].LayerSet.Exclude(layer);
     for (int j = 1; j <= kMaxObservationWells; ++j) ObservationWells[j].LayerSet.Exclude(layer);
@@ -432,10 +441,6 @@ void TAQVData::SetCurrentObservationWell(int well) {
   mCurrentObservationWell = well;
   AllChanged = true;
   Notify();
-}
-
-void TAQVData::SetFitCount(int n) {
-  mFitCount = std::clamp(n, 0, kMaxFitObservations);
 }
 
 // --- Time graph ----------------------------------------------------------------------------

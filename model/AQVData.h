@@ -2,6 +2,7 @@
 
 #include <bitset>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -99,6 +100,10 @@ inline bool IsSuccess(TRunStatus status) {
 // the fitting points, or more fitting points than the optimiser takes; rsParametersFound when
 // the counts allow a computation.
 TRunStatus RunStatusForCounts(int fitCount, int parameterCount);
+
+// The refusal of every edit that would leave no included period of an included pumping well.
+inline constexpr const char* kNoPumpingIncludedText =
+    "At least one pumping well/period has to be included!";
 
 // One entry of the system palette.
 struct TPaletteEntry {
@@ -573,14 +578,12 @@ class TAQVData : public TMyParentData {
   // The last pumping well screened in layer whose screen contains (x, y); -1 when none.
   int PumpingWellAtPoint(int layer, double x, double y) const;
 
-  // --- Observation regrouping ------------------------------------------------------------
-  // Rebuilds the observation wells from the flat list of an oldest-form file. Returns false
-  // (with a beep and a message) when the list needs more wells or observations than fit.
-  bool DistributeObservations();
+  // --- Observation lists --------------------------------------------------------------------
+  // The flat list of an oldest-form file is regrouped into wells by the file reader alone.
+  // FlattenObservations copies every observation (included or not) into the fitting list;
+  // SortObservations sorts each well's observations by time, equal times keeping their order.
   void FlattenObservations();
   void SortObservations();
-  // Sets the fitting list's count; the file reader fills the flat list of an oldest-form file.
-  void SetFitCount(int n);
 
   // --- Optimisation: parameter links (filled anew by each run) -----------------------------
   int ParameterCount = 0;  // n, distinct parameters, at most kMaxParameters
@@ -616,7 +619,9 @@ class TAQVData : public TMyParentData {
   // nothing marked, evaluates once) in a console window, lets the person accept or reject the
   // result and otherwise restores every linked value and computed drawdown bit for bit. Fires
   // OnStartOptimize first and OnStopOptimize last; does nothing else while GridsValid is false
-  // or while a run of this document is still going on.
+  // or while a run of this document is still going on. An exception from the user interface
+  // still ends the run (values restored, console closed, OnStopOptimize fired) and then goes
+  // on to the caller.
   void Optimize();
   // Applies the parameters, writes the console line when asked, computes the drawdowns and
   // the residuals; true when the aquifer system could be evaluated (StatusCode 0).
@@ -681,12 +686,15 @@ class TAQVData : public TMyParentData {
   double PointDrawdown(int well, int period, double x, double y, int layer, double rc, double rw,
                        double skin, double t);
   // Computed drawdown of every observation and the computed column of the fitting list; a
-  // failure is reported once.
+  // failure is reported once. Called while a curve or observation computation runs (from
+  // ProcessMessages), it is refused: StatusCode 11 and a beep, every value left as it was.
   void ComputeObservationDrawdowns();
-  // Builds the output times and computes the curves, unless the curves are valid.
+  // Builds the output times and computes the curves, unless the curves are valid or a
+  // computation runs.
   void BuildCurveTimes();
   // Fills CurveValues for the selected curves at the output times, with progress and cancel;
-  // from a failed time on the values are kMissingCurveValue.
+  // from a failed time on the values are kMissingCurveValue. Does nothing while a computation
+  // runs.
   void ComputeCurves();
   void CollectCurveNames();
   int OutputTimeCount() const { return static_cast<int>(OutputTimes.size()); }
@@ -772,6 +780,22 @@ class TAQVData : public TMyParentData {
   std::vector<TObservationRef> mObservationRefs;
   std::vector<TAquiferSystemState> mWorkerStates;
   std::vector<TEngineResult> mEngineResults;
+  // What one worker of ComputeObservationDrawdowns keeps: the decompositions of the elapsed
+  // times it met, and the points, sums and results of one group of observations at one time.
+  struct TObservationWorkspace {
+    TInversionCache Systems;
+    std::vector<TObservationPointInput> Points;
+    std::vector<double> Drawdowns;
+    std::vector<TEngineResult> Results;
+  };
+  // Positions in mObservationRefs ordered by time, and where each run of equal times starts
+  // (with the end as the last entry); one workspace per worker.
+  std::vector<int> mObservationOrder;
+  std::vector<int> mObservationGroups;
+  std::vector<TObservationWorkspace> mObservationWorkspaces;
+  // True while a curve or observation computation runs: the buffers above belong to it, and a
+  // computation started meanwhile (from ProcessMessages) is refused.
+  bool mEngineRunning = false;
   // Cell setters of the five tables; each returns whether the cell was stored.
   bool SetAquiferSystemCell(int col, int row, const std::string& text);
   bool SetAquiferCell(int col, int k, const std::string& text, double top);
@@ -790,9 +814,15 @@ class TAQVData : public TMyParentData {
   void ConvertStoredLengths(TAQVLengthUnit unit);
   // Finishes a successful row operation.
   bool RowsChanged();
+  // True when some included period of an included pumping well exists now but none would be
+  // left if only the periods (well, period) for which kept holds stayed.
+  bool LosesAllPumping(const std::function<bool(int, int)>& kept) const;
   void MoveLayer(int to, int from);
   void RecomputeResistanceFromKv(int k);
   void ApplyStyle(TCurveStyles& styles, int layer, int colourIndex) const;
+  // The default style of every well in every aquifer, without touching the layer sets; a
+  // read file lays its colours over it.
+  void ApplyDefaultStyles();
   TCurveStyles& StyleRecord(int curve, int layer);
   const TCurveStyles& StyleRecord(int curve, int layer) const;
   void ResetPumpingWell(int w);

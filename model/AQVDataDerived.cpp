@@ -102,6 +102,15 @@ void TAQVData::ApplyStyle(TCurveStyles& styles, int layer, int colourIndex) cons
   styles.PenStyle[layer] = 0;
 }
 
+void TAQVData::ApplyDefaultStyles() {
+  int k = 0;  // colours 1 to 14, then 1 again
+  for (int w = 1; w <= mPumpingWellCount; ++w)
+    for (int l = 1; l <= mAquiferCount; ++l) ApplyStyle(PumpingWells[w], l, k++ % 14 + 1);
+  k = 0;
+  for (int j = 1; j <= mObservationWellCount; ++j)
+    for (int l = 1; l <= mAquiferCount; ++l) ApplyStyle(ObservationWells[j], l, k++ % 14 + 1);
+}
+
 void TAQVData::AssignCurveStyles() {
   const auto next = [](int k) { return k == 14 ? 1 : k + 1; };
   int k = 1;

@@ -1,4 +1,5 @@
 #include <cmath>
+#include <functional>
 
 #include "model/AQVData.h"
 
@@ -31,17 +32,26 @@ void StoreQuotient(double& field, double numerator, double denominator) {
   if (std::isfinite(quotient)) field = quotient;
 }
 
-bool AnyPumpingIncluded(const TAQVData& d) {
+// Whether an included period of an included well is among those for which kept holds.
+bool AnyPumpingIncluded(const TAQVData& d, const std::function<bool(int, int)>& kept) {
   for (int w = 1; w <= d.PumpingWellCount(); ++w) {
     const TPumpingWell& well = d.PumpingWells[w];
     if (!well.Included[0]) continue;
     for (int k = 1; k <= well.PeriodCount(); ++k)
-      if (well.Included[k]) return true;
+      if (well.Included[k] && kept(w, k)) return true;
   }
   return false;
 }
 
+bool Everything(int, int) {
+  return true;
+}
+
 }  // namespace
+
+bool TAQVData::LosesAllPumping(const std::function<bool(int, int)>& kept) const {
+  return AnyPumpingIncluded(*this, Everything) && !AnyPumpingIncluded(*this, kept);
+}
 
 // --- Table cells ---------------------------------------------------------------------------
 
@@ -246,6 +256,11 @@ bool TAQVData::SetPumpingWellCell(int col, int row, const std::string& text) {
     case 12: {
       int n = 0;
       if (!TryStrToInt(text, n) || n < 1 || n > kMaxPeriods) return false;
+      if (LosesAllPumping([&](int w, int k) { return w != row || k <= n; })) {
+        UserInterface().MessageBox(kNoPumpingIncludedText, TMsgDlgType::mtError,
+                                   TMsgDlgButtons::mbOK);
+        return false;
+      }
       well.SetPeriodCount(n);
       RefreshPeriodsGrid = true;
       return true;
@@ -449,7 +464,14 @@ bool TAQVData::StoreIntSetting(TAQVSpinEditType kind, int value) {
       return true;
     case seNPumpingWells:
       if (value < 1 || value > kMaxPumpingWells) return false;
+      if (LosesAllPumping([&](int w, int) { return w <= value; })) {
+        UserInterface().MessageBox(kNoPumpingIncludedText, TMsgDlgType::mtError,
+                                   TMsgDlgButtons::mbOK);
+        return false;
+      }
       SetPumpingWellCount(value);
+      ComputeWellCentre();
+      ComputeMapDefaults();
       AssignCurveStyles();
       return true;
     case seLowerl:
@@ -491,10 +513,9 @@ void TAQVData::TogglePumpingPeriod(int index) {
   if (index < 0 || index > well.PeriodCount()) return;
   well.Included[index] = !well.Included[index];
   // Without any discharge there is nothing to compute.
-  const bool kept = AnyPumpingIncluded(*this);
+  const bool kept = AnyPumpingIncluded(*this, Everything);
   if (!kept) {
-    UserInterface().MessageBox("At least one pumping well/period has to be included!",
-                               TMsgDlgType::mtError, TMsgDlgButtons::mbOK);
+    UserInterface().MessageBox(kNoPumpingIncludedText, TMsgDlgType::mtError, TMsgDlgButtons::mbOK);
     well.Included[index] = !well.Included[index];
   }
   ComputeWellCentre();

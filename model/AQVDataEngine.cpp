@@ -18,10 +18,16 @@ namespace {
 
 // Output times computed between two looks at the GUI (progress, Escape, closing the window).
 constexpr int kTimesPerBatch = 64;
-// Output times per chunk handed to one worker.
-constexpr int kTimesPerChunk = 4;
-// Observations per chunk handed to one worker.
-constexpr int kObservationsPerChunk = 32;
+// Output times per chunk handed to one worker, at least (ParallelFor merges tiny ones).
+constexpr int kTimesPerChunk = 1;
+// Groups of observations at one time per chunk handed to one worker.
+constexpr int kGroupsPerChunk = 2;
+// Estimated single-thread times, nanoseconds per aquifer of the system, of one Laplace term of
+// one observation (its share of the decomposition and the well term, and its own Bessel
+// functions) and of one curve or well term of a curve row, from bench/DocumentBench.cpp on a
+// 2.6 GHz core: they decide whether a job is worth handing to other threads.
+constexpr double kNanosecondsPerPointTerm = 100.0;
+constexpr double kNanosecondsPerCurveTerm = 50.0;
 
 }  // namespace
 
@@ -89,7 +95,41 @@ double TAQVData::PointDrawdown(int well, int period, double x, double y, int lay
   return drawdown;
 }
 
+namespace {
+
+// Marks the document's engine buffers as in use for the life of one computation.
+class TEngineRunGuard {
+ public:
+  explicit TEngineRunGuard(bool& running) : mRunning(running) { mRunning = true; }
+  ~TEngineRunGuard() { mRunning = false; }
+  TEngineRunGuard(const TEngineRunGuard&) = delete;
+  TEngineRunGuard& operator=(const TEngineRunGuard&) = delete;
+
+ private:
+  bool& mRunning;
+};
+
+// Observation times in ascending order, a NaN after every number; equal times by position, so
+// that the order is the same on every run.
+bool ComesEarlier(double timeA, int a, double timeB, int b) {
+  const bool nanA = std::isnan(timeA);
+  const bool nanB = std::isnan(timeB);
+  if (nanA || nanB) return nanA == nanB ? a < b : nanB;
+  if (timeA != timeB) return timeA < timeB;
+  return a < b;
+}
+
+}  // namespace
+
 void TAQVData::ComputeObservationDrawdowns() {
+  if (mEngineRunning) {
+    // Started from ProcessMessages while a computation owns the buffers: refused as a failed
+    // evaluation, leaving every computed value as it was.
+    StatusCode = static_cast<int>(TEngineStatus::esAquiferSystemFailed);
+    UserInterface().Beep();
+    return;
+  }
+  const TEngineRunGuard running(mEngineRunning);
   StatusCode = 0;
   // Every observation of every observation well, in table order; each sums the contributions
   // of all included periods of all included wells in the same order on any thread.
@@ -102,44 +142,102 @@ void TAQVData::ComputeObservationDrawdowns() {
   const TAquiferSystemInput system = AquiferSystemInput();
   std::array<TPumpingWellInput, kMaxPumpingWells + 1> wells;
   TArray1<TArray1<double, kMaxPeriods>, kMaxPumpingWells> rateSteps;
+  int includedPeriods = 0;
   for (int w = 1; w <= mPumpingWellCount; ++w) {
     wells[static_cast<std::size_t>(w)] = PumpingWellInput(w);
-    for (int p = 1; p <= PumpingWells[w].PeriodCount(); ++p) rateSteps[w][p] = RateStep(w, p);
+    for (int p = 1; p <= PumpingWells[w].PeriodCount(); ++p) {
+      rateSteps[w][p] = RateStep(w, p);
+      if (PumpingWells[w].Included[0] && PumpingWells[w].Included[p]) ++includedPeriods;
+    }
   }
-  std::vector<TAquiferSystemState>& work = mWorkerStates;
+  const auto timeOf = [&](int i) {
+    const TObservationRef& ref = refs[static_cast<std::size_t>(i)];
+    return ObservationWells[ref.Well].Time[ref.Index];
+  };
+
+  // Observations at the same time share the Laplace parameters of every rate step, and with
+  // them the decomposition of the aquifer system (and, for one well, its well term): they are
+  // evaluated as one group.
+  std::vector<int>& order = mObservationOrder;
+  order.resize(refs.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(i);
+  std::sort(order.begin(), order.end(),
+            [&](int a, int b) { return ComesEarlier(timeOf(a), a, timeOf(b), b); });
+  std::vector<int>& groups = mObservationGroups;
+  groups.clear();
+  std::size_t largestGroup = 0;
+  for (std::size_t i = 0; i < order.size(); ++i) {
+    if (i == 0 || !(timeOf(order[i]) == timeOf(order[i - 1]))) {
+      if (!groups.empty())
+        largestGroup = std::max(largestGroup, i - static_cast<std::size_t>(groups.back()));
+      groups.push_back(static_cast<int>(i));
+    }
+  }
+  if (!groups.empty())
+    largestGroup = std::max(largestGroup, order.size() - static_cast<std::size_t>(groups.back()));
+  const int groupCount = static_cast<int>(groups.size());
+  groups.push_back(static_cast<int>(order.size()));
+
+  std::vector<TObservationWorkspace>& work = mObservationWorkspaces;
   work.resize(static_cast<std::size_t>(WorkerCount()));
+  for (TObservationWorkspace& space : work) {
+    space.Systems.Clear();
+    space.Points.resize(largestGroup);
+    space.Drawdowns.resize(largestGroup);
+    space.Results.resize(largestGroup);
+  }
   std::vector<TEngineResult>& failures = mEngineResults;
   failures.assign(refs.size(), TEngineResult());
 
-  ParallelFor(
-      static_cast<int>(refs.size()), kObservationsPerChunk, [&](int begin, int end, int worker) {
-        TAquiferSystemState& state = work[static_cast<std::size_t>(worker)];
-        for (int i = begin; i < end; ++i) {
-          TObservationWell& obs = ObservationWells[refs[static_cast<std::size_t>(i)].Well];
-          const int k = refs[static_cast<std::size_t>(i)].Index;
-          const TObservationPointInput point{obs.X, obs.Y, obs.Layer, obs.Rc, obs.Rw, obs.Skin};
-          double sum = 0;
-          for (int w = 1; w <= mPumpingWellCount; ++w) {
-            const TPumpingWell& pumping = PumpingWells[w];
-            if (!pumping.Included[0]) continue;
-            for (int p = 1; p <= pumping.PeriodCount(); ++p) {
-              const double elapsed = obs.Time[k] - pumping.StartTime[p];
-              if (!pumping.Included[p] || !(elapsed > kObservationStartGap)) continue;
-              double drawdown = 0;
-              const TEngineResult result =
-                  aqv::PointDrawdown(system, mStehfestWeights, wells[static_cast<std::size_t>(w)],
-                                     rateSteps[w][p], elapsed, point, state, drawdown);
-              if (!result.IsSuccess()) {
-                failures[static_cast<std::size_t>(i)] = result;
-                break;
-              }
-              sum += drawdown;
-            }
-            if (!failures[static_cast<std::size_t>(i)].IsSuccess()) break;
+  const auto computeGroup = [&](int group, TObservationWorkspace& space) {
+    const int first = groups[static_cast<std::size_t>(group)];
+    const auto size = static_cast<std::size_t>(groups[static_cast<std::size_t>(group) + 1] - first);
+    const double t = timeOf(order[static_cast<std::size_t>(first)]);
+    const std::span<TObservationPointInput> points(space.Points.data(), size);
+    const std::span<double> drawdowns(space.Drawdowns.data(), size);
+    const std::span<TEngineResult> results(space.Results.data(), size);
+    for (std::size_t m = 0; m < size; ++m) {
+      const TObservationWell& obs =
+          ObservationWells[refs[static_cast<std::size_t>(order[first + m])].Well];
+      points[m] = {obs.X, obs.Y, obs.Layer, obs.Rc, obs.Rw, obs.Skin};
+    }
+    for (int w = 1; w <= mPumpingWellCount; ++w) {
+      const TPumpingWell& pumping = PumpingWells[w];
+      if (!pumping.Included[0]) continue;
+      for (int p = 1; p <= pumping.PeriodCount(); ++p) {
+        const double elapsed = t - pumping.StartTime[p];
+        if (!pumping.Included[p] || !(elapsed > kObservationStartGap)) continue;
+        PointDrawdowns(system, mStehfestWeights, wells[static_cast<std::size_t>(w)],
+                       rateSteps[w][p], elapsed, space.Systems, points, drawdowns, results);
+        // Each observation adds the rate steps in the same order as alone, and stops at its
+        // first failure.
+        for (std::size_t m = 0; m < size; ++m) {
+          const auto i = static_cast<std::size_t>(order[first + m]);
+          if (!failures[i].IsSuccess()) continue;
+          if (!results[m].IsSuccess()) {
+            failures[i] = results[m];
+            continue;
           }
-          obs.Computed[k] = sum;
+          ObservationWells[refs[i].Well].Computed[refs[i].Index] += drawdowns[m];
         }
-      });
+      }
+    }
+  };
+
+  TParallelWork estimate;
+  estimate.MaxWorkers = static_cast<int>(work.size());
+  if (groupCount > 0) {
+    estimate.NanosecondsPerIndex = static_cast<double>(refs.size()) / groupCount * includedPeriods *
+                                   mStehfestWeights.Count * system.AquiferCount *
+                                   kNanosecondsPerPointTerm;
+  }
+  ParallelFor(
+      groupCount, kGroupsPerChunk,
+      [&](int begin, int end, int worker) {
+        TObservationWorkspace& space = work[static_cast<std::size_t>(worker)];
+        for (int g = begin; g < end; ++g) computeGroup(g, space);
+      },
+      estimate);
 
   const auto failed = std::find_if(failures.begin(), failures.end(),
                                    [](const TEngineResult& r) { return !r.IsSuccess(); });
@@ -158,7 +256,8 @@ void TAQVData::RefillFitComputed() {
 }
 
 void TAQVData::BuildCurveTimes() {
-  if (CurvesValid) return;
+  // A running computation reads the output times: a nested call leaves them alone.
+  if (CurvesValid || mEngineRunning) return;
   std::vector<double> starts;
   for (int w = 1; w <= mPumpingWellCount; ++w) {
     const TPumpingWell& well = PumpingWells[w];
@@ -211,6 +310,9 @@ struct TCurveWell {
 }  // namespace
 
 void TAQVData::ComputeCurves() {
+  // Started from ProcessMessages during a computation, whose buffers and rows it would resize.
+  if (mEngineRunning) return;
+  const TEngineRunGuard running(mEngineRunning);
   Cancel = false;
   Busy = true;
   SelectCurves();
@@ -271,9 +373,22 @@ void TAQVData::ComputeCurves() {
     }
   };
 
+  TParallelWork estimate;
+  estimate.MaxWorkers = static_cast<int>(work.size());
+  for (const TCurveWell& well : wells) {
+    const double terms = mWellFluxMode ? 1.0 : 1.0 + static_cast<double>(well.Curves.size());
+    estimate.NanosecondsPerIndex += static_cast<double>(well.Periods.size()) * terms;
+  }
+  estimate.NanosecondsPerIndex *=
+      mStehfestWeights.Count * system.AquiferCount * kNanosecondsPerCurveTerm;
+
+  // A refused computation started from ProcessMessages sets StatusCode; this one ends with
+  // its own.
+  int status = 0;
   for (int batch = 0; batch < timeCount; batch += kTimesPerBatch) {
     UserInterface().ProcessMessages();
     if (Cancel) {
+      StatusCode = status;
       Busy = false;
       if (ProgressBar) ProgressBar->Position = 0;
       Fire(OnProgressBarChange, this);
@@ -282,10 +397,13 @@ void TAQVData::ComputeCurves() {
     if (ProgressBar) ProgressBar->Position = timeCount - batch;
     Fire(OnProgressBarChange, this);
     const int batchEnd = std::min(timeCount, batch + kTimesPerBatch);
-    ParallelFor(batchEnd - batch, kTimesPerChunk, [&](int begin, int end, int worker) {
-      for (int i = batch + begin; i < batch + end; ++i)
-        computeTime(i, work[static_cast<std::size_t>(worker)]);
-    });
+    ParallelFor(
+        batchEnd - batch, kTimesPerChunk,
+        [&](int begin, int end, int worker) {
+          for (int i = batch + begin; i < batch + end; ++i)
+            computeTime(i, work[static_cast<std::size_t>(worker)]);
+        },
+        estimate);
     const auto failed = std::find_if(failures.begin() + batch, failures.begin() + batchEnd,
                                      [](const TEngineResult& r) { return !r.IsSuccess(); });
     if (failed != failures.begin() + batchEnd) {
@@ -296,9 +414,11 @@ void TAQVData::ComputeCurves() {
                 CurveValues.begin() + static_cast<std::ptrdiff_t>(timeCount) * perRow,
                 kMissingCurveValue);
       ReportEngineFailure(*failed);
+      status = StatusCode;
       break;
     }
   }
+  StatusCode = status;
   if (ProgressBar) ProgressBar->Position = 0;
   CurvesValid = true;
   Busy = false;

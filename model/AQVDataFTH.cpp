@@ -50,15 +50,27 @@ std::vector<TAQVData::TFTHCurve> TAQVData::FTHCurves() const {
 
 std::string TAQVData::CurvesFTHText() const {
   const int m = CurveCount;
-  const int n = OutputTimeCount();
   const int l = mLowerLayer - mUpperLayer + 1;
-  if (m <= 0 || n <= 0 || l <= 0 || !CurvesValid) return {};
+  const std::size_t stored =
+      std::min(CurveValues.size(), static_cast<std::size_t>(kMaxCurveValues));
+  // A computation that broke off left the missing value from the failing time on; those times
+  // have no result to write.
+  if (m <= 0 || l <= 0 || !CurvesValid) return {};
+  const std::size_t perTime = static_cast<std::size_t>(l) * static_cast<std::size_t>(m);
+  const auto hasResult = [&](int i) {
+    const std::size_t first = static_cast<std::size_t>(i) * perTime;
+    const std::size_t last = std::min(first + perTime, stored);
+    for (std::size_t position = first; position < last; ++position)
+      if (CurveValues[position] == kMissingCurveValue) return false;
+    return true;
+  };
+  int n = 0;
+  while (n < OutputTimeCount() && hasResult(n)) ++n;
+  if (n <= 0) return {};
   std::string out = FTHHeader(FTHCurves());
   // Drawdown mode writes heads: the drawdowns with their sign changed. Positions beyond the
   // stored values are written as 0.
   const double sign = mWellFluxMode ? 1.0 : -1.0;
-  const std::size_t stored =
-      std::min(CurveValues.size(), static_cast<std::size_t>(kMaxCurveValues));
   for (int i = 0; i < n; ++i) {
     out += FormatFTHTime(OutputTimes[static_cast<std::size_t>(i)]);
     for (int layer = 0; layer < l; ++layer) {

@@ -253,6 +253,9 @@ void TAQVData::ApplyTimeGraph(const TAQVDataFileContent& content) {
     SavedSeriesPatterns.push_back(std::make_unique<TPatterns>());
     ApplyPatterns(*SavedSeriesPatterns.back(), series.Patterns);
   }
+  // The file carries the curve colours only; every other style of every aquifer of the system
+  // is the default one, also in aquifers that the document had never styled before.
+  ApplyDefaultStyles();
   const auto count = [](const auto& list, int wells) {
     return std::min(static_cast<int>(list.size()), wells);
   };

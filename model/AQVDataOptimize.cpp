@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cmath>
+#include <exception>
 #include <memory>
 
 #include "model/AQVData.h"
@@ -92,10 +93,18 @@ class TAQVFitObjective final : public TLeastSquaresObjective {
                             const TEvaluationContext& context) override {
     if (parameters.data() != mData.ParameterStart.Data())
       std::copy(parameters.begin(), parameters.end(), mData.ParameterStart.begin());
-    return mData.EvaluateFitPoint(residuals, context.ReportIterations, context.IterationNumber);
+    const TObjectiveResult result =
+        mData.EvaluateFitPoint(residuals, context.ReportIterations, context.IterationNumber);
+    if (context.Purpose == TEvaluationPurpose::epStart && result == TObjectiveResult::orValid)
+      KeepAcceptedDrawdowns();
+    return result;
   }
 
-  void FoldStep(std::span<double> parameters) override { mData.FoldParameters(parameters); }
+  // The accepted trial was the last evaluation.
+  void FoldStep(std::span<double> parameters) override {
+    KeepAcceptedDrawdowns();
+    mData.FoldParameters(parameters);
+  }
 
   // Once per iteration the screen gets its turn; while the person has paused the run the
   // console waits for the next button instead of spinning.
@@ -108,6 +117,13 @@ class TAQVFitObjective final : public TLeastSquaresObjective {
   }
 
  private:
+  // The report shows the drawdowns of the last accepted point, whose sum of squares it states;
+  // the Jacobian's difference points and rejected trials evaluate after it.
+  void KeepAcceptedDrawdowns() {
+    mData.FittedDrawdowns.assign(mData.FitComputed.begin(),
+                                 mData.FitComputed.begin() + mData.mFitCount);
+  }
+
   TAQVData& mData;
   TOptimizeConsole& mConsole;
 };
@@ -234,6 +250,12 @@ bool TAQVData::LinkedValuesAcceptable() const {
         break;
       case TLinkKind::lkSkin:
         ok = CheckSkinFactor(value);
+        break;
+      case TLinkKind::lkStorativity:
+      case TLinkKind::lkAquitardStorativity:
+        // A marked storativity of 0 stays 0 under its factor (its Jacobian column is zero and
+        // the others are fitted); one that a trial made vanish is a different model.
+        ok = value > 0 || (value == 0 && LinkValue[i] == 0);
         break;
       default:
         ok = value > 0;
@@ -363,13 +385,32 @@ void TAQVData::Optimize() {
   RunTimeUnit = mTimeUnit;
   RunTimeFactor = mTimeFactor;
   Fire(OnStartOptimize, this);
+  // The end of the run comes whatever happens inside it: a run that threw must not leave the
+  // console open and the document believing that a run still waits, which would refuse every
+  // later Optimize. The error goes on to the caller afterwards.
+  std::exception_ptr error;
   if (GridsValid) {
-    const std::unique_ptr<TOptimizeConsole> console = OpenConsole();
-    RunInConsole(*console);
-    CloseConsole(*console);
+    std::unique_ptr<TOptimizeConsole> console;
+    try {
+      console = OpenConsole();
+      RunInConsole(*console);
+    } catch (...) {
+      error = std::current_exception();
+    }
+    if (console) {
+      try {
+        CloseConsole(*console);
+      } catch (...) {
+        if (!error) error = std::current_exception();
+        console->Close();
+      }
+    }
     mOutputForm = nullptr;
+    mOutputLines = nullptr;
+    mReportLine.clear();
   }
   Fire(OnStopOptimize, this);
+  if (error) std::rethrow_exception(error);
 }
 
 std::unique_ptr<TOptimizeConsole> TAQVData::OpenConsole() {
@@ -393,13 +434,24 @@ void TAQVData::RunInConsole(TOptimizeConsole& console) {
   const TRunBackup backup = TakeBackup(*this);
   ResultsExist = false;
   Rejected = false;
-  ReportRule();
-  WriteReportHead();
-  const TRunStatus status = ComputeRun(console);
-  WriteRunStatus(status);
-  ResultsExist = IsSuccess(status);
+  bool accepted = false;
+  TRunStatus status = TRunStatus::rsBrokenOff;
+  try {
+    ReportRule();
+    WriteReportHead();
+    status = ComputeRun(console);
+    WriteRunStatus(status);
+    ResultsExist = IsSuccess(status);
+    accepted = AskAcceptance(console, status);
+  } catch (...) {
+    // The tables may hold any trial point: they get back their values from before the run.
+    ResultsExist = false;
+    RestoreBackup(*this, backup);
+    ApplyParameters();
+    throw;
+  }
 
-  if (AskAcceptance(console, status)) {
+  if (accepted) {
     ApplyParameters();
     if (status == TRunStatus::rsParametersFound) DeriveFittedConductivities();
   } else {
@@ -507,6 +559,9 @@ void TAQVData::StoreOptimizerResults(const TOptimizerSummary& summary) {
 TRunStatus TAQVData::ComputeRun(TOptimizeConsole& console) {
   const int n = ParameterCount;
   TRunStatus status = RunStatusForCounts(mFitCount, n);
+  // A fit keeps the drawdowns of each accepted point here (its capacity is kept between runs).
+  FittedDrawdowns.clear();
+  FittedDrawdowns.reserve(static_cast<std::size_t>(kMaxFitObservations));
   if (status == TRunStatus::rsParametersFound) {
     if (n > 0) {
       status = Fit(console);
@@ -524,7 +579,9 @@ TRunStatus TAQVData::ComputeRun(TOptimizeConsole& console) {
   FitStatus = status;
   StatusCode = static_cast<int>(status);
   for (int i = 1; i <= LinkCount; ++i) LinkFittedValue[i] = LinkedValue(i);
-  FittedDrawdowns.assign(FitComputed.begin(), FitComputed.begin() + mFitCount);
+  // Without an accepted point (no fit, or none evaluated) the table shows the last evaluation.
+  if (FittedDrawdowns.empty())
+    FittedDrawdowns.assign(FitComputed.begin(), FitComputed.begin() + mFitCount);
   return status;
 }
 
@@ -557,19 +614,16 @@ bool TAQVData::AskAcceptance(TOptimizeConsole& console, TRunStatus status) {
   return computed && !g.OptimizeCancelled;
 }
 
-// The conductivities follow the fitted transmissivities and resistances. Only fitted layers are
-// derived anew, so an accepted run leaves every other bit of the tables as it was.
+// After an accepted fit the conductivities follow the transmissivities and resistances: Kh of
+// every aquifer and Kv of every aquitard, a missing neighbour of a thin aquitard counting as
+// thickness 0. A quotient that is not finite leaves the value as it was.
 void TAQVData::DeriveFittedConductivities() {
-  for (int i = 1; i <= LinkCount; ++i) {
-    const int k = LinkIndex[i];
-    if (k < 1 || k > kMaxLayers) continue;
-    if (LinkKind[i] == TLinkKind::lkTransmissivity && k <= mAquiferCount && D[k] > 0) {
-      const double kh = T[k] / D[k];
-      if (std::isfinite(kh)) Kh[k] = kh;
-    } else if (LinkKind[i] == TLinkKind::lkResistance && k <= mAquiferCount + 1) {
-      DeriveAquitardKv(k);
-    }
+  for (int k = 1; k <= mAquiferCount; ++k) {
+    if (!(D[k] > 0)) continue;
+    const double kh = T[k] / D[k];
+    if (std::isfinite(kh)) Kh[k] = kh;
   }
+  for (int k = 1; k <= mAquiferCount + 1 && k <= kMaxLayers; ++k) DeriveAquitardKv(k);
 }
 
 void TAQVData::CloseConsole(TOptimizeConsole& console) {

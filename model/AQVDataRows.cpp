@@ -121,6 +121,10 @@ bool TAQVData::DeletePumpingPeriods(int first, int count) {
   const int m = well.PeriodCount();
   count = RowsToDelete(first, count, m);
   if (count == 0) return Refuse(kDeletePeriodsRefusal);
+  const int current = mCurrentPumpingWell;
+  if (LosesAllPumping(
+          [&](int w, int k) { return w != current || k < first || k >= first + count; }))
+    return Refuse(kNoPumpingIncludedText);
   for (int i = first; i <= m - count; ++i) MovePeriod(well, i, i + count);
   well.SetPeriodCount(m - count);
   return RowsChanged();
@@ -168,8 +172,12 @@ bool TAQVData::DeletePumpingWells(int first, int count) {
   const int m = mPumpingWellCount;
   count = RowsToDelete(first, count, m);
   if (count == 0) return Refuse(kDeletePumpingWellsRefusal);
+  if (LosesAllPumping([&](int w, int) { return w < first || w >= first + count; }))
+    return Refuse(kNoPumpingIncludedText);
   for (int i = first; i <= m - count; ++i) CopyPumpingWell(i, i + count);
   SetPumpingWellCount(m - count);
+  ComputeWellCentre();
+  ComputeMapDefaults();
   SelectCurves();
   AssignCurveStyles();
   return RowsChanged();
@@ -182,6 +190,8 @@ bool TAQVData::InsertPumpingWells(int first, int count) {
   first = std::min(first, m + 1);
   for (int i = m; i >= first; --i) CopyPumpingWell(i + count, i);
   SetPumpingWellCount(m + count);
+  ComputeWellCentre();
+  ComputeMapDefaults();
   SelectCurves();
   AssignCurveStyles();
   return RowsChanged();

@@ -22,7 +22,8 @@ void SetHelpKeyword(QWidget* widget, const QString& keyword);
 // none has (also for a null start).
 [[nodiscard]] QString HelpKeywordOf(const QWidget* start);
 
-// Folder of the help pages: "help" beside the program.
+// Folder of the help pages: "help" beside the program, else "share/aqv/help" of the
+// installation.
 [[nodiscard]] QString HelpFolder();
 // Path of the page for keyword in folder; the introduction's page when keyword has none.
 [[nodiscard]] QString HelpPagePath(const QString& folder, const QString& keyword);

@@ -1,8 +1,39 @@
 #include "app/gui/MAIN.h"
 
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
 #include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QProgressBar>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QUrl>
 
+#include "app/gui/AQVLengthUnitsPopupMenu.h"
+#include "app/gui/AQVTimeUnitsPopupMenu.h"
+#include "app/gui/About.h"
+#include "app/gui/CHILDWIN.h"
+#include "app/gui/FEMGridForm.h"
+#include "app/gui/Help.h"
+#include "app/gui/MRUList.h"
+#include "app/gui/Preferences.h"
+#include "app/gui/Startup.h"
+#include "app/gui/ToolIcons.h"
+#include "chart/gui/MyChart.h"
+#include "map/gui/AQVKaart.h"
+#include "map/gui/FilesSelection.h"
+#include "map/gui/Progress.h"
 #include "model/AQVElements.h"
+#include "platform/QtUserInterface.h"
 
 namespace aqv {
 
@@ -10,18 +41,615 @@ namespace {
 // Size of the frame before any window placement is restored, in pixels.
 constexpr int kDefaultWidth = 1024;
 constexpr int kDefaultHeight = 720;
+constexpr const char* kMRUKey = "Software\\\\AQV for Windows Lite\\\\MRU";
+
+std::string AbsolutePath(const std::string& path) {
+  const QFileInfo info(QString::fromStdString(path));
+  const QString canonical = info.canonicalFilePath();
+  return (canonical.isEmpty() ? info.absoluteFilePath() : canonical).toStdString();
+}
+
+std::string FolderOf(const std::string& path) {
+  return QFileInfo(QString::fromStdString(path)).absolutePath().toStdString();
+}
 }  // namespace
 
 std::string MainFormCaption(std::string_view versionString) {
   return "AQV for Windows - Zelvor edition (" + std::string(versionString.substr(0, 4)) + ")";
 }
 
-TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), mMdiArea(new QMdiArea(this)) {
+std::string TimeUnitPanelText(TAQVTimeUnit unit) {
+  static const char* const kNames[] = {"Seconds", "Minutes", "Hours", "Days", "Year"};
+  const int i = static_cast<int>(unit);
+  return std::string("Time units: ") + (i >= 0 && i <= 4 ? kNames[i] : "");
+}
+
+std::string LengthUnitPanelText(TAQVLengthUnit unit) {
+  return std::string("Length units: ") +
+         (unit == TAQVLengthUnit::luFeet ? "Feet" : "Meters");
+}
+
+TMainForm::TMainForm(TUserInterface* ui, QWidget* parent)
+    : QMainWindow(parent),
+      mOwnUi(ui == nullptr ? std::make_unique<TQtUserInterface>(this) : nullptr),
+      mUi(ui == nullptr ? mOwnUi.get() : ui),
+      mMdiArea(new QMdiArea(this)) {
   setObjectName(QStringLiteral("MainForm"));
   mMdiArea->setObjectName(QStringLiteral("MdiArea"));
+  mMdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  mMdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   setCentralWidget(mMdiArea);
   setWindowTitle(QString::fromStdString(MainFormCaption(Globals().VersionString)));
+  SetHelpKeyword(this, QString::fromUtf8(kDefaultHelpKeyword));
   resize(kDefaultWidth, kDefaultHeight);
+  CreateActions();
+  CreateStatusBar();
+  CreateMenus();
+  CreateToolBar();
+  mTimeUnitsMenu = new TAQVTimeUnitsPopupMenu(this);
+  mLengthUnitsMenu = new TAQVLengthUnitsPopupMenu(this);
+  mProgressForm = new TProgressForm(this);
+  ReadSettings();
+  connect(mMdiArea, &QMdiArea::subWindowActivated, this, &TMainForm::ChildActivated);
+  UpdateStatus();
+}
+
+TMainForm::~TMainForm() = default;
+
+void TMainForm::CreateActions() {
+  mActions = CreateAQVActions(this);
+  mActions.Save->setIcon(ToolIcon(TToolIcon::tiSave));
+  mActions.Cut->setIcon(ToolIcon(TToolIcon::tiCut));
+  mActions.Copy->setIcon(ToolIcon(TToolIcon::tiCopy));
+  mActions.Paste->setIcon(ToolIcon(TToolIcon::tiPaste));
+  mActions.Optimize->setIcon(ToolIcon(TToolIcon::tiOptimize));
+  addActions(mActions.All());
+}
+
+void TMainForm::CreateMenus() {
+  QMenuBar* bar = menuBar();
+  mFileMenu = bar->addMenu(QStringLiteral("&File"));
+  mFileMenu->setStatusTip(QStringLiteral("File related commands"));
+  QAction* fileNew =
+      mFileMenu->addAction(ToolIcon(TToolIcon::tiNew), QStringLiteral("&New"), this,
+                           &TMainForm::FileNewClick);
+  fileNew->setObjectName(QStringLiteral("FileNew"));
+  fileNew->setShortcut(QKeySequence::New);
+  fileNew->setStatusTip(QStringLiteral("Create a new file"));
+  QAction* fileOpen = mFileMenu->addAction(ToolIcon(TToolIcon::tiOpen), QStringLiteral("&Open"),
+                                           this, &TMainForm::FileOpenClick);
+  fileOpen->setObjectName(QStringLiteral("FileOpen"));
+  fileOpen->setShortcut(QKeySequence::Open);
+  fileOpen->setStatusTip(QStringLiteral("Open a file"));
+  mReopenMenu = mFileMenu->addMenu(QStringLiteral("&Reopen"));
+  mFileReopen = mReopenMenu->menuAction();
+  mFileReopen->setObjectName(QStringLiteral("FileReopen"));
+  mMRUList = new TMRUList(this);
+  mMRUList->SetRegistryKey(kMRUKey);
+  mMRUList->SetParentMenu(mReopenMenu);
+  connect(mMRUList, &TMRUList::FileClick, this, &TMainForm::FileReopenClick);
+  mFileMenu->addAction(mActions.Save);
+  mFileMenu->addAction(mActions.SaveAs);
+  QAction* fileClose =
+      mFileMenu->addAction(QStringLiteral("&Close"), this, &TMainForm::FileCloseClick);
+  fileClose->setObjectName(QStringLiteral("FileClose"));
+  fileClose->setStatusTip(QStringLiteral("Close current file"));
+  mFileMenu->addSeparator();
+  QAction* fileExit = mFileMenu->addAction(QStringLiteral("E&xit"), this, &QWidget::close);
+  fileExit->setObjectName(QStringLiteral("FileExit"));
+  fileExit->setStatusTip(QStringLiteral("Exit application"));
+  connect(mFileMenu, &QMenu::aboutToShow, this,
+          [this] { mFileReopen->setEnabled(mMRUList->Count() > 0); });
+
+  QMenu* edit = bar->addMenu(QStringLiteral("&Edit"));
+  edit->setStatusTip(QStringLiteral("Edit commands"));
+  edit->addActions({mActions.Cut, mActions.Copy, mActions.Paste});
+  edit->addSeparator();
+  edit->addActions({mActions.DeleteRows, mActions.InsertRows});
+  edit->addSeparator();
+  edit->addActions({mActions.Clear, mActions.SelectAll});
+  connect(edit, &QMenu::aboutToShow, this, [this] {
+    for (QAction* a : mActions.All())
+      if (auto* e = qobject_cast<TAQVEditAction*>(a)) e->Refresh();
+  });
+
+  QMenu* view = bar->addMenu(QStringLiteral("View"));
+  mViewStatusbar = view->addAction(QStringLiteral("Statusbar"));
+  mViewStatusbar->setCheckable(true);
+  connect(mViewStatusbar, &QAction::triggered, this,
+          [this](bool on) { statusBar()->setVisible(on); });
+  mViewToolbar = view->addAction(QStringLiteral("Toolbar"));
+  mViewToolbar->setCheckable(true);
+  mViewBackgroundImagesAction = view->addAction(QStringLiteral("Background images"));
+  mViewBackgroundImagesAction->setObjectName(QStringLiteral("ViewBackgroundImagesAction"));
+  mViewBackgroundImagesAction->setCheckable(true);
+  mViewBackgroundImagesAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
+  addAction(mViewBackgroundImagesAction);
+  connect(mViewBackgroundImagesAction, &QAction::triggered, this,
+          &TMainForm::ViewBackgroundImagesActionExecute);
+  connect(view, &QMenu::aboutToShow, this, [this] {
+    mViewStatusbar->setChecked(statusBar()->isVisible());
+    mViewToolbar->setChecked(mToolBar->isVisible());
+    TMDIChild* child = ActiveChild();
+    mViewBackgroundImagesAction->setEnabled(child != nullptr);
+    mViewBackgroundImagesAction->setChecked(child != nullptr &&
+                                            child->Data().ShowBackgroundImages);
+  });
+
+  QMenu* calculate = bar->addMenu(QStringLiteral("Calculate"));
+  calculate->addAction(mActions.Optimize);
+  mCalculateOptimize = mActions.Optimize;
+  calculate->addAction(QStringLiteral("Preferences"), this, &TMainForm::CalculatePreferencesClick)
+      ->setObjectName(QStringLiteral("CalculatePreferences"));
+
+  QMenu* import = bar->addMenu(QStringLiteral("&Import"));
+  mImportImageFilesAction = import->addAction(QStringLiteral("Import image files"));
+  mImportImageFilesAction->setObjectName(QStringLiteral("ImportImageFilesAction"));
+  connect(mImportImageFilesAction, &QAction::triggered, this,
+          &TMainForm::ImportImageFilesActionExecute);
+  connect(import, &QMenu::aboutToShow, this,
+          [this] { mImportImageFilesAction->setEnabled(ActiveChild() != nullptr); });
+
+  mExportMenu = bar->addMenu(QStringLiteral("E&xport"));
+  QMenu* copyChart = mExportMenu->addMenu(QStringLiteral("Copy time graph"));
+  mExportCopyChart[0] = copyChart->addAction(QStringLiteral("as Metafile"), this,
+                                             [this] { ExportCopyChart(true); });
+  mExportCopyChart[1] = copyChart->addAction(QStringLiteral("as Bitmap"), this,
+                                             [this] { ExportCopyChart(false); });
+  QMenu* copyMap = mExportMenu->addMenu(QStringLiteral("Copy contour plot"));
+  mExportCopyMap[0] = copyMap->addAction(QStringLiteral("as Metafile"), this,
+                                         [this] { ExportCopyContourMap(true); });
+  mExportCopyMap[1] = copyMap->addAction(QStringLiteral("as Bitmap"), this,
+                                         [this] { ExportCopyContourMap(false); });
+  mExportMenu->addSeparator();
+  mExportFTH = mExportMenu->addAction(QStringLiteral("Save curves as &FTH"), this,
+                                      &TMainForm::ExportSaveCurvesAsFTHClick);
+  mExportXYZ = mExportMenu->addAction(QStringLiteral("Save contours as &XYZ"), this,
+                                      &TMainForm::ExportSavecontoursAsXYZClick);
+  mExportFEM = mExportMenu->addAction(QStringLiteral("Save model as FEM"), this,
+                                      &TMainForm::ExportSaveModelAsFEMClick);
+  connect(mExportMenu, &QMenu::aboutToShow, this, &TMainForm::UpdateExportMenu);
+
+  QMenu* window = bar->addMenu(QStringLiteral("&Window"));
+  window->setStatusTip(QStringLiteral("Window related commands"));
+  window->addAction(QStringLiteral("&Cascade"), mMdiArea, &QMdiArea::cascadeSubWindows);
+  window->addAction(QStringLiteral("Tile &Horizontally"), mMdiArea,
+                    &QMdiArea::tileSubWindows);
+  window->addAction(QStringLiteral("Tile &Vertically"), mMdiArea, &QMdiArea::tileSubWindows);
+  window->addAction(QStringLiteral("&Minimize All"), this, [this] {
+    for (QMdiSubWindow* w : mMdiArea->subWindowList()) w->showMinimized();
+  });
+  window->addAction(QStringLiteral("&Arrange All"), mMdiArea, &QMdiArea::cascadeSubWindows);
+  window->addSeparator();
+  connect(window, &QMenu::aboutToShow, this, [this, window] {
+    // The open documents follow the fixed items, the active one checked.
+    const QList<QAction*> items = window->actions();
+    for (int i = 6; i < items.size(); ++i) window->removeAction(items[i]), items[i]->deleteLater();
+    int n = 0;
+    for (QMdiSubWindow* w : mMdiArea->subWindowList()) {
+      QAction* a = window->addAction(QStringLiteral("&%1 %2").arg(++n).arg(w->windowTitle()));
+      a->setCheckable(true);
+      a->setChecked(w == mMdiArea->activeSubWindow());
+      connect(a, &QAction::triggered, this, [this, w] { mMdiArea->setActiveSubWindow(w); });
+    }
+  });
+
+  QMenu* help = bar->addMenu(QStringLiteral("&Help"));
+  help->setStatusTip(QStringLiteral("Help topics"));
+  QAction* aqvHelp = help->addAction(QStringLiteral("AQV Help"), this, &TMainForm::WMHelp);
+  aqvHelp->setShortcut(QKeySequence::HelpContents);
+  aqvHelp->setShortcutContext(Qt::ApplicationShortcut);
+  help->addSeparator();
+  QMenu* web = help->addMenu(QStringLiteral("AQV on the web"));
+  web->addAction(QStringLiteral("AQV homepage"), this,
+                 [this] { OpenWebPage(kProductHomePage); });
+  web->addAction(QStringLiteral("Kelvaros homepage"), this,
+                 [this] { OpenWebPage(kKelvarosHomePage); });
+  help->addSeparator();
+  QAction* about = help->addAction(QStringLiteral("&About..."), this,
+                                   &TMainForm::HelpAboutActionExecute);
+  about->setObjectName(QStringLiteral("HelpAboutAction"));
+  about->setStatusTip(QStringLiteral("Displays program information, version number, and copyright"));
+}
+
+void TMainForm::CreateToolBar() {
+  mToolBar = addToolBar(QStringLiteral("ToolBar"));
+  mToolBar->setObjectName(QStringLiteral("ToolBar"));
+  mToolBar->setIconSize(QSize(24, 24));
+  mToolBar->setMovable(false);
+  QAction* newButton = mToolBar->addAction(ToolIcon(TToolIcon::tiNew), QStringLiteral("&New"),
+                                           this, &TMainForm::FileNewClick);
+  newButton->setToolTip(QStringLiteral("New"));
+  newButton->setStatusTip(QStringLiteral("Create a new file"));
+  QAction* openButton = mToolBar->addAction(ToolIcon(TToolIcon::tiOpen),
+                                            QStringLiteral("&Open"), this,
+                                            &TMainForm::FileOpenClick);
+  openButton->setToolTip(QStringLiteral("Open"));
+  openButton->setStatusTip(QStringLiteral("Open a file"));
+  mToolBar->addAction(mActions.Save);
+  mToolBar->addSeparator();
+  mToolBar->addActions({mActions.Cut, mActions.Copy, mActions.Paste});
+  mToolBar->addSeparator();
+  mToolBar->addAction(mActions.Optimize);
+  mOptimizeButton = qobject_cast<QToolButton*>(mToolBar->widgetForAction(mActions.Optimize));
+  connect(mViewToolbar, &QAction::triggered, mToolBar, &QWidget::setVisible);
+}
+
+void TMainForm::CreateStatusBar() {
+  QStatusBar* bar = statusBar();
+  const int widths[] = {232, 110, 110};
+  for (int i = 0; i < 3; ++i) {
+    mPanels[i] = new QLabel(bar);
+    mPanels[i]->setMinimumWidth(widths[i]);
+    mPanels[i]->installEventFilter(this);
+  }
+  bar->addWidget(mPanels[0], 1);
+  bar->addPermanentWidget(mPanels[1]);
+  bar->addPermanentWidget(mPanels[2]);
+  mProgressBar = new QProgressBar(bar);
+  mProgressBar->setObjectName(QStringLiteral("AQVChartProgressBar"));
+  mProgressBar->setFixedWidth(150 - 15);
+  mProgressBar->setTextVisible(false);
+  mProgressBar->setValue(0);
+  bar->addPermanentWidget(mProgressBar);
+  mPanels[0]->setText(QString::fromUtf8(kWelcomeText));
+}
+
+QString TMainForm::StatusText(int panel) const {
+  return panel >= 0 && panel < 3 ? mPanels[panel]->text() : QString();
+}
+
+void TMainForm::ShowStatusHint(const QString& text) {
+  if (!text.isEmpty()) mPanels[0]->setText(text);
+}
+
+// --- Settings --------------------------------------------------------------------------------
+
+void TMainForm::ReadSettings() {
+  TSettingsStore store;
+  TPreferenceValues preferences = CurrentPreferences();
+  const TSettingsReadResult desktop = ReadDesktopSettings(store, mDesktop);
+  const TSettingsReadResult prefs = ReadPreferenceSettings(store, preferences);
+  UsePreferences(preferences);
+  if (desktop == TSettingsReadResult::srFailed || prefs == TSettingsReadResult::srFailed)
+    mUi->MessageBox(kRegistryErrorText, TMsgDlgType::mtError, TMsgDlgButtons::mbOK);
+  if (mDesktop.HasPlacement)
+    setGeometry(mDesktop.Left, mDesktop.Top, mDesktop.Width, mDesktop.Height);
+  if (mDesktop.WindowState == 2) setWindowState(Qt::WindowMaximized);
+  statusBar()->setVisible(mDesktop.ViewStatusbar);
+  mToolBar->setVisible(mDesktop.ViewToolbar);
+  Globals().OpenDirectory = mDesktop.OpenDirectory;
+  Globals().SaveDirectory = mDesktop.SaveDirectory;
+  mMRUList->LoadFromRegistry(store, *mUi);
+}
+
+void TMainForm::WriteSettings() {
+  const bool maximised = isMaximized();
+  if (!maximised && !isMinimized()) {
+    const QRect g = geometry();
+    mDesktop.Left = g.left(), mDesktop.Top = g.top();
+    mDesktop.Width = g.width(), mDesktop.Height = g.height();
+  }
+  mDesktop.WindowState = maximised ? 2 : isMinimized() ? 1 : 0;
+  mDesktop.ViewStatusbar = !statusBar()->isHidden();
+  mDesktop.ViewToolbar = !mToolBar->isHidden();
+  mDesktop.OpenDirectory = Globals().OpenDirectory;
+  mDesktop.SaveDirectory = Globals().SaveDirectory;
+  TSettingsStore store;
+  if (!WriteDesktopSettings(store, mDesktop, maximised))
+    mUi->MessageBox(kRegistryErrorText, TMsgDlgType::mtError, TMsgDlgButtons::mbOK);
+  (void)mMRUList->SaveToRegistry(store, *mUi);
+}
+
+// --- Documents -------------------------------------------------------------------------------
+
+std::vector<TMDIChild*> TMainForm::Children() const {
+  std::vector<TMDIChild*> children;
+  for (QMdiSubWindow* w : mMdiArea->subWindowList())
+    if (auto* child = qobject_cast<TMDIChild*>(w->widget())) children.push_back(child);
+  return children;
+}
+
+TMDIChild* TMainForm::ActiveChild() const {
+  QMdiSubWindow* w = mMdiArea->activeSubWindow();
+  if (w == nullptr && !mMdiArea->subWindowList().isEmpty())
+    w = mMdiArea->subWindowList().constLast();
+  return w != nullptr ? qobject_cast<TMDIChild*>(w->widget()) : nullptr;
+}
+
+QMdiSubWindow* TMainForm::SubWindowOf(const TMDIChild* child) const {
+  for (QMdiSubWindow* w : mMdiArea->subWindowList())
+    if (w->widget() == child) return w;
+  return nullptr;
+}
+
+TMDIChild* TMainForm::CreateMDIChild() {
+  auto* child = new TMDIChild(mOwnUi ? nullptr : mUi);
+  QMdiSubWindow* window = mMdiArea->addSubWindow(child);
+  window->setAttribute(Qt::WA_DeleteOnClose);
+  window->setWindowIcon(QIcon(ProgramPicture(16)));
+  child->OnDataChange = [this] { UpdateStatus(); };
+  child->OnFileSaved = [this](const std::string& path) {
+    mMRUList->AddFile(path);
+    UpdateStatus();
+  };
+  child->OnSaveRequest = [this, child] {
+    mActions.SetData(&child->Data());
+    mActions.Save->trigger();
+  };
+  child->OnHelp = [this] { WMHelp(); };
+  child->OnFrameEnabled = [this](bool enabled) {
+    menuBar()->setEnabled(enabled);
+    mToolBar->setEnabled(enabled);
+  };
+  child->SetCurveSelectionPosition = [this](QPoint p) {
+    mDesktop.sgLeft = p.x();
+    mDesktop.sgTop = p.y();
+  };
+  child->Data().OnProgressBarChange = [this, child](TObject*) {
+    if (const TProgressBarState* state = child->Data().ProgressBar) {
+      // A range of 0 would make Qt show a busy bar; position 0 means nothing runs.
+      mProgressBar->setMaximum(std::max(1, state->Max));
+      mProgressBar->setValue(std::clamp(state->Position, 0, std::max(1, state->Max)));
+    }
+    UpdateStatus();
+  };
+  connect(child, &QObject::destroyed, this, [this] { QTimer::singleShot(0, this, [this] { UpdateStatus(); }); });
+  window->showMaximized();
+  mMdiArea->setActiveSubWindow(window);
+  return child;
+}
+
+void TMainForm::ChildActivated() { UpdateStatus(); }
+
+void TMainForm::UpdateStatus() {
+  TMDIChild* child = ActiveChild();
+  if (child == nullptr) {
+    mPanels[1]->clear();
+    mPanels[2]->clear();
+    mActions.SetData(nullptr);
+    SetApplicationTitle(kApplicationTitle);
+    return;
+  }
+  TAQVData& d = child->Data();
+  SetApplicationTitle(DocumentApplicationTitle(d.FileName));
+  const bool fitted = d.ResultsExist && !d.Rejected;
+  mActions.Optimize->setIcon(ToolIcon(fitted ? TToolIcon::tiOptimized : TToolIcon::tiOptimize));
+  mPanels[1]->setText(QString::fromStdString(TimeUnitPanelText(d.TimeUnit())));
+  mPanels[2]->setText(QString::fromStdString(LengthUnitPanelText(d.LengthUnit())));
+  mActions.SetData(&d);
+  d.ProgressBar = &mProgressState;
+  mProgressBar->setMaximum(std::max(1, mProgressState.Max));
+  mProgressBar->setValue(std::clamp(mProgressState.Position, 0, mProgressBar->maximum()));
+}
+
+TMDIChild* TMainForm::ChildShowing(const std::string& canonicalPath) const {
+  TMDIChild* found = nullptr;
+  for (TMDIChild* child : Children())
+    if (!child->Data().FileName.empty() && AbsolutePath(child->Data().FileName) == canonicalPath)
+      found = child;
+  return found;
+}
+
+void TMainForm::FileNewClick() {
+  TMDIChild* child = CreateMDIChild();
+  child->NewFile(child->Data().DefaultFileName);
+  UpdateStatus();
+}
+
+void TMainForm::FileOpenClick() {
+  std::string path;
+  if (!mUi->OpenDialog(path, Globals().OpenDirectory, kDataFileFilter)) return;
+  OpenFile(path, false);
+}
+
+bool TMainForm::OpenFile(const std::string& path, bool dropFromRecentOnFailure) {
+  const std::string absolute = AbsolutePath(path);
+  Globals().OpenDirectory = FolderOf(absolute);
+  if (TMDIChild* open = ChildShowing(absolute)) {
+    mMdiArea->setActiveSubWindow(SubWindowOf(open));
+    return true;
+  }
+  TMDIChild* child = CreateMDIChild();
+  if (child->LoadFile(absolute)) {
+    mMRUList->AddFile(absolute);
+    UpdateStatus();
+    return true;
+  }
+  // A file that cannot be read closes its window without a question.
+  child->Data().Saved = true;
+  if (QMdiSubWindow* w = SubWindowOf(child)) w->close();
+  if (dropFromRecentOnFailure) mMRUList->RemoveFile(absolute);
+  UpdateStatus();
+  return false;
+}
+
+void TMainForm::FileReopenClick() { OpenFile(mMRUList->FileName(), true); }
+
+void TMainForm::FileCloseClick() {
+  if (QMdiSubWindow* w = mMdiArea->activeSubWindow()) w->close();
+  UpdateStatus();
+}
+
+void TMainForm::FirstActivation(const QStringList& arguments) {
+  if (!mFirstActivation) return;
+  mFirstActivation = false;
+  if (arguments.size() < 2) return;
+  OpenFile(arguments.at(1).toStdString(), true);
+}
+
+// --- Exports and import --------------------------------------------------------------------
+
+void TMainForm::UpdateExportMenu() {
+  TMDIChild* child = ActiveChild();
+  const TDocumentPage page = child != nullptr ? child->ActivePage() : TDocumentPage::dpInfo;
+  const bool chart = child != nullptr && page == TDocumentPage::dpChart;
+  const bool map = child != nullptr && page == TDocumentPage::dpContourPlot;
+  for (QAction* a : mExportCopyChart) a->setEnabled(chart);
+  for (QAction* a : mExportCopyMap) a->setEnabled(map);
+  mExportFTH->setEnabled(chart && child->Data().CurvesValid && child->Data().CurveCount > 0);
+  mExportXYZ->setEnabled(map);
+  mExportFEM->setEnabled(child != nullptr);
+}
+
+void TMainForm::ExportCopyChart(bool asMetafile) {
+  if (TMDIChild* child = ActiveChild()) child->Chart()->CopyToClipboard(asMetafile, true);
+}
+
+void TMainForm::ExportCopyContourMap(bool /*asMetafile*/) {
+  // The map's copy always offers the picture both as bitmap and as vector drawing.
+  if (TMDIChild* child = ActiveChild()) child->Map()->CopyToClipboard(true);
+}
+
+void TMainForm::ExportSaveCurvesAsFTHClick() {
+  TMDIChild* child = ActiveChild();
+  if (child == nullptr || !child->CommitPendingEdit()) return;
+  std::string path = MakeUniqueFileName(child->Data().FileName, "fth");
+  if (!mUi->SaveDialog(path, Globals().OpenDirectory, "FTH files (*.fth)|*.fth|All files (*.*)|*.*",
+                       "fth"))
+    return;
+  child->Data().SaveCurvesAsFTH(path);
+}
+
+void TMainForm::ExportSavecontoursAsXYZClick() {
+  TMDIChild* child = ActiveChild();
+  if (child == nullptr || !child->CommitPendingEdit()) return;
+  std::string path = MakeUniqueFileName(child->Data().FileName, "xyz");
+  if (!mUi->SaveDialog(path, Globals().OpenDirectory, "XYZ files (*.xyz)|*.xyz|All files (*.*)|*.*",
+                       "xyz"))
+    return;
+  child->Map()->SaveContoursAsXYZ(path);
+}
+
+void TMainForm::ExportSaveModelAsFEMClick() {
+  TMDIChild* child = ActiveChild();
+  if (child == nullptr || !child->CommitPendingEdit()) return;
+  child->setEnabled(false);
+  ExecuteModelGenerator(*child, *mUi, this);
+  child->setEnabled(true);
+  child->setFocus();
+}
+
+void TMainForm::ImportImageFilesActionExecute() {
+  TMDIChild* child = ActiveChild();
+  if (child == nullptr) return;
+  TFilesSelectionForm form(*mUi, this);
+  form.Files = child->Data().BackgroundFiles;
+  form.Initialize();
+  form.OnHelp = [this] { WMHelp(); };
+  if (form.exec() == QDialog::Accepted) child->ImportImageFiles(form.Files);
+  UpdateStatus();
+}
+
+void TMainForm::ViewBackgroundImagesActionExecute() {
+  TMDIChild* child = ActiveChild();
+  if (child == nullptr) return;
+  child->Data().ShowBackgroundImages = mViewBackgroundImagesAction->isChecked();
+  child->Data().Saved = false;
+  child->Map()->RefreshBackground();
+}
+
+// --- Preferences, help and the web -------------------------------------------------------------
+
+void TMainForm::CalculatePreferencesClick() {
+  TPreferencesForm form(this);
+  form.FormShow(CurrentPreferences());
+  form.OnHelp = [this] { WMHelp(); };
+  if (form.exec() == QDialog::Accepted) ApplyPreferences(form.Values());
+}
+
+void TMainForm::ApplyPreferences(const TPreferenceValues& values) {
+  UsePreferences(values);
+  // The default length unit is for documents made later; open ones keep theirs.
+  for (TMDIChild* child : Children()) {
+    TAQVData& d = child->Data();
+    d.SetStehfestTerms(values.NSt);
+    d.SetTimesPerLogCycle(values.nlogcycle);
+    d.ConvertLengthUnits = values.ConvertLengthUnits;
+    d.ConvertTimeUnits = values.ConvertTimeUnits;
+  }
+}
+
+void TMainForm::WMHelp() {
+  QString keyword = QString::fromUtf8(kDefaultHelpKeyword);
+  if (QWidget* dialog = QApplication::activeModalWidget())
+    keyword = HelpKeywordOf(dialog->focusWidget() ? dialog->focusWidget() : dialog);
+  else if (TMDIChild* child = ActiveChild())
+    keyword = HelpKeywordOf(child->focusWidget() ? child->focusWidget() : child);
+  ShowHelpPage(keyword);
+}
+
+void TMainForm::OpenWebPage(const char* address) {
+  if (!QDesktopServices::openUrl(QUrl(QString::fromUtf8(address))))
+    mUi->MessageBox(kBrowserErrorText, TMsgDlgType::mtError, TMsgDlgButtons::mbOK);
+}
+
+void TMainForm::HelpAboutActionExecute() {
+  if (mAboutBox == nullptr) mAboutBox = new TAboutBox(this);
+  mAboutBox->exec();
+}
+
+// --- Window events ---------------------------------------------------------------------------
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+  // Every document asks its own question; one that refuses keeps the program open.
+  mMdiArea->closeAllSubWindows();
+  if (!mMdiArea->subWindowList().isEmpty()) {
+    event->ignore();
+    return;
+  }
+  WriteSettings();
+  event->accept();
+}
+
+void TMainForm::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (mFirstActivation)
+    QTimer::singleShot(0, this, [this] { FirstActivation(QCoreApplication::arguments()); });
+}
+
+void TMainForm::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  TMDIChild* child = ActiveChild();
+  if (child == nullptr) return;
+  const QWidget* shown = child->ActivePage() == TDocumentPage::dpChart
+                             ? static_cast<QWidget*>(child->Chart())
+                         : child->ActivePage() == TDocumentPage::dpContourPlot
+                             ? static_cast<QWidget*>(child->Map())
+                             : nullptr;
+  if (shown != nullptr)
+    mPanels[0]->setText(QStringLiteral("Width = %1, Height = %2")
+                            .arg(shown->width())
+                            .arg(shown->height()));
+}
+
+bool TMainForm::event(QEvent* event) {
+  // Hints of menus, actions and controls go to the first panel, which keeps the last one.
+  if (event->type() == QEvent::StatusTip) {
+    ShowStatusHint(static_cast<QStatusTipEvent*>(event)->tip());
+    return true;
+  }
+  return QMainWindow::event(event);
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::MouseButtonPress) {
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    TMDIChild* child = ActiveChild();
+    if (mouse->button() == Qt::RightButton && child != nullptr) {
+      if (watched == mPanels[1]) {
+        mTimeUnitsMenu->SetData(&child->Data());
+        mTimeUnitsMenu->Popup(mouse->globalPosition().toPoint());
+        return true;
+      }
+      if (watched == mPanels[2]) {
+        mLengthUnitsMenu->SetData(&child->Data());
+        mLengthUnitsMenu->Popup(mouse->globalPosition().toPoint());
+        return true;
+      }
+    }
+  }
+  return QMainWindow::eventFilter(watched, event);
 }
 
 }  // namespace aqv

@@ -190,13 +190,36 @@ TWellFaceBessel WellFaceBessel(double b) {
   return face;
 }
 
+namespace {
+
+// e^x K0(x) and e^x x K1(x) from four terms of the asymptotic expansions (Abramowitz & Stegun
+// 9.7.2), for x >= kRatioAsymptoticArgument, where the next terms are below 1e-12 relative.
+double ScaledAsymptoticK0(double x) {
+  return std::sqrt(std::numbers::pi / (2.0 * x)) *
+         (3072.0 - 384.0 / x + 216.0 / (x * x) - 225.0 / (x * x * x)) / 3072.0;
+}
+double ScaledAsymptoticXK1(double x) {
+  return std::sqrt(std::numbers::pi * x / 2.0) *
+         (3072.0 + 1152.0 / x - 360.0 / (x * x) + 315.0 / (x * x * x)) / 3072.0;
+}
+
+// True when x K1(x) is taken in the exponential form: from the same argument as the ratio
+// K0/(x K1), because e^(-x) in K1 becomes subnormal near 708 and 0 near 745, and a subnormal
+// denominator has lost its relative accuracy.
+bool IsScaledFace(const TWellFaceBessel& face) {
+  return face.Argument >= kRatioAsymptoticArgument || face.Denominator == 0.0;
+}
+
+}  // namespace
+
 double FiniteRadiusRatio(double r, double q, const TWellFaceBessel& face) {
   const double a = r * q;
-  double k1a;
-  const double k0a = BesselK0K1(a, k1a);
-  // A NaN denominator passes on as NaN, so that a bad argument is seen by the caller.
-  if (face.Denominator != 0.0) return k0a / face.Denominator;
-  // K1 underflowed at the well face (b >= 10000): the ratio of the asymptotic expansions.
+  if (!IsScaledFace(face)) {
+    // A NaN denominator passes on as NaN, so that a bad argument is seen by the caller.
+    double k1a;
+    return BesselK0K1(a, k1a) / face.Denominator;
+  }
+  // The ratio of the asymptotic expansions, free of the underflow of e^(-a) and e^(-b).
   const double b = face.Argument;
   const double d = b - a;
   if (d > -720.0 && d < 11000.0) {
@@ -205,6 +228,41 @@ double FiniteRadiusRatio(double r, double q, const TWellFaceBessel& face) {
            (3072.0 + 1152.0 / b - 360.0 / (b * b) + 315.0 / (b * b * b));
   }
   return 0.0;
+}
+
+double FiniteRadiusRatioOverXK1(double r, double q, const TWellFaceBessel& face,
+                                const TWellFaceBessel& own) {
+  const double a = r * q;
+  const bool scaledFace = IsScaledFace(face);
+  const bool scaledOwn = IsScaledFace(own);
+  if (!scaledFace && !scaledOwn && !(a >= kRatioAsymptoticArgument)) {
+    // FiniteRadiusRatio(r, q, face) / (y K1(y)), spelt out: this is the engine's inner loop.
+    double k1a;
+    const double f = BesselK0K1(a, k1a) / face.Denominator;
+    return own.Denominator > 0.0 ? f / own.Denominator : f;
+  }
+  // K0(a) / (b K1(b)) / (y K1(y)) in logarithms: every factor whose e^(-x) would underflow is
+  // taken as e^(-x) times its scaled value, so that neither K0(a) (0 from a = 745 on) nor a
+  // denominator (subnormal from 708) is used directly. With a >= b + y the result is at most of
+  // order 1; the logarithms, of magnitude up to a, cost about a times the unit roundoff, which
+  // the rounding of a itself already costs.
+  double logValue;
+  if (a >= kRatioAsymptoticArgument) {
+    logValue = std::log(ScaledAsymptoticK0(a)) - a;
+  } else {
+    double k1a;
+    const double k0a = BesselK0K1(a, k1a);
+    if (!(k0a > 0.0)) return k0a;  // NaN passes on
+    logValue = std::log(k0a);
+  }
+  for (const TWellFaceBessel* side : {&face, &own}) {
+    if (IsScaledFace(*side)) {
+      logValue += side->Argument - std::log(ScaledAsymptoticXK1(side->Argument));
+    } else if (side->Denominator > 0.0 || std::isnan(side->Denominator)) {
+      logValue -= std::log(side->Denominator);
+    }
+  }
+  return std::exp(logValue);
 }
 
 double FiniteRadiusRatio(double r, double q, double rw) {

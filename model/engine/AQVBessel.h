@@ -31,12 +31,20 @@ double FiniteRadiusRatio(double r, double q, double rw);
 struct TWellFaceBessel {
   double Argument = 0.0;     // b = q rw
   double RatioOverX = 0.0;   // BesselK0OverXK1(b)
-  double Denominator = 0.0;  // b K1(b), taken as 1 when b < 1e-10
+  double Denominator = 0.0;  // b K1(b), taken as 1 when b < 1e-10; subnormal or 0 from about
+                             // b = 708 on, where the ratios use the exponential form
 };
 
 // Returns the shared Bessel values of argument b = q rw.
 TWellFaceBessel WellFaceBessel(double b);
 // Returns FiniteRadiusRatio(r, q, rw) from the shared values of b = q rw; identical results.
+// From b = 700 on, where K1(b) becomes subnormal, the ratio comes from the exponential form.
 double FiniteRadiusRatio(double r, double q, const TWellFaceBessel& face);
+// Returns FiniteRadiusRatio(r, q, face) / (y K1(y)) with y = own.Argument (the reduced radius
+// of an observation well times q), without dividing by a subnormal or zero y K1(y): the
+// exponentials of the factors are gathered into one from an argument of 700 on. A y K1(y) that
+// is 0 or not positive for a small y is left out, as the plain division leaves it out.
+double FiniteRadiusRatioOverXK1(double r, double q, const TWellFaceBessel& face,
+                                const TWellFaceBessel& own);
 
 }  // namespace aqv

@@ -471,13 +471,15 @@ void ComputePointModeFactors(const TAquiferSystemState& state, const TWellLaplac
   const bool needsG = geometry.CasingRadius != 0.0;
   for (int k = 1; k <= n; ++k) {
     const double q = std::sqrt(state.SystemDiagonal[k]);
-    double f = FiniteRadiusRatio(geometry.Distance, q, term.Face[k]);
+    double f;
     double g = 0.0;
     if (rho > 0.0) {
       // The observation well's own face: K0/(y K1) and y K1 from one Bessel evaluation.
       const TWellFaceBessel own = WellFaceBessel(q * rho);
-      if (own.Denominator > 0.0) f /= own.Denominator;
+      f = FiniteRadiusRatioOverXK1(geometry.Distance, q, term.Face[k], own);
       if (needsG && rho == geometry.ScreenRadius) g = own.RatioOverX;
+    } else {
+      f = FiniteRadiusRatio(geometry.Distance, q, term.Face[k]);
     }
     if (needsG && !(rho > 0.0 && rho == geometry.ScreenRadius)) {
       g = BesselK0OverXK1(q * geometry.ScreenRadius);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 namespace aqv {
@@ -127,6 +128,113 @@ TEngineResult PointDrawdown(const TAquiferSystemInput& system, const TStehfestWe
   if (!std::isfinite(value)) return TEngineResult::Failure(TEngineFault::efNonFinite);
   drawdown = value;
   return {};
+}
+
+void ComputeInversionSystems(const TAquiferSystemInput& system, const TStehfestWeights& weights,
+                             double elapsedDays, TInversionSystems& systems) {
+  systems.ElapsedDays = elapsedDays;
+  systems.Count = AreWeightsValid(weights) ? weights.Count : 0;
+  // The same p_j as PointDrawdown, so that the shared states are the same bits.
+  const double f = std::numbers::ln2 / elapsedDays;
+  for (int j = 1; j <= systems.Count; ++j) {
+    TAquiferSystemState& state = systems.States[j];
+    state.LaplaceP = j * f;
+    systems.Decomposed[j] = ComputeAquiferSystem(system, state);
+  }
+}
+
+void TInversionCache::Clear() {
+  for (TInversionSystems& slot : mSlots) {
+    slot.ElapsedDays = std::numeric_limits<double>::quiet_NaN();
+    slot.Count = 0;
+  }
+  mNext = 0;
+  mComputations = 0;
+}
+
+const TInversionSystems& TInversionCache::Get(const TAquiferSystemInput& system,
+                                              const TStehfestWeights& weights, double elapsedDays) {
+  for (const TInversionSystems& slot : mSlots) {
+    if (slot.ElapsedDays == elapsedDays) return slot;
+  }
+  TInversionSystems& slot = mSlots[static_cast<std::size_t>(mNext)];
+  mNext = (mNext + 1) % kSlots;
+  ++mComputations;
+  ComputeInversionSystems(system, weights, elapsedDays, slot);
+  return slot;
+}
+
+void PointDrawdowns(const TAquiferSystemInput& system, const TStehfestWeights& weights,
+                    const TPumpingWellInput& well, double rateStep, double elapsedDays,
+                    TInversionCache& cache, std::span<const TObservationPointInput> points,
+                    std::span<double> drawdowns, std::span<TEngineResult> results) {
+  const std::size_t count = std::min({points.size(), drawdowns.size(), results.size()});
+  // The checks of PointDrawdown, point by point; a point that passes them is evaluated with
+  // drawdowns[i] as its sum, and a point that fails them or gets nothing is left alone.
+  bool anyEvaluated = false;
+  for (std::size_t i = 0; i < count; ++i) {
+    drawdowns[i] = 0.0;
+    results[i] = {};
+    const TObservationGeometry geometry = ObservationGeometry(well, points[i]);
+    if (!std::isfinite(elapsedDays) || !std::isfinite(rateStep) || !IsFinite(well) ||
+        !IsFinite(geometry)) {
+      results[i] = TEngineResult::Failure(TEngineFault::efNonFinite);
+    } else if (!AreWeightsValid(weights) || points[i].Layer < 1 ||
+               points[i].Layer > system.AquiferCount) {
+      results[i] = TEngineResult::Failure(TEngineFault::efInvalidInput);
+    } else if (elapsedDays > 0.0 && rateStep != 0.0 && HasScreen(system, well)) {
+      anyEvaluated = true;
+    }
+  }
+  if (!anyEvaluated) return;
+  const TInversionSystems& systems = cache.Get(system, weights, elapsedDays);
+  // Every point left with success from here on is evaluated.
+  const auto isEvaluated = [&](std::size_t i) { return results[i].IsSuccess(); };
+  if (systems.Count != weights.Count) {
+    // Decompositions of other weights: a programming error, never a silent 0.
+    for (std::size_t i = 0; i < count; ++i) {
+      if (isEvaluated(i)) results[i] = TEngineResult::Failure(TEngineFault::efInvalidInput);
+    }
+    return;
+  }
+  const double f = std::numbers::ln2 / elapsedDays;
+  TWellLaplaceTerm term;
+  TPointModeFactors factors;
+  for (int j = 1; j <= weights.Count; ++j) {
+    const TAquiferSystemState& state = systems.States[j];
+    TEngineResult result;
+    if (!systems.Decomposed[j]) {
+      result = TEngineResult::Failure(TEngineFault::efAquiferSystem);
+    } else {
+      result = ComputeWellTerm(system, state, well, rateStep, term);
+    }
+    if (!result.IsSuccess()) {
+      for (std::size_t i = 0; i < count; ++i) {
+        if (!isEvaluated(i)) continue;
+        drawdowns[i] = 0.0;
+        results[i] = result;
+      }
+      return;
+    }
+    for (std::size_t i = 0; i < count; ++i) {
+      if (!isEvaluated(i)) continue;
+      const TObservationGeometry geometry = ObservationGeometry(well, points[i]);
+      if (!IsInWellScreen(well, geometry, points[i].Layer))
+        ComputePointModeFactors(state, term, geometry, factors);
+      drawdowns[i] += weights.V[j] * ObservationTerm(system, state, well, term, geometry, factors,
+                                                     points[i].Layer);
+    }
+  }
+  for (std::size_t i = 0; i < count; ++i) {
+    if (!isEvaluated(i)) continue;
+    const double value = drawdowns[i] * f;
+    if (std::isfinite(value)) {
+      drawdowns[i] = value;
+    } else {
+      drawdowns[i] = 0.0;
+      results[i] = TEngineResult::Failure(TEngineFault::efNonFinite);
+    }
+  }
 }
 
 TEngineResult CurveDrawdowns(const TAquiferSystemInput& system, const TStehfestWeights& weights,

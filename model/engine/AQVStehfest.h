@@ -1,10 +1,11 @@
 #pragma once
 
+#include <array>
 #include <span>
 #include <vector>
 
-#include "model/engine/AQVLaplace.h"
 #include "model/Array1.h"
+#include "model/engine/AQVLaplace.h"
 
 namespace aqv {
 
@@ -70,6 +71,48 @@ TEngineResult PointDrawdown(const TAquiferSystemInput& system, const TStehfestWe
                             const TPumpingWellInput& well, double rateStep, double elapsedDays,
                             const TObservationPointInput& point, TAquiferSystemState& work,
                             double& drawdown);
+
+// The aquifer system decomposed at every Laplace parameter p_j = j ln 2 / ElapsedDays,
+// j = 1..Count, of one inversion. The decomposition depends on p only, so every pumping well and
+// every point evaluated at the same elapsed time shares it.
+struct TInversionSystems {
+  double ElapsedDays = 0.0;  // NaN: holds nothing
+  int Count = 0;
+  TArray1<TAquiferSystemState, kMaxStehfestTerms> States{};
+  TArray1<bool, kMaxStehfestTerms> Decomposed{};  // ComputeAquiferSystem succeeded for p_j
+};
+
+// Decomposes the system at the Laplace parameters of an inversion at elapsedDays > 0.
+void ComputeInversionSystems(const TAquiferSystemInput& system, const TStehfestWeights& weights,
+                             double elapsedDays, TInversionSystems& systems);
+
+// The decompositions of the last few elapsed times one worker met, so that observations of
+// several wells at one time, and rate steps that started together, decompose the system once.
+// Clear() before the system or the weights change.
+class TInversionCache {
+ public:
+  TInversionCache() { Clear(); }
+  void Clear();
+  // The decompositions at elapsedDays, computed unless the cache holds them.
+  const TInversionSystems& Get(const TAquiferSystemInput& system, const TStehfestWeights& weights,
+                               double elapsedDays);
+  int Computations() const { return mComputations; }
+
+ private:
+  static constexpr int kSlots = 4;
+  std::array<TInversionSystems, kSlots> mSlots;
+  int mNext = 0;
+  int mComputations = 0;
+};
+
+// PointDrawdown of one rate step of one well at each of points, all at elapsedDays, sharing the
+// decompositions (taken from the cache, which must hold this system and these weights only) and
+// the well term: drawdowns[i] and results[i] are bit for bit what PointDrawdown gives for
+// points[i]. The spans have equal lengths.
+void PointDrawdowns(const TAquiferSystemInput& system, const TStehfestWeights& weights,
+                    const TPumpingWellInput& well, double rateStep, double elapsedDays,
+                    TInversionCache& cache, std::span<const TObservationPointInput> points,
+                    std::span<double> drawdowns, std::span<TEngineResult> results);
 
 // Where a row of curve values lives: value (L - UpperLayer) * CurveCount + c (from 1) for curve
 // c in aquifer L = UpperLayer..LowerLayer.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -11,12 +12,27 @@
 namespace aqv {
 namespace {
 
-// A fixed set of threads that sleep until a job is posted. One job runs at a time; the
-// chunks of a job are handed out through an atomic counter, so fast threads take more.
+// ParallelFor calls running on this thread, as caller or inside a body: a nested call runs
+// serially, and SetWorkerCount from inside a body defers instead of waiting for itself.
+thread_local int tParallelDepth = 0;
+
+struct TDepthGuard {
+  TDepthGuard() { ++tParallelDepth; }
+  ~TDepthGuard() { --tParallelDepth; }
+  TDepthGuard(const TDepthGuard&) = delete;
+  TDepthGuard& operator=(const TDepthGuard&) = delete;
+};
+
+// A fixed set of threads that sleep until a job is posted. One job runs at a time; the chunks
+// of a job are handed out through an atomic counter, so fast threads take more. A thread joins
+// a job only while it is open and takes the next free worker number; the caller closes the job
+// when every chunk has been taken and waits only for the threads that joined, never for
+// threads that have not woken up yet: a thread that wakes late finds the job closed and sleeps
+// on. So a job that the caller finishes alone costs it no more than the wake-up calls.
 class TWorkerPool {
  public:
   explicit TWorkerPool(int threads) {
-    for (int i = 1; i < threads; ++i) mThreads.emplace_back([this, i] { Work(i); });
+    for (int i = 1; i < threads; ++i) mThreads.emplace_back([this] { Work(); });
   }
   ~TWorkerPool() {
     {
@@ -26,71 +42,96 @@ class TWorkerPool {
     mWake.notify_all();
     for (std::thread& t : mThreads) t.join();
   }
+  TWorkerPool(const TWorkerPool&) = delete;
+  TWorkerPool& operator=(const TWorkerPool&) = delete;
+
   int Size() const { return static_cast<int>(mThreads.size()) + 1; }
 
-  void Run(int count, int chunk, const std::function<void(int, int, int)>& body) {
+  // Runs the job with at most `helpers` other threads (worker numbers 1..helpers).
+  void Run(int count, int chunk, int helpers, const std::function<void(int, int, int)>& body) {
     std::lock_guard serial(mRunMutex);
     {
       std::lock_guard lock(mMutex);
       mBody = &body;
       mCount = count;
       mChunk = chunk;
-      mNext.store(0);
-      mBusy = static_cast<int>(mThreads.size());
+      mMaxSlots = helpers + 1;
+      mNextSlot = 1;
+      mNext.store(0, std::memory_order_relaxed);
+      mOpen = true;
       ++mGeneration;
     }
-    mWake.notify_all();
-    TakeChunks(0);
+    if (helpers >= static_cast<int>(mThreads.size())) {
+      mWake.notify_all();
+    } else {
+      for (int i = 0; i < helpers; ++i) mWake.notify_one();
+    }
+    TakeChunks(body, count, chunk, 0);
     std::unique_lock lock(mMutex);
-    mDone.wait(lock, [this] { return mBusy == 0; });
+    mOpen = false;
+    mDone.wait(lock, [this] { return mActive == 0; });
     mBody = nullptr;
   }
 
  private:
-  void TakeChunks(int worker) {
+  void TakeChunks(const std::function<void(int, int, int)>& body, int count, int chunk,
+                  int worker) {
     for (;;) {
-      const int begin = mNext.fetch_add(mChunk);
-      if (begin >= mCount) return;
-      (*mBody)(begin, std::min(mCount, begin + mChunk), worker);
+      const int begin = mNext.fetch_add(chunk, std::memory_order_relaxed);
+      if (begin >= count) return;
+      body(begin, std::min(count, begin + chunk), worker);
     }
   }
 
-  void Work(int worker) {
+  void Work() {
     long seen = 0;
+    std::unique_lock lock(mMutex);
     for (;;) {
+      mWake.wait(lock, [&] { return mStopping || (mOpen && mGeneration != seen); });
+      if (mStopping) return;
+      seen = mGeneration;
+      if (mNextSlot >= mMaxSlots) continue;
+      const int worker = mNextSlot++;
+      const auto* body = mBody;
+      const int count = mCount;
+      const int chunk = mChunk;
+      ++mActive;
+      lock.unlock();
       {
-        std::unique_lock lock(mMutex);
-        mWake.wait(lock, [&] { return mStopping || mGeneration != seen; });
-        if (mStopping) return;
-        seen = mGeneration;
+        TDepthGuard depth;
+        TakeChunks(*body, count, chunk, worker);
       }
-      TakeChunks(worker);
-      {
-        std::lock_guard lock(mMutex);
-        --mBusy;
-      }
-      mDone.notify_one();
+      lock.lock();
+      if (--mActive == 0) mDone.notify_one();
     }
   }
 
   std::vector<std::thread> mThreads;
-  std::mutex mRunMutex;
-  std::mutex mMutex;
+  std::mutex mRunMutex;  // one job at a time, whichever thread posts it
+  std::mutex mMutex;     // guards everything below except mNext
   std::condition_variable mWake;
   std::condition_variable mDone;
   const std::function<void(int, int, int)>* mBody = nullptr;
   std::atomic<int> mNext{0};
   int mCount = 0;
   int mChunk = 1;
-  int mBusy = 0;
+  int mMaxSlots = 1;
+  int mNextSlot = 1;
+  int mActive = 0;  // threads inside the current job
   long mGeneration = 0;
+  bool mOpen = false;
   bool mStopping = false;
 };
 
+// The process-wide pool and its size. `Running` counts the ParallelFor calls in progress; the
+// pool is replaced only while it is 0, so that no job ever loses its threads.
 struct TPoolHolder {
-  std::mutex mutex;
-  int size = std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, 64);
-  std::unique_ptr<TWorkerPool> pool;
+  std::mutex Mutex;
+  std::condition_variable Idle;
+  int Size = std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, 64);
+  int PendingSize = 0;  // a size set from inside a job, applied when the last job ends
+  int Running = 0;
+  std::unique_ptr<TWorkerPool> Pool;
 };
 
 TPoolHolder& Holder() {
@@ -98,42 +139,97 @@ TPoolHolder& Holder() {
   return holder;
 }
 
+void ApplySize(TPoolHolder& h, int count) {
+  if (count == h.Size) return;
+  h.Size = count;
+  h.Pool.reset();
+}
+
+// Ends one ParallelFor call: the last one applies a deferred size and wakes waiting setters.
+struct TRunningGuard {
+  explicit TRunningGuard(TPoolHolder& holder) : h(holder) {}
+  ~TRunningGuard() {
+    std::unique_ptr<TWorkerPool> retired;
+    {
+      std::lock_guard lock(h.Mutex);
+      if (--h.Running == 0) {
+        if (h.PendingSize != 0) {
+          if (h.PendingSize != h.Size) {
+            h.Size = h.PendingSize;
+            retired = std::move(h.Pool);
+          }
+          h.PendingSize = 0;
+        }
+        h.Idle.notify_all();
+      }
+    }
+    // Joining the old threads happens outside the lock; no job uses them any more.
+    retired.reset();
+  }
+  TRunningGuard(const TRunningGuard&) = delete;
+  TRunningGuard& operator=(const TRunningGuard&) = delete;
+  TPoolHolder& h;
+};
+
 }  // namespace
 
 int WorkerCount() {
   TPoolHolder& h = Holder();
-  std::lock_guard lock(h.mutex);
-  return h.size;
+  std::lock_guard lock(h.Mutex);
+  return h.Size;
 }
 
 void SetWorkerCount(int count) {
   TPoolHolder& h = Holder();
-  std::lock_guard lock(h.mutex);
   count = std::clamp(count, 1, 64);
-  if (count == h.size) return;
-  h.size = count;
-  h.pool.reset();
+  std::unique_lock lock(h.Mutex);
+  if (tParallelDepth > 0) {
+    // Waiting here would wait for the job this thread is part of.
+    h.PendingSize = count;
+    return;
+  }
+  h.Idle.wait(lock, [&] { return h.Running == 0; });
+  h.PendingSize = 0;
+  ApplySize(h, count);
 }
 
-void ParallelFor(int count, int chunk, const std::function<void(int, int, int)>& body) {
+void ParallelFor(int count, int chunk, const std::function<void(int, int, int)>& body,
+                 const TParallelWork& work) {
   if (count <= 0) return;
   chunk = std::max(chunk, 1);
+  const double perIndex = std::isfinite(work.NanosecondsPerIndex) && work.NanosecondsPerIndex > 0.0
+                              ? work.NanosecondsPerIndex
+                              : 0.0;
+  if (perIndex > 0.0) {
+    const double minimum = std::ceil(kMinChunkNanoseconds / perIndex);
+    chunk = static_cast<int>(
+        std::clamp(minimum, static_cast<double>(chunk), static_cast<double>(count)));
+  }
+  const int chunks = (count - 1) / chunk + 1;
+  const bool small = perIndex > 0.0 && perIndex * count < kMinHandOffNanoseconds;
+
   TPoolHolder& h = Holder();
   TWorkerPool* pool = nullptr;
+  int helpers = 0;
   {
-    std::lock_guard lock(h.mutex);
-    // Small jobs and a single worker stay on the calling thread: waking threads costs more.
-    if (h.size > 1 && count > chunk) {
-      if (!h.pool) h.pool = std::make_unique<TWorkerPool>(h.size);
-      pool = h.pool.get();
+    std::lock_guard lock(h.Mutex);
+    ++h.Running;
+    // Small jobs, single chunks, a single worker and nested calls stay on the calling thread.
+    const int workers = std::min(h.Size, std::max(work.MaxWorkers, 1));
+    if (!small && chunks > 1 && workers > 1 && tParallelDepth == 0) {
+      if (!h.Pool) h.Pool = std::make_unique<TWorkerPool>(h.Size);
+      pool = h.Pool.get();
+      helpers = std::min(workers, chunks) - 1;
     }
   }
+  TRunningGuard running(h);
+  TDepthGuard depth;
   if (!pool) {
     for (int begin = 0; begin < count; begin += chunk)
       body(begin, std::min(count, begin + chunk), 0);
     return;
   }
-  pool->Run(count, chunk, body);
+  pool->Run(count, chunk, helpers, body);
 }
 
 }  // namespace aqv

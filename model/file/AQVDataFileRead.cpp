@@ -458,6 +458,13 @@ bool TDataFileReader::ReadContourSettings() {
   c.SavedContourInterval = mIn.ReadReal();
   mIn.SkipLine();
   c.DrawLayer = std::clamp(layer, 1, c.AquiferCount());
+  // The animation runs from a start at or after time 0 to an end not before it, in at least
+  // one step, as the settings' own checks demand. A file outside that is brought into it rather
+  // than refused: the settings only shape the animation, and a document whose values got there
+  // some other way must still open again after a save.
+  c.TimeSteps = std::max(c.TimeSteps, 1);
+  c.AnimationStartTime = std::max(c.AnimationStartTime, 0.0);
+  c.AnimationEndTime = std::max(c.AnimationEndTime, c.AnimationStartTime);
   return Check();
 }
 
@@ -905,7 +912,11 @@ bool TDataFileReader::DistributeOldestObservations(
       well.Layer = point.Layer;
       well.Rc = well.Rw = 0.02;
       well.Skin = 0;
-      well.OwnCurve = true;
+      // All wells stand on one line (y = 0): an earlier well at the same distance draws the
+      // curve of this place.
+      well.OwnCurve =
+          std::none_of(wells.begin(), wells.end(),
+                       [&](const TDataFileObservationWell& w) { return w.X == point.X; });
       wells.push_back(std::move(well));
       it = wells.end() - 1;
     }

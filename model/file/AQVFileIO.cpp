@@ -114,10 +114,15 @@ std::string WithDataFileExtension(std::string_view path) {
 
 TFileIOStatus ReadWholeFile(const std::string& path, std::string& bytes) {
   bytes.clear();
-  TFileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (!fd.Valid()) return TFileIOStatus::fiOpenFailed;
+  // Only a regular file has an end to read up to: opening a named pipe would wait for a writer
+  // and a device may never end. The check comes before the open, and the open itself does not
+  // wait, in case the name was replaced in between.
   struct stat info {};
-  if (::fstat(fd.Get(), &info) != 0 || S_ISDIR(info.st_mode)) return TFileIOStatus::fiOpenFailed;
+  if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+    return TFileIOStatus::fiOpenFailed;
+  TFileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  if (!fd.Valid()) return TFileIOStatus::fiOpenFailed;
+  if (::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) return TFileIOStatus::fiOpenFailed;
   char buffer[65536];
   for (;;) {
     const ssize_t got = ::read(fd.Get(), buffer, sizeof buffer);

@@ -30,5 +30,25 @@ TEST(TChartModel, HoldsAtMostOneHundredTwentyEightSeries) {
   EXPECT_EQ(chart.SeriesCount(), 0);
 }
 
+TEST(TChartModel, InsertsAndDeletesSeriesInPlace) {
+  TChartModel chart;
+  TSeries* a = chart.AddSeries();
+  TSeries* b = chart.AddSeries();
+  TSeries* first = chart.InsertSeries(0);
+  TSeries* last = chart.InsertSeries(99);  // outside: appended
+  ASSERT_EQ(chart.SeriesCount(), 4);
+  EXPECT_EQ(chart.Series(0), first);
+  EXPECT_EQ(chart.Series(1), a);
+  EXPECT_EQ(chart.Series(2), b);
+  EXPECT_EQ(chart.Series(3), last);
+  chart.DeleteSeries(1);
+  chart.DeleteSeries(-1);
+  chart.DeleteSeries(3);
+  ASSERT_EQ(chart.SeriesCount(), 3);
+  EXPECT_EQ(chart.Series(1), b);
+  while (chart.SeriesCount() < kMaxSeriesCount) chart.AddSeries();
+  EXPECT_EQ(chart.InsertSeries(0), nullptr);
+}
+
 }  // namespace
 }  // namespace aqv

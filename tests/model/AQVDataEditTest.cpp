@@ -500,5 +500,18 @@ TEST_F(TAQVDataEditTest, ExcludingOneOfTwoPeriodsIsAccepted) {
   EXPECT_TRUE(mUi.Messages.empty());
 }
 
+TEST_F(TAQVDataEditTest, PumpingWellToggleReselectsAndRestylesTheFluxCurves) {
+  mData->SetIntSetting("2", TAQVSpinEditType::seNPumpingWells);
+  mData->SetWellFluxMode(true);
+  mData->SelectCurves();
+  ASSERT_EQ(mData->CurveCount, 2);
+  mData->SetCurveWidth(1, 1, 7);
+  mData->SetCurrentPumpingWell(2);
+  mData->TogglePumpingPeriod(0);
+  EXPECT_EQ(mData->CurveCount, 1);
+  EXPECT_FALSE(mData->SelectedCurves.test(2));
+  EXPECT_EQ(mData->GetCurveWidth(1, 1), 2) << "the default styles again";
+}
+
 }  // namespace
 }  // namespace aqv

@@ -174,6 +174,23 @@ TEST_F(TAQVDataFTHTest, FailedExportKeepsTheOldFileAndSaysSo) {
   EXPECT_EQ(mFolder.Names(), std::vector<std::string>{"folder.fth"});
 }
 
+// A computation that broke off leaves the missing value from the failing time on; the export
+// stops before that time and refuses when no time is left.
+TEST_F(TAQVDataFTHTest, TimesFromAFailedEvaluationOnAreLeftOut) {
+  SetUpCurves(1);
+  const std::vector<double> values = {0.25, 1.5, 0.5, kMissingCurveValue};
+  std::copy(values.begin(), values.end(), mData->CurveValues.begin());
+  std::vector<std::string> lines = Lines(Export());
+  ASSERT_EQ(lines.size(), 9u);
+  EXPECT_EQ(lines[7], "  0.500000  -0.25000  -1.50000");
+  EXPECT_EQ(lines[8], "");
+  mData->CurveValues[0] = kMissingCurveValue;
+  mData->SaveCurvesAsFTH(mFolder.Path("none.fth"));
+  ASSERT_EQ(mUi.Messages.size(), 1u);
+  EXPECT_EQ(mUi.Messages[0].Text, "No results to write to FTH file. Update chart first!");
+  EXPECT_EQ(mFolder.Names(), std::vector<std::string>{"curves.fth"});
+}
+
 TEST_F(TAQVDataFTHTest, ComputedCurvesOfANewDocumentAreExported) {
   mData->BuildCurveTimes();
   ASSERT_TRUE(mData->CurvesValid);

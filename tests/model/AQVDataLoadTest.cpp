@@ -286,6 +286,26 @@ TEST_F(TAQVDataLoadTest, OldestFormBecomesWellsWithMarkedParameters) {
   EXPECT_EQ(d.LowerLayer(), 2);  // the second well observes aquifer 2
 }
 
+// Whatever the document's wells held before, an oldest-form file gives every well its place on
+// the line through the pumping well and the radii and skin of a new observation well.
+TEST_F(TAQVDataLoadTest, OldestFormWellsTakeTheDefaultPlaceRadiiAndSkin) {
+  for (int j = 1; j <= 3; ++j) {
+    TObservationWell& well = mData->ObservationWells[j];
+    well.Y = 7;
+    well.Rc = well.Rw = 0.5;
+    well.Skin = 3;
+  }
+  ASSERT_TRUE(LoadSample("oldest.dat"));
+  for (int j = 1; j <= 3; ++j) {
+    const TObservationWell& well = mData->ObservationWells[j];
+    EXPECT_EQ(well.Y, 0) << j;
+    EXPECT_EQ(well.Rc, 0.02) << j;
+    EXPECT_EQ(well.Rw, 0.02) << j;
+    EXPECT_EQ(well.Skin, 0) << j;
+  }
+  EXPECT_FALSE(mData->ObservationWells[3].OwnCurve) << "well 1 stands at the same place";
+}
+
 TEST_F(TAQVDataLoadTest, OlderFormsDoNotLeaveAnEmptyCurveLayerRange) {
   for (const char* name : {"oldest.dat", "v2007.aqv", "v2010.aqv"}) {
     Fresh();

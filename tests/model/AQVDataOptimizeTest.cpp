@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -440,14 +441,14 @@ TEST_F(OptimizeTest, SilentInterfaceRejectsEveryResult) {
 
 // --- Accepting -------------------------------------------------------------------------------
 
-TEST_F(OptimizeTest, AcceptedFitDerivesConductivitiesWithMissingNeighboursAsZero) {
+TEST_F(OptimizeTest, AcceptedFitDerivesEveryConductivityWithMissingNeighboursAsZero) {
   TAQVData& d = Doc();
   test::MakeTwoAquiferTest(d, 8);
   d.D[1] = 5;
   d.D[2] = 20;
   d.DAquitard[1] = 0;  // top aquitard without thickness: nothing above it
   d.DAquitard[2] = 0;  // middle aquitard: half of both aquifers
-  d.DAquitard[3] = 0;  // bottom aquitard, not fitted: stays as it is
+  d.DAquitard[3] = 0;  // bottom aquitard, not fitted: derived all the same
   d.Kv[3] = 0.125;
   d.T[1] *= 0.7;
   d.Resistance[1] *= 1.5;
@@ -458,14 +459,90 @@ TEST_F(OptimizeTest, AcceptedFitDerivesConductivitiesWithMissingNeighboursAsZero
   d.Optimize();
   ASSERT_EQ(d.FitStatus, TRunStatus::rsParametersFound);
   EXPECT_EQ(d.Kh[1], d.T[1] / 5);
-  EXPECT_EQ(d.Kh[2], 1000) << "an aquifer whose T was not fitted keeps its Kh";
+  EXPECT_EQ(d.Kh[2], d.T[2] / 20) << "also an aquifer whose T was not fitted";
   EXPECT_EQ(d.Kv[1], 5 / (2 * d.Resistance[1]));
   EXPECT_EQ(d.Kv[2], 25 / (2 * d.Resistance[2]));
-  EXPECT_EQ(d.Kv[3], 0.125);
+  EXPECT_EQ(d.Kv[3], 20 / (2 * d.Resistance[3])) << "nothing below the bottom aquitard";
   EXPECT_TRUE(std::isfinite(d.Kv[1]) && std::isfinite(d.Kv[2]));
   EXPECT_FALSE(d.Rejected);
   EXPECT_TRUE(d.Modified());
   EXPECT_FALSE(d.CurvesValid);
+}
+
+// S and S' may be 0 (steady flow, an aquitard without storage): their Jacobian column is then
+// zero and the other parameters are fitted.
+TEST_F(OptimizeTest, MarkedZeroStorativityLeavesTheOthersToBeFitted) {
+  for (const bool aquifer : {false, true}) {
+    mData = std::make_unique<TAQVData>(&mUi);
+    TAQVData& d = Doc();
+    test::MakeSingleAquiferTest(d, 8);
+    double& storativity = aquifer ? d.S[1] : d.SAquitard[1];
+    storativity = 0;
+    test::ObserveModel(d);
+    (aquifer ? d.SCode[1] : d.SAquitardCode[1]) = '2';
+    d.T[1] = 1200;
+    d.TCode[1] = '1';
+    ExpectRecovered({{&d.T[1], 800}});
+    EXPECT_EQ(storativity, 0) << aquifer;
+  }
+}
+
+// After the iteration limit or a run without an acceptable step the report's Calculated column
+// and its residual sum of squares both belong to the last accepted point.
+TEST_F(OptimizeTest, ReportAfterStatusOneOrFourShowsTheLastAcceptedPoint) {
+  const auto expectAgreement = [](TAQVData& d, TRunStatus status) {
+    d.Optimize();
+    ASSERT_EQ(d.FitStatus, status);
+    ASSERT_EQ(static_cast<int>(d.FittedDrawdowns.size()), d.FitCount());
+    double sum = 0;
+    for (int i = 1; i <= d.FitCount(); ++i)
+      sum += std::pow(d.FittedDrawdowns[static_cast<std::size_t>(i - 1)] - d.FitObserved[i], 2);
+    EXPECT_LT(RelativeError(sum, d.ResidualNorm * d.ResidualNorm), 1e-12) << sum;
+  };
+  test::MakeTwoAquiferTest(Doc(), 10);
+  Doc().T[1] *= 0.3;
+  Doc().S[1] *= 3;
+  Doc().TCode[1] = '1';
+  Doc().SCode[1] = '2';
+  Doc().MaxIterations = 2;
+  expectAgreement(Doc(), TRunStatus::rsIterationLimit);
+
+  mData = std::make_unique<TAQVData>(&mUi);
+  test::MakeSingleAquiferTest(Doc(), 6);
+  Doc().T[1] = 1200;
+  Doc().TCode[1] = '1';
+  Doc().AbsStoppingCriterion = 0;
+  Doc().RelStoppingCriterion = 0;
+  expectAgreement(Doc(), TRunStatus::rsNoAcceptableStep);
+}
+
+// Whatever goes wrong inside a run, its end still comes: the values from before the run are
+// back, the console closes, the document lets go of it and the stop event fires, so that the
+// next Optimize runs.
+TEST_F(OptimizeTest, ExceptionDuringARunStillEndsIt) {
+  TAQVData& d = Doc();
+  test::MakeSingleAquiferTest(d, 6);
+  d.T[1] = 2000;
+  d.TCode[1] = '1';
+  int stops = 0;
+  d.OnStopOptimize = [&](TObject*) { ++stops; };
+  bool thrown = false;
+  mUi.OnProcessMessages = [&] {
+    if (thrown) return;
+    thrown = true;
+    throw std::runtime_error("window gone");
+  };
+  Remember();
+  EXPECT_THROW(d.Optimize(), std::runtime_error);
+  EXPECT_TRUE(thrown);
+  EXPECT_EQ(stops, 1);
+  EXPECT_EQ(d.OutputForm(), nullptr);
+  EXPECT_EQ(mUi.ConsolesClosed, 1);
+  EXPECT_TRUE(Unchanged());
+  d.Optimize();
+  EXPECT_EQ(mUi.ConsolesOpened, 2);
+  EXPECT_EQ(stops, 2);
+  EXPECT_EQ(d.FitStatus, TRunStatus::rsParametersFound);
 }
 
 TEST_F(OptimizeTest, RunFiresStartChangeAndStopInOrder) {

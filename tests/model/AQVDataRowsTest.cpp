@@ -141,6 +141,51 @@ TEST_F(TAQVDataRowsTest, ObservationWellsFillToExactlyFive) {
   EXPECT_EQ(mData->ObservationWells[1].X, 50) << "well 5 moved up to row 1";
 }
 
+// The well centre and the map and mesh extents follow every change of the pumping wells.
+TEST_F(TAQVDataRowsTest, WellCentreAndExtentsFollowEveryChangeOfThePumpingWells) {
+  TAQVData& d = *mData;
+  d.PumpingWells[2].X = 4000;
+  d.SetIntSetting("2", TAQVSpinEditType::seNPumpingWells);
+  EXPECT_EQ(d.WellCentreX, 2000);
+  EXPECT_EQ(d.MapRadius, 4000);
+  EXPECT_EQ(d.ModelLength, 24000);
+  ASSERT_TRUE(d.DeletePumpingWells(1, 1));
+  EXPECT_EQ(d.WellCentreX, 4000);
+  EXPECT_EQ(d.MapRadius, 1500);
+  EXPECT_EQ(d.ModelLength, 11400);
+  d.PumpingWells[2].X = 0;
+  ASSERT_TRUE(d.InsertPumpingWells(2, 1));
+  EXPECT_EQ(d.WellCentreX, 2000);
+  EXPECT_EQ(d.MapRadius, 4000);
+}
+
+// Every way of removing periods or wells keeps an included period of an included well, as the
+// include toggle does.
+TEST_F(TAQVDataRowsTest, NoWayLeavesThePumpingWithoutAnIncludedPeriod) {
+  TAQVData& d = *mData;
+  const std::string message = "At least one pumping well/period has to be included!";
+  d.SetCellText(12, 1, "3", TAQVGridKind::gkPumpingWells);
+  TPumpingWell& well = d.PumpingWells[1];
+  well.Included[1] = well.Included[2] = false;
+  d.SetCellText(12, 1, "2", TAQVGridKind::gkPumpingWells);
+  EXPECT_EQ(well.PeriodCount(), 3);
+  ASSERT_EQ(mUi.Messages.size(), 1u);
+  EXPECT_EQ(mUi.Messages[0].Text, message);
+  EXPECT_FALSE(d.DeletePumpingPeriods(3, 1));
+  EXPECT_EQ(Globals().DataErrorText, message);
+  EXPECT_EQ(well.PeriodCount(), 3);
+  EXPECT_TRUE(d.DeletePumpingPeriods(1, 1)) << "the included period stays";
+  // With well 1 left out, the second well carries all the pumping.
+  d.SetIntSetting("2", TAQVSpinEditType::seNPumpingWells);
+  well.Included[0] = false;
+  d.SetIntSetting("1", TAQVSpinEditType::seNPumpingWells);
+  EXPECT_EQ(d.PumpingWellCount(), 2);
+  EXPECT_EQ(mUi.Messages.size(), 2u);
+  EXPECT_FALSE(d.DeletePumpingWells(2, 1));
+  EXPECT_EQ(d.PumpingWellCount(), 2);
+  EXPECT_TRUE(d.DeletePumpingWells(1, 1));
+}
+
 // --- Moves -----------------------------------------------------------------------------------
 
 TEST_F(TAQVDataRowsTest, DeletingARangePastTheEndDeletesOnlyTheRowsThatExist) {

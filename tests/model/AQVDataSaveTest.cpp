@@ -241,6 +241,50 @@ TEST_F(TAQVDataSaveTest, DocumentWithChartRoundTripsThroughThe2011Form) {
   EXPECT_EQ(SaveAs(*back, "b.aqv"), bytes);
 }
 
+// A 2011 file carries only the curve colours; every other style of every aquifer comes from
+// the defaults, also for aquifer 2, which a new document (one aquifer) has never styled.
+TEST_F(TAQVDataSaveTest, CurveStylesOfAquiferTwoSurviveASaveAndReload) {
+  TChartModel chart;
+  Fill(*mData);
+  mData->ChartReference = &chart;
+  SaveAs(*mData, "a.aqv");
+  TChartModel chartBack;
+  const auto back = Load("a.aqv", &chartBack);
+  for (const TCurveStyles* styles :
+       {static_cast<const TCurveStyles*>(&back->PumpingWells[2]),
+        static_cast<const TCurveStyles*>(&back->ObservationWells[3])}) {
+    EXPECT_EQ(styles->CurveWidth[2], 2);
+    EXPECT_EQ(styles->MarkerSize[2], 6);
+    EXPECT_EQ(styles->MarkerStyle[2], 3);
+    EXPECT_NE(styles->MarkerColor[2], clWhite);
+  }
+  EXPECT_EQ(back->PumpingWells[1].CurveColor[2], RGBColor(255, 128, 0)) << "the file's colour";
+  EXPECT_EQ(back->PumpingWells[2].CurveColor[2], mData->PumpingWells[2].CurveColor[2]);
+}
+
+// The chart's scale setters refuse what a file cannot hold, so a document can always be saved.
+TEST_F(TAQVDataSaveTest, NonFiniteChartScaleNeverMakesTheDocumentUnsaveable) {
+  TChartModel chart;
+  mData->ChartReference = &chart;
+  TScale& scale = chart.Y_Axis.Scale();
+  const TScaleData before = scale.Data();
+  const double inf = std::numeric_limits<double>::infinity();
+  scale.SetMin(std::nan(""));
+  scale.SetMax(inf);
+  scale.SetMajorUnit(-inf);
+  scale.SetMinorUnit(std::nan(""));
+  TScaleData data = before;
+  data.Max = inf;
+  data.MinAutomatic = false;
+  scale.SetData(data);
+  TScaleData expected = before;
+  expected.MinAutomatic = false;  // the flag is taken, the infinite maximum is not
+  EXPECT_EQ(scale.Data(), expected);
+  const std::string bytes = SaveAs(*mData, "a.aqv");
+  EXPECT_TRUE(mUi.Messages.empty());
+  EXPECT_EQ(FirstLine(bytes), "AQV data file version 2011");
+}
+
 TEST_F(TAQVDataSaveTest, DocumentWithTextBoxesRoundTripsThroughThe2012Form) {
   TChartModel chart;
   Fill(*mData);

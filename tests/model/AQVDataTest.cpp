@@ -169,6 +169,29 @@ TEST_F(TAQVDataTest, TimeUnitChangeFiresQuantityEventBeforeChange) {
   EXPECT_TRUE(order.empty()) << "the unit that is already set does nothing";
 }
 
+TEST_F(TAQVDataTest, ResetSetsTheLengthLabelWithTheUnit) {
+  mData->SetLengthUnit(TAQVLengthUnit::luFeet);
+  ASSERT_EQ(mData->LengthUnitLabel(), "ft");
+  mData->ResetToDefaults();
+  EXPECT_EQ(mData->LengthUnit(), TAQVLengthUnit::luMeters);
+  EXPECT_EQ(mData->LengthUnitLabel(), "m");
+}
+
+// Removing an aquifer moves the wells that observed it into the last remaining one, included or
+// not, so that no evaluation meets a layer the system does not have.
+TEST_F(TAQVDataTest, ObservationWellInARemovedAquiferMovesToTheLastOne) {
+  mData->SetAquiferCount(2);
+  mData->SetObservationWellCount(2);
+  mData->ObservationWells[2].Layer = 2;
+  mData->ObservationWells[2].Included[0] = false;
+  mData->SetAquiferCount(1);
+  EXPECT_EQ(mData->ObservationWells[2].Layer, 1);
+  EXPECT_TRUE(mData->ObservationWells[2].LayerSet.Contains(1));
+  mData->ComputeObservationDrawdowns();
+  EXPECT_EQ(mData->StatusCode, 0);
+  EXPECT_TRUE(mUi.Messages.empty());
+}
+
 TEST(RoundHalfEven, RoundsHalvesToEven) {
   EXPECT_EQ(RoundHalfEven(2.5), 2);
   EXPECT_EQ(RoundHalfEven(3.5), 4);

@@ -132,12 +132,69 @@ TEST(AQVBessel, WellFaceRatioUsesAsymptoticFormFromSevenHundred) {
   EXPECT_NEAR(BesselK0OverXK1(1e6) * 1e6, 1.0 - 0.5e-6, 1e-12);
 }
 
-TEST(AQVBessel, WellFaceRatioMatchesItsDefinition) {
-  for (double x : {1e-6, 0.03, 0.7, 1.5, 3.0, 5.0, 12.0, 120.0}) {
-    double k1 = 0.0;
-    const double k0 = BesselK0K1(x, k1);
-    EXPECT_NEAR(BesselK0OverXK1(x) / (k0 / (x * k1)), 1.0, 1e-15) << x;
+// K0(x)/(x K1(x)) against the independent scaled references, across every range routine and
+// the asymptotic form. The tolerances are those of the approximations: double precision below
+// 300, three asymptotic terms (about 0.18/x^3 in the quotient) from 300 to 700, and four from
+// 700 on (about 0.26/x^4).
+TEST(AQVBessel, WellFaceRatioMatchesIndependentBesselValues) {
+  for (double x : {1e-6, 0.03, 0.7, 1.5, 3.0, 5.0, 12.0, 120.0, 299.0, 301.0, 650.0, 699.9, 700.0,
+                   708.0, 720.0, 745.0, 760.0, 2000.0, 20000.0}) {
+    const double expected =
+        test::ReferenceScaledBesselK0(x) / (x * test::ReferenceScaledBesselK1(x));
+    const double tolerance = x < 300.0 ? 1e-12 : x < 700.0 ? 0.2 / (x * x * x) : 2e-12;
+    EXPECT_NEAR(BesselK0OverXK1(x) / expected, 1.0, tolerance) << x;
+    EXPECT_EQ(WellFaceBessel(x).RatioOverX, BesselK0OverXK1(x)) << x;
   }
+}
+
+// Where K1(b) is subnormal (b from about 708 to 745) the quotient K0(a)/(b K1(b)) lost its
+// accuracy (32 % at b = 740 with a - b = 1), and from 745 on it switched form only where K1 is
+// exactly 0. The whole band must follow the independent value.
+TEST(AQVBessel, WellFaceRatioStaysAccurateWhereK1IsSubnormal) {
+  const double rw = 0.1;
+  for (double b = 690.0; b <= 760.0; b += 0.5) {
+    const double q = b / rw;
+    for (double d : {0.0, 1.0, 10.0}) {
+      const double r = rw + d / q;
+      const double a = r * q;
+      const double expected = std::exp(b - a) * test::ReferenceScaledBesselK0(a) /
+                              (b * test::ReferenceScaledBesselK1(b));
+      // Three asymptotic terms below 700, four above; e^(b - a) adds the rounding of a.
+      const double tolerance = b < 700.0 ? 1e-9 : 5e-12;
+      EXPECT_NEAR(FiniteRadiusRatio(r, q, rw) / expected, 1.0, tolerance) << b << " " << d;
+      EXPECT_NEAR(FiniteRadiusRatio(r, q, WellFaceBessel(b)) / expected, 1.0, tolerance)
+          << b << " " << d;
+    }
+  }
+}
+
+// The division of an observation well's finite-radius ratio by y K1(y) went through the same
+// subnormal band, and from y = 745 on, where y K1(y) is 0, it was skipped altogether; with
+// b + y beyond 745, K0(a) was 0 although the quotient is of order 1.
+TEST(AQVBessel, RatioOverXK1StaysAccurateWhereK1IsSubnormal) {
+  for (double b : {2.0, 300.0, 705.0, 740.0}) {
+    for (double y = 690.0; y <= 760.0; y += 0.5) {
+      for (double d : {0.0, 1.0}) {
+        const double a = b + y + d;
+        const double q = 1000.0;
+        const double expected = std::exp(b + y - a) * test::ReferenceScaledBesselK0(a) /
+                                (b * test::ReferenceScaledBesselK1(b)) /
+                                (y * test::ReferenceScaledBesselK1(y));
+        // Three asymptotic terms in a factor below 700 (1e-9); otherwise four, with the
+        // rounding of a magnified by e^(b + y - a).
+        const double tolerance = b < 700.0 && b >= 300.0 ? 1e-8 : y < 700.0 ? 1e-9 : 5e-12;
+        EXPECT_NEAR(
+            FiniteRadiusRatioOverXK1(a / q, q, WellFaceBessel(b), WellFaceBessel(y)) / expected,
+            1.0, tolerance)
+            << b << " " << y << " " << d;
+      }
+    }
+  }
+  // Below 700 everywhere it is the plain division.
+  const TWellFaceBessel face = WellFaceBessel(0.3);
+  const TWellFaceBessel own = WellFaceBessel(0.02);
+  EXPECT_EQ(FiniteRadiusRatioOverXK1(30.0, 1.0, face, own),
+            FiniteRadiusRatio(30.0, 1.0, face) / own.Denominator);
 }
 
 TEST(AQVBessel, FiniteRadiusRatioAtTheWellFaceEqualsTheWellFaceRatio) {

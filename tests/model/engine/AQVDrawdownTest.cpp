@@ -345,7 +345,27 @@ TEST(AQVDrawdown, ObservationWellStorageDelaysTheEarlyResponseOnly) {
               1.0, 1e-3);
 }
 
-TEST(AQVDrawdown, CurveRowAgreesWithPointDrawdownsForEveryCurveAndAquifer) {
+// The curve row shares the decomposition, the well term and the Bessel values of the well
+// face between curves and aquifers. In a confined aquifer, a row of piezometers must give the
+// Theis drawdowns (an independent value); in a leaky system, where nothing is known in closed
+// form, each value must still be the drawdown of its point alone.
+TEST(AQVDrawdown, CurveRowMatchesTheisAndThePointDrawdowns) {
+  {
+    const TAquiferSystemInput system = ConfinedAquifer(1000.0, 1e-3);
+    const TPumpingWellInput well = LineSinkWell(1);
+    const double distances[] = {5.0, 40.0, 150.0};
+    std::vector<TObservationGeometry> curves;
+    for (double r : distances) curves.push_back(ObservationGeometry(well, PiezometerAt(r, 0.0, 1)));
+    const TStehfestWeights weights = ComputeStehfestWeights(12);
+    TAquiferSystemState work;
+    std::vector<double> row(3, 0.0);
+    ASSERT_TRUE(CurveDrawdowns(system, weights, well, kDischarge, 2.0, curves, {1, 1, 3}, work, row)
+                    .IsSuccess());
+    for (std::size_t c = 0; c < 3; ++c) {
+      // Stehfest with 12 terms: 2e-4 (see the Theis test above).
+      EXPECT_NEAR(row[c] / TheisDrawdown(1000.0, 1e-3, distances[c], 2.0), 1.0, 2e-4) << c;
+    }
+  }
   TAquiferSystemInput system = TwoAquiferSystem(100.0);
   system.SAquitard[1] = 1e-3;
   system.TopAquitardImpervious = false;
@@ -484,6 +504,75 @@ TEST(AQVDrawdown, LayoutOutsideTheRowOrSystemIsRefused) {
                           PiezometerAt(1.0, 1.0, 2), work, s)
                 .Fault,
             TEngineFault::efInvalidInput);
+}
+
+// Points evaluated together at one elapsed time share the decompositions and the well term;
+// each must still get exactly what it gets alone, failures included.
+TEST(AQVDrawdown, SharedEvaluationGivesEachPointItsOwnResult) {
+  TAquiferSystemInput system = TwoAquiferSystem(100.0);
+  system.SAquitard[1] = 1e-3;
+  system.TopAquitardImpervious = false;
+  TPumpingWellInput well = LineSinkWell(1);
+  well.Screened[2] = true;
+  well.Rw = 0.1;
+  well.Rc = 0.15;
+  well.Skin = 0.01;
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  std::vector<TObservationPointInput> points = {
+      {.X = 10.0, .Y = 10.0, .Layer = 1, .Rc = 0.05, .Rw = 0.05, .Skin = 0.002},
+      {.X = 0.05, .Y = 0.0, .Layer = 2},   // inside the pumping well's screen
+      {.X = 300.0, .Y = 0.0, .Layer = 2},  // no casing
+      {.X = nan, .Y = 0.0, .Layer = 1},    // not finite
+      {.X = 20.0, .Y = 0.0, .Layer = 3}};  // no such aquifer
+  const TStehfestWeights weights = ComputeStehfestWeights(12);
+  struct TCase {
+    const char* Name;
+    TAquiferSystemInput System;
+    double Rate;
+  };
+  TAquiferSystemInput noStorage = ConfinedAquifer(500.0, 0.0);
+  noStorage.AquiferCount = 2;
+  noStorage.T[2] = 500.0;
+  const TCase cases[] = {{"leaky", system, kDischarge},
+                         {"no storage", noStorage, kDischarge},
+                         {"no rate", system, 0.0}};
+  for (const TCase& c : cases) {
+    TInversionCache cache;
+    std::vector<double> drawdowns(points.size(), nan);
+    std::vector<TEngineResult> results(points.size());
+    for (double elapsed : {0.002, 3.0, 0.002}) {
+      PointDrawdowns(c.System, weights, well, c.Rate, elapsed, cache, points, drawdowns, results);
+      for (std::size_t i = 0; i < points.size(); ++i) {
+        TAquiferSystemState work;
+        double alone = nan;
+        const TEngineResult result =
+            PointDrawdown(c.System, weights, well, c.Rate, elapsed, points[i], work, alone);
+        EXPECT_EQ(results[i], result) << c.Name << " " << elapsed << " " << i;
+        EXPECT_EQ(drawdowns[i], alone) << c.Name << " " << elapsed << " " << i;
+      }
+    }
+    // The second evaluation at 0.002 days found its decompositions in the cache.
+    EXPECT_EQ(cache.Computations(), c.Rate == 0.0 ? 0 : 2) << c.Name;
+  }
+}
+
+TEST(AQVDrawdown, InversionCacheKeepsTheLastFourElapsedTimes) {
+  const TAquiferSystemInput system = ConfinedAquifer(1000.0, 1e-3);
+  const TStehfestWeights weights = ComputeStehfestWeights(10);
+  TInversionCache cache;
+  for (double t : {1.0, 2.0, 3.0, 4.0, 1.0, 4.0}) {
+    const TInversionSystems& systems = cache.Get(system, weights, t);
+    EXPECT_EQ(systems.ElapsedDays, t);
+    EXPECT_EQ(systems.Count, 10);
+    EXPECT_EQ(systems.States[3].LaplaceP, 3 * (std::numbers::ln2 / t));
+  }
+  EXPECT_EQ(cache.Computations(), 4);
+  cache.Get(system, weights, 5.0);  // replaces the oldest, 1.0
+  cache.Get(system, weights, 1.0);
+  EXPECT_EQ(cache.Computations(), 6);
+  cache.Clear();
+  cache.Get(system, weights, 5.0);
+  EXPECT_EQ(cache.Computations(), 1);
 }
 
 }  // namespace

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <numbers>
 
 #include "model/engine/AQVLaplace.h"
+#include "tests/support/ClosedForms.h"
 #include "tests/support/EngineInputs.h"
 
 namespace aqv {
@@ -360,6 +362,66 @@ TEST(AQVLaplace, PointInTheScreenSeesTheWellDrawdown) {
   const double below = ObservationTerm(system, state, well, term, geometry, factors, 2);
   EXPECT_GT(below, 0.0);
   EXPECT_LT(below, term.W);
+}
+
+// The Laplace-domain drawdown in a cased observation well near a well with storage and skin,
+// in one confined aquifer, written out with independent Bessel values: well storage
+// (Papadopulos-Cooper), the finite radii of both wells (the y K1(y) factor) and the
+// observation well's storage and skin (1/(1 + p B)). Large p puts y = q rho in the band where
+// y K1(y) is subnormal (740) or 0 (755), where the division by it lost its accuracy or was
+// skipped and K0(a) was 0.
+TEST(AQVLaplace, ObservationWellStorageAndRadiusFollowIndependentBesselValues) {
+  const double transmissivity = 1000.0;
+  const double storativity = 1e-3;
+  const TAquiferSystemInput system = ConfinedAquifer(transmissivity, storativity);
+  TPumpingWellInput well;
+  well.Rw = 0.1;
+  well.Rc = 0.15;
+  well.Skin = 0.02;
+  well.Screened[1] = true;
+  const double rate = 800.0;
+  struct TCase {
+    double Distance;  // r
+    double Y;         // q rho, which sets p
+  };
+  const TCase cases[] = {{25.0, 0.004},  {3.0, 0.3},     {0.3, 40.0},    {0.145, 600.0},
+                         {0.145, 720.0}, {0.145, 740.0}, {0.1405, 755.0}};
+  for (const TCase& c : cases) {
+    TObservationPointInput point{
+        .X = c.Distance, .Layer = 1, .Rc = 0.05, .Rw = 0.04, .Skin = 0.003};
+    const double rho = point.Rw;  // rw + rho stays below r: no reduction
+    const double q = c.Y / rho;
+    const double p = q * q * transmissivity / storativity;
+    TAquiferSystemState state;
+    state.LaplaceP = p;
+    ASSERT_TRUE(ComputeAquiferSystem(system, state)) << c.Y;
+    TWellLaplaceTerm term;
+    ASSERT_TRUE(ComputeWellTerm(system, state, well, rate, term).IsSuccess()) << c.Y;
+    const TObservationGeometry geometry = ObservationGeometry(well, point);
+    TPointModeFactors factors;
+    ComputePointModeFactors(state, term, geometry, factors);
+    const double s = ObservationTerm(system, state, well, term, geometry, factors, point.Layer);
+
+    const double a = q * c.Distance;
+    const double b = q * well.Rw;
+    const double y = q * rho;
+    const auto wellFace = [](double x) {
+      return test::ReferenceScaledBesselK0(x) / (x * test::ReferenceScaledBesselK1(x));
+    };
+    const double v = transmissivity / (wellFace(b) + well.Skin);
+    const double w = rate / (std::numbers::pi * p * (well.Rc * well.Rc * p + 2.0 * v));
+    const double f = std::exp(b + y - a) * test::ReferenceScaledBesselK0(a) /
+                     (b * test::ReferenceScaledBesselK1(b) * y * test::ReferenceScaledBesselK1(y));
+    const double storage = point.Rc * point.Rc / 2.0 * (wellFace(y) + point.Skin) / transmissivity;
+    const double expected = w / (1.0 + p * storage) * v / transmissivity * f;
+    // Double precision below an argument of 300; three asymptotic terms from 300 to 700 (about
+    // 0.2/x^3 relative), four from 700 on, with the rounding of a in e^(b + y - a).
+    double tolerance = 5e-12;
+    for (double x : {a, b, y}) {
+      if (x >= 300.0 && x < 700.0) tolerance = std::max(tolerance, 0.2 / (x * x * x));
+    }
+    EXPECT_NEAR(s / expected, 1.0, tolerance) << c.Y;
+  }
 }
 
 TEST(AQVLaplace, EngineResultCarriesTheUserTexts) {

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <cmath>
+#include <set>
+#include <thread>
 #include <vector>
 
 #include "model/engine/ParallelFor.h"
@@ -56,6 +59,112 @@ TEST(ParallelFor, EmptyAndTinyRangesRunOnTheCaller) {
     EXPECT_EQ(worker, 0);
   });
   EXPECT_EQ(calls, 1);
+}
+
+// Polls flag for at most `limit`; returns its last value.
+bool WaitFor(const std::atomic<bool>& flag, std::chrono::milliseconds limit) {
+  const auto end = std::chrono::steady_clock::now() + limit;
+  while (!flag && std::chrono::steady_clock::now() < end) std::this_thread::yield();
+  return flag;
+}
+
+// Freeing the pool under a running job (its threads, mutex and condition variables) was
+// possible from another thread: SetWorkerCount must wait until the job has ended.
+TEST(ParallelFor, ChangingTheWorkerCountWaitsForTheRunningJob) {
+  SetWorkerCount(2);
+  const std::thread::id caller = std::this_thread::get_id();
+  std::atomic<bool> callerInJob{false};
+  std::atomic<bool> setterReturned{false};
+  bool returnedDuringJob = true;
+  std::thread setter([&] {
+    WaitFor(callerInJob, std::chrono::seconds(10));
+    SetWorkerCount(3);
+    setterReturned = true;
+  });
+  // Two chunks on two workers: the helper holds its chunk until the caller has one, so the
+  // caller is inside the job when the count changes.
+  ParallelFor(2, 1, [&](int, int, int) {
+    if (std::this_thread::get_id() != caller) {
+      WaitFor(callerInJob, std::chrono::seconds(10));
+      return;
+    }
+    callerInJob = true;
+    returnedDuringJob = WaitFor(setterReturned, std::chrono::milliseconds(200));
+  });
+  setter.join();
+  EXPECT_FALSE(returnedDuringJob);
+  EXPECT_TRUE(setterReturned);
+  EXPECT_EQ(WorkerCount(), 3);
+  SetWorkerCount(4);
+}
+
+TEST(ParallelFor, WorkerCountSetInsideAJobTakesEffectAfterIt) {
+  SetWorkerCount(4);
+  std::atomic<bool> badWorker{false};
+  ParallelFor(64, 1, [&](int begin, int, int worker) {
+    if (begin == 0) SetWorkerCount(2);
+    if (worker < 0 || worker >= 4) badWorker = true;
+  });
+  EXPECT_FALSE(badWorker);
+  EXPECT_EQ(WorkerCount(), 2);
+  SetWorkerCount(4);
+}
+
+TEST(ParallelFor, WorkerNumbersStayBelowTheCallersWorkspaces) {
+  SetWorkerCount(8);
+  TParallelWork work;
+  work.MaxWorkers = 2;
+  std::vector<std::atomic<int>> visits(500);
+  std::atomic<bool> badWorker{false};
+  for (int round = 0; round < 10; ++round) {
+    ParallelFor(
+        500, 1,
+        [&](int begin, int end, int worker) {
+          if (worker < 0 || worker >= 2) badWorker = true;
+          for (int i = begin; i < end; ++i) ++visits[static_cast<std::size_t>(i)];
+        },
+        work);
+  }
+  EXPECT_FALSE(badWorker);
+  for (const auto& v : visits) EXPECT_EQ(v.load(), 10);
+  SetWorkerCount(4);
+}
+
+TEST(ParallelFor, SmallWorkStaysOnTheCallingThread) {
+  SetWorkerCount(8);
+  const std::thread::id caller = std::this_thread::get_id();
+  TParallelWork work;
+  work.NanosecondsPerIndex = kMinHandOffNanoseconds / 200.0;  // the whole job is half a minimum
+  std::set<std::thread::id> threads;
+  int calls = 0;
+  ParallelFor(
+      100, 1,
+      [&](int, int, int worker) {
+        threads.insert(std::this_thread::get_id());
+        EXPECT_EQ(worker, 0);
+        ++calls;
+      },
+      work);
+  EXPECT_EQ(threads, std::set<std::thread::id>{caller});
+  // Chunks of 1 index would be tiny: they are merged into chunks of kMinChunkNanoseconds.
+  EXPECT_EQ(calls, static_cast<int>(std::ceil(
+                       100.0 / std::ceil(kMinChunkNanoseconds / work.NanosecondsPerIndex))));
+  SetWorkerCount(4);
+}
+
+TEST(ParallelFor, NestedCallRunsOnTheBodysThread) {
+  SetWorkerCount(4);
+  std::atomic<int> inner{0};
+  std::atomic<bool> foreign{false};
+  ParallelFor(8, 1, [&](int, int, int) {
+    const std::thread::id outer = std::this_thread::get_id();
+    ParallelFor(4, 1, [&](int begin, int end, int worker) {
+      if (std::this_thread::get_id() != outer || worker != 0) foreign = true;
+      inner += end - begin;
+    });
+  });
+  EXPECT_EQ(inner.load(), 32);
+  EXPECT_FALSE(foreign);
 }
 
 }  // namespace

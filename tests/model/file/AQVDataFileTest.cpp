@@ -201,7 +201,45 @@ TEST(ParseDataFile, OldestFormIsDistributedIntoObservationWells) {
   EXPECT_EQ(c.ObservationWells[1].Layer, 2);
   EXPECT_EQ(c.ObservationWells[2].X, 10);
   EXPECT_EQ(c.ObservationWells[2].Layer, 2);
-  EXPECT_TRUE(c.ObservationWells[2].OwnCurve);
+  EXPECT_FALSE(c.ObservationWells[2].OwnCurve) << "well 1 stands at the same place";
+}
+
+// The reader alone regroups the flat list. Five places fit exactly; the wells stand on the
+// line through the pumping well with the radii and skin of a new observation well.
+TEST(ParseDataFile, OldestFormRegroupsIntoAtMostFiveWellsWithDefaultValues) {
+  std::string five = Replaced(Sample("oldest.dat"), "0 3 5 0", "0 3 7 0");
+  five += "1 1 1 1\r\n2 1 1 1\r\n";
+  const TAQVDataFileContent c = Read(five);
+  ASSERT_EQ(c.ObservationWells.size(), 5u);
+  const std::vector<bool> ownCurve = {true, true, false, true, true};
+  for (std::size_t j = 0; j < 5; ++j) {
+    const TDataFileObservationWell& well = c.ObservationWells[j];
+    EXPECT_EQ(well.OwnCurve, ownCurve[j]) << j;
+    EXPECT_EQ(well.Y, 0);
+    EXPECT_EQ(well.Rc, 0.02);
+    EXPECT_EQ(well.Rw, 0.02);
+    EXPECT_EQ(well.Skin, 0);
+  }
+  EXPECT_EQ(c.ObservationWells[4].Name, "observation well  5");
+  EXPECT_EQ(c.ObservationWells[4].X, 2);
+}
+
+// A factor on a value of exactly 0 moves nothing, so its group is dropped when read.
+TEST(ParseDataFile, GroupOnAZeroStorativityOrCasingRadiusIsDropped) {
+  for (const double value : {0.0, 1E-5}) {
+    TAQVDataFileContent c = Read(Sample("v2010.aqv"));
+    c.Aquifers[0].S = value;
+    c.Aquifers[0].SCode = '2';
+    c.Aquitards.back().SAquitard = value;
+    c.Aquitards.back().SAquitardCode = '3';
+    c.PumpingWells[0].Rc = value;
+    c.PumpingWells[0].RcCode = '4';
+    const TAQVDataFileContent back = Read(Write(c));
+    const bool kept = value > 0;
+    EXPECT_EQ(back.Aquifers[0].SCode, kept ? '2' : kNoMark) << value;
+    EXPECT_EQ(back.Aquitards.back().SAquitardCode, kept ? '3' : kNoMark) << value;
+    EXPECT_EQ(back.PumpingWells[0].RcCode, kept ? '4' : kNoMark) << value;
+  }
 }
 
 // ---- Writer -------------------------------------------------------------------------------------
@@ -545,6 +583,28 @@ TEST(ParseDataFile, RefusesOldestFormsWithEveryMessage) {
   for (int k = 0; k < 1001; ++k) many += "10 1 5 5\r\n";
   ExpectRefusals(
       {{many, S::dsTooManyWellMeasurements, "Too many measurements in one observation well!"}});
+}
+
+// Animation settings that the settings' checks would refuse are brought into their range.
+TEST(ParseDataFile, AnimationSettingsOutsideTheirChecksAreClamped) {
+  const std::string s = Sample("v2010.aqv");
+  const std::string line = "1.0000000E-01             20      5.0000000";
+  struct TCase {
+    std::string Line;
+    double Start;
+    int Steps;
+    double End;
+  };
+  const TCase cases[] = {{"1.0000000E-01              0      5.0000000", 0.1, 1, 5},
+                         {"    7.0000000             20      5.0000000", 7, 20, 7},
+                         {"   -1.0000000             20     -2.0000000", 0, 20, 0},
+                         {"    5.0000000              1      5.0000000", 5, 1, 5}};
+  for (const TCase& c : cases) {
+    const TAQVDataFileContent content = Read(Replaced(s, line, c.Line));
+    EXPECT_EQ(content.AnimationStartTime, c.Start) << c.Line;
+    EXPECT_EQ(content.TimeSteps, c.Steps) << c.Line;
+    EXPECT_EQ(content.AnimationEndTime, c.End) << c.Line;
+  }
 }
 
 TEST(ParseDataFile, WarnsAboutMoreThanSixParameterGroups) {

@@ -107,6 +107,15 @@ TEST_F(AtomicWriteTest, ReadingAMissingFileOrAFolderFails) {
   EXPECT_EQ(ReadWholeFile(mFolder.Root().string(), bytes), TFileIOStatus::fiOpenFailed);
 }
 
+// A named pipe would block the read until some other program writes into it.
+TEST_F(AtomicWriteTest, ReadingANamedPipeFailsAtOnce) {
+  ASSERT_EQ(::mkfifo(PathOf("pipe.aqv").c_str(), 0600), 0);
+  std::string bytes = "old";
+  EXPECT_EQ(ReadWholeFile(PathOf("pipe.aqv"), bytes), TFileIOStatus::fiOpenFailed);
+  EXPECT_TRUE(bytes.empty());
+  EXPECT_EQ(ReadWholeFile("/dev/null", bytes), TFileIOStatus::fiOpenFailed);
+}
+
 TEST(WithDataFileExtension, AddsTheExtensionOnlyToANameWithoutOne) {
   EXPECT_EQ(WithDataFileExtension("/home/ann/test"), "/home/ann/test.aqv");
   EXPECT_EQ(WithDataFileExtension("/home/ann/test.dat"), "/home/ann/test.dat");

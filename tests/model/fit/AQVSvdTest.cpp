@@ -269,6 +269,30 @@ TEST(TSvd, SweepLimitExceededIsReportedAsNotConverged) {
   EXPECT_LE(state.SvdSweeps, 40);
 }
 
+// A state whose last decomposition stopped at its sweep limit decomposes the next matrix exactly
+// as a new state does: nothing of the failed sweeps is carried over.
+TEST(TSvd, StateReusedAfterTheSweepLimitDecomposesLikeANewOne) {
+  TTestMatrix a(8, 4);
+  FillRandom(a, TShape::Full, 5);
+  TTestMatrix b(7, 4);
+  FillRandom(b, TShape::Scaled, 9);
+  TSvdState reused;
+  a.Reset();
+  SvdPrepare(reused, 4, 1e-16, 1e-16, 0);
+  ASSERT_EQ(SvdDecompose(a.View(), reused), TSvdStatus::ssNotConverged);
+  TSvdState fresh;
+  ASSERT_EQ(Decompose(b, fresh), TSvdStatus::ssConverged);
+  const std::vector<double> u = b.Work;
+  ASSERT_EQ(Decompose(b, reused), TSvdStatus::ssConverged);
+  EXPECT_EQ(b.Work, u);
+  EXPECT_EQ(reused.SvdSweeps, fresh.SvdSweeps);
+  EXPECT_EQ(reused.SvdNeglected, fresh.SvdNeglected);
+  EXPECT_EQ(reused.SvdRank, fresh.SvdRank);
+  EXPECT_EQ(reused.Converged, fresh.Converged);
+  EXPECT_EQ(reused.SingularValues, fresh.SingularValues);
+  EXPECT_EQ(reused.V, fresh.V);
+}
+
 TEST(TSvd, NonFiniteOrMisfitMatricesAreRefused) {
   TTestMatrix a(3, 2);
   a.At(2, 1) = std::nan("");

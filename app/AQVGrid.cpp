@@ -1,0 +1,743 @@
+#include "app/AQVGrid.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <numbers>
+
+#include "model/AQVData.h"
+
+namespace aqv {
+
+namespace {
+
+constexpr double kPi = std::numbers::pi;
+
+// Duplicate test tolerance of well nodes, length: wells closer than this share one node.
+constexpr double kWellTolerance = 0.01;
+constexpr double kSmoothingFactor = 0.5;
+// Generation number of the node the breadth-first numbering starts from (on the boundary).
+constexpr int kFirstNumberedNode = 16;
+
+double Cross(double ux, double uy, double vx, double vy) {
+  return ux * vy - uy * vx;
+}
+
+double Squared(double dx, double dy) {
+  return dx * dx + dy * dy;
+}
+
+}  // namespace
+
+std::string ToText(TMeshError error) {
+  switch (error) {
+    case TMeshError::meNone:
+      return {};
+    case TMeshError::meTooManyNodes:
+      return "Too many nodes";
+    case TMeshError::meTooManyElements:
+      return "Too many elements";
+    case TMeshError::meTooManyNeighbours:
+      return "Too many neighbour nodes";
+    case TMeshError::meGridGeneration:
+      return "Error in grid generation";
+    case TMeshError::meCancelled:
+      return "Grid generation cancelled by user";
+  }
+  return {};
+}
+
+TMeshInput MeshInputFromData(const TAQVData& data) {
+  TMeshInput input;
+  input.Density = data.MeshDensity;
+  input.ModelLength = data.ModelLength;
+  input.CentreX = data.WellCentreX;
+  input.CentreY = data.WellCentreY;
+  for (int w = 1; w <= data.PumpingWellCount(); ++w) {
+    const TPumpingWell& well = data.PumpingWells[w];
+    input.PumpingWells.push_back({well.X, well.Y, well.Rw});
+  }
+  for (int w = 1; w <= data.ObservationWellCount(); ++w) {
+    const TObservationWell& well = data.ObservationWells[w];
+    input.ObservationWells.push_back({well.X, well.Y, well.Rw});
+  }
+  return input;
+}
+
+double TAQVGrid::DirectionAngle(double dx, double dy) {
+  if (dx == 0) return dy > 0 ? kPi / 2 : 3 * kPi / 2;
+  double angle = std::atan(dy / dx);
+  if (dx < 0) angle += kPi;
+  if (angle < 0) angle += 2 * kPi;
+  return angle;
+}
+
+TAQVGrid::TAQVGrid()
+    : mNodes(kMaxMeshNodes + 1),
+      mOrder(kMaxMeshNodes + 1),
+      mRank(kMaxMeshNodes + 1),
+      mEntries(kMaxMeshNodes + 1),
+      mEntryOf(kMaxMeshNodes + 1),
+      mCandidateBits(kMaxMeshNodes / 64 + 1),
+      mCandidateD2(kMaxMeshNodes + 1) {
+  mTriangles.reserve(2 * kMaxMeshNodes);
+}
+
+void TAQVGrid::ResetStatus() {
+  mError = TMeshError::meNone;
+  mCancelRequest = false;
+}
+
+void TAQVGrid::Clear(const TMeshInput& input) {
+  mNodeCount = 0;
+  mElementCount = 0;
+  mTriangles.clear();
+  mDensity = std::clamp(input.Density, 1, 10);
+  mBoundaryNodeCount = 6 * (mDensity + 6);
+  mRadius = input.ModelLength / 2;
+  mCentreX = input.CentreX;
+  mCentreY = input.CentreY;
+  mDependent.fill(0);
+  mPumpingNode.fill(0);
+  mObservationNode.fill(0);
+  for (auto& list : mWellNeighbours) list.clear();
+  mIndependentCount = 0;
+  mObservationNodeCount = 0;
+  // Cells of half a boundary spacing: the front's search window spans about a dozen each way.
+  const int cells = 4 * (mDensity + 6);
+  mBuckets.Reset(mCentreX - mRadius, mCentreY - mRadius, 2 * mRadius, cells);
+}
+
+void TMeshBuckets::Reset(double left, double bottom, double size, int cellsPerSide) {
+  mLeft = left;
+  mBottom = bottom;
+  mCount = std::max(cellsPerSide, 1);
+  mCellSize = size > 0 ? size / mCount : 1;
+  mHead.assign(static_cast<std::size_t>(mCount) * static_cast<std::size_t>(mCount), 0);
+  if (mNext.size() < kMaxMeshNodes + 1) mNext.resize(kMaxMeshNodes + 1);
+}
+
+int TMeshBuckets::Cell(double offset) const {
+  const double cell = std::floor(offset / mCellSize);
+  if (!(cell >= 0)) return 0;  // also NaN
+  return cell >= mCount - 1 ? mCount - 1 : static_cast<int>(cell);
+}
+
+void TMeshBuckets::Insert(int node, double x, double y) {
+  int& head = mHead[static_cast<std::size_t>(CellY(y) * mCount + CellX(x))];
+  mNext[static_cast<std::size_t>(node)] = head;
+  head = node;
+}
+
+TMeshError TAQVGrid::Generate() {
+  if (!mData || !mRegenerateRequest) return mError;
+  mData->ModelRadius = mData->ModelLength / 2;
+  const TMeshError error = Generate(MeshInputFromData(*mData));
+  mRegenerateRequest = false;
+  if (!IsSuccess(error)) {
+    mData->UserInterface().MessageBox(ToText(error), TMsgDlgType::mtError, TMsgDlgButtons::mbOK);
+  }
+  return error;
+}
+
+TMeshError TAQVGrid::Generate(const TMeshInput& input) {
+  mBusy = true;
+  ResetStatus();
+  mMeshValid = false;
+  Clear(input);
+  const bool usable = input.ModelLength > 0 && std::isfinite(input.ModelLength) &&
+                      !input.PumpingWells.empty() &&
+                      input.PumpingWells.size() <= kMaxPumpingWells &&
+                      input.ObservationWells.size() <= kMaxObservationWells;
+  if (!usable) mError = TMeshError::meGridGeneration;
+  if (IsSuccess(mError)) GenerateNodes(input);
+  if (IsSuccess(mError)) Triangulate();
+  if (IsSuccess(mError)) SmoothNodes();
+  if (IsSuccess(mError)) RenumberNodes();
+  if (IsSuccess(mError)) {
+    mMeshValid = true;
+    mInfoText =
+        std::to_string(mNodeCount) + " nodes, " + std::to_string(mElementCount) + " elements";
+    if (OnChange) OnChange(*this);
+  }
+  mBusy = false;
+  return mError;
+}
+
+// ---- Node placement ---------------------------------------------------------------------------
+
+void TAQVGrid::Progress(bool withElements) {
+  mInfoText = std::to_string(mNodeCount) + " nodes";
+  if (withElements) mInfoText += ", " + std::to_string(mElementCount) + " elements";
+  if (OnChange) OnChange(*this);
+  if (mCancelRequest) mError = TMeshError::meCancelled;
+}
+
+bool TAQVGrid::AddNode(double tolerance, double x, double y) {
+  if (tolerance > 0) {
+    for (int cy = mBuckets.CellY(y - tolerance); cy <= mBuckets.CellY(y + tolerance); ++cy) {
+      for (int cx = mBuckets.CellX(x - tolerance); cx <= mBuckets.CellX(x + tolerance); ++cx) {
+        for (int i = mBuckets.Head(cx, cy); i != 0; i = mBuckets.Next(i)) {
+          const TMeshNode& node = At(i);
+          if (std::abs(x - node.X) < tolerance && std::abs(y - node.Y) < tolerance) return false;
+        }
+      }
+    }
+  }
+  if (mNodeCount >= kMaxMeshNodes) {
+    mError = TMeshError::meTooManyNodes;
+    return false;
+  }
+  TMeshNode& node = At(++mNodeCount);
+  node.X = x;
+  node.Y = y;
+  node.Link = 0;
+  node.NeighbourCount = 0;
+  mBuckets.Insert(mNodeCount, x, y);
+  if (mNodeCount % 100 == 0) Progress(false);
+  return true;
+}
+
+// Corner k of the hexagon of the given radius and, between corner k and k + 1, `between` evenly
+// spaced points, for k = 0..5.
+void TAQVGrid::AddHexagon(double radius, int between, double tolerance) {
+  for (int k = 0; k < 6 && IsSuccess(mError); ++k) {
+    const double x0 = mCentreX + radius * std::cos(k * kPi / 3);
+    const double y0 = mCentreY + radius * std::sin(k * kPi / 3);
+    const double x1 = mCentreX + radius * std::cos((k + 1) * kPi / 3);
+    const double y1 = mCentreY + radius * std::sin((k + 1) * kPi / 3);
+    AddNode(tolerance, x0, y0);
+    for (int j = 1; j <= between && IsSuccess(mError); ++j) {
+      const double f = static_cast<double>(j) / (between + 1);
+      AddNode(tolerance, x0 + f * (x1 - x0), y0 + f * (y1 - y0));
+    }
+  }
+}
+
+void TAQVGrid::AddBoundary() {
+  AddHexagon(mRadius, mDensity + 5, 0);
+  for (int i = 1; i <= mNodeCount; ++i) At(i).Link = i < mNodeCount ? i + 1 : 1;
+}
+
+void TAQVGrid::SortWellNeighbours(const TMeshInput& input) {
+  const int count = static_cast<int>(input.PumpingWells.size());
+  for (int i = 1; i <= count; ++i) {
+    auto& list = mWellNeighbours[static_cast<std::size_t>(i)];
+    const auto& wi = input.PumpingWells[static_cast<std::size_t>(i - 1)];
+    for (int j = 1; j <= count; ++j) {
+      if (j == i) continue;
+      const auto& wj = input.PumpingWells[static_cast<std::size_t>(j - 1)];
+      const TWellNeighbour entry{j, std::hypot(wj.X - wi.X, wj.Y - wi.Y) / 2};
+      // Insertion keeps equal distances in index order.
+      auto at =
+          std::upper_bound(list.begin(), list.end(), entry.HalfDistance,
+                           [](double d, const TWellNeighbour& e) { return d < e.HalfDistance; });
+      list.insert(at, entry);
+    }
+  }
+}
+
+void TAQVGrid::MergeWells(const TMeshInput& input) {
+  const int count = static_cast<int>(input.PumpingWells.size());
+  for (int i = 1; i <= count; ++i) {
+    const double rwi = input.PumpingWells[static_cast<std::size_t>(i - 1)].Rw;
+    for (const TWellNeighbour& n : mWellNeighbours[static_cast<std::size_t>(i)]) {
+      const double rwj = input.PumpingWells[static_cast<std::size_t>(n.Well - 1)].Rw;
+      if (n.Well < i && 7 * (rwi + rwj) >= 2 * n.HalfDistance) {
+        mDependent[static_cast<std::size_t>(i)] = n.Well;
+      }
+    }
+  }
+}
+
+// Well nodes come right after the boundary. Only nodes actually added are recorded, so that a
+// well that coincides with an earlier one neither shifts the node ranges of the model file nor
+// gets a name line of its own.
+void TAQVGrid::AddWellNodes(const TMeshInput& input) {
+  const int pumping = static_cast<int>(input.PumpingWells.size());
+  for (int i = 1; i <= pumping && IsSuccess(mError); ++i) {
+    if (mDependent[static_cast<std::size_t>(i)] != 0) continue;
+    const auto& w = input.PumpingWells[static_cast<std::size_t>(i - 1)];
+    if (AddNode(kWellTolerance, w.X, w.Y)) {
+      mPumpingNode[static_cast<std::size_t>(i)] = mNodeCount;
+      ++mIndependentCount;
+    } else if (IsSuccess(mError)) {
+      mDependent[static_cast<std::size_t>(i)] = i == 1 ? 0 : 1;  // only well 1 can be earlier
+    }
+  }
+  const int observation = static_cast<int>(input.ObservationWells.size());
+  for (int k = 1; k <= observation && IsSuccess(mError); ++k) {
+    const auto& o = input.ObservationWells[static_cast<std::size_t>(k - 1)];
+    bool nearPumpingWell = false;
+    for (const auto& w : input.PumpingWells) {
+      nearPumpingWell = nearPumpingWell || Squared(o.X - w.X, o.Y - w.Y) <= 36 * w.Rw * w.Rw;
+    }
+    const bool inside = std::hypot(o.X - mCentreX, o.Y - mCentreY) < 0.8 * mRadius;
+    if (!nearPumpingWell && inside && AddNode(kWellTolerance, o.X, o.Y)) {
+      mObservationNode[static_cast<std::size_t>(k)] = mNodeCount;
+      ++mObservationNodeCount;
+    }
+  }
+}
+
+// Rings of growing spacing around pumping well `well`; the growth factor is adjusted so that a
+// ring ends half-way to the nearest independent well. lastRadius and lastCount return the ring
+// radius after the last step and the node count of the last ring.
+void TAQVGrid::AddRings(const TMeshInput& input, int well, double spacing, double& lastRadius,
+                        int& lastCount) {
+  const auto& w = input.PumpingWells[static_cast<std::size_t>(well - 1)];
+  const auto& list = mWellNeighbours[static_cast<std::size_t>(well)];
+  double a = 1.45 - 0.035 * mDensity;
+  double r = std::max(6 * w.Rw, 0.25);
+  std::size_t nearest = 0;
+  while (nearest < list.size() && mDependent[static_cast<std::size_t>(list[nearest].Well)] != 0)
+    ++nearest;
+  const bool hasNeighbour = nearest < list.size();
+  if (hasNeighbour) {
+    const double f = std::log(list[nearest].HalfDistance / r * (a - 1) + 1);
+    const int n = static_cast<int>(std::trunc(f / std::log(a)));
+    a = std::exp(f / (n + 0.5));
+  }
+  double dr = r;
+  double o = well % 2 == 0 ? -0.25 : 0.25;
+  int count = 6;
+  do {
+    o = -o;
+    count = 6 * static_cast<int>(RoundHalfEven(r / dr - 0.333));
+    for (int j = 1; j <= count && IsSuccess(mError); ++j) {
+      const double t = count == 6 ? j - o + 10.0 * well / 24 : j + o + 5.0 * well / 24;
+      const double theta = 2 * kPi * t / count;
+      const double x = w.X + r * std::cos(theta), y = w.Y + r * std::sin(theta);
+      bool dropped = false;
+      if (hasNeighbour && r > list[nearest].HalfDistance) {
+        for (std::size_t k = nearest; k < list.size() && !dropped; ++k) {
+          const auto& other = input.PumpingWells[static_cast<std::size_t>(list[k].Well - 1)];
+          dropped = r > list[k].HalfDistance && !(std::hypot(x - other.X, y - other.Y) > r);
+        }
+      }
+      if (!dropped) AddNode(0.5 * r / count, x, y);
+    }
+    dr *= a;
+    r += dr;
+  } while (IsSuccess(mError) && spacing * r / (r + dr) >= (r - dr) * 2 * kPi / count);
+  lastRadius = r;
+  lastCount = count;
+}
+
+// Fills the inner hexagon with equilateral triangles of side `spacing`; near the wells (within
+// 1.2 h of the centre, h covering the last well's rings) lattice points that crowd ring nodes
+// are dropped.
+void TAQVGrid::AddLattice(double spacing, int firstRingNode, double lastRadius, int lastCount) {
+  double m2 = 0;
+  for (int i = std::max(firstRingNode, 1); i <= mNodeCount; ++i) {
+    m2 = std::max(m2, Squared(At(i).X - mCentreX, At(i).Y - mCentreY));
+  }
+  const double h = (std::sqrt(m2) + spacing) * std::sqrt(5.0) / 2;
+  const int q = 7 * mDensity + 3;
+  const double rho0 = spacing * (q + 1);
+  for (int p = 1; p <= q && IsSuccess(mError); ++p) {
+    const double rho = static_cast<double>(q + 1 - p) / (q + 1) * rho0;
+    const double tolerance = rho <= 1.2 * h ? 3 * lastRadius / lastCount : 0;
+    AddHexagon(rho, q - p, tolerance);
+  }
+}
+
+void TAQVGrid::GenerateNodes(const TMeshInput& input) {
+  AddBoundary();
+  SortWellNeighbours(input);
+  MergeWells(input);
+  AddWellNodes(input);
+  const int g = mDensity;
+  // The lattice spacing: the outer hexagons shrink by (q + 1)/(q + 2) for q = g + 7, g + 9, ...
+  double rho0 = mRadius;
+  for (int j = 1; j <= 3 * g - 1; ++j) rho0 *= (g + 2.0 * j + 6) / (g + 2.0 * j + 7);
+  const double spacing = rho0 / (7 * g + 4);
+  double lastRadius = 0.25;
+  int lastCount = 6;
+  int firstRingNode = mNodeCount;
+  const int pumping = static_cast<int>(input.PumpingWells.size());
+  for (int i = 1; i <= pumping && IsSuccess(mError); ++i) {
+    if (mDependent[static_cast<std::size_t>(i)] != 0) continue;
+    firstRingNode = mNodeCount;
+    AddRings(input, i, spacing, lastRadius, lastCount);
+  }
+  double rho = mRadius;
+  for (int q = g + 7; q <= 7 * g + 3 && IsSuccess(mError); q += 2) {
+    rho *= (q + 1.0) / (q + 2.0);
+    AddHexagon(rho, q, 0);
+  }
+  if (IsSuccess(mError)) AddLattice(spacing, firstRingNode, lastRadius, lastCount);
+  if (IsSuccess(mError)) Progress(false);
+}
+
+// ---- Triangulation ----------------------------------------------------------------------------
+
+void TAQVGrid::AddNeighbour(int node, int neighbour) {
+  TMeshNode& n = At(node);
+  const auto end = n.Neighbours.begin() + n.NeighbourCount;
+  if (std::find(n.Neighbours.begin(), end, neighbour) != end) return;
+  if (n.NeighbourCount >= kMaxNodeNeighbours) {
+    mError = TMeshError::meTooManyNeighbours;
+    return;
+  }
+  n.Neighbours[static_cast<std::size_t>(n.NeighbourCount++)] = neighbour;
+}
+
+void TAQVGrid::AddElement(int a, int b, int p) {
+  const std::array<int, 3> nodes{a, b, p};
+  for (int i = 0; i < 3; ++i) {
+    for (int j = 0; j < 3; ++j) {
+      if (i != j)
+        AddNeighbour(nodes[static_cast<std::size_t>(i)], nodes[static_cast<std::size_t>(j)]);
+    }
+  }
+  mTriangles.push_back(nodes);
+  ++mElementCount;
+  if (mElementCount % 100 == 0 && IsSuccess(mError)) Progress(true);
+}
+
+namespace {
+
+// The two best candidates of a front step so far, in the order the nodes are offered.
+struct TCandidates {
+  double Window;  // half-width of the square search window, length
+  double Best = 1.0, Second = 1.0;
+  int P1 = 0, P2 = 0;
+
+  bool InWindow(double dx, double dy) const {
+    return std::abs(dx) < Window && std::abs(dy) < Window;
+  }
+  // A node inside the window and left of the edge, at squared distance d2 from the edge's
+  // midpoint, seeing the edge under an angle of cosine c.
+  void Offer(int p, double d2, double c) {
+    if (!(c < Second)) return;
+    Window = (std::sqrt(d2) + 2 * Window) / 3;
+    if (c < Best) {
+      Second = Best;
+      P2 = P1;
+      Best = c;
+      P1 = p;
+    } else {
+      Second = c;
+      P2 = p;
+    }
+  }
+};
+
+// Squared distance of p from the midpoint m of a -> b when p lies strictly left of the edge
+// (with a margin against nearly collinear points), else -1.
+double LeftDistance2(const TMeshNode& b, double mx, double my, const TMeshNode& p) {
+  const double d2 = Squared(p.X - mx, p.Y - my);
+  return Cross(b.X - mx, b.Y - my, p.X - mx, p.Y - my) > 0.005 * d2 ? d2 : -1;
+}
+
+double AngleCosine(const TMeshNode& a, const TMeshNode& b, const TMeshNode& p) {
+  const double ax = a.X - p.X, ay = a.Y - p.Y, bx = b.X - p.X, by = b.Y - p.Y;
+  return (ax * bx + ay * by) / std::sqrt(Squared(ax, ay) * Squared(bx, by));
+}
+
+// The wider window of the indexed search: candidates outside it cannot be accepted while the
+// narrowing window stays below it, which it nearly always does.
+constexpr double kIndexWindowFactor = 1.5;
+
+}  // namespace
+
+// The node that closes the front edge a -> b into the best-shaped triangle on its left side;
+// 0 when there is none. Nodes are examined in number order; the window around the edge's
+// midpoint narrows as better candidates appear.
+int TAQVGrid::ChooseCandidate(int a, int b, double window) {
+  bool complete = false;
+  const int p = mIndexedSearch ? ScanIndexedCandidates(a, b, window, complete) : 0;
+  return complete ? p : ScanAllCandidates(a, b, window);
+}
+
+int TAQVGrid::ScanAllCandidates(int a, int b, double window) const {
+  const TMeshNode& na = mNodes[static_cast<std::size_t>(a)];
+  const TMeshNode& nb = mNodes[static_cast<std::size_t>(b)];
+  const double mx = (na.X + nb.X) / 2, my = (na.Y + nb.Y) / 2;
+  TCandidates scan{window};
+  for (int p = mScanLow; p <= mScanHigh; ++p) {
+    const TMeshNode& np = mNodes[static_cast<std::size_t>(p)];
+    if (np.Link < 0 || p == a || p == b || !scan.InWindow(np.X - mx, np.Y - my)) continue;
+    const double d2 = LeftDistance2(nb, mx, my, np);
+    if (d2 >= 0) scan.Offer(p, d2, AngleCosine(na, nb, np));
+  }
+  if (scan.P1 == 0 || scan.P2 == 0) return scan.P1;
+  return PreferSecond(a, b, scan.P1, scan.P2, mx, my) ? scan.P2 : scan.P1;
+}
+
+// The same search over the live nodes of the cells around the edge, marked in a bit set and
+// then offered in number order, so that the result equals the full scan's. complete is false
+// when the window grew beyond the cells searched; the caller then scans every node.
+int TAQVGrid::ScanIndexedCandidates(int a, int b, double window, bool& complete) {
+  const TMeshNode& na = mNodes[static_cast<std::size_t>(a)];
+  const TMeshNode& nb = mNodes[static_cast<std::size_t>(b)];
+  const double mx = (na.X + nb.X) / 2, my = (na.Y + nb.Y) / 2;
+  const double wide = kIndexWindowFactor * window;
+  const double ex = nb.X - mx, ey = nb.Y - my;
+  const int cells = mBuckets.CellsPerSide();
+  int first = mNodeCount + 1, last = 0;
+  for (int cy = mBuckets.CellY(my - wide); cy <= mBuckets.CellY(my + wide); ++cy) {
+    for (int cx = mBuckets.CellX(mx - wide); cx <= mBuckets.CellX(mx + wide); ++cx) {
+      const auto cell = static_cast<std::size_t>(cy * cells + cx);
+      const TIndexEntry* entry = mEntries.data() + mCellStart[cell];
+      const TIndexEntry* end = entry + mCellLive[cell];
+      for (; entry != end; ++entry) {
+        const double dx = entry->X - mx, dy = entry->Y - my;
+        if (!(std::abs(dx) < wide && std::abs(dy) < wide)) continue;
+        const double d2 = Squared(dx, dy);
+        if (!(Cross(ex, ey, dx, dy) > 0.005 * d2)) continue;
+        const int p = entry->Node;
+        if (p < mScanLow || p > mScanHigh || p == a || p == b) continue;
+        const auto i = static_cast<std::size_t>(p);
+        mCandidateD2[i] = d2;
+        mCandidateBits[i / 64] |= std::uint64_t{1} << (i % 64);
+        first = std::min(first, p);
+        last = std::max(last, p);
+      }
+    }
+  }
+  TCandidates scan{window};
+  complete = true;
+  for (int word = first / 64; word <= last / 64 && last > 0; ++word) {
+    std::uint64_t bits = mCandidateBits[static_cast<std::size_t>(word)];
+    mCandidateBits[static_cast<std::size_t>(word)] = 0;
+    while (bits != 0) {
+      const int p = word * 64 + std::countr_zero(bits);
+      bits &= bits - 1;
+      const TMeshNode& np = mNodes[static_cast<std::size_t>(p)];
+      if (!scan.InWindow(np.X - mx, np.Y - my)) continue;
+      scan.Offer(p, mCandidateD2[static_cast<std::size_t>(p)], AngleCosine(na, nb, np));
+      complete = complete && scan.Window <= wide;
+    }
+  }
+  if (scan.P1 == 0 || scan.P2 == 0) return scan.P1;
+  return PreferSecond(a, b, scan.P1, scan.P2, mx, my) ? scan.P2 : scan.P1;
+}
+
+// Sorts the nodes into the cells of mBuckets (a counting sort), all live.
+void TAQVGrid::BuildFrontIndex() {
+  const int cells = mBuckets.CellsPerSide();
+  const auto cellCount = static_cast<std::size_t>(cells) * static_cast<std::size_t>(cells);
+  mCellStart.assign(cellCount + 1, 0);
+  mCellLive.assign(cellCount, 0);
+  auto cellOf = [&](int node) {
+    return static_cast<std::size_t>(mBuckets.CellY(At(node).Y) * cells +
+                                    mBuckets.CellX(At(node).X));
+  };
+  for (int i = 1; i <= mNodeCount; ++i) ++mCellStart[cellOf(i) + 1];
+  for (std::size_t c = 0; c < cellCount; ++c) mCellStart[c + 1] += mCellStart[c];
+  for (int i = 1; i <= mNodeCount; ++i) {
+    const std::size_t c = cellOf(i);
+    const int at = mCellStart[c] + mCellLive[c]++;
+    mEntries[static_cast<std::size_t>(at)] = {At(i).X, At(i).Y, i};
+    mEntryOf[static_cast<std::size_t>(i)] = at;
+  }
+}
+
+// Marks a node consumed by the front and drops it from its cell.
+void TAQVGrid::Consume(int node) {
+  At(node).Link = -1;
+  if (!mIndexedSearch) return;
+  const int cells = mBuckets.CellsPerSide();
+  const auto c =
+      static_cast<std::size_t>(mBuckets.CellY(At(node).Y) * cells + mBuckets.CellX(At(node).X));
+  const int at = mEntryOf[static_cast<std::size_t>(node)];
+  const int lastAt = mCellStart[c] + --mCellLive[c];
+  const TIndexEntry moved = mEntries[static_cast<std::size_t>(lastAt)];
+  mEntries[static_cast<std::size_t>(lastAt)] = mEntries[static_cast<std::size_t>(at)];
+  mEntries[static_cast<std::size_t>(at)] = moved;
+  mEntryOf[static_cast<std::size_t>(moved.Node)] = at;
+  mEntryOf[static_cast<std::size_t>(node)] = lastAt;
+}
+
+// Between the two candidates with the widest angles, the one whose triangle (and the triangle
+// it leaves for later) is better shaped: each q is twice a triangle's area over the sum of its
+// squared sides.
+bool TAQVGrid::PreferSecond(int a, int b, int p1, int p2, double mx, double my) const {
+  const TMeshNode& A = mNodes[static_cast<std::size_t>(a)];
+  const TMeshNode& B = mNodes[static_cast<std::size_t>(b)];
+  const TMeshNode& P1 = mNodes[static_cast<std::size_t>(p1)];
+  const TMeshNode& P2 = mNodes[static_cast<std::size_t>(p2)];
+  const double ab2 = Squared(B.X - A.X, B.Y - A.Y);
+  const double p1a2 = Squared(P1.X - A.X, P1.Y - A.Y), p1b2 = Squared(P1.X - B.X, P1.Y - B.Y);
+  const double p2a2 = Squared(P2.X - A.X, P2.Y - A.Y), p2b2 = Squared(P2.X - B.X, P2.Y - B.Y);
+  const double p21 = Squared(P2.X - P1.X, P2.Y - P1.Y);
+  const double q1 = Cross(B.X - A.X, B.Y - A.Y, P1.X - A.X, P1.Y - A.Y) / (ab2 + p1b2 + p1a2);
+  const double q2 = Cross(B.X - A.X, B.Y - A.Y, P2.X - B.X, P2.Y - B.Y) / (ab2 + p2b2 + p2a2);
+  const double q3 = Cross(P2.X - P1.X, P2.Y - P1.Y, P2.X - B.X, P2.Y - B.Y) / (p1b2 + p2b2 + p21);
+  const double q4 = Cross(P1.X - A.X, P1.Y - A.Y, P2.X - P1.X, P2.Y - P1.Y) / (p1a2 + p21 + p2a2);
+  double m1 = 0, m2 = 0;
+  if (q3 <= q4) {
+    m1 = q4;
+    m2 = -q3;
+  } else {
+    m1 = q3;
+    m2 = -q4;
+  }
+  if (0.9999 * q2 * m2 > q1 * m1) return true;
+  if (1.0001 * q2 * m2 <= q1 * m1) return false;
+  return (P2.X - mx) * (P2.Y - my) > (P1.X - mx) * (P1.Y - my);
+}
+
+void TAQVGrid::AdvanceFront(int& a, int b, int p) {
+  if (p != 0 && At(p).Link == 0) {
+    AddElement(a, b, p);
+    At(p).Link = b;
+    At(a).Link = p;
+    a = p;
+  } else if (p != 0 && At(b).Link == p) {
+    AddElement(a, b, p);
+    Consume(b);
+    At(a).Link = p;
+  } else if (p != 0 && At(p).Link == a) {
+    AddElement(a, b, p);
+    At(p).Link = b;
+    Consume(a);
+    a = b;
+  } else {
+    a = b;
+  }
+}
+
+// Advancing front (after Lo & Sloan): the front starts as the boundary, counter-clockwise, and
+// each step closes the edge from the current node A to its successor with a node on its left.
+// A front that goes round once without making an element is stuck.
+void TAQVGrid::Triangulate() {
+  const double window = At(1).X - At(5).X;  // two boundary spacings
+  if (mIndexedSearch) BuildFrontIndex();
+  int a = 1;
+  mScanLow = 1;
+  mScanHigh = mNodeCount;
+  int stall = 0, remembered = 0;
+  do {
+    const int b = At(a).Link;
+    if (b < 1 || b > mNodeCount) {
+      mError = TMeshError::meGridGeneration;
+      break;
+    }
+    if (a % 50 == 0) {
+      while (mScanLow < mScanHigh && At(mScanLow).Link < 0) ++mScanLow;
+      while (mScanHigh > mScanLow && At(mScanHigh).Link < 0) --mScanHigh;
+    }
+    const int elements = mElementCount;
+    AdvanceFront(a, b, ChooseCandidate(a, b, window));
+    if (mElementCount != elements) stall = 0;
+    if (!IsSuccess(mError)) break;
+    if (mElementCount > kMaxMeshElements) {
+      mError = TMeshError::meTooManyElements;
+      break;
+    }
+    ++stall;
+    if (stall == 2) remembered = a;
+    if (stall > 2 && a == remembered) mError = TMeshError::meGridGeneration;
+  } while (IsSuccess(mError) && At(At(a).Link).Link != a);
+  if (!IsSuccess(mError)) return;
+  const int b = At(a).Link;
+  Consume(a);
+  Consume(b);
+  for (int i = 1; i <= mNodeCount; ++i) {
+    if (At(i).Link >= 0) {
+      mError = TMeshError::meGridGeneration;
+      return;
+    }
+  }
+  SortNeighbours();
+}
+
+// Each node's neighbours counter-clockwise by direction; a boundary node's list then starts
+// and ends with its two boundary neighbours, so that it runs through the inside.
+void TAQVGrid::SortNeighbours() {
+  std::array<std::pair<double, int>, kMaxNodeNeighbours> keyed;
+  for (int i = 1; i <= mNodeCount; ++i) {
+    TMeshNode& n = At(i);
+    const auto count = static_cast<std::size_t>(n.NeighbourCount);
+    for (std::size_t k = 0; k < count; ++k) {
+      const TMeshNode& m = At(n.Neighbours[k]);
+      keyed[k] = {DirectionAngle(m.X - n.X, m.Y - n.Y), n.Neighbours[k]};
+    }
+    std::stable_sort(keyed.begin(), keyed.begin() + static_cast<std::ptrdiff_t>(count),
+                     [](const auto& l, const auto& r) { return l.first < r.first; });
+    for (std::size_t k = 0; k < count; ++k) n.Neighbours[k] = keyed[k].second;
+    if (i > mBoundaryNodeCount || count == 0) continue;
+    const auto first = n.Neighbours.begin(), end = first + static_cast<std::ptrdiff_t>(count);
+    for (std::size_t turn = 0; turn < count; ++turn) {
+      if (*first <= mBoundaryNodeCount && *(end - 1) <= mBoundaryNodeCount) break;
+      std::rotate(first, first + 1, end);
+    }
+  }
+}
+
+// Laplacian smoothing of the interior: boundary and well nodes and the first ring around each
+// pumping well stay where they are.
+void TAQVGrid::SmoothNodes() {
+  const int firstFree = mBoundaryNodeCount + mIndependentCount + mObservationNodeCount + 1;
+  for (int i = firstFree; i <= mNodeCount; ++i) At(i).Link = 0;
+  for (int w = 1; w <= kMaxPumpingWells; ++w) {
+    const int node = mPumpingNode[static_cast<std::size_t>(w)];
+    if (node == 0) continue;
+    const TMeshNode& n = At(node);
+    for (int k = 0; k < n.NeighbourCount; ++k)
+      At(n.Neighbours[static_cast<std::size_t>(k)]).Link = 1;
+  }
+  for (int pass = 0; pass < mSmoothingPasses; ++pass) {
+    for (int i = firstFree; i <= mNodeCount; ++i) {
+      TMeshNode& n = At(i);
+      if (n.Link != 0 || n.NeighbourCount == 0) continue;
+      double sx = 0, sy = 0;
+      for (int k = 0; k < n.NeighbourCount; ++k) {
+        const TMeshNode& m = At(n.Neighbours[static_cast<std::size_t>(k)]);
+        sx += m.X;
+        sy += m.Y;
+      }
+      n.X += kSmoothingFactor * (sx / n.NeighbourCount - n.X);
+      n.Y += kSmoothingFactor * (sy / n.NeighbourCount - n.Y);
+    }
+  }
+}
+
+// Breadth-first numbering from boundary node 16, neighbours taken in their sorted order, which
+// keeps the bandwidth of the model's matrix small.
+void TAQVGrid::RenumberNodes() {
+  std::fill(mOrder.begin(), mOrder.begin() + mNodeCount + 1, 0);
+  std::fill(mRank.begin(), mRank.begin() + mNodeCount + 1, 0);
+  mOrder[1] = kFirstNumberedNode;
+  mRank[kFirstNumberedNode] = 1;
+  int next = 2;
+  for (int k = 1; k < next && k <= mNodeCount; ++k) {
+    const TMeshNode& n = At(mOrder[static_cast<std::size_t>(k)]);
+    for (int j = 0; j < n.NeighbourCount; ++j) {
+      const int m = n.Neighbours[static_cast<std::size_t>(j)];
+      if (mRank[static_cast<std::size_t>(m)] != 0) continue;
+      mRank[static_cast<std::size_t>(m)] = next;
+      mOrder[static_cast<std::size_t>(next++)] = m;
+    }
+  }
+  if (next != mNodeCount + 1) mError = TMeshError::meGridGeneration;
+}
+
+// ---- Preview transform --------------------------------------------------------------------------
+
+TMeshTransform TMeshTransform::ForArea(int width, int height, double radius, double centreX,
+                                       double centreY) {
+  TMeshTransform t;
+  const double pixelWidth = std::max(width - 4, 1), pixelHeight = std::max(height - 4, 1);
+  t.PixelCentreX = 2 + pixelWidth / 2;
+  t.PixelCentreY = 2 + pixelHeight / 2;
+  t.Scale = radius > 0 ? std::min(pixelWidth, pixelHeight) / (2 * radius) : 1;
+  t.CentreX = centreX;
+  t.CentreY = centreY;
+  return t;
+}
+
+int TMeshTransform::PixelX(double x) const {
+  const double p = std::round(PixelCentreX + (x - CentreX) * Scale);
+  return p >= 0 && p <= 2000 ? static_cast<int>(p) : -1;
+}
+
+int TMeshTransform::PixelY(double y) const {
+  const double p = std::round(PixelCentreY - (y - CentreY) * Scale);
+  return p >= 0 && p <= 2000 ? static_cast<int>(p) : -1;
+}
+
+}  // namespace aqv

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QLineEdit>
+#include <string>
+
+#include "model/AQVData.h"
+
+namespace aqv {
+
+// A single-line number field bound to one floating-point setting of a document. The text is
+// checked at every change with the document's check routine for the quantity; Enter or leaving
+// a modified, non-empty field hands a valid text to the document (SetFloatSetting), and an
+// invalid text shows the check's message and keeps the focus. The document is not owned and
+// must outlive the binding. Text is in display units (length or time factor applied).
+class TAQVFloatEdit : public QLineEdit {
+  Q_OBJECT
+
+ public:
+  explicit TAQVFloatEdit(QWidget* parent = nullptr);
+
+  TAQVData* Data() const { return mData; }
+  void SetData(TAQVData* data) { mData = data; }
+  TAQVFloatEditType AQVEditType() const { return mEditType; }
+  void SetAQVEditType(TAQVFloatEditType type) { mEditType = type; }
+
+  // Shows value, given in the document's stored units, scaled to display units.
+  void SetValue(double value);
+  // The value last shown, in display units.
+  double ShownValue() const { return mShownValue; }
+  // Runs the quantity's check on text; the message stays in ErrorText (and DataErrorText).
+  bool ValidateText(const std::string& text);
+  // Hands a valid text to the document; an invalid one shows ErrorText as an error box.
+  // Returns whether the text was valid.
+  bool Commit();
+  // Commits a typed value that was not handed over yet; true when there was none or it was
+  // valid. An invalid value shows its message and the field takes the focus back.
+  bool CommitPending();
+
+  bool Valid() const { return mValid; }
+  const std::string& ErrorText() const { return mErrorText; }
+
+  // Whether a typed character may enter the text: digits, "-", "E", "e", the decimal
+  // separator, Backspace and Enter.
+  static bool IsAcceptedChar(QChar c);
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
+
+ private:
+  void TextChanged(const QString& text);
+  void RefuseExit();
+
+  TAQVFloatEditType mEditType = TAQVFloatEditType::feSurfaceLevel;
+  std::string mErrorText;
+  TAQVData* mData = nullptr;
+  bool mValid = false;
+  double mShownValue = 0;
+  bool mRefusing = false;
+};
+
+}  // namespace aqv

@@ -1,0 +1,117 @@
+#include "app/gui/AQVSpinEdit.h"
+
+#include <QKeyEvent>
+#include <QTimer>
+
+#include "app/gui/MyParentGrid.h"
+#include "model/AQVElements.h"
+
+namespace aqv {
+
+namespace {
+
+constexpr const char* kInvalidValueText = "Invalid value!";
+
+bool CheckQuantity(const TAQVData& d, TAQVSpinEditType type, int v) {
+  using enum TAQVSpinEditType;
+  switch (type) {
+    case seNAq:
+      return d.CheckAquiferCount(v);
+    case seNObsWells:
+      return d.CheckObservationWellCount(v);
+    case seNPumpingWells:
+      return d.CheckPumpingWellCount(v);
+    case seLowerl:
+      return d.CheckLowerLayer(v);
+    case seUpperl:
+      return d.CheckUpperLayer(v);
+    case seTsteps:
+      return d.CheckTimeSteps(v);
+    case seTekenlaag:
+      return d.CheckDrawLayer(v);
+    case seDensity:
+      return d.CheckDensity(v);
+  }
+  return false;
+}
+
+}  // namespace
+
+TAQVSpinEdit::TAQVSpinEdit(QWidget* parent) : TMySpinEdit(parent) {
+  connect(this, &QLineEdit::textChanged, this, &TAQVSpinEdit::TextChanged);
+}
+
+bool TAQVSpinEdit::Validate(const std::string& text) {
+  std::string& message = Globals().DataErrorText;
+  message = kInvalidValueText;
+  int value = 0;
+  bool ok = TryStrToIntValue(text, value);
+  if (ok && mData) ok = CheckQuantity(*mData, mSpinType, value);
+  mErrorText = message;
+  return ok;
+}
+
+void TAQVSpinEdit::TextChanged(const QString& text) {
+  mValid = Validate(text.toStdString());
+}
+
+void TAQVSpinEdit::UpClick() {
+  TMySpinEdit::UpClick();
+  // A spun value counts as typed, so that leaving the field stores it.
+  if (!isReadOnly()) setModified(true);
+}
+
+void TAQVSpinEdit::DownClick() {
+  TMySpinEdit::DownClick();
+  if (!isReadOnly()) setModified(true);
+}
+
+bool TAQVSpinEdit::StoreValue() {
+  if (!mData) return mValid;
+  if (mValid) {
+    setModified(false);
+    mData->SetIntSetting(text().toStdString(), mSpinType);
+  } else {
+    mData->UserInterface().MessageBox(mErrorText, TMsgDlgType::mtError, TMsgDlgButtons::mbOK);
+  }
+  return mValid;
+}
+
+bool TAQVSpinEdit::CommitPending() {
+  if (text().isEmpty() || !isModified()) return true;
+  if (StoreValue()) return true;
+  setFocus();
+  return false;
+}
+
+void TAQVSpinEdit::keyPressEvent(QKeyEvent* event) {
+  const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+  if (enter && !StoreValue()) {
+    event->accept();
+    return;
+  }
+  // The spin edit's own filter runs last; it refuses Enter with a beep.
+  TMySpinEdit::keyPressEvent(event);
+}
+
+void TAQVSpinEdit::focusOutEvent(QFocusEvent* event) {
+  if (!mRefusing && !text().isEmpty() && isModified() && mData) {
+    if (mValid) {
+      StoreValue();
+    } else {
+      mRefusing = true;
+      QTimer::singleShot(0, this, &TAQVSpinEdit::RefuseExit);
+    }
+  }
+  TMySpinEdit::focusOutEvent(event);
+}
+
+void TAQVSpinEdit::RefuseExit() {
+  if (mData) {
+    mData->UserInterface().MessageBox(mErrorText, TMsgDlgType::mtError, TMsgDlgButtons::mbOK);
+  }
+  setFocus();
+  mRefusing = false;
+}
+
+}  // namespace aqv

@@ -1,0 +1,820 @@
+#include "app/gui/CHILDWIN.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDate>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QSlider>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "app/gui/AQVActns.h"
+#include "app/gui/AQVConductivitiesGrid.h"
+#include "app/gui/AQVFloatEdit.h"
+#include "app/gui/AQVObservationWellsGrid.h"
+#include "app/gui/AQVObservationsGrid.h"
+#include "app/gui/AQVPumpingPeriodsGrid.h"
+#include "app/gui/AQVPumpingWellsGrid.h"
+#include "app/gui/AQVSpinEdit.h"
+#include "app/gui/Help.h"
+#include "app/gui/RemarksMemo.h"
+#include "app/gui/Startup.h"
+#include "chart/gui/MyChart.h"
+#include "map/gui/AQVKaart.h"
+#include "model/AQVElements.h"
+#include "platform/QtUserInterface.h"
+
+namespace aqv {
+
+namespace {
+
+struct TPageInfo {
+  const char* Caption;
+  const char* HelpKeyword;
+  const char* Hint;
+};
+constexpr TPageInfo kPages[] = {
+    {"General info", "general_info", "General information"},
+    {"Aquifer system", "aquifer_system", "Aquifer system"},
+    {"Pumping wells", "pumping_wells", "Pumping wells"},
+    {"Observation wells", "observation_wells", "Observation wells"},
+    {"Optimization results", "parameter_optimization", "Optimization results"},
+    {"Time graphs", "time_graphs", "Time graphs"},
+    {"Contour plot", "contour_plot", "Piezometric surface drawdown and build-up"},
+};
+
+// Smallest size the window accepts, pixels.
+constexpr int kMinimumSize = 401;
+
+QLabel* Label(const char* text, QWidget* parent) {
+  return new QLabel(QString::fromUtf8(text), parent);
+}
+
+QRadioButton* Radio(const char* name, const char* text, QWidget* parent) {
+  auto* button = new QRadioButton(QString::fromUtf8(text), parent);
+  button->setObjectName(QString::fromUtf8(name));
+  return button;
+}
+
+QPushButton* Button(const char* name, const char* text, QWidget* parent) {
+  auto* button = new QPushButton(QString::fromUtf8(text), parent);
+  button->setObjectName(QString::fromUtf8(name));
+  return button;
+}
+
+// A grid above a caption panel and a second grid, split so the person can share the height.
+QWidget* SplitGrids(QWidget* upper, QLabel* caption, QWidget* lower, QWidget* parent) {
+  auto* splitter = new QSplitter(Qt::Vertical, parent);
+  auto* bottom = new QWidget(splitter);
+  auto* bottomLayout = new QVBoxLayout(bottom);
+  bottomLayout->setContentsMargins(0, 0, 0, 0);
+  bottomLayout->addWidget(caption);
+  bottomLayout->addWidget(lower, 1);
+  splitter->addWidget(upper);
+  splitter->addWidget(bottom);
+  splitter->setStretchFactor(0, 1);
+  splitter->setStretchFactor(1, 2);
+  return splitter;
+}
+
+}  // namespace
+
+TMDIChild::TMDIChild(TUserInterface* ui, QWidget* parent)
+    : QWidget(parent),
+      mOwnUi(ui == nullptr ? std::make_unique<TQtUserInterface>(this) : nullptr),
+      mUi(ui == nullptr ? mOwnUi.get() : ui),
+      mData(std::make_unique<TAQVData>(mUi)) {
+  setObjectName(QStringLiteral("MDIChild"));
+  setMinimumSize(kMinimumSize, kMinimumSize);
+  mPageControl = new QTabWidget(this);
+  mPageControl->setObjectName(QStringLiteral("PageControl"));
+  SetHelpKeyword(mPageControl, QStringLiteral("general_info"));
+  QWidget* pages[] = {BuildInfoPage(),   BuildAquiferSystemPage(), BuildPumpingWellsPage(),
+                      BuildObservationWellsPage(), BuildOutputPage(), BuildChartPage(),
+                      BuildContourPlotPage()};
+  for (int i = 0; i < 7; ++i) {
+    SetHelpKeyword(pages[i], QString::fromUtf8(kPages[i].HelpKeyword));
+    mPageControl->addTab(pages[i], QString::fromUtf8(kPages[i].Caption));
+  }
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(mPageControl);
+  connect(mPageControl, &QTabWidget::currentChanged, this, &TMDIChild::PageControlChange);
+  BindDocument();
+  // Keys are looked at before the focused control gets them (Escape cancels a computation,
+  // the numeric-pad minus zooms the map out).
+  qApp->installEventFilter(this);
+}
+
+TMDIChild::~TMDIChild() {
+  qApp->removeEventFilter(this);
+  // The document goes before the window's children (the grids, the chart and the map), so
+  // they let go of it first, and the chart's series of their references.
+  mMap->StopAnimation();
+  mMap->SetData(nullptr);
+  for (TMyParentGrid* grid : Grids()) grid->SetData(nullptr);
+  mChart->ClearSeries();
+  mData->ChartReference = nullptr;
+  mData->MapReference = nullptr;
+  mData->OnChange = nullptr;
+}
+
+void TMDIChild::BindDocument() {
+  TAQVData& d = *mData;
+  d.SetStehfestTerms(Globals().NSt);
+  d.ChartReference = &mChart->Model();
+  d.MapReference = mMap;
+  d.SetTimesPerLogCycle(Globals().nlogcycle);
+  d.ConvertLengthUnits = Globals().ConvertLengthUnits;
+  d.ConvertTimeUnits = Globals().ConvertTimeUnits;
+  d.SetLengthUnitLabel(static_cast<TAQVLengthUnit>(Globals().DefaultLengthUnits));
+  d.DefaultFileName.clear();
+  d.OnChange = [this](TObject*) { AQVDataChange(); };
+  d.OnFileSaved = [this](TObject*) { FileSaved(); };
+  d.OnFileLoaded = [this](TObject*) { FileLoaded(); };
+  d.OnGrootheidTChange = [this](TObject*) { GrootheidTChange(); };
+  d.OnStartOptimize = [this](TObject*) { StartOptimize(); };
+  d.OnStopOptimize = [this](TObject*) { StopOptimize(); };
+  for (TMyParentGrid* grid : Grids()) grid->SetData(&d);
+  mMap->SetData(&d);
+  connect(mMap, &TAQVKaart::IntervalChange, this, &TMDIChild::AQVKaartIntervalChange);
+  connect(mMap, &TAQVKaart::TimeChange, this, &TMDIChild::AQVKaartTimeChange);
+  connect(mMap, &TAQVKaart::AnimationFinished, this, &TMDIChild::AQVKaartAnimationFinished);
+}
+
+TAQVFloatEdit* TMDIChild::NewFloatEdit(TAQVFloatEditType kind, const char* name,
+                                       QWidget* parent) {
+  auto* edit = new TAQVFloatEdit(parent);
+  edit->setObjectName(QString::fromUtf8(name));
+  edit->SetData(mData.get());
+  edit->SetAQVEditType(kind);
+  edit->setMaximumWidth(110);
+  return edit;
+}
+
+TAQVSpinEdit* TMDIChild::NewSpinEdit(TAQVSpinEditType kind, const char* name, QWidget* parent) {
+  auto* edit = new TAQVSpinEdit(parent);
+  edit->setObjectName(QString::fromUtf8(name));
+  edit->SetData(mData.get());
+  edit->SetAQVSpinEditType(kind);
+  edit->setMaximumWidth(70);
+  return edit;
+}
+
+QWidget* TMDIChild::BuildInfoPage() {
+  auto* page = new QWidget;
+  page->setObjectName(QStringLiteral("InfoPage"));
+  auto edit = [&](int text, const char* name, QWidget* parent) {
+    auto* e = new QLineEdit(parent);
+    e->setObjectName(QString::fromUtf8(name));
+    e->setMaxLength(kInfoTextWidth);
+    mInfoEdits[text] = e;
+    connect(e, &QLineEdit::textChanged, this, [this, e, text] { InfoEditChange(e, text); });
+    return e;
+  };
+  auto* project = new QGroupBox(QStringLiteral("Project"), page);
+  auto* pl = new QGridLayout(project);
+  pl->addWidget(Label("Name:", project), 0, 0);
+  pl->addWidget(edit(1, "prNameEdit", project), 0, 1);
+  pl->addWidget(Label("Test", project), 1, 0);
+  pl->addWidget(edit(2, "prTestEdit", project), 1, 1);
+  pl->addWidget(Label("Location:", project), 2, 0);
+  pl->addWidget(edit(3, "prLocationEdit", project), 2, 1);
+  pl->addWidget(Label("Date:", project), 3, 0);
+  pl->addWidget(edit(4, "prDateEdit", project), 3, 1);
+  pl->addWidget(Label("Remarks:", project), 4, 0, Qt::AlignTop);
+  mPrRemarksMemo = new TRemarksMemo(3, project);
+  mPrRemarksMemo->setObjectName(QStringLiteral("prRemarksMemo"));
+  mPrRemarksMemo->setFixedHeight(mPrRemarksMemo->fontMetrics().lineSpacing() * 3 + 12);
+  pl->addWidget(mPrRemarksMemo, 4, 1);
+  connect(mPrRemarksMemo, &QPlainTextEdit::textChanged, this,
+          [this] { RemarksMemoChange(mPrRemarksMemo, 5, 3); });
+
+  auto* file = new QGroupBox(QStringLiteral("File"), page);
+  auto* fl = new QGridLayout(file);
+  fl->addWidget(Label("Data name:", file), 0, 0);
+  fl->addWidget(edit(8, "flDataNameEdit", file), 0, 1);
+  fl->addWidget(Label("File name:", file), 1, 0);
+  fl->addWidget(edit(9, "flFileNameEdit", file), 1, 1);
+  fl->addWidget(Label("Date:", file), 2, 0);
+  fl->addWidget(edit(10, "flDateEdit", file), 2, 1);
+  mFlRemarksMemo = new TRemarksMemo(4, file);
+  mFlRemarksMemo->setObjectName(QStringLiteral("flRemarksMemo"));
+  mFlRemarksMemo->setFixedHeight(mFlRemarksMemo->fontMetrics().lineSpacing() * 4 + 12);
+  fl->addWidget(Label("Remarks:", file), 3, 0, Qt::AlignTop);
+  fl->addWidget(mFlRemarksMemo, 3, 1);
+  connect(mFlRemarksMemo, &QPlainTextEdit::textChanged, this,
+          [this] { RemarksMemoChange(mFlRemarksMemo, 11, 4); });
+
+  mTuComboBox = new QComboBox(page);
+  mTuComboBox->setObjectName(QStringLiteral("tuComboBox"));
+  mTuComboBox->addItems({QStringLiteral("Seconds"), QStringLiteral("Minutes"),
+                         QStringLiteral("Hours"), QStringLiteral("Days"),
+                         QStringLiteral("Years")});
+  mTuComboBox->setCurrentIndex(3);
+  connect(mTuComboBox, &QComboBox::activated, this, [this](int index) {
+    if (index >= 0) mData->SetTimeUnit(static_cast<TAQVTimeUnit>(index));
+  });
+  auto* units = new QHBoxLayout;
+  units->addWidget(Label("Time units:", page));
+  units->addWidget(mTuComboBox);
+  units->addStretch(1);
+
+  auto* setup = new QGroupBox(QStringLiteral("General setup"), page);
+  auto* sl = new QGridLayout(setup);
+  mNuNAQSpinEdit = NewSpinEdit(TAQVSpinEditType::seNAq, "nuNAQSpinEdit", setup);
+  mNuNPumpSpinEdit = NewSpinEdit(TAQVSpinEditType::seNPumpingWells, "nuNPumpSpinEdit", setup);
+  mNuNObsSpinEdit = NewSpinEdit(TAQVSpinEditType::seNObsWells, "nuNObsSpinEdit", setup);
+  mNuNAQSpinEdit->SetMinValue(1), mNuNAQSpinEdit->SetMaxValue(2);
+  mNuNPumpSpinEdit->SetMinValue(1), mNuNPumpSpinEdit->SetMaxValue(2);
+  mNuNObsSpinEdit->SetMinValue(1), mNuNObsSpinEdit->SetMaxValue(5);
+  sl->addWidget(Label("Number of aquifers", setup), 0, 0);
+  sl->addWidget(mNuNAQSpinEdit, 0, 1);
+  sl->addWidget(Label("Number of pumping wells", setup), 1, 0);
+  sl->addWidget(mNuNPumpSpinEdit, 1, 1);
+  sl->addWidget(Label("Number of observation wells", setup), 2, 0);
+  sl->addWidget(mNuNObsSpinEdit, 2, 1);
+
+  auto* optimization = new QGroupBox(QStringLiteral("Parameter optimization"), page);
+  auto* ol = new QGridLayout(optimization);
+  mPaRelativeEdit =
+      NewFloatEdit(TAQVFloatEditType::feRelStoppingCriterion, "paRelativeEdit", optimization);
+  mPaAbsoluteEdit =
+      NewFloatEdit(TAQVFloatEditType::feAbsStoppingCriterion, "paAbsoluteEdit", optimization);
+  ol->addWidget(Label("Relative stopping criterion", optimization), 0, 0);
+  ol->addWidget(mPaRelativeEdit, 0, 1);
+  ol->addWidget(Label("Absolute stopping criterion", optimization), 1, 0);
+  ol->addWidget(mPaAbsoluteEdit, 1, 1);
+  auto* fitting = new QGroupBox(QStringLiteral("Curve fitting"), optimization);
+  auto* fitLayout = new QVBoxLayout(fitting);
+  mPaLogDrawdownRadioButton =
+      Radio("paLogDrawdownRadioButton", "Log drawdown curve fitting", fitting);
+  mPaLinearDrawdownRadioButton =
+      Radio("paLinearDrawdownRadioButton", "Linear drawdown curve fitting", fitting);
+  mPaLogDrawdownRadioButton->setChecked(true);
+  fitLayout->addWidget(mPaLogDrawdownRadioButton);
+  fitLayout->addWidget(mPaLinearDrawdownRadioButton);
+  ol->addWidget(fitting, 2, 0, 1, 2);
+  for (QRadioButton* b : {mPaLogDrawdownRadioButton, mPaLinearDrawdownRadioButton})
+    connect(b, &QRadioButton::clicked, this,
+            [this] { mData->SetLinearResiduals(!mPaLogDrawdownRadioButton->isChecked()); });
+
+  auto* left = new QVBoxLayout;
+  left->addWidget(project);
+  left->addWidget(file);
+  left->addLayout(units);
+  left->addStretch(1);
+  auto* right = new QVBoxLayout;
+  right->addWidget(setup);
+  right->addWidget(optimization);
+  right->addStretch(1);
+  auto* layout = new QHBoxLayout(page);
+  layout->addLayout(left, 3);
+  layout->addLayout(right, 2);
+  return page;
+}
+
+QWidget* TMDIChild::BuildAquiferSystemPage() {
+  auto* page = new QWidget;
+  page->setObjectName(QStringLiteral("AquiferSystemPage"));
+  auto* layers = new QGroupBox(QStringLiteral("Layers"), page);
+  auto* ll = new QGridLayout(layers);
+  mLaNAqSpinEdit = NewSpinEdit(TAQVSpinEditType::seNAq, "laNAqSpinEdit", layers);
+  mLaNAqSpinEdit->SetMinValue(1), mLaNAqSpinEdit->SetMaxValue(2);
+  mLaElevationEdit = NewFloatEdit(TAQVFloatEditType::feSurfaceLevel, "laElevationEdit", layers);
+  ll->addWidget(Label("Number of aquifers", layers), 0, 0);
+  ll->addWidget(mLaNAqSpinEdit, 0, 1);
+  ll->addWidget(Label("Top layer elevation", layers), 1, 0);
+  ll->addWidget(mLaElevationEdit, 1, 1);
+
+  auto* boundary = new QGroupBox(QStringLiteral("Boundary conditions"), page);
+  auto* bl = new QGridLayout(boundary);
+  auto side = [&](const char* boxName, const char* text, const char* imperviousName,
+                  const char* leakyName, int row, QCheckBox*& box, QRadioButton*& impervious,
+                  QRadioButton*& leaky) {
+    box = new QCheckBox(QString::fromUtf8(text), boundary);
+    box->setObjectName(QString::fromUtf8(boxName));
+    auto* group = new QWidget(boundary);  // keeps each pair of radio buttons exclusive
+    auto* gl = new QHBoxLayout(group);
+    gl->setContentsMargins(0, 0, 0, 0);
+    impervious = Radio(imperviousName, "Impervious", group);
+    leaky = Radio(leakyName, "Leaky", group);
+    gl->addWidget(impervious);
+    gl->addWidget(leaky);
+    bl->addWidget(box, row, 0);
+    bl->addWidget(group, row, 1);
+    connect(box, &QCheckBox::clicked, this, &TMDIChild::BoundaryChange);
+    connect(impervious, &QRadioButton::clicked, this, &TMDIChild::BoundaryChange);
+    connect(leaky, &QRadioButton::clicked, this, &TMDIChild::BoundaryChange);
+  };
+  side("boTopLayerCheckBox", "Top aquitard present", "boTopLayerImperviousRadioButton",
+       "boTopLayerLeakyRadioButton", 0, mBoTopLayerCheckBox, mBoTopImpervious, mBoTopLeaky);
+  side("boBottomLayerCheckBox", "Bottom aquitard present", "boBottomLayerImperviousRadioButton",
+       "boBottomLayerLeakyRadioButton", 1, mBoBottomLayerCheckBox, mBoBottomImpervious,
+       mBoBottomLeaky);
+  mBoTopLeaky->setChecked(true);
+  mBoBottomImpervious->setChecked(true);
+
+  mConductivitiesGrid = new TAQVConductivitiesGrid(page);
+  mConductivitiesGrid->setObjectName(QStringLiteral("AQVConductivitiesGrid"));
+  auto* top = new QHBoxLayout;
+  top->addWidget(layers);
+  top->addWidget(boundary);
+  top->addStretch(1);
+  auto* layout = new QVBoxLayout(page);
+  layout->addLayout(top);
+  layout->addWidget(mConductivitiesGrid, 1);
+  return page;
+}
+
+QWidget* TMDIChild::BuildPumpingWellsPage() {
+  auto* page = new QWidget;
+  page->setObjectName(QStringLiteral("PumpingWellsPage"));
+  mPumpingWellsGrid = new TAQVPumpingWellsGrid(page);
+  mPumpingWellsGrid->setObjectName(QStringLiteral("AQVPumpingWellsGrid"));
+  mPumpingPeriodsPanel = new QLabel(page);
+  mPumpingPeriodsPanel->setObjectName(QStringLiteral("PumpingPeriodsPanel"));
+  mPumpingPeriodsGrid = new TAQVPumpingPeriodsGrid(page);
+  mPumpingPeriodsGrid->setObjectName(QStringLiteral("AQVPumpingPeriodsGrid"));
+  auto* layout = new QVBoxLayout(page);
+  layout->addWidget(SplitGrids(mPumpingWellsGrid, mPumpingPeriodsPanel, mPumpingPeriodsGrid, page));
+  // Entering a well's own table first commits the well table, whose current row names it.
+  mPumpingPeriodsGrid->installEventFilter(this);
+  return page;
+}
+
+QWidget* TMDIChild::BuildObservationWellsPage() {
+  auto* page = new QWidget;
+  page->setObjectName(QStringLiteral("ObservationWellsPage"));
+  mObservationWellsGrid = new TAQVObservationWellsGrid(page);
+  mObservationWellsGrid->setObjectName(QStringLiteral("AQVObservationWellsGrid"));
+  mObservationWellsDataPanel = new QLabel(page);
+  mObservationWellsDataPanel->setObjectName(QStringLiteral("ObservationWellsDataPanel"));
+  mObservationsGrid = new TAQVObservationsGrid(page);
+  mObservationsGrid->setObjectName(QStringLiteral("AQVObservationsGrid"));
+  auto* layout = new QVBoxLayout(page);
+  layout->addWidget(
+      SplitGrids(mObservationWellsGrid, mObservationWellsDataPanel, mObservationsGrid, page));
+  mObservationsGrid->installEventFilter(this);
+  return page;
+}
+
+QWidget* TMDIChild::BuildOutputPage() {
+  auto* page = new QWidget;
+  page->setObjectName(QStringLiteral("OutputPage"));
+  mOutputMemo = new QPlainTextEdit(page);
+  mOutputMemo->setObjectName(QStringLiteral("OutputMemo"));
+  mOutputMemo->setReadOnly(true);
+  mOutputMemo->setLineWrapMode(QPlainTextEdit::NoWrap);
+  mOutputMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  // The report is laid out in fixed columns.
+  QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  mOutputMemo->setFont(mono);
+  auto* layout = new QVBoxLayout(page);
+  layout->addWidget(mOutputMemo);
+  return page;
+}
+
+QWidget* TMDIChild::BuildChartPage() {
+  auto* page = new QWidget;
+  page->setObjectName(QStringLiteral("ChartPage"));
+  mChart = new TMyChart(page);
+  mChart->setObjectName(QStringLiteral("AQVChart"));
+  auto* panel = new QWidget(page);
+  panel->setObjectName(QStringLiteral("AQVChartPanel"));
+  panel->setFixedWidth(210);
+
+  auto* curveType = new QGroupBox(QStringLiteral("Curve type"), panel);
+  auto* cl = new QVBoxLayout(curveType);
+  mCtDrawdownRadioButton = Radio("ctDrawdownRadioButton", "Drawdown curves", curveType);
+  mCtWellFluxesRadioButton = Radio("ctWellFluxesRadioButton", "Well-face fluxes", curveType);
+  mCtDrawdownRadioButton->setChecked(true);
+  cl->addWidget(mCtDrawdownRadioButton);
+  cl->addWidget(mCtWellFluxesRadioButton);
+  connect(mCtDrawdownRadioButton, &QRadioButton::clicked, this, &TMDIChild::CurveTypeClick);
+  connect(mCtWellFluxesRadioButton, &QRadioButton::clicked, this, &TMDIChild::CurveTypeClick);
+
+  auto* times = new QGroupBox(QStringLiteral("Times"), panel);
+  auto* tl = new QGridLayout(times);
+  mTmStartingTimeLabel = new QLabel(times);
+  mTmStartingTimeLabel->setObjectName(QStringLiteral("tmStartingTimeLabel"));
+  mTmStoppingTimeLabel = new QLabel(times);
+  mTmStoppingTimeLabel->setObjectName(QStringLiteral("tmStoppingTimeLabel"));
+  mTmStartingTimeFloatEdit =
+      NewFloatEdit(TAQVFloatEditType::feStartingTime, "tmStartingTimeFloatEdit", times);
+  mTmStoppingTimeFloatEdit =
+      NewFloatEdit(TAQVFloatEditType::feStoppingTime, "tmStoppingTimeFloatEdit", times);
+  tl->addWidget(mTmStartingTimeLabel, 0, 0);
+  tl->addWidget(mTmStartingTimeFloatEdit, 1, 0);
+  tl->addWidget(mTmStoppingTimeLabel, 2, 0);
+  tl->addWidget(mTmStoppingTimeFloatEdit, 3, 0);
+
+  auto* taRadioGroup = new QGroupBox(QStringLiteral("Time axis"), panel);
+  taRadioGroup->setObjectName(QStringLiteral("taRadioGroup"));
+  auto* tal = new QVBoxLayout(taRadioGroup);
+  const char* timeItems[] = {"Logarithmic time axis", "Linear time axis"};
+  for (int i = 0; i < 2; ++i) {
+    mTaButtons[i] = new QRadioButton(QString::fromUtf8(timeItems[i]), taRadioGroup);
+    tal->addWidget(mTaButtons[i]);
+    connect(mTaButtons[i], &QRadioButton::clicked, this, [this, i] { TimeAxisClick(i); });
+  }
+  mVaRadioGroup = new QGroupBox(QStringLiteral("Value axis"), panel);
+  mVaRadioGroup->setObjectName(QStringLiteral("vaRadioGroup"));
+  auto* val = new QVBoxLayout(mVaRadioGroup);
+  const char* valueItems[] = {"Logarithmic drawdown", "Linear drawdown", "Linear head"};
+  for (int i = 0; i < 3; ++i) {
+    mVaButtons[i] = new QRadioButton(QString::fromUtf8(valueItems[i]), mVaRadioGroup);
+    val->addWidget(mVaButtons[i]);
+    connect(mVaButtons[i], &QRadioButton::clicked, this, [this, i] { ValueAxisClick(i); });
+  }
+
+  mUpdateGraphButton = Button("UpdateGraphButton", "Update graph", panel);
+  mDrawingOptionsButton = Button("DrawingOptionsButton", "Drawing options...", panel);
+  mResetOptionsButton = Button("ResetOptionsButton", "Reset options", panel);
+  mPreviousGraphButton = Button("PreviousGraphButton", "Previous graph", panel);
+  mAutoUpdateCheckBox = new QCheckBox(QStringLiteral("Auto-update"), panel);
+  mAutoUpdateCheckBox->setObjectName(QStringLiteral("AutoUpdateCheckBox"));
+  connect(mUpdateGraphButton, &QPushButton::clicked, this, &TMDIChild::UpdateGraphButtonClick);
+  connect(mDrawingOptionsButton, &QPushButton::clicked, this,
+          &TMDIChild::DrawingOptionsButtonClick);
+  connect(mResetOptionsButton, &QPushButton::clicked, this, &TMDIChild::ResetOptionsButtonClick);
+  connect(mAutoUpdateCheckBox, &QCheckBox::clicked, this, &TMDIChild::AutoUpdateCheckBoxClick);
+  // While the button is held the chart shows the picture kept before the last update.
+  connect(mPreviousGraphButton, &QPushButton::pressed, this, [this] { mChart->RestoreImage(); });
+  connect(mPreviousGraphButton, &QPushButton::released, this, [this] { mChart->update(); });
+
+  auto* pl = new QVBoxLayout(panel);
+  pl->setContentsMargins(0, 0, 0, 0);
+  pl->addWidget(curveType);
+  pl->addWidget(times);
+  pl->addWidget(taRadioGroup);
+  pl->addWidget(mVaRadioGroup);
+  pl->addWidget(mUpdateGraphButton);
+  pl->addWidget(mAutoUpdateCheckBox);
+  pl->addWidget(mDrawingOptionsButton);
+  pl->addWidget(mResetOptionsButton);
+  pl->addWidget(mPreviousGraphButton);
+  pl->addStretch(1);
+  auto* layout = new QHBoxLayout(page);
+  layout->addWidget(mChart, 1);
+  layout->addWidget(panel);
+  return page;
+}
+
+QWidget* TMDIChild::BuildContourPlotPage() {
+  auto* page = new QWidget;
+  page->setObjectName(QStringLiteral("ContourPlotPage"));
+  mMap = new TAQVKaart(page);
+  mMap->setObjectName(QStringLiteral("AQVKaart"));
+  auto* panel = new QWidget;
+  panel->setObjectName(QStringLiteral("AQVKaartPanel"));
+
+  auto* coordinates = new QGroupBox(QStringLiteral("Coordinates"), panel);
+  auto* col = new QGridLayout(coordinates);
+  mCoWest = NewFloatEdit(TAQVFloatEditType::feWorldX1, "coWestFloatEdit", coordinates);
+  mCoEast = NewFloatEdit(TAQVFloatEditType::feWorldX2, "coEastFloatEdit", coordinates);
+  mCoNorth = NewFloatEdit(TAQVFloatEditType::feWorldY2, "coNorthFloatEdit", coordinates);
+  mCoSouth = NewFloatEdit(TAQVFloatEditType::feWorldY1, "coSouthFloatEdit", coordinates);
+  col->addWidget(Label("North", coordinates), 0, 1, Qt::AlignHCenter);
+  col->addWidget(mCoNorth, 1, 1);
+  col->addWidget(Label("West", coordinates), 2, 0);
+  col->addWidget(mCoWest, 3, 0);
+  col->addWidget(Label("East", coordinates), 2, 2);
+  col->addWidget(mCoEast, 3, 2);
+  col->addWidget(mCoSouth, 4, 1);
+  col->addWidget(Label("South", coordinates), 5, 1, Qt::AlignHCenter);
+
+  auto* animation = new QGroupBox(QStringLiteral("Animation"), panel);
+  auto* al = new QGridLayout(animation);
+  mAnStartingTime =
+      NewFloatEdit(TAQVFloatEditType::feBeginTijd, "anStartingTimeFloatEdit", animation);
+  mAnFinalTime = NewFloatEdit(TAQVFloatEditType::feEindTijd, "anFinalTimeFloatEdit", animation);
+  mAnTsteps = NewSpinEdit(TAQVSpinEditType::seTsteps, "anTstepsSpinEdit", animation);
+  al->addWidget(Label("Starting time", animation), 0, 0);
+  al->addWidget(mAnStartingTime, 0, 1);
+  al->addWidget(Label("Final time", animation), 1, 0);
+  al->addWidget(mAnFinalTime, 1, 1);
+  al->addWidget(Label("Intervals", animation), 2, 0);
+  al->addWidget(mAnTsteps, 2, 1);
+  mAnimateButton = Button("AnimateButton", "Animate", animation);
+  mPauseButton = Button("PauseButton", "Pause", animation);
+  mResetButton = Button("ResetButton", "Reset", animation);
+  mPauseButton->setEnabled(false);
+  mResetButton->setEnabled(false);
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(mAnimateButton);
+  buttons->addWidget(mPauseButton);
+  buttons->addWidget(mResetButton);
+  al->addLayout(buttons, 3, 0, 1, 2);
+  connect(mAnimateButton, &QPushButton::clicked, this, &TMDIChild::AnimateButtonClick);
+  connect(mPauseButton, &QPushButton::clicked, this, &TMDIChild::PauseButtonClick);
+  connect(mResetButton, &QPushButton::clicked, this, &TMDIChild::ResetButtonClick);
+
+  auto* aquifer = new QGroupBox(QStringLiteral("Aquifer"), panel);
+  auto* aql = new QHBoxLayout(aquifer);
+  mDaTekenLaag = NewSpinEdit(TAQVSpinEditType::seTekenlaag, "daTekenLaagSpinEdit", aquifer);
+  aql->addWidget(Label("Display aquifer", aquifer));
+  aql->addWidget(mDaTekenLaag);
+
+  auto* drawdown = new QGroupBox(QStringLiteral("Drawdown"), panel);
+  auto* dl = new QGridLayout(drawdown);
+  const TAQVFloatEditType kinds[] = {TAQVFloatEditType::feMinContour,
+                                     TAQVFloatEditType::feInterval,
+                                     TAQVFloatEditType::feMaxContour};
+  const char* editNames[] = {"cnMinDrawdownFloatEdit", "cnIntervalFloatEdit",
+                             "cnMaxDrawdownFloatEdit"};
+  const char* boxNames[] = {"cnmiAutoCheckBox", "cndhiAutoCheckBox", "cnmaAutoCheckBox"};
+  const char* captions[] = {"Minimum", "Interval", "Maximum"};
+  for (int i = 0; i < 3; ++i) {
+    mCnEdits[i] = NewFloatEdit(kinds[i], editNames[i], drawdown);
+    mCnAutoBoxes[i] = new QCheckBox(QStringLiteral("Auto"), drawdown);
+    mCnAutoBoxes[i]->setObjectName(QString::fromUtf8(boxNames[i]));
+    mCnAutoBoxes[i]->setChecked(true);
+    dl->addWidget(Label(captions[i], drawdown), i, 0);
+    dl->addWidget(mCnEdits[i], i, 1);
+    dl->addWidget(mCnAutoBoxes[i], i, 2);
+    connect(mCnAutoBoxes[i], &QCheckBox::clicked, this, [this, i] { ContourAutoClick(i, true); });
+  }
+  mCnMinContourVLabel = new QLabel(drawdown);
+  mCnMinContourVLabel->setObjectName(QStringLiteral("cnMinContourVLabel"));
+  mCnMaxContourVLabel = new QLabel(drawdown);
+  mCnMaxContourVLabel->setObjectName(QStringLiteral("cnMaxContourVLabel"));
+  dl->addWidget(Label("Lowest level", drawdown), 3, 0);
+  dl->addWidget(mCnMinContourVLabel, 3, 1);
+  dl->addWidget(Label("Highest level", drawdown), 4, 0);
+  dl->addWidget(mCnMaxContourVLabel, 4, 1);
+
+  auto* timeBox = new QGroupBox(QStringLiteral("Time"), panel);
+  auto* ttl = new QGridLayout(timeBox);
+  mTtTTijd = NewFloatEdit(TAQVFloatEditType::feTTijd, "ttTTijdFloatEdit", timeBox);
+  mAnimationTrackBar = new QSlider(Qt::Horizontal, timeBox);
+  mAnimationTrackBar->setObjectName(QStringLiteral("AnimationTrackBar"));
+  ttl->addWidget(Label("Display time", timeBox), 0, 0);
+  ttl->addWidget(mTtTTijd, 0, 1);
+  ttl->addWidget(mAnimationTrackBar, 1, 0, 1, 2);
+  connect(mAnimationTrackBar, &QSlider::valueChanged, this, [this](int position) {
+    if (mAnimationTrackBar->hasFocus()) mMap->SetTimeStep(position, false);
+  });
+
+  auto* pl = new QVBoxLayout(panel);
+  pl->addWidget(coordinates);
+  pl->addWidget(animation);
+  pl->addWidget(aquifer);
+  pl->addWidget(drawdown);
+  pl->addWidget(timeBox);
+  pl->addStretch(1);
+  auto* scroll = new QScrollArea(page);
+  scroll->setWidget(panel);
+  scroll->setWidgetResizable(true);
+  scroll->setFixedWidth(panel->sizeHint().width() + 20);
+  scroll->setFrameShape(QFrame::NoFrame);
+  auto* layout = new QHBoxLayout(page);
+  layout->addWidget(mMap, 1);
+  layout->addWidget(scroll);
+  return page;
+}
+
+std::vector<TMyParentGrid*> TMDIChild::Grids() const {
+  return {mConductivitiesGrid, mPumpingWellsGrid, mPumpingPeriodsGrid, mObservationWellsGrid,
+          mObservationsGrid};
+}
+
+QLineEdit* TMDIChild::InfoEdit(int infoText) const {
+  return infoText >= 1 && infoText <= kInfoTextCount ? mInfoEdits[infoText] : nullptr;
+}
+
+TDocumentPage TMDIChild::ActivePage() const {
+  return static_cast<TDocumentPage>(mPageControl->currentIndex());
+}
+
+void TMDIChild::SetActivePage(TDocumentPage page) {
+  mPageControl->setCurrentIndex(static_cast<int>(page));
+}
+
+// --- Document life ---------------------------------------------------------------------
+
+void TMDIChild::UpdateCaptions() {
+  const std::string& path = mData->FileName;
+  setWindowTitle(QString::fromStdString(path));
+  SetApplicationTitle(DocumentApplicationTitle(path));
+}
+
+bool TMDIChild::NewFile(const std::string& fileName) {
+  for (TMyParentGrid* grid : Grids()) grid->Reset();
+  mData->FileName = fileName;
+  mData->InfoTexts[9] = CutText(QFileInfo(QString::fromStdString(fileName)).fileName().toStdString(),
+                                kInfoTextWidth);
+  mData->InfoTexts[10] =
+      QLocale().toString(QDate::currentDate(), QLocale::ShortFormat).toStdString();
+  RefreshGrids();
+  UpdateCaptions();
+  ShowActivePage();
+  return true;
+}
+
+bool TMDIChild::LoadFile(const std::string& fileName) {
+  mConductivitiesGrid->hide();
+  for (TMyParentGrid* grid : Grids()) grid->Reset();
+  mData->FileName = fileName;
+  bool result = false;
+  if (!QFileInfo::exists(QString::fromStdString(fileName))) {
+    mUi->MessageBox("File " + fileName + " not found!", TMsgDlgType::mtError,
+                    TMsgDlgButtons::mbOK);
+  } else {
+    mLoading = true;
+    result = mData->LoadFromFile();
+    // A refused file leaves a fresh document that the window then closes: nothing of it is
+    // validated or computed.
+    if (result) {
+      mAxesReset = true;
+      mData->SetModified(true);
+      if (ValidateGrids()) UpdateChart();
+    }
+    mLoading = false;
+  }
+  if (result) {
+    if (!mData->BackgroundFiles.empty()) LoadBackgroundImages();
+    RefreshGrids();
+    mData->GridsValid = ValidateGrids();
+    UpdateCaptions();
+    ShowActivePage();
+  }
+  mConductivitiesGrid->show();
+  return result;
+}
+
+void TMDIChild::FileSaved() {
+  UpdateCaptions();
+  if (OnFileSaved) OnFileSaved(mData->FileName);
+}
+
+void TMDIChild::FileLoaded() {
+  mMap->SyncTextEdits();
+  mMap->RepositionTexts(true);
+}
+
+void TMDIChild::GrootheidTChange() {
+  if (mData->PreviousTimeFactor() != 0)
+    ScaleChartAxes(mData->TimeFactor() / mData->PreviousTimeFactor());
+}
+
+void TMDIChild::StartOptimize() {
+  for (TMyParentGrid* grid : Grids()) grid->CallDoExit();
+  mData->GridsValid = ValidateGrids();
+  if (OnFrameEnabled) OnFrameEnabled(false);
+}
+
+void TMDIChild::StopOptimize() {
+  if (OnFrameEnabled) OnFrameEnabled(true);
+  if (QWidget* frame = window()) frame->activateWindow();
+}
+
+bool TMDIChild::CommitPendingEdit() { return aqv::CommitPendingEdit(QApplication::focusWidget()); }
+
+// --- Validation and refresh ------------------------------------------------------------------
+
+bool TMDIChild::ValidateGridsEx(bool message) {
+  TAQVData& d = *mData;
+  // Switching wells below must not refresh the pages.
+  TNotifyEvent onChange = std::move(d.OnChange);
+  d.OnChange = nullptr;
+  bool valid = mObservationWellsGrid->AllCellsValid() && mPumpingWellsGrid->AllCellsValid() &&
+               mConductivitiesGrid->AllCellsValid();
+  const int pumping = d.CurrentPumpingWell();
+  for (int w = 1; w <= d.PumpingWellCount(); ++w) {
+    d.SetCurrentPumpingWell(w);
+    mPumpingPeriodsGrid->LoadFromData();
+    valid = valid && mPumpingPeriodsGrid->AllCellsValid();
+  }
+  d.SetCurrentPumpingWell(pumping);
+  mPumpingPeriodsGrid->LoadFromData();
+  const int observation = d.CurrentObservationWell();
+  for (int j = 1; j <= d.ObservationWellCount(); ++j) {
+    d.SetCurrentObservationWell(j);
+    mObservationsGrid->LoadFromData();
+    valid = valid && mObservationsGrid->AllCellsValid();
+  }
+  d.SetCurrentObservationWell(observation);
+  mObservationsGrid->LoadFromData();
+  d.OnChange = std::move(onChange);
+  if (message && !valid)
+    mUi->MessageBox(kInvalidGridsText, TMsgDlgType::mtError, TMsgDlgButtons::mbOK);
+  return valid;
+}
+
+void TMDIChild::RefreshGrids() {
+  for (TMyParentGrid* grid : Grids()) grid->LoadFromData();
+}
+
+void TMDIChild::AQVDataChange() {
+  TAQVData& d = *mData;
+  const TDocumentPage page = ActivePage();
+  if (page == TDocumentPage::dpInfo) InfoPageShow();
+  if (d.AllChanged) {
+    if (page == TDocumentPage::dpPumpingWells) PumpingWellsPageShow();
+    if (page == TDocumentPage::dpObservationWells) ObservationWellsPageShow();
+    AquiferSystemPageShow();
+  }
+  if (page == TDocumentPage::dpOutput) OutputPageShow();
+  if (page == TDocumentPage::dpChart) ChartPageShow();
+  if (page == TDocumentPage::dpContourPlot) ContourPlotPageShow();
+  if (d.RefreshPeriodsGrid || d.AllChanged) mPumpingPeriodsGrid->LoadFromData();
+  if (d.RefreshObservationGrids || d.AllChanged) {
+    mObservationsGrid->LoadFromData();
+    mObservationWellsGrid->LoadFromData();
+  }
+  if (d.AllChanged) mPumpingWellsGrid->LoadFromData();
+  if (d.RefreshAquiferGrid || d.AllChanged) mConductivitiesGrid->LoadFromData();
+  if (OnDataChange) OnDataChange();
+}
+
+// --- Closing and keys ----------------------------------------------------------------------
+
+bool TMDIChild::CloseQuery() {
+  if (!mData->Saved && !mClosePending) {
+    const TModalResult answer = mUi->MessageBox("Save changes to " + mData->FileName + "?",
+                                                TMsgDlgType::mtWarning,
+                                                TMsgDlgButtons::mbYesNoCancel);
+    if (answer == TModalResult::mrCancel) return false;
+    if (answer == TModalResult::mrYes) {
+      if (!CommitPendingEdit()) return false;
+      if (OnSaveRequest)
+        OnSaveRequest();
+      else
+        mData->SaveToFile(false);
+      if (!mData->Saved) return false;
+    }
+  }
+  return FormCloseQuery();
+}
+
+bool TMDIChild::FormCloseQuery() {
+  if (mData->Busy || mUpdatingChart) {
+    // The computation polls the flag; the end of the update closes the window.
+    mData->Cancel = true;
+    mClosePending = true;
+    return false;
+  }
+  return true;
+}
+
+void TMDIChild::closeEvent(QCloseEvent* event) {
+  if (!CloseQuery()) {
+    event->ignore();
+    return;
+  }
+  mMap->StopAnimation();
+  event->accept();
+}
+
+bool TMDIChild::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::FocusIn) {
+    if (watched == mPumpingPeriodsGrid) mPumpingWellsGrid->LoadFromData();
+    if (watched == mObservationsGrid) mObservationWellsGrid->LoadFromData();
+  }
+  if (event->type() != QEvent::KeyPress) return false;
+  auto* widget = qobject_cast<QWidget*>(watched);
+  if (widget == nullptr || !isAncestorOf(widget) || !widget->hasFocus()) return false;
+  const auto* key = static_cast<QKeyEvent*>(event);
+  if (key->key() == Qt::Key_F1) {
+    if (OnHelp) OnHelp();
+    return true;
+  }
+  const TDocumentPage page = ActivePage();
+  if (key->key() == Qt::Key_Escape && page == TDocumentPage::dpChart && mData->Busy) {
+    mData->Cancel = true;
+    mData->SetModified(true);
+    return true;
+  }
+  if (page == TDocumentPage::dpContourPlot) {
+    const bool keypadMinus =
+        key->key() == Qt::Key_Minus && (key->modifiers() & Qt::KeypadModifier);
+    const bool inEdit = qobject_cast<TAQVFloatEdit*>(widget) != nullptr ||
+                        qobject_cast<TAQVSpinEdit*>(widget) != nullptr;
+    if (keypadMinus && !inEdit) {
+      mMap->ZoomOut();
+      return true;
+    }
+    if (key->key() == Qt::Key_Escape && mMap->ZoomMode()) {
+      mMap->CancelZoom();
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace aqv

@@ -1,0 +1,197 @@
+#include "map/DrawdownGrid.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "model/AQVData.h"
+#include "model/engine/ParallelFor.h"
+
+namespace aqv {
+
+double TRadialProfile::At(double r) const {
+  const double span = RMax - RMin;
+  if (!(span > 0.0) || !std::isfinite(r)) return P[0];
+  double u = (r - RMin) * kProfileIntervals / span;
+  if (!(u > 0.0)) u = 0.0;
+  // A point beyond RMax (only possible by rounding) takes the last value instead of reading
+  // past the profile.
+  if (u >= kProfileIntervals) return P[kProfileIntervals];
+  const int k = static_cast<int>(u);
+  return P[k] + (u - k) * (P[k + 1] - P[k]);
+}
+
+TEngineResult ComputeRadialProfile(const TAquiferSystemInput& system,
+                                   const TStehfestWeights& weights, const TPumpingWellInput& well,
+                                   double rateStep, double elapsedDays, int layer, double rMin,
+                                   double rMax, TAquiferSystemState& work,
+                                   TRadialProfile& profile) {
+  profile.RMin = rMin;
+  profile.RMax = rMax;
+  profile.P.fill(0.0);
+  if (!(elapsedDays > 0.0) || rateStep == 0.0) return {};
+  if (layer < 1 || layer > system.AquiferCount || weights.Count < 2 ||
+      weights.Count > kMaxStehfestTerms) {
+    return TEngineResult::Failure(TEngineFault::efInvalidInput);
+  }
+  // Gaver-Stehfest: s(t) = (ln 2 / t) sum_j V_j s(p = j ln 2 / t), with the Laplace-domain
+  // terms of the well computed once per p for all 101 radii.
+  const double c = std::numbers::ln2 / elapsedDays;
+  TWellLaplaceTerm term;
+  TPointModeFactors factors;
+  for (int j = 1; j <= weights.Count; ++j) {
+    work.LaplaceP = j * c;
+    if (!ComputeAquiferSystem(system, work)) {
+      profile.P.fill(0.0);
+      return TEngineResult::Failure(TEngineFault::efAquiferSystem);
+    }
+    const TEngineResult result = ComputeWellTerm(system, work, well, rateStep, term);
+    if (!result.IsSuccess()) {
+      profile.P.fill(0.0);
+      return result;
+    }
+    for (int i = 0; i <= kProfileIntervals; ++i) {
+      TObservationGeometry geometry;
+      geometry.Distance = std::max((rMax - rMin) * i / kProfileIntervals + rMin, well.Rw);
+      if (!IsInWellScreen(well, geometry, layer))
+        ComputePointModeFactors(work, term, geometry, factors);
+      profile.P[i] +=
+          weights.V[j] * ObservationTerm(system, work, well, term, geometry, factors, layer);
+    }
+  }
+  for (double& p : profile.P) {
+    p *= c;
+    if (!std::isfinite(p)) {
+      profile.P.fill(0.0);
+      return TEngineResult::Failure(TEngineFault::efNonFinite);
+    }
+  }
+  return {};
+}
+
+void TDrawdownGrid::Reset(const TGridLayout& layout) {
+  mLayout = layout;
+  mLengthFactor = 1;
+  std::fill(mValues.begin(), mValues.end(), 0.0);
+}
+
+void TDrawdownGrid::ScaleToDisplay(double lengthFactor) {
+  const int n = ValueCount();
+  for (int i = 0; i < n; ++i) mValues[static_cast<std::size_t>(i)] *= lengthFactor;
+  mLengthFactor = lengthFactor;
+}
+
+void TDrawdownGrid::AddProfile(double wellX, double wellY, const TRadialProfile& profile) {
+  if (mLayout.IsEmpty()) return;
+  const int nx = mLayout.NodeCountX;
+  const int ny = mLayout.NodeCountY;
+  double* v = mValues.data();
+  for (int b = 0; b < ny; ++b) {
+    const double dy = mLayout.NodeY[b] - wellY;
+    const double dyc = dy + mLayout.HalfCellY;
+    double* row = v + mLayout.NodeIndex(0, b);
+    for (int a = 0; a < nx; ++a) {
+      const double dx = mLayout.NodeX[a] - wellX;
+      row[a] += profile.At(std::sqrt(dx * dx + dy * dy));
+    }
+    if (b == ny - 1) break;
+    double* centres = row + nx;
+    for (int a = 0; a < nx - 1; ++a) {
+      const double dx = mLayout.NodeX[a] + mLayout.HalfCellX - wellX;
+      centres[a] += profile.At(std::sqrt(dx * dx + dyc * dyc));
+    }
+  }
+}
+
+double TDrawdownGrid::PointX(int index) const {
+  const int stride = 2 * mLayout.NodeCountX - 1;
+  const int within = index % stride;
+  if (within < mLayout.NodeCountX) return mLayout.NodeX[within] * mLengthFactor;
+  return (mLayout.NodeX[within - mLayout.NodeCountX] + mLayout.HalfCellX) * mLengthFactor;
+}
+
+double TDrawdownGrid::PointY(int index) const {
+  const int stride = 2 * mLayout.NodeCountX - 1;
+  const int b = index / stride;
+  const int within = index % stride;
+  if (within < mLayout.NodeCountX) return mLayout.NodeY[b] * mLengthFactor;
+  return (mLayout.NodeY[b] + mLayout.HalfCellY) * mLengthFactor;
+}
+
+TMapModel MapModelFromDocument(const TAQVData& data) {
+  TMapModel model;
+  model.System = data.AquiferSystemInput();
+  model.Weights = data.StehfestWeights();
+  if (model.Weights.Count < 2) model.Weights = ComputeStehfestWeights(data.StehfestTerms());
+  model.Layer = data.DrawLayer();
+  model.Window = {data.WorldX1(), data.WorldX2(), data.WorldY1(), data.WorldY2()};
+  model.LengthFactor = data.LengthFactor();
+  for (int w = 1; w <= std::clamp(data.PumpingWellCount(), 0, kMaxPumpingWells); ++w) {
+    const TPumpingWell& well = data.PumpingWells[w];
+    if (!well.Included[0]) continue;
+    TMapWell mapWell;
+    mapWell.Input = data.PumpingWellInput(w);
+    mapWell.PeriodCount = std::clamp(well.PeriodCount(), 0, kMaxPeriods);
+    for (int k = 1; k <= mapWell.PeriodCount; ++k) {
+      mapWell.StartTime[k] = well.StartTime[k];
+      // The same rate step as the time graph uses, so that map and graph agree.
+      mapWell.RateStep[k] = well.Included[k] ? data.RateStep(w, k) : 0.0;
+    }
+    model.Wells.push_back(mapWell);
+  }
+  return model;
+}
+
+TEngineResult ComputeDrawdownGrid(const TMapModel& model, double t, TDrawdownGrid& grid,
+                                  TAquiferSystemState& work) {
+  const TGridLayout& layout = grid.Layout();
+  if (layout.IsEmpty() || !std::isfinite(t)) return {};
+  const TMapWindow& w = model.Window;
+  const double centreX = (w.X1 + w.X2) / 2.0;
+  const double centreY = (w.Y1 + w.Y2) / 2.0;
+  std::array<TRadialProfile, kMaxPeriods + 1> profiles;
+  std::array<TEngineResult, kMaxPeriods + 1> results;
+  std::vector<TAquiferSystemState> states(static_cast<std::size_t>(WorkerCount()), work);
+  for (const TMapWell& well : model.Wells) {
+    const double rMin = 0.5 * layout.HalfCellX;
+    // Distances are measured to the farther window side, so the profile covers every grid
+    // point also for a well outside the window.
+    const double dx = centreX <= well.Input.X ? well.Input.X - w.X1 : w.X2 - well.Input.X;
+    const double dy = centreY <= well.Input.Y ? well.Input.Y - w.Y1 : w.Y2 - well.Input.Y;
+    const double rMax = std::sqrt(dx * dx + dy * dy) + rMin + 0.01;
+    const int periods = std::clamp(well.PeriodCount, 0, kMaxPeriods);
+    // Every period of the well is one rate step on the same radii: the profiles are computed
+    // in parallel and summed, so the grid is interpolated once per well.
+    ParallelFor(periods, 1, [&](int begin, int end, int worker) {
+      for (int i = begin; i < end; ++i) {
+        const int k = i + 1;
+        results[k] = {};
+        profiles[k].P.fill(0.0);
+        if (!(well.StartTime[k] < t) || well.RateStep[k] == 0.0) continue;
+        results[k] = ComputeRadialProfile(model.System, model.Weights, well.Input, well.RateStep[k],
+                                          t - well.StartTime[k], model.Layer, rMin, rMax,
+                                          states[static_cast<std::size_t>(worker)], profiles[k]);
+      }
+    });
+    TRadialProfile sum;
+    sum.RMin = rMin;
+    sum.RMax = rMax;
+    TEngineResult failure;
+    for (int k = 1; k <= periods; ++k) {
+      if (!results[k].IsSuccess()) {
+        failure = results[k];
+        break;
+      }
+      for (int i = 0; i <= kProfileIntervals; ++i) sum.P[i] += profiles[k].P[i];
+    }
+    grid.AddProfile(well.Input.X, well.Input.Y, sum);
+    if (!failure.IsSuccess()) {
+      work = states.front();
+      return failure;
+    }
+  }
+  work = states.front();
+  return {};
+}
+
+}  // namespace aqv

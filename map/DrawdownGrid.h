@@ -1,0 +1,98 @@
+#pragma once
+
+#include <array>
+#include <vector>
+
+#include "map/MapGeometry.h"
+#include "model/engine/AQVLaplace.h"
+#include "model/engine/AQVStehfest.h"
+
+namespace aqv {
+
+class TAQVData;
+
+inline constexpr int kProfileIntervals = 100;  // the radial profile has 101 points
+// Display times above this (days) are computed at it.
+inline constexpr double kMaxMapTime = 365000;
+
+// Drawdown (length) along a radius from one pumping well for one rate step:
+// P[i] at r = RMin + (RMax - RMin) i / 100.
+struct TRadialProfile {
+  double RMin = 0, RMax = 0;  // stored length units
+  std::array<double, kProfileIntervals + 1> P{};
+  // Linear interpolation at distance r; distances outside [RMin, RMax] take the end values.
+  double At(double r) const;
+};
+
+// Fills profile for the rate step rateStep (length3/day) of well, elapsedDays after its start,
+// in aquifer layer, with the engine's Laplace-domain terms and the Stehfest weights. work
+// receives the state of the last Laplace evaluation. On failure the profile holds zeros.
+TEngineResult ComputeRadialProfile(const TAquiferSystemInput& system,
+                                   const TStehfestWeights& weights, const TPumpingWellInput& well,
+                                   double rateStep, double elapsedDays, int layer, double rMin,
+                                   double rMax, TAquiferSystemState& work, TRadialProfile& profile);
+
+// The drawdown grid together with the node layout it was computed on, so that contours, hints
+// and exports always put a value at the place it belongs to. Values are kept row by row from
+// south to north: node row b, then the centres between rows b and b + 1 (TGridLayout's
+// indexes). Owned by the map control; its value array is allocated once.
+class TDrawdownGrid {
+ public:
+  TDrawdownGrid() : mValues(kMaxGridValues, 0.0) {}
+
+  const TGridLayout& Layout() const { return mLayout; }
+  // Display length per stored length of the values and coordinates (see ScaleToDisplay).
+  double LengthFactor() const { return mLengthFactor; }
+  double Value(int index) const { return mValues[static_cast<std::size_t>(index)]; }
+  const double* Values() const { return mValues.data(); }
+  int ValueCount() const { return mLayout.ValueCount(); }
+
+  // Takes a new node layout and clears every value; the values are in stored units.
+  void Reset(const TGridLayout& layout);
+  // Multiplies every value by lengthFactor and records it: values and coordinates are then in
+  // display units (coordinates are the stored node positions times LengthFactor()).
+  void ScaleToDisplay(double lengthFactor);
+  // Adds the profile of a well at (wellX, wellY) (stored units) to every node and centre.
+  void AddProfile(double wellX, double wellY, const TRadialProfile& profile);
+  // Adds a value to one grid point; for tests and tools.
+  void Add(int index, double value) { mValues[static_cast<std::size_t>(index)] += value; }
+
+  // Display-unit position of grid value `index`.
+  double PointX(int index) const;
+  double PointY(int index) const;
+
+ private:
+  TGridLayout mLayout;
+  double mLengthFactor = 1;
+  std::vector<double> mValues;
+};
+
+// What one grid computation needs of the document, copied so that the computation reads
+// nothing the person can change meanwhile.
+struct TMapWell {
+  TPumpingWellInput Input;
+  int PeriodCount = 0;
+  std::array<double, 101> StartTime{};  // days, indexed from 1
+  std::array<double, 101> RateStep{};   // length3/day, indexed from 1; 0 for excluded periods
+};
+
+struct TMapModel {
+  TAquiferSystemInput System;
+  TStehfestWeights Weights;
+  int Layer = 1;  // the aquifer drawn
+  TMapWindow Window;
+  double LengthFactor = 1;
+  std::vector<TMapWell> Wells;  // the included pumping wells
+};
+
+// The model of the document for the map: included wells and periods, rate steps by the
+// engine's RateStep, the window in stored units.
+TMapModel MapModelFromDocument(const TAQVData& data);
+
+// Fills grid (already Reset on its layout) with drawdowns in stored units at time t (days),
+// summed over every included well and period that started strictly before t. Stops at the first
+// failure, leaving the values accumulated so far.
+TEngineResult ComputeDrawdownGrid(const TMapModel& model, double t, TDrawdownGrid& grid,
+                                  TAquiferSystemState& work);
+
+}  // namespace aqv

@@ -1,0 +1,97 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace aqv {
+
+// Size limits that every decoder and the composite check in 64-bit arithmetic before they
+// allocate, so that a header declaring huge dimensions is refused at once.
+struct TImageLimits {
+  std::int64_t MaxSide = 65535;        // pixels per row or per column
+  std::int64_t MaxPixels = 1LL << 28;  // pixels of one raster (268 million)
+  std::int64_t MaxBytes = 1LL << 30;   // bytes of one raster, and of an image file read whole
+};
+
+// Outcome of decoding an image or sizing a raster.
+enum class TDecodeStatus { dsOk, dsCorrupt, dsTooLarge, dsOutOfMemory, dsCancelled };
+
+struct [[nodiscard]] TDecodeResult {
+  TDecodeStatus Status = TDecodeStatus::dsOk;
+  std::string Message;  // what went wrong, for the person; empty on success
+  bool IsSuccess() const { return Status == TDecodeStatus::dsOk; }
+};
+
+// Progress of long image work: the shared progress method (caption, position, maximum) and a
+// cancel query that long loops poll. Either may be empty.
+struct TImageProgress {
+  std::function<void(const std::string& caption, int position, int maximum)> Progress;
+  std::function<bool()> Cancelled;
+
+  void Report(const std::string& caption, int position, int maximum) const {
+    if (Progress) Progress(caption, position, maximum);
+  }
+  bool IsCancelled() const { return Cancelled && Cancelled(); }
+};
+
+// One pixel: red, green, blue and alpha (255 opaque, 0 fully transparent).
+struct TRGBA {
+  std::uint8_t R = 0, G = 0, B = 0, A = 255;
+  friend bool operator==(const TRGBA&, const TRGBA&) = default;
+};
+
+// A decoded image or a composite: rows from top to bottom, four bytes per pixel in the order
+// red, green, blue, alpha, rows packed without padding. Owns its pixels; empty until allocated.
+class TImageRaster {
+ public:
+  int Width() const { return mWidth; }
+  int Height() const { return mHeight; }
+  bool Empty() const { return mWidth == 0 || mHeight == 0; }
+
+  // Makes the raster width x height pixels of the given fill after checking the size against
+  // limits; on refusal or allocation failure the raster is left empty.
+  TDecodeResult Allocate(std::int64_t width, std::int64_t height, const TImageLimits& limits,
+                         TRGBA fill = {0, 0, 0, 0});
+  void Clear();
+
+  std::uint8_t* Row(int y) { return mPixels.data() + static_cast<std::size_t>(y) * Stride(); }
+  const std::uint8_t* Row(int y) const {
+    return mPixels.data() + static_cast<std::size_t>(y) * Stride();
+  }
+  std::size_t Stride() const { return static_cast<std::size_t>(mWidth) * 4; }
+  std::span<std::uint8_t> Bytes() { return mPixels; }
+  std::span<const std::uint8_t> Bytes() const { return mPixels; }
+
+  // The pixel at column x, row y (0-based, both inside the raster).
+  TRGBA At(int x, int y) const {
+    const std::uint8_t* p = Row(y) + static_cast<std::size_t>(x) * 4;
+    return {p[0], p[1], p[2], p[3]};
+  }
+  void Set(int x, int y, TRGBA pixel) {
+    std::uint8_t* p = Row(y) + static_cast<std::size_t>(x) * 4;
+    p[0] = pixel.R;
+    p[1] = pixel.G;
+    p[2] = pixel.B;
+    p[3] = pixel.A;
+  }
+
+ private:
+  int mWidth = 0;
+  int mHeight = 0;
+  std::vector<std::uint8_t> mPixels;
+};
+
+// Checks a raster of width x height pixels of bytesPerPixel bytes against limits, all in
+// 64-bit arithmetic. Success, or dsTooLarge with the reason.
+TDecodeResult CheckImageSize(std::int64_t width, std::int64_t height, std::int64_t bytesPerPixel,
+                             const TImageLimits& limits);
+
+// Reads a whole file of at most maxBytes bytes into bytes. dsCorrupt when it cannot be opened
+// or read, dsTooLarge when it is longer than maxBytes.
+TDecodeResult ReadFileBytes(const std::string& path, std::int64_t maxBytes,
+                            std::vector<std::uint8_t>& bytes);
+
+}  // namespace aqv

@@ -1,0 +1,332 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <string>
+#include <utility>
+
+#include "app/AQVGrid.h"
+#include "tests/support/DocumentTest.h"
+
+namespace aqv {
+namespace {
+
+struct TLayout {
+  const char* Name;
+  TMeshInput Input;
+};
+
+TMeshInput::TWell Well(double x, double y, double rw = 0.1) {
+  return {x, y, rw};
+}
+
+std::vector<TLayout> Layouts() {
+  std::vector<TLayout> layouts;
+  layouts.push_back({"one central well", {3, 4000, 0, 0, {Well(0, 0)}, {}}});
+  layouts.push_back(
+      {"two distant wells", {3, 6000, 0, 0, {Well(-500, 0, 0.15), Well(500, 0, 0.1)}, {}}});
+  layouts.push_back({"two merged wells", {3, 4000, 0, 0, {Well(0, 0), Well(0.5, 0)}, {}}});
+  layouts.push_back({"tiny well radius", {3, 3000, 100, 200, {Well(100, 200, 0.01)}, {}}});
+  layouts.push_back({"five observation wells, two coincident",
+                     {3,
+                      4000,
+                      0,
+                      0,
+                      {Well(0, 0)},
+                      {Well(60, 0), Well(60, 0), Well(0, -250), Well(-700, 400), Well(1700, 0)}}});
+  return layouts;
+}
+
+double Area(const TAQVGrid& grid, const std::array<int, 3>& t) {
+  const TMeshNode &a = grid.Node(t[0]), &b = grid.Node(t[1]), &c = grid.Node(t[2]);
+  return ((b.X - a.X) * (c.Y - a.Y) - (b.Y - a.Y) * (c.X - a.X)) / 2;
+}
+
+// Every triangle counter-clockwise with a positive area, and together they cover the hexagon.
+void ExpectPositiveAreasCoveringTheHexagon(const TAQVGrid& grid, const std::string& where) {
+  double sum = 0;
+  int nonPositive = 0;
+  for (const auto& t : grid.Triangles()) {
+    const double area = Area(grid, t);
+    nonPositive += area > 0 ? 0 : 1;
+    sum += area;
+  }
+  EXPECT_EQ(nonPositive, 0) << where;
+  const double r = grid.Radius();
+  const double hexagon = 3 * std::sqrt(3.0) / 2 * r * r;
+  EXPECT_NEAR(sum, hexagon, 1e-9 * hexagon) << where;
+}
+
+// Neighbour lists symmetric and of 2..20 entries; the edges of the lists are exactly the edges
+// of the triangles; interior edges lie in two triangles, boundary edges in one; Euler's
+// V - E + F = 1 for a disc.
+void ExpectConsistentTopology(const TAQVGrid& grid, const std::string& where) {
+  using TEdge = std::pair<int, int>;
+  std::vector<TEdge> listEdges;
+  int badCount = 0, asymmetric = 0;
+  for (int i = 1; i <= grid.NodeCount(); ++i) {
+    const TMeshNode& n = grid.Node(i);
+    badCount += n.NeighbourCount >= 2 && n.NeighbourCount <= 20 ? 0 : 1;
+    for (int k = 0; k < n.NeighbourCount; ++k) {
+      const int m = n.Neighbours[static_cast<std::size_t>(k)];
+      const TMeshNode& other = grid.Node(m);
+      const auto end = other.Neighbours.begin() + other.NeighbourCount;
+      asymmetric += std::find(other.Neighbours.begin(), end, i) == end ? 1 : 0;
+      if (i < m) listEdges.emplace_back(i, m);
+    }
+  }
+  EXPECT_EQ(badCount, 0) << where;
+  EXPECT_EQ(asymmetric, 0) << where;
+  std::vector<TEdge> triangleEdges;
+  for (const auto& t : grid.Triangles()) {
+    for (int k = 0; k < 3; ++k) {
+      const int a = t[static_cast<std::size_t>(k)], b = t[static_cast<std::size_t>((k + 1) % 3)];
+      triangleEdges.emplace_back(std::min(a, b), std::max(a, b));
+    }
+  }
+  std::sort(listEdges.begin(), listEdges.end());
+  std::sort(triangleEdges.begin(), triangleEdges.end());
+  const int boundary = grid.BoundaryNodeCount();
+  int wrongUse = 0;
+  std::vector<TEdge> distinct;
+  for (std::size_t i = 0; i < triangleEdges.size();) {
+    std::size_t j = i;
+    while (j < triangleEdges.size() && triangleEdges[j] == triangleEdges[i]) ++j;
+    const TEdge edge = triangleEdges[i];
+    const bool onBoundary =
+        edge.second <= boundary &&
+        (edge.second - edge.first == 1 || (edge.first == 1 && edge.second == boundary));
+    wrongUse += j - i == (onBoundary ? 1U : 2U) ? 0 : 1;
+    distinct.push_back(edge);
+    i = j;
+  }
+  EXPECT_EQ(wrongUse, 0) << where;
+  EXPECT_TRUE(distinct == listEdges) << where;
+  const auto edges = static_cast<int>(listEdges.size());
+  EXPECT_EQ(grid.ElementCount(), static_cast<int>(grid.Triangles().size())) << where;
+  EXPECT_EQ(grid.NodeCount() - edges + grid.ElementCount(), 1) << where;
+  EXPECT_EQ(3 * grid.ElementCount(), 2 * edges - boundary) << where;
+}
+
+void ExpectNodesInPlace(const TAQVGrid& grid, const TMeshInput& input, const std::string& where) {
+  const int side = input.Density + 6;
+  const double r = input.ModelLength / 2;
+  ASSERT_EQ(grid.BoundaryNodeCount(), 6 * side) << where;
+  for (int k = 0; k < 6; ++k) {
+    const TMeshNode& corner = grid.Node(k * side + 1);
+    EXPECT_NEAR(corner.X, input.CentreX + r * std::cos(k * std::numbers::pi / 3), 1e-9 * r);
+    EXPECT_NEAR(corner.Y, input.CentreY + r * std::sin(k * std::numbers::pi / 3), 1e-9 * r);
+  }
+  int expected = grid.BoundaryNodeCount();
+  for (int w = 1; w <= static_cast<int>(input.PumpingWells.size()); ++w) {
+    const int node = grid.PumpingWellNode(w);
+    if (grid.DependentOn(w) != 0) {
+      EXPECT_EQ(node, 0) << where;
+      continue;
+    }
+    EXPECT_EQ(node, ++expected) << where;
+    EXPECT_EQ(grid.Node(node).X, input.PumpingWells[static_cast<std::size_t>(w - 1)].X) << where;
+    EXPECT_EQ(grid.Node(node).Y, input.PumpingWells[static_cast<std::size_t>(w - 1)].Y) << where;
+  }
+  for (int w = 1; w <= static_cast<int>(input.ObservationWells.size()); ++w) {
+    const int node = grid.ObservationWellNode(w);
+    if (node == 0) continue;
+    EXPECT_EQ(node, ++expected) << where;
+    EXPECT_EQ(grid.Node(node).X, input.ObservationWells[static_cast<std::size_t>(w - 1)].X);
+  }
+  EXPECT_EQ(grid.IndependentPumpingWellCount() + grid.ObservationNodeCount(),
+            expected - grid.BoundaryNodeCount())
+      << where;
+}
+
+void ExpectBreadthFirstPermutation(const TAQVGrid& grid, const std::string& where) {
+  EXPECT_EQ(grid.Order(1), 16) << where;
+  int wrong = 0;
+  for (int k = 1; k <= grid.NodeCount(); ++k) wrong += grid.Rank(grid.Order(k)) == k ? 0 : 1;
+  EXPECT_EQ(wrong, 0) << where;
+}
+
+class TAQVGridLayout : public ::testing::TestWithParam<int> {};
+
+TEST_P(TAQVGridLayout, EveryDensityGivesAValidMeshBeforeAndAfterSmoothing) {
+  TLayout layout = Layouts()[static_cast<std::size_t>(GetParam())];
+  TAQVGrid grid;
+  for (int density = 1; density <= 10; ++density) {
+    layout.Input.Density = density;
+    const std::string where = std::string(layout.Name) + ", density " + std::to_string(density);
+    grid.SetSmoothingPasses(0);
+    ASSERT_EQ(grid.Generate(layout.Input), TMeshError::meNone) << where;
+    ExpectPositiveAreasCoveringTheHexagon(grid, where + ", unsmoothed");
+    grid.SetSmoothingPasses(3);
+    ASSERT_EQ(grid.Generate(layout.Input), TMeshError::meNone) << where;
+    EXPECT_TRUE(grid.MeshValid());
+    ExpectPositiveAreasCoveringTheHexagon(grid, where);
+    ExpectConsistentTopology(grid, where);
+    ExpectNodesInPlace(grid, layout.Input, where);
+    ExpectBreadthFirstPermutation(grid, where);
+    EXPECT_EQ(grid.InfoText(), std::to_string(grid.NodeCount()) + " nodes, " +
+                                   std::to_string(grid.ElementCount()) + " elements");
+  }
+}
+
+std::string LayoutTestName(const ::testing::TestParamInfo<int>& info) {
+  static const char* const kNames[] = {"OneCentralWell", "TwoDistantWells", "TwoMergedWells",
+                                       "TinyWellRadius", "FiveObservationWellsTwoCoincident"};
+  return kNames[info.param];
+}
+
+INSTANTIATE_TEST_SUITE_P(Layouts, TAQVGridLayout, ::testing::Range(0, 5), LayoutTestName);
+
+TEST(TAQVGrid, IndexedSearchGivesTheSameMeshAsTheFullScan) {
+  TAQVGrid indexed, full;
+  full.SetIndexedSearch(false);
+  for (TLayout layout : Layouts()) {
+    for (int density : {2, 6}) {
+      layout.Input.Density = density;
+      ASSERT_EQ(indexed.Generate(layout.Input), TMeshError::meNone);
+      ASSERT_EQ(full.Generate(layout.Input), TMeshError::meNone);
+      ASSERT_EQ(indexed.NodeCount(), full.NodeCount());
+      EXPECT_EQ(indexed.Triangles(), full.Triangles()) << layout.Name << ", density " << density;
+    }
+  }
+}
+
+TEST(TAQVGrid, WellsCloserThanSevenRadiiShareOneNode) {
+  TAQVGrid grid;
+  ASSERT_EQ(grid.Generate(Layouts()[2].Input), TMeshError::meNone);
+  EXPECT_EQ(grid.DependentOn(1), 0);
+  EXPECT_EQ(grid.DependentOn(2), 1);
+  EXPECT_EQ(grid.IndependentPumpingWellCount(), 1);
+  EXPECT_EQ(grid.PumpingWellNode(2), 0);
+}
+
+TEST(TAQVGrid, ObservationWellNearAPumpingWellOrOutsideTheInnerAreaGetsNoNode) {
+  TMeshInput input{3, 4000, 0, 0, {Well(0, 0, 0.2)}, {}};
+  // 6 rw = 1.2; 0.8 R = 1600.
+  input.ObservationWells = {Well(1.2, 0), Well(1.3, 0), Well(1600, 0), Well(1599, 0)};
+  TAQVGrid grid;
+  ASSERT_EQ(grid.Generate(input), TMeshError::meNone);
+  EXPECT_EQ(grid.ObservationWellNode(1), 0);
+  EXPECT_NE(grid.ObservationWellNode(2), 0);
+  EXPECT_EQ(grid.ObservationWellNode(3), 0);
+  EXPECT_NE(grid.ObservationWellNode(4), 0);
+}
+
+TEST(TAQVGrid, TwoObservationWellsAtOnePointRecordOnlyTheNodeActuallyAdded) {
+  TMeshInput input{3, 4000, 0, 0, {Well(0, 0)}, {Well(60, 0), Well(60, 0), Well(0, -250)}};
+  TAQVGrid grid;
+  ASSERT_EQ(grid.Generate(input), TMeshError::meNone);
+  const int boundary = grid.BoundaryNodeCount();
+  EXPECT_EQ(grid.ObservationWellNode(1), boundary + 2);
+  EXPECT_EQ(grid.ObservationWellNode(2), 0);
+  EXPECT_EQ(grid.ObservationWellNode(3), boundary + 3);
+  EXPECT_EQ(grid.ObservationNodeCount(), 2);
+}
+
+TEST(TAQVGrid, TinyWellRadiusStartsTheRingsAtAQuarter) {
+  TMeshInput input{3, 3000, 0, 0, {Well(0, 0, 0.01)}, {}};
+  TAQVGrid grid;
+  grid.SetSmoothingPasses(0);
+  ASSERT_EQ(grid.Generate(input), TMeshError::meNone);
+  // The first ring: six nodes right after the well node, at radius 0.25.
+  const int first = grid.BoundaryNodeCount() + 2;
+  for (int i = first; i < first + 6; ++i) {
+    EXPECT_NEAR(std::hypot(grid.Node(i).X, grid.Node(i).Y), 0.25, 1e-12) << i;
+  }
+}
+
+TEST(TAQVGrid, CancelDuringGenerationGivesItsErrorAndAnInvalidMesh) {
+  for (int cancelAt : {1, 3, 60}) {
+    TAQVGrid grid;
+    int calls = 0;
+    grid.OnChange = [&](TAQVGrid& g) {
+      if (++calls == cancelAt) g.SetCancelRequest(true);
+    };
+    EXPECT_EQ(grid.Generate(Layouts()[0].Input), TMeshError::meCancelled) << cancelAt;
+    EXPECT_FALSE(grid.MeshValid());
+    EXPECT_EQ(calls, cancelAt);
+    EXPECT_EQ(ToText(grid.Error()), "Grid generation cancelled by user");
+  }
+}
+
+TEST(TAQVGrid, ProgressReportsNodesThenElements) {
+  TAQVGrid grid;
+  std::vector<std::string> texts;
+  grid.OnChange = [&](TAQVGrid& g) { texts.push_back(g.InfoText()); };
+  ASSERT_EQ(grid.Generate(Layouts()[0].Input), TMeshError::meNone);
+  ASSERT_GE(texts.size(), 3U);
+  EXPECT_EQ(texts.front(), "100 nodes");
+  EXPECT_NE(texts[texts.size() - 2].find(" elements"), std::string::npos);
+  EXPECT_EQ(texts.back(), grid.InfoText());
+}
+
+TEST(TAQVGrid, DirectionAngleCoversAFullTurn) {
+  const double pi = std::numbers::pi;
+  const struct {
+    double Dx, Dy, Angle;
+  } cases[] = {{1, 0, 0},           {1, 1, pi / 4},      {0, 1, pi / 2},
+               {-1, 1, 3 * pi / 4}, {-1, 0, pi},         {-1, -1, 5 * pi / 4},
+               {0, -1, 3 * pi / 2}, {1, -1, 7 * pi / 4}, {0, 0, 3 * pi / 2}};
+  for (const auto& c : cases) {
+    EXPECT_NEAR(TAQVGrid::DirectionAngle(c.Dx, c.Dy), c.Angle, 1e-15) << c.Dx << "," << c.Dy;
+  }
+}
+
+TEST(TAQVGrid, UnusableInputIsAnErrorNotACrash) {
+  TAQVGrid grid;
+  EXPECT_EQ(grid.Generate(TMeshInput{3, 0, 0, 0, {Well(0, 0)}, {}}), TMeshError::meGridGeneration);
+  EXPECT_EQ(grid.Generate(TMeshInput{3, 4000, 0, 0, {}, {}}), TMeshError::meGridGeneration);
+  EXPECT_FALSE(grid.MeshValid());
+}
+
+TEST(TAQVGrid, ImpossibleLayoutsEndInAnErrorNotACrash) {
+  const struct {
+    const char* Name;
+    TMeshInput Input;
+  } cases[] = {
+      {"wells outside the model area", {3, 600, 0, 0, {Well(-500, 0), Well(500, 0)}, {}}},
+      {"model smaller than the first ring", {3, 1, 0, 0, {Well(0, 0)}, {}}},
+      {"screen radius of 50 crowding the lattice", {3, 4000, 0, 0, {Well(0, 0, 50)}, {}}},
+  };
+  TAQVGrid grid;
+  for (const auto& c : cases) {
+    EXPECT_FALSE(IsSuccess(grid.Generate(c.Input))) << c.Name;
+    EXPECT_FALSE(grid.MeshValid()) << c.Name;
+    EXPECT_FALSE(ToText(grid.Error()).empty()) << c.Name;
+  }
+}
+
+class TAQVGridDocument : public test::TDocumentTest {};
+
+TEST_F(TAQVGridDocument, GenerateStoresTheModelRadiusAndShowsErrors) {
+  mData->ModelLength = 5000;
+  mData->ModelRadius = 0;
+  TAQVGrid grid;
+  grid.SetData(mData.get());
+  EXPECT_EQ(grid.Generate(), TMeshError::meNone);
+  EXPECT_FALSE(grid.MeshValid()) << "nothing happens without a regeneration request";
+  grid.SetRegenerateRequest(true);
+  ASSERT_EQ(grid.Generate(), TMeshError::meNone);
+  EXPECT_EQ(mData->ModelRadius, 2500);
+  EXPECT_TRUE(grid.MeshValid());
+  EXPECT_FALSE(grid.RegenerateRequest());
+  grid.SetRegenerateRequest(true);
+  grid.OnChange = [](TAQVGrid& g) { g.SetCancelRequest(true); };
+  EXPECT_EQ(grid.Generate(), TMeshError::meCancelled);
+  ASSERT_EQ(mUi.Messages.size(), 1U);
+  EXPECT_EQ(mUi.Messages[0].Text, "Grid generation cancelled by user");
+  EXPECT_EQ(mUi.Messages[0].Type, TMsgDlgType::mtError);
+}
+
+TEST(TMeshTransform, FitsTheHexagonWithTwoPixelMarginsAndFlipsY) {
+  const TMeshTransform t = TMeshTransform::ForArea(204, 104, 50, 1000, 2000);
+  EXPECT_EQ(t.PixelX(1000), 102);
+  EXPECT_EQ(t.PixelY(2000), 52);
+  EXPECT_EQ(t.PixelY(2050), 2);
+  EXPECT_EQ(t.PixelY(1950), 102);
+  EXPECT_EQ(t.PixelX(1000 + 1e9), -1);
+}
+
+}  // namespace
+}  // namespace aqv

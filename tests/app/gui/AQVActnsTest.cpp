@@ -1,0 +1,180 @@
+#include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSet>
+#include <QTest>
+#include <QVBoxLayout>
+
+#include "app/gui/AQVActns.h"
+#include "app/gui/AQVPumpingWellsGrid.h"
+#include "app/gui/MyParentGrid.h"
+#include "tests/support/DocumentTest.h"
+
+namespace aqv {
+namespace {
+
+// The enabled state of the edit actions in the order Cut, Copy, Paste, Select All, Clear,
+// Insert row(s), Delete row(s).
+struct TEnabled {
+  bool Cut, Copy, Paste, SelectAll, Clear, Insert, Delete;
+  friend bool operator==(const TEnabled&, const TEnabled&) = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const TEnabled& e) {
+  return out << "cut " << e.Cut << " copy " << e.Copy << " paste " << e.Paste << " all "
+             << e.SelectAll << " clear " << e.Clear << " insert " << e.Insert << " delete "
+             << e.Delete;
+}
+
+class TActionsTest : public test::TDocumentTest {
+ protected:
+  void SetUp() override {
+    TDocumentTest::SetUp();
+    auto* layout = new QVBoxLayout(&mWindow);
+    mGrid = new TMyParentGrid(&mWindow);
+    mGrid->SetColCount(3);
+    mGrid->SetRowCount(4);
+    mGrid->SetCells(1, 1, "a");
+    mEdit = new QLineEdit("some text", &mWindow);
+    mReadOnly = new QLineEdit("fixed", &mWindow);
+    mReadOnly->setReadOnly(true);
+    mButton = new QPushButton("button", &mWindow);
+    for (QWidget* w : {static_cast<QWidget*>(mGrid), static_cast<QWidget*>(mEdit),
+                       static_cast<QWidget*>(mReadOnly), static_cast<QWidget*>(mButton)}) {
+      layout->addWidget(w);
+    }
+    mActions = CreateAQVActions(&mWindow);
+    mWindow.addActions(mActions.All());
+    QApplication::clipboard()->setText("1\t2");
+    mWindow.show();
+    mWindow.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&mWindow));
+  }
+  void TearDown() override { QApplication::clipboard()->clear(); }
+
+  TEnabled Enabled() const {
+    return {mActions.Cut->isEnabled(),       mActions.Copy->isEnabled(),
+            mActions.Paste->isEnabled(),     mActions.SelectAll->isEnabled(),
+            mActions.Clear->isEnabled(),     mActions.InsertRows->isEnabled(),
+            mActions.DeleteRows->isEnabled()};
+  }
+  static void Focus(QWidget* w) {
+    w->setFocus();
+    QCoreApplication::processEvents();
+  }
+
+  QWidget mWindow;
+  TMyParentGrid* mGrid = nullptr;
+  QLineEdit* mEdit = nullptr;
+  QLineEdit* mReadOnly = nullptr;
+  QPushButton* mButton = nullptr;
+  TAQVActions mActions;
+};
+
+TEST_F(TActionsTest, EnabledStateFollowsTheFocusedControl) {
+  Focus(mGrid);
+  EXPECT_EQ(Enabled(), (TEnabled{false, true, true, true, false, true, true})) << "grid";
+
+  Focus(mEdit);
+  mEdit->deselect();
+  EXPECT_EQ(Enabled(), (TEnabled{false, false, true, true, false, false, false})) << "edit";
+  mEdit->selectAll();
+  EXPECT_EQ(Enabled(), (TEnabled{true, true, true, true, true, false, false})) << "selection";
+
+  Focus(mReadOnly);
+  mReadOnly->selectAll();
+  EXPECT_EQ(Enabled(), (TEnabled{false, true, false, true, false, false, false})) << "read-only";
+
+  Focus(mButton);
+  EXPECT_EQ(Enabled(), (TEnabled{false, false, false, false, false, false, false})) << "button";
+}
+
+TEST_F(TActionsTest, CellEditorCountsAsATextField) {
+  Focus(mGrid);
+  mGrid->SetCurrentCell(1, 1);
+  QTest::keyClick(mGrid, Qt::Key_F2);
+  ASSERT_TRUE(mGrid->IsEditing());
+  mGrid->CellEditor()->selectAll();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(Enabled(), (TEnabled{true, true, true, true, true, false, false}));
+  mActions.Copy->trigger();
+  EXPECT_EQ(QApplication::clipboard()->text(), "a");
+}
+
+TEST_F(TActionsTest, PasteFollowsTheClipboardAndTheGridsPermission) {
+  Focus(mGrid);
+  QApplication::clipboard()->clear();
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(mActions.Paste->isEnabled());
+  QApplication::clipboard()->setText("x");
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(mActions.Paste->isEnabled());
+  mGrid->SetAllowPaste(false);
+  mActions.Paste->SetControl(nullptr);  // refreshes
+  EXPECT_FALSE(mActions.Paste->isEnabled());
+}
+
+TEST_F(TActionsTest, ControlLimitsTheActionToOneControl) {
+  mActions.Copy->SetControl(mReadOnly);
+  Focus(mGrid);
+  EXPECT_FALSE(mActions.Copy->isEnabled());
+  Focus(mReadOnly);
+  mReadOnly->selectAll();
+  EXPECT_TRUE(mActions.Copy->isEnabled());
+  delete mReadOnly;
+  mReadOnly = nullptr;
+  EXPECT_EQ(mActions.Copy->Control(), nullptr) << "a destroyed control is forgotten";
+}
+
+TEST_F(TActionsTest, CutAndClearActOnTheSelectedText) {
+  Focus(mEdit);
+  mEdit->setSelection(0, 5);
+  mActions.Cut->trigger();
+  EXPECT_EQ(mEdit->text(), "text");
+  EXPECT_EQ(QApplication::clipboard()->text(), "some ");
+  mEdit->setSelection(0, 2);
+  mActions.Clear->trigger();
+  EXPECT_EQ(mEdit->text(), "xt");
+}
+
+TEST_F(TActionsTest, DataActionsNeedADocument) {
+  for (QAction* a : {static_cast<QAction*>(mActions.Optimize), static_cast<QAction*>(mActions.Save),
+                     static_cast<QAction*>(mActions.SaveAs)}) {
+    EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString();
+  }
+  mActions.SetData(mData.get());
+  EXPECT_TRUE(mActions.Save->isEnabled());
+  EXPECT_TRUE(mActions.Optimize->isEnabled());
+  mActions.SetData(nullptr);
+  EXPECT_FALSE(mActions.SaveAs->isEnabled());
+}
+
+TEST_F(TActionsTest, EveryCommandHasItsOwnShortcut) {
+  QSet<QKeySequence> seen;
+  for (QAction* a : mActions.All()) {
+    if (a->shortcut().isEmpty()) continue;
+    EXPECT_FALSE(seen.contains(a->shortcut())) << a->objectName().toStdString();
+    seen.insert(a->shortcut());
+  }
+  EXPECT_EQ(seen.size(), 5);
+  EXPECT_EQ(mActions.Save->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
+  EXPECT_EQ(mActions.Cut->toolTip(), "Cut");
+  EXPECT_EQ(mActions.Cut->statusTip(), "Cuts the selection and puts it on the Clipboard");
+  EXPECT_EQ(mActions.Optimize->property("category").toString(), "AQVData");
+}
+
+TEST_F(TActionsTest, SelectAllInThePumpingWellsGridLeavesOutTheEntryRow) {
+  auto* wells = new TAQVPumpingWellsGrid(&mWindow);
+  mWindow.layout()->addWidget(wells);
+  mData->SetPumpingWellCount(2);
+  wells->SetData(mData.get());
+  wells->LoadFromData();
+  Focus(wells);
+  mActions.SelectAll->trigger();
+  const TGridRect expected{1, 1, wells->ColCount() - 1, wells->RowCount() - 2};
+  EXPECT_EQ(wells->Selection(), expected);
+}
+
+}  // namespace
+}  // namespace aqv

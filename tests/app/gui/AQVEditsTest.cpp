@@ -1,0 +1,231 @@
+#include <QApplication>
+#include <QLineEdit>
+#include <QTest>
+#include <QVBoxLayout>
+#include <QWidget>
+
+#include "app/gui/AQVActns.h"
+#include "app/gui/AQVFloatEdit.h"
+#include "app/gui/AQVPumpingWellsGrid.h"
+#include "app/gui/AQVSpinEdit.h"
+#include "model/AQVElements.h"
+#include "tests/app/gui/GridTestSupport.h"
+#include "tests/support/DocumentTest.h"
+#include "tests/support/TempFolder.h"
+
+namespace aqv {
+namespace {
+
+// A window holding a number field, a spin field and a plain field to move the focus to, bound
+// to a new document on the scripted interface.
+class TEditsTest : public test::TDocumentTest {
+ protected:
+  void SetUp() override {
+    TDocumentTest::SetUp();
+    auto* layout = new QVBoxLayout(&mWindow);
+    mFloat = new TAQVFloatEdit(&mWindow);
+    mSpin = new TAQVSpinEdit(&mWindow);
+    mOther = new QLineEdit(&mWindow);
+    layout->addWidget(mFloat);
+    layout->addWidget(mSpin);
+    layout->addWidget(mOther);
+    mFloat->SetData(mData.get());
+    mSpin->SetData(mData.get());
+    mWindow.show();
+    mWindow.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&mWindow));
+  }
+  void TearDown() override { ResetGlobals(); }
+
+  // Replaces the field's text by typing.
+  static void Type(QLineEdit* edit, const QString& text) {
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    QTest::keyClicks(edit, text);
+  }
+  void LeaveTo(QWidget* next) {
+    next->setFocus();
+    for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
+  }
+
+  QWidget mWindow;
+  TAQVFloatEdit* mFloat = nullptr;
+  TAQVSpinEdit* mSpin = nullptr;
+  QLineEdit* mOther = nullptr;
+};
+
+TEST_F(TEditsTest, EmptiedNumberFieldIsLeftWithoutMessageOrChange) {
+  mFloat->SetAQVEditType(TAQVFloatEditType::feSurfaceLevel);
+  mFloat->SetValue(mData->SurfaceLevel());
+  const double before = mData->SurfaceLevel();
+  Type(mFloat, "");
+  LeaveTo(mOther);
+  EXPECT_TRUE(mUi.Messages.empty());
+  EXPECT_EQ(mData->SurfaceLevel(), before);
+  EXPECT_EQ(mChanges, 0);
+}
+
+TEST_F(TEditsTest, NumberFieldRefusesPlusAndLettersOtherThanE) {
+  Type(mFloat, "+1a2E3e-x");
+  EXPECT_EQ(mFloat->text(), "12E3e-");
+}
+
+TEST_F(TEditsTest, NumberFieldTakesTheLocaleSeparatorOnly) {
+  Globals().DecimalSeparator = ',';
+  Type(mFloat, "1.5");
+  EXPECT_EQ(mFloat->text(), "15");
+  Type(mFloat, "1,5");
+  EXPECT_EQ(mFloat->text(), "1,5");
+  EXPECT_TRUE(mFloat->Valid());
+}
+
+TEST_F(TEditsTest, ExponentTextIsValidWhenTheCheckAcceptsItsValue) {
+  mFloat->SetAQVEditType(TAQVFloatEditType::feRelStoppingCriterion);
+  Type(mFloat, "1E-3");
+  EXPECT_TRUE(mFloat->Valid());
+  QTest::keyClick(mFloat, Qt::Key_Return);
+  EXPECT_DOUBLE_EQ(mData->RelStoppingCriterion, 0.001);
+  Type(mFloat, "-1E-3");
+  EXPECT_FALSE(mFloat->Valid());
+}
+
+TEST_F(TEditsTest, TextThatIsNoNumberShowsInvalidValueOnEnterAndKeepsTheFocus) {
+  mFloat->SetAQVEditType(TAQVFloatEditType::feSurfaceLevel);
+  const double before = mData->SurfaceLevel();
+  Type(mFloat, "1-");
+  QTest::keyClick(mFloat, Qt::Key_Return);
+  ASSERT_EQ(mUi.Messages.size(), 1U);
+  EXPECT_EQ(mUi.Messages[0].Text, "Invalid value!");
+  EXPECT_EQ(mUi.Messages[0].Type, TMsgDlgType::mtError);
+  EXPECT_TRUE(mFloat->hasFocus());
+  LeaveTo(mOther);
+  EXPECT_EQ(mUi.Messages.size(), 2U);
+  EXPECT_TRUE(mFloat->hasFocus()) << "an invalid field takes the focus back";
+  EXPECT_EQ(mData->SurfaceLevel(), before);
+}
+
+TEST_F(TEditsTest, MapWindowFieldsShowEightDigitsAndTheOthersSeven) {
+  const struct {
+    TAQVFloatEditType Type;
+    double Value;
+    const char* Text;
+  } cases[] = {
+      {TAQVFloatEditType::feWorldX1, 123456.789, "123456.79"},
+      {TAQVFloatEditType::feWorldY2, 1234.56789, "1234.5679"},
+      {TAQVFloatEditType::feMinContour, 1234.56789, "1234.568"},
+      {TAQVFloatEditType::feSurfaceLevel, 123.4567891, "123.4568"},
+      {TAQVFloatEditType::feModelLength, 1234567, "1.234567E+06"},
+  };
+  for (const auto& c : cases) {
+    mFloat->SetAQVEditType(c.Type);
+    mFloat->SetValue(c.Value);
+    EXPECT_EQ(mFloat->text().toStdString(), c.Text) << c.Value;
+    EXPECT_FALSE(mFloat->isModified());
+  }
+}
+
+TEST_F(TEditsTest, TimesAreShownInTheDisplayUnit) {
+  mData->SetTimeUnit(TAQVTimeUnit::tuMinutes);
+  mFloat->SetAQVEditType(TAQVFloatEditType::feTTijd);
+  mFloat->SetValue(0.5);
+  EXPECT_EQ(mFloat->text(), "720");
+}
+
+TEST_F(TEditsTest, ValidValueIsStoredOnLeavingTheField) {
+  mFloat->SetAQVEditType(TAQVFloatEditType::feSurfaceLevel);
+  Type(mFloat, "12.5");
+  LeaveTo(mOther);
+  EXPECT_DOUBLE_EQ(mData->SurfaceLevel(), 12.5);
+  EXPECT_TRUE(mUi.Messages.empty());
+}
+
+TEST_F(TEditsTest, AquiferCountOfThreeShowsTheRangeMessageOnLeavingAndKeepsTheFocus) {
+  mSpin->SetAQVSpinEditType(TAQVSpinEditType::seNAq);
+  ASSERT_FALSE(mData->CheckAquiferCount(3));
+  const std::string expected = Globals().DataErrorText;
+  const int before = mData->AquiferCount();
+  Type(mSpin, "3");
+  LeaveTo(mOther);
+  ASSERT_EQ(mUi.Messages.size(), 1U);
+  EXPECT_EQ(mUi.Messages[0].Text, expected);
+  EXPECT_TRUE(mSpin->hasFocus());
+  EXPECT_EQ(mData->AquiferCount(), before);
+}
+
+TEST_F(TEditsTest, SpunValueIsStoredOnLeavingTheField) {
+  mSpin->SetAQVSpinEditType(TAQVSpinEditType::seDensity);
+  mSpin->SetValue(mData->MeshDensity);
+  mSpin->setFocus();
+  mSpin->UpClick();
+  LeaveTo(mOther);
+  EXPECT_EQ(mData->MeshDensity, 4);
+}
+
+TEST_F(TEditsTest, EnterThatStoredASpinValueIsThenRefusedWithABeep) {
+  mSpin->SetAQVSpinEditType(TAQVSpinEditType::seDensity);
+  Type(mSpin, "7");
+  QTest::keyClick(mSpin, Qt::Key_Return);
+  EXPECT_EQ(mData->MeshDensity, 7);
+  Type(mSpin, "11");
+  QTest::keyClick(mSpin, Qt::Key_Return);
+  EXPECT_EQ(mData->MeshDensity, 7);
+  EXPECT_EQ(mUi.Messages.size(), 1U);
+}
+
+// The value being typed is handed over before the document is used as a whole.
+TEST_F(TEditsTest, TypedValueIsCommittedBeforeSave) {
+  test::TTempFolder folder;
+  mData->FileName = folder.Path("doc.aqv");
+  const TAQVActions actions = CreateAQVActions(&mWindow);
+  actions.SetData(mData.get());
+  mFloat->SetAQVEditType(TAQVFloatEditType::feSurfaceLevel);
+  Type(mFloat, "42");
+  actions.Save->trigger();
+  EXPECT_DOUBLE_EQ(mData->SurfaceLevel(), 42);
+  EXPECT_TRUE(mData->Saved);
+  EXPECT_NE(folder.Read("doc.aqv").find("42"), std::string::npos);
+}
+
+TEST_F(TEditsTest, InvalidTypedValueStopsTheSaveWithItsMessage) {
+  test::TTempFolder folder;
+  mData->FileName = folder.Path("doc.aqv");
+  const TAQVActions actions = CreateAQVActions(&mWindow);
+  actions.SetData(mData.get());
+  mSpin->SetAQVSpinEditType(TAQVSpinEditType::seNAq);
+  Type(mSpin, "3");
+  actions.Save->trigger();
+  ASSERT_EQ(mUi.Messages.size(), 1U);
+  EXPECT_TRUE(mSpin->hasFocus());
+  EXPECT_TRUE(folder.Names().empty());
+  EXPECT_FALSE(mData->Saved);
+}
+
+TEST_F(TEditsTest, CommitPendingEditPassesWhenNothingIsPending) {
+  EXPECT_TRUE(CommitPendingEdit(nullptr));
+  mOther->setFocus();
+  EXPECT_TRUE(CommitPendingEdit(mOther));
+  mFloat->SetValue(3);
+  EXPECT_TRUE(CommitPendingEdit(mFloat));
+  EXPECT_EQ(mChanges, 0);
+}
+
+using TPendingCellTest = test::TGridTest;
+
+TEST_F(TPendingCellTest, TypedCellIsCommittedBeforeTheDocumentIsUsed) {
+  TAQVPumpingWellsGrid grid;
+  Show(grid);
+  Type(grid, 3, 1, "40");
+  ASSERT_NE(mData->PumpingWells[1].X, 40.0);
+  EXPECT_TRUE(CommitPendingEdit(grid.CellEditor()));
+  EXPECT_EQ(mData->PumpingWells[1].X, 40.0);
+  Type(grid, 3, 1, "4x");
+  EXPECT_FALSE(CommitPendingEdit(grid.CellEditor()));
+  Settle();
+  EXPECT_EQ(mData->PumpingWells[1].X, 40.0);
+  EXPECT_TRUE(grid.IsEditing()) << "the invalid cell keeps its editor";
+  EXPECT_FALSE(mUi.Messages.empty());
+}
+
+}  // namespace
+}  // namespace aqv

@@ -1,0 +1,352 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QListWidget>
+#include <QPixmap>
+
+#include "app/gui/AQVCheckListBox.h"
+#include "app/gui/AQVConductivitiesGrid.h"
+#include "app/gui/AQVObservationWellsGrid.h"
+#include "app/gui/AQVObservationsGrid.h"
+#include "app/gui/AQVPumpingPeriodsGrid.h"
+#include "app/gui/AQVPumpingWellsGrid.h"
+#include "app/gui/AQVSelectLayer.h"
+#include "tests/app/gui/GridTestSupport.h"
+
+namespace aqv::test {
+namespace {
+
+using TInputGridsTest = TGridTest;
+
+// --- Pumping wells ---------------------------------------------------------------------------
+
+TEST_F(TInputGridsTest, EntryRowAcceptsOnlyTheNameColumn) {
+  TAQVPumpingWellsGrid grid;
+  Show(grid);
+  ASSERT_EQ(mData->PumpingWellCount(), 1);
+  ASSERT_EQ(grid.RowCount(), 3);  // titles, the well, the entry row
+  EXPECT_EQ(grid.DataRowCount(), 1);
+  Click(grid, 3, 2);
+  EXPECT_EQ(grid.Row(), 1);
+  Click(grid, 2, 2);
+  EXPECT_EQ(grid.Row(), 2);
+  EXPECT_EQ(grid.Col(), 2);
+}
+
+TEST_F(TInputGridsTest, CommittedNameInTheEntryRowAddsAWell) {
+  TAQVPumpingWellsGrid grid;
+  Show(grid);
+  Type(grid, 2, 2, "P2");
+  // Typing alone (and checking each keystroke) adds nothing.
+  EXPECT_EQ(mData->PumpingWellCount(), 1);
+  Key(grid, Qt::Key_Return);
+  EXPECT_EQ(mData->PumpingWellCount(), 2);
+  EXPECT_EQ(mData->PumpingWells[2].Name, "P2");
+  Type(grid, 3, 2, "40");
+  Key(grid, Qt::Key_Return);
+  EXPECT_EQ(mData->PumpingWells[2].X, 40.0);
+}
+
+TEST_F(TInputGridsTest, AnEntryCellThatWasOnlyOpenedCanBeLeft) {
+  TAQVPumpingWellsGrid grid;
+  Show(grid);
+  Click(grid, 2, 2);
+  Key(grid, Qt::Key_F2);
+  ASSERT_TRUE(grid.IsEditing());
+  Click(grid, 3, 1);
+  Settle();
+  EXPECT_TRUE(mUi.Messages.empty());
+  EXPECT_EQ(grid.Row(), 1);
+  EXPECT_EQ(mData->PumpingWellCount(), 1);
+}
+
+TEST_F(TInputGridsTest, EscapeInTheEntryRowAddsNoWell) {
+  TAQVPumpingWellsGrid grid;
+  Show(grid);
+  Type(grid, 2, 2, "P2");
+  Key(grid, Qt::Key_Escape);
+  Click(grid, 2, 1);
+  EXPECT_EQ(mData->PumpingWellCount(), 1);
+  EXPECT_EQ(mChanges, 0);
+}
+
+TEST_F(TInputGridsTest, AtCapacityThereIsNoEntryRow) {
+  ASSERT_TRUE(mData->InsertPumpingWells(2, 1));
+  TAQVPumpingWellsGrid grid;
+  Show(grid);
+  EXPECT_EQ(grid.RowCount(), 1 + kMaxPumpingWells);
+  EXPECT_EQ(grid.DataRowCount(), kMaxPumpingWells);
+  TAQVObservationWellsGrid wells;
+  ASSERT_TRUE(mData->InsertObservationWells(2, kMaxObservationWells - 1));
+  Show(wells);
+  EXPECT_EQ(wells.RowCount(), 1 + kMaxObservationWells);
+}
+
+TEST_F(TInputGridsTest, SelectingARowMakesItTheCurrentWell) {
+  ASSERT_TRUE(mData->InsertPumpingWells(2, 1));
+  TAQVPumpingWellsGrid grid;
+  Show(grid);
+  Click(grid, 3, 2);
+  EXPECT_EQ(mData->CurrentPumpingWell(), 2);
+}
+
+TEST_F(TInputGridsTest, IncludeBoxFlipsOnClickAndOnSpace) {
+  ASSERT_TRUE(mData->InsertPumpingWells(2, 1));
+  TAQVPumpingWellsGrid grid;
+  Show(grid);
+  Click(grid, 1, 2);
+  EXPECT_FALSE(mData->PumpingWells[2].Included[0]);
+  Key(grid, Qt::Key_Space);
+  EXPECT_TRUE(mData->PumpingWells[2].Included[0]);
+  // The last included well stays included, with the document's message.
+  Click(grid, 1, 1);
+  Click(grid, 1, 2);
+  Settle();
+  EXPECT_FALSE(mData->PumpingWells[1].Included[0]);
+  EXPECT_TRUE(mData->PumpingWells[2].Included[0]);
+  EXPECT_EQ(mUi.Messages.size(), 1u);
+}
+
+TEST_F(TInputGridsTest, LayerPopupListsTheLayersAndStoresTheChecks) {
+  mData->SetAquiferCount(2);
+  TAQVPumpingWellsGrid grid;
+  Show(grid);
+  Click(grid, 5, 1);
+  const QRect cell = grid.visualRect(grid.model()->index(0, 5));
+  QTest::mouseClick(grid.viewport(), Qt::LeftButton, {},
+                    QPoint(cell.right() - 8, cell.center().y()));
+  TAQVSelectLayerForm* popup = grid.LayerPopup();
+  ASSERT_TRUE(popup->isVisible());
+  QListWidget* list = popup->AQVCheckListBox();
+  ASSERT_EQ(list->count(), 2);
+  EXPECT_EQ(list->item(0)->text(), "Layer 1");
+  EXPECT_EQ(list->item(1)->text(), "Layer 2");
+  EXPECT_EQ(list->item(0)->checkState() == Qt::Checked, mData->PumpingWells[1].Screened[1]);
+  list->item(0)->setCheckState(Qt::Checked);
+  list->item(1)->setCheckState(Qt::Checked);
+  EXPECT_EQ(grid.Cells(5, 1), "1,2");
+  EXPECT_TRUE(mData->PumpingWells[1].Screened[1]);
+  EXPECT_TRUE(mData->PumpingWells[1].Screened[2]);
+  const QString folder = QDir::temp().filePath("aqv-grids");
+  QDir().mkpath(folder);
+  EXPECT_TRUE(popup->grab().save(folder + "/layer-popup.png"));
+  popup->close();
+}
+
+TEST_F(TInputGridsTest, PastingWellsPastTheCapacityWritesNothing) {
+  ASSERT_TRUE(mData->InsertPumpingWells(2, 1));
+  TAQVPumpingWellsGrid grid;
+  Show(grid);
+  grid.SetCurrentCell(2, 1);
+  grid.SetSelectionRect({2, 1, 2, 1});
+  QApplication::clipboard()->setText("A\r\nB\r\nC\r\n");
+  mUi.Answers = {TModalResult::mrOK};
+  mChanges = 0;
+  grid.PasteFromClipboard();
+  ASSERT_EQ(mUi.Messages.size(), 2u);
+  EXPECT_EQ(mUi.Messages[0].Text, "Pasting requires expansion of the table");
+  EXPECT_EQ(mUi.Messages[0].Buttons, TMsgDlgButtons::mbOKCancel);
+  EXPECT_EQ(mUi.Messages[1].Text, Globals().DataErrorText);
+  EXPECT_NE(mData->PumpingWells[1].Name, "A");
+  EXPECT_EQ(mChanges, 0);
+}
+
+// --- Pumping periods -------------------------------------------------------------------------
+
+class TPeriodsPasteTest : public TGridTest {
+ protected:
+  void SetUp() override {
+    TGridTest::SetUp();
+    TPumpingWell& w = mData->PumpingWells[1];
+    w.SetPeriodCount(3);
+    for (int k = 1; k <= 3; ++k) w.StartTime[k] = k - 1;
+    mData->SetModified(false);
+    QApplication::clipboard()->setText("1\t10\r\n2\t20\r\n3\t30\r\n4\t40\r\n5\t50\r\n");
+  }
+};
+
+TEST_F(TPeriodsPasteTest, OkAddsTheRowsAndWritesEveryLine) {
+  TAQVPumpingPeriodsGrid grid;
+  Show(grid);
+  grid.SetCurrentCell(2, 2);
+  grid.SetSelectionRect({2, 2, 2, 2});
+  mUi.Answers = {TModalResult::mrOK};
+  grid.PasteFromClipboard();
+  EXPECT_EQ(MessageTexts(), std::vector<std::string>{"Pasting requires expansion of the table"});
+  const TPumpingWell& w = mData->PumpingWells[1];
+  ASSERT_EQ(w.PeriodCount(), 6);
+  for (int k = 2; k <= 6; ++k) {
+    EXPECT_EQ(w.StartTime[k], k - 1.0) << k;
+    EXPECT_EQ(w.Discharge[k], 10.0 * (k - 1)) << k;
+  }
+  EXPECT_EQ(grid.Cells(3, 6), "50");
+}
+
+TEST_F(TPeriodsPasteTest, CancelWritesNothing) {
+  TAQVPumpingPeriodsGrid grid;
+  Show(grid);
+  grid.SetCurrentCell(2, 2);
+  grid.SetSelectionRect({2, 2, 2, 2});
+  mUi.Answers = {TModalResult::mrCancel};
+  grid.PasteFromClipboard();
+  EXPECT_EQ(mData->PumpingWells[1].PeriodCount(), 3);
+  EXPECT_EQ(mData->PumpingWells[1].StartTime[2], 1.0);
+  EXPECT_EQ(mData->PumpingWells[1].Discharge[2], 800.0);
+  EXPECT_FALSE(mData->Modified());
+}
+
+TEST_F(TPeriodsPasteTest, PastedRowsAreCheckedAtTheirOwnRow) {
+  // Each start time must follow the start of the period before it: at the top row alone the
+  // later lines would be judged against the wrong period.
+  TAQVPumpingPeriodsGrid grid;
+  Show(grid);
+  grid.SetCurrentCell(2, 2);
+  grid.SetSelectionRect({2, 2, 2, 2});
+  // 0.5 follows the first period but not the second, the one before its own row.
+  QApplication::clipboard()->setText("1.5\r\n0.5\r\n");
+  grid.PasteFromClipboard();
+  EXPECT_EQ(MessageTexts(),
+            std::vector<std::string>{"The selection contains 1 invalid value(s). Can not paste!"});
+}
+
+TEST_F(TPeriodsPasteTest, RefusedPasteLeavesTheDocumentUnmodified) {
+  TAQVPumpingPeriodsGrid grid;
+  Show(grid);
+  grid.SetCurrentCell(3, 1);
+  grid.SetSelectionRect({3, 1, 3, 1});
+  grid.PasteFromClipboard();  // two columns from the last column
+  EXPECT_EQ(MessageTexts(), std::vector<std::string>{"Can not paste outside grid borders!"});
+  EXPECT_FALSE(mData->Modified());
+  EXPECT_EQ(mChanges, 0);
+}
+
+TEST_F(TInputGridsTest, PeriodRowsAreInsertedAndTheLastOneIsNotDeleted) {
+  TAQVPumpingPeriodsGrid grid;
+  Show(grid);
+  grid.SetSelectionRect({2, 1, 2, 1});
+  grid.DeleteRows();
+  ASSERT_EQ(mUi.Messages.size(), 1u);
+  EXPECT_EQ(mUi.Messages[0].Type, TMsgDlgType::mtWarning);
+  EXPECT_EQ(mData->PumpingWells[1].PeriodCount(), 1);
+  grid.InsertRows();
+  EXPECT_EQ(mData->PumpingWells[1].PeriodCount(), 2);
+  EXPECT_EQ(grid.RowCount(), 3);
+}
+
+// --- Observation wells and observations -------------------------------------------------------
+
+TEST_F(TInputGridsTest, WellAtAPumpingWellShowsNotApplicableAndCannotBeEdited) {
+  TObservationWell& o = mData->ObservationWells[1];
+  const TPumpingWell& p = mData->PumpingWells[1];
+  o.X = p.X;
+  o.Y = p.Y;
+  o.Layer = 1;
+  ASSERT_GE(mData->PumpingWellAtPoint(1, o.X, o.Y), 1);
+  TAQVObservationWellsGrid grid;
+  Show(grid);
+  for (int c = 6; c <= 8; ++c) EXPECT_EQ(grid.Cells(c, 1), "n.a.") << c;
+  Click(grid, 6, 1);
+  Key(grid, Qt::Key_F2);
+  EXPECT_FALSE(grid.IsEditing());
+  EXPECT_TRUE(grid.AllCellsValid());
+}
+
+TEST_F(TInputGridsTest, ObservationBoxFlipsTheObservation) {
+  TAQVObservationsGrid grid;
+  Show(grid);
+  ASSERT_GE(mData->ObservationWells[1].ObservationCount(), 2);
+  const bool before = mData->ObservationWells[1].Included[2];
+  Click(grid, 1, 2);
+  EXPECT_NE(mData->ObservationWells[1].Included[2], before);
+  Key(grid, Qt::Key_Space);
+  EXPECT_EQ(mData->ObservationWells[1].Included[2], before);
+}
+
+TEST_F(TInputGridsTest, ObservationWellNameInTheEntryRowAddsAWell) {
+  TAQVObservationWellsGrid grid;
+  Show(grid);
+  const int n = mData->ObservationWellCount();
+  Type(grid, 2, n + 1, "Piezometer");
+  Key(grid, Qt::Key_Tab);
+  EXPECT_EQ(mData->ObservationWellCount(), n + 1);
+  EXPECT_EQ(mData->ObservationWells[n + 1].Name, "Piezometer");
+}
+
+// --- Aquifer system ----------------------------------------------------------------------------
+
+TEST_F(TInputGridsTest, AquiferSystemShowsTheLayerCodes) {
+  ASSERT_FALSE(mData->TopAquitardAbsent());
+  TAQVConductivitiesGrid grid;
+  Show(grid);
+  EXPECT_EQ(grid.Cells(4, 1), "c1");
+  EXPECT_EQ(grid.Cells(7, 1), "S'1");
+  EXPECT_EQ(grid.Cells(4, 2), "T1");
+  EXPECT_EQ(grid.Cells(7, 2), "S1");
+  EXPECT_EQ(grid.Cells(0, 2), "1");
+  Click(grid, 3, 2);
+  EXPECT_EQ(grid.Cells(3, 0), "Kh [m/d]");
+  EXPECT_EQ(mData->SelectedRow(), 2);
+  Click(grid, 3, 1);
+  EXPECT_EQ(grid.Cells(5, 0), "c [d]");
+}
+
+TEST_F(TInputGridsTest, AquiferGridValidationChecksItsValueColumns) {
+  TAQVConductivitiesGrid grid;
+  Show(grid);
+  EXPECT_TRUE(grid.AllCellsValid());
+  grid.SetCells(3, 2, "-5");  // a negative conductivity
+  EXPECT_FALSE(grid.AllCellsValid());
+  grid.LoadFromData();
+  grid.SetCells(1, 2, "x");
+  EXPECT_FALSE(grid.AllCellsValid());
+}
+
+TEST_F(TInputGridsTest, AquiferRowsAreInsertedAndTheLastAquiferIsNotDeleted) {
+  TAQVConductivitiesGrid grid;
+  Show(grid);
+  Click(grid, 3, 2);
+  grid.DeleteRows();
+  ASSERT_EQ(mUi.Messages.size(), 1u);
+  EXPECT_EQ(mUi.Messages[0].Text, "Can not delete aquifer! Minimum number of aquifers is 1.");
+  EXPECT_EQ(mUi.Messages[0].Type, TMsgDlgType::mtWarning);
+  grid.InsertRows();
+  EXPECT_EQ(mData->AquiferCount(), 2);
+  EXPECT_EQ(grid.RowCount(), 1 + mData->RowCount());
+}
+
+// --- Pictures ----------------------------------------------------------------------------------
+
+TEST_F(TInputGridsTest, RendersEachGridWithItsColours) {
+  mData->SetAquiferCount(2);
+  ASSERT_TRUE(mData->InsertPumpingWells(2, 1));
+  ASSERT_TRUE(mData->InsertObservationWells(2, 1));
+  mData->ObservationWells[2].X = mData->PumpingWells[1].X;
+  mData->ObservationWells[2].Y = mData->PumpingWells[1].Y;
+  TAQVConductivitiesGrid aquifers;
+  TAQVPumpingWellsGrid pumping;
+  TAQVPumpingPeriodsGrid periods;
+  TAQVObservationWellsGrid wells;
+  TAQVObservationsGrid observations;
+  const std::pair<TMyParentGrid*, const char*> grids[] = {{&aquifers, "aquifers"},
+                                                          {&pumping, "pumping-wells"},
+                                                          {&periods, "periods"},
+                                                          {&wells, "observation-wells"},
+                                                          {&observations, "observations"}};
+  const QString folder = QDir::temp().filePath("aqv-grids");
+  QDir().mkpath(folder);
+  for (const auto& [grid, name] : grids) {
+    Show(*grid);
+    Click(*grid, 2, 2);
+    grid->SetCells(3, 1, "-1x");  // drawn white on red
+    const QPixmap picture = grid->grab();
+    EXPECT_FALSE(picture.isNull());
+    EXPECT_TRUE(picture.save(folder + "/" + name + ".png")) << name;
+  }
+  pumping.LoadFromData();
+  Type(pumping, 6, 1, "-1");
+  EXPECT_TRUE(pumping.grab().save(folder + "/pumping-wells-editing.png"));
+  Key(pumping, Qt::Key_Escape);
+}
+
+}  // namespace
+}  // namespace aqv::test

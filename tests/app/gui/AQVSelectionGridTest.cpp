@@ -1,0 +1,116 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QPixmap>
+#include <QScrollBar>
+#include <QTest>
+
+#include "app/gui/AQVSelectionGrid.h"
+#include "app/gui/AQVTableGrid.h"
+#include "app/gui/SelectionGrid.h"
+#include "controls/MyColorgrd.h"
+#include "tests/support/DocumentTest.h"
+
+namespace aqv::test {
+namespace {
+
+// Two aquifers and three observation wells at different places: three drawn curves.
+class TSelectionGridTest : public TDocumentTest {
+ protected:
+  void SetUp() override {
+    TDocumentTest::SetUp();
+    mData->SetAquiferCount(2);
+    ASSERT_TRUE(mData->InsertObservationWells(2, 2));
+    for (int j = 1; j <= 3; ++j) {
+      mData->ObservationWells[j].X = 10.0 * j;
+      mData->ObservationWells[j].Layer = 1;
+      mData->ObservationWells[j].Name = "Well " + std::to_string(j);
+    }
+    mData->ObservationWells[2].Name = "A name much wider than the two hundred pixel title row";
+    mData->GroupCoincidentWells();
+    mData->SelectCurves();
+    mData->AssignCurveStyles();
+    mData->SetModified(false);
+    mForm.SetData(mData.get());
+    mForm.show();
+  }
+  TAQVSelectionGrid& Grid() { return *mForm.AQVSelectionGrid1(); }
+  void ClickCell(int c, int r, Qt::MouseButton button = Qt::LeftButton) {
+    const QRect cell = Grid().visualRect(Grid().model()->index(r - 1, c - 1));
+    QTest::mouseClick(Grid().viewport(), button, {}, cell.center());
+  }
+  TSelectionGridForm mForm;
+};
+
+TEST_F(TSelectionGridTest, HasALayerRowPerAquiferAndAColumnPerCurve) {
+  EXPECT_EQ(Grid().LayerCount(), 2);
+  EXPECT_EQ(Grid().CurveCount(), 3);
+  EXPECT_EQ(Grid().model()->rowCount(), 2);
+  EXPECT_EQ(Grid().model()->columnCount(), 3);
+  EXPECT_TRUE(Grid().Cell(1, 1).Selected);
+  EXPECT_FALSE(Grid().Cell(1, 2).Selected);
+  EXPECT_EQ(Grid().SelectedCount(), 3);
+}
+
+TEST_F(TSelectionGridTest, AWideCurveNameIsCutByA200PixelTitleRow) {
+  EXPECT_EQ(Grid().HeaderHeight(), 200);
+  EXPECT_FALSE(Grid().horizontalScrollBar()->isVisible());
+}
+
+TEST_F(TSelectionGridTest, ClicksSelectInTheForegroundColourAndRightClicksDeselect) {
+  mForm.ColorGrid1()->SetForegroundIndex(13);
+  const TColor colour = mForm.ColorGrid1()->ForegroundColor();
+  ClickCell(2, 2, Qt::RightButton);  // unselected: nothing changes
+  EXPECT_FALSE(Grid().Cell(2, 2).Selected);
+  EXPECT_FALSE(mData->Modified());
+  ClickCell(2, 2);
+  EXPECT_TRUE(Grid().Cell(2, 2).Selected);
+  EXPECT_EQ(Grid().Cell(2, 2).Color, colour);
+  EXPECT_EQ(Grid().SelectedCount(), 4);
+  ClickCell(2, 2);  // selected: only the colour
+  EXPECT_EQ(Grid().SelectedCount(), 4);
+  ClickCell(1, 1, Qt::RightButton);
+  EXPECT_FALSE(Grid().Cell(1, 1).Selected);
+  EXPECT_EQ(Grid().SelectedCount(), 3);
+  EXPECT_TRUE(mData->Modified());
+}
+
+TEST_F(TSelectionGridTest, OkWritesTheChoicesAndCancelDoesNot) {
+  mForm.ColorGrid1()->SetForegroundIndex(13);
+  const TColor colour = mForm.ColorGrid1()->ForegroundColor();
+  ClickCell(3, 2);
+  EXPECT_FALSE(mData->ObservationWells[3].LayerSet.Contains(2));
+  mForm.OKButtonClick();
+  EXPECT_TRUE(mData->ObservationWells[3].LayerSet.Contains(2));
+  EXPECT_EQ(mData->ObservationWells[3].CurveColor[2], colour);
+  EXPECT_EQ(mForm.result(), QDialog::Accepted);
+}
+
+TEST_F(TSelectionGridTest, ResetAsksAndCancelKeepsTheChoices) {
+  ClickCell(3, 2);
+  mUi.Answers = {TModalResult::mrCancel};
+  mForm.ResetButtonClick();
+  ASSERT_EQ(mUi.Messages.size(), 1u);
+  EXPECT_EQ(mUi.Messages[0].Text, "Reset curve selection?");
+  EXPECT_TRUE(Grid().Cell(3, 2).Selected);
+  mForm.ResetButtonClick();  // OK
+  EXPECT_FALSE(Grid().Cell(3, 2).Selected);
+}
+
+TEST_F(TSelectionGridTest, WithoutAColourGridAClickOnlyComplains) {
+  Grid().SetColorGrid(nullptr);
+  ClickCell(2, 2);
+  ASSERT_EQ(mUi.Messages.size(), 1u);
+  EXPECT_EQ(mUi.Messages[0].Text, "No color grid specified!");
+  EXPECT_FALSE(Grid().Cell(2, 2).Selected);
+}
+
+TEST_F(TSelectionGridTest, RendersTheDialog) {
+  const QString folder = QDir::temp().filePath("aqv-grids");
+  QDir().mkpath(folder);
+  ClickCell(2, 2);
+  EXPECT_TRUE(mForm.grab().save(folder + "/select-curves.png"));
+}
+
+}  // namespace
+}  // namespace aqv::test

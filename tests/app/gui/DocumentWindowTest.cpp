@@ -1,0 +1,197 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTest>
+#include <filesystem>
+#include <fstream>
+
+#include "app/gui/CHILDWIN.h"
+#include "app/gui/RemarksMemo.h"
+#include "chart/gui/MyChart.h"
+#include "map/gui/AQVKaart.h"
+#include "tests/support/FakeUserInterface.h"
+#include "tests/support/TempFolder.h"
+
+namespace aqv {
+namespace {
+
+std::string Sample(const char* name) { return std::string(AQV_TEST_DATA_DIR) + "/" + name; }
+
+class DocumentWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetGlobals();
+    mWindow = std::make_unique<TMDIChild>(&mUi);
+    mWindow->resize(1100, 750);
+  }
+  bool Asked(const std::string& text) const {
+    for (const auto& m : mUi.Messages)
+      if (m.Text == text) return true;
+    return false;
+  }
+  test::TFakeUserInterface mUi;
+  std::unique_ptr<TMDIChild> mWindow;
+};
+
+TEST_F(DocumentWindowTest, LoadingASampleFillsThePagesAndComputesTheGraph) {
+  ASSERT_TRUE(mWindow->LoadFile(Sample("v2012.aqv")));
+  TAQVData& d = mWindow->Data();
+  EXPECT_EQ(mWindow->windowTitle().toStdString(), Sample("v2012.aqv"));
+  EXPECT_EQ(mWindow->InfoEdit(1)->text().toStdString(), d.InfoTexts[1]);
+  EXPECT_EQ(mWindow->TimeUnitComboBox()->currentIndex(), static_cast<int>(d.TimeUnit()));
+  mWindow->SetActivePage(TDocumentPage::dpChart);
+  EXPECT_GT(mWindow->Chart()->GetSeriesCount(), 0);
+  EXPECT_FALSE(d.Modified());  // the graph is up to date
+  EXPECT_TRUE(mUi.Messages.empty()) << mUi.Messages.front().Text;
+}
+
+TEST_F(DocumentWindowTest, AMissingOrRefusedFileGivesOneMessageAndNothingComputed) {
+  EXPECT_FALSE(mWindow->LoadFile("/no/such/folder/test.aqv"));
+  ASSERT_EQ(mUi.Messages.size(), 1u);
+  EXPECT_EQ(mUi.Messages[0].Text, "File /no/such/folder/test.aqv not found!");
+
+  test::TTempFolder folder;
+  const std::string bad = folder.Path("bad.aqv");
+  std::ofstream(bad) << "AQV data file version 2012\nnot a number\n";
+  mUi.Messages.clear();
+  EXPECT_FALSE(mWindow->LoadFile(bad));
+  ASSERT_EQ(mUi.Messages.size(), 1u);
+  EXPECT_EQ(mUi.Messages[0].Text, "Could not open " + bad + "!");
+  EXPECT_EQ(mWindow->Chart()->GetSeriesCount(), 0);
+}
+
+TEST_F(DocumentWindowTest, ClosingAnUnsavedDocumentAsksAndCancelKeepsItOpen) {
+  mWindow->NewFile("");
+  mWindow->Data().Saved = false;
+  mUi.Answers = {TModalResult::mrCancel};
+  EXPECT_FALSE(mWindow->close());
+  EXPECT_TRUE(Asked("Save changes to ?"));
+
+  mUi.Answers = {TModalResult::mrNo};
+  EXPECT_TRUE(mWindow->close());
+}
+
+TEST_F(DocumentWindowTest, AnsweringYesButCancellingTheSaveDialogKeepsTheWindowOpen) {
+  mWindow->NewFile("");
+  mWindow->Data().Saved = false;
+  mUi.Answers = {TModalResult::mrYes};  // no dialog path queued: the save dialog is cancelled
+  EXPECT_FALSE(mWindow->close());
+  EXPECT_FALSE(mWindow->Data().Saved);
+
+  test::TTempFolder folder;
+  const std::string path = folder.Path("saved.aqv");
+  mUi.Answers = {TModalResult::mrYes};
+  mUi.DialogPaths = {path};
+  EXPECT_TRUE(mWindow->close());
+  EXPECT_TRUE(std::filesystem::exists(path));
+}
+
+TEST_F(DocumentWindowTest, ClosingWhileBusyCancelsAndClosesWhenTheComputationEnds) {
+  mWindow->NewFile("");
+  mWindow->Data().Saved = true;
+  int closeRequests = 0;
+  mUi.OnProcessMessages = [&] {
+    if (closeRequests++ == 0) EXPECT_FALSE(mWindow->close());
+  };
+  mWindow->Data().SetModified(true);
+  mWindow->Data().SetTimesPerLogCycle(100);
+  mWindow->UpdateChart();
+  EXPECT_GE(closeRequests, 1);
+  EXPECT_TRUE(mWindow->Data().Modified());  // the cancelled update computes again next time
+  QTRY_VERIFY(!mWindow->isVisible() || mWindow->ClosePending() == false);
+}
+
+TEST_F(DocumentWindowTest, EditsThatTheFileKeepsMakeClosingAsk) {
+  mWindow->NewFile("");
+  mWindow->show();
+  mWindow->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(mWindow.get()));
+  mWindow->Data().Saved = true;
+  QLineEdit* name = mWindow->InfoEdit(1);
+  name->setFocus();
+  QTest::keyClicks(name, "Dune test");
+  EXPECT_EQ(mWindow->Data().InfoTexts[1], "Dune test");
+  EXPECT_FALSE(mWindow->Data().Saved);
+
+  mWindow->Data().Saved = true;
+  TRemarksMemo* memo = mWindow->ProjectRemarksMemo();
+  memo->setFocus();
+  memo->selectAll();
+  QTest::keyClicks(memo, "first");
+  EXPECT_EQ(mWindow->Data().InfoTexts[5], "first");
+  memo->selectAll();
+  QTest::keyClick(memo, Qt::Key_Delete);
+  EXPECT_EQ(mWindow->Data().InfoTexts[5], "");  // a deleted line is stored as empty text
+  EXPECT_FALSE(mWindow->Data().Saved);
+}
+
+TEST(RemarksMemo, RefusesALongLineAndALineTooMany) {
+  // Key, caret line, line length, line count, allowed lines.
+  EXPECT_TRUE(TRemarksMemo::AcceptsKey(Qt::Key_A, 0, 59, 1, 3));
+  EXPECT_FALSE(TRemarksMemo::AcceptsKey(Qt::Key_A, 0, 60, 1, 3));
+  EXPECT_TRUE(TRemarksMemo::AcceptsKey(Qt::Key_Backspace, 0, 60, 1, 3));
+  EXPECT_TRUE(TRemarksMemo::AcceptsKey(Qt::Key_Return, 1, 10, 2, 3));
+  EXPECT_FALSE(TRemarksMemo::AcceptsKey(Qt::Key_Return, 2, 10, 3, 3));
+  EXPECT_FALSE(TRemarksMemo::AcceptsKey(Qt::Key_Return, 0, 10, 3, 3));
+}
+
+TEST_F(DocumentWindowTest, ContourPageGetsAWindowBeyondTheWells) {
+  mWindow->NewFile("");
+  TAQVData& d = mWindow->Data();
+  d.PumpingWells[1].X = 150;
+  d.PumpingWells[1].Y = -40;
+  d.ObservationWells[1].X = 420;
+  d.ObservationWells[1].Y = 10;
+  mWindow->SetActivePage(TDocumentPage::dpContourPlot);
+  EXPECT_EQ(d.WorldX1(), 200 - 1000);
+  EXPECT_EQ(d.WorldX2(), 500 + 1000);
+  EXPECT_EQ(d.WorldY1(), 0 - 1000);
+  EXPECT_EQ(d.WorldY2(), 100 + 1000);
+}
+
+TEST_F(DocumentWindowTest, WellFluxModeDisablesTheValueAxisAndRelabelsTheGraph) {
+  mWindow->NewFile("");
+  mWindow->show();
+  mWindow->SetActivePage(TDocumentPage::dpChart);
+  mWindow->WellFluxesRadioButton()->click();
+  EXPECT_TRUE(mWindow->Data().WellFluxMode());
+  mWindow->UpdateGraphButtonClick();
+  EXPECT_EQ(mWindow->Chart()->Y_Axis().Title().Text().rfind("Flux [", 0), 0u);
+}
+
+// With AQV_RENDER_DIR set, every page of a loaded sample is saved there as PNG.
+TEST_F(DocumentWindowTest, RenderPagesWhenAsked) {
+  const QByteArray folder = qgetenv("AQV_RENDER_DIR");
+  if (folder.isEmpty()) GTEST_SKIP() << "AQV_RENDER_DIR not set";
+  ASSERT_TRUE(mWindow->LoadFile(Sample("v2012.aqv")));
+  mWindow->show();
+  for (int page = 0; page < 7; ++page) {
+    mWindow->SetActivePage(static_cast<TDocumentPage>(page));
+    QApplication::processEvents();
+    mWindow->grab().save(QString::fromUtf8(folder) + QStringLiteral("/page%1.png").arg(page));
+  }
+  // A new document with its graph and map brought up to date.
+  TMDIChild fresh(&mUi);
+  fresh.resize(1100, 750);
+  fresh.NewFile("");
+  fresh.show();
+  fresh.SetActivePage(TDocumentPage::dpChart);
+  fresh.UpdateGraphButtonClick();
+  QApplication::processEvents();
+  fresh.grab().save(QString::fromUtf8(folder) + QStringLiteral("/new-chart.png"));
+  fresh.Data().SetDisplayTime(1);
+  fresh.SetActivePage(TDocumentPage::dpContourPlot);
+  QApplication::processEvents();
+  fresh.grab().save(QString::fromUtf8(folder) + QStringLiteral("/new-map.png"));
+}
+
+}  // namespace
+}  // namespace aqv

@@ -1,0 +1,318 @@
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/FEMGrid.h"
+#include "app/gui/AQVFloatEdit.h"
+#include "app/gui/AQVGridView.h"
+#include "app/gui/AQVSpinEdit.h"
+#include "app/gui/FEMGridForm.h"
+#include "app/gui/Help.h"
+#include "tests/support/DocumentTest.h"
+#include "tests/support/TempFolder.h"
+
+namespace aqv {
+namespace {
+
+// The model-generator dialog on a document of one aquifer with a pumping well at the centre
+// and two observation wells, shown (not modal) on the scripted interface.
+class TFEMGridFormTest : public test::TDocumentTest {
+ protected:
+  void SetUp() override {
+    TDocumentTest::SetUp();
+    mData->SetPumpingWellCount(1);
+    TPumpingWell& well = mData->PumpingWells[1];
+    well.X = well.Y = 0;
+    well.Rw = 0.1;
+    well.Screened[1] = true;
+    well.SetPeriodCount(1);
+    well.Discharge[1] = 500;
+    well.Name = "PW1";
+    mData->SetObservationWellCount(2);
+    mData->ObservationWells[1].X = 80;
+    mData->ObservationWells[2].X = -150;
+    mData->ObservationWells[2].Y = 300;
+    mData->WellCentreX = mData->WellCentreY = 0;
+    mData->MapRadius = 300;  // model lengths from 1800 are accepted
+    mData->ModelLength = 2000;
+    mData->MeshDensity = 3;
+    mForm = std::make_unique<TFEMGridForm>(*mData, mUi);
+    mForm->show();
+  }
+  void TearDown() override {
+    mUi.OnProcessMessages = nullptr;
+    mForm.reset();
+    ResetGlobals();
+  }
+
+  // Replaces an edit's text by typing; Enter hands it to the document when asked.
+  static void Type(QLineEdit* edit, const QString& text, bool enter) {
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    QTest::keyClicks(edit, text);
+    if (enter) QTest::keyClick(edit, Qt::Key_Return);
+  }
+  void Preview() { QTest::mouseClick(mForm->PreviewButton(), Qt::LeftButton); }
+  const TAQVGrid& Grid() const { return mForm->GridView()->Grid(); }
+
+  std::unique_ptr<TFEMGridForm> mForm;
+};
+
+TEST_F(TFEMGridFormTest, OpensWithTheDocumentsSettingsAndSaveDisabled) {
+  EXPECT_EQ(mForm->windowTitle(), "Kelvaros model generator");
+  EXPECT_EQ(mForm->DensityEdit()->text(), "3");
+  EXPECT_EQ(mForm->ModelLengthEdit()->text(), "2000");
+  EXPECT_EQ(mForm->ModelLengthLabel()->text(), "Model length (m)");
+  EXPECT_TRUE(mForm->GridInfoLabel()->text().isEmpty());
+  EXPECT_EQ(mForm->CloseButton()->text(), "&Close");
+  EXPECT_FALSE(mForm->SaveButton()->isEnabled());
+  EXPECT_TRUE(mForm->PreviewButton()->isEnabled());
+  EXPECT_EQ(HelpKeywordOf(mForm->ModelLengthEdit()), "fem_model");
+  EXPECT_EQ(HelpKeywordOf(mForm->DensityEdit()), "fem_model");
+  EXPECT_EQ(HelpKeywordOf(mForm->GridView()), "fem_model");
+  // Pressing the disabled Save does nothing.
+  mUi.DialogPaths.push_back("/nonexistent/never.fem");
+  QTest::mouseClick(mForm->SaveButton(), Qt::LeftButton);
+  EXPECT_EQ(mUi.DialogPaths.size(), 1U);
+}
+
+TEST_F(TFEMGridFormTest, PreviewShowsTheMeshAndEnablesSave) {
+  Preview();
+  ASSERT_TRUE(Grid().MeshValid());
+  EXPECT_EQ(Grid().Density(), 3);
+  EXPECT_DOUBLE_EQ(Grid().Radius(), 1000);
+  EXPECT_TRUE(mForm->SaveButton()->isEnabled());
+  EXPECT_EQ(mForm->GridInfoLabel()->text().toStdString(), Grid().InfoText());
+  EXPECT_EQ(mForm->GridInfoLabel()->text().toStdString(),
+            std::to_string(Grid().NodeCount()) + " nodes, " +
+                std::to_string(Grid().ElementCount()) + " elements");
+  EXPECT_TRUE(mUi.Messages.empty());
+
+  const TAQVGridView& view = *mForm->GridView();
+  ASSERT_TRUE(view.MeshDrawn());
+  const QImage picture = view.Picture();
+  // The hexagon spans the full height of the area; its corners left and right of the centre.
+  const TMeshTransform t = TMeshTransform::ForArea(view.width(), view.height(), 1000, 0, 0);
+  const QColor centre = picture.pixelColor(t.PixelX(0), t.PixelY(0));
+  EXPECT_GT(centre.red(), 150) << "the pumping well is marked red";
+  EXPECT_LT(centre.blue(), 100);
+  const QColor observation = picture.pixelColor(t.PixelX(80), t.PixelY(0));
+  EXPECT_GT(observation.blue(), 150) << "an observation well is marked blue";
+  EXPECT_LT(observation.red(), 100);
+  // Outside the hexagon (above a slanted edge, near the top-left corner) nothing is drawn.
+  EXPECT_EQ(picture.pixelColor(t.PixelX(-900), t.PixelY(900)), QColor(Qt::white));
+  // Inside, the mesh lines cover a fair part of the area.
+  int drawn = 0, inside = 0;
+  for (int y = t.PixelY(500); y <= t.PixelY(-500); ++y) {
+    for (int x = t.PixelX(-500); x <= t.PixelX(500); ++x) {
+      ++inside;
+      if (picture.pixelColor(x, y) != QColor(Qt::white)) ++drawn;
+    }
+  }
+  EXPECT_GT(drawn, inside / 20);
+
+  if (const QByteArray folder = qgetenv("AQV_TEST_PNG_DIR"); !folder.isEmpty())
+    mForm->grab().save(QString::fromLocal8Bit(folder) + "/fem-grid-form.png");
+}
+
+// How a setting is changed after the preview.
+struct TSettingChange {
+  const char* Name;
+  std::function<void(TFEMGridForm&)> Change;
+  int Density;         // the document's density after the change
+  double ModelLength;  // the document's model length after the change
+};
+
+TEST_F(TFEMGridFormTest, ChangingDensityOrModelLengthAfterPreviewDisablesSaveUntilTheNext) {
+  const std::vector<TSettingChange> changes = {
+      {"density typed and entered", [](TFEMGridForm& f) { Type(f.DensityEdit(), "4", true); }, 4,
+       2000},
+      {"density typed, not entered", [](TFEMGridForm& f) { Type(f.DensityEdit(), "2", false); }, 3,
+       2000},
+      {"density spun up", [](TFEMGridForm& f) { f.DensityEdit()->UpClick(); }, 3, 2000},
+      {"model length typed and entered",
+       [](TFEMGridForm& f) { Type(f.ModelLengthEdit(), "3000", true); }, 3, 3000},
+      {"model length typed, not entered",
+       [](TFEMGridForm& f) { Type(f.ModelLengthEdit(), "2500", false); }, 3, 2000},
+  };
+  for (const TSettingChange& change : changes) {
+    SCOPED_TRACE(change.Name);
+    mData->MeshDensity = 3;
+    mData->ModelLength = 2000;
+    mForm = std::make_unique<TFEMGridForm>(*mData, mUi);
+    mForm->show();
+    Preview();
+    ASSERT_TRUE(mForm->SaveButton()->isEnabled());
+    change.Change(*mForm);
+    EXPECT_EQ(mData->MeshDensity, change.Density);
+    EXPECT_DOUBLE_EQ(mData->ModelLength, change.ModelLength);
+    EXPECT_FALSE(mForm->SaveButton()->isEnabled());
+    // The next preview commits what was typed and makes the mesh of the new settings.
+    Preview();
+    EXPECT_TRUE(mForm->SaveButton()->isEnabled());
+    EXPECT_EQ(Grid().Density(), mData->MeshDensity);
+    EXPECT_DOUBLE_EQ(2 * Grid().Radius(), mData->ModelLength);
+    EXPECT_NE(mData->MeshDensity * mData->ModelLength, 3 * 2000.0);
+  }
+}
+
+TEST_F(TFEMGridFormTest, SaveWritesThePreviewedMeshToTheChosenFile) {
+  test::TTempFolder folder;
+  Preview();
+  const std::string path = folder.Path("model.fem");
+  mUi.DialogPaths.push_back(path);
+  QTest::mouseClick(mForm->SaveButton(), Qt::LeftButton);
+  EXPECT_TRUE(mUi.DialogPaths.empty());
+  EXPECT_TRUE(mUi.Messages.empty());
+  EXPECT_EQ(folder.Read("model.fem"), FEMModelText(Grid(), *mData));
+  EXPECT_EQ(folder.Read("model.fem").rfind("Kelva-ros  Finite  Element  Model    \r\n", 0), 0U);
+}
+
+// A value typed after the preview and not yet entered reaches the document when Save is
+// pressed; the mesh on screen belongs to the old value, so nothing may be saved.
+TEST_F(TFEMGridFormTest, SaveWithAChangeTypedSinceThePreviewSavesNothing) {
+  test::TTempFolder folder;
+  Preview();
+  mForm->DensityEdit()->setText("5");
+  mForm->DensityEdit()->setModified(true);
+  mUi.DialogPaths.push_back(folder.Path("model.fem"));
+  mForm->SaveButtonClick();
+  EXPECT_EQ(mData->MeshDensity, 5);
+  EXPECT_EQ(mUi.DialogPaths.size(), 1U) << "no save dialog";
+  EXPECT_FALSE(std::filesystem::exists(folder.Path("model.fem")));
+  EXPECT_FALSE(mForm->SaveButton()->isEnabled());
+}
+
+TEST_F(TFEMGridFormTest, SaveFailureShowsCouldNotSave) {
+  Preview();
+  const std::string path = "/nonexistent-folder/model.fem";
+  mUi.DialogPaths.push_back(path);
+  QTest::mouseClick(mForm->SaveButton(), Qt::LeftButton);
+  ASSERT_EQ(mUi.Messages.size(), 1U);
+  EXPECT_EQ(mUi.Messages[0].Text, "Could not save " + path + "!");
+  EXPECT_EQ(mUi.Messages[0].Type, TMsgDlgType::mtError);
+}
+
+// What the dialog looked like at each progress step of a generation.
+struct TProgressStep {
+  QString Info, CloseCaption;
+  bool SaveEnabled, PreviewEnabled, MeshDrawn;
+  int NodesDrawn, NodeCount;
+};
+
+TEST_F(TFEMGridFormTest, ProgressShowsCountsAndNodesAsTheyArePlaced) {
+  std::vector<TProgressStep> steps;
+  const QByteArray pngFolder = qgetenv("AQV_TEST_PNG_DIR");
+  mUi.OnProcessMessages = [&] {
+    if (!pngFolder.isEmpty() && steps.size() == 30)
+      mForm->grab().save(QString::fromLocal8Bit(pngFolder) + "/fem-grid-form-progress.png");
+    steps.push_back({mForm->GridInfoLabel()->text(), mForm->CloseButton()->text(),
+                     mForm->SaveButton()->isEnabled(), mForm->PreviewButton()->isEnabled(),
+                     mForm->GridView()->MeshDrawn(), mForm->GridView()->NodesDrawn(),
+                     Grid().NodeCount()});
+  };
+  Preview();
+  ASSERT_GT(steps.size(), 3U);
+  bool placing = false, connecting = false;
+  for (const TProgressStep& step : steps) {
+    EXPECT_EQ(step.CloseCaption, "Cancel");
+    EXPECT_FALSE(step.SaveEnabled);
+    EXPECT_FALSE(step.PreviewEnabled);
+    // Every node placed so far is on screen; at the end the finished mesh is.
+    if (!step.MeshDrawn) {
+      EXPECT_EQ(step.NodesDrawn, step.NodeCount);
+    }
+    placing |= step.Info.endsWith(" nodes");
+    connecting |= step.Info.endsWith(" elements");
+  }
+  EXPECT_TRUE(placing);
+  EXPECT_TRUE(connecting);
+  EXPECT_TRUE(steps.back().MeshDrawn);
+  EXPECT_EQ(mForm->CloseButton()->text(), "&Close");
+  EXPECT_TRUE(mForm->SaveButton()->isEnabled());
+}
+
+// The ways of stopping a running generation: none of them may close the dialog.
+struct TCancelWay {
+  const char* Name;
+  std::function<void(TFEMGridForm&)> Cancel;
+};
+
+TEST_F(TFEMGridFormTest, CancelDuringGenerationStopsItAndKeepsTheDialogOpen) {
+  const std::vector<TCancelWay> ways = {
+      {"Cancel button",
+       [](TFEMGridForm& f) { QTest::mouseClick(f.CloseButton(), Qt::LeftButton); }},
+      {"Escape", [](TFEMGridForm& f) { QTest::keyClick(&f, Qt::Key_Escape); }},
+      {"window closed", [](TFEMGridForm& f) { f.close(); }},
+  };
+  for (const TCancelWay& way : ways) {
+    SCOPED_TRACE(way.Name);
+    mUi.Messages.clear();
+    mForm = std::make_unique<TFEMGridForm>(*mData, mUi);
+    mForm->show();
+    QSignalSpy finished(mForm.get(), &QDialog::finished);
+    int calls = 0;
+    mUi.OnProcessMessages = [&] {
+      // Cancelling in the second step also checks that a second Preview is refused.
+      if (++calls == 1) mForm->PreviewButtonClick();
+      if (calls == 2) way.Cancel(*mForm);
+    };
+    Preview();
+    mUi.OnProcessMessages = nullptr;
+    EXPECT_EQ(calls, 2);
+    ASSERT_EQ(mUi.Messages.size(), 1U);
+    EXPECT_EQ(mUi.Messages[0].Text, "Grid generation cancelled by user");
+    EXPECT_EQ(Grid().Error(), TMeshError::meCancelled);
+    EXPECT_FALSE(Grid().MeshValid());
+    EXPECT_FALSE(mForm->SaveButton()->isEnabled());
+    EXPECT_TRUE(mForm->PreviewButton()->isEnabled());
+    EXPECT_EQ(mForm->CloseButton()->text(), "&Close");
+    EXPECT_TRUE(mForm->isVisible());
+    EXPECT_EQ(finished.count(), 0);
+    EXPECT_EQ(mForm->GridView()->NodesDrawn(), 0) << "no part of a cancelled mesh stays";
+    EXPECT_FALSE(mForm->GridView()->MeshDrawn());
+    // The cancel request does not outlive its generation.
+    Preview();
+    EXPECT_TRUE(Grid().MeshValid());
+    EXPECT_TRUE(mForm->SaveButton()->isEnabled());
+  }
+}
+
+TEST_F(TFEMGridFormTest, CloseButtonClosesTheDialogWhenIdle) {
+  Preview();
+  QSignalSpy accepted(mForm.get(), &QDialog::accepted);
+  QTest::mouseClick(mForm->CloseButton(), Qt::LeftButton);
+  EXPECT_EQ(accepted.count(), 1);
+  EXPECT_EQ(mForm->result(), QDialog::Accepted);
+}
+
+TEST_F(TFEMGridFormTest, F1RunsTheHelpHandlerFromTheDialog) {
+  int helps = 0;
+  QString keyword;
+  mForm->OnHelp = [&] {
+    ++helps;
+    keyword = HelpKeywordOf(mForm->focusWidget());
+  };
+  mForm->activateWindow();
+  mForm->ModelLengthEdit()->setFocus();
+  QTest::keyClick(mForm->ModelLengthEdit(), Qt::Key_F1);
+  EXPECT_EQ(helps, 1);
+  EXPECT_EQ(keyword, "fem_model");
+}
+
+TEST_F(TFEMGridFormTest, AcceptsNoWidthOf600PixelsOrLess) {
+  mForm->resize(500, 449);
+  EXPECT_GT(mForm->width(), 600);
+}
+
+}  // namespace
+}  // namespace aqv

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QApplication>
+#include <QClipboard>
+#include <QTest>
+#include <vector>
+
+#include "app/gui/MyParentGrid.h"
+#include "model/AQVData.h"
+#include "model/AQVElements.h"
+#include "tests/support/DocumentTest.h"
+
+namespace aqv::test {
+
+// A document on the scripted interface with grids bound to it. As the document window does,
+// every change of the document reloads the bound grids.
+class TGridTest : public TDocumentTest {
+ protected:
+  void SetUp() override {
+    TDocumentTest::SetUp();
+    mData->OnChange = [this](TObject*) {
+      ++mChanges;
+      for (TMyParentGrid* grid : mGrids) grid->LoadFromData();
+    };
+  }
+  void TearDown() override {
+    QApplication::clipboard()->clear();
+    ResetGlobals();
+  }
+
+  // Binds a grid, loads it and shows it in an active window.
+  void Show(TMyParentGrid& grid) {
+    grid.SetData(mData.get());
+    mGrids.push_back(&grid);
+    grid.LoadFromData();
+    grid.resize(1400, 320);
+    grid.show();
+    grid.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&grid));
+    grid.setFocus();
+  }
+
+  static QPoint CellCentre(const TMyParentGrid& grid, int col, int row) {
+    return grid.visualRect(grid.model()->index(row - 1, col)).center();
+  }
+  static void Click(TMyParentGrid& grid, int col, int row) {
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, CellCentre(grid, col, row));
+  }
+  // Makes a cell current, opens its editor and replaces its text.
+  static void Type(TMyParentGrid& grid, int col, int row, const QString& text) {
+    if (grid.Col() != col || grid.Row() != row) Click(grid, col, row);
+    if (!grid.IsEditing()) QTest::keyClick(&grid, Qt::Key_F2);
+    ASSERT_TRUE(grid.IsEditing()) << "no editor at " << col << "," << row;
+    grid.CellEditor()->selectAll();
+    QTest::keyClicks(grid.CellEditor(), text);
+  }
+  static void Key(TMyParentGrid& grid, Qt::Key key) {
+    QWidget* target = grid.IsEditing() ? static_cast<QWidget*>(grid.CellEditor()) : &grid;
+    QTest::keyClick(target, key);
+  }
+  // Lets queued messages appear.
+  static void Settle() {
+    for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
+  }
+  std::vector<std::string> MessageTexts() const {
+    std::vector<std::string> texts;
+    for (const auto& m : mUi.Messages) texts.push_back(m.Text);
+    return texts;
+  }
+
+  std::vector<TMyParentGrid*> mGrids;
+};
+
+}  // namespace aqv::test

@@ -1,0 +1,239 @@
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+
+#include "app/gui/AQVConductivitiesGrid.h"
+#include "app/gui/AQVPumpingWellsGrid.h"
+#include "app/gui/MyParentGrid.h"
+#include "tests/app/gui/GridTestSupport.h"
+
+namespace aqv::test {
+namespace {
+
+using TEditCycleTest = TGridTest;
+
+TEST(TryStrToValue, ConvertsWithoutThrowing) {
+  ResetGlobals();
+  double v = 0;
+  int k = 7;
+  EXPECT_TRUE(TryStrToFloatValue("1E5", v));
+  EXPECT_EQ(v, 100000.0);
+  EXPECT_FALSE(TryStrToIntValue("", k));
+  EXPECT_EQ(k, 7);
+  EXPECT_FALSE(TryStrToFloatValue("1,5", v));
+  Globals().DecimalSeparator = ',';
+  EXPECT_TRUE(TryStrToFloatValue("1,5", v));
+  EXPECT_EQ(v, 1.5);
+  ResetGlobals();
+}
+
+TEST_F(TEditCycleTest, InvalidCellKeepsTheEditorUntilCorrected) {
+  TAQVPumpingWellsGrid grid;
+  Show(grid);
+  Type(grid, 6, 1, "-1");
+  Click(grid, 3, 1);
+  Settle();
+  ASSERT_EQ(mUi.Messages.size(), 1u);
+  ASSERT_TRUE(mData->CheckCasingRadius(-1) == false);
+  EXPECT_EQ(mUi.Messages[0].Text, Globals().DataErrorText);
+  EXPECT_EQ(mUi.Messages[0].Type, TMsgDlgType::mtError);
+  EXPECT_TRUE(grid.IsEditing());
+  EXPECT_EQ(grid.Col(), 6);
+  EXPECT_EQ(mData->PumpingWells[1].Rc, 0.1);
+
+  grid.CellEditor()->selectAll();
+  QTest::keyClicks(grid.CellEditor(), "0.25");
+  Click(grid, 3, 1);
+  Settle();
+  EXPECT_EQ(mUi.Messages.size(), 1u);
+  EXPECT_FALSE(grid.IsEditing());
+  EXPECT_EQ(grid.Col(), 3);
+  EXPECT_EQ(mData->PumpingWells[1].Rc, 0.25);
+}
+
+TEST_F(TEditCycleTest, InvalidCellIsNotLeftByTabArrowsOrCallDoExit) {
+  TAQVPumpingWellsGrid grid;
+  Show(grid);
+  Type(grid, 3, 1, "x");
+  for (Qt::Key key : {Qt::Key_Tab, Qt::Key_Up, Qt::Key_Down}) {
+    Key(grid, key);
+    EXPECT_TRUE(grid.IsEditing()) << key;
+  }
+  EXPECT_TRUE(grid.CallDoExit() == false);
+  Settle();
+  EXPECT_EQ(grid.Col(), 3);
+  EXPECT_EQ(grid.Row(), 1);
+  // Attempts made before the message could appear show it once.
+  EXPECT_EQ(mUi.Messages.size(), 1u);
+  EXPECT_EQ(mUi.Messages.back().Text, "Invalid value!");
+}
+
+TEST_F(TEditCycleTest, FocusLeavingAnInvalidCellComesBackToItsEditor) {
+  QWidget window;
+  auto* grid = new TAQVPumpingWellsGrid(&window);
+  auto* elsewhere = new QLineEdit(&window);
+  grid->setGeometry(0, 0, 1400, 200);
+  elsewhere->setGeometry(0, 210, 200, 24);
+  grid->SetData(mData.get());
+  mGrids.push_back(grid);
+  grid->LoadFromData();
+  window.resize(1400, 240);
+  window.show();
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  grid->setFocus();
+  Type(*grid, 3, 1, "x");
+  elsewhere->setFocus(Qt::TabFocusReason);
+  Settle();
+  ASSERT_EQ(mUi.Messages.size(), 1u);
+  EXPECT_EQ(mUi.Messages[0].Text, "Invalid value!");
+  ASSERT_TRUE(grid->IsEditing());
+  EXPECT_EQ(QApplication::focusWidget(), grid->CellEditor());
+
+  grid->CellEditor()->selectAll();
+  QTest::keyClicks(grid->CellEditor(), "5");
+  QTest::keyClick(grid->CellEditor(), Qt::Key_Tab);  // Tab leaves the grid
+  Settle();
+  EXPECT_EQ(QApplication::focusWidget(), elsewhere);
+  EXPECT_EQ(mUi.Messages.size(), 1u);
+  EXPECT_FALSE(grid->IsEditing());
+  EXPECT_EQ(mData->PumpingWells[1].X, 5.0);
+  mGrids.clear();
+}
+
+TEST_F(TEditCycleTest, DrawingDoesNotReplaceTheMessageOfTheEditedCell) {
+  TAQVPumpingWellsGrid grid;
+  Show(grid);
+  Type(grid, 6, 1, "-1");
+  ASSERT_FALSE(mData->CheckCasingRadius(-1));
+  const std::string expected = Globals().DataErrorText;
+  // Drawing checks every cell, the skin and the period count among them.
+  (void)grid.grab();
+  Key(grid, Qt::Key_Return);
+  Settle();
+  ASSERT_EQ(mUi.Messages.size(), 1u);
+  EXPECT_EQ(mUi.Messages[0].Text, expected);
+}
+
+TEST_F(TEditCycleTest, EnterOnAnInvalidCellShowsTheMessageAndLeavesTheEditorOpen) {
+  TAQVPumpingWellsGrid grid;
+  Show(grid);
+  Type(grid, 12, 1, "0");
+  Key(grid, Qt::Key_Return);
+  Settle();
+  EXPECT_TRUE(grid.IsEditing());
+  ASSERT_EQ(mUi.Messages.size(), 1u);
+  Key(grid, Qt::Key_Backspace);
+  QTest::keyClicks(grid.CellEditor(), "3");
+  Key(grid, Qt::Key_Return);
+  Settle();
+  EXPECT_FALSE(grid.IsEditing());
+  EXPECT_EQ(mData->PumpingWells[1].PeriodCount(), 3);
+}
+
+TEST_F(TEditCycleTest, EscapeRestoresTheCellAndItsValidState) {
+  TAQVPumpingWellsGrid grid;
+  Show(grid);
+  const std::string before = grid.Cells(3, 1);
+  Type(grid, 3, 1, "abc");
+  EXPECT_FALSE(grid.Valid());
+  Key(grid, Qt::Key_Escape);
+  EXPECT_FALSE(grid.IsEditing());
+  EXPECT_TRUE(grid.Valid());
+  EXPECT_EQ(grid.Cells(3, 1), before);
+  Click(grid, 4, 1);
+  Settle();
+  EXPECT_TRUE(mUi.Messages.empty());
+  EXPECT_EQ(grid.Col(), 4);
+  EXPECT_EQ(mChanges, 0);
+}
+
+TEST_F(TEditCycleTest, LeavingAnUnchangedCellStoresNothing) {
+  mData->PumpingWells[1].Rc = 0.123456789;  // more digits than the grid shows
+  TAQVPumpingWellsGrid grid;
+  Show(grid);
+  Click(grid, 6, 1);
+  Key(grid, Qt::Key_F2);
+  ASSERT_TRUE(grid.IsEditing());
+  Key(grid, Qt::Key_Right);
+  EXPECT_FALSE(grid.IsEditing());
+  EXPECT_EQ(grid.Col(), 7);
+  EXPECT_EQ(mData->PumpingWells[1].Rc, 0.123456789);
+  EXPECT_EQ(mChanges, 0);
+}
+
+TEST_F(TEditCycleTest, ArrowsLeaveTheCellOnlyAtTheEdgesOfTheText) {
+  TAQVPumpingWellsGrid grid;
+  Show(grid);
+  Type(grid, 3, 1, "12");
+  QLineEdit* editor = grid.CellEditor();
+  Key(grid, Qt::Key_Left);  // caret from the end to between the digits
+  EXPECT_TRUE(grid.IsEditing());
+  EXPECT_EQ(editor->cursorPosition(), 1);
+  Key(grid, Qt::Key_Left);  // caret at the start: the cell is committed and left
+  EXPECT_FALSE(grid.IsEditing());
+  EXPECT_EQ(grid.Col(), 2);
+  EXPECT_EQ(mData->PumpingWells[1].X, 12.0);
+
+  Type(grid, 4, 1, "7");
+  Key(grid, Qt::Key_Right);
+  EXPECT_FALSE(grid.IsEditing());
+  EXPECT_EQ(grid.Col(), 5);
+  EXPECT_EQ(mData->PumpingWells[1].Y, 7.0);
+}
+
+TEST_F(TEditCycleTest, CopyGivesTabsAndALineBreakAfterEveryRow) {
+  TAQVPumpingWellsGrid grid;
+  grid.SetRowCount(4);
+  const char* texts[2][3] = {{"a", "b", "c"}, {"d", "e", "f"}};
+  for (int r = 0; r < 2; ++r)
+    for (int c = 0; c < 3; ++c) grid.SetCells(2 + c, 1 + r, texts[r][c]);
+  grid.SetSelectionRect({2, 1, 4, 2});
+  grid.CopyToClipboard();
+  EXPECT_EQ(QApplication::clipboard()->text(), "a\tb\tc\r\nd\te\tf\r\n");
+}
+
+// The aquifer-system grid keeps the plain paste: rows and columns bounded, each cell stored.
+TEST_F(TEditCycleTest, PasteOutsideTheBordersChangesNothing) {
+  TAQVConductivitiesGrid grid;
+  Show(grid);
+  const std::string name = mData->AquiferName[1];
+  grid.SetCurrentCell(9, 2);
+  grid.SetSelectionRect({9, 2, 9, 2});
+  QApplication::clipboard()->setText("1\tA\tB");
+  grid.PasteFromClipboard();
+  EXPECT_EQ(MessageTexts(), std::vector<std::string>{"Can not paste outside grid borders!"});
+  EXPECT_EQ(mChanges, 0);
+  EXPECT_EQ(mData->AquiferName[1], name);
+}
+
+TEST_F(TEditCycleTest, PasteWithAnInvalidValueChangesNothing) {
+  TAQVConductivitiesGrid grid;
+  Show(grid);
+  const double kh = mData->Kh[1];
+  grid.SetCurrentCell(3, 2);
+  grid.SetSelectionRect({3, 2, 3, 2});
+  QApplication::clipboard()->setText("-5\tT1\t10\r\n");
+  grid.PasteFromClipboard();
+  EXPECT_EQ(MessageTexts(),
+            std::vector<std::string>{"The selection contains 1 invalid value(s). Can not paste!"});
+  EXPECT_EQ(mData->Kh[1], kh);
+  EXPECT_EQ(mChanges, 0);
+}
+
+TEST_F(TEditCycleTest, PasteStoresEveryCellOfTheAquiferSystem) {
+  TAQVConductivitiesGrid grid;
+  Show(grid);
+  int k = 0;
+  ASSERT_TRUE(mData->RowToLayer(2, k));
+  grid.SetCurrentCell(10, 1);
+  grid.SetSelectionRect({10, 1, 10, 1});
+  QApplication::clipboard()->setText("Clay\r\nSand\r\n");
+  grid.PasteFromClipboard();
+  EXPECT_TRUE(mUi.Messages.empty());
+  EXPECT_EQ(mData->AquitardName[1], "Clay");
+  EXPECT_EQ(mData->AquiferName[k], "Sand");
+}
+
+}  // namespace
+}  // namespace aqv::test

@@ -1,0 +1,302 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "chart/ChartLayout.h"
+
+namespace aqv {
+namespace {
+
+// Every font 10 pixels high, every character 6 pixels wide.
+class TFixedMetrics final : public TTextMetrics {
+ public:
+  int TextHeight(const TFontData&) override { return 10; }
+  int TextWidth(const TFontData&, std::string_view text) override {
+    return 6 * static_cast<int>(text.size());
+  }
+};
+
+TPartRect R(int left, int right, int top, int bottom) {
+  return {left, right, top, bottom};
+}
+
+TPlotRect P(int left, int right, int top, int bottom) {
+  return {left, right, top, bottom};
+}
+
+// Two series named "Series 0" and "Series 1" from 0 to 10 both ways, which scale 0 .. 10 by 2.
+void AddTwoSeries(TChartModel& model) {
+  for (int i = 0; i < 2; ++i) {
+    TSeries* s = model.AddSeries();
+    s->SetName("Series " + std::to_string(i));
+    s->InsertPoint(0, 0, 0);
+    s->InsertPoint(1, 10, 10);
+  }
+}
+
+TEST(TChartLayout, EmptyChartLaysOutTitleAxesAndPlotExactly) {
+  TChartModel model;
+  TFixedMetrics metrics;
+  TChartLayout layout;
+  layout.Calc(model, metrics, 640, 480);
+  EXPECT_FALSE(layout.LegendShown());
+  EXPECT_EQ(model.ChartArea.Rect(), R(0, 640, 0, 480));
+  EXPECT_EQ(model.ChartTitle.Rect(), R(295, 345, 32, 42));
+  EXPECT_EQ(model.X_Axis.Title().Rect(), R(327, 371, 438, 448));
+  EXPECT_EQ(model.X_Axis.Rect(), R(90, 608, 404, 430));
+  EXPECT_EQ(model.Y_Axis.Title().Rect(), R(32, 42, 217, 261));
+  EXPECT_EQ(model.Y_Axis.Rect(), R(50, 90, 74, 404));
+  EXPECT_EQ(layout.Plot(), P(90, 608, 74, 404));
+  EXPECT_DOUBLE_EQ(layout.LinearFactor(0), 518 / 2.5);
+  EXPECT_DOUBLE_EQ(layout.LinearFactor(1), 330 / 2.5);
+}
+
+struct TPlacementCase {
+  TPlacement placement;
+  bool shown;
+  TPartRect legend;
+  TPlotRect plot;
+};
+
+TEST(TChartLayout, PlacesTheLegendAndShrinksThePlotForEachPlacement) {
+  const TPlacementCase cases[] = {
+      {TPlacement::plRight, true, R(536, 632, 74, 118), P(78, 504, 74, 404)},
+      {TPlacement::plLeft, true, R(32, 128, 74, 118), P(206, 608, 74, 404)},
+      {TPlacement::plBottom, true, R(78, 262, 422, 448), P(78, 608, 74, 346)},
+      {TPlacement::plTop, true, R(78, 262, 74, 100), P(78, 608, 132, 404)},
+      {TPlacement::plNone, false, R(0, 0, 0, 0), P(78, 608, 74, 404)},
+  };
+  for (const TPlacementCase& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.placement));
+    TChartModel model;
+    AddTwoSeries(model);
+    model.Legend.SetPlacement(c.placement);
+    TFixedMetrics metrics;
+    TChartLayout layout;
+    layout.Calc(model, metrics, 640, 480);
+    EXPECT_EQ(layout.LegendShown(), c.shown);
+    if (c.shown) {
+      EXPECT_EQ(model.Legend.Rect(), c.legend);
+    }
+    EXPECT_EQ(layout.Plot(), c.plot);
+  }
+}
+
+TEST(TChartLayout, LegendGridShrinksToTheSeries) {
+  TChartModel model;
+  AddTwoSeries(model);
+  TFixedMetrics metrics;
+  model.Legend.SetPlacement(TPlacement::plRight);
+  ASSERT_TRUE(CalcLegendLayout(model, metrics, 640, 480));
+  EXPECT_EQ(model.Legend.Layout(), (TLegendLayout{88, 1, 2, 18}));
+  model.Legend.SetPlacement(TPlacement::plBottom);
+  ASSERT_TRUE(CalcLegendLayout(model, metrics, 640, 480));
+  EXPECT_EQ(model.Legend.Layout(), (TLegendLayout{88, 2, 1, 18}));
+}
+
+TEST(TChartLayout, LegendLeftOutWhenThereIsNoRoom) {
+  const TPlacement placements[] = {TPlacement::plRight, TPlacement::plLeft, TPlacement::plBottom,
+                                   TPlacement::plTop};
+  for (const TPlacement placement : placements) {
+    for (const int size : {0, 1, 100, 128}) {
+      TChartModel model;
+      AddTwoSeries(model);
+      model.Legend.SetPlacement(placement);
+      TFixedMetrics metrics;
+      TChartLayout layout;
+      layout.Calc(model, metrics, size, size);
+      EXPECT_FALSE(layout.LegendShown()) << size;
+    }
+  }
+}
+
+// X and Y fixed from 0 to 10 by 2 with no legend: the plot is (78, 608, 74, 404), 53 pixels per
+// X unit and 33 per Y unit.
+TChartModel& FixedScales(TChartModel& model) {
+  for (TAxis* axis : {&model.X_Axis, &model.Y_Axis})
+    axis->Scale().SetData({false, false, false, false, false, 0, 10, 2, 1, false}, false);
+  model.Legend.SetPlacement(TPlacement::plNone);
+  return model;
+}
+
+TEST(TChartLayout, PlacesInsidePointsAndHidesOutsidePoints) {
+  TChartModel model;
+  FixedScales(model);
+  TSeries* s = model.AddSeries();
+  s->InsertPoint(0, 5, 5);
+  s->InsertPoint(1, 7, 12);  // above the plot: the segment leaving is not drawn
+  s->InsertPoint(2, 8, kMissingValue);
+  s->InsertPoint(3, NAN, 3);
+  TFixedMetrics metrics;
+  TChartLayout layout;
+  layout.Calc(model, metrics, 640, 480);
+  ASSERT_EQ(layout.Plot(), P(78, 608, 74, 404));
+  EXPECT_TRUE(s->GetVisible(0));
+  EXPECT_EQ(s->GetPixelX(0), 343);
+  EXPECT_EQ(s->GetPixelY(0), 239);
+  EXPECT_FALSE(s->GetVisible(1));
+  EXPECT_FALSE(s->GetVisible(2));
+  EXPECT_FALSE(s->GetVisible(3));
+}
+
+TEST(TChartLayout, SegmentFromBelowEntersAtTheBottomEdge) {
+  TChartModel model;
+  FixedScales(model);
+  TSeries* s = model.AddSeries();
+  s->InsertPoint(0, 1, -2);
+  s->InsertPoint(1, 3, 2);
+  TFixedMetrics metrics;
+  TChartLayout layout;
+  layout.Calc(model, metrics, 640, 480);
+  EXPECT_TRUE(s->GetVisible(0));
+  EXPECT_TRUE(layout.IsEntering(0, 0));
+  EXPECT_FALSE(layout.IsEntering(0, 1));
+  EXPECT_EQ(s->GetPixelX(0), 184);
+  EXPECT_EQ(s->GetPixelY(0), 404);
+  EXPECT_EQ(s->GetPixelX(1), 237);
+  EXPECT_EQ(s->GetPixelY(1), 338);
+}
+
+TEST(TChartLayout, SegmentFromTheLeftEntersAtTheLeftEdge) {
+  TChartModel model;
+  FixedScales(model);
+  TSeries* s = model.AddSeries();
+  s->InsertPoint(0, -2, 4);
+  s->InsertPoint(1, 2, 8);
+  TFixedMetrics metrics;
+  TChartLayout layout;
+  layout.Calc(model, metrics, 640, 480);
+  // From (-28, 272) to (184, 140): the left edge x = 78 is crossed at y = 206.
+  EXPECT_EQ(s->GetPixelX(0), 78);
+  EXPECT_EQ(s->GetPixelY(0), 206);
+}
+
+TEST(TChartLayout, PointsFarOutsideNeverOverflowAPixel) {
+  TChartModel model;
+  FixedScales(model);
+  TSeries* s = model.AddSeries();
+  s->InsertPoint(0, 1, -1e300);
+  s->InsertPoint(1, 3, 2);
+  s->InsertPoint(2, -1e305, 1e305);
+  s->InsertPoint(3, 4, 4);
+  TFixedMetrics metrics;
+  TChartLayout layout;
+  layout.Calc(model, metrics, 640, 480);
+  for (int j = 0; j < s->GetCount(); ++j) {
+    if (!s->GetVisible(j)) continue;
+    EXPECT_GE(s->GetPixelX(j), 78) << j;
+    EXPECT_LE(s->GetPixelX(j), 608) << j;
+    EXPECT_GE(s->GetPixelY(j), 74) << j;
+    EXPECT_LE(s->GetPixelY(j), 404) << j;
+  }
+}
+
+TEST(TChartLayout, NonPositiveValuesOnALogAxisAreGaps) {
+  TChartModel model;
+  FixedScales(model);
+  model.X_Axis.Scale().SetData({false, false, false, false, true, 0.01, 100, 1, 1, false}, false);
+  TSeries* s = model.AddSeries();
+  s->InsertPoint(0, 0.0, 5);
+  s->InsertPoint(1, -3, 5);
+  s->InsertPoint(2, 1, 5);
+  s->InsertPoint(3, 10, 5);
+  TFixedMetrics metrics;
+  TChartLayout layout;
+  layout.Calc(model, metrics, 640, 480);
+  EXPECT_TRUE(layout.LogDrawable(0));
+  EXPECT_FALSE(s->GetVisible(0));
+  EXPECT_FALSE(s->GetVisible(1));  // outside but not placed: log10 of -3 does not exist
+  EXPECT_TRUE(s->GetVisible(2));
+  // Four decades over 530 pixels: 1 lies two decades in, 10 at 397.5 (rounded to even).
+  EXPECT_EQ(s->GetPixelX(2), 78 + 265);
+  EXPECT_EQ(s->GetPixelX(3), 476);
+}
+
+TEST(TChartLayout, LogScaleWithNonPositiveBoundsIsFlaggedAndDrawnLinearly) {
+  TChartModel model;
+  model.Y_Axis.Scale().SetData({false, false, true, true, true, -1, 10, 1, 1, false}, false);
+  TFixedMetrics metrics;
+  TChartLayout layout;
+  layout.Calc(model, metrics, 640, 480);
+  EXPECT_FALSE(layout.LogDrawable(1));
+  EXPECT_TRUE(layout.LogWarning(1));
+  EXPECT_FALSE(layout.LogWarning(0));
+  EXPECT_FALSE(layout.Mapping(1, model.Y_Axis.Scale().Data()).Logarithmic);
+  // A log axis that is not drawn warns of nothing.
+  model.SecondaryY_Axis.Scale().SetData(model.Y_Axis.Scale().Data(), false);
+  layout.Calc(model, metrics, 640, 480);
+  EXPECT_FALSE(layout.LogWarning(2));
+}
+
+TEST(TChartLayout, EqualFixedBoundsKeepThePreviousFactors) {
+  TChartModel model;
+  FixedScales(model);
+  TFixedMetrics metrics;
+  TChartLayout layout;
+  layout.Calc(model, metrics, 640, 480);
+  const double before = layout.LinearFactor(0);
+  model.X_Axis.Scale().SetData({false, false, false, false, false, 3, 3, 1, 1, false}, false);
+  layout.Calc(model, metrics, 640, 480);
+  EXPECT_EQ(layout.LinearFactor(0), before);
+}
+
+TEST(TChartLayout, SecondaryAxisTakesItsSeriesAndNarrowsThePlot) {
+  TChartModel model;
+  AddTwoSeries(model);
+  model.Legend.SetPlacement(TPlacement::plNone);
+  model.Axes.Include(TAxisType::saSecondaryY);
+  model.Series(1)->Range().SetYAxis(2);
+  model.Series(1)->SetY(1, 1000, false);
+  TFixedMetrics metrics;
+  TChartLayout layout;
+  layout.Calc(model, metrics, 640, 480);
+  EXPECT_EQ(model.Y_Axis.Scale().Max(), 10.0);
+  EXPECT_EQ(model.SecondaryY_Axis.Scale().Max(), 1000.0);
+  // Secondary title at 640 - 32, its band of "1000" (24 px) to the left of it.
+  EXPECT_EQ(model.SecondaryY_Axis.Title().Rect().Right, 608);
+  EXPECT_EQ(model.SecondaryY_Axis.Rect(), R(550, 590, 74, 404));
+  EXPECT_EQ(layout.Plot().Right, 550);
+}
+
+}  // namespace
+}  // namespace aqv
+
+namespace aqv {
+namespace {
+
+struct TLabelCase {
+  int axis;
+  TMyAlignmentTypes alignment;
+  int angle;
+  int x, y;
+};
+
+TEST(TickLabelOrigin, PlacesFlatAndRotatedLabelsAtTheirTick) {
+  // Tick at pixel 100 (X) or 200 (Y axes); labels 30 x 10 pixels.
+  const TPlotRect plot{80, 600, 50, 400};
+  using A = TMyAlignmentTypes;
+  const TLabelCase cases[] = {
+      {0, A::maCenter, 0, 85, 416},    {0, A::maLeft, 0, 100, 416},   {0, A::maRight, 360, 70, 416},
+      {0, A::maCenter, 90, 95, 446},    // reads upward, ends 16 px below the plot
+      {0, A::maCenter, 270, 105, 416},  // reads downward from 16 px below the plot
+      {1, A::maCenter, 0, 34, 195},    {1, A::maLeft, 0, 34, 190},    {1, A::maRight, 0, 34, 200},
+      {1, A::maCenter, 45, 39, 218},   {1, A::maCenter, 90, 59, 200}, {2, A::maCenter, 0, 616, 195},
+      {2, A::maCenter, 270, 621, 170},
+  };
+  for (const TLabelCase& c : cases) {
+    int x = 0;
+    int y = 0;
+    const int pixel = c.axis == 0 ? 100 : 200;
+    ASSERT_TRUE(TickLabelOrigin(c.axis, c.alignment, c.angle, pixel, plot, 30, 10, x, y))
+        << c.axis << " " << c.angle;
+    EXPECT_EQ(x, c.x) << c.axis << " " << c.angle;
+    EXPECT_EQ(y, c.y) << c.axis << " " << c.angle;
+  }
+  int x = 0;
+  int y = 0;
+  EXPECT_FALSE(TickLabelOrigin(0, A::maTop, 0, 100, plot, 30, 10, x, y));
+}
+
+}  // namespace
+}  // namespace aqv

@@ -1,0 +1,270 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "chart/NumberFormat.h"
+#include "chart/ScaleTicks.h"
+
+namespace aqv {
+namespace {
+
+TEST(Power10, GivesTheNearestDoubleOfEveryDecimalPower) {
+  EXPECT_EQ(Power10(-3), 1e-3);
+  EXPECT_EQ(Power10(-1), 0.1);
+  EXPECT_EQ(Power10(0), 1.0);
+  EXPECT_EQ(Power10(2), 100.0);
+  EXPECT_EQ(Power10(22), 1e22);
+  EXPECT_EQ(Power10(-300), 1e-300);
+  EXPECT_EQ(Power10(2.0 + 1e-12), 100.0);
+  EXPECT_NEAR(Power10(0.5), std::sqrt(10.0), 1e-12);
+  EXPECT_EQ(Power10(-400), 0.0);
+  EXPECT_TRUE(std::isinf(Power10(400)));
+}
+
+struct TAutoCase {
+  const char* what;
+  TAxisType kind;
+  bool haveSeries;
+  double dataMin, dataMax;
+  double min, max, major, minor;
+};
+
+TEST(AutoScale, ChoosesBoundsAndUnitsOfTheLinearScale) {
+  const TAutoCase cases[] = {
+      {"empty chart", TAxisType::saX, false, 0, 0, -1, 1.5, 0.5, 0.1},
+      {"all five", TAxisType::saY, true, 5, 5, 4.4, 5.6, 0.2, 0.05},
+      {"all zero", TAxisType::saY, true, 0, 0, -1e-4, 1.5e-4, 5e-5, 1e-5},
+      {"all minus five", TAxisType::saY, true, -5, -5, -5.6, -4.4, 0.2, 0.05},
+      {"maximum 100 stays", TAxisType::saX, true, 0, 100, 0, 100, 20, 5},
+      {"maximum 120 becomes 140", TAxisType::saX, true, 0, 120, 0, 140, 20, 5},
+      {"tiny Y span gets the smallest step", TAxisType::saY, true, 1, 1.000001, 1, 1.00001, 1e-5,
+       2e-6},
+  };
+  for (const TAutoCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    TScale scale;
+    TScaleExtents extents;
+    if (c.haveSeries) extents.Take(c.dataMin, c.dataMax);
+    AutoScale(scale, c.kind, c.haveSeries, extents);
+    EXPECT_DOUBLE_EQ(scale.Min(), c.min);
+    EXPECT_DOUBLE_EQ(scale.Max(), c.max);
+    EXPECT_DOUBLE_EQ(scale.MajorUnit(), c.major);
+    EXPECT_DOUBLE_EQ(scale.MinorUnit(), c.minor);
+  }
+}
+
+TEST(AutoScale, EmptyChartBoundsAreExactDecimals) {
+  TScale scale;
+  AutoScale(scale, TAxisType::saY, false, {});
+  EXPECT_EQ(scale.Min(), -1.0);
+  EXPECT_EQ(scale.Max(), 1.5);
+  EXPECT_EQ(scale.MajorUnit(), 0.5);
+}
+
+TEST(AutoScale, LeavesFixedBoundsAndUnitsAlone) {
+  TScale scale;
+  scale.SetData({false, false, false, false, false, 2.0, 7.0, 3.0, 1.0, false}, false);
+  TScaleExtents extents;
+  extents.Take(-50, 50);
+  AutoScale(scale, TAxisType::saX, true, extents);
+  EXPECT_EQ(scale.Min(), 2.0);
+  EXPECT_EQ(scale.Max(), 7.0);
+  EXPECT_EQ(scale.MajorUnit(), 3.0);
+  EXPECT_EQ(scale.MinorUnit(), 1.0);
+}
+
+struct TLogCase {
+  const char* what;
+  TAxisType kind;
+  double dataMin, dataMax;
+  double min, max;
+};
+
+TEST(AutoScale, RoundsLogarithmicBoundsToDecades) {
+  const TLogCase cases[] = {
+      {"drawdowns start at 1E-3", TAxisType::saY, 0.03, 250, 1e-3, 1000},
+      {"maximum 0.05 becomes 0.1", TAxisType::saY, 0.01, 0.05, 1e-3, 0.1},
+      {"maximum 100 stays", TAxisType::saX, 2, 100, 1, 100},
+      {"time minimum to its decade", TAxisType::saX, 0.002, 5, 1e-3, 10},
+      {"secondary axis uses the data", TAxisType::saSecondaryY, 0.3, 4, 0.1, 10},
+  };
+  for (const TLogCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    TScale scale;
+    scale.SetLogScale(true);
+    TScaleExtents extents;
+    extents.Take(c.dataMin, c.dataMax);
+    AutoScale(scale, c.kind, true, extents);
+    EXPECT_EQ(scale.Min(), c.min);
+    EXPECT_EQ(scale.Max(), c.max);
+    EXPECT_EQ(scale.MajorUnit(), 1.0);
+    EXPECT_EQ(scale.MinorUnit(), 1.0);
+  }
+}
+
+TEST(AutoScale, LogYMinimumOfOneThousandthOnlyBelowTheMaximum) {
+  TScale scale;
+  scale.SetLogScale(true);
+  TScaleExtents extents;
+  extents.Take(2e-5, 5e-4);
+  AutoScale(scale, TAxisType::saY, true, extents);
+  EXPECT_EQ(scale.Max(), 1e-3);
+  EXPECT_EQ(scale.Min(), 1e-5);
+  EXPECT_FALSE(scale.ReverseOrder());
+}
+
+TEST(AutoScale, LogMinimumKeptWhenTheDataReachZero) {
+  TScale scale;
+  scale.SetLogScale(true);
+  scale.SetMin(0.5);
+  TScaleExtents extents;
+  extents.Take(0, 20);
+  AutoScale(scale, TAxisType::saY, true, extents);
+  EXPECT_EQ(scale.Min(), 0.5);
+  EXPECT_EQ(scale.Max(), 100.0);
+}
+
+TEST(AutoScale, FixedMaximumFarBelowTheDataGivesBoundedTicks) {
+  // A fixed maximum of 5 against data near 1000 gives a reversed axis 1000 .. 5: the units
+  // come from that span, not from the 0.001 the data alone would give.
+  TScale scale;
+  scale.SetMaxAutomatic(false);
+  scale.SetMax(5);
+  TScaleExtents extents;
+  extents.Take(1000, 1000.0005);
+  AutoScale(scale, TAxisType::saY, true, extents);
+  EXPECT_EQ(scale.Min(), 1000.0);
+  EXPECT_TRUE(scale.ReverseOrder());
+  EXPECT_EQ(scale.MajorUnit(), 200.0);
+  std::vector<double> ticks;
+  MajorTicks(scale.Data(), false, ticks);
+  EXPECT_EQ(ticks, (std::vector<double>{1000, 800, 600, 400, 200}));
+}
+
+TEST(AutoScale, NonFiniteBoundsNeverReachTheScale) {
+  TScale scale;
+  scale.SetData({false, false, true, true, false, NAN, INFINITY, 10, 2, false}, false);
+  AutoScale(scale, TAxisType::saX, true, {});
+  EXPECT_TRUE(std::isfinite(scale.Min()));
+  EXPECT_TRUE(std::isfinite(scale.Max()));
+  EXPECT_TRUE(std::isfinite(scale.MajorUnit()));
+  EXPECT_GT(scale.MajorUnit(), 0.0);
+}
+
+TEST(MajorTicks, WalkLinearScalesByIndexWithoutDrift) {
+  TScaleData s;
+  s.Min = -0.3;
+  s.Max = 0.3;
+  s.MajorUnit = 0.1;
+  std::vector<double> ticks;
+  MajorTicks(s, false, ticks);
+  ASSERT_EQ(ticks.size(), 7u);
+  EXPECT_EQ(ticks[3], 0.0);
+  EXPECT_EQ(FormatTickLabel(ticks[3]), "0");
+  EXPECT_EQ(FormatTickLabel(ticks[6]), "0.3");
+}
+
+TEST(MajorTicks, TinyNegativeTickPrintsZero) {
+  TScaleData s;
+  // -0.9 + 3 * 0.3 is -1.1E-16 in binary.
+  s.Min = -0.9;
+  s.Max = 0.9;
+  s.MajorUnit = 0.3;
+  std::vector<double> ticks;
+  MajorTicks(s, false, ticks);
+  ASSERT_EQ(ticks.size(), 7u);
+  EXPECT_FALSE(std::signbit(ticks[3]));
+  EXPECT_EQ(ticks[3], 0.0);
+  EXPECT_EQ(FormatTickLabel(ticks[3]), "0");
+}
+
+TEST(MajorTicks, ReversedLinearScaleWalksDown) {
+  TScaleData s;
+  s.Min = 10;
+  s.Max = 0;
+  s.MajorUnit = 5;
+  s.ReverseOrder = true;
+  std::vector<double> ticks;
+  MajorTicks(s, false, ticks);
+  EXPECT_EQ(ticks, (std::vector<double>{10, 5, 0}));
+}
+
+TEST(MajorTicks, DegenerateScalesStayBounded) {
+  std::vector<double> ticks;
+  TScaleData tinyUnit;
+  tinyUnit.Min = 0;
+  tinyUnit.Max = 1e6;
+  tinyUnit.MajorUnit = 1e-9;
+  MajorTicks(tinyUnit, false, ticks);
+  EXPECT_EQ(ticks.size(), kMaxTickCount);
+
+  TScaleData wrongWay = tinyUnit;  // flag says reversed, bounds do not
+  wrongWay.MajorUnit = 1;
+  wrongWay.ReverseOrder = true;
+  MajorTicks(wrongWay, false, ticks);
+  EXPECT_TRUE(ticks.empty());
+
+  TScaleData zeroUnit = tinyUnit;
+  zeroUnit.MajorUnit = 0;
+  MajorTicks(zeroUnit, false, ticks);
+  EXPECT_TRUE(ticks.empty());
+  zeroUnit.MajorUnit = -1;
+  MajorTicks(zeroUnit, false, ticks);
+  EXPECT_TRUE(ticks.empty());
+
+  TScaleData hugeLog;
+  hugeLog.Min = 1e-300;
+  hugeLog.Max = 1e300;
+  MajorTicks(hugeLog, true, ticks);
+  EXPECT_EQ(ticks.size(), 600u);
+  MinorTicks(hugeLog, true, ticks);
+  EXPECT_EQ(ticks.size(), kMaxTickCount);
+}
+
+TEST(MajorTicks, LogarithmicAxisLabelsThePowersAboveMin) {
+  TScaleData s;
+  s.Min = 0.001;
+  s.Max = 10;
+  std::vector<double> ticks;
+  MajorTicks(s, true, ticks);
+  EXPECT_EQ(ticks, (std::vector<double>{0.01, 0.1, 1, 10}));
+  s.Min = 20;
+  s.Max = 5000;
+  MajorTicks(s, true, ticks);
+  EXPECT_EQ(ticks, (std::vector<double>{100, 1000}));
+  s.Min = 1000;
+  s.Max = 0.1;
+  s.ReverseOrder = true;
+  MajorTicks(s, true, ticks);
+  EXPECT_EQ(ticks, (std::vector<double>{100, 10, 1, 0.1}));
+}
+
+TEST(MinorTicks, LogarithmicMinorsRunOneToNinePerDecadeWithinTheScale) {
+  TScaleData s;
+  s.Min = 0.001;
+  s.Max = 0.1;
+  std::vector<double> ticks;
+  MinorTicks(s, true, ticks);
+  ASSERT_EQ(ticks.size(), 19u);
+  EXPECT_EQ(ticks.front(), 0.001);
+  EXPECT_EQ(ticks[1], 0.002);
+  EXPECT_EQ(ticks[9], 0.01);
+  EXPECT_EQ(ticks[10], 0.02);
+  EXPECT_EQ(ticks.back(), 0.1);
+  s.Min = 0.5;
+  s.Max = 3;
+  MinorTicks(s, true, ticks);
+  EXPECT_EQ(ticks, (std::vector<double>{0.5, 0.6, 0.7, 0.8, 0.9, 1, 2, 3}));
+}
+
+TEST(TAxisMapping, LogarithmicMappingLeavesNonPositiveValuesUnplaced) {
+  TAxisMapping m{true, 0.001, -3.0, 100.0};
+  EXPECT_DOUBLE_EQ(m.Offset(0.1), 200.0);
+  EXPECT_TRUE(std::isnan(m.Offset(0.0)));
+  EXPECT_TRUE(std::isnan(m.Offset(-1.0)));
+  EXPECT_TRUE(std::isnan(m.Offset(INFINITY)));
+}
+
+}  // namespace
+}  // namespace aqv

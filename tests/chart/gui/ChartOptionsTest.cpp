@@ -1,0 +1,121 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+
+#include "chart/gui/ChartOptions.h"
+
+namespace aqv {
+namespace {
+
+struct ChartOptions : ::testing::Test {
+  TChartOptionsForm Form;
+  TAxisTypes Axes{TAxisType::saX, TAxisType::saY};
+  TLegend Legend;
+  TTitle ChartTitle, XTitle, YTitle, SecondaryYTitle;
+
+  void Open(int page = 0) { Form.Open(Axes, Legend, ChartTitle, XTitle, YTitle, page); }
+  void Apply() { Form.Apply(Axes, Legend, ChartTitle, XTitle, YTitle); }
+};
+
+TEST_F(ChartOptions, SecondaryAxisIsDroppedOnOK) {
+  Axes = {TAxisType::saX, TAxisType::saY, TAxisType::saSecondaryY};
+  Open();
+  EXPECT_FALSE(Form.axSecY_Axis->isVisibleTo(&Form));
+  EXPECT_FALSE(Form.tiSecY_AxisTitle->isVisibleTo(&Form));
+  Apply();
+  EXPECT_EQ(Axes, (TAxisTypes{TAxisType::saX, TAxisType::saY}));
+  Form.axY_Axis->setChecked(false);
+  Apply();
+  EXPECT_EQ(Axes, TAxisTypes{TAxisType::saX});
+}
+
+TEST_F(ChartOptions, LegendNoneOpensUncheckedAndCheckingPlacesItAtTheBottom) {
+  Legend.SetPlacement(TPlacement::plNone);
+  Open();
+  EXPECT_FALSE(Form.leShowLegend->isChecked());
+  EXPECT_FALSE(Form.leRadioGroup1->isEnabled());
+  EXPECT_FALSE(Form.leLeft->isEnabled());
+  int changes = 0;
+  Legend.OnChange = [&](TObject*) { ++changes; };
+  Form.leShowLegend->setChecked(true);
+  EXPECT_TRUE(Form.leLeft->isEnabled());
+  Apply();
+  EXPECT_EQ(Legend.Placement(), TPlacement::plBottom);
+  EXPECT_EQ(changes, 1);
+}
+
+TEST_F(ChartOptions, LegendPlacementRoundTrips) {
+  for (TPlacement placement :
+       {TPlacement::plLeft, TPlacement::plRight, TPlacement::plTop, TPlacement::plBottom}) {
+    Legend.SetPlacement(placement);
+    TChartOptionsForm form;
+    form.Open(Axes, Legend, ChartTitle, XTitle, YTitle, 0);
+    Legend.SetPlacement(TPlacement::plNone);
+    form.Apply(Axes, Legend, ChartTitle, XTitle, YTitle);
+    EXPECT_EQ(Legend.Placement(), placement);
+  }
+}
+
+TEST_F(ChartOptions, AutomaticTitleOpensCheckedAndTypingUnchecksIt) {
+  ChartTitle.SetText("Drawdown");
+  ChartTitle.SetAutomatic(true);
+  XTitle.SetText("Time");
+  XTitle.SetAutomatic(false);
+  Open();
+  EXPECT_TRUE(Form.tiChartTitleAuto->isChecked());
+  EXPECT_FALSE(Form.tiXAxisTitleAuto->isChecked());
+  EXPECT_TRUE(Form.tiYAxisTitleAuto->isChecked());
+  Form.tiChartTitle->setFocus();
+  Form.tiChartTitle->end(false);
+  QTest::keyClicks(Form.tiChartTitle, " W1");
+  EXPECT_FALSE(Form.tiChartTitleAuto->isChecked());
+  Apply();
+  EXPECT_EQ(ChartTitle.Text(), "Drawdown W1");
+  EXPECT_FALSE(ChartTitle.Automatic());
+  EXPECT_TRUE(YTitle.Automatic());
+}
+
+TEST_F(ChartOptions, OpensOnTheGivenPage) {
+  Open(2);
+  EXPECT_EQ(Form.PageIndex(), 2);
+  TChartOptionsForm other;
+  other.Open(Axes, Legend, ChartTitle, XTitle, YTitle, 9);
+  EXPECT_EQ(other.PageIndex(), 0);
+}
+
+TEST_F(ChartOptions, EnterInAnEditConfirmsAndEscapeCancels) {
+  int page = 2;
+  QTimer::singleShot(0, [] {
+    QWidget* dialog = QApplication::activeModalWidget();
+    ASSERT_NE(dialog, nullptr);
+    auto* edit = dialog->findChild<QLineEdit*>("tiY_AxisTitle");
+    edit->setText("Head (m)");
+    QTest::keyClick(edit, Qt::Key_Enter);
+  });
+  EXPECT_TRUE(Form.Execute(Axes, Legend, ChartTitle, XTitle, YTitle, SecondaryYTitle, page));
+  EXPECT_EQ(YTitle.Text(), "Head (m)");
+  EXPECT_EQ(page, 2);
+
+  TChartOptionsForm second;
+  page = 1;
+  QTimer::singleShot(0, [] {
+    QWidget* dialog = QApplication::activeModalWidget();
+    ASSERT_NE(dialog, nullptr);
+    dialog->findChild<QCheckBox*>("leShowLegend")->setChecked(false);
+    dialog->findChild<QTabWidget*>("OptionPages")->setCurrentIndex(0);
+    QTest::keyClick(dialog->findChild<QCheckBox*>("leShowLegend"), Qt::Key_Escape);
+  });
+  EXPECT_FALSE(second.Execute(Axes, Legend, ChartTitle, XTitle, YTitle, SecondaryYTitle, page));
+  EXPECT_EQ(Legend.Placement(), TPlacement::plRight);
+  EXPECT_EQ(page, 0);  // the page index is returned on Cancel too
+}
+
+}  // namespace
+}  // namespace aqv

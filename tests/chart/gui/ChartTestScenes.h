@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cmath>
+#include <string>
+
+#include "chart/gui/MyChart.h"
+
+namespace aqv::test {
+
+// Charts that the widget tests draw and look at. Each fills a new chart.
+
+// Three straight series from 0 to 10.
+inline void FillLinear(TMyChart& chart) {
+  for (int i = 0; i < 3; ++i) {
+    chart.AddSeries(i);
+    for (int j = 0; j <= 10; ++j) chart.AddPoint(i, j, j, (i + 1) * j * 0.5);
+  }
+}
+
+// Drawdown curves of a pumping test on log-log axes: three computed curves (lines, no markers)
+// and two observation wells (markers, no lines), time in days.
+inline void FillDrawdown(TMyChart& chart) {
+  chart.SetAxisLogScale(true, 0);
+  chart.SetAxisLogScale(true, 1);
+  chart.SetAxisTitle("Time (d)", 0);
+  chart.SetAxisTitle("Drawdown (m)", 1);
+  chart.Model().ChartTitle.SetText("Pumping test");
+  const double radius[3] = {5, 20, 80};  // m
+  for (int i = 0; i < 3; ++i) {
+    chart.AddSeries(i);
+    chart.SetSeriesName(i, "Well at " + std::to_string(static_cast<int>(radius[i])) + " m");
+    chart.GetSeriesMarker(i)->SetSize(0);
+    for (int j = 0; j <= 60; ++j) {
+      const double t = std::pow(10.0, -3 + j * 0.075);
+      // Cooper-Jacob drawdown with T = 200 m2/d, S = 1E-4, Q = 500 m3/d.
+      const double u = radius[i] * radius[i] * 1e-4 / (4 * 200 * t);
+      const double s = 500 / (4 * M_PI * 200) * (-0.5772 - std::log(u));
+      if (s > 0) chart.AddPoint(i, chart.GetSeries(i)->GetCount(), t, s);
+    }
+  }
+  for (int k = 0; k < 2; ++k) {
+    const int i = 3 + k;
+    chart.AddSeries(i);
+    chart.SetSeriesName(i, k == 0 ? "Observed at 5 m" : "Observed at 20 m");
+    chart.GetSeriesPatterns(i)->Border().SetStyle(TPenStyle::psClear);
+    chart.GetSeriesMarker(i)->SetColor(chart.GetSeriesPatterns(k)->Border().Color());
+    for (int j = 0; j < 15; ++j) {
+      const double t = std::pow(10.0, -2.5 + j * 0.25);
+      const double r = k == 0 ? 5 : 20;
+      const double u = r * r * 1e-4 / (4 * 200 * t);
+      const double s = 500 / (4 * M_PI * 200) * (-0.5772 - std::log(u)) * (1 + 0.03 * std::sin(j));
+      if (s > 0) chart.AddPoint(i, chart.GetSeries(i)->GetCount(), t, s);
+    }
+  }
+}
+
+}  // namespace aqv::test

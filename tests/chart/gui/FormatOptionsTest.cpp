@@ -1,0 +1,377 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+
+#include "chart/gui/FormatOptions.h"
+#include "controls/BrushStylesComboBox.h"
+#include "controls/MyColorgrd.h"
+#include "controls/MySpin.h"
+#include "controls/PatternsPreview.h"
+#include "controls/PenStylesComboBox.h"
+#include "tests/support/FakeUserInterface.h"
+
+namespace aqv {
+namespace {
+
+constexpr int kScalePage = static_cast<int>(TFormatPage::fpScale);
+constexpr int kPatternsPage = static_cast<int>(TFormatPage::fpPatterns);
+
+// A format dialog whose messages go to a recording fake; shown (not modal) so focus moves work.
+struct TDialogFixture : ::testing::Test {
+  test::TFakeUserInterface Ui;
+  TFormatOptionsForm Form{nullptr, &Ui};
+
+  // Types text into edit as the user would, then moves the focus to another control.
+  void TypeAndLeave(QLineEdit* edit, const QString& text) {
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClicks(edit, text);
+    Form.OKButton->setFocus();
+  }
+  void ShowForm() {
+    Form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&Form));
+  }
+  std::vector<std::string> MessageTexts() const {
+    std::vector<std::string> texts;
+    for (const auto& m : Ui.Messages) texts.push_back(m.Text);
+    return texts;
+  }
+};
+
+using FormatOptions = TDialogFixture;
+
+TEST_F(FormatOptions, LogScaleAxisHidesUnitRowsAndRefusesMinimumZero) {
+  TAxis axis;
+  axis.Scale().SetMinAutomatic(false);
+  axis.Scale().SetMin(1);
+  axis.Scale().SetMax(1000);
+  axis.Scale().SetLogScale(true);
+  Form.OpenAxis(axis, kScalePage, "Y-axis");
+  ShowForm();
+  EXPECT_EQ(Form.PageIndex(), kScalePage);
+  EXPECT_FALSE(Form.scMajUnit->isVisible());
+  EXPECT_FALSE(Form.scMinUnitAuto->isVisible());
+  EXPECT_FALSE(Form.scLogScale->isVisible());
+  EXPECT_TRUE(Form.scMinimum->isVisible());
+
+  TypeAndLeave(Form.scMinimum, "0");
+  EXPECT_EQ(MessageTexts(), std::vector<std::string>{"Value must be larger than 0."});
+  EXPECT_EQ(Form.ScaleCopy().Min(), 1.0);
+  EXPECT_EQ(Form.scMinimum->text(), "0");  // the edit keeps the text
+}
+
+TEST_F(FormatOptions, LogScaleRefusesMaximumZeroAsItRefusesSuchAMinimum) {
+  TAxis axis;
+  axis.Scale().SetMaxAutomatic(false);
+  axis.Scale().SetMin(1);
+  axis.Scale().SetMax(1000);
+  axis.Scale().SetLogScale(true);
+  Form.OpenAxis(axis, kScalePage, "Y-axis");
+  ShowForm();
+  TypeAndLeave(Form.scMaximum, "-5");
+  EXPECT_EQ(MessageTexts(), std::vector<std::string>{"Value must be larger than 0."});
+  EXPECT_EQ(Form.ScaleCopy().Max(), 1000.0);
+  // OK refuses it as well and stays open on the Scale page.
+  Ui.Messages.clear();
+  EXPECT_FALSE(Form.CheckFields());
+  EXPECT_EQ(MessageTexts(), std::vector<std::string>{"Value must be larger than 0."});
+  Form.ApplyAxis(axis);
+  EXPECT_EQ(axis.Scale().Max(), 1000.0);
+}
+
+TEST_F(FormatOptions, TypingNeverRaisesAConversionErrorMidTyping) {
+  TAxis axis;
+  Form.OpenAxis(axis, kScalePage, "X-axis");
+  ShowForm();
+  Form.scMaximum->setFocus();
+  Form.scMaximum->selectAll();
+  QTest::keyClicks(Form.scMaximum, "1e");
+  EXPECT_TRUE(Ui.Messages.empty());
+  EXPECT_EQ(Form.ScaleCopy().Max(), 1.0);  // "1" was a number on the way
+  QTest::keyClicks(Form.scMaximum, "3");
+  EXPECT_TRUE(Ui.Messages.empty());
+  EXPECT_EQ(Form.ScaleCopy().Max(), 1000.0);
+  QTest::keyClick(Form.scMaximum, Qt::Key_Backspace);
+  Form.OKButton->setFocus();  // leaving "1e" reports it once
+  ASSERT_EQ(Ui.Messages.size(), 1u);
+  EXPECT_EQ(Ui.Messages[0].Text, "'1e' is not a valid floating point value.");
+  EXPECT_FALSE(Form.CheckFields());
+}
+
+TEST_F(FormatOptions, TypingAMaximumMakesItManualOnTheAxis) {
+  TAxis axis;
+  ASSERT_TRUE(axis.Scale().MaxAutomatic());
+  Form.OpenAxis(axis, kScalePage, "X-axis");
+  EXPECT_TRUE(Form.scMaxAuto->isChecked());  // filling the edits does not uncheck the boxes
+  EXPECT_TRUE(Form.ScaleCopy().MaxAutomatic());
+  Form.scMaximum->setText(QLocale().toString(250.5));
+  EXPECT_FALSE(Form.scMaxAuto->isChecked());
+  ASSERT_TRUE(Form.CheckFields());
+  Form.ApplyAxis(axis);
+  EXPECT_EQ(axis.Scale().Max(), 250.5);
+  EXPECT_FALSE(axis.Scale().MaxAutomatic());
+  EXPECT_TRUE(axis.Scale().MinAutomatic());
+}
+
+TEST_F(FormatOptions, MinimumIsTakenWhenLeftOrOnOK) {
+  TAxis axis;
+  Form.OpenAxis(axis, kScalePage, "X-axis");
+  Form.scMinimum->setText("5");
+  EXPECT_EQ(Form.ScaleCopy().Min(), 0.0);  // no change handler on the minimum
+  ASSERT_TRUE(Form.CheckFields());
+  Form.ApplyAxis(axis);
+  EXPECT_EQ(axis.Scale().Min(), 5.0);
+  EXPECT_FALSE(axis.Scale().MinAutomatic());
+}
+
+TEST_F(FormatOptions, LogScaleBoxEnabledOnlyForPositiveRange) {
+  TAxis axis;  // 0..100
+  Form.OpenAxis(axis, kScalePage, "X-axis");
+  EXPECT_FALSE(Form.scLogScale->isEnabled());
+  Form.scMinimum->setText("0.1");
+  Form.scMinimumExit();
+  EXPECT_TRUE(Form.scLogScale->isEnabled());
+  Form.scMaximum->setText("abc");
+  Form.scMinimumExit();
+  EXPECT_FALSE(Form.scLogScale->isEnabled());
+}
+
+TEST_F(FormatOptions, DashedBorderLimitsWidthToOneAndSolidAllowsTen) {
+  TChartArea area;
+  area.Patterns().Border().SetWidth(4);
+  Form.OpenChartArea(area, 0, "Chart area");
+  EXPECT_EQ(Form.paBorderWidth->text(), "4");
+  Form.paBorderStyle->showPopup();
+  Form.paBorderStyle->hidePopup();
+  emit Form.paBorderStyle->activated(TPenStylesComboBox::ItemOf(TPenStyle::psDash));
+  EXPECT_EQ(Form.paBorderWidth->text(), "1");
+  EXPECT_EQ(Form.paBorderWidth->MaxValue(), 1);
+  EXPECT_EQ(Form.PatternsCopy().Border().Width(), 1);
+  emit Form.paBorderStyle->activated(TPenStylesComboBox::ItemOf(TPenStyle::psSolid));
+  EXPECT_EQ(Form.paBorderWidth->MaxValue(), 10);
+  Form.paBorderWidth->SetValue(7);
+  EXPECT_EQ(Form.PatternsCopy().Border().Width(), 7);
+  Form.ApplyChartArea(area);
+  EXPECT_EQ(area.Patterns().Border().Width(), 7);
+  EXPECT_EQ(area.Patterns().Border().Style(), TPenStyle::psSolid);
+}
+
+TEST_F(FormatOptions, DashedBorderOpensWithWidthOne) {
+  TChartArea area;
+  area.Patterns().Border().SetStyle(TPenStyle::psDot);
+  area.Patterns().Border().SetWidth(3);
+  Form.OpenChartArea(area, 0, "Chart area");
+  EXPECT_EQ(Form.paBorderWidth->text(), "1");
+  EXPECT_EQ(Form.paBorderWidth->MaxValue(), 1);
+  Form.ApplyChartArea(area);
+  EXPECT_EQ(area.Patterns().Border().Width(), 1);
+}
+
+TEST_F(FormatOptions, ColourOutsideTheGridMarksNoCellAndSurvivesOK) {
+  TChartArea area;
+  const TColor odd = RGBColor(12, 34, 56);
+  area.Patterns().Area().SetColor(odd);
+  Form.OpenChartArea(area, 0, "Chart area");
+  EXPECT_EQ(Form.paAreaColor->ForegroundIndex(), TMyColorGrid::kNoCell);
+  Form.ApplyChartArea(area);
+  EXPECT_EQ(area.Patterns().Area().Color(), odd);
+}
+
+TEST_F(FormatOptions, GridAndMoreColorsSetTheCopyAndThePreview) {
+  TChartArea area;
+  Form.OpenChartArea(area, 0, "Chart area");
+  Form.paAreaColor->SetForegroundIndex(9);  // entry 13: red
+  EXPECT_EQ(Form.PatternsCopy().Area().Color(), clRed);
+  EXPECT_EQ(Form.PatternsPreview->Patterns().Area().Color(), clRed);
+  const TColor chosen = RGBColor(1, 2, 3);
+  Form.SetColorChooser([&](TColor current, TColor& result) {
+    EXPECT_EQ(current, clRed);
+    result = chosen;
+    return true;
+  });
+  QTest::mouseClick(Form.paAreaMoreColors, Qt::LeftButton);
+  EXPECT_EQ(Form.PatternsCopy().Area().Color(), chosen);
+  EXPECT_EQ(Form.paAreaColor->ForegroundIndex(), TMyColorGrid::kNoCell);
+  Form.SetColorChooser([&](TColor, TColor& result) {
+    result = clWhite;
+    return true;
+  });
+  QTest::mouseClick(Form.paAreaMoreColors, Qt::LeftButton);
+  EXPECT_EQ(Form.paAreaColor->ForegroundIndex(), 15);
+  Form.ApplyChartArea(area);
+  EXPECT_EQ(area.Patterns().Area().Color(), clWhite);
+}
+
+TEST_F(FormatOptions, SeriesWritesOnlyMarkerLineAndRange) {
+  TSeries series;
+  series.Font().SetSize(31);
+  series.Alignment().SetAlignment(TMyAlignmentTypes::maTop);
+  series.Number().SetDecimalPlaces(3);
+  series.Marker().SetStyle(TMarkerStyle::msCircle);
+  Form.OpenSeries(series, 0, "W1");
+  EXPECT_FALSE(Form.paGroupBox1->isVisibleTo(&Form));
+  EXPECT_TRUE(Form.paGroupBox3->isVisibleTo(&Form));
+  EXPECT_EQ(Form.paGroupBox2->title(), "Line ");
+  EXPECT_EQ(Form.PatternsPreview->Mode(), TPreviewMode::pmLineWithMarker);
+  EXPECT_EQ(Form.PageIndex(), kPatternsPage);
+  Form.paMarkerStyle->setCurrentIndex(static_cast<int>(TMarkerStyle::msTriangle));
+  Form.paMarkerSize->SetValue(12);
+  int changes = 0;
+  series.Font().OnChange = [&](TObject*) { ++changes; };
+  series.Number().OnChange = [&](TObject*) { ++changes; };
+  series.Alignment().OnChange = [&](TObject*) { ++changes; };
+  Form.ApplySeries(series);
+  EXPECT_EQ(series.Marker().Style(), TMarkerStyle::msTriangle);
+  EXPECT_EQ(series.Marker().Size(), 12);
+  EXPECT_EQ(changes, 0);
+  EXPECT_EQ(series.Font().Size(), 31);
+  EXPECT_EQ(series.Number().DecimalPlaces(), 3);
+  EXPECT_EQ(series.Alignment().Alignment(), TMyAlignmentTypes::maTop);
+}
+
+TEST_F(FormatOptions, SeriesRangeIsStoredOnlyWhenReadAndPositive) {
+  TSeries series;
+  Form.OpenSeries(series, 0, "W1");
+  Form.raXValues->setText("B2:B20");
+  Form.raYValues->setText("C2C20");  // no colon: refused with its message
+  Form.raSecondaryY_Axis->setChecked(true);
+  Form.ApplySeries(series);
+  EXPECT_EQ(series.Range().XRange(), (TCellRange{2, 2, 2, 20}));
+  EXPECT_EQ(series.Range().YRange(), TCellRange{});
+  EXPECT_EQ(series.Range().YAxis(), 2);
+  EXPECT_EQ(Ui.Messages.size(), 1u);
+}
+
+TEST_F(FormatOptions, EntriesShowOnlyTheirPagesAndFallBackToTheFirst) {
+  struct TCase {
+    const char* Name;
+    std::function<void(TFormatOptionsForm&, int)> Open;
+    std::vector<int> Pages;
+    int FirstPage;
+  };
+  TAxis axis;
+  TChartArea area;
+  TLegend legend;
+  TSeries series;
+  TTitle title;
+  const TCase cases[] = {
+      {"axis", [&](TFormatOptionsForm& f, int p) { f.OpenAxis(axis, p, "x"); }, {0, 1, 3, 6}, 0},
+      {"area", [&](TFormatOptionsForm& f, int p) { f.OpenChartArea(area, p, "x"); }, {3}, 3},
+      {"legend", [&](TFormatOptionsForm& f, int p) { f.OpenLegend(legend, p, "x"); }, {1, 3, 4}, 1},
+      {"series", [&](TFormatOptionsForm& f, int p) { f.OpenSeries(series, p, "x"); }, {3}, 3},
+      {"title", [&](TFormatOptionsForm& f, int p) { f.OpenTitle(title, p, "x"); }, {0, 1, 3}, 0},
+  };
+  for (const TCase& c : cases) {
+    c.Open(Form, kScalePage);  // the page an axis dialog was closed on
+    std::vector<int> shown;
+    for (int i = 0; i < Form.OptionPages->count(); ++i) {
+      if (Form.OptionPages->isTabVisible(i)) shown.push_back(i);
+    }
+    EXPECT_EQ(shown, c.Pages) << c.Name;
+    const bool scaleShown = Form.OptionPages->isTabVisible(kScalePage);
+    EXPECT_EQ(Form.PageIndex(), scaleShown ? kScalePage : c.FirstPage) << c.Name;
+    EXPECT_EQ(Form.windowTitle(), "Options: x");
+  }
+}
+
+TEST_F(FormatOptions, TitleHidesOrientationAndVerticalAlignments) {
+  TTitle title;
+  title.Alignment().SetAlignment(TMyAlignmentTypes::maLeft);
+  Form.OpenTitle(title, 0, "Chart title");
+  EXPECT_FALSE(Form.alOrientation->isVisibleTo(&Form));
+  EXPECT_FALSE(Form.alTop->isVisibleTo(&Form));
+  EXPECT_FALSE(Form.alBottom->isVisibleTo(&Form));
+  EXPECT_TRUE(Form.alLeft->isChecked());
+  Form.alRight->setChecked(true);
+  Form.foBold->setChecked(true);
+  Form.ApplyTitle(title);
+  EXPECT_EQ(title.Alignment().Alignment(), TMyAlignmentTypes::maRight);
+  EXPECT_TRUE(title.Font().Style().Contains(TFontStyle::fsBold));
+}
+
+TEST_F(FormatOptions, LegendWithoutPlacementOpensUncheckedAndDisabled) {
+  TLegend legend;
+  legend.SetPlacement(TPlacement::plNone);
+  Form.OpenLegend(legend, 0, "Legend");
+  EXPECT_FALSE(Form.pmShowLegend->isChecked());
+  EXPECT_FALSE(Form.pmLeft->isEnabled());
+  Form.ApplyLegend(legend);
+  EXPECT_EQ(legend.Placement(), TPlacement::plNone);
+  Form.pmShowLegend->setChecked(true);
+  EXPECT_TRUE(Form.pmLeft->isEnabled());
+  Form.pmTop->setChecked(true);
+  Form.ApplyLegend(legend);
+  EXPECT_EQ(legend.Placement(), TPlacement::plTop);
+}
+
+TEST_F(FormatOptions, FontPageEditsTheCopyOnly) {
+  TLegend legend;
+  legend.Font().SetSize(10);
+  Form.OpenLegend(legend, 0, "Legend");
+  ASSERT_NE(Form.foSize->currentItem(), nullptr);
+  EXPECT_EQ(Form.foSize->currentItem()->text(), "10");
+  Form.foSize->setCurrentRow(Form.foSize->count() - 1);
+  Form.foColor->SetForegroundIndex(13);  // entry 17: fuchsia
+  EXPECT_EQ(Form.FontCopy().Size(), 72);
+  EXPECT_EQ(legend.Font().Size(), 10);
+  Form.ApplyLegend(legend);
+  EXPECT_EQ(legend.Font().Size(), 72);
+  EXPECT_EQ(legend.Font().Color(), clFuchsia);
+}
+
+TEST_F(FormatOptions, EnterClampsASpinValueTypedPastItsBound) {
+  TSeries series;
+  Form.OpenSeries(series, 0, "W1");
+  ShowForm();
+  Form.paMarkerSize->setFocus();
+  Form.paMarkerSize->selectAll();
+  QTest::keyClicks(Form.paMarkerSize, "99");
+  EXPECT_EQ(Form.MarkerCopy().Size(), 99);  // live, unchecked while typing
+  QTest::keyClick(Form.paMarkerSize, Qt::Key_Return);
+  EXPECT_EQ(Form.result(), QDialog::Accepted);
+  EXPECT_EQ(Form.paMarkerSize->text(), "32");
+  Form.ApplySeries(series);
+  EXPECT_EQ(series.Marker().Size(), 32);
+}
+
+TEST_F(FormatOptions, EnterConfirmsAndEscapeCancelsTheModalDialog) {
+  TAxis axis;
+  int page = kScalePage;
+  QTimer::singleShot(0, [] {
+    QWidget* dialog = QApplication::activeModalWidget();
+    ASSERT_NE(dialog, nullptr);
+    auto* maximum = dialog->findChild<QLineEdit*>("scMaximum");
+    maximum->setText("55");
+    QTest::keyClick(maximum, Qt::Key_Return);
+  });
+  EXPECT_TRUE(Form.ExecuteAxis(axis, page, "X-axis"));
+  EXPECT_EQ(axis.Scale().Max(), 55.0);
+  EXPECT_EQ(page, kScalePage);
+
+  TFormatOptionsForm second(nullptr, &Ui);
+  TChartArea area;
+  area.Patterns().Area().SetColor(clBlue);
+  QTimer::singleShot(0, [] {
+    QWidget* dialog = QApplication::activeModalWidget();
+    ASSERT_NE(dialog, nullptr);
+    dialog->findChild<TMyColorGrid*>("paAreaColor")->SetForegroundIndex(1);
+    QTest::keyClick(dialog->findChild<TMyColorGrid*>("paAreaColor"), Qt::Key_Escape);
+  });
+  EXPECT_FALSE(second.ExecuteChartArea(area, page, "Chart area"));
+  EXPECT_EQ(area.Patterns().Area().Color(), clBlue);
+  EXPECT_EQ(page, kPatternsPage);  // the axis page was hidden: the entry's first page opened
+}
+
+}  // namespace
+}  // namespace aqv

@@ -1,0 +1,261 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMainWindow>
+#include <QStatusBar>
+#include <QTest>
+#include <string>
+#include <vector>
+
+#include "chart/gui/ChartDialogs.h"
+#include "chart/gui/ChartPopupMenu.h"
+#include "chart/gui/MyChart.h"
+
+namespace aqv {
+namespace {
+
+// Records every dialog call and answers with Answer; ExecuteAxis may change the scale.
+class TFakeDialogs final : public TChartDialogs {
+ public:
+  bool ExecuteChartArea(QWidget*, TChartArea&, int&, const QString& name) override {
+    return Record("area", name);
+  }
+  bool ExecuteTitle(QWidget*, TTitle& title, int&, const QString& name) override {
+    LastTitle = &title;
+    return Record("title", name);
+  }
+  bool ExecuteLegend(QWidget*, TLegend&, int&, const QString& name) override {
+    return Record("legend", name);
+  }
+  bool ExecuteAxis(QWidget*, TAxis& axis, int& page, const QString& name) override {
+    LastAxis = &axis;
+    if (NewMin) {
+      axis.Scale().SetMinAutomatic(false);
+      axis.Scale().SetMin(*NewMin);
+    }
+    page = 2;
+    return Record("axis", name);
+  }
+  bool ExecuteSeries(QWidget*, TSeries& series, int&, const QString& name) override {
+    LastSeries = &series;
+    return Record("series", name);
+  }
+  bool ExecuteChartOptions(QWidget*, TAxisTypes&, TLegend&, int&, TTitle& chartTitle, TTitle&,
+                           TTitle&, TTitle&) override {
+    LastTitle = &chartTitle;
+    return Record("options", "");
+  }
+
+  bool Record(const char* kind, const QString& name) {
+    Calls.push_back(std::string(kind) + ":" + name.toStdString());
+    return Answer;
+  }
+
+  std::vector<std::string> Calls;
+  bool Answer = true;
+  const TTitle* LastTitle = nullptr;
+  const TAxis* LastAxis = nullptr;
+  const TSeries* LastSeries = nullptr;
+  std::optional<double> NewMin;
+};
+
+// A shown chart of 640 x 480 with two series, laid out by a first paint.
+class TMyChartMouse : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetChartUnitState();
+    chart.resize(640, 480);
+    chart.SetDialogs(&dialogs);
+    for (int i = 0; i < 2; ++i) {
+      chart.AddSeries(i);
+      for (int j = 0; j <= 10; ++j) chart.AddPoint(i, j, j, (i + 1) * j * 0.5);
+    }
+    chart.show();
+    chart.grab();
+  }
+  void TearDown() override { chart.PopupMenu()->hide(); }
+
+  QPoint Centre(const TPartRect& r) {
+    return QPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+  }
+  QPoint PointOf(int series, int index) {
+    const TSeries& s = *chart.GetSeries(series);
+    return QPoint(s.GetPixelX(index), s.GetPixelY(index));
+  }
+  void Move(QPoint pos) { QTest::mouseMove(&chart, pos); }
+  void Click(Qt::MouseButton button, QPoint pos) { QTest::mousePress(&chart, button, {}, pos); }
+
+  TFakeDialogs dialogs;
+  TMyChart chart;
+};
+
+TEST_F(TMyChartMouse, HintsNameThePartUnderTheMouse) {
+  const TChartModel& m = chart.Model();
+  struct {
+    QPoint pos;
+    const char* hint;
+  } cases[] = {
+      {QPoint(5, 5), "Chart area"},
+      {Centre(m.ChartTitle.Rect()), "Chart title"},
+      {QPoint(m.Legend.Rect().Right - 2, m.Legend.Rect().Bottom - 2), "Legend"},
+      {Centre(m.X_Axis.Rect()), "X-axis"},
+      {Centre(m.X_Axis.Title().Rect()), "X-axis title"},
+      {QPoint(m.Y_Axis.Rect().Left + 2, m.Y_Axis.Rect().Top + 30), "Y-axis"},
+      {Centre(m.Y_Axis.Title().Rect()), "Y-axis title"},
+  };
+  for (const auto& c : cases) {
+    Move(c.pos);
+    EXPECT_EQ(chart.Hint().toStdString(), c.hint);
+    EXPECT_EQ(chart.toolTip().toStdString(), c.hint);
+    EXPECT_EQ(chart.statusTip().toStdString(), c.hint);
+  }
+}
+
+TEST_F(TMyChartMouse, PointHintShowsSeriesNameTimeAndValue) {
+  chart.SetSeriesName(1, "Well 2");
+  chart.grab();
+  Move(PointOf(1, 5) + QPoint(3, -4));
+  EXPECT_EQ(ChartUnitState().HoveredPart, TChartPart::cpSeriesPoint);
+  EXPECT_EQ(ChartUnitState().HoveredSeries, 1);
+  EXPECT_EQ(chart.Hint(), "Well 2\rTime: 5\rValue: 5 | Well 2");
+  EXPECT_EQ(chart.toolTip(), "Well 2\nTime: 5\nValue: 5");
+  EXPECT_EQ(chart.statusTip(), "Well 2");
+}
+
+TEST(TMyChartStatus, LongHintReachesTheStatusBar) {
+  ResetChartUnitState();
+  QMainWindow window;
+  auto* chart = new TMyChart;
+  window.setCentralWidget(chart);
+  window.statusBar();
+  window.resize(640, 520);
+  chart->AddSeries(0);
+  chart->AddPoint(0, 0, 1, 2);
+  chart->AddPoint(0, 1, 3, 4);
+  window.show();
+  chart->grab();
+  const TSeries& s = *chart->GetSeries(0);
+  QTest::mouseMove(chart, QPoint(s.GetPixelX(1), s.GetPixelY(1)));
+  EXPECT_EQ(window.statusBar()->currentMessage(), "Series 0");
+  const TPartRect t = chart->Model().ChartTitle.Rect();
+  QTest::mouseMove(chart, QPoint((t.Left + t.Right) / 2, (t.Top + t.Bottom) / 2));
+  EXPECT_EQ(window.statusBar()->currentMessage(), "Chart title");
+}
+
+TEST_F(TMyChartMouse, PointOverTheLegendWins) {
+  // Normal layouts keep the legend off the plot; lay it over a point by hand.
+  const QPoint point = PointOf(0, 4);
+  chart.Model().Legend.Rect() = {point.x() - 20, point.x() + 20, point.y() - 20, point.y() + 20};
+  EXPECT_EQ(chart.HitTest(point + QPoint(10, 10)), TChartPart::cpLegend);
+  EXPECT_EQ(chart.HitTest(point), TChartPart::cpSeriesPoint);
+  EXPECT_EQ(ChartUnitState().HoveredSeries, 0);
+}
+
+TEST_F(TMyChartMouse, HiddenPointsAreNeverHit) {
+  chart.DeleteSeries(1);
+  chart.grab();
+  const QPoint old = PointOf(0, 10);
+  // Narrow the X scale: the last point leaves the plot but keeps its old pixels.
+  chart.Model().X_Axis.Scale().SetData({false, false, false, false, false, 0, 5, 1, 1, false},
+                                       false);
+  chart.grab();
+  ASSERT_FALSE(chart.GetSeries(0)->GetVisible(10));
+  Move(old);
+  EXPECT_NE(ChartUnitState().HoveredPart, TChartPart::cpSeriesPoint);
+}
+
+TEST_F(TMyChartMouse, RightAndLeftClicksSelectAndDeselectParts) {
+  const TChartModel& m = chart.Model();
+  const QPoint title = Centre(m.ChartTitle.Rect());
+  chart.Model().X_Axis.SetSelected(true);
+  Click(Qt::RightButton, title);
+  EXPECT_TRUE(m.ChartTitle.Selected());
+  EXPECT_FALSE(m.X_Axis.Selected());
+  EXPECT_EQ(ChartUnitState().SelectedPart, TChartPart::cpChartTitle);
+  EXPECT_TRUE(chart.PopupMenu()->isVisible());
+  chart.PopupMenu()->hide();
+  Click(Qt::RightButton, title);
+  EXPECT_TRUE(m.ChartTitle.Selected());
+  chart.PopupMenu()->hide();
+  Click(Qt::LeftButton, title);
+  EXPECT_FALSE(m.ChartTitle.Selected());
+  EXPECT_EQ(ChartUnitState().SelectedPart, TChartPart::cpNone);
+  // The chart area's own flag survives clicks elsewhere: right-clicking it twice deselects it.
+  Click(Qt::RightButton, QPoint(5, 5));
+  EXPECT_TRUE(m.ChartArea.Selected());
+  chart.PopupMenu()->hide();
+  Click(Qt::RightButton, QPoint(5, 5));
+  EXPECT_FALSE(m.ChartArea.Selected());
+  EXPECT_EQ(ChartUnitState().SelectedPart, TChartPart::cpNone);
+}
+
+TEST_F(TMyChartMouse, MenuCaptionsAndSeriesItemEnabledOnlyWithSeries) {
+  TChartPopupMenu& menu = *chart.PopupMenu();
+  menu.Prepare();
+  const char* captions[] = {"Select curves...", "",          "Chart area...",
+                            "Chart title...",   "Legend...", "X-Axis...",
+                            "X-Axis title...",  "Y-Axis...", "Y-Axis title...",
+                            "Series...",        "",          "Chart options..."};
+  for (int i = 0; i < 12; ++i) EXPECT_EQ(menu.Item(i)->text().toStdString(), captions[i]) << i;
+  EXPECT_TRUE(menu.Item(1)->isSeparator());
+  EXPECT_TRUE(menu.Item(10)->isSeparator());
+  EXPECT_EQ(menu.objectName(), "PopupMenu");
+  EXPECT_EQ(menu.Item(11)->objectName(), "poChartOptions");
+  EXPECT_EQ(menu.Item(7)->objectName(), "poFormatItem_7");
+  EXPECT_TRUE(menu.Item(9)->isEnabled());
+  chart.ClearSeries();
+  menu.Prepare();
+  EXPECT_FALSE(menu.Item(9)->isEnabled());
+}
+
+TEST_F(TMyChartMouse, MenuItemsOpenTheDialogsOnTheirParts) {
+  TChartPopupMenu& menu = *chart.PopupMenu();
+  for (int i = 2; i <= 8; ++i) menu.Item(i)->trigger();
+  menu.Item(11)->trigger();
+  const std::vector<std::string> expected = {
+      "area:Chart area",    "title:Chart title", "legend:Legend",      "axis:X-axis",
+      "title:X-axis title", "axis:Y-axis",       "title:Y-axis title", "options:"};
+  EXPECT_EQ(dialogs.Calls, expected);
+  EXPECT_EQ(dialogs.LastAxis, &chart.Model().Y_Axis);
+  EXPECT_EQ(dialogs.LastTitle, &chart.Model().ChartTitle);
+  EXPECT_EQ(ChartUnitState().FormatOptionsPageIndex, 2);
+}
+
+TEST_F(TMyChartMouse, SeriesPickerPreselectsAnExistingSeries) {
+  ChartUnitState().HoveredSeries = 57;  // a series deleted since
+  int offered = -1;
+  chart.SelectSeries = [&](const QStringList& names, int& index) {
+    EXPECT_EQ(names, (QStringList{"Series 0", "Series 1"}));
+    offered = index;
+    index = 0;
+    return true;
+  };
+  chart.PopupMenu()->Prepare();
+  chart.PopupMenu()->Item(9)->trigger();
+  EXPECT_EQ(offered, 1);
+  EXPECT_EQ(ChartUnitState().HoveredSeries, 0);
+  EXPECT_EQ(dialogs.LastSeries, chart.GetSeries(0));
+  EXPECT_EQ(dialogs.Calls, std::vector<std::string>{"series:Series 0"});
+  chart.SelectSeries = [](const QStringList&, int&) { return false; };
+  chart.PopupMenu()->Item(9)->trigger();
+  EXPECT_EQ(dialogs.Calls.size(), 1u);
+}
+
+TEST_F(TMyChartMouse, YMinimumChangedInTheFormatDialogIsFlagged) {
+  chart.PopupMenu()->Item(5)->trigger();  // X axis: no change
+  EXPECT_FALSE(chart.YMinChangedByUser());
+  dialogs.NewMin = 0.5;
+  chart.PopupMenu()->Item(7)->trigger();
+  EXPECT_TRUE(chart.YMinChangedByUser());
+}
+
+TEST_F(TMyChartMouse, SelectCurvesFiresTheMenuEvent) {
+  TChartPopupMenu* sender = nullptr;
+  chart.PopupMenu()->OnSelectCurves = [&](TChartPopupMenu* menu) { sender = menu; };
+  chart.PopupMenu()->Item(0)->trigger();
+  EXPECT_EQ(sender, chart.PopupMenu());
+  EXPECT_TRUE(dialogs.Calls.empty());
+}
+
+}  // namespace
+}  // namespace aqv

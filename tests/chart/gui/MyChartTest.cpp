@@ -1,0 +1,272 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QMimeData>
+#include <QTest>
+#include <vector>
+
+#include "chart/gui/CanvasDimensionsForm.h"
+#include "chart/gui/MyChart.h"
+#include "controls/MySpin.h"
+#include "tests/chart/gui/ChartTestScenes.h"
+
+namespace aqv {
+namespace {
+
+// A string grid of fixed texts, columns and rows from 0.
+class TTextGrid final : public TCellGrid {
+ public:
+  TTextGrid(int cols, int rows) : mCols(cols), mRows(rows), mCells(cols * rows) {}
+  int ColCount() const override { return mCols; }
+  int RowCount() const override { return mRows; }
+  std::string Cells(int col, int row) const override { return mCells[row * mCols + col]; }
+  void Set(int col, int row, const std::string& text) { mCells[row * mCols + col] = text; }
+
+ private:
+  int mCols;
+  int mRows;
+  std::vector<std::string> mCells;
+};
+
+TEST(TMyChart, AddSeriesAppendsOrInsertsWithTheDefaultsOfItsIndex) {
+  TMyChart chart;
+  chart.AddSeries(0);
+  chart.AddSeries(1);
+  chart.AddSeries(5);  // beyond the end: appended as index 2
+  ASSERT_EQ(chart.GetSeriesCount(), 3);
+  EXPECT_EQ(chart.GetSeriesName(2), "Series 2");
+  EXPECT_EQ(chart.GetSeriesPatterns(2)->Border().Color(), clRed);
+  EXPECT_EQ(chart.GetSeriesMarker(2)->Color(), clRed);
+  EXPECT_EQ(chart.GetSeriesMarker(2)->Style(), TMarkerStyle::msSquare);
+  EXPECT_EQ(chart.GetSeriesMarker(2)->Size(), 6);
+  chart.AddSeries(0);  // inserted first, the others move up
+  ASSERT_EQ(chart.GetSeriesCount(), 4);
+  EXPECT_EQ(chart.GetSeriesName(0), "Series 0");
+  EXPECT_EQ(chart.GetSeriesMarker(0)->Style(), TMarkerStyle::msCircle);
+  EXPECT_EQ(chart.GetSeriesPatterns(0)->Border().Color(), clBlue);
+  EXPECT_EQ(chart.GetSeriesName(3), "Series 2");
+}
+
+TEST(TMyChart, DefaultColoursRepeatBySixteenAndMarkersBySix) {
+  EXPECT_EQ(DefaultSeriesColor(16), clBlue);
+  EXPECT_EQ(DefaultSeriesColor(15), clYellow);
+  EXPECT_EQ(DefaultSeriesColor(10), clMaroon);
+  EXPECT_EQ(DefaultSeriesMarkerStyle(6), TMarkerStyle::msCircle);
+  EXPECT_EQ(DefaultSeriesMarkerStyle(5), TMarkerStyle::msVerticalLine);
+}
+
+TEST(TMyChart, HoldsAtMost128SeriesAndIgnoresBadIndexes) {
+  TMyChart chart;
+  for (int i = 0; i < 130; ++i) chart.AddSeries(i);
+  EXPECT_EQ(chart.GetSeriesCount(), kMaxSeriesCount);
+  EXPECT_EQ(chart.GetSeries(-1), nullptr);
+  EXPECT_EQ(chart.GetSeries(128), nullptr);
+  EXPECT_EQ(chart.GetSeriesName(200), "");
+  EXPECT_EQ(chart.GetSeriesMarker(-3), nullptr);
+  EXPECT_EQ(chart.GetX(500, 0), 0.0);
+  chart.AddPoint(500, 0, 1, 1);
+  chart.SetY(-1, 0, 1);
+  chart.SetSeriesName(128, "x");
+  chart.DeleteSeries(0);
+  EXPECT_EQ(chart.GetSeriesCount(), 127);
+  EXPECT_EQ(chart.GetSeriesName(0), "Series 1");
+  chart.ClearSeries();
+  EXPECT_EQ(chart.GetSeriesCount(), 0);
+}
+
+TEST(TMyChart, LoadSeriesFromGridReadsRowsAndMarksNonNumbersMissing) {
+  TMyChart chart;
+  chart.AddSeries(0);
+  TTextGrid grid(3, 6);
+  for (int r = 1; r <= 5; ++r) {
+    grid.Set(1, r, std::to_string(r * 10));
+    grid.Set(2, r, std::to_string(r));
+  }
+  grid.Set(2, 3, "abc");
+  grid.Set(2, 4, "");
+  TSeriesRange& range = chart.GetSeries(0)->Range();
+  range.SetGrid(&grid);
+  range.SetXRange({1, 1, 1, 2});           // X only for rows 1 and 2
+  range.SetYRange({2, 1, 2, 2000000000});  // far beyond the grid
+  chart.LoadSeriesFromGrid(0);
+  const TSeries& s = *chart.GetSeries(0);
+  ASSERT_EQ(s.GetCount(), 5);
+  EXPECT_EQ(s.GetX(0), 10.0);
+  EXPECT_EQ(s.GetX(1), 20.0);
+  EXPECT_EQ(s.GetX(2), 4.0);  // row 3 without X: row + 1
+  EXPECT_EQ(s.GetY(0), 1.0);
+  EXPECT_EQ(s.GetY(2), kMissingValue);
+  EXPECT_EQ(s.GetY(3), kMissingValue);
+  EXPECT_EQ(s.GetY(4), 5.0);
+}
+
+TEST(TMyChart, AutoUpdateHooksAndUnhooksThePartsChanges) {
+  TMyChart chart;
+  EXPECT_FALSE(chart.Model().ChartTitle.OnChange);
+  chart.SetAutoUpdate(true);
+  EXPECT_TRUE(chart.Model().ChartTitle.OnChange);
+  EXPECT_TRUE(chart.Model().SecondaryY_Axis.OnChange);
+  chart.SetAutoUpdate(false);
+  EXPECT_FALSE(chart.Model().Legend.OnChange);
+}
+
+TEST(TMyChart, ResetOptionsRestoresANewChartInTheSameModel) {
+  TMyChart chart;
+  TChartModel* model = &chart.Model();
+  test::FillLinear(chart);
+  chart.Model().ChartTitle.SetText("Changed");
+  chart.Model().Axes.Include(TAxisType::saSecondaryY);
+  chart.Model().Legend.SetPlacement(TPlacement::plTop);
+  ChartUnitState().FormatOptionsPageIndex = 3;
+  chart.ResetOptions();
+  EXPECT_EQ(&chart.Model(), model);
+  EXPECT_EQ(chart.GetSeriesCount(), 0);
+  EXPECT_EQ(chart.Model().ChartTitle.Text(), "Chart 1");
+  EXPECT_FALSE(chart.Model().Axes.Contains(TAxisType::saSecondaryY));
+  EXPECT_EQ(chart.Model().Legend.Placement(), TPlacement::plRight);
+  EXPECT_EQ(ChartUnitState().FormatOptionsPageIndex, 0);
+  EXPECT_TRUE(chart.Model().X_Axis.OnChange);
+}
+
+TEST(TMyChart, CopyAtAChosenSizeGivesImageAndSvgAndLeavesTheScreenChart) {
+  ResetChartUnitState();
+  TMyChart chart;
+  chart.resize(400, 300);
+  test::FillLinear(chart);
+  chart.show();
+  const QImage before = chart.grab().toImage();
+  const TPlotRect plotBefore = chart.Layout().Plot();
+  chart.AskCanvasSize = [](int& w, int& h) {
+    EXPECT_EQ(w, 400);
+    EXPECT_EQ(h, 300);
+    w = 5000;
+    h = 5000;
+    return true;
+  };
+  chart.CopyToClipboard(true, true);
+  const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+  ASSERT_NE(mime, nullptr);
+  const QImage copy = qvariant_cast<QImage>(mime->imageData());
+  EXPECT_EQ(copy.size(), QSize(5000, 5000));
+  const QByteArray svg = mime->data("image/svg+xml");
+  // 5000 pixels at 96 dots per inch.
+  EXPECT_TRUE(svg.contains("viewBox=\"0 0 5000 5000\""));
+  EXPECT_TRUE(svg.contains("width=\"1322.92mm\""));
+  EXPECT_EQ(chart.Layout().Plot(), plotBefore);
+  EXPECT_EQ(chart.grab().toImage(), before);
+}
+
+TEST(TMyChart, CancelledSizeDialogCopiesNothing) {
+  TMyChart chart;
+  chart.resize(300, 200);
+  QGuiApplication::clipboard()->setText("kept");
+  chart.AskCanvasSize = [](int&, int&) { return false; };
+  chart.CopyToClipboard(false, true);
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), "kept");
+  chart.AskCanvasSize = nullptr;
+  chart.CopyToClipboard(false, false);
+  EXPECT_EQ(qvariant_cast<QImage>(QGuiApplication::clipboard()->mimeData()->imageData()).size(),
+            QSize(300, 200));
+}
+
+// Counts its paints.
+class TCountingChart final : public TMyChart {
+ public:
+  int Paints = 0;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override {
+    ++Paints;
+    TMyChart::paintEvent(event);
+  }
+};
+
+TEST(TMyChart, ScaleChangesDuringThePaintScheduleNoFurtherPaint) {
+  ResetChartUnitState();
+  TCountingChart chart;
+  chart.resize(300, 200);
+  test::FillLinear(chart);
+  chart.SetAutoUpdate(true);
+  // A fixed major unit far below the automatic step: the automatic scaling raises it through
+  // the setter, which fires the axis's change event from inside the paint.
+  TScale& x = chart.Model().X_Axis.Scale();
+  x.SetMajorUnitAutomatic(false);
+  x.SetMajorUnit(1e-6);
+  chart.show();
+  QApplication::processEvents();
+  chart.Paints = 0;
+  chart.repaint();
+  ASSERT_EQ(chart.Paints, 1);
+  EXPECT_GT(x.MajorUnit(), 1e-6);
+  QApplication::processEvents();
+  QApplication::processEvents();
+  EXPECT_EQ(chart.Paints, 1);
+  chart.Model().ChartTitle.SetText("Changed");  // outside the paint: repaints
+  QApplication::processEvents();
+  EXPECT_EQ(chart.Paints, 2);
+}
+
+TEST(TMyChart, RestoreImageShowsTheSavedDrawingUntilTheNextPaint) {
+  ResetChartUnitState();
+  TMyChart chart;
+  chart.resize(300, 200);
+  test::FillLinear(chart);
+  chart.show();
+  const QImage first = chart.grab().toImage();
+  chart.SaveImage();
+  chart.Model().ChartTitle.SetText("Another graph");
+  const QImage second = chart.grab().toImage();
+  ASSERT_NE(first, second);
+  chart.RestoreImage();
+  EXPECT_EQ(chart.grab().toImage(), first);
+  EXPECT_EQ(chart.grab().toImage(), second);
+}
+
+TEST(TCanvasDimensionsForm, KeepsSizesWithin200And5000) {
+  TCanvasDimensionsForm form;
+  EXPECT_EQ(form.windowTitle(), "Width and height");
+  ASSERT_NE(form.findChild<TMySpinEdit*>("cdWidthSpinEdit"), nullptr);
+  ASSERT_NE(form.findChild<TMySpinEdit*>("cdHeightSpinEdit"), nullptr);
+  form.SetCanvasSize(50, 9000);
+  EXPECT_EQ(form.CanvasWidth(), 200);
+  EXPECT_EQ(form.CanvasHeight(), 5000);
+  form.WidthEdit()->setText("123456");
+  EXPECT_EQ(form.CanvasWidth(), 5000);
+  form.SetCanvasSize(640, 480);
+  EXPECT_EQ(form.CanvasWidth(), 640);
+  EXPECT_EQ(form.CanvasHeight(), 480);
+}
+
+TEST(TMyChart, LogScaleWarningReportedOnceOutsideThePaint) {
+  ResetChartUnitState();
+  TMyChart chart;
+  chart.resize(400, 300);
+  std::vector<QString> shown;
+  bool paintingWhenShown = false;
+  chart.ShowLogScaleWarning = [&](const QString& text) {
+    paintingWhenShown = paintingWhenShown || ChartUnitState().ChartPainting;
+    shown.push_back(text);
+  };
+  chart.Model().Y_Axis.Scale().SetData({false, false, true, true, true, -1, 10, 1, 1, false},
+                                       false);
+  chart.show();
+  for (int i = 0; i < 3; ++i) {
+    chart.repaint();
+    QApplication::processEvents();
+  }
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0],
+            "Could not display log scale on Y-axis! Adjust minmimum and/or maximum values.");
+  EXPECT_FALSE(paintingWhenShown);
+  // Leaving the state and entering it again warns again.
+  chart.Model().Y_Axis.Scale().SetData({false, false, true, true, true, 1, 10, 1, 1, false}, false);
+  chart.repaint();
+  chart.Model().Y_Axis.Scale().SetData({false, false, true, true, true, 0, 10, 1, 1, false}, false);
+  chart.repaint();
+  QApplication::processEvents();
+  EXPECT_EQ(shown.size(), 2u);
+}
+
+}  // namespace
+}  // namespace aqv

@@ -1,0 +1,135 @@
+#include <gtest/gtest.h>
+
+#include <QSignalSpy>
+#include <QTest>
+
+#include "controls/MyColorgrd.h"
+
+namespace aqv {
+namespace {
+
+TEST(MyColorGrid, ColorToIndexOfPaletteEntries) {
+  EXPECT_EQ(TMyColorGrid::ColorToIndex(kSystemPalette[8]), TMyColorGrid::kNoCell);  // not shown
+  EXPECT_EQ(TMyColorGrid::ColorToIndex(kSystemPalette[11]), TMyColorGrid::kNoCell);
+  EXPECT_EQ(TMyColorGrid::ColorToIndex(kSystemPalette[12]), 8);
+  EXPECT_EQ(TMyColorGrid::ColorToIndex(clWhite), 15);
+  EXPECT_EQ(TMyColorGrid::ColorToIndex(clBlack), 0);
+  EXPECT_EQ(TMyColorGrid::ColorToIndex(clSilver), 7);
+  EXPECT_EQ(TMyColorGrid::ColorToIndex(RGBColor(1, 2, 3)), TMyColorGrid::kNoCell);
+  for (int cell = 0; cell < TMyColorGrid::kCellCount; ++cell) {
+    EXPECT_EQ(TMyColorGrid::ColorToIndex(TMyColorGrid::CellColor(cell)), cell);
+  }
+}
+
+TEST(MyColorGrid, ColorOfNoCellIsNeverReadFromThePalette) {
+  TMyColorGrid grid;
+  grid.SetForegroundIndex(TMyColorGrid::kNoCell);
+  EXPECT_EQ(grid.ForegroundColor(), clNone);
+  for (int index : {-1, 16, 20, 1000, -5}) EXPECT_EQ(TMyColorGrid::CellColor(index), clNone);
+  grid.SetSelection(-1);
+  grid.SetBackgroundIndex(99);
+  EXPECT_FALSE(grid.grab().isNull());  // painting skips cells that do not exist
+}
+
+TEST(MyColorGrid, OrderingSetsColumnsRowsAndWholeCellSize) {
+  struct TCase {
+    TGridOrdering Ordering;
+    int Columns;
+    int Rows;
+  };
+  for (const TCase c : {TCase{TGridOrdering::go16x1, 16, 1}, TCase{TGridOrdering::go8x2, 8, 2},
+                        TCase{TGridOrdering::go2x8, 2, 8}, TCase{TGridOrdering::go1x16, 1, 16}}) {
+    TMyColorGrid grid;
+    grid.resize(203, 101);
+    grid.SetGridOrdering(c.Ordering);
+    EXPECT_EQ(grid.Columns(), c.Columns);
+    EXPECT_EQ(grid.Rows(), c.Rows);
+    EXPECT_EQ(grid.width() % c.Columns, 0);
+    EXPECT_EQ(grid.height() % c.Rows, 0);
+  }
+  TMyColorGrid grid;
+  grid.show();  // a hidden widget gets its resize event only when shown
+  grid.resize(103, 99);
+  EXPECT_EQ(grid.size(), QSize(100, 96));
+  EXPECT_EQ(grid.CellSize(), QSize(25, 24));
+}
+
+TEST(MyColorGrid, ForegroundChangeFiresOnceAndOnlyWhenEnabled) {
+  TMyColorGrid grid;
+  QSignalSpy changed(&grid, &TMyColorGrid::Changed);
+  grid.SetForegroundIndex(5);
+  grid.SetForegroundIndex(5);
+  EXPECT_EQ(changed.count(), 1);
+  grid.SetForegroundEnabled(false);
+  grid.SetForegroundIndex(6);
+  EXPECT_EQ(grid.ForegroundIndex(), 5);
+  EXPECT_EQ(changed.count(), 1);
+}
+
+TEST(MyColorGrid, MouseAtTheEdgeStaysInTheGrid) {
+  TMyColorGrid grid;
+  grid.resize(100, 100);
+  EXPECT_EQ(grid.CellAt(QPoint(-20, -20)), 0);
+  EXPECT_EQ(grid.CellAt(QPoint(100, 100)), 15);
+  EXPECT_EQ(grid.CellAt(QPoint(500, 10)), 3);
+  EXPECT_EQ(grid.CellAt(QPoint(30, 60)), 9);
+  QTest::mouseClick(&grid, Qt::LeftButton, {}, QPoint(99, 99));
+  EXPECT_EQ(grid.ForegroundIndex(), 15);
+  EXPECT_EQ(grid.Selection(), 15);
+  QTest::mouseClick(&grid, Qt::RightButton, {}, QPoint(30, 5));
+  EXPECT_EQ(grid.BackgroundIndex(), 1);
+  EXPECT_EQ(grid.Selection(), 1);
+}
+
+TEST(MyColorGrid, ClickEnablesColorOnlyWhenAsked) {
+  TMyColorGrid grid;
+  grid.resize(100, 100);
+  grid.SetForegroundEnabled(false);
+  QTest::mouseClick(&grid, Qt::LeftButton, {}, QPoint(30, 5));
+  EXPECT_EQ(grid.ForegroundIndex(), 0);
+  grid.SetClickEnablesColor(true);
+  QTest::mouseClick(&grid, Qt::LeftButton, {}, QPoint(30, 5));
+  EXPECT_TRUE(grid.ForegroundEnabled());
+  EXPECT_EQ(grid.ForegroundIndex(), 1);
+}
+
+struct TKeyCase {
+  int From;
+  Qt::Key Key;
+  int To;
+};
+
+TEST(MyColorGrid, KeysMoveTheSelectionAndWrap) {
+  const TKeyCase cases[] = {
+      {0, Qt::Key_Right, 1},  {15, Qt::Key_Right, 0}, {15, Qt::Key_Space, 0},
+      {0, Qt::Key_Left, 15},  {5, Qt::Key_Left, 4},   {1, Qt::Key_Down, 5},
+      {13, Qt::Key_Down, 2},  // bottom row: top of the next column
+      {15, Qt::Key_Down, 0},  {5, Qt::Key_Up, 1},     {2, Qt::Key_Up, 13},  // top of the next
+      {0, Qt::Key_Up, 15},    {7, Qt::Key_Home, 0},   {7, Qt::Key_End, 15},
+      {-1, Qt::Key_Right, 1},  // no selection: moves start at the first cell
+  };
+  for (const TKeyCase& c : cases) {
+    TMyColorGrid grid;
+    grid.SetSelection(c.From);
+    QTest::keyClick(&grid, c.Key);
+    EXPECT_EQ(grid.Selection(), c.To) << c.From << " key " << c.Key;
+  }
+}
+
+TEST(MyColorGrid, KeysFAndBChooseTheSelection) {
+  TMyColorGrid grid;
+  QSignalSpy clicked(&grid, &TMyColorGrid::Clicked);
+  grid.SetSelection(9);
+  QTest::keyClick(&grid, Qt::Key_F);
+  grid.SetSelection(3);
+  QTest::keyClick(&grid, Qt::Key_B);
+  EXPECT_EQ(grid.ForegroundIndex(), 9);
+  EXPECT_EQ(grid.BackgroundIndex(), 3);
+  EXPECT_EQ(clicked.count(), 2);
+  grid.SetSelection(-1);
+  QTest::keyClick(&grid, Qt::Key_F);  // nothing to choose
+  EXPECT_EQ(grid.ForegroundIndex(), 9);
+}
+
+}  // namespace
+}  // namespace aqv

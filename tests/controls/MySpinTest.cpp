@@ -1,0 +1,204 @@
+#include <gtest/gtest.h>
+
+#include <QTest>
+#include <QTimer>
+#include <limits>
+
+#include "controls/MySpin.h"
+#include "tests/controls/BeepCounter.h"
+
+namespace aqv {
+namespace {
+
+struct TCheckCase {
+  int Min;
+  int Max;
+  int Written;
+  QString Shown;
+};
+
+TEST(MySpinEdit, ValueWriteClampsOnlyWithBounds) {
+  const TCheckCase cases[] = {
+      {0, 0, 123456, "123456"},                  // both bounds 0: unbounded
+      {0, 0, -7, "-7"},         {5, 5, 1, "5"},  // equal non-zero bounds pin the value
+      {5, 5, 99, "5"},          {-3, 10, -4, "-3"}, {-3, 10, 11, "10"}, {-3, 10, 4, "4"},
+  };
+  for (const TCheckCase& c : cases) {
+    TMySpinEdit edit;
+    edit.SetMinValue(c.Min);
+    edit.SetMaxValue(c.Max);
+    edit.SetValue(c.Written);
+    EXPECT_EQ(edit.text(), c.Shown) << c.Min << ".." << c.Max << " <- " << c.Written;
+  }
+}
+
+TEST(MySpinEdit, TextThatIsNoIntegerReadsMinValue) {
+  TMySpinEdit edit;
+  edit.SetMinValue(2);
+  edit.SetMaxValue(9);
+  for (const char* text : {"abc", "", "1e3", "3.5", "99999999999", "-"}) {
+    edit.setText(text);
+    EXPECT_EQ(edit.Value(), 2) << text;
+  }
+  edit.setText("+7");
+  EXPECT_EQ(edit.Value(), 7);
+  edit.setText(" -4 ");
+  EXPECT_EQ(edit.Value(), -4);
+}
+
+TEST(MySpinEdit, LeavingRewritesTextOnlyWhenClampingChangesIt) {
+  QWidget window;
+  auto* edit = new TMySpinEdit(&window);
+  auto* other = new QLineEdit(&window);
+  edit->move(0, 0);
+  other->move(0, 40);
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+
+  edit->SetMinValue(3);
+  edit->SetMaxValue(8);
+  edit->setFocus();
+  edit->setText("abc");  // reads 3, which the bounds keep: the text stays
+  other->setFocus();
+  EXPECT_EQ(edit->text(), "abc");
+
+  edit->setFocus();
+  edit->setText("12");  // typed past the maximum: clamped on leaving, never while typing
+  EXPECT_EQ(edit->text(), "12");
+  other->setFocus();
+  EXPECT_EQ(edit->text(), "8");
+}
+
+TEST(MySpinEdit, UpClickOnReadOnlyEditBeepsAndChangesNothing) {
+  test::TBeepCounter beeps;
+  TMySpinEdit edit;
+  edit.setText("4");
+  edit.setModified(false);
+  edit.setReadOnly(true);
+  edit.UpClick();
+  edit.DownClick();
+  EXPECT_EQ(beeps.Count, 2);
+  EXPECT_EQ(edit.text(), "4");
+  EXPECT_FALSE(edit.isModified());
+}
+
+TEST(MySpinEdit, StepsByIncrementAndMarksModified) {
+  TMySpinEdit edit;
+  edit.SetIncrement(5);
+  edit.SetMinValue(0);
+  edit.SetMaxValue(12);
+  edit.setText("9");
+  edit.UpClick();
+  EXPECT_EQ(edit.text(), "12");
+  EXPECT_TRUE(edit.isModified());
+  edit.DownClick();
+  EXPECT_EQ(edit.text(), "7");
+}
+
+TEST(MySpinEdit, StepAtTheEndOfTheIntegerRangeSaturates) {
+  TMySpinEdit edit;
+  edit.SetValue(std::numeric_limits<int>::max());
+  edit.UpClick();
+  EXPECT_EQ(edit.Value(), std::numeric_limits<int>::max());
+}
+
+TEST(MySpinEdit, ArrowKeysStep) {
+  TMySpinEdit edit;
+  edit.setText("1");
+  QTest::keyClick(&edit, Qt::Key_Up);
+  QTest::keyClick(&edit, Qt::Key_Up);
+  QTest::keyClick(&edit, Qt::Key_Down);
+  EXPECT_EQ(edit.text(), "2");
+}
+
+TEST(MySpinEdit, RefusedCharactersBeepAndStayOut) {
+  test::TBeepCounter beeps;
+  TMySpinEdit edit;
+  edit.clear();
+  QTest::keyClicks(&edit, "-1x2a+");
+  EXPECT_EQ(edit.text(), "-12+");
+  EXPECT_EQ(beeps.Count, 2);
+  QTest::keyClick(&edit, Qt::Key_Backspace);
+  EXPECT_EQ(edit.text(), "-12");
+}
+
+TEST(MySpinEdit, DisabledEditorRefusesTypingAndBackspaceButKeepsArrows) {
+  test::TBeepCounter beeps;
+  TMySpinEdit edit;
+  edit.setText("3");
+  edit.SetEditorEnabled(false);
+  edit.end(false);
+  QTest::keyClicks(&edit, "7");
+  QTest::keyClick(&edit, Qt::Key_Backspace);
+  EXPECT_EQ(edit.text(), "3");
+  EXPECT_EQ(beeps.Count, 2);
+  QTest::keyClick(&edit, Qt::Key_Up);
+  EXPECT_EQ(edit.text(), "4");
+}
+
+TEST(MySpinEdit, EnterIsRefusedButReachesTheWindow) {
+  test::TBeepCounter beeps;
+  QWidget window;
+  auto* edit = new TMySpinEdit(&window);
+  bool windowSawEnter = false;
+  struct TFilter : QObject {
+    bool* Seen;
+    explicit TFilter(bool* seen) : Seen(seen) {}
+    bool eventFilter(QObject*, QEvent* event) override {
+      if (event->type() == QEvent::KeyPress) *Seen = true;
+      return false;
+    }
+  } filter(&windowSawEnter);
+  window.installEventFilter(&filter);
+  QTest::keyClick(edit, Qt::Key_Return);
+  EXPECT_TRUE(windowSawEnter);
+  EXPECT_EQ(edit->text(), "0");
+}
+
+TEST(MySpinEdit, PasteRefusedWhenReadOnly) {
+  test::TBeepCounter beeps;
+  TMySpinEdit edit;
+  edit.setText("5");
+  edit.setReadOnly(true);
+  edit.selectAll();
+  QTest::keySequence(&edit, QKeySequence::Cut);
+  EXPECT_EQ(edit.text(), "5");
+}
+
+TEST(MySpinButtons, PressStepsAtOnceThenAfter400ThenEvery100) {
+  TMySpinEdit edit;
+  edit.resize(80, 24);
+  edit.setText("0");
+  TTimerSpeedButton* up = edit.Button()->UpButton();
+  QTest::mousePress(up, Qt::LeftButton);
+  EXPECT_EQ(edit.text(), "1");
+  ASSERT_NE(up->RepeatTimer(), nullptr);
+  EXPECT_TRUE(up->RepeatTimer()->isActive());
+  EXPECT_EQ(up->RepeatTimer()->interval(), TTimerSpeedButton::kInitRepeatPause);
+  EXPECT_EQ(TTimerSpeedButton::kInitRepeatPause, 400);
+  up->TimerExpired();  // the timer's expiry, driven without waiting
+  EXPECT_EQ(edit.text(), "2");
+  EXPECT_EQ(up->RepeatTimer()->interval(), TTimerSpeedButton::kRepeatPause);
+  EXPECT_EQ(TTimerSpeedButton::kRepeatPause, 100);
+  up->TimerExpired();
+  EXPECT_EQ(edit.text(), "3");
+  QTest::mouseRelease(up, Qt::LeftButton);
+  EXPECT_FALSE(up->RepeatTimer()->isActive());
+  EXPECT_EQ(edit.text(), "3");  // releasing adds no step
+  up->TimerExpired();           // a late expiry after release steps nothing
+  EXPECT_EQ(edit.text(), "3");
+
+  QTest::mouseClick(edit.Button()->DownButton(), Qt::LeftButton);
+  EXPECT_EQ(edit.text(), "2");
+}
+
+TEST(MySpinButtons, DownButtonOverlapsUpButtonByOnePixel) {
+  TSpinButton pair;
+  pair.resize(15, 20);
+  pair.show();  // a hidden widget gets its resize event only when shown
+  EXPECT_EQ(pair.UpButton()->geometry(), QRect(0, 0, 15, 10));
+  EXPECT_EQ(pair.DownButton()->geometry(), QRect(0, 9, 15, 11));
+}
+
+}  // namespace
+}  // namespace aqv

@@ -1,0 +1,98 @@
+#include <gtest/gtest.h>
+
+#include <QSignalSpy>
+#include <QTest>
+
+#include "controls/BrushStylesComboBox.h"
+#include "controls/PatternsPreview.h"
+#include "controls/PenStylesComboBox.h"
+#include "controls/QtDrawing.h"
+
+namespace aqv {
+namespace {
+
+TEST(StyleComboBoxes, HoldNoItemsBeforeTheFirstDropDown) {
+  TBrushStylesComboBox brushes;
+  TPenStylesComboBox pens;
+  EXPECT_EQ(brushes.count(), 0);
+  EXPECT_EQ(pens.count(), 0);
+  brushes.showPopup();
+  pens.showPopup();
+  EXPECT_EQ(brushes.count(), 8);
+  EXPECT_EQ(pens.count(), 6);
+  brushes.hidePopup();
+  brushes.showPopup();  // a second drop-down adds nothing
+  EXPECT_EQ(brushes.count(), 8);
+  brushes.hidePopup();
+  pens.hidePopup();
+}
+
+TEST(StyleComboBoxes, ChoosingAnItemReportsTheTablesStyleNotTheItemNumber) {
+  TBrushStylesComboBox brushes;
+  brushes.showPopup();
+  brushes.hidePopup();
+  QSignalSpy brushChanged(&brushes, &TStyleComboBox::Changed);
+  const TBrushStyle brushExpected[] = {TBrushStyle::bsClear,      TBrushStyle::bsSolid,
+                                       TBrushStyle::bsCross,      TBrushStyle::bsDiagCross,
+                                       TBrushStyle::bsBDiagonal,  TBrushStyle::bsFDiagonal,
+                                       TBrushStyle::bsHorizontal, TBrushStyle::bsVertical};
+  for (int item = 0; item < 8; ++item) {
+    emit brushes.activated(item);
+    EXPECT_EQ(brushes.Style(), brushExpected[item]) << item;
+    EXPECT_EQ(TBrushStylesComboBox::ItemOf(brushExpected[item]), item);
+  }
+  EXPECT_EQ(brushChanged.count(), 8);
+
+  TPenStylesComboBox pens;
+  const TPenStyle penExpected[] = {TPenStyle::psClear,   TPenStyle::psSolid,      TPenStyle::psDash,
+                                   TPenStyle::psDashDot, TPenStyle::psDashDotDot, TPenStyle::psDot};
+  for (int item = 0; item < 6; ++item) {
+    emit pens.activated(item);
+    EXPECT_EQ(pens.Style(), penExpected[item]) << item;
+  }
+  EXPECT_EQ(TPenStylesComboBox::ItemOf(TPenStyle::psInsideFrame), -1);
+}
+
+TEST(StyleComboBoxes, FileOrdinalsMapToQtStyles) {
+  EXPECT_EQ(ToQtBrushStyle(TBrushStyle::bsClear), Qt::NoBrush);
+  EXPECT_EQ(ToQtBrushStyle(TBrushStyle::bsDiagCross), Qt::DiagCrossPattern);
+  EXPECT_EQ(ToQtBrushStyle(TBrushStyle::bsHorizontal), Qt::HorPattern);
+  EXPECT_EQ(ToQtPenStyle(TPenStyle::psClear), Qt::NoPen);
+  EXPECT_EQ(ToQtPenStyle(TPenStyle::psDot), Qt::DotLine);
+  EXPECT_EQ(ToQtPenStyle(TPenStyle::psDashDotDot), Qt::DashDotDotLine);
+}
+
+TEST(QtDrawing, ColoursKeepTheirBytesBothWays) {
+  EXPECT_EQ(ToQColor(clBlue), QColor(0, 0, 255));
+  EXPECT_EQ(ToQColor(RGBColor(1, 2, 3)), QColor(1, 2, 3));
+  EXPECT_EQ(FromQColor(QColor(10, 20, 30)), RGBColor(10, 20, 30));
+  EXPECT_FALSE(IsSystemColor(ColorToRGB(clBtnFace)));
+}
+
+// Counts pixels of a colour in the rendered widget.
+int CountPixels(QWidget& widget, QColor colour) {
+  const QImage image = widget.grab().toImage();
+  int count = 0;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) count += QColor(image.pixel(x, y)) == colour;
+  }
+  return count;
+}
+
+TEST(PatternsPreview, RepaintsFromItsOwnCopies) {
+  TPatternsPreview preview;
+  preview.resize(120, 60);
+  preview.Patterns().Area().SetColor(clRed);
+  EXPECT_GT(CountPixels(preview, QColor(255, 0, 0)), 80 * 30);
+  preview.SetMode(TPreviewMode::pmLine);
+  EXPECT_EQ(CountPixels(preview, QColor(255, 0, 0)), 0);
+  preview.Patterns().Border().SetColor(clLime);
+  EXPECT_GE(CountPixels(preview, QColor(0, 255, 0)), 100);
+  preview.SetMode(TPreviewMode::pmLineWithMarker);
+  preview.Marker().SetColor(clBlue);
+  preview.Marker().SetSize(10);
+  EXPECT_GE(CountPixels(preview, QColor(0, 0, 255)), 80);
+}
+
+}  // namespace
+}  // namespace aqv

@@ -1,0 +1,111 @@
+#include <gtest/gtest.h>
+
+#include <QPainter>
+#include <QTest>
+#include <QTextBlock>
+
+#include "controls/TransMemo.h"
+
+namespace aqv {
+namespace {
+
+// A parent that paints a solid picture over all of itself.
+class TPictureWidget : public QWidget {
+ public:
+  QColor Fill = QColor(200, 30, 40);
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    painter.fillRect(rect(), Fill);
+  }
+};
+
+// Counts pixels of the picture's colour inside rect of the rendered parent.
+int PicturePixels(TPictureWidget& parent, const QRect& rect) {
+  const QImage image = parent.grab().toImage();
+  int count = 0;
+  for (int y = rect.top(); y <= rect.bottom(); ++y) {
+    for (int x = rect.left(); x <= rect.right(); ++x) {
+      if (QColor(image.pixel(x, y)) == parent.Fill) ++count;
+    }
+  }
+  return count;
+}
+
+QRect ClientInParent(const TTransMemo& memo) {
+  return QRect(memo.PositionInParent(), memo.viewport()->size()).adjusted(2, 2, -2, -2);
+}
+
+TEST(TransMemo, OpaqueMemoHidesTheParentsPicture) {
+  TPictureWidget parent;
+  parent.resize(200, 150);
+  auto* memo = new TTransMemo(&parent);
+  memo->setGeometry(20, 20, 120, 80);
+  EXPECT_EQ(PicturePixels(parent, ClientInParent(*memo)), 0);
+}
+
+TEST(TransMemo, TransparentMemoShowsThePictureAfterTypingMovingAndResizing) {
+  TPictureWidget parent;
+  parent.resize(240, 180);
+  auto* memo = new TTransMemo(&parent);
+  memo->setGeometry(20, 20, 120, 80);
+  memo->SetTransparent(true);
+  parent.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&parent));
+
+  const auto mostlyPicture = [&] {
+    const QRect client = ClientInParent(*memo);
+    return PicturePixels(parent, client) > client.width() * client.height() * 9 / 10;
+  };
+  EXPECT_TRUE(mostlyPicture());
+  memo->setFocus();
+  QTest::keyClicks(memo, "well W1");
+  EXPECT_EQ(memo->toPlainText(), "well W1");
+  EXPECT_TRUE(mostlyPicture());
+  memo->move(60, 70);
+  EXPECT_TRUE(mostlyPicture());
+  memo->resize(150, 100);
+  EXPECT_TRUE(mostlyPicture());
+  // The text itself is drawn on top: some pixels in the memo are not the picture.
+  const QRect client = ClientInParent(*memo);
+  EXPECT_LT(PicturePixels(parent, client), client.width() * client.height());
+}
+
+TEST(TransMemo, TransparentWithoutParentDoesNotFail) {
+  TTransMemo memo;
+  memo.SetTransparent(true);
+  memo.setPlainText("alone");
+  EXPECT_EQ(memo.PositionInParent(), QPoint(0, 0));
+  EXPECT_FALSE(memo.grab().isNull());
+}
+
+// The x of the first text pixel of the first line (dark pixels on the white memo).
+int FirstInkColumn(TTransMemo& memo) {
+  const QImage image = memo.viewport()->grab().toImage();
+  for (int x = 0; x < image.width(); ++x) {
+    for (int y = 0; y < image.height() / 2; ++y) {
+      if (QColor(image.pixel(x, y)).lightness() < 128) return x;
+    }
+  }
+  return -1;
+}
+
+TEST(TransMemo, SwitchingAlignTextRealignsTheExistingText) {
+  TTransMemo memo;
+  memo.resize(300, 80);
+  memo.setPlainText("abc\nsecond line");
+  const int left = FirstInkColumn(memo);
+  memo.SetAlignText(Qt::AlignHCenter);
+  const int centre = FirstInkColumn(memo);
+  memo.SetAlignText(Qt::AlignRight);
+  const int right = FirstInkColumn(memo);
+  EXPECT_LT(left, centre);
+  EXPECT_LT(centre, right);
+  memo.SetAlignText(Qt::AlignLeft);
+  EXPECT_EQ(FirstInkColumn(memo), left);
+  EXPECT_EQ(memo.toPlainText(), "abc\nsecond line");
+}
+
+}  // namespace
+}  // namespace aqv

@@ -1,0 +1,382 @@
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "map/ImageDecoders.h"
+#include "tests/map/ImageFixtures.h"
+#include "tests/support/TempFolder.h"
+
+namespace aqv {
+namespace {
+
+using test::TTempFolder;
+using TDecoder = std::function<TDecodeResult(std::span<const std::uint8_t>, TImageRaster&)>;
+
+std::vector<std::uint8_t> Bytes(const std::string& s) {
+  return {s.begin(), s.end()};
+}
+
+std::vector<std::uint8_t> FileBytes(const TTempFolder& folder, const std::string& name) {
+  return Bytes(folder.Read(name));
+}
+
+// Every pixel of raster equals expected (colours within tolerance, alpha exact).
+::testing::AssertionResult SamePixels(const TImageRaster& raster, const TImageRaster& expected,
+                                      int tolerance = 0) {
+  if (raster.Width() != expected.Width() || raster.Height() != expected.Height())
+    return ::testing::AssertionFailure()
+           << "size " << raster.Width() << "x" << raster.Height() << ", expected "
+           << expected.Width() << "x" << expected.Height();
+  for (int y = 0; y < raster.Height(); ++y)
+    for (int x = 0; x < raster.Width(); ++x) {
+      const TRGBA a = raster.At(x, y), b = expected.At(x, y);
+      if (std::abs(a.R - b.R) > tolerance || std::abs(a.G - b.G) > tolerance ||
+          std::abs(a.B - b.B) > tolerance || a.A != b.A)
+        return ::testing::AssertionFailure()
+               << "pixel (" << x << "," << y << ") is " << int(a.R) << "," << int(a.G) << ","
+               << int(a.B) << "," << int(a.A) << ", expected " << int(b.R) << "," << int(b.G) << ","
+               << int(b.B) << "," << int(b.A);
+    }
+  return ::testing::AssertionSuccess();
+}
+
+// The decoders with their default limits, as two-argument functions.
+TDecodeResult Png(std::span<const std::uint8_t> d, TImageRaster& r) {
+  return DecodePNG(d, r);
+}
+TDecodeResult Gif(std::span<const std::uint8_t> d, TImageRaster& r) {
+  return DecodeGIF(d, r);
+}
+TDecodeResult Jpeg(std::span<const std::uint8_t> d, TImageRaster& r) {
+  return DecodeJPEG(d, r);
+}
+TDecodeResult Bmp(std::span<const std::uint8_t> d, TImageRaster& r) {
+  return DecodeBMP(d, r);
+}
+TDecodeResult Tiff(std::span<const std::uint8_t> d, TImageRaster& r) {
+  return DecodeTIFF(d, r);
+}
+
+// A fixture written by each library and read back: the same picture, rows from the top.
+TEST(ImageDecoders, LosslessFormatsGiveBackTheWrittenPixels) {
+  TTempFolder folder;
+  const TImageRaster pattern = test::PatternRaster(13, 7);
+  struct TCase {
+    std::string Name;
+    std::function<bool(const std::string&)> Write;
+    TDecoder Decode;
+  };
+  const std::vector<TCase> cases = {
+      {"png", [&](auto& p) { return test::WritePNG(p, pattern); }, Png},
+      {"tiff", [&](auto& p) { return test::WriteTIFF(p, pattern); }, Tiff},
+      {"bmp 24", [&](auto& p) { return test::WriteBytes(p, test::BMPBytes(pattern, 24)); }, Bmp},
+      {"bmp 32", [&](auto& p) { return test::WriteBytes(p, test::BMPBytes(pattern, 32)); }, Bmp},
+      {"bmp 24 top-down",
+       [&](auto& p) { return test::WriteBytes(p, test::BMPBytes(pattern, 24, true)); }, Bmp},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    ASSERT_TRUE(c.Write(folder.Path("image")));
+    TImageRaster raster;
+    const std::vector<std::uint8_t> bytes = FileBytes(folder, "image");
+    const TDecodeResult result = c.Decode(bytes, raster);
+    ASSERT_TRUE(result.IsSuccess()) << result.Message;
+    EXPECT_TRUE(SamePixels(raster, pattern));
+  }
+}
+
+// The world file places the upper-left pixel, so the rows must come out from the top left
+// whichever corner the file stores first.
+TEST(ImageDecoders, TiffRowsComeOutTopLeftWhateverTheOrientation) {
+  TTempFolder folder;
+  const TImageRaster pattern = test::PatternRaster(13, 7);
+  for (int orientation : {1, 2, 3, 4}) {
+    SCOPED_TRACE(orientation);
+    ASSERT_TRUE(test::WriteTIFF(folder.Path("a.tif"), pattern, orientation));
+    TImageRaster raster;
+    const TDecodeResult result = DecodeTIFF(FileBytes(folder, "a.tif"), raster);
+    ASSERT_TRUE(result.IsSuccess()) << result.Message;
+    EXPECT_TRUE(SamePixels(raster, pattern));
+  }
+}
+
+TEST(ImageDecoders, PalettedBmpUsesItsColourTable) {
+  TImageRaster picture;
+  ASSERT_TRUE(picture.Allocate(5, 3, {}).IsSuccess());
+  const TRGBA colours[3] = {{255, 0, 0, 255}, {0, 128, 0, 255}, {10, 20, 30, 255}};
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 5; ++x) picture.Set(x, y, colours[(x + y) % 3]);
+  TImageRaster raster;
+  ASSERT_TRUE(DecodeBMP(Bytes(test::BMPBytes(picture, 8)), raster).IsSuccess());
+  EXPECT_TRUE(SamePixels(raster, picture));
+}
+
+// A 2 x 1 bitmap of 16 (5-6-5) or 32 bits per pixel with the channel masks after the header.
+std::vector<std::uint8_t> BitFieldsBmp(int bits, std::uint32_t red, std::uint32_t green,
+                                       std::uint32_t blue,
+                                       const std::vector<std::uint32_t>& pixels) {
+  std::vector<std::uint8_t> d;
+  const auto put = [&](std::uint32_t v, int n) {
+    for (int i = 0; i < n; ++i) d.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+  };
+  const std::uint32_t stride = (2 * static_cast<std::uint32_t>(bits) + 31) / 32 * 4;
+  d = {'B', 'M'};
+  put(66 + stride, 4);
+  put(0, 4);
+  put(66, 4);
+  for (std::uint32_t v : {40u, 2u, 1u}) put(v, 4);
+  put(1, 2);
+  put(static_cast<std::uint32_t>(bits), 2);
+  for (std::uint32_t v : {3u, stride, 0u, 0u, 0u, 0u, red, green, blue}) put(v, 4);
+  for (std::uint32_t p : pixels) put(p, bits / 8);
+  d.resize(66 + stride, 0);
+  return d;
+}
+
+TEST(ImageDecoders, BmpBitFieldsScaleEachChannelToFullRange) {
+  TImageRaster raster;
+  ASSERT_TRUE(
+      DecodeBMP(BitFieldsBmp(16, 0xF800, 0x07E0, 0x001F, {0xF800, 0x07FF}), raster).IsSuccess());
+  EXPECT_EQ(raster.At(0, 0), (TRGBA{255, 0, 0, 255}));
+  EXPECT_EQ(raster.At(1, 0), (TRGBA{0, 255, 255, 255}));
+  // Masks wider than 24 bits must not overflow the scaling.
+  ASSERT_TRUE(DecodeBMP(BitFieldsBmp(32, 0xFFFFFFFF, 0, 0xFF, {0xFFFFFFFF, 0x80000000}), raster)
+                  .IsSuccess());
+  EXPECT_EQ(raster.At(0, 0), (TRGBA{255, 0, 255, 255}));
+  EXPECT_EQ(raster.At(1, 0).R, 128);
+}
+
+TEST(ImageDecoders, GifFirstFrameHonoursInterlaceAndTransparentIndex) {
+  TTempFolder folder;
+  const int w = 6, h = 11;  // more than 8 rows, so that all four interlace passes occur
+  std::vector<TRGBA> palette;
+  for (int i = 0; i < 256; ++i)
+    palette.push_back({static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(255 - i),
+                       static_cast<std::uint8_t>(i * 3), 255});
+  std::vector<std::uint8_t> indices;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) indices.push_back(static_cast<std::uint8_t>(y * 16 + x));
+  for (bool interlaced : {false, true}) {
+    SCOPED_TRACE(interlaced ? "interlaced" : "sequential");
+    ASSERT_TRUE(
+        test::WriteGIF(folder.Path("a.gif"), w, h, indices, palette, 16 * 3 + 2, interlaced));
+    TImageRaster raster;
+    const TDecodeResult result = DecodeGIF(FileBytes(folder, "a.gif"), raster);
+    ASSERT_TRUE(result.IsSuccess()) << result.Message;
+    ASSERT_EQ(raster.Width(), w);
+    ASSERT_EQ(raster.Height(), h);
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) {
+        const int index = y * 16 + x;
+        const TRGBA expected = index == 16 * 3 + 2 ? TRGBA{0, 0, 0, 0} : palette[index];
+        ASSERT_EQ(raster.At(x, y), expected) << "at " << x << "," << y;
+      }
+  }
+}
+
+TEST(ImageDecoders, JpegComesBackCloseToTheWrittenColours) {
+  TTempFolder folder;
+  // Flat 8x8 blocks survive quality 100 within a few levels.
+  TImageRaster picture;
+  ASSERT_TRUE(picture.Allocate(16, 16, {}).IsSuccess());
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 16; ++x)
+      picture.Set(x, y,
+                  x < 8 ? (y < 8 ? TRGBA{200, 30, 40, 255} : TRGBA{20, 180, 60, 255})
+                        : (y < 8 ? TRGBA{40, 60, 220, 255} : TRGBA{250, 250, 250, 255}));
+  for (bool progressive : {false, true}) {
+    ASSERT_TRUE(test::WriteJPEG(folder.Path("a.jpg"), picture, progressive));
+    TImageRaster raster;
+    const TDecodeResult result = DecodeJPEG(FileBytes(folder, "a.jpg"), raster);
+    ASSERT_TRUE(result.IsSuccess()) << result.Message;
+    EXPECT_TRUE(SamePixels(raster, picture, 4));
+  }
+}
+
+TEST(ImageDecoders, PngKeepsAlpha) {
+  TTempFolder folder;
+  TImageRaster picture = test::PatternRaster(4, 4);
+  picture.Set(1, 2, {9, 8, 7, 0});
+  picture.Set(2, 1, {90, 80, 70, 128});
+  ASSERT_TRUE(test::WritePNG(folder.Path("a.png"), picture));
+  TImageRaster raster;
+  ASSERT_TRUE(DecodePNG(FileBytes(folder, "a.png"), raster).IsSuccess());
+  EXPECT_EQ(raster.At(2, 1), (TRGBA{90, 80, 70, 128}));
+  EXPECT_EQ(raster.At(1, 2).A, 0);
+}
+
+TEST(ImageDecoders, TiffReportsModelPixelScaleAndProgress) {
+  TTempFolder folder;
+  const TImageRaster pattern = test::PatternRaster(64, 64);
+  ASSERT_TRUE(test::WriteTIFF(folder.Path("a.tif"), pattern, 1, {0.5, 0.25, 0}));
+  TImageRaster raster;
+  std::string info;
+  std::vector<int> positions;
+  TImageProgress progress;
+  progress.Progress = [&](const std::string& caption, int position, int maximum) {
+    EXPECT_EQ(caption, "Converting TIFF");
+    EXPECT_EQ(maximum, 100);
+    positions.push_back(position);
+  };
+  ASSERT_TRUE(DecodeTIFF(FileBytes(folder, "a.tif"), raster, {}, progress, &info).IsSuccess());
+  EXPECT_EQ(info, "Retrieved ModelPixelScaleTag value: 0.5, 0.25, 0");
+  ASSERT_GE(positions.size(), 3u);
+  EXPECT_EQ(positions.front(), 0);
+  EXPECT_EQ(positions.back(), 100);
+
+  ASSERT_TRUE(test::WriteTIFF(folder.Path("b.tif"), pattern));
+  ASSERT_TRUE(DecodeTIFF(FileBytes(folder, "b.tif"), raster, {}, {}, &info).IsSuccess());
+  EXPECT_EQ(info, "");
+}
+
+TEST(ImageDecoders, TiffConversionStopsOnCancel) {
+  TTempFolder folder;
+  ASSERT_TRUE(test::WriteTIFF(folder.Path("a.tif"), test::PatternRaster(64, 64)));
+  TImageProgress progress;
+  progress.Cancelled = [] { return true; };
+  TImageRaster raster;
+  const TDecodeResult result = DecodeTIFF(FileBytes(folder, "a.tif"), raster, {}, progress);
+  EXPECT_EQ(result.Status, TDecodeStatus::dsCancelled);
+  EXPECT_TRUE(raster.Empty());
+}
+
+// Every prefix of a valid file, and the file with bytes overwritten, is refused or decoded,
+// never a crash (the sanitizer build watches the reads).
+TEST(ImageDecoders, TruncatedAndDamagedFilesAreRefusedWithAMessage) {
+  TTempFolder folder;
+  const TImageRaster pattern = test::PatternRaster(9, 9);
+  std::vector<std::uint8_t> indices(81);
+  for (std::size_t i = 0; i < indices.size(); ++i) indices[i] = static_cast<std::uint8_t>(i);
+  ASSERT_TRUE(test::WritePNG(folder.Path("a.png"), pattern));
+  ASSERT_TRUE(test::WriteTIFF(folder.Path("a.tif"), pattern));
+  ASSERT_TRUE(test::WriteJPEG(folder.Path("a.jpg"), pattern));
+  ASSERT_TRUE(test::WriteGIF(folder.Path("a.gif"), 9, 9, indices, {{1, 2, 3, 255}}, -1, true));
+  ASSERT_TRUE(test::WriteBytes(folder.Path("a.bmp"), test::BMPBytes(pattern, 24)));
+  const std::vector<std::pair<std::string, TDecoder>> cases = {
+      {"a.png", Png}, {"a.tif", Tiff}, {"a.jpg", Jpeg}, {"a.gif", Gif}, {"a.bmp", Bmp}};
+  for (const auto& [name, decode] : cases) {
+    SCOPED_TRACE(name);
+    const std::vector<std::uint8_t> whole = FileBytes(folder, name);
+    int refused = 0;
+    for (std::size_t length = 0; length < whole.size(); ++length) {
+      TImageRaster raster;
+      const TDecodeResult result = decode(std::span(whole).first(length), raster);
+      if (!result.IsSuccess()) {
+        ++refused;
+        EXPECT_FALSE(result.Message.empty());
+        EXPECT_TRUE(raster.Empty());
+      }
+    }
+    // Very short prefixes never decode.
+    EXPECT_GE(refused, 8);
+    for (std::size_t at = 0; at < whole.size(); at += 3) {
+      std::vector<std::uint8_t> damaged = whole;
+      damaged[at] ^= 0xA5;
+      TImageRaster raster;
+      (void)decode(damaged, raster);
+    }
+  }
+}
+
+void PutBigEndian32(std::vector<std::uint8_t>& d, std::size_t at, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i)
+    d[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (24 - 8 * i));
+}
+
+// A header that declares a huge image over a few bytes is refused before the pixels are
+// allocated, whatever the format.
+TEST(ImageDecoders, HugeDeclaredDimensionsAreRefusedBeforeAllocation) {
+  TTempFolder folder;
+  const TImageRaster small = test::PatternRaster(8, 8);
+  // PNG: IHDR width and height at bytes 16..23, its CRC after the chunk data.
+  ASSERT_TRUE(test::WritePNG(folder.Path("a.png"), small));
+  std::vector<std::uint8_t> png = FileBytes(folder, "a.png");
+  PutBigEndian32(png, 16, 60000);
+  PutBigEndian32(png, 20, 60000);
+  PutBigEndian32(png, 29, static_cast<std::uint32_t>(crc32(0, png.data() + 12, 17)));
+  // GIF: logical screen width and height at bytes 6..9, little-endian.
+  std::vector<std::uint8_t> indices(64, 1);
+  ASSERT_TRUE(test::WriteGIF(folder.Path("a.gif"), 8, 8, indices, {{1, 2, 3, 255}}));
+  std::vector<std::uint8_t> gif = FileBytes(folder, "a.gif");
+  gif[6] = gif[7] = gif[8] = gif[9] = 0xFF;
+  // BMP: width and height at bytes 18..25.
+  std::vector<std::uint8_t> bmp = Bytes(test::BMPBytes(small, 24));
+  bmp[18] = bmp[22] = 0x60;
+  bmp[19] = bmp[23] = 0xEA;
+  // JPEG: the frame header's height and width follow FF C0, its length and precision.
+  ASSERT_TRUE(test::WriteJPEG(folder.Path("a.jpg"), small));
+  std::vector<std::uint8_t> jpg = FileBytes(folder, "a.jpg");
+  for (std::size_t i = 0; i + 8 < jpg.size(); ++i)
+    if (jpg[i] == 0xFF && jpg[i + 1] == 0xC0) {
+      jpg[i + 5] = jpg[i + 7] = 0xEA;
+      jpg[i + 6] = jpg[i + 8] = 0x60;
+      break;
+    }
+  const std::vector<std::tuple<std::string, std::vector<std::uint8_t>, TDecoder>> cases = {
+      {"png", png, Png}, {"gif", gif, Gif}, {"bmp", bmp, Bmp}, {"jpeg", jpg, Jpeg}};
+  for (const auto& [name, bytes, decode] : cases) {
+    SCOPED_TRACE(name);
+    TImageRaster raster;
+    const TDecodeResult result = decode(bytes, raster);
+    EXPECT_EQ(result.Status, TDecodeStatus::dsTooLarge) << result.Message;
+    EXPECT_TRUE(raster.Empty());
+  }
+}
+
+TEST(ImageDecoders, TiffWithHugeDeclaredDimensionsIsRefused) {
+  TTempFolder folder;
+  ASSERT_TRUE(test::WriteTIFF(folder.Path("a.tif"), test::PatternRaster(8, 8)));
+  std::vector<std::uint8_t> tif = FileBytes(folder, "a.tif");
+  ASSERT_EQ(tif[0], 'I');  // little-endian, as libtiff writes on this machine
+  const std::uint32_t ifd = tif[4] | (tif[5] << 8) | (tif[6] << 16) | (tif[7] << 24);
+  const int entries = tif[ifd] | (tif[ifd + 1] << 8);
+  for (int i = 0; i < entries; ++i) {
+    const std::size_t at = ifd + 2 + static_cast<std::size_t>(i) * 12;
+    const int tag = tif[at] | (tif[at + 1] << 8);
+    if (tag == 256 || tag == 257) {
+      tif[at + 8] = 0x60;  // 60000 as SHORT or LONG
+      tif[at + 9] = 0xEA;
+    }
+  }
+  TImageRaster raster;
+  const TDecodeResult result = DecodeTIFF(tif, raster);
+  EXPECT_FALSE(result.IsSuccess());
+  EXPECT_TRUE(raster.Empty());
+}
+
+TEST(ImageDecoders, LimitsAreCheckedForEveryFormat) {
+  TTempFolder folder;
+  const TImageRaster pattern = test::PatternRaster(20, 20);
+  ASSERT_TRUE(test::WritePNG(folder.Path("a.png"), pattern));
+  TImageLimits limits;
+  limits.MaxPixels = 399;
+  TImageRaster raster;
+  EXPECT_EQ(DecodePNG(FileBytes(folder, "a.png"), raster, limits).Status,
+            TDecodeStatus::dsTooLarge);
+  limits = {};
+  limits.MaxSide = 19;
+  EXPECT_EQ(DecodeBMP(Bytes(test::BMPBytes(pattern, 24)), raster, limits).Status,
+            TDecodeStatus::dsTooLarge);
+  limits = {};
+  limits.MaxBytes = 20 * 20 * 4 - 1;
+  ASSERT_TRUE(test::WriteTIFF(folder.Path("a.tif"), pattern));
+  EXPECT_EQ(DecodeTIFF(FileBytes(folder, "a.tif"), raster, limits).Status,
+            TDecodeStatus::dsTooLarge);
+}
+
+TEST(ImageRaster, SizeChecksDoNotOverflow) {
+  const TImageLimits limits;
+  EXPECT_EQ(CheckImageSize(std::int64_t{1} << 40, std::int64_t{1} << 40, 4, limits).Status,
+            TDecodeStatus::dsTooLarge);
+  EXPECT_EQ(CheckImageSize(65535, 65535, 4, limits).Status, TDecodeStatus::dsTooLarge);
+  EXPECT_EQ(CheckImageSize(0, 10, 4, limits).Status, TDecodeStatus::dsCorrupt);
+  EXPECT_EQ(CheckImageSize(-5, 10, 4, limits).Status, TDecodeStatus::dsCorrupt);
+  EXPECT_TRUE(CheckImageSize(16384, 16384, 4, limits).IsSuccess());
+}
+
+}  // namespace
+}  // namespace aqv

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "map/ImageRaster.h"
+
+namespace aqv::test {
+
+// Writers of the test images, each through the format's own library (the BMP by hand), so
+// that every fixture is made when the test runs.
+
+// A width x height raster whose every pixel differs from its neighbours:
+// R = 17 x + 3, G = 29 y + 5, B = 7 (x + y) (mod 256), opaque.
+TImageRaster PatternRaster(int width, int height);
+
+bool WritePNG(const std::string& path, const TImageRaster& raster);
+// Quality 100, 4:4:4, so that flat areas come back within a few levels.
+bool WriteJPEG(const std::string& path, const TImageRaster& raster, bool progressive = false);
+// orientation is a TIFF orientation (1 top-left, 4 bottom-left, ...); the rows are stored so
+// that the picture seen is raster. pixelScale, when not empty, is written as the model pixel
+// scale tag.
+bool WriteTIFF(const std::string& path, const TImageRaster& raster, int orientation = 1,
+               const std::vector<double>& pixelScale = {});
+// An 8-bit GIF of palette indices (row by row), with the palette given as RGB triples.
+bool WriteGIF(const std::string& path, int width, int height,
+              const std::vector<std::uint8_t>& indices, const std::vector<TRGBA>& palette,
+              int transparentIndex = -1, bool interlaced = false);
+// A BMP of 24 or 32 bits per pixel, bottom-up unless topDown, or of 8 bits with palette (the
+// raster's colours must then be at most 256).
+std::string BMPBytes(const TImageRaster& raster, int bitsPerPixel, bool topDown = false);
+bool WriteBytes(const std::string& path, const std::string& bytes);
+// A world file of the six numbers, each followed by eol.
+bool WriteWorldFile(const std::string& path, double a, double d, double b, double e, double x0,
+                    double y0, const std::string& eol = "\n");
+
+}  // namespace aqv::test

@@ -1,0 +1,291 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "map/ScalableImage.h"
+#include "tests/map/ImageFixtures.h"
+#include "tests/support/TempFolder.h"
+
+namespace aqv {
+namespace {
+
+using test::TTempFolder;
+
+constexpr double kPi = 3.14159265358979323846;
+
+// An image of four flat quadrants, 8 x 8 pixels each.
+TImageRaster Quadrants() {
+  TImageRaster raster;
+  (void)raster.Allocate(16, 16, {});
+  const TRGBA colours[4] = {{200, 0, 0, 255}, {0, 200, 0, 255}, {0, 0, 200, 255}, {90, 90, 0, 255}};
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 16; ++x) raster.Set(x, y, colours[(y / 8) * 2 + x / 8]);
+  return raster;
+}
+
+// Writes a PNG and its world file; returns the image's path.
+std::string WritePlaced(const TTempFolder& folder, const std::string& base,
+                        const TImageRaster& raster, const TWorldTransform& t) {
+  EXPECT_TRUE(test::WritePNG(folder.Path(base + ".png"), raster));
+  EXPECT_TRUE(test::WriteWorldFile(folder.Path(base + ".pgw"), t.A, t.D, t.B, t.E, t.X0, t.Y0));
+  return folder.Path(base + ".png");
+}
+
+// The composite pixel under a world point.
+TRGBA CompositeAt(const TMapImage& map, double x, double y) {
+  const TCompositeGrid& g = map.Grid();
+  const int column = static_cast<int>(std::floor((x - g.OriginX) / g.PixelWidth));
+  const int row = static_cast<int>(std::floor((y - g.OriginY) / g.PixelHeight));
+  return map.Composite().At(column, row);
+}
+
+TEST(TMapImage, UnrotatedImageIsCopiedPixelForPixel) {
+  TTempFolder folder;
+  const TImageRaster pattern = test::PatternRaster(9, 6);
+  TMapImage map;
+  ASSERT_TRUE(
+      map.AddImage(WritePlaced(folder, "a", pattern, {0.5, 0, 0, -0.5, 10, 20})).IsSuccess());
+  ASSERT_TRUE(map.BuildComposite().IsSuccess());
+  ASSERT_EQ(map.Composite().Width(), 9);
+  ASSERT_EQ(map.Composite().Height(), 6);
+  for (int y = 0; y < 6; ++y)
+    for (int x = 0; x < 9; ++x) ASSERT_EQ(map.Composite().At(x, y), pattern.At(x, y));
+  EXPECT_EQ(map.CompositeExtent(), (TWorldRect{10, 17, 14.5, 20}));
+}
+
+// Pixels at known world points land where the world file puts them for 0, 30 and 60 degrees
+// of rotation; from 45 degrees on an iterative inverse of the transform no longer converges,
+// so these also guard the closed-form one.
+TEST(TMapImage, RotatedImagesFromFortyFiveDegreesArePlacedByTheClosedFormInverse) {
+  const TImageRaster quadrants = Quadrants();
+  for (double degrees : {0.0, 30.0, 45.0, 60.0}) {
+    SCOPED_TRACE(degrees);
+    TTempFolder folder;
+    const double a = degrees * kPi / 180, s = 2;
+    const TWorldTransform t{
+        s * std::cos(a), s * std::sin(a), s * std::sin(a), -s * std::cos(a), 1000, 2000};
+    TMapImage map;
+    ASSERT_TRUE(map.AddImage(WritePlaced(folder, "q", quadrants, t)).IsSuccess());
+    ASSERT_TRUE(map.BuildComposite().IsSuccess());
+    for (int q = 0; q < 4; ++q) {
+      double x = 0, y = 0;
+      t.ToWorld(4 + 8 * (q % 2), 4 + 8 * (q / 2), x, y);  // the middle of quadrant q
+      EXPECT_EQ(CompositeAt(map, x, y), quadrants.At(4 + 8 * (q % 2), 4 + 8 * (q / 2)))
+          << "quadrant " << q;
+    }
+    if (degrees != 0) {
+      // The composite's corners lie outside a turned image and keep the background.
+      EXPECT_EQ(map.Composite().At(0, 0), (TRGBA{255, 255, 255, 255}));
+    }
+  }
+}
+
+TEST(TMapImage, CompositeTakesTheFinestPixelSizeAndTheUnionOfAllImages) {
+  TTempFolder folder;
+  TMapImage map;
+  ASSERT_TRUE(
+      map.AddImage(WritePlaced(folder, "fine", test::PatternRaster(4, 4), {0.5, 0, 0, -0.5, 0, 10}))
+          .IsSuccess());
+  ASSERT_TRUE(
+      map.AddImage(WritePlaced(folder, "coarse", test::PatternRaster(4, 4), {2, 0, 0, -2, 10, 4}))
+          .IsSuccess());
+  map.SetImageVisible(1, false);
+  ASSERT_TRUE(map.BuildComposite().IsSuccess());
+  EXPECT_EQ(map.Grid().PixelWidth, 0.5);
+  EXPECT_EQ(map.Grid().PixelHeight, -0.5);
+  // The hidden image still counts for the extent, but is not drawn.
+  EXPECT_EQ(map.ImagesExtent(), (TWorldRect{0, -4, 18, 10}));
+  EXPECT_EQ(map.Composite().Width(), 36);
+  EXPECT_EQ(map.Composite().Height(), 28);
+  EXPECT_EQ(CompositeAt(map, 14, 0), (TRGBA{255, 255, 255, 255}));
+  map.SetImageVisible(1, true);
+  ASSERT_TRUE(map.BuildComposite().IsSuccess());
+  EXPECT_EQ(CompositeAt(map, 11, 3), test::PatternRaster(4, 4).At(0, 0));
+}
+
+TEST(TMapImage, CompositeOfTooManyPixelsIsRefusedAndTheOldOneStays) {
+  TTempFolder folder;
+  TMapImage map;
+  ASSERT_TRUE(map.AddImage(WritePlaced(folder, "a", test::PatternRaster(4, 4), {1, 0, 0, -1, 0, 4}))
+                  .IsSuccess());
+  ASSERT_TRUE(map.BuildComposite().IsSuccess());
+  const TCompositeGrid grid = map.Grid();
+  // 25001 columns of 1 unit: one too many.
+  ASSERT_TRUE(
+      map.AddImage(WritePlaced(folder, "b", test::PatternRaster(1, 1), {1, 0, 0, -1, 25000, 4}))
+          .IsSuccess());
+  const TImageLoadStatus status = map.BuildComposite();
+  EXPECT_EQ(status.Code, TImageLoadResult::lrCompositeTooLarge);
+  EXPECT_EQ(map.Composite().Width(), 4);
+  EXPECT_EQ(map.Grid().PixelWidth, grid.PixelWidth);
+  EXPECT_EQ(map.Grid().OriginX, grid.OriginX);
+  // 25000 is allowed by the side limit, but not by a byte budget that is too small for it.
+  map.DeleteImage(1);
+  ASSERT_TRUE(
+      map.AddImage(WritePlaced(folder, "c", test::PatternRaster(1, 1), {1, 0, 0, -1, 24999, 4}))
+          .IsSuccess());
+  TImageLimits limits;
+  limits.MaxBytes = 25000 * 4 * 4 - 1;
+  map.SetLimits(limits);
+  EXPECT_EQ(map.BuildComposite().Code, TImageLoadResult::lrCompositeTooLarge);
+  map.SetLimits({});
+  EXPECT_TRUE(map.BuildComposite().IsSuccess());
+  EXPECT_EQ(map.Composite().Width(), 25000);
+}
+
+TEST(TMapImage, TransparencyZeroKeepsTheImagesAndHundredGivesTheBackground) {
+  TTempFolder folder;
+  const TImageRaster pattern = test::PatternRaster(5, 5);
+  TMapImage map;
+  ASSERT_TRUE(map.AddImage(WritePlaced(folder, "a", pattern, {1, 0, 0, -1, 0, 5})).IsSuccess());
+  ASSERT_TRUE(map.BuildComposite().IsSuccess());
+  map.SetColor(RGBColor(10, 20, 30));
+  map.SetTransparency(0);
+  map.ApplyTransparency();
+  for (int y = 0; y < 5; ++y)
+    for (int x = 0; x < 5; ++x) ASSERT_EQ(map.Blended().At(x, y), pattern.At(x, y));
+  map.SetTransparency(100);
+  map.ApplyTransparency();
+  for (int y = 0; y < 5; ++y)
+    for (int x = 0; x < 5; ++x) ASSERT_EQ(map.Blended().At(x, y), (TRGBA{10, 20, 30, 255}));
+  map.SetTransparency(250);
+  EXPECT_EQ(map.Transparency(), 100);
+}
+
+TEST(TMapImage, BlendRoundsHalvesToEven) {
+  TImageRaster source, target;
+  ASSERT_TRUE(source.Allocate(3, 1, {}).IsSuccess());
+  ASSERT_TRUE(target.Allocate(3, 1, {}).IsSuccess());
+  source.Set(0, 0, {1, 3, 255, 255});
+  source.Set(1, 0, {100, 101, 0, 0});
+  source.Set(2, 0, {5, 0, 0, 255});
+  BlendRaster(source, target, 50, RGBColor(0, 0, 0));
+  EXPECT_EQ(target.At(0, 0), (TRGBA{0, 2, 128, 255}));  // 0.5 -> 0, 1.5 -> 2, 127.5 -> 128
+  EXPECT_EQ(target.At(1, 0), (TRGBA{50, 50, 0, 255}));  // 50.5 -> 50
+  BlendRaster(source, target, 30, RGBColor(200, 0, 0));
+  EXPECT_EQ(target.At(2, 0).R, 64);  // (5 x 70 + 200 x 30) / 100 = 63.5 -> 64
+}
+
+TEST(TMapImage, TransparentGifPixelsShowWhatLiesBelow) {
+  TTempFolder folder;
+  TMapImage map;
+  map.SetColor(RGBColor(1, 2, 3));
+  std::vector<std::uint8_t> indices = {0, 1, 1, 0};
+  ASSERT_TRUE(
+      test::WriteGIF(folder.Path("t.gif"), 2, 2, indices, {{250, 0, 0, 255}, {0, 0, 250, 255}}, 1));
+  ASSERT_TRUE(test::WriteWorldFile(folder.Path("t.gfw"), 1, 0, 0, -1, 0, 2));
+  ASSERT_TRUE(map.AddImage(folder.Path("t.gif")).IsSuccess());
+  ASSERT_TRUE(map.BuildComposite().IsSuccess());
+  EXPECT_EQ(map.Composite().At(0, 0), (TRGBA{250, 0, 0, 255}));
+  EXPECT_EQ(map.Composite().At(1, 0), (TRGBA{1, 2, 3, 255}));
+}
+
+TEST(TMapImage, LoadFilesReportsFailuresAndHidesUncheckedImages) {
+  TTempFolder folder;
+  const std::string a = WritePlaced(folder, "a", test::PatternRaster(2, 2), {1, 0, 0, -1, 0, 0});
+  const std::string b = WritePlaced(folder, "b", test::PatternRaster(2, 2), {1, 0, 0, -1, 5, 0});
+  TMapImage map;
+  std::vector<std::string> captions;
+  TImageProgress progress;
+  progress.Progress = [&](const std::string& caption, int, int) { captions.push_back(caption); };
+  map.SetProgressCallback(progress);
+  const TMapImageLoadReport report =
+      map.LoadFiles({{true, a}, {true, folder.Path("gone.png")}, {false, b}});
+  EXPECT_FALSE(report.Cancelled);
+  ASSERT_EQ(report.Failures.size(), 1u);
+  EXPECT_EQ(report.Failures[0].Index, 1);
+  EXPECT_EQ(report.Failures[0].Status.Code, TImageLoadResult::lrFileNotFound);
+  ASSERT_EQ(map.Count(), 2);
+  EXPECT_TRUE(map.Image(0).Visible());
+  EXPECT_FALSE(map.Image(1).Visible());
+  EXPECT_EQ(captions.front(), TMapImage::kLoadingCaption);
+  captions.clear();
+  ASSERT_TRUE(map.BuildComposite().IsSuccess());
+  map.ApplyTransparency();
+  ASSERT_FALSE(captions.empty());
+  for (const std::string& caption : captions) EXPECT_EQ(caption, TMapImage::kOptimizingCaption);
+}
+
+// One image with a world file that does not convert is left out with its message; the images
+// before and after it still load.
+TEST(TMapImage, MalformedWorldFileDropsOnlyItsImage) {
+  TTempFolder folder;
+  const std::string a = WritePlaced(folder, "a", test::PatternRaster(2, 2), {1, 0, 0, -1, 0, 0});
+  const std::string c = WritePlaced(folder, "c", test::PatternRaster(2, 2), {1, 0, 0, -1, 4, 0});
+  ASSERT_TRUE(test::WritePNG(folder.Path("b.png"), test::PatternRaster(2, 2)));
+  for (const std::string world :
+       {"1\n0\n0\n-1\n1O0\n0\n", "1\n0\n0\n-1\nnan\n0\n", "1\n1\n1\n1\n0\n0\n"}) {
+    SCOPED_TRACE(world);
+    ASSERT_TRUE(test::WriteBytes(folder.Path("b.pgw"), world));
+    TMapImage map;
+    const TMapImageLoadReport report =
+        map.LoadFiles({{true, a}, {true, folder.Path("b.png")}, {true, c}});
+    EXPECT_EQ(map.Count(), 2);
+    ASSERT_EQ(report.Failures.size(), 1u);
+    EXPECT_EQ(report.Failures[0].Index, 1);
+    EXPECT_TRUE(report.Failures[0].Status.Code == TImageLoadResult::lrWorldFileInvalid ||
+                report.Failures[0].Status.Code == TImageLoadResult::lrZeroPixelSize);
+    EXPECT_NE(report.Failures[0].Status.Message.find("b.pgw"), std::string::npos);
+    EXPECT_TRUE(map.BuildComposite().IsSuccess());
+  }
+}
+
+TEST(TMapImage, CancelStopsLoadingAndKeepsTheOldComposite) {
+  TTempFolder folder;
+  const std::string a = WritePlaced(folder, "a", test::PatternRaster(2, 2), {1, 0, 0, -1, 0, 0});
+  TMapImage map;
+  ASSERT_TRUE(map.LoadFiles({{true, a}}).Failures.empty());
+  ASSERT_TRUE(map.BuildComposite().IsSuccess());
+  bool cancel = true;
+  TImageProgress progress;
+  progress.Cancelled = [&] { return cancel; };
+  map.SetProgressCallback(progress);
+  EXPECT_EQ(map.BuildComposite().Code, TImageLoadResult::lrCancelled);
+  EXPECT_EQ(map.Composite().Width(), 2);
+  const TMapImageLoadReport report = map.LoadFiles({{true, a}, {true, a}});
+  EXPECT_TRUE(report.Cancelled);
+  EXPECT_EQ(map.Count(), 0);
+}
+
+TEST(TMapImage, WindowPartClipsToTheComposite) {
+  TTempFolder folder;
+  TMapImage map;
+  ASSERT_TRUE(
+      map.AddImage(WritePlaced(folder, "a", test::PatternRaster(10, 10), {1, 0, 0, -1, 0, 10}))
+          .IsSuccess());
+  ASSERT_TRUE(map.BuildComposite().IsSuccess());
+  TWindowPart part;
+  // A window from x -10 to 10 and y 5 to 15: the right half and the lower half.
+  ASSERT_TRUE(map.WindowPart({-10, 5, 10, 15}, part));
+  EXPECT_DOUBLE_EQ(part.SourceLeft, 0);
+  EXPECT_DOUBLE_EQ(part.SourceRight, 10);
+  EXPECT_DOUBLE_EQ(part.SourceTop, 0);
+  EXPECT_DOUBLE_EQ(part.SourceBottom, 5);
+  EXPECT_DOUBLE_EQ(part.Left, 0.5);
+  EXPECT_DOUBLE_EQ(part.Right, 1);
+  EXPECT_DOUBLE_EQ(part.Top, 0.5);
+  EXPECT_DOUBLE_EQ(part.Bottom, 1);
+  EXPECT_FALSE(map.WindowPart({20, 20, 30, 30}, part));
+  EXPECT_EQ(map.SourceRect({2, 3, 6, 8}), (TPixelRect{2, 2, 6, 7}));
+}
+
+TEST(TMapImage, PreviewBlendsTheCroppedWindow) {
+  TTempFolder folder;
+  const TImageRaster pattern = test::PatternRaster(10, 10);
+  TMapImage map;
+  ASSERT_TRUE(map.AddImage(WritePlaced(folder, "a", pattern, {1, 0, 0, -1, 0, 10})).IsSuccess());
+  ASSERT_TRUE(map.BuildComposite().IsSuccess());
+  map.SetColor(RGBColor(0, 0, 0));
+  map.CropToWindow({8, 0, 12, 4});  // two columns inside, two outside
+  const TImageRaster& preview = map.BlendPreview(0);
+  ASSERT_EQ(preview.Width(), 4);
+  ASSERT_EQ(preview.Height(), 4);
+  EXPECT_EQ(preview.At(0, 0), pattern.At(8, 6));
+  EXPECT_EQ(preview.At(3, 0), (TRGBA{0, 0, 0, 255}));
+  EXPECT_EQ(map.BlendPreview(100).At(0, 0), (TRGBA{0, 0, 0, 255}));
+}
+
+}  // namespace
+}  // namespace aqv

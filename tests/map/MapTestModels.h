@@ -1,0 +1,38 @@
+#pragma once
+
+#include "map/DrawdownGrid.h"
+#include "tests/support/EngineInputs.h"
+
+namespace aqv::test {
+
+// A confined aquifer (T 100 m2/d, S 1e-4) with one well at (wellX, wellY) pumping 500 m3/d
+// from day 0, in the window -1000..1000 both ways, N = 12.
+inline TMapModel OneWellMapModel(double wellX = 0, double wellY = 0) {
+  TMapModel model;
+  model.System = ConfinedAquifer(100, 1e-4);
+  model.Weights = ComputeStehfestWeights(12);
+  model.Layer = 1;
+  model.Window = {-1000, 1000, -1000, 1000};
+  model.LengthFactor = 1;
+  TMapWell well;
+  well.Input.X = wellX;
+  well.Input.Y = wellY;
+  well.Input.Rc = 0;
+  well.Input.Rw = 0.1;
+  well.Input.Screened[1] = true;
+  well.PeriodCount = 1;
+  well.StartTime[1] = 0;
+  well.RateStep[1] = 500;
+  model.Wells.push_back(well);
+  return model;
+}
+
+// The grid of a model at time t (days) in display units.
+inline void ComputeGrid(const TMapModel& model, double t, TDrawdownGrid& grid) {
+  grid.Reset(ComputeGridLayout(model.Window));
+  TAquiferSystemState work;
+  (void)ComputeDrawdownGrid(model, t, grid, work);
+  grid.ScaleToDisplay(model.LengthFactor);
+}
+
+}  // namespace aqv::test

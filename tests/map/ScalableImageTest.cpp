@@ -1,0 +1,165 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "map/ScalableImage.h"
+#include "tests/map/ImageFixtures.h"
+#include "tests/support/TempFolder.h"
+
+namespace aqv {
+namespace {
+
+using test::TTempFolder;
+
+constexpr double kPi = 3.14159265358979323846;
+
+// Writes name (any supported extension) holding the pattern, and its world file when
+// worldName is not empty.
+void WriteImage(const TTempFolder& folder, const std::string& name, const TImageRaster& raster) {
+  const std::string ext = name.substr(name.rfind('.'));
+  const std::string path = folder.Path(name);
+  bool ok = false;
+  if (ext == ".png" || ext == ".PNG") ok = test::WritePNG(path, raster);
+  if (ext == ".tif" || ext == ".TIFF" || ext == ".tiff") ok = test::WriteTIFF(path, raster);
+  if (ext == ".jpg" || ext == ".JPEG") ok = test::WriteJPEG(path, raster);
+  if (ext == ".bmp" || ext == ".BMP") ok = test::WriteBytes(path, test::BMPBytes(raster, 24));
+  if (ext == ".gif") {
+    std::vector<std::uint8_t> indices(static_cast<std::size_t>(raster.Width() * raster.Height()),
+                                      0);
+    ok = test::WriteGIF(path, raster.Width(), raster.Height(), indices, {raster.At(0, 0)});
+  }
+  ASSERT_TRUE(ok) << name;
+}
+
+TEST(TScalableImage, LoadsEveryFormatWithItsWorldFileInEitherCase) {
+  TTempFolder folder;
+  const TImageRaster pattern = test::PatternRaster(6, 4);
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"a.png", "a.pgw"}, {"b.PNG", "b.PGW"},  {"c.tif", "c.tfw"}, {"d.TIFF", "d.tfw"},
+      {"e.jpg", "e.jgw"}, {"f.JPEG", "f.JGW"}, {"g.bmp", "g.bpw"}, {"h.BMP", "h.bpw"},
+      {"i.gif", "i.GFW"}, {"j.tiff", "j.TFW"}};
+  for (const auto& [image, world] : cases) {
+    SCOPED_TRACE(image);
+    WriteImage(folder, image, pattern);
+    ASSERT_TRUE(test::WriteWorldFile(folder.Path(world), 2, 0, 0, -2, 100, 200, "\r\n"));
+    TScalableImage loaded;
+    const TImageLoadStatus status = loaded.LoadFromFile(folder.Path(image));
+    ASSERT_TRUE(status.IsSuccess()) << status.Message;
+    EXPECT_EQ(loaded.Raster().Width(), 6);
+    EXPECT_EQ(loaded.Raster().Height(), 4);
+    EXPECT_EQ(loaded.Transform(), (TWorldTransform{2, 0, 0, -2, 100, 200}));
+    EXPECT_TRUE(loaded.Visible());
+    EXPECT_EQ(loaded.Extent(), (TWorldRect{100, 192, 112, 200}));
+  }
+}
+
+// Every result code of loading, each with a message that names the file.
+TEST(TScalableImage, EveryLoadFailureHasItsCodeAndMessage) {
+  TTempFolder folder;
+  const TImageRaster pattern = test::PatternRaster(4, 4);
+  WriteImage(folder, "ok.png", pattern);
+  WriteImage(folder, "noworld.png", pattern);
+  WriteImage(folder, "zero.png", pattern);
+  WriteImage(folder, "bad.png", pattern);
+  test::WriteBytes(folder.Path("broken.png"), "\x89PNG not really");
+  test::WriteBytes(folder.Path("other.xyz"), "data");
+  test::WriteWorldFile(folder.Path("ok.pgw"), 1, 0, 0, -1, 0, 0);
+  test::WriteWorldFile(folder.Path("broken.pgw"), 1, 0, 0, -1, 0, 0);
+  test::WriteWorldFile(folder.Path("zero.pgw"), 1, 0, 0, 0, 0, 0);
+  test::WriteBytes(folder.Path("bad.pgw"), "1\n0\n0\n-1\n12,5\n0\n");
+  struct TCase {
+    std::string Name;
+    TImageLoadResult Code;
+    std::string InMessage;
+  };
+  const std::vector<TCase> cases = {
+      {"ok.png", TImageLoadResult::lrSuccess, ""},
+      {"missing.png", TImageLoadResult::lrFileNotFound, "missing.png"},
+      {"broken.png", TImageLoadResult::lrDecodeFailed, "broken.png"},
+      {"other.xyz", TImageLoadResult::lrNoWorldFileName, "other.xyz"},
+      {"noworld.png", TImageLoadResult::lrWorldFileNotFound, "noworld.pgw"},
+      {"zero.png", TImageLoadResult::lrZeroPixelSize, "zero.pgw"},
+      {"bad.png", TImageLoadResult::lrWorldFileInvalid, "line 5"},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TScalableImage image;
+    const TImageLoadStatus status = image.LoadFromFile(folder.Path(c.Name));
+    EXPECT_EQ(status.Code, c.Code) << status.Message;
+    EXPECT_NE(status.Message.find(c.InMessage), std::string::npos) << status.Message;
+    EXPECT_EQ(image.Raster().Empty(), c.Code != TImageLoadResult::lrSuccess);
+    EXPECT_FALSE(ToText(c.Code).empty());
+  }
+}
+
+TEST(TScalableImage, WorldFileOfFiveLinesLeavesUnitPixels) {
+  TTempFolder folder;
+  WriteImage(folder, "a.png", test::PatternRaster(3, 3));
+  test::WriteBytes(folder.Path("a.pgw"), "2\n0\n0\n-2\n10\n");
+  TScalableImage image;
+  ASSERT_TRUE(image.LoadFromFile(folder.Path("a.png")).IsSuccess());
+  EXPECT_EQ(image.Transform().A, 1);
+  EXPECT_EQ(image.Transform().E, 1);
+}
+
+TEST(TScalableImage, CancelDuringTiffConversionIsReportedAsCancel) {
+  TTempFolder folder;
+  WriteImage(folder, "a.tif", test::PatternRaster(64, 64));
+  test::WriteWorldFile(folder.Path("a.tfw"), 1, 0, 0, -1, 0, 0);
+  TImageProgress progress;
+  progress.Cancelled = [] { return true; };
+  TScalableImage image;
+  EXPECT_EQ(image.LoadFromFile(folder.Path("a.tif"), progress).Code, TImageLoadResult::lrCancelled);
+}
+
+TEST(TScalableImage, HugeImageIsRefusedAsNotDecoding) {
+  TTempFolder folder;
+  WriteImage(folder, "a.png", test::PatternRaster(30, 30));
+  test::WriteWorldFile(folder.Path("a.pgw"), 1, 0, 0, -1, 0, 0);
+  TImageLimits limits;
+  limits.MaxPixels = 100;
+  TScalableImage image;
+  const TImageLoadStatus status = image.LoadFromFile(folder.Path("a.png"), {}, limits);
+  EXPECT_EQ(status.Code, TImageLoadResult::lrDecodeFailed);
+  EXPECT_NE(status.Message.find("too large"), std::string::npos) << status.Message;
+}
+
+// The transform of an image turned by degrees about its upper-left corner, pixels size wide.
+TWorldTransform Rotated(double degrees, double size, double x0, double y0) {
+  const double a = degrees * kPi / 180;
+  return {size * std::cos(a), size * std::sin(a), size * std::sin(a), -size * std::cos(a), x0, y0};
+}
+
+// The centre of every pixel, turned into world coordinates, finds that pixel again; points
+// just outside the image find none.
+TEST(TScalableImage, WorldToPixelFindsEveryPixelAtZeroThirtyAndSixtyDegrees) {
+  for (double degrees : {0.0, 30.0, 45.0, 60.0}) {
+    SCOPED_TRACE(degrees);
+    TScalableImage image;
+    image.SetRaster(test::PatternRaster(7, 5));
+    image.SetTransform(Rotated(degrees, 3, 500, 800));
+    for (int row = 0; row < 5; ++row)
+      for (int column = 0; column < 7; ++column) {
+        double x = 0, y = 0;
+        image.Transform().ToWorld(column + 0.5, row + 0.5, x, y);
+        int c = -1, r = -1;
+        ASSERT_TRUE(image.WorldToPixel(x, y, c, r));
+        EXPECT_EQ(c, column);
+        EXPECT_EQ(r, row);
+      }
+    double x = 0, y = 0;
+    int c = 0, r = 0;
+    image.Transform().ToWorld(-0.1, 2, x, y);
+    EXPECT_FALSE(image.WorldToPixel(x, y, c, r));
+    image.Transform().ToWorld(3, 5.1, x, y);
+    EXPECT_FALSE(image.WorldToPixel(x, y, c, r));
+  }
+  TScalableImage empty;
+  int c = 0, r = 0;
+  EXPECT_FALSE(empty.WorldToPixel(0.5, -0.5, c, r));
+}
+
+}  // namespace
+}  // namespace aqv

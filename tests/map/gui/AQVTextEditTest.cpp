@@ -1,0 +1,179 @@
+#include <QTest>
+
+#include "map/gui/AQVKaart.h"
+#include "map/gui/AQVTextEdit.h"
+#include "tests/map/gui/MapGuiFixture.h"
+
+namespace aqv {
+namespace {
+
+using test::TMapFixture;
+
+TAQVTextBoxRecord* AddBox(TAQVData& data, int anchor, double x, double y, const std::string& text) {
+  auto record = std::make_unique<TAQVTextBoxRecord>();
+  record->AnchorMode = anchor;
+  record->X = x;
+  record->Y = y;
+  record->Width = 120;
+  record->Height = 40;
+  record->Text = text;
+  record->ClearBackground = false;
+  record->Color = clYellow;
+  record->FramePenStyle = TPenStyle::psSolid;
+  record->FrameWidth = 1;
+  TAQVTextBoxRecord* raw = record.get();
+  data.TextBoxes.push_back(std::move(record));
+  return raw;
+}
+
+TEST_F(TMapFixture, CornerBoxFollowsTheLegendFromRightToLeft) {
+  TAQVTextBoxRecord* box = AddBox(*mData, 2, 120, -10, "Corner");
+  mMap->SyncTextEdits();
+  mMap->ComputeLayout(mMap->width(), mMap->height());
+  mMap->RepositionTexts(true);
+  EXPECT_EQ(box->PixelX, mMap->EastPixel() - 120);
+  EXPECT_EQ(box->PixelY, mMap->NorthPixel() + 10);
+  mMap->SetLegendPlacement(TPlacement::plLeft);
+  mMap->ComputeLayout(mMap->width(), mMap->height());
+  mMap->RepositionTexts(true);
+  EXPECT_EQ(box->AnchorMode, 4);
+  EXPECT_EQ(box->PixelX, mMap->WestPixel() - 120 - (mMap->LegendWidth() + 20));
+  EXPECT_EQ(box->PixelY, mMap->SouthPixel() + 10 - 55);
+  // A box pushed off the picture's left edge keeps its data but is not painted.
+  EXPECT_EQ(mMap->TextEditOf(box)->Shown(), box->PixelX >= 0 && box->PixelY >= 0);
+}
+
+TEST_F(TMapFixture, WorldBoxTouchingThePlotEdgeIsNotPainted) {
+  TAQVTextBoxRecord* inside = AddBox(*mData, 1, -300, 200, "Inside");
+  mMap->SyncTextEdits();
+  mMap->ComputeLayout(mMap->width(), mMap->height());
+  const double edgeX = mMap->ScreenToWorldX(mMap->PlotLayout().Left);
+  TAQVTextBoxRecord* edge = AddBox(*mData, 1, edgeX, 200, "Edge");
+  mMap->SyncTextEdits();
+  mMap->RepositionTexts(true);
+  EXPECT_TRUE(mMap->TextEditOf(inside)->Shown());
+  EXPECT_FALSE(mMap->TextEditOf(edge)->Shown());
+  EXPECT_EQ(edge->PixelX, mMap->PlotLayout().Left);
+}
+
+TEST_F(TMapFixture, FarAwayWorldAnchorSaturatesAndIsHidden) {
+  TAQVTextBoxRecord* far = AddBox(*mData, 1, 1e200, -1e200, "Far");
+  mMap->SyncTextEdits();
+  mMap->RepositionTexts(true);
+  EXPECT_EQ(far->PixelX, kPixelLimit);
+  EXPECT_EQ(far->PixelY, kPixelLimit);
+  EXPECT_FALSE(mMap->TextEditOf(far)->Shown());
+}
+
+TEST_F(TMapFixture, TextBoxesAppearInTheRenderedPicture) {
+  AddBox(*mData, 1, -420, 330, "World anchored\nsecond line");
+  TAQVTextBoxRecord* corner = AddBox(*mData, 2, -15, -110, "Beside the legend");
+  corner->ClearBackground = true;
+  corner->FramePenStyle = TPenStyle::psDash;
+  mMap->SyncTextEdits();
+  const QImage image = mMap->RenderImage(QSize(700, 500));
+  image.save(QStringLiteral("/tmp/aqv-map-text-boxes.png"));
+  mMap->ComputeLayout(700, 500);
+  mMap->RepositionTexts(true);
+  const QRect box = mMap->TextEditOf(mData->TextBoxes[0].get())->BoxRect();
+  // The yellow background of the first box is in the picture.
+  EXPECT_EQ(image.pixelColor(box.right() - 2, box.bottom() - 2), QColor(Qt::yellow));
+}
+
+TEST_F(TMapFixture, InsertTextInsideThePlotAnchorsToTheWorldAndOutsideBesideTheLegend) {
+  mMap->ComputeLayout(mMap->width(), mMap->height());
+  TAQVTextEdit* inside = mMap->InsertText(QStringLiteral("here"), 200, 200, 26, 100);
+  ASSERT_NE(inside, nullptr);
+  EXPECT_EQ(inside->Record()->AnchorMode, 1);
+  EXPECT_NEAR(inside->Record()->X, mMap->ScreenToWorldX(200), 1e-9);
+  TAQVTextEdit* outside = mMap->InsertText(QStringLiteral("there"), 5, 5, 26, 100);
+  EXPECT_EQ(outside->Record()->AnchorMode, 2);  // legend on the right
+  EXPECT_EQ(mData->TextBoxes.size(), 2u);
+  EXPECT_FALSE(mData->Saved);
+  mMap->DeleteText(inside);
+  EXPECT_EQ(mData->TextBoxes.size(), 1u);
+  EXPECT_EQ(mMap->TextEdits().size(), 1u);
+}
+
+TEST_F(TMapFixture, TypedTextReachesTheRecordWithCrLfBreaks) {
+  TAQVTextEdit* edit = mMap->InsertText(QString(), 200, 200, 60, 120);
+  edit->setFocus();
+  QTest::keyClicks(edit, QStringLiteral("ab"));
+  QTest::keyClick(edit, Qt::Key_Return);
+  QTest::keyClicks(edit, QStringLiteral("cd"));
+  EXPECT_EQ(edit->Record()->Text, "ab\r\ncd");
+  EXPECT_EQ(edit->GetEncodedText(), "ab&crnl;cd");
+}
+
+struct TBreakCase {
+  const char* Record;
+  const char* Edit;
+};
+class LineBreaks : public ::testing::TestWithParam<TBreakCase> {};
+
+TEST_P(LineBreaks, EveryKindOfBreakIsKeptThroughTheRecord) {
+  const QString edit = RecordTextToEdit(GetParam().Record);
+  EXPECT_EQ(edit, QString::fromLatin1(GetParam().Edit));
+  const std::string back = EditTextToRecord(edit);
+  EXPECT_EQ(RecordTextToEdit(back), edit);
+  // Only CR LF pairs remain, so the record line's "&crnl;" carries each break once.
+  for (std::size_t i = 0; i < back.size(); ++i) {
+    if (back[i] == '\n') {
+      ASSERT_TRUE(i > 0 && back[i - 1] == '\r');
+    }
+    if (back[i] == '\r') {
+      ASSERT_TRUE(i + 1 < back.size() && back[i + 1] == '\n');
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, LineBreaks,
+                         ::testing::Values(TBreakCase{"a\r\nb", "a\nb"}, TBreakCase{"a\nb", "a\nb"},
+                                           TBreakCase{"a\rb", "a\nb"},
+                                           TBreakCase{"a\r\n\r\nb\n", "a\n\nb\n"}));
+
+TEST_F(TMapFixture, RecordLineRoundTripsAndAMalformedLineLeavesTheBoxUnchanged) {
+  TAQVTextBoxRecord* record = AddBox(*mData, 1, 12.5, -3, "x");
+  record->Font.Name = "Times New Roman";
+  mMap->SyncTextEdits();
+  TAQVTextEdit* edit = mMap->TextEditOf(record);
+  const std::string line = edit->GetPropertiesText();
+  EXPECT_NE(line.find("\"Times New Roman\""), std::string::npos);
+  const TAQVTextBoxRecord before = *record;
+  EXPECT_FALSE(edit->SetPropertiesText("TME,1,2"));
+  EXPECT_FALSE(edit->SetPropertiesText("XYZ" + line.substr(3)));
+  EXPECT_EQ(*record, before);
+  record->Font.Name = "Tahoma";
+  EXPECT_TRUE(edit->SetPropertiesText(line));
+  EXPECT_EQ(record->Font.Name, "Times New Roman");
+  EXPECT_EQ(record->X, 12.5);
+  edit->SetEncodedText("one&crnl;two");
+  EXPECT_EQ(edit->toPlainText(), QStringLiteral("one\ntwo"));
+  EXPECT_EQ(record->Text, "one\r\ntwo");
+}
+
+}  // namespace
+}  // namespace aqv
+
+namespace aqv {
+namespace {
+
+TEST_F(TMapFixture, RecordsReplacedByTheDocumentNeverLeaveAStaleEdit) {
+  TAQVTextBoxRecord* first = AddBox(*mData, 1, -300, 200, "first");
+  mMap->SyncTextEdits();
+  ASSERT_EQ(mMap->TextEdits().size(), 1u);
+  // A file read replaces the records: same count, other objects.
+  mData->TextBoxes.clear();
+  TAQVTextBoxRecord* second = AddBox(*mData, 1, -200, 100, "second");
+  (void)first;
+  const QImage image = mMap->RenderImage(QSize(700, 500));
+  ASSERT_EQ(mMap->TextEdits().size(), 1u);
+  EXPECT_EQ(mMap->TextEdits()[0]->Record(), second);
+  // The new record may sit where the old one was: the live edit reads its record when it is
+  // made live, so it never shows or stores the old text.
+  mMap->TextEdits()[0]->Activate();
+  EXPECT_EQ(mMap->TextEdits()[0]->toPlainText(), QStringLiteral("second"));
+}
+
+}  // namespace
+}  // namespace aqv

@@ -1,0 +1,199 @@
+#include <gtest/gtest.h>
+
+#include <QListWidget>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTest>
+
+#include "map/gui/FilesSelection.h"
+#include "tests/support/FakeUserInterface.h"
+#include "tests/support/TempFolder.h"
+
+namespace aqv {
+namespace {
+
+using test::TFakeUserInterface;
+using test::TTempFolder;
+
+class FilesSelectionTest : public ::testing::Test {
+ protected:
+  FilesSelectionTest() : mForm(mUi) {
+    mForm.OpenFile = [this](std::string& fileName) {
+      if (mNextFile.empty()) return false;
+      fileName = mNextFile;
+      return true;
+    };
+  }
+
+  // An image file (its content does not matter to the dialog) and, when world is not empty,
+  // its world file.
+  std::string Image(const std::string& name, const std::string& world = {},
+                    const std::string& worldText = "0.5\n0\n0\n-0.5\n1000\n2000\n") {
+    mFolder.Write(name, "image");
+    if (!world.empty()) mFolder.Write(world, worldText);
+    return mFolder.Path(name);
+  }
+  // Chooses fileName in the open dialog and presses Add.
+  void Add(const std::string& fileName) {
+    mNextFile = fileName;
+    QTest::mouseClick(mForm.AddButton(), Qt::LeftButton);
+  }
+  std::vector<std::string> MessageTexts() const {
+    std::vector<std::string> texts;
+    for (const auto& m : mUi.Messages) texts.push_back(m.Text);
+    return texts;
+  }
+
+  TTempFolder mFolder;
+  TFakeUserInterface mUi;
+  TFilesSelectionForm mForm;
+  std::string mNextFile;
+};
+
+TEST_F(FilesSelectionTest, ShowsItsCaptionsAndLayout) {
+  EXPECT_EQ(mForm.windowTitle(), "Files selection");
+  EXPECT_EQ(mForm.AddButton()->text(), "&Add");
+  EXPECT_EQ(mForm.DeleteButton()->text(), "&Delete");
+  EXPECT_EQ(mForm.OKButton()->text(), "&OK");
+  EXPECT_EQ(mForm.CancelButton()->text(), "&Cancel");
+  EXPECT_TRUE(mForm.OKButton()->isDefault());
+  EXPECT_EQ(mForm.size(), QSize(418, 306));
+  EXPECT_EQ(mForm.property("HelpKeyword").toString(), "image_import");
+}
+
+TEST_F(FilesSelectionTest, InitializeListsTheFilesAndOkHandsBackTheChecks) {
+  const TBackgroundFiles document = {{true, Image("a.png")}, {false, Image("b.tif")}};
+  mForm.Files = document;
+  mForm.Initialize();
+  ASSERT_EQ(mForm.FSListbox()->count(), 2);
+  EXPECT_EQ(mForm.FSListbox()->item(0)->text().toStdString(), document[0].FileName);
+  EXPECT_EQ(mForm.FSListbox()->item(0)->toolTip().toStdString(), document[0].FileName);
+  EXPECT_EQ(mForm.FSListbox()->item(1)->checkState(), Qt::Unchecked);
+  mForm.FSListbox()->item(0)->setCheckState(Qt::Unchecked);
+  mForm.FSListbox()->item(1)->setCheckState(Qt::Checked);
+  mForm.show();
+  QTest::mouseClick(mForm.OKButton(), Qt::LeftButton);
+  EXPECT_EQ(mForm.result(), QDialog::Accepted);
+  EXPECT_EQ(mForm.Files,
+            (TBackgroundFiles{{false, document[0].FileName}, {true, document[1].FileName}}));
+}
+
+TEST_F(FilesSelectionTest, CancelLeavesTheDocumentsListAlone) {
+  const TBackgroundFiles document = {{true, Image("a.png")}};
+  mForm.Files = document;
+  mForm.Initialize();
+  mForm.FSListbox()->setCurrentRow(0);
+  QTest::mouseClick(mForm.DeleteButton(), Qt::LeftButton);
+  EXPECT_EQ(mForm.FSListbox()->count(), 0);
+  mForm.show();
+  QTest::mouseClick(mForm.CancelButton(), Qt::LeftButton);
+  EXPECT_EQ(mForm.result(), QDialog::Rejected);
+  EXPECT_TRUE(mForm.Files.empty());  // the dialog's own copy follows the list
+  EXPECT_EQ(document.size(), 1u);
+}
+
+TEST_F(FilesSelectionTest, AddingTheSameFileInAnotherCaseIsRefused) {
+  const std::string path = Image("photo.png", "photo.pgw");
+  Add(path);
+  ASSERT_EQ(mForm.FSListbox()->count(), 1);
+  EXPECT_EQ(mForm.FSListbox()->item(0)->checkState(), Qt::Checked);
+  std::string upper = path;
+  upper.replace(upper.size() - 9, 5, "PHOTO");
+  Add(upper);
+  EXPECT_EQ(mForm.FSListbox()->count(), 1);
+  EXPECT_EQ(MessageTexts(), std::vector<std::string>{TFilesSelectionForm::kDuplicateText});
+  EXPECT_EQ(mUi.Messages[0].Type, TMsgDlgType::mtError);
+  EXPECT_EQ(mUi.Messages[0].Buttons, TMsgDlgButtons::mbOK);
+}
+
+TEST_F(FilesSelectionTest, TiffWithoutItsWorldFileIsRefusedAndWithItIsAdded) {
+  const std::string path = Image("map.TIF");
+  Add(path);
+  EXPECT_EQ(mForm.FSListbox()->count(), 0);
+  EXPECT_EQ(MessageTexts(), std::vector<std::string>{TFilesSelectionForm::kNoWorldFileText});
+  mFolder.Write("map.TFW", "1\n0\n0\n-1\n0\n0\n");
+  Add(path);
+  ASSERT_EQ(mForm.FSListbox()->count(), 1);
+  EXPECT_EQ(mForm.FSListbox()->item(0)->checkState(), Qt::Checked);
+  Add(Image("notes.txt"));
+  EXPECT_EQ(mUi.Messages.size(), 2u);
+  mNextFile.clear();  // the person cancels the open dialog
+  QTest::mouseClick(mForm.AddButton(), Qt::LeftButton);
+  EXPECT_EQ(mUi.Messages.size(), 2u);
+}
+
+TEST_F(FilesSelectionTest, StatusBarShowsTheSelectedWorldFileWithEitherDecimalSign) {
+  mForm.Files = {{true, Image("a.png", "a.pgw", "0.5\r\n0\r\n0\r\n-0.5\r\n1000.25\r\n2000\r\n")},
+                 {true, Image("b.jpg", "b.jgw", "2,5\n0\n0\n-2,5\n12,75\n-3\n")},
+                 {true, Image("c.gif", "c.gfw", "1\n0\n0\n-1\n")},
+                 {true, Image("d.bmp")}};
+  mForm.Initialize();
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(mForm.PanelText(i), "");
+  mForm.FSListbox()->setCurrentRow(0);
+  EXPECT_EQ(mForm.PanelText(0), "X pixelsize: 0.5");
+  EXPECT_EQ(mForm.PanelText(1), "Y pixelsize: -0.5");
+  EXPECT_EQ(mForm.PanelText(2), "X left coord: 1000.25");
+  EXPECT_EQ(mForm.PanelText(3), "Y top coord: 2000");
+  mForm.FSListbox()->setCurrentRow(1);
+  EXPECT_EQ(mForm.PanelText(0), "X pixelsize: 2.5");
+  EXPECT_EQ(mForm.PanelText(2), "X left coord: 12.75");
+  EXPECT_EQ(mForm.PanelText(3), "Y top coord: -3");
+  // A short world file and a missing one show no values.
+  mForm.FSListbox()->setCurrentRow(2);
+  EXPECT_EQ(mForm.PanelText(0), "");
+  mForm.FSListbox()->setCurrentRow(3);
+  EXPECT_EQ(mForm.PanelText(3), "");
+  EXPECT_TRUE(mUi.Messages.empty());
+}
+
+// A world-file line that neither decimal sign reads is reported as an error box instead of
+// an exception leaving the slot.
+TEST_F(FilesSelectionTest, UnreadableWorldFileNumberShowsAnErrorInsteadOfCrashing) {
+  mForm.Files = {{true, Image("a.png", "a.pgw", "abc\n0\n0\n-1\n0\n0\n")}};
+  mForm.Initialize();
+  mForm.FSListbox()->setCurrentRow(0);
+  ASSERT_EQ(mUi.Messages.size(), 1u);
+  EXPECT_NE(mUi.Messages[0].Text.find("'abc' is not a valid floating point value"),
+            std::string::npos);
+  EXPECT_EQ(mForm.PanelText(0), "");
+}
+
+TEST_F(FilesSelectionTest, PanelsShareTheWidthAndTheDialogKeepsItsMinimumSize) {
+  mForm.show();
+  mForm.resize(600, 400);
+  QCoreApplication::processEvents();
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(mForm.PanelWidth(i), (600 - 20) / 4);
+  mForm.resize(200, 100);
+  QCoreApplication::processEvents();
+  EXPECT_GE(mForm.width(), 400);
+  EXPECT_GE(mForm.height(), 300);
+  for (int i = 0; i < 4; ++i)
+    EXPECT_EQ(mForm.PanelWidth(i), std::max(50, (mForm.width() - 20) / 4));
+}
+
+TEST_F(FilesSelectionTest, F1AsksForTheImportImageTopic) {
+  int helps = 0;
+  mForm.OnHelp = [&] { ++helps; };
+  mForm.show();
+  QTest::keyClick(&mForm, Qt::Key_F1);
+  EXPECT_EQ(helps, 1);
+  EXPECT_EQ(mForm.property("HelpKeyword").toString(), "import_image");
+}
+
+// Renders the dialog to a PNG for a person to look at when AQV_SCREENSHOT_DIR names a folder.
+TEST_F(FilesSelectionTest, RendersToPngForReview) {
+  const QByteArray folder = qgetenv("AQV_SCREENSHOT_DIR");
+  if (folder.isEmpty()) GTEST_SKIP() << "AQV_SCREENSHOT_DIR not set";
+  mForm.Files = {{true, Image("aerial photo of the well field 2019.png",
+                              "aerial photo of the well field 2019.pgw",
+                              "0.25\n0\n0\n-0.25\n155000.5\n463000\n")},
+                 {false, Image("topographic map.tif", "topographic map.tfw")}};
+  mForm.Initialize();
+  mForm.FSListbox()->setCurrentRow(0);
+  mForm.show();
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(mForm.grab().save(QString::fromUtf8(folder) + "/files-selection.png"));
+}
+
+}  // namespace
+}  // namespace aqv

@@ -1,0 +1,91 @@
+#include <QCheckBox>
+#include <QProgressBar>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTimer>
+
+#include "controls/MySpin.h"
+#include "map/gui/AQVKaart.h"
+#include "map/gui/AQVKaartOptions.h"
+#include "map/gui/AQVTextEditOptions.h"
+#include "map/gui/Progress.h"
+#include "tests/map/gui/MapGuiFixture.h"
+
+namespace aqv {
+namespace {
+
+using test::TMapFixture;
+
+TEST(MapOptionsDialog, HiddenLegendShowsUncheckedAndDisabledAndStaysHidden) {
+  TAQVKaartOptionsForm form;
+  form.SetLegend(TPlacement::plNone);
+  EXPECT_FALSE(form.ShowLegendBox()->isChecked());
+  for (TPlacement p :
+       {TPlacement::plRight, TPlacement::plBottom, TPlacement::plLeft, TPlacement::plTop})
+    EXPECT_FALSE(form.PlacementButton(p)->isEnabled());
+  EXPECT_EQ(form.GetLegend(), TPlacement::plNone);
+  form.SetLegend(TPlacement::plLeft);
+  EXPECT_TRUE(form.PlacementButton(TPlacement::plLeft)->isChecked());
+  EXPECT_TRUE(form.PlacementButton(TPlacement::plRight)->isEnabled());
+  EXPECT_EQ(form.GetLegend(), TPlacement::plLeft);
+  form.OptionPages()->setCurrentIndex(1);
+  form.grab().save(QStringLiteral("/tmp/aqv-map-options-dialog.png"));
+}
+
+TEST_F(TMapFixture, OptionsDialogOkWritesBackAndRemembersThePage) {
+  TAQVKaartOptionsForm form;
+  TPlacement placement = TPlacement::plNone;
+  TBoundaryGridDrawing options{TBoundaryGridDrawingOptions::dbgGrid};
+  int transparency = 50;
+  bool show = false;
+  QTimer::singleShot(0, &form, [&form] {
+    form.OptionPages()->setCurrentIndex(2);
+    form.TransparencyEdit()->UpClick();  // steps of 5, previewed on the map
+    form.accept();
+  });
+  ASSERT_TRUE(form.Execute(placement, options, mMap.get(), transparency, show));
+  EXPECT_EQ(placement, TPlacement::plNone);
+  EXPECT_EQ(options, TBoundaryGridDrawing{TBoundaryGridDrawingOptions::dbgGrid});
+  EXPECT_EQ(transparency, 55);
+  EXPECT_EQ(TAQVKaartOptionsForm::RememberedPage(), 2);
+}
+
+TEST(TextOptionsDialog, BorderStyleAndWidthFollowEachOther) {
+  TAQVTextBoxRecord box;
+  box.FramePenStyle = TPenStyle::psSolid;
+  box.FrameWidth = 3;
+  TAQVTextEditOptionsForm form;
+  form.SetTarget(&box);
+  form.SetBorderStyleItem(TAQVTextEditOptionsForm::bsDash);
+  EXPECT_EQ(form.Working().FrameWidth, 1);  // dash with width 3 sets the width to 1
+  form.SetBorderWidth(2);
+  EXPECT_EQ(form.Working().FramePenStyle, TPenStyle::psSolid);
+  form.SetBorderWidth(0);
+  EXPECT_EQ(form.Working().FramePenStyle, TPenStyle::psClear);
+  form.SetBorderWidth(9);
+  EXPECT_EQ(form.Working().FrameWidth, 5);
+  form.SetBorderStyleItem(TAQVTextEditOptionsForm::bsClear);
+  EXPECT_EQ(form.Working().FrameWidth, 0);
+  EXPECT_EQ(box.FrameWidth, 3);  // nothing written before OK
+  form.grab().save(QStringLiteral("/tmp/aqv-map-text-options.png"));
+  box.Text = "typed meanwhile";
+  form.accept();
+  EXPECT_EQ(box.FramePenStyle, TPenStyle::psClear);
+  EXPECT_EQ(box.Text, "typed meanwhile");
+}
+
+TEST(ProgressWindow, UnchangedValuesRepaintNothing) {
+  TProgressForm form;
+  EXPECT_EQ(TProgressForm::Instance(), &form);
+  form.UpdateProgress(QStringLiteral("Optimizing images"), 10, 100);
+  const int repaints = form.RepaintCount();
+  EXPECT_GT(repaints, 0);
+  form.UpdateProgress(QStringLiteral("Optimizing images"), 10, 100);
+  EXPECT_EQ(form.RepaintCount(), repaints);
+  form.UpdateProgress(QStringLiteral("Optimizing images"), 11, 100);
+  EXPECT_EQ(form.RepaintCount(), repaints + 1);
+  EXPECT_EQ(form.Bar()->value(), 11);
+}
+
+}  // namespace
+}  // namespace aqv

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <memory>
+
+#include "map/gui/AQVKaart.h"
+#include "model/AQVData.h"
+#include "tests/support/FakeUserInterface.h"
+
+namespace aqv::test {
+
+// A shown map of 700 x 500 pixels on a document with a pumping well at (-150, 0), an injection
+// well at (200, 50) and an observation well, in the window -500..500 x -400..400 m, computed at
+// day 1.
+class TMapFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetGlobals();
+    mData = std::make_unique<TAQVData>(&mUi);
+    TAQVData& d = *mData;
+    d.SetPumpingWellCount(2);
+    d.PumpingWells[1].X = -150;
+    d.PumpingWells[1].Y = 0;
+    d.PumpingWells[1].Rw = 2;
+    d.PumpingWells[2].X = 200;
+    d.PumpingWells[2].Y = 50;
+    d.PumpingWells[2].Discharge[1] = -600;
+    d.ObservationWells[1].X = 50;
+    d.ObservationWells[1].Y = 100;
+    SetWindow(-500, 500, -400, 400);
+    d.SetAnimationStartTime(0.1);
+    d.SetAnimationEndTime(2);
+    d.SetTimeSteps(3);
+    mMap = std::make_unique<TAQVKaart>();
+    mMap->resize(700, 500);
+    mMap->SetData(&d);
+    mMap->show();
+    mMap->SetTime(1.0);
+  }
+  void TearDown() override {
+    mMap.reset();
+    mData.reset();
+  }
+  void SetWindow(double x1, double x2, double y1, double y2) {
+    mData->SetWorldX1(-1e9);
+    mData->SetWorldY1(-1e9);
+    mData->SetWorldX2(x2);
+    mData->SetWorldY2(y2);
+    mData->SetWorldX1(x1);
+    mData->SetWorldY1(y1);
+  }
+  TMapWindow Window() const {
+    return {mData->WorldX1(), mData->WorldX2(), mData->WorldY1(), mData->WorldY2()};
+  }
+
+  TFakeUserInterface mUi;
+  std::unique_ptr<TAQVData> mData;
+  std::unique_ptr<TAQVKaart> mMap;
+};
+
+}  // namespace aqv::test
