@@ -18,6 +18,8 @@ namespace {
 
 // Output times computed between two looks at the GUI (progress, Escape, closing the window).
 constexpr int kTimesPerBatch = 64;
+// Values of one row of CurveValues (one output time) that are summed on the stack.
+constexpr int kMaxRowValues = kMaxAquifers * kMaxObservationWells;
 // Output times per chunk handed to one worker, at least (ParallelFor merges tiny ones).
 constexpr int kTimesPerChunk = 1;
 // Groups of observations at one time per chunk handed to one worker.
@@ -353,9 +355,16 @@ void TAQVData::ComputeCurves() {
   if (ProgressBar) ProgressBar->Max = static_cast<int>(OutputTimes.size());
 
   // One output time: the sum of every rate step that has started, into its own row.
+  // One output time: the sum of every rate step that has started, into its own row. The row is
+  // summed on the stack and stored once: the neighbouring rows belong to other threads, and
+  // adding into them term by term would make the threads fight over shared cache lines. The
+  // sums are the same, from the same zeros in the same order.
   const auto computeTime = [&](int i, TAquiferSystemState& state) {
-    const std::span<double> row(CurveValues.data() + static_cast<std::size_t>(i) * perRow,
-                                static_cast<std::size_t>(perRow));
+    const std::span<double> target(CurveValues.data() + static_cast<std::size_t>(i) * perRow,
+                                   static_cast<std::size_t>(perRow));
+    std::array<double, kMaxRowValues> local{};
+    const std::span<double> row =
+        perRow <= kMaxRowValues ? std::span<double>(local.data(), target.size()) : target;
     const double t = OutputTimes[static_cast<std::size_t>(i)];
     for (const TCurveWell& well : wells) {
       for (const auto& [start, rateStep] : well.Periods) {
@@ -367,10 +376,12 @@ void TAQVData::ComputeCurves() {
                                            t - start, well.Curves, layout, state, row);
         if (!result.IsSuccess()) {
           failures[static_cast<std::size_t>(i)] = result;
-          return;
+          break;
         }
       }
+      if (!failures[static_cast<std::size_t>(i)].IsSuccess()) break;
     }
+    if (row.data() != target.data()) std::copy(row.begin(), row.end(), target.begin());
   };
 
   TParallelWork estimate;

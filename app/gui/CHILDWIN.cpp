@@ -103,8 +103,9 @@ TMDIChild::TMDIChild(TUserInterface* ui, QWidget* parent)
   mPageControl = new QTabWidget(this);
   mPageControl->setObjectName(QStringLiteral("PageControl"));
   SetHelpKeyword(mPageControl, QStringLiteral("general_info"));
-  QWidget* pages[] = {BuildInfoPage(),   BuildAquiferSystemPage(), BuildPumpingWellsPage(),
-                      BuildObservationWellsPage(), BuildOutputPage(), BuildChartPage(),
+  QWidget* pages[] = {BuildInfoPage(),         BuildAquiferSystemPage(),
+                      BuildPumpingWellsPage(), BuildObservationWellsPage(),
+                      BuildOutputPage(),       BuildChartPage(),
                       BuildContourPlotPage()};
   for (int i = 0; i < 7; ++i) {
     SetHelpKeyword(pages[i], QString::fromUtf8(kPages[i].HelpKeyword));
@@ -151,13 +152,13 @@ void TMDIChild::BindDocument() {
   d.OnStopOptimize = [this](TObject*) { StopOptimize(); };
   for (TMyParentGrid* grid : Grids()) grid->SetData(&d);
   mMap->SetData(&d);
-  connect(mMap, &TAQVKaart::IntervalChange, this, &TMDIChild::AQVKaartIntervalChange);
-  connect(mMap, &TAQVKaart::TimeChange, this, &TMDIChild::AQVKaartTimeChange);
-  connect(mMap, &TAQVKaart::AnimationFinished, this, &TMDIChild::AQVKaartAnimationFinished);
+  connect(mMap, &TAQVKaart::IntervalChange, this, Guarded([this] { AQVKaartIntervalChange(); }));
+  connect(mMap, &TAQVKaart::TimeChange, this, Guarded([this] { AQVKaartTimeChange(); }));
+  connect(mMap, &TAQVKaart::AnimationFinished, this,
+          Guarded([this] { AQVKaartAnimationFinished(); }));
 }
 
-TAQVFloatEdit* TMDIChild::NewFloatEdit(TAQVFloatEditType kind, const char* name,
-                                       QWidget* parent) {
+TAQVFloatEdit* TMDIChild::NewFloatEdit(TAQVFloatEditType kind, const char* name, QWidget* parent) {
   auto* edit = new TAQVFloatEdit(parent);
   edit->setObjectName(QString::fromUtf8(name));
   edit->SetData(mData.get());
@@ -223,8 +224,7 @@ QWidget* TMDIChild::BuildInfoPage() {
   mTuComboBox = new QComboBox(page);
   mTuComboBox->setObjectName(QStringLiteral("tuComboBox"));
   mTuComboBox->addItems({QStringLiteral("Seconds"), QStringLiteral("Minutes"),
-                         QStringLiteral("Hours"), QStringLiteral("Days"),
-                         QStringLiteral("Years")});
+                         QStringLiteral("Hours"), QStringLiteral("Days"), QStringLiteral("Years")});
   mTuComboBox->setCurrentIndex(3);
   connect(mTuComboBox, &QComboBox::activated, this, [this](int index) {
     if (index >= 0) mData->SetTimeUnit(static_cast<TAQVTimeUnit>(index));
@@ -317,9 +317,9 @@ QWidget* TMDIChild::BuildAquiferSystemPage() {
     gl->addWidget(leaky);
     bl->addWidget(box, row, 0);
     bl->addWidget(group, row, 1);
-    connect(box, &QCheckBox::clicked, this, &TMDIChild::BoundaryChange);
-    connect(impervious, &QRadioButton::clicked, this, &TMDIChild::BoundaryChange);
-    connect(leaky, &QRadioButton::clicked, this, &TMDIChild::BoundaryChange);
+    connect(box, &QCheckBox::clicked, this, Guarded([this] { BoundaryChange(); }));
+    connect(impervious, &QRadioButton::clicked, this, Guarded([this] { BoundaryChange(); }));
+    connect(leaky, &QRadioButton::clicked, this, Guarded([this] { BoundaryChange(); }));
   };
   side("boTopLayerCheckBox", "Top aquitard present", "boTopLayerImperviousRadioButton",
        "boTopLayerLeakyRadioButton", 0, mBoTopLayerCheckBox, mBoTopImpervious, mBoTopLeaky);
@@ -405,8 +405,10 @@ QWidget* TMDIChild::BuildChartPage() {
   mCtDrawdownRadioButton->setChecked(true);
   cl->addWidget(mCtDrawdownRadioButton);
   cl->addWidget(mCtWellFluxesRadioButton);
-  connect(mCtDrawdownRadioButton, &QRadioButton::clicked, this, &TMDIChild::CurveTypeClick);
-  connect(mCtWellFluxesRadioButton, &QRadioButton::clicked, this, &TMDIChild::CurveTypeClick);
+  connect(mCtDrawdownRadioButton, &QRadioButton::clicked, this,
+          Guarded([this] { CurveTypeClick(); }));
+  connect(mCtWellFluxesRadioButton, &QRadioButton::clicked, this,
+          Guarded([this] { CurveTypeClick(); }));
 
   auto* times = new QGroupBox(QStringLiteral("Times"), panel);
   auto* tl = new QGridLayout(times);
@@ -448,11 +450,14 @@ QWidget* TMDIChild::BuildChartPage() {
   mPreviousGraphButton = Button("PreviousGraphButton", "Previous graph", panel);
   mAutoUpdateCheckBox = new QCheckBox(QStringLiteral("Auto-update"), panel);
   mAutoUpdateCheckBox->setObjectName(QStringLiteral("AutoUpdateCheckBox"));
-  connect(mUpdateGraphButton, &QPushButton::clicked, this, &TMDIChild::UpdateGraphButtonClick);
+  connect(mUpdateGraphButton, &QPushButton::clicked, this,
+          Guarded([this] { UpdateGraphButtonClick(); }));
   connect(mDrawingOptionsButton, &QPushButton::clicked, this,
-          &TMDIChild::DrawingOptionsButtonClick);
-  connect(mResetOptionsButton, &QPushButton::clicked, this, &TMDIChild::ResetOptionsButtonClick);
-  connect(mAutoUpdateCheckBox, &QCheckBox::clicked, this, &TMDIChild::AutoUpdateCheckBoxClick);
+          Guarded([this] { DrawingOptionsButtonClick(); }));
+  connect(mResetOptionsButton, &QPushButton::clicked, this,
+          Guarded([this] { ResetOptionsButtonClick(); }));
+  connect(mAutoUpdateCheckBox, &QCheckBox::clicked, this,
+          Guarded([this] { AutoUpdateCheckBoxClick(); }));
   // While the button is held the chart shows the picture kept before the last update.
   connect(mPreviousGraphButton, &QPushButton::pressed, this, [this] { mChart->RestoreImage(); });
   connect(mPreviousGraphButton, &QPushButton::released, this, [this] { mChart->update(); });
@@ -520,9 +525,9 @@ QWidget* TMDIChild::BuildContourPlotPage() {
   buttons->addWidget(mPauseButton);
   buttons->addWidget(mResetButton);
   al->addLayout(buttons, 3, 0, 1, 2);
-  connect(mAnimateButton, &QPushButton::clicked, this, &TMDIChild::AnimateButtonClick);
-  connect(mPauseButton, &QPushButton::clicked, this, &TMDIChild::PauseButtonClick);
-  connect(mResetButton, &QPushButton::clicked, this, &TMDIChild::ResetButtonClick);
+  connect(mAnimateButton, &QPushButton::clicked, this, Guarded([this] { AnimateButtonClick(); }));
+  connect(mPauseButton, &QPushButton::clicked, this, Guarded([this] { PauseButtonClick(); }));
+  connect(mResetButton, &QPushButton::clicked, this, Guarded([this] { ResetButtonClick(); }));
 
   auto* aquifer = new QGroupBox(QStringLiteral("Aquifer"), panel);
   auto* aql = new QHBoxLayout(aquifer);
@@ -532,8 +537,7 @@ QWidget* TMDIChild::BuildContourPlotPage() {
 
   auto* drawdown = new QGroupBox(QStringLiteral("Drawdown"), panel);
   auto* dl = new QGridLayout(drawdown);
-  const TAQVFloatEditType kinds[] = {TAQVFloatEditType::feMinContour,
-                                     TAQVFloatEditType::feInterval,
+  const TAQVFloatEditType kinds[] = {TAQVFloatEditType::feMinContour, TAQVFloatEditType::feInterval,
                                      TAQVFloatEditType::feMaxContour};
   const char* editNames[] = {"cnMinDrawdownFloatEdit", "cnIntervalFloatEdit",
                              "cnMaxDrawdownFloatEdit"};
@@ -616,8 +620,8 @@ void TMDIChild::UpdateCaptions() {
 bool TMDIChild::NewFile(const std::string& fileName) {
   for (TMyParentGrid* grid : Grids()) grid->Reset();
   mData->FileName = fileName;
-  mData->InfoTexts[9] = CutText(QFileInfo(QString::fromStdString(fileName)).fileName().toStdString(),
-                                kInfoTextWidth);
+  mData->InfoTexts[9] =
+      CutText(QFileInfo(QString::fromStdString(fileName)).fileName().toStdString(), kInfoTextWidth);
   mData->InfoTexts[10] =
       QLocale().toString(QDate::currentDate(), QLocale::ShortFormat).toStdString();
   RefreshGrids();
@@ -632,8 +636,7 @@ bool TMDIChild::LoadFile(const std::string& fileName) {
   mData->FileName = fileName;
   bool result = false;
   if (!QFileInfo::exists(QString::fromStdString(fileName))) {
-    mUi->MessageBox("File " + fileName + " not found!", TMsgDlgType::mtError,
-                    TMsgDlgButtons::mbOK);
+    mUi->MessageBox("File " + fileName + " not found!", TMsgDlgType::mtError, TMsgDlgButtons::mbOK);
   } else {
     mLoading = true;
     result = mData->LoadFromFile();
@@ -683,7 +686,9 @@ void TMDIChild::StopOptimize() {
   if (QWidget* frame = window()) frame->activateWindow();
 }
 
-bool TMDIChild::CommitPendingEdit() { return aqv::CommitPendingEdit(QApplication::focusWidget()); }
+bool TMDIChild::CommitPendingEdit() {
+  return aqv::CommitPendingEdit(QApplication::focusWidget());
+}
 
 // --- Validation and refresh ------------------------------------------------------------------
 
@@ -746,9 +751,9 @@ void TMDIChild::AQVDataChange() {
 
 bool TMDIChild::CloseQuery() {
   if (!mData->Saved && !mClosePending) {
-    const TModalResult answer = mUi->MessageBox("Save changes to " + mData->FileName + "?",
-                                                TMsgDlgType::mtWarning,
-                                                TMsgDlgButtons::mbYesNoCancel);
+    const TModalResult answer =
+        mUi->MessageBox("Save changes to " + mData->FileName + "?", TMsgDlgType::mtWarning,
+                        TMsgDlgButtons::mbYesNoCancel);
     if (answer == TModalResult::mrCancel) return false;
     if (answer == TModalResult::mrYes) {
       if (!CommitPendingEdit()) return false;
@@ -801,8 +806,7 @@ bool TMDIChild::eventFilter(QObject* watched, QEvent* event) {
     return true;
   }
   if (page == TDocumentPage::dpContourPlot) {
-    const bool keypadMinus =
-        key->key() == Qt::Key_Minus && (key->modifiers() & Qt::KeypadModifier);
+    const bool keypadMinus = key->key() == Qt::Key_Minus && (key->modifiers() & Qt::KeypadModifier);
     const bool inEdit = qobject_cast<TAQVFloatEdit*>(widget) != nullptr ||
                         qobject_cast<TAQVSpinEdit*>(widget) != nullptr;
     if (keypadMinus && !inEdit) {

@@ -8,6 +8,7 @@
 
 #include "app/TimeGraphSeries.h"
 #include "model/AQVData.h"
+#include "platform/GuardedCall.h"
 
 class QCheckBox;
 class QComboBox;
@@ -135,6 +136,11 @@ class TMDIChild : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // A slot that runs work through GuardedCall, so that nothing thrown leaves Qt's event loop.
+  template <typename Work>
+  auto Guarded(Work work) {
+    return [this, work] { GuardedCall(*mUi, work); };
+  }
   // Building the pages.
   QWidget* BuildInfoPage();
   QWidget* BuildAquiferSystemPage();

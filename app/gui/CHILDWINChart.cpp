@@ -70,8 +70,8 @@ void TMDIChild::UpdateChart() {
   if (OnDataChange) OnDataChange();
   if (mClosePending) {
     mClosePending = false;
-    QMetaObject::invokeMethod(this, [this] { parentWidget() ? parentWidget()->close() : close(); },
-                              Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { parentWidget() ? parentWidget()->close() : close(); }, Qt::QueuedConnection);
   }
 }
 
@@ -101,7 +101,9 @@ void TMDIChild::TimeAxisClick(int item) {
   }
 }
 
-void TMDIChild::ValueAxisClick(int item) { mData->SetValueAxis(item); }
+void TMDIChild::ValueAxisClick(int item) {
+  mData->SetValueAxis(item);
+}
 
 void TMDIChild::UpdateGraphButtonClick() {
   if (!CommitPendingEdit()) return;

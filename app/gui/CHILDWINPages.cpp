@@ -62,7 +62,8 @@ void TMDIChild::PageControlChange(int index) {
   if (index < 0 || index > 6) return;
   // On the input pages the focus starts afresh, so no control of another page keeps it.
   if (index <= static_cast<int>(TDocumentPage::dpObservationWells))
-    if (QWidget* focus = focusWidget(); focus != nullptr && !mPageControl->currentWidget()->isAncestorOf(focus))
+    if (QWidget* focus = focusWidget();
+        focus != nullptr && !mPageControl->currentWidget()->isAncestorOf(focus))
       focus->clearFocus();
   ShowActivePage();
 }
@@ -106,12 +107,11 @@ void TMDIChild::InfoPageShow() {
     });
   if (!mFlRemarksMemo->hasFocus())
     Quietly(mFlRemarksMemo, [&](TRemarksMemo* m) {
-      m->SetLines(
-          {QString::fromStdString(d.InfoTexts[11]), QString::fromStdString(d.InfoTexts[12]),
-           QString::fromStdString(d.InfoTexts[13]), QString::fromStdString(d.InfoTexts[14])});
+      m->SetLines({QString::fromStdString(d.InfoTexts[11]), QString::fromStdString(d.InfoTexts[12]),
+                   QString::fromStdString(d.InfoTexts[13]),
+                   QString::fromStdString(d.InfoTexts[14])});
     });
-  Quietly(mTuComboBox,
-          [&](QComboBox* c) { c->setCurrentIndex(static_cast<int>(d.TimeUnit())); });
+  Quietly(mTuComboBox, [&](QComboBox* c) { c->setCurrentIndex(static_cast<int>(d.TimeUnit())); });
   ShowCount(mNuNAQSpinEdit, d.AquiferCount());
   ShowCount(mNuNPumpSpinEdit, d.PumpingWellCount());
   ShowCount(mNuNObsSpinEdit, d.ObservationWellCount());
@@ -195,9 +195,8 @@ void TMDIChild::ObservationWellsPageShow() {
     mObservationsGrid->hide();
   } else {
     mObservationWellsDataPanel->setText(
-        QStringLiteral("  Measurement data for observation well number ") +
-        QString::number(well) + QStringLiteral(": ") +
-        QString::fromStdString(d.ObservationWells[well].Name));
+        QStringLiteral("  Measurement data for observation well number ") + QString::number(well) +
+        QStringLiteral(": ") + QString::fromStdString(d.ObservationWells[well].Name));
     mObservationsGrid->show();
   }
 }
@@ -313,7 +312,9 @@ void TMDIChild::ResetButtonClick() {
   mMap->ResetAnimation();
 }
 
-void TMDIChild::AQVKaartIntervalChange() { ShowContourEdits(); }
+void TMDIChild::AQVKaartIntervalChange() {
+  ShowContourEdits();
+}
 
 void TMDIChild::AQVKaartTimeChange() {
   ShowValue(mTtTTijd, mData->DisplayTime());

@@ -65,8 +65,7 @@ std::string TimeUnitPanelText(TAQVTimeUnit unit) {
 }
 
 std::string LengthUnitPanelText(TAQVLengthUnit unit) {
-  return std::string("Length units: ") +
-         (unit == TAQVLengthUnit::luFeet ? "Feet" : "Meters");
+  return std::string("Length units: ") + (unit == TAQVLengthUnit::luFeet ? "Feet" : "Meters");
 }
 
 TMainForm::TMainForm(TUserInterface* ui, QWidget* parent)
@@ -110,14 +109,13 @@ void TMainForm::CreateMenus() {
   QMenuBar* bar = menuBar();
   mFileMenu = bar->addMenu(QStringLiteral("&File"));
   mFileMenu->setStatusTip(QStringLiteral("File related commands"));
-  QAction* fileNew =
-      mFileMenu->addAction(ToolIcon(TToolIcon::tiNew), QStringLiteral("&New"), this,
-                           &TMainForm::FileNewClick);
+  QAction* fileNew = mFileMenu->addAction(ToolIcon(TToolIcon::tiNew), QStringLiteral("&New"), this,
+                                          Guarded([this] { FileNewClick(); }));
   fileNew->setObjectName(QStringLiteral("FileNew"));
   fileNew->setShortcut(QKeySequence::New);
   fileNew->setStatusTip(QStringLiteral("Create a new file"));
   QAction* fileOpen = mFileMenu->addAction(ToolIcon(TToolIcon::tiOpen), QStringLiteral("&Open"),
-                                           this, &TMainForm::FileOpenClick);
+                                           this, Guarded([this] { FileOpenClick(); }));
   fileOpen->setObjectName(QStringLiteral("FileOpen"));
   fileOpen->setShortcut(QKeySequence::Open);
   fileOpen->setStatusTip(QStringLiteral("Open a file"));
@@ -127,11 +125,11 @@ void TMainForm::CreateMenus() {
   mMRUList = new TMRUList(this);
   mMRUList->SetRegistryKey(kMRUKey);
   mMRUList->SetParentMenu(mReopenMenu);
-  connect(mMRUList, &TMRUList::FileClick, this, &TMainForm::FileReopenClick);
+  connect(mMRUList, &TMRUList::FileClick, this, Guarded([this] { FileReopenClick(); }));
   mFileMenu->addAction(mActions.Save);
   mFileMenu->addAction(mActions.SaveAs);
   QAction* fileClose =
-      mFileMenu->addAction(QStringLiteral("&Close"), this, &TMainForm::FileCloseClick);
+      mFileMenu->addAction(QStringLiteral("&Close"), this, Guarded([this] { FileCloseClick(); }));
   fileClose->setObjectName(QStringLiteral("FileClose"));
   fileClose->setStatusTip(QStringLiteral("Close current file"));
   mFileMenu->addSeparator();
@@ -166,36 +164,37 @@ void TMainForm::CreateMenus() {
   mViewBackgroundImagesAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
   addAction(mViewBackgroundImagesAction);
   connect(mViewBackgroundImagesAction, &QAction::triggered, this,
-          &TMainForm::ViewBackgroundImagesActionExecute);
+          Guarded([this] { ViewBackgroundImagesActionExecute(); }));
   connect(view, &QMenu::aboutToShow, this, [this] {
     mViewStatusbar->setChecked(statusBar()->isVisible());
     mViewToolbar->setChecked(mToolBar->isVisible());
     TMDIChild* child = ActiveChild();
     mViewBackgroundImagesAction->setEnabled(child != nullptr);
-    mViewBackgroundImagesAction->setChecked(child != nullptr &&
-                                            child->Data().ShowBackgroundImages);
+    mViewBackgroundImagesAction->setChecked(child != nullptr && child->Data().ShowBackgroundImages);
   });
 
   QMenu* calculate = bar->addMenu(QStringLiteral("Calculate"));
   calculate->addAction(mActions.Optimize);
   mCalculateOptimize = mActions.Optimize;
-  calculate->addAction(QStringLiteral("Preferences"), this, &TMainForm::CalculatePreferencesClick)
+  calculate
+      ->addAction(QStringLiteral("Preferences"), this,
+                  Guarded([this] { CalculatePreferencesClick(); }))
       ->setObjectName(QStringLiteral("CalculatePreferences"));
 
   QMenu* import = bar->addMenu(QStringLiteral("&Import"));
   mImportImageFilesAction = import->addAction(QStringLiteral("Import image files"));
   mImportImageFilesAction->setObjectName(QStringLiteral("ImportImageFilesAction"));
   connect(mImportImageFilesAction, &QAction::triggered, this,
-          &TMainForm::ImportImageFilesActionExecute);
+          Guarded([this] { ImportImageFilesActionExecute(); }));
   connect(import, &QMenu::aboutToShow, this,
           [this] { mImportImageFilesAction->setEnabled(ActiveChild() != nullptr); });
 
   mExportMenu = bar->addMenu(QStringLiteral("E&xport"));
   QMenu* copyChart = mExportMenu->addMenu(QStringLiteral("Copy time graph"));
-  mExportCopyChart[0] = copyChart->addAction(QStringLiteral("as Metafile"), this,
-                                             [this] { ExportCopyChart(true); });
-  mExportCopyChart[1] = copyChart->addAction(QStringLiteral("as Bitmap"), this,
-                                             [this] { ExportCopyChart(false); });
+  mExportCopyChart[0] =
+      copyChart->addAction(QStringLiteral("as Metafile"), this, [this] { ExportCopyChart(true); });
+  mExportCopyChart[1] =
+      copyChart->addAction(QStringLiteral("as Bitmap"), this, [this] { ExportCopyChart(false); });
   QMenu* copyMap = mExportMenu->addMenu(QStringLiteral("Copy contour plot"));
   mExportCopyMap[0] = copyMap->addAction(QStringLiteral("as Metafile"), this,
                                          [this] { ExportCopyContourMap(true); });
@@ -203,18 +202,17 @@ void TMainForm::CreateMenus() {
                                          [this] { ExportCopyContourMap(false); });
   mExportMenu->addSeparator();
   mExportFTH = mExportMenu->addAction(QStringLiteral("Save curves as &FTH"), this,
-                                      &TMainForm::ExportSaveCurvesAsFTHClick);
+                                      Guarded([this] { ExportSaveCurvesAsFTHClick(); }));
   mExportXYZ = mExportMenu->addAction(QStringLiteral("Save contours as &XYZ"), this,
-                                      &TMainForm::ExportSavecontoursAsXYZClick);
+                                      Guarded([this] { ExportSavecontoursAsXYZClick(); }));
   mExportFEM = mExportMenu->addAction(QStringLiteral("Save model as FEM"), this,
-                                      &TMainForm::ExportSaveModelAsFEMClick);
-  connect(mExportMenu, &QMenu::aboutToShow, this, &TMainForm::UpdateExportMenu);
+                                      Guarded([this] { ExportSaveModelAsFEMClick(); }));
+  connect(mExportMenu, &QMenu::aboutToShow, this, Guarded([this] { UpdateExportMenu(); }));
 
   QMenu* window = bar->addMenu(QStringLiteral("&Window"));
   window->setStatusTip(QStringLiteral("Window related commands"));
   window->addAction(QStringLiteral("&Cascade"), mMdiArea, &QMdiArea::cascadeSubWindows);
-  window->addAction(QStringLiteral("Tile &Horizontally"), mMdiArea,
-                    &QMdiArea::tileSubWindows);
+  window->addAction(QStringLiteral("Tile &Horizontally"), mMdiArea, &QMdiArea::tileSubWindows);
   window->addAction(QStringLiteral("Tile &Vertically"), mMdiArea, &QMdiArea::tileSubWindows);
   window->addAction(QStringLiteral("&Minimize All"), this, [this] {
     for (QMdiSubWindow* w : mMdiArea->subWindowList()) w->showMinimized();
@@ -236,20 +234,21 @@ void TMainForm::CreateMenus() {
 
   QMenu* help = bar->addMenu(QStringLiteral("&Help"));
   help->setStatusTip(QStringLiteral("Help topics"));
-  QAction* aqvHelp = help->addAction(QStringLiteral("AQV Help"), this, &TMainForm::WMHelp);
+  QAction* aqvHelp =
+      help->addAction(QStringLiteral("AQV Help"), this, Guarded([this] { WMHelp(); }));
   aqvHelp->setShortcut(QKeySequence::HelpContents);
   aqvHelp->setShortcutContext(Qt::ApplicationShortcut);
   help->addSeparator();
   QMenu* web = help->addMenu(QStringLiteral("AQV on the web"));
-  web->addAction(QStringLiteral("AQV homepage"), this,
-                 [this] { OpenWebPage(kProductHomePage); });
+  web->addAction(QStringLiteral("AQV homepage"), this, [this] { OpenWebPage(kProductHomePage); });
   web->addAction(QStringLiteral("Kelvaros homepage"), this,
                  [this] { OpenWebPage(kKelvarosHomePage); });
   help->addSeparator();
   QAction* about = help->addAction(QStringLiteral("&About..."), this,
-                                   &TMainForm::HelpAboutActionExecute);
+                                   Guarded([this] { HelpAboutActionExecute(); }));
   about->setObjectName(QStringLiteral("HelpAboutAction"));
-  about->setStatusTip(QStringLiteral("Displays program information, version number, and copyright"));
+  about->setStatusTip(
+      QStringLiteral("Displays program information, version number, and copyright"));
 }
 
 void TMainForm::CreateToolBar() {
@@ -257,13 +256,12 @@ void TMainForm::CreateToolBar() {
   mToolBar->setObjectName(QStringLiteral("ToolBar"));
   mToolBar->setIconSize(QSize(24, 24));
   mToolBar->setMovable(false);
-  QAction* newButton = mToolBar->addAction(ToolIcon(TToolIcon::tiNew), QStringLiteral("&New"),
-                                           this, &TMainForm::FileNewClick);
+  QAction* newButton = mToolBar->addAction(ToolIcon(TToolIcon::tiNew), QStringLiteral("&New"), this,
+                                           Guarded([this] { FileNewClick(); }));
   newButton->setToolTip(QStringLiteral("New"));
   newButton->setStatusTip(QStringLiteral("Create a new file"));
-  QAction* openButton = mToolBar->addAction(ToolIcon(TToolIcon::tiOpen),
-                                            QStringLiteral("&Open"), this,
-                                            &TMainForm::FileOpenClick);
+  QAction* openButton = mToolBar->addAction(ToolIcon(TToolIcon::tiOpen), QStringLiteral("&Open"),
+                                            this, Guarded([this] { FileOpenClick(); }));
   openButton->setToolTip(QStringLiteral("Open"));
   openButton->setStatusTip(QStringLiteral("Open a file"));
   mToolBar->addAction(mActions.Save);
@@ -394,13 +392,16 @@ TMDIChild* TMainForm::CreateMDIChild() {
     }
     UpdateStatus();
   };
-  connect(child, &QObject::destroyed, this, [this] { QTimer::singleShot(0, this, [this] { UpdateStatus(); }); });
+  connect(child, &QObject::destroyed, this,
+          [this] { QTimer::singleShot(0, this, [this] { UpdateStatus(); }); });
   window->showMaximized();
   mMdiArea->setActiveSubWindow(window);
   return child;
 }
 
-void TMainForm::ChildActivated() { UpdateStatus(); }
+void TMainForm::ChildActivated() {
+  UpdateStatus();
+}
 
 void TMainForm::UpdateStatus() {
   TMDIChild* child = ActiveChild();
@@ -464,7 +465,9 @@ bool TMainForm::OpenFile(const std::string& path, bool dropFromRecentOnFailure) 
   return false;
 }
 
-void TMainForm::FileReopenClick() { OpenFile(mMRUList->FileName(), true); }
+void TMainForm::FileReopenClick() {
+  OpenFile(mMRUList->FileName(), true);
+}
 
 void TMainForm::FileCloseClick() {
   if (QMdiSubWindow* w = mMdiArea->activeSubWindow()) w->close();
@@ -612,15 +615,13 @@ void TMainForm::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
   TMDIChild* child = ActiveChild();
   if (child == nullptr) return;
-  const QWidget* shown = child->ActivePage() == TDocumentPage::dpChart
-                             ? static_cast<QWidget*>(child->Chart())
-                         : child->ActivePage() == TDocumentPage::dpContourPlot
-                             ? static_cast<QWidget*>(child->Map())
-                             : nullptr;
+  const QWidget* shown =
+      child->ActivePage() == TDocumentPage::dpChart         ? static_cast<QWidget*>(child->Chart())
+      : child->ActivePage() == TDocumentPage::dpContourPlot ? static_cast<QWidget*>(child->Map())
+                                                            : nullptr;
   if (shown != nullptr)
-    mPanels[0]->setText(QStringLiteral("Width = %1, Height = %2")
-                            .arg(shown->width())
-                            .arg(shown->height()));
+    mPanels[0]->setText(
+        QStringLiteral("Width = %1, Height = %2").arg(shown->width()).arg(shown->height()));
 }
 
 bool TMainForm::event(QEvent* event) {

@@ -10,6 +10,7 @@
 #include "app/gui/AQVActns.h"
 #include "app/gui/AppSettings.h"
 #include "model/AQVData.h"
+#include "platform/GuardedCall.h"
 
 class QAction;
 class QLabel;
@@ -107,6 +108,11 @@ class TMainForm : public QMainWindow {
   bool event(QEvent* event) override;
 
  private:
+  // A slot that runs work through GuardedCall, so that nothing thrown leaves Qt's event loop.
+  template <typename Work>
+  auto Guarded(Work work) {
+    return [this, work] { GuardedCall(*mUi, work); };
+  }
   void CreateActions();
   void CreateMenus();
   void CreateToolBar();

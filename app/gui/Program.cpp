@@ -4,11 +4,13 @@
 #include "app/gui/Splash.h"
 #include "app/gui/Startup.h"
 #include "model/AQVElements.h"
+#include "platform/VectorState.h"
 
 namespace aqv {
 
 int RunApplication(int argc, char* argv[]) {
   QApplication application(argc, argv);
+  ClearUpperVectorState();
   ResetGlobals();
   auto* splash = new TSplashForm;
   splash->show();

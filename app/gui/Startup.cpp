@@ -33,8 +33,7 @@ void SetApplicationTitle(const std::string& title) {
 }
 
 std::string ApplicationTitle() {
-  return qApp != nullptr ? qApp->property(kTitleProperty).toString().toStdString()
-                         : std::string();
+  return qApp != nullptr ? qApp->property(kTitleProperty).toString().toStdString() : std::string();
 }
 
 }  // namespace aqv

@@ -46,7 +46,8 @@ void Curve(QPainter& p, const QColor& colour) {
   p.drawPath(path);
   p.setPen(Qt::NoPen);
   p.setBrush(kBlue);
-  for (QPointF dot : {QPointF(7, 7), QPointF(12, 11.5), QPointF(17, 16)}) p.drawEllipse(dot, 1.8, 1.8);
+  for (QPointF dot : {QPointF(7, 7), QPointF(12, 11.5), QPointF(17, 16)})
+    p.drawEllipse(dot, 1.8, 1.8);
 }
 
 }  // namespace

@@ -21,6 +21,7 @@
 #include "chart/gui/ChartPainter.h"
 #include "chart/gui/ChartPopupMenu.h"
 #include "chart/gui/SelectSeriesForm.h"
+#include "platform/VectorState.h"
 
 namespace aqv {
 
@@ -247,12 +248,8 @@ void TMyChart::LoadSeriesFromGrid(int index) {
 // ---- Drawing ----
 
 void TMyChart::Draw(QPainter& painter, int height, int width) {
-#if defined(__x86_64__) && defined(__GNUC__)
-  // Some code in the process leaves the upper halves of the AVX registers in use; on such a
-  // state every SSE instruction after it (log10 of each point among them) runs many times
-  // slower. Clearing them costs nothing and keeps the layout of a full chart near 20 ms.
-  if (__builtin_cpu_supports("avx")) __asm__ volatile("vzeroupper");
-#endif
+  // The layout takes log10 of every point; see ClearUpperVectorState for why this matters.
+  ClearUpperVectorState();
   TQtTextMetrics metrics(DecimalSeparator());
   mLayout.Calc(*mModel, metrics, width, height);
   TChartPainter(painter, *mModel, mLayout, metrics).Paint();

@@ -231,14 +231,10 @@ double FiniteRadiusRatio(double r, double q, const TWellFaceBessel& face) {
 }
 
 double FiniteRadiusRatioOverXK1(double r, double q, const TWellFaceBessel& face,
-                                const TWellFaceBessel& own) {
+                                TWellFaceBessel own) {
   const double a = r * q;
-  const bool scaledFace = IsScaledFace(face);
-  const bool scaledOwn = IsScaledFace(own);
-  if (!scaledFace && !scaledOwn && !(a >= kRatioAsymptoticArgument)) {
-    // FiniteRadiusRatio(r, q, face) / (y K1(y)), spelt out: this is the engine's inner loop.
-    double k1a;
-    const double f = BesselK0K1(a, k1a) / face.Denominator;
+  if (!IsScaledFace(face) && !IsScaledFace(own) && !(a >= kRatioAsymptoticArgument)) {
+    const double f = FiniteRadiusRatio(r, q, face);
     return own.Denominator > 0.0 ? f / own.Denominator : f;
   }
   // K0(a) / (b K1(b)) / (y K1(y)) in logarithms: every factor whose e^(-x) would underflow is
@@ -255,7 +251,7 @@ double FiniteRadiusRatioOverXK1(double r, double q, const TWellFaceBessel& face,
     if (!(k0a > 0.0)) return k0a;  // NaN passes on
     logValue = std::log(k0a);
   }
-  for (const TWellFaceBessel* side : {&face, &own}) {
+  for (const TWellFaceBessel* side : {&face, static_cast<const TWellFaceBessel*>(&own)}) {
     if (IsScaledFace(*side)) {
       logValue += side->Argument - std::log(ScaledAsymptoticXK1(side->Argument));
     } else if (side->Denominator > 0.0 || std::isnan(side->Denominator)) {

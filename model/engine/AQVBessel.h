@@ -45,6 +45,8 @@ double FiniteRadiusRatio(double r, double q, const TWellFaceBessel& face);
 // exponentials of the factors are gathered into one from an argument of 700 on. A y K1(y) that
 // is 0 or not positive for a small y is left out, as the plain division leaves it out.
 double FiniteRadiusRatioOverXK1(double r, double q, const TWellFaceBessel& face,
-                                const TWellFaceBessel& own);
+                                TWellFaceBessel own);
+// Below this q r, with r >= rw + rho, FiniteRadiusRatioOverXK1 is the plain division.
+inline constexpr double kGatheredExponentialsArgument = 700.0;
 
 }  // namespace aqv

@@ -476,7 +476,14 @@ void ComputePointModeFactors(const TAquiferSystemState& state, const TWellLaplac
     if (rho > 0.0) {
       // The observation well's own face: K0/(y K1) and y K1 from one Bessel evaluation.
       const TWellFaceBessel own = WellFaceBessel(q * rho);
-      f = FiniteRadiusRatioOverXK1(geometry.Distance, q, term.Face[k], own);
+      // b = q rw and y = q rho never exceed q r (r >= rw + rho), so one comparison tells
+      // whether some factor's e^(-x) could underflow.
+      if (geometry.Distance * q >= kGatheredExponentialsArgument) {
+        f = FiniteRadiusRatioOverXK1(geometry.Distance, q, term.Face[k], own);
+      } else {
+        f = FiniteRadiusRatio(geometry.Distance, q, term.Face[k]);
+        if (own.Denominator > 0.0) f /= own.Denominator;
+      }
       if (needsG && rho == geometry.ScreenRadius) g = own.RatioOverX;
     } else {
       f = FiniteRadiusRatio(geometry.Distance, q, term.Face[k]);

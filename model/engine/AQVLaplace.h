@@ -2,8 +2,8 @@
 
 #include <string_view>
 
-#include "model/engine/AQVBessel.h"
 #include "model/Array1.h"
+#include "model/engine/AQVBessel.h"
 
 namespace aqv {
 

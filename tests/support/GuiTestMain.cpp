@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 
 #include "model/AQVElements.h"
+#include "platform/VectorState.h"
 
 // Entry of the widget tests: one QApplication for the whole run, on the offscreen platform
 // unless another is asked for, with every per-user settings file moved into a temporary folder
@@ -15,6 +16,7 @@ int main(int argc, char** argv) {
   QStandardPaths::setTestModeEnabled(true);
   ::testing::InitGoogleTest(&argc, argv);
   QApplication application(argc, argv);
+  aqv::ClearUpperVectorState();
   QTemporaryDir settingsFolder;
   if (!settingsFolder.isValid()) return 2;
   QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsFolder.path());

@@ -23,7 +23,9 @@
 namespace aqv {
 namespace {
 
-std::string Sample(const char* name) { return std::string(AQV_TEST_DATA_DIR) + "/" + name; }
+std::string Sample(const char* name) {
+  return std::string(AQV_TEST_DATA_DIR) + "/" + name;
+}
 
 class DocumentWindowTest : public ::testing::Test {
  protected:

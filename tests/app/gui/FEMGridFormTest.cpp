@@ -303,6 +303,7 @@ TEST_F(TFEMGridFormTest, F1RunsTheHelpHandlerFromTheDialog) {
     keyword = HelpKeywordOf(mForm->focusWidget());
   };
   mForm->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(mForm.get()));
   mForm->ModelLengthEdit()->setFocus();
   QTest::keyClick(mForm->ModelLengthEdit(), Qt::Key_F1);
   EXPECT_EQ(helps, 1);

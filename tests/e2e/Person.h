@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QMessageBox>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+#include <deque>
+#include <functional>
+
+class QAction;
+class QMainWindow;
+class QWidget;
+
+namespace aqv::e2e {
+
+// The person in front of the screen during a journey. On a short timer it looks for a modal
+// window (a message box, a file dialog, another dialog) and handles it with the next answer the
+// test queued: it reads a message box and clicks the named button, or types a path into a file
+// dialog's name field and presses Enter. It also watches for the optimisation console and,
+// when asked, accepts the result and presses "Done". Every message box text it sees is kept, so
+// a journey can check that no error box came. A modal window for which no answer is queued is
+// noted as unexpected and closed (Escape, Cancel or No), so a journey never hangs on it.
+class TPerson : public QObject {
+ public:
+  TPerson();
+  ~TPerson() override;
+
+  // Next message box: its text must be expectedText (any text when empty); button is clicked.
+  void AnswerMessage(const QString& expectedText, QMessageBox::StandardButton button);
+  // Next file dialog: path is typed into its file name field and Enter pressed.
+  void TypeFileName(const QString& path);
+  // Next modal window of another kind: handle runs with it and returns once it has acted.
+  void HandleDialog(std::function<void(QWidget*)> handle);
+  // The next optimisation console: its result is accepted and the console closed with "Done".
+  void AcceptConsole() { mAcceptConsole = true; }
+
+  // Texts of every message box seen, in order.
+  const QStringList& Messages() const { return mMessages; }
+  // Message boxes or dialogs that came without a queued answer or with another text.
+  const QStringList& Unexpected() const { return mUnexpected; }
+  // Whether every queued answer was used.
+  bool Done() const { return mAnswers.empty() && !mAcceptConsole; }
+  // What the person saw of the file dialogs: whether each was Qt's own widget dialog.
+  bool FileDialogsWereWidgets() const { return mFileDialogsWereWidgets; }
+  // Forgets what was seen.
+  void Clear();
+
+ private:
+  struct TAnswer {
+    enum class TKind { akMessage, akFileName, akDialog } Kind;
+    QString Text;  // expected message text, or the path to type
+    QMessageBox::StandardButton Button = QMessageBox::NoButton;
+    std::function<void(QWidget*)> Handle;
+  };
+  void Look();
+  void HandleModal(QWidget* modal);
+  void HandleConsole();
+  void CloseUnexpected(QWidget* modal, const QString& what);
+
+  QTimer mTimer;
+  std::deque<TAnswer> mAnswers;
+  QStringList mMessages;
+  QStringList mUnexpected;
+  QPointer<QWidget> mHandled;  // the modal window last acted on, until it goes
+  bool mAcceptConsole = false;
+  bool mBusy = false;
+  bool mFileDialogsWereWidgets = true;
+};
+
+// The menu item found by its menu's title and its own text, "&" ignored, searched through
+// sub-menus ("Export", "Save curves as FTH"; "File", "Reopen", "1. /tmp/a.aqv"); nullptr when
+// there is none.
+QAction* MenuItem(QMainWindow& frame, const QStringList& path);
+
+// Chooses a menu item as a person does: clicks the menu's title in the menu bar, then each
+// item on the path in the menus that open. Returns false when an item is missing or disabled;
+// the menus are then closed again. Modal windows that the item opens are handled by the person
+// before this returns.
+bool ChooseMenu(QMainWindow& frame, const QStringList& path);
+
+// Waits (handling events) until done() is true or timeoutMs passed; returns done().
+bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 10000);
+
+}  // namespace aqv::e2e
