@@ -395,6 +395,7 @@ QWidget* TMDIChild::BuildChartPage() {
   mChart = new TMyChart(page);
   mChart->setObjectName(QStringLiteral("AQVChart"));
   auto* panel = new QWidget(page);
+  mChartPanel = panel;
   panel->setObjectName(QStringLiteral("AQVChartPanel"));
   panel->setFixedWidth(210);
 
@@ -486,6 +487,7 @@ QWidget* TMDIChild::BuildContourPlotPage() {
   mMap = new TAQVKaart(page);
   mMap->setObjectName(QStringLiteral("AQVKaart"));
   auto* panel = new QWidget;
+  mMapPanel = panel;
   panel->setObjectName(QStringLiteral("AQVKaartPanel"));
 
   auto* coordinates = new QGroupBox(QStringLiteral("Coordinates"), panel);
@@ -679,11 +681,13 @@ void TMDIChild::StartOptimize() {
   for (TMyParentGrid* grid : Grids()) grid->CallDoExit();
   mData->GridsValid = ValidateGrids();
   if (OnFrameEnabled) OnFrameEnabled(false);
+  BeginBusy();
 }
 
 void TMDIChild::StopOptimize() {
   if (OnFrameEnabled) OnFrameEnabled(true);
   if (QWidget* frame = window()) frame->activateWindow();
+  EndBusy();
 }
 
 bool TMDIChild::CommitPendingEdit() {
@@ -768,13 +772,35 @@ bool TMDIChild::CloseQuery() {
 }
 
 bool TMDIChild::FormCloseQuery() {
-  if (mData->Busy || mUpdatingChart) {
-    // The computation polls the flag; the end of the update closes the window.
+  if (mData->Busy || IsBusy()) {
+    // The computation polls the flags; the end of the work closes the window.
     mData->Cancel = true;
+    Globals().OptimizeCancelled = mData->OutputForm() != nullptr;
     mClosePending = true;
     return false;
   }
   return true;
+}
+
+void TMDIChild::BeginBusy() {
+  if (mBusyDepth++ > 0) return;
+  for (int page = 0; page <= static_cast<int>(TDocumentPage::dpObservationWells); ++page)
+    mPageControl->widget(page)->setEnabled(false);
+  for (QWidget* panel : {mChartPanel, mMapPanel}) panel->setEnabled(false);
+}
+
+void TMDIChild::EndBusy() {
+  if (mBusyDepth == 0 || --mBusyDepth > 0) return;
+  for (int page = 0; page <= static_cast<int>(TDocumentPage::dpObservationWells); ++page)
+    mPageControl->widget(page)->setEnabled(true);
+  for (QWidget* panel : {mChartPanel, mMapPanel}) panel->setEnabled(true);
+  if (mClosePending) {
+    // Closed once the work that asked for it has returned.
+    mClosePending = false;
+    QMetaObject::invokeMethod(
+        this, [this] { parentWidget() != nullptr ? parentWidget()->close() : close(); },
+        Qt::QueuedConnection);
+  }
 }
 
 void TMDIChild::closeEvent(QCloseEvent* event) {
@@ -793,7 +819,10 @@ bool TMDIChild::eventFilter(QObject* watched, QEvent* event) {
   }
   if (event->type() != QEvent::KeyPress) return false;
   auto* widget = qobject_cast<QWidget*>(watched);
-  if (widget == nullptr || !isAncestorOf(widget) || !widget->hasFocus()) return false;
+  if (widget == nullptr || (widget != this && !isAncestorOf(widget))) return false;
+  // Each key press is offered to the filter once per receiver on its way up; the focused
+  // widget (or the window itself when nothing has the focus) decides.
+  if (widget != this && !widget->hasFocus()) return false;
   const auto* key = static_cast<QKeyEvent*>(event);
   if (key->key() == Qt::Key_F1) {
     if (OnHelp) OnHelp();

@@ -93,6 +93,13 @@ class TMDIChild : public QWidget {
   // Commits the value being typed in the focused control; false when it was refused.
   bool CommitPendingEdit();
 
+  // Long work of the document (curve computation, optimisation, image loading) processes
+  // events while it runs. Meanwhile the inputs are read-only, and a close becomes a stop
+  // request and a close carried out when the work ends.
+  void BeginBusy();
+  void EndBusy();
+  [[nodiscard]] bool IsBusy() const { return mBusyDepth > 0; }
+
   // The time graph.
   void UpdateChart();
   void ScaleChartAxes(double factor);
@@ -204,6 +211,7 @@ class TMDIChild : public QWidget {
   bool mLoading = false;
   bool mAxesReset = true;
   bool mUpdatingChart = false;
+  int mBusyDepth = 0;
   bool mShowingPage = false;
 
   QTabWidget* mPageControl = nullptr;
@@ -254,6 +262,8 @@ class TMDIChild : public QWidget {
   QPushButton* mResetOptionsButton = nullptr;
   QPushButton* mPreviousGraphButton = nullptr;
   QCheckBox* mAutoUpdateCheckBox = nullptr;
+  QWidget* mChartPanel = nullptr;
+  QWidget* mMapPanel = nullptr;
   // Contour plot.
   TAQVKaart* mMap = nullptr;
   TAQVFloatEdit* mCoWest = nullptr;

@@ -51,6 +51,7 @@ void TMDIChild::UpdateChart() {
       mChartReferences.clear();
       mChart->Legend().SetPlacement(placement);
       d.Cancel = false;
+      BeginBusy();
       d.BuildCurveTimes();
     }
     const TTimeGraphFill fill =
@@ -62,17 +63,14 @@ void TMDIChild::UpdateChart() {
     ApplySavedSeriesFormats(d, mChart->Model());
     if (!d.Cancel) d.SetModified(false);
     mAxesReset = false;
+    // A close asked for meanwhile is carried out from here, once the series are complete.
+    if (recompute) EndBusy();
   }
   mChart->Changed();
   mChart->update();
   mUpdatingChart = false;
   // The frame's progress bar and status follow the end of the computation.
   if (OnDataChange) OnDataChange();
-  if (mClosePending) {
-    mClosePending = false;
-    QMetaObject::invokeMethod(
-        this, [this] { parentWidget() ? parentWidget()->close() : close(); }, Qt::QueuedConnection);
-  }
 }
 
 void TMDIChild::SeriesOptionsChanged(TObject* sender) {

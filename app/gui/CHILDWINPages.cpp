@@ -336,7 +336,9 @@ void TMDIChild::RepaintMap() {
 void TMDIChild::LoadBackgroundImages() {
   TAQVData& d = *mData;
   d.ImagesUnavailable = false;
+  BeginBusy();
   const TMapImageLoadReport report = mMap->LoadBackgroundImages();
+  EndBusy();
   // Files that could not be loaded leave the list; the later entries move up.
   for (auto it = report.Failures.rbegin(); it != report.Failures.rend(); ++it)
     if (it->Index >= 0 && it->Index < static_cast<int>(d.BackgroundFiles.size()))
