@@ -202,18 +202,15 @@ void TAQVEditSelectAll::ExecuteTarget(QWidget* target) {
         [](QTextEdit& e) { e.selectAll(); });
     return;
   }
-  const int lastCol = grid->ColCount() - 1, lastRow = grid->RowCount() - 1;
-  // The well grids end in an empty entry row, which is not part of the data.
+  // The grid knows its data rows: a well grid's entry row is not one, and at capacity there
+  // is none.
+  const int lastCol = grid->ColCount() - 1, lastRow = std::max(grid->DataRowCount(), 1);
   switch (grid->Kind()) {
     case TAQVGridKind::gkPumpingWells:
-      grid->SetSelectionRect({1, 1, lastCol, std::max(lastRow - 1, 1)});
-      break;
     case TAQVGridKind::gkPumpingPeriods:
       grid->SetSelectionRect({1, 1, lastCol, lastRow});
       break;
     case TAQVGridKind::gkObservationWells:
-      grid->SetSelectionRect({2, 1, lastCol, std::max(lastRow - 1, 1)});
-      break;
     case TAQVGridKind::gkObservations:
       grid->SetSelectionRect({2, 1, lastCol, lastRow});
       break;

@@ -164,16 +164,18 @@ TEST_F(TActionsTest, EveryCommandHasItsOwnShortcut) {
   EXPECT_EQ(mActions.Optimize->property("category").toString(), "AQVData");
 }
 
-TEST_F(TActionsTest, SelectAllInThePumpingWellsGridLeavesOutTheEntryRow) {
+TEST_F(TActionsTest, SelectAllInAWellGridTakesEveryWellAndNoEntryRow) {
   auto* wells = new TAQVPumpingWellsGrid(&mWindow);
   mWindow.layout()->addWidget(wells);
-  mData->SetPumpingWellCount(2);
   wells->SetData(mData.get());
-  wells->LoadFromData();
-  Focus(wells);
-  mActions.SelectAll->trigger();
-  const TGridRect expected{1, 1, wells->ColCount() - 1, wells->RowCount() - 2};
-  EXPECT_EQ(wells->Selection(), expected);
+  for (int count : {1, 2}) {  // below capacity an entry row follows; at capacity there is none
+    mData->SetPumpingWellCount(count);
+    wells->LoadFromData();
+    Focus(wells);
+    mActions.SelectAll->trigger();
+    const TGridRect expected{1, 1, wells->ColCount() - 1, count};
+    EXPECT_EQ(wells->Selection(), expected) << count << " wells";
+  }
 }
 
 }  // namespace
