@@ -51,8 +51,8 @@ double ObservedValue(const TAQVData& data, double observed) {
   }
 }
 
-TSeries* NewSeries(TChartModel& chart, TChartReferences& references, int curve, int layer, int kind,
-                   const TNotifyEvent& seriesChanged) {
+TSeries* NewSeries(TChartModel& chart, TChartReferences& references, int curve, int layer,
+                   int kind) {
   TSeries* series = chart.AddSeries();
   if (series == nullptr) return nullptr;
   auto reference = std::make_unique<TChartReference>();
@@ -61,7 +61,6 @@ TSeries* NewSeries(TChartModel& chart, TChartReferences& references, int curve, 
   reference->Kind = kind;
   series->SetReference(reference.get());
   references.push_back(std::move(reference));
-  series->OnChange = seriesChanged;
   return series;
 }
 
@@ -82,7 +81,7 @@ void PutPoint(TSeries& series, bool recompute, int k, double x, double y) {
 }
 
 void FillComputedCurves(const TAQVData& data, TChartModel& chart, TChartReferences& references,
-                        bool recompute, const TNotifyEvent& seriesChanged, TFillCursor& cursor) {
+                        bool recompute, TFillCursor& cursor) {
   const int layerCount = data.LowerLayer() - data.UpperLayer() + 1;
   for (int layer = data.UpperLayer(); layer <= data.LowerLayer(); ++layer) {
     int selectedNumber = 0;
@@ -92,7 +91,7 @@ void FillComputedCurves(const TAQVData& data, TChartModel& chart, TChartReferenc
       if (layer >= 8 || !data.CurveLayerSet(c).Contains(layer)) continue;
       TSeries* series = nullptr;
       if (recompute) {
-        series = NewSeries(chart, references, c, layer, 0, seriesChanged);
+        series = NewSeries(chart, references, c, layer, 0);
         if (series == nullptr) return;
         series->Marker().SetSize(0);
         series->SetName(ComputedCurveName(data, c, selectedNumber) +
@@ -130,14 +129,14 @@ bool HasPlottableObservation(const TAQVData& data, const TObservationWell& well)
 }
 
 void FillObservedData(const TAQVData& data, TChartModel& chart, TChartReferences& references,
-                      bool recompute, const TNotifyEvent& seriesChanged, TFillCursor& cursor) {
+                      bool recompute, TFillCursor& cursor) {
   for (int j = 1; j <= data.ObservationWellCount() && cursor.Series < kMaxSeriesCount; ++j) {
     const TObservationWell& well = data.ObservationWells[j];
     // A well without a plottable observation gets no series at all.
     if (!well.Included[0] || !HasPlottableObservation(data, well)) continue;
     TSeries* series = nullptr;
     if (recompute) {
-      series = NewSeries(chart, references, j, well.Layer, 1, seriesChanged);
+      series = NewSeries(chart, references, j, well.Layer, 1);
       if (series == nullptr) return;
       series->Patterns().Border().SetStyle(TPenStyle::psClear);
       series->Marker().SetColor(data.GetCurveMarkerColor(j, well.Layer));
@@ -164,12 +163,11 @@ void FillObservedData(const TAQVData& data, TChartModel& chart, TChartReferences
 }  // namespace
 
 TTimeGraphFill FillTimeGraphSeries(const TAQVData& data, TChartModel& chart,
-                                   TChartReferences& references, bool recompute,
-                                   const TNotifyEvent& seriesChanged) {
+                                   TChartReferences& references, bool recompute) {
   TFillCursor cursor;
-  FillComputedCurves(data, chart, references, recompute, seriesChanged, cursor);
+  FillComputedCurves(data, chart, references, recompute, cursor);
   if (!data.WellFluxMode())
-    FillObservedData(data, chart, references, recompute, seriesChanged, cursor);
+    FillObservedData(data, chart, references, recompute, cursor);
   cursor.Found.SeriesCount = cursor.Series;
   return cursor.Found;
 }

@@ -26,10 +26,10 @@ struct TTimeGraphFill {
 // the chart's series are built anew (the chart must hold no series; references starts empty
 // and receives one reference per series); otherwise only the Y values of the existing series
 // are replaced. Computed curves come first, then the observed data (drawdown mode only), at
-// most kMaxSeriesCount series in all; seriesChanged becomes each new series' OnChange.
+// most kMaxSeriesCount series in all. New series get no change event: the window attaches its
+// own once the fill is complete, so that styling them here feeds nothing back.
 TTimeGraphFill FillTimeGraphSeries(const TAQVData& data, TChartModel& chart,
-                                   TChartReferences& references, bool recompute,
-                                   const TNotifyEvent& seriesChanged);
+                                   TChartReferences& references, bool recompute);
 
 // Sets the X and Y axis titles (each only while its title is automatic) from the mode and the
 // unit labels.

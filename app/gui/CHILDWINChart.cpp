@@ -54,13 +54,18 @@ void TMDIChild::UpdateChart() {
       BeginBusy();
       d.BuildCurveTimes();
     }
+    // The fill styles each new series from the document. Only later changes of a series, the
+    // person's, go back into the document: fed back during the fill, a new series' default
+    // style would overwrite the document's before the series took it, and a file just read
+    // would count as changed.
     const TTimeGraphFill fill =
-        FillTimeGraphSeries(d, mChart->Model(), mChartReferences, recompute,
-                            [this](TObject* sender) { SeriesOptionsChanged(sender); });
+        FillTimeGraphSeries(d, mChart->Model(), mChartReferences, recompute);
     SetTimeGraphAxisTitles(d, mChart->Model());
     if (mAxesReset) ResetTimeGraphAxes(d, mChart->Model(), fill);
     ApplyTimeGraphYMinimum(d, mChart->Model(), fill);
     ApplySavedSeriesFormats(d, mChart->Model());
+    for (int i = 0; i < mChart->GetSeriesCount(); ++i)
+      mChart->GetSeries(i)->OnChange = [this](TObject* sender) { SeriesOptionsChanged(sender); };
     if (!d.Cancel) d.SetModified(false);
     mAxesReset = false;
     // A close asked for meanwhile is carried out from here, once the series are complete.

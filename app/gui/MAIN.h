@@ -97,6 +97,10 @@ class TMainForm : public QMainWindow {
   // The handler of the document window's open dialog, replaceable by tests.
   TUserInterface& UserInterface() const { return *mUi; }
 
+  // Takes the values chosen in the preferences dialog into use, also in every open document,
+  // but for the default length unit, which is for documents made later.
+  void ApplyPreferences(const TPreferenceValues& values);
+
   // Opens the command line's file on the first activation; run once.
   void FirstActivation(const QStringList& arguments);
 
@@ -124,7 +128,6 @@ class TMainForm : public QMainWindow {
   [[nodiscard]] TMDIChild* ChildShowing(const std::string& canonicalPath) const;
   [[nodiscard]] QMdiSubWindow* SubWindowOf(const TMDIChild* child) const;
   void ChildActivated();
-  void ApplyPreferences(const TPreferenceValues& values);
 
   std::unique_ptr<TQtUserInterface> mOwnUi;
   TUserInterface* mUi;

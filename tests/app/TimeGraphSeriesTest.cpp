@@ -13,7 +13,7 @@ class TimeGraphSeriesTest : public TDocumentTest {
       mChart.ClearSeries();
       mReferences.clear();
     }
-    return FillTimeGraphSeries(*mData, mChart, mReferences, recompute, nullptr);
+    return FillTimeGraphSeries(*mData, mChart, mReferences, recompute);
   }
   // Curve values of the selected curves given by hand: count output times at 1, 2, ... days.
   void GiveCurves(int curveCount, int timeCount, double value) {

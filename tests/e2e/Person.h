@@ -21,7 +21,8 @@ namespace aqv::e2e {
 // dialog's name field and presses Enter. It also watches for the optimisation console and,
 // when asked, accepts the result and presses "Done". Every message box text it sees is kept, so
 // a journey can check that no error box came. A modal window for which no answer is queued is
-// noted as unexpected and closed (Escape, Cancel or No), so a journey never hangs on it.
+// noted as unexpected and closed (Cancel, No or OK), so a journey never hangs on it. With
+// AQV_E2E_TRACE set in the environment the person reports each window it handles.
 class TPerson : public QObject {
  public:
   TPerson();
@@ -33,8 +34,13 @@ class TPerson : public QObject {
   void TypeFileName(const QString& path);
   // Next modal window of another kind: handle runs with it and returns once it has acted.
   void HandleDialog(std::function<void(QWidget*)> handle);
+  // The window that has the keyboard whenever no dialog is open, as a window manager keeps it.
+  void SetFrame(QWidget* frame) { mFrame = frame; }
   // The next optimisation console: its result is accepted and the console closed with "Done".
-  void AcceptConsole() { mAcceptConsole = true; }
+  void AcceptConsole() {
+    mAcceptConsole = true;
+    mConsoleSeen = false;
+  }
 
   // Texts of every message box seen, in order.
   const QStringList& Messages() const { return mMessages; }
@@ -44,8 +50,6 @@ class TPerson : public QObject {
   bool Done() const { return mAnswers.empty() && !mAcceptConsole; }
   // What the person saw of the file dialogs: whether each was Qt's own widget dialog.
   bool FileDialogsWereWidgets() const { return mFileDialogsWereWidgets; }
-  // Forgets what was seen.
-  void Clear();
 
  private:
   struct TAnswer {
@@ -57,6 +61,7 @@ class TPerson : public QObject {
   void Look();
   void HandleModal(QWidget* modal);
   void HandleConsole();
+  void GiveFocusBack();
   void CloseUnexpected(QWidget* modal, const QString& what);
 
   QTimer mTimer;
@@ -64,8 +69,9 @@ class TPerson : public QObject {
   QStringList mMessages;
   QStringList mUnexpected;
   QPointer<QWidget> mHandled;  // the modal window last acted on, until it goes
+  QPointer<QWidget> mFrame;
   bool mAcceptConsole = false;
-  bool mBusy = false;
+  bool mConsoleSeen = false;
   bool mFileDialogsWereWidgets = true;
 };
 

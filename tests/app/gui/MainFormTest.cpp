@@ -4,12 +4,20 @@
 #include <QDir>
 #include <QImage>
 #include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
 #include <QPixmap>
+#include <filesystem>
+#include <fstream>
 #include <string>
 
+#include "app/gui/CHILDWIN.h"
 #include "app/gui/MAIN.h"
+#include "app/gui/MRUList.h"
 #include "app/gui/Startup.h"
 #include "model/AQVElements.h"
+#include "tests/support/FakeUserInterface.h"
+#include "tests/support/TempFolder.h"
 
 namespace aqv {
 namespace {
@@ -63,6 +71,71 @@ TEST_F(MainFormTest, RendersOffscreen) {
   // Kept for a person to look at.
   const QString path = QDir(QDir::tempPath()).filePath("aqv_MainForm.png");
   EXPECT_TRUE(image.save(path));
+}
+
+TEST(StatusPanels, NameTheUnitsAsTheStatusBarShowsThem) {
+  EXPECT_EQ(TimeUnitPanelText(TAQVTimeUnit::tuYears), "Time units: Year");
+  EXPECT_EQ(TimeUnitPanelText(TAQVTimeUnit::tuSeconds), "Time units: Seconds");
+  EXPECT_EQ(LengthUnitPanelText(TAQVLengthUnit::luFeet), "Length units: Feet");
+  EXPECT_EQ(LengthUnitPanelText(TAQVLengthUnit::luMeters), "Length units: Meters");
+}
+
+class FrameFilesTest : public MainFormTest {
+ protected:
+  void SetUp() override {
+    ResetGlobals();
+    std::filesystem::copy_file(std::string(AQV_TEST_DATA_DIR) + "/v2012.aqv",
+                               mFolder.Path("a.aqv"));
+  }
+  test::TFakeUserInterface mUi;
+  test::TTempFolder mFolder;
+};
+
+TEST_F(FrameFilesTest, AFileAlreadyOpenIsFoundByItsCanonicalPath) {
+  TMainForm form(&mUi);
+  ASSERT_TRUE(form.OpenFile(mFolder.Path("a.aqv"), false));
+  std::filesystem::create_directory(mFolder.Path("sub"));
+  // The same file through a detour and through a link: no second window.
+  EXPECT_TRUE(form.OpenFile(mFolder.Path("sub/../a.aqv"), false));
+  std::filesystem::create_symlink(mFolder.Path("a.aqv"), mFolder.Path("link.aqv"));
+  EXPECT_TRUE(form.OpenFile(mFolder.Path("link.aqv"), false));
+  EXPECT_EQ(form.Children().size(), 1u);
+  EXPECT_EQ(form.RecentFiles().Count(), 1);
+}
+
+TEST_F(FrameFilesTest, ARefusedFileClosesItsWindowWithoutAQuestionAndLeavesTheRecentFiles) {
+  TMainForm form(&mUi);
+  std::ofstream(mFolder.Path("bad.aqv")) << "AQV data file version 2012\nbroken\n";
+  form.RecentFiles().AddFile(mFolder.Path("bad.aqv"));
+  EXPECT_FALSE(form.OpenFile(mFolder.Path("bad.aqv"), true));
+  QApplication::processEvents();
+  EXPECT_TRUE(form.Children().empty());
+  EXPECT_EQ(form.RecentFiles().Count(), 0);
+  ASSERT_EQ(mUi.Messages.size(), 1u);  // only the reader's own message, no save question
+  EXPECT_EQ(mUi.Messages[0].Text, "Could not open " + mFolder.Path("bad.aqv") + "!");
+}
+
+TEST_F(FrameFilesTest, ACommandLinePathIsMadeAbsoluteAndOpenedOnce) {
+  TMainForm form(&mUi);
+  const auto cwd = std::filesystem::current_path();
+  std::filesystem::current_path(mFolder.Root());
+  form.FirstActivation({"aqv", "a.aqv"});
+  form.FirstActivation({"aqv", "a.aqv"});
+  std::filesystem::current_path(cwd);
+  ASSERT_EQ(form.Children().size(), 1u);
+  EXPECT_EQ(form.Children()[0]->Data().FileName,
+            std::filesystem::canonical(mFolder.Path("a.aqv")).string());
+}
+
+TEST_F(FrameFilesTest, PreferencesApplyToOpenDocumentsButNotTheirLengthUnit) {
+  TMainForm form(&mUi);
+  form.FileNewClick();
+  TAQVData& d = form.Children()[0]->Data();
+  const TAQVLengthUnit unit = d.LengthUnit();
+  form.ApplyPreferences({14, 20, false, true, unit == TAQVLengthUnit::luFeet ? 1 : 0});
+  EXPECT_EQ(d.StehfestTerms(), 14);
+  EXPECT_EQ(d.TimesPerLogCycle(), 20);
+  EXPECT_EQ(d.LengthUnit(), unit);
 }
 
 }  // namespace

@@ -1,0 +1,33 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <cstdio>
+
+#include "model/AQVElements.h"
+
+// Entry of the journeys: one QApplication on the X11 platform (a virtual screen under
+// xvfb-run), as the program runs, with every per-user settings file moved into a temporary
+// folder so that no journey touches the settings of the person running them.
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "xcb");
+  if (qgetenv("QT_QPA_PLATFORM") == "xcb" && qEnvironmentVariableIsEmpty("DISPLAY")) {
+    std::fputs("aqv_journey_tests: no X display; run under xvfb-run\n", stderr);
+    return 1;
+  }
+  // The journeys drive Qt's own dialogs, which a desktop's theme would replace by its own.
+  qunsetenv("QT_QPA_PLATFORMTHEME");
+  qunsetenv("XDG_CURRENT_DESKTOP");
+  qunsetenv("DESKTOP_SESSION");
+  QStandardPaths::setTestModeEnabled(true);
+  ::testing::InitGoogleTest(&argc, argv);
+  QApplication application(argc, argv);
+  QTemporaryDir settingsFolder;
+  if (!settingsFolder.isValid()) return 2;
+  QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsFolder.path());
+  QSettings::setPath(QSettings::IniFormat, QSettings::SystemScope, settingsFolder.path());
+  aqv::ResetGlobals();
+  return RUN_ALL_TESTS();
+}

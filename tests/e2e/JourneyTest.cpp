@@ -1,0 +1,591 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDesktopServices>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTest>
+#include <QUrl>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "app/gui/AQVConductivitiesGrid.h"
+#include "app/gui/AQVFloatEdit.h"
+#include "app/gui/CHILDWIN.h"
+#include "app/gui/FEMGridForm.h"
+#include "app/gui/Help.h"
+#include "app/gui/MAIN.h"
+#include "app/gui/MRUList.h"
+#include "app/gui/Startup.h"
+#include "chart/gui/MyChart.h"
+#include "controls/QtDrawing.h"
+#include "map/gui/AQVKaart.h"
+#include "model/AQVElements.h"
+#include "tests/e2e/Person.h"
+#include "tests/support/TempFolder.h"
+
+namespace aqv::e2e {
+namespace {
+
+constexpr const char* kSample = AQV_TEST_DATA_DIR "/v2012.aqv";
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// A journey starts the program as its entry does (process-wide values, application names, the
+// frame window with its real Qt user interface) and ends it, leaving nothing open.
+class Journey : public ::testing::Test {
+ protected:
+  void SetUp() override { StartProgram(); }
+  void TearDown() override {
+    EXPECT_TRUE(mPerson.Unexpected().isEmpty()) << mPerson.Unexpected().join("\n").toStdString();
+    EXPECT_TRUE(mPerson.Done()) << "an answer was not used";
+    if (mForm) {
+      // What a journey left open goes without questions.
+      for (TMDIChild* child : mForm->Children()) child->Data().Saved = true;
+      mForm->close();
+    }
+    mForm.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
+
+  void StartProgram() {
+    ResetGlobals();
+    InitApplication();
+    mForm = std::make_unique<TMainForm>();
+    mPerson.SetFrame(mForm.get());
+    mForm->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(mForm.get()));
+    mForm->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(mForm.get()));
+  }
+  // File > Exit; false when the program stayed open.
+  bool ExitProgram() {
+    if (!ChooseMenu(*mForm, {"File", "Exit"})) return false;
+    if (mForm->isVisible()) return false;
+    mForm.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return true;
+  }
+
+  TMDIChild* NewDocument() {
+    const std::size_t before = mForm->Children().size();
+    EXPECT_TRUE(ChooseMenu(*mForm, {"File", "New"}));
+    EXPECT_EQ(mForm->Children().size(), before + 1);
+    return mForm->ActiveChild();
+  }
+  TMDIChild* OpenDocument(const std::string& path) {
+    mPerson.TypeFileName(QString::fromStdString(path));
+    EXPECT_TRUE(ChooseMenu(*mForm, {"File", "Open"}));
+    TMDIChild* child = mForm->ActiveChild();
+    EXPECT_NE(child, nullptr);
+    if (child != nullptr) {
+      EXPECT_EQ(child->Data().FileName, path);
+    }
+    return child;
+  }
+  // A copy of the sample in the journey's folder, so that saving never touches the original.
+  std::string SampleCopy(const std::string& name) {
+    const std::string path = mFolder.Path(name);
+    std::filesystem::copy_file(kSample, path);
+    return path;
+  }
+
+  static void ShowPage(TMDIChild& child, TDocumentPage page) {
+    QTabBar* tabs = child.PageControl()->tabBar();
+    const int index = static_cast<int>(page);
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(index).center());
+    ASSERT_TRUE(WaitUntil([&] { return child.PageControl()->currentIndex() == index; }, 3000));
+    QApplication::processEvents();
+  }
+  // A person works in the window that has the keyboard; after a dialog it may take a moment
+  // to get it back.
+  static void WaitForKeyboard(QWidget* widget) {
+    EXPECT_TRUE(QTest::qWaitForWindowActive(widget->window(), 3000));
+  }
+  static void Click(QWidget* widget) {
+    WaitForKeyboard(widget);
+    QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center());
+  }
+  // Clicks into a text field, replaces its text by typing, and leaves the field with key.
+  static void TypeInto(QLineEdit* edit, const QString& text, Qt::Key key = Qt::Key_Tab) {
+    Click(edit);
+    EXPECT_TRUE(WaitUntil([edit] { return edit->hasFocus(); }, 3000))
+        << "no keyboard for " << edit->objectName().toStdString() << "; active window: "
+        << (QApplication::activeWindow() ? QApplication::activeWindow()->metaObject()->className()
+                                         : "none");
+    edit->selectAll();
+    QTest::keyClicks(edit, text);
+    QTest::keyClick(edit, key);
+  }
+  // Clicks a grid cell (row 1 is the first data row), opens its editor and types text.
+  static void TypeInGrid(TMyParentGrid& grid, int col, int row, const QString& text) {
+    const QModelIndex index = grid.model()->index(row - 1, col);
+    WaitForKeyboard(&grid);
+    grid.scrollTo(index);
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, grid.visualRect(index).center());
+    if (!grid.IsEditing()) QTest::keyClick(&grid, Qt::Key_F2);
+    ASSERT_TRUE(grid.IsEditing()) << "no editor at " << col << "," << row;
+    grid.CellEditor()->selectAll();
+    QTest::keyClicks(grid.CellEditor(), text);
+  }
+  // The grid row of aquifer k.
+  static int AquiferRow(const TAQVData& d, int k) {
+    for (int r = 1; r <= d.RowCount(); ++r) {
+      int layer = 0;
+      if (d.RowToLayer(r, layer) && layer == k) return r;
+    }
+    return -1;
+  }
+  void ExpectNoMessages() const {
+    EXPECT_TRUE(mPerson.Messages().isEmpty()) << mPerson.Messages().join("\n").toStdString();
+  }
+
+  test::TTempFolder mFolder;
+  TPerson mPerson;
+  std::unique_ptr<TMainForm> mForm;
+};
+
+// --- 1. Start -----------------------------------------------------------------------------------
+
+TEST_F(Journey, StartShowsTitleAndWelcomeWithoutAnyMessage) {
+  QTest::qWait(300);  // the first activation and whatever it may bring
+  EXPECT_EQ(mForm->windowTitle(), "AQV for Windows - Zelvor edition (1.00)");
+  EXPECT_EQ(mForm->windowHandle()->title(), mForm->windowTitle());
+  EXPECT_EQ(mForm->StatusText(0), "Welcome to AQV for Windows");
+  EXPECT_TRUE(mForm->StatusText(1).isEmpty());
+  EXPECT_TRUE(mForm->MdiArea()->subWindowList().isEmpty());
+  EXPECT_EQ(ApplicationTitle(), "AQV for Windows");
+  EXPECT_EQ(QGuiApplication::platformName(), "xcb");
+  ExpectNoMessages();
+}
+
+// --- 2. File > New and every page ---------------------------------------------------------------
+
+TEST_F(Journey, NewDocumentShowsEveryPage) {
+  TMDIChild* child = NewDocument();
+  ASSERT_NE(child, nullptr);
+  EXPECT_TRUE(mForm->MdiArea()->activeSubWindow()->isMaximized());
+  EXPECT_EQ(mForm->StatusText(1), "Time units: Days");
+  EXPECT_EQ(mForm->StatusText(2), "Length units: Meters");
+  EXPECT_EQ(ApplicationTitle(), DocumentApplicationTitle(""));
+  EXPECT_TRUE(mForm->Actions().Save->isEnabled());
+
+  const char* pages[] = {"General info",      "Aquifer system",       "Pumping wells",
+                         "Observation wells", "Optimization results", "Time graphs",
+                         "Contour plot"};
+  for (int i = 0; i < 7; ++i) {
+    SCOPED_TRACE(pages[i]);
+    ShowPage(*child, static_cast<TDocumentPage>(i));
+    EXPECT_EQ(child->PageControl()->tabText(i), pages[i]);
+    EXPECT_TRUE(child->PageControl()->widget(i)->isVisible());
+  }
+  // What the pages showed of the new document.
+  EXPECT_FALSE(child->InfoEdit(10)->text().isEmpty());  // today's date
+  EXPECT_EQ(child->PumpingPeriodsPanel()->text(),
+            " Pumping periods for well number 1: Pumping well 1");
+  EXPECT_TRUE(child->OutputMemo()->toPlainText().isEmpty());
+  const TAQVData& d = child->Data();
+  EXPECT_LT(d.WorldX1(), d.WorldX2());  // the contour page made its window around the wells
+  // On a picture page the frame reports the picture's size when resized.
+  mForm->resize(mForm->width() - 40, mForm->height() - 20);
+  EXPECT_TRUE(WaitUntil([&] { return mForm->StatusText(0).startsWith("Width = "); }, 3000))
+      << mForm->StatusText(0).toStdString();
+  ExpectNoMessages();
+}
+
+// --- 3. A refused value -------------------------------------------------------------------------
+
+TEST_F(Journey, RefusedGridValueShowsItsMessageAndKeepsTheCell) {
+  TMDIChild* child = NewDocument();
+  ASSERT_NE(child, nullptr);
+  ShowPage(*child, TDocumentPage::dpAquiferSystem);
+  TAQVConductivitiesGrid& grid = *child->ConductivitiesGrid();
+  const int row = AquiferRow(child->Data(), 1);
+  ASSERT_GT(row, 0);
+  const double thickness = child->Data().D[1];
+  mPerson.AnswerMessage("Value must be larger than 0!", QMessageBox::Ok);
+  TypeInGrid(grid, 2, row, "-5");
+  QTest::keyClick(grid.CellEditor(), Qt::Key_Return);
+  ASSERT_TRUE(WaitUntil([&] { return mPerson.Done(); }, 3000));
+  QApplication::processEvents();
+  EXPECT_EQ(mPerson.Messages(), QStringList{"Value must be larger than 0!"});
+  EXPECT_TRUE(grid.IsEditing());
+  EXPECT_EQ(grid.Row(), row);
+  EXPECT_EQ(grid.Col(), 2);
+  EXPECT_TRUE(WaitUntil([&] { return QApplication::focusWidget() == grid.CellEditor(); }, 3000))
+      << "focus on "
+      << (QApplication::focusWidget() ? QApplication::focusWidget()->metaObject()->className()
+                                      : "nothing")
+      << " active "
+      << (QApplication::activeWindow() ? QApplication::activeWindow()->metaObject()->className()
+                                       : "none")
+      << " frame focus "
+      << (mForm->focusWidget() ? mForm->focusWidget()->metaObject()->className() : "none")
+      << " editor focus " << grid.CellEditor()->hasFocus();
+  EXPECT_EQ(child->Data().D[1], thickness);
+  // Escape gives the old value back and the cell may be left.
+  QTest::keyClick(grid.CellEditor(), Qt::Key_Escape);
+  EXPECT_FALSE(grid.IsEditing());
+}
+
+TEST_F(Journey, RefusedNumberFieldShowsItsMessageAndTakesTheFocusBack) {
+  TMDIChild* child = NewDocument();
+  ASSERT_NE(child, nullptr);
+  auto* relative = child->findChild<TAQVFloatEdit*>("paRelativeEdit");
+  ASSERT_NE(relative, nullptr);
+  const double before = child->Data().RelStoppingCriterion;
+  mPerson.AnswerMessage("Value must be larger than 0!", QMessageBox::Ok);
+  TypeInto(relative, "0", Qt::Key_Tab);
+  ASSERT_TRUE(WaitUntil([&] { return mPerson.Done(); }, 3000));
+  ASSERT_TRUE(WaitUntil([&] { return QApplication::focusWidget() == relative; }, 3000));
+  EXPECT_EQ(mPerson.Messages(), QStringList{"Value must be larger than 0!"});
+  EXPECT_EQ(relative->text(), "0");
+  EXPECT_EQ(child->Data().RelStoppingCriterion, before);
+}
+
+// --- 4. Update graph ----------------------------------------------------------------------------
+
+// Pixels of exactly this colour in the image.
+int CountColour(const QImage& image, QColor colour) {
+  const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+  int n = 0;
+  for (int y = 0; y < rgb.height(); ++y)
+    for (int x = 0; x < rgb.width(); ++x) n += rgb.pixelColor(x, y).rgb() == colour.rgb() ? 1 : 0;
+  return n;
+}
+
+TEST_F(Journey, UpdateGraphDrawsComputedCurvesAndObservations) {
+  TMDIChild* child = NewDocument();
+  ASSERT_NE(child, nullptr);
+  ShowPage(*child, TDocumentPage::dpChart);
+  TMyChart* chart = child->Chart();
+  EXPECT_EQ(chart->GetSeriesCount(), 0);
+  Click(child->UpdateGraphButton());
+  ASSERT_TRUE(WaitUntil([&] { return chart->GetSeriesCount() > 0 && !child->Data().Modified(); }));
+  QApplication::processEvents();
+
+  TSeries* curve = nullptr;
+  TSeries* observed = nullptr;
+  for (int i = 0; i < chart->GetSeriesCount(); ++i) {
+    TSeries* s = chart->GetSeries(i);
+    ASSERT_NE(s->Reference(), nullptr);
+    (s->Reference()->Kind == 0 ? curve : observed) = s;
+  }
+  ASSERT_NE(curve, nullptr) << "no computed curve";
+  ASSERT_NE(observed, nullptr) << "no observed data";
+  EXPECT_GT(curve->GetCount(), 10);
+  EXPECT_EQ(observed->GetCount(), child->Data().ObservationWells[1].ObservationCount());
+
+  // What the screen shows: the curve's colour along its line, a marker on an observation.
+  const QImage picture = chart->grab().toImage();
+  const QColor line = ToQColor(curve->Patterns().Border().Data().Color);
+  const QColor marker = ToQColor(observed->Marker().Color());
+  EXPECT_GT(CountColour(picture, line), 30);
+  ASSERT_TRUE(observed->GetVisible(0));
+  EXPECT_EQ(picture.pixelColor(observed->GetPixelX(0), observed->GetPixelY(0)).rgb(), marker.rgb());
+  EXPECT_NE(marker.rgb(), picture.pixelColor(2, 2).rgb());  // not the background's colour
+
+  // A style the person gives a curve afterwards goes into the document, which the file keeps.
+  child->Data().Saved = true;
+  curve->Patterns().Border().SetColor(0x00A0B0C0);
+  const TChartReference& r = *curve->Reference();
+  EXPECT_EQ(child->Data().GetCurveColor(r.Curve, r.Layer), 0x00A0B0C0);
+  EXPECT_FALSE(child->Data().Saved);
+  ExpectNoMessages();
+}
+
+// --- 5. Mark, optimise, accept
+// ---------------------------------------------------------------------
+
+TEST_F(Journey, MarkedTransmissivityIsOptimisedAcceptedAndReported) {
+  TMDIChild* child = NewDocument();
+  ASSERT_NE(child, nullptr);
+  TAQVData& d = child->Data();
+  ShowPage(*child, TDocumentPage::dpAquiferSystem);
+  TAQVConductivitiesGrid& grid = *child->ConductivitiesGrid();
+  const int row = AquiferRow(d, 1);
+  ASSERT_GT(row, 0);
+  TypeInGrid(grid, 6, row, "1");  // the mark column after T
+  QTest::keyClick(grid.CellEditor(), Qt::Key_Return);
+  QApplication::processEvents();
+  EXPECT_EQ(d.TCode[1], '1');
+
+  mPerson.AcceptConsole();
+  ASSERT_TRUE(ChooseMenu(*mForm, {"Calculate", "Optimize"}));
+  ASSERT_TRUE(WaitUntil([&] { return mPerson.Done(); }));
+  EXPECT_TRUE(d.ResultsExist);
+  EXPECT_FALSE(d.Rejected);
+  EXPECT_TRUE(mForm->menuBar()->isEnabled());  // the frame is usable again
+
+  ShowPage(*child, TDocumentPage::dpOutput);
+  const QString report = child->OutputMemo()->toPlainText();
+  EXPECT_TRUE(report.contains("THE   CALCULATED   LEAST   SQUARES   SOLUTION"))
+      << report.left(800).toStdString();
+  EXPECT_TRUE(report.contains("T 1"));
+  EXPECT_FALSE(report.contains("WARNING"));
+  ExpectNoMessages();
+}
+
+// --- 6. Save, close, reopen ---------------------------------------------------------------------
+
+TEST_F(Journey, SavedDocumentIsReopenedFromTheRecentFiles) {
+  TMDIChild* child = NewDocument();
+  ASSERT_NE(child, nullptr);
+  TypeInto(child->InfoEdit(1), "Journey six");
+  const std::string path = mFolder.Path("journey.aqv");
+  mPerson.TypeFileName(QString::fromStdString(path));
+  ASSERT_TRUE(ChooseMenu(*mForm, {"File", "Save as..."}));
+  EXPECT_TRUE(mPerson.FileDialogsWereWidgets());
+  ASSERT_TRUE(std::filesystem::exists(path));
+  EXPECT_TRUE(child->Data().Saved);
+  EXPECT_EQ(child->windowTitle().toStdString(), path);
+  EXPECT_EQ(mForm->RecentFiles().Entry(0), path);
+
+  ASSERT_TRUE(ChooseMenu(*mForm, {"File", "Close"}));  // saved: no question
+  ASSERT_TRUE(WaitUntil([&] { return mForm->Children().empty(); }, 3000));
+  EXPECT_TRUE(mForm->StatusText(1).isEmpty());
+
+  const QString item = "1. " + QString::fromStdString(path);
+  ASSERT_TRUE(ChooseMenu(*mForm, {"File", "Reopen", item}));
+  ASSERT_EQ(mForm->Children().size(), 1u);
+  EXPECT_EQ(mForm->ActiveChild()->Data().FileName, path);
+  EXPECT_EQ(mForm->ActiveChild()->InfoEdit(1)->text(), "Journey six");
+
+  // The list outlives the program.
+  ASSERT_TRUE(ExitProgram());
+  StartProgram();
+  ASSERT_TRUE(ChooseMenu(*mForm, {"File", "Reopen", item}));
+  ASSERT_EQ(mForm->Children().size(), 1u);
+  EXPECT_EQ(mForm->ActiveChild()->Data().FileName, path);
+  ExpectNoMessages();
+}
+
+// --- 7. The save question on close ---------------------------------------------------------------
+
+TEST_F(Journey, ClosingAChangedDocumentAsksAndNoLeavesTheFile) {
+  const std::string path = SampleCopy("question.aqv");
+  const std::string bytes = ReadAll(path);
+  TMDIChild* child = OpenDocument(path);
+  ASSERT_NE(child, nullptr);
+  EXPECT_TRUE(child->Data().Saved) << "a file just read differs from nothing on disk";
+  ShowPage(*child, TDocumentPage::dpInfo);
+  TypeInto(child->InfoEdit(1), "Changed name");
+  EXPECT_FALSE(child->Data().Saved);
+  const QString question = QString::fromStdString("Save changes to " + path + "?");
+
+  mPerson.AnswerMessage(question, QMessageBox::Cancel);
+  ASSERT_TRUE(ChooseMenu(*mForm, {"File", "Close"}));
+  EXPECT_EQ(mForm->Children().size(), 1u);  // Cancel keeps it
+
+  mPerson.AnswerMessage(question, QMessageBox::Cancel);
+  ChooseMenu(*mForm, {"File", "Exit"});
+  EXPECT_TRUE(mForm->isVisible());  // so does Cancel on leaving the program
+  EXPECT_EQ(mForm->Children().size(), 1u);
+
+  mPerson.AnswerMessage(question, QMessageBox::No);
+  ASSERT_TRUE(ChooseMenu(*mForm, {"File", "Close"}));
+  ASSERT_TRUE(WaitUntil([&] { return mForm->Children().empty(); }, 3000));
+  EXPECT_EQ(ReadAll(path), bytes);
+  EXPECT_EQ(mPerson.Messages(), QStringList({question, question, question}));
+}
+
+// Filling the time graph of a file just read once gave every new series' default style back to
+// the document before the series took the document's own: the file's curve colours were lost
+// and an untouched document asked to be saved.
+TEST_F(Journey, OpeningAFileKeepsItsCurveStylesAndAsksNothingOnClose) {
+  // A file of a version without series formats, whose curves have colours of their own.
+  const std::string path = mFolder.Path("colours.aqv");
+  {
+    TAQVData file;
+    file.FileName = std::string(AQV_TEST_DATA_DIR) + "/v2010.aqv";
+    ASSERT_TRUE(file.LoadFromFile());
+    for (int c = 1; c <= file.ObservationWellCount(); ++c)
+      for (int layer = 1; layer <= file.AquiferCount(); ++layer)
+        file.SetCurveColor(c, layer, 0x102030 + 0x10 * c + layer);
+    file.FileName = path;
+    file.SaveToFile(false);
+    ASSERT_TRUE(file.Saved);
+  }
+  for (const std::string& name : {path, SampleCopy("formats.aqv")}) {
+    SCOPED_TRACE(name);
+    TAQVData read;
+    read.FileName = name;
+    ASSERT_TRUE(read.LoadFromFile());
+
+    TMDIChild* child = OpenDocument(name);
+    ASSERT_NE(child, nullptr);
+    EXPECT_TRUE(child->Data().Saved);
+    TMyChart* chart = child->Chart();
+    int curves = 0;
+    for (int i = 0; i < chart->GetSeriesCount(); ++i) {
+      const TSeries& series = *chart->GetSeries(i);
+      const TChartReference* r = series.Reference();
+      if (r == nullptr || r->Kind != 0) continue;
+      ++curves;
+      const TColor colour = read.GetCurveColor(r->Curve, r->Layer);
+      EXPECT_EQ(child->Data().GetCurveColor(r->Curve, r->Layer), colour);
+      if (name == path) {
+        EXPECT_EQ(series.Patterns().Border().Color(), colour);
+      }
+    }
+    EXPECT_GT(curves, 0);
+    ASSERT_TRUE(ChooseMenu(*mForm, {"File", "Close"}));  // no question
+    ASSERT_TRUE(WaitUntil([&] { return mForm->Children().empty(); }, 3000));
+  }
+  ExpectNoMessages();
+}
+
+// --- 8. Contour plot and animation
+// ----------------------------------------------------------------
+
+TEST_F(Journey, ClosingDuringAnAnimationStopsItCleanly) {
+  TMDIChild* child = NewDocument();
+  ASSERT_NE(child, nullptr);
+  ShowPage(*child, TDocumentPage::dpContourPlot);
+  QPointer<TAQVKaart> map = child->Map();
+  EXPECT_TRUE(map->isVisible());
+  Click(child->AnimateButton());
+  ASSERT_TRUE(WaitUntil([&] { return map->Animating() && map->AnimationStep() >= 3; }));
+  EXPECT_TRUE(child->PauseButton()->isEnabled());
+
+  mPerson.AnswerMessage("Save changes to ?", QMessageBox::No);
+  ASSERT_TRUE(ChooseMenu(*mForm, {"File", "Close"}));
+  ASSERT_TRUE(WaitUntil([&] { return map.isNull(); }, 5000)) << "the map outlived its window";
+  EXPECT_TRUE(mForm->Children().empty());
+
+  // The same while leaving the program.
+  child = NewDocument();
+  ASSERT_NE(child, nullptr);
+  ShowPage(*child, TDocumentPage::dpContourPlot);
+  map = child->Map();
+  Click(child->AnimateButton());
+  ASSERT_TRUE(WaitUntil([&] { return map->Animating() && map->AnimationStep() >= 2; }));
+  mPerson.AnswerMessage("Save changes to ?", QMessageBox::No);
+  ASSERT_TRUE(ExitProgram());
+  EXPECT_TRUE(map.isNull());
+  QTest::qWait(200);  // nothing left to tick
+  EXPECT_EQ(mPerson.Messages().size(), 2);
+}
+
+// --- 9. Exports
+// -------------------------------------------------------------------------------------
+
+TEST_F(Journey, ExportsWriteTheirFiles) {
+  TMDIChild* child = OpenDocument(SampleCopy("exports.aqv"));
+  ASSERT_NE(child, nullptr);
+
+  ShowPage(*child, TDocumentPage::dpChart);
+  ASSERT_GT(child->Chart()->GetSeriesCount(), 0);  // computed when the file was read
+  const std::string fth = mFolder.Path("curves.fth");
+  mPerson.TypeFileName(QString::fromStdString(fth));
+  ASSERT_TRUE(ChooseMenu(*mForm, {"Export", "Save curves as FTH"}));
+  ASSERT_TRUE(std::filesystem::exists(fth));
+  EXPECT_GT(std::filesystem::file_size(fth), 100u);
+
+  ShowPage(*child, TDocumentPage::dpContourPlot);
+  const std::string xyz = mFolder.Path("contours.xyz");
+  mPerson.TypeFileName(QString::fromStdString(xyz));
+  ASSERT_TRUE(ChooseMenu(*mForm, {"Export", "Save contours as XYZ"}));
+  ASSERT_TRUE(std::filesystem::exists(xyz));
+  EXPECT_GT(std::filesystem::file_size(xyz), 100u);
+  // The FTH item belongs to the time graph page.
+  EXPECT_FALSE(ChooseMenu(*mForm, {"Export", "Save curves as FTH"}));
+  ExpectNoMessages();
+}
+
+TEST_F(Journey, ModelFileExportWritesTheModel) {
+  TMDIChild* child = OpenDocument(SampleCopy("model.aqv"));
+  ASSERT_NE(child, nullptr);
+  const std::string fem = mFolder.Path("model.fem");
+  bool previewed = false;
+  mPerson.HandleDialog([&](QWidget* modal) {
+    auto* form = qobject_cast<TFEMGridForm*>(modal);
+    if (form == nullptr) {
+      ADD_FAILURE() << "not the model generator: " << modal->metaObject()->className();
+      qobject_cast<QDialog*>(modal)->reject();
+      return;
+    }
+    Click(form->PreviewButton());
+    previewed = WaitUntil([form] { return form->SaveButton()->isEnabled(); }, 20000);
+    if (previewed) {
+      mPerson.TypeFileName(QString::fromStdString(fem));
+      Click(form->SaveButton());
+    }
+    Click(form->CloseButton());
+  });
+  ASSERT_TRUE(ChooseMenu(*mForm, {"Export", "Save model as FEM"}));
+  EXPECT_TRUE(previewed) << "the preview never allowed saving";
+  ASSERT_TRUE(std::filesystem::exists(fem));
+  EXPECT_GT(std::filesystem::file_size(fem), 100u);
+  EXPECT_TRUE(child->isEnabled());  // the document window is usable again
+  ExpectNoMessages();
+}
+
+// --- 10. F1
+// ------------------------------------------------------------------------------------------
+
+// Takes the help pages the program opens instead of a browser.
+class THelpCatcher : public QObject {
+  Q_OBJECT
+ public:
+  THelpCatcher() { QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "Open"); }
+  ~THelpCatcher() override { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }
+  Q_INVOKABLE void Open(const QUrl& url) { Urls.append(url); }
+  QList<QUrl> Urls;
+};
+
+TEST_F(Journey, F1OnAPageShowsThatPagesHelp) {
+  THelpCatcher help;
+  QTest::keyClick(mForm.get(), Qt::Key_F1);  // no document: the introduction
+  ASSERT_EQ(help.Urls.size(), 1);
+  EXPECT_TRUE(help.Urls[0].toLocalFile().endsWith("/help/Introduction.html"));
+
+  TMDIChild* child = NewDocument();
+  ASSERT_NE(child, nullptr);
+  struct TCase {
+    TDocumentPage Page;
+    const char* FieldName;
+    const char* Keyword;
+  };
+  const TCase cases[] = {
+      {TDocumentPage::dpChart, "tmStartingTimeFloatEdit", "time_graphs"},
+      {TDocumentPage::dpContourPlot, "coWestFloatEdit", "contour_plot"},
+      {TDocumentPage::dpInfo, "prNameEdit", "general_info"},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Keyword);
+    help.Urls.clear();
+    ShowPage(*child, c.Page);
+    auto* field = child->findChild<QLineEdit*>(c.FieldName);
+    ASSERT_NE(field, nullptr);
+    Click(field);
+    ASSERT_EQ(QApplication::focusWidget(), field);
+    EXPECT_EQ(HelpKeywordOf(QApplication::focusWidget()), c.Keyword);
+    QTest::keyClick(field, Qt::Key_F1);
+    ASSERT_EQ(help.Urls.size(), 1);  // one page, opened once
+    const QString page = help.Urls[0].toLocalFile();
+    EXPECT_TRUE(page.endsWith(QStringLiteral("/help/%1.html").arg(c.Keyword)))
+        << page.toStdString();
+    EXPECT_TRUE(QFile::exists(page));
+  }
+  ExpectNoMessages();
+}
+
+}  // namespace
+}  // namespace aqv::e2e
+
+#include "JourneyTest.moc"

@@ -1,0 +1,242 @@
+#include "tests/e2e/Person.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDebug>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTest>
+
+#include "platform/AQVOutputForm.h"
+
+namespace aqv::e2e {
+
+namespace {
+
+// How often the person looks at the screen, milliseconds.
+constexpr int kLookInterval = 25;
+
+QString Plain(QString text) {
+  return text.remove(QLatin1Char('&'));
+}
+
+void Click(QWidget* widget) {
+  QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center());
+}
+
+TAQVOutputForm* VisibleConsole() {
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (auto* console = qobject_cast<TAQVOutputForm*>(w); console && console->isVisible())
+      return console;
+  return nullptr;
+}
+
+QString Describe(QWidget* modal) {
+  if (auto* box = qobject_cast<QMessageBox*>(modal))
+    return QStringLiteral("message box \"%1\"").arg(box->text());
+  return QStringLiteral("%1 \"%2\"")
+      .arg(QString::fromUtf8(modal->metaObject()->className()), modal->windowTitle());
+}
+
+}  // namespace
+
+TPerson::TPerson() {
+  mTimer.setInterval(kLookInterval);
+  connect(&mTimer, &QTimer::timeout, this, [this] { Look(); });
+  mTimer.start();
+}
+
+TPerson::~TPerson() = default;
+
+void TPerson::AnswerMessage(const QString& expectedText, QMessageBox::StandardButton button) {
+  mAnswers.push_back({TAnswer::TKind::akMessage, expectedText, button, {}});
+}
+
+void TPerson::TypeFileName(const QString& path) {
+  mAnswers.push_back({TAnswer::TKind::akFileName, path, QMessageBox::NoButton, {}});
+}
+
+void TPerson::HandleDialog(std::function<void(QWidget*)> handle) {
+  mAnswers.push_back({TAnswer::TKind::akDialog, {}, QMessageBox::NoButton, std::move(handle)});
+}
+
+void TPerson::Look() {
+  GiveFocusBack();
+  QWidget* modal = QApplication::activeModalWidget();
+  if (modal != nullptr && modal != mHandled && modal->isVisible()) {
+    // Acted on outside the timer's own call: a timer is not called again while its call
+    // runs, and acting may open a window that must be handled from inside.
+    mHandled = modal;
+    QTimer::singleShot(0, this, [this, window = QPointer<QWidget>(modal)] {
+      if (window != nullptr && window->isVisible()) HandleModal(window);
+    });
+    return;
+  }
+  if (mAcceptConsole) HandleConsole();
+}
+
+void TPerson::HandleModal(QWidget* modal) {
+  if (qEnvironmentVariableIsSet("AQV_E2E_TRACE")) qInfo() << "person sees" << Describe(modal);
+  mHandled = modal;
+  // A person reads a window once the screen shows it and it has the keyboard.
+  (void)QTest::qWaitForWindowActive(modal, 3000);
+  auto* box = qobject_cast<QMessageBox*>(modal);
+  if (box != nullptr) mMessages.append(box->text());
+  if (mAnswers.empty()) {
+    CloseUnexpected(modal, QStringLiteral("no answer for ") + Describe(modal));
+    return;
+  }
+  const TAnswer answer = mAnswers.front();
+  mAnswers.pop_front();
+  switch (answer.Kind) {
+    case TAnswer::TKind::akMessage: {
+      if (box == nullptr) {
+        CloseUnexpected(modal, QStringLiteral("expected a message box, saw ") + Describe(modal));
+        return;
+      }
+      if (!answer.Text.isEmpty() && box->text() != answer.Text)
+        mUnexpected.append(
+            QStringLiteral("expected \"%1\", saw \"%2\"").arg(answer.Text, box->text()));
+      QAbstractButton* button = box->button(answer.Button);
+      if (button == nullptr) {
+        CloseUnexpected(modal, QStringLiteral("no such button on ") + Describe(modal));
+        return;
+      }
+      Click(button);
+      return;
+    }
+    case TAnswer::TKind::akFileName: {
+      auto* dialog = qobject_cast<QFileDialog*>(modal);
+      if (dialog == nullptr) {
+        CloseUnexpected(modal, QStringLiteral("expected a file dialog, saw ") + Describe(modal));
+        return;
+      }
+      auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+      if (name == nullptr || !name->isVisible()) {
+        // A desktop's own dialog has no fields to type into.
+        mFileDialogsWereWidgets = false;
+        dialog->selectFile(answer.Text);
+        static_cast<QDialog*>(dialog)->accept();
+        return;
+      }
+      // The dialog follows what is typed only in the field that has the focus; elsewhere it
+      // would keep every directory passed on the way selected. So first the window must be
+      // active and the person click into the field.
+      (void)QTest::qWaitForWindowActive(dialog, 3000);
+      Click(name);
+      if (!name->hasFocus()) mUnexpected.append(QStringLiteral("the file name field has no focus"));
+      name->selectAll();
+      QTest::keyClicks(name, answer.Text);
+      QTest::keyClick(name, Qt::Key_Return);
+      return;
+    }
+    case TAnswer::TKind::akDialog:
+      answer.Handle(modal);
+      return;
+  }
+}
+
+// The virtual screen runs without a window manager, which would give the keyboard back to the
+// frame once a dialog above it has gone; Qt alone may leave no window active then, at once or
+// a little later. The person does what the window manager would.
+void TPerson::GiveFocusBack() {
+  if (mFrame == nullptr || !mFrame->isVisible() || QApplication::activeModalWidget() != nullptr ||
+      QApplication::activePopupWidget() != nullptr || QApplication::activeWindow() != nullptr)
+    return;
+  mFrame->activateWindow();
+}
+
+void TPerson::HandleConsole() {
+  TAQVOutputForm* console = VisibleConsole();
+  if (console == nullptr) {
+    // The console came and went: the run is over.
+    if (mConsoleSeen) mAcceptConsole = mConsoleSeen = false;
+    return;
+  }
+  mConsoleSeen = true;
+  QPushButton* left = console->LeftPushButton();
+  if (!left->isEnabled()) return;
+  const QString caption = left->text();
+  if (caption == QStringLiteral("Accept result") || caption == QStringLiteral("Done")) Click(left);
+}
+
+void TPerson::CloseUnexpected(QWidget* modal, const QString& what) {
+  mUnexpected.append(what);
+  if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+    for (QMessageBox::StandardButton b : {QMessageBox::Cancel, QMessageBox::No, QMessageBox::Ok})
+      if (QAbstractButton* button = box->button(b)) {
+        Click(button);
+        return;
+      }
+  }
+  if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+    dialog->reject();
+    return;
+  }
+  modal->close();
+}
+
+// --- Menus -------------------------------------------------------------------------------------
+
+namespace {
+
+QAction* ItemOf(const QList<QAction*>& actions, const QString& text) {
+  for (QAction* a : actions)
+    if (!a->isSeparator() && a->isVisible() && Plain(a->text()) == text) return a;
+  return nullptr;
+}
+
+void CloseMenus() {
+  while (QWidget* popup = QApplication::activePopupWidget()) popup->close();
+}
+
+}  // namespace
+
+QAction* MenuItem(QMainWindow& frame, const QStringList& path) {
+  QList<QAction*> actions = frame.menuBar()->actions();
+  QAction* found = nullptr;
+  for (const QString& text : path) {
+    found = ItemOf(actions, text);
+    if (found == nullptr) return nullptr;
+    if (found->menu() != nullptr) actions = found->menu()->actions();
+  }
+  return found;
+}
+
+bool ChooseMenu(QMainWindow& frame, const QStringList& path) {
+  QMenuBar* bar = frame.menuBar();
+  QAction* title = ItemOf(bar->actions(), path.value(0));
+  if (title == nullptr || title->menu() == nullptr || !title->isEnabled() || !bar->isEnabled())
+    return false;
+  QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(title).center());
+  QMenu* menu = title->menu();
+  if (!WaitUntil([menu] { return menu->isVisible(); }, 3000)) return false;
+  for (qsizetype i = 1; i < path.size(); ++i) {
+    QAction* item = ItemOf(menu->actions(), path[i]);
+    if (item == nullptr || !item->isEnabled()) {
+      CloseMenus();
+      return false;
+    }
+    const QPoint centre = menu->actionGeometry(item).center();
+    QTest::mouseMove(menu, centre);
+    QTest::mouseClick(menu, Qt::LeftButton, {}, centre);
+    if (item->menu() == nullptr) return true;  // triggered, and what it opened is over
+    menu = item->menu();
+    if (!WaitUntil([menu] { return menu->isVisible(); }, 3000)) {
+      CloseMenus();
+      return false;
+    }
+  }
+  CloseMenus();
+  return false;  // the path ended on a sub-menu
+}
+
+bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
+  return QTest::qWaitFor(done, timeoutMs);
+}
+
+}  // namespace aqv::e2e
