@@ -162,17 +162,22 @@ TEngineResult ComputeDrawdownGrid(const TMapModel& model, double t, TDrawdownGri
     const int periods = std::clamp(well.PeriodCount, 0, kMaxPeriods);
     // Every period of the well is one rate step on the same radii: the profiles are computed
     // in parallel and summed, so the grid is interpolated once per well.
-    ParallelFor(periods, 1, [&](int begin, int end, int worker) {
-      for (int i = begin; i < end; ++i) {
-        const int k = i + 1;
-        results[k] = {};
-        profiles[k].P.fill(0.0);
-        if (!(well.StartTime[k] < t) || well.RateStep[k] == 0.0) continue;
-        results[k] = ComputeRadialProfile(model.System, model.Weights, well.Input, well.RateStep[k],
-                                          t - well.StartTime[k], model.Layer, rMin, rMax,
-                                          states[static_cast<std::size_t>(worker)], profiles[k]);
-      }
-    });
+    TParallelWork parallel;
+    parallel.MaxWorkers = static_cast<int>(states.size());  // the pool may grow meanwhile
+    ParallelFor(
+        periods, 1,
+        [&](int begin, int end, int worker) {
+          for (int i = begin; i < end; ++i) {
+            const int k = i + 1;
+            results[k] = {};
+            profiles[k].P.fill(0.0);
+            if (!(well.StartTime[k] < t) || well.RateStep[k] == 0.0) continue;
+            results[k] = ComputeRadialProfile(
+                model.System, model.Weights, well.Input, well.RateStep[k], t - well.StartTime[k],
+                model.Layer, rMin, rMax, states[static_cast<std::size_t>(worker)], profiles[k]);
+          }
+        },
+        parallel);
     TRadialProfile sum;
     sum.RMin = rMin;
     sum.RMax = rMax;

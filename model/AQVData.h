@@ -778,16 +778,24 @@ class TAQVData : public TMyParentData {
     int Well, Index;
   };
   std::vector<TObservationRef> mObservationRefs;
-  std::vector<TAquiferSystemState> mWorkerStates;
+  // Each worker's engine state on cache lines of its own, so that workers writing their
+  // states never slow each other down.
+  struct alignas(64) TWorkerState {
+    TAquiferSystemState State;
+  };
+  std::vector<TWorkerState> mWorkerStates;
   std::vector<TEngineResult> mEngineResults;
   // What one worker of ComputeObservationDrawdowns keeps: the decompositions of the elapsed
   // times it met, and the points, sums and results of one group of observations at one time.
-  struct TObservationWorkspace {
+  // Aligned, and the buffers padded at both ends (kWorkspacePadding entries), for the same
+  // reason: the sums of a group are added to term by term.
+  struct alignas(64) TObservationWorkspace {
     TInversionCache Systems;
     std::vector<TObservationPointInput> Points;
     std::vector<double> Drawdowns;
     std::vector<TEngineResult> Results;
   };
+  static constexpr std::size_t kWorkspacePadding = 8;
   // Positions in mObservationRefs ordered by time, and where each run of equal times starts
   // (with the end as the last entry); one workspace per worker.
   std::vector<int> mObservationOrder;

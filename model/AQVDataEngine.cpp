@@ -184,9 +184,9 @@ void TAQVData::ComputeObservationDrawdowns() {
   work.resize(static_cast<std::size_t>(WorkerCount()));
   for (TObservationWorkspace& space : work) {
     space.Systems.Clear();
-    space.Points.resize(largestGroup);
-    space.Drawdowns.resize(largestGroup);
-    space.Results.resize(largestGroup);
+    space.Points.resize(largestGroup + 2 * kWorkspacePadding);
+    space.Drawdowns.resize(largestGroup + 2 * kWorkspacePadding);
+    space.Results.resize(largestGroup + 2 * kWorkspacePadding);
   }
   std::vector<TEngineResult>& failures = mEngineResults;
   failures.assign(refs.size(), TEngineResult());
@@ -195,9 +195,9 @@ void TAQVData::ComputeObservationDrawdowns() {
     const int first = groups[static_cast<std::size_t>(group)];
     const auto size = static_cast<std::size_t>(groups[static_cast<std::size_t>(group) + 1] - first);
     const double t = timeOf(order[static_cast<std::size_t>(first)]);
-    const std::span<TObservationPointInput> points(space.Points.data(), size);
-    const std::span<double> drawdowns(space.Drawdowns.data(), size);
-    const std::span<TEngineResult> results(space.Results.data(), size);
+    const std::span<TObservationPointInput> points(space.Points.data() + kWorkspacePadding, size);
+    const std::span<double> drawdowns(space.Drawdowns.data() + kWorkspacePadding, size);
+    const std::span<TEngineResult> results(space.Results.data() + kWorkspacePadding, size);
     for (std::size_t m = 0; m < size; ++m) {
       const TObservationWell& obs =
           ObservationWells[refs[static_cast<std::size_t>(order[first + m])].Well];
@@ -315,6 +315,12 @@ void TAQVData::ComputeCurves() {
   // Started from ProcessMessages during a computation, whose buffers and rows it would resize.
   if (mEngineRunning) return;
   const TEngineRunGuard running(mEngineRunning);
+  // Busy ends with the computation however it ends, also when the GUI throws from inside
+  // ProcessMessages, so a window never waits for a computation that is gone.
+  struct TBusyGuard {
+    bool& Flag;
+    ~TBusyGuard() { Flag = false; }
+  } busy{Busy};
   Cancel = false;
   Busy = true;
   SelectCurves();
@@ -348,13 +354,12 @@ void TAQVData::ComputeCurves() {
     wells.push_back(std::move(well));
   }
 
-  std::vector<TAquiferSystemState>& work = mWorkerStates;
+  std::vector<TWorkerState>& work = mWorkerStates;
   work.resize(static_cast<std::size_t>(WorkerCount()));
   std::vector<TEngineResult>& failures = mEngineResults;
   failures.assign(static_cast<std::size_t>(timeCount), TEngineResult());
   if (ProgressBar) ProgressBar->Max = static_cast<int>(OutputTimes.size());
 
-  // One output time: the sum of every rate step that has started, into its own row.
   // One output time: the sum of every rate step that has started, into its own row. The row is
   // summed on the stack and stored once: the neighbouring rows belong to other threads, and
   // adding into them term by term would make the threads fight over shared cache lines. The
@@ -412,7 +417,7 @@ void TAQVData::ComputeCurves() {
         batchEnd - batch, kTimesPerChunk,
         [&](int begin, int end, int worker) {
           for (int i = batch + begin; i < batch + end; ++i)
-            computeTime(i, work[static_cast<std::size_t>(worker)]);
+            computeTime(i, work[static_cast<std::size_t>(worker)].State);
         },
         estimate);
     const auto failed = std::find_if(failures.begin() + batch, failures.begin() + batchEnd,
@@ -431,8 +436,8 @@ void TAQVData::ComputeCurves() {
   }
   StatusCode = status;
   if (ProgressBar) ProgressBar->Position = 0;
+  Fire(OnProgressBarChange, this);
   CurvesValid = true;
-  Busy = false;
 }
 
 }  // namespace aqv

@@ -473,20 +473,20 @@ void ComputePointModeFactors(const TAquiferSystemState& state, const TWellLaplac
     const double q = std::sqrt(state.SystemDiagonal[k]);
     double f;
     double g = 0.0;
-    if (rho > 0.0) {
-      // The observation well's own face: K0/(y K1) and y K1 from one Bessel evaluation.
+    // b = q rw and y = q rho never exceed q r (r >= rw + rho), so one comparison tells whether
+    // some factor's e^(-x) could underflow.
+    if (rho > 0.0 && geometry.Distance * q >= kGatheredExponentialsArgument) [[unlikely]] {
       const TWellFaceBessel own = WellFaceBessel(q * rho);
-      // b = q rw and y = q rho never exceed q r (r >= rw + rho), so one comparison tells
-      // whether some factor's e^(-x) could underflow.
-      if (geometry.Distance * q >= kGatheredExponentialsArgument) {
-        f = FiniteRadiusRatioOverXK1(geometry.Distance, q, term.Face[k], own);
-      } else {
-        f = FiniteRadiusRatio(geometry.Distance, q, term.Face[k]);
-        if (own.Denominator > 0.0) f /= own.Denominator;
-      }
+      f = FiniteRadiusRatioOverXK1(geometry.Distance, q, term.Face[k], own);
       if (needsG && rho == geometry.ScreenRadius) g = own.RatioOverX;
     } else {
       f = FiniteRadiusRatio(geometry.Distance, q, term.Face[k]);
+      if (rho > 0.0) {
+        // The observation well's own face: K0/(y K1) and y K1 from one Bessel evaluation.
+        const TWellFaceBessel own = WellFaceBessel(q * rho);
+        if (own.Denominator > 0.0) f /= own.Denominator;
+        if (needsG && rho == geometry.ScreenRadius) g = own.RatioOverX;
+      }
     }
     if (needsG && !(rho > 0.0 && rho == geometry.ScreenRadius)) {
       g = BesselK0OverXK1(q * geometry.ScreenRadius);

@@ -19,7 +19,7 @@ struct TParallelWork {
 // saves: waking a sleeping thread takes some 5 to 30 microseconds, measured on 8 cores.
 inline constexpr double kMinHandOffNanoseconds = 60000.0;
 // Chunks shorter than this are merged, so that the shared counter is not the bottleneck.
-inline constexpr double kMinChunkNanoseconds = 4000.0;
+inline constexpr double kMinChunkNanoseconds = 6000.0;
 
 // Runs body(begin, end, worker) over the index range [0, count) in chunks of at most `chunk`
 // indices (larger ones when work says the chunks would be tiny), spread over a process-wide

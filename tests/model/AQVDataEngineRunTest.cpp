@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <stdexcept>
 #include <vector>
 
 #include "model/AQVData.h"
@@ -306,6 +307,16 @@ TEST_F(EngineReentryTest, ComputationsStartedDuringTheCurvesAreRefused) {
   mData->ComputeObservationDrawdowns();
   EXPECT_EQ(mData->StatusCode, 0);
   EXPECT_GT(mData->ObservationWells[1].Computed[300], 0.0);
+}
+
+// A window whose event handling threw out of the computation waited for ever on Busy.
+TEST_F(EngineReentryTest, AnExceptionFromTheGuiEndsTheComputationsBusyState) {
+  mUi.OnProcessMessages = [] { throw std::runtime_error("from the window"); };
+  EXPECT_THROW(mData->BuildCurveTimes(), std::runtime_error);
+  mUi.OnProcessMessages = nullptr;
+  EXPECT_FALSE(mData->Busy);
+  mData->BuildCurveTimes();  // and the next computation runs
+  EXPECT_TRUE(mData->CurvesValid);
 }
 
 INSTANTIATE_TEST_SUITE_P(Workers, RecordedResultsTest, ::testing::Values(1, 8));
