@@ -64,14 +64,7 @@ bool TAQVObservationWellsGrid::AtPumpingWell(int row) const {
   return d->PumpingWellAtPoint(w.Layer, w.X, w.Y) >= 1;
 }
 
-void TAQVObservationWellsGrid::LoadFromData() {
-  const TGridRect selection = Selection();
-  const int col = Col();
-  const int row = Row();
-  for (int r = 1; r < RowCount(); ++r)
-    for (int c = 0; c < ColCount(); ++c) SetCells(c, r, "");
-  TAQVData* d = Document();
-  if (!d) return;
+void TAQVObservationWellsGrid::FillFromData(TAQVData* d) {
   const std::string& l = d->LengthUnitLabel();
   SetCells(3, 0, "X [" + l + "]");
   SetCells(4, 0, "Y [" + l + "]");
@@ -93,8 +86,6 @@ void TAQVObservationWellsGrid::LoadFromData() {
     SetCells(8, j, na ? kNotApplicable : GridNumber(7, 1e5, w.Skin));
     SetCells(9, j, std::to_string(w.ObservationCount()));
   }
-  SetCurrentCell(col, std::min(row, RowCount() - 1));
-  SetSelectionRect(selection);
 }
 
 bool TAQVObservationWellsGrid::CanEditShow(int col, int row) {

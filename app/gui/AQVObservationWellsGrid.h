@@ -15,7 +15,7 @@ class TAQVObservationWellsGrid final : public TAQVTableGrid {
 
   bool AllCellsValid() override;
   bool IsValidCell(int col, int row, bool flag, const std::string& text) override;
-  void LoadFromData() override;
+  void FillFromData(TAQVData* d) override;
 
  protected:
   bool CanEditShow(int col, int row) override;

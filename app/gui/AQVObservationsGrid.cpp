@@ -36,14 +36,7 @@ bool TAQVObservationsGrid::DeleteTableRows(int first, int count) {
   return Document()->DeleteObservations(first, count);
 }
 
-void TAQVObservationsGrid::LoadFromData() {
-  const TGridRect selection = Selection();
-  const int col = Col();
-  const int row = Row();
-  for (int r = 1; r < RowCount(); ++r)
-    for (int c = 0; c < ColCount(); ++c) SetCells(c, r, "");
-  TAQVData* d = Document();
-  if (!d) return;
+void TAQVObservationsGrid::FillFromData(TAQVData* d) {
   const std::string& t = d->TimeUnitLabel();
   SetCells(2, 0, "Time [" + t + "]");
   SetCells(3, 0, "Drawdown [" + d->LengthUnitLabel() + "]");
@@ -55,8 +48,6 @@ void TAQVObservationsGrid::LoadFromData() {
     SetCells(2, k, GridNumber(7, 1e5, w.Time[k] * d->TimeFactor()));
     SetCells(3, k, GridNumber(7, 1e5, w.Observed[k] * d->LengthFactor()));
   }
-  SetCurrentCell(col, std::min(row, RowCount() - 1));
-  SetSelectionRect(selection);
 }
 
 bool TAQVObservationsGrid::CanEditShow(int col, int row) {

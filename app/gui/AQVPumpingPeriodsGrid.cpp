@@ -36,14 +36,7 @@ bool TAQVPumpingPeriodsGrid::DeleteTableRows(int first, int count) {
   return Document()->DeletePumpingPeriods(first, count);
 }
 
-void TAQVPumpingPeriodsGrid::LoadFromData() {
-  const TGridRect selection = Selection();
-  const int col = Col();
-  const int row = Row();
-  for (int r = 1; r < RowCount(); ++r)
-    for (int c = 0; c < ColCount(); ++c) SetCells(c, r, "");
-  TAQVData* d = Document();
-  if (!d) return;
+void TAQVPumpingPeriodsGrid::FillFromData(TAQVData* d) {
   const std::string& t = d->TimeUnitLabel();
   SetCells(2, 0, "Starting time [" + t + "]");
   SetCells(3, 0, "Discharge [" + d->LengthUnitLabel() + "³/" + t + "]");
@@ -55,8 +48,6 @@ void TAQVPumpingPeriodsGrid::LoadFromData() {
     SetCells(2, k, GridNumber(7, 1e5, w.StartTime[k] * d->TimeFactor()));
     SetCells(3, k, GridNumber(7, 1e5, w.Discharge[k] * d->LengthFactorCubed() / d->TimeFactor()));
   }
-  SetCurrentCell(col, std::min(row, RowCount() - 1));
-  SetSelectionRect(selection);
 }
 
 bool TAQVPumpingPeriodsGrid::CanEditShow(int col, int row) {

@@ -68,14 +68,7 @@ bool TAQVPumpingWellsGrid::DeleteTableRows(int first, int count) {
   return Document()->DeletePumpingWells(first, count);
 }
 
-void TAQVPumpingWellsGrid::LoadFromData() {
-  const TGridRect selection = Selection();
-  const int col = Col();
-  const int row = Row();
-  for (int r = 1; r < RowCount(); ++r)
-    for (int c = 0; c < ColCount(); ++c) SetCells(c, r, "");
-  TAQVData* d = Document();
-  if (!d) return;
+void TAQVPumpingWellsGrid::FillFromData(TAQVData* d) {
   const std::string& l = d->LengthUnitLabel();
   SetCells(3, 0, "X [" + l + "]");
   SetCells(4, 0, "Y [" + l + "]");
@@ -100,8 +93,6 @@ void TAQVPumpingWellsGrid::LoadFromData() {
     SetCells(11, i, MarkText(w.SkinCode));
     SetCells(12, i, std::to_string(w.PeriodCount()));
   }
-  SetCurrentCell(col, std::min(row, RowCount() - 1));
-  SetSelectionRect(selection);
 }
 
 bool TAQVPumpingWellsGrid::CanEditShow(int col, int row) {

@@ -16,7 +16,7 @@ class TAQVPumpingWellsGrid final : public TAQVTableGrid {
 
   bool AllCellsValid() override;
   bool IsValidCell(int col, int row, bool flag, const std::string& text) override;
-  void LoadFromData() override;
+  void FillFromData(TAQVData* d) override;
   // The layer drop-down; nullptr until the grid has been created.
   TAQVSelectLayerForm* LayerPopup() const { return mLayerPopup; }
   // Fills the drop-down with the layers of the current well and shows it below its cell.

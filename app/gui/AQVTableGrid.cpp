@@ -22,6 +22,19 @@ std::string MarkText(char code) {
 TAQVTableGrid::TAQVTableGrid(const TTableColours& colours, QWidget* parent)
     : TMyParentGrid(parent), mColours(colours) {}
 
+void TAQVTableGrid::LoadFromData() {
+  const TGridRect selection = Selection();
+  const int col = Col();
+  const int row = Row();
+  for (int r = 1; r < RowCount(); ++r)
+    for (int c = 0; c < ColCount(); ++c) SetCells(c, r, "");
+  TAQVData* d = Document();
+  if (d == nullptr) return;
+  FillFromData(d);
+  SetCurrentCell(col, std::min(row, RowCount() - 1));
+  SetSelectionRect(selection);
+}
+
 TAQVData* TAQVTableGrid::Document() const {
   return dynamic_cast<TAQVData*>(Data());
 }

@@ -36,6 +36,9 @@ class TAQVTableGrid : public TMyParentGrid {
   explicit TAQVTableGrid(const TTableColours& colours, QWidget* parent = nullptr);
 
   TAQVData* Document() const;
+  // Empties the data cells and refills them from the document, keeping the current cell and
+  // the selection where the table still reaches.
+  void LoadFromData() final;
   int DataRowCount() const override;
   void DeleteRows() override;
   void InsertRows() override;
@@ -45,6 +48,8 @@ class TAQVTableGrid : public TMyParentGrid {
   void PasteFromClipboard() override;
 
  protected:
+  // Fills the emptied cells, titles and row count from the document d (never null).
+  virtual void FillFromData(TAQVData* d) = 0;
   // Rows the table holds now (well, period or observation count).
   virtual int TableCount() const = 0;
   virtual bool IsIncluded(int row) const = 0;
