@@ -195,6 +195,12 @@ TEST_F(DocumentWindowTest, RenderPagesWhenAsked) {
   fresh.SetActivePage(TDocumentPage::dpContourPlot);
   QApplication::processEvents();
   fresh.grab().save(QString::fromUtf8(folder) + QStringLiteral("/new-map.png"));
+  fresh.Data().TCode[1] = '1';  // fit T of the aquifer, accepted by the scripted console
+  fresh.Data().GridsValid = true;
+  fresh.Data().Optimize();
+  fresh.SetActivePage(TDocumentPage::dpOutput);
+  QApplication::processEvents();
+  fresh.grab().save(QString::fromUtf8(folder) + QStringLiteral("/new-report.png"));
 }
 
 }  // namespace
