@@ -108,16 +108,7 @@ void TAQVObservationWellsGrid::CurrentCellChanged(int, int row) {
 }
 
 void TAQVObservationWellsGrid::StoreCell(int col, int row, const std::string& text) {
-  TAQVData* d = Document();
-  if (d && row > d->ObservationWellCount()) {
-    // Only a committed name in the entry row adds a well.
-    if (col != 2 || text.empty()) return;
-    if (!d->InsertObservationWells(d->ObservationWellCount() + 1, 1)) {
-      ShowMessage(Globals().DataErrorText, TMsgDlgType::mtWarning);
-      return;
-    }
-  }
-  TAQVTableGrid::StoreCell(col, row, text);
+  if (AddWellFromEntryRow(col, row, text)) TAQVTableGrid::StoreCell(col, row, text);
 }
 
 bool TAQVObservationWellsGrid::IsValidCell(int col, int row, bool flag, const std::string& text) {

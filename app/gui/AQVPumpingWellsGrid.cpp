@@ -114,16 +114,7 @@ void TAQVPumpingWellsGrid::CurrentCellChanged(int, int row) {
 }
 
 void TAQVPumpingWellsGrid::StoreCell(int col, int row, const std::string& text) {
-  TAQVData* d = Document();
-  if (d && row > d->PumpingWellCount()) {
-    // Only a committed name in the entry row adds a well.
-    if (col != 2 || text.empty()) return;
-    if (!d->InsertPumpingWells(d->PumpingWellCount() + 1, 1)) {
-      ShowMessage(Globals().DataErrorText, TMsgDlgType::mtWarning);
-      return;
-    }
-  }
-  TAQVTableGrid::StoreCell(col, row, text);
+  if (AddWellFromEntryRow(col, row, text)) TAQVTableGrid::StoreCell(col, row, text);
 }
 
 bool TAQVPumpingWellsGrid::IsValidCell(int col, int row, bool flag, const std::string& text) {

@@ -35,6 +35,16 @@ void TAQVTableGrid::LoadFromData() {
   SetSelectionRect(selection);
 }
 
+bool TAQVTableGrid::AddWellFromEntryRow(int col, int row, const std::string& text) {
+  if (Document() == nullptr || row <= TableCount()) return true;
+  if (col != 2 || text.empty()) return false;
+  if (!InsertTableRows(TableCount() + 1, 1)) {
+    ShowMessage(Globals().DataErrorText, TMsgDlgType::mtWarning);
+    return false;
+  }
+  return true;
+}
+
 TAQVData* TAQVTableGrid::Document() const {
   return dynamic_cast<TAQVData*>(Data());
 }

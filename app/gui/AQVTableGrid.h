@@ -50,6 +50,10 @@ class TAQVTableGrid : public TMyParentGrid {
  protected:
   // Fills the emptied cells, titles and row count from the document d (never null).
   virtual void FillFromData(TAQVData* d) = 0;
+  // For the well tables: a cell past the last well is the entry row, and only a committed name
+  // there adds a well (a refusal shows the document's message). Returns whether the cell may
+  // be stored.
+  bool AddWellFromEntryRow(int col, int row, const std::string& text);
   // Rows the table holds now (well, period or observation count).
   virtual int TableCount() const = 0;
   virtual bool IsIncluded(int row) const = 0;

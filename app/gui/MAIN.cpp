@@ -175,7 +175,6 @@ void TMainForm::CreateMenus() {
 
   QMenu* calculate = bar->addMenu(QStringLiteral("Calculate"));
   calculate->addAction(mActions.Optimize);
-  mCalculateOptimize = mActions.Optimize;
   calculate
       ->addAction(QStringLiteral("Preferences"), this,
                   Guarded([this] { CalculatePreferencesClick(); }))
@@ -269,7 +268,6 @@ void TMainForm::CreateToolBar() {
   mToolBar->addActions({mActions.Cut, mActions.Copy, mActions.Paste});
   mToolBar->addSeparator();
   mToolBar->addAction(mActions.Optimize);
-  mOptimizeButton = qobject_cast<QToolButton*>(mToolBar->widgetForAction(mActions.Optimize));
   connect(mViewToolbar, &QAction::triggered, mToolBar, &QWidget::setVisible);
 }
 

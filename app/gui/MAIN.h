@@ -143,7 +143,6 @@ class TMainForm : public QMainWindow {
   QProgressBar* mProgressBar = nullptr;
   QLabel* mPanels[3] = {};
   QToolBar* mToolBar = nullptr;
-  QToolButton* mOptimizeButton = nullptr;
   QMenu* mFileMenu = nullptr;
   QMenu* mReopenMenu = nullptr;
   QMenu* mExportMenu = nullptr;
@@ -152,7 +151,6 @@ class TMainForm : public QMainWindow {
   QAction* mViewToolbar = nullptr;
   QAction* mViewBackgroundImagesAction = nullptr;
   QAction* mImportImageFilesAction = nullptr;
-  QAction* mCalculateOptimize = nullptr;
   QAction* mExportCopyChart[2] = {};  // metafile, bitmap
   QAction* mExportCopyMap[2] = {};
   QAction* mExportFTH = nullptr;
