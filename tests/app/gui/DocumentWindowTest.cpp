@@ -102,7 +102,9 @@ TEST_F(DocumentWindowTest, ClosingWhileBusyCancelsAndClosesWhenTheComputationEnd
   mWindow->Data().Saved = true;
   int closeRequests = 0;
   mUi.OnProcessMessages = [&] {
-    if (closeRequests++ == 0) EXPECT_FALSE(mWindow->close());
+    if (closeRequests++ == 0) {
+      EXPECT_FALSE(mWindow->close());
+    }
   };
   mWindow->Data().SetModified(true);
   mWindow->Data().SetTimesPerLogCycle(100);

@@ -1,0 +1,164 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDesktopServices>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTest>
+#include <QUrl>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "app/gui/AQVConductivitiesGrid.h"
+#include "app/gui/AQVFloatEdit.h"
+#include "app/gui/CHILDWIN.h"
+#include "app/gui/FEMGridForm.h"
+#include "app/gui/Help.h"
+#include "app/gui/MAIN.h"
+#include "app/gui/MRUList.h"
+#include "app/gui/Startup.h"
+#include "chart/gui/MyChart.h"
+#include "controls/QtDrawing.h"
+#include "map/gui/AQVKaart.h"
+#include "model/AQVElements.h"
+#include "tests/e2e/Person.h"
+#include "tests/support/TempFolder.h"
+
+namespace aqv::e2e {
+
+// The journeys' shared start: the sample file, and the fixture that starts and ends the program.
+inline constexpr const char* kSample = AQV_TEST_DATA_DIR "/v2012.aqv";
+
+inline std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// A journey starts the program as its entry does (process-wide values, application names, the
+// frame window with its real Qt user interface) and ends it, leaving nothing open.
+class Journey : public ::testing::Test {
+ protected:
+  void SetUp() override { StartProgram(); }
+  void TearDown() override {
+    EXPECT_TRUE(mPerson.Unexpected().isEmpty()) << mPerson.Unexpected().join("\n").toStdString();
+    EXPECT_TRUE(mPerson.Done()) << "an answer was not used";
+    if (mForm) {
+      // What a journey left open goes without questions.
+      for (TMDIChild* child : mForm->Children()) child->Data().Saved = true;
+      mForm->close();
+    }
+    mForm.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
+
+  void StartProgram() {
+    ResetGlobals();
+    InitApplication();
+    mForm = std::make_unique<TMainForm>();
+    mPerson.SetFrame(mForm.get());
+    mForm->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(mForm.get()));
+    mForm->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(mForm.get()));
+  }
+  // File > Exit; false when the program stayed open.
+  bool ExitProgram() {
+    if (!ChooseMenu(*mForm, {"File", "Exit"})) return false;
+    if (mForm->isVisible()) return false;
+    mForm.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return true;
+  }
+
+  TMDIChild* NewDocument() {
+    const std::size_t before = mForm->Children().size();
+    EXPECT_TRUE(ChooseMenu(*mForm, {"File", "New"}));
+    EXPECT_EQ(mForm->Children().size(), before + 1);
+    return mForm->ActiveChild();
+  }
+  TMDIChild* OpenDocument(const std::string& path) {
+    mPerson.TypeFileName(QString::fromStdString(path));
+    EXPECT_TRUE(ChooseMenu(*mForm, {"File", "Open"}));
+    TMDIChild* child = mForm->ActiveChild();
+    EXPECT_NE(child, nullptr);
+    if (child != nullptr) {
+      EXPECT_EQ(child->Data().FileName, path);
+    }
+    return child;
+  }
+  // A copy of the sample in the journey's folder, so that saving never touches the original.
+  std::string SampleCopy(const std::string& name) {
+    const std::string path = mFolder.Path(name);
+    std::filesystem::copy_file(kSample, path);
+    return path;
+  }
+
+  static void ShowPage(TMDIChild& child, TDocumentPage page) {
+    QTabBar* tabs = child.PageControl()->tabBar();
+    const int index = static_cast<int>(page);
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(index).center());
+    ASSERT_TRUE(WaitUntil([&] { return child.PageControl()->currentIndex() == index; }, 3000));
+    QApplication::processEvents();
+  }
+  // A person works in the window that has the keyboard; after a dialog it may take a moment
+  // to get it back.
+  static void WaitForKeyboard(QWidget* widget) {
+    EXPECT_TRUE(QTest::qWaitForWindowActive(widget->window(), 3000));
+  }
+  static void Click(QWidget* widget) {
+    WaitForKeyboard(widget);
+    QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center());
+  }
+  // Clicks into a text field, replaces its text by typing, and leaves the field with key.
+  static void TypeInto(QLineEdit* edit, const QString& text, Qt::Key key = Qt::Key_Tab) {
+    Click(edit);
+    EXPECT_TRUE(WaitUntil([edit] { return edit->hasFocus(); }, 3000))
+        << "no keyboard for " << edit->objectName().toStdString() << "; active window: "
+        << (QApplication::activeWindow() ? QApplication::activeWindow()->metaObject()->className()
+                                         : "none");
+    edit->selectAll();
+    QTest::keyClicks(edit, text);
+    QTest::keyClick(edit, key);
+  }
+  // Clicks a grid cell (row 1 is the first data row), opens its editor and types text.
+  static void TypeInGrid(TMyParentGrid& grid, int col, int row, const QString& text) {
+    const QModelIndex index = grid.model()->index(row - 1, col);
+    WaitForKeyboard(&grid);
+    grid.scrollTo(index);
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, grid.visualRect(index).center());
+    if (!grid.IsEditing()) QTest::keyClick(&grid, Qt::Key_F2);
+    ASSERT_TRUE(grid.IsEditing()) << "no editor at " << col << "," << row;
+    grid.CellEditor()->selectAll();
+    QTest::keyClicks(grid.CellEditor(), text);
+  }
+  // The grid row of aquifer k.
+  static int AquiferRow(const TAQVData& d, int k) {
+    for (int r = 1; r <= d.RowCount(); ++r) {
+      int layer = 0;
+      if (d.RowToLayer(r, layer) && layer == k) return r;
+    }
+    return -1;
+  }
+  void ExpectNoMessages() const {
+    EXPECT_TRUE(mPerson.Messages().isEmpty()) << mPerson.Messages().join("\n").toStdString();
+  }
+
+  test::TTempFolder mFolder;
+  TPerson mPerson;
+  std::unique_ptr<TMainForm> mForm;
+};
+
+}  // namespace aqv::e2e

@@ -1,0 +1,3 @@
+// Journeys: the time graph follows its buttons and keeps the styles a file carries.
+
+#include "tests/e2e/Journey.h"

@@ -1,0 +1,3 @@
+// Journeys: pages, help and the frame window.
+
+#include "tests/e2e/Journey.h"
