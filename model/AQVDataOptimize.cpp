@@ -461,6 +461,9 @@ void TAQVData::RunInConsole(TOptimizeConsole& console) {
   ApplyParameters();
   AllChanged = true;
   SetModified(true);
+  // Fitted values are not in the file yet, and after a rejection the report and the rejected
+  // mark differ from what was saved: closing asks either way.
+  Saved = false;
   Notify();
 }
 

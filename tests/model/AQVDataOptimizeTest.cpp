@@ -405,10 +405,12 @@ TEST_F(OptimizeTest, RejectedFitLeavesEveryTableBitIdentical) {
   d.PumpingWells[1].RcCode = '1';
   mUi.ConsoleAnswer = test::TConsoleAnswer::caReject;
   Remember();
+  d.Saved = true;
   d.Optimize();
   ASSERT_EQ(d.FitStatus, TRunStatus::rsParametersFound);
   EXPECT_TRUE(Unchanged());
   EXPECT_TRUE(d.Rejected);
+  EXPECT_FALSE(d.Saved) << "closing asks also after a rejected fit";
   EXPECT_TRUE(d.ResultsExist) << "the rejected result is still reported";
   EXPECT_NE(d.LinkFittedValue[1], d.LinkValue[1]) << "the report keeps the rejected value";
 }
@@ -445,7 +447,7 @@ TEST_F(OptimizeTest, AcceptedFitDerivesEveryConductivityWithMissingNeighboursAsZ
   TAQVData& d = Doc();
   test::MakeTwoAquiferTest(d, 8);
   d.D[1] = 5;
-  d.D[2] = 20;
+  d.D[2] = 0.5;  // thinner than one length unit
   d.DAquitard[1] = 0;  // top aquitard without thickness: nothing above it
   d.DAquitard[2] = 0;  // middle aquitard: half of both aquifers
   d.DAquitard[3] = 0;  // bottom aquitard, not fitted: derived all the same
@@ -456,13 +458,15 @@ TEST_F(OptimizeTest, AcceptedFitDerivesEveryConductivityWithMissingNeighboursAsZ
   d.TCode[1] = '1';
   d.ResistanceCode[1] = '2';
   d.ResistanceCode[2] = '3';
+  d.Saved = true;
   d.Optimize();
   ASSERT_EQ(d.FitStatus, TRunStatus::rsParametersFound);
   EXPECT_EQ(d.Kh[1], d.T[1] / 5);
-  EXPECT_EQ(d.Kh[2], d.T[2] / 20) << "also an aquifer whose T was not fitted";
+  EXPECT_EQ(d.Kh[2], d.T[2] / 0.5) << "also an aquifer whose T was not fitted";
   EXPECT_EQ(d.Kv[1], 5 / (2 * d.Resistance[1]));
-  EXPECT_EQ(d.Kv[2], 25 / (2 * d.Resistance[2]));
-  EXPECT_EQ(d.Kv[3], 20 / (2 * d.Resistance[3])) << "nothing below the bottom aquitard";
+  EXPECT_EQ(d.Kv[2], 5.5 / (2 * d.Resistance[2]));
+  EXPECT_EQ(d.Kv[3], 0.5 / (2 * d.Resistance[3])) << "nothing below the bottom aquitard";
+  EXPECT_FALSE(d.Saved) << "the fitted values are not in the file yet";
   EXPECT_TRUE(std::isfinite(d.Kv[1]) && std::isfinite(d.Kv[2]));
   EXPECT_FALSE(d.Rejected);
   EXPECT_TRUE(d.Modified());
