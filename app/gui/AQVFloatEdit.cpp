@@ -80,6 +80,10 @@ bool CheckQuantity(const TAQVData& d, TAQVFloatEditType type, double v) {
 
 }  // namespace
 
+bool LeavesTheField(const QFocusEvent& event) {
+  return event.reason() != Qt::PopupFocusReason && event.reason() != Qt::ActiveWindowFocusReason;
+}
+
 TAQVFloatEdit::TAQVFloatEdit(QWidget* parent) : QLineEdit(parent) {
   connect(this, &QLineEdit::textChanged, this, &TAQVFloatEdit::TextChanged);
 }
@@ -156,7 +160,7 @@ void TAQVFloatEdit::keyPressEvent(QKeyEvent* event) {
 
 void TAQVFloatEdit::focusOutEvent(QFocusEvent* event) {
   QLineEdit::focusOutEvent(event);
-  if (mRefusing || text().isEmpty() || !isModified() || !mData) return;
+  if (!LeavesTheField(*event) || mRefusing || text().isEmpty() || !isModified() || !mData) return;
   if (mValid) {
     Commit();
     return;

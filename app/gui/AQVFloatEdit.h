@@ -5,7 +5,14 @@
 
 #include "model/AQVData.h"
 
+class QFocusEvent;
+
 namespace aqv {
+
+// Whether a field that lost the focus was really left: a popup menu (the field's own, the
+// status bar's unit menus) or another window taking the keyboard is no exit, as the person
+// comes back to the field with the text as typed.
+bool LeavesTheField(const QFocusEvent& event);
 
 // A single-line number field bound to one floating-point setting of a document. The text is
 // checked at every change with the document's check routine for the quantity; Enter or leaving

@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 #include <QTimer>
 
+#include "app/gui/AQVFloatEdit.h"
 #include "app/gui/MyParentGrid.h"
 #include "model/AQVElements.h"
 
@@ -95,7 +96,7 @@ void TAQVSpinEdit::keyPressEvent(QKeyEvent* event) {
 }
 
 void TAQVSpinEdit::focusOutEvent(QFocusEvent* event) {
-  if (!mRefusing && !text().isEmpty() && isModified() && mData) {
+  if (LeavesTheField(*event) && !mRefusing && !text().isEmpty() && isModified() && mData) {
     if (mValid) {
       StoreValue();
     } else {

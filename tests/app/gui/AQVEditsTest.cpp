@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QLineEdit>
+#include <QMenu>
 #include <QTest>
 #include <QVBoxLayout>
 #include <QWidget>
@@ -138,6 +139,40 @@ TEST_F(TEditsTest, ValidValueIsStoredOnLeavingTheField) {
   LeaveTo(mOther);
   EXPECT_DOUBLE_EQ(mData->SurfaceLevel(), 12.5);
   EXPECT_TRUE(mUi.Messages.empty());
+}
+
+// A popup menu (the field's own, the status bar's unit menus) or another window taking the
+// keyboard is no exit: a half-typed value waits, without a message, until the person really
+// moves to another control.
+TEST_F(TEditsTest, AMenuOrAnotherWindowIsNoExitFromAHalfTypedField) {
+  mFloat->SetAQVEditType(TAQVFloatEditType::feSurfaceLevel);
+  mSpin->SetAQVSpinEditType(TAQVSpinEditType::seNAq);
+  for (QLineEdit* field : {static_cast<QLineEdit*>(mFloat), static_cast<QLineEdit*>(mSpin)}) {
+    SCOPED_TRACE(field->metaObject()->className());
+    mUi.Messages.clear();
+    Type(field, field == mFloat ? "-" : "3");
+    QMenu menu;
+    menu.addAction(QStringLiteral("Hours"));
+    menu.popup(field->mapToGlobal(QPoint(0, field->height())));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&menu));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(mUi.Messages.empty()) << mUi.Messages.front().Text;
+    menu.close();
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(mUi.Messages.empty()) << mUi.Messages.front().Text;
+    mWindow.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&mWindow));
+    EXPECT_TRUE(field->hasFocus());
+    if (field == mFloat) QTest::keyClicks(field, "5");
+    LeaveTo(mOther);  // a real exit
+  }
+  EXPECT_DOUBLE_EQ(mData->SurfaceLevel(), -5);
+  ASSERT_EQ(mUi.Messages.size(), 1U) << "the spin field's range message, once";
+  EXPECT_TRUE(mSpin->hasFocus());
 }
 
 TEST_F(TEditsTest, AquiferCountOfThreeShowsTheRangeMessageOnLeavingAndKeepsTheFocus) {
