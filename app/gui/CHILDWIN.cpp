@@ -13,6 +13,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -151,6 +153,8 @@ void TMDIChild::BindDocument() {
   d.OnStartOptimize = [this](TObject*) { StartOptimize(); };
   d.OnStopOptimize = [this](TObject*) { StopOptimize(); };
   for (TMyParentGrid* grid : Grids()) grid->SetData(&d);
+  // The data file keeps the time graph's formats.
+  mChart->OnFormatChanged = [this] { mData->Saved = false; };
   mMap->SetData(&d);
   connect(mMap, &TAQVKaart::IntervalChange, this, Guarded([this] { AQVKaartIntervalChange(); }));
   connect(mMap, &TAQVKaart::TimeChange, this, Guarded([this] { AQVKaartTimeChange(); }));
@@ -691,7 +695,9 @@ void TMDIChild::StopOptimize() {
 }
 
 bool TMDIChild::CommitPendingEdit() {
-  return aqv::CommitPendingEdit(QApplication::focusWidget());
+  // The window's own focused control, also when another window has the keyboard (a program
+  // that leaves asks every document in turn).
+  return aqv::CommitPendingEdit(focusWidget());
 }
 
 // --- Validation and refresh ------------------------------------------------------------------
@@ -753,21 +759,26 @@ void TMDIChild::AQVDataChange() {
 
 // --- Closing and keys ----------------------------------------------------------------------
 
-bool TMDIChild::CloseQuery() {
-  if (!mData->Saved && !mClosePending) {
-    const TModalResult answer =
-        mUi->MessageBox("Save changes to " + mData->FileName + "?", TMsgDlgType::mtWarning,
-                        TMsgDlgButtons::mbYesNoCancel);
-    if (answer == TModalResult::mrCancel) return false;
-    if (answer == TModalResult::mrYes) {
-      if (!CommitPendingEdit()) return false;
-      if (OnSaveRequest)
-        OnSaveRequest();
-      else
-        mData->SaveToFile(false);
-      if (!mData->Saved) return false;
-    }
+bool TMDIChild::SaveQuery() {
+  // What is still being typed belongs to the document before the question reads Saved.
+  if (!CommitPendingEdit()) return false;
+  if (mData->Saved || mCloseAgreed) return true;
+  const TModalResult answer =
+      mUi->MessageBox("Save changes to " + mData->FileName + "?", TMsgDlgType::mtWarning,
+                      TMsgDlgButtons::mbYesNoCancel);
+  if (answer == TModalResult::mrCancel) return false;
+  if (answer == TModalResult::mrYes) {
+    if (OnSaveRequest)
+      OnSaveRequest();
+    else
+      mData->SaveToFile(false);
+    if (!mData->Saved) return false;
   }
+  return true;
+}
+
+bool TMDIChild::CloseQuery() {
+  if (!mClosePending && !SaveQuery()) return false;
   return FormCloseQuery();
 }
 
@@ -797,10 +808,24 @@ void TMDIChild::EndBusy() {
   if (mClosePending) {
     // Closed once the work that asked for it has returned.
     mClosePending = false;
-    QMetaObject::invokeMethod(
-        this, [this] { parentWidget() != nullptr ? parentWidget()->close() : close(); },
-        Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, [this] { CloseWindow(); }, Qt::QueuedConnection);
   }
+}
+
+void TMDIChild::CloseWindow() {
+  // Inside the frame the sub-window frame closes, which asks this window.
+  parentWidget() != nullptr ? parentWidget()->close() : close();
+}
+
+bool TMDIChild::KeyIsForThisDocument(QWidget* receiver) const {
+  if (receiver == this || isAncestorOf(receiver)) return receiver == this || receiver->hasFocus();
+  // A key with no control focused goes to the frame; it is meant for the active document.
+  if (!receiver->isAncestorOf(this)) return false;
+  const QWidget* focus = QApplication::focusWidget();
+  if (focus != nullptr && focus != receiver) return false;
+  const auto* frame = qobject_cast<const QMdiSubWindow*>(parentWidget());
+  return frame == nullptr || frame->mdiArea() == nullptr ||
+         frame->mdiArea()->activeSubWindow() == frame;
 }
 
 void TMDIChild::closeEvent(QCloseEvent* event) {
@@ -819,19 +844,26 @@ bool TMDIChild::eventFilter(QObject* watched, QEvent* event) {
   }
   if (event->type() != QEvent::KeyPress) return false;
   auto* widget = qobject_cast<QWidget*>(watched);
-  if (widget == nullptr || (widget != this && !isAncestorOf(widget))) return false;
   // Each key press is offered to the filter once per receiver on its way up; the focused
-  // widget (or the window itself when nothing has the focus) decides.
-  if (widget != this && !widget->hasFocus()) return false;
+  // widget (or the window, or the frame, when nothing has the focus) decides.
+  if (widget == nullptr || !KeyIsForThisDocument(widget)) return false;
   const auto* key = static_cast<QKeyEvent*>(event);
-  if (key->key() == Qt::Key_F1) {
-    if (OnHelp) OnHelp();
-    return true;
-  }
   const TDocumentPage page = ActivePage();
+  // The busy state disables the panel whose button started the work, so the focus may be
+  // nowhere in the window: Escape still stops the computation.
   if (key->key() == Qt::Key_Escape && page == TDocumentPage::dpChart && mData->Busy) {
     mData->Cancel = true;
     mData->SetModified(true);
+    return true;
+  }
+  // A maximised document has no frame of its own whose shortcut would take Ctrl+F4.
+  if (key->key() == Qt::Key_F4 && key->modifiers() == Qt::ControlModifier) {
+    QMetaObject::invokeMethod(this, [this] { CloseWindow(); }, Qt::QueuedConnection);
+    return true;
+  }
+  if (widget != this && !isAncestorOf(widget)) return false;
+  if (key->key() == Qt::Key_F1) {
+    if (OnHelp) OnHelp();
     return true;
   }
   if (page == TDocumentPage::dpContourPlot) {

@@ -90,8 +90,15 @@ class TMDIChild : public QWidget {
   bool ValidateGrids() { return ValidateGridsEx(true); }
   bool ValidateGridsEx(bool message);
   void RefreshGrids();
-  // Commits the value being typed in the focused control; false when it was refused.
+  // Commits the value being typed in the window's focused control; false when it was refused
+  // (its message has been shown and the control keeps the focus).
   bool CommitPendingEdit();
+  // The close question: commits what is being typed, then asks to save an unsaved document
+  // (Yes saves it). False when the person cancelled, a typed value was refused or the save
+  // did not happen. Once it returned true for a leaving program, SetCloseAgreed(true) keeps the
+  // window's own close from asking again.
+  bool SaveQuery();
+  void SetCloseAgreed(bool agreed) { mCloseAgreed = agreed; }
 
   // Long work of the document (curve computation, optimisation, image loading) processes
   // events while it runs. Meanwhile the inputs are read-only, and a close becomes a stop
@@ -200,6 +207,8 @@ class TMDIChild : public QWidget {
   void DrawingOptionsButtonClick();
   bool CloseQuery();
   bool FormCloseQuery();
+  [[nodiscard]] bool KeyIsForThisDocument(QWidget* receiver) const;
+  void CloseWindow();
   void UpdateCaptions();
   std::vector<TMyParentGrid*> Grids() const;
 
@@ -208,6 +217,7 @@ class TMDIChild : public QWidget {
   std::unique_ptr<TAQVData> mData;
   TChartReferences mChartReferences;
   bool mClosePending = false;
+  bool mCloseAgreed = false;
   bool mLoading = false;
   bool mAxesReset = true;
   bool mUpdatingChart = false;

@@ -118,6 +118,7 @@ void TMDIChild::UpdateGraphButtonClick() {
 void TMDIChild::AutoUpdateCheckBoxClick() {
   const bool on = mAutoUpdateCheckBox->isChecked();
   mData->AutoUpdate = on;
+  mData->Saved = false;  // the data file keeps the switch
   mChart->SetAutoUpdate(on);
   if (on && ValidateGridsEx(false)) UpdateChart();
   mUpdateGraphButton->setEnabled(!on);
@@ -132,6 +133,7 @@ void TMDIChild::DrawingOptionsButtonClick() {
 void TMDIChild::ResetOptionsButtonClick() {
   mChart->SaveImage();
   mChart->ResetOptions();
+  mData->Saved = false;  // the data file keeps the chart's formats
   mChartReferences.clear();
   mAxesReset = true;
   mData->SetModified(true);

@@ -593,8 +593,18 @@ void TMainForm::HelpAboutActionExecute() {
 // --- Window events ---------------------------------------------------------------------------
 
 void TMainForm::closeEvent(QCloseEvent* event) {
-  // Every document asks its own question; one that refuses keeps the program open.
-  mMdiArea->closeAllSubWindows();
+  // Every document is asked before any closes: Cancel, a refused typed value or a save that
+  // did not happen stops the leaving and keeps every document open.
+  bool agreed = true;
+  for (TMDIChild* child : Children()) {
+    mMdiArea->setActiveSubWindow(SubWindowOf(child));
+    agreed = child->SaveQuery();
+    if (!agreed) break;
+    child->SetCloseAgreed(true);
+  }
+  if (agreed) mMdiArea->closeAllSubWindows();
+  // A document still open (busy, or not asked) asks again at the next close.
+  for (TMDIChild* child : Children()) child->SetCloseAgreed(false);
   if (!mMdiArea->subWindowList().isEmpty()) {
     event->ignore();
     return;

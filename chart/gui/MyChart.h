@@ -139,6 +139,9 @@ class TMyChart : public QWidget {
   std::function<bool(const QStringList& names, int& index)> SelectSeries;
   // Asks for the size of a copy: returns false when cancelled. By default the size dialog.
   std::function<bool(int& width, int& height)> AskCanvasSize;
+  // After the person confirmed a format dialog or the chart options: the formats are part of
+  // what the owner keeps.
+  std::function<void()> OnFormatChanged;
   // Shows the warning that a logarithmic axis cannot be drawn; called once when the state
   // begins, after the painting. By default a warning box.
   std::function<void(const QString& text)> ShowLogScaleWarning;

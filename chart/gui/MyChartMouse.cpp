@@ -229,6 +229,7 @@ void TMyChart::FormatItemClick(int item) {
     if (mPopupMenu->OnSelectCurves) mPopupMenu->OnSelectCurves(mPopupMenu);
   } else if (RunFormatDialog(item)) {
     Changed();
+    if (OnFormatChanged) OnFormatChanged();
   }
   if (mModel->Y_Axis.Scale().Min() != yMin) mModel->YMinChangedByUser = true;
 }
@@ -237,8 +238,10 @@ void TMyChart::ChartOptionsClick() {
   TChartModel& m = *mModel;
   if (mDialogs->ExecuteChartOptions(this, m.Axes, m.Legend, ChartUnitState().ChartOptionsPageIndex,
                                     m.ChartTitle, m.X_Axis.Title(), m.Y_Axis.Title(),
-                                    m.SecondaryY_Axis.Title()))
+                                    m.SecondaryY_Axis.Title())) {
     Changed();
+    if (OnFormatChanged) OnFormatChanged();
+  }
 }
 
 }  // namespace aqv

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -13,8 +14,15 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/gui/AQVActns.h"
+#include "app/gui/AQVConductivitiesGrid.h"
+#include "app/gui/AQVFloatEdit.h"
+#include "app/gui/AQVSpinEdit.h"
 #include "app/gui/CHILDWIN.h"
+#include "app/gui/MyParentGrid.h"
 #include "app/gui/RemarksMemo.h"
+#include "chart/gui/ChartDialogs.h"
+#include "chart/gui/ChartPopupMenu.h"
 #include "chart/gui/MyChart.h"
 #include "map/gui/AQVKaart.h"
 #include "tests/support/FakeUserInterface.h"
@@ -33,6 +41,13 @@ class DocumentWindowTest : public ::testing::Test {
     ResetGlobals();
     mWindow = std::make_unique<TMDIChild>(&mUi);
     mWindow->resize(1100, 750);
+  }
+  // A new document in the window that has the keyboard.
+  void ShowNewDocument() {
+    mWindow->NewFile("");
+    mWindow->show();
+    mWindow->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(mWindow.get()));
   }
   bool Asked(const std::string& text) const {
     for (const auto& m : mUi.Messages)
@@ -115,28 +130,211 @@ TEST_F(DocumentWindowTest, ClosingWhileBusyCancelsAndClosesWhenTheComputationEnd
   QTRY_VERIFY(!mWindow->isVisible());
 }
 
-TEST_F(DocumentWindowTest, EditsThatTheFileKeepsMakeClosingAsk) {
-  mWindow->NewFile("");
-  mWindow->show();
-  mWindow->activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(mWindow.get()));
-  mWindow->Data().Saved = true;
-  QLineEdit* name = mWindow->InfoEdit(1);
-  name->setFocus();
-  QTest::keyClicks(name, "Dune test");
-  EXPECT_EQ(mWindow->Data().InfoTexts[1], "Dune test");
-  EXPECT_FALSE(mWindow->Data().Saved);
+template <typename T>
+T* Find(QWidget& window, const char* name) {
+  T* found = window.findChild<T*>(QString::fromUtf8(name));
+  EXPECT_NE(found, nullptr) << name;
+  return found;
+}
 
-  mWindow->Data().Saved = true;
-  TRemarksMemo* memo = mWindow->ProjectRemarksMemo();
-  memo->setFocus();
-  memo->selectAll();
-  QTest::keyClicks(memo, "first");
-  EXPECT_EQ(mWindow->Data().InfoTexts[5], "first");
-  memo->selectAll();
-  QTest::keyClick(memo, Qt::Key_Delete);
-  EXPECT_EQ(mWindow->Data().InfoTexts[5], "");  // a deleted line is stored as empty text
-  EXPECT_FALSE(mWindow->Data().Saved);
+// Chart dialogs answered at once: the person changes the chart title's text or a series'
+// marker colour and presses OK.
+class TChangingChartDialogs : public TChartDialogs {
+ public:
+  bool ExecuteChartArea(QWidget*, TChartArea&, int&, const QString&) override { return false; }
+  bool ExecuteTitle(QWidget*, TTitle&, int&, const QString&) override { return false; }
+  bool ExecuteLegend(QWidget*, TLegend&, int&, const QString&) override { return false; }
+  bool ExecuteAxis(QWidget*, TAxis&, int&, const QString&) override { return false; }
+  bool ExecuteSeries(QWidget*, TSeries& series, int&, const QString&) override {
+    series.Marker().SetColor(0x0000FF);
+    return true;
+  }
+  bool ExecuteChartOptions(QWidget*, TAxisTypes&, TLegend&, int&, TTitle& chartTitle, TTitle&,
+                           TTitle&, TTitle&) override {
+    chartTitle.SetText("Dune test");
+    return true;
+  }
+};
+
+// Every control that changes what the data file holds leaves the document unsaved, so that the
+// close box asks; each row works the control as a person does.
+TEST_F(DocumentWindowTest, EditsThatTheFileKeepsMakeClosingAsk) {
+  TMDIChild& w = *mWindow;
+  ShowNewDocument();
+  TChangingChartDialogs dialogs;
+  w.Chart()->SetDialogs(&dialogs);
+  w.Chart()->SelectSeries = [](const QStringList&, int& index) { return index = 0, true; };
+  auto click = [](QWidget* widget) {
+    QTest::mouseClick(widget, Qt::LeftButton, {}, QPoint(8, widget->height() / 2));
+  };
+  auto type = [](QLineEdit* edit, const char* text) {
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClicks(edit, text);
+    QTest::keyClick(edit, Qt::Key_Return);
+  };
+  // A right click on the chart opens its popup menu; the item is chosen there.
+  auto chartItem = [&w](const char* name) {
+    QTest::mouseClick(w.Chart(), Qt::RightButton, {}, w.Chart()->rect().center());
+    QMenu* menu = w.Chart()->PopupMenu();
+    ASSERT_TRUE(menu->isVisible());
+    QAction* item = menu->findChild<QAction*>(QString::fromUtf8(name));
+    ASSERT_TRUE(item->isEnabled()) << name;
+    menu->hide();
+    item->trigger();
+  };
+  TAQVDataOptimize optimize(&w);
+  optimize.SetData(&w.Data());
+  struct TRow {
+    const char* Name;
+    TDocumentPage Page;
+    std::function<void()> Act;
+  };
+  const TRow rows[] = {
+      {"a project text", TDocumentPage::dpInfo,
+       [&] {
+         QLineEdit* name = w.InfoEdit(1);
+         name->setFocus();
+         QTest::keyClicks(name, "Dune test");
+         EXPECT_EQ(w.Data().InfoTexts[1], "Dune test");
+       }},
+      {"the remarks", TDocumentPage::dpInfo,
+       [&] {
+         TRemarksMemo* memo = w.ProjectRemarksMemo();
+         memo->setFocus();
+         memo->selectAll();
+         QTest::keyClicks(memo, "first");
+         EXPECT_EQ(w.Data().InfoTexts[5], "first");
+         memo->selectAll();
+         QTest::keyClick(memo, Qt::Key_Delete);
+         EXPECT_EQ(w.Data().InfoTexts[5], "");  // a deleted line is stored as empty text
+       }},
+      {"the time unit box", TDocumentPage::dpInfo,
+       [&] {
+         w.TimeUnitComboBox()->setFocus();
+         QTest::keyClick(w.TimeUnitComboBox(), Qt::Key_Up);
+         EXPECT_EQ(w.Data().TimeUnit(), TAQVTimeUnit::tuHours);
+       }},
+      {"an observation well count", TDocumentPage::dpInfo,
+       [&] { type(Find<TAQVSpinEdit>(w, "nuNObsSpinEdit"), "2"); }},
+      {"a stopping criterion", TDocumentPage::dpInfo,
+       [&] { type(Find<TAQVFloatEdit>(w, "paRelativeEdit"), "0.001"); }},
+      {"log fitting", TDocumentPage::dpInfo,
+       [&] {
+         click(Find<QRadioButton>(w, "paLogDrawdownRadioButton"));
+         EXPECT_FALSE(w.Data().LinearResiduals());
+       }},
+      {"the top elevation", TDocumentPage::dpAquiferSystem,
+       [&] { type(Find<TAQVFloatEdit>(w, "laElevationEdit"), "12"); }},
+      {"the top aquitard box", TDocumentPage::dpAquiferSystem,
+       [&] { click(Find<QCheckBox>(w, "boTopLayerCheckBox")); }},
+      {"a leaky bottom", TDocumentPage::dpAquiferSystem,
+       [&] { click(Find<QRadioButton>(w, "boBottomLayerLeakyRadioButton")); }},
+      {"a typed cell", TDocumentPage::dpAquiferSystem,
+       [&] {
+         TMyParentGrid& grid = *w.ConductivitiesGrid();
+         const QModelIndex cell = grid.model()->index(1, 1);
+         QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, grid.visualRect(cell).center());
+         if (!grid.IsEditing()) QTest::keyClick(&grid, Qt::Key_F2);
+         ASSERT_TRUE(grid.IsEditing());
+         grid.CellEditor()->selectAll();
+         QTest::keyClicks(grid.CellEditor(), "7");
+         QTest::keyClick(grid.CellEditor(), Qt::Key_Return);
+       }},
+      {"well-face fluxes", TDocumentPage::dpChart, [&] { click(w.WellFluxesRadioButton()); }},
+      {"a linear time axis", TDocumentPage::dpChart,
+       [&] { click(Find<QWidget>(w, "taRadioGroup")->findChildren<QRadioButton*>().value(1)); }},
+      {"the stopping time", TDocumentPage::dpChart,
+       [&] { type(Find<TAQVFloatEdit>(w, "tmStoppingTimeFloatEdit"), "5"); }},
+      {"automatic update", TDocumentPage::dpChart, [&] { click(w.AutoUpdateCheckBox()); }},
+      {"the chart options dialog", TDocumentPage::dpChart, [&] { chartItem("poChartOptions"); }},
+      {"a series' format dialog", TDocumentPage::dpChart,
+       [&] {
+         ASSERT_GT(w.Chart()->GetSeriesCount(), 0);
+         chartItem("poFormatItem_9");
+       }},
+      {"the reset options button", TDocumentPage::dpChart,
+       [&] { click(Find<QPushButton>(w, "ResetOptionsButton")); }},
+      {"the map window", TDocumentPage::dpContourPlot,
+       [&] { type(Find<TAQVFloatEdit>(w, "coWestFloatEdit"), "-2000"); }},
+      {"the animation steps", TDocumentPage::dpContourPlot,
+       [&] { type(Find<TAQVSpinEdit>(w, "anTstepsSpinEdit"), "7"); }},
+      {"a manual interval", TDocumentPage::dpContourPlot,
+       [&] { click(Find<QCheckBox>(w, "cndhiAutoCheckBox")); }},
+      {"zooming out", TDocumentPage::dpContourPlot,
+       [&] {
+         w.Map()->setFocus();
+         QTest::keyClick(w.Map(), Qt::Key_Minus, Qt::KeypadModifier);
+       }},
+      {"a text box", TDocumentPage::dpContourPlot,
+       [&] {
+         for (QAction* a : w.Map()->findChild<QMenu*>(QStringLiteral("AQVKaartPopupMenu"))->actions())
+           if (a->text() == QStringLiteral("Insert text")) a->trigger();
+         EXPECT_EQ(w.Data().TextBoxes.size(), 1u);
+       }},
+      {"an accepted fit", TDocumentPage::dpInfo,
+       [&] {
+         w.Data().TCode[1] = '1';  // the scripted console accepts
+         optimize.trigger();
+         EXPECT_TRUE(w.Data().ResultsExist);
+       }},
+  };
+  for (const TRow& row : rows) {
+    SCOPED_TRACE(row.Name);
+    w.show();  // a row that failed closed the window
+    w.SetActivePage(row.Page);
+    QApplication::processEvents();
+    w.Data().Saved = true;
+    row.Act();
+    QApplication::processEvents();
+    mUi.Messages.clear();
+    mUi.Answers = {TModalResult::mrCancel};
+    EXPECT_FALSE(w.close()) << row.Name;
+    EXPECT_TRUE(Asked("Save changes to ?")) << row.Name;
+  }
+}
+
+// The close box on a saved document: what is still being typed is committed first, so that the
+// question follows it; a value that cannot be stored shows its message and keeps the window.
+TEST_F(DocumentWindowTest, ClosingCommitsWhatIsBeingTypedBeforeItAsks) {
+  TMDIChild& w = *mWindow;
+  ShowNewDocument();
+  w.SetActivePage(TDocumentPage::dpAquiferSystem);
+  TAQVData& d = w.Data();
+  auto* elevation = Find<TAQVFloatEdit>(w, "laElevationEdit");
+  d.Saved = true;
+  elevation->setFocus();
+  elevation->selectAll();
+  QTest::keyClicks(elevation, "12");
+  mUi.Answers = {TModalResult::mrCancel};
+  EXPECT_FALSE(w.close());
+  EXPECT_TRUE(Asked("Save changes to ?"));
+  EXPECT_EQ(d.SurfaceLevel(), 12);
+
+  d.Saved = true;
+  mUi.Messages.clear();
+  elevation->selectAll();
+  QTest::keyClicks(elevation, "-");
+  EXPECT_FALSE(w.close());
+  ASSERT_EQ(mUi.Messages.size(), 1u);
+  EXPECT_EQ(mUi.Messages[0].Text, "Invalid value!");
+  EXPECT_TRUE(w.isVisible());
+  EXPECT_TRUE(elevation->hasFocus());
+  elevation->clear();  // an empty field is left as it is
+
+  TAQVConductivitiesGrid& grid = *w.ConductivitiesGrid();
+  const QModelIndex kh = grid.model()->index(1, 3);  // Kh of the first aquifer
+  QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, grid.visualRect(kh).center());
+  if (!grid.IsEditing()) QTest::keyClick(&grid, Qt::Key_F2);
+  ASSERT_TRUE(grid.IsEditing());
+  grid.CellEditor()->selectAll();
+  QTest::keyClicks(grid.CellEditor(), "40");
+  d.Saved = true;
+  mUi.Messages.clear();
+  mUi.Answers = {TModalResult::mrCancel};
+  EXPECT_FALSE(w.close());
+  EXPECT_TRUE(Asked("Save changes to ?"));
+  EXPECT_EQ(d.Kh[1], 40);
 }
 
 TEST(RemarksMemo, RefusesALongLineAndALineTooMany) {
