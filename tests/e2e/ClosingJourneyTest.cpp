@@ -1,3 +1,177 @@
 // Journeys: closing documents and the program never loses what a person typed or fitted.
 
+#include <QMdiSubWindow>
+#include <QMouseEvent>
+#include <QStyle>
+#include <QStyleOptionTitleBar>
+
 #include "tests/e2e/Journey.h"
+
+namespace aqv::e2e {
+namespace {
+
+QString Question(TMDIChild& child) {
+  return QString::fromStdString("Save changes to " + child.Data().FileName + "?");
+}
+
+// Clicks the close box in the title bar of the document's own frame.
+void ClickCloseBox(QMdiSubWindow& frame) {
+  QStyleOptionTitleBar option;
+  option.initFrom(&frame);
+  option.titleBarFlags = frame.windowFlags();
+  option.titleBarState = frame.windowState();
+  option.subControls = QStyle::SC_All;
+  const int height = frame.style()->pixelMetric(QStyle::PM_TitleBarHeight, &option, &frame);
+  option.rect = QRect(0, 0, frame.width(), height);
+  const QRect box = frame.style()->subControlRect(QStyle::CC_TitleBar, &option,
+                                                  QStyle::SC_TitleBarCloseButton, &frame);
+  ASSERT_TRUE(box.isValid());
+  // The frame acts on the button the pointer came to, in a window that has the keyboard.
+  EXPECT_TRUE(QTest::qWaitForWindowActive(frame.window(), 3000));
+  QMouseEvent move(QEvent::MouseMove, QPointF(box.center()), QPointF(frame.mapToGlobal(box.center())),
+                   Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(&frame, &move);
+  QTest::mouseClick(&frame, Qt::LeftButton, {}, box.center());
+}
+
+}  // namespace
+
+// A fit changes the document's parameters: closing asks, and Yes on leaving writes them.
+TEST_F(Journey, AnAcceptedFitMakesCloseAndExitAsk) {
+  TMDIChild* child = NewDocument();
+  ASSERT_NE(child, nullptr);
+  TAQVData& d = child->Data();
+  ShowPage(*child, TDocumentPage::dpAquiferSystem);
+  TypeInGrid(*child->ConductivitiesGrid(), 6, AquiferRow(d, 1), "1");  // fit T of aquifer 1
+  QTest::keyClick(child->ConductivitiesGrid()->CellEditor(), Qt::Key_Return);
+  const std::string path = mFolder.Path("fit.aqv");
+  mPerson.TypeFileName(QString::fromStdString(path));
+  ASSERT_TRUE(ChooseMenu(*mForm, {"File", "Save as..."}));
+  ASSERT_TRUE(d.Saved);
+  const std::string before = ReadAll(path);
+  const double t = d.T[1];
+
+  mPerson.AcceptConsole();
+  ASSERT_TRUE(ChooseMenu(*mForm, {"Calculate", "Optimize"}));
+  ASSERT_TRUE(WaitUntil([&] { return mPerson.Done(); }));
+  ASSERT_TRUE(d.ResultsExist);
+  ASSERT_NE(d.T[1], t);
+
+  mPerson.AnswerMessage(Question(*child), QMessageBox::Cancel);
+  ASSERT_TRUE(ChooseMenu(*mForm, {"File", "Close"}));
+  EXPECT_EQ(mForm->Children().size(), 1u) << "Cancel keeps the fitted document";
+  mPerson.AnswerMessage(QString::fromStdString("Save changes to " + path + "?"),
+                        QMessageBox::Yes);
+  mPerson.AnswerMessage(QString::fromStdString(path + " already exists. Overwrite?"),
+                        QMessageBox::Yes);
+  ASSERT_TRUE(ExitProgram());
+  EXPECT_NE(ReadAll(path), before) << "the fitted values were written";
+}
+
+// A value still in its field or cell when the window closes is the document's before the
+// question: the close box, Exit and Ctrl+F4 of a maximised window all ask for it.
+TEST_F(Journey, WhatIsBeingTypedIsKeptWhenTheWindowCloses) {
+  const std::string path = SampleCopy("typing.aqv");
+  TMDIChild* child = OpenDocument(path);
+  ASSERT_NE(child, nullptr);
+  TAQVData& d = child->Data();
+  ASSERT_TRUE(d.Saved);
+  ShowPage(*child, TDocumentPage::dpAquiferSystem);
+  auto* elevation = child->findChild<TAQVFloatEdit*>(QStringLiteral("laElevationEdit"));
+  ASSERT_NE(elevation, nullptr);
+  Click(elevation);
+  elevation->selectAll();
+  QTest::keyClicks(elevation, "12");
+
+  // Exit: its menu opening does not commit the field; the leaving program does.
+  mPerson.AnswerMessage(Question(*child), QMessageBox::Cancel);
+  ChooseMenu(*mForm, {"File", "Exit"});
+  ASSERT_TRUE(mForm->isVisible());
+  EXPECT_EQ(d.SurfaceLevel(), 12);
+  EXPECT_TRUE(mPerson.Unexpected().isEmpty()) << "no message about the half-typed field";
+
+  // Ctrl+F4 in the maximised window, with a cell being typed.
+  auto* frame = qobject_cast<QMdiSubWindow*>(child->parentWidget());
+  ASSERT_NE(frame, nullptr);
+  ASSERT_TRUE(frame->isMaximized());
+  d.Saved = true;
+  TAQVConductivitiesGrid& grid = *child->ConductivitiesGrid();
+  TypeInGrid(grid, 3, AquiferRow(d, 1), "40");  // Kh
+  mPerson.AnswerMessage(Question(*child), QMessageBox::Cancel);
+  QTest::keyClick(grid.CellEditor(), Qt::Key_F4, Qt::ControlModifier);
+  ASSERT_TRUE(WaitUntil([&] { return mPerson.Done(); }, 3000)) << "Ctrl+F4 asked nothing";
+  EXPECT_DOUBLE_EQ(d.Kh[1] * d.LengthFactor() / d.TimeFactor(), 40);  // shown per time unit
+  EXPECT_EQ(mForm->Children().size(), 1u);
+
+  // The close box of the window, restored to its frame.
+  frame->showNormal();
+  d.Saved = true;
+  Click(elevation);
+  elevation->selectAll();
+  QTest::keyClicks(elevation, "7");
+  mPerson.AnswerMessage(Question(*child), QMessageBox::Cancel);
+  ClickCloseBox(*frame);
+  ASSERT_TRUE(WaitUntil([&] { return mPerson.Done(); }, 3000)) << "the close box asked nothing";
+  EXPECT_EQ(d.SurfaceLevel(), 7);
+  mPerson.AnswerMessage(Question(*child), QMessageBox::No);
+  ClickCloseBox(*frame);
+  ASSERT_TRUE(WaitUntil([&] { return mForm->Children().empty(); }, 3000));
+  EXPECT_EQ(mPerson.Messages().size(), 4);
+}
+
+// Leaving the program with two unsaved documents: Cancel on either question stops everything
+// and no document closes; the program goes only when each answered.
+TEST_F(Journey, CancelOnAnyExitQuestionKeepsEveryDocument) {
+  TMDIChild* first = NewDocument();
+  ASSERT_NE(first, nullptr);
+  TypeInto(first->InfoEdit(1), "First");
+  TMDIChild* second = NewDocument();
+  ASSERT_NE(second, nullptr);
+  TypeInto(second->InfoEdit(1), "Second");
+  const QString question = Question(*first);
+
+  mPerson.AnswerMessage(question, QMessageBox::Cancel);
+  EXPECT_FALSE(ExitProgram());
+  EXPECT_EQ(mForm->Children().size(), 2u);
+  EXPECT_EQ(mPerson.Messages().size(), 1) << "Cancel asks no further document";
+
+  mPerson.AnswerMessage(question, QMessageBox::No);
+  mPerson.AnswerMessage(question, QMessageBox::Cancel);
+  EXPECT_FALSE(ExitProgram());
+  EXPECT_EQ(mForm->Children().size(), 2u) << "the one answered No stays with the other";
+
+  mPerson.AnswerMessage(question, QMessageBox::No);
+  mPerson.AnswerMessage(question, QMessageBox::No);
+  EXPECT_TRUE(ExitProgram());
+}
+
+// The busy state disables the panel of the button that started the computation, so the focus
+// may be nowhere; Escape still stops it.
+TEST_F(Journey, EscapeStopsARunningCurveComputation) {
+  TMDIChild* child = NewDocument();
+  ASSERT_NE(child, nullptr);
+  TAQVData& d = child->Data();
+  d.SetTimesPerLogCycle(2000);  // long enough to be stopped
+  ShowPage(*child, TDocumentPage::dpChart);
+  bool pressedWhileBusy = false;
+  QTimer escape;
+  escape.setInterval(20);
+  QObject::connect(&escape, &QTimer::timeout, [&] {
+    if (!d.Busy || pressedWhileBusy) return;
+    pressedWhileBusy = true;
+    QWidget* target = QApplication::focusWidget() != nullptr ? QApplication::focusWidget()
+                                                             : QApplication::activeWindow();
+    ASSERT_NE(target, nullptr);
+    QTest::keyClick(target, Qt::Key_Escape);
+  });
+  escape.start();
+  Click(child->UpdateGraphButton());
+  ASSERT_TRUE(WaitUntil([&] { return pressedWhileBusy && !d.Busy; }));
+  escape.stop();
+  EXPECT_TRUE(d.Cancel);
+  EXPECT_TRUE(d.Modified()) << "a stopped computation computes again next time";
+  EXPECT_TRUE(child->UpdateGraphButton()->isEnabled());
+  d.Saved = true;
+}
+
+}  // namespace aqv::e2e
