@@ -103,8 +103,11 @@ TEST_F(Journey, WhatIsBeingTypedIsKeptWhenTheWindowCloses) {
   EXPECT_DOUBLE_EQ(d.Kh[1] * d.LengthFactor() / d.TimeFactor(), 40);  // shown per time unit
   EXPECT_EQ(mForm->Children().size(), 1u);
 
-  // The close box of the window, restored to its frame.
+  // The close box of the window, restored to its frame; Ctrl+F4 there asks once as well.
   frame->showNormal();
+  mPerson.AnswerMessage(Question(*child), QMessageBox::Cancel);
+  QTest::keyClick(grid.viewport(), Qt::Key_F4, Qt::ControlModifier);
+  ASSERT_TRUE(WaitUntil([&] { return mPerson.Done(); }, 3000)) << "Ctrl+F4 asked nothing";
   d.Saved = true;
   Click(elevation);
   elevation->selectAll();
@@ -116,7 +119,7 @@ TEST_F(Journey, WhatIsBeingTypedIsKeptWhenTheWindowCloses) {
   mPerson.AnswerMessage(Question(*child), QMessageBox::No);
   ClickCloseBox(*frame);
   ASSERT_TRUE(WaitUntil([&] { return mForm->Children().empty(); }, 3000));
-  EXPECT_EQ(mPerson.Messages().size(), 4);
+  EXPECT_EQ(mPerson.Messages().size(), 5);
 }
 
 // Leaving the program with two unsaved documents: Cancel on either question stops everything
