@@ -3,12 +3,16 @@
 #include <QApplication>
 #include <QDir>
 #include <QImage>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QPixmap>
+#include <QStatusBar>
+#include <QTest>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 
 #include "app/gui/CHILDWIN.h"
@@ -132,10 +136,52 @@ TEST_F(FrameFilesTest, PreferencesApplyToOpenDocumentsButNotTheirLengthUnit) {
   form.FileNewClick();
   TAQVData& d = form.Children()[0]->Data();
   const TAQVLengthUnit unit = d.LengthUnit();
+  d.Saved = true;
   form.ApplyPreferences({14, 20, false, true, unit == TAQVLengthUnit::luFeet ? 1 : 0});
   EXPECT_EQ(d.StehfestTerms(), 14);
   EXPECT_EQ(d.TimesPerLogCycle(), 20);
   EXPECT_EQ(d.LengthUnit(), unit);
+  EXPECT_TRUE(d.Saved) << "the data file keeps no preference";
+}
+
+// The frame's own ways of changing what a document's file holds make File > Close ask.
+TEST_F(FrameFilesTest, FrameChangesThatTheFileKeepsMakeClosingAsk) {
+  TMainForm form(&mUi);
+  form.show();
+  ASSERT_TRUE(form.OpenFile(mFolder.Path("a.aqv"), false));
+  TAQVData& d = form.ActiveChild()->Data();
+  auto* fileClose = form.findChild<QAction*>(QStringLiteral("FileClose"));
+  auto* showImages = form.findChild<QAction*>(QStringLiteral("ViewBackgroundImagesAction"));
+  QLabel* lengthPanel = nullptr;
+  for (QLabel* label : form.statusBar()->findChildren<QLabel*>())
+    if (label->text().startsWith(QStringLiteral("Length units:"))) lengthPanel = label;
+  ASSERT_NE(lengthPanel, nullptr);
+  const std::pair<const char*, std::function<void()>> rows[] = {
+      {"the length units menu",
+       [&] {
+         QTest::mouseClick(lengthPanel, Qt::RightButton, {}, QPoint(10, 5));
+         auto* menu = form.findChild<QMenu*>(QStringLiteral("LengthUnitsPopupMenu"));
+         ASSERT_NE(menu, nullptr);
+         ASSERT_TRUE(menu->isVisible());
+         menu->hide();
+         menu->actions().value(0)->trigger();  // Feet
+         EXPECT_EQ(d.LengthUnit(), TAQVLengthUnit::luFeet);
+       }},
+      {"View > Background images", [&] { showImages->trigger(); }},
+  };
+  for (const auto& [name, act] : rows) {
+    SCOPED_TRACE(name);
+    d.Saved = true;
+    act();
+    mUi.Messages.clear();
+    mUi.Answers = {TModalResult::mrCancel};
+    fileClose->trigger();
+    QApplication::processEvents();
+    ASSERT_EQ(form.Children().size(), 1u);
+    ASSERT_EQ(mUi.Messages.size(), 1u);
+    EXPECT_EQ(mUi.Messages[0].Text, "Save changes to " + d.FileName + "?");
+  }
+  d.Saved = true;
 }
 
 }  // namespace
