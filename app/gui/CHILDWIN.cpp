@@ -131,6 +131,7 @@ TMDIChild::~TMDIChild() {
   mMap->SetData(nullptr);
   for (TMyParentGrid* grid : Grids()) grid->SetData(nullptr);
   mChart->ClearSeries();
+  mChart->OnFormatChanged = nullptr;
   mData->ChartReference = nullptr;
   mData->MapReference = nullptr;
   mData->OnChange = nullptr;
