@@ -118,7 +118,8 @@ bool CalcLegendLayout(TChartModel& model, TTextMetrics& metrics, int width, int 
   if (across <= 0 || down <= 0) return false;
   int widest = 0;
   for (int i = 0; i < count; ++i)
-    widest = std::max(widest, metrics.TextWidth(legend.Font().Data(), model.Series(i)->Name()));
+    widest =
+        std::max(widest, metrics.TextWidth(legend.Font().Data(), model.Series(i)->DisplayName()));
   TLegendLayout& layout = legend.Layout();
   layout.ItemWidth = std::min(widest + 40, across);
   layout.Columns = across / layout.ItemWidth;

@@ -645,7 +645,7 @@ bool TMDIChild::LoadFile(const std::string& fileName) {
     // A refused file leaves a fresh document that the window then closes: nothing of it is
     // validated or computed.
     if (result) {
-      mAxesReset = true;
+      mData->CurvesStale = true;
       mData->SetModified(true);
       if (ValidateGrids()) UpdateChart();
     }

@@ -209,7 +209,6 @@ class TMDIChild : public QWidget {
   TChartReferences mChartReferences;
   bool mClosePending = false;
   bool mLoading = false;
-  bool mAxesReset = true;
   bool mUpdatingChart = false;
   int mBusyDepth = 0;
   bool mShowingPage = false;

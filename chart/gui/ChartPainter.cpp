@@ -259,7 +259,7 @@ void TChartPainter::DrawLegend() {
     }
     if (series.Marker().Size() > 0) DrawMarker(x + 12, y, series.Marker().Data());
     mPainter.setPen(ToQColor(legend.Font().Color()));
-    DrawText(x + 32, y - grid.RowHeight / 2, 0, series.Name());
+    DrawText(x + 32, y - grid.RowHeight / 2, 0, series.DisplayName());
   }
 }
 

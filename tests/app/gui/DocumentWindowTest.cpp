@@ -8,6 +8,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 #include <filesystem>
@@ -25,6 +26,24 @@ namespace {
 
 std::string Sample(const char* name) {
   return std::string(AQV_TEST_DATA_DIR) + "/" + name;
+}
+
+// A radio button of the window by its caption.
+QRadioButton* RadioButton(QWidget& window, const char* caption) {
+  for (QRadioButton* button : window.findChildren<QRadioButton*>())
+    if (button->text() == QLatin1String(caption)) return button;
+  ADD_FAILURE() << "no radio button " << caption;
+  return nullptr;
+}
+
+void ClickOn(QWidget* widget) {
+  QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center());
+}
+
+void ClickTab(TMDIChild& window, TDocumentPage page) {
+  QTabBar* tabs = window.PageControl()->tabBar();
+  QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(static_cast<int>(page)).center());
+  ASSERT_EQ(window.ActivePage(), page);
 }
 
 class DocumentWindowTest : public ::testing::Test {
@@ -171,6 +190,81 @@ TEST_F(DocumentWindowTest, WellFluxModeDisablesTheValueAxisAndRelabelsTheGraph) 
   EXPECT_TRUE(mWindow->Data().WellFluxMode());
   mWindow->UpdateGraphButtonClick();
   EXPECT_EQ(mWindow->Chart()->Y_Axis().Title().Text().rfind("Flux [", 0), 0u);
+}
+
+// A switch of the curve type or of either axis once changed nothing at the next update: "Linear
+// head" drew negative heads on a logarithmic axis titled "Drawdown - time".
+TEST_F(DocumentWindowTest, AxisButtonsSetTheTitleAndScalesAtTheNextUpdate) {
+  mWindow->NewFile("");
+  mWindow->show();
+  ClickTab(*mWindow, TDocumentPage::dpChart);
+  const TChartModel& chart = mWindow->Chart()->Model();
+  ClickOn(mWindow->UpdateGraphButton());
+  ASSERT_GT(chart.SeriesCount(), 0);
+  struct TStep {
+    const char* Button;
+    const char* Title;
+    bool LogX, LogY;
+  };
+  const TStep steps[] = {{"Linear head", "Head - time", true, false},
+                         {"Linear drawdown", "Drawdown - time", true, false},
+                         {"Logarithmic drawdown", "Drawdown - time", true, true},
+                         {"Linear time axis", "Drawdown - time", false, true},
+                         {"Logarithmic time axis", "Drawdown - time", true, true},
+                         {"Well-face fluxes", "Well-face flux - time", true, false},
+                         {"Drawdown curves", "Drawdown - time", true, true}};
+  for (const TStep& step : steps) {
+    SCOPED_TRACE(step.Button);
+    ClickOn(RadioButton(*mWindow, step.Button));
+    ClickOn(mWindow->UpdateGraphButton());
+    EXPECT_EQ(chart.ChartTitle.Text(), step.Title);
+    EXPECT_EQ(chart.X_Axis.Scale().LogScale(), step.LogX);
+    EXPECT_EQ(chart.Y_Axis.Scale().LogScale(), step.LogY);
+    EXPECT_FALSE(mWindow->Data().CurvesStale);
+  }
+  EXPECT_TRUE(mUi.Messages.empty());
+}
+
+// The page shows the document's curve type and axes each time it opens, also when they changed
+// while another page showed.
+TEST_F(DocumentWindowTest, OpeningTheChartPageShowsTheDocumentsCurveTypeAndAxes) {
+  mWindow->NewFile("");
+  mWindow->show();
+  ClickTab(*mWindow, TDocumentPage::dpChart);
+  ClickTab(*mWindow, TDocumentPage::dpInfo);
+  TAQVData& d = mWindow->Data();
+  d.SetTimeAxis(1);
+  d.SetValueAxis(2);
+  ClickTab(*mWindow, TDocumentPage::dpChart);
+  EXPECT_TRUE(RadioButton(*mWindow, "Linear time axis")->isChecked());
+  EXPECT_TRUE(RadioButton(*mWindow, "Linear head")->isChecked());
+  ClickTab(*mWindow, TDocumentPage::dpInfo);
+  d.SetWellFluxMode(true);
+  ClickTab(*mWindow, TDocumentPage::dpChart);
+  EXPECT_TRUE(RadioButton(*mWindow, "Well-face fluxes")->isChecked());
+  EXPECT_FALSE(RadioButton(*mWindow, "Linear head")->isEnabled());
+}
+
+// The tab between a curve's name and its layer was drawn as a wide gap in the legend and the
+// hints.
+TEST_F(DocumentWindowTest, LegendAndHintShowOneBlankBeforeTheLayer) {
+  mWindow->NewFile("");
+  mWindow->show();
+  ClickTab(*mWindow, TDocumentPage::dpChart);
+  ClickOn(mWindow->UpdateGraphButton());
+  TMyChart& chart = *mWindow->Chart();
+  ASSERT_GT(chart.GetSeriesCount(), 0);
+  const TSeries& curve = *chart.GetSeries(0);
+  ASSERT_EQ(curve.Reference()->Kind, 0);
+  const std::string& well = mWindow->Data().ObservationWells[1].Name;
+  const QString shown = QString::fromStdString(well + " , layer: 1");
+  const QString svg = QString::fromUtf8(chart.RenderSvg(chart.width(), chart.height()));
+  EXPECT_TRUE(svg.contains(QStringLiteral(">") + shown + QStringLiteral("<"))) << svg.toStdString();
+
+  chart.grab();  // lays the points out where the screen shows them
+  const int k = curve.GetCount() / 2;
+  QTest::mouseMove(&chart, QPoint(curve.GetPixelX(k), curve.GetPixelY(k)));
+  EXPECT_TRUE(chart.Hint().startsWith(shown + QStringLiteral("\r"))) << chart.Hint().toStdString();
 }
 
 // With AQV_RENDER_DIR set, every page of a loaded sample is saved there as PNG.
