@@ -16,6 +16,7 @@
 
 #include "app/gui/CHILDWIN.h"
 #include "app/gui/RemarksMemo.h"
+#include "chart/gui/ChartPopupMenu.h"
 #include "chart/gui/MyChart.h"
 #include "map/gui/AQVKaart.h"
 #include "tests/support/FakeUserInterface.h"
@@ -265,6 +266,16 @@ TEST_F(DocumentWindowTest, LegendAndHintShowOneBlankBeforeTheLayer) {
   const int k = curve.GetCount() / 2;
   QTest::mouseMove(&chart, QPoint(curve.GetPixelX(k), curve.GetPixelY(k)));
   EXPECT_TRUE(chart.Hint().startsWith(shown + QStringLiteral("\r"))) << chart.Hint().toStdString();
+
+  QStringList offered;
+  chart.SelectSeries = [&](const QStringList& names, int&) {
+    offered = names;
+    return false;
+  };
+  chart.PopupMenu()->Prepare();
+  chart.PopupMenu()->Item(9)->trigger();  // "Series..."
+  ASSERT_FALSE(offered.isEmpty());
+  EXPECT_EQ(offered.front(), shown);
 }
 
 // With AQV_RENDER_DIR set, every page of a loaded sample is saved there as PNG.
