@@ -16,6 +16,8 @@ TEST(MyColorGrid, ColorToIndexOfPaletteEntries) {
   EXPECT_EQ(TMyColorGrid::ColorToIndex(clBlack), 0);
   EXPECT_EQ(TMyColorGrid::ColorToIndex(clSilver), 7);
   EXPECT_EQ(TMyColorGrid::ColorToIndex(RGBColor(1, 2, 3)), TMyColorGrid::kNoCell);
+  EXPECT_EQ(TMyColorGrid::ColorToIndex(clNone), TMyColorGrid::kNoCell);
+  EXPECT_EQ(TMyColorGrid::ColorToIndex(clDefault), TMyColorGrid::kNoCell);
   for (int cell = 0; cell < TMyColorGrid::kCellCount; ++cell) {
     EXPECT_EQ(TMyColorGrid::ColorToIndex(TMyColorGrid::CellColor(cell)), cell);
   }

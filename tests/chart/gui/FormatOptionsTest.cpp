@@ -198,13 +198,21 @@ TEST_F(FormatOptions, DashedBorderOpensWithWidthOne) {
 }
 
 TEST_F(FormatOptions, ColourOutsideTheGridMarksNoCellAndSurvivesOK) {
-  TChartArea area;
-  const TColor odd = RGBColor(12, 34, 56);
-  area.Patterns().Area().SetColor(odd);
-  Form.OpenChartArea(area, 0, "Chart area");
-  EXPECT_EQ(Form.paAreaColor->ForegroundIndex(), TMyColorGrid::kNoCell);
-  Form.ApplyChartArea(area);
-  EXPECT_EQ(area.Patterns().Area().Color(), odd);
+  // "No colour" and "default colour" are no cell either: a click on white then makes it white.
+  for (const TColor odd : {RGBColor(12, 34, 56), clNone, clDefault}) {
+    SCOPED_TRACE(odd);
+    TChartArea area;
+    area.Patterns().Area().SetColor(odd);
+    Form.OpenChartArea(area, 0, "Chart area");
+    ShowForm();
+    EXPECT_EQ(Form.paAreaColor->ForegroundIndex(), TMyColorGrid::kNoCell);
+    Form.ApplyChartArea(area);
+    EXPECT_EQ(area.Patterns().Area().Color(), odd);
+    const QRect white = Form.paAreaColor->CellRect(15);
+    QTest::mouseClick(Form.paAreaColor, Qt::LeftButton, {}, white.center());
+    Form.ApplyChartArea(area);
+    EXPECT_EQ(area.Patterns().Area().Color(), clWhite);
+  }
 }
 
 TEST_F(FormatOptions, GridAndMoreColorsSetTheCopyAndThePreview) {
