@@ -14,21 +14,6 @@
 namespace aqv {
 namespace {
 
-// A string grid of fixed texts, columns and rows from 0.
-class TTextGrid final : public TCellGrid {
- public:
-  TTextGrid(int cols, int rows) : mCols(cols), mRows(rows), mCells(cols * rows) {}
-  int ColCount() const override { return mCols; }
-  int RowCount() const override { return mRows; }
-  std::string Cells(int col, int row) const override { return mCells[row * mCols + col]; }
-  void Set(int col, int row, const std::string& text) { mCells[row * mCols + col] = text; }
-
- private:
-  int mCols;
-  int mRows;
-  std::vector<std::string> mCells;
-};
-
 TEST(TMyChart, AddSeriesAppendsOrInsertsWithTheDefaultsOfItsIndex) {
   TMyChart chart;
   chart.AddSeries(0);
@@ -78,7 +63,7 @@ TEST(TMyChart, HoldsAtMost128SeriesAndIgnoresBadIndexes) {
 TEST(TMyChart, LoadSeriesFromGridReadsRowsAndMarksNonNumbersMissing) {
   TMyChart chart;
   chart.AddSeries(0);
-  TTextGrid grid(3, 6);
+  test::TTextGrid grid(3, 6);
   for (int r = 1; r <= 5; ++r) {
     grid.Set(1, r, std::to_string(r * 10));
     grid.Set(2, r, std::to_string(r));
