@@ -2,14 +2,19 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QMimeData>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QTest>
 #include <vector>
 
 #include "chart/gui/CanvasDimensionsForm.h"
 #include "chart/gui/MyChart.h"
+#include "chart/gui/SelectSeriesForm.h"
 #include "controls/MySpin.h"
 #include "tests/chart/gui/ChartTestScenes.h"
+#include "tests/support/ReviewPicture.h"
 
 namespace aqv {
 namespace {
@@ -221,6 +226,30 @@ TEST(TCanvasDimensionsForm, KeepsSizesWithin200And5000) {
   form.SetCanvasSize(640, 480);
   EXPECT_EQ(form.CanvasWidth(), 640);
   EXPECT_EQ(form.CanvasHeight(), 480);
+}
+
+TEST(TSelectSeriesForm, PickerAndSizeDialogShowTheirWholeTexts) {
+  // The picker's box shows the longest series name whole.
+  TSelectSeriesForm picker;
+  const QString longest = QStringLiteral("Piezometer PB 125 north\t, layer: 2");
+  picker.SetSeriesNames({QStringLiteral("PB 5 m"), longest}, 1);
+  picker.adjustSize();
+  picker.show();
+  auto* box = picker.findChild<QComboBox*>(QStringLiteral("SeriesComboBox"));
+  QStyleOptionComboBox option;
+  option.initFrom(box);
+  const QRect field =
+      box->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, box);
+  EXPECT_GE(field.width(), box->fontMetrics().horizontalAdvance(longest));
+  picker.grab().save(QString::fromStdString(test::ReviewPath("series-picker.png")));
+  // The size dialog leaves its title bar room for the whole title (drawn bold by most window
+  // managers) beside the frame's buttons.
+  TCanvasDimensionsForm size;
+  size.adjustSize();
+  QFont bold = QApplication::font();
+  bold.setBold(true);
+  EXPECT_GE(size.width(), QFontMetrics(bold).horizontalAdvance(size.windowTitle()) + 100);
+  size.grab().save(QString::fromStdString(test::ReviewPath("size-dialog.png")));
 }
 
 TEST(TMyChart, LogScaleWarningReportedOnceOutsideThePaint) {
