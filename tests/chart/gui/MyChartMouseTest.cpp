@@ -246,8 +246,11 @@ TEST_F(TMyChartMouse, SeriesPickerPreselectsAnExistingSeries) {
     index = 0;
     return true;
   };
-  chart.PopupMenu()->Prepare();
-  chart.PopupMenu()->Item(9)->trigger();
+  // "Series..." chosen with the mouse from the menu a right click opens.
+  Click(Qt::RightButton, QPoint(5, 5));
+  TChartPopupMenu* menu = chart.PopupMenu();
+  ASSERT_TRUE(menu->isVisible());
+  QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(menu->Item(9)).center());
   EXPECT_EQ(offered, 1);
   EXPECT_EQ(ChartUnitState().HoveredSeries, 0);
   EXPECT_EQ(dialogs.LastSeries, chart.GetSeries(0));
