@@ -47,7 +47,8 @@ TEST(MyColorGrid, CellsShowTheirColourInASunkenFrame) {
     const QRect r = grid.CellRect(cell);
     const QPoint c = r.center();
     // The colour (away from the FG and BG labels at the middle).
-    EXPECT_EQ(image.pixel(r.left() + 5, r.top() + 5), ToQColor(TMyColorGrid::CellColor(cell)).rgb());
+    EXPECT_EQ(image.pixel(r.left() + 5, r.top() + 5),
+              ToQColor(TMyColorGrid::CellColor(cell)).rgb());
     // Shadow along the top and left, highlight along the bottom and right: sunken.
     EXPECT_EQ(image.pixel(c.x(), r.top() + 1), shadow);
     EXPECT_EQ(image.pixel(r.left() + 1, c.y()), shadow);

@@ -10,8 +10,8 @@
 #include <cstdlib>
 #include <functional>
 
-#include "chart/gui/MyChart.h"
 #include "chart/gui/ChartPainter.h"
+#include "chart/gui/MyChart.h"
 #include "tests/chart/gui/ChartTestScenes.h"
 #include "tests/support/ReviewPicture.h"
 
@@ -154,7 +154,8 @@ TSvgDrawing ReadSvg(const QByteArray& svg) {
     const QXmlStreamAttributes a = xml.attributes();
     if (xml.name() == u"g") {
       TState state = stack.back();
-      if (a.hasAttribute("transform")) state.Transform = ParseMatrix(a.value("transform").toString());
+      if (a.hasAttribute("transform"))
+        state.Transform = ParseMatrix(a.value("transform").toString());
       state.Dotted = a.hasAttribute("stroke-dasharray");
       stack.push_back(state);
     } else if (xml.name() == u"text") {
@@ -253,7 +254,8 @@ int DarkPixelsOnColumn(const TView& v, int x) {
 // The dotted grid lies on the major tick rows and columns and nowhere between them.
 void ExpectGrid(const TView& v, double yTick, double yBetween, double xTick) {
   const auto& m = v.Chart.Model();
-  const int row = RoundPixel(AxisPixel(m.Y_Axis.Scale().Data(), yTick, v.Plot().Bottom, v.Plot().Top));
+  const int row =
+      RoundPixel(AxisPixel(m.Y_Axis.Scale().Data(), yTick, v.Plot().Bottom, v.Plot().Top));
   const int gap =
       RoundPixel(AxisPixel(m.Y_Axis.Scale().Data(), yBetween, v.Plot().Bottom, v.Plot().Top));
   const int column =
@@ -333,7 +335,7 @@ TEST(TMyChartRender, CanonicalCharts) {
          const TPartRect title = m.Y_Axis.Title().Rect();
          const TSvgText* t = v.Svg.Find("Y-axis");
          ASSERT_NE(t, nullptr);
-         EXPECT_EQ(t->Angle(), 90);
+         EXPECT_NEAR(t->Angle(), 90, 1e-9);
          EXPECT_EQ(t->Transform.map(QPointF(0, 0)), QPointF(title.Left, title.Bottom - 4));
        }},
       {"drawdown-loglog", [](TMyChart& c) { test::FillDrawdown(c); },
@@ -399,7 +401,7 @@ TEST(TMyChartRender, CanonicalCharts) {
          const QFontMetrics fm(ChartFont(m.X_Axis.Font().Data()));
          const TSvgText* ten = v.Svg.Find("10");
          ASSERT_NE(ten, nullptr);
-         EXPECT_EQ(ten->Angle(), 90);
+         EXPECT_NEAR(ten->Angle(), 90, 1e-9);
          const QPointF start = ten->Transform.map(QPointF(0, 0));
          EXPECT_NEAR(start.x() + fm.height() / 2.0, v.Plot().Right, 1);
          EXPECT_EQ(start.y(), v.Plot().Bottom + 16 + fm.horizontalAdvance("10"));
