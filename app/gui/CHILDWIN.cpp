@@ -57,6 +57,18 @@ constexpr TPageInfo kPages[] = {
     {"Contour plot", "contour_plot", "Piezometric surface drawdown and build-up"},
 };
 
+}  // namespace
+
+const char* PageHelpKeyword(int page) {
+  return page >= 0 && page < 7 ? kPages[page].HelpKeyword : "";
+}
+
+const char* PageHint(int page) {
+  return page >= 0 && page < 7 ? kPages[page].Hint : "";
+}
+
+namespace {
+
 // Smallest size the window accepts, pixels.
 constexpr int kMinimumSize = 401;
 
@@ -102,7 +114,8 @@ TMDIChild::TMDIChild(TUserInterface* ui, QWidget* parent)
   setMinimumSize(kMinimumSize, kMinimumSize);
   mPageControl = new QTabWidget(this);
   mPageControl->setObjectName(QStringLiteral("PageControl"));
-  SetHelpKeyword(mPageControl, QStringLiteral("general_info"));
+  SetHelpKeyword(mPageControl, QString::fromUtf8(PageHelpKeyword(0)));
+  setStatusTip(QString::fromUtf8(PageHint(0)));
   QWidget* pages[] = {BuildInfoPage(),         BuildAquiferSystemPage(),
                       BuildPumpingWellsPage(), BuildObservationWellsPage(),
                       BuildOutputPage(),       BuildChartPage(),

@@ -18,6 +18,7 @@
 #include "app/gui/AQVPumpingWellsGrid.h"
 #include "app/gui/AQVSpinEdit.h"
 #include "app/gui/CHILDWIN.h"
+#include "app/gui/Help.h"
 #include "app/gui/RemarksMemo.h"
 #include "map/gui/AQVKaart.h"
 #include "model/AQVElements.h"
@@ -60,6 +61,9 @@ void ShowCount(TMySpinEdit* edit, int value) {
 
 void TMDIChild::PageControlChange(int index) {
   if (index < 0 || index > 6) return;
+  // F1 on the tabs opens the help of the page they show, and the hint names the page.
+  SetHelpKeyword(mPageControl, QString::fromUtf8(PageHelpKeyword(index)));
+  setStatusTip(QString::fromUtf8(PageHint(index)));
   // On the input pages the focus starts afresh, so no control of another page keeps it.
   if (index <= static_cast<int>(TDocumentPage::dpObservationWells))
     if (QWidget* focus = focusWidget();

@@ -54,6 +54,47 @@ std::string FolderOf(const std::string& path) {
 }
 }  // namespace
 
+void TileSubWindows(QMdiArea& area, Qt::Orientation orientation) {
+  QList<QMdiSubWindow*> windows;
+  for (QMdiSubWindow* w : area.subWindowList())
+    if (w->isVisible() && !w->isMinimized()) windows.append(w);
+  if (windows.isEmpty()) return;
+  // Minimised windows keep their row along the bottom; the others share the rest.
+  QRect room = area.viewport()->rect();
+  for (QMdiSubWindow* w : area.subWindowList())
+    if (w->isMinimized()) room.setBottom(std::min(room.bottom(), w->geometry().top() - 1));
+  const int n = static_cast<int>(windows.size());
+  for (int i = 0; i < n; ++i) {
+    QMdiSubWindow* w = windows[i];
+    if (w->isMaximized()) w->showNormal();
+    // Horizontal tiles are as wide as the area and stacked; vertical ones stand side by side.
+    const QRect tile =
+        orientation == Qt::Horizontal
+            ? QRect(room.left(), room.top() + room.height() * i / n, room.width(),
+                    room.height() * (i + 1) / n - room.height() * i / n)
+            : QRect(room.left() + room.width() * i / n, room.top(),
+                    room.width() * (i + 1) / n - room.width() * i / n, room.height());
+    w->setGeometry(tile);
+  }
+}
+
+void ArrangeMinimizedSubWindows(QMdiArea& area) {
+  // Minimised windows line up from the bottom left, a row higher when one is full.
+  const QRect room = area.viewport()->rect();
+  int x = room.left();
+  int bottom = room.bottom() + 1;
+  for (QMdiSubWindow* w : area.subWindowList()) {
+    if (!w->isMinimized()) continue;
+    const QSize size = w->size();
+    if (x > room.left() && x + size.width() > room.right() + 1) {
+      x = room.left();
+      bottom -= size.height();
+    }
+    w->move(x, bottom - size.height());
+    x += size.width();
+  }
+}
+
 std::string MainFormCaption(std::string_view versionString) {
   return "AQV for Windows - Zelvor edition (" + std::string(versionString.substr(0, 4)) + ")";
 }
@@ -90,6 +131,7 @@ TMainForm::TMainForm(TUserInterface* ui, QWidget* parent)
   mProgressForm = new TProgressForm(this);
   ReadSettings();
   connect(mMdiArea, &QMdiArea::subWindowActivated, this, &TMainForm::ChildActivated);
+  connect(qApp, &QApplication::focusChanged, this, &TMainForm::ActiveControlChange);
   UpdateStatus();
 }
 
@@ -211,12 +253,15 @@ void TMainForm::CreateMenus() {
   QMenu* window = bar->addMenu(QStringLiteral("&Window"));
   window->setStatusTip(QStringLiteral("Window related commands"));
   window->addAction(QStringLiteral("&Cascade"), mMdiArea, &QMdiArea::cascadeSubWindows);
-  window->addAction(QStringLiteral("Tile &Horizontally"), mMdiArea, &QMdiArea::tileSubWindows);
-  window->addAction(QStringLiteral("Tile &Vertically"), mMdiArea, &QMdiArea::tileSubWindows);
+  window->addAction(QStringLiteral("Tile &Horizontally"), this,
+                    [this] { TileSubWindows(*mMdiArea, Qt::Horizontal); });
+  window->addAction(QStringLiteral("Tile &Vertically"), this,
+                    [this] { TileSubWindows(*mMdiArea, Qt::Vertical); });
   window->addAction(QStringLiteral("&Minimize All"), this, [this] {
     for (QMdiSubWindow* w : mMdiArea->subWindowList()) w->showMinimized();
   });
-  window->addAction(QStringLiteral("&Arrange All"), mMdiArea, &QMdiArea::cascadeSubWindows);
+  window->addAction(QStringLiteral("&Arrange All"), this,
+                    [this] { ArrangeMinimizedSubWindows(*mMdiArea); });
   window->addSeparator();
   connect(window, &QMenu::aboutToShow, this, [this, window] {
     // The open documents follow the fixed items, the active one checked.
@@ -401,6 +446,11 @@ void TMainForm::ChildActivated() {
   UpdateStatus();
 }
 
+void TMainForm::ActiveControlChange() {
+  // The map draws the focus of its text boxes and edits beside it.
+  if (TMDIChild* child = ActiveChild()) child->RepaintMap();
+}
+
 void TMainForm::UpdateStatus() {
   TMDIChild* child = ActiveChild();
   if (child == nullptr) {
@@ -577,7 +627,9 @@ void TMainForm::WMHelp() {
     keyword = HelpKeywordOf(dialog->focusWidget() ? dialog->focusWidget() : dialog);
   else if (TMDIChild* child = ActiveChild())
     keyword = HelpKeywordOf(child->focusWidget() ? child->focusWidget() : child);
-  ShowHelpPage(keyword);
+  if (!ShowHelpPage(keyword))
+    mUi->MessageBox(HelpFailureText(HelpPagePath(HelpFolder(), keyword)).toStdString(),
+                    TMsgDlgType::mtError, TMsgDlgButtons::mbOK);
 }
 
 void TMainForm::OpenWebPage(const char* address) {

@@ -38,6 +38,12 @@ class TUserInterface;
 [[nodiscard]] std::string TimeUnitPanelText(TAQVTimeUnit unit);
 [[nodiscard]] std::string LengthUnitPanelText(TAQVLengthUnit unit);
 
+// Window menu: tiles the area's windows that are not minimised, stacked as wide as the area
+// (Qt::Horizontal) or side by side as high as it (Qt::Vertical).
+void TileSubWindows(QMdiArea& area, Qt::Orientation orientation);
+// Window menu: lines the minimised windows up along the bottom of the area.
+void ArrangeMinimizedSubWindows(QMdiArea& area);
+
 inline constexpr const char* kWelcomeText = "Welcome to AQV for Windows";
 inline constexpr const char* kDataFileFilter = "AQV data files (*.aqv)|*.aqv|All files (*.*)|*.*";
 
@@ -128,6 +134,7 @@ class TMainForm : public QMainWindow {
   [[nodiscard]] TMDIChild* ChildShowing(const std::string& canonicalPath) const;
   [[nodiscard]] QMdiSubWindow* SubWindowOf(const TMDIChild* child) const;
   void ChildActivated();
+  void ActiveControlChange();
 
   std::unique_ptr<TQtUserInterface> mOwnUi;
   TUserInterface* mUi;
