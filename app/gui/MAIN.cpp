@@ -11,6 +11,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QProgressBar>
+#include <QScreen>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTimer>
@@ -39,8 +40,9 @@ namespace aqv {
 
 namespace {
 // Size of the frame before any window placement is restored, in pixels.
-constexpr int kDefaultWidth = 1024;
-constexpr int kDefaultHeight = 720;
+// Wide enough for the pumping-wells grid without a scroll bar.
+constexpr int kDefaultWidth = 1160;
+constexpr int kDefaultHeight = 760;
 constexpr const char* kMRUKey = "Software\\\\AQV for Windows Lite\\\\MRU";
 
 std::string AbsolutePath(const std::string& path) {
@@ -95,6 +97,17 @@ void ArrangeMinimizedSubWindows(QMdiArea& area) {
   }
 }
 
+QSize DefaultFrameSize(const QRect& available) {
+  return QSize(kDefaultWidth, kDefaultHeight).boundedTo(available.size());
+}
+
+QRect WithinScreen(const QRect& placement, const QRect& available) {
+  QRect r(placement.topLeft(), placement.size().boundedTo(available.size()));
+  r.moveLeft(std::clamp(r.left(), available.left(), available.right() + 1 - r.width()));
+  r.moveTop(std::clamp(r.top(), available.top(), available.bottom() + 1 - r.height()));
+  return r;
+}
+
 std::string MainFormCaption(std::string_view versionString) {
   return "AQV for Windows - Zelvor edition (" + std::string(versionString.substr(0, 4)) + ")";
 }
@@ -121,7 +134,10 @@ TMainForm::TMainForm(TUserInterface* ui, QWidget* parent)
   setCentralWidget(mMdiArea);
   setWindowTitle(QString::fromStdString(MainFormCaption(Globals().VersionString)));
   SetHelpKeyword(this, QString::fromUtf8(kDefaultHelpKeyword));
-  resize(kDefaultWidth, kDefaultHeight);
+  if (const QScreen* screen = QGuiApplication::primaryScreen())
+    resize(DefaultFrameSize(screen->availableGeometry()));
+  else
+    resize(kDefaultWidth, kDefaultHeight);
   CreateActions();
   CreateStatusBar();
   CreateMenus();
@@ -354,8 +370,13 @@ void TMainForm::ReadSettings() {
   UsePreferences(preferences);
   if (desktop == TSettingsReadResult::srFailed || prefs == TSettingsReadResult::srFailed)
     mUi->MessageBox(kRegistryErrorText, TMsgDlgType::mtError, TMsgDlgButtons::mbOK);
-  if (mDesktop.HasPlacement)
-    setGeometry(mDesktop.Left, mDesktop.Top, mDesktop.Width, mDesktop.Height);
+  if (mDesktop.HasPlacement) {
+    QRect placement(mDesktop.Left, mDesktop.Top, mDesktop.Width, mDesktop.Height);
+    // A placement kept from a larger screen is brought back onto this one.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+      placement = WithinScreen(placement, screen->availableGeometry());
+    setGeometry(placement);
+  }
   if (mDesktop.WindowState == 2) setWindowState(Qt::WindowMaximized);
   statusBar()->setVisible(mDesktop.ViewStatusbar);
   mToolBar->setVisible(mDesktop.ViewToolbar);
@@ -657,8 +678,20 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 
 void TMainForm::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
+  if (mFirstActivation) FitOnScreen();
   if (mFirstActivation)
     QTimer::singleShot(0, this, [this] { FirstActivation(QCoreApplication::arguments()); });
+}
+
+void TMainForm::FitOnScreen() {
+  const QScreen* shownOn = screen();
+  if (shownOn == nullptr || isMaximized() || isFullScreen()) return;
+  // The window's frame, known once it is shown, counts too.
+  const QRect outer = frameGeometry();
+  const QRect fitted = WithinScreen(outer, shownOn->availableGeometry());
+  if (fitted == outer) return;
+  resize(size() - (outer.size() - fitted.size()));
+  move(fitted.topLeft());
 }
 
 void TMainForm::resizeEvent(QResizeEvent* event) {

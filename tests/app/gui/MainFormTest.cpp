@@ -11,6 +11,7 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QPixmap>
+#include <QScreen>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -51,6 +52,20 @@ TEST_F(MainFormTest, WindowTitleFollowsTheVersionString) {
   Globals().VersionString = "3.04.05";
   TMainForm form;
   EXPECT_EQ(form.windowTitle(), "AQV for Windows - Zelvor edition (3.04)");
+}
+
+TEST_F(MainFormTest, TheFrameOpensWithinTheScreensAvailableArea) {
+  // The offscreen screen is 800 x 600, as small as a screen the program serves.
+  const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+  TMainForm form;
+  form.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+  EXPECT_TRUE(available.contains(form.frameGeometry()));
+  // A placement kept from a larger screen comes back whole onto this one.
+  const QRect screen(0, 0, 800, 600);
+  EXPECT_EQ(WithinScreen(QRect(500, 300, 1600, 1000), screen), screen);
+  EXPECT_EQ(WithinScreen(QRect(700, -20, 300, 200), screen), QRect(500, 0, 300, 200));
+  EXPECT_EQ(WithinScreen(QRect(10, 20, 300, 200), screen), QRect(10, 20, 300, 200));
 }
 
 TEST_F(MainFormTest, DocumentWindowsLiveInTheCentralMdiArea) {
