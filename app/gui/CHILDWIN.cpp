@@ -20,6 +20,7 @@
 #include <QSlider>
 #include <QSplitter>
 #include <QStyle>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -115,8 +116,11 @@ QScrollArea* SidePanel(QWidget* panel, QWidget* page) {
   return scroll;
 }
 
-// Smallest size of the time graph and the map: their axes, legend and labels stay readable.
-constexpr QSize kMinimumPlotSize(260, 200);
+// Smallest sizes of the time graph and the map, pixels: the graph keeps its fixed margins, axis
+// bands and a legend of up to half its width and still has room for the curves and the tick
+// labels; the map keeps its legend beside a readable picture. Below them the page scrolls.
+constexpr QSize kMinimumChartSize(480, 320);
+constexpr QSize kMinimumMapSize(320, 240);
 
 // A grid above a caption panel and a second grid, split so the person can share the height.
 QWidget* SplitGrids(QWidget* upper, QLabel* caption, QWidget* lower, QWidget* parent) {
@@ -148,8 +152,8 @@ TMDIChild::TMDIChild(TUserInterface* ui, QWidget* parent)
   setStatusTip(QString::fromUtf8(PageHint(0)));
   QWidget* pages[] = {Scrolling(BuildInfoPage()), Scrolling(BuildAquiferSystemPage()),
                       BuildPumpingWellsPage(), BuildObservationWellsPage(),
-                      BuildOutputPage(),       BuildChartPage(),
-                      BuildContourPlotPage()};
+                      BuildOutputPage(),       Scrolling(BuildChartPage()),
+                      Scrolling(BuildContourPlotPage())};
   for (int i = 0; i < 7; ++i) {
     SetHelpKeyword(pages[i], QString::fromUtf8(kPages[i].HelpKeyword));
     mPageControl->addTab(pages[i], QString::fromUtf8(kPages[i].Caption));
@@ -158,6 +162,8 @@ TMDIChild::TMDIChild(TUserInterface* ui, QWidget* parent)
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(mPageControl);
   connect(mPageControl, &QTabWidget::currentChanged, this, &TMDIChild::PageControlChange);
+  // A click on a tab gives the tabs the focus, so that F1 there shows the page's help.
+  mPageControl->tabBar()->setFocusPolicy(Qt::StrongFocus);
   BindDocument();
   // Keys are looked at before the focused control gets them (Escape cancels a computation,
   // the numeric-pad minus zooms the map out).
@@ -437,7 +443,7 @@ QWidget* TMDIChild::BuildChartPage() {
   page->setObjectName(QStringLiteral("ChartPage"));
   mChart = new TMyChart(page);
   mChart->setObjectName(QStringLiteral("AQVChart"));
-  mChart->setMinimumSize(kMinimumPlotSize);
+  mChart->setMinimumSize(kMinimumChartSize);
   auto* panel = new QWidget;
   mChartPanel = panel;
   panel->setObjectName(QStringLiteral("AQVChartPanel"));
@@ -530,7 +536,7 @@ QWidget* TMDIChild::BuildContourPlotPage() {
   page->setObjectName(QStringLiteral("ContourPlotPage"));
   mMap = new TAQVKaart(page);
   mMap->setObjectName(QStringLiteral("AQVKaart"));
-  mMap->setMinimumSize(kMinimumPlotSize);
+  mMap->setMinimumSize(kMinimumMapSize);
   auto* panel = new QWidget;
   mMapPanel = panel;
   panel->setObjectName(QStringLiteral("AQVKaartPanel"));

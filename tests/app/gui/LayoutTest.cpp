@@ -122,6 +122,26 @@ TEST_F(LayoutTest, DocumentWindowPagesHoldTogetherAtEverySize) {
   }
 }
 
+// Two documents tiled side by side in the frame at 800 x 600 each show their time graph whole.
+TEST_F(LayoutTest, TiledDocumentsHoldTogether) {
+  TMainForm form(&mUi);
+  ShowAt(form, {"800x600", QSize(800, 600)});
+  ASSERT_TRUE(form.OpenFile(AQV_TEST_DATA_DIR "/v2009.aqv", false));
+  ASSERT_TRUE(form.OpenFile(AQV_TEST_DATA_DIR "/v2012.aqv", false));
+  TileSubWindows(*form.MdiArea(), Qt::Vertical);
+  QApplication::processEvents();
+  int n = 0;
+  for (TMDIChild* child : form.Children()) {
+    ShowPageByTab(*child, TDocumentPage::dpChart);
+    const QStringList faults = test::TLayoutCheck::Faults(child);
+    EXPECT_TRUE(faults.isEmpty()) << faults.join("\n").toStdString();
+    child->Data().Saved = true;
+    ++n;
+  }
+  EXPECT_EQ(n, 2);
+  form.grab().save(QString::fromStdString(test::ReviewPath("tiled_800x600.png")));
+}
+
 // The dialogs, each made as its owner makes it.
 struct TDialogCase {
   const char* Name;
