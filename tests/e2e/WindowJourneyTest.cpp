@@ -5,18 +5,8 @@
 namespace aqv::e2e {
 namespace {
 
-// Takes the help pages the program opens instead of a browser.
-class TPageHelpCatcher : public QObject {
-  Q_OBJECT
- public:
-  TPageHelpCatcher() { QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "Open"); }
-  ~TPageHelpCatcher() override { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }
-  Q_INVOKABLE void Open(const QUrl& url) { Urls.append(url); }
-  QList<QUrl> Urls;
-};
-
 TEST_F(Journey, F1OnTheTabsShowsTheHelpOfThePageTheyShow) {
-  TPageHelpCatcher help;
+  THelpCatcher help;
   TMDIChild* child = NewDocument();
   ASSERT_NE(child, nullptr);
   struct TCase {
@@ -46,5 +36,3 @@ TEST_F(Journey, F1OnTheTabsShowsTheHelpOfThePageTheyShow) {
 
 }  // namespace
 }  // namespace aqv::e2e
-
-#include "WindowJourneyTest.moc"
