@@ -112,7 +112,9 @@ QScrollArea* SidePanel(QWidget* panel, QWidget* page) {
   scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   scroll->setFrameShape(QFrame::NoFrame);
   const int bar = scroll->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, scroll);
-  scroll->setFixedWidth(panel->sizeHint().width() + bar + 2);
+  // A panel of fixed width is as wide as that, whatever its layout would like.
+  const int width = std::max(panel->sizeHint().width(), panel->minimumWidth());
+  scroll->setFixedWidth(width + bar + 2);
   return scroll;
 }
 

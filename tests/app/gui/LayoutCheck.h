@@ -85,7 +85,19 @@ class TLayoutCheck {
       return;
     }
     if (const auto* scroll = qobject_cast<const QScrollArea*>(container)) {
-      if (scroll->widget() != nullptr) Container(scroll->widget());
+      const QWidget* content = scroll->widget();
+      if (content == nullptr) return;
+      // Content larger than what shows is fine only where a scroll bar can bring it in.
+      const QSize shown = scroll->viewport()->size();
+      if ((scroll->horizontalScrollBarPolicy() == Qt::ScrollBarAlwaysOff &&
+           content->width() > shown.width()) ||
+          (scroll->verticalScrollBarPolicy() == Qt::ScrollBarAlwaysOff &&
+           content->height() > shown.height()))
+        mFaults << QStringLiteral("%1 %2 is cut off in %3 showing %4x%5")
+                       .arg(Name(content), RectText(content->geometry()), Name(scroll))
+                       .arg(shown.width())
+                       .arg(shown.height());
+      Container(content);
       return;
     }
     const bool laidOut = container->layout() != nullptr ||
