@@ -47,6 +47,10 @@ enum class TDocumentPage : int {
   dpContourPlot = 6,
 };
 
+// The help keyword and the window hint of page index 0..6 (empty for another index).
+[[nodiscard]] const char* PageHelpKeyword(int page);
+[[nodiscard]] const char* PageHint(int page);
+
 inline constexpr const char* kInvalidGridsText =
     "Grid contains invalid value(s). Search for red cells!";
 inline constexpr const char* kImageTooBigText =

@@ -303,6 +303,7 @@ std::string TMyParentGrid::Cells(int col, int row) const {
 
 void TMyParentGrid::SetCells(int col, int row, const std::string& text) {
   mCells->SetCell(col, row, ToQt(text));
+  if (row == 0) SetColWidth(col, columnWidth(col));
 }
 
 int TMyParentGrid::Col() const {
@@ -326,7 +327,9 @@ int TMyParentGrid::DefaultRowHeight() const {
 }
 
 void TMyParentGrid::SetColWidth(int col, int width) {
-  setColumnWidth(col, width);
+  // A caption is never cut off: a unit that makes it longer widens its column.
+  const int needed = mCells->Cell(col, 0).isEmpty() ? 0 : horizontalHeader()->sectionSizeHint(col);
+  setColumnWidth(col, std::max(width, needed));
 }
 
 void TMyParentGrid::SetRowHeight(int row, int height) {

@@ -127,7 +127,8 @@ TFormatOptionsForm::TFormatOptionsForm(QWidget* parent, TUserInterface* ui)
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(OptionPages);
   layout->addLayout(buttons);
-  setFixedSize(430, 379);
+  // The designed size, grown where the controls' texts need more.
+  setFixedSize(QSize(430, 379).expandedTo(minimumSizeHint()));
 
   for (int i = 0; i < OptionPages->count(); ++i) OptionPages->setTabVisible(i, false);
   Bind();

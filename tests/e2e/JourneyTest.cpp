@@ -406,16 +406,6 @@ TEST_F(Journey, ModelFileExportWritesTheModel) {
 // --- 10. F1
 // ------------------------------------------------------------------------------------------
 
-// Takes the help pages the program opens instead of a browser.
-class THelpCatcher : public QObject {
-  Q_OBJECT
- public:
-  THelpCatcher() { QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "Open"); }
-  ~THelpCatcher() override { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }
-  Q_INVOKABLE void Open(const QUrl& url) { Urls.append(url); }
-  QList<QUrl> Urls;
-};
-
 TEST_F(Journey, F1OnAPageShowsThatPagesHelp) {
   THelpCatcher help;
   QTest::keyClick(mForm.get(), Qt::Key_F1);  // no document: the introduction
@@ -455,5 +445,3 @@ TEST_F(Journey, F1OnAPageShowsThatPagesHelp) {
 
 }  // namespace
 }  // namespace aqv::e2e
-
-#include "JourneyTest.moc"
