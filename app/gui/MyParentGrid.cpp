@@ -226,13 +226,20 @@ void TGridEditor::keyPressEvent(QKeyEvent* e) {
     default:
       break;
   }
+  // An arrow leaves the cell only when the caret already stood at that edge of the text, so
+  // that the arrow which brings it there (or ends a selection) keeps the edit going.
+  const bool plain = e->modifiers() == Qt::NoModifier || e->modifiers() == Qt::KeypadModifier;
+  if (plain && !hasSelectedText()) {
+    if (e->key() == Qt::Key_Left && cursorPosition() == 0) {
+      mGrid->MoveFromEditor(A::MoveLeft);
+      return;
+    }
+    if (e->key() == Qt::Key_Right && cursorPosition() == text().size()) {
+      mGrid->MoveFromEditor(A::MoveRight);
+      return;
+    }
+  }
   QLineEdit::keyPressEvent(e);
-  // After the caret has moved: an arrow that reaches the edge of the text leaves the cell.
-  if (e->modifiers() != Qt::NoModifier && e->modifiers() != Qt::KeypadModifier) return;
-  if (e->key() == Qt::Key_Left && cursorPosition() == 0 && !hasSelectedText())
-    mGrid->MoveFromEditor(A::MoveLeft);
-  else if (e->key() == Qt::Key_Right && cursorPosition() == text().size() && !hasSelectedText())
-    mGrid->MoveFromEditor(A::MoveRight);
 }
 
 void TGridEditor::focusOutEvent(QFocusEvent* e) {

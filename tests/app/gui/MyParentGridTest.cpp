@@ -155,6 +155,7 @@ TEST_F(TEditCycleTest, LeavingAnUnchangedCellStoresNothing) {
   Click(grid, 6, 1);
   Key(grid, Qt::Key_F2);
   ASSERT_TRUE(grid.IsEditing());
+  Key(grid, Qt::Key_Right);  // to the end of the selected text
   Key(grid, Qt::Key_Right);
   EXPECT_FALSE(grid.IsEditing());
   EXPECT_EQ(grid.Col(), 7);
@@ -162,24 +163,32 @@ TEST_F(TEditCycleTest, LeavingAnUnchangedCellStoresNothing) {
   EXPECT_EQ(mChanges, 0);
 }
 
-TEST_F(TEditCycleTest, ArrowsLeaveTheCellOnlyAtTheEdgesOfTheText) {
+TEST_F(TEditCycleTest, ArrowsLeaveTheCellOnlyFromTheEdgesOfTheText) {
+  mData->PumpingWells[1].Y = 3;
   TAQVPumpingWellsGrid grid;
   Show(grid);
   Type(grid, 3, 1, "12");
   QLineEdit* editor = grid.CellEditor();
   Key(grid, Qt::Key_Left);  // caret from the end to between the digits
+  Key(grid, Qt::Key_Left);  // from position 1 to the start: still inside the cell
   EXPECT_TRUE(grid.IsEditing());
-  EXPECT_EQ(editor->cursorPosition(), 1);
+  EXPECT_EQ(editor->cursorPosition(), 0);
   Key(grid, Qt::Key_Left);  // caret at the start: the cell is committed and left
   EXPECT_FALSE(grid.IsEditing());
   EXPECT_EQ(grid.Col(), 2);
   EXPECT_EQ(mData->PumpingWells[1].X, 12.0);
 
-  Type(grid, 4, 1, "7");
+  // F2 selects the whole text: Right first goes to its end, so that the value can be extended.
+  Click(grid, 4, 1);
+  Key(grid, Qt::Key_F2);
+  ASSERT_TRUE(grid.CellEditor()->hasSelectedText());
+  Key(grid, Qt::Key_Right);
+  ASSERT_TRUE(grid.IsEditing());
+  QTest::keyClicks(grid.CellEditor(), "7");
   Key(grid, Qt::Key_Right);
   EXPECT_FALSE(grid.IsEditing());
   EXPECT_EQ(grid.Col(), 5);
-  EXPECT_EQ(mData->PumpingWells[1].Y, 7.0);
+  EXPECT_EQ(mData->PumpingWells[1].Y, 37.0);  // "3" extended
 }
 
 TEST_F(TEditCycleTest, CopyGivesTabsAndALineBreakAfterEveryRow) {
