@@ -33,6 +33,7 @@ void TAQVTableGrid::LoadFromData() {
   FillFromData(d);
   SetCurrentCell(col, std::min(row, RowCount() - 1));
   SetSelectionRect(selection);
+  KeepEditAcrossReload();
 }
 
 bool TAQVTableGrid::AddWellFromEntryRow(int col, int row, const std::string& text) {

@@ -423,22 +423,25 @@ void TMyParentGrid::StoreCell(int col, int row, const std::string& text) {
 }
 
 bool TMyParentGrid::CommitCell() {
+  const int col = Col();
+  const int row = Row();
+  // What the editor shows is what is committed: a reload may have refilled the cell under it.
+  const QString shown = mEditor ? mEditor->text() : mCells->Cell(col, row);
+  const std::string text = ToStd(shown);
   // A text left as it was is neither stored nor judged, so an empty entry cell that was only
   // opened can be left again.
   if (!mValid && mModified) {
-    mError.Col = Col();
-    mError.Row = Row();
+    mError.Col = col;
+    mError.Row = row;
     // Checked once more: checks made for drawing since the last keystroke may have replaced
     // the message in DataErrorText.
-    if (!IsValidCell(mError.Col, mError.Row, true, Cells(mError.Col, mError.Row))) {
+    if (!IsValidCell(col, row, true, text)) {
       QueueCellError();
       return false;
     }
     mValid = true;
   }
-  const int col = Col();
-  const int row = Row();
-  const std::string text = Cells(col, row);
+  mCells->SetCell(col, row, shown);
   // Only a changed text is stored: storing an unchanged one would round a fitted value to the
   // digits shown and clear the results for nothing.
   const bool store = mModified;
@@ -461,6 +464,20 @@ void TMyParentGrid::EditorOpened(TGridEditor& editor) {
   mOriginalText = editor.text();
   mModified = false;
   mValid = IsValidCell(Col(), Row(), true, ToStd(mOriginalText));
+}
+
+void TMyParentGrid::KeepEditAcrossReload() {
+  if (!mEditor) return;
+  const QString reloaded = mCells->Cell(Col(), Row());
+  // An editor that was only opened shows the reloaded value (a unit change converts it); a
+  // typed text stays, and Escape now puts back what the reload showed.
+  if (mEditor->text() == mOriginalText) {
+    mEditor->setText(reloaded);
+    mEditor->selectAll();
+  }
+  mOriginalText = reloaded;
+  mModified = mEditor->text() != mOriginalText;
+  mValid = IsValidCell(Col(), Row(), true, ToStd(mEditor->text()));
 }
 
 void TMyParentGrid::EditorTextChanged(const QString& text) {

@@ -200,6 +200,9 @@ class TMyParentGrid : public QTableView {
   virtual void CurrentCellChanged(int col, int row) { (void)col, (void)row; }
   // Hands one committed cell to the data model.
   virtual void StoreCell(int col, int row, const std::string& text);
+  // Ends every reload while an editor is open: the editor keeps what was typed, against the
+  // value that the reload put in its cell.
+  void KeepEditAcrossReload();
   // Draws one data cell; the base draws the text on the window colour.
   virtual void DrawCell(QPainter& painter, const QRect& rect, int col, int row,
                         TGridDrawState state);

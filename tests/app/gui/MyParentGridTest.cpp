@@ -148,6 +148,36 @@ TEST_F(TEditCycleTest, EscapeRestoresTheCellAndItsValidState) {
   EXPECT_EQ(mChanges, 0);
 }
 
+TEST_F(TEditCycleTest, AReloadWhileTypingKeepsWhatTheEditorShows) {
+  // A unit chosen from the status bar reloads the grids while a value is being typed.
+  TAQVPumpingWellsGrid grid;
+  Show(grid);
+  Type(grid, 3, 1, "40");
+  mData->SetLengthUnit(TAQVLengthUnit::luFeet);
+  ASSERT_TRUE(grid.IsEditing());
+  EXPECT_EQ(grid.CellEditor()->text(), "40");
+  Key(grid, Qt::Key_Return);
+  EXPECT_FALSE(grid.IsEditing());
+  EXPECT_EQ(mData->PumpingWells[1].X, 40.0);
+  EXPECT_EQ(grid.Cells(3, 1), "40");
+
+  // Escape after a reload puts back the value the reload showed, not the one from before it.
+  Type(grid, 3, 1, "99");
+  mData->SetLengthUnit(TAQVLengthUnit::luMeters);
+  const std::string reloaded = grid.Cells(3, 1);
+  ASSERT_NE(reloaded, "40");
+  Key(grid, Qt::Key_Escape);
+  EXPECT_EQ(grid.Cells(3, 1), reloaded);
+  // An editor that was only opened takes the reloaded value too: Enter stores nothing stale.
+  Click(grid, 3, 1);
+  Key(grid, Qt::Key_F2);
+  const double x = mData->PumpingWells[1].X;
+  mData->SetLengthUnit(TAQVLengthUnit::luFeet);
+  EXPECT_EQ(grid.CellEditor()->text().toStdString(), grid.Cells(3, 1));
+  Key(grid, Qt::Key_Return);
+  EXPECT_NEAR(mData->PumpingWells[1].X, MetresToFeet(x), 1e-6);
+}
+
 TEST_F(TEditCycleTest, LeavingAnUnchangedCellStoresNothing) {
   mData->PumpingWells[1].Rc = 0.123456789;  // more digits than the grid shows
   TAQVPumpingWellsGrid grid;
