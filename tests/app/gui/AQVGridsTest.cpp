@@ -1,8 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QListWidget>
 #include <QPixmap>
+#include <QStyle>
+#include <QStyleOptionViewItem>
 
 #include "app/gui/AQVCheckListBox.h"
 #include "app/gui/AQVConductivitiesGrid.h"
@@ -12,6 +13,7 @@
 #include "app/gui/AQVPumpingWellsGrid.h"
 #include "app/gui/AQVSelectLayer.h"
 #include "tests/app/gui/GridTestSupport.h"
+#include "tests/support/ReviewPicture.h"
 
 namespace aqv::test {
 namespace {
@@ -107,7 +109,17 @@ TEST_F(TInputGridsTest, IncludeBoxFlipsOnClickAndOnSpace) {
   EXPECT_EQ(mUi.Messages.size(), 1u);
 }
 
-TEST_F(TInputGridsTest, LayerPopupListsTheLayersAndStoresTheChecks) {
+// Where a person clicks the check box of item i of a list.
+QPoint CheckBoxCentre(QListWidget& list, int i) {
+  QStyleOptionViewItem option;
+  option.initFrom(list.viewport());
+  option.rect = list.visualItemRect(list.item(i));
+  option.features |= QStyleOptionViewItem::HasCheckIndicator;
+  return list.style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, &list)
+      .center();
+}
+
+TEST_F(TInputGridsTest, LayerPopupListsTheLayersAndStoresEachClickOnce) {
   mData->SetAquiferCount(2);
   TAQVPumpingWellsGrid grid;
   Show(grid);
@@ -121,15 +133,33 @@ TEST_F(TInputGridsTest, LayerPopupListsTheLayersAndStoresTheChecks) {
   ASSERT_EQ(list->count(), 2);
   EXPECT_EQ(list->item(0)->text(), "Layer 1");
   EXPECT_EQ(list->item(1)->text(), "Layer 2");
-  EXPECT_EQ(list->item(0)->checkState() == Qt::Checked, mData->PumpingWells[1].Screened[1]);
-  list->item(0)->setCheckState(Qt::Checked);
-  list->item(1)->setCheckState(Qt::Checked);
+  ASSERT_TRUE(mData->PumpingWells[1].Screened[1]);
+  ASSERT_FALSE(mData->PumpingWells[1].Screened[2]);
+  EXPECT_EQ(list->item(0)->checkState(), Qt::Checked);
+  EXPECT_EQ(list->item(1)->checkState(), Qt::Unchecked);
+  mData->SetModified(false);
+  mChanges = 0;
+  // A click on the box checks it once: one change notice, the cell and the screen follow.
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, CheckBoxCentre(*list, 1));
+  EXPECT_EQ(list->item(1)->checkState(), Qt::Checked);
+  EXPECT_EQ(mChanges, 1);
   EXPECT_EQ(grid.Cells(5, 1), "1,2");
-  EXPECT_TRUE(mData->PumpingWells[1].Screened[1]);
   EXPECT_TRUE(mData->PumpingWells[1].Screened[2]);
-  const QString folder = QDir::temp().filePath("aqv-grids");
-  QDir().mkpath(folder);
-  EXPECT_TRUE(popup->grab().save(folder + "/layer-popup.png"));
+  EXPECT_TRUE(mData->Modified());
+  // A click on the item's text flips it as well.
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                    list->visualItemRect(list->item(0)).center());
+  EXPECT_EQ(grid.Cells(5, 1), "2");
+  EXPECT_FALSE(mData->PumpingWells[1].Screened[1]);
+  // The last screened layer cannot be unchecked: cell, box and document stay as they were.
+  mChanges = 0;
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, CheckBoxCentre(*list, 1));
+  EXPECT_EQ(list->item(1)->checkState(), Qt::Checked);
+  EXPECT_EQ(grid.Cells(5, 1), "2");
+  EXPECT_TRUE(mData->PumpingWells[1].Screened[2]);
+  EXPECT_EQ(mChanges, 0);
+  EXPECT_TRUE(grid.AllCellsValid());
+  EXPECT_TRUE(popup->grab().save(QString::fromStdString(ReviewPath("layer-popup.png"))));
   popup->close();
 }
 
@@ -332,19 +362,18 @@ TEST_F(TInputGridsTest, RendersEachGridWithItsColours) {
                                                           {&periods, "periods"},
                                                           {&wells, "observation-wells"},
                                                           {&observations, "observations"}};
-  const QString folder = QDir::temp().filePath("aqv-grids");
-  QDir().mkpath(folder);
   for (const auto& [grid, name] : grids) {
     Show(*grid);
     Click(*grid, 2, 2);
     grid->SetCells(3, 1, "-1x");  // drawn white on red
     const QPixmap picture = grid->grab();
     EXPECT_FALSE(picture.isNull());
-    EXPECT_TRUE(picture.save(folder + "/" + name + ".png")) << name;
+    EXPECT_TRUE(picture.save(QString::fromStdString(ReviewPath(std::string(name) + ".png"))))
+        << name;
   }
   pumping.LoadFromData();
   Type(pumping, 6, 1, "-1");
-  EXPECT_TRUE(pumping.grab().save(folder + "/pumping-wells-editing.png"));
+  EXPECT_TRUE(pumping.grab().save(QString::fromStdString(ReviewPath("pumping-wells-editing.png"))));
   Key(pumping, Qt::Key_Escape);
 }
 
