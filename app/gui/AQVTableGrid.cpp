@@ -46,6 +46,15 @@ bool TAQVTableGrid::AddWellFromEntryRow(int col, int row, const std::string& tex
   return true;
 }
 
+void TAQVTableGrid::StoreCell(int col, int row, const std::string& text) {
+  const int count = TableCount();
+  if (Document() && row > count && !InsertTableRows(count + 1, row - count)) {
+    ShowMessage(Globals().DataErrorText, TMsgDlgType::mtWarning);
+    return;
+  }
+  TMyParentGrid::StoreCell(col, row, text);
+}
+
 TAQVData* TAQVTableGrid::Document() const {
   return dynamic_cast<TAQVData*>(Data());
 }

@@ -292,6 +292,25 @@ TEST_F(TInputGridsTest, ObservationBoxFlipsTheObservation) {
   EXPECT_EQ(mData->ObservationWells[1].Included[2], before);
 }
 
+TEST_F(TInputGridsTest, AValueTypedInTheEmptyRowOfAWellWithoutObservationsIsKept) {
+  mData->SetObservationCount(1, 0);
+  TAQVObservationsGrid grid;
+  Show(grid);
+  ASSERT_EQ(grid.RowCount(), 2);
+  Type(grid, 2, 1, "0.5");
+  Key(grid, Qt::Key_Return);
+  const TObservationWell& w = mData->ObservationWells[1];
+  ASSERT_EQ(w.ObservationCount(), 1);
+  EXPECT_EQ(w.Time[1], 0.5);
+  EXPECT_TRUE(w.Included[1]);
+  EXPECT_EQ(grid.Cells(2, 1), "0.5");
+  Type(grid, 3, 1, "0.25");
+  Key(grid, Qt::Key_Return);
+  EXPECT_EQ(w.Observed[1], 0.25);
+  EXPECT_TRUE(grid.AllCellsValid());
+  EXPECT_TRUE(mUi.Messages.empty());
+}
+
 TEST_F(TInputGridsTest, ObservationWellNameInTheEntryRowAddsAWell) {
   TAQVObservationWellsGrid grid;
   Show(grid);
