@@ -100,14 +100,20 @@ void TAQVTableGrid::PasteFromClipboard() {
   const int count = Document() ? TableCount() : RowCount() - 1;
   const TPasteTarget target{selection.Left, selection.Top, ColCount(),
                             RowCount(),     false,         count + 1};
-  const TPastePlan plan = PlanPaste(block, target, [this](int c, int r, const std::string& t) {
-    return IsValidCell(c, r, true, t);
-  });
+  const TPastePlan plan = PlanPaste(block, target, PasteCheck());
   if (!IsSuccess(plan.Status)) {
     ShowMessage(ToText(plan), TMsgDlgType::mtError);
     return;
   }
-  if (Document()) Guarded([&] { WritePlan(plan, count); });
+  if (!Document()) return;
+  Guarded([&] {
+    // The result is judged with the missing rows added; the question comes only for a paste
+    // that would be written.
+    const auto addRows = [&] {
+      return plan.MissingRows == 0 || InsertTableRows(count + 1, plan.MissingRows);
+    };
+    if (PasteResultHolds(plan, addRows)) WritePlan(plan, count);
+  });
 }
 
 void TAQVTableGrid::WritePlan(const TPastePlan& plan, int count) {

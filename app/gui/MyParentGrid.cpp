@@ -385,19 +385,59 @@ TPasteBlock TMyParentGrid::ClipboardBlock() const {
   return ParsePasteText(ToStd(mime->text()));
 }
 
+TPasteCheck TMyParentGrid::PasteCheck() {
+  if (dynamic_cast<TAQVData*>(mData)) return {};
+  return [this](int c, int r, const std::string& t) { return IsValidCell(c, r, true, t); };
+}
+
+bool TMyParentGrid::PasteResultHolds(const TPastePlan& plan, const std::function<bool()>& addRows) {
+  auto* document = dynamic_cast<TAQVData*>(mData);
+  if (!document) return true;
+  TPastePlan refused;
+  refused.Status = TPasteStatus::psInvalid;
+  refused.InvalidCount = InvalidInTrial(*document, plan, addRows);
+  if (refused.InvalidCount == 0) return true;
+  ShowMessage(ToText(refused), TMsgDlgType::mtError);
+  return false;
+}
+
+int TMyParentGrid::InvalidInTrial(const TAQVData& document, const TPastePlan& plan,
+                                  const std::function<bool()>& addRows) {
+  const std::unique_ptr<TAQVData> trial = document.TableCopy();
+  // Values depend on each other (a base level is the top of the row below, a start time the
+  // lower bound of the next one), so each is judged in the document the whole paste makes.
+  // The grid's checks read its bound document: meanwhile that is the copy.
+  struct TRebind {
+    TMyParentGrid& Grid;
+    TMyParentData* Own;
+    std::string Message = Globals().DataErrorText;
+    ~TRebind() {
+      Grid.mData = Own;
+      Globals().DataErrorText = Message;
+    }
+  } rebind{*this, mData};
+  mData = trial.get();
+  if (addRows && !addRows()) return 0;  // the real insertion will refuse with its message
+  for (const TPasteCell& cell : plan.Cells)
+    trial->SetCell(cell.Col, cell.Row, cell.Text, mKind, false);
+  int invalid = 0;
+  for (const TPasteCell& cell : plan.Cells)
+    if (!IsValidCell(cell.Col, cell.Row, false, cell.Text)) ++invalid;
+  return invalid;
+}
+
 void TMyParentGrid::PasteFromClipboard() {
   if (!FinishEditing()) return;
   const TPasteBlock block = ClipboardBlock();
   if (block.Lines.empty()) return;
   const TGridRect selection = Selection();
   const TPasteTarget target{selection.Left, selection.Top, ColCount(), RowCount(), true, 0};
-  const TPastePlan plan = PlanPaste(block, target, [this](int c, int r, const std::string& t) {
-    return IsValidCell(c, r, true, t);
-  });
+  const TPastePlan plan = PlanPaste(block, target, PasteCheck());
   if (!IsSuccess(plan.Status)) {
     ShowMessage(ToText(plan), TMsgDlgType::mtError);
     return;
   }
+  if (!PasteResultHolds(plan)) return;
   for (const TPasteCell& cell : plan.Cells) {
     SetCells(cell.Col, cell.Row, cell.Text);
     if (mData) Guarded([&] { mData->SetCellText(cell.Col, cell.Row, cell.Text, mKind); });

@@ -17,6 +17,7 @@
 
 namespace aqv {
 
+class TAQVData;
 class TMyParentGrid;
 
 // Converts text typed or pasted into a grid or edit with the program's decimal separator.
@@ -222,6 +223,14 @@ class TMyParentGrid : public QTableView {
   void SetKind(TAQVGridKind kind) { mKind = kind; }
   // The clipboard text split into lines and cells; empty when it holds no text.
   TPasteBlock ClipboardBlock() const;
+  // The per-value check of a paste plan: none while a document is bound, whose pasted values
+  // are judged together in the result instead (PasteResultHolds).
+  TPasteCheck PasteCheck();
+  // Whether every cell of a plan passes its check in the document that results from the whole
+  // plan: the plan is written into a copy of the bound document, after addRows (when given)
+  // added the missing rows there, and each cell is checked on that copy. Otherwise shows the
+  // invalid-count message and returns false. True without a document.
+  bool PasteResultHolds(const TPastePlan& plan, const std::function<bool()>& addRows = {});
 
   bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
   QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
@@ -236,6 +245,9 @@ class TMyParentGrid : public QTableView {
   void QueueCellError();
   void ShowQueuedError();
   void FocusEditor();
+  // The cells of plan that fail their check once the plan is written into a copy of document.
+  int InvalidInTrial(const TAQVData& document, const TPastePlan& plan,
+                     const std::function<bool()>& addRows);
   bool InsideGrid(const QWidget* widget) const;
 
   bool mAllowPaste = true;

@@ -235,8 +235,14 @@ TEST_F(TPeriodsPasteTest, PastedRowsAreCheckedAtTheirOwnRow) {
   // 0.5 follows the first period but not the second, the one before its own row.
   QApplication::clipboard()->setText("1.5\r\n0.5\r\n");
   grid.PasteFromClipboard();
-  EXPECT_EQ(MessageTexts(),
-            std::vector<std::string>{"The selection contains 1 invalid value(s). Can not paste!"});
+  // Start times that are each later than the period before them now, but not than each other.
+  QApplication::clipboard()->setText("30\r\n25\r\n");
+  grid.PasteFromClipboard();
+  const std::string refusal = "The selection contains 1 invalid value(s). Can not paste!";
+  EXPECT_EQ(MessageTexts(), (std::vector<std::string>{refusal, refusal}));
+  EXPECT_EQ(mData->PumpingWells[1].StartTime[2], 1.0);
+  EXPECT_EQ(mData->PumpingWells[1].StartTime[3], 2.0);
+  EXPECT_EQ(mChanges, 0);
 }
 
 TEST_F(TPeriodsPasteTest, RefusedPasteLeavesTheDocumentUnmodified) {

@@ -260,6 +260,31 @@ TEST_F(TEditCycleTest, PasteWithAnInvalidValueChangesNothing) {
   EXPECT_EQ(mChanges, 0);
 }
 
+TEST_F(TEditCycleTest, PastedLevelsAreJudgedInTheDocumentThePasteMakes) {
+  // Each base level is the top of the row below it, so two levels are judged together.
+  TAQVConductivitiesGrid grid;
+  Show(grid);
+  ASSERT_EQ(mData->RowTopLevel(1), 0.0);
+  ASSERT_EQ(mData->RowBottomLevel(1), -1.0);
+  grid.SetCurrentCell(1, 1);
+  grid.SetSelectionRect({1, 1, 1, 1});
+  QApplication::clipboard()->setText("-20\r\n-10\r\n");  // the aquifer would be -10 thick
+  grid.PasteFromClipboard();
+  EXPECT_EQ(MessageTexts(),
+            std::vector<std::string>{"The selection contains 1 invalid value(s). Can not paste!"});
+  EXPECT_EQ(mData->DAquitard[1], 1.0);
+  EXPECT_EQ(mData->D[1], 1.0);
+  EXPECT_EQ(mChanges, 0);
+  // Levels that hold only together are pasted: -0.5 lies below the new top -0.2.
+  mUi.Messages.clear();
+  QApplication::clipboard()->setText("-0.2\r\n-0.5\r\n");
+  grid.PasteFromClipboard();
+  EXPECT_TRUE(mUi.Messages.empty());
+  EXPECT_DOUBLE_EQ(mData->DAquitard[1], 0.2);
+  EXPECT_DOUBLE_EQ(mData->D[1], 0.3);
+  EXPECT_TRUE(grid.AllCellsValid());
+}
+
 TEST_F(TEditCycleTest, PasteStoresEveryCellOfTheAquiferSystem) {
   TAQVConductivitiesGrid grid;
   Show(grid);
