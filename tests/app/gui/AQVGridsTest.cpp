@@ -287,6 +287,38 @@ TEST_F(TInputGridsTest, WellAtAPumpingWellShowsNotApplicableAndCannotBeEdited) {
   EXPECT_TRUE(grid.AllCellsValid());
 }
 
+// Whether the Include box of a row shows its check mark: dark pixels inside the box, whatever
+// the colour of the cell around it.
+bool BoxShowsCheck(TMyParentGrid& grid, int row) {
+  const QImage picture = grid.viewport()->grab().toImage();
+  const QPoint centre = grid.visualRect(grid.model()->index(row - 1, 1)).center();
+  int dark = 0;
+  for (int dx = -3; dx <= 3; ++dx)
+    for (int dy = -3; dy <= 3; ++dy)
+      if (QColor(picture.pixel(centre + QPoint(dx, dy))).lightness() < 100) ++dark;
+  return dark > 0;
+}
+
+TEST_F(TInputGridsTest, ObservationWellBoxShowsAndFlipsTheWellsOwnFlag) {
+  ASSERT_TRUE(mData->InsertObservationWells(2, 1));
+  // Each well's flag differs from that of its first observation.
+  mData->SetCurrentObservationWell(2);
+  mData->ToggleObservation(1);
+  mData->SetCurrentObservationWell(1);
+  mData->ToggleObservation(0);
+  ASSERT_FALSE(mData->ObservationWells[1].Included[0]);
+  ASSERT_TRUE(mData->ObservationWells[1].Included[1]);
+  ASSERT_TRUE(mData->ObservationWells[2].Included[0]);
+  ASSERT_FALSE(mData->ObservationWells[2].Included[1]);
+  TAQVObservationWellsGrid grid;
+  Show(grid);
+  EXPECT_FALSE(BoxShowsCheck(grid, 1));
+  EXPECT_TRUE(BoxShowsCheck(grid, 2));
+  Click(grid, 1, 1);
+  EXPECT_TRUE(mData->ObservationWells[1].Included[0]);
+  EXPECT_TRUE(BoxShowsCheck(grid, 1));
+}
+
 TEST_F(TInputGridsTest, ObservationBoxFlipsTheObservation) {
   TAQVObservationsGrid grid;
   Show(grid);

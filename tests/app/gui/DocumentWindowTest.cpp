@@ -163,6 +163,28 @@ TEST_F(DocumentWindowTest, ContourPageGetsAWindowBeyondTheWells) {
   EXPECT_EQ(d.WorldY2(), 100 + 1000);
 }
 
+TEST_F(DocumentWindowTest, GridValidationChecksTheTablesOfEveryWell) {
+  mWindow->NewFile("");
+  TAQVData& d = mWindow->Data();
+  ASSERT_TRUE(d.InsertObservationWells(2, 1));
+  ASSERT_TRUE(d.InsertPumpingWells(2, 1));
+  d.SetCurrentObservationWell(1);
+  d.SetCurrentPumpingWell(1);
+  EXPECT_TRUE(mWindow->ValidateGridsEx(false));
+  // Values that a data file can carry and the grids refuse, in the wells not shown.
+  d.ObservationWells[2].Time[1] = 0;
+  EXPECT_FALSE(mWindow->ValidateGridsEx(false));
+  d.ObservationWells[2].Time[1] = 1;
+  d.PumpingWells[2].SetPeriodCount(2);
+  d.PumpingWells[2].StartTime[2] = d.PumpingWells[2].StartTime[1];
+  mWindow->show();
+  mWindow->SetActivePage(TDocumentPage::dpChart);
+  QTest::mouseClick(mWindow->UpdateGraphButton(), Qt::LeftButton);
+  EXPECT_TRUE(Asked(kInvalidGridsText));
+  EXPECT_EQ(d.CurrentObservationWell(), 1);
+  EXPECT_EQ(d.CurrentPumpingWell(), 1);
+}
+
 TEST_F(DocumentWindowTest, WellFluxModeDisablesTheValueAxisAndRelabelsTheGraph) {
   mWindow->NewFile("");
   mWindow->show();
