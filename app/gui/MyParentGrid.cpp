@@ -649,7 +649,20 @@ void TMyParentGrid::currentChanged(const QModelIndex& current, const QModelIndex
     Guarded([&] { CurrentCellChanged(current.column(), current.row() + 1); });
 }
 
+void TMyParentGrid::RightClick(QMouseEvent& e) {
+  e.accept();
+  // The menu acts on the selection as it is (Copy, Delete rows), so the click changes none;
+  // a cell being edited is committed first, and an invalid one keeps its editor.
+  if (!mPopupMenu || !CommitCell()) return;
+  setFocus(Qt::MouseFocusReason);
+  mPopupMenu->popup(e.globalPosition().toPoint());
+}
+
 void TMyParentGrid::mousePressEvent(QMouseEvent* e) {
+  if (e->button() == Qt::RightButton) {
+    RightClick(*e);
+    return;
+  }
   const QModelIndex index = indexAt(e->position().toPoint());
   if (!index.isValid() && IsEditing()) {
     // A press beside the cells keeps the edit going.

@@ -3,6 +3,7 @@
 #include <QAbstractTableModel>
 #include <QItemSelectionModel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPointer>
 #include <QStyledItemDelegate>
 #include <QTableView>
@@ -117,6 +118,9 @@ class TMyParentGrid : public QTableView {
   // Where messages go; without one, the bound document's interface, else a Qt interface.
   void SetUserInterface(TUserInterface* ui) { mUserInterface = ui; }
   TUserInterface& UserInterface();
+  // The menu a right click opens over the cells (not owned; nullptr: none).
+  QMenu* PopupMenu() const { return mPopupMenu; }
+  void SetPopupMenu(QMenu* menu) { mPopupMenu = menu; }
   bool AllowPaste() const { return mAllowPaste; }
   void SetAllowPaste(bool value) { mAllowPaste = value; }
   TAQVGridKind Kind() const { return mKind; }
@@ -245,6 +249,8 @@ class TMyParentGrid : public QTableView {
   void QueueCellError();
   void ShowQueuedError();
   void FocusEditor();
+  // A right click: commits the edit and opens the popup menu, keeping the selection.
+  void RightClick(QMouseEvent& e);
   // The cells of plan that fail their check once the plan is written into a copy of document.
   int InvalidInTrial(const TAQVData& document, const TPastePlan& plan,
                      const std::function<bool()>& addRows);
@@ -260,6 +266,7 @@ class TMyParentGrid : public QTableView {
 
   TGridCells* mCells;
   QPointer<TGridEditor> mEditor;
+  QPointer<QMenu> mPopupMenu;
   QString mOriginalText;         // the cell's text when its editor opened
   bool mSettingCurrent = false;  // a move that the grid's rules do not judge
   bool mErrorQueued = false;

@@ -5,6 +5,8 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QClipboard>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -13,6 +15,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/gui/AQVActns.h"
+#include "app/gui/AQVPumpingWellsGrid.h"
 #include "app/gui/CHILDWIN.h"
 #include "app/gui/RemarksMemo.h"
 #include "chart/gui/MyChart.h"
@@ -183,6 +187,50 @@ TEST_F(DocumentWindowTest, GridValidationChecksTheTablesOfEveryWell) {
   EXPECT_TRUE(Asked(kInvalidGridsText));
   EXPECT_EQ(d.CurrentObservationWell(), 1);
   EXPECT_EQ(d.CurrentPumpingWell(), 1);
+}
+
+TEST_F(DocumentWindowTest, ARightClickOnAGridOpensItsMenuOfEditActions) {
+  QObject frame;
+  const TAQVActions actions = CreateAQVActions(&frame);
+  mWindow->SetGridActions(actions);
+  mWindow->NewFile("");
+  mWindow->show();
+  mWindow->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(mWindow.get()));
+  mWindow->SetActivePage(TDocumentPage::dpPumpingWells);
+  QApplication::clipboard()->clear();
+  TMyParentGrid* grid = mWindow->PumpingWellsGrid();
+  QMenu* menu = mWindow->GridPopupMenu();
+  const auto rightClick = [&](int col, int row) {
+    const QPoint at = grid->visualRect(grid->model()->index(row - 1, col)).center();
+    QTest::mouseClick(grid->viewport(), Qt::RightButton, {}, at);
+    return menu->isVisible();
+  };
+  const auto choose = [&](QAction* item) {
+    ASSERT_TRUE(item->isEnabled()) << item->text().toStdString();
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
+    EXPECT_FALSE(menu->isVisible());
+  };
+  ASSERT_TRUE(rightClick(2, 1));
+  QStringList items;
+  for (QAction* item : menu->actions()) items << (item->isSeparator() ? "-" : item->text());
+  EXPECT_EQ(items, QStringList({"&Copy", "&Paste", "-", "Delete row(s)", "Insert row(s)", "-",
+                                "Select &All"}));
+  EXPECT_TRUE(actions.Copy->isEnabled());
+  EXPECT_FALSE(actions.Paste->isEnabled());  // nothing on the clipboard
+  EXPECT_TRUE(actions.DeleteRows->isEnabled());
+  EXPECT_TRUE(actions.SelectAll->isEnabled());
+  choose(actions.InsertRows);
+  EXPECT_EQ(mWindow->Data().PumpingWellCount(), 2);
+  ASSERT_TRUE(rightClick(3, 2));
+  choose(actions.SelectAll);
+  // The selection stays as it is under a right click, so the menu copies all of it.
+  ASSERT_TRUE(rightClick(3, 2));
+  choose(actions.Copy);
+  EXPECT_EQ(QApplication::clipboard()->text().count(QStringLiteral("\r\n")), 2);
+  ASSERT_TRUE(rightClick(3, 1));
+  EXPECT_TRUE(actions.Paste->isEnabled());
+  menu->hide();
 }
 
 TEST_F(DocumentWindowTest, WellFluxModeDisablesTheValueAxisAndRelabelsTheGraph) {
