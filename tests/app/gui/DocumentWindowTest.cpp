@@ -22,6 +22,7 @@
 #include "chart/gui/MyChart.h"
 #include "map/gui/AQVKaart.h"
 #include "tests/support/FakeUserInterface.h"
+#include "tests/support/ReviewPicture.h"
 #include "tests/support/TempFolder.h"
 
 namespace aqv {
@@ -220,6 +221,7 @@ TEST_F(DocumentWindowTest, ARightClickOnAGridOpensItsMenuOfEditActions) {
   EXPECT_FALSE(actions.Paste->isEnabled());  // nothing on the clipboard
   EXPECT_TRUE(actions.DeleteRows->isEnabled());
   EXPECT_TRUE(actions.SelectAll->isEnabled());
+  EXPECT_TRUE(menu->grab().save(QString::fromStdString(test::ReviewPath("grid-menu.png"))));
   choose(actions.InsertRows);
   EXPECT_EQ(mWindow->Data().PumpingWellCount(), 2);
   ASSERT_TRUE(rightClick(3, 2));
