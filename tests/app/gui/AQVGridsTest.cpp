@@ -424,7 +424,9 @@ TEST_F(TInputGridsTest, RendersEachGridWithItsColours) {
     Click(*grid, 2, 2);
     grid->SetCells(3, 1, "-1x");  // drawn white on red
     const QPixmap picture = grid->grab();
-    EXPECT_FALSE(picture.isNull());
+    const QImage cells = grid->viewport()->grab().toImage();
+    const QRect invalid = grid->visualRect(grid->model()->index(0, 3));
+    EXPECT_EQ(QColor(cells.pixel(invalid.bottomRight() - QPoint(3, 3))), QColor(Qt::red)) << name;
     EXPECT_TRUE(picture.save(QString::fromStdString(ReviewPath(std::string(name) + ".png"))))
         << name;
   }
