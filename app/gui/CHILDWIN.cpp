@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -640,6 +641,25 @@ QWidget* TMDIChild::BuildContourPlotPage() {
   layout->addWidget(mMap, 1);
   layout->addWidget(SidePanel(panel, page));
   return page;
+}
+
+void TMDIChild::SetGridActions(const TAQVActions& actions) {
+  if (!mGridPopupMenu) {
+    mGridPopupMenu = new QMenu(this);
+    mGridPopupMenu->setObjectName(QStringLiteral("GridPopupMenu"));
+  }
+  mGridPopupMenu->clear();
+  mGridPopupMenu->addActions({actions.Copy, actions.Paste});
+  mGridPopupMenu->addSeparator();
+  mGridPopupMenu->addActions({actions.DeleteRows, actions.InsertRows});
+  mGridPopupMenu->addSeparator();
+  mGridPopupMenu->addAction(actions.SelectAll);
+  // The clipboard may have changed since the focus last moved.
+  connect(mGridPopupMenu, &QMenu::aboutToShow, this, [menu = mGridPopupMenu] {
+    for (QAction* action : menu->actions())
+      if (auto* edit = qobject_cast<TAQVEditAction*>(action)) edit->Refresh();
+  }, Qt::UniqueConnection);
+  for (TMyParentGrid* grid : Grids()) grid->SetPopupMenu(mGridPopupMenu);
 }
 
 std::vector<TMyParentGrid*> TMDIChild::Grids() const {

@@ -20,9 +20,11 @@ class QRadioButton;
 class QSlider;
 class QTabWidget;
 class QLineEdit;
+class QMenu;
 
 namespace aqv {
 
+struct TAQVActions;
 class TAQVConductivitiesGrid;
 class TAQVFloatEdit;
 class TAQVKaart;
@@ -124,6 +126,11 @@ class TMDIChild : public QWidget {
   // Where the curve-selection dialog was closed; the frame keeps it with its settings.
   std::function<void(QPoint)> SetCurveSelectionPosition;
 
+  // Fills the popup menu of the five grids with the frame's Copy, Paste, Delete row(s), Insert
+  // row(s) and Select All; until then a right click on a grid opens no menu.
+  void SetGridActions(const TAQVActions& actions);
+  QMenu* GridPopupMenu() const { return mGridPopupMenu; }
+
   // The page controls the tests and the frame reach.
   TAQVConductivitiesGrid* ConductivitiesGrid() const { return mConductivitiesGrid; }
   TAQVPumpingWellsGrid* PumpingWellsGrid() const { return mPumpingWellsGrid; }
@@ -207,6 +214,7 @@ class TMDIChild : public QWidget {
   void UpdateCaptions();
   std::vector<TMyParentGrid*> Grids() const;
 
+  QMenu* mGridPopupMenu = nullptr;
   std::unique_ptr<TQtUserInterface> mOwnUi;
   TUserInterface* mUi;
   std::unique_ptr<TAQVData> mData;

@@ -430,6 +430,7 @@ TMDIChild* TMainForm::CreateMDIChild() {
   QMdiSubWindow* window = mMdiArea->addSubWindow(child);
   window->setAttribute(Qt::WA_DeleteOnClose);
   window->setWindowIcon(QIcon(ProgramPicture(16)));
+  child->SetGridActions(mActions);
   child->OnDataChange = [this] { UpdateStatus(); };
   child->OnFileSaved = [this](const std::string& path) {
     mMRUList->AddFile(path);

@@ -5,6 +5,8 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QClipboard>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -14,12 +16,15 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/gui/AQVActns.h"
+#include "app/gui/AQVPumpingWellsGrid.h"
 #include "app/gui/CHILDWIN.h"
 #include "app/gui/RemarksMemo.h"
 #include "chart/gui/ChartPopupMenu.h"
 #include "chart/gui/MyChart.h"
 #include "map/gui/AQVKaart.h"
 #include "tests/support/FakeUserInterface.h"
+#include "tests/support/ReviewPicture.h"
 #include "tests/support/TempFolder.h"
 
 namespace aqv {
@@ -181,6 +186,73 @@ TEST_F(DocumentWindowTest, ContourPageGetsAWindowBeyondTheWells) {
   EXPECT_EQ(d.WorldX2(), 500 + 1000);
   EXPECT_EQ(d.WorldY1(), 0 - 1000);
   EXPECT_EQ(d.WorldY2(), 100 + 1000);
+}
+
+TEST_F(DocumentWindowTest, GridValidationChecksTheTablesOfEveryWell) {
+  mWindow->NewFile("");
+  TAQVData& d = mWindow->Data();
+  ASSERT_TRUE(d.InsertObservationWells(2, 1));
+  ASSERT_TRUE(d.InsertPumpingWells(2, 1));
+  d.SetCurrentObservationWell(1);
+  d.SetCurrentPumpingWell(1);
+  EXPECT_TRUE(mWindow->ValidateGridsEx(false));
+  // Values that a data file can carry and the grids refuse, in the wells not shown.
+  d.ObservationWells[2].Time[1] = 0;
+  EXPECT_FALSE(mWindow->ValidateGridsEx(false));
+  d.ObservationWells[2].Time[1] = 1;
+  d.PumpingWells[2].SetPeriodCount(2);
+  d.PumpingWells[2].StartTime[2] = d.PumpingWells[2].StartTime[1];
+  mWindow->show();
+  mWindow->SetActivePage(TDocumentPage::dpChart);
+  QTest::mouseClick(mWindow->UpdateGraphButton(), Qt::LeftButton);
+  EXPECT_TRUE(Asked(kInvalidGridsText));
+  EXPECT_EQ(d.CurrentObservationWell(), 1);
+  EXPECT_EQ(d.CurrentPumpingWell(), 1);
+}
+
+TEST_F(DocumentWindowTest, ARightClickOnAGridOpensItsMenuOfEditActions) {
+  QObject frame;
+  const TAQVActions actions = CreateAQVActions(&frame);
+  mWindow->SetGridActions(actions);
+  mWindow->NewFile("");
+  mWindow->show();
+  mWindow->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(mWindow.get()));
+  mWindow->SetActivePage(TDocumentPage::dpPumpingWells);
+  QApplication::clipboard()->clear();
+  TMyParentGrid* grid = mWindow->PumpingWellsGrid();
+  QMenu* menu = mWindow->GridPopupMenu();
+  const auto rightClick = [&](int col, int row) {
+    const QPoint at = grid->visualRect(grid->model()->index(row - 1, col)).center();
+    QTest::mouseClick(grid->viewport(), Qt::RightButton, {}, at);
+    return menu->isVisible();
+  };
+  const auto choose = [&](QAction* item) {
+    ASSERT_TRUE(item->isEnabled()) << item->text().toStdString();
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
+    EXPECT_FALSE(menu->isVisible());
+  };
+  ASSERT_TRUE(rightClick(2, 1));
+  QStringList items;
+  for (QAction* item : menu->actions()) items << (item->isSeparator() ? "-" : item->text());
+  EXPECT_EQ(items, QStringList({"&Copy", "&Paste", "-", "Delete row(s)", "Insert row(s)", "-",
+                                "Select &All"}));
+  EXPECT_TRUE(actions.Copy->isEnabled());
+  EXPECT_FALSE(actions.Paste->isEnabled());  // nothing on the clipboard
+  EXPECT_TRUE(actions.DeleteRows->isEnabled());
+  EXPECT_TRUE(actions.SelectAll->isEnabled());
+  EXPECT_TRUE(menu->grab().save(QString::fromStdString(test::ReviewPath("grid-menu.png"))));
+  choose(actions.InsertRows);
+  EXPECT_EQ(mWindow->Data().PumpingWellCount(), 2);
+  ASSERT_TRUE(rightClick(3, 2));
+  choose(actions.SelectAll);
+  // The selection stays as it is under a right click, so the menu copies all of it.
+  ASSERT_TRUE(rightClick(3, 2));
+  choose(actions.Copy);
+  EXPECT_EQ(QApplication::clipboard()->text().count(QStringLiteral("\r\n")), 2);
+  ASSERT_TRUE(rightClick(3, 1));
+  EXPECT_TRUE(actions.Paste->isEnabled());
+  menu->hide();
 }
 
 TEST_F(DocumentWindowTest, WellFluxModeDisablesTheValueAxisAndRelabelsTheGraph) {
