@@ -72,7 +72,6 @@ TAQVKaart::TAQVKaart(QWidget* parent)
   setMouseTracking(true);
   setAttribute(Qt::WA_OpaquePaintEvent);
   mAnimationTimer = new QTimer(this);
-  mAnimationTimer->setInterval(0);
   connect(mAnimationTimer, &QTimer::timeout, this, [this] { AnimationTick(); });
   mImages.SetTransparency(50);
   mImages.SetColor(clWhite);
@@ -499,7 +498,13 @@ void TAQVKaart::Animate() {
   for (const auto& edit : mTextEdits)
     if (edit->Record()->AnchorMode == 1 && edit->isVisible()) edit->hide();
   mAnimating = true;
-  mAnimationTimer->start();
+  mAnimationTimer->start(0);
+}
+
+void TAQVKaart::SetPaused(bool value) {
+  mPaused = value;
+  // The step on screen stays; no further step starts.
+  if (value && mAnimating) FinishAnimation(false);
 }
 
 void TAQVKaart::AnimationTick() {
@@ -516,7 +521,7 @@ void TAQVKaart::AnimationTick() {
   // loop, in which no second step may start.
   mAnimationTimer->stop();
   SetTimeStep(mAnimationStep, true);
-  if (mAnimating) mAnimationTimer->start();
+  if (mAnimating) mAnimationTimer->start(kAnimationStepMs);
 }
 
 void TAQVKaart::FinishAnimation(bool fireEvent) {

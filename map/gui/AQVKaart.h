@@ -98,14 +98,18 @@ class TAQVKaart : public QWidget {
   void SetTimeStep(int step, bool advance);
   void SetTime(double days);
   void ResetAnimation() { SetTimeStep(0, false); }
-  // Starts the animation from the current step; one step per timer tick. It ends after the
-  // last step (AnimationFinished), on a computation error (AnimationFinished), when Paused is
-  // set, and when the map is hidden or its document goes (no event).
+  // Each animation step stays on screen at least this long (ms), so that it can be watched.
+  static constexpr int kAnimationStepMs = 100;
+  // Starts the animation from the current step; one step per timer tick, the first at once and
+  // each next one kAnimationStepMs after the last was drawn, with events processed meanwhile.
+  // It ends after the last step (AnimationFinished), on a computation error
+  // (AnimationFinished), at once when Paused is set, and when the map is hidden or its document
+  // goes (no event).
   void Animate();
   void StopAnimation();
   bool Animating() const { return mAnimating; }
   bool Paused() const { return mPaused; }
-  void SetPaused(bool value) { mPaused = value; }
+  void SetPaused(bool value);
   int AnimationStep() const { return mAnimationStep; }
   void SetAnimationStep(int step) { mAnimationStep = step; }
 

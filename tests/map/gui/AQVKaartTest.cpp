@@ -193,6 +193,21 @@ TEST_F(TMapFixture, PauseStopsTheAnimationWithoutTheFinishedEvent) {
   EXPECT_EQ(mMap->AnimationStep(), 3);
 }
 
+TEST_F(TMapFixture, EachAnimationStepCanBeWatchedAndPauseAnswersAtOnce) {
+  mData->SetTimeSteps(1000);
+  QSignalSpy finished(mMap.get(), &TAQVKaart::AnimationFinished);
+  mMap->Animate();
+  QTest::qWait(350);  // events are processed while a step is on screen
+  const int step = mMap->AnimationStep();
+  EXPECT_GE(step, 1);  // the first step shows at once
+  EXPECT_LE(step, 5);  // and each stays at least 100 ms, however fast the machine
+  mMap->SetPaused(true);
+  EXPECT_FALSE(mMap->Animating());  // at once, not after the step's time on screen
+  QTest::qWait(150);
+  EXPECT_EQ(mMap->AnimationStep(), step);
+  EXPECT_EQ(finished.count(), 0);
+}
+
 TEST_F(TMapFixture, ClosingTheWindowDuringAnAnimationStopsIt) {
   mData->SetTimeSteps(1000);
   QSignalSpy finished(mMap.get(), &TAQVKaart::AnimationFinished);
