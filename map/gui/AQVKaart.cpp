@@ -672,6 +672,7 @@ TAQVTextEdit* TAQVKaart::BoxAt(QPoint pixel, int margin) const {
 }
 
 void TAQVKaart::mousePressEvent(QMouseEvent* event) {
+  emit MouseDown();
   if (!mData) return;
   const QPoint pos = event->position().toPoint();
   mLastMouse = pos;

@@ -168,6 +168,8 @@ class TAQVKaart : public QWidget {
   void AnimationFinished();
   void IntervalChange();
   void TimeChange();
+  // A mouse button went down on the map, before the map handles it.
+  void MouseDown();
 
  protected:
   void paintEvent(QPaintEvent* event) override;

@@ -163,6 +163,39 @@ TEST_F(DocumentWindowTest, ContourPageGetsAWindowBeyondTheWells) {
   EXPECT_EQ(d.WorldY2(), 100 + 1000);
 }
 
+TEST_F(DocumentWindowTest, AClickOnTheMapTakesTheKeysFromAPanelEdit) {
+  mWindow->NewFile("");
+  mWindow->show();
+  QApplication::setActiveWindow(mWindow.get());
+  ASSERT_TRUE(QTest::qWaitForWindowActive(mWindow.get()));
+  mWindow->SetActivePage(TDocumentPage::dpContourPlot);
+  TAQVData& d = mWindow->Data();
+  TAQVKaart* map = mWindow->Map();
+  auto* west = mWindow->findChild<QLineEdit*>(QStringLiteral("coWestFloatEdit"));
+  ASSERT_NE(west, nullptr);
+  const auto pressKey = [](int key, Qt::KeyboardModifiers modifiers) {
+    QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key), modifiers);
+  };
+  QTest::mouseClick(west, Qt::LeftButton);
+  ASSERT_TRUE(west->hasFocus());
+  const double width = d.WorldX2() - d.WorldX1();
+  QTest::mouseClick(map, Qt::LeftButton, Qt::NoModifier, map->rect().center());
+  EXPECT_FALSE(west->hasFocus());
+  pressKey(Qt::Key_Minus, Qt::KeypadModifier);
+  EXPECT_GT(d.WorldX2() - d.WorldX1(), 1.9 * width);  // zoomed out about the centre
+  // A started zoom band ends with Escape, so that releasing the button sets no window.
+  const double zoomedOut = d.WorldX2() - d.WorldX1();
+  map->SetZoomMode(true);
+  QTest::mouseClick(west, Qt::LeftButton);
+  const QPoint a = map->rect().center();
+  QTest::mousePress(map, Qt::LeftButton, Qt::NoModifier, a);
+  QTest::mouseMove(map, a + QPoint(80, 60));
+  pressKey(Qt::Key_Escape, Qt::NoModifier);
+  QTest::mouseRelease(map, Qt::LeftButton, Qt::NoModifier, a + QPoint(80, 60));
+  EXPECT_EQ(d.WorldX2() - d.WorldX1(), zoomedOut);
+  EXPECT_TRUE(map->ZoomMode());
+}
+
 TEST_F(DocumentWindowTest, WellFluxModeDisablesTheValueAxisAndRelabelsTheGraph) {
   mWindow->NewFile("");
   mWindow->show();
