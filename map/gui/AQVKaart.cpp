@@ -785,6 +785,9 @@ void TAQVKaart::mouseReleaseEvent(QMouseEvent* event) {
     update();
     return;
   }
+  // A click away from the box being edited ends its editing: it goes back to being painted.
+  for (const auto& edit : mTextEdits)
+    if (edit->hasFocus()) edit->clearFocus();
   if (event->button() == Qt::LeftButton && !mZoomMode) {
     if (TAQVTextEdit* edit = BoxAt(pos, 3)) {
       edit->Activate();

@@ -1,8 +1,10 @@
+#include <QApplication>
 #include <QTest>
 
 #include "map/gui/AQVKaart.h"
 #include "map/gui/AQVTextEdit.h"
 #include "tests/map/gui/MapGuiFixture.h"
+#include "tests/support/ReviewPicture.h"
 
 namespace aqv {
 namespace {
@@ -131,6 +133,112 @@ INSTANTIATE_TEST_SUITE_P(Texts, LineBreaks,
                          ::testing::Values(TBreakCase{"a\r\nb", "a\nb"}, TBreakCase{"a\nb", "a\nb"},
                                            TBreakCase{"a\rb", "a\nb"},
                                            TBreakCase{"a\r\n\r\nb\n", "a\n\nb\n"}));
+
+// Counts the pixels of the box's yellow background and of its black text inside rect.
+struct TBoxPixels {
+  int Yellow = 0, Dark = 0;
+};
+TBoxPixels BoxPixels(const QImage& image, const QRect& rect) {
+  TBoxPixels n;
+  for (int y = rect.top() + 2; y < rect.bottom() - 1; ++y)
+    for (int x = rect.left() + 2; x < rect.right() - 1; ++x) {
+      const QColor c = image.pixelColor(x, y);
+      if (c == QColor(Qt::yellow)) ++n.Yellow;
+      if (c.lightness() < 100) ++n.Dark;
+    }
+  return n;
+}
+
+class TTextBoxMouse : public TMapFixture {
+ protected:
+  void SetUp() override {
+    TMapFixture::SetUp();
+    mBox = AddBox(*mData, 1, -300, 200, "Drag me");
+    mMap->SyncTextEdits();
+    mMap->ComputeLayout(mMap->width(), mMap->height());
+    mMap->RepositionTexts(true);
+    QApplication::setActiveWindow(mMap.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(mMap.get()));
+  }
+  // Presses the left button at from, moves to to in two steps and, with release, lets go there.
+  void Drag(QPoint from, QPoint to, bool release = true) {
+    QTest::mousePress(mMap.get(), Qt::LeftButton, Qt::NoModifier, from);
+    QTest::mouseMove(mMap.get(), (from + to) / 2);
+    QTest::mouseMove(mMap.get(), to);
+    if (release) QTest::mouseRelease(mMap.get(), Qt::LeftButton, Qt::NoModifier, to);
+  }
+  QRect Rect() const { return mMap->TextEditOf(mBox)->BoxRect(); }
+  TAQVTextBoxRecord* mBox = nullptr;
+};
+
+TEST_F(TTextBoxMouse, MovedByItsTopEdgeItKeepsItsTextInsideTheMapAndAnchorsWhereItIsLet) {
+  const QRect start = Rect();
+  // The top edge, 4 px in from either end, is the move handle; during the move the whole box
+  // is painted where it goes, its text too.
+  Drag(start.topLeft() + QPoint(10, 2), start.topLeft() + QPoint(60, 32), false);
+  const QRect moved = Rect();
+  EXPECT_EQ(moved, start.translated(50, 30));
+  const TBoxPixels during = BoxPixels(mMap->grab().toImage(), moved);
+  EXPECT_GT(during.Yellow, moved.width() * moved.height() / 2);
+  EXPECT_GT(during.Dark, 20);
+  EXPECT_EQ(BoxPixels(mMap->grab().toImage(), QRect(start.topLeft(), QSize(45, 25))).Yellow, 0);
+  QTest::mouseRelease(mMap.get(), Qt::LeftButton, Qt::NoModifier, start.topLeft() +
+                                                                      QPoint(60, 32));
+  // Let go inside the plot: anchored to the world point under its top-left corner.
+  EXPECT_EQ(mBox->AnchorMode, 1);
+  EXPECT_DOUBLE_EQ(mBox->X, mMap->ScreenToWorldX(moved.left()));
+  EXPECT_DOUBLE_EQ(mBox->Y, mMap->ScreenToWorldY(moved.top()));
+  EXPECT_EQ(Rect(), moved);
+  EXPECT_EQ(mData->SelectedTextBox, nullptr);
+  EXPECT_FALSE(mData->Saved);
+  // Dragged far beyond the right edge it stops at the map's edge, and let go outside the plot
+  // it is anchored beside the legend, to the window's north-east corner.
+  Drag(moved.topLeft() + QPoint(10, 2), QPoint(mMap->width() + 300, moved.top() + 2));
+  EXPECT_EQ(Rect().right(), mMap->width() - 1);
+  EXPECT_EQ(mBox->AnchorMode, 2);
+  EXPECT_EQ(mBox->X, mMap->EastPixel() - Rect().left());
+  EXPECT_EQ(mBox->Y, mMap->NorthPixel() - Rect().top());
+  mMap->grab().save(QString::fromStdString(test::ReviewPath("map-text-box-moved.png")));
+}
+
+TEST_F(TTextBoxMouse, CornerHandlesResizeDownToOnePixelAndTheInsideOnlyEdits) {
+  const QRect start = Rect();
+  // Bottom-right handle: the far corner follows the mouse, never above or left of the near one.
+  const QPoint to = start.bottomRight() + QPoint(43, 23);
+  Drag(start.bottomRight() + QPoint(3, 3), to);
+  EXPECT_EQ(Rect(), QRect(start.topLeft(), to - QPoint(1, 1)));
+  const QRect grown = Rect();
+  Drag(grown.bottomRight() + QPoint(1, 1), grown.topLeft() - QPoint(30, 30));
+  EXPECT_EQ(Rect().size(), QSize(1, 1));
+  // Top-left handle: the near corner follows, the far one stays.
+  mBox->Width = 120;
+  mBox->Height = 40;
+  mMap->RepositionTexts(true);
+  const QRect again = Rect();
+  Drag(again.topLeft() + QPoint(-3, -3), again.topLeft() + QPoint(-23, -13));
+  EXPECT_EQ(Rect(), QRect(again.topLeft() - QPoint(23, 13), again.bottomRight()));
+  const QRect bigger = Rect();
+  Drag(bigger.topLeft(), bigger.bottomRight() + QPoint(50, 50));
+  EXPECT_EQ(Rect(), QRect(bigger.bottomRight(), QSize(1, 1)));
+  // 5 px above the box or inside it is no handle: nothing moves, and a click inside edits.
+  mBox->Width = 120;
+  mBox->Height = 40;
+  mMap->RepositionTexts(true);
+  const QRect plain = Rect();
+  Drag(plain.topLeft() + QPoint(30, -5), plain.topLeft() + QPoint(80, 40));
+  EXPECT_EQ(Rect(), plain);
+  Drag(plain.center(), plain.center() + QPoint(30, 30));
+  EXPECT_EQ(Rect(), plain);
+  QTest::mouseClick(mMap.get(), Qt::LeftButton, Qt::NoModifier, plain.center());
+  TAQVTextEdit* edit = mMap->TextEditOf(mBox);
+  EXPECT_TRUE(edit->isVisible());
+  EXPECT_TRUE(edit->hasFocus());
+  // A click on the map away from the box ends its editing: the map paints it again.
+  QTest::mouseClick(mMap.get(), Qt::LeftButton, Qt::NoModifier, plain.bottomRight() + QPoint(80, 80));
+  EXPECT_FALSE(edit->hasFocus());
+  EXPECT_FALSE(edit->isVisible());
+  EXPECT_GT(BoxPixels(mMap->grab().toImage(), plain).Dark, 20);
+}
 
 TEST_F(TMapFixture, RecordLineRoundTripsAndAMalformedLineLeavesTheBoxUnchanged) {
   TAQVTextBoxRecord* record = AddBox(*mData, 1, 12.5, -3, "x");

@@ -2,14 +2,18 @@
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QTabBar>
+#include <QTest>
 #include <QTimer>
 
+#include "controls/MyColorgrd.h"
 #include "controls/MySpin.h"
 #include "map/gui/AQVKaart.h"
 #include "map/gui/AQVKaartOptions.h"
 #include "map/gui/AQVTextEditOptions.h"
 #include "map/gui/Progress.h"
 #include "tests/map/gui/MapGuiFixture.h"
+#include "tests/support/ReviewPicture.h"
 
 namespace aqv {
 namespace {
@@ -67,11 +71,34 @@ TEST(TextOptionsDialog, BorderStyleAndWidthFollowEachOther) {
   form.SetBorderStyleItem(TAQVTextEditOptionsForm::bsClear);
   EXPECT_EQ(form.Working().FrameWidth, 0);
   EXPECT_EQ(box.FrameWidth, 3);  // nothing written before OK
-  form.grab().save(QStringLiteral("/tmp/aqv-map-text-options.png"));
   box.Text = "typed meanwhile";
   form.accept();
   EXPECT_EQ(box.FramePenStyle, TPenStyle::psClear);
   EXPECT_EQ(box.Text, "typed meanwhile");
+}
+
+TEST(TextOptionsDialog, RightButtonOnTheBackgroundColoursClearsTransparent) {
+  TAQVTextBoxRecord box;
+  box.ClearBackground = true;
+  TAQVTextEditOptionsForm form;
+  form.SetTarget(&box);
+  form.show();
+  auto* pages = form.findChild<QTabWidget*>(QStringLiteral("OptionsPage"));
+  QTest::mouseClick(pages->tabBar(), Qt::LeftButton, Qt::NoModifier,
+                    pages->tabBar()->tabRect(1).center());
+  ASSERT_EQ(pages->currentIndex(), 1);
+  auto* grid = form.findChild<TMyColorGrid*>(QStringLiteral("bgColor"));
+  auto* transparent = form.findChild<QCheckBox*>(QStringLiteral("bgTransparent"));
+  ASSERT_TRUE(transparent->isChecked());
+  // A left click picks nothing on this grid (it has no foreground) and keeps Transparent.
+  QTest::mouseClick(grid, Qt::LeftButton, Qt::NoModifier, grid->CellRect(4).center());
+  EXPECT_TRUE(transparent->isChecked());
+  QTest::mouseClick(grid, Qt::RightButton, Qt::NoModifier, grid->CellRect(9).center());
+  EXPECT_FALSE(transparent->isChecked());
+  form.grab().save(QString::fromStdString(test::ReviewPath("map-text-options-background.png")));
+  QTest::keyClick(&form, Qt::Key_Return);
+  EXPECT_FALSE(box.ClearBackground);
+  EXPECT_EQ(box.Color, grid->CellColor(9));
 }
 
 TEST(ProgressWindow, UnchangedValuesRepaintNothing) {
