@@ -43,6 +43,19 @@ TEST_F(TMapFixture, CornerBoxFollowsTheLegendFromRightToLeft) {
   EXPECT_EQ(box->PixelY, mMap->SouthPixel() + 10 - 55);
   // A box pushed off the picture's left edge keeps its data but is not painted.
   EXPECT_EQ(mMap->TextEditOf(box)->Shown(), box->PixelX >= 0 && box->PixelY >= 0);
+  // Without a legend the box keeps its corner: offsets count from the window's own edges.
+  mMap->SetLegendPlacement(TPlacement::plNone);
+  box->X = -30;
+  box->Y = -20;
+  for (int mode : {2, 3, 4, 5}) {
+    box->AnchorMode = mode;
+    mMap->ComputeLayout(mMap->width(), mMap->height());
+    mMap->RepositionTexts(true);
+    const bool west = mode == 4 || mode == 5, north = mode == 2 || mode == 5;
+    EXPECT_EQ(box->PixelX, (west ? mMap->WestPixel() : mMap->EastPixel()) + 30) << mode;
+    EXPECT_EQ(box->PixelY, (north ? mMap->NorthPixel() : mMap->SouthPixel()) + 20) << mode;
+    EXPECT_TRUE(mMap->TextEditOf(box)->Shown());
+  }
 }
 
 TEST_F(TMapFixture, WorldBoxTouchingThePlotEdgeIsNotPainted) {
@@ -74,12 +87,25 @@ TEST_F(TMapFixture, TextBoxesAppearInTheRenderedPicture) {
   corner->FramePenStyle = TPenStyle::psDash;
   mMap->SyncTextEdits();
   const QImage image = mMap->RenderImage(QSize(700, 500));
-  image.save(QStringLiteral("/tmp/aqv-map-text-boxes.png"));
+  image.save(QString::fromStdString(test::ReviewPath("map-text-boxes.png")));
   mMap->ComputeLayout(700, 500);
   mMap->RepositionTexts(true);
   const QRect box = mMap->TextEditOf(mData->TextBoxes[0].get())->BoxRect();
-  // The yellow background of the first box is in the picture.
+  // The yellow background of the first box is in the picture, with its text on it.
   EXPECT_EQ(image.pixelColor(box.right() - 2, box.bottom() - 2), QColor(Qt::yellow));
+  int text = 0;
+  for (int y = box.top(); y <= box.bottom(); ++y)
+    for (int x = box.left(); x <= box.right(); ++x) text += image.pixelColor(x, y).lightness() < 100;
+  EXPECT_GT(text, 40);
+  // The corner box has no background and a dashed frame one pixel outside it.
+  const QRect frame = mMap->TextEditOf(corner)->BoxRect();
+  EXPECT_EQ(corner->AnchorMode, 2);
+  EXPECT_EQ(frame.topLeft(), QPoint(mMap->EastPixel() + 15, mMap->NorthPixel() + 110));
+  int dashes = 0;
+  for (int x = frame.left(); x <= frame.right(); ++x)
+    dashes += image.pixelColor(x, frame.top() - 1).lightness() < 100;
+  EXPECT_GT(dashes, frame.width() / 4);
+  EXPECT_LT(dashes, frame.width() * 9 / 10);
 }
 
 TEST_F(TMapFixture, InsertTextInsideThePlotAnchorsToTheWorldAndOutsideBesideTheLegend) {

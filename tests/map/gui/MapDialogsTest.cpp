@@ -1,8 +1,8 @@
 #include <QCheckBox>
 #include <QProgressBar>
 #include <QRadioButton>
-#include <QTabWidget>
 #include <QTabBar>
+#include <QTabWidget>
 #include <QTest>
 #include <QTimer>
 
@@ -33,7 +33,14 @@ TEST(MapOptionsDialog, HiddenLegendShowsUncheckedAndDisabledAndStaysHidden) {
   EXPECT_TRUE(form.PlacementButton(TPlacement::plRight)->isEnabled());
   EXPECT_EQ(form.GetLegend(), TPlacement::plLeft);
   form.OptionPages()->setCurrentIndex(1);
-  form.grab().save(QStringLiteral("/tmp/aqv-map-options-dialog.png"));
+  form.grab().save(QString::fromStdString(test::ReviewPath("map-options-dialog.png")));
+}
+
+// The check box of the dialog whose caption is text, as the person sees it.
+QCheckBox* CheckBoxNamed(QWidget& form, const QString& text) {
+  for (QCheckBox* box : form.findChildren<QCheckBox*>())
+    if (box->text() == text) return box;
+  return nullptr;
 }
 
 TEST_F(TMapFixture, OptionsDialogOkWritesBackAndRemembersThePage) {
@@ -43,13 +50,28 @@ TEST_F(TMapFixture, OptionsDialogOkWritesBackAndRemembersThePage) {
   int transparency = 50;
   bool show = false;
   QTimer::singleShot(0, &form, [&form] {
+    // The first page shows both boxes, set from the options; a click turns each over.
+    QCheckBox* grid = CheckBoxNamed(form, QStringLiteral("Show grid"));
+    QCheckBox* boundary = CheckBoxNamed(form, QStringLiteral("Show boundary"));
+    if (!grid || !boundary) {
+      ADD_FAILURE() << "a box of the first page is missing";
+      form.reject();
+      return;
+    }
+    EXPECT_TRUE(grid->isVisible());
+    EXPECT_TRUE(boundary->isVisible());
+    EXPECT_TRUE(grid->isChecked());
+    EXPECT_FALSE(boundary->isChecked());
+    QTest::mouseClick(grid, Qt::LeftButton, Qt::NoModifier, QPoint(8, grid->height() / 2));
+    QTest::mouseClick(boundary, Qt::LeftButton, Qt::NoModifier,
+                      QPoint(8, boundary->height() / 2));
     form.OptionPages()->setCurrentIndex(2);
     form.TransparencyEdit()->UpClick();  // steps of 5, previewed on the map
     form.accept();
   });
   ASSERT_TRUE(form.Execute(placement, options, mMap.get(), transparency, show));
   EXPECT_EQ(placement, TPlacement::plNone);
-  EXPECT_EQ(options, TBoundaryGridDrawing{TBoundaryGridDrawingOptions::dbgGrid});
+  EXPECT_EQ(options, TBoundaryGridDrawing{TBoundaryGridDrawingOptions::dbgBoundary});
   EXPECT_EQ(transparency, 55);
   EXPECT_EQ(TAQVKaartOptionsForm::RememberedPage(), 2);
 }
