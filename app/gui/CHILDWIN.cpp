@@ -589,7 +589,10 @@ QWidget* TMDIChild::BuildContourPlotPage() {
   auto* scroll = new QScrollArea(page);
   scroll->setWidget(panel);
   scroll->setWidgetResizable(true);
-  scroll->setFixedWidth(panel->sizeHint().width() + 20);
+  // The panel takes its full width when there is room and scrolls when the map needs it.
+  scroll->setMaximumWidth(panel->sizeHint().width() + 20);
+  scroll->setMinimumWidth(160);
+  scroll->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
   scroll->setFrameShape(QFrame::NoFrame);
   auto* layout = new QHBoxLayout(page);
   layout->addWidget(mMap, 1);

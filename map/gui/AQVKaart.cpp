@@ -148,6 +148,14 @@ void TAQVKaart::SetLegendPlacement(TPlacement value) {
 
 // ---- Layout, grid and contours ---------------------------------------------------------------
 
+QSize TAQVKaart::minimumSizeHint() const {
+  // The legend is measured as the drawing measures it, whatever the placement is now: a later
+  // choice of a legend must not shrink the plot.
+  const int legend =
+      QFontMetrics(MapFont()).horizontalAdvance(QString::fromLatin1(kLegendTitle)) + 40;
+  return {legend + 2 * kPlotMargin + kMinPlotWidth, 2 * kPlotMargin + kMinPlotHeight};
+}
+
 void TAQVKaart::ComputeLayout(int width, int height) {
   const TPlacement placement = LegendPlacement();
   mLegendWidth =

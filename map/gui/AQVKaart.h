@@ -63,6 +63,12 @@ class TAQVKaart : public QWidget {
   void SetLegendPlacement(TPlacement value);
   int LegendWidth() const { return mLegendWidth; }
 
+  // Room for the legend and a plot of at least kMinPlotWidth x kMinPlotHeight pixels, so that
+  // a page squeezed by its neighbours still shows a usable map.
+  static constexpr int kMinPlotWidth = 200;
+  static constexpr int kMinPlotHeight = 150;
+  QSize minimumSizeHint() const override;
+
   // --- Layout, grid and contours -------------------------------------------------------------
   // Plot rectangle and scale for a picture of width x height (also the legend width).
   void ComputeLayout(int width, int height);

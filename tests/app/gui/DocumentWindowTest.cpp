@@ -18,6 +18,7 @@
 #include "chart/gui/MyChart.h"
 #include "map/gui/AQVKaart.h"
 #include "tests/support/FakeUserInterface.h"
+#include "tests/support/ReviewPicture.h"
 #include "tests/support/TempFolder.h"
 
 namespace aqv {
@@ -194,6 +195,23 @@ TEST_F(DocumentWindowTest, AClickOnTheMapTakesTheKeysFromAPanelEdit) {
   QTest::mouseRelease(map, Qt::LeftButton, Qt::NoModifier, a + QPoint(80, 60));
   EXPECT_EQ(d.WorldX2() - d.WorldX1(), zoomedOut);
   EXPECT_TRUE(map->ZoomMode());
+}
+
+TEST_F(DocumentWindowTest, TheMapKeepsAUsableDrawingAreaInASmallWindow) {
+  mWindow->NewFile("");
+  mWindow->show();
+  mWindow->SetActivePage(TDocumentPage::dpContourPlot);
+  for (const QSize size : {QSize(1100, 750), QSize(800, 600), QSize(640, 480)}) {
+    mWindow->resize(size);
+    QApplication::processEvents();
+    TAQVKaart* map = mWindow->Map();
+    map->ComputeLayout(map->width(), map->height());
+    const TPlotLayout& plot = map->PlotLayout();
+    const QString name = QStringLiteral("contour-page-%1x%2.png").arg(size.width()).arg(size.height());
+    mWindow->grab().save(QString::fromStdString(test::ReviewPath(name.toStdString())));
+    EXPECT_GE(plot.Right - plot.Left, TAQVKaart::kMinPlotWidth) << size.width();
+    EXPECT_GE(plot.Bottom - plot.Top, TAQVKaart::kMinPlotHeight) << size.width();
+  }
 }
 
 TEST_F(DocumentWindowTest, WellFluxModeDisablesTheValueAxisAndRelabelsTheGraph) {
