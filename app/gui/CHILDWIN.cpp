@@ -539,7 +539,11 @@ QWidget* TMDIChild::BuildContourPlotPage() {
   page->setObjectName(QStringLiteral("ContourPlotPage"));
   mMap = new TAQVKaart(page);
   mMap->setObjectName(QStringLiteral("AQVKaart"));
-  mMap->setMinimumSize(kMinimumMapSize);
+  // The map's own least size keeps its legend beside a usable plot.
+  mMap->setMinimumSize(kMinimumMapSize.expandedTo(mMap->minimumSizeHint()));
+  // A click on the map takes the focus from a panel edit, so that the page's keys (zoom out,
+  // cancel zoom) reach the map.
+  connect(mMap, &TAQVKaart::MouseDown, page, [page] { page->setFocus(Qt::MouseFocusReason); });
   auto* panel = new QWidget;
   mMapPanel = panel;
   panel->setObjectName(QStringLiteral("AQVKaartPanel"));

@@ -255,6 +255,56 @@ TEST_F(DocumentWindowTest, ARightClickOnAGridOpensItsMenuOfEditActions) {
   menu->hide();
 }
 
+TEST_F(DocumentWindowTest, AClickOnTheMapTakesTheKeysFromAPanelEdit) {
+  mWindow->NewFile("");
+  mWindow->show();
+  QApplication::setActiveWindow(mWindow.get());
+  ASSERT_TRUE(QTest::qWaitForWindowActive(mWindow.get()));
+  mWindow->SetActivePage(TDocumentPage::dpContourPlot);
+  TAQVData& d = mWindow->Data();
+  TAQVKaart* map = mWindow->Map();
+  auto* west = mWindow->findChild<QLineEdit*>(QStringLiteral("coWestFloatEdit"));
+  ASSERT_NE(west, nullptr);
+  const auto pressKey = [](int key, Qt::KeyboardModifiers modifiers) {
+    QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key), modifiers);
+  };
+  QTest::mouseClick(west, Qt::LeftButton);
+  ASSERT_TRUE(west->hasFocus());
+  const double width = d.WorldX2() - d.WorldX1();
+  QTest::mouseClick(map, Qt::LeftButton, Qt::NoModifier, map->rect().center());
+  EXPECT_FALSE(west->hasFocus());
+  pressKey(Qt::Key_Minus, Qt::KeypadModifier);
+  EXPECT_GT(d.WorldX2() - d.WorldX1(), 1.9 * width);  // zoomed out about the centre
+  // A started zoom band ends with Escape, so that releasing the button sets no window.
+  const double zoomedOut = d.WorldX2() - d.WorldX1();
+  map->SetZoomMode(true);
+  QTest::mouseClick(west, Qt::LeftButton);
+  const QPoint a = map->rect().center();
+  QTest::mousePress(map, Qt::LeftButton, Qt::NoModifier, a);
+  QTest::mouseMove(map, a + QPoint(80, 60));
+  pressKey(Qt::Key_Escape, Qt::NoModifier);
+  QTest::mouseRelease(map, Qt::LeftButton, Qt::NoModifier, a + QPoint(80, 60));
+  EXPECT_EQ(d.WorldX2() - d.WorldX1(), zoomedOut);
+  EXPECT_TRUE(map->ZoomMode());
+}
+
+TEST_F(DocumentWindowTest, TheMapKeepsAUsableDrawingAreaInASmallWindow) {
+  mWindow->NewFile("");
+  mWindow->show();
+  mWindow->SetActivePage(TDocumentPage::dpContourPlot);
+  for (const QSize size : {QSize(1100, 750), QSize(800, 600), QSize(640, 480)}) {
+    mWindow->resize(size);
+    QApplication::processEvents();
+    TAQVKaart* map = mWindow->Map();
+    map->ComputeLayout(map->width(), map->height());
+    const TPlotLayout& plot = map->PlotLayout();
+    const QString name = QStringLiteral("contour-page-%1x%2.png").arg(size.width()).arg(size.height());
+    mWindow->grab().save(QString::fromStdString(test::ReviewPath(name.toStdString())));
+    EXPECT_GE(plot.Right - plot.Left, TAQVKaart::kMinPlotWidth) << size.width();
+    EXPECT_GE(plot.Bottom - plot.Top, TAQVKaart::kMinPlotHeight) << size.width();
+  }
+}
+
 TEST_F(DocumentWindowTest, WellFluxModeDisablesTheValueAxisAndRelabelsTheGraph) {
   mWindow->NewFile("");
   mWindow->show();
