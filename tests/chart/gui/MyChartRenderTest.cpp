@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <functional>
 
+#include "chart/NumberFormat.h"
 #include "chart/gui/ChartPainter.h"
 #include "chart/gui/MyChart.h"
 #include "tests/chart/gui/ChartTestScenes.h"
@@ -462,6 +463,95 @@ TEST(TMyChartRender, CanonicalCharts) {
     image.save(QString::fromStdString(test::ReviewPath(name + ".png")));
     QFile file(QString::fromStdString(test::ReviewPath(name + ".svg")));
     if (file.open(QIODevice::WriteOnly)) file.write(svg);
+  }
+}
+
+// The tick labels of one axis as the SVG copy draws them, in drawing order: each label's text
+// and the four corners of its box (advance by line height, rotated with the text). A label is
+// a text that reads as a number, and its axis is the side of the plot its box's middle lies on.
+struct TLabelBox {
+  QString Text;
+  QPolygonF Corners;
+};
+const TAxis& AxisOf(const TChartModel& m, int axis) {
+  return axis == 0 ? m.X_Axis : axis == 1 ? m.Y_Axis : m.SecondaryY_Axis;
+}
+std::vector<TLabelBox> TickLabelBoxes(const TView& v, int axis) {
+  const QFontMetrics fm(ChartFont(AxisOf(v.Chart.Model(), axis).Font().Data()));
+  std::vector<TLabelBox> boxes;
+  for (const TSvgText& t : v.Svg.Texts) {
+    bool number = false;
+    QString(t.Text).replace(QChar::fromLatin1(v.Chart.DecimalSeparator()), '.').toDouble(&number);
+    if (!number) continue;
+    QPolygonF corners;
+    const QPointF top = t.Local - QPointF(0, fm.ascent());
+    for (const QPointF d :
+         {QPointF(0, 0), QPointF(fm.horizontalAdvance(t.Text), 0),
+          QPointF(fm.horizontalAdvance(t.Text), fm.height()), QPointF(0, fm.height())})
+      corners << t.Transform.map(top + d);
+    const QPointF middle = corners.boundingRect().center();
+    const int side = middle.y() > v.Plot().Bottom  ? 0
+                     : middle.x() < v.Plot().Left  ? 1
+                     : middle.x() > v.Plot().Right ? 2
+                                                   : -1;
+    if (side == axis) boxes.push_back({t.Text, corners});
+  }
+  return boxes;
+}
+
+// No two tick labels of an axis touch, whatever the size of the drawing and the angle of the
+// labels; the first label of each axis is always there, and a big drawing keeps them all.
+TEST(TMyChartRender, TickLabelsOfAnAxisNeverRunIntoEachOther) {
+  struct TCase {
+    const char* name;
+    int width, height;
+    std::function<void(TMyChart&)> fill;
+  };
+  const auto rotated = [](TMyChart& c) {
+    test::FillDrawdown(c);
+    c.Model().Axes.Include(TAxisType::saSecondaryY);
+    c.GetSeries(4)->Range().SetYAxis(2);
+    c.Model().X_Axis.Alignment().SetOrientation(45);
+    c.Model().Y_Axis.Alignment().SetOrientation(90);
+    c.Model().SecondaryY_Axis.Alignment().SetOrientation(270);
+    c.Model().SecondaryY_Axis.Scale().SetData(
+        {false, false, true, true, false, 1, 0, 0.05, 0.01, true}, false);
+  };
+  const TCase cases[] = {
+      {"document", 480, 320, [](TMyChart& c) { test::FillDrawdown(c); }},
+      {"narrow", 320, 480, [](TMyChart& c) { test::FillDrawdown(c); }},
+      {"low", 640, 200, [](TMyChart& c) { test::FillDrawdown(c); }},
+      {"rotated", 480, 320, rotated},
+      {"big", 1600, 1000, [](TMyChart& c) { test::FillDrawdown(c); }},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    ResetChartUnitState();
+    TMyChart chart;
+    chart.resize(c.width, c.height);
+    c.fill(chart);
+    const QImage image = chart.RenderImage(c.width, c.height);
+    const TSvgDrawing drawing = ReadSvg(chart.RenderSvg(c.width, c.height));
+    const TView v{chart, image, drawing};
+    image.save(QString::fromStdString(test::ReviewPath(std::string("labels-") + c.name + ".png")));
+    const TChartModel& m = chart.Model();
+    for (int axis = 0; axis < kAxisCount; ++axis) {
+      if (!m.Axes.Contains(static_cast<TAxisType>(axis))) continue;
+      SCOPED_TRACE(axis);
+      std::vector<double> ticks;
+      MajorTicks(AxisOf(m, axis).Scale().Data(), chart.Layout().LogDrawable(axis), ticks);
+      const std::vector<TLabelBox> boxes = TickLabelBoxes(v, axis);
+      ASSERT_FALSE(boxes.empty());
+      EXPECT_EQ(boxes.front().Text.toStdString(),
+                FormatTickLabel(ticks.front(), chart.DecimalSeparator()));
+      if (std::string(c.name) == "big") {
+        EXPECT_EQ(boxes.size(), ticks.size());
+      }
+      for (std::size_t i = 0; i < boxes.size(); ++i)
+        for (std::size_t j = i + 1; j < boxes.size(); ++j)
+          EXPECT_FALSE(boxes[i].Corners.intersects(boxes[j].Corners))
+              << boxes[i].Text.toStdString() << " runs into " << boxes[j].Text.toStdString();
+    }
   }
 }
 
