@@ -221,11 +221,16 @@ void ApplySavedSeriesFormats(TAQVData& data, TChartModel& chart) {
   if (data.SavedSeriesMarkers.empty()) return;
   const int reach =
       static_cast<int>(std::min(data.SavedSeriesMarkers.size(), data.SavedSeriesPatterns.size()));
+  // The formats become the document's curve styles too, from which every later fill builds the
+  // series; they are what the file already holds, so the document stays as saved as it was.
+  const bool saved = data.Saved;
   for (int i = 0; i < reach && i < chart.SeriesCount(); ++i) {
     TSeries* series = chart.Series(i);
     series->Marker().Assign(*data.SavedSeriesMarkers[static_cast<std::size_t>(i)]);
     series->Patterns().Assign(*data.SavedSeriesPatterns[static_cast<std::size_t>(i)]);
+    StoreSeriesStyle(data, *series);
   }
+  data.Saved = saved;
   data.SavedSeriesMarkers.clear();
   data.SavedSeriesPatterns.clear();
 }

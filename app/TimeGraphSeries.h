@@ -45,7 +45,8 @@ void ResetTimeGraphAxes(TAQVData& data, TChartModel& chart, const TTimeGraphFill
 // 0.0001 on a logarithmic drawdown axis whose smallest value is below that).
 void ApplyTimeGraphYMinimum(TAQVData& data, TChartModel& chart, const TTimeGraphFill& fill);
 
-// Lays the series formats that the data file kept onto the chart's series and forgets them.
+// Lays the series formats that the data file kept onto the chart's series, keeps them as the
+// document's curve styles and forgets them.
 void ApplySavedSeriesFormats(TAQVData& data, TChartModel& chart);
 
 // Stores a series' line (computed curve) or marker (observed data, outside well-flux mode)

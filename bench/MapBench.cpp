@@ -1,6 +1,7 @@
 // Speed of the map: one contour computation of about 7000 nodes (1 well with 2 periods, and 2
-// wells with 100 periods each at N = 16), tracing 40 levels, and one offscreen drawing at
-// 1200 x 800 with and without an 8000 x 8000 background composite.
+// wells with 100 periods each at N = 16), tracing 40 levels, one offscreen drawing at
+// 1200 x 800 with and without an 8000 x 8000 background composite, and one animation step
+// (computation and drawing).
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -139,6 +140,23 @@ void BM_DrawingWithoutBackground(benchmark::State& state) {
   Draw(state, scene);
 }
 BENCHMARK(BM_DrawingWithoutBackground)->Unit(benchmark::kMillisecond);
+
+// One animation step: the grid at the step's time, its levels, and the picture drawn.
+void BM_AnimationStep(benchmark::State& state) {
+  TDrawingScene scene;
+  scene.data.SetAnimationStartTime(0.1);
+  scene.data.SetAnimationEndTime(5);
+  scene.data.SetTimeSteps(50);
+  QImage image(1200, 800, QImage::Format_RGB32);
+  int step = 0;
+  for (auto _ : state) {
+    scene.map.SetTimeStep(step, false);
+    step = (step + 1) % 51;
+    QPainter painter(&image);
+    scene.map.Render(painter, image.rect(), TMapRenderTarget::rtBitmap);
+  }
+}
+BENCHMARK(BM_AnimationStep)->Unit(benchmark::kMillisecond);
 
 void BM_DrawingOverAnEightThousandPixelBackground(benchmark::State& state) {
   // A coarse image over 8000 x 8000 m and a fine one at 1 m per pixel: the composite takes the

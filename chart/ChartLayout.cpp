@@ -96,6 +96,21 @@ bool TickLabelOrigin(int axis, TMyAlignmentTypes alignment, int angle, int pixel
   return true;
 }
 
+bool TickLabelsCrowd(const TTickLabelBox& drawn, const TTickLabelBox& next, int gap) {
+  // Right angles come out exact, so that boxes exactly gap apart never crowd by a rounding.
+  const auto exact = [](double v) { return std::abs(v) < 1e-12 ? 0.0 : v; };
+  const double c = exact(std::cos(Radians(drawn.Angle)));
+  const double s = exact(std::sin(Radians(drawn.Angle)));
+  const auto overlap = [gap](double from1, int length1, double from2, int length2) {
+    return from1 < from2 + length2 + gap && from2 < from1 + length1 + gap;
+  };
+  // The text runs along (c, -s) on the screen, whose y grows downward, and its lines stack
+  // along (s, c); a box spans its width along the first and its height along the second from
+  // its corner's projection.
+  return overlap(drawn.X * c - drawn.Y * s, drawn.Width, next.X * c - next.Y * s, next.Width) &&
+         overlap(drawn.X * s + drawn.Y * c, drawn.Height, next.X * s + next.Y * c, next.Height);
+}
+
 int MaxTickLabelWidth(const TAxis& axis, bool logarithmic, TTextMetrics& metrics,
                       std::vector<double>& ticks) {
   MajorTicks(axis.Scale().Data(), logarithmic, ticks);
@@ -118,7 +133,8 @@ bool CalcLegendLayout(TChartModel& model, TTextMetrics& metrics, int width, int 
   if (across <= 0 || down <= 0) return false;
   int widest = 0;
   for (int i = 0; i < count; ++i)
-    widest = std::max(widest, metrics.TextWidth(legend.Font().Data(), model.Series(i)->Name()));
+    widest =
+        std::max(widest, metrics.TextWidth(legend.Font().Data(), model.Series(i)->DisplayName()));
   TLegendLayout& layout = legend.Layout();
   layout.ItemWidth = std::min(widest + 40, across);
   layout.Columns = across / layout.ItemWidth;

@@ -98,6 +98,26 @@ int MaxTickLabelWidth(const TAxis& axis, bool logarithmic, TTextMetrics& metrics
 bool TickLabelOrigin(int axis, TMyAlignmentTypes alignment, int angle, int pixel,
                      const TPlotRect& plot, int tw, int th, int& x, int& y);
 
+// A tick label as drawn: the top-left corner (X, Y) before rotation, its Width x Height in
+// pixels and its Angle in degrees counter-clockwise.
+struct TTickLabelBox {
+  int X = 0;
+  int Y = 0;
+  int Width = 0;
+  int Height = 0;
+  int Angle = 0;
+  friend bool operator==(const TTickLabelBox&, const TTickLabelBox&) = default;
+};
+
+// The clear space in pixels that a tick label keeps from the label drawn before it on its axis.
+inline constexpr int kTickLabelGap = 4;
+
+// True when two labels of one axis, drawn at the same angle, come closer than gap pixels: the
+// chart then leaves the later one out. Being rectangles turned alike, they stay apart exactly
+// when they are apart along the text or across it; across is along the axis for labels
+// perpendicular to it.
+bool TickLabelsCrowd(const TTickLabelBox& drawn, const TTickLabelBox& next, int gap);
+
 // Round to the nearest integer with halves to even, the rounding of every pixel coordinate.
 int RoundPixel(double value);
 

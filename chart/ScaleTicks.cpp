@@ -132,7 +132,10 @@ void AutoScaleLogarithmic(TScale& scale, TAxisType kind, long double min, long d
     const long double e = SnapToInteger(std::log10(max));
     const long long h = Hundredths(e);
     // Ceil of h / 100 for e >= 0 (two decimals first); plain Ceil below.
-    const int exponent = e >= 0 ? static_cast<int>((h + 99) / 100) : static_cast<int>(std::ceil(e));
+    int exponent = e >= 0 ? static_cast<int>((h + 99) / 100) : static_cast<int>(std::ceil(e));
+    // Two decimals can round a maximum just past a decade down onto it (1000.5 gives 3.00):
+    // the next decade then keeps that point on the axis.
+    if (Power10(exponent) < max) ++exponent;
     scale.SetMax(Power10(exponent));
   }
   if (min > 0 && scale.MinAutomatic()) {
@@ -149,6 +152,8 @@ void AutoScaleLogarithmic(TScale& scale, TAxisType kind, long double min, long d
         const long long h = Hundredths(e);  // negative
         exponent = static_cast<int>(h >= 0 ? h / 100 : -((-h + 99) / 100));
       }
+      // As for the maximum: a minimum just below a decade takes the decade below.
+      if (Power10(exponent) > min) --exponent;
       scale.SetMin(Power10(exponent));
     }
   }
@@ -156,9 +161,21 @@ void AutoScaleLogarithmic(TScale& scale, TAxisType kind, long double min, long d
   scale.SetMinorUnit(1);
 }
 
-long double RoundedBound(long double bound, const TStep& step, int offset) {
-  const long double n = RoundHalfEven(SnapToInteger(bound / step.Value()) - 0.5L) + offset;
+long double StepMultiple(long double n, const TStep& step) {
   return DecimalValue(n * step.Mantissa, step.Exponent) + 0.0L;  // + 0 turns -0 into 0
+}
+
+// The automatic minimum (offset 0) or maximum (offset 1) on the step grid. The snap keeps exact
+// decimal ratios exact, but it also pulls a bound a hair beyond a multiple onto that multiple;
+// one more step then keeps the extreme point on the axis.
+double RoundedBound(long double bound, const TStep& step, int offset) {
+  long double n = RoundHalfEven(SnapToInteger(bound / step.Value()) - 0.5L) + offset;
+  // Data are doubles: compare with the double the bound came from.
+  const double data = static_cast<double>(bound);
+  double rounded = static_cast<double>(StepMultiple(n, step));
+  if (offset == 0 && rounded > data) rounded = static_cast<double>(StepMultiple(--n, step));
+  if (offset != 0 && rounded < data) rounded = static_cast<double>(StepMultiple(++n, step));
+  return rounded;
 }
 
 void StoreUnits(TScale& scale, const TStep& step) {
@@ -205,8 +222,8 @@ void AutoScale(TScale& scale, TAxisType kind, bool haveSeries, const TScaleExten
     return;
   }
   TStep step = ChooseStep(max - min, kind);
-  if (scale.MinAutomatic()) scale.SetMin(static_cast<double>(RoundedBound(min, step, 0)));
-  if (scale.MaxAutomatic()) scale.SetMax(static_cast<double>(RoundedBound(max, step, 1)));
+  if (scale.MinAutomatic()) scale.SetMin(RoundedBound(min, step, 0));
+  if (scale.MaxAutomatic()) scale.SetMax(RoundedBound(max, step, 1));
   // A fixed bound far from the data (or on the other side of it) leaves a drawn span of many
   // steps; the units then come from that span so that the axis never walks millions of ticks.
   const long double drawn = std::fabs(static_cast<long double>(scale.Max()) - scale.Min());

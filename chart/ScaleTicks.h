@@ -24,7 +24,8 @@ struct TScaleExtents {
 
 // Chooses the automatic bounds and units of scale and stores them through its setters. kind is
 // the axis (saY alone gets the logarithmic minimum of 1E-3 and the smallest linear step 1E-5);
-// haveSeries is false for a chart without series, which scales from -1 to 1.
+// haveSeries is false for a chart without series, which scales from -1 to 1. An automatic bound
+// never cuts off a value of the extents (but for the fixed logarithmic Y minimum).
 void AutoScale(TScale& scale, TAxisType kind, bool haveSeries, const TScaleExtents& extents);
 
 // The most ticks of one kind that an axis draws; a walk that would go on stops here.

@@ -1,5 +1,6 @@
 #include "chart/Series.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -102,6 +103,12 @@ void TSeries::SetShowLabels(bool value) {
 void TSeries::SetName(const std::string& value) {
   mName = value;
   Fire(OnChange, this);
+}
+
+std::string TSeries::DisplayName() const {
+  std::string text = mName;
+  std::replace(text.begin(), text.end(), '\t', ' ');
+  return text;
 }
 
 // The points live in a vector: indexed access is constant time in every order, so sweeps need

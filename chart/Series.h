@@ -152,6 +152,9 @@ class TSeries : public TObject {
   void SetShowLabels(bool value);
   const std::string& Name() const { return mName; }
   void SetName(const std::string& value);
+  // The name as the legend, the hints and the series picker show it: a tab, which a time
+  // graph puts between a curve's name and its layer, is one blank there.
+  std::string DisplayName() const;
   bool Selected() const { return mSelected; }
   void SetSelected(bool value) { mSelected = value; }
   TChartReference* Reference() const { return mReference; }

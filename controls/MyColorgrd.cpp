@@ -24,6 +24,9 @@ TColor TMyColorGrid::CellColor(int cell) {
 }
 
 int TMyColorGrid::ColorToIndex(TColor color) {
+  // "No colour" and "default colour" draw as white, but they are not the white cell: marking it
+  // would make a click on white look like no change.
+  if (color == clNone || color == clDefault) return kNoCell;
   const TColor rgb = ColorToRGB(color);
   for (int cell = 0; cell < kCellCount; ++cell) {
     if (CellColor(cell) == rgb) return cell;

@@ -69,7 +69,8 @@ class TMyColorGrid : public QWidget {
   // Colours of the foreground and background cells; clNone when the index is no cell.
   TColor ForegroundColor() const { return CellColor(mForegroundIndex); }
   TColor BackgroundColor() const { return CellColor(mBackgroundIndex); }
-  // The first cell showing the colour (system colours resolved first), or kNoCell.
+  // The first cell showing the colour (system colours resolved first), or kNoCell; clNone and
+  // clDefault show in no cell.
   static int ColorToIndex(TColor color);
 
   QSize sizeHint() const override;

@@ -9,11 +9,27 @@
 
 namespace aqv {
 
+double TRadialProfile::Radius(int i) const {
+  if (i >= kProfileIntervals) return RMax;  // exactly, so that the last point is RMax itself
+  return RMin * std::pow(RMax / RMin, static_cast<double>(i) / kProfileIntervals);
+}
+
 double TRadialProfile::At(double r) const {
-  const double span = RMax - RMin;
-  if (!(span > 0.0) || !std::isfinite(r)) return P[0];
-  double u = (r - RMin) * kProfileIntervals / span;
-  if (!(u > 0.0)) u = 0.0;
+  return TProfileReader(*this).AtSquared(r * r);
+}
+
+TProfileReader::TProfileReader(const TRadialProfile& profile) : mProfile(profile) {
+  mValid = profile.RMin > 0.0 && profile.RMax > profile.RMin;
+  if (!mValid) return;
+  mLogRMin = std::log(profile.RMin);
+  mScale = 0.5 * kProfileIntervals / std::log(profile.RMax / profile.RMin);
+}
+
+double TProfileReader::AtSquared(double r2) const {
+  const auto& P = mProfile.P;
+  // u = 100 ln(r / RMin) / ln(RMax / RMin), with ln r = ln(r2) / 2: one logarithm a point.
+  const double u = mValid ? (std::log(r2) - 2.0 * mLogRMin) * mScale : 0.0;
+  if (!(u > 0.0)) return P[0];  // also NaN
   // A point beyond RMax (only possible by rounding) takes the last value instead of reading
   // past the profile.
   if (u >= kProfileIntervals) return P[kProfileIntervals];
@@ -29,6 +45,7 @@ TEngineResult ComputeRadialProfile(const TAquiferSystemInput& system,
   profile.RMin = rMin;
   profile.RMax = rMax;
   profile.P.fill(0.0);
+  if (!(rMin > 0.0) || !(rMax >= rMin)) return TEngineResult::Failure(TEngineFault::efInvalidInput);
   if (!(elapsedDays > 0.0) || rateStep == 0.0) return {};
   if (layer < 1 || layer > system.AquiferCount || weights.Count < 2 ||
       weights.Count > kMaxStehfestTerms) {
@@ -52,7 +69,7 @@ TEngineResult ComputeRadialProfile(const TAquiferSystemInput& system,
     }
     for (int i = 0; i <= kProfileIntervals; ++i) {
       TObservationGeometry geometry;
-      geometry.Distance = std::max((rMax - rMin) * i / kProfileIntervals + rMin, well.Rw);
+      geometry.Distance = std::max(profile.Radius(i), well.Rw);
       if (!IsInWellScreen(well, geometry, layer))
         ComputePointModeFactors(work, term, geometry, factors);
       profile.P[i] +=
@@ -86,21 +103,47 @@ void TDrawdownGrid::AddProfile(double wellX, double wellY, const TRadialProfile&
   const int nx = mLayout.NodeCountX;
   const int ny = mLayout.NodeCountY;
   double* v = mValues.data();
+  const TProfileReader reader(profile);
   for (int b = 0; b < ny; ++b) {
     const double dy = mLayout.NodeY[b] - wellY;
     const double dyc = dy + mLayout.HalfCellY;
     double* row = v + mLayout.NodeIndex(0, b);
     for (int a = 0; a < nx; ++a) {
       const double dx = mLayout.NodeX[a] - wellX;
-      row[a] += profile.At(std::sqrt(dx * dx + dy * dy));
+      row[a] += reader.AtSquared(dx * dx + dy * dy);
     }
     if (b == ny - 1) break;
     double* centres = row + nx;
     for (int a = 0; a < nx - 1; ++a) {
       const double dx = mLayout.NodeX[a] + mLayout.HalfCellX - wellX;
-      centres[a] += profile.At(std::sqrt(dx * dx + dyc * dyc));
+      centres[a] += reader.AtSquared(dx * dx + dyc * dyc);
     }
   }
+}
+
+double ProfileStart(double wellRadius, double nearestPoint) {
+  return std::max(wellRadius, nearestPoint);
+}
+
+double TDrawdownGrid::NearestPointDistance(double x, double y) const {
+  if (mLayout.IsEmpty()) return 0.0;
+  // The nearest node is the nearest node column and row; the nearest centre likewise among the
+  // centres, which lie half a cell further on.
+  const int nx = mLayout.NodeCountX, ny = mLayout.NodeCountY;
+  const auto nearestIndex = [](const auto& positions, int count, double offset, double v) {
+    const double first = positions[0] + offset;
+    const double step = positions[1] - positions[0];
+    const double u = std::round((v - first) / step);
+    return static_cast<int>(std::clamp(u, 0.0, static_cast<double>(count - 1)));
+  };
+  const int a = nearestIndex(mLayout.NodeX, nx, 0.0, x);
+  const int b = nearestIndex(mLayout.NodeY, ny, 0.0, y);
+  double best = std::hypot(mLayout.NodeX[a] - x, mLayout.NodeY[b] - y);
+  const int ca = nearestIndex(mLayout.NodeX, nx - 1, mLayout.HalfCellX, x);
+  const int cb = nearestIndex(mLayout.NodeY, ny - 1, mLayout.HalfCellY, y);
+  best = std::min(best, std::hypot(mLayout.NodeX[ca] + mLayout.HalfCellX - x,
+                                   mLayout.NodeY[cb] + mLayout.HalfCellY - y));
+  return best;
 }
 
 double TDrawdownGrid::PointX(int index) const {
@@ -153,12 +196,16 @@ TEngineResult ComputeDrawdownGrid(const TMapModel& model, double t, TDrawdownGri
   std::array<TEngineResult, kMaxPeriods + 1> results;
   std::vector<TAquiferSystemState> states(static_cast<std::size_t>(WorkerCount()), work);
   for (const TMapWell& well : model.Wells) {
-    const double rMin = 0.5 * layout.HalfCellX;
+    const double margin = 0.5 * layout.HalfCellX;
     // Distances are measured to the farther window side, so the profile covers every grid
     // point also for a well outside the window.
     const double dx = centreX <= well.Input.X ? well.Input.X - w.X1 : w.X2 - well.Input.X;
     const double dy = centreY <= well.Input.Y ? well.Input.Y - w.Y1 : w.Y2 - well.Input.Y;
-    const double rMax = std::sqrt(dx * dx + dy * dy) + rMin + 0.01;
+    const double rMax = std::sqrt(dx * dx + dy * dy) + margin + 0.01;
+    // A grid point inside the screen radius takes the value at the radius (the in-screen
+    // drawdown where the well is screened in the drawn aquifer).
+    double rMin = ProfileStart(well.Input.Rw, grid.NearestPointDistance(well.Input.X, well.Input.Y));
+    if (!(rMin > 0.0) || !(rMin < rMax)) rMin = std::min(margin, rMax);
     const int periods = std::clamp(well.PeriodCount, 0, kMaxPeriods);
     // Every period of the well is one rate step on the same radii: the profiles are computed
     // in parallel and summed, so the grid is interpolated once per well.

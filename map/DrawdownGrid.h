@@ -15,14 +15,35 @@ inline constexpr int kProfileIntervals = 100;  // the radial profile has 101 poi
 // Display times above this (days) are computed at it.
 inline constexpr double kMaxMapTime = 365000;
 
-// Drawdown (length) along a radius from one pumping well for one rate step:
-// P[i] at r = RMin + (RMax - RMin) i / 100.
+// Drawdown (length) along a radius from one pumping well for one rate step, at radii spaced
+// evenly in ln r: P[i] at r = RMin (RMax / RMin)^(i / 100). Near a well drawdown goes with
+// ln r, so the same 101 points follow it there as closely as far away.
 struct TRadialProfile {
-  double RMin = 0, RMax = 0;  // stored length units
+  double RMin = 0, RMax = 0;  // stored length units, 0 < RMin
   std::array<double, kProfileIntervals + 1> P{};
-  // Linear interpolation at distance r; distances outside [RMin, RMax] take the end values.
+  double Radius(int i) const;
+  // Interpolation linear in ln r at distance r; distances outside [RMin, RMax] take the end
+  // values.
   double At(double r) const;
 };
+
+// Reads a profile at many points: the profile's constants taken once.
+class TProfileReader {
+ public:
+  explicit TProfileReader(const TRadialProfile& profile);
+  // The profile at the distance whose square is r2.
+  double AtSquared(double r2) const;
+
+ private:
+  const TRadialProfile& mProfile;
+  bool mValid = false;
+  double mLogRMin = 0.0;  // ln RMin
+  double mScale = 0.0;         // 50 / ln(RMax / RMin)
+};
+
+// Where a well's profile starts: at its screen radius, or at the nearest grid point when that
+// lies farther out (no point lies nearer, so no radius below it is ever read).
+double ProfileStart(double wellRadius, double nearestPoint);
 
 // Fills profile for the rate step rateStep (length3/day) of well, elapsedDays after its start,
 // in aquifer layer, with the engine's Laplace-domain terms and the Stehfest weights. work
@@ -54,6 +75,8 @@ class TDrawdownGrid {
   void ScaleToDisplay(double lengthFactor);
   // Adds the profile of a well at (wellX, wellY) (stored units) to every node and centre.
   void AddProfile(double wellX, double wellY, const TRadialProfile& profile);
+  // Distance (stored units) from (x, y) to the nearest node or cell centre; 0 without a grid.
+  double NearestPointDistance(double x, double y) const;
   // Adds a value to one grid point; for tests and tools.
   void Add(int index, double value) { mValues[static_cast<std::size_t>(index)] += value; }
 

@@ -239,6 +239,10 @@ class TAQVData : public TMyParentData {
   void SetCell(int aCol, int aRow, const std::string& value, TAQVGridKind kind,
                bool notify) override;
   void Changed() override;
+  // A new silent document with this one's input tables (aquifer system, wells, periods,
+  // observations), units and current wells, and no events: edits can be tried on it to judge
+  // the document they would result in before they are made here.
+  [[nodiscard]] std::unique_ptr<TAQVData> TableCopy() const;
   // Stores a number edit's display text into its quantity; a text that does not convert
   // changes nothing.
   void SetFloatSetting(const std::string& text, TAQVFloatEditType kind);

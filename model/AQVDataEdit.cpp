@@ -94,6 +94,40 @@ void TAQVData::Changed() {
   Notify();
 }
 
+std::unique_ptr<TAQVData> TAQVData::TableCopy() const {
+  auto copy = std::make_unique<TAQVData>();
+  TAQVData& c = *copy;
+  c.mAquiferCount = mAquiferCount;
+  c.mSelectedRow = mSelectedRow;
+  c.mSurfaceLevel = mSurfaceLevel;
+  c.mTopAquitardAbsent = mTopAquitardAbsent;
+  c.mBottomAquitardAbsent = mBottomAquitardAbsent;
+  c.mTopAquitardImpervious = mTopAquitardImpervious;
+  c.mBottomAquitardImpervious = mBottomAquitardImpervious;
+  c.T = T, c.Kh = Kh, c.D = D, c.S = S;
+  c.Resistance = Resistance, c.Kv = Kv, c.DAquitard = DAquitard, c.SAquitard = SAquitard;
+  c.TCode = TCode, c.ResistanceCode = ResistanceCode, c.SCode = SCode;
+  c.SAquitardCode = SAquitardCode;
+  c.AquiferName = AquiferName, c.AquitardName = AquitardName;
+  c.TopAquitardBackup = TopAquitardBackup, c.BottomAquitardBackup = BottomAquitardBackup;
+  c.mPumpingWellCount = mPumpingWellCount;
+  c.mObservationWellCount = mObservationWellCount;
+  c.PumpingWells = PumpingWells;
+  c.ObservationWells = ObservationWells;
+  c.mCurrentPumpingWell = mCurrentPumpingWell;
+  c.mCurrentObservationWell = mCurrentObservationWell;
+  c.mTimeUnit = mTimeUnit, c.mLengthUnit = mLengthUnit;
+  c.mTimeUnitLabel = mTimeUnitLabel, c.mLengthUnitLabel = mLengthUnitLabel;
+  c.mTimeFactor = mTimeFactor, c.mPreviousTimeFactor = mPreviousTimeFactor;
+  c.mLengthFactor = mLengthFactor, c.mLengthFactorCubed = mLengthFactorCubed;
+  c.ConvertLengthUnits = ConvertLengthUnits, c.ConvertTimeUnits = ConvertTimeUnits;
+  c.mUpperLayer = mUpperLayer, c.mLowerLayer = mLowerLayer;
+  c.mWellFluxMode = mWellFluxMode;
+  c.SelectedCurves = SelectedCurves;
+  c.CurveCount = CurveCount;
+  return copy;
+}
+
 double TAQVData::AquiferThickness(int i) const {
   return i >= 1 && i <= mAquiferCount ? D[i] : 0.0;
 }

@@ -10,6 +10,7 @@ namespace aqv {
 class TAQVData;
 
 // A list of "Layer " + k items with check boxes, whose checks give a layer list such as "1,2".
+// A click on an item or Space flips its box; at least one box stays checked.
 // The document is not owned.
 class TAQVCheckListBox final : public QListWidget {
  public:
@@ -24,7 +25,13 @@ class TAQVCheckListBox final : public QListWidget {
   // Called after every check or uncheck, with LayerText already updated.
   std::function<void()> OnClickCheck;
 
+ protected:
+  void keyPressEvent(QKeyEvent* e) override;
+
  private:
+  // Flips an item's box, refusing to uncheck the last checked one.
+  void Flip(QListWidgetItem* item);
+  int CheckedCount() const;
   void ClickCheck();
 
   TAQVData* mData = nullptr;

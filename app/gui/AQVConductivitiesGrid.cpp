@@ -65,6 +65,7 @@ void TAQVConductivitiesGrid::LoadFromData() {
   SetCells(1, 0, "Base [" + d->LengthUnitLabel() + "]");
   SetCells(2, 0, "Thickness [" + d->LengthUnitLabel() + "]");
   SetValueTitles(Col(), Row());
+  KeepEditAcrossReload();
 }
 
 void TAQVConductivitiesGrid::FillRow(const TAQVData& d, int r) {

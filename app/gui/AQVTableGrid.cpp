@@ -33,6 +33,7 @@ void TAQVTableGrid::LoadFromData() {
   FillFromData(d);
   SetCurrentCell(col, std::min(row, RowCount() - 1));
   SetSelectionRect(selection);
+  KeepEditAcrossReload();
 }
 
 bool TAQVTableGrid::AddWellFromEntryRow(int col, int row, const std::string& text) {
@@ -43,6 +44,15 @@ bool TAQVTableGrid::AddWellFromEntryRow(int col, int row, const std::string& tex
     return false;
   }
   return true;
+}
+
+void TAQVTableGrid::StoreCell(int col, int row, const std::string& text) {
+  const int count = TableCount();
+  if (Document() && row > count && !InsertTableRows(count + 1, row - count)) {
+    ShowMessage(Globals().DataErrorText, TMsgDlgType::mtWarning);
+    return;
+  }
+  TMyParentGrid::StoreCell(col, row, text);
 }
 
 TAQVData* TAQVTableGrid::Document() const {
@@ -90,14 +100,20 @@ void TAQVTableGrid::PasteFromClipboard() {
   const int count = Document() ? TableCount() : RowCount() - 1;
   const TPasteTarget target{selection.Left, selection.Top, ColCount(),
                             RowCount(),     false,         count + 1};
-  const TPastePlan plan = PlanPaste(block, target, [this](int c, int r, const std::string& t) {
-    return IsValidCell(c, r, true, t);
-  });
+  const TPastePlan plan = PlanPaste(block, target, PasteCheck());
   if (!IsSuccess(plan.Status)) {
     ShowMessage(ToText(plan), TMsgDlgType::mtError);
     return;
   }
-  if (Document()) Guarded([&] { WritePlan(plan, count); });
+  if (!Document()) return;
+  Guarded([&] {
+    // The result is judged with the missing rows added; the question comes only for a paste
+    // that would be written.
+    const auto addRows = [&] {
+      return plan.MissingRows == 0 || InsertTableRows(count + 1, plan.MissingRows);
+    };
+    if (PasteResultHolds(plan, addRows)) WritePlan(plan, count);
+  });
 }
 
 void TAQVTableGrid::WritePlan(const TPastePlan& plan, int count) {

@@ -54,6 +54,9 @@ class TAQVTableGrid : public TMyParentGrid {
   // there adds a well (a refusal shows the document's message). Returns whether the cell may
   // be stored.
   bool AddWellFromEntryRow(int col, int row, const std::string& text);
+  // A value entered past the table's last row first raises the count to that row (a refusal
+  // shows the document's message and stores nothing).
+  void StoreCell(int col, int row, const std::string& text) override;
   // Rows the table holds now (well, period or observation count).
   virtual int TableCount() const = 0;
   virtual bool IsIncluded(int row) const = 0;

@@ -15,12 +15,15 @@
 #include <QLocale>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QSlider>
 #include <QSplitter>
+#include <QStyle>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -59,11 +62,26 @@ constexpr TPageInfo kPages[] = {
     {"Contour plot", "contour_plot", "Piezometric surface drawdown and build-up"},
 };
 
+}  // namespace
+
+const char* PageHelpKeyword(int page) {
+  return page >= 0 && page < 7 ? kPages[page].HelpKeyword : "";
+}
+
+const char* PageHint(int page) {
+  return page >= 0 && page < 7 ? kPages[page].Hint : "";
+}
+
+namespace {
+
 // Smallest size the window accepts, pixels.
 constexpr int kMinimumSize = 401;
 
-QLabel* Label(const char* text, QWidget* parent) {
-  return new QLabel(QString::fromUtf8(text), parent);
+// A caption; with a buddy it names that field (and a layout check finds them on one row).
+QLabel* Label(const char* text, QWidget* parent, QWidget* buddy = nullptr) {
+  auto* label = new QLabel(QString::fromUtf8(text), parent);
+  label->setBuddy(buddy);
+  return label;
 }
 
 QRadioButton* Radio(const char* name, const char* text, QWidget* parent) {
@@ -77,6 +95,37 @@ QPushButton* Button(const char* name, const char* text, QWidget* parent) {
   button->setObjectName(QString::fromUtf8(name));
   return button;
 }
+
+// Holds a page's controls at their own sizes; where the window is smaller the page scrolls.
+QWidget* Scrolling(QWidget* page) {
+  auto* scroll = new QScrollArea;
+  scroll->setObjectName(page->objectName() + QStringLiteral("Scroller"));
+  scroll->setWidget(page);
+  scroll->setWidgetResizable(true);
+  scroll->setFrameShape(QFrame::NoFrame);
+  return scroll;
+}
+
+// A side panel beside a chart or map: as wide as its controls, scrolling in its height.
+QScrollArea* SidePanel(QWidget* panel, QWidget* page) {
+  auto* scroll = new QScrollArea(page);
+  scroll->setObjectName(panel->objectName() + QStringLiteral("Scroller"));
+  scroll->setWidget(panel);
+  scroll->setWidgetResizable(true);
+  scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  scroll->setFrameShape(QFrame::NoFrame);
+  const int bar = scroll->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, scroll);
+  // A panel of fixed width is as wide as that, whatever its layout would like.
+  const int width = std::max(panel->sizeHint().width(), panel->minimumWidth());
+  scroll->setFixedWidth(width + bar + 2);
+  return scroll;
+}
+
+// Smallest sizes of the time graph and the map, pixels: the graph keeps its fixed margins, axis
+// bands and a legend of up to half its width and still has room for the curves and the tick
+// labels; the map keeps its legend beside a readable picture. Below them the page scrolls.
+constexpr QSize kMinimumChartSize(480, 320);
+constexpr QSize kMinimumMapSize(320, 240);
 
 // A grid above a caption panel and a second grid, split so the person can share the height.
 QWidget* SplitGrids(QWidget* upper, QLabel* caption, QWidget* lower, QWidget* parent) {
@@ -104,11 +153,12 @@ TMDIChild::TMDIChild(TUserInterface* ui, QWidget* parent)
   setMinimumSize(kMinimumSize, kMinimumSize);
   mPageControl = new QTabWidget(this);
   mPageControl->setObjectName(QStringLiteral("PageControl"));
-  SetHelpKeyword(mPageControl, QStringLiteral("general_info"));
-  QWidget* pages[] = {BuildInfoPage(),         BuildAquiferSystemPage(),
+  SetHelpKeyword(mPageControl, QString::fromUtf8(PageHelpKeyword(0)));
+  setStatusTip(QString::fromUtf8(PageHint(0)));
+  QWidget* pages[] = {Scrolling(BuildInfoPage()), Scrolling(BuildAquiferSystemPage()),
                       BuildPumpingWellsPage(), BuildObservationWellsPage(),
-                      BuildOutputPage(),       BuildChartPage(),
-                      BuildContourPlotPage()};
+                      BuildOutputPage(),       Scrolling(BuildChartPage()),
+                      Scrolling(BuildContourPlotPage())};
   for (int i = 0; i < 7; ++i) {
     SetHelpKeyword(pages[i], QString::fromUtf8(kPages[i].HelpKeyword));
     mPageControl->addTab(pages[i], QString::fromUtf8(kPages[i].Caption));
@@ -117,6 +167,8 @@ TMDIChild::TMDIChild(TUserInterface* ui, QWidget* parent)
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(mPageControl);
   connect(mPageControl, &QTabWidget::currentChanged, this, &TMDIChild::PageControlChange);
+  // A click on a tab gives the tabs the focus, so that F1 there shows the page's help.
+  mPageControl->tabBar()->setFocusPolicy(Qt::StrongFocus);
   BindDocument();
   // Keys are looked at before the focused control gets them (Escape cancels a computation,
   // the numeric-pad minus zooms the map out).
@@ -194,16 +246,16 @@ QWidget* TMDIChild::BuildInfoPage() {
   };
   auto* project = new QGroupBox(QStringLiteral("Project"), page);
   auto* pl = new QGridLayout(project);
-  pl->addWidget(Label("Name:", project), 0, 0);
   pl->addWidget(edit(1, "prNameEdit", project), 0, 1);
-  pl->addWidget(Label("Test", project), 1, 0);
+  pl->addWidget(Label("Name:", project, mInfoEdits[1]), 0, 0);
   pl->addWidget(edit(2, "prTestEdit", project), 1, 1);
-  pl->addWidget(Label("Location:", project), 2, 0);
+  pl->addWidget(Label("Test", project, mInfoEdits[2]), 1, 0);
   pl->addWidget(edit(3, "prLocationEdit", project), 2, 1);
-  pl->addWidget(Label("Date:", project), 3, 0);
+  pl->addWidget(Label("Location:", project, mInfoEdits[3]), 2, 0);
   pl->addWidget(edit(4, "prDateEdit", project), 3, 1);
-  pl->addWidget(Label("Remarks:", project), 4, 0, Qt::AlignTop);
+  pl->addWidget(Label("Date:", project, mInfoEdits[4]), 3, 0);
   mPrRemarksMemo = new TRemarksMemo(3, project);
+  pl->addWidget(Label("Remarks:", project, mPrRemarksMemo), 4, 0, Qt::AlignTop);
   mPrRemarksMemo->setObjectName(QStringLiteral("prRemarksMemo"));
   mPrRemarksMemo->setFixedHeight(mPrRemarksMemo->fontMetrics().lineSpacing() * 3 + 12);
   pl->addWidget(mPrRemarksMemo, 4, 1);
@@ -212,16 +264,16 @@ QWidget* TMDIChild::BuildInfoPage() {
 
   auto* file = new QGroupBox(QStringLiteral("File"), page);
   auto* fl = new QGridLayout(file);
-  fl->addWidget(Label("Data name:", file), 0, 0);
   fl->addWidget(edit(8, "flDataNameEdit", file), 0, 1);
-  fl->addWidget(Label("File name:", file), 1, 0);
+  fl->addWidget(Label("Data name:", file, mInfoEdits[8]), 0, 0);
   fl->addWidget(edit(9, "flFileNameEdit", file), 1, 1);
-  fl->addWidget(Label("Date:", file), 2, 0);
+  fl->addWidget(Label("File name:", file, mInfoEdits[9]), 1, 0);
   fl->addWidget(edit(10, "flDateEdit", file), 2, 1);
+  fl->addWidget(Label("Date:", file, mInfoEdits[10]), 2, 0);
   mFlRemarksMemo = new TRemarksMemo(4, file);
   mFlRemarksMemo->setObjectName(QStringLiteral("flRemarksMemo"));
   mFlRemarksMemo->setFixedHeight(mFlRemarksMemo->fontMetrics().lineSpacing() * 4 + 12);
-  fl->addWidget(Label("Remarks:", file), 3, 0, Qt::AlignTop);
+  fl->addWidget(Label("Remarks:", file, mFlRemarksMemo), 3, 0, Qt::AlignTop);
   fl->addWidget(mFlRemarksMemo, 3, 1);
   connect(mFlRemarksMemo, &QPlainTextEdit::textChanged, this,
           [this] { RemarksMemoChange(mFlRemarksMemo, 11, 4); });
@@ -235,7 +287,7 @@ QWidget* TMDIChild::BuildInfoPage() {
     if (index >= 0) mData->SetTimeUnit(static_cast<TAQVTimeUnit>(index));
   });
   auto* units = new QHBoxLayout;
-  units->addWidget(Label("Time units:", page));
+  units->addWidget(Label("Time units:", page, mTuComboBox));
   units->addWidget(mTuComboBox);
   units->addStretch(1);
 
@@ -247,11 +299,11 @@ QWidget* TMDIChild::BuildInfoPage() {
   mNuNAQSpinEdit->SetMinValue(1), mNuNAQSpinEdit->SetMaxValue(2);
   mNuNPumpSpinEdit->SetMinValue(1), mNuNPumpSpinEdit->SetMaxValue(2);
   mNuNObsSpinEdit->SetMinValue(1), mNuNObsSpinEdit->SetMaxValue(5);
-  sl->addWidget(Label("Number of aquifers", setup), 0, 0);
+  sl->addWidget(Label("Number of aquifers", setup, mNuNAQSpinEdit), 0, 0);
   sl->addWidget(mNuNAQSpinEdit, 0, 1);
-  sl->addWidget(Label("Number of pumping wells", setup), 1, 0);
+  sl->addWidget(Label("Number of pumping wells", setup, mNuNPumpSpinEdit), 1, 0);
   sl->addWidget(mNuNPumpSpinEdit, 1, 1);
-  sl->addWidget(Label("Number of observation wells", setup), 2, 0);
+  sl->addWidget(Label("Number of observation wells", setup, mNuNObsSpinEdit), 2, 0);
   sl->addWidget(mNuNObsSpinEdit, 2, 1);
 
   auto* optimization = new QGroupBox(QStringLiteral("Parameter optimization"), page);
@@ -260,9 +312,9 @@ QWidget* TMDIChild::BuildInfoPage() {
       NewFloatEdit(TAQVFloatEditType::feRelStoppingCriterion, "paRelativeEdit", optimization);
   mPaAbsoluteEdit =
       NewFloatEdit(TAQVFloatEditType::feAbsStoppingCriterion, "paAbsoluteEdit", optimization);
-  ol->addWidget(Label("Relative stopping criterion", optimization), 0, 0);
+  ol->addWidget(Label("Relative stopping criterion", optimization, mPaRelativeEdit), 0, 0);
   ol->addWidget(mPaRelativeEdit, 0, 1);
-  ol->addWidget(Label("Absolute stopping criterion", optimization), 1, 0);
+  ol->addWidget(Label("Absolute stopping criterion", optimization, mPaAbsoluteEdit), 1, 0);
   ol->addWidget(mPaAbsoluteEdit, 1, 1);
   auto* fitting = new QGroupBox(QStringLiteral("Curve fitting"), optimization);
   auto* fitLayout = new QVBoxLayout(fitting);
@@ -301,9 +353,9 @@ QWidget* TMDIChild::BuildAquiferSystemPage() {
   mLaNAqSpinEdit = NewSpinEdit(TAQVSpinEditType::seNAq, "laNAqSpinEdit", layers);
   mLaNAqSpinEdit->SetMinValue(1), mLaNAqSpinEdit->SetMaxValue(2);
   mLaElevationEdit = NewFloatEdit(TAQVFloatEditType::feSurfaceLevel, "laElevationEdit", layers);
-  ll->addWidget(Label("Number of aquifers", layers), 0, 0);
+  ll->addWidget(Label("Number of aquifers", layers, mLaNAqSpinEdit), 0, 0);
   ll->addWidget(mLaNAqSpinEdit, 0, 1);
-  ll->addWidget(Label("Top layer elevation", layers), 1, 0);
+  ll->addWidget(Label("Top layer elevation", layers, mLaElevationEdit), 1, 0);
   ll->addWidget(mLaElevationEdit, 1, 1);
 
   auto* boundary = new QGroupBox(QStringLiteral("Boundary conditions"), page);
@@ -399,7 +451,8 @@ QWidget* TMDIChild::BuildChartPage() {
   page->setObjectName(QStringLiteral("ChartPage"));
   mChart = new TMyChart(page);
   mChart->setObjectName(QStringLiteral("AQVChart"));
-  auto* panel = new QWidget(page);
+  mChart->setMinimumSize(kMinimumChartSize);
+  auto* panel = new QWidget;
   mChartPanel = panel;
   panel->setObjectName(QStringLiteral("AQVChartPanel"));
   panel->setFixedWidth(210);
@@ -482,7 +535,7 @@ QWidget* TMDIChild::BuildChartPage() {
   pl->addStretch(1);
   auto* layout = new QHBoxLayout(page);
   layout->addWidget(mChart, 1);
-  layout->addWidget(panel);
+  layout->addWidget(SidePanel(panel, page));
   return page;
 }
 
@@ -491,6 +544,11 @@ QWidget* TMDIChild::BuildContourPlotPage() {
   page->setObjectName(QStringLiteral("ContourPlotPage"));
   mMap = new TAQVKaart(page);
   mMap->setObjectName(QStringLiteral("AQVKaart"));
+  // The map's own least size keeps its legend beside a usable plot.
+  mMap->setMinimumSize(kMinimumMapSize.expandedTo(mMap->minimumSizeHint()));
+  // A click on the map takes the focus from a panel edit, so that the page's keys (zoom out,
+  // cancel zoom) reach the map.
+  connect(mMap, &TAQVKaart::MouseDown, page, [page] { page->setFocus(Qt::MouseFocusReason); });
   auto* panel = new QWidget;
   mMapPanel = panel;
   panel->setObjectName(QStringLiteral("AQVKaartPanel"));
@@ -516,11 +574,11 @@ QWidget* TMDIChild::BuildContourPlotPage() {
       NewFloatEdit(TAQVFloatEditType::feBeginTijd, "anStartingTimeFloatEdit", animation);
   mAnFinalTime = NewFloatEdit(TAQVFloatEditType::feEindTijd, "anFinalTimeFloatEdit", animation);
   mAnTsteps = NewSpinEdit(TAQVSpinEditType::seTsteps, "anTstepsSpinEdit", animation);
-  al->addWidget(Label("Starting time", animation), 0, 0);
+  al->addWidget(Label("Starting time", animation, mAnStartingTime), 0, 0);
   al->addWidget(mAnStartingTime, 0, 1);
-  al->addWidget(Label("Final time", animation), 1, 0);
+  al->addWidget(Label("Final time", animation, mAnFinalTime), 1, 0);
   al->addWidget(mAnFinalTime, 1, 1);
-  al->addWidget(Label("Intervals", animation), 2, 0);
+  al->addWidget(Label("Intervals", animation, mAnTsteps), 2, 0);
   al->addWidget(mAnTsteps, 2, 1);
   mAnimateButton = Button("AnimateButton", "Animate", animation);
   mPauseButton = Button("PauseButton", "Pause", animation);
@@ -539,7 +597,7 @@ QWidget* TMDIChild::BuildContourPlotPage() {
   auto* aquifer = new QGroupBox(QStringLiteral("Aquifer"), panel);
   auto* aql = new QHBoxLayout(aquifer);
   mDaTekenLaag = NewSpinEdit(TAQVSpinEditType::seTekenlaag, "daTekenLaagSpinEdit", aquifer);
-  aql->addWidget(Label("Display aquifer", aquifer));
+  aql->addWidget(Label("Display aquifer", aquifer, mDaTekenLaag));
   aql->addWidget(mDaTekenLaag);
 
   auto* drawdown = new QGroupBox(QStringLiteral("Drawdown"), panel);
@@ -555,7 +613,7 @@ QWidget* TMDIChild::BuildContourPlotPage() {
     mCnAutoBoxes[i] = new QCheckBox(QStringLiteral("Auto"), drawdown);
     mCnAutoBoxes[i]->setObjectName(QString::fromUtf8(boxNames[i]));
     mCnAutoBoxes[i]->setChecked(true);
-    dl->addWidget(Label(captions[i], drawdown), i, 0);
+    dl->addWidget(Label(captions[i], drawdown, mCnEdits[i]), i, 0);
     dl->addWidget(mCnEdits[i], i, 1);
     dl->addWidget(mCnAutoBoxes[i], i, 2);
     connect(mCnAutoBoxes[i], &QCheckBox::clicked, this, [this, i] { ContourAutoClick(i, true); });
@@ -564,9 +622,9 @@ QWidget* TMDIChild::BuildContourPlotPage() {
   mCnMinContourVLabel->setObjectName(QStringLiteral("cnMinContourVLabel"));
   mCnMaxContourVLabel = new QLabel(drawdown);
   mCnMaxContourVLabel->setObjectName(QStringLiteral("cnMaxContourVLabel"));
-  dl->addWidget(Label("Lowest level", drawdown), 3, 0);
+  dl->addWidget(Label("Lowest level", drawdown, mCnMinContourVLabel), 3, 0);
   dl->addWidget(mCnMinContourVLabel, 3, 1);
-  dl->addWidget(Label("Highest level", drawdown), 4, 0);
+  dl->addWidget(Label("Highest level", drawdown, mCnMaxContourVLabel), 4, 0);
   dl->addWidget(mCnMaxContourVLabel, 4, 1);
 
   auto* timeBox = new QGroupBox(QStringLiteral("Time"), panel);
@@ -574,7 +632,7 @@ QWidget* TMDIChild::BuildContourPlotPage() {
   mTtTTijd = NewFloatEdit(TAQVFloatEditType::feTTijd, "ttTTijdFloatEdit", timeBox);
   mAnimationTrackBar = new QSlider(Qt::Horizontal, timeBox);
   mAnimationTrackBar->setObjectName(QStringLiteral("AnimationTrackBar"));
-  ttl->addWidget(Label("Display time", timeBox), 0, 0);
+  ttl->addWidget(Label("Display time", timeBox, mTtTTijd), 0, 0);
   ttl->addWidget(mTtTTijd, 0, 1);
   ttl->addWidget(mAnimationTrackBar, 1, 0, 1, 2);
   connect(mAnimationTrackBar, &QSlider::valueChanged, this, [this](int position) {
@@ -588,15 +646,29 @@ QWidget* TMDIChild::BuildContourPlotPage() {
   pl->addWidget(drawdown);
   pl->addWidget(timeBox);
   pl->addStretch(1);
-  auto* scroll = new QScrollArea(page);
-  scroll->setWidget(panel);
-  scroll->setWidgetResizable(true);
-  scroll->setFixedWidth(panel->sizeHint().width() + 20);
-  scroll->setFrameShape(QFrame::NoFrame);
   auto* layout = new QHBoxLayout(page);
   layout->addWidget(mMap, 1);
-  layout->addWidget(scroll);
+  layout->addWidget(SidePanel(panel, page));
   return page;
+}
+
+void TMDIChild::SetGridActions(const TAQVActions& actions) {
+  if (!mGridPopupMenu) {
+    mGridPopupMenu = new QMenu(this);
+    mGridPopupMenu->setObjectName(QStringLiteral("GridPopupMenu"));
+  }
+  mGridPopupMenu->clear();
+  mGridPopupMenu->addActions({actions.Copy, actions.Paste});
+  mGridPopupMenu->addSeparator();
+  mGridPopupMenu->addActions({actions.DeleteRows, actions.InsertRows});
+  mGridPopupMenu->addSeparator();
+  mGridPopupMenu->addAction(actions.SelectAll);
+  // The clipboard may have changed since the focus last moved.
+  connect(mGridPopupMenu, &QMenu::aboutToShow, this, [menu = mGridPopupMenu] {
+    for (QAction* action : menu->actions())
+      if (auto* edit = qobject_cast<TAQVEditAction*>(action)) edit->Refresh();
+  }, Qt::UniqueConnection);
+  for (TMyParentGrid* grid : Grids()) grid->SetPopupMenu(mGridPopupMenu);
 }
 
 std::vector<TMyParentGrid*> TMDIChild::Grids() const {
@@ -650,7 +722,7 @@ bool TMDIChild::LoadFile(const std::string& fileName) {
     // A refused file leaves a fresh document that the window then closes: nothing of it is
     // validated or computed.
     if (result) {
-      mAxesReset = true;
+      mData->CurvesStale = true;
       mData->SetModified(true);
       if (ValidateGrids()) UpdateChart();
     }

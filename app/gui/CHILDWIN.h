@@ -20,9 +20,11 @@ class QRadioButton;
 class QSlider;
 class QTabWidget;
 class QLineEdit;
+class QMenu;
 
 namespace aqv {
 
+struct TAQVActions;
 class TAQVConductivitiesGrid;
 class TAQVFloatEdit;
 class TAQVKaart;
@@ -46,6 +48,10 @@ enum class TDocumentPage : int {
   dpChart = 5,
   dpContourPlot = 6,
 };
+
+// The help keyword and the window hint of page index 0..6 (empty for another index).
+[[nodiscard]] const char* PageHelpKeyword(int page);
+[[nodiscard]] const char* PageHint(int page);
 
 inline constexpr const char* kInvalidGridsText =
     "Grid contains invalid value(s). Search for red cells!";
@@ -126,6 +132,11 @@ class TMDIChild : public QWidget {
   std::function<void(bool enabled)> OnFrameEnabled;
   // Where the curve-selection dialog was closed; the frame keeps it with its settings.
   std::function<void(QPoint)> SetCurveSelectionPosition;
+
+  // Fills the popup menu of the five grids with the frame's Copy, Paste, Delete row(s), Insert
+  // row(s) and Select All; until then a right click on a grid opens no menu.
+  void SetGridActions(const TAQVActions& actions);
+  QMenu* GridPopupMenu() const { return mGridPopupMenu; }
 
   // The page controls the tests and the frame reach.
   TAQVConductivitiesGrid* ConductivitiesGrid() const { return mConductivitiesGrid; }
@@ -212,6 +223,7 @@ class TMDIChild : public QWidget {
   void UpdateCaptions();
   std::vector<TMyParentGrid*> Grids() const;
 
+  QMenu* mGridPopupMenu = nullptr;
   std::unique_ptr<TQtUserInterface> mOwnUi;
   TUserInterface* mUi;
   std::unique_ptr<TAQVData> mData;
@@ -219,7 +231,6 @@ class TMDIChild : public QWidget {
   bool mClosePending = false;
   bool mCloseAgreed = false;
   bool mLoading = false;
-  bool mAxesReset = true;
   bool mUpdatingChart = false;
   int mBusyDepth = 0;
   bool mShowingPage = false;

@@ -61,13 +61,14 @@ void TMDIChild::UpdateChart() {
     const TTimeGraphFill fill =
         FillTimeGraphSeries(d, mChart->Model(), mChartReferences, recompute);
     SetTimeGraphAxisTitles(d, mChart->Model());
-    if (mAxesReset) ResetTimeGraphAxes(d, mChart->Model(), fill);
+    // A switch of mode, axis or unit asks for the title and the axes anew.
+    if (d.CurvesStale) ResetTimeGraphAxes(d, mChart->Model(), fill);
     ApplyTimeGraphYMinimum(d, mChart->Model(), fill);
     ApplySavedSeriesFormats(d, mChart->Model());
     for (int i = 0; i < mChart->GetSeriesCount(); ++i)
       mChart->GetSeries(i)->OnChange = [this](TObject* sender) { SeriesOptionsChanged(sender); };
     if (!d.Cancel) d.SetModified(false);
-    mAxesReset = false;
+    d.CurvesStale = false;
     // A close asked for meanwhile is carried out from here, once the series are complete.
     if (recompute) EndBusy();
   }
@@ -135,7 +136,7 @@ void TMDIChild::ResetOptionsButtonClick() {
   mChart->ResetOptions();
   mData->Saved = false;  // the data file keeps the chart's formats
   mChartReferences.clear();
-  mAxesReset = true;
+  mData->CurvesStale = true;
   mData->SetModified(true);
   mData->AssignCurveStyles();
   if (ValidateGrids()) UpdateChart();

@@ -18,6 +18,7 @@
 #include "app/gui/AQVPumpingWellsGrid.h"
 #include "app/gui/AQVSpinEdit.h"
 #include "app/gui/CHILDWIN.h"
+#include "app/gui/Help.h"
 #include "app/gui/RemarksMemo.h"
 #include "map/gui/AQVKaart.h"
 #include "model/AQVElements.h"
@@ -60,10 +61,14 @@ void ShowCount(TMySpinEdit* edit, int value) {
 
 void TMDIChild::PageControlChange(int index) {
   if (index < 0 || index > 6) return;
-  // On the input pages the focus starts afresh, so no control of another page keeps it.
+  // F1 on the tabs opens the help of the page they show, and the hint names the page.
+  SetHelpKeyword(mPageControl, QString::fromUtf8(PageHelpKeyword(index)));
+  setStatusTip(QString::fromUtf8(PageHint(index)));
+  // On the input pages the focus starts afresh, so no control of another page keeps it; the
+  // tabs keep it, where F1 asks for the page's help.
   if (index <= static_cast<int>(TDocumentPage::dpObservationWells))
-    if (QWidget* focus = focusWidget();
-        focus != nullptr && !mPageControl->currentWidget()->isAncestorOf(focus))
+    if (QWidget* focus = focusWidget(); focus != nullptr && focus != mPageControl->tabBar() &&
+                                        !mPageControl->currentWidget()->isAncestorOf(focus))
       focus->clearFocus();
   ShowActivePage();
 }

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileInfo>
 #include <QUrl>
 #include <QVariant>
@@ -33,6 +34,11 @@ QString HelpPagePath(const QString& folder, const QString& keyword) {
   if (plainName && QFileInfo::exists(page)) return page;
   return folder + QLatin1Char('/') + QString::fromUtf8(kDefaultHelpKeyword) +
          QStringLiteral(".html");
+}
+
+QString HelpFailureText(const QString& path) {
+  return QStringLiteral("Unable to open the help page. Open %1 in a web browser.")
+      .arg(QDir::toNativeSeparators(path));
 }
 
 bool ShowHelpPage(const QString& keyword) {

@@ -27,6 +27,9 @@ void SetHelpKeyword(QWidget* widget, const QString& keyword);
 [[nodiscard]] QString HelpFolder();
 // Path of the page for keyword in folder; the introduction's page when keyword has none.
 [[nodiscard]] QString HelpPagePath(const QString& folder, const QString& keyword);
+// The message shown when the page at path could not be opened, naming the file so that the
+// person can open it by hand.
+[[nodiscard]] QString HelpFailureText(const QString& path);
 // Opens the page of keyword in the desktop's browser; false when nothing could be opened.
 bool ShowHelpPage(const QString& keyword);
 

@@ -11,6 +11,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QProgressBar>
+#include <QScreen>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTimer>
@@ -39,8 +40,9 @@ namespace aqv {
 
 namespace {
 // Size of the frame before any window placement is restored, in pixels.
-constexpr int kDefaultWidth = 1024;
-constexpr int kDefaultHeight = 720;
+// Wide enough for the pumping-wells grid without a scroll bar.
+constexpr int kDefaultWidth = 1160;
+constexpr int kDefaultHeight = 760;
 constexpr const char* kMRUKey = "Software\\\\AQV for Windows Lite\\\\MRU";
 
 std::string AbsolutePath(const std::string& path) {
@@ -53,6 +55,58 @@ std::string FolderOf(const std::string& path) {
   return QFileInfo(QString::fromStdString(path)).absolutePath().toStdString();
 }
 }  // namespace
+
+void TileSubWindows(QMdiArea& area, Qt::Orientation orientation) {
+  QList<QMdiSubWindow*> windows;
+  for (QMdiSubWindow* w : area.subWindowList())
+    if (w->isVisible() && !w->isMinimized()) windows.append(w);
+  if (windows.isEmpty()) return;
+  // Minimised windows keep their row along the bottom; the others share the rest.
+  QRect room = area.viewport()->rect();
+  for (QMdiSubWindow* w : area.subWindowList())
+    if (w->isMinimized()) room.setBottom(std::min(room.bottom(), w->geometry().top() - 1));
+  const int n = static_cast<int>(windows.size());
+  for (int i = 0; i < n; ++i) {
+    QMdiSubWindow* w = windows[i];
+    if (w->isMaximized()) w->showNormal();
+    // Horizontal tiles are as wide as the area and stacked; vertical ones stand side by side.
+    const QRect tile =
+        orientation == Qt::Horizontal
+            ? QRect(room.left(), room.top() + room.height() * i / n, room.width(),
+                    room.height() * (i + 1) / n - room.height() * i / n)
+            : QRect(room.left() + room.width() * i / n, room.top(),
+                    room.width() * (i + 1) / n - room.width() * i / n, room.height());
+    w->setGeometry(tile);
+  }
+}
+
+void ArrangeMinimizedSubWindows(QMdiArea& area) {
+  // Minimised windows line up from the bottom left, a row higher when one is full.
+  const QRect room = area.viewport()->rect();
+  int x = room.left();
+  int bottom = room.bottom() + 1;
+  for (QMdiSubWindow* w : area.subWindowList()) {
+    if (!w->isMinimized()) continue;
+    const QSize size = w->size();
+    if (x > room.left() && x + size.width() > room.right() + 1) {
+      x = room.left();
+      bottom -= size.height();
+    }
+    w->move(x, bottom - size.height());
+    x += size.width();
+  }
+}
+
+QSize DefaultFrameSize(const QRect& available) {
+  return QSize(kDefaultWidth, kDefaultHeight).boundedTo(available.size());
+}
+
+QRect WithinScreen(const QRect& placement, const QRect& available) {
+  QRect r(placement.topLeft(), placement.size().boundedTo(available.size()));
+  r.moveLeft(std::clamp(r.left(), available.left(), available.right() + 1 - r.width()));
+  r.moveTop(std::clamp(r.top(), available.top(), available.bottom() + 1 - r.height()));
+  return r;
+}
 
 std::string MainFormCaption(std::string_view versionString) {
   return "AQV for Windows - Zelvor edition (" + std::string(versionString.substr(0, 4)) + ")";
@@ -80,7 +134,10 @@ TMainForm::TMainForm(TUserInterface* ui, QWidget* parent)
   setCentralWidget(mMdiArea);
   setWindowTitle(QString::fromStdString(MainFormCaption(Globals().VersionString)));
   SetHelpKeyword(this, QString::fromUtf8(kDefaultHelpKeyword));
-  resize(kDefaultWidth, kDefaultHeight);
+  if (const QScreen* screen = QGuiApplication::primaryScreen())
+    resize(DefaultFrameSize(screen->availableGeometry()));
+  else
+    resize(kDefaultWidth, kDefaultHeight);
   CreateActions();
   CreateStatusBar();
   CreateMenus();
@@ -90,6 +147,7 @@ TMainForm::TMainForm(TUserInterface* ui, QWidget* parent)
   mProgressForm = new TProgressForm(this);
   ReadSettings();
   connect(mMdiArea, &QMdiArea::subWindowActivated, this, &TMainForm::ChildActivated);
+  connect(qApp, &QApplication::focusChanged, this, &TMainForm::ActiveControlChange);
   UpdateStatus();
 }
 
@@ -211,12 +269,15 @@ void TMainForm::CreateMenus() {
   QMenu* window = bar->addMenu(QStringLiteral("&Window"));
   window->setStatusTip(QStringLiteral("Window related commands"));
   window->addAction(QStringLiteral("&Cascade"), mMdiArea, &QMdiArea::cascadeSubWindows);
-  window->addAction(QStringLiteral("Tile &Horizontally"), mMdiArea, &QMdiArea::tileSubWindows);
-  window->addAction(QStringLiteral("Tile &Vertically"), mMdiArea, &QMdiArea::tileSubWindows);
+  window->addAction(QStringLiteral("Tile &Horizontally"), this,
+                    [this] { TileSubWindows(*mMdiArea, Qt::Horizontal); });
+  window->addAction(QStringLiteral("Tile &Vertically"), this,
+                    [this] { TileSubWindows(*mMdiArea, Qt::Vertical); });
   window->addAction(QStringLiteral("&Minimize All"), this, [this] {
     for (QMdiSubWindow* w : mMdiArea->subWindowList()) w->showMinimized();
   });
-  window->addAction(QStringLiteral("&Arrange All"), mMdiArea, &QMdiArea::cascadeSubWindows);
+  window->addAction(QStringLiteral("&Arrange All"), this,
+                    [this] { ArrangeMinimizedSubWindows(*mMdiArea); });
   window->addSeparator();
   connect(window, &QMenu::aboutToShow, this, [this, window] {
     // The open documents follow the fixed items, the active one checked.
@@ -309,8 +370,13 @@ void TMainForm::ReadSettings() {
   UsePreferences(preferences);
   if (desktop == TSettingsReadResult::srFailed || prefs == TSettingsReadResult::srFailed)
     mUi->MessageBox(kRegistryErrorText, TMsgDlgType::mtError, TMsgDlgButtons::mbOK);
-  if (mDesktop.HasPlacement)
-    setGeometry(mDesktop.Left, mDesktop.Top, mDesktop.Width, mDesktop.Height);
+  if (mDesktop.HasPlacement) {
+    QRect placement(mDesktop.Left, mDesktop.Top, mDesktop.Width, mDesktop.Height);
+    // A placement kept from a larger screen is brought back onto this one.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+      placement = WithinScreen(placement, screen->availableGeometry());
+    setGeometry(placement);
+  }
   if (mDesktop.WindowState == 2) setWindowState(Qt::WindowMaximized);
   statusBar()->setVisible(mDesktop.ViewStatusbar);
   mToolBar->setVisible(mDesktop.ViewToolbar);
@@ -364,6 +430,7 @@ TMDIChild* TMainForm::CreateMDIChild() {
   QMdiSubWindow* window = mMdiArea->addSubWindow(child);
   window->setAttribute(Qt::WA_DeleteOnClose);
   window->setWindowIcon(QIcon(ProgramPicture(16)));
+  child->SetGridActions(mActions);
   child->OnDataChange = [this] { UpdateStatus(); };
   child->OnFileSaved = [this](const std::string& path) {
     mMRUList->AddFile(path);
@@ -399,6 +466,11 @@ TMDIChild* TMainForm::CreateMDIChild() {
 
 void TMainForm::ChildActivated() {
   UpdateStatus();
+}
+
+void TMainForm::ActiveControlChange() {
+  // The map draws the focus of its text boxes and edits beside it.
+  if (TMDIChild* child = ActiveChild()) child->RepaintMap();
 }
 
 void TMainForm::UpdateStatus() {
@@ -577,7 +649,9 @@ void TMainForm::WMHelp() {
     keyword = HelpKeywordOf(dialog->focusWidget() ? dialog->focusWidget() : dialog);
   else if (TMDIChild* child = ActiveChild())
     keyword = HelpKeywordOf(child->focusWidget() ? child->focusWidget() : child);
-  ShowHelpPage(keyword);
+  if (!ShowHelpPage(keyword))
+    mUi->MessageBox(HelpFailureText(HelpPagePath(HelpFolder(), keyword)).toStdString(),
+                    TMsgDlgType::mtError, TMsgDlgButtons::mbOK);
 }
 
 void TMainForm::OpenWebPage(const char* address) {
@@ -615,8 +689,20 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 
 void TMainForm::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
+  if (mFirstActivation) FitOnScreen();
   if (mFirstActivation)
     QTimer::singleShot(0, this, [this] { FirstActivation(QCoreApplication::arguments()); });
+}
+
+void TMainForm::FitOnScreen() {
+  const QScreen* shownOn = screen();
+  if (shownOn == nullptr || isMaximized() || isFullScreen()) return;
+  // The window's frame, known once it is shown, counts too.
+  const QRect outer = frameGeometry();
+  const QRect fitted = WithinScreen(outer, shownOn->availableGeometry());
+  if (fitted == outer) return;
+  resize(size() - (outer.size() - fitted.size()));
+  move(fitted.topLeft());
 }
 
 void TMainForm::resizeEvent(QResizeEvent* event) {

@@ -38,6 +38,17 @@ class TUserInterface;
 [[nodiscard]] std::string TimeUnitPanelText(TAQVTimeUnit unit);
 [[nodiscard]] std::string LengthUnitPanelText(TAQVLengthUnit unit);
 
+// Window menu: tiles the area's windows that are not minimised, stacked as wide as the area
+// (Qt::Horizontal) or side by side as high as it (Qt::Vertical).
+void TileSubWindows(QMdiArea& area, Qt::Orientation orientation);
+// Window menu: lines the minimised windows up along the bottom of the area.
+void ArrangeMinimizedSubWindows(QMdiArea& area);
+
+// The frame's first size: its default, but never larger than the screen's available area.
+[[nodiscard]] QSize DefaultFrameSize(const QRect& available);
+// placement made no larger than available and moved onto it.
+[[nodiscard]] QRect WithinScreen(const QRect& placement, const QRect& available);
+
 inline constexpr const char* kWelcomeText = "Welcome to AQV for Windows";
 inline constexpr const char* kDataFileFilter = "AQV data files (*.aqv)|*.aqv|All files (*.*)|*.*";
 
@@ -128,6 +139,9 @@ class TMainForm : public QMainWindow {
   [[nodiscard]] TMDIChild* ChildShowing(const std::string& canonicalPath) const;
   [[nodiscard]] QMdiSubWindow* SubWindowOf(const TMDIChild* child) const;
   void ChildActivated();
+  void ActiveControlChange();
+  // Brings the shown frame, with its window frame, within its screen's available area.
+  void FitOnScreen();
 
   std::unique_ptr<TQtUserInterface> mOwnUi;
   TUserInterface* mUi;

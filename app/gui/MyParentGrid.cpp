@@ -226,13 +226,20 @@ void TGridEditor::keyPressEvent(QKeyEvent* e) {
     default:
       break;
   }
+  // An arrow leaves the cell only when the caret already stood at that edge of the text, so
+  // that the arrow which brings it there (or ends a selection) keeps the edit going.
+  const bool plain = e->modifiers() == Qt::NoModifier || e->modifiers() == Qt::KeypadModifier;
+  if (plain && !hasSelectedText()) {
+    if (e->key() == Qt::Key_Left && cursorPosition() == 0) {
+      mGrid->MoveFromEditor(A::MoveLeft);
+      return;
+    }
+    if (e->key() == Qt::Key_Right && cursorPosition() == text().size()) {
+      mGrid->MoveFromEditor(A::MoveRight);
+      return;
+    }
+  }
   QLineEdit::keyPressEvent(e);
-  // After the caret has moved: an arrow that reaches the edge of the text leaves the cell.
-  if (e->modifiers() != Qt::NoModifier && e->modifiers() != Qt::KeypadModifier) return;
-  if (e->key() == Qt::Key_Left && cursorPosition() == 0 && !hasSelectedText())
-    mGrid->MoveFromEditor(A::MoveLeft);
-  else if (e->key() == Qt::Key_Right && cursorPosition() == text().size() && !hasSelectedText())
-    mGrid->MoveFromEditor(A::MoveRight);
 }
 
 void TGridEditor::focusOutEvent(QFocusEvent* e) {
@@ -303,6 +310,7 @@ std::string TMyParentGrid::Cells(int col, int row) const {
 
 void TMyParentGrid::SetCells(int col, int row, const std::string& text) {
   mCells->SetCell(col, row, ToQt(text));
+  if (row == 0) SetColWidth(col, columnWidth(col));
 }
 
 int TMyParentGrid::Col() const {
@@ -326,7 +334,9 @@ int TMyParentGrid::DefaultRowHeight() const {
 }
 
 void TMyParentGrid::SetColWidth(int col, int width) {
-  setColumnWidth(col, width);
+  // A caption is never cut off: a unit that makes it longer widens its column.
+  const int needed = mCells->Cell(col, 0).isEmpty() ? 0 : horizontalHeader()->sectionSizeHint(col);
+  setColumnWidth(col, std::max(width, needed));
 }
 
 void TMyParentGrid::SetRowHeight(int row, int height) {
@@ -378,19 +388,59 @@ TPasteBlock TMyParentGrid::ClipboardBlock() const {
   return ParsePasteText(ToStd(mime->text()));
 }
 
+TPasteCheck TMyParentGrid::PasteCheck() {
+  if (dynamic_cast<TAQVData*>(mData)) return {};
+  return [this](int c, int r, const std::string& t) { return IsValidCell(c, r, true, t); };
+}
+
+bool TMyParentGrid::PasteResultHolds(const TPastePlan& plan, const std::function<bool()>& addRows) {
+  auto* document = dynamic_cast<TAQVData*>(mData);
+  if (!document) return true;
+  TPastePlan refused;
+  refused.Status = TPasteStatus::psInvalid;
+  refused.InvalidCount = InvalidInTrial(*document, plan, addRows);
+  if (refused.InvalidCount == 0) return true;
+  ShowMessage(ToText(refused), TMsgDlgType::mtError);
+  return false;
+}
+
+int TMyParentGrid::InvalidInTrial(const TAQVData& document, const TPastePlan& plan,
+                                  const std::function<bool()>& addRows) {
+  const std::unique_ptr<TAQVData> trial = document.TableCopy();
+  // Values depend on each other (a base level is the top of the row below, a start time the
+  // lower bound of the next one), so each is judged in the document the whole paste makes.
+  // The grid's checks read its bound document: meanwhile that is the copy.
+  struct TRebind {
+    TMyParentGrid& Grid;
+    TMyParentData* Own;
+    std::string Message = Globals().DataErrorText;
+    ~TRebind() {
+      Grid.mData = Own;
+      Globals().DataErrorText = Message;
+    }
+  } rebind{*this, mData};
+  mData = trial.get();
+  if (addRows && !addRows()) return 0;  // the real insertion will refuse with its message
+  for (const TPasteCell& cell : plan.Cells)
+    trial->SetCell(cell.Col, cell.Row, cell.Text, mKind, false);
+  int invalid = 0;
+  for (const TPasteCell& cell : plan.Cells)
+    if (!IsValidCell(cell.Col, cell.Row, false, cell.Text)) ++invalid;
+  return invalid;
+}
+
 void TMyParentGrid::PasteFromClipboard() {
   if (!FinishEditing()) return;
   const TPasteBlock block = ClipboardBlock();
   if (block.Lines.empty()) return;
   const TGridRect selection = Selection();
   const TPasteTarget target{selection.Left, selection.Top, ColCount(), RowCount(), true, 0};
-  const TPastePlan plan = PlanPaste(block, target, [this](int c, int r, const std::string& t) {
-    return IsValidCell(c, r, true, t);
-  });
+  const TPastePlan plan = PlanPaste(block, target, PasteCheck());
   if (!IsSuccess(plan.Status)) {
     ShowMessage(ToText(plan), TMsgDlgType::mtError);
     return;
   }
+  if (!PasteResultHolds(plan)) return;
   for (const TPasteCell& cell : plan.Cells) {
     SetCells(cell.Col, cell.Row, cell.Text);
     if (mData) Guarded([&] { mData->SetCellText(cell.Col, cell.Row, cell.Text, mKind); });
@@ -416,22 +466,25 @@ void TMyParentGrid::StoreCell(int col, int row, const std::string& text) {
 }
 
 bool TMyParentGrid::CommitCell() {
+  const int col = Col();
+  const int row = Row();
+  // What the editor shows is what is committed: a reload may have refilled the cell under it.
+  const QString shown = mEditor ? mEditor->text() : mCells->Cell(col, row);
+  const std::string text = ToStd(shown);
   // A text left as it was is neither stored nor judged, so an empty entry cell that was only
   // opened can be left again.
   if (!mValid && mModified) {
-    mError.Col = Col();
-    mError.Row = Row();
+    mError.Col = col;
+    mError.Row = row;
     // Checked once more: checks made for drawing since the last keystroke may have replaced
     // the message in DataErrorText.
-    if (!IsValidCell(mError.Col, mError.Row, true, Cells(mError.Col, mError.Row))) {
+    if (!IsValidCell(col, row, true, text)) {
       QueueCellError();
       return false;
     }
     mValid = true;
   }
-  const int col = Col();
-  const int row = Row();
-  const std::string text = Cells(col, row);
+  mCells->SetCell(col, row, shown);
   // Only a changed text is stored: storing an unchanged one would round a fitted value to the
   // digits shown and clear the results for nothing.
   const bool store = mModified;
@@ -454,6 +507,20 @@ void TMyParentGrid::EditorOpened(TGridEditor& editor) {
   mOriginalText = editor.text();
   mModified = false;
   mValid = IsValidCell(Col(), Row(), true, ToStd(mOriginalText));
+}
+
+void TMyParentGrid::KeepEditAcrossReload() {
+  if (!mEditor) return;
+  const QString reloaded = mCells->Cell(Col(), Row());
+  // An editor that was only opened shows the reloaded value (a unit change converts it); a
+  // typed text stays, and Escape now puts back what the reload showed.
+  if (mEditor->text() == mOriginalText) {
+    mEditor->setText(reloaded);
+    mEditor->selectAll();
+  }
+  mOriginalText = reloaded;
+  mModified = mEditor->text() != mOriginalText;
+  mValid = IsValidCell(Col(), Row(), true, ToStd(mEditor->text()));
 }
 
 void TMyParentGrid::EditorTextChanged(const QString& text) {
@@ -585,7 +652,20 @@ void TMyParentGrid::currentChanged(const QModelIndex& current, const QModelIndex
     Guarded([&] { CurrentCellChanged(current.column(), current.row() + 1); });
 }
 
+void TMyParentGrid::RightClick(QMouseEvent& e) {
+  e.accept();
+  // The menu acts on the selection as it is (Copy, Delete rows), so the click changes none;
+  // a cell being edited is committed first, and an invalid one keeps its editor.
+  if (!mPopupMenu || !CommitCell()) return;
+  setFocus(Qt::MouseFocusReason);
+  mPopupMenu->popup(e.globalPosition().toPoint());
+}
+
 void TMyParentGrid::mousePressEvent(QMouseEvent* e) {
+  if (e->button() == Qt::RightButton) {
+    RightClick(*e);
+    return;
+  }
   const QModelIndex index = indexAt(e->position().toPoint());
   if (!index.isValid() && IsEditing()) {
     // A press beside the cells keeps the edit going.

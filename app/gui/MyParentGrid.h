@@ -3,6 +3,7 @@
 #include <QAbstractTableModel>
 #include <QItemSelectionModel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPointer>
 #include <QStyledItemDelegate>
 #include <QTableView>
@@ -17,6 +18,7 @@
 
 namespace aqv {
 
+class TAQVData;
 class TMyParentGrid;
 
 // Converts text typed or pasted into a grid or edit with the program's decimal separator.
@@ -116,6 +118,9 @@ class TMyParentGrid : public QTableView {
   // Where messages go; without one, the bound document's interface, else a Qt interface.
   void SetUserInterface(TUserInterface* ui) { mUserInterface = ui; }
   TUserInterface& UserInterface();
+  // The menu a right click opens over the cells (not owned; nullptr: none).
+  QMenu* PopupMenu() const { return mPopupMenu; }
+  void SetPopupMenu(QMenu* menu) { mPopupMenu = menu; }
   bool AllowPaste() const { return mAllowPaste; }
   void SetAllowPaste(bool value) { mAllowPaste = value; }
   TAQVGridKind Kind() const { return mKind; }
@@ -200,6 +205,9 @@ class TMyParentGrid : public QTableView {
   virtual void CurrentCellChanged(int col, int row) { (void)col, (void)row; }
   // Hands one committed cell to the data model.
   virtual void StoreCell(int col, int row, const std::string& text);
+  // Ends every reload while an editor is open: the editor keeps what was typed, against the
+  // value that the reload put in its cell.
+  void KeepEditAcrossReload();
   // Draws one data cell; the base draws the text on the window colour.
   virtual void DrawCell(QPainter& painter, const QRect& rect, int col, int row,
                         TGridDrawState state);
@@ -219,6 +227,14 @@ class TMyParentGrid : public QTableView {
   void SetKind(TAQVGridKind kind) { mKind = kind; }
   // The clipboard text split into lines and cells; empty when it holds no text.
   TPasteBlock ClipboardBlock() const;
+  // The per-value check of a paste plan: none while a document is bound, whose pasted values
+  // are judged together in the result instead (PasteResultHolds).
+  TPasteCheck PasteCheck();
+  // Whether every cell of a plan passes its check in the document that results from the whole
+  // plan: the plan is written into a copy of the bound document, after addRows (when given)
+  // added the missing rows there, and each cell is checked on that copy. Otherwise shows the
+  // invalid-count message and returns false. True without a document.
+  bool PasteResultHolds(const TPastePlan& plan, const std::function<bool()>& addRows = {});
 
   bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
   QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
@@ -233,6 +249,11 @@ class TMyParentGrid : public QTableView {
   void QueueCellError();
   void ShowQueuedError();
   void FocusEditor();
+  // A right click: commits the edit and opens the popup menu, keeping the selection.
+  void RightClick(QMouseEvent& e);
+  // The cells of plan that fail their check once the plan is written into a copy of document.
+  int InvalidInTrial(const TAQVData& document, const TPastePlan& plan,
+                     const std::function<bool()>& addRows);
   bool InsideGrid(const QWidget* widget) const;
 
   bool mAllowPaste = true;
@@ -245,6 +266,7 @@ class TMyParentGrid : public QTableView {
 
   TGridCells* mCells;
   QPointer<TGridEditor> mEditor;
+  QPointer<QMenu> mPopupMenu;
   QString mOriginalText;         // the cell's text when its editor opened
   bool mSettingCurrent = false;  // a move that the grid's rules do not judge
   bool mErrorQueued = false;

@@ -30,7 +30,9 @@ TPreferencesForm::TPreferencesForm(QWidget* parent) : QDialog(parent) {
   for (int n : kStehfestChoices) mStehfestComboBox->addItem(QString::number(n));
   mStehfestComboBox->setCurrentIndex(2);
   auto* opLayout = new QHBoxLayout(opGroupBox);
-  opLayout->addWidget(new QLabel(QStringLiteral("Stehfest parameter"), opGroupBox), 1);
+  auto* opStehfestLabel = new QLabel(QStringLiteral("Stehfest parameter"), opGroupBox);
+  opStehfestLabel->setBuddy(mStehfestComboBox);
+  opLayout->addWidget(opStehfestLabel, 1);
   opLayout->addWidget(mStehfestComboBox);
 
   auto* chGroupBox = new QGroupBox(QStringLiteral("Plotting accuracy"), this);
@@ -41,8 +43,9 @@ TPreferencesForm::TPreferencesForm(QWidget* parent) : QDialog(parent) {
   mNCSpinEdit->SetValue(10);
   mNCSpinEdit->setFixedWidth(70);
   auto* chLayout = new QHBoxLayout(chGroupBox);
-  chLayout->addWidget(
-      new QLabel(QStringLiteral("Number of computations per log cycle"), chGroupBox), 1);
+  auto* chNCLabel = new QLabel(QStringLiteral("Number of computations per log cycle"), chGroupBox);
+  chNCLabel->setBuddy(mNCSpinEdit);
+  chLayout->addWidget(chNCLabel, 1);
   chLayout->addWidget(mNCSpinEdit);
 
   auto* unGroupBox = new QGroupBox(QStringLiteral("Units"), this);

@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 
 #include "controls/MySpin.h"
+#include "controls/WindowSizing.h"
 
 namespace aqv {
 
@@ -34,6 +35,8 @@ TCanvasDimensionsForm::TCanvasDimensionsForm(QWidget* parent)
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(form);
   layout->addWidget(buttons);
+  // The spin edits alone would leave the title bar too narrow for "Width and height".
+  setMinimumWidth(TitleBarWidth(*this));
 }
 
 void TCanvasDimensionsForm::SetCanvasSize(int width, int height) {

@@ -110,7 +110,8 @@ TChartOptionsForm::TChartOptionsForm(QWidget* parent) : QDialog(parent) {
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(OptionPages);
   layout->addLayout(buttons);
-  setFixedSize(430, 249);
+  // The designed size, grown where the controls' texts need more.
+  setFixedSize(QSize(430, 249).expandedTo(minimumSizeHint()));
 
   // Keyboard preview: Enter confirms and Escape cancels from every control.
   installEventFilter(this);

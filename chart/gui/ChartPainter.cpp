@@ -179,6 +179,7 @@ void TChartPainter::DrawAxis(int a) {
     return true;
   };
   MajorTicks(scale, mapping.Logarithmic, mTicks);
+  std::optional<TTickLabelBox> lastLabel;
   for (const double v : mTicks) {
     int q = 0;
     if (!pixelOf(v, q)) continue;
@@ -199,7 +200,7 @@ void TChartPainter::DrawAxis(int a) {
     } else {
       Line(p.Right, q, p.Right - 8, q);
     }
-    DrawTickLabel(a, q, v);
+    DrawTickLabel(a, q, v, lastLabel);
   }
   SetPen(pen);
   MinorTicks(scale, mapping.Logarithmic, mTicks);
@@ -221,7 +222,8 @@ void TChartPainter::DrawAxis(int a) {
   mPainter.setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 
-void TChartPainter::DrawTickLabel(int a, int pixel, double value) {
+void TChartPainter::DrawTickLabel(int a, int pixel, double value,
+                                  std::optional<TTickLabelBox>& last) {
   const TAxis& axis = AxisOf(mModel, a);
   const std::string text = FormatTickLabel(value, mMetrics.DecimalSeparator());
   const QFontMetrics& fm = mMetrics.Metrics(axis.Font().Data());
@@ -232,6 +234,10 @@ void TChartPainter::DrawTickLabel(int a, int pixel, double value) {
   int y = 0;
   if (!TickLabelOrigin(a, axis.Alignment().Alignment(), angle, pixel, mLayout.Plot(), tw, th, x, y))
     return;
+  // Labels run together where ticks lie closer than their texts are wide; the first one stays.
+  const TTickLabelBox box{x, y, tw, th, angle};
+  if (last && TickLabelsCrowd(*last, box, kTickLabelGap)) return;
+  last = box;
   mPainter.setPen(ToQColor(axis.Font().Color()));
   DrawText(x, y, angle, text);
 }
@@ -259,7 +265,7 @@ void TChartPainter::DrawLegend() {
     }
     if (series.Marker().Size() > 0) DrawMarker(x + 12, y, series.Marker().Data());
     mPainter.setPen(ToQColor(legend.Font().Color()));
-    DrawText(x + 32, y - grid.RowHeight / 2, 0, series.Name());
+    DrawText(x + 32, y - grid.RowHeight / 2, 0, series.DisplayName());
   }
 }
 

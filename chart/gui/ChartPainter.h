@@ -54,7 +54,9 @@ class TChartPainter {
   void DrawChartArea();
   void DrawAxes();
   void DrawAxis(int axis);
-  void DrawTickLabel(int axis, int pixel, double value);
+  // Draws the label of the tick at pixel unless it would crowd the label last drawn on the
+  // axis, which last holds (empty before the first label).
+  void DrawTickLabel(int axis, int pixel, double value, std::optional<TTickLabelBox>& last);
   void DrawLegend();
   void DrawTitles();
   void DrawTitle(const TTitle& title, int x, int y);

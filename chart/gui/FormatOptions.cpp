@@ -127,7 +127,8 @@ TFormatOptionsForm::TFormatOptionsForm(QWidget* parent, TUserInterface* ui)
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(OptionPages);
   layout->addLayout(buttons);
-  setFixedSize(430, 379);
+  // The designed size, grown where the controls' texts need more.
+  setFixedSize(QSize(430, 379).expandedTo(minimumSizeHint()));
 
   for (int i = 0; i < OptionPages->count(); ++i) OptionPages->setTabVisible(i, false);
   Bind();
@@ -590,15 +591,20 @@ void TFormatOptionsForm::scMinimumExit() {
   bool present = false;
   if (!ReadNumber(scMinimum, value, present)) {
     ShowError(QStringLiteral("'%1' is not a valid floating point value.").arg(scMinimum->text()));
-  } else if (present) {
+  } else if (present && scMinimum->text() != mMinimumText) {
     if (mScale.LogScale() && value <= 0) {
       ShowError(QString::fromLatin1(kLargerThanZero));
     } else {
-      mScale.SetMin(value);
-      scMinAuto->setChecked(false);
+      TakeMinimum(value);
     }
   }
   UpdateLogScaleEnabled();
+}
+
+void TFormatOptionsForm::TakeMinimum(double value) {
+  mScale.SetMin(value);
+  mMinimumText = scMinimum->text();
+  scMinAuto->setChecked(false);
 }
 
 void TFormatOptionsForm::scMaximumExit() {
@@ -652,10 +658,8 @@ bool TFormatOptionsForm::CheckFields() {
   // The minimum is taken when its edit is left; OK leaves it too.
   double value = 0;
   bool present = false;
-  if (ReadNumber(scMinimum, value, present) && present && value != mScale.Min()) {
-    mScale.SetMin(value);
-    scMinAuto->setChecked(false);
-  }
+  if (scMinimum->text() != mMinimumText && ReadNumber(scMinimum, value, present) && present)
+    TakeMinimum(value);
   return true;
 }
 
@@ -815,6 +819,7 @@ void TFormatOptionsForm::FillScale(const TScale& scale) {
   ShowPage(ScalePage);
   mScale.Assign(scale);
   scMinimum->setText(FormatFloatGeneral(scale.Min()));
+  mMinimumText = scMinimum->text();
   scMaximum->setText(FormatFloatGeneral(scale.Max()));
   scMinUnit->setText(FormatFloatGeneral(scale.MinorUnit()));
   scMajUnit->setText(FormatFloatGeneral(scale.MajorUnit()));

@@ -210,6 +210,8 @@ class TFormatOptionsForm : public QDialog {
   void MoreColors(TMyColorGrid* grid, const std::function<TColor()>& get,
                   const std::function<void(TColor)>& set);
   void UpdateLogScaleEnabled();
+  // Stores a minimum the person typed in the copy and makes it manual.
+  void TakeMinimum(double value);
   void TryAccept();
   // Reads a number text with the locale's separator. Empty, "-" and "." give present false
   // and true; otherwise present is true and the result tells whether the text converted.
@@ -221,6 +223,9 @@ class TFormatOptionsForm : public QDialog {
   TColorChooser mColorChooser;
   bool mFilling = false;
   bool mChecking = false;
+  // The minimum's text that the copy's Min stands for. The edit shows 15 significant digits, so
+  // only a text the person changed is read back; an unchanged one keeps the exact value.
+  QString mMinimumText;
 
   TMyAlignment mAlignment;
   TFont mFont;

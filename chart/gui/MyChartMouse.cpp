@@ -88,7 +88,7 @@ void TMyChart::UpdateHint(TChartPart part) {
   if (part == TChartPart::cpSeriesPoint) {
     const TSeries& series = *mModel->Series(ChartUnitState().HoveredSeries);
     const char separator = DecimalSeparator();
-    const QString name = QString::fromStdString(series.Name());
+    const QString name = QString::fromStdString(series.DisplayName());
     hint = name + "\rTime: " +
            QString::fromStdString(FormatTickLabel(series.GetX(mHoveredPoint), separator)) +
            "\rValue: " +
@@ -211,14 +211,15 @@ bool TMyChart::RunFormatDialog(int item) {
   }
   if (item != 9 || m.SeriesCount() == 0) return false;
   QStringList names;
-  for (int i = 0; i < m.SeriesCount(); ++i) names << QString::fromStdString(m.Series(i)->Name());
+  for (int i = 0; i < m.SeriesCount(); ++i)
+    names << QString::fromStdString(m.Series(i)->DisplayName());
   // The last hovered series may since have been deleted: preselect a series that exists.
   int index = std::clamp(ChartUnitState().HoveredSeries, 0, m.SeriesCount() - 1);
   if (!SelectSeries || !SelectSeries(names, index)) return false;
   if (index < 0 || index >= m.SeriesCount()) return false;
   ChartUnitState().HoveredSeries = index;
   TSeries& series = *m.Series(index);
-  const bool ok = d.ExecuteSeries(this, series, page, QString::fromStdString(series.Name()));
+  const bool ok = d.ExecuteSeries(this, series, page, QString::fromStdString(series.DisplayName()));
   LoadSeriesFromGrid(index);
   return ok;
 }

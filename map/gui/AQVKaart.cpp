@@ -72,7 +72,6 @@ TAQVKaart::TAQVKaart(QWidget* parent)
   setMouseTracking(true);
   setAttribute(Qt::WA_OpaquePaintEvent);
   mAnimationTimer = new QTimer(this);
-  mAnimationTimer->setInterval(0);
   connect(mAnimationTimer, &QTimer::timeout, this, [this] { AnimationTick(); });
   mImages.SetTransparency(50);
   mImages.SetColor(clWhite);
@@ -148,6 +147,14 @@ void TAQVKaart::SetLegendPlacement(TPlacement value) {
 }
 
 // ---- Layout, grid and contours ---------------------------------------------------------------
+
+QSize TAQVKaart::minimumSizeHint() const {
+  // The legend is measured as the drawing measures it, whatever the placement is now: a later
+  // choice of a legend must not shrink the plot.
+  const int legend =
+      QFontMetrics(MapFont()).horizontalAdvance(QString::fromLatin1(kLegendTitle)) + 40;
+  return {legend + 2 * kPlotMargin + kMinPlotWidth, 2 * kPlotMargin + kMinPlotHeight};
+}
 
 void TAQVKaart::ComputeLayout(int width, int height) {
   const TPlacement placement = LegendPlacement();
@@ -499,7 +506,13 @@ void TAQVKaart::Animate() {
   for (const auto& edit : mTextEdits)
     if (edit->Record()->AnchorMode == 1 && edit->isVisible()) edit->hide();
   mAnimating = true;
-  mAnimationTimer->start();
+  mAnimationTimer->start(0);
+}
+
+void TAQVKaart::SetPaused(bool value) {
+  mPaused = value;
+  // The step on screen stays; no further step starts.
+  if (value && mAnimating) FinishAnimation(false);
 }
 
 void TAQVKaart::AnimationTick() {
@@ -516,7 +529,7 @@ void TAQVKaart::AnimationTick() {
   // loop, in which no second step may start.
   mAnimationTimer->stop();
   SetTimeStep(mAnimationStep, true);
-  if (mAnimating) mAnimationTimer->start();
+  if (mAnimating) mAnimationTimer->start(kAnimationStepMs);
 }
 
 void TAQVKaart::FinishAnimation(bool fireEvent) {
@@ -667,6 +680,7 @@ TAQVTextEdit* TAQVKaart::BoxAt(QPoint pixel, int margin) const {
 }
 
 void TAQVKaart::mousePressEvent(QMouseEvent* event) {
+  emit MouseDown();
   if (!mData) return;
   const QPoint pos = event->position().toPoint();
   mLastMouse = pos;
@@ -779,6 +793,9 @@ void TAQVKaart::mouseReleaseEvent(QMouseEvent* event) {
     update();
     return;
   }
+  // A click away from the box being edited ends its editing: it goes back to being painted.
+  for (const auto& edit : mTextEdits)
+    if (edit->hasFocus()) edit->clearFocus();
   if (event->button() == Qt::LeftButton && !mZoomMode) {
     if (TAQVTextEdit* edit = BoxAt(pos, 3)) {
       edit->Activate();

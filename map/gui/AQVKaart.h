@@ -63,6 +63,12 @@ class TAQVKaart : public QWidget {
   void SetLegendPlacement(TPlacement value);
   int LegendWidth() const { return mLegendWidth; }
 
+  // Room for the legend and a plot of at least kMinPlotWidth x kMinPlotHeight pixels, so that
+  // a page squeezed by its neighbours still shows a usable map.
+  static constexpr int kMinPlotWidth = 200;
+  static constexpr int kMinPlotHeight = 150;
+  QSize minimumSizeHint() const override;
+
   // --- Layout, grid and contours -------------------------------------------------------------
   // Plot rectangle and scale for a picture of width x height (also the legend width).
   void ComputeLayout(int width, int height);
@@ -98,14 +104,18 @@ class TAQVKaart : public QWidget {
   void SetTimeStep(int step, bool advance);
   void SetTime(double days);
   void ResetAnimation() { SetTimeStep(0, false); }
-  // Starts the animation from the current step; one step per timer tick. It ends after the
-  // last step (AnimationFinished), on a computation error (AnimationFinished), when Paused is
-  // set, and when the map is hidden or its document goes (no event).
+  // Each animation step stays on screen at least this long (ms), so that it can be watched.
+  static constexpr int kAnimationStepMs = 100;
+  // Starts the animation from the current step; one step per timer tick, the first at once and
+  // each next one kAnimationStepMs after the last was drawn, with events processed meanwhile.
+  // It ends after the last step (AnimationFinished), on a computation error
+  // (AnimationFinished), at once when Paused is set, and when the map is hidden or its document
+  // goes (no event).
   void Animate();
   void StopAnimation();
   bool Animating() const { return mAnimating; }
   bool Paused() const { return mPaused; }
-  void SetPaused(bool value) { mPaused = value; }
+  void SetPaused(bool value);
   int AnimationStep() const { return mAnimationStep; }
   void SetAnimationStep(int step) { mAnimationStep = step; }
 
@@ -164,6 +174,8 @@ class TAQVKaart : public QWidget {
   void AnimationFinished();
   void IntervalChange();
   void TimeChange();
+  // A mouse button went down on the map, before the map handles it.
+  void MouseDown();
 
  protected:
   void paintEvent(QPaintEvent* event) override;

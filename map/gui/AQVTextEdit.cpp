@@ -154,13 +154,15 @@ void TAQVTextEdit::PaintTo(QPainter& p, bool copying) const {
   const bool selected = hasFocus() || (mMap->Data() && mMap->Data()->SelectedTextBox == mRecord);
   const QRect box = BoxRect();
   if (r.Kind == 0) {
-    if (selected && !copying) {
+    // The live edit shows a focused box's text; a box being moved or resized with the mouse is
+    // painted whole, so its text goes along.
+    if (selected && !copying && hasFocus()) {
       p.setPen(QPen(Qt::black, 1));
       p.setBrush(Qt::NoBrush);
       p.drawRect(box.adjusted(-1, -1, 0, 0));
       return;
     }
-    if (!mShown) return;
+    if (!mShown && !selected) return;
   } else {
     if (!copying || !(r.AnchorMode == 0 || (r.AnchorMode == 1 && mShown))) return;
   }
@@ -182,7 +184,7 @@ void TAQVTextEdit::PaintTo(QPainter& p, bool copying) const {
              static_cast<int>(ToQtAlignment(r.Alignment) | Qt::AlignTop) | Qt::TextWordWrap,
              RecordTextToEdit(r.Text));
   p.restore();
-  if (r.Kind == 1 && selected) {
+  if (selected && (r.Kind == 1 || !copying)) {
     p.setPen(QPen(Qt::black, 1));
     p.setBrush(Qt::NoBrush);
     p.drawRect(box.adjusted(-1, -1, 0, 0));

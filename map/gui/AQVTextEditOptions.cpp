@@ -9,6 +9,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -93,7 +94,10 @@ TAQVTextEditOptionsForm::TAQVTextEditOptionsForm(QWidget* parent) : QDialog(pare
   auto* background = new QWidget;
   auto* backgroundLayout = new QGridLayout(background);
   mBackgroundColor = new TMyColorGrid;
+  mBackgroundColor->setObjectName(QStringLiteral("bgColor"));
+  mBackgroundColor->installEventFilter(this);
   mTransparent = new QCheckBox(QStringLiteral("Transparent"));
+  mTransparent->setObjectName(QStringLiteral("bgTransparent"));
   backgroundLayout->addWidget(new QLabel(QStringLiteral("Color:")), 0, 0);
   backgroundLayout->addWidget(mBackgroundColor, 1, 0);
   backgroundLayout->addWidget(MoreColorsButton(
@@ -255,6 +259,16 @@ void TAQVTextEditOptionsForm::UpdatePreview() {
                           : mWorking.Alignment == 3 ? Qt::AlignRight
                                                     : Qt::AlignLeft) |
                          Qt::AlignVCenter);
+}
+
+bool TAQVTextEditOptionsForm::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == mBackgroundColor && event->type() == QEvent::MouseButtonPress &&
+      static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
+    // Picking a background colour with the right button means the box gets that background.
+    mWorking.ClearBackground = false;
+    ShowWorking();
+  }
+  return QDialog::eventFilter(watched, event);
 }
 
 void TAQVTextEditOptionsForm::accept() {

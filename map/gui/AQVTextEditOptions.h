@@ -39,6 +39,10 @@ class TAQVTextEditOptionsForm : public QDialog {
 
   void accept() override;
 
+ protected:
+  // A right-button press on the background colour grid also clears Transparent.
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   void UpdatePreview();
   void ShowWorking();

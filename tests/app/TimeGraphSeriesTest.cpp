@@ -30,6 +30,13 @@ class TimeGraphSeriesTest : public TDocumentTest {
 
 TEST_F(TimeGraphSeriesTest, ComputedCurvesComeFirstThenTheObservedWells) {
   mData->BuildCurveTimes();
+  // Styles of the document's own, none of them a default.
+  mData->SetCurveColor(1, 1, clRed);
+  mData->SetCurvePenStyle(1, 1, static_cast<std::uint8_t>(TPenStyle::psDash));
+  mData->SetCurveWidth(1, 1, 3);
+  mData->SetCurveMarkerColor(1, 1, clBlue);
+  mData->SetCurveMarkerStyle(1, 1, static_cast<std::uint8_t>(TMarkerStyle::msTriangle));
+  mData->SetCurveMarkerSize(1, 1, 9);
   const TTimeGraphFill fill = Fill(true);
 
   ASSERT_EQ(fill.SeriesCount, 2);
@@ -39,9 +46,15 @@ TEST_F(TimeGraphSeriesTest, ComputedCurvesComeFirstThenTheObservedWells) {
   EXPECT_EQ(curve.Name(), mData->ObservationWells[1].Name + "\t, layer: 1");
   EXPECT_EQ(curve.Marker().Size(), 0);
   EXPECT_EQ(curve.GetCount(), mData->OutputTimeCount());
+  EXPECT_EQ(curve.Patterns().Border().Color(), clRed);
+  EXPECT_EQ(curve.Patterns().Border().Style(), TPenStyle::psDash);
+  EXPECT_EQ(curve.Patterns().Border().Width(), 3);
   const TSeries& observed = *mChart.Series(1);
   EXPECT_EQ(observed.Reference()->Kind, 1);
   EXPECT_EQ(observed.Patterns().Border().Style(), TPenStyle::psClear);
+  EXPECT_EQ(observed.Marker().Color(), clBlue);
+  EXPECT_EQ(observed.Marker().Style(), TMarkerStyle::msTriangle);
+  EXPECT_EQ(observed.Marker().Size(), 9);
   EXPECT_EQ(observed.GetCount(), mData->ObservationWells[1].ObservationCount());
   EXPECT_TRUE(fill.AllTimesPositive);
 }
@@ -50,11 +63,17 @@ TEST_F(TimeGraphSeriesTest, AnUpdateWithoutRecomputingReplacesOnlyTheValues) {
   GiveCurves(1, 5, 0.5);
   Fill(true);
   mData->CurveValues.assign(kMaxCurveValues, 0.25);
+  TObservationWell& well = mData->ObservationWells[1];
+  for (int k = 1; k <= well.ObservationCount(); ++k) well.Observed[k] = 0.75;
   Fill(false);
   ASSERT_EQ(mChart.SeriesCount(), 2);
   EXPECT_EQ(mChart.Series(0)->GetCount(), 5);
   EXPECT_DOUBLE_EQ(mChart.Series(0)->GetY(4), 0.25);
   EXPECT_DOUBLE_EQ(mChart.Series(0)->GetX(4), 5.0);
+  // The observed data follow as well.
+  const TSeries& observed = *mChart.Series(1);
+  ASSERT_GT(observed.GetCount(), 0);
+  EXPECT_DOUBLE_EQ(observed.GetY(observed.GetCount() - 1), 0.75);
 }
 
 TEST_F(TimeGraphSeriesTest, ResultsBeyondTheResultTableAddNoPoint) {
@@ -139,6 +158,41 @@ TEST_F(TimeGraphSeriesTest, SeriesFormatsGoBackIntoTheCurveStyles) {
   EXPECT_EQ(mData->GetCurveColor(1, 1), clRed);
   EXPECT_EQ(mData->GetCurveMarkerSize(1, 1), 11);
   EXPECT_FALSE(mData->Saved);
+}
+
+// The series formats of a file were laid on the chart only: the next recalculation built the
+// series from the document's default styles again, and a save wrote those.
+TEST_F(TimeGraphSeriesTest, FileSeriesFormatsSurviveTheNextRecalculation) {
+  GiveCurves(1, 3, 0.5);
+  auto line = std::make_unique<TPatterns>();
+  line->Border().SetColor(clRed);
+  line->Border().SetStyle(TPenStyle::psDash);
+  line->Border().SetWidth(3);
+  auto lineMarker = std::make_unique<TMarker>();
+  auto points = std::make_unique<TPatterns>();
+  auto pointMarker = std::make_unique<TMarker>();
+  pointMarker->SetColor(clFuchsia);
+  pointMarker->SetSize(9);
+  pointMarker->SetStyle(TMarkerStyle::msTriangle);
+  mData->SavedSeriesMarkers.push_back(std::move(lineMarker));
+  mData->SavedSeriesMarkers.push_back(std::move(pointMarker));
+  mData->SavedSeriesPatterns.push_back(std::move(line));
+  mData->SavedSeriesPatterns.push_back(std::move(points));
+  mData->Saved = true;
+  Fill(true);
+  ApplySavedSeriesFormats(*mData, mChart);
+  EXPECT_TRUE(mData->SavedSeriesMarkers.empty());
+  EXPECT_TRUE(mData->Saved);  // what the file holds is no change
+
+  Fill(true);
+  const TPen& pen = mChart.Series(0)->Patterns().Border();
+  EXPECT_EQ(pen.Color(), clRed);
+  EXPECT_EQ(pen.Style(), TPenStyle::psDash);
+  EXPECT_EQ(pen.Width(), 3);
+  const TMarker& marker = mChart.Series(1)->Marker();
+  EXPECT_EQ(marker.Color(), clFuchsia);
+  EXPECT_EQ(marker.Size(), 9);
+  EXPECT_EQ(marker.Style(), TMarkerStyle::msTriangle);
 }
 
 TEST(TimeGraphAxes, LogarithmicTimeAxisMinimumPerUnit) {

@@ -298,5 +298,31 @@ TEST(TickLabelOrigin, PlacesFlatAndRotatedLabelsAtTheirTick) {
   EXPECT_FALSE(TickLabelOrigin(0, A::maTop, 0, 100, plot, 30, 10, x, y));
 }
 
+TEST(TickLabelsCrowd, LabelsCloserThanTheGapAlongOrAcrossTheirTextCrowd) {
+  // Labels of 30 x 10 pixels; the next one moved one pixel nearer than 4 px apart crowds.
+  struct TCrowdCase {
+    TTickLabelBox drawn;
+    TTickLabelBox apart;  // exactly 4 px clear of drawn
+    int dx, dy;           // the step that brings apart one pixel nearer
+  };
+  const TCrowdCase cases[] = {
+      {{100, 416, 30, 10, 0}, {134, 416, 30, 10, 0}, -1, 0},     // flat X, left to right
+      {{100, 416, 30, 10, 0}, {66, 416, 30, 10, 0}, 1, 0},       // flat X, reversed
+      {{34, 195, 30, 10, 0}, {34, 181, 30, 10, 0}, 0, 1},        // flat Y, upward
+      {{95, 446, 30, 10, 90}, {109, 446, 30, 10, 90}, -1, 0},    // X reading upward
+      {{621, 170, 30, 10, 270}, {621, 136, 30, 10, 270}, 0, 1},  // secondary Y reading down
+      // Slanted alike: 14.14 px apart across the text for 20 px along the axis, 13.4 for 19.
+      {{100, 400, 30, 10, 45}, {120, 400, 30, 10, 45}, -1, 0},
+  };
+  for (const TCrowdCase& c : cases) {
+    SCOPED_TRACE(c.drawn.Angle);
+    EXPECT_FALSE(TickLabelsCrowd(c.drawn, c.apart, 4));
+    TTickLabelBox nearer = c.apart;
+    nearer.X += c.dx;
+    nearer.Y += c.dy;
+    EXPECT_TRUE(TickLabelsCrowd(c.drawn, nearer, 4));
+  }
+}
+
 }  // namespace
 }  // namespace aqv

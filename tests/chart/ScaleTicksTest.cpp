@@ -40,6 +40,11 @@ TEST(AutoScale, ChoosesBoundsAndUnitsOfTheLinearScale) {
       {"maximum 120 becomes 140", TAxisType::saX, true, 0, 120, 0, 140, 20, 5},
       {"tiny Y span gets the smallest step", TAxisType::saY, true, 1, 1.000001, 1, 1.00001, 1e-5,
        2e-6},
+      // Bounds a hair beyond a multiple of the step take the next step, so no point is cut off.
+      {"maximum a hair above 10", TAxisType::saX, true, 0, std::nextafter(10.0, 20.0), 0, 12, 2,
+       0.5},
+      {"minimum a hair below -4", TAxisType::saY, true, std::nextafter(-4.0, -8.0), 4, -6, 6, 2,
+       0.5},
   };
   for (const TAutoCase& c : cases) {
     SCOPED_TRACE(c.what);
@@ -88,6 +93,10 @@ TEST(AutoScale, RoundsLogarithmicBoundsToDecades) {
       {"maximum 100 stays", TAxisType::saX, 2, 100, 1, 100},
       {"time minimum to its decade", TAxisType::saX, 0.002, 5, 1e-3, 10},
       {"secondary axis uses the data", TAxisType::saSecondaryY, 0.3, 4, 0.1, 10},
+      // Data just beyond a decade reach the next one, so no point is cut off.
+      {"maximum 1000.5 becomes 10000", TAxisType::saX, 2, 1000.5, 1, 10000},
+      {"maximum 1.01 becomes 10", TAxisType::saSecondaryY, 0.5, 1.01, 0.1, 10},
+      {"minimum 0.000999 becomes 1E-4", TAxisType::saX, 0.000999, 5, 1e-4, 10},
   };
   for (const TLogCase& c : cases) {
     SCOPED_TRACE(c.what);

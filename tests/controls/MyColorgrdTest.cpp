@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <QImage>
 #include <QSignalSpy>
 #include <QTest>
 
 #include "controls/MyColorgrd.h"
+#include "controls/QtDrawing.h"
 
 namespace aqv {
 namespace {
@@ -16,6 +18,8 @@ TEST(MyColorGrid, ColorToIndexOfPaletteEntries) {
   EXPECT_EQ(TMyColorGrid::ColorToIndex(clBlack), 0);
   EXPECT_EQ(TMyColorGrid::ColorToIndex(clSilver), 7);
   EXPECT_EQ(TMyColorGrid::ColorToIndex(RGBColor(1, 2, 3)), TMyColorGrid::kNoCell);
+  EXPECT_EQ(TMyColorGrid::ColorToIndex(clNone), TMyColorGrid::kNoCell);
+  EXPECT_EQ(TMyColorGrid::ColorToIndex(clDefault), TMyColorGrid::kNoCell);
   for (int cell = 0; cell < TMyColorGrid::kCellCount; ++cell) {
     EXPECT_EQ(TMyColorGrid::ColorToIndex(TMyColorGrid::CellColor(cell)), cell);
   }
@@ -29,6 +33,33 @@ TEST(MyColorGrid, ColorOfNoCellIsNeverReadFromThePalette) {
   grid.SetSelection(-1);
   grid.SetBackgroundIndex(99);
   EXPECT_FALSE(grid.grab().isNull());  // painting skips cells that do not exist
+}
+
+TEST(MyColorGrid, CellsShowTheirColourInASunkenFrame) {
+  TMyColorGrid grid;
+  grid.resize(100, 100);
+  const QRgb shadow = grid.palette().color(QPalette::Dark).rgb();
+  const QRgb highlight = grid.palette().color(QPalette::Light).rgb();
+  ASSERT_NE(shadow, highlight);
+  QImage image = grid.grab().toImage();
+  for (int cell = 0; cell < TMyColorGrid::kCellCount; ++cell) {
+    SCOPED_TRACE(cell);
+    const QRect r = grid.CellRect(cell);
+    const QPoint c = r.center();
+    // The colour (away from the FG and BG labels at the middle).
+    EXPECT_EQ(image.pixel(r.left() + 5, r.top() + 5),
+              ToQColor(TMyColorGrid::CellColor(cell)).rgb());
+    // Shadow along the top and left, highlight along the bottom and right: sunken.
+    EXPECT_EQ(image.pixel(c.x(), r.top() + 1), shadow);
+    EXPECT_EQ(image.pixel(r.left() + 1, c.y()), shadow);
+    EXPECT_EQ(image.pixel(c.x(), r.bottom() - 1), highlight);
+    EXPECT_EQ(image.pixel(r.right() - 1, c.y()), highlight);
+  }
+  grid.SetCtl3D(false);
+  image = grid.grab().toImage();
+  const QRect r = grid.CellRect(15);
+  EXPECT_EQ(image.pixel(r.left(), r.center().y()), qRgb(0, 0, 0));
+  EXPECT_EQ(image.pixel(r.left() + 5, r.top() + 5), qRgb(255, 255, 255));
 }
 
 TEST(MyColorGrid, OrderingSetsColumnsRowsAndWholeCellSize) {

@@ -92,6 +92,14 @@ TEST(PatternsPreview, RepaintsFromItsOwnCopies) {
   preview.Marker().SetColor(clBlue);
   preview.Marker().SetSize(10);
   EXPECT_GE(CountPixels(preview, QColor(0, 0, 255)), 80);
+  // A triangle of size 20 at the centre (60, 30): apex up at y 20, base from 50 to 70 at y 40.
+  preview.Marker().SetStyle(TMarkerStyle::msTriangle);
+  preview.Marker().SetSize(20);
+  const QImage image = preview.grab().toImage();
+  for (const QPoint inside : {QPoint(60, 23), QPoint(53, 38), QPoint(67, 38), QPoint(60, 38)})
+    EXPECT_EQ(QColor(image.pixel(inside)), QColor(0, 0, 255)) << inside.x() << "," << inside.y();
+  for (const QPoint outside : {QPoint(53, 24), QPoint(67, 24), QPoint(60, 43)})
+    EXPECT_EQ(QColor(image.pixel(outside)), QColor(Qt::white)) << outside.x() << "," << outside.y();
 }
 
 }  // namespace

@@ -47,6 +47,16 @@ inline std::string ReadAll(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+// Takes the help pages the program opens instead of a browser.
+class THelpCatcher : public QObject {
+  Q_OBJECT
+ public:
+  THelpCatcher() { QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "Open"); }
+  ~THelpCatcher() override { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }
+  Q_INVOKABLE void Open(const QUrl& url) { Urls.append(url); }
+  QList<QUrl> Urls;
+};
+
 // A journey starts the program as its entry does (process-wide values, application names, the
 // frame window with its real Qt user interface) and ends it, leaving nothing open.
 class Journey : public ::testing::Test {

@@ -1,3 +1,154 @@
 // Journeys: the time graph follows its buttons and keeps the styles a file carries.
 
+#include <QRadioButton>
+
 #include "tests/e2e/Journey.h"
+
+namespace aqv::e2e {
+namespace {
+
+QRadioButton* RadioButton(QWidget& window, const char* caption) {
+  for (QRadioButton* button : window.findChildren<QRadioButton*>())
+    if (button->text() == QLatin1String(caption)) return button;
+  ADD_FAILURE() << "no radio button " << caption;
+  return nullptr;
+}
+
+// Presses Update graph and waits for the graph to be up to date.
+void UpdateGraph(TMDIChild& child) {
+  QTest::mouseClick(child.UpdateGraphButton(), Qt::LeftButton);
+  EXPECT_TRUE(WaitUntil([&] { return !child.Data().Modified() && !child.IsBusy(); }));
+  QApplication::processEvents();
+}
+
+bool SvgShowsText(TMyChart& chart, const QString& text) {
+  const QString svg = QString::fromUtf8(chart.RenderSvg(chart.width(), chart.height()));
+  return svg.contains(QLatin1Char('>') + text + QLatin1Char('<'));
+}
+
+TEST_F(Journey, AxisButtonsAndUpdateGraphSetTheTitleAndScales) {
+  TMDIChild* child = NewDocument();
+  ASSERT_NE(child, nullptr);
+  ShowPage(*child, TDocumentPage::dpChart);
+  TMyChart& chart = *child->Chart();
+  UpdateGraph(*child);
+  ASSERT_GT(chart.GetSeriesCount(), 0);
+  const TSeries& curve = *chart.GetSeries(0);
+  EXPECT_TRUE(chart.Model().Y_Axis.Scale().LogScale());
+
+  Click(RadioButton(*child, "Linear head"));
+  UpdateGraph(*child);
+  EXPECT_TRUE(SvgShowsText(chart, QStringLiteral("Head - time")));
+  EXPECT_LT(curve.GetY(curve.GetCount() - 1), 0);  // heads below the start are negative
+  EXPECT_FALSE(chart.Model().Y_Axis.Scale().LogScale());
+  EXPECT_TRUE(chart.Model().X_Axis.Scale().LogScale());
+
+  Click(RadioButton(*child, "Linear time axis"));
+  UpdateGraph(*child);
+  EXPECT_FALSE(chart.Model().X_Axis.Scale().LogScale());
+
+  Click(RadioButton(*child, "Well-face fluxes"));
+  UpdateGraph(*child);
+  EXPECT_TRUE(SvgShowsText(chart, QStringLiteral("Well-face flux - time")));
+  EXPECT_FALSE(chart.Model().Y_Axis.Scale().LogScale());
+
+  Click(RadioButton(*child, "Drawdown curves"));
+  Click(RadioButton(*child, "Logarithmic drawdown"));
+  Click(RadioButton(*child, "Logarithmic time axis"));
+  UpdateGraph(*child);
+  EXPECT_TRUE(SvgShowsText(chart, QStringLiteral("Drawdown - time")));
+  EXPECT_TRUE(chart.Model().X_Axis.Scale().LogScale());
+  EXPECT_TRUE(chart.Model().Y_Axis.Scale().LogScale());
+  ExpectNoMessages();
+}
+
+// The sample with automatic update off, so that the graph waits for its button, and with
+// series formats that fit the series the window builds from it: the first aquifer's curve red,
+// dashed and 3 pixels wide, the second's green and dotted, the measured points fuchsia
+// triangles of 9 pixels.
+std::string StyledSample(const std::string& path) {
+  std::string text = ReadAll(kSample);
+  const std::size_t settings = text.find('\n', text.find("=== Time graph settings")) + 1;
+  text[settings] = '0';
+  const std::size_t begin = text.find("Number of series");
+  const std::size_t end = text.find("=== Pumping well options");
+  text.replace(begin, end - begin,
+               "Number of series : 3\n"
+               "clRed 4 8\nclWhite 0 - clRed 1 3\n"
+               "clGreen 0 0\nclWhite 0 - clGreen 2 2\n"
+               "clFuchsia 4 9\nclWhite 1 - clFuchsia 5 1\n");
+  std::ofstream(path, std::ios::binary) << text;
+  return path;
+}
+
+void ExpectFileStyles(TMDIChild& child) {
+  TMyChart& chart = *child.Chart();
+  ASSERT_EQ(chart.GetSeriesCount(), 3);
+  const TPen& first = chart.GetSeries(0)->Patterns().Border();
+  EXPECT_EQ(first.Color(), clRed);
+  EXPECT_EQ(first.Style(), TPenStyle::psDash);
+  EXPECT_EQ(first.Width(), 3);
+  const TPen& second = chart.GetSeries(1)->Patterns().Border();
+  EXPECT_EQ(second.Color(), clGreen);
+  EXPECT_EQ(second.Style(), TPenStyle::psDot);
+  EXPECT_EQ(second.Width(), 2);
+  const TSeries& observed = *chart.GetSeries(2);
+  ASSERT_EQ(observed.Reference()->Kind, 1);
+  EXPECT_EQ(observed.Marker().Color(), clFuchsia);
+  EXPECT_EQ(observed.Marker().Style(), TMarkerStyle::msTriangle);
+  EXPECT_EQ(observed.Marker().Size(), 9);
+  // On the screen: the red line, and a fuchsia marker on a measured point.
+  const QImage picture = chart.grab().toImage();
+  int red = 0;
+  for (int y = 0; y < picture.height(); ++y)
+    for (int x = 0; x < picture.width(); ++x) red += picture.pixelColor(x, y) == Qt::red ? 1 : 0;
+  EXPECT_GT(red, 30);
+  const int k = observed.GetCount() / 2;
+  ASSERT_TRUE(observed.GetVisible(k));
+  EXPECT_EQ(picture.pixelColor(observed.GetPixelX(k), observed.GetPixelY(k)), QColor(Qt::magenta));
+}
+
+// A file's curve styles were lost at the first recalculation, and a save then wrote defaults.
+TEST_F(Journey, FileCurveStylesSurviveARecalculationASaveAndAReload) {
+  const std::string path = StyledSample(mFolder.Path("styles.aqv"));
+  TMDIChild* child = OpenDocument(path);
+  ASSERT_NE(child, nullptr);
+  EXPECT_TRUE(child->Data().Saved);
+  ShowPage(*child, TDocumentPage::dpChart);
+  {
+    SCOPED_TRACE("opened");
+    ExpectFileStyles(*child);
+  }
+
+  auto* stopping = child->findChild<QLineEdit*>(QStringLiteral("tmStoppingTimeFloatEdit"));
+  ASSERT_NE(stopping, nullptr);
+  TypeInto(stopping, QStringLiteral("5"));
+  EXPECT_FALSE(child->Data().CurvesValid);
+  UpdateGraph(*child);
+  {
+    SCOPED_TRACE("recalculated");
+    ExpectFileStyles(*child);
+  }
+
+  const QString overwrite = QString::fromStdString(path + " already exists. Overwrite?");
+  mPerson.AnswerMessage(overwrite, QMessageBox::Yes);
+  ASSERT_TRUE(ChooseMenu(*mForm, {"File", "Save"}));
+  ASSERT_TRUE(child->Data().Saved);
+  ASSERT_TRUE(ChooseMenu(*mForm, {"File", "Close"}));  // saved: no question
+  ASSERT_TRUE(WaitUntil([&] { return mForm->Children().empty(); }, 3000));
+
+  child = OpenDocument(path);
+  ASSERT_NE(child, nullptr);
+  EXPECT_TRUE(child->Data().Saved);
+  ShowPage(*child, TDocumentPage::dpChart);
+  {
+    SCOPED_TRACE("reloaded");
+    ExpectFileStyles(*child);
+  }
+  ASSERT_TRUE(ChooseMenu(*mForm, {"File", "Close"}));  // nothing changed: no question
+  ASSERT_TRUE(WaitUntil([&] { return mForm->Children().empty(); }, 3000));
+  EXPECT_EQ(mPerson.Messages(), QStringList({overwrite}));
+}
+
+}  // namespace
+}  // namespace aqv::e2e

@@ -1,3 +1,38 @@
 // Journeys: pages, help and the frame window.
 
 #include "tests/e2e/Journey.h"
+
+namespace aqv::e2e {
+namespace {
+
+TEST_F(Journey, F1OnTheTabsShowsTheHelpOfThePageTheyShow) {
+  THelpCatcher help;
+  TMDIChild* child = NewDocument();
+  ASSERT_NE(child, nullptr);
+  struct TCase {
+    TDocumentPage Page;
+    const char* Keyword;
+    const char* Hint;
+  };
+  const TCase cases[] = {
+      {TDocumentPage::dpContourPlot, "contour_plot", "Piezometric surface drawdown and build-up"},
+      {TDocumentPage::dpAquiferSystem, "aquifer_system", "Aquifer system"},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Keyword);
+    help.Urls.clear();
+    ShowPage(*child, c.Page);
+    QTabBar* tabs = child->PageControl()->tabBar();
+    ASSERT_TRUE(WaitUntil([tabs] { return tabs->hasFocus(); }, 3000));
+    EXPECT_EQ(child->statusTip(), c.Hint);
+    QTest::keyClick(tabs, Qt::Key_F1);
+    ASSERT_EQ(help.Urls.size(), 1);
+    const QString page = help.Urls[0].toLocalFile();
+    EXPECT_TRUE(page.endsWith(QStringLiteral("/help/%1.html").arg(c.Keyword))) << page.toStdString();
+    EXPECT_TRUE(QFile::exists(page));
+  }
+  ExpectNoMessages();
+}
+
+}  // namespace
+}  // namespace aqv::e2e

@@ -12,6 +12,7 @@
 #include "model/fit/AQVReportFormat.h"
 #include "tests/support/DocumentTest.h"
 #include "tests/support/FitScenarios.h"
+#include "tests/support/ReviewPicture.h"
 
 namespace aqv {
 namespace {
@@ -29,11 +30,14 @@ std::string ReadGolden(const std::string& name) {
   return text.str();
 }
 
-// Compares with a golden file byte for byte; a differing text is left in /tmp for a look.
+// Compares with a golden file byte for byte; a differing text is left under the build folder
+// for a look.
 void ExpectGolden(const std::vector<std::string>& lines, const std::string& name) {
   const std::string actual = Joined(lines);
-  if (actual != ReadGolden(name)) std::ofstream("/tmp/" + name, std::ios::binary) << actual;
-  EXPECT_EQ(actual, ReadGolden(name)) << "the text written is in /tmp/" << name;
+  if (actual == ReadGolden(name)) return;
+  const std::string written = test::ReviewPath(name);
+  std::ofstream(written, std::ios::binary) << actual;
+  EXPECT_EQ(actual, ReadGolden(name)) << "the text written is in " << written;
 }
 
 class ReportTest : public test::TDocumentTest {

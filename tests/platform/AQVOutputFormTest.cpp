@@ -15,6 +15,7 @@
 #include "model/AQVData.h"
 #include "platform/AQVOutputForm.h"
 #include "platform/QtUserInterface.h"
+#include "tests/support/ReviewPicture.h"
 
 namespace aqv {
 namespace {
@@ -124,7 +125,7 @@ TEST_F(OutputFormTest, RendersLinesInTheMemo) {
             QStringLiteral("          [m²/d]         [-]            [m²]"));
   const QImage image = form.grab().toImage();
   EXPECT_EQ(image.width(), 872 * image.devicePixelRatio());
-  EXPECT_TRUE(image.save(QStringLiteral("/tmp/aqv-output-form.png")));
+  EXPECT_TRUE(image.save(QString::fromStdString(test::ReviewPath("aqv-output-form.png"))));
 }
 
 // A whole run on the Qt interface: the console opens, a timer presses "Accept result" once the
@@ -154,7 +155,7 @@ TEST_F(OutputFormTest, RunThroughTheQtInterfaceAcceptsAfterAClick) {
     if (form->LeftPushButton()->text() == QStringLiteral("Accept result")) {
       EXPECT_TRUE(form->isVisible());
       EXPECT_GT(form->OutputMemo()->document()->blockCount(), 8);
-      form->grab().save(QStringLiteral("/tmp/aqv-output-form-run.png"));
+      form->grab().save(QString::fromStdString(test::ReviewPath("aqv-output-form-run.png")));
       QTest::mouseClick(form->LeftPushButton(), Qt::LeftButton);
     }
   });

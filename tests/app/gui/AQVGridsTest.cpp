@@ -1,8 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QListWidget>
 #include <QPixmap>
+#include <QStyle>
+#include <QStyleOptionViewItem>
 
 #include "app/gui/AQVCheckListBox.h"
 #include "app/gui/AQVConductivitiesGrid.h"
@@ -12,6 +13,7 @@
 #include "app/gui/AQVPumpingWellsGrid.h"
 #include "app/gui/AQVSelectLayer.h"
 #include "tests/app/gui/GridTestSupport.h"
+#include "tests/support/ReviewPicture.h"
 
 namespace aqv::test {
 namespace {
@@ -107,7 +109,17 @@ TEST_F(TInputGridsTest, IncludeBoxFlipsOnClickAndOnSpace) {
   EXPECT_EQ(mUi.Messages.size(), 1u);
 }
 
-TEST_F(TInputGridsTest, LayerPopupListsTheLayersAndStoresTheChecks) {
+// Where a person clicks the check box of item i of a list.
+QPoint CheckBoxCentre(QListWidget& list, int i) {
+  QStyleOptionViewItem option;
+  option.initFrom(list.viewport());
+  option.rect = list.visualItemRect(list.item(i));
+  option.features |= QStyleOptionViewItem::HasCheckIndicator;
+  return list.style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, &list)
+      .center();
+}
+
+TEST_F(TInputGridsTest, LayerPopupListsTheLayersAndStoresEachClickOnce) {
   mData->SetAquiferCount(2);
   TAQVPumpingWellsGrid grid;
   Show(grid);
@@ -121,15 +133,33 @@ TEST_F(TInputGridsTest, LayerPopupListsTheLayersAndStoresTheChecks) {
   ASSERT_EQ(list->count(), 2);
   EXPECT_EQ(list->item(0)->text(), "Layer 1");
   EXPECT_EQ(list->item(1)->text(), "Layer 2");
-  EXPECT_EQ(list->item(0)->checkState() == Qt::Checked, mData->PumpingWells[1].Screened[1]);
-  list->item(0)->setCheckState(Qt::Checked);
-  list->item(1)->setCheckState(Qt::Checked);
+  ASSERT_TRUE(mData->PumpingWells[1].Screened[1]);
+  ASSERT_FALSE(mData->PumpingWells[1].Screened[2]);
+  EXPECT_EQ(list->item(0)->checkState(), Qt::Checked);
+  EXPECT_EQ(list->item(1)->checkState(), Qt::Unchecked);
+  mData->SetModified(false);
+  mChanges = 0;
+  // A click on the box checks it once: one change notice, the cell and the screen follow.
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, CheckBoxCentre(*list, 1));
+  EXPECT_EQ(list->item(1)->checkState(), Qt::Checked);
+  EXPECT_EQ(mChanges, 1);
   EXPECT_EQ(grid.Cells(5, 1), "1,2");
-  EXPECT_TRUE(mData->PumpingWells[1].Screened[1]);
   EXPECT_TRUE(mData->PumpingWells[1].Screened[2]);
-  const QString folder = QDir::temp().filePath("aqv-grids");
-  QDir().mkpath(folder);
-  EXPECT_TRUE(popup->grab().save(folder + "/layer-popup.png"));
+  EXPECT_TRUE(mData->Modified());
+  // A click on the item's text flips it as well.
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                    list->visualItemRect(list->item(0)).center());
+  EXPECT_EQ(grid.Cells(5, 1), "2");
+  EXPECT_FALSE(mData->PumpingWells[1].Screened[1]);
+  // The last screened layer cannot be unchecked: cell, box and document stay as they were.
+  mChanges = 0;
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, CheckBoxCentre(*list, 1));
+  EXPECT_EQ(list->item(1)->checkState(), Qt::Checked);
+  EXPECT_EQ(grid.Cells(5, 1), "2");
+  EXPECT_TRUE(mData->PumpingWells[1].Screened[2]);
+  EXPECT_EQ(mChanges, 0);
+  EXPECT_TRUE(grid.AllCellsValid());
+  EXPECT_TRUE(popup->grab().save(QString::fromStdString(ReviewPath("layer-popup.png"))));
   popup->close();
 }
 
@@ -205,8 +235,14 @@ TEST_F(TPeriodsPasteTest, PastedRowsAreCheckedAtTheirOwnRow) {
   // 0.5 follows the first period but not the second, the one before its own row.
   QApplication::clipboard()->setText("1.5\r\n0.5\r\n");
   grid.PasteFromClipboard();
-  EXPECT_EQ(MessageTexts(),
-            std::vector<std::string>{"The selection contains 1 invalid value(s). Can not paste!"});
+  // Start times that are each later than the period before them now, but not than each other.
+  QApplication::clipboard()->setText("30\r\n25\r\n");
+  grid.PasteFromClipboard();
+  const std::string refusal = "The selection contains 1 invalid value(s). Can not paste!";
+  EXPECT_EQ(MessageTexts(), (std::vector<std::string>{refusal, refusal}));
+  EXPECT_EQ(mData->PumpingWells[1].StartTime[2], 1.0);
+  EXPECT_EQ(mData->PumpingWells[1].StartTime[3], 2.0);
+  EXPECT_EQ(mChanges, 0);
 }
 
 TEST_F(TPeriodsPasteTest, RefusedPasteLeavesTheDocumentUnmodified) {
@@ -251,6 +287,38 @@ TEST_F(TInputGridsTest, WellAtAPumpingWellShowsNotApplicableAndCannotBeEdited) {
   EXPECT_TRUE(grid.AllCellsValid());
 }
 
+// Whether the Include box of a row shows its check mark: dark pixels inside the box, whatever
+// the colour of the cell around it.
+bool BoxShowsCheck(TMyParentGrid& grid, int row) {
+  const QImage picture = grid.viewport()->grab().toImage();
+  const QPoint centre = grid.visualRect(grid.model()->index(row - 1, 1)).center();
+  int dark = 0;
+  for (int dx = -3; dx <= 3; ++dx)
+    for (int dy = -3; dy <= 3; ++dy)
+      if (QColor(picture.pixel(centre + QPoint(dx, dy))).lightness() < 100) ++dark;
+  return dark > 0;
+}
+
+TEST_F(TInputGridsTest, ObservationWellBoxShowsAndFlipsTheWellsOwnFlag) {
+  ASSERT_TRUE(mData->InsertObservationWells(2, 1));
+  // Each well's flag differs from that of its first observation.
+  mData->SetCurrentObservationWell(2);
+  mData->ToggleObservation(1);
+  mData->SetCurrentObservationWell(1);
+  mData->ToggleObservation(0);
+  ASSERT_FALSE(mData->ObservationWells[1].Included[0]);
+  ASSERT_TRUE(mData->ObservationWells[1].Included[1]);
+  ASSERT_TRUE(mData->ObservationWells[2].Included[0]);
+  ASSERT_FALSE(mData->ObservationWells[2].Included[1]);
+  TAQVObservationWellsGrid grid;
+  Show(grid);
+  EXPECT_FALSE(BoxShowsCheck(grid, 1));
+  EXPECT_TRUE(BoxShowsCheck(grid, 2));
+  Click(grid, 1, 1);
+  EXPECT_TRUE(mData->ObservationWells[1].Included[0]);
+  EXPECT_TRUE(BoxShowsCheck(grid, 1));
+}
+
 TEST_F(TInputGridsTest, ObservationBoxFlipsTheObservation) {
   TAQVObservationsGrid grid;
   Show(grid);
@@ -260,6 +328,25 @@ TEST_F(TInputGridsTest, ObservationBoxFlipsTheObservation) {
   EXPECT_NE(mData->ObservationWells[1].Included[2], before);
   Key(grid, Qt::Key_Space);
   EXPECT_EQ(mData->ObservationWells[1].Included[2], before);
+}
+
+TEST_F(TInputGridsTest, AValueTypedInTheEmptyRowOfAWellWithoutObservationsIsKept) {
+  mData->SetObservationCount(1, 0);
+  TAQVObservationsGrid grid;
+  Show(grid);
+  ASSERT_EQ(grid.RowCount(), 2);
+  Type(grid, 2, 1, "0.5");
+  Key(grid, Qt::Key_Return);
+  const TObservationWell& w = mData->ObservationWells[1];
+  ASSERT_EQ(w.ObservationCount(), 1);
+  EXPECT_EQ(w.Time[1], 0.5);
+  EXPECT_TRUE(w.Included[1]);
+  EXPECT_EQ(grid.Cells(2, 1), "0.5");
+  Type(grid, 3, 1, "0.25");
+  Key(grid, Qt::Key_Return);
+  EXPECT_EQ(w.Observed[1], 0.25);
+  EXPECT_TRUE(grid.AllCellsValid());
+  EXPECT_TRUE(mUi.Messages.empty());
 }
 
 TEST_F(TInputGridsTest, ObservationWellNameInTheEntryRowAddsAWell) {
@@ -332,19 +419,20 @@ TEST_F(TInputGridsTest, RendersEachGridWithItsColours) {
                                                           {&periods, "periods"},
                                                           {&wells, "observation-wells"},
                                                           {&observations, "observations"}};
-  const QString folder = QDir::temp().filePath("aqv-grids");
-  QDir().mkpath(folder);
   for (const auto& [grid, name] : grids) {
     Show(*grid);
     Click(*grid, 2, 2);
     grid->SetCells(3, 1, "-1x");  // drawn white on red
     const QPixmap picture = grid->grab();
-    EXPECT_FALSE(picture.isNull());
-    EXPECT_TRUE(picture.save(folder + "/" + name + ".png")) << name;
+    const QImage cells = grid->viewport()->grab().toImage();
+    const QRect invalid = grid->visualRect(grid->model()->index(0, 3));
+    EXPECT_EQ(QColor(cells.pixel(invalid.bottomRight() - QPoint(3, 3))), QColor(Qt::red)) << name;
+    EXPECT_TRUE(picture.save(QString::fromStdString(ReviewPath(std::string(name) + ".png"))))
+        << name;
   }
   pumping.LoadFromData();
   Type(pumping, 6, 1, "-1");
-  EXPECT_TRUE(pumping.grab().save(folder + "/pumping-wells-editing.png"));
+  EXPECT_TRUE(pumping.grab().save(QString::fromStdString(ReviewPath("pumping-wells-editing.png"))));
   Key(pumping, Qt::Key_Escape);
 }
 

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -9,6 +10,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 #include <filesystem>
@@ -17,6 +19,7 @@
 #include "app/gui/AQVActns.h"
 #include "app/gui/AQVConductivitiesGrid.h"
 #include "app/gui/AQVFloatEdit.h"
+#include "app/gui/AQVPumpingWellsGrid.h"
 #include "app/gui/AQVSpinEdit.h"
 #include "app/gui/CHILDWIN.h"
 #include "app/gui/MyParentGrid.h"
@@ -26,6 +29,7 @@
 #include "chart/gui/MyChart.h"
 #include "map/gui/AQVKaart.h"
 #include "tests/support/FakeUserInterface.h"
+#include "tests/support/ReviewPicture.h"
 #include "tests/support/TempFolder.h"
 
 namespace aqv {
@@ -33,6 +37,24 @@ namespace {
 
 std::string Sample(const char* name) {
   return std::string(AQV_TEST_DATA_DIR) + "/" + name;
+}
+
+// A radio button of the window by its caption.
+QRadioButton* RadioButton(QWidget& window, const char* caption) {
+  for (QRadioButton* button : window.findChildren<QRadioButton*>())
+    if (button->text() == QLatin1String(caption)) return button;
+  ADD_FAILURE() << "no radio button " << caption;
+  return nullptr;
+}
+
+void ClickOn(QWidget* widget) {
+  QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center());
+}
+
+void ClickTab(TMDIChild& window, TDocumentPage page) {
+  QTabBar* tabs = window.PageControl()->tabBar();
+  QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(static_cast<int>(page)).center());
+  ASSERT_EQ(window.ActivePage(), page);
 }
 
 class DocumentWindowTest : public ::testing::Test {
@@ -361,6 +383,123 @@ TEST_F(DocumentWindowTest, ContourPageGetsAWindowBeyondTheWells) {
   EXPECT_EQ(d.WorldY2(), 100 + 1000);
 }
 
+TEST_F(DocumentWindowTest, GridValidationChecksTheTablesOfEveryWell) {
+  mWindow->NewFile("");
+  TAQVData& d = mWindow->Data();
+  ASSERT_TRUE(d.InsertObservationWells(2, 1));
+  ASSERT_TRUE(d.InsertPumpingWells(2, 1));
+  d.SetCurrentObservationWell(1);
+  d.SetCurrentPumpingWell(1);
+  EXPECT_TRUE(mWindow->ValidateGridsEx(false));
+  // Values that a data file can carry and the grids refuse, in the wells not shown.
+  d.ObservationWells[2].Time[1] = 0;
+  EXPECT_FALSE(mWindow->ValidateGridsEx(false));
+  d.ObservationWells[2].Time[1] = 1;
+  d.PumpingWells[2].SetPeriodCount(2);
+  d.PumpingWells[2].StartTime[2] = d.PumpingWells[2].StartTime[1];
+  mWindow->show();
+  mWindow->SetActivePage(TDocumentPage::dpChart);
+  QTest::mouseClick(mWindow->UpdateGraphButton(), Qt::LeftButton);
+  EXPECT_TRUE(Asked(kInvalidGridsText));
+  EXPECT_EQ(d.CurrentObservationWell(), 1);
+  EXPECT_EQ(d.CurrentPumpingWell(), 1);
+}
+
+TEST_F(DocumentWindowTest, ARightClickOnAGridOpensItsMenuOfEditActions) {
+  QObject frame;
+  const TAQVActions actions = CreateAQVActions(&frame);
+  mWindow->SetGridActions(actions);
+  mWindow->NewFile("");
+  mWindow->show();
+  mWindow->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(mWindow.get()));
+  mWindow->SetActivePage(TDocumentPage::dpPumpingWells);
+  QApplication::clipboard()->clear();
+  TMyParentGrid* grid = mWindow->PumpingWellsGrid();
+  QMenu* menu = mWindow->GridPopupMenu();
+  const auto rightClick = [&](int col, int row) {
+    const QPoint at = grid->visualRect(grid->model()->index(row - 1, col)).center();
+    QTest::mouseClick(grid->viewport(), Qt::RightButton, {}, at);
+    return menu->isVisible();
+  };
+  const auto choose = [&](QAction* item) {
+    ASSERT_TRUE(item->isEnabled()) << item->text().toStdString();
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
+    EXPECT_FALSE(menu->isVisible());
+  };
+  ASSERT_TRUE(rightClick(2, 1));
+  QStringList items;
+  for (QAction* item : menu->actions()) items << (item->isSeparator() ? "-" : item->text());
+  EXPECT_EQ(items, QStringList({"&Copy", "&Paste", "-", "Delete row(s)", "Insert row(s)", "-",
+                                "Select &All"}));
+  EXPECT_TRUE(actions.Copy->isEnabled());
+  EXPECT_FALSE(actions.Paste->isEnabled());  // nothing on the clipboard
+  EXPECT_TRUE(actions.DeleteRows->isEnabled());
+  EXPECT_TRUE(actions.SelectAll->isEnabled());
+  EXPECT_TRUE(menu->grab().save(QString::fromStdString(test::ReviewPath("grid-menu.png"))));
+  choose(actions.InsertRows);
+  EXPECT_EQ(mWindow->Data().PumpingWellCount(), 2);
+  ASSERT_TRUE(rightClick(3, 2));
+  choose(actions.SelectAll);
+  // The selection stays as it is under a right click, so the menu copies all of it.
+  ASSERT_TRUE(rightClick(3, 2));
+  choose(actions.Copy);
+  EXPECT_EQ(QApplication::clipboard()->text().count(QStringLiteral("\r\n")), 2);
+  ASSERT_TRUE(rightClick(3, 1));
+  EXPECT_TRUE(actions.Paste->isEnabled());
+  menu->hide();
+}
+
+TEST_F(DocumentWindowTest, AClickOnTheMapTakesTheKeysFromAPanelEdit) {
+  mWindow->NewFile("");
+  mWindow->show();
+  QApplication::setActiveWindow(mWindow.get());
+  ASSERT_TRUE(QTest::qWaitForWindowActive(mWindow.get()));
+  mWindow->SetActivePage(TDocumentPage::dpContourPlot);
+  TAQVData& d = mWindow->Data();
+  TAQVKaart* map = mWindow->Map();
+  auto* west = mWindow->findChild<QLineEdit*>(QStringLiteral("coWestFloatEdit"));
+  ASSERT_NE(west, nullptr);
+  const auto pressKey = [](int key, Qt::KeyboardModifiers modifiers) {
+    QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key), modifiers);
+  };
+  QTest::mouseClick(west, Qt::LeftButton);
+  ASSERT_TRUE(west->hasFocus());
+  const double width = d.WorldX2() - d.WorldX1();
+  QTest::mouseClick(map, Qt::LeftButton, Qt::NoModifier, map->rect().center());
+  EXPECT_FALSE(west->hasFocus());
+  pressKey(Qt::Key_Minus, Qt::KeypadModifier);
+  EXPECT_GT(d.WorldX2() - d.WorldX1(), 1.9 * width);  // zoomed out about the centre
+  // A started zoom band ends with Escape, so that releasing the button sets no window.
+  const double zoomedOut = d.WorldX2() - d.WorldX1();
+  map->SetZoomMode(true);
+  QTest::mouseClick(west, Qt::LeftButton);
+  const QPoint a = map->rect().center();
+  QTest::mousePress(map, Qt::LeftButton, Qt::NoModifier, a);
+  QTest::mouseMove(map, a + QPoint(80, 60));
+  pressKey(Qt::Key_Escape, Qt::NoModifier);
+  QTest::mouseRelease(map, Qt::LeftButton, Qt::NoModifier, a + QPoint(80, 60));
+  EXPECT_EQ(d.WorldX2() - d.WorldX1(), zoomedOut);
+  EXPECT_TRUE(map->ZoomMode());
+}
+
+TEST_F(DocumentWindowTest, TheMapKeepsAUsableDrawingAreaInASmallWindow) {
+  mWindow->NewFile("");
+  mWindow->show();
+  mWindow->SetActivePage(TDocumentPage::dpContourPlot);
+  for (const QSize size : {QSize(1100, 750), QSize(800, 600), QSize(640, 480)}) {
+    mWindow->resize(size);
+    QApplication::processEvents();
+    TAQVKaart* map = mWindow->Map();
+    map->ComputeLayout(map->width(), map->height());
+    const TPlotLayout& plot = map->PlotLayout();
+    const QString name = QStringLiteral("contour-page-%1x%2.png").arg(size.width()).arg(size.height());
+    mWindow->grab().save(QString::fromStdString(test::ReviewPath(name.toStdString())));
+    EXPECT_GE(plot.Right - plot.Left, TAQVKaart::kMinPlotWidth) << size.width();
+    EXPECT_GE(plot.Bottom - plot.Top, TAQVKaart::kMinPlotHeight) << size.width();
+  }
+}
+
 TEST_F(DocumentWindowTest, WellFluxModeDisablesTheValueAxisAndRelabelsTheGraph) {
   mWindow->NewFile("");
   mWindow->show();
@@ -369,6 +508,91 @@ TEST_F(DocumentWindowTest, WellFluxModeDisablesTheValueAxisAndRelabelsTheGraph) 
   EXPECT_TRUE(mWindow->Data().WellFluxMode());
   mWindow->UpdateGraphButtonClick();
   EXPECT_EQ(mWindow->Chart()->Y_Axis().Title().Text().rfind("Flux [", 0), 0u);
+}
+
+// A switch of the curve type or of either axis once changed nothing at the next update: "Linear
+// head" drew negative heads on a logarithmic axis titled "Drawdown - time".
+TEST_F(DocumentWindowTest, AxisButtonsSetTheTitleAndScalesAtTheNextUpdate) {
+  mWindow->NewFile("");
+  mWindow->show();
+  ClickTab(*mWindow, TDocumentPage::dpChart);
+  const TChartModel& chart = mWindow->Chart()->Model();
+  ClickOn(mWindow->UpdateGraphButton());
+  ASSERT_GT(chart.SeriesCount(), 0);
+  struct TStep {
+    const char* Button;
+    const char* Title;
+    bool LogX, LogY;
+  };
+  const TStep steps[] = {{"Linear head", "Head - time", true, false},
+                         {"Linear drawdown", "Drawdown - time", true, false},
+                         {"Logarithmic drawdown", "Drawdown - time", true, true},
+                         {"Linear time axis", "Drawdown - time", false, true},
+                         {"Logarithmic time axis", "Drawdown - time", true, true},
+                         {"Well-face fluxes", "Well-face flux - time", true, false},
+                         {"Drawdown curves", "Drawdown - time", true, true}};
+  for (const TStep& step : steps) {
+    SCOPED_TRACE(step.Button);
+    ClickOn(RadioButton(*mWindow, step.Button));
+    ClickOn(mWindow->UpdateGraphButton());
+    EXPECT_EQ(chart.ChartTitle.Text(), step.Title);
+    EXPECT_EQ(chart.X_Axis.Scale().LogScale(), step.LogX);
+    EXPECT_EQ(chart.Y_Axis.Scale().LogScale(), step.LogY);
+    EXPECT_FALSE(mWindow->Data().CurvesStale);
+  }
+  EXPECT_TRUE(mUi.Messages.empty());
+}
+
+// The page shows the document's curve type and axes each time it opens, also when they changed
+// while another page showed.
+TEST_F(DocumentWindowTest, OpeningTheChartPageShowsTheDocumentsCurveTypeAndAxes) {
+  mWindow->NewFile("");
+  mWindow->show();
+  ClickTab(*mWindow, TDocumentPage::dpChart);
+  ClickTab(*mWindow, TDocumentPage::dpInfo);
+  TAQVData& d = mWindow->Data();
+  d.SetTimeAxis(1);
+  d.SetValueAxis(2);
+  ClickTab(*mWindow, TDocumentPage::dpChart);
+  EXPECT_TRUE(RadioButton(*mWindow, "Linear time axis")->isChecked());
+  EXPECT_TRUE(RadioButton(*mWindow, "Linear head")->isChecked());
+  ClickTab(*mWindow, TDocumentPage::dpInfo);
+  d.SetWellFluxMode(true);
+  ClickTab(*mWindow, TDocumentPage::dpChart);
+  EXPECT_TRUE(RadioButton(*mWindow, "Well-face fluxes")->isChecked());
+  EXPECT_FALSE(RadioButton(*mWindow, "Linear head")->isEnabled());
+}
+
+// The tab between a curve's name and its layer was drawn as a wide gap in the legend and the
+// hints.
+TEST_F(DocumentWindowTest, LegendAndHintShowOneBlankBeforeTheLayer) {
+  mWindow->NewFile("");
+  mWindow->show();
+  ClickTab(*mWindow, TDocumentPage::dpChart);
+  ClickOn(mWindow->UpdateGraphButton());
+  TMyChart& chart = *mWindow->Chart();
+  ASSERT_GT(chart.GetSeriesCount(), 0);
+  const TSeries& curve = *chart.GetSeries(0);
+  ASSERT_EQ(curve.Reference()->Kind, 0);
+  const std::string& well = mWindow->Data().ObservationWells[1].Name;
+  const QString shown = QString::fromStdString(well + " , layer: 1");
+  const QString svg = QString::fromUtf8(chart.RenderSvg(chart.width(), chart.height()));
+  EXPECT_TRUE(svg.contains(QStringLiteral(">") + shown + QStringLiteral("<"))) << svg.toStdString();
+
+  chart.grab();  // lays the points out where the screen shows them
+  const int k = curve.GetCount() / 2;
+  QTest::mouseMove(&chart, QPoint(curve.GetPixelX(k), curve.GetPixelY(k)));
+  EXPECT_TRUE(chart.Hint().startsWith(shown + QStringLiteral("\r"))) << chart.Hint().toStdString();
+
+  QStringList offered;
+  chart.SelectSeries = [&](const QStringList& names, int&) {
+    offered = names;
+    return false;
+  };
+  chart.PopupMenu()->Prepare();
+  chart.PopupMenu()->Item(9)->trigger();  // "Series..."
+  ASSERT_FALSE(offered.isEmpty());
+  EXPECT_EQ(offered.front(), shown);
 }
 
 // With AQV_RENDER_DIR set, every page of a loaded sample is saved there as PNG.

@@ -7,7 +7,12 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QMenuBar>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTest>
 #include <QPixmap>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTest>
 #include <filesystem>
@@ -16,9 +21,11 @@
 #include <string>
 
 #include "app/gui/CHILDWIN.h"
+#include "app/gui/Help.h"
 #include "app/gui/MAIN.h"
 #include "app/gui/MRUList.h"
 #include "app/gui/Startup.h"
+#include "map/gui/AQVKaart.h"
 #include "model/AQVElements.h"
 #include "tests/support/FakeUserInterface.h"
 #include "tests/support/TempFolder.h"
@@ -49,6 +56,20 @@ TEST_F(MainFormTest, WindowTitleFollowsTheVersionString) {
   Globals().VersionString = "3.04.05";
   TMainForm form;
   EXPECT_EQ(form.windowTitle(), "AQV for Windows - Zelvor edition (3.04)");
+}
+
+TEST_F(MainFormTest, TheFrameOpensWithinTheScreensAvailableArea) {
+  // The offscreen screen is 800 x 600, as small as a screen the program serves.
+  const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+  TMainForm form;
+  form.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+  EXPECT_TRUE(available.contains(form.frameGeometry()));
+  // A placement kept from a larger screen comes back whole onto this one.
+  const QRect screen(0, 0, 800, 600);
+  EXPECT_EQ(WithinScreen(QRect(500, 300, 1600, 1000), screen), screen);
+  EXPECT_EQ(WithinScreen(QRect(700, -20, 300, 200), screen), QRect(500, 0, 300, 200));
+  EXPECT_EQ(WithinScreen(QRect(10, 20, 300, 200), screen), QRect(10, 20, 300, 200));
 }
 
 TEST_F(MainFormTest, DocumentWindowsLiveInTheCentralMdiArea) {
@@ -182,6 +203,118 @@ TEST_F(FrameFilesTest, FrameChangesThatTheFileKeepsMakeClosingAsk) {
     EXPECT_EQ(mUi.Messages[0].Text, "Save changes to " + d.FileName + "?");
   }
   d.Saved = true;
+}
+
+// Opens a menu of the bar and clicks its item, as a person does.
+void ChooseMenuItem(QMainWindow& form, const QString& menuTitle, const QString& itemText) {
+  QMenuBar* bar = form.menuBar();
+  QAction* title = nullptr;
+  for (QAction* a : bar->actions())
+    if (a->text().remove('&') == menuTitle) title = a;
+  ASSERT_NE(title, nullptr) << menuTitle.toStdString();
+  QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(title).center());
+  QMenu* menu = title->menu();
+  ASSERT_TRUE(QTest::qWaitFor([menu] { return menu->isVisible(); }, 3000));
+  for (QAction* a : menu->actions())
+    if (a->text().remove('&') == itemText) {
+      QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(a).center());
+      return;
+    }
+  FAIL() << "no item " << itemText.toStdString();
+}
+
+class FrameWindowsTest : public FrameFilesTest {
+ protected:
+  void SetUp() override {
+    FrameFilesTest::SetUp();
+    mForm = std::make_unique<TMainForm>(&mUi);
+    mForm->resize(1000, 700);
+    mForm->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(mForm.get()));
+  }
+  void TearDown() override {
+    for (TMDIChild* child : mForm->Children()) child->Data().Saved = true;
+    mForm.reset();
+    FrameFilesTest::TearDown();
+  }
+  static void ClickTab(TMDIChild& child, TDocumentPage page) {
+    QTabBar* tabs = child.PageControl()->tabBar();
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(static_cast<int>(page)).center());
+    ASSERT_EQ(child.ActivePage(), page);
+  }
+  std::unique_ptr<TMainForm> mForm;
+};
+
+TEST_F(FrameWindowsTest, APageChangeSetsTheWindowHintAndTheHelpOfTheTabs) {
+  ASSERT_TRUE(mForm->OpenFile(mFolder.Path("a.aqv"), false));
+  TMDIChild& child = *mForm->ActiveChild();
+  ClickTab(child, TDocumentPage::dpContourPlot);
+  EXPECT_EQ(child.statusTip(), "Piezometric surface drawdown and build-up");
+  // With the tabs focused, F1 asks for the page's help, not the first page's.
+  child.PageControl()->tabBar()->setFocus();
+  EXPECT_EQ(HelpKeywordOf(QApplication::focusWidget()), "contour_plot");
+  ClickTab(child, TDocumentPage::dpPumpingWells);
+  EXPECT_EQ(child.statusTip(), "Pumping wells");
+  EXPECT_EQ(HelpKeywordOf(child.PageControl()->tabBar()), "pumping_wells");
+}
+
+TEST_F(FrameWindowsTest, HelpThatCannotOpenSaysSoAndNamesThePage) {
+  // The offscreen platform has no browser: opening the page fails as on a bare desktop.
+  mForm->WMHelp();
+  ASSERT_EQ(mUi.Messages.size(), 1u);
+  EXPECT_EQ(mUi.Messages[0].Type, TMsgDlgType::mtError);
+  EXPECT_EQ(QString::fromStdString(mUi.Messages[0].Text),
+            HelpFailureText(HelpPagePath(HelpFolder(), "Introduction")));
+  EXPECT_TRUE(QString::fromStdString(mUi.Messages[0].Text).contains("Introduction.html"));
+}
+
+// Counts the paintings of a widget.
+struct TPaintCounter : QObject {
+  int Paints = 0;
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) ++Paints;
+    return false;
+  }
+};
+
+TEST_F(FrameWindowsTest, TheMapRepaintsWhenTheFocusMoves) {
+  ASSERT_TRUE(mForm->OpenFile(mFolder.Path("a.aqv"), false));
+  TMDIChild& child = *mForm->ActiveChild();
+  ClickTab(child, TDocumentPage::dpContourPlot);
+  QApplication::processEvents();
+  TPaintCounter counter;
+  child.Map()->installEventFilter(&counter);
+  auto* west = child.findChild<QWidget*>("coWestFloatEdit");
+  auto* east = child.findChild<QWidget*>("coEastFloatEdit");
+  QTest::mouseClick(west, Qt::LeftButton, {}, west->rect().center());
+  QTest::mouseClick(east, Qt::LeftButton, {}, east->rect().center());
+  ASSERT_TRUE(east->hasFocus());
+  EXPECT_TRUE(QTest::qWaitFor([&counter] { return counter.Paints >= 1; }, 1000));
+}
+
+TEST_F(FrameWindowsTest, WindowMenuTilesBothWaysAndArrangesMinimisedWindows) {
+  for (int i = 0; i < 3; ++i) mForm->FileNewClick();
+  const QRect room = mForm->MdiArea()->viewport()->rect();
+  const QList<QMdiSubWindow*> windows = mForm->MdiArea()->subWindowList();
+  ASSERT_EQ(windows.size(), 3);
+  ChooseMenuItem(*mForm, "Window", "Tile Vertically");
+  for (QMdiSubWindow* w : windows) EXPECT_EQ(w->height(), room.height());  // side by side
+  EXPECT_EQ(windows[0]->width() + windows[1]->width() + windows[2]->width(), room.width());
+  ChooseMenuItem(*mForm, "Window", "Tile Horizontally");
+  for (QMdiSubWindow* w : windows) EXPECT_EQ(w->width(), room.width());  // stacked
+  EXPECT_EQ(windows[0]->height() + windows[1]->height() + windows[2]->height(), room.height());
+
+  ChooseMenuItem(*mForm, "Window", "Minimize All");
+  windows[0]->move(room.center());
+  windows[1]->move(room.topLeft());
+  windows[2]->move(room.center() / 2);
+  ChooseMenuItem(*mForm, "Window", "Arrange All");
+  for (QMdiSubWindow* w : windows) {
+    EXPECT_TRUE(w->isMinimized());  // arranged, not cascaded open
+    EXPECT_EQ(w->geometry().bottom(), room.bottom());
+  }
+  for (int i = 0; i < 3; ++i)
+    EXPECT_FALSE(windows[i]->geometry().intersects(windows[(i + 1) % 3]->geometry()));
 }
 
 }  // namespace

@@ -148,6 +148,36 @@ TEST_F(TEditCycleTest, EscapeRestoresTheCellAndItsValidState) {
   EXPECT_EQ(mChanges, 0);
 }
 
+TEST_F(TEditCycleTest, AReloadWhileTypingKeepsWhatTheEditorShows) {
+  // A unit chosen from the status bar reloads the grids while a value is being typed.
+  TAQVPumpingWellsGrid grid;
+  Show(grid);
+  Type(grid, 3, 1, "40");
+  mData->SetLengthUnit(TAQVLengthUnit::luFeet);
+  ASSERT_TRUE(grid.IsEditing());
+  EXPECT_EQ(grid.CellEditor()->text(), "40");
+  Key(grid, Qt::Key_Return);
+  EXPECT_FALSE(grid.IsEditing());
+  EXPECT_EQ(mData->PumpingWells[1].X, 40.0);
+  EXPECT_EQ(grid.Cells(3, 1), "40");
+
+  // Escape after a reload puts back the value the reload showed, not the one from before it.
+  Type(grid, 3, 1, "99");
+  mData->SetLengthUnit(TAQVLengthUnit::luMeters);
+  const std::string reloaded = grid.Cells(3, 1);
+  ASSERT_NE(reloaded, "40");
+  Key(grid, Qt::Key_Escape);
+  EXPECT_EQ(grid.Cells(3, 1), reloaded);
+  // An editor that was only opened takes the reloaded value too: Enter stores nothing stale.
+  Click(grid, 3, 1);
+  Key(grid, Qt::Key_F2);
+  const double x = mData->PumpingWells[1].X;
+  mData->SetLengthUnit(TAQVLengthUnit::luFeet);
+  EXPECT_EQ(grid.CellEditor()->text().toStdString(), grid.Cells(3, 1));
+  Key(grid, Qt::Key_Return);
+  EXPECT_NEAR(mData->PumpingWells[1].X, MetresToFeet(x), 1e-6);
+}
+
 TEST_F(TEditCycleTest, LeavingAnUnchangedCellStoresNothing) {
   mData->PumpingWells[1].Rc = 0.123456789;  // more digits than the grid shows
   TAQVPumpingWellsGrid grid;
@@ -155,6 +185,7 @@ TEST_F(TEditCycleTest, LeavingAnUnchangedCellStoresNothing) {
   Click(grid, 6, 1);
   Key(grid, Qt::Key_F2);
   ASSERT_TRUE(grid.IsEditing());
+  Key(grid, Qt::Key_Right);  // to the end of the selected text
   Key(grid, Qt::Key_Right);
   EXPECT_FALSE(grid.IsEditing());
   EXPECT_EQ(grid.Col(), 7);
@@ -162,24 +193,32 @@ TEST_F(TEditCycleTest, LeavingAnUnchangedCellStoresNothing) {
   EXPECT_EQ(mChanges, 0);
 }
 
-TEST_F(TEditCycleTest, ArrowsLeaveTheCellOnlyAtTheEdgesOfTheText) {
+TEST_F(TEditCycleTest, ArrowsLeaveTheCellOnlyFromTheEdgesOfTheText) {
+  mData->PumpingWells[1].Y = 3;
   TAQVPumpingWellsGrid grid;
   Show(grid);
   Type(grid, 3, 1, "12");
   QLineEdit* editor = grid.CellEditor();
   Key(grid, Qt::Key_Left);  // caret from the end to between the digits
+  Key(grid, Qt::Key_Left);  // from position 1 to the start: still inside the cell
   EXPECT_TRUE(grid.IsEditing());
-  EXPECT_EQ(editor->cursorPosition(), 1);
+  EXPECT_EQ(editor->cursorPosition(), 0);
   Key(grid, Qt::Key_Left);  // caret at the start: the cell is committed and left
   EXPECT_FALSE(grid.IsEditing());
   EXPECT_EQ(grid.Col(), 2);
   EXPECT_EQ(mData->PumpingWells[1].X, 12.0);
 
-  Type(grid, 4, 1, "7");
+  // F2 selects the whole text: Right first goes to its end, so that the value can be extended.
+  Click(grid, 4, 1);
+  Key(grid, Qt::Key_F2);
+  ASSERT_TRUE(grid.CellEditor()->hasSelectedText());
+  Key(grid, Qt::Key_Right);
+  ASSERT_TRUE(grid.IsEditing());
+  QTest::keyClicks(grid.CellEditor(), "7");
   Key(grid, Qt::Key_Right);
   EXPECT_FALSE(grid.IsEditing());
   EXPECT_EQ(grid.Col(), 5);
-  EXPECT_EQ(mData->PumpingWells[1].Y, 7.0);
+  EXPECT_EQ(mData->PumpingWells[1].Y, 37.0);  // "3" extended
 }
 
 TEST_F(TEditCycleTest, CopyGivesTabsAndALineBreakAfterEveryRow) {
@@ -219,6 +258,31 @@ TEST_F(TEditCycleTest, PasteWithAnInvalidValueChangesNothing) {
             std::vector<std::string>{"The selection contains 1 invalid value(s). Can not paste!"});
   EXPECT_EQ(mData->Kh[1], kh);
   EXPECT_EQ(mChanges, 0);
+}
+
+TEST_F(TEditCycleTest, PastedLevelsAreJudgedInTheDocumentThePasteMakes) {
+  // Each base level is the top of the row below it, so two levels are judged together.
+  TAQVConductivitiesGrid grid;
+  Show(grid);
+  ASSERT_EQ(mData->RowTopLevel(1), 0.0);
+  ASSERT_EQ(mData->RowBottomLevel(1), -1.0);
+  grid.SetCurrentCell(1, 1);
+  grid.SetSelectionRect({1, 1, 1, 1});
+  QApplication::clipboard()->setText("-20\r\n-10\r\n");  // the aquifer would be -10 thick
+  grid.PasteFromClipboard();
+  EXPECT_EQ(MessageTexts(),
+            std::vector<std::string>{"The selection contains 1 invalid value(s). Can not paste!"});
+  EXPECT_EQ(mData->DAquitard[1], 1.0);
+  EXPECT_EQ(mData->D[1], 1.0);
+  EXPECT_EQ(mChanges, 0);
+  // Levels that hold only together are pasted: -0.5 lies below the new top -0.2.
+  mUi.Messages.clear();
+  QApplication::clipboard()->setText("-0.2\r\n-0.5\r\n");
+  grid.PasteFromClipboard();
+  EXPECT_TRUE(mUi.Messages.empty());
+  EXPECT_DOUBLE_EQ(mData->DAquitard[1], 0.2);
+  EXPECT_DOUBLE_EQ(mData->D[1], 0.3);
+  EXPECT_TRUE(grid.AllCellsValid());
 }
 
 TEST_F(TEditCycleTest, PasteStoresEveryCellOfTheAquiferSystem) {

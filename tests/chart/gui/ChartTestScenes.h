@@ -2,10 +2,26 @@
 
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "chart/gui/MyChart.h"
 
 namespace aqv::test {
+
+// A string grid of fixed texts, columns and rows from 0, for series read from a grid.
+class TTextGrid final : public TCellGrid {
+ public:
+  TTextGrid(int cols, int rows) : mCols(cols), mRows(rows), mCells(cols * rows) {}
+  int ColCount() const override { return mCols; }
+  int RowCount() const override { return mRows; }
+  std::string Cells(int col, int row) const override { return mCells[row * mCols + col]; }
+  void Set(int col, int row, const std::string& text) { mCells[row * mCols + col] = text; }
+
+ private:
+  int mCols;
+  int mRows;
+  std::vector<std::string> mCells;
+};
 
 // Charts that the widget tests draw and look at. Each fills a new chart.
 

@@ -135,6 +135,25 @@ TEST_F(FormatOptions, MinimumIsTakenWhenLeftOrOnOK) {
   EXPECT_FALSE(axis.Scale().MinAutomatic());
 }
 
+TEST_F(FormatOptions, OKWithoutEditsKeepsAnAutomaticMinimumOfSeventeenDigits) {
+  // The edit shows 15 digits ("0.3"); passing through it and clicking OK must not make that
+  // rounded text the axis's fixed minimum.
+  TAxis axis;
+  axis.Scale().SetMin(0.1 + 0.2);
+  const TScaleData before = axis.Scale().Data();
+  int page = kScalePage;
+  QTimer::singleShot(0, [] {
+    QWidget* dialog = QApplication::activeModalWidget();
+    ASSERT_NE(dialog, nullptr);
+    dialog->findChild<QLineEdit*>("scMinimum")->setFocus();
+    QTest::mouseClick(dialog->findChild<QPushButton*>("OKButton"), Qt::LeftButton);
+  });
+  EXPECT_TRUE(Form.ExecuteAxis(axis, page, "Y-axis"));
+  EXPECT_TRUE(axis.Scale().Data() == before);
+  EXPECT_EQ(axis.Scale().Min(), 0.1 + 0.2);
+  EXPECT_TRUE(axis.Scale().MinAutomatic());
+}
+
 TEST_F(FormatOptions, LogScaleBoxEnabledOnlyForPositiveRange) {
   TAxis axis;  // 0..100
   Form.OpenAxis(axis, kScalePage, "X-axis");
@@ -179,13 +198,21 @@ TEST_F(FormatOptions, DashedBorderOpensWithWidthOne) {
 }
 
 TEST_F(FormatOptions, ColourOutsideTheGridMarksNoCellAndSurvivesOK) {
-  TChartArea area;
-  const TColor odd = RGBColor(12, 34, 56);
-  area.Patterns().Area().SetColor(odd);
-  Form.OpenChartArea(area, 0, "Chart area");
-  EXPECT_EQ(Form.paAreaColor->ForegroundIndex(), TMyColorGrid::kNoCell);
-  Form.ApplyChartArea(area);
-  EXPECT_EQ(area.Patterns().Area().Color(), odd);
+  // "No colour" and "default colour" are no cell either: a click on white then makes it white.
+  for (const TColor odd : {RGBColor(12, 34, 56), clNone, clDefault}) {
+    SCOPED_TRACE(odd);
+    TChartArea area;
+    area.Patterns().Area().SetColor(odd);
+    Form.OpenChartArea(area, 0, "Chart area");
+    ShowForm();
+    EXPECT_EQ(Form.paAreaColor->ForegroundIndex(), TMyColorGrid::kNoCell);
+    Form.ApplyChartArea(area);
+    EXPECT_EQ(area.Patterns().Area().Color(), odd);
+    const QRect white = Form.paAreaColor->CellRect(15);
+    QTest::mouseClick(Form.paAreaColor, Qt::LeftButton, {}, white.center());
+    Form.ApplyChartArea(area);
+    EXPECT_EQ(area.Patterns().Area().Color(), clWhite);
+  }
 }
 
 TEST_F(FormatOptions, GridAndMoreColorsSetTheCopyAndThePreview) {

@@ -4,12 +4,14 @@
 #include <QMainWindow>
 #include <QStatusBar>
 #include <QTest>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "chart/gui/ChartDialogs.h"
 #include "chart/gui/ChartPopupMenu.h"
 #include "chart/gui/MyChart.h"
+#include "tests/chart/gui/ChartTestScenes.h"
 
 namespace aqv {
 namespace {
@@ -38,6 +40,7 @@ class TFakeDialogs final : public TChartDialogs {
   }
   bool ExecuteSeries(QWidget*, TSeries& series, int&, const QString& name) override {
     LastSeries = &series;
+    if (OnSeries) OnSeries(series);
     return Record("series", name);
   }
   bool ExecuteChartOptions(QWidget*, TAxisTypes&, TLegend&, int&, TTitle& chartTitle, TTitle&,
@@ -57,6 +60,7 @@ class TFakeDialogs final : public TChartDialogs {
   const TAxis* LastAxis = nullptr;
   const TSeries* LastSeries = nullptr;
   std::optional<double> NewMin;
+  std::function<void(TSeries&)> OnSeries;  // the edits of the series dialog
 };
 
 // A shown chart of 640 x 480 with two series, laid out by a first paint.
@@ -222,6 +226,18 @@ TEST_F(TMyChartMouse, MenuItemsOpenTheDialogsOnTheirParts) {
 }
 
 TEST_F(TMyChartMouse, SeriesPickerPreselectsAnExistingSeries) {
+  // Series 0 comes from a grid; the dialog points its Y values at the grid's third column, and
+  // the series then shows that column.
+  test::TTextGrid grid(3, 2);
+  for (int r = 0; r < 2; ++r) {
+    grid.Set(0, r, std::to_string(r + 1));
+    grid.Set(1, r, "7");
+    grid.Set(2, r, std::to_string(40 + r));
+  }
+  chart.GetSeries(0)->Range().SetGrid(&grid);
+  chart.GetSeries(0)->Range().SetXRange({0, 0, 0, 1});
+  chart.GetSeries(0)->Range().SetYRange({1, 0, 1, 1});
+  dialogs.OnSeries = [](TSeries& series) { series.Range().SetYRange({2, 0, 2, 1}); };
   ChartUnitState().HoveredSeries = 57;  // a series deleted since
   int offered = -1;
   chart.SelectSeries = [&](const QStringList& names, int& index) {
@@ -230,12 +246,20 @@ TEST_F(TMyChartMouse, SeriesPickerPreselectsAnExistingSeries) {
     index = 0;
     return true;
   };
-  chart.PopupMenu()->Prepare();
-  chart.PopupMenu()->Item(9)->trigger();
+  // "Series..." chosen with the mouse from the menu a right click opens.
+  Click(Qt::RightButton, QPoint(5, 5));
+  TChartPopupMenu* menu = chart.PopupMenu();
+  ASSERT_TRUE(menu->isVisible());
+  QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(menu->Item(9)).center());
   EXPECT_EQ(offered, 1);
   EXPECT_EQ(ChartUnitState().HoveredSeries, 0);
   EXPECT_EQ(dialogs.LastSeries, chart.GetSeries(0));
   EXPECT_EQ(dialogs.Calls, std::vector<std::string>{"series:Series 0"});
+  const TSeries& s = *chart.GetSeries(0);
+  ASSERT_EQ(s.GetCount(), 2);
+  EXPECT_EQ(s.GetX(1), 2.0);
+  EXPECT_EQ(s.GetY(0), 40.0);
+  EXPECT_EQ(s.GetY(1), 41.0);
   chart.SelectSeries = [](const QStringList&, int&) { return false; };
   chart.PopupMenu()->Item(9)->trigger();
   EXPECT_EQ(dialogs.Calls.size(), 1u);

@@ -1,16 +1,20 @@
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QPainter>
 #include <QSvgRenderer>
+#include <QTransform>
+#include <QXmlStreamReader>
+#include <cmath>
+#include <cstdlib>
 #include <functional>
 
-#include "chart/gui/CanvasDimensionsForm.h"
+#include "chart/NumberFormat.h"
+#include "chart/gui/ChartPainter.h"
 #include "chart/gui/MyChart.h"
-#include "chart/gui/SelectSeriesForm.h"
 #include "tests/chart/gui/ChartTestScenes.h"
+#include "tests/support/ReviewPicture.h"
 
 namespace aqv {
 namespace {
@@ -95,28 +99,287 @@ TEST(TMyChartRender, EmptyChartDrawsAxesWithoutLegend) {
   EXPECT_EQ(image.pixel(plot.Right, (plot.Top + plot.Bottom) / 2), qRgb(0, 0, 0));
 }
 
-// The canonical charts, rendered for a person to look at when AQV_CHART_RENDER_DIR names a
-// folder (PNG and SVG of each); otherwise only checked to render.
+// What the SVG copy draws, in drawing pixels: every text with the transform it is drawn under,
+// and every polyline with whether it is dotted.
+struct TSvgText {
+  QString Text;
+  QTransform Transform;
+  QPointF Local;  // the baseline point of the first character before the transform
+  // The top-left corner of the text before rotation, for a font of this ascent.
+  QPointF Origin(int ascent) const { return Transform.map(Local - QPointF(0, ascent)); }
+  double Angle() const {  // degrees counter-clockwise
+    return -std::atan2(Transform.m12(), Transform.m11()) * 180 / M_PI;
+  }
+};
+struct TSvgLine {
+  QPolygonF Points;
+  bool Dotted = false;
+};
+struct TSvgDrawing {
+  std::vector<TSvgText> Texts;
+  std::vector<TSvgLine> Lines;
+  // The first text drawn that reads text and whose transformed baseline start passes where.
+  const TSvgText* Find(const QString& text,
+                       const std::function<bool(QPointF)>& where = nullptr) const {
+    for (const TSvgText& t : Texts)
+      if (t.Text == text && (!where || where(t.Transform.map(t.Local)))) return &t;
+    return nullptr;
+  }
+  bool HasLine(QPointF from, QPointF to) const {
+    for (const TSvgLine& line : Lines)
+      if (line.Points.size() == 2 && line.Points[0] == from && line.Points[1] == to) return true;
+    return false;
+  }
+};
+
+QTransform ParseMatrix(const QString& text) {
+  const qsizetype open = text.indexOf('(');
+  const QStringList v = text.mid(open + 1, text.indexOf(')') - open - 1).split(',');
+  if (open < 0 || v.size() != 6) return {};
+  return QTransform(v[0].toDouble(), v[1].toDouble(), v[2].toDouble(), v[3].toDouble(),
+                    v[4].toDouble(), v[5].toDouble());
+}
+
+TSvgDrawing ReadSvg(const QByteArray& svg) {
+  TSvgDrawing drawing;
+  struct TState {
+    QTransform Transform;
+    bool Dotted = false;
+  };
+  std::vector<TState> stack{TState{}};
+  QXmlStreamReader xml(svg);
+  while (!xml.atEnd()) {
+    xml.readNext();
+    if (xml.isEndElement() && xml.name() == u"g") stack.pop_back();
+    if (!xml.isStartElement()) continue;
+    const QXmlStreamAttributes a = xml.attributes();
+    if (xml.name() == u"g") {
+      TState state = stack.back();
+      if (a.hasAttribute("transform"))
+        state.Transform = ParseMatrix(a.value("transform").toString());
+      state.Dotted = a.hasAttribute("stroke-dasharray");
+      stack.push_back(state);
+    } else if (xml.name() == u"text") {
+      const QPointF local(a.value("x").toDouble(), a.value("y").toDouble());
+      drawing.Texts.push_back({xml.readElementText(), stack.back().Transform, local});
+    } else if (xml.name() == u"polyline") {
+      TSvgLine line{{}, stack.back().Dotted};
+      for (const QString& pair : a.value("points").toString().split(' ', Qt::SkipEmptyParts)) {
+        const QStringList xy = pair.split(',');
+        if (xy.size() == 2)
+          line.Points << stack.back().Transform.map(QPointF(xy[0].toDouble(), xy[1].toDouble()));
+      }
+      drawing.Lines.push_back(line);
+    }
+  }
+  return drawing;
+}
+
+// One drawing of a scene: the chart as laid out, its bitmap and what its SVG copy holds.
+struct TView {
+  TMyChart& Chart;
+  const QImage& Image;
+  const TSvgDrawing& Svg;
+  const TPlotRect& Plot() const { return Chart.Layout().Plot(); }
+  // A tick label's text: the decimal point as the chart shows it.
+  QString Label(const char* text) const {
+    return QString::fromLatin1(text).replace('.', QChar::fromLatin1(Chart.DecimalSeparator()));
+  }
+};
+
+bool Dark(QRgb c) {
+  return qRed(c) < 64 && qGreen(c) < 64 && qBlue(c) < 64;
+}
+
+// The pixel of value v along an axis of the plot, worked out from the scale.
+double AxisPixel(const TScaleData& scale, double v, int from, int to) {
+  const bool log = scale.LogScale && scale.Min > 0 && scale.Max > 0;
+  const double f = log ? (std::log10(v) - std::log10(scale.Min)) /
+                             (std::log10(scale.Max) - std::log10(scale.Min))
+                       : (v - scale.Min) / (scale.Max - scale.Min);
+  return from + f * (to - from);
+}
+
+// Flat X labels: the text's middle on its tick and its top 16 px below the plot.
+void ExpectXLabels(const TView& v, const std::vector<const char*>& labels) {
+  const TAxis& axis = v.Chart.Model().X_Axis;
+  const QFontMetrics fm(ChartFont(axis.Font().Data()));
+  for (const char* label : labels) {
+    SCOPED_TRACE(label);
+    const TSvgText* t =
+        v.Svg.Find(v.Label(label), [&](QPointF at) { return at.y() > v.Plot().Bottom + 16; });
+    ASSERT_NE(t, nullptr);
+    const QPointF o = t->Origin(fm.ascent());
+    const double tick =
+        AxisPixel(axis.Scale().Data(), std::atof(label), v.Plot().Left, v.Plot().Right);
+    EXPECT_NEAR(o.x() + fm.horizontalAdvance(t->Text) / 2.0, tick, 1.5);
+    EXPECT_NEAR(o.y(), v.Plot().Bottom + 16, 0.5);
+  }
+}
+
+// Flat Y labels: the text's middle on its tick row, ending 16 px left of the plot (Y) or
+// starting 16 px right of it (secondary Y).
+void ExpectYLabels(const TView& v, const TAxis& axis, const std::vector<const char*>& labels) {
+  const bool secondary = &axis == &v.Chart.Model().SecondaryY_Axis;
+  const QFontMetrics fm(ChartFont(axis.Font().Data()));
+  for (const char* label : labels) {
+    SCOPED_TRACE(label);
+    const TSvgText* t = v.Svg.Find(v.Label(label), [&](QPointF at) {
+      return at.y() < v.Plot().Bottom + 12 &&
+             (secondary ? at.x() > v.Plot().Right : at.x() < v.Plot().Left);
+    });
+    ASSERT_NE(t, nullptr);
+    const QPointF o = t->Origin(fm.ascent());
+    const double tick =
+        AxisPixel(axis.Scale().Data(), std::atof(label), v.Plot().Bottom, v.Plot().Top);
+    EXPECT_NEAR(o.y() + fm.height() / 2.0, tick, 1.5);
+    if (secondary)
+      EXPECT_NEAR(o.x(), v.Plot().Right + 16, 0.5);
+    else
+      EXPECT_NEAR(o.x() + fm.horizontalAdvance(t->Text), v.Plot().Left - 16, 0.5);
+  }
+}
+
+// Black pixels along a row (or a column) of the plot, a margin in from its edges.
+int DarkPixelsOnRow(const TView& v, int y) {
+  int n = 0;
+  for (int x = v.Plot().Left + 12; x < v.Plot().Right - 12; ++x) n += Dark(v.Image.pixel(x, y));
+  return n;
+}
+int DarkPixelsOnColumn(const TView& v, int x) {
+  int n = 0;
+  for (int y = v.Plot().Top + 12; y < v.Plot().Bottom - 12; ++y) n += Dark(v.Image.pixel(x, y));
+  return n;
+}
+
+// The dotted grid lies on the major tick rows and columns and nowhere between them.
+void ExpectGrid(const TView& v, double yTick, double yBetween, double xTick) {
+  const auto& m = v.Chart.Model();
+  const int row =
+      RoundPixel(AxisPixel(m.Y_Axis.Scale().Data(), yTick, v.Plot().Bottom, v.Plot().Top));
+  const int gap =
+      RoundPixel(AxisPixel(m.Y_Axis.Scale().Data(), yBetween, v.Plot().Bottom, v.Plot().Top));
+  const int column =
+      RoundPixel(AxisPixel(m.X_Axis.Scale().Data(), xTick, v.Plot().Left, v.Plot().Right));
+  const int rowLength = v.Plot().Right - v.Plot().Left - 24;
+  const int columnLength = v.Plot().Bottom - v.Plot().Top - 24;
+  EXPECT_GT(DarkPixelsOnRow(v, row), rowLength / 4);
+  EXPECT_LT(DarkPixelsOnRow(v, gap), 4);
+  EXPECT_GT(DarkPixelsOnColumn(v, column), columnLength / 4);
+}
+
+// The legend's frame sits on its rectangle and its entries follow each other down the columns
+// (left and right placements) or along the rows (top and bottom).
+void ExpectLegend(const TView& v) {
+  const TLegend& legend = v.Chart.Model().Legend;
+  const TPartRect r = legend.Rect();
+  const TLegendLayout& grid = legend.Layout();
+  EXPECT_TRUE(Dark(v.Image.pixel(r.Left, (r.Top + r.Bottom) / 2)));
+  EXPECT_TRUE(Dark(v.Image.pixel((r.Left + r.Right) / 2, r.Top)));
+  EXPECT_FALSE(Dark(v.Image.pixel(r.Left - 2, (r.Top + r.Bottom) / 2)));
+  const bool side =
+      legend.Placement() == TPlacement::plLeft || legend.Placement() == TPlacement::plRight;
+  const QFontMetrics fm(ChartFont(legend.Font().Data()));
+  for (int k = 0; k < v.Chart.GetSeriesCount(); ++k) {
+    SCOPED_TRACE(k);
+    const int column = side ? k / grid.Rows : k % grid.Columns;
+    const int row = side ? k % grid.Rows : k / grid.Columns;
+    const TSvgText* t = v.Svg.Find(QString::fromStdString(v.Chart.GetSeriesName(k)));
+    ASSERT_NE(t, nullptr);
+    EXPECT_EQ(t->Origin(fm.ascent()),
+              QPointF(r.Left + 8 + grid.ItemWidth * column + 32, r.Top + 8 + grid.RowHeight * row));
+  }
+}
+
+// Series enough for a legend of two columns and two rows or more.
+void FillManySeries(TMyChart& chart) {
+  for (int i = 0; i < 30; ++i) {
+    chart.AddSeries(i);
+    for (int j = 0; j <= 10; ++j) chart.AddPoint(i, j, j, (i + 1) * j * 0.05);
+  }
+}
+
+// The canonical charts. Each scene checks what it exists to show; the PNG and SVG of each are
+// written for review.
 struct TScene {
   const char* name;
   std::function<void(TMyChart&)> fill;
+  std::function<void(const TView&)> check;
 };
 
 TEST(TMyChartRender, CanonicalCharts) {
   const auto placement = [](TPlacement p) {
     return [p](TMyChart& c) {
-      test::FillLinear(c);
+      FillManySeries(c);
       c.Model().Legend.SetPlacement(p);
     };
   };
   const TScene scenes[] = {
-      {"empty", [](TMyChart&) {}},
-      {"linear", [](TMyChart& c) { test::FillLinear(c); }},
-      {"drawdown-loglog", [](TMyChart& c) { test::FillDrawdown(c); }},
-      {"legend-left", placement(TPlacement::plLeft)},
-      {"legend-top", placement(TPlacement::plTop)},
-      {"legend-bottom", placement(TPlacement::plBottom)},
-      {"legend-none", placement(TPlacement::plNone)},
+      {"empty", [](TMyChart&) {},
+       [](const TView& v) {
+         ExpectXLabels(v, {"-1", "-0.5", "0", "0.5", "1", "1.5"});
+         ExpectYLabels(v, v.Chart.Model().Y_Axis, {"-1", "-0.5", "0", "0.5", "1", "1.5"});
+         ExpectGrid(v, 0.5, 0.25, 0.5);
+         EXPECT_FALSE(v.Chart.Layout().LegendShown());
+       }},
+      {"linear", [](TMyChart& c) { test::FillLinear(c); },
+       [](const TView& v) {
+         const TChartModel& m = v.Chart.Model();
+         ExpectXLabels(v, {"0", "2", "4", "6", "8", "10"});
+         ExpectYLabels(v, m.Y_Axis, {"0", "5", "10", "15"});
+         ExpectGrid(v, 10, 12.5, 4);
+         // The legend at the right, 8 px in, level with the plot.
+         EXPECT_EQ(m.Legend.Rect().Right, kWidth - 8);
+         EXPECT_EQ(m.Legend.Rect().Top, v.Plot().Top);
+         ExpectLegend(v);
+         // The Y title reads upward from 4 px above its bottom.
+         const TPartRect title = m.Y_Axis.Title().Rect();
+         const TSvgText* t = v.Svg.Find("Y-axis");
+         ASSERT_NE(t, nullptr);
+         EXPECT_NEAR(t->Angle(), 90, 1e-9);
+         EXPECT_EQ(t->Transform.map(QPointF(0, 0)), QPointF(title.Left, title.Bottom - 4));
+       }},
+      {"drawdown-loglog", [](TMyChart& c) { test::FillDrawdown(c); },
+       [](const TView& v) {
+         ExpectXLabels(v, {"0.01", "0.1", "1", "10", "100"});
+         ExpectYLabels(v, v.Chart.Model().Y_Axis, {"0.01", "0.1", "1", "10"});
+         EXPECT_EQ(v.Svg.Find(v.Label("0.001")), nullptr);  // Min itself has no label
+         // X minor ticks: the one at 0.002 is drawn, the one at 0.001 on the plot's edge not.
+         const TPlotRect p = v.Plot();
+         const double x2 =
+             RoundPixel(AxisPixel(v.Chart.Model().X_Axis.Scale().Data(), 0.002, p.Left, p.Right));
+         EXPECT_TRUE(v.Svg.HasLine(QPointF(x2, p.Bottom), QPointF(x2, p.Bottom - 4)));
+         EXPECT_FALSE(v.Svg.HasLine(QPointF(p.Left, p.Bottom), QPointF(p.Left, p.Bottom - 4)));
+       }},
+      {"legend-left", placement(TPlacement::plLeft),
+       [](const TView& v) {
+         const TChartModel& m = v.Chart.Model();
+         EXPECT_EQ(m.Legend.Rect().Left, 32);
+         EXPECT_EQ(m.Y_Axis.Title().Rect().Left, m.Legend.Rect().Right + 32);
+         EXPECT_GE(m.Legend.Layout().Columns, 2);
+         ExpectLegend(v);
+       }},
+      {"legend-top", placement(TPlacement::plTop),
+       [](const TView& v) {
+         const TChartModel& m = v.Chart.Model();
+         EXPECT_EQ(m.Legend.Rect().Top, m.ChartTitle.Rect().Bottom + 32);
+         EXPECT_EQ(v.Plot().Top, m.Legend.Rect().Bottom + 32);
+         EXPECT_GE(m.Legend.Layout().Rows, 2);
+         ExpectLegend(v);
+       }},
+      {"legend-bottom", placement(TPlacement::plBottom),
+       [](const TView& v) {
+         const TChartModel& m = v.Chart.Model();
+         EXPECT_EQ(m.Legend.Rect().Bottom, kHeight - 32);
+         EXPECT_EQ(m.Legend.Rect().Left, v.Plot().Left);
+         EXPECT_EQ(m.X_Axis.Title().Rect().Bottom, m.Legend.Rect().Top - 32);
+         ExpectLegend(v);
+       }},
+      {"legend-none", placement(TPlacement::plNone),
+       [](const TView& v) {
+         EXPECT_FALSE(v.Chart.Layout().LegendShown());
+         EXPECT_EQ(v.Svg.Find("Series 0"), nullptr);
+       }},
       {"label-orientations",
        [](TMyChart& c) {
          test::FillLinear(c);
@@ -125,6 +388,24 @@ TEST(TMyChartRender, CanonicalCharts) {
          c.Model().Y_Axis.Alignment().SetOrientation(45);
          c.Model().SecondaryY_Axis.Alignment().SetOrientation(270);
          c.Model().ChartTitle.Alignment().SetAlignment(TMyAlignmentTypes::maLeft);
+       },
+       [](const TView& v) {
+         const TChartModel& m = v.Chart.Model();
+         // The chart title 32 px in, its text 4 px further.
+         const TSvgText* title = v.Svg.Find("Chart 1");
+         ASSERT_NE(title, nullptr);
+         EXPECT_EQ(m.ChartTitle.Rect().Left, 32);
+         EXPECT_EQ(title->Origin(QFontMetrics(ChartFont(m.ChartTitle.Font().Data())).ascent()),
+                   QPointF(36, m.ChartTitle.Rect().Top));
+         // X labels read upward, centred on their tick, their last character 16 px below the
+         // plot.
+         const QFontMetrics fm(ChartFont(m.X_Axis.Font().Data()));
+         const TSvgText* ten = v.Svg.Find("10");
+         ASSERT_NE(ten, nullptr);
+         EXPECT_NEAR(ten->Angle(), 90, 1e-9);
+         const QPointF start = ten->Transform.map(QPointF(0, 0));
+         EXPECT_NEAR(start.x() + fm.height() / 2.0, v.Plot().Right, 1);
+         EXPECT_EQ(start.y(), v.Plot().Bottom + 16 + fm.horizontalAdvance("10"));
        }},
       {"reversed-y",
        [](TMyChart& c) {
@@ -132,17 +413,41 @@ TEST(TMyChartRender, CanonicalCharts) {
          c.SetAxisLogScale(false, 1);
          TScale& y = c.Model().Y_Axis.Scale();
          y.SetData({false, false, true, true, false, 2, 0, 0.5, 0.1, true}, false);
+       },
+       [](const TView& v) {
+         // 2 at the bottom, 0 at the top.
+         ExpectYLabels(v, v.Chart.Model().Y_Axis, {"2", "1.5", "1", "0.5", "0"});
        }},
       {"secondary-y",
        [](TMyChart& c) {
          test::FillLinear(c);
          c.Model().Axes.Include(TAxisType::saSecondaryY);
+         c.Model().Y_Axis.SetGrid(false);
          c.GetSeries(2)->Range().SetYAxis(2);
-         for (int j = 0; j <= 10; ++j) c.SetY(2, j, 1000.0 * j * j);
+         for (int j = 0; j <= 10; ++j) c.SetY(2, j, 700.0 * j * j);
+       },
+       [](const TView& v) {
+         const TChartModel& m = v.Chart.Model();
+         ExpectYLabels(v, m.Y_Axis, {"0", "2", "4", "6", "8", "10"});
+         ExpectYLabels(v, m.SecondaryY_Axis, {"0", "2E+04", "4E+04", "6E+04", "8E+04"});
+         // The Y ticks only at the left edge: the right edge belongs to the secondary axis.
+         const TPlotRect p = v.Plot();
+         for (const double y : {2.0, 4.0, 6.0, 8.0}) {
+           SCOPED_TRACE(y);
+           const int row = RoundPixel(AxisPixel(m.Y_Axis.Scale().Data(), y, p.Bottom, p.Top));
+           const auto solid = [&](int from) {
+             for (int r = row - 1; r <= row + 1; ++r) {
+               int n = 0;
+               for (int x = from; x < from + 4; ++x) n += Dark(v.Image.pixel(x, r));
+               if (n == 4) return true;
+             }
+             return false;
+           };
+           EXPECT_TRUE(solid(p.Left + 3));
+           EXPECT_FALSE(solid(p.Right - 7));
+         }
        }},
   };
-  const QString folder = qEnvironmentVariable("AQV_CHART_RENDER_DIR");
-  if (!folder.isEmpty()) QDir().mkpath(folder);
   for (const TScene& scene : scenes) {
     SCOPED_TRACE(scene.name);
     ResetChartUnitState();
@@ -152,21 +457,102 @@ TEST(TMyChartRender, CanonicalCharts) {
     const QImage image = chart.RenderImage(kWidth, kHeight);
     const QByteArray svg = chart.RenderSvg(kWidth, kHeight);
     ASSERT_EQ(image.size(), QSize(kWidth, kHeight));
-    EXPECT_TRUE(svg.contains("<svg"));
-    if (folder.isEmpty()) continue;
-    image.save(folder + "/" + scene.name + ".png");
-    QFile file(folder + "/" + scene.name + ".svg");
+    const TSvgDrawing drawing = ReadSvg(svg);
+    scene.check(TView{chart, image, drawing});
+    const std::string name = std::string("chart-") + scene.name;
+    image.save(QString::fromStdString(test::ReviewPath(name + ".png")));
+    QFile file(QString::fromStdString(test::ReviewPath(name + ".svg")));
     if (file.open(QIODevice::WriteOnly)) file.write(svg);
   }
-  if (folder.isEmpty()) return;
-  TCanvasDimensionsForm size;
-  size.SetCanvasSize(kWidth, kHeight);
-  size.adjustSize();
-  size.grab().save(folder + "/size-dialog.png");
-  TSelectSeriesForm picker;
-  picker.SetSeriesNames({"Well at 5 m", "Observed at 5 m"}, 1);
-  picker.adjustSize();
-  picker.grab().save(folder + "/series-picker.png");
+}
+
+// The tick labels of one axis as the SVG copy draws them, in drawing order: each label's text
+// and the four corners of its box (advance by line height, rotated with the text). A label is
+// a text that reads as a number, and its axis is the side of the plot its box's middle lies on.
+struct TLabelBox {
+  QString Text;
+  QPolygonF Corners;
+};
+const TAxis& AxisOf(const TChartModel& m, int axis) {
+  return axis == 0 ? m.X_Axis : axis == 1 ? m.Y_Axis : m.SecondaryY_Axis;
+}
+std::vector<TLabelBox> TickLabelBoxes(const TView& v, int axis) {
+  const QFontMetrics fm(ChartFont(AxisOf(v.Chart.Model(), axis).Font().Data()));
+  std::vector<TLabelBox> boxes;
+  for (const TSvgText& t : v.Svg.Texts) {
+    bool number = false;
+    QString(t.Text).replace(QChar::fromLatin1(v.Chart.DecimalSeparator()), '.').toDouble(&number);
+    if (!number) continue;
+    QPolygonF corners;
+    const QPointF top = t.Local - QPointF(0, fm.ascent());
+    for (const QPointF d :
+         {QPointF(0, 0), QPointF(fm.horizontalAdvance(t.Text), 0),
+          QPointF(fm.horizontalAdvance(t.Text), fm.height()), QPointF(0, fm.height())})
+      corners << t.Transform.map(top + d);
+    const QPointF middle = corners.boundingRect().center();
+    const int side = middle.y() > v.Plot().Bottom  ? 0
+                     : middle.x() < v.Plot().Left  ? 1
+                     : middle.x() > v.Plot().Right ? 2
+                                                   : -1;
+    if (side == axis) boxes.push_back({t.Text, corners});
+  }
+  return boxes;
+}
+
+// No two tick labels of an axis touch, whatever the size of the drawing and the angle of the
+// labels; the first label of each axis is always there, and a big drawing keeps them all.
+TEST(TMyChartRender, TickLabelsOfAnAxisNeverRunIntoEachOther) {
+  struct TCase {
+    const char* name;
+    int width, height;
+    std::function<void(TMyChart&)> fill;
+  };
+  const auto rotated = [](TMyChart& c) {
+    test::FillDrawdown(c);
+    c.Model().Axes.Include(TAxisType::saSecondaryY);
+    c.GetSeries(4)->Range().SetYAxis(2);
+    c.Model().X_Axis.Alignment().SetOrientation(45);
+    c.Model().Y_Axis.Alignment().SetOrientation(90);
+    c.Model().SecondaryY_Axis.Alignment().SetOrientation(270);
+    c.Model().SecondaryY_Axis.Scale().SetData(
+        {false, false, true, true, false, 1, 0, 0.05, 0.01, true}, false);
+  };
+  const TCase cases[] = {
+      {"document", 480, 320, [](TMyChart& c) { test::FillDrawdown(c); }},
+      {"narrow", 320, 480, [](TMyChart& c) { test::FillDrawdown(c); }},
+      {"low", 640, 200, [](TMyChart& c) { test::FillDrawdown(c); }},
+      {"rotated", 480, 320, rotated},
+      {"big", 1600, 1000, [](TMyChart& c) { test::FillDrawdown(c); }},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    ResetChartUnitState();
+    TMyChart chart;
+    chart.resize(c.width, c.height);
+    c.fill(chart);
+    const QImage image = chart.RenderImage(c.width, c.height);
+    const TSvgDrawing drawing = ReadSvg(chart.RenderSvg(c.width, c.height));
+    const TView v{chart, image, drawing};
+    image.save(QString::fromStdString(test::ReviewPath(std::string("labels-") + c.name + ".png")));
+    const TChartModel& m = chart.Model();
+    for (int axis = 0; axis < kAxisCount; ++axis) {
+      if (!m.Axes.Contains(static_cast<TAxisType>(axis))) continue;
+      SCOPED_TRACE(axis);
+      std::vector<double> ticks;
+      MajorTicks(AxisOf(m, axis).Scale().Data(), chart.Layout().LogDrawable(axis), ticks);
+      const std::vector<TLabelBox> boxes = TickLabelBoxes(v, axis);
+      ASSERT_FALSE(boxes.empty());
+      EXPECT_EQ(boxes.front().Text.toStdString(),
+                FormatTickLabel(ticks.front(), chart.DecimalSeparator()));
+      if (std::string(c.name) == "big") {
+        EXPECT_EQ(boxes.size(), ticks.size());
+      }
+      for (std::size_t i = 0; i < boxes.size(); ++i)
+        for (std::size_t j = i + 1; j < boxes.size(); ++j)
+          EXPECT_FALSE(boxes[i].Corners.intersects(boxes[j].Corners))
+              << boxes[i].Text.toStdString() << " runs into " << boxes[j].Text.toStdString();
+    }
+  }
 }
 
 }  // namespace

@@ -2,32 +2,22 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QMimeData>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QTest>
 #include <vector>
 
 #include "chart/gui/CanvasDimensionsForm.h"
 #include "chart/gui/MyChart.h"
+#include "chart/gui/SelectSeriesForm.h"
 #include "controls/MySpin.h"
 #include "tests/chart/gui/ChartTestScenes.h"
+#include "tests/support/ReviewPicture.h"
 
 namespace aqv {
 namespace {
-
-// A string grid of fixed texts, columns and rows from 0.
-class TTextGrid final : public TCellGrid {
- public:
-  TTextGrid(int cols, int rows) : mCols(cols), mRows(rows), mCells(cols * rows) {}
-  int ColCount() const override { return mCols; }
-  int RowCount() const override { return mRows; }
-  std::string Cells(int col, int row) const override { return mCells[row * mCols + col]; }
-  void Set(int col, int row, const std::string& text) { mCells[row * mCols + col] = text; }
-
- private:
-  int mCols;
-  int mRows;
-  std::vector<std::string> mCells;
-};
 
 TEST(TMyChart, AddSeriesAppendsOrInsertsWithTheDefaultsOfItsIndex) {
   TMyChart chart;
@@ -78,7 +68,7 @@ TEST(TMyChart, HoldsAtMost128SeriesAndIgnoresBadIndexes) {
 TEST(TMyChart, LoadSeriesFromGridReadsRowsAndMarksNonNumbersMissing) {
   TMyChart chart;
   chart.AddSeries(0);
-  TTextGrid grid(3, 6);
+  test::TTextGrid grid(3, 6);
   for (int r = 1; r <= 5; ++r) {
     grid.Set(1, r, std::to_string(r * 10));
     grid.Set(2, r, std::to_string(r));
@@ -236,6 +226,30 @@ TEST(TCanvasDimensionsForm, KeepsSizesWithin200And5000) {
   form.SetCanvasSize(640, 480);
   EXPECT_EQ(form.CanvasWidth(), 640);
   EXPECT_EQ(form.CanvasHeight(), 480);
+}
+
+TEST(TSelectSeriesForm, PickerAndSizeDialogShowTheirWholeTexts) {
+  // The picker's box shows the longest series name whole.
+  TSelectSeriesForm picker;
+  const QString longest = QStringLiteral("Piezometer PB 125 north\t, layer: 2");
+  picker.SetSeriesNames({QStringLiteral("PB 5 m"), longest}, 1);
+  picker.adjustSize();
+  picker.show();
+  auto* box = picker.findChild<QComboBox*>(QStringLiteral("SeriesComboBox"));
+  QStyleOptionComboBox option;
+  option.initFrom(box);
+  const QRect field =
+      box->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, box);
+  EXPECT_GE(field.width(), box->fontMetrics().horizontalAdvance(longest));
+  picker.grab().save(QString::fromStdString(test::ReviewPath("series-picker.png")));
+  // The size dialog leaves its title bar room for the whole title (drawn bold by most window
+  // managers) beside the frame's buttons.
+  TCanvasDimensionsForm size;
+  size.adjustSize();
+  QFont bold = QApplication::font();
+  bold.setBold(true);
+  EXPECT_GE(size.width(), QFontMetrics(bold).horizontalAdvance(size.windowTitle()) + 100);
+  size.grab().save(QString::fromStdString(test::ReviewPath("size-dialog.png")));
 }
 
 TEST(TMyChart, LogScaleWarningReportedOnceOutsideThePaint) {

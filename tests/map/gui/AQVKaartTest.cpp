@@ -2,13 +2,17 @@
 #include <QClipboard>
 #include <QMimeData>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "map/gui/AQVKaart.h"
 #include "map/gui/AQVTextEdit.h"
 #include "tests/map/gui/MapGuiFixture.h"
+#include "tests/support/ReviewPicture.h"
 #include "tests/support/TempFolder.h"
 
 namespace aqv {
@@ -33,6 +37,34 @@ bool IsBlue(QColor c) {
 bool IsNotWhite(QColor c) {
   return c != QColor(Qt::white);
 }
+bool IsBlack(QColor c) {
+  return c.red() < 90 && c.green() < 90 && c.blue() < 90;
+}
+bool IsBandGreen(QColor c) {
+  return c.green() > 100 && c.red() < 60 && c.blue() < 60;
+}
+// Whether a pixel within one pixel of p matches.
+bool Near(const QImage& image, QPoint p, bool (*match)(QColor)) {
+  for (int dy = -1; dy <= 1; ++dy)
+    for (int dx = -1; dx <= 1; ++dx)
+      if (image.valid(p + QPoint(dx, dy)) && match(image.pixelColor(p + QPoint(dx, dy))))
+        return true;
+  return false;
+}
+
+// The traced segments of the map's grid, as the map traces them.
+struct TSegment {
+  int LevelNo;
+  QPointF A, B;  // display units
+  double Length() const { return std::hypot(B.x() - A.x(), B.y() - A.y()); }
+};
+class TSegmentList : public TContourSink {
+ public:
+  void Segment(int levelNo, double x1, double y1, double x2, double y2) override {
+    Segments.push_back({levelNo, {x1, y1}, {x2, y2}});
+  }
+  std::vector<TSegment> Segments;
+};
 
 TEST_F(TMapFixture, ComputedRangeGoesToTheDocumentAndLevelsSpanBothSigns) {
   QSignalSpy interval(mMap.get(), &TAQVKaart::IntervalChange);
@@ -46,11 +78,77 @@ TEST_F(TMapFixture, ComputedRangeGoesToTheDocumentAndLevelsSpanBothSigns) {
   EXPECT_FALSE(mMap->ComputeError());
 }
 
-TEST_F(TMapFixture, TwoWellsDrawRedAndBlueContours) {
+TEST_F(TMapFixture, ContoursAreBlackEveryFifthLevelElseBlueForDrawdownAndRedForBuildUp) {
   const QImage image = mMap->RenderImage(QSize(900, 600));
-  image.save(QStringLiteral("/tmp/aqv-map-two-wells.png"));
-  EXPECT_GT(CountPixels(image, IsRed), 200);
-  EXPECT_GT(CountPixels(image, IsBlue), 200);
+  image.save(QString::fromStdString(test::ReviewPath("map-two-wells.png")));
+  mMap->ComputeLayout(900, 600);
+  TSegmentList traced;
+  TraceContours(mMap->Grid(), mMap->Levels(), traced);
+  // The longest segment of each kind, probed at its middle.
+  const auto probe = [&](auto kind, bool (*colour)(QColor), const char* name) {
+    const TSegment* best = nullptr;
+    for (const TSegment& s : traced.Segments)
+      if (kind(s.LevelNo) && (!best || s.Length() > best->Length())) best = &s;
+    ASSERT_NE(best, nullptr) << name;
+    const QPointF m = (best->A + best->B) / 2;
+    const QPoint pixel(mMap->WorldToScreenX(m.x()), mMap->WorldToScreenY(m.y()));
+    EXPECT_TRUE(Near(image, pixel, colour)) << name << " level " << best->LevelNo;
+  };
+  probe([](int n) { return n > 0 && n % 5 != 0; }, IsBlue, "drawdown");
+  probe([](int n) { return n < 0 && n % 5 != 0; }, IsRed, "build-up");
+  probe([](int n) { return n > 0 && n % 5 == 0; }, IsBlack, "fifth drawdown");
+  probe([](int n) { return n < 0 && n % 5 == 0; }, IsBlack, "fifth build-up");
+}
+
+TEST_F(TMapFixture, ImagePixelWellAndContourOfOnePointLandOnOnePixel) {
+  // A white picture at 4 m per pixel whose pixel (10, 10) is centred on the observation well
+  // at (-410, 260), away from the contours; the 5 x 5 pixels about it are green.
+  test::TTempFolder folder;
+  QImage picture(100, 150, QImage::Format_RGB32);
+  picture.fill(Qt::white);
+  for (int y = 8; y <= 12; ++y)
+    for (int x = 8; x <= 12; ++x) picture.setPixelColor(x, y, QColor(0, 200, 0));
+  const std::string path = folder.Path("marks.png");
+  ASSERT_TRUE(picture.save(QString::fromStdString(path)));
+  folder.Write("marks.pgw", "4\n0\n0\n-4\n-450\n300\n");
+  mData->ObservationWells[1].X = -410;
+  mData->ObservationWells[1].Y = 260;
+  mData->BackgroundFiles = {{true, path}};
+  mData->ShowBackgroundImages = true;
+  mData->BackgroundTransparency = 0;
+  (void)mMap->LoadBackgroundImages();
+  ASSERT_FALSE(mData->ImagesUnavailable);
+  mData->MapOptions.DrawingOptions = {};
+  const QImage image = mMap->RenderImage(QSize(900, 600));
+  image.save(QString::fromStdString(test::ReviewPath("map-registration.png")));
+  mMap->ComputeLayout(900, 600);
+  const QPoint well(mMap->WorldToScreenX(-410), mMap->WorldToScreenY(260));
+  // The green block's pixels are centred on the well within a pixel.
+  const auto green = [](QColor c) { return c.green() > 150 && c.red() < 80 && c.blue() < 80; };
+  QRect block;
+  for (int y = well.y() - 30; y <= well.y() + 30; ++y)
+    for (int x = well.x() - 30; x <= well.x() + 30; ++x)
+      if (green(image.pixelColor(x, y))) block |= QRect(x, y, 1, 1);
+  ASSERT_FALSE(block.isEmpty());
+  EXPECT_NEAR(block.center().x(), well.x(), 1);
+  EXPECT_NEAR(block.center().y(), well.y(), 1);
+  EXPECT_NEAR(block.width(), 20 * mMap->PlotLayout().Scale, 2);
+  // The well's cross: its arms end 4 px from that pixel.
+  for (QPoint arm : {QPoint(4, 0), QPoint(-4, 0), QPoint(0, 4), QPoint(0, -4)}) {
+    EXPECT_TRUE(IsBlack(image.pixelColor(well + arm)));
+    EXPECT_TRUE(green(image.pixelColor(well + arm + arm / 2)));
+  }
+  // A contour's point lands where its colour is drawn.
+  TSegmentList traced;
+  TraceContours(mMap->Grid(), mMap->Levels(), traced);
+  ASSERT_FALSE(traced.Segments.empty());
+  int drawn = 0;
+  for (std::size_t i = 0; i < traced.Segments.size(); i += 37) {
+    const QPointF& a = traced.Segments[i].A;
+    drawn += Near(image, QPoint(mMap->WorldToScreenX(a.x()), mMap->WorldToScreenY(a.y())),
+                  [](QColor c) { return IsRed(c) || IsBlue(c) || IsBlack(c); });
+  }
+  EXPECT_EQ(drawn, static_cast<int>((traced.Segments.size() + 36) / 37));
 }
 
 TEST_F(TMapFixture, WellsOnlyBeforeAnyPeriodStarts) {
@@ -59,7 +157,19 @@ TEST_F(TMapFixture, WellsOnlyBeforeAnyPeriodStarts) {
   EXPECT_EQ(mMap->Levels().Count, 0);
   EXPECT_EQ(mMap->GetMinContourLevel(), kNoContourLevel);
   const QImage image = mMap->RenderImage(QSize(700, 500));
-  image.save(QStringLiteral("/tmp/aqv-map-wells-only.png"));
+  image.save(QString::fromStdString(test::ReviewPath("map-wells-only.png")));
+  mMap->ComputeLayout(700, 500);
+  // The pumping wells' circles (radius at least 2 px) and the observation well's cross.
+  for (int w = 1; w <= 2; ++w) {
+    const QPoint c(mMap->WorldToScreenX(mData->PumpingWells[w].X),
+                   mMap->WorldToScreenY(mData->PumpingWells[w].Y));
+    EXPECT_TRUE(Near(image, c + QPoint(2, 0), IsBlack)) << w;
+    EXPECT_FALSE(IsBlack(image.pixelColor(c + QPoint(5, 0)))) << w;
+  }
+  const QPoint cross(mMap->WorldToScreenX(50), mMap->WorldToScreenY(100));
+  EXPECT_TRUE(IsBlack(image.pixelColor(cross + QPoint(4, 0))));
+  EXPECT_TRUE(IsBlack(image.pixelColor(cross + QPoint(0, -4))));
+  EXPECT_FALSE(IsBlack(image.pixelColor(cross + QPoint(2, 2))));
   // Only the legend's sample lines and words are coloured.
   EXPECT_LT(CountPixels(image, IsRed), 400);
   EXPECT_LT(CountPixels(image, IsBlue), 400);
@@ -74,10 +184,28 @@ TEST_F(TMapFixture, EachLegendPlacementDrawsAndMovesThePlot) {
   for (const auto& [placement, name] : placements) {
     mMap->SetLegendPlacement(placement);
     const QImage image = mMap->RenderImage(QSize(700, 500));
-    image.save(QStringLiteral("/tmp/aqv-map-legend-%1.png").arg(QString::fromLatin1(name)));
+    image.save(QString::fromStdString(
+        test::ReviewPath(std::string("map-legend-") + name + ".png")));
+    mMap->ComputeLayout(700, 500);
     const bool left = placement == TPlacement::plLeft || placement == TPlacement::plTop;
     EXPECT_EQ(mMap->PlotLayout().Left, left ? mMap->LegendWidth() + 20 : 20) << name;
     EXPECT_EQ(mMap->LegendWidth() == 0, placement == TPlacement::plNone) << name;
+    if (placement == TPlacement::plNone) continue;
+    // The legend's frame starts 20 px beside the window, level with its north edge or 55 px
+    // above its south edge; its red and blue sample lines are inside.
+    const bool low = placement == TPlacement::plBottom || placement == TPlacement::plLeft;
+    const int frameX = left ? mMap->WestPixel() - mMap->LegendWidth() : mMap->EastPixel() + 21;
+    const int frameY = low ? mMap->SouthPixel() - 55 : mMap->NorthPixel() - 1;
+    EXPECT_TRUE(IsBlack(image.pixelColor(frameX, frameY + 10))) << name;
+    EXPECT_TRUE(IsBlack(image.pixelColor(frameX + 10, frameY))) << name;
+    int red = 0, blue = 0;
+    for (int y = frameY; y < frameY + 60; ++y)
+      for (int x = frameX; x < frameX + 40; ++x) {
+        red += IsRed(image.pixelColor(x, y));
+        blue += IsBlue(image.pixelColor(x, y));
+      }
+    EXPECT_GE(red, 25) << name;
+    EXPECT_GE(blue, 25) << name;
   }
 }
 
@@ -112,11 +240,23 @@ TEST_F(TMapFixture, ZoomBandSetsTheSnappedWindowAndPreviousViewRestoresIt) {
   QTest::mousePress(mMap.get(), Qt::LeftButton, Qt::NoModifier, a);
   QTest::mouseMove(mMap.get(), (a + b) / 2);
   QTest::mouseMove(mMap.get(), b);
+  // While the button is held the band shows, dashed dark green, between the snapped corners.
+  const QImage band = mMap->grab().toImage();
+  const double snap = SnapStep(mMap->GridLineSpacing());
+  const QPoint ca(mMap->WorldToScreenX(SnapToStep(-200.2, snap)),
+                  mMap->WorldToScreenY(SnapToStep(150.4, snap)));
+  const QPoint cb(mMap->WorldToScreenX(SnapToStep(101, snap)),
+                  mMap->WorldToScreenY(SnapToStep(-99.6, snap)));
+  int onEdge = 0;
+  for (int x = ca.x(); x <= cb.x(); ++x) onEdge += IsBandGreen(band.pixelColor(x, ca.y()));
+  for (int y = ca.y(); y <= cb.y(); ++y) onEdge += IsBandGreen(band.pixelColor(cb.x(), y));
+  EXPECT_GT(onEdge, (cb.x() - ca.x() + cb.y() - ca.y()) / 3);
   QTest::mouseRelease(mMap.get(), Qt::LeftButton, Qt::NoModifier, b);
   const TMapWindow zoomed = Window();
   // Corners snap to whole metres (grid spacing 100 gives a snap step of 10).
   const double step = SnapStep(mMap->GridLineSpacing());
   EXPECT_EQ(zoomed.X1, SnapToStep(mMap->ScreenToWorldX(a.x()), step));
+  EXPECT_EQ(CountPixels(mMap->grab().toImage(), IsBandGreen), 0);  // gone with the button
   EXPECT_LT(zoomed.X1, zoomed.X2);
   EXPECT_LT(zoomed.Y1, zoomed.Y2);
   EXPECT_NEAR(zoomed.X1, -200, 10);
@@ -127,7 +267,8 @@ TEST_F(TMapFixture, ZoomBandSetsTheSnappedWindowAndPreviousViewRestoresIt) {
   EXPECT_EQ(mMap->Grid().Layout(), ComputeGridLayout(before));
   mMap->SetTime(1.0);
   EXPECT_EQ(mMap->Grid().Layout(), ComputeGridLayout(zoomed));
-  mMap->RenderImage(QSize(700, 500)).save(QStringLiteral("/tmp/aqv-map-zoomed.png"));
+  mMap->RenderImage(QSize(700, 500))
+      .save(QString::fromStdString(test::ReviewPath("map-zoomed.png")));
   mMap->PreviousView();
   EXPECT_EQ(Window(), before);
   EXPECT_FALSE(mMap->HasPreviousView());
@@ -193,6 +334,21 @@ TEST_F(TMapFixture, PauseStopsTheAnimationWithoutTheFinishedEvent) {
   EXPECT_EQ(mMap->AnimationStep(), 3);
 }
 
+TEST_F(TMapFixture, EachAnimationStepCanBeWatchedAndPauseAnswersAtOnce) {
+  mData->SetTimeSteps(1000);
+  QSignalSpy finished(mMap.get(), &TAQVKaart::AnimationFinished);
+  mMap->Animate();
+  QTest::qWait(350);  // events are processed while a step is on screen
+  const int step = mMap->AnimationStep();
+  EXPECT_GE(step, 1);  // the first step shows at once
+  EXPECT_LE(step, 5);  // and each stays at least 100 ms, however fast the machine
+  mMap->SetPaused(true);
+  EXPECT_FALSE(mMap->Animating());  // at once, not after the step's time on screen
+  QTest::qWait(150);
+  EXPECT_EQ(mMap->AnimationStep(), step);
+  EXPECT_EQ(finished.count(), 0);
+}
+
 TEST_F(TMapFixture, ClosingTheWindowDuringAnAnimationStopsIt) {
   mData->SetTimeSteps(1000);
   QSignalSpy finished(mMap.get(), &TAQVKaart::AnimationFinished);
@@ -243,10 +399,32 @@ TEST_F(TMapFixture, ComputationErrorStopsTheAnimationWithTheEventAndTheMessage) 
 TEST_F(TMapFixture, HintShowsTheWellNameOrTheGridDrawdown) {
   const QPoint well(mMap->WorldToScreenX(-150), mMap->WorldToScreenY(0));
   EXPECT_EQ(mMap->HintAt(well), QString::fromStdString(mData->PumpingWells[1].Name));
-  const QString hint = mMap->HintAt(QPoint(mMap->WorldToScreenX(-300), mMap->WorldToScreenY(200)));
-  EXPECT_TRUE(hint.startsWith(QStringLiteral("x: "))) << hint.toStdString();
-  EXPECT_TRUE(hint.contains(QStringLiteral("\nDrawdown: "))) << hint.toStdString();
+  // A grid point: its coordinates with two decimals, its drawdown with three.
+  const TGridLayout& g = mMap->Grid().Layout();
+  const int a = 20, b = 40;
+  const QPoint node(mMap->WorldToScreenX(g.NodeX[a]), mMap->WorldToScreenY(g.NodeY[b]));
+  const QString hint = mMap->HintAt(node);
+  const QRegularExpression format(
+      QStringLiteral("^x: (-?\\d+\\.\\d\\d), y: (-?\\d+\\.\\d\\d)\nDrawdown: (-?\\d+\\.\\d\\d\\d)$"));
+  const QRegularExpressionMatch m = format.match(hint);
+  ASSERT_TRUE(m.hasMatch()) << hint.toStdString();
+  const double value = mMap->Grid().Value(g.NodeIndex(a, b));
+  EXPECT_NE(value, 0);
+  EXPECT_NEAR(m.captured(1).toDouble(), g.NodeX[a], 0.005);
+  EXPECT_NEAR(m.captured(2).toDouble(), g.NodeY[b], 0.005);
+  EXPECT_NEAR(m.captured(3).toDouble(), value, 0.0005);
   EXPECT_TRUE(mMap->HintAt(QPoint(2, 2)).isEmpty());
+}
+
+TEST_F(TMapFixture, DisplayTimesBeyondAThousandYearsAreComputedAtThreeHundredSixtyFiveThousandDays) {
+  mMap->SetTime(365000);
+  const std::vector<double> capped(mMap->Grid().Values(),
+                                   mMap->Grid().Values() + mMap->Grid().ValueCount());
+  mMap->SetTime(4e6);
+  EXPECT_EQ(mData->DisplayTime(), 4e6);  // the document keeps the time asked for
+  EXPECT_TRUE(std::equal(capped.begin(), capped.end(), mMap->Grid().Values()));
+  mMap->SetTime(300000);
+  EXPECT_FALSE(std::equal(capped.begin(), capped.end(), mMap->Grid().Values()));
 }
 
 TEST_F(TMapFixture, FailedXYZExportShowsTheSaveMessage) {
@@ -297,7 +475,7 @@ TEST_F(TMapFixture, RotatedBackgroundImageAtHalfTransparency) {
   EXPECT_TRUE(report.Failures.empty());
   ASSERT_FALSE(mData->ImagesUnavailable);
   const QImage image = mMap->RenderImage(QSize(900, 600));
-  image.save(QStringLiteral("/tmp/aqv-map-rotated-image.png"));
+  image.save(QString::fromStdString(test::ReviewPath("map-rotated-image.png")));
   // Half transparency over white: no pixel of the image is darker than half white.
   const QPoint inside(mMap->WorldToScreenX(-250), mMap->WorldToScreenY(200));
   mMap->ComputeLayout(900, 600);

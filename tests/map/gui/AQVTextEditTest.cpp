@@ -1,8 +1,10 @@
+#include <QApplication>
 #include <QTest>
 
 #include "map/gui/AQVKaart.h"
 #include "map/gui/AQVTextEdit.h"
 #include "tests/map/gui/MapGuiFixture.h"
+#include "tests/support/ReviewPicture.h"
 
 namespace aqv {
 namespace {
@@ -41,6 +43,19 @@ TEST_F(TMapFixture, CornerBoxFollowsTheLegendFromRightToLeft) {
   EXPECT_EQ(box->PixelY, mMap->SouthPixel() + 10 - 55);
   // A box pushed off the picture's left edge keeps its data but is not painted.
   EXPECT_EQ(mMap->TextEditOf(box)->Shown(), box->PixelX >= 0 && box->PixelY >= 0);
+  // Without a legend the box keeps its corner: offsets count from the window's own edges.
+  mMap->SetLegendPlacement(TPlacement::plNone);
+  box->X = -30;
+  box->Y = -20;
+  for (int mode : {2, 3, 4, 5}) {
+    box->AnchorMode = mode;
+    mMap->ComputeLayout(mMap->width(), mMap->height());
+    mMap->RepositionTexts(true);
+    const bool west = mode == 4 || mode == 5, north = mode == 2 || mode == 5;
+    EXPECT_EQ(box->PixelX, (west ? mMap->WestPixel() : mMap->EastPixel()) + 30) << mode;
+    EXPECT_EQ(box->PixelY, (north ? mMap->NorthPixel() : mMap->SouthPixel()) + 20) << mode;
+    EXPECT_TRUE(mMap->TextEditOf(box)->Shown());
+  }
 }
 
 TEST_F(TMapFixture, WorldBoxTouchingThePlotEdgeIsNotPainted) {
@@ -72,12 +87,25 @@ TEST_F(TMapFixture, TextBoxesAppearInTheRenderedPicture) {
   corner->FramePenStyle = TPenStyle::psDash;
   mMap->SyncTextEdits();
   const QImage image = mMap->RenderImage(QSize(700, 500));
-  image.save(QStringLiteral("/tmp/aqv-map-text-boxes.png"));
+  image.save(QString::fromStdString(test::ReviewPath("map-text-boxes.png")));
   mMap->ComputeLayout(700, 500);
   mMap->RepositionTexts(true);
   const QRect box = mMap->TextEditOf(mData->TextBoxes[0].get())->BoxRect();
-  // The yellow background of the first box is in the picture.
+  // The yellow background of the first box is in the picture, with its text on it.
   EXPECT_EQ(image.pixelColor(box.right() - 2, box.bottom() - 2), QColor(Qt::yellow));
+  int text = 0;
+  for (int y = box.top(); y <= box.bottom(); ++y)
+    for (int x = box.left(); x <= box.right(); ++x) text += image.pixelColor(x, y).lightness() < 100;
+  EXPECT_GT(text, 40);
+  // The corner box has no background and a dashed frame one pixel outside it.
+  const QRect frame = mMap->TextEditOf(corner)->BoxRect();
+  EXPECT_EQ(corner->AnchorMode, 2);
+  EXPECT_EQ(frame.topLeft(), QPoint(mMap->EastPixel() + 15, mMap->NorthPixel() + 110));
+  int dashes = 0;
+  for (int x = frame.left(); x <= frame.right(); ++x)
+    dashes += image.pixelColor(x, frame.top() - 1).lightness() < 100;
+  EXPECT_GT(dashes, frame.width() / 4);
+  EXPECT_LT(dashes, frame.width() * 9 / 10);
 }
 
 TEST_F(TMapFixture, InsertTextInsideThePlotAnchorsToTheWorldAndOutsideBesideTheLegend) {
@@ -131,6 +159,112 @@ INSTANTIATE_TEST_SUITE_P(Texts, LineBreaks,
                          ::testing::Values(TBreakCase{"a\r\nb", "a\nb"}, TBreakCase{"a\nb", "a\nb"},
                                            TBreakCase{"a\rb", "a\nb"},
                                            TBreakCase{"a\r\n\r\nb\n", "a\n\nb\n"}));
+
+// Counts the pixels of the box's yellow background and of its black text inside rect.
+struct TBoxPixels {
+  int Yellow = 0, Dark = 0;
+};
+TBoxPixels BoxPixels(const QImage& image, const QRect& rect) {
+  TBoxPixels n;
+  for (int y = rect.top() + 2; y < rect.bottom() - 1; ++y)
+    for (int x = rect.left() + 2; x < rect.right() - 1; ++x) {
+      const QColor c = image.pixelColor(x, y);
+      if (c == QColor(Qt::yellow)) ++n.Yellow;
+      if (c.lightness() < 100) ++n.Dark;
+    }
+  return n;
+}
+
+class TTextBoxMouse : public TMapFixture {
+ protected:
+  void SetUp() override {
+    TMapFixture::SetUp();
+    mBox = AddBox(*mData, 1, -300, 200, "Drag me");
+    mMap->SyncTextEdits();
+    mMap->ComputeLayout(mMap->width(), mMap->height());
+    mMap->RepositionTexts(true);
+    QApplication::setActiveWindow(mMap.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(mMap.get()));
+  }
+  // Presses the left button at from, moves to to in two steps and, with release, lets go there.
+  void Drag(QPoint from, QPoint to, bool release = true) {
+    QTest::mousePress(mMap.get(), Qt::LeftButton, Qt::NoModifier, from);
+    QTest::mouseMove(mMap.get(), (from + to) / 2);
+    QTest::mouseMove(mMap.get(), to);
+    if (release) QTest::mouseRelease(mMap.get(), Qt::LeftButton, Qt::NoModifier, to);
+  }
+  QRect Rect() const { return mMap->TextEditOf(mBox)->BoxRect(); }
+  TAQVTextBoxRecord* mBox = nullptr;
+};
+
+TEST_F(TTextBoxMouse, MovedByItsTopEdgeItKeepsItsTextInsideTheMapAndAnchorsWhereItIsLet) {
+  const QRect start = Rect();
+  // The top edge, 4 px in from either end, is the move handle; during the move the whole box
+  // is painted where it goes, its text too.
+  Drag(start.topLeft() + QPoint(10, 2), start.topLeft() + QPoint(60, 32), false);
+  const QRect moved = Rect();
+  EXPECT_EQ(moved, start.translated(50, 30));
+  const TBoxPixels during = BoxPixels(mMap->grab().toImage(), moved);
+  EXPECT_GT(during.Yellow, moved.width() * moved.height() / 2);
+  EXPECT_GT(during.Dark, 20);
+  EXPECT_EQ(BoxPixels(mMap->grab().toImage(), QRect(start.topLeft(), QSize(45, 25))).Yellow, 0);
+  QTest::mouseRelease(mMap.get(), Qt::LeftButton, Qt::NoModifier, start.topLeft() +
+                                                                      QPoint(60, 32));
+  // Let go inside the plot: anchored to the world point under its top-left corner.
+  EXPECT_EQ(mBox->AnchorMode, 1);
+  EXPECT_DOUBLE_EQ(mBox->X, mMap->ScreenToWorldX(moved.left()));
+  EXPECT_DOUBLE_EQ(mBox->Y, mMap->ScreenToWorldY(moved.top()));
+  EXPECT_EQ(Rect(), moved);
+  EXPECT_EQ(mData->SelectedTextBox, nullptr);
+  EXPECT_FALSE(mData->Saved);
+  // Dragged far beyond the right edge it stops at the map's edge, and let go outside the plot
+  // it is anchored beside the legend, to the window's north-east corner.
+  Drag(moved.topLeft() + QPoint(10, 2), QPoint(mMap->width() + 300, moved.top() + 2));
+  EXPECT_EQ(Rect().right(), mMap->width() - 1);
+  EXPECT_EQ(mBox->AnchorMode, 2);
+  EXPECT_EQ(mBox->X, mMap->EastPixel() - Rect().left());
+  EXPECT_EQ(mBox->Y, mMap->NorthPixel() - Rect().top());
+  mMap->grab().save(QString::fromStdString(test::ReviewPath("map-text-box-moved.png")));
+}
+
+TEST_F(TTextBoxMouse, CornerHandlesResizeDownToOnePixelAndTheInsideOnlyEdits) {
+  const QRect start = Rect();
+  // Bottom-right handle: the far corner follows the mouse, never above or left of the near one.
+  const QPoint to = start.bottomRight() + QPoint(43, 23);
+  Drag(start.bottomRight() + QPoint(3, 3), to);
+  EXPECT_EQ(Rect(), QRect(start.topLeft(), to - QPoint(1, 1)));
+  const QRect grown = Rect();
+  Drag(grown.bottomRight() + QPoint(1, 1), grown.topLeft() - QPoint(30, 30));
+  EXPECT_EQ(Rect().size(), QSize(1, 1));
+  // Top-left handle: the near corner follows, the far one stays.
+  mBox->Width = 120;
+  mBox->Height = 40;
+  mMap->RepositionTexts(true);
+  const QRect again = Rect();
+  Drag(again.topLeft() + QPoint(-3, -3), again.topLeft() + QPoint(-23, -13));
+  EXPECT_EQ(Rect(), QRect(again.topLeft() - QPoint(23, 13), again.bottomRight()));
+  const QRect bigger = Rect();
+  Drag(bigger.topLeft(), bigger.bottomRight() + QPoint(50, 50));
+  EXPECT_EQ(Rect(), QRect(bigger.bottomRight(), QSize(1, 1)));
+  // 5 px above the box or inside it is no handle: nothing moves, and a click inside edits.
+  mBox->Width = 120;
+  mBox->Height = 40;
+  mMap->RepositionTexts(true);
+  const QRect plain = Rect();
+  Drag(plain.topLeft() + QPoint(30, -5), plain.topLeft() + QPoint(80, 40));
+  EXPECT_EQ(Rect(), plain);
+  Drag(plain.center(), plain.center() + QPoint(30, 30));
+  EXPECT_EQ(Rect(), plain);
+  QTest::mouseClick(mMap.get(), Qt::LeftButton, Qt::NoModifier, plain.center());
+  TAQVTextEdit* edit = mMap->TextEditOf(mBox);
+  EXPECT_TRUE(edit->isVisible());
+  EXPECT_TRUE(edit->hasFocus());
+  // A click on the map away from the box ends its editing: the map paints it again.
+  QTest::mouseClick(mMap.get(), Qt::LeftButton, Qt::NoModifier, plain.bottomRight() + QPoint(80, 80));
+  EXPECT_FALSE(edit->hasFocus());
+  EXPECT_FALSE(edit->isVisible());
+  EXPECT_GT(BoxPixels(mMap->grab().toImage(), plain).Dark, 20);
+}
 
 TEST_F(TMapFixture, RecordLineRoundTripsAndAMalformedLineLeavesTheBoxUnchanged) {
   TAQVTextBoxRecord* record = AddBox(*mData, 1, 12.5, -3, "x");

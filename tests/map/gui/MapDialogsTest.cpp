@@ -1,15 +1,19 @@
 #include <QCheckBox>
 #include <QProgressBar>
 #include <QRadioButton>
+#include <QTabBar>
 #include <QTabWidget>
+#include <QTest>
 #include <QTimer>
 
+#include "controls/MyColorgrd.h"
 #include "controls/MySpin.h"
 #include "map/gui/AQVKaart.h"
 #include "map/gui/AQVKaartOptions.h"
 #include "map/gui/AQVTextEditOptions.h"
 #include "map/gui/Progress.h"
 #include "tests/map/gui/MapGuiFixture.h"
+#include "tests/support/ReviewPicture.h"
 
 namespace aqv {
 namespace {
@@ -29,7 +33,14 @@ TEST(MapOptionsDialog, HiddenLegendShowsUncheckedAndDisabledAndStaysHidden) {
   EXPECT_TRUE(form.PlacementButton(TPlacement::plRight)->isEnabled());
   EXPECT_EQ(form.GetLegend(), TPlacement::plLeft);
   form.OptionPages()->setCurrentIndex(1);
-  form.grab().save(QStringLiteral("/tmp/aqv-map-options-dialog.png"));
+  form.grab().save(QString::fromStdString(test::ReviewPath("map-options-dialog.png")));
+}
+
+// The check box of the dialog whose caption is text, as the person sees it.
+QCheckBox* CheckBoxNamed(QWidget& form, const QString& text) {
+  for (QCheckBox* box : form.findChildren<QCheckBox*>())
+    if (box->text() == text) return box;
+  return nullptr;
 }
 
 TEST_F(TMapFixture, OptionsDialogOkWritesBackAndRemembersThePage) {
@@ -39,13 +50,28 @@ TEST_F(TMapFixture, OptionsDialogOkWritesBackAndRemembersThePage) {
   int transparency = 50;
   bool show = false;
   QTimer::singleShot(0, &form, [&form] {
+    // The first page shows both boxes, set from the options; a click turns each over.
+    QCheckBox* grid = CheckBoxNamed(form, QStringLiteral("Show grid"));
+    QCheckBox* boundary = CheckBoxNamed(form, QStringLiteral("Show boundary"));
+    if (!grid || !boundary) {
+      ADD_FAILURE() << "a box of the first page is missing";
+      form.reject();
+      return;
+    }
+    EXPECT_TRUE(grid->isVisible());
+    EXPECT_TRUE(boundary->isVisible());
+    EXPECT_TRUE(grid->isChecked());
+    EXPECT_FALSE(boundary->isChecked());
+    QTest::mouseClick(grid, Qt::LeftButton, Qt::NoModifier, QPoint(8, grid->height() / 2));
+    QTest::mouseClick(boundary, Qt::LeftButton, Qt::NoModifier,
+                      QPoint(8, boundary->height() / 2));
     form.OptionPages()->setCurrentIndex(2);
     form.TransparencyEdit()->UpClick();  // steps of 5, previewed on the map
     form.accept();
   });
   ASSERT_TRUE(form.Execute(placement, options, mMap.get(), transparency, show));
   EXPECT_EQ(placement, TPlacement::plNone);
-  EXPECT_EQ(options, TBoundaryGridDrawing{TBoundaryGridDrawingOptions::dbgGrid});
+  EXPECT_EQ(options, TBoundaryGridDrawing{TBoundaryGridDrawingOptions::dbgBoundary});
   EXPECT_EQ(transparency, 55);
   EXPECT_EQ(TAQVKaartOptionsForm::RememberedPage(), 2);
 }
@@ -67,11 +93,34 @@ TEST(TextOptionsDialog, BorderStyleAndWidthFollowEachOther) {
   form.SetBorderStyleItem(TAQVTextEditOptionsForm::bsClear);
   EXPECT_EQ(form.Working().FrameWidth, 0);
   EXPECT_EQ(box.FrameWidth, 3);  // nothing written before OK
-  form.grab().save(QStringLiteral("/tmp/aqv-map-text-options.png"));
   box.Text = "typed meanwhile";
   form.accept();
   EXPECT_EQ(box.FramePenStyle, TPenStyle::psClear);
   EXPECT_EQ(box.Text, "typed meanwhile");
+}
+
+TEST(TextOptionsDialog, RightButtonOnTheBackgroundColoursClearsTransparent) {
+  TAQVTextBoxRecord box;
+  box.ClearBackground = true;
+  TAQVTextEditOptionsForm form;
+  form.SetTarget(&box);
+  form.show();
+  auto* pages = form.findChild<QTabWidget*>(QStringLiteral("OptionsPage"));
+  QTest::mouseClick(pages->tabBar(), Qt::LeftButton, Qt::NoModifier,
+                    pages->tabBar()->tabRect(1).center());
+  ASSERT_EQ(pages->currentIndex(), 1);
+  auto* grid = form.findChild<TMyColorGrid*>(QStringLiteral("bgColor"));
+  auto* transparent = form.findChild<QCheckBox*>(QStringLiteral("bgTransparent"));
+  ASSERT_TRUE(transparent->isChecked());
+  // A left click picks nothing on this grid (it has no foreground) and keeps Transparent.
+  QTest::mouseClick(grid, Qt::LeftButton, Qt::NoModifier, grid->CellRect(4).center());
+  EXPECT_TRUE(transparent->isChecked());
+  QTest::mouseClick(grid, Qt::RightButton, Qt::NoModifier, grid->CellRect(9).center());
+  EXPECT_FALSE(transparent->isChecked());
+  form.grab().save(QString::fromStdString(test::ReviewPath("map-text-options-background.png")));
+  QTest::keyClick(&form, Qt::Key_Return);
+  EXPECT_FALSE(box.ClearBackground);
+  EXPECT_EQ(box.Color, grid->CellColor(9));
 }
 
 TEST(ProgressWindow, UnchangedValuesRepaintNothing) {

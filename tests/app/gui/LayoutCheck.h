@@ -1,0 +1,149 @@
+#pragma once
+
+#include <QAbstractButton>
+#include <QAbstractScrollArea>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLayout>
+#include <QScrollArea>
+#include <QSizeGrip>
+#include <QSplitter>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QStringList>
+#include <QTabWidget>
+#include <QWidget>
+
+namespace aqv::test {
+
+// What a person's eye checks on a window that is shown and laid out: every visible control
+// lies inside the part of its parent that holds controls (below a group box's title, within a
+// frame) at no less than its least size, no two visible sibling controls overlap, and a label with a buddy shares a row with
+// it. Descends into laid-out containers, the current page of tab and stacked widgets, the
+// parts of a splitter and the contents of a scroll area (which may be larger than what it
+// shows: that is what the scroll bars are for). A control with its own inner widgets (a spin
+// box, a chart, a grid) is checked as one piece.
+class TLayoutCheck {
+ public:
+  // Returns one line per fault, naming the controls by their object names or texts.
+  static QStringList Faults(const QWidget* root) {
+    TLayoutCheck check;
+    check.Container(root);
+    check.Buddies(root);
+    return check.mFaults;
+  }
+
+ private:
+  static QString Name(const QWidget* w) {
+    QString text;
+    if (const auto* label = qobject_cast<const QLabel*>(w)) text = label->text();
+    if (const auto* box = qobject_cast<const QGroupBox*>(w)) text = box->title();
+    if (const auto* button = qobject_cast<const QAbstractButton*>(w)) text = button->text();
+    QString name = w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className())
+                                             : w->objectName();
+    if (!text.isEmpty()) name += QStringLiteral(" \"%1\"").arg(text);
+    return name;
+  }
+  static QString RectText(const QRect& r) {
+    return QStringLiteral("(%1,%2 %3x%4)").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+  }
+
+  // The visible child controls of container that its own layout or code places.
+  static QList<QWidget*> Controls(const QWidget* container) {
+    QList<QWidget*> controls;
+    for (QWidget* w : container->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+      if (w->isWindow() || !w->isVisibleTo(container)) continue;
+      // The size grip sits in the corner over the rest by design.
+      if (qobject_cast<QSplitterHandle*>(w) != nullptr || qobject_cast<QSizeGrip*>(w) != nullptr)
+        continue;
+      controls.append(w);
+    }
+    return controls;
+  }
+
+  // The smallest size at which a control still shows what it holds: its own minimum where it
+  // has one, else its minimum size hint unless its size policy lets it shrink to nothing.
+  static QSize Least(const QWidget* w) {
+    // A status bar's panels take their widths from the window by a rule of their own, and its
+    // last panel ends where the window does.
+    if (qobject_cast<const QStatusBar*>(w) != nullptr) return {};
+    QSize least = w->minimumSizeHint().expandedTo(QSize(0, 0));
+    if (w->sizePolicy().horizontalPolicy() == QSizePolicy::Ignored) least.setWidth(0);
+    if (w->sizePolicy().verticalPolicy() == QSizePolicy::Ignored) least.setHeight(0);
+    if (w->minimumWidth() > 0) least.setWidth(w->minimumWidth());
+    if (w->minimumHeight() > 0) least.setHeight(w->minimumHeight());
+    return least;
+  }
+
+  void Container(const QWidget* container) {
+    if (const auto* tabs = qobject_cast<const QTabWidget*>(container)) {
+      if (tabs->currentWidget() != nullptr) Container(tabs->currentWidget());
+      return;
+    }
+    if (const auto* stack = qobject_cast<const QStackedWidget*>(container)) {
+      if (stack->currentWidget() != nullptr) Container(stack->currentWidget());
+      return;
+    }
+    if (const auto* scroll = qobject_cast<const QScrollArea*>(container)) {
+      const QWidget* content = scroll->widget();
+      if (content == nullptr) return;
+      // Content larger than what shows is fine only where a scroll bar can bring it in.
+      const QSize shown = scroll->viewport()->size();
+      if ((scroll->horizontalScrollBarPolicy() == Qt::ScrollBarAlwaysOff &&
+           content->width() > shown.width()) ||
+          (scroll->verticalScrollBarPolicy() == Qt::ScrollBarAlwaysOff &&
+           content->height() > shown.height()))
+        mFaults << QStringLiteral("%1 %2 is cut off in %3 showing %4x%5")
+                       .arg(Name(content), RectText(content->geometry()), Name(scroll))
+                       .arg(shown.width())
+                       .arg(shown.height());
+      Container(content);
+      return;
+    }
+    const bool laidOut = container->layout() != nullptr ||
+                         qobject_cast<const QSplitter*>(container) != nullptr;
+    if (!laidOut) return;
+    const QList<QWidget*> controls = Controls(container);
+    const QRect room = container->contentsRect();
+    for (const QWidget* w : controls)
+      if (!room.contains(w->geometry()))
+        mFaults << QStringLiteral("%1 %2 sticks out of %3 %4")
+                       .arg(Name(w), RectText(w->geometry()), Name(container), RectText(room));
+    for (const QWidget* w : controls)
+      if (const QSize least = Least(w); w->width() < least.width() || w->height() < least.height())
+        mFaults << QStringLiteral("%1 %2 is squeezed below its least size %3x%4")
+                       .arg(Name(w), RectText(w->geometry()))
+                       .arg(least.width())
+                       .arg(least.height());
+    for (int i = 0; i < controls.size(); ++i)
+      for (int j = i + 1; j < controls.size(); ++j)
+        if (controls[i]->geometry().intersects(controls[j]->geometry()))
+          mFaults << QStringLiteral("%1 %2 overlaps %3 %4 in %5")
+                         .arg(Name(controls[i]), RectText(controls[i]->geometry()),
+                              Name(controls[j]), RectText(controls[j]->geometry()),
+                              Name(container));
+    for (const QWidget* w : controls)
+      if ((qobject_cast<const QAbstractScrollArea*>(w) == nullptr ||
+           qobject_cast<const QScrollArea*>(w) != nullptr) &&
+          qobject_cast<const QStatusBar*>(w) == nullptr)
+        Container(w);
+  }
+
+  // A label's buddy sits on the label's row: their vertical extents share the label's middle.
+  void Buddies(const QWidget* root) {
+    for (const QLabel* label : root->findChildren<QLabel*>()) {
+      const QWidget* buddy = label->buddy();
+      if (buddy == nullptr || !label->isVisibleTo(root) || !buddy->isVisibleTo(root)) continue;
+      const QRect l(label->mapTo(root, QPoint(0, 0)), label->size());
+      const QRect b(buddy->mapTo(root, QPoint(0, 0)), buddy->size());
+      const int middle = l.center().y();
+      if (middle < b.top() || middle > b.bottom())
+        mFaults << QStringLiteral("%1 %2 is not on the row of its field %3 %4")
+                       .arg(Name(label), RectText(l), Name(buddy), RectText(b));
+    }
+  }
+
+  QStringList mFaults;
+};
+
+}  // namespace aqv::test

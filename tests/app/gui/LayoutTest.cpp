@@ -1,0 +1,189 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QScrollBar>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTest>
+#include <functional>
+#include <memory>
+
+#include "app/gui/AQVConductivitiesGrid.h"
+#include "app/gui/AQVObservationWellsGrid.h"
+#include "app/gui/AQVObservationsGrid.h"
+#include "app/gui/AQVPumpingPeriodsGrid.h"
+#include "app/gui/AQVPumpingWellsGrid.h"
+#include "app/gui/About.h"
+#include "app/gui/CHILDWIN.h"
+#include "app/gui/FEMGridForm.h"
+#include "app/gui/MAIN.h"
+#include "app/gui/Preferences.h"
+#include "chart/gui/ChartOptions.h"
+#include "chart/gui/FormatOptions.h"
+#include "map/gui/AQVKaartOptions.h"
+#include "map/gui/AQVTextEditOptions.h"
+#include "map/gui/FilesSelection.h"
+#include "model/AQVElements.h"
+#include "tests/app/gui/LayoutCheck.h"
+#include "tests/support/FakeUserInterface.h"
+#include "tests/support/ReviewPicture.h"
+
+namespace aqv {
+namespace {
+
+// The sizes every dialog is checked at: its own and the smallest screen the program serves.
+struct TSize {
+  const char* Name;
+  QSize Size;  // empty: the window's own default size
+};
+const TSize kSizes[] = {{"default", QSize()}, {"800x600", QSize(800, 600)}};
+
+// Shows each page of every tab widget in window by clicking its tab, and checks the layout on
+// each; a window without tabs is checked as it is.
+QStringList FaultsOnEveryPage(QWidget& window, const QString& picture) {
+  QStringList faults;
+  const QList<QTabWidget*> tabWidgets = window.findChildren<QTabWidget*>();
+  auto check = [&](const QString& page) {
+    QApplication::processEvents();
+    for (const QString& fault : test::TLayoutCheck::Faults(&window)) faults << page + ": " + fault;
+    window.grab().save(QString::fromStdString(
+        test::ReviewPath((picture + "_" + page + ".png").toStdString())));
+  };
+  if (tabWidgets.isEmpty()) {
+    check(QStringLiteral("window"));
+    return faults;
+  }
+  QTabWidget* tabs = tabWidgets.first();
+  for (int i = 0; i < tabs->count(); ++i) {
+    if (!tabs->isTabVisible(i)) continue;
+    QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, {}, tabs->tabBar()->tabRect(i).center());
+    EXPECT_EQ(tabs->currentIndex(), i) << picture.toStdString();
+    check(QString::number(i));
+  }
+  return faults;
+}
+
+void ShowPageByTab(TMDIChild& child, TDocumentPage page) {
+  QTabBar* tabs = child.PageControl()->tabBar();
+  QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(static_cast<int>(page)).center());
+  QApplication::processEvents();
+}
+
+// Sized after showing: the test screen is smaller than some of the sizes.
+void ShowAt(QWidget& window, const TSize& size) {
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  if (!size.Size.isEmpty()) window.resize(size.Size);
+  QApplication::processEvents();
+}
+
+class LayoutTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ResetGlobals(); }
+  void TearDown() override { ResetGlobals(); }
+  test::TFakeUserInterface mUi;
+};
+
+// The frame at its default size on a large screen, on the smallest screen served and on a
+// large one; the sample in feet and minutes has the longest column captions.
+TEST_F(LayoutTest, DocumentWindowPagesHoldTogetherAtEverySize) {
+  const TSize frameSizes[] = {{"default", DefaultFrameSize(QRect(0, 0, 1920, 1200))},
+                              {"800x600", QSize(800, 600)},
+                              {"1600x1000", QSize(1600, 1000)}};
+  for (const TSize& size : frameSizes) {
+    SCOPED_TRACE(size.Name);
+    TMainForm form(&mUi);
+    ShowAt(form, size);
+    ASSERT_TRUE(form.OpenFile(AQV_TEST_DATA_DIR "/v2009.aqv", false));
+    TMDIChild* child = form.ActiveChild();
+    ASSERT_NE(child, nullptr);
+    const QStringList faults =
+        FaultsOnEveryPage(*child, QStringLiteral("document_%1").arg(size.Name));
+    EXPECT_TRUE(faults.isEmpty()) << faults.join("\n").toStdString();
+    for (const TMyParentGrid* grid :
+         {static_cast<TMyParentGrid*>(child->ConductivitiesGrid()),
+          static_cast<TMyParentGrid*>(child->PumpingWellsGrid()),
+          static_cast<TMyParentGrid*>(child->PumpingPeriodsGrid()),
+          static_cast<TMyParentGrid*>(child->ObservationWellsGrid()),
+          static_cast<TMyParentGrid*>(child->ObservationsGrid())})
+      for (int c = 0; c < grid->model()->columnCount(); ++c)
+        EXPECT_GE(grid->columnWidth(c), grid->horizontalHeader()->sectionSizeHint(c))
+            << "caption cut off: " << grid->objectName().toStdString() << " "
+            << grid->model()->headerData(c, Qt::Horizontal).toString().toStdString();
+    if (QString(size.Name) == "default") {
+      // At the frame's own size the widest grid shows all its columns.
+      ShowPageByTab(*child, TDocumentPage::dpPumpingWells);
+      EXPECT_EQ(child->PumpingWellsGrid()->horizontalScrollBar()->maximum(), 0);
+    }
+    child->Data().Saved = true;
+  }
+}
+
+// Two documents tiled side by side in the frame at 800 x 600 each show their time graph whole.
+TEST_F(LayoutTest, TiledDocumentsHoldTogether) {
+  TMainForm form(&mUi);
+  ShowAt(form, {"800x600", QSize(800, 600)});
+  ASSERT_TRUE(form.OpenFile(AQV_TEST_DATA_DIR "/v2009.aqv", false));
+  ASSERT_TRUE(form.OpenFile(AQV_TEST_DATA_DIR "/v2012.aqv", false));
+  TileSubWindows(*form.MdiArea(), Qt::Vertical);
+  QApplication::processEvents();
+  int n = 0;
+  for (TMDIChild* child : form.Children()) {
+    ShowPageByTab(*child, TDocumentPage::dpChart);
+    const QStringList faults = test::TLayoutCheck::Faults(child);
+    EXPECT_TRUE(faults.isEmpty()) << faults.join("\n").toStdString();
+    child->Data().Saved = true;
+    ++n;
+  }
+  EXPECT_EQ(n, 2);
+  form.grab().save(QString::fromStdString(test::ReviewPath("tiled_800x600.png")));
+}
+
+// The dialogs, each made as its owner makes it.
+struct TDialogCase {
+  const char* Name;
+  std::function<std::unique_ptr<QWidget>(test::TFakeUserInterface&, TAQVData&)> Make;
+};
+
+TEST_F(LayoutTest, DialogsHoldTogetherAtEverySize) {
+  TAQVData data(&mUi);
+  const TDialogCase cases[] = {
+      {"preferences", [](auto&, auto&) { return std::make_unique<TPreferencesForm>(); }},
+      {"about", [](auto&, auto&) { return std::make_unique<TAboutBox>(); }},
+      {"model_generator",
+       [](auto& ui, auto& d) { return std::make_unique<TFEMGridForm>(d, ui); }},
+      {"map_options", [](auto&, auto&) { return std::make_unique<TAQVKaartOptionsForm>(); }},
+      {"text_options", [](auto&, auto&) { return std::make_unique<TAQVTextEditOptionsForm>(); }},
+      {"chart_options", [](auto&, auto&) { return std::make_unique<TChartOptionsForm>(); }},
+      {"format_axis",
+       [](auto& ui, auto&) {
+         auto form = std::make_unique<TFormatOptionsForm>(nullptr, &ui);
+         form->OpenAxis(TAxis(), 0, QStringLiteral("X-axis"));
+         return form;
+       }},
+      {"format_series",
+       [](auto& ui, auto&) {
+         auto form = std::make_unique<TFormatOptionsForm>(nullptr, &ui);
+         form->OpenSeries(TSeries(), 0, QStringLiteral("PB 25 m, layer: 1"));
+         return form;
+       }},
+      {"image_files",
+       [](auto& ui, auto&) { return std::make_unique<TFilesSelectionForm>(ui); }},
+  };
+  for (const TDialogCase& c : cases) {
+    for (const TSize& size : kSizes) {
+      SCOPED_TRACE(std::string(c.Name) + " " + size.Name);
+      std::unique_ptr<QWidget> dialog = c.Make(mUi, data);
+      ShowAt(*dialog, size);
+      const QStringList faults =
+          FaultsOnEveryPage(*dialog, QStringLiteral("%1_%2").arg(c.Name, size.Name));
+      EXPECT_TRUE(faults.isEmpty()) << faults.join("\n").toStdString();
+    }
+  }
+}
+
+}  // namespace
+}  // namespace aqv
