@@ -71,9 +71,9 @@ std::string Millions(std::int64_t pixels) {
 
 TImageLoadStatus OverBudget(const std::string& fileName, std::int64_t budget) {
   return {TImageLoadResult::lrOverBudget,
-          "The image " + fileName +
-              " is not loaded: with the other background images it would need more than " +
-              Millions(budget) + " pixels (the images, the optimized image and its blend)."};
+          "The image " + fileName + " is not loaded: the background images would need more than " +
+              Millions(budget) +
+              " pixels together (the images, the optimized image and its blend)."};
 }
 
 bool IsFinite(const TWorldRect& r) {
