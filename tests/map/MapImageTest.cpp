@@ -265,13 +265,23 @@ TEST(TMapImage, LoadFilesReportsFailuresAndHidesUncheckedImages) {
   TImageProgress progress;
   progress.Progress = [&](const std::string& caption, int, int) { captions.push_back(caption); };
   map.SetProgressCallback(progress);
-  const TMapImageLoadReport report =
-      map.LoadFiles({{true, a}, {true, folder.Path("gone.png")}, {false, b}});
+  // A JPEG broken off inside its pixels loads what it holds, with a warning that names it.
+  ASSERT_TRUE(test::WriteJPEG(folder.Path("cut.jpg"), test::PatternRaster(64, 64)));
+  const std::string jpeg = folder.Read("cut.jpg");
+  ASSERT_TRUE(test::WriteBytes(folder.Path("cut.jpg"), jpeg.substr(0, jpeg.size() * 3 / 4)));
+  ASSERT_TRUE(test::WriteWorldFile(folder.Path("cut.jgw"), 1, 0, 0, -1, 0, 0));
+  const TMapImageLoadReport report = map.LoadFiles(
+      {{true, a}, {true, folder.Path("gone.png")}, {false, b}, {true, folder.Path("cut.jpg")}});
   EXPECT_FALSE(report.Cancelled);
   ASSERT_EQ(report.Failures.size(), 1u);
   EXPECT_EQ(report.Failures[0].Index, 1);
   EXPECT_EQ(report.Failures[0].Status.Code, TImageLoadResult::lrFileNotFound);
-  ASSERT_EQ(map.Count(), 2);
+  ASSERT_EQ(report.Warnings.size(), 1u);
+  EXPECT_NE(report.Warnings[0].find(folder.Path("cut.jpg") + ": The JPEG image is damaged"),
+            std::string::npos)
+      << report.Warnings[0];
+  ASSERT_EQ(map.Count(), 3);
+  EXPECT_EQ(map.Image(2).Raster().Height(), 64);
   EXPECT_TRUE(map.Image(0).Visible());
   EXPECT_FALSE(map.Image(1).Visible());
   EXPECT_EQ(captions.front(), TMapImage::kLoadingCaption);
