@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
   }
   namespace fs = std::filesystem;
   const fs::path root = argv[1];
-  for (const char* name : {"png", "gif", "jpeg", "bmp", "tiff", "worldfile"})
+  for (const char* name : {"png", "gif", "jpeg", "bmp", "tiff", "worldfile", "composite"})
     fs::create_directories(root / name);
   using namespace aqv::test;
   const aqv::TImageRaster pattern = PatternRaster(12, 10);
@@ -34,6 +34,11 @@ int main(int argc, char** argv) {
             WriteTIFF((root / "tiff/seed.tif").string(), pattern, 1, {0.5, 0.5, 0}) &&
             WriteTIFF((root / "tiff/bottom.tif").string(), pattern, 4) &&
             WriteWorldFile((root / "worldfile/seed.tfw").string(), 0.5, 0.1, 0.1, -0.5, 1000, 2000,
-                           "\r\n");
+                           "\r\n") &&
+            // Two images beside each other, the second turned, in the composite fuzzer's form.
+            WriteBytes((root / "composite/seed").string(),
+                       std::string("\x02\x32\x08\x06\x01\x40" "2\n0\n0\n-2\n100\n200\n", 25) +
+                           std::string(1, '\0') +
+                           "\x0c\x0a\x01\x90" "1.5\n0.5\n0.5\n-1.5\n110\n190\n");
   return ok ? 0 : 1;
 }

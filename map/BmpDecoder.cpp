@@ -46,7 +46,7 @@ struct THeader {
 };
 
 TDecodeResult Corrupt(const std::string& why) {
-  return {TDecodeStatus::dsCorrupt, "The bitmap does not decode: " + why};
+  return {TDecodeStatus::dsCorrupt, Sentence("The bitmap does not decode: " + why)};
 }
 
 TDecodeResult ReadHeader(std::span<const std::uint8_t> d, THeader& h) {

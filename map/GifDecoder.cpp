@@ -28,8 +28,8 @@ int ReadFromMemory(GifFileType* gif, GifByteType* buffer, int length) {
 
 TDecodeResult GifError(int code) {
   const char* text = GifErrorString(code);
-  return {TDecodeStatus::dsCorrupt,
-          std::string("The GIF image does not decode: ") + (text ? text : "unknown error")};
+  return {TDecodeStatus::dsCorrupt, Sentence(std::string("The GIF image does not decode: ") +
+                                             (text ? text : "unknown error"))};
 }
 
 // Closes the decoder whatever way the decoding ends.

@@ -1,6 +1,7 @@
 #include "map/ImageRaster.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <new>
 
 namespace aqv {
@@ -51,9 +52,25 @@ void TImageRaster::Clear() {
   mPixels = {};
 }
 
+TFileState FileState(const std::string& path) {
+  std::error_code error;
+  const std::filesystem::file_status status = std::filesystem::status(path, error);
+  if (!std::filesystem::exists(status)) return TFileState::fsMissing;
+  return std::filesystem::is_regular_file(status) ? TFileState::fsRegular
+                                                  : TFileState::fsNotRegular;
+}
+
 TDecodeResult ReadFileBytes(const std::string& path, std::int64_t maxBytes,
                             std::vector<std::uint8_t>& bytes) {
   bytes.clear();
+  // A named pipe would wait for a writer and a device may never end; a file's size is known
+  // before a byte of it is read, so that an oversized one costs nothing.
+  if (FileState(path) != TFileState::fsRegular)
+    return {TDecodeStatus::dsCorrupt, path + " is not a regular file."};
+  std::error_code error;
+  const std::uintmax_t size = std::filesystem::file_size(path, error);
+  if (!error && size > static_cast<std::uintmax_t>(maxBytes))
+    return {TDecodeStatus::dsTooLarge, "The file " + path + " is too large."};
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (!file) return {TDecodeStatus::dsCorrupt, "Could not open " + path + "!"};
   TDecodeResult result;

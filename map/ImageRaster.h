@@ -17,13 +17,24 @@ struct TImageLimits {
 };
 
 // Outcome of decoding an image or sizing a raster.
-enum class TDecodeStatus { dsOk, dsCorrupt, dsTooLarge, dsOutOfMemory, dsCancelled };
+// dsDamaged: the file ends or breaks off inside the pixels; the raster keeps what could be
+// decoded (a broken-off JPEG, for one, shows grey below the last row it holds).
+enum class TDecodeStatus { dsOk, dsCorrupt, dsTooLarge, dsOutOfMemory, dsCancelled, dsDamaged };
 
 struct [[nodiscard]] TDecodeResult {
   TDecodeStatus Status = TDecodeStatus::dsOk;
   std::string Message;  // what went wrong, for the person; empty on success
   bool IsSuccess() const { return Status == TDecodeStatus::dsOk; }
+  // True when the raster holds pixels worth showing: a success or a damaged image.
+  bool HasPixels() const { return IsSuccess() || Status == TDecodeStatus::dsDamaged; }
 };
+
+// text ending in a full stop: one is added unless there is one (the codec libraries' own
+// messages have none).
+inline std::string Sentence(std::string text) {
+  if (text.empty() || text.back() != '.') text += '.';
+  return text;
+}
 
 // Progress of long image work: the shared progress method (caption, position, maximum) and a
 // cancel query that long loops poll. Either may be empty.
@@ -89,8 +100,14 @@ class TImageRaster {
 TDecodeResult CheckImageSize(std::int64_t width, std::int64_t height, std::int64_t bytesPerPixel,
                              const TImageLimits& limits);
 
-// Reads a whole file of at most maxBytes bytes into bytes. dsCorrupt when it cannot be opened
-// or read, dsTooLarge when it is longer than maxBytes.
+// Whether path names a regular file: fsMissing when nothing is there, fsNotRegular for a
+// folder, a named pipe or a device.
+enum class TFileState { fsRegular, fsMissing, fsNotRegular };
+TFileState FileState(const std::string& path);
+
+// Reads a whole file of at most maxBytes bytes into bytes. dsCorrupt when it is no regular
+// file or cannot be opened or read; dsTooLarge, before anything is read, when it is longer than
+// maxBytes.
 TDecodeResult ReadFileBytes(const std::string& path, std::int64_t maxBytes,
                             std::vector<std::uint8_t>& bytes);
 

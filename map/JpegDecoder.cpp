@@ -25,7 +25,12 @@ void ErrorExit(j_common_ptr info) {
   std::longjmp(error->Jump, 1);
 }
 
-void OutputMessage(j_common_ptr) {}
+// libjpeg hands over its first warning here; a warning is what a file broken off inside the
+// scan gives (libjpeg then fills the missing rows with grey), so it is kept for the person.
+void OutputMessage(j_common_ptr info) {
+  auto* error = reinterpret_cast<TJpegError*>(info->err);
+  if (error->Message[0] == 0) info->err->format_message(info, error->Message);
+}
 
 // A progressive file can declare thousands of scans over a few bytes and keep the decoder
 // busy for minutes; no real image needs more than a few dozen.
@@ -102,7 +107,7 @@ TDecodeStatus Decompress(std::span<const std::uint8_t> data, TImageRaster& raste
       RgbToRgba(row, raster.Width());
   }
   jpeg_finish_decompress(&info);
-  return TDecodeStatus::dsOk;
+  return info.err->num_warnings > 0 ? TDecodeStatus::dsDamaged : TDecodeStatus::dsOk;
 }
 
 }  // namespace
@@ -110,7 +115,8 @@ TDecodeStatus Decompress(std::span<const std::uint8_t> data, TImageRaster& raste
 TDecodeResult DecodeJPEG(std::span<const std::uint8_t> data, TImageRaster& raster,
                          const TImageLimits& limits) {
   raster.Clear();
-  if (data.empty()) return {TDecodeStatus::dsCorrupt, "The JPEG image does not decode: empty file"};
+  if (data.empty())
+    return {TDecodeStatus::dsCorrupt, "The JPEG image does not decode: empty file."};
   jpeg_decompress_struct info;
   std::memset(&info, 0, sizeof info);
   TJpegError error;
@@ -121,10 +127,13 @@ TDecodeResult DecodeJPEG(std::span<const std::uint8_t> data, TImageRaster& raste
   const TDecodeStatus status = Decompress(data, raster, limits, info, error);
   jpeg_destroy_decompress(&info);
   if (status == TDecodeStatus::dsOk) return {};
+  if (status == TDecodeStatus::dsDamaged)
+    return {status, "The JPEG image is damaged: " + std::string(error.Message) +
+                        ". Only the part that could be read is shown."};
   raster.Clear();
   const char* prefix = status == TDecodeStatus::dsCorrupt ? "The JPEG image does not decode: "
                                                           : "The JPEG image is too large: ";
-  return {status, prefix + std::string(error.Message)};
+  return {status, Sentence(prefix + std::string(error.Message))};
 }
 
 }  // namespace aqv

@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "map/ScalableImage.h"
+#include "model/file/WorldFile.h"
 
 namespace aqv {
 
@@ -50,11 +51,73 @@ void BlendRaster(const TImageRaster& source, TImageRaster& target, int percent, 
   }
 }
 
+std::int64_t TMapImage::ImagePixels() const {
+  std::int64_t pixels = 0;
+  for (const auto& image : mImages)
+    pixels += std::int64_t{image->Raster().Width()} * image->Raster().Height();
+  return pixels;
+}
+
+std::int64_t TMapImage::PixelsHeld() const {
+  return ImagePixels() + std::int64_t{mComposite.Width()} * mComposite.Height() +
+         std::int64_t{mBlended.Width()} * mBlended.Height();
+}
+
+namespace {
+
+std::string Millions(std::int64_t pixels) {
+  return std::to_string(pixels / 1000000) + " million";
+}
+
+TImageLoadStatus OverBudget(const std::string& fileName, std::int64_t budget) {
+  return {TImageLoadResult::lrOverBudget,
+          "The image " + fileName + " is not loaded: the background images would need more than " +
+              Millions(budget) +
+              " pixels together (the images, the optimized image and its blend)."};
+}
+
+bool IsFinite(const TWorldRect& r) {
+  return std::isfinite(r.West) && std::isfinite(r.East) && std::isfinite(r.South) &&
+         std::isfinite(r.North);
+}
+
+}  // namespace
+
 TImageLoadStatus TMapImage::AddImage(const std::string& fileName) {
   auto image = std::make_unique<TScalableImage>();
-  TImageLoadStatus status = image->LoadFromFile(fileName, mProgress, mLimits);
-  if (status.IsSuccess()) mImages.push_back(std::move(image));
-  return status;
+  TImageLimits limits = mLimits;
+  const std::int64_t left = std::max<std::int64_t>(0, mPixelBudget - ImagePixels());
+  limits.MaxPixels = std::min(limits.MaxPixels, left / 3);
+  TImageLoadStatus status = image->LoadFromFile(fileName, mProgress, limits);
+  if (!status.IsSuccess()) {
+    if (image->DecodeStatus() == TDecodeStatus::dsTooLarge && limits.MaxPixels < mLimits.MaxPixels)
+      return OverBudget(fileName, mPixelBudget);
+    return status;
+  }
+  TImageLoadStatus placed = PlaceImage(std::move(image));
+  // A damaged image that is placed keeps its warning.
+  return placed.IsSuccess() ? status : placed;
+}
+
+TImageLoadStatus TMapImage::PlaceImage(std::unique_ptr<TScalableImage> image) {
+  const std::string& fileName = image->FileName();
+  const std::string placedBy =
+      "The image " + fileName + ", placed by its world file " + GetWorldFileName(fileName) + ",";
+  if (!IsFinite(image->Extent()))
+    return {TImageLoadResult::lrOutOfPlace,
+            placedBy + " lies beyond the coordinates the map can hold."};
+  const TCompositePlan plan = PlanComposite(image.get());
+  if (!(plan.Columns < kMaxCompositeSide && plan.Rows < kMaxCompositeSide))
+    return {TImageLoadResult::lrOutOfPlace,
+            placedBy + " would make the optimized image too big (more than " +
+                std::to_string(kMaxCompositeSide - 1) + " pixels in a direction)."};
+  const std::int64_t raster = std::int64_t{image->Raster().Width()} * image->Raster().Height();
+  const double composite = std::max(1.0, plan.Columns) * std::max(1.0, plan.Rows);
+  if (static_cast<double>(ImagePixels() + raster) + 2 * composite >
+      static_cast<double>(mPixelBudget))
+    return OverBudget(fileName, mPixelBudget);
+  mImages.push_back(std::move(image));
+  return {};
 }
 
 TMapImageLoadReport TMapImage::LoadFiles(const TBackgroundFiles& files) {
@@ -70,6 +133,7 @@ TMapImageLoadReport TMapImage::LoadFiles(const TBackgroundFiles& files) {
     TImageLoadStatus status = AddImage(files[static_cast<std::size_t>(i)].FileName);
     if (status.IsSuccess()) {
       mImages.back()->SetVisible(files[static_cast<std::size_t>(i)].Checked);
+      if (!status.Message.empty()) report.Warnings.push_back(std::move(status.Message));
       continue;
     }
     const bool cancelled = status.Code == TImageLoadResult::lrCancelled;
@@ -102,20 +166,46 @@ void TMapImage::SetTransparency(int percent) {
   mTransparency = std::clamp(percent, 0, 100);
 }
 
+namespace {
+
+void Widen(TWorldRect& extent, const TWorldRect& one, bool first) {
+  if (first) {
+    extent = one;
+    return;
+  }
+  extent.West = std::min(extent.West, one.West);
+  extent.East = std::max(extent.East, one.East);
+  extent.South = std::min(extent.South, one.South);
+  extent.North = std::max(extent.North, one.North);
+}
+
+}  // namespace
+
 TWorldRect TMapImage::ImagesExtent() const {
   TWorldRect extent;
-  for (std::size_t i = 0; i < mImages.size(); ++i) {
-    const TWorldRect one = mImages[i]->Extent();
-    if (i == 0) {
-      extent = one;
-      continue;
-    }
-    extent.West = std::min(extent.West, one.West);
-    extent.East = std::max(extent.East, one.East);
-    extent.South = std::min(extent.South, one.South);
-    extent.North = std::max(extent.North, one.North);
-  }
+  for (std::size_t i = 0; i < mImages.size(); ++i) Widen(extent, mImages[i]->Extent(), i == 0);
   return extent;
+}
+
+TMapImage::TCompositePlan TMapImage::PlanComposite(const TScalableImage* extra) const {
+  TWorldRect extent = ImagesExtent();
+  double smallestA = std::numeric_limits<double>::infinity(), smallestE = smallestA;
+  const auto take = [&](const TScalableImage& image) {
+    smallestA = std::min(smallestA, std::fabs(image.Transform().A));
+    smallestE = std::min(smallestE, std::fabs(image.Transform().E));
+  };
+  for (const auto& image : mImages) take(*image);
+  if (extra) {
+    Widen(extent, extra->Extent(), mImages.empty());
+    take(*extra);
+  }
+  TCompositePlan plan;
+  plan.Grid = {extent.West, extent.North, std::max(smallestA, kMinCompositePixel),
+               -std::max(smallestE, kMinCompositePixel)};
+  // Sizes stay floating point until they are known to fit.
+  plan.Columns = std::fabs(Round((extent.East - extent.West) / plan.Grid.PixelWidth));
+  plan.Rows = std::fabs(Round((extent.South - extent.North) / plan.Grid.PixelHeight));
+  return plan;
 }
 
 TWorldRect TMapImage::CompositeExtent() const {
@@ -129,29 +219,23 @@ TImageLoadStatus TMapImage::BuildComposite() {
   if (n == 0) return {};
   const int maximum = (n + 1) * 100;
   mProgress.Report(kOptimizingCaption, 0, maximum);
-  const TWorldRect extent = ImagesExtent();
-  double smallestA = std::numeric_limits<double>::infinity(), smallestE = smallestA;
-  for (const auto& image : mImages) {
-    smallestA = std::min(smallestA, std::fabs(image->Transform().A));
-    smallestE = std::min(smallestE, std::fabs(image->Transform().E));
-  }
-  TCompositeGrid grid{extent.West, extent.North, std::max(smallestA, kMinCompositePixel),
-                      -std::max(smallestE, kMinCompositePixel)};
-  // Sizes stay floating point until they are known to fit; the negated test refuses NaN too.
-  const double columns = std::fabs(Round((extent.East - extent.West) / grid.PixelWidth));
-  const double rows = std::fabs(Round((extent.South - extent.North) / grid.PixelHeight));
-  const auto tooLarge = [&](const std::string& why) {
-    return TImageLoadStatus{TImageLoadResult::lrCompositeTooLarge,
-                            "The optimized image would become too big: " + why};
-  };
-  if (!(columns < kMaxCompositeSide && rows < kMaxCompositeSide))
-    return tooLarge("it would need more than " + std::to_string(kMaxCompositeSide - 1) +
-                    " pixels in a direction.");
+  const TCompositePlan plan = PlanComposite(nullptr);
+  const TCompositeGrid& grid = plan.Grid;
+  const double columns = std::max(1.0, plan.Columns), rows = std::max(1.0, plan.Rows);
+  const TImageLoadStatus tooLarge{TImageLoadResult::lrCompositeTooLarge, kImageTooBigText};
+  // The negated tests refuse NaN too. The budget holds the images, the composite and its
+  // blend; the blend of the old composite goes before the new one is made.
+  if (!(columns < kMaxCompositeSide && rows < kMaxCompositeSide)) return tooLarge;
+  if (!(static_cast<double>(ImagePixels()) + 2 * columns * rows <=
+        static_cast<double>(mPixelBudget)))
+    return tooLarge;
+  mBlended.Clear();
   TImageRaster next;
   const TRGBA background = ColorToRGBA(mColor);
-  TDecodeResult sized =
-      next.Allocate(std::max(1.0, columns), std::max(1.0, rows), mLimits, background);
-  if (!sized.IsSuccess()) return tooLarge(sized.Message);
+  if (!next.Allocate(static_cast<std::int64_t>(columns), static_cast<std::int64_t>(rows), mLimits,
+                     background)
+           .IsSuccess())
+    return tooLarge;
   for (int i = 0; i < n; ++i) {
     const TScalableImage& image = *mImages[static_cast<std::size_t>(i)];
     if (image.Visible() && !image.DrawOnCanvas(next, grid, mProgress, i * 100, maximum))

@@ -16,7 +16,7 @@ TDecodeResult DecodePNG(std::span<const std::uint8_t> data, TImageRaster& raster
   // through its return value and image.message.
   if (!png_image_begin_read_from_memory(&image, data.data(), data.size()))
     return {TDecodeStatus::dsCorrupt,
-            std::string("The PNG image does not decode: ") + image.message};
+            Sentence(std::string("The PNG image does not decode: ") + image.message)};
   TDecodeResult sized = raster.Allocate(image.width, image.height, limits);
   if (!sized.IsSuccess()) {
     png_image_free(&image);
@@ -26,7 +26,7 @@ TDecodeResult DecodePNG(std::span<const std::uint8_t> data, TImageRaster& raster
   if (!png_image_finish_read(&image, nullptr, raster.Bytes().data(),
                              static_cast<png_int_32>(raster.Stride()), nullptr)) {
     TDecodeResult failed{TDecodeStatus::dsCorrupt,
-                         std::string("The PNG image does not decode: ") + image.message};
+                         Sentence(std::string("The PNG image does not decode: ") + image.message)};
     png_image_free(&image);
     raster.Clear();
     return failed;

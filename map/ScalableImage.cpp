@@ -15,11 +15,6 @@ namespace {
 // A world file holds six short lines; anything longer than this is not one.
 constexpr std::int64_t kMaxWorldFileBytes = 1 << 20;
 
-bool FileExists(const std::string& path) {
-  std::error_code error;
-  return std::filesystem::is_regular_file(path, error);
-}
-
 std::string LowerExtension(const std::string& fileName) {
   std::string extension = std::filesystem::path(fileName).extension().string();
   std::transform(extension.begin(), extension.end(), extension.begin(),
@@ -29,6 +24,21 @@ std::string LowerExtension(const std::string& fileName) {
 
 TImageLoadStatus Fail(TImageLoadResult code, std::string message) {
   return {code, std::move(message)};
+}
+
+// Success, or the refusal of a path that is missing (missing) or no regular file (a folder,
+// a named pipe, a device), each naming what (" image file ", " world file ") and the path.
+TImageLoadStatus CheckRegularFile(const std::string& path, const std::string& what,
+                                  TImageLoadResult missing) {
+  switch (FileState(path)) {
+    case TFileState::fsRegular:
+      return {};
+    case TFileState::fsMissing:
+      return Fail(missing, "The" + what + path + " does not exist.");
+    case TFileState::fsNotRegular:
+      break;
+  }
+  return Fail(missing, "The" + what + path + " is not a regular file.");
 }
 
 }  // namespace
@@ -53,6 +63,10 @@ std::string_view ToText(TImageLoadResult result) {
       return "the world file holds an invalid number";
     case TImageLoadResult::lrCancelled:
       return "cancelled";
+    case TImageLoadResult::lrOverBudget:
+      return "the images would need more memory than the map may use";
+    case TImageLoadResult::lrOutOfPlace:
+      return "the world file places the image beyond what the combined image can hold";
   }
   return "unknown result";
 }
@@ -62,9 +76,10 @@ TImageLoadStatus TScalableImage::ReadWorldFile(const std::string& imageFileName)
   if (worldName.empty())
     return Fail(TImageLoadResult::lrNoWorldFileName,
                 "No world file belongs to an image like " + imageFileName + ".");
-  if (!FileExists(worldName))
-    return Fail(TImageLoadResult::lrWorldFileNotFound,
-                "The world file " + worldName + " does not exist.");
+  if (TImageLoadStatus file =
+          CheckRegularFile(worldName, " world file ", TImageLoadResult::lrWorldFileNotFound);
+      !file.IsSuccess())
+    return file;
   std::vector<std::uint8_t> bytes;
   const TDecodeResult read = ReadFileBytes(worldName, kMaxWorldFileBytes, bytes);
   if (!read.IsSuccess()) return Fail(TImageLoadResult::lrWorldFileInvalid, read.Message);
@@ -91,14 +106,18 @@ TImageLoadStatus TScalableImage::LoadFromFile(const std::string& fileName,
   mVisible = true;
   mRaster.Clear();
   mInfoText.clear();
-  if (!FileExists(fileName))
-    return Fail(TImageLoadResult::lrFileNotFound,
-                "The image file " + fileName + " does not exist.");
+  mDecodeStatus = TDecodeStatus::dsOk;
+  if (TImageLoadStatus file =
+          CheckRegularFile(fileName, " image file ", TImageLoadResult::lrFileNotFound);
+      !file.IsSuccess())
+    return file;
   if (TImageLoadStatus world = ReadWorldFile(fileName); !world.IsSuccess()) return world;
   const std::string extension = LowerExtension(fileName);
   std::vector<std::uint8_t> bytes;
-  if (TDecodeResult read = ReadFileBytes(fileName, limits.MaxBytes, bytes); !read.IsSuccess())
+  if (TDecodeResult read = ReadFileBytes(fileName, limits.MaxBytes, bytes); !read.IsSuccess()) {
+    mDecodeStatus = read.Status;
     return Fail(TImageLoadResult::lrDecodeFailed, read.Message);
+  }
   TDecodeResult decoded;
   if (extension == ".jpg" || extension == ".jpeg")
     decoded = DecodeJPEG(bytes, mRaster, limits);
@@ -112,7 +131,10 @@ TImageLoadStatus TScalableImage::LoadFromFile(const std::string& fileName,
     decoded = DecodeTIFF(bytes, mRaster, limits, progress, &mInfoText);
   else
     return Fail(TImageLoadResult::lrNoWorldFileName, "No loader reads " + fileName + ".");
+  mDecodeStatus = decoded.Status;
   if (decoded.IsSuccess()) return {};
+  // A damaged image shows what could be decoded; the message still goes to the person.
+  if (decoded.HasPixels()) return {TImageLoadResult::lrSuccess, fileName + ": " + decoded.Message};
   mRaster.Clear();
   if (decoded.Status == TDecodeStatus::dsCancelled)
     return Fail(TImageLoadResult::lrCancelled, decoded.Message);

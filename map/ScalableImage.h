@@ -23,15 +23,23 @@ enum class TImageLoadResult : int {
   lrZeroPixelSize = -5,      // A or E is 0, or the transform is singular
   lrCompositeTooLarge = -6,  // the composite would be too large
   lrWorldFileInvalid = -7,   // a world-file line is not a finite number
-  lrCancelled = -8           // the person cancelled the work
+  lrCancelled = -8,          // the person cancelled the work
+  lrOverBudget = -9,         // the images would need more pixels than the map may hold
+  lrOutOfPlace = -10         // the world file places the image where no composite can hold it
 };
+
+// What the person is told whenever the composite cannot be built.
+inline constexpr const char* kImageTooBigText =
+    "The optimized image would become too big. No background images available.";
 
 // A short description of the code for messages and logs.
 std::string_view ToText(TImageLoadResult result);
 
 struct [[nodiscard]] TImageLoadStatus {
   TImageLoadResult Code = TImageLoadResult::lrSuccess;
-  std::string Message;  // names the file and what went wrong; empty on success
+  // Names the file and what went wrong; on success empty, or a warning (a damaged image
+  // that shows only its readable part).
+  std::string Message;
   bool IsSuccess() const { return Code == TImageLoadResult::lrSuccess; }
 };
 
@@ -74,6 +82,8 @@ class TScalableImage {
   // .tif/.tiff, any letter case); makes the image visible. Any code of TImageLoadResult but -6.
   TImageLoadStatus LoadFromFile(const std::string& fileName, const TImageProgress& progress = {},
                                 const TImageLimits& limits = {});
+  // How the last decode ended; dsTooLarge tells a refusal for size from a damaged file.
+  TDecodeStatus DecodeStatus() const { return mDecodeStatus; }
 
   // The pixel that covers a world point; false without a raster or when the point lies
   // outside it.
@@ -104,6 +114,7 @@ class TScalableImage {
   TWorldTransform mTransform;
   bool mVisible = true;
   std::string mInfoText;
+  TDecodeStatus mDecodeStatus = TDecodeStatus::dsOk;
 };
 
 // Outcome of loading a document's list of images.
@@ -113,6 +124,7 @@ struct TMapImageLoadReport {
     TImageLoadStatus Status;
   };
   std::vector<TFailure> Failures;  // the files that were not loaded, in list order
+  std::vector<std::string> Warnings;  // loaded files that are damaged, each naming its file
   bool Cancelled = false;          // the person cancelled; later files were not tried
 };
 
@@ -125,14 +137,30 @@ class TMapImage {
   static constexpr const char* kLoadingCaption = "Loading images files";
   // No composite side may reach this many pixels.
   static constexpr int kMaxCompositeSide = 25001;
+  // Pixels that the decoded images, the composite and its blend may hold together: 1 GiB at
+  // four bytes a pixel, which a desktop can spare beside the program.
+  static constexpr std::int64_t kPixelBudget = std::int64_t{1} << 28;
 
   // Receives progress of loading, composing and blending, and is polled for cancel.
   void SetProgressCallback(TImageProgress progress) { mProgress = std::move(progress); }
   // Limits of every raster, the composite included.
   void SetLimits(const TImageLimits& limits) { mLimits = limits; }
 
-  // Loads an image and appends it; on a negative code nothing is added.
+  // The pixel budget of the images, composite and blend together (tests make it small).
+  void SetPixelBudget(std::int64_t pixels) { mPixelBudget = pixels; }
+  std::int64_t PixelBudget() const { return mPixelBudget; }
+  // Pixels held now by the decoded images, the composite and the blend.
+  std::int64_t PixelsHeld() const;
+
+  // Loads an image and places it (PlaceImage); on a negative code nothing is added. A decode
+  // may use at most a third of what the budget has left, as the composite and its blend need
+  // at least as many pixels as the image.
   TImageLoadStatus AddImage(const std::string& fileName);
+  // Appends a decoded image when the composite of all images with it stays within the side
+  // limit and, with the decoded images and the blend, within the pixel budget: 0, or -10 (an
+  // extent that is not finite or too large a composite, naming the world file) or -9 (over the
+  // budget, naming the image), and the image is not added.
+  TImageLoadStatus PlaceImage(std::unique_ptr<TScalableImage> image);
   // Replaces the images by the files of a document's list, in order, each visible when it is
   // checked. Failed files are left out and reported; a cancel stops the loading.
   TMapImageLoadReport LoadFiles(const TBackgroundFiles& files);
@@ -146,9 +174,10 @@ class TMapImage {
     return *mImages.at(static_cast<std::size_t>(index));
   }
 
-  // Merges the visible images into a new composite: 0, -6 (too large, or no memory) or -8
-  // (cancelled); on failure the previous composite and grid stay. With no images nothing
-  // changes and the result is 0.
+  // Merges the visible images into a new composite: 0, -6 (too large, over the pixel budget,
+  // or no memory) or -8 (cancelled); on failure the previous composite and grid stay. A new
+  // composite drops the blend of the old one, which ApplyTransparency must then make again.
+  // With no images nothing changes and the result is 0.
   TImageLoadStatus BuildComposite();
   // Blends the composite with Color at Transparency into the blended raster.
   void ApplyTransparency();
@@ -162,6 +191,7 @@ class TMapImage {
 
   bool HasComposite() const { return !mComposite.Empty(); }
   const TImageRaster& Composite() const { return mComposite; }
+  // Empty until ApplyTransparency blends the current composite.
   const TImageRaster& Blended() const { return mBlended; }
   const TCompositeGrid& Grid() const { return mGrid; }
   // The world rectangle the composite covers; all zero before the first composite.
@@ -182,7 +212,17 @@ class TMapImage {
   void Nop() {}
 
  private:
+  // The grid and size (columns, rows; not yet rounded into integers) of the composite of all
+  // images and extra, when given.
+  struct TCompositePlan {
+    TCompositeGrid Grid;
+    double Columns = 0, Rows = 0;
+  };
+  TCompositePlan PlanComposite(const TScalableImage* extra) const;
+  std::int64_t ImagePixels() const;
+
   std::vector<std::unique_ptr<TScalableImage>> mImages;
+  std::int64_t mPixelBudget = kPixelBudget;
   TImageProgress mProgress;
   TImageLimits mLimits;
   TImageRaster mComposite;

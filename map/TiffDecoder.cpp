@@ -132,7 +132,8 @@ TDecodeResult ReadImage(TIFF* tif, TMemoryFile& file, TImageRaster& raster,
   progress.Report(kConvertingCaption, 0, 100);
   char why[1024] = "";
   if (!TIFFRGBAImageOK(tif, why))
-    return {TDecodeStatus::dsCorrupt, std::string("The TIFF image does not decode: ") + why};
+    return {TDecodeStatus::dsCorrupt,
+            Sentence(std::string("The TIFF image does not decode: ") + why)};
   TDecodeResult sized = raster.Allocate(width, height, limits);
   if (!sized.IsSuccess()) return sized;
   // Whatever corner the file starts in, the rows come out from the top left, the corner that
@@ -141,7 +142,7 @@ TDecodeResult ReadImage(TIFF* tif, TMemoryFile& file, TImageRaster& raster,
                                  reinterpret_cast<std::uint32_t*>(raster.Bytes().data()),
                                  ORIENTATION_TOPLEFT, 0)) {
     raster.Clear();
-    return {TDecodeStatus::dsCorrupt, "The TIFF image does not decode: " + file.Error};
+    return {TDecodeStatus::dsCorrupt, Sentence("The TIFF image does not decode: " + file.Error)};
   }
   if (!ConvertRows(raster, progress)) {
     raster.Clear();
@@ -168,7 +169,8 @@ TDecodeResult DecodeTIFF(std::span<const std::uint8_t> data, TImageRaster& raste
   TIFF* tif = TIFFClientOpenExt("image.tif", "rm", &file, ReadProc, WriteProc, SeekProc, CloseProc,
                                 SizeProc, MapProc, UnmapProc, options);
   TIFFOpenOptionsFree(options);
-  if (!tif) return {TDecodeStatus::dsCorrupt, "The TIFF image does not open: " + file.Error};
+  if (!tif)
+    return {TDecodeStatus::dsCorrupt, Sentence("The TIFF image does not open: " + file.Error)};
   TDecodeResult result = ReadImage(tif, file, raster, limits, progress);
   if (result.IsSuccess() && infoText) *infoText = PixelScaleInfo(tif);
   TIFFClose(tif);

@@ -19,6 +19,11 @@ bool CarriesTimeGraph(TAQVDataFileForm form) {
   return form == TAQVDataFileForm::df2011 || form == TAQVDataFileForm::df2012;
 }
 
+// The largest document the capacities allow (5000 observations, 1000 text boxes and as many
+// image entries) is a few megabytes; a file far longer than that is no data file, and reading
+// it whole would cost its size several times over.
+constexpr std::int64_t kMaxDataFileBytes = std::int64_t{64} << 20;
+
 bool FileExists(const std::string& path) {
   std::error_code error;
   return !path.empty() && std::filesystem::exists(path, error);
@@ -87,7 +92,13 @@ void TAQVData::ShowFileMessage(const std::string& text, bool beep, TMsgDlgType t
 
 bool TAQVData::LoadFromFile() {
   std::string bytes;
-  if (!IsSuccess(ReadWholeFile(FileName, bytes))) {
+  const TFileIOStatus read = ReadWholeFile(FileName, bytes, kMaxDataFileBytes);
+  if (read == TFileIOStatus::fiTooLarge) {
+    ShowFileMessage("The file " + FileName + " is too large to be a data file.", false,
+                    TMsgDlgType::mtError);
+    return false;
+  }
+  if (!IsSuccess(read)) {
     ShowFileMessage("Could not open " + FileName + "!", false, TMsgDlgType::mtError);
     return false;
   }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/TimeGraphSeries.h"
+#include "map/ScalableImage.h"
 #include "model/AQVData.h"
 #include "platform/GuardedCall.h"
 
@@ -55,8 +56,6 @@ enum class TDocumentPage : int {
 
 inline constexpr const char* kInvalidGridsText =
     "Grid contains invalid value(s). Search for red cells!";
-inline constexpr const char* kImageTooBigText =
-    "The optimized image would become too big. No background images available.";
 
 // The window of one open document inside the frame: seven pages that show and edit the
 // document, its input grids, its time graph and its map. Owns the document, the grids, the

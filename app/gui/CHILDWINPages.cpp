@@ -373,10 +373,11 @@ void TMDIChild::ImportImageFiles(const TBackgroundFiles& files) {
     for (const TBackgroundFile& entry : d.BackgroundFiles) listed |= entry.FileName == f.FileName;
     if (listed) continue;
     const TImageLoadStatus status = images.AddImage(f.FileName);
-    if (!status.IsSuccess()) {
-      mUi->MessageBox(status.Message, TMsgDlgType::mtError, TMsgDlgButtons::mbOK);
-      continue;
-    }
+    if (!status.Message.empty())
+      mUi->MessageBox(status.Message,
+                      status.IsSuccess() ? TMsgDlgType::mtWarning : TMsgDlgType::mtError,
+                      TMsgDlgButtons::mbOK);
+    if (!status.IsSuccess()) continue;
     d.BackgroundFiles.push_back(f);
     images.SetImageVisible(images.Count() - 1, f.Checked);
   }
@@ -384,7 +385,7 @@ void TMDIChild::ImportImageFiles(const TBackgroundFiles& files) {
     if (entry.Checked) d.ShowBackgroundImages = true;
   d.ImagesUnavailable = false;
   const TImageLoadStatus built = images.BuildComposite();
-  if (!built.IsSuccess() && images.Count() > 0) {
+  if (built.Code == TImageLoadResult::lrCompositeTooLarge) {
     d.ImagesUnavailable = true;
     mUi->MessageBox(kImageTooBigText, TMsgDlgType::mtError, TMsgDlgButtons::mbOK);
   }

@@ -248,8 +248,9 @@ void TAQVKaart::Render(QPainter& p, const QRect& target, TMapRenderTarget kind) 
 void TAQVKaart::PrepareBlend() {
   if (!mData) return;
   const int transparency = std::clamp(mData->BackgroundTransparency, 0, 100);
+  // A rebuilt composite has no blend yet, whatever the transparency and colour.
   if (mBlendedTransparency == transparency && mBlendedColor == mData->BackgroundColor &&
-      !mBlendedImage.isNull())
+      !mBlendedImage.isNull() && !mImages.Blended().Empty())
     return;
   if (!mImages.HasComposite()) return;
   // Re-blending a large composite takes a moment: it shows in the shared progress window.
@@ -284,12 +285,16 @@ TMapImageLoadReport TAQVKaart::LoadBackgroundImages() {
   if (form) form->show();
   mImages.SetProgressCallback(ProgressCallback());
   report = mImages.LoadFiles(mData->BackgroundFiles);
+  TUserInterface& ui = mData->UserInterface();
   for (const auto& failure : report.Failures)
-    mData->UserInterface().MessageBox(failure.Status.Message, TMsgDlgType::mtError,
-                                      TMsgDlgButtons::mbOK);
+    ui.MessageBox(failure.Status.Message, TMsgDlgType::mtError, TMsgDlgButtons::mbOK);
+  for (const std::string& warning : report.Warnings)
+    ui.MessageBox(warning, TMsgDlgType::mtWarning, TMsgDlgButtons::mbOK);
   const TImageLoadStatus built = mImages.BuildComposite();
-  if (!built.IsSuccess())
-    mData->UserInterface().MessageBox(built.Message, TMsgDlgType::mtError, TMsgDlgButtons::mbOK);
+  if (built.Code == TImageLoadResult::lrCompositeTooLarge)
+    ui.MessageBox(kImageTooBigText, TMsgDlgType::mtError, TMsgDlgButtons::mbOK);
+  else if (!built.IsSuccess())
+    ui.MessageBox(built.Message, TMsgDlgType::mtError, TMsgDlgButtons::mbOK);
   if (form) form->hide();
   mData->ImagesUnavailable = !mImages.HasComposite();
   mBlendedImage = QImage();
@@ -318,8 +323,8 @@ void TAQVKaart::DrawBackground(QPainter& p) {
   } else if (mData->ShowBackgroundImages && !mData->BackgroundFiles.empty() &&
              !mData->ImagesUnavailable && mImages.HasComposite()) {
     const int transparency = std::clamp(mData->BackgroundTransparency, 0, 100);
-    if (mBlendedImage.isNull() || transparency != mBlendedTransparency ||
-        mData->BackgroundColor != mBlendedColor) {
+    if (mBlendedImage.isNull() || mImages.Blended().Empty() ||
+        transparency != mBlendedTransparency || mData->BackgroundColor != mBlendedColor) {
       // Blending is never done while painting: it is queued, and this picture shows the last
       // blend (or none).
       QTimer::singleShot(0, this, [this] {

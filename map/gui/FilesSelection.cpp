@@ -149,6 +149,12 @@ void TFilesSelectionForm::AddButtonClick() {
       return;
     }
   const std::string worldName = GetWorldFileName(fileName);
+  // A folder or a named pipe where a file belongs is no file that went missing: say so.
+  for (const std::string& path : {fileName, worldName})
+    if (!path.empty() && FileState(path) == TFileState::fsNotRegular) {
+      mUi.MessageBox(path + " is not a regular file.", TMsgDlgType::mtError, TMsgDlgButtons::mbOK);
+      return;
+    }
   if (worldName.empty() || !IsFile(worldName)) {
     mUi.MessageBox(kNoWorldFileText, TMsgDlgType::mtError, TMsgDlgButtons::mbOK);
     return;

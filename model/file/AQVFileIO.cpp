@@ -99,6 +99,8 @@ std::string ToText(TFileIOStatus status) {
       return "the file could not be written";
     case TFileIOStatus::fiRenameFailed:
       return "the written file could not replace the old one";
+    case TFileIOStatus::fiTooLarge:
+      return "the file is too large";
   }
   return {};
 }
@@ -112,7 +114,7 @@ std::string WithDataFileExtension(std::string_view path) {
   return result;
 }
 
-TFileIOStatus ReadWholeFile(const std::string& path, std::string& bytes) {
+TFileIOStatus ReadWholeFile(const std::string& path, std::string& bytes, std::int64_t maxBytes) {
   bytes.clear();
   // Only a regular file has an end to read up to: opening a named pipe would wait for a writer
   // and a device may never end. The check comes before the open, and the open itself does not
@@ -123,6 +125,7 @@ TFileIOStatus ReadWholeFile(const std::string& path, std::string& bytes) {
   TFileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (!fd.Valid()) return TFileIOStatus::fiOpenFailed;
   if (::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) return TFileIOStatus::fiOpenFailed;
+  if (info.st_size > maxBytes) return TFileIOStatus::fiTooLarge;
   char buffer[65536];
   for (;;) {
     const ssize_t got = ::read(fd.Get(), buffer, sizeof buffer);

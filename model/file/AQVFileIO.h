@@ -13,6 +13,7 @@ enum class TFileIOStatus : std::uint8_t {
   fiReadFailed,    // reading stopped before the end
   fiWriteFailed,   // writing or flushing the temporary file failed
   fiRenameFailed,  // the finished temporary file could not replace the target
+  fiTooLarge,      // the file is longer than the reader takes; nothing was read
 };
 
 constexpr bool IsSuccess(TFileIOStatus status) {
@@ -21,8 +22,10 @@ constexpr bool IsSuccess(TFileIOStatus status) {
 // A short description for logs and tests; the user sees the caller's own message.
 std::string ToText(TFileIOStatus status);
 
-// Reads the whole file at path into bytes (bytes is emptied first).
-[[nodiscard]] TFileIOStatus ReadWholeFile(const std::string& path, std::string& bytes);
+// Reads the whole file at path into bytes (bytes is emptied first). A regular file longer than
+// maxBytes is refused from its size, before a byte of it is read.
+[[nodiscard]] TFileIOStatus ReadWholeFile(const std::string& path, std::string& bytes,
+                                          std::int64_t maxBytes = INT64_MAX);
 
 // path with ".aqv" appended when its file-name part (after the last "/" or "\\") holds no
 // "."; a "." in a folder name does not count.

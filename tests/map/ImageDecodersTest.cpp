@@ -65,6 +65,16 @@ TDecodeResult Tiff(std::span<const std::uint8_t> d, TImageRaster& r) {
 TEST(ImageDecoders, LosslessFormatsGiveBackTheWrittenPixels) {
   TTempFolder folder;
   const TImageRaster pattern = test::PatternRaster(13, 7);
+  // Transparent and half-transparent pixels in the first and the last row: the TIFF's alpha
+  // is not shown, so every row comes back opaque.
+  TImageRaster seeThrough = pattern;
+  for (int x = 0; x < 13; x += 2) {
+    TRGBA p = pattern.At(x, 0), q = pattern.At(x, 6);
+    p.A = 0;
+    q.A = 128;
+    seeThrough.Set(x, 0, p);
+    seeThrough.Set(x, 6, q);
+  }
   struct TCase {
     std::string Name;
     std::function<bool(const std::string&)> Write;
@@ -73,6 +83,8 @@ TEST(ImageDecoders, LosslessFormatsGiveBackTheWrittenPixels) {
   const std::vector<TCase> cases = {
       {"png", [&](auto& p) { return test::WritePNG(p, pattern); }, Png},
       {"tiff", [&](auto& p) { return test::WriteTIFF(p, pattern); }, Tiff},
+      {"tiff with alpha", [&](auto& p) { return test::WriteTIFF(p, seeThrough, 1, {}, true); },
+       Tiff},
       {"bmp 24", [&](auto& p) { return test::WriteBytes(p, test::BMPBytes(pattern, 24)); }, Bmp},
       {"bmp 32", [&](auto& p) { return test::WriteBytes(p, test::BMPBytes(pattern, 32)); }, Bmp},
       {"bmp 24 top-down",
@@ -195,6 +207,21 @@ TEST(ImageDecoders, JpegComesBackCloseToTheWrittenColours) {
     ASSERT_TRUE(result.IsSuccess()) << result.Message;
     EXPECT_TRUE(SamePixels(raster, picture, 4));
   }
+  // The same four quadrants as inverted CMYK (255 is no ink), each channel scaled by K.
+  TImageRaster inks = picture, expected = picture;
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 16; ++x) {
+      const TRGBA p = picture.At(x, y);
+      const int k = x < 8 ? 255 : 160;
+      inks.Set(x, y, {p.R, p.G, p.B, static_cast<std::uint8_t>(k)});
+      const auto scaled = [k](int c) { return static_cast<std::uint8_t>(c * k / 255); };
+      expected.Set(x, y, {scaled(p.R), scaled(p.G), scaled(p.B), 255});
+    }
+  ASSERT_TRUE(test::WriteJPEG(folder.Path("cmyk.jpg"), inks, false, true));
+  TImageRaster raster;
+  const TDecodeResult result = DecodeJPEG(FileBytes(folder, "cmyk.jpg"), raster);
+  ASSERT_TRUE(result.IsSuccess()) << result.Message;
+  EXPECT_TRUE(SamePixels(raster, expected, 4));
 }
 
 TEST(ImageDecoders, PngKeepsAlpha) {
@@ -261,18 +288,27 @@ TEST(ImageDecoders, TruncatedAndDamagedFilesAreRefusedWithAMessage) {
   for (const auto& [name, decode] : cases) {
     SCOPED_TRACE(name);
     const std::vector<std::uint8_t> whole = FileBytes(folder, name);
-    int refused = 0;
+    int refused = 0, damaged = 0;
     for (std::size_t length = 0; length < whole.size(); ++length) {
       TImageRaster raster;
       const TDecodeResult result = decode(std::span(whole).first(length), raster);
-      if (!result.IsSuccess()) {
+      if (result.Status == TDecodeStatus::dsDamaged) {
+        // What could be decoded is kept, and the person is told that the rest is missing.
+        ++damaged;
+        EXPECT_EQ(raster.Width(), 9);
+        EXPECT_NE(result.Message.find("is damaged"), std::string::npos) << result.Message;
+      } else if (!result.IsSuccess()) {
         ++refused;
-        EXPECT_FALSE(result.Message.empty());
+        ASSERT_FALSE(result.Message.empty());
+        EXPECT_EQ(result.Message.back(), '.') << name << ": " << result.Message;
         EXPECT_TRUE(raster.Empty());
       }
     }
-    // Very short prefixes never decode.
+    // Very short prefixes never decode; a JPEG broken off inside its scan is damaged.
     EXPECT_GE(refused, 8);
+    if (name == "a.jpg") {
+      EXPECT_GE(damaged, 10);
+    }
     for (std::size_t at = 0; at < whole.size(); at += 3) {
       std::vector<std::uint8_t> damaged = whole;
       damaged[at] ^= 0xA5;

@@ -37,7 +37,7 @@ bool WritePNG(const std::string& path, const TImageRaster& raster) {
                                  static_cast<png_int_32>(raster.Stride()), nullptr) != 0;
 }
 
-bool WriteJPEG(const std::string& path, const TImageRaster& raster, bool progressive) {
+bool WriteJPEG(const std::string& path, const TImageRaster& raster, bool progressive, bool cmyk) {
   std::FILE* file = std::fopen(path.c_str(), "wb");
   if (!file) return false;
   jpeg_compress_struct info;
@@ -47,18 +47,21 @@ bool WriteJPEG(const std::string& path, const TImageRaster& raster, bool progres
   jpeg_stdio_dest(&info, file);
   info.image_width = static_cast<JDIMENSION>(raster.Width());
   info.image_height = static_cast<JDIMENSION>(raster.Height());
-  info.input_components = 3;
-  info.in_color_space = JCS_RGB;
+  const int components = cmyk ? 4 : 3;
+  info.input_components = components;
+  info.in_color_space = cmyk ? JCS_CMYK : JCS_RGB;
   jpeg_set_defaults(&info);
   jpeg_set_quality(&info, 100, TRUE);
-  for (int c = 0; c < 3; ++c) info.comp_info[c].h_samp_factor = info.comp_info[c].v_samp_factor = 1;
+  for (int c = 0; c < components; ++c)
+    info.comp_info[c].h_samp_factor = info.comp_info[c].v_samp_factor = 1;
   if (progressive) jpeg_simple_progression(&info);
   jpeg_start_compress(&info, TRUE);
-  std::vector<JSAMPLE> row(static_cast<std::size_t>(raster.Width()) * 3);
+  std::vector<JSAMPLE> row(static_cast<std::size_t>(raster.Width() * components));
   while (info.next_scanline < info.image_height) {
     const std::uint8_t* in = raster.Row(static_cast<int>(info.next_scanline));
     for (int x = 0; x < raster.Width(); ++x)
-      for (int c = 0; c < 3; ++c) row[static_cast<std::size_t>(x * 3 + c)] = in[x * 4 + c];
+      for (int c = 0; c < components; ++c)
+        row[static_cast<std::size_t>(x * components + c)] = in[x * 4 + c];
     JSAMPROW rows[1] = {row.data()};
     jpeg_write_scanlines(&info, rows, 1);
   }
@@ -68,7 +71,7 @@ bool WriteJPEG(const std::string& path, const TImageRaster& raster, bool progres
 }
 
 bool WriteTIFF(const std::string& path, const TImageRaster& raster, int orientation,
-               const std::vector<double>& pixelScale) {
+               const std::vector<double>& pixelScale, bool alpha) {
   static const TIFFFieldInfo kScaleField[] = {
       {33550, -1, -1, TIFF_DOUBLE, FIELD_CUSTOM, 1, 1, const_cast<char*>("ModelPixelScaleTag")}};
   TIFF* tif = TIFFOpen(path.c_str(), "w");
@@ -77,7 +80,12 @@ bool WriteTIFF(const std::string& path, const TImageRaster& raster, int orientat
   const auto height = static_cast<std::uint32_t>(raster.Height());
   TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, width);
   TIFFSetField(tif, TIFFTAG_IMAGELENGTH, height);
-  TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 3);
+  const std::uint32_t samples = alpha ? 4 : 3;
+  TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, samples);
+  if (alpha) {
+    const std::uint16_t extra[1] = {EXTRASAMPLE_ASSOCALPHA};
+    TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, extra);
+  }
   TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
   TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
   TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
@@ -91,16 +99,18 @@ bool WriteTIFF(const std::string& path, const TImageRaster& raster, int orientat
   // (1, 4) or right first (2, 3).
   const bool bottomFirst = orientation == 3 || orientation == 4;
   const bool rightFirst = orientation == 2 || orientation == 3;
-  std::vector<std::uint8_t> row(static_cast<std::size_t>(width) * 3);
+  std::vector<std::uint8_t> row(static_cast<std::size_t>(width) * samples);
   bool ok = true;
   for (std::uint32_t stored = 0; stored < height && ok; ++stored) {
     const int y = static_cast<int>(bottomFirst ? height - 1 - stored : stored);
     for (std::uint32_t i = 0; i < width; ++i) {
       const int x = static_cast<int>(rightFirst ? width - 1 - i : i);
       const TRGBA p = raster.At(x, y);
-      row[i * 3] = p.R;
-      row[i * 3 + 1] = p.G;
-      row[i * 3 + 2] = p.B;
+      std::uint8_t* out = row.data() + i * samples;
+      out[0] = p.R;
+      out[1] = p.G;
+      out[2] = p.B;
+      if (alpha) out[3] = p.A;
     }
     ok = TIFFWriteScanline(tif, row.data(), stored, 0) == 1;
   }

@@ -16,13 +16,16 @@ namespace aqv::test {
 TImageRaster PatternRaster(int width, int height);
 
 bool WritePNG(const std::string& path, const TImageRaster& raster);
-// Quality 100, 4:4:4, so that flat areas come back within a few levels.
-bool WriteJPEG(const std::string& path, const TImageRaster& raster, bool progressive = false);
+// Quality 100, 4:4:4, so that flat areas come back within a few levels. With cmyk the four
+// bytes of each pixel are written as C, M, Y, K (Adobe's inverted ink: 255 is no ink).
+bool WriteJPEG(const std::string& path, const TImageRaster& raster, bool progressive = false,
+               bool cmyk = false);
 // orientation is a TIFF orientation (1 top-left, 4 bottom-left, ...); the rows are stored so
 // that the picture seen is raster. pixelScale, when not empty, is written as the model pixel
-// scale tag.
+// scale tag. With alpha the raster's alpha is written as a fourth, associated sample (so
+// the colours come back as written).
 bool WriteTIFF(const std::string& path, const TImageRaster& raster, int orientation = 1,
-               const std::vector<double>& pixelScale = {});
+               const std::vector<double>& pixelScale = {}, bool alpha = false);
 // An 8-bit GIF of palette indices (row by row), with the palette given as RGB triples.
 bool WriteGIF(const std::string& path, int width, int height,
               const std::vector<std::uint8_t>& indices, const std::vector<TRGBA>& palette,

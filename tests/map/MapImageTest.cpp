@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <cmath>
 #include <string>
@@ -112,27 +113,100 @@ TEST(TMapImage, CompositeOfTooManyPixelsIsRefusedAndTheOldOneStays) {
                   .IsSuccess());
   ASSERT_TRUE(map.BuildComposite().IsSuccess());
   const TCompositeGrid grid = map.Grid();
-  // 25001 columns of 1 unit: one too many.
-  ASSERT_TRUE(
-      map.AddImage(WritePlaced(folder, "b", test::PatternRaster(1, 1), {1, 0, 0, -1, 25000, 4}))
-          .IsSuccess());
-  const TImageLoadStatus status = map.BuildComposite();
-  EXPECT_EQ(status.Code, TImageLoadResult::lrCompositeTooLarge);
-  EXPECT_EQ(map.Composite().Width(), 4);
-  EXPECT_EQ(map.Grid().PixelWidth, grid.PixelWidth);
-  EXPECT_EQ(map.Grid().OriginX, grid.OriginX);
+  // 25001 columns of 1 unit: one too many. The image that would need them is not placed.
+  const TImageLoadStatus far =
+      map.AddImage(WritePlaced(folder, "b", test::PatternRaster(1, 1), {1, 0, 0, -1, 25000, 4}));
+  EXPECT_EQ(far.Code, TImageLoadResult::lrOutOfPlace);
+  EXPECT_NE(far.Message.find(folder.Path("b.pgw")), std::string::npos) << far.Message;
+  EXPECT_EQ(map.Count(), 1);
   // 25000 is allowed by the side limit, but not by a byte budget that is too small for it.
-  map.DeleteImage(1);
   ASSERT_TRUE(
       map.AddImage(WritePlaced(folder, "c", test::PatternRaster(1, 1), {1, 0, 0, -1, 24999, 4}))
           .IsSuccess());
   TImageLimits limits;
   limits.MaxBytes = 25000 * 4 * 4 - 1;
   map.SetLimits(limits);
-  EXPECT_EQ(map.BuildComposite().Code, TImageLoadResult::lrCompositeTooLarge);
+  const TImageLoadStatus status = map.BuildComposite();
+  EXPECT_EQ(status.Code, TImageLoadResult::lrCompositeTooLarge);
+  EXPECT_EQ(status.Message, kImageTooBigText);
+  EXPECT_EQ(map.Composite().Width(), 4);
+  EXPECT_EQ(map.Grid().PixelWidth, grid.PixelWidth);
+  EXPECT_EQ(map.Grid().OriginX, grid.OriginX);
   map.SetLimits({});
   EXPECT_TRUE(map.BuildComposite().IsSuccess());
   EXPECT_EQ(map.Composite().Width(), 25000);
+}
+
+// The decoded images, the composite and its blend share one budget of pixels: the image that
+// would exceed it is refused with its name, whether its header already says so or only its
+// place does, and the images loaded before stay.
+TEST(TMapImage, PixelBudgetRefusesTheImageThatWouldExceedItAndKeepsTheOthers) {
+  TTempFolder folder;
+  // A PNG declaring 16384 x 16384 pixels over a few bytes: with the budget of the program
+  // it is refused before its pixels are allocated.
+  ASSERT_TRUE(test::WritePNG(folder.Path("bomb.png"), test::PatternRaster(8, 8)));
+  std::string png = folder.Read("bomb.png");
+  for (int at : {16, 20})
+    png.replace(static_cast<std::size_t>(at), 4, std::string("\0\0\x40\0", 4));
+  const std::uint32_t crc =
+      static_cast<std::uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(png.data()) + 12, 17));
+  for (int i = 0; i < 4; ++i)
+    png[static_cast<std::size_t>(29 + i)] = static_cast<char>(crc >> (24 - 8 * i));
+  ASSERT_TRUE(test::WriteBytes(folder.Path("bomb.png"), png));
+  ASSERT_TRUE(test::WriteWorldFile(folder.Path("bomb.pgw"), 1, 0, 0, -1, 0, 0));
+  TMapImage map;
+  const TImageLoadStatus bomb = map.AddImage(folder.Path("bomb.png"));
+  EXPECT_EQ(bomb.Code, TImageLoadResult::lrOverBudget) << bomb.Message;
+  EXPECT_NE(bomb.Message.find(folder.Path("bomb.png")), std::string::npos) << bomb.Message;
+
+  map.SetPixelBudget(300);
+  const std::string a = WritePlaced(folder, "a", test::PatternRaster(8, 8), {1, 0, 0, -1, 0, 8});
+  const std::string beside =
+      WritePlaced(folder, "beside", test::PatternRaster(8, 8), {1, 0, 0, -1, 8, 8});
+  const std::string large =
+      WritePlaced(folder, "large", test::PatternRaster(20, 20), {1, 0, 0, -1, 0, 8});
+  const std::string over =
+      WritePlaced(folder, "over", test::PatternRaster(8, 8), {1, 0, 0, -1, 0, 8});
+  const TMapImageLoadReport report =
+      map.LoadFiles({{true, a}, {true, beside}, {true, large}, {true, over}});
+  // a: 64 + 2 x 64; beside would make a 16 x 8 composite (128 + 2 x 128); large alone
+  // is more than a third of what is left; over lies on a and adds its 64 pixels only.
+  ASSERT_EQ(report.Failures.size(), 2u);
+  for (int k = 0; k < 2; ++k) {
+    const auto& failure = report.Failures[static_cast<std::size_t>(k)];
+    EXPECT_EQ(failure.Index, k + 1);
+    EXPECT_EQ(failure.Status.Code, TImageLoadResult::lrOverBudget);
+    EXPECT_NE(failure.Status.Message.find(k == 0 ? beside : large), std::string::npos)
+        << failure.Status.Message;
+  }
+  ASSERT_EQ(map.Count(), 2);
+  EXPECT_EQ(map.Image(1).FileName(), over);
+  ASSERT_TRUE(map.BuildComposite().IsSuccess());
+  map.ApplyTransparency();
+  EXPECT_EQ(map.PixelsHeld(), 64 + 64 + 2 * 64);
+}
+
+// An absurd but finite world file leaves only its own image out, naming the world file; the
+// images before and after it make the composite.
+TEST(TMapImage, WorldFilePlacingAnImageOutOfReachDropsOnlyThatImage) {
+  TTempFolder folder;
+  const std::string a = WritePlaced(folder, "a", test::PatternRaster(2, 2), {1, 0, 0, -1, 0, 0});
+  const std::string c = WritePlaced(folder, "c", test::PatternRaster(2, 2), {1, 0, 0, -1, 4, 0});
+  for (const TWorldTransform& absurd :
+       {TWorldTransform{1, 0, 0, -1, 1e308, 0}, TWorldTransform{1e308, 0, 0, -1, 1e308, 0}}) {
+    SCOPED_TRACE(absurd.A);
+    const std::string b = WritePlaced(folder, "b", test::PatternRaster(2, 2), absurd);
+    TMapImage map;
+    const TMapImageLoadReport report = map.LoadFiles({{true, a}, {true, b}, {true, c}});
+    ASSERT_EQ(report.Failures.size(), 1u);
+    EXPECT_EQ(report.Failures[0].Index, 1);
+    EXPECT_EQ(report.Failures[0].Status.Code, TImageLoadResult::lrOutOfPlace);
+    EXPECT_NE(report.Failures[0].Status.Message.find(folder.Path("b.pgw")), std::string::npos)
+        << report.Failures[0].Status.Message;
+    EXPECT_EQ(map.Count(), 2);
+    ASSERT_TRUE(map.BuildComposite().IsSuccess());
+    EXPECT_EQ(map.Composite().Width(), 6);
+  }
 }
 
 TEST(TMapImage, TransparencyZeroKeepsTheImagesAndHundredGivesTheBackground) {
@@ -191,13 +265,23 @@ TEST(TMapImage, LoadFilesReportsFailuresAndHidesUncheckedImages) {
   TImageProgress progress;
   progress.Progress = [&](const std::string& caption, int, int) { captions.push_back(caption); };
   map.SetProgressCallback(progress);
-  const TMapImageLoadReport report =
-      map.LoadFiles({{true, a}, {true, folder.Path("gone.png")}, {false, b}});
+  // A JPEG broken off inside its pixels loads what it holds, with a warning that names it.
+  ASSERT_TRUE(test::WriteJPEG(folder.Path("cut.jpg"), test::PatternRaster(64, 64)));
+  const std::string jpeg = folder.Read("cut.jpg");
+  ASSERT_TRUE(test::WriteBytes(folder.Path("cut.jpg"), jpeg.substr(0, jpeg.size() * 3 / 4)));
+  ASSERT_TRUE(test::WriteWorldFile(folder.Path("cut.jgw"), 1, 0, 0, -1, 0, 0));
+  const TMapImageLoadReport report = map.LoadFiles(
+      {{true, a}, {true, folder.Path("gone.png")}, {false, b}, {true, folder.Path("cut.jpg")}});
   EXPECT_FALSE(report.Cancelled);
   ASSERT_EQ(report.Failures.size(), 1u);
   EXPECT_EQ(report.Failures[0].Index, 1);
   EXPECT_EQ(report.Failures[0].Status.Code, TImageLoadResult::lrFileNotFound);
-  ASSERT_EQ(map.Count(), 2);
+  ASSERT_EQ(report.Warnings.size(), 1u);
+  EXPECT_NE(report.Warnings[0].find(folder.Path("cut.jpg") + ": The JPEG image is damaged"),
+            std::string::npos)
+      << report.Warnings[0];
+  ASSERT_EQ(map.Count(), 3);
+  EXPECT_EQ(map.Image(2).Raster().Height(), 64);
   EXPECT_TRUE(map.Image(0).Visible());
   EXPECT_FALSE(map.Image(1).Visible());
   EXPECT_EQ(captions.front(), TMapImage::kLoadingCaption);
@@ -269,6 +353,20 @@ TEST(TMapImage, WindowPartClipsToTheComposite) {
   EXPECT_DOUBLE_EQ(part.Bottom, 1);
   EXPECT_FALSE(map.WindowPart({20, 20, 30, 30}, part));
   EXPECT_EQ(map.SourceRect({2, 3, 6, 8}), (TPixelRect{2, 2, 6, 7}));
+
+  // Pixels 0.5 wide and 0.25 high: rows count in quarters, columns in halves.
+  TMapImage fine;
+  ASSERT_TRUE(fine.AddImage(WritePlaced(folder, "b", test::PatternRaster(10, 10),
+                                        {0.5, 0, 0, -0.25, 0, 10}))
+                  .IsSuccess());
+  ASSERT_TRUE(fine.BuildComposite().IsSuccess());
+  ASSERT_TRUE(fine.WindowPart({-5, 8.75, 5, 11.25}, part));
+  EXPECT_DOUBLE_EQ(part.SourceTop, 0);
+  EXPECT_DOUBLE_EQ(part.SourceBottom, 5);
+  EXPECT_DOUBLE_EQ(part.Top, 0.5);
+  EXPECT_DOUBLE_EQ(part.Bottom, 1);
+  EXPECT_DOUBLE_EQ(part.Left, 0.5);
+  EXPECT_EQ(fine.SourceRect({1, 8, 3, 9.5}), (TPixelRect{2, 2, 6, 8}));
 }
 
 TEST(TMapImage, PreviewBlendsTheCroppedWindow) {

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cmath>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -69,6 +71,11 @@ TEST(TScalableImage, EveryLoadFailureHasItsCodeAndMessage) {
   test::WriteWorldFile(folder.Path("broken.pgw"), 1, 0, 0, -1, 0, 0);
   test::WriteWorldFile(folder.Path("zero.pgw"), 1, 0, 0, 0, 0, 0);
   test::WriteBytes(folder.Path("bad.pgw"), "1\n0\n0\n-1\n12,5\n0\n");
+  // A folder or a named pipe where a file belongs is named for what it is.
+  std::filesystem::create_directory(folder.Path("folder.png"));
+  ASSERT_EQ(::mkfifo(folder.Path("pipe.png").c_str(), 0600), 0);
+  WriteImage(folder, "pipeworld.png", pattern);
+  ASSERT_EQ(::mkfifo(folder.Path("pipeworld.pgw").c_str(), 0600), 0);
   struct TCase {
     std::string Name;
     TImageLoadResult Code;
@@ -82,6 +89,10 @@ TEST(TScalableImage, EveryLoadFailureHasItsCodeAndMessage) {
       {"noworld.png", TImageLoadResult::lrWorldFileNotFound, "noworld.pgw"},
       {"zero.png", TImageLoadResult::lrZeroPixelSize, "zero.pgw"},
       {"bad.png", TImageLoadResult::lrWorldFileInvalid, "line 5"},
+      {"folder.png", TImageLoadResult::lrFileNotFound, "folder.png is not a regular file."},
+      {"pipe.png", TImageLoadResult::lrFileNotFound, "pipe.png is not a regular file."},
+      {"pipeworld.png", TImageLoadResult::lrWorldFileNotFound,
+       "pipeworld.pgw is not a regular file."},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -373,6 +374,16 @@ TEST_F(TAQVDataLoadTest, MissingOrTruncatedFileCannotBeOpened) {
   ASSERT_EQ(mUi.Messages.size(), 1u);
   EXPECT_EQ(mUi.Messages[0].Text, "Could not open " + mData->FileName + "!");
   EXPECT_EQ(mData->ObservationWells[1].Name, "Observation well 1");
+
+  // A file far larger than any document is refused from its size, with its own message.
+  Fresh();
+  mData->FileName = mFolder.Path("huge.aqv");
+  mFolder.Write("huge.aqv", sample);
+  std::filesystem::resize_file(mData->FileName, std::uintmax_t{100} << 20);
+  EXPECT_FALSE(mData->LoadFromFile());
+  ASSERT_EQ(mUi.Messages.size(), 1u);
+  EXPECT_EQ(mUi.Messages[0].Text,
+            "The file " + mData->FileName + " is too large to be a data file.");
 }
 
 TEST_F(TAQVDataLoadTest, TooManyParameterGroupsWarnAfterABeepAndTheLoadGoesOn) {

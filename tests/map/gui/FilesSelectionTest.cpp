@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
+#include <filesystem>
 
 #include "map/gui/FilesSelection.h"
 #include "tests/support/FakeUserInterface.h"
@@ -120,6 +121,11 @@ TEST_F(FilesSelectionTest, TiffWithoutItsWorldFileIsRefusedAndWithItIsAdded) {
   mNextFile.clear();  // the person cancels the open dialog
   QTest::mouseClick(mForm.AddButton(), Qt::LeftButton);
   EXPECT_EQ(mUi.Messages.size(), 2u);
+  // A folder where the world file belongs is named for what it is, not as missing.
+  std::filesystem::create_directory(mFolder.Path("aerial.tfw"));
+  Add(Image("aerial.tif"));
+  EXPECT_EQ(mForm.FSListbox()->count(), 1);
+  EXPECT_EQ(MessageTexts().back(), mFolder.Path("aerial.tfw") + " is not a regular file.");
 }
 
 TEST_F(FilesSelectionTest, StatusBarShowsTheSelectedWorldFileWithEitherDecimalSign) {

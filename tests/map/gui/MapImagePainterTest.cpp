@@ -4,6 +4,8 @@
 
 #include "map/gui/MapImagePainter.h"
 #include "tests/map/ImageFixtures.h"
+#include "tests/map/gui/MapGuiFixture.h"
+#include "tests/support/ReviewPicture.h"
 #include "tests/support/TempFolder.h"
 
 namespace aqv {
@@ -33,6 +35,63 @@ TEST(MapImagePainter, DrawWindowCopiesTheCoveredPartOfTheBlendedComposite) {
   }
   EXPECT_EQ(canvas.pixel(60, 10), qRgb(0, 0, 0));
   EXPECT_TRUE(RasterToQImage(TImageRaster{}).isNull());
+}
+
+// Writes a flat 8 x 8 PNG of colour whose pixels are 10 m wide, its upper-left corner at
+// (x0, y0); returns its path.
+std::string FlatImage(const test::TTempFolder& folder, const std::string& name, TRGBA colour,
+                      double x0, double y0) {
+  TImageRaster raster;
+  EXPECT_TRUE(raster.Allocate(8, 8, {}, colour).IsSuccess());
+  EXPECT_TRUE(test::WritePNG(folder.Path(name + ".png"), raster));
+  EXPECT_TRUE(test::WriteWorldFile(folder.Path(name + ".pgw"), 10, 0, 0, -10, x0, y0));
+  return folder.Path(name + ".png");
+}
+
+using MapImagePainterMap = test::TMapFixture;
+
+// After the list of images changes, as the image files dialog changes it, the map shows the
+// new composite blended anew: a removed image is gone and the one left shows its own colour.
+TEST_F(MapImagePainterMap, ChangedImagesAreBlendedAgainBeforeTheyAreDrawn) {
+  test::TTempFolder folder;
+  const std::string red = FlatImage(folder, "red", {255, 0, 0, 255}, -400, 300);
+  const std::string blue = FlatImage(folder, "blue", {0, 0, 255, 255}, 100, -100);
+  mData->BackgroundFiles = {{true, red}, {true, blue}};
+  mData->ShowBackgroundImages = true;
+  mData->BackgroundTransparency = 0;
+  ASSERT_TRUE(mMap->LoadBackgroundImages().Failures.empty());
+  const auto colourAt = [this](const QImage& image, double x, double y) {
+    mMap->ComputeLayout(image.width(), image.height());
+    return image.pixelColor(mMap->WorldToScreenX(x), mMap->WorldToScreenY(y));
+  };
+  QImage image = mMap->RenderImage(QSize(700, 500));
+  EXPECT_EQ(colourAt(image, -360, 260), QColor(Qt::red));
+  EXPECT_EQ(colourAt(image, 140, -140), QColor(Qt::blue));
+
+  mData->BackgroundFiles.erase(mData->BackgroundFiles.begin());
+  mMap->Images().DeleteImage(0);
+  ASSERT_TRUE(mMap->Images().BuildComposite().IsSuccess());
+  mMap->RefreshBackground();
+  image = mMap->RenderImage(QSize(700, 500));
+  image.save(QString::fromStdString(test::ReviewPath("map-image-removed.png")));
+  EXPECT_EQ(colourAt(image, -360, 260), QColor(Qt::white));
+  EXPECT_EQ(colourAt(image, 140, -140), QColor(Qt::blue));
+}
+
+// A composite that cannot be made says so in the words every path uses, and the map shows no
+// background.
+TEST_F(MapImagePainterMap, CompositeTooBigShowsItsOneMessageWhenLoading) {
+  test::TTempFolder folder;
+  mData->BackgroundFiles = {{true, FlatImage(folder, "west", {255, 0, 0, 255}, -400, 300)},
+                            {true, FlatImage(folder, "east", {0, 0, 255, 255}, 0, 300)}};
+  TImageLimits limits;
+  limits.MaxPixels = 100;  // each image fits, their 48 x 8 composite does not
+  mMap->Images().SetLimits(limits);
+  mMap->LoadBackgroundImages();
+  ASSERT_EQ(mUi.Messages.size(), 1u);
+  EXPECT_EQ(mUi.Messages[0].Text, kImageTooBigText);
+  EXPECT_EQ(mUi.Messages[0].Type, TMsgDlgType::mtError);
+  EXPECT_TRUE(mData->ImagesUnavailable);
 }
 
 }  // namespace

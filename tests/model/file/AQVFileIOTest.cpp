@@ -107,6 +107,16 @@ TEST_F(AtomicWriteTest, ReadingAMissingFileOrAFolderFails) {
   EXPECT_EQ(ReadWholeFile(mFolder.Root().string(), bytes), TFileIOStatus::fiOpenFailed);
 }
 
+// The size decides before anything is read: a file one byte over the limit leaves bytes empty.
+TEST_F(AtomicWriteTest, ReadingAFileLongerThanTheLimitIsRefusedFromItsSize) {
+  ASSERT_EQ(WriteFileAtomically(PathOf("doc.aqv"), "0123456789"), TFileIOStatus::fiOK);
+  std::string bytes = "stale";
+  EXPECT_EQ(ReadWholeFile(PathOf("doc.aqv"), bytes, 9), TFileIOStatus::fiTooLarge);
+  EXPECT_TRUE(bytes.empty());
+  EXPECT_EQ(ReadWholeFile(PathOf("doc.aqv"), bytes, 10), TFileIOStatus::fiOK);
+  EXPECT_EQ(bytes, "0123456789");
+}
+
 // A named pipe would block the read until some other program writes into it.
 TEST_F(AtomicWriteTest, ReadingANamedPipeFailsAtOnce) {
   ASSERT_EQ(::mkfifo(PathOf("pipe.aqv").c_str(), 0600), 0);
