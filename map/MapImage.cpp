@@ -76,9 +76,15 @@ TImageLoadStatus OverBudget(const std::string& fileName, std::int64_t budget) {
               " pixels together (the images, the optimized image and its blend)."};
 }
 
-bool IsFinite(const TWorldRect& r) {
-  return std::isfinite(r.West) && std::isfinite(r.East) && std::isfinite(r.South) &&
-         std::isfinite(r.North);
+// Map coordinates, in metres or feet, no real place can have: the earth's circumference is 4e7 m,
+// so no projection puts a map a thousand million units from its origin. An image placed there
+// is judged on its own, so that it cannot make the images before it look out of place.
+constexpr double kMaxWorldCoordinate = 1e9;
+
+bool IsWithinReach(const TWorldRect& r) {
+  for (const double v : {r.West, r.East, r.South, r.North})
+    if (!(std::abs(v) <= kMaxWorldCoordinate)) return false;
+  return true;
 }
 
 }  // namespace
@@ -103,7 +109,7 @@ TImageLoadStatus TMapImage::PlaceImage(std::unique_ptr<TScalableImage> image) {
   const std::string& fileName = image->FileName();
   const std::string placedBy =
       "The image " + fileName + ", placed by its world file " + GetWorldFileName(fileName) + ",";
-  if (!IsFinite(image->Extent()))
+  if (!IsWithinReach(image->Extent()))
     return {TImageLoadResult::lrOutOfPlace,
             placedBy + " lies beyond the coordinates the map can hold."};
   const TCompositePlan plan = PlanComposite(image.get());
