@@ -285,6 +285,61 @@ TEST(TAQVGrid, TinyWellRadiusStartsTheRingsAtAQuarter) {
   }
 }
 
+// The well nodes and the first ring of six at 6 rw (turned by a quarter plus 10/24 of a sixth
+// for well 1) stay where they were placed; every later node moves half-way to the mean of its
+// neighbours, in number order, three times, unless it lies next to the pumping well.
+TEST(TAQVGrid, SmoothingMovesTheFreeNodesHalfWayToTheirNeighboursThreeTimes) {
+  const TMeshInput input{1, 1000, 0, 0, {Well(0, 0)}, {Well(100, 50)}};
+  TAQVGrid placed, smoothed;
+  placed.SetSmoothingPasses(0);
+  ASSERT_EQ(placed.Generate(input), TMeshError::meNone);
+  ASSERT_EQ(smoothed.Generate(input), TMeshError::meNone);
+  const int well = placed.BoundaryNodeCount() + 1, count = placed.NodeCount();
+  std::vector<double> x{0, 100}, y{0, 50};
+  for (int j = 1; j <= 6; ++j) {
+    const double theta = 2 * std::numbers::pi * (j + 0.25 + 10.0 / 24) / 6;
+    x.push_back(0.6 * std::cos(theta));
+    y.push_back(0.6 * std::sin(theta));
+  }
+  for (std::size_t k = 0; k < x.size(); ++k) {
+    EXPECT_NEAR(smoothed.Node(well + static_cast<int>(k)).X, x[k], 1e-12) << k;
+    EXPECT_NEAR(smoothed.Node(well + static_cast<int>(k)).Y, y[k], 1e-12) << k;
+  }
+  x.assign(static_cast<std::size_t>(count) + 1, 0);
+  y.assign(x.size(), 0);
+  std::vector<bool> fixed(x.size(), false);
+  for (int i = 1; i <= count; ++i) {
+    x[static_cast<std::size_t>(i)] = placed.Node(i).X;
+    y[static_cast<std::size_t>(i)] = placed.Node(i).Y;
+  }
+  for (int k = 0; k < placed.Node(well).NeighbourCount; ++k)
+    fixed[static_cast<std::size_t>(placed.Node(well).Neighbours[static_cast<std::size_t>(k)])] =
+        true;
+  for (int pass = 1; pass <= 3; ++pass) {
+    for (int i = well + 2; i <= count; ++i) {
+      const TMeshNode& n = placed.Node(i);
+      if (fixed[static_cast<std::size_t>(i)]) continue;
+      double mx = 0, my = 0;
+      for (int k = 0; k < n.NeighbourCount; ++k) {
+        mx += x[static_cast<std::size_t>(n.Neighbours[static_cast<std::size_t>(k)])] /
+              n.NeighbourCount;
+        my += y[static_cast<std::size_t>(n.Neighbours[static_cast<std::size_t>(k)])] /
+              n.NeighbourCount;
+      }
+      x[static_cast<std::size_t>(i)] = (x[static_cast<std::size_t>(i)] + mx) / 2;
+      y[static_cast<std::size_t>(i)] = (y[static_cast<std::size_t>(i)] + my) / 2;
+    }
+  }
+  int misplaced = 0;
+  for (int i = 1; i <= count; ++i) {
+    misplaced += std::hypot(smoothed.Node(i).X - x[static_cast<std::size_t>(i)],
+                            smoothed.Node(i).Y - y[static_cast<std::size_t>(i)]) < 1e-9
+                     ? 0
+                     : 1;
+  }
+  EXPECT_EQ(misplaced, 0) << "of " << count << " nodes";
+}
+
 TEST(TAQVGrid, CancelDuringGenerationGivesItsErrorAndAnInvalidMesh) {
   for (int cancelAt : {1, 3, 60}) {
     TAQVGrid grid;
