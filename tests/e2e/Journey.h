@@ -117,8 +117,12 @@ class Journey : public ::testing::Test {
     EXPECT_TRUE(GiveKeyboard(widget))
         << "no keyboard for " << widget->window()->metaObject()->className();
   }
+  // A person clicks what the screen shows, and the click gives its window the keyboard; the
+  // click itself does not wait for the keyboard.
   static void Click(QWidget* widget) {
-    WaitForKeyboard(widget);
+    EXPECT_TRUE(WaitUntil([widget] { return IsOnScreen(widget); }))
+        << "not on the screen: " << widget->objectName().toStdString();
+    if (!widget->window()->isActiveWindow()) widget->window()->activateWindow();
     QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center());
   }
   // Clicks into a text field, replaces its text by typing, and leaves the field with key.

@@ -12,6 +12,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTest>
+#include <QWindow>
 
 #include "platform/AQVOutputForm.h"
 
@@ -278,14 +279,22 @@ bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
   return QTest::qWaitFor(done, timeoutMs);
 }
 
+bool IsOnScreen(const QWidget* widget) {
+  const QWindow* window = widget->window()->windowHandle();
+  return widget->isVisible() && window != nullptr && window->isExposed();
+}
+
 bool GiveKeyboard(QWidget* window, int timeoutMs) {
+  // A request made while the window was still being mapped can be lost; it is repeated.
+  constexpr int kAskAgain = 500;
+  window = window->window();
   QElapsedTimer clock;
   clock.start();
-  window = window->window();
-  if (!QTest::qWaitForWindowExposed(window, timeoutMs)) return false;
-  if (!window->isActiveWindow()) window->activateWindow();
-  return WaitUntil([window] { return window->isActiveWindow(); },
-                   static_cast<int>(std::max<qint64>(timeoutMs - clock.elapsed(), 1)));
+  while (!window->isActiveWindow() && !clock.hasExpired(timeoutMs)) {
+    if (IsOnScreen(window)) window->activateWindow();
+    WaitUntil([window] { return window->isActiveWindow(); }, kAskAgain);
+  }
+  return window->isActiveWindow();
 }
 
 }  // namespace aqv::e2e

@@ -100,10 +100,13 @@ bool ChooseMenu(QMainWindow& frame, const QStringList& path);
 // Waits (handling events) until done() is true or timeoutMs passed; returns done().
 bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 10000);
 
-// Turns to window as a person does: waits until the screen shows it and, when it does not have
-// the keyboard, gives it the keyboard as a window manager does for the window a person clicks
-// or the dialog left on top. Returns whether it has the keyboard within timeoutMs; a busy
-// machine may take seconds for what is otherwise instant.
+// Whether widget is visible in a window that the screen shows.
+bool IsOnScreen(const QWidget* widget);
+
+// Turns to window as a person does: waits until the screen shows it and, while it does not have
+// the keyboard, asks for it as a window manager does for the window a person clicks or the
+// dialog left on top. Returns whether it has the keyboard within timeoutMs; a busy machine may
+// take seconds for what is otherwise instant.
 bool GiveKeyboard(QWidget* window, int timeoutMs = 10000);
 
 }  // namespace aqv::e2e
