@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 #include "model/AQVData.h"
@@ -76,10 +77,7 @@ TAQVGrid::TAQVGrid()
     : mNodes(kMaxMeshNodes + 1),
       mOrder(kMaxMeshNodes + 1),
       mRank(kMaxMeshNodes + 1),
-      mEntries(kMaxMeshNodes + 1),
-      mEntryOf(kMaxMeshNodes + 1),
-      mCandidateBits(kMaxMeshNodes / 64 + 1),
-      mCandidateD2(kMaxMeshNodes + 1) {
+      mTreeBoxes(2 * std::bit_ceil(static_cast<unsigned>(kMaxMeshNodes / kTreeLeafNodes + 1))) {
   mTriangles.reserve(2 * kMaxMeshNodes);
 }
 
@@ -103,7 +101,7 @@ void TAQVGrid::Clear(const TMeshInput& input) {
   for (auto& list : mWellNeighbours) list.clear();
   mIndependentCount = 0;
   mObservationNodeCount = 0;
-  // Cells of half a boundary spacing: the front's search window spans about a dozen each way.
+  // Cells of half a boundary spacing for the duplicate test of node placement.
   const int cells = 4 * (mDensity + 6);
   mBuckets.Reset(mCentreX - mRadius, mCentreY - mRadius, 2 * mRadius, cells);
 }
@@ -436,19 +434,13 @@ double AngleCosine(const TMeshNode& a, const TMeshNode& b, const TMeshNode& p) {
   return (ax * bx + ay * by) / std::sqrt(Squared(ax, ay) * Squared(bx, by));
 }
 
-// The wider window of the indexed search: candidates outside it cannot be accepted while the
-// narrowing window stays below it, which it nearly always does.
-constexpr double kIndexWindowFactor = 1.5;
-
 }  // namespace
 
 // The node that closes the front edge a -> b into the best-shaped triangle on its left side;
 // 0 when there is none. Nodes are examined in number order; the window around the edge's
 // midpoint narrows as better candidates appear.
 int TAQVGrid::ChooseCandidate(int a, int b, double window) {
-  bool complete = false;
-  const int p = mIndexedSearch ? ScanIndexedCandidates(a, b, window, complete) : 0;
-  return complete ? p : ScanAllCandidates(a, b, window);
+  return mIndexedSearch ? ScanTreeCandidates(a, b, window) : ScanAllCandidates(a, b, window);
 }
 
 int TAQVGrid::ScanAllCandidates(int a, int b, double window) const {
@@ -466,89 +458,143 @@ int TAQVGrid::ScanAllCandidates(int a, int b, double window) const {
   return PreferSecond(a, b, scan.P1, scan.P2, mx, my) ? scan.P2 : scan.P1;
 }
 
-// The same search over the live nodes of the cells around the edge, marked in a bit set and
-// then offered in number order, so that the result equals the full scan's. complete is false
-// when the window grew beyond the cells searched; the caller then scans every node.
-int TAQVGrid::ScanIndexedCandidates(int a, int b, double window, bool& complete) {
+namespace {
+
+// Whether no node in box can be offered to scan for the edge a -> b with midpoint (mx, my): the
+// box lies outside the search window, right of the edge, or outside the disc of the points that
+// see the edge under a wider angle than the second-best candidate. Each test errs on the side
+// of keeping a box, so that the tree search offers exactly the nodes the full scan offers.
+class TBoxFilter {
+ public:
+  TBoxFilter(const TMeshNode& a, const TMeshNode& b, double mx, double my)
+      : mMx(mx), mMy(my), mEx(b.X - mx), mEy(b.Y - my), mHalf2(Squared(b.X - a.X, b.Y - a.Y) / 4) {}
+
+  bool Excludes(double minX, double minY, double maxX, double maxY, const TCandidates& scan) {
+    const double w = scan.Window;
+    // The differences round monotonically, so a box edge beyond the window keeps every node
+    // of the box beyond it as the node test computes it.
+    if (maxX - mMx <= -w || minX - mMx >= w || maxY - mMy <= -w || minY - mMy >= w) return true;
+    // The cross product with the edge is largest at one corner; a node must give more than 0.
+    const double cx = mEy > 0 ? minX - mMx : maxX - mMx;
+    const double cy = mEx > 0 ? maxY - mMy : minY - mMy;
+    if (Cross(mEx, mEy, cx, cy) <= 0) return true;
+    return OutsideDisc(minX, minY, maxX, maxY, scan.Second);
+  }
+
+  // Whether no point of the box sees the edge under an angle of cosine below second.
+  bool OutsideDisc(double minX, double minY, double maxX, double maxY, double second) {
+    if (second != mSecond) SetSecond(second);
+    if (mDiscRadius2 <= 0) return false;
+    const double dx = std::max(std::max(minX - mDiscX, mDiscX - maxX), 0.0);
+    const double dy = std::max(std::max(minY - mDiscY, mDiscY - maxY), 0.0);
+    return Squared(dx, dy) > mDiscRadius2;
+  }
+
+ private:
+  // The points left of the edge that see it under an angle of cosine below c lie inside the
+  // circle through both ends whose centre is h c / sqrt(1 - c^2) to the left of the midpoint,
+  // h the half edge length, with radius h / sqrt(1 - c^2) (inscribed angle theorem). Near
+  // c = +-1 the circle is too large or too flat to help and is not used. The radius is
+  // widened by a part in a million, far beyond the rounding of the cosine.
+  void SetSecond(double second) {
+    mSecond = second;
+    mDiscRadius2 = 0;
+    if (!(std::abs(second) < 0.999)) return;
+    const double sine = std::sqrt(1 - second * second);
+    const double length = std::sqrt(Squared(mEx, mEy));
+    const double offset = second / sine;  // in half edge lengths, along the left normal
+    mDiscX = mMx - mEy / length * std::sqrt(mHalf2) * offset;
+    mDiscY = mMy + mEx / length * std::sqrt(mHalf2) * offset;
+    mDiscRadius2 = mHalf2 / (1 - second * second) * (1 + 2e-6);
+  }
+
+  double mMx, mMy, mEx, mEy, mHalf2;
+  double mSecond = 2;
+  double mDiscX = 0, mDiscY = 0, mDiscRadius2 = 0;
+};
+
+}  // namespace
+
+// The full scan's search, visiting only the parts of the node tree where a node could still be
+// offered. The tree is walked in number order and each box is judged when it is reached, with
+// the window and candidates as they are then, so the nodes are offered in the same order and
+// with the same outcome as in the full scan.
+int TAQVGrid::ScanTreeCandidates(int a, int b, double window) {
   const TMeshNode& na = mNodes[static_cast<std::size_t>(a)];
   const TMeshNode& nb = mNodes[static_cast<std::size_t>(b)];
   const double mx = (na.X + nb.X) / 2, my = (na.Y + nb.Y) / 2;
-  const double wide = kIndexWindowFactor * window;
-  const double ex = nb.X - mx, ey = nb.Y - my;
-  const int cells = mBuckets.CellsPerSide();
-  int first = mNodeCount + 1, last = 0;
-  for (int cy = mBuckets.CellY(my - wide); cy <= mBuckets.CellY(my + wide); ++cy) {
-    for (int cx = mBuckets.CellX(mx - wide); cx <= mBuckets.CellX(mx + wide); ++cx) {
-      const auto cell = static_cast<std::size_t>(cy * cells + cx);
-      const TIndexEntry* entry = mEntries.data() + mCellStart[cell];
-      const TIndexEntry* end = entry + mCellLive[cell];
-      for (; entry != end; ++entry) {
-        const double dx = entry->X - mx, dy = entry->Y - my;
-        if (!(std::abs(dx) < wide && std::abs(dy) < wide)) continue;
-        const double d2 = Squared(dx, dy);
-        if (!(Cross(ex, ey, dx, dy) > 0.005 * d2)) continue;
-        const int p = entry->Node;
-        if (p < mScanLow || p > mScanHigh || p == a || p == b) continue;
-        const auto i = static_cast<std::size_t>(p);
-        mCandidateD2[i] = d2;
-        mCandidateBits[i / 64] |= std::uint64_t{1} << (i % 64);
-        first = std::min(first, p);
-        last = std::max(last, p);
-      }
-    }
-  }
   TCandidates scan{window};
-  complete = true;
-  for (int word = first / 64; word <= last / 64 && last > 0; ++word) {
-    std::uint64_t bits = mCandidateBits[static_cast<std::size_t>(word)];
-    mCandidateBits[static_cast<std::size_t>(word)] = 0;
-    while (bits != 0) {
-      const int p = word * 64 + std::countr_zero(bits);
-      bits &= bits - 1;
+  TBoxFilter filter(na, nb, mx, my);
+  std::array<int, 64> stack;  // two entries a level; the tree has at most 15 levels
+  std::size_t depth = 0;
+  stack[depth++] = 1;
+  while (depth > 0) {
+    const int entry = stack[--depth];
+    const TTreeBox& box = mTreeBoxes[static_cast<std::size_t>(entry)];
+    if (filter.Excludes(box.MinX, box.MinY, box.MaxX, box.MaxY, scan)) continue;
+    if (entry < mTreeLeafBase) {
+      stack[depth++] = 2 * entry + 1;
+      stack[depth++] = 2 * entry;
+      continue;
+    }
+    const int run = (entry - mTreeLeafBase) * kTreeLeafNodes;
+    const int last = std::min(run + kTreeLeafNodes - 1, mScanHigh);
+    for (int p = std::max(run, mScanLow); p <= last; ++p) {
       const TMeshNode& np = mNodes[static_cast<std::size_t>(p)];
-      if (!scan.InWindow(np.X - mx, np.Y - my)) continue;
-      scan.Offer(p, mCandidateD2[static_cast<std::size_t>(p)], AngleCosine(na, nb, np));
-      complete = complete && scan.Window <= wide;
+      if (np.Link < 0 || p == a || p == b || !scan.InWindow(np.X - mx, np.Y - my)) continue;
+      const double d2 = LeftDistance2(nb, mx, my, np);
+      if (d2 < 0 || filter.OutsideDisc(np.X, np.Y, np.X, np.Y, scan.Second)) continue;
+      scan.Offer(p, d2, AngleCosine(na, nb, np));
     }
   }
   if (scan.P1 == 0 || scan.P2 == 0) return scan.P1;
   return PreferSecond(a, b, scan.P1, scan.P2, mx, my) ? scan.P2 : scan.P1;
 }
 
-// Sorts the nodes into the cells of mBuckets (a counting sort), all live.
-void TAQVGrid::BuildFrontIndex() {
-  const int cells = mBuckets.CellsPerSide();
-  const auto cellCount = static_cast<std::size_t>(cells) * static_cast<std::size_t>(cells);
-  mCellStart.assign(cellCount + 1, 0);
-  mCellLive.assign(cellCount, 0);
-  auto cellOf = [&](int node) {
-    return static_cast<std::size_t>(mBuckets.CellY(At(node).Y) * cells +
-                                    mBuckets.CellX(At(node).X));
-  };
-  for (int i = 1; i <= mNodeCount; ++i) ++mCellStart[cellOf(i) + 1];
-  for (std::size_t c = 0; c < cellCount; ++c) mCellStart[c + 1] += mCellStart[c];
-  for (int i = 1; i <= mNodeCount; ++i) {
-    const std::size_t c = cellOf(i);
-    const int at = mCellStart[c] + mCellLive[c]++;
-    mEntries[static_cast<std::size_t>(at)] = {At(i).X, At(i).Y, i};
-    mEntryOf[static_cast<std::size_t>(i)] = at;
+// The bounding box of the live nodes of one leaf's number run.
+void TAQVGrid::RefreshLeafBox(int leaf) {
+  constexpr double kInf = std::numeric_limits<double>::infinity();
+  TTreeBox box{kInf, kInf, -kInf, -kInf};
+  const int first = (leaf - mTreeLeafBase) * kTreeLeafNodes;
+  for (int p = std::max(first, 1); p < first + kTreeLeafNodes && p <= mNodeCount; ++p) {
+    const TMeshNode& n = At(p);
+    if (n.Link < 0) continue;
+    box = {std::min(box.MinX, n.X), std::min(box.MinY, n.Y), std::max(box.MaxX, n.X),
+           std::max(box.MaxY, n.Y)};
   }
+  mTreeBoxes[static_cast<std::size_t>(leaf)] = box;
 }
 
-// Marks a node consumed by the front and drops it from its cell.
+// Every node live: leaf boxes from the nodes, inner boxes from their children.
+void TAQVGrid::BuildNodeTree() {
+  const int leaves = mNodeCount / kTreeLeafNodes + 1;
+  mTreeLeafBase = static_cast<int>(std::bit_ceil(static_cast<unsigned>(leaves)));
+  for (int leaf = mTreeLeafBase; leaf < 2 * mTreeLeafBase; ++leaf) RefreshLeafBox(leaf);
+  for (int entry = mTreeLeafBase - 1; entry >= 1; --entry) JoinChildBoxes(entry);
+}
+
+// An inner box from its two children; false when it stayed as it was.
+bool TAQVGrid::JoinChildBoxes(int entry) {
+  const TTreeBox& l = mTreeBoxes[static_cast<std::size_t>(2 * entry)];
+  const TTreeBox& r = mTreeBoxes[static_cast<std::size_t>(2 * entry + 1)];
+  const TTreeBox joined{std::min(l.MinX, r.MinX), std::min(l.MinY, r.MinY),
+                        std::max(l.MaxX, r.MaxX), std::max(l.MaxY, r.MaxY)};
+  TTreeBox& box = mTreeBoxes[static_cast<std::size_t>(entry)];
+  if (joined.MinX == box.MinX && joined.MinY == box.MinY && joined.MaxX == box.MaxX &&
+      joined.MaxY == box.MaxY)
+    return false;
+  box = joined;
+  return true;
+}
+
+// Marks a node consumed by the front and shrinks the boxes above it.
 void TAQVGrid::Consume(int node) {
   At(node).Link = -1;
   if (!mIndexedSearch) return;
-  const int cells = mBuckets.CellsPerSide();
-  const auto c =
-      static_cast<std::size_t>(mBuckets.CellY(At(node).Y) * cells + mBuckets.CellX(At(node).X));
-  const int at = mEntryOf[static_cast<std::size_t>(node)];
-  const int lastAt = mCellStart[c] + --mCellLive[c];
-  const TIndexEntry moved = mEntries[static_cast<std::size_t>(lastAt)];
-  mEntries[static_cast<std::size_t>(lastAt)] = mEntries[static_cast<std::size_t>(at)];
-  mEntries[static_cast<std::size_t>(at)] = moved;
-  mEntryOf[static_cast<std::size_t>(moved.Node)] = at;
-  mEntryOf[static_cast<std::size_t>(node)] = lastAt;
+  const int leaf = mTreeLeafBase + node / kTreeLeafNodes;
+  RefreshLeafBox(leaf);
+  for (int entry = leaf / 2; entry >= 1 && JoinChildBoxes(entry); entry /= 2) {
+  }
 }
 
 // Between the two candidates with the widest angles, the one whose triangle (and the triangle
@@ -605,7 +651,7 @@ void TAQVGrid::AdvanceFront(int& a, int b, int p) {
 // A front that goes round once without making an element is stuck.
 void TAQVGrid::Triangulate() {
   const double window = At(1).X - At(5).X;  // two boundary spacings
-  if (mIndexedSearch) BuildFrontIndex();
+  if (mIndexedSearch) BuildNodeTree();
   int a = 1;
   mScanLow = 1;
   mScanHigh = mNodeCount;

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -119,8 +118,8 @@ class TAQVGrid {
   int SmoothingPasses() const { return mSmoothingPasses; }
   void SetSmoothingPasses(int passes) { mSmoothingPasses = std::max(passes, 0); }
 
-  // Whether the front's candidate search uses the cell index (the default) or scans every
-  // node; both give the same mesh.
+  // Whether the front's candidate search uses the tree of node boxes (the default) or scans
+  // every node; both give the same mesh.
   bool IndexedSearch() const { return mIndexedSearch; }
   void SetIndexedSearch(bool value) { mIndexedSearch = value; }
 
@@ -191,8 +190,10 @@ class TAQVGrid {
   void Triangulate();
   int ChooseCandidate(int a, int b, double window);
   int ScanAllCandidates(int a, int b, double window) const;
-  int ScanIndexedCandidates(int a, int b, double window, bool& complete);
-  void BuildFrontIndex();
+  int ScanTreeCandidates(int a, int b, double window);
+  void BuildNodeTree();
+  void RefreshLeafBox(int leaf);
+  bool JoinChildBoxes(int entry);
   void Consume(int node);
   bool PreferSecond(int a, int b, int p1, int p2, double mx, double my) const;
   void AdvanceFront(int& a, int b, int p);
@@ -213,23 +214,20 @@ class TAQVGrid {
   std::array<int, kMaxObservationWells + 1> mObservationNode{};
   std::array<std::vector<TWellNeighbour>, kMaxPumpingWells + 1> mWellNeighbours;
   int mIndependentCount = 0, mObservationNodeCount = 0;
-  int mScanLow = 1, mScanHigh = 0;
   int mSmoothingPasses = 3;
   bool mIndexedSearch = true;
   TMeshBuckets mBuckets;
-  // The front's candidate index: the nodes not yet consumed, by cell of mBuckets, with their
-  // coordinates beside them so that a search reads memory in order. Cell c holds the entries
-  // from mCellStart[c], mCellLive[c] of them; mEntryOf[node] is a node's entry.
-  struct TIndexEntry {
-    double X = 0, Y = 0;
-    int Node = 0;
+  // The front's candidate index: a binary tree over the node numbers in runs of kTreeLeafNodes,
+  // each tree entry holding the bounding box of the live (not consumed) nodes of its number
+  // range. Entry 1 is the root, entry i has children 2i and 2i + 1, and the run of numbers
+  // from k x kTreeLeafNodes is leaf mTreeLeafBase + k. An empty box has Min > Max.
+  struct TTreeBox {
+    double MinX, MinY, MaxX, MaxY;
   };
-  std::vector<TIndexEntry> mEntries;
-  std::vector<int> mCellStart, mCellLive, mEntryOf;
-  // Scratch of the indexed candidate search: a bit per node number marking the candidates of
-  // one step, and each candidate's squared distance to the edge midpoint.
-  std::vector<std::uint64_t> mCandidateBits;
-  std::vector<double> mCandidateD2;  // node range the front's candidate scan covers
+  static constexpr int kTreeLeafNodes = 8;
+  std::vector<TTreeBox> mTreeBoxes;
+  int mTreeLeafBase = 1;
+  int mScanLow = 1, mScanHigh = 0;  // node range the front's candidate scan covers
   TMeshError mError = TMeshError::meNone;
   bool mCancelRequest = false, mBusy = false, mRegenerateRequest = false, mMeshValid = false;
   std::string mInfoText;

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <numbers>
 #include <string>
 #include <utility>
@@ -147,6 +149,50 @@ void ExpectBreadthFirstPermutation(const TAQVGrid& grid, const std::string& wher
   EXPECT_EQ(wrong, 0) << where;
 }
 
+// FNV-1a over everything the model file takes from a mesh: the node coordinates to the last
+// bit, the neighbour lists in their order, the numbering, and the triangles as made.
+class TMeshFingerprint {
+ public:
+  explicit TMeshFingerprint(const TAQVGrid& grid) {
+    Add(grid.NodeCount());
+    for (int i = 1; i <= grid.NodeCount(); ++i) {
+      const TMeshNode& n = grid.Node(i);
+      Add(std::bit_cast<std::uint64_t>(n.X));
+      Add(std::bit_cast<std::uint64_t>(n.Y));
+      for (int k = 0; k < n.NeighbourCount; ++k) Add(n.Neighbours[static_cast<std::size_t>(k)]);
+      Add(grid.Order(i));
+    }
+    for (const auto& t : grid.Triangles()) Add((t[0] * 100003ULL + t[1]) * 100003ULL + t[2]);
+  }
+  std::uint64_t Value() const { return mHash; }
+
+ private:
+  void Add(std::uint64_t v) {
+    for (int b = 0; b < 8; ++b) mHash = (mHash ^ ((v >> (8 * b)) & 0xFF)) * 0x100000001B3ULL;
+  }
+  std::uint64_t mHash = 0xCBF29CE484222325ULL;
+};
+
+// The fingerprints of the meshes of Layouts() at densities 1 to 10, as the generator made them
+// when its output was checked by eye; a faster search must keep them to the bit.
+constexpr std::uint64_t kFingerprints[5][10] = {
+    {0x1B0109F33DDB6F74ULL, 0x9FA16D5F7F10A4D8ULL, 0x46F10E4E7952B294ULL, 0x6D4DCE1F6285F243ULL,
+     0x98742649B2A1FC47ULL, 0xD05CC03B63621AC6ULL, 0x1EF652C332ADAC16ULL, 0x6441DDB04221EB38ULL,
+     0x0E02BB8DBD23BA9FULL, 0xA5B97E80303B94DFULL},
+    {0xBC029EAB63903343ULL, 0x8CF8D85326C9C97FULL, 0x16919018DD340175ULL, 0x223C14CF806E9FBFULL,
+     0x91A4D468E5675E7EULL, 0xDAFA4EC42ED6BECCULL, 0x651E73DF55B3F20BULL, 0x81FD7A0399881C0BULL,
+     0x3237CCBC84D4E60FULL, 0x9E0677D593185B18ULL},
+    {0x1B0109F33DDB6F74ULL, 0x9FA16D5F7F10A4D8ULL, 0x46F10E4E7952B294ULL, 0x6D4DCE1F6285F243ULL,
+     0x98742649B2A1FC47ULL, 0xD05CC03B63621AC6ULL, 0x1EF652C332ADAC16ULL, 0x6441DDB04221EB38ULL,
+     0x0E02BB8DBD23BA9FULL, 0xA5B97E80303B94DFULL},
+    {0xCD429CF6CA0FDE2EULL, 0x7E8D15374E8C423EULL, 0x30B946FC6D077760ULL, 0x3E9489527B0F52B2ULL,
+     0x417CDA14DAB453F3ULL, 0x4C90E7C37DC63FB2ULL, 0xD846591E20C5F42CULL, 0xEB355C2EC94B1558ULL,
+     0x1C7F8586990C0332ULL, 0x08B0CC1038FA4838ULL},
+    {0x0B58282D8D87BA90ULL, 0x32310125F46DA11CULL, 0xAF9C1D3CB9B7B3AEULL, 0x8681903ADBA829DCULL,
+     0x1F28AA86ABDEACB9ULL, 0x1B77F3AAAC6B5BB1ULL, 0x4322C0152D9F355FULL, 0xEACD0184C4C4BFDCULL,
+     0xD3F9DE2399677B8DULL, 0x8DD07AEB03A1EF45ULL},
+};
+
 class TAQVGridLayout : public ::testing::TestWithParam<int> {};
 
 TEST_P(TAQVGridLayout, EveryDensityGivesAValidMeshBeforeAndAfterSmoothing) {
@@ -165,6 +211,9 @@ TEST_P(TAQVGridLayout, EveryDensityGivesAValidMeshBeforeAndAfterSmoothing) {
     ExpectConsistentTopology(grid, where);
     ExpectNodesInPlace(grid, layout.Input, where);
     ExpectBreadthFirstPermutation(grid, where);
+    EXPECT_EQ(TMeshFingerprint(grid).Value(),
+              kFingerprints[GetParam()][static_cast<std::size_t>(density - 1)])
+        << where;
     EXPECT_EQ(grid.InfoText(), std::to_string(grid.NodeCount()) + " nodes, " +
                                    std::to_string(grid.ElementCount()) + " elements");
   }
@@ -234,6 +283,61 @@ TEST(TAQVGrid, TinyWellRadiusStartsTheRingsAtAQuarter) {
   for (int i = first; i < first + 6; ++i) {
     EXPECT_NEAR(std::hypot(grid.Node(i).X, grid.Node(i).Y), 0.25, 1e-12) << i;
   }
+}
+
+// The well nodes and the first ring of six at 6 rw (turned by a quarter plus 10/24 of a sixth
+// for well 1) stay where they were placed; every later node moves half-way to the mean of its
+// neighbours, in number order, three times, unless it lies next to the pumping well.
+TEST(TAQVGrid, SmoothingMovesTheFreeNodesHalfWayToTheirNeighboursThreeTimes) {
+  const TMeshInput input{1, 1000, 0, 0, {Well(0, 0)}, {Well(100, 50)}};
+  TAQVGrid placed, smoothed;
+  placed.SetSmoothingPasses(0);
+  ASSERT_EQ(placed.Generate(input), TMeshError::meNone);
+  ASSERT_EQ(smoothed.Generate(input), TMeshError::meNone);
+  const int well = placed.BoundaryNodeCount() + 1, count = placed.NodeCount();
+  std::vector<double> x{0, 100}, y{0, 50};
+  for (int j = 1; j <= 6; ++j) {
+    const double theta = 2 * std::numbers::pi * (j + 0.25 + 10.0 / 24) / 6;
+    x.push_back(0.6 * std::cos(theta));
+    y.push_back(0.6 * std::sin(theta));
+  }
+  for (std::size_t k = 0; k < x.size(); ++k) {
+    EXPECT_NEAR(smoothed.Node(well + static_cast<int>(k)).X, x[k], 1e-12) << k;
+    EXPECT_NEAR(smoothed.Node(well + static_cast<int>(k)).Y, y[k], 1e-12) << k;
+  }
+  x.assign(static_cast<std::size_t>(count) + 1, 0);
+  y.assign(x.size(), 0);
+  std::vector<bool> fixed(x.size(), false);
+  for (int i = 1; i <= count; ++i) {
+    x[static_cast<std::size_t>(i)] = placed.Node(i).X;
+    y[static_cast<std::size_t>(i)] = placed.Node(i).Y;
+  }
+  for (int k = 0; k < placed.Node(well).NeighbourCount; ++k)
+    fixed[static_cast<std::size_t>(placed.Node(well).Neighbours[static_cast<std::size_t>(k)])] =
+        true;
+  for (int pass = 1; pass <= 3; ++pass) {
+    for (int i = well + 2; i <= count; ++i) {
+      const TMeshNode& n = placed.Node(i);
+      if (fixed[static_cast<std::size_t>(i)]) continue;
+      double mx = 0, my = 0;
+      for (int k = 0; k < n.NeighbourCount; ++k) {
+        mx += x[static_cast<std::size_t>(n.Neighbours[static_cast<std::size_t>(k)])] /
+              n.NeighbourCount;
+        my += y[static_cast<std::size_t>(n.Neighbours[static_cast<std::size_t>(k)])] /
+              n.NeighbourCount;
+      }
+      x[static_cast<std::size_t>(i)] = (x[static_cast<std::size_t>(i)] + mx) / 2;
+      y[static_cast<std::size_t>(i)] = (y[static_cast<std::size_t>(i)] + my) / 2;
+    }
+  }
+  int misplaced = 0;
+  for (int i = 1; i <= count; ++i) {
+    misplaced += std::hypot(smoothed.Node(i).X - x[static_cast<std::size_t>(i)],
+                            smoothed.Node(i).Y - y[static_cast<std::size_t>(i)]) < 1e-9
+                     ? 0
+                     : 1;
+  }
+  EXPECT_EQ(misplaced, 0) << "of " << count << " nodes";
 }
 
 TEST(TAQVGrid, CancelDuringGenerationGivesItsErrorAndAnInvalidMesh) {

@@ -80,9 +80,7 @@ class Journey : public ::testing::Test {
     mForm = std::make_unique<TMainForm>();
     mPerson.SetFrame(mForm.get());
     mForm->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(mForm.get()));
-    mForm->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(mForm.get()));
+    ASSERT_TRUE(GiveKeyboard(mForm.get()));
   }
   // File > Exit; false when the program stayed open.
   bool ExitProgram() {
@@ -124,18 +122,23 @@ class Journey : public ::testing::Test {
     QApplication::processEvents();
   }
   // A person works in the window that has the keyboard; after a dialog it may take a moment
-  // to get it back.
+  // to get it back, and without a window manager nobody but the person gives it back.
   static void WaitForKeyboard(QWidget* widget) {
-    EXPECT_TRUE(QTest::qWaitForWindowActive(widget->window(), 3000));
+    EXPECT_TRUE(GiveKeyboard(widget))
+        << "no keyboard for " << widget->window()->metaObject()->className();
   }
+  // A person clicks what the screen shows, and the click gives its window the keyboard; the
+  // click itself does not wait for the keyboard.
   static void Click(QWidget* widget) {
-    WaitForKeyboard(widget);
+    EXPECT_TRUE(WaitUntil([widget] { return IsOnScreen(widget); }))
+        << "not on the screen: " << widget->objectName().toStdString();
+    if (!widget->window()->isActiveWindow()) widget->window()->activateWindow();
     QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center());
   }
   // Clicks into a text field, replaces its text by typing, and leaves the field with key.
   static void TypeInto(QLineEdit* edit, const QString& text, Qt::Key key = Qt::Key_Tab) {
     Click(edit);
-    EXPECT_TRUE(WaitUntil([edit] { return edit->hasFocus(); }, 3000))
+    EXPECT_TRUE(WaitUntil([edit] { return edit->hasFocus(); }))
         << "no keyboard for " << edit->objectName().toStdString() << "; active window: "
         << (QApplication::activeWindow() ? QApplication::activeWindow()->metaObject()->className()
                                          : "none");

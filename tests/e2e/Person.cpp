@@ -1,7 +1,9 @@
 #include "tests/e2e/Person.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QCompleter>
 #include <QDebug>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -10,6 +12,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTest>
+#include <QWindow>
 
 #include "platform/AQVOutputForm.h"
 
@@ -19,6 +22,10 @@ namespace {
 
 // How often the person looks at the screen, milliseconds.
 constexpr int kLookInterval = 25;
+// How long an answered window may stay on top before the person gives up on it, milliseconds:
+// an answer closes its window at once, so only a stuck window (a key a field swallowed, a
+// click that missed) stays, and the journey then fails instead of hanging.
+constexpr int kAnswerTimeout = 10000;
 
 QString Plain(QString text) {
   return text.remove(QLatin1Char('&'));
@@ -66,24 +73,50 @@ void TPerson::HandleDialog(std::function<void(QWidget*)> handle) {
 
 void TPerson::Look() {
   GiveFocusBack();
+  // A window that went is forgotten, so that a dialog shown again counts as new.
+  std::erase_if(mHandled,
+                [](const THandled& h) { return h.Window.isNull() || !h.Window->isVisible(); });
   QWidget* modal = QApplication::activeModalWidget();
-  if (modal != nullptr && modal != mHandled && modal->isVisible()) {
-    // Acted on outside the timer's own call: a timer is not called again while its call
-    // runs, and acting may open a window that must be handled from inside.
-    mHandled = modal;
-    QTimer::singleShot(0, this, [this, window = QPointer<QWidget>(modal)] {
-      if (window != nullptr && window->isVisible()) HandleModal(window);
-    });
+  if (modal != nullptr && modal->isVisible()) {
+    THandled* handled = Handled(modal);
+    if (handled == nullptr) {
+      // Acted on outside the timer's own call: a timer is not called again while its call
+      // runs, and acting may open a window that must be handled from inside.
+      mHandled.push_back({modal, {}});
+      QTimer::singleShot(0, this, [this, window = QPointer<QWidget>(modal)] {
+        if (window != nullptr && window->isVisible()) HandleModal(window);
+      });
+    } else if (handled->SinceAnswer.isValid() && handled->SinceAnswer.hasExpired(kAnswerTimeout)) {
+      handled->SinceAnswer.invalidate();
+      QTimer::singleShot(0, this, [this, window = QPointer<QWidget>(modal)] {
+        if (window != nullptr && window->isVisible())
+          CloseUnexpected(window,
+                          QStringLiteral("still open after its answer: ") + Describe(window));
+      });
+    }
     return;
   }
   if (mAcceptConsole) HandleConsole();
 }
 
+TPerson::THandled* TPerson::Handled(QWidget* modal) {
+  for (THandled& h : mHandled)
+    if (h.Window == modal) return &h;
+  return nullptr;
+}
+
 void TPerson::HandleModal(QWidget* modal) {
   if (qEnvironmentVariableIsSet("AQV_E2E_TRACE")) qInfo() << "person sees" << Describe(modal);
-  mHandled = modal;
-  // A person reads a window once the screen shows it and it has the keyboard.
-  (void)QTest::qWaitForWindowActive(modal, 3000);
+  const QPointer<QWidget> window = modal;
+  // A person reads a window once the screen shows it and turns to it. The answer does not
+  // need the keyboard (clicks and keys go to the widgets themselves), so a window that is
+  // slow to get it is still answered.
+  (void)GiveKeyboard(modal);
+  Answer(modal);
+  if (THandled* handled = window.isNull() ? nullptr : Handled(window)) handled->SinceAnswer.start();
+}
+
+void TPerson::Answer(QWidget* modal) {
   auto* box = qobject_cast<QMessageBox*>(modal);
   if (box != nullptr) mMessages.append(box->text());
   if (mAnswers.empty()) {
@@ -126,11 +159,18 @@ void TPerson::HandleModal(QWidget* modal) {
       // The dialog follows what is typed only in the field that has the focus; elsewhere it
       // would keep every directory passed on the way selected. So first the window must be
       // active and the person click into the field.
-      (void)QTest::qWaitForWindowActive(dialog, 3000);
       Click(name);
-      if (!name->hasFocus()) mUnexpected.append(QStringLiteral("the file name field has no focus"));
+      if (!WaitUntil([name] { return name->hasFocus(); }))
+        mUnexpected.append(QStringLiteral("the file name field has no focus"));
       name->selectAll();
       QTest::keyClicks(name, answer.Text);
+      // The field offers the folder's names that start as typed; while that list is open, Return
+      // only closes the list. The person first dismisses it.
+      if (QCompleter* completer = name->completer();
+          completer != nullptr && completer->popup()->isVisible()) {
+        if (qEnvironmentVariableIsSet("AQV_E2E_TRACE")) qInfo() << "person closes the names list";
+        QTest::keyClick(completer->popup(), Qt::Key_Escape);
+      }
       QTest::keyClick(name, Qt::Key_Return);
       return;
     }
@@ -237,6 +277,24 @@ bool ChooseMenu(QMainWindow& frame, const QStringList& path) {
 
 bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
   return QTest::qWaitFor(done, timeoutMs);
+}
+
+bool IsOnScreen(const QWidget* widget) {
+  const QWindow* window = widget->window()->windowHandle();
+  return widget->isVisible() && window != nullptr && window->isExposed();
+}
+
+bool GiveKeyboard(QWidget* window, int timeoutMs) {
+  // A request made while the window was still being mapped can be lost; it is repeated.
+  constexpr int kAskAgain = 500;
+  window = window->window();
+  QElapsedTimer clock;
+  clock.start();
+  while (!window->isActiveWindow() && !clock.hasExpired(timeoutMs)) {
+    if (IsOnScreen(window)) window->activateWindow();
+    WaitUntil([window] { return window->isActiveWindow(); }, kAskAgain);
+  }
+  return window->isActiveWindow();
 }
 
 }  // namespace aqv::e2e

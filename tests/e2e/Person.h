@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QMessageBox>
 #include <QObject>
 #include <QPointer>
@@ -8,6 +9,7 @@
 #include <QTimer>
 #include <deque>
 #include <functional>
+#include <vector>
 
 class QAction;
 class QMainWindow;
@@ -58,8 +60,15 @@ class TPerson : public QObject {
     QMessageBox::StandardButton Button = QMessageBox::NoButton;
     std::function<void(QWidget*)> Handle;
   };
+  // A modal window the person has turned to, and how long ago its answer was given.
+  struct THandled {
+    QPointer<QWidget> Window;
+    QElapsedTimer SinceAnswer;  // invalid until the answer has been given
+  };
   void Look();
+  THandled* Handled(QWidget* modal);
   void HandleModal(QWidget* modal);
+  void Answer(QWidget* modal);
   void HandleConsole();
   void GiveFocusBack();
   void CloseUnexpected(QWidget* modal, const QString& what);
@@ -68,7 +77,9 @@ class TPerson : public QObject {
   std::deque<TAnswer> mAnswers;
   QStringList mMessages;
   QStringList mUnexpected;
-  QPointer<QWidget> mHandled;  // the modal window last acted on, until it goes
+  // The modal windows being handled or answered, until they go; a window below a nested
+  // dialog stays here, so that it is not taken for a new one when the nested dialog closes.
+  std::vector<THandled> mHandled;
   QPointer<QWidget> mFrame;
   bool mAcceptConsole = false;
   bool mConsoleSeen = false;
@@ -88,5 +99,14 @@ bool ChooseMenu(QMainWindow& frame, const QStringList& path);
 
 // Waits (handling events) until done() is true or timeoutMs passed; returns done().
 bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 10000);
+
+// Whether widget is visible in a window that the screen shows.
+bool IsOnScreen(const QWidget* widget);
+
+// Turns to window as a person does: waits until the screen shows it and, while it does not have
+// the keyboard, asks for it as a window manager does for the window a person clicks or the
+// dialog left on top. Returns whether it has the keyboard within timeoutMs; a busy machine may
+// take seconds for what is otherwise instant.
+bool GiveKeyboard(QWidget* window, int timeoutMs = 10000);
 
 }  // namespace aqv::e2e
