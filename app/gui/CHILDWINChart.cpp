@@ -151,6 +151,9 @@ void TMDIChild::SelectCurvesClicked() {
   form.adjustSize();
   form.move(mouse.x() - form.width() / 2, std::max(0, mouse.y() - form.height()));
   setEnabled(false);
+  // The dialog is a window of its own; disabling the document window beneath it would
+  // disable the dialog too and leave the person no way to answer it.
+  form.setEnabled(true);
   const int result = form.exec();
   if (SetCurveSelectionPosition) SetCurveSelectionPosition(form.pos());
   setEnabled(true);

@@ -20,14 +20,20 @@
 #include "app/gui/AQVConductivitiesGrid.h"
 #include "app/gui/AQVFloatEdit.h"
 #include "app/gui/AQVPumpingWellsGrid.h"
+#include "app/gui/AQVSelectionGrid.h"
 #include "app/gui/AQVSpinEdit.h"
 #include "app/gui/CHILDWIN.h"
 #include "app/gui/MyParentGrid.h"
 #include "app/gui/RemarksMemo.h"
+#include "app/gui/SelectionGrid.h"
 #include "chart/gui/ChartDialogs.h"
 #include "chart/gui/ChartPopupMenu.h"
 #include "chart/gui/MyChart.h"
 #include "map/gui/AQVKaart.h"
+#include "map/gui/AQVKaartOptions.h"
+#include "map/gui/AQVTextEdit.h"
+#include "map/gui/AQVTextEditOptions.h"
+#include "tests/support/AnswerDialog.h"
 #include "tests/support/FakeUserInterface.h"
 #include "tests/support/ReviewPicture.h"
 #include "tests/support/TempFolder.h"
@@ -205,6 +211,21 @@ TEST_F(DocumentWindowTest, EditsThatTheFileKeepsMakeClosingAsk) {
     menu->hide();
     item->trigger();
   };
+  // A right click on the map at a pixel opens its popup menu; the item is chosen there.
+  TAQVKaart& map = *w.Map();
+  auto mapItem = [&map](QPoint pixel, const char* text) {
+    QTest::mouseClick(&map, Qt::RightButton, {}, pixel);
+    ASSERT_TRUE(map.PopupMenu()->isVisible());
+    map.PopupMenu()->hide();
+    for (QAction* item : map.PopupMenu()->actions())
+      if (item->text() == QLatin1String(text)) return item->trigger();
+    FAIL() << text;
+  };
+  // A pixel of the plot, dx and dy from its top-left corner.
+  auto plot = [&map](int dx, int dy) {
+    return QPoint(map.PlotLayout().Left + dx, map.PlotLayout().Top + dy);
+  };
+  auto box = [&map]() -> TAQVTextEdit& { return *map.TextEdits().front(); };
   TAQVDataOptimize optimize(&w);
   optimize.SetData(&w.Data());
   struct TRow {
@@ -275,6 +296,20 @@ TEST_F(DocumentWindowTest, EditsThatTheFileKeepsMakeClosingAsk) {
          ASSERT_GT(w.Chart()->GetSeriesCount(), 0);
          chartItem("poFormatItem_9");
        }},
+      {"the curve selection dialog", TDocumentPage::dpChart,
+       [&] {
+         test::AnswerDialog<TSelectionGridForm>([](TSelectionGridForm& form) {
+           TAQVSelectionGrid& grid = *form.AQVSelectionGrid1();
+           EXPECT_TRUE(grid.isEnabled());
+           const QRect cell = grid.visualRect(grid.model()->index(0, 0));
+           const bool drawn = grid.Cell(1, 1).Selected;
+           QTest::mouseClick(grid.viewport(), drawn ? Qt::RightButton : Qt::LeftButton, {},
+                             cell.center());
+           EXPECT_NE(grid.Cell(1, 1).Selected, drawn);
+           test::PressButton(form, "OK");
+         });
+         chartItem("poFormatItem_0");
+       }},
       {"the reset options button", TDocumentPage::dpChart,
        [&] { click(Find<QPushButton>(w, "ResetOptionsButton")); }},
       {"the map window", TDocumentPage::dpContourPlot,
@@ -290,9 +325,59 @@ TEST_F(DocumentWindowTest, EditsThatTheFileKeepsMakeClosingAsk) {
        }},
       {"a text box", TDocumentPage::dpContourPlot,
        [&] {
-         for (QAction* a : w.Map()->findChild<QMenu*>(QStringLiteral("AQVKaartPopupMenu"))->actions())
-           if (a->text() == QStringLiteral("Insert text")) a->trigger();
+         mapItem(plot(80, 80), "Insert text");
          EXPECT_EQ(w.Data().TextBoxes.size(), 1u);
+       }},
+      {"typing into a text box", TDocumentPage::dpContourPlot,
+       [&] {
+         QTest::mouseClick(&map, Qt::LeftButton, {}, box().BoxRect().center());
+         ASSERT_TRUE(box().hasFocus());
+         QTest::keyClicks(&box(), "Dune");
+         EXPECT_EQ(box().Record()->Text, "Dune");
+       }},
+      {"moving a text box", TDocumentPage::dpContourPlot,
+       [&] {
+         const QPoint from = box().BoxRect().topLeft() + QPoint(30, -2), by(40, 20);
+         QTest::mousePress(&map, Qt::LeftButton, {}, from);
+         QTest::mouseMove(&map, from + by);
+         QTest::mouseRelease(&map, Qt::LeftButton, {}, from + by);
+         EXPECT_EQ(box().BoxRect().topLeft(), from + QPoint(-30, 2) + by);
+       }},
+      {"the text options dialog", TDocumentPage::dpContourPlot,
+       [&] {
+         const bool clear = box().Record()->ClearBackground;
+         test::AnswerDialog<TAQVTextEditOptionsForm>([](TAQVTextEditOptionsForm& form) {
+           test::ClickPage(form, "Background");
+           test::PressButton(form, "Transparent");
+           test::PressButton(form, "OK");
+         });
+         mapItem(box().BoxRect().center(), "Text format options");
+         EXPECT_NE(box().Record()->ClearBackground, clear);
+       }},
+      {"the legend placement of the map options", TDocumentPage::dpContourPlot,
+       [&] {
+         test::AnswerDialog<TAQVKaartOptionsForm>([](TAQVKaartOptionsForm& form) {
+           test::ClickPage(form, "Legend");
+           test::PressButton(form, "Bottom right");
+           test::PressButton(form, "OK");
+         });
+         mapItem(plot(20, 20), "Chart options...");
+         EXPECT_EQ(map.LegendPlacement(), TPlacement::plBottom);
+       }},
+      {"a zoom band", TDocumentPage::dpContourPlot,
+       [&] {
+         mapItem(plot(20, 20), "Zoom area");
+         QTest::mousePress(&map, Qt::LeftButton, {}, plot(20, 20));
+         QTest::mouseMove(&map, plot(60, 60));
+         QTest::mouseRelease(&map, Qt::LeftButton, {}, plot(60, 60));
+         EXPECT_TRUE(map.HasPreviousView());
+       }},
+      {"the previous view", TDocumentPage::dpContourPlot,
+       [&] { mapItem(plot(20, 20), "Previous view"); }},
+      {"deleting a text box", TDocumentPage::dpContourPlot,
+       [&] {
+         mapItem(box().BoxRect().center(), "Delete text");
+         EXPECT_TRUE(w.Data().TextBoxes.empty());
        }},
       {"an accepted fit", TDocumentPage::dpInfo,
        [&] {
@@ -304,6 +389,9 @@ TEST_F(DocumentWindowTest, EditsThatTheFileKeepsMakeClosingAsk) {
   for (const TRow& row : rows) {
     SCOPED_TRACE(row.Name);
     w.show();  // a row that failed closed the window
+    // A popup menu takes the activation; the person's next click gives it back.
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
     w.SetActivePage(row.Page);
     QApplication::processEvents();
     w.Data().Saved = true;

@@ -2,8 +2,11 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileDialog>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -26,7 +29,9 @@
 #include "app/gui/MRUList.h"
 #include "app/gui/Startup.h"
 #include "map/gui/AQVKaart.h"
+#include "map/gui/FilesSelection.h"
 #include "model/AQVElements.h"
+#include "tests/support/AnswerDialog.h"
 #include "tests/support/FakeUserInterface.h"
 #include "tests/support/TempFolder.h"
 
@@ -177,6 +182,11 @@ TEST_F(FrameFilesTest, FrameChangesThatTheFileKeepsMakeClosingAsk) {
   for (QLabel* label : form.statusBar()->findChildren<QLabel*>())
     if (label->text().startsWith(QStringLiteral("Length units:"))) lengthPanel = label;
   ASSERT_NE(lengthPanel, nullptr);
+  // A background image of 4 x 4 pixels of 10 m with its world file.
+  const QString image = QString::fromStdString(mFolder.Path("site.png"));
+  ASSERT_TRUE(QImage(4, 4, QImage::Format_RGB32).save(image));
+  std::ofstream(mFolder.Path("site.pgw")) << "10\n0\n0\n-10\n0\n40\n";
+  auto* importImages = form.findChild<QAction*>(QStringLiteral("ImportImageFilesAction"));
   const std::pair<const char*, std::function<void()>> rows[] = {
       {"the length units menu",
        [&] {
@@ -189,6 +199,33 @@ TEST_F(FrameFilesTest, FrameChangesThatTheFileKeepsMakeClosingAsk) {
          EXPECT_EQ(d.LengthUnit(), TAQVLengthUnit::luFeet);
        }},
       {"View > Background images", [&] { showImages->trigger(); }},
+      {"Import image files: Add",
+       [&] {
+         test::AnswerDialog<TFilesSelectionForm>([&](TFilesSelectionForm& files) {
+           test::AnswerDialog<QFileDialog>([&](QFileDialog& open) {
+             open.setDirectory(QString::fromStdString(mFolder.Root()));  // browsed there
+             QTest::keyClicks(open.findChild<QLineEdit*>(QStringLiteral("fileNameEdit")),
+                              QStringLiteral("site.png"));
+             test::PressButton(open, "Open");
+           });
+           test::PressButton(files, "Add");
+           test::PressButton(files, "OK");
+         });
+         importImages->trigger();
+         ASSERT_EQ(d.BackgroundFiles.size(), 1u);
+       }},
+      {"Import image files: an image's shown flag",
+       [&] {
+         test::AnswerDialog<TFilesSelectionForm>([](TFilesSelectionForm& files) {
+           auto* list = files.findChild<QListWidget*>(QStringLiteral("FSListbox"));
+           QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                             list->visualItemRect(list->item(0)).center());
+           QTest::keyClick(list, Qt::Key_Space);
+           test::PressButton(files, "OK");
+         });
+         importImages->trigger();
+         EXPECT_FALSE(d.BackgroundFiles.at(0).Checked);
+       }},
   };
   for (const auto& [name, act] : rows) {
     SCOPED_TRACE(name);
