@@ -656,6 +656,11 @@ void TMDIChild::SetGridActions(const TAQVActions& actions) {
   if (!mGridPopupMenu) {
     mGridPopupMenu = new QMenu(this);
     mGridPopupMenu->setObjectName(QStringLiteral("GridPopupMenu"));
+    // The clipboard may have changed since the focus last moved.
+    connect(mGridPopupMenu, &QMenu::aboutToShow, this, [menu = mGridPopupMenu] {
+      for (QAction* action : menu->actions())
+        if (auto* edit = qobject_cast<TAQVEditAction*>(action)) edit->Refresh();
+    });
   }
   mGridPopupMenu->clear();
   mGridPopupMenu->addActions({actions.Copy, actions.Paste});
@@ -663,11 +668,6 @@ void TMDIChild::SetGridActions(const TAQVActions& actions) {
   mGridPopupMenu->addActions({actions.DeleteRows, actions.InsertRows});
   mGridPopupMenu->addSeparator();
   mGridPopupMenu->addAction(actions.SelectAll);
-  // The clipboard may have changed since the focus last moved.
-  connect(mGridPopupMenu, &QMenu::aboutToShow, this, [menu = mGridPopupMenu] {
-    for (QAction* action : menu->actions())
-      if (auto* edit = qobject_cast<TAQVEditAction*>(action)) edit->Refresh();
-  }, Qt::UniqueConnection);
   for (TMyParentGrid* grid : Grids()) grid->SetPopupMenu(mGridPopupMenu);
 }
 

@@ -151,7 +151,12 @@ TMainForm::TMainForm(TUserInterface* ui, QWidget* parent)
   UpdateStatus();
 }
 
-TMainForm::~TMainForm() = default;
+TMainForm::~TMainForm() {
+  // The focus and the active document change while the base widget closes its children, after
+  // this part of the frame is gone.
+  disconnect(qApp, &QApplication::focusChanged, this, &TMainForm::ActiveControlChange);
+  disconnect(mMdiArea, nullptr, this, nullptr);
+}
 
 void TMainForm::CreateActions() {
   mActions = CreateAQVActions(this);
