@@ -729,6 +729,12 @@ bool TMainForm::event(QEvent* event) {
     ShowStatusHint(static_cast<QStatusTipEvent*>(event)->tip());
     return true;
   }
+  // A window manager frames the window after it is shown; once the frame is there (the first
+  // activation), its title bar and borders are fitted on the screen as well.
+  if (event->type() == QEvent::WindowActivate && !mFittedWithFrame) {
+    mFittedWithFrame = true;
+    FitOnScreen();
+  }
   return QMainWindow::event(event);
 }
 

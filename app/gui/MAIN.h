@@ -150,6 +150,7 @@ class TMainForm : public QMainWindow {
   TMRUList* mMRUList = nullptr;
   TDesktopSettings mDesktop;
   bool mFirstActivation = true;
+  bool mFittedWithFrame = false;  // fitted on the screen with the window manager's frame
   TAQVTimeUnitsPopupMenu* mTimeUnitsMenu = nullptr;
   TAQVLengthUnitsPopupMenu* mLengthUnitsMenu = nullptr;
   TProgressForm* mProgressForm = nullptr;
