@@ -489,11 +489,13 @@ std::vector<TLabelBox> TickLabelBoxes(const TView& v, int axis) {
          {QPointF(0, 0), QPointF(fm.horizontalAdvance(t.Text), 0),
           QPointF(fm.horizontalAdvance(t.Text), fm.height()), QPointF(0, fm.height())})
       corners << t.Transform.map(top + d);
-    const QPointF middle = corners.boundingRect().center();
-    const int side = middle.y() > v.Plot().Bottom  ? 0
-                     : middle.x() < v.Plot().Left  ? 1
-                     : middle.x() > v.Plot().Right ? 2
-                                                   : -1;
+    // X labels start below the plot; Y labels, centred on a tick inside it, start above its
+    // bottom edge however low the plot and whatever the font.
+    const QRectF box = corners.boundingRect();
+    const int side = box.top() >= v.Plot().Bottom - 1    ? 0
+                     : box.right() <= v.Plot().Left + 1  ? 1
+                     : box.left() >= v.Plot().Right - 1  ? 2
+                                                         : -1;
     if (side == axis) boxes.push_back({t.Text, corners});
   }
   return boxes;
