@@ -35,6 +35,7 @@
 #include "map/gui/AQVKaart.h"
 #include "model/AQVElements.h"
 #include "tests/e2e/Person.h"
+#include "tests/support/Clicks.h"
 #include "tests/support/TempFolder.h"
 
 namespace aqv::e2e {
@@ -148,14 +149,8 @@ class Journey : public ::testing::Test {
   }
   // Clicks a grid cell (row 1 is the first data row), opens its editor and types text.
   static void TypeInGrid(TMyParentGrid& grid, int col, int row, const QString& text) {
-    const QModelIndex index = grid.model()->index(row - 1, col);
     WaitForKeyboard(&grid);
-    grid.scrollTo(index);
-    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, grid.visualRect(index).center());
-    if (!grid.IsEditing()) QTest::keyClick(&grid, Qt::Key_F2);
-    ASSERT_TRUE(grid.IsEditing()) << "no editor at " << col << "," << row;
-    grid.CellEditor()->selectAll();
-    QTest::keyClicks(grid.CellEditor(), text);
+    test::TypeInCell(grid, col, row, text);
   }
   // The grid row of aquifer k.
   static int AquiferRow(const TAQVData& d, int k) {

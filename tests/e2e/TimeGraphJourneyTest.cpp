@@ -7,12 +7,7 @@
 namespace aqv::e2e {
 namespace {
 
-QRadioButton* RadioButton(QWidget& window, const char* caption) {
-  for (QRadioButton* button : window.findChildren<QRadioButton*>())
-    if (button->text() == QLatin1String(caption)) return button;
-  ADD_FAILURE() << "no radio button " << caption;
-  return nullptr;
-}
+using test::RadioButton;
 
 // Presses Update graph and waits for the graph to be up to date.
 void UpdateGraph(TMDIChild& child) {

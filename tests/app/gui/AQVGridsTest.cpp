@@ -167,12 +167,9 @@ TEST_F(TInputGridsTest, PastingWellsPastTheCapacityWritesNothing) {
   ASSERT_TRUE(mData->InsertPumpingWells(2, 1));
   TAQVPumpingWellsGrid grid;
   Show(grid);
-  grid.SetCurrentCell(2, 1);
-  grid.SetSelectionRect({2, 1, 2, 1});
-  QApplication::clipboard()->setText("A\r\nB\r\nC\r\n");
   mUi.Answers = {TModalResult::mrOK};
   mChanges = 0;
-  grid.PasteFromClipboard();
+  PasteAt(grid, 2, 1, "A\r\nB\r\nC\r\n");
   ASSERT_EQ(mUi.Messages.size(), 2u);
   EXPECT_EQ(mUi.Messages[0].Text, "Pasting requires expansion of the table");
   EXPECT_EQ(mUi.Messages[0].Buttons, TMsgDlgButtons::mbOKCancel);
@@ -191,17 +188,16 @@ class TPeriodsPasteTest : public TGridTest {
     w.SetPeriodCount(3);
     for (int k = 1; k <= 3; ++k) w.StartTime[k] = k - 1;
     mData->SetModified(false);
-    QApplication::clipboard()->setText("1\t10\r\n2\t20\r\n3\t30\r\n4\t40\r\n5\t50\r\n");
+    Show(mGrid);
   }
+  // Five periods pasted into the second period's start time.
+  void PasteFive() { PasteAt(mGrid, 2, 2, "1\t10\r\n2\t20\r\n3\t30\r\n4\t40\r\n5\t50\r\n"); }
+  TAQVPumpingPeriodsGrid mGrid;
 };
 
 TEST_F(TPeriodsPasteTest, OkAddsTheRowsAndWritesEveryLine) {
-  TAQVPumpingPeriodsGrid grid;
-  Show(grid);
-  grid.SetCurrentCell(2, 2);
-  grid.SetSelectionRect({2, 2, 2, 2});
   mUi.Answers = {TModalResult::mrOK};
-  grid.PasteFromClipboard();
+  PasteFive();
   EXPECT_EQ(MessageTexts(), std::vector<std::string>{"Pasting requires expansion of the table"});
   const TPumpingWell& w = mData->PumpingWells[1];
   ASSERT_EQ(w.PeriodCount(), 6);
@@ -209,16 +205,12 @@ TEST_F(TPeriodsPasteTest, OkAddsTheRowsAndWritesEveryLine) {
     EXPECT_EQ(w.StartTime[k], k - 1.0) << k;
     EXPECT_EQ(w.Discharge[k], 10.0 * (k - 1)) << k;
   }
-  EXPECT_EQ(grid.Cells(3, 6), "50");
+  EXPECT_EQ(mGrid.Cells(3, 6), "50");
 }
 
 TEST_F(TPeriodsPasteTest, CancelWritesNothing) {
-  TAQVPumpingPeriodsGrid grid;
-  Show(grid);
-  grid.SetCurrentCell(2, 2);
-  grid.SetSelectionRect({2, 2, 2, 2});
   mUi.Answers = {TModalResult::mrCancel};
-  grid.PasteFromClipboard();
+  PasteFive();
   EXPECT_EQ(mData->PumpingWells[1].PeriodCount(), 3);
   EXPECT_EQ(mData->PumpingWells[1].StartTime[2], 1.0);
   EXPECT_EQ(mData->PumpingWells[1].Discharge[2], 800.0);
@@ -228,16 +220,10 @@ TEST_F(TPeriodsPasteTest, CancelWritesNothing) {
 TEST_F(TPeriodsPasteTest, PastedRowsAreCheckedAtTheirOwnRow) {
   // Each start time must follow the start of the period before it: at the top row alone the
   // later lines would be judged against the wrong period.
-  TAQVPumpingPeriodsGrid grid;
-  Show(grid);
-  grid.SetCurrentCell(2, 2);
-  grid.SetSelectionRect({2, 2, 2, 2});
   // 0.5 follows the first period but not the second, the one before its own row.
-  QApplication::clipboard()->setText("1.5\r\n0.5\r\n");
-  grid.PasteFromClipboard();
+  PasteAt(mGrid, 2, 2, "1.5\r\n0.5\r\n");
   // Start times that are each later than the period before them now, but not than each other.
-  QApplication::clipboard()->setText("30\r\n25\r\n");
-  grid.PasteFromClipboard();
+  PasteAt(mGrid, 2, 2, "30\r\n25\r\n");
   const std::string refusal = "The selection contains 1 invalid value(s). Can not paste!";
   EXPECT_EQ(MessageTexts(), (std::vector<std::string>{refusal, refusal}));
   EXPECT_EQ(mData->PumpingWells[1].StartTime[2], 1.0);
@@ -246,11 +232,7 @@ TEST_F(TPeriodsPasteTest, PastedRowsAreCheckedAtTheirOwnRow) {
 }
 
 TEST_F(TPeriodsPasteTest, RefusedPasteLeavesTheDocumentUnmodified) {
-  TAQVPumpingPeriodsGrid grid;
-  Show(grid);
-  grid.SetCurrentCell(3, 1);
-  grid.SetSelectionRect({3, 1, 3, 1});
-  grid.PasteFromClipboard();  // two columns from the last column
+  PasteAt(mGrid, 3, 1, "1\t10\r\n");  // two columns from the last column
   EXPECT_EQ(MessageTexts(), std::vector<std::string>{"Can not paste outside grid borders!"});
   EXPECT_FALSE(mData->Modified());
   EXPECT_EQ(mChanges, 0);

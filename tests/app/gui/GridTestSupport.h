@@ -54,6 +54,13 @@ class TGridTest : public TDocumentTest {
     grid.CellEditor()->selectAll();
     QTest::keyClicks(grid.CellEditor(), text);
   }
+  // Pastes text with the cell (col, row) current and the only one selected.
+  static void PasteAt(TMyParentGrid& grid, int col, int row, const QString& text) {
+    grid.SetCurrentCell(col, row);
+    grid.SetSelectionRect({col, row, col, row});
+    QApplication::clipboard()->setText(text);
+    grid.PasteFromClipboard();
+  }
   static void Key(TMyParentGrid& grid, Qt::Key key) {
     QWidget* target = grid.IsEditing() ? static_cast<QWidget*>(grid.CellEditor()) : &grid;
     QTest::keyClick(target, key);

@@ -2,9 +2,9 @@
 
 #include <QApplication>
 #include <QHeaderView>
-#include <QScrollBar>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
@@ -28,6 +28,7 @@
 #include "map/gui/FilesSelection.h"
 #include "model/AQVElements.h"
 #include "tests/app/gui/LayoutCheck.h"
+#include "tests/support/Clicks.h"
 #include "tests/support/FakeUserInterface.h"
 #include "tests/support/ReviewPicture.h"
 
@@ -59,16 +60,15 @@ QStringList FaultsOnEveryPage(QWidget& window, const QString& picture) {
   QTabWidget* tabs = tabWidgets.first();
   for (int i = 0; i < tabs->count(); ++i) {
     if (!tabs->isTabVisible(i)) continue;
-    QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, {}, tabs->tabBar()->tabRect(i).center());
-    EXPECT_EQ(tabs->currentIndex(), i) << picture.toStdString();
+    SCOPED_TRACE(picture.toStdString());
+    test::ClickTab(tabs, i);
     check(QString::number(i));
   }
   return faults;
 }
 
 void ShowPageByTab(TMDIChild& child, TDocumentPage page) {
-  QTabBar* tabs = child.PageControl()->tabBar();
-  QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(static_cast<int>(page)).center());
+  test::ClickTab(child.PageControl(), static_cast<int>(page));
   QApplication::processEvents();
 }
 

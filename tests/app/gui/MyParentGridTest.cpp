@@ -237,10 +237,7 @@ TEST_F(TEditCycleTest, PasteOutsideTheBordersChangesNothing) {
   TAQVConductivitiesGrid grid;
   Show(grid);
   const std::string name = mData->AquiferName[1];
-  grid.SetCurrentCell(9, 2);
-  grid.SetSelectionRect({9, 2, 9, 2});
-  QApplication::clipboard()->setText("1\tA\tB");
-  grid.PasteFromClipboard();
+  PasteAt(grid, 9, 2, "1\tA\tB");
   EXPECT_EQ(MessageTexts(), std::vector<std::string>{"Can not paste outside grid borders!"});
   EXPECT_EQ(mChanges, 0);
   EXPECT_EQ(mData->AquiferName[1], name);
@@ -250,10 +247,7 @@ TEST_F(TEditCycleTest, PasteWithAnInvalidValueChangesNothing) {
   TAQVConductivitiesGrid grid;
   Show(grid);
   const double kh = mData->Kh[1];
-  grid.SetCurrentCell(3, 2);
-  grid.SetSelectionRect({3, 2, 3, 2});
-  QApplication::clipboard()->setText("-5\tT1\t10\r\n");
-  grid.PasteFromClipboard();
+  PasteAt(grid, 3, 2, "-5\tT1\t10\r\n");
   EXPECT_EQ(MessageTexts(),
             std::vector<std::string>{"The selection contains 1 invalid value(s). Can not paste!"});
   EXPECT_EQ(mData->Kh[1], kh);
@@ -266,10 +260,7 @@ TEST_F(TEditCycleTest, PastedLevelsAreJudgedInTheDocumentThePasteMakes) {
   Show(grid);
   ASSERT_EQ(mData->RowTopLevel(1), 0.0);
   ASSERT_EQ(mData->RowBottomLevel(1), -1.0);
-  grid.SetCurrentCell(1, 1);
-  grid.SetSelectionRect({1, 1, 1, 1});
-  QApplication::clipboard()->setText("-20\r\n-10\r\n");  // the aquifer would be -10 thick
-  grid.PasteFromClipboard();
+  PasteAt(grid, 1, 1, "-20\r\n-10\r\n");  // the aquifer would be -10 thick
   EXPECT_EQ(MessageTexts(),
             std::vector<std::string>{"The selection contains 1 invalid value(s). Can not paste!"});
   EXPECT_EQ(mData->DAquitard[1], 1.0);
@@ -277,8 +268,7 @@ TEST_F(TEditCycleTest, PastedLevelsAreJudgedInTheDocumentThePasteMakes) {
   EXPECT_EQ(mChanges, 0);
   // Levels that hold only together are pasted: -0.5 lies below the new top -0.2.
   mUi.Messages.clear();
-  QApplication::clipboard()->setText("-0.2\r\n-0.5\r\n");
-  grid.PasteFromClipboard();
+  PasteAt(grid, 1, 1, "-0.2\r\n-0.5\r\n");
   EXPECT_TRUE(mUi.Messages.empty());
   EXPECT_DOUBLE_EQ(mData->DAquitard[1], 0.2);
   EXPECT_DOUBLE_EQ(mData->D[1], 0.3);
@@ -290,10 +280,7 @@ TEST_F(TEditCycleTest, PasteStoresEveryCellOfTheAquiferSystem) {
   Show(grid);
   int k = 0;
   ASSERT_TRUE(mData->RowToLayer(2, k));
-  grid.SetCurrentCell(10, 1);
-  grid.SetSelectionRect({10, 1, 10, 1});
-  QApplication::clipboard()->setText("Clay\r\nSand\r\n");
-  grid.PasteFromClipboard();
+  PasteAt(grid, 10, 1, "Clay\r\nSand\r\n");
   EXPECT_TRUE(mUi.Messages.empty());
   EXPECT_EQ(mData->AquitardName[1], "Clay");
   EXPECT_EQ(mData->AquiferName[k], "Sand");
