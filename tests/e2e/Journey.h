@@ -140,9 +140,8 @@ class Journey : public ::testing::Test {
   static void TypeInto(QLineEdit* edit, const QString& text, Qt::Key key = Qt::Key_Tab) {
     Click(edit);
     EXPECT_TRUE(WaitUntil([edit] { return edit->hasFocus(); }))
-        << "no keyboard for " << edit->objectName().toStdString() << "; active window: "
-        << (QApplication::activeWindow() ? QApplication::activeWindow()->metaObject()->className()
-                                         : "none");
+        << "no keyboard for " << edit->objectName().toStdString()
+        << "; active window: " << ClassOf(QApplication::activeWindow());
     edit->selectAll();
     QTest::keyClicks(edit, text);
     QTest::keyClick(edit, key);
@@ -159,6 +158,10 @@ class Journey : public ::testing::Test {
       if (d.RowToLayer(r, layer) && layer == k) return r;
     }
     return -1;
+  }
+  // The class of a widget for a failure's message.
+  static const char* ClassOf(const QWidget* widget) {
+    return widget != nullptr ? widget->metaObject()->className() : "none";
   }
   void ExpectNoMessages() const {
     EXPECT_TRUE(mPerson.Messages().isEmpty()) << mPerson.Messages().join("\n").toStdString();

@@ -1,25 +1,3 @@
-#include <gtest/gtest.h>
-
-#include <QApplication>
-#include <QCheckBox>
-#include <QDesktopServices>
-#include <QFile>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMdiArea>
-#include <QMdiSubWindow>
-#include <QMenu>
-#include <QMenuBar>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QTabBar>
-#include <QTabWidget>
-#include <QTest>
-#include <QUrl>
-#include <filesystem>
-#include <fstream>
-#include <memory>
-
 #include "tests/e2e/Journey.h"
 
 namespace aqv::e2e {
@@ -93,14 +71,8 @@ TEST_F(Journey, RefusedGridValueShowsItsMessageAndKeepsTheCell) {
   EXPECT_EQ(grid.Row(), row);
   EXPECT_EQ(grid.Col(), 2);
   EXPECT_TRUE(WaitUntil([&] { return QApplication::focusWidget() == grid.CellEditor(); }, 3000))
-      << "focus on "
-      << (QApplication::focusWidget() ? QApplication::focusWidget()->metaObject()->className()
-                                      : "nothing")
-      << " active "
-      << (QApplication::activeWindow() ? QApplication::activeWindow()->metaObject()->className()
-                                       : "none")
-      << " frame focus "
-      << (mForm->focusWidget() ? mForm->focusWidget()->metaObject()->className() : "none")
+      << "focus on " << ClassOf(QApplication::focusWidget()) << " active "
+      << ClassOf(QApplication::activeWindow()) << " frame focus " << ClassOf(mForm->focusWidget())
       << " editor focus " << grid.CellEditor()->hasFocus();
   EXPECT_EQ(child->Data().D[1], thickness);
   // Escape gives the old value back and the cell may be left.
@@ -174,8 +146,7 @@ TEST_F(Journey, UpdateGraphDrawsComputedCurvesAndObservations) {
   ExpectNoMessages();
 }
 
-// --- 5. Mark, optimise, accept
-// ---------------------------------------------------------------------
+// --- 5. Mark, optimise, accept -------------------------------------------------------------------
 
 TEST_F(Journey, MarkedTransmissivityIsOptimisedAcceptedAndReported) {
   TMDIChild* child = NewDocument();
@@ -317,8 +288,7 @@ TEST_F(Journey, OpeningAFileKeepsItsCurveStylesAndAsksNothingOnClose) {
   ExpectNoMessages();
 }
 
-// --- 8. Contour plot and animation
-// ----------------------------------------------------------------
+// --- 8. Contour plot and animation ---------------------------------------------------------------
 
 TEST_F(Journey, ClosingDuringAnAnimationStopsItCleanly) {
   TMDIChild* child = NewDocument();
@@ -349,8 +319,7 @@ TEST_F(Journey, ClosingDuringAnAnimationStopsItCleanly) {
   EXPECT_EQ(mPerson.Messages().size(), 2);
 }
 
-// --- 9. Exports
-// -------------------------------------------------------------------------------------
+// --- 9. Exports ----------------------------------------------------------------------------------
 
 TEST_F(Journey, ExportsWriteTheirFiles) {
   TMDIChild* child = OpenDocument(SampleCopy("exports.aqv"));
@@ -403,8 +372,7 @@ TEST_F(Journey, ModelFileExportWritesTheModel) {
   ExpectNoMessages();
 }
 
-// --- 10. F1
-// ------------------------------------------------------------------------------------------
+// --- 10. F1 --------------------------------------------------------------------------------------
 
 TEST_F(Journey, F1OnAPageShowsThatPagesHelp) {
   THelpCatcher help;
