@@ -20,11 +20,12 @@ namespace {
 
 using test::TMapFixture;
 
-// Counts the pixels of a colour family in an image.
-int CountPixels(const QImage& image, bool (*match)(QColor)) {
+// Counts the pixels of a colour family in an image, or in a part of it.
+int CountPixels(const QImage& image, bool (*match)(QColor), QRect part = {}) {
+  part = part.isNull() ? image.rect() : part & image.rect();
   int n = 0;
-  for (int y = 0; y < image.height(); ++y)
-    for (int x = 0; x < image.width(); ++x)
+  for (int y = part.top(); y <= part.bottom(); ++y)
+    for (int x = part.left(); x <= part.right(); ++x)
       if (match(image.pixelColor(x, y))) ++n;
   return n;
 }
@@ -79,9 +80,7 @@ TEST_F(TMapFixture, ComputedRangeGoesToTheDocumentAndLevelsSpanBothSigns) {
 }
 
 TEST_F(TMapFixture, ContoursAreBlackEveryFifthLevelElseBlueForDrawdownAndRedForBuildUp) {
-  const QImage image = mMap->RenderImage(QSize(900, 600));
-  image.save(QString::fromStdString(test::ReviewPath("map-two-wells.png")));
-  mMap->ComputeLayout(900, 600);
+  const QImage image = Picture(QSize(900, 600), "map-two-wells.png");
   TSegmentList traced;
   TraceContours(mMap->Grid(), mMap->Levels(), traced);
   // The longest segment of each kind, probed at its middle.
@@ -119,9 +118,7 @@ TEST_F(TMapFixture, ImagePixelWellAndContourOfOnePointLandOnOnePixel) {
   (void)mMap->LoadBackgroundImages();
   ASSERT_FALSE(mData->ImagesUnavailable);
   mData->MapOptions.DrawingOptions = {};
-  const QImage image = mMap->RenderImage(QSize(900, 600));
-  image.save(QString::fromStdString(test::ReviewPath("map-registration.png")));
-  mMap->ComputeLayout(900, 600);
+  const QImage image = Picture(QSize(900, 600), "map-registration.png");
   const QPoint well(mMap->WorldToScreenX(-410), mMap->WorldToScreenY(260));
   // The green block's pixels are centred on the well within a pixel.
   const auto green = [](QColor c) { return c.green() > 150 && c.red() < 80 && c.blue() < 80; };
@@ -156,9 +153,7 @@ TEST_F(TMapFixture, WellsOnlyBeforeAnyPeriodStarts) {
   mMap->SetTime(1.0);
   EXPECT_EQ(mMap->Levels().Count, 0);
   EXPECT_EQ(mMap->GetMinContourLevel(), kNoContourLevel);
-  const QImage image = mMap->RenderImage(QSize(700, 500));
-  image.save(QString::fromStdString(test::ReviewPath("map-wells-only.png")));
-  mMap->ComputeLayout(700, 500);
+  const QImage image = Picture(QSize(700, 500), "map-wells-only.png");
   // The pumping wells' circles (radius at least 2 px) and the observation well's cross.
   for (int w = 1; w <= 2; ++w) {
     const QPoint c(mMap->WorldToScreenX(mData->PumpingWells[w].X),
@@ -183,10 +178,7 @@ TEST_F(TMapFixture, EachLegendPlacementDrawsAndMovesThePlot) {
                                                            {TPlacement::plNone, "none"}};
   for (const auto& [placement, name] : placements) {
     mMap->SetLegendPlacement(placement);
-    const QImage image = mMap->RenderImage(QSize(700, 500));
-    image.save(QString::fromStdString(
-        test::ReviewPath(std::string("map-legend-") + name + ".png")));
-    mMap->ComputeLayout(700, 500);
+    const QImage image = Picture(QSize(700, 500), std::string("map-legend-") + name + ".png");
     const bool left = placement == TPlacement::plLeft || placement == TPlacement::plTop;
     EXPECT_EQ(mMap->PlotLayout().Left, left ? mMap->LegendWidth() + 20 : 20) << name;
     EXPECT_EQ(mMap->LegendWidth() == 0, placement == TPlacement::plNone) << name;
@@ -198,14 +190,9 @@ TEST_F(TMapFixture, EachLegendPlacementDrawsAndMovesThePlot) {
     const int frameY = low ? mMap->SouthPixel() - 55 : mMap->NorthPixel() - 1;
     EXPECT_TRUE(IsBlack(image.pixelColor(frameX, frameY + 10))) << name;
     EXPECT_TRUE(IsBlack(image.pixelColor(frameX + 10, frameY))) << name;
-    int red = 0, blue = 0;
-    for (int y = frameY; y < frameY + 60; ++y)
-      for (int x = frameX; x < frameX + 40; ++x) {
-        red += IsRed(image.pixelColor(x, y));
-        blue += IsBlue(image.pixelColor(x, y));
-      }
-    EXPECT_GE(red, 25) << name;
-    EXPECT_GE(blue, 25) << name;
+    const QRect legend(frameX, frameY, 40, 60);
+    EXPECT_GE(CountPixels(image, IsRed, legend), 25) << name;
+    EXPECT_GE(CountPixels(image, IsBlue, legend), 25) << name;
   }
 }
 
@@ -267,8 +254,7 @@ TEST_F(TMapFixture, ZoomBandSetsTheSnappedWindowAndPreviousViewRestoresIt) {
   EXPECT_EQ(mMap->Grid().Layout(), ComputeGridLayout(before));
   mMap->SetTime(1.0);
   EXPECT_EQ(mMap->Grid().Layout(), ComputeGridLayout(zoomed));
-  mMap->RenderImage(QSize(700, 500))
-      .save(QString::fromStdString(test::ReviewPath("map-zoomed.png")));
+  Picture(QSize(700, 500), "map-zoomed.png");
   mMap->PreviousView();
   EXPECT_EQ(Window(), before);
   EXPECT_FALSE(mMap->HasPreviousView());
@@ -474,16 +460,12 @@ TEST_F(TMapFixture, RotatedBackgroundImageAtHalfTransparency) {
   const TMapImageLoadReport report = mMap->LoadBackgroundImages();
   EXPECT_TRUE(report.Failures.empty());
   ASSERT_FALSE(mData->ImagesUnavailable);
-  const QImage image = mMap->RenderImage(QSize(900, 600));
-  image.save(QString::fromStdString(test::ReviewPath("map-rotated-image.png")));
+  const QImage image = Picture(QSize(900, 600), "map-rotated-image.png");
   // Half transparency over white: no pixel of the image is darker than half white.
-  const QPoint inside(mMap->WorldToScreenX(-250), mMap->WorldToScreenY(200));
-  mMap->ComputeLayout(900, 600);
   const QColor mixed =
       image.pixelColor(QPoint(mMap->WorldToScreenX(-250), mMap->WorldToScreenY(200)));
   EXPECT_GE(mixed.red(), 120);
   EXPECT_NE(mixed, QColor(Qt::white));
-  (void)inside;
   // A transparency beyond 100 % from a file blends at 100 %.
   mData->BackgroundTransparency = 250;
   mMap->RefreshBackground();
