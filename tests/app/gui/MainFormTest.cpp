@@ -232,8 +232,7 @@ TEST_F(FrameFilesTest, FrameChangesThatTheFileKeepsMakeClosingAsk) {
     fileClose->trigger();
     QApplication::processEvents();
     ASSERT_EQ(form.Children().size(), 1u);
-    ASSERT_EQ(mUi.Messages.size(), 1u);
-    EXPECT_EQ(mUi.Messages[0].Text, "Save changes to " + d.FileName + "?");
+    EXPECT_EQ(mUi.OnlyMessage(), "Save changes to " + d.FileName + "?");
   }
   d.Saved = true;
 }

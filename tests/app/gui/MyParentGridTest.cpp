@@ -85,8 +85,7 @@ TEST_F(TEditCycleTest, FocusLeavingAnInvalidCellComesBackToItsEditor) {
   Type(*grid, 3, 1, "x");
   elsewhere->setFocus(Qt::TabFocusReason);
   Settle();
-  ASSERT_EQ(mUi.Messages.size(), 1u);
-  EXPECT_EQ(mUi.Messages[0].Text, "Invalid value!");
+  EXPECT_EQ(mUi.OnlyMessage(), "Invalid value!");
   ASSERT_TRUE(grid->IsEditing());
   EXPECT_EQ(QApplication::focusWidget(), grid->CellEditor());
 
@@ -111,8 +110,7 @@ TEST_F(TEditCycleTest, DrawingDoesNotReplaceTheMessageOfTheEditedCell) {
   (void)grid.grab();
   Key(grid, Qt::Key_Return);
   Settle();
-  ASSERT_EQ(mUi.Messages.size(), 1u);
-  EXPECT_EQ(mUi.Messages[0].Text, expected);
+  EXPECT_EQ(mUi.OnlyMessage(), expected);
 }
 
 TEST_F(TEditCycleTest, EnterOnAnInvalidCellShowsTheMessageAndLeavesTheEditorOpen) {

@@ -377,8 +377,7 @@ TEST_F(TMapFixture, ComputationErrorStopsTheAnimationWithTheEventAndTheMessage) 
   EXPECT_TRUE(mMap->ComputeError());
   EXPECT_EQ(mData->StatusCode, 11);
   EXPECT_EQ(finished.count(), 1);
-  ASSERT_EQ(mUi.Messages.size(), 1u);
-  EXPECT_EQ(mUi.Messages[0].Text,
+  EXPECT_EQ(mUi.OnlyMessage(),
             "Cannot compute aquifer system: Check for extreme low or high values.");
 }
 
@@ -420,8 +419,7 @@ TEST_F(TMapFixture, FailedXYZExportShowsTheSaveMessage) {
   mUi.Messages.clear();
   const std::string bad = folder.Path("missing/map.xyz");
   EXPECT_FALSE(mMap->SaveContoursAsXYZ(bad));
-  ASSERT_EQ(mUi.Messages.size(), 1u);
-  EXPECT_EQ(mUi.Messages[0].Text, "Could not save " + bad + "!");
+  EXPECT_EQ(mUi.OnlyMessage(), "Could not save " + bad + "!");
 }
 
 TEST_F(TMapFixture, ClipboardCarriesTheBitmapAndTheSvg) {
