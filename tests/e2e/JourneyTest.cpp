@@ -1,4 +1,5 @@
 #include "tests/e2e/Journey.h"
+#include "tests/support/Pixels.h"
 
 namespace aqv::e2e {
 namespace {
@@ -97,14 +98,7 @@ TEST_F(Journey, RefusedNumberFieldShowsItsMessageAndTakesTheFocusBack) {
 
 // --- 4. Update graph ----------------------------------------------------------------------------
 
-// Pixels of exactly this colour in the image.
-int CountColour(const QImage& image, QColor colour) {
-  const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
-  int n = 0;
-  for (int y = 0; y < rgb.height(); ++y)
-    for (int x = 0; x < rgb.width(); ++x) n += rgb.pixelColor(x, y).rgb() == colour.rgb() ? 1 : 0;
-  return n;
-}
+using test::CountColour;
 
 TEST_F(Journey, UpdateGraphDrawsComputedCurvesAndObservations) {
   TMDIChild* child = NewDocument();

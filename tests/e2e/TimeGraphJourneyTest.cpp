@@ -3,6 +3,7 @@
 #include <QRadioButton>
 
 #include "tests/e2e/Journey.h"
+#include "tests/support/Pixels.h"
 
 namespace aqv::e2e {
 namespace {
@@ -94,10 +95,7 @@ void ExpectFileStyles(TMDIChild& child) {
   EXPECT_EQ(observed.Marker().Size(), 9);
   // On the screen: the red line, and a fuchsia marker on a measured point.
   const QImage picture = chart.grab().toImage();
-  int red = 0;
-  for (int y = 0; y < picture.height(); ++y)
-    for (int x = 0; x < picture.width(); ++x) red += picture.pixelColor(x, y) == Qt::red ? 1 : 0;
-  EXPECT_GT(red, 30);
+  EXPECT_GT(test::CountColour(picture, Qt::red), 30);
   const int k = observed.GetCount() / 2;
   ASSERT_TRUE(observed.GetVisible(k));
   EXPECT_EQ(picture.pixelColor(observed.GetPixelX(k), observed.GetPixelY(k)), QColor(Qt::magenta));

@@ -12,6 +12,7 @@
 #include "map/gui/AQVKaart.h"
 #include "map/gui/AQVTextEdit.h"
 #include "tests/map/gui/MapGuiFixture.h"
+#include "tests/support/Pixels.h"
 #include "tests/support/ReviewPicture.h"
 #include "tests/support/TempFolder.h"
 
@@ -20,15 +21,8 @@ namespace {
 
 using test::TMapFixture;
 
-// Counts the pixels of a colour family in an image, or in a part of it.
-int CountPixels(const QImage& image, bool (*match)(QColor), QRect part = {}) {
-  part = part.isNull() ? image.rect() : part & image.rect();
-  int n = 0;
-  for (int y = part.top(); y <= part.bottom(); ++y)
-    for (int x = part.left(); x <= part.right(); ++x)
-      if (match(image.pixelColor(x, y))) ++n;
-  return n;
-}
+using test::CountPixels;
+
 bool IsRed(QColor c) {
   return c.red() > 180 && c.green() < 90 && c.blue() < 90;
 }

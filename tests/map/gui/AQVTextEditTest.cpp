@@ -4,12 +4,17 @@
 #include "map/gui/AQVKaart.h"
 #include "map/gui/AQVTextEdit.h"
 #include "tests/map/gui/MapGuiFixture.h"
+#include "tests/support/Pixels.h"
 #include "tests/support/ReviewPicture.h"
 
 namespace aqv {
 namespace {
 
 using test::TMapFixture;
+
+bool IsDark(QColor c) {
+  return c.lightness() < 100;
+}
 
 TAQVTextBoxRecord* AddBox(TAQVData& data, int anchor, double x, double y, const std::string& text) {
   auto record = std::make_unique<TAQVTextBoxRecord>();
@@ -88,10 +93,7 @@ TEST_F(TMapFixture, TextBoxesAppearInTheRenderedPicture) {
   const QRect box = mMap->TextEditOf(mData->TextBoxes[0].get())->BoxRect();
   // The yellow background of the first box is in the picture, with its text on it.
   EXPECT_EQ(image.pixelColor(box.right() - 2, box.bottom() - 2), QColor(Qt::yellow));
-  int text = 0;
-  for (int y = box.top(); y <= box.bottom(); ++y)
-    for (int x = box.left(); x <= box.right(); ++x) text += image.pixelColor(x, y).lightness() < 100;
-  EXPECT_GT(text, 40);
+  EXPECT_GT(test::CountPixels(image, IsDark, box), 40);
   // The corner box has no background and a dashed frame one pixel outside it.
   const QRect frame = mMap->TextEditOf(corner)->BoxRect();
   EXPECT_EQ(corner->AnchorMode, 2);
@@ -160,14 +162,8 @@ struct TBoxPixels {
   int Yellow = 0, Dark = 0;
 };
 TBoxPixels BoxPixels(const QImage& image, const QRect& rect) {
-  TBoxPixels n;
-  for (int y = rect.top() + 2; y < rect.bottom() - 1; ++y)
-    for (int x = rect.left() + 2; x < rect.right() - 1; ++x) {
-      const QColor c = image.pixelColor(x, y);
-      if (c == QColor(Qt::yellow)) ++n.Yellow;
-      if (c.lightness() < 100) ++n.Dark;
-    }
-  return n;
+  const QRect inside = rect.adjusted(2, 2, -2, -2);
+  return {test::CountColour(image, Qt::yellow, inside), test::CountPixels(image, IsDark, inside)};
 }
 
 class TTextBoxMouse : public TMapFixture {
