@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QTest>
+#include <memory>
 #include <vector>
 
 #include "app/gui/MyParentGrid.h"
@@ -24,6 +25,8 @@ class TGridTest : public TDocumentTest {
     };
   }
   void TearDown() override {
+    mGrids.clear();
+    mShown.clear();
     QApplication::clipboard()->clear();
     ResetGlobals();
   }
@@ -38,6 +41,14 @@ class TGridTest : public TDocumentTest {
     grid.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&grid));
     grid.setFocus();
+  }
+
+  // A new grid of type T, shown as Show shows it, for the rest of the test.
+  template <typename T>
+  T& Shown() {
+    mShown.push_back(std::make_unique<T>());
+    Show(*mShown.back());
+    return static_cast<T&>(*mShown.back());
   }
 
   static QPoint CellCentre(const TMyParentGrid& grid, int col, int row) {
@@ -76,6 +87,7 @@ class TGridTest : public TDocumentTest {
   }
 
   std::vector<TMyParentGrid*> mGrids;
+  std::vector<std::unique_ptr<TMyParentGrid>> mShown;
 };
 
 }  // namespace aqv::test

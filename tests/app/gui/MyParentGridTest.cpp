@@ -28,8 +28,7 @@ TEST(TryStrToValue, ConvertsWithoutThrowing) {
 }
 
 TEST_F(TEditCycleTest, InvalidCellKeepsTheEditorUntilCorrected) {
-  TAQVPumpingWellsGrid grid;
-  Show(grid);
+  auto& grid = Shown<TAQVPumpingWellsGrid>();
   Type(grid, 6, 1, "-1");
   Click(grid, 3, 1);
   Settle();
@@ -52,8 +51,7 @@ TEST_F(TEditCycleTest, InvalidCellKeepsTheEditorUntilCorrected) {
 }
 
 TEST_F(TEditCycleTest, InvalidCellIsNotLeftByTabArrowsOrCallDoExit) {
-  TAQVPumpingWellsGrid grid;
-  Show(grid);
+  auto& grid = Shown<TAQVPumpingWellsGrid>();
   Type(grid, 3, 1, "x");
   for (Qt::Key key : {Qt::Key_Tab, Qt::Key_Up, Qt::Key_Down}) {
     Key(grid, key);
@@ -101,8 +99,7 @@ TEST_F(TEditCycleTest, FocusLeavingAnInvalidCellComesBackToItsEditor) {
 }
 
 TEST_F(TEditCycleTest, DrawingDoesNotReplaceTheMessageOfTheEditedCell) {
-  TAQVPumpingWellsGrid grid;
-  Show(grid);
+  auto& grid = Shown<TAQVPumpingWellsGrid>();
   Type(grid, 6, 1, "-1");
   ASSERT_FALSE(mData->CheckCasingRadius(-1));
   const std::string expected = Globals().DataErrorText;
@@ -114,8 +111,7 @@ TEST_F(TEditCycleTest, DrawingDoesNotReplaceTheMessageOfTheEditedCell) {
 }
 
 TEST_F(TEditCycleTest, EnterOnAnInvalidCellShowsTheMessageAndLeavesTheEditorOpen) {
-  TAQVPumpingWellsGrid grid;
-  Show(grid);
+  auto& grid = Shown<TAQVPumpingWellsGrid>();
   Type(grid, 12, 1, "0");
   Key(grid, Qt::Key_Return);
   Settle();
@@ -130,8 +126,7 @@ TEST_F(TEditCycleTest, EnterOnAnInvalidCellShowsTheMessageAndLeavesTheEditorOpen
 }
 
 TEST_F(TEditCycleTest, EscapeRestoresTheCellAndItsValidState) {
-  TAQVPumpingWellsGrid grid;
-  Show(grid);
+  auto& grid = Shown<TAQVPumpingWellsGrid>();
   const std::string before = grid.Cells(3, 1);
   Type(grid, 3, 1, "abc");
   EXPECT_FALSE(grid.Valid());
@@ -148,8 +143,7 @@ TEST_F(TEditCycleTest, EscapeRestoresTheCellAndItsValidState) {
 
 TEST_F(TEditCycleTest, AReloadWhileTypingKeepsWhatTheEditorShows) {
   // A unit chosen from the status bar reloads the grids while a value is being typed.
-  TAQVPumpingWellsGrid grid;
-  Show(grid);
+  auto& grid = Shown<TAQVPumpingWellsGrid>();
   Type(grid, 3, 1, "40");
   mData->SetLengthUnit(TAQVLengthUnit::luFeet);
   ASSERT_TRUE(grid.IsEditing());
@@ -178,8 +172,7 @@ TEST_F(TEditCycleTest, AReloadWhileTypingKeepsWhatTheEditorShows) {
 
 TEST_F(TEditCycleTest, LeavingAnUnchangedCellStoresNothing) {
   mData->PumpingWells[1].Rc = 0.123456789;  // more digits than the grid shows
-  TAQVPumpingWellsGrid grid;
-  Show(grid);
+  auto& grid = Shown<TAQVPumpingWellsGrid>();
   Click(grid, 6, 1);
   Key(grid, Qt::Key_F2);
   ASSERT_TRUE(grid.IsEditing());
@@ -193,8 +186,7 @@ TEST_F(TEditCycleTest, LeavingAnUnchangedCellStoresNothing) {
 
 TEST_F(TEditCycleTest, ArrowsLeaveTheCellOnlyFromTheEdgesOfTheText) {
   mData->PumpingWells[1].Y = 3;
-  TAQVPumpingWellsGrid grid;
-  Show(grid);
+  auto& grid = Shown<TAQVPumpingWellsGrid>();
   Type(grid, 3, 1, "12");
   QLineEdit* editor = grid.CellEditor();
   Key(grid, Qt::Key_Left);  // caret from the end to between the digits
@@ -232,8 +224,7 @@ TEST_F(TEditCycleTest, CopyGivesTabsAndALineBreakAfterEveryRow) {
 
 // The aquifer-system grid keeps the plain paste: rows and columns bounded, each cell stored.
 TEST_F(TEditCycleTest, PasteOutsideTheBordersChangesNothing) {
-  TAQVConductivitiesGrid grid;
-  Show(grid);
+  auto& grid = Shown<TAQVConductivitiesGrid>();
   const std::string name = mData->AquiferName[1];
   PasteAt(grid, 9, 2, "1\tA\tB");
   EXPECT_EQ(MessageTexts(), std::vector<std::string>{"Can not paste outside grid borders!"});
@@ -242,8 +233,7 @@ TEST_F(TEditCycleTest, PasteOutsideTheBordersChangesNothing) {
 }
 
 TEST_F(TEditCycleTest, PasteWithAnInvalidValueChangesNothing) {
-  TAQVConductivitiesGrid grid;
-  Show(grid);
+  auto& grid = Shown<TAQVConductivitiesGrid>();
   const double kh = mData->Kh[1];
   PasteAt(grid, 3, 2, "-5\tT1\t10\r\n");
   EXPECT_EQ(MessageTexts(),
@@ -254,8 +244,7 @@ TEST_F(TEditCycleTest, PasteWithAnInvalidValueChangesNothing) {
 
 TEST_F(TEditCycleTest, PastedLevelsAreJudgedInTheDocumentThePasteMakes) {
   // Each base level is the top of the row below it, so two levels are judged together.
-  TAQVConductivitiesGrid grid;
-  Show(grid);
+  auto& grid = Shown<TAQVConductivitiesGrid>();
   ASSERT_EQ(mData->RowTopLevel(1), 0.0);
   ASSERT_EQ(mData->RowBottomLevel(1), -1.0);
   PasteAt(grid, 1, 1, "-20\r\n-10\r\n");  // the aquifer would be -10 thick
@@ -274,8 +263,7 @@ TEST_F(TEditCycleTest, PastedLevelsAreJudgedInTheDocumentThePasteMakes) {
 }
 
 TEST_F(TEditCycleTest, PasteStoresEveryCellOfTheAquiferSystem) {
-  TAQVConductivitiesGrid grid;
-  Show(grid);
+  auto& grid = Shown<TAQVConductivitiesGrid>();
   int k = 0;
   ASSERT_TRUE(mData->RowToLayer(2, k));
   PasteAt(grid, 10, 1, "Clay\r\nSand\r\n");
