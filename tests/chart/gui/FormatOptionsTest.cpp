@@ -10,7 +10,6 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTest>
-#include <QTimer>
 
 #include "chart/gui/FormatOptions.h"
 #include "controls/BrushStylesComboBox.h"
@@ -18,6 +17,7 @@
 #include "controls/MySpin.h"
 #include "controls/PatternsPreview.h"
 #include "controls/PenStylesComboBox.h"
+#include "tests/support/AnswerDialog.h"
 #include "tests/support/FakeUserInterface.h"
 
 namespace aqv {
@@ -142,11 +142,9 @@ TEST_F(FormatOptions, OKWithoutEditsKeepsAnAutomaticMinimumOfSeventeenDigits) {
   axis.Scale().SetMin(0.1 + 0.2);
   const TScaleData before = axis.Scale().Data();
   int page = kScalePage;
-  QTimer::singleShot(0, [] {
-    QWidget* dialog = QApplication::activeModalWidget();
-    ASSERT_NE(dialog, nullptr);
-    dialog->findChild<QLineEdit*>("scMinimum")->setFocus();
-    QTest::mouseClick(dialog->findChild<QPushButton*>("OKButton"), Qt::LeftButton);
+  test::AnswerDialog<QDialog>([](QDialog& dialog) {
+    dialog.findChild<QLineEdit*>("scMinimum")->setFocus();
+    QTest::mouseClick(dialog.findChild<QPushButton*>("OKButton"), Qt::LeftButton);
   });
   EXPECT_TRUE(Form.ExecuteAxis(axis, page, "Y-axis"));
   EXPECT_TRUE(axis.Scale().Data() == before);
@@ -375,10 +373,8 @@ TEST_F(FormatOptions, EnterClampsASpinValueTypedPastItsBound) {
 TEST_F(FormatOptions, EnterConfirmsAndEscapeCancelsTheModalDialog) {
   TAxis axis;
   int page = kScalePage;
-  QTimer::singleShot(0, [] {
-    QWidget* dialog = QApplication::activeModalWidget();
-    ASSERT_NE(dialog, nullptr);
-    auto* maximum = dialog->findChild<QLineEdit*>("scMaximum");
+  test::AnswerDialog<QDialog>([](QDialog& dialog) {
+    auto* maximum = dialog.findChild<QLineEdit*>("scMaximum");
     maximum->setText("55");
     QTest::keyClick(maximum, Qt::Key_Return);
   });
@@ -389,11 +385,9 @@ TEST_F(FormatOptions, EnterConfirmsAndEscapeCancelsTheModalDialog) {
   TFormatOptionsForm second(nullptr, &Ui);
   TChartArea area;
   area.Patterns().Area().SetColor(clBlue);
-  QTimer::singleShot(0, [] {
-    QWidget* dialog = QApplication::activeModalWidget();
-    ASSERT_NE(dialog, nullptr);
-    dialog->findChild<TMyColorGrid*>("paAreaColor")->SetForegroundIndex(1);
-    QTest::keyClick(dialog->findChild<TMyColorGrid*>("paAreaColor"), Qt::Key_Escape);
+  test::AnswerDialog<QDialog>([](QDialog& dialog) {
+    dialog.findChild<TMyColorGrid*>("paAreaColor")->SetForegroundIndex(1);
+    QTest::keyClick(dialog.findChild<TMyColorGrid*>("paAreaColor"), Qt::Key_Escape);
   });
   EXPECT_FALSE(second.ExecuteChartArea(area, page, "Chart area"));
   EXPECT_EQ(area.Patterns().Area().Color(), clBlue);
