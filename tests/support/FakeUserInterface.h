@@ -61,6 +61,12 @@ class TFakeUserInterface : public TUserInterface {
   std::unique_ptr<TOptimizeConsole> OpenOptimizeConsole(int widthPixels) override;
 
   std::vector<TMessage> Messages;
+  // The texts of the messages shown, in order.
+  std::vector<std::string> Texts() const {
+    std::vector<std::string> texts;
+    for (const TMessage& m : Messages) texts.push_back(m.Text);
+    return texts;
+  }
   // The text of the one message shown; any other number of messages is described instead, so
   // that it never equals a message's text.
   std::string OnlyMessage() const {

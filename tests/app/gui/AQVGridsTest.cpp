@@ -189,7 +189,7 @@ class TPeriodsPasteTest : public TGridTest {
 TEST_F(TPeriodsPasteTest, OkAddsTheRowsAndWritesEveryLine) {
   mUi.Answers = {TModalResult::mrOK};
   PasteFive();
-  EXPECT_EQ(MessageTexts(), std::vector<std::string>{"Pasting requires expansion of the table"});
+  EXPECT_EQ(mUi.OnlyMessage(), "Pasting requires expansion of the table");
   const TPumpingWell& w = mData->PumpingWells[1];
   ASSERT_EQ(w.PeriodCount(), 6);
   for (int k = 2; k <= 6; ++k) {
@@ -216,7 +216,7 @@ TEST_F(TPeriodsPasteTest, PastedRowsAreCheckedAtTheirOwnRow) {
   // Start times that are each later than the period before them now, but not than each other.
   PasteAt(mGrid, 2, 2, "30\r\n25\r\n");
   const std::string refusal = "The selection contains 1 invalid value(s). Can not paste!";
-  EXPECT_EQ(MessageTexts(), (std::vector<std::string>{refusal, refusal}));
+  EXPECT_EQ(mUi.Texts(), (std::vector<std::string>{refusal, refusal}));
   EXPECT_EQ(mData->PumpingWells[1].StartTime[2], 1.0);
   EXPECT_EQ(mData->PumpingWells[1].StartTime[3], 2.0);
   EXPECT_EQ(mChanges, 0);
@@ -224,7 +224,7 @@ TEST_F(TPeriodsPasteTest, PastedRowsAreCheckedAtTheirOwnRow) {
 
 TEST_F(TPeriodsPasteTest, RefusedPasteLeavesTheDocumentUnmodified) {
   PasteAt(mGrid, 3, 1, "1\t10\r\n");  // two columns from the last column
-  EXPECT_EQ(MessageTexts(), std::vector<std::string>{"Can not paste outside grid borders!"});
+  EXPECT_EQ(mUi.OnlyMessage(), "Can not paste outside grid borders!");
   EXPECT_FALSE(mData->Modified());
   EXPECT_EQ(mChanges, 0);
 }

@@ -80,11 +80,6 @@ class TGridTest : public TDocumentTest {
   static void Settle() {
     for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
   }
-  std::vector<std::string> MessageTexts() const {
-    std::vector<std::string> texts;
-    for (const auto& m : mUi.Messages) texts.push_back(m.Text);
-    return texts;
-  }
 
   std::vector<TMyParentGrid*> mGrids;
   std::vector<std::unique_ptr<TMyParentGrid>> mShown;

@@ -227,7 +227,7 @@ TEST_F(TEditCycleTest, PasteOutsideTheBordersChangesNothing) {
   auto& grid = Shown<TAQVConductivitiesGrid>();
   const std::string name = mData->AquiferName[1];
   PasteAt(grid, 9, 2, "1\tA\tB");
-  EXPECT_EQ(MessageTexts(), std::vector<std::string>{"Can not paste outside grid borders!"});
+  EXPECT_EQ(mUi.OnlyMessage(), "Can not paste outside grid borders!");
   EXPECT_EQ(mChanges, 0);
   EXPECT_EQ(mData->AquiferName[1], name);
 }
@@ -236,8 +236,7 @@ TEST_F(TEditCycleTest, PasteWithAnInvalidValueChangesNothing) {
   auto& grid = Shown<TAQVConductivitiesGrid>();
   const double kh = mData->Kh[1];
   PasteAt(grid, 3, 2, "-5\tT1\t10\r\n");
-  EXPECT_EQ(MessageTexts(),
-            std::vector<std::string>{"The selection contains 1 invalid value(s). Can not paste!"});
+  EXPECT_EQ(mUi.OnlyMessage(), "The selection contains 1 invalid value(s). Can not paste!");
   EXPECT_EQ(mData->Kh[1], kh);
   EXPECT_EQ(mChanges, 0);
 }
@@ -248,8 +247,7 @@ TEST_F(TEditCycleTest, PastedLevelsAreJudgedInTheDocumentThePasteMakes) {
   ASSERT_EQ(mData->RowTopLevel(1), 0.0);
   ASSERT_EQ(mData->RowBottomLevel(1), -1.0);
   PasteAt(grid, 1, 1, "-20\r\n-10\r\n");  // the aquifer would be -10 thick
-  EXPECT_EQ(MessageTexts(),
-            std::vector<std::string>{"The selection contains 1 invalid value(s). Can not paste!"});
+  EXPECT_EQ(mUi.OnlyMessage(), "The selection contains 1 invalid value(s). Can not paste!");
   EXPECT_EQ(mData->DAquitard[1], 1.0);
   EXPECT_EQ(mData->D[1], 1.0);
   EXPECT_EQ(mChanges, 0);

@@ -42,11 +42,6 @@ struct TDialogFixture : ::testing::Test {
     Form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&Form));
   }
-  std::vector<std::string> MessageTexts() const {
-    std::vector<std::string> texts;
-    for (const auto& m : Ui.Messages) texts.push_back(m.Text);
-    return texts;
-  }
 };
 
 using FormatOptions = TDialogFixture;
@@ -66,7 +61,7 @@ TEST_F(FormatOptions, LogScaleAxisHidesUnitRowsAndRefusesMinimumZero) {
   EXPECT_TRUE(Form.scMinimum->isVisible());
 
   TypeAndLeave(Form.scMinimum, "0");
-  EXPECT_EQ(MessageTexts(), std::vector<std::string>{"Value must be larger than 0."});
+  EXPECT_EQ(Ui.OnlyMessage(), "Value must be larger than 0.");
   EXPECT_EQ(Form.ScaleCopy().Min(), 1.0);
   EXPECT_EQ(Form.scMinimum->text(), "0");  // the edit keeps the text
 }
@@ -80,12 +75,12 @@ TEST_F(FormatOptions, LogScaleRefusesMaximumZeroAsItRefusesSuchAMinimum) {
   Form.OpenAxis(axis, kScalePage, "Y-axis");
   ShowForm();
   TypeAndLeave(Form.scMaximum, "-5");
-  EXPECT_EQ(MessageTexts(), std::vector<std::string>{"Value must be larger than 0."});
+  EXPECT_EQ(Ui.OnlyMessage(), "Value must be larger than 0.");
   EXPECT_EQ(Form.ScaleCopy().Max(), 1000.0);
   // OK refuses it as well and stays open on the Scale page.
   Ui.Messages.clear();
   EXPECT_FALSE(Form.CheckFields());
-  EXPECT_EQ(MessageTexts(), std::vector<std::string>{"Value must be larger than 0."});
+  EXPECT_EQ(Ui.OnlyMessage(), "Value must be larger than 0.");
   Form.ApplyAxis(axis);
   EXPECT_EQ(axis.Scale().Max(), 1000.0);
 }
