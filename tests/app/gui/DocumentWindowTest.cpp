@@ -13,6 +13,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -68,11 +69,7 @@ class DocumentWindowTest : public ::testing::Test {
   void ClickTab(TDocumentPage page) {
     test::ClickTab(mWindow->PageControl(), static_cast<int>(page));
   }
-  bool Asked(const std::string& text) const {
-    for (const auto& m : mUi.Messages)
-      if (m.Text == text) return true;
-    return false;
-  }
+  bool Asked(const std::string& text) const { return std::ranges::count(mUi.Texts(), text) > 0; }
   // The close box, answered Cancel: it asks to save and the window stays.
   void ExpectCloseAsks() {
     mUi.Messages.clear();
@@ -98,8 +95,7 @@ TEST_F(DocumentWindowTest, LoadingASampleFillsThePagesAndComputesTheGraph) {
 
 TEST_F(DocumentWindowTest, AMissingOrRefusedFileGivesOneMessageAndNothingComputed) {
   EXPECT_FALSE(mWindow->LoadFile("/no/such/folder/test.aqv"));
-  ASSERT_EQ(mUi.Messages.size(), 1u);
-  EXPECT_EQ(mUi.Messages[0].Text, "File /no/such/folder/test.aqv not found!");
+  EXPECT_EQ(mUi.OnlyMessage(), "File /no/such/folder/test.aqv not found!");
 
   test::TTempFolder folder;
   const std::string bad = folder.Path("bad.aqv");
