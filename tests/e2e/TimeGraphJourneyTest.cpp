@@ -32,29 +32,29 @@ TEST_F(Journey, AxisButtonsAndUpdateGraphSetTheTitleAndScales) {
   const TSeries& curve = *chart.GetSeries(0);
   EXPECT_TRUE(chart.Model().Y_Axis.Scale().LogScale());
 
-  Click(RadioButton(*child, "Linear head"));
-  UpdateGraph(*child);
-  EXPECT_TRUE(SvgShowsText(chart, QStringLiteral("Head - time")));
-  EXPECT_LT(curve.GetY(curve.GetCount() - 1), 0);  // heads below the start are negative
-  EXPECT_FALSE(chart.Model().Y_Axis.Scale().LogScale());
-  EXPECT_TRUE(chart.Model().X_Axis.Scale().LogScale());
-
-  Click(RadioButton(*child, "Linear time axis"));
-  UpdateGraph(*child);
-  EXPECT_FALSE(chart.Model().X_Axis.Scale().LogScale());
-
-  Click(RadioButton(*child, "Well-face fluxes"));
-  UpdateGraph(*child);
-  EXPECT_TRUE(SvgShowsText(chart, QStringLiteral("Well-face flux - time")));
-  EXPECT_FALSE(chart.Model().Y_Axis.Scale().LogScale());
-
-  Click(RadioButton(*child, "Drawdown curves"));
-  Click(RadioButton(*child, "Logarithmic drawdown"));
-  Click(RadioButton(*child, "Logarithmic time axis"));
-  UpdateGraph(*child);
-  EXPECT_TRUE(SvgShowsText(chart, QStringLiteral("Drawdown - time")));
-  EXPECT_TRUE(chart.Model().X_Axis.Scale().LogScale());
-  EXPECT_TRUE(chart.Model().Y_Axis.Scale().LogScale());
+  struct TStep {
+    std::vector<const char*> Buttons;
+    const char* Title;
+    bool LogX, LogY;
+  };
+  const TStep steps[] = {{{"Linear head"}, "Head - time", true, false},
+                         {{"Linear time axis"}, "Head - time", false, false},
+                         {{"Well-face fluxes"}, "Well-face flux - time", false, false},
+                         {{"Drawdown curves", "Logarithmic drawdown", "Logarithmic time axis"},
+                          "Drawdown - time",
+                          true,
+                          true}};
+  for (const TStep& step : steps) {
+    SCOPED_TRACE(step.Buttons.front());
+    for (const char* button : step.Buttons) Click(RadioButton(*child, button));
+    UpdateGraph(*child);
+    EXPECT_TRUE(SvgShowsText(chart, QString::fromLatin1(step.Title)));
+    EXPECT_EQ(chart.Model().X_Axis.Scale().LogScale(), step.LogX);
+    EXPECT_EQ(chart.Model().Y_Axis.Scale().LogScale(), step.LogY);
+    if (step.Buttons.front() == std::string("Linear head")) {
+      EXPECT_LT(curve.GetY(curve.GetCount() - 1), 0);  // heads below the start are negative
+    }
+  }
   ExpectNoMessages();
 }
 
