@@ -55,6 +55,13 @@ class THelpCatcher : public QObject {
   THelpCatcher() { QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "Open"); }
   ~THelpCatcher() override { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }
   Q_INVOKABLE void Open(const QUrl& url) { Urls.append(url); }
+  // One page was opened since the last look, the existing help page of keyword.
+  void ExpectOnePage(const char* keyword) {
+    ASSERT_EQ(Urls.size(), 1);
+    const QString page = Urls.takeFirst().toLocalFile();
+    EXPECT_TRUE(page.endsWith(QStringLiteral("/help/%1.html").arg(keyword))) << page.toStdString();
+    EXPECT_TRUE(QFile::exists(page));
+  }
   QList<QUrl> Urls;
 };
 
