@@ -11,10 +11,6 @@
 #include <functional>
 #include <memory>
 
-#include "app/gui/AQVConductivitiesGrid.h"
-#include "app/gui/AQVObservationWellsGrid.h"
-#include "app/gui/AQVObservationsGrid.h"
-#include "app/gui/AQVPumpingPeriodsGrid.h"
 #include "app/gui/AQVPumpingWellsGrid.h"
 #include "app/gui/About.h"
 #include "app/gui/CHILDWIN.h"
@@ -103,12 +99,9 @@ TEST_F(LayoutTest, DocumentWindowPagesHoldTogetherAtEverySize) {
     const QStringList faults =
         FaultsOnEveryPage(*child, QStringLiteral("document_%1").arg(size.Name));
     EXPECT_TRUE(faults.isEmpty()) << faults.join("\n").toStdString();
-    for (const TMyParentGrid* grid :
-         {static_cast<TMyParentGrid*>(child->ConductivitiesGrid()),
-          static_cast<TMyParentGrid*>(child->PumpingWellsGrid()),
-          static_cast<TMyParentGrid*>(child->PumpingPeriodsGrid()),
-          static_cast<TMyParentGrid*>(child->ObservationWellsGrid()),
-          static_cast<TMyParentGrid*>(child->ObservationsGrid())})
+    const QList<TMyParentGrid*> grids = child->findChildren<TMyParentGrid*>();
+    EXPECT_EQ(grids.size(), 5);  // aquifers, pumping wells and periods, wells, observations
+    for (const TMyParentGrid* grid : grids)
       for (int c = 0; c < grid->model()->columnCount(); ++c)
         EXPECT_GE(grid->columnWidth(c), grid->horizontalHeader()->sectionSizeHint(c))
             << "caption cut off: " << grid->objectName().toStdString() << " "
