@@ -77,7 +77,8 @@ std::string StyledSample(const std::string& path) {
   return path;
 }
 
-void ExpectFileStyles(TMDIChild& child) {
+void ExpectFileStyles(TMDIChild& child, const char* when) {
+  SCOPED_TRACE(when);
   TMyChart& chart = *child.Chart();
   ASSERT_EQ(chart.GetSeriesCount(), 3);
   const TPen& first = chart.GetSeries(0)->Patterns().Border();
@@ -108,20 +109,14 @@ TEST_F(Journey, FileCurveStylesSurviveARecalculationASaveAndAReload) {
   ASSERT_NE(child, nullptr);
   EXPECT_TRUE(child->Data().Saved);
   ShowPage(*child, TDocumentPage::dpChart);
-  {
-    SCOPED_TRACE("opened");
-    ExpectFileStyles(*child);
-  }
+  ExpectFileStyles(*child, "opened");
 
   auto* stopping = child->findChild<QLineEdit*>(QStringLiteral("tmStoppingTimeFloatEdit"));
   ASSERT_NE(stopping, nullptr);
   TypeInto(stopping, QStringLiteral("5"));
   EXPECT_FALSE(child->Data().CurvesValid);
   UpdateGraph(*child);
-  {
-    SCOPED_TRACE("recalculated");
-    ExpectFileStyles(*child);
-  }
+  ExpectFileStyles(*child, "recalculated");
 
   const QString overwrite = QString::fromStdString(path + " already exists. Overwrite?");
   mPerson.AnswerMessage(overwrite, QMessageBox::Yes);
@@ -134,10 +129,7 @@ TEST_F(Journey, FileCurveStylesSurviveARecalculationASaveAndAReload) {
   ASSERT_NE(child, nullptr);
   EXPECT_TRUE(child->Data().Saved);
   ShowPage(*child, TDocumentPage::dpChart);
-  {
-    SCOPED_TRACE("reloaded");
-    ExpectFileStyles(*child);
-  }
+  ExpectFileStyles(*child, "reloaded");
   ASSERT_TRUE(ChooseMenu(*mForm, {"File", "Close"}));  // nothing changed: no question
   ASSERT_TRUE(WaitUntil([&] { return mForm->Children().empty(); }, 3000));
   EXPECT_EQ(mPerson.Messages(), QStringList({overwrite}));
