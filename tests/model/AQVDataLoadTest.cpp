@@ -365,8 +365,7 @@ TEST_F(TAQVDataLoadTest, RefusedFileLeavesTheDocumentAsItWas) {
 TEST_F(TAQVDataLoadTest, MissingOrTruncatedFileCannotBeOpened) {
   mData->FileName = mFolder.Path("none.aqv");
   EXPECT_FALSE(mData->LoadFromFile());
-  ASSERT_EQ(mUi.Messages.size(), 1u);
-  EXPECT_EQ(mUi.Messages[0].Text, "Could not open " + mFolder.Path("none.aqv") + "!");
+  EXPECT_EQ(mUi.OnlyMessage(), "Could not open " + mFolder.Path("none.aqv") + "!");
 
   Fresh();
   const std::string sample = Sample("v2010.aqv");
