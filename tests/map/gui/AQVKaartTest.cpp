@@ -228,9 +228,8 @@ TEST_F(TMapFixture, ZoomBandSetsTheSnappedWindowAndPreviousViewRestoresIt) {
                   mMap->WorldToScreenY(SnapToStep(150.4, snap)));
   const QPoint cb(mMap->WorldToScreenX(SnapToStep(101, snap)),
                   mMap->WorldToScreenY(SnapToStep(-99.6, snap)));
-  int onEdge = 0;
-  for (int x = ca.x(); x <= cb.x(); ++x) onEdge += IsBandGreen(band.pixelColor(x, ca.y()));
-  for (int y = ca.y(); y <= cb.y(); ++y) onEdge += IsBandGreen(band.pixelColor(cb.x(), y));
+  const int onEdge = CountPixels(band, IsBandGreen, QRect(ca, QPoint(cb.x(), ca.y()))) +
+                     CountPixels(band, IsBandGreen, QRect(QPoint(cb.x(), ca.y()), cb));
   EXPECT_GT(onEdge, (cb.x() - ca.x() + cb.y() - ca.y()) / 3);
   QTest::mouseRelease(mMap.get(), Qt::LeftButton, Qt::NoModifier, b);
   const TMapWindow zoomed = Window();

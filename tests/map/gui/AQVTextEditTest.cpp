@@ -98,9 +98,8 @@ TEST_F(TMapFixture, TextBoxesAppearInTheRenderedPicture) {
   const QRect frame = mMap->TextEditOf(corner)->BoxRect();
   EXPECT_EQ(corner->AnchorMode, 2);
   EXPECT_EQ(frame.topLeft(), QPoint(mMap->EastPixel() + 15, mMap->NorthPixel() + 110));
-  int dashes = 0;
-  for (int x = frame.left(); x <= frame.right(); ++x)
-    dashes += image.pixelColor(x, frame.top() - 1).lightness() < 100;
+  const int dashes =
+      test::CountPixels(image, IsDark, QRect(frame.left(), frame.top() - 1, frame.width(), 1));
   EXPECT_GT(dashes, frame.width() / 4);
   EXPECT_LT(dashes, frame.width() * 9 / 10);
 }
