@@ -183,8 +183,7 @@ TEST_F(TFEMGridTest, SavingAsksBeforeOverwritingAFileTheDialogDidNotAskAbout) {
   mUi.Answers.push_back(TModalResult::mrNo);
   EXPECT_FALSE(SaveFEMModel(mGrid, *mData));
   EXPECT_EQ(folder.Read("model.fem"), "old");
-  ASSERT_EQ(mUi.Messages.size(), 1U);
-  EXPECT_EQ(mUi.Messages[0].Text, folder.Path("model.fem") + " already exists. Overwrite?");
+  EXPECT_EQ(mUi.OnlyMessage(), folder.Path("model.fem") + " already exists. Overwrite?");
   mUi.DialogPaths.push_back(folder.Path("model"));
   mUi.Answers.push_back(TModalResult::mrYes);
   EXPECT_TRUE(SaveFEMModel(mGrid, *mData));

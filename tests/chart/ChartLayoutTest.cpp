@@ -25,6 +25,14 @@ TPlotRect P(int left, int right, int top, int bottom) {
   return {left, right, top, bottom};
 }
 
+// The model laid out on a drawing of width x height pixels.
+TChartLayout LaidOut(TChartModel& model, int width = 640, int height = 480) {
+  TFixedMetrics metrics;
+  TChartLayout layout;
+  layout.Calc(model, metrics, width, height);
+  return layout;
+}
+
 // Two series named "Series 0" and "Series 1" from 0 to 10 both ways, which scale 0 .. 10 by 2.
 void AddTwoSeries(TChartModel& model) {
   for (int i = 0; i < 2; ++i) {
@@ -37,9 +45,7 @@ void AddTwoSeries(TChartModel& model) {
 
 TEST(TChartLayout, EmptyChartLaysOutTitleAxesAndPlotExactly) {
   TChartModel model;
-  TFixedMetrics metrics;
-  TChartLayout layout;
-  layout.Calc(model, metrics, 640, 480);
+  TChartLayout layout = LaidOut(model);
   EXPECT_FALSE(layout.LegendShown());
   EXPECT_EQ(model.ChartArea.Rect(), R(0, 640, 0, 480));
   EXPECT_EQ(model.ChartTitle.Rect(), R(295, 345, 32, 42));
@@ -72,9 +78,7 @@ TEST(TChartLayout, PlacesTheLegendAndShrinksThePlotForEachPlacement) {
     TChartModel model;
     AddTwoSeries(model);
     model.Legend.SetPlacement(c.placement);
-    TFixedMetrics metrics;
-    TChartLayout layout;
-    layout.Calc(model, metrics, 640, 480);
+    TChartLayout layout = LaidOut(model);
     EXPECT_EQ(layout.LegendShown(), c.shown);
     if (c.shown) {
       EXPECT_EQ(model.Legend.Rect(), c.legend);
@@ -103,9 +107,7 @@ TEST(TChartLayout, LegendLeftOutWhenThereIsNoRoom) {
       TChartModel model;
       AddTwoSeries(model);
       model.Legend.SetPlacement(placement);
-      TFixedMetrics metrics;
-      TChartLayout layout;
-      layout.Calc(model, metrics, size, size);
+      TChartLayout layout = LaidOut(model, size, size);
       EXPECT_FALSE(layout.LegendShown()) << size;
     }
   }
@@ -128,9 +130,7 @@ TEST(TChartLayout, PlacesInsidePointsAndHidesOutsidePoints) {
   s->InsertPoint(1, 7, 12);  // above the plot: the segment leaving is not drawn
   s->InsertPoint(2, 8, kMissingValue);
   s->InsertPoint(3, NAN, 3);
-  TFixedMetrics metrics;
-  TChartLayout layout;
-  layout.Calc(model, metrics, 640, 480);
+  TChartLayout layout = LaidOut(model);
   ASSERT_EQ(layout.Plot(), P(78, 608, 74, 404));
   EXPECT_TRUE(s->GetVisible(0));
   EXPECT_EQ(s->GetPixelX(0), 343);
@@ -146,9 +146,7 @@ TEST(TChartLayout, SegmentFromBelowEntersAtTheBottomEdge) {
   TSeries* s = model.AddSeries();
   s->InsertPoint(0, 1, -2);
   s->InsertPoint(1, 3, 2);
-  TFixedMetrics metrics;
-  TChartLayout layout;
-  layout.Calc(model, metrics, 640, 480);
+  TChartLayout layout = LaidOut(model);
   EXPECT_TRUE(s->GetVisible(0));
   EXPECT_TRUE(layout.IsEntering(0, 0));
   EXPECT_FALSE(layout.IsEntering(0, 1));
@@ -164,9 +162,7 @@ TEST(TChartLayout, SegmentFromTheLeftEntersAtTheLeftEdge) {
   TSeries* s = model.AddSeries();
   s->InsertPoint(0, -2, 4);
   s->InsertPoint(1, 2, 8);
-  TFixedMetrics metrics;
-  TChartLayout layout;
-  layout.Calc(model, metrics, 640, 480);
+  TChartLayout layout = LaidOut(model);
   // From (-28, 272) to (184, 140): the left edge x = 78 is crossed at y = 206.
   EXPECT_EQ(s->GetPixelX(0), 78);
   EXPECT_EQ(s->GetPixelY(0), 206);
@@ -180,9 +176,7 @@ TEST(TChartLayout, PointsFarOutsideNeverOverflowAPixel) {
   s->InsertPoint(1, 3, 2);
   s->InsertPoint(2, -1e305, 1e305);
   s->InsertPoint(3, 4, 4);
-  TFixedMetrics metrics;
-  TChartLayout layout;
-  layout.Calc(model, metrics, 640, 480);
+  TChartLayout layout = LaidOut(model);
   for (int j = 0; j < s->GetCount(); ++j) {
     if (!s->GetVisible(j)) continue;
     EXPECT_GE(s->GetPixelX(j), 78) << j;
@@ -201,9 +195,7 @@ TEST(TChartLayout, NonPositiveValuesOnALogAxisAreGaps) {
   s->InsertPoint(1, -3, 5);
   s->InsertPoint(2, 1, 5);
   s->InsertPoint(3, 10, 5);
-  TFixedMetrics metrics;
-  TChartLayout layout;
-  layout.Calc(model, metrics, 640, 480);
+  TChartLayout layout = LaidOut(model);
   EXPECT_TRUE(layout.LogDrawable(0));
   EXPECT_FALSE(s->GetVisible(0));
   EXPECT_FALSE(s->GetVisible(1));  // outside but not placed: log10 of -3 does not exist
@@ -248,9 +240,7 @@ TEST(TChartLayout, SecondaryAxisTakesItsSeriesAndNarrowsThePlot) {
   model.Axes.Include(TAxisType::saSecondaryY);
   model.Series(1)->Range().SetYAxis(2);
   model.Series(1)->SetY(1, 1000, false);
-  TFixedMetrics metrics;
-  TChartLayout layout;
-  layout.Calc(model, metrics, 640, 480);
+  TChartLayout layout = LaidOut(model);
   EXPECT_EQ(model.Y_Axis.Scale().Max(), 10.0);
   EXPECT_EQ(model.SecondaryY_Axis.Scale().Max(), 1000.0);
   // Secondary title at 640 - 32, its band of "1000" (24 px) to the left of it.

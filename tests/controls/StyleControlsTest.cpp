@@ -7,6 +7,7 @@
 #include "controls/PatternsPreview.h"
 #include "controls/PenStylesComboBox.h"
 #include "controls/QtDrawing.h"
+#include "tests/support/Pixels.h"
 
 namespace aqv {
 namespace {
@@ -71,12 +72,7 @@ TEST(QtDrawing, ColoursKeepTheirBytesBothWays) {
 
 // Counts pixels of a colour in the rendered widget.
 int CountPixels(QWidget& widget, QColor colour) {
-  const QImage image = widget.grab().toImage();
-  int count = 0;
-  for (int y = 0; y < image.height(); ++y) {
-    for (int x = 0; x < image.width(); ++x) count += QColor(image.pixel(x, y)) == colour;
-  }
-  return count;
+  return test::CountColour(widget.grab().toImage(), colour);
 }
 
 TEST(PatternsPreview, RepaintsFromItsOwnCopies) {

@@ -5,6 +5,7 @@
 #include <QTextBlock>
 
 #include "controls/TransMemo.h"
+#include "tests/support/Pixels.h"
 
 namespace aqv {
 namespace {
@@ -23,14 +24,7 @@ class TPictureWidget : public QWidget {
 
 // Counts pixels of the picture's colour inside rect of the rendered parent.
 int PicturePixels(TPictureWidget& parent, const QRect& rect) {
-  const QImage image = parent.grab().toImage();
-  int count = 0;
-  for (int y = rect.top(); y <= rect.bottom(); ++y) {
-    for (int x = rect.left(); x <= rect.right(); ++x) {
-      if (QColor(image.pixel(x, y)) == parent.Fill) ++count;
-    }
-  }
-  return count;
+  return test::CountColour(parent.grab().toImage(), parent.Fill, rect);
 }
 
 QRect ClientInParent(const TTransMemo& memo) {

@@ -79,9 +79,7 @@ TEST_F(Journey, WhatIsBeingTypedIsKeptWhenTheWindowCloses) {
   ShowPage(*child, TDocumentPage::dpAquiferSystem);
   auto* elevation = child->findChild<TAQVFloatEdit*>(QStringLiteral("laElevationEdit"));
   ASSERT_NE(elevation, nullptr);
-  Click(elevation);
-  elevation->selectAll();
-  QTest::keyClicks(elevation, "12");
+  TypeInto(elevation, "12", Qt::Key_unknown);
 
   // Exit: its menu opening does not commit the field; the leaving program does.
   mPerson.AnswerMessage(Question(*child), QMessageBox::Cancel);
@@ -109,9 +107,7 @@ TEST_F(Journey, WhatIsBeingTypedIsKeptWhenTheWindowCloses) {
   QTest::keyClick(grid.viewport(), Qt::Key_F4, Qt::ControlModifier);
   ASSERT_TRUE(WaitUntil([&] { return mPerson.Done(); }, 3000)) << "Ctrl+F4 asked nothing";
   d.Saved = true;
-  Click(elevation);
-  elevation->selectAll();
-  QTest::keyClicks(elevation, "7");
+  TypeInto(elevation, "7", Qt::Key_unknown);
   mPerson.AnswerMessage(Question(*child), QMessageBox::Cancel);
   ClickCloseBox(*frame);
   ASSERT_TRUE(WaitUntil([&] { return mPerson.Done(); }, 3000)) << "the close box asked nothing";

@@ -35,6 +35,7 @@
 #include "map/gui/AQVKaart.h"
 #include "model/AQVElements.h"
 #include "tests/e2e/Person.h"
+#include "tests/support/Clicks.h"
 #include "tests/support/TempFolder.h"
 
 namespace aqv::e2e {
@@ -54,6 +55,13 @@ class THelpCatcher : public QObject {
   THelpCatcher() { QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "Open"); }
   ~THelpCatcher() override { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }
   Q_INVOKABLE void Open(const QUrl& url) { Urls.append(url); }
+  // One page was opened since the last look, the existing help page of keyword.
+  void ExpectOnePage(const char* keyword) {
+    ASSERT_EQ(Urls.size(), 1);
+    const QString page = Urls.takeFirst().toLocalFile();
+    EXPECT_TRUE(page.endsWith(QStringLiteral("/help/%1.html").arg(keyword))) << page.toStdString();
+    EXPECT_TRUE(QFile::exists(page));
+  }
   QList<QUrl> Urls;
 };
 
@@ -135,27 +143,21 @@ class Journey : public ::testing::Test {
     if (!widget->window()->isActiveWindow()) widget->window()->activateWindow();
     QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center());
   }
-  // Clicks into a text field, replaces its text by typing, and leaves the field with key.
+  // Clicks into a text field, replaces its text by typing, and leaves the field with key (stays
+  // in it with Qt::Key_unknown).
   static void TypeInto(QLineEdit* edit, const QString& text, Qt::Key key = Qt::Key_Tab) {
     Click(edit);
     EXPECT_TRUE(WaitUntil([edit] { return edit->hasFocus(); }))
-        << "no keyboard for " << edit->objectName().toStdString() << "; active window: "
-        << (QApplication::activeWindow() ? QApplication::activeWindow()->metaObject()->className()
-                                         : "none");
+        << "no keyboard for " << edit->objectName().toStdString()
+        << "; active window: " << ClassOf(QApplication::activeWindow());
     edit->selectAll();
     QTest::keyClicks(edit, text);
-    QTest::keyClick(edit, key);
+    if (key != Qt::Key_unknown) QTest::keyClick(edit, key);
   }
   // Clicks a grid cell (row 1 is the first data row), opens its editor and types text.
   static void TypeInGrid(TMyParentGrid& grid, int col, int row, const QString& text) {
-    const QModelIndex index = grid.model()->index(row - 1, col);
     WaitForKeyboard(&grid);
-    grid.scrollTo(index);
-    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, grid.visualRect(index).center());
-    if (!grid.IsEditing()) QTest::keyClick(&grid, Qt::Key_F2);
-    ASSERT_TRUE(grid.IsEditing()) << "no editor at " << col << "," << row;
-    grid.CellEditor()->selectAll();
-    QTest::keyClicks(grid.CellEditor(), text);
+    test::TypeInCell(grid, col, row, text);
   }
   // The grid row of aquifer k.
   static int AquiferRow(const TAQVData& d, int k) {
@@ -164,6 +166,10 @@ class Journey : public ::testing::Test {
       if (d.RowToLayer(r, layer) && layer == k) return r;
     }
     return -1;
+  }
+  // The class of a widget for a failure's message.
+  static const char* ClassOf(const QWidget* widget) {
+    return widget != nullptr ? widget->metaObject()->className() : "none";
   }
   void ExpectNoMessages() const {
     EXPECT_TRUE(mPerson.Messages().isEmpty()) << mPerson.Messages().join("\n").toStdString();

@@ -15,6 +15,7 @@
 #include <QWindow>
 
 #include "platform/AQVOutputForm.h"
+#include "tests/support/Clicks.h"
 
 namespace aqv::e2e {
 
@@ -31,9 +32,7 @@ QString Plain(QString text) {
   return text.remove(QLatin1Char('&'));
 }
 
-void Click(QWidget* widget) {
-  QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center());
-}
+using test::ClickCentre;
 
 TAQVOutputForm* VisibleConsole() {
   for (QWidget* w : QApplication::topLevelWidgets())
@@ -139,7 +138,7 @@ void TPerson::Answer(QWidget* modal) {
         CloseUnexpected(modal, QStringLiteral("no such button on ") + Describe(modal));
         return;
       }
-      Click(button);
+      ClickCentre(button);
       return;
     }
     case TAnswer::TKind::akFileName: {
@@ -159,7 +158,7 @@ void TPerson::Answer(QWidget* modal) {
       // The dialog follows what is typed only in the field that has the focus; elsewhere it
       // would keep every directory passed on the way selected. So first the window must be
       // active and the person click into the field.
-      Click(name);
+      ClickCentre(name);
       if (!WaitUntil([name] { return name->hasFocus(); }))
         mUnexpected.append(QStringLiteral("the file name field has no focus"));
       name->selectAll();
@@ -201,7 +200,8 @@ void TPerson::HandleConsole() {
   QPushButton* left = console->LeftPushButton();
   if (!left->isEnabled()) return;
   const QString caption = left->text();
-  if (caption == QStringLiteral("Accept result") || caption == QStringLiteral("Done")) Click(left);
+  if (caption == QStringLiteral("Accept result") || caption == QStringLiteral("Done"))
+    ClickCentre(left);
 }
 
 void TPerson::CloseUnexpected(QWidget* modal, const QString& what) {
@@ -209,7 +209,7 @@ void TPerson::CloseUnexpected(QWidget* modal, const QString& what) {
   if (auto* box = qobject_cast<QMessageBox*>(modal)) {
     for (QMessageBox::StandardButton b : {QMessageBox::Cancel, QMessageBox::No, QMessageBox::Ok})
       if (QAbstractButton* button = box->button(b)) {
-        Click(button);
+        ClickCentre(button);
         return;
       }
   }

@@ -3,16 +3,12 @@
 #include <QRadioButton>
 
 #include "tests/e2e/Journey.h"
+#include "tests/support/Pixels.h"
 
 namespace aqv::e2e {
 namespace {
 
-QRadioButton* RadioButton(QWidget& window, const char* caption) {
-  for (QRadioButton* button : window.findChildren<QRadioButton*>())
-    if (button->text() == QLatin1String(caption)) return button;
-  ADD_FAILURE() << "no radio button " << caption;
-  return nullptr;
-}
+using test::RadioButton;
 
 // Presses Update graph and waits for the graph to be up to date.
 void UpdateGraph(TMDIChild& child) {
@@ -36,29 +32,29 @@ TEST_F(Journey, AxisButtonsAndUpdateGraphSetTheTitleAndScales) {
   const TSeries& curve = *chart.GetSeries(0);
   EXPECT_TRUE(chart.Model().Y_Axis.Scale().LogScale());
 
-  Click(RadioButton(*child, "Linear head"));
-  UpdateGraph(*child);
-  EXPECT_TRUE(SvgShowsText(chart, QStringLiteral("Head - time")));
-  EXPECT_LT(curve.GetY(curve.GetCount() - 1), 0);  // heads below the start are negative
-  EXPECT_FALSE(chart.Model().Y_Axis.Scale().LogScale());
-  EXPECT_TRUE(chart.Model().X_Axis.Scale().LogScale());
-
-  Click(RadioButton(*child, "Linear time axis"));
-  UpdateGraph(*child);
-  EXPECT_FALSE(chart.Model().X_Axis.Scale().LogScale());
-
-  Click(RadioButton(*child, "Well-face fluxes"));
-  UpdateGraph(*child);
-  EXPECT_TRUE(SvgShowsText(chart, QStringLiteral("Well-face flux - time")));
-  EXPECT_FALSE(chart.Model().Y_Axis.Scale().LogScale());
-
-  Click(RadioButton(*child, "Drawdown curves"));
-  Click(RadioButton(*child, "Logarithmic drawdown"));
-  Click(RadioButton(*child, "Logarithmic time axis"));
-  UpdateGraph(*child);
-  EXPECT_TRUE(SvgShowsText(chart, QStringLiteral("Drawdown - time")));
-  EXPECT_TRUE(chart.Model().X_Axis.Scale().LogScale());
-  EXPECT_TRUE(chart.Model().Y_Axis.Scale().LogScale());
+  struct TStep {
+    std::vector<const char*> Buttons;
+    const char* Title;
+    bool LogX, LogY;
+  };
+  const TStep steps[] = {{{"Linear head"}, "Head - time", true, false},
+                         {{"Linear time axis"}, "Head - time", false, false},
+                         {{"Well-face fluxes"}, "Well-face flux - time", false, false},
+                         {{"Drawdown curves", "Logarithmic drawdown", "Logarithmic time axis"},
+                          "Drawdown - time",
+                          true,
+                          true}};
+  for (const TStep& step : steps) {
+    SCOPED_TRACE(step.Buttons.front());
+    for (const char* button : step.Buttons) Click(RadioButton(*child, button));
+    UpdateGraph(*child);
+    EXPECT_TRUE(SvgShowsText(chart, QString::fromLatin1(step.Title)));
+    EXPECT_EQ(chart.Model().X_Axis.Scale().LogScale(), step.LogX);
+    EXPECT_EQ(chart.Model().Y_Axis.Scale().LogScale(), step.LogY);
+    if (step.Buttons.front() == std::string("Linear head")) {
+      EXPECT_LT(curve.GetY(curve.GetCount() - 1), 0);  // heads below the start are negative
+    }
+  }
   ExpectNoMessages();
 }
 
@@ -81,7 +77,8 @@ std::string StyledSample(const std::string& path) {
   return path;
 }
 
-void ExpectFileStyles(TMDIChild& child) {
+void ExpectFileStyles(TMDIChild& child, const char* when) {
+  SCOPED_TRACE(when);
   TMyChart& chart = *child.Chart();
   ASSERT_EQ(chart.GetSeriesCount(), 3);
   const TPen& first = chart.GetSeries(0)->Patterns().Border();
@@ -99,10 +96,7 @@ void ExpectFileStyles(TMDIChild& child) {
   EXPECT_EQ(observed.Marker().Size(), 9);
   // On the screen: the red line, and a fuchsia marker on a measured point.
   const QImage picture = chart.grab().toImage();
-  int red = 0;
-  for (int y = 0; y < picture.height(); ++y)
-    for (int x = 0; x < picture.width(); ++x) red += picture.pixelColor(x, y) == Qt::red ? 1 : 0;
-  EXPECT_GT(red, 30);
+  EXPECT_GT(test::CountColour(picture, Qt::red), 30);
   const int k = observed.GetCount() / 2;
   ASSERT_TRUE(observed.GetVisible(k));
   EXPECT_EQ(picture.pixelColor(observed.GetPixelX(k), observed.GetPixelY(k)), QColor(Qt::magenta));
@@ -115,20 +109,14 @@ TEST_F(Journey, FileCurveStylesSurviveARecalculationASaveAndAReload) {
   ASSERT_NE(child, nullptr);
   EXPECT_TRUE(child->Data().Saved);
   ShowPage(*child, TDocumentPage::dpChart);
-  {
-    SCOPED_TRACE("opened");
-    ExpectFileStyles(*child);
-  }
+  ExpectFileStyles(*child, "opened");
 
   auto* stopping = child->findChild<QLineEdit*>(QStringLiteral("tmStoppingTimeFloatEdit"));
   ASSERT_NE(stopping, nullptr);
   TypeInto(stopping, QStringLiteral("5"));
   EXPECT_FALSE(child->Data().CurvesValid);
   UpdateGraph(*child);
-  {
-    SCOPED_TRACE("recalculated");
-    ExpectFileStyles(*child);
-  }
+  ExpectFileStyles(*child, "recalculated");
 
   const QString overwrite = QString::fromStdString(path + " already exists. Overwrite?");
   mPerson.AnswerMessage(overwrite, QMessageBox::Yes);
@@ -141,10 +129,7 @@ TEST_F(Journey, FileCurveStylesSurviveARecalculationASaveAndAReload) {
   ASSERT_NE(child, nullptr);
   EXPECT_TRUE(child->Data().Saved);
   ShowPage(*child, TDocumentPage::dpChart);
-  {
-    SCOPED_TRACE("reloaded");
-    ExpectFileStyles(*child);
-  }
+  ExpectFileStyles(*child, "reloaded");
   ASSERT_TRUE(ChooseMenu(*mForm, {"File", "Close"}));  // nothing changed: no question
   ASSERT_TRUE(WaitUntil([&] { return mForm->Children().empty(); }, 3000));
   EXPECT_EQ(mPerson.Messages(), QStringList({overwrite}));

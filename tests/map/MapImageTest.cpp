@@ -34,6 +34,12 @@ std::string WritePlaced(const TTempFolder& folder, const std::string& base,
   return folder.Path(base + ".png");
 }
 
+// Writes a placed PNG as WritePlaced does and adds it to map; whether it was added.
+bool AddPlaced(TMapImage& map, const TTempFolder& folder, const std::string& base,
+               const TImageRaster& raster, const TWorldTransform& t) {
+  return map.AddImage(WritePlaced(folder, base, raster, t)).IsSuccess();
+}
+
 // The composite pixel under a world point.
 TRGBA CompositeAt(const TMapImage& map, double x, double y) {
   const TCompositeGrid& g = map.Grid();
@@ -46,8 +52,7 @@ TEST(TMapImage, UnrotatedImageIsCopiedPixelForPixel) {
   TTempFolder folder;
   const TImageRaster pattern = test::PatternRaster(9, 6);
   TMapImage map;
-  ASSERT_TRUE(
-      map.AddImage(WritePlaced(folder, "a", pattern, {0.5, 0, 0, -0.5, 10, 20})).IsSuccess());
+  ASSERT_TRUE(AddPlaced(map, folder, "a", pattern, {0.5, 0, 0, -0.5, 10, 20}));
   ASSERT_TRUE(map.BuildComposite().IsSuccess());
   ASSERT_EQ(map.Composite().Width(), 9);
   ASSERT_EQ(map.Composite().Height(), 6);
@@ -68,7 +73,7 @@ TEST(TMapImage, RotatedImagesFromFortyFiveDegreesArePlacedByTheClosedFormInverse
     const TWorldTransform t{
         s * std::cos(a), s * std::sin(a), s * std::sin(a), -s * std::cos(a), 1000, 2000};
     TMapImage map;
-    ASSERT_TRUE(map.AddImage(WritePlaced(folder, "q", quadrants, t)).IsSuccess());
+    ASSERT_TRUE(AddPlaced(map, folder, "q", quadrants, t));
     ASSERT_TRUE(map.BuildComposite().IsSuccess());
     for (int q = 0; q < 4; ++q) {
       double x = 0, y = 0;
@@ -86,12 +91,8 @@ TEST(TMapImage, RotatedImagesFromFortyFiveDegreesArePlacedByTheClosedFormInverse
 TEST(TMapImage, CompositeTakesTheFinestPixelSizeAndTheUnionOfAllImages) {
   TTempFolder folder;
   TMapImage map;
-  ASSERT_TRUE(
-      map.AddImage(WritePlaced(folder, "fine", test::PatternRaster(4, 4), {0.5, 0, 0, -0.5, 0, 10}))
-          .IsSuccess());
-  ASSERT_TRUE(
-      map.AddImage(WritePlaced(folder, "coarse", test::PatternRaster(4, 4), {2, 0, 0, -2, 10, 4}))
-          .IsSuccess());
+  ASSERT_TRUE(AddPlaced(map, folder, "fine", test::PatternRaster(4, 4), {0.5, 0, 0, -0.5, 0, 10}));
+  ASSERT_TRUE(AddPlaced(map, folder, "coarse", test::PatternRaster(4, 4), {2, 0, 0, -2, 10, 4}));
   map.SetImageVisible(1, false);
   ASSERT_TRUE(map.BuildComposite().IsSuccess());
   EXPECT_EQ(map.Grid().PixelWidth, 0.5);
@@ -109,8 +110,7 @@ TEST(TMapImage, CompositeTakesTheFinestPixelSizeAndTheUnionOfAllImages) {
 TEST(TMapImage, CompositeOfTooManyPixelsIsRefusedAndTheOldOneStays) {
   TTempFolder folder;
   TMapImage map;
-  ASSERT_TRUE(map.AddImage(WritePlaced(folder, "a", test::PatternRaster(4, 4), {1, 0, 0, -1, 0, 4}))
-                  .IsSuccess());
+  ASSERT_TRUE(AddPlaced(map, folder, "a", test::PatternRaster(4, 4), {1, 0, 0, -1, 0, 4}));
   ASSERT_TRUE(map.BuildComposite().IsSuccess());
   const TCompositeGrid grid = map.Grid();
   // 25001 columns of 1 unit: one too many. The image that would need them is not placed.
@@ -120,9 +120,7 @@ TEST(TMapImage, CompositeOfTooManyPixelsIsRefusedAndTheOldOneStays) {
   EXPECT_NE(far.Message.find(folder.Path("b.pgw")), std::string::npos) << far.Message;
   EXPECT_EQ(map.Count(), 1);
   // 25000 is allowed by the side limit, but not by a byte budget that is too small for it.
-  ASSERT_TRUE(
-      map.AddImage(WritePlaced(folder, "c", test::PatternRaster(1, 1), {1, 0, 0, -1, 24999, 4}))
-          .IsSuccess());
+  ASSERT_TRUE(AddPlaced(map, folder, "c", test::PatternRaster(1, 1), {1, 0, 0, -1, 24999, 4}));
   TImageLimits limits;
   limits.MaxBytes = 25000 * 4 * 4 - 1;
   map.SetLimits(limits);
@@ -217,7 +215,7 @@ TEST(TMapImage, TransparencyZeroKeepsTheImagesAndHundredGivesTheBackground) {
   TTempFolder folder;
   const TImageRaster pattern = test::PatternRaster(5, 5);
   TMapImage map;
-  ASSERT_TRUE(map.AddImage(WritePlaced(folder, "a", pattern, {1, 0, 0, -1, 0, 5})).IsSuccess());
+  ASSERT_TRUE(AddPlaced(map, folder, "a", pattern, {1, 0, 0, -1, 0, 5}));
   ASSERT_TRUE(map.BuildComposite().IsSuccess());
   map.SetColor(RGBColor(10, 20, 30));
   map.SetTransparency(0);
@@ -340,9 +338,7 @@ TEST(TMapImage, CancelStopsLoadingAndKeepsTheOldComposite) {
 TEST(TMapImage, WindowPartClipsToTheComposite) {
   TTempFolder folder;
   TMapImage map;
-  ASSERT_TRUE(
-      map.AddImage(WritePlaced(folder, "a", test::PatternRaster(10, 10), {1, 0, 0, -1, 0, 10}))
-          .IsSuccess());
+  ASSERT_TRUE(AddPlaced(map, folder, "a", test::PatternRaster(10, 10), {1, 0, 0, -1, 0, 10}));
   ASSERT_TRUE(map.BuildComposite().IsSuccess());
   TWindowPart part;
   // A window from x -10 to 10 and y 5 to 15: the right half and the lower half.
@@ -360,9 +356,7 @@ TEST(TMapImage, WindowPartClipsToTheComposite) {
 
   // Pixels 0.5 wide and 0.25 high: rows count in quarters, columns in halves.
   TMapImage fine;
-  ASSERT_TRUE(fine.AddImage(WritePlaced(folder, "b", test::PatternRaster(10, 10),
-                                        {0.5, 0, 0, -0.25, 0, 10}))
-                  .IsSuccess());
+  ASSERT_TRUE(AddPlaced(fine, folder, "b", test::PatternRaster(10, 10), {0.5, 0, 0, -0.25, 0, 10}));
   ASSERT_TRUE(fine.BuildComposite().IsSuccess());
   ASSERT_TRUE(fine.WindowPart({-5, 8.75, 5, 11.25}, part));
   EXPECT_DOUBLE_EQ(part.SourceTop, 0);
@@ -377,7 +371,7 @@ TEST(TMapImage, PreviewBlendsTheCroppedWindow) {
   TTempFolder folder;
   const TImageRaster pattern = test::PatternRaster(10, 10);
   TMapImage map;
-  ASSERT_TRUE(map.AddImage(WritePlaced(folder, "a", pattern, {1, 0, 0, -1, 0, 10})).IsSuccess());
+  ASSERT_TRUE(AddPlaced(map, folder, "a", pattern, {1, 0, 0, -1, 0, 10}));
   ASSERT_TRUE(map.BuildComposite().IsSuccess());
   map.SetColor(RGBColor(0, 0, 0));
   map.CropToWindow({8, 0, 12, 4});  // two columns inside, two outside

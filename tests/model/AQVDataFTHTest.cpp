@@ -160,8 +160,7 @@ TEST_F(TAQVDataFTHTest, CurvesOfDataChangedSinceTheComputationAreNotWritten) {
   SetUpCurves(1);
   mData->SetCellText(3, 1, "15", TAQVGridKind::gkObservationWells);  // X of well 1
   mData->SaveCurvesAsFTH(mFolder.Path("curves.fth"));
-  ASSERT_EQ(mUi.Messages.size(), 1u);
-  EXPECT_EQ(mUi.Messages[0].Text, "No results to write to FTH file. Update chart first!");
+  EXPECT_EQ(mUi.OnlyMessage(), "No results to write to FTH file. Update chart first!");
   EXPECT_TRUE(mFolder.Names().empty());
 }
 
@@ -169,8 +168,7 @@ TEST_F(TAQVDataFTHTest, FailedExportKeepsTheOldFileAndSaysSo) {
   SetUpCurves(1);
   std::filesystem::create_directory(mFolder.Root() / "folder.fth");
   mData->SaveCurvesAsFTH(mFolder.Path("folder.fth"));
-  ASSERT_EQ(mUi.Messages.size(), 1u);
-  EXPECT_EQ(mUi.Messages[0].Text, "Could not save " + mFolder.Path("folder.fth") + "!");
+  EXPECT_EQ(mUi.OnlyMessage(), "Could not save " + mFolder.Path("folder.fth") + "!");
   EXPECT_EQ(mFolder.Names(), std::vector<std::string>{"folder.fth"});
 }
 
@@ -186,8 +184,7 @@ TEST_F(TAQVDataFTHTest, TimesFromAFailedEvaluationOnAreLeftOut) {
   EXPECT_EQ(lines[8], "");
   mData->CurveValues[0] = kMissingCurveValue;
   mData->SaveCurvesAsFTH(mFolder.Path("none.fth"));
-  ASSERT_EQ(mUi.Messages.size(), 1u);
-  EXPECT_EQ(mUi.Messages[0].Text, "No results to write to FTH file. Update chart first!");
+  EXPECT_EQ(mUi.OnlyMessage(), "No results to write to FTH file. Update chart first!");
   EXPECT_EQ(mFolder.Names(), std::vector<std::string>{"curves.fth"});
 }
 

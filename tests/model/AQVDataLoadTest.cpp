@@ -365,14 +365,12 @@ TEST_F(TAQVDataLoadTest, RefusedFileLeavesTheDocumentAsItWas) {
 TEST_F(TAQVDataLoadTest, MissingOrTruncatedFileCannotBeOpened) {
   mData->FileName = mFolder.Path("none.aqv");
   EXPECT_FALSE(mData->LoadFromFile());
-  ASSERT_EQ(mUi.Messages.size(), 1u);
-  EXPECT_EQ(mUi.Messages[0].Text, "Could not open " + mFolder.Path("none.aqv") + "!");
+  EXPECT_EQ(mUi.OnlyMessage(), "Could not open " + mFolder.Path("none.aqv") + "!");
 
   Fresh();
   const std::string sample = Sample("v2010.aqv");
   EXPECT_FALSE(LoadBytes(sample.substr(0, sample.find("=== Observation wells"))));
-  ASSERT_EQ(mUi.Messages.size(), 1u);
-  EXPECT_EQ(mUi.Messages[0].Text, "Could not open " + mData->FileName + "!");
+  EXPECT_EQ(mUi.OnlyMessage(), "Could not open " + mData->FileName + "!");
   EXPECT_EQ(mData->ObservationWells[1].Name, "Observation well 1");
 
   // A file far larger than any document is refused from its size, with its own message.
@@ -381,9 +379,7 @@ TEST_F(TAQVDataLoadTest, MissingOrTruncatedFileCannotBeOpened) {
   mFolder.Write("huge.aqv", sample);
   std::filesystem::resize_file(mData->FileName, std::uintmax_t{100} << 20);
   EXPECT_FALSE(mData->LoadFromFile());
-  ASSERT_EQ(mUi.Messages.size(), 1u);
-  EXPECT_EQ(mUi.Messages[0].Text,
-            "The file " + mData->FileName + " is too large to be a data file.");
+  EXPECT_EQ(mUi.OnlyMessage(), "The file " + mData->FileName + " is too large to be a data file.");
 }
 
 TEST_F(TAQVDataLoadTest, TooManyParameterGroupsWarnAfterABeepAndTheLoadGoesOn) {

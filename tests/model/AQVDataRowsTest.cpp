@@ -169,8 +169,7 @@ TEST_F(TAQVDataRowsTest, NoWayLeavesThePumpingWithoutAnIncludedPeriod) {
   well.Included[1] = well.Included[2] = false;
   d.SetCellText(12, 1, "2", TAQVGridKind::gkPumpingWells);
   EXPECT_EQ(well.PeriodCount(), 3);
-  ASSERT_EQ(mUi.Messages.size(), 1u);
-  EXPECT_EQ(mUi.Messages[0].Text, message);
+  EXPECT_EQ(mUi.OnlyMessage(), message);
   EXPECT_FALSE(d.DeletePumpingPeriods(3, 1));
   EXPECT_EQ(Globals().DataErrorText, message);
   EXPECT_EQ(well.PeriodCount(), 3);

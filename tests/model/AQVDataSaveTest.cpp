@@ -409,8 +409,7 @@ TEST_F(TAQVDataSaveTest, AddedExtensionNeverOverwritesAFileSilently) {
   mUi.DialogPaths.push_back(mFolder.Path("a"));  // the dialog asked about "a" only
   mUi.Answers.push_back(TModalResult::mrNo);
   mData->SaveToFile(true);
-  ASSERT_EQ(mUi.Messages.size(), 1u);
-  EXPECT_EQ(mUi.Messages[0].Text, mFolder.Path("a.aqv") + " already exists. Overwrite?");
+  EXPECT_EQ(mUi.OnlyMessage(), mFolder.Path("a.aqv") + " already exists. Overwrite?");
   EXPECT_EQ(mFolder.Read("a.aqv"), "old bytes");
   EXPECT_EQ(mSavedEvents, 0);
 }

@@ -36,8 +36,7 @@ TEST(GuardedCall, FinishedWorkShowsNothingAndRestoresNothing) {
 TEST(GuardedCall, ForeignExceptionShowsAGeneralMessage) {
   test::TFakeUserInterface ui;
   EXPECT_FALSE(GuardedCall(ui, [] { throw 42; }));
-  ASSERT_EQ(ui.Messages.size(), 1u);
-  EXPECT_EQ(ui.Messages[0].Text, kUnknownErrorText);
+  EXPECT_EQ(ui.OnlyMessage(), kUnknownErrorText);
 }
 
 TEST(GuardedCall, FailingRestoreStillShowsTheOriginalError) {
@@ -45,8 +44,7 @@ TEST(GuardedCall, FailingRestoreStillShowsTheOriginalError) {
   EXPECT_FALSE(GuardedCall(
       ui, [] { throw std::out_of_range("row 0"); },
       [] { throw std::logic_error("restore failed"); }));
-  ASSERT_EQ(ui.Messages.size(), 1u);
-  EXPECT_EQ(ui.Messages[0].Text, "row 0");
+  EXPECT_EQ(ui.OnlyMessage(), "row 0");
 }
 
 TEST(GuardedCall, ExceptionNeverLeavesASlot) {

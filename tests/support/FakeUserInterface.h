@@ -61,6 +61,20 @@ class TFakeUserInterface : public TUserInterface {
   std::unique_ptr<TOptimizeConsole> OpenOptimizeConsole(int widthPixels) override;
 
   std::vector<TMessage> Messages;
+  // The texts of the messages shown, in order.
+  std::vector<std::string> Texts() const {
+    std::vector<std::string> texts;
+    for (const TMessage& m : Messages) texts.push_back(m.Text);
+    return texts;
+  }
+  // The text of the one message shown; any other number of messages is described instead, so
+  // that it never equals a message's text.
+  std::string OnlyMessage() const {
+    if (Messages.size() == 1) return Messages[0].Text;
+    std::string all = "<" + std::to_string(Messages.size()) + " messages";
+    for (const TMessage& m : Messages) all += " | " + m.Text;
+    return all + ">";
+  }
   int Beeps = 0;
   int ProcessMessagesCalls = 0;
   std::vector<int> ProgressPositions;

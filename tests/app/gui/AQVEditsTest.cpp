@@ -182,8 +182,7 @@ TEST_F(TEditsTest, AquiferCountOfThreeShowsTheRangeMessageOnLeavingAndKeepsTheFo
   const int before = mData->AquiferCount();
   Type(mSpin, "3");
   LeaveTo(mOther);
-  ASSERT_EQ(mUi.Messages.size(), 1U);
-  EXPECT_EQ(mUi.Messages[0].Text, expected);
+  EXPECT_EQ(mUi.OnlyMessage(), expected);
   EXPECT_TRUE(mSpin->hasFocus());
   EXPECT_EQ(mData->AquiferCount(), before);
 }

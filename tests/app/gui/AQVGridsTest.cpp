@@ -23,8 +23,7 @@ using TInputGridsTest = TGridTest;
 // --- Pumping wells ---------------------------------------------------------------------------
 
 TEST_F(TInputGridsTest, EntryRowAcceptsOnlyTheNameColumn) {
-  TAQVPumpingWellsGrid grid;
-  Show(grid);
+  auto& grid = Shown<TAQVPumpingWellsGrid>();
   ASSERT_EQ(mData->PumpingWellCount(), 1);
   ASSERT_EQ(grid.RowCount(), 3);  // titles, the well, the entry row
   EXPECT_EQ(grid.DataRowCount(), 1);
@@ -36,8 +35,7 @@ TEST_F(TInputGridsTest, EntryRowAcceptsOnlyTheNameColumn) {
 }
 
 TEST_F(TInputGridsTest, CommittedNameInTheEntryRowAddsAWell) {
-  TAQVPumpingWellsGrid grid;
-  Show(grid);
+  auto& grid = Shown<TAQVPumpingWellsGrid>();
   Type(grid, 2, 2, "P2");
   // Typing alone (and checking each keystroke) adds nothing.
   EXPECT_EQ(mData->PumpingWellCount(), 1);
@@ -50,8 +48,7 @@ TEST_F(TInputGridsTest, CommittedNameInTheEntryRowAddsAWell) {
 }
 
 TEST_F(TInputGridsTest, AnEntryCellThatWasOnlyOpenedCanBeLeft) {
-  TAQVPumpingWellsGrid grid;
-  Show(grid);
+  auto& grid = Shown<TAQVPumpingWellsGrid>();
   Click(grid, 2, 2);
   Key(grid, Qt::Key_F2);
   ASSERT_TRUE(grid.IsEditing());
@@ -63,8 +60,7 @@ TEST_F(TInputGridsTest, AnEntryCellThatWasOnlyOpenedCanBeLeft) {
 }
 
 TEST_F(TInputGridsTest, EscapeInTheEntryRowAddsNoWell) {
-  TAQVPumpingWellsGrid grid;
-  Show(grid);
+  auto& grid = Shown<TAQVPumpingWellsGrid>();
   Type(grid, 2, 2, "P2");
   Key(grid, Qt::Key_Escape);
   Click(grid, 2, 1);
@@ -74,8 +70,7 @@ TEST_F(TInputGridsTest, EscapeInTheEntryRowAddsNoWell) {
 
 TEST_F(TInputGridsTest, AtCapacityThereIsNoEntryRow) {
   ASSERT_TRUE(mData->InsertPumpingWells(2, 1));
-  TAQVPumpingWellsGrid grid;
-  Show(grid);
+  auto& grid = Shown<TAQVPumpingWellsGrid>();
   EXPECT_EQ(grid.RowCount(), 1 + kMaxPumpingWells);
   EXPECT_EQ(grid.DataRowCount(), kMaxPumpingWells);
   TAQVObservationWellsGrid wells;
@@ -86,16 +81,14 @@ TEST_F(TInputGridsTest, AtCapacityThereIsNoEntryRow) {
 
 TEST_F(TInputGridsTest, SelectingARowMakesItTheCurrentWell) {
   ASSERT_TRUE(mData->InsertPumpingWells(2, 1));
-  TAQVPumpingWellsGrid grid;
-  Show(grid);
+  auto& grid = Shown<TAQVPumpingWellsGrid>();
   Click(grid, 3, 2);
   EXPECT_EQ(mData->CurrentPumpingWell(), 2);
 }
 
 TEST_F(TInputGridsTest, IncludeBoxFlipsOnClickAndOnSpace) {
   ASSERT_TRUE(mData->InsertPumpingWells(2, 1));
-  TAQVPumpingWellsGrid grid;
-  Show(grid);
+  auto& grid = Shown<TAQVPumpingWellsGrid>();
   Click(grid, 1, 2);
   EXPECT_FALSE(mData->PumpingWells[2].Included[0]);
   Key(grid, Qt::Key_Space);
@@ -121,8 +114,7 @@ QPoint CheckBoxCentre(QListWidget& list, int i) {
 
 TEST_F(TInputGridsTest, LayerPopupListsTheLayersAndStoresEachClickOnce) {
   mData->SetAquiferCount(2);
-  TAQVPumpingWellsGrid grid;
-  Show(grid);
+  auto& grid = Shown<TAQVPumpingWellsGrid>();
   Click(grid, 5, 1);
   const QRect cell = grid.visualRect(grid.model()->index(0, 5));
   QTest::mouseClick(grid.viewport(), Qt::LeftButton, {},
@@ -165,14 +157,10 @@ TEST_F(TInputGridsTest, LayerPopupListsTheLayersAndStoresEachClickOnce) {
 
 TEST_F(TInputGridsTest, PastingWellsPastTheCapacityWritesNothing) {
   ASSERT_TRUE(mData->InsertPumpingWells(2, 1));
-  TAQVPumpingWellsGrid grid;
-  Show(grid);
-  grid.SetCurrentCell(2, 1);
-  grid.SetSelectionRect({2, 1, 2, 1});
-  QApplication::clipboard()->setText("A\r\nB\r\nC\r\n");
+  auto& grid = Shown<TAQVPumpingWellsGrid>();
   mUi.Answers = {TModalResult::mrOK};
   mChanges = 0;
-  grid.PasteFromClipboard();
+  PasteAt(grid, 2, 1, "A\r\nB\r\nC\r\n");
   ASSERT_EQ(mUi.Messages.size(), 2u);
   EXPECT_EQ(mUi.Messages[0].Text, "Pasting requires expansion of the table");
   EXPECT_EQ(mUi.Messages[0].Buttons, TMsgDlgButtons::mbOKCancel);
@@ -191,34 +179,29 @@ class TPeriodsPasteTest : public TGridTest {
     w.SetPeriodCount(3);
     for (int k = 1; k <= 3; ++k) w.StartTime[k] = k - 1;
     mData->SetModified(false);
-    QApplication::clipboard()->setText("1\t10\r\n2\t20\r\n3\t30\r\n4\t40\r\n5\t50\r\n");
+    Show(mGrid);
   }
+  // Five periods pasted into the second period's start time.
+  void PasteFive() { PasteAt(mGrid, 2, 2, "1\t10\r\n2\t20\r\n3\t30\r\n4\t40\r\n5\t50\r\n"); }
+  TAQVPumpingPeriodsGrid mGrid;
 };
 
 TEST_F(TPeriodsPasteTest, OkAddsTheRowsAndWritesEveryLine) {
-  TAQVPumpingPeriodsGrid grid;
-  Show(grid);
-  grid.SetCurrentCell(2, 2);
-  grid.SetSelectionRect({2, 2, 2, 2});
   mUi.Answers = {TModalResult::mrOK};
-  grid.PasteFromClipboard();
-  EXPECT_EQ(MessageTexts(), std::vector<std::string>{"Pasting requires expansion of the table"});
+  PasteFive();
+  EXPECT_EQ(mUi.OnlyMessage(), "Pasting requires expansion of the table");
   const TPumpingWell& w = mData->PumpingWells[1];
   ASSERT_EQ(w.PeriodCount(), 6);
   for (int k = 2; k <= 6; ++k) {
     EXPECT_EQ(w.StartTime[k], k - 1.0) << k;
     EXPECT_EQ(w.Discharge[k], 10.0 * (k - 1)) << k;
   }
-  EXPECT_EQ(grid.Cells(3, 6), "50");
+  EXPECT_EQ(mGrid.Cells(3, 6), "50");
 }
 
 TEST_F(TPeriodsPasteTest, CancelWritesNothing) {
-  TAQVPumpingPeriodsGrid grid;
-  Show(grid);
-  grid.SetCurrentCell(2, 2);
-  grid.SetSelectionRect({2, 2, 2, 2});
   mUi.Answers = {TModalResult::mrCancel};
-  grid.PasteFromClipboard();
+  PasteFive();
   EXPECT_EQ(mData->PumpingWells[1].PeriodCount(), 3);
   EXPECT_EQ(mData->PumpingWells[1].StartTime[2], 1.0);
   EXPECT_EQ(mData->PumpingWells[1].Discharge[2], 800.0);
@@ -228,37 +211,26 @@ TEST_F(TPeriodsPasteTest, CancelWritesNothing) {
 TEST_F(TPeriodsPasteTest, PastedRowsAreCheckedAtTheirOwnRow) {
   // Each start time must follow the start of the period before it: at the top row alone the
   // later lines would be judged against the wrong period.
-  TAQVPumpingPeriodsGrid grid;
-  Show(grid);
-  grid.SetCurrentCell(2, 2);
-  grid.SetSelectionRect({2, 2, 2, 2});
   // 0.5 follows the first period but not the second, the one before its own row.
-  QApplication::clipboard()->setText("1.5\r\n0.5\r\n");
-  grid.PasteFromClipboard();
+  PasteAt(mGrid, 2, 2, "1.5\r\n0.5\r\n");
   // Start times that are each later than the period before them now, but not than each other.
-  QApplication::clipboard()->setText("30\r\n25\r\n");
-  grid.PasteFromClipboard();
+  PasteAt(mGrid, 2, 2, "30\r\n25\r\n");
   const std::string refusal = "The selection contains 1 invalid value(s). Can not paste!";
-  EXPECT_EQ(MessageTexts(), (std::vector<std::string>{refusal, refusal}));
+  EXPECT_EQ(mUi.Texts(), (std::vector<std::string>{refusal, refusal}));
   EXPECT_EQ(mData->PumpingWells[1].StartTime[2], 1.0);
   EXPECT_EQ(mData->PumpingWells[1].StartTime[3], 2.0);
   EXPECT_EQ(mChanges, 0);
 }
 
 TEST_F(TPeriodsPasteTest, RefusedPasteLeavesTheDocumentUnmodified) {
-  TAQVPumpingPeriodsGrid grid;
-  Show(grid);
-  grid.SetCurrentCell(3, 1);
-  grid.SetSelectionRect({3, 1, 3, 1});
-  grid.PasteFromClipboard();  // two columns from the last column
-  EXPECT_EQ(MessageTexts(), std::vector<std::string>{"Can not paste outside grid borders!"});
+  PasteAt(mGrid, 3, 1, "1\t10\r\n");  // two columns from the last column
+  EXPECT_EQ(mUi.OnlyMessage(), "Can not paste outside grid borders!");
   EXPECT_FALSE(mData->Modified());
   EXPECT_EQ(mChanges, 0);
 }
 
 TEST_F(TInputGridsTest, PeriodRowsAreInsertedAndTheLastOneIsNotDeleted) {
-  TAQVPumpingPeriodsGrid grid;
-  Show(grid);
+  auto& grid = Shown<TAQVPumpingPeriodsGrid>();
   grid.SetSelectionRect({2, 1, 2, 1});
   grid.DeleteRows();
   ASSERT_EQ(mUi.Messages.size(), 1u);
@@ -278,8 +250,7 @@ TEST_F(TInputGridsTest, WellAtAPumpingWellShowsNotApplicableAndCannotBeEdited) {
   o.Y = p.Y;
   o.Layer = 1;
   ASSERT_GE(mData->PumpingWellAtPoint(1, o.X, o.Y), 1);
-  TAQVObservationWellsGrid grid;
-  Show(grid);
+  auto& grid = Shown<TAQVObservationWellsGrid>();
   for (int c = 6; c <= 8; ++c) EXPECT_EQ(grid.Cells(c, 1), "n.a.") << c;
   Click(grid, 6, 1);
   Key(grid, Qt::Key_F2);
@@ -310,8 +281,7 @@ TEST_F(TInputGridsTest, ObservationWellBoxShowsAndFlipsTheWellsOwnFlag) {
   ASSERT_TRUE(mData->ObservationWells[1].Included[1]);
   ASSERT_TRUE(mData->ObservationWells[2].Included[0]);
   ASSERT_FALSE(mData->ObservationWells[2].Included[1]);
-  TAQVObservationWellsGrid grid;
-  Show(grid);
+  auto& grid = Shown<TAQVObservationWellsGrid>();
   EXPECT_FALSE(BoxShowsCheck(grid, 1));
   EXPECT_TRUE(BoxShowsCheck(grid, 2));
   Click(grid, 1, 1);
@@ -320,8 +290,7 @@ TEST_F(TInputGridsTest, ObservationWellBoxShowsAndFlipsTheWellsOwnFlag) {
 }
 
 TEST_F(TInputGridsTest, ObservationBoxFlipsTheObservation) {
-  TAQVObservationsGrid grid;
-  Show(grid);
+  auto& grid = Shown<TAQVObservationsGrid>();
   ASSERT_GE(mData->ObservationWells[1].ObservationCount(), 2);
   const bool before = mData->ObservationWells[1].Included[2];
   Click(grid, 1, 2);
@@ -332,8 +301,7 @@ TEST_F(TInputGridsTest, ObservationBoxFlipsTheObservation) {
 
 TEST_F(TInputGridsTest, AValueTypedInTheEmptyRowOfAWellWithoutObservationsIsKept) {
   mData->SetObservationCount(1, 0);
-  TAQVObservationsGrid grid;
-  Show(grid);
+  auto& grid = Shown<TAQVObservationsGrid>();
   ASSERT_EQ(grid.RowCount(), 2);
   Type(grid, 2, 1, "0.5");
   Key(grid, Qt::Key_Return);
@@ -350,8 +318,7 @@ TEST_F(TInputGridsTest, AValueTypedInTheEmptyRowOfAWellWithoutObservationsIsKept
 }
 
 TEST_F(TInputGridsTest, ObservationWellNameInTheEntryRowAddsAWell) {
-  TAQVObservationWellsGrid grid;
-  Show(grid);
+  auto& grid = Shown<TAQVObservationWellsGrid>();
   const int n = mData->ObservationWellCount();
   Type(grid, 2, n + 1, "Piezometer");
   Key(grid, Qt::Key_Tab);
@@ -363,8 +330,7 @@ TEST_F(TInputGridsTest, ObservationWellNameInTheEntryRowAddsAWell) {
 
 TEST_F(TInputGridsTest, AquiferSystemShowsTheLayerCodes) {
   ASSERT_FALSE(mData->TopAquitardAbsent());
-  TAQVConductivitiesGrid grid;
-  Show(grid);
+  auto& grid = Shown<TAQVConductivitiesGrid>();
   EXPECT_EQ(grid.Cells(4, 1), "c1");
   EXPECT_EQ(grid.Cells(7, 1), "S'1");
   EXPECT_EQ(grid.Cells(4, 2), "T1");
@@ -378,8 +344,7 @@ TEST_F(TInputGridsTest, AquiferSystemShowsTheLayerCodes) {
 }
 
 TEST_F(TInputGridsTest, AquiferGridValidationChecksItsValueColumns) {
-  TAQVConductivitiesGrid grid;
-  Show(grid);
+  auto& grid = Shown<TAQVConductivitiesGrid>();
   EXPECT_TRUE(grid.AllCellsValid());
   grid.SetCells(3, 2, "-5");  // a negative conductivity
   EXPECT_FALSE(grid.AllCellsValid());
@@ -389,8 +354,7 @@ TEST_F(TInputGridsTest, AquiferGridValidationChecksItsValueColumns) {
 }
 
 TEST_F(TInputGridsTest, AquiferRowsAreInsertedAndTheLastAquiferIsNotDeleted) {
-  TAQVConductivitiesGrid grid;
-  Show(grid);
+  auto& grid = Shown<TAQVConductivitiesGrid>();
   Click(grid, 3, 2);
   grid.DeleteRows();
   ASSERT_EQ(mUi.Messages.size(), 1u);

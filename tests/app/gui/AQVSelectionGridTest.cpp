@@ -90,8 +90,7 @@ TEST_F(TSelectionGridTest, ResetAsksAndCancelKeepsTheChoices) {
   ClickCell(3, 2);
   mUi.Answers = {TModalResult::mrCancel};
   mForm.ResetButtonClick();
-  ASSERT_EQ(mUi.Messages.size(), 1u);
-  EXPECT_EQ(mUi.Messages[0].Text, "Reset curve selection?");
+  EXPECT_EQ(mUi.OnlyMessage(), "Reset curve selection?");
   EXPECT_TRUE(Grid().Cell(3, 2).Selected);
   mForm.ResetButtonClick();  // OK
   EXPECT_FALSE(Grid().Cell(3, 2).Selected);
@@ -100,8 +99,7 @@ TEST_F(TSelectionGridTest, ResetAsksAndCancelKeepsTheChoices) {
 TEST_F(TSelectionGridTest, WithoutAColourGridAClickOnlyComplains) {
   Grid().SetColorGrid(nullptr);
   ClickCell(2, 2);
-  ASSERT_EQ(mUi.Messages.size(), 1u);
-  EXPECT_EQ(mUi.Messages[0].Text, "No color grid specified!");
+  EXPECT_EQ(mUi.OnlyMessage(), "No color grid specified!");
   EXPECT_FALSE(Grid().Cell(2, 2).Selected);
 }
 

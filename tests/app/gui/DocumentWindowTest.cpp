@@ -13,6 +13,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -34,6 +35,7 @@
 #include "map/gui/AQVTextEdit.h"
 #include "map/gui/AQVTextEditOptions.h"
 #include "tests/support/AnswerDialog.h"
+#include "tests/support/Clicks.h"
 #include "tests/support/FakeUserInterface.h"
 #include "tests/support/ReviewPicture.h"
 #include "tests/support/TempFolder.h"
@@ -45,23 +47,10 @@ std::string Sample(const char* name) {
   return std::string(AQV_TEST_DATA_DIR) + "/" + name;
 }
 
-// A radio button of the window by its caption.
-QRadioButton* RadioButton(QWidget& window, const char* caption) {
-  for (QRadioButton* button : window.findChildren<QRadioButton*>())
-    if (button->text() == QLatin1String(caption)) return button;
-  ADD_FAILURE() << "no radio button " << caption;
-  return nullptr;
-}
-
-void ClickOn(QWidget* widget) {
-  QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center());
-}
-
-void ClickTab(TMDIChild& window, TDocumentPage page) {
-  QTabBar* tabs = window.PageControl()->tabBar();
-  QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(static_cast<int>(page)).center());
-  ASSERT_EQ(window.ActivePage(), page);
-}
+using test::ClickCentre;
+using test::RadioButton;
+using test::TypeInCell;
+using test::TypeInto;
 
 class DocumentWindowTest : public ::testing::Test {
  protected:
@@ -77,10 +66,16 @@ class DocumentWindowTest : public ::testing::Test {
     mWindow->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(mWindow.get()));
   }
-  bool Asked(const std::string& text) const {
-    for (const auto& m : mUi.Messages)
-      if (m.Text == text) return true;
-    return false;
+  void ClickTab(TDocumentPage page) {
+    test::ClickTab(mWindow->PageControl(), static_cast<int>(page));
+  }
+  bool Asked(const std::string& text) const { return std::ranges::count(mUi.Texts(), text) > 0; }
+  // The close box, answered Cancel: it asks to save and the window stays.
+  void ExpectCloseAsks() {
+    mUi.Messages.clear();
+    mUi.Answers = {TModalResult::mrCancel};
+    EXPECT_FALSE(mWindow->close());
+    EXPECT_TRUE(Asked("Save changes to ?"));
   }
   test::TFakeUserInterface mUi;
   std::unique_ptr<TMDIChild> mWindow;
@@ -100,25 +95,21 @@ TEST_F(DocumentWindowTest, LoadingASampleFillsThePagesAndComputesTheGraph) {
 
 TEST_F(DocumentWindowTest, AMissingOrRefusedFileGivesOneMessageAndNothingComputed) {
   EXPECT_FALSE(mWindow->LoadFile("/no/such/folder/test.aqv"));
-  ASSERT_EQ(mUi.Messages.size(), 1u);
-  EXPECT_EQ(mUi.Messages[0].Text, "File /no/such/folder/test.aqv not found!");
+  EXPECT_EQ(mUi.OnlyMessage(), "File /no/such/folder/test.aqv not found!");
 
   test::TTempFolder folder;
   const std::string bad = folder.Path("bad.aqv");
   std::ofstream(bad) << "AQV data file version 2012\nnot a number\n";
   mUi.Messages.clear();
   EXPECT_FALSE(mWindow->LoadFile(bad));
-  ASSERT_EQ(mUi.Messages.size(), 1u);
-  EXPECT_EQ(mUi.Messages[0].Text, "Could not open " + bad + "!");
+  EXPECT_EQ(mUi.OnlyMessage(), "Could not open " + bad + "!");
   EXPECT_EQ(mWindow->Chart()->GetSeriesCount(), 0);
 }
 
 TEST_F(DocumentWindowTest, ClosingAnUnsavedDocumentAsksAndCancelKeepsItOpen) {
   mWindow->NewFile("");
   mWindow->Data().Saved = false;
-  mUi.Answers = {TModalResult::mrCancel};
-  EXPECT_FALSE(mWindow->close());
-  EXPECT_TRUE(Asked("Save changes to ?"));
+  ExpectCloseAsks();
 
   mUi.Answers = {TModalResult::mrNo};
   EXPECT_TRUE(mWindow->close());
@@ -140,8 +131,7 @@ TEST_F(DocumentWindowTest, AnsweringYesButCancellingTheSaveDialogKeepsTheWindowO
 }
 
 TEST_F(DocumentWindowTest, ClosingWhileBusyCancelsAndClosesWhenTheComputationEnds) {
-  mWindow->NewFile("");
-  mWindow->show();
+  ShowNewDocument();
   mWindow->Data().Saved = true;
   int closeRequests = 0;
   mUi.OnProcessMessages = [&] {
@@ -194,12 +184,6 @@ TEST_F(DocumentWindowTest, EditsThatTheFileKeepsMakeClosingAsk) {
   w.Chart()->SelectSeries = [](const QStringList&, int& index) { return index = 0, true; };
   auto click = [](QWidget* widget) {
     QTest::mouseClick(widget, Qt::LeftButton, {}, QPoint(8, widget->height() / 2));
-  };
-  auto type = [](QLineEdit* edit, const char* text) {
-    edit->setFocus();
-    edit->selectAll();
-    QTest::keyClicks(edit, text);
-    QTest::keyClick(edit, Qt::Key_Return);
   };
   // A right click on the chart opens its popup menu; the item is chosen there.
   auto chartItem = [&w](const char* name) {
@@ -259,36 +243,30 @@ TEST_F(DocumentWindowTest, EditsThatTheFileKeepsMakeClosingAsk) {
          EXPECT_EQ(w.Data().TimeUnit(), TAQVTimeUnit::tuHours);
        }},
       {"an observation well count", TDocumentPage::dpInfo,
-       [&] { type(Find<TAQVSpinEdit>(w, "nuNObsSpinEdit"), "2"); }},
+       [&] { TypeInto(Find<TAQVSpinEdit>(w, "nuNObsSpinEdit"), "2"); }},
       {"a stopping criterion", TDocumentPage::dpInfo,
-       [&] { type(Find<TAQVFloatEdit>(w, "paRelativeEdit"), "0.001"); }},
+       [&] { TypeInto(Find<TAQVFloatEdit>(w, "paRelativeEdit"), "0.001"); }},
       {"log fitting", TDocumentPage::dpInfo,
        [&] {
          click(Find<QRadioButton>(w, "paLogDrawdownRadioButton"));
          EXPECT_FALSE(w.Data().LinearResiduals());
        }},
       {"the top elevation", TDocumentPage::dpAquiferSystem,
-       [&] { type(Find<TAQVFloatEdit>(w, "laElevationEdit"), "12"); }},
+       [&] { TypeInto(Find<TAQVFloatEdit>(w, "laElevationEdit"), "12"); }},
       {"the top aquitard box", TDocumentPage::dpAquiferSystem,
        [&] { click(Find<QCheckBox>(w, "boTopLayerCheckBox")); }},
       {"a leaky bottom", TDocumentPage::dpAquiferSystem,
        [&] { click(Find<QRadioButton>(w, "boBottomLayerLeakyRadioButton")); }},
       {"a typed cell", TDocumentPage::dpAquiferSystem,
        [&] {
-         TMyParentGrid& grid = *w.ConductivitiesGrid();
-         const QModelIndex cell = grid.model()->index(1, 1);
-         QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, grid.visualRect(cell).center());
-         if (!grid.IsEditing()) QTest::keyClick(&grid, Qt::Key_F2);
-         ASSERT_TRUE(grid.IsEditing());
-         grid.CellEditor()->selectAll();
-         QTest::keyClicks(grid.CellEditor(), "7");
-         QTest::keyClick(grid.CellEditor(), Qt::Key_Return);
+         TypeInCell(*w.ConductivitiesGrid(), 1, 2, "7");
+         QTest::keyClick(w.ConductivitiesGrid()->CellEditor(), Qt::Key_Return);
        }},
       {"well-face fluxes", TDocumentPage::dpChart, [&] { click(w.WellFluxesRadioButton()); }},
       {"a linear time axis", TDocumentPage::dpChart,
        [&] { click(Find<QWidget>(w, "taRadioGroup")->findChildren<QRadioButton*>().value(1)); }},
       {"the stopping time", TDocumentPage::dpChart,
-       [&] { type(Find<TAQVFloatEdit>(w, "tmStoppingTimeFloatEdit"), "5"); }},
+       [&] { TypeInto(Find<TAQVFloatEdit>(w, "tmStoppingTimeFloatEdit"), "5"); }},
       {"automatic update", TDocumentPage::dpChart, [&] { click(w.AutoUpdateCheckBox()); }},
       {"the chart options dialog", TDocumentPage::dpChart, [&] { chartItem("poChartOptions"); }},
       {"a series' format dialog", TDocumentPage::dpChart,
@@ -313,9 +291,9 @@ TEST_F(DocumentWindowTest, EditsThatTheFileKeepsMakeClosingAsk) {
       {"the reset options button", TDocumentPage::dpChart,
        [&] { click(Find<QPushButton>(w, "ResetOptionsButton")); }},
       {"the map window", TDocumentPage::dpContourPlot,
-       [&] { type(Find<TAQVFloatEdit>(w, "coWestFloatEdit"), "-2000"); }},
+       [&] { TypeInto(Find<TAQVFloatEdit>(w, "coWestFloatEdit"), "-2000"); }},
       {"the animation steps", TDocumentPage::dpContourPlot,
-       [&] { type(Find<TAQVSpinEdit>(w, "anTstepsSpinEdit"), "7"); }},
+       [&] { TypeInto(Find<TAQVSpinEdit>(w, "anTstepsSpinEdit"), "7"); }},
       {"a manual interval", TDocumentPage::dpContourPlot,
        [&] { click(Find<QCheckBox>(w, "cndhiAutoCheckBox")); }},
       {"zooming out", TDocumentPage::dpContourPlot,
@@ -397,10 +375,7 @@ TEST_F(DocumentWindowTest, EditsThatTheFileKeepsMakeClosingAsk) {
     w.Data().Saved = true;
     row.Act();
     QApplication::processEvents();
-    mUi.Messages.clear();
-    mUi.Answers = {TModalResult::mrCancel};
-    EXPECT_FALSE(w.close()) << row.Name;
-    EXPECT_TRUE(Asked("Save changes to ?")) << row.Name;
+    ExpectCloseAsks();
   }
 }
 
@@ -416,9 +391,7 @@ TEST_F(DocumentWindowTest, ClosingCommitsWhatIsBeingTypedBeforeItAsks) {
   elevation->setFocus();
   elevation->selectAll();
   QTest::keyClicks(elevation, "12");
-  mUi.Answers = {TModalResult::mrCancel};
-  EXPECT_FALSE(w.close());
-  EXPECT_TRUE(Asked("Save changes to ?"));
+  ExpectCloseAsks();
   EXPECT_EQ(d.SurfaceLevel(), 12);
 
   d.Saved = true;
@@ -426,24 +399,14 @@ TEST_F(DocumentWindowTest, ClosingCommitsWhatIsBeingTypedBeforeItAsks) {
   elevation->selectAll();
   QTest::keyClicks(elevation, "-");
   EXPECT_FALSE(w.close());
-  ASSERT_EQ(mUi.Messages.size(), 1u);
-  EXPECT_EQ(mUi.Messages[0].Text, "Invalid value!");
+  EXPECT_EQ(mUi.OnlyMessage(), "Invalid value!");
   EXPECT_TRUE(w.isVisible());
   EXPECT_TRUE(elevation->hasFocus());
   elevation->clear();  // an empty field is left as it is
 
-  TAQVConductivitiesGrid& grid = *w.ConductivitiesGrid();
-  const QModelIndex kh = grid.model()->index(1, 3);  // Kh of the first aquifer
-  QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, grid.visualRect(kh).center());
-  if (!grid.IsEditing()) QTest::keyClick(&grid, Qt::Key_F2);
-  ASSERT_TRUE(grid.IsEditing());
-  grid.CellEditor()->selectAll();
-  QTest::keyClicks(grid.CellEditor(), "40");
+  TypeInCell(*w.ConductivitiesGrid(), 3, 2, "40");  // Kh of the first aquifer
   d.Saved = true;
-  mUi.Messages.clear();
-  mUi.Answers = {TModalResult::mrCancel};
-  EXPECT_FALSE(w.close());
-  EXPECT_TRUE(Asked("Save changes to ?"));
+  ExpectCloseAsks();
   EXPECT_EQ(d.Kh[1], 40);
 }
 
@@ -497,10 +460,7 @@ TEST_F(DocumentWindowTest, ARightClickOnAGridOpensItsMenuOfEditActions) {
   QObject frame;
   const TAQVActions actions = CreateAQVActions(&frame);
   mWindow->SetGridActions(actions);
-  mWindow->NewFile("");
-  mWindow->show();
-  mWindow->activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(mWindow.get()));
+  ShowNewDocument();
   mWindow->SetActivePage(TDocumentPage::dpPumpingWells);
   QApplication::clipboard()->clear();
   TMyParentGrid* grid = mWindow->PumpingWellsGrid();
@@ -539,15 +499,11 @@ TEST_F(DocumentWindowTest, ARightClickOnAGridOpensItsMenuOfEditActions) {
 }
 
 TEST_F(DocumentWindowTest, AClickOnTheMapTakesTheKeysFromAPanelEdit) {
-  mWindow->NewFile("");
-  mWindow->show();
-  QApplication::setActiveWindow(mWindow.get());
-  ASSERT_TRUE(QTest::qWaitForWindowActive(mWindow.get()));
+  ShowNewDocument();
   mWindow->SetActivePage(TDocumentPage::dpContourPlot);
   TAQVData& d = mWindow->Data();
   TAQVKaart* map = mWindow->Map();
-  auto* west = mWindow->findChild<QLineEdit*>(QStringLiteral("coWestFloatEdit"));
-  ASSERT_NE(west, nullptr);
+  auto* west = Find<QLineEdit>(*mWindow, "coWestFloatEdit");
   const auto pressKey = [](int key, Qt::KeyboardModifiers modifiers) {
     QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key), modifiers);
   };
@@ -572,8 +528,7 @@ TEST_F(DocumentWindowTest, AClickOnTheMapTakesTheKeysFromAPanelEdit) {
 }
 
 TEST_F(DocumentWindowTest, TheMapKeepsAUsableDrawingAreaInASmallWindow) {
-  mWindow->NewFile("");
-  mWindow->show();
+  ShowNewDocument();
   mWindow->SetActivePage(TDocumentPage::dpContourPlot);
   for (const QSize size : {QSize(1100, 750), QSize(800, 600), QSize(640, 480)}) {
     mWindow->resize(size);
@@ -589,8 +544,7 @@ TEST_F(DocumentWindowTest, TheMapKeepsAUsableDrawingAreaInASmallWindow) {
 }
 
 TEST_F(DocumentWindowTest, WellFluxModeDisablesTheValueAxisAndRelabelsTheGraph) {
-  mWindow->NewFile("");
-  mWindow->show();
+  ShowNewDocument();
   mWindow->SetActivePage(TDocumentPage::dpChart);
   mWindow->WellFluxesRadioButton()->click();
   EXPECT_TRUE(mWindow->Data().WellFluxMode());
@@ -601,11 +555,10 @@ TEST_F(DocumentWindowTest, WellFluxModeDisablesTheValueAxisAndRelabelsTheGraph) 
 // A switch of the curve type or of either axis once changed nothing at the next update: "Linear
 // head" drew negative heads on a logarithmic axis titled "Drawdown - time".
 TEST_F(DocumentWindowTest, AxisButtonsSetTheTitleAndScalesAtTheNextUpdate) {
-  mWindow->NewFile("");
-  mWindow->show();
-  ClickTab(*mWindow, TDocumentPage::dpChart);
+  ShowNewDocument();
+  ClickTab(TDocumentPage::dpChart);
   const TChartModel& chart = mWindow->Chart()->Model();
-  ClickOn(mWindow->UpdateGraphButton());
+  ClickCentre(mWindow->UpdateGraphButton());
   ASSERT_GT(chart.SeriesCount(), 0);
   struct TStep {
     const char* Button;
@@ -621,8 +574,8 @@ TEST_F(DocumentWindowTest, AxisButtonsSetTheTitleAndScalesAtTheNextUpdate) {
                          {"Drawdown curves", "Drawdown - time", true, true}};
   for (const TStep& step : steps) {
     SCOPED_TRACE(step.Button);
-    ClickOn(RadioButton(*mWindow, step.Button));
-    ClickOn(mWindow->UpdateGraphButton());
+    ClickCentre(RadioButton(*mWindow, step.Button));
+    ClickCentre(mWindow->UpdateGraphButton());
     EXPECT_EQ(chart.ChartTitle.Text(), step.Title);
     EXPECT_EQ(chart.X_Axis.Scale().LogScale(), step.LogX);
     EXPECT_EQ(chart.Y_Axis.Scale().LogScale(), step.LogY);
@@ -634,19 +587,18 @@ TEST_F(DocumentWindowTest, AxisButtonsSetTheTitleAndScalesAtTheNextUpdate) {
 // The page shows the document's curve type and axes each time it opens, also when they changed
 // while another page showed.
 TEST_F(DocumentWindowTest, OpeningTheChartPageShowsTheDocumentsCurveTypeAndAxes) {
-  mWindow->NewFile("");
-  mWindow->show();
-  ClickTab(*mWindow, TDocumentPage::dpChart);
-  ClickTab(*mWindow, TDocumentPage::dpInfo);
+  ShowNewDocument();
+  ClickTab(TDocumentPage::dpChart);
+  ClickTab(TDocumentPage::dpInfo);
   TAQVData& d = mWindow->Data();
   d.SetTimeAxis(1);
   d.SetValueAxis(2);
-  ClickTab(*mWindow, TDocumentPage::dpChart);
+  ClickTab(TDocumentPage::dpChart);
   EXPECT_TRUE(RadioButton(*mWindow, "Linear time axis")->isChecked());
   EXPECT_TRUE(RadioButton(*mWindow, "Linear head")->isChecked());
-  ClickTab(*mWindow, TDocumentPage::dpInfo);
+  ClickTab(TDocumentPage::dpInfo);
   d.SetWellFluxMode(true);
-  ClickTab(*mWindow, TDocumentPage::dpChart);
+  ClickTab(TDocumentPage::dpChart);
   EXPECT_TRUE(RadioButton(*mWindow, "Well-face fluxes")->isChecked());
   EXPECT_FALSE(RadioButton(*mWindow, "Linear head")->isEnabled());
 }
@@ -654,10 +606,9 @@ TEST_F(DocumentWindowTest, OpeningTheChartPageShowsTheDocumentsCurveTypeAndAxes)
 // The tab between a curve's name and its layer was drawn as a wide gap in the legend and the
 // hints.
 TEST_F(DocumentWindowTest, LegendAndHintShowOneBlankBeforeTheLayer) {
-  mWindow->NewFile("");
-  mWindow->show();
-  ClickTab(*mWindow, TDocumentPage::dpChart);
-  ClickOn(mWindow->UpdateGraphButton());
+  ShowNewDocument();
+  ClickTab(TDocumentPage::dpChart);
+  ClickCentre(mWindow->UpdateGraphButton());
   TMyChart& chart = *mWindow->Chart();
   ASSERT_GT(chart.GetSeriesCount(), 0);
   const TSeries& curve = *chart.GetSeries(0);
@@ -687,13 +638,15 @@ TEST_F(DocumentWindowTest, LegendAndHintShowOneBlankBeforeTheLayer) {
 TEST_F(DocumentWindowTest, RenderPagesWhenAsked) {
   const QByteArray folder = qgetenv("AQV_RENDER_DIR");
   if (folder.isEmpty()) GTEST_SKIP() << "AQV_RENDER_DIR not set";
+  const auto save = [&folder](TMDIChild& window, TDocumentPage page, const QString& name) {
+    window.SetActivePage(page);
+    QApplication::processEvents();
+    window.grab().save(QString::fromUtf8(folder) + "/" + name + ".png");
+  };
   ASSERT_TRUE(mWindow->LoadFile(Sample("v2012.aqv")));
   mWindow->show();
-  for (int page = 0; page < 7; ++page) {
-    mWindow->SetActivePage(static_cast<TDocumentPage>(page));
-    QApplication::processEvents();
-    mWindow->grab().save(QString::fromUtf8(folder) + QStringLiteral("/page%1.png").arg(page));
-  }
+  for (int page = 0; page < 7; ++page)
+    save(*mWindow, static_cast<TDocumentPage>(page), QStringLiteral("page%1").arg(page));
   // A new document with its graph and map brought up to date.
   TMDIChild fresh(&mUi);
   fresh.resize(1100, 750);
@@ -701,18 +654,13 @@ TEST_F(DocumentWindowTest, RenderPagesWhenAsked) {
   fresh.show();
   fresh.SetActivePage(TDocumentPage::dpChart);
   fresh.UpdateGraphButtonClick();
-  QApplication::processEvents();
-  fresh.grab().save(QString::fromUtf8(folder) + QStringLiteral("/new-chart.png"));
+  save(fresh, TDocumentPage::dpChart, "new-chart");
   fresh.Data().SetDisplayTime(1);
-  fresh.SetActivePage(TDocumentPage::dpContourPlot);
-  QApplication::processEvents();
-  fresh.grab().save(QString::fromUtf8(folder) + QStringLiteral("/new-map.png"));
+  save(fresh, TDocumentPage::dpContourPlot, "new-map");
   fresh.Data().TCode[1] = '1';  // fit T of the aquifer, accepted by the scripted console
   fresh.Data().GridsValid = true;
   fresh.Data().Optimize();
-  fresh.SetActivePage(TDocumentPage::dpOutput);
-  QApplication::processEvents();
-  fresh.grab().save(QString::fromUtf8(folder) + QStringLiteral("/new-report.png"));
+  save(fresh, TDocumentPage::dpOutput, "new-report");
 }
 
 }  // namespace

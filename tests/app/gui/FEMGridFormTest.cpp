@@ -19,6 +19,7 @@
 #include "app/gui/FEMGridForm.h"
 #include "app/gui/Help.h"
 #include "tests/support/DocumentTest.h"
+#include "tests/support/Pixels.h"
 #include "tests/support/TempFolder.h"
 
 namespace aqv {
@@ -113,14 +114,10 @@ TEST_F(TFEMGridFormTest, PreviewShowsTheMeshAndEnablesSave) {
   // Outside the hexagon (above a slanted edge, near the top-left corner) nothing is drawn.
   EXPECT_EQ(picture.pixelColor(t.PixelX(-900), t.PixelY(900)), QColor(Qt::white));
   // Inside, the mesh lines cover a fair part of the area.
-  int drawn = 0, inside = 0;
-  for (int y = t.PixelY(500); y <= t.PixelY(-500); ++y) {
-    for (int x = t.PixelX(-500); x <= t.PixelX(500); ++x) {
-      ++inside;
-      if (picture.pixelColor(x, y) != QColor(Qt::white)) ++drawn;
-    }
-  }
-  EXPECT_GT(drawn, inside / 20);
+  const QRect area(QPoint(t.PixelX(-500), t.PixelY(500)), QPoint(t.PixelX(500), t.PixelY(-500)));
+  const int drawn = test::CountPixels(
+      picture, [](QColor c) { return c != QColor(Qt::white); }, area);
+  EXPECT_GT(drawn, area.width() * area.height() / 20);
 
   if (const QByteArray folder = qgetenv("AQV_TEST_PNG_DIR"); !folder.isEmpty())
     mForm->grab().save(QString::fromLocal8Bit(folder) + "/fem-grid-form.png");
@@ -271,8 +268,7 @@ TEST_F(TFEMGridFormTest, CancelDuringGenerationStopsItAndKeepsTheDialogOpen) {
     Preview();
     mUi.OnProcessMessages = nullptr;
     EXPECT_EQ(calls, 2);
-    ASSERT_EQ(mUi.Messages.size(), 1U);
-    EXPECT_EQ(mUi.Messages[0].Text, "Grid generation cancelled by user");
+    EXPECT_EQ(mUi.OnlyMessage(), "Grid generation cancelled by user");
     EXPECT_EQ(Grid().Error(), TMeshError::meCancelled);
     EXPECT_FALSE(Grid().MeshValid());
     EXPECT_FALSE(mForm->SaveButton()->isEnabled());

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QTest>
+#include <memory>
 #include <vector>
 
 #include "app/gui/MyParentGrid.h"
@@ -24,6 +25,8 @@ class TGridTest : public TDocumentTest {
     };
   }
   void TearDown() override {
+    mGrids.clear();
+    mShown.clear();
     QApplication::clipboard()->clear();
     ResetGlobals();
   }
@@ -40,6 +43,14 @@ class TGridTest : public TDocumentTest {
     grid.setFocus();
   }
 
+  // A new grid of type T, shown as Show shows it, for the rest of the test.
+  template <typename T>
+  T& Shown() {
+    mShown.push_back(std::make_unique<T>());
+    Show(*mShown.back());
+    return static_cast<T&>(*mShown.back());
+  }
+
   static QPoint CellCentre(const TMyParentGrid& grid, int col, int row) {
     return grid.visualRect(grid.model()->index(row - 1, col)).center();
   }
@@ -54,6 +65,13 @@ class TGridTest : public TDocumentTest {
     grid.CellEditor()->selectAll();
     QTest::keyClicks(grid.CellEditor(), text);
   }
+  // Pastes text with the cell (col, row) current and the only one selected.
+  static void PasteAt(TMyParentGrid& grid, int col, int row, const QString& text) {
+    grid.SetCurrentCell(col, row);
+    grid.SetSelectionRect({col, row, col, row});
+    QApplication::clipboard()->setText(text);
+    grid.PasteFromClipboard();
+  }
   static void Key(TMyParentGrid& grid, Qt::Key key) {
     QWidget* target = grid.IsEditing() ? static_cast<QWidget*>(grid.CellEditor()) : &grid;
     QTest::keyClick(target, key);
@@ -62,13 +80,9 @@ class TGridTest : public TDocumentTest {
   static void Settle() {
     for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
   }
-  std::vector<std::string> MessageTexts() const {
-    std::vector<std::string> texts;
-    for (const auto& m : mUi.Messages) texts.push_back(m.Text);
-    return texts;
-  }
 
   std::vector<TMyParentGrid*> mGrids;
+  std::vector<std::unique_ptr<TMyParentGrid>> mShown;
 };
 
 }  // namespace aqv::test

@@ -2,19 +2,15 @@
 
 #include <QApplication>
 #include <QHeaderView>
-#include <QScrollBar>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 #include <functional>
 #include <memory>
 
-#include "app/gui/AQVConductivitiesGrid.h"
-#include "app/gui/AQVObservationWellsGrid.h"
-#include "app/gui/AQVObservationsGrid.h"
-#include "app/gui/AQVPumpingPeriodsGrid.h"
 #include "app/gui/AQVPumpingWellsGrid.h"
 #include "app/gui/About.h"
 #include "app/gui/CHILDWIN.h"
@@ -28,6 +24,7 @@
 #include "map/gui/FilesSelection.h"
 #include "model/AQVElements.h"
 #include "tests/app/gui/LayoutCheck.h"
+#include "tests/support/Clicks.h"
 #include "tests/support/FakeUserInterface.h"
 #include "tests/support/ReviewPicture.h"
 
@@ -59,16 +56,15 @@ QStringList FaultsOnEveryPage(QWidget& window, const QString& picture) {
   QTabWidget* tabs = tabWidgets.first();
   for (int i = 0; i < tabs->count(); ++i) {
     if (!tabs->isTabVisible(i)) continue;
-    QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, {}, tabs->tabBar()->tabRect(i).center());
-    EXPECT_EQ(tabs->currentIndex(), i) << picture.toStdString();
+    SCOPED_TRACE(picture.toStdString());
+    test::ClickTab(tabs, i);
     check(QString::number(i));
   }
   return faults;
 }
 
 void ShowPageByTab(TMDIChild& child, TDocumentPage page) {
-  QTabBar* tabs = child.PageControl()->tabBar();
-  QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(static_cast<int>(page)).center());
+  test::ClickTab(child.PageControl(), static_cast<int>(page));
   QApplication::processEvents();
 }
 
@@ -103,12 +99,9 @@ TEST_F(LayoutTest, DocumentWindowPagesHoldTogetherAtEverySize) {
     const QStringList faults =
         FaultsOnEveryPage(*child, QStringLiteral("document_%1").arg(size.Name));
     EXPECT_TRUE(faults.isEmpty()) << faults.join("\n").toStdString();
-    for (const TMyParentGrid* grid :
-         {static_cast<TMyParentGrid*>(child->ConductivitiesGrid()),
-          static_cast<TMyParentGrid*>(child->PumpingWellsGrid()),
-          static_cast<TMyParentGrid*>(child->PumpingPeriodsGrid()),
-          static_cast<TMyParentGrid*>(child->ObservationWellsGrid()),
-          static_cast<TMyParentGrid*>(child->ObservationsGrid())})
+    const QList<TMyParentGrid*> grids = child->findChildren<TMyParentGrid*>();
+    EXPECT_EQ(grids.size(), 5);  // aquifers, pumping wells and periods, wells, observations
+    for (const TMyParentGrid* grid : grids)
       for (int c = 0; c < grid->model()->columnCount(); ++c)
         EXPECT_GE(grid->columnWidth(c), grid->horizontalHeader()->sectionSizeHint(c))
             << "caption cut off: " << grid->objectName().toStdString() << " "

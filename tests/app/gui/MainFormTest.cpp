@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QDir>
 #include <QFileDialog>
 #include <QImage>
 #include <QLabel>
@@ -11,9 +10,6 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <QTabBar>
-#include <QTabWidget>
-#include <QTest>
 #include <QPixmap>
 #include <QScreen>
 #include <QStatusBar>
@@ -32,7 +28,9 @@
 #include "map/gui/FilesSelection.h"
 #include "model/AQVElements.h"
 #include "tests/support/AnswerDialog.h"
+#include "tests/support/Clicks.h"
 #include "tests/support/FakeUserInterface.h"
+#include "tests/support/ReviewPicture.h"
 #include "tests/support/TempFolder.h"
 
 namespace aqv {
@@ -98,9 +96,7 @@ TEST_F(MainFormTest, RendersOffscreen) {
   const QImage image = form.grab().toImage();
   ASSERT_FALSE(image.isNull());
   EXPECT_EQ(image.size(), form.size());
-  // Kept for a person to look at.
-  const QString path = QDir(QDir::tempPath()).filePath("aqv_MainForm.png");
-  EXPECT_TRUE(image.save(path));
+  EXPECT_TRUE(image.save(QString::fromStdString(test::ReviewPath("main-form.png"))));
 }
 
 TEST(StatusPanels, NameTheUnitsAsTheStatusBarShowsThem) {
@@ -236,8 +232,7 @@ TEST_F(FrameFilesTest, FrameChangesThatTheFileKeepsMakeClosingAsk) {
     fileClose->trigger();
     QApplication::processEvents();
     ASSERT_EQ(form.Children().size(), 1u);
-    ASSERT_EQ(mUi.Messages.size(), 1u);
-    EXPECT_EQ(mUi.Messages[0].Text, "Save changes to " + d.FileName + "?");
+    EXPECT_EQ(mUi.OnlyMessage(), "Save changes to " + d.FileName + "?");
   }
   d.Saved = true;
 }
@@ -275,9 +270,7 @@ class FrameWindowsTest : public FrameFilesTest {
     FrameFilesTest::TearDown();
   }
   static void ClickTab(TMDIChild& child, TDocumentPage page) {
-    QTabBar* tabs = child.PageControl()->tabBar();
-    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(static_cast<int>(page)).center());
-    ASSERT_EQ(child.ActivePage(), page);
+    test::ClickTab(child.PageControl(), static_cast<int>(page));
   }
   std::unique_ptr<TMainForm> mForm;
 };
@@ -323,8 +316,8 @@ TEST_F(FrameWindowsTest, TheMapRepaintsWhenTheFocusMoves) {
   child.Map()->installEventFilter(&counter);
   auto* west = child.findChild<QWidget*>("coWestFloatEdit");
   auto* east = child.findChild<QWidget*>("coEastFloatEdit");
-  QTest::mouseClick(west, Qt::LeftButton, {}, west->rect().center());
-  QTest::mouseClick(east, Qt::LeftButton, {}, east->rect().center());
+  test::ClickCentre(west);
+  test::ClickCentre(east);
   ASSERT_TRUE(east->hasFocus());
   EXPECT_TRUE(QTest::qWaitFor([&counter] { return counter.Paints >= 1; }, 1000));
 }

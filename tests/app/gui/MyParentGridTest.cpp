@@ -28,8 +28,7 @@ TEST(TryStrToValue, ConvertsWithoutThrowing) {
 }
 
 TEST_F(TEditCycleTest, InvalidCellKeepsTheEditorUntilCorrected) {
-  TAQVPumpingWellsGrid grid;
-  Show(grid);
+  auto& grid = Shown<TAQVPumpingWellsGrid>();
   Type(grid, 6, 1, "-1");
   Click(grid, 3, 1);
   Settle();
@@ -52,8 +51,7 @@ TEST_F(TEditCycleTest, InvalidCellKeepsTheEditorUntilCorrected) {
 }
 
 TEST_F(TEditCycleTest, InvalidCellIsNotLeftByTabArrowsOrCallDoExit) {
-  TAQVPumpingWellsGrid grid;
-  Show(grid);
+  auto& grid = Shown<TAQVPumpingWellsGrid>();
   Type(grid, 3, 1, "x");
   for (Qt::Key key : {Qt::Key_Tab, Qt::Key_Up, Qt::Key_Down}) {
     Key(grid, key);
@@ -85,8 +83,7 @@ TEST_F(TEditCycleTest, FocusLeavingAnInvalidCellComesBackToItsEditor) {
   Type(*grid, 3, 1, "x");
   elsewhere->setFocus(Qt::TabFocusReason);
   Settle();
-  ASSERT_EQ(mUi.Messages.size(), 1u);
-  EXPECT_EQ(mUi.Messages[0].Text, "Invalid value!");
+  EXPECT_EQ(mUi.OnlyMessage(), "Invalid value!");
   ASSERT_TRUE(grid->IsEditing());
   EXPECT_EQ(QApplication::focusWidget(), grid->CellEditor());
 
@@ -102,8 +99,7 @@ TEST_F(TEditCycleTest, FocusLeavingAnInvalidCellComesBackToItsEditor) {
 }
 
 TEST_F(TEditCycleTest, DrawingDoesNotReplaceTheMessageOfTheEditedCell) {
-  TAQVPumpingWellsGrid grid;
-  Show(grid);
+  auto& grid = Shown<TAQVPumpingWellsGrid>();
   Type(grid, 6, 1, "-1");
   ASSERT_FALSE(mData->CheckCasingRadius(-1));
   const std::string expected = Globals().DataErrorText;
@@ -111,13 +107,11 @@ TEST_F(TEditCycleTest, DrawingDoesNotReplaceTheMessageOfTheEditedCell) {
   (void)grid.grab();
   Key(grid, Qt::Key_Return);
   Settle();
-  ASSERT_EQ(mUi.Messages.size(), 1u);
-  EXPECT_EQ(mUi.Messages[0].Text, expected);
+  EXPECT_EQ(mUi.OnlyMessage(), expected);
 }
 
 TEST_F(TEditCycleTest, EnterOnAnInvalidCellShowsTheMessageAndLeavesTheEditorOpen) {
-  TAQVPumpingWellsGrid grid;
-  Show(grid);
+  auto& grid = Shown<TAQVPumpingWellsGrid>();
   Type(grid, 12, 1, "0");
   Key(grid, Qt::Key_Return);
   Settle();
@@ -132,8 +126,7 @@ TEST_F(TEditCycleTest, EnterOnAnInvalidCellShowsTheMessageAndLeavesTheEditorOpen
 }
 
 TEST_F(TEditCycleTest, EscapeRestoresTheCellAndItsValidState) {
-  TAQVPumpingWellsGrid grid;
-  Show(grid);
+  auto& grid = Shown<TAQVPumpingWellsGrid>();
   const std::string before = grid.Cells(3, 1);
   Type(grid, 3, 1, "abc");
   EXPECT_FALSE(grid.Valid());
@@ -150,8 +143,7 @@ TEST_F(TEditCycleTest, EscapeRestoresTheCellAndItsValidState) {
 
 TEST_F(TEditCycleTest, AReloadWhileTypingKeepsWhatTheEditorShows) {
   // A unit chosen from the status bar reloads the grids while a value is being typed.
-  TAQVPumpingWellsGrid grid;
-  Show(grid);
+  auto& grid = Shown<TAQVPumpingWellsGrid>();
   Type(grid, 3, 1, "40");
   mData->SetLengthUnit(TAQVLengthUnit::luFeet);
   ASSERT_TRUE(grid.IsEditing());
@@ -180,8 +172,7 @@ TEST_F(TEditCycleTest, AReloadWhileTypingKeepsWhatTheEditorShows) {
 
 TEST_F(TEditCycleTest, LeavingAnUnchangedCellStoresNothing) {
   mData->PumpingWells[1].Rc = 0.123456789;  // more digits than the grid shows
-  TAQVPumpingWellsGrid grid;
-  Show(grid);
+  auto& grid = Shown<TAQVPumpingWellsGrid>();
   Click(grid, 6, 1);
   Key(grid, Qt::Key_F2);
   ASSERT_TRUE(grid.IsEditing());
@@ -195,8 +186,7 @@ TEST_F(TEditCycleTest, LeavingAnUnchangedCellStoresNothing) {
 
 TEST_F(TEditCycleTest, ArrowsLeaveTheCellOnlyFromTheEdgesOfTheText) {
   mData->PumpingWells[1].Y = 3;
-  TAQVPumpingWellsGrid grid;
-  Show(grid);
+  auto& grid = Shown<TAQVPumpingWellsGrid>();
   Type(grid, 3, 1, "12");
   QLineEdit* editor = grid.CellEditor();
   Key(grid, Qt::Key_Left);  // caret from the end to between the digits
@@ -234,51 +224,36 @@ TEST_F(TEditCycleTest, CopyGivesTabsAndALineBreakAfterEveryRow) {
 
 // The aquifer-system grid keeps the plain paste: rows and columns bounded, each cell stored.
 TEST_F(TEditCycleTest, PasteOutsideTheBordersChangesNothing) {
-  TAQVConductivitiesGrid grid;
-  Show(grid);
+  auto& grid = Shown<TAQVConductivitiesGrid>();
   const std::string name = mData->AquiferName[1];
-  grid.SetCurrentCell(9, 2);
-  grid.SetSelectionRect({9, 2, 9, 2});
-  QApplication::clipboard()->setText("1\tA\tB");
-  grid.PasteFromClipboard();
-  EXPECT_EQ(MessageTexts(), std::vector<std::string>{"Can not paste outside grid borders!"});
+  PasteAt(grid, 9, 2, "1\tA\tB");
+  EXPECT_EQ(mUi.OnlyMessage(), "Can not paste outside grid borders!");
   EXPECT_EQ(mChanges, 0);
   EXPECT_EQ(mData->AquiferName[1], name);
 }
 
 TEST_F(TEditCycleTest, PasteWithAnInvalidValueChangesNothing) {
-  TAQVConductivitiesGrid grid;
-  Show(grid);
+  auto& grid = Shown<TAQVConductivitiesGrid>();
   const double kh = mData->Kh[1];
-  grid.SetCurrentCell(3, 2);
-  grid.SetSelectionRect({3, 2, 3, 2});
-  QApplication::clipboard()->setText("-5\tT1\t10\r\n");
-  grid.PasteFromClipboard();
-  EXPECT_EQ(MessageTexts(),
-            std::vector<std::string>{"The selection contains 1 invalid value(s). Can not paste!"});
+  PasteAt(grid, 3, 2, "-5\tT1\t10\r\n");
+  EXPECT_EQ(mUi.OnlyMessage(), "The selection contains 1 invalid value(s). Can not paste!");
   EXPECT_EQ(mData->Kh[1], kh);
   EXPECT_EQ(mChanges, 0);
 }
 
 TEST_F(TEditCycleTest, PastedLevelsAreJudgedInTheDocumentThePasteMakes) {
   // Each base level is the top of the row below it, so two levels are judged together.
-  TAQVConductivitiesGrid grid;
-  Show(grid);
+  auto& grid = Shown<TAQVConductivitiesGrid>();
   ASSERT_EQ(mData->RowTopLevel(1), 0.0);
   ASSERT_EQ(mData->RowBottomLevel(1), -1.0);
-  grid.SetCurrentCell(1, 1);
-  grid.SetSelectionRect({1, 1, 1, 1});
-  QApplication::clipboard()->setText("-20\r\n-10\r\n");  // the aquifer would be -10 thick
-  grid.PasteFromClipboard();
-  EXPECT_EQ(MessageTexts(),
-            std::vector<std::string>{"The selection contains 1 invalid value(s). Can not paste!"});
+  PasteAt(grid, 1, 1, "-20\r\n-10\r\n");  // the aquifer would be -10 thick
+  EXPECT_EQ(mUi.OnlyMessage(), "The selection contains 1 invalid value(s). Can not paste!");
   EXPECT_EQ(mData->DAquitard[1], 1.0);
   EXPECT_EQ(mData->D[1], 1.0);
   EXPECT_EQ(mChanges, 0);
   // Levels that hold only together are pasted: -0.5 lies below the new top -0.2.
   mUi.Messages.clear();
-  QApplication::clipboard()->setText("-0.2\r\n-0.5\r\n");
-  grid.PasteFromClipboard();
+  PasteAt(grid, 1, 1, "-0.2\r\n-0.5\r\n");
   EXPECT_TRUE(mUi.Messages.empty());
   EXPECT_DOUBLE_EQ(mData->DAquitard[1], 0.2);
   EXPECT_DOUBLE_EQ(mData->D[1], 0.3);
@@ -286,14 +261,10 @@ TEST_F(TEditCycleTest, PastedLevelsAreJudgedInTheDocumentThePasteMakes) {
 }
 
 TEST_F(TEditCycleTest, PasteStoresEveryCellOfTheAquiferSystem) {
-  TAQVConductivitiesGrid grid;
-  Show(grid);
+  auto& grid = Shown<TAQVConductivitiesGrid>();
   int k = 0;
   ASSERT_TRUE(mData->RowToLayer(2, k));
-  grid.SetCurrentCell(10, 1);
-  grid.SetSelectionRect({10, 1, 10, 1});
-  QApplication::clipboard()->setText("Clay\r\nSand\r\n");
-  grid.PasteFromClipboard();
+  PasteAt(grid, 10, 1, "Clay\r\nSand\r\n");
   EXPECT_TRUE(mUi.Messages.empty());
   EXPECT_EQ(mData->AquitardName[1], "Clay");
   EXPECT_EQ(mData->AquiferName[k], "Sand");

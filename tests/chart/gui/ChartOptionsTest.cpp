@@ -7,9 +7,9 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTest>
-#include <QTimer>
 
 #include "chart/gui/ChartOptions.h"
+#include "tests/support/AnswerDialog.h"
 
 namespace aqv {
 namespace {
@@ -92,10 +92,8 @@ TEST_F(ChartOptions, OpensOnTheGivenPage) {
 
 TEST_F(ChartOptions, EnterInAnEditConfirmsAndEscapeCancels) {
   int page = 2;
-  QTimer::singleShot(0, [] {
-    QWidget* dialog = QApplication::activeModalWidget();
-    ASSERT_NE(dialog, nullptr);
-    auto* edit = dialog->findChild<QLineEdit*>("tiY_AxisTitle");
+  test::AnswerDialog<QDialog>([](QDialog& dialog) {
+    auto* edit = dialog.findChild<QLineEdit*>("tiY_AxisTitle");
     edit->setText("Head (m)");
     QTest::keyClick(edit, Qt::Key_Enter);
   });
@@ -105,12 +103,10 @@ TEST_F(ChartOptions, EnterInAnEditConfirmsAndEscapeCancels) {
 
   TChartOptionsForm second;
   page = 1;
-  QTimer::singleShot(0, [] {
-    QWidget* dialog = QApplication::activeModalWidget();
-    ASSERT_NE(dialog, nullptr);
-    dialog->findChild<QCheckBox*>("leShowLegend")->setChecked(false);
-    dialog->findChild<QTabWidget*>("OptionPages")->setCurrentIndex(0);
-    QTest::keyClick(dialog->findChild<QCheckBox*>("leShowLegend"), Qt::Key_Escape);
+  test::AnswerDialog<QDialog>([](QDialog& dialog) {
+    dialog.findChild<QCheckBox*>("leShowLegend")->setChecked(false);
+    dialog.findChild<QTabWidget*>("OptionPages")->setCurrentIndex(0);
+    QTest::keyClick(dialog.findChild<QCheckBox*>("leShowLegend"), Qt::Key_Escape);
   });
   EXPECT_FALSE(second.Execute(Axes, Legend, ChartTitle, XTitle, YTitle, SecondaryYTitle, page));
   EXPECT_EQ(Legend.Placement(), TPlacement::plRight);

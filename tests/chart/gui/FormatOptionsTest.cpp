@@ -10,7 +10,6 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTest>
-#include <QTimer>
 
 #include "chart/gui/FormatOptions.h"
 #include "controls/BrushStylesComboBox.h"
@@ -18,6 +17,7 @@
 #include "controls/MySpin.h"
 #include "controls/PatternsPreview.h"
 #include "controls/PenStylesComboBox.h"
+#include "tests/support/AnswerDialog.h"
 #include "tests/support/FakeUserInterface.h"
 
 namespace aqv {
@@ -42,11 +42,6 @@ struct TDialogFixture : ::testing::Test {
     Form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&Form));
   }
-  std::vector<std::string> MessageTexts() const {
-    std::vector<std::string> texts;
-    for (const auto& m : Ui.Messages) texts.push_back(m.Text);
-    return texts;
-  }
 };
 
 using FormatOptions = TDialogFixture;
@@ -66,7 +61,7 @@ TEST_F(FormatOptions, LogScaleAxisHidesUnitRowsAndRefusesMinimumZero) {
   EXPECT_TRUE(Form.scMinimum->isVisible());
 
   TypeAndLeave(Form.scMinimum, "0");
-  EXPECT_EQ(MessageTexts(), std::vector<std::string>{"Value must be larger than 0."});
+  EXPECT_EQ(Ui.OnlyMessage(), "Value must be larger than 0.");
   EXPECT_EQ(Form.ScaleCopy().Min(), 1.0);
   EXPECT_EQ(Form.scMinimum->text(), "0");  // the edit keeps the text
 }
@@ -80,12 +75,12 @@ TEST_F(FormatOptions, LogScaleRefusesMaximumZeroAsItRefusesSuchAMinimum) {
   Form.OpenAxis(axis, kScalePage, "Y-axis");
   ShowForm();
   TypeAndLeave(Form.scMaximum, "-5");
-  EXPECT_EQ(MessageTexts(), std::vector<std::string>{"Value must be larger than 0."});
+  EXPECT_EQ(Ui.OnlyMessage(), "Value must be larger than 0.");
   EXPECT_EQ(Form.ScaleCopy().Max(), 1000.0);
   // OK refuses it as well and stays open on the Scale page.
   Ui.Messages.clear();
   EXPECT_FALSE(Form.CheckFields());
-  EXPECT_EQ(MessageTexts(), std::vector<std::string>{"Value must be larger than 0."});
+  EXPECT_EQ(Ui.OnlyMessage(), "Value must be larger than 0.");
   Form.ApplyAxis(axis);
   EXPECT_EQ(axis.Scale().Max(), 1000.0);
 }
@@ -104,8 +99,7 @@ TEST_F(FormatOptions, TypingNeverRaisesAConversionErrorMidTyping) {
   EXPECT_EQ(Form.ScaleCopy().Max(), 1000.0);
   QTest::keyClick(Form.scMaximum, Qt::Key_Backspace);
   Form.OKButton->setFocus();  // leaving "1e" reports it once
-  ASSERT_EQ(Ui.Messages.size(), 1u);
-  EXPECT_EQ(Ui.Messages[0].Text, "'1e' is not a valid floating point value.");
+  EXPECT_EQ(Ui.OnlyMessage(), "'1e' is not a valid floating point value.");
   EXPECT_FALSE(Form.CheckFields());
 }
 
@@ -142,11 +136,9 @@ TEST_F(FormatOptions, OKWithoutEditsKeepsAnAutomaticMinimumOfSeventeenDigits) {
   axis.Scale().SetMin(0.1 + 0.2);
   const TScaleData before = axis.Scale().Data();
   int page = kScalePage;
-  QTimer::singleShot(0, [] {
-    QWidget* dialog = QApplication::activeModalWidget();
-    ASSERT_NE(dialog, nullptr);
-    dialog->findChild<QLineEdit*>("scMinimum")->setFocus();
-    QTest::mouseClick(dialog->findChild<QPushButton*>("OKButton"), Qt::LeftButton);
+  test::AnswerDialog<QDialog>([](QDialog& dialog) {
+    dialog.findChild<QLineEdit*>("scMinimum")->setFocus();
+    QTest::mouseClick(dialog.findChild<QPushButton*>("OKButton"), Qt::LeftButton);
   });
   EXPECT_TRUE(Form.ExecuteAxis(axis, page, "Y-axis"));
   EXPECT_TRUE(axis.Scale().Data() == before);
@@ -375,10 +367,8 @@ TEST_F(FormatOptions, EnterClampsASpinValueTypedPastItsBound) {
 TEST_F(FormatOptions, EnterConfirmsAndEscapeCancelsTheModalDialog) {
   TAxis axis;
   int page = kScalePage;
-  QTimer::singleShot(0, [] {
-    QWidget* dialog = QApplication::activeModalWidget();
-    ASSERT_NE(dialog, nullptr);
-    auto* maximum = dialog->findChild<QLineEdit*>("scMaximum");
+  test::AnswerDialog<QDialog>([](QDialog& dialog) {
+    auto* maximum = dialog.findChild<QLineEdit*>("scMaximum");
     maximum->setText("55");
     QTest::keyClick(maximum, Qt::Key_Return);
   });
@@ -389,11 +379,9 @@ TEST_F(FormatOptions, EnterConfirmsAndEscapeCancelsTheModalDialog) {
   TFormatOptionsForm second(nullptr, &Ui);
   TChartArea area;
   area.Patterns().Area().SetColor(clBlue);
-  QTimer::singleShot(0, [] {
-    QWidget* dialog = QApplication::activeModalWidget();
-    ASSERT_NE(dialog, nullptr);
-    dialog->findChild<TMyColorGrid*>("paAreaColor")->SetForegroundIndex(1);
-    QTest::keyClick(dialog->findChild<TMyColorGrid*>("paAreaColor"), Qt::Key_Escape);
+  test::AnswerDialog<QDialog>([](QDialog& dialog) {
+    dialog.findChild<TMyColorGrid*>("paAreaColor")->SetForegroundIndex(1);
+    QTest::keyClick(dialog.findChild<TMyColorGrid*>("paAreaColor"), Qt::Key_Escape);
   });
   EXPECT_FALSE(second.ExecuteChartArea(area, page, "Chart area"));
   EXPECT_EQ(area.Patterns().Area().Color(), clBlue);

@@ -12,6 +12,7 @@
 #include "map/gui/AQVKaart.h"
 #include "map/gui/AQVTextEdit.h"
 #include "tests/map/gui/MapGuiFixture.h"
+#include "tests/support/Pixels.h"
 #include "tests/support/ReviewPicture.h"
 #include "tests/support/TempFolder.h"
 
@@ -20,14 +21,8 @@ namespace {
 
 using test::TMapFixture;
 
-// Counts the pixels of a colour family in an image.
-int CountPixels(const QImage& image, bool (*match)(QColor)) {
-  int n = 0;
-  for (int y = 0; y < image.height(); ++y)
-    for (int x = 0; x < image.width(); ++x)
-      if (match(image.pixelColor(x, y))) ++n;
-  return n;
-}
+using test::CountPixels;
+
 bool IsRed(QColor c) {
   return c.red() > 180 && c.green() < 90 && c.blue() < 90;
 }
@@ -79,9 +74,7 @@ TEST_F(TMapFixture, ComputedRangeGoesToTheDocumentAndLevelsSpanBothSigns) {
 }
 
 TEST_F(TMapFixture, ContoursAreBlackEveryFifthLevelElseBlueForDrawdownAndRedForBuildUp) {
-  const QImage image = mMap->RenderImage(QSize(900, 600));
-  image.save(QString::fromStdString(test::ReviewPath("map-two-wells.png")));
-  mMap->ComputeLayout(900, 600);
+  const QImage image = Picture(QSize(900, 600), "map-two-wells.png");
   TSegmentList traced;
   TraceContours(mMap->Grid(), mMap->Levels(), traced);
   // The longest segment of each kind, probed at its middle.
@@ -119,9 +112,7 @@ TEST_F(TMapFixture, ImagePixelWellAndContourOfOnePointLandOnOnePixel) {
   (void)mMap->LoadBackgroundImages();
   ASSERT_FALSE(mData->ImagesUnavailable);
   mData->MapOptions.DrawingOptions = {};
-  const QImage image = mMap->RenderImage(QSize(900, 600));
-  image.save(QString::fromStdString(test::ReviewPath("map-registration.png")));
-  mMap->ComputeLayout(900, 600);
+  const QImage image = Picture(QSize(900, 600), "map-registration.png");
   const QPoint well(mMap->WorldToScreenX(-410), mMap->WorldToScreenY(260));
   // The green block's pixels are centred on the well within a pixel.
   const auto green = [](QColor c) { return c.green() > 150 && c.red() < 80 && c.blue() < 80; };
@@ -156,9 +147,7 @@ TEST_F(TMapFixture, WellsOnlyBeforeAnyPeriodStarts) {
   mMap->SetTime(1.0);
   EXPECT_EQ(mMap->Levels().Count, 0);
   EXPECT_EQ(mMap->GetMinContourLevel(), kNoContourLevel);
-  const QImage image = mMap->RenderImage(QSize(700, 500));
-  image.save(QString::fromStdString(test::ReviewPath("map-wells-only.png")));
-  mMap->ComputeLayout(700, 500);
+  const QImage image = Picture(QSize(700, 500), "map-wells-only.png");
   // The pumping wells' circles (radius at least 2 px) and the observation well's cross.
   for (int w = 1; w <= 2; ++w) {
     const QPoint c(mMap->WorldToScreenX(mData->PumpingWells[w].X),
@@ -183,10 +172,7 @@ TEST_F(TMapFixture, EachLegendPlacementDrawsAndMovesThePlot) {
                                                            {TPlacement::plNone, "none"}};
   for (const auto& [placement, name] : placements) {
     mMap->SetLegendPlacement(placement);
-    const QImage image = mMap->RenderImage(QSize(700, 500));
-    image.save(QString::fromStdString(
-        test::ReviewPath(std::string("map-legend-") + name + ".png")));
-    mMap->ComputeLayout(700, 500);
+    const QImage image = Picture(QSize(700, 500), std::string("map-legend-") + name + ".png");
     const bool left = placement == TPlacement::plLeft || placement == TPlacement::plTop;
     EXPECT_EQ(mMap->PlotLayout().Left, left ? mMap->LegendWidth() + 20 : 20) << name;
     EXPECT_EQ(mMap->LegendWidth() == 0, placement == TPlacement::plNone) << name;
@@ -198,14 +184,9 @@ TEST_F(TMapFixture, EachLegendPlacementDrawsAndMovesThePlot) {
     const int frameY = low ? mMap->SouthPixel() - 55 : mMap->NorthPixel() - 1;
     EXPECT_TRUE(IsBlack(image.pixelColor(frameX, frameY + 10))) << name;
     EXPECT_TRUE(IsBlack(image.pixelColor(frameX + 10, frameY))) << name;
-    int red = 0, blue = 0;
-    for (int y = frameY; y < frameY + 60; ++y)
-      for (int x = frameX; x < frameX + 40; ++x) {
-        red += IsRed(image.pixelColor(x, y));
-        blue += IsBlue(image.pixelColor(x, y));
-      }
-    EXPECT_GE(red, 25) << name;
-    EXPECT_GE(blue, 25) << name;
+    const QRect legend(frameX, frameY, 40, 60);
+    EXPECT_GE(CountPixels(image, IsRed, legend), 25) << name;
+    EXPECT_GE(CountPixels(image, IsBlue, legend), 25) << name;
   }
 }
 
@@ -247,9 +228,8 @@ TEST_F(TMapFixture, ZoomBandSetsTheSnappedWindowAndPreviousViewRestoresIt) {
                   mMap->WorldToScreenY(SnapToStep(150.4, snap)));
   const QPoint cb(mMap->WorldToScreenX(SnapToStep(101, snap)),
                   mMap->WorldToScreenY(SnapToStep(-99.6, snap)));
-  int onEdge = 0;
-  for (int x = ca.x(); x <= cb.x(); ++x) onEdge += IsBandGreen(band.pixelColor(x, ca.y()));
-  for (int y = ca.y(); y <= cb.y(); ++y) onEdge += IsBandGreen(band.pixelColor(cb.x(), y));
+  const int onEdge = CountPixels(band, IsBandGreen, QRect(ca, QPoint(cb.x(), ca.y()))) +
+                     CountPixels(band, IsBandGreen, QRect(QPoint(cb.x(), ca.y()), cb));
   EXPECT_GT(onEdge, (cb.x() - ca.x() + cb.y() - ca.y()) / 3);
   QTest::mouseRelease(mMap.get(), Qt::LeftButton, Qt::NoModifier, b);
   const TMapWindow zoomed = Window();
@@ -267,8 +247,7 @@ TEST_F(TMapFixture, ZoomBandSetsTheSnappedWindowAndPreviousViewRestoresIt) {
   EXPECT_EQ(mMap->Grid().Layout(), ComputeGridLayout(before));
   mMap->SetTime(1.0);
   EXPECT_EQ(mMap->Grid().Layout(), ComputeGridLayout(zoomed));
-  mMap->RenderImage(QSize(700, 500))
-      .save(QString::fromStdString(test::ReviewPath("map-zoomed.png")));
+  Picture(QSize(700, 500), "map-zoomed.png");
   mMap->PreviousView();
   EXPECT_EQ(Window(), before);
   EXPECT_FALSE(mMap->HasPreviousView());
@@ -391,8 +370,7 @@ TEST_F(TMapFixture, ComputationErrorStopsTheAnimationWithTheEventAndTheMessage) 
   EXPECT_TRUE(mMap->ComputeError());
   EXPECT_EQ(mData->StatusCode, 11);
   EXPECT_EQ(finished.count(), 1);
-  ASSERT_EQ(mUi.Messages.size(), 1u);
-  EXPECT_EQ(mUi.Messages[0].Text,
+  EXPECT_EQ(mUi.OnlyMessage(),
             "Cannot compute aquifer system: Check for extreme low or high values.");
 }
 
@@ -434,8 +412,7 @@ TEST_F(TMapFixture, FailedXYZExportShowsTheSaveMessage) {
   mUi.Messages.clear();
   const std::string bad = folder.Path("missing/map.xyz");
   EXPECT_FALSE(mMap->SaveContoursAsXYZ(bad));
-  ASSERT_EQ(mUi.Messages.size(), 1u);
-  EXPECT_EQ(mUi.Messages[0].Text, "Could not save " + bad + "!");
+  EXPECT_EQ(mUi.OnlyMessage(), "Could not save " + bad + "!");
 }
 
 TEST_F(TMapFixture, ClipboardCarriesTheBitmapAndTheSvg) {
@@ -474,16 +451,12 @@ TEST_F(TMapFixture, RotatedBackgroundImageAtHalfTransparency) {
   const TMapImageLoadReport report = mMap->LoadBackgroundImages();
   EXPECT_TRUE(report.Failures.empty());
   ASSERT_FALSE(mData->ImagesUnavailable);
-  const QImage image = mMap->RenderImage(QSize(900, 600));
-  image.save(QString::fromStdString(test::ReviewPath("map-rotated-image.png")));
+  const QImage image = Picture(QSize(900, 600), "map-rotated-image.png");
   // Half transparency over white: no pixel of the image is darker than half white.
-  const QPoint inside(mMap->WorldToScreenX(-250), mMap->WorldToScreenY(200));
-  mMap->ComputeLayout(900, 600);
   const QColor mixed =
       image.pixelColor(QPoint(mMap->WorldToScreenX(-250), mMap->WorldToScreenY(200)));
   EXPECT_GE(mixed.red(), 120);
   EXPECT_NE(mixed, QColor(Qt::white));
-  (void)inside;
   // A transparency beyond 100 % from a file blends at 100 %.
   mData->BackgroundTransparency = 250;
   mMap->RefreshBackground();

@@ -4,12 +4,17 @@
 #include "map/gui/AQVKaart.h"
 #include "map/gui/AQVTextEdit.h"
 #include "tests/map/gui/MapGuiFixture.h"
+#include "tests/support/Pixels.h"
 #include "tests/support/ReviewPicture.h"
 
 namespace aqv {
 namespace {
 
 using test::TMapFixture;
+
+bool IsDark(QColor c) {
+  return c.lightness() < 100;
+}
 
 TAQVTextBoxRecord* AddBox(TAQVData& data, int anchor, double x, double y, const std::string& text) {
   auto record = std::make_unique<TAQVTextBoxRecord>();
@@ -31,13 +36,11 @@ TAQVTextBoxRecord* AddBox(TAQVData& data, int anchor, double x, double y, const 
 TEST_F(TMapFixture, CornerBoxFollowsTheLegendFromRightToLeft) {
   TAQVTextBoxRecord* box = AddBox(*mData, 2, 120, -10, "Corner");
   mMap->SyncTextEdits();
-  mMap->ComputeLayout(mMap->width(), mMap->height());
-  mMap->RepositionTexts(true);
+  PlaceTexts();
   EXPECT_EQ(box->PixelX, mMap->EastPixel() - 120);
   EXPECT_EQ(box->PixelY, mMap->NorthPixel() + 10);
   mMap->SetLegendPlacement(TPlacement::plLeft);
-  mMap->ComputeLayout(mMap->width(), mMap->height());
-  mMap->RepositionTexts(true);
+  PlaceTexts();
   EXPECT_EQ(box->AnchorMode, 4);
   EXPECT_EQ(box->PixelX, mMap->WestPixel() - 120 - (mMap->LegendWidth() + 20));
   EXPECT_EQ(box->PixelY, mMap->SouthPixel() + 10 - 55);
@@ -49,8 +52,7 @@ TEST_F(TMapFixture, CornerBoxFollowsTheLegendFromRightToLeft) {
   box->Y = -20;
   for (int mode : {2, 3, 4, 5}) {
     box->AnchorMode = mode;
-    mMap->ComputeLayout(mMap->width(), mMap->height());
-    mMap->RepositionTexts(true);
+    PlaceTexts();
     const bool west = mode == 4 || mode == 5, north = mode == 2 || mode == 5;
     EXPECT_EQ(box->PixelX, (west ? mMap->WestPixel() : mMap->EastPixel()) + 30) << mode;
     EXPECT_EQ(box->PixelY, (north ? mMap->NorthPixel() : mMap->SouthPixel()) + 20) << mode;
@@ -86,24 +88,18 @@ TEST_F(TMapFixture, TextBoxesAppearInTheRenderedPicture) {
   corner->ClearBackground = true;
   corner->FramePenStyle = TPenStyle::psDash;
   mMap->SyncTextEdits();
-  const QImage image = mMap->RenderImage(QSize(700, 500));
-  image.save(QString::fromStdString(test::ReviewPath("map-text-boxes.png")));
-  mMap->ComputeLayout(700, 500);
+  const QImage image = Picture(QSize(700, 500), "map-text-boxes.png");
   mMap->RepositionTexts(true);
   const QRect box = mMap->TextEditOf(mData->TextBoxes[0].get())->BoxRect();
   // The yellow background of the first box is in the picture, with its text on it.
   EXPECT_EQ(image.pixelColor(box.right() - 2, box.bottom() - 2), QColor(Qt::yellow));
-  int text = 0;
-  for (int y = box.top(); y <= box.bottom(); ++y)
-    for (int x = box.left(); x <= box.right(); ++x) text += image.pixelColor(x, y).lightness() < 100;
-  EXPECT_GT(text, 40);
+  EXPECT_GT(test::CountPixels(image, IsDark, box), 40);
   // The corner box has no background and a dashed frame one pixel outside it.
   const QRect frame = mMap->TextEditOf(corner)->BoxRect();
   EXPECT_EQ(corner->AnchorMode, 2);
   EXPECT_EQ(frame.topLeft(), QPoint(mMap->EastPixel() + 15, mMap->NorthPixel() + 110));
-  int dashes = 0;
-  for (int x = frame.left(); x <= frame.right(); ++x)
-    dashes += image.pixelColor(x, frame.top() - 1).lightness() < 100;
+  const int dashes =
+      test::CountPixels(image, IsDark, QRect(frame.left(), frame.top() - 1, frame.width(), 1));
   EXPECT_GT(dashes, frame.width() / 4);
   EXPECT_LT(dashes, frame.width() * 9 / 10);
 }
@@ -165,14 +161,8 @@ struct TBoxPixels {
   int Yellow = 0, Dark = 0;
 };
 TBoxPixels BoxPixels(const QImage& image, const QRect& rect) {
-  TBoxPixels n;
-  for (int y = rect.top() + 2; y < rect.bottom() - 1; ++y)
-    for (int x = rect.left() + 2; x < rect.right() - 1; ++x) {
-      const QColor c = image.pixelColor(x, y);
-      if (c == QColor(Qt::yellow)) ++n.Yellow;
-      if (c.lightness() < 100) ++n.Dark;
-    }
-  return n;
+  const QRect inside = rect.adjusted(2, 2, -2, -2);
+  return {test::CountColour(image, Qt::yellow, inside), test::CountPixels(image, IsDark, inside)};
 }
 
 class TTextBoxMouse : public TMapFixture {
@@ -181,8 +171,7 @@ class TTextBoxMouse : public TMapFixture {
     TMapFixture::SetUp();
     mBox = AddBox(*mData, 1, -300, 200, "Drag me");
     mMap->SyncTextEdits();
-    mMap->ComputeLayout(mMap->width(), mMap->height());
-    mMap->RepositionTexts(true);
+    PlaceTexts();
     QApplication::setActiveWindow(mMap.get());
     ASSERT_TRUE(QTest::qWaitForWindowActive(mMap.get()));
   }
@@ -194,6 +183,12 @@ class TTextBoxMouse : public TMapFixture {
     if (release) QTest::mouseRelease(mMap.get(), Qt::LeftButton, Qt::NoModifier, to);
   }
   QRect Rect() const { return mMap->TextEditOf(mBox)->BoxRect(); }
+  // The box back at its first size.
+  void Reset() {
+    mBox->Width = 120;
+    mBox->Height = 40;
+    mMap->RepositionTexts(true);
+  }
   TAQVTextBoxRecord* mBox = nullptr;
 };
 
@@ -237,9 +232,7 @@ TEST_F(TTextBoxMouse, CornerHandlesResizeDownToOnePixelAndTheInsideOnlyEdits) {
   Drag(grown.bottomRight() + QPoint(1, 1), grown.topLeft() - QPoint(30, 30));
   EXPECT_EQ(Rect().size(), QSize(1, 1));
   // Top-left handle: the near corner follows, the far one stays.
-  mBox->Width = 120;
-  mBox->Height = 40;
-  mMap->RepositionTexts(true);
+  Reset();
   const QRect again = Rect();
   Drag(again.topLeft() + QPoint(-3, -3), again.topLeft() + QPoint(-23, -13));
   EXPECT_EQ(Rect(), QRect(again.topLeft() - QPoint(23, 13), again.bottomRight()));
@@ -247,9 +240,7 @@ TEST_F(TTextBoxMouse, CornerHandlesResizeDownToOnePixelAndTheInsideOnlyEdits) {
   Drag(bigger.topLeft(), bigger.bottomRight() + QPoint(50, 50));
   EXPECT_EQ(Rect(), QRect(bigger.bottomRight(), QSize(1, 1)));
   // 5 px above the box or inside it is no handle: nothing moves, and a click inside edits.
-  mBox->Width = 120;
-  mBox->Height = 40;
-  mMap->RepositionTexts(true);
+  Reset();
   const QRect plain = Rect();
   Drag(plain.topLeft() + QPoint(30, -5), plain.topLeft() + QPoint(80, 40));
   EXPECT_EQ(Rect(), plain);
@@ -286,20 +277,13 @@ TEST_F(TMapFixture, RecordLineRoundTripsAndAMalformedLineLeavesTheBoxUnchanged) 
   EXPECT_EQ(record->Text, "one\r\ntwo");
 }
 
-}  // namespace
-}  // namespace aqv
-
-namespace aqv {
-namespace {
-
 TEST_F(TMapFixture, RecordsReplacedByTheDocumentNeverLeaveAStaleEdit) {
-  TAQVTextBoxRecord* first = AddBox(*mData, 1, -300, 200, "first");
+  AddBox(*mData, 1, -300, 200, "first");
   mMap->SyncTextEdits();
   ASSERT_EQ(mMap->TextEdits().size(), 1u);
   // A file read replaces the records: same count, other objects.
   mData->TextBoxes.clear();
   TAQVTextBoxRecord* second = AddBox(*mData, 1, -200, 100, "second");
-  (void)first;
   const QImage image = mMap->RenderImage(QSize(700, 500));
   ASSERT_EQ(mMap->TextEdits().size(), 1u);
   EXPECT_EQ(mMap->TextEdits()[0]->Record(), second);

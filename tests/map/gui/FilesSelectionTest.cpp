@@ -39,11 +39,6 @@ class FilesSelectionTest : public ::testing::Test {
     mNextFile = fileName;
     QTest::mouseClick(mForm.AddButton(), Qt::LeftButton);
   }
-  std::vector<std::string> MessageTexts() const {
-    std::vector<std::string> texts;
-    for (const auto& m : mUi.Messages) texts.push_back(m.Text);
-    return texts;
-  }
 
   TTempFolder mFolder;
   TFakeUserInterface mUi;
@@ -102,7 +97,7 @@ TEST_F(FilesSelectionTest, AddingTheSameFileInAnotherCaseIsRefused) {
   upper.replace(upper.size() - 9, 5, "PHOTO");
   Add(upper);
   EXPECT_EQ(mForm.FSListbox()->count(), 1);
-  EXPECT_EQ(MessageTexts(), std::vector<std::string>{TFilesSelectionForm::kDuplicateText});
+  EXPECT_EQ(mUi.Texts(), std::vector<std::string>{TFilesSelectionForm::kDuplicateText});
   EXPECT_EQ(mUi.Messages[0].Type, TMsgDlgType::mtError);
   EXPECT_EQ(mUi.Messages[0].Buttons, TMsgDlgButtons::mbOK);
 }
@@ -111,7 +106,7 @@ TEST_F(FilesSelectionTest, TiffWithoutItsWorldFileIsRefusedAndWithItIsAdded) {
   const std::string path = Image("map.TIF");
   Add(path);
   EXPECT_EQ(mForm.FSListbox()->count(), 0);
-  EXPECT_EQ(MessageTexts(), std::vector<std::string>{TFilesSelectionForm::kNoWorldFileText});
+  EXPECT_EQ(mUi.Texts(), std::vector<std::string>{TFilesSelectionForm::kNoWorldFileText});
   mFolder.Write("map.TFW", "1\n0\n0\n-1\n0\n0\n");
   Add(path);
   ASSERT_EQ(mForm.FSListbox()->count(), 1);
@@ -125,7 +120,7 @@ TEST_F(FilesSelectionTest, TiffWithoutItsWorldFileIsRefusedAndWithItIsAdded) {
   std::filesystem::create_directory(mFolder.Path("aerial.tfw"));
   Add(Image("aerial.tif"));
   EXPECT_EQ(mForm.FSListbox()->count(), 1);
-  EXPECT_EQ(MessageTexts().back(), mFolder.Path("aerial.tfw") + " is not a regular file.");
+  EXPECT_EQ(mUi.Texts().back(), mFolder.Path("aerial.tfw") + " is not a regular file.");
 }
 
 TEST_F(FilesSelectionTest, StatusBarShowsTheSelectedWorldFileWithEitherDecimalSign) {

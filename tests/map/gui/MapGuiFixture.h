@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QImage>
 #include <memory>
+#include <string>
 
 #include "map/gui/AQVKaart.h"
 #include "model/AQVData.h"
 #include "tests/support/FakeUserInterface.h"
+#include "tests/support/ReviewPicture.h"
 
 namespace aqv::test {
 
@@ -50,6 +53,19 @@ class TMapFixture : public ::testing::Test {
     mData->SetWorldY2(y2);
     mData->SetWorldX1(x1);
     mData->SetWorldY1(y1);
+  }
+  // The map drawn at size and saved for review as name; the map is then laid out at that size,
+  // so that its pixel conversions hold for the picture.
+  QImage Picture(QSize size, const std::string& name) {
+    const QImage image = mMap->RenderImage(size);
+    image.save(QString::fromStdString(ReviewPath(name)));
+    mMap->ComputeLayout(size.width(), size.height());
+    return image;
+  }
+  // Lays the map out at its own size and places the text boxes.
+  void PlaceTexts() {
+    mMap->ComputeLayout(mMap->width(), mMap->height());
+    mMap->RepositionTexts(true);
   }
   TMapWindow Window() const {
     return {mData->WorldX1(), mData->WorldX2(), mData->WorldY1(), mData->WorldY2()};
