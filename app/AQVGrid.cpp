@@ -77,7 +77,8 @@ TAQVGrid::TAQVGrid()
     : mNodes(kMaxMeshNodes + 1),
       mOrder(kMaxMeshNodes + 1),
       mRank(kMaxMeshNodes + 1),
-      mTreeBoxes(2 * std::bit_ceil(static_cast<unsigned>(kMaxMeshNodes / kTreeLeafNodes + 1))) {
+      mTreeBoxes(2 * std::bit_ceil(static_cast<unsigned>(kMaxMeshNodes / kTreeLeafNodes + 1))),
+      mLive(kMaxMeshNodes + 1) {
   mTriangles.reserve(2 * kMaxMeshNodes);
 }
 
@@ -424,12 +425,14 @@ struct TCandidates {
 
 // Squared distance of p from the midpoint m of a -> b when p lies strictly left of the edge
 // (with a margin against nearly collinear points), else -1.
-double LeftDistance2(const TMeshNode& b, double mx, double my, const TMeshNode& p) {
+template <class TPoint>
+double LeftDistance2(const TMeshNode& b, double mx, double my, const TPoint& p) {
   const double d2 = Squared(p.X - mx, p.Y - my);
   return Cross(b.X - mx, b.Y - my, p.X - mx, p.Y - my) > 0.005 * d2 ? d2 : -1;
 }
 
-double AngleCosine(const TMeshNode& a, const TMeshNode& b, const TMeshNode& p) {
+template <class TPoint>
+double AngleCosine(const TMeshNode& a, const TMeshNode& b, const TPoint& p) {
   const double ax = a.X - p.X, ay = a.Y - p.Y, bx = b.X - p.X, by = b.Y - p.Y;
   return (ax * bx + ay * by) / std::sqrt(Squared(ax, ay) * Squared(bx, by));
 }
@@ -540,11 +543,11 @@ int TAQVGrid::ScanTreeCandidates(int a, int b, double window) {
     const int run = (entry - mTreeLeafBase) * kTreeLeafNodes;
     const int last = std::min(run + kTreeLeafNodes - 1, mScanHigh);
     for (int p = std::max(run, mScanLow); p <= last; ++p) {
-      const TMeshNode& np = mNodes[static_cast<std::size_t>(p)];
-      if (np.Link < 0 || p == a || p == b || !scan.InWindow(np.X - mx, np.Y - my)) continue;
-      const double d2 = LeftDistance2(nb, mx, my, np);
-      if (d2 < 0 || filter.OutsideDisc(np.X, np.Y, np.X, np.Y, scan.Second)) continue;
-      scan.Offer(p, d2, AngleCosine(na, nb, np));
+      const TLivePoint& q = mLive[static_cast<std::size_t>(p)];
+      if (!scan.InWindow(q.X - mx, q.Y - my) || p == a || p == b) continue;
+      const double d2 = LeftDistance2(nb, mx, my, q);
+      if (d2 < 0 || filter.OutsideDisc(q.X, q.Y, q.X, q.Y, scan.Second)) continue;
+      scan.Offer(p, d2, AngleCosine(na, nb, q));
     }
   }
   if (scan.P1 == 0 || scan.P2 == 0) return scan.P1;
@@ -565,10 +568,16 @@ void TAQVGrid::RefreshLeafBox(int leaf) {
   mTreeBoxes[static_cast<std::size_t>(leaf)] = box;
 }
 
-// Every node live: leaf boxes from the nodes, inner boxes from their children.
+// The search's copy of the coordinates, leaf boxes from the nodes, inner boxes from their
+// children.
 void TAQVGrid::BuildNodeTree() {
   const int leaves = mNodeCount / kTreeLeafNodes + 1;
   mTreeLeafBase = static_cast<int>(std::bit_ceil(static_cast<unsigned>(leaves)));
+  constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+  for (int p = 1; p <= mNodeCount; ++p) {
+    const TMeshNode& n = At(p);
+    mLive[static_cast<std::size_t>(p)] = n.Link < 0 ? TLivePoint{kNaN, kNaN} : TLivePoint{n.X, n.Y};
+  }
   for (int leaf = mTreeLeafBase; leaf < 2 * mTreeLeafBase; ++leaf) RefreshLeafBox(leaf);
   for (int entry = mTreeLeafBase - 1; entry >= 1; --entry) JoinChildBoxes(entry);
 }
@@ -591,6 +600,8 @@ bool TAQVGrid::JoinChildBoxes(int entry) {
 void TAQVGrid::Consume(int node) {
   At(node).Link = -1;
   if (!mIndexedSearch) return;
+  constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+  mLive[static_cast<std::size_t>(node)] = {kNaN, kNaN};
   const int leaf = mTreeLeafBase + node / kTreeLeafNodes;
   RefreshLeafBox(leaf);
   for (int entry = leaf / 2; entry >= 1 && JoinChildBoxes(entry); entry /= 2) {
