@@ -498,17 +498,18 @@ class TBoxFilter {
   // circle through both ends whose centre is h c / sqrt(1 - c^2) to the left of the midpoint,
   // h the half edge length, with radius h / sqrt(1 - c^2) (inscribed angle theorem). Near
   // c = +-1 the circle is too large or too flat to help and is not used. The radius is
-  // widened by a part in a million, far beyond the rounding of the cosine.
+  // widened by a part in a million, far beyond the rounding of the cosine and of the centre.
+  // The second-best cosine changes with nearly every offer, so this is kept to one root and
+  // one division; (-ey, ex) is the left normal of length h.
   void SetSecond(double second) {
     mSecond = second;
     mDiscRadius2 = 0;
     if (!(std::abs(second) < 0.999)) return;
-    const double sine = std::sqrt(1 - second * second);
-    const double length = std::sqrt(Squared(mEx, mEy));
-    const double offset = second / sine;  // in half edge lengths, along the left normal
-    mDiscX = mMx - mEy / length * std::sqrt(mHalf2) * offset;
-    mDiscY = mMy + mEx / length * std::sqrt(mHalf2) * offset;
-    mDiscRadius2 = mHalf2 / (1 - second * second) * (1 + 2e-6);
+    const double inverse = 1 / (1 - second * second);  // 1 / sine^2
+    const double offset = second * std::sqrt(inverse);  // in half edge lengths
+    mDiscX = mMx - mEy * offset;
+    mDiscY = mMy + mEx * offset;
+    mDiscRadius2 = mHalf2 * inverse * (1 + 2e-6);
   }
 
   double mMx, mMy, mEx, mEy, mHalf2;
