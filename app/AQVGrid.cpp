@@ -431,10 +431,26 @@ double LeftDistance2(const TMeshNode& b, double mx, double my, const TPoint& p) 
   return Cross(b.X - mx, b.Y - my, p.X - mx, p.Y - my) > 0.005 * d2 ? d2 : -1;
 }
 
+// The angle at p under which p sees a and b, as the dot product of p -> a and p -> b and the
+// product of their squared lengths.
+struct TAngle {
+  double Dot, Lengths2;
+
+  double Cosine() const { return Dot / std::sqrt(Lengths2); }
+  // Whether Cosine() is certainly not below bound, decided without a root or a division (most
+  // nodes offered in a search are turned down, and this is its hot path); false when it is
+  // too close to call. Both sides are squared, with a margin far above their rounding.
+  bool CosineNotBelow(double bound) const {
+    const double scaled = bound * bound * Lengths2;
+    if (bound >= 0) return Dot > 0 && Dot * Dot > scaled * (1 + 1e-12);
+    return Dot >= 0 || Dot * Dot < scaled * (1 - 1e-12);
+  }
+};
+
 template <class TPoint>
-double AngleCosine(const TMeshNode& a, const TMeshNode& b, const TPoint& p) {
+TAngle AngleAt(const TMeshNode& a, const TMeshNode& b, const TPoint& p) {
   const double ax = a.X - p.X, ay = a.Y - p.Y, bx = b.X - p.X, by = b.Y - p.Y;
-  return (ax * bx + ay * by) / std::sqrt(Squared(ax, ay) * Squared(bx, by));
+  return {ax * bx + ay * by, Squared(ax, ay) * Squared(bx, by)};
 }
 
 }  // namespace
@@ -455,7 +471,7 @@ int TAQVGrid::ScanAllCandidates(int a, int b, double window) const {
     const TMeshNode& np = mNodes[static_cast<std::size_t>(p)];
     if (np.Link < 0 || p == a || p == b || !scan.InWindow(np.X - mx, np.Y - my)) continue;
     const double d2 = LeftDistance2(nb, mx, my, np);
-    if (d2 >= 0) scan.Offer(p, d2, AngleCosine(na, nb, np));
+    if (d2 >= 0) scan.Offer(p, d2, AngleAt(na, nb, np).Cosine());
   }
   if (scan.P1 == 0 || scan.P2 == 0) return scan.P1;
   return PreferSecond(a, b, scan.P1, scan.P2, mx, my) ? scan.P2 : scan.P1;
@@ -547,8 +563,9 @@ int TAQVGrid::ScanTreeCandidates(int a, int b, double window) {
       const TLivePoint& q = mLive[static_cast<std::size_t>(p)];
       if (!scan.InWindow(q.X - mx, q.Y - my) || p == a || p == b) continue;
       const double d2 = LeftDistance2(nb, mx, my, q);
-      if (d2 < 0 || filter.OutsideDisc(q.X, q.Y, q.X, q.Y, scan.Second)) continue;
-      scan.Offer(p, d2, AngleCosine(na, nb, q));
+      if (d2 < 0) continue;
+      const TAngle angle = AngleAt(na, nb, q);
+      if (!angle.CosineNotBelow(scan.Second)) scan.Offer(p, d2, angle.Cosine());
     }
   }
   if (scan.P1 == 0 || scan.P2 == 0) return scan.P1;
