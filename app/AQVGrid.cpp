@@ -521,7 +521,7 @@ class TBoxFilter {
     mSecond = second;
     mDiscRadius2 = 0;
     if (!(std::abs(second) < 0.999)) return;
-    const double inverse = 1 / (1 - second * second);  // 1 / sine^2
+    const double inverse = 1 / (1 - second * second);   // 1 / sine^2
     const double offset = second * std::sqrt(inverse);  // in half edge lengths
     mDiscX = mMx - mEy * offset;
     mDiscY = mMy + mEx * offset;
