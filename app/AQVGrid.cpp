@@ -77,7 +77,8 @@ TAQVGrid::TAQVGrid()
     : mNodes(kMaxMeshNodes + 1),
       mOrder(kMaxMeshNodes + 1),
       mRank(kMaxMeshNodes + 1),
-      mTreeBoxes(2 * std::bit_ceil(static_cast<unsigned>(kMaxMeshNodes / kTreeLeafNodes + 1))) {
+      mTreeBoxes(2 * std::bit_ceil(static_cast<unsigned>(kMaxMeshNodes / kTreeLeafNodes + 1))),
+      mLive(kMaxMeshNodes + 1) {
   mTriangles.reserve(2 * kMaxMeshNodes);
 }
 
@@ -424,14 +425,32 @@ struct TCandidates {
 
 // Squared distance of p from the midpoint m of a -> b when p lies strictly left of the edge
 // (with a margin against nearly collinear points), else -1.
-double LeftDistance2(const TMeshNode& b, double mx, double my, const TMeshNode& p) {
+template <class TPoint>
+double LeftDistance2(const TMeshNode& b, double mx, double my, const TPoint& p) {
   const double d2 = Squared(p.X - mx, p.Y - my);
   return Cross(b.X - mx, b.Y - my, p.X - mx, p.Y - my) > 0.005 * d2 ? d2 : -1;
 }
 
-double AngleCosine(const TMeshNode& a, const TMeshNode& b, const TMeshNode& p) {
+// The angle at p under which p sees a and b, as the dot product of p -> a and p -> b and the
+// product of their squared lengths.
+struct TAngle {
+  double Dot, Lengths2;
+
+  double Cosine() const { return Dot / std::sqrt(Lengths2); }
+  // Whether Cosine() is certainly not below bound, decided without a root or a division (most
+  // nodes offered in a search are turned down, and this is its hot path); false when it is
+  // too close to call. Both sides are squared, with a margin far above their rounding.
+  bool CosineNotBelow(double bound) const {
+    const double scaled = bound * bound * Lengths2;
+    if (bound >= 0) return Dot > 0 && Dot * Dot > scaled * (1 + 1e-12);
+    return Dot >= 0 || Dot * Dot < scaled * (1 - 1e-12);
+  }
+};
+
+template <class TPoint>
+TAngle AngleAt(const TMeshNode& a, const TMeshNode& b, const TPoint& p) {
   const double ax = a.X - p.X, ay = a.Y - p.Y, bx = b.X - p.X, by = b.Y - p.Y;
-  return (ax * bx + ay * by) / std::sqrt(Squared(ax, ay) * Squared(bx, by));
+  return {ax * bx + ay * by, Squared(ax, ay) * Squared(bx, by)};
 }
 
 }  // namespace
@@ -452,7 +471,7 @@ int TAQVGrid::ScanAllCandidates(int a, int b, double window) const {
     const TMeshNode& np = mNodes[static_cast<std::size_t>(p)];
     if (np.Link < 0 || p == a || p == b || !scan.InWindow(np.X - mx, np.Y - my)) continue;
     const double d2 = LeftDistance2(nb, mx, my, np);
-    if (d2 >= 0) scan.Offer(p, d2, AngleCosine(na, nb, np));
+    if (d2 >= 0) scan.Offer(p, d2, AngleAt(na, nb, np).Cosine());
   }
   if (scan.P1 == 0 || scan.P2 == 0) return scan.P1;
   return PreferSecond(a, b, scan.P1, scan.P2, mx, my) ? scan.P2 : scan.P1;
@@ -495,17 +514,18 @@ class TBoxFilter {
   // circle through both ends whose centre is h c / sqrt(1 - c^2) to the left of the midpoint,
   // h the half edge length, with radius h / sqrt(1 - c^2) (inscribed angle theorem). Near
   // c = +-1 the circle is too large or too flat to help and is not used. The radius is
-  // widened by a part in a million, far beyond the rounding of the cosine.
+  // widened by a part in a million, far beyond the rounding of the cosine and of the centre.
+  // The second-best cosine changes with nearly every offer, so this is kept to one root and
+  // one division; (-ey, ex) is the left normal of length h.
   void SetSecond(double second) {
     mSecond = second;
     mDiscRadius2 = 0;
     if (!(std::abs(second) < 0.999)) return;
-    const double sine = std::sqrt(1 - second * second);
-    const double length = std::sqrt(Squared(mEx, mEy));
-    const double offset = second / sine;  // in half edge lengths, along the left normal
-    mDiscX = mMx - mEy / length * std::sqrt(mHalf2) * offset;
-    mDiscY = mMy + mEx / length * std::sqrt(mHalf2) * offset;
-    mDiscRadius2 = mHalf2 / (1 - second * second) * (1 + 2e-6);
+    const double inverse = 1 / (1 - second * second);   // 1 / sine^2
+    const double offset = second * std::sqrt(inverse);  // in half edge lengths
+    mDiscX = mMx - mEy * offset;
+    mDiscY = mMy + mEx * offset;
+    mDiscRadius2 = mHalf2 * inverse * (1 + 2e-6);
   }
 
   double mMx, mMy, mEx, mEy, mHalf2;
@@ -540,11 +560,12 @@ int TAQVGrid::ScanTreeCandidates(int a, int b, double window) {
     const int run = (entry - mTreeLeafBase) * kTreeLeafNodes;
     const int last = std::min(run + kTreeLeafNodes - 1, mScanHigh);
     for (int p = std::max(run, mScanLow); p <= last; ++p) {
-      const TMeshNode& np = mNodes[static_cast<std::size_t>(p)];
-      if (np.Link < 0 || p == a || p == b || !scan.InWindow(np.X - mx, np.Y - my)) continue;
-      const double d2 = LeftDistance2(nb, mx, my, np);
-      if (d2 < 0 || filter.OutsideDisc(np.X, np.Y, np.X, np.Y, scan.Second)) continue;
-      scan.Offer(p, d2, AngleCosine(na, nb, np));
+      const TLivePoint& q = mLive[static_cast<std::size_t>(p)];
+      if (!scan.InWindow(q.X - mx, q.Y - my) || p == a || p == b) continue;
+      const double d2 = LeftDistance2(nb, mx, my, q);
+      if (d2 < 0) continue;
+      const TAngle angle = AngleAt(na, nb, q);
+      if (!angle.CosineNotBelow(scan.Second)) scan.Offer(p, d2, angle.Cosine());
     }
   }
   if (scan.P1 == 0 || scan.P2 == 0) return scan.P1;
@@ -565,10 +586,16 @@ void TAQVGrid::RefreshLeafBox(int leaf) {
   mTreeBoxes[static_cast<std::size_t>(leaf)] = box;
 }
 
-// Every node live: leaf boxes from the nodes, inner boxes from their children.
+// The search's copy of the coordinates, leaf boxes from the nodes, inner boxes from their
+// children.
 void TAQVGrid::BuildNodeTree() {
   const int leaves = mNodeCount / kTreeLeafNodes + 1;
   mTreeLeafBase = static_cast<int>(std::bit_ceil(static_cast<unsigned>(leaves)));
+  constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+  for (int p = 1; p <= mNodeCount; ++p) {
+    const TMeshNode& n = At(p);
+    mLive[static_cast<std::size_t>(p)] = n.Link < 0 ? TLivePoint{kNaN, kNaN} : TLivePoint{n.X, n.Y};
+  }
   for (int leaf = mTreeLeafBase; leaf < 2 * mTreeLeafBase; ++leaf) RefreshLeafBox(leaf);
   for (int entry = mTreeLeafBase - 1; entry >= 1; --entry) JoinChildBoxes(entry);
 }
@@ -591,6 +618,8 @@ bool TAQVGrid::JoinChildBoxes(int entry) {
 void TAQVGrid::Consume(int node) {
   At(node).Link = -1;
   if (!mIndexedSearch) return;
+  constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+  mLive[static_cast<std::size_t>(node)] = {kNaN, kNaN};
   const int leaf = mTreeLeafBase + node / kTreeLeafNodes;
   RefreshLeafBox(leaf);
   for (int entry = leaf / 2; entry >= 1 && JoinChildBoxes(entry); entry /= 2) {

@@ -226,6 +226,12 @@ class TAQVGrid {
   };
   static constexpr int kTreeLeafNodes = 8;
   std::vector<TTreeBox> mTreeBoxes;
+  // Node coordinates for the candidate search, NaN once a node is consumed, so that a consumed
+  // node fails the window test; 16 bytes a node keep a leaf's run in two cache lines.
+  struct TLivePoint {
+    double X, Y;
+  };
+  std::vector<TLivePoint> mLive;
   int mTreeLeafBase = 1;
   int mScanLow = 1, mScanHigh = 0;  // node range the front's candidate scan covers
   TMeshError mError = TMeshError::meNone;
