@@ -5,7 +5,10 @@
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QResizeEvent>
+#include <QScreen>
 #include <QScrollBar>
+#include <QShowEvent>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWindow>
@@ -90,6 +93,28 @@ void TAQVOutputForm::Show() {
   raise();
 }
 
+// Once shown the window's frame is known: the whole window is brought onto its screen.
+void TAQVOutputForm::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (const QScreen* shownOn = screen()) {
+    const QRect room = shownOn->availableGeometry();
+    resize(std::min(width(), WidthOnScreen()), height());
+    const QRect outer = frameGeometry();
+    // Pushed back from the right and bottom edges, then from the left and top ones.
+    const QPoint onScreen(
+        std::max(room.left(), std::min(outer.left(), room.right() + 1 - outer.width())),
+        std::max(room.top(), std::min(outer.top(), room.bottom() + 1 - outer.height())));
+    move(pos() + onScreen - outer.topLeft());
+  }
+}
+
+int TAQVOutputForm::WidthOnScreen() const {
+  const QScreen* shownOn = screen();
+  if (shownOn == nullptr) return FormWidth();
+  const int frame = frameGeometry().width() - width();
+  return std::min(FormWidth(), shownOn->availableGeometry().width() - frame);
+}
+
 // The run waits in its own loop; each turn handles what the screen has pending and otherwise
 // sleeps until a button, a key or the short timer wakes it, so a paused run uses no processor.
 void TAQVOutputForm::WaitForMessages() {
@@ -110,22 +135,33 @@ void TAQVOutputForm::reject() {
 }
 
 void TAQVOutputForm::ButtonsChanged() {
-  resize(FormWidth(), height());
+  // The width the run asks for grows with the parameter count, but never past the screen.
+  resize(WidthOnScreen(), height());
   const TConsoleButton& left = LeftButton();
   const TConsoleButton& right = RightButton();
   mLeftButton->setText(ToQString(left.Caption));
   mLeftButton->setEnabled(left.Enabled);
   mRightButton->setText(ToQString(right.Caption));
   mRightButton->setEnabled(right.Enabled);
-  // The buttons keep their places, but grow when the screen font makes a caption such as
-  // "Accept result" wider than the button; the pair then moves left to stay on the form.
-  const int width =
-      std::max({kButtonWidth, mLeftButton->sizeHint().width(), mRightButton->sizeHint().width()});
-  const int gap = right.Left - left.Left - kButtonWidth;
-  const int leftX = std::max(0, std::min(left.Left, FormWidth() - 2 * width - gap - 8));
-  mLeftButton->setGeometry(leftX, kButtonTop, width, kButtonHeight);
-  mRightButton->setGeometry(leftX + width + gap, kButtonTop, width, kButtonHeight);
+  PlaceButtons();
   emit StateChanged();
+}
+
+void TAQVOutputForm::PlaceButtons() {
+  // The buttons keep their places, but grow when the screen font makes a caption such as
+  // "Accept result" wider than the button; the pair then moves left to stay on the window,
+  // also when the window is narrower than the run asked for.
+  const int buttonWidth =
+      std::max({kButtonWidth, mLeftButton->sizeHint().width(), mRightButton->sizeHint().width()});
+  const int gap = RightButton().Left - LeftButton().Left - kButtonWidth;
+  const int leftX = std::max(0, std::min(LeftButton().Left, width() - 2 * buttonWidth - gap - 8));
+  mLeftButton->setGeometry(leftX, kButtonTop, buttonWidth, kButtonHeight);
+  mRightButton->setGeometry(leftX + buttonWidth + gap, kButtonTop, buttonWidth, kButtonHeight);
+}
+
+void TAQVOutputForm::resizeEvent(QResizeEvent* event) {
+  QDialog::resizeEvent(event);
+  PlaceButtons();
 }
 
 // Escape pauses a running fit; it must not reach QDialog, which would close the window.

@@ -48,8 +48,15 @@ class TAQVOutputForm final : public QDialog, public TOptimizeConsole {
   void ButtonsChanged() override;
   void keyPressEvent(QKeyEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
+  // The width the run asks for, but no wider than the screen's available area with the
+  // window's frame (known once shown), pixels.
+  [[nodiscard]] int WidthOnScreen() const;
+  void PlaceButtons();
+
   QPlainTextEdit* mOutputMemo = nullptr;
   QWidget* mButtonsPanel = nullptr;
   QPushButton* mLeftButton = nullptr;

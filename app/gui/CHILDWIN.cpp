@@ -96,7 +96,8 @@ QPushButton* Button(const char* name, const char* text, QWidget* parent) {
   return button;
 }
 
-// Holds a page's controls at their own sizes; where the window is smaller the page scrolls.
+// Holds a page's controls, or a chart or map, at their own sizes; where the window is smaller
+// they scroll.
 QWidget* Scrolling(QWidget* page) {
   auto* scroll = new QScrollArea;
   scroll->setObjectName(page->objectName() + QStringLiteral("Scroller"));
@@ -534,7 +535,9 @@ QWidget* TMDIChild::BuildChartPage() {
   pl->addWidget(mPreviousGraphButton);
   pl->addStretch(1);
   auto* layout = new QHBoxLayout(page);
-  layout->addWidget(mChart, 1);
+  // The graph scrolls in its own place before the page does, so that the side panel and its
+  // scroll bar stay in view down to a window as narrow as the panel.
+  layout->addWidget(Scrolling(mChart), 1);
   layout->addWidget(SidePanel(panel, page));
   return page;
 }
@@ -647,7 +650,7 @@ QWidget* TMDIChild::BuildContourPlotPage() {
   pl->addWidget(timeBox);
   pl->addStretch(1);
   auto* layout = new QHBoxLayout(page);
-  layout->addWidget(mMap, 1);
+  layout->addWidget(Scrolling(mMap), 1);  // as the graph's
   layout->addWidget(SidePanel(panel, page));
   return page;
 }
