@@ -1,11 +1,13 @@
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QStatusTipEvent>
 #include <QTabWidget>
 #include <QTextCursor>
 #include <cmath>
@@ -64,6 +66,8 @@ void TMDIChild::PageControlChange(int index) {
   // F1 on the tabs opens the help of the page they show, and the hint names the page.
   SetHelpKeyword(mPageControl, QString::fromUtf8(PageHelpKeyword(index)));
   setStatusTip(QString::fromUtf8(PageHint(index)));
+  QStatusTipEvent tip(statusTip());  // the frame's status bar shows it at once
+  QCoreApplication::sendEvent(this, &tip);
   // On the input pages the focus starts afresh, so no control of another page keeps it; the
   // tabs keep it, where F1 asks for the page's help.
   if (index <= static_cast<int>(TDocumentPage::dpObservationWells))

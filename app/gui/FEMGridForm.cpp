@@ -167,7 +167,7 @@ void TFEMGridForm::FormHelp() {
     OnHelp();
     return;
   }
-  ShowHelpPage(HelpKeywordOf(focusWidget() != nullptr ? focusWidget() : this));
+  ShowHelpPageOrSayWhere(HelpKeywordOf(focusWidget() != nullptr ? focusWidget() : this), mUi);
 }
 
 void TFEMGridForm::AQVGridChange() {

@@ -46,7 +46,7 @@ class TFEMGridForm : public QDialog {
   void CloseButtonClick();
 
   // F1: runs OnHelp when set (the frame window's help handler), else opens the help page of
-  // the focused control's keyword ("fem_model" on this dialog).
+  // the focused control's keyword ("fem_model" on this dialog) or says where that page is.
   void FormHelp();
   std::function<void()> OnHelp;
 

@@ -8,6 +8,8 @@
 #include <QVariant>
 #include <QWidget>
 
+#include "model/UserInterface.h"
+
 namespace aqv {
 
 void SetHelpKeyword(QWidget* widget, const QString& keyword) {
@@ -43,6 +45,12 @@ QString HelpFailureText(const QString& path) {
 
 bool ShowHelpPage(const QString& keyword) {
   return QDesktopServices::openUrl(QUrl::fromLocalFile(HelpPagePath(HelpFolder(), keyword)));
+}
+
+void ShowHelpPageOrSayWhere(const QString& keyword, TUserInterface& ui) {
+  if (!ShowHelpPage(keyword))
+    ui.MessageBox(HelpFailureText(HelpPagePath(HelpFolder(), keyword)).toStdString(),
+                  TMsgDlgType::mtError, TMsgDlgButtons::mbOK);
 }
 
 }  // namespace aqv

@@ -6,6 +6,8 @@ class QWidget;
 
 namespace aqv {
 
+class TUserInterface;
+
 // The keyword of the help page shown when no control on the way up names one.
 inline constexpr const char* kDefaultHelpKeyword = "Introduction";
 // Name of the dynamic property in which a widget carries its help keyword.
@@ -32,5 +34,7 @@ void SetHelpKeyword(QWidget* widget, const QString& keyword);
 [[nodiscard]] QString HelpFailureText(const QString& path);
 // Opens the page of keyword in the desktop's browser; false when nothing could be opened.
 bool ShowHelpPage(const QString& keyword);
+// Opens the page of keyword; when it cannot, tells the person through ui where the page is.
+void ShowHelpPageOrSayWhere(const QString& keyword, TUserInterface& ui);
 
 }  // namespace aqv

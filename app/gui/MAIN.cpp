@@ -253,11 +253,13 @@ void TMainForm::CreateMenus() {
 
   mExportMenu = bar->addMenu(QStringLiteral("E&xport"));
   QMenu* copyChart = mExportMenu->addMenu(QStringLiteral("Copy time graph"));
+  mExportCopyChartMenu = copyChart->menuAction();
   mExportCopyChart[0] =
       copyChart->addAction(QStringLiteral("as Metafile"), this, [this] { ExportCopyChart(true); });
   mExportCopyChart[1] =
       copyChart->addAction(QStringLiteral("as Bitmap"), this, [this] { ExportCopyChart(false); });
   QMenu* copyMap = mExportMenu->addMenu(QStringLiteral("Copy contour plot"));
+  mExportCopyMapMenu = copyMap->menuAction();
   mExportCopyMap[0] = copyMap->addAction(QStringLiteral("as Metafile"), this,
                                          [this] { ExportCopyContourMap(true); });
   mExportCopyMap[1] = copyMap->addAction(QStringLiteral("as Bitmap"), this,
@@ -362,7 +364,11 @@ QString TMainForm::StatusText(int panel) const {
 }
 
 void TMainForm::ShowStatusHint(const QString& text) {
-  if (!text.isEmpty()) mPanels[0]->setText(text);
+  // An empty hint comes when the mouse leaves a control or a menu closes: the active document's
+  // page hint shows again; without a document the panel keeps its text.
+  const TMDIChild* child = text.isEmpty() ? ActiveChild() : nullptr;
+  const QString shown = child != nullptr ? child->statusTip() : text;
+  if (!shown.isEmpty()) mPanels[0]->setText(shown);
 }
 
 // --- Settings --------------------------------------------------------------------------------
@@ -563,6 +569,9 @@ void TMainForm::UpdateExportMenu() {
   const TDocumentPage page = child != nullptr ? child->ActivePage() : TDocumentPage::dpInfo;
   const bool chart = child != nullptr && page == TDocumentPage::dpChart;
   const bool map = child != nullptr && page == TDocumentPage::dpContourPlot;
+  // The sub-menus' own items are what the person sees enabled or not in the Export menu.
+  mExportCopyChartMenu->setEnabled(chart);
+  mExportCopyMapMenu->setEnabled(map);
   for (QAction* a : mExportCopyChart) a->setEnabled(chart);
   for (QAction* a : mExportCopyMap) a->setEnabled(map);
   mExportFTH->setEnabled(chart && child->Data().CurvesValid && child->Data().CurveCount > 0);
@@ -654,9 +663,7 @@ void TMainForm::WMHelp() {
     keyword = HelpKeywordOf(dialog->focusWidget() ? dialog->focusWidget() : dialog);
   else if (TMDIChild* child = ActiveChild())
     keyword = HelpKeywordOf(child->focusWidget() ? child->focusWidget() : child);
-  if (!ShowHelpPage(keyword))
-    mUi->MessageBox(HelpFailureText(HelpPagePath(HelpFolder(), keyword)).toStdString(),
-                    TMsgDlgType::mtError, TMsgDlgButtons::mbOK);
+  ShowHelpPageOrSayWhere(keyword, *mUi);
 }
 
 void TMainForm::OpenWebPage(const char* address) {
@@ -724,7 +731,7 @@ void TMainForm::resizeEvent(QResizeEvent* event) {
 }
 
 bool TMainForm::event(QEvent* event) {
-  // Hints of menus, actions and controls go to the first panel, which keeps the last one.
+  // Hints of menus, actions and controls go to the first panel.
   if (event->type() == QEvent::StatusTip) {
     ShowStatusHint(static_cast<QStatusTipEvent*>(event)->tip());
     return true;

@@ -168,6 +168,8 @@ class TMainForm : public QMainWindow {
   QAction* mImportImageFilesAction = nullptr;
   QAction* mExportCopyChart[2] = {};  // metafile, bitmap
   QAction* mExportCopyMap[2] = {};
+  QAction* mExportCopyChartMenu = nullptr;  // the items that open the two copy sub-menus
+  QAction* mExportCopyMapMenu = nullptr;
   QAction* mExportFTH = nullptr;
   QAction* mExportXYZ = nullptr;
   QAction* mExportFEM = nullptr;

@@ -11,6 +11,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStatusTipEvent>
 #include <QSvgGenerator>
 #include <QTimer>
 #include <QToolTip>
@@ -652,16 +653,19 @@ QString TAQVKaart::HintAt(QPoint pixel) const {
   const THitResult hit = HitTest(*mGrid, wells, x, y);
   if (hit.Kind == THitKind::hkWell) return names[static_cast<std::size_t>(hit.Index)];
   if (hit.Kind != THitKind::hkGrid) return {};
-  return QStringLiteral("x: %1, y: %2\nDrawdown: %3")
-      .arg(hit.X, 0, 'f', 2)
-      .arg(hit.Y, 0, 'f', 2)
-      .arg(hit.Value, 0, 'f', 3);
+  const QString place = QStringLiteral("x: %1, y: %2").arg(hit.X, 0, 'f', 2).arg(hit.Y, 0, 'f', 2);
+  return place + QStringLiteral("\nDrawdown: %1|").arg(hit.Value, 0, 'f', 3) + place;
+}
+
+void TAQVKaart::ShowStatusTip(const QString& text) {
+  QStatusTipEvent tip(text);
+  QCoreApplication::sendEvent(this, &tip);
 }
 
 bool TAQVKaart::event(QEvent* e) {
   if (e->type() == QEvent::ToolTip) {
     auto* help = static_cast<QHelpEvent*>(e);
-    const QString hint = HintAt(help->pos());
+    const QString hint = HintAt(help->pos()).section(QLatin1Char('|'), 0, 0);
     if (hint.isEmpty())
       QToolTip::hideText();
     else
@@ -776,6 +780,9 @@ void TAQVKaart::mouseMoveEvent(QMouseEvent* event) {
     mBandVisible = true;
     update();
   }
+  // The status bar shows the hint's long part, the text after its "|" (the whole hint when it
+  // has none); an empty one lets the status bar show the page's hint again.
+  ShowStatusTip(HintAt(pos).section(QLatin1Char('|'), -1));
 }
 
 void TAQVKaart::mouseReleaseEvent(QMouseEvent* event) {
@@ -836,6 +843,7 @@ void TAQVKaart::enterEvent(QEnterEvent* event) {
 
 void TAQVKaart::leaveEvent(QEvent* event) {
   setCursor(Qt::ArrowCursor);
+  ShowStatusTip({});
   QWidget::leaveEvent(event);
 }
 

@@ -127,8 +127,9 @@ class TAQVKaart : public QWidget {
   bool HasPreviousView() const;
   void CancelZoom();
   void UpdateCursor();
-  // The hint under a pixel of the map: a well's name, a grid point's drawdown, or (in zoom
-  // mode) the snapped corner.
+  // The hint under a pixel of the map: a well's name, a grid point's coordinates and drawdown
+  // followed by "|" and the coordinates alone for the status bar, or (in zoom mode) the
+  // snapped corner.
   QString HintAt(QPoint pixel) const;
 
   // --- Exports ---------------------------------------------------------------------------------
@@ -188,6 +189,8 @@ class TAQVKaart : public QWidget {
   bool event(QEvent* event) override;
 
  private:
+  // Hands text to whatever shows the window's status hints (a status tip event up the parents).
+  void ShowStatusTip(const QString& text);
   void AnimationTick();
   void FinishAnimation(bool fireEvent);
   void DrawBackground(QPainter& p);

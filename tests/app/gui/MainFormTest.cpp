@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPixmap>
+#include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTest>
@@ -19,7 +20,9 @@
 #include <functional>
 #include <string>
 
+#include "app/gui/AQVFloatEdit.h"
 #include "app/gui/CHILDWIN.h"
+#include "app/gui/FEMGridForm.h"
 #include "app/gui/Help.h"
 #include "app/gui/MAIN.h"
 #include "app/gui/MRUList.h"
@@ -237,16 +240,30 @@ TEST_F(FrameFilesTest, FrameChangesThatTheFileKeepsMakeClosingAsk) {
   d.Saved = true;
 }
 
+// Opens the menu of the bar titled menuTitle as a person does: a click on its title, or Alt
+// with its underlined letter. Returns the open menu; nullptr when it did not open.
+QMenu* OpenBarMenu(QMainWindow& form, const QString& menuTitle, bool byKeyboard) {
+  QMenuBar* bar = form.menuBar();
+  for (QAction* title : bar->actions()) {
+    if (title->text().remove('&') != menuTitle) continue;
+    if (byKeyboard) {
+      form.activateWindow();
+      if (!QTest::qWaitForWindowActive(&form)) return nullptr;
+      const QChar letter = title->text().at(title->text().indexOf('&') + 1).toUpper();
+      QTest::keyClick(&form, static_cast<Qt::Key>(letter.unicode()), Qt::AltModifier);
+    } else {
+      QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(title).center());
+    }
+    QMenu* menu = title->menu();
+    return QTest::qWaitFor([menu] { return menu->isVisible(); }, 3000) ? menu : nullptr;
+  }
+  return nullptr;
+}
+
 // Opens a menu of the bar and clicks its item, as a person does.
 void ChooseMenuItem(QMainWindow& form, const QString& menuTitle, const QString& itemText) {
-  QMenuBar* bar = form.menuBar();
-  QAction* title = nullptr;
-  for (QAction* a : bar->actions())
-    if (a->text().remove('&') == menuTitle) title = a;
-  ASSERT_NE(title, nullptr) << menuTitle.toStdString();
-  QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(title).center());
-  QMenu* menu = title->menu();
-  ASSERT_TRUE(QTest::qWaitFor([menu] { return menu->isVisible(); }, 3000));
+  QMenu* menu = OpenBarMenu(form, menuTitle, false);
+  ASSERT_NE(menu, nullptr) << menuTitle.toStdString();
   for (QAction* a : menu->actions())
     if (a->text().remove('&') == itemText) {
       QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(a).center());
@@ -296,6 +313,79 @@ TEST_F(FrameWindowsTest, HelpThatCannotOpenSaysSoAndNamesThePage) {
   EXPECT_EQ(QString::fromStdString(mUi.Messages[0].Text),
             HelpFailureText(HelpPagePath(HelpFolder(), "Introduction")));
   EXPECT_TRUE(QString::fromStdString(mUi.Messages[0].Text).contains("Introduction.html"));
+}
+
+TEST_F(FrameWindowsTest, F1InTheModelGeneratorThatCannotOpenSaysWhereThePageIs) {
+  ASSERT_TRUE(mForm->OpenFile(mFolder.Path("a.aqv"), false));
+  test::AnswerDialog<TFEMGridForm>([](TFEMGridForm& form) {
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    QTest::keyClick(form.ModelLengthEdit(), Qt::Key_F1);
+    test::ClickCentre(form.CloseButton());
+  });
+  ChooseMenuItem(*mForm, "Export", "Save model as FEM");
+  EXPECT_EQ(mUi.OnlyMessage(),
+            HelpFailureText(HelpPagePath(HelpFolder(), "fem_model")).toStdString());
+}
+
+TEST_F(FrameWindowsTest, TheExportMenuOffersWhatTheActivePageCanExport) {
+  struct TCase {
+    int Page;             // -1: no document
+    const char* Enabled;  // the items enabled when the menu opens
+  };
+  const TCase cases[] = {
+      {-1, ""},
+      {0, "Save model as FEM"},
+      {4, "Save model as FEM"},
+      {5, "Copy time graph, Save curves as FTH, Save model as FEM"},  // the curves are computed
+      {6, "Copy contour plot, Save contours as XYZ, Save model as FEM"}};
+  for (const TCase& c : cases) {
+    if (c.Page >= 0) {
+      if (mForm->ActiveChild() == nullptr) mForm->OpenFile(mFolder.Path("a.aqv"), false);
+      ClickTab(*mForm->ActiveChild(), static_cast<TDocumentPage>(c.Page));
+    }
+    for (const bool byKeyboard : {false, true}) {
+      SCOPED_TRACE(testing::Message() << "page " << c.Page << (byKeyboard ? " keys" : " mouse"));
+      QMenu* menu = OpenBarMenu(*mForm, "Export", byKeyboard);
+      ASSERT_NE(menu, nullptr);
+      QStringList enabled;
+      for (const QAction* a : menu->actions())
+        if (a->isEnabled() && !a->isSeparator()) enabled << a->text().remove('&');
+      EXPECT_EQ(enabled.join(", ").toStdString(), c.Enabled);
+      QTest::keyClick(menu, Qt::Key_Escape);
+      QTest::keyClick(mForm->menuBar(), Qt::Key_Escape);
+    }
+  }
+}
+
+// The first panel names the page turned to, gives a closed menu's hint back to the page and
+// shows the map's coordinates under the mouse.
+TEST_F(FrameWindowsTest, TheStatusBarFollowsThePageTheMenusAndTheMouseOverTheMap) {
+  ASSERT_TRUE(mForm->OpenFile(mFolder.Path("a.aqv"), false));
+  TMDIChild& child = *mForm->ActiveChild();
+  const auto panel = [this] { return mForm->StatusText(0).toStdString(); };
+  ClickTab(child, TDocumentPage::dpAquiferSystem);
+  EXPECT_EQ(panel(), "Aquifer system");
+  QMenu* calculate = OpenBarMenu(*mForm, "Calculate", false);
+  ASSERT_NE(calculate, nullptr);
+  QTest::mouseMove(calculate, calculate->actionGeometry(mForm->Actions().Optimize).center());
+  EXPECT_EQ(panel(), "Optimize");
+  QTest::keyClick(calculate, Qt::Key_Escape);
+  QTest::keyClick(mForm->menuBar(), Qt::Key_Escape);
+  EXPECT_EQ(panel(), "Aquifer system");
+
+  ClickTab(child, TDocumentPage::dpContourPlot);
+  EXPECT_EQ(panel(), "Piezometric surface drawdown and build-up");
+  TAQVKaart* map = child.Map();
+  const QPoint inside = map->rect().center() + QPoint(map->width() / 8, 0);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return map->HintAt(inside).contains("Drawdown"); }, 5000));
+  QTest::mouseMove(map, inside);
+  // The tooltip's first line, the coordinates alone.
+  EXPECT_EQ(panel(), map->HintAt(inside).section('\n', 0, 0).toStdString());
+  EXPECT_TRUE(
+      mForm->StatusText(0).contains(QRegularExpression("^x: -?\\d+\\.\\d\\d, y: -?\\d+\\.\\d\\d$")))
+      << panel();
 }
 
 // Counts the paintings of a widget.

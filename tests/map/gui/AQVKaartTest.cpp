@@ -377,13 +377,15 @@ TEST_F(TMapFixture, ComputationErrorStopsTheAnimationWithTheEventAndTheMessage) 
 TEST_F(TMapFixture, HintShowsTheWellNameOrTheGridDrawdown) {
   const QPoint well(mMap->WorldToScreenX(-150), mMap->WorldToScreenY(0));
   EXPECT_EQ(mMap->HintAt(well), QString::fromStdString(mData->PumpingWells[1].Name));
-  // A grid point: its coordinates with two decimals, its drawdown with three.
+  // A grid point: its coordinates with two decimals, its drawdown with three; after the "|"
+  // the coordinates again, for the status bar.
   const TGridLayout& g = mMap->Grid().Layout();
   const int a = 20, b = 40;
   const QPoint node(mMap->WorldToScreenX(g.NodeX[a]), mMap->WorldToScreenY(g.NodeY[b]));
   const QString hint = mMap->HintAt(node);
   const QRegularExpression format(
-      QStringLiteral("^x: (-?\\d+\\.\\d\\d), y: (-?\\d+\\.\\d\\d)\nDrawdown: (-?\\d+\\.\\d\\d\\d)$"));
+      QStringLiteral("^x: (-?\\d+\\.\\d\\d), y: (-?\\d+\\.\\d\\d)\nDrawdown: "
+                     "(-?\\d+\\.\\d\\d\\d)\\|x: \\1, y: \\2$"));
   const QRegularExpressionMatch m = format.match(hint);
   ASSERT_TRUE(m.hasMatch()) << hint.toStdString();
   const double value = mMap->Grid().Value(g.NodeIndex(a, b));
