@@ -1,10 +1,12 @@
 #include <QApplication>
 #include <QClipboard>
+#include <QHelpEvent>
 #include <QMimeData>
 #include <QPainter>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolTip>
 #include <algorithm>
 #include <cmath>
 #include <vector>
@@ -393,6 +395,9 @@ TEST_F(TMapFixture, HintShowsTheWellNameOrTheGridDrawdown) {
   EXPECT_NEAR(m.captured(1).toDouble(), g.NodeX[a], 0.005);
   EXPECT_NEAR(m.captured(2).toDouble(), g.NodeY[b], 0.005);
   EXPECT_NEAR(m.captured(3).toDouble(), value, 0.0005);
+  QHelpEvent tip(QEvent::ToolTip, node, mMap->mapToGlobal(node));
+  QCoreApplication::sendEvent(mMap.get(), &tip);
+  EXPECT_EQ(QToolTip::text(), hint.section('|', 0, 0));  // the tooltip leaves the long part out
   EXPECT_TRUE(mMap->HintAt(QPoint(2, 2)).isEmpty());
 }
 
