@@ -34,6 +34,16 @@ bool FileExists(const std::string& path) {
   return !path.empty() && std::filesystem::exists(path, error);
 }
 
+// Why an image of the document's list cannot be shown, or empty while the image and the world
+// file that places it are both there.
+std::string WhyNotLoadable(const std::string& image) {
+  const std::string world = GetWorldFileName(image);
+  if (!FileExists(image)) return "the image file does not exist";
+  if (world.empty()) return "no world file belongs to an image of this kind";
+  if (!FileExists(world)) return "its world file " + world + " does not exist";
+  return {};
+}
+
 // Only the five fields that a pattern line carries; the pen's mode stays as the chart has it.
 void ApplyPatterns(TPatterns& patterns, const TPatternsData& data) {
   patterns.Area().SetColor(data.Area.Color);
@@ -328,14 +338,7 @@ void TAQVData::ApplyImagesAndTexts(const TAQVDataFileContent& content) {
     std::string missing;
     for (std::size_t k = 0; k < content.BackgroundFiles.size(); ++k) {
       const TBackgroundFile& file = content.BackgroundFiles[k];
-      const std::string world = GetWorldFileName(file.FileName);
-      std::string why;
-      if (!FileExists(file.FileName))
-        why = "the image file does not exist";
-      else if (world.empty())
-        why = "no world file belongs to an image of this kind";
-      else if (!FileExists(world))
-        why = "its world file " + world + " does not exist";
+      const std::string why = WhyNotLoadable(file.FileName);
       if (why.empty()) {
         BackgroundFiles.push_back(file);
       } else {
@@ -343,7 +346,8 @@ void TAQVData::ApplyImagesAndTexts(const TAQVDataFileContent& content) {
         missing += "\n" + file.FileName + ": " + why;
       }
     }
-    if (!missing.empty()) ShowFileMessage(kUnloadedImagesText + missing, false, TMsgDlgType::mtWarning);
+    if (!missing.empty())
+      ShowFileMessage(kUnloadedImagesText + missing, false, TMsgDlgType::mtWarning);
   }
   if (content.MapOptions) {
     MapOptions.DrawingOptions = TBoundaryGridDrawing();
@@ -377,9 +381,9 @@ void TAQVData::SetBackgroundFileUnloaded(int index) {
   // the merge puts before it.
   std::size_t position = static_cast<std::size_t>(index);
   auto after = UnloadedBackgroundFiles.begin();
-  for (; after != UnloadedBackgroundFiles.end() && after->Position <= position; ++after)
-    ++position;
-  UnloadedBackgroundFiles.insert(after, {position, BackgroundFiles[static_cast<std::size_t>(index)]});
+  for (; after != UnloadedBackgroundFiles.end() && after->Position <= position; ++after) ++position;
+  UnloadedBackgroundFiles.insert(after,
+                                 {position, BackgroundFiles[static_cast<std::size_t>(index)]});
   BackgroundFiles.erase(BackgroundFiles.begin() + index);
 }
 

@@ -457,9 +457,9 @@ bool TDataFileReader::ReadPumpingWell(TAQVDataFileForm form, TDataFilePumpingWel
   const int count = CountWithExclusion(rawCount, excluded);
   well.Included = !excluded;
   if (count > kMaxPeriods) {
-    return Refuse(TDataFileStatus::dsTooManyPeriods,
-                  "more than " + std::to_string(kMaxPeriods) + " pumping periods in " +
-                      mIn.Context() + ".");
+    return Refuse(
+        TDataFileStatus::dsTooManyPeriods,
+        "more than " + std::to_string(kMaxPeriods) + " pumping periods in " + mIn.Context() + ".");
   }
   if (count < 1) return Refuse(TDataFileStatus::dsInvalidCount, {});
   Expect("the pumping periods of " + Numbered("well ", index));
