@@ -89,7 +89,7 @@ TEST_F(DocumentWindowTest, LoadingASampleFillsThePagesAndComputesTheGraph) {
   EXPECT_EQ(mWindow->TimeUnitComboBox()->currentIndex(), static_cast<int>(d.TimeUnit()));
   mWindow->SetActivePage(TDocumentPage::dpChart);
   EXPECT_GT(mWindow->Chart()->GetSeriesCount(), 0);
-  EXPECT_FALSE(d.Modified());  // the graph is up to date
+  EXPECT_FALSE(d.Modified());          // the graph is up to date
   ASSERT_EQ(mUi.Messages.size(), 1u);  // the sample's images, which are not there
   EXPECT_NE(mUi.Messages[0].Text.find("/maps/other.tif"), std::string::npos);
 }
