@@ -438,6 +438,9 @@ TEST_F(TAQVDataLoadTest, ImagesThatCannotBeLoadedAreNamedAndASaveKeepsThemInThei
   mData->SaveToFile(false);
   const std::string saved = mFolder.Read("test.aqv");
   EXPECT_NE(saved.find(images), std::string::npos) << saved;
+  // Read again into the same document, the list is the file's, not the file's twice over.
+  ASSERT_TRUE(mData->LoadFromFile());
+  EXPECT_EQ(mData->AllBackgroundFiles().size(), 4u);
 }
 
 TEST_F(TAQVDataLoadTest, SavedSeriesFormatsAreEmptiedByEveryRead) {
