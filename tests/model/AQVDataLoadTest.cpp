@@ -441,6 +441,8 @@ TEST_F(TAQVDataLoadTest, ImagesThatCannotBeLoadedAreNamedAndASaveKeepsThemInThei
   // Read again into the same document, the list is the file's, not the file's twice over.
   ASSERT_TRUE(mData->LoadFromFile());
   EXPECT_EQ(mData->AllBackgroundFiles().size(), 4u);
+  mData->ResetToDefaults();
+  EXPECT_TRUE(mData->AllBackgroundFiles().empty());
 }
 
 TEST_F(TAQVDataLoadTest, SavedSeriesFormatsAreEmptiedByEveryRead) {

@@ -521,6 +521,10 @@ TEST(ParseDataFile, RefusalsSayOnASecondLineWhereAndWhat) {
   const TCase cases[] = {
       {Join({lines.begin(), lines.begin() + 49}),
        "Could not open test.aqv!\nLine 50: the file ends inside the observations of well 2."},
+      {Join({lines.begin(), lines.begin() + 39}),
+       "Could not open test.aqv!\nLine 40: the file ends inside the well screens."},
+      {Replaced(Sample("oldest.dat"), "10 1 10 5", "10 1 1O 5"),
+       "Could not open test.aqv!\nLine 21: a number was expected in observation 2."},
       {Replaced(s, "5.0000000E-02\r\n -2.0", "1,5\r\n -2.0"),
        "Could not open test.aqv!\nLine 46: a number was expected in the observations of well 1."},
       {WithLine(s, 37, Replaced(lines[36], "  -2 Well", "-101 Well")),
