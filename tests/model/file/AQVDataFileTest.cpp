@@ -515,6 +515,7 @@ void ExpectRefusals(const std::vector<TRefusal>& cases) {
 TEST(ParseDataFile, RefusalsSayOnASecondLineWhereAndWhat) {
   const std::string s = Sample("v2010.aqv");
   const std::vector<std::string> lines = Lines(s);
+  const std::vector<std::string> lines2012 = Lines(Sample("v2012.aqv"));
   struct TCase {
     std::string Text, Message;
   };
@@ -523,6 +524,8 @@ TEST(ParseDataFile, RefusalsSayOnASecondLineWhereAndWhat) {
        "Could not open test.aqv!\nLine 50: the file ends inside the observations of well 2."},
       {Join({lines.begin(), lines.begin() + 39}),
        "Could not open test.aqv!\nLine 40: the file ends inside the well screens."},
+      {Join({lines2012.begin(), lines2012.begin() + 111}),
+       "Could not open test.aqv!\nLine 112: the file ends inside the contour plot options."},
       {Replaced(Sample("oldest.dat"), "10 1 10 5", "10 1 1O 5"),
        "Could not open test.aqv!\nLine 21: a number was expected in observation 2."},
       {Replaced(s, "5.0000000E-02\r\n -2.0", "1,5\r\n -2.0"),
