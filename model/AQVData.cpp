@@ -232,6 +232,7 @@ void TAQVData::ResetToDefaults() {
   BackgroundColor = clWhite;
   ShowBackgroundImages = false;
   BackgroundFiles.clear();
+  UnloadedBackgroundFiles.clear();
   ImagesUnavailable = false;
 
   Notify();

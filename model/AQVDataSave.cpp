@@ -181,7 +181,7 @@ TAQVDataFileContent TAQVData::DataFileContent() const {
   c.SavedContourInterval = SavedContourInterval;
   c.BackgroundTransparency = BackgroundTransparency;
   c.ShowBackgroundImages = ShowBackgroundImages;
-  c.BackgroundFiles = BackgroundFiles;
+  c.BackgroundFiles = AllBackgroundFiles();
   c.MapOptions = TDataFileMapOptions{
       MapOptions.DrawingOptions.Contains(TBoundaryGridDrawingOptions::dbgBoundary),
       MapOptions.DrawingOptions.Contains(TBoundaryGridDrawingOptions::dbgGrid),
@@ -209,6 +209,7 @@ bool TAQVData::ChooseSaveFile() {
 }
 
 void TAQVData::SaveToFile(bool saveAs) {
+  const std::string previousName = FileName;
   if (saveAs || FileName.empty() || FileName == DefaultFileName) {
     if (!ChooseSaveFile()) return;
   } else if (FileExists(FileName) &&
@@ -226,7 +227,11 @@ void TAQVData::SaveToFile(bool saveAs) {
   // table keeps its 0.
   const TDataFileWrite written = WriteDataFile(DataFileContent(), Globals().EditionLabel);
   if (!written.IsSuccess() || !IsSuccess(WriteFileAtomically(FileName, written.Bytes))) {
-    UserInterface().MessageBox("Could not save " + FileName + "!", TMsgDlgType::mtError,
+    const std::string failed = FileName;
+    // The document is still the one it was: the next save and the close question aim at the
+    // file it came from, not at the name that could not be written.
+    FileName = previousName;
+    UserInterface().MessageBox("Could not save " + failed + "!", TMsgDlgType::mtError,
                                TMsgDlgButtons::mbOK);
     return;
   }

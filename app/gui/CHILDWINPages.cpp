@@ -348,10 +348,13 @@ void TMDIChild::LoadBackgroundImages() {
   BeginBusy();
   const TMapImageLoadReport report = mMap->LoadBackgroundImages();
   EndBusy();
-  // Files that could not be loaded leave the list; the later entries move up.
+  // Files that could not be loaded (each named by the map) or were not tried after a cancel
+  // leave the shown list, which stays in step with the map's images, and are kept for the file.
+  const int tried = mMap->Images().Count() + static_cast<int>(report.Failures.size());
+  for (int i = static_cast<int>(d.BackgroundFiles.size()) - 1; i >= tried; --i)
+    d.SetBackgroundFileUnloaded(i);
   for (auto it = report.Failures.rbegin(); it != report.Failures.rend(); ++it)
-    if (it->Index >= 0 && it->Index < static_cast<int>(d.BackgroundFiles.size()))
-      d.BackgroundFiles.erase(d.BackgroundFiles.begin() + it->Index);
+    d.SetBackgroundFileUnloaded(it->Index);
   mMap->update();
 }
 

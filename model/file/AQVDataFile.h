@@ -287,6 +287,10 @@ struct [[nodiscard]] TDataFileParse {
   int Line = 0;       // 1-based line of the failure
   int Column = 0;     // 1-based byte column in the decoded line, 0 when not known
   bool Beep = false;  // the refusal comes with a beep
+  // Where and what: what the reader expected at Line ("the file ends inside the observations
+  // of well 2."). A refusal whose own text does not name its line gives it in the Message as
+  // a second line, "Line " + Line + ": " + Reason.
+  std::string Reason;
   std::vector<std::string> Warnings;
   TAQVDataFileContent Content;
   bool IsSuccess() const { return aqv::IsSuccess(Status); }

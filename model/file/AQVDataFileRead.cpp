@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <charconv>
 #include <climits>
 #include <cmath>
 #include <set>
@@ -32,6 +33,25 @@ std::string RowName(std::string_view rest, std::size_t width) {
   return CutToChars(DecodeLineBreaks(TrimLeftBlanks(rest)), width);
 }
 
+// A text that is a number, but not a finite one: "nan", "inf", "-infinity", 1E999.
+bool IsNonFiniteNumber(std::string_view text) {
+  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+  if (text.empty()) return false;
+  double value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (end != text.data() + text.size()) return false;
+  return error == std::errc::result_out_of_range || (error == std::errc() && !std::isfinite(value));
+}
+
+// The refusals whose own text names their line need no second line.
+bool NamesItsLine(TDataFileStatus status) {
+  return status == TDataFileStatus::dsInvalidCount || status == TDataFileStatus::dsValueOutOfRange;
+}
+
+std::string Numbered(std::string_view what, std::size_t index) {
+  return std::string(what) + std::to_string(index + 1);
+}
+
 double FiniteOr(double value, double fallback) {
   return std::isfinite(value) ? value : fallback;
 }
@@ -59,13 +79,18 @@ class TDataFileReader {
 
  private:
   // ---- Outcome ----
-  bool Refuse(TDataFileStatus status);
+  bool Refuse(TDataFileStatus status, std::string reason);
   bool Check();
+  void Explain(std::string reason);
+  std::string ReadErrorReason() const;
+  // Records a failure with its own reason, unless the read has failed before.
+  void FailAs(TReadError error, std::string reason);
+  void Expect(std::string what) { mIn.SetContext(std::move(what)); }
   TAQVDataFileContent& Content() { return mResult.Content; }
 
   // ---- Label lines and fields of a line ----
   std::optional<int> LabelInteger();
-  std::optional<double> LabelReal();
+  std::optional<double> LabelReal(std::string_view name);
   std::vector<std::string_view> Fields(const std::string& line, std::size_t least);
   int FieldInteger(std::string_view field);
   double FieldReal(std::string_view field);
@@ -82,9 +107,9 @@ class TDataFileReader {
   bool ReadLayerRows();
   void DeriveConductivities();
   bool ReadPumpingWells(TAQVDataFileForm form);
-  bool ReadPumpingWell(TAQVDataFileForm form, TDataFilePumpingWell& well);
+  bool ReadPumpingWell(TAQVDataFileForm form, TDataFilePumpingWell& well, std::size_t index);
   bool ReadObservationWells();
-  bool ReadObservationWell(TDataFileObservationWell& well, int& total);
+  bool ReadObservationWell(TDataFileObservationWell& well, std::size_t index, int& total);
   bool ReadContourSettings();
   bool ReadImages();
   bool ReadMapOptions();
@@ -118,29 +143,62 @@ class TDataFileReader {
   std::string_view mPath;
   TTextReader mIn;
   TDataFileParse mResult;
+  std::string mReason;       // the reason of the first failure recorded with FailAs
   std::set<char> mMarks;     // distinct marks of the aquifer system
   std::size_t mRunning = 0;  // running parameter count of steps over the wells
 };
 
 // ---- Outcome ------------------------------------------------------------------------------------
 
-bool TDataFileReader::Refuse(TDataFileStatus status) {
+bool TDataFileReader::Refuse(TDataFileStatus status, std::string reason) {
   mResult.Status = status;
   mResult.Line = mIn.Line();
   mResult.Column = 0;
-  mResult.Message = ToText(status, mPath, mResult.Line);
   mResult.Beep = status != TDataFileStatus::dsReadError;
+  Explain(std::move(reason));
   return false;
 }
 
 bool TDataFileReader::Check() {
   if (mIn.Ok()) return true;
-  Refuse(mIn.Error() == TReadError::reOutOfRange ? TDataFileStatus::dsValueOutOfRange
-                                                 : TDataFileStatus::dsReadError);
+  mResult.Status = mIn.Error() == TReadError::reOutOfRange ? TDataFileStatus::dsValueOutOfRange
+                                                           : TDataFileStatus::dsReadError;
   mResult.Line = mIn.ErrorLine();
   mResult.Column = mIn.ErrorColumn();
-  mResult.Message = ToText(mResult.Status, mPath, mResult.Line);
+  mResult.Beep = mResult.Status != TDataFileStatus::dsReadError;
+  Explain(ReadErrorReason());
   return false;
+}
+
+// The refusal's own text, and on a second line where the file is damaged and how, so that a
+// person can mend the file.
+void TDataFileReader::Explain(std::string reason) {
+  mResult.Reason = std::move(reason);
+  mResult.Message = ToText(mResult.Status, mPath, mResult.Line);
+  if (!NamesItsLine(mResult.Status)) {
+    mResult.Message += "\nLine " + std::to_string(mResult.Line) + ": " + mResult.Reason;
+  }
+}
+
+std::string TDataFileReader::ReadErrorReason() const {
+  if (!mReason.empty()) return mReason;
+  const std::string& what = mIn.ErrorContext();
+  switch (mIn.Error()) {
+    case TReadError::rePastEnd:
+      return "the file ends inside " + what + ".";
+    case TReadError::reOutOfRange:
+      return "a value of " + what + " is out of its range.";
+    case TReadError::reNone:
+    case TReadError::reMalformed:
+      break;
+  }
+  return "a number was expected in " + what + ".";
+}
+
+void TDataFileReader::FailAs(TReadError error, std::string reason) {
+  if (!mIn.Ok()) return;
+  mReason = std::move(reason);
+  mIn.Fail(error);
 }
 
 // ---- Label lines and fields ---------------------------------------------------------------------
@@ -152,11 +210,17 @@ std::optional<int> TDataFileReader::LabelInteger() {
   return value;
 }
 
-std::optional<double> TDataFileReader::LabelReal() {
+// A label's text that does not convert keeps the default value, but a number that is not
+// finite is refused as it is in any row: no default may stand in for what the file says.
+std::optional<double> TDataFileReader::LabelReal(std::string_view name) {
   const std::string line = mIn.ReadLine();
+  const std::string_view text = TrimBlanks(AfterColon(line));
   double value = 0;
-  if (ParseReal(TrimBlanks(AfterColon(line)), value) != TFieldParse::fpOK) return {};
-  return value;
+  if (ParseReal(text, value) == TFieldParse::fpOK) return value;
+  if (IsNonFiniteNumber(text)) {
+    FailAs(TReadError::reMalformed, std::string(name) + " is not a finite number.");
+  }
+  return {};
 }
 
 // The fields of a line split at single blanks; a line with fewer than least fields is a read
@@ -164,7 +228,7 @@ std::optional<double> TDataFileReader::LabelReal() {
 std::vector<std::string_view> TDataFileReader::Fields(const std::string& line, std::size_t least) {
   std::vector<std::string_view> fields = SplitAtBlanks(line);
   if (fields.size() < least) {
-    mIn.Fail(TReadError::reMalformed);
+    FailAs(TReadError::reMalformed, "a value is missing in " + std::string(mIn.Context()) + ".");
     fields.assign(least, std::string_view());
   }
   return fields;
@@ -187,7 +251,8 @@ TColor TDataFileReader::FieldColor(std::string_view field) {
   TColor color = clBlack;
   if (!mIn.Ok()) return color;
   const TFieldParse status = ParseColor(field, color);
-  if (status == TFieldParse::fpMalformed) mIn.Fail(TReadError::reMalformed);
+  if (status == TFieldParse::fpMalformed)
+    FailAs(TReadError::reMalformed, "a colour was expected in " + mIn.Context() + ".");
   if (status == TFieldParse::fpOutOfRange) mIn.Fail(TReadError::reOutOfRange);
   return color;
 }
@@ -215,16 +280,21 @@ int TDataFileReader::CountWithExclusion(int count, bool& excluded) {
 // ---- Year forms ---------------------------------------------------------------------------------
 
 bool TDataFileReader::ReadHead(TAQVDataFileForm form) {
+  Expect("the file's title lines");
   mIn.SkipLine();
   mIn.SkipLine();
   if (form != TAQVDataFileForm::df2007) mIn.SkipLine();
+  Expect("the general information");
   for (std::string& text : Content().InfoTexts) {
     text = CutToChars(DecodeLineBreaks(AfterColon(mIn.ReadLine())), kInfoTextWidth);
   }
   if (form >= TAQVDataFileForm::df2009) {
+    Expect("the parameter optimization settings");
     mIn.SkipLine();
-    if (const auto rel = LabelReal()) Content().RelStoppingCriterion = *rel;
-    if (const auto abs = LabelReal()) Content().AbsStoppingCriterion = *abs;
+    if (const auto rel = LabelReal("the relative stopping criterion"))
+      Content().RelStoppingCriterion = *rel;
+    if (const auto abs = LabelReal("the absolute stopping criterion"))
+      Content().AbsStoppingCriterion = *abs;
     Content().LinearResiduals = Contains(mIn.ReadLine(), "Linear");
   }
   return Check();
@@ -232,6 +302,7 @@ bool TDataFileReader::ReadHead(TAQVDataFileForm form) {
 
 bool TDataFileReader::ReadAquiferSystem() {
   TAQVDataFileContent& c = Content();
+  Expect("the aquifer system");
   mIn.SkipLine();
   const std::string length = mIn.ReadLine();
   c.LengthUnit = Contains(length, "m") || Contains(length, "M") ? TAQVLengthUnit::luMeters
@@ -244,11 +315,14 @@ bool TDataFileReader::ReadAquiferSystem() {
   } else if (Contains(time, "sec")) {
     c.TimeUnit = TAQVTimeUnit::tuSeconds;
   }
-  if (const auto level = LabelReal()) c.SurfaceLevel = *level;
+  if (const auto level = LabelReal("the top level")) c.SurfaceLevel = *level;
   const int n = LabelInteger().value_or(1);
   if (!Check()) return false;
-  if (n > kMaxAquifers) return Refuse(TDataFileStatus::dsTooManyLayers);
-  if (n < 1) return Refuse(TDataFileStatus::dsInvalidCount);
+  if (n > kMaxAquifers) {
+    return Refuse(TDataFileStatus::dsTooManyLayers,
+                  "more than " + std::to_string(kMaxAquifers) + " aquifers.");
+  }
+  if (n < 1) return Refuse(TDataFileStatus::dsInvalidCount, {});
   c.Aquifers.assign(static_cast<std::size_t>(n), TDataFileAquifer{});
   c.Aquitards.assign(static_cast<std::size_t>(n + 1), TDataFileAquitard{});
 
@@ -272,6 +346,7 @@ bool TDataFileReader::ReadLayerRows() {
   const int n = c.AquiferCount();
   for (int i = 1; i <= n + 1; ++i) {
     TDataFileAquitard& t = c.Aquitards[static_cast<std::size_t>(i - 1)];
+    Expect(Numbered("the row of aquitard ", static_cast<std::size_t>(i - 1)));
     if ((i == 1 && c.TopAquitardAbsent) || (i == n + 1 && c.BottomAquitardAbsent)) {
       t.Resistance = 1000;
       t.SAquitard = 0;
@@ -286,6 +361,7 @@ bool TDataFileReader::ReadLayerRows() {
     }
     if (i <= n) {
       TDataFileAquifer& a = c.Aquifers[static_cast<std::size_t>(i - 1)];
+      Expect(Numbered("the row of aquifer ", static_cast<std::size_t>(i - 1)));
       a.D = mIn.ReadReal();
       a.T = mIn.ReadReal();
       a.TCode = MarkOf(Group());
@@ -329,17 +405,23 @@ void TDataFileReader::DeriveConductivities() {
 
 bool TDataFileReader::ReadPumpingWells(TAQVDataFileForm form) {
   TAQVDataFileContent& c = Content();
+  Expect("the pumping well count");
   mIn.SkipLine();
   const int count = LabelInteger().value_or(0);
   if (!Check()) return false;
-  if (count > kMaxPumpingWells) return Refuse(TDataFileStatus::dsTooManyPumpingWells);
-  if (count < 1) return Refuse(TDataFileStatus::dsInvalidCount);
+  if (count > kMaxPumpingWells) {
+    return Refuse(TDataFileStatus::dsTooManyPumpingWells,
+                  "more than " + std::to_string(kMaxPumpingWells) + " pumping wells.");
+  }
+  if (count < 1) return Refuse(TDataFileStatus::dsInvalidCount, {});
   mIn.SkipLine();
   c.PumpingWells.assign(static_cast<std::size_t>(count), TDataFilePumpingWell{});
-  for (TDataFilePumpingWell& well : c.PumpingWells) {
-    if (!ReadPumpingWell(form, well)) return false;
-    WarnAboutWellParameters(well);
+  for (std::size_t w = 0; w < c.PumpingWells.size(); ++w) {
+    Expect(Numbered("pumping well ", w));
+    if (!ReadPumpingWell(form, c.PumpingWells[w], w)) return false;
+    WarnAboutWellParameters(c.PumpingWells[w]);
   }
+  Expect("the well screens");
   mIn.SkipLine();
   for (int layer = 0; layer < c.AquiferCount(); ++layer) {
     const std::string line = mIn.ReadLine();
@@ -351,7 +433,9 @@ bool TDataFileReader::ReadPumpingWells(TAQVDataFileForm form) {
   return Check();
 }
 
-bool TDataFileReader::ReadPumpingWell(TAQVDataFileForm form, TDataFilePumpingWell& well) {
+// index: 0-based, for the messages.
+bool TDataFileReader::ReadPumpingWell(TAQVDataFileForm form, TDataFilePumpingWell& well,
+                                      std::size_t index) {
   well.X = mIn.ReadReal();
   well.Y = mIn.ReadReal();
   if (form == TAQVDataFileForm::df2007) {
@@ -372,8 +456,13 @@ bool TDataFileReader::ReadPumpingWell(TAQVDataFileForm form, TDataFilePumpingWel
   bool excluded = false;
   const int count = CountWithExclusion(rawCount, excluded);
   well.Included = !excluded;
-  if (count > kMaxPeriods) return Refuse(TDataFileStatus::dsTooManyPeriods);
-  if (count < 1) return Refuse(TDataFileStatus::dsInvalidCount);
+  if (count > kMaxPeriods) {
+    return Refuse(
+        TDataFileStatus::dsTooManyPeriods,
+        "more than " + std::to_string(kMaxPeriods) + " pumping periods in " + mIn.Context() + ".");
+  }
+  if (count < 1) return Refuse(TDataFileStatus::dsInvalidCount, {});
+  Expect("the pumping periods of " + Numbered("well ", index));
   well.Periods.assign(static_cast<std::size_t>(count), TDataFilePeriod{});
   for (TDataFilePeriod& period : well.Periods) {
     const double start = mIn.ReadReal();
@@ -388,17 +477,22 @@ bool TDataFileReader::ReadPumpingWell(TAQVDataFileForm form, TDataFilePumpingWel
 
 bool TDataFileReader::ReadObservationWells() {
   TAQVDataFileContent& c = Content();
+  Expect("the observation well count");
   mIn.SkipLine();
   const int count = LabelInteger().value_or(0);
   if (!Check()) return false;
-  if (count > kMaxObservationWells) return Refuse(TDataFileStatus::dsTooManyObservationWells);
-  if (count < 0) return Refuse(TDataFileStatus::dsInvalidCount);
+  if (count > kMaxObservationWells) {
+    return Refuse(TDataFileStatus::dsTooManyObservationWells,
+                  "more than " + std::to_string(kMaxObservationWells) + " observation wells.");
+  }
+  if (count < 0) return Refuse(TDataFileStatus::dsInvalidCount, {});
   mIn.SkipLine();
   c.ObservationWells.assign(static_cast<std::size_t>(count), TDataFileObservationWell{});
   int total = 0;
   for (std::size_t j = 0; j < c.ObservationWells.size(); ++j) {
     TDataFileObservationWell& well = c.ObservationWells[j];
-    if (!ReadObservationWell(well, total)) return false;
+    Expect(Numbered("observation well ", j));
+    if (!ReadObservationWell(well, j, total)) return false;
     well.OwnCurve = std::none_of(c.ObservationWells.begin(),
                                  c.ObservationWells.begin() + static_cast<std::ptrdiff_t>(j),
                                  [&](const TDataFileObservationWell& earlier) {
@@ -408,8 +502,10 @@ bool TDataFileReader::ReadObservationWells() {
   return true;
 }
 
-// One observation well row and its observations; total counts the observations of all wells.
-bool TDataFileReader::ReadObservationWell(TDataFileObservationWell& well, int& total) {
+// One observation well row and its observations; index is 0-based (for the messages) and total
+// counts the observations of all wells.
+bool TDataFileReader::ReadObservationWell(TDataFileObservationWell& well, std::size_t index,
+                                          int& total) {
   well.X = mIn.ReadReal();
   well.Y = mIn.ReadReal();
   well.Layer = mIn.ReadInteger();
@@ -423,14 +519,23 @@ bool TDataFileReader::ReadObservationWell(TDataFileObservationWell& well, int& t
   well.Name = RowName(mIn.ReadLine(), kWellNameWidth);
   if (!Check()) return false;
   if (well.Layer < 1 || well.Layer > Content().AquiferCount()) {
-    return Refuse(TDataFileStatus::dsValueOutOfRange);
+    return Refuse(TDataFileStatus::dsValueOutOfRange, {});
   }
   bool excluded = false;
   const int n = CountWithExclusion(rawCount, excluded);
   well.Included = !excluded;
-  if (n > kMaxObservations) return Refuse(TDataFileStatus::dsTooManyWellMeasurements);
+  if (n > kMaxObservations) {
+    return Refuse(TDataFileStatus::dsTooManyWellMeasurements,
+                  "more than " + std::to_string(kMaxObservations) + " observations in " +
+                      mIn.Context() + ".");
+  }
   total += n;
-  if (total > kMaxFitObservations) return Refuse(TDataFileStatus::dsTooManyMeasurements);
+  if (total > kMaxFitObservations) {
+    return Refuse(TDataFileStatus::dsTooManyMeasurements,
+                  "more than " + std::to_string(kMaxFitObservations) +
+                      " observations in the observation wells together.");
+  }
+  Expect("the observations of " + Numbered("well ", index));
   well.Observations.assign(static_cast<std::size_t>(n), TDataFileObservation{});
   for (TDataFileObservation& obs : well.Observations) {
     const double time = mIn.ReadReal();
@@ -445,6 +550,7 @@ bool TDataFileReader::ReadObservationWell(TDataFileObservationWell& well, int& t
 
 bool TDataFileReader::ReadContourSettings() {
   TAQVDataFileContent& c = Content();
+  Expect("the contour plot settings");
   mIn.SkipLine();
   mIn.SkipLine();
   c.WorldX1 = mIn.ReadReal();
@@ -470,13 +576,15 @@ bool TDataFileReader::ReadContourSettings() {
 
 bool TDataFileReader::ReadImages() {
   TAQVDataFileContent& c = Content();
+  Expect("the image files");
   mIn.SkipLine();
   if (const auto transparency = LabelInteger()) c.BackgroundTransparency = *transparency;
   if (const auto enabled = LabelInteger()) c.ShowBackgroundImages = *enabled != 0;
   const int count = LabelInteger().value_or(0);
   if (!Check()) return false;
-  if (count < 0 || count > kMaxImageFiles) return Refuse(TDataFileStatus::dsInvalidCount);
+  if (count < 0 || count > kMaxImageFiles) return Refuse(TDataFileStatus::dsInvalidCount, {});
   for (int k = 0; k < count; ++k) {
+    Expect(Numbered("the entry of image file ", static_cast<std::size_t>(k)));
     for (int reserved = 0; reserved < 6; ++reserved) mIn.ReadReal();
     const int shown = mIn.ReadInteger();
     const std::string path = DecodeLineBreaks(TrimBlanks(mIn.ReadLine()));
@@ -488,6 +596,7 @@ bool TDataFileReader::ReadImages() {
 
 bool TDataFileReader::ReadMapOptions() {
   TDataFileMapOptions options;
+  Expect("the contour plot options");
   mIn.SkipLine();
   const auto boundary = LabelInteger();
   options.Boundary = boundary && *boundary == 1;
@@ -502,14 +611,16 @@ bool TDataFileReader::ReadMapOptions() {
 }
 
 bool TDataFileReader::ReadTexts() {
+  Expect("the map texts");
   mIn.SkipLine();
   // Only a file with boxes has this block, so a count that does not convert is damage.
   const std::optional<int> read = LabelInteger();
   if (!read) mIn.Fail(TReadError::reMalformed);
   const int count = read.value_or(0);
   if (!Check()) return false;
-  if (count < 0 || count > kMaxTextBoxes) return Refuse(TDataFileStatus::dsInvalidCount);
+  if (count < 0 || count > kMaxTextBoxes) return Refuse(TDataFileStatus::dsInvalidCount, {});
   for (int k = 0; k < count; ++k) {
+    Expect(Numbered("map text ", static_cast<std::size_t>(k)));
     TAQVTextBoxProperties box;
     const std::string record = mIn.ReadLine();
     const TFieldParse status = ParseTextBoxProperties(record, box);
@@ -529,6 +640,7 @@ bool TDataFileReader::ReadYearForm(TAQVDataFileForm form) {
     return false;
   }
   if (form == TAQVDataFileForm::df2009 || form == TAQVDataFileForm::df2010) {
+    Expect("the time graph settings");
     mIn.SkipLine();
     mIn.SkipLine();
     mIn.SkipLine();
@@ -650,6 +762,7 @@ TDataFileAxis TDataFileReader::ReadAxisOptions() {
 
 bool TDataFileReader::ReadTimeGraph() {
   TDataFileTimeGraph graph;
+  Expect("the time graph settings");
   mIn.SkipLine();
   graph.AutoUpdate = mIn.ReadInteger() != 0;
   graph.WellFluxMode = mIn.ReadInteger() != 0;
@@ -660,7 +773,7 @@ bool TDataFileReader::ReadTimeGraph() {
   mIn.SkipLine();
   if (!Check()) return false;
   if (graph.TimeAxis < 0 || graph.TimeAxis > 1 || graph.ValueAxis < 0 || graph.ValueAxis > 2) {
-    return Refuse(TDataFileStatus::dsValueOutOfRange);
+    return Refuse(TDataFileStatus::dsValueOutOfRange, {});
   }
   mIn.SkipLine();
   graph.ChartAreaPatterns = ReadPatternLine();
@@ -688,7 +801,9 @@ bool TDataFileReader::ReadSeriesAndWellOptions(TDataFileTimeGraph& graph) {
   if (TrimRightBlanks(mIn.ReadLine()) == kSeriesTitle) {
     if (const auto count = LabelInteger()) {
       if (!Check()) return false;
-      if (*count < 0 || *count > kMaxSeriesCount) return Refuse(TDataFileStatus::dsInvalidCount);
+      if (*count < 0 || *count > kMaxSeriesCount) {
+        return Refuse(TDataFileStatus::dsInvalidCount, {});
+      }
       graph.Series.resize(static_cast<std::size_t>(*count));
       for (TDataFileSeriesFormat& series : graph.Series) {
         series.Marker = ReadMarkerLine();
@@ -747,6 +862,7 @@ bool TDataFileReader::ReadOldestForm() {
   Content().Form = TAQVDataFileForm::dfOldest;
   TOldestHeader head;
   if (!ReadOldestHeader(head) || !ReadOldestWell(head)) return false;
+  Expect("the general information");
   for (std::string& text : Content().InfoTexts) text = CutToChars(mIn.ReadLine(), kInfoTextWidth);
   if (!ReadOldestLayers(head.Aquifers)) return false;
   std::vector<TDataFileObservationWell> flat;
@@ -754,6 +870,7 @@ bool TDataFileReader::ReadOldestForm() {
 }
 
 bool TDataFileReader::ReadOldestHeader(TOldestHeader& head) {
+  Expect("the ten numbers of the first line");
   const int a = mIn.ReadInteger();
   const int b = mIn.ReadInteger();
   mIn.ReadInteger();
@@ -766,12 +883,24 @@ bool TDataFileReader::ReadOldestHeader(TOldestHeader& head) {
   head.UnitCode = mIn.ReadInteger();
   mIn.SkipLine();
   if (!Check()) return false;
-  if (static_cast<long long>(a) * b != 1) return Refuse(TDataFileStatus::dsIncompatible);
-  const int n = head.Aquifers;
-  if (n > kMaxAquifers || head.FitCount > kMaxFitObservations || parameters > kMaxParameters) {
-    return Refuse(TDataFileStatus::dsTooManyLayers);
+  if (static_cast<long long>(a) * b != 1) {
+    return Refuse(TDataFileStatus::dsIncompatible,
+                  "the first two numbers of a data file of this layout are 1 and 1.");
   }
-  if (n < 1 || head.FitCount < 0) return Refuse(TDataFileStatus::dsInvalidCount);
+  const int n = head.Aquifers;
+  if (n > kMaxAquifers) {
+    return Refuse(TDataFileStatus::dsTooManyLayers,
+                  "more than " + std::to_string(kMaxAquifers) + " aquifers.");
+  }
+  if (head.FitCount > kMaxFitObservations) {
+    return Refuse(TDataFileStatus::dsTooManyLayers,
+                  "more than " + std::to_string(kMaxFitObservations) + " observations.");
+  }
+  if (parameters > kMaxParameters) {
+    return Refuse(TDataFileStatus::dsTooManyLayers,
+                  "more than " + std::to_string(kMaxParameters) + " parameters.");
+  }
+  if (n < 1 || head.FitCount < 0) return Refuse(TDataFileStatus::dsInvalidCount, {});
   int& last = head.LastScreen;
   if (last < head.FirstScreen) {
     last = head.FirstScreen;
@@ -786,6 +915,7 @@ bool TDataFileReader::ReadOldestHeader(TOldestHeader& head) {
 // One well pumping Q from time 0 to the end of pumping. Negative radii and a skin below -1000
 // mark those parameters for fitting (marks "u", "v", "w").
 bool TDataFileReader::ReadOldestWell(const TOldestHeader& head) {
+  Expect("the line of the pumping well");
   const double q = mIn.ReadReal();
   double rw = mIn.ReadReal(), rc = mIn.ReadReal(), skin = mIn.ReadReal();
   double endOfPumping = mIn.ReadReal();
@@ -826,7 +956,9 @@ bool TDataFileReader::ReadOldestWell(const TOldestHeader& head) {
 bool TDataFileReader::ReadOldestObservations(const TOldestHeader& head,
                                              std::vector<TDataFileObservationWell>& flat) {
   flat.resize(static_cast<std::size_t>(head.FitCount));
-  for (TDataFileObservationWell& point : flat) {
+  for (std::size_t k = 0; k < flat.size(); ++k) {
+    TDataFileObservationWell& point = flat[k];
+    Expect(Numbered("observation ", k));
     point.X = mIn.ReadReal();
     point.Layer = mIn.ReadInteger();
     TDataFileObservation obs;
@@ -835,7 +967,7 @@ bool TDataFileReader::ReadOldestObservations(const TOldestHeader& head,
     mIn.SkipLine();
     if (!Check()) return false;
     if (point.Layer < 1 || point.Layer > head.Aquifers) {
-      return Refuse(TDataFileStatus::dsValueOutOfRange);
+      return Refuse(TDataFileStatus::dsValueOutOfRange, {});
     }
     if (head.UnitCode == 0) obs.Observed *= 0.01;  // centimetres
     if (head.UnitCode <= 1) obs.Time /= 1440;      // minutes
@@ -860,6 +992,7 @@ bool TDataFileReader::ReadOldestLayers(int n) {
     }
   };
   for (int i = 1; i <= n + 1; ++i) {
+    Expect(Numbered("the layer row ", static_cast<std::size_t>(i - 1)));
     double t = mIn.ReadReal(), resistance = mIn.ReadReal(), s = mIn.ReadReal(), sa = mIn.ReadReal();
     mIn.SkipLine();
     if (!Check()) return false;
@@ -901,7 +1034,9 @@ bool TDataFileReader::DistributeOldestObservations(
     });
     if (it == wells.end()) {
       if (wells.size() == kMaxObservationWells) {
-        return Refuse(TDataFileStatus::dsTooManyObservationWells);
+        return Refuse(TDataFileStatus::dsTooManyObservationWells,
+                      "more than " + std::to_string(kMaxObservationWells) +
+                          " places (distance and aquifer) in the observations.");
       }
       TDataFileObservationWell well;
       std::string number = std::to_string(wells.size() + 1);
@@ -921,7 +1056,9 @@ bool TDataFileReader::DistributeOldestObservations(
       it = wells.end() - 1;
     }
     if (it->Observations.size() == kMaxObservations) {
-      return Refuse(TDataFileStatus::dsTooManyWellMeasurements);
+      return Refuse(TDataFileStatus::dsTooManyWellMeasurements,
+                    "more than " + std::to_string(kMaxObservations) +
+                        " observations at one place (distance and aquifer).");
     }
     it->Observations.push_back(point.Observations.front());
   }
@@ -951,6 +1088,7 @@ TDataFileParse TDataFileReader::Run() {
   bool complete = false;
   if (form == TAQVDataFileForm::dfOldest) {
     mIn = TTextReader(mBytes);  // the first line is the first data line
+    mReason.clear();
     complete = ReadOldestForm();
   } else {
     complete = ReadYearForm(form);

@@ -101,6 +101,8 @@ std::string ToText(TFileIOStatus status) {
       return "the written file could not replace the old one";
     case TFileIOStatus::fiTooLarge:
       return "the file is too large";
+    case TFileIOStatus::fiReadOnly:
+      return "the file is read-only";
   }
   return {};
 }
@@ -145,6 +147,11 @@ TFileIOStatus WriteFileAtomically(const std::string& path, std::string_view byte
   struct stat old {};
   const bool existed = ::stat(target.c_str(), &old) == 0;
   if (existed && S_ISDIR(old.st_mode)) return TFileIOStatus::fiRenameFailed;
+  // The rename would replace the file whatever its own permissions say, as only the folder's
+  // count for it. A file made read-only is kept as it is: the mode bits are looked at as well,
+  // since access() grants the superuser every file.
+  if (existed && ((old.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0))
+    return TFileIOStatus::fiReadOnly;
 
   std::string tempPath;
   TFileDescriptor fd(CreateTemporary(target, tempPath));

@@ -14,6 +14,7 @@ enum class TFileIOStatus : std::uint8_t {
   fiWriteFailed,   // writing or flushing the temporary file failed
   fiRenameFailed,  // the finished temporary file could not replace the target
   fiTooLarge,      // the file is longer than the reader takes; nothing was read
+  fiReadOnly,      // the existing file may not be written; it was left as it is
 };
 
 constexpr bool IsSuccess(TFileIOStatus status) {
@@ -35,7 +36,8 @@ std::string WithDataFileExtension(std::string_view path);
 // temporary file in the same folder, which is flushed to the disk and then renamed over the
 // target. On any failure the old file (if any) is unchanged and no temporary file is left. A
 // new file gets the permissions a newly created file gets; an existing file keeps its
-// permission bits.
+// permission bits. An existing file that the user may not write, or that has no write bit at
+// all, is not replaced (fiReadOnly).
 [[nodiscard]] TFileIOStatus WriteFileAtomically(const std::string& path, std::string_view bytes);
 
 }  // namespace aqv

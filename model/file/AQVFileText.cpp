@@ -575,6 +575,7 @@ void TTextReader::FailAt(TReadError error, std::size_t column) {
   mError = error;
   mErrorLine = error == TReadError::rePastEnd ? mSource.LineNumber() + 1 : mLineNumber;
   mErrorColumn = static_cast<int>(column) + 1;
+  mErrorContext = mContext;
 }
 
 void TTextReader::Fail(TReadError error) {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "chart/Color.h"
@@ -155,6 +156,11 @@ class TTextReader {
 
   // Records a failure at the line last read (for fields of a line read with ReadLine).
   void Fail(TReadError error);
+  // Names what is being read ("the observations of well 2"); a failure keeps the name that
+  // stood when it happened, for the message that says where a file is damaged.
+  void SetContext(std::string context) { mContext = std::move(context); }
+  const std::string& Context() const { return mContext; }
+  const std::string& ErrorContext() const { return mErrorContext; }
 
   bool Ok() const { return mError == TReadError::reNone; }
   TReadError Error() const { return mError; }
@@ -180,6 +186,8 @@ class TTextReader {
   TReadError mError = TReadError::reNone;
   int mErrorLine = 0;
   int mErrorColumn = 0;
+  std::string mContext;
+  std::string mErrorContext;
 };
 
 }  // namespace aqv

@@ -242,7 +242,9 @@ TEST_F(Journey, OpeningAFileKeepsItsCurveStylesAndAsksNothingOnClose) {
   const std::string path = mFolder.Path("colours.aqv");
   {
     TAQVData file;
-    file.FileName = std::string(AQV_TEST_DATA_DIR) + "/v2010.aqv";
+    file.FileName = mFolder.Path("v2010.aqv");
+    std::ofstream(file.FileName, std::ios::binary)
+        << WithoutImages(ReadAll(std::string(AQV_TEST_DATA_DIR) + "/v2010.aqv"));
     ASSERT_TRUE(file.LoadFromFile());
     for (int c = 1; c <= file.ObservationWellCount(); ++c)
       for (int layer = 1; layer <= file.AquiferCount(); ++layer)

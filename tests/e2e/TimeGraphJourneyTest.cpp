@@ -63,7 +63,7 @@ TEST_F(Journey, AxisButtonsAndUpdateGraphSetTheTitleAndScales) {
 // dashed and 3 pixels wide, the second's green and dotted, the measured points fuchsia
 // triangles of 9 pixels.
 std::string StyledSample(const std::string& path) {
-  std::string text = ReadAll(kSample);
+  std::string text = SampleWithoutImages();
   const std::size_t settings = text.find('\n', text.find("=== Time graph settings")) + 1;
   text[settings] = '0';
   const std::size_t begin = text.find("Number of series");

@@ -141,7 +141,11 @@ TEST_F(TAQVDataLoadTest, Year2010SampleLoadsItsModelAndSettings) {
   EXPECT_EQ(d.LowerLayer(), 1);
   EXPECT_GE(mChanges, 1);
   EXPECT_EQ(mLoadedEvents, 0);  // only the forms with a time graph announce a load
-  EXPECT_TRUE(mUi.Messages.empty());
+  // The sample's images are on a drive no test machine has.
+  EXPECT_EQ(mUi.OnlyMessage(),
+            "These background images could not be loaded. They are not shown, and a save keeps "
+            "them in the file:\n/maps/polder map.png: the image file does not exist\n"
+            "/maps/other.tif: the image file does not exist");
 }
 
 TEST_F(TAQVDataLoadTest, Year2011SampleFormatsTheAttachedChart) {
@@ -343,6 +347,9 @@ TEST_F(TAQVDataLoadTest, RefusedFileLeavesTheDocumentAsItWas) {
        "Too many observation wells!", true},
       {"   1.0000000E-04   0 Clay", "   1.0000000E-0x   0 Clay", "", false},
       {"5.0000000E-02\r\n=== Import", "nan\r\n=== Import", "", false},
+      // Not finite on a label line: refused as in a row, not loaded as the default.
+      {"Rel.:  1.0000000E-05", "Rel.:  nan", "", false},
+      {"Top level :      12.50000", "Top level :      inf", "", false},
       {"No. of files : 2", "No. of files : -1", "Invalid count", true},
   };
   const std::string sample = Sample("v2010.aqv");
@@ -370,7 +377,8 @@ TEST_F(TAQVDataLoadTest, MissingOrTruncatedFileCannotBeOpened) {
   Fresh();
   const std::string sample = Sample("v2010.aqv");
   EXPECT_FALSE(LoadBytes(sample.substr(0, sample.find("=== Observation wells"))));
-  EXPECT_EQ(mUi.OnlyMessage(), "Could not open " + mData->FileName + "!");
+  EXPECT_EQ(mUi.OnlyMessage(), "Could not open " + mData->FileName +
+                                   "!\nLine 42: the file ends inside the observation well count.");
   EXPECT_EQ(mData->ObservationWells[1].Name, "Observation well 1");
 
   // A file far larger than any document is refused from its size, with its own message.
@@ -389,7 +397,7 @@ TEST_F(TAQVDataLoadTest, TooManyParameterGroupsWarnAfterABeepAndTheLoadGoesOn) {
                   "1000.0000000   7   1.0000000E-04   8 Base");
   text = Replaced(text, "1.5000000E-01   0", "1.5000000E-01   5");
   EXPECT_TRUE(LoadBytes(text));
-  ASSERT_EQ(mUi.Messages.size(), 1u);
+  ASSERT_EQ(mUi.Messages.size(), 2u);  // then the sample's images, which are not there
   EXPECT_EQ(mUi.Messages[0].Text,
             "Too many parameters for pumping wells. Only 6 parameter(group)s will be optimized");
   EXPECT_EQ(mUi.Messages[0].Type, TMsgDlgType::mtWarning);
@@ -397,7 +405,9 @@ TEST_F(TAQVDataLoadTest, TooManyParameterGroupsWarnAfterABeepAndTheLoadGoesOn) {
   EXPECT_EQ(mData->PumpingWells[1].RcCode, '5');
 }
 
-TEST_F(TAQVDataLoadTest, ImagesWithoutImageOrWorldFileAreDroppedAndTheRestKeepTheirOrder) {
+// An image on a drive not mounted today is named and not shown, and the next save writes the
+// file's list as it was; before, it was dropped without a word and lost at the next save.
+TEST_F(TAQVDataLoadTest, ImagesThatCannotBeLoadedAreNamedAndASaveKeepsThemInTheirPlaces) {
   mFolder.Write("a.png", "png");
   mFolder.Write("a.pgw", "1\n0\n0\n-1\n0\n0\n");
   mFolder.Write("b.png", "png");  // no world file
@@ -416,7 +426,23 @@ TEST_F(TAQVDataLoadTest, ImagesWithoutImageOrWorldFileAreDroppedAndTheRestKeepTh
   ASSERT_TRUE(LoadBytes(text));
   EXPECT_EQ(mData->BackgroundFiles,
             (TBackgroundFiles{{false, mFolder.Path("a.png")}, {true, mFolder.Path("c.tif")}}));
-  EXPECT_TRUE(mUi.Messages.empty());
+  EXPECT_EQ(mUi.OnlyMessage(),
+            "These background images could not be loaded. They are not shown, and a save keeps "
+            "them in the file:\n" +
+                mFolder.Path("gone.png") + ": the image file does not exist\n" +
+                mFolder.Path("b.png") + ": its world file " + mFolder.Path("b.pgw") +
+                " does not exist");
+  // The document window finds c.tif damaged: it too stays in its place.
+  mData->SetBackgroundFileUnloaded(1);
+  mUi.Answers = {TModalResult::mrYes};
+  mData->SaveToFile(false);
+  const std::string saved = mFolder.Read("test.aqv");
+  EXPECT_NE(saved.find(images), std::string::npos) << saved;
+  // Read again into the same document, the list is the file's, not the file's twice over.
+  ASSERT_TRUE(mData->LoadFromFile());
+  EXPECT_EQ(mData->AllBackgroundFiles().size(), 4u);
+  mData->ResetToDefaults();
+  EXPECT_TRUE(mData->AllBackgroundFiles().empty());
 }
 
 TEST_F(TAQVDataLoadTest, SavedSeriesFormatsAreEmptiedByEveryRead) {

@@ -416,9 +416,14 @@ TEST_F(TAQVDataSaveTest, AddedExtensionNeverOverwritesAFileSilently) {
 
 TEST_F(TAQVDataSaveTest, FailedSaveLeavesTheOldFileAndReportsTheFailure) {
   mFolder.Write("a.aqv", "old bytes");
+  mFolder.Write("locked.aqv", "locked bytes");
+  std::filesystem::permissions(mFolder.Path("locked.aqv"), std::filesystem::perms::owner_read |
+                                                               std::filesystem::perms::group_read |
+                                                               std::filesystem::perms::others_read);
   std::filesystem::create_directory(mFolder.Root() / "folder.aqv");
-  // A value that is not finite, a target that is a folder, a folder that does not exist.
-  const std::vector<std::string> targets = {"a.aqv", "folder.aqv", "missing/b.aqv"};
+  // A value that is not finite, a file its owner made read-only (mode 444, refused also for
+  // the superuser), a target that is a folder, a folder that does not exist.
+  const std::vector<std::string> targets = {"a.aqv", "locked.aqv", "folder.aqv", "missing/b.aqv"};
   for (const std::string& target : targets) {
     mUi.Messages.clear();
     mUi.Answers = {TModalResult::mrYes};
@@ -433,9 +438,10 @@ TEST_F(TAQVDataSaveTest, FailedSaveLeavesTheOldFileAndReportsTheFailure) {
     EXPECT_EQ(mSavedEvents, 0) << target;
   }
   EXPECT_EQ(mFolder.Read("a.aqv"), "old bytes");
+  EXPECT_EQ(mFolder.Read("locked.aqv"), "locked bytes");
   EXPECT_TRUE(std::filesystem::is_directory(mFolder.Root() / "folder.aqv"));
   // Nothing else was left behind: no temporary file, no new folder.
-  EXPECT_EQ(mFolder.Names(), (std::vector<std::string>{"a.aqv", "folder.aqv"}));
+  EXPECT_EQ(mFolder.Names(), (std::vector<std::string>{"a.aqv", "folder.aqv", "locked.aqv"}));
 }
 
 TEST_F(TAQVDataSaveTest, WellObservingARemovedAquiferDoesNotMakeTheDocumentUnsaveable) {

@@ -89,8 +89,9 @@ TEST_F(DocumentWindowTest, LoadingASampleFillsThePagesAndComputesTheGraph) {
   EXPECT_EQ(mWindow->TimeUnitComboBox()->currentIndex(), static_cast<int>(d.TimeUnit()));
   mWindow->SetActivePage(TDocumentPage::dpChart);
   EXPECT_GT(mWindow->Chart()->GetSeriesCount(), 0);
-  EXPECT_FALSE(d.Modified());  // the graph is up to date
-  EXPECT_TRUE(mUi.Messages.empty()) << mUi.Messages.front().Text;
+  EXPECT_FALSE(d.Modified());          // the graph is up to date
+  ASSERT_EQ(mUi.Messages.size(), 1u);  // the sample's images, which are not there
+  EXPECT_NE(mUi.Messages[0].Text.find("/maps/other.tif"), std::string::npos);
 }
 
 TEST_F(DocumentWindowTest, AMissingOrRefusedFileGivesOneMessageAndNothingComputed) {
@@ -102,8 +103,30 @@ TEST_F(DocumentWindowTest, AMissingOrRefusedFileGivesOneMessageAndNothingCompute
   std::ofstream(bad) << "AQV data file version 2012\nnot a number\n";
   mUi.Messages.clear();
   EXPECT_FALSE(mWindow->LoadFile(bad));
-  EXPECT_EQ(mUi.OnlyMessage(), "Could not open " + bad + "!");
+  EXPECT_EQ(mUi.OnlyMessage(),
+            "Could not open " + bad + "!\nLine 3: the file ends inside the file's title lines.");
   EXPECT_EQ(mWindow->Chart()->GetSeriesCount(), 0);
+}
+
+// A damaged image is named by the map and, like a missing one, kept in its place by a save.
+TEST_F(DocumentWindowTest, ImagesThatCannotBeLoadedStayInTheSavedFile) {
+  test::TTempFolder folder;
+  folder.Write("damaged.png", "no picture");
+  folder.Write("damaged.pgw", "1\n0\n0\n-1\n0\n0\n");
+  std::ifstream sample(Sample("v2012.aqv"), std::ios::binary);
+  std::string bytes{std::istreambuf_iterator<char>(sample), {}};
+  bytes.replace(bytes.find("/maps/polder map.png"), 20, folder.Path("damaged.png"));
+  folder.Write("a.aqv", bytes);
+  ASSERT_TRUE(mWindow->LoadFile(folder.Path("a.aqv")));
+  ASSERT_EQ(mUi.Messages.size(), 2u);
+  EXPECT_NE(mUi.Messages[0].Text.find("/maps/other.tif: the image file does not exist"),
+            std::string::npos);
+  EXPECT_NE(mUi.Messages[1].Text.find(folder.Path("damaged.png")), std::string::npos);
+  EXPECT_TRUE(mWindow->Data().BackgroundFiles.empty());
+  mUi.Answers = {TModalResult::mrYes};
+  mWindow->Data().SaveToFile(false);
+  const std::string saved = folder.Read("a.aqv");
+  EXPECT_LT(saved.find("1 " + folder.Path("damaged.png")), saved.find("0 /maps/other.tif"));
 }
 
 TEST_F(DocumentWindowTest, ClosingAnUnsavedDocumentAsksAndCancelKeepsItOpen) {

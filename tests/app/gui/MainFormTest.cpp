@@ -141,7 +141,8 @@ TEST_F(FrameFilesTest, ARefusedFileClosesItsWindowWithoutAQuestionAndLeavesTheRe
   EXPECT_TRUE(form.Children().empty());
   EXPECT_EQ(form.RecentFiles().Count(), 0);
   ASSERT_EQ(mUi.Messages.size(), 1u);  // only the reader's own message, no save question
-  EXPECT_EQ(mUi.Messages[0].Text, "Could not open " + mFolder.Path("bad.aqv") + "!");
+  EXPECT_EQ(mUi.Messages[0].Text, "Could not open " + mFolder.Path("bad.aqv") +
+                                      "!\nLine 3: the file ends inside the file's title lines.");
 }
 
 TEST_F(FrameFilesTest, ACommandLinePathIsMadeAbsoluteAndOpenedOnce) {
@@ -370,6 +371,24 @@ TEST_F(FrameWindowsTest, TheStatusBarGivesAClosedMenusHintBackAndShowsTheMapsCoo
   ASSERT_TRUE(QTest::qWaitFor([&] { return map->HintAt(p).contains("Drawdown"); }, 5000));
   QTest::mouseMove(map, p);
   EXPECT_EQ(mForm->StatusText(0), map->HintAt(p).section('\n', 0, 0));  // the coordinates alone
+}
+
+// A folder the save may not write, made here as a path whose folder is a regular file (root
+// writes into read-only folders): the document stays the file it came from.
+TEST_F(FrameWindowsTest, FailedSaveAsLeavesTheDocumentItsOldName) {
+  ASSERT_TRUE(mForm->OpenFile(mFolder.Path("a.aqv"), false));
+  TMDIChild& child = *mForm->ActiveChild();
+  const QString caption = child.windowTitle();
+  const std::string failed = mFolder.Path("a.aqv/b.aqv");
+  mUi.DialogPaths.push_back(failed);
+  mUi.Messages.clear();  // the sample's images, which are not there
+  ChooseMenuItem(*mForm, "File", "Save as...");
+  EXPECT_EQ(mUi.OnlyMessage(), "Could not save " + failed + "!");
+  EXPECT_EQ(child.Data().FileName, mFolder.Path("a.aqv"));
+  EXPECT_EQ(child.windowTitle(), caption);
+  EXPECT_EQ(mForm->RecentFiles().Count(), 1);
+  ASSERT_TRUE(mForm->OpenFile(mFolder.Path("a.aqv"), false));
+  EXPECT_EQ(mForm->Children().size(), 1u) << "the open file is found under its old name";
 }
 
 // Counts the paintings of a widget.

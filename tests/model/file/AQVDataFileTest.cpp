@@ -485,13 +485,60 @@ std::string Count(int line) {
   return "Invalid count in line " + std::to_string(line) + " of test.aqv!";
 }
 
+// A refusal says where and what: its own text names its line, or a second line does
+// ("Line 37: the file ends inside the observations of well 2.").
+void ExpectWhereAndWhat(const TDataFileParse& parse) {
+  EXPECT_GT(parse.Line, 0) << parse.Message;
+  if (parse.Status == TDataFileStatus::dsInvalidCount ||
+      parse.Status == TDataFileStatus::dsValueOutOfRange) {
+    EXPECT_NE(parse.Message.find("line " + std::to_string(parse.Line) + " of"), std::string::npos);
+    return;
+  }
+  ASSERT_GT(parse.Reason.size(), 1u) << parse.Message;
+  EXPECT_EQ(parse.Reason.back(), '.');
+  const std::string second = "\nLine " + std::to_string(parse.Line) + ": " + parse.Reason;
+  ASSERT_GE(parse.Message.size(), second.size());
+  EXPECT_EQ(parse.Message.substr(parse.Message.size() - second.size()), second);
+}
+
+// Each case's message is its first line; the second is checked by ExpectWhereAndWhat.
 void ExpectRefusals(const std::vector<TRefusal>& cases) {
   for (const TRefusal& c : cases) {
     const TDataFileParse parse = ParseDataFile(c.Text, "test.aqv");
     EXPECT_EQ(parse.Status, c.Status) << c.Message;
-    EXPECT_EQ(parse.Message, c.Message);
+    EXPECT_EQ(parse.Message.substr(0, parse.Message.find('\n')), c.Message);
     EXPECT_EQ(parse.Beep, c.Status != TDataFileStatus::dsReadError) << c.Message;
+    ExpectWhereAndWhat(parse);
   }
+}
+
+TEST(ParseDataFile, RefusalsSayOnASecondLineWhereAndWhat) {
+  const std::string s = Sample("v2010.aqv");
+  const std::vector<std::string> lines = Lines(s);
+  const std::vector<std::string> lines2012 = Lines(Sample("v2012.aqv"));
+  struct TCase {
+    std::string Text, Message;
+  };
+  const TCase cases[] = {
+      {Join({lines.begin(), lines.begin() + 49}),
+       "Could not open test.aqv!\nLine 50: the file ends inside the observations of well 2."},
+      {Join({lines.begin(), lines.begin() + 39}),
+       "Could not open test.aqv!\nLine 40: the file ends inside the well screens."},
+      {Join({lines2012.begin(), lines2012.begin() + 111}),
+       "Could not open test.aqv!\nLine 112: the file ends inside the contour plot options."},
+      {Replaced(Sample("oldest.dat"), "10 1 10 5", "10 1 1O 5"),
+       "Could not open test.aqv!\nLine 21: a number was expected in observation 2."},
+      {Replaced(s, "5.0000000E-02\r\n -2.0", "1,5\r\n -2.0"),
+       "Could not open test.aqv!\nLine 46: a number was expected in the observations of well 1."},
+      {WithLine(s, 37, Replaced(lines[36], "  -2 Well", "-101 Well")),
+       "Too many pumping periods!\nLine 37: more than 100 pumping periods in pumping well 1."},
+      {WithLine(s, 20, "Rel.:  nan"),
+       "Could not open test.aqv!\nLine 20: the relative stopping criterion is not a finite "
+       "number."},
+      {Replaced(Sample("v2011.aqv"), "clCream 0 - clWhite 0 1", "clCrime 0 - clWhite 0 1"),
+       "Could not open test.aqv!\nLine 54: a colour was expected in the time graph settings."},
+  };
+  for (const TCase& c : cases) EXPECT_EQ(ParseDataFile(c.Text, "test.aqv").Message, c.Message);
 }
 
 TEST(ParseDataFile, RefusesYearFormsWithEveryMessage) {
@@ -521,6 +568,11 @@ TEST(ParseDataFile, RefusesYearFormsWithEveryMessage) {
        {WithLine(s, 60, "No. of files : -1"), S::dsInvalidCount, Count(60)},
        {WithLine(s, 66, "Placement : 5"), S::dsValueOutOfRange, Value(66)},
        {Replaced(s, "1.0000000E-01             20", "nan             20"), S::dsReadError, kOpen},
+       // A label number that is not finite is refused as a row's is, not taken as the default.
+       {WithLine(s, 20, "Rel.:  nan"), S::dsReadError, kOpen},
+       {WithLine(s, 21, "Abs.: +inf"), S::dsReadError, kOpen},
+       {WithLine(s, 26, "Top level :     -Infinity"), S::dsReadError, kOpen},
+       {WithLine(s, 26, "Top level :     1E999"), S::dsReadError, kOpen},
        {Replaced(s, "5.0000000E-02\r\n -2.0", "1,5\r\n -2.0"), S::dsReadError, kOpen},
        {Replaced(s, "   1200.0000000", "inf"), S::dsReadError, kOpen},
        {"Hello world\r\nthis is a letter\r\n", S::dsReadError, kOpen},
@@ -636,9 +688,16 @@ TEST(ParseDataFile, FileEndingBeforeItsLastRequiredLineIsReadError) {
     const std::size_t lastLine = optionsOptional ? bytes.find("No. of files")
                                                  : bytes.find_last_of("\r\n", bytes.size() - 3) + 1;
     for (std::size_t n = 0; n < bytes.size(); ++n) {
-      const TDataFileParse parse = ParseDataFile(std::string_view(bytes).substr(0, n));
+      const TDataFileParse parse = ParseDataFile(std::string_view(bytes).substr(0, n), "t.aqv");
       if (n < lastLine) {
         EXPECT_FALSE(parse.IsSuccess()) << name << " cut at " << n;
+      }
+      if (parse.IsSuccess()) continue;
+      SCOPED_TRACE(name + " cut at " + std::to_string(n));
+      ExpectWhereAndWhat(parse);
+      // Cut after a line end, where no number is cut short: the file ends inside a block.
+      if (n > 0 && bytes[n - 1] == '\n' && parse.Status == TDataFileStatus::dsReadError) {
+        EXPECT_EQ(parse.Reason.rfind("the file ends inside ", 0), 0u) << parse.Reason;
       }
     }
   }
@@ -658,8 +717,9 @@ TEST(ParseDataFile, MalformedTokenInAnyNumberIsReadError) {
     broken[at] = 'X';
     const TDataFileParse parse = ParseDataFile(broken, "b.aqv");
     EXPECT_EQ(parse.Status, TDataFileStatus::dsReadError) << at;
-    EXPECT_EQ(parse.Message, "Could not open b.aqv!");
-    EXPECT_GT(parse.Line, 1);
+    EXPECT_EQ(parse.Message.rfind("Could not open b.aqv!\nLine ", 0), 0u);
+    EXPECT_EQ(parse.Reason.rfind("a number was expected in ", 0), 0u) << parse.Reason;
+    ExpectWhereAndWhat(parse);
     ++checked;
   }
   EXPECT_GT(checked, 20);
