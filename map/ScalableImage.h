@@ -82,8 +82,9 @@ class TScalableImage {
   // .tif/.tiff, any letter case); makes the image visible. Any code of TImageLoadResult but -6.
   TImageLoadStatus LoadFromFile(const std::string& fileName, const TImageProgress& progress = {},
                                 const TImageLimits& limits = {});
-  // How the last decode ended; dsTooLarge tells a refusal for size from a damaged file.
-  TDecodeStatus DecodeStatus() const { return mDecodeStatus; }
+  // How the last decode ended; dsTooLarge tells a refusal for size from a damaged file, and
+  // then Width and Height give the size the file declares.
+  const TDecodeResult& Decoded() const { return mDecoded; }
 
   // The pixel that covers a world point; false without a raster or when the point lies
   // outside it.
@@ -114,7 +115,7 @@ class TScalableImage {
   TWorldTransform mTransform;
   bool mVisible = true;
   std::string mInfoText;
-  TDecodeStatus mDecodeStatus = TDecodeStatus::dsOk;
+  TDecodeResult mDecoded;
 };
 
 // Outcome of loading a document's list of images.
@@ -138,8 +139,11 @@ class TMapImage {
   // No composite side may reach this many pixels.
   static constexpr int kMaxCompositeSide = 25001;
   // Pixels that the decoded images, the composite and its blend may hold together: 1 GiB at
-  // four bytes a pixel, which a desktop can spare beside the program.
-  static constexpr std::int64_t kPixelBudget = std::int64_t{1} << 28;
+  // the three bytes of an opaque pixel (an image with transparency takes four), which a
+  // desktop can spare beside the program. It holds a 10000 x 10000 orthophoto with its
+  // composite and blend; a single image takes its pixels three times, so that a header
+  // declaring 16384 x 16384 pixels is refused before any memory is taken.
+  static constexpr std::int64_t kPixelBudget = (std::int64_t{1} << 30) / 3;
 
   // Receives progress of loading, composing and blending, and is polled for cancel.
   void SetProgressCallback(TImageProgress progress) { mProgress = std::move(progress); }
