@@ -155,7 +155,12 @@ TEST(TMapImage, PixelBudgetRefusesTheImageThatWouldExceedItAndKeepsTheOthers) {
   TMapImage map;
   const TImageLoadStatus bomb = map.AddImage(folder.Path("bomb.png"));
   EXPECT_EQ(bomb.Code, TImageLoadResult::lrOverBudget) << bomb.Message;
-  EXPECT_NE(bomb.Message.find(folder.Path("bomb.png")), std::string::npos) << bomb.Message;
+  // The person reads the image's size and the limit, so knows what to make smaller.
+  EXPECT_NE(bomb.Message.find(folder.Path("bomb.png") + " of 16384 x 16384 pixels is not loaded"),
+            std::string::npos)
+      << bomb.Message;
+  EXPECT_NE(bomb.Message.find("805 million pixels, more than the 357 million"), std::string::npos)
+      << bomb.Message;
 
   map.SetPixelBudget(300);
   const std::string a = WritePlaced(folder, "a", test::PatternRaster(8, 8), {1, 0, 0, -1, 0, 8});
@@ -177,6 +182,12 @@ TEST(TMapImage, PixelBudgetRefusesTheImageThatWouldExceedItAndKeepsTheOthers) {
     EXPECT_NE(failure.Status.Message.find(k == 0 ? beside : large), std::string::npos)
         << failure.Status.Message;
   }
+  EXPECT_NE(report.Failures[0].Status.Message.find(
+                "of 8 x 8 pixels is not loaded: with it the optimized image would be 16 x 8 "
+                "pixels, and the images, the optimized image and its blend would need 384 "
+                "pixels, more than the 300 pixels"),
+            std::string::npos)
+      << report.Failures[0].Status.Message;
   ASSERT_EQ(map.Count(), 2);
   EXPECT_EQ(map.Image(1).FileName(), over);
   ASSERT_TRUE(map.BuildComposite().IsSuccess());
