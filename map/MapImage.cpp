@@ -328,25 +328,36 @@ bool TMapImage::WindowPart(const TWorldRect& window, TWindowPart& part) const {
   return true;
 }
 
-void TMapImage::CropToWindow(const TWorldRect& window) {
+void TMapImage::CropToWindow(const TWorldRect& window, int maxColumns, int maxRows) {
   mPreviewSource.Clear();
   mPreview.Clear();
   const TPixelRect source = SourceRect(window);
   const std::int64_t width = std::int64_t{source.Right} - source.Left;
   const std::int64_t height = std::int64_t{source.Bottom} - source.Top;
   if (width <= 0 || height <= 0) return;
-  if (!mPreviewSource.Allocate(width, height, mLimits, ColorToRGBA(mColor), TPixelFormat::pfRGB)
+  // The preview is drawn into the map's window, so it needs no more pixels than the window
+  // has: a copy at the composite's resolution would hold an orthophoto twice over.
+  const std::int64_t columns = std::min<std::int64_t>(width, std::max(1, maxColumns));
+  const std::int64_t rows = std::min<std::int64_t>(height, std::max(1, maxRows));
+  if (!mPreviewSource.Allocate(columns, rows, mLimits, ColorToRGBA(mColor), TPixelFormat::pfRGB)
            .IsSuccess())
     return;
-  if (!mPreview.Allocate(width, height, mLimits, {}, TPixelFormat::pfRGB).IsSuccess()) {
+  if (!mPreview.Allocate(columns, rows, mLimits, {}, TPixelFormat::pfRGB).IsSuccess()) {
     mPreviewSource.Clear();
     return;
   }
-  const int left = std::max(0, source.Left), right = std::min(mComposite.Width(), source.Right);
-  const int top = std::max(0, source.Top), bottom = std::min(mComposite.Height(), source.Bottom);
-  for (int y = top; y < bottom; ++y)
-    for (int x = left; x < right; ++x)
-      mPreviewSource.Set(x - source.Left, y - source.Top, mComposite.At(x, y));
+  // Each preview pixel takes the composite pixel under its centre; at full size that is the
+  // pixel itself.
+  for (std::int64_t r = 0; r < rows; ++r) {
+    const std::int64_t y = source.Top + (2 * r + 1) * height / (2 * rows);
+    if (y < 0 || y >= mComposite.Height()) continue;
+    for (std::int64_t c = 0; c < columns; ++c) {
+      const std::int64_t x = source.Left + (2 * c + 1) * width / (2 * columns);
+      if (x >= 0 && x < mComposite.Width())
+        mPreviewSource.Set(static_cast<int>(c), static_cast<int>(r),
+                           mComposite.At(static_cast<int>(x), static_cast<int>(y)));
+    }
+  }
 }
 
 const TImageRaster& TMapImage::BlendPreview(int percent) {

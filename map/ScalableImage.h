@@ -1,5 +1,6 @@
 #pragma once
 
+#include <limits>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -124,9 +125,9 @@ struct TMapImageLoadReport {
     int Index = 0;  // 0-based index in the list given
     TImageLoadStatus Status;
   };
-  std::vector<TFailure> Failures;  // the files that were not loaded, in list order
+  std::vector<TFailure> Failures;     // the files that were not loaded, in list order
   std::vector<std::string> Warnings;  // loaded files that are damaged, each naming its file
-  bool Cancelled = false;          // the person cancelled; later files were not tried
+  bool Cancelled = false;             // the person cancelled; later files were not tried
 };
 
 // The background images of one map, merged into one composite raster at the finest pixel size
@@ -209,9 +210,11 @@ class TMapImage {
   bool WindowPart(const TWorldRect& window, TWindowPart& part) const;
 
   // Transparency preview: CropToWindow copies the composite's part under a world rectangle
-  // (pixels outside the composite get the background colour); BlendPreview blends that copy
-  // at percent into the preview raster, which it returns; allocates nothing after the crop.
-  void CropToWindow(const TWorldRect& window);
+  // (pixels outside the composite get the background colour), at most maxColumns x maxRows
+  // pixels (the window's on the screen); BlendPreview blends that copy at percent into the
+  // preview raster, which it returns; allocates nothing after the crop.
+  void CropToWindow(const TWorldRect& window, int maxColumns = std::numeric_limits<int>::max(),
+                    int maxRows = std::numeric_limits<int>::max());
   const TImageRaster& BlendPreview(int percent);
   void Nop() {}
 

@@ -393,6 +393,11 @@ TEST(TMapImage, PreviewBlendsTheCroppedWindow) {
   EXPECT_EQ(preview.At(0, 0), pattern.At(8, 6));
   EXPECT_EQ(preview.At(3, 0), (TRGBA{0, 0, 0, 255}));
   EXPECT_EQ(map.BlendPreview(100).At(0, 0), (TRGBA{0, 0, 0, 255}));
+  // No more pixels than the window on the screen: each takes the composite pixel under its
+  // centre.
+  map.CropToWindow({0, 0, 8, 8}, 2, 4);
+  ASSERT_EQ(map.BlendPreview(0).Width(), 2);
+  EXPECT_EQ(map.BlendPreview(0).At(1, 3), pattern.At(6, 9));
 }
 
 }  // namespace

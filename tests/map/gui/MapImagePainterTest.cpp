@@ -90,14 +90,21 @@ TEST_F(MapImagePainterMap, AnOrthophotoOfTenThousandPixelsASideLoadsAndShows) {
   mData->BackgroundTransparency = 0;
   EXPECT_TRUE(mMap->LoadBackgroundImages().Failures.empty());
   EXPECT_TRUE(mUi.Messages.empty()) << mUi.Messages.front().Text;
-  const QImage image = Picture(QSize(700, 500), "map-orthophoto.png");
-  for (const auto& [x, y] : {std::pair{-455.0, 345.0}, {405.0, -345.0}, {-415.0, -315.0}}) {
-    const TRGBA c =
-        test::BlockColour(static_cast<int>((x + 500) * 10), static_cast<int>((500 - y) * 10));
-    EXPECT_EQ(image.pixelColor(mMap->WorldToScreenX(x), mMap->WorldToScreenY(y)),
-              QColor(c.R, c.G, c.B))
-        << x << ", " << y;
+  // Shown on the map, and in the options dialog's preview, which holds no more pixels than
+  // the map.
+  for (const bool preview : {false, true}) {
+    if (preview) mMap->BeginPreview();
+    const QImage image = Picture(QSize(700, 500), "map-orthophoto.png");
+    for (const auto& [x, y] : {std::pair{-455.0, 345.0}, {405.0, -345.0}, {-415.0, -315.0}}) {
+      const TRGBA c =
+          test::BlockColour(static_cast<int>((x + 500) * 10), static_cast<int>((500 - y) * 10));
+      EXPECT_EQ(image.pixelColor(mMap->WorldToScreenX(x), mMap->WorldToScreenY(y)),
+                QColor(c.R, c.G, c.B))
+          << x << ", " << y << (preview ? " in the preview" : "");
+    }
   }
+  EXPECT_LE(mMap->Images().BlendPreview(0).Width(), mMap->width());
+  mMap->EndPreview();
 }
 
 // A composite that cannot be made says so in the words every path uses, and the map shows no
