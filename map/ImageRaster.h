@@ -51,9 +51,10 @@ struct [[nodiscard]] TDecodeResult {
   bool HasPixels() const { return IsSuccess() || Status == TDecodeStatus::dsDamaged; }
 };
 
-// The person's sentence about an image file with fault, subject naming the file ("The image
-// file /maps/a.png"); a damaged result that keeps pixels says that only part is shown.
-std::string ImageFaultText(const std::string& subject, const TDecodeResult& result);
+// The person's sentence about the image file fileName ("The file" when it is empty) whose
+// decode gave result: what is wrong with the file, never the library's words; a damaged result
+// that keeps pixels says that only part is shown. A result without a fault gives its message.
+std::string ImageFaultText(const std::string& fileName, const TDecodeResult& result);
 
 // A failed decode of a format: status, fault and the library's detail, with the message about
 // "The file"; width and height for ifTooLarge and ifNoMemory.
