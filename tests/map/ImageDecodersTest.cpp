@@ -359,6 +359,8 @@ TEST(ImageDecoders, HugeDeclaredDimensionsAreRefusedBeforeAllocation) {
     TImageRaster raster;
     const TDecodeResult result = decode(bytes, raster);
     EXPECT_EQ(result.Status, TDecodeStatus::dsTooLarge) << result.Message;
+    EXPECT_NE(result.Message.find(" pixels, which is too large."), std::string::npos)
+        << result.Message;
     EXPECT_TRUE(raster.Empty());
   }
 }
