@@ -45,12 +45,19 @@ struct THeader {
   std::uint32_t Masks[3] = {0, 0, 0};
 };
 
-TDecodeResult Corrupt(const std::string& why) {
-  return {TDecodeStatus::dsCorrupt, Sentence("The bitmap does not decode: " + why)};
+constexpr const char* kFormat = "BMP";
+
+// why is kept as the detail; the person is told that the file is damaged or incomplete, or of
+// a kind that is not read.
+TDecodeResult Corrupt(const char* why, TImageFault fault = TImageFault::ifDamaged) {
+  return DecodeFailure(TDecodeStatus::dsCorrupt, fault, kFormat, why);
 }
 
 TDecodeResult ReadHeader(std::span<const std::uint8_t> d, THeader& h) {
-  if (d.size() < 26 || d[0] != 'B' || d[1] != 'M') return Corrupt("not a bitmap file");
+  if (d.empty()) return Corrupt("empty", TImageFault::ifEmpty);
+  if (d.size() < 2 || d[0] != 'B' || d[1] != 'M')
+    return Corrupt("not a bitmap file", TImageFault::ifNotThisFormat);
+  if (d.size() < 26) return Corrupt("the header is truncated");
   h.PixelsAt = U32(d, 10);
   const std::uint32_t infoSize = U32(d, 14);
   if (infoSize == 12) {  // the old OS/2 core header
@@ -78,10 +85,10 @@ TDecodeResult ReadHeader(std::span<const std::uint8_t> d, THeader& h) {
       14 + std::size_t{infoSize} + (infoSize == 40 && h.Compression == kBitFields ? 12 : 0);
   if (h.Compression != kRgb &&
       !(h.Compression == kBitFields && (h.BitCount == 16 || h.BitCount == 32)))
-    return Corrupt("compressed bitmaps are not supported");
+    return Corrupt("compressed bitmaps are not supported", TImageFault::ifUnsupported);
   if (h.BitCount != 1 && h.BitCount != 4 && h.BitCount != 8 && h.BitCount != 16 &&
       h.BitCount != 24 && h.BitCount != 32)
-    return Corrupt("unsupported bits per pixel");
+    return Corrupt("unsupported bits per pixel", TImageFault::ifUnsupported);
   if (h.BitCount <= 8) {
     const std::size_t full = std::size_t{1} << h.BitCount;
     if (h.PaletteCount == 0 || h.PaletteCount > full) h.PaletteCount = full;
@@ -91,7 +98,7 @@ TDecodeResult ReadHeader(std::span<const std::uint8_t> d, THeader& h) {
   return {};
 }
 
-// Decodes one stored row into RGBA; row holds exactly the padded row's bytes.
+// Decodes one stored row into RGB; row holds exactly the padded row's bytes.
 void DecodeRow(std::span<const std::uint8_t> row, const THeader& h,
                const std::array<TRGBA, 256>& palette, std::uint8_t* out, int width) {
   const bool masked = h.Compression == kBitFields;
@@ -100,7 +107,7 @@ void DecodeRow(std::span<const std::uint8_t> row, const THeader& h,
   const std::uint32_t* masks =
       masked ? h.Masks : (h.BitCount == 16 ? defaultMasks16 : defaultMasks32);
   const TMaskChannel red(masks[0]), green(masks[1]), blue(masks[2]);
-  for (int x = 0; x < width; ++x, out += 4) {
+  for (int x = 0; x < width; ++x, out += 3) {
     TRGBA pixel;
     const auto ux = static_cast<std::size_t>(x);
     switch (h.BitCount) {
@@ -130,7 +137,6 @@ void DecodeRow(std::span<const std::uint8_t> row, const THeader& h,
     out[0] = pixel.R;
     out[1] = pixel.G;
     out[2] = pixel.B;
-    out[3] = pixel.A;
   }
 }
 
@@ -141,7 +147,7 @@ TDecodeResult DecodeBMP(std::span<const std::uint8_t> data, TImageRaster& raster
   raster.Clear();
   THeader h;
   if (TDecodeResult header = ReadHeader(data, h); !header.IsSuccess()) return header;
-  if (TDecodeResult size = CheckImageSize(h.Width, h.Height, 4, limits); !size.IsSuccess())
+  if (TDecodeResult size = CheckImageSize(h.Width, h.Height, 3, limits); !size.IsSuccess())
     return size;
   // Rows are padded to whole 32-bit words; every row must lie inside the file.
   const std::int64_t stride = (h.Width * h.BitCount + 31) / 32 * 4;
@@ -155,7 +161,9 @@ TDecodeResult DecodeBMP(std::span<const std::uint8_t> data, TImageRaster& raster
     const std::size_t at = h.PaletteAt + i * h.PaletteEntrySize;
     palette[i] = {data[at + 2], data[at + 1], data[at], 255};
   }
-  if (TDecodeResult sized = raster.Allocate(h.Width, h.Height, limits); !sized.IsSuccess())
+  // Bitmaps are opaque: three bytes a pixel.
+  if (TDecodeResult sized = raster.Allocate(h.Width, h.Height, limits, {}, TPixelFormat::pfRGB);
+      !sized.IsSuccess())
     return sized;
   for (std::int64_t y = 0; y < h.Height; ++y) {
     const std::size_t rowAt = h.PixelsAt + static_cast<std::size_t>(y * stride);

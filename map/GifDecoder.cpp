@@ -26,10 +26,20 @@ int ReadFromMemory(GifFileType* gif, GifByteType* buffer, int length) {
   return static_cast<int>(n);
 }
 
+constexpr const char* kFormat = "GIF";
+
+// A file that giflib does not recognise is no GIF at all; any other error means that it breaks
+// off or holds wrong bytes. giflib's own words stay in the detail.
 TDecodeResult GifError(int code) {
   const char* text = GifErrorString(code);
-  return {TDecodeStatus::dsCorrupt, Sentence(std::string("The GIF image does not decode: ") +
-                                             (text ? text : "unknown error"))};
+  return DecodeFailure(
+      TDecodeStatus::dsCorrupt,
+      code == D_GIF_ERR_NOT_GIF_FILE ? TImageFault::ifNotThisFormat : TImageFault::ifDamaged,
+      kFormat, text ? text : "unknown error");
+}
+
+TDecodeResult Damaged(const char* detail) {
+  return DecodeFailure(TDecodeStatus::dsCorrupt, TImageFault::ifDamaged, kFormat, detail);
 }
 
 // Closes the decoder whatever way the decoding ends.
@@ -99,7 +109,7 @@ TDecodeResult DecodeFirstFrame(GifFileType* gif, int transparentIndex, TImageRas
                                const TImageLimits& limits) {
   const GifImageDesc& desc = gif->Image;
   if (desc.Left < 0 || desc.Top < 0 || desc.Width <= 0 || desc.Height <= 0)
-    return {TDecodeStatus::dsCorrupt, "The GIF image has a frame without pixels."};
+    return Damaged("a frame without pixels");
   // A frame reaching past the logical screen widens the image rather than writing past it.
   const std::int64_t width =
       std::max<std::int64_t>(gif->SWidth, std::int64_t{desc.Left} + desc.Width);
@@ -112,7 +122,8 @@ TDecodeResult DecodeFirstFrame(GifFileType* gif, int transparentIndex, TImageRas
     line.resize(static_cast<std::size_t>(desc.Width));
   } catch (const std::bad_alloc&) {
     raster.Clear();
-    return {TDecodeStatus::dsOutOfMemory, "Not enough memory for the GIF image."};
+    return DecodeFailure(TDecodeStatus::dsOutOfMemory, TImageFault::ifNoMemory, kFormat, {}, width,
+                         height);
   }
   if (!ReadFrame(gif, transparentIndex, line, raster)) {
     raster.Clear();
@@ -126,6 +137,7 @@ TDecodeResult DecodeFirstFrame(GifFileType* gif, int transparentIndex, TImageRas
 TDecodeResult DecodeGIF(std::span<const std::uint8_t> data, TImageRaster& raster,
                         const TImageLimits& limits) {
   raster.Clear();
+  if (data.empty()) return DecodeFailure(TDecodeStatus::dsCorrupt, TImageFault::ifEmpty, kFormat);
   TMemoryReader reader{data};
   int error = 0;
   GifFileType* gif = DGifOpen(&reader, ReadFromMemory, &error);
@@ -143,9 +155,9 @@ TDecodeResult DecodeGIF(std::span<const std::uint8_t> data, TImageRaster& raster
         if (DGifGetImageDesc(gif) != GIF_OK) return GifError(gif->Error);
         return DecodeFirstFrame(gif, transparentIndex, raster, limits);
       case TERMINATE_RECORD_TYPE:
-        return {TDecodeStatus::dsCorrupt, "The GIF image holds no frame."};
+        return Damaged("no frame");
       default:
-        return {TDecodeStatus::dsCorrupt, "The GIF image holds an unknown record."};
+        return Damaged("an unknown record");
     }
   }
 }

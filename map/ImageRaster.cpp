@@ -1,18 +1,57 @@
 #include "map/ImageRaster.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <new>
 
 namespace aqv {
 
+std::string ImageFaultText(const std::string& fileName, const TDecodeResult& result) {
+  const std::string file = fileName.empty() ? "The file" : "The file " + fileName;
+  const std::string format = result.Format;
+  const std::string size = std::to_string(result.Width) + " x " + std::to_string(result.Height);
+  switch (result.Fault) {
+    case TImageFault::ifNone:
+      break;
+    case TImageFault::ifEmpty:
+      return file + " is empty.";
+    case TImageFault::ifNotThisFormat:
+      return file + " is not a" + (format == "" ? "n" : " " + format) + " image.";
+    case TImageFault::ifDamaged:
+      return file + (result.HasPixels()
+                         ? " is damaged or incomplete; only the part that could be read is shown."
+                         : " is damaged or incomplete.");
+    case TImageFault::ifUnsupported:
+      return file + " is a kind of " + format + " image that cannot be read.";
+    case TImageFault::ifTooLarge:
+      return file + " holds an image of " + size + " pixels, which is too large.";
+    case TImageFault::ifNoMemory:
+      if (result.Width == 0) return file + " cannot be read: there is not enough memory.";
+      return file + " holds an image of " + size + " pixels, for which there is not enough memory.";
+  }
+  return result.Message;
+}
+
+TDecodeResult DecodeFailure(TDecodeStatus status, TImageFault fault, const char* format,
+                            std::string detail, std::int64_t width, std::int64_t height) {
+  TDecodeResult result(status, {});
+  result.Fault = fault;
+  result.Format = format;
+  result.Width = width;
+  result.Height = height;
+  result.Detail = std::move(detail);
+  result.Message = ImageFaultText({}, result);
+  return result;
+}
+
 TDecodeResult CheckImageSize(std::int64_t width, std::int64_t height, std::int64_t bytesPerPixel,
                              const TImageLimits& limits) {
-  if (width <= 0 || height <= 0) return {TDecodeStatus::dsCorrupt, "The image has no pixels."};
+  if (width <= 0 || height <= 0)
+    return DecodeFailure(TDecodeStatus::dsCorrupt, TImageFault::ifDamaged, "", "no pixels");
   const auto tooLarge = [&] {
-    return TDecodeResult{TDecodeStatus::dsTooLarge, "The image of " + std::to_string(width) +
-                                                        " x " + std::to_string(height) +
-                                                        " pixels is too large."};
+    return DecodeFailure(TDecodeStatus::dsTooLarge, TImageFault::ifTooLarge, "", {}, width, height);
   };
   // Each factor is checked before the product, so that no product can overflow 64 bits.
   if (width > limits.MaxSide || height > limits.MaxSide) return tooLarge();
@@ -23,26 +62,26 @@ TDecodeResult CheckImageSize(std::int64_t width, std::int64_t height, std::int64
 }
 
 TDecodeResult TImageRaster::Allocate(std::int64_t width, std::int64_t height,
-                                     const TImageLimits& limits, TRGBA fill) {
+                                     const TImageLimits& limits, TRGBA fill, TPixelFormat format) {
   Clear();
-  TDecodeResult check = CheckImageSize(width, height, 4, limits);
+  const int bytesPerPixel = format == TPixelFormat::pfRGB ? 3 : 4;
+  TDecodeResult check = CheckImageSize(width, height, bytesPerPixel, limits);
   if (!check.IsSuccess()) return check;
   try {
-    mPixels.resize(static_cast<std::size_t>(width * height * 4));
+    mPixels.resize(static_cast<std::size_t>(width * height * bytesPerPixel));
   } catch (const std::bad_alloc&) {
     mPixels = {};
-    return {TDecodeStatus::dsOutOfMemory, "Not enough memory for an image of " +
-                                              std::to_string(width) + " x " +
-                                              std::to_string(height) + " pixels."};
+    return DecodeFailure(TDecodeStatus::dsOutOfMemory, TImageFault::ifNoMemory, "", {}, width,
+                         height);
   }
   mWidth = static_cast<int>(width);
   mHeight = static_cast<int>(height);
-  for (std::size_t i = 0; i < mPixels.size(); i += 4) {
-    mPixels[i] = fill.R;
-    mPixels[i + 1] = fill.G;
-    mPixels[i + 2] = fill.B;
-    mPixels[i + 3] = fill.A;
-  }
+  mFormat = format;
+  // The first pixel, then what is filled so far copied after itself: few calls for any size.
+  const std::uint8_t bytes[4] = {fill.R, fill.G, fill.B, fill.A};
+  std::memcpy(mPixels.data(), bytes, static_cast<std::size_t>(bytesPerPixel));
+  for (std::size_t done = static_cast<std::size_t>(bytesPerPixel); done < mPixels.size(); done *= 2)
+    std::memcpy(mPixels.data() + done, mPixels.data(), std::min(done, mPixels.size() - done));
   return {};
 }
 

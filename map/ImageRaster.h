@@ -21,20 +21,46 @@ struct TImageLimits {
 // decoded (a broken-off JPEG, for one, shows grey below the last row it holds).
 enum class TDecodeStatus { dsOk, dsCorrupt, dsTooLarge, dsOutOfMemory, dsCancelled, dsDamaged };
 
+// What is wrong with an image file, as the person is told it. ifDamaged covers a file that
+// breaks off as well as one whose bytes are wrong: the person cannot tell them apart and does
+// the same about both. ifUnsupported is a file of the format that uses a feature no decoder
+// here reads.
+enum class TImageFault {
+  ifNone,
+  ifEmpty,
+  ifNotThisFormat,
+  ifDamaged,
+  ifUnsupported,
+  ifTooLarge,
+  ifNoMemory
+};
+
 struct [[nodiscard]] TDecodeResult {
+  TDecodeResult() = default;
+  TDecodeResult(TDecodeStatus status, std::string message)
+      : Status(status), Message(std::move(message)) {}
+
   TDecodeStatus Status = TDecodeStatus::dsOk;
   std::string Message;  // what went wrong, for the person; empty on success
+  TImageFault Fault = TImageFault::ifNone;
+  const char* Format = "";             // "PNG", "GIF", "JPEG", "TIFF" or "BMP"
+  std::int64_t Width = 0, Height = 0;  // the declared size, for ifTooLarge and ifNoMemory
+  std::string Detail;                  // the codec library's own words, for tests and logs
   bool IsSuccess() const { return Status == TDecodeStatus::dsOk; }
   // True when the raster holds pixels worth showing: a success or a damaged image.
   bool HasPixels() const { return IsSuccess() || Status == TDecodeStatus::dsDamaged; }
 };
 
-// text ending in a full stop: one is added unless there is one (the codec libraries' own
-// messages have none).
-inline std::string Sentence(std::string text) {
-  if (text.empty() || text.back() != '.') text += '.';
-  return text;
-}
+// The person's sentence about the image file fileName ("The file" when it is empty) whose
+// decode gave result: what is wrong with the file, never the library's words; a damaged result
+// that keeps pixels says that only part is shown. A result without a fault gives its message.
+std::string ImageFaultText(const std::string& fileName, const TDecodeResult& result);
+
+// A failed decode of a format: status, fault and the library's detail, with the message about
+// "The file"; width and height for ifTooLarge and ifNoMemory.
+TDecodeResult DecodeFailure(TDecodeStatus status, TImageFault fault, const char* format,
+                            std::string detail = {}, std::int64_t width = 0,
+                            std::int64_t height = 0);
 
 // Progress of long image work: the shared progress method (caption, position, maximum) and a
 // cancel query that long loops poll. Either may be empty.
@@ -54,44 +80,54 @@ struct TRGBA {
   friend bool operator==(const TRGBA&, const TRGBA&) = default;
 };
 
-// A decoded image or a composite: rows from top to bottom, four bytes per pixel in the order
-// red, green, blue, alpha, rows packed without padding. Owns its pixels; empty until allocated.
+// How a raster holds a pixel: red, green, blue and alpha bytes, or only red, green and blue
+// for a picture that is opaque throughout, which holds a large photograph, the composite and
+// its blend in three quarters of the memory.
+enum class TPixelFormat { pfRGBA, pfRGB };
+
+// A decoded image or a composite: rows from top to bottom, the bytes of each pixel in the
+// order red, green, blue (, alpha), rows packed without padding. Owns its pixels; empty until
+// allocated.
 class TImageRaster {
  public:
   int Width() const { return mWidth; }
   int Height() const { return mHeight; }
   bool Empty() const { return mWidth == 0 || mHeight == 0; }
+  TPixelFormat Format() const { return mFormat; }
+  int BytesPerPixel() const { return mFormat == TPixelFormat::pfRGB ? 3 : 4; }
 
   // Makes the raster width x height pixels of the given fill after checking the size against
   // limits; on refusal or allocation failure the raster is left empty.
   TDecodeResult Allocate(std::int64_t width, std::int64_t height, const TImageLimits& limits,
-                         TRGBA fill = {0, 0, 0, 0});
+                         TRGBA fill = {0, 0, 0, 0}, TPixelFormat format = TPixelFormat::pfRGBA);
   void Clear();
 
   std::uint8_t* Row(int y) { return mPixels.data() + static_cast<std::size_t>(y) * Stride(); }
   const std::uint8_t* Row(int y) const {
     return mPixels.data() + static_cast<std::size_t>(y) * Stride();
   }
-  std::size_t Stride() const { return static_cast<std::size_t>(mWidth) * 4; }
+  std::size_t Stride() const { return static_cast<std::size_t>(mWidth) * BytesPerPixel(); }
   std::span<std::uint8_t> Bytes() { return mPixels; }
   std::span<const std::uint8_t> Bytes() const { return mPixels; }
 
-  // The pixel at column x, row y (0-based, both inside the raster).
+  // The pixel at column x, row y (0-based, both inside the raster); opaque in an RGB raster.
   TRGBA At(int x, int y) const {
-    const std::uint8_t* p = Row(y) + static_cast<std::size_t>(x) * 4;
-    return {p[0], p[1], p[2], p[3]};
+    const std::uint8_t* p = Row(y) + static_cast<std::size_t>(x) * BytesPerPixel();
+    return {p[0], p[1], p[2], mFormat == TPixelFormat::pfRGB ? std::uint8_t{255} : p[3]};
   }
+  // Sets the pixel; an RGB raster drops the alpha.
   void Set(int x, int y, TRGBA pixel) {
-    std::uint8_t* p = Row(y) + static_cast<std::size_t>(x) * 4;
+    std::uint8_t* p = Row(y) + static_cast<std::size_t>(x) * BytesPerPixel();
     p[0] = pixel.R;
     p[1] = pixel.G;
     p[2] = pixel.B;
-    p[3] = pixel.A;
+    if (mFormat == TPixelFormat::pfRGBA) p[3] = pixel.A;
   }
 
  private:
   int mWidth = 0;
   int mHeight = 0;
+  TPixelFormat mFormat = TPixelFormat::pfRGBA;
   std::vector<std::uint8_t> mPixels;
 };
 

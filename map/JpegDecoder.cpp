@@ -5,11 +5,16 @@
 // jpeglib.h needs size_t and FILE declared before it.
 #include <jpeglib.h>
 
+// jerror.h needs jpeglib.h before it.
+#include <jerror.h>
+
 #include "map/ImageDecoders.h"
 
 namespace aqv {
 
 namespace {
+
+constexpr const char* kFormat = "JPEG";
 
 // libjpeg's default error handler ends the process; ours jumps back to the decoder with the
 // library's message. No object with a destructor lives in the frames it jumps over.
@@ -57,24 +62,26 @@ void CmykToRgba(std::uint8_t* row, int width) {
   }
 }
 
-// Widens an RGB row, read into the start of its RGBA row, from the end backwards in place.
-void RgbToRgba(std::uint8_t* row, int width) {
-  for (int x = width - 1; x >= 0; --x) {
-    const std::size_t from = static_cast<std::size_t>(x) * 3;
-    const std::size_t to = static_cast<std::size_t>(x) * 4;
-    const std::uint8_t r = row[from], g = row[from + 1], b = row[from + 2];
-    row[to] = r;
-    row[to + 1] = g;
-    row[to + 2] = b;
-    row[to + 3] = 255;
+// A sound file that uses a feature libjpeg leaves out, or anything else, which breaks off or
+// holds wrong bytes.
+TImageFault FaultOf(int messageCode) {
+  switch (messageCode) {
+    case JERR_ARITH_NOTIMPL:
+    case JERR_BAD_PRECISION:
+    case JERR_CCIR601_NOTIMPL:
+    case JERR_CONVERSION_NOTIMPL:
+    case JERR_NOT_COMPILED:
+      return TImageFault::ifUnsupported;
+    default:
+      return TImageFault::ifDamaged;
   }
 }
 
 // Everything between setjmp and the last libjpeg call: plain data only. Returns the status;
-// the message is in error.Message.
+// the library's message is in error.Message, a refusal of the size in sized.
 TDecodeStatus Decompress(std::span<const std::uint8_t> data, TImageRaster& raster,
                          const TImageLimits& limits, jpeg_decompress_struct& info,
-                         TJpegError& error) {
+                         TJpegError& error, TDecodeResult& sized) {
   if (setjmp(error.Jump)) return TDecodeStatus::dsCorrupt;
   jpeg_create_decompress(&info);
   jpeg_progress_mgr progress{};
@@ -85,12 +92,11 @@ TDecodeStatus Decompress(std::span<const std::uint8_t> data, TImageRaster& raste
   const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
   info.out_color_space = cmyk ? JCS_CMYK : JCS_RGB;
   info.mem->max_memory_to_use = static_cast<long>(limits.MaxBytes);
-  const TDecodeStatus sized = raster.Allocate(info.image_width, info.image_height, limits).Status;
-  if (sized != TDecodeStatus::dsOk) {
-    std::snprintf(error.Message, sizeof error.Message, "%u x %u pixels is too large",
-                  info.image_width, info.image_height);
-    return sized;
-  }
+  // RGB rows are read straight into a raster of three bytes a pixel; CMYK needs the fourth
+  // byte for its conversion.
+  sized = raster.Allocate(info.image_width, info.image_height, limits, {},
+                          cmyk ? TPixelFormat::pfRGBA : TPixelFormat::pfRGB);
+  if (!sized.IsSuccess()) return sized.Status;
   jpeg_start_decompress(&info);
   if (static_cast<int>(info.output_width) != raster.Width() ||
       static_cast<int>(info.output_height) != raster.Height()) {
@@ -101,10 +107,7 @@ TDecodeStatus Decompress(std::span<const std::uint8_t> data, TImageRaster& raste
     std::uint8_t* row = raster.Row(static_cast<int>(info.output_scanline));
     JSAMPROW rows[1] = {row};
     jpeg_read_scanlines(&info, rows, 1);
-    if (cmyk)
-      CmykToRgba(row, raster.Width());
-    else
-      RgbToRgba(row, raster.Width());
+    if (cmyk) CmykToRgba(row, raster.Width());
   }
   jpeg_finish_decompress(&info);
   return info.err->num_warnings > 0 ? TDecodeStatus::dsDamaged : TDecodeStatus::dsOk;
@@ -115,8 +118,10 @@ TDecodeStatus Decompress(std::span<const std::uint8_t> data, TImageRaster& raste
 TDecodeResult DecodeJPEG(std::span<const std::uint8_t> data, TImageRaster& raster,
                          const TImageLimits& limits) {
   raster.Clear();
-  if (data.empty())
-    return {TDecodeStatus::dsCorrupt, "The JPEG image does not decode: empty file."};
+  if (data.empty()) return DecodeFailure(TDecodeStatus::dsCorrupt, TImageFault::ifEmpty, kFormat);
+  // Every JPEG starts with the start-of-image marker.
+  if (data.size() < 2 || data[0] != 0xFF || data[1] != 0xD8)
+    return DecodeFailure(TDecodeStatus::dsCorrupt, TImageFault::ifNotThisFormat, kFormat);
   jpeg_decompress_struct info;
   std::memset(&info, 0, sizeof info);
   TJpegError error;
@@ -124,16 +129,13 @@ TDecodeResult DecodeJPEG(std::span<const std::uint8_t> data, TImageRaster& raste
   info.err = jpeg_std_error(&error.Manager);
   error.Manager.error_exit = ErrorExit;
   error.Manager.output_message = OutputMessage;
-  const TDecodeStatus status = Decompress(data, raster, limits, info, error);
+  TDecodeResult sized;
+  const TDecodeStatus status = Decompress(data, raster, limits, info, error, sized);
   jpeg_destroy_decompress(&info);
   if (status == TDecodeStatus::dsOk) return {};
-  if (status == TDecodeStatus::dsDamaged)
-    return {status, "The JPEG image is damaged: " + std::string(error.Message) +
-                        ". Only the part that could be read is shown."};
-  raster.Clear();
-  const char* prefix = status == TDecodeStatus::dsCorrupt ? "The JPEG image does not decode: "
-                                                          : "The JPEG image is too large: ";
-  return {status, Sentence(prefix + std::string(error.Message))};
+  if (!sized.IsSuccess()) return sized;
+  if (status != TDecodeStatus::dsDamaged) raster.Clear();
+  return DecodeFailure(status, FaultOf(error.Manager.msg_code), kFormat, error.Message);
 }
 
 }  // namespace aqv

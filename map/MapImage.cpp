@@ -42,12 +42,17 @@ void BlendRaster(const TImageRaster& source, TImageRaster& target, int percent, 
       table[c][p] = DivideBy100(p * (100 - t) + backgroundChannel[c] * t);
   const std::span<const std::uint8_t> in = source.Bytes();
   const std::span<std::uint8_t> out = target.Bytes();
-  const std::size_t n = std::min(in.size(), out.size());
-  for (std::size_t i = 0; i + 3 < n; i += 4) {
-    out[i] = table[0][in[i]];
-    out[i + 1] = table[1][in[i + 1]];
-    out[i + 2] = table[2][in[i + 2]];
-    out[i + 3] = 255;
+  const auto inStep = static_cast<std::size_t>(source.BytesPerPixel());
+  const auto outStep = static_cast<std::size_t>(target.BytesPerPixel());
+  const bool targetAlpha = target.Format() == TPixelFormat::pfRGBA;
+  const std::size_t n = std::min(in.size() / inStep, out.size() / outStep);
+  for (std::size_t k = 0; k < n; ++k) {
+    const std::uint8_t* p = &in[k * inStep];
+    std::uint8_t* q = &out[k * outStep];
+    q[0] = table[0][p[0]];
+    q[1] = table[1][p[1]];
+    q[2] = table[2][p[2]];
+    if (targetAlpha) q[3] = 255;
   }
 }
 
@@ -65,15 +70,32 @@ std::int64_t TMapImage::PixelsHeld() const {
 
 namespace {
 
-std::string Millions(std::int64_t pixels) {
+// A count of pixels as the person reads it: in millions from ten million up.
+std::string PixelCount(std::int64_t pixels) {
+  if (pixels < 10000000) return std::to_string(pixels);
   return std::to_string(pixels / 1000000) + " million";
 }
 
-TImageLoadStatus OverBudget(const std::string& fileName, std::int64_t budget) {
-  return {TImageLoadResult::lrOverBudget,
-          "The image " + fileName + " is not loaded: the background images would need more than " +
-              Millions(budget) +
-              " pixels together (the images, the optimized image and its blend)."};
+std::string Size(std::int64_t width, std::int64_t height) {
+  return std::to_string(width) + " x " + std::to_string(height);
+}
+
+// The refusal of an image that would take the background images past the budget. It names the
+// image with its size, the optimized image's size when that is what grows (composite, columns
+// by rows, when given), the pixels needed and the budget, so that the person knows what to
+// make smaller.
+TImageLoadStatus OverBudget(const std::string& fileName, std::int64_t width, std::int64_t height,
+                            const std::int64_t* composite, std::int64_t needed,
+                            std::int64_t budget) {
+  std::string text =
+      "The image " + fileName + " of " + Size(width, height) + " pixels is not loaded: ";
+  if (composite)
+    text += "with it the optimized image would be " + Size(composite[0], composite[1]) +
+            " pixels, and ";
+  text += "the images, the optimized image and its blend would need " + PixelCount(needed) +
+          " pixels, more than the " + PixelCount(budget) +
+          " pixels the background images may hold together.";
+  return {TImageLoadResult::lrOverBudget, std::move(text)};
 }
 
 // Map coordinates, in metres or feet, no real place can have: the earth's circumference is 4e7 m,
@@ -96,8 +118,13 @@ TImageLoadStatus TMapImage::AddImage(const std::string& fileName) {
   limits.MaxPixels = std::min(limits.MaxPixels, left / 3);
   TImageLoadStatus status = image->LoadFromFile(fileName, mProgress, limits);
   if (!status.IsSuccess()) {
-    if (image->DecodeStatus() == TDecodeStatus::dsTooLarge && limits.MaxPixels < mLimits.MaxPixels)
-      return OverBudget(fileName, mPixelBudget);
+    // An image refused for its pixels alone would fit a map with more room: the person is told
+    // the budget. Its composite and blend need at least as many pixels as it has.
+    const TDecodeResult& decoded = image->Decoded();
+    if (decoded.Fault == TImageFault::ifTooLarge && decoded.Width <= mLimits.MaxSide &&
+        decoded.Height <= mLimits.MaxSide)
+      return OverBudget(fileName, decoded.Width, decoded.Height, nullptr,
+                        ImagePixels() + 3 * decoded.Width * decoded.Height, mPixelBudget);
     return status;
   }
   TImageLoadStatus placed = PlaceImage(std::move(image));
@@ -117,11 +144,13 @@ TImageLoadStatus TMapImage::PlaceImage(std::unique_ptr<TScalableImage> image) {
     return {TImageLoadResult::lrOutOfPlace,
             placedBy + " would make the optimized image too big (more than " +
                 std::to_string(kMaxCompositeSide - 1) + " pixels in a direction)."};
-  const std::int64_t raster = std::int64_t{image->Raster().Width()} * image->Raster().Height();
-  const double composite = std::max(1.0, plan.Columns) * std::max(1.0, plan.Rows);
-  if (static_cast<double>(ImagePixels() + raster) + 2 * composite >
-      static_cast<double>(mPixelBudget))
-    return OverBudget(fileName, mPixelBudget);
+  const std::int64_t width = image->Raster().Width(), height = image->Raster().Height();
+  // Both sides are below the side limit here, so the product is exact.
+  const std::int64_t composite[2] = {std::max<std::int64_t>(1, std::llround(plan.Columns)),
+                                     std::max<std::int64_t>(1, std::llround(plan.Rows))};
+  const std::int64_t needed = ImagePixels() + width * height + 2 * composite[0] * composite[1];
+  if (needed > mPixelBudget)
+    return OverBudget(fileName, width, height, composite, needed, mPixelBudget);
   mImages.push_back(std::move(image));
   return {};
 }
@@ -238,8 +267,9 @@ TImageLoadStatus TMapImage::BuildComposite() {
   mBlended.Clear();
   TImageRaster next;
   const TRGBA background = ColorToRGBA(mColor);
+  // The composite is opaque: three bytes a pixel.
   if (!next.Allocate(static_cast<std::int64_t>(columns), static_cast<std::int64_t>(rows), mLimits,
-                     background)
+                     background, TPixelFormat::pfRGB)
            .IsSuccess())
     return tooLarge;
   for (int i = 0; i < n; ++i) {
@@ -258,7 +288,10 @@ void TMapImage::ApplyTransparency() {
   if (mComposite.Empty()) return;
   if (mBlended.Width() != mComposite.Width() || mBlended.Height() != mComposite.Height()) {
     // The composite was allocated within the same limits, so this only fails for memory.
-    if (!mBlended.Allocate(mComposite.Width(), mComposite.Height(), mLimits).IsSuccess()) return;
+    if (!mBlended
+             .Allocate(mComposite.Width(), mComposite.Height(), mLimits, {}, TPixelFormat::pfRGB)
+             .IsSuccess())
+      return;
   }
   BlendRaster(mComposite, mBlended, mTransparency, mColor);
   const int maximum = (Count() + 1) * 100;
@@ -295,23 +328,36 @@ bool TMapImage::WindowPart(const TWorldRect& window, TWindowPart& part) const {
   return true;
 }
 
-void TMapImage::CropToWindow(const TWorldRect& window) {
+void TMapImage::CropToWindow(const TWorldRect& window, int maxColumns, int maxRows) {
   mPreviewSource.Clear();
   mPreview.Clear();
   const TPixelRect source = SourceRect(window);
   const std::int64_t width = std::int64_t{source.Right} - source.Left;
   const std::int64_t height = std::int64_t{source.Bottom} - source.Top;
   if (width <= 0 || height <= 0) return;
-  if (!mPreviewSource.Allocate(width, height, mLimits, ColorToRGBA(mColor)).IsSuccess()) return;
-  if (!mPreview.Allocate(width, height, mLimits).IsSuccess()) {
+  // The preview is drawn into the map's window, so it needs no more pixels than the window
+  // has: a copy at the composite's resolution would hold an orthophoto twice over.
+  const std::int64_t columns = std::min<std::int64_t>(width, std::max(1, maxColumns));
+  const std::int64_t rows = std::min<std::int64_t>(height, std::max(1, maxRows));
+  if (!mPreviewSource.Allocate(columns, rows, mLimits, ColorToRGBA(mColor), TPixelFormat::pfRGB)
+           .IsSuccess())
+    return;
+  if (!mPreview.Allocate(columns, rows, mLimits, {}, TPixelFormat::pfRGB).IsSuccess()) {
     mPreviewSource.Clear();
     return;
   }
-  const int left = std::max(0, source.Left), right = std::min(mComposite.Width(), source.Right);
-  const int top = std::max(0, source.Top), bottom = std::min(mComposite.Height(), source.Bottom);
-  for (int y = top; y < bottom; ++y)
-    for (int x = left; x < right; ++x)
-      mPreviewSource.Set(x - source.Left, y - source.Top, mComposite.At(x, y));
+  // Each preview pixel takes the composite pixel under its centre; at full size that is the
+  // pixel itself.
+  for (std::int64_t r = 0; r < rows; ++r) {
+    const std::int64_t y = source.Top + (2 * r + 1) * height / (2 * rows);
+    if (y < 0 || y >= mComposite.Height()) continue;
+    for (std::int64_t c = 0; c < columns; ++c) {
+      const std::int64_t x = source.Left + (2 * c + 1) * width / (2 * columns);
+      if (x >= 0 && x < mComposite.Width())
+        mPreviewSource.Set(static_cast<int>(c), static_cast<int>(r),
+                           mComposite.At(static_cast<int>(x), static_cast<int>(y)));
+    }
+  }
 }
 
 const TImageRaster& TMapImage::BlendPreview(int percent) {

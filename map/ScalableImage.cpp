@@ -106,7 +106,7 @@ TImageLoadStatus TScalableImage::LoadFromFile(const std::string& fileName,
   mVisible = true;
   mRaster.Clear();
   mInfoText.clear();
-  mDecodeStatus = TDecodeStatus::dsOk;
+  mDecoded = {};
   if (TImageLoadStatus file =
           CheckRegularFile(fileName, " image file ", TImageLoadResult::lrFileNotFound);
       !file.IsSuccess())
@@ -115,7 +115,7 @@ TImageLoadStatus TScalableImage::LoadFromFile(const std::string& fileName,
   const std::string extension = LowerExtension(fileName);
   std::vector<std::uint8_t> bytes;
   if (TDecodeResult read = ReadFileBytes(fileName, limits.MaxBytes, bytes); !read.IsSuccess()) {
-    mDecodeStatus = read.Status;
+    mDecoded = read;
     return Fail(TImageLoadResult::lrDecodeFailed, read.Message);
   }
   TDecodeResult decoded;
@@ -131,14 +131,16 @@ TImageLoadStatus TScalableImage::LoadFromFile(const std::string& fileName,
     decoded = DecodeTIFF(bytes, mRaster, limits, progress, &mInfoText);
   else
     return Fail(TImageLoadResult::lrNoWorldFileName, "No loader reads " + fileName + ".");
-  mDecodeStatus = decoded.Status;
   if (decoded.IsSuccess()) return {};
+  // The person is told what is wrong with the named file, not what the library said.
+  std::string message = ImageFaultText(fileName, decoded);
+  mDecoded = std::move(decoded);
   // A damaged image shows what could be decoded; the message still goes to the person.
-  if (decoded.HasPixels()) return {TImageLoadResult::lrSuccess, fileName + ": " + decoded.Message};
+  if (mDecoded.HasPixels()) return {TImageLoadResult::lrSuccess, std::move(message)};
   mRaster.Clear();
-  if (decoded.Status == TDecodeStatus::dsCancelled)
-    return Fail(TImageLoadResult::lrCancelled, decoded.Message);
-  return Fail(TImageLoadResult::lrDecodeFailed, fileName + ": " + decoded.Message);
+  if (mDecoded.Status == TDecodeStatus::dsCancelled)
+    return Fail(TImageLoadResult::lrCancelled, std::move(message));
+  return Fail(TImageLoadResult::lrDecodeFailed, std::move(message));
 }
 
 bool TScalableImage::WorldToPixel(double x, double y, int& column, int& row) const {
@@ -170,9 +172,10 @@ TWorldRect TScalableImage::Extent() const {
 
 namespace {
 
-// Mixes one source pixel over a composite pixel by the source's alpha.
-inline void MixPixel(const std::uint8_t* source, std::uint8_t* target) {
-  const unsigned alpha = source[3];
+// Mixes one source pixel over a composite pixel by the source's alpha (opaque without one);
+// the composite's own alpha, if it has one, is left as it is.
+inline void MixPixel(const std::uint8_t* source, bool hasAlpha, std::uint8_t* target) {
+  const unsigned alpha = hasAlpha ? source[3] : 255;
   if (alpha == 255) {
     target[0] = source[0];
     target[1] = source[1];
@@ -215,6 +218,9 @@ bool TScalableImage::DrawOnCanvas(TImageRaster& composite, const TCompositeGrid&
   const double stepV = -t.D * grid.PixelWidth / det;
   const double x0 = grid.OriginX + 0.5 * grid.PixelWidth - t.X0;
   const int width = mRaster.Width(), height = mRaster.Height();
+  const auto inStep = static_cast<std::size_t>(mRaster.BytesPerPixel());
+  const auto outStep = static_cast<std::size_t>(composite.BytesPerPixel());
+  const bool hasAlpha = mRaster.Format() == TPixelFormat::pfRGBA;
   const int lastIndex = std::max(1, lastRow - firstRow - 1);
   int reported = -1;
   for (int j = firstRow; j < lastRow; ++j) {
@@ -226,8 +232,8 @@ bool TScalableImage::DrawOnCanvas(TImageRaster& composite, const TCompositeGrid&
       const double u = rowU + i * stepU;
       const double v = rowV + i * stepV;
       if (!(u >= 0 && u < width && v >= 0 && v < height)) continue;
-      MixPixel(mRaster.Row(static_cast<int>(v)) + static_cast<std::size_t>(u) * 4,
-               out + static_cast<std::size_t>(i) * 4);
+      MixPixel(mRaster.Row(static_cast<int>(v)) + static_cast<std::size_t>(u) * inStep, hasAlpha,
+               out + static_cast<std::size_t>(i) * outStep);
     }
     const int percent = std::min(100, (j - firstRow) * 100 / lastIndex);
     if (percent > reported) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <limits>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -82,8 +83,9 @@ class TScalableImage {
   // .tif/.tiff, any letter case); makes the image visible. Any code of TImageLoadResult but -6.
   TImageLoadStatus LoadFromFile(const std::string& fileName, const TImageProgress& progress = {},
                                 const TImageLimits& limits = {});
-  // How the last decode ended; dsTooLarge tells a refusal for size from a damaged file.
-  TDecodeStatus DecodeStatus() const { return mDecodeStatus; }
+  // How the last decode ended; dsTooLarge tells a refusal for size from a damaged file, and
+  // then Width and Height give the size the file declares.
+  const TDecodeResult& Decoded() const { return mDecoded; }
 
   // The pixel that covers a world point; false without a raster or when the point lies
   // outside it.
@@ -114,7 +116,7 @@ class TScalableImage {
   TWorldTransform mTransform;
   bool mVisible = true;
   std::string mInfoText;
-  TDecodeStatus mDecodeStatus = TDecodeStatus::dsOk;
+  TDecodeResult mDecoded;
 };
 
 // Outcome of loading a document's list of images.
@@ -123,9 +125,9 @@ struct TMapImageLoadReport {
     int Index = 0;  // 0-based index in the list given
     TImageLoadStatus Status;
   };
-  std::vector<TFailure> Failures;  // the files that were not loaded, in list order
+  std::vector<TFailure> Failures;     // the files that were not loaded, in list order
   std::vector<std::string> Warnings;  // loaded files that are damaged, each naming its file
-  bool Cancelled = false;          // the person cancelled; later files were not tried
+  bool Cancelled = false;             // the person cancelled; later files were not tried
 };
 
 // The background images of one map, merged into one composite raster at the finest pixel size
@@ -138,8 +140,11 @@ class TMapImage {
   // No composite side may reach this many pixels.
   static constexpr int kMaxCompositeSide = 25001;
   // Pixels that the decoded images, the composite and its blend may hold together: 1 GiB at
-  // four bytes a pixel, which a desktop can spare beside the program.
-  static constexpr std::int64_t kPixelBudget = std::int64_t{1} << 28;
+  // the three bytes of an opaque pixel (an image with transparency takes four), which a
+  // desktop can spare beside the program. It holds a 10000 x 10000 orthophoto with its
+  // composite and blend; a single image takes its pixels three times, so that a header
+  // declaring 16384 x 16384 pixels is refused before any memory is taken.
+  static constexpr std::int64_t kPixelBudget = (std::int64_t{1} << 30) / 3;
 
   // Receives progress of loading, composing and blending, and is polled for cancel.
   void SetProgressCallback(TImageProgress progress) { mProgress = std::move(progress); }
@@ -205,9 +210,11 @@ class TMapImage {
   bool WindowPart(const TWorldRect& window, TWindowPart& part) const;
 
   // Transparency preview: CropToWindow copies the composite's part under a world rectangle
-  // (pixels outside the composite get the background colour); BlendPreview blends that copy
-  // at percent into the preview raster, which it returns; allocates nothing after the crop.
-  void CropToWindow(const TWorldRect& window);
+  // (pixels outside the composite get the background colour), at most maxColumns x maxRows
+  // pixels (the window's on the screen); BlendPreview blends that copy at percent into the
+  // preview raster, which it returns; allocates nothing after the crop.
+  void CropToWindow(const TWorldRect& window, int maxColumns = std::numeric_limits<int>::max(),
+                    int maxRows = std::numeric_limits<int>::max());
   const TImageRaster& BlendPreview(int percent);
   void Nop() {}
 

@@ -14,6 +14,19 @@ namespace {
 
 constexpr ttag_t kModelPixelScaleTag = 33550;
 constexpr const char* kConvertingCaption = "Converting TIFF";
+constexpr const char* kFormat = "TIFF";
+
+// Classic and big TIFF files start with the byte order ("II" or "MM") and 42 or 43 in it.
+bool HasTiffSignature(std::span<const std::uint8_t> d) {
+  if (d.size() < 4) return false;
+  if (d[0] == 'I' && d[1] == 'I') return d[3] == 0 && (d[2] == 42 || d[2] == 43);
+  if (d[0] == 'M' && d[1] == 'M') return d[2] == 0 && (d[3] == 42 || d[3] == 43);
+  return false;
+}
+
+TDecodeResult Failure(TImageFault fault, std::string detail) {
+  return DecodeFailure(TDecodeStatus::dsCorrupt, fault, kFormat, std::move(detail));
+}
 
 // The file in memory, read by libtiff through the client procedures below.
 struct TMemoryFile {
@@ -128,12 +141,11 @@ TDecodeResult ReadImage(TIFF* tif, TMemoryFile& file, TImageRaster& raster,
   std::uint32_t width = 0, height = 0;
   if (!TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &width) ||
       !TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &height))
-    return {TDecodeStatus::dsCorrupt, "The TIFF image has no size."};
+    return Failure(TImageFault::ifDamaged, "no size");
   progress.Report(kConvertingCaption, 0, 100);
   char why[1024] = "";
-  if (!TIFFRGBAImageOK(tif, why))
-    return {TDecodeStatus::dsCorrupt,
-            Sentence(std::string("The TIFF image does not decode: ") + why)};
+  // A sound file of a kind the RGBA interface does not convert (12-bit samples, for one).
+  if (!TIFFRGBAImageOK(tif, why)) return Failure(TImageFault::ifUnsupported, why);
   TDecodeResult sized = raster.Allocate(width, height, limits);
   if (!sized.IsSuccess()) return sized;
   // Whatever corner the file starts in, the rows come out from the top left, the corner that
@@ -142,7 +154,7 @@ TDecodeResult ReadImage(TIFF* tif, TMemoryFile& file, TImageRaster& raster,
                                  reinterpret_cast<std::uint32_t*>(raster.Bytes().data()),
                                  ORIENTATION_TOPLEFT, 0)) {
     raster.Clear();
-    return {TDecodeStatus::dsCorrupt, Sentence("The TIFF image does not decode: " + file.Error)};
+    return Failure(TImageFault::ifDamaged, file.Error);
   }
   if (!ConvertRows(raster, progress)) {
     raster.Clear();
@@ -159,9 +171,12 @@ TDecodeResult DecodeTIFF(std::span<const std::uint8_t> data, TImageRaster& raste
                          std::string* infoText) {
   raster.Clear();
   if (infoText) infoText->clear();
+  if (data.empty()) return Failure(TImageFault::ifEmpty, {});
+  if (!HasTiffSignature(data)) return Failure(TImageFault::ifNotThisFormat, {});
   TMemoryFile file{data, 0, {}};
   TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
-  if (!options) return {TDecodeStatus::dsOutOfMemory, "Not enough memory for the TIFF image."};
+  if (!options)
+    return DecodeFailure(TDecodeStatus::dsOutOfMemory, TImageFault::ifNoMemory, kFormat);
   TIFFOpenOptionsSetErrorHandlerExtR(options, ErrorHandler, &file);
   TIFFOpenOptionsSetWarningHandlerExtR(options, WarningHandler, &file);
   // Strip and tile buffers that a header declares are bounded like the raster itself.
@@ -169,8 +184,7 @@ TDecodeResult DecodeTIFF(std::span<const std::uint8_t> data, TImageRaster& raste
   TIFF* tif = TIFFClientOpenExt("image.tif", "rm", &file, ReadProc, WriteProc, SeekProc, CloseProc,
                                 SizeProc, MapProc, UnmapProc, options);
   TIFFOpenOptionsFree(options);
-  if (!tif)
-    return {TDecodeStatus::dsCorrupt, Sentence("The TIFF image does not open: " + file.Error)};
+  if (!tif) return Failure(TImageFault::ifDamaged, file.Error);
   TDecodeResult result = ReadImage(tif, file, raster, limits, progress);
   if (result.IsSuccess() && infoText) *infoText = PixelScaleInfo(tif);
   TIFFClose(tif);

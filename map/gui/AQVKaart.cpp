@@ -1046,7 +1046,8 @@ void TAQVKaart::BeginPreview() {
   mPreviewTransparency = mData ? std::clamp(mData->BackgroundTransparency, 0, 100) : 50;
   if (mData && !mData->BackgroundFiles.empty() && !mData->ImagesUnavailable) {
     const TMapWindow w = Window();
-    mImages.CropToWindow({w.X1, w.Y1, w.X2, w.Y2});
+    // The window's pixels lie within the map's own.
+    mImages.CropToWindow({w.X1, w.Y1, w.X2, w.Y2}, width(), height());
   }
 }
 

@@ -6,8 +6,10 @@ namespace aqv {
 
 QImage RasterToQImage(const TImageRaster& raster) {
   if (raster.Empty()) return {};
-  return QImage(raster.Bytes().data(), raster.Width(), raster.Height(),
-                static_cast<qsizetype>(raster.Stride()), QImage::Format_RGBA8888);
+  return QImage(
+      raster.Bytes().data(), raster.Width(), raster.Height(),
+      static_cast<qsizetype>(raster.Stride()),
+      raster.Format() == TPixelFormat::pfRGB ? QImage::Format_RGB888 : QImage::Format_RGBA8888);
 }
 
 void DrawWindow(QPainter& painter, const TMapImage& images, const QRectF& target,

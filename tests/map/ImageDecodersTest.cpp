@@ -359,6 +359,8 @@ TEST(ImageDecoders, HugeDeclaredDimensionsAreRefusedBeforeAllocation) {
     TImageRaster raster;
     const TDecodeResult result = decode(bytes, raster);
     EXPECT_EQ(result.Status, TDecodeStatus::dsTooLarge) << result.Message;
+    EXPECT_NE(result.Message.find(" pixels, which is too large."), std::string::npos)
+        << result.Message;
     EXPECT_TRUE(raster.Empty());
   }
 }
@@ -402,6 +404,9 @@ TEST(ImageDecoders, LimitsAreCheckedForEveryFormat) {
   ASSERT_TRUE(test::WriteTIFF(folder.Path("a.tif"), pattern));
   EXPECT_EQ(DecodeTIFF(FileBytes(folder, "a.tif"), raster, limits).Status,
             TDecodeStatus::dsTooLarge);
+  // Opaque pictures are held in three bytes a pixel, so they fit where four would not.
+  limits.MaxBytes = 20 * 20 * 3;
+  EXPECT_TRUE(DecodeBMP(Bytes(test::BMPBytes(pattern, 24)), raster, limits).IsSuccess());
 }
 
 TEST(ImageRaster, SizeChecksDoNotOverflow) {

@@ -5,6 +5,7 @@
 #include <tiffio.h>
 
 #include <charconv>
+#include <csetjmp>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -32,9 +33,51 @@ bool WritePNG(const std::string& path, const TImageRaster& raster) {
   image.version = PNG_IMAGE_VERSION;
   image.width = static_cast<png_uint_32>(raster.Width());
   image.height = static_cast<png_uint_32>(raster.Height());
-  image.format = PNG_FORMAT_RGBA;
+  image.format = raster.Format() == TPixelFormat::pfRGB ? PNG_FORMAT_RGB : PNG_FORMAT_RGBA;
   return png_image_write_to_file(&image, path.c_str(), 0, raster.Bytes().data(),
                                  static_cast<png_int_32>(raster.Stride()), nullptr) != 0;
+}
+
+TRGBA BlockColour(int column, int row) {
+  return {static_cast<std::uint8_t>(column / 1000 * 25), static_cast<std::uint8_t>(row / 1000 * 25),
+          128, 255};
+}
+
+bool WriteBlocksPNG(const std::string& path, int width, int height) {
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (!file) return false;
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png ? png_create_info_struct(png) : nullptr;
+  std::vector<png_byte> row(static_cast<std::size_t>(width) * 3);
+  const auto fail = [&] {
+    png_destroy_write_struct(&png, &info);
+    std::fclose(file);
+    return false;
+  };
+  if (!png || !info) return fail();
+  if (setjmp(png_jmpbuf(png))) return fail();
+  png_init_io(png, file);
+  // Each row repeats the one above within a block, so the up filter leaves zeros that the
+  // fastest level compresses at once.
+  png_set_compression_level(png, 1);
+  png_set_filter(png, 0, PNG_FILTER_UP);
+  png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
+               PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+               PNG_FILTER_TYPE_DEFAULT);
+  png_write_info(png, info);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; y % 1000 == 0 && x < width; ++x) {
+      const TRGBA c = BlockColour(x, y);
+      const std::size_t at = static_cast<std::size_t>(x) * 3;
+      row[at] = c.R;
+      row[at + 1] = c.G;
+      row[at + 2] = c.B;
+    }
+    png_write_row(png, row.data());
+  }
+  png_write_end(png, nullptr);
+  png_destroy_write_struct(&png, &info);
+  return std::fclose(file) == 0;
 }
 
 bool WriteJPEG(const std::string& path, const TImageRaster& raster, bool progressive, bool cmyk) {

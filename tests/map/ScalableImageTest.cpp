@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "map/ScalableImage.h"
+#include "model/file/WorldFile.h"
 #include "tests/map/ImageFixtures.h"
 #include "tests/support/TempFolder.h"
 
@@ -76,6 +77,18 @@ TEST(TScalableImage, EveryLoadFailureHasItsCodeAndMessage) {
   ASSERT_EQ(::mkfifo(folder.Path("pipe.png").c_str(), 0600), 0);
   WriteImage(folder, "pipeworld.png", pattern);
   ASSERT_EQ(::mkfifo(folder.Path("pipeworld.pgw").c_str(), 0600), 0);
+  // Per decoder an empty file, a file broken off halfway and a file of another format: the
+  // person is told which, in plain words and without the codec library's.
+  const std::string bmp = test::BMPBytes(pattern, 24);
+  for (const std::string ext : {".png", ".gif", ".jpg", ".tif", ".bmp"}) {
+    WriteImage(folder, "cut" + ext, pattern);
+    const std::string whole = folder.Read("cut" + ext);
+    test::WriteBytes(folder.Path("cut" + ext), whole.substr(0, whole.size() / 2));
+    test::WriteBytes(folder.Path("empty" + ext), "");
+    test::WriteBytes(folder.Path("other" + ext), ext == ".bmp" ? folder.Read("ok.png") : bmp);
+    for (const std::string base : {"cut", "empty", "other"})
+      test::WriteWorldFile(GetWorldFileName(folder.Path(base + ext)), 1, 0, 0, -1, 0, 0);
+  }
   struct TCase {
     std::string Name;
     TImageLoadResult Code;
@@ -93,6 +106,22 @@ TEST(TScalableImage, EveryLoadFailureHasItsCodeAndMessage) {
       {"pipe.png", TImageLoadResult::lrFileNotFound, "pipe.png is not a regular file."},
       {"pipeworld.png", TImageLoadResult::lrWorldFileNotFound,
        "pipeworld.pgw is not a regular file."},
+      {"empty.png", TImageLoadResult::lrDecodeFailed,
+       "The file " + folder.Path("empty.png") + " is empty."},
+      {"cut.png", TImageLoadResult::lrDecodeFailed, "cut.png is damaged or incomplete."},
+      {"other.png", TImageLoadResult::lrDecodeFailed, "other.png is not a PNG image."},
+      {"empty.gif", TImageLoadResult::lrDecodeFailed, "empty.gif is empty."},
+      {"cut.gif", TImageLoadResult::lrDecodeFailed, "cut.gif is damaged or incomplete."},
+      {"other.gif", TImageLoadResult::lrDecodeFailed, "other.gif is not a GIF image."},
+      {"empty.jpg", TImageLoadResult::lrDecodeFailed, "empty.jpg is empty."},
+      {"cut.jpg", TImageLoadResult::lrDecodeFailed, "cut.jpg is damaged or incomplete."},
+      {"other.jpg", TImageLoadResult::lrDecodeFailed, "other.jpg is not a JPEG image."},
+      {"empty.tif", TImageLoadResult::lrDecodeFailed, "empty.tif is empty."},
+      {"cut.tif", TImageLoadResult::lrDecodeFailed, "cut.tif is damaged or incomplete."},
+      {"other.tif", TImageLoadResult::lrDecodeFailed, "other.tif is not a TIFF image."},
+      {"empty.bmp", TImageLoadResult::lrDecodeFailed, "empty.bmp is empty."},
+      {"cut.bmp", TImageLoadResult::lrDecodeFailed, "cut.bmp is damaged or incomplete."},
+      {"other.bmp", TImageLoadResult::lrDecodeFailed, "other.bmp is not a BMP image."},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);

@@ -78,6 +78,35 @@ TEST_F(MapImagePainterMap, ChangedImagesAreBlendedAgainBeforeTheyAreDrawn) {
   EXPECT_EQ(colourAt(image, 140, -140), QColor(Qt::blue));
 }
 
+// An orthophoto of 10000 x 10000 pixels, 0.1 m each over the whole window, loads through
+// the map's own path and shows each block of it where its world file puts it (the probes keep
+// off the grid lines every 100 m).
+TEST_F(MapImagePainterMap, AnOrthophotoOfTenThousandPixelsASideLoadsAndShows) {
+  test::TTempFolder folder;
+  ASSERT_TRUE(test::WriteBlocksPNG(folder.Path("ortho.png"), 10000, 10000));
+  ASSERT_TRUE(test::WriteWorldFile(folder.Path("ortho.pgw"), 0.1, 0, 0, -0.1, -500, 500));
+  mData->BackgroundFiles = {{true, folder.Path("ortho.png")}};
+  mData->ShowBackgroundImages = true;
+  mData->BackgroundTransparency = 0;
+  EXPECT_TRUE(mMap->LoadBackgroundImages().Failures.empty());
+  EXPECT_TRUE(mUi.Messages.empty()) << mUi.Messages.front().Text;
+  // Shown on the map, and in the options dialog's preview, which holds no more pixels than
+  // the map.
+  for (const bool preview : {false, true}) {
+    if (preview) mMap->BeginPreview();
+    const QImage image = Picture(QSize(700, 500), "map-orthophoto.png");
+    for (const auto& [x, y] : {std::pair{-455.0, 345.0}, {405.0, -345.0}, {-415.0, -315.0}}) {
+      const TRGBA c =
+          test::BlockColour(static_cast<int>((x + 500) * 10), static_cast<int>((500 - y) * 10));
+      EXPECT_EQ(image.pixelColor(mMap->WorldToScreenX(x), mMap->WorldToScreenY(y)),
+                QColor(c.R, c.G, c.B))
+          << x << ", " << y << (preview ? " in the preview" : "");
+    }
+  }
+  EXPECT_LE(mMap->Images().BlendPreview(0).Width(), mMap->width());
+  mMap->EndPreview();
+}
+
 // A composite that cannot be made says so in the words every path uses, and the map shows no
 // background.
 TEST_F(MapImagePainterMap, CompositeTooBigShowsItsOneMessageWhenLoading) {
