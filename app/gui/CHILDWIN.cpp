@@ -858,8 +858,8 @@ bool TMDIChild::SaveQuery() {
 }
 
 bool TMDIChild::CloseQuery() {
-  if (!mClosePending && !SaveQuery()) return false;
-  return FormCloseQuery();
+  // A busy document first stops its work; the close that follows asks, once.
+  return FormCloseQuery() && SaveQuery();
 }
 
 bool TMDIChild::FormCloseQuery() {

@@ -684,8 +684,10 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     child->SetCloseAgreed(true);
   }
   if (agreed) mMdiArea->closeAllSubWindows();
-  // A document still open (busy, or not asked) asks again at the next close.
-  for (TMDIChild* child : Children()) child->SetCloseAgreed(false);
+  // A document still open (busy, or not asked) asks again at the next close; a busy one that
+  // agreed closes when its work ends, without asking again.
+  for (TMDIChild* child : Children())
+    if (!child->ClosePending()) child->SetCloseAgreed(false);
   if (!mMdiArea->subWindowList().isEmpty()) {
     event->ignore();
     return;
