@@ -766,10 +766,8 @@ void TMDIChild::StartOptimize() {
 void TMDIChild::StopOptimize() {
   if (OnFrameEnabled) OnFrameEnabled(true);
   EndBusy();
-  // The fitted document comes to the front again with the keyboard where it was, whichever
+  // The keyboard where it was brings the fitted document to the front again, whichever
   // document the window system would otherwise give it to.
-  if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget()); frame && frame->mdiArea())
-    frame->mdiArea()->setActiveSubWindow(frame);
   (mFocusBeforeFit ? mFocusBeforeFit.data() : mPageControl)->setFocus(Qt::OtherFocusReason);
   window()->activateWindow();
 }

@@ -151,6 +151,17 @@ TEST_F(DocumentWindowTest, ClosingWhileBusyCancelsAndClosesWhenTheComputationEnd
   EXPECT_EQ(mUi.OnlyMessage(), "Save changes to ?");
 }
 
+// The end of a fit gives the keyboard back to the document's window.
+TEST_F(DocumentWindowTest, TheEndOfAFitActivatesTheWindow) {
+  ShowNewDocument();
+  QWidget elsewhere;
+  elsewhere.show();
+  elsewhere.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&elsewhere));
+  mWindow->Data().Optimize();
+  EXPECT_TRUE(QTest::qWaitForWindowActive(mWindow.get()));
+}
+
 template <typename T>
 T* Find(QWidget& window, const char* name) {
   T* found = window.findChild<T*>(QString::fromUtf8(name));
