@@ -760,14 +760,19 @@ void TMDIChild::GrootheidTChange() {
 void TMDIChild::StartOptimize() {
   for (TMyParentGrid* grid : Grids()) grid->CallDoExit();
   mData->GridsValid = ValidateGrids();
+  // The disabled frame lets go of the keyboard; it comes back here when the fit ends.
+  mFocusBeforeFit = focusWidget();
   if (OnFrameEnabled) OnFrameEnabled(false);
   BeginBusy();
 }
 
 void TMDIChild::StopOptimize() {
   if (OnFrameEnabled) OnFrameEnabled(true);
-  if (QWidget* frame = window()) frame->activateWindow();
   EndBusy();
+  // The keyboard where it was brings the fitted document to the front again, whichever
+  // document the window system would otherwise give it to.
+  (mFocusBeforeFit ? mFocusBeforeFit.data() : mPageControl)->setFocus(Qt::OtherFocusReason);
+  window()->activateWindow();
 }
 
 bool TMDIChild::CommitPendingEdit() {
@@ -854,8 +859,8 @@ bool TMDIChild::SaveQuery() {
 }
 
 bool TMDIChild::CloseQuery() {
-  if (!mClosePending && !SaveQuery()) return false;
-  return FormCloseQuery();
+  // A busy document first stops its work; the close that follows asks, once.
+  return FormCloseQuery() && SaveQuery();
 }
 
 bool TMDIChild::FormCloseQuery() {
@@ -922,7 +927,8 @@ bool TMDIChild::eventFilter(QObject* watched, QEvent* event) {
   auto* widget = qobject_cast<QWidget*>(watched);
   // Each key press is offered to the filter once per receiver on its way up; the focused
   // widget (or the window, or the frame, when nothing has the focus) decides.
-  if (widget == nullptr || !KeyIsForThisDocument(widget)) return false;
+  // A disabled window (the frame while a fit runs) takes no keys, not even Ctrl+F4.
+  if (widget == nullptr || !isEnabled() || !KeyIsForThisDocument(widget)) return false;
   const auto* key = static_cast<QKeyEvent*>(event);
   const TDocumentPage page = ActivePage();
   // The busy state disables the panel whose button started the work, so the focus may be

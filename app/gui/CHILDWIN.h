@@ -227,6 +227,7 @@ class TMDIChild : public QWidget {
   TUserInterface* mUi;
   std::unique_ptr<TAQVData> mData;
   TChartReferences mChartReferences;
+  QPointer<QWidget> mFocusBeforeFit;
   bool mClosePending = false;
   bool mCloseAgreed = false;
   bool mLoading = false;

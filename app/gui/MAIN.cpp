@@ -452,10 +452,7 @@ TMDIChild* TMainForm::CreateMDIChild() {
     mActions.Save->trigger();
   };
   child->OnHelp = [this] { WMHelp(); };
-  child->OnFrameEnabled = [this](bool enabled) {
-    menuBar()->setEnabled(enabled);
-    mToolBar->setEnabled(enabled);
-  };
+  child->OnFrameEnabled = [this](bool enabled) { setEnabled(enabled); };
   child->SetCurveSelectionPosition = [this](QPoint p) {
     mDesktop.sgLeft = p.x();
     mDesktop.sgTop = p.y();
@@ -679,6 +676,11 @@ void TMainForm::HelpAboutActionExecute() {
 // --- Window events ---------------------------------------------------------------------------
 
 void TMainForm::closeEvent(QCloseEvent* event) {
+  // Disabled while a fit runs: nothing closes, asks or saves until it ends.
+  if (!isEnabled()) {
+    event->ignore();
+    return;
+  }
   // Every document is asked before any closes: Cancel, a refused typed value or a save that
   // did not happen stops the leaving and keeps every document open.
   bool agreed = true;
@@ -689,8 +691,10 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     child->SetCloseAgreed(true);
   }
   if (agreed) mMdiArea->closeAllSubWindows();
-  // A document still open (busy, or not asked) asks again at the next close.
-  for (TMDIChild* child : Children()) child->SetCloseAgreed(false);
+  // A document still open (busy, or not asked) asks again at the next close; a busy one that
+  // agreed closes when its work ends, without asking again.
+  for (TMDIChild* child : Children())
+    if (!child->ClosePending()) child->SetCloseAgreed(false);
   if (!mMdiArea->subWindowList().isEmpty()) {
     event->ignore();
     return;
@@ -749,7 +753,7 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::MouseButtonPress) {
     const auto* mouse = static_cast<QMouseEvent*>(event);
     TMDIChild* child = ActiveChild();
-    if (mouse->button() == Qt::RightButton && child != nullptr) {
+    if (mouse->button() == Qt::RightButton && child != nullptr && isEnabled()) {
       if (watched == mPanels[1]) {
         mTimeUnitsMenu->SetData(&child->Data());
         mTimeUnitsMenu->Popup(mouse->globalPosition().toPoint());

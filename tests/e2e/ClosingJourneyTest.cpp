@@ -2,9 +2,11 @@
 
 #include <QMdiSubWindow>
 #include <QMouseEvent>
+#include <QStatusBar>
 #include <QStyle>
 #include <QStyleOptionTitleBar>
 
+#include "platform/AQVOutputForm.h"
 #include "tests/e2e/Journey.h"
 
 namespace aqv::e2e {
@@ -66,6 +68,76 @@ TEST_F(Journey, AnAcceptedFitMakesCloseAndExitAsk) {
                         QMessageBox::Yes);
   ASSERT_TRUE(ExitProgram());
   EXPECT_NE(ReadAll(path), before) << "the fitted values were written";
+}
+
+// While a fit waits for the person the frame is disabled: the document's close box, Ctrl+F4,
+// the frame's close, a unit menu of the status bar and a click into another document close,
+// ask, change and save nothing. After Accept, and after Reject, the fitted document keeps the
+// front and the keyboard, with two others open.
+TEST_F(Journey, NothingClosesOrChangesWhileAFitRunsAndTheFittedDocumentStaysInFront) {
+  TMDIChild* other = OpenDocument(SampleCopy("other.aqv"));
+  ASSERT_NE(other, nullptr);
+  ASSERT_NE(NewDocument(), nullptr);
+  const std::string path = SampleCopy("fitted.aqv");
+  TMDIChild* child = OpenDocument(path);
+  ASSERT_NE(child, nullptr);
+  ShowPage(*child, TDocumentPage::dpAquiferSystem);
+  auto* elevation = child->findChild<TAQVFloatEdit*>(QStringLiteral("laElevationEdit"));
+  TypeInto(elevation, "15", Qt::Key_Return);  // unsaved: a close would ask
+  const std::string before = ReadAll(path);
+  ASSERT_TRUE(ChooseMenu(*mForm, {"Window", "Tile Horizontally"}));  // each with its close box
+  auto* frame = qobject_cast<QMdiSubWindow*>(child->parentWidget());
+  ASSERT_NE(frame, nullptr);
+  QLabel* timeUnits = nullptr;
+  for (QLabel* panel : mForm->statusBar()->findChildren<QLabel*>())
+    if (panel->text() == mForm->StatusText(1)) timeUnits = panel;
+  ASSERT_NE(timeUnits, nullptr);
+  const TAQVTimeUnit unit = child->Data().TimeUnit();
+  const TDocumentPage otherPage = other->ActivePage();
+
+  for (const bool accept : {true, false}) {
+    SCOPED_TRACE(accept ? "Accept" : "Reject");
+    bool tried = false;
+    QTimer person;  // acts once the console waits for the person
+    person.callOnTimeout([&] {
+      TAQVOutputForm* console = nullptr;
+      for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* c = qobject_cast<TAQVOutputForm*>(w); c != nullptr && c->isVisible()) console = c;
+      if (tried || console == nullptr || console->LeftPushButton()->text() != "Accept result")
+        return;
+      tried = true;
+      WaitForKeyboard(mForm.get());
+      ClickCloseBox(*frame);
+      QWidget* focus = QApplication::focusWidget();
+      QTest::keyClick(focus != nullptr ? focus : mForm.get(), Qt::Key_F4, Qt::ControlModifier);
+      mForm->windowHandle()->close();
+      QTest::mouseClick(timeUnits, Qt::RightButton, {}, timeUnits->rect().center());
+      QTabBar* tabs = other->PageControl()->tabBar();
+      QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
+      QApplication::processEvents();
+      EXPECT_EQ(QApplication::activePopupWidget(), nullptr) << "a unit menu opened";
+      while (QWidget* popup = QApplication::activePopupWidget()) popup->close();
+      EXPECT_EQ(mForm->ActiveChild(), child);
+      test::ClickCentre(accept ? console->LeftPushButton() : console->RightPushButton());
+    });
+    person.start(25);
+    Click(elevation);  // the keyboard there when the fit starts
+    ASSERT_TRUE(ChooseMenu(*mForm, {"Calculate", "Optimize"}));
+    EXPECT_TRUE(tried);
+    EXPECT_EQ(Globals().OptimizeCancelled, !accept) << "the fit was not the person's to end";
+    EXPECT_EQ(child->Data().Rejected, !accept);
+    EXPECT_EQ(mForm->ActiveChild(), child);
+    ASSERT_TRUE(WaitUntil([&] { return elevation->hasFocus(); }, 3000))
+        << "keyboard at " << ClassOf(QApplication::focusWidget());
+    QTest::keyClick(elevation, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(elevation, accept ? "16\r" : "17\r");
+    EXPECT_EQ(child->Data().SurfaceLevel(), accept ? 16 : 17);
+  }
+  EXPECT_EQ(mForm->Children().size(), 3u);
+  EXPECT_EQ(child->Data().TimeUnit(), unit);
+  EXPECT_EQ(other->ActivePage(), otherPage);
+  EXPECT_EQ(ReadAll(path), before);
+  ExpectNoMessages();
 }
 
 // A value still in its field or cell when the window closes is the document's before the

@@ -153,9 +153,11 @@ TEST_F(DocumentWindowTest, AnsweringYesButCancellingTheSaveDialogKeepsTheWindowO
   EXPECT_TRUE(std::filesystem::exists(path));
 }
 
+// An unsaved busy document asks once, not before the cancel and again at the close.
 TEST_F(DocumentWindowTest, ClosingWhileBusyCancelsAndClosesWhenTheComputationEnds) {
   ShowNewDocument();
-  mWindow->Data().Saved = true;
+  mWindow->Data().Saved = false;
+  mUi.Answers = {TModalResult::mrNo, TModalResult::mrNo};
   int closeRequests = 0;
   mUi.OnProcessMessages = [&] {
     if (closeRequests++ == 0) {
@@ -169,6 +171,18 @@ TEST_F(DocumentWindowTest, ClosingWhileBusyCancelsAndClosesWhenTheComputationEnd
   EXPECT_TRUE(mWindow->Data().Modified());  // the cancelled update computes again next time
   EXPECT_TRUE(mWindow->isVisible());        // still computing when the close was asked
   QTRY_VERIFY(!mWindow->isVisible());
+  EXPECT_EQ(mUi.OnlyMessage(), "Save changes to ?");
+}
+
+// The end of a fit gives the keyboard back to the document's window.
+TEST_F(DocumentWindowTest, TheEndOfAFitActivatesTheWindow) {
+  ShowNewDocument();
+  QWidget elsewhere;
+  elsewhere.show();
+  elsewhere.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&elsewhere));
+  mWindow->Data().Optimize();
+  EXPECT_TRUE(QTest::qWaitForWindowActive(mWindow.get()));
 }
 
 template <typename T>

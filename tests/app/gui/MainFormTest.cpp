@@ -170,6 +170,27 @@ TEST_F(FrameFilesTest, PreferencesApplyToOpenDocumentsButNotTheirLengthUnit) {
   EXPECT_TRUE(d.Saved) << "the data file keeps no preference";
 }
 
+// Leaving while an unsaved document computes asks it once; it closes when the computation stops.
+TEST_F(FrameFilesTest, LeavingWhileADocumentComputesAsksItOnce) {
+  TMainForm form(&mUi);
+  form.show();
+  form.FileNewClick();
+  TMDIChild& child = *form.ActiveChild();
+  child.Data().Saved = false;
+  child.Data().SetTimesPerLogCycle(100);
+  mUi.Answers = {TModalResult::mrNo, TModalResult::mrNo};
+  int calls = 0;
+  mUi.OnProcessMessages = [&] {
+    if (calls++ == 0) {
+      EXPECT_FALSE(form.close());
+    }
+  };
+  child.Data().SetModified(true);
+  child.UpdateChart();
+  QTRY_VERIFY(form.Children().empty());
+  EXPECT_EQ(mUi.OnlyMessage(), "Save changes to ?");
+}
+
 // The frame's own ways of changing what a document's file holds make File > Close ask.
 TEST_F(FrameFilesTest, FrameChangesThatTheFileKeepsMakeClosingAsk) {
   TMainForm form(&mUi);
