@@ -391,6 +391,16 @@ TEST_F(DocumentWindowTest, ClosingCommitsWhatIsBeingTypedBeforeItAsks) {
   elevation->setFocus();
   elevation->selectAll();
   QTest::keyClicks(elevation, "12");
+  // Meanwhile another window has the keyboard and a change of the document reloads the pages.
+  QWidget other;
+  other.show();
+  other.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+  d.SetStehfestTerms(14);
+  EXPECT_EQ(elevation->text(), "12");
+  other.hide();
+  w.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
   ExpectCloseAsks();
   EXPECT_EQ(d.SurfaceLevel(), 12);
 
