@@ -180,8 +180,8 @@ TEST_F(FrameFilesTest, FrameChangesThatTheFileKeepsMakeClosingAsk) {
          auto* menu = form.findChild<QMenu*>(QStringLiteral("LengthUnitsPopupMenu"));
          ASSERT_NE(menu, nullptr);
          ASSERT_TRUE(menu->isVisible());
-         menu->hide();
-         menu->actions().value(0)->trigger();  // Feet
+         QTest::mouseClick(menu, Qt::LeftButton, {},
+                           menu->actionGeometry(menu->actions().value(0)).center());  // Feet
          EXPECT_EQ(d.LengthUnit(), TAQVLengthUnit::luFeet);
        }},
       {"View > Background images", [&] { showImages->trigger(); }},
