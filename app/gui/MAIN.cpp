@@ -632,11 +632,8 @@ void TMainForm::ViewBackgroundImagesActionExecute() {
 void TMainForm::CalculatePreferencesClick() {
   // Applying reloads every document's pages: what is being typed in any of them is first
   // that document's, or the dialog does not open.
-  for (TMDIChild* child : Children()) {
-    if (child->CommitPendingEdit()) continue;
-    mMdiArea->setActiveSubWindow(SubWindowOf(child));
-    return;
-  }
+  for (TMDIChild* child : Children())
+    if (!child->CommitPendingEdit()) return;
   TPreferencesForm form(this);
   form.FormShow(CurrentPreferences());
   form.OnHelp = [this] { WMHelp(); };

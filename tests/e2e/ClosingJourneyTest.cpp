@@ -233,7 +233,8 @@ TEST_F(Journey, AValueBeingTypedKeepsTheUnitItWasTypedIn) {
   TypeInGrid(grid, 3, row, "40");  // K [ft/min]
   QMenu* time = rightClick("Time units", "TimeUnitsPopupMenu");
   ASSERT_TRUE(WaitUntil([time] { return time->isVisible(); }, 3000));
-  QTest::mouseClick(time, Qt::LeftButton, {}, time->actionGeometry(time->actions().value(2)).center());
+  QAction* hours = time->actions().value(2);
+  QTest::mouseClick(time, Qt::LeftButton, {}, time->actionGeometry(hours).center());
   ASSERT_EQ(d.TimeUnit(), TAQVTimeUnit::tuHours);
   EXPECT_DOUBLE_EQ(d.Kh[1], 40 * 1440.0);  // ft/d
   EXPECT_EQ(grid.Cells(3, row), "2400");

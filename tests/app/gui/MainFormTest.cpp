@@ -176,9 +176,11 @@ TEST_F(FrameFilesTest, FrameChangesThatTheFileKeepsMakeClosingAsk) {
   const std::pair<const char*, std::function<void()>> rows[] = {
       {"the length units menu",
        [&] {
-         QTest::mouseClick(lengthPanel, Qt::RightButton, {}, QPoint(10, 5));
          auto* menu = form.findChild<QMenu*>(QStringLiteral("LengthUnitsPopupMenu"));
          ASSERT_NE(menu, nullptr);
+         QTest::mouseClick(lengthPanel, Qt::LeftButton, {}, QPoint(10, 5));
+         EXPECT_FALSE(menu->isVisible()) << "only the right button opens the menu";
+         QTest::mouseClick(lengthPanel, Qt::RightButton, {}, QPoint(10, 5));
          ASSERT_TRUE(menu->isVisible());
          QTest::mouseClick(menu, Qt::LeftButton, {},
                            menu->actionGeometry(menu->actions().value(0)).center());  // Feet
