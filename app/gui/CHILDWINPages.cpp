@@ -51,12 +51,18 @@ void ShowText(QLineEdit* edit, const std::string& text) {
   Quietly(edit, [&](QLineEdit* e) { e->setText(QString::fromStdString(text)); });
 }
 
+// A typed value not handed over yet stays while a menu or a dialog has the keyboard: it is
+// committed in the units it was typed in, or refused, before the document is used.
+bool ShowsTypedText(const QLineEdit* edit) {
+  return edit->hasFocus() || (edit->isModified() && !edit->text().isEmpty());
+}
+
 void ShowValue(TAQVFloatEdit* edit, double storedValue) {
-  if (!edit->hasFocus()) edit->SetValue(storedValue);
+  if (!ShowsTypedText(edit)) edit->SetValue(storedValue);
 }
 
 void ShowCount(TMySpinEdit* edit, int value) {
-  if (!edit->hasFocus()) Quietly(edit, [&](TMySpinEdit* e) { e->SetValue(value); });
+  if (!ShowsTypedText(edit)) Quietly(edit, [&](TMySpinEdit* e) { e->SetValue(value); });
 }
 
 }  // namespace

@@ -616,7 +616,7 @@ void TMainForm::ExportSaveModelAsFEMClick() {
 
 void TMainForm::ImportImageFilesActionExecute() {
   TMDIChild* child = ActiveChild();
-  if (child == nullptr) return;
+  if (child == nullptr || !child->CommitPendingEdit()) return;
   TFilesSelectionForm form(*mUi, this);
   form.Files = child->Data().BackgroundFiles;
   form.Initialize();
@@ -636,6 +636,10 @@ void TMainForm::ViewBackgroundImagesActionExecute() {
 // --- Preferences, help and the web -------------------------------------------------------------
 
 void TMainForm::CalculatePreferencesClick() {
+  // Applying reloads every document's pages: what is being typed in any of them is first
+  // that document's, or the dialog does not open.
+  for (TMDIChild* child : Children())
+    if (!child->CommitPendingEdit()) return;
   TPreferencesForm form(this);
   form.FormShow(CurrentPreferences());
   form.OnHelp = [this] { WMHelp(); };
@@ -753,7 +757,11 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::MouseButtonPress) {
     const auto* mouse = static_cast<QMouseEvent*>(event);
     TMDIChild* child = ActiveChild();
-    if (mouse->button() == Qt::RightButton && child != nullptr && isEnabled()) {
+    const bool unitPanel = watched == mPanels[1] || watched == mPanels[2];
+    if (mouse->button() == Qt::RightButton && child != nullptr && unitPanel && isEnabled()) {
+      // A value being typed means the unit it was typed in: it is committed before the unit
+      // can change, and a refused one keeps the menu closed.
+      if (!child->CommitPendingEdit()) return true;
       if (watched == mPanels[1]) {
         mTimeUnitsMenu->SetData(&child->Data());
         mTimeUnitsMenu->Popup(mouse->globalPosition().toPoint());

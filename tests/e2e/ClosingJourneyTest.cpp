@@ -1,5 +1,7 @@
-// Journeys: closing documents and the program never loses what a person typed or fitted.
+// Journeys: closing documents and the program, dialogs and unit switches never lose what a
+// person typed or fitted.
 
+#include <QComboBox>
 #include <QMdiSubWindow>
 #include <QMouseEvent>
 #include <QStatusBar>
@@ -8,6 +10,7 @@
 
 #include "platform/AQVOutputForm.h"
 #include "tests/e2e/Journey.h"
+#include "tests/support/AnswerDialog.h"
 
 namespace aqv::e2e {
 namespace {
@@ -244,6 +247,77 @@ TEST_F(Journey, EscapeStopsARunningCurveComputation) {
   EXPECT_TRUE(d.Modified()) << "a stopped computation computes again next time";
   EXPECT_TRUE(child->UpdateGraphButton()->isEnabled());
   d.Saved = true;
+}
+
+// Preferences applied from the menu, opened with the mouse, keep a value typed and not yet
+// entered: the field shows it and a save writes it.
+TEST_F(Journey, AValueBeingTypedIsKeptThroughThePreferences) {
+  const std::string path = SampleCopy("preferences.aqv");
+  TMDIChild* child = OpenDocument(path);
+  ASSERT_NE(child, nullptr);
+  TAQVData& d = child->Data();
+  ShowPage(*child, TDocumentPage::dpAquiferSystem);
+  auto* elevation = child->findChild<TAQVFloatEdit*>(QStringLiteral("laElevationEdit"));
+  ASSERT_NE(elevation, nullptr);
+  TypeInto(elevation, "12", Qt::Key_unknown);
+  const int terms = d.StehfestTerms();
+  mPerson.HandleDialog([](QWidget* dialog) {
+    auto* stehfest = dialog->findChild<QComboBox*>(QStringLiteral("opStehfestComboBox"));
+    stehfest->setFocus();
+    QTest::keyClick(stehfest, Qt::Key_Down);
+    test::PressButton(*dialog, "Apply");
+  });
+  ASSERT_TRUE(ChooseMenu(*mForm, {"Calculate", "Preferences"}));
+  EXPECT_NE(d.StehfestTerms(), terms);
+  EXPECT_EQ(elevation->text(), "12");
+  mPerson.AnswerMessage(QString::fromStdString(path + " already exists. Overwrite?"),
+                        QMessageBox::Yes);
+  ASSERT_TRUE(ChooseMenu(*mForm, {"File", "Save"}));
+  EXPECT_NE(ReadAll(path).find("Top level :      12.00000"), std::string::npos);
+}
+
+// A value typed under one unit is stored in that unit when another is chosen from the status
+// bar (the item taken with the keys in one menu, with the mouse in the other), and the cell
+// then shows it converted; an invalid one keeps the menu closed, with the cell's message.
+TEST_F(Journey, AValueBeingTypedKeepsTheUnitItWasTypedIn) {
+  TMDIChild* child = OpenDocument(SampleCopy("units.aqv"));
+  ASSERT_NE(child, nullptr);
+  TAQVData& d = child->Data();
+  ShowPage(*child, TDocumentPage::dpAquiferSystem);
+  TAQVConductivitiesGrid& grid = *child->ConductivitiesGrid();
+  const int row = AquiferRow(d, 1);
+  const auto rightClick = [&](const char* panel, const char* name) {
+    for (QLabel* label : mForm->statusBar()->findChildren<QLabel*>())
+      if (label->text().startsWith(QLatin1String(panel)))
+        QTest::mouseClick(label, Qt::RightButton, {}, QPoint(10, 5));
+    return mForm->findChild<QMenu*>(QString::fromLatin1(name));
+  };
+  TypeInGrid(grid, 2, row, "30");  // thickness [m]
+  QMenu* length = rightClick("Length units", "LengthUnitsPopupMenu");
+  ASSERT_TRUE(WaitUntil([length] { return length->isVisible(); }, 3000));
+  QTest::keyClick(length, Qt::Key_Down);  // Feet
+  QTest::keyClick(length, Qt::Key_Return);
+  ASSERT_EQ(d.LengthUnit(), TAQVLengthUnit::luFeet);
+  EXPECT_NEAR(d.D[1], 30 / 0.3048, 1e-9);
+  EXPECT_EQ(grid.Cells(2, row), "98.4252");
+
+  TypeInGrid(grid, 3, row, "40");  // K [ft/min]
+  QMenu* time = rightClick("Time units", "TimeUnitsPopupMenu");
+  ASSERT_TRUE(WaitUntil([time] { return time->isVisible(); }, 3000));
+  QAction* hours = time->actions().value(2);
+  QTest::mouseClick(time, Qt::LeftButton, {}, time->actionGeometry(hours).center());
+  ASSERT_EQ(d.TimeUnit(), TAQVTimeUnit::tuHours);
+  EXPECT_DOUBLE_EQ(d.Kh[1], 40 * 1440.0);  // ft/d
+  EXPECT_EQ(grid.Cells(3, row), "2400");
+
+  TypeInGrid(grid, 2, row, "-5");
+  mPerson.AnswerMessage(QString(), QMessageBox::Ok);
+  rightClick("Length units", "LengthUnitsPopupMenu");
+  ASSERT_TRUE(WaitUntil([&] { return mPerson.Done(); }, 3000)) << "no message";
+  EXPECT_FALSE(length->isVisible());
+  EXPECT_EQ(d.LengthUnit(), TAQVLengthUnit::luFeet);
+  ASSERT_TRUE(grid.IsEditing());
+  QTest::keyClick(grid.CellEditor(), Qt::Key_Escape);
 }
 
 }  // namespace aqv::e2e

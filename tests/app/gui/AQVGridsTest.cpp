@@ -214,7 +214,7 @@ TEST_F(TPeriodsPasteTest, PastedRowsAreCheckedAtTheirOwnRow) {
   // 0.5 follows the first period but not the second, the one before its own row.
   PasteAt(mGrid, 2, 2, "1.5\r\n0.5\r\n");
   // Start times that are each later than the period before them now, but not than each other.
-  PasteAt(mGrid, 2, 2, "30\r\n25\r\n");
+  PasteAt(mGrid, 2, 2, "30\r\n25\r\n", true);  // from the grid's menu
   const std::string refusal = "The selection contains 1 invalid value(s). Can not paste!";
   EXPECT_EQ(mUi.Texts(), (std::vector<std::string>{refusal, refusal}));
   EXPECT_EQ(mData->PumpingWells[1].StartTime[2], 1.0);

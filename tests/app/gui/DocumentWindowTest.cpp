@@ -87,6 +87,8 @@ TEST_F(DocumentWindowTest, LoadingASampleFillsThePagesAndComputesTheGraph) {
   EXPECT_EQ(mWindow->windowTitle().toStdString(), Sample("v2012.aqv"));
   EXPECT_EQ(mWindow->InfoEdit(1)->text().toStdString(), d.InfoTexts[1]);
   EXPECT_EQ(mWindow->TimeUnitComboBox()->currentIndex(), static_cast<int>(d.TimeUnit()));
+  EXPECT_EQ(mWindow->findChild<QLineEdit*>("nuNObsSpinEdit")->text(), "2");
+  EXPECT_EQ(mWindow->findChild<QLineEdit*>("paAbsoluteEdit")->text(), "0.0002");
   mWindow->SetActivePage(TDocumentPage::dpChart);
   EXPECT_GT(mWindow->Chart()->GetSeriesCount(), 0);
   EXPECT_FALSE(d.Modified());          // the graph is up to date
@@ -428,6 +430,16 @@ TEST_F(DocumentWindowTest, ClosingCommitsWhatIsBeingTypedBeforeItAsks) {
   elevation->setFocus();
   elevation->selectAll();
   QTest::keyClicks(elevation, "12");
+  // Meanwhile another window has the keyboard and a change of the document reloads the pages.
+  QWidget other;
+  other.show();
+  other.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+  d.SetStehfestTerms(14);
+  EXPECT_EQ(elevation->text(), "12");
+  other.hide();
+  w.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
   ExpectCloseAsks();
   EXPECT_EQ(d.SurfaceLevel(), 12);
 

@@ -2,10 +2,12 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QMenu>
 #include <QTest>
 #include <memory>
 #include <vector>
 
+#include "app/gui/AQVActns.h"
 #include "app/gui/MyParentGrid.h"
 #include "model/AQVData.h"
 #include "model/AQVElements.h"
@@ -31,9 +33,13 @@ class TGridTest : public TDocumentTest {
     ResetGlobals();
   }
 
-  // Binds a grid, loads it and shows it in an active window.
+  // Binds a grid, loads it and shows it in an active window, with the frame's edit actions
+  // on its keys and in its menu.
   void Show(TMyParentGrid& grid) {
     grid.SetData(mData.get());
+    grid.addActions(mActions.All());
+    if (mGridMenu.isEmpty()) mGridMenu.addAction(mActions.Paste);
+    grid.SetPopupMenu(&mGridMenu);
     mGrids.push_back(&grid);
     grid.LoadFromData();
     grid.resize(1400, 320);
@@ -65,12 +71,21 @@ class TGridTest : public TDocumentTest {
     grid.CellEditor()->selectAll();
     QTest::keyClicks(grid.CellEditor(), text);
   }
-  // Pastes text with the cell (col, row) current and the only one selected.
-  static void PasteAt(TMyParentGrid& grid, int col, int row, const QString& text) {
+  // Pastes text with the cell (col, row) current and the only one selected, as a person does:
+  // Ctrl+V, or with byMenu a right click on the cell and Paste in the grid's menu.
+  void PasteAt(TMyParentGrid& grid, int col, int row, const QString& text, bool byMenu = false) {
     grid.SetCurrentCell(col, row);
     grid.SetSelectionRect({col, row, col, row});
     QApplication::clipboard()->setText(text);
-    grid.PasteFromClipboard();
+    grid.setFocus();
+    if (!byMenu) {
+      QTest::keyClick(&grid, Qt::Key_V, Qt::ControlModifier);
+      return;
+    }
+    QTest::mouseClick(grid.viewport(), Qt::RightButton, {}, CellCentre(grid, col, row));
+    ASSERT_TRUE(mGridMenu.isVisible());
+    QTest::mouseClick(&mGridMenu, Qt::LeftButton, {},
+                      mGridMenu.actionGeometry(mActions.Paste).center());
   }
   static void Key(TMyParentGrid& grid, Qt::Key key) {
     QWidget* target = grid.IsEditing() ? static_cast<QWidget*>(grid.CellEditor()) : &grid;
@@ -81,6 +96,9 @@ class TGridTest : public TDocumentTest {
     for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
   }
 
+  QObject mActionOwner;
+  TAQVActions mActions = CreateAQVActions(&mActionOwner);
+  QMenu mGridMenu;
   std::vector<TMyParentGrid*> mGrids;
   std::vector<std::unique_ptr<TMyParentGrid>> mShown;
 };

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QImage>
 #include <QLabel>
@@ -15,6 +16,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QTest>
+#include <QTimer>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -26,6 +28,7 @@
 #include "app/gui/Help.h"
 #include "app/gui/MAIN.h"
 #include "app/gui/MRUList.h"
+#include "app/gui/Preferences.h"
 #include "app/gui/Startup.h"
 #include "map/gui/AQVKaart.h"
 #include "map/gui/FilesSelection.h"
@@ -157,19 +160,6 @@ TEST_F(FrameFilesTest, ACommandLinePathIsMadeAbsoluteAndOpenedOnce) {
             std::filesystem::canonical(mFolder.Path("a.aqv")).string());
 }
 
-TEST_F(FrameFilesTest, PreferencesApplyToOpenDocumentsButNotTheirLengthUnit) {
-  TMainForm form(&mUi);
-  form.FileNewClick();
-  TAQVData& d = form.Children()[0]->Data();
-  const TAQVLengthUnit unit = d.LengthUnit();
-  d.Saved = true;
-  form.ApplyPreferences({14, 20, false, true, unit == TAQVLengthUnit::luFeet ? 1 : 0});
-  EXPECT_EQ(d.StehfestTerms(), 14);
-  EXPECT_EQ(d.TimesPerLogCycle(), 20);
-  EXPECT_EQ(d.LengthUnit(), unit);
-  EXPECT_TRUE(d.Saved) << "the data file keeps no preference";
-}
-
 // Leaving while an unsaved document computes asks it once; it closes when the computation stops.
 TEST_F(FrameFilesTest, LeavingWhileADocumentComputesAsksItOnce) {
   TMainForm form(&mUi);
@@ -211,12 +201,14 @@ TEST_F(FrameFilesTest, FrameChangesThatTheFileKeepsMakeClosingAsk) {
   const std::pair<const char*, std::function<void()>> rows[] = {
       {"the length units menu",
        [&] {
-         QTest::mouseClick(lengthPanel, Qt::RightButton, {}, QPoint(10, 5));
          auto* menu = form.findChild<QMenu*>(QStringLiteral("LengthUnitsPopupMenu"));
          ASSERT_NE(menu, nullptr);
+         QTest::mouseClick(lengthPanel, Qt::LeftButton, {}, QPoint(10, 5));
+         EXPECT_FALSE(menu->isVisible()) << "only the right button opens the menu";
+         QTest::mouseClick(lengthPanel, Qt::RightButton, {}, QPoint(10, 5));
          ASSERT_TRUE(menu->isVisible());
-         menu->hide();
-         menu->actions().value(0)->trigger();  // Feet
+         QTest::mouseClick(menu, Qt::LeftButton, {},
+                           menu->actionGeometry(menu->actions().value(0)).center());  // Feet
          EXPECT_EQ(d.LengthUnit(), TAQVLengthUnit::luFeet);
        }},
       {"View > Background images", [&] { showImages->trigger(); }},
@@ -288,6 +280,25 @@ void ChooseMenuItem(QMainWindow& form, const QString& menuTitle, const QString& 
       return;
     }
   FAIL() << "no item " << itemText.toStdString();
+}
+
+// Opens a menu of the bar with the keyboard, from the control focus has: Alt, the arrows to
+// the menu and to the item, Enter.
+void ChooseMenuItemByKeys(QMainWindow& form, QWidget* focus, const QString& menuTitle,
+                          const QString& itemText) {
+  QMenuBar* bar = form.menuBar();
+  QTest::sendKeyEvent(QTest::Press, focus, Qt::Key_Alt, QString(), Qt::AltModifier);
+  QTest::sendKeyEvent(QTest::Release, focus, Qt::Key_Alt, QString(), Qt::NoModifier);
+  ASSERT_TRUE(bar->hasFocus()) << "Alt did not reach the menu bar";
+  for (int i = 0; i < bar->actions().size() && bar->activeAction()->text() != menuTitle; ++i)
+    QTest::keyClick(bar, Qt::Key_Right);
+  QTest::keyClick(bar, Qt::Key_Down);
+  QMenu* menu = bar->activeAction()->menu();
+  ASSERT_TRUE(menu->isVisible()) << menuTitle.toStdString();
+  for (int i = 0; i < menu->actions().size() && menu->activeAction()->text() != itemText; ++i)
+    QTest::keyClick(menu, Qt::Key_Down);
+  ASSERT_EQ(menu->activeAction()->text(), itemText);
+  QTest::keyClick(menu, Qt::Key_Return);
 }
 
 class FrameWindowsTest : public FrameFilesTest {
@@ -460,6 +471,71 @@ TEST_F(FrameWindowsTest, WindowMenuTilesBothWaysAndArrangesMinimisedWindows) {
   }
   for (int i = 0; i < 3; ++i)
     EXPECT_FALSE(windows[i]->geometry().intersects(windows[(i + 1) % 3]->geometry()));
+}
+
+// Calculate > Preferences, opened with the mouse or the keyboard, applies to every open
+// document but for its length unit, which the file keeps. A value typed and not yet entered is
+// the document's before that or any dialog opens, and an invalid one keeps the dialog closed.
+TEST_F(FrameWindowsTest, PreferencesApplyAfterTheValueBeingTypedAndNotToTheLengthUnit) {
+  mForm->FileNewClick();
+  TAQVData& other = mForm->ActiveChild()->Data();
+  other.Saved = true;
+  ASSERT_TRUE(mForm->OpenFile(mFolder.Path("a.aqv"), false));
+  TMDIChild& child = *mForm->ActiveChild();
+  TAQVData& d = child.Data();
+  const TAQVLengthUnit unit = d.LengthUnit();
+  ClickTab(child, TDocumentPage::dpAquiferSystem);
+  auto* elevation = child.findChild<QLineEdit*>(QStringLiteral("laElevationEdit"));
+  const auto typeElevation = [&](const char* text) {
+    mForm->activateWindow();  // as a window manager does once a dialog has gone
+    ASSERT_TRUE(QTest::qWaitForWindowActive(mForm.get()));
+    test::ClickCentre(elevation);
+    elevation->selectAll();
+    QTest::keyClicks(elevation, QString::fromLatin1(text));
+  };
+  const struct {
+    const char* Typed;
+    int NSt;  // 0: the image files dialog, cancelled
+    std::function<void()> Open;
+  } ways[] = {
+      {"12", 14, [&] { ChooseMenuItem(*mForm, "Calculate", "Preferences"); }},
+      {"7", 6, [&] { ChooseMenuItemByKeys(*mForm, elevation, "Calculate", "Preferences"); }},
+      {"9", 0, [&] { ChooseMenuItem(*mForm, "Import", "Import image files"); }},
+  };
+  for (const auto& way : ways) {
+    SCOPED_TRACE(way.Typed);
+    typeElevation(way.Typed);
+    if (way.NSt == 0)
+      test::AnswerDialog<TFilesSelectionForm>([](auto& f) { test::PressButton(f, "Cancel"); });
+    else
+      test::AnswerDialog<TPreferencesForm>([&](TPreferencesForm& form) {
+        form.StehfestComboBox()->setFocus();
+        QTest::keyClicks(form.StehfestComboBox(), QString::number(way.NSt));
+        test::PressButton(form, "Apply");
+      });
+    way.Open();
+    QApplication::processEvents();
+    EXPECT_EQ(d.StehfestTerms(), way.NSt != 0 ? way.NSt : 6);
+    EXPECT_EQ(other.StehfestTerms(), d.StehfestTerms());
+    EXPECT_EQ(elevation->text(), way.Typed);
+    EXPECT_EQ(d.SurfaceLevel(), std::stod(way.Typed));
+  }
+  EXPECT_EQ(d.LengthUnit(), unit);
+  EXPECT_TRUE(other.Saved) << "the data file keeps no preference";
+
+  typeElevation("1E");
+  bool opened = false;
+  QTimer watch;  // closes a dialog that opened, so that the test goes on to fail
+  QObject::connect(&watch, &QTimer::timeout, [&opened] {
+    if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+      opened = true, dialog->reject();
+  });
+  watch.start(10);
+  ChooseMenuItem(*mForm, "Calculate", "Preferences");
+  watch.stop();
+  EXPECT_FALSE(opened);
+  EXPECT_EQ(mUi.OnlyMessage(), "Invalid value!");
+  EXPECT_TRUE(QTest::qWaitFor([elevation] { return elevation->hasFocus(); }, 1000));
 }
 
 }  // namespace

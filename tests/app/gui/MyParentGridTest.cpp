@@ -142,10 +142,14 @@ TEST_F(TEditCycleTest, EscapeRestoresTheCellAndItsValidState) {
 }
 
 TEST_F(TEditCycleTest, AReloadWhileTypingKeepsWhatTheEditorShows) {
-  // A unit chosen from the status bar reloads the grids while a value is being typed.
+  // Another part of the window changes the document and the grids reload under the editor.
   auto& grid = Shown<TAQVPumpingWellsGrid>();
+  const auto reloadWithX = [&](double x) {
+    mData->PumpingWells[1].X = x;
+    grid.LoadFromData();
+  };
   Type(grid, 3, 1, "40");
-  mData->SetLengthUnit(TAQVLengthUnit::luFeet);
+  reloadWithX(5);
   ASSERT_TRUE(grid.IsEditing());
   EXPECT_EQ(grid.CellEditor()->text(), "40");
   Key(grid, Qt::Key_Return);
@@ -155,19 +159,16 @@ TEST_F(TEditCycleTest, AReloadWhileTypingKeepsWhatTheEditorShows) {
 
   // Escape after a reload puts back the value the reload showed, not the one from before it.
   Type(grid, 3, 1, "99");
-  mData->SetLengthUnit(TAQVLengthUnit::luMeters);
-  const std::string reloaded = grid.Cells(3, 1);
-  ASSERT_NE(reloaded, "40");
+  reloadWithX(6);
   Key(grid, Qt::Key_Escape);
-  EXPECT_EQ(grid.Cells(3, 1), reloaded);
+  EXPECT_EQ(grid.Cells(3, 1), "6");
   // An editor that was only opened takes the reloaded value too: Enter stores nothing stale.
   Click(grid, 3, 1);
   Key(grid, Qt::Key_F2);
-  const double x = mData->PumpingWells[1].X;
-  mData->SetLengthUnit(TAQVLengthUnit::luFeet);
-  EXPECT_EQ(grid.CellEditor()->text().toStdString(), grid.Cells(3, 1));
+  reloadWithX(8);
+  EXPECT_EQ(grid.CellEditor()->text(), "8");
   Key(grid, Qt::Key_Return);
-  EXPECT_NEAR(mData->PumpingWells[1].X, MetresToFeet(x), 1e-6);
+  EXPECT_EQ(mData->PumpingWells[1].X, 8.0);
 }
 
 TEST_F(TEditCycleTest, LeavingAnUnchangedCellStoresNothing) {
@@ -253,7 +254,7 @@ TEST_F(TEditCycleTest, PastedLevelsAreJudgedInTheDocumentThePasteMakes) {
   EXPECT_EQ(mChanges, 0);
   // Levels that hold only together are pasted: -0.5 lies below the new top -0.2.
   mUi.Messages.clear();
-  PasteAt(grid, 1, 1, "-0.2\r\n-0.5\r\n");
+  PasteAt(grid, 1, 1, "-0.2\r\n-0.5\r\n", true);  // from the grid's menu
   EXPECT_TRUE(mUi.Messages.empty());
   EXPECT_DOUBLE_EQ(mData->DAquitard[1], 0.2);
   EXPECT_DOUBLE_EQ(mData->D[1], 0.3);
