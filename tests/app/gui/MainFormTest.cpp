@@ -481,6 +481,7 @@ TEST_F(FrameWindowsTest, PreferencesApplyAfterTheValueBeingTypedAndNotToTheLengt
   TAQVData& other = mForm->ActiveChild()->Data();
   other.Saved = true;
   ASSERT_TRUE(mForm->OpenFile(mFolder.Path("a.aqv"), false));
+  mUi.Messages.clear();  // the sample's images, which are not there
   TMDIChild& child = *mForm->ActiveChild();
   TAQVData& d = child.Data();
   const TAQVLengthUnit unit = d.LengthUnit();
