@@ -310,7 +310,9 @@ void TAQVKaart::RefreshBackground() {
 
 void TAQVKaart::DrawBackground(QPainter& p) {
   const int west = WestPixel(), east = EastPixel(), south = SouthPixel(), north = NorthPixel();
-  const QRect windowPixels(QPoint(west, north - 1), QPoint(east, south - 1));
+  // The image takes the window's place as the wells and contours have it: world X1..X2 onto
+  // pixels west..east, Y2..Y1 onto north..south, inside the boundary's lines.
+  const QRect windowPixels(west, north, east - west, south - north);
   const TMapWindow w = Window();
   const TWorldRect world{w.X1, w.Y1, w.X2, w.Y2};
   if (mPreview) {
