@@ -22,12 +22,18 @@ struct TRadialProfile {
   double RMin = 0, RMax = 0;  // stored length units, 0 < RMin
   std::array<double, kProfileIntervals + 1> P{};
   double Radius(int i) const;
-  // Interpolation linear in ln r at distance r; distances outside [RMin, RMax] take the end
-  // values.
+  // The profile at distance r (see TProfileReader); distances outside [RMin, RMax] take the
+  // end values.
   double At(double r) const;
 };
 
-// Reads a profile at many points: the profile's constants taken once.
+// Reads a profile at many points: a cubic in ln r through the four profile points nearest to
+// each interval. Near the well the cubic is in s itself, which goes with ln r there; far out,
+// where s falls off like exp(-r^2) (or exp(-r) in a leaky system) and bends faster than a
+// polynomial in s can follow, it is in ln |s|, which bends little. Each interval takes the form
+// whose fourth difference, the measure of a cubic's error, is the smaller; so a sum of rate
+// steps that changes sign, where ln |s| has no bound, is read in s. The forms and cubics are
+// fixed once per profile.
 class TProfileReader {
  public:
   explicit TProfileReader(const TRadialProfile& profile);
@@ -35,10 +41,20 @@ class TProfileReader {
   double AtSquared(double r2) const;
 
  private:
+  // The cubic of one interval in e = u - Start, u being the position in the profile counted in
+  // intervals; the value is Sign exp(cubic) for the ln |s| form (Sign +1 or -1), else the cubic.
+  struct TInterval {
+    double B0 = 0, B1 = 0, B2 = 0, B3 = 0;
+    double Start = 0;
+    double Sign = 0;
+  };
+  void FitInterval(int k, const std::array<double, kProfileIntervals + 1>& logP);
+
   const TRadialProfile& mProfile;
   bool mValid = false;
   double mLogRMin = 0.0;  // ln RMin
-  double mScale = 0.0;         // 50 / ln(RMax / RMin)
+  double mScale = 0.0;    // 50 / ln(RMax / RMin)
+  std::array<TInterval, kProfileIntervals> mIntervals{};
 };
 
 // Where a well's profile starts: at its screen radius, or at the nearest grid point when that

@@ -214,6 +214,9 @@ void TMDIChild::BindDocument() {
   connect(mMap, &TAQVKaart::TimeChange, this, Guarded([this] { AQVKaartTimeChange(); }));
   connect(mMap, &TAQVKaart::AnimationFinished, this,
           Guarded([this] { AQVKaartAnimationFinished(); }));
+  // An animation that another page stopped goes on from its step when Animate is pressed, as
+  // after Pause.
+  connect(mMap, &TAQVKaart::AnimationStopped, this, Guarded([this] { PauseButtonClick(); }));
 }
 
 TAQVFloatEdit* TMDIChild::NewFloatEdit(TAQVFloatEditType kind, const char* name, QWidget* parent) {

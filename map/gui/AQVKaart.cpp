@@ -1,5 +1,6 @@
 #include "map/gui/AQVKaart.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QBuffer>
 #include <QClipboard>
@@ -74,6 +75,7 @@ TAQVKaart::TAQVKaart(QWidget* parent)
   setAttribute(Qt::WA_OpaquePaintEvent);
   mAnimationTimer = new QTimer(this);
   connect(mAnimationTimer, &QTimer::timeout, this, [this] { AnimationTick(); });
+  connect(qApp, &QApplication::focusChanged, this, &TAQVKaart::FocusChanged);
   mImages.SetTransparency(50);
   mImages.SetColor(clWhite);
   mDefaultTextFormat.Font.Name = "Tahoma";
@@ -86,6 +88,8 @@ TAQVKaart::TAQVKaart(QWidget* parent)
 }
 
 TAQVKaart::~TAQVKaart() {
+  // Focus changes while the boxes and the widget go must not reach a map being destroyed.
+  disconnect(qApp, &QApplication::focusChanged, this, &TAQVKaart::FocusChanged);
   mAnimationTimer->stop();
   mTextEdits.clear();
   if (mData && mData->MapReference == this) mData->MapReference = nullptr;
@@ -311,7 +315,9 @@ void TAQVKaart::RefreshBackground() {
 
 void TAQVKaart::DrawBackground(QPainter& p) {
   const int west = WestPixel(), east = EastPixel(), south = SouthPixel(), north = NorthPixel();
-  const QRect windowPixels(QPoint(west, north - 1), QPoint(east, south - 1));
+  // The image takes the window's place as the wells and contours have it: world X1..X2 onto
+  // pixels west..east, Y2..Y1 onto north..south, inside the boundary's lines.
+  const QRect windowPixels(west, north, east - west, south - north);
   const TMapWindow w = Window();
   const TWorldRect world{w.X1, w.Y1, w.X2, w.Y2};
   if (mPreview) {
@@ -508,9 +514,7 @@ void TAQVKaart::SetTime(double days) {
 void TAQVKaart::Animate() {
   if (!mData || mAnimating) return;
   mComputeError = false;
-  // World-anchored boxes stay painted by the map, not as live edits, while the picture moves.
-  for (const auto& edit : mTextEdits)
-    if (edit->Record()->AnchorMode == 1 && edit->isVisible()) edit->hide();
+  HideAnchoredTexts();
   mAnimating = true;
   mAnimationTimer->start(0);
 }
@@ -543,6 +547,7 @@ void TAQVKaart::FinishAnimation(bool fireEvent) {
   if (!mAnimating) return;
   mAnimating = false;
   update();
+  ShowAnchoredTexts();
   if (fireEvent) emit AnimationFinished();
 }
 
@@ -552,7 +557,10 @@ void TAQVKaart::StopAnimation() {
 
 void TAQVKaart::hideEvent(QHideEvent* event) {
   // A closed or hidden window ends its animation; nothing is computed for a map nobody sees.
-  StopAnimation();
+  if (mAnimating) {
+    StopAnimation();
+    emit AnimationStopped();
+  }
   QWidget::hideEvent(event);
 }
 
@@ -893,6 +901,37 @@ void TAQVKaart::CopyToClipboard(bool askSize) {
 }
 
 // ---- Text boxes -------------------------------------------------------------------------------
+
+void TAQVKaart::FocusChanged(QWidget* old, QWidget* now) {
+  // A box is being typed in from when it takes the focus while the focus only passes over
+  // buttons (a click on Animate takes it) or moves on by itself from a button disabled by its
+  // own click.
+  if (auto* box = qobject_cast<TAQVTextEdit*>(now); box != nullptr && box->Map() == this) {
+    mTypedTextEdit = box;
+    return;
+  }
+  const bool byItself = old != nullptr && !old->isEnabled();
+  if (!byItself && qobject_cast<QAbstractButton*>(now) == nullptr) mTypedTextEdit = nullptr;
+}
+
+void TAQVKaart::HideAnchoredTexts() {
+  mAnimatedTextEdit = nullptr;
+  for (const auto& edit : mTextEdits) {
+    if (edit->Record()->Kind != 0 || edit->Record()->AnchorMode != 1) continue;
+    if (edit.get() == mTypedTextEdit) mAnimatedTextEdit = edit.get();
+    if (edit->isVisible()) edit->hide();
+  }
+}
+
+void TAQVKaart::ShowAnchoredTexts() {
+  TAQVTextEdit* edit = mAnimatedTextEdit;
+  mAnimatedTextEdit = nullptr;
+  // Not on a hidden map, where the keyboard would go to a page nobody sees; nor for a box moved
+  // out of the plot or re-anchored meanwhile.
+  if (edit == nullptr || !isVisible() || !edit->Shown() || edit->Record()->AnchorMode != 1)
+    return;
+  edit->Activate();
+}
 
 TAQVTextEdit* TAQVKaart::TextEditOf(const TAQVTextBoxRecord* record) const {
   for (const auto& edit : mTextEdits)

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QImage>
 #include <QPoint>
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 #include <memory>
@@ -109,8 +110,8 @@ class TAQVKaart : public QWidget {
   // Starts the animation from the current step; one step per timer tick, the first at once and
   // each next one kAnimationStepMs after the last was drawn, with events processed meanwhile.
   // It ends after the last step (AnimationFinished), on a computation error
-  // (AnimationFinished), at once when Paused is set, and when the map is hidden or its document
-  // goes (no event).
+  // (AnimationFinished), at once when Paused is set (no event), when the map is hidden
+  // (AnimationStopped) and when its document goes (no event).
   void Animate();
   void StopAnimation();
   bool Animating() const { return mAnimating; }
@@ -158,6 +159,11 @@ class TAQVKaart : public QWidget {
   // The format new boxes get; the text options dialog replaces it.
   TAQVTextBoxRecord& DefaultTextFormat() { return mDefaultTextFormat; }
   void TextChanged();
+  // While an animation runs the world-anchored boxes are painted, not live: HideAnchoredTexts
+  // hides them and remembers the one being typed in, ShowAnchoredTexts gives that one back the
+  // keyboard.
+  void HideAnchoredTexts();
+  void ShowAnchoredTexts();
 
   // --- Transparency preview of the options dialog -----------------------------------------------
   void BeginPreview();
@@ -173,6 +179,8 @@ class TAQVKaart : public QWidget {
 
  signals:
   void AnimationFinished();
+  // The animation stopped because the map was hidden (another page, a closed window).
+  void AnimationStopped();
   void IntervalChange();
   void TimeChange();
   // A mouse button went down on the map, before the map handles it.
@@ -210,6 +218,7 @@ class TAQVKaart : public QWidget {
   void BuildPopupMenu();
   void ShowPopup(QPoint pixel);
   TAQVTextEdit* BoxAt(QPoint pixel, int margin) const;
+  void FocusChanged(QWidget* old, QWidget* now);
 
   TAQVData* mData = nullptr;
   TMapImage mImages;
@@ -241,6 +250,8 @@ class TAQVKaart : public QWidget {
   QRect mLastPlotRect;
   TMapWindow mLastWindow;
   TAQVTextEdit* mPopupTextBox = nullptr;
+  QPointer<TAQVTextEdit> mTypedTextEdit;     // the box being typed in (see FocusChanged)
+  QPointer<TAQVTextEdit> mAnimatedTextEdit;  // the one of them when the animation began
   int mDragMode = 0;  // 1 top-left corner, 2 bottom-right corner, 3 move by the top edge
   QPoint mLastMouse;
 

@@ -576,6 +576,52 @@ TEST_F(DocumentWindowTest, AClickOnTheMapTakesTheKeysFromAPanelEdit) {
   EXPECT_TRUE(map->ZoomMode());
 }
 
+// The world-anchored text box being typed in was hidden by an animation and never shown again.
+TEST_F(DocumentWindowTest, AfterAnAnimationTheTextBoxBeingTypedInIsBackForTyping) {
+  ShowNewDocument();
+  ClickTab(TDocumentPage::dpContourPlot);
+  TAQVKaart& map = *mWindow->Map();
+  mWindow->Data().SetTimeSteps(2);
+  map.InsertText(QString(), map.width() / 2, map.height() / 2, 26, 100);
+  ASSERT_EQ(map.TextEdits().size(), 1u);
+  TAQVTextEdit& box = *map.TextEdits().front();
+  QTest::mouseClick(&map, Qt::LeftButton, {}, box.BoxRect().center());
+  QTest::keyClicks(&box, "Dune");
+  QTest::mouseClick(mWindow->AnimateButton(), Qt::LeftButton);
+  EXPECT_TRUE(map.Animating());
+  QTRY_VERIFY(!map.Animating());
+  EXPECT_TRUE(box.isVisible());
+  ASSERT_TRUE(box.hasFocus());
+  QTest::keyClicks(&box, " sand");
+  EXPECT_EQ(box.Record()->Text, "Dune sand");
+  // Once the person types elsewhere, an animation leaves the keyboard there.
+  QTest::mouseClick(Find<QLineEdit>(*mWindow, "coWestFloatEdit"), Qt::LeftButton);
+  QTest::mouseClick(mWindow->ResetButton(), Qt::LeftButton);
+  QTest::mouseClick(mWindow->AnimateButton(), Qt::LeftButton);
+  QTRY_VERIFY(!map.Animating());
+  EXPECT_FALSE(box.isVisible());
+}
+
+// Another page stopped the animation but left Animate disabled and Pause enabled.
+TEST_F(DocumentWindowTest, AnAnimationStoppedByAnotherPageLeavesTheButtonsAsAfterPause) {
+  ShowNewDocument();
+  ClickTab(TDocumentPage::dpContourPlot);
+  TAQVKaart& map = *mWindow->Map();
+  QTest::mouseClick(mWindow->AnimateButton(), Qt::LeftButton);
+  QTRY_VERIFY(map.AnimationStep() >= 2);
+  ClickTab(TDocumentPage::dpChart);
+  EXPECT_FALSE(map.Animating());
+  EXPECT_TRUE(mWindow->AnimateButton()->isEnabled());
+  EXPECT_FALSE(mWindow->PauseButton()->isEnabled());
+  EXPECT_TRUE(mWindow->ResetButton()->isEnabled());
+  // Animate goes on from the step where it stopped.
+  ClickTab(TDocumentPage::dpContourPlot);
+  const int step = map.AnimationStep();
+  QTest::mouseClick(mWindow->AnimateButton(), Qt::LeftButton);
+  QTRY_VERIFY(map.AnimationStep() > step);
+  EXPECT_TRUE(mWindow->PauseButton()->isEnabled());
+}
+
 TEST_F(DocumentWindowTest, TheMapKeepsAUsableDrawingAreaInASmallWindow) {
   ShowNewDocument();
   mWindow->SetActivePage(TDocumentPage::dpContourPlot);

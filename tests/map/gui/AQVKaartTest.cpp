@@ -144,6 +144,37 @@ TEST_F(TMapFixture, ImagePixelWellAndContourOfOnePointLandOnOnePixel) {
   EXPECT_EQ(drawn, static_cast<int>((traced.Segments.size() + 36) / 37));
 }
 
+// The background image was drawn one pixel wider and taller than the window, over its east
+// edge and above its north edge.
+TEST_F(TMapFixture, BackgroundImageCoversExactlyThePixelsOfTheWindow) {
+  // A green picture at 4 m per pixel reaching 100 m beyond every side of the window; no
+  // contours, grid lines or boundary in the way.
+  test::TTempFolder folder;
+  QImage picture(300, 250, QImage::Format_RGB32);
+  picture.fill(QColor(0, 200, 0));
+  const std::string path = folder.Path("field.png");
+  ASSERT_TRUE(picture.save(QString::fromStdString(path)));
+  folder.Write("field.pgw", "4\n0\n0\n-4\n-600\n500\n");
+  mData->BackgroundFiles = {{true, path}};
+  mData->ShowBackgroundImages = true;
+  mData->BackgroundTransparency = 0;
+  (void)mMap->LoadBackgroundImages();
+  mData->MapOptions.DrawingOptions = {};
+  for (int w = 1; w <= 2; ++w) mData->PumpingWells[w].StartTime[1] = 5;
+  mMap->SetTime(1.0);
+  const QImage image = Picture(QSize(700, 500), "map-background-edges.png");
+  const int west = mMap->WestPixel(), east = mMap->EastPixel();
+  const int north = mMap->NorthPixel(), south = mMap->SouthPixel();
+  const int midX = (west + east) / 2, midY = (north + south) / 2;
+  const auto green = [&image](int x, int y) { return image.pixelColor(x, y) == QColor(0, 200, 0); };
+  EXPECT_TRUE(green(west, midY) && green(east - 1, midY));
+  EXPECT_FALSE(green(west - 1, midY)) << "west";
+  EXPECT_FALSE(green(east, midY)) << "east";
+  EXPECT_TRUE(green(midX, north) && green(midX, south - 1));
+  EXPECT_FALSE(green(midX, north - 1)) << "north";
+  EXPECT_FALSE(green(midX, south)) << "south";
+}
+
 TEST_F(TMapFixture, WellsOnlyBeforeAnyPeriodStarts) {
   for (int w = 1; w <= 2; ++w) mData->PumpingWells[w].StartTime[1] = 5;
   mMap->SetTime(1.0);
