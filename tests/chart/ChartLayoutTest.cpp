@@ -233,6 +233,16 @@ TEST(TChartLayout, EqualFixedBoundsKeepThePreviousFactors) {
   EXPECT_EQ(layout.LinearFactor(0), before);
 }
 
+TEST(TChartLayout, SlantedTickLabelsWidenTheirBandByTheirRotatedExtent) {
+  // The widest label "10" is 12 x 10 pixels: flat, the X band is 10 and the Y band 12 pixels.
+  TChartModel model;
+  FixedScales(model);
+  model.X_Axis.Alignment().SetOrientation(30);  // 12 sin 30 + 10 cos 30 = 14.7
+  model.Y_Axis.Alignment().SetOrientation(60);  // 12 cos 60 + 10 sin 60 = 14.7
+  TChartLayout layout = LaidOut(model);
+  EXPECT_EQ(layout.Plot(), P(78 + 15 - 12, 608, 74, 404 - 15 + 10));
+}
+
 TEST(TChartLayout, SecondaryAxisTakesItsSeriesAndNarrowsThePlot) {
   TChartModel model;
   AddTwoSeries(model);
