@@ -235,8 +235,8 @@ TEST_F(OptimizeTest, LogarithmicResidualOfATinyDrawdownIsZero) {
   TAQVData& d = Doc();
   test::MakeSingleAquiferTest(d, 4);
   d.SetLinearResiduals(false);
-  d.ObservationWells[1].Observed[1] = 5e-5;  // observed below 1e-4 m
-  d.ObservationWells[1].Observed[2] *= 10;   // one decade too high
+  d.ObservationWells[1].Observed[1] = 5e-5;   // observed below 1e-4 m
+  d.ObservationWells[1].Observed[2] *= 10;    // one decade too high
   d.ObservationWells[1].Observed[4] *= 2e-4;  // some 2e-4 m, still above 1e-4 m
   d.CollectIncludedObservations();
   d.LinkCount = 0;
