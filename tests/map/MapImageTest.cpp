@@ -52,13 +52,14 @@ TEST(TMapImage, UnrotatedImageIsCopiedPixelForPixel) {
   TTempFolder folder;
   const TImageRaster pattern = test::PatternRaster(9, 6);
   TMapImage map;
-  ASSERT_TRUE(AddPlaced(map, folder, "a", pattern, {0.5, 0, 0, -0.5, 10, 20}));
+  // Pixels twice as wide as high.
+  ASSERT_TRUE(AddPlaced(map, folder, "a", pattern, {0.5, 0, 0, -0.25, 10, 20}));
   ASSERT_TRUE(map.BuildComposite().IsSuccess());
   ASSERT_EQ(map.Composite().Width(), 9);
   ASSERT_EQ(map.Composite().Height(), 6);
   for (int y = 0; y < 6; ++y)
     for (int x = 0; x < 9; ++x) ASSERT_EQ(map.Composite().At(x, y), pattern.At(x, y));
-  EXPECT_EQ(map.CompositeExtent(), (TWorldRect{10, 17, 14.5, 20}));
+  EXPECT_EQ(map.CompositeExtent(), (TWorldRect{10, 18.5, 14.5, 20}));
 }
 
 // Pixels at known world points land where the world file puts them for 0, 30 and 60 degrees
