@@ -162,10 +162,16 @@ TEST(TChartLayout, SegmentFromTheLeftEntersAtTheLeftEdge) {
   TSeries* s = model.AddSeries();
   s->InsertPoint(0, -2, 4);
   s->InsertPoint(1, 2, 8);
+  TSeries* above = model.AddSeries();
+  above->InsertPoint(0, 1, 12);
+  above->InsertPoint(1, 3, 8);
   TChartLayout layout = LaidOut(model);
   // From (-28, 272) to (184, 140): the left edge x = 78 is crossed at y = 206.
   EXPECT_EQ(s->GetPixelX(0), 78);
   EXPECT_EQ(s->GetPixelY(0), 206);
+  // An entry through the top is not placed: the point outside lies on (237, 140) inside.
+  EXPECT_EQ(above->GetPixelX(0), 237);
+  EXPECT_EQ(above->GetPixelY(0), 140);
 }
 
 TEST(TChartLayout, PointsFarOutsideNeverOverflowAPixel) {
