@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "model/AQVData.h"
@@ -244,7 +245,14 @@ TEST_F(TAQVDataRowsTest, InsertingAPumpingWellAtRowOneLeavesTwoIdenticalWells) {
   first.X = 12;
   first.SetPeriodCount(3);
   first.Discharge[3] = 77;
+  first.StartTime[3] = 9;
+  first.Y = 7;
+  first.Rc = 0.2;
+  first.Rw = 0.3;
+  first.Skin = 0.5;
   first.RcCode = '2';
+  first.RwCode = '3';
+  first.SkinCode = '4';
   EXPECT_TRUE(mData->InsertPumpingWells(1, 1));
   EXPECT_EQ(mData->PumpingWellCount(), 2);
   const TPumpingWell& second = mData->PumpingWells[2];
@@ -252,7 +260,9 @@ TEST_F(TAQVDataRowsTest, InsertingAPumpingWellAtRowOneLeavesTwoIdenticalWells) {
   EXPECT_EQ(second.X, 12);
   EXPECT_EQ(second.PeriodCount(), 3);
   EXPECT_EQ(second.Discharge[3], 77);
-  EXPECT_EQ(second.RcCode, '2');
+  EXPECT_EQ(std::tuple(second.StartTime[3], second.Y, second.Rc, second.Rw, second.Skin),
+            std::tuple(9.0, 7.0, 0.2, 0.3, 0.5));
+  EXPECT_EQ((std::string{second.RcCode, second.RwCode, second.SkinCode}), "234");
   EXPECT_EQ(mData->PumpingWells[1].Name, "PW");
   EXPECT_EQ(mData->CurveCount, 1) << "drawdown mode: the curves are the observation wells";
 }
