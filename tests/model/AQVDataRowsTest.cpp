@@ -274,11 +274,21 @@ TEST_F(TAQVDataRowsTest, CopyingAWellLeavesItsStylesAndGrouping) {
   target.OwnCurve = false;
   target.CoincidentSet.Include(4);
   mData->ObservationWells[1].SetObservationCount(7);
-  mData->ObservationWells[1].Observed[7] = 3.5;
+  TObservationWell& source = mData->ObservationWells[1];
+  source.Observed[7] = 3.5;
+  source.Time[7] = 9;
+  source.Included[7] = false;
+  source.Y = 7;
+  source.Rc = 0.2;
+  source.Rw = 0.3;
+  source.Skin = 0.5;
   mData->CopyObservationWell(2, 1);
   EXPECT_EQ(target.Name, "Observation well 1");
   EXPECT_EQ(target.ObservationCount(), 7);
   EXPECT_EQ(target.Observed[7], 3.5);
+  EXPECT_EQ(std::tuple(target.Time[7], target.Included[7], target.Y, target.Rc, target.Rw,
+                       target.Skin),
+            std::tuple(9.0, false, 7.0, 0.2, 0.3, 0.5));
   EXPECT_EQ(target.CurveColor[1], style);
   EXPECT_FALSE(target.OwnCurve);
   EXPECT_TRUE(target.CoincidentSet.Contains(4));
