@@ -286,9 +286,9 @@ TEST_F(TAQVDataRowsTest, CopyingAWellLeavesItsStylesAndGrouping) {
   EXPECT_EQ(target.Name, "Observation well 1");
   EXPECT_EQ(target.ObservationCount(), 7);
   EXPECT_EQ(target.Observed[7], 3.5);
-  EXPECT_EQ(std::tuple(target.Time[7], target.Included[7], target.Y, target.Rc, target.Rw,
-                       target.Skin),
-            std::tuple(9.0, false, 7.0, 0.2, 0.3, 0.5));
+  EXPECT_EQ(
+      std::tuple(target.Time[7], target.Included[7], target.Y, target.Rc, target.Rw, target.Skin),
+      std::tuple(9.0, false, 7.0, 0.2, 0.3, 0.5));
   EXPECT_EQ(target.CurveColor[1], style);
   EXPECT_FALSE(target.OwnCurve);
   EXPECT_TRUE(target.CoincidentSet.Contains(4));
