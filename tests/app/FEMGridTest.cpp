@@ -86,6 +86,14 @@ TEST_F(TFEMGridTest, HeaderHasTitleInformationCountsExtentsAndCodes) {
   EXPECT_EQ(lines[16], "  2000.000  -2000.000");
   EXPECT_EQ(lines[17], "  1732.051  -1732.051");
   EXPECT_EQ(lines[18], "0001111111 0001111111");
+  // Around a well centre off the origin the extents move with it, each way its own.
+  mData->WellCentreX = 100;
+  mData->WellCentreY = -50;
+  mGrid.SetRegenerateRequest(true);
+  ASSERT_EQ(mGrid.Generate(), TMeshError::meNone);
+  const std::vector<std::string> moved = Lines(FEMModelText(mGrid, *mData));
+  EXPECT_EQ(moved[16], "  2100.000  -1900.000");
+  EXPECT_EQ(moved[17], "  1682.051  -1782.051");
 }
 
 TEST_F(TFEMGridTest, NodeLayerAndConnectionLinesFollowTheNewNumbering) {
