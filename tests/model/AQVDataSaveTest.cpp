@@ -223,6 +223,14 @@ TEST_F(TAQVDataSaveTest, DocumentWithoutChartRoundTripsThroughThe2010Form) {
   EXPECT_EQ(std::tuple(pumping.Rc, pumping.Rw, pumping.Skin), std::tuple(0.25, 0.375, 0.75));
   EXPECT_EQ(std::tuple(observation.Rc, observation.Rw, observation.Skin),
             std::tuple(0.0625, 0.03125, 1.0));
+  EXPECT_EQ(std::tuple(back->WorldX1(), back->WorldX2(), back->WorldY1(), back->WorldY2()),
+            std::tuple(-750.5, 1250.0, -0.125, 3E5));
+  EXPECT_EQ(std::tuple(back->AnimationStartTime(), back->AnimationEndTime(), back->TimeSteps(),
+                       back->DrawLayer(), back->BackgroundTransparency, back->ShowBackgroundImages,
+                       back->MapOptions.LegendPlacement, back->SurfaceLevel()),
+            std::tuple(0.5, 12.0, 33, 2, 40, true, TPlacement::plBottom, -3.25));
+  EXPECT_EQ(std::tuple(back->RelStoppingCriterion, back->AbsStoppingCriterion, back->InfoTexts[14]),
+            std::tuple(2.5E-5, 0.003, std::string("Two\r\nlines")));
   EXPECT_EQ(back->LengthUnit(), TAQVLengthUnit::luFeet);
   EXPECT_EQ(back->ContourInterval(), 0.125);
   EXPECT_FALSE(back->AutoContourInterval);
