@@ -171,6 +171,10 @@ TEST_F(TFEMGridTest, NothingIsWrittenWithoutAValidMesh) {
   EXPECT_EQ(FEMModelText(empty, *mData), "");
   test::TTempFolder folder;
   EXPECT_FALSE(IsSuccess(WriteFEMModelFile(empty, *mData, folder.Path("m.fem"))));
+  mUi.DialogPaths.push_back(folder.Path("m.fem"));
+  EXPECT_FALSE(SaveFEMModel(empty, *mData));
+  EXPECT_EQ(mUi.DialogPaths.size(), 1U) << "no dialog asks for a file that cannot be written";
+  EXPECT_TRUE(mUi.Messages.empty());
   EXPECT_TRUE(folder.Names().empty());
 }
 
