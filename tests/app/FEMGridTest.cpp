@@ -119,6 +119,10 @@ TEST_F(TFEMGridTest, NodeLayerAndConnectionLinesFollowTheNewNumbering) {
     if (well >= 1 && well <= 1 + mGrid.ObservationNodeCount()) {
       ++wellLines;
       EXPECT_TRUE(EndsWith(links, " " + FormatIntRight(well, 2))) << links;
+    } else {  // the last neighbour ends the line
+      const TMeshNode& n = mGrid.Node(number);
+      const int last = n.Neighbours[static_cast<std::size_t>(n.NeighbourCount - 1)];
+      EXPECT_TRUE(EndsWith(links, " " + std::to_string(mGrid.Rank(last)))) << links;
     }
   }
   EXPECT_EQ(wellLines, 1 + mGrid.ObservationNodeCount());
