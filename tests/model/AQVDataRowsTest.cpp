@@ -89,6 +89,11 @@ TEST_F(TAQVDataRowsTest, RefusalsLeaveTheirMessageAndChangeNothing) {
     EXPECT_EQ(Fingerprint(d), before) << name;
     EXPECT_EQ(changes, 0) << name;
   }
+  // With two aquifers one may go, but not from a row outside the table.
+  TAQVData two(&mUi);
+  two.SetAquiferCount(2);
+  for (const int row : {0, two.RowCount() + 1}) EXPECT_FALSE(two.DeleteAquifers(row, 1)) << row;
+  EXPECT_EQ(two.AquiferCount(), 2);
 }
 
 TEST_F(TAQVDataRowsTest, RefusedAquiferInsertionStillSelectsTheRow) {
