@@ -355,17 +355,17 @@ TEST(TMapImage, WindowPartClipsToTheComposite) {
   EXPECT_FALSE(map.WindowPart({20, 20, 30, 30}, part));
   EXPECT_EQ(map.SourceRect({2, 3, 6, 8}), (TPixelRect{2, 2, 6, 7}));
 
-  // Pixels 0.5 wide and 0.25 high: rows count in quarters, columns in halves.
+  // Pixels 0.5 wide and 0.25 high from x = 2: rows count in quarters, columns in halves.
   TMapImage fine;
-  ASSERT_TRUE(AddPlaced(fine, folder, "b", test::PatternRaster(10, 10), {0.5, 0, 0, -0.25, 0, 10}));
+  ASSERT_TRUE(AddPlaced(fine, folder, "b", test::PatternRaster(10, 10), {0.5, 0, 0, -0.25, 2, 10}));
   ASSERT_TRUE(fine.BuildComposite().IsSuccess());
   ASSERT_TRUE(fine.WindowPart({-5, 8.75, 5, 11.25}, part));
   EXPECT_DOUBLE_EQ(part.SourceTop, 0);
   EXPECT_DOUBLE_EQ(part.SourceBottom, 5);
   EXPECT_DOUBLE_EQ(part.Top, 0.5);
   EXPECT_DOUBLE_EQ(part.Bottom, 1);
-  EXPECT_DOUBLE_EQ(part.Left, 0.5);
-  EXPECT_EQ(fine.SourceRect({1, 8, 3, 9.5}), (TPixelRect{2, 2, 6, 8}));
+  EXPECT_DOUBLE_EQ(part.Left, 0.7);  // x = 2 lies 7 of the window's 10 from its west side
+  EXPECT_EQ(fine.SourceRect({1, 8, 3, 9.5}), (TPixelRect{-2, 2, 2, 8}));
 }
 
 TEST(TMapImage, PreviewBlendsTheCroppedWindow) {
