@@ -86,6 +86,14 @@ TEST_F(TFEMGridTest, HeaderHasTitleInformationCountsExtentsAndCodes) {
   EXPECT_EQ(lines[16], "  2000.000  -2000.000");
   EXPECT_EQ(lines[17], "  1732.051  -1732.051");
   EXPECT_EQ(lines[18], "0001111111 0001111111");
+  // Around a well centre off the origin the extents move with it, each way its own.
+  mData->WellCentreX = 100;
+  mData->WellCentreY = -50;
+  mGrid.SetRegenerateRequest(true);
+  ASSERT_EQ(mGrid.Generate(), TMeshError::meNone);
+  const std::vector<std::string> moved = Lines(FEMModelText(mGrid, *mData));
+  EXPECT_EQ(moved[16], "  2100.000  -1900.000");
+  EXPECT_EQ(moved[17], "  1682.051  -1782.051");
 }
 
 TEST_F(TFEMGridTest, NodeLayerAndConnectionLinesFollowTheNewNumbering) {
@@ -111,6 +119,10 @@ TEST_F(TFEMGridTest, NodeLayerAndConnectionLinesFollowTheNewNumbering) {
     if (well >= 1 && well <= 1 + mGrid.ObservationNodeCount()) {
       ++wellLines;
       EXPECT_TRUE(EndsWith(links, " " + FormatIntRight(well, 2))) << links;
+    } else {  // the last neighbour ends the line
+      const TMeshNode& n = mGrid.Node(number);
+      const int last = n.Neighbours[static_cast<std::size_t>(n.NeighbourCount - 1)];
+      EXPECT_TRUE(EndsWith(links, " " + std::to_string(mGrid.Rank(last)))) << links;
     }
   }
   EXPECT_EQ(wellLines, 1 + mGrid.ObservationNodeCount());
@@ -163,6 +175,10 @@ TEST_F(TFEMGridTest, NothingIsWrittenWithoutAValidMesh) {
   EXPECT_EQ(FEMModelText(empty, *mData), "");
   test::TTempFolder folder;
   EXPECT_FALSE(IsSuccess(WriteFEMModelFile(empty, *mData, folder.Path("m.fem"))));
+  mUi.DialogPaths.push_back(folder.Path("m.fem"));
+  EXPECT_FALSE(SaveFEMModel(empty, *mData));
+  EXPECT_EQ(mUi.DialogPaths.size(), 1U) << "no dialog asks for a file that cannot be written";
+  EXPECT_TRUE(mUi.Messages.empty());
   EXPECT_TRUE(folder.Names().empty());
 }
 

@@ -86,6 +86,23 @@ TEST_F(TimeGraphSeriesTest, ResultsBeyondTheResultTableAddNoPoint) {
   EXPECT_EQ(mChart.Series(1)->GetCount(), 25000);
 }
 
+TEST_F(TimeGraphSeriesTest, EachAquiferOfTheRangeTakesItsOwnCurveValues) {
+  mData->SetAquiferCount(2);
+  mData->SetObservationWellCount(2);
+  mData->ObservationWells[2].Layer = 2;
+  mData->AssignCurveStyles();
+  mData->SetLowerLayer(2);
+  GiveCurves(2, 3, 0);
+  // By time, then aquifer, then curve: well 1 in aquifer 1 takes 1, 5, 9; well 2 in 2, 4, 8, 12.
+  for (int i = 0; i < 12; ++i) mData->CurveValues[static_cast<std::size_t>(i)] = i + 1;
+  Fill(true);
+  ASSERT_GE(mChart.SeriesCount(), 2);
+  EXPECT_EQ(mChart.Series(0)->Name(), mData->ObservationWells[1].Name + "\t, layer: 1");
+  EXPECT_EQ(mChart.Series(0)->GetY(2), 9);
+  EXPECT_EQ(mChart.Series(1)->Name(), mData->ObservationWells[2].Name + "\t, layer: 2");
+  EXPECT_EQ(mChart.Series(1)->GetY(2), 12);
+}
+
 TEST_F(TimeGraphSeriesTest, ObservedZerosAreNotPlottedAndAWellWithoutPointsGetsNoSeries) {
   GiveCurves(1, 3, 0.5);
   TObservationWell& well = mData->ObservationWells[1];

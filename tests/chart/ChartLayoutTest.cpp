@@ -162,10 +162,16 @@ TEST(TChartLayout, SegmentFromTheLeftEntersAtTheLeftEdge) {
   TSeries* s = model.AddSeries();
   s->InsertPoint(0, -2, 4);
   s->InsertPoint(1, 2, 8);
+  TSeries* above = model.AddSeries();
+  above->InsertPoint(0, 1, 12);
+  above->InsertPoint(1, 3, 8);
   TChartLayout layout = LaidOut(model);
   // From (-28, 272) to (184, 140): the left edge x = 78 is crossed at y = 206.
   EXPECT_EQ(s->GetPixelX(0), 78);
   EXPECT_EQ(s->GetPixelY(0), 206);
+  // An entry through the top is not placed: the point outside lies on (237, 140) inside.
+  EXPECT_EQ(above->GetPixelX(0), 237);
+  EXPECT_EQ(above->GetPixelY(0), 140);
 }
 
 TEST(TChartLayout, PointsFarOutsideNeverOverflowAPixel) {
@@ -231,6 +237,16 @@ TEST(TChartLayout, EqualFixedBoundsKeepThePreviousFactors) {
   model.X_Axis.Scale().SetData({false, false, false, false, false, 3, 3, 1, 1, false}, false);
   layout.Calc(model, metrics, 640, 480);
   EXPECT_EQ(layout.LinearFactor(0), before);
+}
+
+TEST(TChartLayout, SlantedTickLabelsWidenTheirBandByTheirRotatedExtent) {
+  // The widest label "10" is 12 x 10 pixels: flat, the X band is 10 and the Y band 12 pixels.
+  TChartModel model;
+  FixedScales(model);
+  model.X_Axis.Alignment().SetOrientation(30);  // 12 sin 30 + 10 cos 30 = 14.7
+  model.Y_Axis.Alignment().SetOrientation(60);  // 12 cos 60 + 10 sin 60 = 14.7
+  TChartLayout layout = LaidOut(model);
+  EXPECT_EQ(layout.Plot(), P(78 + 15 - 12, 608, 74, 404 - 15 + 10));
 }
 
 TEST(TChartLayout, SecondaryAxisTakesItsSeriesAndNarrowsThePlot) {

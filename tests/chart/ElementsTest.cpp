@@ -152,16 +152,18 @@ TEST(TPatterns, CopyForwardsToItselfNotToTheOriginal) {
 TEST(TPatterns, AssignmentKeepsTheTargetsListeners) {
   TPatterns source;
   source.Area().SetColor(clSilver);
+  source.Border().SetWidth(3);
   TPatterns target;
   TEventLog log(target);
   target = source;
   EXPECT_TRUE(log.Senders.empty());  // plain assignment is silent
   EXPECT_EQ(target.Area().Color(), clSilver);
+  EXPECT_EQ(target.Border().Width(), 3);
   target.Border().SetWidth(5);
   EXPECT_EQ(log.Senders, std::vector<TObject*>{&target});
   target.Assign(source);  // Assign announces the new settings once
   EXPECT_EQ(log.Senders.size(), 2u);
-  EXPECT_EQ(target.Border().Width(), 1);
+  EXPECT_EQ(target.Border().Width(), 3);
 }
 
 TEST(TPatterns, CopiesInAGrowingVectorStayHooked) {

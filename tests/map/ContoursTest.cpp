@@ -123,6 +123,12 @@ TEST(ContourLevels, SingleLevelAtZeroNeverReadsBeforeTheLevels) {
   EXPECT_EQ(l.Levels[0], 0);
   EXPECT_EQ(MinContourLevel(l), kNoContourLevel);
   EXPECT_EQ(MaxContourLevel(l), kNoContourLevel);
+  s.Min = 0.5;
+  s.Max = 1.5;
+  const TContourLevels one = LevelsOf({-2, 2}, s);
+  ASSERT_EQ(one.Count, 1);
+  EXPECT_EQ(MinContourLevel(one), 1.0) << "a single level other than zero is both ends";
+  EXPECT_EQ(MaxContourLevel(one), 1.0);
 }
 
 // A 10 x 10 grid with a hand-set value field.

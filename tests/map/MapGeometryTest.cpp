@@ -57,6 +57,7 @@ TEST(PlotLayout, LegendOnTheLeftMovesThePlotRightByItsWidth) {
   EXPECT_EQ(right.Bottom, 380);
   // Isotropic: the tighter direction sets the scale (360 px for 100 m).
   EXPECT_DOUBLE_EQ(right.Scale, 3.6);
+  EXPECT_DOUBLE_EQ(ComputePlotLayout(300, 600, 0, TPlacement::plNone, w, 1).Scale, 2.6);  // width
   EXPECT_TRUE(right.Valid);
 }
 

@@ -52,13 +52,14 @@ TEST(TMapImage, UnrotatedImageIsCopiedPixelForPixel) {
   TTempFolder folder;
   const TImageRaster pattern = test::PatternRaster(9, 6);
   TMapImage map;
-  ASSERT_TRUE(AddPlaced(map, folder, "a", pattern, {0.5, 0, 0, -0.5, 10, 20}));
+  // Pixels twice as wide as high.
+  ASSERT_TRUE(AddPlaced(map, folder, "a", pattern, {0.5, 0, 0, -0.25, 10, 20}));
   ASSERT_TRUE(map.BuildComposite().IsSuccess());
   ASSERT_EQ(map.Composite().Width(), 9);
   ASSERT_EQ(map.Composite().Height(), 6);
   for (int y = 0; y < 6; ++y)
     for (int x = 0; x < 9; ++x) ASSERT_EQ(map.Composite().At(x, y), pattern.At(x, y));
-  EXPECT_EQ(map.CompositeExtent(), (TWorldRect{10, 17, 14.5, 20}));
+  EXPECT_EQ(map.CompositeExtent(), (TWorldRect{10, 18.5, 14.5, 20}));
 }
 
 // Pixels at known world points land where the world file puts them for 0, 30 and 60 degrees
@@ -366,17 +367,17 @@ TEST(TMapImage, WindowPartClipsToTheComposite) {
   EXPECT_FALSE(map.WindowPart({20, 20, 30, 30}, part));
   EXPECT_EQ(map.SourceRect({2, 3, 6, 8}), (TPixelRect{2, 2, 6, 7}));
 
-  // Pixels 0.5 wide and 0.25 high: rows count in quarters, columns in halves.
+  // Pixels 0.5 wide and 0.25 high from x = 2: rows count in quarters, columns in halves.
   TMapImage fine;
-  ASSERT_TRUE(AddPlaced(fine, folder, "b", test::PatternRaster(10, 10), {0.5, 0, 0, -0.25, 0, 10}));
+  ASSERT_TRUE(AddPlaced(fine, folder, "b", test::PatternRaster(10, 10), {0.5, 0, 0, -0.25, 2, 10}));
   ASSERT_TRUE(fine.BuildComposite().IsSuccess());
   ASSERT_TRUE(fine.WindowPart({-5, 8.75, 5, 11.25}, part));
   EXPECT_DOUBLE_EQ(part.SourceTop, 0);
   EXPECT_DOUBLE_EQ(part.SourceBottom, 5);
   EXPECT_DOUBLE_EQ(part.Top, 0.5);
   EXPECT_DOUBLE_EQ(part.Bottom, 1);
-  EXPECT_DOUBLE_EQ(part.Left, 0.5);
-  EXPECT_EQ(fine.SourceRect({1, 8, 3, 9.5}), (TPixelRect{2, 2, 6, 8}));
+  EXPECT_DOUBLE_EQ(part.Left, 0.7);  // x = 2 lies 7 of the window's 10 from its west side
+  EXPECT_EQ(fine.SourceRect({1, 8, 3, 9.5}), (TPixelRect{-2, 2, 2, 8}));
 }
 
 TEST(TMapImage, PreviewBlendsTheCroppedWindow) {

@@ -86,6 +86,8 @@ TEST_F(DerivedDataTest, CurveColoursCycleAfterFourteen) {
   EXPECT_EQ(d.PumpingWells[2].CurveWidth[2], 2);
   EXPECT_EQ(d.PumpingWells[2].MarkerSize[2], 6);
   EXPECT_EQ(d.PumpingWells[2].MarkerStyle[2], 3);
+  EXPECT_EQ(d.PumpingWells[2].MarkerColor[2], clBlue);
+  EXPECT_EQ(d.PumpingWells[2].PenStyle[2], static_cast<std::uint8_t>(TPenStyle::psSolid));
   EXPECT_EQ(d.ObservationWells[1].CurveColor[1], clBlack);
   // The fourteen colours in order, then black again for the fifteenth.
   const TColor expected[] = {clBlack,  clRed,   clLime,  clBlue, clFuchsia, clAqua, clGray,

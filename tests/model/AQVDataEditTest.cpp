@@ -128,6 +128,7 @@ TEST_F(TAQVDataEditTest, MarksAreStoredOnlyWhereTheyCanBeOptimised) {
   const TMark t = [](const TAQVData& d) { return d.TCode[1]; };
   const TMark s = [](const TAQVData& d) { return d.SCode[1]; };
   const TMark c = [](const TAQVData& d) { return d.ResistanceCode[1]; };
+  const TMark sa = [](const TAQVData& d) { return d.SAquitardCode[1]; };
   const TMark rc = [](const TAQVData& d) { return d.PumpingWells[1].RcCode; };
   const TMark rw = [](const TAQVData& d) { return d.PumpingWells[1].RwCode; };
   const TMark skin = [](const TAQVData& d) { return d.PumpingWells[1].SkinCode; };
@@ -145,6 +146,8 @@ TEST_F(TAQVDataEditTest, MarksAreStoredOnlyWhereTheyCanBeOptimised) {
                {"T mark", layers, {{6, 2, "a"}}, t, 'a'},
                {"blank T mark", layers, {{6, 2, " "}}, t, kNoMark},
                {"c mark", layers, {{6, 1, "z"}}, c, 'z'},
+               {"S' mark while S' is 0", layers, {{8, 1, "0"}, {9, 1, "3"}}, sa, kNoMark},
+               {"S' mark while S' > 0", layers, {{8, 1, "0.01"}, {9, 1, "3"}}, sa, '3'},
                {"Rc mark while Rc > 0", wells, {{7, 1, "2"}}, rc, '2'},
                {"Rc mark while Rc = 0", wells, {{6, 1, "0"}, {7, 1, "2"}}, rc, kNoMark},
                {"Rw mark always", wells, {{9, 1, "5"}}, rw, '5'},

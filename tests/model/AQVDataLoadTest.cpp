@@ -47,9 +47,15 @@ class TAQVDataLoadTest : public test::TDocumentTest {
     mData->FileName = mFolder.Path(name);
     return mData->LoadFromFile();
   }
+  // A sample loads without a message or a beep.
   bool LoadSample(const std::string& name) {
     mData->FileName = std::string(AQV_TEST_DATA_DIR) + "/" + name;
-    return mData->LoadFromFile();
+    const std::size_t shown = mUi.Messages.size();
+    const int beeps = mUi.Beeps;
+    const bool loaded = mData->LoadFromFile();
+    EXPECT_EQ(mUi.Messages.size(), shown) << name << ": " << mUi.OnlyMessage();
+    EXPECT_EQ(mUi.Beeps, beeps) << name;
+    return loaded;
   }
 
   test::TTempFolder mFolder;

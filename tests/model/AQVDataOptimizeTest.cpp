@@ -235,8 +235,9 @@ TEST_F(OptimizeTest, LogarithmicResidualOfATinyDrawdownIsZero) {
   TAQVData& d = Doc();
   test::MakeSingleAquiferTest(d, 4);
   d.SetLinearResiduals(false);
-  d.ObservationWells[1].Observed[1] = 5e-5;  // observed below 1e-4 m
-  d.ObservationWells[1].Observed[2] *= 10;   // one decade too high
+  d.ObservationWells[1].Observed[1] = 5e-5;   // observed below 1e-4 m
+  d.ObservationWells[1].Observed[2] *= 10;    // one decade too high
+  d.ObservationWells[1].Observed[4] *= 2e-4;  // some 2e-4 m, still above 1e-4 m
   d.CollectIncludedObservations();
   d.LinkCount = 0;
   d.AddParameter('1', 'T', d.T[1], 1);
@@ -244,6 +245,7 @@ TEST_F(OptimizeTest, LogarithmicResidualOfATinyDrawdownIsZero) {
   EXPECT_EQ(d.Residuals[0], 0.0);
   EXPECT_NEAR(d.Residuals[1], -1.0, 1e-9);
   EXPECT_NEAR(d.Residuals[2], 0.0, 1e-12);
+  EXPECT_NEAR(d.Residuals[3], std::log10(5000.0), 1e-9);
 }
 
 // --- The bits of a fit -----------------------------------------------------------------------

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "model/AQVData.h"
@@ -88,6 +89,11 @@ TEST_F(TAQVDataRowsTest, RefusalsLeaveTheirMessageAndChangeNothing) {
     EXPECT_EQ(Fingerprint(d), before) << name;
     EXPECT_EQ(changes, 0) << name;
   }
+  // With two aquifers one may go, but not from a row outside the table.
+  TAQVData two(&mUi);
+  two.SetAquiferCount(2);
+  for (const int row : {0, two.RowCount() + 1}) EXPECT_FALSE(two.DeleteAquifers(row, 1)) << row;
+  EXPECT_EQ(two.AquiferCount(), 2);
 }
 
 TEST_F(TAQVDataRowsTest, RefusedAquiferInsertionStillSelectsTheRow) {
@@ -244,7 +250,14 @@ TEST_F(TAQVDataRowsTest, InsertingAPumpingWellAtRowOneLeavesTwoIdenticalWells) {
   first.X = 12;
   first.SetPeriodCount(3);
   first.Discharge[3] = 77;
+  first.StartTime[3] = 9;
+  first.Y = 7;
+  first.Rc = 0.2;
+  first.Rw = 0.3;
+  first.Skin = 0.5;
   first.RcCode = '2';
+  first.RwCode = '3';
+  first.SkinCode = '4';
   EXPECT_TRUE(mData->InsertPumpingWells(1, 1));
   EXPECT_EQ(mData->PumpingWellCount(), 2);
   const TPumpingWell& second = mData->PumpingWells[2];
@@ -252,7 +265,9 @@ TEST_F(TAQVDataRowsTest, InsertingAPumpingWellAtRowOneLeavesTwoIdenticalWells) {
   EXPECT_EQ(second.X, 12);
   EXPECT_EQ(second.PeriodCount(), 3);
   EXPECT_EQ(second.Discharge[3], 77);
-  EXPECT_EQ(second.RcCode, '2');
+  EXPECT_EQ(std::tuple(second.StartTime[3], second.Y, second.Rc, second.Rw, second.Skin),
+            std::tuple(9.0, 7.0, 0.2, 0.3, 0.5));
+  EXPECT_EQ((std::string{second.RcCode, second.RwCode, second.SkinCode}), "234");
   EXPECT_EQ(mData->PumpingWells[1].Name, "PW");
   EXPECT_EQ(mData->CurveCount, 1) << "drawdown mode: the curves are the observation wells";
 }
@@ -264,11 +279,21 @@ TEST_F(TAQVDataRowsTest, CopyingAWellLeavesItsStylesAndGrouping) {
   target.OwnCurve = false;
   target.CoincidentSet.Include(4);
   mData->ObservationWells[1].SetObservationCount(7);
-  mData->ObservationWells[1].Observed[7] = 3.5;
+  TObservationWell& source = mData->ObservationWells[1];
+  source.Observed[7] = 3.5;
+  source.Time[7] = 9;
+  source.Included[7] = false;
+  source.Y = 7;
+  source.Rc = 0.2;
+  source.Rw = 0.3;
+  source.Skin = 0.5;
   mData->CopyObservationWell(2, 1);
   EXPECT_EQ(target.Name, "Observation well 1");
   EXPECT_EQ(target.ObservationCount(), 7);
   EXPECT_EQ(target.Observed[7], 3.5);
+  EXPECT_EQ(
+      std::tuple(target.Time[7], target.Included[7], target.Y, target.Rc, target.Rw, target.Skin),
+      std::tuple(9.0, false, 7.0, 0.2, 0.3, 0.5));
   EXPECT_EQ(target.CurveColor[1], style);
   EXPECT_FALSE(target.OwnCurve);
   EXPECT_TRUE(target.CoincidentSet.Contains(4));

@@ -5,6 +5,7 @@
 #include <limits>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "chart/ChartModel.h"
@@ -71,7 +72,9 @@ void FillWells(TAQVData& d) {
     TPumpingWell& well = d.PumpingWells[w];
     well.X = 0;
     well.Y = 0;
-    well.Rc = well.Rw = 0.25;
+    well.Rc = 0.25;
+    well.Rw = 0.375;
+    well.Skin = 0.75;
     for (int k = 1; k <= kMaxPeriods; ++k) well.Discharge[k] = 800;
   }
   TPumpingWell& second = d.PumpingWells[2];
@@ -93,7 +96,9 @@ void FillWells(TAQVData& d) {
     TObservationWell& well = d.ObservationWells[j];
     well.X = 10.5 * j;
     well.Y = -2.0 * j;
-    well.Rc = well.Rw = 0.0625;
+    well.Rc = 0.0625;
+    well.Rw = 0.03125;
+    well.Skin = 0.5 * j;
     well.Layer = j == 3 ? 2 : 1;
     well.SetObservationCount(j + 1);
     for (int k = 1; k <= well.ObservationCount(); ++k) {
@@ -212,6 +217,20 @@ TEST_F(TAQVDataSaveTest, DocumentWithoutChartRoundTripsThroughThe2010Form) {
   EXPECT_EQ(mSavedEvents, 1);
   const auto back = Load("a.aqv", nullptr);
   ExpectSameContent(back->DataFileContent(), mData->DataFileContent());
+  // A value the writer drops is lost on both sides of that comparison: these are seen here.
+  const TPumpingWell& pumping = back->PumpingWells[1];
+  const TObservationWell& observation = back->ObservationWells[2];
+  EXPECT_EQ(std::tuple(pumping.Rc, pumping.Rw, pumping.Skin), std::tuple(0.25, 0.375, 0.75));
+  EXPECT_EQ(std::tuple(observation.Rc, observation.Rw, observation.Skin),
+            std::tuple(0.0625, 0.03125, 1.0));
+  EXPECT_EQ(std::tuple(back->WorldX1(), back->WorldX2(), back->WorldY1(), back->WorldY2()),
+            std::tuple(-750.5, 1250.0, -0.125, 3E5));
+  EXPECT_EQ(std::tuple(back->AnimationStartTime(), back->AnimationEndTime(), back->TimeSteps(),
+                       back->DrawLayer(), back->BackgroundTransparency, back->ShowBackgroundImages,
+                       back->MapOptions.LegendPlacement, back->SurfaceLevel()),
+            std::tuple(0.5, 12.0, 33, 2, 40, true, TPlacement::plBottom, -3.25));
+  EXPECT_EQ(std::tuple(back->RelStoppingCriterion, back->AbsStoppingCriterion, back->InfoTexts[14]),
+            std::tuple(2.5E-5, 0.003, std::string("Two\r\nlines")));
   EXPECT_EQ(back->LengthUnit(), TAQVLengthUnit::luFeet);
   EXPECT_EQ(back->ContourInterval(), 0.125);
   EXPECT_FALSE(back->AutoContourInterval);

@@ -98,19 +98,29 @@ TEST_F(TAQVDataTest, RowToLayerWithAndWithoutTopAquitard) {
 }
 
 TEST_F(TAQVDataTest, AbsentAquitardIsBackedUpAndRestored) {
-  mData->Resistance[1] = 250;
-  mData->SAquitard[1] = 0.01;
-  mData->ResistanceCode[1] = '1';
-  mData->SAquitardCode[1] = '2';
-  mData->SetTopAquitardAbsent(true);
-  EXPECT_EQ(mData->Resistance[1], 1000);
-  EXPECT_EQ(mData->SAquitard[1], 0);
-  EXPECT_EQ(mData->ResistanceCode[1], kNoMark);
-  mData->SetTopAquitardAbsent(false);
-  EXPECT_EQ(mData->Resistance[1], 250);
-  EXPECT_EQ(mData->SAquitard[1], 0.01);
-  EXPECT_EQ(mData->ResistanceCode[1], '1');
-  EXPECT_EQ(mData->SAquitardCode[1], '2');
+  mData->SetAquiferCount(2);
+  mData->Resistance[2] = 700;
+  for (const int i : {1, 3}) {  // the top aquitard and the bottom one below two aquifers
+    SCOPED_TRACE(i);
+    const auto setAbsent = [&](bool absent) {
+      i == 1 ? mData->SetTopAquitardAbsent(absent) : mData->SetBottomAquitardAbsent(absent);
+    };
+    mData->Resistance[i] = 250;
+    mData->SAquitard[i] = 0.01;
+    mData->ResistanceCode[i] = '1';
+    mData->SAquitardCode[i] = '2';
+    setAbsent(true);
+    EXPECT_EQ(mData->Resistance[i], 1000);
+    EXPECT_EQ(mData->SAquitard[i], 0);
+    EXPECT_EQ(mData->ResistanceCode[i], kNoMark);
+    EXPECT_EQ(mData->SAquitardCode[i], kNoMark);
+    setAbsent(false);
+    EXPECT_EQ(mData->Resistance[i], 250);
+    EXPECT_EQ(mData->SAquitard[i], 0.01);
+    EXPECT_EQ(mData->ResistanceCode[i], '1');
+    EXPECT_EQ(mData->SAquitardCode[i], '2');
+    EXPECT_EQ(mData->Resistance[2], 700) << "the middle aquitard stays as it is";
+  }
 }
 
 // Adding and removing aquifers is checked through the row operations that call it.

@@ -670,6 +670,8 @@ TEST(ParseDataFile, WarnsAboutMoreThanSixParameterGroups) {
   TAQVDataFileContent seven = oldest;
   seven.Aquitards[0].ResistanceCode = '5';
   seven.Aquitards[2].ResistanceCode = '6';
+  parse = ParseDataFile(Write(seven));
+  EXPECT_EQ(parse.Warnings.size(), 1u) << "six groups in the aquifer system are not too many";
   seven.Aquitards[2].SAquitardCode = '7';
   parse = ParseDataFile(Write(seven));
   ASSERT_EQ(parse.Warnings.size(), 2u);
