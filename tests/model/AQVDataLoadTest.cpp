@@ -47,13 +47,16 @@ class TAQVDataLoadTest : public test::TDocumentTest {
     mData->FileName = mFolder.Path(name);
     return mData->LoadFromFile();
   }
-  // A sample loads without a message or a beep.
+  // A sample loads without a message or a beep but the one naming its images, which lie in a
+  // folder no test machine has.
   bool LoadSample(const std::string& name) {
     mData->FileName = std::string(AQV_TEST_DATA_DIR) + "/" + name;
     const std::size_t shown = mUi.Messages.size();
     const int beeps = mUi.Beeps;
     const bool loaded = mData->LoadFromFile();
-    EXPECT_EQ(mUi.Messages.size(), shown) << name << ": " << mUi.OnlyMessage();
+    for (std::size_t i = shown; i < mUi.Messages.size(); ++i)
+      EXPECT_TRUE(mUi.Messages[i].Text.starts_with("These background images could not be loaded."))
+          << name << ": " << mUi.Messages[i].Text;
     EXPECT_EQ(mUi.Beeps, beeps) << name;
     return loaded;
   }
