@@ -371,7 +371,7 @@ TEST_F(TMapFixture, ComputationErrorStopsTheAnimationWithTheEventAndTheMessage) 
   EXPECT_EQ(mData->StatusCode, 11);
   EXPECT_EQ(finished.count(), 1);
   EXPECT_EQ(mUi.OnlyMessage(),
-            "Cannot compute aquifer system: Check for extreme low or high values.");
+            "Cannot compute aquifer system: Check for extreme low or high values.");  mUi.Messages.clear();
 }
 
 TEST_F(TMapFixture, HintShowsTheWellNameOrTheGridDrawdown) {
@@ -409,10 +409,11 @@ TEST_F(TMapFixture, FailedXYZExportShowsTheSaveMessage) {
   test::TTempFolder folder;
   EXPECT_TRUE(mMap->SaveContoursAsXYZ(folder.Path("map.xyz")));
   EXPECT_FALSE(folder.Read("map.xyz").empty());
-  mUi.Messages.clear();
+  EXPECT_TRUE(mUi.Messages.empty());
   const std::string bad = folder.Path("missing/map.xyz");
   EXPECT_FALSE(mMap->SaveContoursAsXYZ(bad));
   EXPECT_EQ(mUi.OnlyMessage(), "Could not save " + bad + "!");
+  mUi.Messages.clear();
 }
 
 TEST_F(TMapFixture, ClipboardCarriesTheBitmapAndTheSvg) {
