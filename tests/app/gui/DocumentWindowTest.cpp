@@ -189,9 +189,13 @@ TEST_F(DocumentWindowTest, EditsThatTheFileKeepsMakeClosingAsk) {
   auto click = [](QWidget* widget) {
     QTest::mouseClick(widget, Qt::LeftButton, {}, QPoint(8, widget->height() / 2));
   };
-  // A right click on the chart opens its popup menu; the item is chosen there.
-  auto chartItem = [&w](const char* name) {
-    QTest::mouseClick(w.Chart(), Qt::RightButton, {}, w.Chart()->rect().center());
+  // A right click on the chart, or the drawing options button, opens its popup menu; the item
+  // is chosen there.
+  auto chartItem = [&w](const char* name, bool byButton = false) {
+    if (byButton)
+      QTest::mouseClick(Find<QPushButton>(w, "DrawingOptionsButton"), Qt::LeftButton);
+    else
+      QTest::mouseClick(w.Chart(), Qt::RightButton, {}, w.Chart()->rect().center());
     QMenu* menu = w.Chart()->PopupMenu();
     ASSERT_TRUE(menu->isVisible());
     QAction* item = menu->findChild<QAction*>(QString::fromUtf8(name));
@@ -272,7 +276,7 @@ TEST_F(DocumentWindowTest, EditsThatTheFileKeepsMakeClosingAsk) {
       {"the stopping time", TDocumentPage::dpChart,
        [&] { TypeInto(Find<TAQVFloatEdit>(w, "tmStoppingTimeFloatEdit"), "5"); }},
       {"automatic update", TDocumentPage::dpChart, [&] { click(w.AutoUpdateCheckBox()); }},
-      {"the chart options dialog", TDocumentPage::dpChart, [&] { chartItem("poChartOptions"); }},
+      {"the chart options dialog", TDocumentPage::dpChart, [&] { chartItem("poChartOptions", true); }},
       {"a series' format dialog", TDocumentPage::dpChart,
        [&] {
          ASSERT_GT(w.Chart()->GetSeriesCount(), 0);
