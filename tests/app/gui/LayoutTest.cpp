@@ -141,6 +141,8 @@ TEST_F(LayoutTest, TiledDocumentsHoldTogether) {
     ++n;
   }
   EXPECT_EQ(n, 2);
+  const QStringList faults = test::TLayoutCheck::Faults(&form);  // its bars and status panels
+  EXPECT_TRUE(faults.isEmpty()) << faults.join("\n").toStdString();
   form.grab().save(QString::fromStdString(test::ReviewPath("tiled_800x600.png")));
 }
 
