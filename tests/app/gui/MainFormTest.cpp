@@ -75,6 +75,26 @@ TEST_F(MainFormTest, TheFrameOpensWithinTheScreensAvailableArea) {
   EXPECT_EQ(WithinScreen(QRect(10, 20, 300, 200), screen), QRect(10, 20, 300, 200));
 }
 
+// The next session's frame opens with the folders last used and the bars as they were left.
+TEST_F(MainFormTest, TheNextFrameKeepsTheFoldersAndBarsOfTheLast) {
+  {
+    TMainForm form;
+    form.show();
+    Globals().OpenDirectory = "/data/open";
+    Globals().SaveDirectory = "/data/save";
+    form.statusBar()->hide();
+    EXPECT_TRUE(form.close());
+  }
+  ResetGlobals();
+  TMainForm next;
+  next.show();
+  EXPECT_EQ(Globals().OpenDirectory, "/data/open");
+  EXPECT_EQ(Globals().SaveDirectory, "/data/save");
+  EXPECT_FALSE(next.statusBar()->isVisible());
+  next.statusBar()->show();
+  EXPECT_TRUE(next.close());
+}
+
 TEST_F(MainFormTest, DocumentWindowsLiveInTheCentralMdiArea) {
   TMainForm form;
   ASSERT_NE(form.MdiArea(), nullptr);
