@@ -312,6 +312,8 @@ TEST_F(FormatOptions, TitleHidesOrientationAndVerticalAlignments) {
   EXPECT_FALSE(Form.alTop->isVisibleTo(&Form));
   EXPECT_FALSE(Form.alBottom->isVisibleTo(&Form));
   EXPECT_TRUE(Form.alLeft->isChecked());
+  Form.ApplyTitle(title);  // OK without a change keeps what the title had
+  EXPECT_EQ(title.Alignment().Alignment(), TMyAlignmentTypes::maLeft);
   Form.alRight->setChecked(true);
   Form.foBold->setChecked(true);
   Form.ApplyTitle(title);
