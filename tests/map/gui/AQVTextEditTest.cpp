@@ -117,6 +117,16 @@ TEST_F(TMapFixture, InsertTextInsideThePlotAnchorsToTheWorldAndOutsideBesideTheL
   mMap->DeleteText(inside);
   EXPECT_EQ(mData->TextBoxes.size(), 1u);
   EXPECT_EQ(mMap->TextEdits().size(), 1u);
+  // Wherever the legend is, or with none, a box put outside the plot stays where it was put.
+  for (const TPlacement legend :
+       {TPlacement::plBottom, TPlacement::plLeft, TPlacement::plTop, TPlacement::plNone}) {
+    mMap->SetLegendPlacement(legend);
+    for (const QPoint at : {QPoint(5, 5), QPoint(690, 490)}) {
+      TAQVTextEdit* box = mMap->InsertText(QStringLiteral("there"), at.x(), at.y(), 26, 100);
+      mMap->RepositionTexts(true);
+      EXPECT_EQ(box->BoxRect().topLeft(), at) << static_cast<int>(legend);
+    }
+  }
 }
 
 TEST_F(TMapFixture, TypedTextReachesTheRecordWithCrLfBreaks) {
