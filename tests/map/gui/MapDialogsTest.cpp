@@ -47,7 +47,7 @@ TEST_F(TMapFixture, OptionsDialogOkWritesBackAndRemembersThePage) {
   TAQVKaartOptionsForm form;
   TPlacement placement = TPlacement::plNone;
   TBoundaryGridDrawing options{TBoundaryGridDrawingOptions::dbgGrid};
-  int transparency = 50;
+  int transparency = 98;
   bool show = false;
   QTimer::singleShot(0, &form, [&form] {
     // The first page shows both boxes, set from the options; a click turns each over.
@@ -66,13 +66,14 @@ TEST_F(TMapFixture, OptionsDialogOkWritesBackAndRemembersThePage) {
     QTest::mouseClick(boundary, Qt::LeftButton, Qt::NoModifier,
                       QPoint(8, boundary->height() / 2));
     form.OptionPages()->setCurrentIndex(2);
-    form.TransparencyEdit()->UpClick();  // steps of 5, previewed on the map
+    EXPECT_TRUE(form.TransparencyEdit()->isVisible());
+    form.TransparencyEdit()->UpClick();  // steps of 5 up to 100 %, previewed on the map
     form.accept();
   });
   ASSERT_TRUE(form.Execute(placement, options, mMap.get(), transparency, show));
   EXPECT_EQ(placement, TPlacement::plNone);
   EXPECT_EQ(options, TBoundaryGridDrawing{TBoundaryGridDrawingOptions::dbgBoundary});
-  EXPECT_EQ(transparency, 55);
+  EXPECT_EQ(transparency, 100);
   EXPECT_EQ(TAQVKaartOptionsForm::RememberedPage(), 2);
 }
 
