@@ -40,6 +40,10 @@ TEST(TMyChartRender, PixelProbesFindAreaFrameAndSeries) {
   ResetChartUnitState();
   TMyChart chart;
   FillProbeChart(chart);
+  TMarker& marker = *chart.GetSeriesMarker(0);
+  marker.SetStyle(TMarkerStyle::msCircle);
+  marker.SetSize(12);
+  marker.SetColor(RGBColor(0, 128, 255));
   const QImage image = chart.RenderImage(kWidth, kHeight);
   const TPlotRect plot = chart.Layout().Plot();
   ASSERT_LT(plot.Left, plot.Right);
@@ -52,6 +56,12 @@ TEST(TMyChartRender, PixelProbesFindAreaFrameAndSeries) {
   const int mx = (s.GetPixelX(0) + s.GetPixelX(1)) / 2;
   EXPECT_EQ(image.pixel(mx, s.GetPixelY(0)), qRgb(255, 0, 128));
   EXPECT_FALSE(s.GetVisible(2));
+  // A round marker of 12 px centred on each point: in it on all four sides, not beyond.
+  for (const QPoint d : {QPoint(-3, -3), QPoint(3, -3), QPoint(-3, 3), QPoint(3, 3)}) {
+    EXPECT_EQ(image.pixel(s.GetPixelX(1) + d.x(), s.GetPixelY(1) + d.y()), qRgb(0, 128, 255));
+    EXPECT_NE(image.pixel(s.GetPixelX(1) + 3 * d.x(), s.GetPixelY(1) + 3 * d.y()),
+              qRgb(0, 128, 255));
+  }
   // No pixel of the series colour outside the plot and the legend.
   const TPartRect legend = chart.Model().Legend.Rect();
   const QRect inPlot(QPoint(plot.Left, plot.Top), QPoint(plot.Right, plot.Bottom));
