@@ -1,4 +1,5 @@
 #include <QCheckBox>
+#include <QLabel>
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QTabBar>
@@ -8,6 +9,7 @@
 
 #include "controls/MyColorgrd.h"
 #include "controls/MySpin.h"
+#include "controls/QtDrawing.h"
 #include "map/gui/AQVKaart.h"
 #include "map/gui/AQVKaartOptions.h"
 #include "map/gui/AQVTextEditOptions.h"
@@ -118,6 +120,11 @@ TEST(TextOptionsDialog, RightButtonOnTheBackgroundColoursClearsTransparent) {
   EXPECT_TRUE(transparent->isChecked());
   QTest::mouseClick(grid, Qt::RightButton, Qt::NoModifier, grid->CellRect(9).center());
   EXPECT_FALSE(transparent->isChecked());
+  for (QLabel* label : form.findChildren<QLabel*>()) {  // the preview shows the colour
+    if (label->text().startsWith(QStringLiteral("On the north pole"))) {
+      EXPECT_EQ(label->grab().toImage().pixelColor(2, 2), ToQColor(grid->CellColor(9)));
+    }
+  }
   form.grab().save(QString::fromStdString(test::ReviewPath("map-text-options-background.png")));
   QTest::keyClick(&form, Qt::Key_Return);
   EXPECT_FALSE(box.ClearBackground);
