@@ -1,5 +1,6 @@
 #include <QCheckBox>
 #include <QLabel>
+#include <QListWidget>
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QTabBar>
@@ -84,6 +85,8 @@ TEST(TextOptionsDialog, BorderStyleAndWidthFollowEachOther) {
   box.FramePenStyle = TPenStyle::psSolid;
   box.FrameWidth = 3;
   TAQVTextEditOptionsForm form;
+  for (const QListWidget* list : form.findChildren<QListWidget*>())  // font names and sizes
+    EXPECT_GT(list->count(), 1);
   form.SetTarget(&box);
   form.SetBorderStyleItem(TAQVTextEditOptionsForm::bsDash);
   EXPECT_EQ(form.Working().FrameWidth, 1);  // dash with width 3 sets the width to 1
