@@ -108,7 +108,8 @@ TEST(Help, EveryKeywordOfTheProgramHasItsPage) {
 
 TEST(PreferencesForm, ShowsStoredValuesAndReadsTheChoiceBack) {
   TPreferencesForm form;
-  form.FormShow({7, 25, true, true, 0});  // the hidden switches are passed on
+  // The hidden unit switches are passed on as stored.
+  form.FormShow({7, 25, true, true, 0});
   EXPECT_EQ(form.StehfestComboBox()->currentText(), "10");  // 7 is not offered
   EXPECT_TRUE(form.FeetButton()->isChecked());
   form.StehfestComboBox()->setCurrentIndex(5);

@@ -107,7 +107,8 @@ TEST_F(DocumentWindowTest, AMissingOrRefusedFileGivesOneMessageAndNothingCompute
   mUi.Messages.clear();
   EXPECT_FALSE(mWindow->LoadFile(bad));
   EXPECT_EQ(mUi.OnlyMessage(), "Could not open " + bad + "!");
-  EXPECT_EQ(mWindow->Chart()->GetSeriesCount(), 0);  mUi.Messages.clear();
+  EXPECT_EQ(mWindow->Chart()->GetSeriesCount(), 0);
+  mUi.Messages.clear();
 }
 
 TEST_F(DocumentWindowTest, ClosingAnUnsavedDocumentAsksAndCancelKeepsItOpen) {
@@ -276,7 +277,8 @@ TEST_F(DocumentWindowTest, EditsThatTheFileKeepsMakeClosingAsk) {
       {"the stopping time", TDocumentPage::dpChart,
        [&] { TypeInto(Find<TAQVFloatEdit>(w, "tmStoppingTimeFloatEdit"), "5"); }},
       {"automatic update", TDocumentPage::dpChart, [&] { click(w.AutoUpdateCheckBox()); }},
-      {"the chart options dialog", TDocumentPage::dpChart, [&] { chartItem("poChartOptions", true); }},
+      {"the chart options dialog", TDocumentPage::dpChart,
+       [&] { chartItem("poChartOptions", true); }},
       {"a series' format dialog", TDocumentPage::dpChart,
        [&] {
          ASSERT_GT(w.Chart()->GetSeriesCount(), 0);
@@ -461,7 +463,8 @@ TEST_F(DocumentWindowTest, GridValidationChecksTheTablesOfEveryWell) {
   QTest::mouseClick(mWindow->UpdateGraphButton(), Qt::LeftButton);
   EXPECT_TRUE(Asked(kInvalidGridsText));
   EXPECT_EQ(d.CurrentObservationWell(), 1);
-  EXPECT_EQ(d.CurrentPumpingWell(), 1);  mUi.Messages.clear();
+  EXPECT_EQ(d.CurrentPumpingWell(), 1);
+  mUi.Messages.clear();
 }
 
 TEST_F(DocumentWindowTest, ARightClickOnAGridOpensItsMenuOfEditActions) {

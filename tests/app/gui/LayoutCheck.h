@@ -157,7 +157,8 @@ class TLayoutCheck {
       const bool inColumn = l.center().x() >= b.left() && l.center().x() <= b.right() &&
                             std::max(b.top() - l.bottom(), l.top() - b.bottom()) < l.height();
       if (!onRow && !inColumn)
-        mFaults << QStringLiteral("%1 %2 is neither on the row nor in the column of its field %3 %4")
+        mFaults << QStringLiteral(
+                       "%1 %2 is neither on the row nor in the column of its field %3 %4")
                        .arg(Name(label), RectText(l), Name(buddy), RectText(b));
     }
   }

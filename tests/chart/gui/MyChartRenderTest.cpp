@@ -14,6 +14,7 @@
 #include "chart/gui/ChartPainter.h"
 #include "chart/gui/MyChart.h"
 #include "tests/chart/gui/ChartTestScenes.h"
+#include "tests/support/Pixels.h"
 #include "tests/support/ReviewPicture.h"
 
 namespace aqv {
@@ -44,6 +45,7 @@ TEST(TMyChartRender, PixelProbesFindAreaFrameAndSeries) {
   marker.SetStyle(TMarkerStyle::msCircle);
   marker.SetSize(12);
   marker.SetColor(RGBColor(0, 128, 255));
+  chart.Model().Legend.Font().SetColor(RGBColor(0, 160, 0));
   const QImage image = chart.RenderImage(kWidth, kHeight);
   const TPlotRect plot = chart.Layout().Plot();
   ASSERT_LT(plot.Left, plot.Right);
@@ -62,10 +64,13 @@ TEST(TMyChartRender, PixelProbesFindAreaFrameAndSeries) {
     EXPECT_NE(image.pixel(s.GetPixelX(1) + 3 * d.x(), s.GetPixelY(1) + 3 * d.y()),
               qRgb(0, 128, 255));
   }
-  // No pixel of the series colour outside the plot and the legend.
+  // The legend's text in the legend's colour; no pixel of the series colour outside the plot
+  // and the legend.
   const TPartRect legend = chart.Model().Legend.Rect();
-  const QRect inPlot(QPoint(plot.Left, plot.Top), QPoint(plot.Right, plot.Bottom));
   const QRect inLegend(QPoint(legend.Left, legend.Top), QPoint(legend.Right, legend.Bottom));
+  const auto green = [](QColor c) { return c.green() > c.red() + 60 && c.green() > c.blue() + 60; };
+  EXPECT_GT(test::CountPixels(image, green, inLegend), 10);
+  const QRect inPlot(QPoint(plot.Left, plot.Top), QPoint(plot.Right, plot.Bottom));
   for (int y = 0; y < image.height(); ++y)
     for (int x = 0; x < image.width(); ++x) {
       const QRgb c = image.pixel(x, y);

@@ -371,7 +371,8 @@ TEST_F(TMapFixture, ComputationErrorStopsTheAnimationWithTheEventAndTheMessage) 
   EXPECT_EQ(mData->StatusCode, 11);
   EXPECT_EQ(finished.count(), 1);
   EXPECT_EQ(mUi.OnlyMessage(),
-            "Cannot compute aquifer system: Check for extreme low or high values.");  mUi.Messages.clear();
+            "Cannot compute aquifer system: Check for extreme low or high values.");
+  mUi.Messages.clear();
 }
 
 TEST_F(TMapFixture, HintShowsTheWellNameOrTheGridDrawdown) {
