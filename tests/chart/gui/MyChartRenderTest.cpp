@@ -50,9 +50,11 @@ TEST(TMyChartRender, PixelProbesFindAreaFrameAndSeries) {
   const TPlotRect plot = chart.Layout().Plot();
   ASSERT_LT(plot.Left, plot.Right);
   EXPECT_EQ(image.pixel(3, kHeight - 3), qRgb(255, 255, 224));
-  // The frame (axis pens are black and 2 wide) on the left and bottom edges.
-  EXPECT_EQ(image.pixel(plot.Left, (plot.Top + plot.Bottom) / 2), qRgb(0, 0, 0));
-  EXPECT_EQ(image.pixel((plot.Left + plot.Right) / 2 + 3, plot.Bottom), qRgb(0, 0, 0));
+  // The frame (axis pens are black and 2 wide) on all four edges, between the ticks.
+  const int midX = (plot.Left + plot.Right) / 2 + 3, midY = (plot.Top + plot.Bottom) / 2 + 3;
+  for (const QPoint edge : {QPoint(plot.Left, midY), QPoint(plot.Right, midY),
+                            QPoint(midX, plot.Top), QPoint(midX, plot.Bottom)})
+    EXPECT_EQ(image.pixel(edge), qRgb(0, 0, 0)) << edge.x() << "," << edge.y();
   // Half-way between the first two points.
   const TSeries& s = *chart.GetSeries(0);
   const int mx = (s.GetPixelX(0) + s.GetPixelX(1)) / 2;
