@@ -225,10 +225,13 @@ TEST_F(FrameFilesTest, FrameChangesThatTheFileKeepsMakeClosingAsk) {
              test::PressButton(open, "Open");
            });
            test::PressButton(files, "Add");
+           QTest::keyClick(&files, Qt::Key_F1);  // the frame's help, at the dialog's page
            test::PressButton(files, "OK");
          });
          importImages->trigger();
          ASSERT_EQ(d.BackgroundFiles.size(), 1u);
+         const QString help = HelpFailureText(HelpPagePath(HelpFolder(), "import_image"));
+         EXPECT_EQ(std::ranges::count(mUi.Texts(), help.toStdString()), 1);
        }},
       {"Import image files: an image's shown flag",
        [&] {
