@@ -84,8 +84,9 @@ TEST_F(TMapFixture, FarAwayWorldAnchorSaturatesAndIsHidden) {
 
 TEST_F(TMapFixture, TextBoxesAppearInTheRenderedPicture) {
   AddBox(*mData, 1, -420, 330, "World anchored\nsecond line");
-  TAQVTextBoxRecord* corner = AddBox(*mData, 2, -15, -110, "Beside the legend");
+  TAQVTextBoxRecord* corner = AddBox(*mData, 2, -15, -110, "Legend");
   corner->ClearBackground = true;
+  corner->Alignment = 3;  // right
   corner->FramePenStyle = TPenStyle::psDash;
   mMap->SyncTextEdits();
   const QImage image = Picture(QSize(700, 500), "map-text-boxes.png");
@@ -102,6 +103,10 @@ TEST_F(TMapFixture, TextBoxesAppearInTheRenderedPicture) {
       test::CountPixels(image, IsDark, QRect(frame.left(), frame.top() - 1, frame.width(), 1));
   EXPECT_GT(dashes, frame.width() / 4);
   EXPECT_LT(dashes, frame.width() * 9 / 10);
+  // Its text stands at its right.
+  const QRect inner = frame.adjusted(1, 1, -1, -1), half(0, 0, inner.width() / 2, inner.height());
+  EXPECT_EQ(test::CountPixels(image, IsDark, half.translated(inner.topLeft())), 0);
+  EXPECT_GT(test::CountPixels(image, IsDark, half.translated(inner.center().x(), inner.top())), 20);
 }
 
 TEST_F(TMapFixture, InsertTextInsideThePlotAnchorsToTheWorldAndOutsideBesideTheLegend) {
