@@ -479,6 +479,8 @@ QWidget* TMDIChild::BuildChartPage() {
       NewFloatEdit(TAQVFloatEditType::feStartingTime, "tmStartingTimeFloatEdit", times);
   mTmStoppingTimeFloatEdit =
       NewFloatEdit(TAQVFloatEditType::feStoppingTime, "tmStoppingTimeFloatEdit", times);
+  mTmStartingTimeLabel->setBuddy(mTmStartingTimeFloatEdit);
+  mTmStoppingTimeLabel->setBuddy(mTmStoppingTimeFloatEdit);
   tl->addWidget(mTmStartingTimeLabel, 0, 0);
   tl->addWidget(mTmStartingTimeFloatEdit, 1, 0);
   tl->addWidget(mTmStoppingTimeLabel, 2, 0);

@@ -2,9 +2,11 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QScrollBar>
+#include <QSet>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
@@ -108,6 +110,11 @@ TEST_F(LayoutTest, DocumentWindowPagesHoldTogetherAtEverySize) {
     const QStringList faults =
         FaultsOnEveryPage(*child, QStringLiteral("document_%1").arg(size.Name));
     EXPECT_TRUE(faults.isEmpty()) << faults.join("\n").toStdString();
+    // Every field is named by its caption, which the check above finds beside or above it.
+    QSet<const QWidget*> captioned;
+    for (const QLabel* label : child->findChildren<QLabel*>()) captioned.insert(label->buddy());
+    for (const QLineEdit* field : child->findChildren<QLineEdit*>())
+      EXPECT_TRUE(captioned.contains(field)) << field->objectName().toStdString();
     const QList<TMyParentGrid*> grids = child->findChildren<TMyParentGrid*>();
     EXPECT_EQ(grids.size(), 5);  // aquifers, pumping wells and periods, wells, observations
     for (const TMyParentGrid* grid : grids)
