@@ -71,6 +71,11 @@ TEST_F(TMapFixture, WorldBoxTouchingThePlotEdgeIsNotPainted) {
   EXPECT_TRUE(mMap->TextEditOf(inside)->Shown());
   EXPECT_FALSE(mMap->TextEditOf(edge)->Shown());
   EXPECT_EQ(edge->PixelX, mMap->PlotLayout().Left);
+  // Nor can its corner be taken with the mouse.
+  const QPoint corner = mMap->TextEditOf(edge)->BoxRect().topLeft();
+  QTest::mousePress(mMap.get(), Qt::LeftButton, {}, corner);
+  EXPECT_EQ(mData->SelectedTextBox, nullptr);
+  QTest::mouseRelease(mMap.get(), Qt::LeftButton, {}, corner);
 }
 
 TEST_F(TMapFixture, FarAwayWorldAnchorSaturatesAndIsHidden) {
