@@ -345,6 +345,8 @@ TEST_F(TInputGridsTest, GridsShowTheLayerCodesAndTheFitGroups) {
   EXPECT_EQ(mData->SelectedRow(), 2);
   Click(grid, 3, 1);
   EXPECT_EQ(grid.Cells(5, 0), "c [d]");
+  mData->SetLengthUnit(TAQVLengthUnit::luFeet);  // captions follow the document's units
+  EXPECT_EQ(Shown<TAQVObservationsGrid>().Cells(3, 0), "Drawdown [ft]");
 }
 
 TEST_F(TInputGridsTest, AquiferGridValidationChecksItsValueColumns) {
