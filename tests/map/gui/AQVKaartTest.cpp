@@ -1,5 +1,7 @@
 #include <QApplication>
 #include <QClipboard>
+#include <QDialog>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QPainter>
 #include <QRegularExpression>
@@ -11,7 +13,10 @@
 
 #include "map/gui/AQVKaart.h"
 #include "map/gui/AQVTextEdit.h"
+#include "tests/app/gui/LayoutCheck.h"
 #include "tests/map/gui/MapGuiFixture.h"
+#include "tests/support/AnswerDialog.h"
+#include "tests/support/Clicks.h"
 #include "tests/support/Pixels.h"
 #include "tests/support/ReviewPicture.h"
 #include "tests/support/TempFolder.h"
@@ -425,6 +430,15 @@ TEST_F(TMapFixture, ClipboardCarriesTheBitmapAndTheSvg) {
   const QByteArray svg = mime->data(QStringLiteral("image/svg+xml"));
   EXPECT_TRUE(svg.contains("<svg"));
   EXPECT_TRUE(svg.contains("drawdown"));
+  // Asked for, the size comes from a dialog that holds together; a width typed there is kept.
+  test::AnswerDialog<QDialog>([](QDialog& dialog) {
+    dialog.show();
+    const QStringList faults = test::TLayoutCheck::Faults(&dialog);
+    EXPECT_TRUE(faults.isEmpty()) << faults.join("\n").toStdString();
+    test::TypeInto(dialog.findChild<QLineEdit*>(QStringLiteral("cdWidthSpinEdit")), "300");
+  });
+  mMap->CopyToClipboard(true);
+  EXPECT_EQ(QApplication::clipboard()->image().size(), QSize(300, mMap->height()));
 }
 
 TEST_F(TMapFixture, FarAwayWellDrawsWithoutOverflow) {
