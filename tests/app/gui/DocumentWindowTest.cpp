@@ -428,6 +428,10 @@ TEST(RemarksMemo, RefusesALongLineAndALineTooMany) {
   EXPECT_TRUE(TRemarksMemo::AcceptsKey(Qt::Key_Return, 1, 10, 2, 3));
   EXPECT_FALSE(TRemarksMemo::AcceptsKey(Qt::Key_Return, 2, 10, 3, 3));
   EXPECT_FALSE(TRemarksMemo::AcceptsKey(Qt::Key_Return, 0, 10, 3, 3));
+  // Typed into the memo: the line stops at 60 characters.
+  TRemarksMemo memo(3);
+  QTest::keyClicks(&memo, QString(70, QLatin1Char('x')));
+  EXPECT_EQ(memo.toPlainText().size(), 60);
 }
 
 TEST_F(DocumentWindowTest, ContourPageGetsAWindowBeyondTheWells) {
