@@ -345,8 +345,9 @@ TEST_F(TInputGridsTest, GridsShowTheLayerCodesAndTheFitGroups) {
   EXPECT_EQ(mData->SelectedRow(), 2);
   Click(grid, 3, 1);
   EXPECT_EQ(grid.Cells(5, 0), "c [d]");
-  mData->SetLengthUnit(TAQVLengthUnit::luFeet);  // captions follow the document's units
-  EXPECT_EQ(Shown<TAQVObservationsGrid>().Cells(3, 0), "Drawdown [ft]");
+  mData->SetLengthUnit(TAQVLengthUnit::luFeet);  // the captions shown follow the units
+  const auto& observations = Shown<TAQVObservationsGrid>();
+  EXPECT_EQ(observations.model()->headerData(3, Qt::Horizontal), "Drawdown [ft]");
 }
 
 TEST_F(TInputGridsTest, AquiferGridValidationChecksItsValueColumns) {
