@@ -347,10 +347,14 @@ TEST_F(DocumentWindowTest, EditsThatTheFileKeepsMakeClosingAsk) {
          test::AnswerDialog<TAQVKaartOptionsForm>([](TAQVKaartOptionsForm& form) {
            test::ClickPage(form, "Legend");
            test::PressButton(form, "Bottom right");
+           test::ClickPage(form, "Background");
+           test::PressButton(form, "Show background images");
            test::PressButton(form, "OK");
          });
+         const bool images = w.Data().ShowBackgroundImages;
          mapItem(plot(20, 20), "Chart options...");
          EXPECT_EQ(map.LegendPlacement(), TPlacement::plBottom);
+         EXPECT_NE(w.Data().ShowBackgroundImages, images);
        }},
       {"a zoom band", TDocumentPage::dpContourPlot,
        [&] {
