@@ -240,7 +240,9 @@ TEST_F(FormatOptions, SeriesWritesOnlyMarkerLineAndRange) {
   series.Alignment().SetAlignment(TMyAlignmentTypes::maTop);
   series.Number().SetDecimalPlaces(3);
   series.Marker().SetStyle(TMarkerStyle::msCircle);
+  series.Marker().SetColor(clRed);
   Form.OpenSeries(series, 0, "W1");
+  EXPECT_EQ(Form.paMarkerColor->ForegroundIndex(), 9);  // entry 13: red, marked
   EXPECT_FALSE(Form.paGroupBox1->isVisibleTo(&Form));
   EXPECT_TRUE(Form.paGroupBox3->isVisibleTo(&Form));
   EXPECT_EQ(Form.paGroupBox2->title(), "Line ");
