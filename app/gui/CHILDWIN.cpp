@@ -483,6 +483,8 @@ QWidget* TMDIChild::BuildChartPage() {
       NewFloatEdit(TAQVFloatEditType::feStartingTime, "tmStartingTimeFloatEdit", times);
   mTmStoppingTimeFloatEdit =
       NewFloatEdit(TAQVFloatEditType::feStoppingTime, "tmStoppingTimeFloatEdit", times);
+  mTmStartingTimeLabel->setBuddy(mTmStartingTimeFloatEdit);
+  mTmStoppingTimeLabel->setBuddy(mTmStoppingTimeFloatEdit);
   tl->addWidget(mTmStartingTimeLabel, 0, 0);
   tl->addWidget(mTmStartingTimeFloatEdit, 1, 0);
   tl->addWidget(mTmStoppingTimeLabel, 2, 0);
@@ -565,14 +567,14 @@ QWidget* TMDIChild::BuildContourPlotPage() {
   mCoEast = NewFloatEdit(TAQVFloatEditType::feWorldX2, "coEastFloatEdit", coordinates);
   mCoNorth = NewFloatEdit(TAQVFloatEditType::feWorldY2, "coNorthFloatEdit", coordinates);
   mCoSouth = NewFloatEdit(TAQVFloatEditType::feWorldY1, "coSouthFloatEdit", coordinates);
-  col->addWidget(Label("North", coordinates), 0, 1, Qt::AlignHCenter);
+  col->addWidget(Label("North", coordinates, mCoNorth), 0, 1, Qt::AlignHCenter);
   col->addWidget(mCoNorth, 1, 1);
-  col->addWidget(Label("West", coordinates), 2, 0);
+  col->addWidget(Label("West", coordinates, mCoWest), 2, 0);
   col->addWidget(mCoWest, 3, 0);
-  col->addWidget(Label("East", coordinates), 2, 2);
+  col->addWidget(Label("East", coordinates, mCoEast), 2, 2);
   col->addWidget(mCoEast, 3, 2);
   col->addWidget(mCoSouth, 4, 1);
-  col->addWidget(Label("South", coordinates), 5, 1, Qt::AlignHCenter);
+  col->addWidget(Label("South", coordinates, mCoSouth), 5, 1, Qt::AlignHCenter);
 
   auto* animation = new QGroupBox(QStringLiteral("Animation"), panel);
   auto* al = new QGridLayout(animation);

@@ -68,6 +68,13 @@ TEST(QtDrawing, ColoursKeepTheirBytesBothWays) {
   EXPECT_EQ(ToQColor(RGBColor(1, 2, 3)), QColor(1, 2, 3));
   EXPECT_EQ(FromQColor(QColor(10, 20, 30)), RGBColor(10, 20, 30));
   EXPECT_FALSE(IsSystemColor(ColorToRGB(clBtnFace)));
+  // Fonts keep their size and each style, alone.
+  using enum TFontStyle;
+  const QFont a = MakeQFont({"Arial", 10, clBlack, {fsItalic, fsStrikeOut}});
+  const QFont b = MakeQFont({"Arial", 10, clBlack, {fsBold, fsUnderline}});
+  EXPECT_TRUE(a.italic() && a.strikeOut() && !a.bold() && !a.underline());
+  EXPECT_TRUE(b.bold() && b.underline() && !b.italic() && !b.strikeOut());
+  EXPECT_EQ(a.pointSize(), 10);
 }
 
 // Counts pixels of a colour in the rendered widget.

@@ -48,7 +48,11 @@ TEST_F(GridJourney, ARightClickOnAGridOpensItsMenuAndAnItemWorks) {
   choose("&Copy");
   EXPECT_EQ(QApplication::clipboard()->text().toStdString(), child->Data().PumpingWells[1].Name +
                                                                 "\r\n");
+  // A name typed into a cell and not yet entered is kept when a right click opens the menu.
+  TypeInGrid(grid, 2, 2, "PB 9");
   ASSERT_TRUE(rightClick(2, 2));
+  EXPECT_FALSE(grid.IsEditing());
+  EXPECT_EQ(child->Data().PumpingWells[2].Name, "PB 9");
   for (QAction* item : menu->actions()) {
     if (item->text() == "&Paste") {
       EXPECT_TRUE(item->isEnabled());

@@ -295,6 +295,16 @@ TEST_F(Journey, ClosingDuringAnAnimationStopsItCleanly) {
   Click(child->AnimateButton());
   ASSERT_TRUE(WaitUntil([&] { return map->Animating() && map->AnimationStep() >= 3; }));
   EXPECT_TRUE(child->PauseButton()->isEnabled());
+  EXPECT_FALSE(child->ResetButton()->isEnabled());
+  // Pause holds the picture and offers Animate to go on and Reset; Animate goes on.
+  Click(child->PauseButton());
+  EXPECT_TRUE(map->Paused());
+  EXPECT_FALSE(child->PauseButton()->isEnabled());
+  EXPECT_TRUE(child->AnimateButton()->isEnabled() && child->ResetButton()->isEnabled());
+  Click(child->AnimateButton());
+  EXPECT_FALSE(map->Paused());
+  EXPECT_TRUE(child->PauseButton()->isEnabled());
+  EXPECT_FALSE(child->AnimateButton()->isEnabled() || child->ResetButton()->isEnabled());
 
   mPerson.AnswerMessage("Save changes to ?", QMessageBox::No);
   ASSERT_TRUE(ChooseMenu(*mForm, {"File", "Close"}));

@@ -328,8 +328,12 @@ TEST_F(TInputGridsTest, ObservationWellNameInTheEntryRowAddsAWell) {
 
 // --- Aquifer system ----------------------------------------------------------------------------
 
-TEST_F(TInputGridsTest, AquiferSystemShowsTheLayerCodes) {
+TEST_F(TInputGridsTest, GridsShowTheLayerCodesAndTheFitGroups) {
   ASSERT_FALSE(mData->TopAquitardAbsent());
+  TPumpingWell& well = mData->PumpingWells[1];
+  well.RcCode = '1', well.RwCode = '2', well.SkinCode = '3';
+  auto& wells = Shown<TAQVPumpingWellsGrid>();
+  EXPECT_EQ(wells.Cells(7, 1) + wells.Cells(9, 1) + wells.Cells(11, 1), "123");
   auto& grid = Shown<TAQVConductivitiesGrid>();
   EXPECT_EQ(grid.Cells(4, 1), "c1");
   EXPECT_EQ(grid.Cells(7, 1), "S'1");
@@ -341,6 +345,9 @@ TEST_F(TInputGridsTest, AquiferSystemShowsTheLayerCodes) {
   EXPECT_EQ(mData->SelectedRow(), 2);
   Click(grid, 3, 1);
   EXPECT_EQ(grid.Cells(5, 0), "c [d]");
+  mData->SetLengthUnit(TAQVLengthUnit::luFeet);  // the captions shown follow the units
+  const auto& observations = Shown<TAQVObservationsGrid>();
+  EXPECT_EQ(observations.model()->headerData(3, Qt::Horizontal), "Drawdown [ft]");
 }
 
 TEST_F(TInputGridsTest, AquiferGridValidationChecksItsValueColumns) {

@@ -108,15 +108,14 @@ TEST(Help, EveryKeywordOfTheProgramHasItsPage) {
 
 TEST(PreferencesForm, ShowsStoredValuesAndReadsTheChoiceBack) {
   TPreferencesForm form;
-  form.FormShow({7, 25, false, true, 0});
+  // The hidden unit switches are passed on as stored.
+  form.FormShow({7, 25, true, true, 0});
   EXPECT_EQ(form.StehfestComboBox()->currentText(), "10");  // 7 is not offered
   EXPECT_TRUE(form.FeetButton()->isChecked());
   form.StehfestComboBox()->setCurrentIndex(5);
   form.NCSpinEdit()->setText(QStringLiteral("abc"));
-  const TPreferenceValues chosen = form.Values();
-  EXPECT_EQ(chosen.NSt, 16);
-  EXPECT_EQ(chosen.nlogcycle, 2);  // not a number: the minimum
-  EXPECT_EQ(chosen.DefaultLengthUnits, 0);
+  // Not a number of times per log cycle: the minimum.
+  EXPECT_EQ(form.Values(), (TPreferenceValues{16, 2, true, true, 0}));
 }
 
 TEST(PreferencesForm, SaveSettingsStoresTheChoiceButLeavesTheValuesInUse) {

@@ -59,6 +59,10 @@ class DocumentWindowTest : public ::testing::Test {
     mWindow = std::make_unique<TMDIChild>(&mUi);
     mWindow->resize(1100, 750);
   }
+  // A test that expects an error message takes it off the list; any other one is a fault.
+  void TearDown() override {
+    for (const auto& m : mUi.Messages) EXPECT_NE(m.Type, TMsgDlgType::mtError) << m.Text;
+  }
   // A new document in the window that has the keyboard.
   void ShowNewDocument() {
     mWindow->NewFile("");
@@ -108,6 +112,7 @@ TEST_F(DocumentWindowTest, AMissingOrRefusedFileGivesOneMessageAndNothingCompute
   EXPECT_EQ(mUi.OnlyMessage(),
             "Could not open " + bad + "!\nLine 3: the file ends inside the file's title lines.");
   EXPECT_EQ(mWindow->Chart()->GetSeriesCount(), 0);
+  mUi.Messages.clear();
 }
 
 // A damaged image is named by the map and, like a missing one, kept in its place by a save.
@@ -224,9 +229,13 @@ TEST_F(DocumentWindowTest, EditsThatTheFileKeepsMakeClosingAsk) {
   auto click = [](QWidget* widget) {
     QTest::mouseClick(widget, Qt::LeftButton, {}, QPoint(8, widget->height() / 2));
   };
-  // A right click on the chart opens its popup menu; the item is chosen there.
-  auto chartItem = [&w](const char* name) {
-    QTest::mouseClick(w.Chart(), Qt::RightButton, {}, w.Chart()->rect().center());
+  // A right click on the chart, or the drawing options button, opens its popup menu; the item
+  // is chosen there.
+  auto chartItem = [&w](const char* name, bool byButton = false) {
+    if (byButton)
+      QTest::mouseClick(Find<QPushButton>(w, "DrawingOptionsButton"), Qt::LeftButton);
+    else
+      QTest::mouseClick(w.Chart(), Qt::RightButton, {}, w.Chart()->rect().center());
     QMenu* menu = w.Chart()->PopupMenu();
     ASSERT_TRUE(menu->isVisible());
     QAction* item = menu->findChild<QAction*>(QString::fromUtf8(name));
@@ -307,7 +316,8 @@ TEST_F(DocumentWindowTest, EditsThatTheFileKeepsMakeClosingAsk) {
       {"the stopping time", TDocumentPage::dpChart,
        [&] { TypeInto(Find<TAQVFloatEdit>(w, "tmStoppingTimeFloatEdit"), "5"); }},
       {"automatic update", TDocumentPage::dpChart, [&] { click(w.AutoUpdateCheckBox()); }},
-      {"the chart options dialog", TDocumentPage::dpChart, [&] { chartItem("poChartOptions"); }},
+      {"the chart options dialog", TDocumentPage::dpChart,
+       [&] { chartItem("poChartOptions", true); }},
       {"a series' format dialog", TDocumentPage::dpChart,
        [&] {
          ASSERT_GT(w.Chart()->GetSeriesCount(), 0);
@@ -376,10 +386,14 @@ TEST_F(DocumentWindowTest, EditsThatTheFileKeepsMakeClosingAsk) {
          test::AnswerDialog<TAQVKaartOptionsForm>([](TAQVKaartOptionsForm& form) {
            test::ClickPage(form, "Legend");
            test::PressButton(form, "Bottom right");
+           test::ClickPage(form, "Background");
+           test::PressButton(form, "Show background images");
            test::PressButton(form, "OK");
          });
+         const bool images = w.Data().ShowBackgroundImages;
          mapItem(plot(20, 20), "Chart options...");
          EXPECT_EQ(map.LegendPlacement(), TPlacement::plBottom);
+         EXPECT_NE(w.Data().ShowBackgroundImages, images);
        }},
       {"a zoom band", TDocumentPage::dpContourPlot,
        [&] {
@@ -467,6 +481,10 @@ TEST(RemarksMemo, RefusesALongLineAndALineTooMany) {
   EXPECT_TRUE(TRemarksMemo::AcceptsKey(Qt::Key_Return, 1, 10, 2, 3));
   EXPECT_FALSE(TRemarksMemo::AcceptsKey(Qt::Key_Return, 2, 10, 3, 3));
   EXPECT_FALSE(TRemarksMemo::AcceptsKey(Qt::Key_Return, 0, 10, 3, 3));
+  // Typed into the memo: the line stops at 60 characters.
+  TRemarksMemo memo(3);
+  QTest::keyClicks(&memo, QString(70, QLatin1Char('x')));
+  EXPECT_EQ(memo.toPlainText().size(), 60);
 }
 
 TEST_F(DocumentWindowTest, ContourPageGetsAWindowBeyondTheWells) {
@@ -503,6 +521,7 @@ TEST_F(DocumentWindowTest, GridValidationChecksTheTablesOfEveryWell) {
   EXPECT_TRUE(Asked(kInvalidGridsText));
   EXPECT_EQ(d.CurrentObservationWell(), 1);
   EXPECT_EQ(d.CurrentPumpingWell(), 1);
+  mUi.Messages.clear();
 }
 
 TEST_F(DocumentWindowTest, ARightClickOnAGridOpensItsMenuOfEditActions) {

@@ -2,7 +2,9 @@
 
 #include <QAbstractButton>
 #include <QAbstractScrollArea>
+#include <QFrame>
 #include <QGroupBox>
+#include <QHash>
 #include <QLabel>
 #include <QLayout>
 #include <QScrollArea>
@@ -14,21 +16,27 @@
 #include <QStringList>
 #include <QTabWidget>
 #include <QWidget>
+#include <algorithm>
 
 namespace aqv::test {
 
 // What a person's eye checks on a window that is shown and laid out: every visible control
 // lies inside the part of its parent that holds controls (below a group box's title, within a
-// frame) at no less than its least size, no two visible sibling controls overlap, and a label with a buddy shares a row with
-// it. Descends into laid-out containers, the current page of tab and stacked widgets, the
+// frame) at no less than its least size or the size the window promises it, no two visible
+// sibling controls overlap, and a label with a buddy shares a row with it or stands above or
+// below it in its column. Descends into containers (with or without a layout), the current
+// page of tab and stacked widgets, the
 // parts of a splitter and the contents of a scroll area (which may be larger than what it
 // shows: that is what the scroll bars are for). A control with its own inner widgets (a spin
 // box, a chart, a grid) is checked as one piece. Every shown scroll bar shows whole.
 class TLayoutCheck {
  public:
-  // Returns one line per fault, naming the controls by their object names or texts.
-  static QStringList Faults(const QWidget* root) {
+  // Returns one line per fault, naming the controls by their object names or texts. promised
+  // gives, by object name, the least size the window promises a control whatever its own
+  // minimum says.
+  static QStringList Faults(const QWidget* root, const QHash<QString, QSize>& promised = {}) {
     TLayoutCheck check;
+    check.mPromised = promised;
     check.Container(root);
     check.Buddies(root);
     check.ScrollBars(root);
@@ -65,7 +73,7 @@ class TLayoutCheck {
 
   // The smallest size at which a control still shows what it holds: its own minimum where it
   // has one, else its minimum size hint unless its size policy lets it shrink to nothing.
-  static QSize Least(const QWidget* w) {
+  QSize Least(const QWidget* w) const {
     // A status bar's panels take their widths from the window by a rule of their own, and its
     // last panel ends where the window does.
     if (qobject_cast<const QStatusBar*>(w) != nullptr) return {};
@@ -74,7 +82,7 @@ class TLayoutCheck {
     if (w->sizePolicy().verticalPolicy() == QSizePolicy::Ignored) least.setHeight(0);
     if (w->minimumWidth() > 0) least.setWidth(w->minimumWidth());
     if (w->minimumHeight() > 0) least.setHeight(w->minimumHeight());
-    return least;
+    return least.expandedTo(mPromised.value(w->objectName()));
   }
 
   void Container(const QWidget* container) {
@@ -102,17 +110,25 @@ class TLayoutCheck {
       Container(content);
       return;
     }
-    const bool laidOut = container->layout() != nullptr ||
-                         qobject_cast<const QSplitter*>(container) != nullptr;
-    if (!laidOut) return;
+    // A plain container without a layout has its controls placed by code, which may misplace
+    // them just the same; any other widget without one is a control drawn as one piece.
+    const QMetaObject* kind = container->metaObject();
+    const bool plain = kind == &QWidget::staticMetaObject || kind == &QFrame::staticMetaObject ||
+                       kind == &QGroupBox::staticMetaObject;
+    if (container->layout() == nullptr && qobject_cast<const QSplitter*>(container) == nullptr &&
+        !plain)
+      return;
     const QList<QWidget*> controls = Controls(container);
     const QRect room = container->contentsRect();
+    // The panels of a status bar (see Least) need only not overlap.
+    const bool bar = qobject_cast<const QStatusBar*>(container) != nullptr;
     for (const QWidget* w : controls)
-      if (!room.contains(w->geometry()))
+      if (!bar && !room.contains(w->geometry()))
         mFaults << QStringLiteral("%1 %2 sticks out of %3 %4")
                        .arg(Name(w), RectText(w->geometry()), Name(container), RectText(room));
     for (const QWidget* w : controls)
-      if (const QSize least = Least(w); w->width() < least.width() || w->height() < least.height())
+      if (const QSize least = Least(w);
+          !bar && (w->width() < least.width() || w->height() < least.height()))
         mFaults << QStringLiteral("%1 %2 is squeezed below its least size %3x%4")
                        .arg(Name(w), RectText(w->geometry()))
                        .arg(least.width())
@@ -125,22 +141,26 @@ class TLayoutCheck {
                               Name(controls[j]), RectText(controls[j]->geometry()),
                               Name(container));
     for (const QWidget* w : controls)
-      if ((qobject_cast<const QAbstractScrollArea*>(w) == nullptr ||
-           qobject_cast<const QScrollArea*>(w) != nullptr) &&
-          qobject_cast<const QStatusBar*>(w) == nullptr)
+      if (qobject_cast<const QAbstractScrollArea*>(w) == nullptr ||
+          qobject_cast<const QScrollArea*>(w) != nullptr)
         Container(w);
   }
 
-  // A label's buddy sits on the label's row: their vertical extents share the label's middle.
+  // A label's buddy sits on the label's row (their vertical extents share the label's middle)
+  // or, as a caption above or below it, in its column (their horizontal extents share the
+  // label's middle, less than a label's height apart).
   void Buddies(const QWidget* root) {
     for (const QLabel* label : root->findChildren<QLabel*>()) {
       const QWidget* buddy = label->buddy();
       if (buddy == nullptr || !label->isVisibleTo(root) || !buddy->isVisibleTo(root)) continue;
       const QRect l(label->mapTo(root, QPoint(0, 0)), label->size());
       const QRect b(buddy->mapTo(root, QPoint(0, 0)), buddy->size());
-      const int middle = l.center().y();
-      if (middle < b.top() || middle > b.bottom())
-        mFaults << QStringLiteral("%1 %2 is not on the row of its field %3 %4")
+      const bool onRow = l.center().y() >= b.top() && l.center().y() <= b.bottom();
+      const bool inColumn = l.center().x() >= b.left() && l.center().x() <= b.right() &&
+                            std::max(b.top() - l.bottom(), l.top() - b.bottom()) < l.height();
+      if (!onRow && !inColumn)
+        mFaults << QStringLiteral(
+                       "%1 %2 is neither on the row nor in the column of its field %3 %4")
                        .arg(Name(label), RectText(l), Name(buddy), RectText(b));
     }
   }
@@ -160,6 +180,7 @@ class TLayoutCheck {
     }
   }
 
+  QHash<QString, QSize> mPromised;
   QStringList mFaults;
 };
 

@@ -2,9 +2,11 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QScrollBar>
+#include <QSet>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
@@ -17,11 +19,15 @@
 #include "app/gui/FEMGridForm.h"
 #include "app/gui/MAIN.h"
 #include "app/gui/Preferences.h"
+#include "app/gui/SelectionGrid.h"
+#include "app/gui/Splash.h"
+#include "chart/gui/CanvasDimensionsForm.h"
 #include "chart/gui/ChartOptions.h"
 #include "chart/gui/FormatOptions.h"
 #include "map/gui/AQVKaartOptions.h"
 #include "map/gui/AQVTextEditOptions.h"
 #include "map/gui/FilesSelection.h"
+#include "map/gui/Progress.h"
 #include "model/AQVElements.h"
 #include "platform/AQVOutputForm.h"
 #include "tests/app/gui/LayoutCheck.h"
@@ -39,6 +45,10 @@ struct TSize {
 };
 const TSize kSizes[] = {{"default", QSize()}, {"800x600", QSize(800, 600)}};
 
+// The least sizes the document window promises its time graph and its map, pixels.
+const QHash<QString, QSize> kPromised = {{QStringLiteral("AQVChart"), QSize(480, 320)},
+                                         {QStringLiteral("AQVKaart"), QSize(320, 240)}};
+
 // Shows each page of every tab widget in window by clicking its tab, and checks the layout on
 // each; a window without tabs is checked as it is.
 QStringList FaultsOnEveryPage(QWidget& window, const QString& picture) {
@@ -46,7 +56,8 @@ QStringList FaultsOnEveryPage(QWidget& window, const QString& picture) {
   const QList<QTabWidget*> tabWidgets = window.findChildren<QTabWidget*>();
   auto check = [&](const QString& page) {
     QApplication::processEvents();
-    for (const QString& fault : test::TLayoutCheck::Faults(&window)) faults << page + ": " + fault;
+    for (const QString& fault : test::TLayoutCheck::Faults(&window, kPromised))
+      faults << page + ": " + fault;
     window.grab().save(QString::fromStdString(
         test::ReviewPath((picture + "_" + page + ".png").toStdString())));
   };
@@ -100,6 +111,11 @@ TEST_F(LayoutTest, DocumentWindowPagesHoldTogetherAtEverySize) {
     const QStringList faults =
         FaultsOnEveryPage(*child, QStringLiteral("document_%1").arg(size.Name));
     EXPECT_TRUE(faults.isEmpty()) << faults.join("\n").toStdString();
+    // Every field is named by its caption, which the check above finds beside or above it.
+    QSet<const QWidget*> captioned;
+    for (const QLabel* label : child->findChildren<QLabel*>()) captioned.insert(label->buddy());
+    for (const QLineEdit* field : child->findChildren<QLineEdit*>())
+      EXPECT_TRUE(captioned.contains(field)) << field->objectName().toStdString();
     const QList<TMyParentGrid*> grids = child->findChildren<TMyParentGrid*>();
     EXPECT_EQ(grids.size(), 5);  // aquifers, pumping wells and periods, wells, observations
     for (const TMyParentGrid* grid : grids)
@@ -127,12 +143,14 @@ TEST_F(LayoutTest, TiledDocumentsHoldTogether) {
   int n = 0;
   for (TMDIChild* child : form.Children()) {
     ShowPageByTab(*child, TDocumentPage::dpChart);
-    const QStringList faults = test::TLayoutCheck::Faults(child);
+    const QStringList faults = test::TLayoutCheck::Faults(child, kPromised);
     EXPECT_TRUE(faults.isEmpty()) << faults.join("\n").toStdString();
     child->Data().Saved = true;
     ++n;
   }
   EXPECT_EQ(n, 2);
+  const QStringList faults = test::TLayoutCheck::Faults(&form);  // its bars and status panels
+  EXPECT_TRUE(faults.isEmpty()) << faults.join("\n").toStdString();
   form.grab().save(QString::fromStdString(test::ReviewPath("tiled_800x600.png")));
 }
 
@@ -173,6 +191,10 @@ TEST_F(LayoutTest, DialogsHoldTogetherAtEverySize) {
          form->SetRightButton(kRejectCaption, true);
          return form;
        }},
+      {"splash", [](auto&, auto&) { return std::make_unique<TSplashForm>(); }},
+      {"progress", [](auto&, auto&) { return std::make_unique<TProgressForm>(); }},
+      {"canvas_size", [](auto&, auto&) { return std::make_unique<TCanvasDimensionsForm>(); }},
+      {"selection_grid", [](auto&, auto&) { return std::make_unique<TSelectionGridForm>(); }},
   };
   for (const TDialogCase& c : cases) {
     for (const TSize& size : kSizes) {

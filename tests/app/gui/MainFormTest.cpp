@@ -81,6 +81,26 @@ TEST_F(MainFormTest, TheFrameOpensWithinTheScreensAvailableArea) {
   EXPECT_EQ(WithinScreen(QRect(10, 20, 300, 200), screen), QRect(10, 20, 300, 200));
 }
 
+// The next session's frame opens with the folders last used and the bars as they were left.
+TEST_F(MainFormTest, TheNextFrameKeepsTheFoldersAndBarsOfTheLast) {
+  {
+    TMainForm form;
+    form.show();
+    Globals().OpenDirectory = "/data/open";
+    Globals().SaveDirectory = "/data/save";
+    form.statusBar()->hide();
+    EXPECT_TRUE(form.close());
+  }
+  ResetGlobals();
+  TMainForm next;
+  next.show();
+  EXPECT_EQ(Globals().OpenDirectory, "/data/open");
+  EXPECT_EQ(Globals().SaveDirectory, "/data/save");
+  EXPECT_FALSE(next.statusBar()->isVisible());
+  next.statusBar()->show();
+  EXPECT_TRUE(next.close());
+}
+
 TEST_F(MainFormTest, DocumentWindowsLiveInTheCentralMdiArea) {
   TMainForm form;
   ASSERT_NE(form.MdiArea(), nullptr);
@@ -222,10 +242,13 @@ TEST_F(FrameFilesTest, FrameChangesThatTheFileKeepsMakeClosingAsk) {
              test::PressButton(open, "Open");
            });
            test::PressButton(files, "Add");
+           QTest::keyClick(&files, Qt::Key_F1);  // the frame's help, at the dialog's page
            test::PressButton(files, "OK");
          });
          importImages->trigger();
          ASSERT_EQ(d.BackgroundFiles.size(), 1u);
+         const QString help = HelpFailureText(HelpPagePath(HelpFolder(), "import_image"));
+         EXPECT_EQ(std::ranges::count(mUi.Texts(), help.toStdString()), 1);
        }},
       {"Import image files: an image's shown flag",
        [&] {

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -10,6 +11,7 @@
 
 #include "chart/gui/ChartOptions.h"
 #include "tests/support/AnswerDialog.h"
+#include "tests/support/Clicks.h"
 
 namespace aqv {
 namespace {
@@ -28,7 +30,12 @@ TEST_F(ChartOptions, SecondaryAxisIsDroppedOnOK) {
   Axes = {TAxisType::saX, TAxisType::saY, TAxisType::saSecondaryY};
   Open();
   EXPECT_FALSE(Form.axSecY_Axis->isVisibleTo(&Form));
+  Form.show();
+  test::ClickTab(Form.OptionPages, 2);  // titles: none of the secondary axis shows
   EXPECT_FALSE(Form.tiSecY_AxisTitle->isVisibleTo(&Form));
+  EXPECT_FALSE(Form.tiSecY_AxisLabel->isVisibleTo(&Form));
+  EXPECT_FALSE(Form.tiSecondaryYAxisAuto->isVisibleTo(&Form));
+  EXPECT_TRUE(Form.tiYAxisTitleAuto->isVisibleTo(&Form));
   Apply();
   EXPECT_EQ(Axes, (TAxisTypes{TAxisType::saX, TAxisType::saY}));
   Form.axY_Axis->setChecked(false);

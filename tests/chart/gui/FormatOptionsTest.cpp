@@ -228,8 +228,10 @@ TEST_F(FormatOptions, GridAndMoreColorsSetTheCopyAndThePreview) {
   });
   QTest::mouseClick(Form.paAreaMoreColors, Qt::LeftButton);
   EXPECT_EQ(Form.paAreaColor->ForegroundIndex(), 15);
+  Form.paBorderColor->SetForegroundIndex(9);  // the border's grid likewise
   Form.ApplyChartArea(area);
   EXPECT_EQ(area.Patterns().Area().Color(), clWhite);
+  EXPECT_EQ(area.Patterns().Border().Color(), clRed);
 }
 
 TEST_F(FormatOptions, SeriesWritesOnlyMarkerLineAndRange) {
@@ -238,7 +240,9 @@ TEST_F(FormatOptions, SeriesWritesOnlyMarkerLineAndRange) {
   series.Alignment().SetAlignment(TMyAlignmentTypes::maTop);
   series.Number().SetDecimalPlaces(3);
   series.Marker().SetStyle(TMarkerStyle::msCircle);
+  series.Marker().SetColor(clRed);
   Form.OpenSeries(series, 0, "W1");
+  EXPECT_EQ(Form.paMarkerColor->ForegroundIndex(), 9);  // entry 13: red, marked
   EXPECT_FALSE(Form.paGroupBox1->isVisibleTo(&Form));
   EXPECT_TRUE(Form.paGroupBox3->isVisibleTo(&Form));
   EXPECT_EQ(Form.paGroupBox2->title(), "Line ");
@@ -312,6 +316,8 @@ TEST_F(FormatOptions, TitleHidesOrientationAndVerticalAlignments) {
   EXPECT_FALSE(Form.alTop->isVisibleTo(&Form));
   EXPECT_FALSE(Form.alBottom->isVisibleTo(&Form));
   EXPECT_TRUE(Form.alLeft->isChecked());
+  Form.ApplyTitle(title);  // OK without a change keeps what the title had
+  EXPECT_EQ(title.Alignment().Alignment(), TMyAlignmentTypes::maLeft);
   Form.alRight->setChecked(true);
   Form.foBold->setChecked(true);
   Form.ApplyTitle(title);

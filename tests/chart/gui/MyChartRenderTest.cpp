@@ -14,6 +14,7 @@
 #include "chart/gui/ChartPainter.h"
 #include "chart/gui/MyChart.h"
 #include "tests/chart/gui/ChartTestScenes.h"
+#include "tests/support/Pixels.h"
 #include "tests/support/ReviewPicture.h"
 
 namespace aqv {
@@ -40,22 +41,38 @@ TEST(TMyChartRender, PixelProbesFindAreaFrameAndSeries) {
   ResetChartUnitState();
   TMyChart chart;
   FillProbeChart(chart);
+  TMarker& marker = *chart.GetSeriesMarker(0);
+  marker.SetStyle(TMarkerStyle::msCircle);
+  marker.SetSize(12);
+  marker.SetColor(RGBColor(0, 128, 255));
+  chart.Model().Legend.Font().SetColor(RGBColor(0, 160, 0));
   const QImage image = chart.RenderImage(kWidth, kHeight);
   const TPlotRect plot = chart.Layout().Plot();
   ASSERT_LT(plot.Left, plot.Right);
   EXPECT_EQ(image.pixel(3, kHeight - 3), qRgb(255, 255, 224));
-  // The frame (axis pens are black and 2 wide) on the left and bottom edges.
-  EXPECT_EQ(image.pixel(plot.Left, (plot.Top + plot.Bottom) / 2), qRgb(0, 0, 0));
-  EXPECT_EQ(image.pixel((plot.Left + plot.Right) / 2 + 3, plot.Bottom), qRgb(0, 0, 0));
+  // The frame (axis pens are black and 2 wide) on all four edges, between the ticks.
+  const int midX = (plot.Left + plot.Right) / 2 + 3, midY = (plot.Top + plot.Bottom) / 2 + 3;
+  for (const QPoint edge : {QPoint(plot.Left, midY), QPoint(plot.Right, midY),
+                            QPoint(midX, plot.Top), QPoint(midX, plot.Bottom)})
+    EXPECT_EQ(image.pixel(edge), qRgb(0, 0, 0)) << edge.x() << "," << edge.y();
   // Half-way between the first two points.
   const TSeries& s = *chart.GetSeries(0);
   const int mx = (s.GetPixelX(0) + s.GetPixelX(1)) / 2;
   EXPECT_EQ(image.pixel(mx, s.GetPixelY(0)), qRgb(255, 0, 128));
   EXPECT_FALSE(s.GetVisible(2));
-  // No pixel of the series colour outside the plot and the legend.
+  // A round marker of 12 px centred on each point: in it on all four sides, not beyond.
+  for (const QPoint d : {QPoint(-3, -3), QPoint(3, -3), QPoint(-3, 3), QPoint(3, 3)}) {
+    EXPECT_EQ(image.pixel(s.GetPixelX(1) + d.x(), s.GetPixelY(1) + d.y()), qRgb(0, 128, 255));
+    EXPECT_NE(image.pixel(s.GetPixelX(1) + 3 * d.x(), s.GetPixelY(1) + 3 * d.y()),
+              qRgb(0, 128, 255));
+  }
+  // The legend's text in the legend's colour; no pixel of the series colour outside the plot
+  // and the legend.
   const TPartRect legend = chart.Model().Legend.Rect();
-  const QRect inPlot(QPoint(plot.Left, plot.Top), QPoint(plot.Right, plot.Bottom));
   const QRect inLegend(QPoint(legend.Left, legend.Top), QPoint(legend.Right, legend.Bottom));
+  const auto green = [](QColor c) { return c.green() > c.red() + 60 && c.green() > c.blue() + 60; };
+  EXPECT_GT(test::CountPixels(image, green, inLegend), 10);
+  const QRect inPlot(QPoint(plot.Left, plot.Top), QPoint(plot.Right, plot.Bottom));
   for (int y = 0; y < image.height(); ++y)
     for (int x = 0; x < image.width(); ++x) {
       const QRgb c = image.pixel(x, y);

@@ -1,6 +1,11 @@
 #include <QApplication>
 #include <QClipboard>
+<<<<<<< HEAD
 #include <QHelpEvent>
+=======
+#include <QDialog>
+#include <QLineEdit>
+>>>>>>> m30a
 #include <QMimeData>
 #include <QPainter>
 #include <QRegularExpression>
@@ -13,7 +18,10 @@
 
 #include "map/gui/AQVKaart.h"
 #include "map/gui/AQVTextEdit.h"
+#include "tests/app/gui/LayoutCheck.h"
 #include "tests/map/gui/MapGuiFixture.h"
+#include "tests/support/AnswerDialog.h"
+#include "tests/support/Clicks.h"
 #include "tests/support/Pixels.h"
 #include "tests/support/ReviewPicture.h"
 #include "tests/support/TempFolder.h"
@@ -405,6 +413,7 @@ TEST_F(TMapFixture, ComputationErrorStopsTheAnimationWithTheEventAndTheMessage) 
   EXPECT_EQ(finished.count(), 1);
   EXPECT_EQ(mUi.OnlyMessage(),
             "Cannot compute aquifer system: Check for extreme low or high values.");
+  mUi.Messages.clear();
 }
 
 TEST_F(TMapFixture, HintShowsTheWellNameOrTheGridDrawdown) {
@@ -447,10 +456,11 @@ TEST_F(TMapFixture, FailedXYZExportShowsTheSaveMessage) {
   test::TTempFolder folder;
   EXPECT_TRUE(mMap->SaveContoursAsXYZ(folder.Path("map.xyz")));
   EXPECT_FALSE(folder.Read("map.xyz").empty());
-  mUi.Messages.clear();
+  EXPECT_TRUE(mUi.Messages.empty());
   const std::string bad = folder.Path("missing/map.xyz");
   EXPECT_FALSE(mMap->SaveContoursAsXYZ(bad));
   EXPECT_EQ(mUi.OnlyMessage(), "Could not save " + bad + "!");
+  mUi.Messages.clear();
 }
 
 TEST_F(TMapFixture, ClipboardCarriesTheBitmapAndTheSvg) {
@@ -461,6 +471,15 @@ TEST_F(TMapFixture, ClipboardCarriesTheBitmapAndTheSvg) {
   const QByteArray svg = mime->data(QStringLiteral("image/svg+xml"));
   EXPECT_TRUE(svg.contains("<svg"));
   EXPECT_TRUE(svg.contains("drawdown"));
+  // Asked for, the size comes from a dialog that holds together; a width typed there is kept.
+  test::AnswerDialog<QDialog>([](QDialog& dialog) {
+    dialog.show();
+    const QStringList faults = test::TLayoutCheck::Faults(&dialog);
+    EXPECT_TRUE(faults.isEmpty()) << faults.join("\n").toStdString();
+    test::TypeInto(dialog.findChild<QLineEdit*>(QStringLiteral("cdWidthSpinEdit")), "300");
+  });
+  mMap->CopyToClipboard(true);
+  EXPECT_EQ(QApplication::clipboard()->image().size(), QSize(300, mMap->height()));
 }
 
 TEST_F(TMapFixture, FarAwayWellDrawsWithoutOverflow) {

@@ -71,6 +71,11 @@ TEST_F(TMapFixture, WorldBoxTouchingThePlotEdgeIsNotPainted) {
   EXPECT_TRUE(mMap->TextEditOf(inside)->Shown());
   EXPECT_FALSE(mMap->TextEditOf(edge)->Shown());
   EXPECT_EQ(edge->PixelX, mMap->PlotLayout().Left);
+  // Nor can its corner be taken with the mouse.
+  const QPoint corner = mMap->TextEditOf(edge)->BoxRect().topLeft();
+  QTest::mousePress(mMap.get(), Qt::LeftButton, {}, corner);
+  EXPECT_EQ(mData->SelectedTextBox, nullptr);
+  QTest::mouseRelease(mMap.get(), Qt::LeftButton, {}, corner);
 }
 
 TEST_F(TMapFixture, FarAwayWorldAnchorSaturatesAndIsHidden) {
@@ -84,8 +89,9 @@ TEST_F(TMapFixture, FarAwayWorldAnchorSaturatesAndIsHidden) {
 
 TEST_F(TMapFixture, TextBoxesAppearInTheRenderedPicture) {
   AddBox(*mData, 1, -420, 330, "World anchored\nsecond line");
-  TAQVTextBoxRecord* corner = AddBox(*mData, 2, -15, -110, "Beside the legend");
+  TAQVTextBoxRecord* corner = AddBox(*mData, 2, -15, -110, "Legend");
   corner->ClearBackground = true;
+  corner->Alignment = 3;  // right
   corner->FramePenStyle = TPenStyle::psDash;
   mMap->SyncTextEdits();
   const QImage image = Picture(QSize(700, 500), "map-text-boxes.png");
@@ -102,6 +108,10 @@ TEST_F(TMapFixture, TextBoxesAppearInTheRenderedPicture) {
       test::CountPixels(image, IsDark, QRect(frame.left(), frame.top() - 1, frame.width(), 1));
   EXPECT_GT(dashes, frame.width() / 4);
   EXPECT_LT(dashes, frame.width() * 9 / 10);
+  // Its text stands at its right.
+  const QRect inner = frame.adjusted(1, 1, -1, -1), half(0, 0, inner.width() / 2, inner.height());
+  EXPECT_EQ(test::CountPixels(image, IsDark, half.translated(inner.topLeft())), 0);
+  EXPECT_GT(test::CountPixels(image, IsDark, half.translated(inner.center().x(), inner.top())), 20);
 }
 
 TEST_F(TMapFixture, InsertTextInsideThePlotAnchorsToTheWorldAndOutsideBesideTheLegend) {
@@ -117,6 +127,16 @@ TEST_F(TMapFixture, InsertTextInsideThePlotAnchorsToTheWorldAndOutsideBesideTheL
   mMap->DeleteText(inside);
   EXPECT_EQ(mData->TextBoxes.size(), 1u);
   EXPECT_EQ(mMap->TextEdits().size(), 1u);
+  // Wherever the legend is, or with none, a box put outside the plot stays where it was put.
+  for (const TPlacement legend :
+       {TPlacement::plBottom, TPlacement::plLeft, TPlacement::plTop, TPlacement::plNone}) {
+    mMap->SetLegendPlacement(legend);
+    for (const QPoint at : {QPoint(5, 5), QPoint(690, 490)}) {
+      TAQVTextEdit* box = mMap->InsertText(QStringLiteral("there"), at.x(), at.y(), 26, 100);
+      mMap->RepositionTexts(true);
+      EXPECT_EQ(box->BoxRect().topLeft(), at) << static_cast<int>(legend);
+    }
+  }
 }
 
 TEST_F(TMapFixture, TypedTextReachesTheRecordWithCrLfBreaks) {

@@ -1,4 +1,6 @@
 #include <QCheckBox>
+#include <QLabel>
+#include <QListWidget>
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QTabBar>
@@ -8,6 +10,7 @@
 
 #include "controls/MyColorgrd.h"
 #include "controls/MySpin.h"
+#include "controls/QtDrawing.h"
 #include "map/gui/AQVKaart.h"
 #include "map/gui/AQVKaartOptions.h"
 #include "map/gui/AQVTextEditOptions.h"
@@ -47,7 +50,7 @@ TEST_F(TMapFixture, OptionsDialogOkWritesBackAndRemembersThePage) {
   TAQVKaartOptionsForm form;
   TPlacement placement = TPlacement::plNone;
   TBoundaryGridDrawing options{TBoundaryGridDrawingOptions::dbgGrid};
-  int transparency = 50;
+  int transparency = 98;
   bool show = false;
   QTimer::singleShot(0, &form, [&form] {
     // The first page shows both boxes, set from the options; a click turns each over.
@@ -66,13 +69,14 @@ TEST_F(TMapFixture, OptionsDialogOkWritesBackAndRemembersThePage) {
     QTest::mouseClick(boundary, Qt::LeftButton, Qt::NoModifier,
                       QPoint(8, boundary->height() / 2));
     form.OptionPages()->setCurrentIndex(2);
-    form.TransparencyEdit()->UpClick();  // steps of 5, previewed on the map
+    EXPECT_TRUE(form.TransparencyEdit()->isVisible());
+    form.TransparencyEdit()->UpClick();  // steps of 5 up to 100 %, previewed on the map
     form.accept();
   });
   ASSERT_TRUE(form.Execute(placement, options, mMap.get(), transparency, show));
   EXPECT_EQ(placement, TPlacement::plNone);
   EXPECT_EQ(options, TBoundaryGridDrawing{TBoundaryGridDrawingOptions::dbgBoundary});
-  EXPECT_EQ(transparency, 55);
+  EXPECT_EQ(transparency, 100);
   EXPECT_EQ(TAQVKaartOptionsForm::RememberedPage(), 2);
 }
 
@@ -81,6 +85,8 @@ TEST(TextOptionsDialog, BorderStyleAndWidthFollowEachOther) {
   box.FramePenStyle = TPenStyle::psSolid;
   box.FrameWidth = 3;
   TAQVTextEditOptionsForm form;
+  for (const QListWidget* list : form.findChildren<QListWidget*>())  // font names and sizes
+    EXPECT_GT(list->count(), 1);
   form.SetTarget(&box);
   form.SetBorderStyleItem(TAQVTextEditOptionsForm::bsDash);
   EXPECT_EQ(form.Working().FrameWidth, 1);  // dash with width 3 sets the width to 1
@@ -117,6 +123,11 @@ TEST(TextOptionsDialog, RightButtonOnTheBackgroundColoursClearsTransparent) {
   EXPECT_TRUE(transparent->isChecked());
   QTest::mouseClick(grid, Qt::RightButton, Qt::NoModifier, grid->CellRect(9).center());
   EXPECT_FALSE(transparent->isChecked());
+  for (QLabel* label : form.findChildren<QLabel*>()) {  // the preview shows the colour
+    if (label->text().startsWith(QStringLiteral("On the north pole"))) {
+      EXPECT_EQ(label->grab().toImage().pixelColor(2, 2), ToQColor(grid->CellColor(9)));
+    }
+  }
   form.grab().save(QString::fromStdString(test::ReviewPath("map-text-options-background.png")));
   QTest::keyClick(&form, Qt::Key_Return);
   EXPECT_FALSE(box.ClearBackground);

@@ -42,7 +42,9 @@ class TMapFixture : public ::testing::Test {
     mMap->show();
     mMap->SetTime(1.0);
   }
+  // A test that expects a message takes it off the list; any other one is a fault.
   void TearDown() override {
+    EXPECT_TRUE(mUi.Messages.empty()) << mUi.Messages.front().Text;
     mMap.reset();
     mData.reset();
   }

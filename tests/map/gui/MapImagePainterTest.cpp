@@ -121,6 +121,7 @@ TEST_F(MapImagePainterMap, CompositeTooBigShowsItsOneMessageWhenLoading) {
   EXPECT_EQ(mUi.Messages[0].Text, kImageTooBigText);
   EXPECT_EQ(mUi.Messages[0].Type, TMsgDlgType::mtError);
   EXPECT_TRUE(mData->ImagesUnavailable);
+  mUi.Messages.clear();
 }
 
 }  // namespace
