@@ -1,11 +1,8 @@
 #include <QApplication>
 #include <QClipboard>
-<<<<<<< HEAD
-#include <QHelpEvent>
-=======
 #include <QDialog>
+#include <QHelpEvent>
 #include <QLineEdit>
->>>>>>> m30a
 #include <QMimeData>
 #include <QPainter>
 #include <QRegularExpression>
