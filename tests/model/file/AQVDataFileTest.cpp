@@ -532,6 +532,10 @@ TEST(ParseDataFile, RefusalsSayOnASecondLineWhereAndWhat) {
        "Could not open test.aqv!\nLine 46: a number was expected in the observations of well 1."},
       {WithLine(s, 37, Replaced(lines[36], "  -2 Well", "-101 Well")),
        "Too many pumping periods!\nLine 37: more than 100 pumping periods in pumping well 1."},
+      {WithLine(s, 32, Replaced(lines[31], "2000.0", "2OOO.0")),
+       "Could not open test.aqv!\nLine 32: a number was expected in the row of aquifer 1."},
+      {Replaced(Sample("oldest.dat"), "2000 -800", "2000 -8OO"),
+       "Could not open test.aqv!\nLine 18: a number was expected in the layer row 2."},
       {WithLine(s, 20, "Rel.:  nan"),
        "Could not open test.aqv!\nLine 20: the relative stopping criterion is not a finite "
        "number."},
