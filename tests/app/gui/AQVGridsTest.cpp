@@ -251,10 +251,16 @@ TEST_F(TInputGridsTest, WellAtAPumpingWellShowsNotApplicableAndCannotBeEdited) {
   o.Layer = 1;
   ASSERT_GE(mData->PumpingWellAtPoint(1, o.X, o.Y), 1);
   auto& grid = Shown<TAQVObservationWellsGrid>();
-  for (int c = 6; c <= 8; ++c) EXPECT_EQ(grid.Cells(c, 1), "n.a.") << c;
-  Click(grid, 6, 1);
-  Key(grid, Qt::Key_F2);
-  EXPECT_FALSE(grid.IsEditing());
+  for (int c : {3, 6, 7, 8, 9}) {
+    if (c >= 6 && c <= 8) {
+      EXPECT_EQ(grid.Cells(c, 1), "n.a.") << c;
+    }
+    Click(grid, c, 1);
+    Key(grid, Qt::Key_F2);
+    // A coordinate stays editable, to move the well off the pumping well; so does the count.
+    EXPECT_EQ(grid.IsEditing(), c == 3 || c == 9) << c;
+    Key(grid, Qt::Key_Escape);
+  }
   EXPECT_TRUE(grid.AllCellsValid());
 }
 
@@ -345,9 +351,27 @@ TEST_F(TInputGridsTest, GridsShowTheLayerCodesAndTheFitGroups) {
   EXPECT_EQ(mData->SelectedRow(), 2);
   Click(grid, 3, 1);
   EXPECT_EQ(grid.Cells(5, 0), "c [d]");
-  mData->SetLengthUnit(TAQVLengthUnit::luFeet);  // the captions shown follow the units
-  const auto& observations = Shown<TAQVObservationsGrid>();
-  EXPECT_EQ(observations.model()->headerData(3, Qt::Horizontal), "Drawdown [ft]");
+  // The captions shown follow the units, every one of them.
+  mData->SetLengthUnit(TAQVLengthUnit::luFeet);
+  mData->SetTimeUnit(TAQVTimeUnit::tuHours);
+  const auto captions = [](TMyParentGrid& g) {
+    std::string all;
+    for (int c = 1; c < g.ColCount(); ++c)
+      all += g.model()->headerData(c, Qt::Horizontal).toString().toStdString() + "|";
+    return all;
+  };
+  EXPECT_EQ(captions(Shown<TAQVObservationsGrid>()), "Include|Time [h ]|Drawdown [ft]|");
+  EXPECT_EQ(captions(Shown<TAQVPumpingPeriodsGrid>()),
+            "Include|Starting time [h ]|Discharge [ft³/h ]|");
+  const std::string observationWells = captions(Shown<TAQVObservationWellsGrid>());
+  for (const char* c : {"|X [ft]|Y [ft]|", "|Casing radius [ft]|Screen radius [ft]|"})
+    EXPECT_NE(observationWells.find(c), std::string::npos) << observationWells;
+  const std::string pumpingWells = captions(Shown<TAQVPumpingWellsGrid>());
+  for (const char* c : {"|X [ft]|Y [ft]|", "|Casing radius [ft]|", "|Screen radius [ft]|"})
+    EXPECT_NE(pumpingWells.find(c), std::string::npos) << pumpingWells;
+  const std::string layers = captions(Shown<TAQVConductivitiesGrid>());
+  for (const char* c : {"Base [ft]|Thickness [ft]|Kv [ft/h ]|", "|c [h ]|"})
+    EXPECT_NE(layers.find(c), std::string::npos) << layers;
 }
 
 TEST_F(TInputGridsTest, AquiferGridValidationChecksItsValueColumns) {

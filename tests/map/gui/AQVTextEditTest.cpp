@@ -93,6 +93,7 @@ TEST_F(TMapFixture, TextBoxesAppearInTheRenderedPicture) {
   corner->ClearBackground = true;
   corner->Alignment = 3;  // right
   corner->FramePenStyle = TPenStyle::psDash;
+  mData->SelectedTextBox = corner;  // a copy leaves the selection frame out
   mMap->SyncTextEdits();
   const QImage image = Picture(QSize(700, 500), "map-text-boxes.png");
   mMap->RepositionTexts(true);

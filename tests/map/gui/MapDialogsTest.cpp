@@ -25,12 +25,25 @@ using test::TMapFixture;
 
 TEST(MapOptionsDialog, HiddenLegendShowsUncheckedAndDisabledAndStaysHidden) {
   TAQVKaartOptionsForm form;
+  EXPECT_EQ(form.windowTitle(), "Chart options");
   form.SetLegend(TPlacement::plNone);
   EXPECT_FALSE(form.ShowLegendBox()->isChecked());
   for (TPlacement p :
        {TPlacement::plRight, TPlacement::plBottom, TPlacement::plLeft, TPlacement::plTop})
     EXPECT_FALSE(form.PlacementButton(p)->isEnabled());
+  EXPECT_FALSE(form.PlacementButton(TPlacement::plTop)->parentWidget()->isEnabled());
   EXPECT_EQ(form.GetLegend(), TPlacement::plNone);
+  // A click on the box turns the placement on and off with it, the group's caption too.
+  form.OptionPages()->setCurrentIndex(1);
+  form.show();
+  QCheckBox* show = form.ShowLegendBox();
+  for (bool on : {true, false}) {
+    QTest::mouseClick(show, Qt::LeftButton, {}, QPoint(8, show->height() / 2));
+    EXPECT_EQ(show->isChecked(), on);
+    for (TPlacement p : {TPlacement::plRight, TPlacement::plTop})
+      EXPECT_EQ(form.PlacementButton(p)->isEnabled(), on);
+    EXPECT_EQ(form.PlacementButton(TPlacement::plTop)->parentWidget()->isEnabled(), on);
+  }
   form.SetLegend(TPlacement::plLeft);
   EXPECT_TRUE(form.PlacementButton(TPlacement::plLeft)->isChecked());
   EXPECT_TRUE(form.PlacementButton(TPlacement::plRight)->isEnabled());
@@ -85,6 +98,7 @@ TEST(TextOptionsDialog, BorderStyleAndWidthFollowEachOther) {
   box.FramePenStyle = TPenStyle::psSolid;
   box.FrameWidth = 3;
   TAQVTextEditOptionsForm form;
+  EXPECT_EQ(form.windowTitle(), "Text options");
   for (const QListWidget* list : form.findChildren<QListWidget*>())  // font names and sizes
     EXPECT_GT(list->count(), 1);
   form.SetTarget(&box);

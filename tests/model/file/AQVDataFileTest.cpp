@@ -526,6 +526,8 @@ TEST(ParseDataFile, RefusalsSayOnASecondLineWhereAndWhat) {
        "Could not open test.aqv!\nLine 40: the file ends inside the well screens."},
       {Join({lines2012.begin(), lines2012.begin() + 111}),
        "Could not open test.aqv!\nLine 112: the file ends inside the contour plot options."},
+      {Replaced(Sample("v2012.aqv"), "No. of texts: 2", "No. of texts: two"),
+       "Could not open test.aqv!\nLine 116: a number was expected in the map texts."},
       {Replaced(Sample("oldest.dat"), "10 1 10 5", "10 1 1O 5"),
        "Could not open test.aqv!\nLine 21: a number was expected in observation 2."},
       {Replaced(s, "5.0000000E-02\r\n -2.0", "1,5\r\n -2.0"),
