@@ -301,7 +301,8 @@ TMapImageLoadReport TAQVKaart::LoadBackgroundImages() {
   else if (!built.IsSuccess())
     ui.MessageBox(built.Message, TMsgDlgType::mtError, TMsgDlgButtons::mbOK);
   if (form) form->hide();
-  mData->ImagesUnavailable = !mImages.HasComposite();
+  // A refused composite leaves the one made before in place, which no longer matches the list.
+  mData->ImagesUnavailable = !built.IsSuccess() || !mImages.HasComposite();
   mBlendedImage = QImage();
   mBlendedTransparency = -1;
   RefreshBackground();

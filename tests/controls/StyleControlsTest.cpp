@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -75,6 +76,36 @@ TEST(QtDrawing, ColoursKeepTheirBytesBothWays) {
   EXPECT_TRUE(a.italic() && a.strikeOut() && !a.bold() && !a.underline());
   EXPECT_TRUE(b.bold() && b.underline() && !b.italic() && !b.strikeOut());
   EXPECT_EQ(a.pointSize(), 10);
+}
+
+// Each marker shows its own shape: probes on its outline, and where the others would draw.
+TEST(QtDrawing, EachMarkerHasItsShape) {
+  struct TCase {
+    TMarkerStyle Style;
+    std::vector<QPoint> Drawn, Blank;
+  };
+  const QPoint c(10, 10);
+  const TCase cases[] = {
+      {TMarkerStyle::msCircle, {{5, 10}, {15, 10}, {10, 5}, c}, {{5, 5}, {15, 15}}},
+      {TMarkerStyle::msCross, {{5, 5}, {15, 15}, {5, 15}, {15, 5}, c}, {{10, 5}, {5, 10}}},
+      {TMarkerStyle::msHorizontalLine, {{5, 10}, {15, 10}, c}, {{10, 5}, {10, 15}}},
+      {TMarkerStyle::msSquare, {{5, 5}, {15, 15}, {5, 15}, c}, {{4, 4}, {10, 3}}},
+      {TMarkerStyle::msTriangle, {{10, 5}, {5, 15}, {14, 15}, c}, {{5, 5}, {15, 5}}},
+      {TMarkerStyle::msVerticalLine, {{10, 5}, {10, 15}, c}, {{5, 10}, {15, 10}}},
+  };
+  for (const TCase& k : cases) {
+    QImage image(21, 21, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    DrawMarker(painter, {clRed, 10, k.Style}, c.x(), c.y());
+    painter.end();
+    for (const QPoint& p : k.Drawn)
+      EXPECT_EQ(image.pixelColor(p), QColor(Qt::red))
+          << int(k.Style) << " at " << p.x() << "," << p.y();
+    for (const QPoint& p : k.Blank)
+      EXPECT_EQ(image.pixelColor(p), QColor(Qt::white))
+          << int(k.Style) << " at " << p.x() << "," << p.y();
+  }
 }
 
 // Counts pixels of a colour in the rendered widget.

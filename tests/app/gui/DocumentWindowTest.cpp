@@ -573,6 +573,15 @@ TEST_F(DocumentWindowTest, AClickOnTheMapTakesTheKeysFromAPanelEdit) {
   TAQVData& d = mWindow->Data();
   TAQVKaart* map = mWindow->Map();
   auto* west = Find<QLineEdit>(*mWindow, "coWestFloatEdit");
+  const auto shownWindow = [this] {
+    std::vector<double> shown;
+    for (const char* side :
+         {"coWestFloatEdit", "coEastFloatEdit", "coSouthFloatEdit", "coNorthFloatEdit"})
+      shown.push_back(Find<QLineEdit>(*mWindow, side)->text().toDouble());
+    return shown;
+  };
+  EXPECT_EQ(shownWindow(),
+            (std::vector<double>{d.WorldX1(), d.WorldX2(), d.WorldY1(), d.WorldY2()}));
   const auto pressKey = [](int key, Qt::KeyboardModifiers modifiers) {
     QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key), modifiers);
   };
@@ -583,6 +592,8 @@ TEST_F(DocumentWindowTest, AClickOnTheMapTakesTheKeysFromAPanelEdit) {
   EXPECT_FALSE(west->hasFocus());
   pressKey(Qt::Key_Minus, Qt::KeypadModifier);
   EXPECT_GT(d.WorldX2() - d.WorldX1(), 1.9 * width);  // zoomed out about the centre
+  EXPECT_EQ(shownWindow(),
+            (std::vector<double>{d.WorldX1(), d.WorldX2(), d.WorldY1(), d.WorldY2()}));
   // A started zoom band ends with Escape, so that releasing the button sets no window.
   const double zoomedOut = d.WorldX2() - d.WorldX1();
   map->SetZoomMode(true);
@@ -703,9 +714,12 @@ TEST_F(DocumentWindowTest, AxisButtonsSetTheTitleAndScalesAtTheNextUpdate) {
 // while another page showed.
 TEST_F(DocumentWindowTest, OpeningTheChartPageShowsTheDocumentsCurveTypeAndAxes) {
   ShowNewDocument();
-  ClickTab(TDocumentPage::dpChart);
-  ClickTab(TDocumentPage::dpInfo);
   TAQVData& d = mWindow->Data();
+  d.AutoUpdate = true;  // then the page draws the graph as it opens
+  const TChartModel& chart = mWindow->Chart()->Model();
+  ClickTab(TDocumentPage::dpChart);
+  EXPECT_GT(chart.SeriesCount(), 0);
+  ClickTab(TDocumentPage::dpInfo);
   d.SetTimeAxis(1);
   d.SetValueAxis(2);
   ClickTab(TDocumentPage::dpChart);
@@ -716,6 +730,7 @@ TEST_F(DocumentWindowTest, OpeningTheChartPageShowsTheDocumentsCurveTypeAndAxes)
   ClickTab(TDocumentPage::dpChart);
   EXPECT_TRUE(RadioButton(*mWindow, "Well-face fluxes")->isChecked());
   EXPECT_FALSE(RadioButton(*mWindow, "Linear head")->isEnabled());
+  EXPECT_EQ(chart.ChartTitle.Text(), "Well-face flux - time");
 }
 
 // The tab between a curve's name and its layer was drawn as a wide gap in the legend and the

@@ -1,12 +1,16 @@
 #pragma once
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAbstractScrollArea>
+#include <QAbstractSpinBox>
+#include <QComboBox>
 #include <QFrame>
 #include <QGroupBox>
 #include <QHash>
 #include <QLabel>
 #include <QLayout>
+#include <QLineEdit>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSizeGrip>
@@ -24,11 +28,12 @@ namespace aqv::test {
 // lies inside the part of its parent that holds controls (below a group box's title, within a
 // frame) at no less than its least size or the size the window promises it, no two visible
 // sibling controls overlap, and a label with a buddy shares a row with it or stands above or
-// below it in its column. Descends into containers (with or without a layout), the current
-// page of tab and stacked widgets, the
-// parts of a splitter and the contents of a scroll area (which may be larger than what it
-// shows: that is what the scroll bars are for). A control with its own inner widgets (a spin
-// box, a chart, a grid) is checked as one piece. Every shown scroll bar shows whole.
+// below it in its column, and every field a person types in or picks from has a caption: a
+// label on its row or just above it in its column. Descends into containers (with or without a
+// layout), the current page of tab and stacked widgets, the parts of a splitter and the contents of
+// a scroll area (which may be larger than what it shows: that is what the scroll bars are for). A
+// control with its own inner widgets (a spin box, a chart, a grid) is checked as one piece. Every
+// shown scroll bar shows whole.
 class TLayoutCheck {
  public:
   // Returns one line per fault, naming the controls by their object names or texts. promised
@@ -39,6 +44,7 @@ class TLayoutCheck {
     check.mPromised = promised;
     check.Container(root);
     check.Buddies(root);
+    check.Captions(root);
     check.ScrollBars(root);
     return check.mFaults;
   }
@@ -162,6 +168,44 @@ class TLayoutCheck {
         mFaults << QStringLiteral(
                        "%1 %2 is neither on the row nor in the column of its field %3 %4")
                        .arg(Name(label), RectText(l), Name(buddy), RectText(b));
+    }
+  }
+
+  // A field says what it holds by a caption beside it (either side) or above it, overlapping
+  // its column and less than two lines of text away. A field inside another control (a spin
+  // box's line, a grid's editor) belongs to that control; the one field of a window has the
+  // window's title for its caption.
+  void Captions(const QWidget* root) {
+    const auto isField = [](const QWidget* w) {
+      return qobject_cast<const QLineEdit*>(w) != nullptr ||
+             qobject_cast<const QAbstractSpinBox*>(w) != nullptr ||
+             qobject_cast<const QComboBox*>(w) != nullptr ||
+             (qobject_cast<const QAbstractItemView*>(w) != nullptr && w->inherits("QListView"));
+    };
+    QList<const QWidget*> fields;
+    for (const QWidget* field : root->findChildren<QWidget*>()) {
+      if (!isField(field) || !field->isVisibleTo(root)) continue;
+      bool inner = false;
+      for (const QWidget* p = field->parentWidget(); p != nullptr && p != root;
+           p = p->parentWidget())
+        inner = inner || isField(p) || qobject_cast<const QAbstractScrollArea*>(p) != nullptr;
+      if (!inner) fields << field;
+    }
+    if (fields.size() == 1 && root->isWindow()) return;
+    const QList<QLabel*> labels = root->findChildren<QLabel*>();
+    for (const QWidget* field : fields) {
+      const QRect f(field->mapTo(root, QPoint(0, 0)), field->size());
+      const bool captioned = std::any_of(labels.begin(), labels.end(), [&](const QLabel* label) {
+        if (label->text().trimmed().isEmpty() || !label->isVisibleTo(root)) return false;
+        const QRect l(label->mapTo(root, QPoint(0, 0)), label->size());
+        const bool onRow = l.center().y() >= f.top() && l.center().y() <= f.bottom();
+        const bool above = l.right() >= f.left() && l.left() <= f.right() &&
+                           l.bottom() <= f.top() && f.top() - l.bottom() < 2 * l.height();
+        return onRow || above;
+      });
+      if (!captioned)
+        mFaults << QStringLiteral("%1 %2 has no caption on its row or above it")
+                       .arg(Name(field), RectText(f));
     }
   }
 

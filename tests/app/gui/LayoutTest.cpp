@@ -24,6 +24,7 @@
 #include "chart/gui/CanvasDimensionsForm.h"
 #include "chart/gui/ChartOptions.h"
 #include "chart/gui/FormatOptions.h"
+#include "chart/gui/SelectSeriesForm.h"
 #include "map/gui/AQVKaartOptions.h"
 #include "map/gui/AQVTextEditOptions.h"
 #include "map/gui/FilesSelection.h"
@@ -165,8 +166,7 @@ TEST_F(LayoutTest, DialogsHoldTogetherAtEverySize) {
   const TDialogCase cases[] = {
       {"preferences", [](auto&, auto&) { return std::make_unique<TPreferencesForm>(); }},
       {"about", [](auto&, auto&) { return std::make_unique<TAboutBox>(); }},
-      {"model_generator",
-       [](auto& ui, auto& d) { return std::make_unique<TFEMGridForm>(d, ui); }},
+      {"model_generator", [](auto& ui, auto& d) { return std::make_unique<TFEMGridForm>(d, ui); }},
       {"map_options", [](auto&, auto&) { return std::make_unique<TAQVKaartOptionsForm>(); }},
       {"text_options", [](auto&, auto&) { return std::make_unique<TAQVTextEditOptionsForm>(); }},
       {"chart_options", [](auto&, auto&) { return std::make_unique<TChartOptionsForm>(); }},
@@ -182,8 +182,7 @@ TEST_F(LayoutTest, DialogsHoldTogetherAtEverySize) {
          form->OpenSeries(TSeries(), 0, QStringLiteral("PB 25 m, layer: 1"));
          return form;
        }},
-      {"image_files",
-       [](auto& ui, auto&) { return std::make_unique<TFilesSelectionForm>(ui); }},
+      {"image_files", [](auto& ui, auto&) { return std::make_unique<TFilesSelectionForm>(ui); }},
       {"console",
        [](auto&, auto&) {
          auto form = std::make_unique<TAQVOutputForm>();
@@ -195,6 +194,12 @@ TEST_F(LayoutTest, DialogsHoldTogetherAtEverySize) {
       {"progress", [](auto&, auto&) { return std::make_unique<TProgressForm>(); }},
       {"canvas_size", [](auto&, auto&) { return std::make_unique<TCanvasDimensionsForm>(); }},
       {"selection_grid", [](auto&, auto&) { return std::make_unique<TSelectionGridForm>(); }},
+      {"select_series",
+       [](auto&, auto&) {
+         auto form = std::make_unique<TSelectSeriesForm>();
+         form->SetSeriesNames({QStringLiteral("PB 25 m, layer: 1")}, 0);
+         return form;
+       }},
   };
   for (const TDialogCase& c : cases) {
     for (const TSize& size : kSizes) {

@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -19,6 +20,7 @@
 #include "controls/PenStylesComboBox.h"
 #include "tests/support/AnswerDialog.h"
 #include "tests/support/FakeUserInterface.h"
+#include "tests/support/Pixels.h"
 
 namespace aqv {
 namespace {
@@ -343,11 +345,15 @@ TEST_F(FormatOptions, LegendWithoutPlacementOpensUncheckedAndDisabled) {
 TEST_F(FormatOptions, FontPageEditsTheCopyOnly) {
   TLegend legend;
   legend.Font().SetSize(10);
+  legend.Font().SetColor(clRed);
   Form.OpenLegend(legend, 0, "Legend");
   ASSERT_NE(Form.foSize->currentItem(), nullptr);
   EXPECT_EQ(Form.foSize->currentItem()->text(), "10");
+  // The preview shows the font as the dialog opens and as it changes.
+  EXPECT_GT(test::CountColour(Form.foPreview->grab().toImage(), Qt::red), 5);
   Form.foSize->setCurrentRow(Form.foSize->count() - 1);
   Form.foColor->SetForegroundIndex(13);  // entry 17: fuchsia
+  EXPECT_GT(test::CountColour(Form.foPreview->grab().toImage(), Qt::magenta), 5);
   EXPECT_EQ(Form.FontCopy().Size(), 72);
   EXPECT_EQ(legend.Font().Size(), 10);
   Form.ApplyLegend(legend);

@@ -1,7 +1,9 @@
 #include <QCheckBox>
+#include <QColorDialog>
 #include <QLabel>
 #include <QListWidget>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTabBar>
 #include <QTabWidget>
@@ -16,6 +18,8 @@
 #include "map/gui/AQVTextEditOptions.h"
 #include "map/gui/Progress.h"
 #include "tests/map/gui/MapGuiFixture.h"
+#include "tests/support/AnswerDialog.h"
+#include "tests/support/Pixels.h"
 #include "tests/support/ReviewPicture.h"
 
 namespace aqv {
@@ -146,6 +150,43 @@ TEST(TextOptionsDialog, RightButtonOnTheBackgroundColoursClearsTransparent) {
   QTest::keyClick(&form, Qt::Key_Return);
   EXPECT_FALSE(box.ClearBackground);
   EXPECT_EQ(box.Color, grid->CellColor(9));
+}
+
+// "More colors..." on each page: the colour picked shows in the preview and reaches the box.
+TEST(TextOptionsDialog, MoreColorsOnEachPageShowsAndIsKept) {
+  TAQVTextBoxRecord box;
+  box.ClearBackground = true;
+  TAQVTextEditOptionsForm form;
+  form.SetTarget(&box);
+  form.show();
+  const QColor colours[] = {QColor(200, 0, 150), QColor(0, 160, 90), QColor(30, 60, 220)};
+  const QString pages[] = {"Font", "Background", "Border"};
+  QLabel* preview = nullptr;
+  for (QLabel* label : form.findChildren<QLabel*>())
+    if (label->text().startsWith(QStringLiteral("On the north pole"))) preview = label;
+  ASSERT_NE(preview, nullptr);
+  for (int i = 0; i < 3; ++i) {
+    test::ClickPage(form, pages[i]);
+    const QColor colour = colours[i];
+    test::AnswerDialog<QColorDialog>([colour](QColorDialog& dialog) {
+      dialog.setCurrentColor(colour);
+      test::PressButton(dialog, "OK");
+    });
+    for (QPushButton* button : form.findChildren<QPushButton*>())
+      if (button->isVisible() && button->text() == QStringLiteral("More colors..."))
+        QTest::mouseClick(button, Qt::LeftButton);
+    const QImage shown = preview->grab().toImage();  // at once, before the next page's pick
+    if (i == 0) {
+      EXPECT_GT(test::CountColour(shown, colours[0]), 5);
+    } else if (i == 1) {
+      EXPECT_EQ(shown.pixelColor(2, 2), colours[1]);
+    }
+  }
+  QTest::keyClick(&form, Qt::Key_Return);
+  EXPECT_EQ(ToQColor(box.Font.Color), colours[0]);
+  EXPECT_EQ(ToQColor(box.Color), colours[1]);
+  EXPECT_FALSE(box.ClearBackground);
+  EXPECT_EQ(ToQColor(box.FrameColor), colours[2]);
 }
 
 TEST(ProgressWindow, UnchangedValuesRepaintNothing) {

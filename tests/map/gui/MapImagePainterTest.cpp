@@ -107,20 +107,34 @@ TEST_F(MapImagePainterMap, AnOrthophotoOfTenThousandPixelsASideLoadsAndShows) {
   mMap->EndPreview();
 }
 
-// A composite that cannot be made says so in the words every path uses, and the map shows no
-// background.
+// A composite that cannot be made says so in the words every path uses, and neither the map nor
+// its preview shows the composite made before.
 TEST_F(MapImagePainterMap, CompositeTooBigShowsItsOneMessageWhenLoading) {
   test::TTempFolder folder;
-  mData->BackgroundFiles = {{true, FlatImage(folder, "west", {255, 0, 0, 255}, -400, 300)},
-                            {true, FlatImage(folder, "east", {0, 0, 255, 255}, 0, 300)}};
+  const std::string west = FlatImage(folder, "west", {255, 0, 0, 255}, -400, 300);
+  mData->BackgroundFiles = {{true, west}};
+  mData->ShowBackgroundImages = true;
+  mData->BackgroundTransparency = 0;
   TImageLimits limits;
   limits.MaxPixels = 100;  // each image fits, their 48 x 8 composite does not
   mMap->Images().SetLimits(limits);
+  mMap->LoadBackgroundImages();
+  ASSERT_TRUE(mUi.Messages.empty());
+  const auto westShows = [&] {
+    const QImage image = Picture(QSize(700, 500), "map-composite-too-big.png");
+    return image.pixelColor(mMap->WorldToScreenX(-365), mMap->WorldToScreenY(255)) == Qt::red;
+  };
+  ASSERT_TRUE(westShows());
+  mData->BackgroundFiles.push_back({true, FlatImage(folder, "east", {0, 0, 255, 255}, 0, 300)});
   mMap->LoadBackgroundImages();
   ASSERT_EQ(mUi.Messages.size(), 1u);
   EXPECT_EQ(mUi.Messages[0].Text, kImageTooBigText);
   EXPECT_EQ(mUi.Messages[0].Type, TMsgDlgType::mtError);
   EXPECT_TRUE(mData->ImagesUnavailable);
+  EXPECT_FALSE(westShows());
+  mMap->BeginPreview();
+  EXPECT_FALSE(westShows());
+  mMap->EndPreview();
   mUi.Messages.clear();
 }
 
