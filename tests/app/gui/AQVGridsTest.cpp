@@ -13,6 +13,7 @@
 #include "app/gui/AQVPumpingWellsGrid.h"
 #include "app/gui/AQVSelectLayer.h"
 #include "tests/app/gui/GridTestSupport.h"
+#include "tests/support/Pixels.h"
 #include "tests/support/ReviewPicture.h"
 
 namespace aqv::test {
@@ -349,7 +350,14 @@ TEST_F(TInputGridsTest, GridsShowTheLayerCodesAndTheFitGroups) {
   Click(grid, 3, 2);
   EXPECT_EQ(grid.Cells(3, 0), "Kh [m/d]");
   EXPECT_EQ(mData->SelectedRow(), 2);
+  const auto ink = [&grid](int col, int row) {  // the selected row is written in bold
+    return test::CountPixels(
+        grid.viewport()->grab().toImage(), [](QColor c) { return c.lightness() < 80; },
+        grid.visualRect(grid.model()->index(row - 1, col)).adjusted(3, 3, -3, -3));
+  };
+  const int bold = ink(3, 2);
   Click(grid, 3, 1);
+  EXPECT_GT(bold, ink(3, 2) * 14 / 10);  // bold strokes: some 90 % more ink
   EXPECT_EQ(grid.Cells(5, 0), "c [d]");
   // The captions shown follow the units, every one of them.
   mData->SetLengthUnit(TAQVLengthUnit::luFeet);
@@ -425,6 +433,10 @@ TEST_F(TInputGridsTest, RendersEachGridWithItsColours) {
     EXPECT_TRUE(picture.save(QString::fromStdString(ReviewPath(std::string(name) + ".png"))))
         << name;
   }
+  // The last row has its layer's colour like every other (an aquitard's here).
+  const QImage layers = aquifers.viewport()->grab().toImage();
+  const QRect lowest = aquifers.visualRect(aquifers.model()->index(mData->RowCount() - 1, 1));
+  EXPECT_EQ(QColor(layers.pixel(lowest.topLeft() + QPoint(3, 3))), QColor(0xF0, 0xA8, 0x22));
   pumping.LoadFromData();
   Type(pumping, 6, 1, "-1");
   EXPECT_TRUE(pumping.grab().save(QString::fromStdString(ReviewPath("pumping-wells-editing.png"))));

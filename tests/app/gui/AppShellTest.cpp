@@ -113,6 +113,10 @@ TEST(PreferencesForm, ShowsStoredValuesAndReadsTheChoiceBack) {
   EXPECT_EQ(form.StehfestComboBox()->currentText(), "10");  // 7 is not offered
   EXPECT_TRUE(form.FeetButton()->isChecked());
   form.StehfestComboBox()->setCurrentIndex(5);
+  for (const auto& [typed, read] : {std::pair{"41", 40}, {"40", 40}, {"1", 2}}) {
+    form.NCSpinEdit()->setText(QString::fromLatin1(typed));  // held within 2 to 40
+    EXPECT_EQ(form.Values().nlogcycle, read) << typed;
+  }
   form.NCSpinEdit()->setText(QStringLiteral("abc"));
   // Not a number of times per log cycle: the minimum.
   EXPECT_EQ(form.Values(), (TPreferenceValues{16, 2, true, true, 0}));

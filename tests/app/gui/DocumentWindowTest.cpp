@@ -89,7 +89,10 @@ TEST_F(DocumentWindowTest, LoadingASampleFillsThePagesAndComputesTheGraph) {
   ASSERT_TRUE(mWindow->LoadFile(Sample("v2012.aqv")));
   TAQVData& d = mWindow->Data();
   EXPECT_EQ(mWindow->windowTitle().toStdString(), Sample("v2012.aqv"));
-  EXPECT_EQ(mWindow->InfoEdit(1)->text().toStdString(), d.InfoTexts[1]);
+  for (int text : {1, 2, 3, 4, 8, 9, 10}) {
+    EXPECT_FALSE(d.InfoTexts[text].empty()) << text;
+    EXPECT_EQ(mWindow->InfoEdit(text)->text().toStdString(), d.InfoTexts[text]) << text;
+  }
   EXPECT_EQ(mWindow->TimeUnitComboBox()->currentIndex(), static_cast<int>(d.TimeUnit()));
   EXPECT_EQ(mWindow->findChild<QLineEdit*>("nuNObsSpinEdit")->text(), "2");
   EXPECT_EQ(mWindow->findChild<QLineEdit*>("paAbsoluteEdit")->text(), "0.0002");
@@ -250,6 +253,13 @@ TEST_F(DocumentWindowTest, EditsThatTheFileKeepsMakeClosingAsk) {
     QTest::mouseClick(&map, Qt::RightButton, {}, pixel);
     ASSERT_TRUE(map.PopupMenu()->isVisible());
     map.PopupMenu()->hide();
+    // The text's format can be set only over a text box, where the menu offers to delete it.
+    bool overBox = false;
+    for (QAction* item : map.PopupMenu()->actions()) {
+      overBox |= item->text() == QLatin1String("Delete text");
+      if (item->text() == QLatin1String("Text format options"))
+        EXPECT_EQ(item->isEnabled(), overBox) << text;
+    }
     for (QAction* item : map.PopupMenu()->actions())
       if (item->text() == QLatin1String(text)) return item->trigger();
     FAIL() << text;

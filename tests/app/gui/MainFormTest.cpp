@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QImage>
 #include <QLabel>
@@ -33,6 +35,7 @@
 #include "map/gui/AQVKaart.h"
 #include "map/gui/FilesSelection.h"
 #include "model/AQVElements.h"
+#include "platform/SettingsStore.h"
 #include "tests/support/AnswerDialog.h"
 #include "tests/support/Clicks.h"
 #include "tests/support/FakeUserInterface.h"
@@ -79,6 +82,23 @@ TEST_F(MainFormTest, TheFrameOpensWithinTheScreensAvailableArea) {
   EXPECT_EQ(WithinScreen(QRect(500, 300, 1600, 1000), screen), screen);
   EXPECT_EQ(WithinScreen(QRect(700, -20, 300, 200), screen), QRect(500, 0, 300, 200));
   EXPECT_EQ(WithinScreen(QRect(10, 20, 300, 200), screen), QRect(10, 20, 300, 200));
+}
+
+// Settings that cannot be read at all are reported once, and the frame starts on its defaults.
+TEST_F(MainFormTest, UnreadableSettingsAreReportedAndTheFrameStillStarts) {
+  const QString file = QString::fromStdString(TSettingsStore().FileName());
+  QFile::remove(file);
+  ASSERT_TRUE(QDir().mkpath(file));  // a folder where the settings file should be
+  test::TFakeUserInterface ui;
+  {
+    TMainForm form(&ui);
+    form.show();
+    EXPECT_TRUE(form.isVisible());
+  }
+  QDir(file).removeRecursively();
+  // and the close says that its settings could not be kept.
+  EXPECT_EQ(ui.Texts(),
+            (std::vector<std::string>{kRegistryErrorText, "The settings file cannot be accessed"}));
 }
 
 // The next session's frame opens with the folders last used and the bars as they were left.

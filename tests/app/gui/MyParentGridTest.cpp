@@ -169,6 +169,13 @@ TEST_F(TEditCycleTest, AReloadWhileTypingKeepsWhatTheEditorShows) {
   EXPECT_EQ(grid.CellEditor()->text(), "8");
   Key(grid, Qt::Key_Return);
   EXPECT_EQ(mData->PumpingWells[1].X, 8.0);
+  // Selected, as when the editor opened: what is typed next replaces it.
+  Click(grid, 3, 1);
+  Key(grid, Qt::Key_F2);
+  reloadWithX(7);
+  QTest::keyClicks(grid.CellEditor(), "9");
+  Key(grid, Qt::Key_Return);
+  EXPECT_EQ(mData->PumpingWells[1].X, 9.0);
 }
 
 TEST_F(TEditCycleTest, LeavingAnUnchangedCellStoresNothing) {
