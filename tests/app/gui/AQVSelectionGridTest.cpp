@@ -79,9 +79,12 @@ TEST_F(TSelectionGridTest, OkWritesTheChoicesAndCancelDoesNot) {
   mForm.ColorGrid1()->SetForegroundIndex(13);
   const TColor colour = mForm.ColorGrid1()->ForegroundColor();
   ClickCell(3, 2);
+  ClickCell(1, 1, Qt::RightButton);
   EXPECT_FALSE(mData->ObservationWells[3].LayerSet.Contains(2));
+  EXPECT_TRUE(mData->ObservationWells[1].LayerSet.Contains(1));
   mForm.OKButtonClick();
   EXPECT_TRUE(mData->ObservationWells[3].LayerSet.Contains(2));
+  EXPECT_FALSE(mData->ObservationWells[1].LayerSet.Contains(1));
   EXPECT_EQ(mData->ObservationWells[3].CurveColor[2], colour);
   EXPECT_EQ(mForm.result(), QDialog::Accepted);
 }

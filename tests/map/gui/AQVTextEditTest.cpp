@@ -113,6 +113,11 @@ TEST_F(TMapFixture, TextBoxesAppearInTheRenderedPicture) {
   const QRect inner = frame.adjusted(1, 1, -1, -1), half(0, 0, inner.width() / 2, inner.height());
   EXPECT_EQ(test::CountPixels(image, IsDark, half.translated(inner.topLeft())), 0);
   EXPECT_GT(test::CountPixels(image, IsDark, half.translated(inner.center().x(), inner.top())), 20);
+  // A drawing of another size has the boxes too, and leaves those on the screen where they were.
+  const QRect shown = mMap->TextEditOf(corner)->BoxRect();
+  const QByteArray svg = mMap->RenderSvg(QSize(350, 260));
+  EXPECT_TRUE(svg.contains(">World anchored<") && svg.contains(">Legend<"));
+  EXPECT_EQ(mMap->TextEditOf(corner)->BoxRect(), shown);
 }
 
 TEST_F(TMapFixture, InsertTextInsideThePlotAnchorsToTheWorldAndOutsideBesideTheLegend) {

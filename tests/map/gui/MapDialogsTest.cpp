@@ -112,6 +112,10 @@ TEST(TextOptionsDialog, BorderStyleAndWidthFollowEachOther) {
   EXPECT_EQ(form.Working().FramePenStyle, TPenStyle::psSolid);
   form.SetBorderWidth(0);
   EXPECT_EQ(form.Working().FramePenStyle, TPenStyle::psClear);
+  form.SetBorderStyleItem(TAQVTextEditOptionsForm::bsSolid);  // a solid border is seen
+  EXPECT_EQ(form.Working().FrameWidth, 1);
+  form.findChild<TMySpinEdit*>(QStringLiteral("BdSize"))->DownClick();  // down to none
+  EXPECT_EQ(form.Working().FramePenStyle, TPenStyle::psClear);
   form.SetBorderWidth(9);
   EXPECT_EQ(form.Working().FrameWidth, 5);
   form.SetBorderStyleItem(TAQVTextEditOptionsForm::bsClear);
