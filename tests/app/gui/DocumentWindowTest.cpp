@@ -257,8 +257,9 @@ TEST_F(DocumentWindowTest, EditsThatTheFileKeepsMakeClosingAsk) {
     bool overBox = false;
     for (QAction* item : map.PopupMenu()->actions()) {
       overBox |= item->text() == QLatin1String("Delete text");
-      if (item->text() == QLatin1String("Text format options"))
+      if (item->text() == QLatin1String("Text format options")) {
         EXPECT_EQ(item->isEnabled(), overBox) << text;
+      }
     }
     for (QAction* item : map.PopupMenu()->actions())
       if (item->text() == QLatin1String(text)) return item->trigger();
