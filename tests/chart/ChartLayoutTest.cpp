@@ -97,6 +97,10 @@ TEST(TChartLayout, LegendGridShrinksToTheSeries) {
   model.Legend.SetPlacement(TPlacement::plBottom);
   ASSERT_TRUE(CalcLegendLayout(model, metrics, 640, 480));
   EXPECT_EQ(model.Legend.Layout(), (TLegendLayout{88, 2, 1, 18}));
+  // The widest name sizes every entry, also when the first series has it.
+  model.Series(0)->SetName("Observation well 1");
+  ASSERT_TRUE(CalcLegendLayout(model, metrics, 640, 480));
+  EXPECT_EQ(model.Legend.Layout(), (TLegendLayout{148, 2, 1, 18}));
 }
 
 TEST(TChartLayout, LegendLeftOutWhenThereIsNoRoom) {

@@ -173,6 +173,16 @@ TEST_F(DocumentEngineTest, CancelLeavesCurvesInvalidAndProgressAtZero) {
   d.BuildCurveTimes();
   EXPECT_TRUE(d.CurvesValid);
   EXPECT_FALSE(d.Cancel);
+  // The curves of a cancelled computation keep none of the values of the one before.
+  d.SetObservationWellCount(2);
+  d.CurvesValid = false;
+  d.BuildCurveTimes();
+  const int last = d.CurveValueIndex(d.OutputTimeCount() - 1, 1, 2);
+  ASSERT_GT(d.CurveValues[last], 0.0);
+  mUi.OnProcessMessages = [&] { d.Cancel = true; };
+  d.CurvesValid = false;
+  d.BuildCurveTimes();
+  EXPECT_EQ(d.CurveValues[last], 0.0);
 }
 
 TEST_F(DocumentEngineTest, WellFluxCurvesGoToTheIncludedWellAndZeroForUnscreenedAquifers) {

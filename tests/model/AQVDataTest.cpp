@@ -72,6 +72,7 @@ TEST_F(TAQVDataTest, ResetRestoresEditedDocumentAndFiresOncePerReset) {
   mData->SetWellFluxMode(true);
   mData->BackgroundFiles.push_back({true, "a.png"});
   mData->ResetToDefaults();
+  mData->TCode[1] = mData->SAquitardCode[2] = '1';  // fit marks of the one aquifer left
   // Setters inside the reset may announce their own change; the reset's own ends the list.
   const int first = mChanges;
   mData->ResetToDefaults();
@@ -82,6 +83,8 @@ TEST_F(TAQVDataTest, ResetRestoresEditedDocumentAndFiresOncePerReset) {
   EXPECT_EQ(mData->PumpingWells[1].Name, "Pumping well 1");
   EXPECT_FALSE(mData->WellFluxMode());
   EXPECT_TRUE(mData->BackgroundFiles.empty());
+  EXPECT_EQ(mData->TCode[1], kNoMark);
+  EXPECT_EQ(mData->SAquitardCode[2], kNoMark);
   EXPECT_TRUE(mData->AllChanged);
 }
 

@@ -476,6 +476,7 @@ TEST(AQVDrawdown, FailedCurveRowHoldsTheMissingValueNotPartialSums) {
   const TEngineResult result = CurveDrawdowns(system, weights, LineSinkWell(1), kDischarge, 1.0,
                                               curves, TCurveRowLayout{1, 1, 1}, work, row);
   EXPECT_EQ(result.Status, TEngineStatus::esAquiferSystemFailed);
+  EXPECT_EQ(result.Fault, TEngineFault::efAquiferSystem) << "stopped at the failure, not after it";
   EXPECT_EQ(row[0], kMissingCurveValue);
 }
 

@@ -683,6 +683,12 @@ TEST(ParseDataFile, WarnsAboutMoreThanSixParameterGroups) {
   ASSERT_EQ(parse.Warnings.size(), 2u);
   EXPECT_EQ(parse.Warnings[0],
             "Too many parameters for aquifer system. Only 6 parameter(group)s will be optimized");
+  // A well whose pumping periods are damaged is refused before its groups are counted: the
+  // refusal comes without a warning about the well.
+  parse =
+      ParseDataFile(Replaced(Write(oldest), "1.0000000E+08  0.0000000E+00", "1.0000000E+08  x"));
+  EXPECT_EQ(parse.Status, TDataFileStatus::dsReadError);
+  EXPECT_TRUE(parse.Warnings.empty());
 }
 
 // A file that ends before the last line its form needs is a read error, never a success with
