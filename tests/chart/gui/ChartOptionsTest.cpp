@@ -83,8 +83,12 @@ TEST_F(ChartOptions, AutomaticTitleOpensCheckedAndTypingUnchecksIt) {
   Form.tiChartTitle->end(false);
   QTest::keyClicks(Form.tiChartTitle, " W1");
   EXPECT_FALSE(Form.tiChartTitleAuto->isChecked());
+  Form.tiX_axisTitle->setFocus();
+  Form.tiX_axisTitle->end(false);
+  QTest::keyClicks(Form.tiX_axisTitle, " (min)");
   Apply();
   EXPECT_EQ(ChartTitle.Text(), "Drawdown W1");
+  EXPECT_EQ(XTitle.Text(), "Time (min)");
   EXPECT_FALSE(ChartTitle.Automatic());
   EXPECT_TRUE(YTitle.Automatic());
 }
