@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QHelpEvent>
 #include <QMainWindow>
 #include <QStatusBar>
 #include <QTest>
+#include <QToolTip>
 #include <functional>
 #include <string>
 #include <vector>
@@ -113,6 +115,14 @@ TEST_F(TMyChartMouse, HintsNameThePartUnderTheMouse) {
     EXPECT_EQ(chart.toolTip().toStdString(), c.hint);
     EXPECT_EQ(chart.statusTip().toStdString(), c.hint);
   }
+  // A tooltip that shows as the mouse passes to another part follows it.
+  Move(QPoint(5, 5));
+  QHelpEvent tip(QEvent::ToolTip, QPoint(5, 5), chart.mapToGlobal(QPoint(5, 5)));
+  QCoreApplication::sendEvent(&chart, &tip);
+  ASSERT_TRUE(QToolTip::isVisible());
+  Move(Centre(m.ChartTitle.Rect()));
+  EXPECT_EQ(QToolTip::text().toStdString(), "Chart title");
+  QToolTip::hideText();
 }
 
 TEST_F(TMyChartMouse, PointHintShowsSeriesNameTimeAndValue) {
