@@ -60,6 +60,19 @@ TEST(MyColorGrid, CellsShowTheirColourInASunkenFrame) {
   const QRect r = grid.CellRect(15);
   EXPECT_EQ(image.pixel(r.left(), r.center().y()), qRgb(0, 0, 0));
   EXPECT_EQ(image.pixel(r.left() + 5, r.top() + 5), qRgb(255, 255, 255));
+  // The background's label, black on the white cell, shows only while a background can be
+  // chosen.
+  const auto darkPixels = [&grid, r] {
+    const QImage shown = grid.grab().toImage();
+    int dark = 0;
+    for (int y = r.top() + 3; y < r.bottom() - 2; ++y)
+      for (int x = r.left() + 3; x < r.right() - 2; ++x) dark += qGray(shown.pixel(x, y)) < 128;
+    return dark;
+  };
+  grid.SetBackgroundIndex(15);
+  EXPECT_GT(darkPixels(), 0);
+  grid.SetBackgroundEnabled(false);
+  EXPECT_EQ(darkPixels(), 0);
 }
 
 TEST(MyColorGrid, OrderingSetsColumnsRowsAndWholeCellSize) {

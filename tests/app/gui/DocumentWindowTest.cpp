@@ -203,12 +203,15 @@ T* Find(QWidget& window, const char* name) {
   return found;
 }
 
-// Chart dialogs answered at once: the person changes the chart title's text or a series'
-// marker colour and presses OK.
+// Chart dialogs answered at once: the person changes the chart title's text, a title's font
+// size or a series' marker colour and presses OK.
 class TChangingChartDialogs : public TChartDialogs {
  public:
   bool ExecuteChartArea(QWidget*, TChartArea&, int&, const QString&) override { return false; }
-  bool ExecuteTitle(QWidget*, TTitle&, int&, const QString&) override { return false; }
+  bool ExecuteTitle(QWidget*, TTitle& title, int&, const QString&) override {
+    title.Font().SetSize(title.Font().Size() + 4);
+    return true;
+  }
   bool ExecuteLegend(QWidget*, TLegend&, int&, const QString&) override { return false; }
   bool ExecuteAxis(QWidget*, TAxis&, int&, const QString&) override { return false; }
   bool ExecuteSeries(QWidget*, TSeries& series, int&, const QString&) override {
@@ -330,6 +333,7 @@ TEST_F(DocumentWindowTest, EditsThatTheFileKeepsMakeClosingAsk) {
       {"automatic update", TDocumentPage::dpChart, [&] { click(w.AutoUpdateCheckBox()); }},
       {"the chart options dialog", TDocumentPage::dpChart,
        [&] { chartItem("poChartOptions", true); }},
+      {"a title's format dialog", TDocumentPage::dpChart, [&] { chartItem("poFormatItem_6"); }},
       {"a series' format dialog", TDocumentPage::dpChart,
        [&] {
          ASSERT_GT(w.Chart()->GetSeriesCount(), 0);

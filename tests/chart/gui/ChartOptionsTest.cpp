@@ -76,6 +76,17 @@ TEST_F(ChartOptions, AutomaticTitleOpensCheckedAndTypingUnchecksIt) {
   XTitle.SetText("Time");
   XTitle.SetAutomatic(false);
   Open();
+  Form.show();
+  test::ClickTab(Form.OptionPages, 2);
+  // The column of the check boxes is headed by a caption.
+  const QRect box = Form.tiChartTitleAuto->geometry();
+  bool headed = false;
+  for (const QLabel* label : Form.TitlesPage->findChildren<QLabel*>()) {
+    const QRect l = label->geometry();
+    headed = headed || (l.bottom() < box.top() && l.left() <= box.center().x() &&
+                        l.right() >= box.center().x());
+  }
+  EXPECT_TRUE(headed);
   EXPECT_TRUE(Form.tiChartTitleAuto->isChecked());
   EXPECT_FALSE(Form.tiXAxisTitleAuto->isChecked());
   EXPECT_TRUE(Form.tiYAxisTitleAuto->isChecked());
@@ -83,8 +94,12 @@ TEST_F(ChartOptions, AutomaticTitleOpensCheckedAndTypingUnchecksIt) {
   Form.tiChartTitle->end(false);
   QTest::keyClicks(Form.tiChartTitle, " W1");
   EXPECT_FALSE(Form.tiChartTitleAuto->isChecked());
+  Form.tiX_axisTitle->setFocus();
+  Form.tiX_axisTitle->end(false);
+  QTest::keyClicks(Form.tiX_axisTitle, " (min)");
   Apply();
   EXPECT_EQ(ChartTitle.Text(), "Drawdown W1");
+  EXPECT_EQ(XTitle.Text(), "Time (min)");
   EXPECT_FALSE(ChartTitle.Automatic());
   EXPECT_TRUE(YTitle.Automatic());
 }

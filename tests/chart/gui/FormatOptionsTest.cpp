@@ -85,6 +85,21 @@ TEST_F(FormatOptions, LogScaleRefusesMaximumZeroAsItRefusesSuchAMinimum) {
   EXPECT_EQ(Ui.OnlyMessage(), "Value must be larger than 0.");
   Form.ApplyAxis(axis);
   EXPECT_EQ(axis.Scale().Max(), 1000.0);
+  // With a minimum of 0 too and a maximum still being typed, OK names the minimum and moves
+  // there; the maximum, left on the way, says nothing of its own.
+  Ui.Messages.clear();
+  Form.scMinimum->setText("0");
+  Form.scMaximum->setFocus();
+  Form.scMaximum->selectAll();
+  QTest::keyClicks(Form.scMaximum, "-6");
+  EXPECT_FALSE(Form.CheckFields());
+  EXPECT_EQ(Ui.OnlyMessage(), "Value must be larger than 0.");
+  EXPECT_TRUE(Form.scMinimum->hasFocus());
+  // The edits are checked again as they are left.
+  Ui.Messages.clear();
+  TypeAndLeave(Form.scMinimum, "2");
+  TypeAndLeave(Form.scMaximum, "-7");
+  EXPECT_EQ(Ui.OnlyMessage(), "Value must be larger than 0.");
 }
 
 TEST_F(FormatOptions, TypingNeverRaisesAConversionErrorMidTyping) {

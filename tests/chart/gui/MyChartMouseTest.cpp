@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QHelpEvent>
 #include <QMainWindow>
 #include <QStatusBar>
 #include <QTest>
+#include <QToolTip>
 #include <functional>
 #include <string>
 #include <vector>
@@ -113,6 +115,14 @@ TEST_F(TMyChartMouse, HintsNameThePartUnderTheMouse) {
     EXPECT_EQ(chart.toolTip().toStdString(), c.hint);
     EXPECT_EQ(chart.statusTip().toStdString(), c.hint);
   }
+  // A tooltip that shows as the mouse passes to another part follows it.
+  Move(QPoint(5, 5));
+  QHelpEvent tip(QEvent::ToolTip, QPoint(5, 5), chart.mapToGlobal(QPoint(5, 5)));
+  QCoreApplication::sendEvent(&chart, &tip);
+  ASSERT_TRUE(QToolTip::isVisible());
+  Move(Centre(m.ChartTitle.Rect()));
+  EXPECT_EQ(QToolTip::text().toStdString(), "Chart title");
+  QToolTip::hideText();
 }
 
 TEST_F(TMyChartMouse, PointHintShowsSeriesNameTimeAndValue) {
@@ -238,6 +248,8 @@ TEST_F(TMyChartMouse, SeriesPickerPreselectsAnExistingSeries) {
   chart.GetSeries(0)->Range().SetXRange({0, 0, 0, 1});
   chart.GetSeries(0)->Range().SetYRange({1, 0, 1, 1});
   dialogs.OnSeries = [](TSeries& series) { series.Range().SetYRange({2, 0, 2, 1}); };
+  int formatChanges = 0;  // each one leaves the document unsaved
+  chart.OnFormatChanged = [&formatChanges] { ++formatChanges; };
   ChartUnitState().HoveredSeries = 57;  // a series deleted since
   int offered = -1;
   chart.SelectSeries = [&](const QStringList& names, int& index) {
@@ -260,9 +272,12 @@ TEST_F(TMyChartMouse, SeriesPickerPreselectsAnExistingSeries) {
   EXPECT_EQ(s.GetX(1), 2.0);
   EXPECT_EQ(s.GetY(0), 40.0);
   EXPECT_EQ(s.GetY(1), 41.0);
+  EXPECT_EQ(formatChanges, 1);
+  // The picker cancelled: no dialog, no change.
   chart.SelectSeries = [](const QStringList&, int&) { return false; };
   chart.PopupMenu()->Item(9)->trigger();
   EXPECT_EQ(dialogs.Calls.size(), 1u);
+  EXPECT_EQ(formatChanges, 1);
 }
 
 TEST_F(TMyChartMouse, YMinimumChangedInTheFormatDialogIsFlagged) {
