@@ -146,6 +146,7 @@ TEST(TPatterns, CopyForwardsToItselfNotToTheOriginal) {
   copy.Area().SetStyle(TBrushStyle::bsClear);
   EXPECT_TRUE(originalLog.Senders.empty());
   EXPECT_EQ(copyLog.Senders, (std::vector<TObject*>{&copy, &copy}));
+  EXPECT_EQ(copy.Area().Style(), TBrushStyle::bsClear);
   EXPECT_EQ(original.Border().Color(), clRed);
 }
 

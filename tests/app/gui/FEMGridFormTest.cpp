@@ -111,6 +111,10 @@ TEST_F(TFEMGridFormTest, PreviewShowsTheMeshAndEnablesSave) {
   const QColor observation = picture.pixelColor(t.PixelX(80), t.PixelY(0));
   EXPECT_GT(observation.blue(), 150) << "an observation well is marked blue";
   EXPECT_LT(observation.red(), 100);
+  // The boundary is drawn round it in dark navy.
+  const int boundary = test::CountPixels(
+      picture, [](QColor c) { return c.red() < 45 && c.blue() < 110 && c.blue() - c.red() > 40; });
+  EXPECT_GT(boundary, 2 * view.height());
   // Outside the hexagon (above a slanted edge, near the top-left corner) nothing is drawn.
   EXPECT_EQ(picture.pixelColor(t.PixelX(-900), t.PixelY(900)), QColor(Qt::white));
   // Inside, the mesh lines cover a fair part of the area.

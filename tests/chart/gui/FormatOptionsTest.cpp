@@ -128,8 +128,10 @@ TEST_F(FormatOptions, TypingAMaximumMakesItManualOnTheAxis) {
   EXPECT_TRUE(Form.ScaleCopy().MaxAutomatic());
   Form.scMaximum->setText(QLocale().toString(250.5));
   EXPECT_FALSE(Form.scMaxAuto->isChecked());
+  Form.foBold->setChecked(true);  // and the font page of the same dialog
   ASSERT_TRUE(Form.CheckFields());
   Form.ApplyAxis(axis);
+  EXPECT_TRUE(axis.Font().Style().Contains(TFontStyle::fsBold));
   EXPECT_EQ(axis.Scale().Max(), 250.5);
   EXPECT_FALSE(axis.Scale().MaxAutomatic());
   EXPECT_TRUE(axis.Scale().MinAutomatic());
@@ -369,6 +371,8 @@ TEST_F(FormatOptions, FontPageEditsTheCopyOnly) {
   Form.foSize->setCurrentRow(Form.foSize->count() - 1);
   Form.foColor->SetForegroundIndex(13);  // entry 17: fuchsia
   EXPECT_GT(test::CountColour(Form.foPreview->grab().toImage(), Qt::magenta), 5);
+  Form.foItalic->setChecked(true);
+  EXPECT_TRUE(Form.foPreview->font().italic());
   EXPECT_EQ(Form.FontCopy().Size(), 72);
   EXPECT_EQ(legend.Font().Size(), 10);
   Form.ApplyLegend(legend);

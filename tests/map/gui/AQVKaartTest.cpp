@@ -278,6 +278,8 @@ TEST_F(TMapFixture, ZoomBandSetsTheSnappedWindowAndPreviousViewRestoresIt) {
   EXPECT_LT(zoomed.X1, zoomed.X2);
   EXPECT_LT(zoomed.Y1, zoomed.Y2);
   EXPECT_NEAR(zoomed.X1, -200, 10);
+  EXPECT_NEAR(zoomed.X2, 100, 10);
+  EXPECT_NEAR(zoomed.Y1, -100, 10);
   EXPECT_NEAR(zoomed.Y2, 150, 10);
   EXPECT_FALSE(mData->Saved);
   EXPECT_TRUE(mMap->HasPreviousView());

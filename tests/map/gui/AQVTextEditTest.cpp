@@ -153,6 +153,11 @@ TEST_F(TMapFixture, TypedTextReachesTheRecordWithCrLfBreaks) {
   QTest::keyClicks(edit, QStringLiteral("cd"));
   EXPECT_EQ(edit->Record()->Text, "ab\r\ncd");
   EXPECT_EQ(edit->GetEncodedText(), "ab&crnl;cd");
+  // The box being typed in shows its own background, not the map under it.
+  edit->Record()->Color = clYellow;
+  edit->LoadFromRecord();
+  const QImage typing = edit->grab().toImage();
+  EXPECT_EQ(typing.pixelColor(typing.width() - 5, typing.height() - 5), QColor(Qt::yellow));
 }
 
 struct TBreakCase {
