@@ -597,6 +597,14 @@ TEST_F(DocumentWindowTest, AClickOnTheMapTakesTheKeysFromAPanelEdit) {
   };
   EXPECT_EQ(shownWindow(),
             (std::vector<double>{d.WorldX1(), d.WorldX2(), d.WorldY1(), d.WorldY2()}));
+  // With the map drawn at a time, the panel names the lowest and highest level it draws.
+  TypeInto(Find<TAQVFloatEdit>(*mWindow, "ttTTijdFloatEdit"), "1");
+  for (const auto& [label, level] : {std::pair{"cnMinContourVLabel", map->GetMinContourLevel()},
+                                     {"cnMaxContourVLabel", map->GetMaxContourLevel()}}) {
+    const QString shown = Find<QLabel>(*mWindow, label)->text();
+    EXPECT_FALSE(shown.isEmpty()) << label;
+    EXPECT_NEAR(shown.toDouble(), level, 1e-6 * std::fabs(level)) << label;
+  }
   const auto pressKey = [](int key, Qt::KeyboardModifiers modifiers) {
     QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key), modifiers);
   };
