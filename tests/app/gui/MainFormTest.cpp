@@ -198,6 +198,12 @@ TEST_F(FrameFilesTest, ACommandLinePathIsMadeAbsoluteAndOpenedOnce) {
   ASSERT_EQ(form.Children().size(), 1u);
   EXPECT_EQ(form.Children()[0]->Data().FileName,
             std::filesystem::canonical(mFolder.Path("a.aqv")).string());
+  // Closed, it stays closed when the frame is activated again.
+  form.Children()[0]->Data().Saved = true;
+  form.FileCloseClick();
+  QApplication::processEvents();
+  form.FirstActivation({"aqv", mFolder.Path("a.aqv").c_str()});
+  EXPECT_TRUE(form.Children().empty());
 }
 
 // Leaving while an unsaved document computes asks it once; it closes when the computation stops.
