@@ -361,6 +361,11 @@ TEST(TMyChartRender, CanonicalCharts) {
          EXPECT_TRUE(v.Svg.HasLine(QPointF(x1, p.Bottom), QPointF(x1, p.Bottom - 8)));
          EXPECT_TRUE(v.Svg.HasLine(QPointF(x1, p.Top), QPointF(x1, p.Top + 8)));
          EXPECT_FALSE(v.Svg.HasLine(QPointF(p.Left, p.Bottom), QPointF(p.Left, p.Bottom - 4)));
+         // So for Y: the minor tick at the minimum would lie on the bottom edge.
+         const TScaleData& y = v.Chart.Model().Y_Axis.Scale().Data();
+         const double y2 = RoundPixel(AxisPixel(y, 2 * y.Min, p.Bottom, p.Top));
+         EXPECT_TRUE(v.Svg.HasLine(QPointF(p.Left, y2), QPointF(p.Left + 4, y2)));
+         EXPECT_FALSE(v.Svg.HasLine(QPointF(p.Left, p.Bottom), QPointF(p.Left + 4, p.Bottom)));
        }},
       {"legend-left", placement(TPlacement::plLeft),
        [](const TView& v) {
