@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
@@ -22,6 +23,14 @@ TEST(StyleComboBoxes, HoldNoItemsBeforeTheFirstDropDown) {
   pens.showPopup();
   EXPECT_EQ(brushes.count(), 8);
   EXPECT_EQ(pens.count(), 6);
+  // The list draws each item as its style: the solid brush fills its item black and the solid
+  // pen draws a black line across its item.
+  for (TStyleComboBox* box : std::initializer_list<TStyleComboBox*>{&brushes, &pens}) {
+    const QImage list = box->view()->viewport()->grab().toImage();
+    const QRect solid = box->view()->visualRect(box->model()->index(1, 0));
+    ASSERT_FALSE(solid.isEmpty());
+    EXPECT_GT(test::CountColour(list, Qt::black, solid), solid.width() / 2);
+  }
   brushes.hidePopup();
   brushes.showPopup();  // a second drop-down adds nothing
   EXPECT_EQ(brushes.count(), 8);

@@ -175,6 +175,10 @@ TEST_F(FormatOptions, LogScaleBoxEnabledOnlyForPositiveRange) {
   Form.scMaximum->setText("abc");
   Form.scMinimumExit();
   EXPECT_FALSE(Form.scLogScale->isEnabled());
+  // Leaving the maximum looks again too.
+  ShowForm();
+  TypeAndLeave(Form.scMaximum, "50");
+  EXPECT_TRUE(Form.scLogScale->isEnabled());
 }
 
 TEST_F(FormatOptions, DashedBorderLimitsWidthToOneAndSolidAllowsTen) {
@@ -342,6 +346,10 @@ TEST_F(FormatOptions, TitleHidesOrientationAndVerticalAlignments) {
   Form.ApplyTitle(title);
   EXPECT_EQ(title.Alignment().Alignment(), TMyAlignmentTypes::maRight);
   EXPECT_TRUE(title.Font().Style().Contains(TFontStyle::fsBold));
+  // Opened again, the dialog shows the title's new alignment.
+  TFormatOptionsForm again{nullptr, &Ui};
+  again.OpenTitle(title, 0, "Chart title");
+  EXPECT_TRUE(again.alRight->isChecked());
 }
 
 TEST_F(FormatOptions, LegendWithoutPlacementOpensUncheckedAndDisabled) {

@@ -176,6 +176,11 @@ TEST_F(TMyChartMouse, HiddenPointsAreNeverHit) {
   ASSERT_FALSE(chart.GetSeries(0)->GetVisible(10));
   Move(old);
   EXPECT_NE(ChartUnitState().HoveredPart, TChartPart::cpSeriesPoint);
+  // A series without points has nothing to hit; the mouse passes over the plot without harm.
+  chart.AddSeries(1);
+  chart.grab();
+  Move(old + QPoint(0, 1));
+  EXPECT_NE(ChartUnitState().HoveredPart, TChartPart::cpSeriesPoint);
 }
 
 TEST_F(TMyChartMouse, RightAndLeftClicksSelectAndDeselectParts) {

@@ -72,6 +72,8 @@ TEST(TMyChartRender, PixelProbesFindAreaFrameAndSeries) {
   const QRect inLegend(QPoint(legend.Left, legend.Top), QPoint(legend.Right, legend.Bottom));
   const auto green = [](QColor c) { return c.green() > c.red() + 60 && c.green() > c.blue() + 60; };
   EXPECT_GT(test::CountPixels(image, green, inLegend), 10);
+  // The legend's entry draws the series line through its marker.
+  EXPECT_GT(test::CountColour(image, QColor(255, 0, 128), inLegend), 8);
   const QRect inPlot(QPoint(plot.Left, plot.Top), QPoint(plot.Right, plot.Bottom));
   for (int y = 0; y < image.height(); ++y)
     for (int x = 0; x < image.width(); ++x) {
@@ -86,8 +88,10 @@ TEST(TMyChartRender, SvgCopyDrawsWhatTheBitmapDraws) {
   ResetChartUnitState();
   TMyChart chart;
   FillProbeChart(chart);
+  chart.Model().ChartTitle.SetText("Drawdown at P1");
   const QByteArray svg = chart.RenderSvg(kWidth, kHeight);
   EXPECT_TRUE(svg.contains("viewBox=\"0 0 800 560\""));
+  EXPECT_TRUE(svg.contains("<title>Drawdown at P1</title>"));  // the document's own title
   QSvgRenderer renderer(svg);
   ASSERT_TRUE(renderer.isValid());
   QImage image(kWidth, kHeight, QImage::Format_ARGB32_Premultiplied);
@@ -347,11 +351,21 @@ TEST(TMyChartRender, CanonicalCharts) {
          ExpectLabels(v, v.Chart.Model().Y_Axis, {"0.01", "0.1", "1", "10"});
          EXPECT_EQ(v.Svg.Find(v.Label("0.001")), nullptr);  // Min itself has no label
          // X minor ticks: the one at 0.002 is drawn, the one at 0.001 on the plot's edge not.
+         // Major ticks are twice as long, up from the bottom edge and down from the top.
          const TPlotRect p = v.Plot();
          const double x2 =
              RoundPixel(AxisPixel(v.Chart.Model().X_Axis.Scale().Data(), 0.002, p.Left, p.Right));
          EXPECT_TRUE(v.Svg.HasLine(QPointF(x2, p.Bottom), QPointF(x2, p.Bottom - 4)));
+         const double x1 =
+             RoundPixel(AxisPixel(v.Chart.Model().X_Axis.Scale().Data(), 1, p.Left, p.Right));
+         EXPECT_TRUE(v.Svg.HasLine(QPointF(x1, p.Bottom), QPointF(x1, p.Bottom - 8)));
+         EXPECT_TRUE(v.Svg.HasLine(QPointF(x1, p.Top), QPointF(x1, p.Top + 8)));
          EXPECT_FALSE(v.Svg.HasLine(QPointF(p.Left, p.Bottom), QPointF(p.Left, p.Bottom - 4)));
+         // So for Y: the minor tick at the minimum would lie on the bottom edge.
+         const TScaleData& y = v.Chart.Model().Y_Axis.Scale().Data();
+         const double y2 = RoundPixel(AxisPixel(y, 2 * y.Min, p.Bottom, p.Top));
+         EXPECT_TRUE(v.Svg.HasLine(QPointF(p.Left, y2), QPointF(p.Left + 4, y2)));
+         EXPECT_FALSE(v.Svg.HasLine(QPointF(p.Left, p.Bottom), QPointF(p.Left + 4, p.Bottom)));
        }},
       {"legend-left", placement(TPlacement::plLeft),
        [](const TView& v) {
