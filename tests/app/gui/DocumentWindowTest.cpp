@@ -745,7 +745,11 @@ TEST_F(DocumentWindowTest, OpeningTheChartPageShowsTheDocumentsCurveTypeAndAxes)
   ClickTab(TDocumentPage::dpInfo);
   d.SetTimeAxis(1);
   d.SetValueAxis(2);
+  d.SetStartingTime(0.002);
+  d.SetStoppingTime(7.5);
   ClickTab(TDocumentPage::dpChart);
+  EXPECT_EQ(Find<QLineEdit>(*mWindow, "tmStartingTimeFloatEdit")->text().toDouble(), 0.002);
+  EXPECT_EQ(Find<QLineEdit>(*mWindow, "tmStoppingTimeFloatEdit")->text().toDouble(), 7.5);
   EXPECT_TRUE(RadioButton(*mWindow, "Linear time axis")->isChecked());
   EXPECT_TRUE(RadioButton(*mWindow, "Linear head")->isChecked());
   ClickTab(TDocumentPage::dpInfo);
