@@ -312,6 +312,9 @@ TEST_F(TMapFixture, ZoomOutDoublesAboutTheCentreOnTheGridLines) {
   ASSERT_EQ(mMap->GridLineSpacing(), 10);
   mMap->ZoomOut();
   EXPECT_EQ(Window(), (TMapWindow{-60, 160, -60, 160}));
+  // A second press zooms out about the new centre on the new, wider grid, drawn or not between.
+  mMap->ZoomOut();
+  EXPECT_EQ(Window(), (TMapWindow{-200, 300, -200, 300}));
 }
 
 TEST_F(TMapFixture, AnimationStepsOnTheTimerAndFinishesOnce) {
