@@ -315,6 +315,10 @@ TEST_F(TMapFixture, ZoomOutDoublesAboutTheCentreOnTheGridLines) {
   // A second press zooms out about the new centre on the new, wider grid, drawn or not between.
   mMap->ZoomOut();
   EXPECT_EQ(Window(), (TMapWindow{-200, 300, -200, 300}));
+  // Previous view goes back one zoom out.
+  EXPECT_TRUE(mMap->HasPreviousView());
+  mMap->PreviousView();
+  EXPECT_EQ(Window(), (TMapWindow{-60, 160, -60, 160}));
 }
 
 TEST_F(TMapFixture, AnimationStepsOnTheTimerAndFinishesOnce) {
