@@ -78,6 +78,15 @@ TEST_F(TMapFixture, ComputedRangeGoesToTheDocumentAndLevelsSpanBothSigns) {
   EXPECT_LT(mMap->GetMinContourLevel(), 0);
   EXPECT_GT(mMap->GetMaxContourLevel(), 0);
   EXPECT_FALSE(mMap->ComputeError());
+  // A minimum, maximum and interval of one's own, inside that range, bound the levels instead.
+  mData->AutoMinContour = mData->AutoMaxContour = mData->AutoContourInterval = false;
+  mData->SetMinContour(-0.1);
+  mData->SetMaxContour(0.2);
+  mData->SetContourInterval(0.1);
+  mMap->ComputeContours();
+  EXPECT_DOUBLE_EQ(mMap->GetMinContourLevel(), -0.1);
+  EXPECT_DOUBLE_EQ(mMap->GetMaxContourLevel(), 0.2);
+  EXPECT_EQ(mMap->Levels().Count, 4);
 }
 
 TEST_F(TMapFixture, ContoursAreBlackEveryFifthLevelElseBlueForDrawdownAndRedForBuildUp) {
