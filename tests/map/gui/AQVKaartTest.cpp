@@ -78,6 +78,15 @@ TEST_F(TMapFixture, ComputedRangeGoesToTheDocumentAndLevelsSpanBothSigns) {
   EXPECT_LT(mMap->GetMinContourLevel(), 0);
   EXPECT_GT(mMap->GetMaxContourLevel(), 0);
   EXPECT_FALSE(mMap->ComputeError());
+  // A minimum, maximum and interval of one's own, inside that range, bound the levels instead.
+  mData->AutoMinContour = mData->AutoMaxContour = mData->AutoContourInterval = false;
+  mData->SetMinContour(-0.1);
+  mData->SetMaxContour(0.2);
+  mData->SetContourInterval(0.1);
+  mMap->ComputeContours();
+  EXPECT_DOUBLE_EQ(mMap->GetMinContourLevel(), -0.1);
+  EXPECT_DOUBLE_EQ(mMap->GetMaxContourLevel(), 0.2);
+  EXPECT_EQ(mMap->Levels().Count, 4);
 }
 
 TEST_F(TMapFixture, ContoursAreBlackEveryFifthLevelElseBlueForDrawdownAndRedForBuildUp) {
@@ -311,6 +320,13 @@ TEST_F(TMapFixture, ZoomOutDoublesAboutTheCentreOnTheGridLines) {
   mMap->ComputeLayout(560, 560);
   ASSERT_EQ(mMap->GridLineSpacing(), 10);
   mMap->ZoomOut();
+  EXPECT_EQ(Window(), (TMapWindow{-60, 160, -60, 160}));
+  // A second press zooms out about the new centre on the new, wider grid, drawn or not between.
+  mMap->ZoomOut();
+  EXPECT_EQ(Window(), (TMapWindow{-200, 300, -200, 300}));
+  // Previous view goes back one zoom out.
+  EXPECT_TRUE(mMap->HasPreviousView());
+  mMap->PreviousView();
   EXPECT_EQ(Window(), (TMapWindow{-60, 160, -60, 160}));
 }
 

@@ -94,8 +94,16 @@ TEST_F(TMapFixture, TextBoxesAppearInTheRenderedPicture) {
   corner->Alignment = 3;  // right
   corner->FramePenStyle = TPenStyle::psDash;
   mData->SelectedTextBox = corner;  // a copy leaves the selection frame out
+  // A box a file keeps for copies only, at its own pixels: in the picture, not on the screen.
+  TAQVTextBoxRecord* copies = AddBox(*mData, 0, 0, 0, "Copies only");
+  copies->Kind = 1;
+  copies->PixelX = 30;
+  copies->PixelY = 440;
+  const QPoint copiesInside(copies->PixelX + 100, copies->PixelY + 30);
   mMap->SyncTextEdits();
+  EXPECT_NE(mMap->grab().toImage().pixelColor(copiesInside), QColor(Qt::yellow));
   const QImage image = Picture(QSize(700, 500), "map-text-boxes.png");
+  EXPECT_EQ(image.pixelColor(copiesInside), QColor(Qt::yellow));
   mMap->RepositionTexts(true);
   const QRect box = mMap->TextEditOf(mData->TextBoxes[0].get())->BoxRect();
   // The yellow background of the first box is in the picture, with its text on it.

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QStatusBar>
@@ -139,6 +140,10 @@ TEST_F(FilesSelectionTest, StatusBarShowsTheSelectedWorldFileWithEitherDecimalSi
   EXPECT_EQ(mForm.PanelText(0), "X pixelsize: 2.5");
   EXPECT_EQ(mForm.PanelText(2), "X left coord: 12.75");
   EXPECT_EQ(mForm.PanelText(3), "Y top coord: -3");
+  // A panel too narrow for its value shows it shortened; its hint holds the whole of it.
+  const auto panels = mForm.StatusBar1()->findChildren<QLabel*>(Qt::FindDirectChildrenOnly);
+  ASSERT_EQ(panels.size(), 4);
+  EXPECT_EQ(panels[2]->toolTip().toStdString(), "X left coord: 12.75");
   // A short world file and a missing one show no values.
   mForm.FSListbox()->setCurrentRow(2);
   EXPECT_EQ(mForm.PanelText(0), "");
