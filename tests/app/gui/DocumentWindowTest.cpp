@@ -501,6 +501,11 @@ TEST(RemarksMemo, RefusesALongLineAndALineTooMany) {
   TRemarksMemo memo(3);
   QTest::keyClicks(&memo, QString(70, QLatin1Char('x')));
   EXPECT_EQ(memo.toPlainText().size(), 60);
+  // Pasted: as many lines as typing allows, and no more.
+  memo.clear();
+  QApplication::clipboard()->setText(QStringLiteral("a\nb\nc\nd"));
+  memo.paste();
+  EXPECT_EQ(memo.toPlainText(), "a\nb\nc");
 }
 
 TEST_F(DocumentWindowTest, ContourPageGetsAWindowBeyondTheWells) {
@@ -538,6 +543,21 @@ TEST_F(DocumentWindowTest, GridValidationChecksTheTablesOfEveryWell) {
   EXPECT_EQ(d.CurrentObservationWell(), 1);
   EXPECT_EQ(d.CurrentPumpingWell(), 1);
   mUi.Messages.clear();
+}
+
+// A change of the whole document (here the current well) shows on the page at once.
+TEST_F(DocumentWindowTest, TheObservationWellsPageFollowsTheCurrentWell) {
+  ShowNewDocument();
+  TAQVData& d = mWindow->Data();
+  ASSERT_TRUE(d.InsertObservationWells(2, 1));
+  d.ObservationWells[2].Name = "PB 40 m";
+  ClickTab(TDocumentPage::dpObservationWells);
+  d.SetCurrentObservationWell(2);
+  const auto shown = [this](const QString& text) {
+    const auto labels = mWindow->findChildren<QLabel*>();
+    return std::ranges::any_of(labels, [&](QLabel* l) { return l->text().endsWith(text); });
+  };
+  EXPECT_TRUE(shown(QStringLiteral("observation well number 2: PB 40 m")));
 }
 
 TEST_F(DocumentWindowTest, ARightClickOnAGridOpensItsMenuOfEditActions) {

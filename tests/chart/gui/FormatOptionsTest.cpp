@@ -128,10 +128,12 @@ TEST_F(FormatOptions, TypingAMaximumMakesItManualOnTheAxis) {
   EXPECT_TRUE(Form.ScaleCopy().MaxAutomatic());
   Form.scMaximum->setText(QLocale().toString(250.5));
   EXPECT_FALSE(Form.scMaxAuto->isChecked());
-  Form.foBold->setChecked(true);  // and the font page of the same dialog
+  Form.foBold->setChecked(true);  // and the font and alignment pages of the same dialog
+  Form.alOrientation->UpClick();
   ASSERT_TRUE(Form.CheckFields());
   Form.ApplyAxis(axis);
   EXPECT_TRUE(axis.Font().Style().Contains(TFontStyle::fsBold));
+  EXPECT_EQ(axis.Alignment().Orientation(), 1);
   EXPECT_EQ(axis.Scale().Max(), 250.5);
   EXPECT_FALSE(axis.Scale().MaxAutomatic());
   EXPECT_TRUE(axis.Scale().MinAutomatic());
