@@ -534,6 +534,11 @@ TEST_F(DocumentWindowTest, GridValidationChecksTheTablesOfEveryWell) {
   d.ObservationWells[2].Time[1] = 0;
   EXPECT_FALSE(mWindow->ValidateGridsEx(false));
   d.ObservationWells[2].Time[1] = 1;
+  d.PumpingWells[2].Rw = -1;  // in the table of all pumping wells
+  mWindow->RefreshGrids();
+  EXPECT_FALSE(mWindow->ValidateGridsEx(false));
+  d.PumpingWells[2].Rw = d.PumpingWells[1].Rw;
+  mWindow->RefreshGrids();
   d.PumpingWells[2].SetPeriodCount(2);
   d.PumpingWells[2].StartTime[2] = d.PumpingWells[2].StartTime[1];
   mWindow->show();

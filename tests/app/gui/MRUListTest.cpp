@@ -107,6 +107,11 @@ TEST(TMRUList, SavedListIsReadBackAndAMissingKeyLeavesItEmptyWithoutMessage) {
   back.LoadFromRegistry(store, ui);
   EXPECT_EQ(Entries(back), Entries(list));
   EXPECT_EQ(back.Count(), 3);
+  QMenu menu;  // the File menu shows the list read at start-up
+  back.SetParentMenu(&menu);
+  ASSERT_FALSE(menu.actions().isEmpty());
+  EXPECT_TRUE(menu.actions()[0]->isVisible());
+  EXPECT_EQ(menu.actions()[0]->text().toStdString(), "1. " + Entries(back)[0]);
   EXPECT_TRUE(ui.Messages.empty());
   EXPECT_EQ(list.RegistryKey(), "Software\\AQV for Windows Lite\\MRU");
 }

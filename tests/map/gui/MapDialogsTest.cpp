@@ -106,6 +106,7 @@ TEST(TextOptionsDialog, BorderStyleAndWidthFollowEachOther) {
   for (const QListWidget* list : form.findChildren<QListWidget*>())  // font names and sizes
     EXPECT_GT(list->count(), 1);
   form.SetTarget(&box);
+  EXPECT_EQ(form.Working().FrameWidth, 3);  // the dialog starts from the box's own settings
   form.SetBorderStyleItem(TAQVTextEditOptionsForm::bsDash);
   EXPECT_EQ(form.Working().FrameWidth, 1);  // dash with width 3 sets the width to 1
   form.SetBorderWidth(2);
