@@ -354,7 +354,11 @@ TEST_F(DocumentWindowTest, EditsThatTheFileKeepsMakeClosingAsk) {
          chartItem("poFormatItem_0");
        }},
       {"the reset options button", TDocumentPage::dpChart,
-       [&] { click(Find<QPushButton>(w, "ResetOptionsButton")); }},
+       [&] {
+         w.Chart()->ChartTitle().Font().SetSize(31);
+         click(Find<QPushButton>(w, "ResetOptionsButton"));
+         EXPECT_NE(w.Chart()->ChartTitle().Font().Size(), 31);  // back to the default
+       }},
       {"the map window", TDocumentPage::dpContourPlot,
        [&] { TypeInto(Find<TAQVFloatEdit>(w, "coWestFloatEdit"), "-2000"); }},
       {"the animation steps", TDocumentPage::dpContourPlot,
@@ -506,6 +510,10 @@ TEST(RemarksMemo, RefusesALongLineAndALineTooMany) {
   QApplication::clipboard()->setText(QStringLiteral("a\nb\nc\nd"));
   memo.paste();
   EXPECT_EQ(memo.toPlainText(), "a\nb\nc");
+  memo.clear();  // and no line longer than typing allows
+  QApplication::clipboard()->setText(QString(70, QLatin1Char('y')));
+  memo.paste();
+  EXPECT_EQ(memo.toPlainText().size(), 60);
 }
 
 TEST_F(DocumentWindowTest, ContourPageGetsAWindowBeyondTheWells) {

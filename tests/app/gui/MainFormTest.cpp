@@ -502,6 +502,8 @@ TEST_F(FrameWindowsTest, WindowMenuTilesBothWaysAndArrangesMinimisedWindows) {
   const QRect room = mForm->MdiArea()->viewport()->rect();
   const QList<QMdiSubWindow*> windows = mForm->MdiArea()->subWindowList();
   ASSERT_EQ(windows.size(), 3);
+  ChooseMenuItem(*mForm, "Window", "2 " + windows[1]->windowTitle());  // numbered from 1
+  EXPECT_EQ(mForm->MdiArea()->activeSubWindow(), windows[1]);
   ChooseMenuItem(*mForm, "Window", "Tile Vertically");
   for (QMdiSubWindow* w : windows) EXPECT_EQ(w->height(), room.height());  // side by side
   EXPECT_EQ(windows[0]->width() + windows[1]->width() + windows[2]->width(), room.width());
