@@ -43,16 +43,24 @@ TEST_F(DocumentEngineTest, ObservationDrawdownsMatchTheisWithinOnePerMille) {
   MakeConfined();
   SpreadObservations();
   TAQVData& d = *mData;
-  d.ComputeObservationDrawdowns();
-  ASSERT_EQ(d.StatusCode, 0);
-  const double pi = std::numbers::pi;
-  for (int j = 1; j <= 3; ++j) {
-    const TObservationWell& obs = d.ObservationWells[j];
-    const double r2 = obs.X * obs.X + obs.Y * obs.Y;
-    for (int k = 1; k <= 10; ++k) {
-      const double u = r2 * 0.001 / (4 * 1000 * obs.Time[k]);
-      const double theis = 800 / (4 * pi * 1000) * test::TheisWellFunction(u);
-      EXPECT_NEAR(obs.Computed[k], theis, 1e-3 * theis) << "well " << j << " time " << obs.Time[k];
+  // Confined by impervious aquitards, then by absent ones (whose resistances stay in the rows).
+  for (const bool absent : {false, true}) {
+    d.SetTopAquitardImpervious(!absent);
+    d.SetBottomAquitardImpervious(!absent);
+    d.SetTopAquitardAbsent(absent);
+    d.SetBottomAquitardAbsent(absent);
+    d.ComputeObservationDrawdowns();
+    ASSERT_EQ(d.StatusCode, 0);
+    const double pi = std::numbers::pi;
+    for (int j = 1; j <= 3; ++j) {
+      const TObservationWell& obs = d.ObservationWells[j];
+      const double r2 = obs.X * obs.X + obs.Y * obs.Y;
+      for (int k = 1; k <= 10; ++k) {
+        const double u = r2 * 0.001 / (4 * 1000 * obs.Time[k]);
+        const double theis = 800 / (4 * pi * 1000) * test::TheisWellFunction(u);
+        EXPECT_NEAR(obs.Computed[k], theis, 1e-3 * theis)
+            << "well " << j << " time " << obs.Time[k] << (absent ? " absent" : "");
+      }
     }
   }
   // The fitting list takes the computed column in its own order.

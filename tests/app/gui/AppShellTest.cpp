@@ -48,6 +48,7 @@ TEST_F(SettingsTest, FirstStartReadsDefaultsWithoutFailing) {
   EXPECT_EQ(ReadDesktopSettings(store, desktop), TSettingsReadResult::srFirstStart);
   EXPECT_EQ(ReadPreferenceSettings(store, preferences), TSettingsReadResult::srFirstStart);
   EXPECT_FALSE(desktop.HasPlacement);
+  EXPECT_EQ(desktop.WindowState, 0);  // the frame opens neither minimised nor maximised
   EXPECT_EQ(preferences, (TPreferenceValues{10, 10, false, true, 1}));  // what a first start uses
 }
 

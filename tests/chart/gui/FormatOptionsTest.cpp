@@ -128,6 +128,8 @@ TEST_F(FormatOptions, TypingAMaximumMakesItManualOnTheAxis) {
   EXPECT_TRUE(Form.ScaleCopy().MaxAutomatic());
   Form.scMaximum->setText(QLocale().toString(250.5));
   EXPECT_FALSE(Form.scMaxAuto->isChecked());
+  Form.scMajUnit->setText(QStringLiteral("50"));
+  Form.scMinUnit->setText(QStringLiteral("10"));
   Form.foBold->setChecked(true);  // and the font and alignment pages of the same dialog
   Form.alOrientation->UpClick();
   ASSERT_TRUE(Form.CheckFields());
@@ -135,6 +137,8 @@ TEST_F(FormatOptions, TypingAMaximumMakesItManualOnTheAxis) {
   EXPECT_TRUE(axis.Font().Style().Contains(TFontStyle::fsBold));
   EXPECT_EQ(axis.Alignment().Orientation(), 1);
   EXPECT_EQ(axis.Scale().Max(), 250.5);
+  EXPECT_EQ(axis.Scale().MajorUnit(), 50.0);
+  EXPECT_EQ(axis.Scale().MinorUnit(), 10.0);
   EXPECT_FALSE(axis.Scale().MaxAutomatic());
   EXPECT_TRUE(axis.Scale().MinAutomatic());
 }
