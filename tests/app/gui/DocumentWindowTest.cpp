@@ -96,6 +96,9 @@ TEST_F(DocumentWindowTest, LoadingASampleFillsThePagesAndComputesTheGraph) {
   EXPECT_EQ(mWindow->TimeUnitComboBox()->currentIndex(), static_cast<int>(d.TimeUnit()));
   EXPECT_EQ(mWindow->findChild<QLineEdit*>("nuNObsSpinEdit")->text(), "2");
   EXPECT_EQ(mWindow->findChild<QLineEdit*>("paAbsoluteEdit")->text(), "0.0002");
+  mWindow->show();
+  ClickTab(TDocumentPage::dpAquiferSystem);
+  EXPECT_TRUE(mWindow->ConductivitiesGrid()->isVisible());
   mWindow->SetActivePage(TDocumentPage::dpChart);
   EXPECT_GT(mWindow->Chart()->GetSeriesCount(), 0);
   EXPECT_FALSE(d.Modified());          // the graph is up to date
