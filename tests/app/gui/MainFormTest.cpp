@@ -19,6 +19,7 @@
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -114,6 +115,14 @@ TEST_F(MainFormTest, TheNextFrameKeepsTheFoldersAndBarsOfTheLast) {
   ResetGlobals();
   TMainForm next;
   next.show();
+  // Every button of the tool bar shows its picture.
+  const QToolBar* bar = next.findChild<QToolBar*>();
+  ASSERT_NE(bar, nullptr);
+  for (QAction* a : bar->actions()) {
+    if (!a->isSeparator()) {
+      EXPECT_FALSE(a->icon().isNull()) << a->text().toStdString();
+    }
+  }
   EXPECT_EQ(Globals().OpenDirectory, "/data/open");
   EXPECT_EQ(Globals().SaveDirectory, "/data/save");
   EXPECT_FALSE(next.statusBar()->isVisible());
