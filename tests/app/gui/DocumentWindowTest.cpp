@@ -573,6 +573,15 @@ TEST_F(DocumentWindowTest, TheObservationWellsPageFollowsTheCurrentWell) {
   EXPECT_TRUE(shown(QStringLiteral("observation well number 2: PB 40 m")));
 }
 
+// The arrows step the number of aquifers no lower than one.
+TEST_F(DocumentWindowTest, TheDownArrowStopsAtOneAquifer) {
+  ShowNewDocument();
+  auto* count = Find<TAQVSpinEdit>(*mWindow, "nuNAQSpinEdit");
+  count->setFocus();
+  QTest::keyClick(count, Qt::Key_Down);
+  EXPECT_EQ(count->text(), "1");
+}
+
 TEST_F(DocumentWindowTest, ARightClickOnAGridOpensItsMenuOfEditActions) {
   QObject frame;
   const TAQVActions actions = CreateAQVActions(&frame);
