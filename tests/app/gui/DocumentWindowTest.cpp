@@ -20,6 +20,7 @@
 #include "app/gui/AQVActns.h"
 #include "app/gui/AQVConductivitiesGrid.h"
 #include "app/gui/AQVFloatEdit.h"
+#include "app/gui/AQVObservationWellsGrid.h"
 #include "app/gui/AQVPumpingWellsGrid.h"
 #include "app/gui/AQVSelectionGrid.h"
 #include "app/gui/AQVSpinEdit.h"
@@ -571,6 +572,24 @@ TEST_F(DocumentWindowTest, TheObservationWellsPageFollowsTheCurrentWell) {
     return std::ranges::any_of(labels, [&](QLabel* l) { return l->text().endsWith(text); });
   };
   EXPECT_TRUE(shown(QStringLiteral("observation well number 2: PB 40 m")));
+}
+
+// The curve selection names the wells as they are now, also before the graph is updated.
+TEST_F(DocumentWindowTest, TheCurveSelectionNamesTheWellsAsTheyAreNow) {
+  ShowNewDocument();
+  ClickTab(TDocumentPage::dpChart);
+  ClickCentre(mWindow->UpdateGraphButton());
+  ClickTab(TDocumentPage::dpObservationWells);
+  TypeInCell(*mWindow->ObservationWellsGrid(), 2, 1, "PB 40 m");
+  QTest::keyClick(mWindow->ObservationWellsGrid()->CellEditor(), Qt::Key_Return);
+  ClickTab(TDocumentPage::dpChart);
+  std::string title;  // what the dialog writes above the first curve's column
+  test::AnswerDialog<TSelectionGridForm>([&](TSelectionGridForm& form) {
+    title = form.AQVSelectionGrid1()->Data()->CurveNames[0];
+    form.reject();
+  });
+  mWindow->Chart()->PopupMenu()->actions().value(0)->trigger();
+  EXPECT_EQ(title, "PB 40 m");
 }
 
 // The arrows step the number of aquifers no lower than one.
