@@ -104,7 +104,7 @@ TEST_F(DocumentWindowTest, LoadingASampleFillsThePagesAndComputesTheGraph) {
   EXPECT_NE(mUi.Messages[0].Text.find("/maps/other.tif"), std::string::npos);
 }
 
-TEST_F(DocumentWindowTest, AMissingOrRefusedFileGivesOneMessageAndNothingComputed) {
+TEST_F(DocumentWindowTest, AMissingRefusedOrInvalidFileGivesOneMessageAndNothingComputed) {
   EXPECT_FALSE(mWindow->LoadFile("/no/such/folder/test.aqv"));
   EXPECT_EQ(mUi.OnlyMessage(), "File /no/such/folder/test.aqv not found!");
 
@@ -115,6 +115,17 @@ TEST_F(DocumentWindowTest, AMissingOrRefusedFileGivesOneMessageAndNothingCompute
   EXPECT_FALSE(mWindow->LoadFile(bad));
   EXPECT_EQ(mUi.OnlyMessage(),
             "Could not open " + bad + "!\nLine 3: the file ends inside the file's title lines.");
+  EXPECT_EQ(mWindow->Chart()->GetSeriesCount(), 0);
+
+  // A file that holds a value the grids refuse opens with their message, once.
+  const std::string invalid = folder.Path("invalid.aqv");
+  mWindow->NewFile(invalid);
+  mWindow->Data().PumpingWells[1].Rw = -1;
+  mWindow->Data().AutoUpdate = true;
+  mWindow->Data().SaveToFile(false);
+  mUi.Messages.clear();
+  EXPECT_TRUE(mWindow->LoadFile(invalid));
+  EXPECT_EQ(mUi.OnlyMessage(), kInvalidGridsText);
   EXPECT_EQ(mWindow->Chart()->GetSeriesCount(), 0);
   mUi.Messages.clear();
 }
