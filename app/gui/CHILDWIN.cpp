@@ -732,7 +732,8 @@ bool TMDIChild::LoadFile(const std::string& fileName) {
     if (result) {
       mData->CurvesStale = true;
       mData->SetModified(true);
-      if (ValidateGrids()) UpdateChart();
+      // Quietly: the check below, once the grids show the file, names an invalid value.
+      if (ValidateGridsEx(false)) UpdateChart();
     }
     mLoading = false;
   }

@@ -437,6 +437,8 @@ TEST_F(TInputGridsTest, RendersEachGridWithItsColours) {
   const QImage layers = aquifers.viewport()->grab().toImage();
   const QRect lowest = aquifers.visualRect(aquifers.model()->index(mData->RowCount() - 1, 1));
   EXPECT_EQ(QColor(layers.pixel(lowest.topLeft() + QPoint(3, 3))), QColor(0xF0, 0xA8, 0x22));
+  // Below it the base of the system, which no water passes, is a black line.
+  EXPECT_EQ(QColor(layers.pixel(lowest.bottomLeft() + QPoint(3, -4))), QColor(Qt::black));
   pumping.LoadFromData();
   Type(pumping, 6, 1, "-1");
   EXPECT_TRUE(pumping.grab().save(QString::fromStdString(ReviewPath("pumping-wells-editing.png"))));

@@ -4,6 +4,7 @@
 #include <QPixmap>
 #include <QScrollBar>
 #include <QTest>
+#include <algorithm>
 
 #include "app/gui/AQVSelectionGrid.h"
 #include "app/gui/AQVTableGrid.h"
@@ -14,15 +15,17 @@
 namespace aqv::test {
 namespace {
 
-// Two aquifers and three observation wells at different places: three drawn curves.
+// Two aquifers and three observation wells at different places, and a fourth at the third's
+// place: three drawn curves.
 class TSelectionGridTest : public TDocumentTest {
  protected:
   void SetUp() override {
     TDocumentTest::SetUp();
     mData->SetAquiferCount(2);
-    ASSERT_TRUE(mData->InsertObservationWells(2, 2));
-    for (int j = 1; j <= 3; ++j) {
-      mData->ObservationWells[j].X = 10.0 * j;
+    ASSERT_TRUE(mData->InsertObservationWells(2, 3));
+    for (int j = 1; j <= 4; ++j) {
+      mData->ObservationWells[j].X = 10.0 * std::min(j, 3);
+      mData->ObservationWells[j].Y = 0;
       mData->ObservationWells[j].Layer = 1;
       mData->ObservationWells[j].Name = "Well " + std::to_string(j);
     }
@@ -80,11 +83,14 @@ TEST_F(TSelectionGridTest, OkWritesTheChoicesAndCancelDoesNot) {
   const TColor colour = mForm.ColorGrid1()->ForegroundColor();
   ClickCell(3, 2);
   ClickCell(1, 1, Qt::RightButton);
+  ClickCell(3, 1, Qt::RightButton);
   EXPECT_FALSE(mData->ObservationWells[3].LayerSet.Contains(2));
   EXPECT_TRUE(mData->ObservationWells[1].LayerSet.Contains(1));
   mForm.OKButtonClick();
   EXPECT_TRUE(mData->ObservationWells[3].LayerSet.Contains(2));
   EXPECT_FALSE(mData->ObservationWells[1].LayerSet.Contains(1));
+  // The curve of the wells at one place goes for both of them.
+  EXPECT_FALSE(mData->CurveLayerSet(3).Contains(1));
   EXPECT_EQ(mData->ObservationWells[3].CurveColor[2], colour);
   EXPECT_EQ(mForm.result(), QDialog::Accepted);
 }

@@ -20,6 +20,7 @@
 #include "app/gui/AQVActns.h"
 #include "app/gui/AQVConductivitiesGrid.h"
 #include "app/gui/AQVFloatEdit.h"
+#include "app/gui/AQVObservationWellsGrid.h"
 #include "app/gui/AQVPumpingWellsGrid.h"
 #include "app/gui/AQVSelectionGrid.h"
 #include "app/gui/AQVSpinEdit.h"
@@ -106,7 +107,7 @@ TEST_F(DocumentWindowTest, LoadingASampleFillsThePagesAndComputesTheGraph) {
   EXPECT_NE(mUi.Messages[0].Text.find("/maps/other.tif"), std::string::npos);
 }
 
-TEST_F(DocumentWindowTest, AMissingOrRefusedFileGivesOneMessageAndNothingComputed) {
+TEST_F(DocumentWindowTest, AMissingRefusedOrInvalidFileGivesOneMessageAndNothingComputed) {
   EXPECT_FALSE(mWindow->LoadFile("/no/such/folder/test.aqv"));
   EXPECT_EQ(mUi.OnlyMessage(), "File /no/such/folder/test.aqv not found!");
 
@@ -117,6 +118,17 @@ TEST_F(DocumentWindowTest, AMissingOrRefusedFileGivesOneMessageAndNothingCompute
   EXPECT_FALSE(mWindow->LoadFile(bad));
   EXPECT_EQ(mUi.OnlyMessage(),
             "Could not open " + bad + "!\nLine 3: the file ends inside the file's title lines.");
+  EXPECT_EQ(mWindow->Chart()->GetSeriesCount(), 0);
+
+  // A file that holds a value the grids refuse opens with their message, once.
+  const std::string invalid = folder.Path("invalid.aqv");
+  mWindow->NewFile(invalid);
+  mWindow->Data().PumpingWells[1].Rw = -1;
+  mWindow->Data().AutoUpdate = true;
+  mWindow->Data().SaveToFile(false);
+  mUi.Messages.clear();
+  EXPECT_TRUE(mWindow->LoadFile(invalid));
+  EXPECT_EQ(mUi.OnlyMessage(), kInvalidGridsText);
   EXPECT_EQ(mWindow->Chart()->GetSeriesCount(), 0);
   mUi.Messages.clear();
 }
@@ -574,6 +586,33 @@ TEST_F(DocumentWindowTest, TheObservationWellsPageFollowsTheCurrentWell) {
     return std::ranges::any_of(labels, [&](QLabel* l) { return l->text().endsWith(text); });
   };
   EXPECT_TRUE(shown(QStringLiteral("observation well number 2: PB 40 m")));
+}
+
+// The curve selection names the wells as they are now, also before the graph is updated.
+TEST_F(DocumentWindowTest, TheCurveSelectionNamesTheWellsAsTheyAreNow) {
+  ShowNewDocument();
+  ClickTab(TDocumentPage::dpChart);
+  ClickCentre(mWindow->UpdateGraphButton());
+  ClickTab(TDocumentPage::dpObservationWells);
+  TypeInCell(*mWindow->ObservationWellsGrid(), 2, 1, "PB 40 m");
+  QTest::keyClick(mWindow->ObservationWellsGrid()->CellEditor(), Qt::Key_Return);
+  ClickTab(TDocumentPage::dpChart);
+  std::string title;  // what the dialog writes above the first curve's column
+  test::AnswerDialog<TSelectionGridForm>([&](TSelectionGridForm& form) {
+    title = form.AQVSelectionGrid1()->Data()->CurveNames[0];
+    form.reject();
+  });
+  mWindow->Chart()->PopupMenu()->actions().value(0)->trigger();
+  EXPECT_EQ(title, "PB 40 m");
+}
+
+// The arrows step the number of aquifers no lower than one.
+TEST_F(DocumentWindowTest, TheDownArrowStopsAtOneAquifer) {
+  ShowNewDocument();
+  auto* count = Find<TAQVSpinEdit>(*mWindow, "nuNAQSpinEdit");
+  count->setFocus();
+  QTest::keyClick(count, Qt::Key_Down);
+  EXPECT_EQ(count->text(), "1");
 }
 
 TEST_F(DocumentWindowTest, ARightClickOnAGridOpensItsMenuOfEditActions) {
