@@ -324,8 +324,10 @@ TEST_F(TMapFixture, ZoomOutDoublesAboutTheCentreOnTheGridLines) {
   // A second press zooms out about the new centre on the new, wider grid, drawn or not between.
   mMap->ZoomOut();
   EXPECT_EQ(Window(), (TMapWindow{-200, 300, -200, 300}));
-  // Previous view goes back one zoom out.
+  // Previous view goes back one zoom out, even from a window typed meanwhile wholly to the
+  // south-west of it.
   EXPECT_TRUE(mMap->HasPreviousView());
+  SetWindow(-1100, -1000, -1100, -1000);
   mMap->PreviousView();
   EXPECT_EQ(Window(), (TMapWindow{-60, 160, -60, 160}));
 }
