@@ -1,5 +1,6 @@
 #include <QCheckBox>
 #include <QColorDialog>
+#include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QProgressBar>
@@ -126,6 +127,13 @@ TEST(TextOptionsDialog, BorderStyleAndWidthFollowEachOther) {
   form.accept();
   EXPECT_EQ(box.FramePenStyle, TPenStyle::psClear);
   EXPECT_EQ(box.Text, "typed meanwhile");
+  // Opened again on a dotted border, the style box shows it.
+  box.FramePenStyle = TPenStyle::psDot;
+  box.FrameWidth = 1;
+  TAQVTextEditOptionsForm again;
+  again.SetTarget(&box);
+  EXPECT_EQ(again.findChild<QComboBox*>(QStringLiteral("bdStyle"))->currentIndex(),
+            TAQVTextEditOptionsForm::bsDot);
 }
 
 TEST(TextOptionsDialog, RightButtonOnTheBackgroundColoursClearsTransparent) {
