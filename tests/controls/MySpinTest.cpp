@@ -198,6 +198,9 @@ TEST(MySpinButtons, DownButtonOverlapsUpButtonByOnePixel) {
   pair.show();  // a hidden widget gets its resize event only when shown
   EXPECT_EQ(pair.UpButton()->geometry(), QRect(0, 0, 15, 10));
   EXPECT_EQ(pair.DownButton()->geometry(), QRect(0, 9, 15, 11));
+  // Without the keyboard neither button carries a focus frame.
+  EXPECT_FALSE(pair.UpButton()->DrawFocusRect());
+  EXPECT_FALSE(pair.DownButton()->DrawFocusRect());
 }
 
 }  // namespace

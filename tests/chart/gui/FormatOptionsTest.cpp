@@ -19,6 +19,7 @@
 #include "controls/PatternsPreview.h"
 #include "controls/PenStylesComboBox.h"
 #include "tests/support/AnswerDialog.h"
+#include "tests/support/Clicks.h"
 #include "tests/support/FakeUserInterface.h"
 #include "tests/support/Pixels.h"
 
@@ -79,10 +80,13 @@ TEST_F(FormatOptions, LogScaleRefusesMaximumZeroAsItRefusesSuchAMinimum) {
   TypeAndLeave(Form.scMaximum, "-5");
   EXPECT_EQ(Ui.OnlyMessage(), "Value must be larger than 0.");
   EXPECT_EQ(Form.ScaleCopy().Max(), 1000.0);
-  // OK refuses it as well and stays open on the Scale page.
+  // OK refuses it as well, from any page, and brings the Scale page forward.
   Ui.Messages.clear();
+  test::ClickTab(Form.OptionPages, static_cast<int>(TFormatPage::fpFont));
+  ASSERT_NE(Form.PageIndex(), kScalePage);
   EXPECT_FALSE(Form.CheckFields());
   EXPECT_EQ(Ui.OnlyMessage(), "Value must be larger than 0.");
+  EXPECT_EQ(Form.PageIndex(), kScalePage);
   Form.ApplyAxis(axis);
   EXPECT_EQ(axis.Scale().Max(), 1000.0);
   // With a minimum of 0 too and a maximum still being typed, OK names the minimum and moves
@@ -290,6 +294,20 @@ TEST_F(FormatOptions, SeriesWritesOnlyMarkerLineAndRange) {
   EXPECT_EQ(series.Font().Size(), 31);
   EXPECT_EQ(series.Number().DecimalPlaces(), 3);
   EXPECT_EQ(series.Alignment().Alignment(), TMyAlignmentTypes::maTop);
+  // Run as a dialog on the series, OK alone keeps its marker; OK stands beside Cancel.
+  TFormatOptionsForm dialog(nullptr, &Ui);
+  int page = 0;
+  test::AnswerDialog<QDialog>([](QDialog& shown) {
+    auto* ok = shown.findChild<QPushButton*>("OKButton");
+    const auto* cancel = shown.findChild<QPushButton*>("CancelButton");
+    EXPECT_EQ(ok->y(), cancel->y());
+    EXPECT_LT(ok->geometry().right(), cancel->x());
+    QTest::mouseClick(ok, Qt::LeftButton);
+  });
+  EXPECT_TRUE(dialog.ExecuteSeries(series, page, "W1"));
+  EXPECT_EQ(series.Marker().Style(), TMarkerStyle::msTriangle);
+  EXPECT_EQ(series.Marker().Size(), 12);
+  EXPECT_EQ(page, kPatternsPage);
 }
 
 TEST_F(FormatOptions, SeriesRangeIsStoredOnlyWhenReadAndPositive) {
@@ -380,6 +398,7 @@ TEST_F(FormatOptions, FontPageEditsTheCopyOnly) {
   Form.OpenLegend(legend, 0, "Legend");
   ASSERT_NE(Form.foSize->currentItem(), nullptr);
   EXPECT_EQ(Form.foSize->currentItem()->text(), "10");
+  EXPECT_EQ(Form.foColor->ForegroundIndex(), 9);  // the font's red marked in the grid
   // The preview shows the font as the dialog opens and as it changes.
   EXPECT_GT(test::CountColour(Form.foPreview->grab().toImage(), Qt::red), 5);
   Form.foSize->setCurrentRow(Form.foSize->count() - 1);

@@ -215,6 +215,7 @@ TEST_F(TMyChartMouse, MenuCaptionsAndSeriesItemEnabledOnlyWithSeries) {
                             "Chart title...",   "Legend...", "X-Axis...",
                             "X-Axis title...",  "Y-Axis...", "Y-Axis title...",
                             "Series...",        "",          "Chart options..."};
+  ASSERT_EQ(menu.actions().size(), 12);  // nothing after Chart options
   for (int i = 0; i < 12; ++i) EXPECT_EQ(menu.Item(i)->text().toStdString(), captions[i]) << i;
   EXPECT_TRUE(menu.Item(1)->isSeparator());
   EXPECT_TRUE(menu.Item(10)->isSeparator());

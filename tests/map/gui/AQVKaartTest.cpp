@@ -206,6 +206,12 @@ TEST_F(TMapFixture, WellsOnlyBeforeAnyPeriodStarts) {
   EXPECT_TRUE(IsBlack(image.pixelColor(cross + QPoint(4, 0))));
   EXPECT_TRUE(IsBlack(image.pixelColor(cross + QPoint(0, -4))));
   EXPECT_FALSE(IsBlack(image.pixelColor(cross + QPoint(2, 2))));
+  // The grey grid lines cross the window every 100 m, away from the wells too.
+  ASSERT_EQ(mMap->GridLineSpacing(), 100);
+  const QColor grey(128, 128, 128);
+  EXPECT_EQ(image.pixelColor(mMap->WorldToScreenX(-400), mMap->WorldToScreenY(-330)), grey);
+  EXPECT_EQ(image.pixelColor(mMap->WorldToScreenX(430), mMap->WorldToScreenY(300)), grey);
+  EXPECT_NE(image.pixelColor(mMap->WorldToScreenX(-350), mMap->WorldToScreenY(-330)), grey);
   // Only the legend's sample lines and words are coloured.
   EXPECT_LT(CountPixels(image, IsRed), 400);
   EXPECT_LT(CountPixels(image, IsBlue), 400);
@@ -324,8 +330,10 @@ TEST_F(TMapFixture, ZoomOutDoublesAboutTheCentreOnTheGridLines) {
   // A second press zooms out about the new centre on the new, wider grid, drawn or not between.
   mMap->ZoomOut();
   EXPECT_EQ(Window(), (TMapWindow{-200, 300, -200, 300}));
-  // Previous view goes back one zoom out.
+  // Previous view goes back one zoom out, even from a window typed meanwhile wholly to the
+  // south-west of it.
   EXPECT_TRUE(mMap->HasPreviousView());
+  SetWindow(-1100, -1000, -1100, -1000);
   mMap->PreviousView();
   EXPECT_EQ(Window(), (TMapWindow{-60, 160, -60, 160}));
 }

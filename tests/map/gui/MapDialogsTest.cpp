@@ -1,5 +1,6 @@
 #include <QCheckBox>
 #include <QColorDialog>
+#include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QProgressBar>
@@ -126,6 +127,13 @@ TEST(TextOptionsDialog, BorderStyleAndWidthFollowEachOther) {
   form.accept();
   EXPECT_EQ(box.FramePenStyle, TPenStyle::psClear);
   EXPECT_EQ(box.Text, "typed meanwhile");
+  // Opened again on a dotted border, the style box shows it.
+  box.FramePenStyle = TPenStyle::psDot;
+  box.FrameWidth = 1;
+  TAQVTextEditOptionsForm again;
+  again.SetTarget(&box);
+  EXPECT_EQ(again.findChild<QComboBox*>(QStringLiteral("bdStyle"))->currentIndex(),
+            TAQVTextEditOptionsForm::bsDot);
 }
 
 TEST(TextOptionsDialog, RightButtonOnTheBackgroundColoursClearsTransparent) {
@@ -170,6 +178,25 @@ TEST(TextOptionsDialog, MoreColorsOnEachPageShowsAndIsKept) {
   for (QLabel* label : form.findChildren<QLabel*>())
     if (label->text().startsWith(QStringLiteral("On the north pole"))) preview = label;
   ASSERT_NE(preview, nullptr);
+  // A size clicked in its list shows in the preview: the letters stand taller.
+  const auto textRows = [preview] {
+    const QImage shown = preview->grab().toImage();
+    int rows = 0;
+    for (int y = 2; y < shown.height() - 2; ++y)
+      rows += test::CountPixels(
+                  shown, [](QColor c) { return c.lightness() < 100; },
+                  QRect(2, y, shown.width() - 4, 1)) > 0;
+    return rows;
+  };
+  const int small = textRows();
+  for (QListWidget* list : form.findChildren<QListWidget*>()) {
+    const QList<QListWidgetItem*> found = list->findItems(QStringLiteral("24"), Qt::MatchExactly);
+    if (found.isEmpty()) continue;
+    list->scrollToItem(found.front());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(found.front()).center());
+  }
+  EXPECT_GT(textRows(), 2 * small);
   for (int i = 0; i < 3; ++i) {
     test::ClickPage(form, pages[i]);
     const QColor colour = colours[i];
