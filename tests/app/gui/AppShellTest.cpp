@@ -2,7 +2,9 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
+#include <QMessageBox>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -15,6 +17,7 @@
 #include "app/gui/Preferences.h"
 #include "app/gui/Splash.h"
 #include "controls/MySpin.h"
+#include "tests/support/AnswerDialog.h"
 
 namespace aqv {
 namespace {
@@ -135,6 +138,18 @@ TEST(PreferencesForm, SaveSettingsStoresTheChoiceButLeavesTheValuesInUse) {
   TPreferenceValues stored;
   ASSERT_EQ(ReadPreferenceSettings(store, stored), TSettingsReadResult::srRead);
   EXPECT_EQ(stored.NSt, 6);
+  // Settings that cannot be written say so.
+  const QString file = QString::fromStdString(store.FileName());
+  QFile::remove(file);
+  ASSERT_TRUE(QDir().mkpath(file));
+  QString shown;
+  test::AnswerDialog<QMessageBox>([&shown](QMessageBox& box) {
+    shown = box.text();
+    box.accept();
+  });
+  form.SaveSettingsButtonClick();
+  QDir(file).removeRecursively();
+  EXPECT_EQ(shown.toStdString(), kRegistryErrorText);
 }
 
 TEST(SplashForm, MayCloseOnlyAfterItsTimerFired) {
