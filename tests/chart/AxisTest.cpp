@@ -216,6 +216,9 @@ TEST(TAxis, CopyForwardsToItselfNotToTheOriginal) {
   copy.Patterns().Border().SetWidth(3);
   EXPECT_TRUE(originalLog.Senders.empty());
   EXPECT_EQ(copyLog.Senders, std::vector<TObject*>(3, &copy));
+  TAxis assigned;  // an assignment takes every part, the scale too
+  assigned = copy;
+  EXPECT_TRUE(assigned.Scale().LogScale());
 
   original.reset();  // the copy must not reach into the freed original
   copy.Alignment().SetAlignment(TMyAlignmentTypes::maLeft);

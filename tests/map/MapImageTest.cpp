@@ -100,6 +100,12 @@ TEST(TMapImage, CompositeTakesTheFinestPixelSizeAndTheUnionOfAllImages) {
   EXPECT_EQ(map.Grid().PixelHeight, -0.5);
   // The hidden image still counts for the extent, but is not drawn.
   EXPECT_EQ(map.ImagesExtent(), (TWorldRect{0, -4, 18, 10}));
+  TMapImage reversed;  // the same union whichever image comes first
+  ASSERT_TRUE(
+      AddPlaced(reversed, folder, "coarse", test::PatternRaster(4, 4), {2, 0, 0, -2, 10, 4}));
+  ASSERT_TRUE(
+      AddPlaced(reversed, folder, "fine", test::PatternRaster(4, 4), {0.5, 0, 0, -0.5, 0, 10}));
+  EXPECT_EQ(reversed.ImagesExtent(), map.ImagesExtent());
   EXPECT_EQ(map.Composite().Width(), 36);
   EXPECT_EQ(map.Composite().Height(), 28);
   EXPECT_EQ(CompositeAt(map, 14, 0), (TRGBA{255, 255, 255, 255}));

@@ -115,6 +115,8 @@ TEST(PreferencesForm, ShowsStoredValuesAndReadsTheChoiceBack) {
   // The hidden unit switches are passed on as stored.
   form.FormShow({7, 25, true, true, 0});
   EXPECT_EQ(form.StehfestComboBox()->currentText(), "10");  // 7 is not offered
+  form.FormShow({14, 25, true, true, 0});
+  EXPECT_EQ(form.StehfestComboBox()->currentText(), "14");
   EXPECT_TRUE(form.FeetButton()->isChecked());
   form.StehfestComboBox()->setCurrentIndex(5);
   for (const auto& [typed, read] : {std::pair{"41", 40}, {"40", 40}, {"1", 2}}) {

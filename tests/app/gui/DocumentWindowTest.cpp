@@ -680,6 +680,12 @@ TEST_F(DocumentWindowTest, AClickOnTheMapTakesTheKeysFromAPanelEdit) {
     EXPECT_FALSE(shown.isEmpty()) << label;
     EXPECT_NEAR(shown.toDouble(), level, 1e-6 * std::fabs(level)) << label;
   }
+  for (const auto& [edit, value] : {std::pair{"cnMinDrawdownFloatEdit", d.AutoMinContourValue},
+                                    {"cnIntervalFloatEdit", d.AutoContourIntervalValue},
+                                    {"cnMaxDrawdownFloatEdit", d.AutoMaxContourValue}}) {
+    EXPECT_NEAR(Find<QLineEdit>(*mWindow, edit)->text().toDouble(), value, 1e-6 * std::fabs(value))
+        << edit;
+  }
   const auto pressKey = [](int key, Qt::KeyboardModifiers modifiers) {
     QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key), modifiers);
   };
