@@ -316,9 +316,15 @@ TEST_F(DocumentWindowTest, EditsThatTheFileKeepsMakeClosingAsk) {
        }},
       {"the time unit box", TDocumentPage::dpInfo,
        [&] {
+         TScale& time = w.Chart()->Model().X_Axis.Scale();
+         time.SetMaxAutomatic(false);
+         time.SetMax(10);
          w.TimeUnitComboBox()->setFocus();
          QTest::keyClick(w.TimeUnitComboBox(), Qt::Key_Up);
          EXPECT_EQ(w.Data().TimeUnit(), TAQVTimeUnit::tuHours);
+         EXPECT_DOUBLE_EQ(time.Max(), 240);                  // a fixed time axis keeps its span
+         QTest::keyClick(w.TimeUnitComboBox(), Qt::Key_Up);  // and from hours to minutes
+         EXPECT_DOUBLE_EQ(time.Max(), 14400);
        }},
       {"an observation well count", TDocumentPage::dpInfo,
        [&] { TypeInto(Find<TAQVSpinEdit>(w, "nuNObsSpinEdit"), "2"); }},
