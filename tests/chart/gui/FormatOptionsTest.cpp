@@ -283,6 +283,10 @@ TEST_F(FormatOptions, SeriesWritesOnlyMarkerLineAndRange) {
   EXPECT_EQ(Form.PageIndex(), kPatternsPage);
   Form.paMarkerStyle->setCurrentIndex(static_cast<int>(TMarkerStyle::msTriangle));
   Form.paMarkerSize->SetValue(12);
+  Form.paMarkerColor->SetForegroundIndex(13);  // entry 17: fuchsia
+  // The preview draws the marker as chosen.
+  EXPECT_EQ(Form.PatternsPreview->Marker().Style(), TMarkerStyle::msTriangle);
+  EXPECT_EQ(Form.PatternsPreview->Marker().Color(), clFuchsia);
   int changes = 0;
   series.Font().OnChange = [&](TObject*) { ++changes; };
   series.Number().OnChange = [&](TObject*) { ++changes; };
