@@ -21,6 +21,7 @@
 #include "app/gui/AQVConductivitiesGrid.h"
 #include "app/gui/AQVFloatEdit.h"
 #include "app/gui/AQVObservationWellsGrid.h"
+#include "app/gui/AQVPumpingPeriodsGrid.h"
 #include "app/gui/AQVPumpingWellsGrid.h"
 #include "app/gui/AQVSelectionGrid.h"
 #include "app/gui/AQVSpinEdit.h"
@@ -345,6 +346,11 @@ TEST_F(DocumentWindowTest, EditsThatTheFileKeepsMakeClosingAsk) {
        [&] {
          TypeInCell(*w.ConductivitiesGrid(), 1, 2, "7");
          QTest::keyClick(w.ConductivitiesGrid()->CellEditor(), Qt::Key_Return);
+       }},
+      {"a pumping period's discharge", TDocumentPage::dpPumpingWells,
+       [&] {
+         TypeInCell(*w.PumpingPeriodsGrid(), 3, 1, "900");
+         QTest::keyClick(w.PumpingPeriodsGrid()->CellEditor(), Qt::Key_Return);
        }},
       {"well-face fluxes", TDocumentPage::dpChart, [&] { click(w.WellFluxesRadioButton()); }},
       {"a linear time axis", TDocumentPage::dpChart,
