@@ -163,6 +163,13 @@ TEST(MySpinEdit, PasteRefusedWhenReadOnly) {
   edit.selectAll();
   QTest::keySequence(&edit, QKeySequence::Cut);
   EXPECT_EQ(edit.text(), "5");
+  // So is a cut from an edit whose typing is off.
+  edit.setReadOnly(false);
+  edit.SetEditorEnabled(false);
+  edit.selectAll();
+  QTest::keySequence(&edit, QKeySequence::Cut);
+  EXPECT_EQ(edit.text(), "5");
+  EXPECT_EQ(beeps.Count, 2);
 }
 
 TEST(MySpinButtons, PressStepsAtOnceThenAfter400ThenEvery100) {
