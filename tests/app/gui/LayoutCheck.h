@@ -171,10 +171,10 @@ class TLayoutCheck {
     }
   }
 
-  // A field says what it holds by a caption beside it (either side) or above it, overlapping
-  // its column and less than two lines of text away. A field inside another control (a spin
-  // box's line, a grid's editor) belongs to that control; the one field of a window has the
-  // window's title for its caption.
+  // A field says what it holds by a caption beside it (either side, a few characters away) or
+  // above it, overlapping its column and less than two lines of text away. A field inside another
+  // control (a spin box's line, a grid's editor) belongs to that control; the one field of a window
+  // has the window's title for its caption.
   void Captions(const QWidget* root) {
     const auto isField = [](const QWidget* w) {
       return qobject_cast<const QLineEdit*>(w) != nullptr ||
@@ -198,7 +198,9 @@ class TLayoutCheck {
       const bool captioned = std::any_of(labels.begin(), labels.end(), [&](const QLabel* label) {
         if (label->text().trimmed().isEmpty() || !label->isVisibleTo(root)) return false;
         const QRect l(label->mapTo(root, QPoint(0, 0)), label->size());
-        const bool onRow = l.center().y() >= f.top() && l.center().y() <= f.bottom();
+        const int gap = std::max(f.left() - l.right(), l.left() - f.right());
+        const bool onRow =
+            l.center().y() >= f.top() && l.center().y() <= f.bottom() && gap < 4 * l.height();
         const bool above = l.right() >= f.left() && l.left() <= f.right() &&
                            l.bottom() <= f.top() && f.top() - l.bottom() < 2 * l.height();
         return onRow || above;
