@@ -295,6 +295,7 @@ TEST_F(FrameFilesTest, FrameChangesThatTheFileKeepsMakeClosingAsk) {
            test::PressButton(files, "OK");
          });
          importImages->trigger();
+         EXPECT_EQ(d.BackgroundFiles.size(), 1u);  // the image listed already is not added again
          EXPECT_FALSE(d.BackgroundFiles.at(0).Checked);
        }},
   };
