@@ -216,6 +216,8 @@ TEST_F(FormatOptions, DashedBorderOpensWithWidthOne) {
   area.Patterns().Border().SetStyle(TPenStyle::psDot);
   area.Patterns().Border().SetWidth(3);
   Form.OpenChartArea(area, 0, "Chart area");
+  // The closed style box shows the dotted style before it was ever dropped down.
+  EXPECT_EQ(Form.paBorderStyle->currentIndex(), TPenStylesComboBox::ItemOf(TPenStyle::psDot));
   EXPECT_EQ(Form.paBorderWidth->text(), "1");
   EXPECT_EQ(Form.paBorderWidth->MaxValue(), 1);
   Form.ApplyChartArea(area);
