@@ -536,6 +536,8 @@ TEST(ParseDataFile, RefusalsSayOnASecondLineWhereAndWhat) {
        "Too many pumping periods!\nLine 37: more than 100 pumping periods in pumping well 1."},
       {WithLine(s, 32, Replaced(lines[31], "2000.0", "2OOO.0")),
        "Could not open test.aqv!\nLine 32: a number was expected in the row of aquifer 1."},
+      {Replaced(Sample("oldest.dat"), "-1500 -0.15", "-15OO -0.15"),
+       "Could not open test.aqv!\nLine 2: a number was expected in the line of the pumping well."},
       {Replaced(Sample("oldest.dat"), "2000 -800", "2000 -8OO"),
        "Could not open test.aqv!\nLine 18: a number was expected in the layer row 2."},
       {WithLine(s, 20, "Rel.:  nan"),
