@@ -242,6 +242,15 @@ TEST_F(TAQVDataSaveTest, DocumentWithChartRoundTripsThroughThe2011Form) {
   TChartModel chart;
   FillChart(chart);
   Fill(*mData);
+  // The most observation wells a file holds, the last with a value of its own.
+  ASSERT_TRUE(mData->InsertObservationWells(4, 2));
+  for (int j = 4; j <= kMaxObservationWells; ++j) {
+    TObservationWell& well = mData->ObservationWells[j];
+    well.X = well.Y = 0.5 * j;
+    well.Rc = well.Rw = 0.5;
+    for (int k = 1; k <= well.ObservationCount(); ++k) well.Observed[k] = 0.25;
+  }
+  mData->ObservationWells[5].Skin = 2.5;
   mData->ChartReference = &chart;
   const std::string bytes = SaveAs(*mData, "a.aqv");
   EXPECT_EQ(FirstLine(bytes), "AQV data file version 2011");
@@ -257,6 +266,7 @@ TEST_F(TAQVDataSaveTest, DocumentWithChartRoundTripsThroughThe2011Form) {
   EXPECT_EQ(back->SavedSeriesPatterns[1]->Data(), chart.Series(1)->Patterns().Data());
   EXPECT_TRUE(back->WellFluxMode());
   EXPECT_EQ(back->PumpingWells[1].CurveColor[2], RGBColor(255, 128, 0));
+  EXPECT_EQ(back->ObservationWells[5].Skin, 2.5);
   EXPECT_EQ(SaveAs(*back, "b.aqv"), bytes);
 }
 

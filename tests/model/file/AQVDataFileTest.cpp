@@ -545,6 +545,15 @@ TEST(ParseDataFile, RefusalsSayOnASecondLineWhereAndWhat) {
        "number."},
       {Replaced(Sample("v2011.aqv"), "clCream 0 - clWhite 0 1", "clCrime 0 - clWhite 0 1"),
        "Could not open test.aqv!\nLine 54: a colour was expected in the time graph settings."},
+      {Replaced(Sample("v2011.aqv"), "1 0   1.0000000E-04", "1 O   1.0000000E-04"),
+       "Could not open test.aqv!\nLine 52: a number was expected in the time graph settings."},
+      {Join({lines.begin(), lines.begin() + 52}),
+       "Could not open test.aqv!\nLine 53: the file ends inside the time graph settings."},
+      {Join({lines.begin(), lines.begin() + 34}),
+       "Could not open test.aqv!\nLine 35: the file ends inside the pumping well count."},
+      {Replaced(Sample("v2012.aqv"), "   -500.0000000    500.0000000",
+                "   -5OO.0000000    500.0000000"),
+       "Could not open test.aqv!\nLine 104: a number was expected in the contour plot settings."},
   };
   for (const TCase& c : cases) EXPECT_EQ(ParseDataFile(c.Text, "test.aqv").Message, c.Message);
 }
