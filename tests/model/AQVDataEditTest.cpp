@@ -39,8 +39,12 @@ TEST_F(TAQVDataEditTest, AquitardConductivityAndResistanceFollowEachOther) {
   EXPECT_DOUBLE_EQ(mData->Kv[1], 2.0 / 1000);
   mData->SetCellText(5, 1, "400", gkConductivities);  // c
   EXPECT_DOUBLE_EQ(mData->Kv[1], 0.005);
+  mData->Saved = true;
+  mChanges = 0;
   mData->SetCellText(3, 1, "0.01", gkConductivities);  // Kv
   EXPECT_DOUBLE_EQ(mData->Resistance[1], 200);
+  EXPECT_FALSE(mData->Saved) << "a typed Kv is a change to save";
+  EXPECT_EQ(mChanges, 1);
 }
 
 TEST_F(TAQVDataEditTest, ZeroThicknessMiddleAquitardTakesHalfItsNeighbours) {
@@ -181,10 +185,17 @@ TEST_F(TAQVDataEditTest, PumpingWellCellsStoreAndRecomputeTheCentre) {
 
 TEST_F(TAQVDataEditTest, ScreenedAquifersColumnParsesTheLayerList) {
   MakeTwoAquifers();
+  mData->SetIntSetting("2", TAQVSpinEditType::seNPumpingWells);
   mData->SetCellText(5, 1, "1-2", gkPumpingWells);
   EXPECT_TRUE(mData->PumpingWells[1].Screened[1]);
   EXPECT_TRUE(mData->PumpingWells[1].Screened[2]);
   EXPECT_TRUE(mData->PumpingWells[1].LayerSet.Contains(2));
+  // The new aquifer's curve gets a colour of its own, never the chart's white.
+  const TColor added = mData->PumpingWells[1].CurveColor[2];
+  EXPECT_NE(added, clWhite);
+  EXPECT_NE(added, mData->PumpingWells[1].CurveColor[1]);
+  EXPECT_NE(added, mData->PumpingWells[2].CurveColor[1]);
+  mData->SetIntSetting("1", TAQVSpinEditType::seNPumpingWells);
   mData->SetCellText(5, 1, "2", gkPumpingWells);
   EXPECT_FALSE(mData->PumpingWells[1].Screened[1]);
   EXPECT_FALSE(mData->PumpingWells[1].LayerSet.Contains(1));

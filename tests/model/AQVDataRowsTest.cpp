@@ -313,6 +313,11 @@ TEST_F(TAQVDataRowsTest, DeletingObservationWellsRegroupsThem) {
   EXPECT_TRUE(mData->ObservationWells[2].OwnCurve) << "the old well 3 now stands alone";
   EXPECT_EQ(mData->CurveCount, 2);
   EXPECT_EQ(mData->FitCount(), 4);
+  // The well that moves up takes its aquifer along: the graph's layers are those of the rest.
+  mData->SetAquiferCount(2);
+  mData->SetCellText(5, 2, "2", TAQVGridKind::gkObservationWells);
+  EXPECT_TRUE(mData->DeleteObservationWells(1, 1));
+  EXPECT_EQ(std::pair(mData->UpperLayer(), mData->LowerLayer()), std::pair(2, 2));
 }
 
 TEST_F(TAQVDataRowsTest, RowOperationsClampTheCurrentWells) {
