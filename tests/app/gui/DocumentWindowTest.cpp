@@ -598,6 +598,19 @@ TEST_F(DocumentWindowTest, TheObservationWellsPageFollowsTheCurrentWell) {
     return std::ranges::any_of(labels, [&](QLabel* l) { return l->text().endsWith(text); });
   };
   EXPECT_TRUE(shown(QStringLiteral("observation well number 2: PB 40 m")));
+
+  // A file without observation wells has no measurements to show; the next file has again.
+  test::TTempFolder folder;
+  d.SetObservationWellCount(0);
+  d.FileName = folder.Path("none.aqv");
+  d.SaveToFile(false);
+  QWidget* measurements = mWindow->findChild<QWidget*>("AQVObservationsGrid");
+  ASSERT_TRUE(mWindow->LoadFile(folder.Path("none.aqv")));
+  EXPECT_FALSE(measurements->isVisible());
+  EXPECT_TRUE(mUi.Messages.empty());
+  ASSERT_TRUE(mWindow->LoadFile(Sample("v2010.aqv")));
+  EXPECT_TRUE(measurements->isVisible());
+  mUi.Messages.clear();  // the sample's images, which are not there
 }
 
 // The curve selection names the wells as they are now, also before the graph is updated.
