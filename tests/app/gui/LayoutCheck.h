@@ -29,11 +29,11 @@ namespace aqv::test {
 // frame) at no less than its least size or the size the window promises it, no two visible
 // sibling controls overlap, and a label with a buddy shares a row with it or stands above or
 // below it in its column, and every field a person types in or picks from has a caption: a
-// label on its row or just above it in its column. Descends into containers (with or without a
-// layout), the current page of tab and stacked widgets, the parts of a splitter and the contents of
-// a scroll area (which may be larger than what it shows: that is what the scroll bars are for). A
-// control with its own inner widgets (a spin box, a chart, a grid) is checked as one piece. Every
-// shown scroll bar shows whole.
+// label on its row or just above it in its column, and every caption names a control there.
+// Descends into containers (with or without a layout), the current page of tab and stacked widgets,
+// the parts of a splitter and the contents of a scroll area (which may be larger than what it
+// shows: that is what the scroll bars are for). A control with its own inner widgets (a spin box, a
+// chart, a grid) is checked as one piece. Every shown scroll bar shows whole.
 class TLayoutCheck {
  public:
   // Returns one line per fault, naming the controls by their object names or texts. promised
@@ -45,6 +45,7 @@ class TLayoutCheck {
     check.Container(root);
     check.Buddies(root);
     check.Captions(root);
+    check.Strays(root);
     check.ScrollBars(root);
     return check.mFaults;
   }
@@ -208,6 +209,37 @@ class TLayoutCheck {
       if (!captioned)
         mFaults << QStringLiteral("%1 %2 has no caption on its row or above it")
                        .arg(Name(field), RectText(f));
+    }
+  }
+
+  // A caption says what a control beside it or below it holds: a caption left standing where
+  // its control is hidden or was placed elsewhere names nothing.
+  void Strays(const QWidget* root) {
+    const auto isCaption = [](const QWidget* w) {
+      const auto* label = qobject_cast<const QLabel*>(w);
+      return label != nullptr && label->text().trimmed().endsWith(QLatin1Char(':'));
+    };
+    QList<const QWidget*> controls;  // a label that shows a sample is a control here
+    for (const QWidget* w : root->findChildren<QWidget*>()) {
+      const QMetaObject* kind = w->metaObject();
+      if (!isCaption(w) && w->isVisibleTo(root) && kind != &QWidget::staticMetaObject &&
+          kind != &QFrame::staticMetaObject && kind != &QGroupBox::staticMetaObject)
+        controls << w;
+    }
+    for (const QLabel* label : root->findChildren<QLabel*>()) {
+      if (!isCaption(label) || !label->isVisibleTo(root)) continue;
+      const QRect l(label->mapTo(root, QPoint(0, 0)), label->size());
+      const bool names = std::any_of(controls.begin(), controls.end(), [&](const QWidget* w) {
+        if (w->isAncestorOf(label)) return false;  // a tab widget around it, say
+        const QRect c(w->mapTo(root, QPoint(0, 0)), w->size());
+        const int gap = std::max(c.left() - l.right(), l.left() - c.right());
+        const bool onRow =
+            l.center().y() >= c.top() && l.center().y() <= c.bottom() && gap < 4 * l.height();
+        const bool above = l.right() >= c.left() && l.left() <= c.right() &&
+                           l.bottom() <= c.top() && c.top() - l.bottom() < 2 * l.height();
+        return onRow || above;
+      });
+      if (!names) mFaults << QStringLiteral("%1 %2 names no control").arg(Name(label), RectText(l));
     }
   }
 

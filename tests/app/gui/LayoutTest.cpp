@@ -182,6 +182,18 @@ TEST_F(LayoutTest, DialogsHoldTogetherAtEverySize) {
          form->OpenSeries(TSeries(), 0, QStringLiteral("PB 25 m, layer: 1"));
          return form;
        }},
+      {"format_title",
+       [](auto& ui, auto&) {
+         auto form = std::make_unique<TFormatOptionsForm>(nullptr, &ui);
+         form->OpenTitle(TTitle(), 0, QStringLiteral("Title"));
+         return form;
+       }},
+      {"format_legend",
+       [](auto& ui, auto&) {
+         auto form = std::make_unique<TFormatOptionsForm>(nullptr, &ui);
+         form->OpenLegend(TLegend(), 0, QStringLiteral("Legend"));
+         return form;
+       }},
       {"image_files", [](auto& ui, auto&) { return std::make_unique<TFilesSelectionForm>(ui); }},
       {"console",
        [](auto&, auto&) {

@@ -110,6 +110,11 @@ TEST_F(FormatOptions, TypingNeverRaisesAConversionErrorMidTyping) {
   TAxis axis;
   Form.OpenAxis(axis, kScalePage, "X-axis");
   ShowForm();
+  // The boxes stand in the column their heading names.
+  for (const QLabel* heading : Form.findChildren<QLabel*>())
+    if (heading->text() == QStringLiteral("Automatic"))
+      EXPECT_TRUE(heading->geometry().left() <= Form.scMaxAuto->geometry().center().x() &&
+                  Form.scMaxAuto->geometry().center().x() <= heading->geometry().right());
   Form.scMaximum->setFocus();
   Form.scMaximum->selectAll();
   QTest::keyClicks(Form.scMaximum, "1e");
@@ -145,6 +150,13 @@ TEST_F(FormatOptions, TypingAMaximumMakesItManualOnTheAxis) {
   EXPECT_EQ(axis.Scale().MinorUnit(), 10.0);
   EXPECT_FALSE(axis.Scale().MaxAutomatic());
   EXPECT_TRUE(axis.Scale().MinAutomatic());
+  // Where the locale groups thousands, a value still shows as one number that reads back.
+  const QLocale before;
+  QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+  axis.Scale().SetMax(25000);
+  Form.OpenAxis(axis, kScalePage, "X-axis");
+  EXPECT_EQ(Form.scMaximum->text(), QStringLiteral("25000"));
+  QLocale::setDefault(before);
 }
 
 TEST_F(FormatOptions, MinimumIsTakenWhenLeftOrOnOK) {
