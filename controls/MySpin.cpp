@@ -255,15 +255,13 @@ void TMySpinEdit::keyPressEvent(QKeyEvent* event) {
 }
 
 void TMySpinEdit::contextMenuEvent(QContextMenuEvent* event) {
+  // An edit whose typing is off offers what a read-only edit offers: copy and select, no
+  // paste, cut, delete or undo. The menu's actions carry their shortcuts only in their texts,
+  // so the menu is made while the edit reads as read-only rather than pruned afterwards.
+  const bool readOnly = isReadOnly();
+  if (!CanChangeText()) setReadOnly(true);
   QMenu* menu = createStandardContextMenu();
-  if (!CanChangeText()) {
-    // Paste and cut stay refused; the menu's own actions carry the standard shortcuts.
-    for (QAction* action : menu->actions()) {
-      if (action->shortcut() == QKeySequence::Paste || action->shortcut() == QKeySequence::Cut) {
-        action->setEnabled(false);
-      }
-    }
-  }
+  setReadOnly(readOnly);
   menu->setAttribute(Qt::WA_DeleteOnClose);
   menu->popup(event->globalPos());
 }

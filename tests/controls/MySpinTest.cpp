@@ -1,7 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <limits>
 
 #include "controls/MySpin.h"
@@ -170,6 +175,23 @@ TEST(MySpinEdit, PasteRefusedWhenReadOnly) {
   QTest::keySequence(&edit, QKeySequence::Cut);
   EXPECT_EQ(edit.text(), "5");
   EXPECT_EQ(beeps.Count, 2);
+  // Its context menu offers no paste either; the menu of an edit that takes typing does.
+  QGuiApplication::clipboard()->setText(QStringLiteral("7"));
+  edit.show();
+  const QString pasteKeys = QKeySequence(QKeySequence::Paste).toString(QKeySequence::NativeText);
+  const auto pasteOffered = [&] {
+    QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(2, 2), edit.mapToGlobal(QPoint(2, 2)));
+    QApplication::sendEvent(&edit, &click);
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (menu == nullptr) return false;
+    const QList<QAction*> items = menu->actions();
+    menu->close();
+    return std::ranges::any_of(
+        items, [&](const QAction* a) { return a->isEnabled() && a->text().endsWith(pasteKeys); });
+  };
+  EXPECT_FALSE(pasteOffered());
+  edit.SetEditorEnabled(true);
+  EXPECT_TRUE(pasteOffered());
 }
 
 TEST(MySpinButtons, PressStepsAtOnceThenAfter400ThenEvery100) {

@@ -195,6 +195,9 @@ TEST(TMyChart, ScaleChangesDuringThePaintScheduleNoFurtherPaint) {
   chart.Model().ChartTitle.SetText("Changed");  // outside the paint: repaints
   QApplication::processEvents();
   EXPECT_EQ(chart.Paints, 2);
+  chart.Model().Series(0)->Marker().SetColor(clRed);  // and so does a series
+  QApplication::processEvents();
+  EXPECT_EQ(chart.Paints, 3);
 }
 
 TEST(TMyChart, RestoreImageShowsTheSavedDrawingUntilTheNextPaint) {
