@@ -78,6 +78,18 @@ TEST_F(MainFormTest, TheFrameOpensWithinTheScreensAvailableArea) {
   form.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
   EXPECT_TRUE(available.contains(form.frameGeometry()));
+  // A kept placement in the screen's corner, too small for the frame, grows inwards.
+  {
+    TSettingsStore store;
+    TDesktopSettings corner;
+    corner.Left = 700, corner.Top = 500, corner.Width = 50, corner.Height = 50;
+    ASSERT_TRUE(WriteDesktopSettings(store, corner, false));
+  }
+  TMainForm cornered;
+  cornered.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&cornered));
+  EXPECT_TRUE(available.contains(cornered.frameGeometry()));
+  QFile::remove(QString::fromStdString(TSettingsStore().FileName()));
   // A placement kept from a larger screen comes back whole onto this one.
   const QRect screen(0, 0, 800, 600);
   EXPECT_EQ(WithinScreen(QRect(500, 300, 1600, 1000), screen), screen);
