@@ -748,6 +748,10 @@ TEST_F(DocumentWindowTest, AfterAnAnimationTheTextBoxBeingTypedInIsBackForTyping
   TAQVTextEdit& box = *map.TextEdits().front();
   QTest::mouseClick(&map, Qt::LeftButton, {}, box.BoxRect().center());
   QTest::keyClicks(&box, "Dune");
+  // A map that lays out again (its window grows) places the box anew and leaves it open.
+  mWindow->resize(mWindow->size() + QSize(40, 30));
+  mWindow->grab();
+  EXPECT_TRUE(box.isVisible());
   QTest::mouseClick(mWindow->AnimateButton(), Qt::LeftButton);
   EXPECT_TRUE(map.Animating());
   QTRY_VERIFY(!map.Animating());
