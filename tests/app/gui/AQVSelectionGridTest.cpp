@@ -61,7 +61,10 @@ TEST_F(TSelectionGridTest, AWideCurveNameIsCutByA200PixelTitleRow) {
 }
 
 TEST_F(TSelectionGridTest, ClicksSelectInTheForegroundColourAndRightClicksDeselect) {
-  mForm.ColorGrid1()->SetForegroundIndex(13);
+  TMyColorGrid& colours = *mForm.ColorGrid1();
+  ASSERT_TRUE(colours.isVisible());  // the dialog holds its colours
+  QTest::mouseClick(&colours, Qt::LeftButton, {}, colours.CellRect(13).center());
+  ASSERT_EQ(colours.ForegroundIndex(), 13);
   const TColor colour = mForm.ColorGrid1()->ForegroundColor();
   ClickCell(2, 2, Qt::RightButton);  // unselected: nothing changes
   EXPECT_FALSE(Grid().Cell(2, 2).Selected);

@@ -400,11 +400,22 @@ TEST_F(FrameWindowsTest, APageChangeSetsTheWindowHintTheStatusBarAndTheHelpOfThe
   EXPECT_EQ(mForm->StatusText(0), child.statusTip());
   // With the tabs focused, F1 asks for the page's help, not the first page's.
   child.PageControl()->tabBar()->setFocus();
-  EXPECT_EQ(HelpKeywordOf(QApplication::focusWidget()), "contour_plot");
+  mUi.Messages.clear();
+  QTest::keyClick(child.PageControl()->tabBar(), Qt::Key_F1);
+  EXPECT_EQ(mUi.OnlyMessage(),
+            HelpFailureText(HelpPagePath(HelpFolder(), "contour_plot")).toStdString());
+  mUi.Messages.clear();
   ClickTab(child, TDocumentPage::dpPumpingWells);
   EXPECT_EQ(child.statusTip(), "Pumping wells");
   EXPECT_EQ(mForm->StatusText(0), "Pumping wells");
   EXPECT_EQ(HelpKeywordOf(child.PageControl()->tabBar()), "pumping_wells");
+  // A unit picked in the document shows in the status bar at once.
+  ClickTab(child, TDocumentPage::dpInfo);
+  const QString before = mForm->StatusText(1);
+  child.TimeUnitComboBox()->setFocus();
+  QTest::keyClick(child.TimeUnitComboBox(), Qt::Key_Up);
+  EXPECT_NE(mForm->StatusText(1).toStdString(), before.toStdString());
+  EXPECT_EQ(mForm->StatusText(1).toStdString(), TimeUnitPanelText(child.Data().TimeUnit()));
 }
 
 TEST_F(FrameWindowsTest, HelpThatCannotOpenSaysSoAndNamesThePage) {
@@ -430,6 +441,7 @@ TEST_F(FrameWindowsTest, F1InTheModelGeneratorThatCannotOpenSaysWhereThePageIs) 
   ChooseMenuItem(*mForm, "Export", "Save model as FEM");
   EXPECT_EQ(mUi.OnlyMessage(),
             HelpFailureText(HelpPagePath(HelpFolder(), "fem_model")).toStdString());
+  EXPECT_EQ(mForm->focusWidget(), mForm->ActiveChild()) << "the keys go back to the document";
 }
 
 TEST_F(FrameWindowsTest, TheExportMenuOffersWhatTheActivePageCanExport) {
