@@ -276,6 +276,7 @@ TEST_F(FormatOptions, GridAndMoreColorsSetTheCopyAndThePreview) {
   QTest::mouseClick(Form.paAreaMoreColors, Qt::LeftButton);
   EXPECT_EQ(Form.paAreaColor->ForegroundIndex(), 15);
   Form.paBorderColor->SetForegroundIndex(9);  // the border's grid likewise
+  EXPECT_EQ(Form.PatternsPreview->Patterns().Border().Color(), clRed);
   Form.ApplyChartArea(area);
   EXPECT_EQ(area.Patterns().Area().Color(), clWhite);
   EXPECT_EQ(area.Patterns().Border().Color(), clRed);

@@ -206,6 +206,28 @@ TEST_F(TMyChartMouse, RightAndLeftClicksSelectAndDeselectParts) {
   Click(Qt::RightButton, QPoint(5, 5));
   EXPECT_FALSE(m.ChartArea.Selected());
   EXPECT_EQ(ChartUnitState().SelectedPart, TChartPart::cpNone);
+  // Every other part a click lands on is the one selected, the secondary axis's too.
+  chart.Model().Axes.Include(TAxisType::saSecondaryY);
+  chart.GetSeries(1)->Range().SetYAxis(2);
+  chart.grab();
+  const auto selected = [](const auto& part) {
+    return std::function([&part] { return part.Selected(); });
+  };
+  const std::pair<QPoint, std::function<bool()>> parts[] = {
+      {Centre(m.X_Axis.Rect()), selected(m.X_Axis)},
+      {Centre(m.X_Axis.Title().Rect()), selected(m.X_Axis.Title())},
+      {QPoint(m.Y_Axis.Rect().Left + 2, m.Y_Axis.Rect().Top + 30), selected(m.Y_Axis)},
+      {Centre(m.Y_Axis.Title().Rect()), selected(m.Y_Axis.Title())},
+      {QPoint(m.SecondaryY_Axis.Rect().Right - 2, m.SecondaryY_Axis.Rect().Top + 30),
+       selected(m.SecondaryY_Axis)},
+      {Centre(m.SecondaryY_Axis.Title().Rect()), selected(m.SecondaryY_Axis.Title())},
+      {QPoint(m.Legend.Rect().Right - 2, m.Legend.Rect().Bottom - 2), selected(m.Legend)},
+  };
+  for (const auto& [at, isSelected] : parts) {
+    Click(Qt::RightButton, at);
+    chart.PopupMenu()->hide();
+    EXPECT_TRUE(isSelected()) << at.x() << "," << at.y();
+  }
 }
 
 TEST_F(TMyChartMouse, MenuCaptionsAndSeriesItemEnabledOnlyWithSeries) {
