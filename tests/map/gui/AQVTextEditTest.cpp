@@ -258,6 +258,10 @@ TEST_F(TTextBoxMouse, MovedByItsTopEdgeItKeepsItsTextInsideTheMapAndAnchorsWhere
   EXPECT_EQ(mBox->AnchorMode, 2);
   EXPECT_EQ(mBox->X, mMap->EastPixel() - Rect().left());
   EXPECT_EQ(mBox->Y, mMap->NorthPixel() - Rect().top());
+  // Far below the bottom edge likewise.
+  const QRect east = Rect();
+  Drag(east.topLeft() + QPoint(10, 2), QPoint(east.left() + 10, mMap->height() + 300));
+  EXPECT_EQ(Rect().bottom(), mMap->height() - 1);
   mMap->grab().save(QString::fromStdString(test::ReviewPath("map-text-box-moved.png")));
 }
 
