@@ -311,6 +311,11 @@ TEST_F(DocumentWindowTest, EditsThatTheFileKeepsMakeClosingAsk) {
          memo->selectAll();
          QTest::keyClicks(memo, "first");
          EXPECT_EQ(w.Data().InfoTexts[5], "first");
+         for (const char* line : {"second", "third"}) {
+           QTest::keyClick(memo, Qt::Key_Return);
+           QTest::keyClicks(memo, line);
+         }
+         EXPECT_EQ(w.Data().InfoTexts[7], "third");  // the remarks hold three lines
          memo->selectAll();
          QTest::keyClick(memo, Qt::Key_Delete);
          EXPECT_EQ(w.Data().InfoTexts[5], "");  // a deleted line is stored as empty text
