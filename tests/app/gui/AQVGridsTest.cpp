@@ -87,13 +87,27 @@ TEST_F(TInputGridsTest, SelectingARowMakesItTheCurrentWell) {
   EXPECT_EQ(mData->CurrentPumpingWell(), 2);
 }
 
+// Whether the Include box of a row shows its check mark: dark pixels inside the box, whatever
+// the colour of the cell around it.
+bool BoxShowsCheck(TMyParentGrid& grid, int row) {
+  const QImage picture = grid.viewport()->grab().toImage();
+  const QPoint centre = grid.visualRect(grid.model()->index(row - 1, 1)).center();
+  int dark = 0;
+  for (int dx = -3; dx <= 3; ++dx)
+    for (int dy = -3; dy <= 3; ++dy)
+      if (QColor(picture.pixel(centre + QPoint(dx, dy))).lightness() < 100) ++dark;
+  return dark > 0;
+}
+
 TEST_F(TInputGridsTest, IncludeBoxFlipsOnClickAndOnSpace) {
   ASSERT_TRUE(mData->InsertPumpingWells(2, 1));
   auto& grid = Shown<TAQVPumpingWellsGrid>();
   Click(grid, 1, 2);
   EXPECT_FALSE(mData->PumpingWells[2].Included[0]);
+  EXPECT_FALSE(BoxShowsCheck(grid, 2));
   Key(grid, Qt::Key_Space);
   EXPECT_TRUE(mData->PumpingWells[2].Included[0]);
+  EXPECT_TRUE(BoxShowsCheck(grid, 2));
   // The last included well stays included, with the document's message.
   Click(grid, 1, 1);
   Click(grid, 1, 2);
@@ -265,18 +279,6 @@ TEST_F(TInputGridsTest, WellAtAPumpingWellShowsNotApplicableAndCannotBeEdited) {
   EXPECT_TRUE(grid.AllCellsValid());
 }
 
-// Whether the Include box of a row shows its check mark: dark pixels inside the box, whatever
-// the colour of the cell around it.
-bool BoxShowsCheck(TMyParentGrid& grid, int row) {
-  const QImage picture = grid.viewport()->grab().toImage();
-  const QPoint centre = grid.visualRect(grid.model()->index(row - 1, 1)).center();
-  int dark = 0;
-  for (int dx = -3; dx <= 3; ++dx)
-    for (int dy = -3; dy <= 3; ++dy)
-      if (QColor(picture.pixel(centre + QPoint(dx, dy))).lightness() < 100) ++dark;
-  return dark > 0;
-}
-
 TEST_F(TInputGridsTest, ObservationWellBoxShowsAndFlipsTheWellsOwnFlag) {
   ASSERT_TRUE(mData->InsertObservationWells(2, 1));
   // Each well's flag differs from that of its first observation.
@@ -341,7 +343,10 @@ TEST_F(TInputGridsTest, GridsShowTheLayerCodesAndTheFitGroups) {
   well.RcCode = '1', well.RwCode = '2', well.SkinCode = '3';
   auto& wells = Shown<TAQVPumpingWellsGrid>();
   EXPECT_EQ(wells.Cells(7, 1) + wells.Cells(9, 1) + wells.Cells(11, 1), "123");
+  mData->TCode[1] = '4', mData->SCode[1] = '5';
+  mData->ResistanceCode[1] = '6', mData->SAquitardCode[1] = '7';
   auto& grid = Shown<TAQVConductivitiesGrid>();
+  EXPECT_EQ(grid.Cells(6, 2) + grid.Cells(9, 2) + grid.Cells(6, 1) + grid.Cells(9, 1), "4567");
   EXPECT_EQ(grid.Cells(4, 1), "c1");
   EXPECT_EQ(grid.Cells(7, 1), "S'1");
   EXPECT_EQ(grid.Cells(4, 2), "T1");
