@@ -42,6 +42,7 @@ TEST(MapOptionsDialog, HiddenLegendShowsUncheckedAndDisabledAndStaysHidden) {
   form.OptionPages()->setCurrentIndex(1);
   form.show();
   QCheckBox* show = form.ShowLegendBox();
+  ASSERT_TRUE(show->isVisible());  // on the page, to be clicked
   for (bool on : {true, false}) {
     QTest::mouseClick(show, Qt::LeftButton, {}, QPoint(8, show->height() / 2));
     EXPECT_EQ(show->isChecked(), on);
