@@ -591,7 +591,7 @@ TEST_F(DocumentWindowTest, GridValidationChecksTheTablesOfEveryWell) {
 }
 
 // A change of the whole document (here the current well) shows on the page at once.
-TEST_F(DocumentWindowTest, TheObservationWellsPageFollowsTheCurrentWell) {
+TEST_F(DocumentWindowTest, TheWellPagesFollowTheCurrentWell) {
   ShowNewDocument();
   TAQVData& d = mWindow->Data();
   ASSERT_TRUE(d.InsertObservationWells(2, 1));
@@ -616,6 +616,14 @@ TEST_F(DocumentWindowTest, TheObservationWellsPageFollowsTheCurrentWell) {
   ASSERT_TRUE(mWindow->LoadFile(Sample("v2010.aqv")));
   EXPECT_TRUE(measurements->isVisible());
   mUi.Messages.clear();  // the sample's images, which are not there
+  // So does the pumping wells page, whose periods are those of the row clicked.
+  ASSERT_TRUE(mWindow->Data().InsertPumpingWells(2, 1));
+  mWindow->Data().PumpingWells[2].Name = "PP 2";
+  ClickTab(TDocumentPage::dpPumpingWells);
+  TMyParentGrid* pumping = mWindow->PumpingWellsGrid();
+  QTest::mouseClick(pumping->viewport(), Qt::LeftButton, {},
+                    pumping->visualRect(pumping->model()->index(1, 3)).center());
+  EXPECT_TRUE(shown(QStringLiteral("well number 2: PP 2")));
 }
 
 // The curve selection names the wells as they are now, also before the graph is updated.
