@@ -855,6 +855,22 @@ TEST_F(DocumentWindowTest, AxisButtonsSetTheTitleAndScalesAtTheNextUpdate) {
     EXPECT_FALSE(mWindow->Data().CurvesStale);
   }
   EXPECT_TRUE(mUi.Messages.empty());
+  // Previous graph shows the graph before the last update while it is held down. What the
+  // screen shows is read back as painted, without painting it again.
+  QWidget* graph = mWindow->Chart();
+  const auto onScreen = [&] {
+    QApplication::processEvents();
+    const QPoint at = graph->mapTo(mWindow.get(), QPoint(0, 0));
+    return mWindow->screen()
+        ->grabWindow(mWindow->winId(), at.x(), at.y(), graph->width(), graph->height())
+        .toImage();
+  };
+  const QImage now = onScreen();
+  auto* previous = Find<QPushButton>(*mWindow, "PreviousGraphButton");
+  QTest::mousePress(previous, Qt::LeftButton);
+  EXPECT_NE(onScreen(), now);
+  QTest::mouseRelease(previous, Qt::LeftButton);
+  EXPECT_EQ(onScreen(), now);
 }
 
 // The page shows the document's curve type and axes each time it opens, also when they changed
