@@ -98,6 +98,9 @@ TEST_F(DocumentWindowTest, LoadingASampleFillsThePagesAndComputesTheGraph) {
   EXPECT_EQ(mWindow->TimeUnitComboBox()->currentIndex(), static_cast<int>(d.TimeUnit()));
   EXPECT_EQ(mWindow->findChild<QLineEdit*>("nuNObsSpinEdit")->text(), "2");
   EXPECT_EQ(mWindow->findChild<QLineEdit*>("paAbsoluteEdit")->text(), "0.0002");
+  const auto* fileRemarks = mWindow->findChild<QPlainTextEdit*>("flRemarksMemo");
+  ASSERT_NE(fileRemarks, nullptr);
+  EXPECT_EQ(fileRemarks->toPlainText().split('\n').value(3).toStdString(), d.InfoTexts[14]);
   mWindow->show();
   ClickTab(TDocumentPage::dpAquiferSystem);
   EXPECT_TRUE(mWindow->ConductivitiesGrid()->isVisible());
@@ -537,6 +540,8 @@ TEST(RemarksMemo, RefusesALongLineAndALineTooMany) {
   TRemarksMemo memo(3);
   QTest::keyClicks(&memo, QString(70, QLatin1Char('x')));
   EXPECT_EQ(memo.toPlainText().size(), 60);
+  QTest::keyClick(&memo, Qt::Key_Left);  // a full line still lets the caret move
+  EXPECT_EQ(memo.textCursor().position(), 59);
   // Pasted: as many lines as typing allows, and no more.
   memo.clear();
   QApplication::clipboard()->setText(QStringLiteral("a\nb\nc\nd"));
@@ -560,6 +565,11 @@ TEST_F(DocumentWindowTest, ContourPageGetsAWindowBeyondTheWells) {
   EXPECT_EQ(d.WorldX2(), 500 + 1000);
   EXPECT_EQ(d.WorldY1(), 0 - 1000);
   EXPECT_EQ(d.WorldY2(), 100 + 1000);
+  // A window of the person's that ends at a zero edge is theirs to keep.
+  mWindow->SetActivePage(TDocumentPage::dpInfo);
+  d.SetWorldY2(0);
+  mWindow->SetActivePage(TDocumentPage::dpContourPlot);
+  EXPECT_EQ(std::tuple(d.WorldX1(), d.WorldY1(), d.WorldY2()), std::tuple(-800.0, -1000.0, 0.0));
 }
 
 TEST_F(DocumentWindowTest, GridValidationChecksTheTablesOfEveryWell) {
