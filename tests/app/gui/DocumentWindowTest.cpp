@@ -101,6 +101,9 @@ TEST_F(DocumentWindowTest, LoadingASampleFillsThePagesAndComputesTheGraph) {
   const auto* fileRemarks = mWindow->findChild<QPlainTextEdit*>("flRemarksMemo");
   ASSERT_NE(fileRemarks, nullptr);
   EXPECT_EQ(fileRemarks->toPlainText().split('\n').value(3).toStdString(), d.InfoTexts[14]);
+  d.InfoTexts[6] = "Second remark";  // a change of the document shows at once
+  d.Changed();
+  EXPECT_EQ(mWindow->ProjectRemarksMemo()->toPlainText().split('\n').value(1), "Second remark");
   mWindow->show();
   ClickTab(TDocumentPage::dpAquiferSystem);
   EXPECT_TRUE(mWindow->ConductivitiesGrid()->isVisible());
@@ -322,6 +325,18 @@ TEST_F(DocumentWindowTest, EditsThatTheFileKeepsMakeClosingAsk) {
          memo->selectAll();
          QTest::keyClick(memo, Qt::Key_Delete);
          EXPECT_EQ(w.Data().InfoTexts[5], "");  // a deleted line is stored as empty text
+       }},
+      {"the file remarks", TDocumentPage::dpInfo,
+       [&] {
+         auto* memo = Find<TRemarksMemo>(w, "flRemarksMemo");
+         memo->setFocus();
+         memo->selectAll();
+         QTest::keyClicks(memo, "one");
+         for (const char* line : {"two", "three", "four"}) {
+           QTest::keyClick(memo, Qt::Key_Return);
+           QTest::keyClicks(memo, line);
+         }
+         EXPECT_EQ(w.Data().InfoTexts[14], "four");  // these remarks hold four lines
        }},
       {"the time unit box", TDocumentPage::dpInfo,
        [&] {

@@ -444,7 +444,7 @@ TEST_F(FrameWindowsTest, F1InTheModelGeneratorThatCannotOpenSaysWhereThePageIs) 
   EXPECT_EQ(mForm->focusWidget(), mForm->ActiveChild()) << "the keys go back to the document";
 }
 
-TEST_F(FrameWindowsTest, TheExportMenuOffersWhatTheActivePageCanExport) {
+TEST_F(FrameWindowsTest, TheExportMenuFollowsThePageAndTheEditMenuHoldsEveryCommand) {
   struct TCase {
     int Page;             // -1: no document
     const char* Enabled;  // the items enabled when the menu opens
@@ -470,6 +470,16 @@ TEST_F(FrameWindowsTest, TheExportMenuOffersWhatTheActivePageCanExport) {
       QTest::keyClick(mForm->menuBar(), Qt::Key_Escape);
     }
   }
+  // The Edit menu holds every edit command, whatever the page.
+  QMenu* edit = OpenBarMenu(*mForm, "Edit", true);
+  ASSERT_NE(edit, nullptr);
+  QStringList items;
+  for (const QAction* a : edit->actions())
+    items << (a->isSeparator() ? "-" : a->text().remove('&'));
+  EXPECT_EQ(items.join(", ").toStdString(),
+            "Cut, Copy, Paste, -, Delete row(s), Insert row(s), -, Clear, Select All");
+  QTest::keyClick(edit, Qt::Key_Escape);
+  QTest::keyClick(mForm->menuBar(), Qt::Key_Escape);
 }
 
 TEST_F(FrameWindowsTest, TheStatusBarGivesAClosedMenusHintBackAndShowsTheMapsCoordinates) {
