@@ -665,8 +665,10 @@ TEST_F(DocumentWindowTest, TheCurveSelectionNamesTheWellsAsTheyAreNow) {
     title = form.AQVSelectionGrid1()->Data()->CurveNames[0];
     form.reject();
   });
+  mWindow->Data().Saved = true;
   mWindow->Chart()->PopupMenu()->actions().value(0)->trigger();
   EXPECT_EQ(title, "PB 40 m");
+  EXPECT_TRUE(mWindow->Data().Saved) << "a cancelled choice changes nothing";
 }
 
 // The arrows step the number of aquifers no lower than one.
