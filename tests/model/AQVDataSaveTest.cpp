@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -210,8 +211,10 @@ std::string FirstLine(const std::string& bytes) {
 
 TEST_F(TAQVDataSaveTest, DocumentWithoutChartRoundTripsThroughThe2010Form) {
   Fill(*mData);
+  const bool inputOpen = fcntl(0, F_GETFD) != -1;
   const std::string bytes = SaveAs(*mData, "a.aqv");
   ASSERT_TRUE(mUi.Messages.empty());
+  EXPECT_EQ(fcntl(0, F_GETFD) != -1, inputOpen) << "a save closes its own file and no other";
   EXPECT_EQ(FirstLine(bytes), "AQV data file version 2010");
   EXPECT_TRUE(mData->Saved);
   EXPECT_EQ(mSavedEvents, 1);
