@@ -167,6 +167,10 @@ TEST_F(TInputGridsTest, LayerPopupListsTheLayersAndStoresEachClickOnce) {
   EXPECT_EQ(mChanges, 0);
   EXPECT_TRUE(grid.AllCellsValid());
   EXPECT_TRUE(popup->grab().save(QString::fromStdString(ReviewPath("layer-popup.png"))));
+  // The keys do as much: an arrow to the first layer, and Space.
+  QTest::keyClick(list, Qt::Key_Up);
+  QTest::keyClick(list, Qt::Key_Space);
+  EXPECT_EQ(grid.Cells(5, 1), "1,2");
   popup->close();
 }
 

@@ -89,6 +89,14 @@ TEST_F(MainFormTest, TheFrameOpensWithinTheScreensAvailableArea) {
   cornered.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&cornered));
   EXPECT_TRUE(available.contains(cornered.frameGeometry()));
+  // Closed as it is, neither minimised nor maximised, it opens so the next time.
+  ASSERT_TRUE(cornered.close());
+  {
+    TSettingsStore store;
+    TDesktopSettings kept;
+    ASSERT_EQ(ReadDesktopSettings(store, kept), TSettingsReadResult::srRead);
+    EXPECT_EQ(kept.WindowState, 0);
+  }
   QFile::remove(QString::fromStdString(TSettingsStore().FileName()));
   // A placement kept from a larger screen comes back whole onto this one.
   const QRect screen(0, 0, 800, 600);
