@@ -33,6 +33,7 @@
 #include "app/gui/MRUList.h"
 #include "app/gui/Preferences.h"
 #include "app/gui/Startup.h"
+#include "app/gui/ToolIcons.h"
 #include "map/gui/AQVKaart.h"
 #include "map/gui/FilesSelection.h"
 #include "model/AQVElements.h"
@@ -143,6 +144,9 @@ TEST_F(MainFormTest, TheNextFrameKeepsTheFoldersAndBarsOfTheLast) {
       EXPECT_FALSE(a->icon().isNull()) << a->text().toStdString();
     }
   }
+  // Optimize tells a fitted document from one that is not.
+  EXPECT_NE(ToolIcon(TToolIcon::tiOptimize).pixmap(24).toImage(),
+            ToolIcon(TToolIcon::tiOptimized).pixmap(24).toImage());
   EXPECT_EQ(Globals().OpenDirectory, "/data/open");
   EXPECT_EQ(Globals().SaveDirectory, "/data/save");
   EXPECT_FALSE(next.statusBar()->isVisible());
