@@ -172,6 +172,17 @@ class TLayoutCheck {
     }
   }
 
+  // Whether a label at l captions the control at c: on its row (either side, a few characters
+  // away), or above it, overlapping its column and less than two lines of text away.
+  static bool IsCaptionOf(const QRect& l, const QRect& c) {
+    const int gap = std::max(c.left() - l.right(), l.left() - c.right());
+    const bool onRow =
+        l.center().y() >= c.top() && l.center().y() <= c.bottom() && gap < 4 * l.height();
+    const bool above = l.right() >= c.left() && l.left() <= c.right() && l.bottom() <= c.top() &&
+                       c.top() - l.bottom() < 2 * l.height();
+    return onRow || above;
+  }
+
   // A field says what it holds by a caption beside it (either side, a few characters away) or
   // above it, overlapping its column and less than two lines of text away. A field inside another
   // control (a spin box's line, a grid's editor) belongs to that control; the one field of a window
@@ -198,13 +209,7 @@ class TLayoutCheck {
       const QRect f(field->mapTo(root, QPoint(0, 0)), field->size());
       const bool captioned = std::any_of(labels.begin(), labels.end(), [&](const QLabel* label) {
         if (label->text().trimmed().isEmpty() || !label->isVisibleTo(root)) return false;
-        const QRect l(label->mapTo(root, QPoint(0, 0)), label->size());
-        const int gap = std::max(f.left() - l.right(), l.left() - f.right());
-        const bool onRow =
-            l.center().y() >= f.top() && l.center().y() <= f.bottom() && gap < 4 * l.height();
-        const bool above = l.right() >= f.left() && l.left() <= f.right() &&
-                           l.bottom() <= f.top() && f.top() - l.bottom() < 2 * l.height();
-        return onRow || above;
+        return IsCaptionOf(QRect(label->mapTo(root, QPoint(0, 0)), label->size()), f);
       });
       if (!captioned)
         mFaults << QStringLiteral("%1 %2 has no caption on its row or above it")
@@ -231,13 +236,7 @@ class TLayoutCheck {
       const QRect l(label->mapTo(root, QPoint(0, 0)), label->size());
       const bool names = std::any_of(controls.begin(), controls.end(), [&](const QWidget* w) {
         if (w->isAncestorOf(label)) return false;  // a tab widget around it, say
-        const QRect c(w->mapTo(root, QPoint(0, 0)), w->size());
-        const int gap = std::max(c.left() - l.right(), l.left() - c.right());
-        const bool onRow =
-            l.center().y() >= c.top() && l.center().y() <= c.bottom() && gap < 4 * l.height();
-        const bool above = l.right() >= c.left() && l.left() <= c.right() &&
-                           l.bottom() <= c.top() && c.top() - l.bottom() < 2 * l.height();
-        return onRow || above;
+        return IsCaptionOf(l, QRect(w->mapTo(root, QPoint(0, 0)), w->size()));
       });
       if (!names) mFaults << QStringLiteral("%1 %2 names no control").arg(Name(label), RectText(l));
     }
