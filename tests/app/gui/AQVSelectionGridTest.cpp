@@ -15,15 +15,15 @@
 namespace aqv::test {
 namespace {
 
-// Two aquifers and three observation wells at different places, and a fourth at the third's
-// place: three drawn curves.
+// Two aquifers and three observation wells at different places, and a fourth and a fifth at
+// the third's place: three drawn curves.
 class TSelectionGridTest : public TDocumentTest {
  protected:
   void SetUp() override {
     TDocumentTest::SetUp();
     mData->SetAquiferCount(2);
-    ASSERT_TRUE(mData->InsertObservationWells(2, 3));
-    for (int j = 1; j <= 4; ++j) {
+    ASSERT_TRUE(mData->InsertObservationWells(2, 4));
+    for (int j = 1; j <= 5; ++j) {
       mData->ObservationWells[j].X = 10.0 * std::min(j, 3);
       mData->ObservationWells[j].Y = 0;
       mData->ObservationWells[j].Layer = 1;
@@ -92,9 +92,10 @@ TEST_F(TSelectionGridTest, OkWritesTheChoicesAndCancelDoesNot) {
   mForm.OKButtonClick();
   EXPECT_TRUE(mData->ObservationWells[3].LayerSet.Contains(2));
   EXPECT_FALSE(mData->ObservationWells[1].LayerSet.Contains(1));
-  // The curve of the wells at one place goes for both of them.
+  // The curve of the wells at one place goes for all of them, the last well too.
   EXPECT_FALSE(mData->CurveLayerSet(3).Contains(1));
   EXPECT_EQ(mData->ObservationWells[3].CurveColor[2], colour);
+  EXPECT_TRUE(mData->ObservationWells[5].LayerSet.Contains(2));
   EXPECT_EQ(mForm.result(), QDialog::Accepted);
 }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -115,7 +116,7 @@ TEST(PreferencesForm, ShowsStoredValuesAndReadsTheChoiceBack) {
   // The hidden unit switches are passed on as stored.
   form.FormShow({7, 25, true, true, 0});
   EXPECT_EQ(form.StehfestComboBox()->currentText(), "10");  // 7 is not offered
-  form.FormShow({14, 25, true, true, 0});
+  form.FormShow({14, 25, true, false, 0});                  // each the other way from its default
   EXPECT_EQ(form.StehfestComboBox()->currentText(), "14");
   EXPECT_TRUE(form.FeetButton()->isChecked());
   form.StehfestComboBox()->setCurrentIndex(5);
@@ -125,7 +126,11 @@ TEST(PreferencesForm, ShowsStoredValuesAndReadsTheChoiceBack) {
   }
   form.NCSpinEdit()->setText(QStringLiteral("abc"));
   // Not a number of times per log cycle: the minimum.
-  EXPECT_EQ(form.Values(), (TPreferenceValues{16, 2, true, true, 0}));
+  EXPECT_EQ(form.Values(), (TPreferenceValues{16, 2, true, false, 0}));
+  // and not offered: no box of them shows.
+  form.show();
+  for (const QCheckBox* box : form.findChildren<QCheckBox*>())
+    EXPECT_FALSE(box->isVisible()) << box->text().toStdString();
 }
 
 TEST(PreferencesForm, SaveSettingsStoresTheChoiceButLeavesTheValuesInUse) {
