@@ -11,6 +11,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
+#include <tuple>
 
 #include "app/gui/About.h"
 #include "app/gui/AppSettings.h"
@@ -80,8 +81,7 @@ TEST_F(SettingsTest, AMaximisedFrameKeepsTheLastNormalPlacement) {
   TDesktopSettings read;
   ASSERT_EQ(ReadDesktopSettings(store, read), TSettingsReadResult::srRead);
   EXPECT_TRUE(read.HasPlacement);
-  EXPECT_EQ(read.Left, 10);
-  EXPECT_EQ(read.Width, 800);
+  EXPECT_EQ(std::tuple(read.Left, read.Top, read.Width, read.Height), std::tuple(10, 20, 800, 600));
   EXPECT_EQ(read.WindowState, 2);
   EXPECT_EQ(read.OpenDirectory, "/data/tests");
 }
