@@ -106,10 +106,12 @@ TEST_F(DocumentWindowTest, LoadingASampleFillsThePagesAndComputesTheGraph) {
   EXPECT_EQ(mWindow->ProjectRemarksMemo()->toPlainText().split('\n').value(1), "Second remark");
   mWindow->show();
   d.SetBottomAquitardAbsent(true);  // the page shows the boundary as the document has it
+  d.SetBottomAquitardImpervious(false);
   ClickTab(TDocumentPage::dpAquiferSystem);
   EXPECT_TRUE(mWindow->ConductivitiesGrid()->isVisible());
   EXPECT_FALSE(
       mWindow->findChild<QRadioButton*>("boBottomLayerImperviousRadioButton")->isEnabled());
+  EXPECT_TRUE(mWindow->findChild<QRadioButton*>("boBottomLayerLeakyRadioButton")->isChecked());
   mWindow->SetActivePage(TDocumentPage::dpChart);
   EXPECT_GT(mWindow->Chart()->GetSeriesCount(), 0);
   EXPECT_FALSE(d.Modified());          // the graph is up to date

@@ -243,7 +243,10 @@ TEST_F(FrameFilesTest, ACommandLinePathIsMadeAbsoluteAndOpenedOnce) {
 TEST_F(FrameFilesTest, LeavingWhileADocumentComputesAsksItOnce) {
   TMainForm form(&mUi);
   form.show();
-  form.FileNewClick();
+  form.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+  QTest::keySequence(&form, QKeySequence::New);
+  ASSERT_NE(form.ActiveChild(), nullptr);
   TMDIChild& child = *form.ActiveChild();
   child.Data().Saved = false;
   child.Data().SetTimesPerLogCycle(100);
