@@ -125,6 +125,18 @@ TEST_F(TFEMGridFormTest, PreviewShowsTheMeshAndEnablesSave) {
 
   if (const QByteArray folder = qgetenv("AQV_TEST_PNG_DIR"); !folder.isEmpty())
     mForm->grab().save(QString::fromLocal8Bit(folder) + "/fem-grid-form.png");
+
+  // The last of the most observation wells is marked as well.
+  mData->SetObservationWellCount(kMaxObservationWells);
+  for (int j = 3; j <= kMaxObservationWells; ++j) {
+    mData->ObservationWells[j].X = 100.0 * j;
+    mData->ObservationWells[j].Y = -200;
+  }
+  Preview();
+  ASSERT_TRUE(view.MeshDrawn());
+  const QColor last = view.Picture().pixelColor(t.PixelX(500), t.PixelY(-200));
+  EXPECT_GT(last.blue(), 150);
+  EXPECT_LT(last.red(), 100);
 }
 
 // How a setting is changed after the preview.
