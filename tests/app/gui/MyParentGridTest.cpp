@@ -119,6 +119,9 @@ TEST_F(TEditCycleTest, EnterOnAnInvalidCellShowsTheMessageAndLeavesTheEditorOpen
   Settle();
   EXPECT_TRUE(grid.IsEditing());
   ASSERT_EQ(mUi.Messages.size(), 1u);
+  Key(grid, Qt::Key_Return);  // each Enter on it says so again
+  Settle();
+  ASSERT_EQ(mUi.Messages.size(), 2u);
   Key(grid, Qt::Key_Backspace);
   QTest::keyClicks(grid.CellEditor(), "3");
   Key(grid, Qt::Key_Return);
