@@ -716,6 +716,11 @@ TEST_F(DocumentWindowTest, ARightClickOnAGridOpensItsMenuOfEditActions) {
   EXPECT_TRUE(menu->grab().save(QString::fromStdString(test::ReviewPath("grid-menu.png"))));
   choose(actions.InsertRows);
   EXPECT_EQ(mWindow->Data().PumpingWellCount(), 2);
+  ASSERT_TRUE(rightClick(3, 2));  // a third is more than a test takes, and says so
+  choose(actions.InsertRows);
+  EXPECT_EQ(mUi.OnlyMessage(),
+            "Can not insert pumping well(s)! Maximum number of pumping wells is 2.");
+  mUi.Messages.clear();
   ASSERT_TRUE(rightClick(3, 2));
   choose(actions.SelectAll);
   // The selection stays as it is under a right click, so the menu copies all of it.

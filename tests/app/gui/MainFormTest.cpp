@@ -563,6 +563,14 @@ TEST_F(FrameWindowsTest, WindowMenuTilesBothWaysAndArrangesMinimisedWindows) {
   ASSERT_EQ(windows.size(), 3);
   ChooseMenuItem(*mForm, "Window", "2 " + windows[1]->windowTitle());  // numbered from 1
   EXPECT_EQ(mForm->MdiArea()->activeSubWindow(), windows[1]);
+  QMenu* menu = OpenBarMenu(*mForm, "Window", true);  // the active one has the check mark
+  ASSERT_NE(menu, nullptr);
+  QStringList checked;
+  for (const QAction* a : menu->actions())
+    if (a->isChecked()) checked << a->text().remove('&');
+  EXPECT_EQ(checked, QStringList("2 " + windows[1]->windowTitle()));
+  QTest::keyClick(menu, Qt::Key_Escape);
+  QTest::keyClick(mForm->menuBar(), Qt::Key_Escape);
   ChooseMenuItem(*mForm, "Window", "Tile Vertically");
   for (QMdiSubWindow* w : windows) EXPECT_EQ(w->height(), room.height());  // side by side
   EXPECT_EQ(windows[0]->width() + windows[1]->width() + windows[2]->width(), room.width());
