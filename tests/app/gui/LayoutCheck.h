@@ -153,16 +153,18 @@ class TLayoutCheck {
         Container(w);
   }
 
-  // A label's buddy sits on the label's row (their vertical extents share the label's middle)
-  // or, as a caption above or below it, in its column (their horizontal extents share the
-  // label's middle, less than a label's height apart).
+  // A label's buddy sits on the label's row, a few characters away (their vertical extents share
+  // the label's middle), or, as a caption above or below it, in its column (their horizontal
+  // extents share the label's middle, less than a label's height apart).
   void Buddies(const QWidget* root) {
     for (const QLabel* label : root->findChildren<QLabel*>()) {
       const QWidget* buddy = label->buddy();
       if (buddy == nullptr || !label->isVisibleTo(root) || !buddy->isVisibleTo(root)) continue;
       const QRect l(label->mapTo(root, QPoint(0, 0)), label->size());
       const QRect b(buddy->mapTo(root, QPoint(0, 0)), buddy->size());
-      const bool onRow = l.center().y() >= b.top() && l.center().y() <= b.bottom();
+      const int gap = std::max(b.left() - l.right(), l.left() - b.right());
+      const bool onRow =
+          l.center().y() >= b.top() && l.center().y() <= b.bottom() && gap < 4 * l.height();
       const bool inColumn = l.center().x() >= b.left() && l.center().x() <= b.right() &&
                             std::max(b.top() - l.bottom(), l.top() - b.bottom()) < l.height();
       if (!onRow && !inColumn)
@@ -200,7 +202,10 @@ class TLayoutCheck {
       bool inner = false;
       for (const QWidget* p = field->parentWidget(); p != nullptr && p != root;
            p = p->parentWidget())
-        inner = inner || isField(p) || qobject_cast<const QAbstractScrollArea*>(p) != nullptr;
+        inner =
+            inner || isField(p) ||
+            (qobject_cast<const QAbstractScrollArea*>(p) != nullptr &&
+             qobject_cast<const QScrollArea*>(p) == nullptr);  // a page that scrolls is no control
       if (!inner) fields << field;
     }
     if (fields.size() == 1 && root->isWindow()) return;
@@ -209,6 +214,10 @@ class TLayoutCheck {
       const QRect f(field->mapTo(root, QPoint(0, 0)), field->size());
       const bool captioned = std::any_of(labels.begin(), labels.end(), [&](const QLabel* label) {
         if (label->text().trimmed().isEmpty() || !label->isVisibleTo(root)) return false;
+        // A caption stands in the field's own group, not in the one beside it; one that names
+        // the field as its buddy may stand below it as well (the buddy rule places it).
+        if (label->parentWidget() != field->parentWidget()) return false;
+        if (label->buddy() == field) return true;
         return IsCaptionOf(QRect(label->mapTo(root, QPoint(0, 0)), label->size()), f);
       });
       if (!captioned)
