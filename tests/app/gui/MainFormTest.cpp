@@ -495,6 +495,16 @@ TEST_F(FrameWindowsTest, TheExportMenuFollowsThePageAndTheEditMenuHoldsEveryComm
             "Cut, Copy, Paste, -, Delete row(s), Insert row(s), -, Clear, Select All");
   QTest::keyClick(edit, Qt::Key_Escape);
   QTest::keyClick(mForm->menuBar(), Qt::Key_Escape);
+  // The View menu ticks the bars that show.
+  QMenu* view = OpenBarMenu(*mForm, "View", false);
+  ASSERT_NE(view, nullptr);
+  QStringList ticked;
+  for (const QAction* a : view->actions())
+    if (a->isChecked()) ticked << a->text();
+  EXPECT_TRUE(ticked.contains("Toolbar") && ticked.contains("Statusbar"))
+      << ticked.join(", ").toStdString();
+  QTest::keyClick(view, Qt::Key_Escape);
+  QTest::keyClick(mForm->menuBar(), Qt::Key_Escape);
 }
 
 TEST_F(FrameWindowsTest, TheStatusBarGivesAClosedMenusHintBackAndShowsTheMapsCoordinates) {
