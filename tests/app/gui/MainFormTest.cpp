@@ -309,6 +309,7 @@ TEST_F(FrameFilesTest, FrameChangesThatTheFileKeepsMakeClosingAsk) {
          });
          importImages->trigger();
          ASSERT_EQ(d.BackgroundFiles.size(), 1u);
+         EXPECT_FALSE(d.ImagesUnavailable) << "the image is there to show";
          const QString help = HelpFailureText(HelpPagePath(HelpFolder(), "import_image"));
          EXPECT_EQ(std::ranges::count(mUi.Texts(), help.toStdString()), 1);
        }},
