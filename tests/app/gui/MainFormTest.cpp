@@ -424,6 +424,9 @@ TEST_F(FrameWindowsTest, APageChangeSetsTheWindowHintTheStatusBarAndTheHelpOfThe
   ClickTab(child, TDocumentPage::dpPumpingWells);
   EXPECT_EQ(child.statusTip(), "Pumping wells");
   EXPECT_EQ(mForm->StatusText(0), "Pumping wells");
+  // Nothing is fitted yet: Optimize shows so.
+  EXPECT_EQ(mForm->Actions().Optimize->icon().pixmap(24).toImage(),
+            ToolIcon(TToolIcon::tiOptimize).pixmap(24).toImage());
   EXPECT_EQ(HelpKeywordOf(child.PageControl()->tabBar()), "pumping_wells");
   // A unit picked in the document shows in the status bar at once.
   ClickTab(child, TDocumentPage::dpInfo);
