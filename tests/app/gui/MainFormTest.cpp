@@ -427,6 +427,11 @@ TEST_F(FrameWindowsTest, APageChangeSetsTheWindowHintTheStatusBarAndTheHelpOfThe
   // Nothing is fitted yet: Optimize shows so.
   EXPECT_EQ(mForm->Actions().Optimize->icon().pixmap(24).toImage(),
             ToolIcon(TToolIcon::tiOptimize).pixmap(24).toImage());
+  // Opened again behind another window, the file's window comes to the front.
+  mForm->FileNewClick();
+  ASSERT_NE(mForm->ActiveChild(), &child);
+  ASSERT_TRUE(mForm->OpenFile(mFolder.Path("a.aqv"), false));
+  EXPECT_EQ(mForm->ActiveChild(), &child);
   EXPECT_EQ(HelpKeywordOf(child.PageControl()->tabBar()), "pumping_wells");
   // A unit picked in the document shows in the status bar at once.
   ClickTab(child, TDocumentPage::dpInfo);

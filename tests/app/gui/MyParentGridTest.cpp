@@ -3,6 +3,7 @@
 #include <QLineEdit>
 
 #include "app/gui/AQVConductivitiesGrid.h"
+#include "app/gui/AQVObservationWellsGrid.h"
 #include "app/gui/AQVPumpingWellsGrid.h"
 #include "app/gui/MyParentGrid.h"
 #include "tests/app/gui/GridTestSupport.h"
@@ -64,6 +65,16 @@ TEST_F(TEditCycleTest, InvalidCellIsNotLeftByTabArrowsOrCallDoExit) {
   // Attempts made before the message could appear show it once.
   EXPECT_EQ(mUi.Messages.size(), 1u);
   EXPECT_EQ(mUi.Messages.back().Text, "Invalid value!");
+  // The observation wells grid says the same, whatever message another check left before.
+  Key(grid, Qt::Key_Escape);
+  auto& wells = Shown<TAQVObservationWellsGrid>();
+  Globals().DataErrorText = "Another grid's own message";
+  mUi.Messages.clear();
+  Type(wells, 3, 1, "x");
+  Key(wells, Qt::Key_Return);
+  Settle();
+  EXPECT_EQ(mUi.OnlyMessage(), "Invalid value!");
+  Key(wells, Qt::Key_Escape);
 }
 
 TEST_F(TEditCycleTest, FocusLeavingAnInvalidCellComesBackToItsEditor) {
