@@ -449,6 +449,16 @@ TEST_F(TInputGridsTest, RendersEachGridWithItsColours) {
   // Below it the base of the system, which no water passes, is a black line.
   EXPECT_EQ(QColor(layers.pixel(lowest.bottomLeft() + QPoint(3, -4))), QColor(Qt::black));
   pumping.LoadFromData();
+  // The drop-down arrow marks the screened layers only, not the name beside it.
+  const QImage wellCells = pumping.viewport()->grab().toImage();
+  const auto ink = [&](int col) {
+    const QRect cell = pumping.visualRect(pumping.model()->index(0, col));
+    return test::CountPixels(
+        wellCells, [](QColor c) { return c.lightness() < 100; },
+        QRect(cell.right() - 14, cell.top() + 2, 12, cell.height() - 4));
+  };
+  EXPECT_GT(ink(5), 0);
+  EXPECT_EQ(ink(2), 0);
   Type(pumping, 6, 1, "-1");
   EXPECT_TRUE(pumping.grab().save(QString::fromStdString(ReviewPath("pumping-wells-editing.png"))));
   Key(pumping, Qt::Key_Escape);

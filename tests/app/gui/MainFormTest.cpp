@@ -131,14 +131,17 @@ TEST_F(MainFormTest, TheNextFrameKeepsTheFoldersAndBarsOfTheLast) {
     Globals().OpenDirectory = "/data/open";
     Globals().SaveDirectory = "/data/save";
     form.statusBar()->hide();
+    form.findChild<QToolBar*>()->hide();
     EXPECT_TRUE(form.close());
   }
   ResetGlobals();
   TMainForm next;
   next.show();
-  // Every button of the tool bar shows its picture.
-  const QToolBar* bar = next.findChild<QToolBar*>();
+  // Every button of the tool bar shows its picture, the bar itself hidden as it was left.
+  QToolBar* bar = next.findChild<QToolBar*>();
   ASSERT_NE(bar, nullptr);
+  EXPECT_FALSE(bar->isVisible());
+  bar->show();
   for (QAction* a : bar->actions()) {
     if (!a->isSeparator()) {
       EXPECT_FALSE(a->icon().isNull()) << a->text().toStdString();
