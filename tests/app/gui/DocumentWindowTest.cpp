@@ -490,6 +490,11 @@ TEST_F(DocumentWindowTest, EditsThatTheFileKeepsMakeClosingAsk) {
          w.Data().TCode[1] = '1';  // the scripted console accepts
          optimize.trigger();
          EXPECT_TRUE(w.Data().ResultsExist);
+         // The report keeps its columns in a narrow window: its lines scroll, never wrap.
+         w.SetActivePage(TDocumentPage::dpOutput);
+         auto* report = Find<QPlainTextEdit>(w, "OutputMemo");
+         report->resize(200, report->height());
+         EXPECT_EQ(report->document()->lineCount(), report->blockCount());
        }},
   };
   for (const TRow& row : rows) {
