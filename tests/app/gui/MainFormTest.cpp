@@ -453,6 +453,12 @@ TEST_F(FrameWindowsTest, HelpThatCannotOpenSaysSoAndNamesThePage) {
   EXPECT_EQ(QString::fromStdString(mUi.Messages[0].Text),
             HelpFailureText(HelpPagePath(HelpFolder(), "Introduction")));
   EXPECT_TRUE(QString::fromStdString(mUi.Messages[0].Text).contains("Introduction.html"));
+  // A web page that cannot open says so too.
+  mUi.Messages.clear();
+  for (QAction* a : mForm->findChildren<QAction*>())
+    if (a->text() == QStringLiteral("AQV homepage")) a->trigger();
+  EXPECT_EQ(mUi.OnlyMessage(), kBrowserErrorText);
+  mUi.Messages.clear();
 }
 
 TEST_F(FrameWindowsTest, F1InTheModelGeneratorThatCannotOpenSaysWhereThePageIs) {
@@ -517,6 +523,8 @@ TEST_F(FrameWindowsTest, TheExportMenuFollowsThePageAndTheEditMenuHoldsEveryComm
       << ticked.join(", ").toStdString();
   QTest::keyClick(view, Qt::Key_Escape);
   QTest::keyClick(mForm->menuBar(), Qt::Key_Escape);
+  ChooseMenuItem(*mForm, "View", "Toolbar");  // and takes a bar away
+  EXPECT_FALSE(mForm->findChild<QToolBar*>()->isVisible());
 }
 
 TEST_F(FrameWindowsTest, TheStatusBarGivesAClosedMenusHintBackAndShowsTheMapsCoordinates) {
