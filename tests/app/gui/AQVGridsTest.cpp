@@ -399,6 +399,9 @@ TEST_F(TInputGridsTest, AquiferGridValidationChecksItsValueColumns) {
   grid.LoadFromData();
   grid.SetCells(1, 2, "x");
   EXPECT_FALSE(grid.AllCellsValid());
+  grid.LoadFromData();
+  grid.SetCells(5, 1, "x");  // the first row, the top aquitard, counts too
+  EXPECT_FALSE(grid.AllCellsValid());
 }
 
 TEST_F(TInputGridsTest, AquiferRowsAreInsertedAndTheLastAquiferIsNotDeleted) {
