@@ -672,6 +672,8 @@ TEST_F(FrameWindowsTest, PreferencesApplyAfterTheValueBeingTypedAndNotToTheLengt
   }
   EXPECT_EQ(d.LengthUnit(), unit);
   EXPECT_TRUE(other.Saved) << "the data file keeps no preference";
+  mForm->FileNewClick();  // a document made later takes the preference as well
+  EXPECT_EQ(mForm->ActiveChild()->Data().StehfestTerms(), d.StehfestTerms());
 
   typeElevation("1E");
   bool opened = false;
