@@ -11,6 +11,7 @@
 #include "app/gui/SelectionGrid.h"
 #include "controls/MyColorgrd.h"
 #include "tests/support/DocumentTest.h"
+#include "tests/support/Pixels.h"
 
 namespace aqv::test {
 namespace {
@@ -121,6 +122,12 @@ TEST_F(TSelectionGridTest, RendersTheDialog) {
   QDir().mkpath(folder);
   ClickCell(2, 2);
   EXPECT_TRUE(mForm.grab().save(folder + "/select-curves.png"));
+  // A curve's layer not chosen is crossed out, from both corners.
+  const QImage cells = Grid().viewport()->grab().toImage();
+  const QRect open = Grid().visualRect(Grid().model()->index(1, 2));
+  const auto dark = [](QColor c) { return c.lightness() < 100; };
+  EXPECT_GT(CountPixels(cells, dark, QRect(open.topLeft() + QPoint(1, 1), QSize(5, 5))), 0);
+  EXPECT_GT(CountPixels(cells, dark, QRect(open.topRight() + QPoint(-5, 1), QSize(5, 5))), 0);
 }
 
 }  // namespace
