@@ -360,6 +360,23 @@ QMenu* OpenBarMenu(QMainWindow& form, const QString& menuTitle, bool byKeyboard)
   return nullptr;
 }
 
+// Opens a menu of the bar as OpenBarMenu does, reads the texts of the items kept ("-" for a
+// separator, mnemonics left out) and closes it again with Escape.
+QStringList MenuTexts(QMainWindow& form, const QString& menuTitle, bool byKeyboard,
+                      const std::function<bool(const QAction*)>& keep) {
+  QMenu* menu = OpenBarMenu(form, menuTitle, byKeyboard);
+  if (menu == nullptr) {
+    ADD_FAILURE() << "menu " << menuTitle.toStdString() << " did not open";
+    return {};
+  }
+  QStringList texts;
+  for (const QAction* a : menu->actions())
+    if (keep(a)) texts << (a->isSeparator() ? QStringLiteral("-") : a->text().remove('&'));
+  QTest::keyClick(menu, Qt::Key_Escape);
+  QTest::keyClick(form.menuBar(), Qt::Key_Escape);
+  return texts;
+}
+
 // Opens a menu of the bar and clicks its item, as a person does.
 void ChooseMenuItem(QMainWindow& form, const QString& menuTitle, const QString& itemText) {
   QMenu* menu = OpenBarMenu(form, menuTitle, false);
@@ -493,36 +510,21 @@ TEST_F(FrameWindowsTest, TheExportMenuFollowsThePageAndTheEditMenuHoldsEveryComm
     }
     for (const bool byKeyboard : {false, true}) {
       SCOPED_TRACE(testing::Message() << "page " << c.Page << (byKeyboard ? " keys" : " mouse"));
-      QMenu* menu = OpenBarMenu(*mForm, "Export", byKeyboard);
-      ASSERT_NE(menu, nullptr);
-      QStringList enabled;
-      for (const QAction* a : menu->actions())
-        if (a->isEnabled() && !a->isSeparator()) enabled << a->text().remove('&');
+      const QStringList enabled = MenuTexts(*mForm, "Export", byKeyboard, [](const QAction* a) {
+        return a->isEnabled() && !a->isSeparator();
+      });
       EXPECT_EQ(enabled.join(", ").toStdString(), c.Enabled);
-      QTest::keyClick(menu, Qt::Key_Escape);
-      QTest::keyClick(mForm->menuBar(), Qt::Key_Escape);
     }
   }
   // The Edit menu holds every edit command, whatever the page.
-  QMenu* edit = OpenBarMenu(*mForm, "Edit", true);
-  ASSERT_NE(edit, nullptr);
-  QStringList items;
-  for (const QAction* a : edit->actions())
-    items << (a->isSeparator() ? "-" : a->text().remove('&'));
-  EXPECT_EQ(items.join(", ").toStdString(),
+  const auto all = [](const QAction*) { return true; };
+  const auto checked = [](const QAction* a) { return a->isChecked(); };
+  EXPECT_EQ(MenuTexts(*mForm, "Edit", true, all).join(", ").toStdString(),
             "Cut, Copy, Paste, -, Delete row(s), Insert row(s), -, Clear, Select All");
-  QTest::keyClick(edit, Qt::Key_Escape);
-  QTest::keyClick(mForm->menuBar(), Qt::Key_Escape);
   // The View menu ticks the bars that show.
-  QMenu* view = OpenBarMenu(*mForm, "View", false);
-  ASSERT_NE(view, nullptr);
-  QStringList ticked;
-  for (const QAction* a : view->actions())
-    if (a->isChecked()) ticked << a->text();
+  const QStringList ticked = MenuTexts(*mForm, "View", false, checked);
   EXPECT_TRUE(ticked.contains("Toolbar") && ticked.contains("Statusbar"))
       << ticked.join(", ").toStdString();
-  QTest::keyClick(view, Qt::Key_Escape);
-  QTest::keyClick(mForm->menuBar(), Qt::Key_Escape);
   ChooseMenuItem(*mForm, "View", "Toolbar");  // and takes a bar away
   EXPECT_FALSE(mForm->findChild<QToolBar*>()->isVisible());
 }
@@ -593,14 +595,9 @@ TEST_F(FrameWindowsTest, WindowMenuTilesBothWaysAndArrangesMinimisedWindows) {
   ASSERT_EQ(windows.size(), 3);
   ChooseMenuItem(*mForm, "Window", "2 " + windows[1]->windowTitle());  // numbered from 1
   EXPECT_EQ(mForm->MdiArea()->activeSubWindow(), windows[1]);
-  QMenu* menu = OpenBarMenu(*mForm, "Window", true);  // the active one has the check mark
-  ASSERT_NE(menu, nullptr);
-  QStringList checked;
-  for (const QAction* a : menu->actions())
-    if (a->isChecked()) checked << a->text().remove('&');
-  EXPECT_EQ(checked, QStringList("2 " + windows[1]->windowTitle()));
-  QTest::keyClick(menu, Qt::Key_Escape);
-  QTest::keyClick(mForm->menuBar(), Qt::Key_Escape);
+  // The active one has the check mark.
+  EXPECT_EQ(MenuTexts(*mForm, "Window", true, [](const QAction* a) { return a->isChecked(); }),
+            QStringList("2 " + windows[1]->windowTitle()));
   ChooseMenuItem(*mForm, "Window", "Tile Vertically");
   for (QMdiSubWindow* w : windows) EXPECT_EQ(w->height(), room.height());  // side by side
   EXPECT_EQ(windows[0]->width() + windows[1]->width() + windows[2]->width(), room.width());
