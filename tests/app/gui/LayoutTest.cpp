@@ -161,6 +161,16 @@ struct TDialogCase {
   std::function<std::unique_ptr<QWidget>(test::TFakeUserInterface&, TAQVData&)> Make;
 };
 
+// The format dialog as the chart opens it on one of its parts.
+template <typename TOpen>
+auto FormatDialog(TOpen open) {
+  return [open](test::TFakeUserInterface& ui, TAQVData&) -> std::unique_ptr<QWidget> {
+    auto form = std::make_unique<TFormatOptionsForm>(nullptr, &ui);
+    open(*form);
+    return form;
+  };
+}
+
 TEST_F(LayoutTest, DialogsHoldTogetherAtEverySize) {
   TAQVData data(&mUi);
   const TDialogCase cases[] = {
@@ -170,30 +180,11 @@ TEST_F(LayoutTest, DialogsHoldTogetherAtEverySize) {
       {"map_options", [](auto&, auto&) { return std::make_unique<TAQVKaartOptionsForm>(); }},
       {"text_options", [](auto&, auto&) { return std::make_unique<TAQVTextEditOptionsForm>(); }},
       {"chart_options", [](auto&, auto&) { return std::make_unique<TChartOptionsForm>(); }},
-      {"format_axis",
-       [](auto& ui, auto&) {
-         auto form = std::make_unique<TFormatOptionsForm>(nullptr, &ui);
-         form->OpenAxis(TAxis(), 0, QStringLiteral("X-axis"));
-         return form;
-       }},
+      {"format_axis", FormatDialog([](auto& f) { f.OpenAxis(TAxis(), 0, "X-axis"); })},
       {"format_series",
-       [](auto& ui, auto&) {
-         auto form = std::make_unique<TFormatOptionsForm>(nullptr, &ui);
-         form->OpenSeries(TSeries(), 0, QStringLiteral("PB 25 m, layer: 1"));
-         return form;
-       }},
-      {"format_title",
-       [](auto& ui, auto&) {
-         auto form = std::make_unique<TFormatOptionsForm>(nullptr, &ui);
-         form->OpenTitle(TTitle(), 0, QStringLiteral("Title"));
-         return form;
-       }},
-      {"format_legend",
-       [](auto& ui, auto&) {
-         auto form = std::make_unique<TFormatOptionsForm>(nullptr, &ui);
-         form->OpenLegend(TLegend(), 0, QStringLiteral("Legend"));
-         return form;
-       }},
+       FormatDialog([](auto& f) { f.OpenSeries(TSeries(), 0, "PB 25 m, layer: 1"); })},
+      {"format_title", FormatDialog([](auto& f) { f.OpenTitle(TTitle(), 0, "Title"); })},
+      {"format_legend", FormatDialog([](auto& f) { f.OpenLegend(TLegend(), 0, "Legend"); })},
       {"image_files", [](auto& ui, auto&) { return std::make_unique<TFilesSelectionForm>(ui); }},
       {"console",
        [](auto&, auto&) {
