@@ -45,20 +45,18 @@ std::vector<std::uint8_t> FileBytes(const TTempFolder& folder, const std::string
 }
 
 // The decoders with their default limits, as two-argument functions.
-TDecodeResult Png(std::span<const std::uint8_t> d, TImageRaster& r) {
-  return DecodePNG(d, r);
-}
-TDecodeResult Gif(std::span<const std::uint8_t> d, TImageRaster& r) {
-  return DecodeGIF(d, r);
-}
-TDecodeResult Jpeg(std::span<const std::uint8_t> d, TImageRaster& r) {
-  return DecodeJPEG(d, r);
-}
-TDecodeResult Bmp(std::span<const std::uint8_t> d, TImageRaster& r) {
-  return DecodeBMP(d, r);
-}
-TDecodeResult Tiff(std::span<const std::uint8_t> d, TImageRaster& r) {
-  return DecodeTIFF(d, r);
+const TDecoder Png = [](auto d, TImageRaster& r) { return DecodePNG(d, r); };
+const TDecoder Gif = [](auto d, TImageRaster& r) { return DecodeGIF(d, r); };
+const TDecoder Jpeg = [](auto d, TImageRaster& r) { return DecodeJPEG(d, r); };
+const TDecoder Bmp = [](auto d, TImageRaster& r) { return DecodeBMP(d, r); };
+const TDecoder Tiff = [](auto d, TImageRaster& r) { return DecodeTIFF(d, r); };
+
+// The file `name` of folder decoded by decode, which must succeed.
+TImageRaster Decoded(const TTempFolder& folder, const std::string& name, const TDecoder& decode) {
+  TImageRaster raster;
+  const TDecodeResult result = decode(FileBytes(folder, name), raster);
+  EXPECT_TRUE(result.IsSuccess()) << name << ": " << result.Message;
+  return raster;
 }
 
 // A fixture written by each library and read back: the same picture, rows from the top.
@@ -93,11 +91,7 @@ TEST(ImageDecoders, LosslessFormatsGiveBackTheWrittenPixels) {
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);
     ASSERT_TRUE(c.Write(folder.Path("image")));
-    TImageRaster raster;
-    const std::vector<std::uint8_t> bytes = FileBytes(folder, "image");
-    const TDecodeResult result = c.Decode(bytes, raster);
-    ASSERT_TRUE(result.IsSuccess()) << result.Message;
-    EXPECT_TRUE(SamePixels(raster, pattern));
+    EXPECT_TRUE(SamePixels(Decoded(folder, "image", c.Decode), pattern));
   }
 }
 
@@ -109,10 +103,7 @@ TEST(ImageDecoders, TiffRowsComeOutTopLeftWhateverTheOrientation) {
   for (int orientation : {1, 2, 3, 4}) {
     SCOPED_TRACE(orientation);
     ASSERT_TRUE(test::WriteTIFF(folder.Path("a.tif"), pattern, orientation));
-    TImageRaster raster;
-    const TDecodeResult result = DecodeTIFF(FileBytes(folder, "a.tif"), raster);
-    ASSERT_TRUE(result.IsSuccess()) << result.Message;
-    EXPECT_TRUE(SamePixels(raster, pattern));
+    EXPECT_TRUE(SamePixels(Decoded(folder, "a.tif", Tiff), pattern));
   }
 }
 
@@ -176,9 +167,7 @@ TEST(ImageDecoders, GifFirstFrameHonoursInterlaceAndTransparentIndex) {
     SCOPED_TRACE(interlaced ? "interlaced" : "sequential");
     ASSERT_TRUE(
         test::WriteGIF(folder.Path("a.gif"), w, h, indices, palette, 16 * 3 + 2, interlaced));
-    TImageRaster raster;
-    const TDecodeResult result = DecodeGIF(FileBytes(folder, "a.gif"), raster);
-    ASSERT_TRUE(result.IsSuccess()) << result.Message;
+    const TImageRaster raster = Decoded(folder, "a.gif", Gif);
     ASSERT_EQ(raster.Width(), w);
     ASSERT_EQ(raster.Height(), h);
     for (int y = 0; y < h; ++y)
@@ -202,10 +191,7 @@ TEST(ImageDecoders, JpegComesBackCloseToTheWrittenColours) {
                         : (y < 8 ? TRGBA{40, 60, 220, 255} : TRGBA{250, 250, 250, 255}));
   for (bool progressive : {false, true}) {
     ASSERT_TRUE(test::WriteJPEG(folder.Path("a.jpg"), picture, progressive));
-    TImageRaster raster;
-    const TDecodeResult result = DecodeJPEG(FileBytes(folder, "a.jpg"), raster);
-    ASSERT_TRUE(result.IsSuccess()) << result.Message;
-    EXPECT_TRUE(SamePixels(raster, picture, 4));
+    EXPECT_TRUE(SamePixels(Decoded(folder, "a.jpg", Jpeg), picture, 4));
   }
   // The same four quadrants as inverted CMYK (255 is no ink), each channel scaled by K.
   TImageRaster inks = picture, expected = picture;
@@ -218,10 +204,7 @@ TEST(ImageDecoders, JpegComesBackCloseToTheWrittenColours) {
       expected.Set(x, y, {scaled(p.R), scaled(p.G), scaled(p.B), 255});
     }
   ASSERT_TRUE(test::WriteJPEG(folder.Path("cmyk.jpg"), inks, false, true));
-  TImageRaster raster;
-  const TDecodeResult result = DecodeJPEG(FileBytes(folder, "cmyk.jpg"), raster);
-  ASSERT_TRUE(result.IsSuccess()) << result.Message;
-  EXPECT_TRUE(SamePixels(raster, expected, 4));
+  EXPECT_TRUE(SamePixels(Decoded(folder, "cmyk.jpg", Jpeg), expected, 4));
 }
 
 TEST(ImageDecoders, PngKeepsAlpha) {
@@ -230,8 +213,7 @@ TEST(ImageDecoders, PngKeepsAlpha) {
   picture.Set(1, 2, {9, 8, 7, 0});
   picture.Set(2, 1, {90, 80, 70, 128});
   ASSERT_TRUE(test::WritePNG(folder.Path("a.png"), picture));
-  TImageRaster raster;
-  ASSERT_TRUE(DecodePNG(FileBytes(folder, "a.png"), raster).IsSuccess());
+  const TImageRaster raster = Decoded(folder, "a.png", Png);
   EXPECT_EQ(raster.At(2, 1), (TRGBA{90, 80, 70, 128}));
   EXPECT_EQ(raster.At(1, 2).A, 0);
 }
@@ -390,23 +372,16 @@ TEST(ImageDecoders, LimitsAreCheckedForEveryFormat) {
   TTempFolder folder;
   const TImageRaster pattern = test::PatternRaster(20, 20);
   ASSERT_TRUE(test::WritePNG(folder.Path("a.png"), pattern));
-  TImageLimits limits;
-  limits.MaxPixels = 399;
-  TImageRaster raster;
-  EXPECT_EQ(DecodePNG(FileBytes(folder, "a.png"), raster, limits).Status,
-            TDecodeStatus::dsTooLarge);
-  limits = {};
-  limits.MaxSide = 19;
-  EXPECT_EQ(DecodeBMP(Bytes(test::BMPBytes(pattern, 24)), raster, limits).Status,
-            TDecodeStatus::dsTooLarge);
-  limits = {};
-  limits.MaxBytes = 20 * 20 * 4 - 1;
   ASSERT_TRUE(test::WriteTIFF(folder.Path("a.tif"), pattern));
-  EXPECT_EQ(DecodeTIFF(FileBytes(folder, "a.tif"), raster, limits).Status,
+  const std::vector<std::uint8_t> bmp = Bytes(test::BMPBytes(pattern, 24));
+  TImageRaster raster;
+  EXPECT_EQ(DecodePNG(FileBytes(folder, "a.png"), raster, {.MaxPixels = 399}).Status,
+            TDecodeStatus::dsTooLarge);
+  EXPECT_EQ(DecodeBMP(bmp, raster, {.MaxSide = 19}).Status, TDecodeStatus::dsTooLarge);
+  EXPECT_EQ(DecodeTIFF(FileBytes(folder, "a.tif"), raster, {.MaxBytes = 20 * 20 * 4 - 1}).Status,
             TDecodeStatus::dsTooLarge);
   // Opaque pictures are held in three bytes a pixel, so they fit where four would not.
-  limits.MaxBytes = 20 * 20 * 3;
-  EXPECT_TRUE(DecodeBMP(Bytes(test::BMPBytes(pattern, 24)), raster, limits).IsSuccess());
+  EXPECT_TRUE(DecodeBMP(bmp, raster, {.MaxBytes = 20 * 20 * 3}).IsSuccess());
 }
 
 TEST(ImageRaster, SizeChecksDoNotOverflow) {

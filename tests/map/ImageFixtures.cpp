@@ -4,6 +4,7 @@
 #include <png.h>
 #include <tiffio.h>
 
+#include <algorithm>
 #include <charconv>
 #include <csetjmp>
 #include <cstdio>
@@ -68,10 +69,8 @@ bool WriteBlocksPNG(const std::string& path, int width, int height) {
   for (int y = 0; y < height; ++y) {
     for (int x = 0; y % 1000 == 0 && x < width; ++x) {
       const TRGBA c = BlockColour(x, y);
-      const std::size_t at = static_cast<std::size_t>(x) * 3;
-      row[at] = c.R;
-      row[at + 1] = c.G;
-      row[at + 2] = c.B;
+      const png_byte rgb[3] = {c.R, c.G, c.B};
+      std::copy_n(rgb, 3, row.begin() + x * 3);
     }
     png_write_row(png, row.data());
   }
@@ -149,11 +148,8 @@ bool WriteTIFF(const std::string& path, const TImageRaster& raster, int orientat
     for (std::uint32_t i = 0; i < width; ++i) {
       const int x = static_cast<int>(rightFirst ? width - 1 - i : i);
       const TRGBA p = raster.At(x, y);
-      std::uint8_t* out = row.data() + i * samples;
-      out[0] = p.R;
-      out[1] = p.G;
-      out[2] = p.B;
-      if (alpha) out[3] = p.A;
+      const std::uint8_t channels[4] = {p.R, p.G, p.B, p.A};
+      std::copy_n(channels, samples, row.data() + i * samples);
     }
     ok = TIFFWriteScanline(tif, row.data(), stored, 0) == 1;
   }
@@ -200,13 +196,9 @@ bool WriteGIF(const std::string& path, int width, int height,
 
 namespace {
 
-void Put16(std::string& s, std::uint32_t v) {
-  s += static_cast<char>(v & 0xFF);
-  s += static_cast<char>((v >> 8) & 0xFF);
-}
-void Put32(std::string& s, std::uint32_t v) {
-  Put16(s, v & 0xFFFF);
-  Put16(s, v >> 16);
+// v as `bytes` bytes, least significant first.
+void Put(std::string& s, std::uint32_t v, int bytes) {
+  for (int i = 0; i < bytes; ++i) s += static_cast<char>(v >> (8 * i));
 }
 
 }  // namespace
@@ -224,40 +216,27 @@ std::string BMPBytes(const TImageRaster& raster, int bitsPerPixel, bool topDown)
           palette.push_back(p);
       }
   const std::uint32_t stride = (static_cast<std::uint32_t>(w * bitsPerPixel) + 31) / 32 * 4;
+  const std::uint32_t size = stride * static_cast<std::uint32_t>(h);
   const std::uint32_t pixelsAt = 54 + static_cast<std::uint32_t>(palette.size()) * 4;
   std::string s = "BM";
-  Put32(s, pixelsAt + stride * static_cast<std::uint32_t>(h));
-  Put32(s, 0);
-  Put32(s, pixelsAt);
-  Put32(s, 40);
-  Put32(s, static_cast<std::uint32_t>(w));
-  Put32(s, static_cast<std::uint32_t>(topDown ? -h : h));
-  Put16(s, 1);
-  Put16(s, static_cast<std::uint32_t>(bitsPerPixel));
-  Put32(s, 0);
-  Put32(s, stride * static_cast<std::uint32_t>(h));
-  Put32(s, 2835);
-  Put32(s, 2835);
-  Put32(s, static_cast<std::uint32_t>(palette.size()));
-  Put32(s, 0);
-  for (const TRGBA& p : palette) {
-    s += static_cast<char>(p.B);
-    s += static_cast<char>(p.G);
-    s += static_cast<char>(p.R);
-    s += '\0';
-  }
+  for (std::uint32_t v : {pixelsAt + size, 0u, pixelsAt, 40u, static_cast<std::uint32_t>(w),
+                          static_cast<std::uint32_t>(topDown ? -h : h)})
+    Put(s, v, 4);
+  Put(s, 1, 2);
+  Put(s, static_cast<std::uint32_t>(bitsPerPixel), 2);
+  for (std::uint32_t v : {0u, size, 2835u, 2835u, static_cast<std::uint32_t>(palette.size()), 0u})
+    Put(s, v, 4);
+  for (const TRGBA& p : palette)
+    s += {static_cast<char>(p.B), static_cast<char>(p.G), static_cast<char>(p.R), '\0'};
   for (int stored = 0; stored < h; ++stored) {
     const int y = topDown ? stored : h - 1 - stored;
     std::string row;
     for (int x = 0; x < w; ++x) {
       const TRGBA p = raster.At(x, y);
-      if (bitsPerPixel == 8) {
+      if (bitsPerPixel == 8)
         row += static_cast<char>(paletteIndex[p.R | (p.G << 8) | (p.B << 16)]);
-        continue;
-      }
-      row += static_cast<char>(p.B);
-      row += static_cast<char>(p.G);
-      row += static_cast<char>(p.R);
+      else
+        row += {static_cast<char>(p.B), static_cast<char>(p.G), static_cast<char>(p.R)};
       if (bitsPerPixel == 32) row += static_cast<char>(0);
     }
     row.resize(stride, '\0');

@@ -40,6 +40,13 @@ bool AddPlaced(TMapImage& map, const TTempFolder& folder, const std::string& bas
   return map.AddImage(WritePlaced(folder, base, raster, t)).IsSuccess();
 }
 
+// A map of the one placed PNG, with its composite built.
+void PlaceOne(TMapImage& map, const TTempFolder& folder, const TImageRaster& raster,
+              const TWorldTransform& t) {
+  ASSERT_TRUE(AddPlaced(map, folder, "a", raster, t));
+  ASSERT_TRUE(map.BuildComposite().IsSuccess());
+}
+
 // The composite pixel under a world point.
 TRGBA CompositeAt(const TMapImage& map, double x, double y) {
   const TCompositeGrid& g = map.Grid();
@@ -52,9 +59,7 @@ TEST(TMapImage, UnrotatedImageIsCopiedPixelForPixel) {
   TTempFolder folder;
   const TImageRaster pattern = test::PatternRaster(9, 6);
   TMapImage map;
-  // Pixels twice as wide as high.
-  ASSERT_TRUE(AddPlaced(map, folder, "a", pattern, {0.5, 0, 0, -0.25, 10, 20}));
-  ASSERT_TRUE(map.BuildComposite().IsSuccess());
+  PlaceOne(map, folder, pattern, {0.5, 0, 0, -0.25, 10, 20});  // pixels twice as wide as high
   ASSERT_EQ(map.Composite().Width(), 9);
   ASSERT_EQ(map.Composite().Height(), 6);
   for (int y = 0; y < 6; ++y)
@@ -74,8 +79,7 @@ TEST(TMapImage, RotatedImagesFromFortyFiveDegreesArePlacedByTheClosedFormInverse
     const TWorldTransform t{
         s * std::cos(a), s * std::sin(a), s * std::sin(a), -s * std::cos(a), 1000, 2000};
     TMapImage map;
-    ASSERT_TRUE(AddPlaced(map, folder, "q", quadrants, t));
-    ASSERT_TRUE(map.BuildComposite().IsSuccess());
+    PlaceOne(map, folder, quadrants, t);
     for (int q = 0; q < 4; ++q) {
       double x = 0, y = 0;
       t.ToWorld(4 + 8 * (q % 2), 4 + 8 * (q / 2), x, y);  // the middle of quadrant q
@@ -117,8 +121,7 @@ TEST(TMapImage, CompositeTakesTheFinestPixelSizeAndTheUnionOfAllImages) {
 TEST(TMapImage, CompositeOfTooManyPixelsIsRefusedAndTheOldOneStays) {
   TTempFolder folder;
   TMapImage map;
-  ASSERT_TRUE(AddPlaced(map, folder, "a", test::PatternRaster(4, 4), {1, 0, 0, -1, 0, 4}));
-  ASSERT_TRUE(map.BuildComposite().IsSuccess());
+  PlaceOne(map, folder, test::PatternRaster(4, 4), {1, 0, 0, -1, 0, 4});
   const TCompositeGrid grid = map.Grid();
   // 25001 columns of 1 unit: one too many. The image that would need them is not placed.
   const TImageLoadStatus far =
@@ -233,17 +236,17 @@ TEST(TMapImage, TransparencyZeroKeepsTheImagesAndHundredGivesTheBackground) {
   TTempFolder folder;
   const TImageRaster pattern = test::PatternRaster(5, 5);
   TMapImage map;
-  ASSERT_TRUE(AddPlaced(map, folder, "a", pattern, {1, 0, 0, -1, 0, 5}));
-  ASSERT_TRUE(map.BuildComposite().IsSuccess());
+  PlaceOne(map, folder, pattern, {1, 0, 0, -1, 0, 5});
   map.SetColor(RGBColor(10, 20, 30));
-  map.SetTransparency(0);
-  map.ApplyTransparency();
-  for (int y = 0; y < 5; ++y)
-    for (int x = 0; x < 5; ++x) ASSERT_EQ(map.Blended().At(x, y), pattern.At(x, y));
-  map.SetTransparency(100);
-  map.ApplyTransparency();
-  for (int y = 0; y < 5; ++y)
-    for (int x = 0; x < 5; ++x) ASSERT_EQ(map.Blended().At(x, y), (TRGBA{10, 20, 30, 255}));
+  for (int transparency : {0, 100}) {
+    map.SetTransparency(transparency);
+    map.ApplyTransparency();
+    for (int y = 0; y < 5; ++y)
+      for (int x = 0; x < 5; ++x)
+        ASSERT_EQ(map.Blended().At(x, y),
+                  (transparency ? TRGBA{10, 20, 30, 255} : pattern.At(x, y)))
+            << transparency;
+  }
   map.SetTransparency(250);
   EXPECT_EQ(map.Transparency(), 100);
 }
@@ -252,9 +255,8 @@ TEST(TMapImage, BlendRoundsHalvesToEven) {
   TImageRaster source, target;
   ASSERT_TRUE(source.Allocate(3, 1, {}).IsSuccess());
   ASSERT_TRUE(target.Allocate(3, 1, {}).IsSuccess());
-  source.Set(0, 0, {1, 3, 255, 255});
-  source.Set(1, 0, {100, 101, 0, 0});
-  source.Set(2, 0, {5, 0, 0, 255});
+  const TRGBA pixels[3] = {{1, 3, 255, 255}, {100, 101, 0, 0}, {5, 0, 0, 255}};
+  for (int x = 0; x < 3; ++x) source.Set(x, 0, pixels[x]);
   BlendRaster(source, target, 50, RGBColor(0, 0, 0));
   EXPECT_EQ(target.At(0, 0), (TRGBA{0, 2, 128, 255}));  // 0.5 -> 0, 1.5 -> 2, 127.5 -> 128
   EXPECT_EQ(target.At(1, 0), (TRGBA{50, 50, 0, 255}));  // 50.5 -> 50
@@ -357,32 +359,25 @@ TEST(TMapImage, CancelStopsLoadingAndKeepsTheOldComposite) {
 TEST(TMapImage, WindowPartClipsToTheComposite) {
   TTempFolder folder;
   TMapImage map;
-  ASSERT_TRUE(AddPlaced(map, folder, "a", test::PatternRaster(10, 10), {1, 0, 0, -1, 0, 10}));
-  ASSERT_TRUE(map.BuildComposite().IsSuccess());
+  PlaceOne(map, folder, test::PatternRaster(10, 10), {1, 0, 0, -1, 0, 10});
   TWindowPart part;
   // A window from x -10 to 10 and y 5 to 15: the right half and the lower half.
   ASSERT_TRUE(map.WindowPart({-10, 5, 10, 15}, part));
-  EXPECT_DOUBLE_EQ(part.SourceLeft, 0);
-  EXPECT_DOUBLE_EQ(part.SourceRight, 10);
-  EXPECT_DOUBLE_EQ(part.SourceTop, 0);
-  EXPECT_DOUBLE_EQ(part.SourceBottom, 5);
-  EXPECT_DOUBLE_EQ(part.Left, 0.5);
-  EXPECT_DOUBLE_EQ(part.Right, 1);
-  EXPECT_DOUBLE_EQ(part.Top, 0.5);
-  EXPECT_DOUBLE_EQ(part.Bottom, 1);
+  const auto expectPart = [&part](const char* name, const double(&expected)[8]) {
+    const double got[8] = {part.SourceLeft, part.SourceRight, part.SourceTop, part.SourceBottom,
+                           part.Left,       part.Right,       part.Top,       part.Bottom};
+    for (int k = 0; k < 8; ++k) EXPECT_DOUBLE_EQ(got[k], expected[k]) << name << " entry " << k;
+  };
+  expectPart("coarse", {0, 10, 0, 5, 0.5, 1, 0.5, 1});
   EXPECT_FALSE(map.WindowPart({20, 20, 30, 30}, part));
   EXPECT_EQ(map.SourceRect({2, 3, 6, 8}), (TPixelRect{2, 2, 6, 7}));
 
-  // Pixels 0.5 wide and 0.25 high from x = 2: rows count in quarters, columns in halves.
+  // Pixels 0.5 wide and 0.25 high from x = 2: rows count in quarters, columns in halves; x = 2
+  // lies 7 of the window's 10 from its west side.
   TMapImage fine;
-  ASSERT_TRUE(AddPlaced(fine, folder, "b", test::PatternRaster(10, 10), {0.5, 0, 0, -0.25, 2, 10}));
-  ASSERT_TRUE(fine.BuildComposite().IsSuccess());
+  PlaceOne(fine, folder, test::PatternRaster(10, 10), {0.5, 0, 0, -0.25, 2, 10});
   ASSERT_TRUE(fine.WindowPart({-5, 8.75, 5, 11.25}, part));
-  EXPECT_DOUBLE_EQ(part.SourceTop, 0);
-  EXPECT_DOUBLE_EQ(part.SourceBottom, 5);
-  EXPECT_DOUBLE_EQ(part.Top, 0.5);
-  EXPECT_DOUBLE_EQ(part.Bottom, 1);
-  EXPECT_DOUBLE_EQ(part.Left, 0.7);  // x = 2 lies 7 of the window's 10 from its west side
+  expectPart("fine", {0, 6, 0, 5, 0.7, 1, 0.5, 1});
   EXPECT_EQ(fine.SourceRect({1, 8, 3, 9.5}), (TPixelRect{-2, 2, 2, 8}));
 }
 
@@ -390,8 +385,7 @@ TEST(TMapImage, PreviewBlendsTheCroppedWindow) {
   TTempFolder folder;
   const TImageRaster pattern = test::PatternRaster(10, 10);
   TMapImage map;
-  ASSERT_TRUE(AddPlaced(map, folder, "a", pattern, {1, 0, 0, -1, 0, 10}));
-  ASSERT_TRUE(map.BuildComposite().IsSuccess());
+  PlaceOne(map, folder, pattern, {1, 0, 0, -1, 0, 10});
   map.SetColor(RGBColor(0, 0, 0));
   map.CropToWindow({8, 0, 12, 4});  // two columns inside, two outside
   const TImageRaster& preview = map.BlendPreview(0);
