@@ -19,6 +19,8 @@ using enum TObjectiveResult;
 enum class TLinkKind { Logarithmic, Linear };
 
 using TModel = std::function<double(const std::vector<double>& b, double x)>;
+using TScript = std::function<TObjectiveResult(const TEvaluationContext&, std::span<double>)>;
+using TPoll = std::function<TRunFlags(int iteration, int poll)>;
 
 // A curve fit y ≈ model(b, x) whose parameters b are linked like the document's values: every
 // accepted step is folded into the link values and the vector goes back to its start values.
@@ -85,8 +87,8 @@ class TCurveFit final : public TLeastSquaresObjective {
     return lambdas;
   }
 
-  std::function<TObjectiveResult(const TEvaluationContext&, std::span<double>)> Script;
-  std::function<TRunFlags(int iteration, int poll)> Poll;
+  TScript Script;
+  TPoll Poll;
   std::vector<TEvaluationContext> Contexts;
   std::vector<std::vector<double>> Points;
   bool FoldLinks = true;  // false: the vector holds the values themselves
@@ -130,12 +132,10 @@ TFitResult Fit(TCurveFit& fit, const TOptimizerOptions& options = {}) {
 // Stopping criteria for the certified problems: stop when an iteration gains less than `rel` of
 // the sum of squares.
 TOptimizerOptions Tight(double rel = 1e-6, double jacobianStep = kJacobianStep) {
-  TOptimizerOptions options;
-  options.AbsStoppingCriterion = 0.0;
-  options.RelStoppingCriterion = rel;
-  options.MaxIterations = 5000;
-  options.JacobianStep = jacobianStep;
-  return options;
+  return {.AbsStoppingCriterion = 0.0,
+          .RelStoppingCriterion = rel,
+          .MaxIterations = 5000,
+          .JacobianStep = jacobianStep};
 }
 
 // A script that answers `answer` for the evaluations `picked` selects and orValid for the rest.
@@ -356,16 +356,11 @@ TCurveFit LinearProblem() {
 constexpr double kLinearSumOfSquaredSingularValues = 1.0 + 0.01 + 0.0001;
 
 TOptimizerOptions Endless(double maxIterations) {
-  TOptimizerOptions options;
-  options.AbsStoppingCriterion = 0.0;
-  options.RelStoppingCriterion = 0.0;
-  options.MaxIterations = maxIterations;
-  return options;
+  return {.AbsStoppingCriterion = 0.0, .RelStoppingCriterion = 0.0, .MaxIterations = maxIterations};
 }
 
 // Refuses the first trial of the given iteration.
-std::function<TObjectiveResult(const TEvaluationContext&, std::span<double>)> RefuseFirstTrialOf(
-    int iteration) {
+TScript RefuseFirstTrialOf(int iteration) {
   return [iteration](const TEvaluationContext& c, std::span<double>) {
     const bool first = c.Purpose == epTrial && c.IterationNumber == iteration && c.Rejections == 0;
     return first ? orInvalidPoint : orValid;
@@ -521,62 +516,50 @@ TEST(TMarquardtStatus, Status4WhenNoTrialReducesTheSumOfSquares) {
   EXPECT_GT(result.Summary.LastNormReduction, 0.0);
 }
 
-TEST(TMarquardtStatus, Status5WhenTheStartFails) {
-  TCurveFit fit = Misra1a({250, 5e-4});
-  fit.Script = Answer(orFailed, [](const TEvaluationContext&) { return true; });
-  const TFitResult result = Fit(fit);
-  EXPECT_EQ(result.Summary.Status, TOptimizerStatus::osBrokenOff);
-  EXPECT_EQ(static_cast<int>(result.Summary.Status), 5);
-  EXPECT_EQ(result.Summary.Fault, TOptimizerFault::ofStartEvaluationFailed);
-  EXPECT_EQ(result.Summary.IterationCount, -1);
-  EXPECT_EQ(result.Summary.EvaluationCount, 1);
-  EXPECT_FALSE(HasStatistics(result.Summary.Status));
-}
-
-TEST(TMarquardtStatus, Status5WhenTheStartGivesNonFiniteResiduals) {
-  TCurveFit fit = Misra1a({250, 5e-4});
-  fit.Script = [](const TEvaluationContext&, std::span<double> r) {
+// Every break-off names its fault and counts the iterations completed before it.
+TEST(TMarquardtStatus, Status5NamesTheFaultOfEachBreakOff) {
+  using enum TOptimizerFault;
+  const auto any = [](const TEvaluationContext&) { return true; };
+  const auto trial2 = [](const TEvaluationContext& c) {
+    return c.Purpose == epTrial && c.IterationNumber == 2;
+  };
+  const auto difference2 = [](const TEvaluationContext& c) {
+    return c.Purpose == epJacobian && c.IterationNumber == 2 && c.Parameter == 2;
+  };
+  const TScript infinite = [](const TEvaluationContext&, std::span<double> r) {
     r[3] = std::numeric_limits<double>::infinity();
     return orValid;
   };
-  const TFitResult result = Fit(fit);
-  EXPECT_EQ(result.Summary.Status, TOptimizerStatus::osBrokenOff);
-  EXPECT_EQ(result.Summary.Fault, TOptimizerFault::ofStartPointInvalid);
-}
-
-TEST(TMarquardtStatus, Status5WhenATrialEvaluationFails) {
-  TCurveFit fit = Misra1a({250, 5e-4});
-  fit.Script = Answer(orFailed, [](const TEvaluationContext& c) {
-    return c.Purpose == epTrial && c.IterationNumber == 2;
-  });
-  const TFitResult result = Fit(fit);
-  EXPECT_EQ(result.Summary.Status, TOptimizerStatus::osBrokenOff);
-  EXPECT_EQ(result.Summary.Fault, TOptimizerFault::ofTrialEvaluationFailed);
-  EXPECT_EQ(result.Summary.IterationCount, 1);
-}
-
-TEST(TMarquardtStatus, Status5WhenAnEvaluationInsideTheJacobianFails) {
-  TCurveFit fit = Misra1a({250, 5e-4});
-  fit.Script = Answer(orFailed, [](const TEvaluationContext& c) {
-    return c.Purpose == epJacobian && c.IterationNumber == 2 && c.Parameter == 2;
-  });
-  const TFitResult result = Fit(fit);
-  EXPECT_EQ(result.Summary.Status, TOptimizerStatus::osBrokenOff);
-  EXPECT_EQ(result.Summary.Fault, TOptimizerFault::ofJacobianEvaluationFailed);
-  EXPECT_EQ(result.Summary.IterationCount, 1);
-  // The aborted difference point stays in the vector; no trial of iteration 2 was tried.
-  EXPECT_EQ(result.Parameters[1], kJacobianStep);
-  EXPECT_EQ(fit.Count(epTrial, 2), 0);
-}
-
-TEST(TMarquardtStatus, Status5WhenCancelled) {
-  TCurveFit fit = Misra1a({250, 5e-4});
-  fit.Poll = [](int iteration, int) { return TRunFlags{false, iteration == 3}; };
-  const TFitResult result = Fit(fit, Tight());
-  EXPECT_EQ(result.Summary.Status, TOptimizerStatus::osBrokenOff);
-  EXPECT_EQ(result.Summary.Fault, TOptimizerFault::ofCancelled);
-  EXPECT_EQ(result.Summary.IterationCount, 2);
-  EXPECT_EQ(fit.Count(epTrial, 3), 0);
+  const TPoll cancel3 = [](int iteration, int) { return TRunFlags{false, iteration == 3}; };
+  const struct {
+    const char* Name;
+    TScript Script;
+    TPoll Poll;
+    TOptimizerFault Fault;
+    int Iterations;
+  } cases[] = {
+      {"start fails", Answer(orFailed, any), {}, ofStartEvaluationFailed, -1},
+      {"start not finite", infinite, {}, ofStartPointInvalid, -1},
+      {"trial fails", Answer(orFailed, trial2), {}, ofTrialEvaluationFailed, 1},
+      {"difference fails", Answer(orFailed, difference2), {}, ofJacobianEvaluationFailed, 1},
+      {"cancelled", {}, cancel3, ofCancelled, 2}};
+  for (const auto& c : cases) {
+    TCurveFit fit = Misra1a({250, 5e-4});
+    fit.Script = c.Script;
+    fit.Poll = c.Poll;
+    const TFitResult result = Fit(fit, Tight());
+    const TOptimizerSummary& summary = result.Summary;
+    EXPECT_EQ(summary.Status, TOptimizerStatus::osBrokenOff) << c.Name;
+    EXPECT_EQ(static_cast<int>(summary.Status), 5) << c.Name;
+    EXPECT_EQ(summary.Fault, c.Fault) << c.Name;
+    EXPECT_EQ(summary.IterationCount, c.Iterations) << c.Name;
+    EXPECT_FALSE(HasStatistics(summary.Status)) << c.Name;
+    // A failed start is the only evaluation; only a failed trial is tried in the iteration
+    // that breaks off; the aborted difference point stays in the vector.
+    EXPECT_TRUE(c.Iterations >= 0 || summary.EvaluationCount == 1) << c.Name;
+    EXPECT_EQ(fit.Count(epTrial, c.Iterations + 1), c.Fault == ofTrialEvaluationFailed) << c.Name;
+    EXPECT_TRUE(c.Fault != ofJacobianEvaluationFailed || result.Parameters[1] == kJacobianStep);
+  }
 }
 
 TEST(TMarquardtStatus, Status6WhenNoParameterInfluencesTheResiduals) {
@@ -602,31 +585,26 @@ TEST(TMarquardtStatus, NonConvergedDecompositionEndsWithStatus6) {
 
 // ---- Invalid points and the user interface hooks ------------------------------------------------
 
-TEST(TMarquardtFaults, InvalidTrialPointIsRejectedLikeAStepWithoutReduction) {
-  // The refused point would otherwise be accepted; λ grows and the fit still converges.
-  TCurveFit fit = Misra1a({250, 5e-4});
-  fit.Script = RefuseFirstTrialOf(1);
-  const TFitResult result = Fit(fit, Tight());
-  ASSERT_EQ(result.Summary.Status, TOptimizerStatus::osConverged);
-  const std::vector<double> trials = fit.TrialLambdas(1);
-  ASSERT_GE(trials.size(), 2u);
-  EXPECT_DOUBLE_EQ(trials[1], 10.0 * trials[0]);
-  EXPECT_EQ(result.Summary.Iterations.front().Rejections, 1);
-  EXPECT_NEAR(fit.LinkValues()[0] / kMisra1aCertified[0], 1.0, 3e-5);
-}
-
-TEST(TMarquardtFaults, TrialWithNonFiniteResidualsIsRejectedLikeAStepWithoutReduction) {
-  TCurveFit fit = Misra1a({250, 5e-4});
-  fit.Script = [](const TEvaluationContext& c, std::span<double> r) {
+// The refused or non-finite point would otherwise be accepted; λ grows and the fit converges.
+TEST(TMarquardtFaults, InvalidOrNonFiniteTrialPointIsRejectedLikeAStepWithoutReduction) {
+  const TScript nonFinite = [](const TEvaluationContext& c, std::span<double> r) {
     if (c.Purpose == epTrial && c.IterationNumber == 1 && c.Rejections == 0)
       r[5] = std::numeric_limits<double>::quiet_NaN();
     return orValid;
   };
-  const TFitResult result = Fit(fit, Tight());
-  ASSERT_EQ(result.Summary.Status, TOptimizerStatus::osConverged);
-  EXPECT_EQ(result.Summary.Iterations.front().Rejections, 1);
-  EXPECT_TRUE(std::isfinite(result.Summary.ResidualNorm));
-  EXPECT_NEAR(fit.LinkValues()[0] / kMisra1aCertified[0], 1.0, 3e-5);
+  for (const auto& [name, script] :
+       {std::pair{"invalid point", RefuseFirstTrialOf(1)}, {"not finite", nonFinite}}) {
+    TCurveFit fit = Misra1a({250, 5e-4});
+    fit.Script = script;
+    const TFitResult result = Fit(fit, Tight());
+    ASSERT_EQ(result.Summary.Status, TOptimizerStatus::osConverged) << name;
+    const std::vector<double> trials = fit.TrialLambdas(1);
+    ASSERT_GE(trials.size(), 2u) << name;
+    EXPECT_DOUBLE_EQ(trials[1], 10.0 * trials[0]) << name;
+    EXPECT_EQ(result.Summary.Iterations.front().Rejections, 1) << name;
+    EXPECT_TRUE(std::isfinite(result.Summary.ResidualNorm)) << name;
+    EXPECT_NEAR(fit.LinkValues()[0] / kMisra1aCertified[0], 1.0, 3e-5) << name;
+  }
 }
 
 TEST(TMarquardtFaults, InvalidForwardDifferencePointFallsBackToTheBackwardPoint) {
