@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <string>
+#include <utility>
 
 #include "chart/ChartLayout.h"
 
@@ -33,14 +34,17 @@ TChartLayout LaidOut(TChartModel& model, int width = 640, int height = 480) {
   return layout;
 }
 
+// A new series of the model holding the points (x, y) in order.
+TSeries* AddPoints(TChartModel& model, std::initializer_list<std::pair<double, double>> points) {
+  TSeries* s = model.AddSeries();
+  for (const auto& [x, y] : points) s->InsertPoint(s->GetCount(), x, y);
+  return s;
+}
+
 // Two series named "Series 0" and "Series 1" from 0 to 10 both ways, which scale 0 .. 10 by 2.
 void AddTwoSeries(TChartModel& model) {
-  for (int i = 0; i < 2; ++i) {
-    TSeries* s = model.AddSeries();
-    s->SetName("Series " + std::to_string(i));
-    s->InsertPoint(0, 0, 0);
-    s->InsertPoint(1, 10, 10);
-  }
+  for (int i = 0; i < 2; ++i)
+    AddPoints(model, {{0, 0}, {10, 10}})->SetName("Series " + std::to_string(i));
 }
 
 TEST(TChartLayout, EmptyChartLaysOutTitleAxesAndPlotExactly) {
@@ -104,15 +108,13 @@ TEST(TChartLayout, LegendGridShrinksToTheSeries) {
 }
 
 TEST(TChartLayout, LegendLeftOutWhenThereIsNoRoom) {
-  const TPlacement placements[] = {TPlacement::plRight, TPlacement::plLeft, TPlacement::plBottom,
-                                   TPlacement::plTop};
-  for (const TPlacement placement : placements) {
+  for (const TPlacement placement :
+       {TPlacement::plRight, TPlacement::plLeft, TPlacement::plBottom, TPlacement::plTop}) {
     for (const int size : {0, 1, 100, 128}) {
       TChartModel model;
       AddTwoSeries(model);
       model.Legend.SetPlacement(placement);
-      TChartLayout layout = LaidOut(model, size, size);
-      EXPECT_FALSE(layout.LegendShown()) << size;
+      EXPECT_FALSE(LaidOut(model, size, size).LegendShown()) << size;
     }
   }
 }
@@ -129,63 +131,43 @@ TChartModel& FixedScales(TChartModel& model) {
 TEST(TChartLayout, PlacesInsidePointsAndHidesOutsidePoints) {
   TChartModel model;
   FixedScales(model);
-  TSeries* s = model.AddSeries();
-  s->InsertPoint(0, 5, 5);
-  s->InsertPoint(1, 7, 12);  // above the plot: the segment leaving is not drawn
-  s->InsertPoint(2, 8, kMissingValue);
-  s->InsertPoint(3, NAN, 3);
+  // (7, 12) lies above the plot: the segment leaving is not drawn.
+  TSeries* s = AddPoints(model, {{5, 5}, {7, 12}, {8, kMissingValue}, {NAN, 3}});
   TChartLayout layout = LaidOut(model);
   ASSERT_EQ(layout.Plot(), P(78, 608, 74, 404));
   EXPECT_TRUE(s->GetVisible(0));
-  EXPECT_EQ(s->GetPixelX(0), 343);
-  EXPECT_EQ(s->GetPixelY(0), 239);
-  EXPECT_FALSE(s->GetVisible(1));
-  EXPECT_FALSE(s->GetVisible(2));
-  EXPECT_FALSE(s->GetVisible(3));
+  EXPECT_EQ(std::pair(s->GetPixelX(0), s->GetPixelY(0)), std::pair(343, 239));
+  for (int j = 1; j < 4; ++j) EXPECT_FALSE(s->GetVisible(j)) << j;
 }
 
 TEST(TChartLayout, SegmentFromBelowEntersAtTheBottomEdge) {
   TChartModel model;
   FixedScales(model);
-  TSeries* s = model.AddSeries();
-  s->InsertPoint(0, 1, -2);
-  s->InsertPoint(1, 3, 2);
+  TSeries* s = AddPoints(model, {{1, -2}, {3, 2}});
   TChartLayout layout = LaidOut(model);
   EXPECT_TRUE(s->GetVisible(0));
   EXPECT_TRUE(layout.IsEntering(0, 0));
   EXPECT_FALSE(layout.IsEntering(0, 1));
-  EXPECT_EQ(s->GetPixelX(0), 184);
-  EXPECT_EQ(s->GetPixelY(0), 404);
-  EXPECT_EQ(s->GetPixelX(1), 237);
-  EXPECT_EQ(s->GetPixelY(1), 338);
+  EXPECT_EQ(std::pair(s->GetPixelX(0), s->GetPixelY(0)), std::pair(184, 404));
+  EXPECT_EQ(std::pair(s->GetPixelX(1), s->GetPixelY(1)), std::pair(237, 338));
 }
 
 TEST(TChartLayout, SegmentFromTheLeftEntersAtTheLeftEdge) {
   TChartModel model;
   FixedScales(model);
-  TSeries* s = model.AddSeries();
-  s->InsertPoint(0, -2, 4);
-  s->InsertPoint(1, 2, 8);
-  TSeries* above = model.AddSeries();
-  above->InsertPoint(0, 1, 12);
-  above->InsertPoint(1, 3, 8);
+  TSeries* s = AddPoints(model, {{-2, 4}, {2, 8}});
+  TSeries* above = AddPoints(model, {{1, 12}, {3, 8}});
   TChartLayout layout = LaidOut(model);
   // From (-28, 272) to (184, 140): the left edge x = 78 is crossed at y = 206.
-  EXPECT_EQ(s->GetPixelX(0), 78);
-  EXPECT_EQ(s->GetPixelY(0), 206);
+  EXPECT_EQ(std::pair(s->GetPixelX(0), s->GetPixelY(0)), std::pair(78, 206));
   // An entry through the top is not placed: the point outside lies on (237, 140) inside.
-  EXPECT_EQ(above->GetPixelX(0), 237);
-  EXPECT_EQ(above->GetPixelY(0), 140);
+  EXPECT_EQ(std::pair(above->GetPixelX(0), above->GetPixelY(0)), std::pair(237, 140));
 }
 
 TEST(TChartLayout, PointsFarOutsideNeverOverflowAPixel) {
   TChartModel model;
   FixedScales(model);
-  TSeries* s = model.AddSeries();
-  s->InsertPoint(0, 1, -1e300);
-  s->InsertPoint(1, 3, 2);
-  s->InsertPoint(2, -1e305, 1e305);
-  s->InsertPoint(3, 4, 4);
+  TSeries* s = AddPoints(model, {{1, -1e300}, {3, 2}, {-1e305, 1e305}, {4, 4}});
   TChartLayout layout = LaidOut(model);
   for (int j = 0; j < s->GetCount(); ++j) {
     if (!s->GetVisible(j)) continue;
@@ -200,11 +182,7 @@ TEST(TChartLayout, NonPositiveValuesOnALogAxisAreGaps) {
   TChartModel model;
   FixedScales(model);
   model.X_Axis.Scale().SetData({false, false, false, false, true, 0.01, 100, 1, 1, false}, false);
-  TSeries* s = model.AddSeries();
-  s->InsertPoint(0, 0.0, 5);
-  s->InsertPoint(1, -3, 5);
-  s->InsertPoint(2, 1, 5);
-  s->InsertPoint(3, 10, 5);
+  TSeries* s = AddPoints(model, {{0.0, 5}, {-3, 5}, {1, 5}, {10, 5}});
   TChartLayout layout = LaidOut(model);
   EXPECT_TRUE(layout.LogDrawable(0));
   EXPECT_FALSE(s->GetVisible(0));
@@ -219,8 +197,7 @@ TEST(TChartLayout, LogScaleWithNonPositiveBoundsIsFlaggedAndDrawnLinearly) {
   TChartModel model;
   model.Y_Axis.Scale().SetData({false, false, true, true, true, -1, 10, 1, 1, false}, false);
   TFixedMetrics metrics;
-  TChartLayout layout;
-  layout.Calc(model, metrics, 640, 480);
+  TChartLayout layout = LaidOut(model);
   EXPECT_FALSE(layout.LogDrawable(1));
   EXPECT_TRUE(layout.LogWarning(1));
   EXPECT_FALSE(layout.LogWarning(0));
@@ -235,8 +212,7 @@ TEST(TChartLayout, EqualFixedBoundsKeepThePreviousFactors) {
   TChartModel model;
   FixedScales(model);
   TFixedMetrics metrics;
-  TChartLayout layout;
-  layout.Calc(model, metrics, 640, 480);
+  TChartLayout layout = LaidOut(model);
   const double before = layout.LinearFactor(0);
   model.X_Axis.Scale().SetData({false, false, false, false, false, 3, 3, 1, 1, false}, false);
   layout.Calc(model, metrics, 640, 480);
@@ -269,12 +245,6 @@ TEST(TChartLayout, SecondaryAxisTakesItsSeriesAndNarrowsThePlot) {
   EXPECT_EQ(layout.Plot().Right, 550);
 }
 
-}  // namespace
-}  // namespace aqv
-
-namespace aqv {
-namespace {
-
 struct TLabelCase {
   int axis;
   TMyAlignmentTypes alignment;
@@ -294,17 +264,13 @@ TEST(TickLabelOrigin, PlacesFlatAndRotatedLabelsAtTheirTick) {
       {1, A::maCenter, 45, 39, 218},   {1, A::maCenter, 90, 59, 200}, {2, A::maCenter, 0, 616, 195},
       {2, A::maCenter, 270, 621, 170},
   };
+  int x = 0, y = 0;
   for (const TLabelCase& c : cases) {
-    int x = 0;
-    int y = 0;
     const int pixel = c.axis == 0 ? 100 : 200;
     ASSERT_TRUE(TickLabelOrigin(c.axis, c.alignment, c.angle, pixel, plot, 30, 10, x, y))
         << c.axis << " " << c.angle;
-    EXPECT_EQ(x, c.x) << c.axis << " " << c.angle;
-    EXPECT_EQ(y, c.y) << c.axis << " " << c.angle;
+    EXPECT_EQ(std::pair(x, y), std::pair(c.x, c.y)) << c.axis << " " << c.angle;
   }
-  int x = 0;
-  int y = 0;
   EXPECT_FALSE(TickLabelOrigin(0, A::maTop, 0, 100, plot, 30, 10, x, y));
 }
 

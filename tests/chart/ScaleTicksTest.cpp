@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "chart/NumberFormat.h"
@@ -9,14 +10,25 @@
 namespace aqv {
 namespace {
 
+// The extents of one series from min to max.
+TScaleExtents Extents(double min, double max) {
+  TScaleExtents extents;
+  extents.Take(min, max);
+  return extents;
+}
+
+// The major ticks of a scale, or its minor ticks.
+std::vector<double> Ticks(const TScaleData& s, bool logarithmic, bool minor = false) {
+  std::vector<double> ticks;
+  (minor ? MinorTicks : MajorTicks)(s, logarithmic, ticks);
+  return ticks;
+}
+
 TEST(Power10, GivesTheNearestDoubleOfEveryDecimalPower) {
-  EXPECT_EQ(Power10(-3), 1e-3);
-  EXPECT_EQ(Power10(-1), 0.1);
-  EXPECT_EQ(Power10(0), 1.0);
-  EXPECT_EQ(Power10(2), 100.0);
-  EXPECT_EQ(Power10(22), 1e22);
-  EXPECT_EQ(Power10(-300), 1e-300);
-  EXPECT_EQ(Power10(2.0 + 1e-12), 100.0);
+  const std::pair<double, double> exact[] = {{-3, 1e-3},          {-1, 0.1},  {0, 1.0},
+                                             {2, 100.0},          {22, 1e22}, {-300, 1e-300},
+                                             {2.0 + 1e-12, 100.0}};
+  for (const auto& [power, value] : exact) EXPECT_EQ(Power10(power), value) << power;
   EXPECT_NEAR(Power10(0.5), std::sqrt(10.0), 1e-12);
   EXPECT_EQ(Power10(-400), 0.0);
   EXPECT_TRUE(std::isinf(Power10(400)));
@@ -75,9 +87,7 @@ TEST(AutoScale, EmptyChartBoundsAreExactDecimals) {
 TEST(AutoScale, LeavesFixedBoundsAndUnitsAlone) {
   TScale scale;
   scale.SetData({false, false, false, false, false, 2.0, 7.0, 3.0, 1.0, false}, false);
-  TScaleExtents extents;
-  extents.Take(-50, 50);
-  AutoScale(scale, TAxisType::saX, true, extents);
+  AutoScale(scale, TAxisType::saX, true, Extents(-50, 50));
   EXPECT_EQ(scale.Min(), 2.0);
   EXPECT_EQ(scale.Max(), 7.0);
   EXPECT_EQ(scale.MajorUnit(), 3.0);
@@ -107,9 +117,7 @@ TEST(AutoScale, RoundsLogarithmicBoundsToDecades) {
     SCOPED_TRACE(c.what);
     TScale scale;
     scale.SetLogScale(true);
-    TScaleExtents extents;
-    extents.Take(c.dataMin, c.dataMax);
-    AutoScale(scale, c.kind, true, extents);
+    AutoScale(scale, c.kind, true, Extents(c.dataMin, c.dataMax));
     EXPECT_EQ(scale.Min(), c.min);
     EXPECT_EQ(scale.Max(), c.max);
     EXPECT_EQ(scale.MajorUnit(), 1.0);
@@ -120,9 +128,7 @@ TEST(AutoScale, RoundsLogarithmicBoundsToDecades) {
 TEST(AutoScale, LogYMinimumOfOneThousandthOnlyBelowTheMaximum) {
   TScale scale;
   scale.SetLogScale(true);
-  TScaleExtents extents;
-  extents.Take(2e-5, 5e-4);
-  AutoScale(scale, TAxisType::saY, true, extents);
+  AutoScale(scale, TAxisType::saY, true, Extents(2e-5, 5e-4));
   EXPECT_EQ(scale.Max(), 1e-3);
   EXPECT_EQ(scale.Min(), 1e-5);
   EXPECT_FALSE(scale.ReverseOrder());
@@ -132,9 +138,7 @@ TEST(AutoScale, LogMinimumKeptWhenTheDataReachZero) {
   TScale scale;
   scale.SetLogScale(true);
   scale.SetMin(0.5);
-  TScaleExtents extents;
-  extents.Take(0, 20);
-  AutoScale(scale, TAxisType::saY, true, extents);
+  AutoScale(scale, TAxisType::saY, true, Extents(0, 20));
   EXPECT_EQ(scale.Min(), 0.5);
   EXPECT_EQ(scale.Max(), 100.0);
 }
@@ -145,15 +149,11 @@ TEST(AutoScale, FixedMaximumFarBelowTheDataGivesBoundedTicks) {
   TScale scale;
   scale.SetMaxAutomatic(false);
   scale.SetMax(5);
-  TScaleExtents extents;
-  extents.Take(1000, 1000.0005);
-  AutoScale(scale, TAxisType::saY, true, extents);
+  AutoScale(scale, TAxisType::saY, true, Extents(1000, 1000.0005));
   EXPECT_EQ(scale.Min(), 1000.0);
   EXPECT_TRUE(scale.ReverseOrder());
   EXPECT_EQ(scale.MajorUnit(), 200.0);
-  std::vector<double> ticks;
-  MajorTicks(scale.Data(), false, ticks);
-  EXPECT_EQ(ticks, (std::vector<double>{1000, 800, 600, 400, 200}));
+  EXPECT_EQ(Ticks(scale.Data(), false), (std::vector<double>{1000, 800, 600, 400, 200}));
 }
 
 TEST(AutoScale, NonFiniteBoundsNeverReachTheScale) {
@@ -167,12 +167,7 @@ TEST(AutoScale, NonFiniteBoundsNeverReachTheScale) {
 }
 
 TEST(MajorTicks, WalkLinearScalesByIndexWithoutDrift) {
-  TScaleData s;
-  s.Min = -0.3;
-  s.Max = 0.3;
-  s.MajorUnit = 0.1;
-  std::vector<double> ticks;
-  MajorTicks(s, false, ticks);
+  const std::vector<double> ticks = Ticks({.Min = -0.3, .Max = 0.3, .MajorUnit = 0.1}, false);
   ASSERT_EQ(ticks.size(), 7u);
   EXPECT_EQ(ticks[3], 0.0);
   EXPECT_EQ(FormatTickLabel(ticks[3]), "0");
@@ -180,13 +175,8 @@ TEST(MajorTicks, WalkLinearScalesByIndexWithoutDrift) {
 }
 
 TEST(MajorTicks, TinyNegativeTickPrintsZero) {
-  TScaleData s;
   // -0.9 + 3 * 0.3 is -1.1E-16 in binary.
-  s.Min = -0.9;
-  s.Max = 0.9;
-  s.MajorUnit = 0.3;
-  std::vector<double> ticks;
-  MajorTicks(s, false, ticks);
+  const std::vector<double> ticks = Ticks({.Min = -0.9, .Max = 0.9, .MajorUnit = 0.3}, false);
   ASSERT_EQ(ticks.size(), 7u);
   EXPECT_FALSE(std::signbit(ticks[3]));
   EXPECT_EQ(ticks[3], 0.0);
@@ -194,82 +184,37 @@ TEST(MajorTicks, TinyNegativeTickPrintsZero) {
 }
 
 TEST(MajorTicks, ReversedLinearScaleWalksDown) {
-  TScaleData s;
-  s.Min = 10;
-  s.Max = 0;
-  s.MajorUnit = 5;
-  s.ReverseOrder = true;
-  std::vector<double> ticks;
-  MajorTicks(s, false, ticks);
-  EXPECT_EQ(ticks, (std::vector<double>{10, 5, 0}));
+  EXPECT_EQ(Ticks({.Min = 10, .Max = 0, .MajorUnit = 5, .ReverseOrder = true}, false),
+            (std::vector<double>{10, 5, 0}));
 }
 
 TEST(MajorTicks, DegenerateScalesStayBounded) {
-  std::vector<double> ticks;
-  TScaleData tinyUnit;
-  tinyUnit.Min = 0;
-  tinyUnit.Max = 1e6;
-  tinyUnit.MajorUnit = 1e-9;
-  MajorTicks(tinyUnit, false, ticks);
-  EXPECT_EQ(ticks.size(), kMaxTickCount);
-
-  TScaleData wrongWay = tinyUnit;  // flag says reversed, bounds do not
-  wrongWay.MajorUnit = 1;
-  wrongWay.ReverseOrder = true;
-  MajorTicks(wrongWay, false, ticks);
-  EXPECT_TRUE(ticks.empty());
-
-  TScaleData zeroUnit = tinyUnit;
-  zeroUnit.MajorUnit = 0;
-  MajorTicks(zeroUnit, false, ticks);
-  EXPECT_TRUE(ticks.empty());
-  zeroUnit.MajorUnit = -1;
-  MajorTicks(zeroUnit, false, ticks);
-  EXPECT_TRUE(ticks.empty());
-
-  TScaleData hugeLog;
-  hugeLog.Min = 1e-300;
-  hugeLog.Max = 1e300;
-  MajorTicks(hugeLog, true, ticks);
-  EXPECT_EQ(ticks.size(), 600u);
-  MinorTicks(hugeLog, true, ticks);
-  EXPECT_EQ(ticks.size(), kMaxTickCount);
+  EXPECT_EQ(Ticks({.Min = 0, .Max = 1e6, .MajorUnit = 1e-9}, false).size(), kMaxTickCount);
+  // The flag says reversed, the bounds do not.
+  EXPECT_TRUE(Ticks({.Min = 0, .Max = 1e6, .MajorUnit = 1, .ReverseOrder = true}, false).empty());
+  EXPECT_TRUE(Ticks({.Min = 0, .Max = 1e6, .MajorUnit = 0}, false).empty());
+  EXPECT_TRUE(Ticks({.Min = 0, .Max = 1e6, .MajorUnit = -1}, false).empty());
+  EXPECT_EQ(Ticks({.Min = 1e-300, .Max = 1e300}, true).size(), 600u);
+  EXPECT_EQ(Ticks({.Min = 1e-300, .Max = 1e300}, true, true).size(), kMaxTickCount);
 }
 
 TEST(MajorTicks, LogarithmicAxisLabelsThePowersAboveMin) {
-  TScaleData s;
-  s.Min = 0.001;
-  s.Max = 10;
-  std::vector<double> ticks;
-  MajorTicks(s, true, ticks);
-  EXPECT_EQ(ticks, (std::vector<double>{0.01, 0.1, 1, 10}));
-  s.Min = 20;
-  s.Max = 5000;
-  MajorTicks(s, true, ticks);
-  EXPECT_EQ(ticks, (std::vector<double>{100, 1000}));
-  s.Min = 1000;
-  s.Max = 0.1;
-  s.ReverseOrder = true;
-  MajorTicks(s, true, ticks);
-  EXPECT_EQ(ticks, (std::vector<double>{100, 10, 1, 0.1}));
+  EXPECT_EQ(Ticks({.Min = 0.001, .Max = 10}, true), (std::vector<double>{0.01, 0.1, 1, 10}));
+  EXPECT_EQ(Ticks({.Min = 20, .Max = 5000}, true), (std::vector<double>{100, 1000}));
+  EXPECT_EQ(Ticks({.Min = 1000, .Max = 0.1, .ReverseOrder = true}, true),
+            (std::vector<double>{100, 10, 1, 0.1}));
 }
 
 TEST(MinorTicks, LogarithmicMinorsRunOneToNinePerDecadeWithinTheScale) {
-  TScaleData s;
-  s.Min = 0.001;
-  s.Max = 0.1;
-  std::vector<double> ticks;
-  MinorTicks(s, true, ticks);
+  const std::vector<double> ticks = Ticks({.Min = 0.001, .Max = 0.1}, true, true);
   ASSERT_EQ(ticks.size(), 19u);
   EXPECT_EQ(ticks.front(), 0.001);
   EXPECT_EQ(ticks[1], 0.002);
   EXPECT_EQ(ticks[9], 0.01);
   EXPECT_EQ(ticks[10], 0.02);
   EXPECT_EQ(ticks.back(), 0.1);
-  s.Min = 0.5;
-  s.Max = 3;
-  MinorTicks(s, true, ticks);
-  EXPECT_EQ(ticks, (std::vector<double>{0.5, 0.6, 0.7, 0.8, 0.9, 1, 2, 3}));
+  EXPECT_EQ(Ticks({.Min = 0.5, .Max = 3}, true, true),
+            (std::vector<double>{0.5, 0.6, 0.7, 0.8, 0.9, 1, 2, 3}));
 }
 
 TEST(TAxisMapping, LogarithmicMappingLeavesNonPositiveValuesUnplaced) {
