@@ -33,11 +33,28 @@ TAquiferSystemInput TwoAquiferSystem(double resistance) {
   return system;
 }
 
-// A well of small radius without well storage: a line sink to the accuracy of these tests.
-TPumpingWellInput LineSinkWell(int screenedAquifer) {
-  TPumpingWellInput well{.Rc = 0.0, .Rw = 0.01};
+// A well of small radius without well storage: a line sink to the accuracy of these tests;
+// or, with radii and skin, a well of finite size.
+TPumpingWellInput LineSinkWell(int screenedAquifer, double rw = 0.01, double rc = 0.0,
+                               double skin = 0.0) {
+  TPumpingWellInput well{.Rc = rc, .Rw = rw, .Skin = skin};
   well.Screened[screenedAquifer] = true;
   return well;
+}
+
+// The Stehfest weights of N terms with a work state, as every engine call takes them.
+struct TEngine {
+  explicit TEngine(int terms) : Weights(ComputeStehfestWeights(terms)) {}
+  TStehfestWeights Weights;
+  TAquiferSystemState Work;
+};
+
+// One aquifer of T = 1000 and S = 1e-3 below a leaky aquitard of c = 500 without storage.
+TAquiferSystemInput LeakyAquifer() {
+  TAquiferSystemInput system = ConfinedAquifer(1000.0, 1e-3);
+  system.Resistance[1] = 500.0;
+  system.TopAquitardImpervious = false;
+  return system;
 }
 
 // A point without casing or screen.
@@ -47,11 +64,10 @@ TObservationPointInput PiezometerAt(double x, double y, int layer) {
 
 double Drawdown(const TAquiferSystemInput& system, const TPumpingWellInput& well, double rate,
                 double elapsedDays, const TObservationPointInput& point, int terms = 12) {
-  const TStehfestWeights weights = ComputeStehfestWeights(terms);
-  TAquiferSystemState work;
+  TEngine e(terms);
   double drawdown = std::numeric_limits<double>::quiet_NaN();
   const TEngineResult result =
-      PointDrawdown(system, weights, well, rate, elapsedDays, point, work, drawdown);
+      PointDrawdown(system, e.Weights, well, rate, elapsedDays, point, e.Work, drawdown);
   EXPECT_TRUE(result.IsSuccess()) << ToText(result.Fault);
   return drawdown;
 }
@@ -101,9 +117,7 @@ TEST(AQVDrawdown, AbsentAquitardsEqualClosedAquitardsWithoutStorage) {
 
 // Hantush-Jacob: leaky top aquitard without storage, closed bottom; B = sqrt(T c).
 TEST(AQVDrawdown, LeakyAquiferMatchesHantushJacobWithin2e4) {
-  TAquiferSystemInput system = ConfinedAquifer(1000.0, 1e-3);
-  system.Resistance[1] = 500.0;
-  system.TopAquitardImpervious = false;
+  const TAquiferSystemInput system = LeakyAquifer();
   const double leakageFactor = std::sqrt(1000.0 * 500.0);
   const TPumpingWellInput well = LineSinkWell(1);
   for (double r : {10.0, 150.0, 700.0}) {
@@ -119,9 +133,7 @@ TEST(AQVDrawdown, LeakyAquiferMatchesHantushJacobWithin2e4) {
 }
 
 TEST(AQVDrawdown, LeakyAquiferReachesTheSteadyStateK0Within1e6) {
-  TAquiferSystemInput system = ConfinedAquifer(1000.0, 1e-3);
-  system.Resistance[1] = 500.0;
-  system.TopAquitardImpervious = false;
+  const TAquiferSystemInput system = LeakyAquifer();
   const double leakageFactor = std::sqrt(1000.0 * 500.0);
   const TPumpingWellInput well = LineSinkWell(1);
   for (double r : {10.0, 150.0, 700.0}) {
@@ -136,19 +148,15 @@ TEST(AQVDrawdown, LeakyAquiferReachesTheSteadyStateK0Within1e6) {
 // Papadopulos-Cooper: at early times the discharge comes from the casing, s = Q t / (pi rc^2).
 TEST(AQVDrawdown, LargeDiameterWellFollowsTheWellStorageLineAtEarlyTimesWithin1Percent) {
   const TAquiferSystemInput system = ConfinedAquifer(100.0, 1e-4);
-  TPumpingWellInput well = LineSinkWell(1);
-  well.Rw = 0.5;
-  well.Rc = 0.5;
+  const TPumpingWellInput well = LineSinkWell(1, 0.5, 0.5);
   const TObservationPointInput inWell = PiezometerAt(0.0, 0.0, 1);
   for (double t : {1e-6, 1e-5}) {
     const double expected = kDischarge * t / (kPi * well.Rc * well.Rc);
     EXPECT_NEAR(Drawdown(system, well, kDischarge, t, inWell) / expected, 1.0, 0.01) << t;
   }
   // Much later the casing no longer matters: the finite-radius well without storage.
-  TPumpingWellInput noStorage = well;
-  noStorage.Rc = 0.0;
   EXPECT_NEAR(Drawdown(system, well, kDischarge, 100.0, inWell) /
-                  Drawdown(system, noStorage, kDischarge, 100.0, inWell),
+                  Drawdown(system, LineSinkWell(1, 0.5), kDischarge, 100.0, inWell),
               1.0, 1e-3);
 }
 
@@ -156,9 +164,7 @@ TEST(AQVDrawdown, LargeDiameterWellFollowsTheWellStorageLineAtEarlyTimesWithin1P
 // early casing-storage line to the late Theis-like part; Stehfest with N = 12 reaches 3e-5.
 TEST(AQVDrawdown, LargeDiameterWellMatchesPapadopulosCooperWithin1e4) {
   const TAquiferSystemInput system = ConfinedAquifer(100.0, 1e-4);
-  TPumpingWellInput well = LineSinkWell(1);
-  well.Rw = 0.5;
-  well.Rc = 0.5;
+  const TPumpingWellInput well = LineSinkWell(1, 0.5, 0.5);
   const double alpha = well.Rw * well.Rw * 1e-4 / (well.Rc * well.Rc);
   const TObservationPointInput inWell = PiezometerAt(0.0, 0.0, 1);
   for (double t : {1e-5, 1e-3, 1e-2, 0.1, 10.0}) {
@@ -173,10 +179,8 @@ TEST(AQVDrawdown, LargeDiameterWellMatchesPapadopulosCooperWithin1e4) {
 // van Everdingen skin, while a point outside the well does not see it.
 TEST(AQVDrawdown, SkinAddsQSkinOverTwoPiTInThePumpingWellOnly) {
   const TAquiferSystemInput system = ConfinedAquifer(400.0, 5e-4);
-  TPumpingWellInput clean = LineSinkWell(1);
-  clean.Rw = 0.15;
-  TPumpingWellInput skinned = clean;
-  skinned.Skin = 3.0;
+  const TPumpingWellInput clean = LineSinkWell(1, 0.15);
+  const TPumpingWellInput skinned = LineSinkWell(1, 0.15, 0.0, 3.0);
   const TObservationPointInput inWell = PiezometerAt(0.0, 0.0, 1);
   const TObservationPointInput outside = PiezometerAt(25.0, 0.0, 1);
   for (double t : {0.01, 1.0, 50.0}) {
@@ -197,14 +201,11 @@ TEST(AQVDrawdown, SkinAddsQSkinOverTwoPiTInThePumpingWellOnly) {
 TEST(AQVDrawdown, RecoveryIsTheSuperpositionOfBothRateStepsWithin1e4OfPeak) {
   const TAquiferSystemInput system = ConfinedAquifer(1000.0, 1e-3);
   const TPumpingWellInput well = LineSinkWell(1);
-  TArray1<double, 100> discharge{};
+  TArray1<double, 100> discharge{}, start{};
   TArrayRange<std::uint8_t, 0, 100> included{};
   included.Fill(1);
-  TArray1<double, 100> start{};
-  start[1] = 0.0;
-  start[2] = 1.0;
+  start[2] = 1.0;  // periods at 0 and 1 day, pumping in the first
   discharge[1] = kDischarge;
-  discharge[2] = 0.0;
   const double r = 20.0;
   const double peak = TheisDrawdown(1000.0, 1e-3, r, 1.0);
   const TObservationPointInput point = PiezometerAt(r, 0.0, 1);
@@ -223,7 +224,7 @@ TEST(AQVDrawdown, RecoveryIsTheSuperpositionOfBothRateStepsWithin1e4OfPeak) {
 
 TEST(AQVDrawdown, TwoWellsAddTheirTheisDrawdownsWithin2e4) {
   const TAquiferSystemInput system = ConfinedAquifer(800.0, 2e-4);
-  TPumpingWellInput first = LineSinkWell(1);
+  const TPumpingWellInput first = LineSinkWell(1);
   TPumpingWellInput second = LineSinkWell(1);
   second.X = 60.0;
   second.Y = -20.0;
@@ -277,15 +278,11 @@ TEST(AQVDrawdown, ReciprocityBetweenAquifersWithin1e8) {
 
 double WellFaceFluxSum(const TAquiferSystemInput& system, const TPumpingWellInput& well, double t,
                        int terms) {
-  const TStehfestWeights weights = ComputeStehfestWeights(terms);
-  TAquiferSystemState work;
-  TCurveRowLayout layout;
-  layout.UpperLayer = 1;
-  layout.LowerLayer = system.AquiferCount;
-  layout.CurveCount = 1;
+  TEngine e(terms);
+  const TCurveRowLayout layout{1, system.AquiferCount, 1};
   std::vector<double> row(static_cast<std::size_t>(system.AquiferCount), 0.0);
   EXPECT_TRUE(
-      CurveWellFluxes(system, weights, well, kDischarge, t, 1, layout, work, row).IsSuccess());
+      CurveWellFluxes(system, e.Weights, well, kDischarge, t, 1, layout, e.Work, row).IsSuccess());
   double sum = 0.0;
   for (double value : row) sum += value;
   return sum;
@@ -296,11 +293,8 @@ double WellFaceFluxSum(const TAquiferSystemInput& system, const TPumpingWellInpu
 TEST(AQVDrawdown, WellFaceFluxesPlusWellStorageBalanceTheDischargeWithin1e3) {
   TAquiferSystemInput system = TwoAquiferSystem(200.0);
   system.TopAquitardImpervious = false;
-  TPumpingWellInput well = LineSinkWell(1);
+  TPumpingWellInput well = LineSinkWell(1, 0.3, 0.3, 0.5);
   well.Screened[2] = true;
-  well.Rw = 0.3;
-  well.Rc = 0.3;
-  well.Skin = 0.5;
   const TObservationPointInput inWell = PiezometerAt(0.0, 0.0, 1);
   for (double t : {1e-4, 1e-3, 1e-2, 1.0, 100.0}) {
     const double h = 0.01 * t;
@@ -321,12 +315,10 @@ TEST(AQVDrawdown, StronglyCoupledScreensShareTheFluxByTransmissivityWithin1Perce
   const TAquiferSystemInput system = TwoAquiferSystem(1e-3);
   TPumpingWellInput well = LineSinkWell(1);
   well.Screened[2] = true;
-  const TStehfestWeights weights = ComputeStehfestWeights(12);
-  TAquiferSystemState work;
-  TCurveRowLayout layout{1, 2, 1};
+  TEngine e(12);
   std::vector<double> row(2, 0.0);
-  ASSERT_TRUE(
-      CurveWellFluxes(system, weights, well, kDischarge, 10.0, 1, layout, work, row).IsSuccess());
+  ASSERT_TRUE(CurveWellFluxes(system, e.Weights, well, kDischarge, 10.0, 1, {1, 2, 1}, e.Work, row)
+                  .IsSuccess());
   EXPECT_NEAR(row[0] / kDischarge, 0.3, 0.01 * 0.3);
   EXPECT_NEAR(row[1] / kDischarge, 0.7, 0.01 * 0.7);
 }
@@ -356,11 +348,11 @@ TEST(AQVDrawdown, CurveRowMatchesTheisAndThePointDrawdowns) {
     const double distances[] = {5.0, 40.0, 150.0};
     std::vector<TObservationGeometry> curves;
     for (double r : distances) curves.push_back(ObservationGeometry(well, PiezometerAt(r, 0.0, 1)));
-    const TStehfestWeights weights = ComputeStehfestWeights(12);
-    TAquiferSystemState work;
+    TEngine e(12);
     std::vector<double> row(3, 0.0);
-    ASSERT_TRUE(CurveDrawdowns(system, weights, well, kDischarge, 2.0, curves, {1, 1, 3}, work, row)
-                    .IsSuccess());
+    ASSERT_TRUE(
+        CurveDrawdowns(system, e.Weights, well, kDischarge, 2.0, curves, {1, 1, 3}, e.Work, row)
+            .IsSuccess());
     for (std::size_t c = 0; c < 3; ++c) {
       // Stehfest with 12 terms: 2e-4 (see the Theis test above).
       EXPECT_NEAR(row[c] / TheisDrawdown(1000.0, 1e-3, distances[c], 2.0), 1.0, 2e-4) << c;
@@ -369,29 +361,22 @@ TEST(AQVDrawdown, CurveRowMatchesTheisAndThePointDrawdowns) {
   TAquiferSystemInput system = TwoAquiferSystem(100.0);
   system.SAquitard[1] = 1e-3;
   system.TopAquitardImpervious = false;
-  TPumpingWellInput well = LineSinkWell(1);
-  well.Rw = 0.1;
-  well.Rc = 0.1;
+  const TPumpingWellInput well = LineSinkWell(1, 0.1, 0.1);
   const std::vector<TObservationPointInput> points = {
-      PiezometerAt(10.0, 10.0, 1), PiezometerAt(0.05, 0.0, 1), PiezometerAt(100.0, -40.0, 1)};
+      {.X = 10.0, .Y = 10.0, .Rc = 0.02, .Rw = 0.02},
+      {.X = 0.05, .Rc = 0.02, .Rw = 0.02},
+      {.X = 100.0, .Y = -40.0, .Rc = 0.02, .Rw = 0.02}};
   std::vector<TObservationGeometry> curves;
-  for (auto point : points) {
-    point.Rc = 0.02;
-    point.Rw = 0.02;
-    curves.push_back(ObservationGeometry(well, point));
-  }
-  const TStehfestWeights weights = ComputeStehfestWeights(10);
-  TAquiferSystemState work;
-  const TCurveRowLayout layout{1, 2, 3};
+  for (const auto& point : points) curves.push_back(ObservationGeometry(well, point));
+  TEngine e(10);
   std::vector<double> row(6, 0.0);
-  ASSERT_TRUE(CurveDrawdowns(system, weights, well, kDischarge, 2.0, curves, layout, work, row)
-                  .IsSuccess());
+  ASSERT_TRUE(
+      CurveDrawdowns(system, e.Weights, well, kDischarge, 2.0, curves, {1, 2, 3}, e.Work, row)
+          .IsSuccess());
   for (int layer = 1; layer <= 2; ++layer) {
     for (int c = 1; c <= 3; ++c) {
       TObservationPointInput point = points[static_cast<std::size_t>(c - 1)];
       point.Layer = layer;
-      point.Rc = 0.02;
-      point.Rw = 0.02;
       const double expected = Drawdown(system, well, kDischarge, 2.0, point, 10);
       // Same terms in another order of rounding, magnified by the weights: 1e-9.
       EXPECT_NEAR(row[static_cast<std::size_t>((layer - 1) * 3 + c - 1)] / expected, 1.0, 1e-9)
@@ -401,39 +386,33 @@ TEST(AQVDrawdown, CurveRowMatchesTheisAndThePointDrawdowns) {
 }
 
 TEST(AQVDrawdown, UnscreenedAquiferHasNoWellFaceFlux) {
-  const TAquiferSystemInput system = TwoAquiferSystem(100.0);
-  const TStehfestWeights weights = ComputeStehfestWeights(10);
-  TAquiferSystemState work;
-  const TCurveRowLayout layout{1, 2, 2};
+  TEngine e(10);
   std::vector<double> row(4, 0.0);
-  ASSERT_TRUE(
-      CurveWellFluxes(system, weights, LineSinkWell(2), kDischarge, 1.0, 2, layout, work, row)
-          .IsSuccess());
-  EXPECT_EQ(row[0], 0.0);
-  EXPECT_EQ(row[1], 0.0);  // curve 2 in aquifer 1: unscreened
-  EXPECT_EQ(row[2], 0.0);
+  ASSERT_TRUE(CurveWellFluxes(TwoAquiferSystem(100.0), e.Weights, LineSinkWell(2), kDischarge, 1.0,
+                              2, {1, 2, 2}, e.Work, row)
+                  .IsSuccess());
+  // Both curves in aquifer 1, unscreened, and curve 1 in aquifer 2.
+  for (int k = 0; k < 3; ++k) EXPECT_EQ(row[static_cast<std::size_t>(k)], 0.0) << k;
   EXPECT_NEAR(row[3] / kDischarge, 1.0, 1e-3);
 }
 
 TEST(AQVDrawdown, NoContributionBeforeTheStepOrWithoutAScreen) {
   const TAquiferSystemInput system = ConfinedAquifer(1000.0, 1e-3);
-  TPumpingWellInput well = LineSinkWell(1);
-  EXPECT_EQ(Drawdown(system, well, kDischarge, 0.0, PiezometerAt(10.0, 0.0, 1)), 0.0);
-  EXPECT_EQ(Drawdown(system, well, kDischarge, -1.0, PiezometerAt(10.0, 0.0, 1)), 0.0);
-  EXPECT_EQ(Drawdown(system, well, 0.0, 1.0, PiezometerAt(10.0, 0.0, 1)), 0.0);
-  well.Screened[1] = false;
-  well.Screened[2] = true;  // aquifer 2 does not exist in a one-aquifer system
-  EXPECT_EQ(Drawdown(system, well, kDischarge, 1.0, PiezometerAt(10.0, 0.0, 1)), 0.0);
+  const TObservationPointInput point = PiezometerAt(10.0, 0.0, 1);
+  EXPECT_EQ(Drawdown(system, LineSinkWell(1), kDischarge, 0.0, point), 0.0);
+  EXPECT_EQ(Drawdown(system, LineSinkWell(1), kDischarge, -1.0, point), 0.0);
+  EXPECT_EQ(Drawdown(system, LineSinkWell(1), 0.0, 1.0, point), 0.0);
+  // Aquifer 2 does not exist in a one-aquifer system.
+  EXPECT_EQ(Drawdown(system, LineSinkWell(2), kDischarge, 1.0, point), 0.0);
 }
 
 // A system without storage or leakage returned a constant drawdown as success.
 TEST(AQVDrawdown, SystemWithoutStorageFailsWithStatus11) {
-  const TAquiferSystemInput system = ConfinedAquifer(1000.0, 0.0);
-  const TStehfestWeights weights = ComputeStehfestWeights(10);
-  TAquiferSystemState work;
+  TEngine e(10);
   double s = 1.0;
-  const TEngineResult result = PointDrawdown(system, weights, LineSinkWell(1), kDischarge, 1.0,
-                                             PiezometerAt(10.0, 0.0, 1), work, s);
+  const TEngineResult result =
+      PointDrawdown(ConfinedAquifer(1000.0, 0.0), e.Weights, LineSinkWell(1), kDischarge, 1.0,
+                    PiezometerAt(10.0, 0.0, 1), e.Work, s);
   EXPECT_EQ(static_cast<int>(result.Status), 11);
   EXPECT_EQ(result.Fault, TEngineFault::efAquiferSystem);
   EXPECT_EQ(result.Message(), kAquiferSystemMessage);
@@ -443,38 +422,38 @@ TEST(AQVDrawdown, SystemWithoutStorageFailsWithStatus11) {
 // A NaN parameter turned into a plotted number, or hung the Bessel series.
 TEST(AQVDrawdown, NonFiniteParametersFailWithStatus11InsteadOfANumber) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
-  const TStehfestWeights weights = ComputeStehfestWeights(10);
-  TAquiferSystemState work;
+  TEngine e(10);
+  const TAquiferSystemInput good = ConfinedAquifer(1000.0, 1e-3);
+  const TObservationPointInput point = PiezometerAt(10.0, 0.0, 1);
   double s = 1.0;
-  TPumpingWellInput badWell = LineSinkWell(1);
-  badWell.Rw = nan;
-  EXPECT_EQ(PointDrawdown(ConfinedAquifer(1000.0, 1e-3), weights, badWell, kDischarge, 1.0,
-                          PiezometerAt(10.0, 0.0, 1), work, s)
+  EXPECT_EQ(PointDrawdown(good, e.Weights, LineSinkWell(1, nan), kDischarge, 1.0, point, e.Work, s)
                 .Status,
             TEngineStatus::esAquiferSystemFailed);
-  TObservationPointInput badPoint = PiezometerAt(nan, 0.0, 1);
-  EXPECT_FALSE(PointDrawdown(ConfinedAquifer(1000.0, 1e-3), weights, LineSinkWell(1), kDischarge,
-                             1.0, badPoint, work, s)
-                   .IsSuccess());
-  EXPECT_FALSE(PointDrawdown(ConfinedAquifer(nan, 1e-3), weights, LineSinkWell(1), kDischarge, 1.0,
-                             PiezometerAt(10.0, 0.0, 1), work, s)
-                   .IsSuccess());
-  EXPECT_FALSE(PointDrawdown(ConfinedAquifer(1000.0, 1e-3), weights, LineSinkWell(1), nan, 1.0,
-                             PiezometerAt(10.0, 0.0, 1), work, s)
-                   .IsSuccess());
+  const struct {
+    const char* Name;
+    TAquiferSystemInput System;
+    double Rate;
+    TObservationPointInput Point;
+  } cases[] = {{"point", good, kDischarge, PiezometerAt(nan, 0.0, 1)},
+               {"transmissivity", ConfinedAquifer(nan, 1e-3), kDischarge, point},
+               {"rate", good, nan, point}};
+  for (const auto& c : cases)
+    EXPECT_FALSE(
+        PointDrawdown(c.System, e.Weights, LineSinkWell(1), c.Rate, 1.0, c.Point, e.Work, s)
+            .IsSuccess())
+        << c.Name;
   EXPECT_EQ(s, 0.0);
 }
 
 // After a failure the row held partial sums that were drawn as if they were drawdowns.
 TEST(AQVDrawdown, FailedCurveRowHoldsTheMissingValueNotPartialSums) {
-  const TAquiferSystemInput system = ConfinedAquifer(1000.0, 0.0);
-  const TStehfestWeights weights = ComputeStehfestWeights(10);
-  TAquiferSystemState work;
-  TObservationPointInput point = PiezometerAt(10.0, 0.0, 1);
-  const std::vector<TObservationGeometry> curves = {ObservationGeometry(LineSinkWell(1), point)};
+  TEngine e(10);
+  const std::vector<TObservationGeometry> curves = {
+      ObservationGeometry(LineSinkWell(1), PiezometerAt(10.0, 0.0, 1))};
   std::vector<double> row = {0.25};
-  const TEngineResult result = CurveDrawdowns(system, weights, LineSinkWell(1), kDischarge, 1.0,
-                                              curves, TCurveRowLayout{1, 1, 1}, work, row);
+  const TEngineResult result =
+      CurveDrawdowns(ConfinedAquifer(1000.0, 0.0), e.Weights, LineSinkWell(1), kDischarge, 1.0,
+                     curves, {1, 1, 1}, e.Work, row);
   EXPECT_EQ(result.Status, TEngineStatus::esAquiferSystemFailed);
   EXPECT_EQ(result.Fault, TEngineFault::efAquiferSystem) << "stopped at the failure, not after it";
   EXPECT_EQ(row[0], kMissingCurveValue);
@@ -482,29 +461,27 @@ TEST(AQVDrawdown, FailedCurveRowHoldsTheMissingValueNotPartialSums) {
 
 TEST(AQVDrawdown, LayoutOutsideTheRowOrSystemIsRefused) {
   const TAquiferSystemInput system = ConfinedAquifer(1000.0, 1e-3);
-  const TStehfestWeights weights = ComputeStehfestWeights(10);
-  TAquiferSystemState work;
+  const TPumpingWellInput well = LineSinkWell(1);
+  TEngine e(10);
   const std::vector<TObservationGeometry> curves(2);
-  std::vector<double> row(2, 0.0);
-  // Aquifer 2 of a one-aquifer system; more curves than the layout holds; a short row.
-  EXPECT_EQ(CurveDrawdowns(system, weights, LineSinkWell(1), kDischarge, 1.0, curves,
-                           TCurveRowLayout{1, 2, 2}, work, row)
-                .Fault,
-            TEngineFault::efInvalidInput);
-  EXPECT_EQ(CurveDrawdowns(system, weights, LineSinkWell(1), kDischarge, 1.0, curves,
-                           TCurveRowLayout{1, 1, 1}, work, row)
-                .Fault,
-            TEngineFault::efInvalidInput);
-  std::vector<double> shortRow(1, 0.0);
-  EXPECT_EQ(CurveWellFluxes(system, weights, LineSinkWell(1), kDischarge, 1.0, 2,
-                            TCurveRowLayout{1, 1, 2}, work, shortRow)
-                .Fault,
-            TEngineFault::efInvalidInput);
+  std::vector<double> row(2, 0.0), shortRow(1, 0.0);
   double s = 0.0;
-  EXPECT_EQ(PointDrawdown(system, weights, LineSinkWell(1), kDischarge, 1.0,
-                          PiezometerAt(1.0, 1.0, 2), work, s)
+  using enum TEngineFault;
+  // Aquifer 2 of a one-aquifer system; more curves than the layout holds; a short row.
+  EXPECT_EQ(CurveDrawdowns(system, e.Weights, well, kDischarge, 1.0, curves, {1, 2, 2}, e.Work, row)
                 .Fault,
-            TEngineFault::efInvalidInput);
+            efInvalidInput);
+  EXPECT_EQ(CurveDrawdowns(system, e.Weights, well, kDischarge, 1.0, curves, {1, 1, 1}, e.Work, row)
+                .Fault,
+            efInvalidInput);
+  EXPECT_EQ(
+      CurveWellFluxes(system, e.Weights, well, kDischarge, 1.0, 2, {1, 1, 2}, e.Work, shortRow)
+          .Fault,
+      efInvalidInput);
+  EXPECT_EQ(
+      PointDrawdown(system, e.Weights, well, kDischarge, 1.0, PiezometerAt(1.0, 1.0, 2), e.Work, s)
+          .Fault,
+      efInvalidInput);
 }
 
 // Points evaluated together at one elapsed time share the decompositions and the well term;
@@ -513,11 +490,8 @@ TEST(AQVDrawdown, SharedEvaluationGivesEachPointItsOwnResult) {
   TAquiferSystemInput system = TwoAquiferSystem(100.0);
   system.SAquitard[1] = 1e-3;
   system.TopAquitardImpervious = false;
-  TPumpingWellInput well = LineSinkWell(1);
+  TPumpingWellInput well = LineSinkWell(1, 0.1, 0.15, 0.01);
   well.Screened[2] = true;
-  well.Rw = 0.1;
-  well.Rc = 0.15;
-  well.Skin = 0.01;
   const double nan = std::numeric_limits<double>::quiet_NaN();
   std::vector<TObservationPointInput> points = {
       {.X = 10.0, .Y = 10.0, .Layer = 1, .Rc = 0.05, .Rw = 0.05, .Skin = 0.002},
