@@ -32,6 +32,14 @@ TAquiferSystemInput TwoAquifers() {
   return system;
 }
 
+// The decomposition of the system at the Laplace parameter p, which must succeed.
+TAquiferSystemState Decomposed(const TAquiferSystemInput& system, double p) {
+  TAquiferSystemState state;
+  state.LaplaceP = p;
+  EXPECT_TRUE(ComputeAquiferSystem(system, state)) << "p = " << p;
+  return state;
+}
+
 // The unsymmetric leakage matrix K (K z = lambda T z) rebuilt from the aquitard terms.
 double LeakageMatrix(const TAquiferSystemInput& system, const TAquiferSystemState& state, int i,
                      int j) {
@@ -44,11 +52,8 @@ double LeakageMatrix(const TAquiferSystemInput& system, const TAquiferSystemStat
 
 TEST(AQVLaplace, OneAquiferWithoutAquitardsHasEigenvaluePSOverT) {
   TAquiferSystemInput system = ConfinedAquifer(250.0, 4e-4);
-  system.TopAquitardAbsent = true;
-  system.BottomAquitardAbsent = true;
-  TAquiferSystemState state;
-  state.LaplaceP = 3.5;
-  ASSERT_TRUE(ComputeAquiferSystem(system, state));
+  system.TopAquitardAbsent = system.BottomAquitardAbsent = true;
+  const TAquiferSystemState state = Decomposed(system, 3.5);
   EXPECT_DOUBLE_EQ(state.SystemDiagonal[1], 3.5 * 4e-4 / 250.0);
   EXPECT_EQ(state.SystemOffDiagonal[1], 0.0);
   EXPECT_DOUBLE_EQ(state.Eigenvectors[1][1], 1.0 / std::sqrt(250.0));
@@ -60,9 +65,7 @@ TEST(AQVLaplace, AquitardWithoutStorageGivesSteadyLeakageAndNothingWhenClosed) {
   TAquiferSystemInput system = ConfinedAquifer(1000.0, 1e-3);
   system.Resistance[1] = 400.0;
   system.TopAquitardImpervious = false;
-  TAquiferSystemState state;
-  state.LaplaceP = 2.0;
-  ASSERT_TRUE(ComputeAquiferSystem(system, state));
+  const TAquiferSystemState state = Decomposed(system, 2.0);
   EXPECT_DOUBLE_EQ(state.AquitardSelfTerm[1], 1.0 / 400.0);
   EXPECT_DOUBLE_EQ(state.AquitardCouplingTerm[1], 1.0 / 400.0);
   // The closed bottom aquitard without storage contributes nothing.
@@ -89,9 +92,7 @@ TEST(AQVLaplace, AquitardTermsWithStorageFollowCothAndSinhOverAllRanges) {
     system.SAquitard[1] = storativity;
     system.TopAquitardImpervious = c.Closed;
     // x = c q = sqrt(p S' c) chooses p.
-    TAquiferSystemState state;
-    state.LaplaceP = c.X * c.X / (storativity * resistance);
-    ASSERT_TRUE(ComputeAquiferSystem(system, state)) << c.X;
+    const TAquiferSystemState state = Decomposed(system, c.X * c.X / (storativity * resistance));
     const double q = std::sqrt(state.LaplaceP * storativity / resistance);
     const double a = state.AquitardSelfTerm[1];
     const double b = state.AquitardCouplingTerm[1];
@@ -116,9 +117,7 @@ TEST(AQVLaplace, SinhAtExactlyOneTenthComesFromTheSeries) {
   system.Resistance[1] = 1.0;
   system.SAquitard[1] = 1.0;
   system.TopAquitardImpervious = false;
-  TAquiferSystemState state;
-  state.LaplaceP = 0.01;  // q = 0.1, x = 0.1
-  ASSERT_TRUE(ComputeAquiferSystem(system, state));
+  const TAquiferSystemState state = Decomposed(system, 0.01);  // q = 0.1, x = 0.1
   const double x = 0.1;
   const double x2 = x * x;
   const double series = ((0.000198454 * x2 + 0.0083333331783) * x2 + 0.16666666666675) * x2 * x + x;
@@ -128,9 +127,7 @@ TEST(AQVLaplace, SinhAtExactlyOneTenthComesFromTheSeries) {
 TEST(AQVLaplace, TwoAquiferDecompositionSolvesTheGeneralisedEigenproblem) {
   const TAquiferSystemInput system = TwoAquifers();
   for (double p : {1e-4, 0.07, 3.0, 800.0}) {
-    TAquiferSystemState state;
-    state.LaplaceP = p;
-    ASSERT_TRUE(ComputeAquiferSystem(system, state)) << p;
+    const TAquiferSystemState state = Decomposed(system, p);
     const auto& z = state.Eigenvectors;
     for (int k = 1; k <= 2; ++k) {
       const double lambda = state.SystemDiagonal[k];
@@ -160,9 +157,7 @@ TEST(AQVLaplace, EqualAquifersUseTheShiftOfTheOffDiagonal) {
   system.S[2] = system.S[1];
   system.SAquitard.Fill(0.0);
   system.TopAquitardImpervious = true;
-  TAquiferSystemState state;
-  state.LaplaceP = 0.5;
-  ASSERT_TRUE(ComputeAquiferSystem(system, state));
+  const TAquiferSystemState state = Decomposed(system, 0.5);
   const double d = (1.0 / 150.0 + 0.5 * system.S[1]) / system.T[1];
   const double e = (1.0 / 150.0) / system.T[1];
   EXPECT_NEAR(state.SystemDiagonal[2], d + e, 1e-15 * d);
@@ -265,17 +260,15 @@ TEST(AQVLaplace, NonFiniteOrOutOfRangeInputFails) {
 TEST(AQVLaplace, LUSolveSolvesWithPivoting) {
   TMatrix3 a{};
   const double values[3][3] = {{0.0, 2.0, 1.0}, {1.0, 1.0, 1.0}, {4.0, -1.0, 3.0}};
-  for (int i = 1; i <= 3; ++i)
-    for (int j = 1; j <= 3; ++j) a[i][j] = values[i - 1][j - 1];
-  // Right-hand side of the solution (1, -2, 3).
+  const double solution[3] = {1.0, -2.0, 3.0};
   TLayerValues b{};
-  b[1] = -4.0 + 3.0;
-  b[2] = 1.0 - 2.0 + 3.0;
-  b[3] = 4.0 + 2.0 + 9.0;
+  for (int i = 1; i <= 3; ++i)
+    for (int j = 1; j <= 3; ++j) {
+      a[i][j] = values[i - 1][j - 1];
+      b[i] += values[i - 1][j - 1] * solution[j - 1];
+    }
   ASSERT_TRUE(LUSolve(a, 3, b));
-  EXPECT_NEAR(b[1], 1.0, 1e-14);
-  EXPECT_NEAR(b[2], -2.0, 1e-14);
-  EXPECT_NEAR(b[3], 3.0, 1e-14);
+  for (int i = 1; i <= 3; ++i) EXPECT_NEAR(b[i], solution[i - 1], 1e-14) << i;
 }
 
 TEST(AQVLaplace, LUDecompositionRefusesAZeroRow) {
@@ -289,14 +282,8 @@ TEST(AQVLaplace, LUDecompositionRefusesAZeroRow) {
 
 TEST(AQVLaplace, SingleScreenUsesTheInverseWellMatrixAndTwoScreensSumTheirV) {
   const TAquiferSystemInput system = TwoAquifers();
-  TAquiferSystemState state;
-  state.LaplaceP = 0.3;
-  ASSERT_TRUE(ComputeAquiferSystem(system, state));
-  TPumpingWellInput well;
-  well.Rw = 0.15;
-  well.Rc = 0.0;
-  well.Skin = 0.5;
-  well.Screened[1] = false;
+  const TAquiferSystemState state = Decomposed(system, 0.3);
+  TPumpingWellInput well{.Rc = 0.0, .Rw = 0.15, .Skin = 0.5};
   well.Screened[2] = true;
   TWellLaplaceTerm term;
   ASSERT_TRUE(ComputeWellTerm(system, state, well, 800.0, term).IsSuccess());
@@ -320,12 +307,8 @@ TEST(AQVLaplace, SingleScreenUsesTheInverseWellMatrixAndTwoScreensSumTheirV) {
 }
 
 TEST(AQVLaplace, ObservationRadiusIsReducedWhereScreensWouldOverlap) {
-  TPumpingWellInput well;
-  well.Rw = 0.2;
-  TObservationPointInput point;
-  point.X = 0.3;
-  point.Rw = 0.25;
-  point.Rc = 0.05;
+  TPumpingWellInput well{.Rw = 0.2};
+  TObservationPointInput point{.X = 0.3, .Rc = 0.05, .Rw = 0.25};
   TObservationGeometry geometry = ObservationGeometry(well, point);
   EXPECT_DOUBLE_EQ(geometry.Distance, 0.3);
   EXPECT_NEAR(geometry.ReducedRadius, 0.1, 1e-15);
@@ -343,17 +326,12 @@ TEST(AQVLaplace, ObservationRadiusIsReducedWhereScreensWouldOverlap) {
 
 TEST(AQVLaplace, PointInTheScreenSeesTheWellDrawdown) {
   const TAquiferSystemInput system = TwoAquifers();
-  TAquiferSystemState state;
-  state.LaplaceP = 2.0;
-  ASSERT_TRUE(ComputeAquiferSystem(system, state));
+  const TAquiferSystemState state = Decomposed(system, 2.0);
   TPumpingWellInput well;
   well.Screened[1] = true;
   TWellLaplaceTerm term;
   ASSERT_TRUE(ComputeWellTerm(system, state, well, 500.0, term).IsSuccess());
-  TObservationPointInput point;
-  point.X = 0.01;
-  point.Rw = 0.02;
-  point.Rc = 0.02;
+  const TObservationPointInput point{.X = 0.01, .Rc = 0.02, .Rw = 0.02};
   const TObservationGeometry geometry = ObservationGeometry(well, point);
   TPointModeFactors factors;
   ComputePointModeFactors(state, term, geometry, factors);
@@ -374,10 +352,7 @@ TEST(AQVLaplace, ObservationWellStorageAndRadiusFollowIndependentBesselValues) {
   const double transmissivity = 1000.0;
   const double storativity = 1e-3;
   const TAquiferSystemInput system = ConfinedAquifer(transmissivity, storativity);
-  TPumpingWellInput well;
-  well.Rw = 0.1;
-  well.Rc = 0.15;
-  well.Skin = 0.02;
+  TPumpingWellInput well{.Rc = 0.15, .Rw = 0.1, .Skin = 0.02};
   well.Screened[1] = true;
   const double rate = 800.0;
   struct TCase {
@@ -392,9 +367,7 @@ TEST(AQVLaplace, ObservationWellStorageAndRadiusFollowIndependentBesselValues) {
     const double rho = point.Rw;  // rw + rho stays below r: no reduction
     const double q = c.Y / rho;
     const double p = q * q * transmissivity / storativity;
-    TAquiferSystemState state;
-    state.LaplaceP = p;
-    ASSERT_TRUE(ComputeAquiferSystem(system, state)) << c.Y;
+    const TAquiferSystemState state = Decomposed(system, p);
     TWellLaplaceTerm term;
     ASSERT_TRUE(ComputeWellTerm(system, state, well, rate, term).IsSuccess()) << c.Y;
     const TObservationGeometry geometry = ObservationGeometry(well, point);
