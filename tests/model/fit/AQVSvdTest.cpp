@@ -4,6 +4,7 @@
 #include <cmath>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "model/fit/AQVSvd.h"
@@ -23,6 +24,17 @@ struct TTestMatrix {
         Columns(columns),
         Original(static_cast<std::size_t>(rows) * kSvdMaxColumns, 0.0),
         Work(Original) {}
+
+  // The given rows, zeros beyond them.
+  TTestMatrix(int rows, int columns, std::initializer_list<std::vector<double>> values)
+      : TTestMatrix(rows, columns) {
+    int i = 0;
+    for (const std::vector<double>& row : values) {
+      ++i;
+      for (int j = 1; j <= static_cast<int>(row.size()); ++j) At(i, j) = row[j - 1];
+    }
+    Reset();
+  }
 
   double& At(int i, int j) {
     return Original[static_cast<std::size_t>((i - 1) * kSvdMaxColumns + (j - 1))];
@@ -150,10 +162,7 @@ TEST(TSvd, ReconstructsRandomMatricesWithOrthogonalFactors) {
 TEST(TSvd, ColumnTailBelowTheToleranceIsLeftWithoutReflection) {
   // Column 1 is (1, 1e-9, 0): its part below the diagonal has the sum of squares 1e-18, below
   // 1e-16·‖J‖∞ = 2e-16, so s_1 is J_11 itself and the 1e-9 is dropped.
-  TTestMatrix a(3, 2);
-  a.At(1, 1) = 1.0;
-  a.At(2, 1) = 1e-9;
-  a.At(2, 2) = 2.0;
+  TTestMatrix a(3, 2, {{1.0, 0.0}, {1e-9, 2.0}});
   TSvdState state;
   ASSERT_EQ(Decompose(a, state), TSvdStatus::ssConverged);
   EXPECT_FALSE(state.ColumnReflected[1]);
@@ -176,9 +185,7 @@ TEST(TSvd, SingularValuesOfAKnownMatrix) {
   TSvdState state;
   ASSERT_EQ(Decompose(a, state), TSvdStatus::ssConverged);
   const std::vector<double> s = SortedSingularValues(state, 3);
-  EXPECT_NEAR(s[0], 5.0, 1e-14);
-  EXPECT_NEAR(s[1], 3.0, 1e-14);
-  EXPECT_NEAR(s[2], 0.25, 1e-14);
+  for (int k = 0; k < 3; ++k) EXPECT_NEAR(s[k], sigma[k], 1e-14) << k;
   EXPECT_EQ(state.SvdRank, 3);
   EXPECT_DOUBLE_EQ(state.JacobianNorm, 0.5 * (5.0 + 3.0 + 0.25));
 }
@@ -186,9 +193,7 @@ TEST(TSvd, SingularValuesOfAKnownMatrix) {
 TEST(TSvd, DiagonalMatrixWithNegativeEntryIsNegatedWithItsColumnOfV) {
   // A 3 × 2 matrix that is already bidiagonal with a zero superdiagonal: no sweep is needed, and
   // the negative diagonal entry −4 becomes the singular value 4 with column 2 of V negated.
-  TTestMatrix a(3, 2);
-  a.At(1, 1) = 2.0;
-  a.At(2, 2) = -4.0;
+  TTestMatrix a(3, 2, {{2.0, 0.0}, {0.0, -4.0}});
   TSvdState state;
   ASSERT_EQ(Decompose(a, state), TSvdStatus::ssConverged);
   EXPECT_EQ(state.SvdSweeps, 0);
@@ -200,16 +205,14 @@ TEST(TSvd, DiagonalMatrixWithNegativeEntryIsNegatedWithItsColumnOfV) {
 }
 
 TEST(TSvd, SingleRowAndSingleColumn) {
-  TTestMatrix row(1, 1);
-  row.At(1, 1) = -3.5;
+  TTestMatrix row(1, 1, {{-3.5}});
   TSvdState state;
   ASSERT_EQ(Decompose(row, state), TSvdStatus::ssConverged);
   EXPECT_DOUBLE_EQ(state.SingularValues[1], 3.5);
   EXPECT_DOUBLE_EQ(state.V[1][1], -1.0);
   EXPECT_EQ(state.SvdRank, 1);
 
-  TTestMatrix column(4, 1);
-  for (int i = 1; i <= 4; ++i) column.At(i, 1) = 1.0;
+  TTestMatrix column(4, 1, {{1.0}, {1.0}, {1.0}, {1.0}});
   ASSERT_EQ(Decompose(column, state), TSvdStatus::ssConverged);
   EXPECT_NEAR(state.SingularValues[1], 2.0, 1e-15);
   EXPECT_LT(ReconstructionError(column, state), 1e-15);
@@ -258,7 +261,7 @@ TEST(TSvd, SweepLimitExceededIsReportedAsNotConverged) {
   FillRandom(a, TShape::Full, 5);
   TSvdState state;
   a.Reset();
-  SvdPrepare(state, 4, 1e-16, 1e-16, 0);
+  SvdPrepare(state, 4, 1e-16, 1e-16, 0);  // no sweep allowed
   EXPECT_EQ(SvdDecompose(a.View(), state), TSvdStatus::ssNotConverged);
   EXPECT_EQ(state.SvdSweeps, 1);
   EXPECT_FALSE(state.Converged[1]);
@@ -285,9 +288,8 @@ TEST(TSvd, StateReusedAfterTheSweepLimitDecomposesLikeANewOne) {
   const std::vector<double> u = b.Work;
   ASSERT_EQ(Decompose(b, reused), TSvdStatus::ssConverged);
   EXPECT_EQ(b.Work, u);
-  EXPECT_EQ(reused.SvdSweeps, fresh.SvdSweeps);
-  EXPECT_EQ(reused.SvdNeglected, fresh.SvdNeglected);
-  EXPECT_EQ(reused.SvdRank, fresh.SvdRank);
+  EXPECT_EQ(std::tuple(reused.SvdSweeps, reused.SvdNeglected, reused.SvdRank),
+            std::tuple(fresh.SvdSweeps, fresh.SvdNeglected, fresh.SvdRank));
   EXPECT_EQ(reused.Converged, fresh.Converged);
   EXPECT_EQ(reused.SingularValues, fresh.SingularValues);
   EXPECT_EQ(reused.V, fresh.V);
@@ -308,12 +310,7 @@ TEST(TSvd, NonFiniteOrMisfitMatricesAreRefused) {
 }
 
 TEST(TSvd, JacobianNormIsTheLargestAbsoluteRowSum) {
-  TTestMatrix a(3, 2);
-  a.At(1, 1) = 1.0;
-  a.At(1, 2) = -2.0;
-  a.At(2, 1) = -4.0;
-  a.At(3, 2) = 3.5;
-  a.Reset();
+  TTestMatrix a(3, 2, {{1.0, -2.0}, {-4.0, 0.0}, {0.0, 3.5}});
   EXPECT_DOUBLE_EQ(JacobianNorm(a.View()), 4.0);
 }
 
