@@ -50,8 +50,7 @@ TEST(XYZ, TenByTenGridGives181LinesOfFixedWidthColumns) {
   TDrawdownGrid grid;
   TGridLayout ten;
   ten.NodeCountX = ten.NodeCountY = 10;
-  for (int a = 0; a < 10; ++a) ten.NodeX[a] = a * 10.0;
-  for (int b = 0; b < 10; ++b) ten.NodeY[b] = b * 10.0;
+  for (int a = 0; a < 10; ++a) ten.NodeX[a] = ten.NodeY[a] = a * 10.0;
   ten.HalfCellX = ten.HalfCellY = 5;
   grid.Reset(ten);
   grid.Add(grid.Layout().CentreIndex(0, 0), 1.25);
@@ -66,8 +65,7 @@ TEST(XYZ, TenByTenGridGives181LinesOfFixedWidthColumns) {
   // The last row of a column has no centre after it.
   EXPECT_EQ(lines[18].Y, 180.0);
   EXPECT_EQ(lines[19].X, 20.0);
-  EXPECT_EQ(lines.back().X, 180.0);
-  EXPECT_EQ(lines.back().Y, 180.0);
+  EXPECT_EQ(std::pair(lines.back().X, lines.back().Y), std::pair(180.0, 180.0));
 }
 
 // The engine's point drawdown, summed over the model's wells and periods, at every grid point
@@ -75,11 +73,10 @@ TEST(XYZ, TenByTenGridGives181LinesOfFixedWidthColumns) {
 std::vector<double> EngineDrawdowns(const TMapModel& model, double t, const TDrawdownGrid& grid) {
   const int n = grid.ValueCount();
   std::vector<TObservationPointInput> points(static_cast<std::size_t>(n));
-  for (int i = 0; i < n; ++i) {
-    points[static_cast<std::size_t>(i)].X = grid.PointX(i) / grid.LengthFactor();
-    points[static_cast<std::size_t>(i)].Y = grid.PointY(i) / grid.LengthFactor();
-    points[static_cast<std::size_t>(i)].Layer = model.Layer;
-  }
+  for (int i = 0; i < n; ++i)
+    points[static_cast<std::size_t>(i)] = {.X = grid.PointX(i) / grid.LengthFactor(),
+                                           .Y = grid.PointY(i) / grid.LengthFactor(),
+                                           .Layer = model.Layer};
   std::vector<double> sum(static_cast<std::size_t>(n), 0.0), one(sum.size());
   std::vector<TEngineResult> results(sum.size());
   TInversionCache cache;
@@ -112,12 +109,8 @@ TMapModel TwoAquifersTwoWells(int layer) {
   a.StartTime[3] = 1.5;
   a.RateStep[3] = -500;
   TMapWell b = a;
-  b.Input.X = 231;
-  b.Input.Y = -312;
-  b.Input.Rw = 0.15;
-  b.Input.Rc = 0.15;
-  b.Input.Skin = 0.01;
-  b.Input.Screened[1] = false;
+  b.Input = {.X = 231, .Y = -312, .Rc = 0.15, .Rw = 0.15, .Skin = 0.01};
+  b.Input.Screened[2] = true;
   b.PeriodCount = 2;
   b.RateStep[1] = 700;
   b.StartTime[2] = 2.2;
@@ -298,12 +291,10 @@ TEST(DrawdownGrid, DocumentModelUsesTheTimeGraphsRateStepForAnExcludedPredecesso
   TAQVData data;
   TPumpingWell& w = data.PumpingWells[1];
   w.SetPeriodCount(3);
-  w.Included[0] = true;
-  w.Included[1] = w.Included[3] = true;
+  w.Included[0] = w.Included[1] = w.Included[3] = true;
   w.Included[2] = false;
-  w.Discharge[1] = 100;
-  w.Discharge[2] = 300;
-  w.Discharge[3] = 50;
+  const double discharges[] = {100, 300, 50};
+  for (int k = 1; k <= 3; ++k) w.Discharge[k] = discharges[k - 1];
   const TMapModel model = MapModelFromDocument(data);
   ASSERT_FALSE(model.Wells.empty());
   EXPECT_EQ(model.Wells[0].RateStep[1], 100);
@@ -327,8 +318,7 @@ TEST(HitTest, WellWithinHalfACellWinsElseTheCellCentreOrCornerNode) {
   const THitResult centre = HitTest(grid, {}, cx, cy);
   EXPECT_EQ(centre.Kind, THitKind::hkGrid);
   EXPECT_EQ(centre.Index, g.CentreIndex(3, 4));
-  EXPECT_DOUBLE_EQ(centre.X, cx);
-  EXPECT_DOUBLE_EQ(centre.Y, cy);
+  EXPECT_EQ(std::pair(centre.X, centre.Y), std::pair(cx, cy));
   EXPECT_EQ(centre.Value, grid.Value(centre.Index));
   const THitResult corner = HitTest(grid, {}, g.NodeX[3] + 0.01, g.NodeY[4] + 0.01);
   EXPECT_EQ(corner.Index, g.NodeIndex(3, 4));
@@ -345,8 +335,7 @@ TEST(HitTest, AfterAZoomTheHintStillReadsTheGridItWasComputedOn) {
   ComputeGrid(OneWellMapModel(), 1.0, grid);
   const TGridLayout& g = grid.Layout();
   const THitResult hit = HitTest(grid, {}, g.NodeX[10], g.NodeY[10]);
-  EXPECT_EQ(hit.X, g.NodeX[10]);
-  EXPECT_EQ(hit.Y, g.NodeY[10]);
+  EXPECT_EQ(std::pair(hit.X, hit.Y), std::pair(g.NodeX[10], g.NodeY[10]));
   EXPECT_EQ(grid.PointX(g.CentreIndex(5, 7)), g.NodeX[5] + g.HalfCellX);
   EXPECT_EQ(grid.PointY(g.CentreIndex(5, 7)), g.NodeY[7] + g.HalfCellY);
 }
