@@ -367,7 +367,7 @@ TEST_F(TInputGridsTest, GridsShowTheLayerCodesAndTheFitGroups) {
   const int bold = ink(3, 2);
   Click(grid, 3, 1);
   EXPECT_GT(bold, ink(3, 2) * 14 / 10);  // bold strokes: some 90 % more ink
-  EXPECT_EQ(grid.Cells(5, 0), "c [d]");
+  EXPECT_EQ(grid.Cells(5, 0) + grid.Cells(8, 0), "c [d]S' [-]");
   // The captions shown follow the units, every one of them.
   mData->SetLengthUnit(TAQVLengthUnit::luFeet);
   mData->SetTimeUnit(TAQVTimeUnit::tuHours);
@@ -389,9 +389,11 @@ TEST_F(TInputGridsTest, GridsShowTheLayerCodesAndTheFitGroups) {
   const std::string layers = captions(Shown<TAQVConductivitiesGrid>());
   for (const char* c : {"Base [ft]|Thickness [ft]|Kv [ft/h ]|", "|c [h ]|"})
     EXPECT_NE(layers.find(c), std::string::npos) << layers;
+  Click(grid, 3, 2);  // back on an aquifer
+  EXPECT_EQ(grid.Cells(3, 0) + grid.Cells(8, 0), "Kh [ft/h ]S [-]");
 }
 
-TEST_F(TInputGridsTest, AquiferGridValidationChecksItsValueColumns) {
+TEST_F(TInputGridsTest, ValidationChecksTheValueColumnsOfTheAquiferAndWellGrids) {
   auto& grid = Shown<TAQVConductivitiesGrid>();
   EXPECT_TRUE(grid.AllCellsValid());
   grid.SetCells(3, 2, "-5");  // a negative conductivity
@@ -402,6 +404,13 @@ TEST_F(TInputGridsTest, AquiferGridValidationChecksItsValueColumns) {
   grid.LoadFromData();
   grid.SetCells(5, 1, "x");  // the first row, the top aquitard, counts too
   EXPECT_FALSE(grid.AllCellsValid());
+  // Zero: a casing radius or a skin factor may be, a screen radius may not.
+  auto& wells = Shown<TAQVObservationWellsGrid>();
+  for (const auto& [col, valid] : {std::pair{6, true}, {7, false}, {8, true}}) {
+    wells.LoadFromData();
+    wells.SetCells(col, 1, "0");
+    EXPECT_EQ(wells.AllCellsValid(), valid) << col;
+  }
 }
 
 TEST_F(TInputGridsTest, AquiferRowsAreInsertedAndTheLastAquiferIsNotDeleted) {
@@ -414,6 +423,13 @@ TEST_F(TInputGridsTest, AquiferRowsAreInsertedAndTheLastAquiferIsNotDeleted) {
   grid.InsertRows();
   EXPECT_EQ(mData->AquiferCount(), 2);
   EXPECT_EQ(grid.RowCount(), 1 + mData->RowCount());
+  EXPECT_EQ(mUi.Messages.size(), 1u);  // an insertion that succeeds says nothing
+  // Rows chosen with Shift stay chosen when the grid shows the document afresh.
+  QTest::mouseClick(grid.viewport(), Qt::LeftButton, Qt::ShiftModifier, CellCentre(grid, 5, 3));
+  const TGridRect chosen = grid.Selection();
+  EXPECT_EQ(chosen.Height(), 2);
+  grid.LoadFromData();
+  EXPECT_EQ(grid.Selection(), chosen);
 }
 
 // --- Pictures ----------------------------------------------------------------------------------
@@ -462,6 +478,14 @@ TEST_F(TInputGridsTest, RendersEachGridWithItsColours) {
   };
   EXPECT_GT(ink(5), 0);
   EXPECT_EQ(ink(2), 0);
+  // Below the wells the row that adds one: a white name cell, grey where a well is needed.
+  const QImage entry = wells.viewport()->grab().toImage();
+  const auto pastTable = [&](int col) {
+    const int row = mData->ObservationWellCount();
+    return QColor(entry.pixel(wells.visualRect(wells.model()->index(row, col)).center()));
+  };
+  EXPECT_EQ(pastTable(2), QColor(Qt::white));
+  EXPECT_EQ(pastTable(3), QColor(0xF5, 0xF5, 0xF5));
   Type(pumping, 6, 1, "-1");
   EXPECT_TRUE(pumping.grab().save(QString::fromStdString(ReviewPath("pumping-wells-editing.png"))));
   Key(pumping, Qt::Key_Escape);

@@ -39,6 +39,7 @@
 #include "tests/support/AnswerDialog.h"
 #include "tests/support/Clicks.h"
 #include "tests/support/FakeUserInterface.h"
+#include "tests/support/FitScenarios.h"
 #include "tests/support/ReviewPicture.h"
 #include "tests/support/TempFolder.h"
 
@@ -212,15 +213,37 @@ TEST_F(DocumentWindowTest, ClosingWhileBusyCancelsAndClosesWhenTheComputationEnd
   EXPECT_EQ(mUi.OnlyMessage(), "Save changes to ?");
 }
 
-// The end of a fit gives the keyboard back to the document's window.
-TEST_F(DocumentWindowTest, TheEndOfAFitActivatesTheWindow) {
+// The end of a fit gives the keyboard back to the document's window; a rejected fit's report
+// starts with a warning, in red.
+TEST_F(DocumentWindowTest, TheEndOfAFitActivatesTheWindowAndARejectedReportWarns) {
   ShowNewDocument();
   QWidget elsewhere;
   elsewhere.show();
   elsewhere.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&elsewhere));
+  mUi.ConsoleAnswer = test::TConsoleAnswer::caReject;
   mWindow->Data().Optimize();
   EXPECT_TRUE(QTest::qWaitForWindowActive(mWindow.get()));
+  ClickTab(TDocumentPage::dpOutput);
+  const QPlainTextEdit* report = mWindow->OutputMemo();
+  EXPECT_TRUE(report->toPlainText().startsWith(
+      "   WARNING: These results were rejected by the user!!\n\n"));
+  EXPECT_EQ(report->palette().color(QPalette::Text), QColor(Qt::red));
+}
+
+// A close during a fit breaks the fit off at once, without a question; then the window closes.
+TEST_F(DocumentWindowTest, ClosingDuringAFitBreaksItOff) {
+  ShowNewDocument();
+  TAQVData& d = mWindow->Data();
+  test::MakeSingleAquiferTest(d);
+  d.TCode[1] = '1';
+  d.Saved = true;
+  mUi.OnProcessMessages = [&] {
+    if (std::exchange(mUi.OnProcessMessages, nullptr)) EXPECT_FALSE(mWindow->close());
+  };
+  d.Optimize();
+  EXPECT_EQ(d.FitStatus, TRunStatus::rsBrokenOff);
+  QTRY_VERIFY(!mWindow->isVisible());
 }
 
 template <typename T>
@@ -924,6 +947,13 @@ TEST_F(DocumentWindowTest, OpeningTheChartPageShowsTheDocumentsCurveTypeAndAxes)
   const TChartModel& chart = mWindow->Chart()->Model();
   ClickTab(TDocumentPage::dpChart);
   EXPECT_GT(chart.SeriesCount(), 0);
+  EXPECT_FALSE(mWindow->UpdateGraphButton()->isEnabled());
+  QCheckBox* automatic = mWindow->AutoUpdateCheckBox();
+  const QPoint box(8, automatic->height() / 2);
+  QTest::mouseClick(automatic, Qt::LeftButton, {}, box);  // off: the button updates again
+  EXPECT_TRUE(mWindow->UpdateGraphButton()->isEnabled());
+  QTest::mouseClick(automatic, Qt::LeftButton, {}, box);
+  EXPECT_FALSE(mWindow->UpdateGraphButton()->isEnabled());
   ClickTab(TDocumentPage::dpInfo);
   d.SetTimeAxis(1);
   d.SetValueAxis(2);

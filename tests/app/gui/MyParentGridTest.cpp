@@ -210,6 +210,7 @@ TEST_F(TEditCycleTest, LeavingAnUnchangedCellStoresNothing) {
 
 TEST_F(TEditCycleTest, ArrowsLeaveTheCellOnlyFromTheEdgesOfTheText) {
   mData->PumpingWells[1].Y = 3;
+  ASSERT_TRUE(mData->InsertPumpingWells(2, 1));
   auto& grid = Shown<TAQVPumpingWellsGrid>();
   Type(grid, 3, 1, "12");
   QLineEdit* editor = grid.CellEditor();
@@ -233,6 +234,15 @@ TEST_F(TEditCycleTest, ArrowsLeaveTheCellOnlyFromTheEdgesOfTheText) {
   EXPECT_FALSE(grid.IsEditing());
   EXPECT_EQ(grid.Col(), 5);
   EXPECT_EQ(mData->PumpingWells[1].Y, 37.0);  // "3" extended
+  // Up and Down leave wherever the caret is, to the row above or below.
+  Type(grid, 3, 2, "5");
+  Key(grid, Qt::Key_Up);
+  EXPECT_EQ(grid.Row(), 1);
+  Type(grid, 3, 1, "6");
+  Key(grid, Qt::Key_Down);
+  EXPECT_EQ(grid.Row(), 2);
+  EXPECT_EQ(mData->PumpingWells[2].X, 5.0);
+  EXPECT_EQ(mData->PumpingWells[1].X, 6.0);
 }
 
 TEST_F(TEditCycleTest, CopyGivesTabsAndALineBreakAfterEveryRow) {
