@@ -137,6 +137,7 @@ TEST_F(TInputGridsTest, LayerPopupListsTheLayersAndStoresEachClickOnce) {
   TAQVSelectLayerForm* popup = grid.LayerPopup();
   ASSERT_TRUE(popup->isVisible());
   QListWidget* list = popup->AQVCheckListBox();
+  EXPECT_TRUE(list->hasFocus());  // the keys work the list at once
   ASSERT_EQ(list->count(), 2);
   EXPECT_EQ(list->item(0)->text(), "Layer 1");
   EXPECT_EQ(list->item(1)->text(), "Layer 2");
@@ -458,6 +459,8 @@ TEST_F(TInputGridsTest, RendersEachGridWithItsColours) {
     const QImage cells = grid->viewport()->grab().toImage();
     const QRect invalid = grid->visualRect(grid->model()->index(0, 3));
     EXPECT_EQ(QColor(cells.pixel(invalid.bottomRight() - QPoint(3, 3))), QColor(Qt::red)) << name;
+    const auto white = [](QColor c) { return c.lightness() > 230; };
+    EXPECT_GT(test::CountPixels(cells, white, invalid.adjusted(2, 2, -2, -2)), 10) << name;
     EXPECT_TRUE(picture.save(QString::fromStdString(ReviewPath(std::string(name) + ".png"))))
         << name;
   }

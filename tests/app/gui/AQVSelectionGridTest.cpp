@@ -72,6 +72,8 @@ TEST_F(TSelectionGridTest, ClicksSelectInTheForegroundColourAndRightClicksDesele
   EXPECT_FALSE(mData->Modified());
   ClickCell(2, 2);
   EXPECT_TRUE(Grid().Cell(2, 2).Selected);
+  EXPECT_TRUE(mData->Modified());
+  mData->SetModified(false);
   EXPECT_EQ(Grid().Cell(2, 2).Color, colour);
   EXPECT_EQ(Grid().SelectedCount(), 4);
   ClickCell(2, 2);  // selected: only the colour
