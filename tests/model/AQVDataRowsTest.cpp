@@ -99,9 +99,7 @@ TEST_F(TAQVDataRowsTest, RefusalsLeaveTheirMessageAndChangeNothing) {
 TEST_F(TAQVDataRowsTest, RefusedAquiferInsertionStillSelectsTheRow) {
   EXPECT_FALSE(mData->InsertAquifers(2, 2));
   EXPECT_EQ(Globals().DataErrorText, kMaxAquifersText);
-  EXPECT_EQ(mData->AquiferCount(), 1);
-  EXPECT_EQ(mData->SelectedRow(), 2);
-  EXPECT_EQ(mChanges, 0);
+  EXPECT_EQ(std::tuple(mData->AquiferCount(), mData->SelectedRow(), mChanges), std::tuple(1, 2, 0));
   EXPECT_TRUE(mData->InsertAquifers(1, 1));
   EXPECT_FALSE(mData->InsertAquifers(1, 1)) << "two aquifers are the most";
   EXPECT_EQ(Globals().DataErrorText, kMaxAquifersText);
@@ -113,13 +111,11 @@ TEST_F(TAQVDataRowsTest, ObservationsFillToExactlyOneThousand) {
   NumberObservations(998);
   EXPECT_TRUE(mData->InsertObservations(1, 2));
   const TObservationWell& well = mData->ObservationWells[1];
-  EXPECT_EQ(well.ObservationCount(), 1000);
-  EXPECT_EQ(mData->FitCount(), 1000);
+  EXPECT_EQ(std::tuple(well.ObservationCount(), mData->FitCount()), std::tuple(1000, 1000));
   for (int k : {1, 2}) {
-    EXPECT_EQ(well.Time[k], 0);
-    EXPECT_EQ(well.Observed[k], 0);
-    EXPECT_EQ(well.Computed[k], 0);
-    EXPECT_TRUE(well.Included[k]);
+    EXPECT_EQ(std::tuple(well.Time[k], well.Observed[k], well.Computed[k], well.Included[k]),
+              std::tuple(0, 0, 0, true))
+        << k;
   }
   EXPECT_EQ(well.Time[3], 1) << "the old first row moved down by two";
   EXPECT_EQ(well.Time[1000], 998);
@@ -138,8 +134,7 @@ TEST_F(TAQVDataRowsTest, PeriodsFillToExactlyOneHundred) {
 
 TEST_F(TAQVDataRowsTest, ObservationWellsFillToExactlyFive) {
   EXPECT_TRUE(mData->InsertObservationWells(2, 4));
-  EXPECT_EQ(mData->ObservationWellCount(), 5);
-  EXPECT_EQ(mData->CurveCount, 5);
+  EXPECT_EQ(std::tuple(mData->ObservationWellCount(), mData->CurveCount), std::tuple(5, 5));
   EXPECT_FALSE(mData->InsertObservationWells(6, 1));
   EXPECT_EQ(Globals().DataErrorText, kMaxObservationWellsText);
   EXPECT_TRUE(mData->DeleteObservationWells(1, 4));
@@ -152,17 +147,12 @@ TEST_F(TAQVDataRowsTest, WellCentreAndExtentsFollowEveryChangeOfThePumpingWells)
   TAQVData& d = *mData;
   d.PumpingWells[2].X = 4000;
   d.SetIntSetting("2", TAQVSpinEditType::seNPumpingWells);
-  EXPECT_EQ(d.WellCentreX, 2000);
-  EXPECT_EQ(d.MapRadius, 4000);
-  EXPECT_EQ(d.ModelLength, 24000);
+  EXPECT_EQ(std::tuple(d.WellCentreX, d.MapRadius, d.ModelLength), std::tuple(2000, 4000, 24000));
   ASSERT_TRUE(d.DeletePumpingWells(1, 1));
-  EXPECT_EQ(d.WellCentreX, 4000);
-  EXPECT_EQ(d.MapRadius, 1500);
-  EXPECT_EQ(d.ModelLength, 11400);
+  EXPECT_EQ(std::tuple(d.WellCentreX, d.MapRadius, d.ModelLength), std::tuple(4000, 1500, 11400));
   d.PumpingWells[2].X = 0;
   ASSERT_TRUE(d.InsertPumpingWells(2, 1));
-  EXPECT_EQ(d.WellCentreX, 2000);
-  EXPECT_EQ(d.MapRadius, 4000);
+  EXPECT_EQ(std::tuple(d.WellCentreX, d.MapRadius), std::tuple(2000, 4000));
 }
 
 // Every way of removing periods or wells keeps an included period of an included well, as the
@@ -184,8 +174,7 @@ TEST_F(TAQVDataRowsTest, NoWayLeavesThePumpingWithoutAnIncludedPeriod) {
   d.SetIntSetting("2", TAQVSpinEditType::seNPumpingWells);
   well.Included[0] = false;
   d.SetIntSetting("1", TAQVSpinEditType::seNPumpingWells);
-  EXPECT_EQ(d.PumpingWellCount(), 2);
-  EXPECT_EQ(mUi.Messages.size(), 2u);
+  EXPECT_EQ(std::tuple(d.PumpingWellCount(), mUi.Messages.size()), std::tuple(2, 2u));
   EXPECT_FALSE(d.DeletePumpingWells(2, 1));
   EXPECT_EQ(d.PumpingWellCount(), 2);
   EXPECT_TRUE(d.DeletePumpingWells(1, 1));
@@ -197,10 +186,9 @@ TEST_F(TAQVDataRowsTest, DeletingARangePastTheEndDeletesOnlyTheRowsThatExist) {
   NumberObservations(5);
   EXPECT_TRUE(mData->DeleteObservations(4, 10));
   const TObservationWell& well = mData->ObservationWells[1];
-  EXPECT_EQ(well.ObservationCount(), 3);
-  EXPECT_EQ(well.Time[3], 3);
+  EXPECT_EQ(std::tuple(well.ObservationCount(), well.Time[3], mData->FitCount()),
+            std::tuple(3, 3, 3));
   EXPECT_EQ(well.Time[4], 4) << "the slots past the new end are left alone";
-  EXPECT_EQ(mData->FitCount(), 3);
   EXPECT_FALSE(mData->DeleteObservations(1, 10)) << "that would leave no observation";
 }
 
@@ -210,12 +198,9 @@ TEST_F(TAQVDataRowsTest, DeletingObservationsMovesTheRowsBelowUp) {
   mData->ObservationWells[1].Computed[5] = 0.7;
   EXPECT_TRUE(mData->DeleteObservations(2, 2));
   const TObservationWell& well = mData->ObservationWells[1];
-  EXPECT_EQ(well.ObservationCount(), 3);
-  EXPECT_EQ(well.Time[2], 4);
-  EXPECT_FALSE(well.Included[2]);
-  EXPECT_EQ(well.Time[3], 5);
-  EXPECT_EQ(well.Computed[3], 0.7);
-  EXPECT_EQ(mData->FitCount(), 2);
+  EXPECT_EQ(std::tuple(well.ObservationCount(), mData->FitCount()), std::tuple(3, 2));
+  EXPECT_EQ(std::tuple(well.Time[2], well.Included[2]), std::tuple(4, false));
+  EXPECT_EQ(std::tuple(well.Time[3], well.Computed[3]), std::tuple(5, 0.7));
 }
 
 TEST_F(TAQVDataRowsTest, InsertingAfterTheLastRowAppends) {
@@ -223,48 +208,33 @@ TEST_F(TAQVDataRowsTest, InsertingAfterTheLastRowAppends) {
   EXPECT_TRUE(mData->InsertObservations(9, 2));
   const TObservationWell& well = mData->ObservationWells[1];
   EXPECT_EQ(well.ObservationCount(), 5);
-  EXPECT_EQ(well.Time[3], 3);
-  EXPECT_EQ(well.Time[4], 0);
-  EXPECT_EQ(well.Time[5], 0);
+  EXPECT_EQ(std::tuple(well.Time[3], well.Time[4], well.Time[5]), std::tuple(3, 0, 0));
   EXPECT_EQ(well.Time[6], 1) << "nothing written past the new end";
 }
 
 TEST_F(TAQVDataRowsTest, InsertedPeriodsKeepTheValuesThatWereThereAndAreIncluded) {
   TPumpingWell& well = mData->PumpingWells[1];
   well.SetPeriodCount(2);
-  well.StartTime[2] = 5;
-  well.Discharge[2] = 300;
-  well.Included[2] = false;
+  std::tie(well.StartTime[2], well.Discharge[2], well.Included[2]) = std::tuple(5, 300, false);
   EXPECT_TRUE(mData->InsertPumpingPeriods(2, 1));
-  EXPECT_EQ(well.PeriodCount(), 3);
-  EXPECT_EQ(well.StartTime[2], 5);
-  EXPECT_EQ(well.Discharge[2], 300);
-  EXPECT_TRUE(well.Included[2]);
+  EXPECT_EQ(std::tuple(well.PeriodCount(), well.StartTime[2], well.Discharge[2], well.Included[2]),
+            std::tuple(3, 5, 300, true));
   EXPECT_EQ(well.StartTime[3], 5);
   EXPECT_FALSE(well.Included[3]) << "the moved period keeps its mark";
 }
 
 TEST_F(TAQVDataRowsTest, InsertingAPumpingWellAtRowOneLeavesTwoIdenticalWells) {
   TPumpingWell& first = mData->PumpingWells[1];
-  first.Name = "PW";
-  first.X = 12;
   first.SetPeriodCount(3);
-  first.Discharge[3] = 77;
-  first.StartTime[3] = 9;
-  first.Y = 7;
-  first.Rc = 0.2;
-  first.Rw = 0.3;
-  first.Skin = 0.5;
-  first.RcCode = '2';
-  first.RwCode = '3';
-  first.SkinCode = '4';
+  std::tie(first.Name, first.X, first.Discharge[3]) = std::tuple("PW", 12, 77);
+  std::tie(first.StartTime[3], first.Y, first.Rc, first.Rw, first.Skin) =
+      std::tuple(9, 7, 0.2, 0.3, 0.5);
+  std::tie(first.RcCode, first.RwCode, first.SkinCode) = std::tuple('2', '3', '4');
   EXPECT_TRUE(mData->InsertPumpingWells(1, 1));
   EXPECT_EQ(mData->PumpingWellCount(), 2);
   const TPumpingWell& second = mData->PumpingWells[2];
-  EXPECT_EQ(second.Name, "PW");
-  EXPECT_EQ(second.X, 12);
-  EXPECT_EQ(second.PeriodCount(), 3);
-  EXPECT_EQ(second.Discharge[3], 77);
+  EXPECT_EQ(std::tuple(second.Name, second.X, second.PeriodCount(), second.Discharge[3]),
+            std::tuple("PW", 12, 3, 77));
   EXPECT_EQ(std::tuple(second.StartTime[3], second.Y, second.Rc, second.Rw, second.Skin),
             std::tuple(9.0, 7.0, 0.2, 0.3, 0.5));
   EXPECT_EQ((std::string{second.RcCode, second.RwCode, second.SkinCode}), "234");
@@ -280,23 +250,16 @@ TEST_F(TAQVDataRowsTest, CopyingAWellLeavesItsStylesAndGrouping) {
   target.CoincidentSet.Include(4);
   mData->ObservationWells[1].SetObservationCount(7);
   TObservationWell& source = mData->ObservationWells[1];
-  source.Observed[7] = 3.5;
-  source.Time[7] = 9;
-  source.Included[7] = false;
-  source.Y = 7;
-  source.Rc = 0.2;
-  source.Rw = 0.3;
-  source.Skin = 0.5;
+  std::tie(source.Observed[7], source.Time[7], source.Included[7]) = std::tuple(3.5, 9, false);
+  std::tie(source.Y, source.Rc, source.Rw, source.Skin) = std::tuple(7, 0.2, 0.3, 0.5);
   mData->CopyObservationWell(2, 1);
-  EXPECT_EQ(target.Name, "Observation well 1");
-  EXPECT_EQ(target.ObservationCount(), 7);
-  EXPECT_EQ(target.Observed[7], 3.5);
+  EXPECT_EQ(std::tuple(target.Name, target.ObservationCount(), target.Observed[7]),
+            std::tuple("Observation well 1", 7, 3.5));
   EXPECT_EQ(
       std::tuple(target.Time[7], target.Included[7], target.Y, target.Rc, target.Rw, target.Skin),
       std::tuple(9.0, false, 7.0, 0.2, 0.3, 0.5));
-  EXPECT_EQ(target.CurveColor[1], style);
-  EXPECT_FALSE(target.OwnCurve);
-  EXPECT_TRUE(target.CoincidentSet.Contains(4));
+  EXPECT_EQ(std::tuple(target.CurveColor[1], target.OwnCurve, target.CoincidentSet.Contains(4)),
+            std::tuple(style, false, true));
   mData->CopyObservationWell(0, 1);
   mData->CopyObservationWell(1, 6);
   EXPECT_EQ(mData->ObservationWells[1].Name, "Observation well 1");
@@ -309,10 +272,9 @@ TEST_F(TAQVDataRowsTest, DeletingObservationWellsRegroupsThem) {
   mData->SetCellText(4, 3, "10", TAQVGridKind::gkObservationWells);
   ASSERT_FALSE(mData->ObservationWells[3].OwnCurve);
   EXPECT_TRUE(mData->DeleteObservationWells(1, 1));
-  EXPECT_EQ(mData->ObservationWellCount(), 2);
   EXPECT_TRUE(mData->ObservationWells[2].OwnCurve) << "the old well 3 now stands alone";
-  EXPECT_EQ(mData->CurveCount, 2);
-  EXPECT_EQ(mData->FitCount(), 4);
+  EXPECT_EQ(std::tuple(mData->ObservationWellCount(), mData->CurveCount, mData->FitCount()),
+            std::tuple(2, 2, 4));
   // The well that moves up takes its aquifer along: the graph's layers are those of the rest.
   mData->SetAquiferCount(2);
   mData->SetCellText(5, 2, "2", TAQVGridKind::gkObservationWells);
@@ -336,10 +298,8 @@ TEST_F(TAQVDataRowsTest, SuccessMarksTheDocumentChangedAndAnnouncesOnce) {
   mData->Saved = true;
   mData->AllChanged = false;
   EXPECT_TRUE(mData->InsertObservations(1, 1));
-  EXPECT_EQ(mChanges, 1);
-  EXPECT_TRUE(mData->Modified());
-  EXPECT_TRUE(mData->AllChanged);
-  EXPECT_FALSE(mData->Saved);
+  EXPECT_EQ(std::tuple(mChanges, mData->Modified(), mData->AllChanged, mData->Saved),
+            std::tuple(1, true, true, false));
 }
 
 // --- Aquifers --------------------------------------------------------------------------------
@@ -348,9 +308,8 @@ TEST_F(TAQVDataRowsTest, InsertingAnAquiferAtTheBottomRowDuplicatesThePairAbove)
   mData->T[1] = 500;
   mData->Resistance[2] = 77;
   EXPECT_TRUE(mData->InsertAquifers(3, 1));
-  EXPECT_EQ(mData->AquiferCount(), 2);
-  EXPECT_EQ(mData->T[2], 500);
-  EXPECT_EQ(mData->Resistance[3], 77);
+  EXPECT_EQ(std::tuple(mData->AquiferCount(), mData->T[2], mData->Resistance[3]),
+            std::tuple(2, 500, 77));
   EXPECT_EQ(mData->SelectedRow(), 5) << "the bottom aquitard row stays selected";
   EXPECT_TRUE(mData->RefreshAquiferGrid);
 }
@@ -363,12 +322,10 @@ TEST_F(TAQVDataRowsTest, AquiferCountWithTheTopAquitardAbsentUsesTheRealRows) {
   EXPECT_TRUE(mData->InsertAquifers(2, 1));
   EXPECT_EQ(mData->RowCount(), 4);
   EXPECT_EQ(mData->SelectedRow(), 4) << "the bottom aquitard is the last row";
-  EXPECT_EQ(mData->T[2], 500);
-  EXPECT_EQ(mData->Resistance[3], 77);
+  EXPECT_EQ(std::tuple(mData->T[2], mData->Resistance[3]), std::tuple(500, 77));
   mData->T[2] = 300;
   EXPECT_TRUE(mData->DeleteAquifers(1, 1));  // row 1 is aquifer 1
-  EXPECT_EQ(mData->T[1], 300);
-  EXPECT_EQ(mData->Resistance[2], 77);
+  EXPECT_EQ(std::tuple(mData->T[1], mData->Resistance[2]), std::tuple(300, 77));
 }
 
 TEST_F(TAQVDataRowsTest, WithTheBottomAquitardAbsentTheLastAquiferIsTheLastRow) {
@@ -377,15 +334,13 @@ TEST_F(TAQVDataRowsTest, WithTheBottomAquitardAbsentTheLastAquiferIsTheLastRow) 
   mData->T[1] = 500;
   mData->DAquitard[2] = 3;
   EXPECT_TRUE(mData->InsertAquifers(2, 1));
-  EXPECT_EQ(mData->RowCount(), 4);
-  EXPECT_EQ(mData->SelectedRow(), 4);
-  EXPECT_EQ(mData->T[2], 500);
+  EXPECT_EQ(std::tuple(mData->RowCount(), mData->SelectedRow(), mData->T[2]),
+            std::tuple(4, 4, 500));
   EXPECT_EQ(mData->DAquitard[3], 3) << "the absent bottom aquitard moves down";
   mData->T[2] = 300;
   EXPECT_TRUE(mData->DeleteAquifers(4, 1));
-  EXPECT_EQ(mData->AquiferCount(), 1);
-  EXPECT_EQ(mData->T[1], 500);
-  EXPECT_EQ(mData->SelectedRow(), 2);
+  EXPECT_EQ(std::tuple(mData->AquiferCount(), mData->T[1], mData->SelectedRow()),
+            std::tuple(1, 500, 2));
   EXPECT_FALSE(mData->DeleteAquifers(5, 1)) << "no such row";
 }
 
@@ -394,8 +349,7 @@ TEST_F(TAQVDataRowsTest, DeletingTheSecondAquiferNarrowsTheLayerRangeToOne) {
   mData->SetCellText(5, 1, "2", TAQVGridKind::gkObservationWells);
   ASSERT_EQ(mData->UpperLayer(), 2);
   EXPECT_TRUE(mData->DeleteAquifers(4, 1));
-  EXPECT_EQ(mData->UpperLayer(), 1);
-  EXPECT_EQ(mData->LowerLayer(), 1);
+  EXPECT_EQ(std::tuple(mData->UpperLayer(), mData->LowerLayer()), std::tuple(1, 1));
   EXPECT_FALSE(mData->ObservationWells[1].LayerSet.Contains(2));
 }
 
