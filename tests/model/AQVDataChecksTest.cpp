@@ -3,6 +3,7 @@
 #include <functional>
 #include <span>
 #include <string>
+#include <tuple>
 
 #include "model/AQVData.h"
 #include "tests/support/DocumentTest.h"
@@ -265,9 +266,7 @@ TEST_F(TAQVDataChecksTest, ChecksNeverChangeTheDocument) {
   (void)mData->CheckLayerList("1");
   (void)mData->CheckStoppingTime(5);
   (void)mData->CheckBaseLevel(2, -5);
-  EXPECT_EQ(mChanges, 0);
-  EXPECT_TRUE(mData->Saved);
-  EXPECT_TRUE(mData->Modified());
+  EXPECT_EQ(std::tuple(mChanges, mData->Saved, mData->Modified()), std::tuple(0, true, true));
 }
 
 // --- Screened-aquifer lists ------------------------------------------------------------------
@@ -284,8 +283,7 @@ TEST_F(TAQVDataChecksTest, LayerListsThatParse) {
     TArray1<bool, kMaxAquifers> flags;
     flags.Fill(true);
     EXPECT_TRUE(mData->TextToLayerSet(c.Text, flags)) << c.Text;
-    EXPECT_EQ(flags[1], c.First) << c.Text;
-    EXPECT_EQ(flags[2], c.Second) << c.Text;
+    EXPECT_EQ(std::tuple(flags[1], flags[2]), std::tuple(c.First, c.Second)) << c.Text;
     EXPECT_TRUE(mData->CheckLayerList(c.Text)) << c.Text;
   }
 }
@@ -321,8 +319,7 @@ TEST_F(TAQVDataChecksTest, FlagsSetBeforeALayerListErrorStaySet) {
   TArray1<bool, kMaxAquifers> flags;
   EXPECT_FALSE(mData->TextToLayerSet("1,3", flags));
   EXPECT_EQ(Globals().DataErrorText, "Value must be between 1 and 1!");
-  EXPECT_TRUE(flags[1]);
-  EXPECT_FALSE(flags[2]);
+  EXPECT_EQ(std::tuple(flags[1], flags[2]), std::tuple(true, false));
 }
 
 TEST_F(TAQVDataChecksTest, LayerSetToTextListsTheScreenedAquifers) {
