@@ -3,6 +3,7 @@
 #include <clocale>
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "model/AQVData.h"
@@ -76,10 +77,9 @@ class TAQVDataFTHTest : public test::TDocumentTest {
     if (layerOfSecondWell == 2) mData->SetAquiferCount(2);
     mData->SetObservationWellCount(2);
     mData->ObservationWells[1].Name = "Observation well 19";
-    mData->ObservationWells[2].Name = "Short";
-    mData->ObservationWells[2].X = 30;
-    mData->ObservationWells[2].Y = 40;
-    mData->ObservationWells[2].Layer = layerOfSecondWell;
+    TObservationWell& second = mData->ObservationWells[2];
+    std::tie(second.Name, second.X, second.Y, second.Layer) =
+        std::tuple("Short", 30, 40, layerOfSecondWell);
     mData->GroupCoincidentWells();
     mData->AssignCurveStyles();
     mData->SelectCurves();
@@ -117,8 +117,7 @@ TEST_F(TAQVDataFTHTest, DrawdownCurvesAreWrittenAsHeads) {
 
 TEST_F(TAQVDataFTHTest, TwoAquifersGiveOneBlockOfCurvesPerAquifer) {
   SetUpCurves(2);
-  ASSERT_EQ(mData->UpperLayer(), 1);
-  ASSERT_EQ(mData->LowerLayer(), 2);
+  ASSERT_EQ(std::tuple(mData->UpperLayer(), mData->LowerLayer()), std::tuple(1, 2));
   const std::vector<double> drawdowns = {1, 2, 3, 4, 5, 6, 7, 8};
   std::copy(drawdowns.begin(), drawdowns.end(), mData->CurveValues.begin());
   const std::vector<std::string> lines = Lines(Export());
@@ -150,9 +149,9 @@ TEST_F(TAQVDataFTHTest, WellFluxesAreWrittenUnsignedUnderTheirOwnTitle) {
 TEST_F(TAQVDataFTHTest, WithoutComputedCurvesNothingIsWritten) {
   mData->SaveCurvesAsFTH(mFolder.Path("curves.fth"));
   ASSERT_EQ(mUi.Messages.size(), 1u);
-  EXPECT_EQ(mUi.Messages[0].Text, "No results to write to FTH file. Update chart first!");
-  EXPECT_EQ(mUi.Messages[0].Type, TMsgDlgType::mtError);
-  EXPECT_EQ(mUi.Messages[0].Buttons, TMsgDlgButtons::mbOK);
+  EXPECT_EQ(std::tuple(mUi.Messages[0].Text, mUi.Messages[0].Type, mUi.Messages[0].Buttons),
+            std::tuple("No results to write to FTH file. Update chart first!", TMsgDlgType::mtError,
+                       TMsgDlgButtons::mbOK));
   EXPECT_TRUE(mFolder.Names().empty());
 }
 
@@ -180,8 +179,7 @@ TEST_F(TAQVDataFTHTest, TimesFromAFailedEvaluationOnAreLeftOut) {
   std::copy(values.begin(), values.end(), mData->CurveValues.begin());
   std::vector<std::string> lines = Lines(Export());
   ASSERT_EQ(lines.size(), 9u);
-  EXPECT_EQ(lines[7], "  0.500000  -0.25000  -1.50000");
-  EXPECT_EQ(lines[8], "");
+  EXPECT_EQ(std::tuple(lines[7], lines[8]), std::tuple("  0.500000  -0.25000  -1.50000", ""));
   mData->CurveValues[0] = kMissingCurveValue;
   mData->SaveCurvesAsFTH(mFolder.Path("none.fth"));
   EXPECT_EQ(mUi.OnlyMessage(), "No results to write to FTH file. Update chart first!");
