@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "model/AQVData.h"
@@ -106,17 +107,14 @@ TEST_F(TAQVDataUnitsTest, SwitchingToFeetGivesTheDocumentedValuesAndLeavesOtherD
   EXPECT_NEAR(mData->PumpingWells[1].Rw, 0.32808398950131235, 1e-15);
   EXPECT_NEAR(mData->T[1], 10763.910416709722, 1e-9);
   EXPECT_NEAR(mData->PumpingWells[1].Discharge[1], 28251.733377190867, 1e-8);
-  EXPECT_EQ(mData->LengthUnitLabel(), "ft");
-  EXPECT_EQ(mData->LengthFactor(), 1);
-  EXPECT_EQ(mData->LengthFactorCubed(), 1);
+  EXPECT_EQ(std::tuple(mData->LengthUnitLabel(), mData->LengthFactor(), mData->LengthFactorCubed()),
+            std::tuple("ft", 1, 1));
   // Dimensionless and time quantities stay.
-  EXPECT_EQ(mData->Resistance[1], 1000);
-  EXPECT_EQ(mData->S[1], 0.001);
-  EXPECT_EQ(mData->PumpingWells[1].Skin, 0);
-  EXPECT_EQ(mData->PumpingWells[1].StartTime[2], 1);
-  EXPECT_EQ(mData->ObservationWells[1].Time[1], 1);
-  EXPECT_EQ(mData->ObservationWells[1].Computed[1], 0.7);
-  EXPECT_EQ(mData->AbsStoppingCriterion, 0.0001);
+  EXPECT_EQ(std::tuple(mData->Resistance[1], mData->S[1], mData->PumpingWells[1].Skin,
+                       mData->PumpingWells[1].StartTime[2], mData->AbsStoppingCriterion),
+            std::tuple(1000, 0.001, 0, 1, 0.0001));
+  EXPECT_EQ(std::tuple(mData->ObservationWells[1].Time[1], mData->ObservationWells[1].Computed[1]),
+            std::tuple(1, 0.7));
 }
 
 TEST_F(TAQVDataUnitsTest, LengthUnitSwitchConvertsHiddenRecordsAndRebuildsTheFittingList) {
@@ -131,20 +129,15 @@ TEST_F(TAQVDataUnitsTest, LengthUnitSwitchConvertsHiddenRecordsAndRebuildsTheFit
 }
 
 TEST_F(TAQVDataUnitsTest, LengthUnitSwitchSetsItsFlagsAndFiresOnce) {
-  mData->Saved = true;
-  mData->ResultsExist = true;
-  mData->CurvesStale = false;
-  mData->UnitsChanged = false;
+  mData->Saved = mData->ResultsExist = true;
+  mData->CurvesStale = mData->UnitsChanged = false;
   mData->SetModified(false);
   mData->SetLengthUnit(TAQVLengthUnit::luFeet);
-  EXPECT_EQ(mChanges, 1);
-  EXPECT_FALSE(mData->Saved);
-  EXPECT_FALSE(mData->ResultsExist);
-  EXPECT_TRUE(mData->Modified());
-  EXPECT_FALSE(mData->CurvesValid);
-  EXPECT_TRUE(mData->CurvesStale);
-  EXPECT_TRUE(mData->UnitsChanged);
-  EXPECT_FALSE(mData->MapWindowChanged);
+  EXPECT_EQ(std::tuple(mChanges, mData->Saved, mData->ResultsExist, mData->Modified()),
+            std::tuple(1, false, false, true));
+  EXPECT_EQ(std::tuple(mData->CurvesValid, mData->CurvesStale, mData->UnitsChanged,
+                       mData->MapWindowChanged),
+            std::tuple(false, true, true, false));
 
   mChanges = 0;
   mData->Saved = true;
@@ -155,20 +148,18 @@ TEST_F(TAQVDataUnitsTest, LengthUnitSwitchSetsItsFlagsAndFiresOnce) {
 
 TEST_F(TAQVDataUnitsTest, LengthUnitLabelConvertsOnlyTheContourSettings) {
   mData->SetLengthUnitLabel(TAQVLengthUnit::luMeters);
-  EXPECT_EQ(mData->LengthUnitLabel(), "m");
-  EXPECT_EQ(mData->ContourInterval(), 0.01);
+  EXPECT_EQ(std::tuple(mData->LengthUnitLabel(), mData->ContourInterval()), std::tuple("m", 0.01));
   EXPECT_DOUBLE_EQ(mData->MinContour(), -0.1);
   EXPECT_DOUBLE_EQ(mData->MaxContour(), 0.1);
-  EXPECT_TRUE(mData->MapWindowChanged);
-  EXPECT_TRUE(mData->UnitsChanged);
+  EXPECT_TRUE(mData->MapWindowChanged && mData->UnitsChanged);
 
   mData->SetLengthUnitLabel(TAQVLengthUnit::luFeet);
-  EXPECT_EQ(mData->LengthUnitLabel(), "ft");
-  EXPECT_EQ(mData->LengthUnit(), TAQVLengthUnit::luFeet);
+  EXPECT_EQ(std::tuple(mData->LengthUnitLabel(), mData->LengthUnit()),
+            std::tuple("ft", TAQVLengthUnit::luFeet));
   EXPECT_NEAR(mData->ContourInterval(), 0.01 / 0.3048, 1e-15);
   EXPECT_NEAR(mData->MaxContour(), 0.1 / 0.3048, 1e-14);
-  EXPECT_EQ(mData->PumpingWells[1].Rw, 0.1) << "a new document's wells stay as they are";
-  EXPECT_EQ(mData->T[1], 1000);
+  EXPECT_EQ(std::tuple(mData->PumpingWells[1].Rw, mData->T[1]), std::tuple(0.1, 1000))
+      << "a new document's wells and layers stay as they are";
 }
 
 TEST(ConvertLength, AppliesTheFootOncePerLengthDimension) {
@@ -230,18 +221,16 @@ TEST_F(TAQVDataUnitsTest, HoursStoreResistanceInDaysAndDischargePerDay) {
 TEST_F(TAQVDataUnitsTest, TimeUnitChangeStoresNothingAndLeavesTheDocumentUnsaved) {
   mData->Saved = true;
   mData->SetTimeUnit(TAQVTimeUnit::tuHours);
-  EXPECT_FALSE(mData->Saved);
-  EXPECT_EQ(mData->PreviousTimeFactor(), 1);
-  EXPECT_EQ(mData->ObservationWells[1].Time[1], 1);
-  EXPECT_EQ(mData->StoppingTime(), 1000);
+  EXPECT_EQ(std::tuple(mData->Saved, mData->PreviousTimeFactor(),
+                       mData->ObservationWells[1].Time[1], mData->StoppingTime()),
+            std::tuple(false, 1, 1, 1000));
 }
 
 TEST_F(TAQVDataUnitsTest, UnknownUnitsAreIgnored) {
   mData->SetTimeUnit(static_cast<TAQVTimeUnit>(9));
   mData->SetLengthUnit(static_cast<TAQVLengthUnit>(2));
-  EXPECT_EQ(mChanges, 0);
-  EXPECT_EQ(mData->TimeUnit(), TAQVTimeUnit::tuDays);
-  EXPECT_EQ(mData->LengthUnit(), TAQVLengthUnit::luMeters);
+  EXPECT_EQ(std::tuple(mChanges, mData->TimeUnit(), mData->LengthUnit()),
+            std::tuple(0, TAQVTimeUnit::tuDays, TAQVLengthUnit::luMeters));
 }
 
 }  // namespace
