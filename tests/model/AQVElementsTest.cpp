@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 
 #include "model/AQVElements.h"
 #include "tests/support/TempFolder.h"
@@ -75,13 +76,11 @@ TEST(Globals, ResetRestoresPreferenceDefaults) {
   Globals().DataErrorText = "x";
   Globals().OptimizeCancelled = true;
   ResetGlobals();
-  EXPECT_EQ(Globals().NSt, 10);
-  EXPECT_EQ(Globals().nlogcycle, 10);
-  EXPECT_FALSE(Globals().ConvertLengthUnits);
-  EXPECT_TRUE(Globals().ConvertTimeUnits);
-  EXPECT_EQ(Globals().DefaultLengthUnits, 1);
-  EXPECT_TRUE(Globals().DataErrorText.empty());
-  EXPECT_FALSE(Globals().OptimizeCancelled);
+  EXPECT_EQ(std::tuple(Globals().NSt, Globals().nlogcycle, Globals().ConvertLengthUnits,
+                       Globals().ConvertTimeUnits, Globals().DefaultLengthUnits),
+            std::tuple(10, 10, false, true, 1));
+  EXPECT_EQ(std::tuple(Globals().DataErrorText, Globals().OptimizeCancelled),
+            std::tuple("", false));
 }
 
 TEST(CutText, CountsCharactersNotBytes) {

@@ -6,6 +6,7 @@
 #include <csignal>
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "model/file/AQVFileIO.h"
@@ -86,8 +87,8 @@ TEST_F(AtomicWriteTest, WriteFailingHalfwayLeavesTheOldFileAndNoTemporaryFile) {
   const TFileIOStatus status = WriteFileAtomically(PathOf("doc.aqv"), std::string(5000, 'x'));
   ::setrlimit(RLIMIT_FSIZE, &previous);
   std::signal(SIGXFSZ, previousHandler);
-  EXPECT_EQ(status, TFileIOStatus::fiWriteFailed);
-  EXPECT_EQ(Contents("doc.aqv"), "old");
+  EXPECT_EQ(std::tuple(status, Contents("doc.aqv")),
+            std::tuple(TFileIOStatus::fiWriteFailed, "old"));
   EXPECT_EQ(Entries(), std::vector<std::string>{"doc.aqv"});
 }
 
