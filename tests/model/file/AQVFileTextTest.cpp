@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <clocale>
 #include <cmath>
 #include <iterator>
@@ -34,22 +35,16 @@ struct TFloatCase {
   const char* Text;
 };
 
-// The edge values of the 15-character field, written out by hand from its rule.
+// The edge values of the 15-character field, written out by hand from its rule; -100000 and
+// -1E-100 take 15 characters and get one blank in front.
 const std::vector<TFloatCase> kFloat15Cases = {
-    {0.0, "  0.0000000E+00"},
-    {-0.0, "  0.0000000E+00"},
-    {1.0, "      1.0000000"},
-    {-1.0, "     -1.0000000"},
-    {100000.0, " 100000.0000000"},
-    {-100000.0, " -100000.0000000"},  // 15 characters: one blank in front
-    {1E-100, " 1.0000000E-100"},
-    {-1E-100, " -1.0000000E-100"},  // 15 characters: one blank in front
-    {-1E-31, " -1.0000000E-31"},
-    {0.001, "  1.0000000E-03"},
-    {-4.5E6, " -4.5000000E+06"},
-    {12345.678901234, "  12345.6789012"},
-    {0.5, "  5.0000000E-01"},
-    {100000.5, "  1.0000050E+05"},
+    {0.0, "  0.0000000E+00"},      {-0.0, "  0.0000000E+00"},
+    {1.0, "      1.0000000"},      {-1.0, "     -1.0000000"},
+    {100000.0, " 100000.0000000"}, {-100000.0, " -100000.0000000"},
+    {1E-100, " 1.0000000E-100"},   {-1E-100, " -1.0000000E-100"},
+    {-1E-31, " -1.0000000E-31"},   {0.001, "  1.0000000E-03"},
+    {-4.5E6, " -4.5000000E+06"},   {12345.678901234, "  12345.6789012"},
+    {0.5, "  5.0000000E-01"},      {100000.5, "  1.0000050E+05"},
     {1E300, " 1.0000000E+300"}};
 
 TEST(FormatFloat15, WritesTheEdgeValuesOfItsRule) {
@@ -119,20 +114,13 @@ TEST(FormatFixed, WritesTheX13And12Fields) {
 }
 
 TEST(FormatGeneral15, WritesShortestTextWithFifteenDigits) {
-  const std::vector<TFloatCase> cases = {{12.5, "12.5"},
-                                         {-3.25, "-3.25"},
-                                         {120, "120"},
-                                         {0.0, "0"},
-                                         {-0.0, "0"},
-                                         {1E20, "1E20"},
-                                         {1.5E-6, "1.5E-6"},
-                                         {0.00001, "0.00001"},
-                                         {123456789012345, "123456789012345"},
-                                         {1E15, "1E15"},
-                                         {0.1, "0.1"},
-                                         {1.0 / 3, "0.333333333333333"},
-                                         {-2.5E-300, "-2.5E-300"}};
+  const std::vector<TFloatCase> cases = {
+      {12.5, "12.5"}, {-3.25, "-3.25"},   {120, "120"},         {0.0, "0"},     {-0.0, "0"},
+      {1E20, "1E20"}, {1.5E-6, "1.5E-6"}, {0.00001, "0.00001"}, {1E15, "1E15"}, {0.1, "0.1"}};
   for (const TFloatCase& c : cases) EXPECT_EQ(FormatGeneral15(c.Value), c.Text) << c.Value;
+  EXPECT_EQ(FormatGeneral15(123456789012345), "123456789012345");
+  EXPECT_EQ(FormatGeneral15(1.0 / 3), "0.333333333333333");
+  EXPECT_EQ(FormatGeneral15(-2.5E-300), "-2.5E-300");
 }
 
 TEST(ParseReal, AcceptsPlainAndExponentFormsOnly) {
@@ -156,11 +144,8 @@ TEST(ParseReal, AcceptsPlainAndExponentFormsOnly) {
 }
 
 TEST(ParseInteger, AcceptsDecimalIntegersWithinThirtyTwoBits) {
-  const std::vector<std::pair<const char*, int>> good = {{"12", 12},
-                                                         {"-7", -7},
-                                                         {"+3", 3},
-                                                         {"-2147483648", -2147483647 - 1},
-                                                         {"2147483647", 2147483647}};
+  const std::vector<std::pair<const char*, int>> good = {
+      {"12", 12}, {"-7", -7}, {"+3", 3}, {"-2147483648", INT_MIN}, {"2147483647", INT_MAX}};
   for (const auto& [text, expected] : good) {
     int value = -99;
     EXPECT_EQ(ParseInteger(text, value), TFieldParse::fpOK) << text;
@@ -202,14 +187,11 @@ TEST(ColorText, ColourWithoutIdentifierIsEightHexDigits) {
 }
 
 TEST(ColorText, ReadsIdentifiersHexAndDecimalAndRefusesOthers) {
-  const std::vector<std::pair<const char*, TColor>> good = {{"$000080FF", RGBColor(255, 128, 0)},
-                                                            {"$80ff", RGBColor(255, 128, 0)},
-                                                            {"255", clRed},
-                                                            {"-16777201", clBtnFace},
-                                                            {"4278190095", clBtnFace},
-                                                            {"clbtnface", clBtnFace},
-                                                            {"CLRED", clRed},
-                                                            {"$1FFFFFFF", clNone}};
+  const TColor orange = RGBColor(255, 128, 0);
+  const std::vector<std::pair<const char*, TColor>> good = {
+      {"$000080FF", orange},    {"$80ff", orange},         {"255", clRed},
+      {"-16777201", clBtnFace}, {"4278190095", clBtnFace}, {"clbtnface", clBtnFace},
+      {"CLRED", clRed},         {"$1FFFFFFF", clNone}};
   for (const auto& [text, expected] : good) {
     TColor color = 0;
     EXPECT_EQ(ParseColor(text, color), TFieldParse::fpOK) << text;
