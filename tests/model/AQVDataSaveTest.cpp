@@ -36,30 +36,24 @@ void FillAquiferSystem(TAQVData& d) {
   d.SetLengthUnit(TAQVLengthUnit::luFeet);  // first: it converts whatever is stored
   d.SetTimeUnit(TAQVTimeUnit::tuMinutes);
   d.SetLinearResiduals(false);
-  d.RelStoppingCriterion = 2.5E-5;
-  d.AbsStoppingCriterion = 0.003;
-  d.InfoTexts[1] = "Polder één";
-  d.InfoTexts[14] = "Two\r\nlines";
+  std::tie(d.RelStoppingCriterion, d.AbsStoppingCriterion) = std::tuple(2.5E-5, 0.003);
+  std::tie(d.InfoTexts[1], d.InfoTexts[14]) = std::tuple("Polder één", "Two\r\nlines");
   d.SetSurfaceLevel(-3.25);
   d.SetAquiferCount(2);
   d.SetTopAquitardImpervious(true);
   const double t[] = {1234.5, 0.0625};
   const double thickness[] = {12.5, 4};
   for (int i = 1; i <= 2; ++i) {
-    d.T[i] = t[i - 1];
-    d.D[i] = thickness[i - 1];
+    std::tie(d.T[i], d.D[i], d.S[i], d.TCode[i], d.SCode[i]) =
+        std::tuple(t[i - 1], thickness[i - 1], 3.5E-4 * i, '1', static_cast<char>('1' + i));
     d.Kh[i] = d.T[i] / d.D[i];
-    d.S[i] = 3.5E-4 * i;
-    d.TCode[i] = '1';
-    d.SCode[i] = static_cast<char>('1' + i);
     d.AquiferName[i] = "Aquifer " + std::to_string(i) + " with blanks";
   }
   for (int i = 1; i <= 3; ++i) {
-    d.DAquitard[i] = i == 2 ? 0 : 2.5 * i;
-    d.Resistance[i] = 125.0 * i;
-    d.SAquitard[i] = i == 2 ? 0 : 1E-5;
-    d.ResistanceCode[i] = i == 3 ? '4' : kNoMark;
-    d.SAquitardCode[i] = i == 1 ? '5' : kNoMark;
+    std::tie(d.DAquitard[i], d.Resistance[i], d.SAquitard[i]) =
+        std::tuple(i == 2 ? 0 : 2.5 * i, 125.0 * i, i == 2 ? 0 : 1E-5);
+    std::tie(d.ResistanceCode[i], d.SAquitardCode[i]) =
+        std::tuple(i == 3 ? '4' : kNoMark, i == 1 ? '5' : kNoMark);
     d.Kv[i] = d.DAquitard[i] > 0 ? d.DAquitard[i] / d.Resistance[i]
                                  : (d.D[1] + d.D[2]) / d.Resistance[i] / 2;
     d.AquitardName[i] = "Clay " + std::to_string(i);
@@ -79,26 +73,21 @@ void FillWells(TAQVData& d) {
       std::tuple("Well two", 150.5, -20, 0.125, '3');
   std::tie(second.Screened[1], second.Screened[2]) = std::tuple(false, true);
   second.SetPeriodCount(3);
-  second.StartTime[1] = 0;
-  second.Included[1] = false;  // written as -1.0000000E-31
-  second.StartTime[2] = 0.5;
-  second.StartTime[3] = 2.25;
-  second.Discharge[3] = 0;
+  second.Included[1] = false;  // its start of 0 is written as -1.0000000E-31
+  std::tie(second.StartTime[1], second.StartTime[2], second.StartTime[3], second.Discharge[3]) =
+      std::tuple(0, 0.5, 2.25, 0);
   d.SetObservationWellCount(3);
   for (int j = 1; j <= 3; ++j) {
     TObservationWell& well = d.ObservationWells[j];
     std::tie(well.X, well.Y, well.Rc, well.Rw, well.Skin, well.Layer) =
         std::tuple(10.5 * j, -2.0 * j, 0.0625, 0.03125, 0.5 * j, j == 3 ? 2 : 1);
     well.SetObservationCount(j + 1);
-    for (int k = 1; k <= well.ObservationCount(); ++k) {
-      well.Time[k] = 0.5 * k * j;
-      well.Observed[k] = 0.125 * k;
-    }
+    for (int k = 1; k <= well.ObservationCount(); ++k)
+      std::tie(well.Time[k], well.Observed[k]) = std::tuple(0.5 * k * j, 0.125 * k);
   }
-  d.ObservationWells[3].Included[0] = false;
-  d.ObservationWells[2].Included[2] = false;
-  d.ObservationWells[2].X = d.ObservationWells[1].X;
-  d.ObservationWells[2].Y = d.ObservationWells[1].Y;
+  d.ObservationWells[3].Included[0] = d.ObservationWells[2].Included[2] = false;
+  std::tie(d.ObservationWells[2].X, d.ObservationWells[2].Y) =
+      std::tuple(d.ObservationWells[1].X, d.ObservationWells[1].Y);
   d.GroupCoincidentWells();
   d.CollectIncludedObservations();
   d.AssignCurveStyles();
@@ -116,13 +105,11 @@ void FillMapAndTimeGraph(TAQVData& d, test::TTempFolder& folder) {
   d.SetDrawLayer(2);
   d.AutoContourInterval = false;
   d.SetContourInterval(0.125);
-  d.BackgroundTransparency = 40;
-  d.ShowBackgroundImages = true;
+  std::tie(d.BackgroundTransparency, d.ShowBackgroundImages) = std::tuple(40, true);
   folder.Write("map.png", "png");
   folder.Write("map.pgw", "1\n0\n0\n-1\n0\n0\n");
   d.BackgroundFiles = {{true, folder.Path("map.png")}};
-  d.MapOptions.DrawingOptions = TBoundaryGridDrawing{TBoundaryGridDrawingOptions::dbgGrid};
-  d.MapOptions.LegendPlacement = TPlacement::plBottom;
+  d.MapOptions = {TBoundaryGridDrawing{TBoundaryGridDrawingOptions::dbgGrid}, TPlacement::plBottom};
   d.AutoUpdate = true;
   d.SetWellFluxMode(true);
   d.SetStartingTime(0.01);
