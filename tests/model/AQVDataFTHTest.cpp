@@ -19,20 +19,17 @@ struct TCellCase {
   const char* Text;
 };
 
-TEST(FormatFTHTime, WritesEachRangeInItsTenCharacterForm) {
+// A time with a three-digit exponent keeps its whole exponent.
+TEST(FormatFTHTime, WritesEachRangeInItsTenCharacterFormAndWholeExponents) {
   const std::vector<TCellCase> cases = {
       {0.5, "  0.500000"},         {2500, "2500.00000"},        {0.001, "1.0000E-03"},
       {50000, "5.0000E+04"},       {0.01, "1.0000E-02"},        {0.0100001, "  0.010000"},
       {1000, "1000.00000"},        {9999.5, "9999.50000"},      {10000, "1.0000E+04"},
       {0.00123456, "1.2346E-03"},  {1E100, "1.00E+0100"},       {2.5E150, "2.50E+0150"},
       {-0.00123456, "-1.235E-03"}, {999.9999999, "1000.00000"},  // rounded, then cut to 10
+      {1E-150, "1.00E-0150"},      {9.99999E99, "1.00E+0100"},   // rounding adds a third digit
   };
   for (const TCellCase& c : cases) EXPECT_EQ(FormatFTHTime(c.Value), c.Text) << c.Value;
-}
-
-TEST(FormatFTHTime, TimeWithAThreeDigitExponentKeepsItsWholeExponent) {
-  EXPECT_EQ(FormatFTHTime(1E-150), "1.00E-0150");
-  EXPECT_EQ(FormatFTHTime(9.99999E99), "1.00E+0100");  // rounding carries into a third digit
 }
 
 TEST(FormatFTHValue, WritesSixSignificantDigitsOrTheExponentForm) {

@@ -9,7 +9,7 @@
 namespace aqv {
 namespace {
 
-TEST(FloatToStrTrim, FollowsFixedAndExponentRanges) {
+TEST(FloatToStrTrim, FollowsFixedAndExponentRangesWithTheGivenSeparator) {
   EXPECT_EQ(FloatToStrTrim(7, 100000, 2.5, '.'), "2.5");
   EXPECT_EQ(FloatToStrTrim(7, 100000, 0.00001, '.'), "0.00001");
   EXPECT_EQ(FloatToStrTrim(7, 100000, 0.000009, '.'), "9E-06");
@@ -20,9 +20,7 @@ TEST(FloatToStrTrim, FollowsFixedAndExponentRanges) {
   EXPECT_EQ(FloatToStrTrim(7, 100000, -1234.5678, '.'), "-1234.568");
   // Six decimals at most in the fixed form.
   EXPECT_EQ(FloatToStrTrim(15, 100000, 0.1234567891, '.'), "0.123457");
-}
-
-TEST(FloatToStrTrim, UsesTheGivenDecimalSeparator) {
+  // The given decimal separator.
   EXPECT_EQ(FloatToStrTrim(7, 100000, 2.5, ','), "2,5");
   EXPECT_EQ(FloatToStrTrim(7, 100000, 250000, ','), "2,5E+05");
   EXPECT_EQ(FloatToStrTrim(7, 100000, 1000, ','), "1000");

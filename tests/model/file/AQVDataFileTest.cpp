@@ -230,10 +230,9 @@ TEST(WriteDataFile, GivesTheHandWrittenFilesByteForByte) {
 TEST(WriteDataFile, WritesHandBuiltContentAsTheLineTable) {
   TAQVDataFileContent c;
   c.InfoTexts[0] = "Name text";
-  c.Aquitards[0].Name = "Top";
-  c.Aquifers[0].Name = "Aquifer";
+  std::tie(c.Aquitards[0].Name, c.Aquifers[0].Name, c.Aquitards[1].Name) =
+      std::tuple("Top", "Aquifer", "Bottom");
   c.Aquifers[0].SCode = '2';
-  c.Aquitards[1].Name = "Bottom";
   c.TimeUnit = TAQVTimeUnit::tuHours;
   c.PumpingWells = {{.Name = "Pumping well 1", .Periods = {{0, 800, true}}}};
   c.ObservationWells = {
@@ -386,12 +385,10 @@ TEST(WriteDataFile, TextThatWouldNotReadBackIsRefusedBeforeSaving) {
 
 TEST(WriteDataFile, LineBreaksInTextsNamesAndTitlesAreWrittenAsMark) {
   TAQVDataFileContent c = Read(Sample("v2012.aqv"));
-  c.PumpingWells[0].Name = "P\r\n1";
-  c.Aquifers[0].Name = "Sand\nfine";
-  c.InfoTexts[2] = "Zel\rvor";
-  c.TimeGraph->ChartTitle.Text = "Two\r\nlines";
-  c.TimeGraph->XAxis.TitleFont.Name = "Odd\nfont";
-  c.TextBoxes[0].Font.Name = "Box\r\nfont";
+  std::tie(c.PumpingWells[0].Name, c.Aquifers[0].Name, c.InfoTexts[2]) =
+      std::tuple("P\r\n1", "Sand\nfine", "Zel\rvor");
+  std::tie(c.TimeGraph->ChartTitle.Text, c.TimeGraph->XAxis.TitleFont.Name,
+           c.TextBoxes[0].Font.Name) = std::tuple("Two\r\nlines", "Odd\nfont", "Box\r\nfont");
   const std::string text = Write(c);
   for (std::size_t i = 0; i < text.size(); ++i) {
     ASSERT_TRUE(text[i] != '\r' || text[i + 1] == '\n') << "lone CR at " << i;
