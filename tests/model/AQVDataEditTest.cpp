@@ -283,8 +283,7 @@ TEST_F(TAQVDataEditTest, CountsOutsideTheirCapacityAreIgnored) {
   mData->SetIntSetting("0", TAQVSpinEditType::seNPumpingWells);
   EXPECT_EQ(mData->PumpingWellCount(), 1);
   mData->SetIntSetting("3", TAQVSpinEditType::seNAq);
-  EXPECT_EQ(mData->AquiferCount(), 1);
-  EXPECT_EQ(mChanges, 0);
+  EXPECT_EQ(std::tuple(mData->AquiferCount(), mChanges), std::tuple(1, 0));
 }
 
 // --- Flags and announcements -------------------------------------------------------------------

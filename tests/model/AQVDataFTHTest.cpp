@@ -119,9 +119,8 @@ TEST_F(TAQVDataFTHTest, TwoAquifersGiveOneBlockOfCurvesPerAquifer) {
   std::copy(drawdowns.begin(), drawdowns.end(), mData->CurveValues.begin());
   const std::vector<std::string> lines = Lines(Export());
   ASSERT_EQ(lines.size(), 10u);
-  EXPECT_EQ(lines[1], "2 2   1");
-  EXPECT_EQ(lines[2], "1 2 ");
-  EXPECT_EQ(lines[3], "        \"\"         1         2         1         2");
+  EXPECT_EQ(std::tuple(lines[1], lines[2], lines[3]),
+            std::tuple("2 2   1", "1 2 ", "        \"\"         1         2         1         2"));
   EXPECT_EQ(lines[5], "        \"\"      10.0      30.0      10.0      30.0");
   // Time, then aquifer 1 (curves 1 and 2), then aquifer 2.
   EXPECT_EQ(lines[7], "  0.500000  -1.00000  -2.00000  -3.00000  -4.00000");

@@ -193,9 +193,8 @@ TEST_F(TAQVDataLoadTest, Year2012SampleBringsTextBoxesAlsoWithoutAChart) {
   EXPECT_TRUE(d.MapOptions.DrawingOptions.Contains(TBoundaryGridDrawingOptions::dbgGrid));
   // Without a chart the time-graph settings still reach the document, and the series formats
   // wait in the saved lists.
-  EXPECT_TRUE(d.AutoUpdate);
-  EXPECT_EQ(d.SavedSeriesMarkers.size(), 2u);
-  EXPECT_EQ(mLoadedEvents, 1);
+  EXPECT_EQ(std::tuple(d.AutoUpdate, d.SavedSeriesMarkers.size(), mLoadedEvents),
+            std::tuple(true, 2u, 1));
 }
 
 TEST_F(TAQVDataLoadTest, UnitLinesSetTheUnitsAndTheFileValuesStandAsWritten) {

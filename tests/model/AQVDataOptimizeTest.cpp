@@ -169,9 +169,8 @@ TEST_F(OptimizeTest, SingleAquiferRecoversTransmissivityAndStorativity) {
   test::MakeSingleAquiferTest(d);
   std::tie(d.T[1], d.S[1], d.TCode[1], d.SCode[1]) = std::tuple(2400, 5e-5, '1', '2');
   ExpectRecovered({{&d.T[1], 800}, {&d.S[1], 2e-4}});
-  EXPECT_TRUE(ConsoleHasStatusLine("parameters found"));
-  EXPECT_TRUE(d.ResultsExist);
-  EXPECT_FALSE(d.Rejected);
+  EXPECT_EQ(std::tuple(ConsoleHasStatusLine("parameters found"), d.ResultsExist, d.Rejected),
+            std::tuple(true, true, false));
 }
 
 TEST_F(OptimizeTest, TwoAquiferSystemRecoversItsParameters) {
@@ -323,9 +322,8 @@ TEST_F(OptimizeTest, PlainEvaluationCalculatesDrawdownsAndReportsTheSumOfSquares
       mUi.ConsoleLines.begin(), mUi.ConsoleLines.end(),
       [](const std::string& l) { return l.find("sum of squares :") != std::string::npos; });
   ASSERT_NE(sum, mUi.ConsoleLines.end());
-  EXPECT_EQ(sum->substr(0, 41), std::string(24, ' ') + "sum of squares : ");
-  EXPECT_EQ(sum->substr(sum->size() - 4), " m²");
-  EXPECT_EQ(*(sum + 1), std::string(104, '='));
+  EXPECT_EQ(std::tuple(sum->substr(0, 41), sum->substr(sum->size() - 4), *(sum + 1)),
+            std::tuple(std::string(24, ' ') + "sum of squares : ", " m²", std::string(104, '=')));
 }
 
 TEST_F(OptimizeTest, IterationLimitStatesTheRealLimitAndRestoresTheModel) {
@@ -535,9 +533,8 @@ TEST_F(OptimizeTest, InvalidGridsRunNothingButTheEvents) {
   d.OnStopOptimize = [&](TObject*) { events.push_back("stop"); };
   Remember();
   d.Optimize();
-  EXPECT_EQ(events, (std::vector<std::string>{"start", "stop"}));
-  EXPECT_EQ(mUi.ConsolesOpened, 0);
-  EXPECT_TRUE(Unchanged());
+  EXPECT_EQ(std::tuple(events, mUi.ConsolesOpened, Unchanged()),
+            std::tuple((std::vector<std::string>{"start", "stop"}), 0, true));
 }
 
 TEST_F(OptimizeTest, ASecondRunWhileTheFirstWaitsIsRefused) {
@@ -700,10 +697,8 @@ TEST(OptimizeConsole, ButtonsActByTheirCaptions) {
   test::TFakeUserInterface ui;
   std::unique_ptr<TOptimizeConsole> owned = ui.OpenOptimizeConsole(872);
   TOptimizeConsole& c = *owned;
-  EXPECT_EQ(c.FormWidth(), 872);
-  EXPECT_EQ(c.LeftButton().Left, (872 - 75) * 4 / 5);
-  EXPECT_EQ(c.RightButton().Left, c.LeftButton().Left + 75 + 4);
-  EXPECT_FALSE(c.CloseQuery());
+  EXPECT_EQ(std::tuple(c.FormWidth(), c.LeftButton().Left, c.RightButton().Left, c.CloseQuery()),
+            std::tuple(872, (872 - 75) * 4 / 5, c.LeftButton().Left + 75 + 4, false));
 
   c.SetLeftButton(kStopCaption, true);
   c.SetRightButton(kCancelCaption, false);

@@ -163,15 +163,12 @@ class TAQVDataSaveTest : public ::testing::Test {
     return d;
   }
   static void ExpectSameContent(const TAQVDataFileContent& a, const TAQVDataFileContent& b) {
-    EXPECT_EQ(a.Form, b.Form);
-    EXPECT_EQ(a.InfoTexts, b.InfoTexts);
-    EXPECT_TRUE(a.Aquitards == b.Aquitards);
-    EXPECT_TRUE(a.Aquifers == b.Aquifers);
+    EXPECT_EQ(std::tuple(a.Form, a.InfoTexts, a.Aquitards == b.Aquitards, a.Aquifers == b.Aquifers),
+              std::tuple(b.Form, b.InfoTexts, true, true));
     EXPECT_TRUE(a.PumpingWells == b.PumpingWells);
     EXPECT_TRUE(a.ObservationWells == b.ObservationWells);
-    EXPECT_TRUE(a.TimeGraph == b.TimeGraph);
-    EXPECT_TRUE(a.TextBoxes == b.TextBoxes);
-    EXPECT_TRUE(a == b);
+    EXPECT_EQ(std::tuple(a.TimeGraph == b.TimeGraph, a.TextBoxes == b.TextBoxes, a == b),
+              std::tuple(true, true, true));
   }
 
   TDialogRecordingUserInterface mUi;
@@ -373,9 +370,8 @@ TEST_F(TAQVDataSaveTest, SaveAsAsksThroughTheDialogAndAddsTheExtension) {
   }
   EXPECT_EQ(mUi.DialogProposals.front(), "old.aqv");
   EXPECT_EQ(mUi.DialogFolders.front(), mFolder.Root().string());
-  EXPECT_EQ(mUi.DialogFilters.front(), "AQV data files (*.aqv)|*.aqv|All files (*.*)|*.*");
-  EXPECT_TRUE(mUi.Messages.empty());
-  EXPECT_EQ(mSavedEvents, 3);
+  EXPECT_EQ(std::tuple(mUi.DialogFilters.front(), mUi.Messages.empty(), mSavedEvents),
+            std::tuple("AQV data files (*.aqv)|*.aqv|All files (*.*)|*.*", true, 3));
 }
 
 TEST_F(TAQVDataSaveTest, DocumentWithoutPathAsksForOne) {

@@ -82,8 +82,7 @@ TEST(Globals, ResetRestoresPreferenceDefaults) {
 }
 
 TEST(CutText, CountsCharactersNotBytes) {
-  EXPECT_EQ(CutText("abcdef", 3), "abc");
-  EXPECT_EQ(CutText("ab", 3), "ab");
+  EXPECT_EQ(std::tuple(CutText("abcdef", 3), CutText("ab", 3)), std::tuple("abc", "ab"));
   EXPECT_EQ(CutText("\xC3\xA9t\xC3\xA9", 2), "\xC3\xA9t");  // "été" cut to "ét"
   EXPECT_EQ(CutText("\xC3\xA9", 0), "");
 }

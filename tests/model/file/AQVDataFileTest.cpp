@@ -786,11 +786,9 @@ TEST(ParseDataFile, AbsentAquitardsReadNoRow) {
   lines[27] = "Top Aquitard : Absent";
   lines.erase(lines.begin() + 30);  // the row of aquitard 1
   const TAQVDataFileContent c = Read(Join(lines));
-  EXPECT_TRUE(c.TopAquitardAbsent);
-  EXPECT_TRUE(c.TopAquitardImpervious);
-  EXPECT_EQ(c.Aquitards[0].Resistance, 1000);
-  EXPECT_EQ(c.Aquifers[0].Name, "Sand aquifer");
-  EXPECT_EQ(Write(c), Join(lines));
+  EXPECT_EQ(std::tuple(c.TopAquitardAbsent, c.TopAquitardImpervious, c.Aquitards[0].Resistance),
+            std::tuple(true, true, 1000));
+  EXPECT_EQ(std::tuple(c.Aquifers[0].Name, Write(c)), std::tuple("Sand aquifer", Join(lines)));
 }
 
 // Found by the fuzzer: a negative time in an oldest-form file was kept negative, so the

@@ -7,6 +7,7 @@
 #include <limits>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "model/file/AQVFileText.h"
@@ -92,9 +93,8 @@ TEST(FormatFloat15, IsStableUnderReadingBackAtTheRangeEdges) {
 }
 
 TEST(FormatInt15, PadsToFifteen) {
-  EXPECT_EQ(FormatInt15(0), "              0");
-  EXPECT_EQ(FormatInt15(-2), "             -2");
-  EXPECT_EQ(FormatInt15(-2147483647 - 1), "    -2147483648");
+  EXPECT_EQ(std::tuple(FormatInt15(0), FormatInt15(-2), FormatInt15(-2147483647 - 1)),
+            std::tuple("              0", "             -2", "    -2147483648"));
 }
 
 TEST(FormatFixed, WritesTheX13And12Fields) {
@@ -174,9 +174,8 @@ TEST(ColorText, EveryIdentifierSurvivesWriteAndRead) {
 
 TEST(ColorText, ColourWithoutIdentifierIsEightHexDigits) {
   EXPECT_EQ(ColorToText(RGBColor(255, 128, 0)), "$000080FF");
-  EXPECT_EQ(ColorToText(clRed), "clRed");
-  EXPECT_EQ(ColorToText(0xFF0000), "clBlue");
-  EXPECT_EQ(ColorToText(clSystemColor | 40), "$FF000028");
+  EXPECT_EQ(std::tuple(ColorToText(clRed), ColorToText(0xFF0000), ColorToText(clSystemColor | 40)),
+            std::tuple("clRed", "clBlue", "$FF000028"));
 }
 
 TEST(ColorText, ReadsIdentifiersHexAndDecimalAndRefusesOthers) {
@@ -225,9 +224,8 @@ TEST(TLineSource, FinalLineEndAddsNoLineAndByteOrderMarkIsDropped) {
 
 TEST(DecodeFileLine, TakesInvalidUtf8AsWindows1252) {
   EXPECT_EQ(DecodeFileLine("Caf\xC3\xA9"), "Caf\xC3\xA9");
-  EXPECT_EQ(DecodeFileLine("Caf\xE9"), "Caf\xC3\xA9");
-  EXPECT_EQ(DecodeFileLine("\x80 5"), "\xE2\x82\xAC 5");
-  EXPECT_EQ(DecodeFileLine("\x81"), "\xC2\x81");
+  EXPECT_EQ(std::tuple(DecodeFileLine("Caf\xE9"), DecodeFileLine("\x80 5"), DecodeFileLine("\x81")),
+            std::tuple("Caf\xC3\xA9", "\xE2\x82\xAC 5", "\xC2\x81"));
   EXPECT_EQ(DecodeFileLine("\xC0\xAF"), "\xC3\x80\xC2\xAF");  // an overlong form is not UTF-8
   EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));                  // a surrogate
   EXPECT_TRUE(IsValidUtf8("\xF0\x9F\x98\x80"));
@@ -235,9 +233,8 @@ TEST(DecodeFileLine, TakesInvalidUtf8AsWindows1252) {
 
 TEST(CutToChars, CountsCharactersAndNeverSplitsOne) {
   EXPECT_EQ(CutToChars("Caf\xC3\xA9 au lait", 4), "Caf\xC3\xA9");
-  EXPECT_EQ(CutToChars("abc", 5), "abc");
-  EXPECT_EQ(CutToChars("abc", 0), "");
-  EXPECT_EQ(CharCount("Caf\xC3\xA9"), 4u);
+  EXPECT_EQ(std::tuple(CutToChars("abc", 5), CutToChars("abc", 0), CharCount("Caf\xC3\xA9")),
+            std::tuple("abc", "", 4u));
 }
 
 TEST(LineBreaks, AnyKindIsWrittenAsMarkAndReadAsCrLf) {
@@ -249,9 +246,8 @@ TEST(LineBreaks, AnyKindIsWrittenAsMarkAndReadAsCrLf) {
 
 TEST(SplitAtBlanks, SplitsAtEverySingleBlank) {
   using V = std::vector<std::string_view>;
-  EXPECT_EQ(SplitAtBlanks("a  b"), (V{"a", "", "b"}));
-  EXPECT_EQ(SplitAtBlanks(""), V{});
-  EXPECT_EQ(SplitAtBlanks("x "), (V{"x", ""}));
+  EXPECT_EQ(std::tuple(SplitAtBlanks("a  b"), SplitAtBlanks(""), SplitAtBlanks("x ")),
+            std::tuple((V{"a", "", "b"}), V{}, (V{"x", ""})));
   EXPECT_EQ(SplitAtBlanks("14 clBlack 1000 Times New Roman").size(), 6u);
 }
 
@@ -261,11 +257,9 @@ TEST(CommaText, QuotesWhatNeedsQuotingAndReadsItBack) {
   EXPECT_EQ(text, "TME,\"Times New Roman\",\"a\"\"b\",,\"x,y\",12.5");
   EXPECT_EQ(SplitCommaText(text), fields);
   using V = std::vector<std::string>;
-  EXPECT_EQ(SplitCommaText("a b,c"), (V{"a", "b", "c"}));
-  EXPECT_EQ(SplitCommaText("a,"), (V{"a", ""}));
-  EXPECT_EQ(SplitCommaText("  a , b  "), (V{"a", "b"}));
-  EXPECT_EQ(SplitCommaText("\"open"), (V{"open"}));
-  EXPECT_EQ(SplitCommaText(""), V{});
+  EXPECT_EQ(std::tuple(SplitCommaText("a b,c"), SplitCommaText("a,"), SplitCommaText("  a , b  ")),
+            std::tuple((V{"a", "b", "c"}), (V{"a", ""}), (V{"a", "b"})));
+  EXPECT_EQ(std::tuple(SplitCommaText("\"open"), SplitCommaText("")), std::tuple((V{"open"}), V{}));
 }
 
 TEST(TTextReader, NumbersMayStandAfterLineEndsAndNamesAreTheRestOfTheLine) {
@@ -275,8 +269,7 @@ TEST(TTextReader, NumbersMayStandAfterLineEndsAndNamesAreTheRestOfTheLine) {
   EXPECT_EQ(r.ReadInteger(), -3);
   EXPECT_EQ(r.ReadLine(), "   Well name  ");
   EXPECT_EQ(r.ReadLine(), "next");
-  EXPECT_TRUE(r.Ok());
-  EXPECT_TRUE(r.AtEnd());
+  EXPECT_EQ(std::tuple(r.Ok(), r.AtEnd()), std::tuple(true, true));
 }
 
 TEST(TTextReader, ReadingPastTheEndFailsOnceAndYieldsZeros) {
