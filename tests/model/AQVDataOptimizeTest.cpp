@@ -36,8 +36,7 @@ class OptimizeTest : public test::TDocumentTest {
     Remember();
     mData->Optimize();
     EXPECT_EQ(mData->FitStatus, status);
-    EXPECT_TRUE(ConsoleHasStatusLine(line)) << line;
-    EXPECT_TRUE(Unchanged());
+    EXPECT_EQ(std::tuple(ConsoleHasStatusLine(line), Unchanged()), std::tuple(true, true)) << line;
   }
   bool ButtonLogHas(const std::string& line) const {
     return std::ranges::find(mUi.ConsoleButtonLog, line) != mUi.ConsoleButtonLog.end();
@@ -369,9 +368,8 @@ TEST_F(OptimizeTest, FailedPlainEvaluationBeepsAndCannotEvaluate) {
   d.S[1] = 0;
   mUi.Beeps = 0;
   ExpectRestoringRun(TRunStatus::rsAquiferSystemFailed, "cannot evaluate one or more drawdowns");
-  EXPECT_EQ(d.StatusCode, 11);
-  EXPECT_EQ(mUi.Beeps, 2) << "the engine's beep with its message, then the run's";
-  EXPECT_FALSE(d.ResultsExist);
+  EXPECT_EQ(std::tuple(d.StatusCode, mUi.Beeps, d.ResultsExist), std::tuple(11, 2, false))
+      << "the engine's beep with its message, then the run's";
 }
 
 // --- Restoring a run that is not kept --------------------------------------------------------
