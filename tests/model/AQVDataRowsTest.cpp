@@ -54,39 +54,32 @@ TEST_F(TAQVDataRowsTest, RefusalsLeaveTheirMessageAndChangeNothing) {
   using D = TAQVData;
   const struct {
     bool (D::*Operation)(int, int);
-    int First, Count;
     const char* Message;
-  } cases[] = {{&D::DeleteObservationWells, 1, 1, kMinObservationWells},
-               {&D::DeleteObservationWells, 2, 1, kMinObservationWells},
-               {&D::DeleteObservations, 1, 2, kMinObservations},
-               {&D::DeleteObservations, 1, 3, kMinObservations},
-               {&D::DeleteObservations, 7, 1, kMinObservations},
-               {&D::DeleteObservations, 0, 1, kMinObservations},
-               {&D::DeleteObservations, 1, 0, kMinObservations},
-               {&D::DeleteObservations, 1, -1, kMinObservations},
-               {&D::DeletePumpingPeriods, 1, 1, kMinPeriods},
-               {&D::DeletePumpingWells, 1, 1, kMinPumpingWells},
-               {&D::DeleteAquifers, 2, 1, kMinAquifers},
-               {&D::DeleteAquifers, 0, 1, kMinAquifers},
-               {&D::InsertObservationWells, 1, 5, kMaxObservationWellsText},
-               {&D::InsertObservationWells, 0, 1, kMaxObservationWellsText},
-               {&D::InsertObservations, 1, 999, kMaxObservationsText},
-               {&D::InsertObservations, -3, 1, kMaxObservationsText},
-               {&D::InsertObservations, 1, -1, kMaxObservationsText},
-               {&D::InsertObservations, 1, 2147483647, kMaxObservationsText},
-               {&D::InsertPumpingPeriods, 1, 100, kMaxPeriodsText},
-               {&D::InsertPumpingWells, 1, 2, kMaxPumpingWellsText}};
+    std::vector<std::pair<int, int>> Calls;  // the first row and the count of each call
+  } cases[] = {
+      {&D::DeleteObservationWells, kMinObservationWells, {{1, 1}, {2, 1}}},
+      {&D::DeleteObservations, kMinObservations, {{1, 2}, {1, 3}, {7, 1}, {0, 1}, {1, 0}, {1, -1}}},
+      {&D::DeletePumpingPeriods, kMinPeriods, {{1, 1}}},
+      {&D::DeletePumpingWells, kMinPumpingWells, {{1, 1}}},
+      {&D::DeleteAquifers, kMinAquifers, {{2, 1}, {0, 1}}},
+      {&D::InsertObservationWells, kMaxObservationWellsText, {{1, 5}, {0, 1}}},
+      {&D::InsertObservations, kMaxObservationsText, {{1, 999}, {-3, 1}, {1, -1}, {1, 2147483647}}},
+      {&D::InsertPumpingPeriods, kMaxPeriodsText, {{1, 100}}},
+      {&D::InsertPumpingWells, kMaxPumpingWellsText, {{1, 2}}}};
   for (const auto& c : cases) {
-    TAQVData d(&mUi);
-    int changes = 0;
-    d.OnChange = [&](TObject*) { ++changes; };
-    d.Saved = true;
-    const std::string before = Fingerprint(d);
-    Globals().DataErrorText.clear();
-    const std::string name = std::to_string(c.First) + ", " + std::to_string(c.Count);
-    EXPECT_FALSE((d.*c.Operation)(c.First, c.Count)) << name;
-    EXPECT_EQ(Globals().DataErrorText, c.Message) << name;
-    EXPECT_EQ(std::tuple(Fingerprint(d), changes), std::tuple(before, 0)) << name;
+    for (const auto& [first, count] : c.Calls) {
+      TAQVData d(&mUi);
+      int changes = 0;
+      d.OnChange = [&](TObject*) { ++changes; };
+      d.Saved = true;
+      const std::string before = Fingerprint(d);
+      Globals().DataErrorText.clear();
+      SCOPED_TRACE(std::string(c.Message) + " " + std::to_string(first) + ", " +
+                   std::to_string(count));
+      EXPECT_FALSE((d.*c.Operation)(first, count));
+      EXPECT_EQ(Globals().DataErrorText, c.Message);
+      EXPECT_EQ(std::tuple(Fingerprint(d), changes), std::tuple(before, 0));
+    }
   }
   // With two aquifers one may go, but not from a row outside the table.
   TAQVData two(&mUi);
