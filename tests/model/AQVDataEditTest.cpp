@@ -390,26 +390,24 @@ TEST_F(TAQVDataEditTest, NumberEditsStoreInStoredUnits) {
     double Expected;
   };
   using enum TAQVFloatEditType;
+  using D = TAQVData;
   // Hours: 24 display units per day.
-  const TCase cases[] = {
-      {feSurfaceLevel, "12.5", [](const TAQVData& d) { return d.SurfaceLevel(); }, 12.5},
-      {feAbsStoppingCriterion, "0.002", [](const TAQVData& d) { return d.AbsStoppingCriterion; },
-       0.002},
-      {feRelStoppingCriterion, "0.003", [](const TAQVData& d) { return d.RelStoppingCriterion; },
-       0.003},
-      {feStartingTime, "12", [](const TAQVData& d) { return d.StartingTime(); }, 0.5},
-      {feStoppingTime, "48", [](const TAQVData& d) { return d.StoppingTime(); }, 2},
-      {feWorldX1, "-100", [](const TAQVData& d) { return d.WorldX1(); }, -100},
-      {feWorldX2, "100", [](const TAQVData& d) { return d.WorldX2(); }, 100},
-      {feWorldY1, "-50", [](const TAQVData& d) { return d.WorldY1(); }, -50},
-      {feWorldY2, "50", [](const TAQVData& d) { return d.WorldY2(); }, 50},
-      {feBeginTijd, "6", [](const TAQVData& d) { return d.AnimationStartTime(); }, 0.25},
-      {feEindTijd, "72", [](const TAQVData& d) { return d.AnimationEndTime(); }, 3},
-      {feMinContour, "-2", [](const TAQVData& d) { return d.MinContour(); }, -2},
-      {feMaxContour, "2", [](const TAQVData& d) { return d.MaxContour(); }, 2},
-      {feInterval, "0.25", [](const TAQVData& d) { return d.ContourInterval(); }, 0.25},
-      {feTTijd, "36", [](const TAQVData& d) { return d.DisplayTime(); }, 1.5},
-      {feModelLength, "9000", [](const TAQVData& d) { return d.ModelLength; }, 9000}};
+  const TCase cases[] = {{feSurfaceLevel, "12.5", &D::SurfaceLevel, 12.5},
+                         {feAbsStoppingCriterion, "0.002", &D::AbsStoppingCriterion, 0.002},
+                         {feRelStoppingCriterion, "0.003", &D::RelStoppingCriterion, 0.003},
+                         {feStartingTime, "12", &D::StartingTime, 0.5},
+                         {feStoppingTime, "48", &D::StoppingTime, 2},
+                         {feWorldX1, "-100", &D::WorldX1, -100},
+                         {feWorldX2, "100", &D::WorldX2, 100},
+                         {feWorldY1, "-50", &D::WorldY1, -50},
+                         {feWorldY2, "50", &D::WorldY2, 50},
+                         {feBeginTijd, "6", &D::AnimationStartTime, 0.25},
+                         {feEindTijd, "72", &D::AnimationEndTime, 3},
+                         {feMinContour, "-2", &D::MinContour, -2},
+                         {feMaxContour, "2", &D::MaxContour, 2},
+                         {feInterval, "0.25", &D::ContourInterval, 0.25},
+                         {feTTijd, "36", &D::DisplayTime, 1.5},
+                         {feModelLength, "9000", &D::ModelLength, 9000}};
   mData->SetTimeUnit(TAQVTimeUnit::tuHours);
   for (const TCase& c : cases) {
     mChanges = 0;
@@ -432,18 +430,16 @@ TEST_F(TAQVDataEditTest, NumberEditsUseTheLocaleDecimalSeparator) {
 
 TEST_F(TAQVDataEditTest, SpinEditsStoreTheirValues) {
   using enum TAQVSpinEditType;
-  mData->SetIntSetting("2", seNAq);
-  EXPECT_EQ(mData->AquiferCount(), 2);
-  mData->SetIntSetting("2", seLowerl);
-  EXPECT_EQ(mData->LowerLayer(), 2);
-  mData->SetIntSetting("2", seUpperl);
-  EXPECT_EQ(mData->UpperLayer(), 2);
-  mData->SetIntSetting("25", seTsteps);
-  EXPECT_EQ(mData->TimeSteps(), 25);
-  mData->SetIntSetting("2", seTekenlaag);
-  EXPECT_EQ(mData->DrawLayer(), 2);
-  mData->SetIntSetting(" 7 ", seDensity);
-  EXPECT_EQ(mData->MeshDensity, 7);
+  using D = TAQVData;
+  // Each edit is read back at once: a later one may depend on it.
+  const std::tuple<const char*, TAQVSpinEditType, std::function<int(const TAQVData&)>, int>
+      cases[] = {{"2", seNAq, &D::AquiferCount, 2},    {"2", seLowerl, &D::LowerLayer, 2},
+                 {"2", seUpperl, &D::UpperLayer, 2},   {"25", seTsteps, &D::TimeSteps, 25},
+                 {"2", seTekenlaag, &D::DrawLayer, 2}, {" 7 ", seDensity, &D::MeshDensity, 7}};
+  for (const auto& [text, kind, read, expected] : cases) {
+    mData->SetIntSetting(text, kind);
+    EXPECT_EQ(read(*mData), expected) << "spin edit " << static_cast<int>(kind);
+  }
   mData->SetIntSetting("4", seNObsWells);
   EXPECT_EQ(std::tuple(mData->ObservationWellCount(), mData->FitCount(), mData->CurveCount),
             std::tuple(4, 8, 4));
