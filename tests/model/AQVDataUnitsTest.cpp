@@ -35,36 +35,32 @@ TQuantity Property(const char* name, double (TAQVData::*get)() const, void (TAQV
           [set](TAQVData& d, double v) { (d.*set)(v); }, power};
 }
 
-// Every converted quantity, including slots hidden by a lower count (layer position 3 of a
+// Every converted quantity of d, including slots hidden by a lower count (layer position 3 of a
 // one-aquifer system, pumping well 2, observation well 5, the last period and observation).
-std::vector<TQuantity> ConvertedQuantities() {
+std::vector<TQuantity> ConvertedQuantities(TAQVData& d) {
   using D = TAQVData;
-  const struct {
-    const char* Name;
-    double& (*Slot)(D&);
-    int Power;
-  } fields[] = {
-      {"ModelLength", [](D& d) -> double& { return d.ModelLength; }, 1},
-      {"ModelRadius", [](D& d) -> double& { return d.ModelRadius; }, 1},
-      {"MapRadius", [](D& d) -> double& { return d.MapRadius; }, 1},
-      {"WellCentreX", [](D& d) -> double& { return d.WellCentreX; }, 1},
-      {"WellCentreY", [](D& d) -> double& { return d.WellCentreY; }, 1},
-      {"D[3]", [](D& d) -> double& { return d.D[3]; }, 1},
-      {"DAquitard[3]", [](D& d) -> double& { return d.DAquitard[3]; }, 1},
-      {"Kh[3]", [](D& d) -> double& { return d.Kh[3]; }, 1},
-      {"Kv[3]", [](D& d) -> double& { return d.Kv[3]; }, 1},
-      {"T[3]", [](D& d) -> double& { return d.T[3]; }, 2},
-      {"T[1]", [](D& d) -> double& { return d.T[1]; }, 2},
-      {"Pumping X", [](D& d) -> double& { return d.PumpingWells[2].X; }, 1},
-      {"Pumping Y", [](D& d) -> double& { return d.PumpingWells[2].Y; }, 1},
-      {"Pumping Rc", [](D& d) -> double& { return d.PumpingWells[2].Rc; }, 1},
-      {"Pumping Rw", [](D& d) -> double& { return d.PumpingWells[1].Rw; }, 1},
-      {"Discharge[100]", [](D& d) -> double& { return d.PumpingWells[2].Discharge[100]; }, 3},
-      {"Observation X", [](D& d) -> double& { return d.ObservationWells[5].X; }, 1},
-      {"Observation Y", [](D& d) -> double& { return d.ObservationWells[5].Y; }, 1},
-      {"Observation Rc", [](D& d) -> double& { return d.ObservationWells[5].Rc; }, 1},
-      {"Observation Rw", [](D& d) -> double& { return d.ObservationWells[1].Rw; }, 1},
-      {"Observed[1000]", [](D& d) -> double& { return d.ObservationWells[5].Observed[1000]; }, 1}};
+  const std::tuple<const char*, double*, int> fields[] = {
+      {"ModelLength", &d.ModelLength, 1},
+      {"ModelRadius", &d.ModelRadius, 1},
+      {"MapRadius", &d.MapRadius, 1},
+      {"WellCentreX", &d.WellCentreX, 1},
+      {"WellCentreY", &d.WellCentreY, 1},
+      {"D[3]", &d.D[3], 1},
+      {"DAquitard[3]", &d.DAquitard[3], 1},
+      {"Kh[3]", &d.Kh[3], 1},
+      {"Kv[3]", &d.Kv[3], 1},
+      {"T[3]", &d.T[3], 2},
+      {"T[1]", &d.T[1], 2},
+      {"Pumping X", &d.PumpingWells[2].X, 1},
+      {"Pumping Y", &d.PumpingWells[2].Y, 1},
+      {"Pumping Rc", &d.PumpingWells[2].Rc, 1},
+      {"Pumping Rw", &d.PumpingWells[1].Rw, 1},
+      {"Discharge[100]", &d.PumpingWells[2].Discharge[100], 3},
+      {"Observation X", &d.ObservationWells[5].X, 1},
+      {"Observation Y", &d.ObservationWells[5].Y, 1},
+      {"Observation Rc", &d.ObservationWells[5].Rc, 1},
+      {"Observation Rw", &d.ObservationWells[1].Rw, 1},
+      {"Observed[1000]", &d.ObservationWells[5].Observed[1000], 1}};
   std::vector<TQuantity> quantities = {
       Property("SurfaceLevel", &D::SurfaceLevel, &D::SetSurfaceLevel, 1),
       Property("MinContour", &D::MinContour, &D::SetMinContour, 1),
@@ -74,15 +70,15 @@ std::vector<TQuantity> ConvertedQuantities() {
       Property("WorldX2", &D::WorldX2, &D::SetWorldX2, 1),
       Property("WorldY1", &D::WorldY1, &D::SetWorldY1, 1),
       Property("WorldY2", &D::WorldY2, &D::SetWorldY2, 1)};
-  for (const auto& f : fields) {
-    quantities.push_back({f.Name, [slot = f.Slot](D& d) { return slot(d); },
-                          [slot = f.Slot](D& d, double v) { slot(d) = v; }, f.Power});
+  for (const auto& [name, slot, power] : fields) {
+    quantities.push_back(
+        {name, [slot](D&) { return *slot; }, [slot](D&, double v) { *slot = v; }, power});
   }
   return quantities;
 }
 
 TEST_F(TAQVDataUnitsTest, LengthUnitRoundTripConvertsEveryQuantityByItsLengthPower) {
-  const auto quantities = ConvertedQuantities();
+  const auto quantities = ConvertedQuantities(*mData);
   // Distinct values, so that a quantity converted twice or taken from another slot shows.
   double value = 3.7;
   std::vector<double> before;
