@@ -87,9 +87,8 @@ TEST_F(OptimizeTest, EqualMarksShareAParameterAndWellMarksAreRaised) {
   EXPECT_EQ(std::tuple(d.LinkParameter[1], d.LinkParameter[2], d.LinkParameter[4]),
             std::tuple(1, 1, 3));
   EXPECT_EQ(d.LinkParameter[3], 2) << "a well value never joins a layer value of the same mark";
-  EXPECT_EQ(d.ParameterFirstLink[2], 3);
-  EXPECT_EQ(std::tuple(d.LinkLabel[1], d.LinkLabel[3], d.LinkLabel[4]),
-            std::tuple(" T 1", "rw 2", " c 1"));
+  EXPECT_EQ(std::tuple(d.ParameterFirstLink[2], d.LinkLabel[1], d.LinkLabel[3], d.LinkLabel[4]),
+            std::tuple(3, " T 1", "rw 2", " c 1"));
   EXPECT_EQ(std::tuple(d.ParameterStart[1], d.ParameterStart[2]), std::tuple(0.0, 1.0));
   EXPECT_EQ(static_cast<unsigned char>(d.ParameterMarks[1]), '1' + 100);
 }
@@ -309,9 +308,8 @@ TEST_F(OptimizeTest, PlainEvaluationCalculatesDrawdownsAndReportsTheSumOfSquares
   test::MakeSingleAquiferTest(d, 5);
   d.T[1] = 1000;  // observations were made with 800
   d.Optimize();
-  EXPECT_EQ(std::tuple(d.FitStatus, d.StatusCode),
-            std::tuple(TRunStatus::rsDrawdownsCalculated, -1));
-  EXPECT_TRUE(ConsoleHasStatusLine("drawdowns calculated"));
+  EXPECT_EQ(std::tuple(d.FitStatus, d.StatusCode, ConsoleHasStatusLine("drawdowns calculated")),
+            std::tuple(TRunStatus::rsDrawdownsCalculated, -1, true));
   EXPECT_TRUE(d.ResultsExist);
   double ssr = 0;
   for (int i = 1; i <= d.FitCount(); ++i) ssr += std::pow(d.FitComputed[i] - d.FitObserved[i], 2);
@@ -513,9 +511,8 @@ TEST_F(OptimizeTest, RunFiresStartChangeAndStopInOrder) {
   d.OnChange = [&](TObject*) { events.push_back("change"); };
   d.OnStopOptimize = [&](TObject*) { events.push_back("stop"); };
   d.Optimize();
-  EXPECT_EQ(events, (std::vector<std::string>{"start", "change", "stop"}));
-  EXPECT_EQ(std::tuple(mUi.ConsolesOpened, mUi.ConsolesClosed, mUi.Console),
-            std::tuple(1, 1, nullptr));
+  EXPECT_EQ(std::tuple(events, mUi.ConsolesOpened, mUi.ConsolesClosed, mUi.Console),
+            std::tuple((std::vector<std::string>{"start", "change", "stop"}), 1, 1, nullptr));
 }
 
 TEST_F(OptimizeTest, InvalidGridsRunNothingButTheEvents) {

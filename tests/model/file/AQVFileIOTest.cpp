@@ -87,9 +87,8 @@ TEST_F(AtomicWriteTest, WriteFailingHalfwayLeavesTheOldFileAndNoTemporaryFile) {
   const TFileIOStatus status = WriteFileAtomically(PathOf("doc.aqv"), std::string(5000, 'x'));
   ::setrlimit(RLIMIT_FSIZE, &previous);
   std::signal(SIGXFSZ, previousHandler);
-  EXPECT_EQ(std::tuple(status, Contents("doc.aqv")),
-            std::tuple(TFileIOStatus::fiWriteFailed, "old"));
-  EXPECT_EQ(Entries(), std::vector<std::string>{"doc.aqv"});
+  EXPECT_EQ(std::tuple(status, Contents("doc.aqv"), Entries()),
+            std::tuple(TFileIOStatus::fiWriteFailed, "old", std::vector<std::string>{"doc.aqv"}));
 }
 
 TEST_F(AtomicWriteTest, SavingThroughALinkKeepsTheLink) {
