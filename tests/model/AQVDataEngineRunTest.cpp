@@ -39,17 +39,17 @@ void MakeTwoWellsWithLoggers(TAQVData* d) {
       std::tuple(0, 0.2, 500, 700);
   for (int p = 0; p <= 2; ++p) w2.Included[p] = true;
   d->SetObservationWellCount(5);
-  const double x[] = {0, 8, 40, 130, 310};
-  const double y[] = {0, 3, -20, 60, 0};
-  const int layer[] = {1, 2, 1, 2, 1};
-  const double rc[] = {0.05, 0.0, 0.3, 0.05, 0.02};
-  const double rw[] = {0.05, 0.04, 0.1, 0.05, 0.02};
-  const double skin[] = {0.0, 0.0, 0.05, 0.002, 0.0};
+  // X, Y, layer, casing and screen radius, skin.
+  const std::tuple<double, double, int, double, double, double> wells[] = {
+      {0, 0, 1, 0.05, 0.05, 0.0},
+      {8, 3, 2, 0.0, 0.04, 0.0},
+      {40, -20, 1, 0.3, 0.1, 0.05},
+      {130, 60, 2, 0.05, 0.05, 0.002},
+      {310, 0, 1, 0.02, 0.02, 0.0}};
   for (int j = 1; j <= 5; ++j) {
     TObservationWell& obs = d->ObservationWells[j];
-    const int i = j - 1;
-    std::tie(obs.X, obs.Y, obs.Layer, obs.Rc, obs.Rw, obs.Skin, obs.Included[0]) =
-        std::tuple(x[i], y[i], layer[i], rc[i], rw[i], skin[i], true);
+    std::tie(obs.X, obs.Y, obs.Layer, obs.Rc, obs.Rw, obs.Skin) = wells[j - 1];
+    obs.Included[0] = true;
     if (j <= 3) {
       d->SetObservationCount(j, 40);
       for (int k = 1; k <= 40; ++k) obs.Time[k] = 0.0125 * k;  // a logger every 18 minutes
@@ -200,10 +200,8 @@ TEST_P(RecordedResultsTest, ObservationDrawdownsKeepTheirValues) {
 
 TEST_P(RecordedResultsTest, CurvesKeepTheirValues) {
   struct TCase {
-    bool TwoWells;
-    bool WellFlux;
-    int Times;
-    int ValuesPerTime;
+    bool TwoWells, WellFlux;
+    int Times, ValuesPerTime;
     const std::vector<double>* Recorded;
   };
   const TCase cases[] = {{true, false, 53, 10, &kCurvesTwoWells},
