@@ -408,9 +408,8 @@ TEST_F(TAQVDataSaveTest, AddedExtensionNeverOverwritesAFileSilently) {
 TEST_F(TAQVDataSaveTest, FailedSaveLeavesTheOldFileAndReportsTheFailure) {
   mFolder.Write("a.aqv", "old bytes");
   mFolder.Write("locked.aqv", "locked bytes");
-  std::filesystem::permissions(mFolder.Path("locked.aqv"), std::filesystem::perms::owner_read |
-                                                               std::filesystem::perms::group_read |
-                                                               std::filesystem::perms::others_read);
+  std::filesystem::permissions(mFolder.Path("locked.aqv"),
+                               static_cast<std::filesystem::perms>(0444));
   std::filesystem::create_directory(mFolder.Root() / "folder.aqv");
   // A value that is not finite, a file its owner made read-only (mode 444, refused also for
   // the superuser), a target that is a folder, a folder that does not exist.

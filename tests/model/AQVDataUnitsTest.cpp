@@ -199,14 +199,11 @@ TEST_F(TAQVDataUnitsTest, DisplayTimesConvertWhileConversionIsOnAndOnlyRelabelWh
   }
 }
 
-TEST_F(TAQVDataUnitsTest, MinutesShowADayAs1440AndStoreHalfADayFor720) {
+TEST_F(TAQVDataUnitsTest, MinutesAndHoursStoreTimesResistancesAndDischargesPerDay) {
   mData->SetTimeUnit(TAQVTimeUnit::tuMinutes);
   EXPECT_EQ(mData->ObservationWells[1].Time[1] * mData->TimeFactor(), 1440);
   mData->SetCellText(2, 2, "720", TAQVGridKind::gkObservations);
   EXPECT_EQ(mData->ObservationWells[1].Time[2], 0.5);
-}
-
-TEST_F(TAQVDataUnitsTest, HoursStoreResistanceInDaysAndDischargePerDay) {
   mData->SetTimeUnit(TAQVTimeUnit::tuHours);
   mData->SetCellText(5, 1, "48", TAQVGridKind::gkConductivities);  // c of the top aquitard
   EXPECT_DOUBLE_EQ(mData->Resistance[1], 2);

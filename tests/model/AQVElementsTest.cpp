@@ -34,20 +34,16 @@ TEST(StripDataFileExtension, TakesFileNameAndRemovesLowerCaseExtension) {
   EXPECT_EQ(StripDataFileExtension("noext"), "noext");
 }
 
-TEST(MakeUniqueFileName, CountsUpPastExistingFiles) {
+TEST(MakeUniqueFileName, CountsUpPastExistingFilesAndADotInAFolderDoesNotCutThePath) {
   const test::TTempFolder folder;
   const std::string doc = folder.Path("test.aqv");
   EXPECT_EQ(MakeUniqueFileName(doc, "fth"), folder.Path("test 00.fth"));
   folder.Write("test 00.fth", "x");
   folder.Write("test 01.fth", "x");
   EXPECT_EQ(MakeUniqueFileName(doc, "fth"), folder.Path("test 02.fth"));
-}
-
-TEST(MakeUniqueFileName, DotInFolderNameDoesNotCutThePath) {
-  const test::TTempFolder parent;
-  std::filesystem::create_directories(parent.Root() / "v1.d");
-  const std::string doc = parent.Path("v1.d/pumping.test.aqv");
-  EXPECT_EQ(MakeUniqueFileName(doc, "xyz"), parent.Path("v1.d/pumping 00.xyz"));
+  std::filesystem::create_directories(folder.Root() / "v1.d");
+  EXPECT_EQ(MakeUniqueFileName(folder.Path("v1.d/pumping.test.aqv"), "xyz"),
+            folder.Path("v1.d/pumping 00.xyz"));
 }
 
 TEST(Clamps, KeepValuesAwayFromZero) {

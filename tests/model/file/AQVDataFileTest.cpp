@@ -557,18 +557,15 @@ TEST(ParseDataFile, RefusesBadTimeGraphAndTextLines) {
   using S = TDataFileStatus;
   const std::string t = Sample("v2011.aqv");
   const std::string u = Sample("v2012.aqv");
-  const std::string open = kOpen;
+  const std::string colours = "clCream 0 - clWhite 0 1";
   ExpectRefusals(
       {{Replaced(t, "100.0000000 0 1", "100.0000000 0 3"), S::dsValueOutOfRange, Value(52)},
-       {Replaced(t, "clCream 0 - clWhite 0 1", "clCream 8 - clWhite 0 1"), S::dsValueOutOfRange,
-        Value(54)},
-       {Replaced(t, "clCream 0 - clWhite 0 1", "clCream 0 - clWhite 7 1"), S::dsValueOutOfRange,
-        Value(54)},
-       {Replaced(t, "clCream 0 - clWhite 0 1", "$12345678 0 - clWhite 0 1"), S::dsValueOutOfRange,
-        Value(54)},
-       {Replaced(t, "clCream 0 - clWhite 0 1", "clCream 0 - clWhite 0"), S::dsReadError, kOpen},
-       {Replaced(t, "clCream 0 - clWhite 0 1", "clCrime 0 - clWhite 0 1"), S::dsReadError, kOpen},
-       {Replaced(t, "clCream 0 - clWhite 0 1", "clCream 0 - clWhite 0 1.5"), S::dsReadError, kOpen},
+       {Replaced(t, colours, "clCream 8 - clWhite 0 1"), S::dsValueOutOfRange, Value(54)},
+       {Replaced(t, colours, "clCream 0 - clWhite 7 1"), S::dsValueOutOfRange, Value(54)},
+       {Replaced(t, colours, "$12345678 0 - clWhite 0 1"), S::dsValueOutOfRange, Value(54)},
+       {Replaced(t, colours, "clCream 0 - clWhite 0"), S::dsReadError, kOpen},
+       {Replaced(t, colours, "clCrime 0 - clWhite 0 1"), S::dsReadError, kOpen},
+       {Replaced(t, colours, "clCream 0 - clWhite 0 1.5"), S::dsReadError, kOpen},
        {Replaced(t, "1 0   Drawdown", "5 0   Drawdown"), S::dsValueOutOfRange, Value(56)},
        {Replaced(t, "clRed 4 8", "clRed 6 8"), S::dsValueOutOfRange, Value(81)},
        {Replaced(t, "Number of series : 2", "Number of series : 129"), S::dsInvalidCount,
