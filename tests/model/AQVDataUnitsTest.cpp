@@ -3,7 +3,6 @@
 #include <cmath>
 #include <functional>
 #include <memory>
-#include <string>
 #include <tuple>
 #include <vector>
 

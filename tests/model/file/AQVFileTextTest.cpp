@@ -2,7 +2,6 @@
 
 #include <climits>
 #include <clocale>
-#include <cmath>
 #include <iterator>
 #include <limits>
 #include <sstream>
