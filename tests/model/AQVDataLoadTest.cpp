@@ -75,7 +75,6 @@ TEST_F(TAQVDataLoadTest, Year2010SampleLoadsItsModelAndSettings) {
             std::tuple(1E-5, 2E-4, false));
   EXPECT_EQ(std::tuple(d.LengthUnit(), d.TimeUnit(), d.SurfaceLevel()),
             std::tuple(TAQVLengthUnit::luMeters, TAQVTimeUnit::tuMinutes, 12.5));
-
   // Aquifer system, with the conductivities derived from thickness and T or c.
   ASSERT_EQ(d.AquiferCount(), 1);
   EXPECT_EQ(std::tuple(d.TopAquitardImpervious(), d.BottomAquitardImpervious()),
@@ -88,7 +87,6 @@ TEST_F(TAQVDataLoadTest, Year2010SampleLoadsItsModelAndSettings) {
             std::tuple(20, 2000, '2', '3', "Sand aquifer"));
   EXPECT_DOUBLE_EQ(d.Kh[1], 100);  // 2000 m2/d / 20 m
   EXPECT_EQ(d.AquitardName[2], "Base");
-
   // The excluded well and its excluded first period, written as -1.0000000E-31.
   ASSERT_EQ(d.PumpingWellCount(), 1);
   const TPumpingWell& well = d.PumpingWells[1];
@@ -107,7 +105,6 @@ TEST_F(TAQVDataLoadTest, Year2010SampleLoadsItsModelAndSettings) {
   EXPECT_EQ(std::tuple(d.ObservationWells[2].Included[0], d.ObservationWells[2].Rc),
             std::tuple(false, 0.03));
   EXPECT_EQ(d.FitCount(), 2);  // the included observations of the included well
-
   // Map window and animation as stored; a saved interval above 1E-8 switches automatic off.
   EXPECT_EQ(std::tuple(d.WorldX1(), d.WorldY2(), d.MapWindowChanged), std::tuple(-500, 250, false));
   EXPECT_EQ(std::tuple(d.AnimationStartTime(), d.TimeSteps(), d.AnimationEndTime(), d.DrawLayer()),
@@ -159,7 +156,6 @@ TEST_F(TAQVDataLoadTest, Year2011SampleFormatsTheAttachedChart) {
   ASSERT_EQ(d.SavedSeriesPatterns.size(), 2u);
   EXPECT_EQ(d.SavedSeriesMarkers[0]->Data(), (TMarkerData{clRed, 8, TMarkerStyle::msTriangle}));
   EXPECT_EQ(d.SavedSeriesPatterns[1]->Border().Style(), TPenStyle::psDot);
-
   // Curve layers and colours come from the file, not from the default styling.
   EXPECT_TRUE(d.PumpingWells[1].LayerSet.Contains(1));
   EXPECT_EQ(std::pair(d.PumpingWells[1].CurveColor[1], d.PumpingWells[1].CurveColor[2]),
@@ -337,7 +333,6 @@ TEST_F(TAQVDataLoadTest, MissingOrTruncatedFileCannotBeOpened) {
   EXPECT_EQ(mUi.OnlyMessage(), "Could not open " + mData->FileName +
                                    "!\nLine 42: the file ends inside the observation well count.");
   EXPECT_EQ(mData->ObservationWells[1].Name, "Observation well 1");
-
   // A file far larger than any document is refused from its size, with its own message.
   Fresh();
   mData->FileName = mFolder.Path("huge.aqv");

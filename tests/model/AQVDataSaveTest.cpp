@@ -274,8 +274,7 @@ TEST_F(TAQVDataSaveTest, NonFiniteChartScaleNeverMakesTheDocumentUnsaveable) {
   scale.SetMajorUnit(-inf);
   scale.SetMinorUnit(std::nan(""));
   TScaleData data = before;
-  data.Max = inf;
-  data.MinAutomatic = false;
+  std::tie(data.Max, data.MinAutomatic) = std::tuple(inf, false);
   scale.SetData(data);
   TScaleData expected = before;
   expected.MinAutomatic = false;  // the flag is taken, the infinite maximum is not

@@ -181,8 +181,8 @@ TEST_F(ReportTest, PercentageOnlyWhileTheDeviationIsBelowTenTimesTheValue) {
       std::tuple(2e-4, 1e-3, 0.0);
   std::tie(d.LinkDeviation[1], d.LinkDeviation[2], d.LinkDeviation[3]) =
       std::tuple(2e-3, 9.99e-3, 0.0);
-  d.Covariance[1][1] = 1;
-  d.Covariance[2][2] = 0;  // a parameter without variance correlates with nothing
+  // A parameter without variance correlates with nothing.
+  std::tie(d.Covariance[1][1], d.Covariance[2][2]) = std::tuple(1, 0);
   std::vector<std::string> lines;
   d.WriteLeastSquaresReport(lines);
   EXPECT_EQ(lines[5], "       S 1       2.000E-04  +   2.000E-03");

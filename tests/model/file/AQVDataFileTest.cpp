@@ -127,7 +127,6 @@ TEST(ParseDataFile, OlderYearFormsLackTheirMissingBlocks) {
             std::tuple(TAQVDataFileForm::df2008, 1E-4, TAQVTimeUnit::tuDays));
   EXPECT_EQ(std::tuple(c2008.LinearResiduals, c2008.InfoTexts[0], c2008.ObservationWells.size()),
             std::tuple(true, "Polder test", 2u));
-
   // No "General Information" title, and two more numbers after X and Y of a pumping well.
   const TAQVDataFileContent c2007 = Read(Sample("v2007.aqv"));
   EXPECT_EQ(std::tuple(c2007.Form, c2007.InfoTexts[0], c2007.InfoTexts[13]),
