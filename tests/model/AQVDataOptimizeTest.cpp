@@ -28,6 +28,15 @@ class OptimizeTest : public test::TDocumentTest {
   void TearDown() override { SetWorkerCount(4); }
 
   TAQVData& Doc() { return *mData; }
+  // The document made into the single-aquifer or the two-aquifer test.
+  TAQVData& SingleAquifer(int times = 12) {
+    test::MakeSingleAquiferTest(*mData, times);
+    return *mData;
+  }
+  TAQVData& TwoAquifers(int times) {
+    test::MakeTwoAquiferTest(*mData, times);
+    return *mData;
+  }
   // Keeps the tables as bytes, so that Unchanged() shows a run restored them bit for bit.
   void Remember() { mBefore = test::TableBytes(*mData); }
   bool Unchanged() const { return test::TableBytes(*mData) == mBefore; }
@@ -163,8 +172,7 @@ TEST_F(OptimizeTest, DeviationsAreZeroWithAsManyPointsAsParameters) {
 // --- Fits of synthetic tests -----------------------------------------------------------------
 
 TEST_F(OptimizeTest, SingleAquiferRecoversTransmissivityAndStorativity) {
-  TAQVData& d = Doc();
-  test::MakeSingleAquiferTest(d);
+  TAQVData& d = SingleAquifer();
   std::tie(d.T[1], d.S[1], d.TCode[1], d.SCode[1]) = std::tuple(2400, 5e-5, '1', '2');
   ExpectRecovered({{&d.T[1], 800}, {&d.S[1], 2e-4}});
   EXPECT_EQ(std::tuple(ConsoleHasStatusLine("parameters found"), d.ResultsExist, d.Rejected),
@@ -172,8 +180,7 @@ TEST_F(OptimizeTest, SingleAquiferRecoversTransmissivityAndStorativity) {
 }
 
 TEST_F(OptimizeTest, TwoAquiferSystemRecoversItsParameters) {
-  TAQVData& d = Doc();
-  test::MakeTwoAquiferTest(d, 20);
+  TAQVData& d = TwoAquifers(20);
   const double factors[] = {0.3, 2, 3, 0.5, 0.4, 2.5};
   const double truths[] = {500, 1500, 1e-4, 5e-4, 2000, 500};
   double* values[] = {&d.T[1], &d.T[2], &d.S[1], &d.S[2], &d.Resistance[1], &d.Resistance[2]};
@@ -209,24 +216,21 @@ TEST_F(OptimizeTest, WellFaceRecoversCasingRadiusWithSkinOrScreenRadius) {
 }
 
 TEST_F(OptimizeTest, LeakyAquiferRecoversTheAquitardResistance) {
-  TAQVData& d = Doc();
-  test::MakeSingleAquiferTest(d, 20);
+  TAQVData& d = SingleAquifer(20);
   std::tie(d.Resistance[1], d.T[1], d.ResistanceCode[1], d.TCode[1]) =
       std::tuple(3000, 400, 'c', 't');
   ExpectRecovered({{&d.Resistance[1], 400}, {&d.T[1], 800}});
 }
 
 TEST_F(OptimizeTest, LogarithmicFittingRecoversTransmissivityAndStorativity) {
-  TAQVData& d = Doc();
-  test::MakeSingleAquiferTest(d);
+  TAQVData& d = SingleAquifer();
   d.SetLinearResiduals(false);
   std::tie(d.T[1], d.S[1], d.TCode[1], d.SCode[1]) = std::tuple(300, 1e-3, '1', '2');
   ExpectRecovered({{&d.T[1], 800}, {&d.S[1], 2e-4}});
 }
 
 TEST_F(OptimizeTest, LogarithmicResidualOfATinyDrawdownIsZero) {
-  TAQVData& d = Doc();
-  test::MakeSingleAquiferTest(d, 4);
+  TAQVData& d = SingleAquifer(4);
   d.SetLinearResiduals(false);
   d.ObservationWells[1].Observed[1] = 5e-5;   // observed below 1e-4 m
   d.ObservationWells[1].Observed[2] *= 10;    // one decade too high
@@ -291,8 +295,7 @@ TEST_F(OptimizeTest, FewerPointsThanParametersAsksAndChangesNothing) {
        {test::TConsoleAnswer::caAccept, test::TConsoleAnswer::caReject}) {
     mUi.ConsoleAnswer = answer;
     mUi.ConsoleButtonLog.clear();
-    TAQVData& d = Doc();
-    test::MakeSingleAquiferTest(d, 1);
+    TAQVData& d = SingleAquifer(1);
     d.SetObservationWellCount(1);
     d.CollectIncludedObservations();
     std::tie(d.TCode[1], d.SCode[1]) = std::tuple('1', '2');
@@ -304,8 +307,7 @@ TEST_F(OptimizeTest, FewerPointsThanParametersAsksAndChangesNothing) {
 }
 
 TEST_F(OptimizeTest, PlainEvaluationCalculatesDrawdownsAndReportsTheSumOfSquares) {
-  TAQVData& d = Doc();
-  test::MakeSingleAquiferTest(d, 5);
+  TAQVData& d = SingleAquifer(5);
   d.T[1] = 1000;  // observations were made with 800
   d.Optimize();
   EXPECT_EQ(std::tuple(d.FitStatus, d.StatusCode, ConsoleHasStatusLine("drawdowns calculated")),
@@ -341,8 +343,7 @@ TEST_F(OptimizeTest, StoppingCriteriaTooSmallEndsWithStatusFourAndRestores) {
 }
 
 TEST_F(OptimizeTest, FailedStartEvaluationBreaksOffAndRestores) {
-  TAQVData& d = Doc();
-  test::MakeSingleAquiferTest(d, 4);
+  TAQVData& d = SingleAquifer(4);
   // A confined aquifer without storage has no transient solution.
   d.SetTopAquitardImpervious(true);
   d.S[1] = 0;
@@ -353,15 +354,13 @@ TEST_F(OptimizeTest, FailedStartEvaluationBreaksOffAndRestores) {
 }
 
 TEST_F(OptimizeTest, ParameterWithoutInfluenceEndsWithStatusSix) {
-  TAQVData& d = Doc();
-  test::MakeSingleAquiferTest(d, 4);
+  TAQVData& d = SingleAquifer(4);
   d.PumpingWells[1].SkinCode = '1';  // skin 0: a factor on 0 moves nothing
   ExpectRestoringRun(TRunStatus::rsNoUsableJacobian, "calculation broken off");
 }
 
 TEST_F(OptimizeTest, FailedPlainEvaluationBeepsAndCannotEvaluate) {
-  TAQVData& d = Doc();
-  test::MakeSingleAquiferTest(d, 4);
+  TAQVData& d = SingleAquifer(4);
   d.SetTopAquitardImpervious(true);
   d.S[1] = 0;
   mUi.Beeps = 0;
@@ -373,8 +372,7 @@ TEST_F(OptimizeTest, FailedPlainEvaluationBeepsAndCannotEvaluate) {
 // --- Restoring a run that is not kept --------------------------------------------------------
 
 TEST_F(OptimizeTest, RejectedFitLeavesEveryTableBitIdentical) {
-  TAQVData& d = Doc();
-  test::MakeTwoAquiferTest(d, 8);
+  TAQVData& d = TwoAquifers(8);
   d.T[1] *= 0.5;
   d.Resistance[1] *= 2;
   d.PumpingWells[1].Rc = 0.3;
@@ -392,8 +390,7 @@ TEST_F(OptimizeTest, RejectedFitLeavesEveryTableBitIdentical) {
 }
 
 TEST_F(OptimizeTest, RejectedPlainEvaluationKeepsThePreviousDrawdowns) {
-  TAQVData& d = Doc();
-  test::MakeSingleAquiferTest(d, 5);
+  TAQVData& d = SingleAquifer(5);
   d.T[1] = 1000;
   mUi.ConsoleAnswer = test::TConsoleAnswer::caReject;
   Remember();
@@ -417,8 +414,7 @@ TEST_F(OptimizeTest, SilentInterfaceRejectsEveryResult) {
 // --- Accepting -------------------------------------------------------------------------------
 
 TEST_F(OptimizeTest, AcceptedFitDerivesEveryConductivityWithMissingNeighboursAsZero) {
-  TAQVData& d = Doc();
-  test::MakeTwoAquiferTest(d, 8);
+  TAQVData& d = TwoAquifers(8);
   d.D[1] = 5;
   d.D[2] = 0.5;  // thinner than one length unit
   // Without thickness: the top aquitard has nothing above it, the middle one takes half of both
@@ -447,8 +443,7 @@ TEST_F(OptimizeTest, AcceptedFitDerivesEveryConductivityWithMissingNeighboursAsZ
 TEST_F(OptimizeTest, MarkedZeroStorativityLeavesTheOthersToBeFitted) {
   for (const bool aquifer : {false, true}) {
     mData = std::make_unique<TAQVData>(&mUi);
-    TAQVData& d = Doc();
-    test::MakeSingleAquiferTest(d, 8);
+    TAQVData& d = SingleAquifer(8);
     double& storativity = aquifer ? d.S[1] : d.SAquitard[1];
     storativity = 0;
     test::ObserveModel(d);
@@ -483,8 +478,7 @@ TEST_F(OptimizeTest, ReportAfterStatusOneOrFourShowsTheLastAcceptedPoint) {
 // back, the console closes, the document lets go of it and the stop event fires, so that the
 // next Optimize runs.
 TEST_F(OptimizeTest, ExceptionDuringARunStillEndsIt) {
-  TAQVData& d = Doc();
-  test::MakeSingleAquiferTest(d, 6);
+  TAQVData& d = SingleAquifer(6);
   std::tie(d.T[1], d.TCode[1]) = std::tuple(2000, '1');
   int stops = 0;
   d.OnStopOptimize = [&](TObject*) { ++stops; };
@@ -504,8 +498,7 @@ TEST_F(OptimizeTest, ExceptionDuringARunStillEndsIt) {
 }
 
 TEST_F(OptimizeTest, RunFiresStartChangeAndStopInOrder) {
-  TAQVData& d = Doc();
-  test::MakeSingleAquiferTest(d, 4);
+  TAQVData& d = SingleAquifer(4);
   std::vector<std::string> events;
   d.OnStartOptimize = [&](TObject*) { events.push_back("start"); };
   d.OnChange = [&](TObject*) { events.push_back("change"); };
@@ -516,8 +509,7 @@ TEST_F(OptimizeTest, RunFiresStartChangeAndStopInOrder) {
 }
 
 TEST_F(OptimizeTest, InvalidGridsRunNothingButTheEvents) {
-  TAQVData& d = Doc();
-  test::MakeSingleAquiferTest(d, 4);
+  TAQVData& d = SingleAquifer(4);
   d.TCode[1] = '1';
   std::vector<std::string> events;
   d.OnStartOptimize = [&](TObject* sender) {
@@ -533,8 +525,7 @@ TEST_F(OptimizeTest, InvalidGridsRunNothingButTheEvents) {
 }
 
 TEST_F(OptimizeTest, ASecondRunWhileTheFirstWaitsIsRefused) {
-  TAQVData& d = Doc();
-  test::MakeSingleAquiferTest(d, 4);
+  TAQVData& d = SingleAquifer(4);
   int nested = 0;
   mUi.OnProcessMessages = [&] {
     if (mUi.Console && mUi.Console->LeftButton().Caption == kAcceptCaption && nested++ == 0)
@@ -558,8 +549,7 @@ TEST_F(OptimizeTest, TrialOutsideTheCheckedRangesIsRefusedNotEvaluated) {
       {"transmissivity overflowing", 'T', 800},  {"storativity vanishing", 'S', -800}};
   for (const TCase& c : cases) {
     ResetGlobals();
-    TAQVData& d = Doc();
-    test::MakeSingleAquiferTest(d, 3);
+    TAQVData& d = SingleAquifer(3);
     TPumpingWell& w = d.PumpingWells[1];
     w.Skin = 0.01;
     Globals().DataErrorText = "left by the grid";
@@ -613,8 +603,7 @@ TEST_F(OptimizeTest, FitTowardsANegativeSkinNeverReportsOne) {
 // --- The console's buttons -------------------------------------------------------------------
 
 TEST_F(OptimizeTest, EscapePausesAndRunResumesButNeverCancels) {
-  TAQVData& d = Doc();
-  test::MakeSingleAquiferTest(d, 6);
+  TAQVData& d = SingleAquifer(6);
   std::tie(d.T[1], d.TCode[1]) = std::tuple(2000, '1');
   int waitsWhilePaused = 0;
   mUi.OnProcessMessages = [&] {
@@ -649,8 +638,7 @@ TEST_F(OptimizeTest, EscapePausesAndRunResumesButNeverCancels) {
 }
 
 TEST_F(OptimizeTest, CancelBreaksOffAndRestores) {
-  TAQVData& d = Doc();
-  test::MakeTwoAquiferTest(d, 8);
+  TAQVData& d = TwoAquifers(8);
   d.T[1] *= 0.5;
   d.TCode[1] = '1';
   Remember();
@@ -673,8 +661,7 @@ TEST_F(OptimizeTest, CancelBreaksOffAndRestores) {
 }
 
 TEST_F(OptimizeTest, BrokenOffRunWaitsForDone) {
-  TAQVData& d = Doc();
-  test::MakeSingleAquiferTest(d, 4);
+  TAQVData& d = SingleAquifer(4);
   std::tie(d.T[1], d.TCode[1], d.MaxIterations) = std::tuple(3000, '1', 1);
   d.Optimize();
   ASSERT_EQ(d.FitStatus, TRunStatus::rsIterationLimit);
