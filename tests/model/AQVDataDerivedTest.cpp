@@ -52,15 +52,11 @@ TEST_F(DerivedDataTest, ExcludingFirstCoincidentWellGivesSecondItsOwnCurve) {
             std::tuple(true, 1, true, 2));
 }
 
-TEST_F(DerivedDataTest, ChangingACurveStyleAsksToSaveOnClose) {
+TEST_F(DerivedDataTest, StyleAccessorsIgnoreCurvesOutsideTheTablesAndAChangeAsksToSaveOnClose) {
   TAQVData& d = *mData;
   d.Saved = true;
   d.SetCurveWidth(1, 1, 5);
   EXPECT_FALSE(d.Saved);
-}
-
-TEST_F(DerivedDataTest, StyleAccessorsIgnoreCurvesOutsideTheTables) {
-  TAQVData& d = *mData;
   d.SetCurveColor(9, 1, clRed);
   d.SetCurveColor(1, 3, clRed);
   d.SetCurveColor(0, 0, clRed);

@@ -471,7 +471,7 @@ TEST_F(TAQVDataEditTest, ToggleObservationRebuildsTheFittingList) {
   EXPECT_TRUE(mData->ObservationWells[1].Included[3]);
 }
 
-TEST_F(TAQVDataEditTest, ExcludingTheOnlyPeriodIsRefusedWithAMessage) {
+TEST_F(TAQVDataEditTest, ExcludingTheOnlyPeriodIsRefusedWithAMessageButOneOfTwoIsAccepted) {
   mData->Saved = true;
   mData->TogglePumpingPeriod(1);
   ASSERT_EQ(mUi.Messages.size(), 1u);
@@ -483,9 +483,7 @@ TEST_F(TAQVDataEditTest, ExcludingTheOnlyPeriodIsRefusedWithAMessage) {
   mData->TogglePumpingPeriod(0);
   EXPECT_TRUE(mData->PumpingWells[1].Included[0]);
   EXPECT_EQ(mUi.Messages.size(), 2u);
-}
-
-TEST_F(TAQVDataEditTest, ExcludingOneOfTwoPeriodsIsAccepted) {
+  mUi.Messages.clear();
   mData->SetCellText(12, 1, "2", gkPumpingWells);
   mData->TogglePumpingPeriod(1);
   EXPECT_EQ(std::tuple(mData->PumpingWells[1].Included[1], mUi.Messages.empty()),

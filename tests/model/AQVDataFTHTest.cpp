@@ -142,16 +142,14 @@ TEST_F(TAQVDataFTHTest, WellFluxesAreWrittenUnsignedUnderTheirOwnTitle) {
   EXPECT_EQ(lines[7], "1.0000E-03   0.25000");
 }
 
-TEST_F(TAQVDataFTHTest, WithoutComputedCurvesNothingIsWritten) {
+TEST_F(TAQVDataFTHTest, WithoutComputedCurvesOrWithDataChangedSinceNothingIsWritten) {
   mData->SaveCurvesAsFTH(mFolder.Path("curves.fth"));
   ASSERT_EQ(mUi.Messages.size(), 1u);
   EXPECT_EQ(std::tuple(mUi.Messages[0].Text, mUi.Messages[0].Type, mUi.Messages[0].Buttons),
             std::tuple("No results to write to FTH file. Update chart first!", TMsgDlgType::mtError,
                        TMsgDlgButtons::mbOK));
   EXPECT_TRUE(mFolder.Names().empty());
-}
-
-TEST_F(TAQVDataFTHTest, CurvesOfDataChangedSinceTheComputationAreNotWritten) {
+  mUi.Messages.clear();
   SetUpCurves(1);
   mData->SetCellText(3, 1, "15", TAQVGridKind::gkObservationWells);  // X of well 1
   mData->SaveCurvesAsFTH(mFolder.Path("curves.fth"));

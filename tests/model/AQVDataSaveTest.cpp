@@ -378,15 +378,12 @@ TEST_F(TAQVDataSaveTest, DocumentWithoutPathAsksForOne) {
   EXPECT_EQ(mUi.DialogProposals.size(), 1u);
 }
 
-TEST_F(TAQVDataSaveTest, CancelInTheDialogWritesNothing) {
+TEST_F(TAQVDataSaveTest, CancelInTheDialogOrNoToTheOverwriteQuestionWritesNothing) {
   mData->FileName = mFolder.Path("old.aqv");
   mData->SaveToFile(true);
   EXPECT_TRUE(mFolder.Names().empty() && mUi.Messages.empty());
   EXPECT_EQ(mData->FileName, mFolder.Path("old.aqv"));
   EXPECT_EQ(std::tuple(mData->Saved, mSavedEvents), std::tuple(false, 0));
-}
-
-TEST_F(TAQVDataSaveTest, NoToTheOverwriteQuestionWritesNothing) {
   mFolder.Write("a.aqv", "old bytes");
   mData->FileName = mFolder.Path("a.aqv");
   mUi.Answers.push_back(TModalResult::mrNo);

@@ -47,7 +47,7 @@ TEST_F(TAQVDataTest, NewDocumentHoldsOneTestWithDefaults) {
             std::tuple(2, "Observation well 5", 2));
 }
 
-TEST_F(TAQVDataTest, ResetRestoresEditedDocumentAndFiresOncePerReset) {
+TEST_F(TAQVDataTest, ResetRestoresEditedDocumentWithTheLengthLabelAndFiresOncePerReset) {
   mData->OnChange = [this](TObject* sender) {
     EXPECT_EQ(sender, mData.get());
     ++mChanges;
@@ -58,6 +58,8 @@ TEST_F(TAQVDataTest, ResetRestoresEditedDocumentAndFiresOncePerReset) {
   mData->PumpingWells[1].Name = "PW";
   mData->SetWellFluxMode(true);
   mData->BackgroundFiles.push_back({true, "a.png"});
+  mData->SetLengthUnit(TAQVLengthUnit::luFeet);
+  ASSERT_EQ(mData->LengthUnitLabel(), "ft");
   mData->ResetToDefaults();
   mData->TCode[1] = mData->SAquitardCode[2] = '1';  // fit marks of the one aquifer left
   // Setters inside the reset may announce their own change; the reset's own ends the list.
@@ -70,6 +72,8 @@ TEST_F(TAQVDataTest, ResetRestoresEditedDocumentAndFiresOncePerReset) {
             std::tuple(1, "Pumping well 1", false));
   EXPECT_EQ(std::tuple(mData->TCode[1], mData->SAquitardCode[2]), std::tuple(kNoMark, kNoMark));
   EXPECT_TRUE(mData->AllChanged);
+  EXPECT_EQ(std::tuple(mData->LengthUnit(), mData->LengthUnitLabel()),
+            std::tuple(TAQVLengthUnit::luMeters, "m"));
 }
 
 TEST_F(TAQVDataTest, RowToLayerWithAndWithoutTopAquitard) {
@@ -157,14 +161,6 @@ TEST_F(TAQVDataTest, TimeUnitChangeFiresQuantityEventBeforeChange) {
   order.clear();
   mData->SetTimeUnit(TAQVTimeUnit::tuMinutes);
   EXPECT_TRUE(order.empty()) << "the unit that is already set does nothing";
-}
-
-TEST_F(TAQVDataTest, ResetSetsTheLengthLabelWithTheUnit) {
-  mData->SetLengthUnit(TAQVLengthUnit::luFeet);
-  ASSERT_EQ(mData->LengthUnitLabel(), "ft");
-  mData->ResetToDefaults();
-  EXPECT_EQ(std::tuple(mData->LengthUnit(), mData->LengthUnitLabel()),
-            std::tuple(TAQVLengthUnit::luMeters, "m"));
 }
 
 // Removing an aquifer moves the wells that observed it into the last remaining one, included or

@@ -200,7 +200,7 @@ TEST(ColorText, ReadsIdentifiersHexAndDecimalAndRefusesOthers) {
   }
 }
 
-TEST(TLineSource, EndsLinesAtCrLfLfAndCr) {
+TEST(TLineSource, EndsLinesAtCrLfLfAndCrButNotAtTheEndAndDropsAByteOrderMark) {
   TLineSource source("one\r\ntwo\nthree\rfour\r\n\r\nlast");
   std::vector<std::string> lines;
   std::string line;
@@ -209,16 +209,13 @@ TEST(TLineSource, EndsLinesAtCrLfLfAndCr) {
   EXPECT_FALSE(source.Next(line));
   EXPECT_EQ(line, "");
   EXPECT_EQ(source.LineNumber(), 6);
-}
-
-TEST(TLineSource, FinalLineEndAddsNoLineAndByteOrderMarkIsDropped) {
-  TLineSource source(
+  // A final line end adds no line, and a byte order mark is dropped.
+  TLineSource marked(
       "\xEF\xBB\xBF"
       "first\r\n");
-  std::string line;
-  ASSERT_TRUE(source.Next(line));
+  ASSERT_TRUE(marked.Next(line));
   EXPECT_EQ(line, "first");
-  EXPECT_FALSE(source.Next(line));
+  EXPECT_FALSE(marked.Next(line));
 }
 
 TEST(DecodeFileLine, TakesInvalidUtf8AsWindows1252) {
