@@ -114,16 +114,13 @@ TEST_F(TAQVDataRowsTest, ObservationsFillToExactlyOneThousand) {
   EXPECT_EQ(Globals().DataErrorText, kMaxObservationsText);
 }
 
-TEST_F(TAQVDataRowsTest, PeriodsFillToExactlyOneHundred) {
+TEST_F(TAQVDataRowsTest, PeriodsFillToExactlyOneHundredAndObservationWellsToFive) {
   EXPECT_TRUE(mData->InsertPumpingPeriods(2, 99));
   EXPECT_EQ(mData->PumpingWells[1].PeriodCount(), 100);
   EXPECT_FALSE(mData->InsertPumpingPeriods(1, 1));
   EXPECT_EQ(Globals().DataErrorText, kMaxPeriodsText);
   EXPECT_TRUE(mData->DeletePumpingPeriods(2, 99));
   EXPECT_EQ(mData->PumpingWells[1].PeriodCount(), 1);
-}
-
-TEST_F(TAQVDataRowsTest, ObservationWellsFillToExactlyFive) {
   EXPECT_TRUE(mData->InsertObservationWells(2, 4));
   EXPECT_EQ(std::tuple(mData->ObservationWellCount(), mData->CurveCount), std::tuple(5, 5));
   EXPECT_FALSE(mData->InsertObservationWells(6, 1));

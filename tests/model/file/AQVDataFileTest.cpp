@@ -748,7 +748,8 @@ TEST(ParseDataFile, ColourListTakesClearAsWhiteAndFlagsOnlyTheFirstTwoDigits) {
   EXPECT_EQ(c.TimeGraph->PumpingWellOptions[0].LayerSet, TByteSet(0b110));
 }
 
-TEST(ParseDataFile, LayerNamesAreReadUpToTheirEightyCharacters) {
+// Names are read up to their widths, and in Windows-1252 are decoded.
+TEST(ParseDataFile, LayerNamesAreReadUpToTheirEightyCharactersAndDecoded) {
   TAQVDataFileContent c = Read(Sample("v2010.aqv"));
   const std::string eighty(80, 'x');
   c.Aquifers[0].Name = eighty;
@@ -759,10 +760,7 @@ TEST(ParseDataFile, LayerNamesAreReadUpToTheirEightyCharacters) {
   const TAQVDataFileContent back = Read(text);
   EXPECT_EQ(back.Aquifers[0].Name, eighty);
   EXPECT_EQ(back.PumpingWells[0].Name, std::string(20, 'w'));
-}
-
-TEST(ParseDataFile, NamesInWindows1252AreDecoded) {
-  const std::string text = Replaced(Sample("v2010.aqv"), " Well P1", " Puits \xE9t\xE9");
+  text = Replaced(Sample("v2010.aqv"), " Well P1", " Puits \xE9t\xE9");
   EXPECT_EQ(Read(text).PumpingWells[0].Name, "Puits \xC3\xA9t\xC3\xA9");
 }
 

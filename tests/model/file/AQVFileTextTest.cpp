@@ -171,13 +171,12 @@ TEST(ColorText, EveryIdentifierSurvivesWriteAndRead) {
   }
 }
 
-TEST(ColorText, ColourWithoutIdentifierIsEightHexDigits) {
+// A colour without identifier is written as eight hex digits; identifiers, hex and decimal are
+// read, others refused.
+TEST(ColorText, WritesEightHexDigitsWithoutIdentifierAndReadsIdentifiersHexAndDecimalOnly) {
   EXPECT_EQ(ColorToText(RGBColor(255, 128, 0)), "$000080FF");
   EXPECT_EQ(std::tuple(ColorToText(clRed), ColorToText(0xFF0000), ColorToText(clSystemColor | 40)),
             std::tuple("clRed", "clBlue", "$FF000028"));
-}
-
-TEST(ColorText, ReadsIdentifiersHexAndDecimalAndRefusesOthers) {
   const TColor orange = RGBColor(255, 128, 0);
   const std::vector<std::pair<const char*, TColor>> good = {
       {"$000080FF", orange},    {"$80ff", orange},         {"255", clRed},
