@@ -225,8 +225,9 @@ TEST_F(TAQVDataLoadTest, OlderYearFormsKeepTheDefaultsOfWhatTheyLack) {
   EXPECT_EQ(std::tuple(mData->InfoTexts[1], mData->PumpingWells[1].Rc, mData->PumpingWells[1].Name,
                        mData->SavedContourInterval),
             std::tuple("Polder test", 0.15, "Well P1", 0.05));
-  // The default styling gives the curves their colours.
+  // The default styling gives the curves their colours, and no empty curve layer range.
   EXPECT_NE(mData->ObservationWells[1].CurveColor[1], clWhite);
+  EXPECT_EQ(std::tuple(mData->UpperLayer(), mData->LowerLayer()), std::tuple(1, 1));
 }
 
 TEST_F(TAQVDataLoadTest, OldestFormBecomesWellsWithMarkedParameters) {
@@ -248,7 +249,8 @@ TEST_F(TAQVDataLoadTest, OldestFormBecomesWellsWithMarkedParameters) {
   EXPECT_EQ(d.ObservationWells[1].Name, "observation well  1");
   EXPECT_DOUBLE_EQ(d.ObservationWells[1].Time[1], 10.0 / 1440);
   EXPECT_EQ(std::tuple(d.FitCount(), d.TimeUnit()), std::tuple(5, TAQVTimeUnit::tuDays));
-  EXPECT_EQ(d.LowerLayer(), 2);  // the second well observes aquifer 2
+  // No empty curve layer range: the second well observes aquifer 2.
+  EXPECT_EQ(std::tuple(d.UpperLayer(), d.LowerLayer()), std::tuple(1, 2));
 }
 
 // Whatever the document's wells held before, an oldest-form file gives every well its place on
@@ -264,15 +266,6 @@ TEST_F(TAQVDataLoadTest, OldestFormWellsTakeTheDefaultPlaceRadiiAndSkin) {
     EXPECT_EQ(std::tuple(well.Y, well.Rc, well.Rw, well.Skin), std::tuple(0, 0.02, 0.02, 0)) << j;
   }
   EXPECT_FALSE(mData->ObservationWells[3].OwnCurve) << "well 1 stands at the same place";
-}
-
-TEST_F(TAQVDataLoadTest, OlderFormsDoNotLeaveAnEmptyCurveLayerRange) {
-  for (const char* name : {"oldest.dat", "v2007.aqv", "v2010.aqv"}) {
-    Fresh();
-    ASSERT_TRUE(LoadSample(name));
-    EXPECT_LE(mData->UpperLayer(), mData->LowerLayer()) << name;
-    EXPECT_EQ(mData->UpperLayer(), 1) << name;
-  }
 }
 
 TEST_F(TAQVDataLoadTest, SelectionAndResultsStartAfreshAfterALoad) {
