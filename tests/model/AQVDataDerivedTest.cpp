@@ -97,14 +97,6 @@ TEST_F(DerivedDataTest, FitListHoldsIncludedObservationsOfIncludedWells) {
             std::tuple(2 + 2, "Observation well 3", 7, 30));
 }
 
-// Two wells, whose centre rounds halves to even, are checked through the well cells.
-TEST_F(DerivedDataTest, WellCentreOfOneWellIsTheWell) {
-  TAQVData& d = *mData;
-  std::tie(d.PumpingWells[1].X, d.PumpingWells[1].Y) = std::tuple(123, 456);
-  d.ComputeWellCentre();
-  EXPECT_EQ(std::tuple(d.WellCentreX, d.WellCentreY), std::tuple(123, 456));
-}
-
 TEST_F(DerivedDataTest, MapDefaultsFollowTheLeakageFactor) {
   TAQVData& d = *mData;
   d.ComputeWellCentre();
@@ -116,7 +108,7 @@ TEST_F(DerivedDataTest, MapDefaultsFollowTheLeakageFactor) {
   EXPECT_EQ(std::tuple(d.MapRadius, d.ModelRadius), std::tuple(2600, 10000));
 }
 
-TEST_F(DerivedDataTest, WellExtentsAndLatestTime) {
+TEST_F(DerivedDataTest, WellExtentsLatestTimeAndTheCentreOfOneWell) {
   TAQVData& d = *mData;
   d.SetObservationWellCount(3);
   d.ObservationWells[2].X = -40;
@@ -125,6 +117,11 @@ TEST_F(DerivedDataTest, WellExtentsAndLatestTime) {
   d.ObservationWells[3].Time[2] = 12.5;
   EXPECT_EQ(std::tuple(d.MaxWellX(), d.MinWellX(), d.MinWellY(), d.LatestTime()),
             std::tuple(30, -40, 0, 12.5));
+  // The centre of one well is the well; two, whose centre rounds halves to even, are checked
+  // through the well cells.
+  std::tie(d.PumpingWells[1].X, d.PumpingWells[1].Y) = std::tuple(123, 456);
+  d.ComputeWellCentre();
+  EXPECT_EQ(std::tuple(d.WellCentreX, d.WellCentreY), std::tuple(123, 456));
 }
 
 TEST_F(DerivedDataTest, PumpingWellAtPointNeedsScreenAndRadius) {

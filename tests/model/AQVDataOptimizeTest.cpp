@@ -125,7 +125,7 @@ TEST_F(OptimizeTest, LabelsOfEveryKind) {
   }
 }
 
-TEST_F(OptimizeTest, SeventhDistinctMarkStaysUnlinked) {
+TEST_F(OptimizeTest, SeventhDistinctMarkAndMarksOutsideTheRangeStayUnlinked) {
   TAQVData& d = Doc();
   d.LinkCount = 0;
   const char marks[] = "1234567";
@@ -134,10 +134,6 @@ TEST_F(OptimizeTest, SeventhDistinctMarkStaysUnlinked) {
   for (int i = 1; i <= 6; ++i) EXPECT_EQ(d.LinkValue[i], 100.0 * i);
   d.AddParameter('3', 'S', 0.5, 1);  // an existing mark still links
   EXPECT_EQ(std::tuple(d.LinkCount, d.LinkParameter[7]), std::tuple(7, 3));
-}
-
-TEST_F(OptimizeTest, MarksOutsideTheRangeLinkNothing) {
-  TAQVData& d = Doc();
   for (char mark : {'0', '{', '~', static_cast<char>(0xE9)}) {
     d.LinkCount = 0;
     d.AddParameter(mark, 'T', 1.0, 1);
