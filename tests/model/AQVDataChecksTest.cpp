@@ -5,6 +5,7 @@
 #include <string>
 #include <tuple>
 #include <type_traits>
+#include <vector>
 
 #include "model/AQVData.h"
 #include "tests/support/DocumentTest.h"
@@ -233,28 +234,23 @@ TEST_F(TAQVDataChecksTest, LayerListsThatParse) {
 
 TEST_F(TAQVDataChecksTest, LayerListsThatDoNotParseSayWhy) {
   mData->SetAquiferCount(2);
-  const std::pair<const char*, const char*> cases[] = {
-      {"", "Cannot parse empty string!"},
-      {",1", "First character in string must be an integer!"},
-      {"a", "First character in string must be an integer!"},
-      {"1,", "Last character in string must be an integer!"},
-      {"1-", "Last character in string must be an integer!"},
-      {"1 ", "Last character in string must be an integer!"},
-      {"1,,2", "Expected integer value!"},
-      {"1-,2", "Expected integer value!"},
-      {"1-2-2", "Hyphen can not be followed by another hyphen!"},
-      {"3", "Value must be between 1 and 2!"},
-      {"0", "Value must be between 1 and 2!"},
-      {"1-99999999999999", "Value must be between 1 and 2!"},
-      {"2-1", "Values must be in ascending order!"},
-      {"1a2", "Invalid character!"},
-      {"1 2", "Invalid character!"},
-      {"1;2", "Invalid character!"}};
-  for (auto [text, message] : cases) {
-    TArray1<bool, kMaxAquifers> flags;
-    EXPECT_FALSE(mData->TextToLayerSet(text, flags)) << text;
-    EXPECT_EQ(Globals().DataErrorText, message) << text;
-    EXPECT_FALSE(mData->CheckLayerList(text)) << text;
+  // Each message with the lists that leave it.
+  const std::pair<const char*, std::vector<const char*>> cases[] = {
+      {"Cannot parse empty string!", {""}},
+      {"First character in string must be an integer!", {",1", "a"}},
+      {"Last character in string must be an integer!", {"1,", "1-", "1 "}},
+      {"Expected integer value!", {"1,,2", "1-,2"}},
+      {"Hyphen can not be followed by another hyphen!", {"1-2-2"}},
+      {"Value must be between 1 and 2!", {"3", "0", "1-99999999999999"}},
+      {"Values must be in ascending order!", {"2-1"}},
+      {"Invalid character!", {"1a2", "1 2", "1;2"}}};
+  for (const auto& [message, texts] : cases) {
+    for (const char* text : texts) {
+      TArray1<bool, kMaxAquifers> flags;
+      EXPECT_FALSE(mData->TextToLayerSet(text, flags)) << text;
+      EXPECT_EQ(Globals().DataErrorText, message) << text;
+      EXPECT_FALSE(mData->CheckLayerList(text)) << text;
+    }
   }
 }
 
