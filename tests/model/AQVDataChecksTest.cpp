@@ -88,7 +88,7 @@ void ExpectCheck(const TAQVData& d, bool (TAQVData::*check)(P...) const, const s
 
 constexpr const char* kLargerThan0 = "Value must be larger than 0!";
 
-TEST_F(TAQVDataChecksTest, LayerValueChecksAcceptTheirBounds) {
+TEST_F(TAQVDataChecksTest, LayerValueChecksAcceptTheirBoundsAndQuoteThemInTheLocalesForm) {
   mData->SetTimeUnit(TAQVTimeUnit::tuHours);
   ExpectCheck(*mData, &D::CheckConductivity, kLargerThan0, {1e-12}, {0});
   ExpectCheck(*mData, &D::CheckStorativity, kLargerThan0, {0}, {-0.1});
@@ -96,6 +96,9 @@ TEST_F(TAQVDataChecksTest, LayerValueChecksAcceptTheirBounds) {
   // A resistance above a thousandth of a day, in hours.
   ExpectCheck(*mData, &D::CheckTransmissivityOrResistance, "Value must be larger than 0.024!",
               {{3, 0.025}}, {{1, 0.024}});
+  Globals().DecimalSeparator = ',';  // the bound is quoted in the locale's form
+  ExpectCheck(*mData, &D::CheckTransmissivityOrResistance, "Value must be larger than 0,024!", {},
+              {{1, 0.01}});
 }
 
 TEST_F(TAQVDataChecksTest, OnlyAMiddleAquitardMayHaveNoThickness) {
@@ -196,13 +199,6 @@ TEST_F(TAQVDataChecksTest, CountChecksQuoteIntegerBounds) {
   ExpectCheck(*mData, &D::CheckTimeSteps, "Value must be larger than 1!", {1}, {0});
   ExpectCheck(*mData, &D::CheckDrawLayer, oneToTwo, {2});
   ExpectCheck(*mData, &D::CheckDensity, "Value must be between 1 and 10!", {}, {11});
-}
-
-TEST_F(TAQVDataChecksTest, BoundsUseTheLocaleDecimalSeparator) {
-  Globals().DecimalSeparator = ',';
-  mData->SetTimeUnit(TAQVTimeUnit::tuHours);
-  EXPECT_FALSE(mData->CheckTransmissivityOrResistance(1, 0.01));
-  EXPECT_EQ(Globals().DataErrorText, "Value must be larger than 0,024!");
 }
 
 TEST_F(TAQVDataChecksTest, ChecksNeverChangeTheDocument) {

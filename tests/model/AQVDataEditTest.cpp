@@ -24,7 +24,7 @@ class TAQVDataEditTest : public test::TDocumentTest {
 
 // --- Aquifer-system couplings ----------------------------------------------------------------
 
-TEST_F(TAQVDataEditTest, ConductivityAndTransmissivityFollowEachOther) {
+TEST_F(TAQVDataEditTest, ConductivitiesFollowTransmissivityOrResistanceAndTheOtherWay) {
   mData->SetCellText(2, 2, "5", gkConductivities);   // D of aquifer 1
   mData->SetCellText(3, 2, "10", gkConductivities);  // Kh
   EXPECT_EQ(mData->T[1], 50);
@@ -32,9 +32,6 @@ TEST_F(TAQVDataEditTest, ConductivityAndTransmissivityFollowEachOther) {
   EXPECT_EQ(mData->Kh[1], 20);
   mData->SetCellText(2, 2, "4", gkConductivities);
   EXPECT_EQ(mData->Kh[1], 25) << "T stays, Kh = T / D follows the thickness";
-}
-
-TEST_F(TAQVDataEditTest, AquitardConductivityAndResistanceFollowEachOther) {
   mData->SetCellText(2, 1, "2", gkConductivities);  // D' of the top aquitard
   EXPECT_DOUBLE_EQ(mData->Kv[1], 2.0 / 1000);
   mData->SetCellText(5, 1, "400", gkConductivities);  // c
@@ -286,7 +283,7 @@ TEST_F(TAQVDataEditTest, CountsOutsideTheirCapacityAreIgnored) {
 
 // --- Flags and announcements -------------------------------------------------------------------
 
-TEST_F(TAQVDataEditTest, EveryChangeOfFileContentLeavesTheDocumentUnsaved) {
+TEST_F(TAQVDataEditTest, EveryChangeOfFileContentLeavesTheDocumentUnsavedButNoDisplaySetting) {
   struct TCase {
     const char* Name;
     std::function<void(TAQVData&)> Edit;
@@ -330,9 +327,7 @@ TEST_F(TAQVDataEditTest, EveryChangeOfFileContentLeavesTheDocumentUnsaved) {
     c.Edit(d);
     EXPECT_FALSE(d.Saved) << c.Name;
   }
-}
-
-TEST_F(TAQVDataEditTest, DisplayOnlySettingsKeepTheDocumentSaved) {
+  // Settings of the display only keep the document saved.
   mData->Saved = true;
   mData->SetDisplayTime(3);
   mData->SetMinContour(-5);

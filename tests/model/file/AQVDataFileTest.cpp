@@ -73,7 +73,7 @@ std::string Replaced(std::string text, const std::string& from, const std::strin
 // tests below; here stand what the writer cannot show: the form, derived values, blank texts and
 // what a shortened file leaves out.
 
-TEST(ParseDataFile, YearSamplesGiveTheirFormsAndDerivedValues) {
+TEST(ParseDataFile, YearSamplesGiveTheirFormsDerivedValuesAndOptionalMapOptions) {
   const TAQVDataFileContent c = Read(Sample("v2010.aqv"));
   EXPECT_EQ(std::tuple(c.Form, c.InfoTexts[0], c.InfoTexts[4], c.TimeUnit),
             std::tuple(TAQVDataFileForm::df2010, "Polder test", " ", TAQVTimeUnit::tuMinutes));
@@ -87,6 +87,12 @@ TEST(ParseDataFile, YearSamplesGiveTheirFormsAndDerivedValues) {
   EXPECT_FALSE(c.ObservationWells[1].OwnCurve);  // same place as well A
   EXPECT_TRUE(!c.TimeGraph.has_value() && c.TextBoxes.empty());
   EXPECT_EQ(*c.MapOptions, (TDataFileMapOptions{false, true, TPlacement::plLeft}));
+  // A file that ends after its image list keeps the map's own options.
+  std::vector<std::string> lines = Lines(Sample("v2010.aqv"));
+  lines.resize(lines.size() - 4);
+  const TAQVDataFileContent shorter = Read(Join(lines));
+  EXPECT_FALSE(shorter.MapOptions.has_value());
+  EXPECT_EQ(shorter.BackgroundFiles.size(), 2u);
 
   const TAQVDataFileContent c2011 = Read(Sample("v2011.aqv"));
   EXPECT_EQ(c2011.Form, TAQVDataFileForm::df2011);
@@ -104,14 +110,6 @@ TEST(ParseDataFile, YearSamplesGiveTheirFormsAndDerivedValues) {
       std::tuple(true, -3.25, "First line\r\nSecond line"));
   EXPECT_EQ(c2012.TextBoxes[1].Font.Style,
             (TFontStyles{TFontStyle::fsItalic, TFontStyle::fsStrikeOut}));
-}
-
-TEST(ParseDataFile, FileEndingAfterItsImageListKeepsTheMapsOwnOptions) {
-  std::vector<std::string> lines = Lines(Sample("v2010.aqv"));
-  lines.resize(lines.size() - 4);
-  const TAQVDataFileContent shorter = Read(Join(lines));
-  EXPECT_FALSE(shorter.MapOptions.has_value());
-  EXPECT_EQ(shorter.BackgroundFiles.size(), 2u);
 }
 
 TEST(ParseDataFile, OlderYearFormsLackTheirMissingBlocks) {
