@@ -129,7 +129,7 @@ TEST_F(TAQVDataLoadTest, Year2010SampleLoadsItsModelAndSettings) {
             "/maps/other.tif: the image file does not exist");
 }
 
-TEST_F(TAQVDataLoadTest, Year2011SampleFormatsTheAttachedChart) {
+TEST_F(TAQVDataLoadTest, Year2011SampleFormatsTheAttachedChartAndTheNextReadEmptiesItsSeries) {
   TChartModel chart;
   mData->ChartReference = &chart;
   ASSERT_TRUE(LoadSample("v2011.aqv"));
@@ -169,6 +169,9 @@ TEST_F(TAQVDataLoadTest, Year2011SampleFormatsTheAttachedChart) {
   EXPECT_EQ(d.MapOptions.LegendPlacement, TPlacement::plTop);
   EXPECT_TRUE(d.CurvesStale && d.UnitsChanged && d.Modified() && d.Saved);
   EXPECT_EQ(mLoadedEvents, 1);
+  mData->ChartReference = nullptr;  // every read, also without a chart, empties the saved formats
+  ASSERT_TRUE(LoadSample("v2010.aqv"));
+  EXPECT_TRUE(d.SavedSeriesMarkers.empty() && d.SavedSeriesPatterns.empty());
 }
 
 TEST_F(TAQVDataLoadTest, Year2012SampleBringsTextBoxesAlsoWithoutAChart) {
@@ -387,13 +390,6 @@ TEST_F(TAQVDataLoadTest, ImagesThatCannotBeLoadedAreNamedAndASaveKeepsThemInThei
   EXPECT_EQ(mData->AllBackgroundFiles().size(), 4u);
   mData->ResetToDefaults();
   EXPECT_TRUE(mData->AllBackgroundFiles().empty());
-}
-
-TEST_F(TAQVDataLoadTest, SavedSeriesFormatsAreEmptiedByEveryRead) {
-  ASSERT_TRUE(LoadSample("v2011.aqv"));
-  ASSERT_EQ(mData->SavedSeriesMarkers.size(), 2u);
-  ASSERT_TRUE(LoadSample("v2010.aqv"));
-  EXPECT_TRUE(mData->SavedSeriesMarkers.empty() && mData->SavedSeriesPatterns.empty());
 }
 
 }  // namespace

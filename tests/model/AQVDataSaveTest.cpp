@@ -373,12 +373,9 @@ TEST_F(TAQVDataSaveTest, SaveAsAsksThroughTheDialogAndAddsTheExtension) {
             std::tuple("AQV data files (*.aqv)|*.aqv|All files (*.*)|*.*", true, 3));
 }
 
-TEST_F(TAQVDataSaveTest, DocumentWithoutPathAsksForOne) {
+TEST_F(TAQVDataSaveTest, DocumentWithoutPathAsksAndCancelOrNoToOverwritingWritesNothing) {
   mData->SaveToFile(false);
   EXPECT_EQ(mUi.DialogProposals.size(), 1u);
-}
-
-TEST_F(TAQVDataSaveTest, CancelInTheDialogOrNoToTheOverwriteQuestionWritesNothing) {
   mData->FileName = mFolder.Path("old.aqv");
   mData->SaveToFile(true);
   EXPECT_TRUE(mFolder.Names().empty() && mUi.Messages.empty());

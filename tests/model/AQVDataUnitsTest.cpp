@@ -123,7 +123,7 @@ TEST_F(TAQVDataUnitsTest, LengthUnitSwitchConvertsHiddenRecordsAndRebuildsTheFit
   EXPECT_NEAR(mData->ObservationWells[3].X, 30 / 0.3048, 1e-12);
 }
 
-TEST_F(TAQVDataUnitsTest, LengthUnitSwitchSetsItsFlagsAndFiresOnce) {
+TEST_F(TAQVDataUnitsTest, LengthUnitSwitchSetsItsFlagsAndFiresOnceAndSameOrUnknownUnitsDoNot) {
   mData->Saved = mData->ResultsExist = true;
   mData->CurvesStale = mData->UnitsChanged = false;
   mData->SetModified(false);
@@ -139,6 +139,10 @@ TEST_F(TAQVDataUnitsTest, LengthUnitSwitchSetsItsFlagsAndFiresOnce) {
   mData->SetLengthUnit(TAQVLengthUnit::luFeet);
   EXPECT_EQ(mChanges, 0) << "the unit that is already set does nothing";
   EXPECT_TRUE(mData->Saved);
+  mData->SetTimeUnit(static_cast<TAQVTimeUnit>(9));  // unknown units are ignored
+  mData->SetLengthUnit(static_cast<TAQVLengthUnit>(2));
+  EXPECT_EQ(std::tuple(mChanges, mData->TimeUnit(), mData->LengthUnit()),
+            std::tuple(0, TAQVTimeUnit::tuDays, TAQVLengthUnit::luFeet));
 }
 
 TEST_F(TAQVDataUnitsTest, LengthUnitLabelConvertsOnlyTheContourSettings) {
@@ -216,13 +220,6 @@ TEST_F(TAQVDataUnitsTest, TimeUnitChangeStoresNothingAndLeavesTheDocumentUnsaved
   EXPECT_EQ(std::tuple(mData->Saved, mData->PreviousTimeFactor(),
                        mData->ObservationWells[1].Time[1], mData->StoppingTime()),
             std::tuple(false, 1, 1, 1000));
-}
-
-TEST_F(TAQVDataUnitsTest, UnknownUnitsAreIgnored) {
-  mData->SetTimeUnit(static_cast<TAQVTimeUnit>(9));
-  mData->SetLengthUnit(static_cast<TAQVLengthUnit>(2));
-  EXPECT_EQ(std::tuple(mChanges, mData->TimeUnit(), mData->LengthUnit()),
-            std::tuple(0, TAQVTimeUnit::tuDays, TAQVLengthUnit::luMeters));
 }
 
 }  // namespace

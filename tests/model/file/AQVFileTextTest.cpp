@@ -91,12 +91,9 @@ TEST(FormatFloat15, IsStableUnderReadingBackAtTheRangeEdges) {
   EXPECT_EQ(FormatFloat15(0.99999999996), "      1.0000000");
 }
 
-TEST(FormatInt15, PadsToFifteen) {
+TEST(FormatFixed, WritesTheX13And12FieldsAndIntegersPaddedToFifteen) {
   EXPECT_EQ(std::tuple(FormatInt15(0), FormatInt15(-2), FormatInt15(-2147483647 - 1)),
             std::tuple("              0", "             -2", "    -2147483648"));
-}
-
-TEST(FormatFixed, WritesTheX13And12Fields) {
   EXPECT_EQ(FormatFixed(12.5, 5, 13), "     12.50000");
   EXPECT_EQ(FormatFixed(0, 3, 12), "       0.000");
   EXPECT_EQ(FormatFixed(-0.0001, 3, 12), "       0.000");
