@@ -89,8 +89,7 @@ TEST_F(DerivedDataTest, FitListHoldsIncludedObservationsOfIncludedWells) {
   TAQVData& d = *mData;
   d.SetObservationWellCount(3);
   d.SetObservationCount(1, 3);
-  d.ObservationWells[1].Included[2] = false;
-  d.ObservationWells[2].Included[0] = false;
+  d.ObservationWells[1].Included[2] = d.ObservationWells[2].Included[0] = false;
   d.ObservationWells[3].Time[1] = 7;
   d.CollectIncludedObservations();
   EXPECT_EQ(std::tuple(d.FitCount(), d.FitName[3], d.FitTime[3], d.FitX[3]),

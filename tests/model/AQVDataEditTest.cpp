@@ -81,8 +81,7 @@ TEST_F(TAQVDataEditTest, BaseTypedAtTheTopOfAMiddleAquitardLeavesItWithoutThickn
 
 TEST_F(TAQVDataEditTest, ZeroThicknessOuterAquitardCountsTheMissingAquiferAsZero) {
   // Slot 2 holds an aquifer the one-aquifer system does not have.
-  mData->D[2] = 99;
-  mData->D[1] = 4;
+  std::tie(mData->D[1], mData->D[2]) = std::tuple(4, 99);
   mData->SetCellText(2, 3, "0", gkConductivities);  // bottom aquitard 2
   EXPECT_DOUBLE_EQ(mData->Kv[2], 4.0 / 1000 / 2);
   mData->SetCellText(2, 1, "0", gkConductivities);  // top aquitard 1: no aquifer 0

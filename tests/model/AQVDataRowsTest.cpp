@@ -169,7 +169,7 @@ TEST_F(TAQVDataRowsTest, NoWayLeavesThePumpingWithoutAnIncludedPeriod) {
 
 // --- Moves -----------------------------------------------------------------------------------
 
-TEST_F(TAQVDataRowsTest, DeletingARangePastTheEndDeletesOnlyTheRowsThatExist) {
+TEST_F(TAQVDataRowsTest, RangesPastTheEndDeleteOnlyTheRowsThatExistOrAppend) {
   NumberObservations(5);
   EXPECT_TRUE(mData->DeleteObservations(4, 10));
   const TObservationWell& well = mData->ObservationWells[1];
@@ -177,6 +177,11 @@ TEST_F(TAQVDataRowsTest, DeletingARangePastTheEndDeletesOnlyTheRowsThatExist) {
             std::tuple(3, 3, 3));
   EXPECT_EQ(well.Time[4], 4) << "the slots past the new end are left alone";
   EXPECT_FALSE(mData->DeleteObservations(1, 10)) << "that would leave no observation";
+  NumberObservations(3);  // inserting after the last row appends
+  EXPECT_TRUE(mData->InsertObservations(9, 2));
+  EXPECT_EQ(well.ObservationCount(), 5);
+  EXPECT_EQ(std::tuple(well.Time[3], well.Time[4], well.Time[5]), std::tuple(3, 0, 0));
+  EXPECT_EQ(well.Time[6], 1) << "nothing written past the new end";
 }
 
 TEST_F(TAQVDataRowsTest, DeletingObservationsMovesTheRowsBelowUp) {
@@ -188,15 +193,6 @@ TEST_F(TAQVDataRowsTest, DeletingObservationsMovesTheRowsBelowUp) {
   EXPECT_EQ(std::tuple(well.ObservationCount(), mData->FitCount()), std::tuple(3, 2));
   EXPECT_EQ(std::tuple(well.Time[2], well.Included[2]), std::tuple(4, false));
   EXPECT_EQ(std::tuple(well.Time[3], well.Computed[3]), std::tuple(5, 0.7));
-}
-
-TEST_F(TAQVDataRowsTest, InsertingAfterTheLastRowAppends) {
-  NumberObservations(3);
-  EXPECT_TRUE(mData->InsertObservations(9, 2));
-  const TObservationWell& well = mData->ObservationWells[1];
-  EXPECT_EQ(well.ObservationCount(), 5);
-  EXPECT_EQ(std::tuple(well.Time[3], well.Time[4], well.Time[5]), std::tuple(3, 0, 0));
-  EXPECT_EQ(well.Time[6], 1) << "nothing written past the new end";
 }
 
 TEST_F(TAQVDataRowsTest, InsertedPeriodsKeepTheValuesThatWereThereAndAreIncluded) {
