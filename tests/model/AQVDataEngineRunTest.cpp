@@ -6,6 +6,7 @@
 #include <cmath>
 #include <memory>
 #include <stdexcept>
+#include <tuple>
 #include <vector>
 
 #include "model/AQVData.h"
@@ -19,56 +20,35 @@ namespace {
 // with casing, screen and skin; three of them logged at the same times.
 void MakeTwoWellsWithLoggers(TAQVData* d) {
   d->SetAquiferCount(2);
-  d->T[1] = 500;
-  d->T[2] = 1500;
-  d->S[1] = 1e-4;
-  d->S[2] = 5e-4;
-  d->Resistance[1] = 2000;
-  d->SAquitard[1] = 1e-3;
-  d->Resistance[2] = 500;
-  d->SAquitard[2] = 2e-4;
+  std::tie(d->T[1], d->T[2], d->S[1], d->S[2]) = std::tuple(500, 1500, 1e-4, 5e-4);
+  std::tie(d->Resistance[1], d->SAquitard[1], d->Resistance[2], d->SAquitard[2]) =
+      std::tuple(2000, 1e-3, 500, 2e-4);
   d->SetTopAquitardImpervious(false);
   d->SetPumpingWellCount(2);
   TPumpingWell& w1 = d->PumpingWells[1];
-  w1.Screened[1] = true;
-  w1.Screened[2] = false;
+  std::tie(w1.Screened[1], w1.Screened[2]) = std::tuple(true, false);
   w1.SetPeriodCount(3);
-  w1.StartTime[1] = 0;
-  w1.Discharge[1] = 800;
-  w1.StartTime[2] = 0.2;
-  w1.Discharge[2] = 1200;
-  w1.StartTime[3] = 0.35;
-  w1.Discharge[3] = 0;
+  std::tie(w1.StartTime[1], w1.StartTime[2], w1.StartTime[3]) = std::tuple(0, 0.2, 0.35);
+  std::tie(w1.Discharge[1], w1.Discharge[2], w1.Discharge[3]) = std::tuple(800, 1200, 0);
   for (int p = 0; p <= 3; ++p) w1.Included[p] = true;
   TPumpingWell& w2 = d->PumpingWells[2];
-  w2.X = 100;
-  w2.Y = 50;
-  w2.Rc = 0.15;
-  w2.Rw = 0.12;
-  w2.Skin = 0.01;
-  w2.Screened[1] = true;
-  w2.Screened[2] = true;
+  std::tie(w2.X, w2.Y, w2.Rc, w2.Rw, w2.Skin) = std::tuple(100, 50, 0.15, 0.12, 0.01);
+  w2.Screened[1] = w2.Screened[2] = true;
   w2.SetPeriodCount(2);
-  w2.StartTime[1] = 0;
-  w2.Discharge[1] = 500;
-  w2.StartTime[2] = 0.2;
-  w2.Discharge[2] = 700;
+  std::tie(w2.StartTime[1], w2.StartTime[2], w2.Discharge[1], w2.Discharge[2]) =
+      std::tuple(0, 0.2, 500, 700);
   for (int p = 0; p <= 2; ++p) w2.Included[p] = true;
   d->SetObservationWellCount(5);
-  const double x[] = {0, 8, 40, 130, 310};
-  const double y[] = {0, 3, -20, 60, 0};
-  const int layer[] = {1, 2, 1, 2, 1};
-  const double rc[] = {0.05, 0.0, 0.3, 0.05, 0.02};
-  const double rw[] = {0.05, 0.04, 0.1, 0.05, 0.02};
-  const double skin[] = {0.0, 0.0, 0.05, 0.002, 0.0};
+  // X, Y, layer, casing and screen radius, skin.
+  const std::tuple<double, double, int, double, double, double> wells[] = {
+      {0, 0, 1, 0.05, 0.05, 0.0},
+      {8, 3, 2, 0.0, 0.04, 0.0},
+      {40, -20, 1, 0.3, 0.1, 0.05},
+      {130, 60, 2, 0.05, 0.05, 0.002},
+      {310, 0, 1, 0.02, 0.02, 0.0}};
   for (int j = 1; j <= 5; ++j) {
     TObservationWell& obs = d->ObservationWells[j];
-    obs.X = x[j - 1];
-    obs.Y = y[j - 1];
-    obs.Layer = layer[j - 1];
-    obs.Rc = rc[j - 1];
-    obs.Rw = rw[j - 1];
-    obs.Skin = skin[j - 1];
+    std::tie(obs.X, obs.Y, obs.Layer, obs.Rc, obs.Rw, obs.Skin) = wells[j - 1];
     obs.Included[0] = true;
     if (j <= 3) {
       d->SetObservationCount(j, 40);
@@ -88,17 +68,12 @@ void MakeTwoWellsWithLoggers(TAQVData* d) {
 // One leaky aquifer under an aquitard with storage, the bottom closed: the typical graph.
 void MakeLeakyAquiferGraph(TAQVData* d) {
   d->SetAquiferCount(1);
-  d->T[1] = 800;
-  d->S[1] = 2e-4;
-  d->Resistance[1] = 300;
-  d->SAquitard[1] = 5e-3;
+  std::tie(d->T[1], d->S[1], d->Resistance[1], d->SAquitard[1]) = std::tuple(800, 2e-4, 300, 5e-3);
   d->SetTopAquitardImpervious(false);
   d->SetObservationWellCount(2);
   d->ObservationWells[1].X = 12;
-  d->ObservationWells[2].X = 90;
-  d->ObservationWells[2].Y = 30;
-  d->ObservationWells[2].Rc = 0.1;
-  d->ObservationWells[2].Rw = 0.1;
+  TObservationWell& second = d->ObservationWells[2];
+  std::tie(second.X, second.Y, second.Rc, second.Rw) = std::tuple(90, 30, 0.1, 0.1);
   d->GroupCoincidentWells();
   d->AssignCurveStyles();
   d->SelectCurves();
@@ -225,10 +200,8 @@ TEST_P(RecordedResultsTest, ObservationDrawdownsKeepTheirValues) {
 
 TEST_P(RecordedResultsTest, CurvesKeepTheirValues) {
   struct TCase {
-    bool TwoWells;
-    bool WellFlux;
-    int Times;
-    int ValuesPerTime;
+    bool TwoWells, WellFlux;
+    int Times, ValuesPerTime;
     const std::vector<double>* Recorded;
   };
   const TCase cases[] = {{true, false, 53, 10, &kCurvesTwoWells},
@@ -296,10 +269,8 @@ TEST_F(EngineReentryTest, ComputationsStartedDuringTheCurvesAreRefused) {
   mUi.OnProcessMessages = nullptr;
 
   EXPECT_GE(nested, 4);
-  EXPECT_EQ(refused, nested);
-  EXPECT_EQ(mUi.Beeps - beepsBefore, nested);
-  EXPECT_EQ(mData->StatusCode, 0);
-  EXPECT_TRUE(mData->CurvesValid);
+  EXPECT_EQ(std::tuple(refused, mUi.Beeps - beepsBefore), std::tuple(nested, nested));
+  EXPECT_EQ(std::tuple(mData->StatusCode, mData->CurvesValid), std::tuple(0, true));
   EXPECT_EQ(mData->OutputTimes, reference->OutputTimes);
   EXPECT_EQ(mData->CurveValues, reference->CurveValues);
   EXPECT_EQ(mData->ObservationWells[1].Computed[300], 0.0);

@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <memory>
 #include <numbers>
+#include <tuple>
 
 #include "model/AQVData.h"
 #include "model/engine/ParallelFor.h"
@@ -72,10 +72,8 @@ TEST_F(DocumentEngineTest, RecoveryAfterAnExcludedMiddlePeriodStepsFromTheLastIn
   TAQVData& d = *mData;
   TPumpingWell& w = d.PumpingWells[1];
   w.SetPeriodCount(3);
-  w.Discharge[1] = 800;
-  w.Discharge[2] = 5000;
-  w.Discharge[3] = 0;
-  w.Included[2] = false;
+  std::tie(w.Discharge[1], w.Discharge[2], w.Discharge[3], w.Included[2]) =
+      std::tuple(800, 5000, 0, false);
   EXPECT_EQ(d.RateStep(1, 1), 800);
   EXPECT_EQ(d.RateStep(1, 3), -800) << "the excluded period neither starts nor ends a step";
 }
@@ -106,8 +104,7 @@ TEST_F(DocumentEngineTest, ComputationsGiveTheSameBitsOnOneAndEightThreads) {
   const std::vector<double> eightFit(d.FitComputed.begin(), d.FitComputed.end());
   d.CurvesValid = false;
   d.BuildCurveTimes();
-  EXPECT_EQ(oneFit, eightFit);
-  EXPECT_EQ(oneCurves, d.CurveValues);
+  EXPECT_EQ(std::tuple(oneFit, oneCurves), std::tuple(eightFit, d.CurveValues));
   EXPECT_GT(d.CurveValues[d.CurveValueIndex(60, 1, 1)], 0.0);
 }
 
@@ -115,10 +112,8 @@ TEST_F(DocumentEngineTest, DefaultCurveTimesInsertFiftyNinePointsInOneInterval) 
   TAQVData& d = *mData;
   d.BuildCurveTimes();
   ASSERT_EQ(d.OutputTimeCount(), 61);
-  EXPECT_EQ(d.OutputTimes.front(), 0.001);
-  EXPECT_EQ(d.OutputTimes.back(), 1000);
-  EXPECT_TRUE(d.CurvesValid);
-  EXPECT_FALSE(d.Busy);
+  EXPECT_EQ(std::tuple(d.OutputTimes.front(), d.OutputTimes.back(), d.CurvesValid, d.Busy),
+            std::tuple(0.001, 1000, true, false));
 }
 
 TEST_F(DocumentEngineTest, CurvesAtEveryTimeMatchTheObservationDrawdownThere) {
@@ -141,19 +136,17 @@ TEST_F(DocumentEngineTest, SystemWithoutStorageFailsOnceWithStatusElevenAndMissi
   MakeConfined();
   d.S[1] = 0;  // no storage and no leakage: the drawdown would never change in time
   d.BuildCurveTimes();
-  EXPECT_EQ(d.StatusCode, 11);
-  EXPECT_EQ(mUi.Beeps, 1);
+  EXPECT_EQ(std::tuple(d.StatusCode, mUi.Beeps), std::tuple(11, 1));
   ASSERT_EQ(mUi.Messages.size(), 1u) << "the message is shown once, not once per time";
-  EXPECT_EQ(mUi.Messages[0].Text,
-            "Cannot compute aquifer system: Check for extreme low or high values.");
-  EXPECT_EQ(mUi.Messages[0].Type, TMsgDlgType::mtError);
+  EXPECT_EQ(std::tuple(mUi.Messages[0].Text, mUi.Messages[0].Type),
+            std::tuple("Cannot compute aquifer system: Check for extreme low or high values.",
+                       TMsgDlgType::mtError));
   for (int i = 0; i < d.OutputTimeCount(); ++i)
     EXPECT_EQ(d.CurveValues[d.CurveValueIndex(i, 1, 1)], kMissingCurveValue) << i;
 
   mUi.Messages.clear();
   d.ComputeObservationDrawdowns();
-  EXPECT_EQ(d.StatusCode, 11);
-  EXPECT_EQ(mUi.Messages.size(), 1u);
+  EXPECT_EQ(std::tuple(d.StatusCode, mUi.Messages.size()), std::tuple(11, 1u));
 }
 
 TEST_F(DocumentEngineTest, NonFiniteInputFailsInsteadOfPlottingANumber) {
@@ -172,15 +165,12 @@ TEST_F(DocumentEngineTest, CancelLeavesCurvesInvalidAndProgressAtZero) {
   d.OnProgressBarChange = [&](TObject*) { ++progressEvents; };
   mUi.OnProcessMessages = [&] { d.Cancel = true; };
   d.BuildCurveTimes();
-  EXPECT_FALSE(d.CurvesValid);
-  EXPECT_FALSE(d.Busy);
-  EXPECT_EQ(progress.Position, 0);
+  EXPECT_EQ(std::tuple(d.CurvesValid, d.Busy, progress.Position), std::tuple(false, false, 0));
   EXPECT_GE(progressEvents, 1);
   // The next update starts from scratch.
   mUi.OnProcessMessages = nullptr;
   d.BuildCurveTimes();
-  EXPECT_TRUE(d.CurvesValid);
-  EXPECT_FALSE(d.Cancel);
+  EXPECT_EQ(std::tuple(d.CurvesValid, d.Cancel), std::tuple(true, false));
   // The curves of a cancelled computation keep none of the values of the one before.
   d.SetObservationWellCount(2);
   d.CurvesValid = false;
@@ -198,8 +188,7 @@ TEST_F(DocumentEngineTest, WellFluxCurvesGoToTheIncludedWellAndZeroForUnscreened
   d.SetAquiferCount(2);
   d.SetPumpingWellCount(2);
   d.PumpingWells[1].Included[0] = false;
-  d.PumpingWells[2].Screened[1] = true;
-  d.PumpingWells[2].Screened[2] = false;
+  std::tie(d.PumpingWells[2].Screened[1], d.PumpingWells[2].Screened[2]) = std::tuple(true, false);
   d.AssignCurveStyles();
   d.SetWellFluxMode(true);
   d.SetUpperLayer(1);
@@ -209,8 +198,8 @@ TEST_F(DocumentEngineTest, WellFluxCurvesGoToTheIncludedWellAndZeroForUnscreened
   ASSERT_EQ(d.CurveCount, 1);
   const int last = d.OutputTimeCount() - 1;
   EXPECT_GT(d.CurveValues[d.CurveValueIndex(last, 1, 1)], 0.0);
-  EXPECT_EQ(d.CurveValues[d.CurveValueIndex(last, 2, 1)], 0.0);
-  EXPECT_EQ(d.CurveNames[0], "Pumping well 2");
+  EXPECT_EQ(std::tuple(d.CurveValues[d.CurveValueIndex(last, 2, 1)], d.CurveNames[0]),
+            std::tuple(0.0, "Pumping well 2"));
 }
 
 TEST_F(DocumentEngineTest, StehfestTermsChangeTheWeights) {

@@ -3,6 +3,7 @@
 #include <clocale>
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "model/AQVData.h"
@@ -18,20 +19,17 @@ struct TCellCase {
   const char* Text;
 };
 
-TEST(FormatFTHTime, WritesEachRangeInItsTenCharacterForm) {
+// A time with a three-digit exponent keeps its whole exponent.
+TEST(FormatFTHTime, WritesEachRangeInItsTenCharacterFormAndWholeExponents) {
   const std::vector<TCellCase> cases = {
       {0.5, "  0.500000"},         {2500, "2500.00000"},        {0.001, "1.0000E-03"},
       {50000, "5.0000E+04"},       {0.01, "1.0000E-02"},        {0.0100001, "  0.010000"},
       {1000, "1000.00000"},        {9999.5, "9999.50000"},      {10000, "1.0000E+04"},
       {0.00123456, "1.2346E-03"},  {1E100, "1.00E+0100"},       {2.5E150, "2.50E+0150"},
       {-0.00123456, "-1.235E-03"}, {999.9999999, "1000.00000"},  // rounded, then cut to 10
+      {1E-150, "1.00E-0150"},      {9.99999E99, "1.00E+0100"},   // rounding adds a third digit
   };
   for (const TCellCase& c : cases) EXPECT_EQ(FormatFTHTime(c.Value), c.Text) << c.Value;
-}
-
-TEST(FormatFTHTime, TimeWithAThreeDigitExponentKeepsItsWholeExponent) {
-  EXPECT_EQ(FormatFTHTime(1E-150), "1.00E-0150");
-  EXPECT_EQ(FormatFTHTime(9.99999E99), "1.00E+0100");  // rounding carries into a third digit
 }
 
 TEST(FormatFTHValue, WritesSixSignificantDigitsOrTheExponentForm) {
@@ -76,10 +74,9 @@ class TAQVDataFTHTest : public test::TDocumentTest {
     if (layerOfSecondWell == 2) mData->SetAquiferCount(2);
     mData->SetObservationWellCount(2);
     mData->ObservationWells[1].Name = "Observation well 19";
-    mData->ObservationWells[2].Name = "Short";
-    mData->ObservationWells[2].X = 30;
-    mData->ObservationWells[2].Y = 40;
-    mData->ObservationWells[2].Layer = layerOfSecondWell;
+    TObservationWell& second = mData->ObservationWells[2];
+    std::tie(second.Name, second.X, second.Y, second.Layer) =
+        std::tuple("Short", 30, 40, layerOfSecondWell);
     mData->GroupCoincidentWells();
     mData->AssignCurveStyles();
     mData->SelectCurves();
@@ -117,15 +114,13 @@ TEST_F(TAQVDataFTHTest, DrawdownCurvesAreWrittenAsHeads) {
 
 TEST_F(TAQVDataFTHTest, TwoAquifersGiveOneBlockOfCurvesPerAquifer) {
   SetUpCurves(2);
-  ASSERT_EQ(mData->UpperLayer(), 1);
-  ASSERT_EQ(mData->LowerLayer(), 2);
+  ASSERT_EQ(std::tuple(mData->UpperLayer(), mData->LowerLayer()), std::tuple(1, 2));
   const std::vector<double> drawdowns = {1, 2, 3, 4, 5, 6, 7, 8};
   std::copy(drawdowns.begin(), drawdowns.end(), mData->CurveValues.begin());
   const std::vector<std::string> lines = Lines(Export());
   ASSERT_EQ(lines.size(), 10u);
-  EXPECT_EQ(lines[1], "2 2   1");
-  EXPECT_EQ(lines[2], "1 2 ");
-  EXPECT_EQ(lines[3], "        \"\"         1         2         1         2");
+  EXPECT_EQ(std::tuple(lines[1], lines[2], lines[3]),
+            std::tuple("2 2   1", "1 2 ", "        \"\"         1         2         1         2"));
   EXPECT_EQ(lines[5], "        \"\"      10.0      30.0      10.0      30.0");
   // Time, then aquifer 1 (curves 1 and 2), then aquifer 2.
   EXPECT_EQ(lines[7], "  0.500000  -1.00000  -2.00000  -3.00000  -4.00000");
@@ -147,16 +142,14 @@ TEST_F(TAQVDataFTHTest, WellFluxesAreWrittenUnsignedUnderTheirOwnTitle) {
   EXPECT_EQ(lines[7], "1.0000E-03   0.25000");
 }
 
-TEST_F(TAQVDataFTHTest, WithoutComputedCurvesNothingIsWritten) {
+TEST_F(TAQVDataFTHTest, WithoutComputedCurvesOrWithDataChangedSinceNothingIsWritten) {
   mData->SaveCurvesAsFTH(mFolder.Path("curves.fth"));
   ASSERT_EQ(mUi.Messages.size(), 1u);
-  EXPECT_EQ(mUi.Messages[0].Text, "No results to write to FTH file. Update chart first!");
-  EXPECT_EQ(mUi.Messages[0].Type, TMsgDlgType::mtError);
-  EXPECT_EQ(mUi.Messages[0].Buttons, TMsgDlgButtons::mbOK);
+  EXPECT_EQ(std::tuple(mUi.Messages[0].Text, mUi.Messages[0].Type, mUi.Messages[0].Buttons),
+            std::tuple("No results to write to FTH file. Update chart first!", TMsgDlgType::mtError,
+                       TMsgDlgButtons::mbOK));
   EXPECT_TRUE(mFolder.Names().empty());
-}
-
-TEST_F(TAQVDataFTHTest, CurvesOfDataChangedSinceTheComputationAreNotWritten) {
+  mUi.Messages.clear();
   SetUpCurves(1);
   mData->SetCellText(3, 1, "15", TAQVGridKind::gkObservationWells);  // X of well 1
   mData->SaveCurvesAsFTH(mFolder.Path("curves.fth"));
@@ -180,8 +173,7 @@ TEST_F(TAQVDataFTHTest, TimesFromAFailedEvaluationOnAreLeftOut) {
   std::copy(values.begin(), values.end(), mData->CurveValues.begin());
   std::vector<std::string> lines = Lines(Export());
   ASSERT_EQ(lines.size(), 9u);
-  EXPECT_EQ(lines[7], "  0.500000  -0.25000  -1.50000");
-  EXPECT_EQ(lines[8], "");
+  EXPECT_EQ(std::tuple(lines[7], lines[8]), std::tuple("  0.500000  -0.25000  -1.50000", ""));
   mData->CurveValues[0] = kMissingCurveValue;
   mData->SaveCurvesAsFTH(mFolder.Path("none.fth"));
   EXPECT_EQ(mUi.OnlyMessage(), "No results to write to FTH file. Update chart first!");

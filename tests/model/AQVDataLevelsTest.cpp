@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <memory>
+#include <tuple>
 #include <vector>
 
 #include "model/AQVData.h"
@@ -16,11 +16,8 @@ class LevelsTest : public test::TDocumentTest {
     TAQVData& d = *mData;
     d.SetAquiferCount(2);
     d.SetSurfaceLevel(10);
-    d.DAquitard[1] = 2;
-    d.D[1] = 5;
-    d.DAquitard[2] = 3;
-    d.D[2] = 7;
-    d.DAquitard[3] = 4;
+    std::tie(d.DAquitard[1], d.D[1], d.DAquitard[2], d.D[2], d.DAquitard[3]) =
+        std::tuple(2, 5, 3, 7, 4);
   }
 };
 
@@ -42,17 +39,13 @@ TEST_F(LevelsTest, SortKeepsEqualTimesInOrderAndMovesIncludedFlags) {
   TObservationWell& w = d.ObservationWells[1];
   d.SetObservationCount(1, 4);
   const double times[] = {3, 1, 3, 2};
-  for (int k = 1; k <= 4; ++k) {
-    w.Time[k] = times[k - 1];
-    w.Observed[k] = k;
-    w.Included[k] = k != 2;
-  }
+  for (int k = 1; k <= 4; ++k)
+    std::tie(w.Time[k], w.Observed[k], w.Included[k]) = std::tuple(times[k - 1], k, k != 2);
   d.SortObservations();
   const double sortedObserved[] = {2, 4, 1, 3};
   for (int k = 1; k <= 4; ++k) EXPECT_EQ(w.Observed[k], sortedObserved[k - 1]) << k;
   EXPECT_FALSE(w.Included[1]) << "the excluded observation at time 1 stays excluded";
-  EXPECT_TRUE(w.Included[2]);
-  EXPECT_TRUE(w.Included[3]);
+  EXPECT_TRUE(w.Included[2] && w.Included[3]);
 }
 
 TEST_F(LevelsTest, FlattenCopiesEveryObservation) {
@@ -60,8 +53,7 @@ TEST_F(LevelsTest, FlattenCopiesEveryObservation) {
   d.SetObservationWellCount(2);
   d.ObservationWells[1].Included[1] = false;
   d.FlattenObservations();
-  EXPECT_EQ(d.FitCount(), 4);
-  EXPECT_EQ(d.FitX[3], 20);
+  EXPECT_EQ(std::tuple(d.FitCount(), d.FitX[3]), std::tuple(4, 20));
 }
 
 }  // namespace

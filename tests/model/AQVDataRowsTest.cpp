@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -54,40 +53,32 @@ TEST_F(TAQVDataRowsTest, RefusalsLeaveTheirMessageAndChangeNothing) {
   using D = TAQVData;
   const struct {
     bool (D::*Operation)(int, int);
-    int First, Count;
     const char* Message;
-  } cases[] = {{&D::DeleteObservationWells, 1, 1, kMinObservationWells},
-               {&D::DeleteObservationWells, 2, 1, kMinObservationWells},
-               {&D::DeleteObservations, 1, 2, kMinObservations},
-               {&D::DeleteObservations, 1, 3, kMinObservations},
-               {&D::DeleteObservations, 7, 1, kMinObservations},
-               {&D::DeleteObservations, 0, 1, kMinObservations},
-               {&D::DeleteObservations, 1, 0, kMinObservations},
-               {&D::DeleteObservations, 1, -1, kMinObservations},
-               {&D::DeletePumpingPeriods, 1, 1, kMinPeriods},
-               {&D::DeletePumpingWells, 1, 1, kMinPumpingWells},
-               {&D::DeleteAquifers, 2, 1, kMinAquifers},
-               {&D::DeleteAquifers, 0, 1, kMinAquifers},
-               {&D::InsertObservationWells, 1, 5, kMaxObservationWellsText},
-               {&D::InsertObservationWells, 0, 1, kMaxObservationWellsText},
-               {&D::InsertObservations, 1, 999, kMaxObservationsText},
-               {&D::InsertObservations, -3, 1, kMaxObservationsText},
-               {&D::InsertObservations, 1, -1, kMaxObservationsText},
-               {&D::InsertObservations, 1, 2147483647, kMaxObservationsText},
-               {&D::InsertPumpingPeriods, 1, 100, kMaxPeriodsText},
-               {&D::InsertPumpingWells, 1, 2, kMaxPumpingWellsText}};
+    std::vector<std::pair<int, int>> Calls;  // the first row and the count of each call
+  } cases[] = {
+      {&D::DeleteObservationWells, kMinObservationWells, {{1, 1}, {2, 1}}},
+      {&D::DeleteObservations, kMinObservations, {{1, 2}, {1, 3}, {7, 1}, {0, 1}, {1, 0}, {1, -1}}},
+      {&D::DeletePumpingPeriods, kMinPeriods, {{1, 1}}},
+      {&D::DeletePumpingWells, kMinPumpingWells, {{1, 1}}},
+      {&D::DeleteAquifers, kMinAquifers, {{2, 1}, {0, 1}}},
+      {&D::InsertObservationWells, kMaxObservationWellsText, {{1, 5}, {0, 1}}},
+      {&D::InsertObservations, kMaxObservationsText, {{1, 999}, {-3, 1}, {1, -1}, {1, 2147483647}}},
+      {&D::InsertPumpingPeriods, kMaxPeriodsText, {{1, 100}}},
+      {&D::InsertPumpingWells, kMaxPumpingWellsText, {{1, 2}}}};
   for (const auto& c : cases) {
-    TAQVData d(&mUi);
-    int changes = 0;
-    d.OnChange = [&](TObject*) { ++changes; };
-    d.Saved = true;
-    const std::string before = Fingerprint(d);
-    Globals().DataErrorText.clear();
-    const std::string name = std::to_string(c.First) + ", " + std::to_string(c.Count);
-    EXPECT_FALSE((d.*c.Operation)(c.First, c.Count)) << name;
-    EXPECT_EQ(Globals().DataErrorText, c.Message) << name;
-    EXPECT_EQ(Fingerprint(d), before) << name;
-    EXPECT_EQ(changes, 0) << name;
+    for (const auto& [first, count] : c.Calls) {
+      TAQVData d(&mUi);
+      int changes = 0;
+      d.OnChange = [&](TObject*) { ++changes; };
+      d.Saved = true;
+      const std::string before = Fingerprint(d);
+      Globals().DataErrorText.clear();
+      SCOPED_TRACE(std::string(c.Message) + " " + std::to_string(first) + ", " +
+                   std::to_string(count));
+      EXPECT_FALSE((d.*c.Operation)(first, count));
+      EXPECT_EQ(Globals().DataErrorText, c.Message);
+      EXPECT_EQ(std::tuple(Fingerprint(d), changes), std::tuple(before, 0));
+    }
   }
   // With two aquifers one may go, but not from a row outside the table.
   TAQVData two(&mUi);
@@ -99,9 +90,7 @@ TEST_F(TAQVDataRowsTest, RefusalsLeaveTheirMessageAndChangeNothing) {
 TEST_F(TAQVDataRowsTest, RefusedAquiferInsertionStillSelectsTheRow) {
   EXPECT_FALSE(mData->InsertAquifers(2, 2));
   EXPECT_EQ(Globals().DataErrorText, kMaxAquifersText);
-  EXPECT_EQ(mData->AquiferCount(), 1);
-  EXPECT_EQ(mData->SelectedRow(), 2);
-  EXPECT_EQ(mChanges, 0);
+  EXPECT_EQ(std::tuple(mData->AquiferCount(), mData->SelectedRow(), mChanges), std::tuple(1, 2, 0));
   EXPECT_TRUE(mData->InsertAquifers(1, 1));
   EXPECT_FALSE(mData->InsertAquifers(1, 1)) << "two aquifers are the most";
   EXPECT_EQ(Globals().DataErrorText, kMaxAquifersText);
@@ -113,13 +102,11 @@ TEST_F(TAQVDataRowsTest, ObservationsFillToExactlyOneThousand) {
   NumberObservations(998);
   EXPECT_TRUE(mData->InsertObservations(1, 2));
   const TObservationWell& well = mData->ObservationWells[1];
-  EXPECT_EQ(well.ObservationCount(), 1000);
-  EXPECT_EQ(mData->FitCount(), 1000);
+  EXPECT_EQ(std::tuple(well.ObservationCount(), mData->FitCount()), std::tuple(1000, 1000));
   for (int k : {1, 2}) {
-    EXPECT_EQ(well.Time[k], 0);
-    EXPECT_EQ(well.Observed[k], 0);
-    EXPECT_EQ(well.Computed[k], 0);
-    EXPECT_TRUE(well.Included[k]);
+    EXPECT_EQ(std::tuple(well.Time[k], well.Observed[k], well.Computed[k], well.Included[k]),
+              std::tuple(0, 0, 0, true))
+        << k;
   }
   EXPECT_EQ(well.Time[3], 1) << "the old first row moved down by two";
   EXPECT_EQ(well.Time[1000], 998);
@@ -127,19 +114,15 @@ TEST_F(TAQVDataRowsTest, ObservationsFillToExactlyOneThousand) {
   EXPECT_EQ(Globals().DataErrorText, kMaxObservationsText);
 }
 
-TEST_F(TAQVDataRowsTest, PeriodsFillToExactlyOneHundred) {
+TEST_F(TAQVDataRowsTest, PeriodsFillToExactlyOneHundredAndObservationWellsToFive) {
   EXPECT_TRUE(mData->InsertPumpingPeriods(2, 99));
   EXPECT_EQ(mData->PumpingWells[1].PeriodCount(), 100);
   EXPECT_FALSE(mData->InsertPumpingPeriods(1, 1));
   EXPECT_EQ(Globals().DataErrorText, kMaxPeriodsText);
   EXPECT_TRUE(mData->DeletePumpingPeriods(2, 99));
   EXPECT_EQ(mData->PumpingWells[1].PeriodCount(), 1);
-}
-
-TEST_F(TAQVDataRowsTest, ObservationWellsFillToExactlyFive) {
   EXPECT_TRUE(mData->InsertObservationWells(2, 4));
-  EXPECT_EQ(mData->ObservationWellCount(), 5);
-  EXPECT_EQ(mData->CurveCount, 5);
+  EXPECT_EQ(std::tuple(mData->ObservationWellCount(), mData->CurveCount), std::tuple(5, 5));
   EXPECT_FALSE(mData->InsertObservationWells(6, 1));
   EXPECT_EQ(Globals().DataErrorText, kMaxObservationWellsText);
   EXPECT_TRUE(mData->DeleteObservationWells(1, 4));
@@ -152,17 +135,12 @@ TEST_F(TAQVDataRowsTest, WellCentreAndExtentsFollowEveryChangeOfThePumpingWells)
   TAQVData& d = *mData;
   d.PumpingWells[2].X = 4000;
   d.SetIntSetting("2", TAQVSpinEditType::seNPumpingWells);
-  EXPECT_EQ(d.WellCentreX, 2000);
-  EXPECT_EQ(d.MapRadius, 4000);
-  EXPECT_EQ(d.ModelLength, 24000);
+  EXPECT_EQ(std::tuple(d.WellCentreX, d.MapRadius, d.ModelLength), std::tuple(2000, 4000, 24000));
   ASSERT_TRUE(d.DeletePumpingWells(1, 1));
-  EXPECT_EQ(d.WellCentreX, 4000);
-  EXPECT_EQ(d.MapRadius, 1500);
-  EXPECT_EQ(d.ModelLength, 11400);
+  EXPECT_EQ(std::tuple(d.WellCentreX, d.MapRadius, d.ModelLength), std::tuple(4000, 1500, 11400));
   d.PumpingWells[2].X = 0;
   ASSERT_TRUE(d.InsertPumpingWells(2, 1));
-  EXPECT_EQ(d.WellCentreX, 2000);
-  EXPECT_EQ(d.MapRadius, 4000);
+  EXPECT_EQ(std::tuple(d.WellCentreX, d.MapRadius), std::tuple(2000, 4000));
 }
 
 // Every way of removing periods or wells keeps an included period of an included well, as the
@@ -177,15 +155,13 @@ TEST_F(TAQVDataRowsTest, NoWayLeavesThePumpingWithoutAnIncludedPeriod) {
   EXPECT_EQ(well.PeriodCount(), 3);
   EXPECT_EQ(mUi.OnlyMessage(), message);
   EXPECT_FALSE(d.DeletePumpingPeriods(3, 1));
-  EXPECT_EQ(Globals().DataErrorText, message);
-  EXPECT_EQ(well.PeriodCount(), 3);
+  EXPECT_EQ(std::tuple(Globals().DataErrorText, well.PeriodCount()), std::tuple(message, 3));
   EXPECT_TRUE(d.DeletePumpingPeriods(1, 1)) << "the included period stays";
   // With well 1 left out, the second well carries all the pumping.
   d.SetIntSetting("2", TAQVSpinEditType::seNPumpingWells);
   well.Included[0] = false;
   d.SetIntSetting("1", TAQVSpinEditType::seNPumpingWells);
-  EXPECT_EQ(d.PumpingWellCount(), 2);
-  EXPECT_EQ(mUi.Messages.size(), 2u);
+  EXPECT_EQ(std::tuple(d.PumpingWellCount(), mUi.Messages.size()), std::tuple(2, 2u));
   EXPECT_FALSE(d.DeletePumpingWells(2, 1));
   EXPECT_EQ(d.PumpingWellCount(), 2);
   EXPECT_TRUE(d.DeletePumpingWells(1, 1));
@@ -193,15 +169,19 @@ TEST_F(TAQVDataRowsTest, NoWayLeavesThePumpingWithoutAnIncludedPeriod) {
 
 // --- Moves -----------------------------------------------------------------------------------
 
-TEST_F(TAQVDataRowsTest, DeletingARangePastTheEndDeletesOnlyTheRowsThatExist) {
+TEST_F(TAQVDataRowsTest, RangesPastTheEndDeleteOnlyTheRowsThatExistOrAppend) {
   NumberObservations(5);
   EXPECT_TRUE(mData->DeleteObservations(4, 10));
   const TObservationWell& well = mData->ObservationWells[1];
-  EXPECT_EQ(well.ObservationCount(), 3);
-  EXPECT_EQ(well.Time[3], 3);
+  EXPECT_EQ(std::tuple(well.ObservationCount(), well.Time[3], mData->FitCount()),
+            std::tuple(3, 3, 3));
   EXPECT_EQ(well.Time[4], 4) << "the slots past the new end are left alone";
-  EXPECT_EQ(mData->FitCount(), 3);
   EXPECT_FALSE(mData->DeleteObservations(1, 10)) << "that would leave no observation";
+  NumberObservations(3);  // inserting after the last row appends
+  EXPECT_TRUE(mData->InsertObservations(9, 2));
+  EXPECT_EQ(well.ObservationCount(), 5);
+  EXPECT_EQ(std::tuple(well.Time[3], well.Time[4], well.Time[5]), std::tuple(3, 0, 0));
+  EXPECT_EQ(well.Time[6], 1) << "nothing written past the new end";
 }
 
 TEST_F(TAQVDataRowsTest, DeletingObservationsMovesTheRowsBelowUp) {
@@ -210,61 +190,34 @@ TEST_F(TAQVDataRowsTest, DeletingObservationsMovesTheRowsBelowUp) {
   mData->ObservationWells[1].Computed[5] = 0.7;
   EXPECT_TRUE(mData->DeleteObservations(2, 2));
   const TObservationWell& well = mData->ObservationWells[1];
-  EXPECT_EQ(well.ObservationCount(), 3);
-  EXPECT_EQ(well.Time[2], 4);
-  EXPECT_FALSE(well.Included[2]);
-  EXPECT_EQ(well.Time[3], 5);
-  EXPECT_EQ(well.Computed[3], 0.7);
-  EXPECT_EQ(mData->FitCount(), 2);
-}
-
-TEST_F(TAQVDataRowsTest, InsertingAfterTheLastRowAppends) {
-  NumberObservations(3);
-  EXPECT_TRUE(mData->InsertObservations(9, 2));
-  const TObservationWell& well = mData->ObservationWells[1];
-  EXPECT_EQ(well.ObservationCount(), 5);
-  EXPECT_EQ(well.Time[3], 3);
-  EXPECT_EQ(well.Time[4], 0);
-  EXPECT_EQ(well.Time[5], 0);
-  EXPECT_EQ(well.Time[6], 1) << "nothing written past the new end";
+  EXPECT_EQ(std::tuple(well.ObservationCount(), mData->FitCount()), std::tuple(3, 2));
+  EXPECT_EQ(std::tuple(well.Time[2], well.Included[2]), std::tuple(4, false));
+  EXPECT_EQ(std::tuple(well.Time[3], well.Computed[3]), std::tuple(5, 0.7));
 }
 
 TEST_F(TAQVDataRowsTest, InsertedPeriodsKeepTheValuesThatWereThereAndAreIncluded) {
   TPumpingWell& well = mData->PumpingWells[1];
   well.SetPeriodCount(2);
-  well.StartTime[2] = 5;
-  well.Discharge[2] = 300;
-  well.Included[2] = false;
+  std::tie(well.StartTime[2], well.Discharge[2], well.Included[2]) = std::tuple(5, 300, false);
   EXPECT_TRUE(mData->InsertPumpingPeriods(2, 1));
-  EXPECT_EQ(well.PeriodCount(), 3);
-  EXPECT_EQ(well.StartTime[2], 5);
-  EXPECT_EQ(well.Discharge[2], 300);
-  EXPECT_TRUE(well.Included[2]);
+  EXPECT_EQ(std::tuple(well.PeriodCount(), well.StartTime[2], well.Discharge[2], well.Included[2]),
+            std::tuple(3, 5, 300, true));
   EXPECT_EQ(well.StartTime[3], 5);
   EXPECT_FALSE(well.Included[3]) << "the moved period keeps its mark";
 }
 
 TEST_F(TAQVDataRowsTest, InsertingAPumpingWellAtRowOneLeavesTwoIdenticalWells) {
   TPumpingWell& first = mData->PumpingWells[1];
-  first.Name = "PW";
-  first.X = 12;
   first.SetPeriodCount(3);
-  first.Discharge[3] = 77;
-  first.StartTime[3] = 9;
-  first.Y = 7;
-  first.Rc = 0.2;
-  first.Rw = 0.3;
-  first.Skin = 0.5;
-  first.RcCode = '2';
-  first.RwCode = '3';
-  first.SkinCode = '4';
+  std::tie(first.Name, first.X, first.Discharge[3]) = std::tuple("PW", 12, 77);
+  std::tie(first.StartTime[3], first.Y, first.Rc, first.Rw, first.Skin) =
+      std::tuple(9, 7, 0.2, 0.3, 0.5);
+  std::tie(first.RcCode, first.RwCode, first.SkinCode) = std::tuple('2', '3', '4');
   EXPECT_TRUE(mData->InsertPumpingWells(1, 1));
   EXPECT_EQ(mData->PumpingWellCount(), 2);
   const TPumpingWell& second = mData->PumpingWells[2];
-  EXPECT_EQ(second.Name, "PW");
-  EXPECT_EQ(second.X, 12);
-  EXPECT_EQ(second.PeriodCount(), 3);
-  EXPECT_EQ(second.Discharge[3], 77);
+  EXPECT_EQ(std::tuple(second.Name, second.X, second.PeriodCount(), second.Discharge[3]),
+            std::tuple("PW", 12, 3, 77));
   EXPECT_EQ(std::tuple(second.StartTime[3], second.Y, second.Rc, second.Rw, second.Skin),
             std::tuple(9.0, 7.0, 0.2, 0.3, 0.5));
   EXPECT_EQ((std::string{second.RcCode, second.RwCode, second.SkinCode}), "234");
@@ -280,23 +233,16 @@ TEST_F(TAQVDataRowsTest, CopyingAWellLeavesItsStylesAndGrouping) {
   target.CoincidentSet.Include(4);
   mData->ObservationWells[1].SetObservationCount(7);
   TObservationWell& source = mData->ObservationWells[1];
-  source.Observed[7] = 3.5;
-  source.Time[7] = 9;
-  source.Included[7] = false;
-  source.Y = 7;
-  source.Rc = 0.2;
-  source.Rw = 0.3;
-  source.Skin = 0.5;
+  std::tie(source.Observed[7], source.Time[7], source.Included[7]) = std::tuple(3.5, 9, false);
+  std::tie(source.Y, source.Rc, source.Rw, source.Skin) = std::tuple(7, 0.2, 0.3, 0.5);
   mData->CopyObservationWell(2, 1);
-  EXPECT_EQ(target.Name, "Observation well 1");
-  EXPECT_EQ(target.ObservationCount(), 7);
-  EXPECT_EQ(target.Observed[7], 3.5);
+  EXPECT_EQ(std::tuple(target.Name, target.ObservationCount(), target.Observed[7]),
+            std::tuple("Observation well 1", 7, 3.5));
   EXPECT_EQ(
       std::tuple(target.Time[7], target.Included[7], target.Y, target.Rc, target.Rw, target.Skin),
       std::tuple(9.0, false, 7.0, 0.2, 0.3, 0.5));
-  EXPECT_EQ(target.CurveColor[1], style);
-  EXPECT_FALSE(target.OwnCurve);
-  EXPECT_TRUE(target.CoincidentSet.Contains(4));
+  EXPECT_EQ(std::tuple(target.CurveColor[1], target.OwnCurve, target.CoincidentSet.Contains(4)),
+            std::tuple(style, false, true));
   mData->CopyObservationWell(0, 1);
   mData->CopyObservationWell(1, 6);
   EXPECT_EQ(mData->ObservationWells[1].Name, "Observation well 1");
@@ -309,10 +255,9 @@ TEST_F(TAQVDataRowsTest, DeletingObservationWellsRegroupsThem) {
   mData->SetCellText(4, 3, "10", TAQVGridKind::gkObservationWells);
   ASSERT_FALSE(mData->ObservationWells[3].OwnCurve);
   EXPECT_TRUE(mData->DeleteObservationWells(1, 1));
-  EXPECT_EQ(mData->ObservationWellCount(), 2);
   EXPECT_TRUE(mData->ObservationWells[2].OwnCurve) << "the old well 3 now stands alone";
-  EXPECT_EQ(mData->CurveCount, 2);
-  EXPECT_EQ(mData->FitCount(), 4);
+  EXPECT_EQ(std::tuple(mData->ObservationWellCount(), mData->CurveCount, mData->FitCount()),
+            std::tuple(2, 2, 4));
   // The well that moves up takes its aquifer along: the graph's layers are those of the rest.
   mData->SetAquiferCount(2);
   mData->SetCellText(5, 2, "2", TAQVGridKind::gkObservationWells);
@@ -336,10 +281,8 @@ TEST_F(TAQVDataRowsTest, SuccessMarksTheDocumentChangedAndAnnouncesOnce) {
   mData->Saved = true;
   mData->AllChanged = false;
   EXPECT_TRUE(mData->InsertObservations(1, 1));
-  EXPECT_EQ(mChanges, 1);
-  EXPECT_TRUE(mData->Modified());
-  EXPECT_TRUE(mData->AllChanged);
-  EXPECT_FALSE(mData->Saved);
+  EXPECT_EQ(std::tuple(mChanges, mData->Modified(), mData->AllChanged, mData->Saved),
+            std::tuple(1, true, true, false));
 }
 
 // --- Aquifers --------------------------------------------------------------------------------
@@ -348,9 +291,8 @@ TEST_F(TAQVDataRowsTest, InsertingAnAquiferAtTheBottomRowDuplicatesThePairAbove)
   mData->T[1] = 500;
   mData->Resistance[2] = 77;
   EXPECT_TRUE(mData->InsertAquifers(3, 1));
-  EXPECT_EQ(mData->AquiferCount(), 2);
-  EXPECT_EQ(mData->T[2], 500);
-  EXPECT_EQ(mData->Resistance[3], 77);
+  EXPECT_EQ(std::tuple(mData->AquiferCount(), mData->T[2], mData->Resistance[3]),
+            std::tuple(2, 500, 77));
   EXPECT_EQ(mData->SelectedRow(), 5) << "the bottom aquitard row stays selected";
   EXPECT_TRUE(mData->RefreshAquiferGrid);
 }
@@ -363,12 +305,10 @@ TEST_F(TAQVDataRowsTest, AquiferCountWithTheTopAquitardAbsentUsesTheRealRows) {
   EXPECT_TRUE(mData->InsertAquifers(2, 1));
   EXPECT_EQ(mData->RowCount(), 4);
   EXPECT_EQ(mData->SelectedRow(), 4) << "the bottom aquitard is the last row";
-  EXPECT_EQ(mData->T[2], 500);
-  EXPECT_EQ(mData->Resistance[3], 77);
+  EXPECT_EQ(std::tuple(mData->T[2], mData->Resistance[3]), std::tuple(500, 77));
   mData->T[2] = 300;
   EXPECT_TRUE(mData->DeleteAquifers(1, 1));  // row 1 is aquifer 1
-  EXPECT_EQ(mData->T[1], 300);
-  EXPECT_EQ(mData->Resistance[2], 77);
+  EXPECT_EQ(std::tuple(mData->T[1], mData->Resistance[2]), std::tuple(300, 77));
 }
 
 TEST_F(TAQVDataRowsTest, WithTheBottomAquitardAbsentTheLastAquiferIsTheLastRow) {
@@ -377,15 +317,13 @@ TEST_F(TAQVDataRowsTest, WithTheBottomAquitardAbsentTheLastAquiferIsTheLastRow) 
   mData->T[1] = 500;
   mData->DAquitard[2] = 3;
   EXPECT_TRUE(mData->InsertAquifers(2, 1));
-  EXPECT_EQ(mData->RowCount(), 4);
-  EXPECT_EQ(mData->SelectedRow(), 4);
-  EXPECT_EQ(mData->T[2], 500);
+  EXPECT_EQ(std::tuple(mData->RowCount(), mData->SelectedRow(), mData->T[2]),
+            std::tuple(4, 4, 500));
   EXPECT_EQ(mData->DAquitard[3], 3) << "the absent bottom aquitard moves down";
   mData->T[2] = 300;
   EXPECT_TRUE(mData->DeleteAquifers(4, 1));
-  EXPECT_EQ(mData->AquiferCount(), 1);
-  EXPECT_EQ(mData->T[1], 500);
-  EXPECT_EQ(mData->SelectedRow(), 2);
+  EXPECT_EQ(std::tuple(mData->AquiferCount(), mData->T[1], mData->SelectedRow()),
+            std::tuple(1, 500, 2));
   EXPECT_FALSE(mData->DeleteAquifers(5, 1)) << "no such row";
 }
 
@@ -394,8 +332,7 @@ TEST_F(TAQVDataRowsTest, DeletingTheSecondAquiferNarrowsTheLayerRangeToOne) {
   mData->SetCellText(5, 1, "2", TAQVGridKind::gkObservationWells);
   ASSERT_EQ(mData->UpperLayer(), 2);
   EXPECT_TRUE(mData->DeleteAquifers(4, 1));
-  EXPECT_EQ(mData->UpperLayer(), 1);
-  EXPECT_EQ(mData->LowerLayer(), 1);
+  EXPECT_EQ(std::tuple(mData->UpperLayer(), mData->LowerLayer()), std::tuple(1, 1));
   EXPECT_FALSE(mData->ObservationWells[1].LayerSet.Contains(2));
 }
 

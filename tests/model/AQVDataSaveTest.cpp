@@ -36,30 +36,24 @@ void FillAquiferSystem(TAQVData& d) {
   d.SetLengthUnit(TAQVLengthUnit::luFeet);  // first: it converts whatever is stored
   d.SetTimeUnit(TAQVTimeUnit::tuMinutes);
   d.SetLinearResiduals(false);
-  d.RelStoppingCriterion = 2.5E-5;
-  d.AbsStoppingCriterion = 0.003;
-  d.InfoTexts[1] = "Polder één";
-  d.InfoTexts[14] = "Two\r\nlines";
+  std::tie(d.RelStoppingCriterion, d.AbsStoppingCriterion) = std::tuple(2.5E-5, 0.003);
+  std::tie(d.InfoTexts[1], d.InfoTexts[14]) = std::tuple("Polder één", "Two\r\nlines");
   d.SetSurfaceLevel(-3.25);
   d.SetAquiferCount(2);
   d.SetTopAquitardImpervious(true);
   const double t[] = {1234.5, 0.0625};
   const double thickness[] = {12.5, 4};
   for (int i = 1; i <= 2; ++i) {
-    d.T[i] = t[i - 1];
-    d.D[i] = thickness[i - 1];
+    std::tie(d.T[i], d.D[i], d.S[i], d.TCode[i], d.SCode[i]) =
+        std::tuple(t[i - 1], thickness[i - 1], 3.5E-4 * i, '1', static_cast<char>('1' + i));
     d.Kh[i] = d.T[i] / d.D[i];
-    d.S[i] = 3.5E-4 * i;
-    d.TCode[i] = '1';
-    d.SCode[i] = static_cast<char>('1' + i);
     d.AquiferName[i] = "Aquifer " + std::to_string(i) + " with blanks";
   }
   for (int i = 1; i <= 3; ++i) {
-    d.DAquitard[i] = i == 2 ? 0 : 2.5 * i;
-    d.Resistance[i] = 125.0 * i;
-    d.SAquitard[i] = i == 2 ? 0 : 1E-5;
-    d.ResistanceCode[i] = i == 3 ? '4' : kNoMark;
-    d.SAquitardCode[i] = i == 1 ? '5' : kNoMark;
+    std::tie(d.DAquitard[i], d.Resistance[i], d.SAquitard[i]) =
+        std::tuple(i == 2 ? 0 : 2.5 * i, 125.0 * i, i == 2 ? 0 : 1E-5);
+    std::tie(d.ResistanceCode[i], d.SAquitardCode[i]) =
+        std::tuple(i == 3 ? '4' : kNoMark, i == 1 ? '5' : kNoMark);
     d.Kv[i] = d.DAquitard[i] > 0 ? d.DAquitard[i] / d.Resistance[i]
                                  : (d.D[1] + d.D[2]) / d.Resistance[i] / 2;
     d.AquitardName[i] = "Clay " + std::to_string(i);
@@ -71,46 +65,29 @@ void FillWells(TAQVData& d) {
   d.SetPumpingWellCount(2);
   for (int w = 1; w <= 2; ++w) {
     TPumpingWell& well = d.PumpingWells[w];
-    well.X = 0;
-    well.Y = 0;
-    well.Rc = 0.25;
-    well.Rw = 0.375;
-    well.Skin = 0.75;
+    std::tie(well.X, well.Y, well.Rc, well.Rw, well.Skin) = std::tuple(0, 0, 0.25, 0.375, 0.75);
     for (int k = 1; k <= kMaxPeriods; ++k) well.Discharge[k] = 800;
   }
   TPumpingWell& second = d.PumpingWells[2];
-  second.Name = "Well two";
-  second.X = 150.5;
-  second.Y = -20;
-  second.Rc = 0.125;
-  second.RcCode = '3';
-  second.Screened[1] = false;
-  second.Screened[2] = true;
+  std::tie(second.Name, second.X, second.Y, second.Rc, second.RcCode) =
+      std::tuple("Well two", 150.5, -20, 0.125, '3');
+  std::tie(second.Screened[1], second.Screened[2]) = std::tuple(false, true);
   second.SetPeriodCount(3);
-  second.StartTime[1] = 0;
-  second.Included[1] = false;  // written as -1.0000000E-31
-  second.StartTime[2] = 0.5;
-  second.StartTime[3] = 2.25;
-  second.Discharge[3] = 0;
+  second.Included[1] = false;  // its start of 0 is written as -1.0000000E-31
+  std::tie(second.StartTime[1], second.StartTime[2], second.StartTime[3], second.Discharge[3]) =
+      std::tuple(0, 0.5, 2.25, 0);
   d.SetObservationWellCount(3);
   for (int j = 1; j <= 3; ++j) {
     TObservationWell& well = d.ObservationWells[j];
-    well.X = 10.5 * j;
-    well.Y = -2.0 * j;
-    well.Rc = 0.0625;
-    well.Rw = 0.03125;
-    well.Skin = 0.5 * j;
-    well.Layer = j == 3 ? 2 : 1;
+    std::tie(well.X, well.Y, well.Rc, well.Rw, well.Skin, well.Layer) =
+        std::tuple(10.5 * j, -2.0 * j, 0.0625, 0.03125, 0.5 * j, j == 3 ? 2 : 1);
     well.SetObservationCount(j + 1);
-    for (int k = 1; k <= well.ObservationCount(); ++k) {
-      well.Time[k] = 0.5 * k * j;
-      well.Observed[k] = 0.125 * k;
-    }
+    for (int k = 1; k <= well.ObservationCount(); ++k)
+      std::tie(well.Time[k], well.Observed[k]) = std::tuple(0.5 * k * j, 0.125 * k);
   }
-  d.ObservationWells[3].Included[0] = false;
-  d.ObservationWells[2].Included[2] = false;
-  d.ObservationWells[2].X = d.ObservationWells[1].X;
-  d.ObservationWells[2].Y = d.ObservationWells[1].Y;
+  d.ObservationWells[3].Included[0] = d.ObservationWells[2].Included[2] = false;
+  std::tie(d.ObservationWells[2].X, d.ObservationWells[2].Y) =
+      std::tuple(d.ObservationWells[1].X, d.ObservationWells[1].Y);
   d.GroupCoincidentWells();
   d.CollectIncludedObservations();
   d.AssignCurveStyles();
@@ -128,13 +105,11 @@ void FillMapAndTimeGraph(TAQVData& d, test::TTempFolder& folder) {
   d.SetDrawLayer(2);
   d.AutoContourInterval = false;
   d.SetContourInterval(0.125);
-  d.BackgroundTransparency = 40;
-  d.ShowBackgroundImages = true;
+  std::tie(d.BackgroundTransparency, d.ShowBackgroundImages) = std::tuple(40, true);
   folder.Write("map.png", "png");
   folder.Write("map.pgw", "1\n0\n0\n-1\n0\n0\n");
   d.BackgroundFiles = {{true, folder.Path("map.png")}};
-  d.MapOptions.DrawingOptions = TBoundaryGridDrawing{TBoundaryGridDrawingOptions::dbgGrid};
-  d.MapOptions.LegendPlacement = TPlacement::plBottom;
+  d.MapOptions = {TBoundaryGridDrawing{TBoundaryGridDrawingOptions::dbgGrid}, TPlacement::plBottom};
   d.AutoUpdate = true;
   d.SetWellFluxMode(true);
   d.SetStartingTime(0.01);
@@ -188,15 +163,12 @@ class TAQVDataSaveTest : public ::testing::Test {
     return d;
   }
   static void ExpectSameContent(const TAQVDataFileContent& a, const TAQVDataFileContent& b) {
-    EXPECT_EQ(a.Form, b.Form);
-    EXPECT_EQ(a.InfoTexts, b.InfoTexts);
-    EXPECT_TRUE(a.Aquitards == b.Aquitards);
-    EXPECT_TRUE(a.Aquifers == b.Aquifers);
+    EXPECT_EQ(std::tuple(a.Form, a.InfoTexts, a.Aquitards == b.Aquitards, a.Aquifers == b.Aquifers),
+              std::tuple(b.Form, b.InfoTexts, true, true));
     EXPECT_TRUE(a.PumpingWells == b.PumpingWells);
     EXPECT_TRUE(a.ObservationWells == b.ObservationWells);
-    EXPECT_TRUE(a.TimeGraph == b.TimeGraph);
-    EXPECT_TRUE(a.TextBoxes == b.TextBoxes);
-    EXPECT_TRUE(a == b);
+    EXPECT_EQ(std::tuple(a.TimeGraph == b.TimeGraph, a.TextBoxes == b.TextBoxes, a == b),
+              std::tuple(true, true, true));
   }
 
   TDialogRecordingUserInterface mUi;
@@ -216,8 +188,7 @@ TEST_F(TAQVDataSaveTest, DocumentWithoutChartRoundTripsThroughThe2010Form) {
   ASSERT_TRUE(mUi.Messages.empty());
   EXPECT_EQ(fcntl(0, F_GETFD) != -1, inputOpen) << "a save closes its own file and no other";
   EXPECT_EQ(FirstLine(bytes), "AQV data file version 2010");
-  EXPECT_TRUE(mData->Saved);
-  EXPECT_EQ(mSavedEvents, 1);
+  EXPECT_EQ(std::tuple(mData->Saved, mSavedEvents), std::tuple(true, 1));
   const auto back = Load("a.aqv", nullptr);
   ExpectSameContent(back->DataFileContent(), mData->DataFileContent());
   // A value the writer drops is lost on both sides of that comparison: these are seen here.
@@ -234,9 +205,8 @@ TEST_F(TAQVDataSaveTest, DocumentWithoutChartRoundTripsThroughThe2010Form) {
             std::tuple(0.5, 12.0, 33, 2, 40, true, TPlacement::plBottom, -3.25));
   EXPECT_EQ(std::tuple(back->RelStoppingCriterion, back->AbsStoppingCriterion, back->InfoTexts[14]),
             std::tuple(2.5E-5, 0.003, std::string("Two\r\nlines")));
-  EXPECT_EQ(back->LengthUnit(), TAQVLengthUnit::luFeet);
-  EXPECT_EQ(back->ContourInterval(), 0.125);
-  EXPECT_FALSE(back->AutoContourInterval);
+  EXPECT_EQ(std::tuple(back->LengthUnit(), back->ContourInterval(), back->AutoContourInterval),
+            std::tuple(TAQVLengthUnit::luFeet, 0.125, false));
   // Write, read, write: the same bytes.
   EXPECT_EQ(SaveAs(*back, "b.aqv"), bytes);
 }
@@ -249,8 +219,7 @@ TEST_F(TAQVDataSaveTest, DocumentWithChartRoundTripsThroughThe2011Form) {
   ASSERT_TRUE(mData->InsertObservationWells(4, 2));
   for (int j = 4; j <= kMaxObservationWells; ++j) {
     TObservationWell& well = mData->ObservationWells[j];
-    well.X = well.Y = 0.5 * j;
-    well.Rc = well.Rw = 0.5;
+    std::tie(well.X, well.Y, well.Rc, well.Rw) = std::tuple(0.5 * j, 0.5 * j, 0.5, 0.5);
     for (int k = 1; k <= well.ObservationCount(); ++k) well.Observed[k] = 0.25;
   }
   mData->ObservationWells[5].Skin = 2.5;
@@ -267,9 +236,9 @@ TEST_F(TAQVDataSaveTest, DocumentWithChartRoundTripsThroughThe2011Form) {
   ASSERT_EQ(back->SavedSeriesMarkers.size(), 2u);
   EXPECT_EQ(back->SavedSeriesMarkers[0]->Data(), chart.Series(0)->Marker().Data());
   EXPECT_EQ(back->SavedSeriesPatterns[1]->Data(), chart.Series(1)->Patterns().Data());
-  EXPECT_TRUE(back->WellFluxMode());
-  EXPECT_EQ(back->PumpingWells[1].CurveColor[2], RGBColor(255, 128, 0));
-  EXPECT_EQ(back->ObservationWells[5].Skin, 2.5);
+  EXPECT_EQ(std::tuple(back->WellFluxMode(), back->PumpingWells[1].CurveColor[2],
+                       back->ObservationWells[5].Skin),
+            std::tuple(true, RGBColor(255, 128, 0), 2.5));
   EXPECT_EQ(SaveAs(*back, "b.aqv"), bytes);
 }
 
@@ -285,9 +254,8 @@ TEST_F(TAQVDataSaveTest, CurveStylesOfAquiferTwoSurviveASaveAndReload) {
   for (const TCurveStyles* styles :
        {static_cast<const TCurveStyles*>(&back->PumpingWells[2]),
         static_cast<const TCurveStyles*>(&back->ObservationWells[3])}) {
-    EXPECT_EQ(styles->CurveWidth[2], 2);
-    EXPECT_EQ(styles->MarkerSize[2], 6);
-    EXPECT_EQ(styles->MarkerStyle[2], 3);
+    EXPECT_EQ(std::tuple(styles->CurveWidth[2], styles->MarkerSize[2], styles->MarkerStyle[2]),
+              std::tuple(2, 6, 3));
     EXPECT_NE(styles->MarkerColor[2], clWhite);
   }
   EXPECT_EQ(back->PumpingWells[1].CurveColor[2], RGBColor(255, 128, 0)) << "the file's colour";
@@ -306,8 +274,7 @@ TEST_F(TAQVDataSaveTest, NonFiniteChartScaleNeverMakesTheDocumentUnsaveable) {
   scale.SetMajorUnit(-inf);
   scale.SetMinorUnit(std::nan(""));
   TScaleData data = before;
-  data.Max = inf;
-  data.MinAutomatic = false;
+  std::tie(data.Max, data.MinAutomatic) = std::tuple(inf, false);
   scale.SetData(data);
   TScaleData expected = before;
   expected.MinAutomatic = false;  // the flag is taken, the infinite maximum is not
@@ -322,10 +289,8 @@ TEST_F(TAQVDataSaveTest, DocumentWithTextBoxesRoundTripsThroughThe2012Form) {
   Fill(*mData);
   mData->ChartReference = &chart;
   auto box = std::make_unique<TAQVTextBoxRecord>();
-  box->Text = "Two\r\nlines";
-  box->X = 12.5;
-  box->Font.Name = "Times New Roman";
-  box->AnchorMode = 3;
+  std::tie(box->Text, box->X, box->Font.Name, box->AnchorMode) =
+      std::tuple("Two\r\nlines", 12.5, "Times New Roman", 3);
   mData->TextBoxes.push_back(std::move(box));
   const std::string bytes = SaveAs(*mData, "a.aqv");
   EXPECT_EQ(FirstLine(bytes), "AQV data file version 2012");
@@ -354,10 +319,10 @@ TEST_F(TAQVDataSaveTest, SavingTwiceGivesTheSameBytes) {
   mUi.Answers.push_back(TModalResult::mrYes);
   mData->SaveToFile(false);
   ASSERT_EQ(mUi.Messages.size(), 1u);
-  EXPECT_EQ(mUi.Messages[0].Text, mFolder.Path("a.aqv") + " already exists. Overwrite?");
-  EXPECT_EQ(mUi.Messages[0].Buttons, TMsgDlgButtons::mbYesNo);
-  EXPECT_EQ(mFolder.Read("a.aqv"), first);
-  EXPECT_EQ(mSavedEvents, 2);
+  EXPECT_EQ(
+      std::tuple(mUi.Messages[0].Text, mUi.Messages[0].Buttons),
+      std::tuple(mFolder.Path("a.aqv") + " already exists. Overwrite?", TMsgDlgButtons::mbYesNo));
+  EXPECT_EQ(std::tuple(mFolder.Read("a.aqv"), mSavedEvents), std::tuple(first, 2));
 }
 
 TEST_F(TAQVDataSaveTest, ExcludedZeroStartIsWrittenNegativeAndTheTableKeepsZero) {
@@ -366,8 +331,8 @@ TEST_F(TAQVDataSaveTest, ExcludedZeroStartIsWrittenNegativeAndTheTableKeepsZero)
   EXPECT_NE(bytes.find("\r\n -1.0000000E-31    800.0000000\r\n"), std::string::npos);
   EXPECT_EQ(mData->PumpingWells[2].StartTime[1], 0);
   const auto back = Load("a.aqv", nullptr);
-  EXPECT_EQ(back->PumpingWells[2].StartTime[1], 0);
-  EXPECT_FALSE(back->PumpingWells[2].Included[1]);
+  EXPECT_EQ(std::tuple(back->PumpingWells[2].StartTime[1], back->PumpingWells[2].Included[1]),
+            std::tuple(0, false));
 }
 
 TEST_F(TAQVDataSaveTest, SavedContourIntervalFollowsTheAutomaticSwitch) {
@@ -389,51 +354,39 @@ TEST_F(TAQVDataSaveTest, SavedContourIntervalFollowsTheAutomaticSwitch) {
 TEST_F(TAQVDataSaveTest, SaveAsAsksThroughTheDialogAndAddsTheExtension) {
   mData->FileName = mFolder.Path("old.aqv");
   std::filesystem::create_directory(mFolder.Root() / "v1.2");
-  struct TCase {
-    std::string Chosen, Saved;
-  };
-  const std::vector<TCase> cases = {
+  // {chosen in the dialog, saved}
+  const std::pair<std::string, std::string> cases[] = {
       {mFolder.Path("new"), mFolder.Path("new.aqv")},
       {mFolder.Path("v1.2/data"), mFolder.Path("v1.2/data.aqv")},  // a dot in a folder
       {mFolder.Path("data.txt"), mFolder.Path("data.txt")},
   };
-  for (const TCase& c : cases) {
-    mUi.DialogPaths.push_back(c.Chosen);
+  for (const auto& [chosen, saved] : cases) {
+    mUi.DialogPaths.push_back(chosen);
     mData->SaveToFile(true);
-    EXPECT_EQ(mData->FileName, c.Saved);
-    EXPECT_TRUE(std::filesystem::exists(c.Saved)) << c.Saved;
-    EXPECT_EQ(Globals().SaveDirectory, c.Chosen.substr(0, c.Chosen.find_last_of('/')));
+    EXPECT_EQ(mData->FileName, saved);
+    EXPECT_TRUE(std::filesystem::exists(saved)) << saved;
+    EXPECT_EQ(Globals().SaveDirectory, chosen.substr(0, chosen.find_last_of('/')));
   }
   EXPECT_EQ(mUi.DialogProposals.front(), "old.aqv");
   EXPECT_EQ(mUi.DialogFolders.front(), mFolder.Root().string());
-  EXPECT_EQ(mUi.DialogFilters.front(), "AQV data files (*.aqv)|*.aqv|All files (*.*)|*.*");
-  EXPECT_TRUE(mUi.Messages.empty());
-  EXPECT_EQ(mSavedEvents, 3);
+  EXPECT_EQ(std::tuple(mUi.DialogFilters.front(), mUi.Messages.empty(), mSavedEvents),
+            std::tuple("AQV data files (*.aqv)|*.aqv|All files (*.*)|*.*", true, 3));
 }
 
-TEST_F(TAQVDataSaveTest, DocumentWithoutPathAsksForOne) {
+TEST_F(TAQVDataSaveTest, DocumentWithoutPathAsksAndCancelOrNoToOverwritingWritesNothing) {
   mData->SaveToFile(false);
   EXPECT_EQ(mUi.DialogProposals.size(), 1u);
-}
-
-TEST_F(TAQVDataSaveTest, CancelInTheDialogWritesNothing) {
   mData->FileName = mFolder.Path("old.aqv");
   mData->SaveToFile(true);
-  EXPECT_TRUE(mFolder.Names().empty());
+  EXPECT_TRUE(mFolder.Names().empty() && mUi.Messages.empty());
   EXPECT_EQ(mData->FileName, mFolder.Path("old.aqv"));
-  EXPECT_FALSE(mData->Saved);
-  EXPECT_EQ(mSavedEvents, 0);
-  EXPECT_TRUE(mUi.Messages.empty());
-}
-
-TEST_F(TAQVDataSaveTest, NoToTheOverwriteQuestionWritesNothing) {
+  EXPECT_EQ(std::tuple(mData->Saved, mSavedEvents), std::tuple(false, 0));
   mFolder.Write("a.aqv", "old bytes");
   mData->FileName = mFolder.Path("a.aqv");
   mUi.Answers.push_back(TModalResult::mrNo);
   mData->SaveToFile(false);
-  EXPECT_EQ(mFolder.Read("a.aqv"), "old bytes");
-  EXPECT_FALSE(mData->Saved);
-  EXPECT_EQ(mSavedEvents, 0);
+  EXPECT_EQ(std::tuple(mFolder.Read("a.aqv"), mData->Saved, mSavedEvents),
+            std::tuple("old bytes", false, 0));
 }
 
 TEST_F(TAQVDataSaveTest, AddedExtensionNeverOverwritesAFileSilently) {
@@ -442,16 +395,14 @@ TEST_F(TAQVDataSaveTest, AddedExtensionNeverOverwritesAFileSilently) {
   mUi.Answers.push_back(TModalResult::mrNo);
   mData->SaveToFile(true);
   EXPECT_EQ(mUi.OnlyMessage(), mFolder.Path("a.aqv") + " already exists. Overwrite?");
-  EXPECT_EQ(mFolder.Read("a.aqv"), "old bytes");
-  EXPECT_EQ(mSavedEvents, 0);
+  EXPECT_EQ(std::tuple(mFolder.Read("a.aqv"), mSavedEvents), std::tuple("old bytes", 0));
 }
 
 TEST_F(TAQVDataSaveTest, FailedSaveLeavesTheOldFileAndReportsTheFailure) {
   mFolder.Write("a.aqv", "old bytes");
   mFolder.Write("locked.aqv", "locked bytes");
-  std::filesystem::permissions(mFolder.Path("locked.aqv"), std::filesystem::perms::owner_read |
-                                                               std::filesystem::perms::group_read |
-                                                               std::filesystem::perms::others_read);
+  std::filesystem::permissions(mFolder.Path("locked.aqv"),
+                               static_cast<std::filesystem::perms>(0444));
   std::filesystem::create_directory(mFolder.Root() / "folder.aqv");
   // A value that is not finite, a file its owner made read-only (mode 444, refused also for
   // the superuser), a target that is a folder, a folder that does not exist.
@@ -464,10 +415,10 @@ TEST_F(TAQVDataSaveTest, FailedSaveLeavesTheOldFileAndReportsTheFailure) {
     mData->FileName = mFolder.Path(target);
     mData->SaveToFile(false);
     ASSERT_FALSE(mUi.Messages.empty()) << target;
-    EXPECT_EQ(mUi.Messages.back().Text, "Could not save " + mFolder.Path(target) + "!");
-    EXPECT_EQ(mUi.Messages.back().Type, TMsgDlgType::mtError);
-    EXPECT_FALSE(mData->Saved) << target;
-    EXPECT_EQ(mSavedEvents, 0) << target;
+    EXPECT_EQ(
+        std::tuple(mUi.Messages.back().Text, mUi.Messages.back().Type, mData->Saved, mSavedEvents),
+        std::tuple("Could not save " + mFolder.Path(target) + "!", TMsgDlgType::mtError, false, 0))
+        << target;
   }
   EXPECT_EQ(mFolder.Read("a.aqv"), "old bytes");
   EXPECT_EQ(mFolder.Read("locked.aqv"), "locked bytes");
@@ -481,8 +432,7 @@ TEST_F(TAQVDataSaveTest, WellObservingARemovedAquiferDoesNotMakeTheDocumentUnsav
   mData->ObservationWells[1].Layer = 2;
   mData->SetAquiferCount(1);
   SaveAs(*mData, "a.aqv");
-  EXPECT_TRUE(mUi.Messages.empty());
-  EXPECT_TRUE(mData->Saved);
+  EXPECT_TRUE(mUi.Messages.empty() && mData->Saved);
   EXPECT_EQ(Load("a.aqv", nullptr)->ObservationWells[1].Layer, 1);
 }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 
 #include "model/AQVData.h"
 #include "tests/support/DocumentTest.h"
@@ -14,53 +15,39 @@ using TAQVDataTest = test::TDocumentTest;
 // stopping and Stehfest settings) are not repeated here.
 TEST_F(TAQVDataTest, NewDocumentHoldsOneTestWithDefaults) {
   const TAQVData& d = *mData;
-  EXPECT_EQ(d.AquiferCount(), 1);
-  EXPECT_EQ(d.RowCount(), 3);
-  EXPECT_EQ(d.PumpingWellCount(), 1);
-  EXPECT_EQ(d.PumpingWells[1].Name, "Pumping well 1");
-  EXPECT_TRUE(d.PumpingWells[1].Screened[1]);
-  EXPECT_FALSE(d.PumpingWells[1].Screened[2]);
-  EXPECT_EQ(d.ObservationWellCount(), 1);
-  EXPECT_EQ(d.ObservationWells[1].Name, "Observation well 1");
-  EXPECT_EQ(d.ObservationWells[1].Y, 10);
-  EXPECT_EQ(d.ObservationWells[1].ObservationCount(), 2);
-  EXPECT_EQ(d.TimeUnitLabel(), "d");
-  EXPECT_EQ(d.LengthUnitLabel(), "m");
-  EXPECT_TRUE(d.Modified());
-  EXPECT_FALSE(d.CurvesValid);
+  EXPECT_EQ(std::tuple(d.AquiferCount(), d.RowCount(), d.PumpingWellCount()), std::tuple(1, 3, 1));
+  const TPumpingWell& pumping = d.PumpingWells[1];
+  EXPECT_EQ(std::tuple(pumping.Name, pumping.Screened[1], pumping.Screened[2]),
+            std::tuple("Pumping well 1", true, false));
+  const TObservationWell& observation = d.ObservationWells[1];
+  EXPECT_EQ(std::tuple(d.ObservationWellCount(), observation.Name, observation.Y,
+                       observation.ObservationCount()),
+            std::tuple(1, "Observation well 1", 10, 2));
+  EXPECT_EQ(std::tuple(d.TimeUnitLabel(), d.LengthUnitLabel()), std::tuple("d", "m"));
+  EXPECT_EQ(std::tuple(d.Modified(), d.CurvesValid, d.Saved), std::tuple(true, false, false));
   EXPECT_TRUE(d.AllChanged && d.CurvesStale && d.UnitsChanged);
-  EXPECT_FALSE(d.Saved);
-  EXPECT_EQ(d.FitCount(), 2);
-  EXPECT_EQ(d.CurveCount, 1);
+  EXPECT_EQ(std::tuple(d.FitCount(), d.CurveCount), std::tuple(2, 1));
   EXPECT_EQ(std::pair(d.UpperLayer(), d.LowerLayer()), std::pair(1, 1));
-  for (int i = 1; i <= kMaxLayers; ++i) {
-    EXPECT_EQ(d.Kh[i], 1000);
-    EXPECT_EQ(d.Kv[i], 0.001);
-    EXPECT_EQ(d.TCode[i], kNoMark);
-  }
-  EXPECT_FALSE(d.TopAquitardImpervious());
-  EXPECT_TRUE(d.BottomAquitardImpervious());
-  EXPECT_EQ(d.StartingTime(), 0.001);
-  EXPECT_EQ(d.TimesPerLogCycle(), 10);
-  EXPECT_EQ(d.MaxIterations, 100);
-  EXPECT_EQ(d.InitialLambda, 0.01);
-  EXPECT_EQ(d.AnimationEndTime(), 10);
-  EXPECT_EQ(d.MeshDensity, 3);
-  EXPECT_EQ(d.BackgroundColor, clWhite);
-  EXPECT_EQ(d.BackgroundTransparency, 50);
+  for (int i = 1; i <= kMaxLayers; ++i)
+    EXPECT_EQ(std::tuple(d.Kh[i], d.Kv[i], d.TCode[i]), std::tuple(1000, 0.001, kNoMark)) << i;
+  EXPECT_EQ(std::tuple(d.TopAquitardImpervious(), d.BottomAquitardImpervious()),
+            std::tuple(false, true));
+  EXPECT_EQ(std::tuple(d.StartingTime(), d.TimesPerLogCycle(), d.MaxIterations, d.InitialLambda),
+            std::tuple(0.001, 10, 100, 0.01));
+  EXPECT_EQ(
+      std::tuple(d.AnimationEndTime(), d.MeshDensity, d.BackgroundColor, d.BackgroundTransparency),
+      std::tuple(10, 3, clWhite, 50));
   EXPECT_EQ(d.ReportTitles[3], "For  Unsteady-State  Flow  in  Multiple-Aquifer  Systems");
-  EXPECT_EQ(d.InfoTexts[1], "");
-  EXPECT_EQ(d.InfoTexts[5], " ");
-  EXPECT_EQ(d.InfoTexts[8], "");
+  EXPECT_EQ(std::tuple(d.InfoTexts[1], d.InfoTexts[5], d.InfoTexts[8]), std::tuple("", " ", ""));
   EXPECT_EQ(d.CurveValues.size(), static_cast<std::size_t>(kMaxCurveValues));
   EXPECT_EQ(d.Jacobian.size(), static_cast<std::size_t>(kMaxFitObservations * kMaxParameters));
   // Hidden wells keep their defaults for when the counts rise.
-  EXPECT_EQ(d.PumpingWells[2].StartTime[3], 2);
-  EXPECT_EQ(d.ObservationWells[5].Name, "Observation well 5");
-  EXPECT_EQ(d.ObservationWells[5].ObservationCount(), 2);
+  EXPECT_EQ(std::tuple(d.PumpingWells[2].StartTime[3], d.ObservationWells[5].Name,
+                       d.ObservationWells[5].ObservationCount()),
+            std::tuple(2, "Observation well 5", 2));
 }
 
-TEST_F(TAQVDataTest, ResetRestoresEditedDocumentAndFiresOncePerReset) {
+TEST_F(TAQVDataTest, ResetRestoresEditedDocumentWithTheLengthLabelAndFiresOncePerReset) {
   mData->OnChange = [this](TObject* sender) {
     EXPECT_EQ(sender, mData.get());
     ++mChanges;
@@ -71,21 +58,22 @@ TEST_F(TAQVDataTest, ResetRestoresEditedDocumentAndFiresOncePerReset) {
   mData->PumpingWells[1].Name = "PW";
   mData->SetWellFluxMode(true);
   mData->BackgroundFiles.push_back({true, "a.png"});
+  mData->SetLengthUnit(TAQVLengthUnit::luFeet);
+  ASSERT_EQ(mData->LengthUnitLabel(), "ft");
   mData->ResetToDefaults();
   mData->TCode[1] = mData->SAquitardCode[2] = '1';  // fit marks of the one aquifer left
   // Setters inside the reset may announce their own change; the reset's own ends the list.
   const int first = mChanges;
   mData->ResetToDefaults();
   EXPECT_EQ(mChanges - first, 1) << "an unchanged document fires exactly once per reset";
-  EXPECT_TRUE(mData->TextBoxes.empty());
+  EXPECT_TRUE(mData->TextBoxes.empty() && mData->BackgroundFiles.empty());
   EXPECT_EQ(mData->SelectedTextBox, nullptr);
-  EXPECT_EQ(mData->AquiferCount(), 1);
-  EXPECT_EQ(mData->PumpingWells[1].Name, "Pumping well 1");
-  EXPECT_FALSE(mData->WellFluxMode());
-  EXPECT_TRUE(mData->BackgroundFiles.empty());
-  EXPECT_EQ(mData->TCode[1], kNoMark);
-  EXPECT_EQ(mData->SAquitardCode[2], kNoMark);
+  EXPECT_EQ(std::tuple(mData->AquiferCount(), mData->PumpingWells[1].Name, mData->WellFluxMode()),
+            std::tuple(1, "Pumping well 1", false));
+  EXPECT_EQ(std::tuple(mData->TCode[1], mData->SAquitardCode[2]), std::tuple(kNoMark, kNoMark));
   EXPECT_TRUE(mData->AllChanged);
+  EXPECT_EQ(std::tuple(mData->LengthUnit(), mData->LengthUnitLabel()),
+            std::tuple(TAQVLengthUnit::luMeters, "m"));
 }
 
 TEST_F(TAQVDataTest, RowToLayerWithAndWithoutTopAquitard) {
@@ -108,20 +96,16 @@ TEST_F(TAQVDataTest, AbsentAquitardIsBackedUpAndRestored) {
     const auto setAbsent = [&](bool absent) {
       i == 1 ? mData->SetTopAquitardAbsent(absent) : mData->SetBottomAquitardAbsent(absent);
     };
-    mData->Resistance[i] = 250;
-    mData->SAquitard[i] = 0.01;
-    mData->ResistanceCode[i] = '1';
-    mData->SAquitardCode[i] = '2';
+    const auto aquitard = [&] {
+      return std::tuple(mData->Resistance[i], mData->SAquitard[i], mData->ResistanceCode[i],
+                        mData->SAquitardCode[i]);
+    };
+    std::tie(mData->Resistance[i], mData->SAquitard[i], mData->ResistanceCode[i],
+             mData->SAquitardCode[i]) = std::tuple(250, 0.01, '1', '2');
     setAbsent(true);
-    EXPECT_EQ(mData->Resistance[i], 1000);
-    EXPECT_EQ(mData->SAquitard[i], 0);
-    EXPECT_EQ(mData->ResistanceCode[i], kNoMark);
-    EXPECT_EQ(mData->SAquitardCode[i], kNoMark);
+    EXPECT_EQ(aquitard(), std::tuple(1000, 0, kNoMark, kNoMark));
     setAbsent(false);
-    EXPECT_EQ(mData->Resistance[i], 250);
-    EXPECT_EQ(mData->SAquitard[i], 0.01);
-    EXPECT_EQ(mData->ResistanceCode[i], '1');
-    EXPECT_EQ(mData->SAquitardCode[i], '2');
+    EXPECT_EQ(aquitard(), std::tuple(250, 0.01, '1', '2'));
     EXPECT_EQ(mData->Resistance[2], 700) << "the middle aquitard stays as it is";
   }
 }
@@ -162,9 +146,7 @@ TEST_F(TAQVDataTest, ValueAxisChangeOnUnmodifiedDocumentKeepsCurvesValid) {
   EXPECT_TRUE(mData->CurvesValid);
   mData->CurvesStale = false;
   mData->SetValueAxis(1);
-  EXPECT_TRUE(mData->Modified());
-  EXPECT_TRUE(mData->CurvesValid);
-  EXPECT_TRUE(mData->CurvesStale);
+  EXPECT_TRUE(mData->Modified() && mData->CurvesValid && mData->CurvesStale);
   mData->SetTimeAxis(1);
   EXPECT_TRUE(mData->CurvesValid) << "the document was already modified: no new invalidation";
 }
@@ -175,19 +157,10 @@ TEST_F(TAQVDataTest, TimeUnitChangeFiresQuantityEventBeforeChange) {
   mData->OnChange = [&](TObject*) { order.push_back("change"); };
   mData->SetTimeUnit(TAQVTimeUnit::tuMinutes);
   EXPECT_EQ(order, (std::vector<std::string>{"unit", "change"}));
-  EXPECT_EQ(mData->TimeUnitLabel(), "min");
-  EXPECT_EQ(mData->TimeFactor(), 1440);
+  EXPECT_EQ(std::tuple(mData->TimeUnitLabel(), mData->TimeFactor()), std::tuple("min", 1440));
   order.clear();
   mData->SetTimeUnit(TAQVTimeUnit::tuMinutes);
   EXPECT_TRUE(order.empty()) << "the unit that is already set does nothing";
-}
-
-TEST_F(TAQVDataTest, ResetSetsTheLengthLabelWithTheUnit) {
-  mData->SetLengthUnit(TAQVLengthUnit::luFeet);
-  ASSERT_EQ(mData->LengthUnitLabel(), "ft");
-  mData->ResetToDefaults();
-  EXPECT_EQ(mData->LengthUnit(), TAQVLengthUnit::luMeters);
-  EXPECT_EQ(mData->LengthUnitLabel(), "m");
 }
 
 // Removing an aquifer moves the wells that observed it into the last remaining one, included or
@@ -198,18 +171,17 @@ TEST_F(TAQVDataTest, ObservationWellInARemovedAquiferMovesToTheLastOne) {
   mData->ObservationWells[2].Layer = 2;
   mData->ObservationWells[2].Included[0] = false;
   mData->SetAquiferCount(1);
-  EXPECT_EQ(mData->ObservationWells[2].Layer, 1);
-  EXPECT_TRUE(mData->ObservationWells[2].LayerSet.Contains(1));
+  EXPECT_EQ(
+      std::tuple(mData->ObservationWells[2].Layer, mData->ObservationWells[2].LayerSet.Contains(1)),
+      std::tuple(1, true));
   mData->ComputeObservationDrawdowns();
-  EXPECT_EQ(mData->StatusCode, 0);
-  EXPECT_TRUE(mUi.Messages.empty());
+  EXPECT_EQ(std::tuple(mData->StatusCode, mUi.Messages.empty()), std::tuple(0, true));
 }
 
 TEST(RoundHalfEven, RoundsHalvesToEven) {
-  EXPECT_EQ(RoundHalfEven(2.5), 2);
-  EXPECT_EQ(RoundHalfEven(3.5), 4);
-  EXPECT_EQ(RoundHalfEven(-2.5), -2);
-  EXPECT_EQ(RoundHalfEven(14.642), 15);
+  EXPECT_EQ(std::tuple(RoundHalfEven(2.5), RoundHalfEven(3.5), RoundHalfEven(-2.5),
+                       RoundHalfEven(14.642)),
+            std::tuple(2, 4, -2, 15));
 }
 
 }  // namespace

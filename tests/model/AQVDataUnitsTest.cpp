@@ -3,7 +3,7 @@
 #include <cmath>
 #include <functional>
 #include <memory>
-#include <string>
+#include <tuple>
 #include <vector>
 
 #include "model/AQVData.h"
@@ -34,36 +34,32 @@ TQuantity Property(const char* name, double (TAQVData::*get)() const, void (TAQV
           [set](TAQVData& d, double v) { (d.*set)(v); }, power};
 }
 
-// Every converted quantity, including slots hidden by a lower count (layer position 3 of a
+// Every converted quantity of d, including slots hidden by a lower count (layer position 3 of a
 // one-aquifer system, pumping well 2, observation well 5, the last period and observation).
-std::vector<TQuantity> ConvertedQuantities() {
+std::vector<TQuantity> ConvertedQuantities(TAQVData& d) {
   using D = TAQVData;
-  const struct {
-    const char* Name;
-    double& (*Slot)(D&);
-    int Power;
-  } fields[] = {
-      {"ModelLength", [](D& d) -> double& { return d.ModelLength; }, 1},
-      {"ModelRadius", [](D& d) -> double& { return d.ModelRadius; }, 1},
-      {"MapRadius", [](D& d) -> double& { return d.MapRadius; }, 1},
-      {"WellCentreX", [](D& d) -> double& { return d.WellCentreX; }, 1},
-      {"WellCentreY", [](D& d) -> double& { return d.WellCentreY; }, 1},
-      {"D[3]", [](D& d) -> double& { return d.D[3]; }, 1},
-      {"DAquitard[3]", [](D& d) -> double& { return d.DAquitard[3]; }, 1},
-      {"Kh[3]", [](D& d) -> double& { return d.Kh[3]; }, 1},
-      {"Kv[3]", [](D& d) -> double& { return d.Kv[3]; }, 1},
-      {"T[3]", [](D& d) -> double& { return d.T[3]; }, 2},
-      {"T[1]", [](D& d) -> double& { return d.T[1]; }, 2},
-      {"Pumping X", [](D& d) -> double& { return d.PumpingWells[2].X; }, 1},
-      {"Pumping Y", [](D& d) -> double& { return d.PumpingWells[2].Y; }, 1},
-      {"Pumping Rc", [](D& d) -> double& { return d.PumpingWells[2].Rc; }, 1},
-      {"Pumping Rw", [](D& d) -> double& { return d.PumpingWells[1].Rw; }, 1},
-      {"Discharge[100]", [](D& d) -> double& { return d.PumpingWells[2].Discharge[100]; }, 3},
-      {"Observation X", [](D& d) -> double& { return d.ObservationWells[5].X; }, 1},
-      {"Observation Y", [](D& d) -> double& { return d.ObservationWells[5].Y; }, 1},
-      {"Observation Rc", [](D& d) -> double& { return d.ObservationWells[5].Rc; }, 1},
-      {"Observation Rw", [](D& d) -> double& { return d.ObservationWells[1].Rw; }, 1},
-      {"Observed[1000]", [](D& d) -> double& { return d.ObservationWells[5].Observed[1000]; }, 1}};
+  const std::tuple<const char*, double*, int> fields[] = {
+      {"ModelLength", &d.ModelLength, 1},
+      {"ModelRadius", &d.ModelRadius, 1},
+      {"MapRadius", &d.MapRadius, 1},
+      {"WellCentreX", &d.WellCentreX, 1},
+      {"WellCentreY", &d.WellCentreY, 1},
+      {"D[3]", &d.D[3], 1},
+      {"DAquitard[3]", &d.DAquitard[3], 1},
+      {"Kh[3]", &d.Kh[3], 1},
+      {"Kv[3]", &d.Kv[3], 1},
+      {"T[3]", &d.T[3], 2},
+      {"T[1]", &d.T[1], 2},
+      {"Pumping X", &d.PumpingWells[2].X, 1},
+      {"Pumping Y", &d.PumpingWells[2].Y, 1},
+      {"Pumping Rc", &d.PumpingWells[2].Rc, 1},
+      {"Pumping Rw", &d.PumpingWells[1].Rw, 1},
+      {"Discharge[100]", &d.PumpingWells[2].Discharge[100], 3},
+      {"Observation X", &d.ObservationWells[5].X, 1},
+      {"Observation Y", &d.ObservationWells[5].Y, 1},
+      {"Observation Rc", &d.ObservationWells[5].Rc, 1},
+      {"Observation Rw", &d.ObservationWells[1].Rw, 1},
+      {"Observed[1000]", &d.ObservationWells[5].Observed[1000], 1}};
   std::vector<TQuantity> quantities = {
       Property("SurfaceLevel", &D::SurfaceLevel, &D::SetSurfaceLevel, 1),
       Property("MinContour", &D::MinContour, &D::SetMinContour, 1),
@@ -73,15 +69,15 @@ std::vector<TQuantity> ConvertedQuantities() {
       Property("WorldX2", &D::WorldX2, &D::SetWorldX2, 1),
       Property("WorldY1", &D::WorldY1, &D::SetWorldY1, 1),
       Property("WorldY2", &D::WorldY2, &D::SetWorldY2, 1)};
-  for (const auto& f : fields) {
-    quantities.push_back({f.Name, [slot = f.Slot](D& d) { return slot(d); },
-                          [slot = f.Slot](D& d, double v) { slot(d) = v; }, f.Power});
+  for (const auto& [name, slot, power] : fields) {
+    quantities.push_back(
+        {name, [slot](D&) { return *slot; }, [slot](D&, double v) { *slot = v; }, power});
   }
   return quantities;
 }
 
 TEST_F(TAQVDataUnitsTest, LengthUnitRoundTripConvertsEveryQuantityByItsLengthPower) {
-  const auto quantities = ConvertedQuantities();
+  const auto quantities = ConvertedQuantities(*mData);
   // Distinct values, so that a quantity converted twice or taken from another slot shows.
   double value = 3.7;
   std::vector<double> before;
@@ -106,17 +102,14 @@ TEST_F(TAQVDataUnitsTest, SwitchingToFeetGivesTheDocumentedValuesAndLeavesOtherD
   EXPECT_NEAR(mData->PumpingWells[1].Rw, 0.32808398950131235, 1e-15);
   EXPECT_NEAR(mData->T[1], 10763.910416709722, 1e-9);
   EXPECT_NEAR(mData->PumpingWells[1].Discharge[1], 28251.733377190867, 1e-8);
-  EXPECT_EQ(mData->LengthUnitLabel(), "ft");
-  EXPECT_EQ(mData->LengthFactor(), 1);
-  EXPECT_EQ(mData->LengthFactorCubed(), 1);
+  EXPECT_EQ(std::tuple(mData->LengthUnitLabel(), mData->LengthFactor(), mData->LengthFactorCubed()),
+            std::tuple("ft", 1, 1));
   // Dimensionless and time quantities stay.
-  EXPECT_EQ(mData->Resistance[1], 1000);
-  EXPECT_EQ(mData->S[1], 0.001);
-  EXPECT_EQ(mData->PumpingWells[1].Skin, 0);
-  EXPECT_EQ(mData->PumpingWells[1].StartTime[2], 1);
-  EXPECT_EQ(mData->ObservationWells[1].Time[1], 1);
-  EXPECT_EQ(mData->ObservationWells[1].Computed[1], 0.7);
-  EXPECT_EQ(mData->AbsStoppingCriterion, 0.0001);
+  EXPECT_EQ(std::tuple(mData->Resistance[1], mData->S[1], mData->PumpingWells[1].Skin,
+                       mData->PumpingWells[1].StartTime[2], mData->AbsStoppingCriterion),
+            std::tuple(1000, 0.001, 0, 1, 0.0001));
+  EXPECT_EQ(std::tuple(mData->ObservationWells[1].Time[1], mData->ObservationWells[1].Computed[1]),
+            std::tuple(1, 0.7));
 }
 
 TEST_F(TAQVDataUnitsTest, LengthUnitSwitchConvertsHiddenRecordsAndRebuildsTheFittingList) {
@@ -130,45 +123,42 @@ TEST_F(TAQVDataUnitsTest, LengthUnitSwitchConvertsHiddenRecordsAndRebuildsTheFit
   EXPECT_NEAR(mData->ObservationWells[3].X, 30 / 0.3048, 1e-12);
 }
 
-TEST_F(TAQVDataUnitsTest, LengthUnitSwitchSetsItsFlagsAndFiresOnce) {
-  mData->Saved = true;
-  mData->ResultsExist = true;
-  mData->CurvesStale = false;
-  mData->UnitsChanged = false;
+TEST_F(TAQVDataUnitsTest, LengthUnitSwitchSetsItsFlagsAndFiresOnceAndSameOrUnknownUnitsDoNot) {
+  mData->Saved = mData->ResultsExist = true;
+  mData->CurvesStale = mData->UnitsChanged = false;
   mData->SetModified(false);
   mData->SetLengthUnit(TAQVLengthUnit::luFeet);
-  EXPECT_EQ(mChanges, 1);
-  EXPECT_FALSE(mData->Saved);
-  EXPECT_FALSE(mData->ResultsExist);
-  EXPECT_TRUE(mData->Modified());
-  EXPECT_FALSE(mData->CurvesValid);
-  EXPECT_TRUE(mData->CurvesStale);
-  EXPECT_TRUE(mData->UnitsChanged);
-  EXPECT_FALSE(mData->MapWindowChanged);
+  EXPECT_EQ(std::tuple(mChanges, mData->Saved, mData->ResultsExist, mData->Modified()),
+            std::tuple(1, false, false, true));
+  EXPECT_EQ(std::tuple(mData->CurvesValid, mData->CurvesStale, mData->UnitsChanged,
+                       mData->MapWindowChanged),
+            std::tuple(false, true, true, false));
 
   mChanges = 0;
   mData->Saved = true;
   mData->SetLengthUnit(TAQVLengthUnit::luFeet);
   EXPECT_EQ(mChanges, 0) << "the unit that is already set does nothing";
   EXPECT_TRUE(mData->Saved);
+  mData->SetTimeUnit(static_cast<TAQVTimeUnit>(9));  // unknown units are ignored
+  mData->SetLengthUnit(static_cast<TAQVLengthUnit>(2));
+  EXPECT_EQ(std::tuple(mChanges, mData->TimeUnit(), mData->LengthUnit()),
+            std::tuple(0, TAQVTimeUnit::tuDays, TAQVLengthUnit::luFeet));
 }
 
 TEST_F(TAQVDataUnitsTest, LengthUnitLabelConvertsOnlyTheContourSettings) {
   mData->SetLengthUnitLabel(TAQVLengthUnit::luMeters);
-  EXPECT_EQ(mData->LengthUnitLabel(), "m");
-  EXPECT_EQ(mData->ContourInterval(), 0.01);
+  EXPECT_EQ(std::tuple(mData->LengthUnitLabel(), mData->ContourInterval()), std::tuple("m", 0.01));
   EXPECT_DOUBLE_EQ(mData->MinContour(), -0.1);
   EXPECT_DOUBLE_EQ(mData->MaxContour(), 0.1);
-  EXPECT_TRUE(mData->MapWindowChanged);
-  EXPECT_TRUE(mData->UnitsChanged);
+  EXPECT_TRUE(mData->MapWindowChanged && mData->UnitsChanged);
 
   mData->SetLengthUnitLabel(TAQVLengthUnit::luFeet);
-  EXPECT_EQ(mData->LengthUnitLabel(), "ft");
-  EXPECT_EQ(mData->LengthUnit(), TAQVLengthUnit::luFeet);
+  EXPECT_EQ(std::tuple(mData->LengthUnitLabel(), mData->LengthUnit()),
+            std::tuple("ft", TAQVLengthUnit::luFeet));
   EXPECT_NEAR(mData->ContourInterval(), 0.01 / 0.3048, 1e-15);
   EXPECT_NEAR(mData->MaxContour(), 0.1 / 0.3048, 1e-14);
-  EXPECT_EQ(mData->PumpingWells[1].Rw, 0.1) << "a new document's wells stay as they are";
-  EXPECT_EQ(mData->T[1], 1000);
+  EXPECT_EQ(std::tuple(mData->PumpingWells[1].Rw, mData->T[1]), std::tuple(0.1, 1000))
+      << "a new document's wells and layers stay as they are";
 }
 
 TEST(ConvertLength, AppliesTheFootOncePerLengthDimension) {
@@ -212,14 +202,11 @@ TEST_F(TAQVDataUnitsTest, DisplayTimesConvertWhileConversionIsOnAndOnlyRelabelWh
   }
 }
 
-TEST_F(TAQVDataUnitsTest, MinutesShowADayAs1440AndStoreHalfADayFor720) {
+TEST_F(TAQVDataUnitsTest, MinutesAndHoursStoreTimesResistancesAndDischargesPerDay) {
   mData->SetTimeUnit(TAQVTimeUnit::tuMinutes);
   EXPECT_EQ(mData->ObservationWells[1].Time[1] * mData->TimeFactor(), 1440);
   mData->SetCellText(2, 2, "720", TAQVGridKind::gkObservations);
   EXPECT_EQ(mData->ObservationWells[1].Time[2], 0.5);
-}
-
-TEST_F(TAQVDataUnitsTest, HoursStoreResistanceInDaysAndDischargePerDay) {
   mData->SetTimeUnit(TAQVTimeUnit::tuHours);
   mData->SetCellText(5, 1, "48", TAQVGridKind::gkConductivities);  // c of the top aquitard
   EXPECT_DOUBLE_EQ(mData->Resistance[1], 2);
@@ -230,18 +217,9 @@ TEST_F(TAQVDataUnitsTest, HoursStoreResistanceInDaysAndDischargePerDay) {
 TEST_F(TAQVDataUnitsTest, TimeUnitChangeStoresNothingAndLeavesTheDocumentUnsaved) {
   mData->Saved = true;
   mData->SetTimeUnit(TAQVTimeUnit::tuHours);
-  EXPECT_FALSE(mData->Saved);
-  EXPECT_EQ(mData->PreviousTimeFactor(), 1);
-  EXPECT_EQ(mData->ObservationWells[1].Time[1], 1);
-  EXPECT_EQ(mData->StoppingTime(), 1000);
-}
-
-TEST_F(TAQVDataUnitsTest, UnknownUnitsAreIgnored) {
-  mData->SetTimeUnit(static_cast<TAQVTimeUnit>(9));
-  mData->SetLengthUnit(static_cast<TAQVLengthUnit>(2));
-  EXPECT_EQ(mChanges, 0);
-  EXPECT_EQ(mData->TimeUnit(), TAQVTimeUnit::tuDays);
-  EXPECT_EQ(mData->LengthUnit(), TAQVLengthUnit::luMeters);
+  EXPECT_EQ(std::tuple(mData->Saved, mData->PreviousTimeFactor(),
+                       mData->ObservationWells[1].Time[1], mData->StoppingTime()),
+            std::tuple(false, 1, 1, 1000));
 }
 
 }  // namespace

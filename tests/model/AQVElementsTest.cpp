@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 
 #include "model/AQVElements.h"
 #include "tests/support/TempFolder.h"
@@ -8,7 +9,7 @@
 namespace aqv {
 namespace {
 
-TEST(FloatToStrTrim, FollowsFixedAndExponentRanges) {
+TEST(FloatToStrTrim, FollowsFixedAndExponentRangesWithTheGivenSeparator) {
   EXPECT_EQ(FloatToStrTrim(7, 100000, 2.5, '.'), "2.5");
   EXPECT_EQ(FloatToStrTrim(7, 100000, 0.00001, '.'), "0.00001");
   EXPECT_EQ(FloatToStrTrim(7, 100000, 0.000009, '.'), "9E-06");
@@ -19,9 +20,7 @@ TEST(FloatToStrTrim, FollowsFixedAndExponentRanges) {
   EXPECT_EQ(FloatToStrTrim(7, 100000, -1234.5678, '.'), "-1234.568");
   // Six decimals at most in the fixed form.
   EXPECT_EQ(FloatToStrTrim(15, 100000, 0.1234567891, '.'), "0.123457");
-}
-
-TEST(FloatToStrTrim, UsesTheGivenDecimalSeparator) {
+  // The given decimal separator.
   EXPECT_EQ(FloatToStrTrim(7, 100000, 2.5, ','), "2,5");
   EXPECT_EQ(FloatToStrTrim(7, 100000, 250000, ','), "2,5E+05");
   EXPECT_EQ(FloatToStrTrim(7, 100000, 1000, ','), "1000");
@@ -35,20 +34,16 @@ TEST(StripDataFileExtension, TakesFileNameAndRemovesLowerCaseExtension) {
   EXPECT_EQ(StripDataFileExtension("noext"), "noext");
 }
 
-TEST(MakeUniqueFileName, CountsUpPastExistingFiles) {
+TEST(MakeUniqueFileName, CountsUpPastExistingFilesAndADotInAFolderDoesNotCutThePath) {
   const test::TTempFolder folder;
   const std::string doc = folder.Path("test.aqv");
   EXPECT_EQ(MakeUniqueFileName(doc, "fth"), folder.Path("test 00.fth"));
   folder.Write("test 00.fth", "x");
   folder.Write("test 01.fth", "x");
   EXPECT_EQ(MakeUniqueFileName(doc, "fth"), folder.Path("test 02.fth"));
-}
-
-TEST(MakeUniqueFileName, DotInFolderNameDoesNotCutThePath) {
-  const test::TTempFolder parent;
-  std::filesystem::create_directories(parent.Root() / "v1.d");
-  const std::string doc = parent.Path("v1.d/pumping.test.aqv");
-  EXPECT_EQ(MakeUniqueFileName(doc, "xyz"), parent.Path("v1.d/pumping 00.xyz"));
+  std::filesystem::create_directories(folder.Root() / "v1.d");
+  EXPECT_EQ(MakeUniqueFileName(folder.Path("v1.d/pumping.test.aqv"), "xyz"),
+            folder.Path("v1.d/pumping 00.xyz"));
 }
 
 TEST(Clamps, KeepValuesAwayFromZero) {
@@ -75,18 +70,15 @@ TEST(Globals, ResetRestoresPreferenceDefaults) {
   Globals().DataErrorText = "x";
   Globals().OptimizeCancelled = true;
   ResetGlobals();
-  EXPECT_EQ(Globals().NSt, 10);
-  EXPECT_EQ(Globals().nlogcycle, 10);
-  EXPECT_FALSE(Globals().ConvertLengthUnits);
-  EXPECT_TRUE(Globals().ConvertTimeUnits);
-  EXPECT_EQ(Globals().DefaultLengthUnits, 1);
-  EXPECT_TRUE(Globals().DataErrorText.empty());
-  EXPECT_FALSE(Globals().OptimizeCancelled);
+  EXPECT_EQ(std::tuple(Globals().NSt, Globals().nlogcycle, Globals().ConvertLengthUnits,
+                       Globals().ConvertTimeUnits, Globals().DefaultLengthUnits),
+            std::tuple(10, 10, false, true, 1));
+  EXPECT_EQ(std::tuple(Globals().DataErrorText, Globals().OptimizeCancelled),
+            std::tuple("", false));
 }
 
 TEST(CutText, CountsCharactersNotBytes) {
-  EXPECT_EQ(CutText("abcdef", 3), "abc");
-  EXPECT_EQ(CutText("ab", 3), "ab");
+  EXPECT_EQ(std::tuple(CutText("abcdef", 3), CutText("ab", 3)), std::tuple("abc", "ab"));
   EXPECT_EQ(CutText("\xC3\xA9t\xC3\xA9", 2), "\xC3\xA9t");  // "été" cut to "ét"
   EXPECT_EQ(CutText("\xC3\xA9", 0), "");
 }

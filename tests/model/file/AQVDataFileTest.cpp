@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
-#include <cmath>
 #include <limits>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "model/file/AQVDataFile.h"
@@ -73,12 +73,10 @@ std::string Replaced(std::string text, const std::string& from, const std::strin
 // tests below; here stand what the writer cannot show: the form, derived values, blank texts and
 // what a shortened file leaves out.
 
-TEST(ParseDataFile, YearSamplesGiveTheirFormsAndDerivedValues) {
+TEST(ParseDataFile, YearSamplesGiveTheirFormsDerivedValuesAndOptionalMapOptions) {
   const TAQVDataFileContent c = Read(Sample("v2010.aqv"));
-  EXPECT_EQ(c.Form, TAQVDataFileForm::df2010);
-  EXPECT_EQ(c.InfoTexts[0], "Polder test");
-  EXPECT_EQ(c.InfoTexts[4], " ");
-  EXPECT_EQ(c.TimeUnit, TAQVTimeUnit::tuMinutes);
+  EXPECT_EQ(std::tuple(c.Form, c.InfoTexts[0], c.InfoTexts[4], c.TimeUnit),
+            std::tuple(TAQVDataFileForm::df2010, "Polder test", " ", TAQVTimeUnit::tuMinutes));
   EXPECT_EQ(c.Aquitards[0].ResistanceCode, '1');
   EXPECT_DOUBLE_EQ(c.Aquitards[0].Kv, 0.01);  // 5 / 500
   EXPECT_DOUBLE_EQ(c.Aquifers[0].Kh, 100);    // 2000 / 20
@@ -87,9 +85,14 @@ TEST(ParseDataFile, YearSamplesGiveTheirFormsAndDerivedValues) {
   EXPECT_EQ(c.ObservationWells[0].Observations[1], (TDataFileObservation{0.02, 0.08, false}));
   EXPECT_TRUE(c.ObservationWells[0].OwnCurve);
   EXPECT_FALSE(c.ObservationWells[1].OwnCurve);  // same place as well A
-  EXPECT_FALSE(c.TimeGraph.has_value());
-  EXPECT_TRUE(c.TextBoxes.empty());
+  EXPECT_TRUE(!c.TimeGraph.has_value() && c.TextBoxes.empty());
   EXPECT_EQ(*c.MapOptions, (TDataFileMapOptions{false, true, TPlacement::plLeft}));
+  // A file that ends after its image list keeps the map's own options.
+  std::vector<std::string> lines = Lines(Sample("v2010.aqv"));
+  lines.resize(lines.size() - 4);
+  const TAQVDataFileContent shorter = Read(Join(lines));
+  EXPECT_FALSE(shorter.MapOptions.has_value());
+  EXPECT_EQ(shorter.BackgroundFiles.size(), 2u);
 
   const TAQVDataFileContent c2011 = Read(Sample("v2011.aqv"));
   EXPECT_EQ(c2011.Form, TAQVDataFileForm::df2011);
@@ -102,48 +105,32 @@ TEST(ParseDataFile, YearSamplesGiveTheirFormsAndDerivedValues) {
   const TAQVDataFileContent c2012 = Read(Sample("v2012.aqv"));
   EXPECT_EQ(c2012.Form, TAQVDataFileForm::df2012);
   ASSERT_EQ(c2012.TextBoxes.size(), 2u);
-  EXPECT_TRUE(c2012.TextBoxes[0].Recognized);
-  EXPECT_EQ(c2012.TextBoxes[0].Y, -3.25);
-  EXPECT_EQ(c2012.TextBoxes[0].Text, "First line\r\nSecond line");
+  EXPECT_EQ(
+      std::tuple(c2012.TextBoxes[0].Recognized, c2012.TextBoxes[0].Y, c2012.TextBoxes[0].Text),
+      std::tuple(true, -3.25, "First line\r\nSecond line"));
   EXPECT_EQ(c2012.TextBoxes[1].Font.Style,
             (TFontStyles{TFontStyle::fsItalic, TFontStyle::fsStrikeOut}));
 }
 
-TEST(ParseDataFile, FileEndingAfterItsImageListKeepsTheMapsOwnOptions) {
-  std::vector<std::string> lines = Lines(Sample("v2010.aqv"));
-  lines.resize(lines.size() - 4);
-  const TAQVDataFileContent shorter = Read(Join(lines));
-  EXPECT_FALSE(shorter.MapOptions.has_value());
-  EXPECT_EQ(shorter.BackgroundFiles.size(), 2u);
-}
-
 TEST(ParseDataFile, OlderYearFormsLackTheirMissingBlocks) {
   const TAQVDataFileContent c2009 = Read(Sample("v2009.aqv"));  // LF line ends
-  EXPECT_EQ(c2009.Form, TAQVDataFileForm::df2009);
-  EXPECT_EQ(c2009.RelStoppingCriterion, 1E-5);
-  EXPECT_EQ(c2009.TimeUnit, TAQVTimeUnit::tuSeconds);
-  EXPECT_FALSE(c2009.TimeGraph.has_value());
+  EXPECT_EQ(std::tuple(c2009.Form, c2009.RelStoppingCriterion, c2009.TimeUnit),
+            std::tuple(TAQVDataFileForm::df2009, 1E-5, TAQVTimeUnit::tuSeconds));
+  EXPECT_TRUE(!c2009.TimeGraph && c2009.BackgroundFiles.empty() && !c2009.MapOptions);
   EXPECT_EQ(c2009.BackgroundTransparency, 50);
-  EXPECT_TRUE(c2009.BackgroundFiles.empty());
-  EXPECT_FALSE(c2009.MapOptions.has_value());
   EXPECT_EQ(c2009.DrawLayer, 1);  // the file's 3 is lowered to the aquifer count
 
   const TAQVDataFileContent c2008 = Read(Sample("v2008.aqv"));  // CR line ends
-  EXPECT_EQ(c2008.Form, TAQVDataFileForm::df2008);
-  EXPECT_EQ(c2008.RelStoppingCriterion, 1E-4);
-  EXPECT_TRUE(c2008.LinearResiduals);
-  EXPECT_EQ(c2008.TimeUnit, TAQVTimeUnit::tuDays);
-  EXPECT_EQ(c2008.InfoTexts[0], "Polder test");
-  EXPECT_EQ(c2008.ObservationWells.size(), 2u);
-
+  EXPECT_EQ(std::tuple(c2008.Form, c2008.RelStoppingCriterion, c2008.TimeUnit),
+            std::tuple(TAQVDataFileForm::df2008, 1E-4, TAQVTimeUnit::tuDays));
+  EXPECT_EQ(std::tuple(c2008.LinearResiduals, c2008.InfoTexts[0], c2008.ObservationWells.size()),
+            std::tuple(true, "Polder test", 2u));
   // No "General Information" title, and two more numbers after X and Y of a pumping well.
   const TAQVDataFileContent c2007 = Read(Sample("v2007.aqv"));
-  EXPECT_EQ(c2007.Form, TAQVDataFileForm::df2007);
-  EXPECT_EQ(c2007.InfoTexts[0], "Polder test");
-  EXPECT_EQ(c2007.InfoTexts[13], "Last remark");
-  EXPECT_EQ(c2007.PumpingWells[0].X, 0);
-  EXPECT_EQ(c2007.PumpingWells[0].Rc, 0.15);
-  EXPECT_EQ(c2007.PumpingWells[0].Name, "Well P1");
+  EXPECT_EQ(std::tuple(c2007.Form, c2007.InfoTexts[0], c2007.InfoTexts[13]),
+            std::tuple(TAQVDataFileForm::df2007, "Polder test", "Last remark"));
+  const TDataFilePumpingWell& well2007 = c2007.PumpingWells[0];
+  EXPECT_EQ(std::tuple(well2007.X, well2007.Rc, well2007.Name), std::tuple(0, 0.15, "Well P1"));
   EXPECT_EQ(c2007.SavedContourInterval, 0.05);
 }
 
@@ -152,55 +139,40 @@ TEST(ParseDataFile, OldestFormIsDistributedIntoObservationWells) {
   EXPECT_EQ(c.Form, TAQVDataFileForm::dfOldest);
   ASSERT_EQ(c.AquiferCount(), 2);
   // Negative values mark parameters with the letters a, b, c, ... in reading order.
-  EXPECT_EQ(c.Aquifers[0].T, 1000);
-  EXPECT_EQ(c.Aquifers[0].TCode, 'a');
-  EXPECT_EQ(c.Aquifers[1].S, 0.0002);
-  EXPECT_EQ(c.Aquifers[1].SCode, 'b');
-  EXPECT_EQ(c.Aquitards[1].Resistance, 800);
-  EXPECT_EQ(c.Aquitards[1].ResistanceCode, 'c');
-  EXPECT_EQ(c.Aquitards[1].SAquitardCode, 'd');
-  EXPECT_EQ(c.Aquitards[2].Resistance, 300);
-  EXPECT_EQ(c.Aquitards[2].SAquitardCode, kNoMark);
-  EXPECT_TRUE(c.TopAquitardImpervious);
-  EXPECT_TRUE(c.BottomAquitardImpervious);
-  EXPECT_EQ(c.Aquifers[1].D, 1);
-  EXPECT_EQ(c.Aquitards[0].DAquitard, 1);
+  EXPECT_EQ(std::tuple(c.Aquifers[0].T, c.Aquifers[0].TCode, c.Aquifers[1].S, c.Aquifers[1].SCode),
+            std::tuple(1000, 'a', 0.0002, 'b'));
+  const TDataFileAquitard& second = c.Aquitards[1];
+  EXPECT_EQ(std::tuple(second.Resistance, second.ResistanceCode, second.SAquitardCode),
+            std::tuple(800, 'c', 'd'));
+  EXPECT_EQ(std::tuple(c.Aquitards[2].Resistance, c.Aquitards[2].SAquitardCode),
+            std::tuple(300, kNoMark));
+  EXPECT_TRUE(c.TopAquitardImpervious && c.BottomAquitardImpervious);
+  EXPECT_EQ(std::tuple(c.Aquifers[1].D, c.Aquitards[0].DAquitard), std::tuple(1, 1));
   EXPECT_DOUBLE_EQ(c.Aquitards[1].Kv, 1.0 / 800);
 
   const TDataFilePumpingWell& well = c.PumpingWells.at(0);
-  EXPECT_EQ(well.Rw, 0.15);
-  EXPECT_EQ(well.RwCode, 'u');
-  EXPECT_EQ(well.Rc, 0.2);
-  EXPECT_EQ(well.RcCode, 'v');
-  EXPECT_EQ(well.Skin, 499.5);
-  EXPECT_EQ(well.SkinCode, 'w');
+  EXPECT_EQ(std::tuple(well.Rw, well.RwCode, well.Rc, well.RcCode, well.Skin, well.SkinCode),
+            std::tuple(0.15, 'u', 0.2, 'v', 499.5, 'w'));
   EXPECT_EQ(well.Screened, (std::array<bool, 2>{true, true}));
   ASSERT_EQ(well.Periods.size(), 2u);
   EXPECT_EQ(well.Periods[0], (TDataFilePeriod{0, -1500, true}));
   EXPECT_EQ(well.Periods[1], (TDataFilePeriod{1E8, 0, true}));  // an end of 0 means 1E8
 
+  EXPECT_EQ(std::vector(c.InfoTexts.begin() + 9, c.InfoTexts.end()),
+            (std::vector<std::string>{"t12", "t13", "t14", "t13", "t14"}));
   EXPECT_EQ(c.InfoTexts[0], "Project");
-  EXPECT_EQ(c.InfoTexts[9], "t12");
-  EXPECT_EQ(c.InfoTexts[10], "t13");
-  EXPECT_EQ(c.InfoTexts[11], "t14");
-  EXPECT_EQ(c.InfoTexts[12], "t13");
-  EXPECT_EQ(c.InfoTexts[13], "t14");
 
   ASSERT_EQ(c.ObservationWells.size(), 3u);
   const TDataFileObservationWell& first = c.ObservationWells[0];
-  EXPECT_EQ(first.Name, "observation well  1");
-  EXPECT_EQ(first.X, 10);
-  EXPECT_EQ(first.Layer, 1);
+  EXPECT_EQ(std::tuple(first.Name, first.X, first.Layer), std::tuple("observation well  1", 10, 1));
   ASSERT_EQ(first.Observations.size(), 3u);
   // Sorted by time; centimetres and minutes of unit code 0 become metres and days.
   EXPECT_DOUBLE_EQ(first.Observations[0].Time, 10.0 / 1440);
   EXPECT_DOUBLE_EQ(first.Observations[0].Observed, 0.05);
   EXPECT_DOUBLE_EQ(first.Observations[2].Time, 30.0 / 1440);
   EXPECT_DOUBLE_EQ(first.Observations[2].Observed, 0.12);
-  EXPECT_EQ(c.ObservationWells[1].X, 25);
-  EXPECT_EQ(c.ObservationWells[1].Layer, 2);
-  EXPECT_EQ(c.ObservationWells[2].X, 10);
-  EXPECT_EQ(c.ObservationWells[2].Layer, 2);
+  EXPECT_EQ(std::tuple(c.ObservationWells[1].X, c.ObservationWells[1].Layer), std::tuple(25, 2));
+  EXPECT_EQ(std::tuple(c.ObservationWells[2].X, c.ObservationWells[2].Layer), std::tuple(10, 2));
   EXPECT_FALSE(c.ObservationWells[2].OwnCurve) << "well 1 stands at the same place";
 }
 
@@ -214,31 +186,28 @@ TEST(ParseDataFile, OldestFormRegroupsIntoAtMostFiveWellsWithDefaultValues) {
   const std::vector<bool> ownCurve = {true, true, false, true, true};
   for (std::size_t j = 0; j < 5; ++j) {
     const TDataFileObservationWell& well = c.ObservationWells[j];
-    EXPECT_EQ(well.OwnCurve, ownCurve[j]) << j;
-    EXPECT_EQ(well.Y, 0);
-    EXPECT_EQ(well.Rc, 0.02);
-    EXPECT_EQ(well.Rw, 0.02);
-    EXPECT_EQ(well.Skin, 0);
+    EXPECT_EQ(std::tuple(well.OwnCurve, well.Y, well.Rc, well.Rw, well.Skin),
+              std::tuple(ownCurve[j], 0, 0.02, 0.02, 0))
+        << j;
   }
-  EXPECT_EQ(c.ObservationWells[4].Name, "observation well  5");
-  EXPECT_EQ(c.ObservationWells[4].X, 2);
+  EXPECT_EQ(std::tuple(c.ObservationWells[4].Name, c.ObservationWells[4].X),
+            std::tuple("observation well  5", 2));
 }
 
 // A factor on a value of exactly 0 moves nothing, so its group is dropped when read.
 TEST(ParseDataFile, GroupOnAZeroStorativityOrCasingRadiusIsDropped) {
   for (const double value : {0.0, 1E-5}) {
     TAQVDataFileContent c = Read(Sample("v2010.aqv"));
-    c.Aquifers[0].S = value;
-    c.Aquifers[0].SCode = '2';
-    c.Aquitards.back().SAquitard = value;
-    c.Aquitards.back().SAquitardCode = '3';
-    c.PumpingWells[0].Rc = value;
-    c.PumpingWells[0].RcCode = '4';
+    std::tie(c.Aquifers[0].S, c.Aquifers[0].SCode) = std::tuple(value, '2');
+    std::tie(c.Aquitards.back().SAquitard, c.Aquitards.back().SAquitardCode) =
+        std::tuple(value, '3');
+    std::tie(c.PumpingWells[0].Rc, c.PumpingWells[0].RcCode) = std::tuple(value, '4');
     const TAQVDataFileContent back = Read(Write(c));
     const bool kept = value > 0;
-    EXPECT_EQ(back.Aquifers[0].SCode, kept ? '2' : kNoMark) << value;
-    EXPECT_EQ(back.Aquitards.back().SAquitardCode, kept ? '3' : kNoMark) << value;
-    EXPECT_EQ(back.PumpingWells[0].RcCode, kept ? '4' : kNoMark) << value;
+    EXPECT_EQ(std::tuple(back.Aquifers[0].SCode, back.Aquitards.back().SAquitardCode,
+                         back.PumpingWells[0].RcCode),
+              kept ? std::tuple('2', '3', '4') : std::tuple(kNoMark, kNoMark, kNoMark))
+        << value;
   }
 }
 
@@ -256,19 +225,13 @@ TEST(WriteDataFile, GivesTheHandWrittenFilesByteForByte) {
 TEST(WriteDataFile, WritesHandBuiltContentAsTheLineTable) {
   TAQVDataFileContent c;
   c.InfoTexts[0] = "Name text";
-  c.Aquitards[0].Name = "Top";
-  c.Aquifers[0].Name = "Aquifer";
+  std::tie(c.Aquitards[0].Name, c.Aquifers[0].Name, c.Aquitards[1].Name) =
+      std::tuple("Top", "Aquifer", "Bottom");
   c.Aquifers[0].SCode = '2';
-  c.Aquitards[1].Name = "Bottom";
   c.TimeUnit = TAQVTimeUnit::tuHours;
-  TDataFilePumpingWell well;
-  well.Name = "Pumping well 1";
-  well.Periods = {TDataFilePeriod{0, 800, true}};
-  c.PumpingWells = {well};
-  TDataFileObservationWell obs;
-  obs.Name = "Observation well 1";
-  obs.Observations = {TDataFileObservation{1, 0.1, true}, TDataFileObservation{2, 0.15, false}};
-  c.ObservationWells = {obs};
+  c.PumpingWells = {{.Name = "Pumping well 1", .Periods = {{0, 800, true}}}};
+  c.ObservationWells = {
+      {.Name = "Observation well 1", .Observations = {{1, 0.1, true}, {2, 0.15, false}}}};
   const std::string expected = Join(
       {"AQV data file version 2010",
        "=== Multilayer aquifer system - Pumping test analysis",
@@ -382,10 +345,10 @@ TEST(WriteDataFile, NonFiniteValueIsNeverWritten) {
   cases[3].ObservationWells[0].Observations[0].Observed = nan;
   cases[4].TextBoxes.push_back(TAQVTextBoxProperties{});
   cases[4].TextBoxes.back().X = nan;
-  for (const TAQVDataFileContent& c : cases) {
-    const TDataFileWrite write = WriteDataFile(c);
-    EXPECT_EQ(write.Status, TDataFileWriteStatus::dwNotFinite);
-    EXPECT_TRUE(write.Bytes.empty());
+  for (std::size_t k = 0; k < cases.size(); ++k) {
+    const TDataFileWrite write = WriteDataFile(cases[k]);
+    EXPECT_EQ(write.Status, TDataFileWriteStatus::dwNotFinite) << k;
+    EXPECT_TRUE(write.Bytes.empty()) << k;
   }
 }
 
@@ -399,49 +362,39 @@ TEST(WriteDataFile, RefusesContentBeyondTheCapacities) {
   cases[3].PumpingWells[0].Periods.resize(101);
   cases[4].ObservationWells.resize(6);
   cases[5].ObservationWells[0].Observations[0].Time = -1;
-  for (const TAQVDataFileContent& c : cases) {
-    EXPECT_EQ(WriteDataFile(c).Status, TDataFileWriteStatus::dwInvalidContent);
-  }
+  for (std::size_t k = 0; k < cases.size(); ++k)
+    EXPECT_EQ(WriteDataFile(cases[k]).Status, TDataFileWriteStatus::dwInvalidContent) << k;
 }
 
 // A value the reader would refuse (here a colour with a stray high byte, a parameter mark
 // beyond the file's groups) fails the save instead of producing a file that does not open.
 TEST(WriteDataFile, TextThatWouldNotReadBackIsRefusedBeforeSaving) {
-  TAQVDataFileContent c = Read(Sample("v2011.aqv"));
-  c.TimeGraph->Series[0].Marker.Color = 0x12345678;
-  EXPECT_EQ(WriteDataFile(c).Status, TDataFileWriteStatus::dwNotReadable);
-  TAQVDataFileContent d = Read(Sample("v2010.aqv"));
-  d.Aquifers[0].TCode = static_cast<char>(0xE9);
-  EXPECT_EQ(WriteDataFile(d).Status, TDataFileWriteStatus::dwNotReadable);
-  TAQVDataFileContent e = Read(Sample("v2010.aqv"));
-  e.ObservationWells[0].Layer = 2;
-  EXPECT_EQ(WriteDataFile(e).Status, TDataFileWriteStatus::dwNotReadable);
+  std::vector<TAQVDataFileContent> cases = {Read(Sample("v2011.aqv")), Read(Sample("v2010.aqv")),
+                                            Read(Sample("v2010.aqv"))};
+  cases[0].TimeGraph->Series[0].Marker.Color = 0x12345678;
+  cases[1].Aquifers[0].TCode = static_cast<char>(0xE9);
+  cases[2].ObservationWells[0].Layer = 2;  // the sample has one aquifer
+  for (std::size_t k = 0; k < cases.size(); ++k)
+    EXPECT_EQ(WriteDataFile(cases[k]).Status, TDataFileWriteStatus::dwNotReadable) << k;
 }
 
 TEST(WriteDataFile, LineBreaksInTextsNamesAndTitlesAreWrittenAsMark) {
   TAQVDataFileContent c = Read(Sample("v2012.aqv"));
-  c.PumpingWells[0].Name = "P\r\n1";
-  c.Aquifers[0].Name = "Sand\nfine";
-  c.InfoTexts[2] = "Zel\rvor";
-  c.TimeGraph->ChartTitle.Text = "Two\r\nlines";
-  c.TimeGraph->XAxis.TitleFont.Name = "Odd\nfont";
-  c.TextBoxes[0].Font.Name = "Box\r\nfont";
+  std::tie(c.PumpingWells[0].Name, c.Aquifers[0].Name, c.InfoTexts[2]) =
+      std::tuple("P\r\n1", "Sand\nfine", "Zel\rvor");
+  std::tie(c.TimeGraph->ChartTitle.Text, c.TimeGraph->XAxis.TitleFont.Name,
+           c.TextBoxes[0].Font.Name) = std::tuple("Two\r\nlines", "Odd\nfont", "Box\r\nfont");
   const std::string text = Write(c);
   for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r') {
-      ASSERT_EQ(text[i + 1], '\n') << i;
-    }
-    if (text[i] == '\n') {
-      ASSERT_EQ(text[i - 1], '\r') << i;
-    }
+    ASSERT_TRUE(text[i] != '\r' || text[i + 1] == '\n') << "lone CR at " << i;
+    ASSERT_TRUE(text[i] != '\n' || text[i - 1] == '\r') << "lone LF at " << i;
   }
   EXPECT_EQ(Lines(text).size(), Lines(Sample("v2012.aqv")).size());
   const TAQVDataFileContent back = Read(text);
-  EXPECT_EQ(back.PumpingWells[0].Name, "P\r\n1");
-  EXPECT_EQ(back.Aquifers[0].Name, "Sand\r\nfine");
-  EXPECT_EQ(back.InfoTexts[2], "Zel\r\nvor");
-  EXPECT_EQ(back.TimeGraph->ChartTitle.Text, "Two\r\nlines");
-  EXPECT_EQ(back.TimeGraph->XAxis.TitleFont.Name, "Odd\r\nfont");
+  EXPECT_EQ(std::tuple(back.PumpingWells[0].Name, back.Aquifers[0].Name, back.InfoTexts[2]),
+            std::tuple("P\r\n1", "Sand\r\nfine", "Zel\r\nvor"));
+  EXPECT_EQ(std::tuple(back.TimeGraph->ChartTitle.Text, back.TimeGraph->XAxis.TitleFont.Name),
+            std::tuple("Two\r\nlines", "Odd\r\nfont"));
   EXPECT_EQ(back.TextBoxes[0].Font.Name, "Box&crnl;font");  // the record is not decoded
 }
 
@@ -600,18 +553,15 @@ TEST(ParseDataFile, RefusesBadTimeGraphAndTextLines) {
   using S = TDataFileStatus;
   const std::string t = Sample("v2011.aqv");
   const std::string u = Sample("v2012.aqv");
-  const std::string open = kOpen;
+  const std::string colours = "clCream 0 - clWhite 0 1";
   ExpectRefusals(
       {{Replaced(t, "100.0000000 0 1", "100.0000000 0 3"), S::dsValueOutOfRange, Value(52)},
-       {Replaced(t, "clCream 0 - clWhite 0 1", "clCream 8 - clWhite 0 1"), S::dsValueOutOfRange,
-        Value(54)},
-       {Replaced(t, "clCream 0 - clWhite 0 1", "clCream 0 - clWhite 7 1"), S::dsValueOutOfRange,
-        Value(54)},
-       {Replaced(t, "clCream 0 - clWhite 0 1", "$12345678 0 - clWhite 0 1"), S::dsValueOutOfRange,
-        Value(54)},
-       {Replaced(t, "clCream 0 - clWhite 0 1", "clCream 0 - clWhite 0"), S::dsReadError, kOpen},
-       {Replaced(t, "clCream 0 - clWhite 0 1", "clCrime 0 - clWhite 0 1"), S::dsReadError, kOpen},
-       {Replaced(t, "clCream 0 - clWhite 0 1", "clCream 0 - clWhite 0 1.5"), S::dsReadError, kOpen},
+       {Replaced(t, colours, "clCream 8 - clWhite 0 1"), S::dsValueOutOfRange, Value(54)},
+       {Replaced(t, colours, "clCream 0 - clWhite 7 1"), S::dsValueOutOfRange, Value(54)},
+       {Replaced(t, colours, "$12345678 0 - clWhite 0 1"), S::dsValueOutOfRange, Value(54)},
+       {Replaced(t, colours, "clCream 0 - clWhite 0"), S::dsReadError, kOpen},
+       {Replaced(t, colours, "clCrime 0 - clWhite 0 1"), S::dsReadError, kOpen},
+       {Replaced(t, colours, "clCream 0 - clWhite 0 1.5"), S::dsReadError, kOpen},
        {Replaced(t, "1 0   Drawdown", "5 0   Drawdown"), S::dsValueOutOfRange, Value(56)},
        {Replaced(t, "clRed 4 8", "clRed 6 8"), S::dsValueOutOfRange, Value(81)},
        {Replaced(t, "Number of series : 2", "Number of series : 129"), S::dsInvalidCount,
@@ -670,9 +620,9 @@ TEST(ParseDataFile, AnimationSettingsOutsideTheirChecksAreClamped) {
                          {"    5.0000000              1      5.0000000", 5, 1, 5}};
   for (const TCase& c : cases) {
     const TAQVDataFileContent content = Read(Replaced(s, line, c.Line));
-    EXPECT_EQ(content.AnimationStartTime, c.Start) << c.Line;
-    EXPECT_EQ(content.TimeSteps, c.Steps) << c.Line;
-    EXPECT_EQ(content.AnimationEndTime, c.End) << c.Line;
+    EXPECT_EQ(std::tuple(content.AnimationStartTime, content.TimeSteps, content.AnimationEndTime),
+              std::tuple(c.Start, c.Steps, c.End))
+        << c.Line;
   }
 }
 
@@ -796,7 +746,8 @@ TEST(ParseDataFile, ColourListTakesClearAsWhiteAndFlagsOnlyTheFirstTwoDigits) {
   EXPECT_EQ(c.TimeGraph->PumpingWellOptions[0].LayerSet, TByteSet(0b110));
 }
 
-TEST(ParseDataFile, LayerNamesAreReadUpToTheirEightyCharacters) {
+// Names are read up to their widths, and in Windows-1252 are decoded.
+TEST(ParseDataFile, LayerNamesAreReadUpToTheirEightyCharactersAndDecoded) {
   TAQVDataFileContent c = Read(Sample("v2010.aqv"));
   const std::string eighty(80, 'x');
   c.Aquifers[0].Name = eighty;
@@ -807,10 +758,7 @@ TEST(ParseDataFile, LayerNamesAreReadUpToTheirEightyCharacters) {
   const TAQVDataFileContent back = Read(text);
   EXPECT_EQ(back.Aquifers[0].Name, eighty);
   EXPECT_EQ(back.PumpingWells[0].Name, std::string(20, 'w'));
-}
-
-TEST(ParseDataFile, NamesInWindows1252AreDecoded) {
-  const std::string text = Replaced(Sample("v2010.aqv"), " Well P1", " Puits \xE9t\xE9");
+  text = Replaced(Sample("v2010.aqv"), " Well P1", " Puits \xE9t\xE9");
   EXPECT_EQ(Read(text).PumpingWells[0].Name, "Puits \xC3\xA9t\xC3\xA9");
 }
 
@@ -828,11 +776,9 @@ TEST(ParseDataFile, AbsentAquitardsReadNoRow) {
   lines[27] = "Top Aquitard : Absent";
   lines.erase(lines.begin() + 30);  // the row of aquitard 1
   const TAQVDataFileContent c = Read(Join(lines));
-  EXPECT_TRUE(c.TopAquitardAbsent);
-  EXPECT_TRUE(c.TopAquitardImpervious);
-  EXPECT_EQ(c.Aquitards[0].Resistance, 1000);
-  EXPECT_EQ(c.Aquifers[0].Name, "Sand aquifer");
-  EXPECT_EQ(Write(c), Join(lines));
+  EXPECT_EQ(std::tuple(c.TopAquitardAbsent, c.TopAquitardImpervious, c.Aquitards[0].Resistance),
+            std::tuple(true, true, 1000));
+  EXPECT_EQ(std::tuple(c.Aquifers[0].Name, Write(c)), std::tuple("Sand aquifer", Join(lines)));
 }
 
 // Found by the fuzzer: a negative time in an oldest-form file was kept negative, so the
@@ -842,7 +788,7 @@ TEST(ParseDataFile, NegativeTimeInOldestFormMarksExclusionInsteadOfBlockingTheSa
   text = Replaced(text, "-1500.5 0 0", "-1500.5 -2 0");
   const TAQVDataFileContent c = Read(text);
   const TDataFileObservationWell& first = c.ObservationWells.at(0);
-  EXPECT_EQ(first.Observations[0].Included, false);
+  EXPECT_FALSE(first.Observations[0].Included);
   EXPECT_DOUBLE_EQ(first.Observations[0].Time, 10.0 / 1440);
   EXPECT_EQ(c.PumpingWells[0].Periods[1], (TDataFilePeriod{2, 0, false}));
   const std::string once = Write(c);
@@ -856,8 +802,8 @@ TEST(ParseDataFile, AquitardWithoutThicknessLosesStorativityAndItsMark) {
       Replaced(Sample("v2010.aqv"), "      5.0000000     500.0000000   1   1.0000000E-04   0",
                "  0.0000000E+00     500.0000000   1   1.0000000E-04   5");
   const TAQVDataFileContent c = Read(text);
-  EXPECT_EQ(c.Aquitards[0].SAquitard, 0);
-  EXPECT_EQ(c.Aquitards[0].SAquitardCode, kNoMark);
+  EXPECT_EQ(std::tuple(c.Aquitards[0].SAquitard, c.Aquitards[0].SAquitardCode),
+            std::tuple(0, kNoMark));
   EXPECT_DOUBLE_EQ(c.Aquitards[0].Kv, (0 + 20) / 500.0 / 2);  // mean of the aquifers beside it
   const std::string once = Write(c);
   EXPECT_EQ(Write(Read(once)), once);
@@ -868,13 +814,11 @@ TEST(ParseDataFile, AquitardWithoutThicknessLosesStorativityAndItsMark) {
 TEST(TextBoxRecord, ShortOrForeignRecordLeavesTheBoxUnchanged) {
   TAQVTextBoxProperties box;
   box.Width = 77;
-  EXPECT_EQ(ParseTextBoxProperties("TME,1,2,3", box), TFieldParse::fpOK);
-  EXPECT_FALSE(box.Recognized);
-  EXPECT_EQ(box.Width, 77);
   const std::string other = Replaced(TextBoxPropertiesText(TAQVTextBoxProperties{}), "TME", "TMX");
-  EXPECT_EQ(ParseTextBoxProperties(other, box), TFieldParse::fpOK);
-  EXPECT_FALSE(box.Recognized);
-  EXPECT_EQ(box.Width, 77);
+  for (const std::string& record : {std::string("TME,1,2,3"), other}) {
+    EXPECT_EQ(ParseTextBoxProperties(record, box), TFieldParse::fpOK) << record;
+    EXPECT_EQ(std::tuple(box.Recognized, box.Width), std::tuple(false, 77)) << record;
+  }
 }
 
 TEST(TextBoxRecord, SurvivesWriteAndReadUnderADecimalCommaLocale) {
@@ -882,9 +826,7 @@ TEST(TextBoxRecord, SurvivesWriteAndReadUnderADecimalCommaLocale) {
   const std::string previous = old ? old : "C";
   const bool comma = std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr;
   TAQVTextBoxProperties box;
-  box.X = 12.5;
-  box.Y = -0.001;
-  box.Font.Name = "Times New Roman";
+  std::tie(box.X, box.Y, box.Font.Name) = std::tuple(12.5, -0.001, "Times New Roman");
   box.Font.Style = TFontStyles{TFontStyle::fsBold};
   box.ClearBackground = false;
   box.Color = RGBColor(1, 2, 3);

@@ -1,11 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <clocale>
-#include <cmath>
 #include <iterator>
 #include <limits>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "model/file/AQVFileText.h"
@@ -34,28 +35,22 @@ struct TFloatCase {
   const char* Text;
 };
 
-// The edge values of the 15-character field, written out by hand from its rule.
+// The edge values of the 15-character field, written out by hand from its rule; -100000 and
+// -1E-100 take 15 characters and get one blank in front.
 const std::vector<TFloatCase> kFloat15Cases = {
-    {0.0, "  0.0000000E+00"},
-    {-0.0, "  0.0000000E+00"},
-    {1.0, "      1.0000000"},
-    {-1.0, "     -1.0000000"},
-    {100000.0, " 100000.0000000"},
-    {-100000.0, " -100000.0000000"},  // 15 characters: one blank in front
-    {1E-100, " 1.0000000E-100"},
-    {-1E-100, " -1.0000000E-100"},  // 15 characters: one blank in front
-    {-1E-31, " -1.0000000E-31"},
-    {0.001, "  1.0000000E-03"},
-    {-4.5E6, " -4.5000000E+06"},
-    {12345.678901234, "  12345.6789012"},
-    {0.5, "  5.0000000E-01"},
-    {100000.5, "  1.0000050E+05"},
+    {0.0, "  0.0000000E+00"},      {-0.0, "  0.0000000E+00"},
+    {1.0, "      1.0000000"},      {-1.0, "     -1.0000000"},
+    {100000.0, " 100000.0000000"}, {-100000.0, " -100000.0000000"},
+    {1E-100, " 1.0000000E-100"},   {-1E-100, " -1.0000000E-100"},
+    {-1E-31, " -1.0000000E-31"},   {0.001, "  1.0000000E-03"},
+    {-4.5E6, " -4.5000000E+06"},   {12345.678901234, "  12345.6789012"},
+    {0.5, "  5.0000000E-01"},      {100000.5, "  1.0000050E+05"},
     {1E300, " 1.0000000E+300"}};
 
-TEST(FormatFloat15, WritesTheEdgeValuesOfItsRule) {
-  for (const TFloatCase& c : kFloat15Cases) {
-    EXPECT_EQ(FormatFloat15(c.Value), c.Text) << c.Value;
-  }
+TEST(FormatFloat15, WritesTheEdgeValuesOfItsRuleAndANumberThatIsNotFiniteAsZero) {
+  for (const TFloatCase& c : kFloat15Cases) EXPECT_EQ(FormatFloat15(c.Value), c.Text) << c.Value;
+  EXPECT_EQ(FormatFloat15(std::numeric_limits<double>::quiet_NaN()), "  0.0000000E+00");
+  EXPECT_EQ(FormatFloat15(std::numeric_limits<double>::infinity()), "  0.0000000E+00");
 }
 
 TEST(FormatFloat15, NumberOfFifteenCharactersGetsOneBlankSoFieldsNeverTouch) {
@@ -73,9 +68,7 @@ TEST(FormatFloat15, UsesAPointUnderADecimalCommaLocale) {
   if (!locale.Active()) {
     GTEST_SKIP() << "locale de_DE.UTF-8 is not installed; the point is checked in the C locale";
   }
-  for (const TFloatCase& c : kFloat15Cases) {
-    EXPECT_EQ(FormatFloat15(c.Value), c.Text) << c.Value;
-  }
+  for (const TFloatCase& c : kFloat15Cases) EXPECT_EQ(FormatFloat15(c.Value), c.Text) << c.Value;
   double value = 0;
   ASSERT_EQ(ParseReal("1.5", value), TFieldParse::fpOK);
   EXPECT_EQ(value, 1.5);
@@ -98,18 +91,9 @@ TEST(FormatFloat15, IsStableUnderReadingBackAtTheRangeEdges) {
   EXPECT_EQ(FormatFloat15(0.99999999996), "      1.0000000");
 }
 
-TEST(FormatFloat15, WritesANumberThatIsNotFiniteAsZero) {
-  EXPECT_EQ(FormatFloat15(std::numeric_limits<double>::quiet_NaN()), "  0.0000000E+00");
-  EXPECT_EQ(FormatFloat15(std::numeric_limits<double>::infinity()), "  0.0000000E+00");
-}
-
-TEST(FormatInt15, PadsToFifteen) {
-  EXPECT_EQ(FormatInt15(0), "              0");
-  EXPECT_EQ(FormatInt15(-2), "             -2");
-  EXPECT_EQ(FormatInt15(-2147483647 - 1), "    -2147483648");
-}
-
-TEST(FormatFixed, WritesTheX13And12Fields) {
+TEST(FormatFixed, WritesTheX13And12FieldsAndIntegersPaddedToFifteen) {
+  EXPECT_EQ(std::tuple(FormatInt15(0), FormatInt15(-2), FormatInt15(-2147483647 - 1)),
+            std::tuple("              0", "             -2", "    -2147483648"));
   EXPECT_EQ(FormatFixed(12.5, 5, 13), "     12.50000");
   EXPECT_EQ(FormatFixed(0, 3, 12), "       0.000");
   EXPECT_EQ(FormatFixed(-0.0001, 3, 12), "       0.000");
@@ -119,20 +103,13 @@ TEST(FormatFixed, WritesTheX13And12Fields) {
 }
 
 TEST(FormatGeneral15, WritesShortestTextWithFifteenDigits) {
-  const std::vector<TFloatCase> cases = {{12.5, "12.5"},
-                                         {-3.25, "-3.25"},
-                                         {120, "120"},
-                                         {0.0, "0"},
-                                         {-0.0, "0"},
-                                         {1E20, "1E20"},
-                                         {1.5E-6, "1.5E-6"},
-                                         {0.00001, "0.00001"},
-                                         {123456789012345, "123456789012345"},
-                                         {1E15, "1E15"},
-                                         {0.1, "0.1"},
-                                         {1.0 / 3, "0.333333333333333"},
-                                         {-2.5E-300, "-2.5E-300"}};
+  const std::vector<TFloatCase> cases = {
+      {12.5, "12.5"}, {-3.25, "-3.25"},   {120, "120"},         {0.0, "0"},     {-0.0, "0"},
+      {1E20, "1E20"}, {1.5E-6, "1.5E-6"}, {0.00001, "0.00001"}, {1E15, "1E15"}, {0.1, "0.1"}};
   for (const TFloatCase& c : cases) EXPECT_EQ(FormatGeneral15(c.Value), c.Text) << c.Value;
+  EXPECT_EQ(FormatGeneral15(123456789012345), "123456789012345");
+  EXPECT_EQ(FormatGeneral15(1.0 / 3), "0.333333333333333");
+  EXPECT_EQ(FormatGeneral15(-2.5E-300), "-2.5E-300");
 }
 
 TEST(ParseReal, AcceptsPlainAndExponentFormsOnly) {
@@ -156,11 +133,8 @@ TEST(ParseReal, AcceptsPlainAndExponentFormsOnly) {
 }
 
 TEST(ParseInteger, AcceptsDecimalIntegersWithinThirtyTwoBits) {
-  const std::vector<std::pair<const char*, int>> good = {{"12", 12},
-                                                         {"-7", -7},
-                                                         {"+3", 3},
-                                                         {"-2147483648", -2147483647 - 1},
-                                                         {"2147483647", 2147483647}};
+  const std::vector<std::pair<const char*, int>> good = {
+      {"12", 12}, {"-7", -7}, {"+3", 3}, {"-2147483648", INT_MIN}, {"2147483647", INT_MAX}};
   for (const auto& [text, expected] : good) {
     int value = -99;
     EXPECT_EQ(ParseInteger(text, value), TFieldParse::fpOK) << text;
@@ -194,22 +168,17 @@ TEST(ColorText, EveryIdentifierSurvivesWriteAndRead) {
   }
 }
 
-TEST(ColorText, ColourWithoutIdentifierIsEightHexDigits) {
+// A colour without identifier is written as eight hex digits; identifiers, hex and decimal are
+// read, others refused.
+TEST(ColorText, WritesEightHexDigitsWithoutIdentifierAndReadsIdentifiersHexAndDecimalOnly) {
   EXPECT_EQ(ColorToText(RGBColor(255, 128, 0)), "$000080FF");
-  EXPECT_EQ(ColorToText(clRed), "clRed");
-  EXPECT_EQ(ColorToText(0xFF0000), "clBlue");
-  EXPECT_EQ(ColorToText(clSystemColor | 40), "$FF000028");
-}
-
-TEST(ColorText, ReadsIdentifiersHexAndDecimalAndRefusesOthers) {
-  const std::vector<std::pair<const char*, TColor>> good = {{"$000080FF", RGBColor(255, 128, 0)},
-                                                            {"$80ff", RGBColor(255, 128, 0)},
-                                                            {"255", clRed},
-                                                            {"-16777201", clBtnFace},
-                                                            {"4278190095", clBtnFace},
-                                                            {"clbtnface", clBtnFace},
-                                                            {"CLRED", clRed},
-                                                            {"$1FFFFFFF", clNone}};
+  EXPECT_EQ(std::tuple(ColorToText(clRed), ColorToText(0xFF0000), ColorToText(clSystemColor | 40)),
+            std::tuple("clRed", "clBlue", "$FF000028"));
+  const TColor orange = RGBColor(255, 128, 0);
+  const std::vector<std::pair<const char*, TColor>> good = {
+      {"$000080FF", orange},    {"$80ff", orange},         {"255", clRed},
+      {"-16777201", clBtnFace}, {"4278190095", clBtnFace}, {"clbtnface", clBtnFace},
+      {"CLRED", clRed},         {"$1FFFFFFF", clNone}};
   for (const auto& [text, expected] : good) {
     TColor color = 0;
     EXPECT_EQ(ParseColor(text, color), TFieldParse::fpOK) << text;
@@ -227,7 +196,7 @@ TEST(ColorText, ReadsIdentifiersHexAndDecimalAndRefusesOthers) {
   }
 }
 
-TEST(TLineSource, EndsLinesAtCrLfLfAndCr) {
+TEST(TLineSource, EndsLinesAtCrLfLfAndCrButNotAtTheEndAndDropsAByteOrderMark) {
   TLineSource source("one\r\ntwo\nthree\rfour\r\n\r\nlast");
   std::vector<std::string> lines;
   std::string line;
@@ -236,23 +205,19 @@ TEST(TLineSource, EndsLinesAtCrLfLfAndCr) {
   EXPECT_FALSE(source.Next(line));
   EXPECT_EQ(line, "");
   EXPECT_EQ(source.LineNumber(), 6);
-}
-
-TEST(TLineSource, FinalLineEndAddsNoLineAndByteOrderMarkIsDropped) {
-  TLineSource source(
+  // A final line end adds no line, and a byte order mark is dropped.
+  TLineSource marked(
       "\xEF\xBB\xBF"
       "first\r\n");
-  std::string line;
-  ASSERT_TRUE(source.Next(line));
+  ASSERT_TRUE(marked.Next(line));
   EXPECT_EQ(line, "first");
-  EXPECT_FALSE(source.Next(line));
+  EXPECT_FALSE(marked.Next(line));
 }
 
 TEST(DecodeFileLine, TakesInvalidUtf8AsWindows1252) {
   EXPECT_EQ(DecodeFileLine("Caf\xC3\xA9"), "Caf\xC3\xA9");
-  EXPECT_EQ(DecodeFileLine("Caf\xE9"), "Caf\xC3\xA9");
-  EXPECT_EQ(DecodeFileLine("\x80 5"), "\xE2\x82\xAC 5");
-  EXPECT_EQ(DecodeFileLine("\x81"), "\xC2\x81");
+  EXPECT_EQ(std::tuple(DecodeFileLine("Caf\xE9"), DecodeFileLine("\x80 5"), DecodeFileLine("\x81")),
+            std::tuple("Caf\xC3\xA9", "\xE2\x82\xAC 5", "\xC2\x81"));
   EXPECT_EQ(DecodeFileLine("\xC0\xAF"), "\xC3\x80\xC2\xAF");  // an overlong form is not UTF-8
   EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));                  // a surrogate
   EXPECT_TRUE(IsValidUtf8("\xF0\x9F\x98\x80"));
@@ -260,9 +225,8 @@ TEST(DecodeFileLine, TakesInvalidUtf8AsWindows1252) {
 
 TEST(CutToChars, CountsCharactersAndNeverSplitsOne) {
   EXPECT_EQ(CutToChars("Caf\xC3\xA9 au lait", 4), "Caf\xC3\xA9");
-  EXPECT_EQ(CutToChars("abc", 5), "abc");
-  EXPECT_EQ(CutToChars("abc", 0), "");
-  EXPECT_EQ(CharCount("Caf\xC3\xA9"), 4u);
+  EXPECT_EQ(std::tuple(CutToChars("abc", 5), CutToChars("abc", 0), CharCount("Caf\xC3\xA9")),
+            std::tuple("abc", "", 4u));
 }
 
 TEST(LineBreaks, AnyKindIsWrittenAsMarkAndReadAsCrLf) {
@@ -274,9 +238,8 @@ TEST(LineBreaks, AnyKindIsWrittenAsMarkAndReadAsCrLf) {
 
 TEST(SplitAtBlanks, SplitsAtEverySingleBlank) {
   using V = std::vector<std::string_view>;
-  EXPECT_EQ(SplitAtBlanks("a  b"), (V{"a", "", "b"}));
-  EXPECT_EQ(SplitAtBlanks(""), V{});
-  EXPECT_EQ(SplitAtBlanks("x "), (V{"x", ""}));
+  EXPECT_EQ(std::tuple(SplitAtBlanks("a  b"), SplitAtBlanks(""), SplitAtBlanks("x ")),
+            std::tuple((V{"a", "", "b"}), V{}, (V{"x", ""})));
   EXPECT_EQ(SplitAtBlanks("14 clBlack 1000 Times New Roman").size(), 6u);
 }
 
@@ -286,11 +249,9 @@ TEST(CommaText, QuotesWhatNeedsQuotingAndReadsItBack) {
   EXPECT_EQ(text, "TME,\"Times New Roman\",\"a\"\"b\",,\"x,y\",12.5");
   EXPECT_EQ(SplitCommaText(text), fields);
   using V = std::vector<std::string>;
-  EXPECT_EQ(SplitCommaText("a b,c"), (V{"a", "b", "c"}));
-  EXPECT_EQ(SplitCommaText("a,"), (V{"a", ""}));
-  EXPECT_EQ(SplitCommaText("  a , b  "), (V{"a", "b"}));
-  EXPECT_EQ(SplitCommaText("\"open"), (V{"open"}));
-  EXPECT_EQ(SplitCommaText(""), V{});
+  EXPECT_EQ(std::tuple(SplitCommaText("a b,c"), SplitCommaText("a,"), SplitCommaText("  a , b  ")),
+            std::tuple((V{"a", "b", "c"}), (V{"a", ""}), (V{"a", "b"})));
+  EXPECT_EQ(std::tuple(SplitCommaText("\"open"), SplitCommaText("")), std::tuple((V{"open"}), V{}));
 }
 
 TEST(TTextReader, NumbersMayStandAfterLineEndsAndNamesAreTheRestOfTheLine) {
@@ -300,8 +261,7 @@ TEST(TTextReader, NumbersMayStandAfterLineEndsAndNamesAreTheRestOfTheLine) {
   EXPECT_EQ(r.ReadInteger(), -3);
   EXPECT_EQ(r.ReadLine(), "   Well name  ");
   EXPECT_EQ(r.ReadLine(), "next");
-  EXPECT_TRUE(r.Ok());
-  EXPECT_TRUE(r.AtEnd());
+  EXPECT_EQ(std::tuple(r.Ok(), r.AtEnd()), std::tuple(true, true));
 }
 
 TEST(TTextReader, ReadingPastTheEndFailsOnceAndYieldsZeros) {

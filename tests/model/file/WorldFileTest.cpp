@@ -6,24 +6,25 @@
 namespace aqv {
 namespace {
 
-TEST(GetWorldFileName, ReplacesEachImageExtension) {
+// Other or short extensions, and a dot in a folder name, give no world file.
+TEST(GetWorldFileName, ReplacesEachImageExtensionAndGivesNoneForOthers) {
   struct TCase {
     const char* image;
     const char* world;
   };
-  const TCase cases[] = {
-      {"/maps/site.BMP", "/maps/site.BPW"},  {"/maps/site.png", "/maps/site.pgw"},
-      {"/maps/site.TIFF", "/maps/site.TFW"}, {"/maps/site.tif", "/maps/site.tfw"},
-      {"/maps/site.GIF", "/maps/site.GFW"},  {"/maps/site.JPEG", "/maps/site.JGW"},
-      {"/maps/site.jpg", "/maps/site.jgw"},  {"/maps/v1.2/site.Png", "/maps/v1.2/site.PGW"}};
+  const TCase cases[] = {{"/maps/site.BMP", "/maps/site.BPW"},
+                         {"/maps/site.png", "/maps/site.pgw"},
+                         {"/maps/site.TIFF", "/maps/site.TFW"},
+                         {"/maps/site.tif", "/maps/site.tfw"},
+                         {"/maps/site.GIF", "/maps/site.GFW"},
+                         {"/maps/site.JPEG", "/maps/site.JGW"},
+                         {"/maps/site.jpg", "/maps/site.jgw"},
+                         {"/maps/v1.2/site.Png", "/maps/v1.2/site.PGW"},
+                         {"/maps/site.svg", ""},
+                         {"/maps/site.p", ""},
+                         {"/maps/site", ""},
+                         {"/maps.png/site", ""}};
   for (const TCase& c : cases) EXPECT_EQ(GetWorldFileName(c.image), c.world) << c.image;
-}
-
-TEST(GetWorldFileName, OtherOrShortExtensionsHaveNone) {
-  EXPECT_EQ(GetWorldFileName("/maps/site.svg"), "");
-  EXPECT_EQ(GetWorldFileName("/maps/site.p"), "");
-  EXPECT_EQ(GetWorldFileName("/maps/site"), "");
-  EXPECT_EQ(GetWorldFileName("/maps.png/site"), "") << "a dot in a folder is no extension";
 }
 
 TEST(GetWorldFileName, FindsTheWorldFileInTheOtherCase) {
