@@ -82,9 +82,11 @@ TEST_F(TInputGridsTest, AtCapacityThereIsNoEntryRow) {
 
 TEST_F(TInputGridsTest, SelectingARowMakesItTheCurrentWell) {
   ASSERT_TRUE(mData->InsertPumpingWells(2, 1));
-  auto& grid = Shown<TAQVPumpingWellsGrid>();
-  Click(grid, 3, 2);
+  ASSERT_TRUE(mData->InsertObservationWells(2, 1));
+  Click(Shown<TAQVPumpingWellsGrid>(), 3, 2);
+  Click(Shown<TAQVObservationWellsGrid>(), 3, 2);
   EXPECT_EQ(mData->CurrentPumpingWell(), 2);
+  EXPECT_EQ(mData->CurrentObservationWell(), 2);
 }
 
 // Whether the Include box of a row shows its check mark: dark pixels inside the box, whatever
@@ -431,6 +433,19 @@ TEST_F(TInputGridsTest, AquiferRowsAreInsertedAndTheLastAquiferIsNotDeleted) {
   EXPECT_EQ(chosen.Height(), 2);
   grid.LoadFromData();
   EXPECT_EQ(grid.Selection(), chosen);
+  // A value being typed that is none keeps the rows; a full system takes no more, and says so.
+  Type(grid, 3, 4, "x");
+  grid.DeleteRows();
+  EXPECT_EQ(mData->AquiferCount(), 2);
+  Key(grid, Qt::Key_Escape);
+  mData->SetAquiferCount(kMaxAquifers);
+  grid.LoadFromData();
+  mUi.Messages.clear();
+  Click(grid, 3, 2);
+  grid.InsertRows();
+  EXPECT_EQ(mData->AquiferCount(), kMaxAquifers);
+  ASSERT_EQ(mUi.Messages.size(), 1u);
+  EXPECT_EQ(mUi.Messages[0].Type, TMsgDlgType::mtWarning);
 }
 
 // --- Pictures ----------------------------------------------------------------------------------

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QHeaderView>
 #include <QPixmap>
 #include <QScrollBar>
 #include <QTest>
@@ -130,6 +131,21 @@ TEST_F(TSelectionGridTest, RendersTheDialog) {
   const auto dark = [](QColor c) { return c.lightness() < 100; };
   EXPECT_GT(CountPixels(cells, dark, QRect(open.topLeft() + QPoint(1, 1), QSize(5, 5))), 0);
   EXPECT_GT(CountPixels(cells, dark, QRect(open.topRight() + QPoint(-5, 1), QSize(5, 5))), 0);
+  // A long curve name stands upright in its title, high above where a layer's would be.
+  QHeaderView* titles = Grid().horizontalHeader();
+  const QRect title(titles->sectionViewportPosition(1), 0, titles->sectionSize(1), 120);
+  EXPECT_GT(CountPixels(titles->viewport()->grab().toImage(), dark, title), 50);
+  // In well-flux mode the curves are the pumping wells, each titled with its well's name.
+  ASSERT_TRUE(mData->InsertPumpingWells(2, 1));
+  mData->SetWellFluxMode(true);
+  mData->SelectCurves();
+  mForm.SetData(mData.get());
+  ASSERT_EQ(Grid().CurveCount(), 2);
+  const QImage fluxTitles = titles->viewport()->grab().toImage();
+  for (int c : {0, 1}) {
+    const QRect section(titles->sectionViewportPosition(c), 0, titles->sectionSize(c), 200);
+    EXPECT_GT(CountPixels(fluxTitles, dark, section), 20) << c;
+  }
 }
 
 }  // namespace

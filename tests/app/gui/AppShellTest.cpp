@@ -139,7 +139,9 @@ TEST(PreferencesForm, SaveSettingsStoresTheChoiceButLeavesTheValuesInUse) {
   form.FormShow(CurrentPreferences());
   form.StehfestComboBox()->setCurrentIndex(0);
   form.SaveSettingsButtonClick();
-  form.reject();
+  form.show();
+  test::PressButton(form, "Cancel");
+  EXPECT_FALSE(form.isVisible());
   EXPECT_EQ(Globals().NSt, 10);
   TSettingsStore store;
   TPreferenceValues stored;

@@ -118,6 +118,21 @@ TEST_F(DocumentWindowTest, LoadingASampleFillsThePagesAndComputesTheGraph) {
   EXPECT_FALSE(d.Modified());          // the graph is up to date
   ASSERT_EQ(mUi.Messages.size(), 1u);  // the sample's images, which are not there
   EXPECT_NE(mUi.Messages[0].Text.find("/maps/other.tif"), std::string::npos);
+  // The page shows a change of the whole document at once, the values converted.
+  ClickTab(TDocumentPage::dpAquiferSystem);
+  d.ConvertLengthUnits = true;
+  d.SetLengthUnit(TAQVLengthUnit::luFeet);
+  const double level = mWindow->findChild<QLineEdit*>("laElevationEdit")->text().toDouble();
+  EXPECT_NEAR(level, d.SurfaceLevel(), 1e-6 * std::fabs(d.SurfaceLevel()));
+  EXPECT_NE(d.SurfaceLevel(), 0.0);
+  // Its boxes take the aquitards away and back.
+  ASSERT_FALSE(d.TopAquitardAbsent());
+  for (const char* name : {"boTopLayerCheckBox", "boBottomLayerCheckBox"}) {
+    auto* box = mWindow->findChild<QCheckBox*>(name);
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
+  }
+  EXPECT_TRUE(d.TopAquitardAbsent());
+  EXPECT_FALSE(d.BottomAquitardAbsent());
 }
 
 TEST_F(DocumentWindowTest, AMissingRefusedOrInvalidFileGivesOneMessageAndNothingComputed) {
@@ -707,13 +722,19 @@ TEST_F(DocumentWindowTest, TheCurveSelectionNamesTheWellsAsTheyAreNow) {
   EXPECT_TRUE(mWindow->Data().Saved) << "a cancelled choice changes nothing";
 }
 
-// The arrows step the number of aquifers no lower than one.
-TEST_F(DocumentWindowTest, TheDownArrowStopsAtOneAquifer) {
+// The arrows step the number of aquifers no lower than one, of observation wells up to five.
+TEST_F(DocumentWindowTest, TheArrowsStopAtOneAquiferAndFiveObservationWells) {
   ShowNewDocument();
   auto* count = Find<TAQVSpinEdit>(*mWindow, "nuNAQSpinEdit");
   count->setFocus();
   QTest::keyClick(count, Qt::Key_Down);
   EXPECT_EQ(count->text(), "1");
+  auto* wells = Find<TAQVSpinEdit>(*mWindow, "nuNObsSpinEdit");
+  wells->setFocus();
+  for (int i = 0; i < 5; ++i) QTest::keyClick(wells, Qt::Key_Up);
+  QTest::keyClick(wells, Qt::Key_Return);
+  EXPECT_EQ(wells->text(), "5");
+  EXPECT_EQ(mWindow->Data().ObservationWellCount(), 5);
 }
 
 TEST_F(DocumentWindowTest, ARightClickOnAGridOpensItsMenuOfEditActions) {
@@ -866,6 +887,10 @@ TEST_F(DocumentWindowTest, AnAnimationStoppedByAnotherPageLeavesTheButtonsAsAfte
   QTest::mouseClick(mWindow->AnimateButton(), Qt::LeftButton);
   QTRY_VERIFY(map.AnimationStep() > step);
   EXPECT_TRUE(mWindow->PauseButton()->isEnabled());
+  QTest::mouseClick(mWindow->PauseButton(), Qt::LeftButton);
+  QTest::mouseClick(mWindow->ResetButton(), Qt::LeftButton);  // back at the start
+  EXPECT_FALSE(mWindow->ResetButton()->isEnabled());
+  EXPECT_EQ(map.AnimationStep(), 0);
 }
 
 TEST_F(DocumentWindowTest, TheMapKeepsAUsableDrawingAreaInASmallWindow) {
@@ -923,6 +948,13 @@ TEST_F(DocumentWindowTest, AxisButtonsSetTheTitleAndScalesAtTheNextUpdate) {
     EXPECT_FALSE(mWindow->Data().CurvesStale);
   }
   EXPECT_TRUE(mUi.Messages.empty());
+  // A time minimum the person chose outlives a switch to the logarithmic time axis.
+  ClickCentre(RadioButton(*mWindow, "Linear time axis"));
+  TScale& x = mWindow->Chart()->X_Axis().Scale();
+  x.SetMinAutomatic(false);
+  x.SetMin(0.01);
+  ClickCentre(RadioButton(*mWindow, "Logarithmic time axis"));
+  EXPECT_EQ(x.Min(), 0.01);
   // Previous graph shows the graph before the last update while it is held down. What the
   // screen shows is read back as painted, without painting it again.
   QWidget* graph = mWindow->Chart();
@@ -960,10 +992,10 @@ TEST_F(DocumentWindowTest, OpeningTheChartPageShowsTheDocumentsCurveTypeAndAxes)
   ClickTab(TDocumentPage::dpInfo);
   d.SetTimeAxis(1);
   d.SetValueAxis(2);
-  d.SetStartingTime(0.002);
+  d.SetStartingTime(1.234567);  // seven digits, all shown
   d.SetStoppingTime(7.5);
   ClickTab(TDocumentPage::dpChart);
-  EXPECT_EQ(Find<QLineEdit>(*mWindow, "tmStartingTimeFloatEdit")->text().toDouble(), 0.002);
+  EXPECT_EQ(Find<QLineEdit>(*mWindow, "tmStartingTimeFloatEdit")->text().toDouble(), 1.234567);
   EXPECT_EQ(Find<QLineEdit>(*mWindow, "tmStoppingTimeFloatEdit")->text().toDouble(), 7.5);
   EXPECT_TRUE(RadioButton(*mWindow, "Linear time axis")->isChecked());
   EXPECT_TRUE(RadioButton(*mWindow, "Linear head")->isChecked());

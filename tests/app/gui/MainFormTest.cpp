@@ -134,9 +134,13 @@ TEST_F(MainFormTest, TheNextFrameKeepsTheFoldersAndBarsOfTheLast) {
     form.findChild<QToolBar*>()->hide();
     EXPECT_TRUE(form.close());
   }
+  const TPreferenceValues stored{12, 20, true, false, 0};  // each unlike its default
+  TSettingsStore store;
+  ASSERT_TRUE(WritePreferenceSettings(store, stored));
   ResetGlobals();
   TMainForm next;
   next.show();
+  EXPECT_EQ(CurrentPreferences(), stored);
   // Every button of the tool bar shows its picture, the bar itself hidden as it was left.
   QToolBar* bar = next.findChild<QToolBar*>();
   ASSERT_NE(bar, nullptr);
@@ -158,6 +162,7 @@ TEST_F(MainFormTest, TheNextFrameKeepsTheFoldersAndBarsOfTheLast) {
   EXPECT_FALSE(next.statusBar()->isVisible());
   next.statusBar()->show();
   EXPECT_TRUE(next.close());
+  QFile::remove(QString::fromStdString(store.FileName()));  // the next test starts afresh
 }
 
 TEST_F(MainFormTest, DocumentWindowsLiveInTheCentralMdiArea) {
