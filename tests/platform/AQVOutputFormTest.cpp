@@ -24,10 +24,17 @@ class OutputFormTest : public ::testing::Test {
  protected:
   void SetUp() override { ResetGlobals(); }
   void TearDown() override { ResetGlobals(); }
+  // The form shown as a run starts it: Stop enabled, Cancel not.
+  void ShowRunning() {
+    form.SetLeftButton(kStopCaption, true);
+    form.SetRightButton(kCancelCaption, false);
+    form.Show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+  }
+  TAQVOutputForm form;
 };
 
 TEST_F(OutputFormTest, StartsWithItsCaptionSizesAndFont) {
-  TAQVOutputForm form;
   EXPECT_EQ(form.windowTitle(), QStringLiteral("AQV progress and output results"));
   EXPECT_EQ(form.size(), QSize(715, 385));
   EXPECT_EQ(form.ButtonsPanel()->height(), 41);
@@ -40,7 +47,6 @@ TEST_F(OutputFormTest, StartsWithItsCaptionSizesAndFont) {
 }
 
 TEST_F(OutputFormTest, WidthPlacesTheButtonsFourFifthsAlong) {
-  TAQVOutputForm form;
   form.SetFormWidth(760);
   EXPECT_EQ(form.width(), 760);
   EXPECT_EQ(form.LeftPushButton()->geometry(), QRect(548, 6, 75, 25));
@@ -53,13 +59,13 @@ TEST_F(OutputFormTest, WidthPlacesTheButtonsFourFifthsAlong) {
   EXPECT_LT(form.RightPushButton()->geometry().right(), 500);
 }
 
-TEST_F(OutputFormTest, EscapePausesButNeverClosesOrCancels) {
-  TAQVOutputForm form;
-  form.SetLeftButton(kStopCaption, true);
-  form.SetRightButton(kCancelCaption, false);
-  form.Show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+// A disabled button ignores clicks.
+TEST_F(OutputFormTest, EscapePausesButNeverClosesOrCancelsAndDisabledButtonsIgnoreClicks) {
+  ShowRunning();
   EXPECT_FALSE(form.RightPushButton()->isEnabled());
+  QTest::mouseClick(form.RightPushButton(), Qt::LeftButton);
+  EXPECT_FALSE(Globals().OptimizeCancelled);
+  EXPECT_FALSE(form.CloseQuery());
 
   QTest::keyClick(&form, Qt::Key_Escape);
   EXPECT_TRUE(form.isVisible()) << "Escape must not close the window";
@@ -77,11 +83,7 @@ TEST_F(OutputFormTest, EscapePausesButNeverClosesOrCancels) {
 }
 
 TEST_F(OutputFormTest, CloseIsRefusedUntilTheRunAllowsIt) {
-  TAQVOutputForm form;
-  form.SetLeftButton(kStopCaption, true);
-  form.SetRightButton(kCancelCaption, false);
-  form.Show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+  ShowRunning();
   EXPECT_FALSE(form.close());
   EXPECT_TRUE(form.isVisible());
 
@@ -98,18 +100,7 @@ TEST_F(OutputFormTest, CloseIsRefusedUntilTheRunAllowsIt) {
   EXPECT_FALSE(form.isVisible());
 }
 
-TEST_F(OutputFormTest, DisabledButtonsIgnoreClicks) {
-  TAQVOutputForm form;
-  form.SetLeftButton(kStopCaption, true);
-  form.SetRightButton(kCancelCaption, false);
-  form.Show();
-  QTest::mouseClick(form.RightPushButton(), Qt::LeftButton);
-  EXPECT_FALSE(Globals().OptimizeCancelled);
-  EXPECT_FALSE(form.CloseQuery());
-}
-
 TEST_F(OutputFormTest, RendersLinesInTheMemo) {
-  TAQVOutputForm form;
   form.SetFormWidth(872);
   form.SetLeftButton(kAcceptCaption, true);
   form.SetRightButton(kRejectCaption, true);

@@ -34,13 +34,14 @@ struct TDialogFixture : ::testing::Test {
   test::TFakeUserInterface Ui;
   TFormatOptionsForm Form{nullptr, &Ui};
 
-  // Types text into edit as the user would, then moves the focus to another control.
-  void TypeAndLeave(QLineEdit* edit, const QString& text) {
+  // Types text into edit as the user would, and with leave moves the focus to another control.
+  void Type(QLineEdit* edit, const QString& text, bool leave = false) {
     edit->setFocus();
     edit->selectAll();
     QTest::keyClicks(edit, text);
-    Form.OKButton->setFocus();
+    if (leave) Form.OKButton->setFocus();
   }
+  void TypeAndLeave(QLineEdit* edit, const QString& text) { Type(edit, text, true); }
   void ShowForm() {
     Form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&Form));
@@ -93,9 +94,7 @@ TEST_F(FormatOptions, LogScaleRefusesMaximumZeroAsItRefusesSuchAMinimum) {
   // there; the maximum, left on the way, says nothing of its own.
   Ui.Messages.clear();
   Form.scMinimum->setText("0");
-  Form.scMaximum->setFocus();
-  Form.scMaximum->selectAll();
-  QTest::keyClicks(Form.scMaximum, "-6");
+  Type(Form.scMaximum, "-6");
   EXPECT_FALSE(Form.CheckFields());
   EXPECT_EQ(Ui.OnlyMessage(), "Value must be larger than 0.");
   EXPECT_TRUE(Form.scMinimum->hasFocus());
@@ -112,12 +111,10 @@ TEST_F(FormatOptions, TypingNeverRaisesAConversionErrorMidTyping) {
   ShowForm();
   // The boxes stand in the column their heading names.
   for (const QLabel* heading : Form.findChildren<QLabel*>())
-    if (heading->text() == QStringLiteral("Automatic"))
-      EXPECT_TRUE(heading->geometry().left() <= Form.scMaxAuto->geometry().center().x() &&
-                  Form.scMaxAuto->geometry().center().x() <= heading->geometry().right());
-  Form.scMaximum->setFocus();
-  Form.scMaximum->selectAll();
-  QTest::keyClicks(Form.scMaximum, "1e");
+    EXPECT_TRUE(heading->text() != QStringLiteral("Automatic") ||
+                (heading->geometry().left() <= Form.scMaxAuto->geometry().center().x() &&
+                 Form.scMaxAuto->geometry().center().x() <= heading->geometry().right()));
+  Type(Form.scMaximum, "1e");
   EXPECT_TRUE(Ui.Messages.empty());
   EXPECT_EQ(Form.ScaleCopy().Max(), 1.0);  // "1" was a number on the way
   QTest::keyClicks(Form.scMaximum, "3");
@@ -203,8 +200,19 @@ TEST_F(FormatOptions, LogScaleBoxEnabledOnlyForPositiveRange) {
   EXPECT_TRUE(Form.scLogScale->isEnabled());
 }
 
-TEST_F(FormatOptions, DashedBorderLimitsWidthToOneAndSolidAllowsTen) {
+TEST_F(FormatOptions, DashedBorderOpensWithWidthOneAndLimitsItToOneAndSolidAllowsTen) {
   TChartArea area;
+  area.Patterns().Border().SetStyle(TPenStyle::psDot);
+  area.Patterns().Border().SetWidth(3);
+  Form.OpenChartArea(area, 0, "Chart area");
+  // The closed style box shows the dotted style before it was ever dropped down.
+  EXPECT_EQ(Form.paBorderStyle->currentIndex(), TPenStylesComboBox::ItemOf(TPenStyle::psDot));
+  EXPECT_EQ(Form.paBorderWidth->text(), "1");
+  EXPECT_EQ(Form.paBorderWidth->MaxValue(), 1);
+  Form.ApplyChartArea(area);
+  EXPECT_EQ(area.Patterns().Border().Width(), 1);
+  // A solid border of 4 made dashed.
+  area.Patterns().Border().SetStyle(TPenStyle::psSolid);
   area.Patterns().Border().SetWidth(4);
   Form.OpenChartArea(area, 0, "Chart area");
   EXPECT_EQ(Form.paBorderWidth->text(), "4");
@@ -221,19 +229,6 @@ TEST_F(FormatOptions, DashedBorderLimitsWidthToOneAndSolidAllowsTen) {
   Form.ApplyChartArea(area);
   EXPECT_EQ(area.Patterns().Border().Width(), 7);
   EXPECT_EQ(area.Patterns().Border().Style(), TPenStyle::psSolid);
-}
-
-TEST_F(FormatOptions, DashedBorderOpensWithWidthOne) {
-  TChartArea area;
-  area.Patterns().Border().SetStyle(TPenStyle::psDot);
-  area.Patterns().Border().SetWidth(3);
-  Form.OpenChartArea(area, 0, "Chart area");
-  // The closed style box shows the dotted style before it was ever dropped down.
-  EXPECT_EQ(Form.paBorderStyle->currentIndex(), TPenStylesComboBox::ItemOf(TPenStyle::psDot));
-  EXPECT_EQ(Form.paBorderWidth->text(), "1");
-  EXPECT_EQ(Form.paBorderWidth->MaxValue(), 1);
-  Form.ApplyChartArea(area);
-  EXPECT_EQ(area.Patterns().Border().Width(), 1);
 }
 
 TEST_F(FormatOptions, ColourOutsideTheGridMarksNoCellAndSurvivesOK) {
@@ -364,9 +359,8 @@ TEST_F(FormatOptions, EntriesShowOnlyTheirPagesAndFallBackToTheFirst) {
   for (const TCase& c : cases) {
     c.Open(Form, kScalePage);  // the page an axis dialog was closed on
     std::vector<int> shown;
-    for (int i = 0; i < Form.OptionPages->count(); ++i) {
+    for (int i = 0; i < Form.OptionPages->count(); ++i)
       if (Form.OptionPages->isTabVisible(i)) shown.push_back(i);
-    }
     EXPECT_EQ(shown, c.Pages) << c.Name;
     const bool scaleShown = Form.OptionPages->isTabVisible(kScalePage);
     EXPECT_EQ(Form.PageIndex(), scaleShown ? kScalePage : c.FirstPage) << c.Name;
@@ -436,9 +430,7 @@ TEST_F(FormatOptions, EnterClampsASpinValueTypedPastItsBound) {
   TSeries series;
   Form.OpenSeries(series, 0, "W1");
   ShowForm();
-  Form.paMarkerSize->setFocus();
-  Form.paMarkerSize->selectAll();
-  QTest::keyClicks(Form.paMarkerSize, "99");
+  Type(Form.paMarkerSize, "99");
   EXPECT_EQ(Form.MarkerCopy().Size(), 99);  // live, unchecked while typing
   QTest::keyClick(Form.paMarkerSize, Qt::Key_Return);
   EXPECT_EQ(Form.result(), QDialog::Accepted);
