@@ -59,14 +59,12 @@ TEST(MySpinEdit, LeavingRewritesTextOnlyWhenClampingChangesIt) {
   other->move(0, 40);
   window.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-
   edit->SetMinValue(3);
   edit->SetMaxValue(8);
   edit->setFocus();
   edit->setText("abc");  // reads 3, which the bounds keep: the text stays
   other->setFocus();
   EXPECT_EQ(edit->text(), "abc");
-
   edit->setFocus();
   edit->setText("12");  // typed past the maximum: clamped on leaving, never while typing
   EXPECT_EQ(edit->text(), "12");
@@ -74,20 +72,7 @@ TEST(MySpinEdit, LeavingRewritesTextOnlyWhenClampingChangesIt) {
   EXPECT_EQ(edit->text(), "8");
 }
 
-TEST(MySpinEdit, UpClickOnReadOnlyEditBeepsAndChangesNothing) {
-  test::TBeepCounter beeps;
-  TMySpinEdit edit;
-  edit.setText("4");
-  edit.setModified(false);
-  edit.setReadOnly(true);
-  edit.UpClick();
-  edit.DownClick();
-  EXPECT_EQ(beeps.Count, 2);
-  EXPECT_EQ(edit.text(), "4");
-  EXPECT_FALSE(edit.isModified());
-}
-
-TEST(MySpinEdit, StepsByIncrementAndMarksModified) {
+TEST(MySpinEdit, StepsByIncrementOrArrowKeysMarkModifiedAndSaturateAtTheIntegerEnd) {
   TMySpinEdit edit;
   edit.SetIncrement(5);
   edit.SetMinValue(0);
@@ -98,22 +83,15 @@ TEST(MySpinEdit, StepsByIncrementAndMarksModified) {
   EXPECT_TRUE(edit.isModified());
   edit.DownClick();
   EXPECT_EQ(edit.text(), "7");
-}
-
-TEST(MySpinEdit, StepAtTheEndOfTheIntegerRangeSaturates) {
-  TMySpinEdit edit;
-  edit.SetValue(std::numeric_limits<int>::max());
-  edit.UpClick();
-  EXPECT_EQ(edit.Value(), std::numeric_limits<int>::max());
-}
-
-TEST(MySpinEdit, ArrowKeysStep) {
-  TMySpinEdit edit;
-  edit.setText("1");
-  QTest::keyClick(&edit, Qt::Key_Up);
-  QTest::keyClick(&edit, Qt::Key_Up);
-  QTest::keyClick(&edit, Qt::Key_Down);
-  EXPECT_EQ(edit.text(), "2");
+  TMySpinEdit keys;
+  keys.setText("1");
+  QTest::keyClick(&keys, Qt::Key_Up);
+  QTest::keyClick(&keys, Qt::Key_Up);
+  QTest::keyClick(&keys, Qt::Key_Down);
+  EXPECT_EQ(keys.text(), "2");
+  keys.SetValue(std::numeric_limits<int>::max());
+  keys.UpClick();
+  EXPECT_EQ(keys.Value(), std::numeric_limits<int>::max());
 }
 
 TEST(MySpinEdit, RefusedCharactersBeepAndStayOut) {
@@ -160,11 +138,19 @@ TEST(MySpinEdit, EnterIsRefusedButReachesTheWindow) {
   EXPECT_EQ(edit->text(), "0");
 }
 
-TEST(MySpinEdit, PasteRefusedWhenReadOnly) {
+// Stepping and cutting are refused with a beep when read-only.
+TEST(MySpinEdit, UpClickAndPasteRefusedWhenReadOnly) {
   test::TBeepCounter beeps;
   TMySpinEdit edit;
-  edit.setText("5");
+  edit.setText("4");
+  edit.setModified(false);
   edit.setReadOnly(true);
+  edit.UpClick();
+  edit.DownClick();
+  EXPECT_EQ(beeps.Count, 2);
+  EXPECT_EQ(edit.text(), "4");
+  EXPECT_FALSE(edit.isModified());
+  edit.setText("5");
   edit.selectAll();
   QTest::keySequence(&edit, QKeySequence::Cut);
   EXPECT_EQ(edit.text(), "5");
@@ -174,7 +160,7 @@ TEST(MySpinEdit, PasteRefusedWhenReadOnly) {
   edit.selectAll();
   QTest::keySequence(&edit, QKeySequence::Cut);
   EXPECT_EQ(edit.text(), "5");
-  EXPECT_EQ(beeps.Count, 2);
+  EXPECT_EQ(beeps.Count, 4);
   // Its context menu offers no paste either; the menu of an edit that takes typing does.
   QGuiApplication::clipboard()->setText(QStringLiteral("7"));
   edit.show();

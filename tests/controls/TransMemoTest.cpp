@@ -31,19 +31,13 @@ QRect ClientInParent(const TTransMemo& memo) {
   return QRect(memo.PositionInParent(), memo.viewport()->size()).adjusted(2, 2, -2, -2);
 }
 
-TEST(TransMemo, OpaqueMemoHidesTheParentsPicture) {
-  TPictureWidget parent;
-  parent.resize(200, 150);
-  auto* memo = new TTransMemo(&parent);
-  memo->setGeometry(20, 20, 120, 80);
-  EXPECT_EQ(PicturePixels(parent, ClientInParent(*memo)), 0);
-}
-
-TEST(TransMemo, TransparentMemoShowsThePictureAfterTypingMovingAndResizing) {
+// An opaque memo hides the parent's picture.
+TEST(TransMemo, TransparentMemoShowsThePictureAfterTypingMovingAndResizingAndOpaqueHidesIt) {
   TPictureWidget parent;
   parent.resize(240, 180);
   auto* memo = new TTransMemo(&parent);
   memo->setGeometry(20, 20, 120, 80);
+  EXPECT_EQ(PicturePixels(parent, ClientInParent(*memo)), 0);
   memo->SetTransparent(true);
   parent.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&parent));
@@ -77,11 +71,9 @@ TEST(TransMemo, TransparentWithoutParentDoesNotFail) {
 // The x of the first text pixel of the first line (dark pixels on the white memo).
 int FirstInkColumn(TTransMemo& memo) {
   const QImage image = memo.viewport()->grab().toImage();
-  for (int x = 0; x < image.width(); ++x) {
-    for (int y = 0; y < image.height() / 2; ++y) {
+  for (int x = 0; x < image.width(); ++x)
+    for (int y = 0; y < image.height() / 2; ++y)
       if (QColor(image.pixel(x, y)).lightness() < 128) return x;
-    }
-  }
   return -1;
 }
 

@@ -250,9 +250,21 @@ TEST_F(TMyChartMouse, MenuCaptionsAndSeriesItemEnabledOnlyWithSeries) {
   EXPECT_FALSE(menu.Item(9)->isEnabled());
 }
 
-TEST_F(TMyChartMouse, MenuItemsOpenTheDialogsOnTheirParts) {
+// "Select curves..." fires the menu's event and opens no dialog; a Y minimum changed in the
+// format dialog is flagged.
+TEST_F(TMyChartMouse, MenuItemsOpenTheDialogsOnTheirPartsAndFlagAChangedYMinimum) {
   TChartPopupMenu& menu = *chart.PopupMenu();
-  for (int i = 2; i <= 8; ++i) menu.Item(i)->trigger();
+  TChartPopupMenu* sender = nullptr;
+  menu.OnSelectCurves = [&](TChartPopupMenu* m) { sender = m; };
+  menu.Item(0)->trigger();
+  EXPECT_EQ(sender, &menu);
+  EXPECT_TRUE(dialogs.Calls.empty());
+  for (int i = 2; i <= 8; ++i) {
+    menu.Item(i)->trigger();
+    if (i == 5) {
+      EXPECT_FALSE(chart.YMinChangedByUser());  // the X axis: no change
+    }
+  }
   menu.Item(11)->trigger();
   const std::vector<std::string> expected = {
       "area:Chart area",    "title:Chart title", "legend:Legend",      "axis:X-axis",
@@ -261,6 +273,9 @@ TEST_F(TMyChartMouse, MenuItemsOpenTheDialogsOnTheirParts) {
   EXPECT_EQ(dialogs.LastAxis, &chart.Model().Y_Axis);
   EXPECT_EQ(dialogs.LastTitle, &chart.Model().ChartTitle);
   EXPECT_EQ(ChartUnitState().FormatOptionsPageIndex, 2);
+  dialogs.NewMin = 0.5;
+  menu.Item(7)->trigger();
+  EXPECT_TRUE(chart.YMinChangedByUser());
 }
 
 TEST_F(TMyChartMouse, SeriesPickerPreselectsAnExistingSeries) {
@@ -306,22 +321,6 @@ TEST_F(TMyChartMouse, SeriesPickerPreselectsAnExistingSeries) {
   chart.PopupMenu()->Item(9)->trigger();
   EXPECT_EQ(dialogs.Calls.size(), 1u);
   EXPECT_EQ(formatChanges, 1);
-}
-
-TEST_F(TMyChartMouse, YMinimumChangedInTheFormatDialogIsFlagged) {
-  chart.PopupMenu()->Item(5)->trigger();  // X axis: no change
-  EXPECT_FALSE(chart.YMinChangedByUser());
-  dialogs.NewMin = 0.5;
-  chart.PopupMenu()->Item(7)->trigger();
-  EXPECT_TRUE(chart.YMinChangedByUser());
-}
-
-TEST_F(TMyChartMouse, SelectCurvesFiresTheMenuEvent) {
-  TChartPopupMenu* sender = nullptr;
-  chart.PopupMenu()->OnSelectCurves = [&](TChartPopupMenu* menu) { sender = menu; };
-  chart.PopupMenu()->Item(0)->trigger();
-  EXPECT_EQ(sender, chart.PopupMenu());
-  EXPECT_TRUE(dialogs.Calls.empty());
 }
 
 }  // namespace

@@ -60,31 +60,27 @@ TEST_F(TMapFixture, CornerBoxFollowsTheLegendFromRightToLeft) {
   }
 }
 
-TEST_F(TMapFixture, WorldBoxTouchingThePlotEdgeIsNotPainted) {
+// A far-away world anchor saturates its pixels and is hidden too.
+TEST_F(TMapFixture, WorldBoxTouchingThePlotEdgeOrFarAwayIsNotPainted) {
   TAQVTextBoxRecord* inside = AddBox(*mData, 1, -300, 200, "Inside");
   mMap->SyncTextEdits();
   mMap->ComputeLayout(mMap->width(), mMap->height());
   const double edgeX = mMap->ScreenToWorldX(mMap->PlotLayout().Left);
   TAQVTextBoxRecord* edge = AddBox(*mData, 1, edgeX, 200, "Edge");
+  TAQVTextBoxRecord* far = AddBox(*mData, 1, 1e200, -1e200, "Far");
   mMap->SyncTextEdits();
   mMap->RepositionTexts(true);
   EXPECT_TRUE(mMap->TextEditOf(inside)->Shown());
   EXPECT_FALSE(mMap->TextEditOf(edge)->Shown());
   EXPECT_EQ(edge->PixelX, mMap->PlotLayout().Left);
+  EXPECT_EQ(far->PixelX, kPixelLimit);
+  EXPECT_EQ(far->PixelY, kPixelLimit);
+  EXPECT_FALSE(mMap->TextEditOf(far)->Shown());
   // Nor can its corner be taken with the mouse.
   const QPoint corner = mMap->TextEditOf(edge)->BoxRect().topLeft();
   QTest::mousePress(mMap.get(), Qt::LeftButton, {}, corner);
   EXPECT_EQ(mData->SelectedTextBox, nullptr);
   QTest::mouseRelease(mMap.get(), Qt::LeftButton, {}, corner);
-}
-
-TEST_F(TMapFixture, FarAwayWorldAnchorSaturatesAndIsHidden) {
-  TAQVTextBoxRecord* far = AddBox(*mData, 1, 1e200, -1e200, "Far");
-  mMap->SyncTextEdits();
-  mMap->RepositionTexts(true);
-  EXPECT_EQ(far->PixelX, kPixelLimit);
-  EXPECT_EQ(far->PixelY, kPixelLimit);
-  EXPECT_FALSE(mMap->TextEditOf(far)->Shown());
 }
 
 TEST_F(TMapFixture, TextBoxesAppearInTheRenderedPicture) {
@@ -181,12 +177,8 @@ TEST_P(LineBreaks, EveryKindOfBreakIsKeptThroughTheRecord) {
   EXPECT_EQ(RecordTextToEdit(back), edit);
   // Only CR LF pairs remain, so the record line's "&crnl;" carries each break once.
   for (std::size_t i = 0; i < back.size(); ++i) {
-    if (back[i] == '\n') {
-      ASSERT_TRUE(i > 0 && back[i - 1] == '\r');
-    }
-    if (back[i] == '\r') {
-      ASSERT_TRUE(i + 1 < back.size() && back[i + 1] == '\n');
-    }
+    ASSERT_TRUE(back[i] != '\n' || (i > 0 && back[i - 1] == '\r')) << i;
+    ASSERT_TRUE(back[i] != '\r' || (i + 1 < back.size() && back[i + 1] == '\n')) << i;
   }
 }
 
