@@ -95,7 +95,8 @@ class TMyChartMouse : public ::testing::Test {
   TMyChart chart;
 };
 
-TEST_F(TMyChartMouse, HintsNameThePartUnderTheMouse) {
+// Over a point the hint shows the series' name, the time and the value.
+TEST_F(TMyChartMouse, HintsNameThePartOrThePointUnderTheMouse) {
   const TChartModel& m = chart.Model();
   struct {
     QPoint pos;
@@ -123,9 +124,6 @@ TEST_F(TMyChartMouse, HintsNameThePartUnderTheMouse) {
   Move(Centre(m.ChartTitle.Rect()));
   EXPECT_EQ(QToolTip::text().toStdString(), "Chart title");
   QToolTip::hideText();
-}
-
-TEST_F(TMyChartMouse, PointHintShowsSeriesNameTimeAndValue) {
   chart.SetSeriesName(1, "Well 2");
   chart.grab();
   Move(PointOf(1, 5) + QPoint(3, -4));
@@ -156,16 +154,14 @@ TEST(TMyChartStatus, LongHintReachesTheStatusBar) {
   EXPECT_EQ(window.statusBar()->currentMessage(), "Chart title");
 }
 
-TEST_F(TMyChartMouse, PointOverTheLegendWins) {
+// A point over the legend wins.
+TEST_F(TMyChartMouse, HiddenPointsAreNeverHitAndAPointOverTheLegendWins) {
   // Normal layouts keep the legend off the plot; lay it over a point by hand.
   const QPoint point = PointOf(0, 4);
   chart.Model().Legend.Rect() = {point.x() - 20, point.x() + 20, point.y() - 20, point.y() + 20};
   EXPECT_EQ(chart.HitTest(point + QPoint(10, 10)), TChartPart::cpLegend);
   EXPECT_EQ(chart.HitTest(point), TChartPart::cpSeriesPoint);
   EXPECT_EQ(ChartUnitState().HoveredSeries, 0);
-}
-
-TEST_F(TMyChartMouse, HiddenPointsAreNeverHit) {
   chart.DeleteSeries(1);
   chart.grab();
   const QPoint old = PointOf(0, 10);
