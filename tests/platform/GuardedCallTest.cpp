@@ -24,8 +24,7 @@ TEST(GuardedCall, ThrownExceptionBecomesErrorBoxAndFalse) {
 
 TEST(GuardedCall, FinishedWorkShowsNothingAndRestoresNothing) {
   test::TFakeUserInterface ui;
-  int ran = 0;
-  int restored = 0;
+  int ran = 0, restored = 0;
   EXPECT_TRUE(GuardedCall(
       ui, [&] { ++ran; }, [&] { ++restored; }));
   EXPECT_EQ(ran, 1);
@@ -33,18 +32,15 @@ TEST(GuardedCall, FinishedWorkShowsNothingAndRestoresNothing) {
   EXPECT_TRUE(ui.Messages.empty());
 }
 
-TEST(GuardedCall, ForeignExceptionShowsAGeneralMessage) {
-  test::TFakeUserInterface ui;
-  EXPECT_FALSE(GuardedCall(ui, [] { throw 42; }));
-  EXPECT_EQ(ui.OnlyMessage(), kUnknownErrorText);
-}
-
-TEST(GuardedCall, FailingRestoreStillShowsTheOriginalError) {
-  test::TFakeUserInterface ui;
+// A failing restore still shows the original error.
+TEST(GuardedCall, ForeignExceptionShowsAGeneralMessageAndFailingRestoreTheOriginalError) {
+  test::TFakeUserInterface foreign, restore;
+  EXPECT_FALSE(GuardedCall(foreign, [] { throw 42; }));
+  EXPECT_EQ(foreign.OnlyMessage(), kUnknownErrorText);
   EXPECT_FALSE(GuardedCall(
-      ui, [] { throw std::out_of_range("row 0"); },
+      restore, [] { throw std::out_of_range("row 0"); },
       [] { throw std::logic_error("restore failed"); }));
-  EXPECT_EQ(ui.OnlyMessage(), "row 0");
+  EXPECT_EQ(restore.OnlyMessage(), "row 0");
 }
 
 TEST(GuardedCall, ExceptionNeverLeavesASlot) {

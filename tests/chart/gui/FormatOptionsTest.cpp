@@ -156,7 +156,8 @@ TEST_F(FormatOptions, TypingAMaximumMakesItManualOnTheAxis) {
   QLocale::setDefault(before);
 }
 
-TEST_F(FormatOptions, MinimumIsTakenWhenLeftOrOnOK) {
+// The log scale box is enabled only for a positive range.
+TEST_F(FormatOptions, MinimumIsTakenWhenLeftOrOnOKAndLogScaleBoxEnabledOnlyForPositiveRange) {
   TAxis axis;
   Form.OpenAxis(axis, kScalePage, "X-axis");
   Form.scMinimum->setText("5");
@@ -165,6 +166,19 @@ TEST_F(FormatOptions, MinimumIsTakenWhenLeftOrOnOK) {
   Form.ApplyAxis(axis);
   EXPECT_EQ(axis.Scale().Min(), 5.0);
   EXPECT_FALSE(axis.Scale().MinAutomatic());
+  TAxis other;  // 0..100
+  Form.OpenAxis(other, kScalePage, "X-axis");
+  EXPECT_FALSE(Form.scLogScale->isEnabled());
+  Form.scMinimum->setText("0.1");
+  Form.scMinimumExit();
+  EXPECT_TRUE(Form.scLogScale->isEnabled());
+  Form.scMaximum->setText("abc");
+  Form.scMinimumExit();
+  EXPECT_FALSE(Form.scLogScale->isEnabled());
+  // Leaving the maximum looks again too.
+  ShowForm();
+  TypeAndLeave(Form.scMaximum, "50");
+  EXPECT_TRUE(Form.scLogScale->isEnabled());
 }
 
 TEST_F(FormatOptions, OKWithoutEditsKeepsAnAutomaticMinimumOfSeventeenDigits) {
@@ -182,22 +196,6 @@ TEST_F(FormatOptions, OKWithoutEditsKeepsAnAutomaticMinimumOfSeventeenDigits) {
   EXPECT_TRUE(axis.Scale().Data() == before);
   EXPECT_EQ(axis.Scale().Min(), 0.1 + 0.2);
   EXPECT_TRUE(axis.Scale().MinAutomatic());
-}
-
-TEST_F(FormatOptions, LogScaleBoxEnabledOnlyForPositiveRange) {
-  TAxis axis;  // 0..100
-  Form.OpenAxis(axis, kScalePage, "X-axis");
-  EXPECT_FALSE(Form.scLogScale->isEnabled());
-  Form.scMinimum->setText("0.1");
-  Form.scMinimumExit();
-  EXPECT_TRUE(Form.scLogScale->isEnabled());
-  Form.scMaximum->setText("abc");
-  Form.scMinimumExit();
-  EXPECT_FALSE(Form.scLogScale->isEnabled());
-  // Leaving the maximum looks again too.
-  ShowForm();
-  TypeAndLeave(Form.scMaximum, "50");
-  EXPECT_TRUE(Form.scLogScale->isEnabled());
 }
 
 TEST_F(FormatOptions, DashedBorderOpensWithWidthOneAndLimitsItToOneAndSolidAllowsTen) {

@@ -216,7 +216,8 @@ TEST_F(TMapFixture, WellsOnlyBeforeAnyPeriodStarts) {
   EXPECT_LT(CountPixels(image, IsBlue), 400);
 }
 
-TEST_F(TMapFixture, EachLegendPlacementDrawsAndMovesThePlot) {
+// A placement out of range from a file is taken as the right.
+TEST_F(TMapFixture, EachLegendPlacementDrawsAndMovesThePlotAndOneOutOfRangeIsClamped) {
   const std::pair<TPlacement, const char*> placements[] = {{TPlacement::plRight, "right"},
                                                            {TPlacement::plBottom, "bottom"},
                                                            {TPlacement::plLeft, "left"},
@@ -240,16 +241,8 @@ TEST_F(TMapFixture, EachLegendPlacementDrawsAndMovesThePlot) {
     EXPECT_GE(CountPixels(image, IsRed, legend), 25) << name;
     EXPECT_GE(CountPixels(image, IsBlue, legend), 25) << name;
   }
-}
-
-TEST_F(TMapFixture, PlacementOrTransparencyOutOfRangeFromAFileIsClamped) {
   mData->MapOptions.LegendPlacement = static_cast<TPlacement>(77);
   EXPECT_EQ(mMap->LegendPlacement(), TPlacement::plRight);
-  mData->BackgroundTransparency = 250;
-  mMap->BeginPreview();
-  mMap->SetPreviewTransparency(-40);
-  mMap->EndPreview();
-  (void)mMap->RenderImage(QSize(300, 200));  // draws without reading outside any range
 }
 
 TEST_F(TMapFixture, DegenerateWindowOrTinyPictureDrawsOnlyLegendAndTexts) {
@@ -264,9 +257,16 @@ TEST_F(TMapFixture, DegenerateWindowOrTinyPictureDrawsOnlyLegendAndTexts) {
   EXPECT_EQ(tiny.size(), QSize(30, 30));
 }
 
-TEST_F(TMapFixture, ZoomBandSetsTheSnappedWindowAndPreviousViewRestoresIt) {
+TEST_F(TMapFixture, ZoomBandSetsTheSnappedWindowAndPreviousViewRestoresItUnlessTooSmall) {
   const TMapWindow before = Window();
   mMap->SetZoomMode(true);
+  // A band of five pixels or less changes nothing.
+  const QPoint c(300, 200);
+  QTest::mousePress(mMap.get(), Qt::LeftButton, Qt::NoModifier, c);
+  QTest::mouseMove(mMap.get(), c + QPoint(40, 4));
+  QTest::mouseRelease(mMap.get(), Qt::LeftButton, Qt::NoModifier, c + QPoint(40, 4));
+  EXPECT_EQ(Window(), before);
+  EXPECT_FALSE(mMap->HasPreviousView());
   const QPoint a(mMap->WorldToScreenX(-200.2), mMap->WorldToScreenY(150.4));
   const QPoint b(mMap->WorldToScreenX(101), mMap->WorldToScreenY(-99.6));
   QTest::mousePress(mMap.get(), Qt::LeftButton, Qt::NoModifier, a);
@@ -302,17 +302,6 @@ TEST_F(TMapFixture, ZoomBandSetsTheSnappedWindowAndPreviousViewRestoresIt) {
   EXPECT_EQ(mMap->Grid().Layout(), ComputeGridLayout(zoomed));
   Picture(QSize(700, 500), "map-zoomed.png");
   mMap->PreviousView();
-  EXPECT_EQ(Window(), before);
-  EXPECT_FALSE(mMap->HasPreviousView());
-}
-
-TEST_F(TMapFixture, ZoomBandOfFivePixelsOrLessChangesNothing) {
-  const TMapWindow before = Window();
-  mMap->SetZoomMode(true);
-  const QPoint a(300, 200);
-  QTest::mousePress(mMap.get(), Qt::LeftButton, Qt::NoModifier, a);
-  QTest::mouseMove(mMap.get(), a + QPoint(40, 4));
-  QTest::mouseRelease(mMap.get(), Qt::LeftButton, Qt::NoModifier, a + QPoint(40, 4));
   EXPECT_EQ(Window(), before);
   EXPECT_FALSE(mMap->HasPreviousView());
 }
@@ -506,7 +495,8 @@ TEST_F(TMapFixture, FarAwayWellDrawsWithoutOverflow) {
   EXPECT_GT(CountPixels(image, IsNotWhite), 1000);
 }
 
-TEST_F(TMapFixture, RotatedBackgroundImageAtHalfTransparency) {
+// A transparency out of range from a file, or in the preview, is clamped.
+TEST_F(TMapFixture, RotatedBackgroundImageAtHalfTransparencyAndOneOutOfRangeIsClamped) {
   test::TTempFolder folder;
   QImage picture(160, 120, QImage::Format_RGB32);
   for (int y = 0; y < picture.height(); ++y)
@@ -528,6 +518,10 @@ TEST_F(TMapFixture, RotatedBackgroundImageAtHalfTransparency) {
   mData->BackgroundTransparency = 250;
   mMap->RefreshBackground();
   EXPECT_EQ(mMap->Images().Transparency(), 100);
+  mMap->BeginPreview();
+  mMap->SetPreviewTransparency(-40);
+  mMap->EndPreview();
+  (void)mMap->RenderImage(QSize(300, 200));  // draws without reading outside any range
 }
 
 }  // namespace
