@@ -34,7 +34,7 @@ class OutputFormTest : public ::testing::Test {
   TAQVOutputForm form;
 };
 
-TEST_F(OutputFormTest, StartsWithItsCaptionSizesAndFont) {
+TEST_F(OutputFormTest, StartsWithItsCaptionSizesAndFontAndWidthPlacesTheButtons) {
   EXPECT_EQ(form.windowTitle(), QStringLiteral("AQV progress and output results"));
   EXPECT_EQ(form.size(), QSize(715, 385));
   EXPECT_EQ(form.ButtonsPanel()->height(), 41);
@@ -44,9 +44,7 @@ TEST_F(OutputFormTest, StartsWithItsCaptionSizesAndFont) {
   EXPECT_EQ(form.OutputMemo()->font().pixelSize(), 11);
   EXPECT_EQ(form.OutputMemo()->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
   EXPECT_FALSE(form.isModal());
-}
-
-TEST_F(OutputFormTest, WidthPlacesTheButtonsFourFifthsAlong) {
+  // A width places the buttons four fifths along.
   form.SetFormWidth(760);
   EXPECT_EQ(form.width(), 760);
   EXPECT_EQ(form.LeftPushButton()->geometry(), QRect(548, 6, 75, 25));

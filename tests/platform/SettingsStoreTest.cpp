@@ -104,7 +104,7 @@ TEST_F(SettingsStoreTest, HandEditedDuplicateSpellingsCollapseOnWrite) {
   EXPECT_EQ(nst, 12);
 }
 
-TEST_F(SettingsStoreTest, MissingValueIsAFailureAndLeavesTheVariable) {
+TEST_F(SettingsStoreTest, MissingValueOrOneOfAnotherTypeIsAFailureAndLeavesTheVariable) {
   TSettingsStore store(FilePath());
   ASSERT_TRUE(store.OpenKey(kDesktop, true));
   ASSERT_TRUE(store.WriteInteger("Left", 40));
@@ -119,11 +119,7 @@ TEST_F(SettingsStoreTest, MissingValueIsAFailureAndLeavesTheVariable) {
   EXPECT_EQ(top, -1);
   EXPECT_TRUE(flag);
   EXPECT_EQ(text, "kept");
-}
-
-TEST_F(SettingsStoreTest, ValueOfAnotherTypeIsAFailure) {
-  TSettingsStore store(FilePath());
-  ASSERT_TRUE(store.OpenKey(kDesktop, true));
+  // A value of another type is a failure too.
   ASSERT_TRUE(store.WriteString("Left", "forty"));
   ASSERT_TRUE(store.WriteString("Top", "12abc"));
   ASSERT_TRUE(store.WriteString("Height", "99999999999"));
@@ -133,7 +129,6 @@ TEST_F(SettingsStoreTest, ValueOfAnotherTypeIsAFailure) {
     EXPECT_EQ(store.LastStatus(), TSettingsStatus::ssWrongType) << name;
     EXPECT_EQ(value, 7) << name;
   }
-  bool flag = false;
   EXPECT_FALSE(store.ReadBool("Left", flag));
 }
 
@@ -194,7 +189,7 @@ TEST_F(SettingsStoreTest, KeyPathsIgnoreCaseAndDoubledSeparators) {
   EXPECT_EQ(store.ValueNames().size(), 2u);
 }
 
-TEST_F(SettingsStoreTest, DeleteValueRemovesItAndReportsAbsence) {
+TEST_F(SettingsStoreTest, DeleteValueRemovesItAndReportsAbsenceAndSlashInANameIsRefused) {
   TSettingsStore store(FilePath());
   ASSERT_TRUE(store.OpenKey(kDesktop, true));
   ASSERT_TRUE(store.WriteInteger("sgLeft", 5));
@@ -202,11 +197,7 @@ TEST_F(SettingsStoreTest, DeleteValueRemovesItAndReportsAbsence) {
   EXPECT_FALSE(store.ValueExists("sgLeft"));
   EXPECT_FALSE(store.DeleteValue("sgLeft"));
   EXPECT_EQ(store.LastStatus(), TSettingsStatus::ssValueMissing);
-}
-
-TEST_F(SettingsStoreTest, SlashInValueNameIsRefusedInsteadOfCreatingASubkey) {
-  TSettingsStore store(FilePath());
-  ASSERT_TRUE(store.OpenKey(kDesktop, true));
+  // A slash in a value name is refused instead of creating a subkey.
   EXPECT_FALSE(store.WriteInteger("Left/Top", 1));
   EXPECT_EQ(store.LastStatus(), TSettingsStatus::ssInvalidName);
   EXPECT_FALSE(store.WriteInteger("Left\\Top", 1));

@@ -43,7 +43,7 @@ TEST_F(ChartOptions, SecondaryAxisIsDroppedOnOK) {
   EXPECT_EQ(Axes, TAxisTypes{TAxisType::saX});
 }
 
-TEST_F(ChartOptions, LegendNoneOpensUncheckedAndCheckingPlacesItAtTheBottom) {
+TEST_F(ChartOptions, LegendNoneOpensUncheckedCheckingPlacesItAtTheBottomAndPlacementsRoundTrip) {
   Legend.SetPlacement(TPlacement::plNone);
   Open();
   EXPECT_FALSE(Form.leShowLegend->isChecked());
@@ -56,9 +56,7 @@ TEST_F(ChartOptions, LegendNoneOpensUncheckedAndCheckingPlacesItAtTheBottom) {
   Apply();
   EXPECT_EQ(Legend.Placement(), TPlacement::plBottom);
   EXPECT_EQ(changes, 1);
-}
-
-TEST_F(ChartOptions, LegendPlacementRoundTrips) {
+  // Every placement round-trips.
   for (TPlacement placement :
        {TPlacement::plLeft, TPlacement::plRight, TPlacement::plTop, TPlacement::plBottom}) {
     Legend.SetPlacement(placement);

@@ -19,6 +19,7 @@
 namespace aqv {
 namespace {
 
+// The default colours repeat by sixteen and the markers by six.
 TEST(TMyChart, AddSeriesAppendsOrInsertsWithTheDefaultsOfItsIndex) {
   TMyChart chart;
   chart.AddSeries(0);
@@ -36,9 +37,6 @@ TEST(TMyChart, AddSeriesAppendsOrInsertsWithTheDefaultsOfItsIndex) {
   EXPECT_EQ(chart.GetSeriesMarker(0)->Style(), TMarkerStyle::msCircle);
   EXPECT_EQ(chart.GetSeriesPatterns(0)->Border().Color(), clBlue);
   EXPECT_EQ(chart.GetSeriesName(3), "Series 2");
-}
-
-TEST(TMyChart, DefaultColoursRepeatBySixteenAndMarkersBySix) {
   EXPECT_EQ(DefaultSeriesColor(16), clBlue);
   EXPECT_EQ(DefaultSeriesColor(15), clYellow);
   EXPECT_EQ(DefaultSeriesColor(10), clMaroon);
