@@ -156,7 +156,6 @@ TEST_F(SettingsStoreTest, MissingKeyOpensOnlyWhenCreated) {
   int value = 0;
   EXPECT_FALSE(store.ReadInteger("Left", value));
   EXPECT_EQ(store.LastStatus(), TSettingsStatus::ssNoKeyOpen);
-
   ASSERT_TRUE(store.OpenKey("Software\\AQV for Windows Lite\\Files", true));
   store.CloseKey();
   // The key and its parents exist from its creation on, as in the registry.

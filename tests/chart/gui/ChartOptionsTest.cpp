@@ -102,15 +102,13 @@ TEST_F(ChartOptions, AutomaticTitleOpensCheckedAndTypingUnchecksIt) {
   EXPECT_TRUE(YTitle.Automatic());
 }
 
-TEST_F(ChartOptions, OpensOnTheGivenPage) {
+// The dialog opens on the page given, or on the first for one that does not exist.
+TEST_F(ChartOptions, OpensOnTheGivenPageAndEnterInAnEditConfirmsAndEscapeCancels) {
   Open(2);
   EXPECT_EQ(Form.PageIndex(), 2);
   TChartOptionsForm other;
   other.Open(Axes, Legend, ChartTitle, XTitle, YTitle, 9);
   EXPECT_EQ(other.PageIndex(), 0);
-}
-
-TEST_F(ChartOptions, EnterInAnEditConfirmsAndEscapeCancels) {
   int page = 2;
   test::AnswerDialog<QDialog>([](QDialog& dialog) {
     auto* edit = dialog.findChild<QLineEdit*>("tiY_AxisTitle");

@@ -322,19 +322,6 @@ TEST_F(FormatOptions, SeriesWritesOnlyMarkerLineAndRange) {
   EXPECT_EQ(page, kPatternsPage);
 }
 
-TEST_F(FormatOptions, SeriesRangeIsStoredOnlyWhenReadAndPositive) {
-  TSeries series;
-  Form.OpenSeries(series, 0, "W1");
-  Form.raXValues->setText("B2:B20");
-  Form.raYValues->setText("C2C20");  // no colon: refused with its message
-  Form.raSecondaryY_Axis->setChecked(true);
-  Form.ApplySeries(series);
-  EXPECT_EQ(series.Range().XRange(), (TCellRange{2, 2, 2, 20}));
-  EXPECT_EQ(series.Range().YRange(), TCellRange{});
-  EXPECT_EQ(series.Range().YAxis(), 2);
-  EXPECT_EQ(Ui.Messages.size(), 1u);
-}
-
 TEST_F(FormatOptions, EntriesShowOnlyTheirPagesAndFallBackToTheFirst) {
   struct TCase {
     const char* Name;
@@ -387,26 +374,15 @@ TEST_F(FormatOptions, TitleHidesOrientationAndVerticalAlignments) {
   EXPECT_TRUE(again.alRight->isChecked());
 }
 
-TEST_F(FormatOptions, LegendWithoutPlacementOpensUncheckedAndDisabled) {
+// A legend without placement opens unchecked and disabled.
+TEST_F(FormatOptions, FontPageEditsTheCopyOnlyAndLegendWithoutPlacementOpensUnchecked) {
   TLegend legend;
   legend.SetPlacement(TPlacement::plNone);
-  Form.OpenLegend(legend, 0, "Legend");
-  EXPECT_FALSE(Form.pmShowLegend->isChecked());
-  EXPECT_FALSE(Form.pmLeft->isEnabled());
-  Form.ApplyLegend(legend);
-  EXPECT_EQ(legend.Placement(), TPlacement::plNone);
-  Form.pmShowLegend->setChecked(true);
-  EXPECT_TRUE(Form.pmLeft->isEnabled());
-  Form.pmTop->setChecked(true);
-  Form.ApplyLegend(legend);
-  EXPECT_EQ(legend.Placement(), TPlacement::plTop);
-}
-
-TEST_F(FormatOptions, FontPageEditsTheCopyOnly) {
-  TLegend legend;
   legend.Font().SetSize(10);
   legend.Font().SetColor(clRed);
   Form.OpenLegend(legend, 0, "Legend");
+  EXPECT_FALSE(Form.pmShowLegend->isChecked());
+  EXPECT_FALSE(Form.pmLeft->isEnabled());
   ASSERT_NE(Form.foSize->currentItem(), nullptr);
   EXPECT_EQ(Form.foSize->currentItem()->text(), "10");
   EXPECT_EQ(Form.foColor->ForegroundIndex(), 9);  // the font's red marked in the grid
@@ -422,9 +398,16 @@ TEST_F(FormatOptions, FontPageEditsTheCopyOnly) {
   Form.ApplyLegend(legend);
   EXPECT_EQ(legend.Font().Size(), 72);
   EXPECT_EQ(legend.Font().Color(), clFuchsia);
+  EXPECT_EQ(legend.Placement(), TPlacement::plNone);
+  Form.pmShowLegend->setChecked(true);
+  EXPECT_TRUE(Form.pmLeft->isEnabled());
+  Form.pmTop->setChecked(true);
+  Form.ApplyLegend(legend);
+  EXPECT_EQ(legend.Placement(), TPlacement::plTop);
 }
 
-TEST_F(FormatOptions, EnterClampsASpinValueTypedPastItsBound) {
+// A series' range is stored only when it reads and is positive.
+TEST_F(FormatOptions, EnterClampsASpinValueTypedPastItsBoundAndASeriesRangeIsReadOnApply) {
   TSeries series;
   Form.OpenSeries(series, 0, "W1");
   ShowForm();
@@ -433,8 +416,15 @@ TEST_F(FormatOptions, EnterClampsASpinValueTypedPastItsBound) {
   QTest::keyClick(Form.paMarkerSize, Qt::Key_Return);
   EXPECT_EQ(Form.result(), QDialog::Accepted);
   EXPECT_EQ(Form.paMarkerSize->text(), "32");
+  Form.raXValues->setText("B2:B20");
+  Form.raYValues->setText("C2C20");  // no colon: refused with its message
+  Form.raSecondaryY_Axis->setChecked(true);
   Form.ApplySeries(series);
   EXPECT_EQ(series.Marker().Size(), 32);
+  EXPECT_EQ(series.Range().XRange(), (TCellRange{2, 2, 2, 20}));
+  EXPECT_EQ(series.Range().YRange(), TCellRange{});
+  EXPECT_EQ(series.Range().YAxis(), 2);
+  EXPECT_EQ(Ui.Messages.size(), 1u);
 }
 
 TEST_F(FormatOptions, EnterConfirmsAndEscapeCancelsTheModalDialog) {

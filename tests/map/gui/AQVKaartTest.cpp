@@ -245,7 +245,7 @@ TEST_F(TMapFixture, EachLegendPlacementDrawsAndMovesThePlotAndOneOutOfRangeIsCla
   EXPECT_EQ(mMap->LegendPlacement(), TPlacement::plRight);
 }
 
-TEST_F(TMapFixture, DegenerateWindowOrTinyPictureDrawsOnlyLegendAndTexts) {
+TEST_F(TMapFixture, DegenerateWindowOrTinyPictureDrawsOnlyLegendAndTextsAndFarWellsNoOverflow) {
   SetWindow(10, 10, 0, 100);
   mMap->SetTime(1.0);  // no grid, no division by zero
   EXPECT_EQ(mMap->Grid().ValueCount(), 0);
@@ -255,6 +255,11 @@ TEST_F(TMapFixture, DegenerateWindowOrTinyPictureDrawsOnlyLegendAndTexts) {
   SetWindow(-500, 500, -400, 400);
   const QImage tiny = mMap->RenderImage(QSize(30, 30));
   EXPECT_EQ(tiny.size(), QSize(30, 30));
+  // A far-away well draws without overflow.
+  mData->PumpingWells[2].X = 1e15;
+  mData->ObservationWells[1].Y = -1e300;
+  mMap->SetTime(1.0);
+  EXPECT_GT(CountPixels(mMap->RenderImage(QSize(700, 500)), IsNotWhite), 1000);
 }
 
 TEST_F(TMapFixture, ZoomBandSetsTheSnappedWindowAndPreviousViewRestoresItUnlessTooSmall) {
@@ -457,7 +462,7 @@ TEST_F(TMapFixture, DisplayTimesBeyondAThousandYearsAreComputedAtThreeHundredSix
   EXPECT_FALSE(std::equal(capped.begin(), capped.end(), mMap->Grid().Values()));
 }
 
-TEST_F(TMapFixture, FailedXYZExportShowsTheSaveMessage) {
+TEST_F(TMapFixture, FailedXYZExportShowsTheSaveMessageAndTheClipboardCarriesBitmapAndSvg) {
   test::TTempFolder folder;
   EXPECT_TRUE(mMap->SaveContoursAsXYZ(folder.Path("map.xyz")));
   EXPECT_FALSE(folder.Read("map.xyz").empty());
@@ -466,9 +471,7 @@ TEST_F(TMapFixture, FailedXYZExportShowsTheSaveMessage) {
   EXPECT_FALSE(mMap->SaveContoursAsXYZ(bad));
   EXPECT_EQ(mUi.OnlyMessage(), "Could not save " + bad + "!");
   mUi.Messages.clear();
-}
-
-TEST_F(TMapFixture, ClipboardCarriesTheBitmapAndTheSvg) {
+  // The clipboard carries the bitmap and the SVG.
   mMap->CopyToClipboard(false);
   const QMimeData* mime = QApplication::clipboard()->mimeData();
   ASSERT_NE(mime, nullptr);
@@ -485,14 +488,6 @@ TEST_F(TMapFixture, ClipboardCarriesTheBitmapAndTheSvg) {
   });
   mMap->CopyToClipboard(true);
   EXPECT_EQ(QApplication::clipboard()->image().size(), QSize(300, mMap->height()));
-}
-
-TEST_F(TMapFixture, FarAwayWellDrawsWithoutOverflow) {
-  mData->PumpingWells[2].X = 1e15;
-  mData->ObservationWells[1].Y = -1e300;
-  mMap->SetTime(1.0);
-  const QImage image = mMap->RenderImage(QSize(700, 500));
-  EXPECT_GT(CountPixels(image, IsNotWhite), 1000);
 }
 
 // A transparency out of range from a file, or in the preview, is clamped.
