@@ -99,7 +99,6 @@ TEST(MyColorGrid, OrderingSetsColumnsRowsAndWholeCellSize) {
   EXPECT_EQ(grid.CellSize(), QSize(25, 24));
 }
 
-// A click on a disabled foreground enables it only when asked to.
 TEST(MyColorGrid, ForegroundChangeFiresOnceAndOnlyWhenEnabledOrAClickEnablesIt) {
   TMyColorGrid grid;
   grid.resize(100, 100);

@@ -134,7 +134,6 @@ TEST(MySpinEdit, EnterIsRefusedButReachesTheWindow) {
   EXPECT_EQ(edit->text(), "0");
 }
 
-// Stepping and cutting are refused with a beep when read-only.
 TEST(MySpinEdit, UpClickAndPasteRefusedWhenReadOnly) {
   test::TBeepCounter beeps;
   TMySpinEdit edit;

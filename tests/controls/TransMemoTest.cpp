@@ -31,7 +31,6 @@ QRect ClientInParent(const TTransMemo& memo) {
   return QRect(memo.PositionInParent(), memo.viewport()->size()).adjusted(2, 2, -2, -2);
 }
 
-// An opaque memo hides the parent's picture.
 TEST(TransMemo, TransparentMemoShowsThePictureAfterTypingMovingAndResizingAndOpaqueHidesIt) {
   TPictureWidget parent;
   parent.resize(240, 180);
@@ -69,7 +68,6 @@ int FirstInkColumn(TTransMemo& memo) {
   return -1;
 }
 
-// A transparent memo without a parent draws as well.
 TEST(TransMemo, SwitchingAlignTextRealignsTheExistingTextAndTransparentWithoutParentDoesNotFail) {
   TTransMemo memo;
   memo.resize(300, 80);

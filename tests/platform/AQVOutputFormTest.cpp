@@ -57,7 +57,6 @@ TEST_F(OutputFormTest, StartsWithItsCaptionSizesAndFontAndWidthPlacesTheButtons)
   EXPECT_LT(form.RightPushButton()->geometry().right(), 500);
 }
 
-// A disabled button ignores clicks.
 TEST_F(OutputFormTest, EscapePausesButNeverClosesOrCancelsAndDisabledButtonsIgnoreClicks) {
   ShowRunning();
   EXPECT_FALSE(form.RightPushButton()->isEnabled());

@@ -30,7 +30,6 @@ TEST(GuardedCall, ThrownExceptionBecomesErrorBoxAndFalseAndFinishedWorkShowsNoth
   EXPECT_TRUE(quiet.Messages.empty());
 }
 
-// A failing restore still shows the original error.
 TEST(GuardedCall, ForeignExceptionShowsAGeneralMessageAndFailingRestoreTheOriginalError) {
   test::TFakeUserInterface foreign, restore;
   EXPECT_FALSE(GuardedCall(foreign, [] { throw 42; }));

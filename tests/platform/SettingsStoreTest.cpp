@@ -70,7 +70,6 @@ TEST_F(SettingsStoreTest, IntegersBooleansAndStringsRoundTrip) {
   EXPECT_FALSE(toolbar);
 }
 
-// Rewriting under another spelling keeps one value, under the first spelling.
 TEST_F(SettingsStoreTest, StehfestTermsWrittenAsNstAreReadAsNStAndRewritingKeepsOneValue) {
   TSettingsStore store(FilePath());
   ASSERT_TRUE(store.OpenKey(kPreferences, true));

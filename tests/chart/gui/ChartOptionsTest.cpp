@@ -102,7 +102,6 @@ TEST_F(ChartOptions, AutomaticTitleOpensCheckedAndTypingUnchecksIt) {
   EXPECT_TRUE(YTitle.Automatic());
 }
 
-// The dialog opens on the page given, or on the first for one that does not exist.
 TEST_F(ChartOptions, OpensOnTheGivenPageAndEnterInAnEditConfirmsAndEscapeCancels) {
   Open(2);
   EXPECT_EQ(Form.PageIndex(), 2);

@@ -156,7 +156,6 @@ TEST_F(FormatOptions, TypingAMaximumMakesItManualOnTheAxis) {
   QLocale::setDefault(before);
 }
 
-// The log scale box is enabled only for a positive range.
 TEST_F(FormatOptions, MinimumIsTakenWhenLeftOrOnOKAndLogScaleBoxEnabledOnlyForPositiveRange) {
   TAxis axis;
   Form.OpenAxis(axis, kScalePage, "X-axis");
@@ -374,7 +373,6 @@ TEST_F(FormatOptions, TitleHidesOrientationAndVerticalAlignments) {
   EXPECT_TRUE(again.alRight->isChecked());
 }
 
-// A legend without placement opens unchecked and disabled.
 TEST_F(FormatOptions, FontPageEditsTheCopyOnlyAndLegendWithoutPlacementOpensUnchecked) {
   TLegend legend;
   legend.SetPlacement(TPlacement::plNone);
@@ -406,7 +404,6 @@ TEST_F(FormatOptions, FontPageEditsTheCopyOnlyAndLegendWithoutPlacementOpensUnch
   EXPECT_EQ(legend.Placement(), TPlacement::plTop);
 }
 
-// A series' range is stored only when it reads and is positive.
 TEST_F(FormatOptions, EnterClampsASpinValueTypedPastItsBoundAndASeriesRangeIsReadOnApply) {
   TSeries series;
   Form.OpenSeries(series, 0, "W1");

@@ -95,7 +95,6 @@ class TMyChartMouse : public ::testing::Test {
   TMyChart chart;
 };
 
-// Over a point the hint shows the series' name, the time and the value.
 TEST_F(TMyChartMouse, HintsNameThePartOrThePointUnderTheMouse) {
   const TChartModel& m = chart.Model();
   struct {
@@ -154,7 +153,6 @@ TEST(TMyChartStatus, LongHintReachesTheStatusBar) {
   EXPECT_EQ(window.statusBar()->currentMessage(), "Chart title");
 }
 
-// A point over the legend wins.
 TEST_F(TMyChartMouse, HiddenPointsAreNeverHitAndAPointOverTheLegendWins) {
   // Normal layouts keep the legend off the plot; lay it over a point by hand.
   const QPoint point = PointOf(0, 4);
@@ -246,11 +244,9 @@ TEST_F(TMyChartMouse, MenuCaptionsAndSeriesItemEnabledOnlyWithSeries) {
   EXPECT_FALSE(menu.Item(9)->isEnabled());
 }
 
-// "Select curves..." fires the menu's event and opens no dialog; a Y minimum changed in the
-// format dialog is flagged.
 TEST_F(TMyChartMouse, MenuItemsOpenTheDialogsOnTheirPartsAndFlagAChangedYMinimum) {
   TChartPopupMenu& menu = *chart.PopupMenu();
-  TChartPopupMenu* sender = nullptr;
+  TChartPopupMenu* sender = nullptr;  // "Select curves..." fires the menu's event, no dialog
   menu.OnSelectCurves = [&](TChartPopupMenu* m) { sender = m; };
   menu.Item(0)->trigger();
   EXPECT_EQ(sender, &menu);

@@ -37,7 +37,6 @@ void FillProbeChart(TMyChart& chart) {
   chart.AddPoint(0, 2, 12, 9);  // leaves the plot: no segment
 }
 
-// The SVG copy draws the series and the area where the bitmap does.
 TEST(TMyChartRender, PixelProbesFindAreaFrameAndSeriesInTheBitmapAndTheSvgCopy) {
   ResetChartUnitState();
   TMyChart chart;
@@ -77,13 +76,11 @@ TEST(TMyChartRender, PixelProbesFindAreaFrameAndSeriesInTheBitmapAndTheSvgCopy) 
   // The legend's entry draws the series line through its marker.
   EXPECT_GT(test::CountColour(image, QColor(255, 0, 128), inLegend), 8);
   const QRect inPlot(QPoint(plot.Left, plot.Top), QPoint(plot.Right, plot.Bottom));
+  const auto pink = [](QRgb c) { return qRed(c) > 200 && qGreen(c) < 80 && qBlue(c) > 60; };
   for (int y = 0; y < image.height(); ++y)
-    for (int x = 0; x < image.width(); ++x) {
-      const QRgb c = image.pixel(x, y);
-      if (qRed(c) > 200 && qGreen(c) < 80 && qBlue(c) > 60) {
-        ASSERT_TRUE(inPlot.contains(x, y) || inLegend.contains(x, y)) << x << "," << y;
-      }
-    }
+    for (int x = 0; x < image.width(); ++x)
+      ASSERT_TRUE(!pink(image.pixel(x, y)) || inPlot.contains(x, y) || inLegend.contains(x, y))
+          << x << "," << y;
   const QByteArray svg = chart.RenderSvg(kWidth, kHeight);
   EXPECT_TRUE(svg.contains("viewBox=\"0 0 800 560\""));
   EXPECT_TRUE(svg.contains("<title>Drawdown at P1</title>"));  // the document's own title
@@ -403,8 +400,8 @@ TEST(TMyChartRender, CanonicalCharts) {
        [](TMyChart& c) {
          test::FillDrawdown(c);
          c.SetAxisLogScale(false, 1);
-         TScale& y = c.Model().Y_Axis.Scale();
-         y.SetData({false, false, true, true, false, 2, 0, 0.5, 0.1, true}, false);
+         c.Model().Y_Axis.Scale().SetData({false, false, true, true, false, 2, 0, 0.5, 0.1, true},
+                                          false);
        },
        [](const TView& v) {
          // 2 at the bottom, 0 at the top.
@@ -428,11 +425,8 @@ TEST(TMyChartRender, CanonicalCharts) {
            SCOPED_TRACE(y);
            const int row = RoundPixel(AxisPixel(m.Y_Axis.Scale().Data(), y, p.Bottom, p.Top));
            const auto solid = [&](int from) {
-             for (int r = row - 1; r <= row + 1; ++r) {
-               int n = 0;
-               for (int x = from; x < from + 4; ++x) n += Dark(v.Image.pixel(x, r));
-               if (n == 4) return true;
-             }
+             for (int r = row - 1; r <= row + 1; ++r)
+               if (test::CountPixels(v.Image, DarkColour, QRect(from, r, 4, 1)) == 4) return true;
              return false;
            };
            EXPECT_TRUE(solid(p.Left + 3));

@@ -19,7 +19,6 @@
 namespace aqv {
 namespace {
 
-// The default colours repeat by sixteen and the markers by six.
 TEST(TMyChart, AddSeriesAppendsOrInsertsWithTheDefaultsOfItsIndex) {
   TMyChart chart;
   chart.AddSeries(0);
@@ -37,6 +36,7 @@ TEST(TMyChart, AddSeriesAppendsOrInsertsWithTheDefaultsOfItsIndex) {
   EXPECT_EQ(chart.GetSeriesMarker(0)->Style(), TMarkerStyle::msCircle);
   EXPECT_EQ(chart.GetSeriesPatterns(0)->Border().Color(), clBlue);
   EXPECT_EQ(chart.GetSeriesName(3), "Series 2");
+  // The default colours repeat by sixteen and the markers by six.
   EXPECT_EQ(DefaultSeriesColor(16), clBlue);
   EXPECT_EQ(DefaultSeriesColor(15), clYellow);
   EXPECT_EQ(DefaultSeriesColor(10), clMaroon);
@@ -89,7 +89,6 @@ TEST(TMyChart, LoadSeriesFromGridReadsRowsAndMarksNonNumbersMissing) {
   EXPECT_EQ(s.GetY(4), 5.0);
 }
 
-// Auto update hooks and unhooks the parts' changes; a reset hooks them again.
 TEST(TMyChart, AutoUpdateHooksAndUnhooksThePartsChangesAndResetOptionsRestoresANewChart) {
   TMyChart chart;
   EXPECT_FALSE(chart.Model().ChartTitle.OnChange);
@@ -114,7 +113,6 @@ TEST(TMyChart, AutoUpdateHooksAndUnhooksThePartsChangesAndResetOptionsRestoresAN
   EXPECT_TRUE(chart.Model().X_Axis.OnChange);
 }
 
-// A cancelled size dialog copies nothing; without one the copy has the chart's size.
 TEST(TMyChart, CopyAtAChosenSizeGivesImageAndSvgAndLeavesTheScreenChartOrCancelledNothing) {
   ResetChartUnitState();
   TMyChart chart;
@@ -141,6 +139,7 @@ TEST(TMyChart, CopyAtAChosenSizeGivesImageAndSvgAndLeavesTheScreenChartOrCancell
   EXPECT_TRUE(svg.contains("width=\"1322.92mm\""));
   EXPECT_EQ(chart.Layout().Plot(), plotBefore);
   EXPECT_EQ(chart.grab().toImage(), before);
+  // A cancelled size dialog copies nothing; without one the copy has the chart's size.
   QGuiApplication::clipboard()->setText("kept");
   chart.AskCanvasSize = [](int&, int&) { return false; };
   chart.CopyToClipboard(false, true);

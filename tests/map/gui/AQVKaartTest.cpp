@@ -216,7 +216,6 @@ TEST_F(TMapFixture, WellsOnlyBeforeAnyPeriodStarts) {
   EXPECT_LT(CountPixels(image, IsBlue), 400);
 }
 
-// A placement out of range from a file is taken as the right.
 TEST_F(TMapFixture, EachLegendPlacementDrawsAndMovesThePlotAndOneOutOfRangeIsClamped) {
   const std::pair<TPlacement, const char*> placements[] = {{TPlacement::plRight, "right"},
                                                            {TPlacement::plBottom, "bottom"},
@@ -490,7 +489,6 @@ TEST_F(TMapFixture, FailedXYZExportShowsTheSaveMessageAndTheClipboardCarriesBitm
   EXPECT_EQ(QApplication::clipboard()->image().size(), QSize(300, mMap->height()));
 }
 
-// A transparency out of range from a file, or in the preview, is clamped.
 TEST_F(TMapFixture, RotatedBackgroundImageAtHalfTransparencyAndOneOutOfRangeIsClamped) {
   test::TTempFolder folder;
   QImage picture(160, 120, QImage::Format_RGB32);

@@ -60,7 +60,6 @@ TEST_F(TMapFixture, CornerBoxFollowsTheLegendFromRightToLeft) {
   }
 }
 
-// A far-away world anchor saturates its pixels and is hidden too.
 TEST_F(TMapFixture, WorldBoxTouchingThePlotEdgeOrFarAwayIsNotPainted) {
   TAQVTextBoxRecord* inside = AddBox(*mData, 1, -300, 200, "Inside");
   mMap->SyncTextEdits();

@@ -47,7 +47,6 @@ class FilesSelectionTest : public ::testing::Test {
   std::string mNextFile;
 };
 
-// F1 asks for the topic of importing an image.
 TEST_F(FilesSelectionTest, ShowsItsCaptionsAndLayoutAndF1AsksForTheImportImageTopic) {
   EXPECT_EQ(mForm.windowTitle(), "Files selection");
   EXPECT_EQ(mForm.AddButton()->text(), "&Add");
@@ -65,7 +64,6 @@ TEST_F(FilesSelectionTest, ShowsItsCaptionsAndLayoutAndF1AsksForTheImportImageTo
   EXPECT_EQ(mForm.property("HelpKeyword").toString(), "import_image");
 }
 
-// Cancel leaves the document's list alone.
 TEST_F(FilesSelectionTest, InitializeListsTheFilesAndOkHandsBackTheChecksAndCancelDoesNot) {
   const TBackgroundFiles document = {{true, Image("a.png")}, {false, Image("b.tif")}};
   mForm.Files = document;

@@ -202,8 +202,7 @@ TEST(TextOptionsDialog, MoreColorsOnEachPageShowsAndIsKept) {
   EXPECT_GT(textRows(), 2 * small);
   for (int i = 0; i < 3; ++i) {
     test::ClickPage(form, pages[i]);
-    const QColor colour = colours[i];
-    test::AnswerDialog<QColorDialog>([colour](QColorDialog& dialog) {
+    test::AnswerDialog<QColorDialog>([colour = colours[i]](QColorDialog& dialog) {
       dialog.setCurrentColor(colour);
       test::PressButton(dialog, "OK");
     });
