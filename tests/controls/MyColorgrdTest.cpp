@@ -11,7 +11,7 @@
 namespace aqv {
 namespace {
 
-TEST(MyColorGrid, ColorToIndexOfPaletteEntries) {
+TEST(MyColorGrid, ColorToIndexOfPaletteEntriesAndColorOfNoCellIsNone) {
   constexpr int kNo = TMyColorGrid::kNoCell;  // entries the grid does not show, and other colours
   const std::pair<TColor, int> cases[] = {{kSystemPalette[8], kNo},
                                           {kSystemPalette[11], kNo},
@@ -26,9 +26,7 @@ TEST(MyColorGrid, ColorToIndexOfPaletteEntries) {
     EXPECT_EQ(TMyColorGrid::ColorToIndex(colour), cell) << colour;
   for (int cell = 0; cell < TMyColorGrid::kCellCount; ++cell)
     EXPECT_EQ(TMyColorGrid::ColorToIndex(TMyColorGrid::CellColor(cell)), cell);
-}
-
-TEST(MyColorGrid, ColorOfNoCellIsNeverReadFromThePalette) {
+  // The colour of no cell is never read from the palette.
   TMyColorGrid grid;
   grid.SetForegroundIndex(TMyColorGrid::kNoCell);
   EXPECT_EQ(grid.ForegroundColor(), clNone);

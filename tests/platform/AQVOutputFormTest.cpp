@@ -57,13 +57,15 @@ TEST_F(OutputFormTest, StartsWithItsCaptionSizesAndFontAndWidthPlacesTheButtons)
   EXPECT_LT(form.RightPushButton()->geometry().right(), 500);
 }
 
-TEST_F(OutputFormTest, EscapePausesButNeverClosesOrCancelsAndDisabledButtonsIgnoreClicks) {
+// Disabled buttons ignore clicks, and closing is refused until the run allows it.
+TEST_F(OutputFormTest, EscapePausesButNeverClosesOrCancelsAndCloseIsRefusedUntilAllowed) {
   ShowRunning();
   EXPECT_FALSE(form.RightPushButton()->isEnabled());
   QTest::mouseClick(form.RightPushButton(), Qt::LeftButton);
   EXPECT_FALSE(Globals().OptimizeCancelled);
   EXPECT_FALSE(form.CloseQuery());
-
+  EXPECT_FALSE(form.close());  // refused until the run allows it
+  EXPECT_TRUE(form.isVisible());
   QTest::keyClick(&form, Qt::Key_Escape);
   EXPECT_TRUE(form.isVisible()) << "Escape must not close the window";
   EXPECT_EQ(form.LeftPushButton()->text(), QStringLiteral("Run"));
@@ -72,18 +74,10 @@ TEST_F(OutputFormTest, EscapePausesButNeverClosesOrCancelsAndDisabledButtonsIgno
   QTest::keyClick(form.OutputMemo(), Qt::Key_Escape);  // also from the memo
   EXPECT_TRUE(form.isVisible());
   EXPECT_FALSE(Globals().OptimizeCancelled);
-
   QTest::mouseClick(form.LeftPushButton(), Qt::LeftButton);  // "Run"
   EXPECT_EQ(form.LeftPushButton()->text(), QStringLiteral("Stop"));
   EXPECT_FALSE(Globals().OptimizePaused);
   EXPECT_FALSE(form.RightPushButton()->isEnabled());
-}
-
-TEST_F(OutputFormTest, CloseIsRefusedUntilTheRunAllowsIt) {
-  ShowRunning();
-  EXPECT_FALSE(form.close());
-  EXPECT_TRUE(form.isVisible());
-
   form.SetLeftButton(kAcceptCaption, true);
   form.SetRightButton(kRejectCaption, true);
   Globals().OptimizePaused = true;

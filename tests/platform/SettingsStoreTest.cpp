@@ -148,7 +148,7 @@ TEST_F(SettingsStoreTest, BooleansReadFromIntegersAndWords) {
   }
 }
 
-TEST_F(SettingsStoreTest, MissingKeyOpensOnlyWhenCreated) {
+TEST_F(SettingsStoreTest, MissingKeyOpensOnlyWhenCreatedAndKeyPathsIgnoreCaseAndSeparators) {
   TSettingsStore store(FilePath());
   EXPECT_FALSE(store.OpenKey("Software\\AQV for Windows Lite\\Files", false));
   EXPECT_EQ(store.LastStatus(), TSettingsStatus::ssKeyMissing);
@@ -161,30 +161,26 @@ TEST_F(SettingsStoreTest, MissingKeyOpensOnlyWhenCreated) {
   EXPECT_TRUE(store.OpenKey("Software\\AQV for Windows Lite\\Files", false));
   EXPECT_TRUE(store.KeyExists("Software\\AQV for Windows Lite"));
   EXPECT_FALSE(store.KeyExists("Software\\AQV for Windows Lite\\Desktop"));
-}
-
-TEST_F(SettingsStoreTest, KeyPathsIgnoreCaseAndDoubledSeparators) {
-  {
-    TSettingsStore store(FilePath());
-    ASSERT_TRUE(store.OpenKey("Software\\AQV for Windows Lite\\MRU", true));
-    ASSERT_TRUE(store.WriteString("0", "/data/first.aqv"));
-  }
+  // Key paths ignore case and doubled separators, in a fresh store too.
+  ASSERT_TRUE(store.OpenKey("Software\\AQV for Windows Lite\\MRU", true));
+  ASSERT_TRUE(store.WriteString("0", "/data/first.aqv"));
+  store.CloseKey();
   const std::vector<std::string_view> spellings = {
       "Software\\\\AQV for Windows Lite\\\\MRU", "software\\aqv for windows lite\\mru",
       "\\Software\\AQV for Windows Lite\\MRU\\", "Software/AQV for Windows Lite/MRU"};
-  TSettingsStore store(FilePath());
+  TSettingsStore fresh(FilePath());
   for (std::string_view key : spellings) {
-    ASSERT_TRUE(store.OpenKey(key, false)) << key;
-    EXPECT_EQ(store.CurrentPath(), "Software\\AQV for Windows Lite\\MRU") << key;
+    ASSERT_TRUE(fresh.OpenKey(key, false)) << key;
+    EXPECT_EQ(fresh.CurrentPath(), "Software\\AQV for Windows Lite\\MRU") << key;
     std::string first;
-    EXPECT_TRUE(store.ReadString("0", first)) << key;
+    EXPECT_TRUE(fresh.ReadString("0", first)) << key;
     EXPECT_EQ(first, "/data/first.aqv");
   }
   // Opening under another spelling with creation allowed adds no second key.
-  ASSERT_TRUE(store.OpenKey("SOFTWARE\\aqv FOR windows LITE\\mru", true));
-  ASSERT_TRUE(store.WriteString("1", "/data/second.aqv"));
-  ASSERT_TRUE(store.OpenKey("Software\\AQV for Windows Lite\\MRU", false));
-  EXPECT_EQ(store.ValueNames().size(), 2u);
+  ASSERT_TRUE(fresh.OpenKey("SOFTWARE\\aqv FOR windows LITE\\mru", true));
+  ASSERT_TRUE(fresh.WriteString("1", "/data/second.aqv"));
+  ASSERT_TRUE(fresh.OpenKey("Software\\AQV for Windows Lite\\MRU", false));
+  EXPECT_EQ(fresh.ValueNames().size(), 2u);
 }
 
 TEST_F(SettingsStoreTest, DeleteValueRemovesItAndReportsAbsenceAndSlashInANameIsRefused) {

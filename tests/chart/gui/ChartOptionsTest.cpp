@@ -26,8 +26,12 @@ struct ChartOptions : ::testing::Test {
   void Apply() { Form.Apply(Axes, Legend, ChartTitle, XTitle, YTitle); }
 };
 
-TEST_F(ChartOptions, SecondaryAxisIsDroppedOnOK) {
+TEST_F(ChartOptions, SecondaryAxisIsDroppedOnOKAndAutomaticTitleOpensCheckedAndTypingUnchecksIt) {
   Axes = {TAxisType::saX, TAxisType::saY, TAxisType::saSecondaryY};
+  ChartTitle.SetText("Drawdown");
+  ChartTitle.SetAutomatic(true);
+  XTitle.SetText("Time");
+  XTitle.SetAutomatic(false);
   Open();
   EXPECT_FALSE(Form.axSecY_Axis->isVisibleTo(&Form));
   Form.show();
@@ -36,7 +40,30 @@ TEST_F(ChartOptions, SecondaryAxisIsDroppedOnOK) {
   EXPECT_FALSE(Form.tiSecY_AxisLabel->isVisibleTo(&Form));
   EXPECT_FALSE(Form.tiSecondaryYAxisAuto->isVisibleTo(&Form));
   EXPECT_TRUE(Form.tiYAxisTitleAuto->isVisibleTo(&Form));
+  // The column of the check boxes is headed by a caption.
+  const QRect box = Form.tiChartTitleAuto->geometry();
+  bool headed = false;
+  for (const QLabel* label : Form.TitlesPage->findChildren<QLabel*>()) {
+    const QRect l = label->geometry();
+    headed = headed || (l.bottom() < box.top() && l.left() <= box.center().x() &&
+                        l.right() >= box.center().x());
+  }
+  EXPECT_TRUE(headed);
+  EXPECT_TRUE(Form.tiChartTitleAuto->isChecked());
+  EXPECT_FALSE(Form.tiXAxisTitleAuto->isChecked());
+  EXPECT_TRUE(Form.tiYAxisTitleAuto->isChecked());
+  Form.tiChartTitle->setFocus();
+  Form.tiChartTitle->end(false);
+  QTest::keyClicks(Form.tiChartTitle, " W1");
+  EXPECT_FALSE(Form.tiChartTitleAuto->isChecked());
+  Form.tiX_axisTitle->setFocus();
+  Form.tiX_axisTitle->end(false);
+  QTest::keyClicks(Form.tiX_axisTitle, " (min)");
   Apply();
+  EXPECT_EQ(ChartTitle.Text(), "Drawdown W1");
+  EXPECT_EQ(XTitle.Text(), "Time (min)");
+  EXPECT_FALSE(ChartTitle.Automatic());
+  EXPECT_TRUE(YTitle.Automatic());
   EXPECT_EQ(Axes, (TAxisTypes{TAxisType::saX, TAxisType::saY}));
   Form.axY_Axis->setChecked(false);
   Apply();
@@ -66,40 +93,6 @@ TEST_F(ChartOptions, LegendNoneOpensUncheckedCheckingPlacesItAtTheBottomAndPlace
     form.Apply(Axes, Legend, ChartTitle, XTitle, YTitle);
     EXPECT_EQ(Legend.Placement(), placement);
   }
-}
-
-TEST_F(ChartOptions, AutomaticTitleOpensCheckedAndTypingUnchecksIt) {
-  ChartTitle.SetText("Drawdown");
-  ChartTitle.SetAutomatic(true);
-  XTitle.SetText("Time");
-  XTitle.SetAutomatic(false);
-  Open();
-  Form.show();
-  test::ClickTab(Form.OptionPages, 2);
-  // The column of the check boxes is headed by a caption.
-  const QRect box = Form.tiChartTitleAuto->geometry();
-  bool headed = false;
-  for (const QLabel* label : Form.TitlesPage->findChildren<QLabel*>()) {
-    const QRect l = label->geometry();
-    headed = headed || (l.bottom() < box.top() && l.left() <= box.center().x() &&
-                        l.right() >= box.center().x());
-  }
-  EXPECT_TRUE(headed);
-  EXPECT_TRUE(Form.tiChartTitleAuto->isChecked());
-  EXPECT_FALSE(Form.tiXAxisTitleAuto->isChecked());
-  EXPECT_TRUE(Form.tiYAxisTitleAuto->isChecked());
-  Form.tiChartTitle->setFocus();
-  Form.tiChartTitle->end(false);
-  QTest::keyClicks(Form.tiChartTitle, " W1");
-  EXPECT_FALSE(Form.tiChartTitleAuto->isChecked());
-  Form.tiX_axisTitle->setFocus();
-  Form.tiX_axisTitle->end(false);
-  QTest::keyClicks(Form.tiX_axisTitle, " (min)");
-  Apply();
-  EXPECT_EQ(ChartTitle.Text(), "Drawdown W1");
-  EXPECT_EQ(XTitle.Text(), "Time (min)");
-  EXPECT_FALSE(ChartTitle.Automatic());
-  EXPECT_TRUE(YTitle.Automatic());
 }
 
 TEST_F(ChartOptions, OpensOnTheGivenPageAndEnterInAnEditConfirmsAndEscapeCancels) {

@@ -228,7 +228,7 @@ TEST_F(FormatOptions, DashedBorderOpensWithWidthOneAndLimitsItToOneAndSolidAllow
   EXPECT_EQ(area.Patterns().Border().Style(), TPenStyle::psSolid);
 }
 
-TEST_F(FormatOptions, ColourOutsideTheGridMarksNoCellAndSurvivesOK) {
+TEST_F(FormatOptions, GridAndMoreColorsSetTheCopyAndPreviewAndAColourOutsideTheGridMarksNoCell) {
   // "No colour" and "default colour" are no cell either: a click on white then makes it white.
   for (const TColor odd : {RGBColor(12, 34, 56), clNone, clDefault}) {
     SCOPED_TRACE(odd);
@@ -244,9 +244,6 @@ TEST_F(FormatOptions, ColourOutsideTheGridMarksNoCellAndSurvivesOK) {
     Form.ApplyChartArea(area);
     EXPECT_EQ(area.Patterns().Area().Color(), clWhite);
   }
-}
-
-TEST_F(FormatOptions, GridAndMoreColorsSetTheCopyAndThePreview) {
   TChartArea area;
   Form.OpenChartArea(area, 0, "Chart area");
   Form.paAreaColor->SetForegroundIndex(9);  // entry 13: red
