@@ -148,21 +148,6 @@ TEST_F(TMapFixture, InsertTextInsideThePlotAnchorsToTheWorldAndOutsideBesideTheL
   }
 }
 
-TEST_F(TMapFixture, TypedTextReachesTheRecordWithCrLfBreaks) {
-  TAQVTextEdit* edit = mMap->InsertText(QString(), 200, 200, 60, 120);
-  edit->setFocus();
-  QTest::keyClicks(edit, QStringLiteral("ab"));
-  QTest::keyClick(edit, Qt::Key_Return);
-  QTest::keyClicks(edit, QStringLiteral("cd"));
-  EXPECT_EQ(edit->Record()->Text, "ab\r\ncd");
-  EXPECT_EQ(edit->GetEncodedText(), "ab&crnl;cd");
-  // The box being typed in shows its own background, not the map under it.
-  edit->Record()->Color = clYellow;
-  edit->LoadFromRecord();
-  const QImage typing = edit->grab().toImage();
-  EXPECT_EQ(typing.pixelColor(typing.width() - 5, typing.height() - 5), QColor(Qt::yellow));
-}
-
 struct TBreakCase {
   const char* Record;
   const char* Edit;
@@ -291,7 +276,7 @@ TEST_F(TTextBoxMouse, CornerHandlesResizeDownToOnePixelAndTheInsideOnlyEdits) {
   EXPECT_GT(BoxPixels(mMap->grab().toImage(), plain).Dark, 20);
 }
 
-TEST_F(TMapFixture, RecordLineRoundTripsAndAMalformedLineLeavesTheBoxUnchanged) {
+TEST_F(TMapFixture, RecordLineAndTypedTextRoundTripAndAMalformedLineLeavesTheBoxUnchanged) {
   TAQVTextBoxRecord* record = AddBox(*mData, 1, 12.5, -3, "x");
   record->Font.Name = "Times New Roman";
   mMap->SyncTextEdits();
@@ -309,6 +294,19 @@ TEST_F(TMapFixture, RecordLineRoundTripsAndAMalformedLineLeavesTheBoxUnchanged) 
   edit->SetEncodedText("one&crnl;two");
   EXPECT_EQ(edit->toPlainText(), QStringLiteral("one\ntwo"));
   EXPECT_EQ(record->Text, "one\r\ntwo");
+  // Typed text reaches the record with CR LF breaks.
+  TAQVTextEdit* typed = mMap->InsertText(QString(), 200, 200, 60, 120);
+  typed->setFocus();
+  QTest::keyClicks(typed, QStringLiteral("ab"));
+  QTest::keyClick(typed, Qt::Key_Return);
+  QTest::keyClicks(typed, QStringLiteral("cd"));
+  EXPECT_EQ(typed->Record()->Text, "ab\r\ncd");
+  EXPECT_EQ(typed->GetEncodedText(), "ab&crnl;cd");
+  // The box being typed in shows its own background, not the map under it.
+  typed->Record()->Color = clYellow;
+  typed->LoadFromRecord();
+  const QImage typing = typed->grab().toImage();
+  EXPECT_EQ(typing.pixelColor(typing.width() - 5, typing.height() - 5), QColor(Qt::yellow));
 }
 
 TEST_F(TMapFixture, RecordsReplacedByTheDocumentNeverLeaveAStaleEdit) {
