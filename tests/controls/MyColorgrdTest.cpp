@@ -6,26 +6,27 @@
 
 #include "controls/MyColorgrd.h"
 #include "controls/QtDrawing.h"
+#include "tests/support/Pixels.h"
 
 namespace aqv {
 namespace {
 
-TEST(MyColorGrid, ColorToIndexOfPaletteEntries) {
-  EXPECT_EQ(TMyColorGrid::ColorToIndex(kSystemPalette[8]), TMyColorGrid::kNoCell);  // not shown
-  EXPECT_EQ(TMyColorGrid::ColorToIndex(kSystemPalette[11]), TMyColorGrid::kNoCell);
-  EXPECT_EQ(TMyColorGrid::ColorToIndex(kSystemPalette[12]), 8);
-  EXPECT_EQ(TMyColorGrid::ColorToIndex(clWhite), 15);
-  EXPECT_EQ(TMyColorGrid::ColorToIndex(clBlack), 0);
-  EXPECT_EQ(TMyColorGrid::ColorToIndex(clSilver), 7);
-  EXPECT_EQ(TMyColorGrid::ColorToIndex(RGBColor(1, 2, 3)), TMyColorGrid::kNoCell);
-  EXPECT_EQ(TMyColorGrid::ColorToIndex(clNone), TMyColorGrid::kNoCell);
-  EXPECT_EQ(TMyColorGrid::ColorToIndex(clDefault), TMyColorGrid::kNoCell);
-  for (int cell = 0; cell < TMyColorGrid::kCellCount; ++cell) {
+TEST(MyColorGrid, ColorToIndexOfPaletteEntriesAndColorOfNoCellIsNone) {
+  constexpr int kNo = TMyColorGrid::kNoCell;  // entries the grid does not show, and other colours
+  const std::pair<TColor, int> cases[] = {{kSystemPalette[8], kNo},
+                                          {kSystemPalette[11], kNo},
+                                          {kSystemPalette[12], 8},
+                                          {clWhite, 15},
+                                          {clBlack, 0},
+                                          {clSilver, 7},
+                                          {RGBColor(1, 2, 3), kNo},
+                                          {clNone, kNo},
+                                          {clDefault, kNo}};
+  for (const auto& [colour, cell] : cases)
+    EXPECT_EQ(TMyColorGrid::ColorToIndex(colour), cell) << colour;
+  for (int cell = 0; cell < TMyColorGrid::kCellCount; ++cell)
     EXPECT_EQ(TMyColorGrid::ColorToIndex(TMyColorGrid::CellColor(cell)), cell);
-  }
-}
-
-TEST(MyColorGrid, ColorOfNoCellIsNeverReadFromThePalette) {
+  // The colour of no cell is never read from the palette.
   TMyColorGrid grid;
   grid.SetForegroundIndex(TMyColorGrid::kNoCell);
   EXPECT_EQ(grid.ForegroundColor(), clNone);
@@ -63,11 +64,9 @@ TEST(MyColorGrid, CellsShowTheirColourInASunkenFrame) {
   // The background's label, black on the white cell, shows only while a background can be
   // chosen.
   const auto darkPixels = [&grid, r] {
-    const QImage shown = grid.grab().toImage();
-    int dark = 0;
-    for (int y = r.top() + 3; y < r.bottom() - 2; ++y)
-      for (int x = r.left() + 3; x < r.right() - 2; ++x) dark += qGray(shown.pixel(x, y)) < 128;
-    return dark;
+    return test::CountPixels(
+        grid.grab().toImage(), [](QColor c) { return qGray(c.rgb()) < 128; },
+        QRect(QPoint(r.left() + 3, r.top() + 3), QPoint(r.right() - 3, r.bottom() - 3)));
   };
   grid.SetBackgroundIndex(15);
   EXPECT_GT(darkPixels(), 0);
@@ -98,8 +97,9 @@ TEST(MyColorGrid, OrderingSetsColumnsRowsAndWholeCellSize) {
   EXPECT_EQ(grid.CellSize(), QSize(25, 24));
 }
 
-TEST(MyColorGrid, ForegroundChangeFiresOnceAndOnlyWhenEnabled) {
+TEST(MyColorGrid, ForegroundChangeFiresOnceAndOnlyWhenEnabledOrAClickEnablesIt) {
   TMyColorGrid grid;
+  grid.resize(100, 100);
   QSignalSpy changed(&grid, &TMyColorGrid::Changed);
   grid.SetForegroundIndex(5);
   grid.SetForegroundIndex(5);
@@ -108,6 +108,12 @@ TEST(MyColorGrid, ForegroundChangeFiresOnceAndOnlyWhenEnabled) {
   grid.SetForegroundIndex(6);
   EXPECT_EQ(grid.ForegroundIndex(), 5);
   EXPECT_EQ(changed.count(), 1);
+  QTest::mouseClick(&grid, Qt::LeftButton, {}, QPoint(30, 5));
+  EXPECT_EQ(grid.ForegroundIndex(), 5);
+  grid.SetClickEnablesColor(true);
+  QTest::mouseClick(&grid, Qt::LeftButton, {}, QPoint(30, 5));
+  EXPECT_TRUE(grid.ForegroundEnabled());
+  EXPECT_EQ(grid.ForegroundIndex(), 1);
 }
 
 TEST(MyColorGrid, MouseAtTheEdgeStaysInTheGrid) {
@@ -123,18 +129,6 @@ TEST(MyColorGrid, MouseAtTheEdgeStaysInTheGrid) {
   QTest::mouseClick(&grid, Qt::RightButton, {}, QPoint(30, 5));
   EXPECT_EQ(grid.BackgroundIndex(), 1);
   EXPECT_EQ(grid.Selection(), 1);
-}
-
-TEST(MyColorGrid, ClickEnablesColorOnlyWhenAsked) {
-  TMyColorGrid grid;
-  grid.resize(100, 100);
-  grid.SetForegroundEnabled(false);
-  QTest::mouseClick(&grid, Qt::LeftButton, {}, QPoint(30, 5));
-  EXPECT_EQ(grid.ForegroundIndex(), 0);
-  grid.SetClickEnablesColor(true);
-  QTest::mouseClick(&grid, Qt::LeftButton, {}, QPoint(30, 5));
-  EXPECT_TRUE(grid.ForegroundEnabled());
-  EXPECT_EQ(grid.ForegroundIndex(), 1);
 }
 
 struct TKeyCase {

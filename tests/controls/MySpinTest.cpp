@@ -59,14 +59,12 @@ TEST(MySpinEdit, LeavingRewritesTextOnlyWhenClampingChangesIt) {
   other->move(0, 40);
   window.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-
   edit->SetMinValue(3);
   edit->SetMaxValue(8);
   edit->setFocus();
   edit->setText("abc");  // reads 3, which the bounds keep: the text stays
   other->setFocus();
   EXPECT_EQ(edit->text(), "abc");
-
   edit->setFocus();
   edit->setText("12");  // typed past the maximum: clamped on leaving, never while typing
   EXPECT_EQ(edit->text(), "12");
@@ -74,20 +72,7 @@ TEST(MySpinEdit, LeavingRewritesTextOnlyWhenClampingChangesIt) {
   EXPECT_EQ(edit->text(), "8");
 }
 
-TEST(MySpinEdit, UpClickOnReadOnlyEditBeepsAndChangesNothing) {
-  test::TBeepCounter beeps;
-  TMySpinEdit edit;
-  edit.setText("4");
-  edit.setModified(false);
-  edit.setReadOnly(true);
-  edit.UpClick();
-  edit.DownClick();
-  EXPECT_EQ(beeps.Count, 2);
-  EXPECT_EQ(edit.text(), "4");
-  EXPECT_FALSE(edit.isModified());
-}
-
-TEST(MySpinEdit, StepsByIncrementAndMarksModified) {
+TEST(MySpinEdit, StepsByIncrementOrArrowKeysMarkModifiedAndSaturateAtTheIntegerEnd) {
   TMySpinEdit edit;
   edit.SetIncrement(5);
   edit.SetMinValue(0);
@@ -98,25 +83,18 @@ TEST(MySpinEdit, StepsByIncrementAndMarksModified) {
   EXPECT_TRUE(edit.isModified());
   edit.DownClick();
   EXPECT_EQ(edit.text(), "7");
+  TMySpinEdit keys;
+  keys.setText("1");
+  QTest::keyClick(&keys, Qt::Key_Up);
+  QTest::keyClick(&keys, Qt::Key_Up);
+  QTest::keyClick(&keys, Qt::Key_Down);
+  EXPECT_EQ(keys.text(), "2");
+  keys.SetValue(std::numeric_limits<int>::max());
+  keys.UpClick();
+  EXPECT_EQ(keys.Value(), std::numeric_limits<int>::max());
 }
 
-TEST(MySpinEdit, StepAtTheEndOfTheIntegerRangeSaturates) {
-  TMySpinEdit edit;
-  edit.SetValue(std::numeric_limits<int>::max());
-  edit.UpClick();
-  EXPECT_EQ(edit.Value(), std::numeric_limits<int>::max());
-}
-
-TEST(MySpinEdit, ArrowKeysStep) {
-  TMySpinEdit edit;
-  edit.setText("1");
-  QTest::keyClick(&edit, Qt::Key_Up);
-  QTest::keyClick(&edit, Qt::Key_Up);
-  QTest::keyClick(&edit, Qt::Key_Down);
-  EXPECT_EQ(edit.text(), "2");
-}
-
-TEST(MySpinEdit, RefusedCharactersBeepAndStayOut) {
+TEST(MySpinEdit, RefusedCharactersBeepAndStayOutAndADisabledEditorRefusesAllTyping) {
   test::TBeepCounter beeps;
   TMySpinEdit edit;
   edit.clear();
@@ -125,18 +103,14 @@ TEST(MySpinEdit, RefusedCharactersBeepAndStayOut) {
   EXPECT_EQ(beeps.Count, 2);
   QTest::keyClick(&edit, Qt::Key_Backspace);
   EXPECT_EQ(edit.text(), "-12");
-}
-
-TEST(MySpinEdit, DisabledEditorRefusesTypingAndBackspaceButKeepsArrows) {
-  test::TBeepCounter beeps;
-  TMySpinEdit edit;
+  // A disabled editor refuses typing and backspace but keeps the arrows.
   edit.setText("3");
   edit.SetEditorEnabled(false);
   edit.end(false);
   QTest::keyClicks(&edit, "7");
   QTest::keyClick(&edit, Qt::Key_Backspace);
   EXPECT_EQ(edit.text(), "3");
-  EXPECT_EQ(beeps.Count, 2);
+  EXPECT_EQ(beeps.Count, 4);
   QTest::keyClick(&edit, Qt::Key_Up);
   EXPECT_EQ(edit.text(), "4");
 }
@@ -160,11 +134,18 @@ TEST(MySpinEdit, EnterIsRefusedButReachesTheWindow) {
   EXPECT_EQ(edit->text(), "0");
 }
 
-TEST(MySpinEdit, PasteRefusedWhenReadOnly) {
+TEST(MySpinEdit, UpClickAndPasteRefusedWhenReadOnly) {
   test::TBeepCounter beeps;
   TMySpinEdit edit;
-  edit.setText("5");
+  edit.setText("4");
+  edit.setModified(false);
   edit.setReadOnly(true);
+  edit.UpClick();
+  edit.DownClick();
+  EXPECT_EQ(beeps.Count, 2);
+  EXPECT_EQ(edit.text(), "4");
+  EXPECT_FALSE(edit.isModified());
+  edit.setText("5");
   edit.selectAll();
   QTest::keySequence(&edit, QKeySequence::Cut);
   EXPECT_EQ(edit.text(), "5");
@@ -174,7 +155,7 @@ TEST(MySpinEdit, PasteRefusedWhenReadOnly) {
   edit.selectAll();
   QTest::keySequence(&edit, QKeySequence::Cut);
   EXPECT_EQ(edit.text(), "5");
-  EXPECT_EQ(beeps.Count, 2);
+  EXPECT_EQ(beeps.Count, 4);
   // Its context menu offers no paste either; the menu of an edit that takes typing does.
   QGuiApplication::clipboard()->setText(QStringLiteral("7"));
   edit.show();

@@ -64,16 +64,14 @@ TEST(StyleComboBoxes, ChoosingAnItemReportsTheTablesStyleNotTheItemNumber) {
   EXPECT_EQ(TPenStylesComboBox::ItemOf(TPenStyle::psInsideFrame), -1);
 }
 
-TEST(StyleComboBoxes, FileOrdinalsMapToQtStyles) {
+// The file's style ordinals map to Qt's styles.
+TEST(QtDrawing, ColoursKeepTheirBytesBothWaysAndStylesAndFontsTheirMeaning) {
   EXPECT_EQ(ToQtBrushStyle(TBrushStyle::bsClear), Qt::NoBrush);
   EXPECT_EQ(ToQtBrushStyle(TBrushStyle::bsDiagCross), Qt::DiagCrossPattern);
   EXPECT_EQ(ToQtBrushStyle(TBrushStyle::bsHorizontal), Qt::HorPattern);
   EXPECT_EQ(ToQtPenStyle(TPenStyle::psClear), Qt::NoPen);
   EXPECT_EQ(ToQtPenStyle(TPenStyle::psDot), Qt::DotLine);
   EXPECT_EQ(ToQtPenStyle(TPenStyle::psDashDotDot), Qt::DashDotDotLine);
-}
-
-TEST(QtDrawing, ColoursKeepTheirBytesBothWays) {
   EXPECT_EQ(ToQColor(clBlue), QColor(0, 0, 255));
   EXPECT_EQ(ToQColor(RGBColor(1, 2, 3)), QColor(1, 2, 3));
   EXPECT_EQ(FromQColor(QColor(10, 20, 30)), RGBColor(10, 20, 30));

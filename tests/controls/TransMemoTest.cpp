@@ -31,19 +31,12 @@ QRect ClientInParent(const TTransMemo& memo) {
   return QRect(memo.PositionInParent(), memo.viewport()->size()).adjusted(2, 2, -2, -2);
 }
 
-TEST(TransMemo, OpaqueMemoHidesTheParentsPicture) {
-  TPictureWidget parent;
-  parent.resize(200, 150);
-  auto* memo = new TTransMemo(&parent);
-  memo->setGeometry(20, 20, 120, 80);
-  EXPECT_EQ(PicturePixels(parent, ClientInParent(*memo)), 0);
-}
-
-TEST(TransMemo, TransparentMemoShowsThePictureAfterTypingMovingAndResizing) {
+TEST(TransMemo, TransparentMemoShowsThePictureAfterTypingMovingAndResizingAndOpaqueHidesIt) {
   TPictureWidget parent;
   parent.resize(240, 180);
   auto* memo = new TTransMemo(&parent);
   memo->setGeometry(20, 20, 120, 80);
+  EXPECT_EQ(PicturePixels(parent, ClientInParent(*memo)), 0);
   memo->SetTransparent(true);
   parent.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&parent));
@@ -66,26 +59,16 @@ TEST(TransMemo, TransparentMemoShowsThePictureAfterTypingMovingAndResizing) {
   EXPECT_LT(PicturePixels(parent, client), client.width() * client.height());
 }
 
-TEST(TransMemo, TransparentWithoutParentDoesNotFail) {
-  TTransMemo memo;
-  memo.SetTransparent(true);
-  memo.setPlainText("alone");
-  EXPECT_EQ(memo.PositionInParent(), QPoint(0, 0));
-  EXPECT_FALSE(memo.grab().isNull());
-}
-
 // The x of the first text pixel of the first line (dark pixels on the white memo).
 int FirstInkColumn(TTransMemo& memo) {
   const QImage image = memo.viewport()->grab().toImage();
-  for (int x = 0; x < image.width(); ++x) {
-    for (int y = 0; y < image.height() / 2; ++y) {
+  for (int x = 0; x < image.width(); ++x)
+    for (int y = 0; y < image.height() / 2; ++y)
       if (QColor(image.pixel(x, y)).lightness() < 128) return x;
-    }
-  }
   return -1;
 }
 
-TEST(TransMemo, SwitchingAlignTextRealignsTheExistingText) {
+TEST(TransMemo, SwitchingAlignTextRealignsTheExistingTextAndTransparentWithoutParentDoesNotFail) {
   TTransMemo memo;
   memo.resize(300, 80);
   memo.setPlainText("abc\nsecond line");
@@ -99,6 +82,10 @@ TEST(TransMemo, SwitchingAlignTextRealignsTheExistingText) {
   memo.SetAlignText(Qt::AlignLeft);
   EXPECT_EQ(FirstInkColumn(memo), left);
   EXPECT_EQ(memo.toPlainText(), "abc\nsecond line");
+  memo.SetTransparent(true);
+  memo.setPlainText("alone");
+  EXPECT_EQ(memo.PositionInParent(), QPoint(0, 0));
+  EXPECT_FALSE(memo.grab().isNull());
 }
 
 }  // namespace

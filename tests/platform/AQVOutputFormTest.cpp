@@ -24,10 +24,17 @@ class OutputFormTest : public ::testing::Test {
  protected:
   void SetUp() override { ResetGlobals(); }
   void TearDown() override { ResetGlobals(); }
+  // The form shown as a run starts it: Stop enabled, Cancel not.
+  void ShowRunning() {
+    form.SetLeftButton(kStopCaption, true);
+    form.SetRightButton(kCancelCaption, false);
+    form.Show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+  }
+  TAQVOutputForm form;
 };
 
-TEST_F(OutputFormTest, StartsWithItsCaptionSizesAndFont) {
-  TAQVOutputForm form;
+TEST_F(OutputFormTest, StartsWithItsCaptionSizesAndFontAndWidthPlacesTheButtons) {
   EXPECT_EQ(form.windowTitle(), QStringLiteral("AQV progress and output results"));
   EXPECT_EQ(form.size(), QSize(715, 385));
   EXPECT_EQ(form.ButtonsPanel()->height(), 41);
@@ -37,10 +44,7 @@ TEST_F(OutputFormTest, StartsWithItsCaptionSizesAndFont) {
   EXPECT_EQ(form.OutputMemo()->font().pixelSize(), 11);
   EXPECT_EQ(form.OutputMemo()->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
   EXPECT_FALSE(form.isModal());
-}
-
-TEST_F(OutputFormTest, WidthPlacesTheButtonsFourFifthsAlong) {
-  TAQVOutputForm form;
+  // A width places the buttons four fifths along.
   form.SetFormWidth(760);
   EXPECT_EQ(form.width(), 760);
   EXPECT_EQ(form.LeftPushButton()->geometry(), QRect(548, 6, 75, 25));
@@ -53,14 +57,15 @@ TEST_F(OutputFormTest, WidthPlacesTheButtonsFourFifthsAlong) {
   EXPECT_LT(form.RightPushButton()->geometry().right(), 500);
 }
 
-TEST_F(OutputFormTest, EscapePausesButNeverClosesOrCancels) {
-  TAQVOutputForm form;
-  form.SetLeftButton(kStopCaption, true);
-  form.SetRightButton(kCancelCaption, false);
-  form.Show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+// Disabled buttons ignore clicks, and closing is refused until the run allows it.
+TEST_F(OutputFormTest, EscapePausesButNeverClosesOrCancelsAndCloseIsRefusedUntilAllowed) {
+  ShowRunning();
   EXPECT_FALSE(form.RightPushButton()->isEnabled());
-
+  QTest::mouseClick(form.RightPushButton(), Qt::LeftButton);
+  EXPECT_FALSE(Globals().OptimizeCancelled);
+  EXPECT_FALSE(form.CloseQuery());
+  EXPECT_FALSE(form.close());  // refused until the run allows it
+  EXPECT_TRUE(form.isVisible());
   QTest::keyClick(&form, Qt::Key_Escape);
   EXPECT_TRUE(form.isVisible()) << "Escape must not close the window";
   EXPECT_EQ(form.LeftPushButton()->text(), QStringLiteral("Run"));
@@ -69,22 +74,10 @@ TEST_F(OutputFormTest, EscapePausesButNeverClosesOrCancels) {
   QTest::keyClick(form.OutputMemo(), Qt::Key_Escape);  // also from the memo
   EXPECT_TRUE(form.isVisible());
   EXPECT_FALSE(Globals().OptimizeCancelled);
-
   QTest::mouseClick(form.LeftPushButton(), Qt::LeftButton);  // "Run"
   EXPECT_EQ(form.LeftPushButton()->text(), QStringLiteral("Stop"));
   EXPECT_FALSE(Globals().OptimizePaused);
   EXPECT_FALSE(form.RightPushButton()->isEnabled());
-}
-
-TEST_F(OutputFormTest, CloseIsRefusedUntilTheRunAllowsIt) {
-  TAQVOutputForm form;
-  form.SetLeftButton(kStopCaption, true);
-  form.SetRightButton(kCancelCaption, false);
-  form.Show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-  EXPECT_FALSE(form.close());
-  EXPECT_TRUE(form.isVisible());
-
   form.SetLeftButton(kAcceptCaption, true);
   form.SetRightButton(kRejectCaption, true);
   Globals().OptimizePaused = true;
@@ -98,18 +91,7 @@ TEST_F(OutputFormTest, CloseIsRefusedUntilTheRunAllowsIt) {
   EXPECT_FALSE(form.isVisible());
 }
 
-TEST_F(OutputFormTest, DisabledButtonsIgnoreClicks) {
-  TAQVOutputForm form;
-  form.SetLeftButton(kStopCaption, true);
-  form.SetRightButton(kCancelCaption, false);
-  form.Show();
-  QTest::mouseClick(form.RightPushButton(), Qt::LeftButton);
-  EXPECT_FALSE(Globals().OptimizeCancelled);
-  EXPECT_FALSE(form.CloseQuery());
-}
-
 TEST_F(OutputFormTest, RendersLinesInTheMemo) {
-  TAQVOutputForm form;
   form.SetFormWidth(872);
   form.SetLeftButton(kAcceptCaption, true);
   form.SetRightButton(kRejectCaption, true);

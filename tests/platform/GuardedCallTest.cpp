@@ -9,7 +9,7 @@
 namespace aqv {
 namespace {
 
-TEST(GuardedCall, ThrownExceptionBecomesErrorBoxAndFalse) {
+TEST(GuardedCall, ThrownExceptionBecomesErrorBoxAndFalseAndFinishedWorkShowsNothing) {
   test::TFakeUserInterface ui;
   int restored = 0;
   const bool ok = GuardedCall(
@@ -20,31 +20,24 @@ TEST(GuardedCall, ThrownExceptionBecomesErrorBoxAndFalse) {
   EXPECT_EQ(ui.Messages[0].Text, "Could not open /data/test.aqv!");
   EXPECT_EQ(ui.Messages[0].Type, TMsgDlgType::mtError);
   EXPECT_EQ(ui.Messages[0].Buttons, TMsgDlgButtons::mbOK);
-}
-
-TEST(GuardedCall, FinishedWorkShowsNothingAndRestoresNothing) {
-  test::TFakeUserInterface ui;
+  // Finished work shows nothing and restores nothing.
+  test::TFakeUserInterface quiet;
   int ran = 0;
-  int restored = 0;
   EXPECT_TRUE(GuardedCall(
-      ui, [&] { ++ran; }, [&] { ++restored; }));
+      quiet, [&] { ++ran; }, [&] { ++restored; }));
   EXPECT_EQ(ran, 1);
-  EXPECT_EQ(restored, 0);
-  EXPECT_TRUE(ui.Messages.empty());
+  EXPECT_EQ(restored, 1);
+  EXPECT_TRUE(quiet.Messages.empty());
 }
 
-TEST(GuardedCall, ForeignExceptionShowsAGeneralMessage) {
-  test::TFakeUserInterface ui;
-  EXPECT_FALSE(GuardedCall(ui, [] { throw 42; }));
-  EXPECT_EQ(ui.OnlyMessage(), kUnknownErrorText);
-}
-
-TEST(GuardedCall, FailingRestoreStillShowsTheOriginalError) {
-  test::TFakeUserInterface ui;
+TEST(GuardedCall, ForeignExceptionShowsAGeneralMessageAndFailingRestoreTheOriginalError) {
+  test::TFakeUserInterface foreign, restore;
+  EXPECT_FALSE(GuardedCall(foreign, [] { throw 42; }));
+  EXPECT_EQ(foreign.OnlyMessage(), kUnknownErrorText);
   EXPECT_FALSE(GuardedCall(
-      ui, [] { throw std::out_of_range("row 0"); },
+      restore, [] { throw std::out_of_range("row 0"); },
       [] { throw std::logic_error("restore failed"); }));
-  EXPECT_EQ(ui.OnlyMessage(), "row 0");
+  EXPECT_EQ(restore.OnlyMessage(), "row 0");
 }
 
 TEST(GuardedCall, ExceptionNeverLeavesASlot) {

@@ -62,7 +62,7 @@ TEST(QtUserInterface, ProgressGoesToTheHandler) {
   EXPECT_EQ(seen, (std::vector<std::string>{"Loading image.png 2/5", " 0/5"}));
 }
 
-TEST(QtUserInterface, MessageBoxShowsKindButtonsAndPlainText) {
+TEST(QtUserInterface, MessageBoxShowsKindButtonsAndPlainTextAndEscapeAnswersCancelOrElseNo) {
   TQtUserInterface ui;
   WhenModalShows<QMessageBox>([](QMessageBox* box) {
     EXPECT_EQ(box->icon(), QMessageBox::Warning);
@@ -76,9 +76,7 @@ TEST(QtUserInterface, MessageBoxShowsKindButtonsAndPlainText) {
   EXPECT_EQ(ui.MessageBox("Save changes to <b>test</b>.aqv?", TMsgDlgType::mtWarning,
                           TMsgDlgButtons::mbYesNoCancel),
             TModalResult::mrNo);
-}
-
-TEST(QtUserInterface, EscapeAnswersCancelOrElseNo) {
+  // Escape answers Cancel, or else No.
   struct TCase {
     TMsgDlgButtons Buttons;
     TModalResult Expected;
@@ -87,7 +85,6 @@ TEST(QtUserInterface, EscapeAnswersCancelOrElseNo) {
                          {TMsgDlgButtons::mbOKCancel, TModalResult::mrCancel},
                          {TMsgDlgButtons::mbYesNo, TModalResult::mrNo},
                          {TMsgDlgButtons::mbYesNoCancel, TModalResult::mrCancel}};
-  TQtUserInterface ui;
   for (const TCase& c : cases) {
     WhenModalShows<QMessageBox>([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); });
     EXPECT_EQ(ui.MessageBox("Question", TMsgDlgType::mtConfirmation, c.Buttons), c.Expected)
@@ -95,7 +92,7 @@ TEST(QtUserInterface, EscapeAnswersCancelOrElseNo) {
   }
 }
 
-TEST(QtUserInterface, SaveDialogUsesFilterFolderAndDefaultExtension) {
+TEST(QtUserInterface, SaveDialogUsesFilterFolderAndDefaultExtensionAndCancelledOpenKeepsTheName) {
   QTemporaryDir folder;
   ASSERT_TRUE(folder.isValid());
   TQtUserInterface ui;
@@ -110,15 +107,12 @@ TEST(QtUserInterface, SaveDialogUsesFilterFolderAndDefaultExtension) {
   ASSERT_TRUE(ui.SaveDialog(fileName, folder.path().toStdString(),
                             "FTH files (*.fth)|*.fth|All files (*.*)|*.*", ".fth"));
   EXPECT_EQ(QFileInfo(QString::fromStdString(fileName)).fileName(), "curves.fth");
-}
-
-TEST(QtUserInterface, CancelledOpenDialogKeepsTheName) {
-  TQtUserInterface ui;
+  // A cancelled open dialog keeps the name.
   WhenModalShows<QFileDialog>([](QFileDialog* dialog) {
     EXPECT_EQ(dialog->fileMode(), QFileDialog::ExistingFile);
     dialog->reject();
   });
-  std::string fileName = "/nowhere/test.aqv";
+  fileName = "/nowhere/test.aqv";
   EXPECT_FALSE(ui.OpenDialog(fileName, "", "AQV data files (*.aqv)|*.aqv|All files (*.*)|*.*"));
   EXPECT_EQ(fileName, "/nowhere/test.aqv");
 }

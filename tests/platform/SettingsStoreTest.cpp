@@ -42,12 +42,10 @@ TEST_F(SettingsStoreTest, IntegersBooleansAndStringsRoundTrip) {
   {
     TSettingsStore store(FilePath());
     ASSERT_TRUE(store.OpenKey(kDesktop, true));
-    for (std::size_t i = 0; i < integers.size(); ++i) {
+    for (std::size_t i = 0; i < integers.size(); ++i)
       EXPECT_TRUE(store.WriteInteger("int" + std::to_string(i), integers[i]));
-    }
-    for (std::size_t i = 0; i < strings.size(); ++i) {
+    for (std::size_t i = 0; i < strings.size(); ++i)
       EXPECT_TRUE(store.WriteString("text" + std::to_string(i), strings[i]));
-    }
     EXPECT_TRUE(store.WriteBool("View statusbar", true));
     EXPECT_TRUE(store.WriteBool("View toolbar", false));
     store.CloseKey();
@@ -58,40 +56,34 @@ TEST_F(SettingsStoreTest, IntegersBooleansAndStringsRoundTrip) {
   for (std::size_t i = 0; i < integers.size(); ++i) {
     int value = 12345;
     EXPECT_TRUE(store.ReadInteger("int" + std::to_string(i), value));
-    EXPECT_EQ(value, integers[i]);
+    EXPECT_EQ(value, integers[i]) << "integer " << i;
   }
   for (std::size_t i = 0; i < strings.size(); ++i) {
     std::string value = "unchanged";
     EXPECT_TRUE(store.ReadString("text" + std::to_string(i), value));
     EXPECT_EQ(value, strings[i]) << "string " << i;
   }
-  bool statusbar = false;
-  bool toolbar = true;
+  bool statusbar = false, toolbar = true;
   EXPECT_TRUE(store.ReadBool("View statusbar", statusbar));
   EXPECT_TRUE(store.ReadBool("View toolbar", toolbar));
   EXPECT_TRUE(statusbar);
   EXPECT_FALSE(toolbar);
 }
 
-TEST_F(SettingsStoreTest, StehfestTermsWrittenAsNstAreReadAsNSt) {
+TEST_F(SettingsStoreTest, StehfestTermsWrittenAsNstAreReadAsNStAndRewritingKeepsOneValue) {
   TSettingsStore store(FilePath());
   ASSERT_TRUE(store.OpenKey(kPreferences, true));
   ASSERT_TRUE(store.WriteInteger("Nst", 14));
   int nst = 0;
   EXPECT_TRUE(store.ValueExists("NSt"));
-  EXPECT_TRUE(store.ReadInteger("NSt", nst));
-  EXPECT_EQ(nst, 14);
-  EXPECT_TRUE(store.ReadInteger("nst", nst));
-  EXPECT_EQ(nst, 14);
-}
-
-TEST_F(SettingsStoreTest, RewritingUnderAnotherSpellingKeepsOneValue) {
-  TSettingsStore store(FilePath());
-  ASSERT_TRUE(store.OpenKey(kPreferences, true));
+  for (const char* name : {"NSt", "nst"}) {
+    EXPECT_TRUE(store.ReadInteger(name, nst)) << name;
+    EXPECT_EQ(nst, 14) << name;
+  }
+  ASSERT_TRUE(store.OpenKey(kDesktop, true));
   ASSERT_TRUE(store.WriteInteger("NSt", 10));
   ASSERT_TRUE(store.WriteInteger("Nst", 16));
   EXPECT_EQ(store.ValueNames(), std::vector<std::string>{"NSt"});
-  int nst = 0;
   EXPECT_TRUE(store.ReadInteger("NST", nst));
   EXPECT_EQ(nst, 16);
 }
@@ -111,7 +103,7 @@ TEST_F(SettingsStoreTest, HandEditedDuplicateSpellingsCollapseOnWrite) {
   EXPECT_EQ(nst, 12);
 }
 
-TEST_F(SettingsStoreTest, MissingValueIsAFailureAndLeavesTheVariable) {
+TEST_F(SettingsStoreTest, MissingValueOrOneOfAnotherTypeIsAFailureAndLeavesTheVariable) {
   TSettingsStore store(FilePath());
   ASSERT_TRUE(store.OpenKey(kDesktop, true));
   ASSERT_TRUE(store.WriteInteger("Left", 40));
@@ -126,11 +118,7 @@ TEST_F(SettingsStoreTest, MissingValueIsAFailureAndLeavesTheVariable) {
   EXPECT_EQ(top, -1);
   EXPECT_TRUE(flag);
   EXPECT_EQ(text, "kept");
-}
-
-TEST_F(SettingsStoreTest, ValueOfAnotherTypeIsAFailure) {
-  TSettingsStore store(FilePath());
-  ASSERT_TRUE(store.OpenKey(kDesktop, true));
+  // A value of another type is a failure too.
   ASSERT_TRUE(store.WriteString("Left", "forty"));
   ASSERT_TRUE(store.WriteString("Top", "12abc"));
   ASSERT_TRUE(store.WriteString("Height", "99999999999"));
@@ -140,7 +128,6 @@ TEST_F(SettingsStoreTest, ValueOfAnotherTypeIsAFailure) {
     EXPECT_EQ(store.LastStatus(), TSettingsStatus::ssWrongType) << name;
     EXPECT_EQ(value, 7) << name;
   }
-  bool flag = false;
   EXPECT_FALSE(store.ReadBool("Left", flag));
 }
 
@@ -161,47 +148,42 @@ TEST_F(SettingsStoreTest, BooleansReadFromIntegersAndWords) {
   }
 }
 
-TEST_F(SettingsStoreTest, MissingKeyOpensOnlyWhenCreated) {
+TEST_F(SettingsStoreTest, MissingKeyOpensOnlyWhenCreatedAndKeyPathsIgnoreCaseAndSeparators) {
   TSettingsStore store(FilePath());
   EXPECT_FALSE(store.OpenKey("Software\\AQV for Windows Lite\\Files", false));
   EXPECT_EQ(store.LastStatus(), TSettingsStatus::ssKeyMissing);
   int value = 0;
   EXPECT_FALSE(store.ReadInteger("Left", value));
   EXPECT_EQ(store.LastStatus(), TSettingsStatus::ssNoKeyOpen);
-
   ASSERT_TRUE(store.OpenKey("Software\\AQV for Windows Lite\\Files", true));
   store.CloseKey();
   // The key and its parents exist from its creation on, as in the registry.
   EXPECT_TRUE(store.OpenKey("Software\\AQV for Windows Lite\\Files", false));
   EXPECT_TRUE(store.KeyExists("Software\\AQV for Windows Lite"));
   EXPECT_FALSE(store.KeyExists("Software\\AQV for Windows Lite\\Desktop"));
-}
-
-TEST_F(SettingsStoreTest, KeyPathsIgnoreCaseAndDoubledSeparators) {
-  {
-    TSettingsStore store(FilePath());
-    ASSERT_TRUE(store.OpenKey("Software\\AQV for Windows Lite\\MRU", true));
-    ASSERT_TRUE(store.WriteString("0", "/data/first.aqv"));
-  }
+  // Key paths ignore case and doubled separators, in a fresh store too.
+  ASSERT_TRUE(store.OpenKey("Software\\AQV for Windows Lite\\MRU", true));
+  ASSERT_TRUE(store.WriteString("0", "/data/first.aqv"));
+  store.CloseKey();
   const std::vector<std::string_view> spellings = {
       "Software\\\\AQV for Windows Lite\\\\MRU", "software\\aqv for windows lite\\mru",
       "\\Software\\AQV for Windows Lite\\MRU\\", "Software/AQV for Windows Lite/MRU"};
-  TSettingsStore store(FilePath());
+  TSettingsStore fresh(FilePath());
   for (std::string_view key : spellings) {
-    ASSERT_TRUE(store.OpenKey(key, false)) << key;
-    EXPECT_EQ(store.CurrentPath(), "Software\\AQV for Windows Lite\\MRU") << key;
+    ASSERT_TRUE(fresh.OpenKey(key, false)) << key;
+    EXPECT_EQ(fresh.CurrentPath(), "Software\\AQV for Windows Lite\\MRU") << key;
     std::string first;
-    EXPECT_TRUE(store.ReadString("0", first)) << key;
+    EXPECT_TRUE(fresh.ReadString("0", first)) << key;
     EXPECT_EQ(first, "/data/first.aqv");
   }
   // Opening under another spelling with creation allowed adds no second key.
-  ASSERT_TRUE(store.OpenKey("SOFTWARE\\aqv FOR windows LITE\\mru", true));
-  ASSERT_TRUE(store.WriteString("1", "/data/second.aqv"));
-  ASSERT_TRUE(store.OpenKey("Software\\AQV for Windows Lite\\MRU", false));
-  EXPECT_EQ(store.ValueNames().size(), 2u);
+  ASSERT_TRUE(fresh.OpenKey("SOFTWARE\\aqv FOR windows LITE\\mru", true));
+  ASSERT_TRUE(fresh.WriteString("1", "/data/second.aqv"));
+  ASSERT_TRUE(fresh.OpenKey("Software\\AQV for Windows Lite\\MRU", false));
+  EXPECT_EQ(fresh.ValueNames().size(), 2u);
 }
 
-TEST_F(SettingsStoreTest, DeleteValueRemovesItAndReportsAbsence) {
+TEST_F(SettingsStoreTest, DeleteValueRemovesItAndReportsAbsenceAndSlashInANameIsRefused) {
   TSettingsStore store(FilePath());
   ASSERT_TRUE(store.OpenKey(kDesktop, true));
   ASSERT_TRUE(store.WriteInteger("sgLeft", 5));
@@ -209,11 +191,7 @@ TEST_F(SettingsStoreTest, DeleteValueRemovesItAndReportsAbsence) {
   EXPECT_FALSE(store.ValueExists("sgLeft"));
   EXPECT_FALSE(store.DeleteValue("sgLeft"));
   EXPECT_EQ(store.LastStatus(), TSettingsStatus::ssValueMissing);
-}
-
-TEST_F(SettingsStoreTest, SlashInValueNameIsRefusedInsteadOfCreatingASubkey) {
-  TSettingsStore store(FilePath());
-  ASSERT_TRUE(store.OpenKey(kDesktop, true));
+  // A slash in a value name is refused instead of creating a subkey.
   EXPECT_FALSE(store.WriteInteger("Left/Top", 1));
   EXPECT_EQ(store.LastStatus(), TSettingsStatus::ssInvalidName);
   EXPECT_FALSE(store.WriteInteger("Left\\Top", 1));

@@ -26,8 +26,12 @@ struct ChartOptions : ::testing::Test {
   void Apply() { Form.Apply(Axes, Legend, ChartTitle, XTitle, YTitle); }
 };
 
-TEST_F(ChartOptions, SecondaryAxisIsDroppedOnOK) {
+TEST_F(ChartOptions, SecondaryAxisIsDroppedOnOKAndAutomaticTitleOpensCheckedAndTypingUnchecksIt) {
   Axes = {TAxisType::saX, TAxisType::saY, TAxisType::saSecondaryY};
+  ChartTitle.SetText("Drawdown");
+  ChartTitle.SetAutomatic(true);
+  XTitle.SetText("Time");
+  XTitle.SetAutomatic(false);
   Open();
   EXPECT_FALSE(Form.axSecY_Axis->isVisibleTo(&Form));
   Form.show();
@@ -36,48 +40,6 @@ TEST_F(ChartOptions, SecondaryAxisIsDroppedOnOK) {
   EXPECT_FALSE(Form.tiSecY_AxisLabel->isVisibleTo(&Form));
   EXPECT_FALSE(Form.tiSecondaryYAxisAuto->isVisibleTo(&Form));
   EXPECT_TRUE(Form.tiYAxisTitleAuto->isVisibleTo(&Form));
-  Apply();
-  EXPECT_EQ(Axes, (TAxisTypes{TAxisType::saX, TAxisType::saY}));
-  Form.axY_Axis->setChecked(false);
-  Apply();
-  EXPECT_EQ(Axes, TAxisTypes{TAxisType::saX});
-}
-
-TEST_F(ChartOptions, LegendNoneOpensUncheckedAndCheckingPlacesItAtTheBottom) {
-  Legend.SetPlacement(TPlacement::plNone);
-  Open();
-  EXPECT_FALSE(Form.leShowLegend->isChecked());
-  EXPECT_FALSE(Form.leRadioGroup1->isEnabled());
-  EXPECT_FALSE(Form.leLeft->isEnabled());
-  int changes = 0;
-  Legend.OnChange = [&](TObject*) { ++changes; };
-  Form.leShowLegend->setChecked(true);
-  EXPECT_TRUE(Form.leLeft->isEnabled());
-  Apply();
-  EXPECT_EQ(Legend.Placement(), TPlacement::plBottom);
-  EXPECT_EQ(changes, 1);
-}
-
-TEST_F(ChartOptions, LegendPlacementRoundTrips) {
-  for (TPlacement placement :
-       {TPlacement::plLeft, TPlacement::plRight, TPlacement::plTop, TPlacement::plBottom}) {
-    Legend.SetPlacement(placement);
-    TChartOptionsForm form;
-    form.Open(Axes, Legend, ChartTitle, XTitle, YTitle, 0);
-    Legend.SetPlacement(TPlacement::plNone);
-    form.Apply(Axes, Legend, ChartTitle, XTitle, YTitle);
-    EXPECT_EQ(Legend.Placement(), placement);
-  }
-}
-
-TEST_F(ChartOptions, AutomaticTitleOpensCheckedAndTypingUnchecksIt) {
-  ChartTitle.SetText("Drawdown");
-  ChartTitle.SetAutomatic(true);
-  XTitle.SetText("Time");
-  XTitle.SetAutomatic(false);
-  Open();
-  Form.show();
-  test::ClickTab(Form.OptionPages, 2);
   // The column of the check boxes is headed by a caption.
   const QRect box = Form.tiChartTitleAuto->geometry();
   bool headed = false;
@@ -102,17 +64,43 @@ TEST_F(ChartOptions, AutomaticTitleOpensCheckedAndTypingUnchecksIt) {
   EXPECT_EQ(XTitle.Text(), "Time (min)");
   EXPECT_FALSE(ChartTitle.Automatic());
   EXPECT_TRUE(YTitle.Automatic());
+  EXPECT_EQ(Axes, (TAxisTypes{TAxisType::saX, TAxisType::saY}));
+  Form.axY_Axis->setChecked(false);
+  Apply();
+  EXPECT_EQ(Axes, TAxisTypes{TAxisType::saX});
 }
 
-TEST_F(ChartOptions, OpensOnTheGivenPage) {
+TEST_F(ChartOptions, LegendNoneOpensUncheckedCheckingPlacesItAtTheBottomAndPlacementsRoundTrip) {
+  Legend.SetPlacement(TPlacement::plNone);
+  Open();
+  EXPECT_FALSE(Form.leShowLegend->isChecked());
+  EXPECT_FALSE(Form.leRadioGroup1->isEnabled());
+  EXPECT_FALSE(Form.leLeft->isEnabled());
+  int changes = 0;
+  Legend.OnChange = [&](TObject*) { ++changes; };
+  Form.leShowLegend->setChecked(true);
+  EXPECT_TRUE(Form.leLeft->isEnabled());
+  Apply();
+  EXPECT_EQ(Legend.Placement(), TPlacement::plBottom);
+  EXPECT_EQ(changes, 1);
+  // Every placement round-trips.
+  for (TPlacement placement :
+       {TPlacement::plLeft, TPlacement::plRight, TPlacement::plTop, TPlacement::plBottom}) {
+    Legend.SetPlacement(placement);
+    TChartOptionsForm form;
+    form.Open(Axes, Legend, ChartTitle, XTitle, YTitle, 0);
+    Legend.SetPlacement(TPlacement::plNone);
+    form.Apply(Axes, Legend, ChartTitle, XTitle, YTitle);
+    EXPECT_EQ(Legend.Placement(), placement);
+  }
+}
+
+TEST_F(ChartOptions, OpensOnTheGivenPageAndEnterInAnEditConfirmsAndEscapeCancels) {
   Open(2);
   EXPECT_EQ(Form.PageIndex(), 2);
   TChartOptionsForm other;
   other.Open(Axes, Legend, ChartTitle, XTitle, YTitle, 9);
   EXPECT_EQ(other.PageIndex(), 0);
-}
-
-TEST_F(ChartOptions, EnterInAnEditConfirmsAndEscapeCancels) {
   int page = 2;
   test::AnswerDialog<QDialog>([](QDialog& dialog) {
     auto* edit = dialog.findChild<QLineEdit*>("tiY_AxisTitle");

@@ -34,13 +34,14 @@ struct TDialogFixture : ::testing::Test {
   test::TFakeUserInterface Ui;
   TFormatOptionsForm Form{nullptr, &Ui};
 
-  // Types text into edit as the user would, then moves the focus to another control.
-  void TypeAndLeave(QLineEdit* edit, const QString& text) {
+  // Types text into edit as the user would, and with leave moves the focus to another control.
+  void Type(QLineEdit* edit, const QString& text, bool leave = false) {
     edit->setFocus();
     edit->selectAll();
     QTest::keyClicks(edit, text);
-    Form.OKButton->setFocus();
+    if (leave) Form.OKButton->setFocus();
   }
+  void TypeAndLeave(QLineEdit* edit, const QString& text) { Type(edit, text, true); }
   void ShowForm() {
     Form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&Form));
@@ -93,9 +94,7 @@ TEST_F(FormatOptions, LogScaleRefusesMaximumZeroAsItRefusesSuchAMinimum) {
   // there; the maximum, left on the way, says nothing of its own.
   Ui.Messages.clear();
   Form.scMinimum->setText("0");
-  Form.scMaximum->setFocus();
-  Form.scMaximum->selectAll();
-  QTest::keyClicks(Form.scMaximum, "-6");
+  Type(Form.scMaximum, "-6");
   EXPECT_FALSE(Form.CheckFields());
   EXPECT_EQ(Ui.OnlyMessage(), "Value must be larger than 0.");
   EXPECT_TRUE(Form.scMinimum->hasFocus());
@@ -112,12 +111,10 @@ TEST_F(FormatOptions, TypingNeverRaisesAConversionErrorMidTyping) {
   ShowForm();
   // The boxes stand in the column their heading names.
   for (const QLabel* heading : Form.findChildren<QLabel*>())
-    if (heading->text() == QStringLiteral("Automatic"))
-      EXPECT_TRUE(heading->geometry().left() <= Form.scMaxAuto->geometry().center().x() &&
-                  Form.scMaxAuto->geometry().center().x() <= heading->geometry().right());
-  Form.scMaximum->setFocus();
-  Form.scMaximum->selectAll();
-  QTest::keyClicks(Form.scMaximum, "1e");
+    EXPECT_TRUE(heading->text() != QStringLiteral("Automatic") ||
+                (heading->geometry().left() <= Form.scMaxAuto->geometry().center().x() &&
+                 Form.scMaxAuto->geometry().center().x() <= heading->geometry().right()));
+  Type(Form.scMaximum, "1e");
   EXPECT_TRUE(Ui.Messages.empty());
   EXPECT_EQ(Form.ScaleCopy().Max(), 1.0);  // "1" was a number on the way
   QTest::keyClicks(Form.scMaximum, "3");
@@ -159,7 +156,7 @@ TEST_F(FormatOptions, TypingAMaximumMakesItManualOnTheAxis) {
   QLocale::setDefault(before);
 }
 
-TEST_F(FormatOptions, MinimumIsTakenWhenLeftOrOnOK) {
+TEST_F(FormatOptions, MinimumIsTakenWhenLeftOrOnOKAndLogScaleBoxEnabledOnlyForPositiveRange) {
   TAxis axis;
   Form.OpenAxis(axis, kScalePage, "X-axis");
   Form.scMinimum->setText("5");
@@ -168,6 +165,19 @@ TEST_F(FormatOptions, MinimumIsTakenWhenLeftOrOnOK) {
   Form.ApplyAxis(axis);
   EXPECT_EQ(axis.Scale().Min(), 5.0);
   EXPECT_FALSE(axis.Scale().MinAutomatic());
+  TAxis other;  // 0..100
+  Form.OpenAxis(other, kScalePage, "X-axis");
+  EXPECT_FALSE(Form.scLogScale->isEnabled());
+  Form.scMinimum->setText("0.1");
+  Form.scMinimumExit();
+  EXPECT_TRUE(Form.scLogScale->isEnabled());
+  Form.scMaximum->setText("abc");
+  Form.scMinimumExit();
+  EXPECT_FALSE(Form.scLogScale->isEnabled());
+  // Leaving the maximum looks again too.
+  ShowForm();
+  TypeAndLeave(Form.scMaximum, "50");
+  EXPECT_TRUE(Form.scLogScale->isEnabled());
 }
 
 TEST_F(FormatOptions, OKWithoutEditsKeepsAnAutomaticMinimumOfSeventeenDigits) {
@@ -187,24 +197,19 @@ TEST_F(FormatOptions, OKWithoutEditsKeepsAnAutomaticMinimumOfSeventeenDigits) {
   EXPECT_TRUE(axis.Scale().MinAutomatic());
 }
 
-TEST_F(FormatOptions, LogScaleBoxEnabledOnlyForPositiveRange) {
-  TAxis axis;  // 0..100
-  Form.OpenAxis(axis, kScalePage, "X-axis");
-  EXPECT_FALSE(Form.scLogScale->isEnabled());
-  Form.scMinimum->setText("0.1");
-  Form.scMinimumExit();
-  EXPECT_TRUE(Form.scLogScale->isEnabled());
-  Form.scMaximum->setText("abc");
-  Form.scMinimumExit();
-  EXPECT_FALSE(Form.scLogScale->isEnabled());
-  // Leaving the maximum looks again too.
-  ShowForm();
-  TypeAndLeave(Form.scMaximum, "50");
-  EXPECT_TRUE(Form.scLogScale->isEnabled());
-}
-
-TEST_F(FormatOptions, DashedBorderLimitsWidthToOneAndSolidAllowsTen) {
+TEST_F(FormatOptions, DashedBorderOpensWithWidthOneAndLimitsItToOneAndSolidAllowsTen) {
   TChartArea area;
+  area.Patterns().Border().SetStyle(TPenStyle::psDot);
+  area.Patterns().Border().SetWidth(3);
+  Form.OpenChartArea(area, 0, "Chart area");
+  // The closed style box shows the dotted style before it was ever dropped down.
+  EXPECT_EQ(Form.paBorderStyle->currentIndex(), TPenStylesComboBox::ItemOf(TPenStyle::psDot));
+  EXPECT_EQ(Form.paBorderWidth->text(), "1");
+  EXPECT_EQ(Form.paBorderWidth->MaxValue(), 1);
+  Form.ApplyChartArea(area);
+  EXPECT_EQ(area.Patterns().Border().Width(), 1);
+  // A solid border of 4 made dashed.
+  area.Patterns().Border().SetStyle(TPenStyle::psSolid);
   area.Patterns().Border().SetWidth(4);
   Form.OpenChartArea(area, 0, "Chart area");
   EXPECT_EQ(Form.paBorderWidth->text(), "4");
@@ -223,20 +228,7 @@ TEST_F(FormatOptions, DashedBorderLimitsWidthToOneAndSolidAllowsTen) {
   EXPECT_EQ(area.Patterns().Border().Style(), TPenStyle::psSolid);
 }
 
-TEST_F(FormatOptions, DashedBorderOpensWithWidthOne) {
-  TChartArea area;
-  area.Patterns().Border().SetStyle(TPenStyle::psDot);
-  area.Patterns().Border().SetWidth(3);
-  Form.OpenChartArea(area, 0, "Chart area");
-  // The closed style box shows the dotted style before it was ever dropped down.
-  EXPECT_EQ(Form.paBorderStyle->currentIndex(), TPenStylesComboBox::ItemOf(TPenStyle::psDot));
-  EXPECT_EQ(Form.paBorderWidth->text(), "1");
-  EXPECT_EQ(Form.paBorderWidth->MaxValue(), 1);
-  Form.ApplyChartArea(area);
-  EXPECT_EQ(area.Patterns().Border().Width(), 1);
-}
-
-TEST_F(FormatOptions, ColourOutsideTheGridMarksNoCellAndSurvivesOK) {
+TEST_F(FormatOptions, GridAndMoreColorsSetTheCopyAndPreviewAndAColourOutsideTheGridMarksNoCell) {
   // "No colour" and "default colour" are no cell either: a click on white then makes it white.
   for (const TColor odd : {RGBColor(12, 34, 56), clNone, clDefault}) {
     SCOPED_TRACE(odd);
@@ -252,9 +244,6 @@ TEST_F(FormatOptions, ColourOutsideTheGridMarksNoCellAndSurvivesOK) {
     Form.ApplyChartArea(area);
     EXPECT_EQ(area.Patterns().Area().Color(), clWhite);
   }
-}
-
-TEST_F(FormatOptions, GridAndMoreColorsSetTheCopyAndThePreview) {
   TChartArea area;
   Form.OpenChartArea(area, 0, "Chart area");
   Form.paAreaColor->SetForegroundIndex(9);  // entry 13: red
@@ -329,19 +318,6 @@ TEST_F(FormatOptions, SeriesWritesOnlyMarkerLineAndRange) {
   EXPECT_EQ(page, kPatternsPage);
 }
 
-TEST_F(FormatOptions, SeriesRangeIsStoredOnlyWhenReadAndPositive) {
-  TSeries series;
-  Form.OpenSeries(series, 0, "W1");
-  Form.raXValues->setText("B2:B20");
-  Form.raYValues->setText("C2C20");  // no colon: refused with its message
-  Form.raSecondaryY_Axis->setChecked(true);
-  Form.ApplySeries(series);
-  EXPECT_EQ(series.Range().XRange(), (TCellRange{2, 2, 2, 20}));
-  EXPECT_EQ(series.Range().YRange(), TCellRange{});
-  EXPECT_EQ(series.Range().YAxis(), 2);
-  EXPECT_EQ(Ui.Messages.size(), 1u);
-}
-
 TEST_F(FormatOptions, EntriesShowOnlyTheirPagesAndFallBackToTheFirst) {
   struct TCase {
     const char* Name;
@@ -364,9 +340,8 @@ TEST_F(FormatOptions, EntriesShowOnlyTheirPagesAndFallBackToTheFirst) {
   for (const TCase& c : cases) {
     c.Open(Form, kScalePage);  // the page an axis dialog was closed on
     std::vector<int> shown;
-    for (int i = 0; i < Form.OptionPages->count(); ++i) {
+    for (int i = 0; i < Form.OptionPages->count(); ++i)
       if (Form.OptionPages->isTabVisible(i)) shown.push_back(i);
-    }
     EXPECT_EQ(shown, c.Pages) << c.Name;
     const bool scaleShown = Form.OptionPages->isTabVisible(kScalePage);
     EXPECT_EQ(Form.PageIndex(), scaleShown ? kScalePage : c.FirstPage) << c.Name;
@@ -395,26 +370,14 @@ TEST_F(FormatOptions, TitleHidesOrientationAndVerticalAlignments) {
   EXPECT_TRUE(again.alRight->isChecked());
 }
 
-TEST_F(FormatOptions, LegendWithoutPlacementOpensUncheckedAndDisabled) {
+TEST_F(FormatOptions, FontPageEditsTheCopyOnlyAndLegendWithoutPlacementOpensUnchecked) {
   TLegend legend;
   legend.SetPlacement(TPlacement::plNone);
-  Form.OpenLegend(legend, 0, "Legend");
-  EXPECT_FALSE(Form.pmShowLegend->isChecked());
-  EXPECT_FALSE(Form.pmLeft->isEnabled());
-  Form.ApplyLegend(legend);
-  EXPECT_EQ(legend.Placement(), TPlacement::plNone);
-  Form.pmShowLegend->setChecked(true);
-  EXPECT_TRUE(Form.pmLeft->isEnabled());
-  Form.pmTop->setChecked(true);
-  Form.ApplyLegend(legend);
-  EXPECT_EQ(legend.Placement(), TPlacement::plTop);
-}
-
-TEST_F(FormatOptions, FontPageEditsTheCopyOnly) {
-  TLegend legend;
   legend.Font().SetSize(10);
   legend.Font().SetColor(clRed);
   Form.OpenLegend(legend, 0, "Legend");
+  EXPECT_FALSE(Form.pmShowLegend->isChecked());
+  EXPECT_FALSE(Form.pmLeft->isEnabled());
   ASSERT_NE(Form.foSize->currentItem(), nullptr);
   EXPECT_EQ(Form.foSize->currentItem()->text(), "10");
   EXPECT_EQ(Form.foColor->ForegroundIndex(), 9);  // the font's red marked in the grid
@@ -430,21 +393,32 @@ TEST_F(FormatOptions, FontPageEditsTheCopyOnly) {
   Form.ApplyLegend(legend);
   EXPECT_EQ(legend.Font().Size(), 72);
   EXPECT_EQ(legend.Font().Color(), clFuchsia);
+  EXPECT_EQ(legend.Placement(), TPlacement::plNone);
+  Form.pmShowLegend->setChecked(true);
+  EXPECT_TRUE(Form.pmLeft->isEnabled());
+  Form.pmTop->setChecked(true);
+  Form.ApplyLegend(legend);
+  EXPECT_EQ(legend.Placement(), TPlacement::plTop);
 }
 
-TEST_F(FormatOptions, EnterClampsASpinValueTypedPastItsBound) {
+TEST_F(FormatOptions, EnterClampsASpinValueTypedPastItsBoundAndASeriesRangeIsReadOnApply) {
   TSeries series;
   Form.OpenSeries(series, 0, "W1");
   ShowForm();
-  Form.paMarkerSize->setFocus();
-  Form.paMarkerSize->selectAll();
-  QTest::keyClicks(Form.paMarkerSize, "99");
+  Type(Form.paMarkerSize, "99");
   EXPECT_EQ(Form.MarkerCopy().Size(), 99);  // live, unchecked while typing
   QTest::keyClick(Form.paMarkerSize, Qt::Key_Return);
   EXPECT_EQ(Form.result(), QDialog::Accepted);
   EXPECT_EQ(Form.paMarkerSize->text(), "32");
+  Form.raXValues->setText("B2:B20");
+  Form.raYValues->setText("C2C20");  // no colon: refused with its message
+  Form.raSecondaryY_Axis->setChecked(true);
   Form.ApplySeries(series);
   EXPECT_EQ(series.Marker().Size(), 32);
+  EXPECT_EQ(series.Range().XRange(), (TCellRange{2, 2, 2, 20}));
+  EXPECT_EQ(series.Range().YRange(), TCellRange{});
+  EXPECT_EQ(series.Range().YAxis(), 2);
+  EXPECT_EQ(Ui.Messages.size(), 1u);
 }
 
 TEST_F(FormatOptions, EnterConfirmsAndEscapeCancelsTheModalDialog) {

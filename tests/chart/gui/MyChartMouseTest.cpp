@@ -95,7 +95,7 @@ class TMyChartMouse : public ::testing::Test {
   TMyChart chart;
 };
 
-TEST_F(TMyChartMouse, HintsNameThePartUnderTheMouse) {
+TEST_F(TMyChartMouse, HintsNameThePartOrThePointUnderTheMouse) {
   const TChartModel& m = chart.Model();
   struct {
     QPoint pos;
@@ -123,9 +123,6 @@ TEST_F(TMyChartMouse, HintsNameThePartUnderTheMouse) {
   Move(Centre(m.ChartTitle.Rect()));
   EXPECT_EQ(QToolTip::text().toStdString(), "Chart title");
   QToolTip::hideText();
-}
-
-TEST_F(TMyChartMouse, PointHintShowsSeriesNameTimeAndValue) {
   chart.SetSeriesName(1, "Well 2");
   chart.grab();
   Move(PointOf(1, 5) + QPoint(3, -4));
@@ -156,16 +153,13 @@ TEST(TMyChartStatus, LongHintReachesTheStatusBar) {
   EXPECT_EQ(window.statusBar()->currentMessage(), "Chart title");
 }
 
-TEST_F(TMyChartMouse, PointOverTheLegendWins) {
+TEST_F(TMyChartMouse, HiddenPointsAreNeverHitAndAPointOverTheLegendWins) {
   // Normal layouts keep the legend off the plot; lay it over a point by hand.
   const QPoint point = PointOf(0, 4);
   chart.Model().Legend.Rect() = {point.x() - 20, point.x() + 20, point.y() - 20, point.y() + 20};
   EXPECT_EQ(chart.HitTest(point + QPoint(10, 10)), TChartPart::cpLegend);
   EXPECT_EQ(chart.HitTest(point), TChartPart::cpSeriesPoint);
   EXPECT_EQ(ChartUnitState().HoveredSeries, 0);
-}
-
-TEST_F(TMyChartMouse, HiddenPointsAreNeverHit) {
   chart.DeleteSeries(1);
   chart.grab();
   const QPoint old = PointOf(0, 10);
@@ -250,9 +244,19 @@ TEST_F(TMyChartMouse, MenuCaptionsAndSeriesItemEnabledOnlyWithSeries) {
   EXPECT_FALSE(menu.Item(9)->isEnabled());
 }
 
-TEST_F(TMyChartMouse, MenuItemsOpenTheDialogsOnTheirParts) {
+TEST_F(TMyChartMouse, MenuItemsOpenTheDialogsOnTheirPartsAndFlagAChangedYMinimum) {
   TChartPopupMenu& menu = *chart.PopupMenu();
-  for (int i = 2; i <= 8; ++i) menu.Item(i)->trigger();
+  TChartPopupMenu* sender = nullptr;  // "Select curves..." fires the menu's event, no dialog
+  menu.OnSelectCurves = [&](TChartPopupMenu* m) { sender = m; };
+  menu.Item(0)->trigger();
+  EXPECT_EQ(sender, &menu);
+  EXPECT_TRUE(dialogs.Calls.empty());
+  for (int i = 2; i <= 8; ++i) {
+    menu.Item(i)->trigger();
+    if (i == 5) {
+      EXPECT_FALSE(chart.YMinChangedByUser());  // the X axis: no change
+    }
+  }
   menu.Item(11)->trigger();
   const std::vector<std::string> expected = {
       "area:Chart area",    "title:Chart title", "legend:Legend",      "axis:X-axis",
@@ -261,6 +265,9 @@ TEST_F(TMyChartMouse, MenuItemsOpenTheDialogsOnTheirParts) {
   EXPECT_EQ(dialogs.LastAxis, &chart.Model().Y_Axis);
   EXPECT_EQ(dialogs.LastTitle, &chart.Model().ChartTitle);
   EXPECT_EQ(ChartUnitState().FormatOptionsPageIndex, 2);
+  dialogs.NewMin = 0.5;
+  menu.Item(7)->trigger();
+  EXPECT_TRUE(chart.YMinChangedByUser());
 }
 
 TEST_F(TMyChartMouse, SeriesPickerPreselectsAnExistingSeries) {
@@ -306,22 +313,6 @@ TEST_F(TMyChartMouse, SeriesPickerPreselectsAnExistingSeries) {
   chart.PopupMenu()->Item(9)->trigger();
   EXPECT_EQ(dialogs.Calls.size(), 1u);
   EXPECT_EQ(formatChanges, 1);
-}
-
-TEST_F(TMyChartMouse, YMinimumChangedInTheFormatDialogIsFlagged) {
-  chart.PopupMenu()->Item(5)->trigger();  // X axis: no change
-  EXPECT_FALSE(chart.YMinChangedByUser());
-  dialogs.NewMin = 0.5;
-  chart.PopupMenu()->Item(7)->trigger();
-  EXPECT_TRUE(chart.YMinChangedByUser());
-}
-
-TEST_F(TMyChartMouse, SelectCurvesFiresTheMenuEvent) {
-  TChartPopupMenu* sender = nullptr;
-  chart.PopupMenu()->OnSelectCurves = [&](TChartPopupMenu* menu) { sender = menu; };
-  chart.PopupMenu()->Item(0)->trigger();
-  EXPECT_EQ(sender, chart.PopupMenu());
-  EXPECT_TRUE(dialogs.Calls.empty());
 }
 
 }  // namespace

@@ -37,10 +37,11 @@ void FillProbeChart(TMyChart& chart) {
   chart.AddPoint(0, 2, 12, 9);  // leaves the plot: no segment
 }
 
-TEST(TMyChartRender, PixelProbesFindAreaFrameAndSeries) {
+TEST(TMyChartRender, PixelProbesFindAreaFrameAndSeriesInTheBitmapAndTheSvgCopy) {
   ResetChartUnitState();
   TMyChart chart;
   FillProbeChart(chart);
+  chart.Model().ChartTitle.SetText("Drawdown at P1");
   TMarker& marker = *chart.GetSeriesMarker(0);
   marker.SetStyle(TMarkerStyle::msCircle);
   marker.SetSize(12);
@@ -75,46 +76,23 @@ TEST(TMyChartRender, PixelProbesFindAreaFrameAndSeries) {
   // The legend's entry draws the series line through its marker.
   EXPECT_GT(test::CountColour(image, QColor(255, 0, 128), inLegend), 8);
   const QRect inPlot(QPoint(plot.Left, plot.Top), QPoint(plot.Right, plot.Bottom));
+  const auto pink = [](QRgb c) { return qRed(c) > 200 && qGreen(c) < 80 && qBlue(c) > 60; };
   for (int y = 0; y < image.height(); ++y)
-    for (int x = 0; x < image.width(); ++x) {
-      const QRgb c = image.pixel(x, y);
-      if (qRed(c) > 200 && qGreen(c) < 80 && qBlue(c) > 60) {
-        ASSERT_TRUE(inPlot.contains(x, y) || inLegend.contains(x, y)) << x << "," << y;
-      }
-    }
-}
-
-TEST(TMyChartRender, SvgCopyDrawsWhatTheBitmapDraws) {
-  ResetChartUnitState();
-  TMyChart chart;
-  FillProbeChart(chart);
-  chart.Model().ChartTitle.SetText("Drawdown at P1");
+    for (int x = 0; x < image.width(); ++x)
+      ASSERT_TRUE(!pink(image.pixel(x, y)) || inPlot.contains(x, y) || inLegend.contains(x, y))
+          << x << "," << y;
   const QByteArray svg = chart.RenderSvg(kWidth, kHeight);
   EXPECT_TRUE(svg.contains("viewBox=\"0 0 800 560\""));
   EXPECT_TRUE(svg.contains("<title>Drawdown at P1</title>"));  // the document's own title
   QSvgRenderer renderer(svg);
   ASSERT_TRUE(renderer.isValid());
-  QImage image(kWidth, kHeight, QImage::Format_ARGB32_Premultiplied);
-  image.fill(Qt::transparent);
-  {
-    QPainter painter(&image);
-    renderer.render(&painter);
-  }
-  const TSeries& s = *chart.GetSeries(0);
-  const int mx = (s.GetPixelX(0) + s.GetPixelX(1)) / 2;
-  EXPECT_EQ(image.pixel(mx, s.GetPixelY(0)), qRgb(255, 0, 128));
-  EXPECT_EQ(image.pixel(3, kHeight - 3), qRgb(255, 255, 224));
-}
-
-TEST(TMyChartRender, EmptyChartDrawsAxesWithoutLegend) {
-  ResetChartUnitState();
-  TMyChart chart;
-  const QImage image = chart.RenderImage(kWidth, kHeight);
-  EXPECT_FALSE(chart.Layout().LegendShown());
-  EXPECT_EQ(chart.Model().X_Axis.Scale().Min(), -1.0);
-  EXPECT_EQ(chart.Model().X_Axis.Scale().Max(), 1.5);
-  const TPlotRect plot = chart.Layout().Plot();
-  EXPECT_EQ(image.pixel(plot.Right, (plot.Top + plot.Bottom) / 2), qRgb(0, 0, 0));
+  QImage copy(kWidth, kHeight, QImage::Format_ARGB32_Premultiplied);
+  copy.fill(Qt::transparent);
+  QPainter painter(&copy);
+  renderer.render(&painter);
+  painter.end();
+  EXPECT_EQ(copy.pixel(mx, s.GetPixelY(0)), qRgb(255, 0, 128));
+  EXPECT_EQ(copy.pixel(3, kHeight - 3), qRgb(255, 255, 224));
 }
 
 // What the SVG copy draws, in drawing pixels: every text with the transform it is drawn under,
@@ -208,6 +186,9 @@ struct TView {
 bool Dark(QRgb c) {
   return qRed(c) < 64 && qGreen(c) < 64 && qBlue(c) < 64;
 }
+bool DarkColour(QColor c) {
+  return Dark(c.rgb());
+}
 
 // The pixel of value v along an axis of the plot, worked out from the scale.
 double AxisPixel(const TScaleData& scale, double v, int from, int to) {
@@ -246,32 +227,21 @@ void ExpectLabels(const TView& v, const TAxis& axis, const std::vector<const cha
   }
 }
 
-// Black pixels along a row (or a column) of the plot, a margin in from its edges.
-int DarkPixelsOnRow(const TView& v, int y) {
-  int n = 0;
-  for (int x = v.Plot().Left + 12; x < v.Plot().Right - 12; ++x) n += Dark(v.Image.pixel(x, y));
-  return n;
-}
-int DarkPixelsOnColumn(const TView& v, int x) {
-  int n = 0;
-  for (int y = v.Plot().Top + 12; y < v.Plot().Bottom - 12; ++y) n += Dark(v.Image.pixel(x, y));
-  return n;
-}
-
-// The dotted grid lies on the major tick rows and columns and nowhere between them.
+// The dotted grid lies on the major tick rows and columns and nowhere between them: black
+// pixels along a row (or a column) of the plot, a margin in from its edges.
 void ExpectGrid(const TView& v, double yTick, double yBetween, double xTick) {
-  const auto& m = v.Chart.Model();
-  const int row =
-      RoundPixel(AxisPixel(m.Y_Axis.Scale().Data(), yTick, v.Plot().Bottom, v.Plot().Top));
-  const int gap =
-      RoundPixel(AxisPixel(m.Y_Axis.Scale().Data(), yBetween, v.Plot().Bottom, v.Plot().Top));
+  const TPlotRect& p = v.Plot();
+  const auto row = [&](double y) {
+    const int at = RoundPixel(AxisPixel(v.Chart.Model().Y_Axis.Scale().Data(), y, p.Bottom, p.Top));
+    return test::CountPixels(v.Image, DarkColour, QRect(p.Left + 12, at, p.Right - p.Left - 24, 1));
+  };
   const int column =
-      RoundPixel(AxisPixel(m.X_Axis.Scale().Data(), xTick, v.Plot().Left, v.Plot().Right));
-  const int rowLength = v.Plot().Right - v.Plot().Left - 24;
-  const int columnLength = v.Plot().Bottom - v.Plot().Top - 24;
-  EXPECT_GT(DarkPixelsOnRow(v, row), rowLength / 4);
-  EXPECT_LT(DarkPixelsOnRow(v, gap), 4);
-  EXPECT_GT(DarkPixelsOnColumn(v, column), columnLength / 4);
+      RoundPixel(AxisPixel(v.Chart.Model().X_Axis.Scale().Data(), xTick, p.Left, p.Right));
+  EXPECT_GT(row(yTick), (p.Right - p.Left - 24) / 4);
+  EXPECT_LT(row(yBetween), 4);
+  EXPECT_GT(
+      test::CountPixels(v.Image, DarkColour, QRect(column, p.Top + 12, 1, p.Bottom - p.Top - 24)),
+      (p.Bottom - p.Top - 24) / 4);
 }
 
 // The legend's frame sits on its rectangle and its entries follow each other down the columns
@@ -323,6 +293,10 @@ TEST(TMyChartRender, CanonicalCharts) {
   const TScene scenes[] = {
       {"empty", [](TMyChart&) {},
        [](const TView& v) {
+         EXPECT_EQ(v.Chart.Model().X_Axis.Scale().Min(), -1.0);
+         EXPECT_EQ(v.Chart.Model().X_Axis.Scale().Max(), 1.5);
+         EXPECT_EQ(v.Image.pixel(v.Plot().Right, (v.Plot().Top + v.Plot().Bottom) / 2),
+                   qRgb(0, 0, 0));
          ExpectLabels(v, v.Chart.Model().X_Axis, {"-1", "-0.5", "0", "0.5", "1", "1.5"});
          ExpectLabels(v, v.Chart.Model().Y_Axis, {"-1", "-0.5", "0", "0.5", "1", "1.5"});
          ExpectGrid(v, 0.5, 0.25, 0.5);
@@ -353,11 +327,10 @@ TEST(TMyChartRender, CanonicalCharts) {
          // X minor ticks: the one at 0.002 is drawn, the one at 0.001 on the plot's edge not.
          // Major ticks are twice as long, up from the bottom edge and down from the top.
          const TPlotRect p = v.Plot();
-         const double x2 =
-             RoundPixel(AxisPixel(v.Chart.Model().X_Axis.Scale().Data(), 0.002, p.Left, p.Right));
+         const TScaleData& x = v.Chart.Model().X_Axis.Scale().Data();
+         const double x2 = RoundPixel(AxisPixel(x, 0.002, p.Left, p.Right));
+         const double x1 = RoundPixel(AxisPixel(x, 1, p.Left, p.Right));
          EXPECT_TRUE(v.Svg.HasLine(QPointF(x2, p.Bottom), QPointF(x2, p.Bottom - 4)));
-         const double x1 =
-             RoundPixel(AxisPixel(v.Chart.Model().X_Axis.Scale().Data(), 1, p.Left, p.Right));
          EXPECT_TRUE(v.Svg.HasLine(QPointF(x1, p.Bottom), QPointF(x1, p.Bottom - 8)));
          EXPECT_TRUE(v.Svg.HasLine(QPointF(x1, p.Top), QPointF(x1, p.Top + 8)));
          EXPECT_FALSE(v.Svg.HasLine(QPointF(p.Left, p.Bottom), QPointF(p.Left, p.Bottom - 4)));
@@ -427,8 +400,8 @@ TEST(TMyChartRender, CanonicalCharts) {
        [](TMyChart& c) {
          test::FillDrawdown(c);
          c.SetAxisLogScale(false, 1);
-         TScale& y = c.Model().Y_Axis.Scale();
-         y.SetData({false, false, true, true, false, 2, 0, 0.5, 0.1, true}, false);
+         c.Model().Y_Axis.Scale().SetData({false, false, true, true, false, 2, 0, 0.5, 0.1, true},
+                                          false);
        },
        [](const TView& v) {
          // 2 at the bottom, 0 at the top.
@@ -452,11 +425,8 @@ TEST(TMyChartRender, CanonicalCharts) {
            SCOPED_TRACE(y);
            const int row = RoundPixel(AxisPixel(m.Y_Axis.Scale().Data(), y, p.Bottom, p.Top));
            const auto solid = [&](int from) {
-             for (int r = row - 1; r <= row + 1; ++r) {
-               int n = 0;
-               for (int x = from; x < from + 4; ++x) n += Dark(v.Image.pixel(x, r));
-               if (n == 4) return true;
-             }
+             for (int r = row - 1; r <= row + 1; ++r)
+               if (test::CountPixels(v.Image, DarkColour, QRect(from, r, 4, 1)) == 4) return true;
              return false;
            };
            EXPECT_TRUE(solid(p.Left + 3));
@@ -535,13 +505,12 @@ TEST(TMyChartRender, TickLabelsOfAnAxisNeverRunIntoEachOther) {
     c.Model().SecondaryY_Axis.Scale().SetData(
         {false, false, true, true, false, 1, 0, 0.05, 0.01, true}, false);
   };
-  const TCase cases[] = {
-      {"document", 480, 320, [](TMyChart& c) { test::FillDrawdown(c); }},
-      {"narrow", 320, 480, [](TMyChart& c) { test::FillDrawdown(c); }},
-      {"low", 640, 200, [](TMyChart& c) { test::FillDrawdown(c); }},
-      {"rotated", 480, 320, rotated},
-      {"big", 1600, 1000, [](TMyChart& c) { test::FillDrawdown(c); }},
-  };
+  const auto drawdown = [](TMyChart& c) { test::FillDrawdown(c); };
+  const TCase cases[] = {{"document", 480, 320, drawdown},
+                         {"narrow", 320, 480, drawdown},
+                         {"low", 640, 200, drawdown},
+                         {"rotated", 480, 320, rotated},
+                         {"big", 1600, 1000, drawdown}};
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.name);
     ResetChartUnitState();

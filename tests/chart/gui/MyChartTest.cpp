@@ -36,9 +36,7 @@ TEST(TMyChart, AddSeriesAppendsOrInsertsWithTheDefaultsOfItsIndex) {
   EXPECT_EQ(chart.GetSeriesMarker(0)->Style(), TMarkerStyle::msCircle);
   EXPECT_EQ(chart.GetSeriesPatterns(0)->Border().Color(), clBlue);
   EXPECT_EQ(chart.GetSeriesName(3), "Series 2");
-}
-
-TEST(TMyChart, DefaultColoursRepeatBySixteenAndMarkersBySix) {
+  // The default colours repeat by sixteen and the markers by six.
   EXPECT_EQ(DefaultSeriesColor(16), clBlue);
   EXPECT_EQ(DefaultSeriesColor(15), clYellow);
   EXPECT_EQ(DefaultSeriesColor(10), clMaroon);
@@ -91,7 +89,7 @@ TEST(TMyChart, LoadSeriesFromGridReadsRowsAndMarksNonNumbersMissing) {
   EXPECT_EQ(s.GetY(4), 5.0);
 }
 
-TEST(TMyChart, AutoUpdateHooksAndUnhooksThePartsChanges) {
+TEST(TMyChart, AutoUpdateHooksAndUnhooksThePartsChangesAndResetOptionsRestoresANewChart) {
   TMyChart chart;
   EXPECT_FALSE(chart.Model().ChartTitle.OnChange);
   chart.SetAutoUpdate(true);
@@ -99,10 +97,6 @@ TEST(TMyChart, AutoUpdateHooksAndUnhooksThePartsChanges) {
   EXPECT_TRUE(chart.Model().SecondaryY_Axis.OnChange);
   chart.SetAutoUpdate(false);
   EXPECT_FALSE(chart.Model().Legend.OnChange);
-}
-
-TEST(TMyChart, ResetOptionsRestoresANewChartInTheSameModel) {
-  TMyChart chart;
   TChartModel* model = &chart.Model();
   test::FillLinear(chart);
   chart.Model().ChartTitle.SetText("Changed");
@@ -119,7 +113,7 @@ TEST(TMyChart, ResetOptionsRestoresANewChartInTheSameModel) {
   EXPECT_TRUE(chart.Model().X_Axis.OnChange);
 }
 
-TEST(TMyChart, CopyAtAChosenSizeGivesImageAndSvgAndLeavesTheScreenChart) {
+TEST(TMyChart, CopyAtAChosenSizeGivesImageAndSvgAndLeavesTheScreenChartOrCancelledNothing) {
   ResetChartUnitState();
   TMyChart chart;
   chart.resize(400, 300);
@@ -145,11 +139,7 @@ TEST(TMyChart, CopyAtAChosenSizeGivesImageAndSvgAndLeavesTheScreenChart) {
   EXPECT_TRUE(svg.contains("width=\"1322.92mm\""));
   EXPECT_EQ(chart.Layout().Plot(), plotBefore);
   EXPECT_EQ(chart.grab().toImage(), before);
-}
-
-TEST(TMyChart, CancelledSizeDialogCopiesNothing) {
-  TMyChart chart;
-  chart.resize(300, 200);
+  // A cancelled size dialog copies nothing; without one the copy has the chart's size.
   QGuiApplication::clipboard()->setText("kept");
   chart.AskCanvasSize = [](int&, int&) { return false; };
   chart.CopyToClipboard(false, true);
@@ -157,7 +147,7 @@ TEST(TMyChart, CancelledSizeDialogCopiesNothing) {
   chart.AskCanvasSize = nullptr;
   chart.CopyToClipboard(false, false);
   EXPECT_EQ(qvariant_cast<QImage>(QGuiApplication::clipboard()->mimeData()->imageData()).size(),
-            QSize(300, 200));
+            QSize(400, 300));
 }
 
 // Counts its paints.

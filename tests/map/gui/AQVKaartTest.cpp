@@ -68,6 +68,17 @@ class TSegmentList : public TContourSink {
   std::vector<TSegment> Segments;
 };
 
+// Puts picture, written to folder, behind the map, placed by the lines of its world file.
+TMapImageLoadReport ShowBehind(TAQVData& data, TAQVKaart& map, const test::TTempFolder& folder,
+                               const QImage& picture, const std::string& world, int transparency) {
+  EXPECT_TRUE(picture.save(QString::fromStdString(folder.Path("picture.png"))));
+  folder.Write("picture.pgw", world);
+  data.BackgroundFiles = {{true, folder.Path("picture.png")}};
+  data.ShowBackgroundImages = true;
+  data.BackgroundTransparency = transparency;
+  return map.LoadBackgroundImages();
+}
+
 TEST_F(TMapFixture, ComputedRangeGoesToTheDocumentAndLevelsSpanBothSigns) {
   QSignalSpy interval(mMap.get(), &TAQVKaart::IntervalChange);
   mMap->ComputeContours();
@@ -117,15 +128,9 @@ TEST_F(TMapFixture, ImagePixelWellAndContourOfOnePointLandOnOnePixel) {
   picture.fill(Qt::white);
   for (int y = 8; y <= 12; ++y)
     for (int x = 8; x <= 12; ++x) picture.setPixelColor(x, y, QColor(0, 200, 0));
-  const std::string path = folder.Path("marks.png");
-  ASSERT_TRUE(picture.save(QString::fromStdString(path)));
-  folder.Write("marks.pgw", "4\n0\n0\n-4\n-450\n300\n");
   mData->ObservationWells[1].X = -410;
   mData->ObservationWells[1].Y = 260;
-  mData->BackgroundFiles = {{true, path}};
-  mData->ShowBackgroundImages = true;
-  mData->BackgroundTransparency = 0;
-  (void)mMap->LoadBackgroundImages();
+  (void)ShowBehind(*mData, *mMap, folder, picture, "4\n0\n0\n-4\n-450\n300\n", 0);
   ASSERT_FALSE(mData->ImagesUnavailable);
   mData->MapOptions.DrawingOptions = {};
   const QImage image = Picture(QSize(900, 600), "map-registration.png");
@@ -166,13 +171,7 @@ TEST_F(TMapFixture, BackgroundImageCoversExactlyThePixelsOfTheWindow) {
   test::TTempFolder folder;
   QImage picture(300, 250, QImage::Format_RGB32);
   picture.fill(QColor(0, 200, 0));
-  const std::string path = folder.Path("field.png");
-  ASSERT_TRUE(picture.save(QString::fromStdString(path)));
-  folder.Write("field.pgw", "4\n0\n0\n-4\n-600\n500\n");
-  mData->BackgroundFiles = {{true, path}};
-  mData->ShowBackgroundImages = true;
-  mData->BackgroundTransparency = 0;
-  (void)mMap->LoadBackgroundImages();
+  (void)ShowBehind(*mData, *mMap, folder, picture, "4\n0\n0\n-4\n-600\n500\n", 0);
   mData->MapOptions.DrawingOptions = {};
   for (int w = 1; w <= 2; ++w) mData->PumpingWells[w].StartTime[1] = 5;
   mMap->SetTime(1.0);
@@ -217,7 +216,7 @@ TEST_F(TMapFixture, WellsOnlyBeforeAnyPeriodStarts) {
   EXPECT_LT(CountPixels(image, IsBlue), 400);
 }
 
-TEST_F(TMapFixture, EachLegendPlacementDrawsAndMovesThePlot) {
+TEST_F(TMapFixture, EachLegendPlacementDrawsAndMovesThePlotAndOneOutOfRangeIsClamped) {
   const std::pair<TPlacement, const char*> placements[] = {{TPlacement::plRight, "right"},
                                                            {TPlacement::plBottom, "bottom"},
                                                            {TPlacement::plLeft, "left"},
@@ -241,34 +240,37 @@ TEST_F(TMapFixture, EachLegendPlacementDrawsAndMovesThePlot) {
     EXPECT_GE(CountPixels(image, IsRed, legend), 25) << name;
     EXPECT_GE(CountPixels(image, IsBlue, legend), 25) << name;
   }
-}
-
-TEST_F(TMapFixture, PlacementOrTransparencyOutOfRangeFromAFileIsClamped) {
   mData->MapOptions.LegendPlacement = static_cast<TPlacement>(77);
   EXPECT_EQ(mMap->LegendPlacement(), TPlacement::plRight);
-  mData->BackgroundTransparency = 250;
-  mMap->BeginPreview();
-  mMap->SetPreviewTransparency(-40);
-  mMap->EndPreview();
-  (void)mMap->RenderImage(QSize(300, 200));  // draws without reading outside any range
 }
 
-TEST_F(TMapFixture, DegenerateWindowOrTinyPictureDrawsOnlyLegendAndTexts) {
+TEST_F(TMapFixture, DegenerateWindowOrTinyPictureDrawsOnlyLegendAndTextsAndFarWellsNoOverflow) {
   SetWindow(10, 10, 0, 100);
   mMap->SetTime(1.0);  // no grid, no division by zero
   EXPECT_EQ(mMap->Grid().ValueCount(), 0);
   const QImage image = mMap->RenderImage(QSize(400, 300));
   // Nothing but the legend at the right edge is painted.
-  for (int y = 0; y < image.height(); ++y)
-    for (int x = 0; x < 200; ++x) ASSERT_EQ(image.pixelColor(x, y), QColor(Qt::white));
+  EXPECT_EQ(CountPixels(image, IsNotWhite, QRect(0, 0, 200, image.height())), 0);
   SetWindow(-500, 500, -400, 400);
   const QImage tiny = mMap->RenderImage(QSize(30, 30));
   EXPECT_EQ(tiny.size(), QSize(30, 30));
+  // A far-away well draws without overflow.
+  mData->PumpingWells[2].X = 1e15;
+  mData->ObservationWells[1].Y = -1e300;
+  mMap->SetTime(1.0);
+  EXPECT_GT(CountPixels(mMap->RenderImage(QSize(700, 500)), IsNotWhite), 1000);
 }
 
-TEST_F(TMapFixture, ZoomBandSetsTheSnappedWindowAndPreviousViewRestoresIt) {
+TEST_F(TMapFixture, ZoomBandSetsTheSnappedWindowAndPreviousViewRestoresItUnlessTooSmall) {
   const TMapWindow before = Window();
   mMap->SetZoomMode(true);
+  // A band of five pixels or less changes nothing.
+  const QPoint c(300, 200);
+  QTest::mousePress(mMap.get(), Qt::LeftButton, Qt::NoModifier, c);
+  QTest::mouseMove(mMap.get(), c + QPoint(40, 4));
+  QTest::mouseRelease(mMap.get(), Qt::LeftButton, Qt::NoModifier, c + QPoint(40, 4));
+  EXPECT_EQ(Window(), before);
+  EXPECT_FALSE(mMap->HasPreviousView());
   const QPoint a(mMap->WorldToScreenX(-200.2), mMap->WorldToScreenY(150.4));
   const QPoint b(mMap->WorldToScreenX(101), mMap->WorldToScreenY(-99.6));
   QTest::mousePress(mMap.get(), Qt::LeftButton, Qt::NoModifier, a);
@@ -276,19 +278,19 @@ TEST_F(TMapFixture, ZoomBandSetsTheSnappedWindowAndPreviousViewRestoresIt) {
   QTest::mouseMove(mMap.get(), b);
   // While the button is held the band shows, dashed dark green, between the snapped corners.
   const QImage band = mMap->grab().toImage();
+  // Corners snap to whole metres (grid spacing 100 gives a snap step of 10).
   const double snap = SnapStep(mMap->GridLineSpacing());
-  const QPoint ca(mMap->WorldToScreenX(SnapToStep(-200.2, snap)),
-                  mMap->WorldToScreenY(SnapToStep(150.4, snap)));
-  const QPoint cb(mMap->WorldToScreenX(SnapToStep(101, snap)),
-                  mMap->WorldToScreenY(SnapToStep(-99.6, snap)));
+  const auto snapped = [&](double x, double y) {
+    return QPoint(mMap->WorldToScreenX(SnapToStep(x, snap)),
+                  mMap->WorldToScreenY(SnapToStep(y, snap)));
+  };
+  const QPoint ca = snapped(-200.2, 150.4), cb = snapped(101, -99.6);
   const int onEdge = CountPixels(band, IsBandGreen, QRect(ca, QPoint(cb.x(), ca.y()))) +
                      CountPixels(band, IsBandGreen, QRect(QPoint(cb.x(), ca.y()), cb));
   EXPECT_GT(onEdge, (cb.x() - ca.x() + cb.y() - ca.y()) / 3);
   QTest::mouseRelease(mMap.get(), Qt::LeftButton, Qt::NoModifier, b);
   const TMapWindow zoomed = Window();
-  // Corners snap to whole metres (grid spacing 100 gives a snap step of 10).
-  const double step = SnapStep(mMap->GridLineSpacing());
-  EXPECT_EQ(zoomed.X1, SnapToStep(mMap->ScreenToWorldX(a.x()), step));
+  EXPECT_EQ(zoomed.X1, SnapToStep(mMap->ScreenToWorldX(a.x()), snap));
   EXPECT_EQ(CountPixels(mMap->grab().toImage(), IsBandGreen), 0);  // gone with the button
   EXPECT_LT(zoomed.X1, zoomed.X2);
   EXPECT_LT(zoomed.Y1, zoomed.Y2);
@@ -304,17 +306,6 @@ TEST_F(TMapFixture, ZoomBandSetsTheSnappedWindowAndPreviousViewRestoresIt) {
   EXPECT_EQ(mMap->Grid().Layout(), ComputeGridLayout(zoomed));
   Picture(QSize(700, 500), "map-zoomed.png");
   mMap->PreviousView();
-  EXPECT_EQ(Window(), before);
-  EXPECT_FALSE(mMap->HasPreviousView());
-}
-
-TEST_F(TMapFixture, ZoomBandOfFivePixelsOrLessChangesNothing) {
-  const TMapWindow before = Window();
-  mMap->SetZoomMode(true);
-  const QPoint a(300, 200);
-  QTest::mousePress(mMap.get(), Qt::LeftButton, Qt::NoModifier, a);
-  QTest::mouseMove(mMap.get(), a + QPoint(40, 4));
-  QTest::mouseRelease(mMap.get(), Qt::LeftButton, Qt::NoModifier, a + QPoint(40, 4));
   EXPECT_EQ(Window(), before);
   EXPECT_FALSE(mMap->HasPreviousView());
 }
@@ -338,7 +329,7 @@ TEST_F(TMapFixture, ZoomOutDoublesAboutTheCentreOnTheGridLines) {
   EXPECT_EQ(Window(), (TMapWindow{-60, 160, -60, 160}));
 }
 
-TEST_F(TMapFixture, AnimationStepsOnTheTimerAndFinishesOnce) {
+TEST_F(TMapFixture, AnimationStepsOnTheTimerAndFinishesOnceAndPastTheEndOnlyOneStepBeyond) {
   QSignalSpy finished(mMap.get(), &TAQVKaart::AnimationFinished);
   QSignalSpy times(mMap.get(), &TAQVKaart::TimeChange);
   mMap->ResetAnimation();
@@ -351,18 +342,13 @@ TEST_F(TMapFixture, AnimationStepsOnTheTimerAndFinishesOnce) {
   EXPECT_EQ(times.count(), 4);  // steps 0..3
   EXPECT_EQ(mMap->AnimationStep(), 4);
   EXPECT_DOUBLE_EQ(mData->DisplayTime(), 2.0);
-}
-
-TEST_F(TMapFixture, AnimationPastTheEndFiresOnlyWhenExactlyOneStepBeyond) {
-  QSignalSpy finished(mMap.get(), &TAQVKaart::AnimationFinished);
-  mMap->SetAnimationStep(6);
-  mMap->Animate();
-  QTRY_VERIFY(!mMap->Animating());
-  EXPECT_EQ(finished.count(), 0);
-  mMap->SetAnimationStep(4);
-  mMap->Animate();
-  QTRY_VERIFY(!mMap->Animating());
-  EXPECT_EQ(finished.count(), 1);
+  // Started past the end, it fires the event only when exactly one step beyond.
+  for (const int step : {6, 4}) {
+    mMap->SetAnimationStep(step);
+    mMap->Animate();
+    QTRY_VERIFY(!mMap->Animating());
+    EXPECT_EQ(finished.count(), step == 6 ? 1 : 2) << step;
+  }
 }
 
 TEST_F(TMapFixture, PauseStopsTheAnimationWithoutTheFinishedEvent) {
@@ -475,7 +461,7 @@ TEST_F(TMapFixture, DisplayTimesBeyondAThousandYearsAreComputedAtThreeHundredSix
   EXPECT_FALSE(std::equal(capped.begin(), capped.end(), mMap->Grid().Values()));
 }
 
-TEST_F(TMapFixture, FailedXYZExportShowsTheSaveMessage) {
+TEST_F(TMapFixture, FailedXYZExportShowsTheSaveMessageAndTheClipboardCarriesBitmapAndSvg) {
   test::TTempFolder folder;
   EXPECT_TRUE(mMap->SaveContoursAsXYZ(folder.Path("map.xyz")));
   EXPECT_FALSE(folder.Read("map.xyz").empty());
@@ -484,9 +470,7 @@ TEST_F(TMapFixture, FailedXYZExportShowsTheSaveMessage) {
   EXPECT_FALSE(mMap->SaveContoursAsXYZ(bad));
   EXPECT_EQ(mUi.OnlyMessage(), "Could not save " + bad + "!");
   mUi.Messages.clear();
-}
-
-TEST_F(TMapFixture, ClipboardCarriesTheBitmapAndTheSvg) {
+  // The clipboard carries the bitmap and the SVG.
   mMap->CopyToClipboard(false);
   const QMimeData* mime = QApplication::clipboard()->mimeData();
   ASSERT_NE(mime, nullptr);
@@ -505,31 +489,17 @@ TEST_F(TMapFixture, ClipboardCarriesTheBitmapAndTheSvg) {
   EXPECT_EQ(QApplication::clipboard()->image().size(), QSize(300, mMap->height()));
 }
 
-TEST_F(TMapFixture, FarAwayWellDrawsWithoutOverflow) {
-  mData->PumpingWells[2].X = 1e15;
-  mData->ObservationWells[1].Y = -1e300;
-  mMap->SetTime(1.0);
-  const QImage image = mMap->RenderImage(QSize(700, 500));
-  EXPECT_GT(CountPixels(image, IsNotWhite), 1000);
-}
-
-TEST_F(TMapFixture, RotatedBackgroundImageAtHalfTransparency) {
+TEST_F(TMapFixture, RotatedBackgroundImageAtHalfTransparencyAndOneOutOfRangeIsClamped) {
   test::TTempFolder folder;
   QImage picture(160, 120, QImage::Format_RGB32);
   for (int y = 0; y < picture.height(); ++y)
     for (int x = 0; x < picture.width(); ++x)
       picture.setPixelColor(x, y, QColor((x * 8) % 256, 40 + y, ((x / 20 + y / 20) % 2) * 200));
-  const std::string path = folder.Path("photo.png");
-  ASSERT_TRUE(picture.save(QString::fromStdString(path)));
   // Four metres per pixel, turned 30 degrees, the upper-left corner at (-350, 300).
-  const double c = 4 * std::cos(M_PI / 6), s = 4 * std::sin(M_PI / 6);
-  folder.Write("photo.pgw", std::to_string(c) + "\n" + std::to_string(-s) + "\n" +
-                                std::to_string(-s) + "\n" + std::to_string(-c) + "\n-350\n300\n");
-  mData->BackgroundFiles = {{true, path}};
-  mData->ShowBackgroundImages = true;
-  mData->BackgroundTransparency = 50;
-  const TMapImageLoadReport report = mMap->LoadBackgroundImages();
-  EXPECT_TRUE(report.Failures.empty());
+  const std::string c = std::to_string(4 * std::cos(M_PI / 6));
+  const std::string s = std::to_string(4 * std::sin(M_PI / 6));
+  const std::string world = c + "\n-" + s + "\n-" + s + "\n-" + c + "\n-350\n300\n";
+  EXPECT_TRUE(ShowBehind(*mData, *mMap, folder, picture, world, 50).Failures.empty());
   ASSERT_FALSE(mData->ImagesUnavailable);
   const QImage image = Picture(QSize(900, 600), "map-rotated-image.png");
   // Half transparency over white: no pixel of the image is darker than half white.
@@ -541,6 +511,10 @@ TEST_F(TMapFixture, RotatedBackgroundImageAtHalfTransparency) {
   mData->BackgroundTransparency = 250;
   mMap->RefreshBackground();
   EXPECT_EQ(mMap->Images().Transparency(), 100);
+  mMap->BeginPreview();
+  mMap->SetPreviewTransparency(-40);
+  mMap->EndPreview();
+  (void)mMap->RenderImage(QSize(300, 200));  // draws without reading outside any range
 }
 
 }  // namespace

@@ -60,31 +60,26 @@ TEST_F(TMapFixture, CornerBoxFollowsTheLegendFromRightToLeft) {
   }
 }
 
-TEST_F(TMapFixture, WorldBoxTouchingThePlotEdgeIsNotPainted) {
+TEST_F(TMapFixture, WorldBoxTouchingThePlotEdgeOrFarAwayIsNotPainted) {
   TAQVTextBoxRecord* inside = AddBox(*mData, 1, -300, 200, "Inside");
   mMap->SyncTextEdits();
   mMap->ComputeLayout(mMap->width(), mMap->height());
   const double edgeX = mMap->ScreenToWorldX(mMap->PlotLayout().Left);
   TAQVTextBoxRecord* edge = AddBox(*mData, 1, edgeX, 200, "Edge");
+  TAQVTextBoxRecord* far = AddBox(*mData, 1, 1e200, -1e200, "Far");
   mMap->SyncTextEdits();
   mMap->RepositionTexts(true);
   EXPECT_TRUE(mMap->TextEditOf(inside)->Shown());
   EXPECT_FALSE(mMap->TextEditOf(edge)->Shown());
   EXPECT_EQ(edge->PixelX, mMap->PlotLayout().Left);
+  EXPECT_EQ(far->PixelX, kPixelLimit);
+  EXPECT_EQ(far->PixelY, kPixelLimit);
+  EXPECT_FALSE(mMap->TextEditOf(far)->Shown());
   // Nor can its corner be taken with the mouse.
   const QPoint corner = mMap->TextEditOf(edge)->BoxRect().topLeft();
   QTest::mousePress(mMap.get(), Qt::LeftButton, {}, corner);
   EXPECT_EQ(mData->SelectedTextBox, nullptr);
   QTest::mouseRelease(mMap.get(), Qt::LeftButton, {}, corner);
-}
-
-TEST_F(TMapFixture, FarAwayWorldAnchorSaturatesAndIsHidden) {
-  TAQVTextBoxRecord* far = AddBox(*mData, 1, 1e200, -1e200, "Far");
-  mMap->SyncTextEdits();
-  mMap->RepositionTexts(true);
-  EXPECT_EQ(far->PixelX, kPixelLimit);
-  EXPECT_EQ(far->PixelY, kPixelLimit);
-  EXPECT_FALSE(mMap->TextEditOf(far)->Shown());
 }
 
 TEST_F(TMapFixture, TextBoxesAppearInTheRenderedPicture) {
@@ -153,21 +148,6 @@ TEST_F(TMapFixture, InsertTextInsideThePlotAnchorsToTheWorldAndOutsideBesideTheL
   }
 }
 
-TEST_F(TMapFixture, TypedTextReachesTheRecordWithCrLfBreaks) {
-  TAQVTextEdit* edit = mMap->InsertText(QString(), 200, 200, 60, 120);
-  edit->setFocus();
-  QTest::keyClicks(edit, QStringLiteral("ab"));
-  QTest::keyClick(edit, Qt::Key_Return);
-  QTest::keyClicks(edit, QStringLiteral("cd"));
-  EXPECT_EQ(edit->Record()->Text, "ab\r\ncd");
-  EXPECT_EQ(edit->GetEncodedText(), "ab&crnl;cd");
-  // The box being typed in shows its own background, not the map under it.
-  edit->Record()->Color = clYellow;
-  edit->LoadFromRecord();
-  const QImage typing = edit->grab().toImage();
-  EXPECT_EQ(typing.pixelColor(typing.width() - 5, typing.height() - 5), QColor(Qt::yellow));
-}
-
 struct TBreakCase {
   const char* Record;
   const char* Edit;
@@ -181,12 +161,8 @@ TEST_P(LineBreaks, EveryKindOfBreakIsKeptThroughTheRecord) {
   EXPECT_EQ(RecordTextToEdit(back), edit);
   // Only CR LF pairs remain, so the record line's "&crnl;" carries each break once.
   for (std::size_t i = 0; i < back.size(); ++i) {
-    if (back[i] == '\n') {
-      ASSERT_TRUE(i > 0 && back[i - 1] == '\r');
-    }
-    if (back[i] == '\r') {
-      ASSERT_TRUE(i + 1 < back.size() && back[i + 1] == '\n');
-    }
+    ASSERT_TRUE(back[i] != '\n' || (i > 0 && back[i - 1] == '\r')) << i;
+    ASSERT_TRUE(back[i] != '\r' || (i + 1 < back.size() && back[i + 1] == '\n')) << i;
   }
 }
 
@@ -300,7 +276,7 @@ TEST_F(TTextBoxMouse, CornerHandlesResizeDownToOnePixelAndTheInsideOnlyEdits) {
   EXPECT_GT(BoxPixels(mMap->grab().toImage(), plain).Dark, 20);
 }
 
-TEST_F(TMapFixture, RecordLineRoundTripsAndAMalformedLineLeavesTheBoxUnchanged) {
+TEST_F(TMapFixture, RecordLineAndTypedTextRoundTripAndAMalformedLineLeavesTheBoxUnchanged) {
   TAQVTextBoxRecord* record = AddBox(*mData, 1, 12.5, -3, "x");
   record->Font.Name = "Times New Roman";
   mMap->SyncTextEdits();
@@ -318,6 +294,19 @@ TEST_F(TMapFixture, RecordLineRoundTripsAndAMalformedLineLeavesTheBoxUnchanged) 
   edit->SetEncodedText("one&crnl;two");
   EXPECT_EQ(edit->toPlainText(), QStringLiteral("one\ntwo"));
   EXPECT_EQ(record->Text, "one\r\ntwo");
+  // Typed text reaches the record with CR LF breaks.
+  TAQVTextEdit* typed = mMap->InsertText(QString(), 200, 200, 60, 120);
+  typed->setFocus();
+  QTest::keyClicks(typed, QStringLiteral("ab"));
+  QTest::keyClick(typed, Qt::Key_Return);
+  QTest::keyClicks(typed, QStringLiteral("cd"));
+  EXPECT_EQ(typed->Record()->Text, "ab\r\ncd");
+  EXPECT_EQ(typed->GetEncodedText(), "ab&crnl;cd");
+  // The box being typed in shows its own background, not the map under it.
+  typed->Record()->Color = clYellow;
+  typed->LoadFromRecord();
+  const QImage typing = typed->grab().toImage();
+  EXPECT_EQ(typing.pixelColor(typing.width() - 5, typing.height() - 5), QColor(Qt::yellow));
 }
 
 TEST_F(TMapFixture, RecordsReplacedByTheDocumentNeverLeaveAStaleEdit) {

@@ -47,7 +47,7 @@ class FilesSelectionTest : public ::testing::Test {
   std::string mNextFile;
 };
 
-TEST_F(FilesSelectionTest, ShowsItsCaptionsAndLayout) {
+TEST_F(FilesSelectionTest, ShowsItsCaptionsAndLayoutAndF1AsksForTheImportImageTopic) {
   EXPECT_EQ(mForm.windowTitle(), "Files selection");
   EXPECT_EQ(mForm.AddButton()->text(), "&Add");
   EXPECT_EQ(mForm.DeleteButton()->text(), "&Delete");
@@ -56,9 +56,15 @@ TEST_F(FilesSelectionTest, ShowsItsCaptionsAndLayout) {
   EXPECT_TRUE(mForm.OKButton()->isDefault());
   EXPECT_EQ(mForm.size(), QSize(418, 306));
   EXPECT_EQ(mForm.property("HelpKeyword").toString(), "image_import");
+  int helps = 0;
+  mForm.OnHelp = [&] { ++helps; };
+  mForm.show();
+  QTest::keyClick(&mForm, Qt::Key_F1);
+  EXPECT_EQ(helps, 1);
+  EXPECT_EQ(mForm.property("HelpKeyword").toString(), "import_image");
 }
 
-TEST_F(FilesSelectionTest, InitializeListsTheFilesAndOkHandsBackTheChecks) {
+TEST_F(FilesSelectionTest, InitializeListsTheFilesAndOkHandsBackTheChecksAndCancelDoesNot) {
   const TBackgroundFiles document = {{true, Image("a.png")}, {false, Image("b.tif")}};
   mForm.Files = document;
   mForm.Initialize();
@@ -73,11 +79,8 @@ TEST_F(FilesSelectionTest, InitializeListsTheFilesAndOkHandsBackTheChecks) {
   EXPECT_EQ(mForm.result(), QDialog::Accepted);
   EXPECT_EQ(mForm.Files,
             (TBackgroundFiles{{false, document[0].FileName}, {true, document[1].FileName}}));
-}
-
-TEST_F(FilesSelectionTest, CancelLeavesTheDocumentsListAlone) {
-  const TBackgroundFiles document = {{true, Image("a.png")}};
-  mForm.Files = document;
+  const TBackgroundFiles another = {{true, Image("c.png")}};
+  mForm.Files = another;
   mForm.Initialize();
   mForm.FSListbox()->setCurrentRow(0);
   QTest::mouseClick(mForm.DeleteButton(), Qt::LeftButton);
@@ -86,7 +89,7 @@ TEST_F(FilesSelectionTest, CancelLeavesTheDocumentsListAlone) {
   QTest::mouseClick(mForm.CancelButton(), Qt::LeftButton);
   EXPECT_EQ(mForm.result(), QDialog::Rejected);
   EXPECT_TRUE(mForm.Files.empty());  // the dialog's own copy follows the list
-  EXPECT_EQ(document.size(), 1u);
+  EXPECT_EQ(another.size(), 1u);
 }
 
 TEST_F(FilesSelectionTest, AddingTheSameFileInAnotherCaseIsRefused) {
@@ -124,7 +127,7 @@ TEST_F(FilesSelectionTest, TiffWithoutItsWorldFileIsRefusedAndWithItIsAdded) {
   EXPECT_EQ(mUi.Texts().back(), mFolder.Path("aerial.tfw") + " is not a regular file.");
 }
 
-TEST_F(FilesSelectionTest, StatusBarShowsTheSelectedWorldFileWithEitherDecimalSign) {
+TEST_F(FilesSelectionTest, StatusBarShowsTheSelectedWorldFileWithEitherDecimalSignOrAnError) {
   mForm.Files = {{true, Image("a.png", "a.pgw", "0.5\r\n0\r\n0\r\n-0.5\r\n1000.25\r\n2000\r\n")},
                  {true, Image("b.jpg", "b.jgw", "2,5\n0\n0\n-2,5\n12,75\n-3\n")},
                  {true, Image("c.gif", "c.gfw", "1\n0\n0\n-1\n")},
@@ -150,12 +153,9 @@ TEST_F(FilesSelectionTest, StatusBarShowsTheSelectedWorldFileWithEitherDecimalSi
   mForm.FSListbox()->setCurrentRow(3);
   EXPECT_EQ(mForm.PanelText(3), "");
   EXPECT_TRUE(mUi.Messages.empty());
-}
-
-// A world-file line that neither decimal sign reads is reported as an error box instead of
-// an exception leaving the slot.
-TEST_F(FilesSelectionTest, UnreadableWorldFileNumberShowsAnErrorInsteadOfCrashing) {
-  mForm.Files = {{true, Image("a.png", "a.pgw", "abc\n0\n0\n-1\n0\n0\n")}};
+  // A world-file line that neither decimal sign reads is reported as an error box instead of
+  // an exception leaving the slot.
+  mForm.Files = {{true, Image("e.png", "e.pgw", "abc\n0\n0\n-1\n0\n0\n")}};
   mForm.Initialize();
   mForm.FSListbox()->setCurrentRow(0);
   ASSERT_EQ(mUi.Messages.size(), 1u);
@@ -175,15 +175,6 @@ TEST_F(FilesSelectionTest, PanelsShareTheWidthAndTheDialogKeepsItsMinimumSize) {
   EXPECT_GE(mForm.height(), 300);
   for (int i = 0; i < 4; ++i)
     EXPECT_EQ(mForm.PanelWidth(i), std::max(50, (mForm.width() - 20) / 4));
-}
-
-TEST_F(FilesSelectionTest, F1AsksForTheImportImageTopic) {
-  int helps = 0;
-  mForm.OnHelp = [&] { ++helps; };
-  mForm.show();
-  QTest::keyClick(&mForm, Qt::Key_F1);
-  EXPECT_EQ(helps, 1);
-  EXPECT_EQ(mForm.property("HelpKeyword").toString(), "import_image");
 }
 
 // Renders the dialog to a PNG for a person to look at when AQV_SCREENSHOT_DIR names a folder.

@@ -20,6 +20,7 @@
 #include "map/gui/Progress.h"
 #include "tests/map/gui/MapGuiFixture.h"
 #include "tests/support/AnswerDialog.h"
+#include "tests/support/Clicks.h"
 #include "tests/support/Pixels.h"
 #include "tests/support/ReviewPicture.h"
 
@@ -137,16 +138,21 @@ TEST(TextOptionsDialog, BorderStyleAndWidthFollowEachOther) {
             TAQVTextEditOptionsForm::bsDot);
 }
 
+// The text options dialog's preview of the text.
+QLabel* Preview(QWidget& form) {
+  for (QLabel* label : form.findChildren<QLabel*>())
+    if (label->text().startsWith(QStringLiteral("On the north pole"))) return label;
+  ADD_FAILURE() << "no preview";
+  return nullptr;
+}
+
 TEST(TextOptionsDialog, RightButtonOnTheBackgroundColoursClearsTransparent) {
   TAQVTextBoxRecord box;
   box.ClearBackground = true;
   TAQVTextEditOptionsForm form;
   form.SetTarget(&box);
   form.show();
-  auto* pages = form.findChild<QTabWidget*>(QStringLiteral("OptionsPage"));
-  QTest::mouseClick(pages->tabBar(), Qt::LeftButton, Qt::NoModifier,
-                    pages->tabBar()->tabRect(1).center());
-  ASSERT_EQ(pages->currentIndex(), 1);
+  test::ClickTab(form.findChild<QTabWidget*>(QStringLiteral("OptionsPage")), 1);
   auto* grid = form.findChild<TMyColorGrid*>(QStringLiteral("bgColor"));
   auto* transparent = form.findChild<QCheckBox*>(QStringLiteral("bgTransparent"));
   ASSERT_TRUE(transparent->isChecked());
@@ -155,11 +161,9 @@ TEST(TextOptionsDialog, RightButtonOnTheBackgroundColoursClearsTransparent) {
   EXPECT_TRUE(transparent->isChecked());
   QTest::mouseClick(grid, Qt::RightButton, Qt::NoModifier, grid->CellRect(9).center());
   EXPECT_FALSE(transparent->isChecked());
-  for (QLabel* label : form.findChildren<QLabel*>()) {  // the preview shows the colour
-    if (label->text().startsWith(QStringLiteral("On the north pole"))) {
-      EXPECT_EQ(label->grab().toImage().pixelColor(2, 2), ToQColor(grid->CellColor(9)));
-    }
-  }
+  // The preview shows the colour.
+  ASSERT_NE(Preview(form), nullptr);
+  EXPECT_EQ(Preview(form)->grab().toImage().pixelColor(2, 2), ToQColor(grid->CellColor(9)));
   form.grab().save(QString::fromStdString(test::ReviewPath("map-text-options-background.png")));
   QTest::keyClick(&form, Qt::Key_Return);
   EXPECT_FALSE(box.ClearBackground);
@@ -175,9 +179,7 @@ TEST(TextOptionsDialog, MoreColorsOnEachPageShowsAndIsKept) {
   form.show();
   const QColor colours[] = {QColor(200, 0, 150), QColor(0, 160, 90), QColor(30, 60, 220)};
   const QString pages[] = {"Font", "Background", "Border"};
-  QLabel* preview = nullptr;
-  for (QLabel* label : form.findChildren<QLabel*>())
-    if (label->text().startsWith(QStringLiteral("On the north pole"))) preview = label;
+  QLabel* preview = Preview(form);
   ASSERT_NE(preview, nullptr);
   // A size clicked in its list shows in the preview: the letters stand taller.
   const auto textRows = [preview] {
@@ -200,8 +202,7 @@ TEST(TextOptionsDialog, MoreColorsOnEachPageShowsAndIsKept) {
   EXPECT_GT(textRows(), 2 * small);
   for (int i = 0; i < 3; ++i) {
     test::ClickPage(form, pages[i]);
-    const QColor colour = colours[i];
-    test::AnswerDialog<QColorDialog>([colour](QColorDialog& dialog) {
+    test::AnswerDialog<QColorDialog>([colour = colours[i]](QColorDialog& dialog) {
       dialog.setCurrentColor(colour);
       test::PressButton(dialog, "OK");
     });
