@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QHeaderView>
 #include <QListWidget>
 #include <QPixmap>
 #include <QStyle>
@@ -261,6 +262,10 @@ TEST_F(TInputGridsTest, PeriodRowsAreInsertedAndTheLastOneIsNotDeleted) {
   grid.InsertRows();
   EXPECT_EQ(mData->PumpingWells[1].PeriodCount(), 2);
   EXPECT_EQ(grid.RowCount(), 3);
+  grid.SetSelectionRect({2, 2, 2, 2});
+  grid.DeleteRows();
+  EXPECT_EQ(mData->PumpingWells[1].PeriodCount(), 1);
+  EXPECT_EQ(grid.verticalHeader()->count(), 1);  // the table on screen has one row again
 }
 
 // --- Observation wells and observations -------------------------------------------------------

@@ -1005,6 +1005,10 @@ TEST_F(DocumentWindowTest, OpeningTheChartPageShowsTheDocumentsCurveTypeAndAxes)
   EXPECT_TRUE(RadioButton(*mWindow, "Well-face fluxes")->isChecked());
   EXPECT_FALSE(RadioButton(*mWindow, "Linear head")->isEnabled());
   EXPECT_EQ(chart.ChartTitle.Text(), "Well-face flux - time");
+  ClickTab(TDocumentPage::dpInfo);
+  d.SetWellFluxMode(false);
+  ClickTab(TDocumentPage::dpChart);
+  EXPECT_TRUE(RadioButton(*mWindow, "Drawdown curves")->isChecked());
 }
 
 // The tab between a curve's name and its layer was drawn as a wide gap in the legend and the

@@ -128,6 +128,7 @@ TEST_F(MainFormTest, TheNextFrameKeepsTheFoldersAndBarsOfTheLast) {
   {
     TMainForm form;
     form.show();
+    form.resize(700, 500);
     Globals().OpenDirectory = "/data/open";
     Globals().SaveDirectory = "/data/save";
     form.statusBar()->hide();
@@ -141,6 +142,7 @@ TEST_F(MainFormTest, TheNextFrameKeepsTheFoldersAndBarsOfTheLast) {
   TMainForm next;
   next.show();
   EXPECT_EQ(CurrentPreferences(), stored);
+  EXPECT_EQ(next.size(), QSize(700, 500));  // where and as large as it was left
   // Every button of the tool bar shows its picture, the bar itself hidden as it was left.
   QToolBar* bar = next.findChild<QToolBar*>();
   ASSERT_NE(bar, nullptr);
