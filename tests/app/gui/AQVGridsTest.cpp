@@ -176,6 +176,10 @@ TEST_F(TInputGridsTest, LayerPopupListsTheLayersAndStoresEachClickOnce) {
   QTest::keyClick(list, Qt::Key_Space);
   EXPECT_EQ(grid.Cells(5, 1), "1,2");
   popup->close();
+  QTest::mouseClick(grid.viewport(), Qt::LeftButton, {},
+                    QPoint(cell.right() - 8, cell.center().y()));
+  EXPECT_EQ(list->count(), 2);  // opened again: the same two layers
+  popup->close();
 }
 
 TEST_F(TInputGridsTest, PastingWellsPastTheCapacityWritesNothing) {

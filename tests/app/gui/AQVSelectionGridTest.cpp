@@ -135,6 +135,10 @@ TEST_F(TSelectionGridTest, RendersTheDialog) {
   QHeaderView* titles = Grid().horizontalHeader();
   const QRect title(titles->sectionViewportPosition(1), 0, titles->sectionSize(1), 120);
   EXPECT_GT(CountPixels(titles->viewport()->grab().toImage(), dark, title), 50);
+  // Each row is titled with its layer, written from the left.
+  QHeaderView* layers = Grid().verticalHeader();
+  const QRect start(8, layers->sectionViewportPosition(0), 12, layers->sectionSize(0));
+  EXPECT_GT(CountPixels(layers->viewport()->grab().toImage(), dark, start), 5);
   // In well-flux mode the curves are the pumping wells, each titled with its well's name.
   ASSERT_TRUE(mData->InsertPumpingWells(2, 1));
   mData->SetWellFluxMode(true);

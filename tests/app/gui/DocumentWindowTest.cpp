@@ -688,6 +688,7 @@ TEST_F(DocumentWindowTest, TheWellPagesFollowTheCurrentWell) {
   QWidget* measurements = mWindow->findChild<QWidget*>("AQVObservationsGrid");
   ASSERT_TRUE(mWindow->LoadFile(folder.Path("none.aqv")));
   EXPECT_FALSE(measurements->isVisible());
+  EXPECT_FALSE(shown(QStringLiteral("PB 40 m")));  // nor the well that is gone
   EXPECT_TRUE(mUi.Messages.empty());
   ASSERT_TRUE(mWindow->LoadFile(Sample("v2010.aqv")));
   EXPECT_TRUE(measurements->isVisible());
@@ -786,8 +787,10 @@ TEST_F(DocumentWindowTest, ARightClickOnAGridOpensItsMenuOfEditActions) {
 
 TEST_F(DocumentWindowTest, AClickOnTheMapTakesTheKeysFromAPanelEdit) {
   ShowNewDocument();
-  mWindow->SetActivePage(TDocumentPage::dpContourPlot);
   TAQVData& d = mWindow->Data();
+  d.SetTimeSteps(7);
+  mWindow->SetActivePage(TDocumentPage::dpContourPlot);
+  EXPECT_EQ(Find<TAQVSpinEdit>(*mWindow, "anTstepsSpinEdit")->text(), "7");
   TAQVKaart* map = mWindow->Map();
   auto* west = Find<QLineEdit>(*mWindow, "coWestFloatEdit");
   const auto shownWindow = [this] {
@@ -813,6 +816,16 @@ TEST_F(DocumentWindowTest, AClickOnTheMapTakesTheKeysFromAPanelEdit) {
     EXPECT_NEAR(Find<QLineEdit>(*mWindow, edit)->text().toDouble(), value, 1e-6 * std::fabs(value))
         << edit;
   }
+  // A minimum typed by hand draws at once; Auto ticked again brings the automatic levels back.
+  const double lowest = map->GetMinContourLevel();
+  auto* automatic = Find<QCheckBox>(*mWindow, "cnmiAutoCheckBox");
+  const QPoint box(8, automatic->height() / 2);
+  QTest::mouseClick(automatic, Qt::LeftButton, {}, box);
+  TypeInto(Find<TAQVFloatEdit>(*mWindow, "cnMinDrawdownFloatEdit"),
+           QByteArray::number(lowest + d.AutoContourIntervalValue).constData());
+  EXPECT_GT(map->GetMinContourLevel(), lowest);
+  QTest::mouseClick(automatic, Qt::LeftButton, {}, box);
+  EXPECT_EQ(map->GetMinContourLevel(), lowest);
   const auto pressKey = [](int key, Qt::KeyboardModifiers modifiers) {
     QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key), modifiers);
   };

@@ -238,6 +238,7 @@ TEST_F(TEditCycleTest, ArrowsLeaveTheCellOnlyFromTheEdgesOfTheText) {
   Type(grid, 3, 2, "5");
   Key(grid, Qt::Key_Up);
   EXPECT_EQ(grid.Row(), 1);
+  EXPECT_EQ(mData->CurrentPumpingWell(), 1);  // the well with it
   Type(grid, 3, 1, "6");
   Key(grid, Qt::Key_Down);
   EXPECT_EQ(grid.Row(), 2);
