@@ -628,8 +628,12 @@ void TMainForm::ImportImageFilesActionExecute() {
 void TMainForm::ViewBackgroundImagesActionExecute() {
   TMDIChild* child = ActiveChild();
   if (child == nullptr) return;
-  child->Data().ShowBackgroundImages = mViewBackgroundImagesAction->isChecked();
-  child->Data().Saved = false;
+  // The menu's tick is set only as the menu opens; Ctrl+B without the menu, or after another
+  // document was active, would read a stale tick. The document's own flag is what flips.
+  TAQVData& d = child->Data();
+  d.ShowBackgroundImages = !d.ShowBackgroundImages;
+  mViewBackgroundImagesAction->setChecked(d.ShowBackgroundImages);
+  d.Saved = false;
   child->Map()->RefreshBackground();
 }
 

@@ -102,9 +102,11 @@ TEST_F(DocumentWindowTest, LoadingASampleFillsThePagesAndComputesTheGraph) {
   const auto* fileRemarks = mWindow->findChild<QPlainTextEdit*>("flRemarksMemo");
   ASSERT_NE(fileRemarks, nullptr);
   EXPECT_EQ(fileRemarks->toPlainText().split('\n').value(3).toStdString(), d.InfoTexts[14]);
-  d.InfoTexts[6] = "Second remark";  // a change of the document shows at once
+  // A change of the document shows at once, each remark on its own line.
+  for (int text : {5, 6, 7, 11, 12, 13, 14}) d.InfoTexts[text] = "Remark " + std::to_string(text);
   d.Changed();
-  EXPECT_EQ(mWindow->ProjectRemarksMemo()->toPlainText().split('\n').value(1), "Second remark");
+  EXPECT_EQ(mWindow->ProjectRemarksMemo()->toPlainText(), "Remark 5\nRemark 6\nRemark 7");
+  EXPECT_EQ(fileRemarks->toPlainText(), "Remark 11\nRemark 12\nRemark 13\nRemark 14");
   mWindow->show();
   d.SetBottomAquitardAbsent(true);  // the page shows the boundary as the document has it
   d.SetBottomAquitardImpervious(false);

@@ -130,17 +130,23 @@ TEST_F(TFEMGridFormTest, PreviewShowsTheMeshAndEnablesSave) {
   if (const QByteArray folder = qgetenv("AQV_TEST_PNG_DIR"); !folder.isEmpty())
     mForm->grab().save(QString::fromLocal8Bit(folder) + "/fem-grid-form.png");
 
-  // The last of the most observation wells is marked as well.
+  // The last of the most wells of either kind is marked as well.
   mData->SetObservationWellCount(kMaxObservationWells);
   for (int j = 3; j <= kMaxObservationWells; ++j) {
     mData->ObservationWells[j].X = 100.0 * j;
     mData->ObservationWells[j].Y = -200;
   }
+  ASSERT_TRUE(mData->InsertPumpingWells(kMaxPumpingWells, 1));
+  mData->PumpingWells[kMaxPumpingWells].X = -400;
+  mData->PumpingWells[kMaxPumpingWells].Y = 300;
   Preview();
   ASSERT_TRUE(view.MeshDrawn());
-  const QColor last = view.Picture().pixelColor(t.PixelX(500), t.PixelY(-200));
+  const TMeshTransform both = TMeshTransform::ForArea(view.width(), view.height(), Grid().Radius(),
+                                                      Grid().CentreX(), Grid().CentreY());
+  const QColor last = view.Picture().pixelColor(both.PixelX(500), both.PixelY(-200));
   EXPECT_GT(last.blue(), 150);
   EXPECT_LT(last.red(), 100);
+  EXPECT_GT(view.Picture().pixelColor(both.PixelX(-400), both.PixelY(300)).red(), 150);
 }
 
 // How a setting is changed after the preview.
