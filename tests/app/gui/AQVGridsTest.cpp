@@ -215,10 +215,13 @@ class TPeriodsPasteTest : public TGridTest {
 
 TEST_F(TPeriodsPasteTest, OkAddsTheRowsAndWritesEveryLine) {
   mUi.Answers = {TModalResult::mrOK};
+  mData->PumpingWells[1].Included[3] = false;  // stays with its row: the new rows come last
   PasteFive();
   EXPECT_EQ(mUi.OnlyMessage(), "Pasting requires expansion of the table");
   const TPumpingWell& w = mData->PumpingWells[1];
   ASSERT_EQ(w.PeriodCount(), 6);
+  EXPECT_EQ(std::ranges::count(w.Included, false), 1);
+  EXPECT_FALSE(w.Included[3]);
   for (int k = 2; k <= 6; ++k) {
     EXPECT_EQ(w.StartTime[k], k - 1.0) << k;
     EXPECT_EQ(w.Discharge[k], 10.0 * (k - 1)) << k;

@@ -456,6 +456,7 @@ TEST_F(DocumentWindowTest, EditsThatTheFileKeepsMakeClosingAsk) {
          w.Chart()->ChartTitle().Font().SetSize(31);
          click(Find<QPushButton>(w, "ResetOptionsButton"));
          EXPECT_NE(w.Chart()->ChartTitle().Font().Size(), 31);  // back to the default
+         EXPECT_GT(w.Chart()->GetSeriesCount(), 0);             // and the curves drawn again
        }},
       {"the map window", TDocumentPage::dpContourPlot,
        [&] { TypeInto(Find<TAQVFloatEdit>(w, "coWestFloatEdit"), "-2000"); }},
