@@ -10,6 +10,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSlider>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
@@ -104,7 +105,9 @@ TEST_F(DocumentWindowTest, LoadingASampleFillsThePagesAndComputesTheGraph) {
   EXPECT_EQ(fileRemarks->toPlainText().split('\n').value(3).toStdString(), d.InfoTexts[14]);
   // A change of the document shows at once, each remark on its own line.
   for (int text : {5, 6, 7, 11, 12, 13, 14}) d.InfoTexts[text] = "Remark " + std::to_string(text);
+  d.RelStoppingCriterion = 0.0025;
   d.Changed();
+  EXPECT_EQ(mWindow->findChild<QLineEdit*>("paRelativeEdit")->text(), "0.0025");
   EXPECT_EQ(mWindow->ProjectRemarksMemo()->toPlainText(), "Remark 5\nRemark 6\nRemark 7");
   EXPECT_EQ(fileRemarks->toPlainText(), "Remark 11\nRemark 12\nRemark 13\nRemark 14");
   mWindow->show();
@@ -649,10 +652,14 @@ TEST_F(DocumentWindowTest, GridValidationChecksTheTablesOfEveryWell) {
   d.SetCurrentObservationWell(1);
   d.SetCurrentPumpingWell(1);
   EXPECT_TRUE(mWindow->ValidateGridsEx(false));
-  // Values that a data file can carry and the grids refuse, in the wells not shown.
-  d.ObservationWells[2].Time[1] = 0;
-  EXPECT_FALSE(mWindow->ValidateGridsEx(false));
-  d.ObservationWells[2].Time[1] = 1;
+  // Values that a data file can carry and the grids refuse, in the wells not shown: the first
+  // and the last.
+  for (int j : {1, 2}) {
+    d.SetCurrentObservationWell(3 - j);
+    const double time = std::exchange(d.ObservationWells[j].Time[1], 0);
+    EXPECT_FALSE(mWindow->ValidateGridsEx(false)) << j;
+    d.ObservationWells[j].Time[1] = time;
+  }
   d.PumpingWells[2].Rw = -1;  // in the table of all pumping wells
   mWindow->RefreshGrids();
   EXPECT_FALSE(mWindow->ValidateGridsEx(false));
@@ -892,6 +899,7 @@ TEST_F(DocumentWindowTest, AnAnimationStoppedByAnotherPageLeavesTheButtonsAsAfte
   TAQVKaart& map = *mWindow->Map();
   QTest::mouseClick(mWindow->AnimateButton(), Qt::LeftButton);
   QTRY_VERIFY(map.AnimationStep() >= 2);
+  EXPECT_EQ(mWindow->findChild<QSlider*>()->value(), map.AnimationStep());  // following it
   ClickTab(TDocumentPage::dpChart);
   EXPECT_FALSE(map.Animating());
   EXPECT_TRUE(mWindow->AnimateButton()->isEnabled());
@@ -907,6 +915,7 @@ TEST_F(DocumentWindowTest, AnAnimationStoppedByAnotherPageLeavesTheButtonsAsAfte
   QTest::mouseClick(mWindow->ResetButton(), Qt::LeftButton);  // back at the start
   EXPECT_FALSE(mWindow->ResetButton()->isEnabled());
   EXPECT_EQ(map.AnimationStep(), 0);
+  EXPECT_EQ(mWindow->findChild<QSlider*>()->value(), 0);  // the slider too
 }
 
 TEST_F(DocumentWindowTest, TheMapKeepsAUsableDrawingAreaInASmallWindow) {

@@ -188,6 +188,9 @@ TEST_F(TFEMGridFormTest, ChangingDensityOrModelLengthAfterPreviewDisablesSaveUnt
     EXPECT_DOUBLE_EQ(2 * Grid().Radius(), mData->ModelLength);
     EXPECT_NE(mData->MeshDensity * mData->ModelLength, 3 * 2000.0);
   }
+  Type(mForm->DensityEdit(), "9", true);
+  mForm->DensityEdit()->UpClick();
+  EXPECT_EQ(mForm->DensityEdit()->text(), "10");  // the arrows reach the finest mesh
 }
 
 TEST_F(TFEMGridFormTest, SaveWritesThePreviewedMeshToTheChosenFile) {

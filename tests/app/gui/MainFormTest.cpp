@@ -221,6 +221,7 @@ TEST_F(FrameFilesTest, AFileAlreadyOpenIsFoundByItsCanonicalPath) {
   EXPECT_TRUE(form.OpenFile(mFolder.Path("link.aqv"), false));
   EXPECT_EQ(form.Children().size(), 1u);
   EXPECT_EQ(form.RecentFiles().Count(), 1);
+  EXPECT_EQ(Globals().OpenDirectory, mFolder.Root());  // the next Open starts there
 }
 
 TEST_F(FrameFilesTest, ARefusedFileClosesItsWindowWithoutAQuestionAndLeavesTheRecentFiles) {
