@@ -426,6 +426,9 @@ TEST_F(TInputGridsTest, ValidationChecksTheValueColumnsOfTheAquiferAndWellGrids)
     wells.SetCells(col, 1, "0");
     EXPECT_EQ(wells.AllCellsValid(), valid) << col;
   }
+  auto& pumping = Shown<TAQVPumpingWellsGrid>();
+  pumping.SetCells(5, 1, "9");  // screened in a layer the system does not have
+  EXPECT_FALSE(pumping.AllCellsValid());
 }
 
 TEST_F(TInputGridsTest, AquiferRowsAreInsertedAndTheLastAquiferIsNotDeleted) {

@@ -731,6 +731,7 @@ TEST_F(DocumentWindowTest, TheCurveSelectionNamesTheWellsAsTheyAreNow) {
   mWindow->Chart()->PopupMenu()->actions().value(0)->trigger();
   EXPECT_EQ(title, "PB 40 m");
   EXPECT_TRUE(mWindow->Data().Saved) << "a cancelled choice changes nothing";
+  EXPECT_TRUE(QTest::qWaitForWindowActive(mWindow.get()));  // the keys are the window's again
 }
 
 // The arrows step the number of aquifers no lower than one, of observation wells up to five.
