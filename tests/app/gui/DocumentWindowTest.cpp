@@ -747,6 +747,9 @@ TEST_F(DocumentWindowTest, TheArrowsStopAtOneAquiferAndFiveObservationWells) {
   QTest::keyClick(wells, Qt::Key_Return);
   EXPECT_EQ(wells->text(), "5");
   EXPECT_EQ(mWindow->Data().ObservationWellCount(), 5);
+  QTest::keyClick(wells, Qt::Key_Down);  // a value spun down is stored as the field is left
+  QTest::keyClick(wells, Qt::Key_Tab);
+  EXPECT_EQ(mWindow->Data().ObservationWellCount(), 4);
 }
 
 TEST_F(DocumentWindowTest, ARightClickOnAGridOpensItsMenuOfEditActions) {

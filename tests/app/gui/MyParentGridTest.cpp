@@ -214,6 +214,9 @@ TEST_F(TEditCycleTest, ArrowsLeaveTheCellOnlyFromTheEdgesOfTheText) {
   auto& grid = Shown<TAQVPumpingWellsGrid>();
   Type(grid, 3, 1, "12");
   QLineEdit* editor = grid.CellEditor();
+  const QPoint beside(5, grid.viewport()->height() - 5);  // below the rows
+  QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, beside);
+  EXPECT_TRUE(editor->hasFocus());  // the typing goes on
   Key(grid, Qt::Key_Left);  // caret from the end to between the digits
   Key(grid, Qt::Key_Left);  // from position 1 to the start: still inside the cell
   EXPECT_TRUE(grid.IsEditing());
