@@ -29,7 +29,7 @@ TEST_F(TUnitsPopupMenuTest, TimeMenuChecksDaysAndChoosingHoursSetsTheUnit) {
   TAQVTimeUnitsPopupMenu menu;
   mData->SetTimeUnit(TAQVTimeUnit::tuDays);
   menu.SetData(mData.get());
-  menu.UpdateChecks();
+  menu.Popup(QPoint(0, 0));  // as the status bar opens it
   for (int i = 0; i < 5; ++i) EXPECT_EQ(menu.Item(i)->isChecked(), i == 3) << i;
   menu.Item(2)->trigger();
   EXPECT_EQ(mData->TimeUnit(), TAQVTimeUnit::tuHours);
