@@ -129,6 +129,9 @@ TEST(PreferencesForm, ShowsStoredValuesAndReadsTheChoiceBack) {
   form.NCSpinEdit()->setText(QStringLiteral("abc"));
   // Not a number of times per log cycle: the minimum.
   EXPECT_EQ(form.Values(), (TPreferenceValues{16, 2, true, false, 0}));
+  form.FormShow({14, 25, false, true, 0});  // and back: both switches follow what is stored
+  EXPECT_EQ(std::pair(form.Values().ConvertLengthUnits, form.Values().ConvertTimeUnits),
+            std::pair(false, true));
   // and not offered: no box of them shows.
   form.show();
   for (const QCheckBox* box : form.findChildren<QCheckBox*>())
