@@ -16,6 +16,11 @@ inline void ClickCentre(QWidget* widget) {
   QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center());
 }
 
+// Clicks the box of a check box or radio button (its text may be shorter than the widget).
+inline void ClickBox(QWidget* button) {
+  QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
+}
+
 // Clicks the tab of page index; the page must then show.
 inline void ClickTab(QTabWidget* pages, int index) {
   QTest::mouseClick(pages->tabBar(), Qt::LeftButton, {}, pages->tabBar()->tabRect(index).center());

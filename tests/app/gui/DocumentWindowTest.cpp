@@ -51,6 +51,7 @@ std::string Sample(const char* name) {
   return std::string(AQV_TEST_DATA_DIR) + "/" + name;
 }
 
+using test::ClickBox;
 using test::ClickCentre;
 using test::RadioButton;
 using test::TypeInCell;
@@ -134,7 +135,7 @@ TEST_F(DocumentWindowTest, LoadingASampleFillsThePagesAndComputesTheGraph) {
   ASSERT_FALSE(d.TopAquitardAbsent());
   for (const char* name : {"boTopLayerCheckBox", "boBottomLayerCheckBox"}) {
     auto* box = mWindow->findChild<QCheckBox*>(name);
-    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
+    ClickBox(box);
   }
   EXPECT_TRUE(d.TopAquitardAbsent());
   EXPECT_FALSE(d.BottomAquitardAbsent());
@@ -306,9 +307,7 @@ TEST_F(DocumentWindowTest, EditsThatTheFileKeepsMakeClosingAsk) {
   TChangingChartDialogs dialogs;
   w.Chart()->SetDialogs(&dialogs);
   w.Chart()->SelectSeries = [](const QStringList&, int& index) { return index = 0, true; };
-  auto click = [](QWidget* widget) {
-    QTest::mouseClick(widget, Qt::LeftButton, {}, QPoint(8, widget->height() / 2));
-  };
+  const auto click = test::ClickBox;
   // A right click on the chart, or the drawing options button, opens its popup menu; the item
   // is chosen there.
   auto chartItem = [&w](const char* name, bool byButton = false) {
@@ -833,12 +832,11 @@ TEST_F(DocumentWindowTest, AClickOnTheMapTakesTheKeysFromAPanelEdit) {
   // A minimum typed by hand draws at once; Auto ticked again brings the automatic levels back.
   const double lowest = map->GetMinContourLevel();
   auto* automatic = Find<QCheckBox>(*mWindow, "cnmiAutoCheckBox");
-  const QPoint box(8, automatic->height() / 2);
-  QTest::mouseClick(automatic, Qt::LeftButton, {}, box);
+  ClickBox(automatic);
   TypeInto(Find<TAQVFloatEdit>(*mWindow, "cnMinDrawdownFloatEdit"),
            QByteArray::number(lowest + d.AutoContourIntervalValue).constData());
   EXPECT_GT(map->GetMinContourLevel(), lowest);
-  QTest::mouseClick(automatic, Qt::LeftButton, {}, box);
+  ClickBox(automatic);
   EXPECT_EQ(map->GetMinContourLevel(), lowest);
   const auto pressKey = [](int key, Qt::KeyboardModifiers modifiers) {
     QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key), modifiers);
@@ -1012,11 +1010,9 @@ TEST_F(DocumentWindowTest, OpeningTheChartPageShowsTheDocumentsCurveTypeAndAxes)
   ClickTab(TDocumentPage::dpChart);
   EXPECT_GT(chart.SeriesCount(), 0);
   EXPECT_FALSE(mWindow->UpdateGraphButton()->isEnabled());
-  QCheckBox* automatic = mWindow->AutoUpdateCheckBox();
-  const QPoint box(8, automatic->height() / 2);
-  QTest::mouseClick(automatic, Qt::LeftButton, {}, box);  // off: the button updates again
+  ClickBox(mWindow->AutoUpdateCheckBox());  // off: the button updates again
   EXPECT_TRUE(mWindow->UpdateGraphButton()->isEnabled());
-  QTest::mouseClick(automatic, Qt::LeftButton, {}, box);
+  ClickBox(mWindow->AutoUpdateCheckBox());
   EXPECT_FALSE(mWindow->UpdateGraphButton()->isEnabled());
   ClickTab(TDocumentPage::dpInfo);
   d.SetTimeAxis(1);
