@@ -632,7 +632,6 @@ void TMainForm::ViewBackgroundImagesActionExecute() {
   // document was active, would read a stale tick. The document's own flag is what flips.
   TAQVData& d = child->Data();
   d.ShowBackgroundImages = !d.ShowBackgroundImages;
-  mViewBackgroundImagesAction->setChecked(d.ShowBackgroundImages);
   d.Saved = false;
   child->Map()->RefreshBackground();
 }
