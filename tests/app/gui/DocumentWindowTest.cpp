@@ -187,6 +187,14 @@ TEST_F(DocumentWindowTest, ImagesThatCannotBeLoadedStayInTheSavedFile) {
   mWindow->Data().SaveToFile(false);
   const std::string saved = folder.Read("a.aqv");
   EXPECT_LT(saved.find("1 " + folder.Path("damaged.png")), saved.find("0 /maps/other.tif"));
+  // An image that loads is shown on the map as its tick in the list says.
+  ASSERT_TRUE(
+      QImage(4, 4, QImage::Format_RGB32).save(QString::fromStdString(folder.Path("a.png"))));
+  folder.Write("a.pgw", "10\n0\n0\n-10\n0\n40\n");
+  for (const bool shown : {true, false, true}) {
+    mWindow->ImportImageFiles({{shown, folder.Path("a.png")}});
+    EXPECT_EQ(mWindow->Map()->Images().Image(0).Visible(), shown);
+  }
 }
 
 TEST_F(DocumentWindowTest, ClosingAnUnsavedDocumentAsksAndCancelKeepsItOpen) {
@@ -639,8 +647,12 @@ TEST_F(DocumentWindowTest, ContourPageGetsAWindowBeyondTheWells) {
   // A window of the person's that ends at a zero edge is theirs to keep.
   mWindow->SetActivePage(TDocumentPage::dpInfo);
   d.SetWorldY2(0);
+  d.SetAnimationStartTime(0.5);  // and so are its animation times, shown as the page opens
+  d.SetAnimationEndTime(2.5);
   mWindow->SetActivePage(TDocumentPage::dpContourPlot);
   EXPECT_EQ(std::tuple(d.WorldX1(), d.WorldY1(), d.WorldY2()), std::tuple(-800.0, -1000.0, 0.0));
+  EXPECT_EQ(Find<QLineEdit>(*mWindow, "anStartingTimeFloatEdit")->text(), "0.5");
+  EXPECT_EQ(Find<QLineEdit>(*mWindow, "anFinalTimeFloatEdit")->text(), "2.5");
 }
 
 TEST_F(DocumentWindowTest, GridValidationChecksTheTablesOfEveryWell) {
