@@ -136,6 +136,11 @@ TEST_F(TActionsTest, CutAndClearActOnTheSelectedText) {
   mEdit->setSelection(0, 2);
   mActions.Clear->trigger();
   EXPECT_EQ(mEdit->text(), "xt");
+  mEdit->selectAll();
+  mActions.Cut->trigger();
+  EXPECT_FALSE(mActions.SelectAll->isEnabled());  // nothing to select until something is typed
+  QTest::keyClicks(mEdit, "y");
+  EXPECT_TRUE(mActions.SelectAll->isEnabled());
 }
 
 TEST_F(TActionsTest, DataActionsNeedADocument) {

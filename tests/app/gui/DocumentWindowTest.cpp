@@ -100,6 +100,8 @@ TEST_F(DocumentWindowTest, LoadingASampleFillsThePagesAndComputesTheGraph) {
   }
   EXPECT_EQ(mWindow->TimeUnitComboBox()->currentIndex(), static_cast<int>(d.TimeUnit()));
   EXPECT_EQ(mWindow->findChild<QLineEdit*>("nuNObsSpinEdit")->text(), "2");
+  EXPECT_EQ(mWindow->findChild<QLineEdit*>("nuNPumpSpinEdit")->text().toInt(),
+            d.PumpingWellCount());
   EXPECT_EQ(mWindow->findChild<QLineEdit*>("paAbsoluteEdit")->text(), "0.0002");
   const auto* fileRemarks = mWindow->findChild<QPlainTextEdit*>("flRemarksMemo");
   ASSERT_NE(fileRemarks, nullptr);
@@ -195,6 +197,11 @@ TEST_F(DocumentWindowTest, ImagesThatCannotBeLoadedStayInTheSavedFile) {
     mWindow->ImportImageFiles({{shown, folder.Path("a.png")}});
     EXPECT_EQ(mWindow->Map()->Images().Image(0).Visible(), shown);
   }
+  mUi.Messages.clear();
+  mWindow->Map()->Images().SetPixelBudget(1);  // too little memory left to show it
+  mWindow->ImportImageFiles({{true, folder.Path("a.png")}});
+  EXPECT_EQ(mUi.OnlyMessage(), kImageTooBigText);
+  mUi.Messages.clear();
 }
 
 TEST_F(DocumentWindowTest, ClosingAnUnsavedDocumentAsksAndCancelKeepsItOpen) {
@@ -649,10 +656,12 @@ TEST_F(DocumentWindowTest, ContourPageGetsAWindowBeyondTheWells) {
   d.SetWorldY2(0);
   d.SetAnimationStartTime(0.5);  // and so are its animation times, shown as the page opens
   d.SetAnimationEndTime(2.5);
+  d.SetDrawLayer(d.AquiferCount() + 1);  // a layer the document no longer has
   mWindow->SetActivePage(TDocumentPage::dpContourPlot);
   EXPECT_EQ(std::tuple(d.WorldX1(), d.WorldY1(), d.WorldY2()), std::tuple(-800.0, -1000.0, 0.0));
   EXPECT_EQ(Find<QLineEdit>(*mWindow, "anStartingTimeFloatEdit")->text(), "0.5");
   EXPECT_EQ(Find<QLineEdit>(*mWindow, "anFinalTimeFloatEdit")->text(), "2.5");
+  EXPECT_EQ(Find<QLineEdit>(*mWindow, "daTekenLaagSpinEdit")->text().toInt(), d.AquiferCount());
 }
 
 TEST_F(DocumentWindowTest, GridValidationChecksTheTablesOfEveryWell) {
@@ -894,6 +903,8 @@ TEST_F(DocumentWindowTest, AfterAnAnimationTheTextBoxBeingTypedInIsBackForTyping
   QTest::mouseClick(mWindow->AnimateButton(), Qt::LeftButton);
   EXPECT_TRUE(map.Animating());
   QTRY_VERIFY(!map.Animating());
+  EXPECT_FALSE(mWindow->AnimateButton()->isEnabled());  // at its end, only Reset goes on
+  EXPECT_FALSE(mWindow->PauseButton()->isEnabled());
   EXPECT_TRUE(box.isVisible());
   ASSERT_TRUE(box.hasFocus());
   QTest::keyClicks(&box, " sand");
