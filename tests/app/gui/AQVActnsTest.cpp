@@ -181,6 +181,9 @@ TEST_F(TActionsTest, SelectAllInAWellGridTakesEveryWellAndNoEntryRow) {
     const TGridRect expected{1, 1, wells->ColCount() - 1, count};
     EXPECT_EQ(wells->Selection(), expected) << count << " wells";
   }
+  Focus(mGrid);  // any other grid: every cell that is not a heading
+  mActions.SelectAll->trigger();
+  EXPECT_EQ(mGrid->Selection(), (TGridRect{0, 1, 2, 3}));
 }
 
 }  // namespace

@@ -138,6 +138,7 @@ TEST_F(DocumentWindowTest, LoadingASampleFillsThePagesAndComputesTheGraph) {
   for (const char* name : {"boTopLayerCheckBox", "boBottomLayerCheckBox"}) {
     auto* box = mWindow->findChild<QCheckBox*>(name);
     ClickBox(box);
+    EXPECT_EQ(mWindow->ConductivitiesGrid()->RowCount(), 1 + d.RowCount()) << name;
   }
   EXPECT_TRUE(d.TopAquitardAbsent());
   EXPECT_FALSE(d.BottomAquitardAbsent());
@@ -651,6 +652,8 @@ TEST_F(DocumentWindowTest, ContourPageGetsAWindowBeyondTheWells) {
   EXPECT_EQ(d.WorldX2(), 500 + 1000);
   EXPECT_EQ(d.WorldY1(), 0 - 1000);
   EXPECT_EQ(d.WorldY2(), 100 + 1000);
+  EXPECT_GT(d.AnimationEndTime(), d.LatestTime());  // and an animation just beyond the data
+  EXPECT_LT(d.AnimationEndTime(), d.LatestTime() + 3);
   // A window of the person's that ends at a zero edge is theirs to keep.
   mWindow->SetActivePage(TDocumentPage::dpInfo);
   d.SetWorldY2(0);
@@ -816,6 +819,9 @@ TEST_F(DocumentWindowTest, ARightClickOnAGridOpensItsMenuOfEditActions) {
   EXPECT_EQ(QApplication::clipboard()->text().count(QStringLiteral("\r\n")), 2);
   ASSERT_TRUE(rightClick(3, 1));
   EXPECT_TRUE(actions.Paste->isEnabled());
+  choose(actions.DeleteRows);  // all of them, which leaves none
+  EXPECT_EQ(mUi.OnlyMessage(),
+            "Can not delete pumping well(s)! Minimum number of pumping wells is 1.");
   menu->hide();
 }
 
