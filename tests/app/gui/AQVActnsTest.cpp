@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QSet>
 #include <QTest>
+#include <QTextEdit>
 #include <QVBoxLayout>
 
 #include "app/gui/AQVActns.h"
@@ -140,6 +141,11 @@ TEST_F(TActionsTest, CutAndClearActOnTheSelectedText) {
   mActions.Cut->trigger();
   EXPECT_FALSE(mActions.SelectAll->isEnabled());  // nothing to select until something is typed
   QTest::keyClicks(mEdit, "y");
+  EXPECT_TRUE(mActions.SelectAll->isEnabled());
+  auto* rich = new QTextEdit(&mWindow);  // as a map's text box
+  mWindow.layout()->addWidget(rich);
+  Focus(rich);
+  QTest::keyClicks(rich, "y");
   EXPECT_TRUE(mActions.SelectAll->isEnabled());
 }
 

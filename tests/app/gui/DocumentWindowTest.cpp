@@ -118,6 +118,7 @@ TEST_F(DocumentWindowTest, LoadingASampleFillsThePagesAndComputesTheGraph) {
   d.SetBottomAquitardImpervious(false);
   ClickTab(TDocumentPage::dpAquiferSystem);
   EXPECT_TRUE(mWindow->ConductivitiesGrid()->isVisible());
+  EXPECT_EQ(mWindow->findChild<QLineEdit*>("laNAqSpinEdit")->text().toInt(), d.AquiferCount());
   EXPECT_FALSE(
       mWindow->findChild<QRadioButton*>("boBottomLayerImperviousRadioButton")->isEnabled());
   EXPECT_TRUE(mWindow->findChild<QRadioButton*>("boBottomLayerLeakyRadioButton")->isChecked());
@@ -200,8 +201,10 @@ TEST_F(DocumentWindowTest, ImagesThatCannotBeLoadedStayInTheSavedFile) {
   }
   mUi.Messages.clear();
   mWindow->Map()->Images().SetPixelBudget(1);  // too little memory left to show it
+  mWindow->Data().Saved = true;
   mWindow->ImportImageFiles({{true, folder.Path("a.png")}});
   EXPECT_EQ(mUi.OnlyMessage(), kImageTooBigText);
+  EXPECT_FALSE(mWindow->Data().Saved);  // the list is to be saved with the rest
   mUi.Messages.clear();
 }
 

@@ -79,6 +79,7 @@ TEST_F(TFEMGridFormTest, OpensWithTheDocumentsSettingsAndSaveDisabled) {
   EXPECT_EQ(mForm->CloseButton()->text(), "&Close");
   EXPECT_FALSE(mForm->SaveButton()->isEnabled());
   EXPECT_TRUE(mForm->PreviewButton()->isEnabled());
+  EXPECT_EQ(mForm->focusWidget(), mForm->ModelLengthEdit());  // where typing starts
   EXPECT_EQ(HelpKeywordOf(mForm->ModelLengthEdit()), "fem_model");
   EXPECT_EQ(HelpKeywordOf(mForm->DensityEdit()), "fem_model");
   EXPECT_EQ(HelpKeywordOf(mForm->GridView()), "fem_model");
@@ -147,6 +148,8 @@ TEST_F(TFEMGridFormTest, PreviewShowsTheMeshAndEnablesSave) {
   EXPECT_GT(last.blue(), 150);
   EXPECT_LT(last.red(), 100);
   EXPECT_GT(view.Picture().pixelColor(both.PixelX(-400), both.PixelY(300)).red(), 150);
+  mForm->resize(mForm->size() + QSize(120, 90));  // the mesh fills the view at its new size
+  EXPECT_EQ(view.Picture().size(), view.size());
 }
 
 // How a setting is changed after the preview.
