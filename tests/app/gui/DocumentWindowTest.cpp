@@ -709,6 +709,7 @@ TEST_F(DocumentWindowTest, TheWellPagesFollowTheCurrentWell) {
   ASSERT_TRUE(d.InsertObservationWells(2, 1));
   d.ObservationWells[2].Name = "PB 40 m";
   ClickTab(TDocumentPage::dpObservationWells);
+  EXPECT_EQ(mWindow->ObservationWellsGrid()->Cells(2, 2), "PB 40 m");
   d.SetCurrentObservationWell(2);
   const auto shown = [this](const QString& text) {
     const auto labels = mWindow->findChildren<QLabel*>();
