@@ -681,7 +681,10 @@ TEST_F(DocumentWindowTest, TheWellPagesFollowTheCurrentWell) {
   TAQVData& d = mWindow->Data();
   ASSERT_TRUE(d.InsertObservationWells(2, 1));
   d.ObservationWells[2].Name = "PB 40 m";
-  ClickTab(TDocumentPage::dpObservationWells);
+  ClickCentre(mWindow->InfoEdit(1));  // a tab clicked after a field takes the keys from it
+  ClickTab(TDocumentPage::dpPumpingWells);
+  QTest::keyClick(static_cast<QWidget*>(nullptr), Qt::Key_Right);
+  ASSERT_EQ(mWindow->ActivePage(), TDocumentPage::dpObservationWells);
   d.SetCurrentObservationWell(2);
   const auto shown = [this](const QString& text) {
     const auto labels = mWindow->findChildren<QLabel*>();
