@@ -14,6 +14,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
+#include <QTextBlock>
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -112,6 +113,11 @@ TEST_F(DocumentWindowTest, LoadingASampleFillsThePagesAndComputesTheGraph) {
   EXPECT_EQ(mWindow->ProjectRemarksMemo()->toPlainText(), "Remark 5\nRemark 6\nRemark 7");
   EXPECT_EQ(fileRemarks->toPlainText(), "Remark 11\nRemark 12\nRemark 13\nRemark 14");
   mWindow->show();
+  for (const char* name : {"prRemarksMemo", "flRemarksMemo"}) {  // every remark line in view
+    const auto* memo = mWindow->findChild<QPlainTextEdit*>(name);
+    const QTextCursor last(memo->document()->lastBlock());
+    EXPECT_LE(memo->cursorRect(last).bottom(), memo->viewport()->height()) << name;
+  }
   d.SetBottomAquitardAbsent(true);  // the page shows the boundary as the document has it
   d.SetBottomAquitardImpervious(false);
   ClickTab(TDocumentPage::dpAquiferSystem);
@@ -713,6 +719,9 @@ TEST_F(DocumentWindowTest, TheWellPagesFollowTheCurrentWell) {
   QTest::mouseClick(pumping->viewport(), Qt::LeftButton, {},
                     pumping->visualRect(pumping->model()->index(1, 3)).center());
   EXPECT_TRUE(shown(QStringLiteral("well number 2: PP 2")));
+  // The periods, under their caption, lie below the wells.
+  const auto top = [this](const QWidget* w) { return w->mapTo(mWindow.get(), QPoint()).y(); };
+  EXPECT_LT(top(pumping), top(mWindow->PumpingPeriodsPanel()));
 }
 
 // The curve selection names the wells as they are now, also before the graph is updated.
