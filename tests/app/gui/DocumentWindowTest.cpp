@@ -515,6 +515,8 @@ TEST_F(DocumentWindowTest, EditsThatTheFileKeepsMakeClosingAsk) {
            test::PressButton(form, "Bottom right");
            test::ClickPage(form, "Background");
            test::PressButton(form, "Show background images");
+           // Ctrl+F4 in the dialog is not the document's to close it.
+           QTest::keyClick(QApplication::focusWidget(), Qt::Key_F4, Qt::ControlModifier);
            test::PressButton(form, "OK");
          });
          const bool images = w.Data().ShowBackgroundImages;
@@ -930,6 +932,9 @@ TEST_F(DocumentWindowTest, AnAnimationStoppedByAnotherPageLeavesTheButtonsAsAfte
   EXPECT_FALSE(mWindow->ResetButton()->isEnabled());
   EXPECT_EQ(map.AnimationStep(), 0);
   EXPECT_EQ(mWindow->findChild<QSlider*>()->value(), 0);  // the slider too
+  ClickCentre(mWindow->findChild<QSlider*>());            // which, clicked, takes the map along
+  EXPECT_GT(map.AnimationStep(), 0);
+  EXPECT_EQ(map.AnimationStep(), mWindow->findChild<QSlider*>()->value());
 }
 
 TEST_F(DocumentWindowTest, TheMapKeepsAUsableDrawingAreaInASmallWindow) {
