@@ -747,13 +747,16 @@ TEST_F(DocumentWindowTest, TheCurveSelectionNamesTheWellsAsTheyAreNow) {
   EXPECT_TRUE(QTest::qWaitForWindowActive(mWindow.get()));  // the keys are the window's again
 }
 
-// The arrows step the number of aquifers no lower than one, of observation wells up to five.
+// The arrows step the numbers of aquifers and pumping wells no lower than one, of observation
+// wells up to five.
 TEST_F(DocumentWindowTest, TheArrowsStopAtOneAquiferAndFiveObservationWells) {
   ShowNewDocument();
-  auto* count = Find<TAQVSpinEdit>(*mWindow, "nuNAQSpinEdit");
-  count->setFocus();
-  QTest::keyClick(count, Qt::Key_Down);
-  EXPECT_EQ(count->text(), "1");
+  for (const char* name : {"nuNAQSpinEdit", "nuNPumpSpinEdit", "laNAqSpinEdit"}) {
+    auto* count = Find<TAQVSpinEdit>(*mWindow, name);
+    count->setFocus();
+    QTest::keyClick(count, Qt::Key_Down);
+    EXPECT_EQ(count->text(), "1") << name;
+  }
   auto* wells = Find<TAQVSpinEdit>(*mWindow, "nuNObsSpinEdit");
   wells->setFocus();
   for (int i = 0; i < 5; ++i) QTest::keyClick(wells, Qt::Key_Up);
