@@ -1054,6 +1054,16 @@ TEST_F(DocumentWindowTest, OpeningTheChartPageShowsTheDocumentsCurveTypeAndAxes)
   d.SetWellFluxMode(false);
   ClickTab(TDocumentPage::dpChart);
   EXPECT_TRUE(RadioButton(*mWindow, "Drawdown curves")->isChecked());
+  // A curve taken out in the curve selection leaves the graph at once.
+  const int drawn = chart.SeriesCount();
+  test::AnswerDialog<TSelectionGridForm>([](TSelectionGridForm& form) {
+    TAQVSelectionGrid& grid = *form.AQVSelectionGrid1();
+    const QRect first = grid.visualRect(grid.model()->index(0, 0));
+    QTest::mouseClick(grid.viewport(), Qt::RightButton, {}, first.center());
+    test::PressButton(form, "OK");
+  });
+  mWindow->Chart()->PopupMenu()->actions().value(0)->trigger();
+  EXPECT_LT(chart.SeriesCount(), drawn);
 }
 
 // The tab between a curve's name and its layer was drawn as a wide gap in the legend and the
