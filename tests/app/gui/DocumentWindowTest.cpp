@@ -1032,6 +1032,9 @@ TEST_F(DocumentWindowTest, OpeningTheChartPageShowsTheDocumentsCurveTypeAndAxes)
   EXPECT_FALSE(mWindow->UpdateGraphButton()->isEnabled());
   ClickBox(mWindow->AutoUpdateCheckBox());  // off: the button updates again
   EXPECT_TRUE(mWindow->UpdateGraphButton()->isEnabled());
+  ClickTab(TDocumentPage::dpInfo);  // the document keeps the switch
+  ClickTab(TDocumentPage::dpChart);
+  EXPECT_FALSE(mWindow->AutoUpdateCheckBox()->isChecked());
   ClickBox(mWindow->AutoUpdateCheckBox());
   EXPECT_FALSE(mWindow->UpdateGraphButton()->isEnabled());
   ClickTab(TDocumentPage::dpInfo);
