@@ -388,6 +388,9 @@ TEST_F(Journey, F1OnAPageShowsThatPagesHelp) {
 
   TMDIChild* child = NewDocument();
   ASSERT_NE(child, nullptr);
+  ShowPage(*child, TDocumentPage::dpInfo);  // the tab of the page the window opens with
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
+  help.ExpectOnePage("general_info");
   struct TCase {
     TDocumentPage Page;
     const char* FieldName;
