@@ -21,11 +21,12 @@ TEST_F(Journey, StartShowsTitleAndWelcomeWithoutAnyMessage) {
 // --- 2. File > New and every page ---------------------------------------------------------------
 
 TEST_F(Journey, NewDocumentShowsEveryPage) {
+  Globals().DefaultLengthUnits = 0;  // feet, as the preferences keep them
   TMDIChild* child = NewDocument();
   ASSERT_NE(child, nullptr);
   EXPECT_TRUE(mForm->MdiArea()->activeSubWindow()->isMaximized());
   EXPECT_EQ(mForm->StatusText(1), "Time units: Days");
-  EXPECT_EQ(mForm->StatusText(2), "Length units: Meters");
+  EXPECT_EQ(mForm->StatusText(2), "Length units: Feet");
   EXPECT_EQ(ApplicationTitle(), DocumentApplicationTitle(""));
   EXPECT_TRUE(mForm->Actions().Save->isEnabled());
 
@@ -387,6 +388,9 @@ TEST_F(Journey, F1OnAPageShowsThatPagesHelp) {
 
   TMDIChild* child = NewDocument();
   ASSERT_NE(child, nullptr);
+  ShowPage(*child, TDocumentPage::dpInfo);  // the tab of the page the window opens with
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
+  help.ExpectOnePage("general_info");
   struct TCase {
     TDocumentPage Page;
     const char* FieldName;

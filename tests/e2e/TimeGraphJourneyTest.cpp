@@ -117,6 +117,7 @@ TEST_F(Journey, FileCurveStylesSurviveARecalculationASaveAndAReload) {
   EXPECT_FALSE(child->Data().CurvesValid);
   UpdateGraph(*child);
   ExpectFileStyles(*child, "recalculated");
+  Click(RadioButton(*child, "Linear time axis"));  // which the file keeps too
 
   const QString overwrite = QString::fromStdString(path + " already exists. Overwrite?");
   mPerson.AnswerMessage(overwrite, QMessageBox::Yes);
@@ -130,6 +131,7 @@ TEST_F(Journey, FileCurveStylesSurviveARecalculationASaveAndAReload) {
   EXPECT_TRUE(child->Data().Saved);
   ShowPage(*child, TDocumentPage::dpChart);
   ExpectFileStyles(*child, "reloaded");
+  EXPECT_TRUE(RadioButton(*child, "Linear time axis")->isChecked());
   ASSERT_TRUE(ChooseMenu(*mForm, {"File", "Close"}));  // nothing changed: no question
   ASSERT_TRUE(WaitUntil([&] { return mForm->Children().empty(); }, 3000));
   EXPECT_EQ(mPerson.Messages(), QStringList({overwrite}));

@@ -14,6 +14,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
+#include <QTextBlock>
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -114,6 +115,11 @@ TEST_F(DocumentWindowTest, LoadingASampleFillsThePagesAndComputesTheGraph) {
   EXPECT_EQ(mWindow->ProjectRemarksMemo()->toPlainText(), "Remark 5\nRemark 6\nRemark 7");
   EXPECT_EQ(fileRemarks->toPlainText(), "Remark 11\nRemark 12\nRemark 13\nRemark 14");
   mWindow->show();
+  for (const char* name : {"prRemarksMemo", "flRemarksMemo"}) {  // every remark line in view
+    const auto* memo = mWindow->findChild<QPlainTextEdit*>(name);
+    const QTextCursor last(memo->document()->lastBlock());
+    EXPECT_LE(memo->cursorRect(last).bottom(), memo->viewport()->height()) << name;
+  }
   d.SetBottomAquitardAbsent(true);  // the page shows the boundary as the document has it
   d.SetBottomAquitardImpervious(false);
   ClickTab(TDocumentPage::dpAquiferSystem);
@@ -528,6 +534,8 @@ TEST_F(DocumentWindowTest, EditsThatTheFileKeepsMakeClosingAsk) {
            test::PressButton(form, "Bottom right");
            test::ClickPage(form, "Background");
            test::PressButton(form, "Show background images");
+           // Ctrl+F4 in the dialog is not the document's to close it.
+           QTest::keyClick(QApplication::focusWidget(), Qt::Key_F4, Qt::ControlModifier);
            test::PressButton(form, "OK");
          });
          const bool images = w.Data().ShowBackgroundImages;
@@ -708,7 +716,10 @@ TEST_F(DocumentWindowTest, TheWellPagesFollowTheCurrentWell) {
   TAQVData& d = mWindow->Data();
   ASSERT_TRUE(d.InsertObservationWells(2, 1));
   d.ObservationWells[2].Name = "PB 40 m";
-  ClickTab(TDocumentPage::dpObservationWells);
+  ClickCentre(mWindow->InfoEdit(1));  // a tab clicked after a field takes the keys from it
+  ClickTab(TDocumentPage::dpPumpingWells);
+  QTest::keyClick(static_cast<QWidget*>(nullptr), Qt::Key_Right);
+  ASSERT_EQ(mWindow->ActivePage(), TDocumentPage::dpObservationWells);
   EXPECT_EQ(mWindow->ObservationWellsGrid()->Cells(2, 2), "PB 40 m");
   d.SetCurrentObservationWell(2);
   const auto shown = [this](const QString& text) {
@@ -738,6 +749,9 @@ TEST_F(DocumentWindowTest, TheWellPagesFollowTheCurrentWell) {
   QTest::mouseClick(pumping->viewport(), Qt::LeftButton, {},
                     pumping->visualRect(pumping->model()->index(1, 3)).center());
   EXPECT_TRUE(shown(QStringLiteral("well number 2: PP 2")));
+  // The periods, under their caption, lie below the wells.
+  const auto top = [this](const QWidget* w) { return w->mapTo(mWindow.get(), QPoint()).y(); };
+  EXPECT_LT(top(pumping), top(mWindow->PumpingPeriodsPanel()));
 }
 
 // The curve selection names the wells as they are now, also before the graph is updated.
@@ -761,13 +775,16 @@ TEST_F(DocumentWindowTest, TheCurveSelectionNamesTheWellsAsTheyAreNow) {
   EXPECT_TRUE(QTest::qWaitForWindowActive(mWindow.get()));  // the keys are the window's again
 }
 
-// The arrows step the number of aquifers no lower than one, of observation wells up to five.
+// The arrows step the numbers of aquifers and pumping wells no lower than one, of observation
+// wells up to five.
 TEST_F(DocumentWindowTest, TheArrowsStopAtOneAquiferAndFiveObservationWells) {
   ShowNewDocument();
-  auto* count = Find<TAQVSpinEdit>(*mWindow, "nuNAQSpinEdit");
-  count->setFocus();
-  QTest::keyClick(count, Qt::Key_Down);
-  EXPECT_EQ(count->text(), "1");
+  for (const char* name : {"nuNAQSpinEdit", "nuNPumpSpinEdit", "laNAqSpinEdit"}) {
+    auto* count = Find<TAQVSpinEdit>(*mWindow, name);
+    count->setFocus();
+    QTest::keyClick(count, Qt::Key_Down);
+    EXPECT_EQ(count->text(), "1") << name;
+  }
   auto* wells = Find<TAQVSpinEdit>(*mWindow, "nuNObsSpinEdit");
   wells->setFocus();
   for (int i = 0; i < 5; ++i) QTest::keyClick(wells, Qt::Key_Up);
@@ -951,6 +968,9 @@ TEST_F(DocumentWindowTest, AnAnimationStoppedByAnotherPageLeavesTheButtonsAsAfte
   EXPECT_FALSE(mWindow->ResetButton()->isEnabled());
   EXPECT_EQ(map.AnimationStep(), 0);
   EXPECT_EQ(mWindow->findChild<QSlider*>()->value(), 0);  // the slider too
+  ClickCentre(mWindow->findChild<QSlider*>());            // which, clicked, takes the map along
+  EXPECT_GT(map.AnimationStep(), 0);
+  EXPECT_EQ(map.AnimationStep(), mWindow->findChild<QSlider*>()->value());
 }
 
 TEST_F(DocumentWindowTest, TheMapKeepsAUsableDrawingAreaInASmallWindow) {
@@ -1045,6 +1065,9 @@ TEST_F(DocumentWindowTest, OpeningTheChartPageShowsTheDocumentsCurveTypeAndAxes)
   EXPECT_FALSE(mWindow->UpdateGraphButton()->isEnabled());
   ClickBox(mWindow->AutoUpdateCheckBox());  // off: the button updates again
   EXPECT_TRUE(mWindow->UpdateGraphButton()->isEnabled());
+  ClickTab(TDocumentPage::dpInfo);  // the document keeps the switch
+  ClickTab(TDocumentPage::dpChart);
+  EXPECT_FALSE(mWindow->AutoUpdateCheckBox()->isChecked());
   ClickBox(mWindow->AutoUpdateCheckBox());
   EXPECT_FALSE(mWindow->UpdateGraphButton()->isEnabled());
   ClickTab(TDocumentPage::dpInfo);
@@ -1067,6 +1090,16 @@ TEST_F(DocumentWindowTest, OpeningTheChartPageShowsTheDocumentsCurveTypeAndAxes)
   d.SetWellFluxMode(false);
   ClickTab(TDocumentPage::dpChart);
   EXPECT_TRUE(RadioButton(*mWindow, "Drawdown curves")->isChecked());
+  // A curve taken out in the curve selection leaves the graph at once.
+  const int drawn = chart.SeriesCount();
+  test::AnswerDialog<TSelectionGridForm>([](TSelectionGridForm& form) {
+    TAQVSelectionGrid& grid = *form.AQVSelectionGrid1();
+    const QRect first = grid.visualRect(grid.model()->index(0, 0));
+    QTest::mouseClick(grid.viewport(), Qt::RightButton, {}, first.center());
+    test::PressButton(form, "OK");
+  });
+  mWindow->Chart()->PopupMenu()->actions().value(0)->trigger();
+  EXPECT_LT(chart.SeriesCount(), drawn);
 }
 
 // The tab between a curve's name and its layer was drawn as a wide gap in the legend and the
