@@ -77,7 +77,8 @@ TEST_F(MainFormTest, TheFrameOpensWithinTheScreensAvailableArea) {
   const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
   TMainForm form;
   form.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+  form.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
   EXPECT_TRUE(available.contains(form.frameGeometry()));
   // A kept placement in the screen's corner, too small for the frame, grows inwards.
   {
@@ -90,6 +91,13 @@ TEST_F(MainFormTest, TheFrameOpensWithinTheScreensAvailableArea) {
   cornered.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&cornered));
   EXPECT_TRUE(available.contains(cornered.frameGeometry()));
+  // Moved partly off the screen by the person, a frame stays there when it is active again.
+  form.move(available.center());
+  for (QWidget* w : {static_cast<QWidget*>(&cornered), static_cast<QWidget*>(&form)}) {
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+  }
+  EXPECT_EQ(form.pos(), available.center());
   // Closed as it is, neither minimised nor maximised, it opens so the next time.
   ASSERT_TRUE(cornered.close());
   {
