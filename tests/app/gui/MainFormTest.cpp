@@ -26,6 +26,7 @@
 #include <string>
 
 #include "app/gui/AQVFloatEdit.h"
+#include "app/gui/About.h"
 #include "app/gui/CHILDWIN.h"
 #include "app/gui/FEMGridForm.h"
 #include "app/gui/Help.h"
@@ -505,6 +506,9 @@ TEST_F(FrameWindowsTest, HelpThatCannotOpenSaysSoAndNamesThePage) {
     if (a->text() == QStringLiteral("AQV homepage")) a->trigger();
   EXPECT_EQ(mUi.OnlyMessage(), kBrowserErrorText);
   mUi.Messages.clear();
+  // What does open is the About box, and OK closes it.
+  test::AnswerDialog<TAboutBox>([](TAboutBox& about) { test::PressButton(about, "OK"); });
+  ChooseMenuItem(*mForm, "Help", "About...");
 }
 
 TEST_F(FrameWindowsTest, F1InTheModelGeneratorThatCannotOpenSaysWhereThePageIs) {
