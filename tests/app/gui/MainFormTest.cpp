@@ -490,6 +490,12 @@ TEST_F(FrameWindowsTest, APageChangeSetsTheWindowHintTheStatusBarAndTheHelpOfThe
   QTest::keyClick(child.TimeUnitComboBox(), Qt::Key_Up);
   EXPECT_NE(mForm->StatusText(1).toStdString(), before.toStdString());
   EXPECT_EQ(mForm->StatusText(1).toStdString(), TimeUnitPanelText(child.Data().TimeUnit()));
+  // The other document, brought to the front from the Window menu, shows its own units.
+  const TAQVData& other = mForm->Children().at(1)->Data();
+  ASSERT_NE(other.TimeUnit(), child.Data().TimeUnit());
+  ChooseMenuItem(*mForm, "Window", "2 " + mForm->MdiArea()->subWindowList()[1]->windowTitle());
+  EXPECT_EQ(mForm->StatusText(1).toStdString(), TimeUnitPanelText(other.TimeUnit()));
+  EXPECT_EQ(mForm->StatusText(2).toStdString(), LengthUnitPanelText(other.LengthUnit()));
 }
 
 TEST_F(FrameWindowsTest, HelpThatCannotOpenSaysSoAndNamesThePage) {
