@@ -35,6 +35,7 @@
 #include "app/gui/Preferences.h"
 #include "app/gui/Startup.h"
 #include "app/gui/ToolIcons.h"
+#include "controls/MySpin.h"
 #include "map/gui/AQVKaart.h"
 #include "map/gui/FilesSelection.h"
 #include "model/AQVElements.h"
@@ -697,6 +698,7 @@ TEST_F(FrameWindowsTest, PreferencesApplyAfterTheValueBeingTypedAndNotToTheLengt
       test::AnswerDialog<TPreferencesForm>([&](TPreferencesForm& form) {
         form.StehfestComboBox()->setFocus();
         QTest::keyClicks(form.StehfestComboBox(), QString::number(way.NSt));
+        QTest::keyClick(form.NCSpinEdit(), Qt::Key_Up);  // one time more per log cycle
         test::PressButton(form, "Apply");
       });
     way.Open();
@@ -707,6 +709,7 @@ TEST_F(FrameWindowsTest, PreferencesApplyAfterTheValueBeingTypedAndNotToTheLengt
     EXPECT_EQ(d.SurfaceLevel(), std::stod(way.Typed));
   }
   EXPECT_EQ(d.LengthUnit(), unit);
+  EXPECT_EQ(std::pair(d.TimesPerLogCycle(), other.TimesPerLogCycle()), std::pair(12, 12));
   EXPECT_TRUE(other.Saved) << "the data file keeps no preference";
   mForm->FileNewClick();  // a document made later takes the preference as well
   EXPECT_EQ(mForm->ActiveChild()->Data().StehfestTerms(), d.StehfestTerms());
