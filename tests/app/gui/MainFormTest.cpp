@@ -108,6 +108,9 @@ TEST_F(MainFormTest, TheFrameOpensWithinTheScreensAvailableArea) {
     ASSERT_EQ(ReadDesktopSettings(store, kept), TSettingsReadResult::srRead);
     EXPECT_EQ(kept.WindowState, 0);
   }
+  form.showMinimized();  // closed minimised, it does not come back maximised
+  ASSERT_TRUE(form.close());
+  EXPECT_FALSE(TMainForm().isMaximized());
   QFile::remove(QString::fromStdString(TSettingsStore().FileName()));
   // A placement kept from a larger screen comes back whole onto this one.
   const QRect screen(0, 0, 800, 600);
@@ -223,7 +226,11 @@ class FrameFilesTest : public MainFormTest {
 
 TEST_F(FrameFilesTest, AFileAlreadyOpenIsFoundByItsCanonicalPath) {
   TMainForm form(&mUi);
-  ASSERT_TRUE(form.OpenFile(mFolder.Path("a.aqv"), false));
+  form.show();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+  mUi.DialogPaths.push_back(mFolder.Path("a.aqv"));
+  QTest::keySequence(&form, QKeySequence::Open);  // File > Open by its keys
+  ASSERT_EQ(form.Children().size(), 1u);
   std::filesystem::create_directory(mFolder.Path("sub"));
   // The same file through a detour and through a link: no second window.
   EXPECT_TRUE(form.OpenFile(mFolder.Path("sub/../a.aqv"), false));
