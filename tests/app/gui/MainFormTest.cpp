@@ -645,6 +645,12 @@ TEST_F(FrameWindowsTest, WindowMenuTilesBothWaysAndArrangesMinimisedWindows) {
   // The active one has the check mark.
   EXPECT_EQ(MenuTexts(*mForm, "Window", true, [](const QAction* a) { return a->isChecked(); }),
             QStringList("2 " + windows[1]->windowTitle()));
+  // Each document is listed once, after the fixed items.
+  QString listed = "Cascade, Tile Horizontally, Tile Vertically, Minimize All, Arrange All, -";
+  for (int i = 0; i < 3; ++i)
+    listed += QString(", %1 %2").arg(i + 1).arg(windows[i]->windowTitle());
+  const QStringList shown = MenuTexts(*mForm, "Window", false, [](const QAction*) { return true; });
+  EXPECT_EQ(shown.join(", ").toStdString(), listed.toStdString());
   ChooseMenuItem(*mForm, "Window", "Tile Vertically");
   for (QMdiSubWindow* w : windows) EXPECT_EQ(w->height(), room.height());  // side by side
   EXPECT_EQ(windows[0]->width() + windows[1]->width() + windows[2]->width(), room.width());
