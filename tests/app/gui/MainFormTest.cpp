@@ -213,6 +213,17 @@ TEST(StatusPanels, NameTheUnitsAsTheStatusBarShowsThem) {
   EXPECT_EQ(LengthUnitPanelText(TAQVLengthUnit::luMeters), "Length units: Meters");
 }
 
+// Minimised windows that do not fit in a row go a row higher, from the left again.
+TEST(ArrangeMinimizedSubWindows, KeepsEveryWindowInTheArea) {
+  QMdiArea area;
+  area.resize(250, 300);
+  area.show();
+  for (int i = 0; i < 3; ++i) area.addSubWindow(new QWidget)->showMinimized();
+  ArrangeMinimizedSubWindows(area);
+  for (const QMdiSubWindow* w : area.subWindowList())
+    EXPECT_TRUE(area.viewport()->rect().contains(w->geometry())) << w->geometry().x();
+}
+
 class FrameFilesTest : public MainFormTest {
  protected:
   void SetUp() override {
