@@ -670,10 +670,10 @@ TEST_F(FrameWindowsTest, WindowMenuTilesBothWaysAndArrangesMinimisedWindows) {
   EXPECT_EQ(windows[0]->height() + windows[1]->height() + windows[2]->height(), room.height());
 
   ChooseMenuItem(*mForm, "Window", "Minimize All");
-  windows[0]->move(room.center());
-  windows[1]->move(room.topLeft());
   windows[2]->showNormal();  // an open window stays where it is
   windows[2]->move(room.center() / 2);
+  windows[0]->move(room.center());
+  windows[1]->move(room.topLeft());
   ChooseMenuItem(*mForm, "Window", "Arrange All");
   for (QMdiSubWindow* w : {windows[0], windows[1]}) {
     EXPECT_TRUE(w->isMinimized());  // arranged, not cascaded open
