@@ -16,6 +16,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
@@ -682,6 +683,10 @@ TEST_F(FrameWindowsTest, WindowMenuTilesBothWaysAndArrangesMinimisedWindows) {
   }
   EXPECT_FALSE(windows[0]->geometry().intersects(windows[1]->geometry()));
   EXPECT_EQ(windows[2]->pos(), room.center() / 2);
+  windows[2]->move(room.bottomRight() - QPoint(20, 20));  // partly out: the area scrolls to it
+  QApplication::processEvents();
+  EXPECT_TRUE(mForm->MdiArea()->horizontalScrollBar()->isVisible());
+  EXPECT_TRUE(mForm->MdiArea()->verticalScrollBar()->isVisible());
 }
 
 // Calculate > Preferences, opened with the mouse or the keyboard, applies to every open
