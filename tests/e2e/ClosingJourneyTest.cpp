@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QMdiSubWindow>
 #include <QMouseEvent>
+#include <QProgressBar>
 #include <QStatusBar>
 #include <QStyle>
 #include <QStyleOptionTitleBar>
@@ -208,6 +209,7 @@ TEST_F(Journey, CancelOnAnyExitQuestionKeepsEveryDocument) {
   EXPECT_FALSE(ExitProgram());
   EXPECT_EQ(mForm->Children().size(), 2u);
   EXPECT_EQ(mPerson.Messages().size(), 1) << "Cancel asks no further document";
+  EXPECT_EQ(mForm->ActiveChild(), first) << "the document asked about comes to the front";
 
   mPerson.AnswerMessage(question, QMessageBox::No);
   mPerson.AnswerMessage(question, QMessageBox::Cancel);
@@ -234,6 +236,7 @@ TEST_F(Journey, EscapeStopsARunningCurveComputation) {
     if (progress) progress(sender);
     if (!d.Busy || pressedWhileBusy) return;
     pressedWhileBusy = true;
+    EXPECT_GT(mForm->statusBar()->findChild<QProgressBar*>()->value(), 0) << "no progress shown";
     QWidget* target = QApplication::focusWidget() != nullptr ? QApplication::focusWidget()
                                                              : QApplication::activeWindow();
     ASSERT_NE(target, nullptr);

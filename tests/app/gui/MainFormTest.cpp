@@ -16,6 +16,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
@@ -26,6 +27,7 @@
 #include <string>
 
 #include "app/gui/AQVFloatEdit.h"
+#include "app/gui/About.h"
 #include "app/gui/CHILDWIN.h"
 #include "app/gui/FEMGridForm.h"
 #include "app/gui/Help.h"
@@ -34,6 +36,7 @@
 #include "app/gui/Preferences.h"
 #include "app/gui/Startup.h"
 #include "app/gui/ToolIcons.h"
+#include "controls/MySpin.h"
 #include "map/gui/AQVKaart.h"
 #include "map/gui/FilesSelection.h"
 #include "model/AQVElements.h"
@@ -77,7 +80,8 @@ TEST_F(MainFormTest, TheFrameOpensWithinTheScreensAvailableArea) {
   const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
   TMainForm form;
   form.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+  form.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
   EXPECT_TRUE(available.contains(form.frameGeometry()));
   // A kept placement in the screen's corner, too small for the frame, grows inwards.
   {
@@ -90,6 +94,13 @@ TEST_F(MainFormTest, TheFrameOpensWithinTheScreensAvailableArea) {
   cornered.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&cornered));
   EXPECT_TRUE(available.contains(cornered.frameGeometry()));
+  // Moved partly off the screen by the person, a frame stays there when it is active again.
+  form.move(available.center());
+  for (QWidget* w : {static_cast<QWidget*>(&cornered), static_cast<QWidget*>(&form)}) {
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+  }
+  EXPECT_EQ(form.pos(), available.center());
   // Closed as it is, neither minimised nor maximised, it opens so the next time.
   ASSERT_TRUE(cornered.close());
   {
@@ -98,6 +109,9 @@ TEST_F(MainFormTest, TheFrameOpensWithinTheScreensAvailableArea) {
     ASSERT_EQ(ReadDesktopSettings(store, kept), TSettingsReadResult::srRead);
     EXPECT_EQ(kept.WindowState, 0);
   }
+  form.showMinimized();  // closed minimised, it does not come back maximised
+  ASSERT_TRUE(form.close());
+  EXPECT_FALSE(TMainForm().isMaximized());
   QFile::remove(QString::fromStdString(TSettingsStore().FileName()));
   // A placement kept from a larger screen comes back whole onto this one.
   const QRect screen(0, 0, 800, 600);
@@ -200,6 +214,17 @@ TEST(StatusPanels, NameTheUnitsAsTheStatusBarShowsThem) {
   EXPECT_EQ(LengthUnitPanelText(TAQVLengthUnit::luMeters), "Length units: Meters");
 }
 
+// Minimised windows that do not fit in a row go a row higher, from the left again.
+TEST(ArrangeMinimizedSubWindows, KeepsEveryWindowInTheArea) {
+  QMdiArea area;
+  area.resize(250, 300);
+  area.show();
+  for (int i = 0; i < 3; ++i) area.addSubWindow(new QWidget)->showMinimized();
+  ArrangeMinimizedSubWindows(area);
+  for (const QMdiSubWindow* w : area.subWindowList())
+    EXPECT_TRUE(area.viewport()->rect().contains(w->geometry())) << w->geometry().x();
+}
+
 class FrameFilesTest : public MainFormTest {
  protected:
   void SetUp() override {
@@ -213,7 +238,11 @@ class FrameFilesTest : public MainFormTest {
 
 TEST_F(FrameFilesTest, AFileAlreadyOpenIsFoundByItsCanonicalPath) {
   TMainForm form(&mUi);
-  ASSERT_TRUE(form.OpenFile(mFolder.Path("a.aqv"), false));
+  form.show();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+  mUi.DialogPaths.push_back(mFolder.Path("a.aqv"));
+  QTest::keySequence(&form, QKeySequence::Open);  // File > Open by its keys
+  ASSERT_EQ(form.Children().size(), 1u);
   std::filesystem::create_directory(mFolder.Path("sub"));
   // The same file through a detour and through a link: no second window.
   EXPECT_TRUE(form.OpenFile(mFolder.Path("sub/../a.aqv"), false));
@@ -481,6 +510,12 @@ TEST_F(FrameWindowsTest, APageChangeSetsTheWindowHintTheStatusBarAndTheHelpOfThe
   QTest::keyClick(child.TimeUnitComboBox(), Qt::Key_Up);
   EXPECT_NE(mForm->StatusText(1).toStdString(), before.toStdString());
   EXPECT_EQ(mForm->StatusText(1).toStdString(), TimeUnitPanelText(child.Data().TimeUnit()));
+  // The other document, brought to the front from the Window menu, shows its own units.
+  const TAQVData& other = mForm->Children().at(1)->Data();
+  ASSERT_NE(other.TimeUnit(), child.Data().TimeUnit());
+  ChooseMenuItem(*mForm, "Window", "2 " + mForm->MdiArea()->subWindowList()[1]->windowTitle());
+  EXPECT_EQ(mForm->StatusText(1).toStdString(), TimeUnitPanelText(other.TimeUnit()));
+  EXPECT_EQ(mForm->StatusText(2).toStdString(), LengthUnitPanelText(other.LengthUnit()));
 }
 
 TEST_F(FrameWindowsTest, HelpThatCannotOpenSaysSoAndNamesThePage) {
@@ -497,6 +532,9 @@ TEST_F(FrameWindowsTest, HelpThatCannotOpenSaysSoAndNamesThePage) {
     if (a->text() == QStringLiteral("AQV homepage")) a->trigger();
   EXPECT_EQ(mUi.OnlyMessage(), kBrowserErrorText);
   mUi.Messages.clear();
+  // What does open is the About box, and OK closes it.
+  test::AnswerDialog<TAboutBox>([](TAboutBox& about) { test::PressButton(about, "OK"); });
+  ChooseMenuItem(*mForm, "Help", "About...");
 }
 
 TEST_F(FrameWindowsTest, F1InTheModelGeneratorThatCannotOpenSaysWhereThePageIs) {
@@ -619,6 +657,12 @@ TEST_F(FrameWindowsTest, WindowMenuTilesBothWaysAndArrangesMinimisedWindows) {
   // The active one has the check mark.
   EXPECT_EQ(MenuTexts(*mForm, "Window", true, [](const QAction* a) { return a->isChecked(); }),
             QStringList("2 " + windows[1]->windowTitle()));
+  // Each document is listed once, after the fixed items.
+  QString listed = "Cascade, Tile Horizontally, Tile Vertically, Minimize All, Arrange All, -";
+  for (int i = 0; i < 3; ++i)
+    listed += QString(", %1 %2").arg(i + 1).arg(windows[i]->windowTitle());
+  const QStringList shown = MenuTexts(*mForm, "Window", false, [](const QAction*) { return true; });
+  EXPECT_EQ(shown.join(", ").toStdString(), listed.toStdString());
   ChooseMenuItem(*mForm, "Window", "Tile Vertically");
   for (QMdiSubWindow* w : windows) EXPECT_EQ(w->height(), room.height());  // side by side
   EXPECT_EQ(windows[0]->width() + windows[1]->width() + windows[2]->width(), room.width());
@@ -627,10 +671,10 @@ TEST_F(FrameWindowsTest, WindowMenuTilesBothWaysAndArrangesMinimisedWindows) {
   EXPECT_EQ(windows[0]->height() + windows[1]->height() + windows[2]->height(), room.height());
 
   ChooseMenuItem(*mForm, "Window", "Minimize All");
-  windows[0]->move(room.center());
-  windows[1]->move(room.topLeft());
   windows[2]->showNormal();  // an open window stays where it is
   windows[2]->move(room.center() / 2);
+  windows[0]->move(room.center());
+  windows[1]->move(room.topLeft());
   ChooseMenuItem(*mForm, "Window", "Arrange All");
   for (QMdiSubWindow* w : {windows[0], windows[1]}) {
     EXPECT_TRUE(w->isMinimized());  // arranged, not cascaded open
@@ -638,6 +682,10 @@ TEST_F(FrameWindowsTest, WindowMenuTilesBothWaysAndArrangesMinimisedWindows) {
   }
   EXPECT_FALSE(windows[0]->geometry().intersects(windows[1]->geometry()));
   EXPECT_EQ(windows[2]->pos(), room.center() / 2);
+  windows[2]->move(room.bottomRight() - QPoint(20, 20));  // partly out: the area scrolls to it
+  QApplication::processEvents();
+  EXPECT_TRUE(mForm->MdiArea()->horizontalScrollBar()->isVisible());
+  EXPECT_TRUE(mForm->MdiArea()->verticalScrollBar()->isVisible());
 }
 
 // Calculate > Preferences, opened with the mouse or the keyboard, applies to every open
@@ -679,6 +727,7 @@ TEST_F(FrameWindowsTest, PreferencesApplyAfterTheValueBeingTypedAndNotToTheLengt
       test::AnswerDialog<TPreferencesForm>([&](TPreferencesForm& form) {
         form.StehfestComboBox()->setFocus();
         QTest::keyClicks(form.StehfestComboBox(), QString::number(way.NSt));
+        QTest::keyClick(form.NCSpinEdit(), Qt::Key_Up);  // one time more per log cycle
         test::PressButton(form, "Apply");
       });
     way.Open();
@@ -689,6 +738,7 @@ TEST_F(FrameWindowsTest, PreferencesApplyAfterTheValueBeingTypedAndNotToTheLengt
     EXPECT_EQ(d.SurfaceLevel(), std::stod(way.Typed));
   }
   EXPECT_EQ(d.LengthUnit(), unit);
+  EXPECT_EQ(std::pair(d.TimesPerLogCycle(), other.TimesPerLogCycle()), std::pair(12, 12));
   EXPECT_TRUE(other.Saved) << "the data file keeps no preference";
   mForm->FileNewClick();  // a document made later takes the preference as well
   EXPECT_EQ(mForm->ActiveChild()->Data().StehfestTerms(), d.StehfestTerms());
