@@ -494,12 +494,22 @@ TEST_F(TInputGridsTest, RendersEachGridWithItsColours) {
     EXPECT_TRUE(picture.save(QString::fromStdString(ReviewPath(std::string(name) + ".png"))))
         << name;
   }
+  const auto colourAt = [](TMyParentGrid& g, int col, int row) {
+    const QRect cell = g.visualRect(g.model()->index(row - 1, col));
+    return QColor(g.viewport()->grab().toImage().pixel(cell.topLeft() + QPoint(3, 3)));
+  };
   // The last row has its layer's colour like every other (an aquitard's here).
+  EXPECT_EQ(colourAt(aquifers, 1, mData->RowCount()), QColor(0xF0, 0xA8, 0x22));
+  // Below it the base of the system, which no water passes, is a black line.
   const QImage layers = aquifers.viewport()->grab().toImage();
   const QRect lowest = aquifers.visualRect(aquifers.model()->index(mData->RowCount() - 1, 1));
-  EXPECT_EQ(QColor(layers.pixel(lowest.topLeft() + QPoint(3, 3))), QColor(0xF0, 0xA8, 0x22));
-  // Below it the base of the system, which no water passes, is a black line.
   EXPECT_EQ(QColor(layers.pixel(lowest.bottomLeft() + QPoint(3, -4))), QColor(Qt::black));
+  // Radii and skin of the well at a pumping well have a colour of their own, and only they.
+  EXPECT_EQ(colourAt(wells, 6, 2), QColor(0xBE, 0xEB, 0xBE));
+  EXPECT_NE(colourAt(wells, 5, 2), colourAt(wells, 6, 2));
+  EXPECT_NE(colourAt(wells, 6, 1), colourAt(wells, 6, 2));
+  // A table without a current well marks no row, also once it has lost the focus.
+  EXPECT_EQ(colourAt(periods, 1, 1), QColor(0xBF, 0xFF, 0xFF));
   pumping.LoadFromData();
   // The drop-down arrow marks the screened layers only, not the name beside it.
   const QImage wellCells = pumping.viewport()->grab().toImage();
@@ -511,14 +521,19 @@ TEST_F(TInputGridsTest, RendersEachGridWithItsColours) {
   };
   EXPECT_GT(ink(5), 0);
   EXPECT_EQ(ink(2), 0);
-  // Below the wells the row that adds one: a white name cell, grey where a well is needed.
-  const QImage entry = wells.viewport()->grab().toImage();
-  const auto pastTable = [&](int col) {
-    const int row = mData->ObservationWellCount();
-    return QColor(entry.pixel(wells.visualRect(wells.model()->index(row, col)).center()));
+  // The selected name is written in bold: more ink than the name in the row above.
+  const auto text = [&](int row) {
+    const QRect cell =
+        pumping.visualRect(pumping.model()->index(row - 1, 2)).adjusted(2, 2, -2, -2);
+    const QRgb ground = wellCells.pixel(cell.bottomRight());
+    return test::CountPixels(
+        wellCells, [ground](QColor c) { return c.rgb() != ground; }, cell);
   };
-  EXPECT_EQ(pastTable(2), QColor(Qt::white));
-  EXPECT_EQ(pastTable(3), QColor(0xF5, 0xF5, 0xF5));
+  EXPECT_GT(text(2), text(1) * 13 / 10);
+  // Below the wells the row that adds one: a white name cell, grey where a well is needed.
+  const int entry = mData->ObservationWellCount() + 1;
+  EXPECT_EQ(colourAt(wells, 2, entry), QColor(Qt::white));
+  EXPECT_EQ(colourAt(wells, 3, entry), QColor(0xF5, 0xF5, 0xF5));
   Type(pumping, 6, 1, "-1");
   EXPECT_TRUE(pumping.grab().save(QString::fromStdString(ReviewPath("pumping-wells-editing.png"))));
   Key(pumping, Qt::Key_Escape);

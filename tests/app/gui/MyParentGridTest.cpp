@@ -258,6 +258,13 @@ TEST_F(TEditCycleTest, CopyGivesTabsAndALineBreakAfterEveryRow) {
   grid.SetSelectionRect({2, 1, 4, 2});
   grid.CopyToClipboard();
   EXPECT_EQ(QApplication::clipboard()->text(), "a\tb\tc\r\nd\te\tf\r\n");
+  // Pasted back one row lower and one column to the left, the block shows there.
+  TMyParentGrid plain;
+  plain.SetColCount(5);
+  plain.SetRowCount(4);
+  plain.SetSelectionRect({1, 2, 1, 2});
+  plain.PasteFromClipboard();
+  EXPECT_EQ(plain.Cells(1, 2) + plain.Cells(3, 3), "af");
 }
 
 // The aquifer-system grid keeps the plain paste: rows and columns bounded, each cell stored.
