@@ -429,6 +429,15 @@ TEST_F(TInputGridsTest, ValidationChecksTheValueColumnsOfTheAquiferAndWellGrids)
   auto& pumping = Shown<TAQVPumpingWellsGrid>();
   pumping.SetCells(5, 1, "9");  // screened in a layer the system does not have
   EXPECT_FALSE(pumping.AllCellsValid());
+  // Every grid judges afresh: with the value put right it is valid again.
+  TMyParentGrid* all[] = {&grid, &wells, &pumping, &Shown<TAQVPumpingPeriodsGrid>(),
+                          &Shown<TAQVObservationsGrid>()};
+  for (TMyParentGrid* g : all) {
+    g->SetCells(3, 1, "x");
+    EXPECT_FALSE(g->AllCellsValid());
+    g->LoadFromData();
+    EXPECT_TRUE(g->AllCellsValid());
+  }
 }
 
 TEST_F(TInputGridsTest, AquiferRowsAreInsertedAndTheLastAquiferIsNotDeleted) {
