@@ -135,10 +135,12 @@ TEST_F(TSelectionGridTest, RendersTheDialog) {
   QHeaderView* titles = Grid().horizontalHeader();
   const QRect title(titles->sectionViewportPosition(1), 0, titles->sectionSize(1), 120);
   EXPECT_GT(CountPixels(titles->viewport()->grab().toImage(), dark, title), 50);
-  // Each row is titled with its layer, written from the left.
+  // Each row is titled with its layer, written from the left, in type small enough to fit.
   QHeaderView* layers = Grid().verticalHeader();
   const QRect start(8, layers->sectionViewportPosition(0), 12, layers->sectionSize(0));
   EXPECT_GT(CountPixels(layers->viewport()->grab().toImage(), dark, start), 5);
+  const QRect end(layers->width() - 6, start.top() + 2, 4, start.height() - 4);
+  EXPECT_EQ(CountPixels(layers->viewport()->grab().toImage(), dark, end), 0);
   // In well-flux mode the curves are the pumping wells, each titled with its well's name.
   ASSERT_TRUE(mData->InsertPumpingWells(2, 1));
   mData->SetWellFluxMode(true);
