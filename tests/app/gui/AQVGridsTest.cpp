@@ -515,7 +515,7 @@ TEST_F(TInputGridsTest, RendersEachGridWithItsColours) {
   EXPECT_EQ(QColor(layers.pixel(lowest.bottomLeft() + QPoint(3, -4))), QColor(Qt::black));
   // Radii and skin of the well at a pumping well have a colour of their own, and only they.
   EXPECT_EQ(colourAt(wells, 6, 2), QColor(0xBE, 0xEB, 0xBE));
-  EXPECT_NE(colourAt(wells, 5, 2), colourAt(wells, 6, 2));
+  EXPECT_EQ(colourAt(wells, 5, 2), QColor(0x96, 0xEB, 0x96));  // the current well's row
   EXPECT_NE(colourAt(wells, 6, 1), colourAt(wells, 6, 2));
   // A table without a current well marks no row, also once it has lost the focus.
   EXPECT_EQ(colourAt(periods, 1, 1), QColor(0xBF, 0xFF, 0xFF));
