@@ -507,6 +507,8 @@ TEST_F(TInputGridsTest, RendersEachGridWithItsColours) {
     const QRect cell = g.visualRect(g.model()->index(row - 1, col));
     return QColor(g.viewport()->grab().toImage().pixel(cell.topLeft() + QPoint(3, 3)));
   };
+  for (const auto& [grid, name] : grids)  // no Include box is drawn as an invalid value
+    EXPECT_NE(colourAt(*grid, 1, 1), QColor(Qt::red)) << name;
   // The last row has its layer's colour like every other (an aquitard's here).
   EXPECT_EQ(colourAt(aquifers, 1, mData->RowCount()), QColor(0xF0, 0xA8, 0x22));
   // Below it the base of the system, which no water passes, is a black line.
