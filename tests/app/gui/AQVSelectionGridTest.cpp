@@ -104,13 +104,17 @@ TEST_F(TSelectionGridTest, OkWritesTheChoicesAndCancelDoesNot) {
 }
 
 TEST_F(TSelectionGridTest, ResetAsksAndCancelKeepsTheChoices) {
+  ClickCell(1, 1, Qt::RightButton);
+  mForm.OKButtonClick();  // a curve taken off in the document
+  mForm.show();
   ClickCell(3, 2);
   mUi.Answers = {TModalResult::mrCancel};
   mForm.ResetButtonClick();
   EXPECT_EQ(mUi.OnlyMessage(), "Reset curve selection?");
   EXPECT_TRUE(Grid().Cell(3, 2).Selected);
-  mForm.ResetButtonClick();  // OK
+  mForm.ResetButtonClick();  // OK: the curves of a new document, in the document too
   EXPECT_FALSE(Grid().Cell(3, 2).Selected);
+  EXPECT_TRUE(Grid().Cell(1, 1).Selected);
 }
 
 TEST_F(TSelectionGridTest, WithoutAColourGridAClickOnlyComplains) {
