@@ -192,6 +192,12 @@ TEST_F(TEditCycleTest, AReloadWhileTypingKeepsWhatTheEditorShows) {
   QTest::keyClicks(grid.CellEditor(), "9");
   Key(grid, Qt::Key_Return);
   EXPECT_EQ(mData->PumpingWells[1].X, 9.0);
+  auto& layers = Shown<TAQVConductivitiesGrid>();  // the aquifer system's grid alike
+  Type(layers, 10, 1, "Clay");
+  mData->AquitardName[1] = "Peat";
+  layers.LoadFromData();
+  Key(layers, Qt::Key_Escape);
+  EXPECT_EQ(layers.Cells(10, 1), "Peat");
 }
 
 TEST_F(TEditCycleTest, LeavingAnUnchangedCellStoresNothing) {
