@@ -202,6 +202,9 @@ TEST_F(TEditCycleTest, AReloadWhileTypingKeepsWhatTheEditorShows) {
 
 TEST_F(TEditCycleTest, LeavingAnUnchangedCellStoresNothing) {
   mData->PumpingWells[1].Rc = 0.123456789;  // more digits than the grid shows
+  ASSERT_TRUE(mData->InsertPumpingWells(2, 1));
+  mData->SetCurrentPumpingWell(1);
+  mChanges = 0;
   auto& grid = Shown<TAQVPumpingWellsGrid>();
   Click(grid, 6, 1);
   Key(grid, Qt::Key_F2);
@@ -212,6 +215,8 @@ TEST_F(TEditCycleTest, LeavingAnUnchangedCellStoresNothing) {
   EXPECT_EQ(grid.Col(), 7);
   EXPECT_EQ(mData->PumpingWells[1].Rc, 0.123456789);
   EXPECT_EQ(mChanges, 0);
+  Click(grid, 3, 2);  // the next click is judged as ever, and makes its well current
+  EXPECT_EQ(mData->CurrentPumpingWell(), 2);
 }
 
 TEST_F(TEditCycleTest, ArrowsLeaveTheCellOnlyFromTheEdgesOfTheText) {
