@@ -193,11 +193,12 @@ TEST_F(TEditCycleTest, AReloadWhileTypingKeepsWhatTheEditorShows) {
   Key(grid, Qt::Key_Return);
   EXPECT_EQ(mData->PumpingWells[1].X, 9.0);
   auto& layers = Shown<TAQVConductivitiesGrid>();  // the aquifer system's grid alike
-  Type(layers, 10, 1, "Clay");
-  mData->AquitardName[1] = "Peat";
+  Type(layers, 10, 3, "Clay");  // in the lowest layer
+  mData->AquitardName[2] = "Peat";
   layers.LoadFromData();
   Key(layers, Qt::Key_Escape);
-  EXPECT_EQ(layers.Cells(10, 1), "Peat");
+  EXPECT_EQ(layers.Cells(10, 3), "Peat");
+  EXPECT_EQ(layers.Row(), 3);
 }
 
 TEST_F(TEditCycleTest, LeavingAnUnchangedCellStoresNothing) {
