@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QHeaderView>
 #include <QPixmap>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
 #include <algorithm>
@@ -40,6 +41,13 @@ class TSelectionGridTest : public TDocumentTest {
     mForm.show();
   }
   TAQVSelectionGrid& Grid() { return *mForm.AQVSelectionGrid1(); }
+  // Clicks the dialog's button captioned caption, which must show.
+  void Press(const QString& caption) {
+    for (QPushButton* button : mForm.findChildren<QPushButton*>())
+      if (button->text() == caption && button->isVisible())
+        return QTest::mouseClick(button, Qt::LeftButton);
+    ADD_FAILURE() << "no button " << caption.toStdString();
+  }
   void ClickCell(int c, int r, Qt::MouseButton button = Qt::LeftButton) {
     const QRect cell = Grid().visualRect(Grid().model()->index(r - 1, c - 1));
     QTest::mouseClick(Grid().viewport(), button, {}, cell.center());
@@ -93,7 +101,7 @@ TEST_F(TSelectionGridTest, OkWritesTheChoicesAndCancelDoesNot) {
   ClickCell(3, 1, Qt::RightButton);
   EXPECT_FALSE(mData->ObservationWells[3].LayerSet.Contains(2));
   EXPECT_TRUE(mData->ObservationWells[1].LayerSet.Contains(1));
-  mForm.OKButtonClick();
+  Press("OK");
   EXPECT_TRUE(mData->ObservationWells[3].LayerSet.Contains(2));
   EXPECT_FALSE(mData->ObservationWells[1].LayerSet.Contains(1));
   // The curve of the wells at one place goes for all of them, the last well too.
@@ -105,14 +113,14 @@ TEST_F(TSelectionGridTest, OkWritesTheChoicesAndCancelDoesNot) {
 
 TEST_F(TSelectionGridTest, ResetAsksAndCancelKeepsTheChoices) {
   ClickCell(1, 1, Qt::RightButton);
-  mForm.OKButtonClick();  // a curve taken off in the document
+  Press("OK");  // a curve taken off in the document
   mForm.show();
   ClickCell(3, 2);
   mUi.Answers = {TModalResult::mrCancel};
-  mForm.ResetButtonClick();
+  Press("Reset");
   EXPECT_EQ(mUi.OnlyMessage(), "Reset curve selection?");
   EXPECT_TRUE(Grid().Cell(3, 2).Selected);
-  mForm.ResetButtonClick();  // OK: the curves of a new document, in the document too
+  Press("Reset");  // OK: the curves of a new document, in the document too
   EXPECT_FALSE(Grid().Cell(3, 2).Selected);
   EXPECT_TRUE(Grid().Cell(1, 1).Selected);
 }

@@ -139,6 +139,9 @@ TEST_F(TEditCycleTest, EnterOnAnInvalidCellShowsTheMessageAndLeavesTheEditorOpen
   Settle();
   EXPECT_FALSE(grid.IsEditing());
   EXPECT_EQ(mData->PumpingWells[1].PeriodCount(), 3);
+  mChanges = 0;
+  Click(grid, 3, 1);  // the stored cell is not stored again when left
+  EXPECT_EQ(mChanges, 0);
 }
 
 TEST_F(TEditCycleTest, EscapeRestoresTheCellAndItsValidState) {
