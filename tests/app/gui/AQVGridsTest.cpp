@@ -402,14 +402,13 @@ TEST_F(TInputGridsTest, GridsShowTheLayerCodesAndTheFitGroups) {
 TEST_F(TInputGridsTest, ValidationChecksTheValueColumnsOfTheAquiferAndWellGrids) {
   auto& grid = Shown<TAQVConductivitiesGrid>();
   EXPECT_TRUE(grid.AllCellsValid());
-  grid.SetCells(3, 2, "-5");  // a negative conductivity
-  EXPECT_FALSE(grid.AllCellsValid());
-  grid.LoadFromData();
-  grid.SetCells(1, 2, "x");
-  EXPECT_FALSE(grid.AllCellsValid());
-  grid.LoadFromData();
-  grid.SetCells(5, 1, "x");  // the first row, the top aquitard, counts too
-  EXPECT_FALSE(grid.AllCellsValid());
+  // A negative conductivity or storativity, a level that is none; the top aquitard counts too.
+  for (const auto& [col, row, text] :
+       {std::tuple{3, 2, "-5"}, {8, 2, "-1"}, {1, 2, "x"}, {5, 1, "x"}}) {
+    grid.LoadFromData();
+    grid.SetCells(col, row, text);
+    EXPECT_FALSE(grid.AllCellsValid()) << col;
+  }
   // Zero: a casing radius or a skin factor may be, a screen radius may not.
   auto& wells = Shown<TAQVObservationWellsGrid>();
   for (const auto& [col, valid] : {std::pair{6, true}, {7, false}, {8, true}}) {

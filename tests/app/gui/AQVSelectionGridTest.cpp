@@ -72,7 +72,10 @@ TEST_F(TSelectionGridTest, AWideCurveNameIsCutByA200PixelTitleRow) {
 
 TEST_F(TSelectionGridTest, ClicksSelectInTheForegroundColourAndRightClicksDeselect) {
   TMyColorGrid& colours = *mForm.ColorGrid1();
-  ASSERT_TRUE(colours.isVisible());  // the dialog holds its colours
+  ASSERT_TRUE(colours.isVisible());  // the dialog holds its colours, with no background mark
+  const auto light = [](QColor c) { return c.lightness() > 128; };
+  EXPECT_EQ(
+      CountPixels(colours.grab().toImage(), light, colours.CellRect(0).adjusted(3, 3, -3, -3)), 0);
   QTest::mouseClick(&colours, Qt::LeftButton, {}, colours.CellRect(13).center());
   ASSERT_EQ(colours.ForegroundIndex(), 13);
   const TColor colour = mForm.ColorGrid1()->ForegroundColor();
