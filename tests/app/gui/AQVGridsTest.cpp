@@ -396,7 +396,7 @@ TEST_F(TInputGridsTest, GridsShowTheLayerCodesAndTheFitGroups) {
   for (const char* c : {"Base [ft]|Thickness [ft]|Kv [ft/h ]|", "|c [h ]|"})
     EXPECT_NE(layers.find(c), std::string::npos) << layers;
   Click(grid, 3, 2);  // back on an aquifer
-  EXPECT_EQ(grid.Cells(3, 0) + grid.Cells(8, 0), "Kh [ft/h ]S [-]");
+  EXPECT_EQ(grid.Cells(3, 0) + grid.Cells(5, 0) + grid.Cells(8, 0), "Kh [ft/h ]T [ft²/h ]S [-]");
 }
 
 TEST_F(TInputGridsTest, ValidationChecksTheValueColumnsOfTheAquiferAndWellGrids) {
