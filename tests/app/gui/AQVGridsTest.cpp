@@ -317,6 +317,7 @@ TEST_F(TInputGridsTest, ObservationBoxFlipsTheObservation) {
   auto& grid = Shown<TAQVObservationsGrid>();
   ASSERT_GE(mData->ObservationWells[1].ObservationCount(), 2);
   const bool before = mData->ObservationWells[1].Included[2];
+  EXPECT_EQ(grid.Cells(0, 2), "2");  // the rows are numbered
   Click(grid, 1, 2);
   EXPECT_NE(mData->ObservationWells[1].Included[2], before);
   Key(grid, Qt::Key_Space);

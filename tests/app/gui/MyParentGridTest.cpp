@@ -81,8 +81,10 @@ TEST_F(TEditCycleTest, FocusLeavingAnInvalidCellComesBackToItsEditor) {
   QWidget window;
   auto* grid = new TAQVPumpingWellsGrid(&window);
   auto* elsewhere = new QLineEdit(&window);
+  auto* last = new QLineEdit(&window);  // before the grid for Shift+Tab
   grid->setGeometry(0, 0, 1400, 200);
   elsewhere->setGeometry(0, 210, 200, 24);
+  last->setGeometry(210, 210, 200, 24);
   grid->SetData(mData.get());
   mGrids.push_back(grid);
   grid->LoadFromData();
@@ -108,6 +110,9 @@ TEST_F(TEditCycleTest, FocusLeavingAnInvalidCellComesBackToItsEditor) {
   EXPECT_EQ(mUi.Messages.size(), 1u);
   EXPECT_FALSE(grid->IsEditing());
   EXPECT_EQ(mData->PumpingWells[1].X, 5.0);
+  Type(*grid, 3, 1, "6");
+  QTest::keyClick(grid->CellEditor(), Qt::Key_Backtab, Qt::ShiftModifier);
+  EXPECT_EQ(QApplication::focusWidget(), last);
   mGrids.clear();
 }
 
