@@ -222,7 +222,7 @@ TEST_F(TPeriodsPasteTest, OkAddsTheRowsAndWritesEveryLine) {
     EXPECT_EQ(w.StartTime[k], k - 1.0) << k;
     EXPECT_EQ(w.Discharge[k], 10.0 * (k - 1)) << k;
   }
-  EXPECT_EQ(mGrid.Cells(3, 6), "50");
+  EXPECT_EQ(mGrid.Cells(0, 6) + ":" + mGrid.Cells(3, 6), "6:50");  // numbered, with its value
 }
 
 TEST_F(TPeriodsPasteTest, CancelWritesNothing) {
