@@ -135,6 +135,7 @@ TEST_F(TInputGridsTest, LayerPopupListsTheLayersAndStoresEachClickOnce) {
                     QPoint(cell.right() - 8, cell.center().y()));
   TAQVSelectLayerForm* popup = grid.LayerPopup();
   ASSERT_TRUE(popup->isVisible());
+  EXPECT_NEAR(popup->y(), grid.viewport()->mapToGlobal(cell.bottomLeft()).y(), 5);  // below it
   QListWidget* list = popup->AQVCheckListBox();
   EXPECT_TRUE(list->hasFocus());  // the keys work the list at once
   ASSERT_EQ(list->count(), 2);
@@ -483,6 +484,8 @@ TEST_F(TInputGridsTest, RendersEachGridWithItsColours) {
   for (const auto& [grid, name] : grids) {
     Show(*grid);
     EXPECT_EQ(grid->Cells(0, 1), grid == &aquifers ? "" : "1") << name;  // numbered rows
+    Click(*grid, 0, 1);  // only the aquifer system lets its first column be current
+    EXPECT_EQ(grid->Col() == 0, grid == &aquifers) << name;
     Click(*grid, 2, 2);
     grid->SetCells(3, 1, "-1x");  // drawn white on red
     const QPixmap picture = grid->grab();
