@@ -295,7 +295,7 @@ TEST_F(TInputGridsTest, WellAtAPumpingWellShowsNotApplicableAndCannotBeEdited) {
   EXPECT_TRUE(grid.AllCellsValid());
 }
 
-TEST_F(TInputGridsTest, ObservationWellBoxShowsAndFlipsTheWellsOwnFlag) {
+TEST_F(TInputGridsTest, ObservationWellAndObservationBoxesShowAndFlipTheirOwnFlags) {
   ASSERT_TRUE(mData->InsertObservationWells(2, 1));
   // Each well's flag differs from that of its first observation.
   mData->SetCurrentObservationWell(2);
@@ -312,15 +312,12 @@ TEST_F(TInputGridsTest, ObservationWellBoxShowsAndFlipsTheWellsOwnFlag) {
   Click(grid, 1, 1);
   EXPECT_TRUE(mData->ObservationWells[1].Included[0]);
   EXPECT_TRUE(BoxShowsCheck(grid, 1));
-}
-
-TEST_F(TInputGridsTest, ObservationBoxFlipsTheObservation) {
-  auto& grid = Shown<TAQVObservationsGrid>();
+  auto& observations = Shown<TAQVObservationsGrid>();  // the well's observations, each its own
   ASSERT_GE(mData->ObservationWells[1].ObservationCount(), 2);
   const bool before = mData->ObservationWells[1].Included[2];
-  Click(grid, 1, 2);
+  Click(observations, 1, 2);
   EXPECT_NE(mData->ObservationWells[1].Included[2], before);
-  Key(grid, Qt::Key_Space);
+  Key(observations, Qt::Key_Space);
   EXPECT_EQ(mData->ObservationWells[1].Included[2], before);
 }
 

@@ -278,8 +278,7 @@ TEST_F(TEditCycleTest, CopyGivesTabsAndALineBreakAfterEveryRow) {
   grid.SetSelectionRect({2, 1, 4, 2});
   grid.CopyToClipboard();
   EXPECT_EQ(QApplication::clipboard()->text(), "a\tb\tc\r\nd\te\tf\r\n");
-  // Pasted back one row lower and one column to the left, the block shows there.
-  TMyParentGrid plain;
+  TMyParentGrid plain;  // pasted back one row lower and one column to the left, it shows there
   plain.SetColCount(5);
   plain.SetRowCount(4);
   plain.SetSelectionRect({1, 2, 1, 2});
