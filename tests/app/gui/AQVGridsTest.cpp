@@ -372,6 +372,8 @@ TEST_F(TInputGridsTest, GridsShowTheLayerCodesAndTheFitGroups) {
   Click(grid, 3, 1);
   EXPECT_GT(bold, Ink(grid, 3, 2) * 12 / 10);  // bold strokes: some 35 % more ink
   EXPECT_EQ(grid.Cells(5, 0) + grid.Cells(8, 0), "c [d]S' [-]");
+  Click(grid, 0, 1);  // beside the layers: the captions of both kinds
+  EXPECT_EQ(grid.Cells(3, 0) + grid.Cells(5, 0) + grid.Cells(8, 0), "K [m/d]T [m²/d], c [d]S [-]");
   // The captions shown follow the units, every one of them.
   mData->SetLengthUnit(TAQVLengthUnit::luFeet);
   mData->SetTimeUnit(TAQVTimeUnit::tuHours);
