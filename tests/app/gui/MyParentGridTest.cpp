@@ -4,6 +4,8 @@
 
 #include "app/gui/AQVConductivitiesGrid.h"
 #include "app/gui/AQVObservationWellsGrid.h"
+#include "app/gui/AQVObservationsGrid.h"
+#include "app/gui/AQVPumpingPeriodsGrid.h"
 #include "app/gui/AQVPumpingWellsGrid.h"
 #include "app/gui/MyParentGrid.h"
 #include "tests/app/gui/GridTestSupport.h"
@@ -65,16 +67,19 @@ TEST_F(TEditCycleTest, InvalidCellIsNotLeftByTabArrowsOrCallDoExit) {
   // Attempts made before the message could appear show it once.
   EXPECT_EQ(mUi.Messages.size(), 1u);
   EXPECT_EQ(mUi.Messages.back().Text, "Invalid value!");
-  // The observation wells grid says the same, whatever message another check left before.
+  // The other tables say the same, whatever message another check left before.
   Key(grid, Qt::Key_Escape);
-  auto& wells = Shown<TAQVObservationWellsGrid>();
-  Globals().DataErrorText = "Another grid's own message";
-  mUi.Messages.clear();
-  Type(wells, 3, 1, "x");
-  Key(wells, Qt::Key_Return);
-  Settle();
-  EXPECT_EQ(mUi.OnlyMessage(), "Invalid value!");
-  Key(wells, Qt::Key_Escape);
+  TMyParentGrid* others[] = {&Shown<TAQVObservationWellsGrid>(), &Shown<TAQVObservationsGrid>(),
+                             &Shown<TAQVPumpingPeriodsGrid>()};
+  for (TMyParentGrid* other : others) {
+    Globals().DataErrorText = "Another grid's own message";
+    mUi.Messages.clear();
+    Type(*other, 3, 1, "x");
+    Key(*other, Qt::Key_Return);
+    Settle();
+    EXPECT_EQ(mUi.OnlyMessage(), "Invalid value!");
+    Key(*other, Qt::Key_Escape);
+  }
 }
 
 TEST_F(TEditCycleTest, FocusLeavingAnInvalidCellComesBackToItsEditor) {
