@@ -381,6 +381,7 @@ TEST_F(TInputGridsTest, GridsShowTheLayerCodesAndTheFitGroups) {
     std::string all;
     for (int c = 1; c < g.ColCount(); ++c)
       all += g.model()->headerData(c, Qt::Horizontal).toString().toStdString() + "|";
+    EXPECT_EQ(all.find("||"), std::string::npos) << all;  // no column without a caption
     return all;
   };
   EXPECT_EQ(captions(Shown<TAQVObservationsGrid>()), "Include|Time [h ]|Drawdown [ft]|");

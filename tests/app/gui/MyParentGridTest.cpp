@@ -89,7 +89,6 @@ TEST_F(TEditCycleTest, FocusLeavingAnInvalidCellComesBackToItsEditor) {
   auto* last = new QLineEdit(&window);  // before the grid for Shift+Tab
   grid->setGeometry(0, 0, 1400, 200);
   elsewhere->setGeometry(0, 210, 200, 24);
-  last->setGeometry(210, 210, 200, 24);
   grid->SetData(mData.get());
   mGrids.push_back(grid);
   grid->LoadFromData();
