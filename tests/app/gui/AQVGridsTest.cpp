@@ -24,7 +24,7 @@ using TInputGridsTest = TGridTest;
 
 // --- Pumping wells ---------------------------------------------------------------------------
 
-TEST_F(TInputGridsTest, EntryRowAcceptsOnlyTheNameColumn) {
+TEST_F(TInputGridsTest, EntryRowAcceptsOnlyTheNameColumnAndAddsNoWellUncommitted) {
   auto& grid = Shown<TAQVPumpingWellsGrid>();
   ASSERT_EQ(mData->PumpingWellCount(), 1);
   ASSERT_EQ(grid.RowCount(), 3);  // titles, the well, the entry row
@@ -34,6 +34,18 @@ TEST_F(TInputGridsTest, EntryRowAcceptsOnlyTheNameColumn) {
   Click(grid, 2, 2);
   EXPECT_EQ(grid.Row(), 2);
   EXPECT_EQ(grid.Col(), 2);
+  // An entry cell that was only opened can be left; Escape there adds no well either.
+  Key(grid, Qt::Key_F2);
+  ASSERT_TRUE(grid.IsEditing());
+  Click(grid, 3, 1);
+  Settle();
+  EXPECT_TRUE(mUi.Messages.empty());
+  EXPECT_EQ(grid.Row(), 1);
+  Type(grid, 2, 2, "P2");
+  Key(grid, Qt::Key_Escape);
+  Click(grid, 2, 1);
+  EXPECT_EQ(mData->PumpingWellCount(), 1);
+  EXPECT_EQ(mChanges, 0);
 }
 
 TEST_F(TInputGridsTest, CommittedNameInTheEntryRowAddsAWell) {
@@ -47,27 +59,6 @@ TEST_F(TInputGridsTest, CommittedNameInTheEntryRowAddsAWell) {
   Type(grid, 3, 2, "40");
   Key(grid, Qt::Key_Return);
   EXPECT_EQ(mData->PumpingWells[2].X, 40.0);
-}
-
-TEST_F(TInputGridsTest, AnEntryCellThatWasOnlyOpenedCanBeLeft) {
-  auto& grid = Shown<TAQVPumpingWellsGrid>();
-  Click(grid, 2, 2);
-  Key(grid, Qt::Key_F2);
-  ASSERT_TRUE(grid.IsEditing());
-  Click(grid, 3, 1);
-  Settle();
-  EXPECT_TRUE(mUi.Messages.empty());
-  EXPECT_EQ(grid.Row(), 1);
-  EXPECT_EQ(mData->PumpingWellCount(), 1);
-}
-
-TEST_F(TInputGridsTest, EscapeInTheEntryRowAddsNoWell) {
-  auto& grid = Shown<TAQVPumpingWellsGrid>();
-  Type(grid, 2, 2, "P2");
-  Key(grid, Qt::Key_Escape);
-  Click(grid, 2, 1);
-  EXPECT_EQ(mData->PumpingWellCount(), 1);
-  EXPECT_EQ(mChanges, 0);
 }
 
 TEST_F(TInputGridsTest, AtCapacityThereIsNoEntryRow) {
@@ -93,13 +84,18 @@ TEST_F(TInputGridsTest, SelectingARowMakesItTheCurrentWell) {
 // Whether the Include box of a row shows its check mark: dark pixels inside the box, whatever
 // the colour of the cell around it.
 bool BoxShowsCheck(TMyParentGrid& grid, int row) {
-  const QImage picture = grid.viewport()->grab().toImage();
   const QPoint centre = grid.visualRect(grid.model()->index(row - 1, 1)).center();
-  int dark = 0;
-  for (int dx = -3; dx <= 3; ++dx)
-    for (int dy = -3; dy <= 3; ++dy)
-      if (QColor(picture.pixel(centre + QPoint(dx, dy))).lightness() < 100) ++dark;
-  return dark > 0;
+  const auto dark = [](QColor c) { return c.lightness() < 100; };
+  return CountPixels(grid.viewport()->grab().toImage(), dark, {centre - QPoint(3, 3), QSize(7, 7)});
+}
+
+// The pixels of a cell in another colour than its bottom right corner: what is written there.
+int Ink(TMyParentGrid& grid, int col, int row) {
+  const QImage cells = grid.viewport()->grab().toImage();
+  const QRect cell = grid.visualRect(grid.model()->index(row - 1, col)).adjusted(2, 2, -2, -2);
+  const QRgb ground = cells.pixel(cell.bottomRight());
+  return CountPixels(
+      cells, [ground](QColor c) { return c.rgb() != ground; }, cell);
 }
 
 TEST_F(TInputGridsTest, IncludeBoxFlipsOnClickAndOnSpace) {
@@ -139,6 +135,7 @@ TEST_F(TInputGridsTest, LayerPopupListsTheLayersAndStoresEachClickOnce) {
                     QPoint(cell.right() - 8, cell.center().y()));
   TAQVSelectLayerForm* popup = grid.LayerPopup();
   ASSERT_TRUE(popup->isVisible());
+  EXPECT_NEAR(popup->y(), grid.viewport()->mapToGlobal(cell.bottomLeft()).y(), 5);  // below it
   QListWidget* list = popup->AQVCheckListBox();
   EXPECT_TRUE(list->hasFocus());  // the keys work the list at once
   ASSERT_EQ(list->count(), 2);
@@ -226,7 +223,7 @@ TEST_F(TPeriodsPasteTest, OkAddsTheRowsAndWritesEveryLine) {
     EXPECT_EQ(w.StartTime[k], k - 1.0) << k;
     EXPECT_EQ(w.Discharge[k], 10.0 * (k - 1)) << k;
   }
-  EXPECT_EQ(mGrid.Cells(3, 6), "50");
+  EXPECT_EQ(mGrid.Cells(0, 6) + ":" + mGrid.Cells(3, 6), "6:50");  // numbered, with its value
 }
 
 TEST_F(TPeriodsPasteTest, CancelWritesNothing) {
@@ -298,7 +295,7 @@ TEST_F(TInputGridsTest, WellAtAPumpingWellShowsNotApplicableAndCannotBeEdited) {
   EXPECT_TRUE(grid.AllCellsValid());
 }
 
-TEST_F(TInputGridsTest, ObservationWellBoxShowsAndFlipsTheWellsOwnFlag) {
+TEST_F(TInputGridsTest, ObservationWellAndObservationBoxesShowAndFlipTheirOwnFlags) {
   ASSERT_TRUE(mData->InsertObservationWells(2, 1));
   // Each well's flag differs from that of its first observation.
   mData->SetCurrentObservationWell(2);
@@ -315,15 +312,12 @@ TEST_F(TInputGridsTest, ObservationWellBoxShowsAndFlipsTheWellsOwnFlag) {
   Click(grid, 1, 1);
   EXPECT_TRUE(mData->ObservationWells[1].Included[0]);
   EXPECT_TRUE(BoxShowsCheck(grid, 1));
-}
-
-TEST_F(TInputGridsTest, ObservationBoxFlipsTheObservation) {
-  auto& grid = Shown<TAQVObservationsGrid>();
+  auto& observations = Shown<TAQVObservationsGrid>();  // the well's observations, each its own
   ASSERT_GE(mData->ObservationWells[1].ObservationCount(), 2);
   const bool before = mData->ObservationWells[1].Included[2];
-  Click(grid, 1, 2);
+  Click(observations, 1, 2);
   EXPECT_NE(mData->ObservationWells[1].Included[2], before);
-  Key(grid, Qt::Key_Space);
+  Key(observations, Qt::Key_Space);
   EXPECT_EQ(mData->ObservationWells[1].Included[2], before);
 }
 
@@ -374,15 +368,12 @@ TEST_F(TInputGridsTest, GridsShowTheLayerCodesAndTheFitGroups) {
   Click(grid, 3, 2);
   EXPECT_EQ(grid.Cells(3, 0), "Kh [m/d]");
   EXPECT_EQ(mData->SelectedRow(), 2);
-  const auto ink = [&grid](int col, int row) {  // the selected row is written in bold
-    return test::CountPixels(
-        grid.viewport()->grab().toImage(), [](QColor c) { return c.lightness() < 80; },
-        grid.visualRect(grid.model()->index(row - 1, col)).adjusted(3, 3, -3, -3));
-  };
-  const int bold = ink(3, 2);
+  const int bold = Ink(grid, 3, 2);  // the selected row is written in bold
   Click(grid, 3, 1);
-  EXPECT_GT(bold, ink(3, 2) * 14 / 10);  // bold strokes: some 90 % more ink
+  EXPECT_GT(bold, Ink(grid, 3, 2) * 12 / 10);  // bold strokes: some 35 % more ink
   EXPECT_EQ(grid.Cells(5, 0) + grid.Cells(8, 0), "c [d]S' [-]");
+  Click(grid, 0, 1);  // beside the layers: the captions of both kinds
+  EXPECT_EQ(grid.Cells(3, 0) + grid.Cells(5, 0) + grid.Cells(8, 0), "K [m/d]T [m²/d], c [d]S [-]");
   // The captions shown follow the units, every one of them.
   mData->SetLengthUnit(TAQVLengthUnit::luFeet);
   mData->SetTimeUnit(TAQVTimeUnit::tuHours);
@@ -390,6 +381,7 @@ TEST_F(TInputGridsTest, GridsShowTheLayerCodesAndTheFitGroups) {
     std::string all;
     for (int c = 1; c < g.ColCount(); ++c)
       all += g.model()->headerData(c, Qt::Horizontal).toString().toStdString() + "|";
+    EXPECT_EQ(all.find("||"), std::string::npos) << all;  // no column without a caption
     return all;
   };
   EXPECT_EQ(captions(Shown<TAQVObservationsGrid>()), "Include|Time [h ]|Drawdown [ft]|");
@@ -405,20 +397,19 @@ TEST_F(TInputGridsTest, GridsShowTheLayerCodesAndTheFitGroups) {
   for (const char* c : {"Base [ft]|Thickness [ft]|Kv [ft/h ]|", "|c [h ]|"})
     EXPECT_NE(layers.find(c), std::string::npos) << layers;
   Click(grid, 3, 2);  // back on an aquifer
-  EXPECT_EQ(grid.Cells(3, 0) + grid.Cells(8, 0), "Kh [ft/h ]S [-]");
+  EXPECT_EQ(grid.Cells(3, 0) + grid.Cells(5, 0) + grid.Cells(8, 0), "Kh [ft/h ]T [ft²/h ]S [-]");
 }
 
 TEST_F(TInputGridsTest, ValidationChecksTheValueColumnsOfTheAquiferAndWellGrids) {
   auto& grid = Shown<TAQVConductivitiesGrid>();
   EXPECT_TRUE(grid.AllCellsValid());
-  grid.SetCells(3, 2, "-5");  // a negative conductivity
-  EXPECT_FALSE(grid.AllCellsValid());
-  grid.LoadFromData();
-  grid.SetCells(1, 2, "x");
-  EXPECT_FALSE(grid.AllCellsValid());
-  grid.LoadFromData();
-  grid.SetCells(5, 1, "x");  // the first row, the top aquitard, counts too
-  EXPECT_FALSE(grid.AllCellsValid());
+  // A negative conductivity or storativity, a level that is none; the top aquitard counts too.
+  for (const auto& [col, row, text] :
+       {std::tuple{3, 2, "-5"}, {8, 2, "-1"}, {1, 2, "x"}, {5, 1, "x"}}) {
+    grid.LoadFromData();
+    grid.SetCells(col, row, text);
+    EXPECT_FALSE(grid.AllCellsValid()) << col;
+  }
   // Zero: a casing radius or a skin factor may be, a screen radius may not.
   auto& wells = Shown<TAQVObservationWellsGrid>();
   for (const auto& [col, valid] : {std::pair{6, true}, {7, false}, {8, true}}) {
@@ -429,6 +420,15 @@ TEST_F(TInputGridsTest, ValidationChecksTheValueColumnsOfTheAquiferAndWellGrids)
   auto& pumping = Shown<TAQVPumpingWellsGrid>();
   pumping.SetCells(5, 1, "9");  // screened in a layer the system does not have
   EXPECT_FALSE(pumping.AllCellsValid());
+  // Every grid judges afresh: with the value put right it is valid again.
+  TMyParentGrid* all[] = {&grid, &wells, &pumping, &Shown<TAQVPumpingPeriodsGrid>(),
+                          &Shown<TAQVObservationsGrid>()};
+  for (TMyParentGrid* g : all) {
+    g->SetCells(3, 1, "x");
+    EXPECT_FALSE(g->AllCellsValid());
+    g->LoadFromData();
+    EXPECT_TRUE(g->AllCellsValid());
+  }
 }
 
 TEST_F(TInputGridsTest, AquiferRowsAreInsertedAndTheLastAquiferIsNotDeleted) {
@@ -483,6 +483,9 @@ TEST_F(TInputGridsTest, RendersEachGridWithItsColours) {
                                                           {&observations, "observations"}};
   for (const auto& [grid, name] : grids) {
     Show(*grid);
+    EXPECT_EQ(grid->Cells(0, 1), grid == &aquifers ? "" : "1") << name;  // numbered rows
+    Click(*grid, 0, 1);  // only the aquifer system lets its first column be current
+    EXPECT_EQ(grid->Col() == 0, grid == &aquifers) << name;
     Click(*grid, 2, 2);
     grid->SetCells(3, 1, "-1x");  // drawn white on red
     const QPixmap picture = grid->grab();
@@ -494,12 +497,24 @@ TEST_F(TInputGridsTest, RendersEachGridWithItsColours) {
     EXPECT_TRUE(picture.save(QString::fromStdString(ReviewPath(std::string(name) + ".png"))))
         << name;
   }
+  const auto colourAt = [](TMyParentGrid& g, int col, int row) {
+    const QRect cell = g.visualRect(g.model()->index(row - 1, col));
+    return QColor(g.viewport()->grab().toImage().pixel(cell.topLeft() + QPoint(3, 3)));
+  };
+  for (const auto& [grid, name] : grids)  // no Include box is drawn as an invalid value
+    EXPECT_NE(colourAt(*grid, 1, 1), QColor(Qt::red)) << name;
   // The last row has its layer's colour like every other (an aquitard's here).
+  EXPECT_EQ(colourAt(aquifers, 1, mData->RowCount()), QColor(0xF0, 0xA8, 0x22));
+  // Below it the base of the system, which no water passes, is a black line.
   const QImage layers = aquifers.viewport()->grab().toImage();
   const QRect lowest = aquifers.visualRect(aquifers.model()->index(mData->RowCount() - 1, 1));
-  EXPECT_EQ(QColor(layers.pixel(lowest.topLeft() + QPoint(3, 3))), QColor(0xF0, 0xA8, 0x22));
-  // Below it the base of the system, which no water passes, is a black line.
   EXPECT_EQ(QColor(layers.pixel(lowest.bottomLeft() + QPoint(3, -4))), QColor(Qt::black));
+  // Radii and skin of the well at a pumping well have a colour of their own, and only they.
+  EXPECT_EQ(colourAt(wells, 6, 2), QColor(0xBE, 0xEB, 0xBE));
+  EXPECT_EQ(colourAt(wells, 5, 2), QColor(0x96, 0xEB, 0x96));  // the current well's row
+  EXPECT_NE(colourAt(wells, 6, 1), colourAt(wells, 6, 2));
+  // A table without a current well marks no row, also once it has lost the focus.
+  EXPECT_EQ(colourAt(periods, 1, 1), QColor(0xBF, 0xFF, 0xFF));
   pumping.LoadFromData();
   // The drop-down arrow marks the screened layers only, not the name beside it.
   const QImage wellCells = pumping.viewport()->grab().toImage();
@@ -511,14 +526,12 @@ TEST_F(TInputGridsTest, RendersEachGridWithItsColours) {
   };
   EXPECT_GT(ink(5), 0);
   EXPECT_EQ(ink(2), 0);
+  // The selected name is written in bold: more ink than the name in the row above.
+  EXPECT_GT(Ink(pumping, 2, 2), Ink(pumping, 2, 1) * 12 / 10);
   // Below the wells the row that adds one: a white name cell, grey where a well is needed.
-  const QImage entry = wells.viewport()->grab().toImage();
-  const auto pastTable = [&](int col) {
-    const int row = mData->ObservationWellCount();
-    return QColor(entry.pixel(wells.visualRect(wells.model()->index(row, col)).center()));
-  };
-  EXPECT_EQ(pastTable(2), QColor(Qt::white));
-  EXPECT_EQ(pastTable(3), QColor(0xF5, 0xF5, 0xF5));
+  const int entry = mData->ObservationWellCount() + 1;
+  EXPECT_EQ(colourAt(wells, 2, entry), QColor(Qt::white));
+  EXPECT_EQ(colourAt(wells, 3, entry), QColor(0xF5, 0xF5, 0xF5));
   Type(pumping, 6, 1, "-1");
   EXPECT_TRUE(pumping.grab().save(QString::fromStdString(ReviewPath("pumping-wells-editing.png"))));
   Key(pumping, Qt::Key_Escape);

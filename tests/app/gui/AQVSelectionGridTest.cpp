@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QHeaderView>
 #include <QPixmap>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
 #include <algorithm>
@@ -40,6 +41,13 @@ class TSelectionGridTest : public TDocumentTest {
     mForm.show();
   }
   TAQVSelectionGrid& Grid() { return *mForm.AQVSelectionGrid1(); }
+  // Clicks the dialog's button captioned caption, which must show.
+  void Press(const QString& caption) {
+    for (QPushButton* button : mForm.findChildren<QPushButton*>())
+      if (button->text() == caption && button->isVisible())
+        return QTest::mouseClick(button, Qt::LeftButton);
+    ADD_FAILURE() << "no button " << caption.toStdString();
+  }
   void ClickCell(int c, int r, Qt::MouseButton button = Qt::LeftButton) {
     const QRect cell = Grid().visualRect(Grid().model()->index(r - 1, c - 1));
     QTest::mouseClick(Grid().viewport(), button, {}, cell.center());
@@ -64,7 +72,10 @@ TEST_F(TSelectionGridTest, AWideCurveNameIsCutByA200PixelTitleRow) {
 
 TEST_F(TSelectionGridTest, ClicksSelectInTheForegroundColourAndRightClicksDeselect) {
   TMyColorGrid& colours = *mForm.ColorGrid1();
-  ASSERT_TRUE(colours.isVisible());  // the dialog holds its colours
+  ASSERT_TRUE(colours.isVisible());  // the dialog holds its colours, with no background mark
+  const auto light = [](QColor c) { return c.lightness() > 128; };
+  EXPECT_EQ(
+      CountPixels(colours.grab().toImage(), light, colours.CellRect(0).adjusted(3, 3, -3, -3)), 0);
   QTest::mouseClick(&colours, Qt::LeftButton, {}, colours.CellRect(13).center());
   ASSERT_EQ(colours.ForegroundIndex(), 13);
   const TColor colour = mForm.ColorGrid1()->ForegroundColor();
@@ -93,7 +104,7 @@ TEST_F(TSelectionGridTest, OkWritesTheChoicesAndCancelDoesNot) {
   ClickCell(3, 1, Qt::RightButton);
   EXPECT_FALSE(mData->ObservationWells[3].LayerSet.Contains(2));
   EXPECT_TRUE(mData->ObservationWells[1].LayerSet.Contains(1));
-  mForm.OKButtonClick();
+  Press("OK");
   EXPECT_TRUE(mData->ObservationWells[3].LayerSet.Contains(2));
   EXPECT_FALSE(mData->ObservationWells[1].LayerSet.Contains(1));
   // The curve of the wells at one place goes for all of them, the last well too.
@@ -104,13 +115,17 @@ TEST_F(TSelectionGridTest, OkWritesTheChoicesAndCancelDoesNot) {
 }
 
 TEST_F(TSelectionGridTest, ResetAsksAndCancelKeepsTheChoices) {
+  ClickCell(1, 1, Qt::RightButton);
+  Press("OK");  // a curve taken off in the document
+  mForm.show();
   ClickCell(3, 2);
   mUi.Answers = {TModalResult::mrCancel};
-  mForm.ResetButtonClick();
+  Press("Reset");
   EXPECT_EQ(mUi.OnlyMessage(), "Reset curve selection?");
   EXPECT_TRUE(Grid().Cell(3, 2).Selected);
-  mForm.ResetButtonClick();  // OK
+  Press("Reset");  // OK: the curves of a new document, in the document too
   EXPECT_FALSE(Grid().Cell(3, 2).Selected);
+  EXPECT_TRUE(Grid().Cell(1, 1).Selected);
 }
 
 TEST_F(TSelectionGridTest, WithoutAColourGridAClickOnlyComplains) {
@@ -135,10 +150,12 @@ TEST_F(TSelectionGridTest, RendersTheDialog) {
   QHeaderView* titles = Grid().horizontalHeader();
   const QRect title(titles->sectionViewportPosition(1), 0, titles->sectionSize(1), 120);
   EXPECT_GT(CountPixels(titles->viewport()->grab().toImage(), dark, title), 50);
-  // Each row is titled with its layer, written from the left.
+  // Each row is titled with its layer, written from the left, in type small enough to fit.
   QHeaderView* layers = Grid().verticalHeader();
   const QRect start(8, layers->sectionViewportPosition(0), 12, layers->sectionSize(0));
   EXPECT_GT(CountPixels(layers->viewport()->grab().toImage(), dark, start), 5);
+  const QRect end(layers->width() - 6, start.top() + 2, 4, start.height() - 4);
+  EXPECT_EQ(CountPixels(layers->viewport()->grab().toImage(), dark, end), 0);
   // In well-flux mode the curves are the pumping wells, each titled with its well's name.
   ASSERT_TRUE(mData->InsertPumpingWells(2, 1));
   mData->SetWellFluxMode(true);

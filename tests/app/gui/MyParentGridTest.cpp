@@ -4,6 +4,8 @@
 
 #include "app/gui/AQVConductivitiesGrid.h"
 #include "app/gui/AQVObservationWellsGrid.h"
+#include "app/gui/AQVObservationsGrid.h"
+#include "app/gui/AQVPumpingPeriodsGrid.h"
 #include "app/gui/AQVPumpingWellsGrid.h"
 #include "app/gui/MyParentGrid.h"
 #include "tests/app/gui/GridTestSupport.h"
@@ -65,22 +67,26 @@ TEST_F(TEditCycleTest, InvalidCellIsNotLeftByTabArrowsOrCallDoExit) {
   // Attempts made before the message could appear show it once.
   EXPECT_EQ(mUi.Messages.size(), 1u);
   EXPECT_EQ(mUi.Messages.back().Text, "Invalid value!");
-  // The observation wells grid says the same, whatever message another check left before.
+  // The other tables say the same, whatever message another check left before.
   Key(grid, Qt::Key_Escape);
-  auto& wells = Shown<TAQVObservationWellsGrid>();
-  Globals().DataErrorText = "Another grid's own message";
-  mUi.Messages.clear();
-  Type(wells, 3, 1, "x");
-  Key(wells, Qt::Key_Return);
-  Settle();
-  EXPECT_EQ(mUi.OnlyMessage(), "Invalid value!");
-  Key(wells, Qt::Key_Escape);
+  TMyParentGrid* others[] = {&Shown<TAQVObservationWellsGrid>(), &Shown<TAQVObservationsGrid>(),
+                             &Shown<TAQVPumpingPeriodsGrid>()};
+  for (TMyParentGrid* other : others) {
+    Globals().DataErrorText = "Another grid's own message";
+    mUi.Messages.clear();
+    Type(*other, 3, 1, "x");
+    Key(*other, Qt::Key_Return);
+    Settle();
+    EXPECT_EQ(mUi.OnlyMessage(), "Invalid value!");
+    Key(*other, Qt::Key_Escape);
+  }
 }
 
 TEST_F(TEditCycleTest, FocusLeavingAnInvalidCellComesBackToItsEditor) {
   QWidget window;
   auto* grid = new TAQVPumpingWellsGrid(&window);
   auto* elsewhere = new QLineEdit(&window);
+  auto* last = new QLineEdit(&window);  // before the grid for Shift+Tab
   grid->setGeometry(0, 0, 1400, 200);
   elsewhere->setGeometry(0, 210, 200, 24);
   grid->SetData(mData.get());
@@ -108,6 +114,9 @@ TEST_F(TEditCycleTest, FocusLeavingAnInvalidCellComesBackToItsEditor) {
   EXPECT_EQ(mUi.Messages.size(), 1u);
   EXPECT_FALSE(grid->IsEditing());
   EXPECT_EQ(mData->PumpingWells[1].X, 5.0);
+  Type(*grid, 3, 1, "6");
+  QTest::keyClick(grid->CellEditor(), Qt::Key_Backtab, Qt::ShiftModifier);
+  EXPECT_EQ(QApplication::focusWidget(), last);
   mGrids.clear();
 }
 
@@ -139,6 +148,9 @@ TEST_F(TEditCycleTest, EnterOnAnInvalidCellShowsTheMessageAndLeavesTheEditorOpen
   Settle();
   EXPECT_FALSE(grid.IsEditing());
   EXPECT_EQ(mData->PumpingWells[1].PeriodCount(), 3);
+  mChanges = 0;
+  Click(grid, 3, 1);  // the stored cell is not stored again when left
+  EXPECT_EQ(mChanges, 0);
 }
 
 TEST_F(TEditCycleTest, EscapeRestoresTheCellAndItsValidState) {
@@ -192,10 +204,20 @@ TEST_F(TEditCycleTest, AReloadWhileTypingKeepsWhatTheEditorShows) {
   QTest::keyClicks(grid.CellEditor(), "9");
   Key(grid, Qt::Key_Return);
   EXPECT_EQ(mData->PumpingWells[1].X, 9.0);
+  auto& layers = Shown<TAQVConductivitiesGrid>();  // the aquifer system's grid alike
+  Type(layers, 10, 3, "Clay");  // in the lowest layer
+  mData->AquitardName[2] = "Peat";
+  layers.LoadFromData();
+  Key(layers, Qt::Key_Escape);
+  EXPECT_EQ(layers.Cells(10, 3), "Peat");
+  EXPECT_EQ(layers.Row(), 3);
 }
 
 TEST_F(TEditCycleTest, LeavingAnUnchangedCellStoresNothing) {
   mData->PumpingWells[1].Rc = 0.123456789;  // more digits than the grid shows
+  ASSERT_TRUE(mData->InsertPumpingWells(2, 1));
+  mData->SetCurrentPumpingWell(1);
+  mChanges = 0;
   auto& grid = Shown<TAQVPumpingWellsGrid>();
   Click(grid, 6, 1);
   Key(grid, Qt::Key_F2);
@@ -206,6 +228,8 @@ TEST_F(TEditCycleTest, LeavingAnUnchangedCellStoresNothing) {
   EXPECT_EQ(grid.Col(), 7);
   EXPECT_EQ(mData->PumpingWells[1].Rc, 0.123456789);
   EXPECT_EQ(mChanges, 0);
+  Click(grid, 3, 2);  // the next click is judged as ever, and makes its well current
+  EXPECT_EQ(mData->CurrentPumpingWell(), 2);
 }
 
 TEST_F(TEditCycleTest, ArrowsLeaveTheCellOnlyFromTheEdgesOfTheText) {
@@ -258,6 +282,12 @@ TEST_F(TEditCycleTest, CopyGivesTabsAndALineBreakAfterEveryRow) {
   grid.SetSelectionRect({2, 1, 4, 2});
   grid.CopyToClipboard();
   EXPECT_EQ(QApplication::clipboard()->text(), "a\tb\tc\r\nd\te\tf\r\n");
+  TMyParentGrid plain;  // pasted back one row lower and one column to the left, it shows there
+  plain.SetColCount(5);
+  plain.SetRowCount(4);
+  plain.SetSelectionRect({1, 2, 1, 2});
+  plain.PasteFromClipboard();
+  EXPECT_EQ(plain.Cells(1, 2) + plain.Cells(3, 3), "af");
 }
 
 // The aquifer-system grid keeps the plain paste: rows and columns bounded, each cell stored.
