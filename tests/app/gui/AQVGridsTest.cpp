@@ -403,9 +403,10 @@ TEST_F(TInputGridsTest, GridsShowTheLayerCodesAndTheFitGroups) {
 TEST_F(TInputGridsTest, ValidationChecksTheValueColumnsOfTheAquiferAndWellGrids) {
   auto& grid = Shown<TAQVConductivitiesGrid>();
   EXPECT_TRUE(grid.AllCellsValid());
-  // A negative conductivity or storativity, a level that is none; the top aquitard counts too.
+  // A negative conductivity, storativity or resistance, a level that is none; the top aquitard
+  // counts too.
   for (const auto& [col, row, text] :
-       {std::tuple{3, 2, "-5"}, {8, 2, "-1"}, {1, 2, "x"}, {5, 1, "x"}}) {
+       {std::tuple{3, 2, "-5"}, {8, 2, "-1"}, {1, 2, "x"}, {5, 1, "-1"}}) {
     grid.LoadFromData();
     grid.SetCells(col, row, text);
     EXPECT_FALSE(grid.AllCellsValid()) << col;

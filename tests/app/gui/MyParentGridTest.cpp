@@ -70,7 +70,7 @@ TEST_F(TEditCycleTest, InvalidCellIsNotLeftByTabArrowsOrCallDoExit) {
   // The other tables say the same, whatever message another check left before.
   Key(grid, Qt::Key_Escape);
   TMyParentGrid* others[] = {&Shown<TAQVObservationWellsGrid>(), &Shown<TAQVObservationsGrid>(),
-                             &Shown<TAQVPumpingPeriodsGrid>()};
+                             &Shown<TAQVPumpingPeriodsGrid>(), &Shown<TAQVConductivitiesGrid>()};
   for (TMyParentGrid* other : others) {
     Globals().DataErrorText = "Another grid's own message";
     mUi.Messages.clear();
