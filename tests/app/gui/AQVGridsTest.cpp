@@ -67,8 +67,10 @@ TEST_F(TInputGridsTest, AtCapacityThereIsNoEntryRow) {
   EXPECT_EQ(grid.RowCount(), 1 + kMaxPumpingWells);
   EXPECT_EQ(grid.DataRowCount(), kMaxPumpingWells);
   TAQVObservationWellsGrid wells;
-  ASSERT_TRUE(mData->InsertObservationWells(2, kMaxObservationWells - 1));
   Show(wells);
+  EXPECT_EQ(wells.RowCount(), 3);  // below it, no blank rows beyond the entry row
+  ASSERT_TRUE(mData->InsertObservationWells(2, kMaxObservationWells - 1));
+  wells.LoadFromData();
   EXPECT_EQ(wells.RowCount(), 1 + kMaxObservationWells);
 }
 

@@ -192,6 +192,7 @@ TEST_F(DocumentWindowTest, ImagesThatCannotBeLoadedStayInTheSavedFile) {
             std::string::npos);
   EXPECT_NE(mUi.Messages[1].Text.find(folder.Path("damaged.png")), std::string::npos);
   mUi.Messages.clear();  // both expected
+  EXPECT_TRUE(mWindow->InfoEdit(1)->isEnabled());  // the pages take typing again after the images
   EXPECT_TRUE(mWindow->Data().BackgroundFiles.empty());
   mUi.Answers = {TModalResult::mrYes};
   mWindow->Data().SaveToFile(false);
