@@ -191,6 +191,12 @@ TEST_F(TFEMGridFormTest, ChangingDensityOrModelLengthAfterPreviewDisablesSaveUnt
     EXPECT_DOUBLE_EQ(2 * Grid().Radius(), mData->ModelLength);
     EXPECT_NE(mData->MeshDensity * mData->ModelLength, 3 * 2000.0);
   }
+  // A mesh made after another in the same dialog looks as when made first: no edge of the old.
+  const QImage second = mForm->GridView()->grab().toImage();
+  mForm = std::make_unique<TFEMGridForm>(*mData, mUi);
+  mForm->show();
+  Preview();
+  EXPECT_TRUE(mForm->GridView()->grab().toImage() == second);
   Type(mForm->DensityEdit(), "9", true);
   mForm->DensityEdit()->UpClick();
   EXPECT_EQ(mForm->DensityEdit()->text(), "10");  // the arrows reach the finest mesh
