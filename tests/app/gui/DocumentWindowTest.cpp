@@ -666,13 +666,23 @@ TEST_F(DocumentWindowTest, ContourPageGetsAWindowBeyondTheWells) {
   EXPECT_EQ(d.WorldY2(), 100 + 1000);
   EXPECT_GT(d.AnimationEndTime(), d.LatestTime());  // and an animation just beyond the data
   EXPECT_LT(d.AnimationEndTime(), d.LatestTime() + 3);
+  const auto levelsOpen = [this] {
+    const auto open = [this](const char* name) {
+      return Find<QLineEdit>(*mWindow, name)->isEnabled();
+    };
+    return std::tuple(open("cnMinDrawdownFloatEdit"), open("cnIntervalFloatEdit"),
+                      open("cnMaxDrawdownFloatEdit"));
+  };
+  EXPECT_EQ(levelsOpen(), std::tuple(false, false, false));  // all levels automatic
   // A window of the person's that ends at a zero edge is theirs to keep.
   mWindow->SetActivePage(TDocumentPage::dpInfo);
   d.SetWorldY2(0);
   d.SetAnimationStartTime(0.5);  // and so are its animation times, shown as the page opens
   d.SetAnimationEndTime(2.5);
   d.SetDrawLayer(d.AquiferCount() + 1);  // a layer the document no longer has
+  d.AutoMinContour = d.AutoMaxContour = false;  // levels of the person's own, to be typed
   mWindow->SetActivePage(TDocumentPage::dpContourPlot);
+  EXPECT_EQ(levelsOpen(), std::tuple(true, false, true));
   EXPECT_EQ(std::tuple(d.WorldX1(), d.WorldY1(), d.WorldY2()), std::tuple(-800.0, -1000.0, 0.0));
   EXPECT_EQ(Find<QLineEdit>(*mWindow, "anStartingTimeFloatEdit")->text(), "0.5");
   EXPECT_EQ(Find<QLineEdit>(*mWindow, "anFinalTimeFloatEdit")->text(), "2.5");
