@@ -943,6 +943,7 @@ TEST_F(DocumentWindowTest, AfterAnAnimationTheTextBoxBeingTypedInIsBackForTyping
   QTRY_VERIFY(!map.Animating());
   EXPECT_FALSE(mWindow->AnimateButton()->isEnabled());  // at its end, only Reset goes on
   EXPECT_FALSE(mWindow->PauseButton()->isEnabled());
+  EXPECT_TRUE(mWindow->ResetButton()->isEnabled());
   EXPECT_TRUE(box.isVisible());
   ASSERT_TRUE(box.hasFocus());
   QTest::keyClicks(&box, " sand");
