@@ -710,6 +710,13 @@ TEST_F(DocumentWindowTest, GridValidationChecksTheTablesOfEveryWell) {
   EXPECT_FALSE(mWindow->ValidateGridsEx(false));
   d.PumpingWells[2].Rw = d.PumpingWells[1].Rw;
   mWindow->RefreshGrids();
+  // Two periods that start together in a pumping well not shown: the first, then the last.
+  d.SetCurrentPumpingWell(2);
+  d.PumpingWells[1].SetPeriodCount(2);
+  d.PumpingWells[1].StartTime[2] = d.PumpingWells[1].StartTime[1];
+  EXPECT_FALSE(mWindow->ValidateGridsEx(false));
+  d.PumpingWells[1].SetPeriodCount(1);
+  d.SetCurrentPumpingWell(1);
   d.PumpingWells[2].SetPeriodCount(2);
   d.PumpingWells[2].StartTime[2] = d.PumpingWells[2].StartTime[1];
   mWindow->show();
