@@ -4,8 +4,6 @@
 namespace aqv::e2e {
 namespace {
 
-// --- 1. Start -----------------------------------------------------------------------------------
-
 TEST_F(Journey, StartShowsTitleAndWelcomeWithoutAnyMessage) {
   QTest::qWait(300);  // the first activation and whatever it may bring
   EXPECT_EQ(mForm->windowTitle(), "AQV for Windows - Zelvor edition (1.00)");
@@ -17,8 +15,6 @@ TEST_F(Journey, StartShowsTitleAndWelcomeWithoutAnyMessage) {
   EXPECT_EQ(QGuiApplication::platformName(), "xcb");
   ExpectNoMessages();
 }
-
-// --- 2. File > New and every page ---------------------------------------------------------------
 
 TEST_F(Journey, NewDocumentShowsEveryPage) {
   Globals().DefaultLengthUnits = 0;  // feet, as the preferences keep them
@@ -52,8 +48,6 @@ TEST_F(Journey, NewDocumentShowsEveryPage) {
       << mForm->StatusText(0).toStdString();
   ExpectNoMessages();
 }
-
-// --- 3. A refused value -------------------------------------------------------------------------
 
 TEST_F(Journey, RefusedGridValueShowsItsMessageAndKeepsTheCell) {
   TMDIChild* child = NewDocument();
@@ -97,8 +91,6 @@ TEST_F(Journey, RefusedNumberFieldShowsItsMessageAndTakesTheFocusBack) {
   EXPECT_EQ(child->Data().RelStoppingCriterion, before);
 }
 
-// --- 4. Update graph ----------------------------------------------------------------------------
-
 using test::CountColour;
 
 TEST_F(Journey, UpdateGraphDrawsComputedCurvesAndObservations) {
@@ -141,8 +133,6 @@ TEST_F(Journey, UpdateGraphDrawsComputedCurvesAndObservations) {
   ExpectNoMessages();
 }
 
-// --- 5. Mark, optimise, accept -------------------------------------------------------------------
-
 TEST_F(Journey, MarkedTransmissivityIsOptimisedAcceptedAndReported) {
   TMDIChild* child = NewDocument();
   ASSERT_NE(child, nullptr);
@@ -171,8 +161,6 @@ TEST_F(Journey, MarkedTransmissivityIsOptimisedAcceptedAndReported) {
   EXPECT_FALSE(report.contains("WARNING"));
   ExpectNoMessages();
 }
-
-// --- 6. Save, close, reopen ---------------------------------------------------------------------
 
 TEST_F(Journey, SavedDocumentIsReopenedFromTheRecentFiles) {
   TMDIChild* child = NewDocument();
@@ -205,8 +193,6 @@ TEST_F(Journey, SavedDocumentIsReopenedFromTheRecentFiles) {
   EXPECT_EQ(mForm->ActiveChild()->Data().FileName, path);
   ExpectNoMessages();
 }
-
-// --- 7. The save question on close ---------------------------------------------------------------
 
 TEST_F(Journey, ClosingAChangedDocumentAsksAndNoLeavesTheFile) {
   const std::string path = SampleCopy("question.aqv");
@@ -285,8 +271,6 @@ TEST_F(Journey, OpeningAFileKeepsItsCurveStylesAndAsksNothingOnClose) {
   ExpectNoMessages();
 }
 
-// --- 8. Contour plot and animation ---------------------------------------------------------------
-
 TEST_F(Journey, ClosingDuringAnAnimationStopsItCleanly) {
   TMDIChild* child = NewDocument();
   ASSERT_NE(child, nullptr);
@@ -325,8 +309,6 @@ TEST_F(Journey, ClosingDuringAnAnimationStopsItCleanly) {
   QTest::qWait(200);  // nothing left to tick
   EXPECT_EQ(mPerson.Messages().size(), 2);
 }
-
-// --- 9. Exports ----------------------------------------------------------------------------------
 
 TEST_F(Journey, ExportsWriteTheirFiles) {
   TMDIChild* child = OpenDocument(SampleCopy("exports.aqv"));
@@ -378,8 +360,6 @@ TEST_F(Journey, ModelFileExportWritesTheModel) {
   EXPECT_TRUE(child->isEnabled());  // the document window is usable again
   ExpectNoMessages();
 }
-
-// --- 10. F1 --------------------------------------------------------------------------------------
 
 TEST_F(Journey, F1OnAPageShowsThatPagesHelp) {
   THelpCatcher help;

@@ -56,20 +56,6 @@ TPerson::TPerson() {
   mTimer.start();
 }
 
-TPerson::~TPerson() = default;
-
-void TPerson::AnswerMessage(const QString& expectedText, QMessageBox::StandardButton button) {
-  mAnswers.push_back({TAnswer::TKind::akMessage, expectedText, button, {}});
-}
-
-void TPerson::TypeFileName(const QString& path) {
-  mAnswers.push_back({TAnswer::TKind::akFileName, path, QMessageBox::NoButton, {}});
-}
-
-void TPerson::HandleDialog(std::function<void(QWidget*)> handle) {
-  mAnswers.push_back({TAnswer::TKind::akDialog, {}, QMessageBox::NoButton, std::move(handle)});
-}
-
 void TPerson::Look() {
   GiveFocusBack();
   // A window that went is forgotten, so that a dialog shown again counts as new.
@@ -235,17 +221,6 @@ void CloseMenus() {
 }
 
 }  // namespace
-
-QAction* MenuItem(QMainWindow& frame, const QStringList& path) {
-  QList<QAction*> actions = frame.menuBar()->actions();
-  QAction* found = nullptr;
-  for (const QString& text : path) {
-    found = ItemOf(actions, text);
-    if (found == nullptr) return nullptr;
-    if (found->menu() != nullptr) actions = found->menu()->actions();
-  }
-  return found;
-}
 
 bool ChooseMenu(QMainWindow& frame, const QStringList& path) {
   QMenuBar* bar = frame.menuBar();

@@ -11,7 +11,6 @@
 #include <functional>
 #include <vector>
 
-class QAction;
 class QMainWindow;
 class QWidget;
 
@@ -28,14 +27,20 @@ namespace aqv::e2e {
 class TPerson : public QObject {
  public:
   TPerson();
-  ~TPerson() override;
+  ~TPerson() override = default;
 
   // Next message box: its text must be expectedText (any text when empty); button is clicked.
-  void AnswerMessage(const QString& expectedText, QMessageBox::StandardButton button);
+  void AnswerMessage(const QString& expectedText, QMessageBox::StandardButton button) {
+    mAnswers.push_back({TAnswer::TKind::akMessage, expectedText, button, {}});
+  }
   // Next file dialog: path is typed into its file name field and Enter pressed.
-  void TypeFileName(const QString& path);
+  void TypeFileName(const QString& path) {
+    mAnswers.push_back({TAnswer::TKind::akFileName, path, QMessageBox::NoButton, {}});
+  }
   // Next modal window of another kind: handle runs with it and returns once it has acted.
-  void HandleDialog(std::function<void(QWidget*)> handle);
+  void HandleDialog(std::function<void(QWidget*)> handle) {
+    mAnswers.push_back({TAnswer::TKind::akDialog, {}, QMessageBox::NoButton, std::move(handle)});
+  }
   // The window that has the keyboard whenever no dialog is open, as a window manager keeps it.
   void SetFrame(QWidget* frame) { mFrame = frame; }
   // The next optimisation console: its result is accepted and the console closed with "Done".
@@ -85,11 +90,6 @@ class TPerson : public QObject {
   bool mConsoleSeen = false;
   bool mFileDialogsWereWidgets = true;
 };
-
-// The menu item found by its menu's title and its own text, "&" ignored, searched through
-// sub-menus ("Export", "Save curves as FTH"; "File", "Reopen", "1. /tmp/a.aqv"); nullptr when
-// there is none.
-QAction* MenuItem(QMainWindow& frame, const QStringList& path);
 
 // Chooses a menu item as a person does: clicks the menu's title in the menu bar, then each
 // item on the path in the menus that open. Returns false when an item is missing or disabled;

@@ -81,14 +81,13 @@ void ExpectFileStyles(TMDIChild& child, const char* when) {
   SCOPED_TRACE(when);
   TMyChart& chart = *child.Chart();
   ASSERT_EQ(chart.GetSeriesCount(), 3);
-  const TPen& first = chart.GetSeries(0)->Patterns().Border();
-  EXPECT_EQ(first.Color(), clRed);
-  EXPECT_EQ(first.Style(), TPenStyle::psDash);
-  EXPECT_EQ(first.Width(), 3);
-  const TPen& second = chart.GetSeries(1)->Patterns().Border();
-  EXPECT_EQ(second.Color(), clGreen);
-  EXPECT_EQ(second.Style(), TPenStyle::psDot);
-  EXPECT_EQ(second.Width(), 2);
+  for (const auto& [i, color, style, width] :
+       {std::tuple{0, clRed, TPenStyle::psDash, 3}, {1, clGreen, TPenStyle::psDot, 2}}) {
+    const TPen& pen = chart.GetSeries(i)->Patterns().Border();
+    EXPECT_EQ(pen.Color(), color) << "curve " << i;
+    EXPECT_EQ(pen.Style(), style) << "curve " << i;
+    EXPECT_EQ(pen.Width(), width) << "curve " << i;
+  }
   const TSeries& observed = *chart.GetSeries(2);
   ASSERT_EQ(observed.Reference()->Kind, 1);
   EXPECT_EQ(observed.Marker().Color(), clFuchsia);

@@ -41,10 +41,8 @@ class TActionsTest : public test::TDocumentTest {
     mReadOnly = new QLineEdit("fixed", &mWindow);
     mReadOnly->setReadOnly(true);
     mButton = new QPushButton("button", &mWindow);
-    for (QWidget* w : {static_cast<QWidget*>(mGrid), static_cast<QWidget*>(mEdit),
-                       static_cast<QWidget*>(mReadOnly), static_cast<QWidget*>(mButton)}) {
+    for (QWidget* w : std::initializer_list<QWidget*>{mGrid, mEdit, mReadOnly, mButton})
       layout->addWidget(w);
-    }
     mActions = CreateAQVActions(&mWindow);
     mWindow.addActions(mActions.All());
     QApplication::clipboard()->setText("1\t2");
@@ -150,10 +148,9 @@ TEST_F(TActionsTest, CutAndClearActOnTheSelectedText) {
 }
 
 TEST_F(TActionsTest, DataActionsNeedADocument) {
-  for (QAction* a : {static_cast<QAction*>(mActions.Optimize), static_cast<QAction*>(mActions.Save),
-                     static_cast<QAction*>(mActions.SaveAs)}) {
+  for (QAction* a :
+       std::initializer_list<QAction*>{mActions.Optimize, mActions.Save, mActions.SaveAs})
     EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString();
-  }
   mActions.SetData(mData.get());
   EXPECT_TRUE(mActions.Save->isEnabled());
   EXPECT_TRUE(mActions.Optimize->isEnabled());

@@ -67,17 +67,14 @@ TEST_F(TEditsTest, EmptiedNumberFieldIsLeftWithoutMessageOrChange) {
   EXPECT_EQ(mChanges, 0);
 }
 
-TEST_F(TEditsTest, NumberFieldRefusesPlusAndLettersOtherThanE) {
-  Type(mFloat, "+1a2E3e-x");
-  EXPECT_EQ(mFloat->text(), "12E3e-");
-}
-
-TEST_F(TEditsTest, NumberFieldTakesTheLocaleSeparatorOnly) {
-  Globals().DecimalSeparator = ',';
-  Type(mFloat, "1.5");
-  EXPECT_EQ(mFloat->text(), "15");
-  Type(mFloat, "1,5");
-  EXPECT_EQ(mFloat->text(), "1,5");
+// Refused are a plus, letters other than E and the separator that is not the locale's.
+TEST_F(TEditsTest, NumberFieldRefusesPlusLettersOtherThanEAndTheOtherSeparator) {
+  for (const auto& [separator, typed, shown] :
+       {std::tuple{'.', "+1a2E3e-x", "12E3e-"}, {',', "1.5", "15"}, {',', "1,5", "1,5"}}) {
+    Globals().DecimalSeparator = separator;
+    Type(mFloat, typed);
+    EXPECT_EQ(mFloat->text(), shown) << typed;
+  }
   EXPECT_TRUE(mFloat->Valid());
 }
 
@@ -152,7 +149,7 @@ TEST_F(TEditsTest, ValidValueIsStoredOnLeavingTheField) {
 TEST_F(TEditsTest, AMenuOrAnotherWindowIsNoExitFromAHalfTypedField) {
   mFloat->SetAQVEditType(TAQVFloatEditType::feSurfaceLevel);
   mSpin->SetAQVSpinEditType(TAQVSpinEditType::seNAq);
-  for (QLineEdit* field : {static_cast<QLineEdit*>(mFloat), static_cast<QLineEdit*>(mSpin)}) {
+  for (QLineEdit* field : std::initializer_list<QLineEdit*>{mFloat, mSpin}) {
     SCOPED_TRACE(field->metaObject()->className());
     mUi.Messages.clear();
     Type(field, field == mFloat ? "-" : "3");

@@ -181,27 +181,21 @@ TEST(AboutBox, ShowsTheEditionLabel) {
   EXPECT_EQ(about.Version()->text().toStdString(), Globals().EditionLabel);
 }
 
-}  // namespace
-}  // namespace aqv
-
-namespace aqv {
-namespace {
-
 // With AQV_RENDER_DIR set, the shell's windows are saved there as PNG to be looked at.
 TEST(AppShellPictures, RenderWhenAsked) {
   const QByteArray folder = qgetenv("AQV_RENDER_DIR");
   if (folder.isEmpty()) GTEST_SKIP() << "AQV_RENDER_DIR not set";
   ResetGlobals();
   TSplashForm splash;
-  splash.show();
-  splash.grab().save(QString::fromUtf8(folder) + "/splash.png");
   TAboutBox about;
-  about.show();
-  about.grab().save(QString::fromUtf8(folder) + "/about.png");
   TPreferencesForm preferences;
   preferences.FormShow(CurrentPreferences());
-  preferences.show();
-  preferences.grab().save(QString::fromUtf8(folder) + "/preferences.png");
+  for (const auto& [window, name] : {std::pair<QWidget*, const char*>{&splash, "splash"},
+                                     {&about, "about"},
+                                     {&preferences, "preferences"}}) {
+    window->show();
+    window->grab().save(QString::fromUtf8(folder) + "/" + name + ".png");
+  }
 }
 
 }  // namespace
