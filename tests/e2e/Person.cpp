@@ -28,10 +28,6 @@ constexpr int kLookInterval = 25;
 // click that missed) stays, and the journey then fails instead of hanging.
 constexpr int kAnswerTimeout = 10000;
 
-QString Plain(QString text) {
-  return text.remove(QLatin1Char('&'));
-}
-
 using test::ClickCentre;
 
 TAQVOutputForm* VisibleConsole() {
@@ -212,7 +208,7 @@ namespace {
 
 QAction* ItemOf(const QList<QAction*>& actions, const QString& text) {
   for (QAction* a : actions)
-    if (!a->isSeparator() && a->isVisible() && Plain(a->text()) == text) return a;
+    if (!a->isSeparator() && a->isVisible() && a->text().remove(QLatin1Char('&')) == text) return a;
   return nullptr;
 }
 

@@ -24,12 +24,9 @@ class TEditsTest : public test::TDocumentTest {
   void SetUp() override {
     TDocumentTest::SetUp();
     auto* layout = new QVBoxLayout(&mWindow);
-    mFloat = new TAQVFloatEdit(&mWindow);
-    mSpin = new TAQVSpinEdit(&mWindow);
-    mOther = new QLineEdit(&mWindow);
-    layout->addWidget(mFloat);
-    layout->addWidget(mSpin);
-    layout->addWidget(mOther);
+    layout->addWidget(mFloat = new TAQVFloatEdit(&mWindow));
+    layout->addWidget(mSpin = new TAQVSpinEdit(&mWindow));
+    layout->addWidget(mOther = new QLineEdit(&mWindow));
     mFloat->SetData(mData.get());
     mSpin->SetData(mData.get());
     mWindow.show();

@@ -4,10 +4,8 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QScrollBar>
 #include <QSet>
-#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 #include <functional>
