@@ -15,8 +15,7 @@
 namespace aqv {
 namespace {
 
-// The enabled state of the edit actions in the order Cut, Copy, Paste, Select All, Clear,
-// Insert row(s), Delete row(s).
+// The enabled state of the edit actions.
 struct TEnabled {
   bool Cut, Copy, Paste, SelectAll, Clear, Insert, Delete;
   friend bool operator==(const TEnabled&, const TEnabled&) = default;
