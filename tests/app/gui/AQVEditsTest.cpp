@@ -53,7 +53,8 @@ class TEditsTest : public test::TDocumentTest {
   QLineEdit* mOther = nullptr;
 };
 
-TEST_F(TEditsTest, EmptiedNumberFieldIsLeftWithoutMessageOrChange) {
+// An emptied field is left without a message or a change; a valid value is stored on leaving.
+TEST_F(TEditsTest, EmptiedNumberFieldIsLeftWithoutMessageOrChangeAndAValidValueIsStored) {
   mFloat->SetAQVEditType(TAQVFloatEditType::feSurfaceLevel);
   mFloat->SetValue(mData->SurfaceLevel());
   const double before = mData->SurfaceLevel();
@@ -62,6 +63,10 @@ TEST_F(TEditsTest, EmptiedNumberFieldIsLeftWithoutMessageOrChange) {
   EXPECT_TRUE(mUi.Messages.empty());
   EXPECT_EQ(mData->SurfaceLevel(), before);
   EXPECT_EQ(mChanges, 0);
+  Type(mFloat, "12.5");
+  LeaveTo(mOther);
+  EXPECT_DOUBLE_EQ(mData->SurfaceLevel(), 12.5);
+  EXPECT_TRUE(mUi.Messages.empty());
 }
 
 // Refused are a plus, letters other than E and the separator that is not the locale's.
@@ -130,14 +135,6 @@ TEST_F(TEditsTest, TimesAreShownInTheDisplayUnit) {
   mFloat->SetAQVEditType(TAQVFloatEditType::feTTijd);
   mFloat->SetValue(0.5);
   EXPECT_EQ(mFloat->text(), "720");
-}
-
-TEST_F(TEditsTest, ValidValueIsStoredOnLeavingTheField) {
-  mFloat->SetAQVEditType(TAQVFloatEditType::feSurfaceLevel);
-  Type(mFloat, "12.5");
-  LeaveTo(mOther);
-  EXPECT_DOUBLE_EQ(mData->SurfaceLevel(), 12.5);
-  EXPECT_TRUE(mUi.Messages.empty());
 }
 
 // A popup menu (the field's own, the status bar's unit menus) or another window taking the
