@@ -149,6 +149,15 @@ TEST_F(DocumentWindowTest, LoadingASampleFillsThePagesAndComputesTheGraph) {
   }
   EXPECT_TRUE(d.TopAquitardAbsent());
   EXPECT_FALSE(d.BottomAquitardAbsent());
+  // Turned round from outside, the page offers the choice of a present aquitard only.
+  d.SetTopAquitardAbsent(false);
+  d.SetBottomAquitardAbsent(true);
+  ClickTab(TDocumentPage::dpInfo);
+  ClickTab(TDocumentPage::dpAquiferSystem);
+  for (const auto& [name, open] : {std::pair{"boTopLayerImperviousRadioButton", true},
+                                   {"boTopLayerLeakyRadioButton", true},
+                                   {"boBottomLayerLeakyRadioButton", false}})
+    EXPECT_EQ(mWindow->findChild<QRadioButton*>(name)->isEnabled(), open) << name;
 }
 
 TEST_F(DocumentWindowTest, AMissingRefusedOrInvalidFileGivesOneMessageAndNothingComputed) {
