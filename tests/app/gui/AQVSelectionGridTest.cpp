@@ -104,7 +104,10 @@ TEST_F(TSelectionGridTest, OkWritesTheChoicesAndCancelDoesNot) {
   ClickCell(3, 1, Qt::RightButton);
   EXPECT_FALSE(mData->ObservationWells[3].LayerSet.Contains(2));
   EXPECT_TRUE(mData->ObservationWells[1].LayerSet.Contains(1));
+  const int untouched = Grid().CurveOfColumn(2);
+  const TColor kept = mData->GetCurveColor(untouched, 1);
   Press("OK");
+  EXPECT_EQ(mData->GetCurveColor(untouched, 1), kept);  // a curve not clicked keeps its colour
   EXPECT_TRUE(mData->ObservationWells[3].LayerSet.Contains(2));
   EXPECT_FALSE(mData->ObservationWells[1].LayerSet.Contains(1));
   // The curve of the wells at one place goes for all of them, the last well too.
