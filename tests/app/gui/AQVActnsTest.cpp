@@ -144,6 +144,9 @@ TEST_F(TActionsTest, CutAndClearActOnTheSelectedText) {
   Focus(rich);
   QTest::keyClicks(rich, "y");
   EXPECT_TRUE(mActions.SelectAll->isEnabled());
+  EXPECT_FALSE(mActions.Copy->isEnabled());
+  QTest::keyClick(rich, Qt::Key_Left, Qt::ShiftModifier);  // a selection made by keys alone
+  EXPECT_TRUE(mActions.Copy->isEnabled());
 }
 
 TEST_F(TActionsTest, DataActionsNeedADocument) {
