@@ -368,7 +368,7 @@ TEST_F(TInputGridsTest, GridsShowTheLayerCodesAndTheFitGroups) {
   EXPECT_EQ(grid.Cells(7, 2), "S1");
   EXPECT_EQ(grid.Cells(0, 2), "1");
   Click(grid, 3, 2);
-  EXPECT_EQ(grid.Cells(3, 0), "Kh [m/d]");
+  EXPECT_EQ(grid.Cells(3, 0) + grid.Cells(8, 0) + grid.Cells(9, 0), "Kh [m/d]S [-]#");
   EXPECT_EQ(mData->SelectedRow(), 2);
   const int bold = Ink(grid, 3, 2);  // the selected row is written in bold
   Click(grid, 3, 1);
