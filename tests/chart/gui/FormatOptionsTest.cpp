@@ -11,6 +11,7 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTest>
+#include <tuple>
 
 #include "chart/gui/FormatOptions.h"
 #include "controls/BrushStylesComboBox.h"
@@ -46,6 +47,14 @@ struct TDialogFixture : ::testing::Test {
     Form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&Form));
   }
+  // Opens axis, from 1 to 1000 on a log scale, on the Scale page of the shown dialog.
+  void OpenLogAxis(TAxis& axis) {
+    axis.Scale().SetMin(1);
+    axis.Scale().SetMax(1000);
+    axis.Scale().SetLogScale(true);
+    Form.OpenAxis(axis, kScalePage, "Y-axis");
+    ShowForm();
+  }
 };
 
 using FormatOptions = TDialogFixture;
@@ -53,16 +62,11 @@ using FormatOptions = TDialogFixture;
 TEST_F(FormatOptions, LogScaleAxisHidesUnitRowsAndRefusesMinimumZero) {
   TAxis axis;
   axis.Scale().SetMinAutomatic(false);
-  axis.Scale().SetMin(1);
-  axis.Scale().SetMax(1000);
-  axis.Scale().SetLogScale(true);
-  Form.OpenAxis(axis, kScalePage, "Y-axis");
-  ShowForm();
+  OpenLogAxis(axis);
   EXPECT_EQ(Form.PageIndex(), kScalePage);
-  EXPECT_FALSE(Form.scMajUnit->isVisible());
-  EXPECT_FALSE(Form.scMinUnitAuto->isVisible());
-  EXPECT_FALSE(Form.scLogScale->isVisible());
-  EXPECT_TRUE(Form.scMinimum->isVisible());
+  EXPECT_EQ(std::tuple(Form.scMajUnit->isVisible(), Form.scMinUnitAuto->isVisible(),
+                       Form.scLogScale->isVisible(), Form.scMinimum->isVisible()),
+            std::tuple(false, false, false, true));
 
   TypeAndLeave(Form.scMinimum, "0");
   EXPECT_EQ(Ui.OnlyMessage(), "Value must be larger than 0.");
@@ -73,11 +77,7 @@ TEST_F(FormatOptions, LogScaleAxisHidesUnitRowsAndRefusesMinimumZero) {
 TEST_F(FormatOptions, LogScaleRefusesMaximumZeroAsItRefusesSuchAMinimum) {
   TAxis axis;
   axis.Scale().SetMaxAutomatic(false);
-  axis.Scale().SetMin(1);
-  axis.Scale().SetMax(1000);
-  axis.Scale().SetLogScale(true);
-  Form.OpenAxis(axis, kScalePage, "Y-axis");
-  ShowForm();
+  OpenLogAxis(axis);
   TypeAndLeave(Form.scMaximum, "-5");
   EXPECT_EQ(Ui.OnlyMessage(), "Value must be larger than 0.");
   EXPECT_EQ(Form.ScaleCopy().Max(), 1000.0);
@@ -140,13 +140,11 @@ TEST_F(FormatOptions, TypingAMaximumMakesItManualOnTheAxis) {
   Form.alOrientation->UpClick();
   ASSERT_TRUE(Form.CheckFields());
   Form.ApplyAxis(axis);
-  EXPECT_TRUE(axis.Font().Style().Contains(TFontStyle::fsBold));
-  EXPECT_EQ(axis.Alignment().Orientation(), 1);
-  EXPECT_EQ(axis.Scale().Max(), 250.5);
-  EXPECT_EQ(axis.Scale().MajorUnit(), 50.0);
-  EXPECT_EQ(axis.Scale().MinorUnit(), 10.0);
-  EXPECT_FALSE(axis.Scale().MaxAutomatic());
-  EXPECT_TRUE(axis.Scale().MinAutomatic());
+  const TScale& scale = axis.Scale();
+  EXPECT_EQ(std::tuple(axis.Font().Style().Contains(TFontStyle::fsBold),
+                       axis.Alignment().Orientation(), scale.Max(), scale.MajorUnit(),
+                       scale.MinorUnit(), scale.MaxAutomatic(), scale.MinAutomatic()),
+            std::tuple(true, 1, 250.5, 50.0, 10.0, false, true));
   // Where the locale groups thousands, a value still shows as one number that reads back.
   const QLocale before;
   QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
@@ -280,11 +278,10 @@ TEST_F(FormatOptions, SeriesWritesOnlyMarkerLineAndRange) {
   series.Marker().SetColor(clRed);
   Form.OpenSeries(series, 0, "W1");
   EXPECT_EQ(Form.paMarkerColor->ForegroundIndex(), 9);  // entry 13: red, marked
-  EXPECT_FALSE(Form.paGroupBox1->isVisibleTo(&Form));
-  EXPECT_TRUE(Form.paGroupBox3->isVisibleTo(&Form));
-  EXPECT_EQ(Form.paGroupBox2->title(), "Line ");
+  EXPECT_EQ(std::tuple(Form.paGroupBox1->isVisibleTo(&Form), Form.paGroupBox3->isVisibleTo(&Form),
+                       Form.paGroupBox2->title().toStdString(), Form.PageIndex()),
+            std::tuple(false, true, "Line ", kPatternsPage));
   EXPECT_EQ(Form.PatternsPreview->Mode(), TPreviewMode::pmLineWithMarker);
-  EXPECT_EQ(Form.PageIndex(), kPatternsPage);
   Form.paMarkerStyle->setCurrentIndex(static_cast<int>(TMarkerStyle::msTriangle));
   Form.paMarkerSize->SetValue(12);
   Form.paMarkerColor->SetForegroundIndex(13);  // entry 17: fuchsia
@@ -296,11 +293,9 @@ TEST_F(FormatOptions, SeriesWritesOnlyMarkerLineAndRange) {
   series.Number().OnChange = [&](TObject*) { ++changes; };
   series.Alignment().OnChange = [&](TObject*) { ++changes; };
   Form.ApplySeries(series);
-  EXPECT_EQ(series.Marker().Style(), TMarkerStyle::msTriangle);
-  EXPECT_EQ(series.Marker().Size(), 12);
-  EXPECT_EQ(changes, 0);
-  EXPECT_EQ(series.Font().Size(), 31);
-  EXPECT_EQ(series.Number().DecimalPlaces(), 3);
+  EXPECT_EQ(std::tuple(series.Marker().Style(), series.Marker().Size(), changes,
+                       series.Font().Size(), series.Number().DecimalPlaces()),
+            std::tuple(TMarkerStyle::msTriangle, 12, 0, 31, 3));
   EXPECT_EQ(series.Alignment().Alignment(), TMyAlignmentTypes::maTop);
   // Run as a dialog on the series, OK alone keeps its marker; OK stands beside Cancel.
   TFormatOptionsForm dialog(nullptr, &Ui);
@@ -313,9 +308,8 @@ TEST_F(FormatOptions, SeriesWritesOnlyMarkerLineAndRange) {
     QTest::mouseClick(ok, Qt::LeftButton);
   });
   EXPECT_TRUE(dialog.ExecuteSeries(series, page, "W1"));
-  EXPECT_EQ(series.Marker().Style(), TMarkerStyle::msTriangle);
-  EXPECT_EQ(series.Marker().Size(), 12);
-  EXPECT_EQ(page, kPatternsPage);
+  EXPECT_EQ(std::tuple(series.Marker().Style(), series.Marker().Size(), page),
+            std::tuple(TMarkerStyle::msTriangle, 12, kPatternsPage));
 }
 
 TEST_F(FormatOptions, EntriesShowOnlyTheirPagesAndFallBackToTheFirst) {
@@ -353,10 +347,9 @@ TEST_F(FormatOptions, TitleHidesOrientationAndVerticalAlignments) {
   TTitle title;
   title.Alignment().SetAlignment(TMyAlignmentTypes::maLeft);
   Form.OpenTitle(title, 0, "Chart title");
-  EXPECT_FALSE(Form.alOrientation->isVisibleTo(&Form));
-  EXPECT_FALSE(Form.alTop->isVisibleTo(&Form));
-  EXPECT_FALSE(Form.alBottom->isVisibleTo(&Form));
-  EXPECT_TRUE(Form.alLeft->isChecked());
+  EXPECT_EQ(std::tuple(Form.alOrientation->isVisibleTo(&Form), Form.alTop->isVisibleTo(&Form),
+                       Form.alBottom->isVisibleTo(&Form), Form.alLeft->isChecked()),
+            std::tuple(false, false, false, true));
   Form.ApplyTitle(title);  // OK without a change keeps what the title had
   EXPECT_EQ(title.Alignment().Alignment(), TMyAlignmentTypes::maLeft);
   Form.alRight->setChecked(true);
@@ -387,13 +380,12 @@ TEST_F(FormatOptions, FontPageEditsTheCopyOnlyAndLegendWithoutPlacementOpensUnch
   Form.foColor->SetForegroundIndex(13);  // entry 17: fuchsia
   EXPECT_GT(test::CountColour(Form.foPreview->grab().toImage(), Qt::magenta), 5);
   Form.foItalic->setChecked(true);
-  EXPECT_TRUE(Form.foPreview->font().italic());
-  EXPECT_EQ(Form.FontCopy().Size(), 72);
-  EXPECT_EQ(legend.Font().Size(), 10);
+  EXPECT_EQ(
+      std::tuple(Form.foPreview->font().italic(), Form.FontCopy().Size(), legend.Font().Size()),
+      std::tuple(true, 72, 10));
   Form.ApplyLegend(legend);
-  EXPECT_EQ(legend.Font().Size(), 72);
-  EXPECT_EQ(legend.Font().Color(), clFuchsia);
-  EXPECT_EQ(legend.Placement(), TPlacement::plNone);
+  EXPECT_EQ(std::tuple(legend.Font().Size(), legend.Font().Color(), legend.Placement()),
+            std::tuple(72, clFuchsia, TPlacement::plNone));
   Form.pmShowLegend->setChecked(true);
   EXPECT_TRUE(Form.pmLeft->isEnabled());
   Form.pmTop->setChecked(true);
@@ -414,11 +406,9 @@ TEST_F(FormatOptions, EnterClampsASpinValueTypedPastItsBoundAndASeriesRangeIsRea
   Form.raYValues->setText("C2C20");  // no colon: refused with its message
   Form.raSecondaryY_Axis->setChecked(true);
   Form.ApplySeries(series);
-  EXPECT_EQ(series.Marker().Size(), 32);
-  EXPECT_EQ(series.Range().XRange(), (TCellRange{2, 2, 2, 20}));
-  EXPECT_EQ(series.Range().YRange(), TCellRange{});
-  EXPECT_EQ(series.Range().YAxis(), 2);
-  EXPECT_EQ(Ui.Messages.size(), 1u);
+  EXPECT_EQ(std::tuple(series.Marker().Size(), series.Range().XRange(), series.Range().YRange(),
+                       series.Range().YAxis(), Ui.Messages.size()),
+            std::tuple(32, TCellRange{2, 2, 2, 20}, TCellRange{}, 2, 1u));
 }
 
 TEST_F(FormatOptions, EnterConfirmsAndEscapeCancelsTheModalDialog) {
@@ -430,8 +420,7 @@ TEST_F(FormatOptions, EnterConfirmsAndEscapeCancelsTheModalDialog) {
     QTest::keyClick(maximum, Qt::Key_Return);
   });
   EXPECT_TRUE(Form.ExecuteAxis(axis, page, "X-axis"));
-  EXPECT_EQ(axis.Scale().Max(), 55.0);
-  EXPECT_EQ(page, kScalePage);
+  EXPECT_EQ(std::tuple(axis.Scale().Max(), page), std::tuple(55.0, kScalePage));
 
   TFormatOptionsForm second(nullptr, &Ui);
   TChartArea area;
