@@ -321,9 +321,8 @@ TEST(TMarquardt, JacobianDividesByTheActualDifferenceOfTheParameter) {
                 {TLinkKind::Linear});
   std::vector<double> x = {1e10};
   TWork work(1);
-  TOptimizerOptions options;
-  options.MaxIterations = 0;
-  const TOptimizerSummary summary = MarquardtIterate(fit, x, 1, work.Buffers(), options);
+  const TOptimizerSummary summary =
+      MarquardtIterate(fit, x, 1, work.Buffers(), {.MaxIterations = 0});
   ASSERT_EQ(summary.Status, TOptimizerStatus::osIterationLimit);
   EXPECT_EQ(summary.SingularValues[1], 1.0);
 }
@@ -476,8 +475,7 @@ TEST(TMarquardtStatus, IterationLimitIsRoundedHalfToEven) {
 
 // Twenty tries with the default options, twenty-five with a small λ (the fixed floor).
 TEST(TMarquardtStatus, Status4AfterTwentyOrTwentyFiveRejections) {
-  TOptimizerOptions smallLambda;
-  smallLambda.InitialLambda = 1e-8;
+  const TOptimizerOptions smallLambda{.InitialLambda = 1e-8};
   for (const auto& [options, tries] : {std::pair{TOptimizerOptions{}, 20}, {smallLambda, 25}}) {
     TCurveFit fit = Misra1a({250, 5e-4});
     fit.Script =
@@ -558,8 +556,7 @@ TEST(TMarquardtStatus, Status5NamesTheFaultOfEachBreakOff) {
 TEST(TMarquardtStatus, Status6WithoutInfluenceOrWithANonConvergedDecomposition) {
   const TCurveFit flat([](const std::vector<double>&, double x) { return x; }, {1, 2, 3}, {0, 0, 0},
                        {1, 1}, {TLinkKind::Logarithmic, TLinkKind::Linear});
-  TOptimizerOptions noSweeps;
-  noSweeps.SvdSweepsPerParameter = 0;
+  const TOptimizerOptions noSweeps{.SvdSweepsPerParameter = 0};
   const std::tuple<const char*, TCurveFit, TOptimizerOptions, TOptimizerFault> cases[] = {
       {"no influence", flat, {}, TOptimizerFault::ofRankZero},
       {"no sweeps", Misra1a({250, 5e-4}), noSweeps, TOptimizerFault::ofSvdNotConverged}};
@@ -681,11 +678,8 @@ TEST(TOptimizerOptions, InvalidSetupEndsBeforeAnyEvaluation) {
   TCurveFit fit = Misra1a({250, 5e-4});
   TWork work(14);
   std::vector<double> x = {0.0, 0.0};
-  TOptimizerOptions bad;
-  bad.InitialLambda = -1.0;
-  std::vector<double> seven(7, 0.0);
-  std::vector<double> none;
-  std::vector<double> shortBuffer(10);
+  const TOptimizerOptions bad{.InitialLambda = -1.0};
+  std::vector<double> seven(7, 0.0), none, shortBuffer(10);
   const TOptimizerSummary summaries[] = {
       MarquardtIterate(fit, x, 14, work.Buffers(), bad),
       MarquardtIterate(fit, seven, 14, work.Buffers()),
