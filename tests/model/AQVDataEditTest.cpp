@@ -185,9 +185,8 @@ TEST_F(TAQVDataEditTest, ScreenedAquifersColumnParsesTheLayerList) {
             std::tuple(true, true, true));
   // The new aquifer's curve gets a colour of its own, never the chart's white.
   const TColor added = well.CurveColor[2];
-  EXPECT_NE(added, clWhite);
-  EXPECT_NE(added, well.CurveColor[1]);
-  EXPECT_NE(added, mData->PumpingWells[2].CurveColor[1]);
+  for (const TColor other : {clWhite, well.CurveColor[1], mData->PumpingWells[2].CurveColor[1]})
+    EXPECT_NE(added, other);
   mData->SetIntSetting("1", TAQVSpinEditType::seNPumpingWells);
   mData->SetCellText(5, 1, "2", gkPumpingWells);
   EXPECT_EQ(std::tuple(well.Screened[1], well.LayerSet.Contains(1)), std::tuple(false, false));
