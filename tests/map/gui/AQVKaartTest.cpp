@@ -4,13 +4,13 @@
 #include <QHelpEvent>
 #include <QLineEdit>
 #include <QMimeData>
-#include <QPainter>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolTip>
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 #include <vector>
 
 #include "map/gui/AQVKaart.h"
@@ -269,8 +269,7 @@ TEST_F(TMapFixture, ZoomBandSetsTheSnappedWindowAndPreviousViewRestoresItUnlessT
   QTest::mousePress(mMap.get(), Qt::LeftButton, Qt::NoModifier, c);
   QTest::mouseMove(mMap.get(), c + QPoint(40, 4));
   QTest::mouseRelease(mMap.get(), Qt::LeftButton, Qt::NoModifier, c + QPoint(40, 4));
-  EXPECT_EQ(Window(), before);
-  EXPECT_FALSE(mMap->HasPreviousView());
+  EXPECT_EQ(std::tuple(Window(), mMap->HasPreviousView()), std::tuple(before, false));
   const QPoint a(mMap->WorldToScreenX(-200.2), mMap->WorldToScreenY(150.4));
   const QPoint b(mMap->WorldToScreenX(101), mMap->WorldToScreenY(-99.6));
   QTest::mousePress(mMap.get(), Qt::LeftButton, Qt::NoModifier, a);
@@ -294,10 +293,9 @@ TEST_F(TMapFixture, ZoomBandSetsTheSnappedWindowAndPreviousViewRestoresItUnlessT
   EXPECT_EQ(CountPixels(mMap->grab().toImage(), IsBandGreen), 0);  // gone with the button
   EXPECT_LT(zoomed.X1, zoomed.X2);
   EXPECT_LT(zoomed.Y1, zoomed.Y2);
-  EXPECT_NEAR(zoomed.X1, -200, 10);
-  EXPECT_NEAR(zoomed.X2, 100, 10);
-  EXPECT_NEAR(zoomed.Y1, -100, 10);
-  EXPECT_NEAR(zoomed.Y2, 150, 10);
+  for (const auto& [got, want] :
+       {std::pair{zoomed.X1, -200}, {zoomed.X2, 100}, {zoomed.Y1, -100}, {zoomed.Y2, 150}})
+    EXPECT_NEAR(got, want, 10) << want;
   EXPECT_FALSE(mData->Saved);
   EXPECT_TRUE(mMap->HasPreviousView());
   // The grid keeps its own layout until the time is set again: old values stay at their places.
@@ -306,8 +304,7 @@ TEST_F(TMapFixture, ZoomBandSetsTheSnappedWindowAndPreviousViewRestoresItUnlessT
   EXPECT_EQ(mMap->Grid().Layout(), ComputeGridLayout(zoomed));
   Picture(QSize(700, 500), "map-zoomed.png");
   mMap->PreviousView();
-  EXPECT_EQ(Window(), before);
-  EXPECT_FALSE(mMap->HasPreviousView());
+  EXPECT_EQ(std::tuple(Window(), mMap->HasPreviousView()), std::tuple(before, false));
 }
 
 TEST_F(TMapFixture, ZoomOutDoublesAboutTheCentreOnTheGridLines) {
@@ -359,8 +356,7 @@ TEST_F(TMapFixture, PauseStopsTheAnimationWithoutTheFinishedEvent) {
   });
   mMap->Animate();
   QTRY_VERIFY(!mMap->Animating());
-  EXPECT_EQ(finished.count(), 0);
-  EXPECT_EQ(mMap->AnimationStep(), 3);
+  EXPECT_EQ(std::tuple(finished.count(), mMap->AnimationStep()), std::tuple(0, 3));
 }
 
 TEST_F(TMapFixture, EachAnimationStepCanBeWatchedAndPauseAnswersAtOnce) {
@@ -374,8 +370,7 @@ TEST_F(TMapFixture, EachAnimationStepCanBeWatchedAndPauseAnswersAtOnce) {
   mMap->SetPaused(true);
   EXPECT_FALSE(mMap->Animating());  // at once, not after the step's time on screen
   QTest::qWait(150);
-  EXPECT_EQ(mMap->AnimationStep(), step);
-  EXPECT_EQ(finished.count(), 0);
+  EXPECT_EQ(std::tuple(mMap->AnimationStep(), finished.count()), std::tuple(step, 0));
 }
 
 TEST_F(TMapFixture, ClosingTheWindowDuringAnAnimationStopsIt) {
@@ -387,8 +382,7 @@ TEST_F(TMapFixture, ClosingTheWindowDuringAnAnimationStopsIt) {
   EXPECT_FALSE(mMap->Animating());
   const int step = mMap->AnimationStep();
   QTest::qWait(30);
-  EXPECT_EQ(mMap->AnimationStep(), step);
-  EXPECT_EQ(finished.count(), 0);
+  EXPECT_EQ(std::tuple(mMap->AnimationStep(), finished.count()), std::tuple(step, 0));
 }
 
 TEST_F(TMapFixture, EditingTheModelOrDroppingTheDocumentDuringAnAnimationIsSafe) {
@@ -417,9 +411,8 @@ TEST_F(TMapFixture, ComputationErrorStopsTheAnimationWithTheEventAndTheMessage) 
   mUi.Messages.clear();
   mMap->Animate();
   QTRY_VERIFY(!mMap->Animating());
-  EXPECT_TRUE(mMap->ComputeError());
-  EXPECT_EQ(mData->StatusCode, 11);
-  EXPECT_EQ(finished.count(), 1);
+  EXPECT_EQ(std::tuple(mMap->ComputeError(), mData->StatusCode, finished.count()),
+            std::tuple(true, 11, 1));
   EXPECT_EQ(mUi.OnlyMessage(),
             "Cannot compute aquifer system: Check for extreme low or high values.");
   mUi.Messages.clear();
@@ -476,8 +469,7 @@ TEST_F(TMapFixture, FailedXYZExportShowsTheSaveMessageAndTheClipboardCarriesBitm
   ASSERT_NE(mime, nullptr);
   EXPECT_TRUE(mime->hasImage());
   const QByteArray svg = mime->data(QStringLiteral("image/svg+xml"));
-  EXPECT_TRUE(svg.contains("<svg"));
-  EXPECT_TRUE(svg.contains("drawdown"));
+  EXPECT_EQ(std::tuple(svg.contains("<svg"), svg.contains("drawdown")), std::tuple(true, true));
   // Asked for, the size comes from a dialog that holds together; a width typed there is kept.
   test::AnswerDialog<QDialog>([](QDialog& dialog) {
     dialog.show();
