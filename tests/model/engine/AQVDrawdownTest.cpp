@@ -105,8 +105,7 @@ TEST(AQVDrawdown, ConfinedAquiferMatchesTheisWithinTheStehfestAccuracyOfEachTerm
 TEST(AQVDrawdown, AbsentAquitardsEqualClosedAquitardsWithoutStorage) {
   TAquiferSystemInput closed = ConfinedAquifer(500.0, 2e-4);
   TAquiferSystemInput absent = closed;
-  absent.TopAquitardAbsent = true;
-  absent.BottomAquitardAbsent = true;
+  absent.TopAquitardAbsent = absent.BottomAquitardAbsent = true;
   const TPumpingWellInput well = LineSinkWell(1);
   const TObservationPointInput point = PiezometerAt(20.0, 10.0, 1);
   EXPECT_EQ(Drawdown(closed, well, kDischarge, 0.5, point),
@@ -308,8 +307,7 @@ TEST(AQVDrawdown, StronglyCoupledScreensShareTheFluxByTransmissivityWithin1Perce
 TEST(AQVDrawdown, ObservationWellStorageDelaysTheEarlyResponseOnly) {
   const TAquiferSystemInput system = ConfinedAquifer(1000.0, 1e-3);
   const TPumpingWellInput well = LineSinkWell(1);
-  TObservationPointInput open = PiezometerAt(15.0, 0.0, 1);
-  open.Rw = 0.05;
+  const TObservationPointInput open{.X = 15.0, .Layer = 1, .Rw = 0.05};
   TObservationPointInput cased = open;
   cased.Rc = 0.5;
   EXPECT_LT(Drawdown(system, well, kDischarge, 0.001, cased),
@@ -395,10 +393,8 @@ TEST(AQVDrawdown, SystemWithoutStorageFailsWithStatus11) {
   const TEngineResult result =
       PointDrawdown(ConfinedAquifer(1000.0, 0.0), e.Weights, LineSinkWell(1), kDischarge, 1.0,
                     PiezometerAt(10.0, 0.0, 1), e.Work, s);
-  EXPECT_EQ(static_cast<int>(result.Status), 11);
-  EXPECT_EQ(result.Fault, TEngineFault::efAquiferSystem);
-  EXPECT_EQ(result.Message(), kAquiferSystemMessage);
-  EXPECT_EQ(s, 0.0);
+  EXPECT_EQ(std::tuple(static_cast<int>(result.Status), result.Fault, result.Message(), s),
+            std::tuple(11, TEngineFault::efAquiferSystem, kAquiferSystemMessage, 0.0));
 }
 
 // A NaN parameter turned into a plotted number, or hung the Bessel series.
@@ -484,8 +480,7 @@ TEST(AQVDrawdown, SharedEvaluationGivesEachPointItsOwnResult) {
     double Rate;
   };
   TAquiferSystemInput noStorage = ConfinedAquifer(500.0, 0.0);
-  noStorage.AquiferCount = 2;
-  noStorage.T[2] = 500.0;
+  std::tie(noStorage.AquiferCount, noStorage.T[2]) = std::tuple(2, 500.0);
   const TCase cases[] = {{"leaky", system, kDischarge},
                          {"no storage", noStorage, kDischarge},
                          {"no rate", system, 0.0}};
@@ -515,9 +510,8 @@ TEST(AQVDrawdown, InversionCacheKeepsTheLastFourElapsedTimes) {
   TInversionCache cache;
   for (double t : {1.0, 2.0, 3.0, 4.0, 1.0, 4.0}) {
     const TInversionSystems& systems = cache.Get(system, weights, t);
-    EXPECT_EQ(systems.ElapsedDays, t);
-    EXPECT_EQ(systems.Count, 10);
-    EXPECT_EQ(systems.States[3].LaplaceP, 3 * (std::numbers::ln2 / t));
+    EXPECT_EQ(std::tuple(systems.ElapsedDays, systems.Count, systems.States[3].LaplaceP),
+              std::tuple(t, 10, 3 * (std::numbers::ln2 / t)));
   }
   EXPECT_EQ(cache.Computations(), 4);
   cache.Get(system, weights, 5.0);  // replaces the oldest, 1.0
