@@ -643,10 +643,9 @@ TEST(TMarquardtHooks, CancelWhilePausedEndsTheRun) {
   TCurveFit fit = Misra1a({250, 5e-4});
   fit.Poll = [](int, int poll) { return TRunFlags{true, poll == 4}; };
   const TFitResult result = Fit(fit);
-  EXPECT_EQ(result.Summary.Status, TOptimizerStatus::osBrokenOff);
-  EXPECT_EQ(result.Summary.Fault, TOptimizerFault::ofCancelled);
-  EXPECT_EQ(fit.Polls, 4);
-  EXPECT_EQ(fit.Count(epTrial, 1), 0);
+  EXPECT_EQ(
+      std::tuple(result.Summary.Status, result.Summary.Fault, fit.Polls, fit.Count(epTrial, 1)),
+      std::tuple(TOptimizerStatus::osBrokenOff, TOptimizerFault::ofCancelled, 4, 0));
 }
 
 // ---- Setup checks -----------------------------------------------------------------------------
@@ -688,9 +687,8 @@ TEST(TOptimizerOptions, InvalidSetupEndsBeforeAnyEvaluation) {
       MarquardtIterate(fit, x, 5001, work.Buffers()),
       MarquardtIterate(fit, x, 14, {shortBuffer, work.Residuals, work.Saved})};
   for (const TOptimizerSummary& s : summaries) {
-    EXPECT_EQ(s.Status, TOptimizerStatus::osBrokenOff);
-    EXPECT_EQ(s.Fault, TOptimizerFault::ofInvalidSetup);
-    EXPECT_FALSE(s.Message.empty());
+    EXPECT_EQ(std::tuple(s.Status, s.Fault, s.Message.empty()),
+              std::tuple(TOptimizerStatus::osBrokenOff, TOptimizerFault::ofInvalidSetup, false));
   }
   EXPECT_TRUE(fit.Contexts.empty());
 }
