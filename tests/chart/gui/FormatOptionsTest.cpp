@@ -118,8 +118,7 @@ TEST_F(FormatOptions, TypingNeverRaisesAConversionErrorMidTyping) {
   EXPECT_TRUE(Ui.Messages.empty());
   EXPECT_EQ(Form.ScaleCopy().Max(), 1.0);  // "1" was a number on the way
   QTest::keyClicks(Form.scMaximum, "3");
-  EXPECT_TRUE(Ui.Messages.empty());
-  EXPECT_EQ(Form.ScaleCopy().Max(), 1000.0);
+  EXPECT_EQ(std::tuple(Ui.Messages.size(), Form.ScaleCopy().Max()), std::tuple(0u, 1000.0));
   QTest::keyClick(Form.scMaximum, Qt::Key_Backspace);
   Form.OKButton->setFocus();  // leaving "1e" reports it once
   EXPECT_EQ(Ui.OnlyMessage(), "'1e' is not a valid floating point value.");
@@ -161,8 +160,7 @@ TEST_F(FormatOptions, MinimumIsTakenWhenLeftOrOnOKAndLogScaleBoxEnabledOnlyForPo
   EXPECT_EQ(Form.ScaleCopy().Min(), 0.0);  // no change handler on the minimum
   ASSERT_TRUE(Form.CheckFields());
   Form.ApplyAxis(axis);
-  EXPECT_EQ(axis.Scale().Min(), 5.0);
-  EXPECT_FALSE(axis.Scale().MinAutomatic());
+  EXPECT_EQ(std::tuple(axis.Scale().Min(), axis.Scale().MinAutomatic()), std::tuple(5.0, false));
   TAxis other;  // 0..100
   Form.OpenAxis(other, kScalePage, "X-axis");
   EXPECT_FALSE(Form.scLogScale->isEnabled());
@@ -369,8 +367,7 @@ TEST_F(FormatOptions, FontPageEditsTheCopyOnlyAndLegendWithoutPlacementOpensUnch
   legend.Font().SetSize(10);
   legend.Font().SetColor(clRed);
   Form.OpenLegend(legend, 0, "Legend");
-  EXPECT_FALSE(Form.pmShowLegend->isChecked());
-  EXPECT_FALSE(Form.pmLeft->isEnabled());
+  EXPECT_FALSE(Form.pmShowLegend->isChecked() || Form.pmLeft->isEnabled());
   ASSERT_NE(Form.foSize->currentItem(), nullptr);
   EXPECT_EQ(Form.foSize->currentItem()->text(), "10");
   EXPECT_EQ(Form.foColor->ForegroundIndex(), 9);  // the font's red marked in the grid
