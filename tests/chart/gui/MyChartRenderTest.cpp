@@ -183,11 +183,8 @@ struct TView {
   }
 };
 
-bool Dark(QRgb c) {
-  return qRed(c) < 64 && qGreen(c) < 64 && qBlue(c) < 64;
-}
-bool DarkColour(QColor c) {
-  return Dark(c.rgb());
+bool Dark(QColor c) {
+  return c.red() < 64 && c.green() < 64 && c.blue() < 64;
 }
 
 // The pixel of value v along an axis of the plot, worked out from the scale.
@@ -233,15 +230,14 @@ void ExpectGrid(const TView& v, double yTick, double yBetween, double xTick) {
   const TPlotRect& p = v.Plot();
   const auto row = [&](double y) {
     const int at = RoundPixel(AxisPixel(v.Chart.Model().Y_Axis.Scale().Data(), y, p.Bottom, p.Top));
-    return test::CountPixels(v.Image, DarkColour, QRect(p.Left + 12, at, p.Right - p.Left - 24, 1));
+    return test::CountPixels(v.Image, Dark, QRect(p.Left + 12, at, p.Right - p.Left - 24, 1));
   };
   const int column =
       RoundPixel(AxisPixel(v.Chart.Model().X_Axis.Scale().Data(), xTick, p.Left, p.Right));
   EXPECT_GT(row(yTick), (p.Right - p.Left - 24) / 4);
   EXPECT_LT(row(yBetween), 4);
-  EXPECT_GT(
-      test::CountPixels(v.Image, DarkColour, QRect(column, p.Top + 12, 1, p.Bottom - p.Top - 24)),
-      (p.Bottom - p.Top - 24) / 4);
+  EXPECT_GT(test::CountPixels(v.Image, Dark, QRect(column, p.Top + 12, 1, p.Bottom - p.Top - 24)),
+            (p.Bottom - p.Top - 24) / 4);
 }
 
 // The legend's frame sits on its rectangle and its entries follow each other down the columns
@@ -426,7 +422,7 @@ TEST(TMyChartRender, CanonicalCharts) {
            const int row = RoundPixel(AxisPixel(m.Y_Axis.Scale().Data(), y, p.Bottom, p.Top));
            const auto solid = [&](int from) {
              for (int r = row - 1; r <= row + 1; ++r)
-               if (test::CountPixels(v.Image, DarkColour, QRect(from, r, 4, 1)) == 4) return true;
+               if (test::CountPixels(v.Image, Dark, QRect(from, r, 4, 1)) == 4) return true;
              return false;
            };
            EXPECT_TRUE(solid(p.Left + 3));
@@ -531,9 +527,7 @@ TEST(TMyChartRender, TickLabelsOfAnAxisNeverRunIntoEachOther) {
       ASSERT_FALSE(boxes.empty());
       EXPECT_EQ(boxes.front().Text.toStdString(),
                 FormatTickLabel(ticks.front(), chart.DecimalSeparator()));
-      if (std::string(c.name) == "big") {
-        EXPECT_EQ(boxes.size(), ticks.size());
-      }
+      EXPECT_TRUE(std::string(c.name) != "big" || boxes.size() == ticks.size()) << boxes.size();
       for (std::size_t i = 0; i < boxes.size(); ++i)
         for (std::size_t j = i + 1; j < boxes.size(); ++j)
           EXPECT_FALSE(boxes[i].Corners.intersects(boxes[j].Corners))
