@@ -347,8 +347,7 @@ TEST_F(TAQVDataSaveTest, SavedContourIntervalFollowsTheAutomaticSwitch) {
   mData->AutoContourInterval = true;
   SaveAs(*mData, "c.aqv");
   EXPECT_EQ(mData->SavedContourInterval, 0);
-  const auto back = Load("c.aqv", nullptr);
-  EXPECT_TRUE(back->AutoContourInterval);
+  EXPECT_TRUE(Load("c.aqv", nullptr)->AutoContourInterval);
 }
 
 TEST_F(TAQVDataSaveTest, SaveAsAsksThroughTheDialogAndAddsTheExtension) {
