@@ -89,25 +89,20 @@ TEST_F(OptimizeTest, EqualMarksShareAParameterAndWellMarksAreRaised) {
 }
 
 TEST_F(OptimizeTest, LabelsOfEveryKind) {
-  struct TCase {
-    char Code;
-    int Index;
-    const char* Label;
-    TLinkKind Kind;
-  };
-  const TCase cases[] = {{'c', 3, " c 3", TLinkKind::lkResistance},
-                         {'T', 1, " T 1", TLinkKind::lkTransmissivity},
-                         {'S', 2, " S 2", TLinkKind::lkStorativity},
-                         {'Z', 1, "S' 1", TLinkKind::lkAquitardStorativity},
-                         {'R', 1, "rc 1", TLinkKind::lkCasingRadius},
-                         {'W', 2, "rw 2", TLinkKind::lkScreenRadius},
-                         {'K', 1, "Sk 1", TLinkKind::lkSkin}};
-  for (const TCase& c : cases) {
+  const std::tuple<char, int, const char*, TLinkKind> cases[] = {
+      {'c', 3, " c 3", TLinkKind::lkResistance},
+      {'T', 1, " T 1", TLinkKind::lkTransmissivity},
+      {'S', 2, " S 2", TLinkKind::lkStorativity},
+      {'Z', 1, "S' 1", TLinkKind::lkAquitardStorativity},
+      {'R', 1, "rc 1", TLinkKind::lkCasingRadius},
+      {'W', 2, "rw 2", TLinkKind::lkScreenRadius},
+      {'K', 1, "Sk 1", TLinkKind::lkSkin}};
+  for (const auto& [code, index, label, kind] : cases) {
     TAQVData& d = Doc();
     d.LinkCount = 0;
-    d.AddParameter('a', c.Code, 2.0, c.Index);
-    ASSERT_EQ(d.LinkCount, 1) << c.Code;
-    EXPECT_EQ(std::tuple(d.LinkLabel[1], d.LinkKind[1]), std::tuple(c.Label, c.Kind)) << c.Code;
+    d.AddParameter('a', code, 2.0, index);
+    ASSERT_EQ(d.LinkCount, 1) << code;
+    EXPECT_EQ(std::tuple(d.LinkLabel[1], d.LinkKind[1]), std::tuple(label, kind)) << code;
   }
 }
 
@@ -258,18 +253,14 @@ TEST_F(OptimizeTest, FitGivesTheSameBitsOnOneAndEightThreads) {
 // --- Statuses of a run -----------------------------------------------------------------------
 
 TEST_F(OptimizeTest, CountsDecideTheStatusesBeforeAnyComputation) {
-  struct TCase {
-    int FitCount, Parameters;
-    TRunStatus Status;
-  };
-  const TCase cases[] = {
+  const std::tuple<int, int, TRunStatus> cases[] = {
       {5001, 1, TRunStatus::rsTooManyMeasurements}, {5001, 0, TRunStatus::rsTooManyMeasurements},
       {5000, 6, TRunStatus::rsParametersFound},     {1, 2, TRunStatus::rsTooManyParameters},
       {0, 1, TRunStatus::rsTooManyParameters},      {2, 2, TRunStatus::rsParametersFound},
       {0, 0, TRunStatus::rsParametersFound}};
-  for (const TCase& c : cases)
-    EXPECT_EQ(RunStatusForCounts(c.FitCount, c.Parameters), c.Status)
-        << c.FitCount << " points, " << c.Parameters << " parameters";
+  for (const auto& [fitCount, parameters, status] : cases)
+    EXPECT_EQ(RunStatusForCounts(fitCount, parameters), status)
+        << fitCount << " points, " << parameters << " parameters";
 }
 
 TEST_F(OptimizeTest, FewerPointsThanParametersAsksAndChangesNothing) {
@@ -520,35 +511,31 @@ TEST_F(OptimizeTest, ASecondRunWhileTheFirstWaitsIsRefused) {
 // --- Trial points the model refuses ----------------------------------------------------------
 
 TEST_F(OptimizeTest, TrialOutsideTheCheckedRangesIsRefusedNotEvaluated) {
-  struct TCase {
-    const char* Name;
-    char Code;
-    double X;  // the trial's parameter
-  };
-  const TCase cases[] = {
+  // Name, mark kind, the trial's parameter.
+  const std::tuple<const char*, char, double> cases[] = {
       {"negative casing radius", 'R', -0.5},     {"zero screen radius", 'W', 0.0},
       {"screen radius below 1e-6 m", 'W', 1e-6}, {"negative skin", 'K', -1.0},
       {"transmissivity overflowing", 'T', 800},  {"storativity vanishing", 'S', -800}};
-  for (const TCase& c : cases) {
+  for (const auto& [name, code, x] : cases) {
     ResetGlobals();
     TAQVData& d = SingleAquifer(3);
     TPumpingWell& w = d.PumpingWells[1];
     w.Skin = 0.01;
     Globals().DataErrorText = "left by the grid";
     Remember();
-    const double value = c.Code == 'R'   ? w.Rc
-                         : c.Code == 'W' ? w.Rw
-                         : c.Code == 'K' ? w.Skin
-                         : c.Code == 'T' ? d.T[1]
-                                         : d.S[1];
+    const double value = code == 'R'   ? w.Rc
+                         : code == 'W' ? w.Rw
+                         : code == 'K' ? w.Skin
+                         : code == 'T' ? d.T[1]
+                                       : d.S[1];
     d.LinkCount = 0;
-    d.AddParameter('1', c.Code, value, 1);
-    d.ParameterStart[1] = c.X;
-    EXPECT_FALSE(d.EvaluateObjective()) << c.Name;
-    d.ParameterStart[1] = c.Code == 'R' || c.Code == 'W' || c.Code == 'K' ? 1.0 : 0.0;
+    d.AddParameter('1', code, value, 1);
+    d.ParameterStart[1] = x;
+    EXPECT_FALSE(d.EvaluateObjective()) << name;
+    d.ParameterStart[1] = code == 'R' || code == 'W' || code == 'K' ? 1.0 : 0.0;
     d.ApplyParameters();
-    EXPECT_TRUE(Unchanged()) << c.Name << ": no drawdown was computed";
-    EXPECT_EQ(Globals().DataErrorText, "left by the grid") << c.Name;
+    EXPECT_TRUE(Unchanged()) << name << ": no drawdown was computed";
+    EXPECT_EQ(Globals().DataErrorText, "left by the grid") << name;
   }
 }
 
