@@ -118,10 +118,6 @@ TEST_F(TAQVDataEditTest, TopAquitardAbsentMapsRowsThroughRowToLayer) {
 // --- Parameter marks -------------------------------------------------------------------------
 
 TEST_F(TAQVDataEditTest, MarksAreStoredOnlyWhereTheyCanBeOptimised) {
-  struct TCell {
-    int Col, Row;
-    const char* Text;
-  };
   using TMark = char (*)(const TAQVData&);
   const TMark t = [](const TAQVData& d) { return d.TCode[1]; };
   const TMark s = [](const TAQVData& d) { return d.SCode[1]; };
@@ -132,30 +128,27 @@ TEST_F(TAQVDataEditTest, MarksAreStoredOnlyWhereTheyCanBeOptimised) {
   const TMark skin = [](const TAQVData& d) { return d.PumpingWells[1].SkinCode; };
   const auto layers = gkConductivities;
   const auto wells = gkPumpingWells;
-  const struct {
-    const char* Name;
-    TAQVGridKind Kind;
-    std::vector<TCell> Edits;
-    TMark Mark;
-    char Expected;
-  } cases[] = {{"S mark while S is 0", layers, {{8, 2, "0"}, {9, 2, "#"}, {9, 2, "4"}}, s, kNoMark},
-               {"S mark while S > 0", layers, {{9, 2, "4"}}, s, '4'},
-               {"S set to 0 drops its mark", layers, {{9, 2, "4"}, {8, 2, "0"}}, s, kNoMark},
-               {"T mark", layers, {{6, 2, "a"}}, t, 'a'},
-               {"blank T mark", layers, {{6, 2, " "}}, t, kNoMark},
-               {"c mark", layers, {{6, 1, "z"}}, c, 'z'},
-               {"S' mark while S' is 0", layers, {{8, 1, "0"}, {9, 1, "3"}}, sa, kNoMark},
-               {"S' mark while S' > 0", layers, {{8, 1, "0.01"}, {9, 1, "3"}}, sa, '3'},
-               {"Rc mark while Rc > 0", wells, {{7, 1, "2"}}, rc, '2'},
-               {"Rc mark while Rc = 0", wells, {{6, 1, "0"}, {7, 1, "2"}}, rc, kNoMark},
-               {"Rw mark always", wells, {{9, 1, "5"}}, rw, '5'},
-               {"skin mark while skin = 0", wells, {{11, 1, "6"}}, skin, kNoMark},
-               {"skin mark while skin > 0", wells, {{10, 1, "0.5"}, {11, 1, "6"}}, skin, '6'},
-               {"empty mark", wells, {{9, 1, "5"}, {9, 1, ""}}, rw, kNoMark}};
-  for (const auto& k : cases) {
+  using TEdit = std::tuple<int, int, const char*>;  // column, row, text
+  // Name, grid, the edits of its cells, the mark read back and its value.
+  const std::tuple<const char*, TAQVGridKind, std::vector<TEdit>, TMark, char> cases[] = {
+      {"S mark while S is 0", layers, {{8, 2, "0"}, {9, 2, "#"}, {9, 2, "4"}}, s, kNoMark},
+      {"S mark while S > 0", layers, {{9, 2, "4"}}, s, '4'},
+      {"S set to 0 drops its mark", layers, {{9, 2, "4"}, {8, 2, "0"}}, s, kNoMark},
+      {"T mark", layers, {{6, 2, "a"}}, t, 'a'},
+      {"blank T mark", layers, {{6, 2, " "}}, t, kNoMark},
+      {"c mark", layers, {{6, 1, "z"}}, c, 'z'},
+      {"S' mark while S' is 0", layers, {{8, 1, "0"}, {9, 1, "3"}}, sa, kNoMark},
+      {"S' mark while S' > 0", layers, {{8, 1, "0.01"}, {9, 1, "3"}}, sa, '3'},
+      {"Rc mark while Rc > 0", wells, {{7, 1, "2"}}, rc, '2'},
+      {"Rc mark while Rc = 0", wells, {{6, 1, "0"}, {7, 1, "2"}}, rc, kNoMark},
+      {"Rw mark always", wells, {{9, 1, "5"}}, rw, '5'},
+      {"skin mark while skin = 0", wells, {{11, 1, "6"}}, skin, kNoMark},
+      {"skin mark while skin > 0", wells, {{10, 1, "0.5"}, {11, 1, "6"}}, skin, '6'},
+      {"empty mark", wells, {{9, 1, "5"}, {9, 1, ""}}, rw, kNoMark}};
+  for (const auto& [name, kind, edits, mark, expected] : cases) {
     TAQVData d(&mUi);
-    for (const TCell& e : k.Edits) d.SetCellText(e.Col, e.Row, e.Text, k.Kind);
-    EXPECT_EQ(k.Mark(d), k.Expected) << k.Name;
+    for (const auto& [col, row, text] : edits) d.SetCellText(col, row, text, kind);
+    EXPECT_EQ(mark(d), expected) << name;
   }
 }
 
@@ -241,11 +234,7 @@ TEST_F(TAQVDataEditTest, TextThatDoesNotConvertChangesNothing) {
 }
 
 TEST_F(TAQVDataEditTest, CellsOutsideTheirTablesAreIgnored) {
-  struct TCell {
-    int Col, Row;
-    TAQVGridKind Kind;
-  };
-  const TCell cells[] = {
+  const std::tuple<int, int, TAQVGridKind> cells[] = {
       {2, 0, gkConductivities},   {2, 4, gkConductivities},   {2, -1, gkConductivities},
       {4, 2, gkConductivities},   {7, 2, gkConductivities},   {11, 2, gkConductivities},
       {3, 2, gkPumpingWells},     {3, 3, gkPumpingWells},     {13, 1, gkPumpingWells},
@@ -253,7 +242,7 @@ TEST_F(TAQVDataEditTest, CellsOutsideTheirTablesAreIgnored) {
       {3, 2, gkObservationWells}, {3, 6, gkObservationWells}, {10, 1, gkObservationWells},
       {2, 3, gkObservations},     {2, 1001, gkObservations},  {1, 1, gkObservations}};
   mData->Saved = true;
-  for (const TCell& c : cells) mData->SetCellText(c.Col, c.Row, "7", c.Kind);
+  for (const auto& [col, row, kind] : cells) mData->SetCellText(col, row, "7", kind);
   EXPECT_EQ(std::tuple(mChanges, mData->Saved), std::tuple(0, true));
   EXPECT_EQ(mData->PumpingWells[2].X, 0) << "a hidden record is not edited through the grid";
   EXPECT_EQ(std::tuple(mData->ObservationWells[1].Time[3], mData->PumpingWells[1].StartTime[2]),
@@ -282,11 +271,7 @@ TEST_F(TAQVDataEditTest, CountsOutsideTheirCapacityAreIgnored) {
 // --- Flags and announcements -------------------------------------------------------------------
 
 TEST_F(TAQVDataEditTest, EveryChangeOfFileContentLeavesTheDocumentUnsavedButNoDisplaySetting) {
-  struct TCase {
-    const char* Name;
-    std::function<void(TAQVData&)> Edit;
-  };
-  const TCase cases[] = {
+  const std::tuple<const char*, std::function<void(TAQVData&)>> cases[] = {
       {"cell", [](TAQVData& d) { d.SetCellText(2, 1, "W", gkPumpingWells); }},
       {"cell without notify", [](TAQVData& d) { d.SetCell(2, 1, "W", gkPumpingWells, false); }},
       {"observation toggle", [](TAQVData& d) { d.ToggleObservation(1); }},
@@ -319,11 +304,11 @@ TEST_F(TAQVDataEditTest, EveryChangeOfFileContentLeavesTheDocumentUnsavedButNoDi
        [](TAQVData& d) { d.SetFloatSetting("5", TAQVFloatEditType::feModelLength); }},
       {"spin edit", [](TAQVData& d) { d.SetIntSetting("3", TAQVSpinEditType::seNObsWells); }},
       {"row insertion", [](TAQVData& d) { (void)d.InsertObservations(1, 1); }}};
-  for (const TCase& c : cases) {
+  for (const auto& [name, edit] : cases) {
     TAQVData d(&mUi);
     d.Saved = true;
-    c.Edit(d);
-    EXPECT_FALSE(d.Saved) << c.Name;
+    edit(d);
+    EXPECT_FALSE(d.Saved) << name;
   }
   // Settings of the display only keep the document saved.
   mData->Saved = true;
@@ -374,38 +359,33 @@ TEST_F(TAQVDataEditTest, AxesAlwaysMarkCurvesStaleAndAnnounce) {
 // --- Number and spin edits ---------------------------------------------------------------------
 
 TEST_F(TAQVDataEditTest, NumberEditsStoreInStoredUnits) {
-  struct TCase {
-    TAQVFloatEditType Kind;
-    const char* Text;
-    std::function<double(const TAQVData&)> Read;
-    double Expected;
-  };
   using enum TAQVFloatEditType;
   using D = TAQVData;
   // Hours: 24 display units per day.
-  const TCase cases[] = {{feSurfaceLevel, "12.5", &D::SurfaceLevel, 12.5},
-                         {feAbsStoppingCriterion, "0.002", &D::AbsStoppingCriterion, 0.002},
-                         {feRelStoppingCriterion, "0.003", &D::RelStoppingCriterion, 0.003},
-                         {feStartingTime, "12", &D::StartingTime, 0.5},
-                         {feStoppingTime, "48", &D::StoppingTime, 2},
-                         {feWorldX1, "-100", &D::WorldX1, -100},
-                         {feWorldX2, "100", &D::WorldX2, 100},
-                         {feWorldY1, "-50", &D::WorldY1, -50},
-                         {feWorldY2, "50", &D::WorldY2, 50},
-                         {feBeginTijd, "6", &D::AnimationStartTime, 0.25},
-                         {feEindTijd, "72", &D::AnimationEndTime, 3},
-                         {feMinContour, "-2", &D::MinContour, -2},
-                         {feMaxContour, "2", &D::MaxContour, 2},
-                         {feInterval, "0.25", &D::ContourInterval, 0.25},
-                         {feTTijd, "36", &D::DisplayTime, 1.5},
-                         {feModelLength, "9000", &D::ModelLength, 9000}};
+  const std::tuple<TAQVFloatEditType, const char*, std::function<double(const TAQVData&)>, double>
+      cases[] = {{feSurfaceLevel, "12.5", &D::SurfaceLevel, 12.5},
+                 {feAbsStoppingCriterion, "0.002", &D::AbsStoppingCriterion, 0.002},
+                 {feRelStoppingCriterion, "0.003", &D::RelStoppingCriterion, 0.003},
+                 {feStartingTime, "12", &D::StartingTime, 0.5},
+                 {feStoppingTime, "48", &D::StoppingTime, 2},
+                 {feWorldX1, "-100", &D::WorldX1, -100},
+                 {feWorldX2, "100", &D::WorldX2, 100},
+                 {feWorldY1, "-50", &D::WorldY1, -50},
+                 {feWorldY2, "50", &D::WorldY2, 50},
+                 {feBeginTijd, "6", &D::AnimationStartTime, 0.25},
+                 {feEindTijd, "72", &D::AnimationEndTime, 3},
+                 {feMinContour, "-2", &D::MinContour, -2},
+                 {feMaxContour, "2", &D::MaxContour, 2},
+                 {feInterval, "0.25", &D::ContourInterval, 0.25},
+                 {feTTijd, "36", &D::DisplayTime, 1.5},
+                 {feModelLength, "9000", &D::ModelLength, 9000}};
   mData->SetTimeUnit(TAQVTimeUnit::tuHours);
-  for (const TCase& c : cases) {
+  for (const auto& [kind, text, read, expected] : cases) {
     mChanges = 0;
     mData->Saved = true;
-    mData->SetFloatSetting(c.Text, c.Kind);
-    EXPECT_DOUBLE_EQ(c.Read(*mData), c.Expected) << c.Text;
-    EXPECT_EQ(std::tuple(mChanges, mData->Saved), std::tuple(1, false)) << c.Text;
+    mData->SetFloatSetting(text, kind);
+    EXPECT_DOUBLE_EQ(read(*mData), expected) << text;
+    EXPECT_EQ(std::tuple(mChanges, mData->Saved), std::tuple(1, false)) << text;
   }
 }
 
