@@ -75,28 +75,21 @@ double TheisDrawdown(double transmissivity, double storativity, double r, double
   return kDischarge / (4.0 * kPi * transmissivity) * test::TheisWellFunction(u);
 }
 
-struct TTheisAccuracy {
-  int Terms;
-  double RelativeTolerance;
-};
-
 // Stehfest inverts the Theis transform for u up to 2 to about 4e-4 with N = 10, 7e-5 with
 // N = 12 and 2e-5 with N = 16 (more terms lose digits to the size of the weights); the finite
 // well radius 0.01 m changes the line-sink drawdown by less than 1e-6.
 TEST(AQVDrawdown, ConfinedAquiferMatchesTheisWithinTheStehfestAccuracyOfEachTermCount) {
   const TAquiferSystemInput system = ConfinedAquifer(1000.0, 1e-3);
   const TPumpingWellInput well = LineSinkWell(1);
-  const TTheisAccuracy accuracies[] = {{10, 1e-3}, {12, 2e-4}, {16, 5e-5}};
-  for (const auto& accuracy : accuracies) {
+  for (const auto& [terms, tolerance] : {std::pair{10, 1e-3}, {12, 2e-4}, {16, 5e-5}}) {
     for (double r : {5.0, 30.0, 200.0}) {
       for (double t : {0.001, 0.01, 0.1, 1.0, 10.0, 100.0}) {
         const double u = r * r * 1e-3 / (4000.0 * t);
         if (u > 2.0) continue;
         const double expected = TheisDrawdown(1000.0, 1e-3, r, t);
-        const double s =
-            Drawdown(system, well, kDischarge, t, PiezometerAt(r, 0.0, 1), accuracy.Terms);
-        EXPECT_NEAR(s / expected, 1.0, accuracy.RelativeTolerance)
-            << "N = " << accuracy.Terms << " r = " << r << " t = " << t;
+        const double s = Drawdown(system, well, kDischarge, t, PiezometerAt(r, 0.0, 1), terms);
+        EXPECT_NEAR(s / expected, 1.0, tolerance)
+            << "N = " << terms << " r = " << r << " t = " << t;
       }
     }
   }
@@ -407,19 +400,14 @@ TEST(AQVDrawdown, NonFiniteParametersFailWithStatus11InsteadOfANumber) {
   EXPECT_EQ(PointDrawdown(good, e.Weights, LineSinkWell(1, nan), kDischarge, 1.0, point, e.Work, s)
                 .Status,
             TEngineStatus::esAquiferSystemFailed);
-  const struct {
-    const char* Name;
-    TAquiferSystemInput System;
-    double Rate;
-    TObservationPointInput Point;
-  } cases[] = {{"point", good, kDischarge, PiezometerAt(nan, 0.0, 1)},
-               {"transmissivity", ConfinedAquifer(nan, 1e-3), kDischarge, point},
-               {"rate", good, nan, point}};
-  for (const auto& c : cases)
+  const std::tuple<const char*, TAquiferSystemInput, double, TObservationPointInput> cases[] = {
+      {"point", good, kDischarge, PiezometerAt(nan, 0.0, 1)},
+      {"transmissivity", ConfinedAquifer(nan, 1e-3), kDischarge, point},
+      {"rate", good, nan, point}};
+  for (const auto& [name, input, rate, at] : cases)
     EXPECT_FALSE(
-        PointDrawdown(c.System, e.Weights, LineSinkWell(1), c.Rate, 1.0, c.Point, e.Work, s)
-            .IsSuccess())
-        << c.Name;
+        PointDrawdown(input, e.Weights, LineSinkWell(1), rate, 1.0, at, e.Work, s).IsSuccess())
+        << name;
   EXPECT_EQ(s, 0.0);
 }
 
@@ -474,33 +462,29 @@ TEST(AQVDrawdown, SharedEvaluationGivesEachPointItsOwnResult) {
       {.X = nan, .Y = 0.0, .Layer = 1},    // not finite
       {.X = 20.0, .Y = 0.0, .Layer = 3}};  // no such aquifer
   const TStehfestWeights weights = ComputeStehfestWeights(12);
-  struct TCase {
-    const char* Name;
-    TAquiferSystemInput System;
-    double Rate;
-  };
   TAquiferSystemInput noStorage = ConfinedAquifer(500.0, 0.0);
   std::tie(noStorage.AquiferCount, noStorage.T[2]) = std::tuple(2, 500.0);
-  const TCase cases[] = {{"leaky", system, kDischarge},
-                         {"no storage", noStorage, kDischarge},
-                         {"no rate", system, 0.0}};
-  for (const TCase& c : cases) {
+  const std::tuple<const char*, TAquiferSystemInput, double> cases[] = {
+      {"leaky", system, kDischarge},
+      {"no storage", noStorage, kDischarge},
+      {"no rate", system, 0.0}};
+  for (const auto& [name, input, rate] : cases) {
     TInversionCache cache;
     std::vector<double> drawdowns(points.size(), nan);
     std::vector<TEngineResult> results(points.size());
     for (double elapsed : {0.002, 3.0, 0.002}) {
-      PointDrawdowns(c.System, weights, well, c.Rate, elapsed, cache, points, drawdowns, results);
+      PointDrawdowns(input, weights, well, rate, elapsed, cache, points, drawdowns, results);
       for (std::size_t i = 0; i < points.size(); ++i) {
         TAquiferSystemState work;
         double alone = nan;
         const TEngineResult result =
-            PointDrawdown(c.System, weights, well, c.Rate, elapsed, points[i], work, alone);
-        EXPECT_EQ(results[i], result) << c.Name << " " << elapsed << " " << i;
-        EXPECT_EQ(drawdowns[i], alone) << c.Name << " " << elapsed << " " << i;
+            PointDrawdown(input, weights, well, rate, elapsed, points[i], work, alone);
+        EXPECT_EQ(results[i], result) << name << " " << elapsed << " " << i;
+        EXPECT_EQ(drawdowns[i], alone) << name << " " << elapsed << " " << i;
       }
     }
     // The second evaluation at 0.002 days found its decompositions in the cache.
-    EXPECT_EQ(cache.Computations(), c.Rate == 0.0 ? 0 : 2) << c.Name;
+    EXPECT_EQ(cache.Computations(), rate == 0.0 ? 0 : 2) << name;
   }
 }
 
