@@ -486,11 +486,6 @@ std::vector<TLabelBox> TickLabelBoxes(const TView& v, int axis) {
 // No two tick labels of an axis touch, whatever the size of the drawing and the angle of the
 // labels; the first label of each axis is always there, and a big drawing keeps them all.
 TEST(TMyChartRender, TickLabelsOfAnAxisNeverRunIntoEachOther) {
-  struct TCase {
-    const char* name;
-    int width, height;
-    std::function<void(TMyChart&)> fill;
-  };
   const auto rotated = [](TMyChart& c) {
     test::FillDrawdown(c);
     c.Model().Axes.Include(TAxisType::saSecondaryY);
@@ -502,21 +497,22 @@ TEST(TMyChartRender, TickLabelsOfAnAxisNeverRunIntoEachOther) {
         {false, false, true, true, false, 1, 0, 0.05, 0.01, true}, false);
   };
   const auto drawdown = [](TMyChart& c) { test::FillDrawdown(c); };
-  const TCase cases[] = {{"document", 480, 320, drawdown},
-                         {"narrow", 320, 480, drawdown},
-                         {"low", 640, 200, drawdown},
-                         {"rotated", 480, 320, rotated},
-                         {"big", 1600, 1000, drawdown}};
-  for (const TCase& c : cases) {
-    SCOPED_TRACE(c.name);
+  const std::tuple<const char*, int, int, std::function<void(TMyChart&)>> cases[] = {
+      {"document", 480, 320, drawdown},
+      {"narrow", 320, 480, drawdown},
+      {"low", 640, 200, drawdown},
+      {"rotated", 480, 320, rotated},
+      {"big", 1600, 1000, drawdown}};
+  for (const auto& [name, width, height, fill] : cases) {
+    SCOPED_TRACE(name);
     ResetChartUnitState();
     TMyChart chart;
-    chart.resize(c.width, c.height);
-    c.fill(chart);
-    const QImage image = chart.RenderImage(c.width, c.height);
-    const TSvgDrawing drawing = ReadSvg(chart.RenderSvg(c.width, c.height));
+    chart.resize(width, height);
+    fill(chart);
+    const QImage image = chart.RenderImage(width, height);
+    const TSvgDrawing drawing = ReadSvg(chart.RenderSvg(width, height));
     const TView v{chart, image, drawing};
-    image.save(QString::fromStdString(test::ReviewPath(std::string("labels-") + c.name + ".png")));
+    image.save(QString::fromStdString(test::ReviewPath(std::string("labels-") + name + ".png")));
     const TChartModel& m = chart.Model();
     for (int axis = 0; axis < kAxisCount; ++axis) {
       if (!m.Axes.Contains(static_cast<TAxisType>(axis))) continue;
@@ -527,7 +523,7 @@ TEST(TMyChartRender, TickLabelsOfAnAxisNeverRunIntoEachOther) {
       ASSERT_FALSE(boxes.empty());
       EXPECT_EQ(boxes.front().Text.toStdString(),
                 FormatTickLabel(ticks.front(), chart.DecimalSeparator()));
-      EXPECT_TRUE(std::string(c.name) != "big" || boxes.size() == ticks.size()) << boxes.size();
+      EXPECT_TRUE(std::string(name) != "big" || boxes.size() == ticks.size()) << boxes.size();
       for (std::size_t i = 0; i < boxes.size(); ++i)
         for (std::size_t j = i + 1; j < boxes.size(); ++j)
           EXPECT_FALSE(boxes[i].Corners.intersects(boxes[j].Corners))
