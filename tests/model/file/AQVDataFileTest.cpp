@@ -436,10 +436,7 @@ TEST(ParseDataFile, RefusalsSayOnASecondLineWhereAndWhat) {
   const std::string s = Sample("v2010.aqv");
   const std::vector<std::string> lines = Lines(s);
   const std::vector<std::string> lines2012 = Lines(Sample("v2012.aqv"));
-  struct TCase {
-    std::string Text, Message;
-  };
-  const TCase cases[] = {
+  const std::tuple<std::string, std::string> cases[] = {
       {Join({lines.begin(), lines.begin() + 49}),
        "Could not open test.aqv!\nLine 50: the file ends inside the observations of well 2."},
       {Join({lines.begin(), lines.begin() + 39}),
@@ -475,7 +472,8 @@ TEST(ParseDataFile, RefusalsSayOnASecondLineWhereAndWhat) {
                 "   -5OO.0000000    500.0000000"),
        "Could not open test.aqv!\nLine 104: a number was expected in the contour plot settings."},
   };
-  for (const TCase& c : cases) EXPECT_EQ(ParseDataFile(c.Text, "test.aqv").Message, c.Message);
+  for (const auto& [text, message] : cases)
+    EXPECT_EQ(ParseDataFile(text, "test.aqv").Message, message);
 }
 
 TEST(ParseDataFile, RefusesYearFormsWithEveryMessage) {
@@ -575,21 +573,17 @@ TEST(ParseDataFile, RefusesOldestFormsWithEveryMessage) {
 TEST(ParseDataFile, AnimationSettingsOutsideTheirChecksAreClamped) {
   const std::string s = Sample("v2010.aqv");
   const std::string line = "1.0000000E-01             20      5.0000000";
-  struct TCase {
-    std::string Line;
-    double Start;
-    int Steps;
-    double End;
-  };
-  const TCase cases[] = {{"1.0000000E-01              0      5.0000000", 0.1, 1, 5},
-                         {"    7.0000000             20      5.0000000", 7, 20, 7},
-                         {"   -1.0000000             20     -2.0000000", 0, 20, 0},
-                         {"    5.0000000              1      5.0000000", 5, 1, 5}};
-  for (const TCase& c : cases) {
-    const TAQVDataFileContent content = Read(Replaced(s, line, c.Line));
+  // The line as written, and the start, steps and end read from it.
+  const std::tuple<std::string, double, int, double> cases[] = {
+      {"1.0000000E-01              0      5.0000000", 0.1, 1, 5},
+      {"    7.0000000             20      5.0000000", 7, 20, 7},
+      {"   -1.0000000             20     -2.0000000", 0, 20, 0},
+      {"    5.0000000              1      5.0000000", 5, 1, 5}};
+  for (const auto& [text, start, steps, end] : cases) {
+    const TAQVDataFileContent content = Read(Replaced(s, line, text));
     EXPECT_EQ(std::tuple(content.AnimationStartTime, content.TimeSteps, content.AnimationEndTime),
-              std::tuple(c.Start, c.Steps, c.End))
-        << c.Line;
+              std::tuple(start, steps, end))
+        << text;
   }
 }
 
