@@ -257,13 +257,9 @@ TEST(TMarquardtCertified, ReachesCertifiedValuesCloselyWithASmallDifferenceStep)
 
 TEST(TMarquardtCertified, Misra1aDeviationsFromTheCovariance) {
   // The covariance of the difference Jacobian at the result; 1 % steps put it 1.5 % off.
-  const struct {
-    double Step;
-    double Tolerance;
-  } steps[] = {{kJacobianStep, 2e-2}, {1e-7, 1e-5}};
-  for (const auto& step : steps) {
+  for (const auto& [step, tolerance] : {std::pair{kJacobianStep, 2e-2}, {1e-7, 1e-5}}) {
     TCurveFit fit = Misra1a({250, 5e-4});
-    const TFitResult result = Fit(fit, Tight(1e-8, step.Step));
+    const TFitResult result = Fit(fit, Tight(1e-8, step));
     ASSERT_EQ(result.Summary.Status, TOptimizerStatus::osConverged);
     const std::vector<double> diagonal = {result.Summary.Covariance[1][1],
                                           result.Summary.Covariance[2][2]};
@@ -271,7 +267,7 @@ TEST(TMarquardtCertified, Misra1aDeviationsFromTheCovariance) {
     const std::vector<double> deviations = ParameterDeviations(
         result.Summary.ResidualNorm, fit.ResidualCount(), 2, diagonal, parameter, fit.LinkValues());
     for (std::size_t p = 0; p < 2; ++p)
-      EXPECT_NEAR(deviations[p] / kMisra1aDeviations[p], 1.0, step.Tolerance) << "b" << p + 1;
+      EXPECT_NEAR(deviations[p] / kMisra1aDeviations[p], 1.0, tolerance) << "b" << p + 1;
     EXPECT_EQ(result.Summary.Covariance[1][2], result.Summary.Covariance[2][1]);
     EXPECT_GT(result.Summary.ConditionNumber, 1.0);
   }
@@ -520,34 +516,28 @@ TEST(TMarquardtStatus, Status5NamesTheFaultOfEachBreakOff) {
     return orValid;
   };
   const TPoll cancel3 = [](int iteration, int) { return TRunFlags{false, iteration == 3}; };
-  const struct {
-    const char* Name;
-    TScript Script;
-    TPoll Poll;
-    TOptimizerFault Fault;
-    int Iterations;
-  } cases[] = {
+  const std::tuple<const char*, TScript, TPoll, TOptimizerFault, int> cases[] = {
       {"start fails", Answer(orFailed, any), {}, ofStartEvaluationFailed, -1},
       {"start not finite", infinite, {}, ofStartPointInvalid, -1},
       {"trial fails", Answer(orFailed, trial2), {}, ofTrialEvaluationFailed, 1},
       {"difference fails", Answer(orFailed, difference2), {}, ofJacobianEvaluationFailed, 1},
       {"cancelled", {}, cancel3, ofCancelled, 2}};
-  for (const auto& c : cases) {
+  for (const auto& [name, script, poll, fault, iterations] : cases) {
     TCurveFit fit = Misra1a({250, 5e-4});
-    fit.Script = c.Script;
-    fit.Poll = c.Poll;
+    fit.Script = script;
+    fit.Poll = poll;
     const TFitResult result = Fit(fit, Tight());
     const TOptimizerSummary& summary = result.Summary;
     EXPECT_EQ(std::tuple(summary.Status, static_cast<int>(summary.Status), summary.Fault,
                          summary.IterationCount),
-              std::tuple(TOptimizerStatus::osBrokenOff, 5, c.Fault, c.Iterations))
-        << c.Name;
-    EXPECT_FALSE(HasStatistics(summary.Status)) << c.Name;
+              std::tuple(TOptimizerStatus::osBrokenOff, 5, fault, iterations))
+        << name;
+    EXPECT_FALSE(HasStatistics(summary.Status)) << name;
     // A failed start is the only evaluation; only a failed trial is tried in the iteration
     // that breaks off; the aborted difference point stays in the vector.
-    EXPECT_TRUE(c.Iterations >= 0 || summary.EvaluationCount == 1) << c.Name;
-    EXPECT_EQ(fit.Count(epTrial, c.Iterations + 1), c.Fault == ofTrialEvaluationFailed) << c.Name;
-    EXPECT_TRUE(c.Fault != ofJacobianEvaluationFailed || result.Parameters[1] == kJacobianStep);
+    EXPECT_TRUE(iterations >= 0 || summary.EvaluationCount == 1) << name;
+    EXPECT_EQ(fit.Count(epTrial, iterations + 1), fault == ofTrialEvaluationFailed) << name;
+    EXPECT_TRUE(fault != ofJacobianEvaluationFailed || result.Parameters[1] == kJacobianStep);
   }
 }
 
