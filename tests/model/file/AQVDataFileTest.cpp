@@ -549,6 +549,9 @@ TEST(ParseDataFile, RefusesBadTimeGraphAndTextLines) {
 TEST(ParseDataFile, RefusesOldestFormsWithEveryMessage) {
   using S = TDataFileStatus;
   const std::string s = Sample("oldest.dat");
+  // One place with 1001 observations.
+  std::string many = Replaced(s, "0 3 5 0", "0 3 1006 0");
+  for (int k = 0; k < 1001; ++k) many += "10 1 5 5\r\n";
   ExpectRefusals(
       {{Replaced(s, "1 1 0 2 1 2", "2 1 0 2 1 2"), S::dsIncompatible, "Incompatible Data File!"},
        {Replaced(s, "1 1 0 2 1 2", "1 1 0 3 1 2"), S::dsTooManyLayers, "Too many layers!"},
@@ -557,16 +560,11 @@ TEST(ParseDataFile, RefusesOldestFormsWithEveryMessage) {
        {Replaced(s, "1 1 0 2 1 2", "1 1 0 0 1 2"), S::dsInvalidCount, Count(1)},
        {Replaced(s, "0 3 5 0", "0 3 -1 0"), S::dsInvalidCount, Count(1)},
        {Replaced(s, "25 2 20 3", "25 3 20 3"), S::dsValueOutOfRange, Value(22)},
-       {Replaced(s, "-1000 500", "-1000 5OO"), S::dsReadError, kOpen}});
-  // Six places in the list need six observation wells.
-  std::string six = Replaced(s, "0 3 5 0", "0 3 8 0");
-  six += "1 1 1 1\r\n2 1 1 1\r\n3 1 1 1\r\n";
-  ExpectRefusals({{six, S::dsTooManyObservationWells, "Too many observation wells!"}});
-  // One place with 1001 observations.
-  std::string many = Replaced(s, "0 3 5 0", "0 3 1006 0");
-  for (int k = 0; k < 1001; ++k) many += "10 1 5 5\r\n";
-  ExpectRefusals(
-      {{many, S::dsTooManyWellMeasurements, "Too many measurements in one observation well!"}});
+       {Replaced(s, "-1000 500", "-1000 5OO"), S::dsReadError, kOpen},
+       // Six places in the list need six observation wells.
+       {Replaced(s, "0 3 5 0", "0 3 8 0") + "1 1 1 1\r\n2 1 1 1\r\n3 1 1 1\r\n",
+        S::dsTooManyObservationWells, "Too many observation wells!"},
+       {many, S::dsTooManyWellMeasurements, "Too many measurements in one observation well!"}});
 }
 
 // Animation settings that the settings' checks would refuse are brought into their range.
