@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -13,6 +14,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
@@ -444,21 +446,26 @@ void ChooseMenuItem(QMainWindow& form, const QString& menuTitle, const QString& 
 }
 
 // Opens a menu of the bar with the keyboard, from the control focus has: Alt, the arrows to
-// the menu and to the item, Enter.
+// the menu and to the item ("Submenu/Item": Right into the submenu, on to its item), Enter.
 void ChooseMenuItemByKeys(QMainWindow& form, QWidget* focus, const QString& menuTitle,
-                          const QString& itemText) {
+                          const QString& itemPath) {
   QMenuBar* bar = form.menuBar();
   QTest::sendKeyEvent(QTest::Press, focus, Qt::Key_Alt, QString(), Qt::AltModifier);
   QTest::sendKeyEvent(QTest::Release, focus, Qt::Key_Alt, QString(), Qt::NoModifier);
   ASSERT_TRUE(bar->hasFocus()) << "Alt did not reach the menu bar";
-  for (int i = 0; i < bar->actions().size() && bar->activeAction()->text() != menuTitle; ++i)
+  for (int i = 0; i < bar->actions().size() && bar->activeAction()->text().remove('&') != menuTitle;
+       ++i)
     QTest::keyClick(bar, Qt::Key_Right);
   QTest::keyClick(bar, Qt::Key_Down);
   QMenu* menu = bar->activeAction()->menu();
-  ASSERT_TRUE(menu->isVisible()) << menuTitle.toStdString();
-  for (int i = 0; i < menu->actions().size() && menu->activeAction()->text() != itemText; ++i)
-    QTest::keyClick(menu, Qt::Key_Down);
-  ASSERT_EQ(menu->activeAction()->text(), itemText);
+  for (const QString& itemText : itemPath.split('/')) {
+    ASSERT_TRUE(menu->isVisible()) << itemText.toStdString();
+    for (int i = 0; i < menu->actions().size() && menu->activeAction()->text() != itemText; ++i)
+      QTest::keyClick(menu, Qt::Key_Down);
+    ASSERT_EQ(menu->activeAction()->text(), itemText);
+    if (QMenu* submenu = menu->activeAction()->menu())
+      QTest::keyClick(menu, Qt::Key_Right), menu = submenu;
+  }
   QTest::keyClick(menu, Qt::Key_Return);
 }
 
@@ -577,6 +584,19 @@ TEST_F(FrameWindowsTest, TheExportMenuFollowsThePageAndTheEditMenuHoldsEveryComm
         return a->isEnabled() && !a->isSeparator();
       });
       EXPECT_EQ(enabled.join(", ").toStdString(), c.Enabled);
+    }
+    // A picture's copy asks its size; the time graph's metafile alone adds the vector drawing.
+    for (const QString item : {"as Metafile", "as Bitmap"}) {
+      if (c.Page < 5) break;
+      QGuiApplication::clipboard()->setText("kept");
+      test::AnswerDialog<QDialog>([](QDialog& size) { test::PressButton(size, "Copy"); });
+      ChooseMenuItemByKeys(*mForm, mForm->focusWidget(), "Export",
+                           (c.Page == 5 ? "Copy time graph/" : "Copy contour plot/") + item);
+      const QMimeData* copy = QGuiApplication::clipboard()->mimeData();
+      EXPECT_TRUE(copy->hasImage()) << item.toStdString();
+      EXPECT_EQ(copy->hasFormat("image/svg+xml"), c.Page == 6 || item == "as Metafile");
+      mForm->activateWindow();  // as a window manager does once a dialog has gone
+      ASSERT_TRUE(QTest::qWaitForWindowActive(mForm.get()));
     }
   }
   // The Edit menu holds every edit command, whatever the page.
