@@ -67,6 +67,9 @@ TEST_F(SettingsTest, StehfestTermsWrittenAsNstAreReadAsNSt) {
   TPreferenceValues read;
   EXPECT_EQ(ReadPreferenceSettings(store, read), TSettingsReadResult::srRead);
   EXPECT_EQ(read, (TPreferenceValues{14, 25, true, false, 0}));
+  ASSERT_TRUE(WritePreferenceSettings(store, {7, 41, true, false, 3}));  // as if hand-edited
+  ASSERT_EQ(ReadPreferenceSettings(store, read), TSettingsReadResult::srRead);
+  EXPECT_EQ(read, (TPreferenceValues{10, 10, true, false, 1}));  // out of range: the defaults
 }
 
 TEST_F(SettingsTest, AMaximisedFrameKeepsTheLastNormalPlacement) {
