@@ -68,9 +68,7 @@ TEST(TMRUList, ThreeEntriesShowThreeNumberedItemsAndHideTheOthers) {
   for (int k = 0; k < 10; ++k) {
     QAction* item = menu.actions()[k];
     EXPECT_EQ(item->isVisible(), k < 3) << k;
-    if (k < 3) {
-      EXPECT_EQ(item->text().toStdString(), std::to_string(k + 1) + ". " + File(k + 1));
-    }
+    if (k < 3) EXPECT_EQ(item->text().toStdString(), std::to_string(k + 1) + ". " + File(k + 1));
   }
   std::string clicked;
   QObject::connect(&list, &TMRUList::FileClick, [&] { clicked = list.FileName(); });

@@ -173,10 +173,10 @@ TEST_F(MainFormTest, TheNextFrameKeepsTheFoldersAndBarsOfTheLast) {
   bar->show();
   QStringList tips;
   for (QAction* a : bar->actions()) {
-    tips << (a->isSeparator() ? QStringLiteral("-") : a->toolTip());
+    tips << (a->isSeparator() ? "-" : a->toolTip() + (a->statusTip().isEmpty() ? "" : "*"));
     EXPECT_TRUE(a->isSeparator() || !a->icon().isNull()) << a->text().toStdString();
   }
-  EXPECT_EQ(tips.join(' '), "New Open Save - Cut Copy Paste - Optimize");
+  EXPECT_EQ(tips.join(' '), "New* Open* Save - Cut* Copy* Paste* - Optimize*");  // *: a hint
   // Optimize tells a fitted document from one that is not.
   EXPECT_NE(ToolIcon(TToolIcon::tiOptimize).pixmap(24).toImage(),
             ToolIcon(TToolIcon::tiOptimized).pixmap(24).toImage());
@@ -596,6 +596,10 @@ TEST_F(FrameWindowsTest, TheExportMenuFollowsThePageAndTheEditMenuHoldsEveryComm
   const auto checked = [](const QAction* a) { return a->isChecked(); };
   EXPECT_EQ(MenuTexts(*mForm, "Edit", true, all).join(", ").toStdString(),
             "Cut, Copy, Paste, -, Delete row(s), Insert row(s), -, Clear, Select All");
+  // The File menu's commands that give a hint in the status bar.
+  const auto hinted = [](const QAction* a) { return !a->statusTip().isEmpty(); };
+  EXPECT_EQ(MenuTexts(*mForm, "File", false, hinted).join(", ").toStdString(),
+            "New, Open, Close, Exit");
   // The View menu ticks the bars that show.
   const QStringList ticked = MenuTexts(*mForm, "View", false, checked);
   EXPECT_TRUE(ticked.contains("Toolbar") && ticked.contains("Statusbar"))
