@@ -88,12 +88,10 @@ TEST_F(MainFormTest, TheFrameOpensWithinTheScreensAvailableArea) {
   EXPECT_TRUE(available.contains(form.frameGeometry()));
   EXPECT_EQ(form.frameGeometry().width(), available.width());  // a first start's, held to it
   // A kept placement in the screen's corner, too small for the frame, grows inwards.
-  {
-    TSettingsStore store;
-    TDesktopSettings corner;
-    corner.Left = 700, corner.Top = 500, corner.Width = 50, corner.Height = 50;
-    ASSERT_TRUE(WriteDesktopSettings(store, corner, false));
-  }
+  TSettingsStore store;
+  TDesktopSettings corner, kept;
+  corner.Left = 700, corner.Top = 500, corner.Width = 50, corner.Height = 50;
+  ASSERT_TRUE(WriteDesktopSettings(store, corner, false));
   TMainForm cornered;
   cornered.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&cornered));
@@ -107,12 +105,8 @@ TEST_F(MainFormTest, TheFrameOpensWithinTheScreensAvailableArea) {
   EXPECT_EQ(form.pos(), available.center());
   // Closed as it is, neither minimised nor maximised, it opens so the next time.
   ASSERT_TRUE(cornered.close());
-  {
-    TSettingsStore store;
-    TDesktopSettings kept;
-    ASSERT_EQ(ReadDesktopSettings(store, kept), TSettingsReadResult::srRead);
-    EXPECT_EQ(kept.WindowState, 0);
-  }
+  ASSERT_EQ(ReadDesktopSettings(store, kept), TSettingsReadResult::srRead);
+  EXPECT_EQ(kept.WindowState, 0);
   form.showMinimized();  // closed minimised, it does not come back maximised
   ASSERT_TRUE(form.close());
   TMainForm next;
