@@ -177,11 +177,12 @@ TEST(SplashForm, MayCloseOnlyAfterItsTimerFired) {
   QTRY_VERIFY(splash.CloseQuery());
 }
 
-TEST(AboutBox, ShowsTheEditionLabel) {
+TEST(AboutBox, ShowsTheEditionLabelAndTheCopyright) {
   ResetGlobals();
   TAboutBox about;
   about.show();
   EXPECT_EQ(about.Version()->text().toStdString(), Globals().EditionLabel);
+  EXPECT_TRUE(about.findChild<QLabel*>("CopyRightLabel")->text().startsWith("Copyright \u00A9"));
 }
 
 // With AQV_RENDER_DIR set, the shell's windows are saved there as PNG to be looked at.
