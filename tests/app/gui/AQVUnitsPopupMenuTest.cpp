@@ -37,11 +37,12 @@ TEST_F(TUnitsPopupMenuTest, TimeMenuChecksDaysAndChoosingHoursSetsTheUnit) {
   EXPECT_FALSE(menu.Item(3)->isChecked());
 }
 
-TEST_F(TUnitsPopupMenuTest, LengthMenuSetsTheLengthUnitAndWithoutDocumentDoesNothing) {
+TEST_F(TUnitsPopupMenuTest, LengthMenuSetsTheLengthUnitAndNeitherMenuActsWithoutADocument) {
   TAQVLengthUnitsPopupMenu menu;
   menu.UpdateChecks();
   EXPECT_FALSE(menu.Item(0)->isChecked());
   menu.Item(0)->trigger();
+  TAQVTimeUnitsPopupMenu().Item(0)->trigger();  // nor does the time menu
   menu.SetData(mData.get());
   mData->SetLengthUnit(TAQVLengthUnit::luMeters);
   menu.Item(0)->trigger();

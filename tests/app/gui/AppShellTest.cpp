@@ -67,6 +67,9 @@ TEST_F(SettingsTest, StehfestTermsWrittenAsNstAreReadAsNSt) {
   TPreferenceValues read;
   EXPECT_EQ(ReadPreferenceSettings(store, read), TSettingsReadResult::srRead);
   EXPECT_EQ(read, (TPreferenceValues{14, 25, true, false, 0}));
+  ASSERT_TRUE(WritePreferenceSettings(store, {7, 41, true, false, 3}));  // as if hand-edited
+  ASSERT_EQ(ReadPreferenceSettings(store, read), TSettingsReadResult::srRead);
+  EXPECT_EQ(read, (TPreferenceValues{10, 10, true, false, 1}));  // out of range: the defaults
 }
 
 TEST_F(SettingsTest, AMaximisedFrameKeepsTheLastNormalPlacement) {
@@ -174,11 +177,12 @@ TEST(SplashForm, MayCloseOnlyAfterItsTimerFired) {
   QTRY_VERIFY(splash.CloseQuery());
 }
 
-TEST(AboutBox, ShowsTheEditionLabel) {
+TEST(AboutBox, ShowsTheEditionLabelAndTheCopyright) {
   ResetGlobals();
   TAboutBox about;
   about.show();
   EXPECT_EQ(about.Version()->text().toStdString(), Globals().EditionLabel);
+  EXPECT_TRUE(about.findChild<QLabel*>("CopyRightLabel")->text().startsWith("Copyright \u00A9"));
 }
 
 // With AQV_RENDER_DIR set, the shell's windows are saved there as PNG to be looked at.

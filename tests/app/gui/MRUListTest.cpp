@@ -65,13 +65,9 @@ TEST(TMRUList, ThreeEntriesShowThreeNumberedItemsAndHideTheOthers) {
   list.SetParentMenu(&menu);
   for (int i = 3; i >= 1; --i) list.AddFile(File(i));
   ASSERT_EQ(menu.actions().size(), 10);
-  for (int k = 0; k < 10; ++k) {
-    QAction* item = menu.actions()[k];
-    EXPECT_EQ(item->isVisible(), k < 3) << k;
-    if (k < 3) {
-      EXPECT_EQ(item->text().toStdString(), std::to_string(k + 1) + ". " + File(k + 1));
-    }
-  }
+  for (int k = 0; k < 10; ++k) EXPECT_EQ(menu.actions()[k]->isVisible(), k < 3) << k;
+  for (int k = 0; k < 3; ++k)
+    EXPECT_EQ(menu.actions()[k]->text().toStdString(), std::to_string(k + 1) + ". " + File(k + 1));
   std::string clicked;
   QObject::connect(&list, &TMRUList::FileClick, [&] { clicked = list.FileName(); });
   menu.actions()[1]->trigger();

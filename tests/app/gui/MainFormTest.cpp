@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -13,6 +14,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
@@ -73,6 +75,7 @@ TEST_F(MainFormTest, WindowTitleFollowsTheVersionString) {
   Globals().VersionString = "3.04.05";
   TMainForm form;
   EXPECT_EQ(form.windowTitle(), "AQV for Windows - Zelvor edition (3.04)");
+  EXPECT_EQ(form.centralWidget(), form.MdiArea());  // where the document windows live
 }
 
 TEST_F(MainFormTest, TheFrameOpensWithinTheScreensAvailableArea) {
@@ -83,13 +86,12 @@ TEST_F(MainFormTest, TheFrameOpensWithinTheScreensAvailableArea) {
   form.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
   EXPECT_TRUE(available.contains(form.frameGeometry()));
+  EXPECT_EQ(form.frameGeometry().width(), available.width());  // a first start's, held to it
   // A kept placement in the screen's corner, too small for the frame, grows inwards.
-  {
-    TSettingsStore store;
-    TDesktopSettings corner;
-    corner.Left = 700, corner.Top = 500, corner.Width = 50, corner.Height = 50;
-    ASSERT_TRUE(WriteDesktopSettings(store, corner, false));
-  }
+  TSettingsStore store;
+  TDesktopSettings corner, kept;
+  corner.Left = 700, corner.Top = 500, corner.Width = 50, corner.Height = 50;
+  ASSERT_TRUE(WriteDesktopSettings(store, corner, false));
   TMainForm cornered;
   cornered.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&cornered));
@@ -103,12 +105,8 @@ TEST_F(MainFormTest, TheFrameOpensWithinTheScreensAvailableArea) {
   EXPECT_EQ(form.pos(), available.center());
   // Closed as it is, neither minimised nor maximised, it opens so the next time.
   ASSERT_TRUE(cornered.close());
-  {
-    TSettingsStore store;
-    TDesktopSettings kept;
-    ASSERT_EQ(ReadDesktopSettings(store, kept), TSettingsReadResult::srRead);
-    EXPECT_EQ(kept.WindowState, 0);
-  }
+  ASSERT_EQ(ReadDesktopSettings(store, kept), TSettingsReadResult::srRead);
+  EXPECT_EQ(kept.WindowState, 0);
   form.showMinimized();  // closed minimised, it does not come back maximised
   ASSERT_TRUE(form.close());
   TMainForm next;
@@ -165,17 +163,14 @@ TEST_F(MainFormTest, TheNextFrameKeepsTheFoldersAndBarsOfTheLast) {
   EXPECT_EQ(next.size(), QSize(700, 500));  // where and as large as it was left
   // Every button of the tool bar shows its picture, the bar itself hidden as it was left.
   QToolBar* bar = next.findChild<QToolBar*>();
-  ASSERT_NE(bar, nullptr);
   EXPECT_FALSE(bar->isVisible());
   bar->show();
   QStringList tips;
   for (QAction* a : bar->actions()) {
-    tips << (a->isSeparator() ? QStringLiteral("-") : a->toolTip());
-    if (!a->isSeparator()) {
-      EXPECT_FALSE(a->icon().isNull()) << a->text().toStdString();
-    }
+    tips << (a->isSeparator() ? "-" : a->toolTip() + (a->statusTip().isEmpty() ? "" : "*"));
+    EXPECT_TRUE(a->isSeparator() || !a->icon().isNull()) << a->text().toStdString();
   }
-  EXPECT_EQ(tips.join(' '), "New Open Save - Cut Copy Paste - Optimize");
+  EXPECT_EQ(tips.join(' '), "New* Open* Save - Cut* Copy* Paste* - Optimize*");  // *: a hint
   // Optimize tells a fitted document from one that is not.
   EXPECT_NE(ToolIcon(TToolIcon::tiOptimize).pixmap(24).toImage(),
             ToolIcon(TToolIcon::tiOptimized).pixmap(24).toImage());
@@ -185,13 +180,6 @@ TEST_F(MainFormTest, TheNextFrameKeepsTheFoldersAndBarsOfTheLast) {
   next.statusBar()->show();
   EXPECT_TRUE(next.close());
   QFile::remove(QString::fromStdString(store.FileName()));  // the next test starts afresh
-}
-
-TEST_F(MainFormTest, DocumentWindowsLiveInTheCentralMdiArea) {
-  TMainForm form;
-  ASSERT_NE(form.MdiArea(), nullptr);
-  EXPECT_EQ(form.centralWidget(), form.MdiArea());
-  EXPECT_TRUE(form.MdiArea()->subWindowList().isEmpty());
 }
 
 TEST(Startup, ApplicationTitleAndVersion) {
@@ -444,21 +432,26 @@ void ChooseMenuItem(QMainWindow& form, const QString& menuTitle, const QString& 
 }
 
 // Opens a menu of the bar with the keyboard, from the control focus has: Alt, the arrows to
-// the menu and to the item, Enter.
+// the menu and to the item ("Submenu/Item": Right into the submenu, on to its item), Enter.
 void ChooseMenuItemByKeys(QMainWindow& form, QWidget* focus, const QString& menuTitle,
-                          const QString& itemText) {
+                          const QString& itemPath) {
   QMenuBar* bar = form.menuBar();
   QTest::sendKeyEvent(QTest::Press, focus, Qt::Key_Alt, QString(), Qt::AltModifier);
   QTest::sendKeyEvent(QTest::Release, focus, Qt::Key_Alt, QString(), Qt::NoModifier);
   ASSERT_TRUE(bar->hasFocus()) << "Alt did not reach the menu bar";
-  for (int i = 0; i < bar->actions().size() && bar->activeAction()->text() != menuTitle; ++i)
+  for (int i = 0; i < bar->actions().size() && bar->activeAction()->text().remove('&') != menuTitle;
+       ++i)
     QTest::keyClick(bar, Qt::Key_Right);
   QTest::keyClick(bar, Qt::Key_Down);
   QMenu* menu = bar->activeAction()->menu();
-  ASSERT_TRUE(menu->isVisible()) << menuTitle.toStdString();
-  for (int i = 0; i < menu->actions().size() && menu->activeAction()->text() != itemText; ++i)
-    QTest::keyClick(menu, Qt::Key_Down);
-  ASSERT_EQ(menu->activeAction()->text(), itemText);
+  for (const QString& itemText : itemPath.split('/')) {
+    ASSERT_TRUE(menu->isVisible()) << itemText.toStdString();
+    for (int i = 0; i < menu->actions().size() && menu->activeAction()->text() != itemText; ++i)
+      QTest::keyClick(menu, Qt::Key_Down);
+    ASSERT_EQ(menu->activeAction()->text(), itemText);
+    if (QMenu* submenu = menu->activeAction()->menu())
+      QTest::keyClick(menu, Qt::Key_Right), menu = submenu;
+  }
   QTest::keyClick(menu, Qt::Key_Return);
 }
 
@@ -578,12 +571,29 @@ TEST_F(FrameWindowsTest, TheExportMenuFollowsThePageAndTheEditMenuHoldsEveryComm
       });
       EXPECT_EQ(enabled.join(", ").toStdString(), c.Enabled);
     }
+    // A picture's copy asks its size; the time graph's metafile alone adds the vector drawing.
+    for (const QString item : {"as Metafile", "as Bitmap"}) {
+      if (c.Page < 5) break;
+      QGuiApplication::clipboard()->setText("kept");
+      test::AnswerDialog<QDialog>([](QDialog& size) { test::PressButton(size, "Copy"); });
+      ChooseMenuItemByKeys(*mForm, mForm->focusWidget(), "Export",
+                           (c.Page == 5 ? "Copy time graph/" : "Copy contour plot/") + item);
+      const QMimeData* copy = QGuiApplication::clipboard()->mimeData();
+      EXPECT_TRUE(copy->hasImage()) << item.toStdString();
+      EXPECT_EQ(copy->hasFormat("image/svg+xml"), c.Page == 6 || item == "as Metafile");
+      mForm->activateWindow();  // as a window manager does once a dialog has gone
+      ASSERT_TRUE(QTest::qWaitForWindowActive(mForm.get()));
+    }
   }
   // The Edit menu holds every edit command, whatever the page.
   const auto all = [](const QAction*) { return true; };
   const auto checked = [](const QAction* a) { return a->isChecked(); };
   EXPECT_EQ(MenuTexts(*mForm, "Edit", true, all).join(", ").toStdString(),
             "Cut, Copy, Paste, -, Delete row(s), Insert row(s), -, Clear, Select All");
+  // The File menu's commands that give a hint in the status bar.
+  const auto hinted = [](const QAction* a) { return !a->statusTip().isEmpty(); };
+  EXPECT_EQ(MenuTexts(*mForm, "File", false, hinted).join(", ").toStdString(),
+            "New, Open, Close, Exit");
   // The View menu ticks the bars that show.
   const QStringList ticked = MenuTexts(*mForm, "View", false, checked);
   EXPECT_TRUE(ticked.contains("Toolbar") && ticked.contains("Statusbar"))
@@ -636,7 +646,7 @@ struct TPaintCounter : QObject {
   }
 };
 
-TEST_F(FrameWindowsTest, TheMapRepaintsWhenTheFocusMoves) {
+TEST_F(FrameWindowsTest, TheMapRepaintsWhenTheFocusMovesOrItsImagesAreToggled) {
   ASSERT_TRUE(mForm->OpenFile(mFolder.Path("a.aqv"), false));
   TMDIChild& child = *mForm->ActiveChild();
   ClickTab(child, TDocumentPage::dpContourPlot);
@@ -648,6 +658,9 @@ TEST_F(FrameWindowsTest, TheMapRepaintsWhenTheFocusMoves) {
   test::ClickCentre(west);
   test::ClickCentre(east);
   ASSERT_TRUE(east->hasFocus());
+  EXPECT_TRUE(QTest::qWaitFor([&counter] { return counter.Paints >= 1; }, 1000));
+  counter.Paints = 0;  // and when Ctrl+B shows or hides its background images
+  QTest::keySequence(mForm.get(), QKeySequence(Qt::CTRL | Qt::Key_B));
   EXPECT_TRUE(QTest::qWaitFor([&counter] { return counter.Paints >= 1; }, 1000));
 }
 

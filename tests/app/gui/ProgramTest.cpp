@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <filesystem>
+#include <tuple>
 
 #include "app/gui/CHILDWIN.h"
 #include "app/gui/MAIN.h"
@@ -19,6 +20,7 @@ namespace {
 
 struct TStartSeen {
   bool SplashAlone = false;      // the splash was up while the frame was not yet
+  bool SplashTimed = false;      // and went only once its time was up
   bool SplashWithFrame = false;  // the splash was still up once the frame showed
   bool FrameShown = false;
   bool FrameClosed = false;
@@ -36,7 +38,10 @@ void LookOn() {
     bool splash = false;
     for (QWidget* w : QApplication::topLevelWidgets()) {
       if (!w->isVisible()) continue;
-      splash |= qobject_cast<TSplashForm*>(w) != nullptr;
+      if (auto* s = qobject_cast<TSplashForm*>(w)) {
+        splash = true;
+        QObject::connect(s->Timer(), &QTimer::timeout, [] { gSeen.SplashTimed = true; });
+      }
       if (auto* f = qobject_cast<TMainForm*>(w)) frame = f;
     }
     if (frame == nullptr) {
@@ -68,10 +73,9 @@ TEST(Program, ShowsTheSplashThenTheFrameWithTheFileNamedOnTheCommandLine) {
   char* argv[] = {name.data(), const_cast<char*>(file.c_str()), nullptr};
   int argc = 2;
   EXPECT_EQ(RunApplication(argc, argv), 0);  // closing the frame ends the program
-  EXPECT_TRUE(gSeen.SplashAlone);
-  EXPECT_TRUE(gSeen.FrameShown);
-  EXPECT_FALSE(gSeen.SplashWithFrame);
-  EXPECT_TRUE(gSeen.FrameClosed);
+  EXPECT_EQ(std::tuple(gSeen.SplashAlone, gSeen.SplashTimed, gSeen.FrameShown,
+                       gSeen.SplashWithFrame, gSeen.FrameClosed),
+            std::tuple(true, true, true, false, true));
   EXPECT_EQ(gSeen.Document, file);
 }
 
