@@ -390,10 +390,10 @@ TEST_F(DocumentWindowTest, EditsThatTheFileKeepsMakeClosingAsk) {
   const TRow rows[] = {
       {"a project text", TDocumentPage::dpInfo,
        [&] {
-         QLineEdit* name = w.InfoEdit(1);
+         QLineEdit* name = w.InfoEdit(8);
          name->setFocus();
          QTest::keyClicks(name, "Dune test");
-         EXPECT_EQ(w.Data().InfoTexts[1], "Dune test");
+         EXPECT_EQ(w.Data().InfoTexts[8], "Dune test");
        }},
       {"the remarks", TDocumentPage::dpInfo,
        [&] {
@@ -407,6 +407,7 @@ TEST_F(DocumentWindowTest, EditsThatTheFileKeepsMakeClosingAsk) {
            QTest::keyClicks(memo, line);
          }
          EXPECT_EQ(w.Data().InfoTexts[7], "third");  // the remarks hold three lines
+         EXPECT_EQ(w.Data().InfoTexts[8], "Dune test");  // the text after them is kept
          memo->selectAll();
          QTest::keyClick(memo, Qt::Key_Delete);
          EXPECT_EQ(w.Data().InfoTexts[5], "");  // a deleted line is stored as empty text
