@@ -908,9 +908,10 @@ TEST_F(DocumentWindowTest, AClickOnTheMapTakesTheKeysFromAPanelEdit) {
   // A minimum typed by hand draws at once; Auto ticked again brings the automatic levels back.
   const double lowest = map->GetMinContourLevel();
   auto* automatic = Find<QCheckBox>(*mWindow, "cnmiAutoCheckBox");
+  auto* minimum = Find<TAQVFloatEdit>(*mWindow, "cnMinDrawdownFloatEdit");
   ClickBox(automatic);
-  TypeInto(Find<TAQVFloatEdit>(*mWindow, "cnMinDrawdownFloatEdit"),
-           QByteArray::number(lowest + d.AutoContourIntervalValue).constData());
+  EXPECT_TRUE(minimum->hasFocus());  // ready for the value
+  TypeInto(minimum, QByteArray::number(lowest + d.AutoContourIntervalValue).constData());
   EXPECT_GT(map->GetMinContourLevel(), lowest);
   ClickBox(automatic);
   EXPECT_EQ(map->GetMinContourLevel(), lowest);
