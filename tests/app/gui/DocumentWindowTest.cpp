@@ -891,6 +891,7 @@ TEST_F(DocumentWindowTest, AClickOnTheMapTakesTheKeysFromAPanelEdit) {
   };
   EXPECT_EQ(shownWindow(),
             (std::vector<double>{d.WorldX1(), d.WorldX2(), d.WorldY1(), d.WorldY2()}));
+  EXPECT_EQ(Find<QLabel>(*mWindow, "cnMaxContourVLabel")->text(), "");  // no level drawn yet
   // With the map drawn at a time, the panel names the lowest and highest level it draws.
   TypeInto(Find<TAQVFloatEdit>(*mWindow, "ttTTijdFloatEdit"), "1");
   for (const auto& [label, level] : {std::pair{"cnMinContourVLabel", map->GetMinContourLevel()},
