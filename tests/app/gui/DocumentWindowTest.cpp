@@ -914,17 +914,25 @@ TEST_F(DocumentWindowTest, AClickOnTheMapTakesTheKeysFromAPanelEdit) {
   EXPECT_TRUE(minimum->hasFocus());  // ready for the value
   TypeInto(minimum, QByteArray::number(lowest + d.AutoContourIntervalValue).constData());
   EXPECT_GT(map->GetMinContourLevel(), lowest);
-  ClickBox(automatic);
+  struct TPaints : QObject {
+    int Count = 0;
+    bool eventFilter(QObject*, QEvent* e) override {
+      return Count += e->type() == QEvent::Paint, false;
+    }
+  } paints;
+  automatic->setFocus();  // ticked from the keyboard, so that no move of the focus repaints
+  QApplication::processEvents();
+  map->installEventFilter(&paints);
+  QTest::keyClick(automatic, Qt::Key_Space);
   EXPECT_EQ(map->GetMinContourLevel(), lowest);
-  const auto pressKey = [](int key, Qt::KeyboardModifiers modifiers) {
-    QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key), modifiers);
-  };
+  QApplication::processEvents();
+  EXPECT_GT(paints.Count, 0);  // and draws them
   QTest::mouseClick(west, Qt::LeftButton);
   ASSERT_TRUE(west->hasFocus());
   const double width = d.WorldX2() - d.WorldX1();
   QTest::mouseClick(map, Qt::LeftButton, Qt::NoModifier, map->rect().center());
   EXPECT_FALSE(west->hasFocus());
-  pressKey(Qt::Key_Minus, Qt::KeypadModifier);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Minus, Qt::KeypadModifier);
   EXPECT_GT(d.WorldX2() - d.WorldX1(), 1.9 * width);  // zoomed out about the centre, once
   EXPECT_LT(d.WorldX2() - d.WorldX1(), 2.5 * width);
   EXPECT_EQ(shownWindow(),
@@ -936,7 +944,7 @@ TEST_F(DocumentWindowTest, AClickOnTheMapTakesTheKeysFromAPanelEdit) {
   const QPoint a = map->rect().center();
   QTest::mousePress(map, Qt::LeftButton, Qt::NoModifier, a);
   QTest::mouseMove(map, a + QPoint(80, 60));
-  pressKey(Qt::Key_Escape, Qt::NoModifier);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
   QTest::mouseRelease(map, Qt::LeftButton, Qt::NoModifier, a + QPoint(80, 60));
   EXPECT_EQ(d.WorldX2() - d.WorldX1(), zoomedOut);
   EXPECT_TRUE(map->ZoomMode());
