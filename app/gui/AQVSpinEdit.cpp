@@ -104,7 +104,13 @@ void TAQVSpinEdit::focusOutEvent(QFocusEvent* event) {
       QTimer::singleShot(0, this, &TAQVSpinEdit::RefuseExit);
     }
   }
-  TMySpinEdit::focusOutEvent(event);
+  // A refused value stays as typed, to be corrected: the spin edit's own pull into its range
+  // would show a value the document does not hold, and leaving again would not store it.
+  if (mRefusing) {
+    QLineEdit::focusOutEvent(event);
+  } else {
+    TMySpinEdit::focusOutEvent(event);
+  }
 }
 
 void TAQVSpinEdit::RefuseExit() {

@@ -147,6 +147,8 @@ TEST_F(TActionsTest, CutAndClearActOnTheSelectedText) {
   EXPECT_FALSE(mActions.Copy->isEnabled());
   QTest::keyClick(rich, Qt::Key_Left, Qt::ShiftModifier);  // a selection made by keys alone
   EXPECT_TRUE(mActions.Copy->isEnabled());
+  mActions.Cut->trigger();
+  EXPECT_TRUE(rich->toPlainText().isEmpty());
 }
 
 TEST_F(TActionsTest, DataActionsNeedADocument) {

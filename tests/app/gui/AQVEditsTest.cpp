@@ -173,6 +173,7 @@ TEST_F(TEditsTest, AMenuOrAnotherWindowIsNoExitFromAHalfTypedField) {
 
 TEST_F(TEditsTest, AquiferCountOfThreeShowsTheRangeMessageOnLeavingAndKeepsTheFocus) {
   mSpin->SetAQVSpinEditType(TAQVSpinEditType::seNAq);
+  mSpin->SetMinValue(1), mSpin->SetMaxValue(2);  // as on the information page
   ASSERT_FALSE(mData->CheckAquiferCount(3));
   const std::string expected = Globals().DataErrorText;
   const int before = mData->AquiferCount();
@@ -180,6 +181,7 @@ TEST_F(TEditsTest, AquiferCountOfThreeShowsTheRangeMessageOnLeavingAndKeepsTheFo
   LeaveTo(mOther);
   EXPECT_EQ(mUi.OnlyMessage(), expected);
   EXPECT_TRUE(mSpin->hasFocus());
+  EXPECT_EQ(mSpin->text(), "3");  // as typed: pulled into the range, it would not be the value held
   EXPECT_EQ(mData->AquiferCount(), before);
 }
 

@@ -390,10 +390,10 @@ TEST_F(DocumentWindowTest, EditsThatTheFileKeepsMakeClosingAsk) {
   const TRow rows[] = {
       {"a project text", TDocumentPage::dpInfo,
        [&] {
-         QLineEdit* name = w.InfoEdit(1);
+         QLineEdit* name = w.InfoEdit(8);
          name->setFocus();
          QTest::keyClicks(name, "Dune test");
-         EXPECT_EQ(w.Data().InfoTexts[1], "Dune test");
+         EXPECT_EQ(w.Data().InfoTexts[8], "Dune test");
        }},
       {"the remarks", TDocumentPage::dpInfo,
        [&] {
@@ -407,6 +407,7 @@ TEST_F(DocumentWindowTest, EditsThatTheFileKeepsMakeClosingAsk) {
            QTest::keyClicks(memo, line);
          }
          EXPECT_EQ(w.Data().InfoTexts[7], "third");  // the remarks hold three lines
+         EXPECT_EQ(w.Data().InfoTexts[8], "Dune test");  // the text after them is kept
          memo->selectAll();
          QTest::keyClick(memo, Qt::Key_Delete);
          EXPECT_EQ(w.Data().InfoTexts[5], "");  // a deleted line is stored as empty text
@@ -890,6 +891,7 @@ TEST_F(DocumentWindowTest, AClickOnTheMapTakesTheKeysFromAPanelEdit) {
   };
   EXPECT_EQ(shownWindow(),
             (std::vector<double>{d.WorldX1(), d.WorldX2(), d.WorldY1(), d.WorldY2()}));
+  EXPECT_EQ(Find<QLabel>(*mWindow, "cnMaxContourVLabel")->text(), "");  // no level drawn yet
   // With the map drawn at a time, the panel names the lowest and highest level it draws.
   TypeInto(Find<TAQVFloatEdit>(*mWindow, "ttTTijdFloatEdit"), "1");
   for (const auto& [label, level] : {std::pair{"cnMinContourVLabel", map->GetMinContourLevel()},
@@ -907,21 +909,30 @@ TEST_F(DocumentWindowTest, AClickOnTheMapTakesTheKeysFromAPanelEdit) {
   // A minimum typed by hand draws at once; Auto ticked again brings the automatic levels back.
   const double lowest = map->GetMinContourLevel();
   auto* automatic = Find<QCheckBox>(*mWindow, "cnmiAutoCheckBox");
+  auto* minimum = Find<TAQVFloatEdit>(*mWindow, "cnMinDrawdownFloatEdit");
   ClickBox(automatic);
-  TypeInto(Find<TAQVFloatEdit>(*mWindow, "cnMinDrawdownFloatEdit"),
-           QByteArray::number(lowest + d.AutoContourIntervalValue).constData());
+  EXPECT_TRUE(minimum->hasFocus());  // ready for the value
+  TypeInto(minimum, QByteArray::number(lowest + d.AutoContourIntervalValue).constData());
   EXPECT_GT(map->GetMinContourLevel(), lowest);
-  ClickBox(automatic);
+  struct TPaints : QObject {
+    int Count = 0;
+    bool eventFilter(QObject*, QEvent* e) override {
+      return Count += e->type() == QEvent::Paint, false;
+    }
+  } paints;
+  automatic->setFocus();  // ticked from the keyboard, so that no move of the focus repaints
+  QApplication::processEvents();
+  map->installEventFilter(&paints);
+  QTest::keyClick(automatic, Qt::Key_Space);
   EXPECT_EQ(map->GetMinContourLevel(), lowest);
-  const auto pressKey = [](int key, Qt::KeyboardModifiers modifiers) {
-    QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key), modifiers);
-  };
+  QApplication::processEvents();
+  EXPECT_GT(paints.Count, 0);  // and draws them
   QTest::mouseClick(west, Qt::LeftButton);
   ASSERT_TRUE(west->hasFocus());
   const double width = d.WorldX2() - d.WorldX1();
   QTest::mouseClick(map, Qt::LeftButton, Qt::NoModifier, map->rect().center());
   EXPECT_FALSE(west->hasFocus());
-  pressKey(Qt::Key_Minus, Qt::KeypadModifier);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Minus, Qt::KeypadModifier);
   EXPECT_GT(d.WorldX2() - d.WorldX1(), 1.9 * width);  // zoomed out about the centre, once
   EXPECT_LT(d.WorldX2() - d.WorldX1(), 2.5 * width);
   EXPECT_EQ(shownWindow(),
@@ -933,7 +944,7 @@ TEST_F(DocumentWindowTest, AClickOnTheMapTakesTheKeysFromAPanelEdit) {
   const QPoint a = map->rect().center();
   QTest::mousePress(map, Qt::LeftButton, Qt::NoModifier, a);
   QTest::mouseMove(map, a + QPoint(80, 60));
-  pressKey(Qt::Key_Escape, Qt::NoModifier);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
   QTest::mouseRelease(map, Qt::LeftButton, Qt::NoModifier, a + QPoint(80, 60));
   EXPECT_EQ(d.WorldX2() - d.WorldX1(), zoomedOut);
   EXPECT_TRUE(map->ZoomMode());
