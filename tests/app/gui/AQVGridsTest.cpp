@@ -509,6 +509,7 @@ TEST_F(TInputGridsTest, RendersEachGridWithItsColours) {
     const QImage cells = grid->viewport()->grab().toImage();
     const QRect invalid = grid->visualRect(grid->model()->index(0, 3));
     EXPECT_EQ(QColor(cells.pixel(invalid.bottomRight() - QPoint(3, 3))), QColor(Qt::red)) << name;
+    EXPECT_NE(QColor(cells.pixel(invalid.bottomLeft() + QPoint(3, 1))), QColor(Qt::white)) << name;
     const auto white = [](QColor c) { return c.lightness() > 230; };
     EXPECT_GT(test::CountPixels(cells, white, invalid.adjusted(2, 2, -2, -2)), 10) << name;
     EXPECT_TRUE(picture.save(QString::fromStdString(ReviewPath(std::string(name) + ".png"))))
