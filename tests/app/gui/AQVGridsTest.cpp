@@ -413,6 +413,9 @@ TEST_F(TInputGridsTest, GridsShowTheLayerCodesAndTheFitGroups) {
     EXPECT_NE(layers.find(c), std::string::npos) << layers;
   Click(grid, 3, 2);  // back on an aquifer
   EXPECT_EQ(grid.Cells(3, 0) + grid.Cells(5, 0) + grid.Cells(8, 0), "Kh [ft/h ]T [ft²/h ]S [-]");
+  QTest::mouseClick(grid.horizontalHeader()->viewport(), Qt::LeftButton, {},
+                    {grid.columnViewportPosition(5) + 5, 5});
+  EXPECT_EQ(grid.Selection(), (TGridRect{3, 2, 3, 2}));  // a caption clicked chooses no column
 }
 
 TEST_F(TInputGridsTest, ValidationChecksTheValueColumnsOfTheAquiferAndWellGrids) {

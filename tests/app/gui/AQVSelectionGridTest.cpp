@@ -106,7 +106,7 @@ TEST_F(TSelectionGridTest, OkWritesTheChoicesAndCancelDoesNot) {
   EXPECT_TRUE(mData->ObservationWells[1].LayerSet.Contains(1));
   const int untouched = Grid().CurveOfColumn(2);
   const TColor kept = mData->GetCurveColor(untouched, 1);
-  Press("OK");
+  QTest::keyClick(&mForm, Qt::Key_Return);              // OK is the default button
   EXPECT_EQ(mData->GetCurveColor(untouched, 1), kept);  // a curve not clicked keeps its colour
   EXPECT_TRUE(mData->ObservationWells[3].LayerSet.Contains(2));
   EXPECT_FALSE(mData->ObservationWells[1].LayerSet.Contains(1));

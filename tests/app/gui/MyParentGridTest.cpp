@@ -39,7 +39,7 @@ TEST_F(TEditCycleTest, InvalidCellKeepsTheEditorUntilCorrected) {
   ASSERT_TRUE(mData->CheckCasingRadius(-1) == false);
   EXPECT_EQ(mUi.Messages[0].Text, Globals().DataErrorText);
   EXPECT_EQ(mUi.Messages[0].Type, TMsgDlgType::mtError);
-  EXPECT_TRUE(grid.IsEditing());
+  EXPECT_TRUE(grid.IsEditing() && grid.CellEditor()->hasFocus());  // to be typed in again
   EXPECT_EQ(grid.Col(), 6);
   EXPECT_EQ(mData->PumpingWells[1].Rc, 0.1);
 
