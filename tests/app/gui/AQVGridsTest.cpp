@@ -515,6 +515,8 @@ TEST_F(TInputGridsTest, RendersEachGridWithItsColours) {
     EXPECT_NE(QColor(cells.pixel(invalid.bottomLeft() + QPoint(3, 1))), QColor(Qt::white)) << name;
     const auto white = [](QColor c) { return c.lightness() > 230; };
     EXPECT_GT(test::CountPixels(cells, white, invalid.adjusted(2, 2, -2, -2)), 10) << name;
+    // The current cell is marked, even before any click has chosen one.
+    EXPECT_NE(ColourAt(*grid, 1, grid->Row()), ColourAt(*grid, 2, grid->Row())) << name;
     EXPECT_TRUE(picture.save(QString::fromStdString(ReviewPath(std::string(name) + ".png"))))
         << name;
   }

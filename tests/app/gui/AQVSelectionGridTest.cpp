@@ -79,7 +79,8 @@ TEST_F(TSelectionGridTest, ClicksSelectInTheForegroundColourAndRightClicksDesele
   QTest::mouseClick(&colours, Qt::LeftButton, {}, colours.CellRect(13).center());
   ASSERT_EQ(colours.ForegroundIndex(), 13);
   const TColor colour = mForm.ColorGrid1()->ForegroundColor();
-  ClickCell(2, 2, Qt::RightButton);  // unselected: nothing changes
+  ClickCell(2, 2, Qt::RightButton);  // unselected: nothing changes; nor does a click beside them
+  QTest::mouseClick(Grid().viewport(), Qt::LeftButton, {}, Grid().viewport()->rect().bottomRight());
   EXPECT_FALSE(Grid().Cell(2, 2).Selected);
   EXPECT_FALSE(mData->Modified());
   ClickCell(2, 2);
