@@ -375,11 +375,9 @@ TEST_F(TInputGridsTest, GridsShowTheLayerCodesAndTheFitGroups) {
   mData->ResistanceCode[1] = '6', mData->SAquitardCode[1] = '7';
   auto& grid = Shown<TAQVConductivitiesGrid>();
   EXPECT_EQ(grid.Cells(6, 2) + grid.Cells(9, 2) + grid.Cells(6, 1) + grid.Cells(9, 1), "4567");
-  EXPECT_EQ(grid.Cells(4, 1), "c1");
-  EXPECT_EQ(grid.Cells(7, 1), "S'1");
-  EXPECT_EQ(grid.Cells(4, 2), "T1");
-  EXPECT_EQ(grid.Cells(7, 2), "S1");
-  EXPECT_EQ(grid.Cells(0, 2), "1");
+  EXPECT_EQ(grid.Cells(4, 1) + "|" + grid.Cells(7, 1) + "|" + grid.Cells(4, 2) + "|" +
+                grid.Cells(7, 2) + "|" + grid.Cells(0, 2),
+            "c1|S'1|T1|S1|1");
   Click(grid, 3, 2);
   EXPECT_EQ(grid.Cells(3, 0) + grid.Cells(8, 0) + grid.Cells(9, 0), "Kh [m/d]S [-]#");
   EXPECT_EQ(mData->SelectedRow(), 2);
