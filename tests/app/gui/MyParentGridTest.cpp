@@ -338,6 +338,7 @@ TEST_F(TEditCycleTest, PasteStoresEveryCellOfTheAquiferSystem) {
   EXPECT_TRUE(mUi.Messages.empty());
   EXPECT_EQ(mData->AquitardName[1], "Clay");
   EXPECT_EQ(mData->AquiferName[k], "Sand");
+  EXPECT_EQ(grid.Cells(10, 2), "Sand");  // and shown once the grid shows the document afresh
 }
 
 }  // namespace
