@@ -261,16 +261,16 @@ TEST_F(TEditCycleTest, ArrowsLeaveTheCellOnlyFromTheEdgesOfTheText) {
   EXPECT_FALSE(grid.IsEditing());
   EXPECT_EQ(grid.Col(), 5);
   EXPECT_EQ(mData->PumpingWells[1].Y, 37.0);  // "3" extended
-  // Up and Down leave wherever the caret is, to the row above or below.
-  Type(grid, 3, 2, "5");
-  Key(grid, Qt::Key_Up);
-  EXPECT_EQ(grid.Row(), 1);
-  EXPECT_EQ(mData->CurrentPumpingWell(), 1);  // the well with it
-  Type(grid, 3, 1, "6");
-  Key(grid, Qt::Key_Down);
-  EXPECT_EQ(grid.Row(), 2);
-  EXPECT_EQ(mData->PumpingWells[2].X, 5.0);
-  EXPECT_EQ(mData->PumpingWells[1].X, 6.0);
+  // Up and Down, a line or a page, leave wherever the caret is; the current well follows.
+  for (const auto& [from, key, value] : {std::tuple{2, Qt::Key_Up, "5"},
+                                         {1, Qt::Key_Down, "6"},
+                                         {2, Qt::Key_PageUp, "7"},
+                                         {1, Qt::Key_PageDown, "8"}}) {
+    Type(grid, 3, from, value);
+    Key(grid, key);
+    EXPECT_EQ(std::pair(grid.Row(), mData->CurrentPumpingWell()), std::pair(3 - from, 3 - from));
+    EXPECT_EQ(mData->PumpingWells[from].X, std::stod(value)) << key;
+  }
 }
 
 TEST_F(TEditCycleTest, CopyGivesTabsAndALineBreakAfterEveryRow) {
