@@ -334,8 +334,7 @@ TEST_F(TEditCycleTest, PasteStoresEveryCellOfTheAquiferSystem) {
   ASSERT_TRUE(mData->RowToLayer(2, k));
   Type(grid, 10, 1, "Peat");  // stored before the paste, which then replaces it
   PasteAt(grid, 10, 1, "Clay\r\nSand\r\n");
-  EXPECT_FALSE(grid.IsEditing());
-  EXPECT_TRUE(mUi.Messages.empty());
+  EXPECT_TRUE(!grid.IsEditing() && mUi.Messages.empty());
   EXPECT_EQ(mData->AquitardName[1], "Clay");
   EXPECT_EQ(mData->AquiferName[k], "Sand");
   EXPECT_EQ(grid.Cells(10, 2), "Sand");  // and shown once the grid shows the document afresh
