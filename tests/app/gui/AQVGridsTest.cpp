@@ -22,6 +22,11 @@ namespace {
 
 using TInputGridsTest = TGridTest;
 
+QColor ColourAt(TMyParentGrid& g, int col, int row) {
+  const QRect cell = g.visualRect(g.model()->index(row - 1, col));
+  return QColor(g.viewport()->grab().toImage().pixel(cell.topLeft() + QPoint(3, 3)));
+}
+
 // --- Pumping wells ---------------------------------------------------------------------------
 
 TEST_F(TInputGridsTest, EntryRowAcceptsOnlyTheNameColumnAndAddsNoWellUncommitted) {
@@ -69,6 +74,8 @@ TEST_F(TInputGridsTest, AtCapacityThereIsNoEntryRow) {
   TAQVObservationWellsGrid wells;
   Show(wells);
   EXPECT_EQ(wells.RowCount(), 3);  // below it, no blank rows beyond the entry row
+  wells.clearFocus();              // its one well is marked as the current one
+  EXPECT_EQ(ColourAt(wells, 5, 1), QColor(0x96, 0xEB, 0x96));
   ASSERT_TRUE(mData->InsertObservationWells(2, kMaxObservationWells - 1));
   wells.LoadFromData();
   EXPECT_EQ(wells.RowCount(), 1 + kMaxObservationWells);
@@ -253,7 +260,13 @@ TEST_F(TPeriodsPasteTest, PastedRowsAreCheckedAtTheirOwnRow) {
 
 TEST_F(TPeriodsPasteTest, RefusedPasteLeavesTheDocumentUnmodified) {
   PasteAt(mGrid, 3, 1, "1\t10\r\n");  // two columns from the last column
-  EXPECT_EQ(mUi.OnlyMessage(), "Can not paste outside grid borders!");
+  // What is being typed is judged first: a value that is none keeps its editor, and no paste.
+  Type(mGrid, 3, 1, "x");
+  PasteAt(mGrid, 3, 1, "7\r\n");
+  Settle();
+  EXPECT_EQ(mUi.Texts(), (std::vector<std::string>{"Can not paste outside grid borders!",
+                                                   Globals().DataErrorText}));
+  EXPECT_TRUE(mGrid.IsEditing());
   EXPECT_FALSE(mData->Modified());
   EXPECT_EQ(mChanges, 0);
 }
@@ -362,11 +375,9 @@ TEST_F(TInputGridsTest, GridsShowTheLayerCodesAndTheFitGroups) {
   mData->ResistanceCode[1] = '6', mData->SAquitardCode[1] = '7';
   auto& grid = Shown<TAQVConductivitiesGrid>();
   EXPECT_EQ(grid.Cells(6, 2) + grid.Cells(9, 2) + grid.Cells(6, 1) + grid.Cells(9, 1), "4567");
-  EXPECT_EQ(grid.Cells(4, 1), "c1");
-  EXPECT_EQ(grid.Cells(7, 1), "S'1");
-  EXPECT_EQ(grid.Cells(4, 2), "T1");
-  EXPECT_EQ(grid.Cells(7, 2), "S1");
-  EXPECT_EQ(grid.Cells(0, 2), "1");
+  EXPECT_EQ(grid.Cells(4, 1) + "|" + grid.Cells(7, 1) + "|" + grid.Cells(4, 2) + "|" +
+                grid.Cells(7, 2) + "|" + grid.Cells(0, 2),
+            "c1|S'1|T1|S1|1");
   Click(grid, 3, 2);
   EXPECT_EQ(grid.Cells(3, 0) + grid.Cells(8, 0) + grid.Cells(9, 0), "Kh [m/d]S [-]#");
   EXPECT_EQ(mData->SelectedRow(), 2);
@@ -400,6 +411,9 @@ TEST_F(TInputGridsTest, GridsShowTheLayerCodesAndTheFitGroups) {
     EXPECT_NE(layers.find(c), std::string::npos) << layers;
   Click(grid, 3, 2);  // back on an aquifer
   EXPECT_EQ(grid.Cells(3, 0) + grid.Cells(5, 0) + grid.Cells(8, 0), "Kh [ft/h ]T [ft²/h ]S [-]");
+  QTest::mouseClick(grid.horizontalHeader()->viewport(), Qt::LeftButton, {},
+                    {grid.columnViewportPosition(5) + 5, 5});
+  EXPECT_EQ(grid.Selection(), (TGridRect{3, 2, 3, 2}));  // a caption clicked chooses no column
 }
 
 TEST_F(TInputGridsTest, ValidationChecksTheValueColumnsOfTheAquiferAndWellGrids) {
@@ -488,6 +502,7 @@ TEST_F(TInputGridsTest, RendersEachGridWithItsColours) {
     Show(*grid);
     EXPECT_EQ(grid->Cells(0, 1), grid == &aquifers ? "" : "1") << name;  // numbered rows
     Click(*grid, 0, 1);  // only the aquifer system lets its first column be current
+    grid->LoadFromData();  // and keeps it current when showing the document afresh
     EXPECT_EQ(grid->Col() == 0, grid == &aquifers) << name;
     Click(*grid, 2, 2);
     grid->SetCells(3, 1, "-1x");  // drawn white on red
@@ -495,29 +510,29 @@ TEST_F(TInputGridsTest, RendersEachGridWithItsColours) {
     const QImage cells = grid->viewport()->grab().toImage();
     const QRect invalid = grid->visualRect(grid->model()->index(0, 3));
     EXPECT_EQ(QColor(cells.pixel(invalid.bottomRight() - QPoint(3, 3))), QColor(Qt::red)) << name;
+    EXPECT_NE(QColor(cells.pixel(invalid.bottomLeft() + QPoint(3, 1))), QColor(Qt::white)) << name;
     const auto white = [](QColor c) { return c.lightness() > 230; };
     EXPECT_GT(test::CountPixels(cells, white, invalid.adjusted(2, 2, -2, -2)), 10) << name;
+    // The current cell is marked, even before any click has chosen one.
+    EXPECT_NE(ColourAt(*grid, 1, grid->Row()), ColourAt(*grid, 2, grid->Row())) << name;
     EXPECT_TRUE(picture.save(QString::fromStdString(ReviewPath(std::string(name) + ".png"))))
         << name;
   }
-  const auto colourAt = [](TMyParentGrid& g, int col, int row) {
-    const QRect cell = g.visualRect(g.model()->index(row - 1, col));
-    return QColor(g.viewport()->grab().toImage().pixel(cell.topLeft() + QPoint(3, 3)));
-  };
   for (const auto& [grid, name] : grids)  // no Include box is drawn as an invalid value
-    EXPECT_NE(colourAt(*grid, 1, 1), QColor(Qt::red)) << name;
+    EXPECT_NE(ColourAt(*grid, 1, 1), QColor(Qt::red)) << name;
   // The last row has its layer's colour like every other (an aquitard's here).
-  EXPECT_EQ(colourAt(aquifers, 1, mData->RowCount()), QColor(0xF0, 0xA8, 0x22));
+  for (int c : {0, 1})  // its empty number cell too
+    EXPECT_EQ(ColourAt(aquifers, c, mData->RowCount()), QColor(0xF0, 0xA8, 0x22)) << c;
   // Below it the base of the system, which no water passes, is a black line.
   const QImage layers = aquifers.viewport()->grab().toImage();
   const QRect lowest = aquifers.visualRect(aquifers.model()->index(mData->RowCount() - 1, 1));
   EXPECT_EQ(QColor(layers.pixel(lowest.bottomLeft() + QPoint(3, -4))), QColor(Qt::black));
   // Radii and skin of the well at a pumping well have a colour of their own, and only they.
-  EXPECT_EQ(colourAt(wells, 6, 2), QColor(0xBE, 0xEB, 0xBE));
-  EXPECT_EQ(colourAt(wells, 5, 2), QColor(0x96, 0xEB, 0x96));  // the current well's row
-  EXPECT_NE(colourAt(wells, 6, 1), colourAt(wells, 6, 2));
+  EXPECT_EQ(ColourAt(wells, 6, 2), QColor(0xBE, 0xEB, 0xBE));
+  EXPECT_EQ(ColourAt(wells, 5, 2), QColor(0x96, 0xEB, 0x96));  // the current well's row
+  EXPECT_NE(ColourAt(wells, 6, 1), ColourAt(wells, 6, 2));
   // A table without a current well marks no row, also once it has lost the focus.
-  EXPECT_EQ(colourAt(periods, 1, 1), QColor(0xBF, 0xFF, 0xFF));
+  EXPECT_EQ(ColourAt(periods, 1, 1), QColor(0xBF, 0xFF, 0xFF));
   pumping.LoadFromData();
   // The drop-down arrow marks the screened layers only, not the name beside it.
   const QImage wellCells = pumping.viewport()->grab().toImage();
@@ -533,8 +548,8 @@ TEST_F(TInputGridsTest, RendersEachGridWithItsColours) {
   EXPECT_GT(Ink(pumping, 2, 2), Ink(pumping, 2, 1) * 12 / 10);
   // Below the wells the row that adds one: a white name cell, grey where a well is needed.
   const int entry = mData->ObservationWellCount() + 1;
-  EXPECT_EQ(colourAt(wells, 2, entry), QColor(Qt::white));
-  EXPECT_EQ(colourAt(wells, 3, entry), QColor(0xF5, 0xF5, 0xF5));
+  EXPECT_EQ(ColourAt(wells, 2, entry), QColor(Qt::white));
+  EXPECT_EQ(ColourAt(wells, 3, entry), QColor(0xF5, 0xF5, 0xF5));
   Type(pumping, 6, 1, "-1");
   EXPECT_TRUE(pumping.grab().save(QString::fromStdString(ReviewPath("pumping-wells-editing.png"))));
   Key(pumping, Qt::Key_Escape);

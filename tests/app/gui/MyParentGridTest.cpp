@@ -39,7 +39,7 @@ TEST_F(TEditCycleTest, InvalidCellKeepsTheEditorUntilCorrected) {
   ASSERT_TRUE(mData->CheckCasingRadius(-1) == false);
   EXPECT_EQ(mUi.Messages[0].Text, Globals().DataErrorText);
   EXPECT_EQ(mUi.Messages[0].Type, TMsgDlgType::mtError);
-  EXPECT_TRUE(grid.IsEditing());
+  EXPECT_TRUE(grid.IsEditing() && grid.CellEditor()->hasFocus());  // to be typed in again
   EXPECT_EQ(grid.Col(), 6);
   EXPECT_EQ(mData->PumpingWells[1].Rc, 0.1);
 
@@ -261,16 +261,16 @@ TEST_F(TEditCycleTest, ArrowsLeaveTheCellOnlyFromTheEdgesOfTheText) {
   EXPECT_FALSE(grid.IsEditing());
   EXPECT_EQ(grid.Col(), 5);
   EXPECT_EQ(mData->PumpingWells[1].Y, 37.0);  // "3" extended
-  // Up and Down leave wherever the caret is, to the row above or below.
-  Type(grid, 3, 2, "5");
-  Key(grid, Qt::Key_Up);
-  EXPECT_EQ(grid.Row(), 1);
-  EXPECT_EQ(mData->CurrentPumpingWell(), 1);  // the well with it
-  Type(grid, 3, 1, "6");
-  Key(grid, Qt::Key_Down);
-  EXPECT_EQ(grid.Row(), 2);
-  EXPECT_EQ(mData->PumpingWells[2].X, 5.0);
-  EXPECT_EQ(mData->PumpingWells[1].X, 6.0);
+  // Up and Down, a line or a page, leave wherever the caret is; the current well follows.
+  for (const auto& [from, key, value] : {std::tuple{2, Qt::Key_Up, "5"},
+                                         {1, Qt::Key_Down, "6"},
+                                         {2, Qt::Key_PageUp, "7"},
+                                         {1, Qt::Key_PageDown, "8"}}) {
+    Type(grid, 3, from, value);
+    Key(grid, key);
+    EXPECT_EQ(std::pair(grid.Row(), mData->CurrentPumpingWell()), std::pair(3 - from, 3 - from));
+    EXPECT_EQ(mData->PumpingWells[from].X, std::stod(value)) << key;
+  }
 }
 
 TEST_F(TEditCycleTest, CopyGivesTabsAndALineBreakAfterEveryRow) {
@@ -332,10 +332,12 @@ TEST_F(TEditCycleTest, PasteStoresEveryCellOfTheAquiferSystem) {
   auto& grid = Shown<TAQVConductivitiesGrid>();
   int k = 0;
   ASSERT_TRUE(mData->RowToLayer(2, k));
+  Type(grid, 10, 1, "Peat");  // stored before the paste, which then replaces it
   PasteAt(grid, 10, 1, "Clay\r\nSand\r\n");
-  EXPECT_TRUE(mUi.Messages.empty());
+  EXPECT_TRUE(!grid.IsEditing() && mUi.Messages.empty());
   EXPECT_EQ(mData->AquitardName[1], "Clay");
   EXPECT_EQ(mData->AquiferName[k], "Sand");
+  EXPECT_EQ(grid.Cells(10, 2), "Sand");  // and shown once the grid shows the document afresh
 }
 
 }  // namespace
