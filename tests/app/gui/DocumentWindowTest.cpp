@@ -650,11 +650,15 @@ TEST(RemarksMemo, RefusesALongLineAndALineTooMany) {
   EXPECT_EQ(memo.toPlainText().size(), 60);
   QTest::keyClick(&memo, Qt::Key_Left);  // a full line still lets the caret move
   EXPECT_EQ(memo.textCursor().position(), 59);
-  // Pasted: as many lines as typing allows, and no more.
+  // Pasted: as many lines as typing allows, and no more; typing goes on after what fitted.
   memo.clear();
-  QApplication::clipboard()->setText(QStringLiteral("a\nb\nc\nd"));
+  QApplication::clipboard()->setText(QStringLiteral("a\nb"));
   memo.paste();
-  EXPECT_EQ(memo.toPlainText(), "a\nb\nc");
+  memo.paste();
+  QTest::keyClick(&memo, Qt::Key_X);
+  EXPECT_EQ(memo.toPlainText(), "a\nba\nbx");
+  memo.paste();
+  EXPECT_EQ(memo.toPlainText(), "a\nba\nbxa");
   memo.clear();  // and no line longer than typing allows
   QApplication::clipboard()->setText(QString(70, QLatin1Char('y')));
   memo.paste();
