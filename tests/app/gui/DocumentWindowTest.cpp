@@ -1083,6 +1083,10 @@ TEST_F(DocumentWindowTest, AxisButtonsSetTheTitleAndScalesAtTheNextUpdate) {
   EXPECT_NE(onScreen(), now);
   QTest::mouseRelease(previous, Qt::LeftButton);
   EXPECT_EQ(onScreen(), now);
+  ClickCentre(Find<QPushButton>(*mWindow, "ResetOptionsButton"));  // also before a reset
+  QTest::mousePress(previous, Qt::LeftButton);
+  EXPECT_EQ(onScreen(), now);
+  QTest::mouseRelease(previous, Qt::LeftButton);
 }
 
 // The page shows the document's curve type and axes each time it opens, also when they changed
