@@ -1104,7 +1104,15 @@ TEST_F(DocumentWindowTest, OpeningTheChartPageShowsTheDocumentsCurveTypeAndAxes)
   ClickTab(TDocumentPage::dpInfo);  // the document keeps the switch
   ClickTab(TDocumentPage::dpChart);
   EXPECT_FALSE(mWindow->AutoUpdateCheckBox()->isChecked());
+  d.SetModified(true);  // tabs clicked while auto-update computes add no second set of curves
+  bool hop = true;
+  mUi.OnProcessMessages = [&] {
+    if (std::exchange(hop, false))
+      ClickTab(TDocumentPage::dpInfo), ClickTab(TDocumentPage::dpChart);
+  };
+  const int curves = chart.SeriesCount();
   ClickBox(mWindow->AutoUpdateCheckBox());
+  EXPECT_EQ(chart.SeriesCount(), curves);
   EXPECT_FALSE(mWindow->UpdateGraphButton()->isEnabled());
   ClickTab(TDocumentPage::dpInfo);
   d.SetTimeAxis(1);
