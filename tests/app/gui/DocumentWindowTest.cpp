@@ -651,11 +651,15 @@ TEST(RemarksMemo, RefusesALongLineAndALineTooMany) {
   EXPECT_EQ(memo.toPlainText().size(), 60);
   QTest::keyClick(&memo, Qt::Key_Left);  // a full line still lets the caret move
   EXPECT_EQ(memo.textCursor().position(), 59);
-  // Pasted: as many lines as typing allows, and no more.
+  // Pasted: as many lines as typing allows, and no more; typing goes on after what fitted.
   memo.clear();
-  QApplication::clipboard()->setText(QStringLiteral("a\nb\nc\nd"));
+  QApplication::clipboard()->setText(QStringLiteral("a\nb"));
   memo.paste();
-  EXPECT_EQ(memo.toPlainText(), "a\nb\nc");
+  memo.paste();
+  QTest::keyClick(&memo, Qt::Key_X);
+  EXPECT_EQ(memo.toPlainText(), "a\nba\nbx");
+  memo.paste();
+  EXPECT_EQ(memo.toPlainText(), "a\nba\nbxa");
   memo.clear();  // and no line longer than typing allows
   QApplication::clipboard()->setText(QString(70, QLatin1Char('y')));
   memo.paste();
@@ -1090,6 +1094,10 @@ TEST_F(DocumentWindowTest, AxisButtonsSetTheTitleAndScalesAtTheNextUpdate) {
   EXPECT_NE(onScreen(), now);
   QTest::mouseRelease(previous, Qt::LeftButton);
   EXPECT_EQ(onScreen(), now);
+  ClickCentre(Find<QPushButton>(*mWindow, "ResetOptionsButton"));  // also before a reset
+  QTest::mousePress(previous, Qt::LeftButton);
+  EXPECT_EQ(onScreen(), now);
+  QTest::mouseRelease(previous, Qt::LeftButton);
 }
 
 // The page shows the document's curve type and axes each time it opens, also when they changed
@@ -1107,7 +1115,15 @@ TEST_F(DocumentWindowTest, OpeningTheChartPageShowsTheDocumentsCurveTypeAndAxes)
   ClickTab(TDocumentPage::dpInfo);  // the document keeps the switch
   ClickTab(TDocumentPage::dpChart);
   EXPECT_FALSE(mWindow->AutoUpdateCheckBox()->isChecked());
+  d.SetModified(true);  // tabs clicked while auto-update computes add no second set of curves
+  bool hop = true;
+  mUi.OnProcessMessages = [&] {
+    if (std::exchange(hop, false))
+      ClickTab(TDocumentPage::dpInfo), ClickTab(TDocumentPage::dpChart);
+  };
+  const int curves = chart.SeriesCount();
   ClickBox(mWindow->AutoUpdateCheckBox());
+  EXPECT_EQ(chart.SeriesCount(), curves);
   EXPECT_FALSE(mWindow->UpdateGraphButton()->isEnabled());
   ClickTab(TDocumentPage::dpInfo);
   d.SetTimeAxis(1);
