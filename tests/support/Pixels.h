@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QColor>
+#include <QEvent>
 #include <QImage>
+#include <QObject>
 #include <QRect>
 
 namespace aqv::test {
@@ -21,5 +23,15 @@ inline int CountColour(const QImage& image, QColor colour, QRect rect = {}) {
   return CountPixels(
       image, [colour](QColor c) { return c.rgb() == colour.rgb(); }, rect);
 }
+
+// Counts the paintings of the widgets it is installed on: a change that is to be seen must
+// bring one about, where a fresh picture of the widget would hide a stale screen.
+struct TPaintCounter : QObject {
+  int Paints = 0;
+  bool eventFilter(QObject*, QEvent* event) override {
+    Paints += event->type() == QEvent::Paint ? 1 : 0;
+    return false;
+  }
+};
 
 }  // namespace aqv::test

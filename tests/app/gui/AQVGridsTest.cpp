@@ -146,6 +146,7 @@ TEST_F(TInputGridsTest, LayerPopupListsTheLayersAndStoresEachClickOnce) {
   ASSERT_TRUE(popup->isVisible());
   EXPECT_NEAR(popup->y(), grid.viewport()->mapToGlobal(cell.bottomLeft()).y(), 5);  // below it
   QListWidget* list = popup->AQVCheckListBox();
+  EXPECT_EQ(list->geometry(), popup->rect());
   EXPECT_TRUE(list->hasFocus());  // the keys work the list at once
   ASSERT_EQ(list->count(), 2);
   EXPECT_EQ(list->item(0)->text(), "Layer 1");
@@ -418,6 +419,7 @@ TEST_F(TInputGridsTest, GridsShowTheLayerCodesAndTheFitGroups) {
 
 TEST_F(TInputGridsTest, ValidationChecksTheValueColumnsOfTheAquiferAndWellGrids) {
   auto& grid = Shown<TAQVConductivitiesGrid>();
+  EXPECT_EQ(grid.currentIndex(), grid.model()->index(0, 1));  // typing starts at the top level
   EXPECT_TRUE(grid.AllCellsValid());
   // A negative conductivity, storativity or resistance, a level that is none; the top aquitard
   // counts too.

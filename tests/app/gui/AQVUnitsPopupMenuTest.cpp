@@ -48,6 +48,11 @@ TEST_F(TUnitsPopupMenuTest, LengthMenuSetsTheLengthUnitAndNeitherMenuActsWithout
   menu.Item(0)->trigger();
   EXPECT_EQ(mData->LengthUnit(), TAQVLengthUnit::luFeet);
   EXPECT_TRUE(menu.Item(0)->isChecked());
+  mData->SetLengthUnit(TAQVLengthUnit::luMeters);  // switched elsewhere: one tick, on metres
+  menu.Popup(QPoint(0, 0));
+  EXPECT_EQ(std::pair(menu.Item(0)->isChecked(), menu.Item(1)->isChecked()),
+            std::pair(false, true));
+  menu.close();
 }
 
 }  // namespace

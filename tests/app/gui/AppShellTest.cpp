@@ -181,6 +181,7 @@ TEST(AboutBox, ShowsTheEditionLabelAndTheCopyright) {
   ResetGlobals();
   TAboutBox about;
   about.show();
+  EXPECT_EQ(about.windowTitle(), "About");
   EXPECT_EQ(about.Version()->text().toStdString(), Globals().EditionLabel);
   EXPECT_TRUE(about.findChild<QLabel*>("CopyRightLabel")->text().startsWith("Copyright \u00A9"));
 }

@@ -42,6 +42,7 @@
 #include "tests/support/Clicks.h"
 #include "tests/support/FakeUserInterface.h"
 #include "tests/support/FitScenarios.h"
+#include "tests/support/Pixels.h"
 #include "tests/support/ReviewPicture.h"
 #include "tests/support/TempFolder.h"
 
@@ -918,19 +919,14 @@ TEST_F(DocumentWindowTest, AClickOnTheMapTakesTheKeysFromAPanelEdit) {
   EXPECT_TRUE(minimum->hasFocus());  // ready for the value
   TypeInto(minimum, QByteArray::number(lowest + d.AutoContourIntervalValue).constData());
   EXPECT_GT(map->GetMinContourLevel(), lowest);
-  struct TPaints : QObject {
-    int Count = 0;
-    bool eventFilter(QObject*, QEvent* e) override {
-      return Count += e->type() == QEvent::Paint, false;
-    }
-  } paints;
+  test::TPaintCounter paints;
   automatic->setFocus();  // ticked from the keyboard, so that no move of the focus repaints
   QApplication::processEvents();
   map->installEventFilter(&paints);
   QTest::keyClick(automatic, Qt::Key_Space);
   EXPECT_EQ(map->GetMinContourLevel(), lowest);
   QApplication::processEvents();
-  EXPECT_GT(paints.Count, 0);  // and draws them
+  EXPECT_GT(paints.Paints, 0);  // and draws them
   QTest::mouseClick(west, Qt::LeftButton);
   ASSERT_TRUE(west->hasFocus());
   const double width = d.WorldX2() - d.WorldX1();

@@ -46,6 +46,7 @@
 #include "tests/support/AnswerDialog.h"
 #include "tests/support/Clicks.h"
 #include "tests/support/FakeUserInterface.h"
+#include "tests/support/Pixels.h"
 #include "tests/support/ReviewPicture.h"
 #include "tests/support/TempFolder.h"
 
@@ -637,21 +638,12 @@ TEST_F(FrameWindowsTest, FailedSaveAsLeavesTheDocumentItsOldName) {
   EXPECT_EQ(mForm->Children().size(), 1u) << "the open file is found under its old name";
 }
 
-// Counts the paintings of a widget.
-struct TPaintCounter : QObject {
-  int Paints = 0;
-  bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() == QEvent::Paint) ++Paints;
-    return false;
-  }
-};
-
 TEST_F(FrameWindowsTest, TheMapRepaintsWhenTheFocusMovesOrItsImagesAreToggled) {
   ASSERT_TRUE(mForm->OpenFile(mFolder.Path("a.aqv"), false));
   TMDIChild& child = *mForm->ActiveChild();
   ClickTab(child, TDocumentPage::dpContourPlot);
   QApplication::processEvents();
-  TPaintCounter counter;
+  test::TPaintCounter counter;
   child.Map()->installEventFilter(&counter);
   auto* west = child.findChild<QWidget*>("coWestFloatEdit");
   auto* east = child.findChild<QWidget*>("coEastFloatEdit");
