@@ -525,10 +525,16 @@ TEST_F(TInputGridsTest, RendersEachGridWithItsColours) {
   // The last row has its layer's colour like every other (an aquitard's here).
   for (int c : {0, 1})  // its empty number cell too
     EXPECT_EQ(ColourAt(aquifers, c, mData->RowCount()), QColor(0xF0, 0xA8, 0x22)) << c;
-  // Below it the base of the system, which no water passes, is a black line.
+  // Below it the base of the system, which no water passes, is a black line; above the top
+  // layer, a leaky aquitard's blue one, and black again once there is no top aquitard.
   const QImage layers = aquifers.viewport()->grab().toImage();
   const QRect lowest = aquifers.visualRect(aquifers.model()->index(mData->RowCount() - 1, 1));
   EXPECT_EQ(QColor(layers.pixel(lowest.bottomLeft() + QPoint(3, -4))), QColor(Qt::black));
+  const QPoint top = aquifers.visualRect(aquifers.model()->index(0, 1)).topLeft() + QPoint(3, 3);
+  EXPECT_EQ(QColor(layers.pixel(top)), QColor(Qt::blue));
+  mData->SetTopAquitardAbsent(true);
+  aquifers.LoadFromData();
+  EXPECT_EQ(QColor(aquifers.viewport()->grab().toImage().pixel(top)), QColor(Qt::black));
   // Radii and skin of the well at a pumping well have a colour of their own, and only they.
   EXPECT_EQ(ColourAt(wells, 6, 2), QColor(0xBE, 0xEB, 0xBE));
   EXPECT_EQ(ColourAt(wells, 5, 2), QColor(0x96, 0xEB, 0x96));  // the current well's row

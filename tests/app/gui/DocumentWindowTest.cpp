@@ -1103,7 +1103,14 @@ TEST_F(DocumentWindowTest, OpeningTheChartPageShowsTheDocumentsCurveTypeAndAxes)
   TAQVData& d = mWindow->Data();
   d.AutoUpdate = true;  // then the page draws the graph as it opens
   const TChartModel& chart = mWindow->Chart()->Model();
+  test::TPaintCounter paints;
+  mWindow->Chart()->installEventFilter(&paints);
+  int shownBeforeComputing = -1;
+  mUi.OnProcessMessages = [&] {
+    if (shownBeforeComputing < 0) shownBeforeComputing = paints.Paints;
+  };
   ClickTab(TDocumentPage::dpChart);
+  EXPECT_GT(shownBeforeComputing, 0);  // the page is on screen while its curves are computed
   EXPECT_GT(chart.SeriesCount(), 0);
   EXPECT_FALSE(mWindow->UpdateGraphButton()->isEnabled());
   ClickBox(mWindow->AutoUpdateCheckBox());  // off: the button updates again
