@@ -429,13 +429,20 @@ TEST_F(TInputGridsTest, ValidationChecksTheValueColumnsOfTheAquiferAndWellGrids)
     grid.SetCells(col, row, text);
     EXPECT_FALSE(grid.AllCellsValid()) << col;
   }
-  // Zero: a casing radius or a skin factor may be, a screen radius may not.
+  // Zero: a casing radius or a skin factor may be, a screen radius may not; a huge casing
+  // radius is none, and a count of observations that is no number is refused as typed.
   auto& wells = Shown<TAQVObservationWellsGrid>();
-  for (const auto& [col, valid] : {std::pair{6, true}, {7, false}, {8, true}}) {
+  for (const auto& [col, text, valid] :
+       {std::tuple{6, "0", true}, {6, "2e6", false}, {7, "0", false}, {8, "0", true}}) {
     wells.LoadFromData();
-    wells.SetCells(col, 1, "0");
-    EXPECT_EQ(wells.AllCellsValid(), valid) << col;
+    wells.SetCells(col, 1, text);
+    EXPECT_EQ(wells.AllCellsValid(), valid) << col << text;
   }
+  Type(wells, 9, 1, "x");
+  Click(wells, 3, 1);
+  Settle();
+  EXPECT_EQ(mUi.OnlyMessage(), Globals().DataErrorText);
+  Key(wells, Qt::Key_Escape);
   auto& pumping = Shown<TAQVPumpingWellsGrid>();
   pumping.SetCells(5, 1, "9");  // screened in a layer the system does not have
   EXPECT_FALSE(pumping.AllCellsValid());

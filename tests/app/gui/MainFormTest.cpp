@@ -332,8 +332,9 @@ TEST_F(FrameFilesTest, FrameChangesThatTheFileKeepsMakeClosingAsk) {
          ASSERT_NE(menu, nullptr);
          QTest::mouseClick(lengthPanel, Qt::LeftButton, {}, QPoint(10, 5));
          EXPECT_FALSE(menu->isVisible()) << "only the right button opens the menu";
-         QTest::mouseClick(lengthPanel, Qt::RightButton, {}, QPoint(10, 5));
-         ASSERT_TRUE(menu->isVisible());
+         QTest::mousePress(lengthPanel, Qt::RightButton, {}, QPoint(10, 5));
+         ASSERT_TRUE(menu->isVisible()) << "open as the button goes down";
+         QTest::mouseRelease(lengthPanel, Qt::RightButton, {}, QPoint(10, 5));
          QTest::mouseClick(menu, Qt::LeftButton, {},
                            menu->actionGeometry(menu->actions().value(0)).center());  // Feet
          EXPECT_EQ(d.LengthUnit(), TAQVLengthUnit::luFeet);
@@ -638,7 +639,7 @@ TEST_F(FrameWindowsTest, FailedSaveAsLeavesTheDocumentItsOldName) {
   EXPECT_EQ(mForm->Children().size(), 1u) << "the open file is found under its old name";
 }
 
-TEST_F(FrameWindowsTest, TheMapRepaintsWhenTheFocusMovesOrItsImagesAreToggled) {
+TEST_F(FrameWindowsTest, TheMapRepaintsOnFocusMovesAndImageTogglesAndItsSizeShowsInTheStatusBar) {
   ASSERT_TRUE(mForm->OpenFile(mFolder.Path("a.aqv"), false));
   TMDIChild& child = *mForm->ActiveChild();
   ClickTab(child, TDocumentPage::dpContourPlot);
@@ -654,6 +655,14 @@ TEST_F(FrameWindowsTest, TheMapRepaintsWhenTheFocusMovesOrItsImagesAreToggled) {
   counter.Paints = 0;  // and when Ctrl+B shows or hides its background images
   QTest::keySequence(mForm.get(), QKeySequence(Qt::CTRL | Qt::Key_B));
   EXPECT_TRUE(QTest::qWaitFor([&counter] { return counter.Paints >= 1; }, 1000));
+  mForm->resize(mForm->size() - QSize(40, 30));  // the status bar gives the map's new size
+  QApplication::processEvents();
+  QStringList panels;
+  for (const QLabel* label : mForm->statusBar()->findChildren<QLabel*>()) panels << label->text();
+  const QWidget* map = child.Map();
+  EXPECT_TRUE(
+      panels.contains(QString("Width = %1, Height = %2").arg(map->width()).arg(map->height())))
+      << panels.join('|').toStdString();
 }
 
 TEST_F(FrameWindowsTest, WindowMenuTilesBothWaysAndArrangesMinimisedWindows) {
