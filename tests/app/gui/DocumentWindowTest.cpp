@@ -211,13 +211,21 @@ TEST_F(DocumentWindowTest, ImagesThatCannotBeLoadedStayInTheSavedFile) {
   const std::string saved = folder.Read("a.aqv");
   EXPECT_LT(saved.find("1 " + folder.Path("damaged.png")), saved.find("0 /maps/other.tif"));
   // An image that loads is shown on the map as its tick in the list says.
-  ASSERT_TRUE(
-      QImage(4, 4, QImage::Format_RGB32).save(QString::fromStdString(folder.Path("a.png"))));
-  folder.Write("a.pgw", "10\n0\n0\n-10\n0\n40\n");
+  for (const char* name : {"a", "b"}) {
+    const std::string path = folder.Path(std::string(name) + ".png");
+    ASSERT_TRUE(QImage(4, 4, QImage::Format_RGB32).save(QString::fromStdString(path)));
+    folder.Write(std::string(name) + ".pgw", "10\n0\n0\n-10\n0\n40\n");
+  }
   for (const bool shown : {true, false, true}) {
     mWindow->ImportImageFiles({{shown, folder.Path("a.png")}});
     EXPECT_EQ(mWindow->Map()->Images().Image(0).Visible(), shown);
   }
+  // An image taken off the list below another leaves the list and the map, the other stays.
+  mWindow->ImportImageFiles({{true, folder.Path("a.png")}, {true, folder.Path("b.png")}});
+  mWindow->ImportImageFiles({{true, folder.Path("a.png")}});
+  ASSERT_EQ(mWindow->Data().BackgroundFiles.size(), 1u);
+  EXPECT_EQ(mWindow->Data().BackgroundFiles[0].FileName, folder.Path("a.png"));
+  EXPECT_EQ(mWindow->Map()->Images().Count(), 1);
   mUi.Messages.clear();
   mWindow->Map()->Images().SetPixelBudget(1);  // too little memory left to show it
   mWindow->Data().Saved = true;
