@@ -273,6 +273,13 @@ TEST(TMyChart, LogScaleWarningReportedOnceOutsideThePaint) {
   chart.repaint();
   QApplication::processEvents();
   EXPECT_EQ(shown.size(), 2u);
+  // The time axis says so in its own words.
+  chart.Model().X_Axis.Scale().SetData({false, false, true, true, true, -1, 10, 1, 1, false},
+                                       false);
+  chart.repaint();
+  QApplication::processEvents();
+  EXPECT_EQ(shown.back(),
+            "Could not display log scale on X-axis! Adjust minmimum and/or maximum values.");
 }
 
 }  // namespace
