@@ -128,6 +128,7 @@ void FillChart(TChartModel& chart) {
   chart.X_Axis.Scale().SetMinAutomatic(false);
   chart.X_Axis.Scale().SetMin(0.001);
   chart.X_Axis.Title().SetText("Time (min)");
+  chart.X_Axis.Title().SetAutomatic(false);
   chart.Y_Axis.Alignment().SetOrientation(270);
   chart.AddSeries()->Marker().SetData({clRed, 8, TMarkerStyle::msTriangle});
   chart.AddSeries()->Patterns().Border().SetStyle(TPenStyle::psDot);
@@ -232,6 +233,10 @@ TEST_F(TAQVDataSaveTest, DocumentWithChartRoundTripsThroughThe2011Form) {
   EXPECT_EQ(chartBack.ChartTitle.Data(), chart.ChartTitle.Data());
   EXPECT_EQ(chartBack.Legend.Data(), chart.Legend.Data());
   EXPECT_EQ(chartBack.X_Axis.Scale().Data(), chart.X_Axis.Scale().Data());
+  // A typed axis title stays the person's own; the other follows the units again.
+  EXPECT_EQ(std::tuple(chartBack.X_Axis.Title().Automatic(), chartBack.X_Axis.Title().Text(),
+                       chartBack.Y_Axis.Title().Automatic()),
+            std::tuple(false, "Time (min)", chart.Y_Axis.Title().Automatic()));
   EXPECT_FALSE(chartBack.Axes.Contains(TAxisType::saY));
   ASSERT_EQ(back->SavedSeriesMarkers.size(), 2u);
   EXPECT_EQ(back->SavedSeriesMarkers[0]->Data(), chart.Series(0)->Marker().Data());
