@@ -17,8 +17,9 @@ TImageRaster PatternRaster(int width, int height);
 
 bool WritePNG(const std::string& path, const TImageRaster& raster);
 // An opaque RGB PNG of width x height pixels in blocks of 1000 x 1000 pixels, pixel (column,
-// row) of BlockColour; written row by row, so that a large one costs a row of memory.
-bool WriteBlocksPNG(const std::string& path, int width, int height);
+// row) of BlockColour, of 8 or 16 bits a sample; written row by row, so that a large one costs a
+// row of memory.
+bool WriteBlocksPNG(const std::string& path, int width, int height, int bitDepth = 8);
 // Red 25 per 1000 columns, green 25 per 1000 rows, blue 128.
 TRGBA BlockColour(int column, int row);
 // Quality 100, 4:4:4, so that flat areas come back within a few levels. With cmyk the four
