@@ -195,6 +195,15 @@ TScalableImage* TMapImage::SetImageVisible(int index, bool visible) {
 
 void TMapImage::Clear() {
   mImages.clear();
+  ReleaseComposite();
+}
+
+void TMapImage::ReleaseComposite() {
+  mComposite.Clear();
+  mBlended.Clear();
+  mPreviewSource.Clear();
+  mPreview.Clear();
+  mGrid = {};
 }
 
 void TMapImage::SetTransparency(int percent) {
@@ -251,7 +260,12 @@ TWorldRect TMapImage::CompositeExtent() const {
 
 TImageLoadStatus TMapImage::BuildComposite() {
   const int n = Count();
-  if (n == 0) return {};
+  // The composite of no images is none: what the last image removed was shown in goes too,
+  // rather than holding the memory of a picture that nothing shows.
+  if (n == 0) {
+    ReleaseComposite();
+    return {};
+  }
   const int maximum = (n + 1) * 100;
   mProgress.Report(kOptimizingCaption, 0, maximum);
   const TCompositePlan plan = PlanComposite(nullptr);

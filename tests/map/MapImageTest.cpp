@@ -203,6 +203,12 @@ TEST(TMapImage, PixelBudgetRefusesTheImageThatWouldExceedItAndKeepsTheOthers) {
   ASSERT_TRUE(map.BuildComposite().IsSuccess());
   map.ApplyTransparency();
   EXPECT_EQ(map.PixelsHeld(), 64 + 64 + 2 * 64);
+  // Images taken off the list give back their pixels, and the composite and blend with them.
+  map.DeleteImage(1);
+  map.DeleteImage(0);
+  ASSERT_TRUE(map.BuildComposite().IsSuccess());
+  EXPECT_EQ(map.PixelsHeld(), 0);
+  EXPECT_EQ(map.Composite().BytesHeld() + map.Blended().BytesHeld(), 0u);
 }
 
 // An absurd but finite world file leaves only its own image out, naming the world file; the
