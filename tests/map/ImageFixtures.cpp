@@ -160,6 +160,34 @@ bool WriteTIFF(const std::string& path, const TImageRaster& raster, int orientat
   return ok;
 }
 
+bool SetTiffValue(std::vector<std::uint8_t>& tiff, int tag, std::uint32_t index,
+                  std::uint32_t value) {
+  const auto get = [&](std::size_t at, int bytes) {
+    std::uint32_t v = 0;
+    for (int i = bytes - 1; i >= 0; --i) v = v << 8 | tiff[at + static_cast<std::size_t>(i)];
+    return v;
+  };
+  if (tiff.size() < 8 || tiff[0] != 'I') return false;
+  const std::size_t ifd = get(4, 4);
+  if (ifd + 2 > tiff.size()) return false;
+  const std::uint32_t entries = get(ifd, 2);
+  for (std::uint32_t i = 0; i < entries && ifd + 2 + (i + 1) * 12 <= tiff.size(); ++i) {
+    const std::size_t at = ifd + 2 + i * 12;
+    if (static_cast<int>(get(at, 2)) != tag) continue;
+    const int size = get(at + 2, 2) == 3 ? 2 : 4;  // SHORT or LONG
+    const std::uint32_t count = get(at + 4, 4);
+    if (index >= count) return false;
+    const std::size_t values =
+        count * static_cast<std::uint32_t>(size) <= 4 ? at + 8 : get(at + 8, 4);
+    const std::size_t put = values + index * static_cast<std::size_t>(size);
+    if (put + static_cast<std::size_t>(size) > tiff.size()) return false;
+    for (int b = 0; b < size; ++b)
+      tiff[put + static_cast<std::size_t>(b)] = static_cast<std::uint8_t>(value >> (8 * b));
+    return true;
+  }
+  return false;
+}
+
 bool WriteGIF(const std::string& path, int width, int height,
               const std::vector<std::uint8_t>& indices, const std::vector<TRGBA>& palette,
               int transparentIndex, bool interlaced) {

@@ -32,6 +32,10 @@ bool WriteJPEG(const std::string& path, const TImageRaster& raster, bool progres
 // the colours come back as written).
 bool WriteTIFF(const std::string& path, const TImageRaster& raster, int orientation = 1,
                const std::vector<double>& pixelScale = {}, bool alpha = false);
+// Sets value index of tag in the first directory of a little-endian TIFF as libtiff writes it
+// (SHORT or LONG values, in the entry or where it points); false when there is no such value.
+bool SetTiffValue(std::vector<std::uint8_t>& tiff, int tag, std::uint32_t index,
+                  std::uint32_t value);
 // An 8-bit GIF of palette indices (row by row), with the palette given as RGB triples.
 bool WriteGIF(const std::string& path, int width, int height,
               const std::vector<std::uint8_t>& indices, const std::vector<TRGBA>& palette,
