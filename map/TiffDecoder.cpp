@@ -141,6 +141,15 @@ bool StoredBottomFirst(std::uint16_t orientation) {
          orientation == ORIENTATION_RIGHTBOT || orientation == ORIENTATION_LEFTBOT;
 }
 
+// One row of libtiff's packed ABGR words as red, green and blue bytes; alpha is dropped.
+void PutRow(const std::uint32_t* in, std::uint32_t width, std::uint8_t* out) {
+  for (std::uint32_t x = 0; x < width; ++x, out += 3) {
+    out[0] = static_cast<std::uint8_t>(TIFFGetR(in[x]));
+    out[1] = static_cast<std::uint8_t>(TIFFGetG(in[x]));
+    out[2] = static_cast<std::uint8_t>(TIFFGetB(in[x]));
+  }
+}
+
 // Ends libtiff's RGBA reading whatever way the reading ends.
 struct TRGBAImageEnd {
   TIFFRGBAImage* Image;
@@ -182,13 +191,7 @@ TDecodeResult ReadBands(TIFF* tif, TMemoryFile& file, TImageRaster& raster,
     // bottom.
     const std::uint32_t top = bottomFirst ? height - first - rows : first;
     for (std::uint32_t r = 0; r < rows; ++r) {
-      const std::uint32_t* in = band.data() + std::size_t{r} * width;
-      std::uint8_t* out = raster.Row(static_cast<int>(top + r));
-      for (std::uint32_t x = 0; x < width; ++x, out += 3) {
-        out[0] = static_cast<std::uint8_t>(TIFFGetR(in[x]));
-        out[1] = static_cast<std::uint8_t>(TIFFGetG(in[x]));
-        out[2] = static_cast<std::uint8_t>(TIFFGetB(in[x]));
-      }
+      PutRow(band.data() + std::size_t{r} * width, width, raster.Row(static_cast<int>(top + r)));
       done += std::int64_t{width} * 4;
       if (done - reported > 10000) {
         reported = done;
