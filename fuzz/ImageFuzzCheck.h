@@ -32,7 +32,7 @@ inline void CheckDecode(const TDecodeResult& result, const TImageRaster& raster,
       Stop(decoder, "a raster of the wrong size");
     return;
   }
-  if (!raster.Empty()) Stop(decoder, "a refusal that keeps pixels");
+  if (!raster.Empty() || raster.BytesHeld() != 0) Stop(decoder, "a refusal that keeps pixels");
   if (result.Message.empty()) Stop(decoder, "a refusal without a message");
 }
 

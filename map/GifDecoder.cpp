@@ -75,17 +75,20 @@ bool ReadFrame(GifFileType* gif, int transparentIndex, std::vector<GifPixelType>
   const GifImageDesc& desc = gif->Image;
   const ColorMapObject* map = desc.ColorMap ? desc.ColorMap : gif->SColorMap;
   const int colors = map ? map->ColorCount : 0;
+  const auto step = static_cast<std::size_t>(raster.BytesPerPixel());
+  const bool alpha = raster.Format() == TPixelFormat::pfRGBA;
   const auto putRow = [&](int row) {
-    std::uint8_t* out = raster.Row(desc.Top + row) + static_cast<std::size_t>(desc.Left) * 4;
-    for (int x = 0; x < desc.Width; ++x, out += 4) {
+    std::uint8_t* out = raster.Row(desc.Top + row) + static_cast<std::size_t>(desc.Left) * step;
+    for (int x = 0; x < desc.Width; ++x, out += step) {
       const int index = line[static_cast<std::size_t>(x)];
-      // An index past the colour table shows as transparent rather than reading beyond it.
+      // An index past the colour table keeps the fill (transparent, or black in an opaque
+      // raster) rather than reading beyond the table.
       if (index == transparentIndex || index >= colors) continue;
       const GifColorType& c = map->Colors[index];
       out[0] = c.Red;
       out[1] = c.Green;
       out[2] = c.Blue;
-      out[3] = 255;
+      if (alpha) out[3] = 255;
     }
   };
   if (desc.Interlace) {
@@ -115,7 +118,12 @@ TDecodeResult DecodeFirstFrame(GifFileType* gif, int transparentIndex, TImageRas
       std::max<std::int64_t>(gif->SWidth, std::int64_t{desc.Left} + desc.Width);
   const std::int64_t height =
       std::max<std::int64_t>(gif->SHeight, std::int64_t{desc.Top} + desc.Height);
-  TDecodeResult sized = raster.Allocate(width, height, limits);
+  // A frame that fills the screen without a transparent colour is opaque and is held in three
+  // bytes a pixel; anything else needs the fourth for what shows through.
+  const bool opaque = transparentIndex == NO_TRANSPARENT_COLOR && desc.Left == 0 && desc.Top == 0 &&
+                      desc.Width == width && desc.Height == height;
+  TDecodeResult sized = raster.Allocate(width, height, limits, {0, 0, 0, 0},
+                                        opaque ? TPixelFormat::pfRGB : TPixelFormat::pfRGBA);
   if (!sized.IsSuccess()) return sized;
   std::vector<GifPixelType> line;
   try {

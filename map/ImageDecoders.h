@@ -18,7 +18,7 @@ TDecodeResult DecodePNG(std::span<const std::uint8_t> data, TImageRaster& raster
 
 // The first frame of a GIF through giflib, placed on its logical screen; interlaced frames
 // are put in row order, the transparent colour index and the screen outside the frame get
-// alpha 0.
+// alpha 0. A frame covering the screen without a transparent colour gives an RGB raster.
 TDecodeResult DecodeGIF(std::span<const std::uint8_t> data, TImageRaster& raster,
                         const TImageLimits& limits = {});
 
@@ -31,8 +31,9 @@ TDecodeResult DecodeJPEG(std::span<const std::uint8_t> data, TImageRaster& raste
 TDecodeResult DecodeBMP(std::span<const std::uint8_t> data, TImageRaster& raster,
                         const TImageLimits& limits = {});
 
-// TIFF through libtiff's RGBA interface, rows top-left whatever the file's orientation; alpha
-// is ignored. Reports "Converting TIFF" through progress and polls its cancel query. infoText
+// TIFF through libtiff's RGBA interface into an RGB raster, rows top-left whatever the file's
+// orientation; alpha is ignored. A strip or tile that does not decode makes the file damaged.
+// Reports "Converting TIFF" through progress and polls its cancel query. infoText
 // becomes "Retrieved ModelPixelScaleTag value: " and the scale values when the file has the
 // model pixel scale tag as doubles, else empty.
 TDecodeResult DecodeTIFF(std::span<const std::uint8_t> data, TImageRaster& raster,

@@ -70,7 +70,7 @@ TDecodeResult TImageRaster::Allocate(std::int64_t width, std::int64_t height,
   try {
     mPixels.resize(static_cast<std::size_t>(width * height * bytesPerPixel));
   } catch (const std::bad_alloc&) {
-    mPixels = {};
+    Clear();
     return DecodeFailure(TDecodeStatus::dsOutOfMemory, TImageFault::ifNoMemory, "", {}, width,
                          height);
   }
@@ -88,7 +88,9 @@ TDecodeResult TImageRaster::Allocate(std::int64_t width, std::int64_t height,
 void TImageRaster::Clear() {
   mWidth = 0;
   mHeight = 0;
-  mPixels = {};
+  // Assigning {} would empty the vector and keep its memory: a raster cleared would go on
+  // holding a whole picture's bytes.
+  std::vector<std::uint8_t>().swap(mPixels);
 }
 
 TFileState FileState(const std::string& path) {
@@ -131,7 +133,7 @@ TDecodeResult ReadFileBytes(const std::string& path, std::int64_t maxBytes,
     result = {TDecodeStatus::dsOutOfMemory, "Not enough memory to read " + path + "."};
   }
   std::fclose(file);
-  if (!result.IsSuccess()) bytes = {};
+  if (!result.IsSuccess()) std::vector<std::uint8_t>().swap(bytes);
   return result;
 }
 

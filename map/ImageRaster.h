@@ -100,6 +100,7 @@ class TImageRaster {
   // limits; on refusal or allocation failure the raster is left empty.
   TDecodeResult Allocate(std::int64_t width, std::int64_t height, const TImageLimits& limits,
                          TRGBA fill = {0, 0, 0, 0}, TPixelFormat format = TPixelFormat::pfRGBA);
+  // Makes the raster empty and gives its memory back.
   void Clear();
 
   std::uint8_t* Row(int y) { return mPixels.data() + static_cast<std::size_t>(y) * Stride(); }
@@ -107,6 +108,8 @@ class TImageRaster {
     return mPixels.data() + static_cast<std::size_t>(y) * Stride();
   }
   std::size_t Stride() const { return static_cast<std::size_t>(mWidth) * BytesPerPixel(); }
+  // Bytes of memory the raster holds: those of its pixels, none once cleared.
+  std::size_t BytesHeld() const { return mPixels.capacity(); }
   std::span<std::uint8_t> Bytes() { return mPixels; }
   std::span<const std::uint8_t> Bytes() const { return mPixels; }
 

@@ -70,10 +70,29 @@ std::int64_t TMapImage::PixelsHeld() const {
 
 namespace {
 
-// A count of pixels as the person reads it: in millions from ten million up.
-std::string PixelCount(std::int64_t pixels) {
+// A count of pixels as the person reads it: exact below ten million, else in millions rounded
+// to the given decimals (0 to 6; six give the exact count).
+std::string PixelCount(std::int64_t pixels, int decimals) {
   if (pixels < 10000000) return std::to_string(pixels);
-  return std::to_string(pixels / 1000000) + " million";
+  std::int64_t scale = 1;
+  for (int i = 0; i < decimals; ++i) scale *= 10;
+  const std::int64_t unit = 1000000 / scale;
+  const std::int64_t rounded = (pixels + unit / 2) / unit;
+  std::string text = std::to_string(rounded / scale);
+  if (decimals > 0) {
+    const std::string fraction = std::to_string(rounded % scale);
+    text += "." + std::string(static_cast<std::size_t>(decimals) - fraction.size(), '0') + fraction;
+  }
+  return text + " million";
+}
+
+// "needed pixels, more than the budget pixels", each figure with the fewest decimals that tell
+// the two apart: rounded alike, 357,935,787 and 357,913,941 would both read 358 million.
+std::string NeededAndBudget(std::int64_t needed, std::int64_t budget) {
+  int decimals = 0;
+  while (decimals < 6 && PixelCount(needed, decimals) == PixelCount(budget, decimals)) ++decimals;
+  return PixelCount(needed, decimals) + " pixels, more than the " + PixelCount(budget, decimals) +
+         " pixels";
 }
 
 std::string Size(std::int64_t width, std::int64_t height) {
@@ -92,9 +111,8 @@ TImageLoadStatus OverBudget(const std::string& fileName, std::int64_t width, std
   if (composite)
     text += "with it the optimized image would be " + Size(composite[0], composite[1]) +
             " pixels, and ";
-  text += "the images, the optimized image and its blend would need " + PixelCount(needed) +
-          " pixels, more than the " + PixelCount(budget) +
-          " pixels the background images may hold together.";
+  text += "the images, the optimized image and its blend would need " +
+          NeededAndBudget(needed, budget) + " the background images may hold together.";
   return {TImageLoadResult::lrOverBudget, std::move(text)};
 }
 
@@ -195,6 +213,15 @@ TScalableImage* TMapImage::SetImageVisible(int index, bool visible) {
 
 void TMapImage::Clear() {
   mImages.clear();
+  ReleaseComposite();
+}
+
+void TMapImage::ReleaseComposite() {
+  mComposite.Clear();
+  mBlended.Clear();
+  mPreviewSource.Clear();
+  mPreview.Clear();
+  mGrid = {};
 }
 
 void TMapImage::SetTransparency(int percent) {
@@ -251,7 +278,12 @@ TWorldRect TMapImage::CompositeExtent() const {
 
 TImageLoadStatus TMapImage::BuildComposite() {
   const int n = Count();
-  if (n == 0) return {};
+  // The composite of no images is none: what the last image removed was shown in goes too,
+  // rather than holding the memory of a picture that nothing shows.
+  if (n == 0) {
+    ReleaseComposite();
+    return {};
+  }
   const int maximum = (n + 1) * 100;
   mProgress.Report(kOptimizingCaption, 0, maximum);
   const TCompositePlan plan = PlanComposite(nullptr);

@@ -169,10 +169,12 @@ class TMapImage {
   // Replaces the images by the files of a document's list, in order, each visible when it is
   // checked. Failed files are left out and reported; a cancel stops the loading.
   TMapImageLoadReport LoadFiles(const TBackgroundFiles& files);
-  // Deletes image index (0-based) when it exists.
+  // Deletes image index (0-based) when it exists, and its raster with it; the composite stays
+  // until BuildComposite makes it again.
   void DeleteImage(int index);
   // Sets the visibility of image index and returns it; nullptr for an index out of range.
   TScalableImage* SetImageVisible(int index, bool visible);
+  // Deletes every image, and the composite, blend and preview made of them.
   void Clear();
   int Count() const { return static_cast<int>(mImages.size()); }
   const TScalableImage& Image(int index) const {
@@ -182,7 +184,7 @@ class TMapImage {
   // Merges the visible images into a new composite: 0, -6 (too large, over the pixel budget,
   // or no memory) or -8 (cancelled); on failure the previous composite and grid stay. A new
   // composite drops the blend of the old one, which ApplyTransparency must then make again.
-  // With no images nothing changes and the result is 0.
+  // With no images the composite, blend and preview are given up and the result is 0.
   TImageLoadStatus BuildComposite();
   // Blends the composite with Color at Transparency into the blended raster.
   void ApplyTransparency();
@@ -226,6 +228,7 @@ class TMapImage {
     double Columns = 0, Rows = 0;
   };
   TCompositePlan PlanComposite(const TScalableImage* extra) const;
+  void ReleaseComposite();
   std::int64_t ImagePixels() const;
 
   std::vector<std::unique_ptr<TScalableImage>> mImages;

@@ -5,6 +5,8 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <new>
+#include <vector>
 
 #include "map/ImageDecoders.h"
 
@@ -111,29 +113,95 @@ std::string PixelScaleInfo(TIFF* tif) {
   return text;
 }
 
-// Turns libtiff's packed ABGR words into RGBA bytes, alpha set opaque, with progress at most
-// every 10000 bytes and a cancel poll per row.
-bool ConvertRows(TImageRaster& raster, const TImageProgress& progress) {
-  const std::int64_t total = std::int64_t{raster.Width()} * raster.Height() * 4;
-  std::int64_t reported = 0;
-  for (int y = 0; y < raster.Height(); ++y) {
-    std::uint8_t* p = raster.Row(y);
-    for (int x = 0; x < raster.Width(); ++x, p += 4) {
-      std::uint32_t abgr;
-      std::memcpy(&abgr, p, 4);
-      p[0] = static_cast<std::uint8_t>(TIFFGetR(abgr));
-      p[1] = static_cast<std::uint8_t>(TIFFGetG(abgr));
-      p[2] = static_cast<std::uint8_t>(TIFFGetB(abgr));
-      p[3] = 255;
-    }
-    const std::int64_t offset = std::int64_t{y + 1} * raster.Width() * 4;
-    if (offset - reported > 10000) {
-      reported = offset;
-      progress.Report(kConvertingCaption, static_cast<int>(offset * 100 / total), 100);
-      if (progress.IsCancelled()) return false;
+// Bytes of packed ABGR words read at a time: a band of rows beside the RGB raster, never a
+// second copy of a large picture.
+constexpr std::int64_t kBandBytes = std::int64_t{16} << 20;
+
+// Rows of one band: whole strips or tiles, so that none is decoded twice, as many as fit in
+// kBandBytes. A strip taller than that (a whole picture in one strip) is read in bands of a
+// multiple of 16 rows, which keeps subsampled colour rows together.
+std::uint32_t BandRows(TIFF* tif, std::uint32_t width, std::uint32_t height) {
+  std::uint32_t unit = 0;
+  if (TIFFIsTiled(tif))
+    TIFFGetField(tif, TIFFTAG_TILELENGTH, &unit);
+  else
+    TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &unit);
+  unit = std::clamp<std::uint32_t>(unit, 1, height);
+  const auto most = static_cast<std::uint32_t>(
+      std::max<std::int64_t>(16, kBandBytes / (4 * std::int64_t{width})));
+  const std::uint32_t rows = unit <= most ? most / unit * unit : most / 16 * 16;
+  return std::min(rows, height);
+}
+
+// Whether libtiff's reading towards the top-left corner turns the rows of the file upside
+// down: it does for files that store the bottom row first (bottom-right, bottom-left and
+// their transposed kin, which it treats alike).
+bool StoredBottomFirst(std::uint16_t orientation) {
+  return orientation == ORIENTATION_BOTRIGHT || orientation == ORIENTATION_BOTLEFT ||
+         orientation == ORIENTATION_RIGHTBOT || orientation == ORIENTATION_LEFTBOT;
+}
+
+// One row of libtiff's packed ABGR words as red, green and blue bytes; alpha is dropped.
+void PutRow(const std::uint32_t* in, std::uint32_t width, std::uint8_t* out) {
+  for (std::uint32_t x = 0; x < width; ++x, out += 3) {
+    out[0] = static_cast<std::uint8_t>(TIFFGetR(in[x]));
+    out[1] = static_cast<std::uint8_t>(TIFFGetG(in[x]));
+    out[2] = static_cast<std::uint8_t>(TIFFGetB(in[x]));
+  }
+}
+
+// Ends libtiff's RGBA reading whatever way the reading ends.
+struct TRGBAImageEnd {
+  TIFFRGBAImage* Image;
+  ~TRGBAImageEnd() { TIFFRGBAImageEnd(Image); }
+};
+
+// Reads the picture band by band through libtiff's RGBA interface into the RGB raster, rows
+// from the top left, with progress at most every 10000 bytes and a cancel poll. libtiff stops
+// at the first strip or tile that does not decode (an unknown compression, bytes that are no
+// compressed data, a strip past the end of the file); its words stay in the detail.
+TDecodeResult ReadBands(TIFF* tif, TMemoryFile& file, TImageRaster& raster,
+                        const TImageProgress& progress) {
+  char why[1024] = "";
+  TIFFRGBAImage image;
+  if (!TIFFRGBAImageBegin(&image, tif, 1, why)) return Failure(TImageFault::ifDamaged, why);
+  TRGBAImageEnd end{&image};
+  image.req_orientation = ORIENTATION_TOPLEFT;
+  const auto width = static_cast<std::uint32_t>(raster.Width());
+  const auto height = static_cast<std::uint32_t>(raster.Height());
+  const std::uint32_t bandRows = BandRows(tif, width, height);
+  std::vector<std::uint32_t> band;
+  try {
+    band.resize(std::size_t{width} * bandRows);
+  } catch (const std::bad_alloc&) {
+    return DecodeFailure(TDecodeStatus::dsOutOfMemory, TImageFault::ifNoMemory, kFormat, {}, width,
+                         height);
+  }
+  // Errors the directory raised while opening (a tag with a bad value, ignored) are no damage.
+  file.Error.clear();
+  const bool bottomFirst = StoredBottomFirst(image.orientation);
+  const std::int64_t total = std::int64_t{width} * height * 4;
+  std::int64_t reported = 0, done = 0;
+  for (std::uint32_t first = 0; first < height; first += bandRows) {
+    const std::uint32_t rows = std::min(bandRows, height - first);
+    image.row_offset = static_cast<int>(first);
+    if (!TIFFRGBAImageGet(&image, band.data(), width, rows))
+      return Failure(TImageFault::ifDamaged, file.Error);
+    // The band comes top row first; in a file stored bottom first it lies that far from the
+    // bottom.
+    const std::uint32_t top = bottomFirst ? height - first - rows : first;
+    for (std::uint32_t r = 0; r < rows; ++r) {
+      PutRow(band.data() + std::size_t{r} * width, width, raster.Row(static_cast<int>(top + r)));
+      done += std::int64_t{width} * 4;
+      if (done - reported > 10000) {
+        reported = done;
+        progress.Report(kConvertingCaption, static_cast<int>(done * 100 / total), 100);
+        if (progress.IsCancelled())
+          return {TDecodeStatus::dsCancelled, "Loading the TIFF image was cancelled."};
+      }
     }
   }
-  return true;
+  return {};
 }
 
 TDecodeResult ReadImage(TIFF* tif, TMemoryFile& file, TImageRaster& raster,
@@ -146,19 +214,13 @@ TDecodeResult ReadImage(TIFF* tif, TMemoryFile& file, TImageRaster& raster,
   char why[1024] = "";
   // A sound file of a kind the RGBA interface does not convert (12-bit samples, for one).
   if (!TIFFRGBAImageOK(tif, why)) return Failure(TImageFault::ifUnsupported, why);
-  TDecodeResult sized = raster.Allocate(width, height, limits);
+  // Alpha is not shown, so every picture is held in three bytes a pixel.
+  TDecodeResult sized = raster.Allocate(width, height, limits, {}, TPixelFormat::pfRGB);
   if (!sized.IsSuccess()) return sized;
-  // Whatever corner the file starts in, the rows come out from the top left, the corner that
-  // the world file places.
-  if (!TIFFReadRGBAImageOriented(tif, width, height,
-                                 reinterpret_cast<std::uint32_t*>(raster.Bytes().data()),
-                                 ORIENTATION_TOPLEFT, 0)) {
+  TDecodeResult read = ReadBands(tif, file, raster, progress);
+  if (!read.IsSuccess()) {
     raster.Clear();
-    return Failure(TImageFault::ifDamaged, file.Error);
-  }
-  if (!ConvertRows(raster, progress)) {
-    raster.Clear();
-    return {TDecodeStatus::dsCancelled, "Loading the TIFF image was cancelled."};
+    return read;
   }
   progress.Report(kConvertingCaption, 100, 100);
   return {};

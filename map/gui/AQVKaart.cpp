@@ -257,7 +257,11 @@ void TAQVKaart::PrepareBlend() {
   if (mBlendedTransparency == transparency && mBlendedColor == mData->BackgroundColor &&
       !mBlendedImage.isNull() && !mImages.Blended().Empty())
     return;
-  if (!mImages.HasComposite()) return;
+  if (!mImages.HasComposite()) {
+    // The blend it wrapped went with the last image.
+    mBlendedImage = QImage();
+    return;
+  }
   // Re-blending a large composite takes a moment: it shows in the shared progress window.
   TProgressForm* progress = TProgressForm::Instance();
   if (progress) {

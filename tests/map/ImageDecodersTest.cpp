@@ -168,6 +168,7 @@ TEST(ImageDecoders, GifFirstFrameHonoursInterlaceAndTransparentIndex) {
     ASSERT_TRUE(
         test::WriteGIF(folder.Path("a.gif"), w, h, indices, palette, 16 * 3 + 2, interlaced));
     const TImageRaster raster = Decoded(folder, "a.gif", Gif);
+    EXPECT_EQ(raster.BytesPerPixel(), 4);
     ASSERT_EQ(raster.Width(), w);
     ASSERT_EQ(raster.Height(), h);
     for (int y = 0; y < h; ++y)
@@ -347,41 +348,69 @@ TEST(ImageDecoders, HugeDeclaredDimensionsAreRefusedBeforeAllocation) {
   }
 }
 
-TEST(ImageDecoders, TiffWithHugeDeclaredDimensionsIsRefused) {
+// A TIFF whose tags are wrong is refused with what is wrong, never shown as a black or
+// repeated picture without a word: a huge size, an unknown compression, strips that are not the
+// compression they claim, and a strip beyond the end of the file after two that decode.
+TEST(ImageDecoders, TiffWithWrongTagsIsRefusedWithWhatIsWrong) {
   TTempFolder folder;
-  ASSERT_TRUE(test::WriteTIFF(folder.Path("a.tif"), test::PatternRaster(8, 8)));
-  std::vector<std::uint8_t> tif = FileBytes(folder, "a.tif");
-  ASSERT_EQ(tif[0], 'I');  // little-endian, as libtiff writes on this machine
-  const std::uint32_t ifd = tif[4] | (tif[5] << 8) | (tif[6] << 16) | (tif[7] << 24);
-  const int entries = tif[ifd] | (tif[ifd + 1] << 8);
-  for (int i = 0; i < entries; ++i) {
-    const std::size_t at = ifd + 2 + static_cast<std::size_t>(i) * 12;
-    const int tag = tif[at] | (tif[at + 1] << 8);
-    if (tag == 256 || tag == 257) {
-      tif[at + 8] = 0x60;  // 60000 as SHORT or LONG
-      tif[at + 9] = 0xEA;
-    }
+  ASSERT_TRUE(test::WriteTIFF(folder.Path("a.tif"), test::PatternRaster(9, 9)));  // 3 strips
+  const std::vector<std::uint8_t> whole = FileBytes(folder, "a.tif");
+  struct TPatch {
+    int Tag;
+    std::uint32_t Index, Value;
+  };
+  const std::string damaged = "The file is damaged or incomplete.";
+  const std::vector<std::tuple<std::string, std::vector<TPatch>, std::string>> cases = {
+      {"huge size",
+       {{256, 0, 60000}, {257, 0, 60000}},
+       "The file holds an image of 60000 x 60000 pixels, which is too large."},
+      {"unknown compression", {{259, 0, 60000}}, damaged},
+      {"raw bytes called LZW", {{259, 0, 5}}, damaged},
+      {"strip past the end", {{273, 2, static_cast<std::uint32_t>(whole.size()) + 100}}, damaged},
+  };
+  for (const auto& [name, patches, message] : cases) {
+    SCOPED_TRACE(name);
+    std::vector<std::uint8_t> tif = whole;
+    for (const TPatch& patch : patches)
+      ASSERT_TRUE(test::SetTiffValue(tif, patch.Tag, patch.Index, patch.Value));
+    TImageRaster raster;
+    const TDecodeResult result = DecodeTIFF(tif, raster);
+    EXPECT_FALSE(result.HasPixels());
+    EXPECT_EQ(result.Message, message) << result.Detail;
+    EXPECT_TRUE(raster.Empty());
   }
-  TImageRaster raster;
-  const TDecodeResult result = DecodeTIFF(tif, raster);
-  EXPECT_FALSE(result.IsSuccess());
-  EXPECT_TRUE(raster.Empty());
 }
 
 TEST(ImageDecoders, LimitsAreCheckedForEveryFormat) {
   TTempFolder folder;
-  const TImageRaster pattern = test::PatternRaster(20, 20);
+  // Large enough that libtiff's own buffers fit within the byte limit of the raster.
+  const int side = 64;
+  const std::int64_t rgbBytes = side * side * 3;
+  const TImageRaster pattern = test::PatternRaster(side, side);
   ASSERT_TRUE(test::WritePNG(folder.Path("a.png"), pattern));
   ASSERT_TRUE(test::WriteTIFF(folder.Path("a.tif"), pattern));
+  ASSERT_TRUE(test::WriteGIF(folder.Path("a.gif"), side, side,
+                             std::vector<std::uint8_t>(side * side, 1),
+                             {{1, 2, 3, 255}, {4, 5, 6, 255}}));
   const std::vector<std::uint8_t> bmp = Bytes(test::BMPBytes(pattern, 24));
   TImageRaster raster;
-  EXPECT_EQ(DecodePNG(FileBytes(folder, "a.png"), raster, {.MaxPixels = 399}).Status,
+  EXPECT_EQ(DecodePNG(FileBytes(folder, "a.png"), raster, {.MaxPixels = side * side - 1}).Status,
             TDecodeStatus::dsTooLarge);
-  EXPECT_EQ(DecodeBMP(bmp, raster, {.MaxSide = 19}).Status, TDecodeStatus::dsTooLarge);
-  EXPECT_EQ(DecodeTIFF(FileBytes(folder, "a.tif"), raster, {.MaxBytes = 20 * 20 * 4 - 1}).Status,
-            TDecodeStatus::dsTooLarge);
+  EXPECT_EQ(DecodeBMP(bmp, raster, {.MaxSide = side - 1}).Status, TDecodeStatus::dsTooLarge);
   // Opaque pictures are held in three bytes a pixel, so they fit where four would not.
-  EXPECT_TRUE(DecodeBMP(bmp, raster, {.MaxBytes = 20 * 20 * 3}).IsSuccess());
+  const std::vector<std::pair<std::string, TDecoder>> opaque = {
+      {"a.tif", [&](auto d, TImageRaster& r) { return DecodeTIFF(d, r, {.MaxBytes = rgbBytes}); }},
+      {"a.gif", [&](auto d, TImageRaster& r) { return DecodeGIF(d, r, {.MaxBytes = rgbBytes}); }},
+      {"a.bmp", [&](auto, TImageRaster& r) { return DecodeBMP(bmp, r, {.MaxBytes = rgbBytes}); }},
+  };
+  for (const auto& [name, decode] : opaque) {
+    SCOPED_TRACE(name);
+    const std::vector<std::uint8_t> bytes = name == "a.bmp" ? bmp : FileBytes(folder, name);
+    EXPECT_TRUE(decode(bytes, raster).IsSuccess());
+    EXPECT_EQ(raster.BytesPerPixel(), 3);
+  }
+  EXPECT_EQ(DecodeTIFF(FileBytes(folder, "a.tif"), raster, {.MaxBytes = rgbBytes - 1}).Status,
+            TDecodeStatus::dsTooLarge);
 }
 
 TEST(ImageRaster, SizeChecksDoNotOverflow) {

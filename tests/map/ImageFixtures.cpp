@@ -44,12 +44,13 @@ TRGBA BlockColour(int column, int row) {
           128, 255};
 }
 
-bool WriteBlocksPNG(const std::string& path, int width, int height) {
+bool WriteBlocksPNG(const std::string& path, int width, int height, int bitDepth) {
   std::FILE* file = std::fopen(path.c_str(), "wb");
   if (!file) return false;
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png ? png_create_info_struct(png) : nullptr;
-  std::vector<png_byte> row(static_cast<std::size_t>(width) * 3);
+  const int bytesPerSample = bitDepth / 8;
+  std::vector<png_byte> row(static_cast<std::size_t>(width) * 3 * bytesPerSample);
   const auto fail = [&] {
     png_destroy_write_struct(&png, &info);
     std::fclose(file);
@@ -62,15 +63,17 @@ bool WriteBlocksPNG(const std::string& path, int width, int height) {
   // fastest level compresses at once.
   png_set_compression_level(png, 1);
   png_set_filter(png, 0, PNG_FILTER_UP);
-  png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
-               PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+  png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height),
+               bitDepth, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                PNG_FILTER_TYPE_DEFAULT);
   png_write_info(png, info);
   for (int y = 0; y < height; ++y) {
     for (int x = 0; y % 1000 == 0 && x < width; ++x) {
       const TRGBA c = BlockColour(x, y);
+      // A 16-bit sample repeats its 8-bit value in both bytes (v x 257), big-endian either way.
       const png_byte rgb[3] = {c.R, c.G, c.B};
-      std::copy_n(rgb, 3, row.begin() + x * 3);
+      for (int s = 0; s < 3; ++s)
+        for (int b = 0; b < bytesPerSample; ++b) row[(x * 3 + s) * bytesPerSample + b] = rgb[s];
     }
     png_write_row(png, row.data());
   }
@@ -155,6 +158,34 @@ bool WriteTIFF(const std::string& path, const TImageRaster& raster, int orientat
   }
   TIFFClose(tif);
   return ok;
+}
+
+bool SetTiffValue(std::vector<std::uint8_t>& tiff, int tag, std::uint32_t index,
+                  std::uint32_t value) {
+  const auto get = [&](std::size_t at, int bytes) {
+    std::uint32_t v = 0;
+    for (int i = bytes - 1; i >= 0; --i) v = v << 8 | tiff[at + static_cast<std::size_t>(i)];
+    return v;
+  };
+  if (tiff.size() < 8 || tiff[0] != 'I') return false;
+  const std::size_t ifd = get(4, 4);
+  if (ifd + 2 > tiff.size()) return false;
+  const std::uint32_t entries = get(ifd, 2);
+  for (std::uint32_t i = 0; i < entries && ifd + 2 + (i + 1) * 12 <= tiff.size(); ++i) {
+    const std::size_t at = ifd + 2 + i * 12;
+    if (static_cast<int>(get(at, 2)) != tag) continue;
+    const int size = get(at + 2, 2) == 3 ? 2 : 4;  // SHORT or LONG
+    const std::uint32_t count = get(at + 4, 4);
+    if (index >= count) return false;
+    const std::size_t values =
+        count * static_cast<std::uint32_t>(size) <= 4 ? at + 8 : get(at + 8, 4);
+    const std::size_t put = values + index * static_cast<std::size_t>(size);
+    if (put + static_cast<std::size_t>(size) > tiff.size()) return false;
+    for (int b = 0; b < size; ++b)
+      tiff[put + static_cast<std::size_t>(b)] = static_cast<std::uint8_t>(value >> (8 * b));
+    return true;
+  }
+  return false;
 }
 
 bool WriteGIF(const std::string& path, int width, int height,

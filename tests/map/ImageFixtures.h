@@ -17,8 +17,9 @@ TImageRaster PatternRaster(int width, int height);
 
 bool WritePNG(const std::string& path, const TImageRaster& raster);
 // An opaque RGB PNG of width x height pixels in blocks of 1000 x 1000 pixels, pixel (column,
-// row) of BlockColour; written row by row, so that a large one costs a row of memory.
-bool WriteBlocksPNG(const std::string& path, int width, int height);
+// row) of BlockColour, of 8 or 16 bits a sample; written row by row, so that a large one costs a
+// row of memory.
+bool WriteBlocksPNG(const std::string& path, int width, int height, int bitDepth = 8);
 // Red 25 per 1000 columns, green 25 per 1000 rows, blue 128.
 TRGBA BlockColour(int column, int row);
 // Quality 100, 4:4:4, so that flat areas come back within a few levels. With cmyk the four
@@ -31,6 +32,10 @@ bool WriteJPEG(const std::string& path, const TImageRaster& raster, bool progres
 // the colours come back as written).
 bool WriteTIFF(const std::string& path, const TImageRaster& raster, int orientation = 1,
                const std::vector<double>& pixelScale = {}, bool alpha = false);
+// Sets value index of tag in the first directory of a little-endian TIFF as libtiff writes it
+// (SHORT or LONG values, in the entry or where it points); false when there is no such value.
+bool SetTiffValue(std::vector<std::uint8_t>& tiff, int tag, std::uint32_t index,
+                  std::uint32_t value);
 // An 8-bit GIF of palette indices (row by row), with the palette given as RGB triples.
 bool WriteGIF(const std::string& path, int width, int height,
               const std::vector<std::uint8_t>& indices, const std::vector<TRGBA>& palette,

@@ -169,8 +169,20 @@ TEST(TMapImage, PixelBudgetRefusesTheImageThatWouldExceedItAndKeepsTheOthers) {
   EXPECT_NE(bomb.Message.find(folder.Path("bomb.png") + " of 16384 x 16384 pixels is not loaded"),
             std::string::npos)
       << bomb.Message;
-  EXPECT_NE(bomb.Message.find("805 million pixels, more than the 357 million"), std::string::npos)
+  EXPECT_NE(bomb.Message.find("805 million pixels, more than the 358 million"), std::string::npos)
       << bomb.Message;
+  // A GIF one pixel a side larger than the budget holds: the two figures differ.
+  ASSERT_TRUE(test::WriteGIF(folder.Path("wide.gif"), 8, 8, std::vector<std::uint8_t>(64, 1),
+                             {{1, 2, 3, 255}, {4, 5, 6, 255}}));
+  std::string gif = folder.Read("wide.gif");
+  gif.replace(6, 4, std::string("\xAB\x2A\xAB\x2A", 4));  // a screen of 10923 x 10923
+  ASSERT_TRUE(test::WriteBytes(folder.Path("wide.gif"), gif));
+  ASSERT_TRUE(test::WriteWorldFile(folder.Path("wide.gfw"), 1, 0, 0, -1, 0, 0));
+  const TImageLoadStatus wide = map.AddImage(folder.Path("wide.gif"));
+  EXPECT_NE(wide.Message.find("would need 357.94 million pixels, more than the 357.91 million "
+                              "pixels the background images may hold together."),
+            std::string::npos)
+      << wide.Message;
 
   map.SetPixelBudget(300);
   const std::string a = WritePlaced(folder, "a", test::PatternRaster(8, 8), {1, 0, 0, -1, 0, 8});
@@ -203,6 +215,12 @@ TEST(TMapImage, PixelBudgetRefusesTheImageThatWouldExceedItAndKeepsTheOthers) {
   ASSERT_TRUE(map.BuildComposite().IsSuccess());
   map.ApplyTransparency();
   EXPECT_EQ(map.PixelsHeld(), 64 + 64 + 2 * 64);
+  // Images taken off the list give back their pixels, and the composite and blend with them.
+  map.DeleteImage(1);
+  map.DeleteImage(0);
+  ASSERT_TRUE(map.BuildComposite().IsSuccess());
+  EXPECT_EQ(map.PixelsHeld(), 0);
+  EXPECT_EQ(map.Composite().BytesHeld() + map.Blended().BytesHeld(), 0u);
 }
 
 // An absurd but finite world file leaves only its own image out, naming the world file; the

@@ -76,6 +76,15 @@ TEST_F(MapImagePainterMap, ChangedImagesAreBlendedAgainBeforeTheyAreDrawn) {
   image.save(QString::fromStdString(test::ReviewPath("map-image-removed.png")));
   EXPECT_EQ(colourAt(image, -360, 260), QColor(Qt::white));
   EXPECT_EQ(colourAt(image, 140, -140), QColor(Qt::blue));
+
+  // The last image taken off leaves nothing drawn and nothing held.
+  mData->BackgroundFiles.clear();
+  mMap->Images().DeleteImage(0);
+  ASSERT_TRUE(mMap->Images().BuildComposite().IsSuccess());
+  mMap->RefreshBackground();
+  image = mMap->RenderImage(QSize(700, 500));
+  EXPECT_EQ(colourAt(image, 140, -140), QColor(Qt::white));
+  EXPECT_EQ(mMap->Images().PixelsHeld(), 0);
 }
 
 // An orthophoto of 10000 x 10000 pixels, 0.1 m each over the whole window, loads through
