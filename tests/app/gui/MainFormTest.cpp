@@ -729,9 +729,9 @@ TEST_F(FrameWindowsTest, TheStatusBarGivesAClosedMenusHintBackAndShowsTheMapsCoo
   EXPECT_EQ(mForm->StatusText(0), "Piezometric surface drawdown and build-up");
   TAQVKaart* map = mForm->ActiveChild()->Map();
   const QPoint p = map->rect().center() + QPoint(map->width() / 8, 0);  // beside the well
-  ASSERT_TRUE(QTest::qWaitFor([&] { return map->HintAt(p).contains("Drawdown"); }, 5000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return map->HintAt(p).Tip.contains("Drawdown"); }, 5000));
   QTest::mouseMove(map, p);
-  EXPECT_EQ(mForm->StatusText(0), map->HintAt(p).section('\n', 0, 0));  // the coordinates alone
+  EXPECT_EQ(mForm->StatusText(0), map->HintAt(p).Status);  // the coordinates alone
 }
 
 // A folder the save may not write, made here as a path whose folder is a regular file (root
