@@ -42,6 +42,11 @@ std::string JoinCopyText(const std::vector<std::vector<std::string>>& rows) {
   return text;
 }
 
+void AddInvalid(TPastePlan& plan, const TPasteCell& cell) {
+  if (plan.InvalidCount++ == 0) plan.FirstInvalid = cell;
+  plan.Status = TPasteStatus::psInvalid;
+}
+
 TPastePlan PlanPaste(const TPasteBlock& block, const TPasteTarget& target,
                      const TPasteCheck& check) {
   TPastePlan plan;
@@ -59,7 +64,7 @@ TPastePlan PlanPaste(const TPasteBlock& block, const TPasteTarget& target,
       }
       lastRow = std::max(lastRow, row);
       if (check && !check(col, row, cells[j])) {
-        ++plan.InvalidCount;
+        AddInvalid(plan, {col, row, cells[j]});
         continue;
       }
       plan.Cells.push_back({col, row, cells[j]});
@@ -69,10 +74,7 @@ TPastePlan PlanPaste(const TPasteBlock& block, const TPasteTarget& target,
   // line past the table still finds its row.
   if (!target.BoundRows && lastRow >= target.FirstMissingRow)
     plan.MissingRows = lastRow - target.FirstMissingRow + 1;
-  if (outside)
-    plan.Status = TPasteStatus::psOutside;
-  else if (plan.InvalidCount > 0)
-    plan.Status = TPasteStatus::psInvalid;
+  if (outside) plan.Status = TPasteStatus::psOutside;
   if (plan.Status != TPasteStatus::psPaste) {
     plan.Cells.clear();
     plan.MissingRows = 0;
@@ -80,13 +82,30 @@ TPastePlan PlanPaste(const TPasteBlock& block, const TPasteTarget& target,
   return plan;
 }
 
-std::string ToText(const TPastePlan& plan) {
+namespace {
+
+// "First invalid value: row 2, column "Time [d]", text "0,5"". A text too long for a message
+// line is shortened.
+std::string FirstInvalidText(const TPasteCell& cell, std::string_view columnTitle) {
+  constexpr std::size_t kShownChars = 60;
+  std::string text = cell.Text.substr(0, kShownChars);
+  if (cell.Text.size() > kShownChars) text += "...";
+  const std::string column =
+      columnTitle.empty() ? std::to_string(cell.Col + 1) : "\"" + std::string(columnTitle) + "\"";
+  return "First invalid value: row " + std::to_string(cell.Row) + ", column " + column +
+         ", text \"" + text + "\"";
+}
+
+}  // namespace
+
+std::string ToText(const TPastePlan& plan, std::string_view columnTitle) {
   switch (plan.Status) {
     case TPasteStatus::psOutside:
       return "Can not paste outside grid borders!";
     case TPasteStatus::psInvalid:
       return "The selection contains " + std::to_string(plan.InvalidCount) +
-             " invalid value(s). Can not paste!";
+             " invalid value(s). Can not paste!\n" +
+             FirstInvalidText(plan.FirstInvalid, columnTitle);
     case TPasteStatus::psPaste:
       break;
   }

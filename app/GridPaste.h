@@ -55,10 +55,15 @@ struct TPasteCell {
 struct TPastePlan {
   TPasteStatus Status = TPasteStatus::psPaste;
   int InvalidCount = 0;
+  // The first cell, in line order, that failed its check; meaningful while InvalidCount > 0.
+  TPasteCell FirstInvalid;
   // Rows the table must gain before the cells can be written (unbounded rows only).
   int MissingRows = 0;
   std::vector<TPasteCell> Cells;  // in line order, left to right; empty unless psPaste
 };
+
+// Counts cell as one that failed its check: plan becomes psInvalid and keeps the first of them.
+void AddInvalid(TPastePlan& plan, const TPasteCell& cell);
 
 // Checks one pasted text at its own target cell (column, row, text).
 using TPasteCheck = std::function<bool(int col, int row, const std::string& text)>;
@@ -68,8 +73,10 @@ using TPasteCheck = std::function<bool(int col, int row, const std::string& text
 [[nodiscard]] TPastePlan PlanPaste(const TPasteBlock& block, const TPasteTarget& target,
                                    const TPasteCheck& check);
 
-// The message that refuses a plan, empty for psPaste.
-[[nodiscard]] std::string ToText(const TPastePlan& plan);
+// The message that refuses a plan, empty for psPaste. A refusal of invalid values names the
+// first of them on a second line: its row (data rows counted from 1), its column (by
+// columnTitle, or counted from 1 when that is empty) and its text.
+[[nodiscard]] std::string ToText(const TPastePlan& plan, std::string_view columnTitle = {});
 
 // The question asked before rows are added for a paste.
 inline constexpr const char* kPasteExpansionQuestion = "Pasting requires expansion of the table";

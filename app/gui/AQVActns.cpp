@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QTextEdit>
@@ -70,6 +72,48 @@ TUserInterface& InterfaceOf(TAQVData& data) {
   return data.UserInterface();
 }
 
+// The menu bar or one of its menus, which hold the keys only while a command is chosen.
+bool IsMenu(const QWidget* widget) {
+  return qobject_cast<const QMenuBar*>(widget) || qobject_cast<const QMenu*>(widget);
+}
+
+// The menu bar takes the keys (Alt, or a menu of the bar closed with Escape) only until a
+// command is chosen or the bar is left: the control it took them from is away as for a popup
+// menu, so a text field keeps its selection and a grid cell its editor for the Edit menu to act
+// on. When the keys then go on to another control, the one they came from is told that it has
+// lost them, so that it commits or refuses what it holds as on any other exit.
+class TMenuBarKeys final : public QObject {
+ public:
+  explicit TMenuBarKeys(QObject* parent) : QObject(parent) {
+    qApp->installEventFilter(this);
+    connect(qApp, &QApplication::focusChanged, this,
+            [this](QWidget*, QWidget* now) { KeysMoved(now); });
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::FocusOut || !watched->isWidgetType() ||
+        static_cast<QFocusEvent*>(event)->reason() != Qt::MenuBarFocusReason)
+      return false;
+    mAway = static_cast<QWidget*>(watched);
+    QFocusEvent forAMoment(QEvent::FocusOut, Qt::PopupFocusReason);
+    QCoreApplication::sendEvent(watched, &forAMoment);
+    return true;
+  }
+
+ private:
+  void KeysMoved(QWidget* now) {
+    if (!mAway || now == nullptr || IsMenu(now)) return;
+    const QPointer<QWidget> away = mAway;
+    mAway = nullptr;
+    if (now == away) return;
+    QFocusEvent lost(QEvent::FocusOut, Qt::OtherFocusReason);
+    QCoreApplication::sendEvent(away, &lost);
+  }
+
+  QPointer<QWidget> mAway;
+};
+
 }  // namespace
 
 bool IsTextField(const QWidget* widget) {
@@ -90,7 +134,7 @@ bool CommitPendingEdit(QWidget* focus) {
 TAQVEditAction::TAQVEditAction(QObject* parent) : QAction(parent) {
   setEnabled(false);
   connect(qApp, &QApplication::focusChanged, this,
-          [this](QWidget*, QWidget* now) { FocusChanged(now); });
+          [this](QWidget* old, QWidget* now) { FocusChanged(old, now); });
   connect(QApplication::clipboard(), &QClipboard::dataChanged, this, &TAQVEditAction::Refresh);
   connect(this, &QAction::triggered, this, &TAQVEditAction::Triggered);
 }
@@ -100,13 +144,18 @@ void TAQVEditAction::SetControl(QWidget* control) {
   Refresh();
 }
 
-QWidget* TAQVEditAction::Target() const {
+QWidget* TAQVEditAction::KeyHolder() const {
   QWidget* focus = QApplication::focusWidget();
-  return focus && HandlesTarget(focus) ? focus : nullptr;
+  return IsMenu(focus) ? mKeysBeforeMenuBar.data() : focus;
+}
+
+QWidget* TAQVEditAction::Target() const {
+  QWidget* holder = KeyHolder();
+  return holder && HandlesTarget(holder) ? holder : nullptr;
 }
 
 bool TAQVEditAction::HandlesTarget(QWidget* target) const {
-  if (!target || !target->hasFocus()) return false;
+  if (!target || target != KeyHolder()) return false;
   if (mControl) return target == mControl;
   return IsTextField(target) || dynamic_cast<TMyParentGrid*>(target);
 }
@@ -121,8 +170,15 @@ void TAQVEditAction::Refresh() {
 }
 
 // Follows the selection and text of the focused text field, which change Cut, Copy, Clear and
-// Select All without a change of focus.
-void TAQVEditAction::FocusChanged(QWidget* now) {
+// Select All without a change of focus. While the menu bar has the keys it still follows the
+// control they came from.
+void TAQVEditAction::FocusChanged(QWidget* old, QWidget* now) {
+  if (IsMenu(now)) {
+    if (!IsMenu(old)) mKeysBeforeMenuBar = old;
+    Refresh();
+    return;
+  }
+  mKeysBeforeMenuBar = nullptr;
   disconnect(mSelectionConnection);
   disconnect(mTextConnection);
   if (auto* e = qobject_cast<QLineEdit*>(now)) {
@@ -314,6 +370,7 @@ void TAQVActions::SetData(TAQVData* data) const {
 TAQVActions CreateAQVActions(QObject* owner) {
   constexpr const char* kEdit = "AQVEdit";
   constexpr const char* kData = "AQVData";
+  new TMenuBarKeys(owner);
   TAQVActions a;
   a.Cut =
       MakeAction<TAQVEditCut>(owner, "AQVEditCutAction", "Cu&t", QKeySequence(Qt::CTRL | Qt::Key_X),

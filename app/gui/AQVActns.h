@@ -21,8 +21,9 @@ bool IsTextField(const QWidget* widget);
 
 // An action on the focused text field or input grid: Cut, Copy, Paste, Select All, Clear,
 // Insert row(s) and Delete row(s). With Control set only that control is handled; otherwise any
-// text field or TMyParentGrid; in both cases only while it has the focus. Enabled follows the
-// focus, the selection, the text and the clipboard; without a handled target it is disabled.
+// text field or TMyParentGrid; in both cases only while it has the keys (also while the menu bar
+// holds them for it). Enabled follows the focus, the selection, the text and the clipboard;
+// without a handled target it is disabled.
 class TAQVEditAction : public QAction {
   Q_OBJECT
 
@@ -33,7 +34,10 @@ class TAQVEditAction : public QAction {
   QWidget* Control() const { return mControl; }
   void SetControl(QWidget* control);
 
-  // The focused widget the action would act on, or nullptr.
+  // The widget that has the keys: the focused one or, while the menu bar has taken them, the
+  // one the bar gives them back to (nullptr when none).
+  QWidget* KeyHolder() const;
+  // The widget holding the keys that the action would act on, or nullptr.
   QWidget* Target() const;
   virtual bool HandlesTarget(QWidget* target) const;
   // Sets Enabled for a handled target.
@@ -43,10 +47,11 @@ class TAQVEditAction : public QAction {
   void Refresh();
 
  private:
-  void FocusChanged(QWidget* now);
+  void FocusChanged(QWidget* old, QWidget* now);
   void Triggered();
 
   QPointer<QWidget> mControl;
+  QPointer<QWidget> mKeysBeforeMenuBar;
   QMetaObject::Connection mSelectionConnection, mTextConnection;
 };
 
@@ -157,7 +162,8 @@ class TAQVDataFileSaveAs : public TAQVDataAction {
 
 // The frame window's actions with their names, captions, shortcuts and hints (tool tip: the
 // short hint; status tip: the long one) and the property "category" ("AQVEdit", "AQVData").
-// Owned by owner; icons are the frame window's.
+// Owned by owner; icons are the frame window's. While owner lives, a control whose keys the menu
+// bar takes keeps its selection and its cell editor until the keys go on to another control.
 struct TAQVActions {
   TAQVEditCut* Cut = nullptr;
   TAQVEditCopy* Copy = nullptr;

@@ -102,7 +102,7 @@ void TAQVTableGrid::PasteFromClipboard() {
                             RowCount(),     false,         count + 1};
   const TPastePlan plan = PlanPaste(block, target, PasteCheck());
   if (!IsSuccess(plan.Status)) {
-    ShowMessage(ToText(plan), TMsgDlgType::mtError);
+    ShowPasteRefusal(plan);
     return;
   }
   if (!Document()) return;

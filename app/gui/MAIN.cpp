@@ -199,8 +199,10 @@ void TMainForm::CreateMenus() {
   QAction* fileExit = mFileMenu->addAction(QStringLiteral("E&xit"), this, &QWidget::close);
   fileExit->setObjectName(QStringLiteral("FileExit"));
   fileExit->setStatusTip(QStringLiteral("Exit application"));
-  connect(mFileMenu, &QMenu::aboutToShow, this,
-          [this] { mFileReopen->setEnabled(mMRUList->Count() > 0); });
+  connect(mFileMenu, &QMenu::aboutToShow, this, [this, fileClose] {
+    mFileReopen->setEnabled(mMRUList->Count() > 0);
+    fileClose->setEnabled(ActiveChild() != nullptr);
+  });
 
   QMenu* edit = bar->addMenu(QStringLiteral("&Edit"));
   edit->setStatusTip(QStringLiteral("Edit commands"));
@@ -365,10 +367,10 @@ QString TMainForm::StatusText(int panel) const {
 
 void TMainForm::ShowStatusHint(const QString& text) {
   // An empty hint comes when the mouse leaves a control or a menu closes: the active document's
-  // page hint shows again; without a document the panel keeps its text.
+  // page hint shows again, or without a document the frame's own.
   const TMDIChild* child = text.isEmpty() ? ActiveChild() : nullptr;
   const QString shown = child != nullptr ? child->statusTip() : text;
-  if (!shown.isEmpty()) mPanels[0]->setText(shown);
+  mPanels[0]->setText(shown.isEmpty() ? QString::fromUtf8(kWelcomeText) : shown);
 }
 
 // --- Settings --------------------------------------------------------------------------------
@@ -472,8 +474,12 @@ TMDIChild* TMainForm::CreateMDIChild() {
   return child;
 }
 
-void TMainForm::ChildActivated() {
+void TMainForm::ChildActivated(QMdiSubWindow* window) {
   UpdateStatus();
+  // A document brought to the front names its page. None is active also while the program is
+  // in the background: the hint then stays.
+  if (const TMDIChild* child = window != nullptr ? ActiveChild() : nullptr)
+    mPanels[0]->setText(child->statusTip());
 }
 
 void TMainForm::ActiveControlChange() {
@@ -484,6 +490,7 @@ void TMainForm::ActiveControlChange() {
 void TMainForm::UpdateStatus() {
   TMDIChild* child = ActiveChild();
   if (child == nullptr) {
+    mPanels[0]->setText(QString::fromUtf8(kWelcomeText));
     mPanels[1]->clear();
     mPanels[2]->clear();
     mActions.SetData(nullptr);

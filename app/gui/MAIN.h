@@ -138,7 +138,7 @@ class TMainForm : public QMainWindow {
   void StatusBarMouseDown(QPoint position);
   [[nodiscard]] TMDIChild* ChildShowing(const std::string& canonicalPath) const;
   [[nodiscard]] QMdiSubWindow* SubWindowOf(const TMDIChild* child) const;
-  void ChildActivated();
+  void ChildActivated(QMdiSubWindow* window);
   void ActiveControlChange();
   // Brings the shown frame, with its window frame, within its screen's available area.
   void FitOnScreen();

@@ -396,16 +396,20 @@ TPasteCheck TMyParentGrid::PasteCheck() {
 bool TMyParentGrid::PasteResultHolds(const TPastePlan& plan, const std::function<bool()>& addRows) {
   auto* document = dynamic_cast<TAQVData*>(mData);
   if (!document) return true;
-  TPastePlan refused;
-  refused.Status = TPasteStatus::psInvalid;
-  refused.InvalidCount = InvalidInTrial(*document, plan, addRows);
-  if (refused.InvalidCount == 0) return true;
-  ShowMessage(ToText(refused), TMsgDlgType::mtError);
+  const TPastePlan judged = JudgeInTrial(*document, plan, addRows);
+  if (IsSuccess(judged.Status)) return true;
+  ShowPasteRefusal(judged);
   return false;
 }
 
-int TMyParentGrid::InvalidInTrial(const TAQVData& document, const TPastePlan& plan,
-                                  const std::function<bool()>& addRows) {
+void TMyParentGrid::ShowPasteRefusal(const TPastePlan& plan) {
+  const int col = plan.FirstInvalid.Col;
+  const std::string title = col >= 0 && col < ColCount() ? Cells(col, 0) : std::string();
+  ShowMessage(ToText(plan, title), TMsgDlgType::mtError);
+}
+
+TPastePlan TMyParentGrid::JudgeInTrial(const TAQVData& document, const TPastePlan& plan,
+                                       const std::function<bool()>& addRows) {
   const std::unique_ptr<TAQVData> trial = document.TableCopy();
   // Values depend on each other (a base level is the top of the row below, a start time the
   // lower bound of the next one), so each is judged in the document the whole paste makes.
@@ -420,13 +424,13 @@ int TMyParentGrid::InvalidInTrial(const TAQVData& document, const TPastePlan& pl
     }
   } rebind{*this, mData};
   mData = trial.get();
-  if (addRows && !addRows()) return 0;  // the real insertion will refuse with its message
+  TPastePlan judged;
+  if (addRows && !addRows()) return judged;  // the real insertion will refuse with its message
   for (const TPasteCell& cell : plan.Cells)
     trial->SetCell(cell.Col, cell.Row, cell.Text, mKind, false);
-  int invalid = 0;
   for (const TPasteCell& cell : plan.Cells)
-    if (!IsValidCell(cell.Col, cell.Row, false, cell.Text)) ++invalid;
-  return invalid;
+    if (!IsValidCell(cell.Col, cell.Row, false, cell.Text)) AddInvalid(judged, cell);
+  return judged;
 }
 
 void TMyParentGrid::PasteFromClipboard() {
@@ -437,7 +441,7 @@ void TMyParentGrid::PasteFromClipboard() {
   const TPasteTarget target{selection.Left, selection.Top, ColCount(), RowCount(), true, 0};
   const TPastePlan plan = PlanPaste(block, target, PasteCheck());
   if (!IsSuccess(plan.Status)) {
-    ShowMessage(ToText(plan), TMsgDlgType::mtError);
+    ShowPasteRefusal(plan);
     return;
   }
   if (!PasteResultHolds(plan)) return;

@@ -235,6 +235,8 @@ class TMyParentGrid : public QTableView {
   // added the missing rows there, and each cell is checked on that copy. Otherwise shows the
   // invalid-count message and returns false. True without a document.
   bool PasteResultHolds(const TPastePlan& plan, const std::function<bool()>& addRows = {});
+  // Shows why a paste is refused, naming the column of its first invalid value by its title.
+  void ShowPasteRefusal(const TPastePlan& plan);
 
   bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
   QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
@@ -251,9 +253,10 @@ class TMyParentGrid : public QTableView {
   void FocusEditor();
   // A right click: commits the edit and opens the popup menu, keeping the selection.
   void RightClick(QMouseEvent& e);
-  // The cells of plan that fail their check once the plan is written into a copy of document.
-  int InvalidInTrial(const TAQVData& document, const TPastePlan& plan,
-                     const std::function<bool()>& addRows);
+  // plan refused (psInvalid) for the cells that fail their check once the plan is written into
+  // a copy of document; psPaste when all pass.
+  TPastePlan JudgeInTrial(const TAQVData& document, const TPastePlan& plan,
+                          const std::function<bool()>& addRows);
   bool InsideGrid(const QWidget* widget) const;
 
   bool mAllowPaste = true;

@@ -643,14 +643,16 @@ void TAQVKaart::UpdateCursor() {
   setCursor(mZoomMode && mData && !IsWindowUndefined() ? Qt::CrossCursor : Qt::ArrowCursor);
 }
 
-QString TAQVKaart::HintAt(QPoint pixel) const {
+TMapHint TAQVKaart::HintAt(QPoint pixel) const {
   if (!mData || !mLayout.Valid) return {};
   const double x = ScreenToWorldX(pixel.x()), y = ScreenToWorldY(pixel.y());
   if (mZoomMode && !IsWindowUndefined()) {
     const double step = SnapStep(mGridSpacing);
     const QPointF corner =
         mFirstCornerSet ? mSecondCorner : QPointF(SnapToStep(x, step), SnapToStep(y, step));
-    return QStringLiteral("x: %1, y: %2").arg(corner.x(), 0, 'f', 0).arg(corner.y(), 0, 'f', 0);
+    const QString text =
+        QStringLiteral("x: %1, y: %2").arg(corner.x(), 0, 'f', 0).arg(corner.y(), 0, 'f', 0);
+    return {text, text};
   }
   const double f = LengthFactor();
   std::vector<THitPoint> wells;
@@ -664,10 +666,13 @@ QString TAQVKaart::HintAt(QPoint pixel) const {
     names.push_back(QString::fromStdString(mData->ObservationWells[j].Name));
   }
   const THitResult hit = HitTest(*mGrid, wells, x, y);
-  if (hit.Kind == THitKind::hkWell) return names[static_cast<std::size_t>(hit.Index)];
+  if (hit.Kind == THitKind::hkWell) {
+    const QString& name = names[static_cast<std::size_t>(hit.Index)];
+    return {name, name};
+  }
   if (hit.Kind != THitKind::hkGrid) return {};
   const QString place = QStringLiteral("x: %1, y: %2").arg(hit.X, 0, 'f', 2).arg(hit.Y, 0, 'f', 2);
-  return place + QStringLiteral("\nDrawdown: %1|").arg(hit.Value, 0, 'f', 3) + place;
+  return {place + QStringLiteral("\nDrawdown: %1").arg(hit.Value, 0, 'f', 3), place};
 }
 
 void TAQVKaart::ShowStatusTip(const QString& text) {
@@ -678,7 +683,7 @@ void TAQVKaart::ShowStatusTip(const QString& text) {
 bool TAQVKaart::event(QEvent* e) {
   if (e->type() == QEvent::ToolTip) {
     auto* help = static_cast<QHelpEvent*>(e);
-    const QString hint = HintAt(help->pos()).section(QLatin1Char('|'), 0, 0);
+    const QString hint = HintAt(help->pos()).Tip;
     if (hint.isEmpty())
       QToolTip::hideText();
     else
@@ -793,9 +798,8 @@ void TAQVKaart::mouseMoveEvent(QMouseEvent* event) {
     mBandVisible = true;
     update();
   }
-  // The status bar shows the hint's long part, the text after its "|" (the whole hint when it
-  // has none); an empty one lets the status bar show the page's hint again.
-  ShowStatusTip(HintAt(pos).section(QLatin1Char('|'), -1));
+  // An empty hint lets the status bar show the page's hint again.
+  ShowStatusTip(HintAt(pos).Status);
 }
 
 void TAQVKaart::mouseReleaseEvent(QMouseEvent* event) {
@@ -933,8 +937,7 @@ void TAQVKaart::ShowAnchoredTexts() {
   mAnimatedTextEdit = nullptr;
   // Not on a hidden map, where the keyboard would go to a page nobody sees; nor for a box moved
   // out of the plot or re-anchored meanwhile.
-  if (edit == nullptr || !isVisible() || !edit->Shown() || edit->Record()->AnchorMode != 1)
-    return;
+  if (edit == nullptr || !isVisible() || !edit->Shown() || edit->Record()->AnchorMode != 1) return;
   edit->Activate();
 }
 

@@ -29,6 +29,14 @@ class TAQVTextEdit;
 // and the text of a focused box).
 enum class TMapRenderTarget : std::uint8_t { rtScreen, rtBitmap, rtSvg };
 
+// What the map says of the point under the mouse: the tooltip's text and the status bar's, kept
+// apart so that no text of the document (a well's name) can move the border between them.
+struct TMapHint {
+  QString Tip;
+  QString Status;
+  friend bool operator==(const TMapHint&, const TMapHint&) = default;
+};
+
 // The map control: the document's model window with its wells and the drawdown contours of one
 // aquifer at one time, over the background images, with grid, boundary, legend and free text
 // boxes. It zooms with a rubber band, animates over time on a timer, exports its grid as XYZ
@@ -128,10 +136,10 @@ class TAQVKaart : public QWidget {
   bool HasPreviousView() const;
   void CancelZoom();
   void UpdateCursor();
-  // The hint under a pixel of the map: a well's name, a grid point's coordinates and drawdown
-  // followed by "|" and the coordinates alone for the status bar, or (in zoom mode) the
-  // snapped corner.
-  QString HintAt(QPoint pixel) const;
+  // The hint under a pixel of the map: a well's name in both; a grid point's coordinates and
+  // drawdown in the tooltip and its coordinates alone in the status bar; in zoom mode the
+  // snapped corner in both. Empty outside the window.
+  TMapHint HintAt(QPoint pixel) const;
 
   // --- Exports ---------------------------------------------------------------------------------
   // Writes the grid as XYZ text through a temporary file; a failure shows "Could not save " +

@@ -61,7 +61,16 @@ TEST(PlanPaste, CountsEveryInvalidValue) {
   EXPECT_EQ(plan.Status, TPasteStatus::psInvalid);
   EXPECT_EQ(plan.InvalidCount, 2);
   EXPECT_TRUE(plan.Cells.empty());
-  EXPECT_EQ(ToText(plan), "The selection contains 2 invalid value(s). Can not paste!");
+  // The second line names the first of them, its column by number or by its title.
+  EXPECT_EQ(plan.FirstInvalid, (TPasteCell{2, 1, "x"}));
+  const std::string refusal = "The selection contains 2 invalid value(s). Can not paste!\n";
+  EXPECT_EQ(ToText(plan), refusal + "First invalid value: row 1, column 3, text \"x\"");
+  EXPECT_EQ(ToText(plan, "Time [d]"),
+            refusal + "First invalid value: row 1, column \"Time [d]\", text \"x\"");
+  // A text too long for a message line is shortened.
+  const TPastePlan longText = PlanPaste(ParsePasteText(std::string(100, 'y')), Bounded(1, 1),
+                                        [](int, int, const std::string&) { return false; });
+  EXPECT_TRUE(ToText(longText).ends_with(", text \"" + std::string(60, 'y') + "...\""));
 }
 
 TEST(PlanPaste, OutsideIsReportedBeforeInvalid) {

@@ -131,7 +131,8 @@ QPoint CheckBoxCentre(QListWidget& list, int i) {
   option.initFrom(list.viewport());
   option.rect = list.visualItemRect(list.item(i));
   option.features |= QStyleOptionViewItem::HasCheckIndicator;
-  return list.style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, &list)
+  return list.style()
+      ->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, &list)
       .center();
 }
 
@@ -252,8 +253,15 @@ TEST_F(TPeriodsPasteTest, PastedRowsAreCheckedAtTheirOwnRow) {
   PasteAt(mGrid, 2, 2, "1.5\r\n0.5\r\n");
   // Start times that are each later than the period before them now, but not than each other.
   PasteAt(mGrid, 2, 2, "30\r\n25\r\n", true);  // from the grid's menu
-  const std::string refusal = "The selection contains 1 invalid value(s). Can not paste!";
-  EXPECT_EQ(mUi.Texts(), (std::vector<std::string>{refusal, refusal}));
+  // A block copied with its title row and decimal commas: the first value that is none is named.
+  PasteAt(mGrid, 2, 2, "Time\tDischarge\r\n0,5\t10,5\r\n");
+  const std::string refusal = "The selection contains 1 invalid value(s). Can not paste!\n";
+  const std::string first = "First invalid value: row 3, column \"Starting time [d]\", text ";
+  EXPECT_EQ(mUi.Texts(),
+            (std::vector<std::string>{
+                refusal + first + "\"0.5\"", refusal + first + "\"25\"",
+                "The selection contains 4 invalid value(s). Can not paste!\nFirst invalid value: "
+                "row 2, column \"Starting time [d]\", text \"Time\""}));
   EXPECT_EQ(mData->PumpingWells[1].StartTime[2], 1.0);
   EXPECT_EQ(mData->PumpingWells[1].StartTime[3], 2.0);
   EXPECT_EQ(mChanges, 0);
@@ -510,7 +518,7 @@ TEST_F(TInputGridsTest, RendersEachGridWithItsColours) {
   for (const auto& [grid, name] : grids) {
     Show(*grid);
     EXPECT_EQ(grid->Cells(0, 1), grid == &aquifers ? "" : "1") << name;  // numbered rows
-    Click(*grid, 0, 1);  // only the aquifer system lets its first column be current
+    Click(*grid, 0, 1);    // only the aquifer system lets its first column be current
     grid->LoadFromData();  // and keeps it current when showing the document afresh
     EXPECT_EQ(grid->Col() == 0, grid == &aquifers) << name;
     Click(*grid, 2, 2);

@@ -29,6 +29,8 @@
 #include <string>
 
 #include "app/gui/AQVFloatEdit.h"
+#include "app/gui/AQVPumpingPeriodsGrid.h"
+#include "app/gui/AQVPumpingWellsGrid.h"
 #include "app/gui/About.h"
 #include "app/gui/CHILDWIN.h"
 #include "app/gui/FEMGridForm.h"
@@ -36,6 +38,7 @@
 #include "app/gui/MAIN.h"
 #include "app/gui/MRUList.h"
 #include "app/gui/Preferences.h"
+#include "app/gui/RemarksMemo.h"
 #include "app/gui/Startup.h"
 #include "app/gui/ToolIcons.h"
 #include "controls/MySpin.h"
@@ -394,8 +397,9 @@ QMenu* OpenBarMenu(QMainWindow& form, const QString& menuTitle, bool byKeyboard)
   QMenuBar* bar = form.menuBar();
   for (QAction* title : bar->actions()) {
     if (title->text().remove('&') != menuTitle) continue;
-    if (byKeyboard)
-      QTest::keySequence(&form, QKeySequence::mnemonic(title->text()));
+    if (byKeyboard)  // from the control that has the keys
+      QTest::keySequence(QApplication::focusWidget() ? QApplication::focusWidget() : &form,
+                         QKeySequence::mnemonic(title->text()));
     else
       QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(title).center());
     QMenu* menu = title->menu();
@@ -496,11 +500,14 @@ TEST_F(FrameWindowsTest, APageChangeSetsTheWindowHintTheStatusBarAndTheHelpOfThe
   // Nothing is fitted yet: Optimize shows so.
   EXPECT_EQ(mForm->Actions().Optimize->icon().pixmap(24).toImage(),
             ToolIcon(TToolIcon::tiOptimize).pixmap(24).toImage());
-  // Opened again behind another window, the file's window comes to the front.
+  // Opened again behind another window, the file's window comes to the front. Each window
+  // brought to the front names its own page in the status bar.
   mForm->FileNewClick();
   ASSERT_NE(mForm->ActiveChild(), &child);
+  EXPECT_EQ(mForm->StatusText(0).toStdString(), "General information");
   ASSERT_TRUE(mForm->OpenFile(mFolder.Path("a.aqv"), false));
   EXPECT_EQ(mForm->ActiveChild(), &child);
+  EXPECT_EQ(mForm->StatusText(0).toStdString(), "Pumping wells");
   EXPECT_EQ(HelpKeywordOf(child.PageControl()->tabBar()), "pumping_wells");
   // A unit picked in the document shows in the status bar at once.
   ClickTab(child, TDocumentPage::dpInfo);
@@ -515,6 +522,14 @@ TEST_F(FrameWindowsTest, APageChangeSetsTheWindowHintTheStatusBarAndTheHelpOfThe
   ChooseMenuItem(*mForm, "Window", "2 " + mForm->MdiArea()->subWindowList()[1]->windowTitle());
   EXPECT_EQ(mForm->StatusText(1).toStdString(), TimeUnitPanelText(other.TimeUnit()));
   EXPECT_EQ(mForm->StatusText(2).toStdString(), LengthUnitPanelText(other.LengthUnit()));
+  // Closed one by one, the window left shows its page's hint, and none the frame's own.
+  ClickTab(*mForm->ActiveChild(), TDocumentPage::dpAquiferSystem);
+  for (const char* left : {"General information", kWelcomeText}) {
+    mForm->ActiveChild()->Data().Saved = true;
+    ChooseMenuItem(*mForm, "File", "Close");
+    QApplication::processEvents();
+    EXPECT_EQ(mForm->StatusText(0).toStdString(), left);
+  }
 }
 
 TEST_F(FrameWindowsTest, HelpThatCannotOpenSaysSoAndNamesThePage) {
@@ -572,6 +587,9 @@ TEST_F(FrameWindowsTest, TheExportMenuFollowsThePageAndTheEditMenuHoldsEveryComm
         return a->isEnabled() && !a->isSeparator();
       });
       EXPECT_EQ(enabled.join(", ").toStdString(), c.Enabled);
+      const QStringList file =
+          MenuTexts(*mForm, "File", byKeyboard, [](const QAction* a) { return a->isEnabled(); });
+      EXPECT_EQ(file.contains("Close"), c.Page >= 0) << "File > Close needs a document";
     }
     // A picture's copy asks its size; the time graph's metafile alone adds the vector drawing.
     for (const QString item : {"as Metafile", "as Bitmap"}) {
@@ -604,6 +622,101 @@ TEST_F(FrameWindowsTest, TheExportMenuFollowsThePageAndTheEditMenuHoldsEveryComm
   EXPECT_FALSE(mForm->findChild<QToolBar*>()->isVisible());
 }
 
+// The Edit menu, opened with the mouse or the keys, offers what the control that has the keys
+// can do: a cell's editor is a text field like the others, a grid acts on its cells. Closed,
+// the menu gives the keys back to that control as it was.
+TEST_F(FrameWindowsTest, TheEditMenuOffersWhatTheControlWithTheKeysCanDo) {
+  ASSERT_TRUE(mForm->OpenFile(mFolder.Path("a.aqv"), false));
+  mUi.Messages.clear();  // the sample's images, which are not there
+  TMDIChild& child = *mForm->ActiveChild();
+  TAQVPumpingWellsGrid& grid = *child.PumpingWellsGrid();
+  const auto cellEditor = [&]() -> QWidget* {
+    ClickTab(child, TDocumentPage::dpPumpingWells);
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {},
+                      grid.visualRect(grid.model()->index(0, 3)).center());
+    if (!grid.IsEditing()) QTest::keyClick(&grid, Qt::Key_F2);
+    return grid.CellEditor();
+  };
+  const struct {
+    const char* Name;
+    std::function<QWidget*()> Focus;  // gives a control the keys and returns it
+    const char* Enabled;
+  } rows[] = {
+      {"a cell's editor, its text selected",
+       [&] {
+         QWidget* editor = cellEditor();
+         QTest::keyClick(editor, Qt::Key_End);
+         QTest::keyClick(editor, Qt::Key_Home, Qt::ShiftModifier);
+         return editor;
+       },
+       "Cut, Copy, Paste, Clear, Select All"},
+      {"a cell's editor, nothing selected",
+       [&] {
+         QWidget* editor = cellEditor();
+         QTest::keyClick(editor, Qt::Key_End);
+         return editor;
+       },
+       "Paste, Select All"},
+      {"a number field, its text selected",
+       [&]() -> QWidget* {
+         ClickTab(child, TDocumentPage::dpAquiferSystem);
+         auto* elevation = child.findChild<QLineEdit*>(QStringLiteral("laElevationEdit"));
+         test::ClickCentre(elevation);
+         QTest::keyClick(elevation, Qt::Key_End);
+         QTest::keyClick(elevation, Qt::Key_Home, Qt::ShiftModifier);
+         return elevation;
+       },
+       "Cut, Copy, Paste, Clear, Select All"},
+      {"the remarks, a word selected",
+       [&]() -> QWidget* {
+         ClickTab(child, TDocumentPage::dpInfo);
+         TRemarksMemo* remarks = child.ProjectRemarksMemo();
+         test::ClickCentre(remarks);
+         QTest::keyClicks(remarks, QStringLiteral("Sand"));
+         QTest::keyClick(remarks, Qt::Key_Home, Qt::ShiftModifier);
+         return remarks;
+       },
+       "Cut, Copy, Paste, Clear, Select All"},
+      {"a grid",
+       [&]() -> QWidget* {
+         cellEditor();
+         QTest::keyClick(grid.CellEditor(), Qt::Key_Escape);
+         return &grid;
+       },
+       "Copy, Paste, Delete row(s), Insert row(s), Select All"},
+  };
+  const auto enabled = [](const QAction* a) { return a->isEnabled() && !a->isSeparator(); };
+  for (const auto& row : rows) {
+    for (const bool byKeyboard : {false, true}) {
+      SCOPED_TRACE(testing::Message() << row.Name << (byKeyboard ? ", keys" : ", mouse"));
+      QApplication::clipboard()->setText(QStringLiteral("12"));
+      QWidget* focus = row.Focus();
+      ASSERT_TRUE(focus != nullptr && focus->hasFocus());
+      EXPECT_EQ(MenuTexts(*mForm, "Edit", byKeyboard, enabled).join(", ").toStdString(),
+                row.Enabled);
+      EXPECT_EQ(QApplication::focusWidget(), focus) << "the keys go back to the control";
+    }
+  }
+  // Edit > Copy chosen by the keys copies the text selected in the cell.
+  QWidget* editor = rows[0].Focus();
+  const QString selected = static_cast<QLineEdit*>(editor)->selectedText();
+  ASSERT_FALSE(selected.isEmpty());
+  ChooseMenuItemByKeys(*mForm, editor, "Edit", "&Copy");
+  EXPECT_EQ(QApplication::clipboard()->text(), selected);
+  ASSERT_TRUE(grid.IsEditing());
+  // Left for another control while the menu bar has the keys, the cell is stored as on any
+  // other exit.
+  QTest::keyClicks(editor, QStringLiteral("5"));
+  QTest::sendKeyEvent(QTest::Press, editor, Qt::Key_Alt, QString(), Qt::AltModifier);
+  QTest::sendKeyEvent(QTest::Release, editor, Qt::Key_Alt, QString(), Qt::NoModifier);
+  ASSERT_TRUE(mForm->menuBar()->hasFocus());
+  test::ClickCentre(child.PumpingPeriodsGrid()->viewport());
+  EXPECT_FALSE(grid.IsEditing());
+  const TAQVData& d = child.Data();
+  EXPECT_DOUBLE_EQ(d.PumpingWells[1].X * d.LengthFactor(), 5.0);
+  EXPECT_TRUE(mUi.Messages.empty());
+}
+
 TEST_F(FrameWindowsTest, TheStatusBarGivesAClosedMenusHintBackAndShowsTheMapsCoordinates) {
   ASSERT_TRUE(mForm->OpenFile(mFolder.Path("a.aqv"), false));
   ClickTab(*mForm->ActiveChild(), TDocumentPage::dpContourPlot);
@@ -616,9 +729,9 @@ TEST_F(FrameWindowsTest, TheStatusBarGivesAClosedMenusHintBackAndShowsTheMapsCoo
   EXPECT_EQ(mForm->StatusText(0), "Piezometric surface drawdown and build-up");
   TAQVKaart* map = mForm->ActiveChild()->Map();
   const QPoint p = map->rect().center() + QPoint(map->width() / 8, 0);  // beside the well
-  ASSERT_TRUE(QTest::qWaitFor([&] { return map->HintAt(p).contains("Drawdown"); }, 5000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return map->HintAt(p).Tip.contains("Drawdown"); }, 5000));
   QTest::mouseMove(map, p);
-  EXPECT_EQ(mForm->StatusText(0), map->HintAt(p).section('\n', 0, 0));  // the coordinates alone
+  EXPECT_EQ(mForm->StatusText(0), map->HintAt(p).Status);  // the coordinates alone
 }
 
 // A folder the save may not write, made here as a path whose folder is a regular file (root

@@ -205,7 +205,7 @@ TEST_F(TEditCycleTest, AReloadWhileTypingKeepsWhatTheEditorShows) {
   Key(grid, Qt::Key_Return);
   EXPECT_EQ(mData->PumpingWells[1].X, 9.0);
   auto& layers = Shown<TAQVConductivitiesGrid>();  // the aquifer system's grid alike
-  Type(layers, 10, 3, "Clay");  // in the lowest layer
+  Type(layers, 10, 3, "Clay");                     // in the lowest layer
   mData->AquitardName[2] = "Peat";
   layers.LoadFromData();
   Key(layers, Qt::Key_Escape);
@@ -241,8 +241,8 @@ TEST_F(TEditCycleTest, ArrowsLeaveTheCellOnlyFromTheEdgesOfTheText) {
   const QPoint beside(5, grid.viewport()->height() - 5);  // below the rows
   QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, beside);
   EXPECT_TRUE(editor->hasFocus());  // the typing goes on
-  Key(grid, Qt::Key_Left);  // caret from the end to between the digits
-  Key(grid, Qt::Key_Left);  // from position 1 to the start: still inside the cell
+  Key(grid, Qt::Key_Left);          // caret from the end to between the digits
+  Key(grid, Qt::Key_Left);          // from position 1 to the start: still inside the cell
   EXPECT_TRUE(grid.IsEditing());
   EXPECT_EQ(editor->cursorPosition(), 0);
   Key(grid, Qt::Key_Left);  // caret at the start: the cell is committed and left
@@ -304,7 +304,9 @@ TEST_F(TEditCycleTest, PasteWithAnInvalidValueChangesNothing) {
   auto& grid = Shown<TAQVConductivitiesGrid>();
   const double kh = mData->Kh[1];
   PasteAt(grid, 3, 2, "-5\tT1\t10\r\n");
-  EXPECT_EQ(mUi.OnlyMessage(), "The selection contains 1 invalid value(s). Can not paste!");
+  EXPECT_EQ(mUi.OnlyMessage(),
+            "The selection contains 1 invalid value(s). Can not paste!\n"
+            "First invalid value: row 2, column \"Kv [m/d]\", text \"-5\"");
   EXPECT_EQ(mData->Kh[1], kh);
   EXPECT_EQ(mChanges, 0);
 }
@@ -315,7 +317,9 @@ TEST_F(TEditCycleTest, PastedLevelsAreJudgedInTheDocumentThePasteMakes) {
   ASSERT_EQ(mData->RowTopLevel(1), 0.0);
   ASSERT_EQ(mData->RowBottomLevel(1), -1.0);
   PasteAt(grid, 1, 1, "-20\r\n-10\r\n");  // the aquifer would be -10 thick
-  EXPECT_EQ(mUi.OnlyMessage(), "The selection contains 1 invalid value(s). Can not paste!");
+  EXPECT_EQ(mUi.OnlyMessage(),
+            "The selection contains 1 invalid value(s). Can not paste!\n"
+            "First invalid value: row 2, column \"Base [m]\", text \"-10\"");
   EXPECT_EQ(mData->DAquitard[1], 1.0);
   EXPECT_EQ(mData->D[1], 1.0);
   EXPECT_EQ(mChanges, 0);

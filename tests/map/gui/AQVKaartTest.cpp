@@ -6,6 +6,7 @@
 #include <QMimeData>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QStatusTipEvent>
 #include <QTest>
 #include <QToolTip>
 #include <algorithm>
@@ -24,6 +25,12 @@
 #include "tests/support/TempFolder.h"
 
 namespace aqv {
+
+void PrintTo(const TMapHint& hint, std::ostream* out) {
+  *out << "tip \"" << hint.Tip.toStdString() << "\", status \"" << hint.Status.toStdString()
+       << "\"";
+}
+
 namespace {
 
 using test::TMapFixture;
@@ -418,32 +425,52 @@ TEST_F(TMapFixture, ComputationErrorStopsTheAnimationWithTheEventAndTheMessage) 
   mUi.Messages.clear();
 }
 
+// Keeps the last status bar text a widget sent.
+class TStatusTips : public QObject {
+ public:
+  QString Last;
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::StatusTip) Last = static_cast<QStatusTipEvent*>(event)->tip();
+    return false;
+  }
+};
+
 TEST_F(TMapFixture, HintShowsTheWellNameOrTheGridDrawdown) {
+  TStatusTips tips;
+  mMap->installEventFilter(&tips);
+  // The tooltip's text where the mouse rests at pixel, and the status bar's as it moves there.
+  const auto shown = [&](QPoint pixel) {
+    QHelpEvent tip(QEvent::ToolTip, pixel, mMap->mapToGlobal(pixel));
+    QCoreApplication::sendEvent(mMap.get(), &tip);
+    QTest::mouseMove(mMap.get(), pixel);
+    return TMapHint{QToolTip::text(), tips.Last};
+  };
+  // A well's name, whatever characters it holds, whole in both.
+  mData->PumpingWells[1].Name = "P1 | north";
   const QPoint well(mMap->WorldToScreenX(-150), mMap->WorldToScreenY(0));
-  EXPECT_EQ(mMap->HintAt(well), QString::fromStdString(mData->PumpingWells[1].Name));
-  // A grid point: its coordinates with two decimals, its drawdown with three; after the "|"
-  // the coordinates again, for the status bar.
+  EXPECT_EQ(shown(well), (TMapHint{"P1 | north", "P1 | north"}));
+  // A grid point: its coordinates with two decimals and its drawdown with three in the tooltip;
+  // the coordinates alone in the status bar.
   const TGridLayout& g = mMap->Grid().Layout();
   const int a = 20, b = 40;
   const QPoint node(mMap->WorldToScreenX(g.NodeX[a]), mMap->WorldToScreenY(g.NodeY[b]));
-  const QString hint = mMap->HintAt(node);
-  const QRegularExpression format(
-      QStringLiteral("^x: (-?\\d+\\.\\d\\d), y: (-?\\d+\\.\\d\\d)\nDrawdown: "
-                     "(-?\\d+\\.\\d\\d\\d)\\|x: \\1, y: \\2$"));
-  const QRegularExpressionMatch m = format.match(hint);
-  ASSERT_TRUE(m.hasMatch()) << hint.toStdString();
+  const TMapHint hint = shown(node);
+  EXPECT_EQ(mMap->HintAt(node), hint);
+  const QRegularExpression format(QStringLiteral(
+      "^x: (-?\\d+\\.\\d\\d), y: (-?\\d+\\.\\d\\d)\nDrawdown: (-?\\d+\\.\\d\\d\\d)$"));
+  const QRegularExpressionMatch m = format.match(hint.Tip);
+  ASSERT_TRUE(m.hasMatch()) << hint.Tip.toStdString();
+  EXPECT_EQ(hint.Status, "x: " + m.captured(1) + ", y: " + m.captured(2));
   const double value = mMap->Grid().Value(g.NodeIndex(a, b));
   EXPECT_NE(value, 0);
   EXPECT_NEAR(m.captured(1).toDouble(), g.NodeX[a], 0.005);
   EXPECT_NEAR(m.captured(2).toDouble(), g.NodeY[b], 0.005);
   EXPECT_NEAR(m.captured(3).toDouble(), value, 0.0005);
-  QHelpEvent tip(QEvent::ToolTip, node, mMap->mapToGlobal(node));
-  QCoreApplication::sendEvent(mMap.get(), &tip);
-  EXPECT_EQ(QToolTip::text(), hint.section('|', 0, 0));  // the tooltip leaves the long part out
-  EXPECT_TRUE(mMap->HintAt(QPoint(2, 2)).isEmpty());
+  EXPECT_EQ(mMap->HintAt(QPoint(2, 2)), TMapHint{});
 }
 
-TEST_F(TMapFixture, DisplayTimesBeyondAThousandYearsAreComputedAtThreeHundredSixtyFiveThousandDays) {
+TEST_F(TMapFixture,
+       DisplayTimesBeyondAThousandYearsAreComputedAtThreeHundredSixtyFiveThousandDays) {
   mMap->SetTime(365000);
   const std::vector<double> capped(mMap->Grid().Values(),
                                    mMap->Grid().Values() + mMap->Grid().ValueCount());
