@@ -161,6 +161,26 @@ TEST_F(AtomicWriteTest, ReadingAFileLongerThanTheLimitIsRefusedFromItsSize) {
   EXPECT_EQ(bytes, "0123456789");
 }
 
+// A test process that crashed or was stopped leaves its folders; the next one removes them,
+// but never a folder of a process still running nor one named otherwise.
+TEST(TTempFolder, RemovesTheFoldersThatEndedTestProcessesLeft) {
+  const test::TTempFolder temp;
+  const pid_t child = ::fork();
+  if (child == 0) ::_exit(0);
+  ::waitpid(child, nullptr, 0);
+  const std::string ended = std::to_string(child), running = std::to_string(::getpid());
+  for (const std::string& name : {"aqv-test-" + ended + "-0", "aqv-test-" + ended + "-0/inner",
+                                  "aqv-test-" + running + "-9", "aqv-test-" + ended,
+                                  "aqv-test-x" + ended + "-1", "other-" + ended + "-2"}) {
+    fs::create_directories(temp.Root() / name);
+  }
+  temp.Write("aqv-test-" + ended + "-3", "a file");
+  std::vector<std::string> kept = temp.Names();
+  std::erase(kept, "aqv-test-" + ended + "-0");
+  test::RemoveFoldersOfEndedTests(temp.Root());
+  EXPECT_EQ(temp.Names(), kept);
+}
+
 TEST(WithDataFileExtension, AddsTheExtensionOnlyToANameWithoutOne) {
   EXPECT_EQ(WithDataFileExtension("/home/ann/test"), "/home/ann/test.aqv");
   EXPECT_EQ(WithDataFileExtension("/home/ann/test.dat"), "/home/ann/test.dat");
