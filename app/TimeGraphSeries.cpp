@@ -259,7 +259,12 @@ void ApplySavedSeriesFormats(TAQVData& data, TChartModel& chart) {
   const bool saved = data.Saved;
   for (int i = 0; i < reach && i < chart.SeriesCount(); ++i) {
     TSeries* series = chart.Series(i);
-    series->Marker().Assign(*data.SavedSeriesMarkers[static_cast<std::size_t>(i)]);
+    const TMarker& marker = *data.SavedSeriesMarkers[static_cast<std::size_t>(i)];
+    // Observed data are drawn by their markers alone. A saved marker that draws nothing in the
+    // place of observed data was a computed curve's in a graph built otherwise (saved before it
+    // was brought up to date); as their style it would hide the observations for good.
+    const bool observed = series->Reference() != nullptr && series->Reference()->Kind == 1;
+    if (!observed || marker.Size() > 0) series->Marker().Assign(marker);
     series->Patterns().Assign(*data.SavedSeriesPatterns[static_cast<std::size_t>(i)]);
     StoreSeriesStyle(data, *series);
   }

@@ -71,7 +71,8 @@ void ResetTimeGraphAxes(TAQVData& data, TChartModel& chart, const TTimeGraphFill
 void ApplyTimeGraphYMinimum(TAQVData& data, TChartModel& chart, const TTimeGraphFill& fill);
 
 // Lays the series formats that the data file kept onto the chart's series, keeps them as the
-// document's curve styles and forgets them.
+// document's curve styles and forgets them. Observed data keep their own marker where the file's
+// would draw none.
 void ApplySavedSeriesFormats(TAQVData& data, TChartModel& chart);
 
 // Stores a series' line (computed curve) or marker (observed data, outside well-flux mode)

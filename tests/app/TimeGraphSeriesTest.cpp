@@ -217,6 +217,16 @@ TEST_F(TimeGraphSeriesTest, FileSeriesFormatsSurviveTheNextRecalculation) {
   EXPECT_EQ(mChart.Series(1)->Marker().Data(),
             (TMarkerData{clFuchsia, 9, TMarkerStyle::msTriangle}));
   EXPECT_EQ(mChart.Series(1)->Patterns().Data(), pointsData);
+  // A file's marker that draws nothing, in the place of observed data, would hide them for good.
+  for (const int size : {6, 0}) {
+    mData->SavedSeriesMarkers.push_back(std::make_unique<TMarker>());
+    mData->SavedSeriesMarkers.back()->SetSize(size);
+    mData->SavedSeriesPatterns.push_back(std::make_unique<TPatterns>());
+  }
+  Fill(true);
+  ApplySavedSeriesFormats(*mData, mChart);
+  EXPECT_EQ(std::tuple(mChart.Series(0)->Marker().Size(), mChart.Series(1)->Marker().Size()),
+            std::tuple(6, 9));
   // In well-flux mode curve 1 is a pumping well: the observation well's look is not its own.
   mData->SetWellFluxMode(true);
   Fill(true);
