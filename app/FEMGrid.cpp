@@ -146,8 +146,9 @@ bool SaveFEMModel(const TAQVGrid& grid, TAQVData& data) {
     return false;
   }
   Globals().SaveDirectory = FolderOf(path);
-  if (!IsSuccess(WriteFEMModelFile(grid, data, path))) {
-    ui.MessageBox("Could not save " + path + "!", TMsgDlgType::mtError, TMsgDlgButtons::mbOK);
+  if (const TFileIOStatus status = WriteFEMModelFile(grid, data, path); !IsSuccess(status)) {
+    ui.MessageBox(SaveFailedText(path, ToText(status)), TMsgDlgType::mtError,
+                  TMsgDlgButtons::mbOK);
     return false;
   }
   return true;

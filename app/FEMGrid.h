@@ -27,8 +27,8 @@ std::string FEMModelText(const TAQVGrid& grid, const TAQVData& data);
 
 // The Save button: a save dialog in the save directory proposing a new name beside the
 // document, ".fem" added to a name without extension (asking before overwriting a file the
-// dialog did not ask about), then the write. A failure shows "Could not save " + path + "!".
-// Returns true when the file was written.
+// dialog did not ask about), then the write. A failure shows "Could not save " + path + "!"
+// with the reason on a second line. Returns true when the file was written.
 bool SaveFEMModel(const TAQVGrid& grid, TAQVData& data);
 
 // The state of the model-generator dialog's buttons, kept apart from the widgets. The mesh

@@ -172,6 +172,39 @@ TTimeGraphFill FillTimeGraphSeries(const TAQVData& data, TChartModel& chart,
   return cursor.Found;
 }
 
+TSeriesLooks KeepSeriesLooks(const TAQVData& data, const TChartModel& chart) {
+  TSeriesLooks looks;
+  looks.WellFluxMode = data.WellFluxMode();
+  for (int i = 0; i < chart.SeriesCount(); ++i) {
+    const TSeries& series = *chart.Series(i);
+    if (const TChartReference* reference = series.Reference()) {
+      looks.Series.push_back({reference->Curve, reference->Layer, reference->Kind,
+                              series.Marker().Data(), series.Patterns().Data()});
+    }
+  }
+  return looks;
+}
+
+void RestoreSeriesLooks(const TAQVData& data, const TSeriesLooks& looks, TChartModel& chart) {
+  if (looks.WellFluxMode != data.WellFluxMode()) return;
+  for (int i = 0; i < chart.SeriesCount(); ++i) {
+    TSeries& series = *chart.Series(i);
+    const TChartReference* reference = series.Reference();
+    if (reference == nullptr) continue;
+    const auto look = std::ranges::find_if(looks.Series, [reference](const TSeriesLook& kept) {
+      return kept.Curve == reference->Curve && kept.Layer == reference->Layer &&
+             kept.Kind == reference->Kind;
+    });
+    if (look == looks.Series.end()) continue;
+    TPatternsData patterns = look->Patterns;
+    if (reference->Kind == 0) {
+      series.Marker().SetData(look->Marker, false);
+      patterns.Border = series.Patterns().Border().Data();
+    }
+    series.Patterns().SetData(patterns, false);
+  }
+}
+
 void SetTimeGraphAxisTitles(const TAQVData& data, TChartModel& chart) {
   TTitle& xTitle = chart.X_Axis.Title();
   if (xTitle.Automatic()) xTitle.SetText("Time [" + data.TimeUnitLabel() + "]");
@@ -226,7 +259,12 @@ void ApplySavedSeriesFormats(TAQVData& data, TChartModel& chart) {
   const bool saved = data.Saved;
   for (int i = 0; i < reach && i < chart.SeriesCount(); ++i) {
     TSeries* series = chart.Series(i);
-    series->Marker().Assign(*data.SavedSeriesMarkers[static_cast<std::size_t>(i)]);
+    const TMarker& marker = *data.SavedSeriesMarkers[static_cast<std::size_t>(i)];
+    // Observed data are drawn by their markers alone. A saved marker that draws nothing in the
+    // place of observed data was a computed curve's in a graph built otherwise (saved before it
+    // was brought up to date); as their style it would hide the observations for good.
+    const bool observed = series->Reference() != nullptr && series->Reference()->Kind == 1;
+    if (!observed || marker.Size() > 0) series->Marker().Assign(marker);
     series->Patterns().Assign(*data.SavedSeriesPatterns[static_cast<std::size_t>(i)]);
     StoreSeriesStyle(data, *series);
   }

@@ -22,6 +22,31 @@ struct TTimeGraphFill {
   int SeriesCount = 0;
 };
 
+// What of a series' look the document does not hold: the marker and fill of a computed curve
+// (the document holds its line), the line and fill of observed data (it holds their marker).
+// The person chose it in the chart's format dialog or it came from the data file.
+struct TSeriesLook {
+  int Curve = 0;
+  int Layer = 0;
+  int Kind = 0;
+  TMarkerData Marker;
+  TPatternsData Patterns;
+};
+
+// The looks of a time graph's series, kept while the series are built anew.
+struct TSeriesLooks {
+  bool WellFluxMode = false;
+  std::vector<TSeriesLook> Series;
+};
+
+// Keeps the looks of the chart's series that carry a reference, before they are cleared.
+TSeriesLooks KeepSeriesLooks(const TAQVData& data, const TChartModel& chart);
+
+// Gives each new series the look kept for the same curve, layer and kind, all but what the
+// document holds. Nothing is given across a switch of well-flux mode, where the same curve
+// number names another well.
+void RestoreSeriesLooks(const TAQVData& data, const TSeriesLooks& looks, TChartModel& chart);
+
 // Fills the time graph from the document's computed curves and observations. With recompute
 // the chart's series are built anew (the chart must hold no series; references starts empty
 // and receives one reference per series); otherwise only the Y values of the existing series
@@ -46,7 +71,8 @@ void ResetTimeGraphAxes(TAQVData& data, TChartModel& chart, const TTimeGraphFill
 void ApplyTimeGraphYMinimum(TAQVData& data, TChartModel& chart, const TTimeGraphFill& fill);
 
 // Lays the series formats that the data file kept onto the chart's series, keeps them as the
-// document's curve styles and forgets them.
+// document's curve styles and forgets them. Observed data keep their own marker where the file's
+// would draw none.
 void ApplySavedSeriesFormats(TAQVData& data, TChartModel& chart);
 
 // Stores a series' line (computed curve) or marker (observed data, outside well-flux mode)

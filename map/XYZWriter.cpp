@@ -49,8 +49,4 @@ TFileIOStatus SaveXYZ(const std::string& path, const TDrawdownGrid& grid) {
   return WriteFileAtomically(path, XYZText(grid));
 }
 
-std::string XYZSaveFailedText(const std::string& path) {
-  return "Could not save " + path + "!";
-}
-
 }  // namespace aqv

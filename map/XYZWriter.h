@@ -17,7 +17,4 @@ std::string XYZText(const TDrawdownGrid& grid);
 // Writes XYZText to path through a temporary file that replaces the old one only when complete.
 [[nodiscard]] TFileIOStatus SaveXYZ(const std::string& path, const TDrawdownGrid& grid);
 
-// The message shown when SaveXYZ fails.
-std::string XYZSaveFailedText(const std::string& path);
-
 }  // namespace aqv

@@ -454,15 +454,15 @@ class TAQVData : public TMyParentData {
   // Saves the document: with saveAs, or without a path, after a save dialog; otherwise after
   // the overwrite question when the file exists. The old file is replaced only by a complete
   // new one. On success Saved is set and OnFileSaved fires; a failure shows
-  // "Could not save " + path + "!" and leaves Saved as it was.
+  // "Could not save " + path + "!" with the reason on a second line and leaves Saved as it was.
   void SaveToFile(bool saveAs);
   // The content the data file carries for this document as it stands: the 2010 form without
   // a chart, the 2012 form with text boxes, else the 2011 form.
   TAQVDataFileContent DataFileContent() const;
   // Writes the curves of the last time-graph computation as an FTH file at fileName. Without
   // valid computed curves it shows "No results to write to FTH file. Update chart first!" and
-  // writes nothing; a failed write shows "Could not save " + fileName + "!" and leaves an
-  // existing file as it was.
+  // writes nothing; a failed write shows "Could not save " + fileName + "!" with the reason on
+  // a second line and leaves an existing file as it was.
   void SaveCurvesAsFTH(const std::string& fileName);
   // The FTH text of the curves of the last computation; empty when there are none.
   std::string CurvesFTHText() const;

@@ -116,8 +116,8 @@ void TAQVData::SaveCurvesAsFTH(const std::string& fileName) {
                                TMsgDlgType::mtError, TMsgDlgButtons::mbOK);
     return;
   }
-  if (!IsSuccess(WriteFileAtomically(fileName, text))) {
-    UserInterface().MessageBox("Could not save " + fileName + "!", TMsgDlgType::mtError,
+  if (const TFileIOStatus status = WriteFileAtomically(fileName, text); !IsSuccess(status)) {
+    UserInterface().MessageBox(SaveFailedText(fileName, ToText(status)), TMsgDlgType::mtError,
                                TMsgDlgButtons::mbOK);
   }
 }

@@ -226,12 +226,18 @@ void TAQVData::SaveToFile(bool saveAs) {
   // An excluded period starting at 0 is written as -1E-31 by the writer itself, so that the
   // table keeps its 0.
   const TDataFileWrite written = WriteDataFile(DataFileContent(), Globals().EditionLabel);
-  if (!written.IsSuccess() || !IsSuccess(WriteFileAtomically(FileName, written.Bytes))) {
+  std::string reason;
+  if (!written.IsSuccess())
+    reason = ToText(written.Status);
+  else if (const TFileIOStatus status = WriteFileAtomically(FileName, written.Bytes);
+           !IsSuccess(status))
+    reason = ToText(status);
+  if (!reason.empty()) {
     const std::string failed = FileName;
     // The document is still the one it was: the next save and the close question aim at the
     // file it came from, not at the name that could not be written.
     FileName = previousName;
-    UserInterface().MessageBox("Could not save " + failed + "!", TMsgDlgType::mtError,
+    UserInterface().MessageBox(SaveFailedText(failed, reason), TMsgDlgType::mtError,
                                TMsgDlgButtons::mbOK);
     return;
   }

@@ -730,6 +730,9 @@ bool TMDIChild::LoadFile(const std::string& fileName) {
     // A refused file leaves a fresh document that the window then closes: nothing of it is
     // validated or computed.
     if (result) {
+      // Series shown before belong to no document now, nor does their look.
+      mChart->ClearSeries();
+      mChartReferences.clear();
       mData->CurvesStale = true;
       mData->SetModified(true);
       // Quietly: the check below, once the grids show the file, names an invalid value.

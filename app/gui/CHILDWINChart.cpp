@@ -45,7 +45,11 @@ void TMDIChild::UpdateChart() {
   TAQVData& d = *mData;
   if (d.Modified()) {
     const bool recompute = !d.CurvesValid;
+    // A new computation (a fit, a change of the model) builds the series anew; the look the
+    // person gave them, or the file did, stays theirs.
+    TSeriesLooks looks;
     if (recompute) {
+      looks = KeepSeriesLooks(d, mChart->Model());
       const TPlacement placement = mChart->Legend().Placement();
       mChart->ClearSeries();
       mChartReferences.clear();
@@ -60,6 +64,7 @@ void TMDIChild::UpdateChart() {
     // would count as changed.
     const TTimeGraphFill fill =
         FillTimeGraphSeries(d, mChart->Model(), mChartReferences, recompute);
+    if (recompute) RestoreSeriesLooks(d, looks, mChart->Model());
     SetTimeGraphAxisTitles(d, mChart->Model());
     // A switch of mode, axis or unit asks for the title and the axes anew.
     if (d.CurvesStale) ResetTimeGraphAxes(d, mChart->Model(), fill);

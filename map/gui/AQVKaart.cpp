@@ -867,9 +867,10 @@ void TAQVKaart::leaveEvent(QEvent* event) {
 // ---- Exports ----------------------------------------------------------------------------------
 
 bool TAQVKaart::SaveContoursAsXYZ(const std::string& path) {
-  if (IsSuccess(SaveXYZ(path, *mGrid))) return true;
+  const TFileIOStatus status = SaveXYZ(path, *mGrid);
+  if (IsSuccess(status)) return true;
   if (mData)
-    mData->UserInterface().MessageBox(XYZSaveFailedText(path), TMsgDlgType::mtError,
+    mData->UserInterface().MessageBox(SaveFailedText(path, ToText(status)), TMsgDlgType::mtError,
                                       TMsgDlgButtons::mbOK);
   return false;
 }

@@ -143,7 +143,7 @@ class TAQVKaart : public QWidget {
 
   // --- Exports ---------------------------------------------------------------------------------
   // Writes the grid as XYZ text through a temporary file; a failure shows "Could not save " +
-  // path + "!" and returns false.
+  // path + "!" with the reason on a second line and returns false.
   bool SaveContoursAsXYZ(const std::string& path);
   // Puts the picture on the clipboard as a bitmap, with its SVG beside it as image/svg+xml; with
   // askSize a size dialog (200..5000 each way) comes first and Cancel copies nothing.

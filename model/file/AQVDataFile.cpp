@@ -24,6 +24,20 @@ std::string_view DataFileHeader(TAQVDataFileForm form) {
   return {};
 }
 
+std::string ToText(TDataFileWriteStatus status) {
+  switch (status) {
+    case TDataFileWriteStatus::dwOK:
+      return {};
+    case TDataFileWriteStatus::dwNotFinite:
+      return "A value of the document is not a finite number.";
+    case TDataFileWriteStatus::dwInvalidContent:
+      return "The document holds more than a data file takes.";
+    case TDataFileWriteStatus::dwNotReadable:
+      return "The written file would not open again.";
+  }
+  return {};
+}
+
 std::string ToText(TDataFileStatus status, std::string_view path, int line) {
   const std::string where = "line " + std::to_string(line) + " of " + std::string(path);
   switch (status) {

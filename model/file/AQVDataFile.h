@@ -313,10 +313,13 @@ enum class TDataFileWriteStatus : std::uint8_t {
 constexpr bool IsSuccess(TDataFileWriteStatus status) {
   return status == TDataFileWriteStatus::dwOK;
 }
+// Why the document could not be written, as a sentence for the second line of the message.
+std::string ToText(TDataFileWriteStatus status);
 
 struct [[nodiscard]] TDataFileWrite {
   TDataFileWriteStatus Status = TDataFileWriteStatus::dwOK;
-  std::string Message;  // detail for the log; the user sees "Could not save " + path + "!"
+  // Detail for the log; the user sees "Could not save " + path + "!" and ToText(Status).
+  std::string Message;
   std::string Bytes;
   bool IsSuccess() const { return aqv::IsSuccess(Status); }
 };

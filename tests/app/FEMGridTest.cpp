@@ -212,7 +212,7 @@ TEST_F(TFEMGridTest, FailedSaveShowsCouldNotSaveAndReportsFailure) {
   mUi.DialogPaths.push_back(path);
   EXPECT_FALSE(SaveFEMModel(mGrid, *mData));
   ASSERT_EQ(mUi.Messages.size(), 1U);
-  EXPECT_EQ(mUi.Messages[0].Text, "Could not save " + path + "!");
+  EXPECT_EQ(mUi.Messages[0].Text, "Could not save " + path + "!\nThe folder does not exist.");
   EXPECT_EQ(mUi.Messages[0].Type, TMsgDlgType::mtError);
 }
 

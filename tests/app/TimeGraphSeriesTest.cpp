@@ -178,7 +178,8 @@ TEST_F(TimeGraphSeriesTest, SeriesFormatsGoBackIntoTheCurveStyles) {
 }
 
 // The series formats of a file were laid on the chart only: the next recalculation built the
-// series from the document's default styles again, and a save wrote those.
+// series from the document's default styles again, and a save wrote those. What the document
+// does not hold (a computed curve's markers, the observed data's line) was lost as well.
 TEST_F(TimeGraphSeriesTest, FileSeriesFormatsSurviveTheNextRecalculation) {
   GiveCurves(1, 3, 0.5);
   auto line = std::make_unique<TPatterns>();
@@ -186,7 +187,11 @@ TEST_F(TimeGraphSeriesTest, FileSeriesFormatsSurviveTheNextRecalculation) {
   line->Border().SetStyle(TPenStyle::psDash);
   line->Border().SetWidth(3);
   auto lineMarker = std::make_unique<TMarker>();
+  const TMarkerData lineMarkerData{clRed, 8, TMarkerStyle::msTriangle};
+  lineMarker->SetData(lineMarkerData);
   auto points = std::make_unique<TPatterns>();
+  points->Border().SetStyle(TPenStyle::psDot);
+  const TPatternsData pointsData = points->Data();
   auto pointMarker = std::make_unique<TMarker>();
   pointMarker->SetColor(clFuchsia);
   pointMarker->SetSize(9);
@@ -201,15 +206,32 @@ TEST_F(TimeGraphSeriesTest, FileSeriesFormatsSurviveTheNextRecalculation) {
   EXPECT_TRUE(mData->SavedSeriesMarkers.empty());
   EXPECT_TRUE(mData->Saved);  // what the file holds is no change
 
+  const TSeriesLooks looks = KeepSeriesLooks(*mData, mChart);
+  mData->SetCurveWidth(1, 1, 4);  // a width chosen meanwhile, in the document
   Fill(true);
+  RestoreSeriesLooks(*mData, looks, mChart);
   const TPen& pen = mChart.Series(0)->Patterns().Border();
-  EXPECT_EQ(pen.Color(), clRed);
-  EXPECT_EQ(pen.Style(), TPenStyle::psDash);
-  EXPECT_EQ(pen.Width(), 3);
-  const TMarker& marker = mChart.Series(1)->Marker();
-  EXPECT_EQ(marker.Color(), clFuchsia);
-  EXPECT_EQ(marker.Size(), 9);
-  EXPECT_EQ(marker.Style(), TMarkerStyle::msTriangle);
+  EXPECT_EQ(std::tuple(pen.Color(), pen.Style(), pen.Width()),
+            std::tuple(clRed, TPenStyle::psDash, 4));
+  EXPECT_EQ(mChart.Series(0)->Marker().Data(), lineMarkerData);
+  EXPECT_EQ(mChart.Series(1)->Marker().Data(),
+            (TMarkerData{clFuchsia, 9, TMarkerStyle::msTriangle}));
+  EXPECT_EQ(mChart.Series(1)->Patterns().Data(), pointsData);
+  // A file's marker that draws nothing, in the place of observed data, would hide them for good.
+  for (const int size : {6, 0}) {
+    mData->SavedSeriesMarkers.push_back(std::make_unique<TMarker>());
+    mData->SavedSeriesMarkers.back()->SetSize(size);
+    mData->SavedSeriesPatterns.push_back(std::make_unique<TPatterns>());
+  }
+  Fill(true);
+  ApplySavedSeriesFormats(*mData, mChart);
+  EXPECT_EQ(std::tuple(mChart.Series(0)->Marker().Size(), mChart.Series(1)->Marker().Size()),
+            std::tuple(6, 9));
+  // In well-flux mode curve 1 is a pumping well: the observation well's look is not its own.
+  mData->SetWellFluxMode(true);
+  Fill(true);
+  RestoreSeriesLooks(*mData, looks, mChart);
+  EXPECT_EQ(mChart.Series(0)->Marker().Size(), 0);
 }
 
 TEST(TimeGraphAxes, LogarithmicTimeAxisMinimumPerUnit) {

@@ -3,10 +3,10 @@
 #include <QApplication>
 #include <QSettings>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <cstdio>
 
 #include "model/AQVElements.h"
+#include "tests/support/TempFolder.h"
 
 // Entry of the journeys: one QApplication on the X11 platform (a virtual screen under
 // xvfb-run), as the program runs, with every per-user settings file moved into a temporary
@@ -24,10 +24,10 @@ int main(int argc, char** argv) {
   QStandardPaths::setTestModeEnabled(true);
   ::testing::InitGoogleTest(&argc, argv);
   QApplication application(argc, argv);
-  QTemporaryDir settingsFolder;
-  if (!settingsFolder.isValid()) return 2;
-  QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsFolder.path());
-  QSettings::setPath(QSettings::IniFormat, QSettings::SystemScope, settingsFolder.path());
+  const aqv::test::TTempFolder settingsFolder;
+  const QString settings = QString::fromStdString(settingsFolder.Root().string());
+  QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings);
+  QSettings::setPath(QSettings::IniFormat, QSettings::SystemScope, settings);
   aqv::ResetGlobals();
   return RUN_ALL_TESTS();
 }

@@ -238,8 +238,7 @@ TEST(XYZ, FailedSaveLeavesTheOldFileAndReportsTheDocumentMessage) {
   EXPECT_EQ(folder.Read("grid.xyz"), XYZText(grid));
   EXPECT_EQ(folder.Names(), std::vector<std::string>{"grid.xyz"});  // no temporary file left
   const std::string missing = folder.Path("no/such/folder/grid.xyz");
-  EXPECT_FALSE(IsSuccess(SaveXYZ(missing, grid)));
-  EXPECT_EQ(XYZSaveFailedText(missing), "Could not save " + missing + "!");
+  EXPECT_EQ(SaveXYZ(missing, grid), TFileIOStatus::fiFolderMissing);
 }
 
 TEST(DrawdownGrid, TimeBeforeEveryPeriodLeavesAnAllZeroGrid) {

@@ -161,7 +161,8 @@ TEST_F(TAQVDataFTHTest, FailedExportKeepsTheOldFileAndSaysSo) {
   SetUpCurves(1);
   std::filesystem::create_directory(mFolder.Root() / "folder.fth");
   mData->SaveCurvesAsFTH(mFolder.Path("folder.fth"));
-  EXPECT_EQ(mUi.OnlyMessage(), "Could not save " + mFolder.Path("folder.fth") + "!");
+  EXPECT_EQ(mUi.OnlyMessage(),
+            "Could not save " + mFolder.Path("folder.fth") + "!\nThere is a folder of that name.");
   EXPECT_EQ(mFolder.Names(), std::vector<std::string>{"folder.fth"});
 }
 

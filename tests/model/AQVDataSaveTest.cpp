@@ -12,6 +12,7 @@
 #include "chart/ChartModel.h"
 #include "model/AQVData.h"
 #include "tests/support/FakeUserInterface.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/TempFolder.h"
 
 namespace aqv {
@@ -420,20 +421,33 @@ TEST_F(TAQVDataSaveTest, FailedSaveLeavesTheOldFileAndReportsTheFailure) {
   std::filesystem::permissions(mFolder.Path("locked.aqv"),
                                static_cast<std::filesystem::perms>(0444));
   std::filesystem::create_directory(mFolder.Root() / "folder.aqv");
-  // A value that is not finite, a file its owner made read-only (mode 444, refused also for
-  // the superuser), a target that is a folder, a folder that does not exist.
-  const std::vector<std::string> targets = {"a.aqv", "locked.aqv", "folder.aqv", "missing/b.aqv"};
-  for (const std::string& target : targets) {
+  // Each failure gives its reason below the message. The reasons are those the superuser meets
+  // too: a file its owner made read-only (mode 444), a folder that refuses new files whoever
+  // asks (/sys), a file-size limit in place of a full disk.
+  const std::pair<std::string, std::string> cases[] = {
+      {"a.aqv", "A value of the document is not a finite number."},
+      {"locked.aqv", "The file is read-only."},
+      {"folder.aqv", "There is a folder of that name."},
+      {"missing/b.aqv", "The folder does not exist."},
+      {"a.aqv/b.aqv", "The folder does not exist."},
+      {"/sys/b.aqv", "The folder may not be written to."},
+      {"full.aqv", "The disk has no room for the file."},
+  };
+  for (const auto& [target, reason] : cases) {
     mUi.Messages.clear();
     mUi.Answers = {TModalResult::mrYes};
     mData = NewDocument();
     if (target == "a.aqv") mData->SetSurfaceLevel(std::numeric_limits<double>::quiet_NaN());
     mData->FileName = mFolder.Path(target);
-    mData->SaveToFile(false);
+    {
+      const test::TFileSizeLimit limit(target == "full.aqv" ? 1000 : RLIM_INFINITY);
+      mData->SaveToFile(false);
+    }
     ASSERT_FALSE(mUi.Messages.empty()) << target;
     EXPECT_EQ(
         std::tuple(mUi.Messages.back().Text, mUi.Messages.back().Type, mData->Saved, mSavedEvents),
-        std::tuple("Could not save " + mFolder.Path(target) + "!", TMsgDlgType::mtError, false, 0))
+        std::tuple("Could not save " + mFolder.Path(target) + "!\n" + reason, TMsgDlgType::mtError,
+                   false, 0))
         << target;
   }
   EXPECT_EQ(mFolder.Read("a.aqv"), "old bytes");

@@ -6,7 +6,6 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -14,6 +13,7 @@
 #include <vector>
 
 #include "platform/QtUserInterface.h"
+#include "tests/support/TempFolder.h"
 
 namespace aqv {
 namespace {
@@ -93,18 +93,18 @@ TEST(QtUserInterface, MessageBoxShowsKindButtonsAndPlainTextAndEscapeAnswersCanc
 }
 
 TEST(QtUserInterface, SaveDialogUsesFilterFolderAndDefaultExtensionAndCancelledOpenKeepsTheName) {
-  QTemporaryDir folder;
-  ASSERT_TRUE(folder.isValid());
+  const test::TTempFolder temp;
+  const QString folder = QString::fromStdString(temp.Root().string());
   TQtUserInterface ui;
   WhenModalShows<QFileDialog>([&](QFileDialog* dialog) {
     EXPECT_EQ(dialog->nameFilters(), (QStringList{"FTH files (*.fth)", "All files (*)"}));
     EXPECT_EQ(dialog->defaultSuffix(), "fth");
-    EXPECT_EQ(QDir(dialog->directory()).canonicalPath(), QDir(folder.path()).canonicalPath());
-    dialog->selectFile(QDir(folder.path()).filePath("curves"));
+    EXPECT_EQ(QDir(dialog->directory()).canonicalPath(), QDir(folder).canonicalPath());
+    dialog->selectFile(QDir(folder).filePath("curves"));
     static_cast<QDialog*>(dialog)->accept();  // runs the file dialog's own accept
   });
   std::string fileName = "proposed.fth";
-  ASSERT_TRUE(ui.SaveDialog(fileName, folder.path().toStdString(),
+  ASSERT_TRUE(ui.SaveDialog(fileName, temp.Root().string(),
                             "FTH files (*.fth)|*.fth|All files (*.*)|*.*", ".fth"));
   EXPECT_EQ(QFileInfo(QString::fromStdString(fileName)).fileName(), "curves.fth");
   // A cancelled open dialog keeps the name.

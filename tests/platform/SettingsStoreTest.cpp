@@ -3,12 +3,12 @@
 #include <QDir>
 #include <QFile>
 #include <QSettings>
-#include <QTemporaryDir>
 #include <climits>
 #include <string>
 #include <vector>
 
 #include "platform/SettingsStore.h"
+#include "tests/support/TempFolder.h"
 
 namespace aqv {
 namespace {
@@ -18,12 +18,9 @@ constexpr std::string_view kDesktop = "Software\\AQV for Windows Lite\\Desktop";
 
 class SettingsStoreTest : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(mFolder.isValid()); }
-  std::string FilePath() const {
-    return QDir(mFolder.path()).filePath("settings.ini").toStdString();
-  }
+  std::string FilePath() const { return mFolder.Path("settings.ini"); }
 
-  QTemporaryDir mFolder;
+  test::TTempFolder mFolder;
 };
 
 TEST_F(SettingsStoreTest, IntegersBooleansAndStringsRoundTrip) {
@@ -202,10 +199,8 @@ TEST_F(SettingsStoreTest, DeleteValueRemovesItAndReportsAbsenceAndSlashInANameIs
 
 TEST_F(SettingsStoreTest, FailedWriteIsReportedNotTakenForSuccess) {
   // A settings file below a plain file can never be written.
-  QFile blocker(QDir(mFolder.path()).filePath("blocker"));
-  ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-  blocker.close();
-  TSettingsStore store(QDir(mFolder.path()).filePath("blocker/settings.ini").toStdString());
+  mFolder.Write("blocker", "");
+  TSettingsStore store(mFolder.Path("blocker/settings.ini"));
   ASSERT_TRUE(store.OpenKey(kDesktop, true));
   EXPECT_FALSE(store.WriteInteger("Left", 1));
   EXPECT_EQ(store.LastStatus(), TSettingsStatus::ssAccessError);

@@ -3,10 +3,10 @@
 #include <QApplication>
 #include <QSettings>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 
 #include "model/AQVElements.h"
 #include "platform/VectorState.h"
+#include "tests/support/TempFolder.h"
 
 // Entry of the widget tests: one QApplication for the whole run, on the offscreen platform
 // unless another is asked for, with every per-user settings file moved into a temporary folder
@@ -17,10 +17,10 @@ int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   QApplication application(argc, argv);
   aqv::ClearUpperVectorState();
-  QTemporaryDir settingsFolder;
-  if (!settingsFolder.isValid()) return 2;
-  QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsFolder.path());
-  QSettings::setPath(QSettings::IniFormat, QSettings::SystemScope, settingsFolder.path());
+  const aqv::test::TTempFolder settingsFolder;
+  const QString settings = QString::fromStdString(settingsFolder.Root().string());
+  QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings);
+  QSettings::setPath(QSettings::IniFormat, QSettings::SystemScope, settings);
   aqv::ResetGlobals();
   return RUN_ALL_TESTS();
 }

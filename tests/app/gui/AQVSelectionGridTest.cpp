@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QHeaderView>
 #include <QPixmap>
 #include <QPushButton>
@@ -14,6 +13,7 @@
 #include "controls/MyColorgrd.h"
 #include "tests/support/DocumentTest.h"
 #include "tests/support/Pixels.h"
+#include "tests/support/ReviewPicture.h"
 
 namespace aqv::test {
 namespace {
@@ -142,10 +142,8 @@ TEST_F(TSelectionGridTest, WithoutAColourGridAClickOnlyComplains) {
 }
 
 TEST_F(TSelectionGridTest, RendersTheDialog) {
-  const QString folder = QDir::temp().filePath("aqv-grids");
-  QDir().mkpath(folder);
   ClickCell(2, 2);
-  EXPECT_TRUE(mForm.grab().save(folder + "/select-curves.png"));
+  EXPECT_TRUE(mForm.grab().save(QString::fromStdString(test::ReviewPath("select-curves.png"))));
   // A curve's layer not chosen is crossed out, from both corners.
   const QImage cells = Grid().viewport()->grab().toImage();
   const QRect open = Grid().visualRect(Grid().model()->index(1, 2));

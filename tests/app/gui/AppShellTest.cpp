@@ -8,7 +8,6 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QRadioButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
@@ -21,6 +20,7 @@
 #include "app/gui/Splash.h"
 #include "controls/MySpin.h"
 #include "tests/support/AnswerDialog.h"
+#include "tests/support/TempFolder.h"
 
 namespace aqv {
 namespace {
@@ -43,8 +43,8 @@ TEST(CheckedPreferences, StoredValuesOutsideTheirRangesFallBackToDefaults) {
 
 class SettingsTest : public ::testing::Test {
  protected:
-  std::string File() const { return mFolder.filePath(QStringLiteral("aqv.ini")).toStdString(); }
-  QTemporaryDir mFolder;
+  std::string File() const { return mFolder.Path("aqv.ini"); }
+  test::TTempFolder mFolder;
 };
 
 TEST_F(SettingsTest, FirstStartReadsDefaultsWithoutFailing) {

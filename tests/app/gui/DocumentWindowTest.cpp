@@ -298,6 +298,44 @@ TEST_F(DocumentWindowTest, TheEndOfAFitActivatesTheWindowAndARejectedReportWarns
   EXPECT_EQ(report->palette().color(QPalette::Text), QColor(Qt::red));
 }
 
+// A fit builds the graph's series anew; the look the file gave them stays, and a save writes
+// it again (the computed curves' markers were saved with size 0, gone at the next open).
+TEST_F(DocumentWindowTest, AFitKeepsTheSeriesLooksOfTheFileAndASaveWritesThem) {
+  test::TTempFolder folder;
+  std::ifstream sample(Sample("v2011.aqv"), std::ios::binary);
+  folder.Write("a.aqv", std::string{std::istreambuf_iterator<char>(sample), {}});
+  ASSERT_TRUE(mWindow->LoadFile(folder.Path("a.aqv")));
+  mUi.Messages.clear();  // the sample's images, which are not there
+  ClickTab(TDocumentPage::dpChart);
+  TMyChart& chart = *mWindow->Chart();
+  const auto looks = [&chart] {
+    std::vector<std::pair<TMarkerData, TPatternsData>> all;
+    for (int i = 0; i < chart.GetSeriesCount(); ++i) {
+      const TSeries& series = *chart.GetSeries(i);
+      all.emplace_back(series.Marker().Data(), series.Patterns().Data());
+    }
+    return all;
+  };
+  const auto seriesLines = [this, &folder] {
+    mUi.Answers = {TModalResult::mrYes};
+    mWindow->Data().SaveToFile(false);
+    const std::string file = folder.Read("a.aqv");
+    const std::size_t from = file.find("=== Chart Series options");
+    return file.substr(from, file.find("=== Pumping well options") - from);
+  };
+  const auto before = looks();
+  ASSERT_FALSE(before.empty());
+  EXPECT_EQ(before[0].first, (TMarkerData{clRed, 8, TMarkerStyle::msTriangle}));
+  const std::string linesBefore = seriesLines();
+  EXPECT_NE(linesBefore.find("\r\nclRed 4 8\r\n"), std::string::npos) << linesBefore;
+  // Whatever its outcome (the sample's two observations carry too few points for its four
+  // parameters), a fit leaves the document changed and the graph computed anew.
+  mWindow->Data().Optimize();
+  EXPECT_FALSE(mWindow->Data().Modified());
+  EXPECT_EQ(looks(), before);
+  EXPECT_EQ(seriesLines(), linesBefore);
+}
+
 // A close during a fit breaks the fit off at once, without a question; then the window closes.
 TEST_F(DocumentWindowTest, ClosingDuringAFitBreaksItOff) {
   ShowNewDocument();

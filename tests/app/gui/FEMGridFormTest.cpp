@@ -235,7 +235,7 @@ TEST_F(TFEMGridFormTest, SaveFailureShowsCouldNotSave) {
   mUi.DialogPaths.push_back(path);
   QTest::mouseClick(mForm->SaveButton(), Qt::LeftButton);
   ASSERT_EQ(mUi.Messages.size(), 1U);
-  EXPECT_EQ(mUi.Messages[0].Text, "Could not save " + path + "!");
+  EXPECT_EQ(mUi.Messages[0].Text, "Could not save " + path + "!\nThe folder does not exist.");
   EXPECT_EQ(mUi.Messages[0].Type, TMsgDlgType::mtError);
 }
 

@@ -744,7 +744,7 @@ TEST_F(FrameWindowsTest, FailedSaveAsLeavesTheDocumentItsOldName) {
   mUi.DialogPaths.push_back(failed);
   mUi.Messages.clear();  // the sample's images, which are not there
   ChooseMenuItem(*mForm, "File", "Save as...");
-  EXPECT_EQ(mUi.OnlyMessage(), "Could not save " + failed + "!");
+  EXPECT_EQ(mUi.OnlyMessage(), "Could not save " + failed + "!\nThe folder does not exist.");
   EXPECT_EQ(child.Data().FileName, mFolder.Path("a.aqv"));
   EXPECT_EQ(child.windowTitle(), caption);
   EXPECT_EQ(mForm->RecentFiles().Count(), 1);

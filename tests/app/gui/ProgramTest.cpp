@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QSettings>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <filesystem>
 #include <tuple>
@@ -12,6 +11,7 @@
 #include "app/gui/MAIN.h"
 #include "app/gui/Splash.h"
 #include "app/gui/Startup.h"
+#include "tests/support/TempFolder.h"
 
 // The program as it starts from its own main: the application object is made by the program,
 // so the test looks on from a routine that Qt runs as that object is made.
@@ -27,11 +27,12 @@ struct TStartSeen {
   std::string Document;  // the file of the frame's document
 };
 TStartSeen gSeen;
-QTemporaryDir* gSettingsFolder = nullptr;
+const test::TTempFolder* gSettingsFolder = nullptr;
 
 void LookOn() {
   // No test may touch the settings of the person running it.
-  QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, gSettingsFolder->path());
+  QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
+                     QString::fromStdString(gSettingsFolder->Root().string()));
   auto* timer = new QTimer(qApp);
   QObject::connect(timer, &QTimer::timeout, [timer, ticks = 0]() mutable {
     TMainForm* frame = nullptr;
@@ -64,8 +65,7 @@ void LookOn() {
 }
 
 TEST(Program, ShowsTheSplashThenTheFrameWithTheFileNamedOnTheCommandLine) {
-  QTemporaryDir settingsFolder;
-  ASSERT_TRUE(settingsFolder.isValid());
+  const test::TTempFolder settingsFolder;
   gSettingsFolder = &settingsFolder;
   qAddPreRoutine(LookOn);
   const std::string file = std::filesystem::canonical(AQV_TEST_DATA_DIR "/v2009.aqv").string();

@@ -488,7 +488,7 @@ TEST_F(TMapFixture, FailedXYZExportShowsTheSaveMessageAndTheClipboardCarriesBitm
   EXPECT_TRUE(mUi.Messages.empty());
   const std::string bad = folder.Path("missing/map.xyz");
   EXPECT_FALSE(mMap->SaveContoursAsXYZ(bad));
-  EXPECT_EQ(mUi.OnlyMessage(), "Could not save " + bad + "!");
+  EXPECT_EQ(mUi.OnlyMessage(), "Could not save " + bad + "!\nThe folder does not exist.");
   mUi.Messages.clear();
   // The clipboard carries the bitmap and the SVG.
   mMap->CopyToClipboard(false);

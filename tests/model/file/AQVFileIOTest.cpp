@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <string>
@@ -10,6 +12,7 @@
 #include <vector>
 
 #include "model/file/AQVFileIO.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/TempFolder.h"
 
 namespace aqv {
@@ -50,9 +53,10 @@ TEST_F(AtomicWriteTest, WritesANewFileOrReplacesAnOldOneKeepingItsRightsAndLeave
 
 TEST_F(AtomicWriteTest, TargetThatIsAFolderOrInAMissingFolderFailsAndCreatesNothing) {
   fs::create_directories(mFolder.Root() / "folder.aqv" / "inside");
-  EXPECT_FALSE(IsSuccess(WriteFileAtomically(PathOf("folder.aqv"), "data")));
+  EXPECT_EQ(WriteFileAtomically(PathOf("folder.aqv"), "data"), TFileIOStatus::fiIsFolder);
   EXPECT_TRUE(fs::is_directory(mFolder.Root() / "folder.aqv" / "inside"));
-  EXPECT_EQ(WriteFileAtomically(PathOf("no/such/doc.aqv"), "data"), TFileIOStatus::fiOpenFailed);
+  EXPECT_EQ(WriteFileAtomically(PathOf("no/such/doc.aqv"), "data"),
+            TFileIOStatus::fiFolderMissing);
   EXPECT_EQ(Entries(), std::vector<std::string>{"folder.aqv"}) << "nothing else was created";
 }
 
@@ -60,27 +64,69 @@ TEST_F(AtomicWriteTest, ReadOnlyFolderFailsAndLeavesTheOldFileIntact) {
   if (::geteuid() == 0) GTEST_SKIP() << "the superuser writes into read-only folders";
   ASSERT_EQ(WriteFileAtomically(PathOf("doc.aqv"), "old"), TFileIOStatus::fiOK);
   fs::permissions(mFolder.Root(), fs::perms::owner_read | fs::perms::owner_exec);
-  EXPECT_EQ(WriteFileAtomically(PathOf("doc.aqv"), "new"), TFileIOStatus::fiOpenFailed);
+  EXPECT_EQ(WriteFileAtomically(PathOf("doc.aqv"), "new"), TFileIOStatus::fiNotPermitted);
   fs::permissions(mFolder.Root(), fs::perms::owner_all, fs::perm_options::add);
   EXPECT_EQ(Contents("doc.aqv"), "old");
   EXPECT_EQ(Entries(), std::vector<std::string>{"doc.aqv"});
 }
 
-// A disk that fills up halfway through the save: the file-size limit makes the write fail
-// after its first bytes, which any user can arrange (unlike a read-only folder for root).
+// A disk that fills up halfway through the save, which a file-size limit stands in for.
 TEST_F(AtomicWriteTest, WriteFailingHalfwayLeavesTheOldFileAndNoTemporaryFile) {
   ASSERT_EQ(WriteFileAtomically(PathOf("doc.aqv"), "old"), TFileIOStatus::fiOK);
-  const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-  rlimit previous{};
-  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &previous), 0);
-  rlimit small = previous;
-  small.rlim_cur = 1000;
-  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-  const TFileIOStatus status = WriteFileAtomically(PathOf("doc.aqv"), std::string(5000, 'x'));
-  ::setrlimit(RLIMIT_FSIZE, &previous);
-  std::signal(SIGXFSZ, previousHandler);
+  TFileIOStatus status = TFileIOStatus::fiOK;
+  {
+    const test::TFileSizeLimit limit(1000);
+    status = WriteFileAtomically(PathOf("doc.aqv"), std::string(5000, 'x'));
+  }
   EXPECT_EQ(std::tuple(status, Contents("doc.aqv"), Entries()),
-            std::tuple(TFileIOStatus::fiWriteFailed, "old", std::vector<std::string>{"doc.aqv"}));
+            std::tuple(TFileIOStatus::fiNoSpace, "old", std::vector<std::string>{"doc.aqv"}));
+}
+
+// A save killed halfway leaves its temporary file; the next save of that document takes it
+// away, but no file of a save still running, of another document or of another name.
+TEST_F(AtomicWriteTest, ASaveClearsTheTemporaryFilesThatKilledSavesOfItsDocumentLeft) {
+  ASSERT_EQ(WriteFileAtomically(PathOf("doc.aqv"), "old"), TFileIOStatus::fiOK);
+  // Returns the process number of a save of name killed in the middle of its write.
+  const auto killedSave = [this](const std::string& name) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+      // The file-size limit's signal ends the child inside its write, leaving no core.
+      rlimit limit{};
+      ::getrlimit(RLIMIT_CORE, &limit);
+      limit.rlim_cur = 0;
+      ::setrlimit(RLIMIT_CORE, &limit);
+      ::getrlimit(RLIMIT_FSIZE, &limit);
+      limit.rlim_cur = 1000;
+      ::setrlimit(RLIMIT_FSIZE, &limit);
+      std::signal(SIGXFSZ, SIG_DFL);
+      std::ignore = WriteFileAtomically(PathOf(name), std::string(5000, 'x'));
+      ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFSIGNALED(status));
+    return std::to_string(child);
+  };
+  const std::string killed = killedSave("doc.aqv");
+  const std::string other = killedSave("other.aqv");
+  std::vector<std::string> left = Entries();
+  ASSERT_EQ(left.size(), 3u);
+  const std::string leftover = left[0];  // its count came from this process's
+  ASSERT_EQ(leftover.rfind(".doc.aqv." + killed + ".", 0), 0u) << leftover;
+  ASSERT_EQ(left[1].rfind(".other.aqv." + other + ".", 0), 0u) << left[1];
+  const std::string running = std::to_string(::getpid());
+  for (const std::string& name :
+       {"." + running + ".doc.aqv.tmp", ".doc.aqv." + killed + ".tmp",
+        ".doc.aqv." + running + ".99.tmp", ".doc.aqv.x" + killed + ".0.tmp",
+        "doc.aqv." + killed + ".1.tmp"}) {
+    mFolder.Write(name, "not ours");
+  }
+  fs::create_directory(mFolder.Root() / (".doc.aqv." + killed + ".123456789.tmp"));
+  std::vector<std::string> kept = Entries();
+  std::erase(kept, leftover);
+  ASSERT_EQ(WriteFileAtomically(PathOf("doc.aqv"), "new"), TFileIOStatus::fiOK);
+  EXPECT_EQ(Entries(), kept);
+  EXPECT_EQ(Contents("doc.aqv"), "new");
 }
 
 TEST_F(AtomicWriteTest, SavingThroughALinkKeepsTheLink) {
@@ -113,6 +159,26 @@ TEST_F(AtomicWriteTest, ReadingAFileLongerThanTheLimitIsRefusedFromItsSize) {
   EXPECT_TRUE(bytes.empty());
   EXPECT_EQ(ReadWholeFile(PathOf("doc.aqv"), bytes, 10), TFileIOStatus::fiOK);
   EXPECT_EQ(bytes, "0123456789");
+}
+
+// A test process that crashed or was stopped leaves its folders; the next one removes them,
+// but never a folder of a process still running nor one named otherwise.
+TEST(TTempFolder, RemovesTheFoldersThatEndedTestProcessesLeft) {
+  const test::TTempFolder temp;
+  const pid_t child = ::fork();
+  if (child == 0) ::_exit(0);
+  ::waitpid(child, nullptr, 0);
+  const std::string ended = std::to_string(child), running = std::to_string(::getpid());
+  for (const std::string& name : {"aqv-test-" + ended + "-0", "aqv-test-" + ended + "-0/inner",
+                                  "aqv-test-" + running + "-9", "aqv-test-" + ended,
+                                  "aqv-test-x" + ended + "-1", "other-" + ended + "-2"}) {
+    fs::create_directories(temp.Root() / name);
+  }
+  temp.Write("aqv-test-" + ended + "-3", "a file");
+  std::vector<std::string> kept = temp.Names();
+  std::erase(kept, "aqv-test-" + ended + "-0");
+  test::RemoveFoldersOfEndedTests(temp.Root());
+  EXPECT_EQ(temp.Names(), kept);
 }
 
 TEST(WithDataFileExtension, AddsTheExtensionOnlyToANameWithoutOne) {
