@@ -76,6 +76,13 @@ TEST_F(MapImagePainterMap, ChangedImagesAreBlendedAgainBeforeTheyAreDrawn) {
   image.save(QString::fromStdString(test::ReviewPath("map-image-removed.png")));
   EXPECT_EQ(colourAt(image, -360, 260), QColor(Qt::white));
   EXPECT_EQ(colourAt(image, 140, -140), QColor(Qt::blue));
+  // With the last image gone and only an entry left that could not be loaded, the composite
+  // made before is not drawn either.
+  mData->BackgroundFiles = {{true, red, true}};
+  mMap->Images().DeleteImage(0);
+  ASSERT_TRUE(mMap->Images().BuildComposite().IsSuccess());
+  mMap->RefreshBackground();
+  EXPECT_EQ(colourAt(mMap->RenderImage(QSize(700, 500)), 140, -140), QColor(Qt::white));
 }
 
 // An orthophoto of 10000 x 10000 pixels, 0.1 m each over the whole window, loads through
