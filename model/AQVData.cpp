@@ -232,7 +232,6 @@ void TAQVData::ResetToDefaults() {
   BackgroundColor = clWhite;
   ShowBackgroundImages = false;
   BackgroundFiles.clear();
-  UnloadedBackgroundFiles.clear();
   ImagesUnavailable = false;
 
   Notify();

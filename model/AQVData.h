@@ -415,21 +415,9 @@ class TAQVData : public TMyParentData {
   bool ShowBackgroundImages = false;
   int BackgroundTransparency = 50;
   TColor BackgroundColor = clWhite;
+  // The file's list of images, in its order. The map holds one image for each entry that is
+  // not Unloaded, in the same order.
   TBackgroundFiles BackgroundFiles;
-  // An entry of the file's image list that could not be loaded (a drive not there today, a
-  // folder, a damaged image), at its 0-based Position in the list a save writes.
-  struct TUnloadedBackgroundFile {
-    std::size_t Position = 0;
-    TBackgroundFile File;
-  };
-  // Not shown and not in BackgroundFiles, but every save writes them back in their places, so
-  // that the file keeps what it had. Ascending by Position.
-  std::vector<TUnloadedBackgroundFile> UnloadedBackgroundFiles;
-  // The list a save writes: BackgroundFiles with the unloaded entries in their places.
-  TBackgroundFiles AllBackgroundFiles() const;
-  // Moves entry index (0-based) of BackgroundFiles to the unloaded entries; the list a save
-  // writes stays as it was.
-  void SetBackgroundFileUnloaded(int index);
   bool ImagesUnavailable = false;
   std::vector<std::unique_ptr<TAQVTextBoxRecord>> TextBoxes;
   TAQVTextBoxRecord* SelectedTextBox = nullptr;  // not owned

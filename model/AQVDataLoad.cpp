@@ -1,11 +1,8 @@
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
 
 #include "chart/ChartModel.h"
 #include "model/AQVData.h"
 #include "model/file/AQVFileIO.h"
-#include "model/file/WorldFile.h"
 
 namespace aqv {
 
@@ -15,11 +12,6 @@ namespace {
 // automatic when the file was written.
 constexpr double kChosenIntervalLimit = 1E-8;
 
-// Heads the list of the images that could not be loaded, one line each.
-constexpr const char* kUnloadedImagesText =
-    "These background images could not be loaded. They are not shown, and a save keeps them in "
-    "the file:";
-
 bool CarriesTimeGraph(TAQVDataFileForm form) {
   return form == TAQVDataFileForm::df2011 || form == TAQVDataFileForm::df2012;
 }
@@ -28,21 +20,6 @@ bool CarriesTimeGraph(TAQVDataFileForm form) {
 // image entries) is a few megabytes; a file far longer than that is no data file, and reading
 // it whole would cost its size several times over.
 constexpr std::int64_t kMaxDataFileBytes = std::int64_t{64} << 20;
-
-bool FileExists(const std::string& path) {
-  std::error_code error;
-  return !path.empty() && std::filesystem::exists(path, error);
-}
-
-// Why an image of the document's list cannot be shown, or empty while the image and the world
-// file that places it are both there.
-std::string WhyNotLoadable(const std::string& image) {
-  const std::string world = GetWorldFileName(image);
-  if (!FileExists(image)) return "the image file does not exist";
-  if (world.empty()) return "no world file belongs to an image of this kind";
-  if (!FileExists(world)) return "its world file " + world + " does not exist";
-  return {};
-}
 
 // Only the five fields that a pattern line carries; the pen's mode stays as the chart has it.
 void ApplyPatterns(TPatterns& patterns, const TPatternsData& data) {
@@ -146,7 +123,6 @@ void TAQVData::ApplyDataFileContent(const TAQVDataFileContent& content) {
   RelStoppingCriterion = 0.0001;
   AbsStoppingCriterion = 0.0001;
   BackgroundFiles.clear();
-  UnloadedBackgroundFiles.clear();
 
   ApplyHead(content);
   ApplyAquiferSystem(content);
@@ -332,22 +308,9 @@ void TAQVData::ApplyImagesAndTexts(const TAQVDataFileContent& content) {
   if (content.Form >= TAQVDataFileForm::df2010) {
     BackgroundTransparency = content.BackgroundTransparency;
     ShowBackgroundImages = content.ShowBackgroundImages;
-    // An image is shown only while it and the world file that places it are both there. The
-    // others are named, and kept for the file: an image on a drive that is not there today
-    // would otherwise be lost from the document for good at the next save.
-    std::string missing;
-    for (std::size_t k = 0; k < content.BackgroundFiles.size(); ++k) {
-      const TBackgroundFile& file = content.BackgroundFiles[k];
-      const std::string why = WhyNotLoadable(file.FileName);
-      if (why.empty()) {
-        BackgroundFiles.push_back(file);
-      } else {
-        UnloadedBackgroundFiles.push_back({k, file});
-        missing += "\n" + file.FileName + ": " + why;
-      }
-    }
-    if (!missing.empty())
-      ShowFileMessage(kUnloadedImagesText + missing, false, TMsgDlgType::mtWarning);
+    // The whole list, also images that cannot be shown today (a drive not mounted): the
+    // window that shows the images names those and keeps them in their places.
+    BackgroundFiles = content.BackgroundFiles;
   }
   if (content.MapOptions) {
     MapOptions.DrawingOptions = TBoundaryGridDrawing();
@@ -364,27 +327,6 @@ void TAQVData::ApplyImagesAndTexts(const TAQVDataFileContent& content) {
     static_cast<TAQVTextBoxProperties&>(*record) = box;
     TextBoxes.push_back(std::move(record));
   }
-}
-
-TBackgroundFiles TAQVData::AllBackgroundFiles() const {
-  TBackgroundFiles all = BackgroundFiles;
-  for (const TUnloadedBackgroundFile& entry : UnloadedBackgroundFiles) {
-    const std::size_t at = std::min(entry.Position, all.size());
-    all.insert(all.begin() + static_cast<std::ptrdiff_t>(at), entry.File);
-  }
-  return all;
-}
-
-void TAQVData::SetBackgroundFileUnloaded(int index) {
-  if (index < 0 || index >= static_cast<int>(BackgroundFiles.size())) return;
-  // The entry's place in the written list: its index, moved on by every unloaded entry that
-  // the merge puts before it.
-  std::size_t position = static_cast<std::size_t>(index);
-  auto after = UnloadedBackgroundFiles.begin();
-  for (; after != UnloadedBackgroundFiles.end() && after->Position <= position; ++after) ++position;
-  UnloadedBackgroundFiles.insert(after,
-                                 {position, BackgroundFiles[static_cast<std::size_t>(index)]});
-  BackgroundFiles.erase(BackgroundFiles.begin() + index);
 }
 
 void TAQVData::InitAfterLoad() {

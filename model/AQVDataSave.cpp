@@ -181,7 +181,7 @@ TAQVDataFileContent TAQVData::DataFileContent() const {
   c.SavedContourInterval = SavedContourInterval;
   c.BackgroundTransparency = BackgroundTransparency;
   c.ShowBackgroundImages = ShowBackgroundImages;
-  c.BackgroundFiles = AllBackgroundFiles();
+  c.BackgroundFiles = BackgroundFiles;
   c.MapOptions = TDataFileMapOptions{
       MapOptions.DrawingOptions.Contains(TBoundaryGridDrawingOptions::dbgBoundary),
       MapOptions.DrawingOptions.Contains(TBoundaryGridDrawingOptions::dbgGrid),

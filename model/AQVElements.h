@@ -43,8 +43,9 @@ TFileVersionStrings GetFileVersionStrings();
 
 // One entry of a document's list of background images.
 struct TBackgroundFile {
-  bool Checked = false;  // the image is shown
-  std::string FileName;  // path of the image file
+  bool Checked = false;   // the image is shown
+  std::string FileName;   // path of the image file
+  bool Unloaded = false;  // it could not be loaded: not on the map, but kept in its place
   friend bool operator==(const TBackgroundFile&, const TBackgroundFile&) = default;
 };
 using TBackgroundFiles = std::vector<TBackgroundFile>;

@@ -33,6 +33,73 @@ namespace {
 // The map's "no level" value of the lowest and highest contour.
 constexpr double kNoContourLevel = -9999;
 
+// Heads the one warning that names the background images that could not be loaded, one a line.
+constexpr const char* kUnloadedImagesText =
+    "These background images could not be loaded. They are not shown, and a save keeps them in "
+    "the file:";
+
+// The entry of list for fileName (exact comparison; the last one counts), or nullptr.
+const TBackgroundFile* FindEntry(const TBackgroundFiles& list, const std::string& fileName) {
+  const TBackgroundFile* found = nullptr;
+  for (const TBackgroundFile& entry : list)
+    if (entry.FileName == fileName) found = &entry;
+  return found;
+}
+
+// Deletes from images, which hold one image per loaded entry of before, the images of the
+// entries that files leaves out or marks unloaded.
+void DropLeavingImages(TMapImage& images, const TBackgroundFiles& before,
+                       const TBackgroundFiles& files) {
+  int image = images.Count();
+  for (auto entry = before.rbegin(); entry != before.rend(); ++entry) {
+    if (entry->Unloaded) continue;
+    const TBackgroundFile* chosen = FindEntry(files, entry->FileName);
+    if (--image >= 0 && (chosen == nullptr || chosen->Unloaded)) images.DeleteImage(image);
+  }
+}
+
+// Returns the list files as it loads into images, which hold the images of before's loaded
+// entries that stay, in order. An entry whose image is there keeps it; a new one, or a kept
+// one added again, is loaded. The map draws its images in the list's order, so the images
+// after one loaded in between are loaded again after it. A new file that does not load is
+// left out with its message; an entry of before stays in its place, named in one warning.
+TBackgroundFiles LoadImageList(TMapImage& images, const TBackgroundFiles& before,
+                               const TBackgroundFiles& files, TUserInterface& ui) {
+  TBackgroundFiles list;
+  std::string stillUnloaded;
+  int next = 0;  // the image of the next entry that loads
+  for (const TBackgroundFile& file : files) {
+    const TBackgroundFile* old = FindEntry(before, file.FileName);
+    TBackgroundFile entry{file.Checked, file.FileName,
+                          old != nullptr && old->Unloaded && file.Unloaded};
+    if (entry.Unloaded || (old != nullptr && next < images.Count() &&
+                           images.Image(next).FileName() == file.FileName)) {
+      if (!entry.Unloaded) images.SetImageVisible(next++, file.Checked);
+      list.push_back(entry);
+      continue;
+    }
+    while (images.Count() > next) images.DeleteImage(images.Count() - 1);
+    const TImageLoadStatus status = images.AddImage(file.FileName);
+    if (status.IsSuccess()) {
+      if (!status.Message.empty())
+        ui.MessageBox(status.Message, TMsgDlgType::mtWarning, TMsgDlgButtons::mbOK);
+      images.SetImageVisible(next++, file.Checked);
+      list.push_back(entry);
+    } else if (old != nullptr) {
+      entry.Unloaded = true;
+      list.push_back(entry);
+      stillUnloaded += "\n" + status.Message;
+    } else {
+      ui.MessageBox(status.Message, TMsgDlgType::mtError, TMsgDlgButtons::mbOK);
+    }
+  }
+  while (images.Count() > next) images.DeleteImage(images.Count() - 1);
+  if (!stillUnloaded.empty())
+    ui.MessageBox(kUnloadedImagesText + stillUnloaded, TMsgDlgType::mtWarning,
+                  TMsgDlgButtons::mbOK);
+  return list;
+}
+
 QString LevelText(double level) {
   if (level == kNoContourLevel) return {};
   return QString::fromStdString(FloatToStrTrim(7, 100000, level, Globals().DecimalSeparator));
@@ -347,49 +414,32 @@ void TMDIChild::RepaintMap() {
 void TMDIChild::LoadBackgroundImages() {
   TAQVData& d = *mData;
   d.ImagesUnavailable = false;
+  for (TBackgroundFile& entry : d.BackgroundFiles) entry.Unloaded = false;  // each is tried
   BeginBusy();
   const TMapImageLoadReport report = mMap->LoadBackgroundImages();
   EndBusy();
-  // Files that could not be loaded (each named by the map) or were not tried after a cancel
-  // leave the shown list, which stays in step with the map's images, and are kept for the file.
-  const int tried = mMap->Images().Count() + static_cast<int>(report.Failures.size());
-  for (int i = static_cast<int>(d.BackgroundFiles.size()) - 1; i >= tried; --i)
-    d.SetBackgroundFileUnloaded(i);
-  for (auto it = report.Failures.rbegin(); it != report.Failures.rend(); ++it)
-    d.SetBackgroundFileUnloaded(it->Index);
+  // Files that could not be loaded, and those not tried after a cancel, stay in their places
+  // for the file; the map holds the others, in the same order.
+  const std::size_t tried =
+      static_cast<std::size_t>(mMap->Images().Count()) + report.Failures.size();
+  for (std::size_t i = tried; i < d.BackgroundFiles.size(); ++i)
+    d.BackgroundFiles[i].Unloaded = true;
+  std::string named;
+  for (const TMapImageLoadReport::TFailure& failure : report.Failures) {
+    d.BackgroundFiles.at(static_cast<std::size_t>(failure.Index)).Unloaded = true;
+    if (failure.Status.Code != TImageLoadResult::lrCancelled)
+      named += "\n" + failure.Status.Message;
+  }
+  if (!named.empty())
+    mUi->MessageBox(kUnloadedImagesText + named, TMsgDlgType::mtWarning, TMsgDlgButtons::mbOK);
   mMap->update();
 }
 
 void TMDIChild::ImportImageFiles(const TBackgroundFiles& files) {
   TAQVData& d = *mData;
   TMapImage& images = mMap->Images();
-  // Entries kept take their shown flag from the dialog; the others leave the list and the map.
-  for (int i = static_cast<int>(d.BackgroundFiles.size()) - 1; i >= 0; --i) {
-    TBackgroundFile& entry = d.BackgroundFiles[static_cast<std::size_t>(i)];
-    const TBackgroundFile* match = nullptr;
-    for (const TBackgroundFile& f : files)
-      if (f.FileName == entry.FileName) match = &f;
-    if (match != nullptr) {
-      entry.Checked = match->Checked;
-      if (i < images.Count()) images.SetImageVisible(i, entry.Checked);
-    } else {
-      if (i < images.Count()) images.DeleteImage(i);
-      d.BackgroundFiles.erase(d.BackgroundFiles.begin() + i);
-    }
-  }
-  for (const TBackgroundFile& f : files) {
-    bool listed = false;
-    for (const TBackgroundFile& entry : d.BackgroundFiles) listed |= entry.FileName == f.FileName;
-    if (listed) continue;
-    const TImageLoadStatus status = images.AddImage(f.FileName);
-    if (!status.Message.empty())
-      mUi->MessageBox(status.Message,
-                      status.IsSuccess() ? TMsgDlgType::mtWarning : TMsgDlgType::mtError,
-                      TMsgDlgButtons::mbOK);
-    if (!status.IsSuccess()) continue;
-    d.BackgroundFiles.push_back(f);
-    images.SetImageVisible(images.Count() - 1, f.Checked);
-  }
+  DropLeavingImages(images, d.BackgroundFiles, files);
+  d.BackgroundFiles = LoadImageList(images, d.BackgroundFiles, files, *mUi);
   for (const TBackgroundFile& entry : d.BackgroundFiles)
     if (entry.Checked) d.ShowBackgroundImages = true;
   d.ImagesUnavailable = false;

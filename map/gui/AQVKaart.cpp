@@ -295,8 +295,6 @@ TMapImageLoadReport TAQVKaart::LoadBackgroundImages() {
   mImages.SetProgressCallback(ProgressCallback());
   report = mImages.LoadFiles(mData->BackgroundFiles);
   TUserInterface& ui = mData->UserInterface();
-  for (const auto& failure : report.Failures)
-    ui.MessageBox(failure.Status.Message, TMsgDlgType::mtError, TMsgDlgButtons::mbOK);
   for (const std::string& warning : report.Warnings)
     ui.MessageBox(warning, TMsgDlgType::mtWarning, TMsgDlgButtons::mbOK);
   const TImageLoadStatus built = mImages.BuildComposite();
@@ -332,8 +330,8 @@ void TAQVKaart::DrawBackground(QPainter& p) {
         p.drawImage(windowPixels, RasterToQImage(preview));
       }
     }
-  } else if (mData->ShowBackgroundImages && !mData->BackgroundFiles.empty() &&
-             !mData->ImagesUnavailable && mImages.HasComposite()) {
+  } else if (mData->ShowBackgroundImages && mImages.Count() > 0 && !mData->ImagesUnavailable &&
+             mImages.HasComposite()) {
     const int transparency = std::clamp(mData->BackgroundTransparency, 0, 100);
     if (mBlendedImage.isNull() || mImages.Blended().Empty() ||
         transparency != mBlendedTransparency || mData->BackgroundColor != mBlendedColor) {
@@ -1092,7 +1090,7 @@ void TAQVKaart::TextChanged() {
 void TAQVKaart::BeginPreview() {
   mPreview = true;
   mPreviewTransparency = mData ? std::clamp(mData->BackgroundTransparency, 0, 100) : 50;
-  if (mData && !mData->BackgroundFiles.empty() && !mData->ImagesUnavailable) {
+  if (mData && mImages.Count() > 0 && !mData->ImagesUnavailable) {
     const TMapWindow w = Window();
     // The window's pixels lie within the map's own.
     mImages.CropToWindow({w.X1, w.Y1, w.X2, w.Y2}, width(), height());

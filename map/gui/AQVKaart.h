@@ -58,8 +58,10 @@ class TAQVKaart : public QWidget {
   void SetData(TAQVData* data);
   TMapImage& Images() { return mImages; }
   // Loads the document's background files into the image set and builds and blends the
-  // composite, with the shared progress window; a file that fails is reported through the
-  // document's user interface. ImagesUnavailable is set when no composite results.
+  // composite, with the shared progress window. The files that fail are returned for the
+  // caller to name; a damaged image that shows in part, and a composite that cannot be made,
+  // are reported through the document's user interface. ImagesUnavailable is set when no
+  // composite results.
   TMapImageLoadReport LoadBackgroundImages();
   // Blends the composite again when the document's transparency or colour changed since the
   // last blend (never done while painting), then repaints.

@@ -1,13 +1,12 @@
 #include "map/gui/FilesSelection.h"
 
 #include <QFileDialog>
-#include <QFileInfo>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
-#include <QStatusBar>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <charconv>
@@ -34,6 +33,21 @@ constexpr const char* kPanelCaptions[4] = {
     "X pixelsize: ", "Y pixelsize: ", "X left coord: ", "Y top coord: "};
 // World-file lines shown in the panels: A, E, X0 and Y0 (1-based lines 1, 4, 5, 6).
 constexpr int kPanelLines[4] = {0, 3, 4, 5};
+// The longest panel text the panels stand side by side for: a coordinate of seven digits
+// before the point and three after it. Longer values show shortened, whole in the hint.
+constexpr const char* kWidestPanelText = "X left coord: -0000000.000";
+constexpr int kPanelSpacing = 2;
+// An entry keeps its file name apart from its text, which marks an entry not loaded.
+constexpr int kFileNameRole = Qt::UserRole;
+constexpr int kUnloadedRole = Qt::UserRole + 1;
+
+QString EntryFileName(const QListWidgetItem* item) {
+  return item->data(kFileNameRole).toString();
+}
+
+bool IsUnloaded(const QListWidgetItem* item) {
+  return item->data(kUnloadedRole).toBool();
+}
 
 // A number of a world-file line read with "." and, when that fails, with ","; neither gives
 // the conversion error that the caller shows.
@@ -73,15 +87,20 @@ TFilesSelectionForm::TFilesSelectionForm(TUserInterface& ui, QWidget* parent)
   mOKButton = new QPushButton("&OK", this);
   mCancelButton = new QPushButton("&Cancel", this);
   mOKButton->setDefault(true);
-  mStatusBar1 = new QStatusBar(this);
-  mStatusBar1->setSizeGripEnabled(false);
+  mStatusBar1 = new QWidget(this);
+  mStatusBar1->setObjectName("StatusBar1");
+  auto* panels = new QGridLayout(mStatusBar1);
+  panels->setContentsMargins(0, 0, 0, kPanelSpacing);
+  panels->setSpacing(kPanelSpacing);
   QFont panelFont = font();
   panelFont.setPointSizeF(panelFont.pointSizeF() * 0.9);
   for (QLabel*& panel : mPanels) {
     panel = new QLabel(mStatusBar1);
-    panel->setFrameShape(QFrame::StyledPanel);
+    panel->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     panel->setFont(panelFont);
-    mStatusBar1->addWidget(panel);
+    // The panels share the width equally, whatever their texts; a text too long is shortened.
+    panel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    panel->installEventFilter(this);
   }
 
   auto* buttons = new QHBoxLayout;
@@ -98,6 +117,7 @@ TFilesSelectionForm::TFilesSelectionForm(TUserInterface& ui, QWidget* parent)
 
   setMinimumSize(kMinWidth, kMinHeight);
   resize(kClientWidth, kClientHeight);
+  ArrangePanels();
 
   OpenFile = [this](std::string& fileName) { return DefaultOpenFile(fileName); };
   connect(mAddButton, &QPushButton::clicked, this,
@@ -114,17 +134,27 @@ TFilesSelectionForm::TFilesSelectionForm(TUserInterface& ui, QWidget* parent)
 
 void TFilesSelectionForm::Initialize() {
   mFSListbox->clear();
-  for (const TBackgroundFile& file : Files)
-    AddEntry(QString::fromStdString(file.FileName), file.Checked);
+  for (const TBackgroundFile& file : Files) AddEntry(file);
   UpdateStatusBar();
 }
 
-void TFilesSelectionForm::AddEntry(const QString& fileName, bool checked) {
-  auto* item = new QListWidgetItem(fileName, mFSListbox);
+void TFilesSelectionForm::AddEntry(const TBackgroundFile& file) {
+  auto* item = new QListWidgetItem(mFSListbox);
   item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-  item->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
-  // The hint over an entry is its whole path, which the list may cut off.
-  item->setToolTip(fileName);
+  SetEntry(item, file);
+}
+
+void TFilesSelectionForm::SetEntry(QListWidgetItem* item, const TBackgroundFile& file) {
+  const QString fileName = QString::fromStdString(file.FileName);
+  const QString text = file.Unloaded ? fileName + kNotLoadedMark : fileName;
+  item->setText(text);
+  item->setData(kFileNameRole, fileName);
+  item->setData(kUnloadedRole, file.Unloaded);
+  item->setForeground(
+      palette().brush(file.Unloaded ? QPalette::Disabled : QPalette::Active, QPalette::Text));
+  item->setCheckState(file.Checked ? Qt::Checked : Qt::Unchecked);
+  // The hint over an entry is its whole text, which the list may cut off.
+  item->setToolTip(text);
 }
 
 bool TFilesSelectionForm::DefaultOpenFile(std::string& fileName) {
@@ -143,11 +173,16 @@ void TFilesSelectionForm::AddButtonClick() {
   std::string fileName;
   if (!OpenFile || !OpenFile(fileName)) return;
   const QString name = QString::fromStdString(fileName);
-  for (int i = 0; i < mFSListbox->count(); ++i)
-    if (mFSListbox->item(i)->text().compare(name, Qt::CaseInsensitive) == 0) {
+  QListWidgetItem* unloaded = nullptr;  // an entry of this file that could not be loaded
+  for (int i = 0; i < mFSListbox->count(); ++i) {
+    QListWidgetItem* item = mFSListbox->item(i);
+    if (EntryFileName(item).compare(name, Qt::CaseInsensitive) != 0) continue;
+    if (!IsUnloaded(item)) {
       mUi.MessageBox(kDuplicateText, TMsgDlgType::mtError, TMsgDlgButtons::mbOK);
       return;
     }
+    unloaded = item;
+  }
   const std::string worldName = GetWorldFileName(fileName);
   // A folder or a named pipe where a file belongs is no file that went missing: say so.
   for (const std::string& path : {fileName, worldName})
@@ -159,7 +194,10 @@ void TFilesSelectionForm::AddButtonClick() {
     mUi.MessageBox(kNoWorldFileText, TMsgDlgType::mtError, TMsgDlgButtons::mbOK);
     return;
   }
-  AddEntry(name, true);
+  if (unloaded != nullptr)
+    SetEntry(unloaded, {true, fileName});
+  else
+    AddEntry({true, fileName});
   UpdateStatusBar();
 }
 
@@ -195,14 +233,32 @@ void TFilesSelectionForm::ShowPanels(const QString& worldFileName) {
   for (int i = 0; i < 4; ++i) SetPanelText(i, texts[i]);
 }
 
+void TFilesSelectionForm::ArrangePanels() {
+  // Four in a row where each has room for the widest value expected, as on a wide dialog;
+  // two above two on a narrow one, where the row would cut the values off.
+  const QLabel* panel = mPanels[0];
+  const int needed = panel->fontMetrics().horizontalAdvance(QString::fromLatin1(kWidestPanelText)) +
+                     2 * panel->frameWidth() + 4;
+  const QMargins margins = layout()->contentsMargins();
+  const int row = width() - margins.left() - margins.right();
+  const int columns = (row - 3 * kPanelSpacing) / 4 >= needed ? 4 : 2;
+  if (columns == mPanelColumns) return;
+  mPanelColumns = columns;
+  auto* grid = static_cast<QGridLayout*>(mStatusBar1->layout());
+  for (QLabel* p : mPanels) grid->removeWidget(p);
+  for (int i = 0; i < 4; ++i) {
+    grid->addWidget(mPanels[i], i / columns, i % columns);
+    grid->setColumnStretch(i, i < columns ? 1 : 0);
+  }
+}
+
 void TFilesSelectionForm::UpdateStatusBar() {
-  const int width = std::max(50, (this->width() - 20) / 4);
-  for (QLabel* panel : mPanels) panel->setFixedWidth(width);
+  ArrangePanels();
   // Values are shown only while they belong to the selected image.
   ClearPanels();
   QListWidgetItem* item = mFSListbox->currentItem();
   if (mFSListbox->count() == 0 || !item) return;
-  const std::string worldName = GetWorldFileName(item->text().toStdString());
+  const std::string worldName = GetWorldFileName(EntryFileName(item).toStdString());
   if (worldName.empty() || !IsFile(worldName)) return;
   ShowPanels(QString::fromStdString(worldName));
 }
@@ -219,9 +275,18 @@ void TFilesSelectionForm::done(int result) {
   Files.clear();
   for (int i = 0; i < mFSListbox->count(); ++i) {
     const QListWidgetItem* item = mFSListbox->item(i);
-    Files.push_back({item->checkState() == Qt::Checked, item->text().toStdString()});
+    Files.push_back(
+        {item->checkState() == Qt::Checked, EntryFileName(item).toStdString(), IsUnloaded(item)});
   }
   QDialog::done(result);
+}
+
+bool TFilesSelectionForm::eventFilter(QObject* watched, QEvent* event) {
+  // A panel given a new width by the layout shortens its whole text anew.
+  if (event->type() == QEvent::Resize)
+    for (int i = 0; i < 4; ++i)
+      if (watched == mPanels[i]) SetPanelText(i, mPanelTexts[i]);
+  return QDialog::eventFilter(watched, event);
 }
 
 void TFilesSelectionForm::keyPressEvent(QKeyEvent* event) {

@@ -1,5 +1,6 @@
 #include "map/gui/Progress.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QProgressBar>
 #include <QVBoxLayout>
@@ -14,6 +15,7 @@ TProgressForm::TProgressForm(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("ProgressForm"));
   setWindowTitle(QStringLiteral("Progress"));
   setModal(false);
+  setAttribute(Qt::WA_ShowWithoutActivating);
   auto* layout = new QVBoxLayout(this);
   mLabel1 = new QLabel(QStringLiteral("Working..."), this);
   mLabel2 = new QLabel(QStringLiteral("Please wait..."), this);
@@ -33,6 +35,22 @@ TProgressForm::~TProgressForm() {
 
 TProgressForm* TProgressForm::Instance() {
   return gInstance;
+}
+
+void TProgressForm::setVisible(bool visible) {
+  const bool shown = isVisible();
+  if (visible && !shown) {
+    QWidget* active = QApplication::activeWindow();
+    mActiveBefore = active != this ? active : nullptr;
+  }
+  QDialog::setVisible(visible);
+  if (visible || !shown) return;
+  // Some platforms make a window that is shown the active one, also after it was hidden: the
+  // keyboard goes back to the window that had it, or else to the one this belongs to.
+  QWidget* previous = mActiveBefore ? mActiveBefore.data() : nullptr;
+  if (previous == nullptr && parentWidget() != nullptr) previous = parentWidget()->window();
+  if (previous != nullptr && previous->isVisible()) previous->activateWindow();
+  mActiveBefore = nullptr;
 }
 
 void TProgressForm::UpdateProgress(const QString& caption, int position, int maximum) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QPointer>
 #include <QString>
 
 class QLabel;
@@ -11,7 +12,8 @@ namespace aqv {
 // The modeless progress window of long image work ("Progress"): a caption, "Please wait..." and
 // a smooth bar. One instance lives as long as the frame window, which creates it; callers show
 // it before long work and hide it after. UpdateProgress is the progress method of the
-// background images.
+// background images. It never keeps the keyboard: hidden, it hands it back to the window that
+// had it.
 class TProgressForm : public QDialog {
   Q_OBJECT
 
@@ -28,11 +30,14 @@ class TProgressForm : public QDialog {
   QLabel* CaptionLabel() const { return mLabel1; }
   QProgressBar* Bar() const { return mBar; }
 
+  void setVisible(bool visible) override;
+
  private:
   QLabel* mLabel1;
   QLabel* mLabel2;
   QProgressBar* mBar;
   int mRepaints = 0;
+  QPointer<QWidget> mActiveBefore;  // the window that had the keyboard when it was shown
 };
 
 }  // namespace aqv

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -38,6 +39,7 @@
 #include "map/gui/AQVKaartOptions.h"
 #include "map/gui/AQVTextEdit.h"
 #include "map/gui/AQVTextEditOptions.h"
+#include "map/gui/FilesSelection.h"
 #include "tests/support/AnswerDialog.h"
 #include "tests/support/Clicks.h"
 #include "tests/support/FakeUserInterface.h"
@@ -189,33 +191,107 @@ TEST_F(DocumentWindowTest, AMissingRefusedOrInvalidFileGivesOneMessageAndNothing
   EXPECT_EQ(mWindow->Chart()->GetSeriesCount(), 0);
 }
 
-// A damaged image is named by the map and, like a missing one, kept in its place by a save.
+// Images that cannot be loaded, damaged or missing, are named in one warning and kept in their
+// places: the image files dialog lists them, takes them off, and takes one back in its place
+// once it loads; a save writes each once, in the list's order, and the next open names only
+// what is still listed.
 TEST_F(DocumentWindowTest, ImagesThatCannotBeLoadedStayInTheSavedFile) {
   test::TTempFolder folder;
+  const auto picture = [&](const std::string& name) {
+    const std::string path = folder.Path(name + ".png");
+    EXPECT_TRUE(QImage(4, 4, QImage::Format_RGB32).save(QString::fromStdString(path)));
+    folder.Write(name + ".pgw", "10\n0\n0\n-10\n0\n40\n");
+    return path;
+  };
+  const std::string a = picture("a"), b = picture("b"), damaged = folder.Path("damaged.png");
   folder.Write("damaged.png", "no picture");
   folder.Write("damaged.pgw", "1\n0\n0\n-1\n0\n0\n");
   std::ifstream sample(Sample("v2012.aqv"), std::ios::binary);
   std::string bytes{std::istreambuf_iterator<char>(sample), {}};
-  bytes.replace(bytes.find("/maps/polder map.png"), 20, folder.Path("damaged.png"));
+  std::string list = "No. of files : 4\r\n";
+  for (const std::string& path : {a, damaged, b, std::string("/maps/other.tif")})
+    list += "       0.000        0.000        0.000        0.000        0.000        0.000 1 " +
+            path + "\r\n";
+  const std::size_t from = bytes.find("No. of files : 2");
+  bytes.replace(from, bytes.find("=== Contour plot options") - from, list);
   folder.Write("a.aqv", bytes);
   ASSERT_TRUE(mWindow->LoadFile(folder.Path("a.aqv")));
-  ASSERT_EQ(mUi.Messages.size(), 2u);
-  EXPECT_NE(mUi.Messages[0].Text.find("/maps/other.tif: the image file does not exist"),
-            std::string::npos);
-  EXPECT_NE(mUi.Messages[1].Text.find(folder.Path("damaged.png")), std::string::npos);
-  mUi.Messages.clear();  // both expected
+  ASSERT_EQ(mUi.Messages.size(), 1u);  // one warning for both
+  const std::string warning = mUi.Messages[0].Text;
+  EXPECT_TRUE(
+      warning.starts_with("These background images could not be loaded. They are not "
+                          "shown, and a save keeps them in the file:\n"))
+      << warning;
+  EXPECT_NE(warning.find("The image file /maps/other.tif does not exist."), std::string::npos);
+  EXPECT_NE(warning.find("The file " + damaged + " "), std::string::npos);
+  EXPECT_EQ(mUi.Messages[0].Type, TMsgDlgType::mtWarning);
+  mUi.Messages.clear();
   EXPECT_TRUE(mWindow->InfoEdit(1)->isEnabled());  // the pages take typing again after the images
-  EXPECT_TRUE(mWindow->Data().BackgroundFiles.empty());
-  mUi.Answers = {TModalResult::mrYes};
-  mWindow->Data().SaveToFile(false);
-  const std::string saved = folder.Read("a.aqv");
-  EXPECT_LT(saved.find("1 " + folder.Path("damaged.png")), saved.find("0 /maps/other.tif"));
+  EXPECT_EQ(mWindow->Map()->Images().Count(), 2);
+  const auto saved = [&] {
+    mUi.Answers = {TModalResult::mrYes};
+    mWindow->Data().SaveToFile(false);
+    mUi.Messages.clear();  // the question whether to overwrite
+    return folder.Read("a.aqv");
+  };
+  const auto listedInOrder = [&](const std::vector<std::string>& paths) {
+    const std::string text = saved();
+    const std::size_t end = text.find("=== Contour plot options");
+    std::string listed;
+    for (std::size_t at = text.find(" 0.000 1 ", text.find("No. of files")); at < end;
+         at = text.find(" 0.000 1 ", at + 1))
+      listed += text.substr(at + 9, text.find('\r', at) - at - 9) + "\n";
+    std::string expected;
+    for (const std::string& path : paths) expected += path + "\n";
+    EXPECT_EQ(listed, expected);
+  };
+  listedInOrder({a, damaged, b, "/maps/other.tif"});
+  // The image files dialog as the frame opens it on the document's list; OK hands it back.
+  const auto editImages = [&](const std::function<void(TFilesSelectionForm&)>& edit) {
+    TFilesSelectionForm form(mUi);
+    form.Files = mWindow->Data().BackgroundFiles;
+    form.Initialize();
+    form.show();
+    edit(form);
+    QTest::mouseClick(form.OKButton(), Qt::LeftButton);
+    mWindow->ImportImageFiles(form.Files);
+  };
+  const auto removeEntry = [](TFilesSelectionForm& form, int row) {
+    QListWidget* files = form.FSListbox();
+    QTest::mouseClick(files->viewport(), Qt::LeftButton, {},
+                      files->visualItemRect(files->item(row)).center());
+    QTest::mouseClick(form.DeleteButton(), Qt::LeftButton);
+  };
+  // Taken off above a kept entry, an image leaves the kept one above its old neighbour below.
+  editImages([&](TFilesSelectionForm& form) {
+    std::vector<std::string> texts;
+    for (int i = 0; i < form.FSListbox()->count(); ++i)
+      texts.push_back(form.FSListbox()->item(i)->text().toStdString());
+    EXPECT_EQ(texts, (std::vector<std::string>{a, damaged + " (not loaded)", b,
+                                               "/maps/other.tif (not loaded)"}));
+    removeEntry(form, 0);
+  });
+  listedInOrder({damaged, b, "/maps/other.tif"});
+  // Mended and added again, the image takes its entry's place, on the list and on the map.
+  ASSERT_TRUE(QImage(4, 4, QImage::Format_RGB32).save(QString::fromStdString(damaged)));
+  editImages([&](TFilesSelectionForm& form) {
+    form.OpenFile = [&](std::string& fileName) {
+      fileName = damaged;
+      return true;
+    };
+    QTest::mouseClick(form.AddButton(), Qt::LeftButton);
+    EXPECT_EQ(form.FSListbox()->count(), 3);
+  });
+  EXPECT_TRUE(mUi.Messages.empty());
+  ASSERT_EQ(mWindow->Map()->Images().Count(), 2);
+  EXPECT_EQ(mWindow->Map()->Images().Image(0).FileName(), damaged);  // drawn below b
+  listedInOrder({damaged, b, "/maps/other.tif"});
+  // The kept entry taken off, the next open names nothing.
+  editImages([&](TFilesSelectionForm& form) { removeEntry(form, 2); });
+  listedInOrder({damaged, b});
+  ASSERT_TRUE(mWindow->LoadFile(folder.Path("a.aqv")));
+  EXPECT_TRUE(mUi.Messages.empty());
   // An image that loads is shown on the map as its tick in the list says.
-  for (const char* name : {"a", "b"}) {
-    const std::string path = folder.Path(std::string(name) + ".png");
-    ASSERT_TRUE(QImage(4, 4, QImage::Format_RGB32).save(QString::fromStdString(path)));
-    folder.Write(std::string(name) + ".pgw", "10\n0\n0\n-10\n0\n40\n");
-  }
   for (const bool shown : {true, false, true}) {
     mWindow->ImportImageFiles({{shown, folder.Path("a.png")}});
     EXPECT_EQ(mWindow->Map()->Images().Image(0).Visible(), shown);

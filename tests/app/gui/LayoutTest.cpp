@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMdiArea>
 #include <QScrollBar>
 #include <QSet>
@@ -33,6 +34,7 @@
 #include "tests/support/Clicks.h"
 #include "tests/support/FakeUserInterface.h"
 #include "tests/support/ReviewPicture.h"
+#include "tests/support/TempFolder.h"
 
 namespace aqv {
 namespace {
@@ -163,6 +165,9 @@ auto FormatDialog(TOpen open) {
 
 TEST_F(LayoutTest, DialogsHoldTogetherAtEverySize) {
   TAQVData data(&mUi);
+  test::TTempFolder images;
+  images.Write("aerial photo.png", "png");
+  images.Write("aerial photo.pgw", "0.25\n0\n0\n-0.25\n155000.5\n463000.25\n");
   const TDialogCase cases[] = {
       {"preferences", [](auto&, auto&) { return std::make_unique<TPreferencesForm>(); }},
       {"about", [](auto&, auto&) { return std::make_unique<TAboutBox>(); }},
@@ -175,7 +180,17 @@ TEST_F(LayoutTest, DialogsHoldTogetherAtEverySize) {
        FormatDialog([](auto& f) { f.OpenSeries(TSeries(), 0, "PB 25 m, layer: 1"); })},
       {"format_title", FormatDialog([](auto& f) { f.OpenTitle(TTitle(), 0, "Title"); })},
       {"format_legend", FormatDialog([](auto& f) { f.OpenLegend(TLegend(), 0, "Legend"); })},
-      {"image_files", [](auto& ui, auto&) { return std::make_unique<TFilesSelectionForm>(ui); }},
+      {"image_files",
+       [&images](auto& ui, auto&) {
+         // On a list with an image that could not be loaded, the other one selected, so that
+         // the status panels show its world file's values.
+         auto form = std::make_unique<TFilesSelectionForm>(ui);
+         form->Files = {{true, images.Path("aerial photo.png")},
+                        {true, images.Path("soil map.png"), true}};
+         form->Initialize();
+         form->FSListbox()->setCurrentRow(0);
+         return form;
+       }},
       {"console",
        [](auto&, auto&) {
          auto form = std::make_unique<TAQVOutputForm>();
@@ -200,8 +215,8 @@ TEST_F(LayoutTest, DialogsHoldTogetherAtEverySize) {
       std::unique_ptr<QWidget> dialog = c.Make(mUi, data);
       ShowAt(*dialog, size);
       // At its own size a window fits the screen, which is 800 x 600.
-      EXPECT_TRUE(!size.Size.isEmpty() || dialog->screen()->availableGeometry().contains(
-                                              dialog->frameGeometry()));
+      EXPECT_TRUE(!size.Size.isEmpty() ||
+                  dialog->screen()->availableGeometry().contains(dialog->frameGeometry()));
       ExpectNoFaultOnAnyPage(*dialog, QStringLiteral("%1_%2").arg(c.Name, size.Name));
     }
   }

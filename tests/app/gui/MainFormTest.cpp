@@ -357,7 +357,8 @@ TEST_F(FrameFilesTest, FrameChangesThatTheFileKeepsMakeClosingAsk) {
            test::PressButton(files, "OK");
          });
          importImages->trigger();
-         ASSERT_EQ(d.BackgroundFiles.size(), 1u);
+         ASSERT_EQ(d.BackgroundFiles.size(), 3u);  // after the file's two, which are not there
+         EXPECT_EQ(d.BackgroundFiles.back(), (TBackgroundFile{true, image.toStdString()}));
          EXPECT_FALSE(d.ImagesUnavailable) << "the image is there to show";
          const QString help = HelpFailureText(HelpPagePath(HelpFolder(), "import_image"));
          // The help's failure, once, and not a word about the image that loaded.
@@ -368,13 +369,13 @@ TEST_F(FrameFilesTest, FrameChangesThatTheFileKeepsMakeClosingAsk) {
          test::AnswerDialog<TFilesSelectionForm>([](TFilesSelectionForm& files) {
            auto* list = files.findChild<QListWidget*>(QStringLiteral("FSListbox"));
            QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                             list->visualItemRect(list->item(0)).center());
+                             list->visualItemRect(list->item(2)).center());
            QTest::keyClick(list, Qt::Key_Space);
            test::PressButton(files, "OK");
          });
          importImages->trigger();
-         EXPECT_EQ(d.BackgroundFiles.size(), 1u);  // the image listed already is not added again
-         EXPECT_FALSE(d.BackgroundFiles.at(0).Checked);
+         EXPECT_EQ(d.BackgroundFiles.size(), 3u);  // the image listed already is not added again
+         EXPECT_FALSE(d.BackgroundFiles.at(2).Checked);
        }},
   };
   for (const auto& [name, act] : rows) {

@@ -65,34 +65,42 @@ TEST_F(FilesSelectionTest, ShowsItsCaptionsAndLayoutAndF1AsksForTheImportImageTo
 }
 
 TEST_F(FilesSelectionTest, InitializeListsTheFilesAndOkHandsBackTheChecksAndCancelDoesNot) {
-  const TBackgroundFiles document = {{true, Image("a.png")}, {false, Image("b.tif")}};
+  // The third could not be loaded: it is listed, marked, and handed back as it was.
+  const TBackgroundFiles document = {
+      {true, Image("a.png")}, {false, Image("b.tif")}, {true, Image("c.png"), true}};
   mForm.Files = document;
   mForm.Initialize();
-  ASSERT_EQ(mForm.FSListbox()->count(), 2);
+  ASSERT_EQ(mForm.FSListbox()->count(), 3);
   EXPECT_EQ(mForm.FSListbox()->item(0)->text().toStdString(), document[0].FileName);
   EXPECT_EQ(mForm.FSListbox()->item(0)->toolTip().toStdString(), document[0].FileName);
   EXPECT_EQ(mForm.FSListbox()->item(1)->checkState(), Qt::Unchecked);
+  EXPECT_EQ(mForm.FSListbox()->item(2)->text().toStdString(),
+            document[2].FileName + " (not loaded)");
   mForm.FSListbox()->item(0)->setCheckState(Qt::Unchecked);
   mForm.FSListbox()->item(1)->setCheckState(Qt::Checked);
   mForm.show();
   QTest::mouseClick(mForm.OKButton(), Qt::LeftButton);
   EXPECT_EQ(mForm.result(), QDialog::Accepted);
-  EXPECT_EQ(mForm.Files,
-            (TBackgroundFiles{{false, document[0].FileName}, {true, document[1].FileName}}));
-  const TBackgroundFiles another = {{true, Image("c.png")}};
+  EXPECT_EQ(
+      mForm.Files,
+      (TBackgroundFiles{{false, document[0].FileName}, {true, document[1].FileName}, document[2]}));
+  // An entry not loaded is taken off as any other.
+  const TBackgroundFiles another = {{true, Image("d.png"), true}};
   mForm.Files = another;
   mForm.Initialize();
-  mForm.FSListbox()->setCurrentRow(0);
+  QListWidget* list = mForm.FSListbox();
+  mForm.show();
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                    list->visualItemRect(list->item(0)).center());
   QTest::mouseClick(mForm.DeleteButton(), Qt::LeftButton);
   EXPECT_EQ(mForm.FSListbox()->count(), 0);
-  mForm.show();
   QTest::mouseClick(mForm.CancelButton(), Qt::LeftButton);
   EXPECT_EQ(mForm.result(), QDialog::Rejected);
   EXPECT_TRUE(mForm.Files.empty());  // the dialog's own copy follows the list
   EXPECT_EQ(another.size(), 1u);
 }
 
-TEST_F(FilesSelectionTest, AddingTheSameFileInAnotherCaseIsRefused) {
+TEST_F(FilesSelectionTest, AddingTheSameFileInAnotherCaseIsRefusedUnlessItsEntryIsNotLoaded) {
   const std::string path = Image("photo.png", "photo.pgw");
   Add(path);
   ASSERT_EQ(mForm.FSListbox()->count(), 1);
@@ -104,6 +112,17 @@ TEST_F(FilesSelectionTest, AddingTheSameFileInAnotherCaseIsRefused) {
   EXPECT_EQ(mUi.Texts(), std::vector<std::string>{TFilesSelectionForm::kDuplicateText});
   EXPECT_EQ(mUi.Messages[0].Type, TMsgDlgType::mtError);
   EXPECT_EQ(mUi.Messages[0].Buttons, TMsgDlgButtons::mbOK);
+  // An entry kept because it could not be loaded is taken over in its place, checked, by the
+  // file added again, which is then loaded.
+  mForm.Files = {{false, upper, true}, {true, Image("other.png")}};
+  mForm.Initialize();
+  Add(path);
+  ASSERT_EQ(mForm.FSListbox()->count(), 2);
+  EXPECT_EQ(mForm.FSListbox()->item(0)->text().toStdString(), path);
+  EXPECT_EQ(mUi.Messages.size(), 1u);
+  mForm.show();
+  QTest::mouseClick(mForm.OKButton(), Qt::LeftButton);
+  EXPECT_EQ(mForm.Files, (TBackgroundFiles{{true, path}, {true, mFolder.Path("other.png")}}));
 }
 
 TEST_F(FilesSelectionTest, TiffWithoutItsWorldFileIsRefusedAndWithItIsAdded) {
@@ -164,32 +183,61 @@ TEST_F(FilesSelectionTest, StatusBarShowsTheSelectedWorldFileWithEitherDecimalSi
   EXPECT_EQ(mForm.PanelText(0), "");
 }
 
-TEST_F(FilesSelectionTest, PanelsShareTheWidthAndTheDialogKeepsItsMinimumSize) {
+// The four values of a selected image show whole at the dialog's own size, on the smallest
+// screen served and on a large one: side by side where the dialog is wide, two above two where
+// it is not; the panels share the width. The dialog keeps its minimum size.
+TEST_F(FilesSelectionTest, PanelsShareTheWidthAndShowTheirValuesWholeAtEverySize) {
+  mForm.Files = {{true, Image("a.png", "a.pgw", "0.25\n0\n0\n-0.25\n155000.5\n463000.25\n")}};
+  mForm.Initialize();
   mForm.show();
-  mForm.resize(600, 400);
-  QCoreApplication::processEvents();
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(mForm.PanelWidth(i), (600 - 20) / 4);
-  mForm.resize(200, 100);
-  QCoreApplication::processEvents();
-  EXPECT_GE(mForm.width(), 400);
-  EXPECT_GE(mForm.height(), 300);
-  for (int i = 0; i < 4; ++i)
-    EXPECT_EQ(mForm.PanelWidth(i), std::max(50, (mForm.width() - 20) / 4));
+  const struct {
+    QSize Size;
+    bool InARow;
+  } rows[] = {{{418, 306}, false}, {{800, 600}, true}, {{1600, 1000}, true}, {{200, 100}, false}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.Size.width());
+    mForm.resize(row.Size);
+    QCoreApplication::processEvents();
+    mForm.FSListbox()->setCurrentRow(0);
+    QCoreApplication::processEvents();
+    EXPECT_GE(mForm.width(), 400);
+    EXPECT_GE(mForm.height(), 300);
+    const auto panels = mForm.StatusBar1()->findChildren<QLabel*>();
+    ASSERT_EQ(panels.size(), 4);
+    QList<QRect> places;
+    for (int i = 0; i < 4; ++i) {
+      EXPECT_EQ(panels[i]->text().toStdString(), mForm.PanelText(i).toStdString());
+      EXPECT_NE(mForm.PanelText(i), "");
+      places << QRect(panels[i]->mapTo(&mForm, QPoint(0, 0)), panels[i]->size());
+      EXPECT_TRUE(mForm.rect().contains(places[i])) << i;
+      EXPECT_NEAR(mForm.PanelWidth(i), mForm.PanelWidth(0), 1);
+      for (int j = 0; j < i; ++j) EXPECT_FALSE(places[i].intersects(places[j])) << i << j;
+    }
+    EXPECT_EQ(places[3].top() == places[0].top(), row.InARow);
+  }
 }
 
-// Renders the dialog to a PNG for a person to look at when AQV_SCREENSHOT_DIR names a folder.
+// Renders the dialog at its own size and at 800 x 600 and 1600 x 1000 to PNGs for a person to
+// look at when AQV_SCREENSHOT_DIR names a folder.
 TEST_F(FilesSelectionTest, RendersToPngForReview) {
   const QByteArray folder = qgetenv("AQV_SCREENSHOT_DIR");
   if (folder.isEmpty()) GTEST_SKIP() << "AQV_SCREENSHOT_DIR not set";
   mForm.Files = {{true, Image("aerial photo of the well field 2019.png",
                               "aerial photo of the well field 2019.pgw",
                               "0.25\n0\n0\n-0.25\n155000.5\n463000\n")},
-                 {false, Image("topographic map.tif", "topographic map.tfw")}};
+                 {false, Image("topographic map.tif", "topographic map.tfw")},
+                 {true, "/media/survey/1998/soil map.png", true}};
   mForm.Initialize();
   mForm.FSListbox()->setCurrentRow(0);
   mForm.show();
-  QCoreApplication::processEvents();
-  EXPECT_TRUE(mForm.grab().save(QString::fromUtf8(folder) + "/files-selection.png"));
+  for (const QSize size : {QSize(418, 306), QSize(800, 600), QSize(1600, 1000)}) {
+    mForm.resize(size);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(mForm.grab().save(QStringLiteral("%1/files-selection-%2x%3.png")
+                                      .arg(QString::fromUtf8(folder))
+                                      .arg(size.width())
+                                      .arg(size.height())));
+  }
 }
 
 }  // namespace

@@ -76,9 +76,9 @@ TEST_F(MapImagePainterMap, ChangedImagesAreBlendedAgainBeforeTheyAreDrawn) {
   image.save(QString::fromStdString(test::ReviewPath("map-image-removed.png")));
   EXPECT_EQ(colourAt(image, -360, 260), QColor(Qt::white));
   EXPECT_EQ(colourAt(image, 140, -140), QColor(Qt::blue));
-
-  // The last image taken off leaves nothing drawn and nothing held.
-  mData->BackgroundFiles.clear();
+  // With the last image gone and only an entry left that could not be loaded, the composite
+  // made before is not drawn either, and nothing of it is held.
+  mData->BackgroundFiles = {{true, red, true}};
   mMap->Images().DeleteImage(0);
   ASSERT_TRUE(mMap->Images().BuildComposite().IsSuccess());
   mMap->RefreshBackground();
