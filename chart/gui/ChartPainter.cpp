@@ -238,6 +238,7 @@ void TChartPainter::DrawTickLabel(int a, int pixel, double value,
   const TTickLabelBox box{x, y, tw, th, angle};
   if (last && TickLabelsCrowd(*last, box, kTickLabelGap)) return;
   last = box;
+  mDrawnTickLabels.push_back(box);
   mPainter.setPen(ToQColor(axis.Font().Color()));
   DrawText(x, y, angle, text);
 }

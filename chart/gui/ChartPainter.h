@@ -46,6 +46,8 @@ class TChartPainter {
   TChartPainter(QPainter& painter, const TChartModel& model, const TChartLayout& layout,
                 TQtTextMetrics& metrics);
   void Paint();
+  // The tick labels Paint drew, in drawing order, axis by axis.
+  const std::vector<TTickLabelBox>& DrawnTickLabels() const { return mDrawnTickLabels; }
 
   // The top-left corner of a text drawn at angle degrees counter-clockwise stays at (x, y).
   void DrawText(int x, int y, int angle, const std::string& text);
@@ -73,6 +75,7 @@ class TChartPainter {
   const TChartLayout& mLayout;
   TQtTextMetrics& mMetrics;
   std::vector<double> mTicks;
+  std::vector<TTickLabelBox> mDrawnTickLabels;
   QPolygon mPolyline;
 };
 
