@@ -10,9 +10,9 @@
 #include <QHash>
 #include <QLabel>
 #include <QLayout>
-#include <QRegularExpression>
 #include <QLineEdit>
 #include <QMainWindow>
+#include <QRegularExpression>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSizeGrip>
@@ -288,7 +288,8 @@ class TLayoutCheck {
           Qt::mightBeRichText(label->text()))
         continue;
       QString text = label->text();
-      if (label->buddy() != nullptr) text.replace(QRegularExpression(QStringLiteral("&(.)")), "\\1");
+      if (label->buddy() != nullptr)
+        text.replace(QRegularExpression(QStringLiteral("&(.)")), "\\1");
       int needed = 0;
       for (const QString& line : text.split(QLatin1Char('\n')))
         needed = std::max(needed, label->fontMetrics().horizontalAdvance(line));

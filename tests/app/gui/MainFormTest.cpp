@@ -551,9 +551,11 @@ TEST_F(FrameWindowsTest, TheHelpPagesNameOnlyCaptionsTheProgramShows) {
     if (text.endsWith(QLatin1Char(':'))) text.chop(1);
     shown.insert(text);
   };
-  for (const QWidget* root : {static_cast<QWidget*>(mForm.get()), static_cast<QWidget*>(&generator)}) {
+  for (const QWidget* root :
+       {static_cast<QWidget*>(mForm.get()), static_cast<QWidget*>(&generator)}) {
     for (const QLabel* label : root->findChildren<QLabel*>()) take(label->text());
-    for (const QAbstractButton* button : root->findChildren<QAbstractButton*>()) take(button->text());
+    for (const QAbstractButton* button : root->findChildren<QAbstractButton*>())
+      take(button->text());
     for (const QGroupBox* group : root->findChildren<QGroupBox*>()) take(group->title());
     for (const QAction* action : root->findChildren<QAction*>()) take(action->text());  // menus too
   }
