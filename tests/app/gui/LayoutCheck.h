@@ -274,21 +274,31 @@ class TLayoutCheck {
     }
   }
 
-  // The frame's title carries the document's path, which its title bar may shorten; a dialog's
-  // title is its own text and shows whole. A label shows its text on one line unless it wraps.
   void Texts(const QWidget* root) {
+    Title(root);
+    CutLabels(root);
+    CrowdedTickLabels(root);
+  }
+
+  // The frame's title carries the document's path, which its title bar may shorten; a dialog's
+  // title is its own text and shows whole.
+  void Title(const QWidget* root) {
     if (root->isWindow() && qobject_cast<const QMainWindow*>(root) == nullptr &&
         root->width() < TitleBarWidth(*root))
       mFaults << QStringLiteral("the title \"%1\" needs %2 px, the window is %3 px wide")
                      .arg(root->windowTitle())
                      .arg(TitleBarWidth(*root))
                      .arg(root->width());
+  }
+
+  // A label that does not wrap shows each line of its text whole.
+  void CutLabels(const QWidget* root) {
     for (const QLabel* label : root->findChildren<QLabel*>()) {
       if (!label->isVisibleTo(root) || label->wordWrap() || label->textFormat() == Qt::RichText ||
           Qt::mightBeRichText(label->text()))
         continue;
       QString text = label->text();
-      if (label->buddy() != nullptr)
+      if (label->buddy() != nullptr)  // "&x" shows as an underlined x
         text.replace(QRegularExpression(QStringLiteral("&(.)")), "\\1");
       int needed = 0;
       for (const QString& line : text.split(QLatin1Char('\n')))
@@ -299,9 +309,14 @@ class TLayoutCheck {
                        .arg(needed)
                        .arg(label->contentsRect().width());
     }
+  }
+
+  // The tick labels a time graph draws at its present size (of any axis, at one angle) do not
+  // overlap.
+  void CrowdedTickLabels(const QWidget* root) {
     for (TMyChart* chart : root->findChildren<TMyChart*>()) {
       if (!chart->isVisibleTo(root)) continue;
-      chart->grab();  // draws it at its size now
+      chart->grab();
       const std::vector<TTickLabelBox>& boxes = chart->TickLabels();
       for (std::size_t i = 0; i < boxes.size(); ++i)
         for (std::size_t j = i + 1; j < boxes.size(); ++j)
