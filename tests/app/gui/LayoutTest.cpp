@@ -188,7 +188,15 @@ TEST_F(LayoutTest, DialogsHoldTogetherAtEverySize) {
       {"splash", [](auto&, auto&) { return std::make_unique<TSplashForm>(); }},
       {"progress", [](auto&, auto&) { return std::make_unique<TProgressForm>(); }},
       {"canvas_size", [](auto&, auto&) { return std::make_unique<TCanvasDimensionsForm>(); }},
-      {"selection_grid", [](auto&, auto&) { return std::make_unique<TSelectionGridForm>(); }},
+      {"selection_grid",
+       [](auto&, auto& d) {
+         // Sized to its grid, as the time graph's "Select curves..." shows it.
+         d.CollectCurveNames();
+         auto form = std::make_unique<TSelectionGridForm>();
+         form->SetData(&d);
+         form->adjustSize();
+         return form;
+       }},
       {"select_series",
        [](auto&, auto&) {
          auto form = std::make_unique<TSelectSeriesForm>();
