@@ -111,6 +111,19 @@ bool TickLabelsCrowd(const TTickLabelBox& drawn, const TTickLabelBox& next, int 
          overlap(drawn.X * s + drawn.Y * c, drawn.Height, next.X * s + next.Y * c, next.Height);
 }
 
+std::size_t TickLabelStep(const std::vector<TTickLabelBox>& boxes, int gap) {
+  // Labels follow their ticks along the axis, so a label clear of the one a step before is clear
+  // of all before it; only neighbours in the thinned row need a look.
+  const auto clear = [&](std::size_t step) {
+    for (std::size_t i = 0; i + step < boxes.size(); i += step)
+      if (TickLabelsCrowd(boxes[i], boxes[i + step], gap)) return false;
+    return true;
+  };
+  std::size_t step = 1;
+  while (step < boxes.size() && !clear(step)) ++step;
+  return step;
+}
+
 int MaxTickLabelWidth(const TAxis& axis, bool logarithmic, TTextMetrics& metrics,
                       std::vector<double>& ticks) {
   MajorTicks(axis.Scale().Data(), logarithmic, ticks);

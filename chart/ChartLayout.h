@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <string_view>
 #include <vector>
 
@@ -117,6 +118,12 @@ inline constexpr int kTickLabelGap = 4;
 // when they are apart along the text or across it; across is along the axis for labels
 // perpendicular to it.
 bool TickLabelsCrowd(const TTickLabelBox& drawn, const TTickLabelBox& next, int gap);
+
+// The step s with which an axis draws the labels of its major ticks, boxes in drawing order: the
+// smallest s for which labels 0, s, 2s, ... keep gap pixels clear of each other, so that an axis
+// too short for every label shows every second (third, ...) one evenly, always the first. 1 for
+// fewer than two labels.
+std::size_t TickLabelStep(const std::vector<TTickLabelBox>& boxes, int gap);
 
 // Round to the nearest integer with halves to even, the rounding of every pixel coordinate.
 int RoundPixel(double value);

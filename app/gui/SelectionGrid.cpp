@@ -6,6 +6,7 @@
 
 #include "app/gui/AQVSelectionGrid.h"
 #include "controls/MyColorgrd.h"
+#include "controls/WindowSizing.h"
 
 namespace aqv {
 
@@ -39,6 +40,8 @@ TSelectionGridForm::TSelectionGridForm(QWidget* parent)
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(items, 1);
   layout->addLayout(buttons);
+  // Sized to a grid of few curves, the dialog would leave its title bar too narrow for its title.
+  setMinimumWidth(TitleBarWidth(*this));
   resize(426, 223);
 }
 

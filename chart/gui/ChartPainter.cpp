@@ -179,7 +179,8 @@ void TChartPainter::DrawAxis(int a) {
     return true;
   };
   MajorTicks(scale, mapping.Logarithmic, mTicks);
-  std::optional<TTickLabelBox> lastLabel;
+  mLabelBoxes.clear();
+  mLabelValues.clear();
   for (const double v : mTicks) {
     int q = 0;
     if (!pixelOf(v, q)) continue;
@@ -200,8 +201,9 @@ void TChartPainter::DrawAxis(int a) {
     } else {
       Line(p.Right, q, p.Right - 8, q);
     }
-    DrawTickLabel(a, q, v, lastLabel);
+    AddTickLabel(a, q, v);
   }
+  DrawTickLabels(a);
   SetPen(pen);
   MinorTicks(scale, mapping.Logarithmic, mTicks);
   for (const double v : mTicks) {
@@ -222,24 +224,32 @@ void TChartPainter::DrawAxis(int a) {
   mPainter.setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 
-void TChartPainter::DrawTickLabel(int a, int pixel, double value,
-                                  std::optional<TTickLabelBox>& last) {
+void TChartPainter::AddTickLabel(int a, int pixel, double value) {
   const TAxis& axis = AxisOf(mModel, a);
-  const std::string text = FormatTickLabel(value, mMetrics.DecimalSeparator());
   const QFontMetrics& fm = mMetrics.Metrics(axis.Font().Data());
-  const int tw = fm.horizontalAdvance(QString::fromStdString(text));
+  const int tw = fm.horizontalAdvance(
+      QString::fromStdString(FormatTickLabel(value, mMetrics.DecimalSeparator())));
   const int th = fm.height();
   const int angle = axis.Alignment().Orientation();
   int x = 0;
   int y = 0;
   if (!TickLabelOrigin(a, axis.Alignment().Alignment(), angle, pixel, mLayout.Plot(), tw, th, x, y))
     return;
-  // Labels run together where ticks lie closer than their texts are wide; the first one stays.
-  const TTickLabelBox box{x, y, tw, th, angle};
-  if (last && TickLabelsCrowd(*last, box, kTickLabelGap)) return;
-  last = box;
-  mPainter.setPen(ToQColor(axis.Font().Color()));
-  DrawText(x, y, angle, text);
+  mLabelBoxes.push_back({x, y, tw, th, angle});
+  mLabelValues.push_back(value);
+}
+
+void TChartPainter::DrawTickLabels(int a) {
+  // Labels run together where ticks lie closer than their texts are wide: every second (third,
+  // ...) one is drawn then, so that those shown keep even steps.
+  const std::size_t step = TickLabelStep(mLabelBoxes, kTickLabelGap);
+  mPainter.setPen(ToQColor(AxisOf(mModel, a).Font().Color()));
+  for (std::size_t i = 0; i < mLabelBoxes.size(); i += step) {
+    const TTickLabelBox& box = mLabelBoxes[i];
+    mDrawnTickLabels.push_back(box);
+    DrawText(box.X, box.Y, box.Angle,
+             FormatTickLabel(mLabelValues[i], mMetrics.DecimalSeparator()));
+  }
 }
 
 void TChartPainter::DrawLegend() {

@@ -46,6 +46,8 @@ class TChartPainter {
   TChartPainter(QPainter& painter, const TChartModel& model, const TChartLayout& layout,
                 TQtTextMetrics& metrics);
   void Paint();
+  // The tick labels Paint drew, in drawing order, axis by axis.
+  const std::vector<TTickLabelBox>& DrawnTickLabels() const { return mDrawnTickLabels; }
 
   // The top-left corner of a text drawn at angle degrees counter-clockwise stays at (x, y).
   void DrawText(int x, int y, int angle, const std::string& text);
@@ -54,9 +56,10 @@ class TChartPainter {
   void DrawChartArea();
   void DrawAxes();
   void DrawAxis(int axis);
-  // Draws the label of the tick at pixel unless it would crowd the label last drawn on the
-  // axis, which last holds (empty before the first label).
-  void DrawTickLabel(int axis, int pixel, double value, std::optional<TTickLabelBox>& last);
+  // Adds the label of the tick at pixel to the axis's labels unless its alignment draws none.
+  void AddTickLabel(int axis, int pixel, double value);
+  // Draws the labels AddTickLabel gathered for axis, thinned evenly where they would crowd.
+  void DrawTickLabels(int axis);
   void DrawLegend();
   void DrawTitles();
   void DrawTitle(const TTitle& title, int x, int y);
@@ -73,6 +76,9 @@ class TChartPainter {
   const TChartLayout& mLayout;
   TQtTextMetrics& mMetrics;
   std::vector<double> mTicks;
+  std::vector<TTickLabelBox> mLabelBoxes;  // of one axis, with their values
+  std::vector<double> mLabelValues;
+  std::vector<TTickLabelBox> mDrawnTickLabels;
   QPolygon mPolyline;
 };
 

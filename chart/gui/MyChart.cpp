@@ -252,7 +252,9 @@ void TMyChart::Draw(QPainter& painter, int height, int width) {
   ClearUpperVectorState();
   TQtTextMetrics metrics(DecimalSeparator());
   mLayout.Calc(*mModel, metrics, width, height);
-  TChartPainter(painter, *mModel, mLayout, metrics).Paint();
+  TChartPainter chartPainter(painter, *mModel, mLayout, metrics);
+  chartPainter.Paint();
+  mTickLabels = chartPainter.DrawnTickLabels();
 }
 
 void TMyChart::paintEvent(QPaintEvent*) {

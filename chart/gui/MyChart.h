@@ -8,6 +8,7 @@
 #include <array>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "chart/ChartLayout.h"
 #include "chart/ChartModel.h"
@@ -64,6 +65,8 @@ class TMyChart : public QWidget {
   TChartModel& Model() { return *mModel; }
   const TChartModel& Model() const { return *mModel; }
   const TChartLayout& Layout() const { return mLayout; }
+  // The tick labels of the last drawing, in pixels of that drawing.
+  const std::vector<TTickLabelBox>& TickLabels() const { return mTickLabels; }
   TChartArea& ChartArea() { return mModel->ChartArea; }
   TTitle& ChartTitle() { return mModel->ChartTitle; }
   TLegend& Legend() { return mModel->Legend; }
@@ -166,6 +169,7 @@ class TMyChart : public QWidget {
 
   std::unique_ptr<TChartModel> mModel;
   TChartLayout mLayout;
+  std::vector<TTickLabelBox> mTickLabels;
   QImage mDrawingImage;
   QImage mSavedImage;
   bool mShowSavedImage = false;

@@ -5,8 +5,6 @@
 #include <QBuffer>
 #include <QClipboard>
 #include <QDialog>
-#include <QDialogButtonBox>
-#include <QFormLayout>
 #include <QHelpEvent>
 #include <QMenu>
 #include <QMimeData>
@@ -19,7 +17,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "controls/MySpin.h"
+#include "chart/gui/CanvasDimensionsForm.h"
 #include "controls/QtDrawing.h"
 #include "map/HitTest.h"
 #include "map/XYZWriter.h"
@@ -876,30 +874,10 @@ bool TAQVKaart::SaveContoursAsXYZ(const std::string& path) {
 void TAQVKaart::CopyToClipboard(bool askSize) {
   QSize size = this->size();
   if (askSize) {
-    QDialog dialog(this);
-    dialog.setWindowTitle(QStringLiteral("Width and height"));
-    auto* layout = new QFormLayout(&dialog);
-    auto* widthEdit = new TMySpinEdit(&dialog);
-    auto* heightEdit = new TMySpinEdit(&dialog);
-    widthEdit->setObjectName(QStringLiteral("cdWidthSpinEdit"));
-    heightEdit->setObjectName(QStringLiteral("cdHeightSpinEdit"));
-    for (TMySpinEdit* edit : {widthEdit, heightEdit}) {
-      edit->SetMinValue(200);
-      edit->SetMaxValue(5000);
-    }
-    widthEdit->SetValue(std::clamp(size.width(), 200, 5000));
-    heightEdit->SetValue(std::clamp(size.height(), 200, 5000));
-    layout->addRow(QStringLiteral("Width:"), widthEdit);
-    layout->addRow(QStringLiteral("Height:"), heightEdit);
-    auto* buttons = new QDialogButtonBox(&dialog);
-    buttons->addButton(QStringLiteral("Copy"), QDialogButtonBox::AcceptRole);
-    buttons->addButton(QDialogButtonBox::Cancel);
-    connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-    layout->addRow(buttons);
+    TCanvasDimensionsForm dialog(this);
+    dialog.SetCanvasSize(size.width(), size.height());
     if (dialog.exec() != QDialog::Accepted) return;
-    size = QSize(widthEdit->CheckValue(widthEdit->Value()),
-                 heightEdit->CheckValue(heightEdit->Value()));
+    size = QSize(dialog.CanvasWidth(), dialog.CanvasHeight());
   }
   if (size.isEmpty()) return;
   auto* mime = new QMimeData;

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "chart/ChartLayout.h"
 
@@ -298,6 +299,28 @@ TEST(TickLabelsCrowd, LabelsCloserThanTheGapAlongOrAcrossTheirTextCrowd) {
     nearer.Y += c.dy;
     EXPECT_TRUE(TickLabelsCrowd(c.drawn, nearer, 4));
   }
+}
+
+TEST(TickLabelStep, ThinsCrowdedLabelsEvenlyAndKeepsTheFirst) {
+  // Flat X labels of 6 px a character, 10 high, centred on ticks spacing px apart.
+  const auto labels = [](std::initializer_list<const char*> texts, int spacing) {
+    std::vector<TTickLabelBox> boxes;
+    for (const char* text : texts) {
+      const int width = 6 * static_cast<int>(std::string(text).size());
+      boxes.push_back({spacing * static_cast<int>(boxes.size()) - width / 2, 416, width, 10, 0});
+    }
+    return boxes;
+  };
+  const auto decades = {"0.01", "0.1", "1", "10", "100", "1000"};
+  const std::pair<std::vector<TTickLabelBox>, std::size_t> cases[] = {
+      {labels(decades, 30), 1},
+      // "0.1" runs into "0.01", and "1000" into "100": every second decade, not 0.01 1 10 100.
+      {labels(decades, 24), 2},
+      {labels({"1.0001", "2.0001", "3.0001", "4.0001", "5.0001"}, 10), 4},
+      {labels({"1"}, 10), 1},
+      {{}, 1},
+  };
+  for (const auto& [boxes, step] : cases) EXPECT_EQ(TickLabelStep(boxes, 4), step) << boxes.size();
 }
 
 }  // namespace

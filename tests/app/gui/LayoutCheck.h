@@ -11,6 +11,8 @@
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
+#include <QMainWindow>
+#include <QRegularExpression>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSizeGrip>
@@ -21,6 +23,9 @@
 #include <QTabWidget>
 #include <QWidget>
 #include <algorithm>
+
+#include "chart/gui/MyChart.h"
+#include "controls/WindowSizing.h"
 
 namespace aqv::test {
 
@@ -33,7 +38,9 @@ namespace aqv::test {
 // Descends into containers (with or without a layout), the current page of tab and stacked widgets,
 // the parts of a splitter and the contents of a scroll area (which may be larger than what it
 // shows: that is what the scroll bars are for). A control with its own inner widgets (a spin box, a
-// chart, a grid) is checked as one piece. Every shown scroll bar shows whole.
+// chart, a grid) is checked as one piece. Every shown scroll bar shows whole. No text is cut: a
+// dialog's title fits its title bar, a label's text its label, and no two tick labels of a time
+// graph run into each other.
 class TLayoutCheck {
  public:
   // Returns one line per fault, naming the controls by their object names or texts. promised
@@ -47,6 +54,7 @@ class TLayoutCheck {
     check.Captions(root);
     check.Strays(root);
     check.ScrollBars(root);
+    check.Texts(root);
     return check.mFaults;
   }
 
@@ -263,6 +271,62 @@ class TLayoutCheck {
         mFaults << QStringLiteral("a scroll bar of %1 %2 shows only %3")
                        .arg(Name(bar->parentWidget()->parentWidget()), RectText(whole),
                             RectText(shown));
+    }
+  }
+
+  void Texts(const QWidget* root) {
+    Title(root);
+    CutLabels(root);
+    CrowdedTickLabels(root);
+  }
+
+  // The frame's title carries the document's path, which its title bar may shorten; a dialog's
+  // title is its own text and shows whole.
+  void Title(const QWidget* root) {
+    if (root->isWindow() && qobject_cast<const QMainWindow*>(root) == nullptr &&
+        root->width() < TitleBarWidth(*root))
+      mFaults << QStringLiteral("the title \"%1\" needs %2 px, the window is %3 px wide")
+                     .arg(root->windowTitle())
+                     .arg(TitleBarWidth(*root))
+                     .arg(root->width());
+  }
+
+  // A label that does not wrap shows each line of its text whole.
+  void CutLabels(const QWidget* root) {
+    for (const QLabel* label : root->findChildren<QLabel*>()) {
+      if (!label->isVisibleTo(root) || label->wordWrap() || label->textFormat() == Qt::RichText ||
+          Qt::mightBeRichText(label->text()))
+        continue;
+      QString text = label->text();
+      if (label->buddy() != nullptr)  // "&x" shows as an underlined x
+        text.replace(QRegularExpression(QStringLiteral("&(.)")), "\\1");
+      int needed = 0;
+      for (const QString& line : text.split(QLatin1Char('\n')))
+        needed = std::max(needed, label->fontMetrics().horizontalAdvance(line));
+      if (needed > label->contentsRect().width())
+        mFaults << QStringLiteral("%1 needs %2 px for its text and shows %3")
+                       .arg(Name(label))
+                       .arg(needed)
+                       .arg(label->contentsRect().width());
+    }
+  }
+
+  // The tick labels a time graph draws at its present size (of any axis, at one angle) do not
+  // overlap.
+  void CrowdedTickLabels(const QWidget* root) {
+    for (TMyChart* chart : root->findChildren<TMyChart*>()) {
+      if (!chart->isVisibleTo(root)) continue;
+      chart->grab();
+      const std::vector<TTickLabelBox>& boxes = chart->TickLabels();
+      for (std::size_t i = 0; i < boxes.size(); ++i)
+        for (std::size_t j = i + 1; j < boxes.size(); ++j)
+          if (boxes[i].Angle == boxes[j].Angle && TickLabelsCrowd(boxes[i], boxes[j], 0))
+            mFaults << QStringLiteral("tick labels at (%1,%2) and (%3,%4) of %5 overlap")
+                           .arg(boxes[i].X)
+                           .arg(boxes[i].Y)
+                           .arg(boxes[j].X)
+                           .arg(boxes[j].Y)
+                           .arg(Name(chart));
     }
   }
 

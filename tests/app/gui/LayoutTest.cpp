@@ -39,12 +39,14 @@
 namespace aqv {
 namespace {
 
-// The sizes every dialog is checked at: its own and the smallest screen the program serves.
+// The sizes every dialog is checked at: its own, the smallest screen the program serves and a
+// large one.
 struct TSize {
   const char* Name;
   QSize Size;  // empty: the window's own default size
 };
-const TSize kSizes[] = {{"default", QSize()}, {"800x600", QSize(800, 600)}};
+const TSize kSizes[] = {
+    {"default", QSize()}, {"800x600", QSize(800, 600)}, {"1600x1000", QSize(1600, 1000)}};
 
 // The least sizes the document window promises its time graph and its map, pixels.
 const QHash<QString, QSize> kPromised = {{QStringLiteral("AQVChart"), QSize(480, 320)},
@@ -201,7 +203,15 @@ TEST_F(LayoutTest, DialogsHoldTogetherAtEverySize) {
       {"splash", [](auto&, auto&) { return std::make_unique<TSplashForm>(); }},
       {"progress", [](auto&, auto&) { return std::make_unique<TProgressForm>(); }},
       {"canvas_size", [](auto&, auto&) { return std::make_unique<TCanvasDimensionsForm>(); }},
-      {"selection_grid", [](auto&, auto&) { return std::make_unique<TSelectionGridForm>(); }},
+      {"selection_grid",
+       [](auto&, auto& d) {
+         // Sized to its grid, as the time graph's "Select curves..." shows it.
+         d.CollectCurveNames();
+         auto form = std::make_unique<TSelectionGridForm>();
+         form->SetData(&d);
+         form->adjustSize();
+         return form;
+       }},
       {"select_series",
        [](auto&, auto&) {
          auto form = std::make_unique<TSelectSeriesForm>();

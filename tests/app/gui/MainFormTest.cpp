@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QGroupBox>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,6 +18,7 @@
 #include <QMimeData>
 #include <QPixmap>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QScrollBar>
 #include <QStatusBar>
@@ -45,6 +47,7 @@
 #include "map/gui/AQVKaart.h"
 #include "map/gui/FilesSelection.h"
 #include "model/AQVElements.h"
+#include "model/fit/AQVOptimizeConsole.h"
 #include "platform/SettingsStore.h"
 #include "tests/support/AnswerDialog.h"
 #include "tests/support/Clicks.h"
@@ -550,6 +553,46 @@ TEST_F(FrameWindowsTest, HelpThatCannotOpenSaysSoAndNamesThePage) {
   // What does open is the About box, and OK closes it.
   test::AnswerDialog<TAboutBox>([](TAboutBox& about) { test::PressButton(about, "OK"); });
   ChooseMenuItem(*mForm, "Help", "About...");
+}
+
+// A help page names in bold only captions the program shows (units and a closing colon aside), so
+// that a person looks for a box, button or menu item that is there.
+TEST_F(FrameWindowsTest, TheHelpPagesNameOnlyCaptionsTheProgramShows) {
+  ASSERT_TRUE(mForm->OpenFile(mFolder.Path("a.aqv"), false));
+  TFEMGridForm generator(mForm->ActiveChild()->Data(), mUi);
+  QSet<QString> shown;
+  const auto take = [&shown](QString text) {
+    text = text.remove(QLatin1Char('&')).section(QStringLiteral(" ["), 0, 0);
+    text = text.section(QStringLiteral(" ("), 0, 0);
+    if (text.endsWith(QLatin1Char(':'))) text.chop(1);
+    shown.insert(text);
+  };
+  for (const QWidget* root :
+       {static_cast<QWidget*>(mForm.get()), static_cast<QWidget*>(&generator)}) {
+    for (const QLabel* label : root->findChildren<QLabel*>()) take(label->text());
+    for (const QAbstractButton* button : root->findChildren<QAbstractButton*>())
+      take(button->text());
+    for (const QGroupBox* group : root->findChildren<QGroupBox*>()) take(group->title());
+    for (const QAction* action : root->findChildren<QAction*>()) take(action->text());  // menus too
+  }
+  // The optimisation console's buttons take their captions as a run goes.
+  for (std::string_view caption :
+       {kStopCaption, kRunCaption, kCancelCaption, kAcceptCaption, kRejectCaption})
+    take(QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())));
+  const QRegularExpression bold(QStringLiteral("<b>(.*?)</b>"),
+                                QRegularExpression::DotMatchesEverythingOption);
+  const QFileInfoList pages = QDir(QStringLiteral(AQV_HELP_SOURCE_DIR)).entryInfoList({"*.html"});
+  ASSERT_GE(pages.size(), 9);
+  for (const QFileInfo& page : pages) {
+    QFile file(page.filePath());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString html = QString::fromUtf8(file.readAll());
+    for (auto match = bold.globalMatch(html); match.hasNext();) {
+      const QString caption = match.next().captured(1).simplified();
+      EXPECT_TRUE(shown.contains(caption))
+          << page.fileName().toStdString() << ": " << caption.toStdString();
+    }
+  }
 }
 
 TEST_F(FrameWindowsTest, F1InTheModelGeneratorThatCannotOpenSaysWhereThePageIs) {

@@ -484,7 +484,8 @@ std::vector<TLabelBox> TickLabelBoxes(const TView& v, int axis) {
 }
 
 // No two tick labels of an axis touch, whatever the size of the drawing and the angle of the
-// labels; the first label of each axis is always there, and a big drawing keeps them all.
+// labels; the first label of each axis is always there, those shown are evenly spaced through the
+// ticks, and a big drawing keeps them all.
 TEST(TMyChartRender, TickLabelsOfAnAxisNeverRunIntoEachOther) {
   const auto rotated = [](TMyChart& c) {
     test::FillDrawdown(c);
@@ -524,6 +525,15 @@ TEST(TMyChartRender, TickLabelsOfAnAxisNeverRunIntoEachOther) {
       EXPECT_EQ(boxes.front().Text.toStdString(),
                 FormatTickLabel(ticks.front(), chart.DecimalSeparator()));
       EXPECT_TRUE(std::string(name) != "big" || boxes.size() == ticks.size()) << boxes.size();
+      // Those shown keep even steps through the ticks.
+      std::vector<std::ptrdiff_t> shownAt;
+      for (const TLabelBox& box : boxes)
+        for (std::size_t k = 0; k < ticks.size(); ++k)
+          if (box.Text.toStdString() == FormatTickLabel(ticks[k], chart.DecimalSeparator()))
+            shownAt.push_back(static_cast<std::ptrdiff_t>(k));
+      for (std::size_t i = 2; i < shownAt.size(); ++i)
+        EXPECT_EQ(shownAt[i] - shownAt[i - 1], shownAt[1] - shownAt[0])
+            << boxes[i].Text.toStdString();
       for (std::size_t i = 0; i < boxes.size(); ++i)
         for (std::size_t j = i + 1; j < boxes.size(); ++j)
           EXPECT_FALSE(boxes[i].Corners.intersects(boxes[j].Corners))
