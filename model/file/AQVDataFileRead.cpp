@@ -109,6 +109,7 @@ struct TOldestHeader {
 // A list of rows whose count a line of the file gives. A count set too low leaves rows over,
 // which then stand where the next block or row should start; the refusal there names the count.
 struct TCountedList {
+  int Count = 0;
   std::string Phrase;  // "2 pumping periods of well 1"
   int CountLine = 0;   // the line that gives the count
   int LastLine = 0;    // the list's last line; the count's own line for an empty list
@@ -156,12 +157,15 @@ class TDataFileReader {
 
   // ---- Rows: the values of one line ----
   void Row();
+  bool ReadListCount(std::string_view label, std::string_view noun, int most, TCountedList& list);
   std::string ListLine(const TCountedList& list);
   void ListRow(const TCountedList& list);
   void EndListRow(const TCountedList& list);
   std::string ListRowReason(const TCountedList& list) const;
   void EndList(TCountedList list);
   std::string_view Token();
+  template <typename V>
+  V Number(TFieldParse (*parse)(std::string_view, V&));
   int Integer();
   double Real();
   int Group();
@@ -456,6 +460,20 @@ void TDataFileReader::Row() {
   }
 }
 
+// The count line of a list of rows of noun; a count outside 0..most is refused.
+bool TDataFileReader::ReadListCount(std::string_view label, std::string_view noun, int most,
+                                    TCountedList& list) {
+  const int count = LabelCount(label);
+  if (!Check()) return false;
+  if (count < 0 || count > most) {
+    return Refuse(TDataFileStatus::dsInvalidCount, "the number of " + std::string(noun) +
+                                                       "s is not between 0 and " +
+                                                       std::to_string(most) + ".");
+  }
+  list = {count, CountPhrase(count, noun), mIn.Line()};
+  return true;
+}
+
 // A line of a counted list: a title in its place means that the list ends before its count.
 std::string TDataFileReader::ListLine(const TCountedList& list) {
   std::string line = mIn.ReadLine();
@@ -503,22 +521,24 @@ std::string_view TDataFileReader::Token() {
   return std::string_view(mRow).substr(mTokenStart, mRowPos - mTokenStart);
 }
 
-int TDataFileReader::Integer() {
+// The next value of the row converted by parse; a value that does not convert fails where it
+// starts.
+template <typename V>
+V TDataFileReader::Number(TFieldParse (*parse)(std::string_view, V&)) {
   const std::string_view token = Token();
-  int value = 0;
-  if (mIn.Ok() && ParseInteger(token, value) != TFieldParse::fpOK) {
+  V value = 0;
+  if (mIn.Ok() && parse(token, value) != TFieldParse::fpOK) {
     mIn.Fail(TReadError::reMalformed, mTokenStart);
   }
   return value;
 }
 
+int TDataFileReader::Integer() {
+  return Number<int>(ParseInteger);
+}
+
 double TDataFileReader::Real() {
-  const std::string_view token = Token();
-  double value = 0;
-  if (mIn.Ok() && ParseReal(token, value) != TFieldParse::fpOK) {
-    mIn.Fail(TReadError::reMalformed, mTokenStart);
-  }
-  return value;
+  return Number<double>(ParseReal);
 }
 
 int TDataFileReader::Group() {
@@ -774,7 +794,7 @@ bool TDataFileReader::ReadPumpingWell(TAQVDataFileForm form, TDataFilePumpingWel
     return Refuse(TDataFileStatus::dsInvalidCount,
                   "the number of pumping periods of " + mIn.Context() + " is below 1.");
   }
-  const TCountedList list{CountPhrase(count, "pumping period", Numbered("of well ", index)),
+  const TCountedList list{count, CountPhrase(count, "pumping period", Numbered("of well ", index)),
                           mIn.Line()};
   Expect("the pumping periods of " + Numbered("well ", index));
   well.Periods.assign(static_cast<std::size_t>(count), TDataFilePeriod{});
@@ -858,7 +878,7 @@ bool TDataFileReader::ReadObservationWell(TDataFileObservationWell& well, std::s
                   "more than " + std::to_string(kMaxFitObservations) +
                       " observations in the observation wells together.");
   }
-  const TCountedList list{CountPhrase(count, "observation", Numbered("of well ", index)),
+  const TCountedList list{count, CountPhrase(count, "observation", Numbered("of well ", index)),
                           mIn.Line()};
   Expect("the observations of " + Numbered("well ", index));
   well.Observations.assign(static_cast<std::size_t>(count), TDataFileObservation{});
@@ -908,15 +928,9 @@ bool TDataFileReader::ReadImages() {
   if (const auto transparency = LabelInteger("Transparency"))
     c.BackgroundTransparency = *transparency;
   if (const auto enabled = LabelInteger("Enabled")) c.ShowBackgroundImages = *enabled != 0;
-  const int count = LabelCount("No. of files");
-  if (!Check()) return false;
-  if (count < 0 || count > kMaxImageFiles) {
-    return Refuse(
-        TDataFileStatus::dsInvalidCount,
-        "the number of image files is not between 0 and " + std::to_string(kMaxImageFiles) + ".");
-  }
-  const TCountedList list{CountPhrase(count, "image file"), mIn.Line()};
-  for (int k = 0; k < count; ++k) {
+  TCountedList list;
+  if (!ReadListCount("No. of files", "image file", kMaxImageFiles, list)) return false;
+  for (int k = 0; k < list.Count; ++k) {
     Expect(Numbered("the entry of image file ", static_cast<std::size_t>(k)));
     ListRow(list);
     for (int reserved = 0; reserved < 6; ++reserved) Real();
@@ -948,14 +962,9 @@ bool TDataFileReader::ReadMapOptions() {
 bool TDataFileReader::ReadTexts() {
   Expect("the map texts");
   Title("=== Texts");
-  const int count = LabelCount("No. of texts");
-  if (!Check()) return false;
-  if (count < 0 || count > kMaxTextBoxes) {
-    return Refuse(TDataFileStatus::dsInvalidCount, "the number of map texts is not between 0 and " +
-                                                       std::to_string(kMaxTextBoxes) + ".");
-  }
-  const TCountedList list{CountPhrase(count, "map text"), mIn.Line()};
-  for (int k = 0; k < count; ++k) {
+  TCountedList list;
+  if (!ReadListCount("No. of texts", "map text", kMaxTextBoxes, list)) return false;
+  for (int k = 0; k < list.Count; ++k) {
     Expect(Numbered("map text ", static_cast<std::size_t>(k)));
     TAQVTextBoxProperties box;
     const std::string record = ListLine(list);
@@ -1143,14 +1152,9 @@ bool TDataFileReader::ReadTimeGraph() {
 // The series formats, in a file that has their block.
 bool TDataFileReader::ReadSeriesFormats(TDataFileTimeGraph& graph) {
   Expect("the series formats");
-  const int count = LabelCount("Number of series");
-  if (!Check()) return false;
-  if (count < 0 || count > kMaxSeriesCount) {
-    return Refuse(TDataFileStatus::dsInvalidCount, "the number of series is not between 0 and " +
-                                                       std::to_string(kMaxSeriesCount) + ".");
-  }
-  const TCountedList list{CountPhrase(count, "series format"), mIn.Line()};
-  graph.Series.resize(static_cast<std::size_t>(count));
+  TCountedList list;
+  if (!ReadListCount("Number of series", "series format", kMaxSeriesCount, list)) return false;
+  graph.Series.resize(static_cast<std::size_t>(list.Count));
   for (TDataFileSeriesFormat& series : graph.Series) {
     series.Marker = MarkerFromLine(ListLine(list));
     series.Patterns = ReadPatternLine();
@@ -1318,7 +1322,7 @@ bool TDataFileReader::ReadOldestWell(const TOldestHeader& head) {
 // The flat list of (distance, aquifer, time, drawdown), one observation per entry.
 bool TDataFileReader::ReadOldestObservations(const TOldestHeader& head,
                                              std::vector<TDataFileObservationWell>& flat) {
-  const TCountedList list{CountPhrase(head.FitCount, "observation"), 1};
+  const TCountedList list{head.FitCount, CountPhrase(head.FitCount, "observation"), 1};
   flat.resize(static_cast<std::size_t>(head.FitCount));
   for (std::size_t k = 0; k < flat.size(); ++k) {
     TDataFileObservationWell& point = flat[k];

@@ -111,6 +111,8 @@ TEST(ParseDataFile, YearSamplesGiveTheirFormsDerivedValuesAndOptionalMapOptions)
       std::tuple(true, -3.25, "First line\r\nSecond line"));
   EXPECT_EQ(c2012.TextBoxes[1].Font.Style,
             (TFontStyles{TFontStyle::fsItalic, TFontStyle::fsStrikeOut}));
+  // Blank lines after the last block are no lines left over.
+  EXPECT_TRUE(Read(Sample("v2012.aqv") + "\r\n  \r\n\r\n") == c2012);
 }
 
 TEST(ParseDataFile, OlderYearFormsLackTheirMissingBlocks) {
