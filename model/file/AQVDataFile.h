@@ -288,9 +288,11 @@ struct [[nodiscard]] TDataFileParse {
   int Column = 0;     // 1-based byte column in the decoded line, 0 when not known
   bool Beep = false;  // the refusal comes with a beep
   // Where and what: what the reader expected at Line ("the file ends inside the observations
-  // of well 2."). A refusal whose own text does not name its line gives it in the Message as
-  // a second line, "Line " + Line + ": " + Reason.
+  // of well 2."). The Message gives it as its second line: "Line " + Line + ": " + Reason, or
+  // the Reason alone, as a sentence, after a refusal whose own text names its line.
   std::string Reason;
+  // Besides the warnings about parameter groups, one about a last line without its line end,
+  // whose last value may have been cut short.
   std::vector<std::string> Warnings;
   TAQVDataFileContent Content;
   bool IsSuccess() const { return aqv::IsSuccess(Status); }
@@ -298,7 +300,9 @@ struct [[nodiscard]] TDataFileParse {
 
 // Reads a data file of any of the seven forms. path is used in messages only. What a read
 // takes is bounded by the capacities, never by the file, and no input makes it fail in any
-// other way than by the returned status.
+// other way than by the returned status. A count that does not convert, a block that does not
+// start with its title or label, and lines that a count leaves over are refused where they
+// stand.
 TDataFileParse ParseDataFile(std::string_view bytes, std::string_view path = {});
 
 // ---- Writing ------------------------------------------------------------------------------------

@@ -18,6 +18,9 @@ constexpr double kExcludedZeroLimit = 1E-30;
 // The highest parameter group a file may give: the group becomes the mark character 48 + g,
 // which must stay a plain ASCII character.
 constexpr int kMaxGroup = 127 - 48;
+// A colour list stands in four lines of ten colour texts.
+constexpr int kColorListLines = 4;
+constexpr std::size_t kColorsPerLine = 10;
 
 std::string_view AfterColon(std::string_view line) {
   const std::size_t colon = line.find(':');
@@ -26,6 +29,27 @@ std::string_view AfterColon(std::string_view line) {
 
 bool Contains(std::string_view text, std::string_view part) {
   return text.find(part) != std::string_view::npos;
+}
+
+// Every title and column line of a year form starts so, and no row, label or text line does:
+// a block that does not start with one is not read as something else.
+bool IsTitle(std::string_view line) {
+  return TrimLeftBlanks(line).substr(0, 3) == "===";
+}
+
+char LowerAscii(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// The label of a label line (the text before its first colon, blanks around it removed) is
+// label, case ignored.
+bool HasLabel(std::string_view line, std::string_view label) {
+  const std::size_t colon = line.find(':');
+  if (colon == std::string_view::npos) return false;
+  const std::string_view found = TrimBlanks(line.substr(0, colon));
+  return found.size() == label.size() &&
+         std::equal(found.begin(), found.end(), label.begin(),
+                    [](char a, char b) { return LowerAscii(a) == LowerAscii(b); });
 }
 
 // A name at the end of a row: its leading blanks removed, line breaks restored, cut to width.
@@ -43,13 +67,27 @@ bool IsNonFiniteNumber(std::string_view text) {
   return error == std::errc::result_out_of_range || (error == std::errc() && !std::isfinite(value));
 }
 
-// The refusals whose own text names their line need no second line.
+// The refusals whose own text names their line give the reason as a sentence of its own.
 bool NamesItsLine(TDataFileStatus status) {
   return status == TDataFileStatus::dsInvalidCount || status == TDataFileStatus::dsValueOutOfRange;
 }
 
+std::string Sentence(std::string text) {
+  if (!text.empty() && text.front() >= 'a' && text.front() <= 'z') {
+    text.front() = static_cast<char>(text.front() - 'a' + 'A');
+  }
+  return text;
+}
+
 std::string Numbered(std::string_view what, std::size_t index) {
   return std::string(what) + std::to_string(index + 1);
+}
+
+// "2 pumping periods of well 1", "1 image file".
+std::string CountPhrase(int count, std::string_view noun, std::string_view owner = {}) {
+  std::string phrase = std::to_string(count) + " " + std::string(noun) + (count == 1 ? "" : "s");
+  if (!owner.empty()) phrase += " " + std::string(owner);
+  return phrase;
 }
 
 double FiniteOr(double value, double fallback) {
@@ -68,12 +106,21 @@ struct TOldestHeader {
   int UnitCode = 0;                     // 0 centimetres and minutes, 1 minutes, else days
 };
 
+// A list of rows whose count a line of the file gives. A count set too low leaves rows over,
+// which then stand where the next block or row should start; the refusal there names the count.
+struct TCountedList {
+  int Count = 0;
+  std::string Phrase;  // "2 pumping periods of well 1"
+  int CountLine = 0;   // the line that gives the count
+  int LastLine = 0;    // the list's last line; the count's own line for an empty list
+};
+
 // Reads one data file into plain content. Every step returns false once the read has stopped;
-// the reason is then in mResult.
+// the reason is then in mResult. Rows are read line by line: a value missing in a row is
+// missing there, never taken from the line below.
 class TDataFileReader {
  public:
-  TDataFileReader(std::string_view bytes, std::string_view path)
-      : mBytes(bytes), mPath(path), mIn(bytes) {}
+  TDataFileReader(std::string_view bytes, std::string_view path);
 
   TDataFileParse Run();
 
@@ -85,25 +132,54 @@ class TDataFileReader {
   std::string ReadErrorReason() const;
   // Records a failure with its own reason, unless the read has failed before.
   void FailAs(TReadError error, std::string reason);
+  // A line that is not what its place needs: where a counted list ended just above, the reason
+  // names that list's count, which may have left the line over.
+  void FailInPlace(std::string reason);
   void Expect(std::string what) { mIn.SetContext(std::move(what)); }
   TAQVDataFileContent& Content() { return mResult.Content; }
+  bool RefuseUnreadable();
+  bool NothingLeft();
+  void WarnIfCutShort();
 
-  // ---- Label lines and fields of a line ----
-  std::optional<int> LabelInteger();
-  std::optional<double> LabelReal(std::string_view name);
+  // ---- Lines: titles, texts and labels ----
+  void Title(std::string_view title);
+  std::string TextLine(std::string_view what);
+  std::string LabelValue(std::string_view label);
+  std::optional<int> LabelInteger(std::string_view label);
+  std::optional<double> LabelReal(std::string_view label, std::string_view name);
+  int LabelCount(std::string_view label);
   std::vector<std::string_view> Fields(const std::string& line, std::size_t least);
   int FieldInteger(std::string_view field);
   double FieldReal(std::string_view field);
   TColor FieldColor(std::string_view field);
   template <typename E>
   E Ordinal(int value);
+
+  // ---- Rows: the values of one line ----
+  void Row();
+  bool ReadListCount(std::string_view label, std::string_view noun, int most, TCountedList& list);
+  std::string ListLine(const TCountedList& list);
+  void ListRow(const TCountedList& list);
+  void EndListRow(const TCountedList& list);
+  std::string ListRowReason(const TCountedList& list) const;
+  void EndList(TCountedList list);
+  std::string_view Token();
+  template <typename V>
+  V Number(TFieldParse (*parse)(std::string_view, V&));
+  int Integer();
+  double Real();
   int Group();
+  std::string Rest();
+  std::string TextAfterBlank();
   int CountWithExclusion(int count, bool& excluded);
 
   // ---- Year forms ----
   bool ReadYearForm(TAQVDataFileForm form);
   bool ReadHead(TAQVDataFileForm form);
   bool ReadAquiferSystem();
+  void ReadUnitLines();
+  void ReadAquitardKind(std::string_view label, bool& absent, bool& impervious);
+  bool NextLineIsTitle() const;
   bool ReadLayerRows();
   void DeriveConductivities();
   bool ReadPumpingWells(TAQVDataFileForm form);
@@ -119,11 +195,12 @@ class TDataFileReader {
   bool ReadTimeGraph();
   TPatternsData ReadPatternLine();
   TFontData ReadFontLine();
-  TMarkerData ReadMarkerLine();
+  TMarkerData MarkerFromLine(const std::string& line);
   TDataFileScale ReadScaleLine();
   TByteSet ReadFlagsLine();
   std::array<TColor, kMaxAquifers> ReadColorList();
   TDataFileAxis ReadAxisOptions();
+  bool ReadSeriesFormats(TDataFileTimeGraph& graph);
   bool ReadSeriesAndWellOptions(TDataFileTimeGraph& graph);
 
   // ---- Oldest form ----
@@ -143,16 +220,29 @@ class TDataFileReader {
   std::string_view mPath;
   TTextReader mIn;
   TDataFileParse mResult;
-  std::string mReason;       // the reason of the first failure recorded with FailAs
-  std::set<char> mMarks;     // distinct marks of the aquifer system
-  std::size_t mRunning = 0;  // running parameter count of steps over the wells
+  std::string mReason;  // the reason of the first failure recorded with FailAs
+  std::string mRow;     // the row being read, and the place in it
+  std::size_t mRowPos = 0;
+  std::size_t mTokenStart = 0;
+  std::optional<TCountedList> mList;  // the counted list read last
+  int mCutLine = 0;                   // the last line when it has no line end, else 0
+  std::set<char> mMarks;              // distinct marks of the aquifer system
+  std::size_t mRunning = 0;           // running parameter count of steps over the wells
 };
+
+TDataFileReader::TDataFileReader(std::string_view bytes, std::string_view path)
+    : mBytes(bytes), mPath(path), mIn(bytes) {
+  if (bytes.empty() || bytes.back() == '\n' || bytes.back() == '\r') return;
+  TLineSource lines(bytes);
+  std::string line;
+  while (lines.Next(line)) mCutLine = lines.LineNumber();
+}
 
 // ---- Outcome ------------------------------------------------------------------------------------
 
 bool TDataFileReader::Refuse(TDataFileStatus status, std::string reason) {
   mResult.Status = status;
-  mResult.Line = mIn.Line();
+  mResult.Line = std::max(mIn.Line(), 1);
   mResult.Column = 0;
   mResult.Beep = status != TDataFileStatus::dsReadError;
   Explain(std::move(reason));
@@ -175,14 +265,20 @@ bool TDataFileReader::Check() {
 void TDataFileReader::Explain(std::string reason) {
   mResult.Reason = std::move(reason);
   mResult.Message = ToText(mResult.Status, mPath, mResult.Line);
-  if (!NamesItsLine(mResult.Status)) {
+  if (NamesItsLine(mResult.Status)) {
+    mResult.Message += "\n" + Sentence(mResult.Reason);
+  } else {
     mResult.Message += "\nLine " + std::to_string(mResult.Line) + ": " + mResult.Reason;
   }
 }
 
 std::string TDataFileReader::ReadErrorReason() const {
-  if (!mReason.empty()) return mReason;
   const std::string& what = mIn.ErrorContext();
+  // Whatever fails in a last line without a line end is most likely cut short.
+  if (mIn.ErrorLine() == mCutLine && mIn.Error() != TReadError::reOutOfRange) {
+    return "the file ends inside " + what + ".";
+  }
+  if (!mReason.empty()) return mReason;
   switch (mIn.Error()) {
     case TReadError::rePastEnd:
       return "the file ends inside " + what + ".";
@@ -201,26 +297,115 @@ void TDataFileReader::FailAs(TReadError error, std::string reason) {
   mIn.Fail(error);
 }
 
-// ---- Label lines and fields ---------------------------------------------------------------------
+void TDataFileReader::FailInPlace(std::string reason) {
+  if (mList && mIn.Line() == mList->LastLine + 1 && !reason.empty()) {
+    reason.pop_back();  // the full stop
+    reason += ", after the " + mList->Phrase + " that line " + std::to_string(mList->CountLine) +
+              " counts.";
+  }
+  FailAs(TReadError::reMalformed, std::move(reason));
+}
 
-std::optional<int> TDataFileReader::LabelInteger() {
+// A file that is empty or no text at all is said to be so, rather than be read as numbers.
+bool TDataFileReader::RefuseUnreadable() {
+  Expect("the first line");
+  if (mIn.AtEnd()) return Refuse(TDataFileStatus::dsReadError, "the file is empty.");
+  const std::string_view first = mBytes.substr(0, mBytes.find_first_of("\r\n"));
+  const bool utf16 = mBytes.substr(0, 2) == "\xFF\xFE" || mBytes.substr(0, 2) == "\xFE\xFF";
+  if (utf16 || Contains(first, std::string_view("\0", 1))) {
+    return Refuse(TDataFileStatus::dsReadError,
+                  "this is no data file: it is no plain text (it may be UTF-16 text).");
+  }
+  return true;
+}
+
+// Lines after the last block are refused rather than dropped: rows that a count above left
+// over, or a block that this form does not have. Blank lines at the end are no such lines.
+bool TDataFileReader::NothingLeft() {
+  if (!Check()) return false;
+  if (mIn.AtEnd()) return true;
+  Expect("the end of the file");
+  std::string line;
+  do {
+    line = mIn.ReadLine();
+  } while (mIn.Ok() && TrimBlanks(line).empty());
+  if (mList && mIn.Line() == mList->LastLine + 1) {
+    FailAs(TReadError::reMalformed, "this line is left over after the " + mList->Phrase +
+                                        " that line " + std::to_string(mList->CountLine) +
+                                        " counts.");
+  }
+  FailAs(TReadError::reMalformed, "this line is left over after the last block of the file.");
+  return Check();
+}
+
+// The writer ends every line; a last line without its end may have lost the end of its last
+// value ("5.0000000E-01" cut to "5.0"), which no read can see.
+void TDataFileReader::WarnIfCutShort() {
+  const std::string_view last = mBytes.substr(mBytes.find_last_of("\r\n") + 1);
+  if (mCutLine == 0 || TrimBlanks(last).empty()) return;
+  mResult.Warnings.push_back("Line " + std::to_string(mCutLine) +
+                             ", the last line of the file, has no line end: the file may have "
+                             "been cut short, and the last value of that line may be incomplete.");
+}
+
+// ---- Lines: titles, texts and labels ------------------------------------------------------------
+
+// title: the start of the title the writer writes, for the message.
+void TDataFileReader::Title(std::string_view title) {
   const std::string line = mIn.ReadLine();
+  if (mIn.Ok() && !IsTitle(line)) FailInPlace("\"" + std::string(title) + "\" was expected here.");
+}
+
+// A line of text of the block in hand, which no title may stand in for.
+std::string TDataFileReader::TextLine(std::string_view what) {
+  std::string line = mIn.ReadLine();
+  if (mIn.Ok() && IsTitle(line)) {
+    FailInPlace(std::string(what) + " was expected here, in " + mIn.Context() + ".");
+  }
+  return line;
+}
+
+// The value of a label line, after its first colon; a line with another label is refused, so
+// that a missing line does not make the next one be read in its place.
+std::string TDataFileReader::LabelValue(std::string_view label) {
+  const std::string line = mIn.ReadLine();
+  if (!mIn.Ok()) return {};
+  if (!HasLabel(line, label)) {
+    FailInPlace("\"" + std::string(label) + " :\" was expected here.");
+    return {};
+  }
+  return std::string(AfterColon(line));
+}
+
+// A label's value that does not convert keeps the default value.
+std::optional<int> TDataFileReader::LabelInteger(std::string_view label) {
   int value = 0;
-  if (ParseInteger(TrimBlanks(AfterColon(line)), value) != TFieldParse::fpOK) return {};
+  if (ParseInteger(TrimBlanks(LabelValue(label)), value) != TFieldParse::fpOK) return {};
   return value;
 }
 
 // A label's text that does not convert keeps the default value, but a number that is not
 // finite is refused as it is in any row: no default may stand in for what the file says.
-std::optional<double> TDataFileReader::LabelReal(std::string_view name) {
-  const std::string line = mIn.ReadLine();
-  const std::string_view text = TrimBlanks(AfterColon(line));
-  double value = 0;
-  if (ParseReal(text, value) == TFieldParse::fpOK) return value;
+std::optional<double> TDataFileReader::LabelReal(std::string_view label, std::string_view name) {
+  const std::string value = LabelValue(label);
+  const std::string_view text = TrimBlanks(value);
+  double read = 0;
+  if (ParseReal(text, read) == TFieldParse::fpOK) return read;
   if (IsNonFiniteNumber(text)) {
     FailAs(TReadError::reMalformed, std::string(name) + " is not a finite number.");
   }
   return {};
+}
+
+// A count gives the rows that follow it: one that does not convert is refused, since no default
+// can say how many rows stand below.
+int TDataFileReader::LabelCount(std::string_view label) {
+  const std::string value = LabelValue(label);
+  int count = 0;
+  if (mIn.Ok() && ParseInteger(TrimBlanks(value), count) != TFieldParse::fpOK) {
+    mIn.Fail(TReadError::reMalformed);
+  }
+  return count;
 }
 
 // The fields of a line split at single blanks; a line with fewer than least fields is a read
@@ -264,10 +449,113 @@ E TDataFileReader::Ordinal(int value) {
   return item;
 }
 
+// ---- Rows ---------------------------------------------------------------------------------------
+
+// Reads the next line as the row whose values Token and the readers after it take.
+void TDataFileReader::Row() {
+  mRow = mIn.ReadLine();
+  mRowPos = 0;
+  if (mIn.Ok() && IsTitle(mRow)) {
+    FailInPlace("numbers were expected here, in " + mIn.Context() + ", not a title.");
+  }
+}
+
+// The count line of a list of rows of noun; a count outside 0..most is refused.
+bool TDataFileReader::ReadListCount(std::string_view label, std::string_view noun, int most,
+                                    TCountedList& list) {
+  const int count = LabelCount(label);
+  if (!Check()) return false;
+  if (count < 0 || count > most) {
+    return Refuse(TDataFileStatus::dsInvalidCount, "the number of " + std::string(noun) +
+                                                       "s is not between 0 and " +
+                                                       std::to_string(most) + ".");
+  }
+  list = {count, CountPhrase(count, noun), mIn.Line()};
+  return true;
+}
+
+// A line of a counted list: a title in its place means that the list ends before its count.
+std::string TDataFileReader::ListLine(const TCountedList& list) {
+  std::string line = mIn.ReadLine();
+  if (mIn.Ok() && IsTitle(line)) FailAs(TReadError::reMalformed, ListRowReason(list));
+  return line;
+}
+
+void TDataFileReader::ListRow(const TCountedList& list) {
+  mRow = ListLine(list);
+  mRowPos = 0;
+}
+
+// A row of a counted list holds its values and nothing more: a longer line is the row of what
+// follows the list, read in the list because its count is too high.
+void TDataFileReader::EndListRow(const TCountedList& list) {
+  if (!mIn.Ok()) return;
+  const std::size_t end = mRowPos;
+  while (mRowPos < mRow.size() && (mRow[mRowPos] == ' ' || mRow[mRowPos] == '\t')) ++mRowPos;
+  if (mRowPos < mRow.size()) FailAs(TReadError::reMalformed, ListRowReason(list));
+  mRowPos = end;
+}
+
+std::string TDataFileReader::ListRowReason(const TCountedList& list) const {
+  return "a row of the " + list.Phrase + " that line " + std::to_string(list.CountLine) +
+         " counts was expected here.";
+}
+
+void TDataFileReader::EndList(TCountedList list) {
+  list.LastLine = mIn.Line();
+  mList = std::move(list);
+}
+
+// The next value of the row: blanks and tabs before it are skipped, and it ends before the
+// next blank or tab.
+std::string_view TDataFileReader::Token() {
+  if (!mIn.Ok()) return {};
+  const auto blank = [&](std::size_t at) { return mRow[at] == ' ' || mRow[at] == '\t'; };
+  while (mRowPos < mRow.size() && blank(mRowPos)) ++mRowPos;
+  if (mRowPos == mRow.size()) {
+    FailInPlace("a value is missing in " + mIn.Context() + ".");
+    return {};
+  }
+  mTokenStart = mRowPos;
+  while (mRowPos < mRow.size() && !blank(mRowPos)) ++mRowPos;
+  return std::string_view(mRow).substr(mTokenStart, mRowPos - mTokenStart);
+}
+
+// The next value of the row converted by parse; a value that does not convert fails where it
+// starts.
+template <typename V>
+V TDataFileReader::Number(TFieldParse (*parse)(std::string_view, V&)) {
+  const std::string_view token = Token();
+  V value = 0;
+  if (mIn.Ok() && parse(token, value) != TFieldParse::fpOK) {
+    mIn.Fail(TReadError::reMalformed, mTokenStart);
+  }
+  return value;
+}
+
+int TDataFileReader::Integer() {
+  return Number<int>(ParseInteger);
+}
+
+double TDataFileReader::Real() {
+  return Number<double>(ParseReal);
+}
+
 int TDataFileReader::Group() {
-  const int group = mIn.ReadInteger();
-  if (mIn.Ok() && (group < 0 || group > kMaxGroup)) mIn.Fail(TReadError::reOutOfRange);
+  const int group = Integer();
+  if (mIn.Ok() && (group < 0 || group > kMaxGroup)) mIn.Fail(TReadError::reOutOfRange, mTokenStart);
   return mIn.Ok() ? group : 0;
+}
+
+// The rest of the row as it stands, with the blank that separates it.
+std::string TDataFileReader::Rest() {
+  return mIn.Ok() ? mRow.substr(mRowPos) : std::string();
+}
+
+// The rest of the row after the one blank or tab that separates it from the value before.
+std::string TDataFileReader::TextAfterBlank() {
+  if (mRowPos < mRow.size() && (mRow[mRowPos] == ' ' || mRow[mRowPos] == '\t')) ++mRowPos;
+  return Rest();
 }
 
 // The absolute value of a count whose sign marks exclusion.
@@ -283,31 +571,31 @@ bool TDataFileReader::ReadHead(TAQVDataFileForm form) {
   Expect("the file's title lines");
   mIn.SkipLine();
   mIn.SkipLine();
-  if (form != TAQVDataFileForm::df2007) mIn.SkipLine();
+  if (form != TAQVDataFileForm::df2007) Title("=== General Information");
   Expect("the general information");
-  for (std::string& text : Content().InfoTexts) {
-    text = CutToChars(DecodeLineBreaks(AfterColon(mIn.ReadLine())), kInfoTextWidth);
+  for (std::size_t k = 0; k < Content().InfoTexts.size(); ++k) {
+    const std::string line = TextLine(Numbered("information text ", k));
+    Content().InfoTexts[k] = CutToChars(DecodeLineBreaks(AfterColon(line)), kInfoTextWidth);
   }
   if (form >= TAQVDataFileForm::df2009) {
     Expect("the parameter optimization settings");
-    mIn.SkipLine();
-    if (const auto rel = LabelReal("the relative stopping criterion"))
+    Title("=== Parameter Optimization");
+    if (const auto rel = LabelReal("Rel.", "the relative stopping criterion"))
       Content().RelStoppingCriterion = *rel;
-    if (const auto abs = LabelReal("the absolute stopping criterion"))
+    if (const auto abs = LabelReal("Abs.", "the absolute stopping criterion"))
       Content().AbsStoppingCriterion = *abs;
-    Content().LinearResiduals = Contains(mIn.ReadLine(), "Linear");
+    Content().LinearResiduals = Contains(TextLine("the fitting mode"), "Linear");
   }
   return Check();
 }
 
-bool TDataFileReader::ReadAquiferSystem() {
+// The length and time units and the top level.
+void TDataFileReader::ReadUnitLines() {
   TAQVDataFileContent& c = Content();
-  Expect("the aquifer system");
-  mIn.SkipLine();
-  const std::string length = mIn.ReadLine();
+  const std::string length = LabelValue("Length");
   c.LengthUnit = Contains(length, "m") || Contains(length, "M") ? TAQVLengthUnit::luMeters
                                                                 : TAQVLengthUnit::luFeet;
-  const std::string time = mIn.ReadLine();
+  const std::string time = LabelValue("Time");
   if (Contains(time, "day")) {
     c.TimeUnit = TAQVTimeUnit::tuDays;
   } else if (Contains(time, "min")) {
@@ -315,30 +603,64 @@ bool TDataFileReader::ReadAquiferSystem() {
   } else if (Contains(time, "sec")) {
     c.TimeUnit = TAQVTimeUnit::tuSeconds;
   }
-  if (const auto level = LabelReal("the top level")) c.SurfaceLevel = *level;
-  const int n = LabelInteger().value_or(1);
+  if (const auto level = LabelReal("Top level", "the top level")) c.SurfaceLevel = *level;
+}
+
+bool TDataFileReader::ReadAquiferSystem() {
+  TAQVDataFileContent& c = Content();
+  Expect("the aquifer system");
+  Title("=== Aquifer System");
+  ReadUnitLines();
+  const std::optional<int> read = LabelInteger("No of (sub)aquifers");
   if (!Check()) return false;
+  const TTextReader atCount = mIn;
+  const int n = read.value_or(1);
   if (n > kMaxAquifers) {
     return Refuse(TDataFileStatus::dsTooManyLayers,
                   "more than " + std::to_string(kMaxAquifers) + " aquifers.");
   }
-  if (n < 1) return Refuse(TDataFileStatus::dsInvalidCount, {});
+  if (n < 1) return Refuse(TDataFileStatus::dsInvalidCount, "the number of aquifers is below 1.");
   c.Aquifers.assign(static_cast<std::size_t>(n), TDataFileAquifer{});
   c.Aquitards.assign(static_cast<std::size_t>(n + 1), TDataFileAquitard{});
-
-  const std::string top = mIn.ReadLine();
-  c.TopAquitardAbsent = Contains(top, "bsent");
-  c.TopAquitardImpervious = c.TopAquitardAbsent || Contains(top, "mpervi");
+  ReadAquitardKind("Top Aquitard", c.TopAquitardAbsent, c.TopAquitardImpervious);
+  ReadAquitardKind("Base Aquitard", c.BottomAquitardAbsent, c.BottomAquitardImpervious);
   if (c.TopAquitardAbsent) c.Aquitards.front().SAquitard = 0;
-  const std::string base = mIn.ReadLine();
-  c.BottomAquitardAbsent = Contains(base, "bsent");
-  c.BottomAquitardImpervious = c.BottomAquitardAbsent || Contains(base, "mpervi");
   if (c.BottomAquitardAbsent) c.Aquitards.back().SAquitard = 0;
-  mIn.SkipLine();
-  if (!ReadLayerRows()) return false;
+  Title("=== Thickness");
+  const bool rowsRead = Check() && ReadLayerRows();
+  if (!read && !(rowsRead && NextLineIsTitle())) {
+    // A count that does not convert stands for one aquifer only while the rows read so; else
+    // the count's own line is where the file is damaged.
+    mIn = atCount;
+    Expect("the aquifer count");
+    FailAs(TReadError::reMalformed,
+           "a number of aquifers was expected: the layer rows below do not fit the default of 1.");
+    return Check();
+  }
+  if (!rowsRead) return false;
   DeriveConductivities();
   WarnAboutAquiferParameters();
   return true;
+}
+
+// "Absent", "Impervious" or "Leaky", found anywhere in the label's value as the program always
+// has; a value with none of them is refused, since an absent aquitard has no row below.
+void TDataFileReader::ReadAquitardKind(std::string_view label, bool& absent, bool& impervious) {
+  const std::string value = LabelValue(label);
+  absent = Contains(value, "bsent");
+  impervious = absent || Contains(value, "mpervi");
+  if (mIn.Ok() && !impervious && !Contains(value, "eaky")) {
+    std::string name(label);
+    std::transform(name.begin(), name.end(), name.begin(), LowerAscii);
+    FailAs(TReadError::reMalformed,
+           "\"Absent\", \"Impervious\" or \"Leaky\" was expected for the " + name + ".");
+  }
+}
+
+bool TDataFileReader::NextLineIsTitle() const {
+  TTextReader next = mIn;
+  const std::string line = next.ReadLine();
+  return next.Ok() && IsTitle(line);
 }
 
 bool TDataFileReader::ReadLayerRows() {
@@ -351,24 +673,26 @@ bool TDataFileReader::ReadLayerRows() {
       t.Resistance = 1000;
       t.SAquitard = 0;
     } else {
-      t.DAquitard = mIn.ReadReal();
-      t.Resistance = mIn.ReadReal();
+      Row();
+      t.DAquitard = Real();
+      t.Resistance = Real();
       t.ResistanceCode = MarkOf(Group());
-      t.SAquitard = mIn.ReadReal();
+      t.SAquitard = Real();
       const int group = Group();
       t.SAquitardCode = t.SAquitard > 0 ? MarkOf(group) : kNoMark;
-      t.Name = RowName(mIn.ReadLine(), kLayerNameWidth);
+      t.Name = RowName(Rest(), kLayerNameWidth);
     }
     if (i <= n) {
       TDataFileAquifer& a = c.Aquifers[static_cast<std::size_t>(i - 1)];
       Expect(Numbered("the row of aquifer ", static_cast<std::size_t>(i - 1)));
-      a.D = mIn.ReadReal();
-      a.T = mIn.ReadReal();
+      Row();
+      a.D = Real();
+      a.T = Real();
       a.TCode = MarkOf(Group());
-      a.S = mIn.ReadReal();
+      a.S = Real();
       const int group = Group();
       a.SCode = a.S > 0 ? MarkOf(group) : kNoMark;
-      a.Name = RowName(mIn.ReadLine(), kLayerNameWidth);
+      a.Name = RowName(Rest(), kLayerNameWidth);
     }
     if (!Check()) return false;
   }
@@ -406,15 +730,18 @@ void TDataFileReader::DeriveConductivities() {
 bool TDataFileReader::ReadPumpingWells(TAQVDataFileForm form) {
   TAQVDataFileContent& c = Content();
   Expect("the pumping well count");
-  mIn.SkipLine();
-  const int count = LabelInteger().value_or(0);
+  Title("=== Pumping Wells and Discharges");
+  const int count = LabelCount("No. of wells");
   if (!Check()) return false;
   if (count > kMaxPumpingWells) {
     return Refuse(TDataFileStatus::dsTooManyPumpingWells,
                   "more than " + std::to_string(kMaxPumpingWells) + " pumping wells.");
   }
-  if (count < 1) return Refuse(TDataFileStatus::dsInvalidCount, {});
-  mIn.SkipLine();
+  if (count < 1) {
+    return Refuse(TDataFileStatus::dsInvalidCount, "the number of pumping wells is below 1.");
+  }
+  Expect("the pumping wells");
+  Title("=== X     Y");
   c.PumpingWells.assign(static_cast<std::size_t>(count), TDataFilePumpingWell{});
   for (std::size_t w = 0; w < c.PumpingWells.size(); ++w) {
     Expect(Numbered("pumping well ", w));
@@ -422,9 +749,10 @@ bool TDataFileReader::ReadPumpingWells(TAQVDataFileForm form) {
     WarnAboutWellParameters(c.PumpingWells[w]);
   }
   Expect("the well screens");
-  mIn.SkipLine();
+  Title("=== Well screens per layer");
   for (int layer = 0; layer < c.AquiferCount(); ++layer) {
-    const std::string line = mIn.ReadLine();
+    const std::string line =
+        TextLine(Numbered("the screen line of aquifer ", static_cast<std::size_t>(layer)));
     for (std::size_t w = 0; w < c.PumpingWells.size(); ++w) {
       c.PumpingWells[w].Screened[static_cast<std::size_t>(layer)] =
           w < line.size() && line[w] == '1';
@@ -436,20 +764,21 @@ bool TDataFileReader::ReadPumpingWells(TAQVDataFileForm form) {
 // index: 0-based, for the messages.
 bool TDataFileReader::ReadPumpingWell(TAQVDataFileForm form, TDataFilePumpingWell& well,
                                       std::size_t index) {
-  well.X = mIn.ReadReal();
-  well.Y = mIn.ReadReal();
+  Row();
+  well.X = Real();
+  well.Y = Real();
   if (form == TAQVDataFileForm::df2007) {
-    mIn.ReadReal();
-    mIn.ReadReal();
+    Real();
+    Real();
   }
-  well.Rc = mIn.ReadReal();
+  well.Rc = Real();
   const int rcGroup = Group();
-  well.Rw = mIn.ReadReal();
+  well.Rw = Real();
   well.RwCode = MarkOf(Group());
-  well.Skin = mIn.ReadReal();
+  well.Skin = Real();
   const int skinGroup = Group();
-  const int rawCount = mIn.ReadInteger();
-  well.Name = RowName(mIn.ReadLine(), kWellNameWidth);
+  const int rawCount = Integer();
+  well.Name = RowName(Rest(), kWellNameWidth);
   if (!Check()) return false;
   well.RcCode = well.Rc > 0 ? MarkOf(rcGroup) : kNoMark;
   well.SkinCode = well.Skin != 0 ? MarkOf(skinGroup) : kNoMark;
@@ -461,32 +790,42 @@ bool TDataFileReader::ReadPumpingWell(TAQVDataFileForm form, TDataFilePumpingWel
         TDataFileStatus::dsTooManyPeriods,
         "more than " + std::to_string(kMaxPeriods) + " pumping periods in " + mIn.Context() + ".");
   }
-  if (count < 1) return Refuse(TDataFileStatus::dsInvalidCount, {});
+  if (count < 1) {
+    return Refuse(TDataFileStatus::dsInvalidCount,
+                  "the number of pumping periods of " + mIn.Context() + " is below 1.");
+  }
+  const TCountedList list{count, CountPhrase(count, "pumping period", Numbered("of well ", index)),
+                          mIn.Line()};
   Expect("the pumping periods of " + Numbered("well ", index));
   well.Periods.assign(static_cast<std::size_t>(count), TDataFilePeriod{});
   for (TDataFilePeriod& period : well.Periods) {
-    const double start = mIn.ReadReal();
-    period.Discharge = mIn.ReadReal();
-    mIn.SkipLine();
+    ListRow(list);
+    const double start = Real();
+    period.Discharge = Real();
+    EndListRow(list);
     if (!Check()) return false;
     period.Included = start >= 0;
     period.StartTime = !period.Included && start > -kExcludedZeroLimit ? 0 : std::fabs(start);
   }
+  EndList(list);
   return true;
 }
 
 bool TDataFileReader::ReadObservationWells() {
   TAQVDataFileContent& c = Content();
   Expect("the observation well count");
-  mIn.SkipLine();
-  const int count = LabelInteger().value_or(0);
+  Title("=== Observation wells and Drawdowns");
+  const int count = LabelCount("No. of observation wells");
   if (!Check()) return false;
   if (count > kMaxObservationWells) {
     return Refuse(TDataFileStatus::dsTooManyObservationWells,
                   "more than " + std::to_string(kMaxObservationWells) + " observation wells.");
   }
-  if (count < 0) return Refuse(TDataFileStatus::dsInvalidCount, {});
-  mIn.SkipLine();
+  if (count < 0) {
+    return Refuse(TDataFileStatus::dsInvalidCount, "the number of observation wells is below 0.");
+  }
+  Expect("the observation wells");
+  Title("=== X Y Layer");
   c.ObservationWells.assign(static_cast<std::size_t>(count), TDataFileObservationWell{});
   int total = 0;
   for (std::size_t j = 0; j < c.ObservationWells.size(); ++j) {
@@ -506,63 +845,71 @@ bool TDataFileReader::ReadObservationWells() {
 // counts the observations of all wells.
 bool TDataFileReader::ReadObservationWell(TDataFileObservationWell& well, std::size_t index,
                                           int& total) {
-  well.X = mIn.ReadReal();
-  well.Y = mIn.ReadReal();
-  well.Layer = mIn.ReadInteger();
-  well.Rc = mIn.ReadReal();
-  mIn.ReadInteger();  // the groups of the observation wells are not used
-  well.Rw = mIn.ReadReal();
-  mIn.ReadInteger();
-  well.Skin = mIn.ReadReal();
-  mIn.ReadInteger();
-  const int rawCount = mIn.ReadInteger();
-  well.Name = RowName(mIn.ReadLine(), kWellNameWidth);
+  Row();
+  well.X = Real();
+  well.Y = Real();
+  well.Layer = Integer();
+  well.Rc = Real();
+  Integer();  // the groups of the observation wells are not used
+  well.Rw = Real();
+  Integer();
+  well.Skin = Real();
+  Integer();
+  const int rawCount = Integer();
+  well.Name = RowName(Rest(), kWellNameWidth);
   if (!Check()) return false;
-  if (well.Layer < 1 || well.Layer > Content().AquiferCount()) {
-    return Refuse(TDataFileStatus::dsValueOutOfRange, {});
+  const int n = Content().AquiferCount();
+  if (well.Layer < 1 || well.Layer > n) {
+    return Refuse(TDataFileStatus::dsValueOutOfRange, "the observed aquifer of " + mIn.Context() +
+                                                          " is not between 1 and " +
+                                                          std::to_string(n) + ".");
   }
   bool excluded = false;
-  const int n = CountWithExclusion(rawCount, excluded);
+  const int count = CountWithExclusion(rawCount, excluded);
   well.Included = !excluded;
-  if (n > kMaxObservations) {
+  if (count > kMaxObservations) {
     return Refuse(TDataFileStatus::dsTooManyWellMeasurements,
                   "more than " + std::to_string(kMaxObservations) + " observations in " +
                       mIn.Context() + ".");
   }
-  total += n;
+  total += count;
   if (total > kMaxFitObservations) {
     return Refuse(TDataFileStatus::dsTooManyMeasurements,
                   "more than " + std::to_string(kMaxFitObservations) +
                       " observations in the observation wells together.");
   }
+  const TCountedList list{count, CountPhrase(count, "observation", Numbered("of well ", index)),
+                          mIn.Line()};
   Expect("the observations of " + Numbered("well ", index));
-  well.Observations.assign(static_cast<std::size_t>(n), TDataFileObservation{});
+  well.Observations.assign(static_cast<std::size_t>(count), TDataFileObservation{});
   for (TDataFileObservation& obs : well.Observations) {
-    const double time = mIn.ReadReal();
-    obs.Observed = mIn.ReadReal();
-    mIn.SkipLine();
+    ListRow(list);
+    const double time = Real();
+    obs.Observed = Real();
+    EndListRow(list);
     if (!Check()) return false;
     obs.Included = time >= 0;
     obs.Time = !obs.Included && time > -kExcludedZeroLimit ? 0 : std::fabs(time);
   }
+  EndList(list);
   return true;
 }
 
 bool TDataFileReader::ReadContourSettings() {
   TAQVDataFileContent& c = Content();
   Expect("the contour plot settings");
-  mIn.SkipLine();
-  mIn.SkipLine();
-  c.WorldX1 = mIn.ReadReal();
-  c.WorldX2 = mIn.ReadReal();
-  c.WorldY1 = mIn.ReadReal();
-  c.WorldY2 = mIn.ReadReal();
-  c.AnimationStartTime = mIn.ReadReal();
-  c.TimeSteps = mIn.ReadInteger();
-  c.AnimationEndTime = mIn.ReadReal();
-  const int layer = mIn.ReadInteger();
-  c.SavedContourInterval = mIn.ReadReal();
-  mIn.SkipLine();
+  Title("=== Contour plot settings");
+  Title("=== west east south north");
+  Row();
+  c.WorldX1 = Real();
+  c.WorldX2 = Real();
+  c.WorldY1 = Real();
+  c.WorldY2 = Real();
+  c.AnimationStartTime = Real();
+  c.TimeSteps = Integer();
+  c.AnimationEndTime = Real();
+  const int layer = Integer();
+  c.SavedContourInterval = Real();
   c.DrawLayer = std::clamp(layer, 1, c.AquiferCount());
   // The animation runs from a start at or after time 0 to an end not before it, in at least
   // one step, as the settings' own checks demand. A file outside that is brought into it rather
@@ -577,32 +924,34 @@ bool TDataFileReader::ReadContourSettings() {
 bool TDataFileReader::ReadImages() {
   TAQVDataFileContent& c = Content();
   Expect("the image files");
-  mIn.SkipLine();
-  if (const auto transparency = LabelInteger()) c.BackgroundTransparency = *transparency;
-  if (const auto enabled = LabelInteger()) c.ShowBackgroundImages = *enabled != 0;
-  const int count = LabelInteger().value_or(0);
-  if (!Check()) return false;
-  if (count < 0 || count > kMaxImageFiles) return Refuse(TDataFileStatus::dsInvalidCount, {});
-  for (int k = 0; k < count; ++k) {
+  Title("=== Import image files");
+  if (const auto transparency = LabelInteger("Transparency"))
+    c.BackgroundTransparency = *transparency;
+  if (const auto enabled = LabelInteger("Enabled")) c.ShowBackgroundImages = *enabled != 0;
+  TCountedList list;
+  if (!ReadListCount("No. of files", "image file", kMaxImageFiles, list)) return false;
+  for (int k = 0; k < list.Count; ++k) {
     Expect(Numbered("the entry of image file ", static_cast<std::size_t>(k)));
-    for (int reserved = 0; reserved < 6; ++reserved) mIn.ReadReal();
-    const int shown = mIn.ReadInteger();
-    const std::string path = DecodeLineBreaks(TrimBlanks(mIn.ReadLine()));
+    ListRow(list);
+    for (int reserved = 0; reserved < 6; ++reserved) Real();
+    const int shown = Integer();
+    const std::string path = DecodeLineBreaks(TrimBlanks(Rest()));
     if (!Check()) return false;
     c.BackgroundFiles.push_back(TBackgroundFile{shown == 1, path});
   }
+  EndList(list);
   return true;
 }
 
 bool TDataFileReader::ReadMapOptions() {
   TDataFileMapOptions options;
   Expect("the contour plot options");
-  mIn.SkipLine();
-  const auto boundary = LabelInteger();
+  Title("=== Contour plot options");
+  const auto boundary = LabelInteger("Boundary");
   options.Boundary = boundary && *boundary == 1;
-  const auto grid = LabelInteger();
+  const auto grid = LabelInteger("Grid");
   options.Grid = grid && *grid == 1;
-  if (const auto placement = LabelInteger()) {
+  if (const auto placement = LabelInteger("Placement")) {
     options.Placement = Ordinal<TPlacement>(*placement);
   }
   if (!Check()) return false;
@@ -612,17 +961,13 @@ bool TDataFileReader::ReadMapOptions() {
 
 bool TDataFileReader::ReadTexts() {
   Expect("the map texts");
-  mIn.SkipLine();
-  // Only a file with boxes has this block, so a count that does not convert is damage.
-  const std::optional<int> read = LabelInteger();
-  if (!read) mIn.Fail(TReadError::reMalformed);
-  const int count = read.value_or(0);
-  if (!Check()) return false;
-  if (count < 0 || count > kMaxTextBoxes) return Refuse(TDataFileStatus::dsInvalidCount, {});
-  for (int k = 0; k < count; ++k) {
+  Title("=== Texts");
+  TCountedList list;
+  if (!ReadListCount("No. of texts", "map text", kMaxTextBoxes, list)) return false;
+  for (int k = 0; k < list.Count; ++k) {
     Expect(Numbered("map text ", static_cast<std::size_t>(k)));
     TAQVTextBoxProperties box;
-    const std::string record = mIn.ReadLine();
+    const std::string record = ListLine(list);
     const TFieldParse status = ParseTextBoxProperties(record, box);
     if (status == TFieldParse::fpMalformed) mIn.Fail(TReadError::reMalformed);
     if (status == TFieldParse::fpOutOfRange) mIn.Fail(TReadError::reOutOfRange);
@@ -630,6 +975,7 @@ bool TDataFileReader::ReadTexts() {
     if (!Check()) return false;
     Content().TextBoxes.push_back(std::move(box));
   }
+  EndList(list);
   return true;
 }
 
@@ -641,26 +987,25 @@ bool TDataFileReader::ReadYearForm(TAQVDataFileForm form) {
   }
   if (form == TAQVDataFileForm::df2009 || form == TAQVDataFileForm::df2010) {
     Expect("the time graph settings");
-    mIn.SkipLine();
-    mIn.SkipLine();
-    mIn.SkipLine();
+    Title("=== Time graph settings");
+    Title("=== Drawdown curves");
+    Title("=== Well-face fluxes");
   } else if (form >= TAQVDataFileForm::df2011 && !ReadTimeGraph()) {
     return false;
   }
   if (!ReadContourSettings()) return false;
-  if (form < TAQVDataFileForm::df2010) return Check();
+  if (form < TAQVDataFileForm::df2010) return NothingLeft();
   if (!ReadImages()) return false;
-  if (form == TAQVDataFileForm::df2012) return ReadMapOptions() && ReadTexts();
+  if (form == TAQVDataFileForm::df2012) return ReadMapOptions() && ReadTexts() && NothingLeft();
   // The 2010 and 2011 forms carry the map options too when a chart was attached.
-  if (!mIn.AtEnd()) return ReadMapOptions();
-  return true;
+  if (!mIn.AtEnd() && !ReadMapOptions()) return false;
+  return NothingLeft();
 }
 
-// ---- Time-graph block
-// ----------------------------------------------------------------------------
+// ---- Time-graph block ---------------------------------------------------------------------------
 
 TPatternsData TDataFileReader::ReadPatternLine() {
-  const std::string line = mIn.ReadLine();
+  const std::string line = TextLine("a pattern line");
   const auto f = Fields(line, 6);
   TPatternsData patterns;
   patterns.Area.Color = FieldColor(f[0]);
@@ -672,7 +1017,7 @@ TPatternsData TDataFileReader::ReadPatternLine() {
 }
 
 TFontData TDataFileReader::ReadFontLine() {
-  const std::string line = mIn.ReadLine();
+  const std::string line = TextLine("a font line");
   const auto f = Fields(line, 3);
   TFontData font;
   font.Size = FieldInteger(f[0]);
@@ -691,8 +1036,7 @@ TFontData TDataFileReader::ReadFontLine() {
   return font;
 }
 
-TMarkerData TDataFileReader::ReadMarkerLine() {
-  const std::string line = mIn.ReadLine();
+TMarkerData TDataFileReader::MarkerFromLine(const std::string& line) {
   const auto f = Fields(line, 3);
   TMarkerData marker;
   marker.Color = FieldColor(f[0]);
@@ -702,7 +1046,7 @@ TMarkerData TDataFileReader::ReadMarkerLine() {
 }
 
 TDataFileScale TDataFileReader::ReadScaleLine() {
-  const std::string line = mIn.ReadLine();
+  const std::string line = TextLine("a scale line");
   const auto f = Fields(line, 5);
   TDataFileScale scale;
   const int k = FieldInteger(f[0]);
@@ -718,7 +1062,7 @@ TDataFileScale TDataFileReader::ReadScaleLine() {
 }
 
 TByteSet TDataFileReader::ReadFlagsLine() {
-  const std::string line = mIn.ReadLine();
+  const std::string line = TextLine("a line of aquifer flags");
   const auto f = Fields(line, 2);
   TByteSet layers;
   for (int k = 1; k <= kMaxAquifers; ++k) {
@@ -727,17 +1071,22 @@ TByteSet TDataFileReader::ReadFlagsLine() {
   return layers;
 }
 
-// Forty colour texts over as many lines as they take; only the first two are converted.
+// Forty colour texts in four lines of ten, as the writer has always written them: a line with
+// another number of colours is refused there, rather than make the list take its colours from
+// the lines below. Only the first two are converted.
 std::array<TColor, kMaxAquifers> TDataFileReader::ReadColorList() {
   std::array<TColor, kMaxAquifers> colors = {clWhite, clWhite};
-  int entry = 0;
-  while (entry < 40 && mIn.Ok()) {
-    const std::string line = mIn.ReadLine();
-    for (const std::string_view field : SplitAtBlanks(line)) {
-      if (entry < kMaxAquifers) {
-        colors[static_cast<std::size_t>(entry)] = field == "clClear" ? clWhite : FieldColor(field);
-      }
-      if (++entry == 40) break;
+  std::size_t entry = 0;
+  for (int k = 0; k < kColorListLines && mIn.Ok(); ++k) {
+    const std::string line = TextLine("a line of the colour list");
+    const auto fields = SplitAtBlanks(TrimRightBlanks(line));
+    if (mIn.Ok() && fields.size() != kColorsPerLine) {
+      FailAs(TReadError::reMalformed, "ten colours were expected in this line of " + mIn.Context() +
+                                          ", not " + std::to_string(fields.size()) + ".");
+    }
+    for (const std::string_view field : fields) {
+      if (entry < colors.size()) colors[entry] = field == "clClear" ? clWhite : FieldColor(field);
+      ++entry;
     }
   }
   return colors;
@@ -745,84 +1094,94 @@ std::array<TColor, kMaxAquifers> TDataFileReader::ReadColorList() {
 
 TDataFileAxis TDataFileReader::ReadAxisOptions() {
   TDataFileAxis axis;
-  axis.Shown = mIn.ReadInteger() != 0;
-  axis.Alignment = Ordinal<TMyAlignmentTypes>(mIn.ReadInteger());
-  axis.Orientation = mIn.ReadInteger();
-  axis.TitleAlignment = Ordinal<TMyAlignmentTypes>(mIn.ReadInteger());
-  mIn.SkipLine();
+  Row();
+  axis.Shown = Integer() != 0;
+  axis.Alignment = Ordinal<TMyAlignmentTypes>(Integer());
+  axis.Orientation = Integer();
+  axis.TitleAlignment = Ordinal<TMyAlignmentTypes>(Integer());
   axis.Font = ReadFontLine();
   axis.Patterns = ReadPatternLine();
   axis.Scale = ReadScaleLine();
   axis.TitleFont = ReadFontLine();
   axis.TitlePatterns = ReadPatternLine();
-  axis.TitleAutomatic = mIn.ReadInteger() != 0;
-  axis.TitleText = DecodeLineBreaks(mIn.ReadTextAfterBlank());
+  Row();
+  axis.TitleAutomatic = Integer() != 0;
+  axis.TitleText = DecodeLineBreaks(TextAfterBlank());
   return axis;
 }
 
 bool TDataFileReader::ReadTimeGraph() {
   TDataFileTimeGraph graph;
   Expect("the time graph settings");
-  mIn.SkipLine();
-  graph.AutoUpdate = mIn.ReadInteger() != 0;
-  graph.WellFluxMode = mIn.ReadInteger() != 0;
-  graph.StartingTime = mIn.ReadReal();
-  graph.StoppingTime = mIn.ReadReal();
-  graph.TimeAxis = mIn.ReadInteger();
-  graph.ValueAxis = mIn.ReadInteger();
-  mIn.SkipLine();
+  Title("=== Time graph settings");
+  Row();
+  graph.AutoUpdate = Integer() != 0;
+  graph.WellFluxMode = Integer() != 0;
+  graph.StartingTime = Real();
+  graph.StoppingTime = Real();
+  graph.TimeAxis = Integer();
+  graph.ValueAxis = Integer();
   if (!Check()) return false;
   if (graph.TimeAxis < 0 || graph.TimeAxis > 1 || graph.ValueAxis < 0 || graph.ValueAxis > 2) {
-    return Refuse(TDataFileStatus::dsValueOutOfRange, {});
+    return Refuse(TDataFileStatus::dsValueOutOfRange,
+                  "the time axis must be 0 or 1, and the value axis 0, 1 or 2.");
   }
-  mIn.SkipLine();
+  Title("=== ChartArea options");
   graph.ChartAreaPatterns = ReadPatternLine();
-  mIn.SkipLine();
-  graph.ChartTitle.Alignment = Ordinal<TMyAlignmentTypes>(mIn.ReadInteger());
-  graph.ChartTitle.Automatic = mIn.ReadInteger() != 0;
-  graph.ChartTitle.Text = DecodeLineBreaks(mIn.ReadTextAfterBlank());
+  Title("=== ChartTitle options");
+  Row();
+  graph.ChartTitle.Alignment = Ordinal<TMyAlignmentTypes>(Integer());
+  graph.ChartTitle.Automatic = Integer() != 0;
+  graph.ChartTitle.Text = DecodeLineBreaks(TextAfterBlank());
   graph.ChartTitle.Font = ReadFontLine();
   graph.ChartTitle.Patterns = ReadPatternLine();
-  mIn.SkipLine();
+  Title("=== ChartLegend options");
   graph.Legend.Font = ReadFontLine();
   graph.Legend.Patterns = ReadPatternLine();
-  graph.Legend.Placement = Ordinal<TPlacement>(mIn.ReadInteger());
-  mIn.SkipLine();
-  mIn.SkipLine();
+  Row();
+  graph.Legend.Placement = Ordinal<TPlacement>(Integer());
+  Title("=== Chart X options");
   graph.XAxis = ReadAxisOptions();
-  mIn.SkipLine();
+  Title("=== Chart Y options");
   graph.YAxis = ReadAxisOptions();
   if (!Check() || !ReadSeriesAndWellOptions(graph)) return false;
   Content().TimeGraph = std::move(graph);
   return true;
 }
 
-bool TDataFileReader::ReadSeriesAndWellOptions(TDataFileTimeGraph& graph) {
-  if (TrimRightBlanks(mIn.ReadLine()) == kSeriesTitle) {
-    if (const auto count = LabelInteger()) {
-      if (!Check()) return false;
-      if (*count < 0 || *count > kMaxSeriesCount) {
-        return Refuse(TDataFileStatus::dsInvalidCount, {});
-      }
-      graph.Series.resize(static_cast<std::size_t>(*count));
-      for (TDataFileSeriesFormat& series : graph.Series) {
-        series.Marker = ReadMarkerLine();
-        series.Patterns = ReadPatternLine();
-      }
-    }
-    mIn.SkipLine();
+// The series formats, in a file that has their block.
+bool TDataFileReader::ReadSeriesFormats(TDataFileTimeGraph& graph) {
+  Expect("the series formats");
+  TCountedList list;
+  if (!ReadListCount("Number of series", "series format", kMaxSeriesCount, list)) return false;
+  graph.Series.resize(static_cast<std::size_t>(list.Count));
+  for (TDataFileSeriesFormat& series : graph.Series) {
+    series.Marker = MarkerFromLine(ListLine(list));
+    series.Patterns = ReadPatternLine();
   }
+  EndList(list);
+  Title("=== Pumping well options");
+  return Check();
+}
+
+bool TDataFileReader::ReadSeriesAndWellOptions(TDataFileTimeGraph& graph) {
+  const std::string title = mIn.ReadLine();
+  if (mIn.Ok() && !IsTitle(title)) FailInPlace("\"=== Chart Series options\" was expected here.");
+  if (TrimRightBlanks(title) == kSeriesTitle && !ReadSeriesFormats(graph)) return false;
   // Otherwise the line just read was the pumping-well title of a file without series formats.
-  const auto readWells = [&](std::vector<TDataFileWellOptions>& options, std::size_t count) {
+  const auto readWells = [&](std::vector<TDataFileWellOptions>& options, std::size_t count,
+                             std::string_view what) {
     options.resize(count);
-    for (TDataFileWellOptions& entry : options) {
-      entry.LayerSet = ReadFlagsLine();
-      entry.CurveColor = ReadColorList();
+    for (std::size_t k = 0; k < count; ++k) {
+      Expect("the options of " + Numbered(what, k));
+      options[k].LayerSet = ReadFlagsLine();
+      options[k].CurveColor = ReadColorList();
     }
   };
-  readWells(graph.PumpingWellOptions, Content().PumpingWells.size());
-  mIn.SkipLine();
-  readWells(graph.ObservationWellOptions, Content().ObservationWells.size());
+  readWells(graph.PumpingWellOptions, Content().PumpingWells.size(), "pumping well ");
+  Expect("the observation well options");
+  Title("=== Observation well options");
+  readWells(graph.ObservationWellOptions, Content().ObservationWells.size(), "observation well ");
   return Check();
 }
 
@@ -866,22 +1225,27 @@ bool TDataFileReader::ReadOldestForm() {
   for (std::string& text : Content().InfoTexts) text = CutToChars(mIn.ReadLine(), kInfoTextWidth);
   if (!ReadOldestLayers(head.Aquifers)) return false;
   std::vector<TDataFileObservationWell> flat;
-  return ReadOldestObservations(head, flat) && DistributeOldestObservations(flat);
+  return ReadOldestObservations(head, flat) && NothingLeft() && DistributeOldestObservations(flat);
 }
 
 bool TDataFileReader::ReadOldestHeader(TOldestHeader& head) {
   Expect("the ten numbers of the first line");
-  const int a = mIn.ReadInteger();
-  const int b = mIn.ReadInteger();
-  mIn.ReadInteger();
-  head.Aquifers = mIn.ReadInteger();
-  head.FirstScreen = mIn.ReadInteger();
-  head.LastScreen = mIn.ReadInteger();
-  mIn.ReadInteger();
-  const int parameters = mIn.ReadInteger();
-  head.FitCount = mIn.ReadInteger();
-  head.UnitCode = mIn.ReadInteger();
-  mIn.SkipLine();
+  Row();
+  int a = 0;
+  if (ParseInteger(Token(), a) != TFieldParse::fpOK) {
+    FailAs(TReadError::reMalformed,
+           "the first line is neither the header of a data file nor the ten numbers that start "
+           "a data file of the oldest layout.");
+  }
+  const int b = Integer();
+  Integer();
+  head.Aquifers = Integer();
+  head.FirstScreen = Integer();
+  head.LastScreen = Integer();
+  Integer();
+  const int parameters = Integer();
+  head.FitCount = Integer();
+  head.UnitCode = Integer();
   if (!Check()) return false;
   if (static_cast<long long>(a) * b != 1) {
     return Refuse(TDataFileStatus::dsIncompatible,
@@ -900,7 +1264,10 @@ bool TDataFileReader::ReadOldestHeader(TOldestHeader& head) {
     return Refuse(TDataFileStatus::dsTooManyLayers,
                   "more than " + std::to_string(kMaxParameters) + " parameters.");
   }
-  if (n < 1 || head.FitCount < 0) return Refuse(TDataFileStatus::dsInvalidCount, {});
+  if (n < 1) return Refuse(TDataFileStatus::dsInvalidCount, "the number of aquifers is below 1.");
+  if (head.FitCount < 0) {
+    return Refuse(TDataFileStatus::dsInvalidCount, "the number of observations is below 0.");
+  }
   int& last = head.LastScreen;
   if (last < head.FirstScreen) {
     last = head.FirstScreen;
@@ -916,11 +1283,11 @@ bool TDataFileReader::ReadOldestHeader(TOldestHeader& head) {
 // mark those parameters for fitting (marks "u", "v", "w").
 bool TDataFileReader::ReadOldestWell(const TOldestHeader& head) {
   Expect("the line of the pumping well");
-  const double q = mIn.ReadReal();
-  double rw = mIn.ReadReal(), rc = mIn.ReadReal(), skin = mIn.ReadReal();
-  double endOfPumping = mIn.ReadReal();
-  for (int k = 0; k < 3; ++k) mIn.ReadReal();
-  mIn.SkipLine();
+  Row();
+  const double q = Real();
+  double rw = Real(), rc = Real(), skin = Real();
+  double endOfPumping = Real();
+  for (int k = 0; k < 3; ++k) Real();
   if (!Check()) return false;
   TDataFilePumpingWell well;
   well.Name = "Pumping well 1";
@@ -955,19 +1322,22 @@ bool TDataFileReader::ReadOldestWell(const TOldestHeader& head) {
 // The flat list of (distance, aquifer, time, drawdown), one observation per entry.
 bool TDataFileReader::ReadOldestObservations(const TOldestHeader& head,
                                              std::vector<TDataFileObservationWell>& flat) {
+  const TCountedList list{head.FitCount, CountPhrase(head.FitCount, "observation"), 1};
   flat.resize(static_cast<std::size_t>(head.FitCount));
   for (std::size_t k = 0; k < flat.size(); ++k) {
     TDataFileObservationWell& point = flat[k];
     Expect(Numbered("observation ", k));
-    point.X = mIn.ReadReal();
-    point.Layer = mIn.ReadInteger();
+    ListRow(list);
+    point.X = Real();
+    point.Layer = Integer();
     TDataFileObservation obs;
-    obs.Time = mIn.ReadReal();
-    obs.Observed = mIn.ReadReal();
-    mIn.SkipLine();
+    obs.Time = Real();
+    obs.Observed = Real();
     if (!Check()) return false;
     if (point.Layer < 1 || point.Layer > head.Aquifers) {
-      return Refuse(TDataFileStatus::dsValueOutOfRange, {});
+      return Refuse(TDataFileStatus::dsValueOutOfRange, "the aquifer of " + mIn.Context() +
+                                                            " is not between 1 and " +
+                                                            std::to_string(head.Aquifers) + ".");
     }
     if (head.UnitCode == 0) obs.Observed *= 0.01;  // centimetres
     if (head.UnitCode <= 1) obs.Time /= 1440;      // minutes
@@ -975,6 +1345,7 @@ bool TDataFileReader::ReadOldestObservations(const TOldestHeader& head,
     obs.Time = std::fabs(obs.Time);
     point.Observations = {obs};
   }
+  EndList(list);
   return true;
 }
 
@@ -993,8 +1364,8 @@ bool TDataFileReader::ReadOldestLayers(int n) {
   };
   for (int i = 1; i <= n + 1; ++i) {
     Expect(Numbered("the layer row ", static_cast<std::size_t>(i - 1)));
-    double t = mIn.ReadReal(), resistance = mIn.ReadReal(), s = mIn.ReadReal(), sa = mIn.ReadReal();
-    mIn.SkipLine();
+    Row();
+    double t = Real(), resistance = Real(), s = Real(), sa = Real();
     if (!Check()) return false;
     TDataFileAquitard& aquitard = c.Aquitards[static_cast<std::size_t>(i - 1)];
     if (i <= n) {
@@ -1084,6 +1455,7 @@ TAQVDataFileForm FormOfFirstLine(std::string_view line) {
 }
 
 TDataFileParse TDataFileReader::Run() {
+  if (!RefuseUnreadable()) return std::move(mResult);
   const TAQVDataFileForm form = FormOfFirstLine(mIn.ReadLine());
   bool complete = false;
   if (form == TAQVDataFileForm::dfOldest) {
@@ -1093,7 +1465,7 @@ TDataFileParse TDataFileReader::Run() {
   } else {
     complete = ReadYearForm(form);
   }
-  if (complete) Check();
+  if (complete && Check()) WarnIfCutShort();
   return std::move(mResult);
 }
 

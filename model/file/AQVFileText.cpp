@@ -1,5 +1,6 @@
 #include "model/file/AQVFileText.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -252,6 +253,34 @@ TFieldParse ParseInteger(std::string_view token, int& value) {
   return TFieldParse::fpOK;
 }
 
+namespace {
+
+// True for a number in the grammar of ParseReal whose size lies below the smallest double
+// (1E-400): from_chars reports it as out of range, as it does a number beyond the largest, but
+// it is a finite number that reads as 0.
+bool Underflows(std::string_view text) {
+  std::size_t i = text.front() == '-' ? 1 : 0;
+  long long integerDigits = 0, digits = 0, firstSignificant = -1;
+  for (; i < text.size() && text[i] != 'e' && text[i] != 'E'; ++i) {
+    if (text[i] == '.') continue;
+    if (firstSignificant < 0 && text[i] != '0') firstSignificant = digits;
+    ++digits;
+    if (text.find('.') == std::string_view::npos || i < text.find('.')) ++integerDigits;
+  }
+  if (firstSignificant < 0) return false;  // zero, which never fails
+  long long exponent = 0;
+  bool negative = false;
+  if (i < text.size()) {
+    ++i;
+    if (text[i] == '+' || text[i] == '-') negative = text[i++] == '-';
+    for (; i < text.size(); ++i) exponent = std::min(exponent * 10 + (text[i] - '0'), 100000LL);
+  }
+  // The decimal exponent of the first significant digit.
+  return (negative ? -exponent : exponent) + integerDigits - 1 - firstSignificant < 0;
+}
+
+}  // namespace
+
 TFieldParse ParseReal(std::string_view token, double& value) {
   // The grammar is checked here because from_chars also takes "inf", "nan" and, in some
   // libraries, hexadecimal digits after "0x".
@@ -280,6 +309,11 @@ TFieldParse ParseReal(std::string_view token, double& value) {
   double parsed = 0;
   const auto [end, ec] =
       std::from_chars(text.data(), text.data() + text.size(), parsed, std::chars_format::general);
+  if (ec == std::errc::result_out_of_range && end == text.data() + text.size() &&
+      Underflows(text)) {
+    value = 0;
+    return TFieldParse::fpOK;
+  }
   if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(parsed)) {
     return TFieldParse::fpMalformed;
   }
@@ -549,7 +583,8 @@ bool TLineSource::Next(std::string& line) {
   std::size_t end = mPos;
   while (end < mBytes.size() && mBytes[end] != '\r' && mBytes[end] != '\n') ++end;
   line = DecodeFileLine(mBytes.substr(mPos, end - mPos));
-  if (end < mBytes.size()) {
+  mLastLineEnded = end < mBytes.size();
+  if (mLastLineEnded) {
     if (mBytes[end] == '\r' && end + 1 < mBytes.size() && mBytes[end + 1] == '\n') ++end;
     ++end;
   }
@@ -573,13 +608,17 @@ bool TTextReader::LoadLine() {
 void TTextReader::FailAt(TReadError error, std::size_t column) {
   if (mError != TReadError::reNone) return;
   mError = error;
-  mErrorLine = error == TReadError::rePastEnd ? mSource.LineNumber() + 1 : mLineNumber;
+  if (error == TReadError::rePastEnd) {
+    mErrorLine = mSource.LineNumber() + (mSource.LastLineEnded() ? 1 : 0);
+  } else {
+    mErrorLine = mLineNumber;
+  }
   mErrorColumn = static_cast<int>(column) + 1;
   mErrorContext = mContext;
 }
 
-void TTextReader::Fail(TReadError error) {
-  FailAt(error, 0);
+void TTextReader::Fail(TReadError error, std::size_t column) {
+  FailAt(error, column);
 }
 
 std::string_view TTextReader::NextToken() {

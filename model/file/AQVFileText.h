@@ -118,11 +118,14 @@ class TLineSource {
   bool AtEnd() const { return mPos >= mBytes.size(); }
   // Number of lines handed out so far.
   int LineNumber() const { return mLineNumber; }
+  // False when the last line handed out ended with the file rather than with a line end.
+  bool LastLineEnded() const { return mLastLineEnded; }
 
  private:
   std::string_view mBytes;
   std::size_t mPos = 0;
   int mLineNumber = 0;
+  bool mLastLineEnded = true;
 };
 
 // What stopped a TTextReader.
@@ -154,8 +157,9 @@ class TTextReader {
   // stood before it.
   std::string ReadTextAfterBlank();
 
-  // Records a failure at the line last read (for fields of a line read with ReadLine).
-  void Fail(TReadError error);
+  // Records a failure at the line last read (for fields of a line read with ReadLine); column
+  // is the 0-based byte of the line where the failing field starts.
+  void Fail(TReadError error, std::size_t column = 0);
   // Names what is being read ("the observations of well 2"); a failure keeps the name that
   // stood when it happened, for the message that says where a file is damaged.
   void SetContext(std::string context) { mContext = std::move(context); }
@@ -165,7 +169,8 @@ class TTextReader {
   bool Ok() const { return mError == TReadError::reNone; }
   TReadError Error() const { return mError; }
   // 1-based line and column (bytes of the decoded line) of the first failure, else of the
-  // current position.
+  // current position. A file that ends too early fails in the line after its last, or in its
+  // last line when that line has no line end (the file was cut inside it).
   int ErrorLine() const { return mErrorLine; }
   int ErrorColumn() const { return mErrorColumn; }
   // True when nothing but blanks and empty lines is left to read.

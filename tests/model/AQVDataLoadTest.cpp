@@ -296,6 +296,8 @@ TEST_F(TAQVDataLoadTest, RefusedFileLeavesTheDocumentAsItWas) {
       {"Rel.:  1.0000000E-05", "Rel.:  nan", "", false},
       {"Top level :      12.50000", "Top level :      inf", "", false},
       {"No. of files : 2", "No. of files : -1", "Invalid count", true},
+      // Not read as no images, which the next save would write.
+      {"No. of files : 2", "No. of files : x", "", false},
   };
   const std::string sample = Sample("v2010.aqv");
   for (const TRefusalCase& c : cases) {

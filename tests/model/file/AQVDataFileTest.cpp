@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <clocale>
 #include <limits>
 #include <random>
@@ -110,6 +111,8 @@ TEST(ParseDataFile, YearSamplesGiveTheirFormsDerivedValuesAndOptionalMapOptions)
       std::tuple(true, -3.25, "First line\r\nSecond line"));
   EXPECT_EQ(c2012.TextBoxes[1].Font.Style,
             (TFontStyles{TFontStyle::fsItalic, TFontStyle::fsStrikeOut}));
+  // Blank lines after the last block are no lines left over.
+  EXPECT_TRUE(Read(Sample("v2012.aqv") + "\r\n  \r\n\r\n") == c2012);
 }
 
 TEST(ParseDataFile, OlderYearFormsLackTheirMissingBlocks) {
@@ -405,17 +408,25 @@ std::string Count(int line) {
   return "Invalid count in line " + std::to_string(line) + " of test.aqv!";
 }
 
-// A refusal says where and what: its own text names its line, or a second line does
-// ("Line 37: the file ends inside the observations of well 2.").
+// A refusal says where and what: its own text names its line and a second line says what was
+// expected there ("Invalid count in line 60 of F!\nThe number of image files is not between
+// 0 and 1000."), or the second line says both ("Line 37: the file ends inside the
+// observations of well 2.").
 void ExpectWhereAndWhat(const TDataFileParse& parse) {
   EXPECT_GT(parse.Line, 0) << parse.Message;
-  if (parse.Status == TDataFileStatus::dsInvalidCount ||
-      parse.Status == TDataFileStatus::dsValueOutOfRange) {
-    EXPECT_NE(parse.Message.find("line " + std::to_string(parse.Line) + " of"), std::string::npos);
-    return;
-  }
   ASSERT_GT(parse.Reason.size(), 1u) << parse.Message;
   EXPECT_EQ(parse.Reason.back(), '.');
+  if (parse.Status == TDataFileStatus::dsInvalidCount ||
+      parse.Status == TDataFileStatus::dsValueOutOfRange) {
+    std::string sentence = parse.Reason;
+    sentence.front() = static_cast<char>(std::toupper(sentence.front()));
+    const std::size_t second = parse.Message.find('\n');
+    ASSERT_NE(second, std::string::npos) << parse.Message;
+    EXPECT_NE(parse.Message.substr(0, second).find("line " + std::to_string(parse.Line) + " of"),
+              std::string::npos);
+    EXPECT_EQ(parse.Message.substr(second + 1), sentence);
+    return;
+  }
   const std::string second = "\nLine " + std::to_string(parse.Line) + ": " + parse.Reason;
   ASSERT_GE(parse.Message.size(), second.size());
   EXPECT_EQ(parse.Message.substr(parse.Message.size() - second.size()), second);
@@ -436,6 +447,11 @@ TEST(ParseDataFile, RefusalsSayOnASecondLineWhereAndWhat) {
   const std::string s = Sample("v2010.aqv");
   const std::vector<std::string> lines = Lines(s);
   const std::vector<std::string> lines2012 = Lines(Sample("v2012.aqv"));
+  const std::string u = Sample("v2012.aqv");
+  TAQVDataFileContent two = Read(s);
+  two.Aquifers.push_back(two.Aquifers[0]);
+  two.Aquitards.push_back(two.Aquitards[1]);
+  const std::string twoAquifers = Write(two);
   const std::tuple<std::string, std::string> cases[] = {
       {Join({lines.begin(), lines.begin() + 49}),
        "Could not open test.aqv!\nLine 50: the file ends inside the observations of well 2."},
@@ -471,6 +487,61 @@ TEST(ParseDataFile, RefusalsSayOnASecondLineWhereAndWhat) {
       {Replaced(Sample("v2012.aqv"), "   -500.0000000    500.0000000",
                 "   -5OO.0000000    500.0000000"),
        "Could not open test.aqv!\nLine 104: a number was expected in the contour plot settings."},
+      // A count that does not convert is refused at its line; the rows below it are never read
+      // as the next block.
+      {Replaced(s, "No. of files : 2", "No. of files : x"),
+       "Could not open test.aqv!\nLine 60: a number was expected in the image files."},
+      {Replaced(u, "No. of files : 2", "No. of files : 2147483648"),
+       "Could not open test.aqv!\nLine 108: a number was expected in the image files."},
+      {Replaced(u, "Enabled : 1\r\n", ""),
+       "Could not open test.aqv!\nLine 107: \"Enabled :\" was expected here."},
+      {Replaced(u, "No. of observation wells : 2", "No. of observation wells : nan"),
+       "Could not open test.aqv!\nLine 43: a number was expected in the observation well count."},
+      {Replaced(Sample("v2011.aqv"), "Number of series : 2", "Number of series : "),
+       "Could not open test.aqv!\nLine 80: a number was expected in the series formats."},
+      {Replaced(twoAquifers, "No of (sub)aquifers : 2", "No of (sub)aquifers : x"),
+       "Could not open test.aqv!\nLine 27: a number of aquifers was expected: the layer rows "
+       "below do not fit the default of 1."},
+      {Replaced(s, "Base Aquitard : Impervious", "Base Aquitard : x"),
+       "Could not open test.aqv!\nLine 29: \"Absent\", \"Impervious\" or \"Leaky\" was expected "
+       "for the base aquitard."},
+      // Rows that a count leaves over, or that it lacks, are named with the count's line.
+      {Replaced(u, "No. of files : 2", "No. of files : 1"),
+       "Could not open test.aqv!\nLine 110: \"=== Contour plot options\" was expected here, "
+       "after the 1 image file that line 108 counts."},
+      {Replaced(u, "No. of texts: 2", "No. of texts: 0"),
+       "Could not open test.aqv!\nLine 117: this line is left over after the 0 map texts that "
+       "line 116 counts."},
+      {Replaced(s, "  -2 Well P1", "  -1 Well P1"),
+       "Could not open test.aqv!\nLine 39: \"=== Well screens per layer\" was expected here, "
+       "after the 1 pumping period of well 1 that line 37 counts."},
+      {Replaced(s, "   3 Piezometer A", "   2 Piezometer A"),
+       "Could not open test.aqv!\nLine 48: a value is missing in observation well 2, after the 2 "
+       "observations of well 1 that line 45 counts."},
+      {Replaced(s, "   3 Piezometer A", "   5 Piezometer A"),
+       "Could not open test.aqv!\nLine 49: a row of the 5 observations of well 1 that line 45 "
+       "counts was expected here."},
+      {Sample("v2009.aqv") + "0 0 0\r\n",
+       "Could not open test.aqv!\nLine 57: this line is left over after the last block of the "
+       "file."},
+      {Replaced(Sample("v2011.aqv"), "clBlue clGreen clClear", "clBlue clClear"),
+       "Could not open test.aqv!\nLine 87: ten colours were expected in this line of the options "
+       "of pumping well 1, not 9."},
+      // A count cut short is where the file ends, not the line after its end.
+      {s.substr(0, s.find("No. of wells") + 6),
+       "Could not open test.aqv!\nLine 35: the file ends inside the pumping well count."},
+      {"", "Could not open test.aqv!\nLine 1: the file is empty."},
+      {std::string("\xFF\xFE"
+                   "A\0Q\0V\0",
+                   8),
+       "Could not open test.aqv!\nLine 1: this is no data file: it is no plain text (it may be "
+       "UTF-16 text)."},
+      {Replaced(s, "No. of files : 2", "No. of files : -1"),
+       "Invalid count in line 60 of test.aqv!\nThe number of image files is not between 0 and "
+       "1000."},
+      {Replaced(u, "100.0000000 0 1", "100.0000000 0 3"),
+       "Invalid value in line 52 of test.aqv!\nThe time axis must be 0 or 1, and the value axis "
+       "0, 1 or 2."},
   };
   for (const auto& [text, message] : cases)
     EXPECT_EQ(ParseDataFile(text, "test.aqv").Message, message);
@@ -617,17 +688,22 @@ TEST(ParseDataFile, FileEndingBeforeItsLastRequiredLineIsReadError) {
   for (const std::string& name : kSampleNames) {
     const std::string bytes = Sample(name);
     // Start of the last line that the form needs: in the 2010 and 2011 forms the map options
-    // may be missing, and an image count that does not convert counts as no images.
+    // may be missing, so the last image entry may end the file.
     const bool optionsOptional = name == "v2010.aqv" || name == "v2011.aqv";
-    const std::size_t lastLine = optionsOptional ? bytes.find("No. of files")
+    const std::size_t lastLine = optionsOptional ? bytes.rfind("       0.000")
                                                  : bytes.find_last_of("\r\n", bytes.size() - 3) + 1;
     for (std::size_t n = 0; n < bytes.size(); ++n) {
       const TDataFileParse parse = ParseDataFile(std::string_view(bytes).substr(0, n), "t.aqv");
       if (n < lastLine) {
         EXPECT_FALSE(parse.IsSuccess()) << name << " cut at " << n;
       }
-      if (parse.IsSuccess()) continue;
       SCOPED_TRACE(name + " cut at " + std::to_string(n));
+      if (parse.IsSuccess()) {
+        // Cut inside its last line, a file may have lost the end of a value: it says so.
+        const bool lineEnded = n == bytes.size() || bytes[n - 1] == '\n' || bytes[n - 1] == '\r';
+        EXPECT_EQ(parse.Warnings.size(), lineEnded ? 0u : 1u);
+        continue;
+      }
       ExpectWhereAndWhat(parse);
       // Cut after a line end, where no number is cut short: the file ends inside a block.
       if (n > 0 && bytes[n - 1] == '\n' && parse.Status == TDataFileStatus::dsReadError) {
@@ -727,6 +803,7 @@ TEST(ParseDataFile, UnitLinesFollowTheirLetters) {
   EXPECT_EQ(Read(WithLine(s, 24, "Length    : FEET M")).LengthUnit, TAQVLengthUnit::luMeters);
   EXPECT_EQ(Read(WithLine(s, 25, "Time      : hours")).TimeUnit, TAQVTimeUnit::tuDays);
   EXPECT_EQ(Read(WithLine(s, 26, "Top level : high")).SurfaceLevel, 0);
+  EXPECT_EQ(Read(WithLine(s, 26, "Top level : 1E-400")).SurfaceLevel, 0);  // below every double
   EXPECT_EQ(Read(WithLine(s, 20, "Rel.: none")).RelStoppingCriterion, 1E-4);
 }
 

@@ -114,9 +114,9 @@ TEST(FormatGeneral15, WritesShortestTextWithFifteenDigits) {
 
 TEST(ParseReal, AcceptsPlainAndExponentFormsOnly) {
   const std::vector<std::pair<const char*, double>> good = {
-      {"1", 1},  {"-1.5", -1.5},   {"+2", 2},    {".5", 0.5},
-      {"1.", 1}, {"1E-31", 1E-31}, {"1e5", 1e5}, {"-1.0000000E-31", -1E-31},
-      {"007", 7}};
+      {"1", 1},   {"-1.5", -1.5},     {"+2", 2},     {".5", 0.5},
+      {"1.", 1},  {"1E-31", 1E-31},   {"1e5", 1e5},  {"-1.0000000E-31", -1E-31},
+      {"007", 7}, {"1E-310", 1E-310}, {"1E-400", 0}, {"-0.01E-330", 0}};
   for (const auto& [text, expected] : good) {
     double value = -99;
     EXPECT_EQ(ParseReal(text, value), TFieldParse::fpOK) << text;
