@@ -66,8 +66,10 @@ TEST_F(ChartOptions, SecondaryAxisIsDroppedOnOKAndAutomaticTitleOpensCheckedAndT
   EXPECT_TRUE(YTitle.Automatic());
   EXPECT_EQ(Axes, (TAxisTypes{TAxisType::saX, TAxisType::saY}));
   Form.axY_Axis->setChecked(false);
+  QTest::keyClicks(Form.tiY_AxisTitle, "s");  // the third title as well
   Apply();
   EXPECT_EQ(Axes, TAxisTypes{TAxisType::saX});
+  EXPECT_FALSE(YTitle.Automatic());
 }
 
 TEST_F(ChartOptions, LegendNoneOpensUncheckedCheckingPlacesItAtTheBottomAndPlacementsRoundTrip) {
@@ -98,6 +100,8 @@ TEST_F(ChartOptions, LegendNoneOpensUncheckedCheckingPlacesItAtTheBottomAndPlace
 TEST_F(ChartOptions, OpensOnTheGivenPageAndEnterInAnEditConfirmsAndEscapeCancels) {
   Open(2);
   EXPECT_EQ(Form.PageIndex(), 2);
+  QTest::keyClick(Form.tiChartTitle, Qt::Key_Return);  // the main keyboard's Enter
+  EXPECT_EQ(Form.result(), QDialog::Accepted);
   TChartOptionsForm other;
   other.Open(Axes, Legend, ChartTitle, XTitle, YTitle, 9);
   EXPECT_EQ(other.PageIndex(), 0);
@@ -105,7 +109,7 @@ TEST_F(ChartOptions, OpensOnTheGivenPageAndEnterInAnEditConfirmsAndEscapeCancels
   test::AnswerDialog<QDialog>([](QDialog& dialog) {
     auto* edit = dialog.findChild<QLineEdit*>("tiY_AxisTitle");
     edit->setText("Head (m)");
-    QTest::keyClick(edit, Qt::Key_Enter);
+    QTest::keyClick(edit, Qt::Key_Enter, Qt::KeypadModifier);
   });
   EXPECT_TRUE(Form.Execute(Axes, Legend, ChartTitle, XTitle, YTitle, SecondaryYTitle, page));
   EXPECT_EQ(YTitle.Text(), "Head (m)");

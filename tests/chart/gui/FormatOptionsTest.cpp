@@ -19,6 +19,7 @@
 #include "controls/MySpin.h"
 #include "controls/PatternsPreview.h"
 #include "controls/PenStylesComboBox.h"
+#include "controls/QtDrawing.h"
 #include "tests/support/AnswerDialog.h"
 #include "tests/support/Clicks.h"
 #include "tests/support/FakeUserInterface.h"
@@ -122,7 +123,19 @@ TEST_F(FormatOptions, TypingNeverRaisesAConversionErrorMidTyping) {
   QTest::keyClick(Form.scMaximum, Qt::Key_Backspace);
   Form.OKButton->setFocus();  // leaving "1e" reports it once
   EXPECT_EQ(Ui.OnlyMessage(), "'1e' is not a valid floating point value.");
-  EXPECT_FALSE(Form.CheckFields());
+  // Every other edit reports its own text as it is left; the keypad's Enter then reports the
+  // first bad edit once and keeps the dialog open.
+  for (QLineEdit* edit : {Form.scMinimum, Form.scMajUnit, Form.scMinUnit}) {
+    Ui.Messages.clear();
+    TypeAndLeave(edit, edit->objectName() + "?");
+    EXPECT_EQ(Ui.OnlyMessage(), "'" + edit->objectName().toStdString() +
+                                    "?' is not a valid "
+                                    "floating point value.");
+  }
+  Ui.Messages.clear();
+  QTest::keyClick(Form.scMinUnit, Qt::Key_Enter, Qt::KeypadModifier);
+  EXPECT_EQ(Ui.OnlyMessage(), "'scMinimum?' is not a valid floating point value.");
+  EXPECT_TRUE(Form.isVisible());
 }
 
 TEST_F(FormatOptions, TypingAMaximumMakesItManualOnTheAxis) {
@@ -197,9 +210,11 @@ TEST_F(FormatOptions, DashedBorderOpensWithWidthOneAndLimitsItToOneAndSolidAllow
   TChartArea area;
   area.Patterns().Border().SetStyle(TPenStyle::psDot);
   area.Patterns().Border().SetWidth(3);
+  area.Patterns().Area().SetStyle(TBrushStyle::bsCross);
   Form.OpenChartArea(area, 0, "Chart area");
-  // The closed style box shows the dotted style before it was ever dropped down.
+  // The closed style boxes show the area's styles before they were ever dropped down.
   EXPECT_EQ(Form.paBorderStyle->currentIndex(), TPenStylesComboBox::ItemOf(TPenStyle::psDot));
+  EXPECT_EQ(Form.paAreaStyle->currentIndex(), TBrushStylesComboBox::ItemOf(TBrushStyle::bsCross));
   EXPECT_EQ(Form.paBorderWidth->text(), "1");
   EXPECT_EQ(Form.paBorderWidth->MaxValue(), 1);
   Form.ApplyChartArea(area);
@@ -219,6 +234,9 @@ TEST_F(FormatOptions, DashedBorderOpensWithWidthOneAndLimitsItToOneAndSolidAllow
   EXPECT_EQ(Form.paBorderWidth->MaxValue(), 10);
   Form.paBorderWidth->SetValue(7);
   EXPECT_EQ(Form.PatternsCopy().Border().Width(), 7);
+  emit Form.paAreaStyle->activated(TBrushStylesComboBox::ItemOf(TBrushStyle::bsVertical));
+  // The preview follows every control of the page.
+  EXPECT_TRUE(Form.PatternsPreview->Patterns().Data() == Form.PatternsCopy().Data());
   Form.ApplyChartArea(area);
   EXPECT_EQ(area.Patterns().Border().Width(), 7);
   EXPECT_EQ(area.Patterns().Border().Style(), TPenStyle::psSolid);
@@ -272,10 +290,11 @@ TEST_F(FormatOptions, SeriesWritesOnlyMarkerLineAndRange) {
   series.Font().SetSize(31);
   series.Alignment().SetAlignment(TMyAlignmentTypes::maTop);
   series.Number().SetDecimalPlaces(3);
-  series.Marker().SetStyle(TMarkerStyle::msCircle);
+  series.Marker().SetStyle(TMarkerStyle::msSquare);
   series.Marker().SetColor(clRed);
   Form.OpenSeries(series, 0, "W1");
   EXPECT_EQ(Form.paMarkerColor->ForegroundIndex(), 9);  // entry 13: red, marked
+  EXPECT_EQ(Form.paMarkerStyle->currentIndex(), static_cast<int>(TMarkerStyle::msSquare));
   EXPECT_EQ(std::tuple(Form.paGroupBox1->isVisibleTo(&Form), Form.paGroupBox3->isVisibleTo(&Form),
                        Form.paGroupBox2->title().toStdString(), Form.PageIndex()),
             std::tuple(false, true, "Line ", kPatternsPage));
@@ -283,9 +302,15 @@ TEST_F(FormatOptions, SeriesWritesOnlyMarkerLineAndRange) {
   Form.paMarkerStyle->setCurrentIndex(static_cast<int>(TMarkerStyle::msTriangle));
   Form.paMarkerSize->SetValue(12);
   Form.paMarkerColor->SetForegroundIndex(13);  // entry 17: fuchsia
-  // The preview draws the marker as chosen.
-  EXPECT_EQ(Form.PatternsPreview->Marker().Style(), TMarkerStyle::msTriangle);
+  // The preview draws the marker and the line as chosen, from the grids and from more colours.
   EXPECT_EQ(Form.PatternsPreview->Marker().Color(), clFuchsia);
+  Form.SetColorChooser([](TColor, TColor& result) { return result = RGBColor(1, 2, 3), true; });
+  QTest::mouseClick(Form.paBorderMoreColors, Qt::LeftButton);
+  EXPECT_EQ(Form.PatternsCopy().Border().Color(), RGBColor(1, 2, 3));
+  EXPECT_TRUE(Form.PatternsPreview->Marker().Data() == Form.MarkerCopy().Data());
+  EXPECT_TRUE(Form.PatternsPreview->Patterns().Data() == Form.PatternsCopy().Data());
+  QTest::mouseClick(Form.paMarkerMoreColors, Qt::LeftButton);
+  EXPECT_EQ(Form.PatternsPreview->Marker().Color(), RGBColor(1, 2, 3));
   int changes = 0;
   series.Font().OnChange = [&](TObject*) { ++changes; };
   series.Number().OnChange = [&](TObject*) { ++changes; };
@@ -294,6 +319,7 @@ TEST_F(FormatOptions, SeriesWritesOnlyMarkerLineAndRange) {
   EXPECT_EQ(std::tuple(series.Marker().Style(), series.Marker().Size(), changes,
                        series.Font().Size(), series.Number().DecimalPlaces()),
             std::tuple(TMarkerStyle::msTriangle, 12, 0, 31, 3));
+  EXPECT_EQ(series.Marker().Color(), RGBColor(1, 2, 3));
   EXPECT_EQ(series.Alignment().Alignment(), TMyAlignmentTypes::maTop);
   // Run as a dialog on the series, OK alone keeps its marker; OK stands beside Cancel.
   TFormatOptionsForm dialog(nullptr, &Ui);
@@ -358,7 +384,7 @@ TEST_F(FormatOptions, TitleHidesOrientationAndVerticalAlignments) {
   // Opened again, the dialog shows the title's new alignment.
   TFormatOptionsForm again{nullptr, &Ui};
   again.OpenTitle(title, 0, "Chart title");
-  EXPECT_TRUE(again.alRight->isChecked());
+  EXPECT_TRUE(again.alRight->isChecked() && again.foBold->isChecked());
 }
 
 TEST_F(FormatOptions, FontPageEditsTheCopyOnlyAndLegendWithoutPlacementOpensUnchecked) {
@@ -366,10 +392,14 @@ TEST_F(FormatOptions, FontPageEditsTheCopyOnlyAndLegendWithoutPlacementOpensUnch
   legend.SetPlacement(TPlacement::plNone);
   legend.Font().SetSize(10);
   legend.Font().SetColor(clRed);
+  const QString family = Form.foName->item(Form.foName->count() - 1)->text();
+  legend.Font().SetName(family.toStdString());
   Form.OpenLegend(legend, 0, "Legend");
   EXPECT_FALSE(Form.pmShowLegend->isChecked() || Form.pmLeft->isEnabled());
   ASSERT_NE(Form.foSize->currentItem(), nullptr);
-  EXPECT_EQ(Form.foSize->currentItem()->text(), "10");
+  ASSERT_NE(Form.foName->currentItem(), nullptr);
+  EXPECT_EQ(std::pair(Form.foSize->currentItem()->text(), Form.foName->currentItem()->text()),
+            std::pair(QStringLiteral("10"), family));
   EXPECT_EQ(Form.foColor->ForegroundIndex(), 9);  // the font's red marked in the grid
   // The preview shows the font as the dialog opens and as it changes.
   EXPECT_GT(test::CountColour(Form.foPreview->grab().toImage(), Qt::red), 5);
@@ -380,6 +410,13 @@ TEST_F(FormatOptions, FontPageEditsTheCopyOnlyAndLegendWithoutPlacementOpensUnch
   EXPECT_EQ(
       std::tuple(Form.foPreview->font().italic(), Form.FontCopy().Size(), legend.Font().Size()),
       std::tuple(true, 72, 10));
+  for (QCheckBox* effect : {Form.foBold, Form.foStrikeOut, Form.foUnderline}) {
+    effect->setChecked(true);
+    EXPECT_EQ(Form.foPreview->font(), MakeQFont(Form.FontCopy().Data()));
+  }
+  Form.foName->setCurrentRow(0);
+  EXPECT_EQ(Form.foPreview->font(), MakeQFont(Form.FontCopy().Data()));
+  EXPECT_EQ(Form.FontCopy().Name(), Form.foName->item(0)->text().toStdString());
   Form.ApplyLegend(legend);
   EXPECT_EQ(std::tuple(legend.Font().Size(), legend.Font().Color(), legend.Placement()),
             std::tuple(72, clFuchsia, TPlacement::plNone));
@@ -406,6 +443,24 @@ TEST_F(FormatOptions, EnterClampsASpinValueTypedPastItsBoundAndASeriesRangeIsRea
   EXPECT_EQ(std::tuple(series.Marker().Size(), series.Range().XRange(), series.Range().YRange(),
                        series.Range().YAxis(), Ui.Messages.size()),
             std::tuple(32, TCellRange{2, 2, 2, 20}, TCellRange{}, 2, 1u));
+  // Both ends of each spin edit's range are kept as typed.
+  TAxis axis;
+  const std::tuple<TMySpinEdit*, int, int, std::function<int()>> spins[] = {
+      {Form.paMarkerSize, 0, 32, [&] { return Form.MarkerCopy().Size(); }},
+      {Form.paBorderWidth, 1, 10, [&] { return Form.PatternsCopy().Border().Width(); }},
+      {Form.alOrientation, 0, 359, [&] { return Form.AlignmentCopy().Orientation(); }}};
+  for (const auto& [spin, least, greatest, kept] : spins) {
+    for (const int value : {least, greatest}) {
+      if (spin == Form.alOrientation)
+        Form.OpenAxis(axis, 0, "X-axis");
+      else
+        Form.OpenSeries(series, 0, "W1");
+      Type(spin, QString::number(value));
+      QTest::keyClick(spin, Qt::Key_Return);
+      EXPECT_EQ(std::pair(spin->text().toInt(), kept()), std::pair(value, value))
+          << spin->objectName().toStdString();
+    }
+  }
 }
 
 TEST_F(FormatOptions, EnterConfirmsAndEscapeCancelsTheModalDialog) {
@@ -414,7 +469,7 @@ TEST_F(FormatOptions, EnterConfirmsAndEscapeCancelsTheModalDialog) {
   test::AnswerDialog<QDialog>([](QDialog& dialog) {
     auto* maximum = dialog.findChild<QLineEdit*>("scMaximum");
     maximum->setText("55");
-    QTest::keyClick(maximum, Qt::Key_Return);
+    QTest::keyClick(maximum, Qt::Key_Enter, Qt::KeypadModifier);
   });
   EXPECT_TRUE(Form.ExecuteAxis(axis, page, "X-axis"));
   EXPECT_EQ(std::tuple(axis.Scale().Max(), page), std::tuple(55.0, kScalePage));

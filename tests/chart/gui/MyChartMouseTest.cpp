@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QHelpEvent>
 #include <QMainWindow>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
 #include <QToolTip>
@@ -14,6 +16,7 @@
 #include "chart/gui/ChartPopupMenu.h"
 #include "chart/gui/MyChart.h"
 #include "tests/chart/gui/ChartTestScenes.h"
+#include "tests/support/AnswerDialog.h"
 
 namespace aqv {
 namespace {
@@ -287,12 +290,13 @@ TEST_F(TMyChartMouse, SeriesPickerPreselectsAnExistingSeries) {
   chart.OnFormatChanged = [&formatChanges] { ++formatChanges; };
   ChartUnitState().HoveredSeries = 57;  // a series deleted since
   int offered = -1;
-  chart.SelectSeries = [&](const QStringList& names, int& index) {
-    EXPECT_EQ(names, (QStringList{"Series 0", "Series 1"}));
-    offered = index;
-    index = 0;
-    return true;
-  };
+  test::AnswerDialog<QDialog>([&offered](QDialog& picker) {
+    auto* box = picker.findChild<QComboBox*>("SeriesComboBox");
+    EXPECT_EQ(std::pair(box->count(), box->itemText(1)), std::pair(2, QStringLiteral("Series 1")));
+    offered = box->currentIndex();
+    QTest::keyClick(box, Qt::Key_Up);
+    QTest::mouseClick(picker.findChild<QPushButton*>("SelectButton"), Qt::LeftButton);
+  });
   // "Series..." chosen with the mouse from the menu a right click opens.
   Click(Qt::RightButton, QPoint(5, 5));
   TChartPopupMenu* menu = chart.PopupMenu();

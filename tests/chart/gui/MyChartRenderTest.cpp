@@ -47,15 +47,29 @@ TEST(TMyChartRender, PixelProbesFindAreaFrameAndSeriesInTheBitmapAndTheSvgCopy) 
   marker.SetSize(12);
   marker.SetColor(RGBColor(0, 128, 255));
   chart.Model().Legend.Font().SetColor(RGBColor(0, 160, 0));
+  chart.Model().X_Axis.Patterns().Border().SetColor(RGBColor(0, 0, 160));
+  chart.Model().Y_Axis.Patterns().Border().SetColor(RGBColor(160, 0, 0));
+  chart.Model().X_Axis.SetGrid(false);  // the grid would lie over the ticks
+  chart.Model().Y_Axis.SetGrid(false);
   const QImage image = chart.RenderImage(kWidth, kHeight);
   const TPlotRect plot = chart.Layout().Plot();
   ASSERT_LT(plot.Left, plot.Right);
   EXPECT_EQ(image.pixel(3, kHeight - 3), qRgb(255, 255, 224));
-  // The frame (axis pens are black and 2 wide) on all four edges, between the ticks.
+  // The frame (axis pens 2 wide) between the ticks: the X axis's pen along the bottom and the
+  // top, the Y axis's down the sides; the ticks at 4 in the pens of their axes.
   const int midX = (plot.Left + plot.Right) / 2 + 3, midY = (plot.Top + plot.Bottom) / 2 + 3;
-  for (const QPoint edge : {QPoint(plot.Left, midY), QPoint(plot.Right, midY),
-                            QPoint(midX, plot.Top), QPoint(midX, plot.Bottom)})
-    EXPECT_EQ(image.pixel(edge), qRgb(0, 0, 0)) << edge.x() << "," << edge.y();
+  const int tickX = (plot.Left * 6 + plot.Right * 4) / 10,
+            tickY = (plot.Bottom * 6 + plot.Top * 4) / 10;
+  for (const auto& [at, colour] : {std::pair(QPoint(plot.Left, midY), qRgb(160, 0, 0)),
+                                   {{plot.Right, midY}, qRgb(160, 0, 0)},
+                                   {{midX, plot.Top}, qRgb(0, 0, 160)},
+                                   {{midX, plot.Bottom}, qRgb(0, 0, 160)},
+                                   {{tickX, plot.Bottom - 6}, qRgb(0, 0, 160)},
+                                   {{tickX, plot.Top + 6}, qRgb(0, 0, 160)},
+                                   {{plot.Left + 6, tickY}, qRgb(160, 0, 0)},
+                                   {{plot.Right - 6, tickY}, qRgb(160, 0, 0)}})
+    EXPECT_GT(test::CountColour(image, colour, QRect(at - QPoint(1, 1), QSize(3, 3))), 0)
+        << at.x() << "," << at.y();
   // Half-way between the first two points.
   const TSeries& s = *chart.GetSeries(0);
   const int mx = (s.GetPixelX(0) + s.GetPixelX(1)) / 2;
@@ -66,6 +80,28 @@ TEST(TMyChartRender, PixelProbesFindAreaFrameAndSeriesInTheBitmapAndTheSvgCopy) 
     EXPECT_EQ(image.pixel(s.GetPixelX(1) + d.x(), s.GetPixelY(1) + d.y()), qRgb(0, 128, 255));
     EXPECT_NE(image.pixel(s.GetPixelX(1) + 3 * d.x(), s.GetPixelY(1) + 3 * d.y()),
               qRgb(0, 128, 255));
+  }
+  // Each marker shape of 20 px as its shape: marked (in a 3 x 3 probe) where its strokes or
+  // body pass, and not where another shape would have them.
+  const std::tuple<TMarkerStyle, std::vector<QPoint>, std::vector<QPoint>> shapes[] = {
+      {TMarkerStyle::msCircle, {{0, 6}, {6, 0}, {-6, 0}, {0, -6}}, {{9, 9}, {-9, -9}}},
+      {TMarkerStyle::msSquare, {{9, 9}, {-9, -9}, {9, -9}, {-9, 9}}, {{0, 13}, {13, 0}}},
+      {TMarkerStyle::msCross, {{6, 6}, {-6, -6}, {6, -6}, {-6, 6}}, {{6, 0}, {0, 6}, {0, -6}}},
+      {TMarkerStyle::msHorizontalLine, {{6, 0}, {-6, 0}}, {{0, 6}, {0, -6}, {6, 6}}},
+      {TMarkerStyle::msVerticalLine, {{0, 6}, {0, -6}}, {{6, 0}, {-6, 0}, {6, 6}}},
+      {TMarkerStyle::msTriangle, {{0, 6}, {-6, 8}, {6, 8}, {0, -7}}, {{-6, -6}, {6, -6}}}};
+  const auto bluish = [](QColor c) { return c.blue() > c.red() + 60; };
+  marker.SetSize(20);
+  for (const auto& [style, marked, clear] : shapes) {
+    marker.SetStyle(style);
+    const QImage shape = chart.RenderImage(kWidth, kHeight);
+    const QPoint centre(s.GetPixelX(1), s.GetPixelY(1));
+    for (const auto& [offsets, expected] : {std::pair(marked, true), std::pair(clear, false)})
+      for (const QPoint d : offsets)
+        EXPECT_EQ(
+            test::CountPixels(shape, bluish, QRect(centre + d - QPoint(1, 1), QSize(3, 3))) > 0,
+            expected)
+            << static_cast<int>(style) << " at " << d.x() << "," << d.y();
   }
   // The legend's text in the legend's colour; no pixel of the series colour outside the plot
   // and the legend.
@@ -308,6 +344,12 @@ TEST(TMyChartRender, CanonicalCharts) {
          EXPECT_EQ(m.Legend.Rect().Right, kWidth - 8);
          EXPECT_EQ(m.Legend.Rect().Top, v.Plot().Top);
          ExpectLegend(v);
+         // The X title reads from 4 px right of its left edge.
+         const TSvgText* x = v.Svg.Find("X-axis");
+         ASSERT_NE(x, nullptr);
+         const TPartRect xTitle = m.X_Axis.Title().Rect();
+         EXPECT_EQ(x->Origin(QFontMetrics(ChartFont(m.X_Axis.Title().Font().Data())).ascent()),
+                   QPointF(xTitle.Left + 4, xTitle.Top));
          // The Y title reads upward from 4 px above its bottom.
          const TPartRect title = m.Y_Axis.Title().Rect();
          const TSvgText* t = v.Svg.Find("Y-axis");
@@ -415,6 +457,11 @@ TEST(TMyChartRender, CanonicalCharts) {
          const TChartModel& m = v.Chart.Model();
          ExpectLabels(v, m.Y_Axis, {"0", "2", "4", "6", "8", "10"});
          ExpectLabels(v, m.SecondaryY_Axis, {"0", "2E+04", "4E+04", "6E+04", "8E+04"});
+         // Its title reads downward from 4 px below its top.
+         const TSvgText* title = v.Svg.Find("Secondary Y-axis");
+         ASSERT_NE(title, nullptr);
+         const TPartRect r = m.SecondaryY_Axis.Title().Rect();
+         EXPECT_EQ(title->Transform.map(QPointF(0, 0)), QPointF(r.Right, r.Top + 4));
          // The Y ticks only at the left edge: the right edge belongs to the secondary axis.
          const TPlotRect p = v.Plot();
          for (const double y : {2.0, 4.0, 6.0, 8.0}) {
@@ -474,10 +521,10 @@ std::vector<TLabelBox> TickLabelBoxes(const TView& v, int axis) {
     // X labels start below the plot; Y labels, centred on a tick inside it, start above its
     // bottom edge however low the plot and whatever the font.
     const QRectF box = corners.boundingRect();
-    const int side = box.top() >= v.Plot().Bottom - 1    ? 0
-                     : box.right() <= v.Plot().Left + 1  ? 1
-                     : box.left() >= v.Plot().Right - 1  ? 2
-                                                         : -1;
+    const int side = box.top() >= v.Plot().Bottom - 1   ? 0
+                     : box.right() <= v.Plot().Left + 1 ? 1
+                     : box.left() >= v.Plot().Right - 1 ? 2
+                                                        : -1;
     if (side == axis) boxes.push_back({t.Text, corners});
   }
   return boxes;

@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QMimeData>
+#include <QPushButton>
 #include <QStyle>
 #include <QStyleOptionComboBox>
 #include <QTest>
@@ -14,6 +15,7 @@
 #include "chart/gui/SelectSeriesForm.h"
 #include "controls/MySpin.h"
 #include "tests/chart/gui/ChartTestScenes.h"
+#include "tests/support/AnswerDialog.h"
 #include "tests/support/ReviewPicture.h"
 
 namespace aqv {
@@ -121,6 +123,18 @@ TEST(TMyChart, CopyAtAChosenSizeGivesImageAndSvgAndLeavesTheScreenChartOrCancell
   chart.show();
   const QImage before = chart.grab().toImage();
   const TPlotRect plotBefore = chart.Layout().Plot();
+  // The size dialog opens on the chart's size and copies at the size typed.
+  test::AnswerDialog<QDialog>([](QDialog& dialog) {
+    auto* width = dialog.findChild<TMySpinEdit*>("cdWidthSpinEdit");
+    EXPECT_EQ(std::pair(width->text(), dialog.findChild<TMySpinEdit*>("cdHeightSpinEdit")->text()),
+              std::pair(QStringLiteral("400"), QStringLiteral("300")));
+    width->selectAll();
+    QTest::keyClicks(width, "640");
+    QTest::mouseClick(dialog.findChild<QPushButton*>("CopyButton"), Qt::LeftButton);
+  });
+  chart.CopyToClipboard(false, true);
+  EXPECT_EQ(qvariant_cast<QImage>(QGuiApplication::clipboard()->mimeData()->imageData()).size(),
+            QSize(640, 300));
   chart.AskCanvasSize = [](int& w, int& h) {
     EXPECT_EQ(w, 400);
     EXPECT_EQ(h, 300);
@@ -226,6 +240,7 @@ TEST(TSelectSeriesForm, PickerAndSizeDialogShowTheirWholeTexts) {
   TSelectSeriesForm picker;
   const QString longest = QStringLiteral("Piezometer PB 125 north\t, layer: 2");
   picker.SetSeriesNames({QStringLiteral("PB 5 m"), longest}, 1);
+  EXPECT_EQ(picker.SelectedIndex(), 1);  // opens on the series it was given
   picker.adjustSize();
   picker.show();
   auto* box = picker.findChild<QComboBox*>(QStringLiteral("SeriesComboBox"));
