@@ -141,6 +141,7 @@ TEST_F(FormatOptions, TypingNeverRaisesAConversionErrorMidTyping) {
 TEST_F(FormatOptions, TypingAMaximumMakesItManualOnTheAxis) {
   TAxis axis;
   ASSERT_TRUE(axis.Scale().MaxAutomatic());
+  axis.Alignment().SetOrientation(90);
   Form.OpenAxis(axis, kScalePage, "X-axis");
   EXPECT_TRUE(Form.scMaxAuto->isChecked());  // filling the edits does not uncheck the boxes
   EXPECT_TRUE(Form.ScaleCopy().MaxAutomatic());
@@ -156,7 +157,7 @@ TEST_F(FormatOptions, TypingAMaximumMakesItManualOnTheAxis) {
   EXPECT_EQ(std::tuple(axis.Font().Style().Contains(TFontStyle::fsBold),
                        axis.Alignment().Orientation(), scale.Max(), scale.MajorUnit(),
                        scale.MinorUnit(), scale.MaxAutomatic(), scale.MinAutomatic()),
-            std::tuple(true, 1, 250.5, 50.0, 10.0, false, true));
+            std::tuple(true, 91, 250.5, 50.0, 10.0, false, true));
   // Where the locale groups thousands, a value still shows as one number that reads back.
   const QLocale before;
   QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
@@ -417,9 +418,11 @@ TEST_F(FormatOptions, FontPageEditsTheCopyOnlyAndLegendWithoutPlacementOpensUnch
   Form.foName->setCurrentRow(0);
   EXPECT_EQ(Form.foPreview->font(), MakeQFont(Form.FontCopy().Data()));
   EXPECT_EQ(Form.FontCopy().Name(), Form.foName->item(0)->text().toStdString());
+  Form.paAreaColor->SetForegroundIndex(9);  // and its patterns: a red area
   Form.ApplyLegend(legend);
-  EXPECT_EQ(std::tuple(legend.Font().Size(), legend.Font().Color(), legend.Placement()),
-            std::tuple(72, clFuchsia, TPlacement::plNone));
+  EXPECT_EQ(std::tuple(legend.Font().Size(), legend.Font().Color(), legend.Placement(),
+                       legend.Patterns().Area().Color()),
+            std::tuple(72, clFuchsia, TPlacement::plNone, clRed));
   Form.pmShowLegend->setChecked(true);
   EXPECT_TRUE(Form.pmLeft->isEnabled());
   Form.pmTop->setChecked(true);

@@ -251,6 +251,8 @@ TEST_F(TMyChartMouse, MenuItemsOpenTheDialogsOnTheirPartsAndFlagAChangedYMinimum
   TChartPopupMenu& menu = *chart.PopupMenu();
   TChartPopupMenu* sender = nullptr;  // "Select curves..." fires the menu's event, no dialog
   menu.OnSelectCurves = [&](TChartPopupMenu* m) { sender = m; };
+  int formatChanges = 0;  // each confirmed dialog leaves the document unsaved
+  chart.OnFormatChanged = [&formatChanges] { ++formatChanges; };
   menu.Item(0)->trigger();
   EXPECT_EQ(sender, &menu);
   EXPECT_TRUE(dialogs.Calls.empty());
@@ -268,9 +270,14 @@ TEST_F(TMyChartMouse, MenuItemsOpenTheDialogsOnTheirPartsAndFlagAChangedYMinimum
   EXPECT_EQ(dialogs.LastAxis, &chart.Model().Y_Axis);
   EXPECT_EQ(dialogs.LastTitle, &chart.Model().ChartTitle);
   EXPECT_EQ(ChartUnitState().FormatOptionsPageIndex, 2);
+  EXPECT_EQ(formatChanges, 8);
   dialogs.NewMin = 0.5;
   menu.Item(7)->trigger();
   EXPECT_TRUE(chart.YMinChangedByUser());
+  dialogs.Answer = false;  // cancelled, the chart options as the format dialogs
+  menu.Item(11)->trigger();
+  menu.Item(2)->trigger();
+  EXPECT_EQ(formatChanges, 9);
 }
 
 TEST_F(TMyChartMouse, SeriesPickerPreselectsAnExistingSeries) {

@@ -51,6 +51,9 @@ TEST(TMyChartRender, PixelProbesFindAreaFrameAndSeriesInTheBitmapAndTheSvgCopy) 
   chart.Model().Y_Axis.Patterns().Border().SetColor(RGBColor(160, 0, 0));
   chart.Model().X_Axis.SetGrid(false);  // the grid would lie over the ticks
   chart.Model().Y_Axis.SetGrid(false);
+  chart.Model().X_Axis.Font().SetColor(RGBColor(0, 96, 96));
+  chart.Model().ChartTitle.Font().SetColor(RGBColor(96, 48, 0));
+  chart.Model().ChartTitle.Patterns().Area().SetColor(RGBColor(224, 255, 255));
   const QImage image = chart.RenderImage(kWidth, kHeight);
   const TPlotRect plot = chart.Layout().Plot();
   ASSERT_LT(plot.Left, plot.Right);
@@ -70,6 +73,31 @@ TEST(TMyChartRender, PixelProbesFindAreaFrameAndSeriesInTheBitmapAndTheSvgCopy) 
                                    {{plot.Right - 6, tickY}, qRgb(160, 0, 0)}})
     EXPECT_GT(test::CountColour(image, colour, QRect(at - QPoint(1, 1), QSize(3, 3))), 0)
         << at.x() << "," << at.y();
+  // The title on its own area in its own colour, the X tick labels in the X axis's font colour.
+  const TPartRect t = chart.Model().ChartTitle.Rect();
+  EXPECT_EQ(image.pixel(t.Left + 2, t.Top + 2), qRgb(224, 255, 255));
+  EXPECT_GT(test::CountColour(image, QColor(96, 48, 0),
+                              QRect(t.Left, t.Top, t.Right - t.Left, t.Bottom - t.Top)),
+            5);
+  EXPECT_GT(
+      test::CountColour(image, QColor(0, 96, 96),
+                        QRect(plot.Left - 8, plot.Bottom + 8, plot.Right - plot.Left + 16, 30)),
+      10);
+  // Its font as set, in pixels at 96 dots per inch; a clear line or one that paints nothing
+  // draws no pen, and the black and white modes paint their colour.
+  const QFont font = ChartFont({"Tahoma",
+                                12,
+                                clBlack,
+                                {TFontStyle::fsBold, TFontStyle::fsItalic, TFontStyle::fsUnderline,
+                                 TFontStyle::fsStrikeOut}});
+  EXPECT_EQ(
+      std::tuple(font.pixelSize(), font.bold(), font.italic(), font.underline(), font.strikeOut()),
+      std::tuple(16, true, true, true, true));
+  EXPECT_EQ(std::tuple(ChartPen({clRed, TPenStyle::psClear, 1, TPenMode::pmCopy}).style(),
+                       ChartPen({clRed, TPenStyle::psSolid, 1, TPenMode::pmNop}).style(),
+                       ChartPen({clRed, TPenStyle::psSolid, 1, TPenMode::pmWhite}).color(),
+                       ChartPen({clRed, TPenStyle::psSolid, 1, TPenMode::pmBlack}).color()),
+            std::tuple(Qt::NoPen, Qt::NoPen, QColor(Qt::white), QColor(Qt::black)));
   // Half-way between the first two points.
   const TSeries& s = *chart.GetSeries(0);
   const int mx = (s.GetPixelX(0) + s.GetPixelX(1)) / 2;

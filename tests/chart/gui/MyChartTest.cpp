@@ -105,13 +105,16 @@ TEST(TMyChart, AutoUpdateHooksAndUnhooksThePartsChangesAndResetOptionsRestoresAN
   chart.Model().Axes.Include(TAxisType::saSecondaryY);
   chart.Model().Legend.SetPlacement(TPlacement::plTop);
   ChartUnitState().FormatOptionsPageIndex = 3;
+  ChartUnitState().ChartOptionsPageIndex = 2;
   chart.ResetOptions();
   EXPECT_EQ(&chart.Model(), model);
   EXPECT_EQ(chart.GetSeriesCount(), 0);
   EXPECT_EQ(chart.Model().ChartTitle.Text(), "Chart 1");
   EXPECT_FALSE(chart.Model().Axes.Contains(TAxisType::saSecondaryY));
   EXPECT_EQ(chart.Model().Legend.Placement(), TPlacement::plRight);
-  EXPECT_EQ(ChartUnitState().FormatOptionsPageIndex, 0);
+  EXPECT_EQ(
+      std::pair(ChartUnitState().FormatOptionsPageIndex, ChartUnitState().ChartOptionsPageIndex),
+      std::pair(0, 0));
   EXPECT_TRUE(chart.Model().X_Axis.OnChange);
 }
 
@@ -138,18 +141,18 @@ TEST(TMyChart, CopyAtAChosenSizeGivesImageAndSvgAndLeavesTheScreenChartOrCancell
   chart.AskCanvasSize = [](int& w, int& h) {
     EXPECT_EQ(w, 400);
     EXPECT_EQ(h, 300);
-    w = 5000;
-    h = 5000;
+    w = 9000;  // kept within 200 to 5000
+    h = 100;
     return true;
   };
   chart.CopyToClipboard(true, true);
   const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
   ASSERT_NE(mime, nullptr);
   const QImage copy = qvariant_cast<QImage>(mime->imageData());
-  EXPECT_EQ(copy.size(), QSize(5000, 5000));
+  EXPECT_EQ(copy.size(), QSize(5000, 200));
   const QByteArray svg = mime->data("image/svg+xml");
   // 5000 pixels at 96 dots per inch.
-  EXPECT_TRUE(svg.contains("viewBox=\"0 0 5000 5000\""));
+  EXPECT_TRUE(svg.contains("viewBox=\"0 0 5000 200\""));
   EXPECT_TRUE(svg.contains("width=\"1322.92mm\""));
   EXPECT_EQ(chart.Layout().Plot(), plotBefore);
   EXPECT_EQ(chart.grab().toImage(), before);
