@@ -142,6 +142,7 @@ TEST_F(FormatOptions, TypingAMaximumMakesItManualOnTheAxis) {
   TAxis axis;
   ASSERT_TRUE(axis.Scale().MaxAutomatic());
   axis.Alignment().SetOrientation(90);
+  axis.Scale().SetMajorUnitAutomatic(false);
   Form.OpenAxis(axis, kScalePage, "X-axis");
   EXPECT_TRUE(Form.scMaxAuto->isChecked());  // filling the edits does not uncheck the boxes
   EXPECT_TRUE(Form.ScaleCopy().MaxAutomatic());
@@ -149,15 +150,17 @@ TEST_F(FormatOptions, TypingAMaximumMakesItManualOnTheAxis) {
   EXPECT_FALSE(Form.scMaxAuto->isChecked());
   Form.scMajUnit->setText(QStringLiteral("50"));
   Form.scMinUnit->setText(QStringLiteral("10"));
-  Form.foBold->setChecked(true);  // and the font and alignment pages of the same dialog
+  Form.scMajUnitAuto->setChecked(true);  // checked again after typing
+  Form.foBold->setChecked(true);         // and the font and alignment pages of the same dialog
   Form.alOrientation->UpClick();
   ASSERT_TRUE(Form.CheckFields());
   Form.ApplyAxis(axis);
   const TScale& scale = axis.Scale();
-  EXPECT_EQ(std::tuple(axis.Font().Style().Contains(TFontStyle::fsBold),
-                       axis.Alignment().Orientation(), scale.Max(), scale.MajorUnit(),
-                       scale.MinorUnit(), scale.MaxAutomatic(), scale.MinAutomatic()),
-            std::tuple(true, 91, 250.5, 50.0, 10.0, false, true));
+  EXPECT_EQ(
+      std::tuple(axis.Font().Style().Contains(TFontStyle::fsBold), axis.Alignment().Orientation(),
+                 scale.Max(), scale.MajorUnit(), scale.MinorUnit(), scale.MaxAutomatic(),
+                 scale.MinAutomatic(), scale.MajorUnitAutomatic(), scale.MinorUnitAutomatic()),
+      std::tuple(true, 91, 250.5, 50.0, 10.0, false, true, true, false));
   // Where the locale groups thousands, a value still shows as one number that reads back.
   const QLocale before;
   QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
@@ -386,6 +389,23 @@ TEST_F(FormatOptions, TitleHidesOrientationAndVerticalAlignments) {
   TFormatOptionsForm again{nullptr, &Ui};
   again.OpenTitle(title, 0, "Chart title");
   EXPECT_TRUE(again.alRight->isChecked() && again.foBold->isChecked());
+  // An axis opens on each of its alignments, and each button chooses its own.
+  TAxis axis;
+  const std::pair<QRadioButton*, TMyAlignmentTypes> alignments[] = {
+      {Form.alLeft, TMyAlignmentTypes::maLeft},
+      {Form.alRight, TMyAlignmentTypes::maRight},
+      {Form.alCenter, TMyAlignmentTypes::maCenter},
+      {Form.alBottom, TMyAlignmentTypes::maBottom},
+      {Form.alTop, TMyAlignmentTypes::maTop}};
+  for (const auto& [button, alignment] : alignments) {
+    axis.Alignment().SetAlignment(alignment);
+    Form.OpenAxis(axis, 0, "X-axis");
+    EXPECT_TRUE(button->isChecked()) << button->objectName().toStdString();
+  }
+  for (const auto& [button, alignment] : alignments) {
+    button->click();
+    EXPECT_EQ(Form.AlignmentCopy().Alignment(), alignment) << button->objectName().toStdString();
+  }
 }
 
 TEST_F(FormatOptions, FontPageEditsTheCopyOnlyAndLegendWithoutPlacementOpensUnchecked) {
@@ -428,6 +448,21 @@ TEST_F(FormatOptions, FontPageEditsTheCopyOnlyAndLegendWithoutPlacementOpensUnch
   Form.pmTop->setChecked(true);
   Form.ApplyLegend(legend);
   EXPECT_EQ(legend.Placement(), TPlacement::plTop);
+  // Each placement opens on its button and is kept.
+  for (const TPlacement placement :
+       {TPlacement::plLeft, TPlacement::plRight, TPlacement::plTop, TPlacement::plBottom}) {
+    legend.SetPlacement(placement);
+    Form.OpenLegend(legend, 0, "Legend");
+    legend.SetPlacement(TPlacement::plNone);
+    Form.ApplyLegend(legend);
+    EXPECT_EQ(legend.Placement(), placement);
+  }
+  // More colours sets the font's colour and the preview's.
+  Form.SetColorChooser([](TColor, TColor& result) { return result = RGBColor(1, 2, 3), true; });
+  QTest::mouseClick(Form.foMoreColors, Qt::LeftButton);
+  EXPECT_EQ(
+      std::pair(Form.FontCopy().Color(), Form.foPreview->palette().color(QPalette::WindowText)),
+      std::pair(RGBColor(1, 2, 3), QColor(1, 2, 3)));
 }
 
 TEST_F(FormatOptions, EnterClampsASpinValueTypedPastItsBoundAndASeriesRangeIsReadOnApply) {

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QCursor>
 #include <QHelpEvent>
 #include <QMainWindow>
 #include <QPushButton>
@@ -203,6 +204,10 @@ TEST_F(TMyChartMouse, RightAndLeftClicksSelectAndDeselectParts) {
   Click(Qt::RightButton, QPoint(5, 5));
   EXPECT_FALSE(m.ChartArea.Selected());
   EXPECT_EQ(ChartUnitState().SelectedPart, TChartPart::cpNone);
+  // A point selects its own series.
+  Click(Qt::RightButton, PointOf(1, 6));
+  chart.PopupMenu()->hide();
+  EXPECT_TRUE(m.Series(1)->Selected() && !m.Series(0)->Selected());
   // Every other part a click lands on is the one selected, the secondary axis's too.
   chart.Model().Axes.Include(TAxisType::saSecondaryY);
   chart.GetSeries(1)->Range().SetYAxis(2);
@@ -301,6 +306,9 @@ TEST_F(TMyChartMouse, SeriesPickerPreselectsAnExistingSeries) {
     auto* box = picker.findChild<QComboBox*>("SeriesComboBox");
     EXPECT_EQ(std::pair(box->count(), box->itemText(1)), std::pair(2, QStringLiteral("Series 1")));
     offered = box->currentIndex();
+    // Over the cursor, centred on it.
+    EXPECT_NEAR(picker.frameGeometry().center().x(), QCursor::pos().x(), 2);
+    EXPECT_NEAR(picker.frameGeometry().bottom(), QCursor::pos().y(), 8);
     QTest::keyClick(box, Qt::Key_Up);
     QTest::mouseClick(picker.findChild<QPushButton*>("SelectButton"), Qt::LeftButton);
   });
