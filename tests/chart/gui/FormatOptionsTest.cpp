@@ -282,6 +282,10 @@ TEST_F(FormatOptions, GridAndMoreColorsSetTheCopyAndPreviewAndAColourOutsideTheG
   });
   QTest::mouseClick(Form.paAreaMoreColors, Qt::LeftButton);
   EXPECT_EQ(Form.paAreaColor->ForegroundIndex(), 15);
+  Form.SetColorChooser([](TColor, TColor& result) { return result = clRed, false; });
+  QTest::mouseClick(Form.paAreaMoreColors, Qt::LeftButton);  // cancelled: nothing changes
+  EXPECT_EQ(std::pair(Form.PatternsCopy().Area().Color(), Form.paAreaColor->ForegroundIndex()),
+            std::pair(clWhite, 15));
   Form.paBorderColor->SetForegroundIndex(9);  // the border's grid likewise
   EXPECT_EQ(Form.PatternsPreview->Patterns().Border().Color(), clRed);
   Form.ApplyChartArea(area);
@@ -346,6 +350,8 @@ TEST_F(FormatOptions, EntriesShowOnlyTheirPagesAndFallBackToTheFirst) {
     std::function<void(TFormatOptionsForm&, int)> Open;
     std::vector<int> Pages;
     int FirstPage;
+    const char* LineBox;  // the title of the line's group on the Patterns page
+    TPreviewMode Preview;
   };
   TAxis axis;
   TChartArea area;
@@ -353,11 +359,36 @@ TEST_F(FormatOptions, EntriesShowOnlyTheirPagesAndFallBackToTheFirst) {
   TSeries series;
   TTitle title;
   const TCase cases[] = {
-      {"axis", [&](TFormatOptionsForm& f, int p) { f.OpenAxis(axis, p, "x"); }, {0, 1, 3, 6}, 0},
-      {"area", [&](TFormatOptionsForm& f, int p) { f.OpenChartArea(area, p, "x"); }, {3}, 3},
-      {"legend", [&](TFormatOptionsForm& f, int p) { f.OpenLegend(legend, p, "x"); }, {1, 3, 4}, 1},
-      {"series", [&](TFormatOptionsForm& f, int p) { f.OpenSeries(series, p, "x"); }, {3}, 3},
-      {"title", [&](TFormatOptionsForm& f, int p) { f.OpenTitle(title, p, "x"); }, {0, 1, 3}, 0},
+      {"axis",
+       [&](TFormatOptionsForm& f, int p) { f.OpenAxis(axis, p, "x"); },
+       {0, 1, 3, 6},
+       0,
+       "Axis ",
+       TPreviewMode::pmLine},
+      {"area",
+       [&](TFormatOptionsForm& f, int p) { f.OpenChartArea(area, p, "x"); },
+       {3},
+       3,
+       "Border ",
+       TPreviewMode::pmArea},
+      {"legend",
+       [&](TFormatOptionsForm& f, int p) { f.OpenLegend(legend, p, "x"); },
+       {1, 3, 4},
+       1,
+       "Border ",
+       TPreviewMode::pmArea},
+      {"series",
+       [&](TFormatOptionsForm& f, int p) { f.OpenSeries(series, p, "x"); },
+       {3},
+       3,
+       "Line ",
+       TPreviewMode::pmLineWithMarker},
+      {"title",
+       [&](TFormatOptionsForm& f, int p) { f.OpenTitle(title, p, "x"); },
+       {0, 1, 3},
+       0,
+       "Border ",
+       TPreviewMode::pmArea},
   };
   for (const TCase& c : cases) {
     c.Open(Form, kScalePage);  // the page an axis dialog was closed on
@@ -368,6 +399,9 @@ TEST_F(FormatOptions, EntriesShowOnlyTheirPagesAndFallBackToTheFirst) {
     const bool scaleShown = Form.OptionPages->isTabVisible(kScalePage);
     EXPECT_EQ(Form.PageIndex(), scaleShown ? kScalePage : c.FirstPage) << c.Name;
     EXPECT_EQ(Form.windowTitle(), "Options: x");
+    EXPECT_EQ(std::pair(Form.paGroupBox2->title(), Form.PatternsPreview->Mode()),
+              std::pair(QString::fromLatin1(c.LineBox), c.Preview))
+        << c.Name;
   }
 }
 
@@ -394,9 +428,7 @@ TEST_F(FormatOptions, TitleHidesOrientationAndVerticalAlignments) {
   const std::pair<QRadioButton*, TMyAlignmentTypes> alignments[] = {
       {Form.alLeft, TMyAlignmentTypes::maLeft},
       {Form.alRight, TMyAlignmentTypes::maRight},
-      {Form.alCenter, TMyAlignmentTypes::maCenter},
-      {Form.alBottom, TMyAlignmentTypes::maBottom},
-      {Form.alTop, TMyAlignmentTypes::maTop}};
+      {Form.alCenter, TMyAlignmentTypes::maCenter}};  // the two others show for no part
   for (const auto& [button, alignment] : alignments) {
     axis.Alignment().SetAlignment(alignment);
     Form.OpenAxis(axis, 0, "X-axis");

@@ -129,7 +129,9 @@ TEST_F(TMyChartMouse, HintsNameThePartOrThePointUnderTheMouse) {
   QToolTip::hideText();
   chart.SetSeriesName(1, "Well 2");
   chart.grab();
-  Move(PointOf(1, 5) + QPoint(3, -4));
+  Move(PointOf(1, 5) + QPoint(5, 0));  // 4 px from a point is on it, 5 px beside it
+  EXPECT_NE(ChartUnitState().HoveredPart, TChartPart::cpSeriesPoint);
+  Move(PointOf(1, 5) + QPoint(4, -4));
   EXPECT_EQ(ChartUnitState().HoveredPart, TChartPart::cpSeriesPoint);
   EXPECT_EQ(ChartUnitState().HoveredSeries, 1);
   EXPECT_EQ(chart.Hint(), "Well 2\rTime: 5\rValue: 5 | Well 2");
@@ -310,7 +312,7 @@ TEST_F(TMyChartMouse, SeriesPickerPreselectsAnExistingSeries) {
     EXPECT_NEAR(picker.frameGeometry().center().x(), QCursor::pos().x(), 2);
     EXPECT_NEAR(picker.frameGeometry().bottom(), QCursor::pos().y(), 8);
     QTest::keyClick(box, Qt::Key_Up);
-    QTest::mouseClick(picker.findChild<QPushButton*>("SelectButton"), Qt::LeftButton);
+    QTest::keyClick(box, Qt::Key_Return);
   });
   // "Series..." chosen with the mouse from the menu a right click opens.
   Click(Qt::RightButton, QPoint(5, 5));

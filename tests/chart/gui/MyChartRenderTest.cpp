@@ -139,6 +139,7 @@ TEST(TMyChartRender, PixelProbesFindAreaFrameAndSeriesInTheBitmapAndTheSvgCopy) 
   EXPECT_GT(test::CountPixels(image, green, inLegend), 10);
   // The legend's entry draws the series line through its marker.
   EXPECT_GT(test::CountColour(image, QColor(255, 0, 128), inLegend), 8);
+  EXPECT_GT(test::CountColour(image, QColor(0, 128, 255), inLegend), 8);
   const QRect inPlot(QPoint(plot.Left, plot.Top), QPoint(plot.Right, plot.Bottom));
   const auto pink = [](QRgb c) { return qRed(c) > 200 && qGreen(c) < 80 && qBlue(c) > 60; };
   for (int y = 0; y < image.height(); ++y)

@@ -133,7 +133,7 @@ TEST(TMyChart, CopyAtAChosenSizeGivesImageAndSvgAndLeavesTheScreenChartOrCancell
               std::pair(QStringLiteral("400"), QStringLiteral("300")));
     width->selectAll();
     QTest::keyClicks(width, "640");
-    QTest::mouseClick(dialog.findChild<QPushButton*>("CopyButton"), Qt::LeftButton);
+    QTest::keyClick(width, Qt::Key_Enter, Qt::KeypadModifier);
   });
   chart.CopyToClipboard(false, true);
   EXPECT_EQ(qvariant_cast<QImage>(QGuiApplication::clipboard()->mimeData()->imageData()).size(),
@@ -234,7 +234,8 @@ TEST(TCanvasDimensionsForm, KeepsSizesWithin200And5000) {
   form.WidthEdit()->setText("123456");
   EXPECT_EQ(form.CanvasWidth(), 5000);
   form.SetCanvasSize(640, 480);
-  EXPECT_EQ(form.CanvasWidth(), 640);
+  form.WidthEdit()->UpClick();  // in steps of 10
+  EXPECT_EQ(form.CanvasWidth(), 650);
   EXPECT_EQ(form.CanvasHeight(), 480);
 }
 
