@@ -119,6 +119,12 @@ TEST_F(TMyChartMouse, HintsNameThePartOrThePointUnderTheMouse) {
     EXPECT_EQ(chart.toolTip().toStdString(), c.hint);
     EXPECT_EQ(chart.statusTip().toStdString(), c.hint);
   }
+  // A click where the mouse came unseen (a dialog closed over it) names its part as well.
+  QMouseEvent press(QEvent::MouseButtonPress, QPointF(Centre(m.X_Axis.Rect())),
+                    chart.mapToGlobal(QPointF(Centre(m.X_Axis.Rect()))), Qt::LeftButton,
+                    Qt::LeftButton, {});
+  QCoreApplication::sendEvent(&chart, &press);
+  EXPECT_EQ(chart.statusTip(), "X-axis");
   // A tooltip that shows as the mouse passes to another part follows it.
   Move(QPoint(5, 5));
   QHelpEvent tip(QEvent::ToolTip, QPoint(5, 5), chart.mapToGlobal(QPoint(5, 5)));
