@@ -143,6 +143,11 @@ TEST_F(TMyChartMouse, HintsNameThePartOrThePointUnderTheMouse) {
   EXPECT_EQ(chart.Hint(), "Well 2\rTime: 5\rValue: 5 | Well 2");
   EXPECT_EQ(chart.toolTip(), "Well 2\nTime: 5\nValue: 5");
   EXPECT_EQ(chart.statusTip(), "Well 2");
+  // A legend left out of the drawing is not there to hit.
+  const QPoint legend = Centre(m.Legend.Rect());
+  chart.Model().Legend.SetPlacement(TPlacement::plNone);
+  chart.grab();
+  EXPECT_EQ(chart.HitTest(legend), TChartPart::cpChartArea);
 }
 
 TEST(TMyChartStatus, LongHintReachesTheStatusBar) {

@@ -504,6 +504,11 @@ TEST(TMyChartRender, CanonicalCharts) {
            EXPECT_TRUE(solid(p.Left + 3));
            EXPECT_FALSE(solid(p.Right - 7));
          }
+         // No grid for the Y axis that has none: nothing dark across the plot between the ticks.
+         const int between = RoundPixel(AxisPixel(m.Y_Axis.Scale().Data(), 5, p.Bottom, p.Top));
+         EXPECT_LT(test::CountPixels(v.Image, Dark,
+                                     QRect(p.Left + 12, between, p.Right - p.Left - 24, 1)),
+                   4);
        }},
   };
   for (const TScene& scene : scenes) {

@@ -106,6 +106,7 @@ TEST(TMyChart, AutoUpdateHooksAndUnhooksThePartsChangesAndResetOptionsRestoresAN
   chart.Model().Legend.SetPlacement(TPlacement::plTop);
   ChartUnitState().FormatOptionsPageIndex = 3;
   ChartUnitState().ChartOptionsPageIndex = 2;
+  chart.Model().ChartTitle.SetSelected(true);
   chart.ResetOptions();
   EXPECT_EQ(&chart.Model(), model);
   EXPECT_EQ(chart.GetSeriesCount(), 0);
@@ -116,6 +117,7 @@ TEST(TMyChart, AutoUpdateHooksAndUnhooksThePartsChangesAndResetOptionsRestoresAN
       std::pair(ChartUnitState().FormatOptionsPageIndex, ChartUnitState().ChartOptionsPageIndex),
       std::pair(0, 0));
   EXPECT_TRUE(chart.Model().X_Axis.OnChange);
+  EXPECT_FALSE(chart.Model().ChartTitle.Selected());
 }
 
 TEST(TMyChart, CopyAtAChosenSizeGivesImageAndSvgAndLeavesTheScreenChartOrCancelledNothing) {
@@ -165,6 +167,7 @@ TEST(TMyChart, CopyAtAChosenSizeGivesImageAndSvgAndLeavesTheScreenChartOrCancell
   chart.CopyToClipboard(false, false);
   EXPECT_EQ(qvariant_cast<QImage>(QGuiApplication::clipboard()->mimeData()->imageData()).size(),
             QSize(400, 300));
+  EXPECT_FALSE(QGuiApplication::clipboard()->mimeData()->hasFormat("image/svg+xml"));
 }
 
 // Counts its paints.
