@@ -429,6 +429,14 @@ TEST_F(FormatOptions, TitleHidesOrientationAndVerticalAlignments) {
     button->click();
     EXPECT_EQ(Form.AlignmentCopy().Alignment(), alignment) << button->objectName().toStdString();
   }
+  // One a file aligned at the bottom or the top shows none of the three as chosen.
+  for (const TMyAlignmentTypes hidden : {TMyAlignmentTypes::maBottom, TMyAlignmentTypes::maTop}) {
+    Form.alCenter->click();
+    axis.Alignment().SetAlignment(hidden);
+    Form.OpenAxis(axis, 0, "X-axis");
+    EXPECT_FALSE(Form.alLeft->isChecked() || Form.alRight->isChecked() ||
+                 Form.alCenter->isChecked());
+  }
 }
 
 TEST_F(FormatOptions, FontPageEditsTheCopyOnlyAndLegendWithoutPlacementOpensUnchecked) {
