@@ -429,7 +429,7 @@ TEST_F(FormatOptions, TitleHidesOrientationAndVerticalAlignments) {
     button->click();
     EXPECT_EQ(Form.AlignmentCopy().Alignment(), alignment) << button->objectName().toStdString();
   }
-  // One a file aligned at the bottom or the top shows none of the three as chosen.
+  // An axis that a file aligns at the bottom or the top opens with none of the three chosen.
   for (const TMyAlignmentTypes hidden : {TMyAlignmentTypes::maBottom, TMyAlignmentTypes::maTop}) {
     Form.alCenter->click();
     axis.Alignment().SetAlignment(hidden);

@@ -5,7 +5,6 @@
 #include <QCursor>
 #include <QHelpEvent>
 #include <QMainWindow>
-#include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
 #include <QToolTip>
@@ -292,7 +291,7 @@ TEST_F(TMyChartMouse, MenuItemsOpenTheDialogsOnTheirPartsAndFlagAChangedYMinimum
   dialogs.NewMin = 0.5;
   menu.Item(7)->trigger();
   EXPECT_TRUE(chart.YMinChangedByUser());
-  dialogs.Answer = false;  // cancelled, the chart options as the format dialogs
+  dialogs.Answer = false;  // a cancelled dialog, of either kind, leaves it as it was
   menu.Item(11)->trigger();
   menu.Item(2)->trigger();
   EXPECT_EQ(formatChanges, 9);

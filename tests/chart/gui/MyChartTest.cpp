@@ -4,7 +4,6 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QMimeData>
-#include <QPushButton>
 #include <QStyle>
 #include <QStyleOptionComboBox>
 #include <QTest>
