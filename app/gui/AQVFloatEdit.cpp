@@ -80,10 +80,6 @@ bool CheckQuantity(const TAQVData& d, TAQVFloatEditType type, double v) {
 
 }  // namespace
 
-bool LeavesTheField(const QFocusEvent& event) {
-  return event.reason() != Qt::PopupFocusReason && event.reason() != Qt::ActiveWindowFocusReason;
-}
-
 TAQVFloatEdit::TAQVFloatEdit(QWidget* parent) : QLineEdit(parent) {
   connect(this, &QLineEdit::textChanged, this, &TAQVFloatEdit::TextChanged);
 }
@@ -116,14 +112,16 @@ void TAQVFloatEdit::TextChanged(const QString& text) {
 }
 
 bool TAQVFloatEdit::Commit() {
-  if (!mData) return mValid;
-  if (mValid) {
+  // The verdict is the text's as it stood, whatever the message box sets off meanwhile.
+  const bool valid = mValid;
+  if (!mData) return valid;
+  if (valid) {
     setModified(false);
     mData->SetFloatSetting(text().toStdString(), mEditType);
   } else {
     mData->UserInterface().MessageBox(mErrorText, TMsgDlgType::mtError, TMsgDlgButtons::mbOK);
   }
-  return mValid;
+  return valid;
 }
 
 bool TAQVFloatEdit::CommitPending() {

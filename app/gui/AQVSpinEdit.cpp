@@ -68,14 +68,17 @@ void TAQVSpinEdit::DownClick() {
 }
 
 bool TAQVSpinEdit::StoreValue() {
-  if (!mData) return mValid;
-  if (mValid) {
+  // The verdict is the text's as it stood: whatever the message box sets off meanwhile (the
+  // field losing the keyboard, a reload) must not turn the refusal into a success.
+  const bool valid = mValid;
+  if (!mData) return valid;
+  if (valid) {
     setModified(false);
     mData->SetIntSetting(text().toStdString(), mSpinType);
   } else {
     mData->UserInterface().MessageBox(mErrorText, TMsgDlgType::mtError, TMsgDlgButtons::mbOK);
   }
-  return mValid;
+  return valid;
 }
 
 bool TAQVSpinEdit::CommitPending() {
