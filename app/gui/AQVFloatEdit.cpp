@@ -125,6 +125,9 @@ bool TAQVFloatEdit::Commit() {
 }
 
 bool TAQVFloatEdit::CommitPending() {
+  // Left with a refused value a moment ago (a button took the keyboard): its message is on
+  // its way, once.
+  if (mRefusing) return false;
   if (text().isEmpty() || !isModified()) return true;
   if (Commit()) return true;
   setFocus();

@@ -82,6 +82,9 @@ bool TAQVSpinEdit::StoreValue() {
 }
 
 bool TAQVSpinEdit::CommitPending() {
+  // Left with a refused value a moment ago (a button took the keyboard): its message is on
+  // its way, once.
+  if (mRefusing) return false;
   if (text().isEmpty() || !isModified()) return true;
   if (StoreValue()) return true;
   setFocus();
