@@ -335,7 +335,10 @@ TEST_F(Journey, ARefusedCountStopsTheCommandThatFollows) {
   auto* count = child->findChild<QLineEdit*>(QStringLiteral("nuNAQSpinEdit"));
   auto* length = mForm->findChild<QMenu*>(QStringLiteral("LengthUnitsPopupMenu"));
   const std::pair<const char*, std::function<void()>> commands[] = {
-      {"Preferences", [&] { ChooseMenu(*mForm, {"Calculate", "Preferences"}); }},
+      {"Preferences",
+       [&] {
+         ChooseMenu(*mForm, {"Calculate", "Preferences"});
+       }},
       {"Length units",
        [&] {
          for (QLabel* label : mForm->statusBar()->findChildren<QLabel*>())

@@ -47,11 +47,12 @@ inline void ChooseMenuItem(QMainWindow& form, const QString& menuTitle, const QS
 // Opens a menu of the bar with the keyboard, from the control focus has: Alt, the arrows to
 // the menu and to the item ("Submenu/Item": Right into the submenu, on to its item), Enter.
 inline void ChooseMenuItemByKeys(QMainWindow& form, QWidget* focus, const QString& menuTitle,
-                          const QString& itemPath) {
+                                 const QString& itemPath) {
   QMenuBar* bar = form.menuBar();
   QTest::sendKeyEvent(QTest::Press, focus, Qt::Key_Alt, QString(), Qt::AltModifier);
   QTest::sendKeyEvent(QTest::Release, focus, Qt::Key_Alt, QString(), Qt::NoModifier);
-  ASSERT_TRUE(bar->hasFocus() && bar->activeAction() != nullptr) << "Alt did not reach the menu bar";
+  ASSERT_TRUE(bar->hasFocus() && bar->activeAction() != nullptr)
+      << "Alt did not reach the menu bar";
   for (int i = 0; i < bar->actions().size() && bar->activeAction()->text().remove('&') != menuTitle;
        ++i)
     QTest::keyClick(bar, Qt::Key_Right);
