@@ -95,6 +95,13 @@ void TAQVData::ConvertStoredLengths(TAQVLengthUnit unit) {
   SetWorldX2(ConvertLength(unit, 1, mWorldX2));
   SetWorldY1(ConvertLength(unit, 1, mWorldY1));
   SetWorldY2(ConvertLength(unit, 1, mWorldY2));
+  // A box anchored to a world point stays beside what it describes; the others are placed in
+  // pixels from a corner of the model window.
+  for (const auto& box : TextBoxes)
+    if (box->AnchorMode == 1) {
+      length(box->X);
+      length(box->Y);
+    }
 }
 
 void TAQVData::SetLengthUnit(TAQVLengthUnit value) {

@@ -80,6 +80,12 @@ bool CheckQuantity(const TAQVData& d, TAQVFloatEditType type, double v) {
 
 }  // namespace
 
+bool HoldsTypedText(const QLineEdit& edit) {
+  // An emptied field is still being typed in while it has the keyboard; once left, it stored
+  // nothing and shows the document's value again.
+  return edit.isModified() && (edit.hasFocus() || !edit.text().isEmpty());
+}
+
 TAQVFloatEdit::TAQVFloatEdit(QWidget* parent) : QLineEdit(parent) {
   connect(this, &QLineEdit::textChanged, this, &TAQVFloatEdit::TextChanged);
 }
@@ -95,6 +101,10 @@ void TAQVFloatEdit::SetValue(double value) {
   // setText leaves the text unmodified, so that leaving the field stores nothing.
   setText(QString::fromStdString(shown));
   TextChanged(text());
+}
+
+void TAQVFloatEdit::Reload(double value) {
+  if (!HoldsTypedText(*this)) SetValue(value);
 }
 
 bool TAQVFloatEdit::ValidateText(const std::string& text) {

@@ -10,6 +10,11 @@ class QFocusEvent;
 
 namespace aqv {
 
+// Whether a field holds text typed since its value was last entered or shown. Only such text is
+// the person's: a value entered is the document's, and a reload shows it as the document now
+// holds it (in the new unit after a unit switch).
+bool HoldsTypedText(const QLineEdit& edit);
+
 // A single-line number field bound to one floating-point setting of a document. The text is
 // checked at every change with the document's check routine for the quantity; Enter or leaving
 // a modified, non-empty field hands a valid text to the document (SetFloatSetting), and an
@@ -28,6 +33,9 @@ class TAQVFloatEdit : public QLineEdit {
 
   // Shows value, given in the document's stored units, scaled to display units.
   void SetValue(double value);
+  // Shows value as SetValue does, unless the field holds typed text, which stays to be
+  // committed in the unit it was typed in or refused.
+  void Reload(double value);
   // The value last shown, in display units.
   double ShownValue() const { return mShownValue; }
   // Runs the quantity's check on text; the message stays in ErrorText (and DataErrorText).

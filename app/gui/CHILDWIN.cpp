@@ -891,6 +891,7 @@ bool TMDIChild::FormCloseQuery() {
 
 void TMDIChild::BeginBusy() {
   if (mBusyDepth++ > 0) return;
+  mFocusBeforeBusy = focusWidget();
   for (int page = 0; page <= static_cast<int>(TDocumentPage::dpObservationWells); ++page)
     mPageControl->widget(page)->setEnabled(false);
   for (QWidget* panel : {mChartPanel, mMapPanel}) panel->setEnabled(false);
@@ -901,6 +902,11 @@ void TMDIChild::EndBusy() {
   for (int page = 0; page <= static_cast<int>(TDocumentPage::dpObservationWells); ++page)
     mPageControl->widget(page)->setEnabled(true);
   for (QWidget* panel : {mChartPanel, mMapPanel}) panel->setEnabled(true);
+  // A disabled control lets go of the keyboard; the field where a value was just entered gets
+  // it back, unless the person has put it somewhere else meanwhile.
+  if (mFocusBeforeBusy && QApplication::focusWidget() == nullptr)
+    mFocusBeforeBusy->setFocus(Qt::OtherFocusReason);
+  mFocusBeforeBusy = nullptr;
   if (mClosePending) {
     // Closed once the work that asked for it has returned.
     mClosePending = false;

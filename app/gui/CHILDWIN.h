@@ -231,6 +231,7 @@ class TMDIChild : public QWidget {
   std::unique_ptr<TAQVData> mData;
   TChartReferences mChartReferences;
   QPointer<QWidget> mFocusBeforeFit;
+  QPointer<QWidget> mFocusBeforeBusy;
   bool mClosePending = false;
   bool mCloseAgreed = false;
   bool mLoading = false;

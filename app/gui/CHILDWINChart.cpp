@@ -23,8 +23,8 @@ void TMDIChild::ChartPageShow() {
   const QString unit = QString::fromStdString(d.TimeUnitLabel()).trimmed();
   mTmStartingTimeLabel->setText(QStringLiteral("Starting time [") + unit + QStringLiteral("]"));
   mTmStoppingTimeLabel->setText(QStringLiteral("Stopping time [") + unit + QStringLiteral("]"));
-  if (!mTmStartingTimeFloatEdit->hasFocus()) mTmStartingTimeFloatEdit->SetValue(d.StartingTime());
-  if (!mTmStoppingTimeFloatEdit->hasFocus()) mTmStoppingTimeFloatEdit->SetValue(d.StoppingTime());
+  mTmStartingTimeFloatEdit->Reload(d.StartingTime());
+  mTmStoppingTimeFloatEdit->Reload(d.StoppingTime());
   mTaButtons[d.TimeAxis() == 0 ? 0 : 1]->setChecked(true);
   if (!d.WellFluxMode() && d.ValueAxis() >= 0 && d.ValueAxis() <= 2)
     mVaButtons[d.ValueAxis()]->setChecked(true);

@@ -53,16 +53,12 @@ void ShowText(QLineEdit* edit, const std::string& text) {
 
 // A typed value not handed over yet stays while a menu or a dialog has the keyboard: it is
 // committed in the units it was typed in, or refused, before the document is used.
-bool ShowsTypedText(const QLineEdit* edit) {
-  return edit->hasFocus() || (edit->isModified() && !edit->text().isEmpty());
-}
-
 void ShowValue(TAQVFloatEdit* edit, double storedValue) {
-  if (!ShowsTypedText(edit)) edit->SetValue(storedValue);
+  edit->Reload(storedValue);
 }
 
 void ShowCount(TMySpinEdit* edit, int value) {
-  if (!ShowsTypedText(edit)) Quietly(edit, [&](TMySpinEdit* e) { e->SetValue(value); });
+  if (!HoldsTypedText(*edit)) Quietly(edit, [&](TMySpinEdit* e) { e->SetValue(value); });
 }
 
 }  // namespace

@@ -40,6 +40,15 @@ void ClickCloseBox(QMdiSubWindow& frame) {
   QTest::mouseClick(&frame, Qt::LeftButton, {}, box.center());
 }
 
+// Right-clicks the status bar's panel whose text starts with panel; returns the unit menu named
+// name, which the click opens.
+QMenu* RightClickUnits(QMainWindow& frame, const char* panel, const char* name) {
+  for (QLabel* label : frame.statusBar()->findChildren<QLabel*>())
+    if (label->text().startsWith(QLatin1String(panel)))
+      QTest::mouseClick(label, Qt::RightButton, {}, QPoint(10, 5));
+  return frame.findChild<QMenu*>(QString::fromLatin1(name));
+}
+
 }  // namespace
 
 // A fit changes the document's parameters: closing asks, and Yes on leaving writes them.
@@ -290,10 +299,7 @@ TEST_F(Journey, AValueBeingTypedKeepsTheUnitItWasTypedIn) {
   TAQVConductivitiesGrid& grid = *child->ConductivitiesGrid();
   const int row = AquiferRow(d, 1);
   const auto rightClick = [&](const char* panel, const char* name) {
-    for (QLabel* label : mForm->statusBar()->findChildren<QLabel*>())
-      if (label->text().startsWith(QLatin1String(panel)))
-        QTest::mouseClick(label, Qt::RightButton, {}, QPoint(10, 5));
-    return mForm->findChild<QMenu*>(QString::fromLatin1(name));
+    return RightClickUnits(*mForm, panel, name);
   };
   TypeInGrid(grid, 2, row, "30");  // thickness [m]
   QMenu* length = rightClick("Length units", "LengthUnitsPopupMenu");
@@ -360,6 +366,56 @@ TEST_F(Journey, ARefusedCountStopsTheCommandThatFollows) {
   }
   count->selectAll();  // emptied, the field stores nothing when the program ends
   QTest::keyClick(count, Qt::Key_Backspace);
+}
+
+// A value entered and still holding the keyboard is the document's: a unit chosen from the
+// status bar afterwards shows it converted, beside the values converted with it, and Return
+// then stores it unchanged.
+TEST_F(Journey, AValueEnteredIsShownInTheUnitChosenAfterIt) {
+  TMDIChild* child = OpenDocument(SampleCopy("entered.aqv"));
+  ASSERT_NE(child, nullptr);
+  TAQVData& d = child->Data();
+  ASSERT_EQ(d.LengthUnit(), TAQVLengthUnit::luMeters);
+  const auto choose = [&](const char* panel, const char* name, int item) {
+    QMenu* menu = RightClickUnits(*mForm, panel, name);
+    ASSERT_TRUE(WaitUntil([menu] { return menu->isVisible(); }, 3000));
+    QTest::mouseClick(menu, Qt::LeftButton, {},
+                      menu->actionGeometry(menu->actions()[item]).center());
+  };
+  const auto returnIn = [](QLineEdit* edit) {
+    ASSERT_TRUE(WaitUntil([edit] { return edit->hasFocus(); }, 3000));
+    QTest::keyClick(edit, Qt::Key_Return);
+  };
+
+  ShowPage(*child, TDocumentPage::dpAquiferSystem);
+  auto* elevation = child->findChild<TAQVFloatEdit*>(QStringLiteral("laElevationEdit"));
+  ASSERT_NE(elevation, nullptr);
+  TypeInto(elevation, "10", Qt::Key_Return);
+  ASSERT_EQ(d.SurfaceLevel(), 10);
+  const double coverBase = 10 - d.DAquitard[1];
+  choose("Length units", "LengthUnitsPopupMenu", 0);  // Feet
+  ASSERT_EQ(d.LengthUnit(), TAQVLengthUnit::luFeet);
+  EXPECT_EQ(child->ConductivitiesGrid()->Cells(1, 1),
+            FloatToStrTrim(7, 1e5, coverBase / 0.3048, Globals().DecimalSeparator));
+  EXPECT_EQ(elevation->text(), "32.8084");
+  returnIn(elevation);
+  EXPECT_NEAR(d.SurfaceLevel(), 10 / 0.3048, 1e-4);
+
+  ShowPage(*child, TDocumentPage::dpChart);
+  choose("Time units", "TimeUnitsPopupMenu", 3);  // Days
+  auto* starting = child->findChild<TAQVFloatEdit*>(QStringLiteral("tmStartingTimeFloatEdit"));
+  auto* stopping = child->findChild<TAQVFloatEdit*>(QStringLiteral("tmStoppingTimeFloatEdit"));
+  ASSERT_NE(starting, nullptr);
+  TypeInto(starting, "0.01", Qt::Key_Return);
+  ASSERT_DOUBLE_EQ(d.StartingTime(), 0.01);
+  choose("Time units", "TimeUnitsPopupMenu", 1);  // Minutes
+  ASSERT_EQ(d.TimeUnit(), TAQVTimeUnit::tuMinutes);
+  EXPECT_EQ(stopping->text().toStdString(),
+            FloatToStrTrim(7, 1e5, d.StoppingTime() * 1440, Globals().DecimalSeparator));
+  EXPECT_EQ(starting->text(), "14.4");
+  returnIn(starting);
+  EXPECT_DOUBLE_EQ(d.StartingTime(), 0.01);
+  ExpectNoMessages();
 }
 
 }  // namespace aqv::e2e

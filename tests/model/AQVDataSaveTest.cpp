@@ -307,15 +307,27 @@ TEST_F(TAQVDataSaveTest, DocumentWithTextBoxesRoundTripsThroughThe2012Form) {
   EXPECT_EQ(SaveAs(*back, "b.aqv"), bytes);
 }
 
-TEST_F(TAQVDataSaveTest, TextBoxesOfADocumentWithoutChartAreNotLost) {
-  mData->TextBoxes.push_back(std::make_unique<TAQVTextBoxRecord>());
-  mData->TextBoxes.back()->Text = "Note";
+// A box anchored to a world point follows a change of length unit with the world window, into
+// the file too; a box placed in pixels from a corner keeps its offsets.
+TEST_F(TAQVDataSaveTest, TextBoxesOfADocumentWithoutChartAreNotLostAndKeepTheirPlaceInFeet) {
+  for (const int anchorMode : {1, 3}) {
+    mData->TextBoxes.push_back(std::make_unique<TAQVTextBoxRecord>());
+    std::tie(mData->TextBoxes.back()->Text, mData->TextBoxes.back()->X,
+             mData->TextBoxes.back()->Y, mData->TextBoxes.back()->AnchorMode) =
+        std::tuple("Note", 12.5, 340.25, anchorMode);
+  }
+  mData->SetLengthUnit(TAQVLengthUnit::luFeet);
   const std::string bytes = SaveAs(*mData, "a.aqv");
   ASSERT_TRUE(mUi.Messages.empty());
   EXPECT_EQ(FirstLine(bytes), "AQV data file version 2012");
   const auto back = Load("a.aqv", nullptr);
-  ASSERT_EQ(back->TextBoxes.size(), 1u);
+  ASSERT_EQ(back->TextBoxes.size(), 2u);
   EXPECT_EQ(back->TextBoxes[0]->Text, "Note");
+  for (const TAQVData* d : {mData.get(), back.get()}) {
+    EXPECT_NEAR(d->TextBoxes[0]->X, 12.5 / 0.3048, 1e-11);
+    EXPECT_NEAR(d->TextBoxes[0]->Y, 340.25 / 0.3048, 1e-10);
+    EXPECT_EQ(std::tuple(d->TextBoxes[1]->X, d->TextBoxes[1]->Y), std::tuple(12.5, 340.25));
+  }
 }
 
 TEST_F(TAQVDataSaveTest, SavingTwiceGivesTheSameBytes) {

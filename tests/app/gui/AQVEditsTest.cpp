@@ -4,6 +4,7 @@
 #include <QTest>
 #include <QVBoxLayout>
 #include <QWidget>
+#include <functional>
 
 #include "app/gui/AQVActns.h"
 #include "app/gui/AQVFloatEdit.h"
@@ -130,11 +131,45 @@ TEST_F(TEditsTest, MapWindowFieldsShowEightDigitsAndTheOthersSeven) {
   }
 }
 
-TEST_F(TEditsTest, TimesAreShownInTheDisplayUnit) {
+// A value entered is the document's: reloaded after a unit switch, a field that keeps the
+// keyboard shows it in the new unit, and Return stores it unchanged. Text typed since stays.
+TEST_F(TEditsTest, TimesAreShownInTheDisplayUnitAndEnteredValuesInTheUnitChosenAfter) {
   mData->SetTimeUnit(TAQVTimeUnit::tuMinutes);
   mFloat->SetAQVEditType(TAQVFloatEditType::feTTijd);
   mFloat->SetValue(0.5);
   EXPECT_EQ(mFloat->text(), "720");
+
+  mData->SetTimeUnit(TAQVTimeUnit::tuDays);
+  const struct {
+    TAQVFloatEditType Type;
+    const char* Entered;
+    std::function<void()> SwitchUnit;
+    std::function<double()> Stored;
+    const char* Shown;
+    double Value;
+  } cases[] = {
+      {TAQVFloatEditType::feSurfaceLevel, "10",
+       [&] { mData->SetLengthUnit(TAQVLengthUnit::luFeet); }, [&] { return mData->SurfaceLevel(); },
+       "32.8084", 10 / 0.3048},
+      {TAQVFloatEditType::feStartingTime, "0.01",
+       [&] { mData->SetTimeUnit(TAQVTimeUnit::tuMinutes); }, [&] { return mData->StartingTime(); },
+       "14.4", 0.01},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Entered);
+    mFloat->SetAQVEditType(c.Type);
+    Type(mFloat, c.Entered);
+    QTest::keyClick(mFloat, Qt::Key_Return);
+    c.SwitchUnit();
+    mFloat->Reload(c.Stored());
+    EXPECT_EQ(mFloat->text(), c.Shown);
+    QTest::keyClick(mFloat, Qt::Key_Return);
+    EXPECT_NEAR(c.Stored(), c.Value, 1e-5 * c.Value);
+    Type(mFloat, "5");
+    mFloat->Reload(c.Stored());
+    EXPECT_EQ(mFloat->text(), "5");
+  }
+  EXPECT_TRUE(mUi.Messages.empty());
 }
 
 // A popup menu (the field's own, the status bar's unit menus) or another window taking the
