@@ -104,10 +104,21 @@ T* Field(TMDIChild& w, const char* name) {
   return w.findChild<T*>(QString::fromLatin1(name));
 }
 
-void TypeIntoLine(QLineEdit* edit, const char* text) {
-  test::ClickCentre(edit);
-  edit->selectAll();
-  QTest::keyClicks(edit, QString::fromLatin1(text));
+// A single-line field of the document window, named name: its text, typing over it after a
+// click, and the field itself.
+std::function<std::string(TMDIChild&)> LineText(const char* name) {
+  return [name](TMDIChild& w) { return Field<QLineEdit>(w, name)->text().toStdString(); };
+}
+std::function<void(TMDIChild&, const char*)> TypeInLine(const char* name) {
+  return [name](TMDIChild& w, const char* text) {
+    QLineEdit* edit = Field<QLineEdit>(w, name);
+    test::ClickCentre(edit);
+    edit->selectAll();
+    QTest::keyClicks(edit, QString::fromLatin1(text));
+  };
+}
+std::function<QWidget*(TMDIChild&)> Line(const char* name) {
+  return [name](TMDIChild& w) -> QWidget* { return Field<QLineEdit>(w, name); };
 }
 
 const TEditKind kEdits[] = {
@@ -143,11 +154,9 @@ const TEditKind kEdits[] = {
      [](TMDIChild& w) {
        return FloatToStrTrim(7, 1e5, w.Data().SurfaceLevel(), Globals().DecimalSeparator);
      },
-     [](TMDIChild& w) { return Field<QLineEdit>(w, "laElevationEdit")->text().toStdString(); },
-     [](TMDIChild& w, const char* text) {
-       TypeIntoLine(Field<QLineEdit>(w, "laElevationEdit"), text);
-     },
-     [](TMDIChild& w) -> QWidget* { return Field<QLineEdit>(w, "laElevationEdit"); }},
+     LineText("laElevationEdit"),
+     TypeInLine("laElevationEdit"),
+     Line("laElevationEdit")},
     {"a spin field",
      TDocumentPage::dpInfo,
      {"2", "1"},
@@ -156,11 +165,9 @@ const TEditKind kEdits[] = {
      true,
      false,
      [](TMDIChild& w) { return std::to_string(w.Data().AquiferCount()); },
-     [](TMDIChild& w) { return Field<QLineEdit>(w, "nuNAQSpinEdit")->text().toStdString(); },
-     [](TMDIChild& w, const char* text) {
-       TypeIntoLine(Field<QLineEdit>(w, "nuNAQSpinEdit"), text);
-     },
-     [](TMDIChild& w) -> QWidget* { return Field<QLineEdit>(w, "nuNAQSpinEdit"); }},
+     LineText("nuNAQSpinEdit"),
+     TypeInLine("nuNAQSpinEdit"),
+     Line("nuNAQSpinEdit")},
     // A memo stores every key at once and refuses keys without a word; Return is a new line.
     {"the remarks",
      TDocumentPage::dpInfo,
