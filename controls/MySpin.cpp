@@ -18,6 +18,11 @@
 
 namespace aqv {
 
+bool LeavesTheField(const QFocusEvent& event) {
+  return event.reason() != Qt::PopupFocusReason && event.reason() != Qt::ActiveWindowFocusReason &&
+         event.reason() != Qt::MenuBarFocusReason;
+}
+
 // ---- TTimerSpeedButton ----
 
 TTimerSpeedButton::TTimerSpeedButton(QWidget* parent) : QToolButton(parent) {
@@ -279,6 +284,8 @@ void TMySpinEdit::focusInEvent(QFocusEvent* event) {
 
 void TMySpinEdit::focusOutEvent(QFocusEvent* event) {
   QLineEdit::focusOutEvent(event);
+  // A check made while a menu or a message box has the keyboard must see the text as typed.
+  if (!LeavesTheField(*event)) return;
   const int value = Value();
   if (CheckValue(value) != value) SetValue(value);
 }

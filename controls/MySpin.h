@@ -8,6 +8,12 @@ class QTimer;
 
 namespace aqv {
 
+// Whether a field that lost the focus was really left: a popup menu (the field's own, the
+// status bar's unit menus), the menu bar taking the keys (Alt) or another window taking the
+// keyboard (a message box) is no exit, as the person comes back to the field with the text as
+// typed.
+bool LeavesTheField(const QFocusEvent& event);
+
 // A speed button that repeats while held: a press starts the repeat timer at kInitRepeatPause;
 // every expiry sets kRepeatPause and, while the button is still down, emits Step again.
 // Step is emitted once on the press itself, so a click is one step and a hold adds more.
@@ -84,7 +90,7 @@ class TSpinButton : public QWidget {
 // reads it as a decimal integer (MinValue when it is none), SetValue writes CheckValue(v).
 // MinValue and MaxValue both 0 mean unbounded; otherwise values are clamped into them, so
 // equal non-zero bounds pin the value. The text is never clamped while typing, only on leaving
-// the edit. OnChange is textChanged.
+// the edit (LeavesTheField). OnChange is textChanged.
 class TMySpinEdit : public QLineEdit {
   Q_OBJECT
   Q_PROPERTY(int Value READ Value WRITE SetValue)

@@ -80,10 +80,6 @@ bool CheckQuantity(const TAQVData& d, TAQVFloatEditType type, double v) {
 
 }  // namespace
 
-bool LeavesTheField(const QFocusEvent& event) {
-  return event.reason() != Qt::PopupFocusReason && event.reason() != Qt::ActiveWindowFocusReason;
-}
-
 bool HoldsTypedText(const QLineEdit& edit) {
   // An emptied field is still being typed in while it has the keyboard; once left, it stored
   // nothing and shows the document's value again.
@@ -126,17 +122,22 @@ void TAQVFloatEdit::TextChanged(const QString& text) {
 }
 
 bool TAQVFloatEdit::Commit() {
-  if (!mData) return mValid;
-  if (mValid) {
+  // The verdict is the text's as it stood, whatever the message box sets off meanwhile.
+  const bool valid = mValid;
+  if (!mData) return valid;
+  if (valid) {
     setModified(false);
     mData->SetFloatSetting(text().toStdString(), mEditType);
   } else {
     mData->UserInterface().MessageBox(mErrorText, TMsgDlgType::mtError, TMsgDlgButtons::mbOK);
   }
-  return mValid;
+  return valid;
 }
 
 bool TAQVFloatEdit::CommitPending() {
+  // Left with a refused value a moment ago (a button took the keyboard): its message is on
+  // its way, once.
+  if (mRefusing) return false;
   if (text().isEmpty() || !isModified()) return true;
   if (Commit()) return true;
   setFocus();

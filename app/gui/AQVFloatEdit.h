@@ -3,16 +3,12 @@
 #include <QLineEdit>
 #include <string>
 
+#include "controls/MySpin.h"
 #include "model/AQVData.h"
 
 class QFocusEvent;
 
 namespace aqv {
-
-// Whether a field that lost the focus was really left: a popup menu (the field's own, the
-// status bar's unit menus) or another window taking the keyboard is no exit, as the person
-// comes back to the field with the text as typed.
-bool LeavesTheField(const QFocusEvent& event);
 
 // Whether a field holds text typed since its value was last entered or shown. Only such text is
 // the person's: a value entered is the document's, and a reload shows it as the document now
@@ -52,6 +48,8 @@ class TAQVFloatEdit : public QLineEdit {
   bool CommitPending();
 
   bool Valid() const { return mValid; }
+  // Whether the field was left with a refused value whose message is still to come.
+  bool RefusalPending() const { return mRefusing; }
   const std::string& ErrorText() const { return mErrorText; }
 
   // Whether a typed character may enter the text: digits, "-", "E", "e", the decimal

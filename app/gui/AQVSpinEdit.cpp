@@ -68,17 +68,23 @@ void TAQVSpinEdit::DownClick() {
 }
 
 bool TAQVSpinEdit::StoreValue() {
-  if (!mData) return mValid;
-  if (mValid) {
+  // The verdict is the text's as it stood: whatever the message box sets off meanwhile (the
+  // field losing the keyboard, a reload) must not turn the refusal into a success.
+  const bool valid = mValid;
+  if (!mData) return valid;
+  if (valid) {
     setModified(false);
     mData->SetIntSetting(text().toStdString(), mSpinType);
   } else {
     mData->UserInterface().MessageBox(mErrorText, TMsgDlgType::mtError, TMsgDlgButtons::mbOK);
   }
-  return mValid;
+  return valid;
 }
 
 bool TAQVSpinEdit::CommitPending() {
+  // Left with a refused value a moment ago (a button took the keyboard): its message is on
+  // its way, once.
+  if (mRefusing) return false;
   if (text().isEmpty() || !isModified()) return true;
   if (StoreValue()) return true;
   setFocus();

@@ -33,6 +33,8 @@ class TAQVSpinEdit : public TMySpinEdit {
   bool CommitPending();
 
   bool Valid() const { return mValid; }
+  // Whether the field was left with a refused value whose message is still to come.
+  bool RefusalPending() const { return mRefusing; }
   const std::string& ErrorText() const { return mErrorText; }
 
   // A spun value counts as typed: leaving the field stores it.

@@ -26,6 +26,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/gui/AQVActns.h"
 #include "app/gui/AQVConductivitiesGrid.h"
@@ -784,6 +785,14 @@ void TMDIChild::StopOptimize() {
   window()->activateWindow();
 }
 
+bool TMDIChild::RefusalPending() const {
+  for (const TAQVFloatEdit* edit : findChildren<TAQVFloatEdit*>())
+    if (edit->RefusalPending()) return true;
+  for (const TAQVSpinEdit* edit : findChildren<TAQVSpinEdit*>())
+    if (edit->RefusalPending()) return true;
+  return std::ranges::any_of(Grids(), [](const TMyParentGrid* g) { return g->RefusalPending(); });
+}
+
 bool TMDIChild::CommitPendingEdit() {
   // The window's own focused control, also when another window has the keyboard (a program
   // that leaves asks every document in turn).
@@ -934,6 +943,11 @@ void TMDIChild::closeEvent(QCloseEvent* event) {
 }
 
 bool TMDIChild::eventFilter(QObject* watched, QEvent* event) {
+  // The click on a tab has already taken the keyboard from a field; when the field refused its
+  // value, the page stays, so that its message finds the person with the text as typed.
+  if (event->type() == QEvent::MouseButtonPress && watched == mPageControl->tabBar() &&
+      RefusalPending())
+    return true;
   if (event->type() == QEvent::FocusIn) {
     if (watched == mPumpingPeriodsGrid) mPumpingWellsGrid->LoadFromData();
     if (watched == mObservationsGrid) mObservationWellsGrid->LoadFromData();

@@ -98,6 +98,9 @@ class TMDIChild : public QWidget {
   // Commits the value being typed in the window's focused control; false when it was refused
   // (its message has been shown and the control keeps the focus).
   bool CommitPendingEdit();
+  // Whether a field or grid of the window was left with a refused value whose message is still
+  // to come or showing.
+  [[nodiscard]] bool RefusalPending() const;
   // The close question: commits what is being typed, then asks to save an unsaved document
   // (Yes saves it). False when the person cancelled, a typed value was refused or the save
   // did not happen. Once it returned true for a leaving program, SetCloseAgreed(true) keeps the

@@ -297,7 +297,13 @@ void TMainForm::CreateMenus() {
       QAction* a = window->addAction(QStringLiteral("&%1 %2").arg(++n).arg(w->windowTitle()));
       a->setCheckable(true);
       a->setChecked(w == mMdiArea->activeSubWindow());
-      connect(a, &QAction::triggered, this, [this, w] { mMdiArea->setActiveSubWindow(w); });
+      connect(a, &QAction::triggered, this, [this, w] {
+        // What is being typed belongs to the document it was typed in; refused, it keeps the
+        // person there.
+        if (TMDIChild* active = ActiveChild(); active != nullptr && !active->CommitPendingEdit())
+          return;
+        mMdiArea->setActiveSubWindow(w);
+      });
     }
   });
 
@@ -696,13 +702,15 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     return;
   }
   // Every document is asked before any closes: Cancel, a refused typed value or a save that
-  // did not happen stops the leaving and keeps every document open.
-  bool agreed = true;
+  // did not happen stops the leaving and keeps every document open. What is being typed is
+  // the active document's before another one is brought to the front to be asked.
+  TMDIChild* active = ActiveChild();
+  bool agreed = active == nullptr || active->CommitPendingEdit();
   for (TMDIChild* child : Children()) {
+    if (!agreed) break;
     mMdiArea->setActiveSubWindow(SubWindowOf(child));
     agreed = child->SaveQuery();
-    if (!agreed) break;
-    child->SetCloseAgreed(true);
+    if (agreed) child->SetCloseAgreed(true);
   }
   if (agreed) mMdiArea->closeAllSubWindows();
   // A document still open (busy, or not asked) asks again at the next close; a busy one that

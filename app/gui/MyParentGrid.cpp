@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <algorithm>
 
+#include "controls/MySpin.h"
 #include "model/AQVData.h"
 #include "model/AQVElements.h"
 #include "platform/QtUserInterface.h"
@@ -601,8 +602,9 @@ bool TMyParentGrid::InsideGrid(const QWidget* widget) const {
 
 void TMyParentGrid::EditorFocusLost(QFocusEvent& e) {
   if (mShowingError || mClosingEditor || !mEditor) return;
-  // Another window taking the focus is no exit; a click inside the grid is judged as a move.
-  if (e.reason() == Qt::ActiveWindowFocusReason || e.reason() == Qt::PopupFocusReason) return;
+  // A menu or another window taking the focus is no exit; a click inside the grid is judged as
+  // a move.
+  if (!LeavesTheField(e)) return;
   if (InsideGrid(QApplication::focusWidget())) return;
   (void)CallDoExit();
 }

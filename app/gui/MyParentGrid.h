@@ -178,6 +178,8 @@ class TMyParentGrid : public QTableView {
 
   // --- Edit state ----------------------------------------------------------------------------
   bool IsEditing() const { return mEditor != nullptr; }
+  // Whether a refused cell's message is on its way or showing: the person is to stay here.
+  bool RefusalPending() const { return mErrorQueued || mShowingError; }
   TGridEditor* CellEditor() const { return mEditor; }
   bool Modified() const { return mModified; }
   bool Valid() const { return mValid; }

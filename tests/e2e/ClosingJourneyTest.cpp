@@ -329,6 +329,45 @@ TEST_F(Journey, AValueBeingTypedKeepsTheUnitItWasTypedIn) {
   QTest::keyClick(grid.CellEditor(), Qt::Key_Escape);
 }
 
+// A count refused on its way to a command stops the command. "Number of aquifers" (1 or 2) with
+// 3 typed and not entered, then Calculate > Preferences with the mouse, or a right click on the
+// status bar's length units: the field's message, no dialog, no menu, and the field keeps the
+// 3 and the keyboard, as a Tab out of it does.
+TEST_F(Journey, ARefusedCountStopsTheCommandThatFollows) {
+  TMDIChild* child = OpenDocument(SampleCopy("count.aqv"));
+  ASSERT_NE(child, nullptr);
+  const int aquifers = child->Data().AquiferCount();
+  ShowPage(*child, TDocumentPage::dpInfo);
+  auto* count = child->findChild<QLineEdit*>(QStringLiteral("nuNAQSpinEdit"));
+  auto* length = mForm->findChild<QMenu*>(QStringLiteral("LengthUnitsPopupMenu"));
+  const std::pair<const char*, std::function<void()>> commands[] = {
+      {"Preferences",
+       [&] {
+         ChooseMenu(*mForm, {"Calculate", "Preferences"});
+       }},
+      {"Length units",
+       [&] {
+         for (QLabel* label : mForm->statusBar()->findChildren<QLabel*>())
+           if (label->text().startsWith(QLatin1String("Length units")))
+             QTest::mouseClick(label, Qt::RightButton, {}, QPoint(10, 5));
+       }},
+  };
+  for (const auto& [name, command] : commands) {
+    SCOPED_TRACE(name);
+    TypeInto(count, "3", Qt::Key_unknown);
+    mPerson.AnswerMessage(QStringLiteral("Value must be between 1 and 2!"), QMessageBox::Ok);
+    command();
+    ASSERT_TRUE(WaitUntil([&] { return mPerson.Done(); }, 3000)) << "no message";
+    EXPECT_TRUE(mPerson.Unexpected().isEmpty()) << "a dialog opened";
+    EXPECT_FALSE(length->isVisible());
+    EXPECT_EQ(count->text(), "3");
+    EXPECT_EQ(child->Data().AquiferCount(), aquifers);
+    EXPECT_TRUE(WaitUntil([count] { return count->hasFocus(); }, 3000));
+  }
+  count->selectAll();  // emptied, the field stores nothing when the program ends
+  QTest::keyClick(count, Qt::Key_Backspace);
+}
+
 // A value entered and still holding the keyboard is the document's: a unit chosen from the
 // status bar afterwards shows it converted, beside the values converted with it, and Return
 // then stores it unchanged.

@@ -1,10 +1,24 @@
 #include "tests/support/FakeUserInterface.h"
 
+#include <utility>
+
 namespace aqv::test {
+
+namespace {
+std::function<void(const std::string&)>& MessageWindow() {
+  static std::function<void(const std::string&)> show;
+  return show;
+}
+}  // namespace
+
+void SetMessageWindow(std::function<void(const std::string& text)> show) {
+  MessageWindow() = std::move(show);
+}
 
 TModalResult TFakeUserInterface::MessageBox(const std::string& text, TMsgDlgType type,
                                             TMsgDlgButtons buttons) {
   Messages.push_back({text, type, buttons});
+  if (MessageWindow()) MessageWindow()(text);
   if (!Answers.empty()) {
     const TModalResult answer = Answers.front();
     Answers.pop_front();

@@ -39,6 +39,11 @@ class TFakeOptimizeConsole final : public TOptimizeConsole {
   TFakeUserInterface& mUi;
 };
 
+// What showing a message does to the screen while the script answers it: nothing in the core
+// tests; the widget tests' entry makes it a small modal window that takes the keyboard while it
+// is up and gives it back when it closes, as a desktop's message box does.
+void SetMessageWindow(std::function<void(const std::string& text)> show);
+
 // A scripted user interface: it records every message, beep and progress step, and answers
 // questions and file dialogs from queues that a test fills beforehand (default: OK / cancel).
 class TFakeUserInterface : public TUserInterface {

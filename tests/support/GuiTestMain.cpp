@@ -6,11 +6,14 @@
 
 #include "model/AQVElements.h"
 #include "platform/VectorState.h"
+#include "tests/support/FakeUserInterface.h"
+#include "tests/support/MessageWindow.h"
 #include "tests/support/TempFolder.h"
 
 // Entry of the widget tests: one QApplication for the whole run, on the offscreen platform
 // unless another is asked for, with every per-user settings file moved into a temporary folder
-// so that no test can touch the settings of the person running it.
+// so that no test can touch the settings of the person running it. The scripted user interface
+// shows each message in a window that takes the keyboard, as on a desktop.
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QStandardPaths::setTestModeEnabled(true);
@@ -22,5 +25,6 @@ int main(int argc, char** argv) {
   QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings);
   QSettings::setPath(QSettings::IniFormat, QSettings::SystemScope, settings);
   aqv::ResetGlobals();
+  aqv::test::SetMessageWindow(aqv::test::ShowMessageWindow);
   return RUN_ALL_TESTS();
 }

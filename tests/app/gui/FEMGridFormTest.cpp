@@ -200,6 +200,22 @@ TEST_F(TFEMGridFormTest, ChangingDensityOrModelLengthAfterPreviewDisablesSaveUnt
   Type(mForm->DensityEdit(), "9", true);
   mForm->DensityEdit()->UpClick();
   EXPECT_EQ(mForm->DensityEdit()->text(), "10");  // the arrows reach the finest mesh
+  // A density refused by Enter or on its way to the preview shows its message, which takes
+  // the keyboard a moment, and the field keeps the text and the keyboard; no mesh is made.
+  mForm->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(mForm.get()));
+  const int density = mData->MeshDensity;
+  const int meshed = Grid().Density();
+  for (const bool enter : {true, false}) {
+    mUi.Messages.clear();
+    Type(mForm->DensityEdit(), "11", enter);
+    if (!enter) Preview();
+    QTRY_COMPARE(mForm->DensityEdit()->hasFocus(), true);
+    EXPECT_EQ(mUi.OnlyMessage(), "Value must be between 1 and 10!");
+    EXPECT_EQ(mForm->DensityEdit()->text(), "11");
+    EXPECT_EQ(mData->MeshDensity, density);
+    EXPECT_EQ(Grid().Density(), meshed);
+  }
 }
 
 TEST_F(TFEMGridFormTest, SaveWritesThePreviewedMeshToTheChosenFile) {

@@ -52,12 +52,17 @@
 #include "tests/support/AnswerDialog.h"
 #include "tests/support/Clicks.h"
 #include "tests/support/FakeUserInterface.h"
+#include "tests/support/Menus.h"
 #include "tests/support/Pixels.h"
 #include "tests/support/ReviewPicture.h"
 #include "tests/support/TempFolder.h"
 
 namespace aqv {
 namespace {
+
+using test::ChooseMenuItem;
+using test::ChooseMenuItemByKeys;
+using test::OpenBarMenu;
 
 class MainFormTest : public ::testing::Test {
  protected:
@@ -395,23 +400,6 @@ TEST_F(FrameFilesTest, FrameChangesThatTheFileKeepsMakeClosingAsk) {
   d.Saved = true;
 }
 
-// Opens the menu of the bar titled menuTitle as a person does: a click on its title, or Alt
-// with its underlined letter. Returns the open menu; nullptr when it did not open.
-QMenu* OpenBarMenu(QMainWindow& form, const QString& menuTitle, bool byKeyboard) {
-  QMenuBar* bar = form.menuBar();
-  for (QAction* title : bar->actions()) {
-    if (title->text().remove('&') != menuTitle) continue;
-    if (byKeyboard)  // from the control that has the keys
-      QTest::keySequence(QApplication::focusWidget() ? QApplication::focusWidget() : &form,
-                         QKeySequence::mnemonic(title->text()));
-    else
-      QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(title).center());
-    QMenu* menu = title->menu();
-    return QTest::qWaitFor([menu] { return menu->isVisible(); }, 3000) ? menu : nullptr;
-  }
-  return nullptr;
-}
-
 // Opens a menu of the bar as OpenBarMenu does, reads the texts of the items kept ("-" for a
 // separator, mnemonics left out) and closes it again with Escape.
 QStringList MenuTexts(QMainWindow& form, const QString& menuTitle, bool byKeyboard,
@@ -427,42 +415,6 @@ QStringList MenuTexts(QMainWindow& form, const QString& menuTitle, bool byKeyboa
   QTest::keyClick(menu, Qt::Key_Escape);
   QTest::keyClick(form.menuBar(), Qt::Key_Escape);
   return texts;
-}
-
-// Opens a menu of the bar and clicks its item, as a person does.
-void ChooseMenuItem(QMainWindow& form, const QString& menuTitle, const QString& itemText) {
-  QMenu* menu = OpenBarMenu(form, menuTitle, false);
-  ASSERT_NE(menu, nullptr) << menuTitle.toStdString();
-  for (QAction* a : menu->actions())
-    if (a->text().remove('&') == itemText) {
-      QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(a).center());
-      return;
-    }
-  FAIL() << "no item " << itemText.toStdString();
-}
-
-// Opens a menu of the bar with the keyboard, from the control focus has: Alt, the arrows to
-// the menu and to the item ("Submenu/Item": Right into the submenu, on to its item), Enter.
-void ChooseMenuItemByKeys(QMainWindow& form, QWidget* focus, const QString& menuTitle,
-                          const QString& itemPath) {
-  QMenuBar* bar = form.menuBar();
-  QTest::sendKeyEvent(QTest::Press, focus, Qt::Key_Alt, QString(), Qt::AltModifier);
-  QTest::sendKeyEvent(QTest::Release, focus, Qt::Key_Alt, QString(), Qt::NoModifier);
-  ASSERT_TRUE(bar->hasFocus()) << "Alt did not reach the menu bar";
-  for (int i = 0; i < bar->actions().size() && bar->activeAction()->text().remove('&') != menuTitle;
-       ++i)
-    QTest::keyClick(bar, Qt::Key_Right);
-  QTest::keyClick(bar, Qt::Key_Down);
-  QMenu* menu = bar->activeAction()->menu();
-  for (const QString& itemText : itemPath.split('/')) {
-    ASSERT_TRUE(menu->isVisible()) << itemText.toStdString();
-    for (int i = 0; i < menu->actions().size() && menu->activeAction()->text() != itemText; ++i)
-      QTest::keyClick(menu, Qt::Key_Down);
-    ASSERT_EQ(menu->activeAction()->text(), itemText);
-    if (QMenu* submenu = menu->activeAction()->menu())
-      QTest::keyClick(menu, Qt::Key_Right), menu = submenu;
-  }
-  QTest::keyClick(menu, Qt::Key_Return);
 }
 
 class FrameWindowsTest : public FrameFilesTest {
@@ -851,9 +803,11 @@ TEST_F(FrameWindowsTest, WindowMenuTilesBothWaysAndArrangesMinimisedWindows) {
   windows[0]->move(room.center());
   windows[1]->move(room.topLeft());
   ChooseMenuItem(*mForm, "Window", "Arrange All");
+  // At the bottom of the area as it is now, a scroll bar included.
+  const int bottom = mForm->MdiArea()->viewport()->rect().bottom();
   for (QMdiSubWindow* w : {windows[0], windows[1]}) {
     EXPECT_TRUE(w->isMinimized());  // arranged, not cascaded open
-    EXPECT_EQ(w->geometry().bottom(), room.bottom());
+    EXPECT_EQ(w->geometry().bottom(), bottom);
   }
   EXPECT_FALSE(windows[0]->geometry().intersects(windows[1]->geometry()));
   EXPECT_EQ(windows[2]->pos(), room.center() / 2);
