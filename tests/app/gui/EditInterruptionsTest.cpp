@@ -208,7 +208,7 @@ class EditInterruptionsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ResetGlobals();
-    std::filesystem::copy_file(std::string(AQV_TEST_DATA_DIR) + "/v2012.aqv",
+    std::filesystem::copy_file(std::filesystem::path(AQV_TEST_DATA_DIR) / "v2012.aqv",
                                mFolder.Path("a.aqv"));
     mForm = std::make_unique<TMainForm>(&mUi);
     mForm->resize(1000, 700);
