@@ -43,14 +43,22 @@ inline void TypeInto(QLineEdit* edit, const QString& text) {
   QTest::keyClick(edit, Qt::Key_Return);
 }
 
-// Clicks a cell of a grid (row 1 is the first data row), opens its editor and replaces its
-// text; the editor stays open.
+// Clicks a cell of a grid (row 1 is the first data row) and opens its editor with F2. A click
+// on the cell that is already current opens the editor by itself once the double-click interval
+// has passed, and F2 does nothing meanwhile: then that editor is awaited.
 template <typename TGrid>
-void TypeInCell(TGrid& grid, int col, int row, const QString& text) {
+void OpenCellEditor(TGrid& grid, int col, int row) {
   const QModelIndex cell = grid.model()->index(row - 1, col);
   grid.scrollTo(cell);
   QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, grid.visualRect(cell).center());
   if (!grid.IsEditing()) QTest::keyClick(&grid, Qt::Key_F2);
+  if (!grid.IsEditing()) (void)QTest::qWaitFor([&grid] { return grid.IsEditing(); }, 3000);
+}
+
+// Clicks a cell of a grid, opens its editor and replaces its text; the editor stays open.
+template <typename TGrid>
+void TypeInCell(TGrid& grid, int col, int row, const QString& text) {
+  OpenCellEditor(grid, col, row);
   ASSERT_TRUE(grid.IsEditing()) << "no editor at " << col << "," << row;
   grid.CellEditor()->selectAll();
   QTest::keyClicks(grid.CellEditor(), text);

@@ -628,9 +628,7 @@ TEST_F(FrameWindowsTest, TheEditMenuOffersWhatTheControlWithTheKeysCanDo) {
   TAQVPumpingWellsGrid& grid = *child.PumpingWellsGrid();
   const auto cellEditor = [&]() -> QWidget* {
     ClickTab(child, TDocumentPage::dpPumpingWells);
-    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {},
-                      grid.visualRect(grid.model()->index(0, 3)).center());
-    if (!grid.IsEditing()) QTest::keyClick(&grid, Qt::Key_F2);
+    test::OpenCellEditor(grid, 3, 1);
     return grid.CellEditor();
   };
   const struct {
@@ -695,6 +693,7 @@ TEST_F(FrameWindowsTest, TheEditMenuOffersWhatTheControlWithTheKeysCanDo) {
   }
   // Edit > Copy chosen by the keys copies the text selected in the cell.
   QWidget* editor = rows[0].Focus();
+  ASSERT_NE(editor, nullptr) << "the cell is edited again after the other pages and the menus";
   const QString selected = static_cast<QLineEdit*>(editor)->selectedText();
   ASSERT_FALSE(selected.isEmpty());
   ChooseMenuItemByKeys(*mForm, editor, "Edit", "&Copy");
