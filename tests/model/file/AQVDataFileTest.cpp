@@ -484,6 +484,8 @@ TEST(ParseDataFile, RefusalsSayOnASecondLineWhereAndWhat) {
        "Could not open test.aqv!\nLine 53: the file ends inside the time graph settings."},
       {Join({lines.begin(), lines.begin() + 34}),
        "Could not open test.aqv!\nLine 35: the file ends inside the pumping well count."},
+      {Join({lines.begin(), lines.begin() + 43}),
+       "Could not open test.aqv!\nLine 44: the file ends inside the observation wells."},
       {Replaced(Sample("v2012.aqv"), "   -500.0000000    500.0000000",
                 "   -5OO.0000000    500.0000000"),
        "Could not open test.aqv!\nLine 104: a number was expected in the contour plot settings."},
