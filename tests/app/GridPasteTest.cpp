@@ -67,10 +67,13 @@ TEST(PlanPaste, CountsEveryInvalidValue) {
   EXPECT_EQ(ToText(plan), refusal + "First invalid value: row 1, column 3, text \"x\"");
   EXPECT_EQ(ToText(plan, "Time [d]"),
             refusal + "First invalid value: row 1, column \"Time [d]\", text \"x\"");
-  // A text too long for a message line is shortened.
-  const TPastePlan longText = PlanPaste(ParsePasteText(std::string(100, 'y')), Bounded(1, 1),
-                                        [](int, int, const std::string&) { return false; });
-  EXPECT_TRUE(ToText(longText).ends_with(", text \"" + std::string(60, 'y') + "...\""));
+  // A text too long for a message line is shortened; one that just fits is shown whole.
+  const auto shown = [](std::size_t length) {
+    return ToText(PlanPaste(ParsePasteText(std::string(length, 'y')), Bounded(1, 1),
+                            [](int, int, const std::string&) { return false; }));
+  };
+  EXPECT_TRUE(shown(100).ends_with(", text \"" + std::string(60, 'y') + "...\""));
+  EXPECT_TRUE(shown(60).ends_with(", text \"" + std::string(60, 'y') + "\""));
 }
 
 TEST(PlanPaste, OutsideIsReportedBeforeInvalid) {

@@ -302,6 +302,22 @@ TEST_F(DocumentWindowTest, ImagesThatCannotBeLoadedStayInTheSavedFile) {
   ASSERT_EQ(mWindow->Data().BackgroundFiles.size(), 1u);
   EXPECT_EQ(mWindow->Data().BackgroundFiles[0].FileName, folder.Path("a.png"));
   EXPECT_EQ(mWindow->Map()->Images().Count(), 1);
+  // A new file that does not load is left off the list, with its message.
+  const std::string broken = folder.Path("broken.png");
+  folder.Write("broken.png", "no picture");
+  folder.Write("broken.pgw", "1\n0\n0\n-1\n0\n0\n");
+  mUi.Messages.clear();
+  editImages([&](TFilesSelectionForm& form) {
+    form.OpenFile = [&](std::string& fileName) {
+      fileName = broken;
+      return true;
+    };
+    QTest::mouseClick(form.AddButton(), Qt::LeftButton);
+  });
+  ASSERT_EQ(mUi.Messages.size(), 1u);
+  EXPECT_NE(mUi.Messages[0].Text.find("The file " + broken + " "), std::string::npos);
+  EXPECT_EQ(mUi.Messages[0].Type, TMsgDlgType::mtError);
+  EXPECT_EQ(mWindow->Data().BackgroundFiles.size(), 1u);
   mUi.Messages.clear();
   mWindow->Map()->Images().SetPixelBudget(1);  // too little memory left to show it
   mWindow->Data().Saved = true;

@@ -484,6 +484,8 @@ TEST(ParseDataFile, RefusalsSayOnASecondLineWhereAndWhat) {
        "Could not open test.aqv!\nLine 53: the file ends inside the time graph settings."},
       {Join({lines.begin(), lines.begin() + 34}),
        "Could not open test.aqv!\nLine 35: the file ends inside the pumping well count."},
+      {Join({lines.begin(), lines.begin() + 43}),
+       "Could not open test.aqv!\nLine 44: the file ends inside the observation wells."},
       {Replaced(Sample("v2012.aqv"), "   -500.0000000    500.0000000",
                 "   -5OO.0000000    500.0000000"),
        "Could not open test.aqv!\nLine 104: a number was expected in the contour plot settings."},
@@ -512,6 +514,9 @@ TEST(ParseDataFile, RefusalsSayOnASecondLineWhereAndWhat) {
       {Replaced(u, "No. of texts: 2", "No. of texts: 0"),
        "Could not open test.aqv!\nLine 117: this line is left over after the 0 map texts that "
        "line 116 counts."},
+      {Replaced(Sample("v2011.aqv"), "Number of series : 2", "Number of series : 1"),
+       "Could not open test.aqv!\nLine 83: \"=== Pumping well options\" was expected here, "
+       "after the 1 series format that line 80 counts."},
       {Replaced(s, "  -2 Well P1", "  -1 Well P1"),
        "Could not open test.aqv!\nLine 39: \"=== Well screens per layer\" was expected here, "
        "after the 1 pumping period of well 1 that line 37 counts."},
