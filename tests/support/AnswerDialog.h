@@ -14,11 +14,11 @@
 
 namespace aqv::test {
 
-// Answers the next modal dialog of type T as a person would: answer works its controls with
-// clicks and keys and ends it (OK or Cancel). Called before the click that opens the dialog; it
-// watches from the event loop, so it also serves a dialog opened inside another one. A dialog
-// that does not come within five seconds fails the test, and whatever modal dialog is up then
-// is cancelled, so that the test never hangs.
+// Answers the next modal dialog of type T as a person would: once it has the keyboard, answer
+// works its controls with clicks and keys and ends it (OK or Cancel). Called before the click
+// that opens the dialog; it watches from the event loop, so it also serves a dialog opened
+// inside another one. A dialog that does not come within five seconds fails the test, and
+// whatever modal dialog is up then is cancelled, so that the test never hangs.
 template <typename T>
 void AnswerDialog(std::function<void(T&)> answer) {
   auto* timer = new QTimer;
@@ -30,6 +30,11 @@ void AnswerDialog(std::function<void(T&)> answer) {
     timer->stop();
     timer->deleteLater();
     if (dialog != nullptr) {
+      // A person answers once the dialog has the keyboard. Until its activation has come
+      // through, the focus is still in the window below, where a key would land instead.
+      // (QWindow::isActive() already holds then: a dialog counts as active with its parent.)
+      if (!QTest::qWaitFor([dialog] { return QApplication::activeWindow() == dialog; }))
+        ADD_FAILURE() << dialog->windowTitle().toStdString() << " did not take the keyboard";
       answer(*dialog);
       // An answer that could not end the dialog must not leave the test waiting on it.
       if (dialog->isVisible()) {

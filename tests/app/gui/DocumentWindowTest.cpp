@@ -688,7 +688,9 @@ TEST_F(DocumentWindowTest, EditsThatTheFileKeepsMakeClosingAsk) {
            test::ClickPage(form, "Background");
            test::PressButton(form, "Show background images");
            // Ctrl+F4 in the dialog is not the document's to close it.
-           QTest::keyClick(QApplication::focusWidget(), Qt::Key_F4, Qt::ControlModifier);
+           QWidget* keys = QApplication::focusWidget();
+           ASSERT_TRUE(form.isAncestorOf(keys));
+           QTest::keyClick(keys, Qt::Key_F4, Qt::ControlModifier);
            test::PressButton(form, "OK");
          });
          const bool images = w.Data().ShowBackgroundImages;
