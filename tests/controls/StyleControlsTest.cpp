@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
@@ -36,6 +37,23 @@ TEST(StyleComboBoxes, HoldNoItemsBeforeTheFirstDropDown) {
   EXPECT_EQ(brushes.count(), 8);
   brushes.hidePopup();
   pens.hidePopup();
+}
+
+TEST(StyleComboBoxes, ShowTheGivenItemClosedAndOpenOnItWithItsSampleOnWhite) {
+  TBrushStylesComboBox brushes;
+  brushes.resize(120, 24);
+  brushes.ShowItem(1);  // the solid brush, shown in the closed box
+  EXPECT_GT(test::CountColour(brushes.grab().toImage(), Qt::black), 40);
+  // Given the clear brush, the list opens on it, its sample white inside the highlight.
+  brushes.ShowItem(0);
+  brushes.showPopup();
+  EXPECT_EQ(brushes.view()->currentIndex().row(), 0);
+  const QRect sample =
+      brushes.view()->visualRect(brushes.model()->index(0, 0)).adjusted(3, 3, -3, -3);
+  ASSERT_FALSE(sample.isEmpty());
+  EXPECT_EQ(test::CountColour(brushes.view()->viewport()->grab().toImage(), Qt::white, sample),
+            sample.width() * sample.height());
+  brushes.hidePopup();
 }
 
 TEST(StyleComboBoxes, ChoosingAnItemReportsTheTablesStyleNotTheItemNumber) {
@@ -76,6 +94,8 @@ TEST(QtDrawing, ColoursKeepTheirBytesBothWaysAndStylesAndFontsTheirMeaning) {
   EXPECT_EQ(ToQColor(RGBColor(1, 2, 3)), QColor(1, 2, 3));
   EXPECT_EQ(FromQColor(QColor(10, 20, 30)), RGBColor(10, 20, 30));
   EXPECT_FALSE(IsSystemColor(ColorToRGB(clBtnFace)));
+  EXPECT_EQ(ToQColor(cl3DDkShadow).rgb(), QApplication::palette().color(QPalette::Shadow).rgb());
+  EXPECT_EQ(ToQColor(clBtnShadow).rgb(), QApplication::palette().color(QPalette::Dark).rgb());
   // Fonts keep their size and each style, alone.
   using enum TFontStyle;
   const QFont a = MakeQFont({"Arial", 10, clBlack, {fsItalic, fsStrikeOut}});
@@ -83,6 +103,17 @@ TEST(QtDrawing, ColoursKeepTheirBytesBothWaysAndStylesAndFontsTheirMeaning) {
   EXPECT_TRUE(a.italic() && a.strikeOut() && !a.bold() && !a.underline());
   EXPECT_TRUE(b.bold() && b.underline() && !b.italic() && !b.strikeOut());
   EXPECT_EQ(a.pointSize(), 10);
+}
+
+// A thick frame keeps its square corners.
+TEST(QtDrawing, ThickPenMitresItsCorners) {
+  QImage image(40, 40, QImage::Format_RGB32);
+  image.fill(Qt::white);
+  QPainter painter(&image);
+  painter.setPen(MakeQPen({clBlack, TPenStyle::psSolid, 9}));
+  painter.drawRect(QRect(10, 10, 20, 20));
+  painter.end();
+  EXPECT_EQ(image.pixelColor(6, 6), QColor(Qt::black));
 }
 
 // Each marker shows its own shape: probes on its outline, and where the others would draw.
