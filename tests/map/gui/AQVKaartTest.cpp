@@ -466,6 +466,20 @@ TEST_F(TMapFixture, HintShowsTheWellNameOrTheGridDrawdown) {
   EXPECT_NEAR(m.captured(1).toDouble(), g.NodeX[a], 0.005);
   EXPECT_NEAR(m.captured(2).toDouble(), g.NodeY[b], 0.005);
   EXPECT_NEAR(m.captured(3).toDouble(), value, 0.0005);
+  // Between four nodes the cell's centre point is read, with its own drawdown.
+  const int centre = g.CentreIndex(a, b);
+  const QPoint between(mMap->WorldToScreenX((g.NodeX[a] + g.NodeX[a + 1]) / 2),
+                       mMap->WorldToScreenY((g.NodeY[b] + g.NodeY[b + 1]) / 2));
+  const QString inCell = shown(between).Tip;
+  EXPECT_EQ(inCell, QStringLiteral("x: %1, y: %2\nDrawdown: %3")
+                        .arg(mMap->Grid().PointX(centre), 0, 'f', 2)
+                        .arg(mMap->Grid().PointY(centre), 0, 'f', 2)
+                        .arg(mMap->Grid().Value(centre), 0, 'f', 3));
+  EXPECT_NE(inCell, hint.Tip);
+  // An observation well is named as a pumping well is.
+  mData->ObservationWells[1].Name = "O1";
+  EXPECT_EQ(shown(QPoint(mMap->WorldToScreenX(50), mMap->WorldToScreenY(100))),
+            (TMapHint{"O1", "O1"}));
   EXPECT_EQ(mMap->HintAt(QPoint(2, 2)), TMapHint{});
 }
 
@@ -504,8 +518,11 @@ TEST_F(TMapFixture, FailedXYZExportShowsTheSaveMessageAndTheClipboardCarriesBitm
     EXPECT_TRUE(faults.isEmpty()) << faults.join("\n").toStdString();
     test::TypeInto(dialog.findChild<QLineEdit*>(QStringLiteral("cdWidthSpinEdit")), "300");
   });
+  const QPoint well(mMap->WorldToScreenX(-150), mMap->WorldToScreenY(0));
   mMap->CopyToClipboard(true);
   EXPECT_EQ(QApplication::clipboard()->image().size(), QSize(300, mMap->height()));
+  // The map on the screen keeps its own layout: the well is still where it is shown.
+  EXPECT_EQ(QPoint(mMap->WorldToScreenX(-150), mMap->WorldToScreenY(0)), well);
 }
 
 TEST_F(TMapFixture, RotatedBackgroundImageAtHalfTransparencyAndOneOutOfRangeIsClamped) {

@@ -165,6 +165,16 @@ TEST(TextOptionsDialog, RightButtonOnTheBackgroundColoursClearsTransparent) {
   ASSERT_NE(Preview(form), nullptr);
   EXPECT_EQ(Preview(form)->grab().toImage().pixelColor(2, 2), ToQColor(grid->CellColor(9)));
   form.grab().save(QString::fromStdString(test::ReviewPath("map-text-options-background.png")));
+  // The font and border grids pick a foreground only: a right click marks nothing on them.
+  for (const QString page : {"Font", "Border"}) {
+    test::ClickPage(form, page);
+    for (TMyColorGrid* other : form.findChildren<TMyColorGrid*>()) {
+      if (!other->isVisible()) continue;
+      const QImage before = other->grab().toImage();
+      QTest::mouseClick(other, Qt::RightButton, Qt::NoModifier, other->CellRect(9).center());
+      EXPECT_EQ(other->grab().toImage(), before) << page.toStdString();
+    }
+  }
   QTest::keyClick(&form, Qt::Key_Return);
   EXPECT_FALSE(box.ClearBackground);
   EXPECT_EQ(box.Color, grid->CellColor(9));

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QPainter>
+#include <QTest>
 
 #include "map/gui/MapImagePainter.h"
 #include "tests/map/ImageFixtures.h"
 #include "tests/map/gui/MapGuiFixture.h"
+#include "tests/support/Pixels.h"
 #include "tests/support/ReviewPicture.h"
 #include "tests/support/TempFolder.h"
 
@@ -67,6 +70,18 @@ TEST_F(MapImagePainterMap, ChangedImagesAreBlendedAgainBeforeTheyAreDrawn) {
   QImage image = mMap->RenderImage(QSize(700, 500));
   EXPECT_EQ(colourAt(image, -360, 260), QColor(Qt::red));
   EXPECT_EQ(colourAt(image, 140, -140), QColor(Qt::blue));
+  // A transparency set elsewhere (as the options dialog sets it) is blended after the picture
+  // that found the blend stale, and painted once more; then the map rests.
+  for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+  test::TPaintCounter paints;
+  mMap->installEventFilter(&paints);
+  mData->BackgroundTransparency = 50;
+  mMap->update();
+  EXPECT_TRUE(QTest::qWaitFor([&paints] { return paints.Paints >= 2; }, 2000));
+  for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+  EXPECT_EQ(paints.Paints, 2);
+  mMap->removeEventFilter(&paints);
+  mData->BackgroundTransparency = 0;
 
   mData->BackgroundFiles.erase(mData->BackgroundFiles.begin());
   mMap->Images().DeleteImage(0);
