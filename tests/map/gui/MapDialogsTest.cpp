@@ -55,6 +55,19 @@ TEST(MapOptionsDialog, HiddenLegendShowsUncheckedAndDisabledAndStaysHidden) {
   EXPECT_TRUE(form.PlacementButton(TPlacement::plLeft)->isChecked());
   EXPECT_TRUE(form.PlacementButton(TPlacement::plRight)->isEnabled());
   EXPECT_EQ(form.GetLegend(), TPlacement::plLeft);
+  // Each placement opens on its own button, and each button clicked gives its placement.
+  const std::pair<TPlacement, const char*> placements[] = {{TPlacement::plRight, "Right"},
+                                                           {TPlacement::plBottom, "Bottom right"},
+                                                           {TPlacement::plLeft, "Bottom left"},
+                                                           {TPlacement::plTop, "Left"}};
+  for (const auto& [placement, caption] : placements) {
+    form.SetLegend(placement);
+    EXPECT_TRUE(test::RadioButton(form, caption)->isChecked()) << caption;
+  }
+  for (const auto& [placement, caption] : placements) {
+    test::ClickBox(test::RadioButton(form, caption));
+    EXPECT_EQ(form.GetLegend(), placement) << caption;
+  }
   form.OptionPages()->setCurrentIndex(1);
   form.grab().save(QString::fromStdString(test::ReviewPath("map-options-dialog.png")));
 }
@@ -91,13 +104,26 @@ TEST_F(TMapFixture, OptionsDialogOkWritesBackAndRemembersThePage) {
     form.OptionPages()->setCurrentIndex(2);
     EXPECT_TRUE(form.TransparencyEdit()->isVisible());
     form.TransparencyEdit()->UpClick();  // steps of 5 up to 100 %, previewed on the map
+    EXPECT_EQ(form.TransparencyEdit()->text(), "100");
+    test::ClickBox(CheckBoxNamed(form, QStringLiteral("Show background images")));
     form.accept();
   });
   ASSERT_TRUE(form.Execute(placement, options, mMap.get(), transparency, show));
   EXPECT_EQ(placement, TPlacement::plNone);
   EXPECT_EQ(options, TBoundaryGridDrawing{TBoundaryGridDrawingOptions::dbgBoundary});
   EXPECT_EQ(transparency, 100);
+  EXPECT_TRUE(show);
   EXPECT_EQ(TAQVKaartOptionsForm::RememberedPage(), 2);
+  // Opened again on its remembered page, down to 0 %: shown and kept as 0.
+  transparency = 3;
+  QTimer::singleShot(0, &form, [&form] {
+    EXPECT_TRUE(form.TransparencyEdit()->isVisible());
+    QTest::keyClick(form.TransparencyEdit(), Qt::Key_Down);
+    EXPECT_EQ(form.TransparencyEdit()->text(), "0");
+    form.accept();
+  });
+  ASSERT_TRUE(form.Execute(placement, options, mMap.get(), transparency, show));
+  EXPECT_EQ(transparency, 0);
 }
 
 TEST(TextOptionsDialog, BorderStyleAndWidthFollowEachOther) {
@@ -178,6 +204,43 @@ TEST(TextOptionsDialog, RightButtonOnTheBackgroundColoursClearsTransparent) {
   QTest::keyClick(&form, Qt::Key_Return);
   EXPECT_FALSE(box.ClearBackground);
   EXPECT_EQ(box.Color, grid->CellColor(9));
+}
+
+// The x of the first dark pixel of a picture, -1 when none.
+int FirstInk(const QImage& image) {
+  for (int x = 2; x < image.width() - 2; ++x)
+    for (int y = 2; y < image.height() - 2; ++y)
+      if (image.pixelColor(x, y).lightness() < 100) return x;
+  return -1;
+}
+
+// Each effect and each alignment clicked shows in the preview and reaches the box.
+TEST(TextOptionsDialog, EffectsAndAlignmentShowInThePreviewAndAreKept) {
+  TAQVTextBoxRecord box;
+  box.Alignment = 1;
+  TAQVTextEditOptionsForm form;
+  form.SetTarget(&box);
+  form.show();
+  QLabel* preview = Preview(form);
+  ASSERT_NE(preview, nullptr);
+  int ink = FirstInk(preview->grab().toImage());
+  for (const char* caption : {"Center", "Right"}) {
+    test::ClickBox(test::RadioButton(form, caption));
+    const int moved = FirstInk(preview->grab().toImage());
+    EXPECT_GT(moved, ink) << caption;
+    ink = moved;
+  }
+  const QString effects[] = {"Bold", "Italics", "Underline", "StrikeOut"};
+  for (const QString& effect : effects) {
+    const QImage before = preview->grab().toImage();
+    test::ClickBox(CheckBoxNamed(form, effect));
+    EXPECT_NE(preview->grab().toImage(), before) << effect.toStdString();
+  }
+  QTest::keyClick(&form, Qt::Key_Return);
+  EXPECT_EQ(box.Alignment, 3);
+  using enum TFontStyle;
+  for (const TFontStyle style : {fsBold, fsItalic, fsUnderline, fsStrikeOut})
+    EXPECT_TRUE(box.Font.Style.Contains(style)) << int(style);
 }
 
 // "More colors..." on each page: the colour picked shows in the preview and reaches the box.
