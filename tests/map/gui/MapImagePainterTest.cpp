@@ -5,6 +5,7 @@
 #include <QTest>
 
 #include "map/gui/MapImagePainter.h"
+#include "map/gui/Progress.h"
 #include "tests/map/ImageFixtures.h"
 #include "tests/map/gui/MapGuiFixture.h"
 #include "tests/support/Pixels.h"
@@ -59,10 +60,20 @@ TEST_F(MapImagePainterMap, ChangedImagesAreBlendedAgainBeforeTheyAreDrawn) {
   test::TTempFolder folder;
   const std::string red = FlatImage(folder, "red", {255, 0, 0, 255}, -400, 300);
   const std::string blue = FlatImage(folder, "blue", {0, 0, 255, 255}, 100, -100);
-  mData->BackgroundFiles = {{true, red}, {true, blue}};
   mData->ShowBackgroundImages = true;
   mData->BackgroundTransparency = 0;
+  // The progress window shows while the images load and is gone after, also when no image
+  // could be loaded.
+  TProgressForm progress;
+  test::TShowCounter shows;
+  progress.installEventFilter(&shows);
+  mData->BackgroundFiles = {{true, folder.Path("missing.png")}};
+  EXPECT_FALSE(mMap->LoadBackgroundImages().Failures.empty());
+  EXPECT_EQ(shows.Shows, 1);
+  EXPECT_FALSE(progress.isVisible());
+  mData->BackgroundFiles = {{true, red}, {true, blue}};
   ASSERT_TRUE(mMap->LoadBackgroundImages().Failures.empty());
+  EXPECT_FALSE(progress.isVisible());
   const auto colourAt = [this](const QImage& image, double x, double y) {
     mMap->ComputeLayout(image.width(), image.height());
     return image.pixelColor(mMap->WorldToScreenX(x), mMap->WorldToScreenY(y));
@@ -80,6 +91,7 @@ TEST_F(MapImagePainterMap, ChangedImagesAreBlendedAgainBeforeTheyAreDrawn) {
   EXPECT_TRUE(QTest::qWaitFor([&paints] { return paints.Paints >= 2; }, 2000));
   for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
   EXPECT_EQ(paints.Paints, 2);
+  EXPECT_FALSE(progress.isVisible());  // nor does the blend leave it
   mMap->removeEventFilter(&paints);
   mData->BackgroundTransparency = 0;
 
