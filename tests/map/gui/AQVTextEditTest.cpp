@@ -1,4 +1,6 @@
 #include <QApplication>
+#include <QLineEdit>
+#include <QScreen>
 #include <QTest>
 
 #include "map/gui/AQVKaart.h"
@@ -274,6 +276,29 @@ TEST_F(TTextBoxMouse, CornerHandlesResizeDownToOnePixelAndTheInsideOnlyEdits) {
   EXPECT_FALSE(edit->hasFocus());
   EXPECT_FALSE(edit->isVisible());
   EXPECT_GT(BoxPixels(mMap->grab().toImage(), plain).Dark, 20);
+  // Editing ended by a click on another field of the window leaves no outline of it on the
+  // screen, read back as painted (the box has no frame of its own there).
+  mBox->FramePenStyle = TPenStyle::psClear;
+  QWidget window;
+  window.resize(mMap->width() + 200, mMap->height());
+  auto* field = new QLineEdit(&window);
+  field->move(mMap->width() + 10, 10);
+  mMap->setParent(&window);
+  mMap->move(0, 0);
+  window.show();
+  QApplication::setActiveWindow(&window);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  QTest::mouseClick(mMap.get(), Qt::LeftButton, Qt::NoModifier, plain.center());
+  ASSERT_TRUE(edit->hasFocus());
+  QApplication::processEvents();
+  QTest::mouseClick(field, Qt::LeftButton);
+  EXPECT_FALSE(edit->isVisible());
+  QApplication::processEvents();
+  const QImage screen =
+      window.screen()->grabWindow(window.winId(), 0, 0, mMap->width(), mMap->height()).toImage();
+  const QImage fresh = mMap->grab().toImage();
+  mMap->setParent(nullptr);  // the fixture owns the map
+  EXPECT_EQ(screen.convertToFormat(QImage::Format_RGB32), fresh.convertToFormat(QImage::Format_RGB32));
 }
 
 TEST_F(TMapFixture, RecordLineAndTypedTextRoundTripAndAMalformedLineLeavesTheBoxUnchanged) {
