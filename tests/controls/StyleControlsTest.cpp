@@ -2,6 +2,7 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QFontMetrics>
 #include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
@@ -10,6 +11,7 @@
 #include "controls/PatternsPreview.h"
 #include "controls/PenStylesComboBox.h"
 #include "controls/QtDrawing.h"
+#include "controls/WindowSizing.h"
 #include "tests/support/Pixels.h"
 
 namespace aqv {
@@ -114,6 +116,17 @@ TEST(QtDrawing, ThickPenMitresItsCorners) {
   painter.drawRect(QRect(10, 10, 20, 20));
   painter.end();
   EXPECT_EQ(image.pixelColor(6, 6), QColor(Qt::black));
+}
+
+// A window is at least as wide as its title in the bold caption font and five squares of the
+// bar's height (buttons, icon and margins), the height at least 24 pixels.
+TEST(WindowSizing, TitleBarHoldsTheTitleInBold) {
+  QWidget window;
+  window.setWindowTitle(QStringLiteral("Canvas dimensions"));
+  QFont bold = QApplication::font();
+  bold.setBold(true);
+  EXPECT_GE(TitleBarWidth(window),
+            QFontMetrics(bold).horizontalAdvance(window.windowTitle()) + 5 * 24);
 }
 
 // Each marker shows its own shape: probes on its outline, and where the others would draw.
