@@ -1,6 +1,7 @@
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QComboBox>
+#include <QFontDatabase>
 #include <QLabel>
 #include <QListWidget>
 #include <QProgressBar>
@@ -214,22 +215,46 @@ int FirstInk(const QImage& image) {
   return -1;
 }
 
-// Each effect and each alignment clicked shows in the preview and reaches the box.
-TEST(TextOptionsDialog, EffectsAndAlignmentShowInThePreviewAndAreKept) {
+// The dialog opens on the box's font, size, colours and alignment; each effect and each
+// alignment clicked shows in the preview and reaches the box.
+TEST(TextOptionsDialog, OpensOnTheBoxsSettingsAndEffectsAndAlignmentShowAndAreKept) {
   TAQVTextBoxRecord box;
-  box.Alignment = 1;
+  box.Alignment = 2;
+  // A family other than the first that has a bold face and Latin letters.
+  const QStringList families = QFontDatabase::families(QFontDatabase::Latin);
+  const auto family = std::find_if(families.begin() + 1, families.end(), [](const QString& f) {
+    return QFontDatabase::styles(f).contains(QStringLiteral("Bold"));
+  });
+  ASSERT_NE(family, families.end());
+  box.Font = {family->toStdString(), 14, clMaroon, {}};
+  box.ClearBackground = false;
+  box.Color = clYellow;
+  box.FrameColor = clNavy;
   TAQVTextEditOptionsForm form;
   form.SetTarget(&box);
   form.show();
+  const QList<QListWidget*> lists = form.findChildren<QListWidget*>();
+  ASSERT_EQ(lists.size(), 2);
+  EXPECT_EQ(lists[0]->currentItem()->text(), *family);
+  EXPECT_EQ(lists[1]->currentItem()->text(), "14");
+  // Each page's colour grid marks the box's colour.
+  const auto shownGrid = [&form](const QString& page) -> TMyColorGrid* {
+    test::ClickPage(form, page);
+    for (TMyColorGrid* grid : form.findChildren<TMyColorGrid*>())
+      if (grid->isVisible()) return grid;
+    return nullptr;
+  };
+  EXPECT_EQ(shownGrid("Border")->ForegroundIndex(), TMyColorGrid::ColorToIndex(clNavy));
+  EXPECT_EQ(shownGrid("Background")->BackgroundIndex(), TMyColorGrid::ColorToIndex(clYellow));
+  EXPECT_EQ(shownGrid("Font")->ForegroundIndex(), TMyColorGrid::ColorToIndex(clMaroon));
+  EXPECT_TRUE(test::RadioButton(form, "Center")->isChecked());
   QLabel* preview = Preview(form);
   ASSERT_NE(preview, nullptr);
-  int ink = FirstInk(preview->grab().toImage());
-  for (const char* caption : {"Center", "Right"}) {
-    test::ClickBox(test::RadioButton(form, caption));
-    const int moved = FirstInk(preview->grab().toImage());
-    EXPECT_GT(moved, ink) << caption;
-    ink = moved;
-  }
+  const int centre = FirstInk(preview->grab().toImage());
+  test::ClickBox(test::RadioButton(form, "Left"));
+  EXPECT_LT(FirstInk(preview->grab().toImage()), centre);
+  test::ClickBox(test::RadioButton(form, "Right"));
+  EXPECT_GT(FirstInk(preview->grab().toImage()), centre);
   const QString effects[] = {"Bold", "Italics", "Underline", "StrikeOut"};
   for (const QString& effect : effects) {
     const QImage before = preview->grab().toImage();
