@@ -235,6 +235,7 @@ TEST(TextOptionsDialog, OpensOnTheBoxsSettingsAndEffectsAndAlignmentShowAndAreKe
   form.show();
   const QList<QListWidget*> lists = form.findChildren<QListWidget*>();
   ASSERT_EQ(lists.size(), 2);
+  for (const QListWidget* list : lists) ASSERT_NE(list->currentItem(), nullptr);
   EXPECT_EQ(lists[0]->currentItem()->text(), *family);
   EXPECT_EQ(lists[1]->currentItem()->text(), "14");
   // Each page's colour grid marks the box's colour.
