@@ -221,6 +221,15 @@ TEST_F(TMapFixture, WellsOnlyBeforeAnyPeriodStarts) {
   // Only the legend's sample lines and words are coloured.
   EXPECT_LT(CountPixels(image, IsRed), 400);
   EXPECT_LT(CountPixels(image, IsBlue), 400);
+  // The black boundary lies on the pixels just outside each edge of the window, and only while
+  // it is asked for.
+  const int x = mMap->WorldToScreenX(-350), y = mMap->WorldToScreenY(-330);
+  const QPoint edges[] = {{mMap->WestPixel() - 1, y}, {mMap->EastPixel(), y},
+                          {x, mMap->NorthPixel() - 1}, {x, mMap->SouthPixel()}};
+  for (const QPoint edge : edges) EXPECT_TRUE(IsBlack(image.pixelColor(edge))) << edge.x();
+  mData->MapOptions.DrawingOptions.Set(TBoundaryGridDrawingOptions::dbgBoundary, false);
+  const QImage without = Picture(QSize(700, 500), "map-without-boundary.png");
+  for (const QPoint edge : edges) EXPECT_FALSE(IsBlack(without.pixelColor(edge))) << edge.x();
 }
 
 TEST_F(TMapFixture, EachLegendPlacementDrawsAndMovesThePlotAndOneOutOfRangeIsClamped) {
