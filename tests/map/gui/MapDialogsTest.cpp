@@ -161,8 +161,25 @@ TEST(TextOptionsDialog, BorderStyleAndWidthFollowEachOther) {
   box.FrameWidth = 1;
   TAQVTextEditOptionsForm again;
   again.SetTarget(&box);
-  EXPECT_EQ(again.findChild<QComboBox*>(QStringLiteral("bdStyle"))->currentIndex(),
-            TAQVTextEditOptionsForm::bsDot);
+  auto* style = again.findChild<QComboBox*>(QStringLiteral("bdStyle"));
+  EXPECT_EQ(style->currentIndex(), TAQVTextEditOptionsForm::bsDot);
+  // Typed at both ends of its range, the size shows what it keeps once left, and the style
+  // follows: 0 is no border, past the greatest is 5 and solid.
+  again.show();
+  test::ClickPage(again, "Border");
+  auto* size = again.findChild<TMySpinEdit*>(QStringLiteral("BdSize"));
+  const auto type = [size](const char* text) {
+    size->setFocus();
+    size->selectAll();
+    QTest::keyClicks(size, text);
+    QTest::keyClick(size, Qt::Key_Tab);
+  };
+  type("0");
+  EXPECT_EQ(std::tuple(size->text(), style->currentText()), std::tuple("0", "Clear"));
+  type("9");
+  EXPECT_EQ(std::tuple(size->text(), style->currentText()), std::tuple("5", "Solid"));
+  test::PressButton(again, "OK");
+  EXPECT_EQ(std::tuple(box.FrameWidth, box.FramePenStyle), std::tuple(5, TPenStyle::psSolid));
 }
 
 // The text options dialog's preview of the text.
