@@ -1,11 +1,16 @@
 #include <QApplication>
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QScreen>
 #include <QTest>
 
+#include "controls/MyColorgrd.h"
 #include "map/gui/AQVKaart.h"
 #include "map/gui/AQVTextEdit.h"
+#include "map/gui/AQVTextEditOptions.h"
 #include "tests/map/gui/MapGuiFixture.h"
+#include "tests/support/AnswerDialog.h"
+#include "tests/support/Clicks.h"
 #include "tests/support/Pixels.h"
 #include "tests/support/ReviewPicture.h"
 
@@ -131,7 +136,22 @@ TEST_F(TMapFixture, InsertTextInsideThePlotAnchorsToTheWorldAndOutsideBesideTheL
   ASSERT_NE(inside, nullptr);
   EXPECT_EQ(inside->Record()->AnchorMode, 1);
   EXPECT_NEAR(inside->Record()->X, mMap->ScreenToWorldX(200), 1e-9);
+  // The format chosen for a box is the next box's: font, alignment and background.
+  test::AnswerDialog<TAQVTextEditOptionsForm>([](TAQVTextEditOptionsForm& form) {
+    test::ClickBox(test::RadioButton(form, "Center"));
+    for (QCheckBox* bold : form.findChildren<QCheckBox*>())
+      if (bold->text() == "Bold") test::ClickBox(bold);
+    test::ClickPage(form, "Background");
+    auto* colours = form.findChild<TMyColorGrid*>(QStringLiteral("bgColor"));
+    QTest::mouseClick(colours, Qt::RightButton, {}, colours->CellRect(9).center());
+    test::PressButton(form, "OK");
+  });
+  mMap->ExecuteTextOptionsDialog(inside);
   TAQVTextEdit* outside = mMap->InsertText(QStringLiteral("there"), 5, 5, 26, 100);
+  const TAQVTextBoxRecord& next = *outside->Record();
+  EXPECT_EQ(std::tuple(next.Alignment, next.Font.Style.Contains(TFontStyle::fsBold), next.Color,
+                       next.ClearBackground),
+            std::tuple(2, true, TMyColorGrid::CellColor(9), false));
   EXPECT_EQ(outside->Record()->AnchorMode, 2);  // legend on the right
   EXPECT_EQ(mData->TextBoxes.size(), 2u);
   EXPECT_FALSE(mData->Saved);
