@@ -280,8 +280,15 @@ TEST_F(TMapFixture, DegenerateWindowOrTinyPictureDrawsOnlyLegendAndTextsAndFarWe
 TEST_F(TMapFixture, ZoomBandSetsTheSnappedWindowAndPreviousViewRestoresItUnlessTooSmall) {
   const TMapWindow before = Window();
   mMap->SetZoomMode(true);
-  // A band of five pixels or less changes nothing.
+  // Corners snap to whole metres (grid spacing 100 gives a snap step of 10); the hint names the
+  // corner the mouse would set, in both places.
+  const double snap = SnapStep(mMap->GridLineSpacing());
   const QPoint c(300, 200);
+  const QString corner = QStringLiteral("x: %1, y: %2")
+                             .arg(SnapToStep(mMap->ScreenToWorldX(c.x()), snap), 0, 'f', 0)
+                             .arg(SnapToStep(mMap->ScreenToWorldY(c.y()), snap), 0, 'f', 0);
+  EXPECT_EQ(mMap->HintAt(c), (TMapHint{corner, corner}));
+  // A band of five pixels or less changes nothing.
   QTest::mousePress(mMap.get(), Qt::LeftButton, Qt::NoModifier, c);
   QTest::mouseMove(mMap.get(), c + QPoint(40, 4));
   QTest::mouseRelease(mMap.get(), Qt::LeftButton, Qt::NoModifier, c + QPoint(40, 4));
@@ -293,8 +300,6 @@ TEST_F(TMapFixture, ZoomBandSetsTheSnappedWindowAndPreviousViewRestoresItUnlessT
   QTest::mouseMove(mMap.get(), b);
   // While the button is held the band shows, dashed dark green, between the snapped corners.
   const QImage band = mMap->grab().toImage();
-  // Corners snap to whole metres (grid spacing 100 gives a snap step of 10).
-  const double snap = SnapStep(mMap->GridLineSpacing());
   const auto snapped = [&](double x, double y) {
     return QPoint(mMap->WorldToScreenX(SnapToStep(x, snap)),
                   mMap->WorldToScreenY(SnapToStep(y, snap)));
