@@ -169,6 +169,9 @@ TEST(PatternsPreview, RepaintsFromItsOwnCopies) {
   preview.resize(120, 60);
   preview.Patterns().Area().SetColor(clRed);
   EXPECT_GT(CountPixels(preview, QColor(255, 0, 0)), 80 * 30);
+  preview.Patterns().Area().SetStyle(TBrushStyle::bsCross);  // a hatch leaves most white
+  EXPECT_LT(CountPixels(preview, QColor(255, 0, 0)), 80 * 30 / 2);
+  EXPECT_GT(CountPixels(preview, QColor(255, 0, 0)), 100);
   preview.SetMode(TPreviewMode::pmLine);
   EXPECT_EQ(CountPixels(preview, QColor(255, 0, 0)), 0);
   preview.Patterns().Border().SetColor(clLime);
@@ -177,6 +180,8 @@ TEST(PatternsPreview, RepaintsFromItsOwnCopies) {
   preview.Patterns().Border().SetStyle(TPenStyle::psDash);  // a dashed line has gaps
   EXPECT_LT(CountPixels(preview, QColor(0, 255, 0)), solid * 3 / 4);
   preview.Patterns().Border().SetStyle(TPenStyle::psSolid);
+  preview.Patterns().Border().SetWidth(3);  // and a wider line is wider
+  EXPECT_GE(CountPixels(preview, QColor(0, 255, 0)), solid * 3);
   preview.SetMode(TPreviewMode::pmLineWithMarker);
   preview.Marker().SetColor(clBlue);
   preview.Marker().SetSize(10);
