@@ -167,6 +167,10 @@ TEST_F(TMapFixture, InsertTextInsideThePlotAnchorsToTheWorldAndOutsideBesideTheL
       TAQVTextEdit* box = mMap->InsertText(QStringLiteral("there"), at.x(), at.y(), 26, 100);
       mMap->RepositionTexts(true);
       EXPECT_EQ(box->BoxRect().topLeft(), at) << static_cast<int>(legend);
+      // With no legend it keeps to the window's nearest corner: north-west or south-east here.
+      if (legend == TPlacement::plNone) {
+        EXPECT_EQ(box->Record()->AnchorMode, at.x() < 100 ? 5 : 3);
+      }
     }
   }
 }
