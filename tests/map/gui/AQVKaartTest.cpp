@@ -557,10 +557,17 @@ TEST_F(TMapFixture, RotatedBackgroundImageAtHalfTransparencyAndOneOutOfRangeIsCl
       image.pixelColor(QPoint(mMap->WorldToScreenX(-250), mMap->WorldToScreenY(200)));
   EXPECT_GE(mixed.red(), 120);
   EXPECT_NE(mixed, QColor(Qt::white));
-  // A transparency beyond 100 % from a file blends at 100 %.
+  // A transparency beyond 100 % from a file blends at 100 %, and the map then rests.
   mData->BackgroundTransparency = 250;
   mMap->RefreshBackground();
   EXPECT_EQ(mMap->Images().Transparency(), 100);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(mMap.get()));
+  for (int i = 0; i < 5; ++i) QApplication::processEvents();
+  test::TPaintCounter paints;
+  mMap->installEventFilter(&paints);
+  for (int i = 0; i < 5; ++i) QApplication::processEvents();
+  EXPECT_EQ(paints.Paints, 0);
+  mMap->removeEventFilter(&paints);
   mMap->BeginPreview();
   mMap->SetPreviewTransparency(-40);
   mMap->EndPreview();
