@@ -53,8 +53,10 @@ TEST(StyleComboBoxes, ShowTheGivenItemClosedAndOpenOnItWithItsSampleOnWhite) {
   const QRect sample =
       brushes.view()->visualRect(brushes.model()->index(0, 0)).adjusted(3, 3, -3, -3);
   ASSERT_FALSE(sample.isEmpty());
-  EXPECT_EQ(test::CountColour(brushes.view()->viewport()->grab().toImage(), Qt::white, sample),
-            sample.width() * sample.height());
+  const QImage list = brushes.view()->viewport()->grab().toImage();
+  EXPECT_EQ(test::CountColour(list, Qt::white, sample), sample.width() * sample.height());
+  EXPECT_EQ(list.pixelColor(sample.topLeft() - QPoint(2, 2)),
+            brushes.view()->palette().color(QPalette::Highlight));
   brushes.hidePopup();
 }
 
