@@ -124,6 +124,8 @@ TEST(MyColorGrid, OrderingSetsColumnsRowsAndWholeCellSize) {
     EXPECT_EQ(grid.Rows(), c.Rows);
     EXPECT_EQ(grid.width() % c.Columns, 0);
     EXPECT_EQ(grid.height() % c.Rows, 0);
+    grid.SetGridOrdering(TGridOrdering::go4x4);  // and back to the first shape
+    EXPECT_EQ(grid.Columns(), 4);
   }
   TMyColorGrid grid;
   grid.show();  // a hidden widget gets its resize event only when shown
