@@ -168,15 +168,15 @@ TAQVTextEditOptionsForm::TAQVTextEditOptionsForm(QWidget* parent) : QDialog(pare
     connect(box, &QCheckBox::toggled, this,
             edit([this, box, style] { mWorking.Font.Style.Set(style, box->isChecked()); }));
   }
-  connect(mLeft, &QRadioButton::toggled, this, edit([this] {
-            if (mLeft->isChecked()) mWorking.Alignment = 1;
-          }));
-  connect(mCenter, &QRadioButton::toggled, this, edit([this] {
-            if (mCenter->isChecked()) mWorking.Alignment = 2;
-          }));
-  connect(mRight, &QRadioButton::toggled, this, edit([this] {
-            if (mRight->isChecked()) mWorking.Alignment = 3;
-          }));
+  // Only the button turned on speaks: the one turned off goes first, and showing the working
+  // copy then would check it again and undo the click.
+  const std::pair<QRadioButton*, int> alignments[3] = {{mLeft, 1}, {mCenter, 2}, {mRight, 3}};
+  for (const auto& [button, value] : alignments) {
+    connect(button, &QRadioButton::toggled, this,
+            [set = edit([this, value] { mWorking.Alignment = value; })](bool on) {
+              if (on) set();
+            });
+  }
   connect(mFontColor, &TMyColorGrid::Changed, this,
           edit([this] { mWorking.Font.Color = mFontColor->ForegroundColor(); }));
   connect(mBackgroundColor, &TMyColorGrid::Changed, this,

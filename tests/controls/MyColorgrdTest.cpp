@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -74,6 +75,40 @@ TEST(MyColorGrid, CellsShowTheirColourInASunkenFrame) {
   EXPECT_EQ(darkPixels(), 0);
 }
 
+// The label of cell as the grid draws it, centred in the colour; the colour's frame is cut off.
+QImage Label(const TMyColorGrid& grid, int cell, const QString& text) {
+  const QRect r = grid.CellRect(cell);
+  QImage image(r.size(), QImage::Format_RGB32);
+  const TColor c = TMyColorGrid::CellColor(cell);
+  image.fill(ToQColor(c));
+  QPainter painter(&image);
+  const auto contrast = [](int component) { return component >= 128 ? 0 : 255; };
+  painter.setPen(QColor(contrast(c & 0xFF), contrast((c >> 8) & 0xFF), contrast((c >> 16) & 0xFF)));
+  QFont font = grid.font();
+  font.setPixelSize(12);
+  painter.setFont(font);
+  // Where both indexes meet, each draws its "FB".
+  for (int i = text == "FB" ? 2 : 1; i > 0; --i)
+    painter.drawText(image.rect(), Qt::AlignCenter | Qt::TextSingleLine, text);
+  return image.copy(8, 8, r.width() - 16, r.height() - 16);
+}
+
+TEST(MyColorGrid, LabelsSayForegroundBackgroundOrBothWhereTheyMeet) {
+  TMyColorGrid grid;
+  grid.resize(100, 100);
+  const auto shown = [&grid](int cell) {
+    const QRect r = grid.CellRect(cell);
+    return grid.grab().toImage().copy(r.adjusted(8, 8, -8, -8));
+  };
+  grid.SetForegroundIndex(3);
+  grid.SetBackgroundIndex(5);
+  EXPECT_EQ(shown(3), Label(grid, 3, "FG"));
+  EXPECT_EQ(shown(5), Label(grid, 5, "BG"));
+  grid.SetBackgroundIndex(3);
+  EXPECT_EQ(shown(3), Label(grid, 3, "FB"));
+  EXPECT_NE(shown(3), Label(grid, 3, "FG"));
+}
+
 TEST(MyColorGrid, OrderingSetsColumnsRowsAndWholeCellSize) {
   struct TCase {
     TGridOrdering Ordering;
@@ -89,6 +124,8 @@ TEST(MyColorGrid, OrderingSetsColumnsRowsAndWholeCellSize) {
     EXPECT_EQ(grid.Rows(), c.Rows);
     EXPECT_EQ(grid.width() % c.Columns, 0);
     EXPECT_EQ(grid.height() % c.Rows, 0);
+    grid.SetGridOrdering(TGridOrdering::go4x4);  // and back to the first shape
+    EXPECT_EQ(grid.Columns(), 4);
   }
   TMyColorGrid grid;
   grid.show();  // a hidden widget gets its resize event only when shown

@@ -103,6 +103,9 @@ TEST(MySpinEdit, RefusedCharactersBeepAndStayOutAndADisabledEditorRefusesAllTypi
   EXPECT_EQ(beeps.Count, 2);
   QTest::keyClick(&edit, Qt::Key_Backspace);
   EXPECT_EQ(edit.text(), "-12");
+  QTest::keyClick(&edit, Qt::Key_5, Qt::KeypadModifier);  // the keypad's digits are digits
+  EXPECT_EQ(edit.text(), "-125");
+  QTest::keyClick(&edit, Qt::Key_Backspace);
   // A disabled editor refuses typing and backspace but keeps the arrows.
   edit.setText("3");
   edit.SetEditorEnabled(false);
@@ -132,6 +135,11 @@ TEST(MySpinEdit, EnterIsRefusedButReachesTheWindow) {
   QTest::keyClick(edit, Qt::Key_Return);
   EXPECT_TRUE(windowSawEnter);
   EXPECT_EQ(edit->text(), "0");
+  windowSawEnter = false;  // so does the keypad's Enter
+  QTest::keyClick(edit, Qt::Key_Enter, Qt::KeypadModifier);
+  EXPECT_TRUE(windowSawEnter);
+  EXPECT_EQ(edit->text(), "0");
+  EXPECT_EQ(beeps.Count, 2);
 }
 
 TEST(MySpinEdit, UpClickAndPasteRefusedWhenReadOnly) {

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemView>
+#include <QApplication>
+#include <QFontMetrics>
 #include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
@@ -9,6 +11,7 @@
 #include "controls/PatternsPreview.h"
 #include "controls/PenStylesComboBox.h"
 #include "controls/QtDrawing.h"
+#include "controls/WindowSizing.h"
 #include "tests/support/Pixels.h"
 
 namespace aqv {
@@ -24,18 +27,38 @@ TEST(StyleComboBoxes, HoldNoItemsBeforeTheFirstDropDown) {
   EXPECT_EQ(brushes.count(), 8);
   EXPECT_EQ(pens.count(), 6);
   // The list draws each item as its style: the solid brush fills its item black and the solid
-  // pen draws a black line across its item.
+  // pen draws a black line across the middle of its item.
   for (TStyleComboBox* box : std::initializer_list<TStyleComboBox*>{&brushes, &pens}) {
     const QImage list = box->view()->viewport()->grab().toImage();
     const QRect solid = box->view()->visualRect(box->model()->index(1, 0));
     ASSERT_FALSE(solid.isEmpty());
-    EXPECT_GT(test::CountColour(list, Qt::black, solid), solid.width() / 2);
+    const QRect middle(solid.left(), solid.center().y() - 1, solid.width(), 3);
+    EXPECT_GT(test::CountColour(list, Qt::black, middle), solid.width() / 2);
   }
   brushes.hidePopup();
   brushes.showPopup();  // a second drop-down adds nothing
   EXPECT_EQ(brushes.count(), 8);
   brushes.hidePopup();
   pens.hidePopup();
+}
+
+TEST(StyleComboBoxes, ShowTheGivenItemClosedAndOpenOnItWithItsSampleOnWhite) {
+  TBrushStylesComboBox brushes;
+  brushes.resize(120, 24);
+  brushes.ShowItem(1);  // the solid brush, shown in the closed box
+  EXPECT_GT(test::CountColour(brushes.grab().toImage(), Qt::black), 40);
+  // Given the clear brush, the list opens on it, its sample white inside the highlight.
+  brushes.ShowItem(0);
+  brushes.showPopup();
+  EXPECT_EQ(brushes.view()->currentIndex().row(), 0);
+  const QRect sample =
+      brushes.view()->visualRect(brushes.model()->index(0, 0)).adjusted(3, 3, -3, -3);
+  ASSERT_FALSE(sample.isEmpty());
+  const QImage list = brushes.view()->viewport()->grab().toImage();
+  EXPECT_EQ(test::CountColour(list, Qt::white, sample), sample.width() * sample.height());
+  EXPECT_EQ(list.pixelColor(sample.topLeft() - QPoint(2, 2)),
+            brushes.view()->palette().color(QPalette::Highlight));
+  brushes.hidePopup();
 }
 
 TEST(StyleComboBoxes, ChoosingAnItemReportsTheTablesStyleNotTheItemNumber) {
@@ -76,6 +99,8 @@ TEST(QtDrawing, ColoursKeepTheirBytesBothWaysAndStylesAndFontsTheirMeaning) {
   EXPECT_EQ(ToQColor(RGBColor(1, 2, 3)), QColor(1, 2, 3));
   EXPECT_EQ(FromQColor(QColor(10, 20, 30)), RGBColor(10, 20, 30));
   EXPECT_FALSE(IsSystemColor(ColorToRGB(clBtnFace)));
+  EXPECT_EQ(ToQColor(cl3DDkShadow).rgb(), QApplication::palette().color(QPalette::Shadow).rgb());
+  EXPECT_EQ(ToQColor(clBtnShadow).rgb(), QApplication::palette().color(QPalette::Dark).rgb());
   // Fonts keep their size and each style, alone.
   using enum TFontStyle;
   const QFont a = MakeQFont({"Arial", 10, clBlack, {fsItalic, fsStrikeOut}});
@@ -83,6 +108,28 @@ TEST(QtDrawing, ColoursKeepTheirBytesBothWaysAndStylesAndFontsTheirMeaning) {
   EXPECT_TRUE(a.italic() && a.strikeOut() && !a.bold() && !a.underline());
   EXPECT_TRUE(b.bold() && b.underline() && !b.italic() && !b.strikeOut());
   EXPECT_EQ(a.pointSize(), 10);
+}
+
+// A thick frame keeps its square corners.
+TEST(QtDrawing, ThickPenMitresItsCorners) {
+  QImage image(40, 40, QImage::Format_RGB32);
+  image.fill(Qt::white);
+  QPainter painter(&image);
+  painter.setPen(MakeQPen({clBlack, TPenStyle::psSolid, 9}));
+  painter.drawRect(QRect(10, 10, 20, 20));
+  painter.end();
+  EXPECT_EQ(image.pixelColor(6, 6), QColor(Qt::black));
+}
+
+// A window is at least as wide as its title in the bold caption font and five squares of the
+// bar's height (buttons, icon and margins), the height at least 24 pixels.
+TEST(WindowSizing, TitleBarHoldsTheTitleInBold) {
+  QWidget window;
+  window.setWindowTitle(QStringLiteral("Canvas dimensions"));
+  QFont bold = QApplication::font();
+  bold.setBold(true);
+  EXPECT_GE(TitleBarWidth(window),
+            QFontMetrics(bold).horizontalAdvance(window.windowTitle()) + 5 * 24);
 }
 
 // Each marker shows its own shape: probes on its outline, and where the others would draw.
@@ -125,6 +172,9 @@ TEST(PatternsPreview, RepaintsFromItsOwnCopies) {
   preview.resize(120, 60);
   preview.Patterns().Area().SetColor(clRed);
   EXPECT_GT(CountPixels(preview, QColor(255, 0, 0)), 80 * 30);
+  preview.Patterns().Area().SetStyle(TBrushStyle::bsCross);  // a hatch leaves most white
+  EXPECT_LT(CountPixels(preview, QColor(255, 0, 0)), 80 * 30 / 2);
+  EXPECT_GT(CountPixels(preview, QColor(255, 0, 0)), 100);
   preview.SetMode(TPreviewMode::pmLine);
   EXPECT_EQ(CountPixels(preview, QColor(255, 0, 0)), 0);
   preview.Patterns().Border().SetColor(clLime);
@@ -133,6 +183,8 @@ TEST(PatternsPreview, RepaintsFromItsOwnCopies) {
   preview.Patterns().Border().SetStyle(TPenStyle::psDash);  // a dashed line has gaps
   EXPECT_LT(CountPixels(preview, QColor(0, 255, 0)), solid * 3 / 4);
   preview.Patterns().Border().SetStyle(TPenStyle::psSolid);
+  preview.Patterns().Border().SetWidth(3);  // and a wider line is wider
+  EXPECT_GE(CountPixels(preview, QColor(0, 255, 0)), solid * 3);
   preview.SetMode(TPreviewMode::pmLineWithMarker);
   preview.Marker().SetColor(clBlue);
   preview.Marker().SetSize(10);

@@ -34,4 +34,14 @@ struct TPaintCounter : QObject {
   }
 };
 
+// Counts the showings of the windows it is installed on: a window shown only during some work
+// is gone again afterwards, where its state alone would not tell it was ever there.
+struct TShowCounter : QObject {
+  int Shows = 0;
+  bool eventFilter(QObject*, QEvent* event) override {
+    Shows += event->type() == QEvent::Show ? 1 : 0;
+    return false;
+  }
+};
+
 }  // namespace aqv::test

@@ -221,6 +221,15 @@ TEST_F(TMapFixture, WellsOnlyBeforeAnyPeriodStarts) {
   // Only the legend's sample lines and words are coloured.
   EXPECT_LT(CountPixels(image, IsRed), 400);
   EXPECT_LT(CountPixels(image, IsBlue), 400);
+  // The black boundary lies on the pixels just outside each edge of the window, and only while
+  // it is asked for.
+  const int x = mMap->WorldToScreenX(-350), y = mMap->WorldToScreenY(-330);
+  const QPoint edges[] = {{mMap->WestPixel() - 1, y}, {mMap->EastPixel(), y},
+                          {x, mMap->NorthPixel() - 1}, {x, mMap->SouthPixel()}};
+  for (const QPoint edge : edges) EXPECT_TRUE(IsBlack(image.pixelColor(edge))) << edge.x();
+  mData->MapOptions.DrawingOptions.Set(TBoundaryGridDrawingOptions::dbgBoundary, false);
+  const QImage without = Picture(QSize(700, 500), "map-without-boundary.png");
+  for (const QPoint edge : edges) EXPECT_FALSE(IsBlack(without.pixelColor(edge))) << edge.x();
 }
 
 TEST_F(TMapFixture, EachLegendPlacementDrawsAndMovesThePlotAndOneOutOfRangeIsClamped) {
@@ -271,8 +280,15 @@ TEST_F(TMapFixture, DegenerateWindowOrTinyPictureDrawsOnlyLegendAndTextsAndFarWe
 TEST_F(TMapFixture, ZoomBandSetsTheSnappedWindowAndPreviousViewRestoresItUnlessTooSmall) {
   const TMapWindow before = Window();
   mMap->SetZoomMode(true);
-  // A band of five pixels or less changes nothing.
+  // Corners snap to whole metres (grid spacing 100 gives a snap step of 10); the hint names the
+  // corner the mouse would set, in both places.
+  const double snap = SnapStep(mMap->GridLineSpacing());
   const QPoint c(300, 200);
+  const QString corner = QStringLiteral("x: %1, y: %2")
+                             .arg(SnapToStep(mMap->ScreenToWorldX(c.x()), snap), 0, 'f', 0)
+                             .arg(SnapToStep(mMap->ScreenToWorldY(c.y()), snap), 0, 'f', 0);
+  EXPECT_EQ(mMap->HintAt(c), (TMapHint{corner, corner}));
+  // A band of five pixels or less changes nothing.
   QTest::mousePress(mMap.get(), Qt::LeftButton, Qt::NoModifier, c);
   QTest::mouseMove(mMap.get(), c + QPoint(40, 4));
   QTest::mouseRelease(mMap.get(), Qt::LeftButton, Qt::NoModifier, c + QPoint(40, 4));
@@ -284,8 +300,6 @@ TEST_F(TMapFixture, ZoomBandSetsTheSnappedWindowAndPreviousViewRestoresItUnlessT
   QTest::mouseMove(mMap.get(), b);
   // While the button is held the band shows, dashed dark green, between the snapped corners.
   const QImage band = mMap->grab().toImage();
-  // Corners snap to whole metres (grid spacing 100 gives a snap step of 10).
-  const double snap = SnapStep(mMap->GridLineSpacing());
   const auto snapped = [&](double x, double y) {
     return QPoint(mMap->WorldToScreenX(SnapToStep(x, snap)),
                   mMap->WorldToScreenY(SnapToStep(y, snap)));
@@ -466,6 +480,20 @@ TEST_F(TMapFixture, HintShowsTheWellNameOrTheGridDrawdown) {
   EXPECT_NEAR(m.captured(1).toDouble(), g.NodeX[a], 0.005);
   EXPECT_NEAR(m.captured(2).toDouble(), g.NodeY[b], 0.005);
   EXPECT_NEAR(m.captured(3).toDouble(), value, 0.0005);
+  // Between four nodes the cell's centre point is read, with its own drawdown.
+  const int centre = g.CentreIndex(a, b);
+  const QPoint between(mMap->WorldToScreenX((g.NodeX[a] + g.NodeX[a + 1]) / 2),
+                       mMap->WorldToScreenY((g.NodeY[b] + g.NodeY[b + 1]) / 2));
+  const QString inCell = shown(between).Tip;
+  EXPECT_EQ(inCell, QStringLiteral("x: %1, y: %2\nDrawdown: %3")
+                        .arg(mMap->Grid().PointX(centre), 0, 'f', 2)
+                        .arg(mMap->Grid().PointY(centre), 0, 'f', 2)
+                        .arg(mMap->Grid().Value(centre), 0, 'f', 3));
+  EXPECT_NE(inCell, hint.Tip);
+  // An observation well is named as a pumping well is.
+  mData->ObservationWells[1].Name = "O1";
+  EXPECT_EQ(shown(QPoint(mMap->WorldToScreenX(50), mMap->WorldToScreenY(100))),
+            (TMapHint{"O1", "O1"}));
   EXPECT_EQ(mMap->HintAt(QPoint(2, 2)), TMapHint{});
 }
 
@@ -504,8 +532,11 @@ TEST_F(TMapFixture, FailedXYZExportShowsTheSaveMessageAndTheClipboardCarriesBitm
     EXPECT_TRUE(faults.isEmpty()) << faults.join("\n").toStdString();
     test::TypeInto(dialog.findChild<QLineEdit*>(QStringLiteral("cdWidthSpinEdit")), "300");
   });
+  const QPoint well(mMap->WorldToScreenX(-150), mMap->WorldToScreenY(0));
   mMap->CopyToClipboard(true);
   EXPECT_EQ(QApplication::clipboard()->image().size(), QSize(300, mMap->height()));
+  // The map on the screen keeps its own layout: the well is still where it is shown.
+  EXPECT_EQ(QPoint(mMap->WorldToScreenX(-150), mMap->WorldToScreenY(0)), well);
 }
 
 TEST_F(TMapFixture, RotatedBackgroundImageAtHalfTransparencyAndOneOutOfRangeIsClamped) {
@@ -526,10 +557,17 @@ TEST_F(TMapFixture, RotatedBackgroundImageAtHalfTransparencyAndOneOutOfRangeIsCl
       image.pixelColor(QPoint(mMap->WorldToScreenX(-250), mMap->WorldToScreenY(200)));
   EXPECT_GE(mixed.red(), 120);
   EXPECT_NE(mixed, QColor(Qt::white));
-  // A transparency beyond 100 % from a file blends at 100 %.
+  // A transparency beyond 100 % from a file blends at 100 %, and the map then rests.
   mData->BackgroundTransparency = 250;
   mMap->RefreshBackground();
   EXPECT_EQ(mMap->Images().Transparency(), 100);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(mMap.get()));
+  for (int i = 0; i < 5; ++i) QApplication::processEvents();
+  test::TPaintCounter paints;
+  mMap->installEventFilter(&paints);
+  for (int i = 0; i < 5; ++i) QApplication::processEvents();
+  EXPECT_EQ(paints.Paints, 0);
+  mMap->removeEventFilter(&paints);
   mMap->BeginPreview();
   mMap->SetPreviewTransparency(-40);
   mMap->EndPreview();

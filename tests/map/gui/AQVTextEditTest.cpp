@@ -1,9 +1,17 @@
 #include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QScreen>
 #include <QTest>
 
+#include "controls/MyColorgrd.h"
 #include "map/gui/AQVKaart.h"
 #include "map/gui/AQVTextEdit.h"
+#include "map/gui/AQVTextEditOptions.h"
 #include "tests/map/gui/MapGuiFixture.h"
+#include "tests/support/AnswerDialog.h"
+#include "tests/support/Clicks.h"
 #include "tests/support/Pixels.h"
 #include "tests/support/ReviewPicture.h"
 
@@ -129,7 +137,22 @@ TEST_F(TMapFixture, InsertTextInsideThePlotAnchorsToTheWorldAndOutsideBesideTheL
   ASSERT_NE(inside, nullptr);
   EXPECT_EQ(inside->Record()->AnchorMode, 1);
   EXPECT_NEAR(inside->Record()->X, mMap->ScreenToWorldX(200), 1e-9);
+  // The format chosen for a box is the next box's: font, alignment and background.
+  test::AnswerDialog<TAQVTextEditOptionsForm>([](TAQVTextEditOptionsForm& form) {
+    test::ClickBox(test::RadioButton(form, "Center"));
+    for (QCheckBox* bold : form.findChildren<QCheckBox*>())
+      if (bold->text() == "Bold") test::ClickBox(bold);
+    test::ClickPage(form, "Background");
+    auto* colours = form.findChild<TMyColorGrid*>(QStringLiteral("bgColor"));
+    QTest::mouseClick(colours, Qt::RightButton, {}, colours->CellRect(9).center());
+    test::PressButton(form, "OK");
+  });
+  mMap->ExecuteTextOptionsDialog(inside);
   TAQVTextEdit* outside = mMap->InsertText(QStringLiteral("there"), 5, 5, 26, 100);
+  const TAQVTextBoxRecord& next = *outside->Record();
+  EXPECT_EQ(std::tuple(next.Alignment, next.Font.Style.Contains(TFontStyle::fsBold), next.Color,
+                       next.ClearBackground),
+            std::tuple(2, true, TMyColorGrid::CellColor(9), false));
   EXPECT_EQ(outside->Record()->AnchorMode, 2);  // legend on the right
   EXPECT_EQ(mData->TextBoxes.size(), 2u);
   EXPECT_FALSE(mData->Saved);
@@ -144,6 +167,10 @@ TEST_F(TMapFixture, InsertTextInsideThePlotAnchorsToTheWorldAndOutsideBesideTheL
       TAQVTextEdit* box = mMap->InsertText(QStringLiteral("there"), at.x(), at.y(), 26, 100);
       mMap->RepositionTexts(true);
       EXPECT_EQ(box->BoxRect().topLeft(), at) << static_cast<int>(legend);
+      // With no legend it keeps to the window's nearest corner: north-west or south-east here.
+      if (legend == TPlacement::plNone) {
+        EXPECT_EQ(box->Record()->AnchorMode, at.x() < 100 ? 5 : 3);
+      }
     }
   }
 }
@@ -265,6 +292,12 @@ TEST_F(TTextBoxMouse, CornerHandlesResizeDownToOnePixelAndTheInsideOnlyEdits) {
   EXPECT_EQ(Rect(), plain);
   Drag(plain.center(), plain.center() + QPoint(30, 30));
   EXPECT_EQ(Rect(), plain);
+  // The menu of a right click on a handle, closed again, leaves no handle taken (the menu takes
+  // the button's release).
+  QTest::mousePress(mMap.get(), Qt::RightButton, Qt::NoModifier, plain.topLeft());
+  auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+  ASSERT_NE(menu, nullptr);
+  menu->close();
   QTest::mouseClick(mMap.get(), Qt::LeftButton, Qt::NoModifier, plain.center());
   TAQVTextEdit* edit = mMap->TextEditOf(mBox);
   EXPECT_TRUE(edit->isVisible());
@@ -274,6 +307,29 @@ TEST_F(TTextBoxMouse, CornerHandlesResizeDownToOnePixelAndTheInsideOnlyEdits) {
   EXPECT_FALSE(edit->hasFocus());
   EXPECT_FALSE(edit->isVisible());
   EXPECT_GT(BoxPixels(mMap->grab().toImage(), plain).Dark, 20);
+  // Editing ended by a click on another field of the window leaves no outline of it on the
+  // screen, read back as painted (the box has no frame of its own there).
+  mBox->FramePenStyle = TPenStyle::psClear;
+  QWidget window;
+  window.resize(mMap->width() + 200, mMap->height());
+  auto* field = new QLineEdit(&window);
+  field->move(mMap->width() + 10, 10);
+  mMap->setParent(&window);
+  mMap->move(0, 0);
+  window.show();
+  QApplication::setActiveWindow(&window);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  QTest::mouseClick(mMap.get(), Qt::LeftButton, Qt::NoModifier, plain.center());
+  ASSERT_TRUE(edit->hasFocus());
+  QApplication::processEvents();
+  QTest::mouseClick(field, Qt::LeftButton);
+  EXPECT_FALSE(edit->isVisible());
+  QApplication::processEvents();
+  const QImage screen =
+      window.screen()->grabWindow(window.winId(), 0, 0, mMap->width(), mMap->height()).toImage();
+  const QImage fresh = mMap->grab().toImage();
+  mMap->setParent(nullptr);  // the fixture owns the map
+  EXPECT_EQ(screen.convertToFormat(QImage::Format_RGB32), fresh.convertToFormat(QImage::Format_RGB32));
 }
 
 TEST_F(TMapFixture, RecordLineAndTypedTextRoundTripAndAMalformedLineLeavesTheBoxUnchanged) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -8,6 +10,7 @@
 #include <filesystem>
 
 #include "map/gui/FilesSelection.h"
+#include "tests/support/AnswerDialog.h"
 #include "tests/support/FakeUserInterface.h"
 #include "tests/support/TempFolder.h"
 
@@ -62,6 +65,31 @@ TEST_F(FilesSelectionTest, ShowsItsCaptionsAndLayoutAndF1AsksForTheImportImageTo
   QTest::keyClick(&mForm, Qt::Key_F1);
   EXPECT_EQ(helps, 1);
   EXPECT_EQ(mForm.property("HelpKeyword").toString(), "import_image");
+}
+
+// Add asks in its own open dialog, which offers the image types first and opens the next time
+// in the folder the last file was taken from.
+TEST_F(FilesSelectionTest, TheOpenDialogOffersTheImageTypesAndOpensAgainWhereTheLastFileWas) {
+  TFilesSelectionForm form(mUi);
+  form.show();
+  const QString image = QString::fromStdString(Image("photo.png", "photo.pgw"));
+  test::AnswerDialog<QFileDialog>([&image](QFileDialog& dialog) {
+    EXPECT_EQ(dialog.windowTitle(), "Import image file");
+    EXPECT_EQ(dialog.selectedNameFilter(),
+              "Image files (*.bmp *.png *.tif *.tiff *.jpeg *.jpg *.gif)");
+    dialog.setDirectory(QFileInfo(image).absolutePath());
+    dialog.selectFile(image);
+    test::PressButton(dialog, "Open");
+  });
+  QTest::mouseClick(form.AddButton(), Qt::LeftButton);
+  ASSERT_EQ(form.FSListbox()->count(), 1);
+  EXPECT_EQ(form.FSListbox()->item(0)->text(), image);
+  test::AnswerDialog<QFileDialog>([&image](QFileDialog& dialog) {
+    EXPECT_EQ(dialog.directory().absolutePath(), QFileInfo(image).absolutePath());
+    dialog.reject();
+  });
+  QTest::mouseClick(form.AddButton(), Qt::LeftButton);
+  EXPECT_EQ(form.FSListbox()->count(), 1);
 }
 
 TEST_F(FilesSelectionTest, InitializeListsTheFilesAndOkHandsBackTheChecksAndCancelDoesNot) {

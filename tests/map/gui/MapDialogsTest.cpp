@@ -1,6 +1,7 @@
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QComboBox>
+#include <QFontDatabase>
 #include <QLabel>
 #include <QListWidget>
 #include <QProgressBar>
@@ -55,6 +56,19 @@ TEST(MapOptionsDialog, HiddenLegendShowsUncheckedAndDisabledAndStaysHidden) {
   EXPECT_TRUE(form.PlacementButton(TPlacement::plLeft)->isChecked());
   EXPECT_TRUE(form.PlacementButton(TPlacement::plRight)->isEnabled());
   EXPECT_EQ(form.GetLegend(), TPlacement::plLeft);
+  // Each placement opens on its own button, and each button clicked gives its placement.
+  const std::pair<TPlacement, const char*> placements[] = {{TPlacement::plRight, "Right"},
+                                                           {TPlacement::plBottom, "Bottom right"},
+                                                           {TPlacement::plLeft, "Bottom left"},
+                                                           {TPlacement::plTop, "Left"}};
+  for (const auto& [placement, caption] : placements) {
+    form.SetLegend(placement);
+    EXPECT_TRUE(test::RadioButton(form, caption)->isChecked()) << caption;
+  }
+  for (const auto& [placement, caption] : placements) {
+    test::ClickBox(test::RadioButton(form, caption));
+    EXPECT_EQ(form.GetLegend(), placement) << caption;
+  }
   form.OptionPages()->setCurrentIndex(1);
   form.grab().save(QString::fromStdString(test::ReviewPath("map-options-dialog.png")));
 }
@@ -91,13 +105,26 @@ TEST_F(TMapFixture, OptionsDialogOkWritesBackAndRemembersThePage) {
     form.OptionPages()->setCurrentIndex(2);
     EXPECT_TRUE(form.TransparencyEdit()->isVisible());
     form.TransparencyEdit()->UpClick();  // steps of 5 up to 100 %, previewed on the map
+    EXPECT_EQ(form.TransparencyEdit()->text(), "100");
+    test::ClickBox(CheckBoxNamed(form, QStringLiteral("Show background images")));
     form.accept();
   });
   ASSERT_TRUE(form.Execute(placement, options, mMap.get(), transparency, show));
   EXPECT_EQ(placement, TPlacement::plNone);
   EXPECT_EQ(options, TBoundaryGridDrawing{TBoundaryGridDrawingOptions::dbgBoundary});
   EXPECT_EQ(transparency, 100);
+  EXPECT_TRUE(show);
   EXPECT_EQ(TAQVKaartOptionsForm::RememberedPage(), 2);
+  // Opened again on its remembered page, down to 0 %: shown and kept as 0.
+  transparency = 3;
+  QTimer::singleShot(0, &form, [&form] {
+    EXPECT_TRUE(form.TransparencyEdit()->isVisible());
+    QTest::keyClick(form.TransparencyEdit(), Qt::Key_Down);
+    EXPECT_EQ(form.TransparencyEdit()->text(), "0");
+    form.accept();
+  });
+  ASSERT_TRUE(form.Execute(placement, options, mMap.get(), transparency, show));
+  EXPECT_EQ(transparency, 0);
 }
 
 TEST(TextOptionsDialog, BorderStyleAndWidthFollowEachOther) {
@@ -134,8 +161,25 @@ TEST(TextOptionsDialog, BorderStyleAndWidthFollowEachOther) {
   box.FrameWidth = 1;
   TAQVTextEditOptionsForm again;
   again.SetTarget(&box);
-  EXPECT_EQ(again.findChild<QComboBox*>(QStringLiteral("bdStyle"))->currentIndex(),
-            TAQVTextEditOptionsForm::bsDot);
+  auto* style = again.findChild<QComboBox*>(QStringLiteral("bdStyle"));
+  EXPECT_EQ(style->currentIndex(), TAQVTextEditOptionsForm::bsDot);
+  // Typed at both ends of its range, the size shows what it keeps once left, and the style
+  // follows: 0 is no border, past the greatest is 5 and solid.
+  again.show();
+  test::ClickPage(again, "Border");
+  auto* size = again.findChild<TMySpinEdit*>(QStringLiteral("BdSize"));
+  const auto type = [size](const char* text) {
+    size->setFocus();
+    size->selectAll();
+    QTest::keyClicks(size, text);
+    QTest::keyClick(size, Qt::Key_Tab);
+  };
+  type("0");
+  EXPECT_EQ(std::tuple(size->text(), style->currentText()), std::tuple("0", "Clear"));
+  type("9");
+  EXPECT_EQ(std::tuple(size->text(), style->currentText()), std::tuple("5", "Solid"));
+  test::PressButton(again, "OK");
+  EXPECT_EQ(std::tuple(box.FrameWidth, box.FramePenStyle), std::tuple(5, TPenStyle::psSolid));
 }
 
 // The text options dialog's preview of the text.
@@ -165,9 +209,81 @@ TEST(TextOptionsDialog, RightButtonOnTheBackgroundColoursClearsTransparent) {
   ASSERT_NE(Preview(form), nullptr);
   EXPECT_EQ(Preview(form)->grab().toImage().pixelColor(2, 2), ToQColor(grid->CellColor(9)));
   form.grab().save(QString::fromStdString(test::ReviewPath("map-text-options-background.png")));
+  // The font and border grids pick a foreground only: a right click marks nothing on them.
+  for (const QString page : {"Font", "Border"}) {
+    test::ClickPage(form, page);
+    for (TMyColorGrid* other : form.findChildren<TMyColorGrid*>()) {
+      if (!other->isVisible()) continue;
+      const QImage before = other->grab().toImage();
+      QTest::mouseClick(other, Qt::RightButton, Qt::NoModifier, other->CellRect(9).center());
+      EXPECT_EQ(other->grab().toImage(), before) << page.toStdString();
+    }
+  }
   QTest::keyClick(&form, Qt::Key_Return);
   EXPECT_FALSE(box.ClearBackground);
   EXPECT_EQ(box.Color, grid->CellColor(9));
+}
+
+// The x of the first dark pixel of a picture, -1 when none.
+int FirstInk(const QImage& image) {
+  for (int x = 2; x < image.width() - 2; ++x)
+    for (int y = 2; y < image.height() - 2; ++y)
+      if (image.pixelColor(x, y).lightness() < 100) return x;
+  return -1;
+}
+
+// The dialog opens on the box's font, size, colours and alignment; each effect and each
+// alignment clicked shows in the preview and reaches the box.
+TEST(TextOptionsDialog, OpensOnTheBoxsSettingsAndEffectsAndAlignmentShowAndAreKept) {
+  TAQVTextBoxRecord box;
+  box.Alignment = 2;
+  // A family other than the first that has a bold face and Latin letters.
+  const QStringList families = QFontDatabase::families(QFontDatabase::Latin);
+  const auto family = std::find_if(families.begin() + 1, families.end(), [](const QString& f) {
+    return QFontDatabase::styles(f).contains(QStringLiteral("Bold"));
+  });
+  ASSERT_NE(family, families.end());
+  box.Font = {family->toStdString(), 14, clMaroon, {}};
+  box.ClearBackground = false;
+  box.Color = clYellow;
+  box.FrameColor = clNavy;
+  TAQVTextEditOptionsForm form;
+  form.SetTarget(&box);
+  form.show();
+  const QList<QListWidget*> lists = form.findChildren<QListWidget*>();
+  ASSERT_EQ(lists.size(), 2);
+  for (const QListWidget* list : lists) ASSERT_NE(list->currentItem(), nullptr);
+  EXPECT_EQ(lists[0]->currentItem()->text(), *family);
+  EXPECT_EQ(lists[1]->currentItem()->text(), "14");
+  // Each page's colour grid marks the box's colour.
+  const auto shownGrid = [&form](const QString& page) -> TMyColorGrid* {
+    test::ClickPage(form, page);
+    for (TMyColorGrid* grid : form.findChildren<TMyColorGrid*>())
+      if (grid->isVisible()) return grid;
+    return nullptr;
+  };
+  EXPECT_EQ(shownGrid("Border")->ForegroundIndex(), TMyColorGrid::ColorToIndex(clNavy));
+  EXPECT_EQ(shownGrid("Background")->BackgroundIndex(), TMyColorGrid::ColorToIndex(clYellow));
+  EXPECT_EQ(shownGrid("Font")->ForegroundIndex(), TMyColorGrid::ColorToIndex(clMaroon));
+  EXPECT_TRUE(test::RadioButton(form, "Center")->isChecked());
+  QLabel* preview = Preview(form);
+  ASSERT_NE(preview, nullptr);
+  const int centre = FirstInk(preview->grab().toImage());
+  test::ClickBox(test::RadioButton(form, "Left"));
+  EXPECT_LT(FirstInk(preview->grab().toImage()), centre);
+  test::ClickBox(test::RadioButton(form, "Right"));
+  EXPECT_GT(FirstInk(preview->grab().toImage()), centre);
+  const QString effects[] = {"Bold", "Italics", "Underline", "StrikeOut"};
+  for (const QString& effect : effects) {
+    const QImage before = preview->grab().toImage();
+    test::ClickBox(CheckBoxNamed(form, effect));
+    EXPECT_NE(preview->grab().toImage(), before) << effect.toStdString();
+  }
+  QTest::keyClick(&form, Qt::Key_Return);
+  EXPECT_EQ(box.Alignment, 3);
+  using enum TFontStyle;
+  for (const TFontStyle style : {fsBold, fsItalic, fsUnderline, fsStrikeOut})
+    EXPECT_TRUE(box.Font.Style.Contains(style)) << int(style);
 }
 
 // "More colors..." on each page: the colour picked shows in the preview and reaches the box.

@@ -1,10 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QPainter>
+#include <QScreen>
+#include <QTest>
+#include <memory>
 
 #include "map/gui/MapImagePainter.h"
+#include "map/gui/Progress.h"
 #include "tests/map/ImageFixtures.h"
 #include "tests/map/gui/MapGuiFixture.h"
+#include "tests/support/Pixels.h"
 #include "tests/support/ReviewPicture.h"
 #include "tests/support/TempFolder.h"
 
@@ -56,10 +62,20 @@ TEST_F(MapImagePainterMap, ChangedImagesAreBlendedAgainBeforeTheyAreDrawn) {
   test::TTempFolder folder;
   const std::string red = FlatImage(folder, "red", {255, 0, 0, 255}, -400, 300);
   const std::string blue = FlatImage(folder, "blue", {0, 0, 255, 255}, 100, -100);
-  mData->BackgroundFiles = {{true, red}, {true, blue}};
   mData->ShowBackgroundImages = true;
   mData->BackgroundTransparency = 0;
+  // The progress window shows while the images load and is gone after, also when no image
+  // could be loaded.
+  auto progress = std::make_unique<TProgressForm>();
+  test::TShowCounter shows;
+  progress->installEventFilter(&shows);
+  mData->BackgroundFiles = {{true, folder.Path("missing.png")}};
+  EXPECT_FALSE(mMap->LoadBackgroundImages().Failures.empty());
+  EXPECT_EQ(shows.Shows, 1);
+  EXPECT_FALSE(progress->isVisible());
+  mData->BackgroundFiles = {{true, red}, {true, blue}};
   ASSERT_TRUE(mMap->LoadBackgroundImages().Failures.empty());
+  EXPECT_FALSE(progress->isVisible());
   const auto colourAt = [this](const QImage& image, double x, double y) {
     mMap->ComputeLayout(image.width(), image.height());
     return image.pixelColor(mMap->WorldToScreenX(x), mMap->WorldToScreenY(y));
@@ -67,6 +83,31 @@ TEST_F(MapImagePainterMap, ChangedImagesAreBlendedAgainBeforeTheyAreDrawn) {
   QImage image = mMap->RenderImage(QSize(700, 500));
   EXPECT_EQ(colourAt(image, -360, 260), QColor(Qt::red));
   EXPECT_EQ(colourAt(image, 140, -140), QColor(Qt::blue));
+  // A transparency set elsewhere (as the options dialog sets it) is blended after the picture
+  // that found the blend stale, and then shown on the screen, read back as painted; after that
+  // the map rests. No progress window comes and goes meanwhile, whose going would repaint the
+  // map where the platform moves the keyboard to it.
+  progress.reset();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(mMap.get()));
+  mData->BackgroundTransparency = 50;
+  mMap->update();
+  const QPoint west(mMap->WorldToScreenX(-360), mMap->WorldToScreenY(260));
+  const auto onScreen = [this, west] {
+    return mMap->screen()->grabWindow(mMap->winId()).toImage().pixelColor(west);
+  };
+  EXPECT_TRUE(QTest::qWaitFor([&onScreen] { return onScreen() != QColor(Qt::red); }, 2000));
+  EXPECT_EQ(onScreen(), colourAt(mMap->RenderImage(QSize(700, 500)), -360, 260));
+  test::TPaintCounter paints;
+  mMap->installEventFilter(&paints);
+  for (int i = 0; i < 5; ++i) QApplication::processEvents();
+  EXPECT_EQ(paints.Paints, 0);
+  mMap->removeEventFilter(&paints);
+  // A blend that shows the progress window leaves it gone.
+  progress = std::make_unique<TProgressForm>();
+  mData->BackgroundTransparency = 0;
+  mMap->RefreshBackground();
+  EXPECT_FALSE(progress->isVisible());
+  progress.reset();
 
   mData->BackgroundFiles.erase(mData->BackgroundFiles.begin());
   mMap->Images().DeleteImage(0);
