@@ -200,21 +200,36 @@ TEST_F(TFEMGridFormTest, ChangingDensityOrModelLengthAfterPreviewDisablesSaveUnt
   Type(mForm->DensityEdit(), "9", true);
   mForm->DensityEdit()->UpClick();
   EXPECT_EQ(mForm->DensityEdit()->text(), "10");  // the arrows reach the finest mesh
-  // A density refused by Enter or on its way to the preview shows its message, which takes
-  // the keyboard a moment, and the field keeps the text and the keyboard; no mesh is made.
+  // A density or model length refused by Enter or on its way to the preview shows its
+  // message, which takes the keyboard a moment, and the field keeps the text and the keyboard;
+  // no mesh is made.
   mForm->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(mForm.get()));
-  const int density = mData->MeshDensity;
   const int meshed = Grid().Density();
-  for (const bool enter : {true, false}) {
-    mUi.Messages.clear();
-    Type(mForm->DensityEdit(), "11", enter);
-    if (!enter) Preview();
-    QTRY_COMPARE(mForm->DensityEdit()->hasFocus(), true);
-    EXPECT_EQ(mUi.OnlyMessage(), "Value must be between 1 and 10!");
-    EXPECT_EQ(mForm->DensityEdit()->text(), "11");
-    EXPECT_EQ(mData->MeshDensity, density);
-    EXPECT_EQ(Grid().Density(), meshed);
+  const struct {
+    QLineEdit* Edit;
+    const char* Refused;
+    const char* Message;
+  } fields[] = {{mForm->DensityEdit(), "11", "Value must be between 1 and 10!"},
+                {mForm->ModelLengthEdit(), "1E", "Invalid value!"}};
+  for (const auto& field : fields) {
+    const QString before = field.Edit->text();
+    const int density = mData->MeshDensity;
+    const double length = mData->ModelLength;
+    for (const bool enter : {true, false}) {
+      SCOPED_TRACE(testing::Message() << field.Refused << (enter ? " entered" : " previewed"));
+      mUi.Messages.clear();
+      Type(field.Edit, field.Refused, enter);
+      if (!enter) Preview();
+      QTRY_COMPARE(field.Edit->hasFocus(), true);
+      EXPECT_EQ(mUi.OnlyMessage(), field.Message);
+      EXPECT_EQ(field.Edit->text(), field.Refused);
+      EXPECT_EQ(mData->MeshDensity, density);
+      EXPECT_DOUBLE_EQ(mData->ModelLength, length);
+      EXPECT_EQ(Grid().Density(), meshed);
+      EXPECT_FALSE(mForm->SaveButton()->isEnabled());
+    }
+    Type(field.Edit, before, true);
   }
 }
 
