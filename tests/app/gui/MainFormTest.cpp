@@ -49,6 +49,7 @@
 #include "model/AQVElements.h"
 #include "model/fit/AQVOptimizeConsole.h"
 #include "platform/SettingsStore.h"
+#include "tests/app/gui/WindowActivation.h"
 #include "tests/support/AnswerDialog.h"
 #include "tests/support/Clicks.h"
 #include "tests/support/FakeUserInterface.h"
@@ -63,6 +64,7 @@ namespace {
 using test::ChooseMenuItem;
 using test::ChooseMenuItemByKeys;
 using test::OpenBarMenu;
+using test::ShowActive;
 
 class MainFormTest : public ::testing::Test {
  protected:
@@ -94,9 +96,7 @@ TEST_F(MainFormTest, TheFrameOpensWithinTheScreensAvailableArea) {
   // The offscreen screen is 800 x 600, as small as a screen the program serves.
   const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
   TMainForm form;
-  form.show();
-  form.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+  ASSERT_TRUE(ShowActive(form));
   EXPECT_TRUE(available.contains(form.frameGeometry()));
   EXPECT_EQ(form.frameGeometry().width(), available.width());  // a first start's, held to it
   // A kept placement in the screen's corner, too small for the frame, grows inwards.
@@ -110,10 +110,8 @@ TEST_F(MainFormTest, TheFrameOpensWithinTheScreensAvailableArea) {
   EXPECT_TRUE(available.contains(cornered.frameGeometry()));
   // Moved partly off the screen by the person, a frame stays there when it is active again.
   form.move(available.center());
-  for (QWidget* w : {static_cast<QWidget*>(&cornered), static_cast<QWidget*>(&form)}) {
-    w->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(w));
-  }
+  for (QWidget* w : {static_cast<QWidget*>(&cornered), static_cast<QWidget*>(&form)})
+    ASSERT_TRUE(ShowActive(*w));
   EXPECT_EQ(form.pos(), available.center());
   // Closed as it is, neither minimised nor maximised, it opens so the next time.
   ASSERT_TRUE(cornered.close());
@@ -292,9 +290,7 @@ TEST_F(FrameFilesTest, ACommandLinePathIsMadeAbsoluteAndOpenedOnce) {
 // Leaving while an unsaved document computes asks it once; it closes when the computation stops.
 TEST_F(FrameFilesTest, LeavingWhileADocumentComputesAsksItOnce) {
   TMainForm form(&mUi);
-  form.show();
-  form.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+  ASSERT_TRUE(ShowActive(form));
   QTest::keySequence(&form, QKeySequence::New);
   ASSERT_NE(form.ActiveChild(), nullptr);
   TMDIChild& child = *form.ActiveChild();
@@ -415,6 +411,11 @@ QStringList MenuTexts(QMainWindow& form, const QString& menuTitle, bool byKeyboa
   QTest::keyClick(menu, Qt::Key_Escape);
   QTest::keyClick(form.menuBar(), Qt::Key_Escape);
   return texts;
+}
+
+// The items a menu offers: enabled, separators left out.
+bool Offered(const QAction* a) {
+  return a->isEnabled() && !a->isSeparator();
 }
 
 class FrameWindowsTest : public FrameFilesTest {
@@ -552,8 +553,7 @@ TEST_F(FrameWindowsTest, F1InTheModelGeneratorThatCannotOpenSaysWhereThePageIs) 
   mUi.Messages.clear();  // the sample's images, which are not there
   test::AnswerDialog<TFEMGridForm>([](TFEMGridForm& form) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-    form.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    ASSERT_TRUE(ShowActive(form));
     QTest::keyClick(form.ModelLengthEdit(), Qt::Key_F1);
     test::ClickCentre(form.CloseButton());
   });
@@ -579,9 +579,7 @@ TEST_F(FrameWindowsTest, TheExportMenuFollowsThePageAndTheEditMenuHoldsEveryComm
     }
     for (const bool byKeyboard : {false, true}) {
       SCOPED_TRACE(testing::Message() << "page " << c.Page << (byKeyboard ? " keys" : " mouse"));
-      const QStringList enabled = MenuTexts(*mForm, "Export", byKeyboard, [](const QAction* a) {
-        return a->isEnabled() && !a->isSeparator();
-      });
+      const QStringList enabled = MenuTexts(*mForm, "Export", byKeyboard, Offered);
       EXPECT_EQ(enabled.join(", ").toStdString(), c.Enabled);
       const QStringList file =
           MenuTexts(*mForm, "File", byKeyboard, [](const QAction* a) { return a->isEnabled(); });
@@ -597,8 +595,7 @@ TEST_F(FrameWindowsTest, TheExportMenuFollowsThePageAndTheEditMenuHoldsEveryComm
       const QMimeData* copy = QGuiApplication::clipboard()->mimeData();
       EXPECT_TRUE(copy->hasImage()) << item.toStdString();
       EXPECT_EQ(copy->hasFormat("image/svg+xml"), c.Page == 6 || item == "as Metafile");
-      mForm->activateWindow();  // as a window manager does once a dialog has gone
-      ASSERT_TRUE(QTest::qWaitForWindowActive(mForm.get()));
+      ASSERT_TRUE(ShowActive(*mForm));  // as a window manager does once a dialog has gone
     }
   }
   // The Edit menu holds every edit command, whatever the page.
@@ -631,18 +628,18 @@ TEST_F(FrameWindowsTest, TheEditMenuOffersWhatTheControlWithTheKeysCanDo) {
     test::OpenCellEditor(grid, 3, 1);
     return grid.CellEditor();
   };
+  // Selects the text of the caret's line, from its end back to its start, as Shift+Home does.
+  const auto selectLine = [](QWidget* field) {
+    QTest::keyClick(field, Qt::Key_End);
+    QTest::keyClick(field, Qt::Key_Home, Qt::ShiftModifier);
+    return field;
+  };
   const struct {
     const char* Name;
     std::function<QWidget*()> Focus;  // gives a control the keys and returns it
     const char* Enabled;
   } rows[] = {
-      {"a cell's editor, its text selected",
-       [&] {
-         QWidget* editor = cellEditor();
-         QTest::keyClick(editor, Qt::Key_End);
-         QTest::keyClick(editor, Qt::Key_Home, Qt::ShiftModifier);
-         return editor;
-       },
+      {"a cell's editor, its text selected", [&] { return selectLine(cellEditor()); },
        "Cut, Copy, Paste, Clear, Select All"},
       {"a cell's editor, nothing selected",
        [&] {
@@ -656,9 +653,7 @@ TEST_F(FrameWindowsTest, TheEditMenuOffersWhatTheControlWithTheKeysCanDo) {
          ClickTab(child, TDocumentPage::dpAquiferSystem);
          auto* elevation = child.findChild<QLineEdit*>(QStringLiteral("laElevationEdit"));
          test::ClickCentre(elevation);
-         QTest::keyClick(elevation, Qt::Key_End);
-         QTest::keyClick(elevation, Qt::Key_Home, Qt::ShiftModifier);
-         return elevation;
+         return selectLine(elevation);
        },
        "Cut, Copy, Paste, Clear, Select All"},
       {"the remarks, a word selected",
@@ -679,14 +674,13 @@ TEST_F(FrameWindowsTest, TheEditMenuOffersWhatTheControlWithTheKeysCanDo) {
        },
        "Copy, Paste, Delete row(s), Insert row(s), Select All"},
   };
-  const auto enabled = [](const QAction* a) { return a->isEnabled() && !a->isSeparator(); };
   for (const auto& row : rows) {
     for (const bool byKeyboard : {false, true}) {
       SCOPED_TRACE(testing::Message() << row.Name << (byKeyboard ? ", keys" : ", mouse"));
       QApplication::clipboard()->setText(QStringLiteral("12"));
       QWidget* focus = row.Focus();
       ASSERT_TRUE(focus != nullptr && focus->hasFocus());
-      EXPECT_EQ(MenuTexts(*mForm, "Edit", byKeyboard, enabled).join(", ").toStdString(),
+      EXPECT_EQ(MenuTexts(*mForm, "Edit", byKeyboard, Offered).join(", ").toStdString(),
                 row.Enabled);
       EXPECT_EQ(QApplication::focusWidget(), focus) << "the keys go back to the control";
     }
@@ -831,8 +825,7 @@ TEST_F(FrameWindowsTest, PreferencesApplyAfterTheValueBeingTypedAndNotToTheLengt
   ClickTab(child, TDocumentPage::dpAquiferSystem);
   auto* elevation = child.findChild<QLineEdit*>(QStringLiteral("laElevationEdit"));
   const auto typeElevation = [&](const char* text) {
-    mForm->activateWindow();  // as a window manager does once a dialog has gone
-    ASSERT_TRUE(QTest::qWaitForWindowActive(mForm.get()));
+    ASSERT_TRUE(ShowActive(*mForm));  // as a window manager does once a dialog has gone
     test::ClickCentre(elevation);
     elevation->selectAll();
     QTest::keyClicks(elevation, QString::fromLatin1(text));
