@@ -227,14 +227,12 @@ TEST_F(DocumentWindowTest, ImagesThatCannotBeLoadedStayInTheSavedFile) {
   mUi.Messages.clear();
   EXPECT_TRUE(mWindow->InfoEdit(1)->isEnabled());  // the pages take typing again after the images
   EXPECT_EQ(mWindow->Map()->Images().Count(), 2);
-  const auto saved = [&] {
+  // Saves the document and compares the images its file lists with paths.
+  const auto listedInOrder = [&](const std::vector<std::string>& paths) {
     mUi.Answers = {TModalResult::mrYes};
     mWindow->Data().SaveToFile(false);
     mUi.Messages.clear();  // the question whether to overwrite
-    return folder.Read("a.aqv");
-  };
-  const auto listedInOrder = [&](const std::vector<std::string>& paths) {
-    const std::string text = saved();
+    const std::string text = folder.Read("a.aqv");
     const std::size_t end = text.find("=== Contour plot options");
     std::string listed;
     for (std::size_t at = text.find(" 0.000 1 ", text.find("No. of files")); at < end;
@@ -513,12 +511,7 @@ TEST_F(DocumentWindowTest, EditsThatTheFileKeepsMakeClosingAsk) {
   auto box = [&map]() -> TAQVTextEdit& { return *map.TextEdits().front(); };
   TAQVDataOptimize optimize(&w);
   optimize.SetData(&w.Data());
-  struct TRow {
-    const char* Name;
-    TDocumentPage Page;
-    std::function<void()> Act;
-  };
-  const TRow rows[] = {
+  const std::tuple<const char*, TDocumentPage, std::function<void()>> rows[] = {
       {"a project text", dpInfo,
        [&] {
          QLineEdit* name = w.InfoEdit(8);
@@ -712,15 +705,15 @@ TEST_F(DocumentWindowTest, EditsThatTheFileKeepsMakeClosingAsk) {
          EXPECT_EQ(report->document()->lineCount(), report->blockCount());
        }},
   };
-  for (const TRow& row : rows) {
-    SCOPED_TRACE(row.Name);
+  for (const auto& [name, page, act] : rows) {
+    SCOPED_TRACE(name);
     // A row that failed closed the window; a popup menu takes the activation, and the person's
     // next click gives it back.
     ASSERT_TRUE(ShowActive(w));
-    w.SetActivePage(row.Page);
+    w.SetActivePage(page);
     QApplication::processEvents();
     w.Data().Saved = true;
-    row.Act();
+    act();
     QApplication::processEvents();
     ExpectCloseAsks();
   }
@@ -1170,25 +1163,22 @@ TEST_F(DocumentWindowTest, AxisButtonsSetTheTitleAndScalesAtTheNextUpdate) {
   const TChartModel& chart = mWindow->Chart()->Model();
   ClickCentre(mWindow->UpdateGraphButton());
   ASSERT_GT(chart.SeriesCount(), 0);
-  struct TStep {
-    const char* Button;
-    const char* Title;
-    bool LogX, LogY;
-  };
-  const TStep steps[] = {{"Linear head", "Head - time", true, false},
-                         {"Linear drawdown", "Drawdown - time", true, false},
-                         {"Logarithmic drawdown", "Drawdown - time", true, true},
-                         {"Linear time axis", "Drawdown - time", false, true},
-                         {"Logarithmic time axis", "Drawdown - time", true, true},
-                         {"Well-face fluxes", "Well-face flux - time", true, false},
-                         {"Drawdown curves", "Drawdown - time", true, true}};
-  for (const TStep& step : steps) {
-    SCOPED_TRACE(step.Button);
-    ClickCentre(RadioButton(*mWindow, step.Button));
+  // The button, the graph's title after it, and whether the time and value axes are logarithmic.
+  const std::tuple<const char*, const char*, bool, bool> steps[] = {
+      {"Linear head", "Head - time", true, false},
+      {"Linear drawdown", "Drawdown - time", true, false},
+      {"Logarithmic drawdown", "Drawdown - time", true, true},
+      {"Linear time axis", "Drawdown - time", false, true},
+      {"Logarithmic time axis", "Drawdown - time", true, true},
+      {"Well-face fluxes", "Well-face flux - time", true, false},
+      {"Drawdown curves", "Drawdown - time", true, true}};
+  for (const auto& [button, title, logX, logY] : steps) {
+    SCOPED_TRACE(button);
+    ClickCentre(RadioButton(*mWindow, button));
     ClickCentre(mWindow->UpdateGraphButton());
-    EXPECT_EQ(chart.ChartTitle.Text(), step.Title);
-    EXPECT_EQ(chart.X_Axis.Scale().LogScale(), step.LogX);
-    EXPECT_EQ(chart.Y_Axis.Scale().LogScale(), step.LogY);
+    EXPECT_EQ(chart.ChartTitle.Text(), title);
+    EXPECT_EQ(chart.X_Axis.Scale().LogScale(), logX);
+    EXPECT_EQ(chart.Y_Axis.Scale().LogScale(), logY);
     EXPECT_FALSE(mWindow->Data().CurvesStale);
   }
   EXPECT_TRUE(mUi.Messages.empty());

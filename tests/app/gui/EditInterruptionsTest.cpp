@@ -28,6 +28,7 @@
 #include "map/gui/AQVKaart.h"
 #include "map/gui/AQVTextEdit.h"
 #include "model/AQVElements.h"
+#include "tests/app/gui/WindowActivation.h"
 #include "tests/support/Clicks.h"
 #include "tests/support/FakeUserInterface.h"
 #include "tests/support/Menus.h"
@@ -173,9 +174,7 @@ class EditInterruptionsTest : public ::testing::Test {
                                mFolder.Path("a.aqv"));
     mForm = std::make_unique<TMainForm>(&mUi);
     mForm->resize(1000, 700);
-    mForm->show();
-    mForm->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(mForm.get()));
+    ASSERT_TRUE(test::ShowActive(*mForm));
     mForm->FileNewClick();  // the other document
     ASSERT_TRUE(mForm->OpenFile(mFolder.Path("a.aqv"), false));
   }
@@ -314,8 +313,7 @@ TEST_F(EditInterruptionsTest, EveryEditThroughEveryInterruption) {
         if (mForm->Children().size() < 2) mForm->FileNewClick();
         for (TMDIChild* child : mForm->Children()) child->Data().Saved = child != &w;
         mForm->MdiArea()->setActiveSubWindow(Frame(w, true));
-        mForm->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(mForm.get()));
+        ASSERT_TRUE(test::ShowActive(*mForm));
         test::ClickTab(w.PageControl(), static_cast<int>(edit.Page));
         const char* value = edit.Document(w) == edit.Valid ? edit.OtherValid : edit.Valid;
         const char* typed = c == TCase::cRefused ? edit.Refused : value;

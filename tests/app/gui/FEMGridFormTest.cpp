@@ -156,16 +156,10 @@ TEST_F(TFEMGridFormTest, PreviewShowsTheMeshAndEnablesSave) {
   EXPECT_EQ(view.Picture().size(), view.size());
 }
 
-// How a setting is changed after the preview.
-struct TSettingChange {
-  const char* Name;
-  int Density;         // the document's density after the change
-  double ModelLength;  // the document's model length after the change
-  std::function<void(TFEMGridForm&)> Change;
-};
-
 TEST_F(TFEMGridFormTest, ChangingDensityOrModelLengthAfterPreviewDisablesSaveUntilTheNext) {
-  const TSettingChange changes[] = {
+  // A setting changed after the preview: the document's density and model length after it, and
+  // how it is changed.
+  const std::tuple<const char*, int, double, std::function<void(TFEMGridForm&)>> changes[] = {
       {"density typed and entered", 4, 2000, [](auto& f) { Type(f.DensityEdit(), "4", true); }},
       {"density typed, not entered", 3, 2000, [](auto& f) { Type(f.DensityEdit(), "2", false); }},
       {"density spun up", 3, 2000, [](auto& f) { f.DensityEdit()->UpClick(); }},
@@ -174,16 +168,16 @@ TEST_F(TFEMGridFormTest, ChangingDensityOrModelLengthAfterPreviewDisablesSaveUnt
       {"model length typed, not entered", 3, 2000,
        [](auto& f) { Type(f.ModelLengthEdit(), "2500", false); }},
   };
-  for (const TSettingChange& change : changes) {
-    SCOPED_TRACE(change.Name);
+  for (const auto& [name, density, length, change] : changes) {
+    SCOPED_TRACE(name);
     mData->MeshDensity = 3;
     mData->ModelLength = 2000;
     NewForm();
     Preview();
     ASSERT_TRUE(mForm->SaveButton()->isEnabled());
-    change.Change(*mForm);
-    EXPECT_EQ(mData->MeshDensity, change.Density);
-    EXPECT_DOUBLE_EQ(mData->ModelLength, change.ModelLength);
+    change(*mForm);
+    EXPECT_EQ(mData->MeshDensity, density);
+    EXPECT_DOUBLE_EQ(mData->ModelLength, length);
     EXPECT_FALSE(mForm->SaveButton()->isEnabled());
     // The next preview commits what was typed and makes the mesh of the new settings.
     Preview();

@@ -72,16 +72,14 @@ class MainFormTest : public ::testing::Test {
 };
 
 TEST(MainFormCaption, ShowsTheFirstFourCharactersOfTheVersion) {
-  struct TCase {
-    const char* Version;
-    const char* Caption;
-  };
-  const TCase cases[] = {{"1.00.00", "AQV for Windows - Zelvor edition (1.00)"},
-                         {"2.17.03", "AQV for Windows - Zelvor edition (2.17)"},
-                         {"10.02.00", "AQV for Windows - Zelvor edition (10.0)"},
-                         {"1.0", "AQV for Windows - Zelvor edition (1.0)"},
-                         {"", "AQV for Windows - Zelvor edition ()"}};
-  for (const TCase& c : cases) EXPECT_EQ(MainFormCaption(c.Version), c.Caption) << c.Version;
+  const std::pair<const char*, const char*> cases[] = {
+      {"1.00.00", "AQV for Windows - Zelvor edition (1.00)"},
+      {"2.17.03", "AQV for Windows - Zelvor edition (2.17)"},
+      {"10.02.00", "AQV for Windows - Zelvor edition (10.0)"},
+      {"1.0", "AQV for Windows - Zelvor edition (1.0)"},
+      {"", "AQV for Windows - Zelvor edition ()"}};
+  for (const auto& [version, caption] : cases)
+    EXPECT_EQ(MainFormCaption(version), caption) << version;
 }
 
 // The version string itself is formed and checked in the model tests.
@@ -564,37 +562,35 @@ TEST_F(FrameWindowsTest, F1InTheModelGeneratorThatCannotOpenSaysWhereThePageIs) 
 }
 
 TEST_F(FrameWindowsTest, TheExportMenuFollowsThePageAndTheEditMenuHoldsEveryCommand) {
-  struct TCase {
-    int Page;             // -1: no document
-    const char* Enabled;  // the items enabled when the menu opens
-  };
-  const TCase cases[] = {{-1, ""},
-                         {0, "Save model as FEM"},
-                         {5, "Copy time graph, Save curves as FTH, Save model as FEM"},
-                         {6, "Copy contour plot, Save contours as XYZ, Save model as FEM"}};
-  for (const TCase& c : cases) {
-    if (c.Page >= 0) {
+  // A page (-1: no document) and the items of the Export menu enabled when it opens.
+  const std::pair<int, const char*> cases[] = {
+      {-1, ""},
+      {0, "Save model as FEM"},
+      {5, "Copy time graph, Save curves as FTH, Save model as FEM"},
+      {6, "Copy contour plot, Save contours as XYZ, Save model as FEM"}};
+  for (const auto& [page, offered] : cases) {
+    if (page >= 0) {
       if (mForm->ActiveChild() == nullptr) mForm->OpenFile(mFolder.Path("a.aqv"), false);
-      ClickTab(*mForm->ActiveChild(), static_cast<TDocumentPage>(c.Page));
+      ClickTab(*mForm->ActiveChild(), static_cast<TDocumentPage>(page));
     }
     for (const bool byKeyboard : {false, true}) {
-      SCOPED_TRACE(testing::Message() << "page " << c.Page << (byKeyboard ? " keys" : " mouse"));
+      SCOPED_TRACE(testing::Message() << "page " << page << (byKeyboard ? " keys" : " mouse"));
       const QStringList enabled = MenuTexts(*mForm, "Export", byKeyboard, Offered);
-      EXPECT_EQ(enabled.join(", ").toStdString(), c.Enabled);
+      EXPECT_EQ(enabled.join(", ").toStdString(), offered);
       const QStringList file =
           MenuTexts(*mForm, "File", byKeyboard, [](const QAction* a) { return a->isEnabled(); });
-      EXPECT_EQ(file.contains("Close"), c.Page >= 0) << "File > Close needs a document";
+      EXPECT_EQ(file.contains("Close"), page >= 0) << "File > Close needs a document";
     }
     // A picture's copy asks its size; the time graph's metafile alone adds the vector drawing.
     for (const QString item : {"as Metafile", "as Bitmap"}) {
-      if (c.Page < 5) break;
+      if (page < 5) break;
       QGuiApplication::clipboard()->setText("kept");
       test::AnswerDialog<QDialog>([](QDialog& size) { test::PressButton(size, "Copy"); });
       ChooseMenuItemByKeys(*mForm, mForm->focusWidget(), "Export",
-                           (c.Page == 5 ? "Copy time graph/" : "Copy contour plot/") + item);
+                           (page == 5 ? "Copy time graph/" : "Copy contour plot/") + item);
       const QMimeData* copy = QGuiApplication::clipboard()->mimeData();
       EXPECT_TRUE(copy->hasImage()) << item.toStdString();
-      EXPECT_EQ(copy->hasFormat("image/svg+xml"), c.Page == 6 || item == "as Metafile");
+      EXPECT_EQ(copy->hasFormat("image/svg+xml"), page == 6 || item == "as Metafile");
       ASSERT_TRUE(ShowActive(*mForm));  // as a window manager does once a dialog has gone
     }
   }
@@ -830,33 +826,31 @@ TEST_F(FrameWindowsTest, PreferencesApplyAfterTheValueBeingTypedAndNotToTheLengt
     elevation->selectAll();
     QTest::keyClicks(elevation, QString::fromLatin1(text));
   };
-  const struct {
-    const char* Typed;
-    int NSt;  // 0: the image files dialog, cancelled
-    std::function<void()> Open;
-  } ways[] = {
+  // What is typed, the Stehfest terms then chosen (0: the image files dialog, cancelled) and the
+  // way the dialog opens.
+  const std::tuple<const char*, int, std::function<void()>> ways[] = {
       {"12", 14, [&] { ChooseMenuItem(*mForm, "Calculate", "Preferences"); }},
       {"7", 6, [&] { ChooseMenuItemByKeys(*mForm, elevation, "Calculate", "Preferences"); }},
       {"9", 0, [&] { ChooseMenuItem(*mForm, "Import", "Import image files"); }},
   };
-  for (const auto& way : ways) {
-    SCOPED_TRACE(way.Typed);
-    typeElevation(way.Typed);
-    if (way.NSt == 0)
+  for (const auto& [typed, nSt, open] : ways) {
+    SCOPED_TRACE(typed);
+    typeElevation(typed);
+    if (nSt == 0)
       test::AnswerDialog<TFilesSelectionForm>([](auto& f) { test::PressButton(f, "Cancel"); });
     else
       test::AnswerDialog<TPreferencesForm>([&](TPreferencesForm& form) {
         form.StehfestComboBox()->setFocus();
-        QTest::keyClicks(form.StehfestComboBox(), QString::number(way.NSt));
+        QTest::keyClicks(form.StehfestComboBox(), QString::number(nSt));
         QTest::keyClick(form.NCSpinEdit(), Qt::Key_Up);  // one time more per log cycle
         test::PressButton(form, "Apply");
       });
-    way.Open();
+    open();
     QApplication::processEvents();
-    EXPECT_EQ(d.StehfestTerms(), way.NSt != 0 ? way.NSt : 6);
+    EXPECT_EQ(d.StehfestTerms(), nSt != 0 ? nSt : 6);
     EXPECT_EQ(other.StehfestTerms(), d.StehfestTerms());
-    EXPECT_EQ(elevation->text(), way.Typed);
-    EXPECT_EQ(d.SurfaceLevel(), std::stod(way.Typed));
+    EXPECT_EQ(elevation->text(), typed);
+    EXPECT_EQ(d.SurfaceLevel(), std::stod(typed));
   }
   EXPECT_EQ(d.LengthUnit(), unit);
   EXPECT_EQ(std::pair(d.TimesPerLogCycle(), other.TimesPerLogCycle()), std::pair(12, 12));
