@@ -54,13 +54,20 @@ std::string Sample(const char* name) {
   return std::string(AQV_TEST_DATA_DIR) + "/" + name;
 }
 
+template <typename T>
+T* Find(QWidget& window, const char* name) {
+  T* found = window.findChild<T*>(QString::fromUtf8(name));
+  EXPECT_NE(found, nullptr) << name;
+  return found;
+}
+
 using test::ClickBox;
 using test::ClickCentre;
 using test::RadioButton;
 using test::ShowActive;
-using enum TDocumentPage;
 using test::TypeInCell;
 using test::TypeInto;
+using enum TDocumentPage;
 
 class DocumentWindowTest : public ::testing::Test {
  protected:
@@ -103,8 +110,7 @@ TEST_F(DocumentWindowTest, LoadingASampleFillsThePagesAndComputesTheGraph) {
   }
   EXPECT_EQ(mWindow->TimeUnitComboBox()->currentIndex(), static_cast<int>(d.TimeUnit()));
   EXPECT_EQ(mWindow->findChild<QLineEdit*>("nuNObsSpinEdit")->text(), "2");
-  EXPECT_EQ(mWindow->findChild<QLineEdit*>("nuNPumpSpinEdit")->text().toInt(),
-            d.PumpingWellCount());
+  EXPECT_EQ(Find<QLineEdit>(*mWindow, "nuNPumpSpinEdit")->text().toInt(), d.PumpingWellCount());
   EXPECT_EQ(mWindow->findChild<QLineEdit*>("paAbsoluteEdit")->text(), "0.0002");
   const auto* fileRemarks = mWindow->findChild<QPlainTextEdit*>("flRemarksMemo");
   ASSERT_NE(fileRemarks, nullptr);
@@ -127,8 +133,7 @@ TEST_F(DocumentWindowTest, LoadingASampleFillsThePagesAndComputesTheGraph) {
   ClickTab(dpAquiferSystem);
   EXPECT_TRUE(mWindow->ConductivitiesGrid()->isVisible());
   EXPECT_EQ(mWindow->findChild<QLineEdit*>("laNAqSpinEdit")->text().toInt(), d.AquiferCount());
-  EXPECT_FALSE(
-      mWindow->findChild<QRadioButton*>("boBottomLayerImperviousRadioButton")->isEnabled());
+  EXPECT_FALSE(Find<QRadioButton>(*mWindow, "boBottomLayerImperviousRadioButton")->isEnabled());
   EXPECT_TRUE(mWindow->findChild<QRadioButton*>("boBottomLayerLeakyRadioButton")->isChecked());
   mWindow->SetActivePage(dpChart);
   EXPECT_GT(mWindow->Chart()->GetSeriesCount(), 0);
@@ -432,13 +437,6 @@ TEST_F(DocumentWindowTest, ClosingDuringAFitBreaksItOff) {
   d.Optimize();
   EXPECT_EQ(d.FitStatus, TRunStatus::rsBrokenOff);
   QTRY_VERIFY(!mWindow->isVisible());
-}
-
-template <typename T>
-T* Find(QWidget& window, const char* name) {
-  T* found = window.findChild<T*>(QString::fromUtf8(name));
-  EXPECT_NE(found, nullptr) << name;
-  return found;
 }
 
 // Chart dialogs answered at once: the person changes the chart title's text, a title's font
@@ -1024,10 +1022,9 @@ TEST_F(DocumentWindowTest, AClickOnTheMapTakesTheKeysFromAPanelEdit) {
   }
   for (const auto& [edit, value] : {std::pair{"cnMinDrawdownFloatEdit", d.AutoMinContourValue},
                                     {"cnIntervalFloatEdit", d.AutoContourIntervalValue},
-                                    {"cnMaxDrawdownFloatEdit", d.AutoMaxContourValue}}) {
+                                    {"cnMaxDrawdownFloatEdit", d.AutoMaxContourValue}})
     EXPECT_NEAR(Find<QLineEdit>(*mWindow, edit)->text().toDouble(), value, 1e-6 * std::fabs(value))
         << edit;
-  }
   // A minimum typed by hand draws at once; Auto ticked again brings the automatic levels back.
   const double lowest = map->GetMinContourLevel();
   auto* automatic = Find<QCheckBox>(*mWindow, "cnmiAutoCheckBox");
