@@ -38,7 +38,7 @@
 #include "map/gui/AQVTextEdit.h"
 #include "map/gui/AQVTextEditOptions.h"
 #include "map/gui/FilesSelection.h"
-#include "tests/app/gui/WindowActivation.h"
+#include "tests/app/gui/WindowTestSupport.h"
 #include "tests/support/AnswerDialog.h"
 #include "tests/support/Clicks.h"
 #include "tests/support/FakeUserInterface.h"

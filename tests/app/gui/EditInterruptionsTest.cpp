@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -13,7 +12,6 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
-#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <filesystem>
@@ -28,7 +26,7 @@
 #include "map/gui/AQVKaart.h"
 #include "map/gui/AQVTextEdit.h"
 #include "model/AQVElements.h"
-#include "tests/app/gui/WindowActivation.h"
+#include "tests/app/gui/WindowTestSupport.h"
 #include "tests/support/Clicks.h"
 #include "tests/support/FakeUserInterface.h"
 #include "tests/support/Menus.h"
@@ -58,20 +56,6 @@ struct TEditKind {
 };
 
 enum class TCase { cTyped, cRefused, cEntered };
-
-// Watches for a modal dialog a command opens and cancels it; the message window of the
-// scripted user interface is no dialog.
-struct TDialogWatch {
-  TDialogWatch() {
-    QObject::connect(&Timer, &QTimer::timeout, [this] {
-      if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
-        Opened = true, dialog->reject();
-    });
-    Timer.start(10);
-  }
-  QTimer Timer;
-  bool Opened = false;
-};
 
 TAQVConductivitiesGrid& Grid(TMDIChild& w) {
   return *w.ConductivitiesGrid();
@@ -251,7 +235,7 @@ TEST_F(EditInterruptionsTest, EveryEditThroughEveryInterruption) {
       QTest::keyClick(open, Qt::Key_Return);
     };
   };
-  TDialogWatch* watch = nullptr;  // the dialog seen by the current interruption
+  test::TDialogWatch* watch = nullptr;  // the dialog seen by the current interruption
   const auto dialogOpened = [&watch] { return watch->Opened; };
   TAQVLengthUnit lengthUnit{};
   TAQVTimeUnit timeUnit{};
@@ -326,7 +310,7 @@ TEST_F(EditInterruptionsTest, EveryEditThroughEveryInterruption) {
         mUi.Answers = {interruption.Answer};
         mUi.ConsolesOpened = 0;
         mUi.ConsoleWaitLimit = 0;  // a fit that starts is cancelled at once
-        TDialogWatch dialogs;
+        test::TDialogWatch dialogs;
         watch = &dialogs;
         interruption.Act();
         QApplication::processEvents();

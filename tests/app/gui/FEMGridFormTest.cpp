@@ -17,7 +17,7 @@
 #include "app/gui/AQVSpinEdit.h"
 #include "app/gui/FEMGridForm.h"
 #include "app/gui/Help.h"
-#include "tests/app/gui/WindowActivation.h"
+#include "tests/app/gui/WindowTestSupport.h"
 #include "tests/support/DocumentTest.h"
 #include "tests/support/Pixels.h"
 #include "tests/support/TempFolder.h"

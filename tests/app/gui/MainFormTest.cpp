@@ -23,7 +23,6 @@
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTest>
-#include <QTimer>
 #include <QToolBar>
 #include <filesystem>
 #include <fstream>
@@ -49,7 +48,7 @@
 #include "model/AQVElements.h"
 #include "model/fit/AQVOptimizeConsole.h"
 #include "platform/SettingsStore.h"
-#include "tests/app/gui/WindowActivation.h"
+#include "tests/app/gui/WindowTestSupport.h"
 #include "tests/support/AnswerDialog.h"
 #include "tests/support/Clicks.h"
 #include "tests/support/FakeUserInterface.h"
@@ -859,16 +858,10 @@ TEST_F(FrameWindowsTest, PreferencesApplyAfterTheValueBeingTypedAndNotToTheLengt
   EXPECT_EQ(mForm->ActiveChild()->Data().StehfestTerms(), d.StehfestTerms());
 
   typeElevation("1E");
-  bool opened = false;
-  QTimer watch;  // closes a dialog that opened, so that the test goes on to fail
-  QObject::connect(&watch, &QTimer::timeout, [&opened] {
-    if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
-      opened = true, dialog->reject();
-  });
-  watch.start(10);
+  test::TDialogWatch watch;  // closes a dialog that opened, so that the test goes on to fail
   ChooseMenuItem(*mForm, "Calculate", "Preferences");
-  watch.stop();
-  EXPECT_FALSE(opened);
+  watch.Timer.stop();
+  EXPECT_FALSE(watch.Opened);
   EXPECT_EQ(mUi.OnlyMessage(), "Invalid value!");
   EXPECT_TRUE(QTest::qWaitFor([elevation] { return elevation->hasFocus(); }, 1000));
 }
