@@ -141,8 +141,8 @@ TEST_F(TInputGridsTest, LayerPopupListsTheLayersAndStoresEachClickOnce) {
   auto& grid = Shown<TAQVPumpingWellsGrid>();
   Click(grid, 5, 1);
   const QRect cell = grid.visualRect(grid.model()->index(0, 5));
-  QTest::mouseClick(grid.viewport(), Qt::LeftButton, {},
-                    QPoint(cell.right() - 8, cell.center().y()));
+  const QPoint arrow(cell.right() - 8, cell.center().y());  // the cell's drop-down arrow
+  QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, arrow);
   TAQVSelectLayerForm* popup = grid.LayerPopup();
   ASSERT_TRUE(popup->isVisible());
   EXPECT_NEAR(popup->y(), grid.viewport()->mapToGlobal(cell.bottomLeft()).y(), 5);  // below it
@@ -150,12 +150,12 @@ TEST_F(TInputGridsTest, LayerPopupListsTheLayersAndStoresEachClickOnce) {
   EXPECT_EQ(list->geometry(), popup->rect());
   EXPECT_TRUE(list->hasFocus());  // the keys work the list at once
   ASSERT_EQ(list->count(), 2);
-  EXPECT_EQ(list->item(0)->text(), "Layer 1");
-  EXPECT_EQ(list->item(1)->text(), "Layer 2");
   ASSERT_TRUE(mData->PumpingWells[1].Screened[1]);
   ASSERT_FALSE(mData->PumpingWells[1].Screened[2]);
-  EXPECT_EQ(list->item(0)->checkState(), Qt::Checked);
-  EXPECT_EQ(list->item(1)->checkState(), Qt::Unchecked);
+  for (int i : {0, 1}) {
+    EXPECT_EQ(list->item(i)->text(), QStringLiteral("Layer %1").arg(i + 1));
+    EXPECT_EQ(list->item(i)->checkState(), i == 0 ? Qt::Checked : Qt::Unchecked);
+  }
   mData->SetModified(false);
   mChanges = 0;
   // A click on the box checks it once: one change notice, the cell and the screen follow.
@@ -184,8 +184,7 @@ TEST_F(TInputGridsTest, LayerPopupListsTheLayersAndStoresEachClickOnce) {
   QTest::keyClick(list, Qt::Key_Space);
   EXPECT_EQ(grid.Cells(5, 1), "1,2");
   popup->close();
-  QTest::mouseClick(grid.viewport(), Qt::LeftButton, {},
-                    QPoint(cell.right() - 8, cell.center().y()));
+  QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, arrow);
   EXPECT_EQ(list->count(), 2);  // opened again: the same two layers
   popup->close();
 }
@@ -399,25 +398,23 @@ TEST_F(TInputGridsTest, GridsShowTheLayerCodesAndTheFitGroups) {
   // The captions shown follow the units, every one of them.
   mData->SetLengthUnit(TAQVLengthUnit::luFeet);
   mData->SetTimeUnit(TAQVTimeUnit::tuHours);
-  const auto captions = [](TMyParentGrid& g) {
+  // The captions of a grid's columns, each followed by "|"; parts are among them.
+  const auto captions = [](TMyParentGrid& g, std::initializer_list<const char*> parts = {}) {
     std::string all;
     for (int c = 1; c < g.ColCount(); ++c)
       all += g.model()->headerData(c, Qt::Horizontal).toString().toStdString() + "|";
     EXPECT_EQ(all.find("||"), std::string::npos) << all;  // no column without a caption
+    for (const char* part : parts) EXPECT_NE(all.find(part), std::string::npos) << all;
     return all;
   };
   EXPECT_EQ(captions(Shown<TAQVObservationsGrid>()), "Include|Time [h ]|Drawdown [ft]|");
   EXPECT_EQ(captions(Shown<TAQVPumpingPeriodsGrid>()),
             "Include|Starting time [h ]|Discharge [ft³/h ]|");
-  const std::string observationWells = captions(Shown<TAQVObservationWellsGrid>());
-  for (const char* c : {"|X [ft]|Y [ft]|", "|Casing radius [ft]|Screen radius [ft]|"})
-    EXPECT_NE(observationWells.find(c), std::string::npos) << observationWells;
-  const std::string pumpingWells = captions(Shown<TAQVPumpingWellsGrid>());
-  for (const char* c : {"|X [ft]|Y [ft]|", "|Casing radius [ft]|", "|Screen radius [ft]|"})
-    EXPECT_NE(pumpingWells.find(c), std::string::npos) << pumpingWells;
-  const std::string layers = captions(Shown<TAQVConductivitiesGrid>());
-  for (const char* c : {"Base [ft]|Thickness [ft]|Kv [ft/h ]|", "|c [h ]|"})
-    EXPECT_NE(layers.find(c), std::string::npos) << layers;
+  captions(Shown<TAQVObservationWellsGrid>(),
+           {"|X [ft]|Y [ft]|", "|Casing radius [ft]|Screen radius [ft]|"});
+  captions(Shown<TAQVPumpingWellsGrid>(),
+           {"|X [ft]|Y [ft]|", "|Casing radius [ft]|", "|Screen radius [ft]|"});
+  captions(Shown<TAQVConductivitiesGrid>(), {"Base [ft]|Thickness [ft]|Kv [ft/h ]|", "|c [h ]|"});
   Click(grid, 3, 2);  // back on an aquifer
   EXPECT_EQ(grid.Cells(3, 0) + grid.Cells(5, 0) + grid.Cells(8, 0), "Kh [ft/h ]T [ft²/h ]S [-]");
   QTest::mouseClick(grid.horizontalHeader()->viewport(), Qt::LeftButton, {},

@@ -12,8 +12,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
-#include <QTabBar>
-#include <QTabWidget>
 #include <QTest>
 #include <QTextBlock>
 #include <algorithm>
@@ -40,6 +38,7 @@
 #include "map/gui/AQVTextEdit.h"
 #include "map/gui/AQVTextEditOptions.h"
 #include "map/gui/FilesSelection.h"
+#include "tests/app/gui/WindowTestSupport.h"
 #include "tests/support/AnswerDialog.h"
 #include "tests/support/Clicks.h"
 #include "tests/support/FakeUserInterface.h"
@@ -55,11 +54,20 @@ std::string Sample(const char* name) {
   return std::string(AQV_TEST_DATA_DIR) + "/" + name;
 }
 
+template <typename T>
+T* Find(QWidget& window, const char* name) {
+  T* found = window.findChild<T*>(QString::fromUtf8(name));
+  EXPECT_NE(found, nullptr) << name;
+  return found;
+}
+
 using test::ClickBox;
 using test::ClickCentre;
 using test::RadioButton;
+using test::ShowActive;
 using test::TypeInCell;
 using test::TypeInto;
+using enum TDocumentPage;
 
 class DocumentWindowTest : public ::testing::Test {
  protected:
@@ -75,9 +83,7 @@ class DocumentWindowTest : public ::testing::Test {
   // A new document in the window that has the keyboard.
   void ShowNewDocument() {
     mWindow->NewFile("");
-    mWindow->show();
-    mWindow->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(mWindow.get()));
+    ASSERT_TRUE(ShowActive(*mWindow));
   }
   void ClickTab(TDocumentPage page) {
     test::ClickTab(mWindow->PageControl(), static_cast<int>(page));
@@ -104,8 +110,7 @@ TEST_F(DocumentWindowTest, LoadingASampleFillsThePagesAndComputesTheGraph) {
   }
   EXPECT_EQ(mWindow->TimeUnitComboBox()->currentIndex(), static_cast<int>(d.TimeUnit()));
   EXPECT_EQ(mWindow->findChild<QLineEdit*>("nuNObsSpinEdit")->text(), "2");
-  EXPECT_EQ(mWindow->findChild<QLineEdit*>("nuNPumpSpinEdit")->text().toInt(),
-            d.PumpingWellCount());
+  EXPECT_EQ(Find<QLineEdit>(*mWindow, "nuNPumpSpinEdit")->text().toInt(), d.PumpingWellCount());
   EXPECT_EQ(mWindow->findChild<QLineEdit*>("paAbsoluteEdit")->text(), "0.0002");
   const auto* fileRemarks = mWindow->findChild<QPlainTextEdit*>("flRemarksMemo");
   ASSERT_NE(fileRemarks, nullptr);
@@ -125,19 +130,18 @@ TEST_F(DocumentWindowTest, LoadingASampleFillsThePagesAndComputesTheGraph) {
   }
   d.SetBottomAquitardAbsent(true);  // the page shows the boundary as the document has it
   d.SetBottomAquitardImpervious(false);
-  ClickTab(TDocumentPage::dpAquiferSystem);
+  ClickTab(dpAquiferSystem);
   EXPECT_TRUE(mWindow->ConductivitiesGrid()->isVisible());
   EXPECT_EQ(mWindow->findChild<QLineEdit*>("laNAqSpinEdit")->text().toInt(), d.AquiferCount());
-  EXPECT_FALSE(
-      mWindow->findChild<QRadioButton*>("boBottomLayerImperviousRadioButton")->isEnabled());
+  EXPECT_FALSE(Find<QRadioButton>(*mWindow, "boBottomLayerImperviousRadioButton")->isEnabled());
   EXPECT_TRUE(mWindow->findChild<QRadioButton*>("boBottomLayerLeakyRadioButton")->isChecked());
-  mWindow->SetActivePage(TDocumentPage::dpChart);
+  mWindow->SetActivePage(dpChart);
   EXPECT_GT(mWindow->Chart()->GetSeriesCount(), 0);
   EXPECT_FALSE(d.Modified());          // the graph is up to date
   ASSERT_EQ(mUi.Messages.size(), 1u);  // the sample's images, which are not there
   EXPECT_NE(mUi.Messages[0].Text.find("/maps/other.tif"), std::string::npos);
   // The page shows a change of the whole document at once, the values converted.
-  ClickTab(TDocumentPage::dpAquiferSystem);
+  ClickTab(dpAquiferSystem);
   d.ConvertLengthUnits = true;
   d.SetLengthUnit(TAQVLengthUnit::luFeet);
   const double level = mWindow->findChild<QLineEdit*>("laElevationEdit")->text().toDouble();
@@ -155,8 +159,8 @@ TEST_F(DocumentWindowTest, LoadingASampleFillsThePagesAndComputesTheGraph) {
   // Turned round from outside, the page offers the choice of a present aquitard only.
   d.SetTopAquitardAbsent(false);
   d.SetBottomAquitardAbsent(true);
-  ClickTab(TDocumentPage::dpInfo);
-  ClickTab(TDocumentPage::dpAquiferSystem);
+  ClickTab(dpInfo);
+  ClickTab(dpAquiferSystem);
   for (const auto& [name, open] : {std::pair{"boTopLayerImperviousRadioButton", true},
                                    {"boTopLayerLeakyRadioButton", true},
                                    {"boBottomLayerLeakyRadioButton", false}})
@@ -186,7 +190,7 @@ TEST_F(DocumentWindowTest, AMissingRefusedOrInvalidFileGivesOneMessageAndNothing
   EXPECT_TRUE(mWindow->LoadFile(invalid));
   EXPECT_EQ(mUi.OnlyMessage(), kInvalidGridsText);
   mUi.Messages.clear();
-  ClickTab(TDocumentPage::dpChart);  // nor does the graph page say it again as it opens
+  ClickTab(dpChart);  // nor does the graph page say it again as it opens
   EXPECT_TRUE(mUi.Messages.empty());
   EXPECT_EQ(mWindow->Chart()->GetSeriesCount(), 0);
 }
@@ -228,14 +232,12 @@ TEST_F(DocumentWindowTest, ImagesThatCannotBeLoadedStayInTheSavedFile) {
   mUi.Messages.clear();
   EXPECT_TRUE(mWindow->InfoEdit(1)->isEnabled());  // the pages take typing again after the images
   EXPECT_EQ(mWindow->Map()->Images().Count(), 2);
-  const auto saved = [&] {
+  // Saves the document and compares the images its file lists with paths.
+  const auto listedInOrder = [&](const std::vector<std::string>& paths) {
     mUi.Answers = {TModalResult::mrYes};
     mWindow->Data().SaveToFile(false);
     mUi.Messages.clear();  // the question whether to overwrite
-    return folder.Read("a.aqv");
-  };
-  const auto listedInOrder = [&](const std::vector<std::string>& paths) {
-    const std::string text = saved();
+    const std::string text = folder.Read("a.aqv");
     const std::size_t end = text.find("=== Contour plot options");
     std::string listed;
     for (std::size_t at = text.find(" 0.000 1 ", text.find("No. of files")); at < end;
@@ -256,6 +258,10 @@ TEST_F(DocumentWindowTest, ImagesThatCannotBeLoadedStayInTheSavedFile) {
     QTest::mouseClick(form.OKButton(), Qt::LeftButton);
     mWindow->ImportImageFiles(form.Files);
   };
+  const auto addEntry = [](TFilesSelectionForm& form, const std::string& path) {
+    form.OpenFile = [path](std::string& fileName) { return fileName = path, true; };
+    QTest::mouseClick(form.AddButton(), Qt::LeftButton);
+  };
   const auto removeEntry = [](TFilesSelectionForm& form, int row) {
     QListWidget* files = form.FSListbox();
     QTest::mouseClick(files->viewport(), Qt::LeftButton, {},
@@ -275,11 +281,7 @@ TEST_F(DocumentWindowTest, ImagesThatCannotBeLoadedStayInTheSavedFile) {
   // Mended and added again, the image takes its entry's place, on the list and on the map.
   ASSERT_TRUE(QImage(4, 4, QImage::Format_RGB32).save(QString::fromStdString(damaged)));
   editImages([&](TFilesSelectionForm& form) {
-    form.OpenFile = [&](std::string& fileName) {
-      fileName = damaged;
-      return true;
-    };
-    QTest::mouseClick(form.AddButton(), Qt::LeftButton);
+    addEntry(form, damaged);
     EXPECT_EQ(form.FSListbox()->count(), 3);
   });
   EXPECT_TRUE(mUi.Messages.empty());
@@ -307,13 +309,7 @@ TEST_F(DocumentWindowTest, ImagesThatCannotBeLoadedStayInTheSavedFile) {
   folder.Write("broken.png", "no picture");
   folder.Write("broken.pgw", "1\n0\n0\n-1\n0\n0\n");
   mUi.Messages.clear();
-  editImages([&](TFilesSelectionForm& form) {
-    form.OpenFile = [&](std::string& fileName) {
-      fileName = broken;
-      return true;
-    };
-    QTest::mouseClick(form.AddButton(), Qt::LeftButton);
-  });
+  editImages([&](TFilesSelectionForm& form) { addEntry(form, broken); });
   ASSERT_EQ(mUi.Messages.size(), 1u);
   EXPECT_NE(mUi.Messages[0].Text.find("The file " + broken + " "), std::string::npos);
   EXPECT_EQ(mUi.Messages[0].Type, TMsgDlgType::mtError);
@@ -377,13 +373,11 @@ TEST_F(DocumentWindowTest, ClosingWhileBusyCancelsAndClosesWhenTheComputationEnd
 TEST_F(DocumentWindowTest, TheEndOfAFitActivatesTheWindowAndARejectedReportWarns) {
   ShowNewDocument();
   QWidget elsewhere;
-  elsewhere.show();
-  elsewhere.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&elsewhere));
+  ASSERT_TRUE(ShowActive(elsewhere));
   mUi.ConsoleAnswer = test::TConsoleAnswer::caReject;
   mWindow->Data().Optimize();
   EXPECT_TRUE(QTest::qWaitForWindowActive(mWindow.get()));
-  ClickTab(TDocumentPage::dpOutput);
+  ClickTab(dpOutput);
   const QPlainTextEdit* report = mWindow->OutputMemo();
   EXPECT_TRUE(report->toPlainText().startsWith(
       "   WARNING: These results were rejected by the user!!\n\n"));
@@ -394,11 +388,10 @@ TEST_F(DocumentWindowTest, TheEndOfAFitActivatesTheWindowAndARejectedReportWarns
 // it again (the computed curves' markers were saved with size 0, gone at the next open).
 TEST_F(DocumentWindowTest, AFitKeepsTheSeriesLooksOfTheFileAndASaveWritesThem) {
   test::TTempFolder folder;
-  std::ifstream sample(Sample("v2011.aqv"), std::ios::binary);
-  folder.Write("a.aqv", std::string{std::istreambuf_iterator<char>(sample), {}});
+  std::filesystem::copy_file(Sample("v2011.aqv"), folder.Path("a.aqv"));
   ASSERT_TRUE(mWindow->LoadFile(folder.Path("a.aqv")));
   mUi.Messages.clear();  // the sample's images, which are not there
-  ClickTab(TDocumentPage::dpChart);
+  ClickTab(dpChart);
   TMyChart& chart = *mWindow->Chart();
   const auto looks = [&chart] {
     std::vector<std::pair<TMarkerData, TPatternsData>> all;
@@ -444,13 +437,6 @@ TEST_F(DocumentWindowTest, ClosingDuringAFitBreaksItOff) {
   d.Optimize();
   EXPECT_EQ(d.FitStatus, TRunStatus::rsBrokenOff);
   QTRY_VERIFY(!mWindow->isVisible());
-}
-
-template <typename T>
-T* Find(QWidget& window, const char* name) {
-  T* found = window.findChild<T*>(QString::fromUtf8(name));
-  EXPECT_NE(found, nullptr) << name;
-  return found;
 }
 
 // Chart dialogs answered at once: the person changes the chart title's text, a title's font
@@ -523,20 +509,15 @@ TEST_F(DocumentWindowTest, EditsThatTheFileKeepsMakeClosingAsk) {
   auto box = [&map]() -> TAQVTextEdit& { return *map.TextEdits().front(); };
   TAQVDataOptimize optimize(&w);
   optimize.SetData(&w.Data());
-  struct TRow {
-    const char* Name;
-    TDocumentPage Page;
-    std::function<void()> Act;
-  };
-  const TRow rows[] = {
-      {"a project text", TDocumentPage::dpInfo,
+  const std::tuple<const char*, TDocumentPage, std::function<void()>> rows[] = {
+      {"a project text", dpInfo,
        [&] {
          QLineEdit* name = w.InfoEdit(8);
          name->setFocus();
          QTest::keyClicks(name, "Dune test");
          EXPECT_EQ(w.Data().InfoTexts[8], "Dune test");
        }},
-      {"the remarks", TDocumentPage::dpInfo,
+      {"the remarks", dpInfo,
        [&] {
          TRemarksMemo* memo = w.ProjectRemarksMemo();
          memo->setFocus();
@@ -547,13 +528,13 @@ TEST_F(DocumentWindowTest, EditsThatTheFileKeepsMakeClosingAsk) {
            QTest::keyClick(memo, Qt::Key_Return);
            QTest::keyClicks(memo, line);
          }
-         EXPECT_EQ(w.Data().InfoTexts[7], "third");  // the remarks hold three lines
+         EXPECT_EQ(w.Data().InfoTexts[7], "third");      // the remarks hold three lines
          EXPECT_EQ(w.Data().InfoTexts[8], "Dune test");  // the text after them is kept
          memo->selectAll();
          QTest::keyClick(memo, Qt::Key_Delete);
          EXPECT_EQ(w.Data().InfoTexts[5], "");  // a deleted line is stored as empty text
        }},
-      {"the file remarks", TDocumentPage::dpInfo,
+      {"the file remarks", dpInfo,
        [&] {
          auto* memo = Find<TRemarksMemo>(w, "flRemarksMemo");
          memo->setFocus();
@@ -566,7 +547,7 @@ TEST_F(DocumentWindowTest, EditsThatTheFileKeepsMakeClosingAsk) {
          EXPECT_EQ(memo->toPlainText().count('\n'), 3);  // these remarks hold four lines
          EXPECT_EQ(w.Data().InfoTexts[14].substr(0, 4), "four");
        }},
-      {"the time unit box", TDocumentPage::dpInfo,
+      {"the time unit box", dpInfo,
        [&] {
          TScale& time = w.Chart()->Model().X_Axis.Scale();
          time.SetMaxAutomatic(false);
@@ -578,46 +559,45 @@ TEST_F(DocumentWindowTest, EditsThatTheFileKeepsMakeClosingAsk) {
          QTest::keyClick(w.TimeUnitComboBox(), Qt::Key_Up);  // and from hours to minutes
          EXPECT_DOUBLE_EQ(time.Max(), 14400);
        }},
-      {"an observation well count", TDocumentPage::dpInfo,
+      {"an observation well count", dpInfo,
        [&] { TypeInto(Find<TAQVSpinEdit>(w, "nuNObsSpinEdit"), "2"); }},
-      {"a stopping criterion", TDocumentPage::dpInfo,
+      {"a stopping criterion", dpInfo,
        [&] { TypeInto(Find<TAQVFloatEdit>(w, "paRelativeEdit"), "0.001"); }},
-      {"log fitting", TDocumentPage::dpInfo,
+      {"log fitting", dpInfo,
        [&] {
          click(Find<QRadioButton>(w, "paLogDrawdownRadioButton"));
          EXPECT_FALSE(w.Data().LinearResiduals());
        }},
-      {"the top elevation", TDocumentPage::dpAquiferSystem,
+      {"the top elevation", dpAquiferSystem,
        [&] { TypeInto(Find<TAQVFloatEdit>(w, "laElevationEdit"), "12"); }},
-      {"the top aquitard box", TDocumentPage::dpAquiferSystem,
+      {"the top aquitard box", dpAquiferSystem,
        [&] { click(Find<QCheckBox>(w, "boTopLayerCheckBox")); }},
-      {"a leaky bottom", TDocumentPage::dpAquiferSystem,
+      {"a leaky bottom", dpAquiferSystem,
        [&] { click(Find<QRadioButton>(w, "boBottomLayerLeakyRadioButton")); }},
-      {"a typed cell", TDocumentPage::dpAquiferSystem,
+      {"a typed cell", dpAquiferSystem,
        [&] {
          TypeInCell(*w.ConductivitiesGrid(), 1, 2, "7");
          QTest::keyClick(w.ConductivitiesGrid()->CellEditor(), Qt::Key_Return);
        }},
-      {"a pumping period's discharge", TDocumentPage::dpPumpingWells,
+      {"a pumping period's discharge", dpPumpingWells,
        [&] {
          TypeInCell(*w.PumpingPeriodsGrid(), 3, 1, "900");
          QTest::keyClick(w.PumpingPeriodsGrid()->CellEditor(), Qt::Key_Return);
        }},
-      {"well-face fluxes", TDocumentPage::dpChart, [&] { click(w.WellFluxesRadioButton()); }},
-      {"a linear time axis", TDocumentPage::dpChart,
+      {"well-face fluxes", dpChart, [&] { click(w.WellFluxesRadioButton()); }},
+      {"a linear time axis", dpChart,
        [&] { click(Find<QWidget>(w, "taRadioGroup")->findChildren<QRadioButton*>().value(1)); }},
-      {"the stopping time", TDocumentPage::dpChart,
+      {"the stopping time", dpChart,
        [&] { TypeInto(Find<TAQVFloatEdit>(w, "tmStoppingTimeFloatEdit"), "5"); }},
-      {"automatic update", TDocumentPage::dpChart, [&] { click(w.AutoUpdateCheckBox()); }},
-      {"the chart options dialog", TDocumentPage::dpChart,
-       [&] { chartItem("poChartOptions", true); }},
-      {"a title's format dialog", TDocumentPage::dpChart, [&] { chartItem("poFormatItem_6"); }},
-      {"a series' format dialog", TDocumentPage::dpChart,
+      {"automatic update", dpChart, [&] { click(w.AutoUpdateCheckBox()); }},
+      {"the chart options dialog", dpChart, [&] { chartItem("poChartOptions", true); }},
+      {"a title's format dialog", dpChart, [&] { chartItem("poFormatItem_6"); }},
+      {"a series' format dialog", dpChart,
        [&] {
          ASSERT_GT(w.Chart()->GetSeriesCount(), 0);
          chartItem("poFormatItem_9");
        }},
-      {"the curve selection dialog", TDocumentPage::dpChart,
+      {"the curve selection dialog", dpChart,
        [&] {
          test::AnswerDialog<TSelectionGridForm>([](TSelectionGridForm& form) {
            TAQVSelectionGrid& grid = *form.AQVSelectionGrid1();
@@ -631,37 +611,36 @@ TEST_F(DocumentWindowTest, EditsThatTheFileKeepsMakeClosingAsk) {
          });
          chartItem("poFormatItem_0");
        }},
-      {"the reset options button", TDocumentPage::dpChart,
+      {"the reset options button", dpChart,
        [&] {
          w.Chart()->ChartTitle().Font().SetSize(31);
          click(Find<QPushButton>(w, "ResetOptionsButton"));
          EXPECT_NE(w.Chart()->ChartTitle().Font().Size(), 31);  // back to the default
          EXPECT_GT(w.Chart()->GetSeriesCount(), 0);             // and the curves drawn again
        }},
-      {"the map window", TDocumentPage::dpContourPlot,
+      {"the map window", dpContourPlot,
        [&] { TypeInto(Find<TAQVFloatEdit>(w, "coWestFloatEdit"), "-2000"); }},
-      {"the animation steps", TDocumentPage::dpContourPlot,
+      {"the animation steps", dpContourPlot,
        [&] { TypeInto(Find<TAQVSpinEdit>(w, "anTstepsSpinEdit"), "7"); }},
-      {"a manual interval", TDocumentPage::dpContourPlot,
-       [&] { click(Find<QCheckBox>(w, "cndhiAutoCheckBox")); }},
-      {"zooming out", TDocumentPage::dpContourPlot,
+      {"a manual interval", dpContourPlot, [&] { click(Find<QCheckBox>(w, "cndhiAutoCheckBox")); }},
+      {"zooming out", dpContourPlot,
        [&] {
          w.Map()->setFocus();
          QTest::keyClick(w.Map(), Qt::Key_Minus, Qt::KeypadModifier);
        }},
-      {"a text box", TDocumentPage::dpContourPlot,
+      {"a text box", dpContourPlot,
        [&] {
          mapItem(plot(80, 80), "Insert text");
          EXPECT_EQ(w.Data().TextBoxes.size(), 1u);
        }},
-      {"typing into a text box", TDocumentPage::dpContourPlot,
+      {"typing into a text box", dpContourPlot,
        [&] {
          QTest::mouseClick(&map, Qt::LeftButton, {}, box().BoxRect().center());
          ASSERT_TRUE(box().hasFocus());
          QTest::keyClicks(&box(), "Dune");
          EXPECT_EQ(box().Record()->Text, "Dune");
        }},
-      {"moving a text box", TDocumentPage::dpContourPlot,
+      {"moving a text box", dpContourPlot,
        [&] {
          const QPoint from = box().BoxRect().topLeft() + QPoint(30, -2), by(40, 20);
          QTest::mousePress(&map, Qt::LeftButton, {}, from);
@@ -669,7 +648,7 @@ TEST_F(DocumentWindowTest, EditsThatTheFileKeepsMakeClosingAsk) {
          QTest::mouseRelease(&map, Qt::LeftButton, {}, from + by);
          EXPECT_EQ(box().BoxRect().topLeft(), from + QPoint(-30, 2) + by);
        }},
-      {"the text options dialog", TDocumentPage::dpContourPlot,
+      {"the text options dialog", dpContourPlot,
        [&] {
          const bool clear = box().Record()->ClearBackground;
          test::AnswerDialog<TAQVTextEditOptionsForm>([](TAQVTextEditOptionsForm& form) {
@@ -680,7 +659,7 @@ TEST_F(DocumentWindowTest, EditsThatTheFileKeepsMakeClosingAsk) {
          mapItem(box().BoxRect().center(), "Text format options");
          EXPECT_NE(box().Record()->ClearBackground, clear);
        }},
-      {"the legend placement of the map options", TDocumentPage::dpContourPlot,
+      {"the legend placement of the map options", dpContourPlot,
        [&] {
          test::AnswerDialog<TAQVKaartOptionsForm>([](TAQVKaartOptionsForm& form) {
            test::ClickPage(form, "Legend");
@@ -698,7 +677,7 @@ TEST_F(DocumentWindowTest, EditsThatTheFileKeepsMakeClosingAsk) {
          EXPECT_EQ(map.LegendPlacement(), TPlacement::plBottom);
          EXPECT_NE(w.Data().ShowBackgroundImages, images);
        }},
-      {"a zoom band", TDocumentPage::dpContourPlot,
+      {"a zoom band", dpContourPlot,
        [&] {
          mapItem(plot(20, 20), "Zoom area");
          QTest::mousePress(&map, Qt::LeftButton, {}, plot(20, 20));
@@ -706,35 +685,33 @@ TEST_F(DocumentWindowTest, EditsThatTheFileKeepsMakeClosingAsk) {
          QTest::mouseRelease(&map, Qt::LeftButton, {}, plot(60, 60));
          EXPECT_TRUE(map.HasPreviousView());
        }},
-      {"the previous view", TDocumentPage::dpContourPlot,
-       [&] { mapItem(plot(20, 20), "Previous view"); }},
-      {"deleting a text box", TDocumentPage::dpContourPlot,
+      {"the previous view", dpContourPlot, [&] { mapItem(plot(20, 20), "Previous view"); }},
+      {"deleting a text box", dpContourPlot,
        [&] {
          mapItem(box().BoxRect().center(), "Delete text");
          EXPECT_TRUE(w.Data().TextBoxes.empty());
        }},
-      {"an accepted fit", TDocumentPage::dpInfo,
+      {"an accepted fit", dpInfo,
        [&] {
          w.Data().TCode[1] = '1';  // the scripted console accepts
          optimize.trigger();
          EXPECT_TRUE(w.Data().ResultsExist);
          // The report keeps its columns in a narrow window: its lines scroll, never wrap.
-         w.SetActivePage(TDocumentPage::dpOutput);
+         w.SetActivePage(dpOutput);
          auto* report = Find<QPlainTextEdit>(w, "OutputMemo");
          report->resize(200, report->height());
          EXPECT_EQ(report->document()->lineCount(), report->blockCount());
        }},
   };
-  for (const TRow& row : rows) {
-    SCOPED_TRACE(row.Name);
-    w.show();  // a row that failed closed the window
-    // A popup menu takes the activation; the person's next click gives it back.
-    w.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
-    w.SetActivePage(row.Page);
+  for (const auto& [name, page, act] : rows) {
+    SCOPED_TRACE(name);
+    // A row that failed closed the window; a popup menu takes the activation, and the person's
+    // next click gives it back.
+    ASSERT_TRUE(ShowActive(w));
+    w.SetActivePage(page);
     QApplication::processEvents();
     w.Data().Saved = true;
-    row.Act();
+    act();
     QApplication::processEvents();
     ExpectCloseAsks();
   }
@@ -745,7 +722,7 @@ TEST_F(DocumentWindowTest, EditsThatTheFileKeepsMakeClosingAsk) {
 TEST_F(DocumentWindowTest, ClosingCommitsWhatIsBeingTypedBeforeItAsks) {
   TMDIChild& w = *mWindow;
   ShowNewDocument();
-  w.SetActivePage(TDocumentPage::dpAquiferSystem);
+  w.SetActivePage(dpAquiferSystem);
   TAQVData& d = w.Data();
   auto* elevation = Find<TAQVFloatEdit>(w, "laElevationEdit");
   d.Saved = true;
@@ -754,14 +731,11 @@ TEST_F(DocumentWindowTest, ClosingCommitsWhatIsBeingTypedBeforeItAsks) {
   QTest::keyClicks(elevation, "12");
   // Meanwhile another window has the keyboard and a change of the document reloads the pages.
   QWidget other;
-  other.show();
-  other.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+  ASSERT_TRUE(ShowActive(other));
   d.SetStehfestTerms(14);
   EXPECT_EQ(elevation->text(), "12");
   other.hide();
-  w.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+  ASSERT_TRUE(ShowActive(w));
   ExpectCloseAsks();
   EXPECT_EQ(d.SurfaceLevel(), 12);
 
@@ -817,11 +791,9 @@ TEST_F(DocumentWindowTest, ContourPageGetsAWindowBeyondTheWells) {
   d.PumpingWells[1].Y = -40;
   d.ObservationWells[1].X = 420;
   d.ObservationWells[1].Y = 10;
-  mWindow->SetActivePage(TDocumentPage::dpContourPlot);
-  EXPECT_EQ(d.WorldX1(), 200 - 1000);
-  EXPECT_EQ(d.WorldX2(), 500 + 1000);
-  EXPECT_EQ(d.WorldY1(), 0 - 1000);
-  EXPECT_EQ(d.WorldY2(), 100 + 1000);
+  mWindow->SetActivePage(dpContourPlot);
+  EXPECT_EQ(std::tuple(d.WorldX1(), d.WorldX2(), d.WorldY1(), d.WorldY2()),
+            std::tuple(200 - 1000.0, 500 + 1000.0, 0 - 1000.0, 100 + 1000.0));
   EXPECT_GT(d.AnimationEndTime(), d.LatestTime());  // and an animation just beyond the data
   EXPECT_LT(d.AnimationEndTime(), d.LatestTime() + 3);
   const auto levelsOpen = [this] {
@@ -833,13 +805,13 @@ TEST_F(DocumentWindowTest, ContourPageGetsAWindowBeyondTheWells) {
   };
   EXPECT_EQ(levelsOpen(), std::tuple(false, false, false));  // all levels automatic
   // A window of the person's that ends at a zero edge is theirs to keep.
-  mWindow->SetActivePage(TDocumentPage::dpInfo);
+  mWindow->SetActivePage(dpInfo);
   d.SetWorldY2(0);
   d.SetAnimationStartTime(0.5);  // and so are its animation times, shown as the page opens
   d.SetAnimationEndTime(2.5);
-  d.SetDrawLayer(d.AquiferCount() + 1);  // a layer the document no longer has
+  d.SetDrawLayer(d.AquiferCount() + 1);         // a layer the document no longer has
   d.AutoMinContour = d.AutoMaxContour = false;  // levels of the person's own, to be typed
-  mWindow->SetActivePage(TDocumentPage::dpContourPlot);
+  mWindow->SetActivePage(dpContourPlot);
   EXPECT_EQ(levelsOpen(), std::tuple(true, false, true));
   EXPECT_EQ(std::tuple(d.WorldX1(), d.WorldY1(), d.WorldY2()), std::tuple(-800.0, -1000.0, 0.0));
   EXPECT_EQ(Find<QLineEdit>(*mWindow, "anStartingTimeFloatEdit")->text(), "0.5");
@@ -878,7 +850,7 @@ TEST_F(DocumentWindowTest, GridValidationChecksTheTablesOfEveryWell) {
   d.PumpingWells[2].SetPeriodCount(2);
   d.PumpingWells[2].StartTime[2] = d.PumpingWells[2].StartTime[1];
   mWindow->show();
-  mWindow->SetActivePage(TDocumentPage::dpChart);
+  mWindow->SetActivePage(dpChart);
   QTest::mouseClick(mWindow->UpdateGraphButton(), Qt::LeftButton);
   EXPECT_TRUE(Asked(kInvalidGridsText));
   EXPECT_EQ(d.CurrentObservationWell(), 1);
@@ -893,9 +865,9 @@ TEST_F(DocumentWindowTest, TheWellPagesFollowTheCurrentWell) {
   ASSERT_TRUE(d.InsertObservationWells(2, 1));
   d.ObservationWells[2].Name = "PB 40 m";
   ClickCentre(mWindow->InfoEdit(1));  // a tab clicked after a field takes the keys from it
-  ClickTab(TDocumentPage::dpPumpingWells);
+  ClickTab(dpPumpingWells);
   QTest::keyClick(static_cast<QWidget*>(nullptr), Qt::Key_Right);
-  ASSERT_EQ(mWindow->ActivePage(), TDocumentPage::dpObservationWells);
+  ASSERT_EQ(mWindow->ActivePage(), dpObservationWells);
   EXPECT_EQ(mWindow->ObservationWellsGrid()->Cells(2, 2), "PB 40 m");
   d.SetCurrentObservationWell(2);
   const auto shown = [this](const QString& text) {
@@ -920,7 +892,7 @@ TEST_F(DocumentWindowTest, TheWellPagesFollowTheCurrentWell) {
   // So does the pumping wells page, whose periods are those of the row clicked.
   ASSERT_TRUE(mWindow->Data().InsertPumpingWells(2, 1));
   mWindow->Data().PumpingWells[2].Name = "PP 2";
-  ClickTab(TDocumentPage::dpPumpingWells);
+  ClickTab(dpPumpingWells);
   TMyParentGrid* pumping = mWindow->PumpingWellsGrid();
   QTest::mouseClick(pumping->viewport(), Qt::LeftButton, {},
                     pumping->visualRect(pumping->model()->index(1, 3)).center());
@@ -933,12 +905,12 @@ TEST_F(DocumentWindowTest, TheWellPagesFollowTheCurrentWell) {
 // The curve selection names the wells as they are now, also before the graph is updated.
 TEST_F(DocumentWindowTest, TheCurveSelectionNamesTheWellsAsTheyAreNow) {
   ShowNewDocument();
-  ClickTab(TDocumentPage::dpChart);
+  ClickTab(dpChart);
   ClickCentre(mWindow->UpdateGraphButton());
-  ClickTab(TDocumentPage::dpObservationWells);
+  ClickTab(dpObservationWells);
   TypeInCell(*mWindow->ObservationWellsGrid(), 2, 1, "PB 40 m");
   QTest::keyClick(mWindow->ObservationWellsGrid()->CellEditor(), Qt::Key_Return);
-  ClickTab(TDocumentPage::dpChart);
+  ClickTab(dpChart);
   std::string title;  // what the dialog writes above the first curve's column
   test::AnswerDialog<TSelectionGridForm>([&](TSelectionGridForm& form) {
     title = form.AQVSelectionGrid1()->Data()->CurveNames[0];
@@ -977,7 +949,7 @@ TEST_F(DocumentWindowTest, ARightClickOnAGridOpensItsMenuOfEditActions) {
   const TAQVActions actions = CreateAQVActions(&frame);
   mWindow->SetGridActions(actions);
   ShowNewDocument();
-  mWindow->SetActivePage(TDocumentPage::dpPumpingWells);
+  mWindow->SetActivePage(dpPumpingWells);
   QApplication::clipboard()->clear();
   TMyParentGrid* grid = mWindow->PumpingWellsGrid();
   QMenu* menu = mWindow->GridPopupMenu();
@@ -1026,7 +998,7 @@ TEST_F(DocumentWindowTest, AClickOnTheMapTakesTheKeysFromAPanelEdit) {
   ShowNewDocument();
   TAQVData& d = mWindow->Data();
   d.SetTimeSteps(7);
-  mWindow->SetActivePage(TDocumentPage::dpContourPlot);
+  mWindow->SetActivePage(dpContourPlot);
   EXPECT_EQ(Find<TAQVSpinEdit>(*mWindow, "anTstepsSpinEdit")->text(), "7");
   TAQVKaart* map = mWindow->Map();
   auto* west = Find<QLineEdit>(*mWindow, "coWestFloatEdit");
@@ -1050,10 +1022,9 @@ TEST_F(DocumentWindowTest, AClickOnTheMapTakesTheKeysFromAPanelEdit) {
   }
   for (const auto& [edit, value] : {std::pair{"cnMinDrawdownFloatEdit", d.AutoMinContourValue},
                                     {"cnIntervalFloatEdit", d.AutoContourIntervalValue},
-                                    {"cnMaxDrawdownFloatEdit", d.AutoMaxContourValue}}) {
+                                    {"cnMaxDrawdownFloatEdit", d.AutoMaxContourValue}})
     EXPECT_NEAR(Find<QLineEdit>(*mWindow, edit)->text().toDouble(), value, 1e-6 * std::fabs(value))
         << edit;
-  }
   // A minimum typed by hand draws at once; Auto ticked again brings the automatic levels back.
   const double lowest = map->GetMinContourLevel();
   auto* automatic = Find<QCheckBox>(*mWindow, "cnmiAutoCheckBox");
@@ -1096,7 +1067,7 @@ TEST_F(DocumentWindowTest, AClickOnTheMapTakesTheKeysFromAPanelEdit) {
 // The world-anchored text box being typed in was hidden by an animation and never shown again.
 TEST_F(DocumentWindowTest, AfterAnAnimationTheTextBoxBeingTypedInIsBackForTyping) {
   ShowNewDocument();
-  ClickTab(TDocumentPage::dpContourPlot);
+  ClickTab(dpContourPlot);
   TAQVKaart& map = *mWindow->Map();
   mWindow->Data().SetTimeSteps(2);
   map.InsertText(QString(), map.width() / 2, map.height() / 2, 26, 100);
@@ -1129,18 +1100,18 @@ TEST_F(DocumentWindowTest, AfterAnAnimationTheTextBoxBeingTypedInIsBackForTyping
 // Another page stopped the animation but left Animate disabled and Pause enabled.
 TEST_F(DocumentWindowTest, AnAnimationStoppedByAnotherPageLeavesTheButtonsAsAfterPause) {
   ShowNewDocument();
-  ClickTab(TDocumentPage::dpContourPlot);
+  ClickTab(dpContourPlot);
   TAQVKaart& map = *mWindow->Map();
   QTest::mouseClick(mWindow->AnimateButton(), Qt::LeftButton);
   QTRY_VERIFY(map.AnimationStep() >= 2);
   EXPECT_EQ(mWindow->findChild<QSlider*>()->value(), map.AnimationStep());  // following it
-  ClickTab(TDocumentPage::dpChart);
+  ClickTab(dpChart);
   EXPECT_FALSE(map.Animating());
   EXPECT_TRUE(mWindow->AnimateButton()->isEnabled());
   EXPECT_FALSE(mWindow->PauseButton()->isEnabled());
   EXPECT_TRUE(mWindow->ResetButton()->isEnabled());
   // Animate goes on from the step where it stopped.
-  ClickTab(TDocumentPage::dpContourPlot);
+  ClickTab(dpContourPlot);
   const int step = map.AnimationStep();
   QTest::mouseClick(mWindow->AnimateButton(), Qt::LeftButton);
   QTRY_VERIFY(map.AnimationStep() > step);
@@ -1157,14 +1128,15 @@ TEST_F(DocumentWindowTest, AnAnimationStoppedByAnotherPageLeavesTheButtonsAsAfte
 
 TEST_F(DocumentWindowTest, TheMapKeepsAUsableDrawingAreaInASmallWindow) {
   ShowNewDocument();
-  mWindow->SetActivePage(TDocumentPage::dpContourPlot);
+  mWindow->SetActivePage(dpContourPlot);
   for (const QSize size : {QSize(1100, 750), QSize(800, 600), QSize(640, 480)}) {
     mWindow->resize(size);
     QApplication::processEvents();
     TAQVKaart* map = mWindow->Map();
     map->ComputeLayout(map->width(), map->height());
     const TPlotLayout& plot = map->PlotLayout();
-    const QString name = QStringLiteral("contour-page-%1x%2.png").arg(size.width()).arg(size.height());
+    const QString name =
+        QStringLiteral("contour-page-%1x%2.png").arg(size.width()).arg(size.height());
     mWindow->grab().save(QString::fromStdString(test::ReviewPath(name.toStdString())));
     EXPECT_GE(plot.Right - plot.Left, TAQVKaart::kMinPlotWidth) << size.width();
     EXPECT_GE(plot.Bottom - plot.Top, TAQVKaart::kMinPlotHeight) << size.width();
@@ -1173,7 +1145,7 @@ TEST_F(DocumentWindowTest, TheMapKeepsAUsableDrawingAreaInASmallWindow) {
 
 TEST_F(DocumentWindowTest, WellFluxModeDisablesTheValueAxisAndRelabelsTheGraph) {
   ShowNewDocument();
-  mWindow->SetActivePage(TDocumentPage::dpChart);
+  mWindow->SetActivePage(dpChart);
   mWindow->WellFluxesRadioButton()->click();
   EXPECT_TRUE(mWindow->Data().WellFluxMode());
   mWindow->UpdateGraphButtonClick();
@@ -1184,29 +1156,26 @@ TEST_F(DocumentWindowTest, WellFluxModeDisablesTheValueAxisAndRelabelsTheGraph) 
 // head" drew negative heads on a logarithmic axis titled "Drawdown - time".
 TEST_F(DocumentWindowTest, AxisButtonsSetTheTitleAndScalesAtTheNextUpdate) {
   ShowNewDocument();
-  ClickTab(TDocumentPage::dpChart);
+  ClickTab(dpChart);
   const TChartModel& chart = mWindow->Chart()->Model();
   ClickCentre(mWindow->UpdateGraphButton());
   ASSERT_GT(chart.SeriesCount(), 0);
-  struct TStep {
-    const char* Button;
-    const char* Title;
-    bool LogX, LogY;
-  };
-  const TStep steps[] = {{"Linear head", "Head - time", true, false},
-                         {"Linear drawdown", "Drawdown - time", true, false},
-                         {"Logarithmic drawdown", "Drawdown - time", true, true},
-                         {"Linear time axis", "Drawdown - time", false, true},
-                         {"Logarithmic time axis", "Drawdown - time", true, true},
-                         {"Well-face fluxes", "Well-face flux - time", true, false},
-                         {"Drawdown curves", "Drawdown - time", true, true}};
-  for (const TStep& step : steps) {
-    SCOPED_TRACE(step.Button);
-    ClickCentre(RadioButton(*mWindow, step.Button));
+  // The button, the graph's title after it, and whether the time and value axes are logarithmic.
+  const std::tuple<const char*, const char*, bool, bool> steps[] = {
+      {"Linear head", "Head - time", true, false},
+      {"Linear drawdown", "Drawdown - time", true, false},
+      {"Logarithmic drawdown", "Drawdown - time", true, true},
+      {"Linear time axis", "Drawdown - time", false, true},
+      {"Logarithmic time axis", "Drawdown - time", true, true},
+      {"Well-face fluxes", "Well-face flux - time", true, false},
+      {"Drawdown curves", "Drawdown - time", true, true}};
+  for (const auto& [button, title, logX, logY] : steps) {
+    SCOPED_TRACE(button);
+    ClickCentre(RadioButton(*mWindow, button));
     ClickCentre(mWindow->UpdateGraphButton());
-    EXPECT_EQ(chart.ChartTitle.Text(), step.Title);
-    EXPECT_EQ(chart.X_Axis.Scale().LogScale(), step.LogX);
-    EXPECT_EQ(chart.Y_Axis.Scale().LogScale(), step.LogY);
+    EXPECT_EQ(chart.ChartTitle.Text(), title);
+    EXPECT_EQ(chart.X_Axis.Scale().LogScale(), logX);
+    EXPECT_EQ(chart.Y_Axis.Scale().LogScale(), logY);
     EXPECT_FALSE(mWindow->Data().CurvesStale);
   }
   EXPECT_TRUE(mUi.Messages.empty());
@@ -1252,44 +1221,43 @@ TEST_F(DocumentWindowTest, OpeningTheChartPageShowsTheDocumentsCurveTypeAndAxes)
   mUi.OnProcessMessages = [&] {
     if (shownBeforeComputing < 0) shownBeforeComputing = paints.Paints;
   };
-  ClickTab(TDocumentPage::dpChart);
+  ClickTab(dpChart);
   EXPECT_GT(shownBeforeComputing, 0);  // the page is on screen while its curves are computed
   EXPECT_GT(chart.SeriesCount(), 0);
   EXPECT_FALSE(mWindow->UpdateGraphButton()->isEnabled());
   ClickBox(mWindow->AutoUpdateCheckBox());  // off: the button updates again
   EXPECT_TRUE(mWindow->UpdateGraphButton()->isEnabled());
-  ClickTab(TDocumentPage::dpInfo);  // the document keeps the switch
-  ClickTab(TDocumentPage::dpChart);
+  ClickTab(dpInfo);  // the document keeps the switch
+  ClickTab(dpChart);
   EXPECT_FALSE(mWindow->AutoUpdateCheckBox()->isChecked());
   d.SetModified(true);  // tabs clicked while auto-update computes add no second set of curves
   bool hop = true;
   mUi.OnProcessMessages = [&] {
-    if (std::exchange(hop, false))
-      ClickTab(TDocumentPage::dpInfo), ClickTab(TDocumentPage::dpChart);
+    if (std::exchange(hop, false)) ClickTab(dpInfo), ClickTab(dpChart);
   };
   const int curves = chart.SeriesCount();
   ClickBox(mWindow->AutoUpdateCheckBox());
   EXPECT_EQ(chart.SeriesCount(), curves);
   EXPECT_FALSE(mWindow->UpdateGraphButton()->isEnabled());
-  ClickTab(TDocumentPage::dpInfo);
+  ClickTab(dpInfo);
   d.SetTimeAxis(1);
   d.SetValueAxis(2);
   d.SetStartingTime(1.234567);  // seven digits, all shown
   d.SetStoppingTime(7.5);
-  ClickTab(TDocumentPage::dpChart);
+  ClickTab(dpChart);
   EXPECT_EQ(Find<QLineEdit>(*mWindow, "tmStartingTimeFloatEdit")->text().toDouble(), 1.234567);
   EXPECT_EQ(Find<QLineEdit>(*mWindow, "tmStoppingTimeFloatEdit")->text().toDouble(), 7.5);
   EXPECT_TRUE(RadioButton(*mWindow, "Linear time axis")->isChecked());
   EXPECT_TRUE(RadioButton(*mWindow, "Linear head")->isChecked());
-  ClickTab(TDocumentPage::dpInfo);
+  ClickTab(dpInfo);
   d.SetWellFluxMode(true);
-  ClickTab(TDocumentPage::dpChart);
+  ClickTab(dpChart);
   EXPECT_TRUE(RadioButton(*mWindow, "Well-face fluxes")->isChecked());
   EXPECT_FALSE(RadioButton(*mWindow, "Linear head")->isEnabled());
   EXPECT_EQ(chart.ChartTitle.Text(), "Well-face flux - time");
-  ClickTab(TDocumentPage::dpInfo);
+  ClickTab(dpInfo);
   d.SetWellFluxMode(false);
-  ClickTab(TDocumentPage::dpChart);
+  ClickTab(dpChart);
   EXPECT_TRUE(RadioButton(*mWindow, "Drawdown curves")->isChecked());
   // A curve taken out in the curve selection leaves the graph at once.
   const int drawn = chart.SeriesCount();
@@ -1307,7 +1275,7 @@ TEST_F(DocumentWindowTest, OpeningTheChartPageShowsTheDocumentsCurveTypeAndAxes)
 // hints.
 TEST_F(DocumentWindowTest, LegendAndHintShowOneBlankBeforeTheLayer) {
   ShowNewDocument();
-  ClickTab(TDocumentPage::dpChart);
+  ClickTab(dpChart);
   ClickCentre(mWindow->UpdateGraphButton());
   TMyChart& chart = *mWindow->Chart();
   ASSERT_GT(chart.GetSeriesCount(), 0);
@@ -1352,15 +1320,15 @@ TEST_F(DocumentWindowTest, RenderPagesWhenAsked) {
   fresh.resize(1100, 750);
   fresh.NewFile("");
   fresh.show();
-  fresh.SetActivePage(TDocumentPage::dpChart);
+  fresh.SetActivePage(dpChart);
   fresh.UpdateGraphButtonClick();
-  save(fresh, TDocumentPage::dpChart, "new-chart");
+  save(fresh, dpChart, "new-chart");
   fresh.Data().SetDisplayTime(1);
-  save(fresh, TDocumentPage::dpContourPlot, "new-map");
+  save(fresh, dpContourPlot, "new-map");
   fresh.Data().TCode[1] = '1';  // fit T of the aquifer, accepted by the scripted console
   fresh.Data().GridsValid = true;
   fresh.Data().Optimize();
-  save(fresh, TDocumentPage::dpOutput, "new-report");
+  save(fresh, dpOutput, "new-report");
 }
 
 }  // namespace

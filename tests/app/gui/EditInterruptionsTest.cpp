@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -13,7 +12,6 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
-#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <filesystem>
@@ -28,6 +26,7 @@
 #include "map/gui/AQVKaart.h"
 #include "map/gui/AQVTextEdit.h"
 #include "model/AQVElements.h"
+#include "tests/app/gui/WindowTestSupport.h"
 #include "tests/support/Clicks.h"
 #include "tests/support/FakeUserInterface.h"
 #include "tests/support/Menus.h"
@@ -41,35 +40,22 @@ namespace {
 struct TEditKind {
   const char* Name;
   TDocumentPage Page;
-  const char* Valid[2];  // two valid values, so that one always differs from the document's
-  const char* Refused;   // nullptr: the field refuses nothing
-  const char* Message;   // the field's message for Refused
-  bool Enters;           // whether Return enters the value (a memo takes it as a new line)
-  bool Length;           // whether a switch of length unit converts the value
+  const char* Valid;  // two valid values, so that one always differs from the document's
+  const char* OtherValid;
+  const char* Refused;  // nullptr: the field refuses nothing
+  const char* Message;  // the field's message for Refused
+  bool Enters;          // whether Return enters the value (a memo takes it as a new line)
+  bool Length;          // whether a switch of length unit converts the value
   // What the field shows of the document's value.
   std::function<std::string(TMDIChild&)> Document;
   // What the field shows now.
-  std::function<std::string(TMDIChild&)> Shown;
+  std::function<std::string(TMDIChild&)> Shown = {};
   // Clicks into the field and types text over what it holds.
-  std::function<void(TMDIChild&, const char* text)> Type;
-  std::function<QWidget*(TMDIChild&)> Keyboard;  // the widget that has the keyboard meanwhile
+  std::function<void(TMDIChild&, const char* text)> Type = {};
+  std::function<QWidget*(TMDIChild&)> Keyboard = {};  // the widget that has the keyboard meanwhile
 };
 
 enum class TCase { cTyped, cRefused, cEntered };
-
-// Watches for a modal dialog a command opens and cancels it; the message window of the
-// scripted user interface is no dialog.
-struct TDialogWatch {
-  TDialogWatch() {
-    QObject::connect(&Timer, &QTimer::timeout, [this] {
-      if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
-        Opened = true, dialog->reject();
-    });
-    Timer.start(10);
-  }
-  QTimer Timer;
-  bool Opened = false;
-};
 
 TAQVConductivitiesGrid& Grid(TMDIChild& w) {
   return *w.ConductivitiesGrid();
@@ -99,37 +85,23 @@ std::string DocumentStorativity(TMDIChild& w) {
   return fresh.Cells(kStorativityCol, AquiferRow(w.Data()));
 }
 
-template <typename T>
-T* Field(TMDIChild& w, const char* name) {
-  return w.findChild<T*>(QString::fromLatin1(name));
-}
-
-// A single-line field of the document window, named name: its text, typing over it after a
-// click, and the field itself.
-std::function<std::string(TMDIChild&)> LineText(const char* name) {
-  return [name](TMDIChild& w) { return Field<QLineEdit>(w, name)->text().toStdString(); };
-}
-std::function<void(TMDIChild&, const char*)> TypeInLine(const char* name) {
-  return [name](TMDIChild& w, const char* text) {
-    QLineEdit* edit = Field<QLineEdit>(w, name);
-    test::ClickCentre(edit);
-    edit->selectAll();
-    QTest::keyClicks(edit, QString::fromLatin1(text));
+// A single-line field of the document window, named name, as the rest of kind describes it: its
+// text, typing over it after a click, and the field itself.
+TEditKind LineField(TEditKind kind, const char* name) {
+  const auto field = [name](TMDIChild& w) { return w.findChild<QLineEdit*>(QLatin1String(name)); };
+  kind.Shown = [field](TMDIChild& w) { return field(w)->text().toStdString(); };
+  kind.Type = [field](TMDIChild& w, const char* text) {
+    test::ClickCentre(field(w));
+    field(w)->selectAll();
+    QTest::keyClicks(field(w), QString::fromLatin1(text));
   };
-}
-std::function<QWidget*(TMDIChild&)> Line(const char* name) {
-  return [name](TMDIChild& w) -> QWidget* { return Field<QLineEdit>(w, name); };
+  kind.Keyboard = [field](TMDIChild& w) -> QWidget* { return field(w); };
+  return kind;
 }
 
 const TEditKind kEdits[] = {
-    {"a grid cell",
-     TDocumentPage::dpAquiferSystem,
-     {"0.0003", "0.0004"},
-     "-1",
-     "Value must be larger than 0!",
-     true,
-     false,
-     DocumentStorativity,
+    {"a grid cell", TDocumentPage::dpAquiferSystem, "0.0003", "0.0004", "-1",
+     "Value must be larger than 0!", true, false, DocumentStorativity,
      [](TMDIChild& w) {
        return Grid(w).IsEditing() ? Grid(w).CellEditor()->text().toStdString()
                                   : Grid(w).Cells(kStorativityCol, AquiferRow(w.Data()));
@@ -144,38 +116,18 @@ const TEditKind kEdits[] = {
      [](TMDIChild& w) -> QWidget* {
        return Grid(w).IsEditing() ? static_cast<QWidget*>(Grid(w).CellEditor()) : &Grid(w);
      }},
-    {"a number field",
-     TDocumentPage::dpAquiferSystem,
-     {"12.5", "7.25"},
-     "1E",
-     "Invalid value!",
-     true,
-     true,
-     [](TMDIChild& w) {
-       return FloatToStrTrim(7, 1e5, w.Data().SurfaceLevel(), Globals().DecimalSeparator);
-     },
-     LineText("laElevationEdit"),
-     TypeInLine("laElevationEdit"),
-     Line("laElevationEdit")},
-    {"a spin field",
-     TDocumentPage::dpInfo,
-     {"2", "1"},
-     "3",
-     "Value must be between 1 and 2!",
-     true,
-     false,
-     [](TMDIChild& w) { return std::to_string(w.Data().AquiferCount()); },
-     LineText("nuNAQSpinEdit"),
-     TypeInLine("nuNAQSpinEdit"),
-     Line("nuNAQSpinEdit")},
+    LineField({"a number field", TDocumentPage::dpAquiferSystem, "12.5", "7.25", "1E",
+               "Invalid value!", true, true,
+               [](TMDIChild& w) {
+                 return FloatToStrTrim(7, 1e5, w.Data().SurfaceLevel(), Globals().DecimalSeparator);
+               }},
+              "laElevationEdit"),
+    LineField(
+        {"a spin field", TDocumentPage::dpInfo, "2", "1", "3", "Value must be between 1 and 2!",
+         true, false, [](TMDIChild& w) { return std::to_string(w.Data().AquiferCount()); }},
+        "nuNAQSpinEdit"),
     // A memo stores every key at once and refuses keys without a word; Return is a new line.
-    {"the remarks",
-     TDocumentPage::dpInfo,
-     {"Dune", "Sand"},
-     nullptr,
-     nullptr,
-     false,
-     false,
+    {"the remarks", TDocumentPage::dpInfo, "Dune", "Sand", nullptr, nullptr, false, false,
      [](TMDIChild& w) { return w.Data().InfoTexts[5]; },
      [](TMDIChild& w) { return w.ProjectRemarksMemo()->toPlainText().toStdString(); },
      [](TMDIChild& w, const char* text) {
@@ -184,13 +136,7 @@ const TEditKind kEdits[] = {
        QTest::keyClicks(w.ProjectRemarksMemo(), QString::fromLatin1(text));
      },
      [](TMDIChild& w) -> QWidget* { return w.ProjectRemarksMemo(); }},
-    {"a map text box",
-     TDocumentPage::dpContourPlot,
-     {"Dune", "Sand"},
-     nullptr,
-     nullptr,
-     false,
-     false,
+    {"a map text box", TDocumentPage::dpContourPlot, "Dune", "Sand", nullptr, nullptr, false, false,
      [](TMDIChild& w) { return w.Map()->TextEdits().front()->Record()->Text; },
      [](TMDIChild& w) { return w.Map()->TextEdits().front()->toPlainText().toStdString(); },
      [](TMDIChild& w, const char* text) {
@@ -212,9 +158,7 @@ class EditInterruptionsTest : public ::testing::Test {
                                mFolder.Path("a.aqv"));
     mForm = std::make_unique<TMainForm>(&mUi);
     mForm->resize(1000, 700);
-    mForm->show();
-    mForm->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(mForm.get()));
+    ASSERT_TRUE(test::ShowActive(*mForm));
     mForm->FileNewClick();  // the other document
     ASSERT_TRUE(mForm->OpenFile(mFolder.Path("a.aqv"), false));
   }
@@ -291,7 +235,7 @@ TEST_F(EditInterruptionsTest, EveryEditThroughEveryInterruption) {
       QTest::keyClick(open, Qt::Key_Return);
     };
   };
-  TDialogWatch* watch = nullptr;  // the dialog seen by the current interruption
+  test::TDialogWatch* watch = nullptr;  // the dialog seen by the current interruption
   const auto dialogOpened = [&watch] { return watch->Opened; };
   TAQVLengthUnit lengthUnit{};
   TAQVTimeUnit timeUnit{};
@@ -353,10 +297,9 @@ TEST_F(EditInterruptionsTest, EveryEditThroughEveryInterruption) {
         if (mForm->Children().size() < 2) mForm->FileNewClick();
         for (TMDIChild* child : mForm->Children()) child->Data().Saved = child != &w;
         mForm->MdiArea()->setActiveSubWindow(Frame(w, true));
-        mForm->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(mForm.get()));
+        ASSERT_TRUE(test::ShowActive(*mForm));
         test::ClickTab(w.PageControl(), static_cast<int>(edit.Page));
-        const char* value = edit.Document(w) == edit.Valid[0] ? edit.Valid[1] : edit.Valid[0];
+        const char* value = edit.Document(w) == edit.Valid ? edit.OtherValid : edit.Valid;
         const char* typed = c == TCase::cRefused ? edit.Refused : value;
         edit.Type(w, typed);
         if (c == TCase::cEntered) QTest::keyClick(edit.Keyboard(w), Qt::Key_Return);
@@ -367,7 +310,7 @@ TEST_F(EditInterruptionsTest, EveryEditThroughEveryInterruption) {
         mUi.Answers = {interruption.Answer};
         mUi.ConsolesOpened = 0;
         mUi.ConsoleWaitLimit = 0;  // a fit that starts is cancelled at once
-        TDialogWatch dialogs;
+        test::TDialogWatch dialogs;
         watch = &dialogs;
         interruption.Act();
         QApplication::processEvents();

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -18,6 +17,7 @@
 #include "app/gui/AQVSpinEdit.h"
 #include "app/gui/FEMGridForm.h"
 #include "app/gui/Help.h"
+#include "tests/app/gui/WindowTestSupport.h"
 #include "tests/support/DocumentTest.h"
 #include "tests/support/Pixels.h"
 #include "tests/support/TempFolder.h"
@@ -47,8 +47,7 @@ class TFEMGridFormTest : public test::TDocumentTest {
     mData->MapRadius = 300;  // model lengths from 1800 are accepted
     mData->ModelLength = 2000;
     mData->MeshDensity = 3;
-    mForm = std::make_unique<TFEMGridForm>(*mData, mUi);
-    mForm->show();
+    NewForm();
   }
   void TearDown() override {
     mUi.OnProcessMessages = nullptr;
@@ -63,6 +62,11 @@ class TFEMGridFormTest : public test::TDocumentTest {
     QTest::keyClick(edit, Qt::Key_Backspace);
     QTest::keyClicks(edit, text);
     if (enter) QTest::keyClick(edit, Qt::Key_Return);
+  }
+  // A new dialog on the document, shown.
+  void NewForm() {
+    mForm = std::make_unique<TFEMGridForm>(*mData, mUi);
+    mForm->show();
   }
   void Preview() { QTest::mouseClick(mForm->PreviewButton(), Qt::LeftButton); }
   const TAQVGrid& Grid() const { return mForm->GridView()->Grid(); }
@@ -80,9 +84,9 @@ TEST_F(TFEMGridFormTest, OpensWithTheDocumentsSettingsAndSaveDisabled) {
   EXPECT_FALSE(mForm->SaveButton()->isEnabled());
   EXPECT_TRUE(mForm->PreviewButton()->isEnabled());
   EXPECT_EQ(mForm->focusWidget(), mForm->ModelLengthEdit());  // where typing starts
-  EXPECT_EQ(HelpKeywordOf(mForm->ModelLengthEdit()), "fem_model");
-  EXPECT_EQ(HelpKeywordOf(mForm->DensityEdit()), "fem_model");
-  EXPECT_EQ(HelpKeywordOf(mForm->GridView()), "fem_model");
+  for (QWidget* w : std::initializer_list<QWidget*>{mForm->ModelLengthEdit(), mForm->DensityEdit(),
+                                                    mForm->GridView()})
+    EXPECT_EQ(HelpKeywordOf(w), "fem_model") << w->objectName().toStdString();
   // Pressing the disabled Save does nothing.
   mUi.DialogPaths.push_back("/nonexistent/never.fem");
   QTest::mouseClick(mForm->SaveButton(), Qt::LeftButton);
@@ -152,37 +156,28 @@ TEST_F(TFEMGridFormTest, PreviewShowsTheMeshAndEnablesSave) {
   EXPECT_EQ(view.Picture().size(), view.size());
 }
 
-// How a setting is changed after the preview.
-struct TSettingChange {
-  const char* Name;
-  std::function<void(TFEMGridForm&)> Change;
-  int Density;         // the document's density after the change
-  double ModelLength;  // the document's model length after the change
-};
-
 TEST_F(TFEMGridFormTest, ChangingDensityOrModelLengthAfterPreviewDisablesSaveUntilTheNext) {
-  const std::vector<TSettingChange> changes = {
-      {"density typed and entered", [](TFEMGridForm& f) { Type(f.DensityEdit(), "4", true); }, 4,
-       2000},
-      {"density typed, not entered", [](TFEMGridForm& f) { Type(f.DensityEdit(), "2", false); }, 3,
-       2000},
-      {"density spun up", [](TFEMGridForm& f) { f.DensityEdit()->UpClick(); }, 3, 2000},
-      {"model length typed and entered",
-       [](TFEMGridForm& f) { Type(f.ModelLengthEdit(), "3000", true); }, 3, 3000},
-      {"model length typed, not entered",
-       [](TFEMGridForm& f) { Type(f.ModelLengthEdit(), "2500", false); }, 3, 2000},
+  // A setting changed after the preview: the document's density and model length after it, and
+  // how it is changed.
+  const std::tuple<const char*, int, double, std::function<void(TFEMGridForm&)>> changes[] = {
+      {"density typed and entered", 4, 2000, [](auto& f) { Type(f.DensityEdit(), "4", true); }},
+      {"density typed, not entered", 3, 2000, [](auto& f) { Type(f.DensityEdit(), "2", false); }},
+      {"density spun up", 3, 2000, [](auto& f) { f.DensityEdit()->UpClick(); }},
+      {"model length typed and entered", 3, 3000,
+       [](auto& f) { Type(f.ModelLengthEdit(), "3000", true); }},
+      {"model length typed, not entered", 3, 2000,
+       [](auto& f) { Type(f.ModelLengthEdit(), "2500", false); }},
   };
-  for (const TSettingChange& change : changes) {
-    SCOPED_TRACE(change.Name);
+  for (const auto& [name, density, length, change] : changes) {
+    SCOPED_TRACE(name);
     mData->MeshDensity = 3;
     mData->ModelLength = 2000;
-    mForm = std::make_unique<TFEMGridForm>(*mData, mUi);
-    mForm->show();
+    NewForm();
     Preview();
     ASSERT_TRUE(mForm->SaveButton()->isEnabled());
-    change.Change(*mForm);
-    EXPECT_EQ(mData->MeshDensity, change.Density);
-    EXPECT_DOUBLE_EQ(mData->ModelLength, change.ModelLength);
+    change(*mForm);
+    EXPECT_EQ(mData->MeshDensity, density);
+    EXPECT_DOUBLE_EQ(mData->ModelLength, length);
     EXPECT_FALSE(mForm->SaveButton()->isEnabled());
     // The next preview commits what was typed and makes the mesh of the new settings.
     Preview();
@@ -193,8 +188,7 @@ TEST_F(TFEMGridFormTest, ChangingDensityOrModelLengthAfterPreviewDisablesSaveUnt
   }
   // A mesh made after another in the same dialog looks as when made first: no edge of the old.
   const QImage second = mForm->GridView()->grab().toImage();
-  mForm = std::make_unique<TFEMGridForm>(*mData, mUi);
-  mForm->show();
+  NewForm();
   Preview();
   EXPECT_TRUE(mForm->GridView()->grab().toImage() == second);
   Type(mForm->DensityEdit(), "9", true);
@@ -203,8 +197,7 @@ TEST_F(TFEMGridFormTest, ChangingDensityOrModelLengthAfterPreviewDisablesSaveUnt
   // A density or model length refused by Enter or on its way to the preview shows its
   // message, which takes the keyboard a moment, and the field keeps the text and the keyboard;
   // no mesh is made.
-  mForm->activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(mForm.get()));
+  ASSERT_TRUE(test::ShowActive(*mForm));
   const int meshed = Grid().Density();
   const struct {
     QLineEdit* Edit;
@@ -314,29 +307,23 @@ TEST_F(TFEMGridFormTest, ProgressShowsCountsAndNodesAsTheyArePlaced) {
 }
 
 // The ways of stopping a running generation: none of them may close the dialog.
-struct TCancelWay {
-  const char* Name;
-  std::function<void(TFEMGridForm&)> Cancel;
-};
-
 TEST_F(TFEMGridFormTest, CancelDuringGenerationStopsItAndKeepsTheDialogOpen) {
-  const std::vector<TCancelWay> ways = {
+  const std::pair<const char*, std::function<void(TFEMGridForm&)>> ways[] = {
       {"Cancel button",
        [](TFEMGridForm& f) { QTest::mouseClick(f.CloseButton(), Qt::LeftButton); }},
       {"Escape", [](TFEMGridForm& f) { QTest::keyClick(&f, Qt::Key_Escape); }},
       {"window closed", [](TFEMGridForm& f) { f.close(); }},
   };
-  for (const TCancelWay& way : ways) {
-    SCOPED_TRACE(way.Name);
+  for (const auto& [name, cancel] : ways) {
+    SCOPED_TRACE(name);
     mUi.Messages.clear();
-    mForm = std::make_unique<TFEMGridForm>(*mData, mUi);
-    mForm->show();
+    NewForm();
     QSignalSpy finished(mForm.get(), &QDialog::finished);
     int calls = 0;
     mUi.OnProcessMessages = [&] {
       // Cancelling in the second step also checks that a second Preview is refused.
       if (++calls == 1) mForm->PreviewButtonClick();
-      if (calls == 2) way.Cancel(*mForm);
+      if (calls == 2) cancel(*mForm);
     };
     Preview();
     mUi.OnProcessMessages = nullptr;
@@ -373,8 +360,7 @@ TEST_F(TFEMGridFormTest, F1RunsTheHelpHandlerFromTheDialog) {
     ++helps;
     keyword = HelpKeywordOf(mForm->focusWidget());
   };
-  mForm->activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(mForm.get()));
+  ASSERT_TRUE(test::ShowActive(*mForm));
   mForm->ModelLengthEdit()->setFocus();
   QTest::keyClick(mForm->ModelLengthEdit(), Qt::Key_F1);
   EXPECT_EQ(helps, 1);

@@ -23,7 +23,6 @@
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTest>
-#include <QTimer>
 #include <QToolBar>
 #include <filesystem>
 #include <fstream>
@@ -49,6 +48,7 @@
 #include "model/AQVElements.h"
 #include "model/fit/AQVOptimizeConsole.h"
 #include "platform/SettingsStore.h"
+#include "tests/app/gui/WindowTestSupport.h"
 #include "tests/support/AnswerDialog.h"
 #include "tests/support/Clicks.h"
 #include "tests/support/FakeUserInterface.h"
@@ -63,6 +63,7 @@ namespace {
 using test::ChooseMenuItem;
 using test::ChooseMenuItemByKeys;
 using test::OpenBarMenu;
+using test::ShowActive;
 
 class MainFormTest : public ::testing::Test {
  protected:
@@ -70,16 +71,14 @@ class MainFormTest : public ::testing::Test {
 };
 
 TEST(MainFormCaption, ShowsTheFirstFourCharactersOfTheVersion) {
-  struct TCase {
-    const char* Version;
-    const char* Caption;
-  };
-  const TCase cases[] = {{"1.00.00", "AQV for Windows - Zelvor edition (1.00)"},
-                         {"2.17.03", "AQV for Windows - Zelvor edition (2.17)"},
-                         {"10.02.00", "AQV for Windows - Zelvor edition (10.0)"},
-                         {"1.0", "AQV for Windows - Zelvor edition (1.0)"},
-                         {"", "AQV for Windows - Zelvor edition ()"}};
-  for (const TCase& c : cases) EXPECT_EQ(MainFormCaption(c.Version), c.Caption) << c.Version;
+  const std::pair<const char*, const char*> cases[] = {
+      {"1.00.00", "AQV for Windows - Zelvor edition (1.00)"},
+      {"2.17.03", "AQV for Windows - Zelvor edition (2.17)"},
+      {"10.02.00", "AQV for Windows - Zelvor edition (10.0)"},
+      {"1.0", "AQV for Windows - Zelvor edition (1.0)"},
+      {"", "AQV for Windows - Zelvor edition ()"}};
+  for (const auto& [version, caption] : cases)
+    EXPECT_EQ(MainFormCaption(version), caption) << version;
 }
 
 // The version string itself is formed and checked in the model tests.
@@ -94,9 +93,7 @@ TEST_F(MainFormTest, TheFrameOpensWithinTheScreensAvailableArea) {
   // The offscreen screen is 800 x 600, as small as a screen the program serves.
   const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
   TMainForm form;
-  form.show();
-  form.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+  ASSERT_TRUE(ShowActive(form));
   EXPECT_TRUE(available.contains(form.frameGeometry()));
   EXPECT_EQ(form.frameGeometry().width(), available.width());  // a first start's, held to it
   // A kept placement in the screen's corner, too small for the frame, grows inwards.
@@ -110,10 +107,8 @@ TEST_F(MainFormTest, TheFrameOpensWithinTheScreensAvailableArea) {
   EXPECT_TRUE(available.contains(cornered.frameGeometry()));
   // Moved partly off the screen by the person, a frame stays there when it is active again.
   form.move(available.center());
-  for (QWidget* w : {static_cast<QWidget*>(&cornered), static_cast<QWidget*>(&form)}) {
-    w->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(w));
-  }
+  for (QWidget* w : {static_cast<QWidget*>(&cornered), static_cast<QWidget*>(&form)})
+    ASSERT_TRUE(ShowActive(*w));
   EXPECT_EQ(form.pos(), available.center());
   // Closed as it is, neither minimised nor maximised, it opens so the next time.
   ASSERT_TRUE(cornered.close());
@@ -292,9 +287,7 @@ TEST_F(FrameFilesTest, ACommandLinePathIsMadeAbsoluteAndOpenedOnce) {
 // Leaving while an unsaved document computes asks it once; it closes when the computation stops.
 TEST_F(FrameFilesTest, LeavingWhileADocumentComputesAsksItOnce) {
   TMainForm form(&mUi);
-  form.show();
-  form.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+  ASSERT_TRUE(ShowActive(form));
   QTest::keySequence(&form, QKeySequence::New);
   ASSERT_NE(form.ActiveChild(), nullptr);
   TMDIChild& child = *form.ActiveChild();
@@ -415,6 +408,11 @@ QStringList MenuTexts(QMainWindow& form, const QString& menuTitle, bool byKeyboa
   QTest::keyClick(menu, Qt::Key_Escape);
   QTest::keyClick(form.menuBar(), Qt::Key_Escape);
   return texts;
+}
+
+// The items a menu offers: enabled, separators left out.
+bool Offered(const QAction* a) {
+  return a->isEnabled() && !a->isSeparator();
 }
 
 class FrameWindowsTest : public FrameFilesTest {
@@ -552,8 +550,7 @@ TEST_F(FrameWindowsTest, F1InTheModelGeneratorThatCannotOpenSaysWhereThePageIs) 
   mUi.Messages.clear();  // the sample's images, which are not there
   test::AnswerDialog<TFEMGridForm>([](TFEMGridForm& form) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-    form.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    ASSERT_TRUE(ShowActive(form));
     QTest::keyClick(form.ModelLengthEdit(), Qt::Key_F1);
     test::ClickCentre(form.CloseButton());
   });
@@ -564,41 +561,36 @@ TEST_F(FrameWindowsTest, F1InTheModelGeneratorThatCannotOpenSaysWhereThePageIs) 
 }
 
 TEST_F(FrameWindowsTest, TheExportMenuFollowsThePageAndTheEditMenuHoldsEveryCommand) {
-  struct TCase {
-    int Page;             // -1: no document
-    const char* Enabled;  // the items enabled when the menu opens
-  };
-  const TCase cases[] = {{-1, ""},
-                         {0, "Save model as FEM"},
-                         {5, "Copy time graph, Save curves as FTH, Save model as FEM"},
-                         {6, "Copy contour plot, Save contours as XYZ, Save model as FEM"}};
-  for (const TCase& c : cases) {
-    if (c.Page >= 0) {
+  // A page (-1: no document) and the items of the Export menu enabled when it opens.
+  const std::pair<int, const char*> cases[] = {
+      {-1, ""},
+      {0, "Save model as FEM"},
+      {5, "Copy time graph, Save curves as FTH, Save model as FEM"},
+      {6, "Copy contour plot, Save contours as XYZ, Save model as FEM"}};
+  for (const auto& [page, offered] : cases) {
+    if (page >= 0) {
       if (mForm->ActiveChild() == nullptr) mForm->OpenFile(mFolder.Path("a.aqv"), false);
-      ClickTab(*mForm->ActiveChild(), static_cast<TDocumentPage>(c.Page));
+      ClickTab(*mForm->ActiveChild(), static_cast<TDocumentPage>(page));
     }
     for (const bool byKeyboard : {false, true}) {
-      SCOPED_TRACE(testing::Message() << "page " << c.Page << (byKeyboard ? " keys" : " mouse"));
-      const QStringList enabled = MenuTexts(*mForm, "Export", byKeyboard, [](const QAction* a) {
-        return a->isEnabled() && !a->isSeparator();
-      });
-      EXPECT_EQ(enabled.join(", ").toStdString(), c.Enabled);
+      SCOPED_TRACE(testing::Message() << "page " << page << (byKeyboard ? " keys" : " mouse"));
+      const QStringList enabled = MenuTexts(*mForm, "Export", byKeyboard, Offered);
+      EXPECT_EQ(enabled.join(", ").toStdString(), offered);
       const QStringList file =
           MenuTexts(*mForm, "File", byKeyboard, [](const QAction* a) { return a->isEnabled(); });
-      EXPECT_EQ(file.contains("Close"), c.Page >= 0) << "File > Close needs a document";
+      EXPECT_EQ(file.contains("Close"), page >= 0) << "File > Close needs a document";
     }
     // A picture's copy asks its size; the time graph's metafile alone adds the vector drawing.
     for (const QString item : {"as Metafile", "as Bitmap"}) {
-      if (c.Page < 5) break;
+      if (page < 5) break;
       QGuiApplication::clipboard()->setText("kept");
       test::AnswerDialog<QDialog>([](QDialog& size) { test::PressButton(size, "Copy"); });
       ChooseMenuItemByKeys(*mForm, mForm->focusWidget(), "Export",
-                           (c.Page == 5 ? "Copy time graph/" : "Copy contour plot/") + item);
+                           (page == 5 ? "Copy time graph/" : "Copy contour plot/") + item);
       const QMimeData* copy = QGuiApplication::clipboard()->mimeData();
       EXPECT_TRUE(copy->hasImage()) << item.toStdString();
-      EXPECT_EQ(copy->hasFormat("image/svg+xml"), c.Page == 6 || item == "as Metafile");
-      mForm->activateWindow();  // as a window manager does once a dialog has gone
-      ASSERT_TRUE(QTest::qWaitForWindowActive(mForm.get()));
+      EXPECT_EQ(copy->hasFormat("image/svg+xml"), page == 6 || item == "as Metafile");
+      ASSERT_TRUE(ShowActive(*mForm));  // as a window manager does once a dialog has gone
     }
   }
   // The Edit menu holds every edit command, whatever the page.
@@ -631,18 +623,18 @@ TEST_F(FrameWindowsTest, TheEditMenuOffersWhatTheControlWithTheKeysCanDo) {
     test::OpenCellEditor(grid, 3, 1);
     return grid.CellEditor();
   };
+  // Selects the text of the caret's line, from its end back to its start, as Shift+Home does.
+  const auto selectLine = [](QWidget* field) {
+    QTest::keyClick(field, Qt::Key_End);
+    QTest::keyClick(field, Qt::Key_Home, Qt::ShiftModifier);
+    return field;
+  };
   const struct {
     const char* Name;
     std::function<QWidget*()> Focus;  // gives a control the keys and returns it
     const char* Enabled;
   } rows[] = {
-      {"a cell's editor, its text selected",
-       [&] {
-         QWidget* editor = cellEditor();
-         QTest::keyClick(editor, Qt::Key_End);
-         QTest::keyClick(editor, Qt::Key_Home, Qt::ShiftModifier);
-         return editor;
-       },
+      {"a cell's editor, its text selected", [&] { return selectLine(cellEditor()); },
        "Cut, Copy, Paste, Clear, Select All"},
       {"a cell's editor, nothing selected",
        [&] {
@@ -656,9 +648,7 @@ TEST_F(FrameWindowsTest, TheEditMenuOffersWhatTheControlWithTheKeysCanDo) {
          ClickTab(child, TDocumentPage::dpAquiferSystem);
          auto* elevation = child.findChild<QLineEdit*>(QStringLiteral("laElevationEdit"));
          test::ClickCentre(elevation);
-         QTest::keyClick(elevation, Qt::Key_End);
-         QTest::keyClick(elevation, Qt::Key_Home, Qt::ShiftModifier);
-         return elevation;
+         return selectLine(elevation);
        },
        "Cut, Copy, Paste, Clear, Select All"},
       {"the remarks, a word selected",
@@ -679,14 +669,13 @@ TEST_F(FrameWindowsTest, TheEditMenuOffersWhatTheControlWithTheKeysCanDo) {
        },
        "Copy, Paste, Delete row(s), Insert row(s), Select All"},
   };
-  const auto enabled = [](const QAction* a) { return a->isEnabled() && !a->isSeparator(); };
   for (const auto& row : rows) {
     for (const bool byKeyboard : {false, true}) {
       SCOPED_TRACE(testing::Message() << row.Name << (byKeyboard ? ", keys" : ", mouse"));
       QApplication::clipboard()->setText(QStringLiteral("12"));
       QWidget* focus = row.Focus();
       ASSERT_TRUE(focus != nullptr && focus->hasFocus());
-      EXPECT_EQ(MenuTexts(*mForm, "Edit", byKeyboard, enabled).join(", ").toStdString(),
+      EXPECT_EQ(MenuTexts(*mForm, "Edit", byKeyboard, Offered).join(", ").toStdString(),
                 row.Enabled);
       EXPECT_EQ(QApplication::focusWidget(), focus) << "the keys go back to the control";
     }
@@ -831,39 +820,36 @@ TEST_F(FrameWindowsTest, PreferencesApplyAfterTheValueBeingTypedAndNotToTheLengt
   ClickTab(child, TDocumentPage::dpAquiferSystem);
   auto* elevation = child.findChild<QLineEdit*>(QStringLiteral("laElevationEdit"));
   const auto typeElevation = [&](const char* text) {
-    mForm->activateWindow();  // as a window manager does once a dialog has gone
-    ASSERT_TRUE(QTest::qWaitForWindowActive(mForm.get()));
+    ASSERT_TRUE(ShowActive(*mForm));  // as a window manager does once a dialog has gone
     test::ClickCentre(elevation);
     elevation->selectAll();
     QTest::keyClicks(elevation, QString::fromLatin1(text));
   };
-  const struct {
-    const char* Typed;
-    int NSt;  // 0: the image files dialog, cancelled
-    std::function<void()> Open;
-  } ways[] = {
+  // What is typed, the Stehfest terms then chosen (0: the image files dialog, cancelled) and the
+  // way the dialog opens.
+  const std::tuple<const char*, int, std::function<void()>> ways[] = {
       {"12", 14, [&] { ChooseMenuItem(*mForm, "Calculate", "Preferences"); }},
       {"7", 6, [&] { ChooseMenuItemByKeys(*mForm, elevation, "Calculate", "Preferences"); }},
       {"9", 0, [&] { ChooseMenuItem(*mForm, "Import", "Import image files"); }},
   };
-  for (const auto& way : ways) {
-    SCOPED_TRACE(way.Typed);
-    typeElevation(way.Typed);
-    if (way.NSt == 0)
+  for (const auto& [typed, nSt, open] : ways) {
+    SCOPED_TRACE(typed);
+    typeElevation(typed);
+    if (nSt == 0)
       test::AnswerDialog<TFilesSelectionForm>([](auto& f) { test::PressButton(f, "Cancel"); });
     else
       test::AnswerDialog<TPreferencesForm>([&](TPreferencesForm& form) {
         form.StehfestComboBox()->setFocus();
-        QTest::keyClicks(form.StehfestComboBox(), QString::number(way.NSt));
+        QTest::keyClicks(form.StehfestComboBox(), QString::number(nSt));
         QTest::keyClick(form.NCSpinEdit(), Qt::Key_Up);  // one time more per log cycle
         test::PressButton(form, "Apply");
       });
-    way.Open();
+    open();
     QApplication::processEvents();
-    EXPECT_EQ(d.StehfestTerms(), way.NSt != 0 ? way.NSt : 6);
+    EXPECT_EQ(d.StehfestTerms(), nSt != 0 ? nSt : 6);
     EXPECT_EQ(other.StehfestTerms(), d.StehfestTerms());
-    EXPECT_EQ(elevation->text(), way.Typed);
-    EXPECT_EQ(d.SurfaceLevel(), std::stod(way.Typed));
+    EXPECT_EQ(elevation->text(), typed);
+    EXPECT_EQ(d.SurfaceLevel(), std::stod(typed));
   }
   EXPECT_EQ(d.LengthUnit(), unit);
   EXPECT_EQ(std::pair(d.TimesPerLogCycle(), other.TimesPerLogCycle()), std::pair(12, 12));
@@ -872,16 +858,10 @@ TEST_F(FrameWindowsTest, PreferencesApplyAfterTheValueBeingTypedAndNotToTheLengt
   EXPECT_EQ(mForm->ActiveChild()->Data().StehfestTerms(), d.StehfestTerms());
 
   typeElevation("1E");
-  bool opened = false;
-  QTimer watch;  // closes a dialog that opened, so that the test goes on to fail
-  QObject::connect(&watch, &QTimer::timeout, [&opened] {
-    if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
-      opened = true, dialog->reject();
-  });
-  watch.start(10);
+  test::TDialogWatch watch;  // closes a dialog that opened, so that the test goes on to fail
   ChooseMenuItem(*mForm, "Calculate", "Preferences");
-  watch.stop();
-  EXPECT_FALSE(opened);
+  watch.Timer.stop();
+  EXPECT_FALSE(watch.Opened);
   EXPECT_EQ(mUi.OnlyMessage(), "Invalid value!");
   EXPECT_TRUE(QTest::qWaitFor([elevation] { return elevation->hasFocus(); }, 1000));
 }
