@@ -8,20 +8,16 @@
 
 #include "model/AQVData.h"
 #include "model/file/AQVFTHFormat.h"
+#include "tests/model/SampleText.h"
 #include "tests/support/DocumentTest.h"
 #include "tests/support/TempFolder.h"
 
 namespace aqv {
 namespace {
 
-struct TCellCase {
-  double Value;
-  const char* Text;
-};
-
 // A time with a three-digit exponent keeps its whole exponent.
 TEST(FormatFTHTime, WritesEachRangeInItsTenCharacterFormAndWholeExponents) {
-  const std::vector<TCellCase> cases = {
+  const std::vector<std::pair<double, const char*>> cases = {
       {0.5, "  0.500000"},         {2500, "2500.00000"},        {0.001, "1.0000E-03"},
       {50000, "5.0000E+04"},       {0.01, "1.0000E-02"},        {0.0100001, "  0.010000"},
       {1000, "1000.00000"},        {9999.5, "9999.50000"},      {10000, "1.0000E+04"},
@@ -29,17 +25,17 @@ TEST(FormatFTHTime, WritesEachRangeInItsTenCharacterFormAndWholeExponents) {
       {-0.00123456, "-1.235E-03"}, {999.9999999, "1000.00000"},  // rounded, then cut to 10
       {1E-150, "1.00E-0150"},      {9.99999E99, "1.00E+0100"},   // rounding adds a third digit
   };
-  for (const TCellCase& c : cases) EXPECT_EQ(FormatFTHTime(c.Value), c.Text) << c.Value;
+  for (const auto& [value, text] : cases) EXPECT_EQ(FormatFTHTime(value), text) << value;
 }
 
 TEST(FormatFTHValue, WritesSixSignificantDigitsOrTheExponentForm) {
-  const std::vector<TCellCase> cases = {
+  const std::vector<std::pair<double, const char*>> cases = {
       {0.25, "   0.25000"},        {-0.25, "  -0.25000"},    {0, "   0.00000"},
       {-0.0, "   0.00000"},        {9.999994, "   9.99999"}, {12.3456789, "   12.3457"},
       {-123.456789, "  -123.457"}, {123456.7, "    123457"}, {1234567, " 1.2E+0006"},
       {-1234567, "-1.2E+0006"},    {1E15, " 1.0E+0015"},     {-1E15, "-1.0E+0015"},
   };
-  for (const TCellCase& c : cases) EXPECT_EQ(FormatFTHValue(c.Value), c.Text) << c.Value;
+  for (const auto& [value, text] : cases) EXPECT_EQ(FormatFTHValue(value), text) << value;
 }
 
 TEST(FormatFTHValue, UsesAPointUnderADecimalCommaLocale) {
@@ -53,18 +49,7 @@ TEST(FormatFTHValue, UsesAPointUnderADecimalCommaLocale) {
   std::setlocale(LC_ALL, saved.c_str());
 }
 
-// The lines of a CR LF text, without their ends.
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    const std::size_t end = text.find("\r\n", start);
-    lines.push_back(text.substr(start, end - start));
-    if (end == std::string::npos) break;
-    start = end + 2;
-  }
-  return lines;
-}
+using test::Lines;
 
 class TAQVDataFTHTest : public test::TDocumentTest {
  protected:

@@ -7,26 +7,15 @@
 
 #include "chart/ChartModel.h"
 #include "model/AQVData.h"
-#include "model/file/AQVFileIO.h"
+#include "tests/model/SampleText.h"
 #include "tests/support/DocumentTest.h"
 #include "tests/support/TempFolder.h"
 
 namespace aqv {
 namespace {
 
-std::string Sample(const std::string& name) {
-  std::string bytes;
-  EXPECT_EQ(ReadWholeFile(std::string(AQV_TEST_DATA_DIR) + "/" + name, bytes), TFileIOStatus::fiOK)
-      << name;
-  return bytes;
-}
-
-std::string Replaced(std::string text, const std::string& from, const std::string& to) {
-  const std::size_t at = text.find(from);
-  EXPECT_NE(at, std::string::npos) << from;
-  if (at != std::string::npos) text.replace(at, from.size(), to);
-  return text;
-}
+using test::Replaced;
+using test::Sample;
 
 class TAQVDataLoadTest : public test::TDocumentTest {
  protected:

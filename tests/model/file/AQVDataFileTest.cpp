@@ -9,20 +9,18 @@
 #include <vector>
 
 #include "model/file/AQVDataFile.h"
-#include "model/file/AQVFileIO.h"
+#include "tests/model/SampleText.h"
 
 namespace aqv {
 namespace {
 
+using test::Join;
+using test::Lines;
+using test::Replaced;
+using test::Sample;
+
 const std::vector<std::string> kSampleNames = {"oldest.dat", "v2007.aqv", "v2008.aqv", "v2009.aqv",
                                                "v2010.aqv",  "v2011.aqv", "v2012.aqv"};
-
-std::string Sample(const std::string& name) {
-  std::string bytes;
-  const TFileIOStatus status = ReadWholeFile(std::string(AQV_TEST_DATA_DIR) + "/" + name, bytes);
-  EXPECT_EQ(status, TFileIOStatus::fiOK) << name;
-  return bytes;
-}
 
 TAQVDataFileContent Read(const std::string& bytes) {
   TDataFileParse parse = ParseDataFile(bytes, "test.aqv");
@@ -36,37 +34,11 @@ std::string Write(const TAQVDataFileContent& content) {
   return write.Bytes;
 }
 
-// The lines of a CR LF file, without their ends.
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    const std::size_t end = text.find("\r\n", start);
-    lines.push_back(text.substr(start, end - start));
-    if (end == std::string::npos) break;
-    start = end + 2;
-  }
-  return lines;
-}
-
-std::string Join(const std::vector<std::string>& lines) {
-  std::string text;
-  for (const std::string& line : lines) text += line + "\r\n";
-  return text;
-}
-
 // text with its 1-based line n replaced.
 std::string WithLine(const std::string& text, int n, const std::string& line) {
   std::vector<std::string> lines = Lines(text);
   lines.at(static_cast<std::size_t>(n - 1)) = line;
   return Join(lines);
-}
-
-std::string Replaced(std::string text, const std::string& from, const std::string& to) {
-  const std::size_t at = text.find(from);
-  EXPECT_NE(at, std::string::npos) << from;
-  if (at != std::string::npos) text.replace(at, from.size(), to);
-  return text;
 }
 
 // ---- Samples written by hand: the values a correct reader gives ---------------------------------
