@@ -225,9 +225,8 @@ TEST(AQVBessel, SharedWellFaceValuesGiveIdenticalRatios) {
     const double q = b / rw;
     const TWellFaceBessel face = WellFaceBessel(b);
     EXPECT_EQ(face.RatioOverX, BesselK0OverXK1(b)) << b;
-    for (double r : {0.2, 0.5, 3.0, 40.0}) {
+    for (double r : {0.2, 0.5, 3.0, 40.0})
       EXPECT_EQ(FiniteRadiusRatio(r, q, face), FiniteRadiusRatio(r, q, rw)) << b << " " << r;
-    }
   }
 }
 

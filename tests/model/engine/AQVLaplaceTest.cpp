@@ -273,9 +273,8 @@ TEST(AQVLaplace, SingleScreenUsesTheInverseWellMatrixAndTwoScreensSumTheirV) {
   ASSERT_TRUE(ComputeWellTerm(system, state, well, 800.0, term).IsSuccess());
   const auto& z = state.Eigenvectors;
   double m22 = well.Skin / system.T[2];
-  for (int k = 1; k <= 2; ++k) {
+  for (int k = 1; k <= 2; ++k)
     m22 += z[2][k] * z[2][k] * BesselK0OverXK1(std::sqrt(state.SystemDiagonal[k]) * well.Rw);
-  }
   EXPECT_DOUBLE_EQ(term.V[2], 1.0 / m22);
   EXPECT_EQ(term.V[1], 0.0);
   EXPECT_DOUBLE_EQ(term.W, 800.0 / (std::numbers::pi * 0.3 * 2.0 * term.A));
@@ -370,9 +369,8 @@ TEST(AQVLaplace, ObservationWellStorageAndRadiusFollowIndependentBesselValues) {
     // Double precision below an argument of 300; three asymptotic terms from 300 to 700 (about
     // 0.2/x^3 relative), four from 700 on, with the rounding of a in e^(b + y - a).
     double tolerance = 5e-12;
-    for (double x : {a, b, y}) {
+    for (double x : {a, b, y})
       if (x >= 300.0 && x < 700.0) tolerance = std::max(tolerance, 0.2 / (x * x * x));
-    }
     EXPECT_NEAR(s / expected, 1.0, tolerance);
   }
 }

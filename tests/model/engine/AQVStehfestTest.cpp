@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
-#include <numeric>
 #include <tuple>
 #include <vector>
 
@@ -96,9 +95,8 @@ TEST(AQVStehfest, CurveTimesOfOnePeriodAtZeroInsertFiftyNinePoints) {
   // Evenly spaced in log(t - t0 + dt), the last point before the end.
   const double dt = 0.001;
   const double step = std::log(999.999 / dt + 1.0) / 60.0;
-  for (int k = 1; k <= 59; ++k) {
+  for (int k = 1; k <= 59; ++k)
     EXPECT_NEAR(std::log(times[k] - 0.001 + dt), std::log(dt) + k * step, 1e-12) << k;
-  }
   EXPECT_LT(times[59], 1000.0);
 }
 

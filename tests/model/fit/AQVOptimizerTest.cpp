@@ -411,10 +411,9 @@ TEST(TMarquardtLambda, SmallInitialLambdaUsesTheFixedFloor) {
 }
 
 TEST(TMarquardtLambda, FloorAndTryLimitValues) {
-  EXPECT_DOUBLE_EQ(LambdaFloor(0.01), 0.001);
-  EXPECT_DOUBLE_EQ(LambdaFloor(1e-7), 1e-8);
-  EXPECT_DOUBLE_EQ(LambdaFloor(9.9e-8), 1e-8);
-  EXPECT_DOUBLE_EQ(LambdaFloor(1e-12), 1e-8);
+  for (const auto& [lambda, floor] :
+       {std::pair{0.01, 0.001}, {1e-7, 1e-8}, {9.9e-8, 1e-8}, {1e-12, 1e-8}})
+    EXPECT_DOUBLE_EQ(LambdaFloor(lambda), floor) << lambda;
   EXPECT_NEAR(TryLimit(0.01, 1e-16), 19.02, 0.005);
   EXPECT_NEAR(TryLimit(1e-8, 1e-16), 24.03, 0.005);
 }

@@ -78,12 +78,11 @@ TEST(TReportFormat, FormatReportFloatIsFixedOnlyFrom100ToBelowTenMillion) {
 TEST(TReportFormat, ConsoleSumOfSquaresAndReportTime) {
   EXPECT_EQ(FormatConsoleSumOfSquares(0.12455138894), "      1.2455E-01");
   EXPECT_EQ(FormatConsoleSumOfSquares(123456.0), "      1.2346E+05");
-  const std::pair<double, const char*> times[] = {{0.1, "      0.10000"},
-                                                  {12.345678, "     12.34568"},
-                                                  {0.05, "  5.00000E-02"},
-                                                  {100000.0, "  1.00000E+05"},
-                                                  {99999.0, "  99999.00000"}};
-  for (const auto& [time, text] : times) EXPECT_EQ(FormatReportTime(time), text) << time;
+  EXPECT_EQ(FormatReportTime(0.1), "      0.10000");
+  EXPECT_EQ(FormatReportTime(12.345678), "     12.34568");
+  EXPECT_EQ(FormatReportTime(0.05), "  5.00000E-02");
+  EXPECT_EQ(FormatReportTime(100000.0), "  1.00000E+05");
+  EXPECT_EQ(FormatReportTime(99999.0), "  99999.00000");
 }
 
 TEST(TReportFormat, RuleAndCenteredTitle) {
