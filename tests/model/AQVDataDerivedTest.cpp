@@ -57,9 +57,8 @@ TEST_F(DerivedDataTest, StyleAccessorsIgnoreCurvesOutsideTheTablesAndAChangeAsks
   d.Saved = true;
   d.SetCurveWidth(1, 1, 5);
   EXPECT_FALSE(d.Saved);
-  d.SetCurveColor(9, 1, clRed);
-  d.SetCurveColor(1, 3, clRed);
-  d.SetCurveColor(0, 0, clRed);
+  for (const auto& [curve, layer] : {std::pair{9, 1}, {1, 3}, {0, 0}})
+    d.SetCurveColor(curve, layer, clRed);
   EXPECT_NE(d.ObservationWells[1].CurveColor[1], clRed);
   EXPECT_EQ(d.GetCurveWidth(9, 1), 0);
 }

@@ -49,11 +49,8 @@ const char* const kMaxPumpingWellsText =
 
 TEST_F(TAQVDataRowsTest, RefusalsLeaveTheirMessageAndChangeNothing) {
   using D = TAQVData;
-  const struct {
-    bool (D::*Operation)(int, int);
-    const char* Message;
-    std::vector<std::pair<int, int>> Calls;  // the first row and the count of each call
-  } cases[] = {
+  // An operation, its message and the first row and the count of each call.
+  const std::tuple<bool (D::*)(int, int), const char*, std::vector<std::pair<int, int>>> cases[] = {
       {&D::DeleteObservationWells, kMinObservationWells, {{1, 1}, {2, 1}}},
       {&D::DeleteObservations, kMinObservations, {{1, 2}, {1, 3}, {7, 1}, {0, 1}, {1, 0}, {1, -1}}},
       {&D::DeletePumpingPeriods, kMinPeriods, {{1, 1}}},
@@ -63,18 +60,18 @@ TEST_F(TAQVDataRowsTest, RefusalsLeaveTheirMessageAndChangeNothing) {
       {&D::InsertObservations, kMaxObservationsText, {{1, 999}, {-3, 1}, {1, -1}, {1, 2147483647}}},
       {&D::InsertPumpingPeriods, kMaxPeriodsText, {{1, 100}}},
       {&D::InsertPumpingWells, kMaxPumpingWellsText, {{1, 2}}}};
-  for (const auto& c : cases) {
-    for (const auto& [first, count] : c.Calls) {
+  for (const auto& [operation, message, calls] : cases) {
+    for (const auto& [first, count] : calls) {
       TAQVData d(&mUi);
       int changes = 0;
       d.OnChange = [&](TObject*) { ++changes; };
       d.Saved = true;
       const std::string before = Fingerprint(d);
       Globals().DataErrorText.clear();
-      SCOPED_TRACE(std::string(c.Message) + " " + std::to_string(first) + ", " +
+      SCOPED_TRACE(std::string(message) + " " + std::to_string(first) + ", " +
                    std::to_string(count));
-      EXPECT_FALSE((d.*c.Operation)(first, count));
-      EXPECT_EQ(Globals().DataErrorText, c.Message);
+      EXPECT_FALSE((d.*operation)(first, count));
+      EXPECT_EQ(Globals().DataErrorText, message);
       EXPECT_EQ(std::tuple(Fingerprint(d), changes), std::tuple(before, 0));
     }
   }

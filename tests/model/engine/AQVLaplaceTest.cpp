@@ -218,11 +218,8 @@ TEST(AQVLaplace, SystemWithoutStorageOrLeakageFails) {
 TEST(AQVLaplace, NonFiniteOrOutOfRangeInputFails) {
   static constexpr double nan = std::numeric_limits<double>::quiet_NaN();
   static constexpr double inf = std::numeric_limits<double>::infinity();
-  struct TCase {
-    const char* Name;
-    void (*Change)(TAquiferSystemInput&, TAquiferSystemState&);
-  };
-  const TCase cases[] = {
+  using TChange = void (*)(TAquiferSystemInput&, TAquiferSystemState&);
+  const std::pair<const char*, TChange> cases[] = {
       {"NaN p", [](TAquiferSystemInput&, TAquiferSystemState& s) { s.LaplaceP = nan; }},
       {"infinite p", [](TAquiferSystemInput&, TAquiferSystemState& s) { s.LaplaceP = inf; }},
       {"zero T", [](TAquiferSystemInput& a, TAquiferSystemState&) { a.T[2] = 0.0; }},
@@ -233,12 +230,12 @@ TEST(AQVLaplace, NonFiniteOrOutOfRangeInputFails) {
       {"three aquifers", [](TAquiferSystemInput& a, TAquiferSystemState&) { a.AquiferCount = 3; }},
       {"no aquifer", [](TAquiferSystemInput& a, TAquiferSystemState&) { a.AquiferCount = 0; }},
   };
-  for (const auto& c : cases) {
+  for (const auto& [name, change] : cases) {
     TAquiferSystemInput system = TwoAquifers();
     TAquiferSystemState state;
     state.LaplaceP = 1.0;
-    c.Change(system, state);
-    EXPECT_FALSE(ComputeAquiferSystem(system, state)) << c.Name;
+    change(system, state);
+    EXPECT_FALSE(ComputeAquiferSystem(system, state)) << name;
   }
 }
 

@@ -365,11 +365,8 @@ TEST(DataFileRoundTrip, WriteReadWriteGivesIdenticalBytesAndReadWriteReadIdentic
 
 // ---- Refusals -----------------------------------------------------------------------------------
 
-struct TRefusal {
-  std::string Text;
-  TDataFileStatus Status;
-  std::string Message;
-};
+// A text, the status it is refused with and the first line of the message.
+using TRefusal = std::tuple<std::string, TDataFileStatus, std::string>;
 
 // The refusal texts for a file named test.aqv.
 const std::string kOpen = "Could not open test.aqv!";
@@ -414,11 +411,11 @@ void ExpectWhereAndWhat(const TDataFileParse& parse) {
 
 // Each case's message is its first line; the second is checked by ExpectWhereAndWhat.
 void ExpectRefusals(const std::vector<TRefusal>& cases) {
-  for (const TRefusal& c : cases) {
-    const TDataFileParse parse = ParseDataFile(c.Text, "test.aqv");
-    EXPECT_EQ(parse.Status, c.Status) << c.Message;
-    EXPECT_EQ(parse.Message.substr(0, parse.Message.find('\n')), c.Message);
-    EXPECT_EQ(parse.Beep, c.Status != TDataFileStatus::dsReadError) << c.Message;
+  for (const auto& [text, status, message] : cases) {
+    const TDataFileParse parse = ParseDataFile(text, "test.aqv");
+    EXPECT_EQ(parse.Status, status) << message;
+    EXPECT_EQ(parse.Message.substr(0, parse.Message.find('\n')), message);
+    EXPECT_EQ(parse.Beep, status != TDataFileStatus::dsReadError) << message;
     ExpectWhereAndWhat(parse);
   }
 }
