@@ -109,8 +109,7 @@ TEST_F(DerivedDataTest, MapDefaultsFollowTheLeakageFactor) {
 TEST_F(DerivedDataTest, WellExtentsLatestTimeAndTheCentreOfOneWell) {
   TAQVData& d = *mData;
   d.SetObservationWellCount(3);
-  d.ObservationWells[2].X = -40;
-  d.PumpingWells[1].StartTime[1] = 0;
+  std::tie(d.ObservationWells[2].X, d.PumpingWells[1].StartTime[1]) = std::tuple(-40, 0);
   d.ObservationWells[3].SetObservationCount(2);
   d.ObservationWells[3].Time[2] = 12.5;
   EXPECT_EQ(std::tuple(d.MaxWellX(), d.MinWellX(), d.MinWellY(), d.LatestTime()),
