@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <clocale>
 #include <filesystem>
 #include <string>
@@ -79,8 +80,7 @@ class TAQVDataFTHTest : public test::TDocumentTest {
 TEST_F(TAQVDataFTHTest, DrawdownCurvesAreWrittenAsHeads) {
   SetUpCurves(1);
   ASSERT_EQ(mData->CurveCount, 2);
-  const std::vector<double> drawdowns = {0.25, 1.5, 12.345678, 1234567};
-  std::copy(drawdowns.begin(), drawdowns.end(), mData->CurveValues.begin());
+  std::ranges::copy(std::vector{0.25, 1.5, 12.345678, 1234567.0}, mData->CurveValues.begin());
   const std::vector<std::string> expected = {
       "AQV Transient Flow :  File of Times & Heads",
       "1 2   1",
@@ -100,8 +100,7 @@ TEST_F(TAQVDataFTHTest, DrawdownCurvesAreWrittenAsHeads) {
 TEST_F(TAQVDataFTHTest, TwoAquifersGiveOneBlockOfCurvesPerAquifer) {
   SetUpCurves(2);
   ASSERT_EQ(std::tuple(mData->UpperLayer(), mData->LowerLayer()), std::tuple(1, 2));
-  const std::vector<double> drawdowns = {1, 2, 3, 4, 5, 6, 7, 8};
-  std::copy(drawdowns.begin(), drawdowns.end(), mData->CurveValues.begin());
+  std::ranges::copy(std::vector<double>{1, 2, 3, 4, 5, 6, 7, 8}, mData->CurveValues.begin());
   const std::vector<std::string> lines = Lines(Export());
   ASSERT_EQ(lines.size(), 10u);
   EXPECT_EQ(std::tuple(lines[1], lines[2], lines[3]),
@@ -155,8 +154,7 @@ TEST_F(TAQVDataFTHTest, FailedExportKeepsTheOldFileAndSaysSo) {
 // stops before that time and refuses when no time is left.
 TEST_F(TAQVDataFTHTest, TimesFromAFailedEvaluationOnAreLeftOut) {
   SetUpCurves(1);
-  const std::vector<double> values = {0.25, 1.5, 0.5, kMissingCurveValue};
-  std::copy(values.begin(), values.end(), mData->CurveValues.begin());
+  std::ranges::copy(std::vector{0.25, 1.5, 0.5, kMissingCurveValue}, mData->CurveValues.begin());
   std::vector<std::string> lines = Lines(Export());
   ASSERT_EQ(lines.size(), 9u);
   EXPECT_EQ(std::tuple(lines[7], lines[8]), std::tuple("  0.500000  -0.25000  -1.50000", ""));

@@ -458,13 +458,11 @@ TEST(TMarquardtStatus, Status1WhenIterationAfterTheLimitIsAboutToEvaluateItsFirs
 }
 
 TEST(TMarquardtStatus, IterationLimitIsRoundedHalfToEven) {
-  const double limits[] = {0.0, 2.5, 3.5, 4.4};
-  const int expected[] = {0, 2, 4, 4};
-  for (int k = 0; k < 4; ++k) {
+  for (const auto& [limit, expected] : {std::pair{0.0, 0}, {2.5, 2}, {3.5, 4}, {4.4, 4}}) {
     TCurveFit fit = LinearProblem();
-    const TFitResult result = Fit(fit, Endless(limits[k]));
+    const TFitResult result = Fit(fit, Endless(limit));
     EXPECT_EQ(result.Summary.Status, TOptimizerStatus::osIterationLimit);
-    EXPECT_EQ(result.Summary.IterationCount, expected[k]) << limits[k];
+    EXPECT_EQ(result.Summary.IterationCount, expected) << limit;
   }
 }
 
