@@ -213,18 +213,16 @@ TEST_F(TAQVDataChecksTest, ChecksNeverChangeTheDocument) {
 
 TEST_F(TAQVDataChecksTest, LayerListsThatParse) {
   mData->SetAquiferCount(2);
-  struct TCase {
-    const char* Text;
-    bool First, Second;
-  };
-  for (const TCase& c : {TCase{"1", true, false}, TCase{"2", false, true}, TCase{"1-2", true, true},
-                         TCase{"1,2", true, true}, TCase{"2-2", false, true},
-                         TCase{"2,1", true, true}, TCase{"1-1,2", true, true}}) {
+  // Each list with the flags of aquifers 1 and 2 it sets.
+  const std::tuple<const char*, bool, bool> cases[] = {
+      {"1", true, false},   {"2", false, true},  {"1-2", true, true},  {"1,2", true, true},
+      {"2-2", false, true}, {"2,1", true, true}, {"1-1,2", true, true}};
+  for (const auto& [text, first, second] : cases) {
     TArray1<bool, kMaxAquifers> flags;
     flags.Fill(true);
-    EXPECT_TRUE(mData->TextToLayerSet(c.Text, flags)) << c.Text;
-    EXPECT_EQ(std::tuple(flags[1], flags[2]), std::tuple(c.First, c.Second)) << c.Text;
-    EXPECT_TRUE(mData->CheckLayerList(c.Text)) << c.Text;
+    EXPECT_TRUE(mData->TextToLayerSet(text, flags)) << text;
+    EXPECT_EQ(std::tuple(flags[1], flags[2]), std::tuple(first, second)) << text;
+    EXPECT_TRUE(mData->CheckLayerList(text)) << text;
   }
 }
 

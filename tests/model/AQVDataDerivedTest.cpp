@@ -57,9 +57,8 @@ TEST_F(DerivedDataTest, StyleAccessorsIgnoreCurvesOutsideTheTablesAndAChangeAsks
   d.Saved = true;
   d.SetCurveWidth(1, 1, 5);
   EXPECT_FALSE(d.Saved);
-  d.SetCurveColor(9, 1, clRed);
-  d.SetCurveColor(1, 3, clRed);
-  d.SetCurveColor(0, 0, clRed);
+  for (const auto& [curve, layer] : {std::pair{9, 1}, {1, 3}, {0, 0}})
+    d.SetCurveColor(curve, layer, clRed);
   EXPECT_NE(d.ObservationWells[1].CurveColor[1], clRed);
   EXPECT_EQ(d.GetCurveWidth(9, 1), 0);
 }
@@ -110,8 +109,7 @@ TEST_F(DerivedDataTest, MapDefaultsFollowTheLeakageFactor) {
 TEST_F(DerivedDataTest, WellExtentsLatestTimeAndTheCentreOfOneWell) {
   TAQVData& d = *mData;
   d.SetObservationWellCount(3);
-  d.ObservationWells[2].X = -40;
-  d.PumpingWells[1].StartTime[1] = 0;
+  std::tie(d.ObservationWells[2].X, d.PumpingWells[1].StartTime[1]) = std::tuple(-40, 0);
   d.ObservationWells[3].SetObservationCount(2);
   d.ObservationWells[3].Time[2] = 12.5;
   EXPECT_EQ(std::tuple(d.MaxWellX(), d.MinWellX(), d.MinWellY(), d.LatestTime()),

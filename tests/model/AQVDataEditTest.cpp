@@ -36,8 +36,7 @@ TEST_F(TAQVDataEditTest, ConductivitiesFollowTransmissivityOrResistanceAndTheOth
   EXPECT_DOUBLE_EQ(mData->Kv[1], 2.0 / 1000);
   mData->SetCellText(5, 1, "400", gkConductivities);  // c
   EXPECT_DOUBLE_EQ(mData->Kv[1], 0.005);
-  mData->Saved = true;
-  mChanges = 0;
+  std::tie(mData->Saved, mChanges) = std::tuple(true, 0);
   mData->SetCellText(3, 1, "0.01", gkConductivities);  // Kv
   EXPECT_DOUBLE_EQ(mData->Resistance[1], 200);
   EXPECT_FALSE(mData->Saved) << "a typed Kv is a change to save";
@@ -381,8 +380,7 @@ TEST_F(TAQVDataEditTest, NumberEditsStoreInStoredUnits) {
                  {feModelLength, "9000", &D::ModelLength, 9000}};
   mData->SetTimeUnit(TAQVTimeUnit::tuHours);
   for (const auto& [kind, text, read, expected] : cases) {
-    mChanges = 0;
-    mData->Saved = true;
+    std::tie(mData->Saved, mChanges) = std::tuple(true, 0);
     mData->SetFloatSetting(text, kind);
     EXPECT_DOUBLE_EQ(read(*mData), expected) << text;
     EXPECT_EQ(std::tuple(mChanges, mData->Saved), std::tuple(1, false)) << text;

@@ -199,35 +199,32 @@ TEST_P(RecordedResultsTest, ObservationDrawdownsKeepTheirValues) {
 }
 
 TEST_P(RecordedResultsTest, CurvesKeepTheirValues) {
-  struct TCase {
-    bool TwoWells, WellFlux;
-    int Times, ValuesPerTime;
-    const std::vector<double>* Recorded;
-  };
-  const TCase cases[] = {{true, false, 53, 10, &kCurvesTwoWells},
-                         {true, true, 53, 4, &kFluxesTwoWells},
-                         {false, false, 37, 2, &kCurvesLeakyAquifer}};
-  for (const TCase& c : cases) {
+  // Two wells or the leaky aquifer, well fluxes or drawdowns, the output times and the values per
+  // time, and the values recorded.
+  const std::tuple<bool, bool, int, int, const std::vector<double>*> cases[] = {
+      {true, false, 53, 10, &kCurvesTwoWells},
+      {true, true, 53, 4, &kFluxesTwoWells},
+      {false, false, 37, 2, &kCurvesLeakyAquifer}};
+  for (const auto& [twoWells, wellFlux, times, valuesPerTime, recorded] : cases) {
     const auto document = std::make_unique<TAQVData>(&mUi);
     TAQVData& d = *document;
-    if (c.TwoWells) {
+    if (twoWells) {
       MakeTwoWellsWithLoggers(&d);
       d.SetStehfestTerms(10);
       d.SetTimesPerLogCycle(5);
       d.SetUpperLayer(1);
       d.SetLowerLayer(2);
-      d.SetWellFluxMode(c.WellFlux);
+      d.SetWellFluxMode(wellFlux);
     } else {
       MakeLeakyAquiferGraph(&d);
     }
     d.CurvesValid = false;
     d.BuildCurveTimes();
-    ASSERT_EQ(d.OutputTimeCount(), c.Times);
-    const std::vector<double>& recorded = *c.Recorded;
-    for (std::size_t i = 0; i < recorded.size(); ++i) {
+    ASSERT_EQ(d.OutputTimeCount(), times);
+    for (std::size_t i = 0; i < recorded->size(); ++i) {
       const std::size_t index = i * kRecordedStride;
-      ASSERT_LT(index, static_cast<std::size_t>(c.Times * c.ValuesPerTime));
-      ExpectRecorded(d.CurveValues[index], recorded[i], "value " + std::to_string(index));
+      ASSERT_LT(index, static_cast<std::size_t>(times * valuesPerTime));
+      ExpectRecorded(d.CurveValues[index], (*recorded)[i], "value " + std::to_string(index));
     }
   }
 }
@@ -253,8 +250,7 @@ TEST_F(EngineReentryTest, ComputationsStartedDuringTheCurvesAreRefused) {
   reference->BuildCurveTimes();
   ASSERT_GT(reference->OutputTimeCount(), 3 * 64);
 
-  int nested = 0;
-  int refused = 0;
+  int nested = 0, refused = 0;
   mUi.OnProcessMessages = [&] {
     ++nested;
     SetWorkerCount(nested % 2 == 0 ? 2 : 8);

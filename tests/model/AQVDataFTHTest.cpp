@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <clocale>
 #include <filesystem>
 #include <string>
@@ -8,20 +9,16 @@
 
 #include "model/AQVData.h"
 #include "model/file/AQVFTHFormat.h"
+#include "tests/model/SampleText.h"
 #include "tests/support/DocumentTest.h"
 #include "tests/support/TempFolder.h"
 
 namespace aqv {
 namespace {
 
-struct TCellCase {
-  double Value;
-  const char* Text;
-};
-
 // A time with a three-digit exponent keeps its whole exponent.
 TEST(FormatFTHTime, WritesEachRangeInItsTenCharacterFormAndWholeExponents) {
-  const std::vector<TCellCase> cases = {
+  const std::vector<std::pair<double, const char*>> cases = {
       {0.5, "  0.500000"},         {2500, "2500.00000"},        {0.001, "1.0000E-03"},
       {50000, "5.0000E+04"},       {0.01, "1.0000E-02"},        {0.0100001, "  0.010000"},
       {1000, "1000.00000"},        {9999.5, "9999.50000"},      {10000, "1.0000E+04"},
@@ -29,17 +26,17 @@ TEST(FormatFTHTime, WritesEachRangeInItsTenCharacterFormAndWholeExponents) {
       {-0.00123456, "-1.235E-03"}, {999.9999999, "1000.00000"},  // rounded, then cut to 10
       {1E-150, "1.00E-0150"},      {9.99999E99, "1.00E+0100"},   // rounding adds a third digit
   };
-  for (const TCellCase& c : cases) EXPECT_EQ(FormatFTHTime(c.Value), c.Text) << c.Value;
+  for (const auto& [value, text] : cases) EXPECT_EQ(FormatFTHTime(value), text) << value;
 }
 
 TEST(FormatFTHValue, WritesSixSignificantDigitsOrTheExponentForm) {
-  const std::vector<TCellCase> cases = {
+  const std::vector<std::pair<double, const char*>> cases = {
       {0.25, "   0.25000"},        {-0.25, "  -0.25000"},    {0, "   0.00000"},
       {-0.0, "   0.00000"},        {9.999994, "   9.99999"}, {12.3456789, "   12.3457"},
       {-123.456789, "  -123.457"}, {123456.7, "    123457"}, {1234567, " 1.2E+0006"},
       {-1234567, "-1.2E+0006"},    {1E15, " 1.0E+0015"},     {-1E15, "-1.0E+0015"},
   };
-  for (const TCellCase& c : cases) EXPECT_EQ(FormatFTHValue(c.Value), c.Text) << c.Value;
+  for (const auto& [value, text] : cases) EXPECT_EQ(FormatFTHValue(value), text) << value;
 }
 
 TEST(FormatFTHValue, UsesAPointUnderADecimalCommaLocale) {
@@ -53,18 +50,7 @@ TEST(FormatFTHValue, UsesAPointUnderADecimalCommaLocale) {
   std::setlocale(LC_ALL, saved.c_str());
 }
 
-// The lines of a CR LF text, without their ends.
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    const std::size_t end = text.find("\r\n", start);
-    lines.push_back(text.substr(start, end - start));
-    if (end == std::string::npos) break;
-    start = end + 2;
-  }
-  return lines;
-}
+using test::Lines;
 
 class TAQVDataFTHTest : public test::TDocumentTest {
  protected:
@@ -94,8 +80,7 @@ class TAQVDataFTHTest : public test::TDocumentTest {
 TEST_F(TAQVDataFTHTest, DrawdownCurvesAreWrittenAsHeads) {
   SetUpCurves(1);
   ASSERT_EQ(mData->CurveCount, 2);
-  const std::vector<double> drawdowns = {0.25, 1.5, 12.345678, 1234567};
-  std::copy(drawdowns.begin(), drawdowns.end(), mData->CurveValues.begin());
+  std::ranges::copy(std::vector{0.25, 1.5, 12.345678, 1234567.0}, mData->CurveValues.begin());
   const std::vector<std::string> expected = {
       "AQV Transient Flow :  File of Times & Heads",
       "1 2   1",
@@ -115,8 +100,7 @@ TEST_F(TAQVDataFTHTest, DrawdownCurvesAreWrittenAsHeads) {
 TEST_F(TAQVDataFTHTest, TwoAquifersGiveOneBlockOfCurvesPerAquifer) {
   SetUpCurves(2);
   ASSERT_EQ(std::tuple(mData->UpperLayer(), mData->LowerLayer()), std::tuple(1, 2));
-  const std::vector<double> drawdowns = {1, 2, 3, 4, 5, 6, 7, 8};
-  std::copy(drawdowns.begin(), drawdowns.end(), mData->CurveValues.begin());
+  std::ranges::copy(std::vector<double>{1, 2, 3, 4, 5, 6, 7, 8}, mData->CurveValues.begin());
   const std::vector<std::string> lines = Lines(Export());
   ASSERT_EQ(lines.size(), 10u);
   EXPECT_EQ(std::tuple(lines[1], lines[2], lines[3]),
@@ -170,8 +154,7 @@ TEST_F(TAQVDataFTHTest, FailedExportKeepsTheOldFileAndSaysSo) {
 // stops before that time and refuses when no time is left.
 TEST_F(TAQVDataFTHTest, TimesFromAFailedEvaluationOnAreLeftOut) {
   SetUpCurves(1);
-  const std::vector<double> values = {0.25, 1.5, 0.5, kMissingCurveValue};
-  std::copy(values.begin(), values.end(), mData->CurveValues.begin());
+  std::ranges::copy(std::vector{0.25, 1.5, 0.5, kMissingCurveValue}, mData->CurveValues.begin());
   std::vector<std::string> lines = Lines(Export());
   ASSERT_EQ(lines.size(), 9u);
   EXPECT_EQ(std::tuple(lines[7], lines[8]), std::tuple("  0.500000  -0.25000  -1.50000", ""));

@@ -7,26 +7,15 @@
 
 #include "chart/ChartModel.h"
 #include "model/AQVData.h"
-#include "model/file/AQVFileIO.h"
+#include "tests/model/SampleText.h"
 #include "tests/support/DocumentTest.h"
 #include "tests/support/TempFolder.h"
 
 namespace aqv {
 namespace {
 
-std::string Sample(const std::string& name) {
-  std::string bytes;
-  EXPECT_EQ(ReadWholeFile(std::string(AQV_TEST_DATA_DIR) + "/" + name, bytes), TFileIOStatus::fiOK)
-      << name;
-  return bytes;
-}
-
-std::string Replaced(std::string text, const std::string& from, const std::string& to) {
-  const std::size_t at = text.find(from);
-  EXPECT_NE(at, std::string::npos) << from;
-  if (at != std::string::npos) text.replace(at, from.size(), to);
-  return text;
-}
+using test::Replaced;
+using test::Sample;
 
 class TAQVDataLoadTest : public test::TDocumentTest {
  protected:
@@ -37,9 +26,7 @@ class TAQVDataLoadTest : public test::TDocumentTest {
   // A new document on a cleared interface, for the next case of a table.
   void Fresh() {
     mUi.Messages.clear();
-    mUi.Beeps = 0;
-    mChanges = 0;
-    mLoadedEvents = 0;
+    mUi.Beeps = mChanges = mLoadedEvents = 0;
     SetUp();
   }
   // Loads bytes written into the temporary folder under name.
@@ -269,8 +256,7 @@ TEST_F(TAQVDataLoadTest, OldestFormWellsTakeTheDefaultPlaceRadiiAndSkin) {
 TEST_F(TAQVDataLoadTest, SelectionAndResultsStartAfreshAfterALoad) {
   ASSERT_TRUE(mData->InsertObservationWells(2, 1));
   mData->SetCurrentObservationWell(2);
-  mData->ResultsExist = true;
-  mData->Rejected = true;
+  mData->ResultsExist = mData->Rejected = true;
   ASSERT_TRUE(LoadSample("v2010.aqv"));
   EXPECT_EQ(std::pair(mData->CurrentObservationWell(), mData->CurrentPumpingWell()),
             std::pair(1, 1));
@@ -278,14 +264,10 @@ TEST_F(TAQVDataLoadTest, SelectionAndResultsStartAfreshAfterALoad) {
   EXPECT_EQ(mData->TopAquitardBackup.Resistance, 500);
 }
 
-struct TRefusalCase {
-  std::string From, To;  // the sample's text and what replaces it
-  std::string Message;   // "" for "Could not open " + path + "!"
-  bool Beep;
-};
-
 TEST_F(TAQVDataLoadTest, RefusedFileLeavesTheDocumentAsItWas) {
-  const std::vector<TRefusalCase> cases = {
+  // The sample's text, what replaces it, the message ("" for "Could not open " + path + "!") and
+  // whether it beeps.
+  const std::vector<std::tuple<std::string, std::string, std::string, bool>> cases = {
       {"No of (sub)aquifers : 1", "No of (sub)aquifers : 3", "Too many layers!", true},
       {"No. of wells : 1", "No. of wells : 3", "Too many pumping wells!", true},
       {"No. of observation wells : 2", "No. of observation wells : 6",
@@ -300,18 +282,18 @@ TEST_F(TAQVDataLoadTest, RefusedFileLeavesTheDocumentAsItWas) {
       {"No. of files : 2", "No. of files : x", "", false},
   };
   const std::string sample = Sample("v2010.aqv");
-  for (const TRefusalCase& c : cases) {
+  for (const auto& [from, to, message, beep] : cases) {
+    SCOPED_TRACE(to);
     Fresh();
     const TAQVDataFileContent before = mData->DataFileContent();
-    EXPECT_FALSE(LoadBytes(Replaced(sample, c.From, c.To))) << c.To;
-    ASSERT_EQ(mUi.Messages.size(), 1u) << c.To;
+    EXPECT_FALSE(LoadBytes(Replaced(sample, from, to)));
+    ASSERT_EQ(mUi.Messages.size(), 1u);
     const std::string expected =
-        c.Message.empty() ? "Could not open " + mData->FileName + "!" : c.Message;
-    EXPECT_EQ(mUi.Messages[0].Text.substr(0, expected.size()), expected) << c.To;
+        message.empty() ? "Could not open " + mData->FileName + "!" : message;
+    EXPECT_EQ(mUi.Messages[0].Text.substr(0, expected.size()), expected);
     EXPECT_EQ(std::tuple(mUi.Messages[0].Type, mUi.Beeps, mData->Saved, mChanges),
-              std::tuple(TMsgDlgType::mtError, c.Beep ? 1 : 0, false, 0))
-        << c.To;
-    EXPECT_TRUE(mData->DataFileContent() == before) << c.To;
+              std::tuple(TMsgDlgType::mtError, beep ? 1 : 0, false, 0));
+    EXPECT_TRUE(mData->DataFileContent() == before);
   }
 }
 

@@ -228,16 +228,14 @@ TEST_F(OptimizeTest, FitGivesTheSameBitsOnOneAndEightThreads) {
   std::string tables[2];
   TArray1<double, kMaxLinks> links[2];
   int evaluations[2] = {0, 0};
-  const int threads[2] = {1, 8};
-  for (int run = 0; run < 2; ++run) {
-    SetWorkerCount(threads[run]);
+  for (const int run : {0, 1}) {
+    SetWorkerCount(run == 0 ? 1 : 8);
     ResetGlobals();
     test::TFakeUserInterface ui;
     TAQVData d(&ui);
     test::MakeTwoAquiferTest(d, 30);
-    d.T[1] *= 0.5;
-    d.S[2] *= 2;
-    d.Resistance[2] *= 3;
+    std::tie(d.T[1], d.S[2], d.Resistance[2]) =
+        std::tuple(d.T[1] * 0.5, d.S[2] * 2, d.Resistance[2] * 3);
     std::tie(d.TCode[1], d.SCode[2], d.ResistanceCode[2]) = std::tuple('1', '2', '3');
     d.Optimize();
     ASSERT_EQ(d.FitStatus, TRunStatus::rsParametersFound);

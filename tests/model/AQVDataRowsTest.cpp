@@ -16,10 +16,8 @@ class TAQVDataRowsTest : public test::TDocumentTest {
   // Gives the current observation well n observations at times 1..n with observed 0.1 * time.
   void NumberObservations(int n) {
     mData->SetObservationCount(1, n);
-    for (int k = 1; k <= n; ++k) {
-      mData->ObservationWells[1].Time[k] = k;
-      mData->ObservationWells[1].Observed[k] = 0.1 * k;
-    }
+    TObservationWell& well = mData->ObservationWells[1];
+    for (int k = 1; k <= n; ++k) std::tie(well.Time[k], well.Observed[k]) = std::tuple(k, 0.1 * k);
     mChanges = 0;
   }
 };
@@ -51,11 +49,8 @@ const char* const kMaxPumpingWellsText =
 
 TEST_F(TAQVDataRowsTest, RefusalsLeaveTheirMessageAndChangeNothing) {
   using D = TAQVData;
-  const struct {
-    bool (D::*Operation)(int, int);
-    const char* Message;
-    std::vector<std::pair<int, int>> Calls;  // the first row and the count of each call
-  } cases[] = {
+  // An operation, its message and the first row and the count of each call.
+  const std::tuple<bool (D::*)(int, int), const char*, std::vector<std::pair<int, int>>> cases[] = {
       {&D::DeleteObservationWells, kMinObservationWells, {{1, 1}, {2, 1}}},
       {&D::DeleteObservations, kMinObservations, {{1, 2}, {1, 3}, {7, 1}, {0, 1}, {1, 0}, {1, -1}}},
       {&D::DeletePumpingPeriods, kMinPeriods, {{1, 1}}},
@@ -65,18 +60,18 @@ TEST_F(TAQVDataRowsTest, RefusalsLeaveTheirMessageAndChangeNothing) {
       {&D::InsertObservations, kMaxObservationsText, {{1, 999}, {-3, 1}, {1, -1}, {1, 2147483647}}},
       {&D::InsertPumpingPeriods, kMaxPeriodsText, {{1, 100}}},
       {&D::InsertPumpingWells, kMaxPumpingWellsText, {{1, 2}}}};
-  for (const auto& c : cases) {
-    for (const auto& [first, count] : c.Calls) {
+  for (const auto& [operation, message, calls] : cases) {
+    for (const auto& [first, count] : calls) {
       TAQVData d(&mUi);
       int changes = 0;
       d.OnChange = [&](TObject*) { ++changes; };
       d.Saved = true;
       const std::string before = Fingerprint(d);
       Globals().DataErrorText.clear();
-      SCOPED_TRACE(std::string(c.Message) + " " + std::to_string(first) + ", " +
+      SCOPED_TRACE(std::string(message) + " " + std::to_string(first) + ", " +
                    std::to_string(count));
-      EXPECT_FALSE((d.*c.Operation)(first, count));
-      EXPECT_EQ(Globals().DataErrorText, c.Message);
+      EXPECT_FALSE((d.*operation)(first, count));
+      EXPECT_EQ(Globals().DataErrorText, message);
       EXPECT_EQ(std::tuple(Fingerprint(d), changes), std::tuple(before, 0));
     }
   }
@@ -278,8 +273,7 @@ TEST_F(TAQVDataRowsTest, RowOperationsClampTheCurrentWells) {
 
 TEST_F(TAQVDataRowsTest, SuccessMarksTheDocumentChangedAndAnnouncesOnce) {
   mData->SetModified(false);
-  mData->Saved = true;
-  mData->AllChanged = false;
+  std::tie(mData->Saved, mData->AllChanged) = std::tuple(true, false);
   EXPECT_TRUE(mData->InsertObservations(1, 1));
   EXPECT_EQ(std::tuple(mChanges, mData->Modified(), mData->AllChanged, mData->Saved),
             std::tuple(1, true, true, false));
@@ -288,8 +282,7 @@ TEST_F(TAQVDataRowsTest, SuccessMarksTheDocumentChangedAndAnnouncesOnce) {
 // --- Aquifers --------------------------------------------------------------------------------
 
 TEST_F(TAQVDataRowsTest, InsertingAnAquiferAtTheBottomRowDuplicatesThePairAbove) {
-  mData->T[1] = 500;
-  mData->Resistance[2] = 77;
+  std::tie(mData->T[1], mData->Resistance[2]) = std::tuple(500, 77);
   EXPECT_TRUE(mData->InsertAquifers(3, 1));
   EXPECT_EQ(std::tuple(mData->AquiferCount(), mData->T[2], mData->Resistance[3]),
             std::tuple(2, 500, 77));
@@ -299,8 +292,7 @@ TEST_F(TAQVDataRowsTest, InsertingAnAquiferAtTheBottomRowDuplicatesThePairAbove)
 
 TEST_F(TAQVDataRowsTest, AquiferCountWithTheTopAquitardAbsentUsesTheRealRows) {
   mData->SetTopAquitardAbsent(true);
-  mData->T[1] = 500;
-  mData->Resistance[2] = 77;
+  std::tie(mData->T[1], mData->Resistance[2]) = std::tuple(500, 77);
   ASSERT_EQ(mData->RowCount(), 2);  // aquifer 1, aquitard 2
   EXPECT_TRUE(mData->InsertAquifers(2, 1));
   EXPECT_EQ(mData->RowCount(), 4);
@@ -314,8 +306,7 @@ TEST_F(TAQVDataRowsTest, AquiferCountWithTheTopAquitardAbsentUsesTheRealRows) {
 TEST_F(TAQVDataRowsTest, WithTheBottomAquitardAbsentTheLastAquiferIsTheLastRow) {
   mData->SetBottomAquitardAbsent(true);
   ASSERT_EQ(mData->RowCount(), 2);  // aquitard 1, aquifer 1
-  mData->T[1] = 500;
-  mData->DAquitard[2] = 3;
+  std::tie(mData->T[1], mData->DAquitard[2]) = std::tuple(500, 3);
   EXPECT_TRUE(mData->InsertAquifers(2, 1));
   EXPECT_EQ(std::tuple(mData->RowCount(), mData->SelectedRow(), mData->T[2]),
             std::tuple(4, 4, 500));

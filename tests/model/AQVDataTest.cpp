@@ -115,8 +115,7 @@ TEST_F(TAQVDataTest, AbsentAquitardIsBackedUpAndRestored) {
 TEST_F(TAQVDataTest, ZeroThicknessTopAquitardNeverReadsOutsideTheLayers) {
   // Removing at the top aquitard recomputes aquitard 1's resistance; it has no aquifer above.
   mData->SetAquiferCount(2);
-  mData->DAquitard[2] = 0;
-  mData->Kv[2] = 0.01;
+  std::tie(mData->DAquitard[2], mData->Kv[2]) = std::tuple(0, 0.01);
   mData->SetSelectedRow(1);
   mData->SetAquiferCount(1);
   EXPECT_GT(mData->Resistance[1], 0);

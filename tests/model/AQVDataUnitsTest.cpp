@@ -173,31 +173,29 @@ TEST(ConvertLength, AppliesTheFootOncePerLengthDimension) {
 // --- Time units --------------------------------------------------------------------------------
 
 TEST_F(TAQVDataUnitsTest, DisplayTimesConvertWhileConversionIsOnAndOnlyRelabelWhileOff) {
-  const struct {
-    TAQVTimeUnit Unit;
-    const char* Label;
-    double PerDay;  // display units per day
-  } cases[] = {{TAQVTimeUnit::tuSeconds, "s", 86400},
-               {TAQVTimeUnit::tuMinutes, "min", 1440},
-               {TAQVTimeUnit::tuHours, "h ", 24},
-               {TAQVTimeUnit::tuDays, "d", 1},
-               {TAQVTimeUnit::tuYears, "yr", 1 / 365.24}};
+  // The unit, its label and its display units per day.
+  const std::tuple<TAQVTimeUnit, const char*, double> cases[] = {
+      {TAQVTimeUnit::tuSeconds, "s", 86400},
+      {TAQVTimeUnit::tuMinutes, "min", 1440},
+      {TAQVTimeUnit::tuHours, "h ", 24},
+      {TAQVTimeUnit::tuDays, "d", 1},
+      {TAQVTimeUnit::tuYears, "yr", 1 / 365.24}};
   for (const bool convert : {true, false}) {
-    for (const auto& c : cases) {
+    for (const auto& [unit, label, unitsPerDay] : cases) {
       mData = std::make_unique<TAQVData>(&mUi);
       ASSERT_TRUE(mData->ConvertTimeUnits);
       mData->ConvertTimeUnits = convert;
       // Leave days first, so that days itself is a change as well.
       mData->SetTimeUnit(TAQVTimeUnit::tuSeconds);
-      mData->SetTimeUnit(c.Unit);
-      const double perDay = convert ? c.PerDay : 1;
-      EXPECT_EQ(mData->TimeUnitLabel(), c.Label);
-      EXPECT_DOUBLE_EQ(mData->TimeFactor(), perDay) << c.Label;
+      mData->SetTimeUnit(unit);
+      const double perDay = convert ? unitsPerDay : 1;
+      EXPECT_EQ(mData->TimeUnitLabel(), label);
+      EXPECT_DOUBLE_EQ(mData->TimeFactor(), perDay) << label;
       mData->SetCellText(2, 1, "720", TAQVGridKind::gkObservations);
-      EXPECT_DOUBLE_EQ(mData->ObservationWells[1].Time[1], 720 / perDay) << c.Label;
+      EXPECT_DOUBLE_EQ(mData->ObservationWells[1].Time[1], 720 / perDay) << label;
       // Rates per time go the other way: 1 length unit per display unit.
       mData->SetCellText(3, 2, "1", TAQVGridKind::gkConductivities);
-      EXPECT_DOUBLE_EQ(mData->Kh[1], perDay) << c.Label;
+      EXPECT_DOUBLE_EQ(mData->Kh[1], perDay) << label;
     }
   }
 }

@@ -47,12 +47,11 @@ TEST(MakeUniqueFileName, CountsUpPastExistingFilesAndADotInAFolderDoesNotCutTheP
 }
 
 TEST(Clamps, KeepValuesAwayFromZero) {
-  EXPECT_EQ(ClampAwayFromZero(0.001, -0.0005), 0.001);
-  EXPECT_EQ(ClampAwayFromZero(0.001, 0.0005), 0.001);
-  EXPECT_EQ(ClampAwayFromZero(0.001, -0.002), -0.002);
-  EXPECT_EQ(ClampAwayFromZero(0.001, 0.0), 0.0);
-  EXPECT_EQ(ClampMinAbs(0.001, -0.0005), 0.001);
-  EXPECT_EQ(ClampMinAbs(0.001, -2.0), 2.0);
+  EXPECT_EQ(std::tuple(ClampAwayFromZero(0.001, -0.0005), ClampAwayFromZero(0.001, 0.0005),
+                       ClampAwayFromZero(0.001, -0.002), ClampAwayFromZero(0.001, 0.0)),
+            std::tuple(0.001, 0.001, -0.002, 0.0));
+  EXPECT_EQ(std::tuple(ClampMinAbs(0.001, -0.0005), ClampMinAbs(0.001, -2.0)),
+            std::tuple(0.001, 2.0));
 }
 
 TEST(Version, StringsAreFormedFromTheCompiledVersion) {

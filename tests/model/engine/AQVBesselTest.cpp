@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <limits>
+#include <tuple>
 
 #include "model/engine/AQVBessel.h"
 #include "tests/support/ClosedForms.h"
@@ -9,18 +10,12 @@
 namespace aqv {
 namespace {
 
-struct TBesselReference {
-  double X;
-  double K0;
-  double K1;
-  double RelativeTolerance;  // what the range routine for X can reach
-};
-
-// Reference values to 17 digits (Abramowitz & Stegun table 9.8, extended by an independent
-// 30-digit evaluation). The tolerances follow the ranges: the series and the quadrature reach
-// double precision, the Chebyshev coefficients are given to about 1e-15 absolute, and from
-// x = 300 on three asymptotic terms leave a relative error of about 225/(3072 x^3).
-const TBesselReference kBesselReferences[] = {
+// x, K0(x), K1(x) and the relative tolerance that the range routine for x can reach. Reference
+// values to 17 digits (Abramowitz & Stegun table 9.8, extended by an independent 30-digit
+// evaluation). The tolerances follow the ranges: the series and the quadrature reach double
+// precision, the Chebyshev coefficients are given to about 1e-15 absolute, and from x = 300 on
+// three asymptotic terms leave a relative error of about 225/(3072 x^3).
+const std::tuple<double, double, double, double> kBesselReferences[] = {
     {0.01, 4.7212447301610950, 99.973894118296248, 1e-15},
     {0.1, 2.4270690247020166, 9.8538447808706061, 1e-15},
     {1.0, 0.42102443824070833, 0.60190723019723457, 1e-15},
@@ -34,11 +29,11 @@ const TBesselReference kBesselReferences[] = {
 };
 
 TEST(AQVBessel, MatchesReferenceValuesAcrossAllRanges) {
-  for (const auto& reference : kBesselReferences) {
+  for (const auto& [x, k0Reference, k1Reference, tolerance] : kBesselReferences) {
     double k1 = 0.0;
-    const double k0 = BesselK0K1(reference.X, k1);
-    EXPECT_NEAR(k0 / reference.K0, 1.0, reference.RelativeTolerance) << "x = " << reference.X;
-    EXPECT_NEAR(k1 / reference.K1, 1.0, reference.RelativeTolerance) << "x = " << reference.X;
+    const double k0 = BesselK0K1(x, k1);
+    EXPECT_NEAR(k0 / k0Reference, 1.0, tolerance) << "x = " << x;
+    EXPECT_NEAR(k1 / k1Reference, 1.0, tolerance) << "x = " << x;
   }
 }
 
@@ -211,8 +206,7 @@ TEST(AQVBessel, FiniteRadiusRatioAtTheWellFaceEqualsTheWellFaceRatio) {
 TEST(AQVBessel, FiniteRadiusRatioBeyondUnderflowUsesTheExponentialForm) {
   // b = q rw = 20000: K1(b) is 0 in double; compare with the scaled reference functions.
   // e^(b - a) with b - a up to -20 magnifies the rounding of its argument: 1e-11.
-  const double q = 200000.0;
-  const double rw = 0.1;
+  const double q = 200000.0, rw = 0.1;
   for (double r : {0.1, 0.100001, 0.1001}) {
     const double a = q * r;
     const double b = q * rw;
@@ -231,9 +225,8 @@ TEST(AQVBessel, SharedWellFaceValuesGiveIdenticalRatios) {
     const double q = b / rw;
     const TWellFaceBessel face = WellFaceBessel(b);
     EXPECT_EQ(face.RatioOverX, BesselK0OverXK1(b)) << b;
-    for (double r : {0.2, 0.5, 3.0, 40.0}) {
+    for (double r : {0.2, 0.5, 3.0, 40.0})
       EXPECT_EQ(FiniteRadiusRatio(r, q, face), FiniteRadiusRatio(r, q, rw)) << b << " " << r;
-    }
   }
 }
 

@@ -206,8 +206,7 @@ TEST(AQVDrawdown, TwoWellsAddTheirTheisDrawdownsWithin2e4) {
   TPumpingWellInput second = LineSinkWell(1);
   std::tie(second.X, second.Y) = std::tuple(60.0, -20.0);
   const TObservationPointInput point = PiezometerAt(20.0, 30.0, 1);
-  const double r1 = std::hypot(20.0, 30.0);
-  const double r2 = std::hypot(40.0, 50.0);
+  const double r1 = std::hypot(20.0, 30.0), r2 = std::hypot(40.0, 50.0);
   for (double t : {0.05, 2.0}) {
     const double s = Drawdown(system, first, kDischarge, t, point) +
                      Drawdown(system, second, 0.5 * kDischarge, t, point);

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 #include <numbers>
+#include <tuple>
 
 #include "model/engine/AQVLaplace.h"
 #include "tests/support/ClosedForms.h"
@@ -17,18 +18,12 @@ using test::ConfinedAquifer;
 TAquiferSystemInput TwoAquifers() {
   TAquiferSystemInput system;
   system.AquiferCount = 2;
-  system.T[1] = 300.0;
-  system.T[2] = 1200.0;
-  system.S[1] = 2e-4;
-  system.S[2] = 5e-4;
-  system.Resistance[1] = 800.0;
-  system.Resistance[2] = 150.0;
-  system.Resistance[3] = 1000.0;
-  system.SAquitard[1] = 3e-3;
-  system.SAquitard[2] = 1e-3;
-  system.SAquitard[3] = 0.0;
-  system.TopAquitardImpervious = false;
-  system.BottomAquitardImpervious = true;
+  std::tie(system.T[1], system.T[2], system.S[1], system.S[2]) =
+      std::tuple(300.0, 1200.0, 2e-4, 5e-4);
+  std::tie(system.Resistance[1], system.Resistance[2], system.Resistance[3], system.SAquitard[1],
+           system.SAquitard[2], system.SAquitard[3]) =
+      std::tuple(800.0, 150.0, 1000.0, 3e-3, 1e-3, 0.0);
+  std::tie(system.TopAquitardImpervious, system.BottomAquitardImpervious) = std::tuple(false, true);
   return system;
 }
 
@@ -75,40 +70,33 @@ TEST(AQVLaplace, AquitardWithoutStorageGivesSteadyLeakageAndNothingWhenClosed) {
 
 // a and b of an aquitard with storage at x = c q, against their closed forms q coth x and
 // q / sinh x (q tanh x for a closed outer face).
-struct TAquitardCase {
-  double X;
-  bool Closed;
-};
-
 TEST(AQVLaplace, AquitardTermsWithStorageFollowCothAndSinhOverAllRanges) {
-  const TAquitardCase cases[] = {{0.01, false}, {0.1, false},  {0.1000001, false}, {2.0, false},
-                                 {17.5, false}, {60.0, false}, {77.0, false},      {0.05, true},
-                                 {3.0, true},   {20.0, true}};
-  for (const auto& c : cases) {
+  const std::pair<double, bool> cases[] = {
+      {0.01, false}, {0.1, false},  {0.1000001, false}, {2.0, false}, {17.5, false},
+      {60.0, false}, {77.0, false}, {0.05, true},       {3.0, true},  {20.0, true}};
+  for (const auto& [x, closed] : cases) {
+    SCOPED_TRACE(x);
     TAquiferSystemInput system = ConfinedAquifer(1000.0, 1e-3);
     const double resistance = 100.0;
     const double storativity = 0.01;
-    system.Resistance[1] = resistance;
-    system.SAquitard[1] = storativity;
-    system.TopAquitardImpervious = c.Closed;
+    std::tie(system.Resistance[1], system.SAquitard[1], system.TopAquitardImpervious) =
+        std::tuple(resistance, storativity, closed);
     // x = c q = sqrt(p S' c) chooses p.
-    const TAquiferSystemState state = Decomposed(system, c.X * c.X / (storativity * resistance));
+    const TAquiferSystemState state = Decomposed(system, x * x / (storativity * resistance));
     const double q = std::sqrt(state.LaplaceP * storativity / resistance);
     const double a = state.AquitardSelfTerm[1];
     const double b = state.AquitardCouplingTerm[1];
     // The sinh series is accurate to about 1e-13 relative at x = 0.1, the rest to rounding.
-    if (c.Closed) {
-      EXPECT_NEAR(a / (q * std::tanh(c.X)), 1.0, 1e-12) << c.X;
-    } else if (c.X > 17.0) {
-      EXPECT_EQ(a, q) << c.X;
-    } else {
-      EXPECT_NEAR(a / (q / std::tanh(c.X)), 1.0, 1e-12) << c.X;
-    }
-    if (c.X > 76.0) {
-      EXPECT_EQ(b, 0.0) << c.X;
-    } else {
-      EXPECT_NEAR(b / (q / std::sinh(c.X)), 1.0, 1e-12) << c.X;
-    }
+    if (closed)
+      EXPECT_NEAR(a / (q * std::tanh(x)), 1.0, 1e-12);
+    else if (x > 17.0)
+      EXPECT_EQ(a, q);
+    else
+      EXPECT_NEAR(a / (q / std::tanh(x)), 1.0, 1e-12);
+    if (x > 76.0)
+      EXPECT_EQ(b, 0.0);
+    else
+      EXPECT_NEAR(b / (q / std::sinh(x)), 1.0, 1e-12);
   }
 }
 
@@ -169,9 +157,8 @@ TEST(AQVLaplace, GeneralSweepDiagonalisesAThreeByThreeSystem) {
   TAquiferSystemState state;
   state.SystemSize = 3;
   state.SystemDiagonal.Fill(2.0);
-  state.SystemOffDiagonal[1] = -1.0;
-  state.SystemOffDiagonal[2] = -1.0;
-  state.SystemOffDiagonal[3] = 0.0;
+  std::tie(state.SystemOffDiagonal[1], state.SystemOffDiagonal[2], state.SystemOffDiagonal[3]) =
+      std::tuple(-1.0, -1.0, 0.0);
   for (int i = 1; i <= 3; ++i) {
     state.SystemOffDiagonalSquared[i] = state.SystemOffDiagonal[i] * state.SystemOffDiagonal[i];
     state.Eigenvectors[i].Fill(0.0);
@@ -216,10 +203,8 @@ TEST(AQVLaplace, SystemWithoutStorageOrLeakageFails) {
   EXPECT_FALSE(ComputeAquiferSystem(ConfinedAquifer(1000.0, 0.0), state));
 
   TAquiferSystemInput two = TwoAquifers();
-  two.S[1] = 0.0;
-  two.S[2] = 0.0;
+  std::tie(two.S[1], two.S[2], two.TopAquitardImpervious) = std::tuple(0.0, 0.0, true);
   two.SAquitard.Fill(0.0);
-  two.TopAquitardImpervious = true;
   EXPECT_FALSE(ComputeAquiferSystem(two, state));
 
   // Leakage alone (steady leaky aquifer) or aquitard storage alone is a proper system.
@@ -233,11 +218,8 @@ TEST(AQVLaplace, SystemWithoutStorageOrLeakageFails) {
 TEST(AQVLaplace, NonFiniteOrOutOfRangeInputFails) {
   static constexpr double nan = std::numeric_limits<double>::quiet_NaN();
   static constexpr double inf = std::numeric_limits<double>::infinity();
-  struct TCase {
-    const char* Name;
-    void (*Change)(TAquiferSystemInput&, TAquiferSystemState&);
-  };
-  const TCase cases[] = {
+  using TChange = void (*)(TAquiferSystemInput&, TAquiferSystemState&);
+  const std::pair<const char*, TChange> cases[] = {
       {"NaN p", [](TAquiferSystemInput&, TAquiferSystemState& s) { s.LaplaceP = nan; }},
       {"infinite p", [](TAquiferSystemInput&, TAquiferSystemState& s) { s.LaplaceP = inf; }},
       {"zero T", [](TAquiferSystemInput& a, TAquiferSystemState&) { a.T[2] = 0.0; }},
@@ -248,12 +230,12 @@ TEST(AQVLaplace, NonFiniteOrOutOfRangeInputFails) {
       {"three aquifers", [](TAquiferSystemInput& a, TAquiferSystemState&) { a.AquiferCount = 3; }},
       {"no aquifer", [](TAquiferSystemInput& a, TAquiferSystemState&) { a.AquiferCount = 0; }},
   };
-  for (const auto& c : cases) {
+  for (const auto& [name, change] : cases) {
     TAquiferSystemInput system = TwoAquifers();
     TAquiferSystemState state;
     state.LaplaceP = 1.0;
-    c.Change(system, state);
-    EXPECT_FALSE(ComputeAquiferSystem(system, state)) << c.Name;
+    change(system, state);
+    EXPECT_FALSE(ComputeAquiferSystem(system, state)) << name;
   }
 }
 
@@ -273,8 +255,7 @@ TEST(AQVLaplace, LUSolveSolvesWithPivoting) {
 
 TEST(AQVLaplace, LUDecompositionRefusesAZeroRow) {
   TMatrix3 a{};
-  a[1][1] = 1.0;
-  a[1][2] = 2.0;
+  std::tie(a[1][1], a[1][2]) = std::tuple(1.0, 2.0);
   TIndex3 index{};
   double d = 0.0;
   EXPECT_FALSE(LUDCMP(a, 2, index, d));
@@ -289,9 +270,8 @@ TEST(AQVLaplace, SingleScreenUsesTheInverseWellMatrixAndTwoScreensSumTheirV) {
   ASSERT_TRUE(ComputeWellTerm(system, state, well, 800.0, term).IsSuccess());
   const auto& z = state.Eigenvectors;
   double m22 = well.Skin / system.T[2];
-  for (int k = 1; k <= 2; ++k) {
+  for (int k = 1; k <= 2; ++k)
     m22 += z[2][k] * z[2][k] * BesselK0OverXK1(std::sqrt(state.SystemDiagonal[k]) * well.Rw);
-  }
   EXPECT_DOUBLE_EQ(term.V[2], 1.0 / m22);
   EXPECT_EQ(term.V[1], 0.0);
   EXPECT_DOUBLE_EQ(term.W, 800.0 / (std::numbers::pi * 0.3 * 2.0 * term.A));
@@ -299,8 +279,7 @@ TEST(AQVLaplace, SingleScreenUsesTheInverseWellMatrixAndTwoScreensSumTheirV) {
 
   well.Screened[1] = true;
   ASSERT_TRUE(ComputeWellTerm(system, state, well, 800.0, term).IsSuccess());
-  EXPECT_GT(term.V[1], 0.0);
-  EXPECT_GT(term.V[2], 0.0);
+  for (int i = 1; i <= 2; ++i) EXPECT_GT(term.V[i], 0.0) << i;
   EXPECT_DOUBLE_EQ(term.A, term.V[1] + term.V[2]);
   // The well-face fluxes of both screens add up to Q/p without well storage.
   EXPECT_NEAR((WellFaceFluxTerm(term, 1) + WellFaceFluxTerm(term, 2)) * 0.3 / 800.0, 1.0, 1e-14);
@@ -318,8 +297,7 @@ TEST(AQVLaplace, ObservationRadiusIsReducedWhereScreensWouldOverlap) {
   geometry = ObservationGeometry(well, point);
   EXPECT_EQ(geometry.Distance, 0.2);
   EXPECT_EQ(geometry.ReducedRadius, 0.0);
-  well.Screened[1] = true;
-  well.Screened[2] = false;
+  std::tie(well.Screened[1], well.Screened[2]) = std::tuple(true, false);
   EXPECT_TRUE(IsInWellScreen(well, geometry, 1));
   EXPECT_FALSE(IsInWellScreen(well, geometry, 2));
 }
@@ -355,27 +333,25 @@ TEST(AQVLaplace, ObservationWellStorageAndRadiusFollowIndependentBesselValues) {
   TPumpingWellInput well{.Rc = 0.15, .Rw = 0.1, .Skin = 0.02};
   well.Screened[1] = true;
   const double rate = 800.0;
-  struct TCase {
-    double Distance;  // r
-    double Y;         // q rho, which sets p
-  };
-  const TCase cases[] = {{25.0, 0.004},  {3.0, 0.3},     {0.3, 40.0},    {0.145, 600.0},
-                         {0.145, 720.0}, {0.145, 740.0}, {0.1405, 755.0}};
-  for (const TCase& c : cases) {
-    TObservationPointInput point{
-        .X = c.Distance, .Layer = 1, .Rc = 0.05, .Rw = 0.04, .Skin = 0.003};
+  // The distance r and q rho, which sets p.
+  const std::pair<double, double> cases[] = {{25.0, 0.004},  {3.0, 0.3},     {0.3, 40.0},
+                                             {0.145, 600.0}, {0.145, 720.0}, {0.145, 740.0},
+                                             {0.1405, 755.0}};
+  for (const auto& [distance, qRho] : cases) {
+    SCOPED_TRACE(qRho);
+    TObservationPointInput point{.X = distance, .Layer = 1, .Rc = 0.05, .Rw = 0.04, .Skin = 0.003};
     const double rho = point.Rw;  // rw + rho stays below r: no reduction
-    const double q = c.Y / rho;
+    const double q = qRho / rho;
     const double p = q * q * transmissivity / storativity;
     const TAquiferSystemState state = Decomposed(system, p);
     TWellLaplaceTerm term;
-    ASSERT_TRUE(ComputeWellTerm(system, state, well, rate, term).IsSuccess()) << c.Y;
+    ASSERT_TRUE(ComputeWellTerm(system, state, well, rate, term).IsSuccess());
     const TObservationGeometry geometry = ObservationGeometry(well, point);
     TPointModeFactors factors;
     ComputePointModeFactors(state, term, geometry, factors);
     const double s = ObservationTerm(system, state, well, term, geometry, factors, point.Layer);
 
-    const double a = q * c.Distance;
+    const double a = q * distance;
     const double b = q * well.Rw;
     const double y = q * rho;
     const auto wellFace = [](double x) {
@@ -390,10 +366,9 @@ TEST(AQVLaplace, ObservationWellStorageAndRadiusFollowIndependentBesselValues) {
     // Double precision below an argument of 300; three asymptotic terms from 300 to 700 (about
     // 0.2/x^3 relative), four from 700 on, with the rounding of a in e^(b + y - a).
     double tolerance = 5e-12;
-    for (double x : {a, b, y}) {
+    for (double x : {a, b, y})
       if (x >= 300.0 && x < 700.0) tolerance = std::max(tolerance, 0.2 / (x * x * x));
-    }
-    EXPECT_NEAR(s / expected, 1.0, tolerance) << c.Y;
+    EXPECT_NEAR(s / expected, 1.0, tolerance);
   }
 }
 

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
-#include <numeric>
+#include <tuple>
 #include <vector>
 
 #include "model/engine/AQVStehfest.h"
@@ -33,9 +33,7 @@ TEST(AQVStehfest, WeightsSumToZeroForEveryEvenCount) {
   // reach 1e10, so rounding allows a few units of 1e-16 times the sum of their magnitudes.
   for (int n = 2; n <= 20; n += 2) {
     const TStehfestWeights weights = ComputeStehfestWeights(n);
-    double sum = 0.0;
-    double harmonic = 0.0;
-    double magnitude = 0.0;
+    double sum = 0.0, harmonic = 0.0, magnitude = 0.0;
     for (int i = 1; i <= n; ++i) {
       sum += weights.V[i];
       harmonic += weights.V[i] / i;
@@ -75,18 +73,14 @@ TEST(AQVStehfest, RateStepIsTheDifferenceToTheLastIncludedEarlierPeriod) {
   TArray1<double, 100> discharge{};
   TArrayRange<std::uint8_t, 0, 100> included{};
   included.Fill(1);
-  discharge[1] = 800.0;
-  discharge[2] = 800.0;
-  discharge[3] = 500.0;
-  discharge[4] = 0.0;
-  EXPECT_EQ(RateStep(discharge, included, 1), 800.0);
-  EXPECT_EQ(RateStep(discharge, included, 2), 0.0);  // same discharge adds nothing
-  EXPECT_EQ(RateStep(discharge, included, 3), -300.0);
-  EXPECT_EQ(RateStep(discharge, included, 4), -500.0);
+  std::tie(discharge[1], discharge[2], discharge[3], discharge[4]) =
+      std::tuple(800.0, 800.0, 500.0, 0.0);
+  // The same discharge in period 2 adds nothing.
+  const double steps[] = {800.0, 0.0, -300.0, -500.0};
+  for (int k = 1; k <= 4; ++k) EXPECT_EQ(RateStep(discharge, included, k), steps[k - 1]) << k;
   included[3] = 0;  // an excluded middle period neither starts nor ends a step
   EXPECT_EQ(RateStep(discharge, included, 4), -800.0);
-  included[1] = 0;
-  included[2] = 0;
+  included[1] = included[2] = 0;
   EXPECT_EQ(RateStep(discharge, included, 4), 0.0);
   EXPECT_EQ(RateStep(discharge, included, 3), 500.0);  // no earlier included period
 }
@@ -96,15 +90,13 @@ TEST(AQVStehfest, CurveTimesOfOnePeriodAtZeroInsertFiftyNinePoints) {
   const std::vector<double> times = BuildCurveTimes(0.001, 1000.0, starts, 10);
   // dt = 0.001, n = Round(log10(999999) * 10) - 1 = 59, plus the two ends.
   ASSERT_EQ(times.size(), 61u);
-  EXPECT_EQ(times.front(), 0.001);
-  EXPECT_EQ(times.back(), 1000.0);
+  EXPECT_EQ(std::tuple(times.front(), times.back()), std::tuple(0.001, 1000.0));
   EXPECT_TRUE(std::is_sorted(times.begin(), times.end()));
   // Evenly spaced in log(t - t0 + dt), the last point before the end.
   const double dt = 0.001;
   const double step = std::log(999.999 / dt + 1.0) / 60.0;
-  for (int k = 1; k <= 59; ++k) {
+  for (int k = 1; k <= 59; ++k)
     EXPECT_NEAR(std::log(times[k] - 0.001 + dt), std::log(dt) + k * step, 1e-12) << k;
-  }
   EXPECT_LT(times[59], 1000.0);
 }
 
@@ -112,11 +104,11 @@ TEST(AQVStehfest, PeriodStartsInsideTheRangeBecomeBreakPoints) {
   const std::vector<double> starts = {0.0, 10.0, 10.0003, 0.0012, 1000.0, 2000.0, 5.0};
   const std::vector<double> times = BuildCurveTimes(0.001, 1000.0, starts, 10);
   EXPECT_TRUE(std::is_sorted(times.begin(), times.end()));
-  EXPECT_NE(std::find(times.begin(), times.end(), 10.0), times.end());
-  EXPECT_NE(std::find(times.begin(), times.end(), 5.0), times.end());
+  for (double t : {10.0, 5.0})
+    EXPECT_NE(std::find(times.begin(), times.end(), t), times.end()) << t;
   // Within 0.0005 of the start or another break point, or at or after the stop: none.
-  EXPECT_EQ(std::find(times.begin(), times.end(), 10.0003), times.end());
-  EXPECT_EQ(std::find(times.begin(), times.end(), 0.0012), times.end());
+  for (double t : {10.0003, 0.0012})
+    EXPECT_EQ(std::find(times.begin(), times.end(), t), times.end()) << t;
   EXPECT_EQ(std::count(times.begin(), times.end(), 1000.0), 1);
   // Each interval starts over at a fine step: the first point after 5 lies within 0.01.
   const auto afterFive = std::upper_bound(times.begin(), times.end(), 5.0);
@@ -135,22 +127,19 @@ TEST(AQVStehfest, CurveTimeCountRoundsHalvesToEven) {
 TEST(AQVStehfest, EmptyReversedOrNonFiniteRangeGivesNoTimes) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
   const double inf = std::numeric_limits<double>::infinity();
-  EXPECT_TRUE(BuildCurveTimes(5.0, 5.0, {}, 10).empty());
-  EXPECT_TRUE(BuildCurveTimes(10.0, 1.0, {}, 10).empty());
-  EXPECT_TRUE(BuildCurveTimes(nan, 1.0, {}, 10).empty());
-  EXPECT_TRUE(BuildCurveTimes(0.001, inf, {}, 10).empty());
+  for (const auto& [start, stop] : {std::pair{5.0, 5.0}, {10.0, 1.0}, {nan, 1.0}, {0.001, inf}})
+    EXPECT_TRUE(BuildCurveTimes(start, stop, {}, 10).empty()) << start << " " << stop;
   // A starting time of 0 leaves its first interval without points but stays defined.
   const std::vector<double> starts = {1.0};
   const std::vector<double> times = BuildCurveTimes(0.0, 10.0, starts, 10);
   ASSERT_GE(times.size(), 3u);
-  EXPECT_EQ(times[0], 0.0);
-  EXPECT_EQ(times[1], 1.0);
+  EXPECT_EQ(std::tuple(times[0], times[1]), std::tuple(0.0, 1.0));
 }
 
 TEST(AQVStehfest, TimesPerLogCycleAreClamped) {
-  EXPECT_EQ(BuildCurveTimes(0.001, 1000.0, {}, 0), BuildCurveTimes(0.001, 1000.0, {}, 1));
-  EXPECT_EQ(BuildCurveTimes(0.001, 1000.0, {}, -7), BuildCurveTimes(0.001, 1000.0, {}, 1));
-  EXPECT_EQ(BuildCurveTimes(0.001, 1000.0, {}, 100000), BuildCurveTimes(0.001, 1000.0, {}, 100));
+  for (const auto& [given, used] : {std::pair{0, 1}, {-7, 1}, {100000, 100}})
+    EXPECT_EQ(BuildCurveTimes(0.001, 1000.0, {}, given), BuildCurveTimes(0.001, 1000.0, {}, used))
+        << given;
   EXPECT_EQ(ClampTimesPerLogCycle(40), 40);
 }
 

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <set>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "model/engine/ParallelFor.h"
@@ -54,9 +55,7 @@ TEST(ParallelFor, EmptyAndTinyRangesRunOnTheCaller) {
   EXPECT_EQ(calls, 0);
   ParallelFor(3, 10, [&](int begin, int end, int worker) {
     ++calls;
-    EXPECT_EQ(begin, 0);
-    EXPECT_EQ(end, 3);
-    EXPECT_EQ(worker, 0);
+    EXPECT_EQ(std::tuple(begin, end, worker), std::tuple(0, 3, 0));
   });
   EXPECT_EQ(calls, 1);
 }
@@ -73,8 +72,7 @@ bool WaitFor(const std::atomic<bool>& flag, std::chrono::milliseconds limit) {
 TEST(ParallelFor, ChangingTheWorkerCountWaitsForTheRunningJob) {
   SetWorkerCount(2);
   const std::thread::id caller = std::this_thread::get_id();
-  std::atomic<bool> callerInJob{false};
-  std::atomic<bool> setterReturned{false};
+  std::atomic<bool> callerInJob{false}, setterReturned{false};
   bool returnedDuringJob = true;
   std::thread setter([&] {
     WaitFor(callerInJob, std::chrono::seconds(10));
@@ -92,9 +90,8 @@ TEST(ParallelFor, ChangingTheWorkerCountWaitsForTheRunningJob) {
     returnedDuringJob = WaitFor(setterReturned, std::chrono::milliseconds(200));
   });
   setter.join();
-  EXPECT_FALSE(returnedDuringJob);
-  EXPECT_TRUE(setterReturned);
-  EXPECT_EQ(WorkerCount(), 3);
+  EXPECT_EQ(std::tuple(returnedDuringJob, setterReturned.load(), WorkerCount()),
+            std::tuple(false, true, 3));
   SetWorkerCount(4);
 }
 
@@ -105,8 +102,7 @@ TEST(ParallelFor, WorkerCountSetInsideAJobTakesEffectAfterIt) {
     if (begin == 0) SetWorkerCount(2);
     if (worker < 0 || worker >= 4) badWorker = true;
   });
-  EXPECT_FALSE(badWorker);
-  EXPECT_EQ(WorkerCount(), 2);
+  EXPECT_EQ(std::tuple(badWorker.load(), WorkerCount()), std::tuple(false, 2));
   SetWorkerCount(4);
 }
 
@@ -163,8 +159,7 @@ TEST(ParallelFor, NestedCallRunsOnTheBodysThread) {
       inner += end - begin;
     });
   });
-  EXPECT_EQ(inner.load(), 32);
-  EXPECT_FALSE(foreign);
+  EXPECT_EQ(std::tuple(inner.load(), foreign.load()), std::tuple(32, false));
 }
 
 }  // namespace

@@ -9,20 +9,18 @@
 #include <vector>
 
 #include "model/file/AQVDataFile.h"
-#include "model/file/AQVFileIO.h"
+#include "tests/model/SampleText.h"
 
 namespace aqv {
 namespace {
 
+using test::Join;
+using test::Lines;
+using test::Replaced;
+using test::Sample;
+
 const std::vector<std::string> kSampleNames = {"oldest.dat", "v2007.aqv", "v2008.aqv", "v2009.aqv",
                                                "v2010.aqv",  "v2011.aqv", "v2012.aqv"};
-
-std::string Sample(const std::string& name) {
-  std::string bytes;
-  const TFileIOStatus status = ReadWholeFile(std::string(AQV_TEST_DATA_DIR) + "/" + name, bytes);
-  EXPECT_EQ(status, TFileIOStatus::fiOK) << name;
-  return bytes;
-}
 
 TAQVDataFileContent Read(const std::string& bytes) {
   TDataFileParse parse = ParseDataFile(bytes, "test.aqv");
@@ -36,37 +34,11 @@ std::string Write(const TAQVDataFileContent& content) {
   return write.Bytes;
 }
 
-// The lines of a CR LF file, without their ends.
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    const std::size_t end = text.find("\r\n", start);
-    lines.push_back(text.substr(start, end - start));
-    if (end == std::string::npos) break;
-    start = end + 2;
-  }
-  return lines;
-}
-
-std::string Join(const std::vector<std::string>& lines) {
-  std::string text;
-  for (const std::string& line : lines) text += line + "\r\n";
-  return text;
-}
-
 // text with its 1-based line n replaced.
 std::string WithLine(const std::string& text, int n, const std::string& line) {
   std::vector<std::string> lines = Lines(text);
   lines.at(static_cast<std::size_t>(n - 1)) = line;
   return Join(lines);
-}
-
-std::string Replaced(std::string text, const std::string& from, const std::string& to) {
-  const std::size_t at = text.find(from);
-  EXPECT_NE(at, std::string::npos) << from;
-  if (at != std::string::npos) text.replace(at, from.size(), to);
-  return text;
 }
 
 // ---- Samples written by hand: the values a correct reader gives ---------------------------------
@@ -393,11 +365,8 @@ TEST(DataFileRoundTrip, WriteReadWriteGivesIdenticalBytesAndReadWriteReadIdentic
 
 // ---- Refusals -----------------------------------------------------------------------------------
 
-struct TRefusal {
-  std::string Text;
-  TDataFileStatus Status;
-  std::string Message;
-};
+// A text, the status it is refused with and the first line of the message.
+using TRefusal = std::tuple<std::string, TDataFileStatus, std::string>;
 
 // The refusal texts for a file named test.aqv.
 const std::string kOpen = "Could not open test.aqv!";
@@ -406,6 +375,14 @@ std::string Value(int line) {
 }
 std::string Count(int line) {
   return "Invalid count in line " + std::to_string(line) + " of test.aqv!";
+}
+// The whole refusal of a file that cannot be read, with its line and what went wrong there.
+std::string Open(int line, const std::string& reason) {
+  return kOpen + "\nLine " + std::to_string(line) + ": " + reason;
+}
+// The first n lines of a sample.
+std::string Head(const std::vector<std::string>& lines, int n) {
+  return Join({lines.begin(), lines.begin() + n});
 }
 
 // A refusal says where and what: its own text names its line and a second line says what was
@@ -434,11 +411,11 @@ void ExpectWhereAndWhat(const TDataFileParse& parse) {
 
 // Each case's message is its first line; the second is checked by ExpectWhereAndWhat.
 void ExpectRefusals(const std::vector<TRefusal>& cases) {
-  for (const TRefusal& c : cases) {
-    const TDataFileParse parse = ParseDataFile(c.Text, "test.aqv");
-    EXPECT_EQ(parse.Status, c.Status) << c.Message;
-    EXPECT_EQ(parse.Message.substr(0, parse.Message.find('\n')), c.Message);
-    EXPECT_EQ(parse.Beep, c.Status != TDataFileStatus::dsReadError) << c.Message;
+  for (const auto& [text, status, message] : cases) {
+    const TDataFileParse parse = ParseDataFile(text, "test.aqv");
+    EXPECT_EQ(parse.Status, status) << message;
+    EXPECT_EQ(parse.Message.substr(0, parse.Message.find('\n')), message);
+    EXPECT_EQ(parse.Beep, status != TDataFileStatus::dsReadError) << message;
     ExpectWhereAndWhat(parse);
   }
 }
@@ -453,94 +430,85 @@ TEST(ParseDataFile, RefusalsSayOnASecondLineWhereAndWhat) {
   two.Aquitards.push_back(two.Aquitards[1]);
   const std::string twoAquifers = Write(two);
   const std::tuple<std::string, std::string> cases[] = {
-      {Join({lines.begin(), lines.begin() + 49}),
-       "Could not open test.aqv!\nLine 50: the file ends inside the observations of well 2."},
-      {Join({lines.begin(), lines.begin() + 39}),
-       "Could not open test.aqv!\nLine 40: the file ends inside the well screens."},
-      {Join({lines2012.begin(), lines2012.begin() + 111}),
-       "Could not open test.aqv!\nLine 112: the file ends inside the contour plot options."},
+      {Head(lines, 49), Open(50, "the file ends inside the observations of well 2.")},
+      {Head(lines, 39), Open(40, "the file ends inside the well screens.")},
+      {Head(lines2012, 111), Open(112, "the file ends inside the contour plot options.")},
       {Replaced(Sample("v2012.aqv"), "No. of texts: 2", "No. of texts: two"),
-       "Could not open test.aqv!\nLine 116: a number was expected in the map texts."},
+       Open(116, "a number was expected in the map texts.")},
       {Replaced(Sample("oldest.dat"), "10 1 10 5", "10 1 1O 5"),
-       "Could not open test.aqv!\nLine 21: a number was expected in observation 2."},
+       Open(21, "a number was expected in observation 2.")},
       {Replaced(s, "5.0000000E-02\r\n -2.0", "1,5\r\n -2.0"),
-       "Could not open test.aqv!\nLine 46: a number was expected in the observations of well 1."},
+       Open(46, "a number was expected in the observations of well 1.")},
       {WithLine(s, 37, Replaced(lines[36], "  -2 Well", "-101 Well")),
        "Too many pumping periods!\nLine 37: more than 100 pumping periods in pumping well 1."},
       {WithLine(s, 32, Replaced(lines[31], "2000.0", "2OOO.0")),
-       "Could not open test.aqv!\nLine 32: a number was expected in the row of aquifer 1."},
+       Open(32, "a number was expected in the row of aquifer 1.")},
       {Replaced(Sample("oldest.dat"), "-1500 -0.15", "-15OO -0.15"),
-       "Could not open test.aqv!\nLine 2: a number was expected in the line of the pumping well."},
+       Open(2, "a number was expected in the line of the pumping well.")},
       {Replaced(Sample("oldest.dat"), "2000 -800", "2000 -8OO"),
-       "Could not open test.aqv!\nLine 18: a number was expected in the layer row 2."},
+       Open(18, "a number was expected in the layer row 2.")},
       {WithLine(s, 20, "Rel.:  nan"),
-       "Could not open test.aqv!\nLine 20: the relative stopping criterion is not a finite "
-       "number."},
+       Open(20, "the relative stopping criterion is not a finite number.")},
       {Replaced(Sample("v2011.aqv"), "clCream 0 - clWhite 0 1", "clCrime 0 - clWhite 0 1"),
-       "Could not open test.aqv!\nLine 54: a colour was expected in the time graph settings."},
+       Open(54, "a colour was expected in the time graph settings.")},
       {Replaced(Sample("v2011.aqv"), "1 0   1.0000000E-04", "1 O   1.0000000E-04"),
-       "Could not open test.aqv!\nLine 52: a number was expected in the time graph settings."},
-      {Join({lines.begin(), lines.begin() + 52}),
-       "Could not open test.aqv!\nLine 53: the file ends inside the time graph settings."},
-      {Join({lines.begin(), lines.begin() + 34}),
-       "Could not open test.aqv!\nLine 35: the file ends inside the pumping well count."},
-      {Join({lines.begin(), lines.begin() + 43}),
-       "Could not open test.aqv!\nLine 44: the file ends inside the observation wells."},
+       Open(52, "a number was expected in the time graph settings.")},
+      {Head(lines, 52), Open(53, "the file ends inside the time graph settings.")},
+      {Head(lines, 34), Open(35, "the file ends inside the pumping well count.")},
+      {Head(lines, 43), Open(44, "the file ends inside the observation wells.")},
       {Replaced(Sample("v2012.aqv"), "   -500.0000000    500.0000000",
                 "   -5OO.0000000    500.0000000"),
-       "Could not open test.aqv!\nLine 104: a number was expected in the contour plot settings."},
+       Open(104, "a number was expected in the contour plot settings.")},
       // A count that does not convert is refused at its line; the rows below it are never read
       // as the next block.
       {Replaced(s, "No. of files : 2", "No. of files : x"),
-       "Could not open test.aqv!\nLine 60: a number was expected in the image files."},
+       Open(60, "a number was expected in the image files.")},
       {Replaced(u, "No. of files : 2", "No. of files : 2147483648"),
-       "Could not open test.aqv!\nLine 108: a number was expected in the image files."},
-      {Replaced(u, "Enabled : 1\r\n", ""),
-       "Could not open test.aqv!\nLine 107: \"Enabled :\" was expected here."},
+       Open(108, "a number was expected in the image files.")},
+      {Replaced(u, "Enabled : 1\r\n", ""), Open(107, "\"Enabled :\" was expected here.")},
       {Replaced(u, "No. of observation wells : 2", "No. of observation wells : nan"),
-       "Could not open test.aqv!\nLine 43: a number was expected in the observation well count."},
+       Open(43, "a number was expected in the observation well count.")},
       {Replaced(Sample("v2011.aqv"), "Number of series : 2", "Number of series : "),
-       "Could not open test.aqv!\nLine 80: a number was expected in the series formats."},
+       Open(80, "a number was expected in the series formats.")},
       {Replaced(twoAquifers, "No of (sub)aquifers : 2", "No of (sub)aquifers : x"),
-       "Could not open test.aqv!\nLine 27: a number of aquifers was expected: the layer rows "
-       "below do not fit the default of 1."},
+       Open(
+           27,
+           "a number of aquifers was expected: the layer rows below do not fit the default of 1.")},
       {Replaced(s, "Base Aquitard : Impervious", "Base Aquitard : x"),
-       "Could not open test.aqv!\nLine 29: \"Absent\", \"Impervious\" or \"Leaky\" was expected "
-       "for the base aquitard."},
+       Open(29, "\"Absent\", \"Impervious\" or \"Leaky\" was expected for the base aquitard.")},
       // Rows that a count leaves over, or that it lacks, are named with the count's line.
       {Replaced(u, "No. of files : 2", "No. of files : 1"),
-       "Could not open test.aqv!\nLine 110: \"=== Contour plot options\" was expected here, "
-       "after the 1 image file that line 108 counts."},
+       Open(110,
+            "\"=== Contour plot options\" was expected here, after the 1 image file that line 108 "
+            "counts.")},
       {Replaced(u, "No. of texts: 2", "No. of texts: 0"),
-       "Could not open test.aqv!\nLine 117: this line is left over after the 0 map texts that "
-       "line 116 counts."},
+       Open(117, "this line is left over after the 0 map texts that line 116 counts.")},
       {Replaced(Sample("v2011.aqv"), "Number of series : 2", "Number of series : 1"),
-       "Could not open test.aqv!\nLine 83: \"=== Pumping well options\" was expected here, "
-       "after the 1 series format that line 80 counts."},
+       Open(83,
+            "\"=== Pumping well options\" was expected here, after the 1 series format that line "
+            "80 counts.")},
       {Replaced(s, "  -2 Well P1", "  -1 Well P1"),
-       "Could not open test.aqv!\nLine 39: \"=== Well screens per layer\" was expected here, "
-       "after the 1 pumping period of well 1 that line 37 counts."},
+       Open(39,
+            "\"=== Well screens per layer\" was expected here, after the 1 pumping period of well "
+            "1 that line 37 counts.")},
       {Replaced(s, "   3 Piezometer A", "   2 Piezometer A"),
-       "Could not open test.aqv!\nLine 48: a value is missing in observation well 2, after the 2 "
-       "observations of well 1 that line 45 counts."},
+       Open(48,
+            "a value is missing in observation well 2, after the 2 observations of well 1 that "
+            "line 45 counts.")},
       {Replaced(s, "   3 Piezometer A", "   5 Piezometer A"),
-       "Could not open test.aqv!\nLine 49: a row of the 5 observations of well 1 that line 45 "
-       "counts was expected here."},
+       Open(49, "a row of the 5 observations of well 1 that line 45 counts was expected here.")},
       {Sample("v2009.aqv") + "0 0 0\r\n",
-       "Could not open test.aqv!\nLine 57: this line is left over after the last block of the "
-       "file."},
+       Open(57, "this line is left over after the last block of the file.")},
       {Replaced(Sample("v2011.aqv"), "clBlue clGreen clClear", "clBlue clClear"),
-       "Could not open test.aqv!\nLine 87: ten colours were expected in this line of the options "
-       "of pumping well 1, not 9."},
+       Open(87, "ten colours were expected in this line of the options of pumping well 1, not 9.")},
       // A count cut short is where the file ends, not the line after its end.
       {s.substr(0, s.find("No. of wells") + 6),
-       "Could not open test.aqv!\nLine 35: the file ends inside the pumping well count."},
-      {"", "Could not open test.aqv!\nLine 1: the file is empty."},
+       Open(35, "the file ends inside the pumping well count.")},
+      {"", Open(1, "the file is empty.")},
       {std::string("\xFF\xFE"
                    "A\0Q\0V\0",
                    8),
-       "Could not open test.aqv!\nLine 1: this is no data file: it is no plain text (it may be "
-       "UTF-16 text)."},
+       Open(1, "this is no data file: it is no plain text (it may be UTF-16 text).")},
       {Replaced(s, "No. of files : 2", "No. of files : -1"),
        "Invalid count in line 60 of test.aqv!\nThe number of image files is not between 0 and "
        "1000."},

@@ -30,10 +30,7 @@ class TScopedLocale {
   bool mActive = false;
 };
 
-struct TFloatCase {
-  double Value;
-  const char* Text;
-};
+using TFloatCase = std::pair<double, const char*>;
 
 // The edge values of the 15-character field, written out by hand from its rule; -100000 and
 // -1E-100 take 15 characters and get one blank in front.
@@ -48,9 +45,10 @@ const std::vector<TFloatCase> kFloat15Cases = {
     {1E300, " 1.0000000E+300"}};
 
 TEST(FormatFloat15, WritesTheEdgeValuesOfItsRuleAndANumberThatIsNotFiniteAsZero) {
-  for (const TFloatCase& c : kFloat15Cases) EXPECT_EQ(FormatFloat15(c.Value), c.Text) << c.Value;
-  EXPECT_EQ(FormatFloat15(std::numeric_limits<double>::quiet_NaN()), "  0.0000000E+00");
-  EXPECT_EQ(FormatFloat15(std::numeric_limits<double>::infinity()), "  0.0000000E+00");
+  for (const auto& [value, text] : kFloat15Cases) EXPECT_EQ(FormatFloat15(value), text) << value;
+  for (double value :
+       {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity()})
+    EXPECT_EQ(FormatFloat15(value), "  0.0000000E+00") << value;
 }
 
 TEST(FormatFloat15, NumberOfFifteenCharactersGetsOneBlankSoFieldsNeverTouch) {
@@ -68,7 +66,7 @@ TEST(FormatFloat15, UsesAPointUnderADecimalCommaLocale) {
   if (!locale.Active()) {
     GTEST_SKIP() << "locale de_DE.UTF-8 is not installed; the point is checked in the C locale";
   }
-  for (const TFloatCase& c : kFloat15Cases) EXPECT_EQ(FormatFloat15(c.Value), c.Text) << c.Value;
+  for (const auto& [value, text] : kFloat15Cases) EXPECT_EQ(FormatFloat15(value), text) << value;
   double value = 0;
   ASSERT_EQ(ParseReal("1.5", value), TFieldParse::fpOK);
   EXPECT_EQ(value, 1.5);
@@ -98,15 +96,15 @@ TEST(FormatFixed, WritesTheX13And12FieldsAndIntegersPaddedToFifteen) {
   EXPECT_EQ(FormatFixed(0, 3, 12), "       0.000");
   EXPECT_EQ(FormatFixed(-0.0001, 3, 12), "       0.000");
   EXPECT_EQ(FormatFixed(-123456789.5, 5, 13), "-123456789.50000");
-  EXPECT_EQ(FormatIntRight(3, 4), "   3");
-  EXPECT_EQ(FormatIntRight(12345, 4), "12345");
+  EXPECT_EQ(std::tuple(FormatIntRight(3, 4), FormatIntRight(12345, 4)),
+            std::tuple("   3", "12345"));
 }
 
 TEST(FormatGeneral15, WritesShortestTextWithFifteenDigits) {
   const std::vector<TFloatCase> cases = {
       {12.5, "12.5"}, {-3.25, "-3.25"},   {120, "120"},         {0.0, "0"},     {-0.0, "0"},
       {1E20, "1E20"}, {1.5E-6, "1.5E-6"}, {0.00001, "0.00001"}, {1E15, "1E15"}, {0.1, "0.1"}};
-  for (const TFloatCase& c : cases) EXPECT_EQ(FormatGeneral15(c.Value), c.Text) << c.Value;
+  for (const auto& [value, text] : cases) EXPECT_EQ(FormatGeneral15(value), text) << value;
   EXPECT_EQ(FormatGeneral15(123456789012345), "123456789012345");
   EXPECT_EQ(FormatGeneral15(1.0 / 3), "0.333333333333333");
   EXPECT_EQ(FormatGeneral15(-2.5E-300), "-2.5E-300");
@@ -203,8 +201,7 @@ TEST(TLineSource, EndsLinesAtCrLfLfAndCrButNotAtTheEndAndDropsAByteOrderMark) {
   while (source.Next(line)) lines.push_back(line);
   EXPECT_EQ(lines, (std::vector<std::string>{"one", "two", "three", "four", "", "last"}));
   EXPECT_FALSE(source.Next(line));
-  EXPECT_EQ(line, "");
-  EXPECT_EQ(source.LineNumber(), 6);
+  EXPECT_EQ(std::tuple(line, source.LineNumber()), std::tuple("", 6));
   // A final line end adds no line, and a byte order mark is dropped.
   TLineSource marked(
       "\xEF\xBB\xBF"
@@ -269,8 +266,7 @@ TEST(TTextReader, ReadingPastTheEndFailsOnceAndYieldsZeros) {
   EXPECT_EQ(r.ReadInteger(), 5);
   r.SkipLine();
   EXPECT_EQ(r.ReadReal(), 0);
-  EXPECT_EQ(r.Error(), TReadError::rePastEnd);
-  EXPECT_EQ(r.ErrorLine(), 2);
+  EXPECT_EQ(std::tuple(r.Error(), r.ErrorLine()), std::tuple(TReadError::rePastEnd, 2));
   EXPECT_EQ(r.ReadLine(), "");
   EXPECT_EQ(r.ReadInteger(), 0);
 }
@@ -282,9 +278,8 @@ TEST(TTextReader, MalformedTokenIsReportedWithLineAndColumn) {
   r.ReadReal();
   EXPECT_TRUE(r.Ok());
   EXPECT_EQ(r.ReadReal(), 0);
-  EXPECT_EQ(r.Error(), TReadError::reMalformed);
-  EXPECT_EQ(r.ErrorLine(), 2);
-  EXPECT_EQ(r.ErrorColumn(), 5);
+  EXPECT_EQ(std::tuple(r.Error(), r.ErrorLine(), r.ErrorColumn()),
+            std::tuple(TReadError::reMalformed, 2, 5));
   EXPECT_EQ(r.ReadReal(), 0);  // every later read gives 0
 }
 

@@ -8,23 +8,20 @@ namespace {
 
 // Other or short extensions, and a dot in a folder name, give no world file.
 TEST(GetWorldFileName, ReplacesEachImageExtensionAndGivesNoneForOthers) {
-  struct TCase {
-    const char* image;
-    const char* world;
-  };
-  const TCase cases[] = {{"/maps/site.BMP", "/maps/site.BPW"},
-                         {"/maps/site.png", "/maps/site.pgw"},
-                         {"/maps/site.TIFF", "/maps/site.TFW"},
-                         {"/maps/site.tif", "/maps/site.tfw"},
-                         {"/maps/site.GIF", "/maps/site.GFW"},
-                         {"/maps/site.JPEG", "/maps/site.JGW"},
-                         {"/maps/site.jpg", "/maps/site.jgw"},
-                         {"/maps/v1.2/site.Png", "/maps/v1.2/site.PGW"},
-                         {"/maps/site.svg", ""},
-                         {"/maps/site.p", ""},
-                         {"/maps/site", ""},
-                         {"/maps.png/site", ""}};
-  for (const TCase& c : cases) EXPECT_EQ(GetWorldFileName(c.image), c.world) << c.image;
+  const std::pair<const char*, const char*> cases[] = {
+      {"/maps/site.BMP", "/maps/site.BPW"},
+      {"/maps/site.png", "/maps/site.pgw"},
+      {"/maps/site.TIFF", "/maps/site.TFW"},
+      {"/maps/site.tif", "/maps/site.tfw"},
+      {"/maps/site.GIF", "/maps/site.GFW"},
+      {"/maps/site.JPEG", "/maps/site.JGW"},
+      {"/maps/site.jpg", "/maps/site.jgw"},
+      {"/maps/v1.2/site.Png", "/maps/v1.2/site.PGW"},
+      {"/maps/site.svg", ""},
+      {"/maps/site.p", ""},
+      {"/maps/site", ""},
+      {"/maps.png/site", ""}};
+  for (const auto& [image, world] : cases) EXPECT_EQ(GetWorldFileName(image), world) << image;
 }
 
 TEST(GetWorldFileName, FindsTheWorldFileInTheOtherCase) {

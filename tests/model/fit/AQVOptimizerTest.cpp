@@ -411,10 +411,9 @@ TEST(TMarquardtLambda, SmallInitialLambdaUsesTheFixedFloor) {
 }
 
 TEST(TMarquardtLambda, FloorAndTryLimitValues) {
-  EXPECT_DOUBLE_EQ(LambdaFloor(0.01), 0.001);
-  EXPECT_DOUBLE_EQ(LambdaFloor(1e-7), 1e-8);
-  EXPECT_DOUBLE_EQ(LambdaFloor(9.9e-8), 1e-8);
-  EXPECT_DOUBLE_EQ(LambdaFloor(1e-12), 1e-8);
+  for (const auto& [lambda, floor] :
+       {std::pair{0.01, 0.001}, {1e-7, 1e-8}, {9.9e-8, 1e-8}, {1e-12, 1e-8}})
+    EXPECT_DOUBLE_EQ(LambdaFloor(lambda), floor) << lambda;
   EXPECT_NEAR(TryLimit(0.01, 1e-16), 19.02, 0.005);
   EXPECT_NEAR(TryLimit(1e-8, 1e-16), 24.03, 0.005);
 }
@@ -459,13 +458,11 @@ TEST(TMarquardtStatus, Status1WhenIterationAfterTheLimitIsAboutToEvaluateItsFirs
 }
 
 TEST(TMarquardtStatus, IterationLimitIsRoundedHalfToEven) {
-  const double limits[] = {0.0, 2.5, 3.5, 4.4};
-  const int expected[] = {0, 2, 4, 4};
-  for (int k = 0; k < 4; ++k) {
+  for (const auto& [limit, expected] : {std::pair{0.0, 0}, {2.5, 2}, {3.5, 4}, {4.4, 4}}) {
     TCurveFit fit = LinearProblem();
-    const TFitResult result = Fit(fit, Endless(limits[k]));
+    const TFitResult result = Fit(fit, Endless(limit));
     EXPECT_EQ(result.Summary.Status, TOptimizerStatus::osIterationLimit);
-    EXPECT_EQ(result.Summary.IterationCount, expected[k]) << limits[k];
+    EXPECT_EQ(result.Summary.IterationCount, expected) << limit;
   }
 }
 

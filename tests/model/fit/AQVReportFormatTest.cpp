@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "model/fit/AQVReportFormat.h"
@@ -10,30 +11,23 @@
 namespace aqv {
 namespace {
 
-struct TIntCase {
-  int N;
-  int Width;
-  const char* Text;
-};
+// A number, the width of its field and the text written.
+template <class T>
+using TFieldCase = std::tuple<T, int, const char*>;
 
 TEST(TReportFormat, FormatIntFieldPadsInFrontAndNeverCuts) {
-  const TIntCase cases[] = {{42, 5, "   42"}, {-7, 3, " -7"}, {12345, 3, "12345"},
-                            {0, 0, "0"},      {0, 1, "0"},    {-2147483647 - 1, 12, " -2147483648"},
-                            {5, -4, "5"}};
-  for (const TIntCase& c : cases)
-    EXPECT_EQ(FormatIntField(c.N, c.Width), c.Text) << c.N << " in " << c.Width;
+  const TFieldCase<int> cases[] = {{42, 5, "   42"},    {-7, 3, " -7"},
+                                   {12345, 3, "12345"}, {0, 0, "0"},
+                                   {0, 1, "0"},         {-2147483647 - 1, 12, " -2147483648"},
+                                   {5, -4, "5"}};
+  for (const auto& [n, width, text] : cases)
+    EXPECT_EQ(FormatIntField(n, width), text) << n << " in " << width;
   // Widths beyond the longest field are narrowed to it.
   EXPECT_EQ(FormatIntField(1, 200).size(), static_cast<std::size_t>(kMaxReportFieldWidth));
 }
 
-struct TFloatCase {
-  double X;
-  int Width;
-  const char* Text;
-};
-
 TEST(TReportFormat, FormatExpFieldDropsTwoLeadingZerosOfTheFourDigitExponent) {
-  const TFloatCase cases[] = {
+  const TFieldCase<double> cases[] = {
       {1234.5678, 11, " 1.2346E+03"},
       {-0.000123456, 11, "-1.2346E-04"},
       {0.0, 11, " 0.0000E+00"},
@@ -45,7 +39,7 @@ TEST(TReportFormat, FormatExpFieldDropsTwoLeadingZerosOfTheFourDigitExponent) {
       // At least one decimal: a narrow field grows.
       {12.5, 6, " 1.3E+01"},
       {-12.5, 3, "-1.3E+01"}};
-  for (const TFloatCase& c : cases) EXPECT_EQ(FormatExpField(c.X, c.Width), c.Text) << c.X;
+  for (const auto& [x, width, text] : cases) EXPECT_EQ(FormatExpField(x, width), text) << x;
 }
 
 TEST(TReportFormat, FormatExpFieldOfNonFiniteValues) {
@@ -54,33 +48,31 @@ TEST(TReportFormat, FormatExpFieldOfNonFiniteValues) {
 }
 
 TEST(TReportFormat, FormatFixFieldFallsBackToTheExponentFormWhenTooWide) {
-  const struct {
-    double X;
-    int Width;
-    int Decimals;
-    const char* Text;
-  } cases[] = {{123456.789, 8, 3, " 1.2E+05"},
-               {3.14159, 8, 3, "   3.142"},
-               {-2.5, 6, 0, "    -3"},  // halves away from zero
-               {5.0, 3, 0, "  5"},
-               {1234.0, 3, 0, " 1.2E+03"},
-               {99.9999, 6, 3, " 1.0E+02"},  // rounding to 100.000 needs 7 characters
-               {99.9999, 7, 3, "100.000"},
-               {-0.0001, 7, 3, "  0.000"},
-               {0.12345678, 10, 4, "    0.1235"},
-               {101.0, 9, 0, "      101"},
-               {1e20, 10, 1, " 1.000E+20"}};
-  for (const auto& c : cases)
-    EXPECT_EQ(FormatFixField(c.X, c.Width, c.Decimals), c.Text) << c.X << " " << c.Width;
+  // The value, width, decimals and text. Halves are rounded away from zero (-2.5), and 99.9999
+  // rounded to 100.000 needs 7 characters.
+  const std::tuple<double, int, int, const char*> cases[] = {{123456.789, 8, 3, " 1.2E+05"},
+                                                             {3.14159, 8, 3, "   3.142"},
+                                                             {-2.5, 6, 0, "    -3"},
+                                                             {5.0, 3, 0, "  5"},
+                                                             {1234.0, 3, 0, " 1.2E+03"},
+                                                             {99.9999, 6, 3, " 1.0E+02"},
+                                                             {99.9999, 7, 3, "100.000"},
+                                                             {-0.0001, 7, 3, "  0.000"},
+                                                             {0.12345678, 10, 4, "    0.1235"},
+                                                             {101.0, 9, 0, "      101"},
+                                                             {1e20, 10, 1, " 1.000E+20"}};
+  for (const auto& [x, width, decimals, text] : cases)
+    EXPECT_EQ(FormatFixField(x, width, decimals), text) << x << " " << width;
 }
 
 TEST(TReportFormat, FormatReportFloatIsFixedOnlyFrom100ToBelowTenMillion) {
-  const TFloatCase cases[] = {{1234.56, 12, "      1234.6"},    {100.0, 10, "     100.0"},
-                              {9999999.9, 12, "   9999999.9"},  {99.99, 12, "   9.999E+01"},
-                              {10000000.0, 12, "   1.000E+07"}, {0.00123456, 12, "   1.235E-03"},
-                              {-500.0, 10, "-5.000E+02"},       {1e-300, 12, "  1.000E-300"},
-                              {0.0, 10, " 0.000E+00"},          {1234.56, 3, "1234.6"}};
-  for (const TFloatCase& c : cases) EXPECT_EQ(FormatReportFloat(c.X, c.Width), c.Text) << c.X;
+  const TFieldCase<double> cases[] = {
+      {1234.56, 12, "      1234.6"},    {100.0, 10, "     100.0"},
+      {9999999.9, 12, "   9999999.9"},  {99.99, 12, "   9.999E+01"},
+      {10000000.0, 12, "   1.000E+07"}, {0.00123456, 12, "   1.235E-03"},
+      {-500.0, 10, "-5.000E+02"},       {1e-300, 12, "  1.000E-300"},
+      {0.0, 10, " 0.000E+00"},          {1234.56, 3, "1234.6"}};
+  for (const auto& [x, width, text] : cases) EXPECT_EQ(FormatReportFloat(x, width), text) << x;
 }
 
 TEST(TReportFormat, ConsoleSumOfSquaresAndReportTime) {
@@ -94,9 +86,8 @@ TEST(TReportFormat, ConsoleSumOfSquaresAndReportTime) {
 }
 
 TEST(TReportFormat, RuleAndCenteredTitle) {
-  EXPECT_EQ(ReportRuleText(3), std::string(104, '='));
-  EXPECT_EQ(ReportRuleText(0), std::string(104, '='));
-  EXPECT_EQ(ReportRuleText(8), std::string(116, '='));
+  for (const auto& [columns, width] : {std::pair{3, 104}, {0, 104}, {8, 116}})
+    EXPECT_EQ(ReportRuleText(columns), std::string(width, '=')) << columns;
   EXPECT_EQ(CenteredTitleText(7, 10, 8, "  drawdown (m)  "),
             std::string(7, ' ') + std::string(11, '-') + "  drawdown (m)  " + std::string(9, '-'));
   EXPECT_EQ(CenteredTitleText(1, 0, 0, std::string(70, 'x')), " -" + std::string(60, 'x') + "-");
@@ -104,23 +95,21 @@ TEST(TReportFormat, RuleAndCenteredTitle) {
 
 // The iteration limit's line states the real limit.
 TEST(TReportFormat, RunStatusTextForEveryCode) {
-  const struct {
-    int Code;
-    int Limit;
-    const char* Text;
-  } cases[] = {{-3, 100, "too many measurements"},
-               {-2, 100, "too many unknown parameters"},
-               {-1, 100, "drawdowns calculated"},
-               {0, 100, "parameters found"},
-               {1, 100, "calculation broken off after 100 iterations"},
-               {1, 7, "calculation broken off after 7 iterations"},
-               {4, 100, "calculation broken off (stopping criteria too small)"},
-               {5, 100, "calculation broken off"},
-               {6, 100, "calculation broken off"},
-               {11, 100, "cannot evaluate one or more drawdowns"},
-               {2, 100, ""},
-               {7, 100, ""}};
-  for (const auto& c : cases) EXPECT_EQ(RunStatusText(c.Code, c.Limit), c.Text) << c.Code;
+  // The code, the iteration limit and the text.
+  const TFieldCase<int> cases[] = {{-3, 100, "too many measurements"},
+                                   {-2, 100, "too many unknown parameters"},
+                                   {-1, 100, "drawdowns calculated"},
+                                   {0, 100, "parameters found"},
+                                   {1, 100, "calculation broken off after 100 iterations"},
+                                   {1, 7, "calculation broken off after 7 iterations"},
+                                   {4, 100, "calculation broken off (stopping criteria too small)"},
+                                   {5, 100, "calculation broken off"},
+                                   {6, 100, "calculation broken off"},
+                                   {11, 100, "cannot evaluate one or more drawdowns"},
+                                   {2, 100, ""},
+                                   {7, 100, ""}};
+  for (const auto& [code, limit, text] : cases)
+    EXPECT_EQ(RunStatusText(code, limit), text) << code << " " << limit;
 }
 
 TEST(TParameterDeviations, ScaleTheCovarianceByTheResidualVarianceAndTheLinkValue) {
@@ -151,8 +140,7 @@ TEST(TParameterDeviations, EdgeCasesGiveZeroOrAMagnitude) {
   }
   EXPECT_DOUBLE_EQ(Deviations(3.0, 10, 1, {0.09}, {1}, {-2.0})[0], 0.3 * 1.0 * 2.0);
   const std::vector<double> d = Deviations(1.0, 2, 1, {0.04}, {0, 2, 1}, {5.0, 5.0, 5.0});
-  EXPECT_EQ(d[0], 0.0);
-  EXPECT_EQ(d[1], 0.0);
+  EXPECT_EQ(std::tuple(d[0], d[1]), std::tuple(0.0, 0.0));
   EXPECT_DOUBLE_EQ(d[2], 0.2 * 1.0 * 5.0);
 }
 

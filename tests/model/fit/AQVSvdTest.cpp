@@ -75,28 +75,24 @@ double ReconstructionError(TTestMatrix& a, const TSvdState& state) {
   return largest > 0.0 ? error / largest : error;
 }
 
-// Largest |(QᵀQ − I)_jk| over the columns of U (m rows) or V (n rows).
-double OrthogonalityErrorU(TTestMatrix& a) {
-  TSvdMatrix u = a.View();
-  double error = 0.0;
-  for (int j = 1; j <= a.Columns; ++j)
-    for (int k = 1; k <= a.Columns; ++k) {
-      double sum = 0.0;
-      for (int i = 1; i <= a.Rows; ++i) sum += u(i, j) * u(i, k);
-      error = std::max(error, std::fabs(sum - (j == k ? 1.0 : 0.0)));
-    }
-  return error;
-}
-
-double OrthogonalityErrorV(const TSvdState& state, int n) {
+// Largest |(QᵀQ − I)_jk| over the n columns of Q, of the given rows, whose elements q(i, j) gives:
+// U (m rows) or V (n rows).
+double OrthogonalityError(int rows, int n, const auto& q) {
   double error = 0.0;
   for (int j = 1; j <= n; ++j)
     for (int k = 1; k <= n; ++k) {
       double sum = 0.0;
-      for (int i = 1; i <= n; ++i) sum += state.V[i][j] * state.V[i][k];
+      for (int i = 1; i <= rows; ++i) sum += q(i, j) * q(i, k);
       error = std::max(error, std::fabs(sum - (j == k ? 1.0 : 0.0)));
     }
   return error;
+}
+double OrthogonalityErrorU(TTestMatrix& a) {
+  TSvdMatrix u = a.View();
+  return OrthogonalityError(a.Rows, a.Columns, [&u](int i, int j) { return u(i, j); });
+}
+double OrthogonalityErrorV(const TSvdState& state, int n) {
+  return OrthogonalityError(n, n, [&state](int i, int j) { return state.V[i][j]; });
 }
 
 std::vector<double> SortedSingularValues(const TSvdState& state, int n) {
@@ -140,17 +136,16 @@ TEST(TSvd, ReconstructsRandomMatricesWithOrthogonalFactors) {
           TTestMatrix a(m, n);
           FillRandom(a, shape, seed++);
           TSvdState state;
-          const std::string where = "m " + std::to_string(m) + " n " + std::to_string(n) +
-                                    " shape " + std::to_string(static_cast<int>(shape)) +
-                                    " epsilon " + std::to_string(epsilon);
-          ASSERT_EQ(Decompose(a, state, epsilon), TSvdStatus::ssConverged) << where;
+          SCOPED_TRACE(testing::Message() << "m " << m << " n " << n << " shape "
+                                          << static_cast<int>(shape) << " epsilon " << epsilon);
+          ASSERT_EQ(Decompose(a, state, epsilon), TSvdStatus::ssConverged);
           const double allowed =
               1e-13 * LargestElement(a) + std::sqrt(epsilon * state.JacobianNorm);
-          EXPECT_LE(AbsoluteReconstructionError(a, state), allowed) << where;
-          EXPECT_LT(OrthogonalityErrorV(state, n), 1e-13) << where;
-          EXPECT_LT(OrthogonalityErrorU(a), 1e-13) << where;
-          for (int k = 1; k <= n; ++k) EXPECT_GE(state.SingularValues[k], 0.0) << where;
-          EXPECT_LE(state.SvdSweeps, state.SvdMaxSweeps) << where;
+          EXPECT_LE(AbsoluteReconstructionError(a, state), allowed);
+          EXPECT_LT(OrthogonalityErrorV(state, n), 1e-13);
+          EXPECT_LT(OrthogonalityErrorU(a), 1e-13);
+          for (int k = 1; k <= n; ++k) EXPECT_GE(state.SingularValues[k], 0.0) << k;
+          EXPECT_LE(state.SvdSweeps, state.SvdMaxSweeps);
           ++cases;
         }
       }
@@ -226,8 +221,7 @@ TEST(TSvd, RankCountsSingularValuesAboveTheAbsoluteZeroTolerance) {
   for (int k = 1; k <= 5; ++k) diagonal.At(k, k) = entries[k - 1];
   TSvdState state;
   ASSERT_EQ(Decompose(diagonal, state), TSvdStatus::ssConverged);
-  EXPECT_EQ(state.SvdRank, 3);
-  EXPECT_EQ(state.SvdSweeps, 0);
+  EXPECT_EQ(std::tuple(state.SvdRank, state.SvdSweeps), std::tuple(3, 0));
 
   // A zero first column keeps an exact zero singular value through the reduction.
   for (int n = 1; n <= kSvdMaxColumns; ++n) {
@@ -250,8 +244,7 @@ TEST(TSvd, ZeroMatrixHasRankZeroWithoutDividingByZero) {
   TTestMatrix a(5, 3);
   TSvdState state;
   ASSERT_EQ(Decompose(a, state), TSvdStatus::ssConverged);
-  EXPECT_EQ(state.SvdRank, 0);
-  EXPECT_EQ(state.JacobianNorm, 0.0);
+  EXPECT_EQ(std::tuple(state.SvdRank, state.JacobianNorm), std::tuple(0, 0.0));
   for (int k = 1; k <= 3; ++k) EXPECT_EQ(state.SingularValues[k], 0.0);
   EXPECT_LT(OrthogonalityErrorV(state, 3), 1e-15);
 }
@@ -263,8 +256,7 @@ TEST(TSvd, SweepLimitExceededIsReportedAsNotConverged) {
   a.Reset();
   SvdPrepare(state, 4, 1e-16, 1e-16, 0);  // no sweep allowed
   EXPECT_EQ(SvdDecompose(a.View(), state), TSvdStatus::ssNotConverged);
-  EXPECT_EQ(state.SvdSweeps, 1);
-  EXPECT_FALSE(state.Converged[1]);
+  EXPECT_EQ(std::tuple(state.SvdSweeps, state.Converged[1]), std::tuple(1, false));
 
   // The default limit of 10 sweeps per column is ample for the same matrix.
   ASSERT_EQ(Decompose(a, state), TSvdStatus::ssConverged);
@@ -288,11 +280,10 @@ TEST(TSvd, StateReusedAfterTheSweepLimitDecomposesLikeANewOne) {
   const std::vector<double> u = b.Work;
   ASSERT_EQ(Decompose(b, reused), TSvdStatus::ssConverged);
   EXPECT_EQ(b.Work, u);
-  EXPECT_EQ(std::tuple(reused.SvdSweeps, reused.SvdNeglected, reused.SvdRank),
-            std::tuple(fresh.SvdSweeps, fresh.SvdNeglected, fresh.SvdRank));
-  EXPECT_EQ(reused.Converged, fresh.Converged);
-  EXPECT_EQ(reused.SingularValues, fresh.SingularValues);
-  EXPECT_EQ(reused.V, fresh.V);
+  EXPECT_EQ(std::tuple(reused.SvdSweeps, reused.SvdNeglected, reused.SvdRank, reused.Converged,
+                       reused.SingularValues, reused.V),
+            std::tuple(fresh.SvdSweeps, fresh.SvdNeglected, fresh.SvdRank, fresh.Converged,
+                       fresh.SingularValues, fresh.V));
 }
 
 TEST(TSvd, NonFiniteOrMisfitMatricesAreRefused) {
