@@ -9,11 +9,9 @@ namespace {
 
 TEST(TLegend, StartsOnTheRightWithDefaultPatterns) {
   const TLegend legend;
-  EXPECT_EQ(legend.Placement(), TPlacement::plRight);
-  EXPECT_EQ(legend.Font().Color(), clBlack);
-  EXPECT_EQ(legend.Patterns().Data(), TPatternsData{});
-  EXPECT_EQ(legend.Patterns().Border().Width(), 1);
-  EXPECT_EQ(legend.Layout(), TLegendLayout{});
+  EXPECT_EQ(std::tuple(legend.Placement(), legend.Font().Color(), legend.Patterns().Data(),
+                       legend.Patterns().Border().Width(), legend.Layout()),
+            std::tuple(TPlacement::plRight, clBlack, TPatternsData{}, 1, TLegendLayout{}));
 }
 
 TEST(TLegend, PlacementAndPartsFireAsTheLegend) {
@@ -44,13 +42,10 @@ TEST(TLegend, CopyForwardsToItselfAndAssignAnnouncesOnce) {
   };
   copy.Font().SetColor(clPurple);
   copy.SetPlacement(TPlacement::plBottom);
-  EXPECT_EQ(originalFired, 0);
-  EXPECT_EQ(copyFired, 2);
-
+  EXPECT_EQ(std::tuple(originalFired, copyFired), std::tuple(0, 2));
   legend.Assign(copy);
-  EXPECT_EQ(originalFired, 1);
-  EXPECT_EQ(legend.Placement(), TPlacement::plBottom);
-  EXPECT_EQ(legend.Font().Color(), clPurple);
+  EXPECT_EQ(std::tuple(originalFired, legend.Placement(), legend.Font().Color()),
+            std::tuple(1, TPlacement::plBottom, clPurple));
 }
 
 }  // namespace
