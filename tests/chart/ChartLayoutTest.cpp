@@ -22,7 +22,6 @@ class TFixedMetrics final : public TTextMetrics {
 TPartRect R(int left, int right, int top, int bottom) {
   return {left, right, top, bottom};
 }
-
 TPlotRect P(int left, int right, int top, int bottom) {
   return {left, right, top, bottom};
 }
@@ -51,14 +50,13 @@ void AddTwoSeries(TChartModel& model) {
 TEST(TChartLayout, EmptyChartLaysOutTitleAxesAndPlotExactly) {
   TChartModel model;
   TChartLayout layout = LaidOut(model);
-  EXPECT_FALSE(layout.LegendShown());
-  EXPECT_EQ(model.ChartArea.Rect(), R(0, 640, 0, 480));
-  EXPECT_EQ(model.ChartTitle.Rect(), R(295, 345, 32, 42));
-  EXPECT_EQ(model.X_Axis.Title().Rect(), R(327, 371, 438, 448));
-  EXPECT_EQ(model.X_Axis.Rect(), R(90, 608, 404, 430));
-  EXPECT_EQ(model.Y_Axis.Title().Rect(), R(32, 42, 217, 261));
-  EXPECT_EQ(model.Y_Axis.Rect(), R(50, 90, 74, 404));
-  EXPECT_EQ(layout.Plot(), P(90, 608, 74, 404));
+  EXPECT_EQ(std::tuple(layout.LegendShown(), layout.Plot()),
+            std::tuple(false, P(90, 608, 74, 404)));
+  EXPECT_EQ(
+      (std::vector{model.ChartArea.Rect(), model.ChartTitle.Rect(), model.X_Axis.Title().Rect(),
+                   model.X_Axis.Rect(), model.Y_Axis.Title().Rect(), model.Y_Axis.Rect()}),
+      (std::vector{R(0, 640, 0, 480), R(295, 345, 32, 42), R(327, 371, 438, 448),
+                   R(90, 608, 404, 430), R(32, 42, 217, 261), R(50, 90, 74, 404)}));
   EXPECT_DOUBLE_EQ(layout.LinearFactor(0), 518 / 2.5);
   EXPECT_DOUBLE_EQ(layout.LinearFactor(1), 330 / 2.5);
 }
@@ -84,11 +82,10 @@ TEST(TChartLayout, PlacesTheLegendAndShrinksThePlotForEachPlacement) {
     AddTwoSeries(model);
     model.Legend.SetPlacement(c.placement);
     TChartLayout layout = LaidOut(model);
-    EXPECT_EQ(layout.LegendShown(), c.shown);
+    EXPECT_EQ(std::tuple(layout.LegendShown(), layout.Plot()), std::tuple(c.shown, c.plot));
     if (c.shown) {
       EXPECT_EQ(model.Legend.Rect(), c.legend);
     }
-    EXPECT_EQ(layout.Plot(), c.plot);
   }
 }
 
@@ -146,11 +143,10 @@ TEST(TChartLayout, SegmentFromBelowEntersAtTheBottomEdge) {
   FixedScales(model);
   TSeries* s = AddPoints(model, {{1, -2}, {3, 2}});
   TChartLayout layout = LaidOut(model);
-  EXPECT_TRUE(s->GetVisible(0));
-  EXPECT_TRUE(layout.IsEntering(0, 0));
-  EXPECT_FALSE(layout.IsEntering(0, 1));
-  EXPECT_EQ(std::pair(s->GetPixelX(0), s->GetPixelY(0)), std::pair(184, 404));
-  EXPECT_EQ(std::pair(s->GetPixelX(1), s->GetPixelY(1)), std::pair(237, 338));
+  EXPECT_EQ(std::tuple(s->GetVisible(0), layout.IsEntering(0, 0), layout.IsEntering(0, 1)),
+            std::tuple(true, true, false));
+  EXPECT_EQ((std::vector{s->GetPixelX(0), s->GetPixelY(0), s->GetPixelX(1), s->GetPixelY(1)}),
+            (std::vector{184, 404, 237, 338}));
 }
 
 TEST(TChartLayout, SegmentFromTheLeftEntersAtTheLeftEdge) {
@@ -185,13 +181,11 @@ TEST(TChartLayout, NonPositiveValuesOnALogAxisAreGaps) {
   model.X_Axis.Scale().SetData({false, false, false, false, true, 0.01, 100, 1, 1, false}, false);
   TSeries* s = AddPoints(model, {{0.0, 5}, {-3, 5}, {1, 5}, {10, 5}});
   TChartLayout layout = LaidOut(model);
-  EXPECT_TRUE(layout.LogDrawable(0));
-  EXPECT_FALSE(s->GetVisible(0));
-  EXPECT_FALSE(s->GetVisible(1));  // outside but not placed: log10 of -3 does not exist
-  EXPECT_TRUE(s->GetVisible(2));
-  // Four decades over 530 pixels: 1 lies two decades in, 10 at 397.5 (rounded to even).
-  EXPECT_EQ(s->GetPixelX(2), 78 + 265);
-  EXPECT_EQ(s->GetPixelX(3), 476);
+  // The second point is outside but not placed: log10 of -3 does not exist. Four decades over
+  // 530 pixels: 1 lies two decades in, 10 at 397.5 (rounded to even).
+  EXPECT_EQ(std::tuple(layout.LogDrawable(0), s->GetVisible(0), s->GetVisible(1), s->GetVisible(2),
+                       s->GetPixelX(2), s->GetPixelX(3)),
+            std::tuple(true, false, false, true, 78 + 265, 476));
 }
 
 TEST(TChartLayout, LogScaleWithNonPositiveBoundsIsFlaggedAndDrawnLinearly) {
@@ -199,10 +193,9 @@ TEST(TChartLayout, LogScaleWithNonPositiveBoundsIsFlaggedAndDrawnLinearly) {
   model.Y_Axis.Scale().SetData({false, false, true, true, true, -1, 10, 1, 1, false}, false);
   TFixedMetrics metrics;
   TChartLayout layout = LaidOut(model);
-  EXPECT_FALSE(layout.LogDrawable(1));
-  EXPECT_TRUE(layout.LogWarning(1));
-  EXPECT_FALSE(layout.LogWarning(0));
-  EXPECT_FALSE(layout.Mapping(1, model.Y_Axis.Scale().Data()).Logarithmic);
+  EXPECT_EQ(std::tuple(layout.LogDrawable(1), layout.LogWarning(1), layout.LogWarning(0),
+                       layout.Mapping(1, model.Y_Axis.Scale().Data()).Logarithmic),
+            std::tuple(false, true, false, false));
   // A log axis that is not drawn warns of nothing.
   model.SecondaryY_Axis.Scale().SetData(model.Y_Axis.Scale().Data(), false);
   layout.Calc(model, metrics, 640, 480);
@@ -238,12 +231,11 @@ TEST(TChartLayout, SecondaryAxisTakesItsSeriesAndNarrowsThePlot) {
   model.Series(1)->Range().SetYAxis(2);
   model.Series(1)->SetY(1, 1000, false);
   TChartLayout layout = LaidOut(model);
-  EXPECT_EQ(model.Y_Axis.Scale().Max(), 10.0);
-  EXPECT_EQ(model.SecondaryY_Axis.Scale().Max(), 1000.0);
   // Secondary title at 640 - 32, its band of "1000" (24 px) to the left of it.
-  EXPECT_EQ(model.SecondaryY_Axis.Title().Rect().Right, 608);
-  EXPECT_EQ(model.SecondaryY_Axis.Rect(), R(550, 590, 74, 404));
-  EXPECT_EQ(layout.Plot().Right, 550);
+  EXPECT_EQ(std::tuple(model.Y_Axis.Scale().Max(), model.SecondaryY_Axis.Scale().Max(),
+                       model.SecondaryY_Axis.Title().Rect().Right, model.SecondaryY_Axis.Rect(),
+                       layout.Plot().Right),
+            std::tuple(10.0, 1000.0, 608, R(550, 590, 74, 404), 550));
 }
 
 struct TLabelCase {

@@ -30,8 +30,7 @@ TEST(Power10, GivesTheNearestDoubleOfEveryDecimalPower) {
                                              {2.0 + 1e-12, 100.0}};
   for (const auto& [power, value] : exact) EXPECT_EQ(Power10(power), value) << power;
   EXPECT_NEAR(Power10(0.5), std::sqrt(10.0), 1e-12);
-  EXPECT_EQ(Power10(-400), 0.0);
-  EXPECT_TRUE(std::isinf(Power10(400)));
+  EXPECT_EQ(std::tuple(Power10(-400), std::isinf(Power10(400))), std::tuple(0.0, true));
 }
 
 struct TAutoCase {
@@ -79,19 +78,15 @@ TEST(AutoScale, ChoosesBoundsAndUnitsOfTheLinearScale) {
 TEST(AutoScale, EmptyChartBoundsAreExactDecimals) {
   TScale scale;
   AutoScale(scale, TAxisType::saY, false, {});
-  EXPECT_EQ(scale.Min(), -1.0);
-  EXPECT_EQ(scale.Max(), 1.5);
-  EXPECT_EQ(scale.MajorUnit(), 0.5);
+  EXPECT_EQ(std::tuple(scale.Min(), scale.Max(), scale.MajorUnit()), std::tuple(-1.0, 1.5, 0.5));
 }
 
 TEST(AutoScale, LeavesFixedBoundsAndUnitsAlone) {
   TScale scale;
   scale.SetData({false, false, false, false, false, 2.0, 7.0, 3.0, 1.0, false}, false);
   AutoScale(scale, TAxisType::saX, true, Extents(-50, 50));
-  EXPECT_EQ(scale.Min(), 2.0);
-  EXPECT_EQ(scale.Max(), 7.0);
-  EXPECT_EQ(scale.MajorUnit(), 3.0);
-  EXPECT_EQ(scale.MinorUnit(), 1.0);
+  EXPECT_EQ(std::tuple(scale.Min(), scale.Max(), scale.MajorUnit(), scale.MinorUnit()),
+            std::tuple(2.0, 7.0, 3.0, 1.0));
 }
 
 struct TLogCase {
@@ -118,10 +113,8 @@ TEST(AutoScale, RoundsLogarithmicBoundsToDecades) {
     TScale scale;
     scale.SetLogScale(true);
     AutoScale(scale, c.kind, true, Extents(c.dataMin, c.dataMax));
-    EXPECT_EQ(scale.Min(), c.min);
-    EXPECT_EQ(scale.Max(), c.max);
-    EXPECT_EQ(scale.MajorUnit(), 1.0);
-    EXPECT_EQ(scale.MinorUnit(), 1.0);
+    EXPECT_EQ(std::tuple(scale.Min(), scale.Max(), scale.MajorUnit(), scale.MinorUnit()),
+              std::tuple(c.min, c.max, 1.0, 1.0));
   }
 }
 
@@ -129,9 +122,8 @@ TEST(AutoScale, LogYMinimumOfOneThousandthOnlyBelowTheMaximum) {
   TScale scale;
   scale.SetLogScale(true);
   AutoScale(scale, TAxisType::saY, true, Extents(2e-5, 5e-4));
-  EXPECT_EQ(scale.Max(), 1e-3);
-  EXPECT_EQ(scale.Min(), 1e-5);
-  EXPECT_FALSE(scale.ReverseOrder());
+  EXPECT_EQ(std::tuple(scale.Max(), scale.Min(), scale.ReverseOrder()),
+            std::tuple(1e-3, 1e-5, false));
 }
 
 TEST(AutoScale, LogMinimumKeptWhenTheDataReachZero) {
@@ -139,8 +131,7 @@ TEST(AutoScale, LogMinimumKeptWhenTheDataReachZero) {
   scale.SetLogScale(true);
   scale.SetMin(0.5);
   AutoScale(scale, TAxisType::saY, true, Extents(0, 20));
-  EXPECT_EQ(scale.Min(), 0.5);
-  EXPECT_EQ(scale.Max(), 100.0);
+  EXPECT_EQ(std::tuple(scale.Min(), scale.Max()), std::tuple(0.5, 100.0));
 }
 
 TEST(AutoScale, FixedMaximumFarBelowTheDataGivesBoundedTicks) {
@@ -150,9 +141,8 @@ TEST(AutoScale, FixedMaximumFarBelowTheDataGivesBoundedTicks) {
   scale.SetMaxAutomatic(false);
   scale.SetMax(5);
   AutoScale(scale, TAxisType::saY, true, Extents(1000, 1000.0005));
-  EXPECT_EQ(scale.Min(), 1000.0);
-  EXPECT_TRUE(scale.ReverseOrder());
-  EXPECT_EQ(scale.MajorUnit(), 200.0);
+  EXPECT_EQ(std::tuple(scale.Min(), scale.ReverseOrder(), scale.MajorUnit()),
+            std::tuple(1000.0, true, 200.0));
   EXPECT_EQ(Ticks(scale.Data(), false), (std::vector<double>{1000, 800, 600, 400, 200}));
 }
 
@@ -160,27 +150,24 @@ TEST(AutoScale, NonFiniteBoundsNeverReachTheScale) {
   TScale scale;
   scale.SetData({false, false, true, true, false, NAN, INFINITY, 10, 2, false}, false);
   AutoScale(scale, TAxisType::saX, true, {});
-  EXPECT_TRUE(std::isfinite(scale.Min()));
-  EXPECT_TRUE(std::isfinite(scale.Max()));
-  EXPECT_TRUE(std::isfinite(scale.MajorUnit()));
+  for (const double value : {scale.Min(), scale.Max(), scale.MajorUnit()})
+    EXPECT_TRUE(std::isfinite(value)) << value;
   EXPECT_GT(scale.MajorUnit(), 0.0);
 }
 
 TEST(MajorTicks, WalkLinearScalesByIndexWithoutDrift) {
   const std::vector<double> ticks = Ticks({.Min = -0.3, .Max = 0.3, .MajorUnit = 0.1}, false);
   ASSERT_EQ(ticks.size(), 7u);
-  EXPECT_EQ(ticks[3], 0.0);
-  EXPECT_EQ(FormatTickLabel(ticks[3]), "0");
-  EXPECT_EQ(FormatTickLabel(ticks[6]), "0.3");
+  EXPECT_EQ(std::tuple(ticks[3], FormatTickLabel(ticks[3]), FormatTickLabel(ticks[6])),
+            std::tuple(0.0, "0", "0.3"));
 }
 
 TEST(MajorTicks, TinyNegativeTickPrintsZero) {
   // -0.9 + 3 * 0.3 is -1.1E-16 in binary.
   const std::vector<double> ticks = Ticks({.Min = -0.9, .Max = 0.9, .MajorUnit = 0.3}, false);
   ASSERT_EQ(ticks.size(), 7u);
-  EXPECT_FALSE(std::signbit(ticks[3]));
-  EXPECT_EQ(ticks[3], 0.0);
-  EXPECT_EQ(FormatTickLabel(ticks[3]), "0");
+  EXPECT_EQ(std::tuple(std::signbit(ticks[3]), ticks[3], FormatTickLabel(ticks[3])),
+            std::tuple(false, 0.0, "0"));
 }
 
 TEST(MajorTicks, ReversedLinearScaleWalksDown) {
@@ -190,10 +177,12 @@ TEST(MajorTicks, ReversedLinearScaleWalksDown) {
 
 TEST(MajorTicks, DegenerateScalesStayBounded) {
   EXPECT_EQ(Ticks({.Min = 0, .Max = 1e6, .MajorUnit = 1e-9}, false).size(), kMaxTickCount);
-  // The flag says reversed, the bounds do not.
-  EXPECT_TRUE(Ticks({.Min = 0, .Max = 1e6, .MajorUnit = 1, .ReverseOrder = true}, false).empty());
-  EXPECT_TRUE(Ticks({.Min = 0, .Max = 1e6, .MajorUnit = 0}, false).empty());
-  EXPECT_TRUE(Ticks({.Min = 0, .Max = 1e6, .MajorUnit = -1}, false).empty());
+  // A flag that says reversed where the bounds do not, a zero and a negative unit: no ticks.
+  for (const TScaleData& s :
+       {TScaleData{.Min = 0, .Max = 1e6, .MajorUnit = 1, .ReverseOrder = true},
+        TScaleData{.Min = 0, .Max = 1e6, .MajorUnit = 0},
+        TScaleData{.Min = 0, .Max = 1e6, .MajorUnit = -1}})
+    EXPECT_TRUE(Ticks(s, false).empty()) << s.MajorUnit;
   EXPECT_EQ(Ticks({.Min = 1e-300, .Max = 1e300}, true).size(), 600u);
   EXPECT_EQ(Ticks({.Min = 1e-300, .Max = 1e300}, true, true).size(), kMaxTickCount);
 }
@@ -208,11 +197,8 @@ TEST(MajorTicks, LogarithmicAxisLabelsThePowersAboveMin) {
 TEST(MinorTicks, LogarithmicMinorsRunOneToNinePerDecadeWithinTheScale) {
   const std::vector<double> ticks = Ticks({.Min = 0.001, .Max = 0.1}, true, true);
   ASSERT_EQ(ticks.size(), 19u);
-  EXPECT_EQ(ticks.front(), 0.001);
-  EXPECT_EQ(ticks[1], 0.002);
-  EXPECT_EQ(ticks[9], 0.01);
-  EXPECT_EQ(ticks[10], 0.02);
-  EXPECT_EQ(ticks.back(), 0.1);
+  EXPECT_EQ((std::vector{ticks.front(), ticks[1], ticks[9], ticks[10], ticks.back()}),
+            (std::vector{0.001, 0.002, 0.01, 0.02, 0.1}));
   EXPECT_EQ(Ticks({.Min = 0.5, .Max = 3}, true, true),
             (std::vector<double>{0.5, 0.6, 0.7, 0.8, 0.9, 1, 2, 3}));
 }
@@ -220,9 +206,7 @@ TEST(MinorTicks, LogarithmicMinorsRunOneToNinePerDecadeWithinTheScale) {
 TEST(TAxisMapping, LogarithmicMappingLeavesNonPositiveValuesUnplaced) {
   TAxisMapping m{true, 0.001, -3.0, 100.0};
   EXPECT_DOUBLE_EQ(m.Offset(0.1), 200.0);
-  EXPECT_TRUE(std::isnan(m.Offset(0.0)));
-  EXPECT_TRUE(std::isnan(m.Offset(-1.0)));
-  EXPECT_TRUE(std::isnan(m.Offset(INFINITY)));
+  for (const double v : {0.0, -1.0, double(INFINITY)}) EXPECT_TRUE(std::isnan(m.Offset(v))) << v;
 }
 
 }  // namespace
