@@ -161,7 +161,7 @@ TEST(TMyChartRender, PixelProbesFindAreaFrameAndSeriesInTheBitmapAndTheSvgCopy) 
 }
 
 // What the SVG copy draws, in drawing pixels: every text with the transform it is drawn under,
-// and every polyline with whether it is dotted.
+// and every polyline.
 struct TSvgText {
   QString Text;
   QTransform Transform;
@@ -172,13 +172,9 @@ struct TSvgText {
     return -std::atan2(Transform.m12(), Transform.m11()) * 180 / M_PI;
   }
 };
-struct TSvgLine {
-  QPolygonF Points;
-  bool Dotted = false;
-};
 struct TSvgDrawing {
   std::vector<TSvgText> Texts;
-  std::vector<TSvgLine> Lines;
+  std::vector<QPolygonF> Lines;
   // The first text drawn that reads text and whose transformed baseline start passes where.
   const TSvgText* Find(const QString& text,
                        const std::function<bool(QPointF)>& where = nullptr) const {
@@ -187,8 +183,8 @@ struct TSvgDrawing {
     return nullptr;
   }
   bool HasLine(QPointF from, QPointF to) const {
-    for (const TSvgLine& line : Lines)
-      if (line.Points.size() == 2 && line.Points[0] == from && line.Points[1] == to) return true;
+    for (const QPolygonF& line : Lines)
+      if (line.size() == 2 && line[0] == from && line[1] == to) return true;
     return false;
   }
 };
@@ -203,11 +199,7 @@ QTransform ParseMatrix(const QString& text) {
 
 TSvgDrawing ReadSvg(const QByteArray& svg) {
   TSvgDrawing drawing;
-  struct TState {
-    QTransform Transform;
-    bool Dotted = false;
-  };
-  std::vector<TState> stack{TState{}};
+  std::vector<QTransform> stack{QTransform{}};  // the transform of each open group
   QXmlStreamReader xml(svg);
   while (!xml.atEnd()) {
     xml.readNext();
@@ -215,20 +207,16 @@ TSvgDrawing ReadSvg(const QByteArray& svg) {
     if (!xml.isStartElement()) continue;
     const QXmlStreamAttributes a = xml.attributes();
     if (xml.name() == u"g") {
-      TState state = stack.back();
-      if (a.hasAttribute("transform"))
-        state.Transform = ParseMatrix(a.value("transform").toString());
-      state.Dotted = a.hasAttribute("stroke-dasharray");
-      stack.push_back(state);
+      stack.push_back(a.hasAttribute("transform") ? ParseMatrix(a.value("transform").toString())
+                                                  : stack.back());
     } else if (xml.name() == u"text") {
       const QPointF local(a.value("x").toDouble(), a.value("y").toDouble());
-      drawing.Texts.push_back({xml.readElementText(), stack.back().Transform, local});
+      drawing.Texts.push_back({xml.readElementText(), stack.back(), local});
     } else if (xml.name() == u"polyline") {
-      TSvgLine line{{}, stack.back().Dotted};
+      QPolygonF line;
       for (const QString& pair : a.value("points").toString().split(' ', Qt::SkipEmptyParts)) {
         const QStringList xy = pair.split(',');
-        if (xy.size() == 2)
-          line.Points << stack.back().Transform.map(QPointF(xy[0].toDouble(), xy[1].toDouble()));
+        if (xy.size() == 2) line << stack.back().map(QPointF(xy[0].toDouble(), xy[1].toDouble()));
       }
       drawing.Lines.push_back(line);
     }
@@ -341,7 +329,7 @@ void FillManySeries(TMyChart& chart) {
 struct TScene {
   const char* name;
   std::function<void(TMyChart&)> fill;
-  std::function<void(const TView&)> check;
+  std::function<void(const TView&, const TChartModel&)> check;
 };
 
 TEST(TMyChartRender, CanonicalCharts) {
@@ -353,25 +341,23 @@ TEST(TMyChartRender, CanonicalCharts) {
   };
   const TScene scenes[] = {
       {"empty", [](TMyChart&) {},
-       [](const TView& v) {
-         EXPECT_EQ(v.Chart.Model().X_Axis.Scale().Min(), -1.0);
-         EXPECT_EQ(v.Chart.Model().X_Axis.Scale().Max(), 1.5);
-         EXPECT_EQ(v.Image.pixel(v.Plot().Right, (v.Plot().Top + v.Plot().Bottom) / 2),
-                   qRgb(0, 0, 0));
-         ExpectLabels(v, v.Chart.Model().X_Axis, {"-1", "-0.5", "0", "0.5", "1", "1.5"});
-         ExpectLabels(v, v.Chart.Model().Y_Axis, {"-1", "-0.5", "0", "0.5", "1", "1.5"});
+       [](const TView& v, const TChartModel& m) {
+         EXPECT_EQ(std::tuple(m.X_Axis.Scale().Min(), m.X_Axis.Scale().Max(),
+                              v.Image.pixel(v.Plot().Right, (v.Plot().Top + v.Plot().Bottom) / 2)),
+                   std::tuple(-1.0, 1.5, qRgb(0, 0, 0)));
+         for (const TAxis* axis : {&m.X_Axis, &m.Y_Axis})
+           ExpectLabels(v, *axis, {"-1", "-0.5", "0", "0.5", "1", "1.5"});
          ExpectGrid(v, 0.5, 0.25, 0.5);
          EXPECT_FALSE(v.Chart.Layout().LegendShown());
        }},
       {"linear", [](TMyChart& c) { test::FillLinear(c); },
-       [](const TView& v) {
-         const TChartModel& m = v.Chart.Model();
-         ExpectLabels(v, v.Chart.Model().X_Axis, {"0", "2", "4", "6", "8", "10"});
+       [](const TView& v, const TChartModel& m) {
+         ExpectLabels(v, m.X_Axis, {"0", "2", "4", "6", "8", "10"});
          ExpectLabels(v, m.Y_Axis, {"0", "5", "10", "15"});
          ExpectGrid(v, 10, 12.5, 4);
          // The legend at the right, 8 px in, level with the plot.
-         EXPECT_EQ(m.Legend.Rect().Right, kWidth - 8);
-         EXPECT_EQ(m.Legend.Rect().Top, v.Plot().Top);
+         EXPECT_EQ(std::tuple(m.Legend.Rect().Right, m.Legend.Rect().Top),
+                   std::tuple(kWidth - 8, v.Plot().Top));
          ExpectLegend(v);
          // The X title reads from 4 px right of its left edge.
          const TSvgText* x = v.Svg.Find("X-axis");
@@ -387,14 +373,14 @@ TEST(TMyChartRender, CanonicalCharts) {
          EXPECT_EQ(t->Transform.map(QPointF(0, 0)), QPointF(title.Left, title.Bottom - 4));
        }},
       {"drawdown-loglog", [](TMyChart& c) { test::FillDrawdown(c); },
-       [](const TView& v) {
-         ExpectLabels(v, v.Chart.Model().X_Axis, {"0.01", "0.1", "1", "10", "100"});
-         ExpectLabels(v, v.Chart.Model().Y_Axis, {"0.01", "0.1", "1", "10"});
+       [](const TView& v, const TChartModel& m) {
+         ExpectLabels(v, m.X_Axis, {"0.01", "0.1", "1", "10", "100"});
+         ExpectLabels(v, m.Y_Axis, {"0.01", "0.1", "1", "10"});
          EXPECT_EQ(v.Svg.Find(v.Label("0.001")), nullptr);  // Min itself has no label
          // X minor ticks: the one at 0.002 is drawn, the one at 0.001 on the plot's edge not.
          // Major ticks are twice as long, up from the bottom edge and down from the top.
          const TPlotRect p = v.Plot();
-         const TScaleData& x = v.Chart.Model().X_Axis.Scale().Data();
+         const TScaleData& x = m.X_Axis.Scale().Data();
          const double x2 = RoundPixel(AxisPixel(x, 0.002, p.Left, p.Right));
          const double x1 = RoundPixel(AxisPixel(x, 1, p.Left, p.Right));
          EXPECT_TRUE(v.Svg.HasLine(QPointF(x2, p.Bottom), QPointF(x2, p.Bottom - 4)));
@@ -402,37 +388,34 @@ TEST(TMyChartRender, CanonicalCharts) {
          EXPECT_TRUE(v.Svg.HasLine(QPointF(x1, p.Top), QPointF(x1, p.Top + 8)));
          EXPECT_FALSE(v.Svg.HasLine(QPointF(p.Left, p.Bottom), QPointF(p.Left, p.Bottom - 4)));
          // So for Y: the minor tick at the minimum would lie on the bottom edge.
-         const TScaleData& y = v.Chart.Model().Y_Axis.Scale().Data();
+         const TScaleData& y = m.Y_Axis.Scale().Data();
          const double y2 = RoundPixel(AxisPixel(y, 2 * y.Min, p.Bottom, p.Top));
          EXPECT_TRUE(v.Svg.HasLine(QPointF(p.Left, y2), QPointF(p.Left + 4, y2)));
          EXPECT_FALSE(v.Svg.HasLine(QPointF(p.Left, p.Bottom), QPointF(p.Left + 4, p.Bottom)));
        }},
       {"legend-left", placement(TPlacement::plLeft),
-       [](const TView& v) {
-         const TChartModel& m = v.Chart.Model();
+       [](const TView& v, const TChartModel& m) {
          EXPECT_EQ(m.Legend.Rect().Left, 32);
          EXPECT_EQ(m.Y_Axis.Title().Rect().Left, m.Legend.Rect().Right + 32);
          EXPECT_GE(m.Legend.Layout().Columns, 2);
          ExpectLegend(v);
        }},
       {"legend-top", placement(TPlacement::plTop),
-       [](const TView& v) {
-         const TChartModel& m = v.Chart.Model();
+       [](const TView& v, const TChartModel& m) {
          EXPECT_EQ(m.Legend.Rect().Top, m.ChartTitle.Rect().Bottom + 32);
          EXPECT_EQ(v.Plot().Top, m.Legend.Rect().Bottom + 32);
          EXPECT_GE(m.Legend.Layout().Rows, 2);
          ExpectLegend(v);
        }},
       {"legend-bottom", placement(TPlacement::plBottom),
-       [](const TView& v) {
-         const TChartModel& m = v.Chart.Model();
+       [](const TView& v, const TChartModel& m) {
          EXPECT_EQ(m.Legend.Rect().Bottom, kHeight - 32);
          EXPECT_EQ(m.Legend.Rect().Left, v.Plot().Left);
          EXPECT_EQ(m.X_Axis.Title().Rect().Bottom, m.Legend.Rect().Top - 32);
          ExpectLegend(v);
        }},
       {"legend-none", placement(TPlacement::plNone),
-       [](const TView& v) {
+       [](const TView& v, const TChartModel&) {
          EXPECT_FALSE(v.Chart.Layout().LegendShown());
          EXPECT_EQ(v.Svg.Find("Series 0"), nullptr);
        }},
@@ -445,8 +428,7 @@ TEST(TMyChartRender, CanonicalCharts) {
          c.Model().SecondaryY_Axis.Alignment().SetOrientation(270);
          c.Model().ChartTitle.Alignment().SetAlignment(TMyAlignmentTypes::maLeft);
        },
-       [](const TView& v) {
-         const TChartModel& m = v.Chart.Model();
+       [](const TView& v, const TChartModel& m) {
          // The chart title 32 px in, its text 4 px further.
          const TSvgText* title = v.Svg.Find("Chart 1");
          ASSERT_NE(title, nullptr);
@@ -470,9 +452,9 @@ TEST(TMyChartRender, CanonicalCharts) {
          c.Model().Y_Axis.Scale().SetData({false, false, true, true, false, 2, 0, 0.5, 0.1, true},
                                           false);
        },
-       [](const TView& v) {
+       [](const TView& v, const TChartModel& m) {
          // 2 at the bottom, 0 at the top.
-         ExpectLabels(v, v.Chart.Model().Y_Axis, {"2", "1.5", "1", "0.5", "0"});
+         ExpectLabels(v, m.Y_Axis, {"2", "1.5", "1", "0.5", "0"});
        }},
       {"secondary-y",
        [](TMyChart& c) {
@@ -482,8 +464,7 @@ TEST(TMyChartRender, CanonicalCharts) {
          c.GetSeries(2)->Range().SetYAxis(2);
          for (int j = 0; j <= 10; ++j) c.SetY(2, j, 700.0 * j * j);
        },
-       [](const TView& v) {
-         const TChartModel& m = v.Chart.Model();
+       [](const TView& v, const TChartModel& m) {
          ExpectLabels(v, m.Y_Axis, {"0", "2", "4", "6", "8", "10"});
          ExpectLabels(v, m.SecondaryY_Axis, {"0", "2E+04", "4E+04", "6E+04", "8E+04"});
          // Its title reads downward from 4 px below its top.
@@ -521,7 +502,7 @@ TEST(TMyChartRender, CanonicalCharts) {
     const QByteArray svg = chart.RenderSvg(kWidth, kHeight);
     ASSERT_EQ(image.size(), QSize(kWidth, kHeight));
     const TSvgDrawing drawing = ReadSvg(svg);
-    scene.check(TView{chart, image, drawing});
+    scene.check(TView{chart, image, drawing}, chart.Model());
     const std::string name = std::string("chart-") + scene.name;
     image.save(QString::fromStdString(test::ReviewPath(name + ".png")));
     QFile file(QString::fromStdString(test::ReviewPath(name + ".svg")));
