@@ -61,30 +61,23 @@ TEST(TChartLayout, EmptyChartLaysOutTitleAxesAndPlotExactly) {
   EXPECT_DOUBLE_EQ(layout.LinearFactor(1), 330 / 2.5);
 }
 
-struct TPlacementCase {
-  TPlacement placement;
-  bool shown;
-  TPartRect legend;
-  TPlotRect plot;
-};
-
 TEST(TChartLayout, PlacesTheLegendAndShrinksThePlotForEachPlacement) {
-  const TPlacementCase cases[] = {
+  const std::tuple<TPlacement, bool, TPartRect, TPlotRect> cases[] = {
       {TPlacement::plRight, true, R(536, 632, 74, 118), P(78, 504, 74, 404)},
       {TPlacement::plLeft, true, R(32, 128, 74, 118), P(206, 608, 74, 404)},
       {TPlacement::plBottom, true, R(78, 262, 422, 448), P(78, 608, 74, 346)},
       {TPlacement::plTop, true, R(78, 262, 74, 100), P(78, 608, 132, 404)},
       {TPlacement::plNone, false, R(0, 0, 0, 0), P(78, 608, 74, 404)},
   };
-  for (const TPlacementCase& c : cases) {
-    SCOPED_TRACE(static_cast<int>(c.placement));
+  for (const auto& [placement, shown, legend, plot] : cases) {
+    SCOPED_TRACE(static_cast<int>(placement));
     TChartModel model;
     AddTwoSeries(model);
-    model.Legend.SetPlacement(c.placement);
+    model.Legend.SetPlacement(placement);
     TChartLayout layout = LaidOut(model);
-    EXPECT_EQ(std::tuple(layout.LegendShown(), layout.Plot()), std::tuple(c.shown, c.plot));
-    if (c.shown) {
-      EXPECT_EQ(model.Legend.Rect(), c.legend);
+    EXPECT_EQ(std::tuple(layout.LegendShown(), layout.Plot()), std::tuple(shown, plot));
+    if (shown) {
+      EXPECT_EQ(model.Legend.Rect(), legend);
     }
   }
 }
@@ -238,18 +231,12 @@ TEST(TChartLayout, SecondaryAxisTakesItsSeriesAndNarrowsThePlot) {
             std::tuple(10.0, 1000.0, 608, R(550, 590, 74, 404), 550));
 }
 
-struct TLabelCase {
-  int axis;
-  TMyAlignmentTypes alignment;
-  int angle;
-  int x, y;
-};
-
 TEST(TickLabelOrigin, PlacesFlatAndRotatedLabelsAtTheirTick) {
   // Tick at pixel 100 (X) or 200 (Y axes); labels 30 x 10 pixels.
   const TPlotRect plot{80, 600, 50, 400};
   using A = TMyAlignmentTypes;
-  const TLabelCase cases[] = {
+  // Axis, alignment, angle; the origin expected.
+  const std::tuple<int, TMyAlignmentTypes, int, int, int> cases[] = {
       {0, A::maCenter, 0, 85, 416},    {0, A::maLeft, 0, 100, 416},   {0, A::maRight, 360, 70, 416},
       {0, A::maCenter, 90, 95, 446},    // reads upward, ends 16 px below the plot
       {0, A::maCenter, 270, 105, 416},  // reads downward from 16 px below the plot
@@ -258,11 +245,11 @@ TEST(TickLabelOrigin, PlacesFlatAndRotatedLabelsAtTheirTick) {
       {2, A::maCenter, 270, 621, 170},
   };
   int x = 0, y = 0;
-  for (const TLabelCase& c : cases) {
-    const int pixel = c.axis == 0 ? 100 : 200;
-    ASSERT_TRUE(TickLabelOrigin(c.axis, c.alignment, c.angle, pixel, plot, 30, 10, x, y))
-        << c.axis << " " << c.angle;
-    EXPECT_EQ(std::pair(x, y), std::pair(c.x, c.y)) << c.axis << " " << c.angle;
+  for (const auto& [axis, alignment, angle, cx, cy] : cases) {
+    const int pixel = axis == 0 ? 100 : 200;
+    ASSERT_TRUE(TickLabelOrigin(axis, alignment, angle, pixel, plot, 30, 10, x, y))
+        << axis << " " << angle;
+    EXPECT_EQ(std::pair(x, y), std::pair(cx, cy)) << axis << " " << angle;
   }
   EXPECT_FALSE(TickLabelOrigin(0, A::maTop, 0, 100, plot, 30, 10, x, y));
 }

@@ -175,34 +175,22 @@ TEST(ColumnLettersToNumber, CountsBijectiveBase26) {
   for (const auto& [text, number] : cases) EXPECT_EQ(ColumnLettersToNumber(text), number) << text;
 }
 
-struct TRangeCase {
-  const char* text;
-  TCellRange range;
-};
-
 TEST(ParseCellRange, ReadsWellFormedRanges) {
-  const TRangeCase cases[] = {
+  const std::pair<const char*, TCellRange> cases[] = {
       {"B2:C20", {2, 2, 3, 20}}, {"a1:b3", {1, 1, 2, 3}},     {"AA10:AB12", {27, 10, 28, 12}},
       {":A1B2", {1, 1, 2, 2}},   {"A1B2:", {1, 1, 2, 2}},     {"A1:B2 trailing", {1, 1, 2, 2}},
       {"", {0, 0, 0, 0}},        {"z007:z9", {26, 7, 26, 9}}, {"A0:A0", {1, 0, 1, 0}}};
-  for (const TRangeCase& c : cases) {
-    const TCellRangeParse result = ParseCellRange(c.text);
+  for (const auto& [text, range] : cases) {
+    const TCellRangeParse result = ParseCellRange(text);
     EXPECT_EQ(std::tuple(result.IsSuccess(), result.Message, result.Range),
-              std::tuple(true, "", c.range))
-        << c.text;
+              std::tuple(true, "", range))
+        << text;
   }
 }
 
-struct TBadRangeCase {
-  const char* text;
-  TCellRangeStatus status;
-  const char* message;
-  TCellRange range;  // the numbers read before the failure
-  int column;
-};
-
 TEST(ParseCellRange, RefusesMalformedTextWithItsMessage) {
-  const TBadRangeCase cases[] = {
+  // Text, status, message, the numbers read before the failure and the column.
+  const std::tuple<const char*, TCellRangeStatus, const char*, TCellRange, int> cases[] = {
       {"A1", TCellRangeStatus::crNoColon, "Error in cell reference!", {}, 0},
       {"A1B2", TCellRangeStatus::crNoColon, "Error in cell reference!", {}, 0},
       {"A:B2", TCellRangeStatus::crExpectedColumn, "Expected column reference!", {28, 2, 0, 0}, 5},
@@ -214,12 +202,12 @@ TEST(ParseCellRange, RefusesMalformedTextWithItsMessage) {
       {"A1:2", TCellRangeStatus::crExpectedColumn, "Expected column reference!", {1, 12, 0, 0}, 5},
       {"A 1:B2", TCellRangeStatus::crExpectedRow, "Expected row reference!", {1, 0, 0, 0}, 2},
       {"\u00C41:B2", TCellRangeStatus::crExpectedColumn, "Expected column reference!", {}, 1}};
-  for (const TBadRangeCase& c : cases) {
-    const TCellRangeParse result = ParseCellRange(c.text);
+  for (const auto& [text, status, message, range, column] : cases) {
+    const TCellRangeParse result = ParseCellRange(text);
     EXPECT_EQ(
         std::tuple(result.Status, result.IsSuccess(), result.Message, result.Range, result.Column),
-        std::tuple(c.status, false, c.message, c.range, c.column))
-        << c.text;
+        std::tuple(status, false, message, range, column))
+        << text;
   }
 }
 

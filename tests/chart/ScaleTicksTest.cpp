@@ -33,45 +33,39 @@ TEST(Power10, GivesTheNearestDoubleOfEveryDecimalPower) {
   EXPECT_EQ(std::tuple(Power10(-400), std::isinf(Power10(400))), std::tuple(0.0, true));
 }
 
-struct TAutoCase {
-  const char* what;
-  TAxisType kind;
-  bool haveSeries;
-  double dataMin, dataMax;
-  double min, max, major, minor;
-};
-
 TEST(AutoScale, ChoosesBoundsAndUnitsOfTheLinearScale) {
-  const TAutoCase cases[] = {
-      {"empty chart", TAxisType::saX, false, 0, 0, -1, 1.5, 0.5, 0.1},
-      {"all five", TAxisType::saY, true, 5, 5, 4.4, 5.6, 0.2, 0.05},
-      {"all zero", TAxisType::saY, true, 0, 0, -1e-4, 1.5e-4, 5e-5, 1e-5},
-      {"all minus five", TAxisType::saY, true, -5, -5, -5.6, -4.4, 0.2, 0.05},
-      {"maximum 100 stays", TAxisType::saX, true, 0, 100, 0, 100, 20, 5},
-      {"maximum 120 becomes 140", TAxisType::saX, true, 0, 120, 0, 140, 20, 5},
-      {"tiny Y span gets the smallest step", TAxisType::saY, true, 1, 1.000001, 1, 1.00001, 1e-5,
-       2e-6},
-      // Bounds a hair beyond a multiple of the step take the next step, so no point is cut off.
-      {"maximum a hair above 10", TAxisType::saX, true, 0, std::nextafter(10.0, 20.0), 0, 12, 2,
-       0.5},
-      {"minimum a hair below -4", TAxisType::saY, true, std::nextafter(-4.0, -8.0), 4, -6, 6, 2,
-       0.5},
-  };
-  for (const TAutoCase& c : cases) {
-    SCOPED_TRACE(c.what);
+  // What, axis, with series, data from and to; then the scale's Min, Max and units.
+  const std::tuple<const char*, TAxisType, bool, double, double, double, double, double, double>
+      cases[] = {
+          {"empty chart", TAxisType::saX, false, 0, 0, -1, 1.5, 0.5, 0.1},
+          {"all five", TAxisType::saY, true, 5, 5, 4.4, 5.6, 0.2, 0.05},
+          {"all zero", TAxisType::saY, true, 0, 0, -1e-4, 1.5e-4, 5e-5, 1e-5},
+          {"all minus five", TAxisType::saY, true, -5, -5, -5.6, -4.4, 0.2, 0.05},
+          {"maximum 100 stays", TAxisType::saX, true, 0, 100, 0, 100, 20, 5},
+          {"maximum 120 becomes 140", TAxisType::saX, true, 0, 120, 0, 140, 20, 5},
+          {"tiny Y span gets the smallest step", TAxisType::saY, true, 1, 1.000001, 1, 1.00001,
+           1e-5, 2e-6},
+          // Bounds a hair beyond a multiple of the step take the next step, so no point is cut off.
+          {"maximum a hair above 10", TAxisType::saX, true, 0, std::nextafter(10.0, 20.0), 0, 12, 2,
+           0.5},
+          {"minimum a hair below -4", TAxisType::saY, true, std::nextafter(-4.0, -8.0), 4, -6, 6, 2,
+           0.5},
+      };
+  for (const auto& [what, kind, haveSeries, dataMin, dataMax, min, max, major, minor] : cases) {
+    SCOPED_TRACE(what);
     TScale scale;
     TScaleExtents extents;
-    if (c.haveSeries) {  // three series: the extremes come from the later ones
-      const double middle = c.dataMin / 2 + c.dataMax / 2;
+    if (haveSeries) {  // three series: the extremes come from the later ones
+      const double middle = dataMin / 2 + dataMax / 2;
       extents.Take(middle, middle);
-      extents.Take(c.dataMin, middle);
-      extents.Take(middle, c.dataMax);
+      extents.Take(dataMin, middle);
+      extents.Take(middle, dataMax);
     }
-    AutoScale(scale, c.kind, c.haveSeries, extents);
-    EXPECT_DOUBLE_EQ(scale.Min(), c.min);
-    EXPECT_DOUBLE_EQ(scale.Max(), c.max);
-    EXPECT_DOUBLE_EQ(scale.MajorUnit(), c.major);
-    EXPECT_DOUBLE_EQ(scale.MinorUnit(), c.minor);
+    AutoScale(scale, kind, haveSeries, extents);
+    EXPECT_DOUBLE_EQ(scale.Min(), min);
+    EXPECT_DOUBLE_EQ(scale.Max(), max);
+    EXPECT_DOUBLE_EQ(scale.MajorUnit(), major);
+    EXPECT_DOUBLE_EQ(scale.MinorUnit(), minor);
   }
 }
 
@@ -89,15 +83,9 @@ TEST(AutoScale, LeavesFixedBoundsAndUnitsAlone) {
             std::tuple(2.0, 7.0, 3.0, 1.0));
 }
 
-struct TLogCase {
-  const char* what;
-  TAxisType kind;
-  double dataMin, dataMax;
-  double min, max;
-};
-
 TEST(AutoScale, RoundsLogarithmicBoundsToDecades) {
-  const TLogCase cases[] = {
+  // What, axis, data from and to; then the scale's Min and Max.
+  const std::tuple<const char*, TAxisType, double, double, double, double> cases[] = {
       {"drawdowns start at 1E-3", TAxisType::saY, 0.03, 250, 1e-3, 1000},
       {"maximum 0.05 becomes 0.1", TAxisType::saY, 0.01, 0.05, 1e-3, 0.1},
       {"maximum 100 stays", TAxisType::saX, 2, 100, 1, 100},
@@ -108,13 +96,13 @@ TEST(AutoScale, RoundsLogarithmicBoundsToDecades) {
       {"maximum 1.01 becomes 10", TAxisType::saSecondaryY, 0.5, 1.01, 0.1, 10},
       {"minimum 0.000999 becomes 1E-4", TAxisType::saX, 0.000999, 5, 1e-4, 10},
   };
-  for (const TLogCase& c : cases) {
-    SCOPED_TRACE(c.what);
+  for (const auto& [what, kind, dataMin, dataMax, min, max] : cases) {
+    SCOPED_TRACE(what);
     TScale scale;
     scale.SetLogScale(true);
-    AutoScale(scale, c.kind, true, Extents(c.dataMin, c.dataMax));
+    AutoScale(scale, kind, true, Extents(dataMin, dataMax));
     EXPECT_EQ(std::tuple(scale.Min(), scale.Max(), scale.MajorUnit(), scale.MinorUnit()),
-              std::tuple(c.min, c.max, 1.0, 1.0));
+              std::tuple(min, max, 1.0, 1.0));
   }
 }
 
