@@ -142,8 +142,9 @@ TEST_F(FormatOptions, TypingAMaximumMakesItManualOnTheAxis) {
   ASSERT_TRUE(axis.Scale().MaxAutomatic());
   axis.Alignment().SetOrientation(90);
   axis.Scale().SetMajorUnitAutomatic(false);
-  Form.OpenAxis(axis, kScalePage, "X-axis");  // filling the edits does not uncheck the boxes
-  EXPECT_TRUE(Form.scMaxAuto->isChecked() && Form.ScaleCopy().MaxAutomatic());
+  Form.OpenAxis(axis, kScalePage, "X-axis");
+  EXPECT_TRUE(Form.scMaxAuto->isChecked());  // filling the edits does not uncheck the boxes
+  EXPECT_TRUE(Form.ScaleCopy().MaxAutomatic());
   // The edits and boxes show the axis's scale; its orientation can be set.
   const TScale& shown = axis.Scale();
   EXPECT_EQ(std::tuple(Form.scMinimum->text(), Form.scMaximum->text(), Form.scMajUnit->text(),

@@ -75,10 +75,7 @@ class TMyChartMouse : public ::testing::Test {
     ResetChartUnitState();
     chart.resize(640, 480);
     chart.SetDialogs(&dialogs);
-    for (int i = 0; i < 2; ++i) {
-      chart.AddSeries(i);
-      for (int j = 0; j <= 10; ++j) chart.AddPoint(i, j, j, (i + 1) * j * 0.5);
-    }
+    test::FillLinear(chart, 2);
     chart.show();
     chart.grab();
   }
