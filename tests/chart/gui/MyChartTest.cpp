@@ -15,6 +15,7 @@
 #include "controls/MySpin.h"
 #include "tests/chart/gui/ChartTestScenes.h"
 #include "tests/support/AnswerDialog.h"
+#include "tests/support/Pixels.h"
 #include "tests/support/ReviewPicture.h"
 
 namespace aqv {
@@ -156,21 +157,11 @@ TEST(TMyChart, CopyAtAChosenSizeGivesImageAndSvgAndLeavesTheScreenChartOrCancell
             std::tuple(QSize(400, 300), false));
 }
 
-// Counts its paints.
-class TCountingChart final : public TMyChart {
- public:
-  int Paints = 0;
-
- protected:
-  void paintEvent(QPaintEvent* event) override {
-    ++Paints;
-    TMyChart::paintEvent(event);
-  }
-};
-
 TEST(TMyChart, ScaleChangesDuringThePaintScheduleNoFurtherPaint) {
   ResetChartUnitState();
-  TCountingChart chart;
+  TMyChart chart;
+  test::TPaintCounter painted;
+  chart.installEventFilter(&painted);
   chart.resize(300, 200);
   test::FillLinear(chart);
   chart.SetAutoUpdate(true);
@@ -181,18 +172,18 @@ TEST(TMyChart, ScaleChangesDuringThePaintScheduleNoFurtherPaint) {
   x.SetMajorUnit(1e-6);
   chart.show();
   QApplication::processEvents();
-  chart.Paints = 0;
+  painted.Paints = 0;
   chart.repaint();
-  ASSERT_EQ(chart.Paints, 1);
+  ASSERT_EQ(painted.Paints, 1);
   EXPECT_GT(x.MajorUnit(), 1e-6);
   for (int i = 0; i < 2; ++i) QApplication::processEvents();
-  EXPECT_EQ(chart.Paints, 1);
+  EXPECT_EQ(painted.Paints, 1);
   chart.Model().ChartTitle.SetText("Changed");  // outside the paint: repaints
   QApplication::processEvents();
-  EXPECT_EQ(chart.Paints, 2);
+  EXPECT_EQ(painted.Paints, 2);
   chart.Model().Series(0)->Marker().SetColor(clRed);  // and so does a series
   QApplication::processEvents();
-  EXPECT_EQ(chart.Paints, 3);
+  EXPECT_EQ(painted.Paints, 3);
 }
 
 TEST(TMyChart, RestoreImageShowsTheSavedDrawingUntilTheNextPaint) {
