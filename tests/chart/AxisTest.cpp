@@ -25,33 +25,28 @@ TEST(TScale, StartsAutomaticFromZeroToHundred) {
 // Each value setter is silent while its own automatic flag is on and fires once while it is
 // off; the other flags do not matter.
 TEST(TScale, ValueSettersFireOnlyWhileTheirAutomaticFlagIsOff) {
-  struct TCase {
-    const char* name;
-    void (TScale::*setFlag)(bool);
-    void (TScale::*setValue)(double);
-    double (TScale::*value)() const;
-  };
-  const TCase cases[] = {
+  using TFlag = void (TScale::*)(bool);
+  using TValue = double (TScale::*)() const;
+  const std::tuple<const char*, TFlag, void (TScale::*)(double), TValue> cases[] = {
       {"Min", &TScale::SetMinAutomatic, &TScale::SetMin, &TScale::Min},
       {"Max", &TScale::SetMaxAutomatic, &TScale::SetMax, &TScale::Max},
       {"MajorUnit", &TScale::SetMajorUnitAutomatic, &TScale::SetMajorUnit, &TScale::MajorUnit},
       {"MinorUnit", &TScale::SetMinorUnitAutomatic, &TScale::SetMinorUnit, &TScale::MinorUnit}};
-  for (const TCase& c : cases) {
+  for (const auto& [name, setFlag, setValue, value] : cases) {
+    SCOPED_TRACE(name);
     TScale scale;
     TEventLog log(scale);
-    (scale.*c.setValue)(50.0);
-    EXPECT_EQ((scale.*c.value)(), 50.0) << c.name;
-    EXPECT_TRUE(log.Senders.empty()) << c.name;
-
-    (scale.*c.setFlag)(false);
+    (scale.*setValue)(50.0);
+    EXPECT_EQ((scale.*value)(), 50.0);
+    EXPECT_TRUE(log.Senders.empty());
+    (scale.*setFlag)(false);
     log.Senders.clear();
-    (scale.*c.setValue)(50.0);  // unchanged value still fires
-    EXPECT_EQ(log.Senders, std::vector<TObject*>{&scale}) << c.name;
-
-    (scale.*c.setFlag)(true);
+    (scale.*setValue)(50.0);  // unchanged value still fires
+    EXPECT_EQ(log.Senders, std::vector<TObject*>{&scale});
+    (scale.*setFlag)(true);
     log.Senders.clear();
-    (scale.*c.setValue)(7.0);
-    EXPECT_TRUE(log.Senders.empty()) << c.name;
+    (scale.*setValue)(7.0);
+    EXPECT_TRUE(log.Senders.empty());
   }
 }
 

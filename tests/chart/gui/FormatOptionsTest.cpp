@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -353,30 +352,25 @@ TEST_F(FormatOptions, SeriesWritesOnlyMarkerLineAndRange) {
 }
 
 TEST_F(FormatOptions, EntriesShowOnlyTheirPagesAndFallBackToTheFirst) {
-  struct TCase {
-    const char* Name;
-    std::function<void(TFormatOptionsForm&, int)> Open;
-    std::vector<int> Pages;
-    int FirstPage;
-    // The Patterns page: the line group's title, the preview's mode (area 0, line 1, line with
-    // marker 2) and + where the area group shows.
-    const char* Look;
-  };
   TAxis axis;
   TChartArea area;
   TLegend legend;
   TSeries series;
   TTitle title;
-  const TCase cases[] = {
+  // Each entry, the pages it shows and its first page; and its look on the Patterns page: the
+  // line group's title, the preview's mode (area 0, line 1, line with marker 2) and + where the
+  // area group shows.
+  using TOpen = std::function<void(TFormatOptionsForm&, int)>;
+  const std::tuple<const char*, TOpen, std::vector<int>, int, const char*> cases[] = {
       {"axis", [&](auto& f, int p) { f.OpenAxis(axis, p, "x"); }, {0, 1, 3, 6}, 0, "Axis 1"},
       {"area", [&](auto& f, int p) { f.OpenChartArea(area, p, "x"); }, {3}, 3, "Border 0+"},
       {"legend", [&](auto& f, int p) { f.OpenLegend(legend, p, "x"); }, {1, 3, 4}, 1, "Border 0+"},
       {"series", [&](auto& f, int p) { f.OpenSeries(series, p, "x"); }, {3}, 3, "Line 2"},
       {"title", [&](auto& f, int p) { f.OpenTitle(title, p, "x"); }, {0, 1, 3}, 0, "Border 0+"},
   };
-  for (const TCase& c : cases) {
-    SCOPED_TRACE(c.Name);
-    c.Open(Form, kScalePage);  // the page an axis dialog was closed on
+  for (const auto& [name, open, pages, firstPage, look] : cases) {
+    SCOPED_TRACE(name);
+    open(Form, kScalePage);  // the page an axis dialog was closed on
     std::vector<int> shown;
     for (int i = 0; i < Form.OptionPages->count(); ++i)
       if (Form.OptionPages->isTabVisible(i)) shown.push_back(i);
@@ -385,7 +379,7 @@ TEST_F(FormatOptions, EntriesShowOnlyTheirPagesAndFallBackToTheFirst) {
                          Form.paGroupBox2->title() +
                              QString::number(static_cast<int>(Form.PatternsPreview->Mode())) +
                              (Form.paGroupBox1->isHidden() ? "" : "+")),
-              std::tuple(c.Pages, scaleShown ? kScalePage : c.FirstPage, "Options: x", c.Look));
+              std::tuple(pages, scaleShown ? kScalePage : firstPage, "Options: x", look));
   }
 }
 
@@ -436,10 +430,8 @@ TEST_F(FormatOptions, TitleHidesOrientationAndVerticalAlignments) {
 TEST_F(FormatOptions, FontPageEditsTheCopyOnlyAndLegendWithoutPlacementOpensUnchecked) {
   TLegend legend;
   legend.SetPlacement(TPlacement::plNone);
-  legend.Font().SetSize(10);
-  legend.Font().SetColor(clRed);
   const QString family = Form.foName->item(Form.foName->count() - 1)->text();
-  legend.Font().SetName(family.toStdString());
+  legend.Font().SetData({family.toStdString(), 10, clRed, {}});
   Form.OpenLegend(legend, 0, "Legend");
   EXPECT_FALSE(Form.pmShowLegend->isChecked() || Form.pmLeft->isEnabled());
   ASSERT_NE(Form.foSize->currentItem(), nullptr);
@@ -539,7 +531,6 @@ TEST_F(FormatOptions, EnterConfirmsAndEscapeCancelsTheModalDialog) {
   });
   EXPECT_TRUE(Form.ExecuteAxis(axis, page, "X-axis"));
   EXPECT_EQ(std::tuple(axis.Scale().Max(), page), std::tuple(55.0, kScalePage));
-
   TFormatOptionsForm second(nullptr, &Ui);
   TChartArea area;
   area.Patterns().Area().SetColor(clBlue);

@@ -23,9 +23,11 @@ namespace {
 constexpr int kWidth = 800;
 constexpr int kHeight = 560;
 
-// One series in a colour nothing else uses, from (1, 1) to (9, 9) on axes from 0 to 10, drawn
-// as a line without markers; the legend at the right.
-void FillProbeChart(TMyChart& chart) {
+TEST(TMyChartRender, PixelProbesFindAreaFrameAndSeriesInTheBitmapAndTheSvgCopy) {
+  ResetChartUnitState();
+  TMyChart chart;
+  // One series in a colour nothing else uses, from (1, 5) to (9, 5) on axes from 0 to 10; the
+  // legend at the right.
   chart.ChartArea().Patterns().Area().SetColor(RGBColor(255, 255, 224));
   for (TAxis* axis : {&chart.Model().X_Axis, &chart.Model().Y_Axis})
     axis->Scale().SetData({false, false, false, false, false, 0, 10, 2, 1, false}, false);
@@ -35,12 +37,6 @@ void FillProbeChart(TMyChart& chart) {
   chart.AddPoint(0, 0, 1, 5);
   chart.AddPoint(0, 1, 9, 5);
   chart.AddPoint(0, 2, 12, 9);  // leaves the plot: no segment
-}
-
-TEST(TMyChartRender, PixelProbesFindAreaFrameAndSeriesInTheBitmapAndTheSvgCopy) {
-  ResetChartUnitState();
-  TMyChart chart;
-  FillProbeChart(chart);
   chart.Model().ChartTitle.SetText("Drawdown at P1");
   TMarker& marker = *chart.GetSeriesMarker(0);
   marker.SetStyle(TMarkerStyle::msCircle);
