@@ -19,12 +19,9 @@ class TFixedMetrics final : public TTextMetrics {
   }
 };
 
-TPartRect R(int left, int right, int top, int bottom) {
-  return {left, right, top, bottom};
-}
-TPlotRect P(int left, int right, int top, int bottom) {
-  return {left, right, top, bottom};
-}
+// Rectangles from left, right, top and bottom.
+using R = TPartRect;
+using P = TPlotRect;
 
 // The model laid out on a drawing of width x height pixels.
 TChartLayout LaidOut(TChartModel& model, int width = 640, int height = 480) {

@@ -81,9 +81,7 @@ class TMyChartMouse : public ::testing::Test {
   }
   void TearDown() override { chart.PopupMenu()->hide(); }
 
-  QPoint Centre(const TPartRect& r) {
-    return QPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
-  }
+  QPoint Centre(const TPartRect& r) { return {(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2}; }
   QPoint PointOf(int series, int index) {
     const TSeries& s = *chart.GetSeries(series);
     return QPoint(s.GetPixelX(index), s.GetPixelY(index));

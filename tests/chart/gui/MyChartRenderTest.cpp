@@ -162,9 +162,8 @@ struct TSvgText {
   QPointF Local;  // the baseline point of the first character before the transform
   // The top-left corner of the text before rotation, for a font of this ascent.
   QPointF Origin(int ascent) const { return Transform.map(Local - QPointF(0, ascent)); }
-  double Angle() const {  // degrees counter-clockwise
-    return -std::atan2(Transform.m12(), Transform.m11()) * 180 / M_PI;
-  }
+  // Degrees counter-clockwise.
+  double Angle() const { return -std::atan2(Transform.m12(), Transform.m11()) * 180 / M_PI; }
 };
 struct TSvgDrawing {
   std::vector<TSvgText> Texts;
@@ -310,13 +309,10 @@ void ExpectLegend(const TView& v) {
   }
 }
 
-// The canonical charts. Each scene checks what it exists to show; the PNG and SVG of each are
-// written for review.
-struct TScene {
-  const char* name;
-  std::function<void(TMyChart&)> fill;
-  std::function<void(const TView&, const TChartModel&)> check;
-};
+// The canonical charts. Each scene (a name, how it is filled and its check) checks what it exists
+// to show; the PNG and SVG of each are written for review.
+using TScene = std::tuple<const char*, std::function<void(TMyChart&)>,
+                          std::function<void(const TView&, const TChartModel&)>>;
 
 TEST(TMyChartRender, CanonicalCharts) {
   const auto placement = [](TPlacement p) {
@@ -478,18 +474,18 @@ TEST(TMyChartRender, CanonicalCharts) {
                    4);
        }},
   };
-  for (const TScene& scene : scenes) {
-    SCOPED_TRACE(scene.name);
+  for (const auto& [sceneName, fill, check] : scenes) {
+    SCOPED_TRACE(sceneName);
     ResetChartUnitState();
     TMyChart chart;
     chart.resize(kWidth, kHeight);
-    scene.fill(chart);
+    fill(chart);
     const QImage image = chart.RenderImage(kWidth, kHeight);
     const QByteArray svg = chart.RenderSvg(kWidth, kHeight);
     ASSERT_EQ(image.size(), QSize(kWidth, kHeight));
     const TSvgDrawing drawing = ReadSvg(svg);
-    scene.check(TView{chart, image, drawing}, chart.Model());
-    const std::string name = std::string("chart-") + scene.name;
+    check(TView{chart, image, drawing}, chart.Model());
+    const std::string name = std::string("chart-") + sceneName;
     image.save(QString::fromStdString(test::ReviewPath(name + ".png")));
     QFile file(QString::fromStdString(test::ReviewPath(name + ".svg")));
     if (file.open(QIODevice::WriteOnly)) file.write(svg);
