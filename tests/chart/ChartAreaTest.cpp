@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "chart/ChartArea.h"
+#include "tests/support/EventLog.h"
 
 namespace aqv {
 namespace {
@@ -16,22 +17,18 @@ TEST(TChartArea, StartsWithBlackFontAndWhiteBorder) {
 
 TEST(TChartArea, ForwardsFontAndPatternsAndCopiesForwardToThemselves) {
   TChartArea area;
-  std::vector<TObject*> senders;
-  area.OnChange = [&](TObject* sender) { senders.push_back(sender); };
+  test::TEventLog log(area);
   area.Font().SetColor(clNavy);
   area.Patterns().Area().SetColor(clBtnFace);
-  EXPECT_EQ(senders, std::vector<TObject*>(2, &area));
-
+  EXPECT_EQ(log.Senders, std::vector<TObject*>(2, &area));
   TChartArea copy(area);
-  std::vector<TObject*> copySenders;
-  copy.OnChange = [&](TObject* sender) { copySenders.push_back(sender); };
+  test::TEventLog copyLog(copy);
   copy.Patterns().Border().SetStyle(TPenStyle::psClear);
-  EXPECT_EQ(std::tuple(senders.size(), copySenders, copy.Patterns().Area().Color()),
+  EXPECT_EQ(std::tuple(log.Senders.size(), copyLog.Senders, copy.Patterns().Area().Color()),
             std::tuple(2u, std::vector<TObject*>{&copy}, clBtnFace));
-
   area = copy;  // the target keeps its listener and its forwarding
   area.Font().SetSize(9);
-  EXPECT_EQ(std::tuple(senders, copySenders.size()),
+  EXPECT_EQ(std::tuple(log.Senders, copyLog.Senders.size()),
             std::tuple(std::vector<TObject*>(3, &area), 1u));
 }
 

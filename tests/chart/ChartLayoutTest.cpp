@@ -252,13 +252,10 @@ TEST(TickLabelOrigin, PlacesFlatAndRotatedLabelsAtTheirTick) {
 }
 
 TEST(TickLabelsCrowd, LabelsCloserThanTheGapAlongOrAcrossTheirTextCrowd) {
-  // Labels of 30 x 10 pixels; the next one moved one pixel nearer than 4 px apart crowds.
-  struct TCrowdCase {
-    TTickLabelBox drawn;
-    TTickLabelBox apart;  // exactly 4 px clear of drawn
-    int dx, dy;           // the step that brings apart one pixel nearer
-  };
-  const TCrowdCase cases[] = {
+  // Labels of 30 x 10 pixels; the next one moved one pixel nearer than 4 px apart crowds. Each
+  // case: the label drawn, one exactly 4 px clear of it, and the step that brings that one a
+  // pixel nearer.
+  const std::tuple<TTickLabelBox, TTickLabelBox, int, int> cases[] = {
       {{100, 416, 30, 10, 0}, {134, 416, 30, 10, 0}, -1, 0},     // flat X, left to right
       {{100, 416, 30, 10, 0}, {66, 416, 30, 10, 0}, 1, 0},       // flat X, reversed
       {{34, 195, 30, 10, 0}, {34, 181, 30, 10, 0}, 0, 1},        // flat Y, upward
@@ -267,13 +264,13 @@ TEST(TickLabelsCrowd, LabelsCloserThanTheGapAlongOrAcrossTheirTextCrowd) {
       // Slanted alike: 14.14 px apart across the text for 20 px along the axis, 13.4 for 19.
       {{100, 400, 30, 10, 45}, {120, 400, 30, 10, 45}, -1, 0},
   };
-  for (const TCrowdCase& c : cases) {
-    SCOPED_TRACE(c.drawn.Angle);
-    EXPECT_FALSE(TickLabelsCrowd(c.drawn, c.apart, 4));
-    TTickLabelBox nearer = c.apart;
-    nearer.X += c.dx;
-    nearer.Y += c.dy;
-    EXPECT_TRUE(TickLabelsCrowd(c.drawn, nearer, 4));
+  for (const auto& [drawn, apart, dx, dy] : cases) {
+    SCOPED_TRACE(drawn.Angle);
+    EXPECT_FALSE(TickLabelsCrowd(drawn, apart, 4));
+    TTickLabelBox nearer = apart;
+    nearer.X += dx;
+    nearer.Y += dy;
+    EXPECT_TRUE(TickLabelsCrowd(drawn, nearer, 4));
   }
 }
 

@@ -154,14 +154,9 @@ TEST(TPatterns, AssignmentKeepsTheTargetsListeners) {
 TEST(TPatterns, CopiesInAGrowingVectorStayHooked) {
   std::vector<TPatterns> list(1);
   for (int i = 0; i < 20; ++i) list.emplace_back();  // forces reallocations
-  int fired = 0;
-  TPatterns* sender = nullptr;
-  list[0].OnChange = [&](TObject* s) {
-    ++fired;
-    sender = static_cast<TPatterns*>(s);
-  };
+  TEventLog log(list[0]);
   list[0].Area().SetColor(clBlue);
-  EXPECT_EQ(std::tuple(fired, sender), std::tuple(1, &list[0]));
+  EXPECT_EQ(log.Senders, std::vector<TObject*>{&list[0]});
 }
 
 TEST(ColumnLettersToNumber, CountsBijectiveBase26) {

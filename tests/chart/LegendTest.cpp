@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "chart/Legend.h"
+#include "tests/support/EventLog.h"
 
 namespace aqv {
 namespace {
@@ -16,36 +17,29 @@ TEST(TLegend, StartsOnTheRightWithDefaultPatterns) {
 
 TEST(TLegend, PlacementAndPartsFireAsTheLegend) {
   TLegend legend;
-  std::vector<TObject*> senders;
-  legend.OnChange = [&](TObject* sender) { senders.push_back(sender); };
+  test::TEventLog log(legend);
   legend.SetPlacement(TPlacement::plRight);
   legend.SetPlacement(TPlacement::plNone);
   legend.Font().SetName("Courier New");
   legend.Patterns().Border().SetMode(TPenMode::pmNotXor);
   legend.Layout().Columns = 3;  // layout is drawing state: silent
-  EXPECT_EQ(senders, std::vector<TObject*>(4, &legend));
+  EXPECT_EQ(log.Senders, std::vector<TObject*>(4, &legend));
 }
 
 TEST(TLegend, CopyForwardsToItselfAndAssignAnnouncesOnce) {
   TLegend legend;
   legend.SetPlacement(TPlacement::plTop);
-  int originalFired = 0;
-  legend.OnChange = [&](TObject*) { ++originalFired; };
-  originalFired = 0;
-
+  test::TEventLog originalLog(legend);
   TLegend copy(legend);
   EXPECT_EQ(copy.Data(), legend.Data());
-  int copyFired = 0;
-  copy.OnChange = [&](TObject* sender) {
-    EXPECT_EQ(sender, &copy);
-    ++copyFired;
-  };
+  test::TEventLog copyLog(copy);  // every change of the copy is announced as the copy
   copy.Font().SetColor(clPurple);
   copy.SetPlacement(TPlacement::plBottom);
-  EXPECT_EQ(std::tuple(originalFired, copyFired), std::tuple(0, 2));
+  EXPECT_EQ(std::tuple(originalLog.Senders.size(), copyLog.Senders),
+            std::tuple(0u, std::vector<TObject*>(2, &copy)));
   legend.Assign(copy);
-  EXPECT_EQ(std::tuple(originalFired, legend.Placement(), legend.Font().Color()),
-            std::tuple(1, TPlacement::plBottom, clPurple));
+  EXPECT_EQ(std::tuple(originalLog.Senders.size(), legend.Placement(), legend.Font().Color()),
+            std::tuple(1u, TPlacement::plBottom, clPurple));
 }
 
 }  // namespace
