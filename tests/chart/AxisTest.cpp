@@ -113,14 +113,13 @@ TEST(TScale, CopyCarriesValuesButNotEvents) {
   TScale scale;
   scale.SetMinAutomatic(false);
   scale.SetMin(3.0);
-  int fired = 0;
-  scale.OnChange = [&](TObject*) { ++fired; };
-  scale.OnLogScaleChange = [&](TObject*) { ++fired; };
+  TEventLog log(scale);
+  scale.OnLogScaleChange = log.Handler();
   TScale copy(scale);
   EXPECT_EQ(copy.Data(), scale.Data());
   copy.SetLogScale(true);
   copy.SetMin(4.0);
-  EXPECT_EQ(fired, 0);
+  EXPECT_EQ(log.Senders.size(), 0u);
 }
 
 TEST(TAxis, StartsWithArialFontsAndAThickAxisLine) {
