@@ -11,11 +11,15 @@ namespace aqv::test {
 // A string grid of fixed texts, columns and rows from 0, for series read from a grid.
 class TTextGrid final : public TCellGrid {
  public:
-  TTextGrid(int cols, int rows) : mCols(cols), mRows(rows), mCells(cols * rows) {}
+  // Rows of texts, each as long as the first.
+  explicit TTextGrid(const std::vector<std::vector<std::string>>& rows)
+      : mCols(static_cast<int>(rows[0].size())), mRows(static_cast<int>(rows.size())) {
+    for (const std::vector<std::string>& row : rows)
+      mCells.insert(mCells.end(), row.begin(), row.end());
+  }
   int ColCount() const override { return mCols; }
   int RowCount() const override { return mRows; }
   std::string Cells(int col, int row) const override { return mCells[row * mCols + col]; }
-  void Set(int col, int row, const std::string& text) { mCells[row * mCols + col] = text; }
 
  private:
   int mCols;

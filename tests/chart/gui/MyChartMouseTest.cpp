@@ -287,12 +287,7 @@ TEST_F(TMyChartMouse, MenuItemsOpenTheDialogsOnTheirPartsAndFlagAChangedYMinimum
 TEST_F(TMyChartMouse, SeriesPickerPreselectsAnExistingSeries) {
   // Series 0 comes from a grid; the dialog points its Y values at the grid's third column, and
   // the series then shows that column.
-  test::TTextGrid grid(3, 2);
-  for (int r = 0; r < 2; ++r) {
-    grid.Set(0, r, std::to_string(r + 1));
-    grid.Set(1, r, "7");
-    grid.Set(2, r, std::to_string(40 + r));
-  }
+  test::TTextGrid grid({{"1", "7", "40"}, {"2", "7", "41"}});
   chart.GetSeries(0)->Range().SetGrid(&grid);
   chart.GetSeries(0)->Range().SetXRange({0, 0, 0, 1});
   chart.GetSeries(0)->Range().SetYRange({1, 0, 1, 1});

@@ -62,13 +62,12 @@ TEST(TMyChart, HoldsAtMost128SeriesAndIgnoresBadIndexes) {
 TEST(TMyChart, LoadSeriesFromGridReadsRowsAndMarksNonNumbersMissing) {
   TMyChart chart;
   chart.AddSeries(0);
-  test::TTextGrid grid(3, 6);
-  for (int r = 1; r <= 5; ++r) {
-    grid.Set(1, r, std::to_string(r * 10));
-    grid.Set(2, r, std::to_string(r));
-  }
-  grid.Set(2, 3, "abc");
-  grid.Set(2, 4, "");
+  test::TTextGrid grid({{"", "", ""},
+                        {"", "10", "1"},
+                        {"", "20", "2"},
+                        {"", "30", "abc"},
+                        {"", "40", ""},
+                        {"", "50", "5"}});
   TSeriesRange& range = chart.GetSeries(0)->Range();
   range.SetGrid(&grid);
   range.SetXRange({1, 1, 1, 2});           // X only for rows 1 and 2
