@@ -25,43 +25,37 @@ TEST(TScale, StartsAutomaticFromZeroToHundred) {
 // Each value setter is silent while its own automatic flag is on and fires once while it is
 // off; the other flags do not matter.
 TEST(TScale, ValueSettersFireOnlyWhileTheirAutomaticFlagIsOff) {
-  struct TCase {
-    const char* name;
-    void (TScale::*setFlag)(bool);
-    void (TScale::*setValue)(double);
-    double (TScale::*value)() const;
-  };
-  const TCase cases[] = {
+  using TFlag = void (TScale::*)(bool);
+  using TValue = double (TScale::*)() const;
+  const std::tuple<const char*, TFlag, void (TScale::*)(double), TValue> cases[] = {
       {"Min", &TScale::SetMinAutomatic, &TScale::SetMin, &TScale::Min},
       {"Max", &TScale::SetMaxAutomatic, &TScale::SetMax, &TScale::Max},
       {"MajorUnit", &TScale::SetMajorUnitAutomatic, &TScale::SetMajorUnit, &TScale::MajorUnit},
       {"MinorUnit", &TScale::SetMinorUnitAutomatic, &TScale::SetMinorUnit, &TScale::MinorUnit}};
-  for (const TCase& c : cases) {
+  for (const auto& [name, setFlag, setValue, value] : cases) {
+    SCOPED_TRACE(name);
     TScale scale;
     TEventLog log(scale);
-    (scale.*c.setValue)(50.0);
-    EXPECT_EQ((scale.*c.value)(), 50.0) << c.name;
-    EXPECT_TRUE(log.Senders.empty()) << c.name;
-
-    (scale.*c.setFlag)(false);
+    (scale.*setValue)(50.0);
+    EXPECT_EQ((scale.*value)(), 50.0);
+    EXPECT_TRUE(log.Senders.empty());
+    (scale.*setFlag)(false);
     log.Senders.clear();
-    (scale.*c.setValue)(50.0);  // unchanged value still fires
-    EXPECT_EQ(log.Senders, std::vector<TObject*>{&scale}) << c.name;
-
-    (scale.*c.setFlag)(true);
+    (scale.*setValue)(50.0);  // unchanged value still fires
+    EXPECT_EQ(log.Senders, std::vector<TObject*>{&scale});
+    (scale.*setFlag)(true);
     log.Senders.clear();
-    (scale.*c.setValue)(7.0);
-    EXPECT_TRUE(log.Senders.empty()) << c.name;
+    (scale.*setValue)(7.0);
+    EXPECT_TRUE(log.Senders.empty());
   }
 }
 
 TEST(TScale, FlagSettersFireEvenWhenUnchanged) {
   TScale scale;
   TEventLog log(scale);
-  scale.SetMinAutomatic(true);
-  scale.SetMaxAutomatic(true);
-  scale.SetMajorUnitAutomatic(true);
-  scale.SetMinorUnitAutomatic(true);
+  for (auto setter : {&TScale::SetMinAutomatic, &TScale::SetMaxAutomatic,
+                      &TScale::SetMajorUnitAutomatic, &TScale::SetMinorUnitAutomatic})
+    (scale.*setter)(true);
   scale.SetReverseOrder(false);
   EXPECT_EQ(log.Senders.size(), 5u);
 }
@@ -79,12 +73,11 @@ TEST(TScale, MinAboveMaxSetsReverseOrderWithoutAnEventOfItsOwn) {
   scale.SetMin(5.0);  // equal bounds are not reversed
   EXPECT_FALSE(scale.ReverseOrder());
   EXPECT_TRUE(log.Senders.empty());
-
   scale.SetMaxAutomatic(false);
   log.Senders.clear();
   scale.SetMax(1.0);
-  EXPECT_TRUE(scale.ReverseOrder());
-  EXPECT_EQ(log.Senders.size(), 1u);  // the Max change, not a second one for ReverseOrder
+  // The Max change, not a second one for ReverseOrder.
+  EXPECT_EQ(std::tuple(scale.ReverseOrder(), log.Senders.size()), std::tuple(true, 1ul));
 }
 
 TEST(TScale, LogScaleFiresChangeThenLogScaleChangeEvenWhenAlreadySet) {
@@ -98,59 +91,49 @@ TEST(TScale, LogScaleFiresChangeThenLogScaleChangeEvenWhenAlreadySet) {
     EXPECT_EQ(sender, &scale);
     order.push_back("log");
   };
-  scale.SetLogScale(true);
-  scale.SetLogScale(true);
+  for (int i = 0; i < 2; ++i) scale.SetLogScale(true);
   EXPECT_EQ(order, (std::vector<std::string>{"change", "log", "change", "log"}));
   EXPECT_TRUE(scale.LogScale());
 }
 
 TEST(TScale, SetDataFiresOnceAndLogEventOnlyOnLogChange) {
   TScale scale;
-  int changes = 0;
-  int logChanges = 0;
+  int changes = 0, logChanges = 0;
   scale.OnChange = [&](TObject*) { ++changes; };
   scale.OnLogScaleChange = [&](TObject*) { ++logChanges; };
-  TScaleData data;
-  data.Min = 1;
-  data.Max = 1000;
-  data.MinAutomatic = false;
+  TScaleData data{.MinAutomatic = false, .Min = 1, .Max = 1000};
   scale.SetData(data);
-  EXPECT_EQ(changes, 1);
-  EXPECT_EQ(logChanges, 0);
+  EXPECT_EQ(std::tuple(changes, logChanges), std::tuple(1, 0));
   data.LogScale = true;
   scale.SetData(data);
-  EXPECT_EQ(changes, 2);
-  EXPECT_EQ(logChanges, 1);
-  EXPECT_EQ(scale.Data(), data);
+  EXPECT_EQ(std::tuple(changes, logChanges, scale.Data()), std::tuple(2, 1, data));
 }
 
 TEST(TScale, CopyCarriesValuesButNotEvents) {
   TScale scale;
   scale.SetMinAutomatic(false);
   scale.SetMin(3.0);
-  int fired = 0;
-  scale.OnChange = [&](TObject*) { ++fired; };
-  scale.OnLogScaleChange = [&](TObject*) { ++fired; };
+  TEventLog log(scale);
+  scale.OnLogScaleChange = log.Handler();
   TScale copy(scale);
   EXPECT_EQ(copy.Data(), scale.Data());
   copy.SetLogScale(true);
   copy.SetMin(4.0);
-  EXPECT_EQ(fired, 0);
+  EXPECT_EQ(log.Senders.size(), 0u);
 }
 
 TEST(TAxis, StartsWithArialFontsAndAThickAxisLine) {
   const TAxis axis;
   EXPECT_EQ(axis.Kind(), TAxisType::saX);  // until the chart sets it
-  EXPECT_TRUE(axis.Grid());
-  EXPECT_FALSE(axis.Selected());
-  EXPECT_EQ(axis.Font().Data(), (TFontData{"Arial", 14, clBlack, {}}));
-  EXPECT_EQ(axis.Title().Font().Data(), (TFontData{"Arial", 14, clBlack, {}}));
-  EXPECT_EQ(axis.Patterns().Border().Width(), 2);
-  EXPECT_EQ(axis.Patterns().Border().Color(), clBlack);
-  EXPECT_EQ(axis.Title().Patterns().Border().Color(), clWhite);
-  EXPECT_EQ(axis.Alignment().Alignment(), TMyAlignmentTypes::maCenter);
-  EXPECT_EQ(axis.Number().Category(), TFloatFormat::ffGeneral);
-  EXPECT_EQ(axis.Scale().Data(), TScaleData{});
+  const TFontData arial{"Arial", 14, clBlack, {}};
+  EXPECT_EQ(
+      std::tuple(axis.Grid(), axis.Selected(), axis.Font().Data(), axis.Title().Font().Data()),
+      std::tuple(true, false, arial, arial));
+  EXPECT_EQ(std::tuple(axis.Patterns().Border().Width(), axis.Patterns().Border().Color(),
+                       axis.Title().Patterns().Border().Color(), axis.Alignment().Alignment(),
+                       axis.Number().Category(), axis.Scale().Data()),
+            std::tuple(2, clBlack, clWhite, TMyAlignmentTypes::maCenter, TFloatFormat::ffGeneral,
+                       TScaleData{}));
 }
 
 TEST(TAxis, TitleFontColourReachesTheAxisOnceAsTheAxis) {
@@ -194,8 +177,7 @@ TEST(TAxis, LogScaleChangeIsNotForwardedAsASecondChange) {
   axis.OnChange = log.Handler();
   axis.Scale().OnLogScaleChange = [&](TObject*) { ++logChanges; };
   axis.Scale().SetLogScale(true);
-  EXPECT_EQ(log.Senders.size(), 1u);
-  EXPECT_EQ(logChanges, 1);
+  EXPECT_EQ(std::tuple(log.Senders.size(), logChanges), std::tuple(1ul, 1));
 }
 
 // The classic fault: a copy whose parts still carry the original's forwarding announces its
@@ -207,15 +189,14 @@ TEST(TAxis, CopyForwardsToItselfNotToTheOriginal) {
   TEventLog originalLog(*original);
 
   TAxis copy(*original);
-  EXPECT_EQ(copy.Data(), original->Data());
-  EXPECT_EQ(copy.Kind(), TAxisType::saSecondaryY);
-  EXPECT_FALSE(copy.OnChange);
+  EXPECT_EQ(std::tuple(copy.Data(), copy.Kind(), static_cast<bool>(copy.OnChange)),
+            std::tuple(original->Data(), TAxisType::saSecondaryY, false));
   TEventLog copyLog(copy);
   copy.Title().Font().SetColor(clBlue);
   copy.Scale().SetLogScale(true);
   copy.Patterns().Border().SetWidth(3);
-  EXPECT_TRUE(originalLog.Senders.empty());
-  EXPECT_EQ(copyLog.Senders, std::vector<TObject*>(3, &copy));
+  EXPECT_EQ(std::tuple(originalLog.Senders.empty(), copyLog.Senders),
+            std::tuple(true, std::vector<TObject*>(3, &copy)));
   TAxis assigned;  // an assignment takes every part, the scale too
   assigned = copy;
   EXPECT_TRUE(assigned.Scale().LogScale());
@@ -234,9 +215,8 @@ TEST(TAxis, AssignmentKeepsTheTargetsForwardingAndAssignFiresOnce) {
   TAxis target;
   TEventLog log(target);
   target.Assign(dialogCopy);
-  EXPECT_EQ(log.Senders, std::vector<TObject*>{&target});
-  EXPECT_EQ(target.Data(), dialogCopy.Data());
-
+  EXPECT_EQ(std::tuple(log.Senders, target.Data()),
+            std::tuple(std::vector<TObject*>{&target}, dialogCopy.Data()));
   TAxis other;
   target = other;  // silent
   EXPECT_EQ(log.Senders.size(), 1u);
@@ -247,8 +227,7 @@ TEST(TAxis, AssignmentKeepsTheTargetsForwardingAndAssignFiresOnce) {
 }
 
 TEST(TAxis, DataComparesSettingsNotDrawingState) {
-  TAxis a;
-  TAxis b;
+  TAxis a, b;
   b.SetSelected(true);
   b.Rect() = {10, 20, 30, 40};
   b.SetKind(TAxisType::saY);

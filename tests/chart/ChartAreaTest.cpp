@@ -3,38 +3,33 @@
 #include <vector>
 
 #include "chart/ChartArea.h"
+#include "tests/support/EventLog.h"
 
 namespace aqv {
 namespace {
 
 TEST(TChartArea, StartsWithBlackFontAndWhiteBorder) {
   const TChartArea area;
-  EXPECT_EQ(area.Font().Color(), clBlack);
-  EXPECT_EQ(area.Patterns().Border().Color(), clWhite);
-  EXPECT_EQ(area.Patterns().Area().Color(), clWhite);
-  EXPECT_FALSE(area.Selected());
+  EXPECT_EQ(std::tuple(area.Font().Color(), area.Patterns().Border().Color(),
+                       area.Patterns().Area().Color(), area.Selected()),
+            std::tuple(clBlack, clWhite, clWhite, false));
 }
 
 TEST(TChartArea, ForwardsFontAndPatternsAndCopiesForwardToThemselves) {
   TChartArea area;
-  std::vector<TObject*> senders;
-  area.OnChange = [&](TObject* sender) { senders.push_back(sender); };
+  test::TEventLog log(area);
   area.Font().SetColor(clNavy);
   area.Patterns().Area().SetColor(clBtnFace);
-  EXPECT_EQ(senders, std::vector<TObject*>(2, &area));
-
+  EXPECT_EQ(log.Senders, std::vector<TObject*>(2, &area));
   TChartArea copy(area);
-  std::vector<TObject*> copySenders;
-  copy.OnChange = [&](TObject* sender) { copySenders.push_back(sender); };
+  test::TEventLog copyLog(copy);
   copy.Patterns().Border().SetStyle(TPenStyle::psClear);
-  EXPECT_EQ(senders.size(), 2u);
-  EXPECT_EQ(copySenders, std::vector<TObject*>{&copy});
-  EXPECT_EQ(copy.Patterns().Area().Color(), clBtnFace);
-
+  EXPECT_EQ(std::tuple(log.Senders.size(), copyLog.Senders, copy.Patterns().Area().Color()),
+            std::tuple(2u, std::vector<TObject*>{&copy}, clBtnFace));
   area = copy;  // the target keeps its listener and its forwarding
   area.Font().SetSize(9);
-  EXPECT_EQ(senders, std::vector<TObject*>(3, &area));
-  EXPECT_EQ(copySenders.size(), 1u);
+  EXPECT_EQ(std::tuple(log.Senders, copyLog.Senders.size()),
+            std::tuple(std::vector<TObject*>(3, &area), 1u));
 }
 
 }  // namespace

@@ -19,13 +19,9 @@ class TFixedMetrics final : public TTextMetrics {
   }
 };
 
-TPartRect R(int left, int right, int top, int bottom) {
-  return {left, right, top, bottom};
-}
-
-TPlotRect P(int left, int right, int top, int bottom) {
-  return {left, right, top, bottom};
-}
+// Rectangles from left, right, top and bottom.
+using R = TPartRect;
+using P = TPlotRect;
 
 // The model laid out on a drawing of width x height pixels.
 TChartLayout LaidOut(TChartModel& model, int width = 640, int height = 480) {
@@ -51,44 +47,35 @@ void AddTwoSeries(TChartModel& model) {
 TEST(TChartLayout, EmptyChartLaysOutTitleAxesAndPlotExactly) {
   TChartModel model;
   TChartLayout layout = LaidOut(model);
-  EXPECT_FALSE(layout.LegendShown());
-  EXPECT_EQ(model.ChartArea.Rect(), R(0, 640, 0, 480));
-  EXPECT_EQ(model.ChartTitle.Rect(), R(295, 345, 32, 42));
-  EXPECT_EQ(model.X_Axis.Title().Rect(), R(327, 371, 438, 448));
-  EXPECT_EQ(model.X_Axis.Rect(), R(90, 608, 404, 430));
-  EXPECT_EQ(model.Y_Axis.Title().Rect(), R(32, 42, 217, 261));
-  EXPECT_EQ(model.Y_Axis.Rect(), R(50, 90, 74, 404));
-  EXPECT_EQ(layout.Plot(), P(90, 608, 74, 404));
+  EXPECT_EQ(std::tuple(layout.LegendShown(), layout.Plot()),
+            std::tuple(false, P(90, 608, 74, 404)));
+  EXPECT_EQ(
+      (std::vector{model.ChartArea.Rect(), model.ChartTitle.Rect(), model.X_Axis.Title().Rect(),
+                   model.X_Axis.Rect(), model.Y_Axis.Title().Rect(), model.Y_Axis.Rect()}),
+      (std::vector{R(0, 640, 0, 480), R(295, 345, 32, 42), R(327, 371, 438, 448),
+                   R(90, 608, 404, 430), R(32, 42, 217, 261), R(50, 90, 74, 404)}));
   EXPECT_DOUBLE_EQ(layout.LinearFactor(0), 518 / 2.5);
   EXPECT_DOUBLE_EQ(layout.LinearFactor(1), 330 / 2.5);
 }
 
-struct TPlacementCase {
-  TPlacement placement;
-  bool shown;
-  TPartRect legend;
-  TPlotRect plot;
-};
-
 TEST(TChartLayout, PlacesTheLegendAndShrinksThePlotForEachPlacement) {
-  const TPlacementCase cases[] = {
+  const std::tuple<TPlacement, bool, TPartRect, TPlotRect> cases[] = {
       {TPlacement::plRight, true, R(536, 632, 74, 118), P(78, 504, 74, 404)},
       {TPlacement::plLeft, true, R(32, 128, 74, 118), P(206, 608, 74, 404)},
       {TPlacement::plBottom, true, R(78, 262, 422, 448), P(78, 608, 74, 346)},
       {TPlacement::plTop, true, R(78, 262, 74, 100), P(78, 608, 132, 404)},
       {TPlacement::plNone, false, R(0, 0, 0, 0), P(78, 608, 74, 404)},
   };
-  for (const TPlacementCase& c : cases) {
-    SCOPED_TRACE(static_cast<int>(c.placement));
+  for (const auto& [placement, shown, legend, plot] : cases) {
+    SCOPED_TRACE(static_cast<int>(placement));
     TChartModel model;
     AddTwoSeries(model);
-    model.Legend.SetPlacement(c.placement);
+    model.Legend.SetPlacement(placement);
     TChartLayout layout = LaidOut(model);
-    EXPECT_EQ(layout.LegendShown(), c.shown);
-    if (c.shown) {
-      EXPECT_EQ(model.Legend.Rect(), c.legend);
+    EXPECT_EQ(std::tuple(layout.LegendShown(), layout.Plot()), std::tuple(shown, plot));
+    if (shown) {
+      EXPECT_EQ(model.Legend.Rect(), legend);
     }
-    EXPECT_EQ(layout.Plot(), c.plot);
   }
 }
 
@@ -146,11 +133,10 @@ TEST(TChartLayout, SegmentFromBelowEntersAtTheBottomEdge) {
   FixedScales(model);
   TSeries* s = AddPoints(model, {{1, -2}, {3, 2}});
   TChartLayout layout = LaidOut(model);
-  EXPECT_TRUE(s->GetVisible(0));
-  EXPECT_TRUE(layout.IsEntering(0, 0));
-  EXPECT_FALSE(layout.IsEntering(0, 1));
-  EXPECT_EQ(std::pair(s->GetPixelX(0), s->GetPixelY(0)), std::pair(184, 404));
-  EXPECT_EQ(std::pair(s->GetPixelX(1), s->GetPixelY(1)), std::pair(237, 338));
+  EXPECT_EQ(std::tuple(s->GetVisible(0), layout.IsEntering(0, 0), layout.IsEntering(0, 1)),
+            std::tuple(true, true, false));
+  EXPECT_EQ((std::vector{s->GetPixelX(0), s->GetPixelY(0), s->GetPixelX(1), s->GetPixelY(1)}),
+            (std::vector{184, 404, 237, 338}));
 }
 
 TEST(TChartLayout, SegmentFromTheLeftEntersAtTheLeftEdge) {
@@ -185,13 +171,11 @@ TEST(TChartLayout, NonPositiveValuesOnALogAxisAreGaps) {
   model.X_Axis.Scale().SetData({false, false, false, false, true, 0.01, 100, 1, 1, false}, false);
   TSeries* s = AddPoints(model, {{0.0, 5}, {-3, 5}, {1, 5}, {10, 5}});
   TChartLayout layout = LaidOut(model);
-  EXPECT_TRUE(layout.LogDrawable(0));
-  EXPECT_FALSE(s->GetVisible(0));
-  EXPECT_FALSE(s->GetVisible(1));  // outside but not placed: log10 of -3 does not exist
-  EXPECT_TRUE(s->GetVisible(2));
-  // Four decades over 530 pixels: 1 lies two decades in, 10 at 397.5 (rounded to even).
-  EXPECT_EQ(s->GetPixelX(2), 78 + 265);
-  EXPECT_EQ(s->GetPixelX(3), 476);
+  // The second point is outside but not placed: log10 of -3 does not exist. Four decades over
+  // 530 pixels: 1 lies two decades in, 10 at 397.5 (rounded to even).
+  EXPECT_EQ(std::tuple(layout.LogDrawable(0), s->GetVisible(0), s->GetVisible(1), s->GetVisible(2),
+                       s->GetPixelX(2), s->GetPixelX(3)),
+            std::tuple(true, false, false, true, 78 + 265, 476));
 }
 
 TEST(TChartLayout, LogScaleWithNonPositiveBoundsIsFlaggedAndDrawnLinearly) {
@@ -199,10 +183,9 @@ TEST(TChartLayout, LogScaleWithNonPositiveBoundsIsFlaggedAndDrawnLinearly) {
   model.Y_Axis.Scale().SetData({false, false, true, true, true, -1, 10, 1, 1, false}, false);
   TFixedMetrics metrics;
   TChartLayout layout = LaidOut(model);
-  EXPECT_FALSE(layout.LogDrawable(1));
-  EXPECT_TRUE(layout.LogWarning(1));
-  EXPECT_FALSE(layout.LogWarning(0));
-  EXPECT_FALSE(layout.Mapping(1, model.Y_Axis.Scale().Data()).Logarithmic);
+  EXPECT_EQ(std::tuple(layout.LogDrawable(1), layout.LogWarning(1), layout.LogWarning(0),
+                       layout.Mapping(1, model.Y_Axis.Scale().Data()).Logarithmic),
+            std::tuple(false, true, false, false));
   // A log axis that is not drawn warns of nothing.
   model.SecondaryY_Axis.Scale().SetData(model.Y_Axis.Scale().Data(), false);
   layout.Calc(model, metrics, 640, 480);
@@ -238,26 +221,19 @@ TEST(TChartLayout, SecondaryAxisTakesItsSeriesAndNarrowsThePlot) {
   model.Series(1)->Range().SetYAxis(2);
   model.Series(1)->SetY(1, 1000, false);
   TChartLayout layout = LaidOut(model);
-  EXPECT_EQ(model.Y_Axis.Scale().Max(), 10.0);
-  EXPECT_EQ(model.SecondaryY_Axis.Scale().Max(), 1000.0);
   // Secondary title at 640 - 32, its band of "1000" (24 px) to the left of it.
-  EXPECT_EQ(model.SecondaryY_Axis.Title().Rect().Right, 608);
-  EXPECT_EQ(model.SecondaryY_Axis.Rect(), R(550, 590, 74, 404));
-  EXPECT_EQ(layout.Plot().Right, 550);
+  EXPECT_EQ(std::tuple(model.Y_Axis.Scale().Max(), model.SecondaryY_Axis.Scale().Max(),
+                       model.SecondaryY_Axis.Title().Rect().Right, model.SecondaryY_Axis.Rect(),
+                       layout.Plot().Right),
+            std::tuple(10.0, 1000.0, 608, R(550, 590, 74, 404), 550));
 }
-
-struct TLabelCase {
-  int axis;
-  TMyAlignmentTypes alignment;
-  int angle;
-  int x, y;
-};
 
 TEST(TickLabelOrigin, PlacesFlatAndRotatedLabelsAtTheirTick) {
   // Tick at pixel 100 (X) or 200 (Y axes); labels 30 x 10 pixels.
   const TPlotRect plot{80, 600, 50, 400};
   using A = TMyAlignmentTypes;
-  const TLabelCase cases[] = {
+  // Axis, alignment, angle; the origin expected.
+  const std::tuple<int, TMyAlignmentTypes, int, int, int> cases[] = {
       {0, A::maCenter, 0, 85, 416},    {0, A::maLeft, 0, 100, 416},   {0, A::maRight, 360, 70, 416},
       {0, A::maCenter, 90, 95, 446},    // reads upward, ends 16 px below the plot
       {0, A::maCenter, 270, 105, 416},  // reads downward from 16 px below the plot
@@ -266,23 +242,20 @@ TEST(TickLabelOrigin, PlacesFlatAndRotatedLabelsAtTheirTick) {
       {2, A::maCenter, 270, 621, 170},
   };
   int x = 0, y = 0;
-  for (const TLabelCase& c : cases) {
-    const int pixel = c.axis == 0 ? 100 : 200;
-    ASSERT_TRUE(TickLabelOrigin(c.axis, c.alignment, c.angle, pixel, plot, 30, 10, x, y))
-        << c.axis << " " << c.angle;
-    EXPECT_EQ(std::pair(x, y), std::pair(c.x, c.y)) << c.axis << " " << c.angle;
+  for (const auto& [axis, alignment, angle, cx, cy] : cases) {
+    const int pixel = axis == 0 ? 100 : 200;
+    ASSERT_TRUE(TickLabelOrigin(axis, alignment, angle, pixel, plot, 30, 10, x, y))
+        << axis << " " << angle;
+    EXPECT_EQ(std::pair(x, y), std::pair(cx, cy)) << axis << " " << angle;
   }
   EXPECT_FALSE(TickLabelOrigin(0, A::maTop, 0, 100, plot, 30, 10, x, y));
 }
 
 TEST(TickLabelsCrowd, LabelsCloserThanTheGapAlongOrAcrossTheirTextCrowd) {
-  // Labels of 30 x 10 pixels; the next one moved one pixel nearer than 4 px apart crowds.
-  struct TCrowdCase {
-    TTickLabelBox drawn;
-    TTickLabelBox apart;  // exactly 4 px clear of drawn
-    int dx, dy;           // the step that brings apart one pixel nearer
-  };
-  const TCrowdCase cases[] = {
+  // Labels of 30 x 10 pixels; the next one moved one pixel nearer than 4 px apart crowds. Each
+  // case: the label drawn, one exactly 4 px clear of it, and the step that brings that one a
+  // pixel nearer.
+  const std::tuple<TTickLabelBox, TTickLabelBox, int, int> cases[] = {
       {{100, 416, 30, 10, 0}, {134, 416, 30, 10, 0}, -1, 0},     // flat X, left to right
       {{100, 416, 30, 10, 0}, {66, 416, 30, 10, 0}, 1, 0},       // flat X, reversed
       {{34, 195, 30, 10, 0}, {34, 181, 30, 10, 0}, 0, 1},        // flat Y, upward
@@ -291,13 +264,13 @@ TEST(TickLabelsCrowd, LabelsCloserThanTheGapAlongOrAcrossTheirTextCrowd) {
       // Slanted alike: 14.14 px apart across the text for 20 px along the axis, 13.4 for 19.
       {{100, 400, 30, 10, 45}, {120, 400, 30, 10, 45}, -1, 0},
   };
-  for (const TCrowdCase& c : cases) {
-    SCOPED_TRACE(c.drawn.Angle);
-    EXPECT_FALSE(TickLabelsCrowd(c.drawn, c.apart, 4));
-    TTickLabelBox nearer = c.apart;
-    nearer.X += c.dx;
-    nearer.Y += c.dy;
-    EXPECT_TRUE(TickLabelsCrowd(c.drawn, nearer, 4));
+  for (const auto& [drawn, apart, dx, dy] : cases) {
+    SCOPED_TRACE(drawn.Angle);
+    EXPECT_FALSE(TickLabelsCrowd(drawn, apart, 4));
+    TTickLabelBox nearer = apart;
+    nearer.X += dx;
+    nearer.Y += dy;
+    EXPECT_TRUE(TickLabelsCrowd(drawn, nearer, 4));
   }
 }
 

@@ -7,25 +7,22 @@ namespace {
 
 TEST(TChartModel, StartsWithTheDefaultTitlesAndTwoAxes) {
   const TChartModel chart;
-  EXPECT_EQ(chart.ChartTitle.Text(), "Chart 1");
-  EXPECT_EQ(chart.ChartTitle.Font().Name(), "Arial");
-  EXPECT_EQ(chart.ChartTitle.Font().Size(), 18);
-  EXPECT_EQ(chart.X_Axis.Title().Text(), "X-axis");
-  EXPECT_EQ(chart.Y_Axis.Title().Alignment().Orientation(), 90);
-  EXPECT_EQ(chart.SecondaryY_Axis.Kind(), TAxisType::saSecondaryY);
-  EXPECT_TRUE(chart.Axes.Contains(TAxisType::saX));
-  EXPECT_TRUE(chart.Axes.Contains(TAxisType::saY));
-  EXPECT_FALSE(chart.Axes.Contains(TAxisType::saSecondaryY));
-  EXPECT_EQ(chart.SeriesCount(), 0);
+  EXPECT_EQ(std::tuple(chart.ChartTitle.Text(), chart.ChartTitle.Font().Name(),
+                       chart.ChartTitle.Font().Size(), chart.X_Axis.Title().Text(),
+                       chart.Y_Axis.Title().Alignment().Orientation(), chart.SeriesCount()),
+            std::tuple("Chart 1", "Arial", 18, "X-axis", 90, 0));
+  EXPECT_EQ(
+      std::tuple(chart.SecondaryY_Axis.Kind(), chart.Axes.Contains(TAxisType::saX),
+                 chart.Axes.Contains(TAxisType::saY), chart.Axes.Contains(TAxisType::saSecondaryY)),
+      std::tuple(TAxisType::saSecondaryY, true, true, false));
 }
 
 TEST(TChartModel, HoldsAtMostOneHundredTwentyEightSeries) {
   TChartModel chart;
   for (int i = 0; i < kMaxSeriesCount; ++i) ASSERT_NE(chart.AddSeries(), nullptr);
   EXPECT_EQ(chart.AddSeries(), nullptr);
-  EXPECT_EQ(chart.SeriesCount(), kMaxSeriesCount);
-  EXPECT_EQ(chart.Series(-1), nullptr);
-  EXPECT_EQ(chart.Series(kMaxSeriesCount), nullptr);
+  EXPECT_EQ(std::tuple(chart.SeriesCount(), chart.Series(-1), chart.Series(kMaxSeriesCount)),
+            std::tuple(kMaxSeriesCount, nullptr, nullptr));
   chart.ClearSeries();
   EXPECT_EQ(chart.SeriesCount(), 0);
 }
@@ -37,10 +34,8 @@ TEST(TChartModel, InsertsAndDeletesSeriesInPlace) {
   TSeries* first = chart.InsertSeries(0);
   TSeries* last = chart.InsertSeries(99);  // outside: appended
   ASSERT_EQ(chart.SeriesCount(), 4);
-  EXPECT_EQ(chart.Series(0), first);
-  EXPECT_EQ(chart.Series(1), a);
-  EXPECT_EQ(chart.Series(2), b);
-  EXPECT_EQ(chart.Series(3), last);
+  EXPECT_EQ((std::vector{chart.Series(0), chart.Series(1), chart.Series(2), chart.Series(3)}),
+            (std::vector{first, a, b, last}));
   chart.DeleteSeries(1);
   chart.DeleteSeries(-1);
   chart.DeleteSeries(3);

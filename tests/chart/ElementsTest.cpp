@@ -12,43 +12,34 @@ namespace {
 using test::TEventLog;
 
 TEST(Elements, OrdinalsAreTheStoredNumbers) {
-  EXPECT_EQ(static_cast<int>(TMarkerStyle::msCircle), 0);
-  EXPECT_EQ(static_cast<int>(TMarkerStyle::msSquare), 3);
-  EXPECT_EQ(static_cast<int>(TMarkerStyle::msVerticalLine), 5);
-  EXPECT_EQ(static_cast<int>(TPlacement::plNone), 1);
-  EXPECT_EQ(static_cast<int>(TPlacement::plTop), 4);
-  EXPECT_EQ(static_cast<int>(TMyAlignmentTypes::maCenter), 1);
-  EXPECT_EQ(static_cast<int>(TMyAlignmentTypes::maTop), 4);
-  EXPECT_EQ(static_cast<int>(TAxisType::saSecondaryY), 2);
-  EXPECT_EQ(static_cast<int>(TFloatFormat::ffCurrency), 4);
-  EXPECT_EQ(static_cast<int>(TBrushStyle::bsClear), 1);
-  EXPECT_EQ(static_cast<int>(TBrushStyle::bsDiagCross), 7);
-  EXPECT_EQ(static_cast<int>(TPenStyle::psClear), 5);
-  EXPECT_EQ(static_cast<int>(TPenStyle::psInsideFrame), 6);
-  EXPECT_EQ(static_cast<int>(TPenMode::pmCopy), 4);
-  EXPECT_EQ(sizeof(TMarkerStyle), 1u);
-  EXPECT_EQ(sizeof(TAxisTypes), 1u);
+  const auto n = [](auto value) { return static_cast<int>(value); };
+  EXPECT_EQ(
+      (std::vector{n(TMarkerStyle::msCircle), n(TMarkerStyle::msSquare),
+                   n(TMarkerStyle::msVerticalLine), n(TPlacement::plNone), n(TPlacement::plTop),
+                   n(TMyAlignmentTypes::maCenter), n(TMyAlignmentTypes::maTop),
+                   n(TAxisType::saSecondaryY), n(TFloatFormat::ffCurrency), n(TBrushStyle::bsClear),
+                   n(TBrushStyle::bsDiagCross), n(TPenStyle::psClear), n(TPenStyle::psInsideFrame),
+                   n(TPenMode::pmCopy)}),
+      (std::vector{0, 3, 5, 1, 4, 1, 4, 2, 4, 1, 7, 5, 6, 4}));
+  EXPECT_EQ(std::tuple(sizeof(TMarkerStyle), sizeof(TAxisTypes)), std::tuple(1ul, 1ul));
 }
 
 TEST(Elements, TryOrdinalToAcceptsOnlyNamedValues) {
   TMarkerStyle marker = TMarkerStyle::msCross;
   EXPECT_TRUE(TryOrdinalTo(5, marker));
   EXPECT_EQ(marker, TMarkerStyle::msVerticalLine);
-  EXPECT_FALSE(TryOrdinalTo(6, marker));
-  EXPECT_FALSE(TryOrdinalTo(-1, marker));
+  EXPECT_EQ(std::tuple(TryOrdinalTo(6, marker), TryOrdinalTo(-1, marker)),
+            std::tuple(false, false));
   EXPECT_EQ(marker, TMarkerStyle::msVerticalLine);
-
   TPenStyle pen = TPenStyle::psSolid;
-  EXPECT_TRUE(TryOrdinalTo(6, pen));
-  EXPECT_FALSE(TryOrdinalTo(7, pen));
   TBrushStyle brush = TBrushStyle::bsSolid;
-  EXPECT_TRUE(TryOrdinalTo(7, brush));
-  EXPECT_FALSE(TryOrdinalTo(8, brush));
   TPlacement placement = TPlacement::plRight;
-  EXPECT_FALSE(TryOrdinalTo(5, placement));
   TPenMode mode = TPenMode::pmCopy;
-  EXPECT_TRUE(TryOrdinalTo(15, mode));
-  EXPECT_FALSE(TryOrdinalTo(16, mode));
+  // Listed in order: each call sees the value the one before it left.
+  EXPECT_EQ((std::vector{TryOrdinalTo(6, pen), TryOrdinalTo(7, pen), TryOrdinalTo(7, brush),
+                         TryOrdinalTo(8, brush), TryOrdinalTo(5, placement), TryOrdinalTo(15, mode),
+                         TryOrdinalTo(16, mode)}),
+            (std::vector{true, false, true, false, false, true, false}));
 }
 
 TEST(TEnumSet, BitNIsEnumeratorN) {
@@ -56,10 +47,9 @@ TEST(TEnumSet, BitNIsEnumeratorN) {
   EXPECT_EQ(axes.Bits(), 0b011);
   axes.Exclude(TAxisType::saX);
   axes.Include(TAxisType::saSecondaryY);
-  EXPECT_EQ(axes.Bits(), 0b110);
-  EXPECT_FALSE(axes.Contains(TAxisType::saX));
-  EXPECT_TRUE(axes.Contains(TAxisType::saSecondaryY));
-  EXPECT_EQ(axes, TAxisTypes::FromBits(0b110));
+  EXPECT_EQ(std::tuple(axes.Bits(), axes.Contains(TAxisType::saX),
+                       axes.Contains(TAxisType::saSecondaryY), axes),
+            std::tuple(0b110, false, true, TAxisTypes::FromBits(0b110)));
   axes.Set(TAxisType::saY, false);
   axes.Set(TAxisType::saSecondaryY, false);
   EXPECT_TRUE(axes.Empty());
@@ -73,8 +63,8 @@ TEST(TFont, StartsWithTheDrawingDefaultsAndEverySetterFiresEvenWhenUnchanged) {
   font.SetSize(font.Size());
   font.SetColor(font.Color());
   font.SetStyle({TFontStyle::fsBold, TFontStyle::fsStrikeOut});
-  EXPECT_EQ(log.Senders, std::vector<TObject*>(4, &font));
-  EXPECT_EQ(font.Style().Bits(), 0b1001);
+  EXPECT_EQ(std::tuple(log.Senders, font.Style().Bits()),
+            std::tuple(std::vector<TObject*>(4, &font), 0b1001));
 }
 
 TEST(TBrushAndTPen, StartWithWhiteSolidAndBlackSolidWidthOne) {
@@ -89,11 +79,9 @@ TEST(TPen, NegativeWidthIsRefusedWithoutEvent) {
   TEventLog log(pen);
   pen.SetWidth(3);
   pen.SetWidth(-2);
-  EXPECT_EQ(pen.Width(), 3);
-  EXPECT_EQ(log.Senders.size(), 1u);
+  EXPECT_EQ(std::tuple(pen.Width(), log.Senders.size()), std::tuple(3, 1ul));
   pen.SetData({clRed, TPenStyle::psDash, -5, TPenMode::pmXor});
-  EXPECT_EQ(pen.Width(), 0);
-  EXPECT_EQ(pen.Style(), TPenStyle::psDash);
+  EXPECT_EQ(std::tuple(pen.Width(), pen.Style()), std::tuple(0, TPenStyle::psDash));
 }
 
 TEST(TMyAlignmentAndTNumber, SettersFireEvenWhenUnchanged) {
@@ -124,8 +112,7 @@ TEST(TPatterns, SetDataFiresOnceNotPerPart) {
   data.Area = {clAqua, TBrushStyle::bsCross};
   data.Border = {clNavy, TPenStyle::psDashDot, 3, TPenMode::pmCopy};
   patterns.SetData(data);
-  EXPECT_EQ(log.Senders.size(), 1u);
-  EXPECT_EQ(patterns.Data(), data);
+  EXPECT_EQ(std::tuple(log.Senders.size(), patterns.Data()), std::tuple(1ul, data));
   patterns.SetData(data, false);
   EXPECT_EQ(log.Senders.size(), 1u);
 }
@@ -137,17 +124,15 @@ TEST(TPatterns, CopyForwardsToItselfNotToTheOriginal) {
   TEventLog originalLog(original);
   original.Border().SetColor(clRed);
   originalLog.Senders.clear();
-
   TPatterns copy(original);
-  EXPECT_EQ(copy.Data(), original.Data());
-  EXPECT_FALSE(copy.OnChange);
+  EXPECT_EQ(std::tuple(copy.Data(), static_cast<bool>(copy.OnChange)),
+            std::tuple(original.Data(), false));
   TEventLog copyLog(copy);
   copy.Border().SetColor(clGreen);
   copy.Area().SetStyle(TBrushStyle::bsClear);
-  EXPECT_TRUE(originalLog.Senders.empty());
-  EXPECT_EQ(copyLog.Senders, (std::vector<TObject*>{&copy, &copy}));
-  EXPECT_EQ(copy.Area().Style(), TBrushStyle::bsClear);
-  EXPECT_EQ(original.Border().Color(), clRed);
+  EXPECT_EQ(std::tuple(originalLog.Senders.empty(), copyLog.Senders, copy.Area().Style(),
+                       original.Border().Color()),
+            std::tuple(true, std::vector<TObject*>{&copy, &copy}, TBrushStyle::bsClear, clRed));
 }
 
 TEST(TPatterns, AssignmentKeepsTheTargetsListeners) {
@@ -157,72 +142,50 @@ TEST(TPatterns, AssignmentKeepsTheTargetsListeners) {
   TPatterns target;
   TEventLog log(target);
   target = source;
-  EXPECT_TRUE(log.Senders.empty());  // plain assignment is silent
-  EXPECT_EQ(target.Area().Color(), clSilver);
-  EXPECT_EQ(target.Border().Width(), 3);
+  // Plain assignment is silent.
+  EXPECT_EQ(std::tuple(log.Senders.empty(), target.Area().Color(), target.Border().Width()),
+            std::tuple(true, clSilver, 3));
   target.Border().SetWidth(5);
   EXPECT_EQ(log.Senders, std::vector<TObject*>{&target});
   target.Assign(source);  // Assign announces the new settings once
-  EXPECT_EQ(log.Senders.size(), 2u);
-  EXPECT_EQ(target.Border().Width(), 3);
+  EXPECT_EQ(std::tuple(log.Senders.size(), target.Border().Width()), std::tuple(2ul, 3));
 }
 
 TEST(TPatterns, CopiesInAGrowingVectorStayHooked) {
   std::vector<TPatterns> list(1);
   for (int i = 0; i < 20; ++i) list.emplace_back();  // forces reallocations
-  int fired = 0;
-  TPatterns* sender = nullptr;
-  list[0].OnChange = [&](TObject* s) {
-    ++fired;
-    sender = static_cast<TPatterns*>(s);
-  };
+  TEventLog log(list[0]);
   list[0].Area().SetColor(clBlue);
-  EXPECT_EQ(fired, 1);
-  EXPECT_EQ(sender, &list[0]);
+  EXPECT_EQ(log.Senders, std::vector<TObject*>{&list[0]});
 }
 
 TEST(ColumnLettersToNumber, CountsBijectiveBase26) {
-  EXPECT_EQ(ColumnLettersToNumber("A"), 1);
-  EXPECT_EQ(ColumnLettersToNumber("Z"), 26);
-  EXPECT_EQ(ColumnLettersToNumber("AA"), 27);
-  EXPECT_EQ(ColumnLettersToNumber("ab"), 28);
-  EXPECT_EQ(ColumnLettersToNumber("ZZ"), 702);
-  EXPECT_EQ(ColumnLettersToNumber("AAA"), 703);
-  EXPECT_EQ(ColumnLettersToNumber("A1"), 1);  // a non-letter ends the reading with 1
-  // FXSHRXW = 2^31 - 1, the largest 32-bit column; one more overflows.
-  EXPECT_EQ(ColumnLettersToNumber("FXSHRXW"), 2147483647);
-  EXPECT_EQ(ColumnLettersToNumber("FXSHRXX"), -1);
-  EXPECT_EQ(ColumnLettersToNumber("AAAAAAAAAAAAAAAAAAAAAAAA"), -1);
+  // A non-letter ends the reading; FXSHRXW = 2^31 - 1, the largest 32-bit column, and one more
+  // overflows.
+  const std::pair<const char*, int> cases[] = {{"A", 1},        {"Z", 26},
+                                               {"AA", 27},      {"ab", 28},
+                                               {"ZZ", 702},     {"AAA", 703},
+                                               {"A1", 1},       {"FXSHRXW", 2147483647},
+                                               {"FXSHRXX", -1}, {"AAAAAAAAAAAAAAAAAAAAAAAA", -1}};
+  for (const auto& [text, number] : cases) EXPECT_EQ(ColumnLettersToNumber(text), number) << text;
 }
 
-struct TRangeCase {
-  const char* text;
-  TCellRange range;
-};
-
 TEST(ParseCellRange, ReadsWellFormedRanges) {
-  const TRangeCase cases[] = {
+  const std::pair<const char*, TCellRange> cases[] = {
       {"B2:C20", {2, 2, 3, 20}}, {"a1:b3", {1, 1, 2, 3}},     {"AA10:AB12", {27, 10, 28, 12}},
       {":A1B2", {1, 1, 2, 2}},   {"A1B2:", {1, 1, 2, 2}},     {"A1:B2 trailing", {1, 1, 2, 2}},
       {"", {0, 0, 0, 0}},        {"z007:z9", {26, 7, 26, 9}}, {"A0:A0", {1, 0, 1, 0}}};
-  for (const TRangeCase& c : cases) {
-    const TCellRangeParse result = ParseCellRange(c.text);
-    EXPECT_TRUE(result.IsSuccess()) << c.text << ": " << result.Message;
-    EXPECT_TRUE(result.Message.empty()) << c.text;
-    EXPECT_EQ(result.Range, c.range) << c.text;
+  for (const auto& [text, range] : cases) {
+    const TCellRangeParse result = ParseCellRange(text);
+    EXPECT_EQ(std::tuple(result.IsSuccess(), result.Message, result.Range),
+              std::tuple(true, "", range))
+        << text;
   }
 }
 
-struct TBadRangeCase {
-  const char* text;
-  TCellRangeStatus status;
-  const char* message;
-  TCellRange range;  // the numbers read before the failure
-  int column;
-};
-
 TEST(ParseCellRange, RefusesMalformedTextWithItsMessage) {
-  const TBadRangeCase cases[] = {
+  // Text, status, message, the numbers read before the failure and the column.
+  const std::tuple<const char*, TCellRangeStatus, const char*, TCellRange, int> cases[] = {
       {"A1", TCellRangeStatus::crNoColon, "Error in cell reference!", {}, 0},
       {"A1B2", TCellRangeStatus::crNoColon, "Error in cell reference!", {}, 0},
       {"A:B2", TCellRangeStatus::crExpectedColumn, "Expected column reference!", {28, 2, 0, 0}, 5},
@@ -233,19 +196,13 @@ TEST(ParseCellRange, RefusesMalformedTextWithItsMessage) {
       // The removed ":" joins the digits around it: A1:2 reads as A12.
       {"A1:2", TCellRangeStatus::crExpectedColumn, "Expected column reference!", {1, 12, 0, 0}, 5},
       {"A 1:B2", TCellRangeStatus::crExpectedRow, "Expected row reference!", {1, 0, 0, 0}, 2},
-      {"\xC3\x84"
-       "1:B2",
-       TCellRangeStatus::crExpectedColumn,
-       "Expected column reference!",
-       {},
-       1}};
-  for (const TBadRangeCase& c : cases) {
-    const TCellRangeParse result = ParseCellRange(c.text);
-    EXPECT_EQ(result.Status, c.status) << c.text;
-    EXPECT_FALSE(result.IsSuccess()) << c.text;
-    EXPECT_EQ(result.Message, c.message) << c.text;
-    EXPECT_EQ(result.Range, c.range) << c.text;
-    EXPECT_EQ(result.Column, c.column) << c.text;
+      {"\u00C41:B2", TCellRangeStatus::crExpectedColumn, "Expected column reference!", {}, 1}};
+  for (const auto& [text, status, message, range, column] : cases) {
+    const TCellRangeParse result = ParseCellRange(text);
+    EXPECT_EQ(
+        std::tuple(result.Status, result.IsSuccess(), result.Message, result.Range, result.Column),
+        std::tuple(status, false, message, range, column))
+        << text;
   }
 }
 
@@ -253,22 +210,18 @@ TEST(ParseCellRange, RefusesMalformedTextWithItsMessage) {
 // like any other malformed range, keeping the numbers read before it.
 TEST(ParseCellRange, RowNumberBeyond32BitsIsRefusedNotThrown) {
   const TCellRangeParse result = ParseCellRange("A1:B99999999999");
-  EXPECT_EQ(result.Status, TCellRangeStatus::crReferenceTooLarge);
-  EXPECT_EQ(result.Message, "Cell reference too large!");
-  EXPECT_EQ(result.Range, (TCellRange{1, 1, 2, 0}));
-  EXPECT_EQ(result.Column, 5);
-
+  EXPECT_EQ(std::tuple(result.Status, result.Message, result.Range, result.Column),
+            std::tuple(TCellRangeStatus::crReferenceTooLarge, "Cell reference too large!",
+                       TCellRange{1, 1, 2, 0}, 5));
   const TCellRangeParse largest = ParseCellRange("A2147483647:B2");
-  EXPECT_TRUE(largest.IsSuccess());
-  EXPECT_EQ(largest.Range.FirstRow, 2147483647);
+  EXPECT_EQ(std::tuple(largest.IsSuccess(), largest.Range.FirstRow), std::tuple(true, 2147483647));
   EXPECT_FALSE(ParseCellRange("A2147483648:B2").IsSuccess());
 }
 
 TEST(ParseCellRange, ColumnLettersBeyond32BitsAreRefused) {
   const TCellRangeParse result = ParseCellRange("AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA1:B2");
-  EXPECT_EQ(result.Status, TCellRangeStatus::crReferenceTooLarge);
-  EXPECT_EQ(result.Range, TCellRange{});
-  EXPECT_EQ(result.Column, 1);
+  EXPECT_EQ(std::tuple(result.Status, result.Range, result.Column),
+            std::tuple(TCellRangeStatus::crReferenceTooLarge, TCellRange{}, 1));
 }
 
 }  // namespace

@@ -3,54 +3,43 @@
 #include <vector>
 
 #include "chart/Legend.h"
+#include "tests/support/EventLog.h"
 
 namespace aqv {
 namespace {
 
 TEST(TLegend, StartsOnTheRightWithDefaultPatterns) {
   const TLegend legend;
-  EXPECT_EQ(legend.Placement(), TPlacement::plRight);
-  EXPECT_EQ(legend.Font().Color(), clBlack);
-  EXPECT_EQ(legend.Patterns().Data(), TPatternsData{});
-  EXPECT_EQ(legend.Patterns().Border().Width(), 1);
-  EXPECT_EQ(legend.Layout(), TLegendLayout{});
+  EXPECT_EQ(std::tuple(legend.Placement(), legend.Font().Color(), legend.Patterns().Data(),
+                       legend.Patterns().Border().Width(), legend.Layout()),
+            std::tuple(TPlacement::plRight, clBlack, TPatternsData{}, 1, TLegendLayout{}));
 }
 
 TEST(TLegend, PlacementAndPartsFireAsTheLegend) {
   TLegend legend;
-  std::vector<TObject*> senders;
-  legend.OnChange = [&](TObject* sender) { senders.push_back(sender); };
+  test::TEventLog log(legend);
   legend.SetPlacement(TPlacement::plRight);
   legend.SetPlacement(TPlacement::plNone);
   legend.Font().SetName("Courier New");
   legend.Patterns().Border().SetMode(TPenMode::pmNotXor);
   legend.Layout().Columns = 3;  // layout is drawing state: silent
-  EXPECT_EQ(senders, std::vector<TObject*>(4, &legend));
+  EXPECT_EQ(log.Senders, std::vector<TObject*>(4, &legend));
 }
 
 TEST(TLegend, CopyForwardsToItselfAndAssignAnnouncesOnce) {
   TLegend legend;
   legend.SetPlacement(TPlacement::plTop);
-  int originalFired = 0;
-  legend.OnChange = [&](TObject*) { ++originalFired; };
-  originalFired = 0;
-
+  test::TEventLog originalLog(legend);
   TLegend copy(legend);
   EXPECT_EQ(copy.Data(), legend.Data());
-  int copyFired = 0;
-  copy.OnChange = [&](TObject* sender) {
-    EXPECT_EQ(sender, &copy);
-    ++copyFired;
-  };
+  test::TEventLog copyLog(copy);  // every change of the copy is announced as the copy
   copy.Font().SetColor(clPurple);
   copy.SetPlacement(TPlacement::plBottom);
-  EXPECT_EQ(originalFired, 0);
-  EXPECT_EQ(copyFired, 2);
-
+  EXPECT_EQ(std::tuple(originalLog.Senders.size(), copyLog.Senders),
+            std::tuple(0u, std::vector<TObject*>(2, &copy)));
   legend.Assign(copy);
-  EXPECT_EQ(originalFired, 1);
-  EXPECT_EQ(legend.Placement(), TPlacement::plBottom);
-  EXPECT_EQ(legend.Font().Color(), clPurple);
+  EXPECT_EQ(std::tuple(originalLog.Senders.size(), legend.Placement(), legend.Font().Color()),
+            std::tuple(1u, TPlacement::plBottom, clPurple));
 }
 
 }  // namespace

@@ -25,17 +25,13 @@ TEST(FormatTickLabel, ChoosesFormAndStripsZeros) {
 }
 
 TEST(FormatTickLabel, UsesTheGivenDecimalSeparator) {
-  EXPECT_EQ(FormatTickLabel(2.5, ','), "2,5");
-  EXPECT_EQ(FormatTickLabel(10001, ','), "1,0001E+04");
-  EXPECT_EQ(FormatTickLabel(100, ','), "100");
-  EXPECT_EQ(FormatTickLabel(0.0001, ','), "1E-04");
+  const TCase cases[] = {{2.5, "2,5"}, {10001, "1,0001E+04"}, {100, "100"}, {0.0001, "1E-04"}};
+  for (const TCase& c : cases) EXPECT_EQ(FormatTickLabel(c.value, ','), c.text) << c.value;
 }
 
 TEST(NumberFormat, RoundsHalvesAwayFromZeroOnDecimalDigits) {
-  EXPECT_EQ(FormatFloatFixed(0.125, 12, 2), "0.13");
-  EXPECT_EQ(FormatFloatFixed(-0.125, 12, 2), "-0.13");
-  EXPECT_EQ(FormatFloatFixed(9.996, 12, 2), "10.00");
-  EXPECT_EQ(FormatFloatFixed(0.004, 12, 2), "0.00");
+  const TCase cases[] = {{0.125, "0.13"}, {-0.125, "-0.13"}, {9.996, "10.00"}, {0.004, "0.00"}};
+  for (const TCase& c : cases) EXPECT_EQ(FormatFloatFixed(c.value, 12, 2), c.text) << c.value;
   EXPECT_EQ(FormatFloatExponent(9.9999996, 6, 2), "1.00000E+01");
   EXPECT_EQ(FormatFloatExponent(1.5e-100, 3, 2), "1.50E-100");
 }
@@ -45,10 +41,9 @@ TEST(NumberFormat, FixedFormFallsBackToExponentWhenIntegerDigitsExceedPrecision)
 }
 
 TEST(NumberFormat, TrimLeavesIntegersWithoutSeparatorAlone) {
-  EXPECT_EQ(TrimMantissaZeros("100"), "100");
-  EXPECT_EQ(TrimMantissaZeros("100.00"), "100");
-  EXPECT_EQ(TrimMantissaZeros("1.50E+03"), "1.5E+03");
-  EXPECT_EQ(TrimMantissaZeros("1,50", ','), "1,5");
+  EXPECT_EQ((std::vector{TrimMantissaZeros("100"), TrimMantissaZeros("100.00"),
+                         TrimMantissaZeros("1.50E+03"), TrimMantissaZeros("1,50", ',')}),
+            (std::vector<std::string>{"100", "100", "1.5E+03", "1,5"}));
 }
 
 }  // namespace

@@ -30,79 +30,62 @@ TEST(Power10, GivesTheNearestDoubleOfEveryDecimalPower) {
                                              {2.0 + 1e-12, 100.0}};
   for (const auto& [power, value] : exact) EXPECT_EQ(Power10(power), value) << power;
   EXPECT_NEAR(Power10(0.5), std::sqrt(10.0), 1e-12);
-  EXPECT_EQ(Power10(-400), 0.0);
-  EXPECT_TRUE(std::isinf(Power10(400)));
+  EXPECT_EQ(std::tuple(Power10(-400), std::isinf(Power10(400))), std::tuple(0.0, true));
 }
 
-struct TAutoCase {
-  const char* what;
-  TAxisType kind;
-  bool haveSeries;
-  double dataMin, dataMax;
-  double min, max, major, minor;
-};
-
 TEST(AutoScale, ChoosesBoundsAndUnitsOfTheLinearScale) {
-  const TAutoCase cases[] = {
-      {"empty chart", TAxisType::saX, false, 0, 0, -1, 1.5, 0.5, 0.1},
-      {"all five", TAxisType::saY, true, 5, 5, 4.4, 5.6, 0.2, 0.05},
-      {"all zero", TAxisType::saY, true, 0, 0, -1e-4, 1.5e-4, 5e-5, 1e-5},
-      {"all minus five", TAxisType::saY, true, -5, -5, -5.6, -4.4, 0.2, 0.05},
-      {"maximum 100 stays", TAxisType::saX, true, 0, 100, 0, 100, 20, 5},
-      {"maximum 120 becomes 140", TAxisType::saX, true, 0, 120, 0, 140, 20, 5},
-      {"tiny Y span gets the smallest step", TAxisType::saY, true, 1, 1.000001, 1, 1.00001, 1e-5,
-       2e-6},
-      // Bounds a hair beyond a multiple of the step take the next step, so no point is cut off.
-      {"maximum a hair above 10", TAxisType::saX, true, 0, std::nextafter(10.0, 20.0), 0, 12, 2,
-       0.5},
-      {"minimum a hair below -4", TAxisType::saY, true, std::nextafter(-4.0, -8.0), 4, -6, 6, 2,
-       0.5},
-  };
-  for (const TAutoCase& c : cases) {
-    SCOPED_TRACE(c.what);
+  // What, axis, with series, data from and to; then the scale's Min, Max and units.
+  const std::tuple<const char*, TAxisType, bool, double, double, double, double, double, double>
+      cases[] = {
+          {"empty chart", TAxisType::saX, false, 0, 0, -1, 1.5, 0.5, 0.1},
+          {"all five", TAxisType::saY, true, 5, 5, 4.4, 5.6, 0.2, 0.05},
+          {"all zero", TAxisType::saY, true, 0, 0, -1e-4, 1.5e-4, 5e-5, 1e-5},
+          {"all minus five", TAxisType::saY, true, -5, -5, -5.6, -4.4, 0.2, 0.05},
+          {"maximum 100 stays", TAxisType::saX, true, 0, 100, 0, 100, 20, 5},
+          {"maximum 120 becomes 140", TAxisType::saX, true, 0, 120, 0, 140, 20, 5},
+          {"tiny Y span gets the smallest step", TAxisType::saY, true, 1, 1.000001, 1, 1.00001,
+           1e-5, 2e-6},
+          // Bounds a hair beyond a multiple of the step take the next step, so no point is cut off.
+          {"maximum a hair above 10", TAxisType::saX, true, 0, std::nextafter(10.0, 20.0), 0, 12, 2,
+           0.5},
+          {"minimum a hair below -4", TAxisType::saY, true, std::nextafter(-4.0, -8.0), 4, -6, 6, 2,
+           0.5},
+      };
+  for (const auto& [what, kind, haveSeries, dataMin, dataMax, min, max, major, minor] : cases) {
+    SCOPED_TRACE(what);
     TScale scale;
     TScaleExtents extents;
-    if (c.haveSeries) {  // three series: the extremes come from the later ones
-      const double middle = c.dataMin / 2 + c.dataMax / 2;
+    if (haveSeries) {  // three series: the extremes come from the later ones
+      const double middle = dataMin / 2 + dataMax / 2;
       extents.Take(middle, middle);
-      extents.Take(c.dataMin, middle);
-      extents.Take(middle, c.dataMax);
+      extents.Take(dataMin, middle);
+      extents.Take(middle, dataMax);
     }
-    AutoScale(scale, c.kind, c.haveSeries, extents);
-    EXPECT_DOUBLE_EQ(scale.Min(), c.min);
-    EXPECT_DOUBLE_EQ(scale.Max(), c.max);
-    EXPECT_DOUBLE_EQ(scale.MajorUnit(), c.major);
-    EXPECT_DOUBLE_EQ(scale.MinorUnit(), c.minor);
+    AutoScale(scale, kind, haveSeries, extents);
+    EXPECT_DOUBLE_EQ(scale.Min(), min);
+    EXPECT_DOUBLE_EQ(scale.Max(), max);
+    EXPECT_DOUBLE_EQ(scale.MajorUnit(), major);
+    EXPECT_DOUBLE_EQ(scale.MinorUnit(), minor);
   }
 }
 
 TEST(AutoScale, EmptyChartBoundsAreExactDecimals) {
   TScale scale;
   AutoScale(scale, TAxisType::saY, false, {});
-  EXPECT_EQ(scale.Min(), -1.0);
-  EXPECT_EQ(scale.Max(), 1.5);
-  EXPECT_EQ(scale.MajorUnit(), 0.5);
+  EXPECT_EQ(std::tuple(scale.Min(), scale.Max(), scale.MajorUnit()), std::tuple(-1.0, 1.5, 0.5));
 }
 
 TEST(AutoScale, LeavesFixedBoundsAndUnitsAlone) {
   TScale scale;
   scale.SetData({false, false, false, false, false, 2.0, 7.0, 3.0, 1.0, false}, false);
   AutoScale(scale, TAxisType::saX, true, Extents(-50, 50));
-  EXPECT_EQ(scale.Min(), 2.0);
-  EXPECT_EQ(scale.Max(), 7.0);
-  EXPECT_EQ(scale.MajorUnit(), 3.0);
-  EXPECT_EQ(scale.MinorUnit(), 1.0);
+  EXPECT_EQ(std::tuple(scale.Min(), scale.Max(), scale.MajorUnit(), scale.MinorUnit()),
+            std::tuple(2.0, 7.0, 3.0, 1.0));
 }
 
-struct TLogCase {
-  const char* what;
-  TAxisType kind;
-  double dataMin, dataMax;
-  double min, max;
-};
-
 TEST(AutoScale, RoundsLogarithmicBoundsToDecades) {
-  const TLogCase cases[] = {
+  // What, axis, data from and to; then the scale's Min and Max.
+  const std::tuple<const char*, TAxisType, double, double, double, double> cases[] = {
       {"drawdowns start at 1E-3", TAxisType::saY, 0.03, 250, 1e-3, 1000},
       {"maximum 0.05 becomes 0.1", TAxisType::saY, 0.01, 0.05, 1e-3, 0.1},
       {"maximum 100 stays", TAxisType::saX, 2, 100, 1, 100},
@@ -113,15 +96,13 @@ TEST(AutoScale, RoundsLogarithmicBoundsToDecades) {
       {"maximum 1.01 becomes 10", TAxisType::saSecondaryY, 0.5, 1.01, 0.1, 10},
       {"minimum 0.000999 becomes 1E-4", TAxisType::saX, 0.000999, 5, 1e-4, 10},
   };
-  for (const TLogCase& c : cases) {
-    SCOPED_TRACE(c.what);
+  for (const auto& [what, kind, dataMin, dataMax, min, max] : cases) {
+    SCOPED_TRACE(what);
     TScale scale;
     scale.SetLogScale(true);
-    AutoScale(scale, c.kind, true, Extents(c.dataMin, c.dataMax));
-    EXPECT_EQ(scale.Min(), c.min);
-    EXPECT_EQ(scale.Max(), c.max);
-    EXPECT_EQ(scale.MajorUnit(), 1.0);
-    EXPECT_EQ(scale.MinorUnit(), 1.0);
+    AutoScale(scale, kind, true, Extents(dataMin, dataMax));
+    EXPECT_EQ(std::tuple(scale.Min(), scale.Max(), scale.MajorUnit(), scale.MinorUnit()),
+              std::tuple(min, max, 1.0, 1.0));
   }
 }
 
@@ -129,9 +110,8 @@ TEST(AutoScale, LogYMinimumOfOneThousandthOnlyBelowTheMaximum) {
   TScale scale;
   scale.SetLogScale(true);
   AutoScale(scale, TAxisType::saY, true, Extents(2e-5, 5e-4));
-  EXPECT_EQ(scale.Max(), 1e-3);
-  EXPECT_EQ(scale.Min(), 1e-5);
-  EXPECT_FALSE(scale.ReverseOrder());
+  EXPECT_EQ(std::tuple(scale.Max(), scale.Min(), scale.ReverseOrder()),
+            std::tuple(1e-3, 1e-5, false));
 }
 
 TEST(AutoScale, LogMinimumKeptWhenTheDataReachZero) {
@@ -139,8 +119,7 @@ TEST(AutoScale, LogMinimumKeptWhenTheDataReachZero) {
   scale.SetLogScale(true);
   scale.SetMin(0.5);
   AutoScale(scale, TAxisType::saY, true, Extents(0, 20));
-  EXPECT_EQ(scale.Min(), 0.5);
-  EXPECT_EQ(scale.Max(), 100.0);
+  EXPECT_EQ(std::tuple(scale.Min(), scale.Max()), std::tuple(0.5, 100.0));
 }
 
 TEST(AutoScale, FixedMaximumFarBelowTheDataGivesBoundedTicks) {
@@ -150,9 +129,8 @@ TEST(AutoScale, FixedMaximumFarBelowTheDataGivesBoundedTicks) {
   scale.SetMaxAutomatic(false);
   scale.SetMax(5);
   AutoScale(scale, TAxisType::saY, true, Extents(1000, 1000.0005));
-  EXPECT_EQ(scale.Min(), 1000.0);
-  EXPECT_TRUE(scale.ReverseOrder());
-  EXPECT_EQ(scale.MajorUnit(), 200.0);
+  EXPECT_EQ(std::tuple(scale.Min(), scale.ReverseOrder(), scale.MajorUnit()),
+            std::tuple(1000.0, true, 200.0));
   EXPECT_EQ(Ticks(scale.Data(), false), (std::vector<double>{1000, 800, 600, 400, 200}));
 }
 
@@ -160,27 +138,24 @@ TEST(AutoScale, NonFiniteBoundsNeverReachTheScale) {
   TScale scale;
   scale.SetData({false, false, true, true, false, NAN, INFINITY, 10, 2, false}, false);
   AutoScale(scale, TAxisType::saX, true, {});
-  EXPECT_TRUE(std::isfinite(scale.Min()));
-  EXPECT_TRUE(std::isfinite(scale.Max()));
-  EXPECT_TRUE(std::isfinite(scale.MajorUnit()));
+  for (const double value : {scale.Min(), scale.Max(), scale.MajorUnit()})
+    EXPECT_TRUE(std::isfinite(value)) << value;
   EXPECT_GT(scale.MajorUnit(), 0.0);
 }
 
 TEST(MajorTicks, WalkLinearScalesByIndexWithoutDrift) {
   const std::vector<double> ticks = Ticks({.Min = -0.3, .Max = 0.3, .MajorUnit = 0.1}, false);
   ASSERT_EQ(ticks.size(), 7u);
-  EXPECT_EQ(ticks[3], 0.0);
-  EXPECT_EQ(FormatTickLabel(ticks[3]), "0");
-  EXPECT_EQ(FormatTickLabel(ticks[6]), "0.3");
+  EXPECT_EQ(std::tuple(ticks[3], FormatTickLabel(ticks[3]), FormatTickLabel(ticks[6])),
+            std::tuple(0.0, "0", "0.3"));
 }
 
 TEST(MajorTicks, TinyNegativeTickPrintsZero) {
   // -0.9 + 3 * 0.3 is -1.1E-16 in binary.
   const std::vector<double> ticks = Ticks({.Min = -0.9, .Max = 0.9, .MajorUnit = 0.3}, false);
   ASSERT_EQ(ticks.size(), 7u);
-  EXPECT_FALSE(std::signbit(ticks[3]));
-  EXPECT_EQ(ticks[3], 0.0);
-  EXPECT_EQ(FormatTickLabel(ticks[3]), "0");
+  EXPECT_EQ(std::tuple(std::signbit(ticks[3]), ticks[3], FormatTickLabel(ticks[3])),
+            std::tuple(false, 0.0, "0"));
 }
 
 TEST(MajorTicks, ReversedLinearScaleWalksDown) {
@@ -190,10 +165,12 @@ TEST(MajorTicks, ReversedLinearScaleWalksDown) {
 
 TEST(MajorTicks, DegenerateScalesStayBounded) {
   EXPECT_EQ(Ticks({.Min = 0, .Max = 1e6, .MajorUnit = 1e-9}, false).size(), kMaxTickCount);
-  // The flag says reversed, the bounds do not.
-  EXPECT_TRUE(Ticks({.Min = 0, .Max = 1e6, .MajorUnit = 1, .ReverseOrder = true}, false).empty());
-  EXPECT_TRUE(Ticks({.Min = 0, .Max = 1e6, .MajorUnit = 0}, false).empty());
-  EXPECT_TRUE(Ticks({.Min = 0, .Max = 1e6, .MajorUnit = -1}, false).empty());
+  // A flag that says reversed where the bounds do not, a zero and a negative unit: no ticks.
+  for (const TScaleData& s :
+       {TScaleData{.Min = 0, .Max = 1e6, .MajorUnit = 1, .ReverseOrder = true},
+        TScaleData{.Min = 0, .Max = 1e6, .MajorUnit = 0},
+        TScaleData{.Min = 0, .Max = 1e6, .MajorUnit = -1}})
+    EXPECT_TRUE(Ticks(s, false).empty()) << s.MajorUnit;
   EXPECT_EQ(Ticks({.Min = 1e-300, .Max = 1e300}, true).size(), 600u);
   EXPECT_EQ(Ticks({.Min = 1e-300, .Max = 1e300}, true, true).size(), kMaxTickCount);
 }
@@ -208,11 +185,8 @@ TEST(MajorTicks, LogarithmicAxisLabelsThePowersAboveMin) {
 TEST(MinorTicks, LogarithmicMinorsRunOneToNinePerDecadeWithinTheScale) {
   const std::vector<double> ticks = Ticks({.Min = 0.001, .Max = 0.1}, true, true);
   ASSERT_EQ(ticks.size(), 19u);
-  EXPECT_EQ(ticks.front(), 0.001);
-  EXPECT_EQ(ticks[1], 0.002);
-  EXPECT_EQ(ticks[9], 0.01);
-  EXPECT_EQ(ticks[10], 0.02);
-  EXPECT_EQ(ticks.back(), 0.1);
+  EXPECT_EQ((std::vector{ticks.front(), ticks[1], ticks[9], ticks[10], ticks.back()}),
+            (std::vector{0.001, 0.002, 0.01, 0.02, 0.1}));
   EXPECT_EQ(Ticks({.Min = 0.5, .Max = 3}, true, true),
             (std::vector<double>{0.5, 0.6, 0.7, 0.8, 0.9, 1, 2, 3}));
 }
@@ -220,9 +194,7 @@ TEST(MinorTicks, LogarithmicMinorsRunOneToNinePerDecadeWithinTheScale) {
 TEST(TAxisMapping, LogarithmicMappingLeavesNonPositiveValuesUnplaced) {
   TAxisMapping m{true, 0.001, -3.0, 100.0};
   EXPECT_DOUBLE_EQ(m.Offset(0.1), 200.0);
-  EXPECT_TRUE(std::isnan(m.Offset(0.0)));
-  EXPECT_TRUE(std::isnan(m.Offset(-1.0)));
-  EXPECT_TRUE(std::isnan(m.Offset(INFINITY)));
+  for (const double v : {0.0, -1.0, double(INFINITY)}) EXPECT_TRUE(std::isnan(m.Offset(v))) << v;
 }
 
 }  // namespace

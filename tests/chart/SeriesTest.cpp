@@ -43,8 +43,8 @@ TEST(TMarker, StartsAsABlueSquareOfSixPixelsAndSettersFireEvenWhenUnchanged) {
   marker.SetStyle(TMarkerStyle::msTriangle);
   EXPECT_EQ(log.Senders, std::vector<TObject*>(3, &marker));
   TMarker copy(marker);
-  EXPECT_FALSE(copy.OnChange);
-  EXPECT_EQ(copy.Style(), TMarkerStyle::msTriangle);
+  EXPECT_EQ(std::tuple(static_cast<bool>(copy.OnChange), copy.Style()),
+            std::tuple(false, TMarkerStyle::msTriangle));
 }
 
 // A grid of fixed text, enough to stand for a string grid in a range binding.
@@ -63,9 +63,8 @@ TEST(TSeriesRange, SettersStoreAndFire) {
   range.SetYAxis(2);
   range.SetXRange({1, 2, 1, 10});
   range.SetYRange({2, 2, 2, 10});
-  EXPECT_EQ(log.Senders, std::vector<TObject*>(4, &range));
-  EXPECT_EQ(range.Grid(), &grid);
-  EXPECT_EQ(range.YRange(), (TCellRange{2, 2, 2, 10}));
+  EXPECT_EQ(std::tuple(log.Senders, range.Grid(), range.YRange()),
+            std::tuple(std::vector<TObject*>(4, &range), &grid, TCellRange{2, 2, 2, 10}));
 }
 
 TEST(TSeries, StartsEmptyWithItsDefaultFormats) {
@@ -74,12 +73,11 @@ TEST(TSeries, StartsEmptyWithItsDefaultFormats) {
   for (const TSeriesExtent& e :
        {series.MaxXExtent(), series.MaxYExtent(), series.MinXExtent(), series.MinYExtent()})
     EXPECT_EQ(e.Index, -1);
-  EXPECT_EQ(series.Number().Data(), (TNumberData{TFloatFormat::ffFixed, 2}));
-  EXPECT_EQ(series.Patterns().Border().Style(), TPenStyle::psSolid);
-  EXPECT_EQ(series.Patterns().Border().Width(), 2);
-  EXPECT_EQ(series.Font().Color(), clBlack);
-  EXPECT_EQ(series.Alignment().Alignment(), TMyAlignmentTypes::maCenter);
-  EXPECT_EQ(series.Range().YAxis(), 1);
+  EXPECT_EQ(std::tuple(series.Number().Data(), series.Patterns().Border().Style(),
+                       series.Patterns().Border().Width(), series.Font().Color(),
+                       series.Alignment().Alignment(), series.Range().YAxis()),
+            std::tuple(TNumberData{TFloatFormat::ffFixed, 2}, TPenStyle::psSolid, 2, clBlack,
+                       TMyAlignmentTypes::maCenter, 1));
   EXPECT_FALSE(series.ShowLabels() || series.Selected());
   EXPECT_EQ(series.Reference(), nullptr);
 }
@@ -108,14 +106,11 @@ TEST(TSeries, InsertPointAppendsFiresAndTracksExtents) {
   series.InsertPoint(2, 0.5, 8.0);
   EXPECT_EQ(log.Senders, std::vector<TObject*>(3, &series));
   ASSERT_EQ(series.GetCount(), 3);
-  EXPECT_EQ(series.GetX(1), 2.0);
-  EXPECT_EQ(series.GetY(2), 8.0);
-  EXPECT_EQ(series.MaxXExtent(), (TSeriesExtent{1, 2.0}));
-  EXPECT_EQ(series.MinXExtent(), (TSeriesExtent{2, 0.5}));
-  EXPECT_EQ(series.MaxYExtent(), (TSeriesExtent{2, 8.0}));
-  EXPECT_EQ(series.MinYExtent(), (TSeriesExtent{1, -3.0}));
-  EXPECT_EQ(series.GetMaxY(), 8.0);
-  EXPECT_EQ(series.GetMinX(), 0.5);
+  EXPECT_EQ(std::tuple(series.GetX(1), series.GetY(2), series.GetMaxY(), series.GetMinX()),
+            std::tuple(2.0, 8.0, 8.0, 0.5));
+  EXPECT_EQ((std::vector{series.MaxXExtent(), series.MinXExtent(), series.MaxYExtent(),
+                         series.MinYExtent()}),
+            (std::vector<TSeriesExtent>{{1, 2.0}, {2, 0.5}, {2, 8.0}, {1, -3.0}}));
 }
 
 TEST(TSeries, InsertAtZeroPutsThePointAtTheHead) {
@@ -125,24 +120,21 @@ TEST(TSeries, InsertAtZeroPutsThePointAtTheHead) {
   series.InsertPoint(0, 0.0, 0.0);
   series.InsertPoint(-3, -1.0, -10.0);  // a negative index also means the head
   ASSERT_EQ(series.GetCount(), 4);
-  EXPECT_EQ(series.GetX(0), -1.0);
-  EXPECT_EQ(series.GetX(1), 0.0);
-  EXPECT_EQ(series.GetX(2), 1.0);
-  EXPECT_EQ(series.GetX(3), 2.0);
+  EXPECT_EQ((std::vector{series.GetX(0), series.GetX(1), series.GetX(2), series.GetX(3)}),
+            (std::vector{-1.0, 0.0, 1.0, 2.0}));
 }
 
 TEST(TSeries, MissingValuesNeverEnterTheExtents) {
   TSeries series;
   series.InsertPoint(0, 1.0, kMissingValue);
   series.InsertPoint(1, 2.0, kMissingValue);
-  EXPECT_EQ(series.MaxYExtent().Index, -1);
-  EXPECT_EQ(series.MinYExtent().Index, -1);
-  EXPECT_EQ(series.MaxXExtent(), (TSeriesExtent{1, 2.0}));
-  EXPECT_EQ(series.GetY(0), kMissingValue);  // stored like any value
-
+  // The missing value is stored like any value.
+  EXPECT_EQ(std::tuple(series.MaxYExtent().Index, series.MinYExtent().Index, series.MaxXExtent(),
+                       series.GetY(0)),
+            std::tuple(-1, -1, TSeriesExtent{1, 2.0}, kMissingValue));
   series.InsertPoint(2, kMissingValue, 4.0);
-  EXPECT_EQ(series.MaxXExtent(), (TSeriesExtent{1, 2.0}));
-  EXPECT_EQ(series.MaxYExtent(), (TSeriesExtent{2, 4.0}));
+  EXPECT_EQ(std::tuple(series.MaxXExtent(), series.MaxYExtent()),
+            std::tuple(TSeriesExtent{1, 2.0}, TSeriesExtent{2, 4.0}));
   // Only exactly 1E15 is missing; a neighbouring value counts.
   series.InsertPoint(3, 3.0, std::nextafter(kMissingValue, 0.0));
   EXPECT_EQ(series.MaxYExtent().Index, 3);
@@ -152,9 +144,9 @@ TEST(TSeries, EqualMaximaKeepTheFirstPoint) {
   TSeries series;
   series.InsertPoint(0, 1.0, 7.0);
   series.InsertPoint(1, 1.0, 7.0);
-  EXPECT_EQ(series.MaxYExtent().Index, 0);
-  EXPECT_EQ(series.MinYExtent().Index, 0);
-  EXPECT_EQ(series.MaxXExtent().Index, 0);
+  EXPECT_EQ(
+      std::tuple(series.MaxYExtent().Index, series.MinYExtent().Index, series.MaxXExtent().Index),
+      std::tuple(0, 0, 0));
 }
 
 TEST(TSeries, SetYLoweringTheMaximumFindsTheTrueMaximum) {
@@ -162,8 +154,8 @@ TEST(TSeries, SetYLoweringTheMaximumFindsTheTrueMaximum) {
   const double ys[] = {3.0, 9.0, 5.0, 1.0};
   for (int i = 0; i < 4; ++i) series.InsertPoint(i, i, ys[i]);
   series.SetY(1, 2.0, false);
-  EXPECT_EQ(series.MaxYExtent(), (TSeriesExtent{2, 5.0}));
-  EXPECT_EQ(series.MinYExtent(), (TSeriesExtent{3, 1.0}));
+  EXPECT_EQ(std::tuple(series.MaxYExtent(), series.MinYExtent()),
+            std::tuple(TSeriesExtent{2, 5.0}, TSeriesExtent{3, 1.0}));
   series.SetY(3, 4.0, false);  // raising the minimum
   EXPECT_EQ(series.MinYExtent(), (TSeriesExtent{1, 2.0}));
   series.SetY(0, 100.0, false);
@@ -182,9 +174,8 @@ TEST(TSeries, SetYFiresOnlyWhenAskedAndIgnoresOutOfRange) {
   EXPECT_EQ(log.Senders, std::vector<TObject*>{&series});
   series.SetY(1, 9.0, true);
   series.SetY(-1, 9.0, true);
-  EXPECT_EQ(log.Senders.size(), 1u);
-  EXPECT_EQ(series.GetY(0), 3.0);
-  EXPECT_EQ(series.MaxYExtent(), (TSeriesExtent{0, 3.0}));
+  EXPECT_EQ(std::tuple(log.Senders.size(), series.GetY(0), series.MaxYExtent()),
+            std::tuple(1u, 3.0, TSeriesExtent{0, 3.0}));
 }
 
 TEST(TSeries, OutOfRangeReadsGiveDefaultsAndWritesDoNothing) {
@@ -197,19 +188,18 @@ TEST(TSeries, OutOfRangeReadsGiveDefaultsAndWritesDoNothing) {
   series.SetPixelY(0, 50);
   const int count = series.GetCount();
   for (const int index : {count, count + 5, -1, std::numeric_limits<int>::min()}) {
-    EXPECT_EQ(series.GetX(index), -1.0) << index;
-    EXPECT_EQ(series.GetY(index), -1.0) << index;
-    EXPECT_EQ(series.GetLabel(index), "") << index;
-    EXPECT_FALSE(series.GetVisible(index)) << index;
-    EXPECT_EQ(series.GetPixelX(index), -1) << index;
-    EXPECT_EQ(series.GetPixelY(index), -1) << index;
+    EXPECT_EQ(
+        std::tuple(series.GetX(index), series.GetY(index), series.GetLabel(index),
+                   series.GetVisible(index), series.GetPixelX(index), series.GetPixelY(index)),
+        std::tuple(-1.0, -1.0, "", false, -1, -1))
+        << index;
     series.SetLabel(index, "x");
     series.SetVisible(index, false);
     series.SetPixelX(index, 1);
     series.SetPixelY(index, 1);
   }
-  EXPECT_EQ(series.GetCount(), 1);
-  EXPECT_EQ(series.Points()[0], (TSeriesPoint{"t = 4", 4.0, 5.0, true, 40, 50}));
+  EXPECT_EQ(std::tuple(series.GetCount(), series.Points()[0]),
+            std::tuple(1, TSeriesPoint{"t = 4", 4.0, 5.0, true, 40, 50}));
 }
 
 TEST(TSeries, ClearEmptiesSilently) {
@@ -217,10 +207,9 @@ TEST(TSeries, ClearEmptiesSilently) {
   series.InsertPoint(0, 1.0, 2.0);
   TEventLog log(series);
   series.Clear();
-  EXPECT_TRUE(log.Senders.empty());
-  EXPECT_EQ(series.GetCount(), 0);
-  EXPECT_EQ(series.MaxXExtent().Index, -1);
-  EXPECT_EQ(series.MinYExtent().Index, -1);
+  EXPECT_EQ(std::tuple(log.Senders.empty(), series.GetCount(), series.MaxXExtent().Index,
+                       series.MinYExtent().Index),
+            std::tuple(true, 0, -1, -1));
   series.InsertPoint(0, -1.0, -2.0);
   EXPECT_EQ(series.MaxYExtent(), (TSeriesExtent{0, -2.0}));
 }
@@ -233,12 +222,11 @@ TEST(TSeries, InsertBeforeAnExtremeKeepsTheExtentOnItsPoint) {
   series.InsertPoint(0, 1.0, 10.0);
   series.InsertPoint(1, 2.0, 5.0);
   series.InsertPoint(0, 0.0, 7.0);  // points now: 7, 10, 5
-  EXPECT_EQ(series.MaxYExtent(), (TSeriesExtent{1, 10.0}));
-  EXPECT_EQ(series.MinYExtent(), (TSeriesExtent{2, 5.0}));
-  EXPECT_EQ(series.MaxXExtent(), (TSeriesExtent{2, 2.0}));
+  EXPECT_EQ((std::vector{series.MaxYExtent(), series.MinYExtent(), series.MaxXExtent()}),
+            (std::vector<TSeriesExtent>{{1, 10.0}, {2, 5.0}, {2, 2.0}}));
   series.SetY(1, 0.0, false);  // lower the real maximum
-  EXPECT_EQ(series.MaxYExtent(), (TSeriesExtent{0, 7.0}));
-  EXPECT_EQ(series.MinYExtent(), (TSeriesExtent{1, 0.0}));
+  EXPECT_EQ(std::tuple(series.MaxYExtent(), series.MinYExtent()),
+            std::tuple(TSeriesExtent{0, 7.0}, TSeriesExtent{1, 0.0}));
 }
 
 // A NaN taken as the first extent would compare false with every later value and freeze the
@@ -248,9 +236,8 @@ TEST(TSeries, NonFiniteValuesNeverEnterTheExtents) {
   series.InsertPoint(0, std::nan(""), std::nan(""));
   series.InsertPoint(1, 1.0, std::numeric_limits<double>::infinity());
   series.InsertPoint(2, 2.0, 3.0);
-  EXPECT_EQ(series.MaxYExtent(), (TSeriesExtent{2, 3.0}));
-  EXPECT_EQ(series.MinYExtent(), (TSeriesExtent{2, 3.0}));
-  EXPECT_EQ(series.MinXExtent(), (TSeriesExtent{1, 1.0}));
+  EXPECT_EQ((std::vector{series.MaxYExtent(), series.MinYExtent(), series.MinXExtent()}),
+            (std::vector<TSeriesExtent>{{2, 3.0}, {2, 3.0}, {1, 1.0}}));
 }
 
 // Mixed insertions and changes, checked after every step against a full pass over the points.
@@ -273,17 +260,19 @@ TEST(TSeries, ExtentsAlwaysMatchAFullPass) {
     }
     const TExpectedExtents expected = BruteForceExtents(series);
     // Values must agree always; indexes may differ only between equal values.
-    EXPECT_EQ(series.MaxYExtent().Index == -1, expected.MaxY.Index == -1) << step;
-    EXPECT_EQ(series.GetMaxY(), expected.MaxY.Value) << step;
-    EXPECT_EQ(series.GetMinY(), expected.MinY.Value) << step;
-    EXPECT_EQ(series.GetMaxX(), expected.MaxX.Value) << step;
-    EXPECT_EQ(series.GetMinX(), expected.MinX.Value) << step;
+    SCOPED_TRACE(step);
+    EXPECT_EQ(std::tuple(series.MaxYExtent().Index == -1, series.GetMaxY(), series.GetMinY(),
+                         series.GetMaxX(), series.GetMinX()),
+              std::tuple(expected.MaxY.Index == -1, expected.MaxY.Value, expected.MinY.Value,
+                         expected.MaxX.Value, expected.MinX.Value));
     if (series.MaxYExtent().Index != -1) {
-      EXPECT_EQ(series.GetY(series.MaxYExtent().Index), series.GetMaxY()) << step;
-      EXPECT_EQ(series.GetY(series.MinYExtent().Index), series.GetMinY()) << step;
+      EXPECT_EQ(std::tuple(series.GetY(series.MaxYExtent().Index),
+                           series.GetY(series.MinYExtent().Index)),
+                std::tuple(series.GetMaxY(), series.GetMinY()));
     }
-    EXPECT_EQ(series.GetX(series.MaxXExtent().Index), series.GetMaxX()) << step;
-    EXPECT_EQ(series.GetX(series.MinXExtent().Index), series.GetMinX()) << step;
+    EXPECT_EQ(
+        std::tuple(series.GetX(series.MaxXExtent().Index), series.GetX(series.MinXExtent().Index)),
+        std::tuple(series.GetMaxX(), series.GetMinX()));
   }
 }
 

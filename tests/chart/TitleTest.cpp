@@ -13,14 +13,11 @@ using test::TEventLog;
 
 TEST(TTitle, StartsAutomaticWithBlackFontAndWhiteBorder) {
   const TTitle title;
-  EXPECT_TRUE(title.Automatic());
-  EXPECT_TRUE(title.Text().empty());
-  EXPECT_FALSE(title.Selected());
-  EXPECT_EQ(title.Font().Color(), clBlack);
-  EXPECT_EQ(title.Font().Name(), kDefaultFontName);
-  EXPECT_EQ(title.Patterns().Border().Color(), clWhite);
-  EXPECT_EQ(title.Patterns().Area().Data(), TBrushData{});
-  EXPECT_EQ(title.Alignment().Alignment(), TMyAlignmentTypes::maCenter);
+  EXPECT_EQ(std::tuple(title.Automatic(), title.Text().empty(), title.Selected(),
+                       title.Font().Color(), title.Font().Name(), title.Patterns().Border().Color(),
+                       title.Patterns().Area().Data(), title.Alignment().Alignment()),
+            std::tuple(true, true, false, clBlack, kDefaultFontName, clWhite, TBrushData{},
+                       TMyAlignmentTypes::maCenter));
 }
 
 TEST(TTitle, TextFiresAndAutomaticDoesNot) {
@@ -29,9 +26,8 @@ TEST(TTitle, TextFiresAndAutomaticDoesNot) {
   title.SetText("");
   title.SetText("  Chart 1");
   title.SetAutomatic(false);
-  EXPECT_EQ(log.Senders, std::vector<TObject*>(2, &title));
-  EXPECT_EQ(title.Text(), "  Chart 1");
-  EXPECT_FALSE(title.Automatic());
+  EXPECT_EQ(std::tuple(log.Senders, title.Text(), title.Automatic()),
+            std::tuple(std::vector<TObject*>(2, &title), "  Chart 1", false));
 }
 
 TEST(TTitle, ForwardsAlignmentFontAndPatternsAsItself) {
@@ -55,8 +51,8 @@ TEST(TTitle, CopyForwardsToItselfNotToTheOriginal) {
   TEventLog copyLog(copy);
   copy.Patterns().Border().SetColor(clRed);  // two levels down
   copy.Font().SetSize(20);
-  EXPECT_TRUE(originalLog.Senders.empty());
-  EXPECT_EQ(copyLog.Senders, std::vector<TObject*>(2, &copy));
+  EXPECT_EQ(std::tuple(originalLog.Senders.empty(), copyLog.Senders),
+            std::tuple(true, std::vector<TObject*>(2, &copy)));
   original.reset();
   copy.Alignment().SetOrientation(90);
   EXPECT_EQ(copyLog.Senders.size(), 3u);
@@ -72,8 +68,7 @@ TEST(TTitle, SetDataReplacesEverySettingWithOneEvent) {
   data.Patterns.Area = {clCream, TBrushStyle::bsSolid};
   data.Text = "Time (d)";
   title.SetData(data);
-  EXPECT_EQ(title.Data(), data);
-  EXPECT_EQ(log.Senders, std::vector<TObject*>{&title});
+  EXPECT_EQ(std::tuple(title.Data(), log.Senders), std::tuple(data, std::vector<TObject*>{&title}));
 }
 
 }  // namespace

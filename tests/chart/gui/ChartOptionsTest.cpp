@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -24,6 +23,12 @@ struct ChartOptions : ::testing::Test {
 
   void Open(int page = 0) { Form.Open(Axes, Legend, ChartTitle, XTitle, YTitle, page); }
   void Apply() { Form.Apply(Axes, Legend, ChartTitle, XTitle, YTitle); }
+  // Types text at the end of edit as the user would.
+  static void Append(QLineEdit* edit, const char* text) {
+    edit->setFocus();
+    edit->end(false);
+    QTest::keyClicks(edit, text);
+  }
 };
 
 TEST_F(ChartOptions, SecondaryAxisIsDroppedOnOKAndAutomaticTitleOpensCheckedAndTypingUnchecksIt) {
@@ -36,10 +41,11 @@ TEST_F(ChartOptions, SecondaryAxisIsDroppedOnOKAndAutomaticTitleOpensCheckedAndT
   EXPECT_FALSE(Form.axSecY_Axis->isVisibleTo(&Form));
   Form.show();
   test::ClickTab(Form.OptionPages, 2);  // titles: none of the secondary axis shows
-  EXPECT_FALSE(Form.tiSecY_AxisTitle->isVisibleTo(&Form));
-  EXPECT_FALSE(Form.tiSecY_AxisLabel->isVisibleTo(&Form));
-  EXPECT_FALSE(Form.tiSecondaryYAxisAuto->isVisibleTo(&Form));
-  EXPECT_TRUE(Form.tiYAxisTitleAuto->isVisibleTo(&Form));
+  EXPECT_EQ(std::tuple(Form.tiSecY_AxisTitle->isVisibleTo(&Form),
+                       Form.tiSecY_AxisLabel->isVisibleTo(&Form),
+                       Form.tiSecondaryYAxisAuto->isVisibleTo(&Form),
+                       Form.tiYAxisTitleAuto->isVisibleTo(&Form)),
+            std::tuple(false, false, false, true));
   // The column of the check boxes is headed by a caption.
   const QRect box = Form.tiChartTitleAuto->geometry();
   bool headed = false;
@@ -48,43 +54,35 @@ TEST_F(ChartOptions, SecondaryAxisIsDroppedOnOKAndAutomaticTitleOpensCheckedAndT
     headed = headed || (l.bottom() < box.top() && l.left() <= box.center().x() &&
                         l.right() >= box.center().x());
   }
-  EXPECT_TRUE(headed);
-  EXPECT_TRUE(Form.tiChartTitleAuto->isChecked());
-  EXPECT_FALSE(Form.tiXAxisTitleAuto->isChecked());
-  EXPECT_TRUE(Form.tiYAxisTitleAuto->isChecked());
-  Form.tiChartTitle->setFocus();
-  Form.tiChartTitle->end(false);
-  QTest::keyClicks(Form.tiChartTitle, " W1");
+  EXPECT_EQ(std::tuple(headed, Form.tiChartTitleAuto->isChecked(),
+                       Form.tiXAxisTitleAuto->isChecked(), Form.tiYAxisTitleAuto->isChecked()),
+            std::tuple(true, true, false, true));
+  Append(Form.tiChartTitle, " W1");
   EXPECT_FALSE(Form.tiChartTitleAuto->isChecked());
-  Form.tiX_axisTitle->setFocus();
-  Form.tiX_axisTitle->end(false);
-  QTest::keyClicks(Form.tiX_axisTitle, " (min)");
+  Append(Form.tiX_axisTitle, " (min)");
   Apply();
-  EXPECT_EQ(ChartTitle.Text(), "Drawdown W1");
-  EXPECT_EQ(XTitle.Text(), "Time (min)");
-  EXPECT_FALSE(ChartTitle.Automatic());
-  EXPECT_TRUE(YTitle.Automatic());
-  EXPECT_EQ(Axes, (TAxisTypes{TAxisType::saX, TAxisType::saY}));
+  EXPECT_EQ(std::tuple(ChartTitle.Text(), XTitle.Text(), ChartTitle.Automatic(), YTitle.Automatic(),
+                       Axes),
+            std::tuple("Drawdown W1", "Time (min)", false, true,
+                       TAxisTypes{TAxisType::saX, TAxisType::saY}));
   Form.axY_Axis->setChecked(false);
   QTest::keyClicks(Form.tiY_AxisTitle, "s");  // the third title as well
   Apply();
-  EXPECT_EQ(Axes, TAxisTypes{TAxisType::saX});
-  EXPECT_FALSE(YTitle.Automatic());
+  EXPECT_EQ(std::tuple(Axes, YTitle.Automatic()), std::tuple(TAxisTypes{TAxisType::saX}, false));
 }
 
 TEST_F(ChartOptions, LegendNoneOpensUncheckedCheckingPlacesItAtTheBottomAndPlacementsRoundTrip) {
   Legend.SetPlacement(TPlacement::plNone);
   Open();
-  EXPECT_FALSE(Form.leShowLegend->isChecked());
-  EXPECT_FALSE(Form.leRadioGroup1->isEnabled());
-  EXPECT_FALSE(Form.leLeft->isEnabled());
+  EXPECT_EQ(std::tuple(Form.leShowLegend->isChecked(), Form.leRadioGroup1->isEnabled(),
+                       Form.leLeft->isEnabled()),
+            std::tuple(false, false, false));
   int changes = 0;
   Legend.OnChange = [&](TObject*) { ++changes; };
   Form.leShowLegend->setChecked(true);
   EXPECT_TRUE(Form.leLeft->isEnabled());
   Apply();
-  EXPECT_EQ(Legend.Placement(), TPlacement::plBottom);
-  EXPECT_EQ(changes, 1);
+  EXPECT_EQ(std::tuple(Legend.Placement(), changes), std::tuple(TPlacement::plBottom, 1));
   // Every placement round-trips.
   for (TPlacement placement :
        {TPlacement::plLeft, TPlacement::plRight, TPlacement::plTop, TPlacement::plBottom}) {
@@ -112,9 +110,7 @@ TEST_F(ChartOptions, OpensOnTheGivenPageAndEnterInAnEditConfirmsAndEscapeCancels
     QTest::keyClick(edit, Qt::Key_Enter, Qt::KeypadModifier);
   });
   EXPECT_TRUE(Form.Execute(Axes, Legend, ChartTitle, XTitle, YTitle, SecondaryYTitle, page));
-  EXPECT_EQ(YTitle.Text(), "Head (m)");
-  EXPECT_EQ(page, 2);
-
+  EXPECT_EQ(std::tuple(YTitle.Text(), page), std::tuple("Head (m)", 2));
   TChartOptionsForm second;
   page = 1;
   test::AnswerDialog<QDialog>([](QDialog& dialog) {
@@ -123,8 +119,8 @@ TEST_F(ChartOptions, OpensOnTheGivenPageAndEnterInAnEditConfirmsAndEscapeCancels
     QTest::keyClick(dialog.findChild<QCheckBox*>("leShowLegend"), Qt::Key_Escape);
   });
   EXPECT_FALSE(second.Execute(Axes, Legend, ChartTitle, XTitle, YTitle, SecondaryYTitle, page));
-  EXPECT_EQ(Legend.Placement(), TPlacement::plRight);
-  EXPECT_EQ(page, 0);  // the page index is returned on Cancel too
+  // The page index is returned on Cancel too.
+  EXPECT_EQ(std::tuple(Legend.Placement(), page), std::tuple(TPlacement::plRight, 0));
 }
 
 }  // namespace

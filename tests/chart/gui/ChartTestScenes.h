@@ -11,11 +11,15 @@ namespace aqv::test {
 // A string grid of fixed texts, columns and rows from 0, for series read from a grid.
 class TTextGrid final : public TCellGrid {
  public:
-  TTextGrid(int cols, int rows) : mCols(cols), mRows(rows), mCells(cols * rows) {}
+  // Rows of texts, each as long as the first.
+  explicit TTextGrid(const std::vector<std::vector<std::string>>& rows)
+      : mCols(static_cast<int>(rows[0].size())), mRows(static_cast<int>(rows.size())) {
+    for (const std::vector<std::string>& row : rows)
+      mCells.insert(mCells.end(), row.begin(), row.end());
+  }
   int ColCount() const override { return mCols; }
   int RowCount() const override { return mRows; }
   std::string Cells(int col, int row) const override { return mCells[row * mCols + col]; }
-  void Set(int col, int row, const std::string& text) { mCells[row * mCols + col] = text; }
 
  private:
   int mCols;
@@ -25,11 +29,11 @@ class TTextGrid final : public TCellGrid {
 
 // Charts that the widget tests draw and look at. Each fills a new chart.
 
-// Three straight series from 0 to 10.
-inline void FillLinear(TMyChart& chart) {
-  for (int i = 0; i < 3; ++i) {
+// Straight series from 0 to 10, series i rising (i + 1) * step a unit; three by default.
+inline void FillLinear(TMyChart& chart, int count = 3, double step = 0.5) {
+  for (int i = 0; i < count; ++i) {
     chart.AddSeries(i);
-    for (int j = 0; j <= 10; ++j) chart.AddPoint(i, j, j, (i + 1) * j * 0.5);
+    for (int j = 0; j <= 10; ++j) chart.AddPoint(i, j, j, (i + 1) * j * step);
   }
 }
 
@@ -41,6 +45,13 @@ inline void FillDrawdown(TMyChart& chart) {
   chart.SetAxisTitle("Time (d)", 0);
   chart.SetAxisTitle("Drawdown (m)", 1);
   chart.Model().ChartTitle.SetText("Pumping test");
+  // Cooper-Jacob drawdown (m) at r m after t days with T = 200 m2/d, S = 1E-4, Q = 500 m3/d.
+  const auto drawdown = [](double r, double t) {
+    return 500 / (4 * M_PI * 200) * (-0.5772 - std::log(r * r * 1e-4 / (4 * 200 * t)));
+  };
+  const auto add = [&chart](int i, double t, double s) {
+    if (s > 0) chart.AddPoint(i, chart.GetSeries(i)->GetCount(), t, s);
+  };
   const double radius[3] = {5, 20, 80};  // m
   for (int i = 0; i < 3; ++i) {
     chart.AddSeries(i);
@@ -48,10 +59,7 @@ inline void FillDrawdown(TMyChart& chart) {
     chart.GetSeriesMarker(i)->SetSize(0);
     for (int j = 0; j <= 60; ++j) {
       const double t = std::pow(10.0, -3 + j * 0.075);
-      // Cooper-Jacob drawdown with T = 200 m2/d, S = 1E-4, Q = 500 m3/d.
-      const double u = radius[i] * radius[i] * 1e-4 / (4 * 200 * t);
-      const double s = 500 / (4 * M_PI * 200) * (-0.5772 - std::log(u));
-      if (s > 0) chart.AddPoint(i, chart.GetSeries(i)->GetCount(), t, s);
+      add(i, t, drawdown(radius[i], t));
     }
   }
   for (int k = 0; k < 2; ++k) {
@@ -62,10 +70,7 @@ inline void FillDrawdown(TMyChart& chart) {
     chart.GetSeriesMarker(i)->SetColor(chart.GetSeriesPatterns(k)->Border().Color());
     for (int j = 0; j < 15; ++j) {
       const double t = std::pow(10.0, -2.5 + j * 0.25);
-      const double r = k == 0 ? 5 : 20;
-      const double u = r * r * 1e-4 / (4 * 200 * t);
-      const double s = 500 / (4 * M_PI * 200) * (-0.5772 - std::log(u)) * (1 + 0.03 * std::sin(j));
-      if (s > 0) chart.AddPoint(i, chart.GetSeries(i)->GetCount(), t, s);
+      add(i, t, drawdown(k == 0 ? 5 : 20, t) * (1 + 0.03 * std::sin(j)));
     }
   }
 }

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -69,10 +68,9 @@ TEST_F(FormatOptions, LogScaleAxisHidesUnitRowsAndRefusesMinimumZero) {
                        Form.scLogScale->isVisible(), Form.scMinimum->isVisible()),
             std::tuple(false, false, false, true));
 
-  TypeAndLeave(Form.scMinimum, "0");
-  EXPECT_EQ(Ui.OnlyMessage(), "Value must be larger than 0.");
-  EXPECT_EQ(Form.ScaleCopy().Min(), 1.0);
-  EXPECT_EQ(Form.scMinimum->text(), "0");  // the edit keeps the text
+  TypeAndLeave(Form.scMinimum, "0");  // the edit keeps the text
+  EXPECT_EQ(std::tuple(Ui.OnlyMessage(), Form.ScaleCopy().Min(), Form.scMinimum->text()),
+            std::tuple("Value must be larger than 0.", 1.0, "0"));
 }
 
 TEST_F(FormatOptions, LogScaleRefusesMaximumZeroAsItRefusesSuchAMinimum) {
@@ -80,15 +78,15 @@ TEST_F(FormatOptions, LogScaleRefusesMaximumZeroAsItRefusesSuchAMinimum) {
   axis.Scale().SetMaxAutomatic(false);
   OpenLogAxis(axis);
   TypeAndLeave(Form.scMaximum, "-5");
-  EXPECT_EQ(Ui.OnlyMessage(), "Value must be larger than 0.");
-  EXPECT_EQ(Form.ScaleCopy().Max(), 1000.0);
+  EXPECT_EQ(std::tuple(Ui.OnlyMessage(), Form.ScaleCopy().Max()),
+            std::tuple("Value must be larger than 0.", 1000.0));
   // OK refuses it as well, from any page, and brings the Scale page forward.
   Ui.Messages.clear();
   test::ClickTab(Form.OptionPages, static_cast<int>(TFormatPage::fpFont));
   ASSERT_NE(Form.PageIndex(), kScalePage);
   EXPECT_FALSE(Form.CheckFields());
-  EXPECT_EQ(Ui.OnlyMessage(), "Value must be larger than 0.");
-  EXPECT_EQ(Form.PageIndex(), kScalePage);
+  EXPECT_EQ(std::tuple(Ui.OnlyMessage(), Form.PageIndex()),
+            std::tuple("Value must be larger than 0.", kScalePage));
   Form.ApplyAxis(axis);
   EXPECT_EQ(axis.Scale().Max(), 1000.0);
   // With a minimum of 0 too and a maximum still being typed, OK names the minimum and moves
@@ -97,8 +95,8 @@ TEST_F(FormatOptions, LogScaleRefusesMaximumZeroAsItRefusesSuchAMinimum) {
   Form.scMinimum->setText("0");
   Type(Form.scMaximum, "-6");
   EXPECT_FALSE(Form.CheckFields());
-  EXPECT_EQ(Ui.OnlyMessage(), "Value must be larger than 0.");
-  EXPECT_TRUE(Form.scMinimum->hasFocus());
+  EXPECT_EQ(std::tuple(Ui.OnlyMessage(), Form.scMinimum->hasFocus()),
+            std::tuple("Value must be larger than 0.", true));
   // The edits are checked again as they are left.
   Ui.Messages.clear();
   TypeAndLeave(Form.scMinimum, "2");
@@ -115,9 +113,8 @@ TEST_F(FormatOptions, TypingNeverRaisesAConversionErrorMidTyping) {
     EXPECT_TRUE(heading->text() != QStringLiteral("Automatic") ||
                 (heading->geometry().left() <= Form.scMaxAuto->geometry().center().x() &&
                  Form.scMaxAuto->geometry().center().x() <= heading->geometry().right()));
-  Type(Form.scMaximum, "1e");
-  EXPECT_TRUE(Ui.Messages.empty());
-  EXPECT_EQ(Form.ScaleCopy().Max(), 1.0);  // "1" was a number on the way
+  Type(Form.scMaximum, "1e");  // "1" was a number on the way
+  EXPECT_EQ(std::tuple(Ui.Messages.empty(), Form.ScaleCopy().Max()), std::tuple(true, 1.0));
   QTest::keyClicks(Form.scMaximum, "3");
   EXPECT_EQ(std::tuple(Ui.Messages.size(), Form.ScaleCopy().Max()), std::tuple(0u, 1000.0));
   QTest::keyClick(Form.scMaximum, Qt::Key_Backspace);
@@ -135,8 +132,8 @@ TEST_F(FormatOptions, TypingNeverRaisesAConversionErrorMidTyping) {
   }
   Ui.Messages.clear();
   QTest::keyClick(Form.scMinUnit, Qt::Key_Enter, Qt::KeypadModifier);
-  EXPECT_EQ(Ui.OnlyMessage(), "'1e' is not a valid floating point value.");
-  EXPECT_TRUE(Form.isVisible());
+  EXPECT_EQ(std::tuple(Ui.OnlyMessage(), Form.isVisible()),
+            std::tuple("'1e' is not a valid floating point value.", true));
 }
 
 TEST_F(FormatOptions, TypingAMaximumMakesItManualOnTheAxis) {
@@ -185,8 +182,8 @@ TEST_F(FormatOptions, MinimumIsTakenWhenLeftOrOnOKAndLogScaleBoxEnabledOnlyForPo
   for (const QCheckBox* box :
        {Form.scMinAuto, Form.scMaxAuto, Form.scMajUnitAuto, Form.scMinUnitAuto})
     EXPECT_TRUE(box->isChecked()) << box->objectName().toStdString();  // a new axis's, automatic
-  Form.scMinimum->setText("5");
-  EXPECT_EQ(Form.ScaleCopy().Min(), 0.0);  // no change handler on the minimum
+  Form.scMinimum->setText("5");  // no change handler on the minimum
+  EXPECT_EQ(Form.ScaleCopy().Min(), 0.0);
   ASSERT_TRUE(Form.CheckFields());
   Form.ApplyAxis(axis);
   EXPECT_EQ(std::tuple(axis.Scale().Min(), axis.Scale().MinAutomatic()), std::tuple(5.0, false));
@@ -217,9 +214,9 @@ TEST_F(FormatOptions, OKWithoutEditsKeepsAnAutomaticMinimumOfSeventeenDigits) {
     QTest::mouseClick(dialog.findChild<QPushButton*>("OKButton"), Qt::LeftButton);
   });
   EXPECT_TRUE(Form.ExecuteAxis(axis, page, "Y-axis"));
-  EXPECT_TRUE(axis.Scale().Data() == before);
-  EXPECT_EQ(axis.Scale().Min(), 0.1 + 0.2);
-  EXPECT_TRUE(axis.Scale().MinAutomatic());
+  EXPECT_EQ(
+      std::tuple(axis.Scale().Data() == before, axis.Scale().Min(), axis.Scale().MinAutomatic()),
+      std::tuple(true, 0.1 + 0.2, true));
 }
 
 TEST_F(FormatOptions, DashedBorderOpensWithWidthOneAndLimitsItToOneAndSolidAllowsTen) {
@@ -229,10 +226,10 @@ TEST_F(FormatOptions, DashedBorderOpensWithWidthOneAndLimitsItToOneAndSolidAllow
   area.Patterns().Area().SetStyle(TBrushStyle::bsCross);
   Form.OpenChartArea(area, 0, "Chart area");
   // The closed style boxes show the area's styles before they were ever dropped down.
-  EXPECT_EQ(Form.paBorderStyle->currentIndex(), TPenStylesComboBox::ItemOf(TPenStyle::psDot));
-  EXPECT_EQ(Form.paAreaStyle->currentIndex(), TBrushStylesComboBox::ItemOf(TBrushStyle::bsCross));
-  EXPECT_EQ(Form.paBorderWidth->text(), "1");
-  EXPECT_EQ(Form.paBorderWidth->MaxValue(), 1);
+  EXPECT_EQ(std::tuple(Form.paBorderStyle->currentIndex(), Form.paAreaStyle->currentIndex(),
+                       Form.paBorderWidth->text(), Form.paBorderWidth->MaxValue()),
+            std::tuple(TPenStylesComboBox::ItemOf(TPenStyle::psDot),
+                       TBrushStylesComboBox::ItemOf(TBrushStyle::bsCross), "1", 1));
   Form.ApplyChartArea(area);
   EXPECT_EQ(area.Patterns().Border().Width(), 1);
   // A solid border of 4 made dashed.
@@ -243,9 +240,9 @@ TEST_F(FormatOptions, DashedBorderOpensWithWidthOneAndLimitsItToOneAndSolidAllow
   Form.paBorderStyle->showPopup();
   Form.paBorderStyle->hidePopup();
   emit Form.paBorderStyle->activated(TPenStylesComboBox::ItemOf(TPenStyle::psDash));
-  EXPECT_EQ(Form.paBorderWidth->text(), "1");
-  EXPECT_EQ(Form.paBorderWidth->MaxValue(), 1);
-  EXPECT_EQ(Form.PatternsCopy().Border().Width(), 1);
+  EXPECT_EQ(std::tuple(Form.paBorderWidth->text(), Form.paBorderWidth->MaxValue(),
+                       Form.PatternsCopy().Border().Width()),
+            std::tuple("1", 1, 1));
   emit Form.paBorderStyle->activated(TPenStylesComboBox::ItemOf(TPenStyle::psSolid));
   EXPECT_EQ(Form.paBorderWidth->MaxValue(), 10);
   Form.paBorderWidth->SetValue(7);
@@ -254,9 +251,9 @@ TEST_F(FormatOptions, DashedBorderOpensWithWidthOneAndLimitsItToOneAndSolidAllow
   // The preview follows every control of the page.
   EXPECT_TRUE(Form.PatternsPreview->Patterns().Data() == Form.PatternsCopy().Data());
   Form.ApplyChartArea(area);
-  EXPECT_EQ(area.Patterns().Border().Width(), 7);
-  EXPECT_EQ(std::pair(area.Patterns().Border().Style(), area.Patterns().Area().Style()),
-            std::pair(TPenStyle::psSolid, TBrushStyle::bsVertical));
+  EXPECT_EQ(std::tuple(area.Patterns().Border().Width(), area.Patterns().Border().Style(),
+                       area.Patterns().Area().Style()),
+            std::tuple(7, TPenStyle::psSolid, TBrushStyle::bsVertical));
 }
 
 TEST_F(FormatOptions, GridAndMoreColorsSetTheCopyAndPreviewAndAColourOutsideTheGridMarksNoCell) {
@@ -278,8 +275,9 @@ TEST_F(FormatOptions, GridAndMoreColorsSetTheCopyAndPreviewAndAColourOutsideTheG
   TChartArea area;
   Form.OpenChartArea(area, 0, "Chart area");
   Form.paAreaColor->SetForegroundIndex(9);  // entry 13: red
-  EXPECT_EQ(Form.PatternsCopy().Area().Color(), clRed);
-  EXPECT_EQ(Form.PatternsPreview->Patterns().Area().Color(), clRed);
+  EXPECT_EQ(std::tuple(Form.PatternsCopy().Area().Color(),
+                       Form.PatternsPreview->Patterns().Area().Color()),
+            std::tuple(clRed, clRed));
   const TColor chosen = RGBColor(1, 2, 3);
   Form.SetColorChooser([&](TColor current, TColor& result) {
     EXPECT_EQ(current, clRed);
@@ -287,12 +285,9 @@ TEST_F(FormatOptions, GridAndMoreColorsSetTheCopyAndPreviewAndAColourOutsideTheG
     return true;
   });
   QTest::mouseClick(Form.paAreaMoreColors, Qt::LeftButton);
-  EXPECT_EQ(Form.PatternsCopy().Area().Color(), chosen);
-  EXPECT_EQ(Form.paAreaColor->ForegroundIndex(), TMyColorGrid::kNoCell);
-  Form.SetColorChooser([&](TColor, TColor& result) {
-    result = clWhite;
-    return true;
-  });
+  EXPECT_EQ(std::tuple(Form.PatternsCopy().Area().Color(), Form.paAreaColor->ForegroundIndex()),
+            std::tuple(chosen, TMyColorGrid::kNoCell));
+  Form.SetColorChooser([](TColor, TColor& result) { return result = clWhite, true; });
   QTest::mouseClick(Form.paAreaMoreColors, Qt::LeftButton);
   EXPECT_EQ(Form.paAreaColor->ForegroundIndex(), 15);
   Form.SetColorChooser([](TColor, TColor& result) { return result = clRed, false; });
@@ -302,8 +297,8 @@ TEST_F(FormatOptions, GridAndMoreColorsSetTheCopyAndPreviewAndAColourOutsideTheG
   Form.paBorderColor->SetForegroundIndex(9);  // the border's grid likewise
   EXPECT_EQ(Form.PatternsPreview->Patterns().Border().Color(), clRed);
   Form.ApplyChartArea(area);
-  EXPECT_EQ(area.Patterns().Area().Color(), clWhite);
-  EXPECT_EQ(area.Patterns().Border().Color(), clRed);
+  EXPECT_EQ(std::tuple(area.Patterns().Area().Color(), area.Patterns().Border().Color()),
+            std::tuple(clWhite, clRed));
 }
 
 TEST_F(FormatOptions, SeriesWritesOnlyMarkerLineAndRange) {
@@ -313,13 +308,13 @@ TEST_F(FormatOptions, SeriesWritesOnlyMarkerLineAndRange) {
   series.Number().SetDecimalPlaces(3);
   series.Marker().SetStyle(TMarkerStyle::msSquare);
   series.Marker().SetColor(clRed);
-  Form.OpenSeries(series, 0, "W1");
-  EXPECT_EQ(Form.paMarkerColor->ForegroundIndex(), 9);  // entry 13: red, marked
-  EXPECT_EQ(Form.paMarkerStyle->currentIndex(), static_cast<int>(TMarkerStyle::msSquare));
-  EXPECT_EQ(std::tuple(Form.paGroupBox1->isVisibleTo(&Form), Form.paGroupBox3->isVisibleTo(&Form),
-                       Form.paGroupBox2->title().toStdString(), Form.PageIndex()),
-            std::tuple(false, true, "Line ", kPatternsPage));
-  EXPECT_EQ(Form.PatternsPreview->Mode(), TPreviewMode::pmLineWithMarker);
+  Form.OpenSeries(series, 0, "W1");  // its marker's red marked: entry 13
+  EXPECT_EQ(std::tuple(Form.paMarkerColor->ForegroundIndex(), Form.paMarkerStyle->currentIndex(),
+                       Form.paGroupBox1->isVisibleTo(&Form), Form.paGroupBox3->isVisibleTo(&Form),
+                       Form.paGroupBox2->title().toStdString(), Form.PageIndex(),
+                       Form.PatternsPreview->Mode()),
+            std::tuple(9, static_cast<int>(TMarkerStyle::msSquare), false, true, "Line ",
+                       kPatternsPage, TPreviewMode::pmLineWithMarker));
   Form.paMarkerStyle->setCurrentIndex(static_cast<int>(TMarkerStyle::msTriangle));
   Form.paMarkerSize->SetValue(12);
   Form.paMarkerColor->SetForegroundIndex(13);  // entry 17: fuchsia
@@ -327,21 +322,20 @@ TEST_F(FormatOptions, SeriesWritesOnlyMarkerLineAndRange) {
   EXPECT_EQ(Form.PatternsPreview->Marker().Color(), clFuchsia);
   Form.SetColorChooser([](TColor, TColor& result) { return result = RGBColor(1, 2, 3), true; });
   QTest::mouseClick(Form.paBorderMoreColors, Qt::LeftButton);
-  EXPECT_EQ(Form.PatternsCopy().Border().Color(), RGBColor(1, 2, 3));
-  EXPECT_TRUE(Form.PatternsPreview->Marker().Data() == Form.MarkerCopy().Data());
-  EXPECT_TRUE(Form.PatternsPreview->Patterns().Data() == Form.PatternsCopy().Data());
+  EXPECT_EQ(std::tuple(Form.PatternsCopy().Border().Color(), Form.PatternsPreview->Marker().Data(),
+                       Form.PatternsPreview->Patterns().Data()),
+            std::tuple(RGBColor(1, 2, 3), Form.MarkerCopy().Data(), Form.PatternsCopy().Data()));
   QTest::mouseClick(Form.paMarkerMoreColors, Qt::LeftButton);
   EXPECT_EQ(Form.PatternsPreview->Marker().Color(), RGBColor(1, 2, 3));
   int changes = 0;
-  series.Font().OnChange = [&](TObject*) { ++changes; };
-  series.Number().OnChange = [&](TObject*) { ++changes; };
-  series.Alignment().OnChange = [&](TObject*) { ++changes; };
+  const auto count = [&](TObject*) { ++changes; };
+  series.Font().OnChange = series.Number().OnChange = series.Alignment().OnChange = count;
   Form.ApplySeries(series);
   EXPECT_EQ(std::tuple(series.Marker().Style(), series.Marker().Size(), changes,
-                       series.Font().Size(), series.Number().DecimalPlaces()),
-            std::tuple(TMarkerStyle::msTriangle, 12, 0, 31, 3));
-  EXPECT_EQ(series.Marker().Color(), RGBColor(1, 2, 3));
-  EXPECT_EQ(series.Alignment().Alignment(), TMyAlignmentTypes::maTop);
+                       series.Font().Size(), series.Number().DecimalPlaces(),
+                       series.Marker().Color(), series.Alignment().Alignment()),
+            std::tuple(TMarkerStyle::msTriangle, 12, 0, 31, 3, RGBColor(1, 2, 3),
+                       TMyAlignmentTypes::maTop));
   // Run as a dialog on the series, OK alone keeps its marker; OK stands beside Cancel.
   TFormatOptionsForm dialog(nullptr, &Ui);
   int page = 0;
@@ -358,41 +352,34 @@ TEST_F(FormatOptions, SeriesWritesOnlyMarkerLineAndRange) {
 }
 
 TEST_F(FormatOptions, EntriesShowOnlyTheirPagesAndFallBackToTheFirst) {
-  struct TCase {
-    const char* Name;
-    std::function<void(TFormatOptionsForm&, int)> Open;
-    std::vector<int> Pages;
-    int FirstPage;
-    // The Patterns page: the line group's title, the preview's mode (area 0, line 1, line with
-    // marker 2) and + where the area group shows.
-    const char* Look;
-  };
   TAxis axis;
   TChartArea area;
   TLegend legend;
   TSeries series;
   TTitle title;
-  const TCase cases[] = {
+  // Each entry, the pages it shows and its first page; and its look on the Patterns page: the
+  // line group's title, the preview's mode (area 0, line 1, line with marker 2) and + where the
+  // area group shows.
+  using TOpen = std::function<void(TFormatOptionsForm&, int)>;
+  const std::tuple<const char*, TOpen, std::vector<int>, int, const char*> cases[] = {
       {"axis", [&](auto& f, int p) { f.OpenAxis(axis, p, "x"); }, {0, 1, 3, 6}, 0, "Axis 1"},
       {"area", [&](auto& f, int p) { f.OpenChartArea(area, p, "x"); }, {3}, 3, "Border 0+"},
       {"legend", [&](auto& f, int p) { f.OpenLegend(legend, p, "x"); }, {1, 3, 4}, 1, "Border 0+"},
       {"series", [&](auto& f, int p) { f.OpenSeries(series, p, "x"); }, {3}, 3, "Line 2"},
       {"title", [&](auto& f, int p) { f.OpenTitle(title, p, "x"); }, {0, 1, 3}, 0, "Border 0+"},
   };
-  for (const TCase& c : cases) {
-    c.Open(Form, kScalePage);  // the page an axis dialog was closed on
+  for (const auto& [name, open, pages, firstPage, look] : cases) {
+    SCOPED_TRACE(name);
+    open(Form, kScalePage);  // the page an axis dialog was closed on
     std::vector<int> shown;
     for (int i = 0; i < Form.OptionPages->count(); ++i)
       if (Form.OptionPages->isTabVisible(i)) shown.push_back(i);
-    EXPECT_EQ(shown, c.Pages) << c.Name;
     const bool scaleShown = Form.OptionPages->isTabVisible(kScalePage);
-    EXPECT_EQ(Form.PageIndex(), scaleShown ? kScalePage : c.FirstPage) << c.Name;
-    EXPECT_EQ(Form.windowTitle(), "Options: x");
-    EXPECT_EQ(Form.paGroupBox2->title() +
-                  QString::number(static_cast<int>(Form.PatternsPreview->Mode())) +
-                  (Form.paGroupBox1->isHidden() ? "" : "+"),
-              c.Look)
-        << c.Name;
+    EXPECT_EQ(std::tuple(shown, Form.PageIndex(), Form.windowTitle(),
+                         Form.paGroupBox2->title() +
+                             QString::number(static_cast<int>(Form.PatternsPreview->Mode())) +
+                             (Form.paGroupBox1->isHidden() ? "" : "+")),
+              std::tuple(pages, scaleShown ? kScalePage : firstPage, "Options: x", look));
   }
 }
 
@@ -408,8 +395,9 @@ TEST_F(FormatOptions, TitleHidesOrientationAndVerticalAlignments) {
   Form.alRight->setChecked(true);
   Form.foBold->setChecked(true);
   Form.ApplyTitle(title);
-  EXPECT_EQ(title.Alignment().Alignment(), TMyAlignmentTypes::maRight);
-  EXPECT_TRUE(title.Font().Style().Contains(TFontStyle::fsBold));
+  EXPECT_EQ(
+      std::tuple(title.Alignment().Alignment(), title.Font().Style().Contains(TFontStyle::fsBold)),
+      std::tuple(TMyAlignmentTypes::maRight, true));
   // Opened again, the dialog shows the title's new alignment.
   TFormatOptionsForm again{nullptr, &Ui};
   again.OpenTitle(title, 0, "Chart title");
@@ -442,17 +430,16 @@ TEST_F(FormatOptions, TitleHidesOrientationAndVerticalAlignments) {
 TEST_F(FormatOptions, FontPageEditsTheCopyOnlyAndLegendWithoutPlacementOpensUnchecked) {
   TLegend legend;
   legend.SetPlacement(TPlacement::plNone);
-  legend.Font().SetSize(10);
-  legend.Font().SetColor(clRed);
   const QString family = Form.foName->item(Form.foName->count() - 1)->text();
-  legend.Font().SetName(family.toStdString());
+  legend.Font().SetData({family.toStdString(), 10, clRed, {}});
   Form.OpenLegend(legend, 0, "Legend");
   EXPECT_FALSE(Form.pmShowLegend->isChecked() || Form.pmLeft->isEnabled());
   ASSERT_NE(Form.foSize->currentItem(), nullptr);
   ASSERT_NE(Form.foName->currentItem(), nullptr);
-  EXPECT_EQ(std::pair(Form.foSize->currentItem()->text(), Form.foName->currentItem()->text()),
-            std::pair(QStringLiteral("10"), family));
-  EXPECT_EQ(Form.foColor->ForegroundIndex(), 9);  // the font's red marked in the grid
+  // The font's red marked in the grid.
+  EXPECT_EQ(std::tuple(Form.foSize->currentItem()->text(), Form.foName->currentItem()->text(),
+                       Form.foColor->ForegroundIndex()),
+            std::tuple(QStringLiteral("10"), family, 9));
   // The preview shows the font as the dialog opens and as it changes.
   EXPECT_GT(test::CountColour(Form.foPreview->grab().toImage(), Qt::red), 5);
   Form.foSize->setCurrentRow(Form.foSize->count() - 1);
@@ -467,8 +454,9 @@ TEST_F(FormatOptions, FontPageEditsTheCopyOnlyAndLegendWithoutPlacementOpensUnch
     EXPECT_EQ(Form.foPreview->font(), MakeQFont(Form.FontCopy().Data()));
   }
   Form.foName->setCurrentRow(0);
-  EXPECT_EQ(Form.foPreview->font(), MakeQFont(Form.FontCopy().Data()));
-  EXPECT_EQ(Form.FontCopy().Name(), Form.foName->item(0)->text().toStdString());
+  EXPECT_EQ(
+      std::tuple(Form.foPreview->font(), Form.FontCopy().Name()),
+      std::tuple(MakeQFont(Form.FontCopy().Data()), Form.foName->item(0)->text().toStdString()));
   Form.paAreaColor->SetForegroundIndex(9);  // and its patterns: a red area
   Form.ApplyLegend(legend);
   EXPECT_EQ(std::tuple(legend.Font().Size(), legend.Font().Color(), legend.Placement(),
@@ -504,8 +492,8 @@ TEST_F(FormatOptions, EnterClampsASpinValueTypedPastItsBoundAndASeriesRangeIsRea
   Type(Form.paMarkerSize, "99");
   EXPECT_EQ(Form.MarkerCopy().Size(), 99);  // live, unchecked while typing
   QTest::keyClick(Form.paMarkerSize, Qt::Key_Return);
-  EXPECT_EQ(Form.result(), QDialog::Accepted);
-  EXPECT_EQ(Form.paMarkerSize->text(), "32");
+  EXPECT_EQ(std::tuple(Form.result(), Form.paMarkerSize->text()),
+            std::tuple(QDialog::Accepted, "32"));
   Form.raXValues->setText("B2:B20");
   Form.raYValues->setText("C2C20");  // no colon: refused with its message
   Form.raSecondaryY_Axis->setChecked(true);
@@ -543,7 +531,6 @@ TEST_F(FormatOptions, EnterConfirmsAndEscapeCancelsTheModalDialog) {
   });
   EXPECT_TRUE(Form.ExecuteAxis(axis, page, "X-axis"));
   EXPECT_EQ(std::tuple(axis.Scale().Max(), page), std::tuple(55.0, kScalePage));
-
   TFormatOptionsForm second(nullptr, &Ui);
   TChartArea area;
   area.Patterns().Area().SetColor(clBlue);
@@ -552,8 +539,8 @@ TEST_F(FormatOptions, EnterConfirmsAndEscapeCancelsTheModalDialog) {
     QTest::keyClick(dialog.findChild<TMyColorGrid*>("paAreaColor"), Qt::Key_Escape);
   });
   EXPECT_FALSE(second.ExecuteChartArea(area, page, "Chart area"));
-  EXPECT_EQ(area.Patterns().Area().Color(), clBlue);
-  EXPECT_EQ(page, kPatternsPage);  // the axis page was hidden: the entry's first page opened
+  // The axis page was hidden: the entry's first page opened.
+  EXPECT_EQ(std::tuple(area.Patterns().Area().Color(), page), std::tuple(clBlue, kPatternsPage));
 }
 
 }  // namespace

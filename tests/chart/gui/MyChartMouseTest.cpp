@@ -75,18 +75,13 @@ class TMyChartMouse : public ::testing::Test {
     ResetChartUnitState();
     chart.resize(640, 480);
     chart.SetDialogs(&dialogs);
-    for (int i = 0; i < 2; ++i) {
-      chart.AddSeries(i);
-      for (int j = 0; j <= 10; ++j) chart.AddPoint(i, j, j, (i + 1) * j * 0.5);
-    }
+    test::FillLinear(chart, 2);
     chart.show();
     chart.grab();
   }
   void TearDown() override { chart.PopupMenu()->hide(); }
 
-  QPoint Centre(const TPartRect& r) {
-    return QPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
-  }
+  QPoint Centre(const TPartRect& r) { return {(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2}; }
   QPoint PointOf(int series, int index) {
     const TSeries& s = *chart.GetSeries(series);
     return QPoint(s.GetPixelX(index), s.GetPixelY(index));
@@ -100,10 +95,7 @@ class TMyChartMouse : public ::testing::Test {
 
 TEST_F(TMyChartMouse, HintsNameThePartOrThePointUnderTheMouse) {
   const TChartModel& m = chart.Model();
-  struct {
-    QPoint pos;
-    const char* hint;
-  } cases[] = {
+  const std::pair<QPoint, const char*> cases[] = {
       {QPoint(5, 5), "Chart area"},
       {Centre(m.ChartTitle.Rect()), "Chart title"},
       {QPoint(m.Legend.Rect().Right - 2, m.Legend.Rect().Bottom - 2), "Legend"},
@@ -112,11 +104,11 @@ TEST_F(TMyChartMouse, HintsNameThePartOrThePointUnderTheMouse) {
       {QPoint(m.Y_Axis.Rect().Left + 2, m.Y_Axis.Rect().Top + 30), "Y-axis"},
       {Centre(m.Y_Axis.Title().Rect()), "Y-axis title"},
   };
-  for (const auto& c : cases) {
-    Move(c.pos);
-    EXPECT_EQ(chart.Hint().toStdString(), c.hint);
-    EXPECT_EQ(chart.toolTip().toStdString(), c.hint);
-    EXPECT_EQ(chart.statusTip().toStdString(), c.hint);
+  for (const auto& [at, hint] : cases) {
+    Move(at);
+    EXPECT_EQ(chart.Hint().toStdString(), hint);
+    EXPECT_EQ(chart.toolTip().toStdString(), hint);
+    EXPECT_EQ(chart.statusTip().toStdString(), hint);
   }
   // A click where the mouse came unseen (a dialog closed over it) names its part as well.
   QMouseEvent press(QEvent::MouseButtonPress, QPointF(Centre(m.X_Axis.Rect())),
@@ -137,11 +129,10 @@ TEST_F(TMyChartMouse, HintsNameThePartOrThePointUnderTheMouse) {
   Move(PointOf(1, 5) + QPoint(5, 0));  // 4 px from a point is on it, 5 px beside it
   EXPECT_NE(ChartUnitState().HoveredPart, TChartPart::cpSeriesPoint);
   Move(PointOf(1, 5) + QPoint(4, -4));
-  EXPECT_EQ(ChartUnitState().HoveredPart, TChartPart::cpSeriesPoint);
-  EXPECT_EQ(ChartUnitState().HoveredSeries, 1);
-  EXPECT_EQ(chart.Hint(), "Well 2\rTime: 5\rValue: 5 | Well 2");
-  EXPECT_EQ(chart.toolTip(), "Well 2\nTime: 5\nValue: 5");
-  EXPECT_EQ(chart.statusTip(), "Well 2");
+  EXPECT_EQ(std::tuple(ChartUnitState().HoveredPart, ChartUnitState().HoveredSeries, chart.Hint(),
+                       chart.toolTip(), chart.statusTip()),
+            std::tuple(TChartPart::cpSeriesPoint, 1, "Well 2\rTime: 5\rValue: 5 | Well 2",
+                       "Well 2\nTime: 5\nValue: 5", "Well 2"));
   // A legend left out of the drawing is not there to hit.
   const QPoint legend = Centre(m.Legend.Rect());
   chart.Model().Legend.SetPlacement(TPlacement::plNone);
@@ -173,9 +164,10 @@ TEST_F(TMyChartMouse, HiddenPointsAreNeverHitAndAPointOverTheLegendWins) {
   // Normal layouts keep the legend off the plot; lay it over a point by hand.
   const QPoint point = PointOf(0, 4);
   chart.Model().Legend.Rect() = {point.x() - 20, point.x() + 20, point.y() - 20, point.y() + 20};
-  EXPECT_EQ(chart.HitTest(point + QPoint(10, 10)), TChartPart::cpLegend);
-  EXPECT_EQ(chart.HitTest(point), TChartPart::cpSeriesPoint);
-  EXPECT_EQ(ChartUnitState().HoveredSeries, 0);
+  // Listed in order: the hit on the point sets the series hovered.
+  EXPECT_EQ((std::tuple{chart.HitTest(point + QPoint(10, 10)), chart.HitTest(point),
+                        ChartUnitState().HoveredSeries}),
+            std::tuple(TChartPart::cpLegend, TChartPart::cpSeriesPoint, 0));
   chart.DeleteSeries(1);
   chart.grab();
   const QPoint old = PointOf(0, 10);
@@ -198,10 +190,9 @@ TEST_F(TMyChartMouse, RightAndLeftClicksSelectAndDeselectParts) {
   const QPoint title = Centre(m.ChartTitle.Rect());
   chart.Model().X_Axis.SetSelected(true);
   Click(Qt::RightButton, title);
-  EXPECT_TRUE(m.ChartTitle.Selected());
-  EXPECT_FALSE(m.X_Axis.Selected());
-  EXPECT_EQ(ChartUnitState().SelectedPart, TChartPart::cpChartTitle);
-  EXPECT_TRUE(chart.PopupMenu()->isVisible());
+  EXPECT_EQ(std::tuple(m.ChartTitle.Selected(), m.X_Axis.Selected(), ChartUnitState().SelectedPart,
+                       chart.PopupMenu()->isVisible()),
+            std::tuple(true, false, TChartPart::cpChartTitle, true));
   chart.PopupMenu()->hide();
   Click(Qt::RightButton, title);
   EXPECT_TRUE(m.ChartTitle.Selected());
@@ -253,12 +244,10 @@ TEST_F(TMyChartMouse, MenuCaptionsAndSeriesItemEnabledOnlyWithSeries) {
                             "Series...",        "",          "Chart options..."};
   ASSERT_EQ(menu.actions().size(), 12);  // nothing after Chart options
   for (int i = 0; i < 12; ++i) EXPECT_EQ(menu.Item(i)->text().toStdString(), captions[i]) << i;
-  EXPECT_TRUE(menu.Item(1)->isSeparator());
-  EXPECT_TRUE(menu.Item(10)->isSeparator());
-  EXPECT_EQ(menu.objectName(), "PopupMenu");
-  EXPECT_EQ(menu.Item(11)->objectName(), "poChartOptions");
-  EXPECT_EQ(menu.Item(7)->objectName(), "poFormatItem_7");
-  EXPECT_TRUE(menu.Item(9)->isEnabled());
+  EXPECT_EQ(std::tuple(menu.Item(1)->isSeparator(), menu.Item(10)->isSeparator(), menu.objectName(),
+                       menu.Item(11)->objectName(), menu.Item(7)->objectName(),
+                       menu.Item(9)->isEnabled()),
+            std::tuple(true, true, "PopupMenu", "poChartOptions", "poFormatItem_7", true));
   chart.ClearSeries();
   menu.Prepare();
   EXPECT_FALSE(menu.Item(9)->isEnabled());
@@ -283,11 +272,9 @@ TEST_F(TMyChartMouse, MenuItemsOpenTheDialogsOnTheirPartsAndFlagAChangedYMinimum
   const std::vector<std::string> expected = {
       "area:Chart area",    "title:Chart title", "legend:Legend",      "axis:X-axis",
       "title:X-axis title", "axis:Y-axis",       "title:Y-axis title", "options:"};
-  EXPECT_EQ(dialogs.Calls, expected);
-  EXPECT_EQ(dialogs.LastAxis, &chart.Model().Y_Axis);
-  EXPECT_EQ(dialogs.LastTitle, &chart.Model().ChartTitle);
-  EXPECT_EQ(ChartUnitState().FormatOptionsPageIndex, 2);
-  EXPECT_EQ(formatChanges, 8);
+  EXPECT_EQ(std::tuple(dialogs.Calls, dialogs.LastAxis, dialogs.LastTitle,
+                       ChartUnitState().FormatOptionsPageIndex, formatChanges),
+            std::tuple(expected, &chart.Model().Y_Axis, &chart.Model().ChartTitle, 2, 8));
   dialogs.NewMin = 0.5;
   menu.Item(7)->trigger();
   EXPECT_TRUE(chart.YMinChangedByUser());
@@ -300,12 +287,7 @@ TEST_F(TMyChartMouse, MenuItemsOpenTheDialogsOnTheirPartsAndFlagAChangedYMinimum
 TEST_F(TMyChartMouse, SeriesPickerPreselectsAnExistingSeries) {
   // Series 0 comes from a grid; the dialog points its Y values at the grid's third column, and
   // the series then shows that column.
-  test::TTextGrid grid(3, 2);
-  for (int r = 0; r < 2; ++r) {
-    grid.Set(0, r, std::to_string(r + 1));
-    grid.Set(1, r, "7");
-    grid.Set(2, r, std::to_string(40 + r));
-  }
+  test::TTextGrid grid({{"1", "7", "40"}, {"2", "7", "41"}});
   chart.GetSeries(0)->Range().SetGrid(&grid);
   chart.GetSeries(0)->Range().SetXRange({0, 0, 0, 1});
   chart.GetSeries(0)->Range().SetYRange({1, 0, 1, 1});
@@ -329,21 +311,16 @@ TEST_F(TMyChartMouse, SeriesPickerPreselectsAnExistingSeries) {
   TChartPopupMenu* menu = chart.PopupMenu();
   ASSERT_TRUE(menu->isVisible());
   QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(menu->Item(9)).center());
-  EXPECT_EQ(offered, 1);
-  EXPECT_EQ(ChartUnitState().HoveredSeries, 0);
-  EXPECT_EQ(dialogs.LastSeries, chart.GetSeries(0));
-  EXPECT_EQ(dialogs.Calls, std::vector<std::string>{"series:Series 0"});
+  EXPECT_EQ(std::tuple(offered, ChartUnitState().HoveredSeries, dialogs.LastSeries, dialogs.Calls),
+            std::tuple(1, 0, chart.GetSeries(0), std::vector<std::string>{"series:Series 0"}));
   const TSeries& s = *chart.GetSeries(0);
   ASSERT_EQ(s.GetCount(), 2);
-  EXPECT_EQ(s.GetX(1), 2.0);
-  EXPECT_EQ(s.GetY(0), 40.0);
-  EXPECT_EQ(s.GetY(1), 41.0);
-  EXPECT_EQ(formatChanges, 1);
+  EXPECT_EQ(std::tuple(s.GetX(1), s.GetY(0), s.GetY(1), formatChanges),
+            std::tuple(2.0, 40.0, 41.0, 1));
   // The picker cancelled: no dialog, no change.
   chart.SelectSeries = [](const QStringList&, int&) { return false; };
   chart.PopupMenu()->Item(9)->trigger();
-  EXPECT_EQ(dialogs.Calls.size(), 1u);
-  EXPECT_EQ(formatChanges, 1);
+  EXPECT_EQ(std::tuple(dialogs.Calls.size(), formatChanges), std::tuple(1u, 1));
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "controls/MySpin.h"
 #include "tests/chart/gui/ChartTestScenes.h"
 #include "tests/support/AnswerDialog.h"
+#include "tests/support/Pixels.h"
 #include "tests/support/ReviewPicture.h"
 
 namespace aqv {
@@ -26,40 +27,34 @@ TEST(TMyChart, AddSeriesAppendsOrInsertsWithTheDefaultsOfItsIndex) {
   chart.AddSeries(1);
   chart.AddSeries(5);  // beyond the end: appended as index 2
   ASSERT_EQ(chart.GetSeriesCount(), 3);
-  EXPECT_EQ(chart.GetSeriesName(2), "Series 2");
-  EXPECT_EQ(chart.GetSeriesPatterns(2)->Border().Color(), clRed);
-  EXPECT_EQ(chart.GetSeriesMarker(2)->Color(), clRed);
-  EXPECT_EQ(chart.GetSeriesMarker(2)->Style(), TMarkerStyle::msSquare);
-  EXPECT_EQ(chart.GetSeriesMarker(2)->Size(), 6);
+  EXPECT_EQ(std::tuple(chart.GetSeriesName(2), chart.GetSeriesPatterns(2)->Border().Color(),
+                       chart.GetSeriesMarker(2)->Color(), chart.GetSeriesMarker(2)->Style(),
+                       chart.GetSeriesMarker(2)->Size()),
+            std::tuple("Series 2", clRed, clRed, TMarkerStyle::msSquare, 6));
   chart.AddSeries(0);  // inserted first, the others move up
   ASSERT_EQ(chart.GetSeriesCount(), 4);
-  EXPECT_EQ(chart.GetSeriesName(0), "Series 0");
-  EXPECT_EQ(chart.GetSeriesMarker(0)->Style(), TMarkerStyle::msCircle);
-  EXPECT_EQ(chart.GetSeriesPatterns(0)->Border().Color(), clBlue);
-  EXPECT_EQ(chart.GetSeriesName(3), "Series 2");
+  EXPECT_EQ(std::tuple(chart.GetSeriesName(0), chart.GetSeriesMarker(0)->Style(),
+                       chart.GetSeriesPatterns(0)->Border().Color(), chart.GetSeriesName(3)),
+            std::tuple("Series 0", TMarkerStyle::msCircle, clBlue, "Series 2"));
   // The default colours repeat by sixteen and the markers by six.
-  EXPECT_EQ(DefaultSeriesColor(16), clBlue);
-  EXPECT_EQ(DefaultSeriesColor(15), clYellow);
-  EXPECT_EQ(DefaultSeriesColor(10), clMaroon);
-  EXPECT_EQ(DefaultSeriesMarkerStyle(6), TMarkerStyle::msCircle);
-  EXPECT_EQ(DefaultSeriesMarkerStyle(5), TMarkerStyle::msVerticalLine);
+  EXPECT_EQ(
+      std::tuple(DefaultSeriesColor(16), DefaultSeriesColor(15), DefaultSeriesColor(10),
+                 DefaultSeriesMarkerStyle(6), DefaultSeriesMarkerStyle(5)),
+      std::tuple(clBlue, clYellow, clMaroon, TMarkerStyle::msCircle, TMarkerStyle::msVerticalLine));
 }
 
 TEST(TMyChart, HoldsAtMost128SeriesAndIgnoresBadIndexes) {
   TMyChart chart;
   for (int i = 0; i < 130; ++i) chart.AddSeries(i);
-  EXPECT_EQ(chart.GetSeriesCount(), kMaxSeriesCount);
-  EXPECT_EQ(chart.GetSeries(-1), nullptr);
-  EXPECT_EQ(chart.GetSeries(128), nullptr);
-  EXPECT_EQ(chart.GetSeriesName(200), "");
-  EXPECT_EQ(chart.GetSeriesMarker(-3), nullptr);
-  EXPECT_EQ(chart.GetX(500, 0), 0.0);
+  EXPECT_EQ(std::tuple(chart.GetSeriesCount(), chart.GetSeries(-1), chart.GetSeries(128),
+                       chart.GetSeriesName(200), chart.GetSeriesMarker(-3), chart.GetX(500, 0)),
+            std::tuple(kMaxSeriesCount, nullptr, nullptr, "", nullptr, 0.0));
   chart.AddPoint(500, 0, 1, 1);
   chart.SetY(-1, 0, 1);
   chart.SetSeriesName(128, "x");
   chart.DeleteSeries(0);
-  EXPECT_EQ(chart.GetSeriesCount(), 127);
-  EXPECT_EQ(chart.GetSeriesName(0), "Series 1");
+  EXPECT_EQ(std::tuple(chart.GetSeriesCount(), chart.GetSeriesName(0)),
+            std::tuple(127, "Series 1"));
   chart.ClearSeries();
   EXPECT_EQ(chart.GetSeriesCount(), 0);
 }
@@ -67,13 +62,12 @@ TEST(TMyChart, HoldsAtMost128SeriesAndIgnoresBadIndexes) {
 TEST(TMyChart, LoadSeriesFromGridReadsRowsAndMarksNonNumbersMissing) {
   TMyChart chart;
   chart.AddSeries(0);
-  test::TTextGrid grid(3, 6);
-  for (int r = 1; r <= 5; ++r) {
-    grid.Set(1, r, std::to_string(r * 10));
-    grid.Set(2, r, std::to_string(r));
-  }
-  grid.Set(2, 3, "abc");
-  grid.Set(2, 4, "");
+  test::TTextGrid grid({{"", "", ""},
+                        {"", "10", "1"},
+                        {"", "20", "2"},
+                        {"", "30", "abc"},
+                        {"", "40", ""},
+                        {"", "50", "5"}});
   TSeriesRange& range = chart.GetSeries(0)->Range();
   range.SetGrid(&grid);
   range.SetXRange({1, 1, 1, 2});           // X only for rows 1 and 2
@@ -81,13 +75,10 @@ TEST(TMyChart, LoadSeriesFromGridReadsRowsAndMarksNonNumbersMissing) {
   chart.LoadSeriesFromGrid(0);
   const TSeries& s = *chart.GetSeries(0);
   ASSERT_EQ(s.GetCount(), 5);
-  EXPECT_EQ(s.GetX(0), 10.0);
-  EXPECT_EQ(s.GetX(1), 20.0);
-  EXPECT_EQ(s.GetX(2), 4.0);  // row 3 without X: row + 1
-  EXPECT_EQ(s.GetY(0), 1.0);
-  EXPECT_EQ(s.GetY(2), kMissingValue);
-  EXPECT_EQ(s.GetY(3), kMissingValue);
-  EXPECT_EQ(s.GetY(4), 5.0);
+  // Row 3 without X: row + 1.
+  EXPECT_EQ((std::vector{s.GetX(0), s.GetX(1), s.GetX(2)}), (std::vector{10.0, 20.0, 4.0}));
+  EXPECT_EQ((std::vector{s.GetY(0), s.GetY(2), s.GetY(3), s.GetY(4)}),
+            (std::vector{1.0, kMissingValue, kMissingValue, 5.0}));
 }
 
 TEST(TMyChart, AutoUpdateHooksAndUnhooksThePartsChangesAndResetOptionsRestoresANewChart) {
@@ -107,16 +98,13 @@ TEST(TMyChart, AutoUpdateHooksAndUnhooksThePartsChangesAndResetOptionsRestoresAN
   ChartUnitState().ChartOptionsPageIndex = 2;
   chart.Model().ChartTitle.SetSelected(true);
   chart.ResetOptions();
-  EXPECT_EQ(&chart.Model(), model);
-  EXPECT_EQ(chart.GetSeriesCount(), 0);
-  EXPECT_EQ(chart.Model().ChartTitle.Text(), "Chart 1");
-  EXPECT_FALSE(chart.Model().Axes.Contains(TAxisType::saSecondaryY));
-  EXPECT_EQ(chart.Model().Legend.Placement(), TPlacement::plRight);
+  const TChartModel& m = chart.Model();
   EXPECT_EQ(
-      std::pair(ChartUnitState().FormatOptionsPageIndex, ChartUnitState().ChartOptionsPageIndex),
-      std::pair(0, 0));
-  EXPECT_TRUE(chart.Model().X_Axis.OnChange);
-  EXPECT_FALSE(chart.Model().ChartTitle.Selected());
+      std::tuple(&m, chart.GetSeriesCount(), m.ChartTitle.Text(),
+                 m.Axes.Contains(TAxisType::saSecondaryY), m.Legend.Placement(),
+                 ChartUnitState().FormatOptionsPageIndex, ChartUnitState().ChartOptionsPageIndex,
+                 static_cast<bool>(m.X_Axis.OnChange), m.ChartTitle.Selected()),
+      std::tuple(model, 0, "Chart 1", false, TPlacement::plRight, 0, 0, true, false));
 }
 
 TEST(TMyChart, CopyAtAChosenSizeGivesImageAndSvgAndLeavesTheScreenChartOrCancelledNothing) {
@@ -140,8 +128,7 @@ TEST(TMyChart, CopyAtAChosenSizeGivesImageAndSvgAndLeavesTheScreenChartOrCancell
   EXPECT_EQ(qvariant_cast<QImage>(QGuiApplication::clipboard()->mimeData()->imageData()).size(),
             QSize(640, 300));
   chart.AskCanvasSize = [](int& w, int& h) {
-    EXPECT_EQ(w, 400);
-    EXPECT_EQ(h, 300);
+    EXPECT_EQ(std::tuple(w, h), std::tuple(400, 300));
     w = 9000;  // kept within 200 to 5000
     h = 100;
     return true;
@@ -150,12 +137,11 @@ TEST(TMyChart, CopyAtAChosenSizeGivesImageAndSvgAndLeavesTheScreenChartOrCancell
   const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
   ASSERT_NE(mime, nullptr);
   const QImage copy = qvariant_cast<QImage>(mime->imageData());
-  EXPECT_EQ(copy.size(), QSize(5000, 200));
   const QByteArray svg = mime->data("image/svg+xml");
-  // 5000 pixels at 96 dots per inch.
-  EXPECT_TRUE(svg.contains("viewBox=\"0 0 5000 200\""));
-  EXPECT_TRUE(svg.contains("width=\"1322.92mm\""));
-  EXPECT_EQ(chart.Layout().Plot(), plotBefore);
+  // 5000 pixels at 96 dots per inch; the chart on the screen as it was.
+  EXPECT_EQ(std::tuple(copy.size(), svg.contains("viewBox=\"0 0 5000 200\""),
+                       svg.contains("width=\"1322.92mm\""), chart.Layout().Plot()),
+            std::tuple(QSize(5000, 200), true, true, plotBefore));
   EXPECT_EQ(chart.grab().toImage(), before);
   // A cancelled size dialog copies nothing; without one the copy has the chart's size.
   QGuiApplication::clipboard()->setText("kept");
@@ -164,26 +150,17 @@ TEST(TMyChart, CopyAtAChosenSizeGivesImageAndSvgAndLeavesTheScreenChartOrCancell
   EXPECT_EQ(QGuiApplication::clipboard()->text(), "kept");
   chart.AskCanvasSize = nullptr;
   chart.CopyToClipboard(false, false);
-  EXPECT_EQ(qvariant_cast<QImage>(QGuiApplication::clipboard()->mimeData()->imageData()).size(),
-            QSize(400, 300));
-  EXPECT_FALSE(QGuiApplication::clipboard()->mimeData()->hasFormat("image/svg+xml"));
+  const QMimeData* plain = QGuiApplication::clipboard()->mimeData();
+  EXPECT_EQ(std::tuple(qvariant_cast<QImage>(plain->imageData()).size(),
+                       plain->hasFormat("image/svg+xml")),
+            std::tuple(QSize(400, 300), false));
 }
-
-// Counts its paints.
-class TCountingChart final : public TMyChart {
- public:
-  int Paints = 0;
-
- protected:
-  void paintEvent(QPaintEvent* event) override {
-    ++Paints;
-    TMyChart::paintEvent(event);
-  }
-};
 
 TEST(TMyChart, ScaleChangesDuringThePaintScheduleNoFurtherPaint) {
   ResetChartUnitState();
-  TCountingChart chart;
+  TMyChart chart;
+  test::TPaintCounter painted;
+  chart.installEventFilter(&painted);
   chart.resize(300, 200);
   test::FillLinear(chart);
   chart.SetAutoUpdate(true);
@@ -194,19 +171,18 @@ TEST(TMyChart, ScaleChangesDuringThePaintScheduleNoFurtherPaint) {
   x.SetMajorUnit(1e-6);
   chart.show();
   QApplication::processEvents();
-  chart.Paints = 0;
+  painted.Paints = 0;
   chart.repaint();
-  ASSERT_EQ(chart.Paints, 1);
+  ASSERT_EQ(painted.Paints, 1);
   EXPECT_GT(x.MajorUnit(), 1e-6);
-  QApplication::processEvents();
-  QApplication::processEvents();
-  EXPECT_EQ(chart.Paints, 1);
+  for (int i = 0; i < 2; ++i) QApplication::processEvents();
+  EXPECT_EQ(painted.Paints, 1);
   chart.Model().ChartTitle.SetText("Changed");  // outside the paint: repaints
   QApplication::processEvents();
-  EXPECT_EQ(chart.Paints, 2);
+  EXPECT_EQ(painted.Paints, 2);
   chart.Model().Series(0)->Marker().SetColor(clRed);  // and so does a series
   QApplication::processEvents();
-  EXPECT_EQ(chart.Paints, 3);
+  EXPECT_EQ(painted.Paints, 3);
 }
 
 TEST(TMyChart, RestoreImageShowsTheSavedDrawingUntilTheNextPaint) {
@@ -231,14 +207,12 @@ TEST(TCanvasDimensionsForm, KeepsSizesWithin200And5000) {
   ASSERT_NE(form.findChild<TMySpinEdit*>("cdWidthSpinEdit"), nullptr);
   ASSERT_NE(form.findChild<TMySpinEdit*>("cdHeightSpinEdit"), nullptr);
   form.SetCanvasSize(50, 9000);
-  EXPECT_EQ(form.CanvasWidth(), 200);
-  EXPECT_EQ(form.CanvasHeight(), 5000);
+  EXPECT_EQ(std::tuple(form.CanvasWidth(), form.CanvasHeight()), std::tuple(200, 5000));
   form.WidthEdit()->setText("123456");
   EXPECT_EQ(form.CanvasWidth(), 5000);
   form.SetCanvasSize(640, 480);
   form.WidthEdit()->UpClick();  // in steps of 10
-  EXPECT_EQ(form.CanvasWidth(), 650);
-  EXPECT_EQ(form.CanvasHeight(), 480);
+  EXPECT_EQ(std::tuple(form.CanvasWidth(), form.CanvasHeight()), std::tuple(650, 480));
 }
 
 TEST(TSelectSeriesForm, PickerAndSizeDialogShowTheirWholeTexts) {
@@ -276,8 +250,11 @@ TEST(TMyChart, LogScaleWarningReportedOnceOutsideThePaint) {
     paintingWhenShown = paintingWhenShown || ChartUnitState().ChartPainting;
     shown.push_back(text);
   };
-  chart.Model().Y_Axis.Scale().SetData({false, false, true, true, true, -1, 10, 1, 1, false},
-                                       false);
+  // A log scale from min to 10.
+  const auto logFrom = [](TAxis& axis, double min) {
+    axis.Scale().SetData({false, false, true, true, true, min, 10, 1, 1, false}, false);
+  };
+  logFrom(chart.Model().Y_Axis, -1);
   chart.show();
   for (int i = 0; i < 3; ++i) {
     chart.repaint();
@@ -288,15 +265,14 @@ TEST(TMyChart, LogScaleWarningReportedOnceOutsideThePaint) {
             "Could not display log scale on Y-axis! Adjust minmimum and/or maximum values.");
   EXPECT_FALSE(paintingWhenShown);
   // Leaving the state and entering it again warns again.
-  chart.Model().Y_Axis.Scale().SetData({false, false, true, true, true, 1, 10, 1, 1, false}, false);
-  chart.repaint();
-  chart.Model().Y_Axis.Scale().SetData({false, false, true, true, true, 0, 10, 1, 1, false}, false);
-  chart.repaint();
+  for (const double min : {1.0, 0.0}) {
+    logFrom(chart.Model().Y_Axis, min);
+    chart.repaint();
+  }
   QApplication::processEvents();
   EXPECT_EQ(shown.size(), 2u);
   // The time axis says so in its own words.
-  chart.Model().X_Axis.Scale().SetData({false, false, true, true, true, -1, 10, 1, 1, false},
-                                       false);
+  logFrom(chart.Model().X_Axis, -1);
   chart.repaint();
   QApplication::processEvents();
   EXPECT_EQ(shown.back(),
