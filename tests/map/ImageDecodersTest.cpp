@@ -122,16 +122,12 @@ TEST(ImageDecoders, PalettedBmpUsesItsColourTable) {
 std::vector<std::uint8_t> BitFieldsBmp(int bits, std::uint32_t red, std::uint32_t green,
                                        std::uint32_t blue,
                                        const std::vector<std::uint32_t>& pixels) {
-  std::vector<std::uint8_t> d;
+  std::vector<std::uint8_t> d = {'B', 'M'};
   const auto put = [&](std::uint32_t v, int n) {
     for (int i = 0; i < n; ++i) d.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
   };
   const std::uint32_t stride = (2 * static_cast<std::uint32_t>(bits) + 31) / 32 * 4;
-  d = {'B', 'M'};
-  put(66 + stride, 4);
-  put(0, 4);
-  put(66, 4);
-  for (std::uint32_t v : {40u, 2u, 1u}) put(v, 4);
+  for (std::uint32_t v : {66 + stride, 0u, 66u, 40u, 2u, 1u}) put(v, 4);
   put(1, 2);
   put(static_cast<std::uint32_t>(bits), 2);
   for (std::uint32_t v : {3u, stride, 0u, 0u, 0u, 0u, red, green, blue}) put(v, 4);

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <cmath>
+#include <vector>
+
+#include "map/Contours.h"
 #include "map/DrawdownGrid.h"
 #include "tests/support/EngineInputs.h"
 
@@ -33,6 +37,26 @@ inline void ComputeGrid(const TMapModel& model, double t, TDrawdownGrid& grid) {
   TAquiferSystemState work;
   (void)ComputeDrawdownGrid(model, t, grid, work);
   grid.ScaleToDisplay(model.LengthFactor);
+}
+
+// One traced contour segment, display units.
+struct TSegment {
+  int LevelNo;
+  double X1, Y1, X2, Y2;
+  double Length() const { return std::hypot(X2 - X1, Y2 - Y1); }
+};
+
+// The segments of grid's levels, in the order they are traced.
+inline std::vector<TSegment> TracedSegments(const TDrawdownGrid& grid,
+                                            const TContourLevels& levels) {
+  struct TSink : TContourSink {
+    std::vector<TSegment> Segments;
+    void Segment(int levelNo, double x1, double y1, double x2, double y2) override {
+      Segments.push_back({levelNo, x1, y1, x2, y2});
+    }
+  } sink;
+  TraceContours(grid, levels, sink);
+  return sink.Segments;
 }
 
 }  // namespace aqv::test

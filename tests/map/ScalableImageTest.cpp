@@ -18,8 +18,7 @@ using test::TTempFolder;
 
 constexpr double kPi = 3.14159265358979323846;
 
-// Writes name (any supported extension) holding the pattern, and its world file when
-// worldName is not empty.
+// Writes name (any supported extension) holding raster.
 void WriteImage(const TTempFolder& folder, const std::string& name, const TImageRaster& raster) {
   const std::string ext = name.substr(name.rfind('.'));
   const std::string path = folder.Path(name);
@@ -29,8 +28,8 @@ void WriteImage(const TTempFolder& folder, const std::string& name, const TImage
   if (ext == ".jpg" || ext == ".JPEG") ok = test::WriteJPEG(path, raster);
   if (ext == ".bmp" || ext == ".BMP") ok = test::WriteBytes(path, test::BMPBytes(raster, 24));
   if (ext == ".gif") {
-    std::vector<std::uint8_t> indices(static_cast<std::size_t>(raster.Width() * raster.Height()),
-                                      0);
+    const std::vector<std::uint8_t> indices(
+        static_cast<std::size_t>(raster.Width() * raster.Height()));
     ok = test::WriteGIF(path, raster.Width(), raster.Height(), indices, {raster.At(0, 0)});
   }
   ASSERT_TRUE(ok) << name;
@@ -62,14 +61,12 @@ TEST(TScalableImage, LoadsEveryFormatWithItsWorldFileInEitherCase) {
 TEST(TScalableImage, EveryLoadFailureHasItsCodeAndMessage) {
   TTempFolder folder;
   const TImageRaster pattern = test::PatternRaster(4, 4);
-  WriteImage(folder, "ok.png", pattern);
-  WriteImage(folder, "noworld.png", pattern);
-  WriteImage(folder, "zero.png", pattern);
-  WriteImage(folder, "bad.png", pattern);
+  for (const char* name : {"ok.png", "noworld.png", "zero.png", "bad.png"})
+    WriteImage(folder, name, pattern);
   test::WriteBytes(folder.Path("broken.png"), "\x89PNG not really");
   test::WriteBytes(folder.Path("other.xyz"), "data");
-  test::WriteWorldFile(folder.Path("ok.pgw"), 1, 0, 0, -1, 0, 0);
-  test::WriteWorldFile(folder.Path("broken.pgw"), 1, 0, 0, -1, 0, 0);
+  for (const char* name : {"ok.pgw", "broken.pgw"})
+    test::WriteWorldFile(folder.Path(name), 1, 0, 0, -1, 0, 0);
   test::WriteWorldFile(folder.Path("zero.pgw"), 1, 0, 0, 0, 0, 0);
   test::WriteBytes(folder.Path("bad.pgw"), "1\n0\n0\n-1\n12,5\n0\n");
   // A folder or a named pipe where a file belongs is named for what it is.
@@ -77,24 +74,12 @@ TEST(TScalableImage, EveryLoadFailureHasItsCodeAndMessage) {
   ASSERT_EQ(::mkfifo(folder.Path("pipe.png").c_str(), 0600), 0);
   WriteImage(folder, "pipeworld.png", pattern);
   ASSERT_EQ(::mkfifo(folder.Path("pipeworld.pgw").c_str(), 0600), 0);
-  // Per decoder an empty file, a file broken off halfway and a file of another format: the
-  // person is told which, in plain words and without the codec library's.
-  const std::string bmp = test::BMPBytes(pattern, 24);
-  for (const std::string ext : {".png", ".gif", ".jpg", ".tif", ".bmp"}) {
-    WriteImage(folder, "cut" + ext, pattern);
-    const std::string whole = folder.Read("cut" + ext);
-    test::WriteBytes(folder.Path("cut" + ext), whole.substr(0, whole.size() / 2));
-    test::WriteBytes(folder.Path("empty" + ext), "");
-    test::WriteBytes(folder.Path("other" + ext), ext == ".bmp" ? folder.Read("ok.png") : bmp);
-    for (const std::string base : {"cut", "empty", "other"})
-      test::WriteWorldFile(GetWorldFileName(folder.Path(base + ext)), 1, 0, 0, -1, 0, 0);
-  }
   struct TCase {
     std::string Name;
     TImageLoadResult Code;
     std::string InMessage;
   };
-  const std::vector<TCase> cases = {
+  std::vector<TCase> cases = {
       {"ok.png", TImageLoadResult::lrSuccess, ""},
       {"missing.png", TImageLoadResult::lrFileNotFound, "missing.png"},
       {"broken.png", TImageLoadResult::lrDecodeFailed, "broken.png"},
@@ -106,23 +91,29 @@ TEST(TScalableImage, EveryLoadFailureHasItsCodeAndMessage) {
       {"pipe.png", TImageLoadResult::lrFileNotFound, "pipe.png is not a regular file."},
       {"pipeworld.png", TImageLoadResult::lrWorldFileNotFound,
        "pipeworld.pgw is not a regular file."},
-      {"empty.png", TImageLoadResult::lrDecodeFailed,
-       "The file " + folder.Path("empty.png") + " is empty."},
-      {"cut.png", TImageLoadResult::lrDecodeFailed, "cut.png is damaged or incomplete."},
-      {"other.png", TImageLoadResult::lrDecodeFailed, "other.png is not a PNG image."},
-      {"empty.gif", TImageLoadResult::lrDecodeFailed, "empty.gif is empty."},
-      {"cut.gif", TImageLoadResult::lrDecodeFailed, "cut.gif is damaged or incomplete."},
-      {"other.gif", TImageLoadResult::lrDecodeFailed, "other.gif is not a GIF image."},
-      {"empty.jpg", TImageLoadResult::lrDecodeFailed, "empty.jpg is empty."},
-      {"cut.jpg", TImageLoadResult::lrDecodeFailed, "cut.jpg is damaged or incomplete."},
-      {"other.jpg", TImageLoadResult::lrDecodeFailed, "other.jpg is not a JPEG image."},
-      {"empty.tif", TImageLoadResult::lrDecodeFailed, "empty.tif is empty."},
-      {"cut.tif", TImageLoadResult::lrDecodeFailed, "cut.tif is damaged or incomplete."},
-      {"other.tif", TImageLoadResult::lrDecodeFailed, "other.tif is not a TIFF image."},
-      {"empty.bmp", TImageLoadResult::lrDecodeFailed, "empty.bmp is empty."},
-      {"cut.bmp", TImageLoadResult::lrDecodeFailed, "cut.bmp is damaged or incomplete."},
-      {"other.bmp", TImageLoadResult::lrDecodeFailed, "other.bmp is not a BMP image."},
   };
+  // Per decoder an empty file, a file broken off halfway and a file of another format: the
+  // person is told which, in plain words and without the codec library's.
+  const std::string bmp = test::BMPBytes(pattern, 24);
+  const std::pair<std::string, std::string> formats[] = {
+      {".png", "PNG"}, {".gif", "GIF"}, {".jpg", "JPEG"}, {".tif", "TIFF"}, {".bmp", "BMP"}};
+  for (const auto& [ext, format] : formats) {
+    // The PNG's message is read whole, the others' from the file's name on.
+    cases.push_back(
+        {"empty" + ext, TImageLoadResult::lrDecodeFailed,
+         (ext == ".png" ? "The file " + folder.Path("empty") : "empty") + ext + " is empty."});
+    cases.push_back({"cut" + ext, TImageLoadResult::lrDecodeFailed,
+                     "cut" + ext + " is damaged or incomplete."});
+    cases.push_back({"other" + ext, TImageLoadResult::lrDecodeFailed,
+                     "other" + ext + " is not a " + format + " image."});
+    WriteImage(folder, "cut" + ext, pattern);
+    const std::string whole = folder.Read("cut" + ext);
+    test::WriteBytes(folder.Path("cut" + ext), whole.substr(0, whole.size() / 2));
+    test::WriteBytes(folder.Path("empty" + ext), "");
+    test::WriteBytes(folder.Path("other" + ext), ext == ".bmp" ? folder.Read("ok.png") : bmp);
+    for (const std::string base : {"cut", "empty", "other"})
+      test::WriteWorldFile(GetWorldFileName(folder.Path(base + ext)), 1, 0, 0, -1, 0, 0);
+  }
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);
     TScalableImage image;
