@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
+#include <tuple>
 
 #include "controls/MyColorgrd.h"
 #include "controls/QtDrawing.h"
@@ -52,16 +53,16 @@ TEST(MyColorGrid, CellsShowTheirColourInASunkenFrame) {
     EXPECT_EQ(image.pixel(r.left() + 5, r.top() + 5),
               ToQColor(TMyColorGrid::CellColor(cell)).rgb());
     // Shadow along the top and left, highlight along the bottom and right: sunken.
-    EXPECT_EQ(image.pixel(c.x(), r.top() + 1), shadow);
-    EXPECT_EQ(image.pixel(r.left() + 1, c.y()), shadow);
-    EXPECT_EQ(image.pixel(c.x(), r.bottom() - 1), highlight);
-    EXPECT_EQ(image.pixel(r.right() - 1, c.y()), highlight);
+    EXPECT_EQ(std::tuple(image.pixel(c.x(), r.top() + 1), image.pixel(r.left() + 1, c.y()),
+                         image.pixel(c.x(), r.bottom() - 1), image.pixel(r.right() - 1, c.y())),
+              std::tuple(shadow, shadow, highlight, highlight));
   }
   grid.SetCtl3D(false);
   image = grid.grab().toImage();
   const QRect r = grid.CellRect(15);
-  EXPECT_EQ(image.pixel(r.left(), r.center().y()), qRgb(0, 0, 0));
-  EXPECT_EQ(image.pixel(r.left() + 5, r.top() + 5), qRgb(255, 255, 255));
+  EXPECT_EQ(
+      std::tuple(image.pixel(r.left(), r.center().y()), image.pixel(r.left() + 5, r.top() + 5)),
+      std::tuple(qRgb(0, 0, 0), qRgb(255, 255, 255)));
   // The background's label, black on the white cell, shows only while a background can be
   // chosen.
   const auto darkPixels = [&grid, r] {
@@ -120,10 +121,9 @@ TEST(MyColorGrid, OrderingSetsColumnsRowsAndWholeCellSize) {
     TMyColorGrid grid;
     grid.resize(203, 101);
     grid.SetGridOrdering(c.Ordering);
-    EXPECT_EQ(grid.Columns(), c.Columns);
-    EXPECT_EQ(grid.Rows(), c.Rows);
-    EXPECT_EQ(grid.width() % c.Columns, 0);
-    EXPECT_EQ(grid.height() % c.Rows, 0);
+    EXPECT_EQ(
+        std::tuple(grid.Columns(), grid.Rows(), grid.width() % c.Columns, grid.height() % c.Rows),
+        std::tuple(c.Columns, c.Rows, 0, 0));
     grid.SetGridOrdering(TGridOrdering::go4x4);  // and back to the first shape
     EXPECT_EQ(grid.Columns(), 4);
   }
@@ -143,29 +143,24 @@ TEST(MyColorGrid, ForegroundChangeFiresOnceAndOnlyWhenEnabledOrAClickEnablesIt) 
   EXPECT_EQ(changed.count(), 1);
   grid.SetForegroundEnabled(false);
   grid.SetForegroundIndex(6);
-  EXPECT_EQ(grid.ForegroundIndex(), 5);
-  EXPECT_EQ(changed.count(), 1);
+  EXPECT_EQ(std::tuple(grid.ForegroundIndex(), changed.count()), std::tuple(5, 1));
   QTest::mouseClick(&grid, Qt::LeftButton, {}, QPoint(30, 5));
   EXPECT_EQ(grid.ForegroundIndex(), 5);
   grid.SetClickEnablesColor(true);
   QTest::mouseClick(&grid, Qt::LeftButton, {}, QPoint(30, 5));
-  EXPECT_TRUE(grid.ForegroundEnabled());
-  EXPECT_EQ(grid.ForegroundIndex(), 1);
+  EXPECT_EQ(std::tuple(grid.ForegroundEnabled(), grid.ForegroundIndex()), std::tuple(true, 1));
 }
 
 TEST(MyColorGrid, MouseAtTheEdgeStaysInTheGrid) {
   TMyColorGrid grid;
   grid.resize(100, 100);
-  EXPECT_EQ(grid.CellAt(QPoint(-20, -20)), 0);
-  EXPECT_EQ(grid.CellAt(QPoint(100, 100)), 15);
-  EXPECT_EQ(grid.CellAt(QPoint(500, 10)), 3);
-  EXPECT_EQ(grid.CellAt(QPoint(30, 60)), 9);
+  EXPECT_EQ(std::tuple(grid.CellAt(QPoint(-20, -20)), grid.CellAt(QPoint(100, 100)),
+                       grid.CellAt(QPoint(500, 10)), grid.CellAt(QPoint(30, 60))),
+            std::tuple(0, 15, 3, 9));
   QTest::mouseClick(&grid, Qt::LeftButton, {}, QPoint(99, 99));
-  EXPECT_EQ(grid.ForegroundIndex(), 15);
-  EXPECT_EQ(grid.Selection(), 15);
+  EXPECT_EQ(std::tuple(grid.ForegroundIndex(), grid.Selection()), std::tuple(15, 15));
   QTest::mouseClick(&grid, Qt::RightButton, {}, QPoint(30, 5));
-  EXPECT_EQ(grid.BackgroundIndex(), 1);
-  EXPECT_EQ(grid.Selection(), 1);
+  EXPECT_EQ(std::tuple(grid.BackgroundIndex(), grid.Selection()), std::tuple(1, 1));
 }
 
 struct TKeyCase {
@@ -198,9 +193,8 @@ TEST(MyColorGrid, KeysFAndBChooseTheSelection) {
   QTest::keyClick(&grid, Qt::Key_F);
   grid.SetSelection(3);
   QTest::keyClick(&grid, Qt::Key_B);
-  EXPECT_EQ(grid.ForegroundIndex(), 9);
-  EXPECT_EQ(grid.BackgroundIndex(), 3);
-  EXPECT_EQ(clicked.count(), 2);
+  EXPECT_EQ(std::tuple(grid.ForegroundIndex(), grid.BackgroundIndex(), clicked.count()),
+            std::tuple(9, 3, 2));
   grid.SetSelection(-1);
   QTest::keyClick(&grid, Qt::Key_F);  // nothing to choose
   EXPECT_EQ(grid.ForegroundIndex(), 9);

@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <limits>
+#include <tuple>
 
 #include "controls/MySpin.h"
 #include "tests/controls/BeepCounter.h"
@@ -79,15 +80,12 @@ TEST(MySpinEdit, StepsByIncrementOrArrowKeysMarkModifiedAndSaturateAtTheIntegerE
   edit.SetMaxValue(12);
   edit.setText("9");
   edit.UpClick();
-  EXPECT_EQ(edit.text(), "12");
-  EXPECT_TRUE(edit.isModified());
+  EXPECT_EQ(std::tuple(edit.text().toStdString(), edit.isModified()), std::tuple("12", true));
   edit.DownClick();
   EXPECT_EQ(edit.text(), "7");
   TMySpinEdit keys;
   keys.setText("1");
-  QTest::keyClick(&keys, Qt::Key_Up);
-  QTest::keyClick(&keys, Qt::Key_Up);
-  QTest::keyClick(&keys, Qt::Key_Down);
+  for (const Qt::Key key : {Qt::Key_Up, Qt::Key_Up, Qt::Key_Down}) QTest::keyClick(&keys, key);
   EXPECT_EQ(keys.text(), "2");
   keys.SetValue(std::numeric_limits<int>::max());
   keys.UpClick();
@@ -150,9 +148,8 @@ TEST(MySpinEdit, UpClickAndPasteRefusedWhenReadOnly) {
   edit.setReadOnly(true);
   edit.UpClick();
   edit.DownClick();
-  EXPECT_EQ(beeps.Count, 2);
-  EXPECT_EQ(edit.text(), "4");
-  EXPECT_FALSE(edit.isModified());
+  EXPECT_EQ(std::tuple(beeps.Count, edit.text().toStdString(), edit.isModified()),
+            std::tuple(2, "4", false));
   edit.setText("5");
   edit.selectAll();
   QTest::keySequence(&edit, QKeySequence::Cut);
@@ -192,12 +189,12 @@ TEST(MySpinButtons, PressStepsAtOnceThenAfter400ThenEvery100) {
   EXPECT_EQ(edit.text(), "1");
   ASSERT_NE(up->RepeatTimer(), nullptr);
   EXPECT_TRUE(up->RepeatTimer()->isActive());
-  EXPECT_EQ(up->RepeatTimer()->interval(), TTimerSpeedButton::kInitRepeatPause);
-  EXPECT_EQ(TTimerSpeedButton::kInitRepeatPause, 400);
+  EXPECT_EQ(std::tuple(up->RepeatTimer()->interval(), TTimerSpeedButton::kInitRepeatPause),
+            std::tuple(400, 400));
   up->TimerExpired();  // the timer's expiry, driven without waiting
   EXPECT_EQ(edit.text(), "2");
-  EXPECT_EQ(up->RepeatTimer()->interval(), TTimerSpeedButton::kRepeatPause);
-  EXPECT_EQ(TTimerSpeedButton::kRepeatPause, 100);
+  EXPECT_EQ(std::tuple(up->RepeatTimer()->interval(), TTimerSpeedButton::kRepeatPause),
+            std::tuple(100, 100));
   up->TimerExpired();
   EXPECT_EQ(edit.text(), "3");
   QTest::mouseRelease(up, Qt::LeftButton);
@@ -217,8 +214,8 @@ TEST(MySpinButtons, DownButtonOverlapsUpButtonByOnePixel) {
   EXPECT_EQ(pair.UpButton()->geometry(), QRect(0, 0, 15, 10));
   EXPECT_EQ(pair.DownButton()->geometry(), QRect(0, 9, 15, 11));
   // Without the keyboard neither button carries a focus frame.
-  EXPECT_FALSE(pair.UpButton()->DrawFocusRect());
-  EXPECT_FALSE(pair.DownButton()->DrawFocusRect());
+  EXPECT_EQ(std::tuple(pair.UpButton()->DrawFocusRect(), pair.DownButton()->DrawFocusRect()),
+            std::tuple(false, false));
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <QSignalSpy>
-#include <QTest>
+#include <tuple>
 
 #include "controls/BrushStylesComboBox.h"
 #include "controls/PatternsPreview.h"
@@ -20,12 +20,10 @@ namespace {
 TEST(StyleComboBoxes, HoldNoItemsBeforeTheFirstDropDown) {
   TBrushStylesComboBox brushes;
   TPenStylesComboBox pens;
-  EXPECT_EQ(brushes.count(), 0);
-  EXPECT_EQ(pens.count(), 0);
+  EXPECT_EQ(std::tuple(brushes.count(), pens.count()), std::tuple(0, 0));
   brushes.showPopup();
   pens.showPopup();
-  EXPECT_EQ(brushes.count(), 8);
-  EXPECT_EQ(pens.count(), 6);
+  EXPECT_EQ(std::tuple(brushes.count(), pens.count()), std::tuple(8, 6));
   // The list draws each item as its style: the solid brush fills its item black and the solid
   // pen draws a black line across the middle of its item.
   for (TStyleComboBox* box : std::initializer_list<TStyleComboBox*>{&brushes, &pens}) {
@@ -89,12 +87,13 @@ TEST(StyleComboBoxes, ChoosingAnItemReportsTheTablesStyleNotTheItemNumber) {
 
 // The file's style ordinals map to Qt's styles.
 TEST(QtDrawing, ColoursKeepTheirBytesBothWaysAndStylesAndFontsTheirMeaning) {
-  EXPECT_EQ(ToQtBrushStyle(TBrushStyle::bsClear), Qt::NoBrush);
-  EXPECT_EQ(ToQtBrushStyle(TBrushStyle::bsDiagCross), Qt::DiagCrossPattern);
-  EXPECT_EQ(ToQtBrushStyle(TBrushStyle::bsHorizontal), Qt::HorPattern);
-  EXPECT_EQ(ToQtPenStyle(TPenStyle::psClear), Qt::NoPen);
-  EXPECT_EQ(ToQtPenStyle(TPenStyle::psDot), Qt::DotLine);
-  EXPECT_EQ(ToQtPenStyle(TPenStyle::psDashDotDot), Qt::DashDotDotLine);
+  using enum TBrushStyle;
+  using enum TPenStyle;
+  EXPECT_EQ(std::tuple(ToQtBrushStyle(bsClear), ToQtBrushStyle(bsDiagCross),
+                       ToQtBrushStyle(bsHorizontal)),
+            std::tuple(Qt::NoBrush, Qt::DiagCrossPattern, Qt::HorPattern));
+  EXPECT_EQ(std::tuple(ToQtPenStyle(psClear), ToQtPenStyle(psDot), ToQtPenStyle(psDashDotDot)),
+            std::tuple(Qt::NoPen, Qt::DotLine, Qt::DashDotDotLine));
   EXPECT_EQ(ToQColor(clBlue), QColor(0, 0, 255));
   EXPECT_EQ(ToQColor(RGBColor(1, 2, 3)), QColor(1, 2, 3));
   EXPECT_EQ(FromQColor(QColor(10, 20, 30)), RGBColor(10, 20, 30));

@@ -2,7 +2,6 @@
 
 #include <QPainter>
 #include <QTest>
-#include <QTextBlock>
 
 #include "controls/TransMemo.h"
 #include "tests/support/Pixels.h"
