@@ -180,25 +180,23 @@ TEST_F(FilesSelectionTest, StatusBarShowsTheSelectedWorldFileWithEitherDecimalSi
                  {true, Image("c.gif", "c.gfw", "1\n0\n0\n-1\n")},
                  {true, Image("d.bmp")}};
   mForm.Initialize();
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(mForm.PanelText(i), "");
-  mForm.FSListbox()->setCurrentRow(0);
-  EXPECT_EQ(mForm.PanelText(0), "X pixelsize: 0.5");
-  EXPECT_EQ(mForm.PanelText(1), "Y pixelsize: -0.5");
-  EXPECT_EQ(mForm.PanelText(2), "X left coord: 1000.25");
-  EXPECT_EQ(mForm.PanelText(3), "Y top coord: 2000");
-  mForm.FSListbox()->setCurrentRow(1);
-  EXPECT_EQ(mForm.PanelText(0), "X pixelsize: 2.5");
-  EXPECT_EQ(mForm.PanelText(2), "X left coord: 12.75");
-  EXPECT_EQ(mForm.PanelText(3), "Y top coord: -3");
+  // The four panels' texts once row is selected; none is before.
+  const auto panels = [this](int row) {
+    if (row >= 0) mForm.FSListbox()->setCurrentRow(row);
+    return QStringList{mForm.PanelText(0), mForm.PanelText(1), mForm.PanelText(2),
+                       mForm.PanelText(3)};
+  };
+  EXPECT_EQ(panels(-1), QStringList(4, ""));
+  EXPECT_EQ(panels(0), (QStringList{"X pixelsize: 0.5", "Y pixelsize: -0.5",
+                                    "X left coord: 1000.25", "Y top coord: 2000"}));
+  EXPECT_EQ(panels(1), (QStringList{"X pixelsize: 2.5", "Y pixelsize: -2.5", "X left coord: 12.75",
+                                    "Y top coord: -3"}));
   // A panel too narrow for its value shows it shortened; its hint holds the whole of it.
-  const auto panels = mForm.StatusBar1()->findChildren<QLabel*>(Qt::FindDirectChildrenOnly);
-  ASSERT_EQ(panels.size(), 4);
-  EXPECT_EQ(panels[2]->toolTip().toStdString(), "X left coord: 12.75");
+  const auto shown = mForm.StatusBar1()->findChildren<QLabel*>(Qt::FindDirectChildrenOnly);
+  ASSERT_EQ(shown.size(), 4);
+  EXPECT_EQ(shown[2]->toolTip().toStdString(), "X left coord: 12.75");
   // A short world file and a missing one show no values.
-  mForm.FSListbox()->setCurrentRow(2);
-  EXPECT_EQ(mForm.PanelText(0), "");
-  mForm.FSListbox()->setCurrentRow(3);
-  EXPECT_EQ(mForm.PanelText(3), "");
+  for (const int row : {2, 3}) EXPECT_EQ(panels(row), QStringList(4, "")) << row;
   EXPECT_TRUE(mUi.Messages.empty());
   // A world-file line that neither decimal sign reads is reported as an error box instead of
   // an exception leaving the slot.

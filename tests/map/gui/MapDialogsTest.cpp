@@ -7,7 +7,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -46,7 +45,7 @@ TEST(MapOptionsDialog, HiddenLegendShowsUncheckedAndDisabledAndStaysHidden) {
   QCheckBox* show = form.ShowLegendBox();
   ASSERT_TRUE(show->isVisible());  // on the page, to be clicked
   for (bool on : {true, false}) {
-    QTest::mouseClick(show, Qt::LeftButton, {}, QPoint(8, show->height() / 2));
+    test::ClickBox(show);
     EXPECT_EQ(show->isChecked(), on);
     for (TPlacement p : {TPlacement::plRight, TPlacement::plTop})
       EXPECT_EQ(form.PlacementButton(p)->isEnabled(), on);
@@ -95,13 +94,11 @@ TEST_F(TMapFixture, OptionsDialogOkWritesBackAndRemembersThePage) {
       form.reject();
       return;
     }
-    EXPECT_TRUE(grid->isVisible());
-    EXPECT_TRUE(boundary->isVisible());
-    EXPECT_TRUE(grid->isChecked());
-    EXPECT_FALSE(boundary->isChecked());
-    QTest::mouseClick(grid, Qt::LeftButton, Qt::NoModifier, QPoint(8, grid->height() / 2));
-    QTest::mouseClick(boundary, Qt::LeftButton, Qt::NoModifier,
-                      QPoint(8, boundary->height() / 2));
+    EXPECT_EQ(std::tuple(grid->isVisible(), boundary->isVisible(), grid->isChecked(),
+                         boundary->isChecked()),
+              std::tuple(true, true, true, false));
+    test::ClickBox(grid);
+    test::ClickBox(boundary);
     form.OptionPages()->setCurrentIndex(2);
     EXPECT_TRUE(form.TransparencyEdit()->isVisible());
     form.TransparencyEdit()->UpClick();  // steps of 5 up to 100 %, previewed on the map

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QImage>
 #include <memory>
 #include <string>
@@ -68,6 +67,10 @@ class TMapFixture : public ::testing::Test {
   void PlaceTexts() {
     mMap->ComputeLayout(mMap->width(), mMap->height());
     mMap->RepositionTexts(true);
+  }
+  // The pixel of world point (x, y) as the map is laid out now.
+  QPoint Pixel(double x, double y) const {
+    return {mMap->WorldToScreenX(x), mMap->WorldToScreenY(y)};
   }
   TMapWindow Window() const {
     return {mData->WorldX1(), mData->WorldX2(), mData->WorldY1(), mData->WorldY2()};

@@ -78,7 +78,7 @@ TEST_F(MapImagePainterMap, ChangedImagesAreBlendedAgainBeforeTheyAreDrawn) {
   EXPECT_FALSE(progress->isVisible());
   const auto colourAt = [this](const QImage& image, double x, double y) {
     mMap->ComputeLayout(image.width(), image.height());
-    return image.pixelColor(mMap->WorldToScreenX(x), mMap->WorldToScreenY(y));
+    return image.pixelColor(Pixel(x, y));
   };
   QImage image = mMap->RenderImage(QSize(700, 500));
   EXPECT_EQ(colourAt(image, -360, 260), QColor(Qt::red));
@@ -91,7 +91,7 @@ TEST_F(MapImagePainterMap, ChangedImagesAreBlendedAgainBeforeTheyAreDrawn) {
   ASSERT_TRUE(QTest::qWaitForWindowExposed(mMap.get()));
   mData->BackgroundTransparency = 50;
   mMap->update();
-  const QPoint west(mMap->WorldToScreenX(-360), mMap->WorldToScreenY(260));
+  const QPoint west = Pixel(-360, 260);
   const auto onScreen = [this, west] {
     return mMap->screen()->grabWindow(mMap->winId()).toImage().pixelColor(west);
   };
@@ -148,8 +148,7 @@ TEST_F(MapImagePainterMap, AnOrthophotoOfTenThousandPixelsASideLoadsAndShows) {
     for (const auto& [x, y] : {std::pair{-455.0, 345.0}, {405.0, -345.0}, {-415.0, -315.0}}) {
       const TRGBA c =
           test::BlockColour(static_cast<int>((x + 500) * 10), static_cast<int>((500 - y) * 10));
-      EXPECT_EQ(image.pixelColor(mMap->WorldToScreenX(x), mMap->WorldToScreenY(y)),
-                QColor(c.R, c.G, c.B))
+      EXPECT_EQ(image.pixelColor(Pixel(x, y)), QColor(c.R, c.G, c.B))
           << x << ", " << y << (preview ? " in the preview" : "");
     }
   }
@@ -172,7 +171,7 @@ TEST_F(MapImagePainterMap, CompositeTooBigShowsItsOneMessageWhenLoading) {
   ASSERT_TRUE(mUi.Messages.empty());
   const auto westShows = [&] {
     const QImage image = Picture(QSize(700, 500), "map-composite-too-big.png");
-    return image.pixelColor(mMap->WorldToScreenX(-365), mMap->WorldToScreenY(255)) == Qt::red;
+    return image.pixelColor(Pixel(-365, 255)) == Qt::red;
   };
   ASSERT_TRUE(westShows());
   mData->BackgroundFiles.push_back({true, FlatImage(folder, "east", {0, 0, 255, 255}, 0, 300)});
