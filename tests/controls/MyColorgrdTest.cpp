@@ -111,20 +111,16 @@ TEST(MyColorGrid, LabelsSayForegroundBackgroundOrBothWhereTheyMeet) {
 }
 
 TEST(MyColorGrid, OrderingSetsColumnsRowsAndWholeCellSize) {
-  struct TCase {
-    TGridOrdering Ordering;
-    int Columns;
-    int Rows;
-  };
-  for (const TCase c : {TCase{TGridOrdering::go16x1, 16, 1}, TCase{TGridOrdering::go8x2, 8, 2},
-                        TCase{TGridOrdering::go2x8, 2, 8}, TCase{TGridOrdering::go1x16, 1, 16}}) {
+  using enum TGridOrdering;
+  const std::tuple<TGridOrdering, int, int> cases[] = {
+      {go16x1, 16, 1}, {go8x2, 8, 2}, {go2x8, 2, 8}, {go1x16, 1, 16}};
+  for (const auto& [ordering, columns, rows] : cases) {
     TMyColorGrid grid;
     grid.resize(203, 101);
-    grid.SetGridOrdering(c.Ordering);
-    EXPECT_EQ(
-        std::tuple(grid.Columns(), grid.Rows(), grid.width() % c.Columns, grid.height() % c.Rows),
-        std::tuple(c.Columns, c.Rows, 0, 0));
-    grid.SetGridOrdering(TGridOrdering::go4x4);  // and back to the first shape
+    grid.SetGridOrdering(ordering);
+    EXPECT_EQ(std::tuple(grid.Columns(), grid.Rows(), grid.width() % columns, grid.height() % rows),
+              std::tuple(columns, rows, 0, 0));
+    grid.SetGridOrdering(go4x4);  // and back to the first shape
     EXPECT_EQ(grid.Columns(), 4);
   }
   TMyColorGrid grid;
@@ -163,14 +159,8 @@ TEST(MyColorGrid, MouseAtTheEdgeStaysInTheGrid) {
   EXPECT_EQ(std::tuple(grid.BackgroundIndex(), grid.Selection()), std::tuple(1, 1));
 }
 
-struct TKeyCase {
-  int From;
-  Qt::Key Key;
-  int To;
-};
-
 TEST(MyColorGrid, KeysMoveTheSelectionAndWrap) {
-  const TKeyCase cases[] = {
+  const std::tuple<int, Qt::Key, int> cases[] = {
       {0, Qt::Key_Right, 1},  {15, Qt::Key_Right, 0}, {15, Qt::Key_Space, 0},
       {0, Qt::Key_Left, 15},  {5, Qt::Key_Left, 4},   {1, Qt::Key_Down, 5},
       {13, Qt::Key_Down, 2},  // bottom row: top of the next column
@@ -178,11 +168,11 @@ TEST(MyColorGrid, KeysMoveTheSelectionAndWrap) {
       {0, Qt::Key_Up, 15},    {7, Qt::Key_Home, 0},   {7, Qt::Key_End, 15},
       {-1, Qt::Key_Right, 1},  // no selection: moves start at the first cell
   };
-  for (const TKeyCase& c : cases) {
+  for (const auto& [from, key, to] : cases) {
     TMyColorGrid grid;
-    grid.SetSelection(c.From);
-    QTest::keyClick(&grid, c.Key);
-    EXPECT_EQ(grid.Selection(), c.To) << c.From << " key " << c.Key;
+    grid.SetSelection(from);
+    QTest::keyClick(&grid, key);
+    EXPECT_EQ(grid.Selection(), to) << from << " key " << key;
   }
 }
 

@@ -16,25 +16,18 @@
 namespace aqv {
 namespace {
 
-struct TCheckCase {
-  int Min;
-  int Max;
-  int Written;
-  QString Shown;
-};
-
 TEST(MySpinEdit, ValueWriteClampsOnlyWithBounds) {
-  const TCheckCase cases[] = {
+  const std::tuple<int, int, int, QString> cases[] = {
       {0, 0, 123456, "123456"},                  // both bounds 0: unbounded
       {0, 0, -7, "-7"},         {5, 5, 1, "5"},  // equal non-zero bounds pin the value
       {5, 5, 99, "5"},          {-3, 10, -4, "-3"}, {-3, 10, 11, "10"}, {-3, 10, 4, "4"},
   };
-  for (const TCheckCase& c : cases) {
+  for (const auto& [min, max, written, shown] : cases) {
     TMySpinEdit edit;
-    edit.SetMinValue(c.Min);
-    edit.SetMaxValue(c.Max);
-    edit.SetValue(c.Written);
-    EXPECT_EQ(edit.text(), c.Shown) << c.Min << ".." << c.Max << " <- " << c.Written;
+    edit.SetMinValue(min);
+    edit.SetMaxValue(max);
+    edit.SetValue(written);
+    EXPECT_EQ(edit.text(), shown) << min << ".." << max << " <- " << written;
   }
 }
 

@@ -133,12 +133,9 @@ TEST(WindowSizing, TitleBarHoldsTheTitleInBold) {
 
 // Each marker shows its own shape: probes on its outline, and where the others would draw.
 TEST(QtDrawing, EachMarkerHasItsShape) {
-  struct TCase {
-    TMarkerStyle Style;
-    std::vector<QPoint> Drawn, Blank;
-  };
   const QPoint c(10, 10);
-  const TCase cases[] = {
+  // Each style with the points it draws and points it leaves blank.
+  const std::tuple<TMarkerStyle, std::vector<QPoint>, std::vector<QPoint>> cases[] = {
       {TMarkerStyle::msCircle, {{5, 10}, {15, 10}, {10, 5}, c}, {{5, 5}, {15, 15}}},
       {TMarkerStyle::msCross, {{5, 5}, {15, 15}, {5, 15}, {15, 5}, c}, {{10, 5}, {5, 10}}},
       {TMarkerStyle::msHorizontalLine, {{5, 10}, {15, 10}, c}, {{10, 5}, {10, 15}}},
@@ -146,18 +143,18 @@ TEST(QtDrawing, EachMarkerHasItsShape) {
       {TMarkerStyle::msTriangle, {{10, 5}, {5, 15}, {14, 15}, c}, {{5, 5}, {15, 5}}},
       {TMarkerStyle::msVerticalLine, {{10, 5}, {10, 15}, c}, {{5, 10}, {15, 10}}},
   };
-  for (const TCase& k : cases) {
+  for (const auto& [style, drawn, blank] : cases) {
     QImage image(21, 21, QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter painter(&image);
-    DrawMarker(painter, {clRed, 10, k.Style}, c.x(), c.y());
+    DrawMarker(painter, {clRed, 10, style}, c.x(), c.y());
     painter.end();
-    for (const QPoint& p : k.Drawn)
+    for (const QPoint& p : drawn)
       EXPECT_EQ(image.pixelColor(p), QColor(Qt::red))
-          << int(k.Style) << " at " << p.x() << "," << p.y();
-    for (const QPoint& p : k.Blank)
+          << int(style) << " at " << p.x() << "," << p.y();
+    for (const QPoint& p : blank)
       EXPECT_EQ(image.pixelColor(p), QColor(Qt::white))
-          << int(k.Style) << " at " << p.x() << "," << p.y();
+          << int(style) << " at " << p.x() << "," << p.y();
   }
 }
 

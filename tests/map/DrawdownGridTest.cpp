@@ -145,11 +145,6 @@ TWorstDifference WorstDifference(const TMapModel& model, double t, double near) 
 // off fast inside the window, for a strong well whose 1 mm line lies far out on that fall, and
 // for a well whose later injection outweighs its pumping, so the drawdown changes sign.
 TEST(DrawdownGrid, EveryPointAgreesWithTheEnginesPointDrawdownAlsoNextToAWell) {
-  struct TCase {
-    const char* Name;
-    TMapModel Model;
-    std::vector<double> Times;
-  };
   TMapModel strong = OneWellMapModel(0, 0);
   strong.System.T[1] = 20;
   strong.Wells[0].RateStep[1] = 2000;
@@ -157,18 +152,19 @@ TEST(DrawdownGrid, EveryPointAgreesWithTheEnginesPointDrawdownAlsoNextToAWell) {
   injection.Wells[0].PeriodCount = 2;
   injection.Wells[0].StartTime[2] = 0.8;
   injection.Wells[0].RateStep[2] = -1500;
-  const TCase cases[] = {{"one aquifer", OneWellMapModel(120, -80), {2.0, 1.0, 0.05}},
-                         {"upper of two", TwoAquifersTwoWells(1), {3.0, 1.0, 0.05}},
-                         {"lower of two", TwoAquifersTwoWells(2), {3.0, 1.0, 0.05}},
-                         {"strong well", strong, {0.2}},
-                         {"injection", injection, {1.0}}};
-  for (const TCase& c : cases)
-    for (const double time : c.Times) {
-      const TWorstDifference worst = WorstDifference(c.Model, time, 30);
-      std::printf("[ worst    ] %s at %g d: within 30 m of a well %.3g, beyond %.3g\n", c.Name,
-                  time, worst.Near, worst.Far);
-      EXPECT_LT(worst.Near, 1e-5) << c.Name << " at " << time;
-      EXPECT_LT(worst.Overall, 1e-3) << c.Name << " at " << time;
+  const std::tuple<const char*, TMapModel, std::vector<double>> cases[] = {
+      {"one aquifer", OneWellMapModel(120, -80), {2.0, 1.0, 0.05}},
+      {"upper of two", TwoAquifersTwoWells(1), {3.0, 1.0, 0.05}},
+      {"lower of two", TwoAquifersTwoWells(2), {3.0, 1.0, 0.05}},
+      {"strong well", strong, {0.2}},
+      {"injection", injection, {1.0}}};
+  for (const auto& [name, model, times] : cases)
+    for (const double time : times) {
+      const TWorstDifference worst = WorstDifference(model, time, 30);
+      std::printf("[ worst    ] %s at %g d: within 30 m of a well %.3g, beyond %.3g\n", name, time,
+                  worst.Near, worst.Far);
+      EXPECT_LT(worst.Near, 1e-5) << name << " at " << time;
+      EXPECT_LT(worst.Overall, 1e-3) << name << " at " << time;
     }
 }
 

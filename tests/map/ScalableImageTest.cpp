@@ -4,6 +4,7 @@
 #include <cmath>
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "map/ScalableImage.h"
@@ -74,12 +75,7 @@ TEST(TScalableImage, EveryLoadFailureHasItsCodeAndMessage) {
   ASSERT_EQ(::mkfifo(folder.Path("pipe.png").c_str(), 0600), 0);
   WriteImage(folder, "pipeworld.png", pattern);
   ASSERT_EQ(::mkfifo(folder.Path("pipeworld.pgw").c_str(), 0600), 0);
-  struct TCase {
-    std::string Name;
-    TImageLoadResult Code;
-    std::string InMessage;
-  };
-  std::vector<TCase> cases = {
+  std::vector<std::tuple<std::string, TImageLoadResult, std::string>> cases = {
       {"ok.png", TImageLoadResult::lrSuccess, ""},
       {"missing.png", TImageLoadResult::lrFileNotFound, "missing.png"},
       {"broken.png", TImageLoadResult::lrDecodeFailed, "broken.png"},
@@ -99,13 +95,13 @@ TEST(TScalableImage, EveryLoadFailureHasItsCodeAndMessage) {
       {".png", "PNG"}, {".gif", "GIF"}, {".jpg", "JPEG"}, {".tif", "TIFF"}, {".bmp", "BMP"}};
   for (const auto& [ext, format] : formats) {
     // The PNG's message is read whole, the others' from the file's name on.
-    cases.push_back(
-        {"empty" + ext, TImageLoadResult::lrDecodeFailed,
-         (ext == ".png" ? "The file " + folder.Path("empty") : "empty") + ext + " is empty."});
-    cases.push_back({"cut" + ext, TImageLoadResult::lrDecodeFailed,
-                     "cut" + ext + " is damaged or incomplete."});
-    cases.push_back({"other" + ext, TImageLoadResult::lrDecodeFailed,
-                     "other" + ext + " is not a " + format + " image."});
+    cases.emplace_back(
+        "empty" + ext, TImageLoadResult::lrDecodeFailed,
+        (ext == ".png" ? "The file " + folder.Path("empty") : "empty") + ext + " is empty.");
+    cases.emplace_back("cut" + ext, TImageLoadResult::lrDecodeFailed,
+                       "cut" + ext + " is damaged or incomplete.");
+    cases.emplace_back("other" + ext, TImageLoadResult::lrDecodeFailed,
+                       "other" + ext + " is not a " + format + " image.");
     WriteImage(folder, "cut" + ext, pattern);
     const std::string whole = folder.Read("cut" + ext);
     test::WriteBytes(folder.Path("cut" + ext), whole.substr(0, whole.size() / 2));
@@ -114,14 +110,14 @@ TEST(TScalableImage, EveryLoadFailureHasItsCodeAndMessage) {
     for (const std::string base : {"cut", "empty", "other"})
       test::WriteWorldFile(GetWorldFileName(folder.Path(base + ext)), 1, 0, 0, -1, 0, 0);
   }
-  for (const TCase& c : cases) {
-    SCOPED_TRACE(c.Name);
+  for (const auto& [name, code, inMessage] : cases) {
+    SCOPED_TRACE(name);
     TScalableImage image;
-    const TImageLoadStatus status = image.LoadFromFile(folder.Path(c.Name));
-    EXPECT_EQ(status.Code, c.Code) << status.Message;
-    EXPECT_NE(status.Message.find(c.InMessage), std::string::npos) << status.Message;
-    EXPECT_EQ(image.Raster().Empty(), c.Code != TImageLoadResult::lrSuccess);
-    EXPECT_FALSE(ToText(c.Code).empty());
+    const TImageLoadStatus status = image.LoadFromFile(folder.Path(name));
+    EXPECT_EQ(status.Code, code) << status.Message;
+    EXPECT_NE(status.Message.find(inMessage), std::string::npos) << status.Message;
+    EXPECT_EQ(image.Raster().Empty(), code != TImageLoadResult::lrSuccess);
+    EXPECT_FALSE(ToText(code).empty());
   }
 }
 

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "map/WorldFileReader.h"
@@ -38,12 +39,7 @@ TEST(WorldFileReader, FewerThanSixLinesKeepTheDefaults) {
 // A world file that does not convert, is not finite or has no inverse is refused with the
 // line that failed, and the transform keeps its former value.
 TEST(WorldFileReader, MalformedWorldFileIsRefusedWithItsLine) {
-  struct TCase {
-    std::string Text;
-    TWorldFileStatus Status;
-    int Line;
-  };
-  const std::vector<TCase> cases = {
+  const std::vector<std::tuple<std::string, TWorldFileStatus, int>> cases = {
       {"1,5\n0\n0\n-1\n0\n0\n", TWorldFileStatus::wsNotANumber, 1},
       {"1\n0\n0\n-1\n12 345\n0\n", TWorldFileStatus::wsNotANumber, 5},
       {"1\n0\n\n-1\n0\n0\n", TWorldFileStatus::wsNotANumber, 3},
@@ -57,14 +53,12 @@ TEST(WorldFileReader, MalformedWorldFileIsRefusedWithItsLine) {
       {"1\n2\n0.5\n1\n0\n0\n", TWorldFileStatus::wsSingular, 0},
       {"1e-200\n0\n0\n1e-200\n0\n0\n", TWorldFileStatus::wsSingular, 0},
   };
-  for (const TCase& c : cases) {
-    SCOPED_TRACE(c.Text);
+  for (const auto& [text, status, line] : cases) {
+    SCOPED_TRACE(text);
     TWorldTransform t{3, 0, 0, -3, 7, 8};
-    const TWorldFileResult result = ParseWorldFile(c.Text, t);
-    EXPECT_EQ(result.Status, c.Status);
-    EXPECT_EQ(result.Line, c.Line);
-    EXPECT_FALSE(result.IsSuccess());
-    EXPECT_FALSE(result.Message.empty());
+    const TWorldFileResult result = ParseWorldFile(text, t);
+    EXPECT_EQ(std::tuple(result.Status, result.Line, result.IsSuccess(), result.Message.empty()),
+              std::tuple(status, line, false, false));
     EXPECT_EQ(t, (TWorldTransform{3, 0, 0, -3, 7, 8}));
   }
 }

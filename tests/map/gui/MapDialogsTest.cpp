@@ -91,8 +91,7 @@ TEST_F(TMapFixture, OptionsDialogOkWritesBackAndRemembersThePage) {
     QCheckBox* boundary = CheckBoxNamed(form, QStringLiteral("Show boundary"));
     if (!grid || !boundary) {
       ADD_FAILURE() << "a box of the first page is missing";
-      form.reject();
-      return;
+      return form.reject();
     }
     EXPECT_EQ(std::tuple(grid->isVisible(), boundary->isVisible(), grid->isChecked(),
                          boundary->isChecked()),
@@ -107,11 +106,10 @@ TEST_F(TMapFixture, OptionsDialogOkWritesBackAndRemembersThePage) {
     form.accept();
   });
   ASSERT_TRUE(form.Execute(placement, options, mMap.get(), transparency, show));
-  EXPECT_EQ(placement, TPlacement::plNone);
-  EXPECT_EQ(options, TBoundaryGridDrawing{TBoundaryGridDrawingOptions::dbgBoundary});
-  EXPECT_EQ(transparency, 100);
-  EXPECT_TRUE(show);
-  EXPECT_EQ(TAQVKaartOptionsForm::RememberedPage(), 2);
+  EXPECT_EQ(
+      std::tuple(placement, options, transparency, show, TAQVKaartOptionsForm::RememberedPage()),
+      std::tuple(TPlacement::plNone, TBoundaryGridDrawing{TBoundaryGridDrawingOptions::dbgBoundary},
+                 100, true, 2));
   // Opened again on its remembered page, down to 0 %: shown and kept as 0.
   transparency = 3;
   QTimer::singleShot(0, &form, [&form] {
@@ -151,8 +149,8 @@ TEST(TextOptionsDialog, BorderStyleAndWidthFollowEachOther) {
   EXPECT_EQ(box.FrameWidth, 3);  // nothing written before OK
   box.Text = "typed meanwhile";
   form.accept();
-  EXPECT_EQ(box.FramePenStyle, TPenStyle::psClear);
-  EXPECT_EQ(box.Text, "typed meanwhile");
+  EXPECT_EQ(std::tuple(box.FramePenStyle, box.Text),
+            std::tuple(TPenStyle::psClear, "typed meanwhile"));
   // Opened again on a dotted border, the style box shows it.
   box.FramePenStyle = TPenStyle::psDot;
   box.FrameWidth = 1;
@@ -330,10 +328,9 @@ TEST(TextOptionsDialog, MoreColorsOnEachPageShowsAndIsKept) {
     }
   }
   QTest::keyClick(&form, Qt::Key_Return);
-  EXPECT_EQ(ToQColor(box.Font.Color), colours[0]);
-  EXPECT_EQ(ToQColor(box.Color), colours[1]);
-  EXPECT_FALSE(box.ClearBackground);
-  EXPECT_EQ(ToQColor(box.FrameColor), colours[2]);
+  EXPECT_EQ(std::tuple(ToQColor(box.Font.Color), ToQColor(box.Color), box.ClearBackground,
+                       ToQColor(box.FrameColor)),
+            std::tuple(colours[0], colours[1], false, colours[2]));
 }
 
 TEST(ProgressWindow, UnchangedValuesRepaintNothing) {
@@ -345,8 +342,7 @@ TEST(ProgressWindow, UnchangedValuesRepaintNothing) {
   form.UpdateProgress(QStringLiteral("Optimizing images"), 10, 100);
   EXPECT_EQ(form.RepaintCount(), repaints);
   form.UpdateProgress(QStringLiteral("Optimizing images"), 11, 100);
-  EXPECT_EQ(form.RepaintCount(), repaints + 1);
-  EXPECT_EQ(form.Bar()->value(), 11);
+  EXPECT_EQ(std::tuple(form.RepaintCount(), form.Bar()->value()), std::tuple(repaints + 1, 11));
 }
 
 }  // namespace
