@@ -8,7 +8,6 @@
 #include <charconv>
 #include <csetjmp>
 #include <cstdio>
-#include <cstring>
 #include <fstream>
 #include <map>
 
@@ -29,8 +28,7 @@ TImageRaster PatternRaster(int width, int height) {
 }
 
 bool WritePNG(const std::string& path, const TImageRaster& raster) {
-  png_image image;
-  std::memset(&image, 0, sizeof image);
+  png_image image{};
   image.version = PNG_IMAGE_VERSION;
   image.width = static_cast<png_uint_32>(raster.Width());
   image.height = static_cast<png_uint_32>(raster.Height());

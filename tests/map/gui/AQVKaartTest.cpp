@@ -209,21 +209,19 @@ TEST_F(TMapFixture, WellsOnlyBeforeAnyPeriodStarts) {
 }
 
 TEST_F(TMapFixture, EachLegendPlacementDrawsAndMovesThePlotAndOneOutOfRangeIsClamped) {
-  const std::pair<TPlacement, const char*> placements[] = {{TPlacement::plRight, "right"},
-                                                           {TPlacement::plBottom, "bottom"},
-                                                           {TPlacement::plLeft, "left"},
-                                                           {TPlacement::plTop, "top"},
-                                                           {TPlacement::plNone, "none"}};
+  using enum TPlacement;
+  const std::pair<TPlacement, const char*> placements[] = {
+      {plRight, "right"}, {plBottom, "bottom"}, {plLeft, "left"}, {plTop, "top"}, {plNone, "none"}};
   for (const auto& [placement, name] : placements) {
     mMap->SetLegendPlacement(placement);
     const QImage image = Picture(QSize(700, 500), std::string("map-legend-") + name + ".png");
-    const bool left = placement == TPlacement::plLeft || placement == TPlacement::plTop;
+    const bool left = placement == plLeft || placement == plTop;
     EXPECT_EQ(mMap->PlotLayout().Left, left ? mMap->LegendWidth() + 20 : 20) << name;
-    EXPECT_EQ(mMap->LegendWidth() == 0, placement == TPlacement::plNone) << name;
-    if (placement == TPlacement::plNone) continue;
+    EXPECT_EQ(mMap->LegendWidth() == 0, placement == plNone) << name;
+    if (placement == plNone) continue;
     // The legend's frame starts 20 px beside the window, level with its north edge or 55 px
     // above its south edge; its red and blue sample lines are inside.
-    const bool low = placement == TPlacement::plBottom || placement == TPlacement::plLeft;
+    const bool low = placement == plBottom || placement == plLeft;
     const int frameX = left ? mMap->WestPixel() - mMap->LegendWidth() : mMap->EastPixel() + 21;
     const int frameY = low ? mMap->SouthPixel() - 55 : mMap->NorthPixel() - 1;
     EXPECT_TRUE(IsBlack(image.pixelColor(frameX, frameY + 10))) << name;
@@ -233,7 +231,7 @@ TEST_F(TMapFixture, EachLegendPlacementDrawsAndMovesThePlotAndOneOutOfRangeIsCla
     EXPECT_GE(CountPixels(image, IsBlue, legend), 25) << name;
   }
   mData->MapOptions.LegendPlacement = static_cast<TPlacement>(77);
-  EXPECT_EQ(mMap->LegendPlacement(), TPlacement::plRight);
+  EXPECT_EQ(mMap->LegendPlacement(), plRight);
 }
 
 TEST_F(TMapFixture, DegenerateWindowOrTinyPictureDrawsOnlyLegendAndTextsAndFarWellsNoOverflow) {
@@ -271,9 +269,7 @@ TEST_F(TMapFixture, ZoomBandSetsTheSnappedWindowAndPreviousViewRestoresItUnlessT
   EXPECT_EQ(std::tuple(Window(), mMap->HasPreviousView()), std::tuple(before, false));
   const QPoint a = Pixel(-200.2, 150.4);
   const QPoint b = Pixel(101, -99.6);
-  QTest::mousePress(mMap.get(), Qt::LeftButton, Qt::NoModifier, a);
-  QTest::mouseMove(mMap.get(), (a + b) / 2);
-  QTest::mouseMove(mMap.get(), b);
+  Drag(a, b, false);
   // While the button is held the band shows, dashed dark green, between the snapped corners.
   const QImage band = mMap->grab().toImage();
   const auto snapped = [&](double x, double y) {

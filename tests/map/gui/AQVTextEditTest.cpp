@@ -25,7 +25,8 @@ bool IsDark(QColor c) {
 }
 
 TAQVTextBoxRecord* AddBox(TAQVData& data, int anchor, double x, double y, const std::string& text) {
-  auto record = std::make_unique<TAQVTextBoxRecord>();
+  TAQVTextBoxRecord* record =
+      data.TextBoxes.emplace_back(std::make_unique<TAQVTextBoxRecord>()).get();
   record->AnchorMode = anchor;
   record->X = x;
   record->Y = y;
@@ -36,9 +37,7 @@ TAQVTextBoxRecord* AddBox(TAQVData& data, int anchor, double x, double y, const 
   record->Color = clYellow;
   record->FramePenStyle = TPenStyle::psSolid;
   record->FrameWidth = 1;
-  TAQVTextBoxRecord* raw = record.get();
-  data.TextBoxes.push_back(std::move(record));
-  return raw;
+  return record;
 }
 
 TEST_F(TMapFixture, CornerBoxFollowsTheLegendFromRightToLeft) {
@@ -131,6 +130,7 @@ TEST_F(TMapFixture, TextBoxesAppearInTheRenderedPicture) {
 }
 
 TEST_F(TMapFixture, InsertTextInsideThePlotAnchorsToTheWorldAndOutsideBesideTheLegend) {
+  using enum TPlacement;
   mMap->ComputeLayout(mMap->width(), mMap->height());
   TAQVTextEdit* inside = mMap->InsertText(QStringLiteral("here"), 200, 200, 26, 100);
   ASSERT_NE(inside, nullptr);
@@ -158,15 +158,14 @@ TEST_F(TMapFixture, InsertTextInsideThePlotAnchorsToTheWorldAndOutsideBesideTheL
   mMap->DeleteText(inside);
   EXPECT_EQ(std::tuple(mData->TextBoxes.size(), mMap->TextEdits().size()), std::tuple(1u, 1u));
   // Wherever the legend is, or with none, a box put outside the plot stays where it was put.
-  for (const TPlacement legend :
-       {TPlacement::plBottom, TPlacement::plLeft, TPlacement::plTop, TPlacement::plNone}) {
+  for (const TPlacement legend : {plBottom, plLeft, plTop, plNone}) {
     mMap->SetLegendPlacement(legend);
     for (const QPoint at : {QPoint(5, 5), QPoint(690, 490)}) {
       TAQVTextEdit* box = mMap->InsertText(QStringLiteral("there"), at.x(), at.y(), 26, 100);
       mMap->RepositionTexts(true);
       EXPECT_EQ(box->BoxRect().topLeft(), at) << static_cast<int>(legend);
       // With no legend it keeps to the window's nearest corner: north-west or south-east here.
-      if (legend == TPlacement::plNone) {
+      if (legend == plNone) {
         EXPECT_EQ(box->Record()->AnchorMode, at.x() < 100 ? 5 : 3);
       }
     }
@@ -208,13 +207,6 @@ class TTextBoxMouse : public TMapFixture {
     PlaceTexts();
     QApplication::setActiveWindow(mMap.get());
     ASSERT_TRUE(QTest::qWaitForWindowActive(mMap.get()));
-  }
-  // Presses the left button at from, moves to to in two steps and, with release, lets go there.
-  void Drag(QPoint from, QPoint to, bool release = true) {
-    QTest::mousePress(mMap.get(), Qt::LeftButton, Qt::NoModifier, from);
-    QTest::mouseMove(mMap.get(), (from + to) / 2);
-    QTest::mouseMove(mMap.get(), to);
-    if (release) QTest::mouseRelease(mMap.get(), Qt::LeftButton, Qt::NoModifier, to);
   }
   QRect Rect() const { return mMap->TextEditOf(mBox)->BoxRect(); }
   // The box back at its first size.

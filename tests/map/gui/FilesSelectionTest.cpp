@@ -97,15 +97,15 @@ TEST_F(FilesSelectionTest, InitializeListsTheFilesAndOkHandsBackTheChecksAndCanc
   const TBackgroundFiles document = {
       {true, Image("a.png")}, {false, Image("b.tif")}, {true, Image("c.png"), true}};
   mForm.Files = document;
+  QListWidget* list = mForm.FSListbox();
   mForm.Initialize();
-  ASSERT_EQ(mForm.FSListbox()->count(), 3);
-  EXPECT_EQ(mForm.FSListbox()->item(0)->text().toStdString(), document[0].FileName);
-  EXPECT_EQ(mForm.FSListbox()->item(0)->toolTip().toStdString(), document[0].FileName);
-  EXPECT_EQ(mForm.FSListbox()->item(1)->checkState(), Qt::Unchecked);
-  EXPECT_EQ(mForm.FSListbox()->item(2)->text().toStdString(),
-            document[2].FileName + " (not loaded)");
-  mForm.FSListbox()->item(0)->setCheckState(Qt::Unchecked);
-  mForm.FSListbox()->item(1)->setCheckState(Qt::Checked);
+  ASSERT_EQ(list->count(), 3);
+  EXPECT_EQ(list->item(0)->text().toStdString(), document[0].FileName);
+  EXPECT_EQ(list->item(0)->toolTip().toStdString(), document[0].FileName);
+  EXPECT_EQ(list->item(1)->checkState(), Qt::Unchecked);
+  EXPECT_EQ(list->item(2)->text().toStdString(), document[2].FileName + " (not loaded)");
+  list->item(0)->setCheckState(Qt::Unchecked);
+  list->item(1)->setCheckState(Qt::Checked);
   mForm.show();
   QTest::mouseClick(mForm.OKButton(), Qt::LeftButton);
   EXPECT_EQ(mForm.result(), QDialog::Accepted);
@@ -116,12 +116,11 @@ TEST_F(FilesSelectionTest, InitializeListsTheFilesAndOkHandsBackTheChecksAndCanc
   const TBackgroundFiles another = {{true, Image("d.png"), true}};
   mForm.Files = another;
   mForm.Initialize();
-  QListWidget* list = mForm.FSListbox();
   mForm.show();
   QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                     list->visualItemRect(list->item(0)).center());
   QTest::mouseClick(mForm.DeleteButton(), Qt::LeftButton);
-  EXPECT_EQ(mForm.FSListbox()->count(), 0);
+  EXPECT_EQ(list->count(), 0);
   QTest::mouseClick(mForm.CancelButton(), Qt::LeftButton);
   EXPECT_EQ(mForm.result(), QDialog::Rejected);
   EXPECT_TRUE(mForm.Files.empty());  // the dialog's own copy follows the list

@@ -30,15 +30,15 @@ namespace {
 using test::TMapFixture;
 
 TEST(MapOptionsDialog, HiddenLegendShowsUncheckedAndDisabledAndStaysHidden) {
+  using enum TPlacement;
   TAQVKaartOptionsForm form;
   EXPECT_EQ(form.windowTitle(), "Chart options");
-  form.SetLegend(TPlacement::plNone);
+  form.SetLegend(plNone);
   EXPECT_FALSE(form.ShowLegendBox()->isChecked());
-  for (TPlacement p :
-       {TPlacement::plRight, TPlacement::plBottom, TPlacement::plLeft, TPlacement::plTop})
+  for (TPlacement p : {plRight, plBottom, plLeft, plTop})
     EXPECT_FALSE(form.PlacementButton(p)->isEnabled());
-  EXPECT_FALSE(form.PlacementButton(TPlacement::plTop)->parentWidget()->isEnabled());
-  EXPECT_EQ(form.GetLegend(), TPlacement::plNone);
+  EXPECT_FALSE(form.PlacementButton(plTop)->parentWidget()->isEnabled());
+  EXPECT_EQ(form.GetLegend(), plNone);
   // A click on the box turns the placement on and off with it, the group's caption too.
   form.OptionPages()->setCurrentIndex(1);
   form.show();
@@ -47,19 +47,16 @@ TEST(MapOptionsDialog, HiddenLegendShowsUncheckedAndDisabledAndStaysHidden) {
   for (bool on : {true, false}) {
     test::ClickBox(show);
     EXPECT_EQ(show->isChecked(), on);
-    for (TPlacement p : {TPlacement::plRight, TPlacement::plTop})
-      EXPECT_EQ(form.PlacementButton(p)->isEnabled(), on);
-    EXPECT_EQ(form.PlacementButton(TPlacement::plTop)->parentWidget()->isEnabled(), on);
+    for (TPlacement p : {plRight, plTop}) EXPECT_EQ(form.PlacementButton(p)->isEnabled(), on);
+    EXPECT_EQ(form.PlacementButton(plTop)->parentWidget()->isEnabled(), on);
   }
-  form.SetLegend(TPlacement::plLeft);
-  EXPECT_TRUE(form.PlacementButton(TPlacement::plLeft)->isChecked());
-  EXPECT_TRUE(form.PlacementButton(TPlacement::plRight)->isEnabled());
-  EXPECT_EQ(form.GetLegend(), TPlacement::plLeft);
+  form.SetLegend(plLeft);
+  EXPECT_TRUE(form.PlacementButton(plLeft)->isChecked());
+  EXPECT_TRUE(form.PlacementButton(plRight)->isEnabled());
+  EXPECT_EQ(form.GetLegend(), plLeft);
   // Each placement opens on its own button, and each button clicked gives its placement.
-  const std::pair<TPlacement, const char*> placements[] = {{TPlacement::plRight, "Right"},
-                                                           {TPlacement::plBottom, "Bottom right"},
-                                                           {TPlacement::plLeft, "Bottom left"},
-                                                           {TPlacement::plTop, "Left"}};
+  const std::pair<TPlacement, const char*> placements[] = {
+      {plRight, "Right"}, {plBottom, "Bottom right"}, {plLeft, "Bottom left"}, {plTop, "Left"}};
   for (const auto& [placement, caption] : placements) {
     form.SetLegend(placement);
     EXPECT_TRUE(test::RadioButton(form, caption)->isChecked()) << caption;

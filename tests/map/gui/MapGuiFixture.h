@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QTest>
 #include <memory>
 #include <string>
 
@@ -71,6 +72,13 @@ class TMapFixture : public ::testing::Test {
   // The pixel of world point (x, y) as the map is laid out now.
   QPoint Pixel(double x, double y) const {
     return {mMap->WorldToScreenX(x), mMap->WorldToScreenY(y)};
+  }
+  // Presses the left button at from, moves to to in two steps and, with release, lets go there.
+  void Drag(QPoint from, QPoint to, bool release = true) {
+    QTest::mousePress(mMap.get(), Qt::LeftButton, Qt::NoModifier, from);
+    QTest::mouseMove(mMap.get(), (from + to) / 2);
+    QTest::mouseMove(mMap.get(), to);
+    if (release) QTest::mouseRelease(mMap.get(), Qt::LeftButton, Qt::NoModifier, to);
   }
   TMapWindow Window() const {
     return {mData->WorldX1(), mData->WorldX2(), mData->WorldY1(), mData->WorldY2()};
