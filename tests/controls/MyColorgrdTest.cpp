@@ -103,8 +103,7 @@ TEST(MyColorGrid, LabelsSayForegroundBackgroundOrBothWhereTheyMeet) {
   };
   grid.SetForegroundIndex(3);
   grid.SetBackgroundIndex(5);
-  EXPECT_EQ(shown(3), Label(grid, 3, "FG"));
-  EXPECT_EQ(shown(5), Label(grid, 5, "BG"));
+  EXPECT_EQ(std::tuple(shown(3), shown(5)), std::tuple(Label(grid, 3, "FG"), Label(grid, 5, "BG")));
   grid.SetBackgroundIndex(3);
   EXPECT_EQ(shown(3), Label(grid, 3, "FB"));
   EXPECT_NE(shown(3), Label(grid, 3, "FG"));
@@ -126,8 +125,7 @@ TEST(MyColorGrid, OrderingSetsColumnsRowsAndWholeCellSize) {
   TMyColorGrid grid;
   grid.show();  // a hidden widget gets its resize event only when shown
   grid.resize(103, 99);
-  EXPECT_EQ(grid.size(), QSize(100, 96));
-  EXPECT_EQ(grid.CellSize(), QSize(25, 24));
+  EXPECT_EQ(std::tuple(grid.size(), grid.CellSize()), std::tuple(QSize(100, 96), QSize(25, 24)));
 }
 
 TEST(MyColorGrid, ForegroundChangeFiresOnceAndOnlyWhenEnabledOrAClickEnablesIt) {

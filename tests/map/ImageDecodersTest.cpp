@@ -210,8 +210,7 @@ TEST_F(ImageDecoders, PngKeepsAlpha) {
   picture.Set(2, 1, {90, 80, 70, 128});
   ASSERT_TRUE(test::WritePNG(mFolder.Path("a.png"), picture));
   const TImageRaster raster = Decoded("a.png", Png);
-  EXPECT_EQ(raster.At(2, 1), (TRGBA{90, 80, 70, 128}));
-  EXPECT_EQ(raster.At(1, 2).A, 0);
+  EXPECT_EQ(std::tuple(raster.At(2, 1), raster.At(1, 2).A), std::tuple(TRGBA{90, 80, 70, 128}, 0));
 }
 
 TEST_F(ImageDecoders, TiffReportsModelPixelScaleAndProgress) {
@@ -222,15 +221,13 @@ TEST_F(ImageDecoders, TiffReportsModelPixelScaleAndProgress) {
   std::vector<int> positions;
   TImageProgress progress;
   progress.Progress = [&](const std::string& caption, int position, int maximum) {
-    EXPECT_EQ(caption, "Converting TIFF");
-    EXPECT_EQ(maximum, 100);
+    EXPECT_EQ(std::tuple(caption, maximum), std::tuple("Converting TIFF", 100));
     positions.push_back(position);
   };
   ASSERT_TRUE(DecodeTIFF(FileBytes("a.tif"), raster, {}, progress, &info).IsSuccess());
   EXPECT_EQ(info, "Retrieved ModelPixelScaleTag value: 0.5, 0.25, 0");
   ASSERT_GE(positions.size(), 3u);
-  EXPECT_EQ(positions.front(), 0);
-  EXPECT_EQ(positions.back(), 100);
+  EXPECT_EQ(std::tuple(positions.front(), positions.back()), std::tuple(0, 100));
 
   ASSERT_TRUE(test::WriteTIFF(mFolder.Path("b.tif"), pattern));
   ASSERT_TRUE(DecodeTIFF(FileBytes("b.tif"), raster, {}, {}, &info).IsSuccess());

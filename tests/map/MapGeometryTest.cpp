@@ -55,8 +55,7 @@ TEST(PlotLayout, DegenerateWindowOrZeroPlotAreaIsNotValidAndNeverDividesByZero) 
   const TPlotLayout c = ComputePlotLayout(30, 30, 0, TPlacement::plNone, {0, 1, 0, 1}, 1);
   const TPlotLayout d = ComputePlotLayout(40, 400, 0, TPlacement::plNone, {0, 1, 0, 1}, 1);
   for (const TPlotLayout& l : {a, b, c, d}) {
-    EXPECT_FALSE(l.Valid);
-    EXPECT_EQ(l.Scale, 0);
+    EXPECT_EQ(std::tuple(l.Valid, l.Scale), std::tuple(false, 0));
     EXPECT_EQ(ScreenToWorldX(l, 100), l.WorldCentreX);
     EXPECT_EQ(WorldToScreenX(l, 1e300), SaturatePixel(l.CentreX));
   }

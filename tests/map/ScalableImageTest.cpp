@@ -50,8 +50,7 @@ TEST(TScalableImage, LoadsEveryFormatWithItsWorldFileInEitherCase) {
     TScalableImage loaded;
     const TImageLoadStatus status = loaded.LoadFromFile(folder.Path(image));
     ASSERT_TRUE(status.IsSuccess()) << status.Message;
-    EXPECT_EQ(loaded.Raster().Width(), 6);
-    EXPECT_EQ(loaded.Raster().Height(), 4);
+    EXPECT_EQ(std::tuple(loaded.Raster().Width(), loaded.Raster().Height()), std::tuple(6, 4));
     EXPECT_EQ(loaded.Transform(), (TWorldTransform{2, 0, 0, -2, 100, 200}));
     EXPECT_TRUE(loaded.Visible());
     EXPECT_EQ(loaded.Extent(), (TWorldRect{100, 192, 112, 200}));
@@ -127,8 +126,7 @@ TEST(TScalableImage, WorldFileOfFiveLinesLeavesUnitPixels) {
   test::WriteBytes(folder.Path("a.pgw"), "2\n0\n0\n-2\n10\n");
   TScalableImage image;
   ASSERT_TRUE(image.LoadFromFile(folder.Path("a.png")).IsSuccess());
-  EXPECT_EQ(image.Transform().A, 1);
-  EXPECT_EQ(image.Transform().E, 1);
+  EXPECT_EQ(std::tuple(image.Transform().A, image.Transform().E), std::tuple(1, 1));
 }
 
 TEST(TScalableImage, CancelDuringTiffConversionIsReportedAsCancel) {
@@ -173,8 +171,7 @@ TEST(TScalableImage, WorldToPixelFindsEveryPixelAtZeroThirtyAndSixtyDegrees) {
         image.Transform().ToWorld(column + 0.5, row + 0.5, x, y);
         int c = -1, r = -1;
         ASSERT_TRUE(image.WorldToPixel(x, y, c, r));
-        EXPECT_EQ(c, column);
-        EXPECT_EQ(r, row);
+        EXPECT_EQ(std::tuple(c, r), std::tuple(column, row));
       }
     double x = 0, y = 0;
     int c = 0, r = 0;

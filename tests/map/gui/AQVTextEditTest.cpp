@@ -4,6 +4,7 @@
 #include <QMenu>
 #include <QScreen>
 #include <QTest>
+#include <tuple>
 
 #include "controls/MyColorgrd.h"
 #include "map/gui/AQVKaart.h"

@@ -12,6 +12,7 @@
 #include "map/gui/FilesSelection.h"
 #include "tests/support/AnswerDialog.h"
 #include "tests/support/FakeUserInterface.h"
+#include "tests/support/ReviewPicture.h"
 #include "tests/support/TempFolder.h"
 
 namespace aqv {
@@ -243,10 +244,8 @@ TEST_F(FilesSelectionTest, PanelsShareTheWidthAndShowTheirValuesWholeAtEverySize
 }
 
 // Renders the dialog at its own size and at 800 x 600 and 1600 x 1000 to PNGs for a person to
-// look at when AQV_SCREENSHOT_DIR names a folder.
+// look at.
 TEST_F(FilesSelectionTest, RendersToPngForReview) {
-  const QByteArray folder = qgetenv("AQV_SCREENSHOT_DIR");
-  if (folder.isEmpty()) GTEST_SKIP() << "AQV_SCREENSHOT_DIR not set";
   mForm.Files = {{true, Image("aerial photo of the well field 2019.png",
                               "aerial photo of the well field 2019.pgw",
                               "0.25\n0\n0\n-0.25\n155000.5\n463000\n")},
@@ -258,10 +257,9 @@ TEST_F(FilesSelectionTest, RendersToPngForReview) {
   for (const QSize size : {QSize(418, 306), QSize(800, 600), QSize(1600, 1000)}) {
     mForm.resize(size);
     QCoreApplication::processEvents();
-    EXPECT_TRUE(mForm.grab().save(QStringLiteral("%1/files-selection-%2x%3.png")
-                                      .arg(QString::fromUtf8(folder))
-                                      .arg(size.width())
-                                      .arg(size.height())));
+    const std::string name = "files-selection-" + std::to_string(size.width()) + "x" +
+                             std::to_string(size.height()) + ".png";
+    EXPECT_TRUE(mForm.grab().save(QString::fromStdString(test::ReviewPath(name))));
   }
 }
 

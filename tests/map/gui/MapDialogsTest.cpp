@@ -10,6 +10,7 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
+#include <tuple>
 
 #include "controls/MyColorgrd.h"
 #include "controls/MySpin.h"
@@ -212,8 +213,7 @@ TEST(TextOptionsDialog, RightButtonOnTheBackgroundColoursClearsTransparent) {
     }
   }
   QTest::keyClick(&form, Qt::Key_Return);
-  EXPECT_FALSE(box.ClearBackground);
-  EXPECT_EQ(box.Color, grid->CellColor(9));
+  EXPECT_EQ(std::tuple(box.ClearBackground, box.Color), std::tuple(false, grid->CellColor(9)));
 }
 
 // The x of the first dark pixel of a picture, -1 when none.
