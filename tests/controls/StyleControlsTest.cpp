@@ -60,14 +60,14 @@ TEST(StyleComboBoxes, ShowTheGivenItemClosedAndOpenOnItWithItsSampleOnWhite) {
 }
 
 TEST(StyleComboBoxes, ChoosingAnItemReportsTheTablesStyleNotTheItemNumber) {
+  using enum TBrushStyle;
+  using enum TPenStyle;
   TBrushStylesComboBox brushes;
   brushes.showPopup();
   brushes.hidePopup();
   QSignalSpy brushChanged(&brushes, &TStyleComboBox::Changed);
-  const TBrushStyle brushExpected[] = {TBrushStyle::bsClear,      TBrushStyle::bsSolid,
-                                       TBrushStyle::bsCross,      TBrushStyle::bsDiagCross,
-                                       TBrushStyle::bsBDiagonal,  TBrushStyle::bsFDiagonal,
-                                       TBrushStyle::bsHorizontal, TBrushStyle::bsVertical};
+  const TBrushStyle brushExpected[] = {bsClear,     bsSolid,     bsCross,      bsDiagCross,
+                                       bsBDiagonal, bsFDiagonal, bsHorizontal, bsVertical};
   for (int item = 0; item < 8; ++item) {
     emit brushes.activated(item);
     EXPECT_EQ(brushes.Style(), brushExpected[item]) << item;
@@ -76,13 +76,12 @@ TEST(StyleComboBoxes, ChoosingAnItemReportsTheTablesStyleNotTheItemNumber) {
   EXPECT_EQ(brushChanged.count(), 8);
 
   TPenStylesComboBox pens;
-  const TPenStyle penExpected[] = {TPenStyle::psClear,   TPenStyle::psSolid,      TPenStyle::psDash,
-                                   TPenStyle::psDashDot, TPenStyle::psDashDotDot, TPenStyle::psDot};
+  const TPenStyle penExpected[] = {psClear, psSolid, psDash, psDashDot, psDashDotDot, psDot};
   for (int item = 0; item < 6; ++item) {
     emit pens.activated(item);
     EXPECT_EQ(pens.Style(), penExpected[item]) << item;
   }
-  EXPECT_EQ(TPenStylesComboBox::ItemOf(TPenStyle::psInsideFrame), -1);
+  EXPECT_EQ(TPenStylesComboBox::ItemOf(psInsideFrame), -1);
 }
 
 // The file's style ordinals map to Qt's styles.

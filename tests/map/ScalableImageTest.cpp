@@ -59,6 +59,7 @@ TEST(TScalableImage, LoadsEveryFormatWithItsWorldFileInEitherCase) {
 
 // Every result code of loading, each with a message that names the file.
 TEST(TScalableImage, EveryLoadFailureHasItsCodeAndMessage) {
+  using enum TImageLoadResult;
   TTempFolder folder;
   const TImageRaster pattern = test::PatternRaster(4, 4);
   for (const char* name : {"ok.png", "noworld.png", "zero.png", "bad.png"})
@@ -75,18 +76,16 @@ TEST(TScalableImage, EveryLoadFailureHasItsCodeAndMessage) {
   WriteImage(folder, "pipeworld.png", pattern);
   ASSERT_EQ(::mkfifo(folder.Path("pipeworld.pgw").c_str(), 0600), 0);
   std::vector<std::tuple<std::string, TImageLoadResult, std::string>> cases = {
-      {"ok.png", TImageLoadResult::lrSuccess, ""},
-      {"missing.png", TImageLoadResult::lrFileNotFound, "missing.png"},
-      {"broken.png", TImageLoadResult::lrDecodeFailed, "broken.png"},
-      {"other.xyz", TImageLoadResult::lrNoWorldFileName, "other.xyz"},
-      {"noworld.png", TImageLoadResult::lrWorldFileNotFound, "noworld.pgw"},
-      {"zero.png", TImageLoadResult::lrZeroPixelSize, "zero.pgw"},
-      {"bad.png", TImageLoadResult::lrWorldFileInvalid, "line 5"},
-      {"folder.png", TImageLoadResult::lrFileNotFound, "folder.png is not a regular file."},
-      {"pipe.png", TImageLoadResult::lrFileNotFound, "pipe.png is not a regular file."},
-      {"pipeworld.png", TImageLoadResult::lrWorldFileNotFound,
-       "pipeworld.pgw is not a regular file."},
-  };
+      {"ok.png", lrSuccess, ""},
+      {"missing.png", lrFileNotFound, "missing.png"},
+      {"broken.png", lrDecodeFailed, "broken.png"},
+      {"other.xyz", lrNoWorldFileName, "other.xyz"},
+      {"noworld.png", lrWorldFileNotFound, "noworld.pgw"},
+      {"zero.png", lrZeroPixelSize, "zero.pgw"},
+      {"bad.png", lrWorldFileInvalid, "line 5"},
+      {"folder.png", lrFileNotFound, "folder.png is not a regular file."},
+      {"pipe.png", lrFileNotFound, "pipe.png is not a regular file."},
+      {"pipeworld.png", lrWorldFileNotFound, "pipeworld.pgw is not a regular file."}};
   // Per decoder an empty file, a file broken off halfway and a file of another format: the
   // person is told which, in plain words and without the codec library's.
   const std::string bmp = test::BMPBytes(pattern, 24);
@@ -95,11 +94,10 @@ TEST(TScalableImage, EveryLoadFailureHasItsCodeAndMessage) {
   for (const auto& [ext, format] : formats) {
     // The PNG's message is read whole, the others' from the file's name on.
     cases.emplace_back(
-        "empty" + ext, TImageLoadResult::lrDecodeFailed,
+        "empty" + ext, lrDecodeFailed,
         (ext == ".png" ? "The file " + folder.Path("empty") : "empty") + ext + " is empty.");
-    cases.emplace_back("cut" + ext, TImageLoadResult::lrDecodeFailed,
-                       "cut" + ext + " is damaged or incomplete.");
-    cases.emplace_back("other" + ext, TImageLoadResult::lrDecodeFailed,
+    cases.emplace_back("cut" + ext, lrDecodeFailed, "cut" + ext + " is damaged or incomplete.");
+    cases.emplace_back("other" + ext, lrDecodeFailed,
                        "other" + ext + " is not a " + format + " image.");
     WriteImage(folder, "cut" + ext, pattern);
     const std::string whole = folder.Read("cut" + ext);
@@ -115,7 +113,7 @@ TEST(TScalableImage, EveryLoadFailureHasItsCodeAndMessage) {
     const TImageLoadStatus status = image.LoadFromFile(folder.Path(name));
     EXPECT_EQ(status.Code, code) << status.Message;
     EXPECT_NE(status.Message.find(inMessage), std::string::npos) << status.Message;
-    EXPECT_EQ(image.Raster().Empty(), code != TImageLoadResult::lrSuccess);
+    EXPECT_EQ(image.Raster().Empty(), code != lrSuccess);
     EXPECT_FALSE(ToText(code).empty());
   }
 }
