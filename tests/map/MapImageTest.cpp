@@ -37,6 +37,10 @@ class MapImage : public ::testing::Test {
     EXPECT_TRUE(test::WriteWorldFile(mFolder.Path(base + ".pgw"), t.A, t.D, t.B, t.E, t.X0, t.Y0));
     return mFolder.Path(base + ".png");
   }
+  // A pattern of side x side pixels 1 unit a side, its upper-left corner at (x0, y0), as Placed.
+  std::string Tile(const std::string& base, int side, double x0, double y0) const {
+    return Placed(base, test::PatternRaster(side, side), {1, 0, 0, -1, x0, y0});
+  }
   // Writes a placed PNG as Placed does and adds it to map; whether it was added.
   bool AddPlaced(TMapImage& map, const std::string& base, const TImageRaster& raster,
                  const TWorldTransform& t) const {
@@ -118,8 +122,7 @@ TEST_F(MapImage, CompositeOfTooManyPixelsIsRefusedAndTheOldOneStays) {
   PlaceOne(mMap, test::PatternRaster(4, 4), {1, 0, 0, -1, 0, 4});
   const TCompositeGrid grid = mMap.Grid();
   // 25001 columns of 1 unit: one too many. The image that would need them is not placed.
-  const TImageLoadStatus far =
-      mMap.AddImage(Placed("b", test::PatternRaster(1, 1), {1, 0, 0, -1, 25000, 4}));
+  const TImageLoadStatus far = mMap.AddImage(Tile("b", 1, 25000, 4));
   EXPECT_EQ(far.Code, TImageLoadResult::lrOutOfPlace);
   EXPECT_NE(far.Message.find(mFolder.Path("b.pgw")), std::string::npos) << far.Message;
   EXPECT_EQ(mMap.Count(), 1);
@@ -176,11 +179,8 @@ TEST_F(MapImage, PixelBudgetRefusesTheImageThatWouldExceedItAndKeepsTheOthers) {
       << wide.Message;
 
   mMap.SetPixelBudget(300);
-  const auto place = [this](const char* name, int side, double x0) {
-    return Placed(name, test::PatternRaster(side, side), {1, 0, 0, -1, x0, 8});
-  };
-  const std::string a = place("a", 8, 0), beside = place("beside", 8, 8);
-  const std::string large = place("large", 20, 0), over = place("over", 8, 0);
+  const std::string a = Tile("a", 8, 0, 8), beside = Tile("beside", 8, 8, 8);
+  const std::string large = Tile("large", 20, 0, 8), over = Tile("over", 8, 0, 8);
   const TMapImageLoadReport report =
       mMap.LoadFiles({{true, a}, {true, beside}, {true, large}, {true, over}});
   // a: 64 + 2 x 64; beside would make a 16 x 8 composite (128 + 2 x 128); large alone
@@ -215,8 +215,7 @@ TEST_F(MapImage, PixelBudgetRefusesTheImageThatWouldExceedItAndKeepsTheOthers) {
 // An absurd but finite world file leaves only its own image out, naming the world file; the
 // images before and after it make the composite.
 TEST_F(MapImage, WorldFilePlacingAnImageOutOfReachDropsOnlyThatImage) {
-  const std::string a = Placed("a", test::PatternRaster(2, 2), {1, 0, 0, -1, 0, 0});
-  const std::string c = Placed("c", test::PatternRaster(2, 2), {1, 0, 0, -1, 4, 0});
+  const std::string a = Tile("a", 2, 0, 0), c = Tile("c", 2, 4, 0);
   for (const TWorldTransform& absurd :
        {TWorldTransform{1, 0, 0, -1, 1e308, 0}, TWorldTransform{1e308, 0, 0, -1, 1e308, 0}}) {
     SCOPED_TRACE(absurd.A);
@@ -281,8 +280,7 @@ TEST_F(MapImage, TransparentGifPixelsShowWhatLiesBelow) {
 }
 
 TEST_F(MapImage, LoadFilesReportsFailuresAndHidesUncheckedImages) {
-  const std::string a = Placed("a", test::PatternRaster(2, 2), {1, 0, 0, -1, 0, 0});
-  const std::string b = Placed("b", test::PatternRaster(2, 2), {1, 0, 0, -1, 5, 0});
+  const std::string a = Tile("a", 2, 0, 0), b = Tile("b", 2, 5, 0);
   std::vector<std::string> captions;
   TImageProgress progress;
   progress.Progress = [&](const std::string& caption, int, int) { captions.push_back(caption); };
@@ -318,8 +316,7 @@ TEST_F(MapImage, LoadFilesReportsFailuresAndHidesUncheckedImages) {
 // One image with a world file that does not convert is left out with its message; the images
 // before and after it still load.
 TEST_F(MapImage, MalformedWorldFileDropsOnlyItsImage) {
-  const std::string a = Placed("a", test::PatternRaster(2, 2), {1, 0, 0, -1, 0, 0});
-  const std::string c = Placed("c", test::PatternRaster(2, 2), {1, 0, 0, -1, 4, 0});
+  const std::string a = Tile("a", 2, 0, 0), c = Tile("c", 2, 4, 0);
   ASSERT_TRUE(test::WritePNG(mFolder.Path("b.png"), test::PatternRaster(2, 2)));
   for (const std::string world :
        {"1\n0\n0\n-1\n1O0\n0\n", "1\n0\n0\n-1\nnan\n0\n", "1\n1\n1\n1\n0\n0\n"}) {
@@ -339,7 +336,7 @@ TEST_F(MapImage, MalformedWorldFileDropsOnlyItsImage) {
 }
 
 TEST_F(MapImage, CancelStopsLoadingAndKeepsTheOldComposite) {
-  const std::string a = Placed("a", test::PatternRaster(2, 2), {1, 0, 0, -1, 0, 0});
+  const std::string a = Tile("a", 2, 0, 0);
   ASSERT_TRUE(mMap.LoadFiles({{true, a}}).Failures.empty());
   ASSERT_TRUE(mMap.BuildComposite().IsSuccess());
   bool cancel = true;

@@ -52,8 +52,8 @@ TEST(TScalableImage, LoadsEveryFormatWithItsWorldFileInEitherCase) {
     ASSERT_TRUE(status.IsSuccess()) << status.Message;
     EXPECT_EQ(std::tuple(loaded.Raster().Width(), loaded.Raster().Height()), std::tuple(6, 4));
     EXPECT_EQ(loaded.Transform(), (TWorldTransform{2, 0, 0, -2, 100, 200}));
-    EXPECT_TRUE(loaded.Visible());
-    EXPECT_EQ(loaded.Extent(), (TWorldRect{100, 192, 112, 200}));
+    EXPECT_EQ(std::tuple(loaded.Visible(), loaded.Extent()),
+              std::tuple(true, TWorldRect{100, 192, 112, 200}));
   }
 }
 

@@ -9,7 +9,6 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTest>
-#include <QTimer>
 #include <tuple>
 
 #include "controls/MyColorgrd.h"
@@ -83,14 +82,11 @@ TEST_F(TMapFixture, OptionsDialogOkWritesBackAndRemembersThePage) {
   TBoundaryGridDrawing options{TBoundaryGridDrawingOptions::dbgGrid};
   int transparency = 98;
   bool show = false;
-  QTimer::singleShot(0, &form, [&form] {
+  test::AnswerDialog<TAQVKaartOptionsForm>([](TAQVKaartOptionsForm& form) {
     // The first page shows both boxes, set from the options; a click turns each over.
     QCheckBox* grid = CheckBoxNamed(form, QStringLiteral("Show grid"));
     QCheckBox* boundary = CheckBoxNamed(form, QStringLiteral("Show boundary"));
-    if (!grid || !boundary) {
-      ADD_FAILURE() << "a box of the first page is missing";
-      return form.reject();
-    }
+    ASSERT_TRUE(grid && boundary) << "a box of the first page is missing";
     EXPECT_EQ(std::tuple(grid->isVisible(), boundary->isVisible(), grid->isChecked(),
                          boundary->isChecked()),
               std::tuple(true, true, true, false));
@@ -110,7 +106,7 @@ TEST_F(TMapFixture, OptionsDialogOkWritesBackAndRemembersThePage) {
                  100, true, 2));
   // Opened again on its remembered page, down to 0 %: shown and kept as 0.
   transparency = 3;
-  QTimer::singleShot(0, &form, [&form] {
+  test::AnswerDialog<TAQVKaartOptionsForm>([](TAQVKaartOptionsForm& form) {
     EXPECT_TRUE(form.TransparencyEdit()->isVisible());
     QTest::keyClick(form.TransparencyEdit(), Qt::Key_Down);
     EXPECT_EQ(form.TransparencyEdit()->text(), "0");
