@@ -342,10 +342,7 @@ TEST_F(ImageDecoders, HugeDeclaredDimensionsAreRefusedBeforeAllocation) {
 TEST_F(ImageDecoders, TiffWithWrongTagsIsRefusedWithWhatIsWrong) {
   ASSERT_TRUE(test::WriteTIFF(mFolder.Path("a.tif"), test::PatternRaster(9, 9)));  // 3 strips
   const std::vector<std::uint8_t> whole = FileBytes("a.tif");
-  struct TPatch {
-    int Tag;
-    std::uint32_t Index, Value;
-  };
+  using TPatch = std::tuple<int, std::uint32_t, std::uint32_t>;
   const std::string damaged = "The file is damaged or incomplete.";
   const std::vector<std::tuple<std::string, std::vector<TPatch>, std::string>> cases = {
       {"huge size",
@@ -358,8 +355,8 @@ TEST_F(ImageDecoders, TiffWithWrongTagsIsRefusedWithWhatIsWrong) {
   for (const auto& [name, patches, message] : cases) {
     SCOPED_TRACE(name);
     std::vector<std::uint8_t> tif = whole;
-    for (const TPatch& patch : patches)
-      ASSERT_TRUE(test::SetTiffValue(tif, patch.Tag, patch.Index, patch.Value));
+    for (const auto& [tag, index, value] : patches)
+      ASSERT_TRUE(test::SetTiffValue(tif, tag, index, value));
     TImageRaster raster;
     const TDecodeResult result = DecodeTIFF(tif, raster);
     EXPECT_FALSE(result.HasPixels());

@@ -21,9 +21,7 @@ namespace {
 
 using test::TMapFixture;
 
-bool IsDark(QColor c) {
-  return c.lightness() < 100;
-}
+constexpr auto IsDark = [](QColor c) { return c.lightness() < 100; };
 
 TAQVTextBoxRecord* AddBox(TAQVData& data, int anchor, double x, double y, const std::string& text) {
   TAQVTextBoxRecord* record =

@@ -8,6 +8,7 @@
 #include <QStatusBar>
 #include <QTest>
 #include <filesystem>
+#include <tuple>
 
 #include "map/gui/FilesSelection.h"
 #include "tests/support/AnswerDialog.h"
@@ -52,14 +53,12 @@ class FilesSelectionTest : public ::testing::Test {
 };
 
 TEST_F(FilesSelectionTest, ShowsItsCaptionsAndLayoutAndF1AsksForTheImportImageTopic) {
-  EXPECT_EQ(mForm.windowTitle(), "Files selection");
-  EXPECT_EQ(mForm.AddButton()->text(), "&Add");
-  EXPECT_EQ(mForm.DeleteButton()->text(), "&Delete");
-  EXPECT_EQ(mForm.OKButton()->text(), "&OK");
-  EXPECT_EQ(mForm.CancelButton()->text(), "&Cancel");
-  EXPECT_TRUE(mForm.OKButton()->isDefault());
-  EXPECT_EQ(mForm.size(), QSize(418, 306));
-  EXPECT_EQ(mForm.property("HelpKeyword").toString(), "image_import");
+  EXPECT_EQ(std::tuple(mForm.windowTitle(), mForm.AddButton()->text(), mForm.DeleteButton()->text(),
+                       mForm.OKButton()->text(), mForm.CancelButton()->text(),
+                       mForm.OKButton()->isDefault(), mForm.size(),
+                       mForm.property("HelpKeyword").toString()),
+            std::tuple("Files selection", "&Add", "&Delete", "&OK", "&Cancel", true,
+                       QSize(418, 306), "image_import"));
   int helps = 0;
   mForm.OnHelp = [&] { ++helps; };
   mForm.show();

@@ -177,9 +177,8 @@ TEST_F(MapImagePainterMap, CompositeTooBigShowsItsOneMessageWhenLoading) {
   mData->BackgroundFiles.push_back({true, FlatImage(folder, "east", {0, 0, 255, 255}, 0, 300)});
   mMap->LoadBackgroundImages();
   ASSERT_EQ(mUi.Messages.size(), 1u);
-  EXPECT_EQ(mUi.Messages[0].Text, kImageTooBigText);
-  EXPECT_EQ(mUi.Messages[0].Type, TMsgDlgType::mtError);
-  EXPECT_TRUE(mData->ImagesUnavailable);
+  EXPECT_EQ(std::tuple(mUi.Messages[0].Text, mUi.Messages[0].Type, mData->ImagesUnavailable),
+            std::tuple(kImageTooBigText, TMsgDlgType::mtError, true));
   EXPECT_FALSE(westShows());
   mMap->BeginPreview();
   EXPECT_FALSE(westShows());
