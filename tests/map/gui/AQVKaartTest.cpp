@@ -266,15 +266,12 @@ TEST_F(TMapFixture, ZoomBandSetsTheSnappedWindowAndPreviousViewRestoresItUnlessT
   QTest::mouseMove(mMap.get(), c + QPoint(40, 4));
   QTest::mouseRelease(mMap.get(), Qt::LeftButton, Qt::NoModifier, c + QPoint(40, 4));
   EXPECT_EQ(std::tuple(Window(), mMap->HasPreviousView()), std::tuple(before, false));
-  const QPoint a = Pixel(-200.2, 150.4);
-  const QPoint b = Pixel(101, -99.6);
+  const QPoint a = Pixel(-200.2, 150.4), b = Pixel(101, -99.6);
   Drag(a, b, false);
   // While the button is held the band shows, dashed dark green, between the snapped corners.
   const QImage band = mMap->grab().toImage();
-  const auto snapped = [&](double x, double y) {
-    return Pixel(SnapToStep(x, snap), SnapToStep(y, snap));
-  };
-  const QPoint ca = snapped(-200.2, 150.4), cb = snapped(101, -99.6);
+  const QPoint ca = Pixel(SnapToStep(-200.2, snap), SnapToStep(150.4, snap));
+  const QPoint cb = Pixel(SnapToStep(101, snap), SnapToStep(-99.6, snap));
   const int onEdge = CountPixels(band, IsBandGreen, QRect(ca, QPoint(cb.x(), ca.y()))) +
                      CountPixels(band, IsBandGreen, QRect(QPoint(cb.x(), ca.y()), cb));
   EXPECT_GT(onEdge, (cb.x() - ca.x() + cb.y() - ca.y()) / 3);

@@ -208,11 +208,12 @@ class TTextBoxMouse : public TMapFixture {
     ASSERT_TRUE(QTest::qWaitForWindowActive(mMap.get()));
   }
   QRect Rect() const { return mMap->TextEditOf(mBox)->BoxRect(); }
-  // The box back at its first size.
-  void Reset() {
+  // The box back at its first size, where it then is.
+  QRect Reset() {
     mBox->Width = 120;
     mBox->Height = 40;
     mMap->RepositionTexts(true);
+    return Rect();
   }
   TAQVTextBoxRecord* mBox = nullptr;
 };
@@ -258,16 +259,14 @@ TEST_F(TTextBoxMouse, CornerHandlesResizeDownToOnePixelAndTheInsideOnlyEdits) {
   Drag(grown.bottomRight() + QPoint(1, 1), grown.topLeft() - QPoint(30, 30));
   EXPECT_EQ(Rect().size(), QSize(1, 1));
   // Top-left handle: the near corner follows, the far one stays.
-  Reset();
-  const QRect again = Rect();
+  const QRect again = Reset();
   Drag(again.topLeft() + QPoint(-3, -3), again.topLeft() + QPoint(-23, -13));
   EXPECT_EQ(Rect(), QRect(again.topLeft() - QPoint(23, 13), again.bottomRight()));
   const QRect bigger = Rect();
   Drag(bigger.topLeft(), bigger.bottomRight() + QPoint(50, 50));
   EXPECT_EQ(Rect(), QRect(bigger.bottomRight(), QSize(1, 1)));
   // 5 px above the box or inside it is no handle: nothing moves, and a click inside edits.
-  Reset();
-  const QRect plain = Rect();
+  const QRect plain = Reset();
   Drag(plain.topLeft() + QPoint(30, -5), plain.topLeft() + QPoint(80, 40));
   EXPECT_EQ(Rect(), plain);
   Drag(plain.center(), plain.center() + QPoint(30, 30));
