@@ -54,17 +54,6 @@ bool Near(const QImage& image, QPoint p, bool (*match)(QColor)) {
   return false;
 }
 
-// Puts picture, written to folder, behind the map, placed by the lines of its world file.
-TMapImageLoadReport ShowBehind(TAQVData& data, TAQVKaart& map, const test::TTempFolder& folder,
-                               const QImage& picture, const std::string& world, int transparency) {
-  EXPECT_TRUE(picture.save(QString::fromStdString(folder.Path("picture.png"))));
-  folder.Write("picture.pgw", world);
-  data.BackgroundFiles = {{true, folder.Path("picture.png")}};
-  data.ShowBackgroundImages = true;
-  data.BackgroundTransparency = transparency;
-  return map.LoadBackgroundImages();
-}
-
 TEST_F(TMapFixture, ComputedRangeGoesToTheDocumentAndLevelsSpanBothSigns) {
   QSignalSpy interval(mMap.get(), &TAQVKaart::IntervalChange);
   mMap->ComputeContours();
@@ -114,7 +103,7 @@ TEST_F(TMapFixture, ImagePixelWellAndContourOfOnePointLandOnOnePixel) {
     for (int x = 8; x <= 12; ++x) picture.setPixelColor(x, y, QColor(0, 200, 0));
   mData->ObservationWells[1].X = -410;
   mData->ObservationWells[1].Y = 260;
-  (void)ShowBehind(*mData, *mMap, folder, picture, "4\n0\n0\n-4\n-450\n300\n", 0);
+  (void)ShowBehind(folder, picture, "4\n0\n0\n-4\n-450\n300\n", 0);
   ASSERT_FALSE(mData->ImagesUnavailable);
   mData->MapOptions.DrawingOptions = {};
   const QImage image = Picture(QSize(900, 600), "map-registration.png");
@@ -152,7 +141,7 @@ TEST_F(TMapFixture, BackgroundImageCoversExactlyThePixelsOfTheWindow) {
   test::TTempFolder folder;
   QImage picture(300, 250, QImage::Format_RGB32);
   picture.fill(QColor(0, 200, 0));
-  (void)ShowBehind(*mData, *mMap, folder, picture, "4\n0\n0\n-4\n-600\n500\n", 0);
+  (void)ShowBehind(folder, picture, "4\n0\n0\n-4\n-600\n500\n", 0);
   mData->MapOptions.DrawingOptions = {};
   for (int w = 1; w <= 2; ++w) mData->PumpingWells[w].StartTime[1] = 5;
   mMap->SetTime(1.0);
@@ -513,7 +502,7 @@ TEST_F(TMapFixture, RotatedBackgroundImageAtHalfTransparencyAndOneOutOfRangeIsCl
   const std::string c = std::to_string(4 * std::cos(M_PI / 6));
   const std::string s = std::to_string(4 * std::sin(M_PI / 6));
   const std::string world = c + "\n-" + s + "\n-" + s + "\n-" + c + "\n-350\n300\n";
-  EXPECT_TRUE(ShowBehind(*mData, *mMap, folder, picture, world, 50).Failures.empty());
+  EXPECT_TRUE(ShowBehind(folder, picture, world, 50).Failures.empty());
   ASSERT_FALSE(mData->ImagesUnavailable);
   const QImage image = Picture(QSize(900, 600), "map-rotated-image.png");
   // Half transparency over white: no pixel of the image is darker than half white.

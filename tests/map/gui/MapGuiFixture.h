@@ -11,6 +11,7 @@
 #include "model/AQVData.h"
 #include "tests/support/FakeUserInterface.h"
 #include "tests/support/ReviewPicture.h"
+#include "tests/support/TempFolder.h"
 
 namespace aqv::test {
 
@@ -72,6 +73,20 @@ class TMapFixture : public ::testing::Test {
   // The pixel of world point (x, y) as the map is laid out now.
   QPoint Pixel(double x, double y) const {
     return {mMap->WorldToScreenX(x), mMap->WorldToScreenY(y)};
+  }
+  // Shows files behind the map at transparency (percent); the report of loading them.
+  TMapImageLoadReport ShowImages(const TBackgroundFiles& files, int transparency = 0) {
+    mData->BackgroundFiles = files;
+    mData->ShowBackgroundImages = true;
+    mData->BackgroundTransparency = transparency;
+    return mMap->LoadBackgroundImages();
+  }
+  // Shows picture, written to folder, behind the map, placed by the lines of its world file.
+  TMapImageLoadReport ShowBehind(const TTempFolder& folder, const QImage& picture,
+                                 const std::string& world, int transparency) {
+    EXPECT_TRUE(picture.save(QString::fromStdString(folder.Path("picture.png"))));
+    folder.Write("picture.pgw", world);
+    return ShowImages({{true, folder.Path("picture.png")}}, transparency);
   }
   // Presses the left button at from, moves to to in two steps and, with release, lets go there.
   void Drag(QPoint from, QPoint to, bool release = true) {

@@ -63,18 +63,14 @@ TEST_F(MapImagePainterMap, ChangedImagesAreBlendedAgainBeforeTheyAreDrawn) {
   test::TTempFolder folder;
   const std::string red = FlatImage(folder, "red", {255, 0, 0, 255}, -400, 300);
   const std::string blue = FlatImage(folder, "blue", {0, 0, 255, 255}, 100, -100);
-  mData->ShowBackgroundImages = true;
-  mData->BackgroundTransparency = 0;
   // The progress window shows while the images load and is gone after, also when no image
   // could be loaded.
   auto progress = std::make_unique<TProgressForm>();
   test::TShowCounter shows;
   progress->installEventFilter(&shows);
-  mData->BackgroundFiles = {{true, folder.Path("missing.png")}};
-  EXPECT_FALSE(mMap->LoadBackgroundImages().Failures.empty());
+  EXPECT_FALSE(ShowImages({{true, folder.Path("missing.png")}}).Failures.empty());
   EXPECT_EQ(std::tuple(shows.Shows, progress->isVisible()), std::tuple(1, false));
-  mData->BackgroundFiles = {{true, red}, {true, blue}};
-  ASSERT_TRUE(mMap->LoadBackgroundImages().Failures.empty());
+  ASSERT_TRUE(ShowImages({{true, red}, {true, blue}}).Failures.empty());
   EXPECT_FALSE(progress->isVisible());
   const auto colourAt = [this](const QImage& image, double x, double y) {
     mMap->ComputeLayout(image.width(), image.height());
@@ -135,10 +131,7 @@ TEST_F(MapImagePainterMap, AnOrthophotoOfTenThousandPixelsASideLoadsAndShows) {
   test::TTempFolder folder;
   ASSERT_TRUE(test::WriteBlocksPNG(folder.Path("ortho.png"), 10000, 10000));
   ASSERT_TRUE(test::WriteWorldFile(folder.Path("ortho.pgw"), 0.1, 0, 0, -0.1, -500, 500));
-  mData->BackgroundFiles = {{true, folder.Path("ortho.png")}};
-  mData->ShowBackgroundImages = true;
-  mData->BackgroundTransparency = 0;
-  EXPECT_TRUE(mMap->LoadBackgroundImages().Failures.empty());
+  EXPECT_TRUE(ShowImages({{true, folder.Path("ortho.png")}}).Failures.empty());
   EXPECT_TRUE(mUi.Messages.empty()) << mUi.Messages.front().Text;
   // Shown on the map, and in the options dialog's preview, which holds no more pixels than
   // the map.
@@ -161,13 +154,10 @@ TEST_F(MapImagePainterMap, AnOrthophotoOfTenThousandPixelsASideLoadsAndShows) {
 TEST_F(MapImagePainterMap, CompositeTooBigShowsItsOneMessageWhenLoading) {
   test::TTempFolder folder;
   const std::string west = FlatImage(folder, "west", {255, 0, 0, 255}, -400, 300);
-  mData->BackgroundFiles = {{true, west}};
-  mData->ShowBackgroundImages = true;
-  mData->BackgroundTransparency = 0;
   TImageLimits limits;
   limits.MaxPixels = 100;  // each image fits, their 48 x 8 composite does not
   mMap->Images().SetLimits(limits);
-  mMap->LoadBackgroundImages();
+  (void)ShowImages({{true, west}});
   ASSERT_TRUE(mUi.Messages.empty());
   const auto westShows = [&] {
     const QImage image = Picture(QSize(700, 500), "map-composite-too-big.png");
