@@ -96,14 +96,13 @@ TEST_F(TMapFixture, ContoursAreBlackEveryFifthLevelElseBlueForDrawdownAndRedForB
 TEST_F(TMapFixture, ImagePixelWellAndContourOfOnePointLandOnOnePixel) {
   // A white picture at 4 m per pixel whose pixel (10, 10) is centred on the observation well
   // at (-410, 260), away from the contours; the 5 x 5 pixels about it are green.
-  test::TTempFolder folder;
   QImage picture(100, 150, QImage::Format_RGB32);
   picture.fill(Qt::white);
   for (int y = 8; y <= 12; ++y)
     for (int x = 8; x <= 12; ++x) picture.setPixelColor(x, y, QColor(0, 200, 0));
   mData->ObservationWells[1].X = -410;
   mData->ObservationWells[1].Y = 260;
-  (void)ShowBehind(folder, picture, "4\n0\n0\n-4\n-450\n300\n", 0);
+  (void)ShowBehind(picture, "4\n0\n0\n-4\n-450\n300\n", 0);
   ASSERT_FALSE(mData->ImagesUnavailable);
   mData->MapOptions.DrawingOptions = {};
   const QImage image = Picture(QSize(900, 600), "map-registration.png");
@@ -138,10 +137,9 @@ TEST_F(TMapFixture, ImagePixelWellAndContourOfOnePointLandOnOnePixel) {
 TEST_F(TMapFixture, BackgroundImageCoversExactlyThePixelsOfTheWindow) {
   // A green picture at 4 m per pixel reaching 100 m beyond every side of the window; no
   // contours, grid lines or boundary in the way.
-  test::TTempFolder folder;
   QImage picture(300, 250, QImage::Format_RGB32);
   picture.fill(QColor(0, 200, 0));
-  (void)ShowBehind(folder, picture, "4\n0\n0\n-4\n-600\n500\n", 0);
+  (void)ShowBehind(picture, "4\n0\n0\n-4\n-600\n500\n", 0);
   mData->MapOptions.DrawingOptions = {};
   for (int w = 1; w <= 2; ++w) mData->PumpingWells[w].StartTime[1] = 5;
   mMap->SetTime(1.0);
@@ -463,11 +461,10 @@ TEST_F(TMapFixture,
 }
 
 TEST_F(TMapFixture, FailedXYZExportShowsTheSaveMessageAndTheClipboardCarriesBitmapAndSvg) {
-  test::TTempFolder folder;
-  EXPECT_TRUE(mMap->SaveContoursAsXYZ(folder.Path("map.xyz")));
-  EXPECT_FALSE(folder.Read("map.xyz").empty());
+  EXPECT_TRUE(mMap->SaveContoursAsXYZ(mFolder.Path("map.xyz")));
+  EXPECT_FALSE(mFolder.Read("map.xyz").empty());
   EXPECT_TRUE(mUi.Messages.empty());
-  const std::string bad = folder.Path("missing/map.xyz");
+  const std::string bad = mFolder.Path("missing/map.xyz");
   EXPECT_FALSE(mMap->SaveContoursAsXYZ(bad));
   EXPECT_EQ(mUi.OnlyMessage(), "Could not save " + bad + "!\nThe folder does not exist.");
   mUi.Messages.clear();
@@ -493,7 +490,6 @@ TEST_F(TMapFixture, FailedXYZExportShowsTheSaveMessageAndTheClipboardCarriesBitm
 }
 
 TEST_F(TMapFixture, RotatedBackgroundImageAtHalfTransparencyAndOneOutOfRangeIsClamped) {
-  test::TTempFolder folder;
   QImage picture(160, 120, QImage::Format_RGB32);
   for (int y = 0; y < picture.height(); ++y)
     for (int x = 0; x < picture.width(); ++x)
@@ -502,7 +498,7 @@ TEST_F(TMapFixture, RotatedBackgroundImageAtHalfTransparencyAndOneOutOfRangeIsCl
   const std::string c = std::to_string(4 * std::cos(M_PI / 6));
   const std::string s = std::to_string(4 * std::sin(M_PI / 6));
   const std::string world = c + "\n-" + s + "\n-" + s + "\n-" + c + "\n-350\n300\n";
-  EXPECT_TRUE(ShowBehind(folder, picture, world, 50).Failures.empty());
+  EXPECT_TRUE(ShowBehind(picture, world, 50).Failures.empty());
   ASSERT_FALSE(mData->ImagesUnavailable);
   const QImage image = Picture(QSize(900, 600), "map-rotated-image.png");
   // Half transparency over white: no pixel of the image is darker than half white.

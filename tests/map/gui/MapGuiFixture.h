@@ -81,12 +81,12 @@ class TMapFixture : public ::testing::Test {
     mData->BackgroundTransparency = transparency;
     return mMap->LoadBackgroundImages();
   }
-  // Shows picture, written to folder, behind the map, placed by the lines of its world file.
-  TMapImageLoadReport ShowBehind(const TTempFolder& folder, const QImage& picture,
-                                 const std::string& world, int transparency) {
-    EXPECT_TRUE(picture.save(QString::fromStdString(folder.Path("picture.png"))));
-    folder.Write("picture.pgw", world);
-    return ShowImages({{true, folder.Path("picture.png")}}, transparency);
+  // Shows picture behind the map, placed by the lines of its world file.
+  TMapImageLoadReport ShowBehind(const QImage& picture, const std::string& world,
+                                 int transparency) {
+    EXPECT_TRUE(picture.save(QString::fromStdString(mFolder.Path("picture.png"))));
+    mFolder.Write("picture.pgw", world);
+    return ShowImages({{true, mFolder.Path("picture.png")}}, transparency);
   }
   // Presses the left button at from, moves to to in two steps and, with release, lets go there.
   void Drag(QPoint from, QPoint to, bool release = true) {
@@ -99,6 +99,7 @@ class TMapFixture : public ::testing::Test {
     return {mData->WorldX1(), mData->WorldX2(), mData->WorldY1(), mData->WorldY2()};
   }
 
+  TTempFolder mFolder;  // for the files a test writes
   TFakeUserInterface mUi;
   std::unique_ptr<TAQVData> mData;
   std::unique_ptr<TAQVKaart> mMap;

@@ -60,15 +60,14 @@ using MapImagePainterMap = test::TMapFixture;
 // After the list of images changes, as the image files dialog changes it, the map shows the
 // new composite blended anew: a removed image is gone and the one left shows its own colour.
 TEST_F(MapImagePainterMap, ChangedImagesAreBlendedAgainBeforeTheyAreDrawn) {
-  test::TTempFolder folder;
-  const std::string red = FlatImage(folder, "red", {255, 0, 0, 255}, -400, 300);
-  const std::string blue = FlatImage(folder, "blue", {0, 0, 255, 255}, 100, -100);
+  const std::string red = FlatImage(mFolder, "red", {255, 0, 0, 255}, -400, 300);
+  const std::string blue = FlatImage(mFolder, "blue", {0, 0, 255, 255}, 100, -100);
   // The progress window shows while the images load and is gone after, also when no image
   // could be loaded.
   auto progress = std::make_unique<TProgressForm>();
   test::TShowCounter shows;
   progress->installEventFilter(&shows);
-  EXPECT_FALSE(ShowImages({{true, folder.Path("missing.png")}}).Failures.empty());
+  EXPECT_FALSE(ShowImages({{true, mFolder.Path("missing.png")}}).Failures.empty());
   EXPECT_EQ(std::tuple(shows.Shows, progress->isVisible()), std::tuple(1, false));
   ASSERT_TRUE(ShowImages({{true, red}, {true, blue}}).Failures.empty());
   EXPECT_FALSE(progress->isVisible());
@@ -128,10 +127,9 @@ TEST_F(MapImagePainterMap, ChangedImagesAreBlendedAgainBeforeTheyAreDrawn) {
 // the map's own path and shows each block of it where its world file puts it (the probes keep
 // off the grid lines every 100 m).
 TEST_F(MapImagePainterMap, AnOrthophotoOfTenThousandPixelsASideLoadsAndShows) {
-  test::TTempFolder folder;
-  ASSERT_TRUE(test::WriteBlocksPNG(folder.Path("ortho.png"), 10000, 10000));
-  ASSERT_TRUE(test::WriteWorldFile(folder.Path("ortho.pgw"), 0.1, 0, 0, -0.1, -500, 500));
-  EXPECT_TRUE(ShowImages({{true, folder.Path("ortho.png")}}).Failures.empty());
+  ASSERT_TRUE(test::WriteBlocksPNG(mFolder.Path("ortho.png"), 10000, 10000));
+  ASSERT_TRUE(test::WriteWorldFile(mFolder.Path("ortho.pgw"), 0.1, 0, 0, -0.1, -500, 500));
+  EXPECT_TRUE(ShowImages({{true, mFolder.Path("ortho.png")}}).Failures.empty());
   EXPECT_TRUE(mUi.Messages.empty()) << mUi.Messages.front().Text;
   // Shown on the map, and in the options dialog's preview, which holds no more pixels than
   // the map.
@@ -152,8 +150,7 @@ TEST_F(MapImagePainterMap, AnOrthophotoOfTenThousandPixelsASideLoadsAndShows) {
 // A composite that cannot be made says so in the words every path uses, and neither the map nor
 // its preview shows the composite made before.
 TEST_F(MapImagePainterMap, CompositeTooBigShowsItsOneMessageWhenLoading) {
-  test::TTempFolder folder;
-  const std::string west = FlatImage(folder, "west", {255, 0, 0, 255}, -400, 300);
+  const std::string west = FlatImage(mFolder, "west", {255, 0, 0, 255}, -400, 300);
   TImageLimits limits;
   limits.MaxPixels = 100;  // each image fits, their 48 x 8 composite does not
   mMap->Images().SetLimits(limits);
@@ -164,7 +161,7 @@ TEST_F(MapImagePainterMap, CompositeTooBigShowsItsOneMessageWhenLoading) {
     return image.pixelColor(Pixel(-365, 255)) == Qt::red;
   };
   ASSERT_TRUE(westShows());
-  mData->BackgroundFiles.push_back({true, FlatImage(folder, "east", {0, 0, 255, 255}, 0, 300)});
+  mData->BackgroundFiles.push_back({true, FlatImage(mFolder, "east", {0, 0, 255, 255}, 0, 300)});
   mMap->LoadBackgroundImages();
   ASSERT_EQ(mUi.Messages.size(), 1u);
   EXPECT_EQ(std::tuple(mUi.Messages[0].Text, mUi.Messages[0].Type, mData->ImagesUnavailable),
