@@ -129,8 +129,7 @@ TEST(Tracing, ValueExactlyOnALevelDrawsTheSideBetweenTheVerticesOnIt) {
 }
 
 TEST(Tracing, ContoursAroundAWellCloseOnThemselves) {
-  TDrawdownGrid grid;
-  ComputeGrid(OneWellMapModel(30, -20), 3.0, grid);
+  const TDrawdownGrid grid = ComputeGrid(OneWellMapModel(30, -20), 3.0);
   const TContourLevels levels = ComputeContourLevels(grid.Values(), grid.ValueCount(), {});
   ASSERT_GT(levels.Count, 5);
   // Every end point of a closed level is shared by exactly two segments of that level.
@@ -153,8 +152,7 @@ TEST(Tracing, ContoursAroundAWellCloseOnThemselves) {
 }
 
 TEST(Tracing, NoIntervalOrNoLevelsTracesNothing) {
-  TDrawdownGrid grid;
-  ComputeGrid(OneWellMapModel(), 3.0, grid);
+  const TDrawdownGrid grid = ComputeGrid(OneWellMapModel(), 3.0);
   EXPECT_TRUE(TracedSegments(grid, TContourLevels{}).empty());
 }
 

@@ -124,8 +124,7 @@ struct TWorstDifference {
   double Near = 0, Far = 0, Overall = 0;
 };
 TWorstDifference WorstDifference(const TMapModel& model, double t, double near) {
-  TDrawdownGrid grid;
-  ComputeGrid(model, t, grid);
+  const TDrawdownGrid grid = ComputeGrid(model, t);
   const std::vector<double> expected = EngineDrawdowns(model, t, grid);
   TWorstDifference worst;
   for (int i = 0; i < grid.ValueCount(); ++i) {
@@ -180,8 +179,7 @@ TEST(DrawdownGrid, NodeInsideAScreenedWellTakesTheWellsDrawdown) {
   well.Input.Screened[2] = false;
   for (int layer : {1, 2}) {
     model.Layer = layer;
-    TDrawdownGrid grid;
-    ComputeGrid(model, 2.0, grid);
+    const TDrawdownGrid grid = ComputeGrid(model, 2.0);
     const std::vector<double> expected = EngineDrawdowns(model, 2.0, grid);
     const TGridLayout& g = grid.Layout();
     const int node = g.NodeIndex(40, 20);
@@ -198,8 +196,7 @@ TEST(DrawdownGrid, NodeInsideAScreenedWellTakesTheWellsDrawdown) {
 
 TEST(XYZ, NodeValuesEqualTheEnginesPointDrawdowns) {
   const TMapModel model = OneWellMapModel(120, -80);
-  TDrawdownGrid grid;
-  ComputeGrid(model, 2.0, grid);
+  const TDrawdownGrid grid = ComputeGrid(model, 2.0);
   const std::vector<TXYZLine> lines = ParseXYZ(XYZText(grid));
   ASSERT_EQ(static_cast<int>(lines.size()), grid.ValueCount());
   const std::vector<double> expected = EngineDrawdowns(model, 2.0, grid);
@@ -219,8 +216,7 @@ TEST(XYZ, NodeValuesEqualTheEnginesPointDrawdowns) {
 
 TEST(XYZ, FailedSaveLeavesTheOldFileAndReportsTheDocumentMessage) {
   test::TTempFolder folder;
-  TDrawdownGrid grid;
-  ComputeGrid(OneWellMapModel(), 1.0, grid);
+  const TDrawdownGrid grid = ComputeGrid(OneWellMapModel(), 1.0);
   const std::string path = folder.Path("grid.xyz");
   ASSERT_TRUE(IsSuccess(SaveXYZ(path, grid)));
   EXPECT_EQ(folder.Read("grid.xyz"), XYZText(grid));
@@ -232,15 +228,14 @@ TEST(XYZ, FailedSaveLeavesTheOldFileAndReportsTheDocumentMessage) {
 TEST(DrawdownGrid, TimeBeforeEveryPeriodLeavesAnAllZeroGrid) {
   TMapModel model = OneWellMapModel();
   model.Wells[0].StartTime[1] = 5;
-  TDrawdownGrid grid;
-  ComputeGrid(model, 5.0, grid);  // a period starting exactly now contributes nothing
+  // A period starting exactly now contributes nothing.
+  const TDrawdownGrid grid = ComputeGrid(model, 5.0);
   for (int i = 0; i < grid.ValueCount(); ++i) ASSERT_EQ(grid.Value(i), 0.0);
 }
 
 TEST(DrawdownGrid, WellOutsideTheWindowStillCoversEveryGridPoint) {
   const TMapModel model = OneWellMapModel(5000, 3000);
-  TDrawdownGrid grid;
-  ComputeGrid(model, 50.0, grid);
+  const TDrawdownGrid grid = ComputeGrid(model, 50.0);
   // The far corner gets a positive drawdown, smaller than the near corner's.
   const TGridLayout& g = grid.Layout();
   const double farCorner = grid.Value(g.NodeIndex(0, 0));
@@ -290,8 +285,7 @@ TEST(DrawdownGrid, DocumentModelUsesTheTimeGraphsRateStepForAnExcludedPredecesso
 }
 
 TEST(HitTest, WellWithinHalfACellWinsElseTheCellCentreOrCornerNode) {
-  TDrawdownGrid grid;
-  ComputeGrid(OneWellMapModel(), 1.0, grid);
+  const TDrawdownGrid grid = ComputeGrid(OneWellMapModel(), 1.0);
   const TGridLayout& g = grid.Layout();
   const std::vector<THitPoint> wells = {{0, 0}, {0.5, 0.2}};
   const THitResult well = HitTest(grid, wells, 0.1, 0.1);
@@ -314,8 +308,7 @@ TEST(HitTest, WellWithinHalfACellWinsElseTheCellCentreOrCornerNode) {
 TEST(HitTest, AfterAZoomTheHintStillReadsTheGridItWasComputedOn) {
   // The grid keeps its own layout: a value is found at the place it was computed for, whatever
   // window the map shows now.
-  TDrawdownGrid grid;
-  ComputeGrid(OneWellMapModel(), 1.0, grid);
+  const TDrawdownGrid grid = ComputeGrid(OneWellMapModel(), 1.0);
   const TGridLayout& g = grid.Layout();
   const THitResult hit = HitTest(grid, {}, g.NodeX[10], g.NodeY[10]);
   EXPECT_EQ(std::pair(hit.X, hit.Y), std::pair(g.NodeX[10], g.NodeY[10]));

@@ -32,11 +32,13 @@ inline TMapModel OneWellMapModel(double wellX = 0, double wellY = 0) {
 }
 
 // The grid of a model at time t (days) in display units.
-inline void ComputeGrid(const TMapModel& model, double t, TDrawdownGrid& grid) {
+inline TDrawdownGrid ComputeGrid(const TMapModel& model, double t) {
+  TDrawdownGrid grid;
   grid.Reset(ComputeGridLayout(model.Window));
   TAquiferSystemState work;
   (void)ComputeDrawdownGrid(model, t, grid, work);
   grid.ScaleToDisplay(model.LengthFactor);
+  return grid;
 }
 
 // One traced contour segment, display units.
