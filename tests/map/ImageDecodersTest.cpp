@@ -236,8 +236,7 @@ TEST_F(ImageDecoders, TiffReportsModelPixelScaleAndProgress) {
 
 TEST_F(ImageDecoders, TiffConversionStopsOnCancel) {
   ASSERT_TRUE(test::WriteTIFF(mFolder.Path("a.tif"), test::PatternRaster(64, 64)));
-  TImageProgress progress;
-  progress.Cancelled = [] { return true; };
+  const TImageProgress progress{.Progress = {}, .Cancelled = [] { return true; }};
   TImageRaster raster;
   const TDecodeResult result = DecodeTIFF(FileBytes("a.tif"), raster, {}, progress);
   EXPECT_EQ(result.Status, TDecodeStatus::dsCancelled);

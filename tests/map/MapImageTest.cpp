@@ -128,9 +128,7 @@ TEST_F(MapImage, CompositeOfTooManyPixelsIsRefusedAndTheOldOneStays) {
   EXPECT_EQ(mMap.Count(), 1);
   // 25000 is allowed by the side limit, but not by a byte budget that is too small for it.
   ASSERT_TRUE(AddPlaced(mMap, "c", test::PatternRaster(1, 1), {1, 0, 0, -1, 24999, 4}));
-  TImageLimits limits;
-  limits.MaxBytes = 25000 * 4 * 3 - 1;  // three bytes a composite pixel
-  mMap.SetLimits(limits);
+  mMap.SetLimits({.MaxBytes = 25000 * 4 * 3 - 1});  // three bytes a composite pixel
   const TImageLoadStatus status = mMap.BuildComposite();
   EXPECT_EQ(std::tuple(status.Code, status.Message),
             std::tuple(TImageLoadResult::lrCompositeTooLarge, kImageTooBigText));
@@ -340,9 +338,7 @@ TEST_F(MapImage, CancelStopsLoadingAndKeepsTheOldComposite) {
   ASSERT_TRUE(mMap.LoadFiles({{true, a}}).Failures.empty());
   ASSERT_TRUE(mMap.BuildComposite().IsSuccess());
   bool cancel = true;
-  TImageProgress progress;
-  progress.Cancelled = [&] { return cancel; };
-  mMap.SetProgressCallback(progress);
+  mMap.SetProgressCallback({.Progress = {}, .Cancelled = [&] { return cancel; }});
   EXPECT_EQ(mMap.BuildComposite().Code, TImageLoadResult::lrCancelled);
   EXPECT_EQ(mMap.Composite().Width(), 2);
   const TMapImageLoadReport report = mMap.LoadFiles({{true, a}, {true, a}});

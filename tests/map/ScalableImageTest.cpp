@@ -131,8 +131,7 @@ TEST(TScalableImage, CancelDuringTiffConversionIsReportedAsCancel) {
   TTempFolder folder;
   WriteImage(folder, "a.tif", test::PatternRaster(64, 64));
   test::WriteWorldFile(folder.Path("a.tfw"), 1, 0, 0, -1, 0, 0);
-  TImageProgress progress;
-  progress.Cancelled = [] { return true; };
+  const TImageProgress progress{.Progress = {}, .Cancelled = [] { return true; }};
   TScalableImage image;
   EXPECT_EQ(image.LoadFromFile(folder.Path("a.tif"), progress).Code, TImageLoadResult::lrCancelled);
 }
@@ -141,10 +140,8 @@ TEST(TScalableImage, HugeImageIsRefusedAsNotDecoding) {
   TTempFolder folder;
   WriteImage(folder, "a.png", test::PatternRaster(30, 30));
   test::WriteWorldFile(folder.Path("a.pgw"), 1, 0, 0, -1, 0, 0);
-  TImageLimits limits;
-  limits.MaxPixels = 100;
   TScalableImage image;
-  const TImageLoadStatus status = image.LoadFromFile(folder.Path("a.png"), {}, limits);
+  const TImageLoadStatus status = image.LoadFromFile(folder.Path("a.png"), {}, {.MaxPixels = 100});
   EXPECT_EQ(status.Code, TImageLoadResult::lrDecodeFailed);
   EXPECT_NE(status.Message.find("too large"), std::string::npos) << status.Message;
 }

@@ -151,9 +151,7 @@ TEST_F(MapImagePainterMap, AnOrthophotoOfTenThousandPixelsASideLoadsAndShows) {
 // its preview shows the composite made before.
 TEST_F(MapImagePainterMap, CompositeTooBigShowsItsOneMessageWhenLoading) {
   const std::string west = FlatImage(mFolder, "west", {255, 0, 0, 255}, -400, 300);
-  TImageLimits limits;
-  limits.MaxPixels = 100;  // each image fits, their 48 x 8 composite does not
-  mMap->Images().SetLimits(limits);
+  mMap->Images().SetLimits({.MaxPixels = 100});  // each image fits, their 48 x 8 composite does not
   (void)ShowImages({{true, west}});
   ASSERT_TRUE(mUi.Messages.empty());
   const auto westShows = [&] {
