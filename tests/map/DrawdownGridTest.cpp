@@ -244,9 +244,7 @@ TEST(DrawdownGrid, WellOutsideTheWindowStillCoversEveryGridPoint) {
 }
 
 TEST(DrawdownGrid, ProfileInterpolationStaysInsideTheProfile) {
-  TRadialProfile profile;
-  profile.RMin = 1;
-  profile.RMax = 100;
+  TRadialProfile profile{.RMin = 1, .RMax = 100};
   for (int i = 0; i <= kProfileIntervals; ++i) profile.P[i] = i;
   EXPECT_DOUBLE_EQ(profile.At(0), 0);        // below RMin
   EXPECT_DOUBLE_EQ(profile.Radius(50), 10);  // spaced evenly in ln r

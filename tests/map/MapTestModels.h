@@ -19,10 +19,7 @@ inline TMapModel OneWellMapModel(double wellX = 0, double wellY = 0) {
   model.Window = {-1000, 1000, -1000, 1000};
   model.LengthFactor = 1;
   TMapWell well;
-  well.Input.X = wellX;
-  well.Input.Y = wellY;
-  well.Input.Rc = 0;
-  well.Input.Rw = 0.1;
+  well.Input = {.X = wellX, .Y = wellY, .Rc = 0, .Rw = 0.1};
   well.Input.Screened[1] = true;
   well.PeriodCount = 1;
   well.StartTime[1] = 0;
