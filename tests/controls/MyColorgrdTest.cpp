@@ -132,8 +132,7 @@ TEST(MyColorGrid, ForegroundChangeFiresOnceAndOnlyWhenEnabledOrAClickEnablesIt) 
   TMyColorGrid grid;
   grid.resize(100, 100);
   QSignalSpy changed(&grid, &TMyColorGrid::Changed);
-  grid.SetForegroundIndex(5);
-  grid.SetForegroundIndex(5);
+  for (int twice = 0; twice < 2; ++twice) grid.SetForegroundIndex(5);
   EXPECT_EQ(changed.count(), 1);
   grid.SetForegroundEnabled(false);
   grid.SetForegroundIndex(6);

@@ -203,8 +203,7 @@ TEST_F(MapImage, PixelBudgetRefusesTheImageThatWouldExceedItAndKeepsTheOthers) {
   mMap.ApplyTransparency();
   EXPECT_EQ(mMap.PixelsHeld(), 64 + 64 + 2 * 64);
   // Images taken off the list give back their pixels, and the composite and blend with them.
-  mMap.DeleteImage(1);
-  mMap.DeleteImage(0);
+  for (const int image : {1, 0}) mMap.DeleteImage(image);
   ASSERT_TRUE(mMap.BuildComposite().IsSuccess());
   EXPECT_EQ(mMap.PixelsHeld(), 0);
   EXPECT_EQ(mMap.Composite().BytesHeld() + mMap.Blended().BytesHeld(), 0u);

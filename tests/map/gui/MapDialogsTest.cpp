@@ -90,8 +90,7 @@ TEST_F(TMapFixture, OptionsDialogOkWritesBackAndRemembersThePage) {
     EXPECT_EQ(std::tuple(grid->isVisible(), boundary->isVisible(), grid->isChecked(),
                          boundary->isChecked()),
               std::tuple(true, true, true, false));
-    test::ClickBox(grid);
-    test::ClickBox(boundary);
+    for (QCheckBox* box : {grid, boundary}) test::ClickBox(box);
     form.OptionPages()->setCurrentIndex(2);
     EXPECT_TRUE(form.TransparencyEdit()->isVisible());
     form.TransparencyEdit()->UpClick();  // steps of 5 up to 100 %, previewed on the map
