@@ -21,8 +21,7 @@ constexpr double kPi = 3.14159265358979323846;
 
 // Writes name (any supported extension) holding raster.
 void WriteImage(const TTempFolder& folder, const std::string& name, const TImageRaster& raster) {
-  const std::string ext = name.substr(name.rfind('.'));
-  const std::string path = folder.Path(name);
+  const std::string ext = name.substr(name.rfind('.')), path = folder.Path(name);
   bool ok = false;
   if (ext == ".png" || ext == ".PNG") ok = test::WritePNG(path, raster);
   if (ext == ".tif" || ext == ".TIFF" || ext == ".tiff") ok = test::WriteTIFF(path, raster);
