@@ -72,11 +72,9 @@ TEST_F(ImageDecoders, LosslessFormatsGiveBackTheWrittenPixels) {
   // is not shown, so every row comes back opaque.
   TImageRaster seeThrough = pattern;
   for (int x = 0; x < 13; x += 2) {
-    TRGBA p = pattern.At(x, 0), q = pattern.At(x, 6);
-    p.A = 0;
-    q.A = 128;
-    seeThrough.Set(x, 0, p);
-    seeThrough.Set(x, 6, q);
+    const TRGBA p = pattern.At(x, 0), q = pattern.At(x, 6);
+    seeThrough.Set(x, 0, {p.R, p.G, p.B, 0});
+    seeThrough.Set(x, 6, {q.R, q.G, q.B, 128});
   }
   const std::vector<std::tuple<std::string, std::function<bool(const std::string&)>, TDecoder>>
       cases = {

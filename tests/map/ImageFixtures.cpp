@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <csetjmp>
 #include <cstdio>
 #include <fstream>
@@ -278,6 +279,11 @@ bool WriteBytes(const std::string& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary);
   out << bytes;
   return static_cast<bool>(out);
+}
+
+TWorldTransform Rotated(double degrees, double size, double x0, double y0) {
+  const double a = degrees * 3.14159265358979323846 / 180;
+  return {size * std::cos(a), size * std::sin(a), size * std::sin(a), -size * std::cos(a), x0, y0};
 }
 
 bool WriteWorldFile(const std::string& path, double a, double d, double b, double e, double x0,

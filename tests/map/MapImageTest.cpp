@@ -15,8 +15,6 @@ namespace {
 
 using test::TTempFolder;
 
-constexpr double kPi = 3.14159265358979323846;
-
 // An image of four flat quadrants, 8 x 8 pixels each.
 TImageRaster Quadrants() {
   TImageRaster raster;
@@ -80,9 +78,7 @@ TEST_F(MapImage, RotatedImagesFromFortyFiveDegreesArePlacedByTheClosedFormInvers
   const TImageRaster quadrants = Quadrants();
   for (double degrees : {0.0, 30.0, 45.0, 60.0}) {
     SCOPED_TRACE(degrees);
-    const double a = degrees * kPi / 180, s = 2;
-    const TWorldTransform t{
-        s * std::cos(a), s * std::sin(a), s * std::sin(a), -s * std::cos(a), 1000, 2000};
+    const TWorldTransform t = test::Rotated(degrees, 2, 1000, 2000);
     TMapImage map;
     PlaceOne(map, quadrants, t);
     for (int q = 0; q < 4; ++q) {

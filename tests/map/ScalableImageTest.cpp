@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <cmath>
 #include <filesystem>
 #include <string>
 #include <tuple>
@@ -16,8 +15,6 @@ namespace aqv {
 namespace {
 
 using test::TTempFolder;
-
-constexpr double kPi = 3.14159265358979323846;
 
 // Writes name (any supported extension) holding raster.
 void WriteImage(const TTempFolder& folder, const std::string& name, const TImageRaster& raster) {
@@ -145,12 +142,6 @@ TEST(TScalableImage, HugeImageIsRefusedAsNotDecoding) {
   EXPECT_NE(status.Message.find("too large"), std::string::npos) << status.Message;
 }
 
-// The transform of an image turned by degrees about its upper-left corner, pixels size wide.
-TWorldTransform Rotated(double degrees, double size, double x0, double y0) {
-  const double a = degrees * kPi / 180;
-  return {size * std::cos(a), size * std::sin(a), size * std::sin(a), -size * std::cos(a), x0, y0};
-}
-
 // The centre of every pixel, turned into world coordinates, finds that pixel again; points
 // just outside the image find none.
 TEST(TScalableImage, WorldToPixelFindsEveryPixelAtZeroThirtyAndSixtyDegrees) {
@@ -158,7 +149,7 @@ TEST(TScalableImage, WorldToPixelFindsEveryPixelAtZeroThirtyAndSixtyDegrees) {
     SCOPED_TRACE(degrees);
     TScalableImage image;
     image.SetRaster(test::PatternRaster(7, 5));
-    image.SetTransform(Rotated(degrees, 3, 500, 800));
+    image.SetTransform(test::Rotated(degrees, 3, 500, 800));
     for (int row = 0; row < 5; ++row)
       for (int column = 0; column < 7; ++column) {
         double x = 0, y = 0;

@@ -26,9 +26,8 @@ class FilesSelectionTest : public ::testing::Test {
  protected:
   FilesSelectionTest() : mForm(mUi) {
     mForm.OpenFile = [this](std::string& fileName) {
-      if (mNextFile.empty()) return false;
-      fileName = mNextFile;
-      return true;
+      if (!mNextFile.empty()) fileName = mNextFile;
+      return !mNextFile.empty();
     };
   }
 

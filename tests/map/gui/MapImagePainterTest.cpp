@@ -32,10 +32,9 @@ TEST(MapImagePainter, DrawWindowCopiesTheCoveredPartOfTheBlendedComposite) {
   images.ApplyTransparency();
   QImage canvas(80, 20, QImage::Format_RGB32);
   canvas.fill(Qt::black);
-  {
-    QPainter painter(&canvas);
-    DrawWindow(painter, images, QRectF(0, 0, 80, 20), {0, 0, 8, 2});
-  }
+  QPainter painter(&canvas);
+  DrawWindow(painter, images, QRectF(0, 0, 80, 20), {0, 0, 8, 2});
+  painter.end();
   for (int column = 0; column < 4; ++column) {
     const TRGBA p = pattern.At(column, 1);
     EXPECT_EQ(canvas.pixel(column * 10 + 5, 15), qRgb(p.R, p.G, p.B)) << column;
