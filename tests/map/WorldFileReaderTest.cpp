@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "map/WorldFileReader.h"
+#include "tests/map/ImageFixtures.h"
 
 namespace aqv {
 namespace {
@@ -71,9 +71,7 @@ TEST(WorldFileReader, DecimalCommaIsReadOnlyWhenAsked) {
 TEST(WorldFileReader, ClosedFormInverseRoundTripsAtEveryAngle) {
   for (int degrees = 0; degrees < 360; degrees += 15) {
     SCOPED_TRACE(degrees);
-    const double a = degrees * 3.14159265358979323846 / 180, s = 2.5;
-    const TWorldTransform t{
-        s * std::cos(a), -s * std::sin(a), -s * std::sin(a), -s * std::cos(a), 1000, 5000};
+    const TWorldTransform t = test::Rotated(-degrees, 2.5, 1000, 5000);  // turned clockwise
     for (const auto& [column, row] : {std::pair{0.0, 0.0}, {10.25, 3.5}, {-4.0, 99.75}}) {
       double x = 0, y = 0, c = 0, r = 0;
       t.ToWorld(column, row, x, y);

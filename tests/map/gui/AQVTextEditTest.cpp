@@ -24,8 +24,7 @@ using test::TMapFixture;
 constexpr auto IsDark = [](QColor c) { return c.lightness() < 100; };
 
 TAQVTextBoxRecord* AddBox(TAQVData& data, int anchor, double x, double y, const std::string& text) {
-  TAQVTextBoxRecord* record =
-      data.TextBoxes.emplace_back(std::make_unique<TAQVTextBoxRecord>()).get();
+  auto* record = data.TextBoxes.emplace_back(std::make_unique<TAQVTextBoxRecord>()).get();
   record->AnchorMode = anchor;
   record->X = x;
   record->Y = y;
