@@ -24,11 +24,10 @@ void WriteImage(const TTempFolder& folder, const std::string& name, const TImage
   if (ext == ".tif" || ext == ".TIFF" || ext == ".tiff") ok = test::WriteTIFF(path, raster);
   if (ext == ".jpg" || ext == ".JPEG") ok = test::WriteJPEG(path, raster);
   if (ext == ".bmp" || ext == ".BMP") ok = test::WriteBytes(path, test::BMPBytes(raster, 24));
-  if (ext == ".gif") {
-    const std::vector<std::uint8_t> indices(
-        static_cast<std::size_t>(raster.Width() * raster.Height()));
-    ok = test::WriteGIF(path, raster.Width(), raster.Height(), indices, {raster.At(0, 0)});
-  }
+  const int w = raster.Width(), h = raster.Height();  // a GIF of palette index 0 throughout
+  if (ext == ".gif")
+    ok = test::WriteGIF(path, w, h, std::vector<std::uint8_t>(static_cast<std::size_t>(w * h)),
+                        {raster.At(0, 0)});
   ASSERT_TRUE(ok) << name;
 }
 
