@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
+#include <tuple>
 
 #include "controls/MyColorgrd.h"
 #include "controls/QtDrawing.h"
@@ -52,16 +53,16 @@ TEST(MyColorGrid, CellsShowTheirColourInASunkenFrame) {
     EXPECT_EQ(image.pixel(r.left() + 5, r.top() + 5),
               ToQColor(TMyColorGrid::CellColor(cell)).rgb());
     // Shadow along the top and left, highlight along the bottom and right: sunken.
-    EXPECT_EQ(image.pixel(c.x(), r.top() + 1), shadow);
-    EXPECT_EQ(image.pixel(r.left() + 1, c.y()), shadow);
-    EXPECT_EQ(image.pixel(c.x(), r.bottom() - 1), highlight);
-    EXPECT_EQ(image.pixel(r.right() - 1, c.y()), highlight);
+    EXPECT_EQ(std::tuple(image.pixel(c.x(), r.top() + 1), image.pixel(r.left() + 1, c.y()),
+                         image.pixel(c.x(), r.bottom() - 1), image.pixel(r.right() - 1, c.y())),
+              std::tuple(shadow, shadow, highlight, highlight));
   }
   grid.SetCtl3D(false);
   image = grid.grab().toImage();
   const QRect r = grid.CellRect(15);
-  EXPECT_EQ(image.pixel(r.left(), r.center().y()), qRgb(0, 0, 0));
-  EXPECT_EQ(image.pixel(r.left() + 5, r.top() + 5), qRgb(255, 255, 255));
+  EXPECT_EQ(
+      std::tuple(image.pixel(r.left(), r.center().y()), image.pixel(r.left() + 5, r.top() + 5)),
+      std::tuple(qRgb(0, 0, 0), qRgb(255, 255, 255)));
   // The background's label, black on the white cell, shows only while a background can be
   // chosen.
   const auto darkPixels = [&grid, r] {
@@ -102,80 +103,61 @@ TEST(MyColorGrid, LabelsSayForegroundBackgroundOrBothWhereTheyMeet) {
   };
   grid.SetForegroundIndex(3);
   grid.SetBackgroundIndex(5);
-  EXPECT_EQ(shown(3), Label(grid, 3, "FG"));
-  EXPECT_EQ(shown(5), Label(grid, 5, "BG"));
+  EXPECT_EQ(std::tuple(shown(3), shown(5)), std::tuple(Label(grid, 3, "FG"), Label(grid, 5, "BG")));
   grid.SetBackgroundIndex(3);
   EXPECT_EQ(shown(3), Label(grid, 3, "FB"));
   EXPECT_NE(shown(3), Label(grid, 3, "FG"));
 }
 
 TEST(MyColorGrid, OrderingSetsColumnsRowsAndWholeCellSize) {
-  struct TCase {
-    TGridOrdering Ordering;
-    int Columns;
-    int Rows;
-  };
-  for (const TCase c : {TCase{TGridOrdering::go16x1, 16, 1}, TCase{TGridOrdering::go8x2, 8, 2},
-                        TCase{TGridOrdering::go2x8, 2, 8}, TCase{TGridOrdering::go1x16, 1, 16}}) {
+  using enum TGridOrdering;
+  const std::tuple<TGridOrdering, int, int> cases[] = {
+      {go16x1, 16, 1}, {go8x2, 8, 2}, {go2x8, 2, 8}, {go1x16, 1, 16}};
+  for (const auto& [ordering, columns, rows] : cases) {
     TMyColorGrid grid;
     grid.resize(203, 101);
-    grid.SetGridOrdering(c.Ordering);
-    EXPECT_EQ(grid.Columns(), c.Columns);
-    EXPECT_EQ(grid.Rows(), c.Rows);
-    EXPECT_EQ(grid.width() % c.Columns, 0);
-    EXPECT_EQ(grid.height() % c.Rows, 0);
-    grid.SetGridOrdering(TGridOrdering::go4x4);  // and back to the first shape
+    grid.SetGridOrdering(ordering);
+    EXPECT_EQ(std::tuple(grid.Columns(), grid.Rows(), grid.width() % columns, grid.height() % rows),
+              std::tuple(columns, rows, 0, 0));
+    grid.SetGridOrdering(go4x4);  // and back to the first shape
     EXPECT_EQ(grid.Columns(), 4);
   }
   TMyColorGrid grid;
   grid.show();  // a hidden widget gets its resize event only when shown
   grid.resize(103, 99);
-  EXPECT_EQ(grid.size(), QSize(100, 96));
-  EXPECT_EQ(grid.CellSize(), QSize(25, 24));
+  EXPECT_EQ(std::tuple(grid.size(), grid.CellSize()), std::tuple(QSize(100, 96), QSize(25, 24)));
 }
 
 TEST(MyColorGrid, ForegroundChangeFiresOnceAndOnlyWhenEnabledOrAClickEnablesIt) {
   TMyColorGrid grid;
   grid.resize(100, 100);
   QSignalSpy changed(&grid, &TMyColorGrid::Changed);
-  grid.SetForegroundIndex(5);
-  grid.SetForegroundIndex(5);
+  for (int twice = 0; twice < 2; ++twice) grid.SetForegroundIndex(5);
   EXPECT_EQ(changed.count(), 1);
   grid.SetForegroundEnabled(false);
   grid.SetForegroundIndex(6);
-  EXPECT_EQ(grid.ForegroundIndex(), 5);
-  EXPECT_EQ(changed.count(), 1);
+  EXPECT_EQ(std::tuple(grid.ForegroundIndex(), changed.count()), std::tuple(5, 1));
   QTest::mouseClick(&grid, Qt::LeftButton, {}, QPoint(30, 5));
   EXPECT_EQ(grid.ForegroundIndex(), 5);
   grid.SetClickEnablesColor(true);
   QTest::mouseClick(&grid, Qt::LeftButton, {}, QPoint(30, 5));
-  EXPECT_TRUE(grid.ForegroundEnabled());
-  EXPECT_EQ(grid.ForegroundIndex(), 1);
+  EXPECT_EQ(std::tuple(grid.ForegroundEnabled(), grid.ForegroundIndex()), std::tuple(true, 1));
 }
 
 TEST(MyColorGrid, MouseAtTheEdgeStaysInTheGrid) {
   TMyColorGrid grid;
   grid.resize(100, 100);
-  EXPECT_EQ(grid.CellAt(QPoint(-20, -20)), 0);
-  EXPECT_EQ(grid.CellAt(QPoint(100, 100)), 15);
-  EXPECT_EQ(grid.CellAt(QPoint(500, 10)), 3);
-  EXPECT_EQ(grid.CellAt(QPoint(30, 60)), 9);
+  EXPECT_EQ(std::tuple(grid.CellAt(QPoint(-20, -20)), grid.CellAt(QPoint(100, 100)),
+                       grid.CellAt(QPoint(500, 10)), grid.CellAt(QPoint(30, 60))),
+            std::tuple(0, 15, 3, 9));
   QTest::mouseClick(&grid, Qt::LeftButton, {}, QPoint(99, 99));
-  EXPECT_EQ(grid.ForegroundIndex(), 15);
-  EXPECT_EQ(grid.Selection(), 15);
+  EXPECT_EQ(std::tuple(grid.ForegroundIndex(), grid.Selection()), std::tuple(15, 15));
   QTest::mouseClick(&grid, Qt::RightButton, {}, QPoint(30, 5));
-  EXPECT_EQ(grid.BackgroundIndex(), 1);
-  EXPECT_EQ(grid.Selection(), 1);
+  EXPECT_EQ(std::tuple(grid.BackgroundIndex(), grid.Selection()), std::tuple(1, 1));
 }
 
-struct TKeyCase {
-  int From;
-  Qt::Key Key;
-  int To;
-};
-
 TEST(MyColorGrid, KeysMoveTheSelectionAndWrap) {
-  const TKeyCase cases[] = {
+  const std::tuple<int, Qt::Key, int> cases[] = {
       {0, Qt::Key_Right, 1},  {15, Qt::Key_Right, 0}, {15, Qt::Key_Space, 0},
       {0, Qt::Key_Left, 15},  {5, Qt::Key_Left, 4},   {1, Qt::Key_Down, 5},
       {13, Qt::Key_Down, 2},  // bottom row: top of the next column
@@ -183,11 +165,11 @@ TEST(MyColorGrid, KeysMoveTheSelectionAndWrap) {
       {0, Qt::Key_Up, 15},    {7, Qt::Key_Home, 0},   {7, Qt::Key_End, 15},
       {-1, Qt::Key_Right, 1},  // no selection: moves start at the first cell
   };
-  for (const TKeyCase& c : cases) {
+  for (const auto& [from, key, to] : cases) {
     TMyColorGrid grid;
-    grid.SetSelection(c.From);
-    QTest::keyClick(&grid, c.Key);
-    EXPECT_EQ(grid.Selection(), c.To) << c.From << " key " << c.Key;
+    grid.SetSelection(from);
+    QTest::keyClick(&grid, key);
+    EXPECT_EQ(grid.Selection(), to) << from << " key " << key;
   }
 }
 
@@ -198,9 +180,8 @@ TEST(MyColorGrid, KeysFAndBChooseTheSelection) {
   QTest::keyClick(&grid, Qt::Key_F);
   grid.SetSelection(3);
   QTest::keyClick(&grid, Qt::Key_B);
-  EXPECT_EQ(grid.ForegroundIndex(), 9);
-  EXPECT_EQ(grid.BackgroundIndex(), 3);
-  EXPECT_EQ(clicked.count(), 2);
+  EXPECT_EQ(std::tuple(grid.ForegroundIndex(), grid.BackgroundIndex(), clicked.count()),
+            std::tuple(9, 3, 2));
   grid.SetSelection(-1);
   QTest::keyClick(&grid, Qt::Key_F);  // nothing to choose
   EXPECT_EQ(grid.ForegroundIndex(), 9);

@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <limits>
+#include <tuple>
 
 #include "controls/MySpin.h"
 #include "tests/controls/BeepCounter.h"
@@ -15,25 +16,18 @@
 namespace aqv {
 namespace {
 
-struct TCheckCase {
-  int Min;
-  int Max;
-  int Written;
-  QString Shown;
-};
-
 TEST(MySpinEdit, ValueWriteClampsOnlyWithBounds) {
-  const TCheckCase cases[] = {
+  const std::tuple<int, int, int, QString> cases[] = {
       {0, 0, 123456, "123456"},                  // both bounds 0: unbounded
       {0, 0, -7, "-7"},         {5, 5, 1, "5"},  // equal non-zero bounds pin the value
       {5, 5, 99, "5"},          {-3, 10, -4, "-3"}, {-3, 10, 11, "10"}, {-3, 10, 4, "4"},
   };
-  for (const TCheckCase& c : cases) {
+  for (const auto& [min, max, written, shown] : cases) {
     TMySpinEdit edit;
-    edit.SetMinValue(c.Min);
-    edit.SetMaxValue(c.Max);
-    edit.SetValue(c.Written);
-    EXPECT_EQ(edit.text(), c.Shown) << c.Min << ".." << c.Max << " <- " << c.Written;
+    edit.SetMinValue(min);
+    edit.SetMaxValue(max);
+    edit.SetValue(written);
+    EXPECT_EQ(edit.text(), shown) << min << ".." << max << " <- " << written;
   }
 }
 
@@ -79,15 +73,12 @@ TEST(MySpinEdit, StepsByIncrementOrArrowKeysMarkModifiedAndSaturateAtTheIntegerE
   edit.SetMaxValue(12);
   edit.setText("9");
   edit.UpClick();
-  EXPECT_EQ(edit.text(), "12");
-  EXPECT_TRUE(edit.isModified());
+  EXPECT_EQ(std::tuple(edit.text().toStdString(), edit.isModified()), std::tuple("12", true));
   edit.DownClick();
   EXPECT_EQ(edit.text(), "7");
   TMySpinEdit keys;
   keys.setText("1");
-  QTest::keyClick(&keys, Qt::Key_Up);
-  QTest::keyClick(&keys, Qt::Key_Up);
-  QTest::keyClick(&keys, Qt::Key_Down);
+  for (const Qt::Key key : {Qt::Key_Up, Qt::Key_Up, Qt::Key_Down}) QTest::keyClick(&keys, key);
   EXPECT_EQ(keys.text(), "2");
   keys.SetValue(std::numeric_limits<int>::max());
   keys.UpClick();
@@ -99,8 +90,7 @@ TEST(MySpinEdit, RefusedCharactersBeepAndStayOutAndADisabledEditorRefusesAllTypi
   TMySpinEdit edit;
   edit.clear();
   QTest::keyClicks(&edit, "-1x2a+");
-  EXPECT_EQ(edit.text(), "-12+");
-  EXPECT_EQ(beeps.Count, 2);
+  EXPECT_EQ(std::tuple(edit.text(), beeps.Count), std::tuple("-12+", 2));
   QTest::keyClick(&edit, Qt::Key_Backspace);
   EXPECT_EQ(edit.text(), "-12");
   QTest::keyClick(&edit, Qt::Key_5, Qt::KeypadModifier);  // the keypad's digits are digits
@@ -112,8 +102,7 @@ TEST(MySpinEdit, RefusedCharactersBeepAndStayOutAndADisabledEditorRefusesAllTypi
   edit.end(false);
   QTest::keyClicks(&edit, "7");
   QTest::keyClick(&edit, Qt::Key_Backspace);
-  EXPECT_EQ(edit.text(), "3");
-  EXPECT_EQ(beeps.Count, 4);
+  EXPECT_EQ(std::tuple(edit.text(), beeps.Count), std::tuple("3", 4));
   QTest::keyClick(&edit, Qt::Key_Up);
   EXPECT_EQ(edit.text(), "4");
 }
@@ -133,12 +122,10 @@ TEST(MySpinEdit, EnterIsRefusedButReachesTheWindow) {
   } filter(&windowSawEnter);
   window.installEventFilter(&filter);
   QTest::keyClick(edit, Qt::Key_Return);
-  EXPECT_TRUE(windowSawEnter);
-  EXPECT_EQ(edit->text(), "0");
+  EXPECT_EQ(std::tuple(windowSawEnter, edit->text()), std::tuple(true, "0"));
   windowSawEnter = false;  // so does the keypad's Enter
   QTest::keyClick(edit, Qt::Key_Enter, Qt::KeypadModifier);
-  EXPECT_TRUE(windowSawEnter);
-  EXPECT_EQ(edit->text(), "0");
+  EXPECT_EQ(std::tuple(windowSawEnter, edit->text()), std::tuple(true, "0"));
   EXPECT_EQ(beeps.Count, 2);
 }
 
@@ -150,9 +137,8 @@ TEST(MySpinEdit, UpClickAndPasteRefusedWhenReadOnly) {
   edit.setReadOnly(true);
   edit.UpClick();
   edit.DownClick();
-  EXPECT_EQ(beeps.Count, 2);
-  EXPECT_EQ(edit.text(), "4");
-  EXPECT_FALSE(edit.isModified());
+  EXPECT_EQ(std::tuple(beeps.Count, edit.text().toStdString(), edit.isModified()),
+            std::tuple(2, "4", false));
   edit.setText("5");
   edit.selectAll();
   QTest::keySequence(&edit, QKeySequence::Cut);
@@ -162,8 +148,7 @@ TEST(MySpinEdit, UpClickAndPasteRefusedWhenReadOnly) {
   edit.SetEditorEnabled(false);
   edit.selectAll();
   QTest::keySequence(&edit, QKeySequence::Cut);
-  EXPECT_EQ(edit.text(), "5");
-  EXPECT_EQ(beeps.Count, 4);
+  EXPECT_EQ(std::tuple(edit.text(), beeps.Count), std::tuple("5", 4));
   // Its context menu offers no paste either; the menu of an edit that takes typing does.
   QGuiApplication::clipboard()->setText(QStringLiteral("7"));
   edit.show();
@@ -192,12 +177,12 @@ TEST(MySpinButtons, PressStepsAtOnceThenAfter400ThenEvery100) {
   EXPECT_EQ(edit.text(), "1");
   ASSERT_NE(up->RepeatTimer(), nullptr);
   EXPECT_TRUE(up->RepeatTimer()->isActive());
-  EXPECT_EQ(up->RepeatTimer()->interval(), TTimerSpeedButton::kInitRepeatPause);
-  EXPECT_EQ(TTimerSpeedButton::kInitRepeatPause, 400);
+  EXPECT_EQ(std::tuple(up->RepeatTimer()->interval(), TTimerSpeedButton::kInitRepeatPause),
+            std::tuple(400, 400));
   up->TimerExpired();  // the timer's expiry, driven without waiting
   EXPECT_EQ(edit.text(), "2");
-  EXPECT_EQ(up->RepeatTimer()->interval(), TTimerSpeedButton::kRepeatPause);
-  EXPECT_EQ(TTimerSpeedButton::kRepeatPause, 100);
+  EXPECT_EQ(std::tuple(up->RepeatTimer()->interval(), TTimerSpeedButton::kRepeatPause),
+            std::tuple(100, 100));
   up->TimerExpired();
   EXPECT_EQ(edit.text(), "3");
   QTest::mouseRelease(up, Qt::LeftButton);
@@ -217,8 +202,8 @@ TEST(MySpinButtons, DownButtonOverlapsUpButtonByOnePixel) {
   EXPECT_EQ(pair.UpButton()->geometry(), QRect(0, 0, 15, 10));
   EXPECT_EQ(pair.DownButton()->geometry(), QRect(0, 9, 15, 11));
   // Without the keyboard neither button carries a focus frame.
-  EXPECT_FALSE(pair.UpButton()->DrawFocusRect());
-  EXPECT_FALSE(pair.DownButton()->DrawFocusRect());
+  EXPECT_EQ(std::tuple(pair.UpButton()->DrawFocusRect(), pair.DownButton()->DrawFocusRect()),
+            std::tuple(false, false));
 }
 
 }  // namespace

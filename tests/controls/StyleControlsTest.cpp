@@ -5,7 +5,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <QSignalSpy>
-#include <QTest>
+#include <tuple>
 
 #include "controls/BrushStylesComboBox.h"
 #include "controls/PatternsPreview.h"
@@ -20,12 +20,10 @@ namespace {
 TEST(StyleComboBoxes, HoldNoItemsBeforeTheFirstDropDown) {
   TBrushStylesComboBox brushes;
   TPenStylesComboBox pens;
-  EXPECT_EQ(brushes.count(), 0);
-  EXPECT_EQ(pens.count(), 0);
+  EXPECT_EQ(std::tuple(brushes.count(), pens.count()), std::tuple(0, 0));
   brushes.showPopup();
   pens.showPopup();
-  EXPECT_EQ(brushes.count(), 8);
-  EXPECT_EQ(pens.count(), 6);
+  EXPECT_EQ(std::tuple(brushes.count(), pens.count()), std::tuple(8, 6));
   // The list draws each item as its style: the solid brush fills its item black and the solid
   // pen draws a black line across the middle of its item.
   for (TStyleComboBox* box : std::initializer_list<TStyleComboBox*>{&brushes, &pens}) {
@@ -62,14 +60,14 @@ TEST(StyleComboBoxes, ShowTheGivenItemClosedAndOpenOnItWithItsSampleOnWhite) {
 }
 
 TEST(StyleComboBoxes, ChoosingAnItemReportsTheTablesStyleNotTheItemNumber) {
+  using enum TBrushStyle;
+  using enum TPenStyle;
   TBrushStylesComboBox brushes;
   brushes.showPopup();
   brushes.hidePopup();
   QSignalSpy brushChanged(&brushes, &TStyleComboBox::Changed);
-  const TBrushStyle brushExpected[] = {TBrushStyle::bsClear,      TBrushStyle::bsSolid,
-                                       TBrushStyle::bsCross,      TBrushStyle::bsDiagCross,
-                                       TBrushStyle::bsBDiagonal,  TBrushStyle::bsFDiagonal,
-                                       TBrushStyle::bsHorizontal, TBrushStyle::bsVertical};
+  const TBrushStyle brushExpected[] = {bsClear,     bsSolid,     bsCross,      bsDiagCross,
+                                       bsBDiagonal, bsFDiagonal, bsHorizontal, bsVertical};
   for (int item = 0; item < 8; ++item) {
     emit brushes.activated(item);
     EXPECT_EQ(brushes.Style(), brushExpected[item]) << item;
@@ -78,23 +76,23 @@ TEST(StyleComboBoxes, ChoosingAnItemReportsTheTablesStyleNotTheItemNumber) {
   EXPECT_EQ(brushChanged.count(), 8);
 
   TPenStylesComboBox pens;
-  const TPenStyle penExpected[] = {TPenStyle::psClear,   TPenStyle::psSolid,      TPenStyle::psDash,
-                                   TPenStyle::psDashDot, TPenStyle::psDashDotDot, TPenStyle::psDot};
+  const TPenStyle penExpected[] = {psClear, psSolid, psDash, psDashDot, psDashDotDot, psDot};
   for (int item = 0; item < 6; ++item) {
     emit pens.activated(item);
     EXPECT_EQ(pens.Style(), penExpected[item]) << item;
   }
-  EXPECT_EQ(TPenStylesComboBox::ItemOf(TPenStyle::psInsideFrame), -1);
+  EXPECT_EQ(TPenStylesComboBox::ItemOf(psInsideFrame), -1);
 }
 
 // The file's style ordinals map to Qt's styles.
 TEST(QtDrawing, ColoursKeepTheirBytesBothWaysAndStylesAndFontsTheirMeaning) {
-  EXPECT_EQ(ToQtBrushStyle(TBrushStyle::bsClear), Qt::NoBrush);
-  EXPECT_EQ(ToQtBrushStyle(TBrushStyle::bsDiagCross), Qt::DiagCrossPattern);
-  EXPECT_EQ(ToQtBrushStyle(TBrushStyle::bsHorizontal), Qt::HorPattern);
-  EXPECT_EQ(ToQtPenStyle(TPenStyle::psClear), Qt::NoPen);
-  EXPECT_EQ(ToQtPenStyle(TPenStyle::psDot), Qt::DotLine);
-  EXPECT_EQ(ToQtPenStyle(TPenStyle::psDashDotDot), Qt::DashDotDotLine);
+  using enum TBrushStyle;
+  using enum TPenStyle;
+  EXPECT_EQ(std::tuple(ToQtBrushStyle(bsClear), ToQtBrushStyle(bsDiagCross),
+                       ToQtBrushStyle(bsHorizontal)),
+            std::tuple(Qt::NoBrush, Qt::DiagCrossPattern, Qt::HorPattern));
+  EXPECT_EQ(std::tuple(ToQtPenStyle(psClear), ToQtPenStyle(psDot), ToQtPenStyle(psDashDotDot)),
+            std::tuple(Qt::NoPen, Qt::DotLine, Qt::DashDotDotLine));
   EXPECT_EQ(ToQColor(clBlue), QColor(0, 0, 255));
   EXPECT_EQ(ToQColor(RGBColor(1, 2, 3)), QColor(1, 2, 3));
   EXPECT_EQ(FromQColor(QColor(10, 20, 30)), RGBColor(10, 20, 30));
@@ -134,12 +132,9 @@ TEST(WindowSizing, TitleBarHoldsTheTitleInBold) {
 
 // Each marker shows its own shape: probes on its outline, and where the others would draw.
 TEST(QtDrawing, EachMarkerHasItsShape) {
-  struct TCase {
-    TMarkerStyle Style;
-    std::vector<QPoint> Drawn, Blank;
-  };
   const QPoint c(10, 10);
-  const TCase cases[] = {
+  // Each style with the points it draws and points it leaves blank.
+  const std::tuple<TMarkerStyle, std::vector<QPoint>, std::vector<QPoint>> cases[] = {
       {TMarkerStyle::msCircle, {{5, 10}, {15, 10}, {10, 5}, c}, {{5, 5}, {15, 15}}},
       {TMarkerStyle::msCross, {{5, 5}, {15, 15}, {5, 15}, {15, 5}, c}, {{10, 5}, {5, 10}}},
       {TMarkerStyle::msHorizontalLine, {{5, 10}, {15, 10}, c}, {{10, 5}, {10, 15}}},
@@ -147,18 +142,18 @@ TEST(QtDrawing, EachMarkerHasItsShape) {
       {TMarkerStyle::msTriangle, {{10, 5}, {5, 15}, {14, 15}, c}, {{5, 5}, {15, 5}}},
       {TMarkerStyle::msVerticalLine, {{10, 5}, {10, 15}, c}, {{5, 10}, {15, 10}}},
   };
-  for (const TCase& k : cases) {
+  for (const auto& [style, drawn, blank] : cases) {
     QImage image(21, 21, QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter painter(&image);
-    DrawMarker(painter, {clRed, 10, k.Style}, c.x(), c.y());
+    DrawMarker(painter, {clRed, 10, style}, c.x(), c.y());
     painter.end();
-    for (const QPoint& p : k.Drawn)
+    for (const QPoint& p : drawn)
       EXPECT_EQ(image.pixelColor(p), QColor(Qt::red))
-          << int(k.Style) << " at " << p.x() << "," << p.y();
-    for (const QPoint& p : k.Blank)
+          << int(style) << " at " << p.x() << "," << p.y();
+    for (const QPoint& p : blank)
       EXPECT_EQ(image.pixelColor(p), QColor(Qt::white))
-          << int(k.Style) << " at " << p.x() << "," << p.y();
+          << int(style) << " at " << p.x() << "," << p.y();
   }
 }
 

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <map>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -13,48 +14,27 @@ namespace {
 
 using test::ComputeGrid;
 using test::OneWellMapModel;
-
-struct TSegment {
-  int LevelNo;
-  double X1, Y1, X2, Y2;
-};
-
-class TCollectingSink : public TContourSink {
- public:
-  void Segment(int levelNo, double x1, double y1, double x2, double y2) override {
-    Segments.push_back({levelNo, x1, y1, x2, y2});
-  }
-  std::vector<TSegment> Segments;
-};
+using test::TracedSegments;
+using test::TSegment;
 
 TContourLevels LevelsOf(std::vector<double> values, TContourSettings settings = {}) {
   return ComputeContourLevels(values.data(), static_cast<int>(values.size()), settings);
 }
 
-struct TIntervalCase {
-  double Range, Interval;
-};
-class AutomaticInterval : public ::testing::TestWithParam<TIntervalCase> {};
-
-TEST_P(AutomaticInterval, IsTheFirstOfTwoFiveTenTimesAPowerOfTenWithAtMostFortySteps) {
-  EXPECT_NEAR(AutomaticContourInterval(GetParam().Range), GetParam().Interval,
-              1e-12 * GetParam().Interval);
+TEST(AutomaticInterval, IsTheFirstOfTwoFiveTenTimesAPowerOfTenWithAtMostFortySteps) {
+  const std::pair<double, double> cases[] = {{5, 0.2},    {500, 20},   {1, 0.05},
+                                             {0.3, 0.01}, {4000, 100}, {0, 0}};
+  for (const auto& [range, interval] : cases) {
+    SCOPED_TRACE(range);
+    EXPECT_NEAR(AutomaticContourInterval(range), interval, 1e-12 * interval);
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(Ranges, AutomaticInterval,
-                         ::testing::Values(TIntervalCase{5, 0.2}, TIntervalCase{500, 20},
-                                           TIntervalCase{1, 0.05}, TIntervalCase{0.3, 0.01},
-                                           TIntervalCase{4000, 100}, TIntervalCase{0, 0}));
 
 TEST(ContourLevels, RangeAlwaysContainsZeroAndLevelsStartAtZeroForDrawdownOnly) {
   const TContourLevels l = LevelsOf({1.0, 5.0, 3.0});
-  EXPECT_EQ(l.Min, 0);
-  EXPECT_EQ(l.Max, 5);
   EXPECT_NEAR(l.Interval, 0.2, 1e-12);
-  EXPECT_EQ(l.FirstLevelNo, 0);
-  EXPECT_EQ(l.LastLevelNo, 25);
-  EXPECT_EQ(l.Count, 26);
-  EXPECT_EQ(l.Levels[0], 0);
+  EXPECT_EQ(std::tuple(l.Min, l.Max, l.FirstLevelNo, l.LastLevelNo, l.Count, l.Levels[0]),
+            std::tuple(0, 5, 0, 25, 26, 0));
   // The level 0 is listed but not drawn: the queries skip it.
   EXPECT_NEAR(MinContourLevel(l), 0.2, 1e-12);
   EXPECT_NEAR(MaxContourLevel(l), 5.0, 1e-12);
@@ -62,22 +42,14 @@ TEST(ContourLevels, RangeAlwaysContainsZeroAndLevelsStartAtZeroForDrawdownOnly) 
 
 TEST(ContourLevels, AllZeroGridHasNoIntervalNoLevelsAndBothQueriesGiveTheNoLevelValue) {
   const TContourLevels l = LevelsOf({0, 0, 0});
-  EXPECT_EQ(l.Interval, 0);
-  EXPECT_EQ(l.Count, 0);
-  EXPECT_EQ(MinContourLevel(l), kNoContourLevel);
-  EXPECT_EQ(MaxContourLevel(l), kNoContourLevel);
+  EXPECT_EQ(std::tuple(l.Interval, l.Count, MinContourLevel(l), MaxContourLevel(l)),
+            std::tuple(0, 0, kNoContourLevel, kNoContourLevel));
 }
 
 TEST(ContourLevels, UserBoundsOnlyNarrowAndAReversedPairGivesNoLevels) {
-  TContourSettings s;
-  s.AutoMin = s.AutoMax = s.AutoInterval = false;
-  s.Interval = 1;
-  s.Min = -10;  // wider than the data: ignored
-  s.Max = 2;
+  TContourSettings s{false, false, false, 1, -10, 2};  // all given; the minimum wider than the data
   TContourLevels l = LevelsOf({-3, 4}, s);
-  EXPECT_EQ(l.Min, -3);
-  EXPECT_EQ(l.Max, 2);
-  EXPECT_EQ(l.Count, 6);
+  EXPECT_EQ(std::tuple(l.Min, l.Max, l.Count), std::tuple(-3, 2, 6));
   s.Min = 2.5;
   s.Max = 1.5;
   l = LevelsOf({-3, 4}, s);
@@ -85,57 +57,44 @@ TEST(ContourLevels, UserBoundsOnlyNarrowAndAReversedPairGivesNoLevels) {
 }
 
 TEST(ContourLevels, LevelNumbersAroundNegativeAndPositiveBoundsFollowTruncation) {
-  TContourSettings s;
-  s.AutoInterval = false;
-  s.Interval = 0.5;
+  const TContourSettings s{.AutoInterval = false, .Interval = 0.5};
   const TContourLevels l = LevelsOf({-1.2, 0.7}, s);
-  EXPECT_EQ(l.FirstLevelNo, -2);  // Trunc(-2.4)
-  EXPECT_EQ(l.LastLevelNo, 1);    // Trunc(1.4)
-  EXPECT_EQ(l.Levels[0], -1.0);
+  // Trunc(-2.4) and Trunc(1.4).
+  EXPECT_EQ(std::tuple(l.FirstLevelNo, l.LastLevelNo, l.Levels[0]), std::tuple(-2, 1, -1.0));
   const TContourLevels below = LevelsOf({-1.2, -0.7}, s);  // max stays 0
   EXPECT_EQ(below.LastLevelNo, 0);
 }
 
 TEST(ContourLevels, TinyIntervalOverAHugeRangeIsClampedWithoutIntegerOverflow) {
-  TContourSettings s;
-  s.AutoInterval = false;
-  s.Interval = 1e-9;
+  TContourSettings s{.AutoInterval = false, .Interval = 1e-9};
   const TContourLevels l = LevelsOf({-1e6, 1e6}, s);
   EXPECT_EQ(l.Count, kMaxContourLevels);
   EXPECT_LT(l.FirstLevelNo, 0);
   EXPECT_LE(l.FirstLevelNo, l.LastLevelNo);
   for (int k = 1; k < l.Count; ++k) ASSERT_GT(l.Levels[k], l.Levels[k - 1]);
   // A zero or negative user interval gives no levels instead of a division.
-  s.Interval = 0;
-  EXPECT_EQ(LevelsOf({-1, 1}, s).Count, 0);
-  s.Interval = -1;
-  EXPECT_EQ(LevelsOf({-1, 1}, s).Count, 0);
+  for (s.Interval = 0; s.Interval >= -1; --s.Interval)
+    EXPECT_EQ(LevelsOf({-1, 1}, s).Count, 0) << s.Interval;
 }
 
 TEST(ContourLevels, SingleLevelAtZeroNeverReadsBeforeTheLevels) {
-  TContourSettings s;
-  s.AutoInterval = s.AutoMin = s.AutoMax = false;
-  s.Interval = 1;
-  s.Min = -0.5;
-  s.Max = 0.5;
+  TContourSettings s{false, false, false, 1, -0.5, 0.5};  // interval, minimum and maximum given
   const TContourLevels l = LevelsOf({-2, 2}, s);
   ASSERT_EQ(l.Count, 1);
-  EXPECT_EQ(l.Levels[0], 0);
-  EXPECT_EQ(MinContourLevel(l), kNoContourLevel);
-  EXPECT_EQ(MaxContourLevel(l), kNoContourLevel);
+  EXPECT_EQ(std::tuple(l.Levels[0], MinContourLevel(l), MaxContourLevel(l)),
+            std::tuple(0, kNoContourLevel, kNoContourLevel));
   s.Min = 0.5;
   s.Max = 1.5;
   const TContourLevels one = LevelsOf({-2, 2}, s);
   ASSERT_EQ(one.Count, 1);
-  EXPECT_EQ(MinContourLevel(one), 1.0) << "a single level other than zero is both ends";
-  EXPECT_EQ(MaxContourLevel(one), 1.0);
+  // A single level other than zero is both ends.
+  EXPECT_EQ(std::pair(MinContourLevel(one), MaxContourLevel(one)), std::pair(1.0, 1.0));
 }
 
 // A 10 x 10 grid with a hand-set value field.
 TDrawdownGrid PlaneGrid(double (*field)(double, double)) {
-  TGridLayout g = ComputeGridLayout({0, 9, 0, 9 * std::sqrt(3.0)});
   TDrawdownGrid grid;
-  grid.Reset(g);
+  grid.Reset(ComputeGridLayout({0, 9, 0, 9 * std::sqrt(3.0)}));
   for (int i = 0; i < grid.ValueCount(); ++i) grid.Add(i, field(grid.PointX(i), grid.PointY(i)));
   return grid;
 }
@@ -143,10 +102,9 @@ TDrawdownGrid PlaneGrid(double (*field)(double, double)) {
 TEST(Tracing, SegmentsInterpolateToTheirLevelAlongTheTriangleSides) {
   const TDrawdownGrid grid = PlaneGrid([](double x, double y) { return 0.3 * x + 0.1 * y; });
   const TContourLevels levels = ComputeContourLevels(grid.Values(), grid.ValueCount(), {});
-  TCollectingSink sink;
-  TraceContours(grid, levels, sink);
-  ASSERT_FALSE(sink.Segments.empty());
-  for (const TSegment& s : sink.Segments) {
+  const std::vector<TSegment> segments = TracedSegments(grid, levels);
+  ASSERT_FALSE(segments.empty());
+  for (const TSegment& s : segments) {
     const double level = s.LevelNo * levels.Interval;
     EXPECT_NEAR(0.3 * s.X1 + 0.1 * s.Y1, level, 1e-9);
     EXPECT_NEAR(0.3 * s.X2 + 0.1 * s.Y2, level, 1e-9);
@@ -161,52 +119,41 @@ TEST(Tracing, ValueExactlyOnALevelDrawsTheSideBetweenTheVerticesOnIt) {
   grid.Reset(g);
   const int top = g.NodeCountY - 1;
   for (int a = 0; a < g.NodeCountX; ++a) grid.Add(g.NodeIndex(a, top), 1.0);
-  TContourLevels levels;
-  levels.Interval = 1;
-  levels.Count = 1;
-  levels.Levels[0] = 1;
-  TCollectingSink sink;
-  TraceContours(grid, levels, sink);
-  ASSERT_FALSE(sink.Segments.empty());
-  for (const TSegment& s : sink.Segments) {
+  const TContourLevels levels{.Interval = 1, .Count = 1, .Levels = {1}};
+  const std::vector<TSegment> segments = TracedSegments(grid, levels);
+  ASSERT_FALSE(segments.empty());
+  for (const TSegment& s : segments) {
     EXPECT_DOUBLE_EQ(s.Y1, g.NodeY[top]);
     EXPECT_DOUBLE_EQ(s.Y2, g.NodeY[top]);
   }
 }
 
 TEST(Tracing, ContoursAroundAWellCloseOnThemselves) {
-  TDrawdownGrid grid;
-  ComputeGrid(OneWellMapModel(30, -20), 3.0, grid);
+  const TDrawdownGrid grid = ComputeGrid(OneWellMapModel(30, -20), 3.0);
   const TContourLevels levels = ComputeContourLevels(grid.Values(), grid.ValueCount(), {});
   ASSERT_GT(levels.Count, 5);
-  TCollectingSink sink;
-  TraceContours(grid, levels, sink);
   // Every end point of a closed level is shared by exactly two segments of that level.
   const double level = levels.Levels[levels.Count - 3];
   const int levelNo = static_cast<int>(std::lround(level / levels.Interval));
   std::map<std::pair<long long, long long>, int> ends;
   int segments = 0;
   auto key = [](double x, double y) {
-    return std::make_pair(std::llround(x * 1e6), std::llround(y * 1e6));
+    return std::pair(std::llround(x * 1e6), std::llround(y * 1e6));
   };
-  for (const TSegment& s : sink.Segments) {
+  for (const TSegment& s : TracedSegments(grid, levels)) {
     if (s.LevelNo != levelNo) continue;
     ++segments;
     ++ends[key(s.X1, s.Y1)];
     ++ends[key(s.X2, s.Y2)];
-    const double r1 = std::hypot(s.X1 - 30, s.Y1 + 20);
-    EXPECT_LT(r1, 400);  // the high level lies close around the well
+    EXPECT_LT(std::hypot(s.X1 - 30, s.Y1 + 20), 400);  // the high level lies close around the well
   }
   ASSERT_GT(segments, 8);
   for (const auto& [point, count] : ends) EXPECT_EQ(count, 2);
 }
 
 TEST(Tracing, NoIntervalOrNoLevelsTracesNothing) {
-  TDrawdownGrid grid;
-  ComputeGrid(OneWellMapModel(), 3.0, grid);
-  TCollectingSink sink;
-  TraceContours(grid, TContourLevels{}, sink);
-  EXPECT_TRUE(sink.Segments.empty());
+  const TDrawdownGrid grid = ComputeGrid(OneWellMapModel(), 3.0);
+  EXPECT_TRUE(TracedSegments(grid, TContourLevels{}).empty());
 }
 
 }  // namespace

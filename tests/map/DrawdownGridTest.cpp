@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstdio>
 #include <cmath>
-#include <sstream>
+#include <cstdio>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "map/DrawdownGrid.h"
@@ -61,10 +61,8 @@ TEST(XYZ, TenByTenGridGives181LinesOfFixedWidthColumns) {
   EXPECT_EQ(lines[0].Text, "          0.000           0.000         0.0000000000");
   // Node (0, 0), then the centre of cell (0, 0), then node (0, 1): column by column.
   EXPECT_EQ(lines[1].Text, "         10.000          10.000         2.5000000000");
-  EXPECT_EQ(lines[2].Y, 20.0);
   // The last row of a column has no centre after it.
-  EXPECT_EQ(lines[18].Y, 180.0);
-  EXPECT_EQ(lines[19].X, 20.0);
+  EXPECT_EQ(std::tuple(lines[2].Y, lines[18].Y, lines[19].X), std::tuple(20.0, 180.0, 20.0));
   EXPECT_EQ(std::pair(lines.back().X, lines.back().Y), std::pair(180.0, 180.0));
 }
 
@@ -126,8 +124,7 @@ struct TWorstDifference {
   double Near = 0, Far = 0, Overall = 0;
 };
 TWorstDifference WorstDifference(const TMapModel& model, double t, double near) {
-  TDrawdownGrid grid;
-  ComputeGrid(model, t, grid);
+  const TDrawdownGrid grid = ComputeGrid(model, t);
   const std::vector<double> expected = EngineDrawdowns(model, t, grid);
   TWorstDifference worst;
   for (int i = 0; i < grid.ValueCount(); ++i) {
@@ -147,11 +144,6 @@ TWorstDifference WorstDifference(const TMapModel& model, double t, double near) 
 // off fast inside the window, for a strong well whose 1 mm line lies far out on that fall, and
 // for a well whose later injection outweighs its pumping, so the drawdown changes sign.
 TEST(DrawdownGrid, EveryPointAgreesWithTheEnginesPointDrawdownAlsoNextToAWell) {
-  struct TCase {
-    const char* Name;
-    TMapModel Model;
-    double Time;
-  };
   TMapModel strong = OneWellMapModel(0, 0);
   strong.System.T[1] = 20;
   strong.Wells[0].RateStep[1] = 2000;
@@ -159,24 +151,20 @@ TEST(DrawdownGrid, EveryPointAgreesWithTheEnginesPointDrawdownAlsoNextToAWell) {
   injection.Wells[0].PeriodCount = 2;
   injection.Wells[0].StartTime[2] = 0.8;
   injection.Wells[0].RateStep[2] = -1500;
-  const TCase cases[] = {{"one aquifer", OneWellMapModel(120, -80), 2.0},
-                         {"one aquifer", OneWellMapModel(120, -80), 1.0},
-                         {"one aquifer", OneWellMapModel(120, -80), 0.05},
-                         {"upper of two", TwoAquifersTwoWells(1), 3.0},
-                         {"upper of two", TwoAquifersTwoWells(1), 1.0},
-                         {"upper of two", TwoAquifersTwoWells(1), 0.05},
-                         {"lower of two", TwoAquifersTwoWells(2), 3.0},
-                         {"lower of two", TwoAquifersTwoWells(2), 1.0},
-                         {"lower of two", TwoAquifersTwoWells(2), 0.05},
-                         {"strong well", strong, 0.2},
-                         {"injection", injection, 1.0}};
-  for (const TCase& c : cases) {
-    const TWorstDifference worst = WorstDifference(c.Model, c.Time, 30);
-    std::printf("[ worst    ] %s at %g d: within 30 m of a well %.3g, beyond %.3g\n", c.Name,
-                c.Time, worst.Near, worst.Far);
-    EXPECT_LT(worst.Near, 1e-5) << c.Name << " at " << c.Time;
-    EXPECT_LT(worst.Overall, 1e-3) << c.Name << " at " << c.Time;
-  }
+  const std::tuple<const char*, TMapModel, std::vector<double>> cases[] = {
+      {"one aquifer", OneWellMapModel(120, -80), {2.0, 1.0, 0.05}},
+      {"upper of two", TwoAquifersTwoWells(1), {3.0, 1.0, 0.05}},
+      {"lower of two", TwoAquifersTwoWells(2), {3.0, 1.0, 0.05}},
+      {"strong well", strong, {0.2}},
+      {"injection", injection, {1.0}}};
+  for (const auto& [name, model, times] : cases)
+    for (const double time : times) {
+      const TWorstDifference worst = WorstDifference(model, time, 30);
+      std::printf("[ worst    ] %s at %g d: within 30 m of a well %.3g, beyond %.3g\n", name, time,
+                  worst.Near, worst.Far);
+      EXPECT_LT(worst.Near, 1e-5) << name << " at " << time;
+      EXPECT_LT(worst.Overall, 1e-3) << name << " at " << time;
+    }
 }
 
 TEST(DrawdownGrid, NodeInsideAScreenedWellTakesTheWellsDrawdown) {
@@ -191,27 +179,24 @@ TEST(DrawdownGrid, NodeInsideAScreenedWellTakesTheWellsDrawdown) {
   well.Input.Screened[2] = false;
   for (int layer : {1, 2}) {
     model.Layer = layer;
-    TDrawdownGrid grid;
-    ComputeGrid(model, 2.0, grid);
+    const TDrawdownGrid grid = ComputeGrid(model, 2.0);
     const std::vector<double> expected = EngineDrawdowns(model, 2.0, grid);
-    const int node = layout.NodeIndex(40, 20);
+    const TGridLayout& g = grid.Layout();
+    const int node = g.NodeIndex(40, 20);
     // In the screened aquifer the well's drawdown, skin included; below it the aquifer's at
     // the screen radius.
     EXPECT_NEAR(grid.Value(node), expected[static_cast<std::size_t>(node)],
                 1e-9 * expected[static_cast<std::size_t>(node)])
         << "aquifer " << layer;
+    if (layer == 1) {
+      EXPECT_GT(grid.Value(node), 1.5 * grid.Value(g.NodeIndex(41, 20)));
+    }
   }
-  model.Layer = 1;
-  TDrawdownGrid grid;
-  ComputeGrid(model, 2.0, grid);
-  const TGridLayout& g = grid.Layout();
-  EXPECT_GT(grid.Value(g.NodeIndex(40, 20)), 1.5 * grid.Value(g.NodeIndex(41, 20)));
 }
 
 TEST(XYZ, NodeValuesEqualTheEnginesPointDrawdowns) {
   const TMapModel model = OneWellMapModel(120, -80);
-  TDrawdownGrid grid;
-  ComputeGrid(model, 2.0, grid);
+  const TDrawdownGrid grid = ComputeGrid(model, 2.0);
   const std::vector<TXYZLine> lines = ParseXYZ(XYZText(grid));
   ASSERT_EQ(static_cast<int>(lines.size()), grid.ValueCount());
   const std::vector<double> expected = EngineDrawdowns(model, 2.0, grid);
@@ -231,8 +216,7 @@ TEST(XYZ, NodeValuesEqualTheEnginesPointDrawdowns) {
 
 TEST(XYZ, FailedSaveLeavesTheOldFileAndReportsTheDocumentMessage) {
   test::TTempFolder folder;
-  TDrawdownGrid grid;
-  ComputeGrid(OneWellMapModel(), 1.0, grid);
+  const TDrawdownGrid grid = ComputeGrid(OneWellMapModel(), 1.0);
   const std::string path = folder.Path("grid.xyz");
   ASSERT_TRUE(IsSuccess(SaveXYZ(path, grid)));
   EXPECT_EQ(folder.Read("grid.xyz"), XYZText(grid));
@@ -244,29 +228,25 @@ TEST(XYZ, FailedSaveLeavesTheOldFileAndReportsTheDocumentMessage) {
 TEST(DrawdownGrid, TimeBeforeEveryPeriodLeavesAnAllZeroGrid) {
   TMapModel model = OneWellMapModel();
   model.Wells[0].StartTime[1] = 5;
-  TDrawdownGrid grid;
-  ComputeGrid(model, 5.0, grid);  // a period starting exactly now contributes nothing
+  // A period starting exactly now contributes nothing.
+  const TDrawdownGrid grid = ComputeGrid(model, 5.0);
   for (int i = 0; i < grid.ValueCount(); ++i) ASSERT_EQ(grid.Value(i), 0.0);
 }
 
 TEST(DrawdownGrid, WellOutsideTheWindowStillCoversEveryGridPoint) {
   const TMapModel model = OneWellMapModel(5000, 3000);
-  TDrawdownGrid grid;
-  ComputeGrid(model, 50.0, grid);
+  const TDrawdownGrid grid = ComputeGrid(model, 50.0);
   // The far corner gets a positive drawdown, smaller than the near corner's.
   const TGridLayout& g = grid.Layout();
-  const double nearCorner = grid.Value(g.NodeIndex(g.NodeCountX - 1, g.NodeCountY - 1));
   const double farCorner = grid.Value(g.NodeIndex(0, 0));
   EXPECT_GT(farCorner, 0);
-  EXPECT_GT(nearCorner, farCorner);
+  EXPECT_GT(grid.Value(g.NodeIndex(g.NodeCountX - 1, g.NodeCountY - 1)), farCorner);
 }
 
 TEST(DrawdownGrid, ProfileInterpolationStaysInsideTheProfile) {
-  TRadialProfile profile;
-  profile.RMin = 1;
-  profile.RMax = 100;
+  TRadialProfile profile{.RMin = 1, .RMax = 100};
   for (int i = 0; i <= kProfileIntervals; ++i) profile.P[i] = i;
-  EXPECT_DOUBLE_EQ(profile.At(0), 0);  // below RMin
+  EXPECT_DOUBLE_EQ(profile.At(0), 0);        // below RMin
   EXPECT_DOUBLE_EQ(profile.Radius(50), 10);  // spaced evenly in ln r
   EXPECT_NEAR(profile.At(std::sqrt(profile.Radius(50) * profile.Radius(51))), 50.5, 1e-9);
   EXPECT_DOUBLE_EQ(profile.At(100), 100);  // exactly RMax
@@ -296,29 +276,25 @@ TEST(DrawdownGrid, DocumentModelUsesTheTimeGraphsRateStepForAnExcludedPredecesso
   for (int k = 1; k <= 3; ++k) w.Discharge[k] = discharges[k - 1];
   const TMapModel model = MapModelFromDocument(data);
   ASSERT_FALSE(model.Wells.empty());
-  EXPECT_EQ(model.Wells[0].RateStep[1], 100);
-  EXPECT_EQ(model.Wells[0].RateStep[2], 0);    // excluded: no step
-  EXPECT_EQ(model.Wells[0].RateStep[3], -50);  // from the last included period
-  EXPECT_EQ(model.Wells[0].RateStep[3], data.RateStep(1, 3));
+  // The excluded period makes no step; the next steps from the last included one.
+  const auto& steps = model.Wells[0].RateStep;
+  EXPECT_EQ(std::tuple(steps[1], steps[2], steps[3]), std::tuple(100, 0, -50));
+  EXPECT_EQ(steps[3], data.RateStep(1, 3));
 }
 
 TEST(HitTest, WellWithinHalfACellWinsElseTheCellCentreOrCornerNode) {
-  TDrawdownGrid grid;
-  ComputeGrid(OneWellMapModel(), 1.0, grid);
+  const TDrawdownGrid grid = ComputeGrid(OneWellMapModel(), 1.0);
   const TGridLayout& g = grid.Layout();
   const std::vector<THitPoint> wells = {{0, 0}, {0.5, 0.2}};
   const THitResult well = HitTest(grid, wells, 0.1, 0.1);
-  EXPECT_EQ(well.Kind, THitKind::hkWell);
-  EXPECT_EQ(well.Index, 0);
+  EXPECT_EQ(std::pair(well.Kind, well.Index), std::pair(THitKind::hkWell, 0));
+  // The hint names the well's place.
   const THitResult second = HitTest(grid, wells, 0.6, 0.1);
-  EXPECT_EQ(second.Index, 1);
-  EXPECT_EQ(std::pair(second.X, second.Y), std::pair(0.5, 0.2)) << "the hint names its place";
+  EXPECT_EQ(std::tuple(second.Index, second.X, second.Y), std::tuple(1, 0.5, 0.2));
   const double cx = g.NodeX[3] + g.HalfCellX, cy = g.NodeY[4] + g.HalfCellY;
   const THitResult centre = HitTest(grid, {}, cx, cy);
-  EXPECT_EQ(centre.Kind, THitKind::hkGrid);
-  EXPECT_EQ(centre.Index, g.CentreIndex(3, 4));
-  EXPECT_EQ(std::pair(centre.X, centre.Y), std::pair(cx, cy));
-  EXPECT_EQ(centre.Value, grid.Value(centre.Index));
+  EXPECT_EQ(std::tuple(centre.Kind, centre.Index, centre.X, centre.Y, centre.Value),
+            std::tuple(THitKind::hkGrid, g.CentreIndex(3, 4), cx, cy, grid.Value(centre.Index)));
   const THitResult corner = HitTest(grid, {}, g.NodeX[3] + 0.01, g.NodeY[4] + 0.01);
   EXPECT_EQ(corner.Index, g.NodeIndex(3, 4));
   const THitResult northEast =
@@ -330,13 +306,12 @@ TEST(HitTest, WellWithinHalfACellWinsElseTheCellCentreOrCornerNode) {
 TEST(HitTest, AfterAZoomTheHintStillReadsTheGridItWasComputedOn) {
   // The grid keeps its own layout: a value is found at the place it was computed for, whatever
   // window the map shows now.
-  TDrawdownGrid grid;
-  ComputeGrid(OneWellMapModel(), 1.0, grid);
+  const TDrawdownGrid grid = ComputeGrid(OneWellMapModel(), 1.0);
   const TGridLayout& g = grid.Layout();
   const THitResult hit = HitTest(grid, {}, g.NodeX[10], g.NodeY[10]);
   EXPECT_EQ(std::pair(hit.X, hit.Y), std::pair(g.NodeX[10], g.NodeY[10]));
-  EXPECT_EQ(grid.PointX(g.CentreIndex(5, 7)), g.NodeX[5] + g.HalfCellX);
-  EXPECT_EQ(grid.PointY(g.CentreIndex(5, 7)), g.NodeY[7] + g.HalfCellY);
+  EXPECT_EQ(std::pair(grid.PointX(g.CentreIndex(5, 7)), grid.PointY(g.CentreIndex(5, 7))),
+            std::pair(g.NodeX[5] + g.HalfCellX, g.NodeY[7] + g.HalfCellY));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "map/ImageDecoders.h"
@@ -18,10 +19,6 @@ using TDecoder = std::function<TDecodeResult(std::span<const std::uint8_t>, TIma
 
 std::vector<std::uint8_t> Bytes(const std::string& s) {
   return {s.begin(), s.end()};
-}
-
-std::vector<std::uint8_t> FileBytes(const TTempFolder& folder, const std::string& name) {
-  return Bytes(folder.Read(name));
 }
 
 // Every pixel of raster equals expected (colours within tolerance, alpha exact).
@@ -51,63 +48,66 @@ const TDecoder Jpeg = [](auto d, TImageRaster& r) { return DecodeJPEG(d, r); };
 const TDecoder Bmp = [](auto d, TImageRaster& r) { return DecodeBMP(d, r); };
 const TDecoder Tiff = [](auto d, TImageRaster& r) { return DecodeTIFF(d, r); };
 
-// The file `name` of folder decoded by decode, which must succeed.
-TImageRaster Decoded(const TTempFolder& folder, const std::string& name, const TDecoder& decode) {
-  TImageRaster raster;
-  const TDecodeResult result = decode(FileBytes(folder, name), raster);
-  EXPECT_TRUE(result.IsSuccess()) << name << ": " << result.Message;
-  return raster;
-}
+// A temporary folder for the fixtures a test writes.
+class ImageDecoders : public ::testing::Test {
+ protected:
+  std::vector<std::uint8_t> FileBytes(const std::string& name) const {
+    return Bytes(mFolder.Read(name));
+  }
+  // The file `name` decoded by decode, which must succeed.
+  TImageRaster Decoded(const std::string& name, const TDecoder& decode) const {
+    TImageRaster raster;
+    const TDecodeResult result = decode(FileBytes(name), raster);
+    EXPECT_TRUE(result.IsSuccess()) << name << ": " << result.Message;
+    return raster;
+  }
+
+  TTempFolder mFolder;
+};
 
 // A fixture written by each library and read back: the same picture, rows from the top.
-TEST(ImageDecoders, LosslessFormatsGiveBackTheWrittenPixels) {
-  TTempFolder folder;
+TEST_F(ImageDecoders, LosslessFormatsGiveBackTheWrittenPixels) {
   const TImageRaster pattern = test::PatternRaster(13, 7);
   // Transparent and half-transparent pixels in the first and the last row: the TIFF's alpha
   // is not shown, so every row comes back opaque.
   TImageRaster seeThrough = pattern;
   for (int x = 0; x < 13; x += 2) {
-    TRGBA p = pattern.At(x, 0), q = pattern.At(x, 6);
-    p.A = 0;
-    q.A = 128;
-    seeThrough.Set(x, 0, p);
-    seeThrough.Set(x, 6, q);
+    const TRGBA p = pattern.At(x, 0), q = pattern.At(x, 6);
+    seeThrough.Set(x, 0, {p.R, p.G, p.B, 0});
+    seeThrough.Set(x, 6, {q.R, q.G, q.B, 128});
   }
-  struct TCase {
-    std::string Name;
-    std::function<bool(const std::string&)> Write;
-    TDecoder Decode;
-  };
-  const std::vector<TCase> cases = {
-      {"png", [&](auto& p) { return test::WritePNG(p, pattern); }, Png},
-      {"tiff", [&](auto& p) { return test::WriteTIFF(p, pattern); }, Tiff},
-      {"tiff with alpha", [&](auto& p) { return test::WriteTIFF(p, seeThrough, 1, {}, true); },
-       Tiff},
-      {"bmp 24", [&](auto& p) { return test::WriteBytes(p, test::BMPBytes(pattern, 24)); }, Bmp},
-      {"bmp 32", [&](auto& p) { return test::WriteBytes(p, test::BMPBytes(pattern, 32)); }, Bmp},
-      {"bmp 24 top-down",
-       [&](auto& p) { return test::WriteBytes(p, test::BMPBytes(pattern, 24, true)); }, Bmp},
-  };
-  for (const TCase& c : cases) {
-    SCOPED_TRACE(c.Name);
-    ASSERT_TRUE(c.Write(folder.Path("image")));
-    EXPECT_TRUE(SamePixels(Decoded(folder, "image", c.Decode), pattern));
+  const std::vector<std::tuple<std::string, std::function<bool(const std::string&)>, TDecoder>>
+      cases = {
+          {"png", [&](auto& p) { return test::WritePNG(p, pattern); }, Png},
+          {"tiff", [&](auto& p) { return test::WriteTIFF(p, pattern); }, Tiff},
+          {"tiff with alpha", [&](auto& p) { return test::WriteTIFF(p, seeThrough, 1, {}, true); },
+           Tiff},
+          {"bmp 24", [&](auto& p) { return test::WriteBytes(p, test::BMPBytes(pattern, 24)); },
+           Bmp},
+          {"bmp 32", [&](auto& p) { return test::WriteBytes(p, test::BMPBytes(pattern, 32)); },
+           Bmp},
+          {"bmp 24 top-down",
+           [&](auto& p) { return test::WriteBytes(p, test::BMPBytes(pattern, 24, true)); }, Bmp},
+      };
+  for (const auto& [name, write, decode] : cases) {
+    SCOPED_TRACE(name);
+    ASSERT_TRUE(write(mFolder.Path("image")));
+    EXPECT_TRUE(SamePixels(Decoded("image", decode), pattern));
   }
 }
 
 // The world file places the upper-left pixel, so the rows must come out from the top left
 // whichever corner the file stores first.
-TEST(ImageDecoders, TiffRowsComeOutTopLeftWhateverTheOrientation) {
-  TTempFolder folder;
+TEST_F(ImageDecoders, TiffRowsComeOutTopLeftWhateverTheOrientation) {
   const TImageRaster pattern = test::PatternRaster(13, 7);
   for (int orientation : {1, 2, 3, 4}) {
     SCOPED_TRACE(orientation);
-    ASSERT_TRUE(test::WriteTIFF(folder.Path("a.tif"), pattern, orientation));
-    EXPECT_TRUE(SamePixels(Decoded(folder, "a.tif", Tiff), pattern));
+    ASSERT_TRUE(test::WriteTIFF(mFolder.Path("a.tif"), pattern, orientation));
+    EXPECT_TRUE(SamePixels(Decoded("a.tif", Tiff), pattern));
   }
 }
 
-TEST(ImageDecoders, PalettedBmpUsesItsColourTable) {
+TEST_F(ImageDecoders, PalettedBmpUsesItsColourTable) {
   TImageRaster picture;
   ASSERT_TRUE(picture.Allocate(5, 3, {}).IsSuccess());
   const TRGBA colours[3] = {{255, 0, 0, 255}, {0, 128, 0, 255}, {10, 20, 30, 255}};
@@ -122,16 +122,12 @@ TEST(ImageDecoders, PalettedBmpUsesItsColourTable) {
 std::vector<std::uint8_t> BitFieldsBmp(int bits, std::uint32_t red, std::uint32_t green,
                                        std::uint32_t blue,
                                        const std::vector<std::uint32_t>& pixels) {
-  std::vector<std::uint8_t> d;
+  std::vector<std::uint8_t> d = {'B', 'M'};
   const auto put = [&](std::uint32_t v, int n) {
     for (int i = 0; i < n; ++i) d.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
   };
   const std::uint32_t stride = (2 * static_cast<std::uint32_t>(bits) + 31) / 32 * 4;
-  d = {'B', 'M'};
-  put(66 + stride, 4);
-  put(0, 4);
-  put(66, 4);
-  for (std::uint32_t v : {40u, 2u, 1u}) put(v, 4);
+  for (std::uint32_t v : {66 + stride, 0u, 66u, 40u, 2u, 1u}) put(v, 4);
   put(1, 2);
   put(static_cast<std::uint32_t>(bits), 2);
   for (std::uint32_t v : {3u, stride, 0u, 0u, 0u, 0u, red, green, blue}) put(v, 4);
@@ -140,7 +136,7 @@ std::vector<std::uint8_t> BitFieldsBmp(int bits, std::uint32_t red, std::uint32_
   return d;
 }
 
-TEST(ImageDecoders, BmpBitFieldsScaleEachChannelToFullRange) {
+TEST_F(ImageDecoders, BmpBitFieldsScaleEachChannelToFullRange) {
   TImageRaster raster;
   ASSERT_TRUE(
       DecodeBMP(BitFieldsBmp(16, 0xF800, 0x07E0, 0x001F, {0xF800, 0x07FF}), raster).IsSuccess());
@@ -153,8 +149,7 @@ TEST(ImageDecoders, BmpBitFieldsScaleEachChannelToFullRange) {
   EXPECT_EQ(raster.At(1, 0).R, 128);
 }
 
-TEST(ImageDecoders, GifFirstFrameHonoursInterlaceAndTransparentIndex) {
-  TTempFolder folder;
+TEST_F(ImageDecoders, GifFirstFrameHonoursInterlaceAndTransparentIndex) {
   const int w = 6, h = 11;  // more than 8 rows, so that all four interlace passes occur
   std::vector<TRGBA> palette;
   for (int i = 0; i < 256; ++i)
@@ -166,8 +161,8 @@ TEST(ImageDecoders, GifFirstFrameHonoursInterlaceAndTransparentIndex) {
   for (bool interlaced : {false, true}) {
     SCOPED_TRACE(interlaced ? "interlaced" : "sequential");
     ASSERT_TRUE(
-        test::WriteGIF(folder.Path("a.gif"), w, h, indices, palette, 16 * 3 + 2, interlaced));
-    const TImageRaster raster = Decoded(folder, "a.gif", Gif);
+        test::WriteGIF(mFolder.Path("a.gif"), w, h, indices, palette, 16 * 3 + 2, interlaced));
+    const TImageRaster raster = Decoded("a.gif", Gif);
     EXPECT_EQ(raster.BytesPerPixel(), 4);
     ASSERT_EQ(raster.Width(), w);
     ASSERT_EQ(raster.Height(), h);
@@ -180,8 +175,7 @@ TEST(ImageDecoders, GifFirstFrameHonoursInterlaceAndTransparentIndex) {
   }
 }
 
-TEST(ImageDecoders, JpegComesBackCloseToTheWrittenColours) {
-  TTempFolder folder;
+TEST_F(ImageDecoders, JpegComesBackCloseToTheWrittenColours) {
   // Flat 8x8 blocks survive quality 100 within a few levels.
   TImageRaster picture;
   ASSERT_TRUE(picture.Allocate(16, 16, {}).IsSuccess());
@@ -191,8 +185,8 @@ TEST(ImageDecoders, JpegComesBackCloseToTheWrittenColours) {
                   x < 8 ? (y < 8 ? TRGBA{200, 30, 40, 255} : TRGBA{20, 180, 60, 255})
                         : (y < 8 ? TRGBA{40, 60, 220, 255} : TRGBA{250, 250, 250, 255}));
   for (bool progressive : {false, true}) {
-    ASSERT_TRUE(test::WriteJPEG(folder.Path("a.jpg"), picture, progressive));
-    EXPECT_TRUE(SamePixels(Decoded(folder, "a.jpg", Jpeg), picture, 4));
+    ASSERT_TRUE(test::WriteJPEG(mFolder.Path("a.jpg"), picture, progressive));
+    EXPECT_TRUE(SamePixels(Decoded("a.jpg", Jpeg), picture, 4));
   }
   // The same four quadrants as inverted CMYK (255 is no ink), each channel scaled by K.
   TImageRaster inks = picture, expected = picture;
@@ -204,73 +198,65 @@ TEST(ImageDecoders, JpegComesBackCloseToTheWrittenColours) {
       const auto scaled = [k](int c) { return static_cast<std::uint8_t>(c * k / 255); };
       expected.Set(x, y, {scaled(p.R), scaled(p.G), scaled(p.B), 255});
     }
-  ASSERT_TRUE(test::WriteJPEG(folder.Path("cmyk.jpg"), inks, false, true));
-  EXPECT_TRUE(SamePixels(Decoded(folder, "cmyk.jpg", Jpeg), expected, 4));
+  ASSERT_TRUE(test::WriteJPEG(mFolder.Path("cmyk.jpg"), inks, false, true));
+  EXPECT_TRUE(SamePixels(Decoded("cmyk.jpg", Jpeg), expected, 4));
 }
 
-TEST(ImageDecoders, PngKeepsAlpha) {
-  TTempFolder folder;
+TEST_F(ImageDecoders, PngKeepsAlpha) {
   TImageRaster picture = test::PatternRaster(4, 4);
   picture.Set(1, 2, {9, 8, 7, 0});
   picture.Set(2, 1, {90, 80, 70, 128});
-  ASSERT_TRUE(test::WritePNG(folder.Path("a.png"), picture));
-  const TImageRaster raster = Decoded(folder, "a.png", Png);
-  EXPECT_EQ(raster.At(2, 1), (TRGBA{90, 80, 70, 128}));
-  EXPECT_EQ(raster.At(1, 2).A, 0);
+  ASSERT_TRUE(test::WritePNG(mFolder.Path("a.png"), picture));
+  const TImageRaster raster = Decoded("a.png", Png);
+  EXPECT_EQ(std::tuple(raster.At(2, 1), raster.At(1, 2).A), std::tuple(TRGBA{90, 80, 70, 128}, 0));
 }
 
-TEST(ImageDecoders, TiffReportsModelPixelScaleAndProgress) {
-  TTempFolder folder;
+TEST_F(ImageDecoders, TiffReportsModelPixelScaleAndProgress) {
   const TImageRaster pattern = test::PatternRaster(64, 64);
-  ASSERT_TRUE(test::WriteTIFF(folder.Path("a.tif"), pattern, 1, {0.5, 0.25, 0}));
+  ASSERT_TRUE(test::WriteTIFF(mFolder.Path("a.tif"), pattern, 1, {0.5, 0.25, 0}));
   TImageRaster raster;
   std::string info;
   std::vector<int> positions;
   TImageProgress progress;
   progress.Progress = [&](const std::string& caption, int position, int maximum) {
-    EXPECT_EQ(caption, "Converting TIFF");
-    EXPECT_EQ(maximum, 100);
+    EXPECT_EQ(std::tuple(caption, maximum), std::tuple("Converting TIFF", 100));
     positions.push_back(position);
   };
-  ASSERT_TRUE(DecodeTIFF(FileBytes(folder, "a.tif"), raster, {}, progress, &info).IsSuccess());
+  ASSERT_TRUE(DecodeTIFF(FileBytes("a.tif"), raster, {}, progress, &info).IsSuccess());
   EXPECT_EQ(info, "Retrieved ModelPixelScaleTag value: 0.5, 0.25, 0");
   ASSERT_GE(positions.size(), 3u);
-  EXPECT_EQ(positions.front(), 0);
-  EXPECT_EQ(positions.back(), 100);
+  EXPECT_EQ(std::tuple(positions.front(), positions.back()), std::tuple(0, 100));
 
-  ASSERT_TRUE(test::WriteTIFF(folder.Path("b.tif"), pattern));
-  ASSERT_TRUE(DecodeTIFF(FileBytes(folder, "b.tif"), raster, {}, {}, &info).IsSuccess());
+  ASSERT_TRUE(test::WriteTIFF(mFolder.Path("b.tif"), pattern));
+  ASSERT_TRUE(DecodeTIFF(FileBytes("b.tif"), raster, {}, {}, &info).IsSuccess());
   EXPECT_EQ(info, "");
 }
 
-TEST(ImageDecoders, TiffConversionStopsOnCancel) {
-  TTempFolder folder;
-  ASSERT_TRUE(test::WriteTIFF(folder.Path("a.tif"), test::PatternRaster(64, 64)));
-  TImageProgress progress;
-  progress.Cancelled = [] { return true; };
+TEST_F(ImageDecoders, TiffConversionStopsOnCancel) {
+  ASSERT_TRUE(test::WriteTIFF(mFolder.Path("a.tif"), test::PatternRaster(64, 64)));
+  const TImageProgress progress{.Progress = {}, .Cancelled = [] { return true; }};
   TImageRaster raster;
-  const TDecodeResult result = DecodeTIFF(FileBytes(folder, "a.tif"), raster, {}, progress);
+  const TDecodeResult result = DecodeTIFF(FileBytes("a.tif"), raster, {}, progress);
   EXPECT_EQ(result.Status, TDecodeStatus::dsCancelled);
   EXPECT_TRUE(raster.Empty());
 }
 
 // Every prefix of a valid file, and the file with bytes overwritten, is refused or decoded,
 // never a crash (the sanitizer build watches the reads).
-TEST(ImageDecoders, TruncatedAndDamagedFilesAreRefusedWithAMessage) {
-  TTempFolder folder;
+TEST_F(ImageDecoders, TruncatedAndDamagedFilesAreRefusedWithAMessage) {
   const TImageRaster pattern = test::PatternRaster(9, 9);
   std::vector<std::uint8_t> indices(81);
   for (std::size_t i = 0; i < indices.size(); ++i) indices[i] = static_cast<std::uint8_t>(i);
-  ASSERT_TRUE(test::WritePNG(folder.Path("a.png"), pattern));
-  ASSERT_TRUE(test::WriteTIFF(folder.Path("a.tif"), pattern));
-  ASSERT_TRUE(test::WriteJPEG(folder.Path("a.jpg"), pattern));
-  ASSERT_TRUE(test::WriteGIF(folder.Path("a.gif"), 9, 9, indices, {{1, 2, 3, 255}}, -1, true));
-  ASSERT_TRUE(test::WriteBytes(folder.Path("a.bmp"), test::BMPBytes(pattern, 24)));
+  ASSERT_TRUE(test::WritePNG(mFolder.Path("a.png"), pattern));
+  ASSERT_TRUE(test::WriteTIFF(mFolder.Path("a.tif"), pattern));
+  ASSERT_TRUE(test::WriteJPEG(mFolder.Path("a.jpg"), pattern));
+  ASSERT_TRUE(test::WriteGIF(mFolder.Path("a.gif"), 9, 9, indices, {{1, 2, 3, 255}}, -1, true));
+  ASSERT_TRUE(test::WriteBytes(mFolder.Path("a.bmp"), test::BMPBytes(pattern, 24)));
   const std::vector<std::pair<std::string, TDecoder>> cases = {
       {"a.png", Png}, {"a.tif", Tiff}, {"a.jpg", Jpeg}, {"a.gif", Gif}, {"a.bmp", Bmp}};
   for (const auto& [name, decode] : cases) {
     SCOPED_TRACE(name);
-    const std::vector<std::uint8_t> whole = FileBytes(folder, name);
+    const std::vector<std::uint8_t> whole = FileBytes(name);
     int refused = 0, damaged = 0;
     for (std::size_t length = 0; length < whole.size(); ++length) {
       TImageRaster raster;
@@ -308,27 +294,26 @@ void PutBigEndian32(std::vector<std::uint8_t>& d, std::size_t at, std::uint32_t 
 
 // A header that declares a huge image over a few bytes is refused before the pixels are
 // allocated, whatever the format.
-TEST(ImageDecoders, HugeDeclaredDimensionsAreRefusedBeforeAllocation) {
-  TTempFolder folder;
+TEST_F(ImageDecoders, HugeDeclaredDimensionsAreRefusedBeforeAllocation) {
   const TImageRaster small = test::PatternRaster(8, 8);
   // PNG: IHDR width and height at bytes 16..23, its CRC after the chunk data.
-  ASSERT_TRUE(test::WritePNG(folder.Path("a.png"), small));
-  std::vector<std::uint8_t> png = FileBytes(folder, "a.png");
+  ASSERT_TRUE(test::WritePNG(mFolder.Path("a.png"), small));
+  std::vector<std::uint8_t> png = FileBytes("a.png");
   PutBigEndian32(png, 16, 60000);
   PutBigEndian32(png, 20, 60000);
   PutBigEndian32(png, 29, static_cast<std::uint32_t>(crc32(0, png.data() + 12, 17)));
   // GIF: logical screen width and height at bytes 6..9, little-endian.
   std::vector<std::uint8_t> indices(64, 1);
-  ASSERT_TRUE(test::WriteGIF(folder.Path("a.gif"), 8, 8, indices, {{1, 2, 3, 255}}));
-  std::vector<std::uint8_t> gif = FileBytes(folder, "a.gif");
+  ASSERT_TRUE(test::WriteGIF(mFolder.Path("a.gif"), 8, 8, indices, {{1, 2, 3, 255}}));
+  std::vector<std::uint8_t> gif = FileBytes("a.gif");
   gif[6] = gif[7] = gif[8] = gif[9] = 0xFF;
   // BMP: width and height at bytes 18..25.
   std::vector<std::uint8_t> bmp = Bytes(test::BMPBytes(small, 24));
   bmp[18] = bmp[22] = 0x60;
   bmp[19] = bmp[23] = 0xEA;
   // JPEG: the frame header's height and width follow FF C0, its length and precision.
-  ASSERT_TRUE(test::WriteJPEG(folder.Path("a.jpg"), small));
-  std::vector<std::uint8_t> jpg = FileBytes(folder, "a.jpg");
+  ASSERT_TRUE(test::WriteJPEG(mFolder.Path("a.jpg"), small));
+  std::vector<std::uint8_t> jpg = FileBytes("a.jpg");
   for (std::size_t i = 0; i + 8 < jpg.size(); ++i)
     if (jpg[i] == 0xFF && jpg[i + 1] == 0xC0) {
       jpg[i + 5] = jpg[i + 7] = 0xEA;
@@ -351,14 +336,10 @@ TEST(ImageDecoders, HugeDeclaredDimensionsAreRefusedBeforeAllocation) {
 // A TIFF whose tags are wrong is refused with what is wrong, never shown as a black or
 // repeated picture without a word: a huge size, an unknown compression, strips that are not the
 // compression they claim, and a strip beyond the end of the file after two that decode.
-TEST(ImageDecoders, TiffWithWrongTagsIsRefusedWithWhatIsWrong) {
-  TTempFolder folder;
-  ASSERT_TRUE(test::WriteTIFF(folder.Path("a.tif"), test::PatternRaster(9, 9)));  // 3 strips
-  const std::vector<std::uint8_t> whole = FileBytes(folder, "a.tif");
-  struct TPatch {
-    int Tag;
-    std::uint32_t Index, Value;
-  };
+TEST_F(ImageDecoders, TiffWithWrongTagsIsRefusedWithWhatIsWrong) {
+  ASSERT_TRUE(test::WriteTIFF(mFolder.Path("a.tif"), test::PatternRaster(9, 9)));  // 3 strips
+  const std::vector<std::uint8_t> whole = FileBytes("a.tif");
+  using TPatch = std::tuple<int, std::uint32_t, std::uint32_t>;
   const std::string damaged = "The file is damaged or incomplete.";
   const std::vector<std::tuple<std::string, std::vector<TPatch>, std::string>> cases = {
       {"huge size",
@@ -371,8 +352,8 @@ TEST(ImageDecoders, TiffWithWrongTagsIsRefusedWithWhatIsWrong) {
   for (const auto& [name, patches, message] : cases) {
     SCOPED_TRACE(name);
     std::vector<std::uint8_t> tif = whole;
-    for (const TPatch& patch : patches)
-      ASSERT_TRUE(test::SetTiffValue(tif, patch.Tag, patch.Index, patch.Value));
+    for (const auto& [tag, index, value] : patches)
+      ASSERT_TRUE(test::SetTiffValue(tif, tag, index, value));
     TImageRaster raster;
     const TDecodeResult result = DecodeTIFF(tif, raster);
     EXPECT_FALSE(result.HasPixels());
@@ -381,20 +362,19 @@ TEST(ImageDecoders, TiffWithWrongTagsIsRefusedWithWhatIsWrong) {
   }
 }
 
-TEST(ImageDecoders, LimitsAreCheckedForEveryFormat) {
-  TTempFolder folder;
+TEST_F(ImageDecoders, LimitsAreCheckedForEveryFormat) {
   // Large enough that libtiff's own buffers fit within the byte limit of the raster.
   const int side = 64;
   const std::int64_t rgbBytes = side * side * 3;
   const TImageRaster pattern = test::PatternRaster(side, side);
-  ASSERT_TRUE(test::WritePNG(folder.Path("a.png"), pattern));
-  ASSERT_TRUE(test::WriteTIFF(folder.Path("a.tif"), pattern));
-  ASSERT_TRUE(test::WriteGIF(folder.Path("a.gif"), side, side,
+  ASSERT_TRUE(test::WritePNG(mFolder.Path("a.png"), pattern));
+  ASSERT_TRUE(test::WriteTIFF(mFolder.Path("a.tif"), pattern));
+  ASSERT_TRUE(test::WriteGIF(mFolder.Path("a.gif"), side, side,
                              std::vector<std::uint8_t>(side * side, 1),
                              {{1, 2, 3, 255}, {4, 5, 6, 255}}));
   const std::vector<std::uint8_t> bmp = Bytes(test::BMPBytes(pattern, 24));
   TImageRaster raster;
-  EXPECT_EQ(DecodePNG(FileBytes(folder, "a.png"), raster, {.MaxPixels = side * side - 1}).Status,
+  EXPECT_EQ(DecodePNG(FileBytes("a.png"), raster, {.MaxPixels = side * side - 1}).Status,
             TDecodeStatus::dsTooLarge);
   EXPECT_EQ(DecodeBMP(bmp, raster, {.MaxSide = side - 1}).Status, TDecodeStatus::dsTooLarge);
   // Opaque pictures are held in three bytes a pixel, so they fit where four would not.
@@ -405,11 +385,11 @@ TEST(ImageDecoders, LimitsAreCheckedForEveryFormat) {
   };
   for (const auto& [name, decode] : opaque) {
     SCOPED_TRACE(name);
-    const std::vector<std::uint8_t> bytes = name == "a.bmp" ? bmp : FileBytes(folder, name);
+    const std::vector<std::uint8_t> bytes = name == "a.bmp" ? bmp : FileBytes(name);
     EXPECT_TRUE(decode(bytes, raster).IsSuccess());
     EXPECT_EQ(raster.BytesPerPixel(), 3);
   }
-  EXPECT_EQ(DecodeTIFF(FileBytes(folder, "a.tif"), raster, {.MaxBytes = rgbBytes - 1}).Status,
+  EXPECT_EQ(DecodeTIFF(FileBytes("a.tif"), raster, {.MaxBytes = rgbBytes - 1}).Status,
             TDecodeStatus::dsTooLarge);
 }
 

@@ -6,9 +6,9 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <csetjmp>
 #include <cstdio>
-#include <cstring>
 #include <fstream>
 #include <map>
 
@@ -29,8 +29,7 @@ TImageRaster PatternRaster(int width, int height) {
 }
 
 bool WritePNG(const std::string& path, const TImageRaster& raster) {
-  png_image image;
-  std::memset(&image, 0, sizeof image);
+  png_image image{};
   image.version = PNG_IMAGE_VERSION;
   image.width = static_cast<png_uint_32>(raster.Width());
   image.height = static_cast<png_uint_32>(raster.Height());
@@ -280,6 +279,11 @@ bool WriteBytes(const std::string& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary);
   out << bytes;
   return static_cast<bool>(out);
+}
+
+TWorldTransform Rotated(double degrees, double size, double x0, double y0) {
+  const double a = degrees * 3.14159265358979323846 / 180;
+  return {size * std::cos(a), size * std::sin(a), size * std::sin(a), -size * std::cos(a), x0, y0};
 }
 
 bool WriteWorldFile(const std::string& path, double a, double d, double b, double e, double x0,

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "map/ImageRaster.h"
+#include "map/WorldFileReader.h"
 
 namespace aqv::test {
 
@@ -44,6 +45,9 @@ bool WriteGIF(const std::string& path, int width, int height,
 // raster's colours must then be at most 256).
 std::string BMPBytes(const TImageRaster& raster, int bitsPerPixel, bool topDown = false);
 bool WriteBytes(const std::string& path, const std::string& bytes);
+// The transform of an image turned by degrees about its upper-left corner (x0, y0), its
+// pixels size units a side.
+TWorldTransform Rotated(double degrees, double size, double x0, double y0);
 // A world file of the six numbers, each followed by eol.
 bool WriteWorldFile(const std::string& path, double a, double d, double b, double e, double x0,
                     double y0, const std::string& eol = "\n");

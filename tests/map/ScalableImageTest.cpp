@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <cmath>
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "map/ScalableImage.h"
@@ -16,23 +16,18 @@ namespace {
 
 using test::TTempFolder;
 
-constexpr double kPi = 3.14159265358979323846;
-
-// Writes name (any supported extension) holding the pattern, and its world file when
-// worldName is not empty.
+// Writes name (any supported extension) holding raster.
 void WriteImage(const TTempFolder& folder, const std::string& name, const TImageRaster& raster) {
-  const std::string ext = name.substr(name.rfind('.'));
-  const std::string path = folder.Path(name);
+  const std::string ext = name.substr(name.rfind('.')), path = folder.Path(name);
   bool ok = false;
   if (ext == ".png" || ext == ".PNG") ok = test::WritePNG(path, raster);
   if (ext == ".tif" || ext == ".TIFF" || ext == ".tiff") ok = test::WriteTIFF(path, raster);
   if (ext == ".jpg" || ext == ".JPEG") ok = test::WriteJPEG(path, raster);
   if (ext == ".bmp" || ext == ".BMP") ok = test::WriteBytes(path, test::BMPBytes(raster, 24));
-  if (ext == ".gif") {
-    std::vector<std::uint8_t> indices(static_cast<std::size_t>(raster.Width() * raster.Height()),
-                                      0);
-    ok = test::WriteGIF(path, raster.Width(), raster.Height(), indices, {raster.At(0, 0)});
-  }
+  const int w = raster.Width(), h = raster.Height();  // a GIF of palette index 0 throughout
+  if (ext == ".gif")
+    ok = test::WriteGIF(path, w, h, std::vector<std::uint8_t>(static_cast<std::size_t>(w * h)),
+                        {raster.At(0, 0)});
   ASSERT_TRUE(ok) << name;
 }
 
@@ -50,26 +45,24 @@ TEST(TScalableImage, LoadsEveryFormatWithItsWorldFileInEitherCase) {
     TScalableImage loaded;
     const TImageLoadStatus status = loaded.LoadFromFile(folder.Path(image));
     ASSERT_TRUE(status.IsSuccess()) << status.Message;
-    EXPECT_EQ(loaded.Raster().Width(), 6);
-    EXPECT_EQ(loaded.Raster().Height(), 4);
+    EXPECT_EQ(std::tuple(loaded.Raster().Width(), loaded.Raster().Height()), std::tuple(6, 4));
     EXPECT_EQ(loaded.Transform(), (TWorldTransform{2, 0, 0, -2, 100, 200}));
-    EXPECT_TRUE(loaded.Visible());
-    EXPECT_EQ(loaded.Extent(), (TWorldRect{100, 192, 112, 200}));
+    EXPECT_EQ(std::tuple(loaded.Visible(), loaded.Extent()),
+              std::tuple(true, TWorldRect{100, 192, 112, 200}));
   }
 }
 
 // Every result code of loading, each with a message that names the file.
 TEST(TScalableImage, EveryLoadFailureHasItsCodeAndMessage) {
+  using enum TImageLoadResult;
   TTempFolder folder;
   const TImageRaster pattern = test::PatternRaster(4, 4);
-  WriteImage(folder, "ok.png", pattern);
-  WriteImage(folder, "noworld.png", pattern);
-  WriteImage(folder, "zero.png", pattern);
-  WriteImage(folder, "bad.png", pattern);
+  for (const char* name : {"ok.png", "noworld.png", "zero.png", "bad.png"})
+    WriteImage(folder, name, pattern);
   test::WriteBytes(folder.Path("broken.png"), "\x89PNG not really");
   test::WriteBytes(folder.Path("other.xyz"), "data");
-  test::WriteWorldFile(folder.Path("ok.pgw"), 1, 0, 0, -1, 0, 0);
-  test::WriteWorldFile(folder.Path("broken.pgw"), 1, 0, 0, -1, 0, 0);
+  for (const char* name : {"ok.pgw", "broken.pgw"})
+    test::WriteWorldFile(folder.Path(name), 1, 0, 0, -1, 0, 0);
   test::WriteWorldFile(folder.Path("zero.pgw"), 1, 0, 0, 0, 0, 0);
   test::WriteBytes(folder.Path("bad.pgw"), "1\n0\n0\n-1\n12,5\n0\n");
   // A folder or a named pipe where a file belongs is named for what it is.
@@ -77,10 +70,30 @@ TEST(TScalableImage, EveryLoadFailureHasItsCodeAndMessage) {
   ASSERT_EQ(::mkfifo(folder.Path("pipe.png").c_str(), 0600), 0);
   WriteImage(folder, "pipeworld.png", pattern);
   ASSERT_EQ(::mkfifo(folder.Path("pipeworld.pgw").c_str(), 0600), 0);
+  std::vector<std::tuple<std::string, TImageLoadResult, std::string>> cases = {
+      {"ok.png", lrSuccess, ""},
+      {"missing.png", lrFileNotFound, "missing.png"},
+      {"broken.png", lrDecodeFailed, "broken.png"},
+      {"other.xyz", lrNoWorldFileName, "other.xyz"},
+      {"noworld.png", lrWorldFileNotFound, "noworld.pgw"},
+      {"zero.png", lrZeroPixelSize, "zero.pgw"},
+      {"bad.png", lrWorldFileInvalid, "line 5"},
+      {"folder.png", lrFileNotFound, "folder.png is not a regular file."},
+      {"pipe.png", lrFileNotFound, "pipe.png is not a regular file."},
+      {"pipeworld.png", lrWorldFileNotFound, "pipeworld.pgw is not a regular file."}};
   // Per decoder an empty file, a file broken off halfway and a file of another format: the
   // person is told which, in plain words and without the codec library's.
   const std::string bmp = test::BMPBytes(pattern, 24);
-  for (const std::string ext : {".png", ".gif", ".jpg", ".tif", ".bmp"}) {
+  const std::pair<std::string, std::string> formats[] = {
+      {".png", "PNG"}, {".gif", "GIF"}, {".jpg", "JPEG"}, {".tif", "TIFF"}, {".bmp", "BMP"}};
+  for (const auto& [ext, format] : formats) {
+    // The PNG's message is read whole, the others' from the file's name on.
+    cases.emplace_back(
+        "empty" + ext, lrDecodeFailed,
+        (ext == ".png" ? "The file " + folder.Path("empty") : "empty") + ext + " is empty.");
+    cases.emplace_back("cut" + ext, lrDecodeFailed, "cut" + ext + " is damaged or incomplete.");
+    cases.emplace_back("other" + ext, lrDecodeFailed,
+                       "other" + ext + " is not a " + format + " image.");
     WriteImage(folder, "cut" + ext, pattern);
     const std::string whole = folder.Read("cut" + ext);
     test::WriteBytes(folder.Path("cut" + ext), whole.substr(0, whole.size() / 2));
@@ -89,48 +102,14 @@ TEST(TScalableImage, EveryLoadFailureHasItsCodeAndMessage) {
     for (const std::string base : {"cut", "empty", "other"})
       test::WriteWorldFile(GetWorldFileName(folder.Path(base + ext)), 1, 0, 0, -1, 0, 0);
   }
-  struct TCase {
-    std::string Name;
-    TImageLoadResult Code;
-    std::string InMessage;
-  };
-  const std::vector<TCase> cases = {
-      {"ok.png", TImageLoadResult::lrSuccess, ""},
-      {"missing.png", TImageLoadResult::lrFileNotFound, "missing.png"},
-      {"broken.png", TImageLoadResult::lrDecodeFailed, "broken.png"},
-      {"other.xyz", TImageLoadResult::lrNoWorldFileName, "other.xyz"},
-      {"noworld.png", TImageLoadResult::lrWorldFileNotFound, "noworld.pgw"},
-      {"zero.png", TImageLoadResult::lrZeroPixelSize, "zero.pgw"},
-      {"bad.png", TImageLoadResult::lrWorldFileInvalid, "line 5"},
-      {"folder.png", TImageLoadResult::lrFileNotFound, "folder.png is not a regular file."},
-      {"pipe.png", TImageLoadResult::lrFileNotFound, "pipe.png is not a regular file."},
-      {"pipeworld.png", TImageLoadResult::lrWorldFileNotFound,
-       "pipeworld.pgw is not a regular file."},
-      {"empty.png", TImageLoadResult::lrDecodeFailed,
-       "The file " + folder.Path("empty.png") + " is empty."},
-      {"cut.png", TImageLoadResult::lrDecodeFailed, "cut.png is damaged or incomplete."},
-      {"other.png", TImageLoadResult::lrDecodeFailed, "other.png is not a PNG image."},
-      {"empty.gif", TImageLoadResult::lrDecodeFailed, "empty.gif is empty."},
-      {"cut.gif", TImageLoadResult::lrDecodeFailed, "cut.gif is damaged or incomplete."},
-      {"other.gif", TImageLoadResult::lrDecodeFailed, "other.gif is not a GIF image."},
-      {"empty.jpg", TImageLoadResult::lrDecodeFailed, "empty.jpg is empty."},
-      {"cut.jpg", TImageLoadResult::lrDecodeFailed, "cut.jpg is damaged or incomplete."},
-      {"other.jpg", TImageLoadResult::lrDecodeFailed, "other.jpg is not a JPEG image."},
-      {"empty.tif", TImageLoadResult::lrDecodeFailed, "empty.tif is empty."},
-      {"cut.tif", TImageLoadResult::lrDecodeFailed, "cut.tif is damaged or incomplete."},
-      {"other.tif", TImageLoadResult::lrDecodeFailed, "other.tif is not a TIFF image."},
-      {"empty.bmp", TImageLoadResult::lrDecodeFailed, "empty.bmp is empty."},
-      {"cut.bmp", TImageLoadResult::lrDecodeFailed, "cut.bmp is damaged or incomplete."},
-      {"other.bmp", TImageLoadResult::lrDecodeFailed, "other.bmp is not a BMP image."},
-  };
-  for (const TCase& c : cases) {
-    SCOPED_TRACE(c.Name);
+  for (const auto& [name, code, inMessage] : cases) {
+    SCOPED_TRACE(name);
     TScalableImage image;
-    const TImageLoadStatus status = image.LoadFromFile(folder.Path(c.Name));
-    EXPECT_EQ(status.Code, c.Code) << status.Message;
-    EXPECT_NE(status.Message.find(c.InMessage), std::string::npos) << status.Message;
-    EXPECT_EQ(image.Raster().Empty(), c.Code != TImageLoadResult::lrSuccess);
-    EXPECT_FALSE(ToText(c.Code).empty());
+    const TImageLoadStatus status = image.LoadFromFile(folder.Path(name));
+    EXPECT_EQ(status.Code, code) << status.Message;
+    EXPECT_NE(status.Message.find(inMessage), std::string::npos) << status.Message;
+    EXPECT_EQ(image.Raster().Empty(), code != lrSuccess);
+    EXPECT_FALSE(ToText(code).empty());
   }
 }
 
@@ -140,16 +119,14 @@ TEST(TScalableImage, WorldFileOfFiveLinesLeavesUnitPixels) {
   test::WriteBytes(folder.Path("a.pgw"), "2\n0\n0\n-2\n10\n");
   TScalableImage image;
   ASSERT_TRUE(image.LoadFromFile(folder.Path("a.png")).IsSuccess());
-  EXPECT_EQ(image.Transform().A, 1);
-  EXPECT_EQ(image.Transform().E, 1);
+  EXPECT_EQ(std::tuple(image.Transform().A, image.Transform().E), std::tuple(1, 1));
 }
 
 TEST(TScalableImage, CancelDuringTiffConversionIsReportedAsCancel) {
   TTempFolder folder;
   WriteImage(folder, "a.tif", test::PatternRaster(64, 64));
   test::WriteWorldFile(folder.Path("a.tfw"), 1, 0, 0, -1, 0, 0);
-  TImageProgress progress;
-  progress.Cancelled = [] { return true; };
+  const TImageProgress progress{.Progress = {}, .Cancelled = [] { return true; }};
   TScalableImage image;
   EXPECT_EQ(image.LoadFromFile(folder.Path("a.tif"), progress).Code, TImageLoadResult::lrCancelled);
 }
@@ -158,18 +135,10 @@ TEST(TScalableImage, HugeImageIsRefusedAsNotDecoding) {
   TTempFolder folder;
   WriteImage(folder, "a.png", test::PatternRaster(30, 30));
   test::WriteWorldFile(folder.Path("a.pgw"), 1, 0, 0, -1, 0, 0);
-  TImageLimits limits;
-  limits.MaxPixels = 100;
   TScalableImage image;
-  const TImageLoadStatus status = image.LoadFromFile(folder.Path("a.png"), {}, limits);
+  const TImageLoadStatus status = image.LoadFromFile(folder.Path("a.png"), {}, {.MaxPixels = 100});
   EXPECT_EQ(status.Code, TImageLoadResult::lrDecodeFailed);
   EXPECT_NE(status.Message.find("too large"), std::string::npos) << status.Message;
-}
-
-// The transform of an image turned by degrees about its upper-left corner, pixels size wide.
-TWorldTransform Rotated(double degrees, double size, double x0, double y0) {
-  const double a = degrees * kPi / 180;
-  return {size * std::cos(a), size * std::sin(a), size * std::sin(a), -size * std::cos(a), x0, y0};
 }
 
 // The centre of every pixel, turned into world coordinates, finds that pixel again; points
@@ -179,15 +148,14 @@ TEST(TScalableImage, WorldToPixelFindsEveryPixelAtZeroThirtyAndSixtyDegrees) {
     SCOPED_TRACE(degrees);
     TScalableImage image;
     image.SetRaster(test::PatternRaster(7, 5));
-    image.SetTransform(Rotated(degrees, 3, 500, 800));
+    image.SetTransform(test::Rotated(degrees, 3, 500, 800));
     for (int row = 0; row < 5; ++row)
       for (int column = 0; column < 7; ++column) {
         double x = 0, y = 0;
         image.Transform().ToWorld(column + 0.5, row + 0.5, x, y);
         int c = -1, r = -1;
         ASSERT_TRUE(image.WorldToPixel(x, y, c, r));
-        EXPECT_EQ(c, column);
-        EXPECT_EQ(r, row);
+        EXPECT_EQ(std::tuple(c, r), std::tuple(column, row));
       }
     double x = 0, y = 0;
     int c = 0, r = 0;

@@ -1,10 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "map/WorldFileReader.h"
+#include "tests/map/ImageFixtures.h"
 
 namespace aqv {
 namespace {
@@ -31,40 +32,26 @@ TEST(WorldFileReader, FewerThanSixLinesKeepTheDefaults) {
   TWorldTransform t;
   const TWorldFileResult result = ParseWorldFile("2\n0\n0\n-2\n100\n", t);
   EXPECT_EQ(result.Status, TWorldFileStatus::wsTooShort);
-  EXPECT_TRUE(result.IsSuccess());
-  EXPECT_EQ(t, TWorldTransform{});
+  EXPECT_EQ(std::tuple(result.IsSuccess(), t), std::tuple(true, TWorldTransform{}));
 }
 
 // A world file that does not convert, is not finite or has no inverse is refused with the
 // line that failed, and the transform keeps its former value.
 TEST(WorldFileReader, MalformedWorldFileIsRefusedWithItsLine) {
-  struct TCase {
-    std::string Text;
-    TWorldFileStatus Status;
-    int Line;
-  };
-  const std::vector<TCase> cases = {
-      {"1,5\n0\n0\n-1\n0\n0\n", TWorldFileStatus::wsNotANumber, 1},
-      {"1\n0\n0\n-1\n12 345\n0\n", TWorldFileStatus::wsNotANumber, 5},
-      {"1\n0\n\n-1\n0\n0\n", TWorldFileStatus::wsNotANumber, 3},
-      {"1\n0\n0\n-1\n0\n0x10\n", TWorldFileStatus::wsNotANumber, 6},
-      {"1\n0\n0\n-1\n0\n--1\n", TWorldFileStatus::wsNotANumber, 6},
-      {"1\nnan\n0\n-1\n0\n0\n", TWorldFileStatus::wsNotFinite, 2},
-      {"1\n0\n0\n-1\ninf\n0\n", TWorldFileStatus::wsNotFinite, 5},
-      {"1\n0\n0\n-1\n1e999\n0\n", TWorldFileStatus::wsNotANumber, 5},
-      {"0\n0\n0\n-1\n0\n0\n", TWorldFileStatus::wsZeroScale, 1},
-      {"1\n0\n0\n0\n0\n0\n", TWorldFileStatus::wsZeroScale, 4},
-      {"1\n2\n0.5\n1\n0\n0\n", TWorldFileStatus::wsSingular, 0},
-      {"1e-200\n0\n0\n1e-200\n0\n0\n", TWorldFileStatus::wsSingular, 0},
-  };
-  for (const TCase& c : cases) {
-    SCOPED_TRACE(c.Text);
+  using enum TWorldFileStatus;
+  const std::vector<std::tuple<std::string, TWorldFileStatus, int>> cases = {
+      {"1,5\n0\n0\n-1\n0\n0\n", wsNotANumber, 1}, {"1\n0\n0\n-1\n12 345\n0\n", wsNotANumber, 5},
+      {"1\n0\n\n-1\n0\n0\n", wsNotANumber, 3},    {"1\n0\n0\n-1\n0\n0x10\n", wsNotANumber, 6},
+      {"1\n0\n0\n-1\n0\n--1\n", wsNotANumber, 6}, {"1\nnan\n0\n-1\n0\n0\n", wsNotFinite, 2},
+      {"1\n0\n0\n-1\ninf\n0\n", wsNotFinite, 5},  {"1\n0\n0\n-1\n1e999\n0\n", wsNotANumber, 5},
+      {"0\n0\n0\n-1\n0\n0\n", wsZeroScale, 1},    {"1\n0\n0\n0\n0\n0\n", wsZeroScale, 4},
+      {"1\n2\n0.5\n1\n0\n0\n", wsSingular, 0},    {"1e-200\n0\n0\n1e-200\n0\n0\n", wsSingular, 0}};
+  for (const auto& [text, status, line] : cases) {
+    SCOPED_TRACE(text);
     TWorldTransform t{3, 0, 0, -3, 7, 8};
-    const TWorldFileResult result = ParseWorldFile(c.Text, t);
-    EXPECT_EQ(result.Status, c.Status);
-    EXPECT_EQ(result.Line, c.Line);
-    EXPECT_FALSE(result.IsSuccess());
-    EXPECT_FALSE(result.Message.empty());
+    const TWorldFileResult result = ParseWorldFile(text, t);
+    EXPECT_EQ(std::tuple(result.Status, result.Line, result.IsSuccess(), result.Message.empty()),
+              std::tuple(status, line, false, false));
     EXPECT_EQ(t, (TWorldTransform{3, 0, 0, -3, 7, 8}));
   }
 }
@@ -84,9 +71,7 @@ TEST(WorldFileReader, DecimalCommaIsReadOnlyWhenAsked) {
 TEST(WorldFileReader, ClosedFormInverseRoundTripsAtEveryAngle) {
   for (int degrees = 0; degrees < 360; degrees += 15) {
     SCOPED_TRACE(degrees);
-    const double a = degrees * 3.14159265358979323846 / 180, s = 2.5;
-    const TWorldTransform t{
-        s * std::cos(a), -s * std::sin(a), -s * std::sin(a), -s * std::cos(a), 1000, 5000};
+    const TWorldTransform t = test::Rotated(-degrees, 2.5, 1000, 5000);  // turned clockwise
     for (const auto& [column, row] : {std::pair{0.0, 0.0}, {10.25, 3.5}, {-4.0, 99.75}}) {
       double x = 0, y = 0, c = 0, r = 0;
       t.ToWorld(column, row, x, y);

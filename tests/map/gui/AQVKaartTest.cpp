@@ -17,11 +17,11 @@
 #include "map/gui/AQVKaart.h"
 #include "map/gui/AQVTextEdit.h"
 #include "tests/app/gui/LayoutCheck.h"
+#include "tests/map/MapTestModels.h"
 #include "tests/map/gui/MapGuiFixture.h"
 #include "tests/support/AnswerDialog.h"
 #include "tests/support/Clicks.h"
 #include "tests/support/Pixels.h"
-#include "tests/support/ReviewPicture.h"
 #include "tests/support/TempFolder.h"
 
 namespace aqv {
@@ -33,25 +33,18 @@ void PrintTo(const TMapHint& hint, std::ostream* out) {
 
 namespace {
 
-using test::TMapFixture;
-
 using test::CountPixels;
+using test::TMapFixture;
+using test::TracedSegments;
+using test::TSegment;
 
-bool IsRed(QColor c) {
-  return c.red() > 180 && c.green() < 90 && c.blue() < 90;
-}
-bool IsBlue(QColor c) {
-  return c.blue() > 180 && c.red() < 90 && c.green() < 90;
-}
-bool IsNotWhite(QColor c) {
-  return c != QColor(Qt::white);
-}
-bool IsBlack(QColor c) {
-  return c.red() < 90 && c.green() < 90 && c.blue() < 90;
-}
-bool IsBandGreen(QColor c) {
+constexpr auto IsRed = [](QColor c) { return c.red() > 180 && c.green() < 90 && c.blue() < 90; };
+constexpr auto IsBlue = [](QColor c) { return c.blue() > 180 && c.red() < 90 && c.green() < 90; };
+constexpr auto IsNotWhite = [](QColor c) { return c != QColor(Qt::white); };
+constexpr auto IsBlack = [](QColor c) { return c.red() < 90 && c.green() < 90 && c.blue() < 90; };
+constexpr auto IsBandGreen = [](QColor c) {
   return c.green() > 100 && c.red() < 60 && c.blue() < 60;
-}
+};
 // Whether a pixel within one pixel of p matches.
 bool Near(const QImage& image, QPoint p, bool (*match)(QColor)) {
   for (int dy = -1; dy <= 1; ++dy)
@@ -59,31 +52,6 @@ bool Near(const QImage& image, QPoint p, bool (*match)(QColor)) {
       if (image.valid(p + QPoint(dx, dy)) && match(image.pixelColor(p + QPoint(dx, dy))))
         return true;
   return false;
-}
-
-// The traced segments of the map's grid, as the map traces them.
-struct TSegment {
-  int LevelNo;
-  QPointF A, B;  // display units
-  double Length() const { return std::hypot(B.x() - A.x(), B.y() - A.y()); }
-};
-class TSegmentList : public TContourSink {
- public:
-  void Segment(int levelNo, double x1, double y1, double x2, double y2) override {
-    Segments.push_back({levelNo, {x1, y1}, {x2, y2}});
-  }
-  std::vector<TSegment> Segments;
-};
-
-// Puts picture, written to folder, behind the map, placed by the lines of its world file.
-TMapImageLoadReport ShowBehind(TAQVData& data, TAQVKaart& map, const test::TTempFolder& folder,
-                               const QImage& picture, const std::string& world, int transparency) {
-  EXPECT_TRUE(picture.save(QString::fromStdString(folder.Path("picture.png"))));
-  folder.Write("picture.pgw", world);
-  data.BackgroundFiles = {{true, folder.Path("picture.png")}};
-  data.ShowBackgroundImages = true;
-  data.BackgroundTransparency = transparency;
-  return map.LoadBackgroundImages();
 }
 
 TEST_F(TMapFixture, ComputedRangeGoesToTheDocumentAndLevelsSpanBothSigns) {
@@ -109,16 +77,14 @@ TEST_F(TMapFixture, ComputedRangeGoesToTheDocumentAndLevelsSpanBothSigns) {
 
 TEST_F(TMapFixture, ContoursAreBlackEveryFifthLevelElseBlueForDrawdownAndRedForBuildUp) {
   const QImage image = Picture(QSize(900, 600), "map-two-wells.png");
-  TSegmentList traced;
-  TraceContours(mMap->Grid(), mMap->Levels(), traced);
+  const std::vector<TSegment> traced = TracedSegments(mMap->Grid(), mMap->Levels());
   // The longest segment of each kind, probed at its middle.
   const auto probe = [&](auto kind, bool (*colour)(QColor), const char* name) {
     const TSegment* best = nullptr;
-    for (const TSegment& s : traced.Segments)
+    for (const TSegment& s : traced)
       if (kind(s.LevelNo) && (!best || s.Length() > best->Length())) best = &s;
     ASSERT_NE(best, nullptr) << name;
-    const QPointF m = (best->A + best->B) / 2;
-    const QPoint pixel(mMap->WorldToScreenX(m.x()), mMap->WorldToScreenY(m.y()));
+    const QPoint pixel = Pixel((best->X1 + best->X2) / 2, (best->Y1 + best->Y2) / 2);
     EXPECT_TRUE(Near(image, pixel, colour)) << name << " level " << best->LevelNo;
   };
   probe([](int n) { return n > 0 && n % 5 != 0; }, IsBlue, "drawdown");
@@ -130,18 +96,17 @@ TEST_F(TMapFixture, ContoursAreBlackEveryFifthLevelElseBlueForDrawdownAndRedForB
 TEST_F(TMapFixture, ImagePixelWellAndContourOfOnePointLandOnOnePixel) {
   // A white picture at 4 m per pixel whose pixel (10, 10) is centred on the observation well
   // at (-410, 260), away from the contours; the 5 x 5 pixels about it are green.
-  test::TTempFolder folder;
   QImage picture(100, 150, QImage::Format_RGB32);
   picture.fill(Qt::white);
   for (int y = 8; y <= 12; ++y)
     for (int x = 8; x <= 12; ++x) picture.setPixelColor(x, y, QColor(0, 200, 0));
   mData->ObservationWells[1].X = -410;
   mData->ObservationWells[1].Y = 260;
-  (void)ShowBehind(*mData, *mMap, folder, picture, "4\n0\n0\n-4\n-450\n300\n", 0);
+  (void)ShowBehind(picture, "4\n0\n0\n-4\n-450\n300\n", 0);
   ASSERT_FALSE(mData->ImagesUnavailable);
   mData->MapOptions.DrawingOptions = {};
   const QImage image = Picture(QSize(900, 600), "map-registration.png");
-  const QPoint well(mMap->WorldToScreenX(-410), mMap->WorldToScreenY(260));
+  const QPoint well = Pixel(-410, 260);
   // The green block's pixels are centred on the well within a pixel.
   const auto green = [](QColor c) { return c.green() > 150 && c.red() < 80 && c.blue() < 80; };
   QRect block;
@@ -158,16 +123,13 @@ TEST_F(TMapFixture, ImagePixelWellAndContourOfOnePointLandOnOnePixel) {
     EXPECT_TRUE(green(image.pixelColor(well + arm + arm / 2)));
   }
   // A contour's point lands where its colour is drawn.
-  TSegmentList traced;
-  TraceContours(mMap->Grid(), mMap->Levels(), traced);
-  ASSERT_FALSE(traced.Segments.empty());
+  const std::vector<TSegment> traced = TracedSegments(mMap->Grid(), mMap->Levels());
+  ASSERT_FALSE(traced.empty());
   int drawn = 0;
-  for (std::size_t i = 0; i < traced.Segments.size(); i += 37) {
-    const QPointF& a = traced.Segments[i].A;
-    drawn += Near(image, QPoint(mMap->WorldToScreenX(a.x()), mMap->WorldToScreenY(a.y())),
+  for (std::size_t i = 0; i < traced.size(); i += 37)
+    drawn += Near(image, Pixel(traced[i].X1, traced[i].Y1),
                   [](QColor c) { return IsRed(c) || IsBlue(c) || IsBlack(c); });
-  }
-  EXPECT_EQ(drawn, static_cast<int>((traced.Segments.size() + 36) / 37));
+  EXPECT_EQ(drawn, static_cast<int>((traced.size() + 36) / 37));
 }
 
 // The background image was drawn one pixel wider and taller than the window, over its east
@@ -175,10 +137,9 @@ TEST_F(TMapFixture, ImagePixelWellAndContourOfOnePointLandOnOnePixel) {
 TEST_F(TMapFixture, BackgroundImageCoversExactlyThePixelsOfTheWindow) {
   // A green picture at 4 m per pixel reaching 100 m beyond every side of the window; no
   // contours, grid lines or boundary in the way.
-  test::TTempFolder folder;
   QImage picture(300, 250, QImage::Format_RGB32);
   picture.fill(QColor(0, 200, 0));
-  (void)ShowBehind(*mData, *mMap, folder, picture, "4\n0\n0\n-4\n-600\n500\n", 0);
+  (void)ShowBehind(picture, "4\n0\n0\n-4\n-600\n500\n", 0);
   mData->MapOptions.DrawingOptions = {};
   for (int w = 1; w <= 2; ++w) mData->PumpingWells[w].StartTime[1] = 5;
   mMap->SetTime(1.0);
@@ -203,29 +164,30 @@ TEST_F(TMapFixture, WellsOnlyBeforeAnyPeriodStarts) {
   const QImage image = Picture(QSize(700, 500), "map-wells-only.png");
   // The pumping wells' circles (radius at least 2 px) and the observation well's cross.
   for (int w = 1; w <= 2; ++w) {
-    const QPoint c(mMap->WorldToScreenX(mData->PumpingWells[w].X),
-                   mMap->WorldToScreenY(mData->PumpingWells[w].Y));
+    const QPoint c = Pixel(mData->PumpingWells[w].X, mData->PumpingWells[w].Y);
     EXPECT_TRUE(Near(image, c + QPoint(2, 0), IsBlack)) << w;
     EXPECT_FALSE(IsBlack(image.pixelColor(c + QPoint(5, 0)))) << w;
   }
-  const QPoint cross(mMap->WorldToScreenX(50), mMap->WorldToScreenY(100));
+  const QPoint cross = Pixel(50, 100);
   EXPECT_TRUE(IsBlack(image.pixelColor(cross + QPoint(4, 0))));
   EXPECT_TRUE(IsBlack(image.pixelColor(cross + QPoint(0, -4))));
   EXPECT_FALSE(IsBlack(image.pixelColor(cross + QPoint(2, 2))));
   // The grey grid lines cross the window every 100 m, away from the wells too.
   ASSERT_EQ(mMap->GridLineSpacing(), 100);
   const QColor grey(128, 128, 128);
-  EXPECT_EQ(image.pixelColor(mMap->WorldToScreenX(-400), mMap->WorldToScreenY(-330)), grey);
-  EXPECT_EQ(image.pixelColor(mMap->WorldToScreenX(430), mMap->WorldToScreenY(300)), grey);
-  EXPECT_NE(image.pixelColor(mMap->WorldToScreenX(-350), mMap->WorldToScreenY(-330)), grey);
+  EXPECT_EQ(image.pixelColor(Pixel(-400, -330)), grey);
+  EXPECT_EQ(image.pixelColor(Pixel(430, 300)), grey);
+  EXPECT_NE(image.pixelColor(Pixel(-350, -330)), grey);
   // Only the legend's sample lines and words are coloured.
   EXPECT_LT(CountPixels(image, IsRed), 400);
   EXPECT_LT(CountPixels(image, IsBlue), 400);
   // The black boundary lies on the pixels just outside each edge of the window, and only while
   // it is asked for.
   const int x = mMap->WorldToScreenX(-350), y = mMap->WorldToScreenY(-330);
-  const QPoint edges[] = {{mMap->WestPixel() - 1, y}, {mMap->EastPixel(), y},
-                          {x, mMap->NorthPixel() - 1}, {x, mMap->SouthPixel()}};
+  const QPoint edges[] = {{mMap->WestPixel() - 1, y},
+                          {mMap->EastPixel(), y},
+                          {x, mMap->NorthPixel() - 1},
+                          {x, mMap->SouthPixel()}};
   for (const QPoint edge : edges) EXPECT_TRUE(IsBlack(image.pixelColor(edge))) << edge.x();
   mData->MapOptions.DrawingOptions.Set(TBoundaryGridDrawingOptions::dbgBoundary, false);
   const QImage without = Picture(QSize(700, 500), "map-without-boundary.png");
@@ -233,21 +195,19 @@ TEST_F(TMapFixture, WellsOnlyBeforeAnyPeriodStarts) {
 }
 
 TEST_F(TMapFixture, EachLegendPlacementDrawsAndMovesThePlotAndOneOutOfRangeIsClamped) {
-  const std::pair<TPlacement, const char*> placements[] = {{TPlacement::plRight, "right"},
-                                                           {TPlacement::plBottom, "bottom"},
-                                                           {TPlacement::plLeft, "left"},
-                                                           {TPlacement::plTop, "top"},
-                                                           {TPlacement::plNone, "none"}};
+  using enum TPlacement;
+  const std::pair<TPlacement, const char*> placements[] = {
+      {plRight, "right"}, {plBottom, "bottom"}, {plLeft, "left"}, {plTop, "top"}, {plNone, "none"}};
   for (const auto& [placement, name] : placements) {
     mMap->SetLegendPlacement(placement);
     const QImage image = Picture(QSize(700, 500), std::string("map-legend-") + name + ".png");
-    const bool left = placement == TPlacement::plLeft || placement == TPlacement::plTop;
+    const bool left = placement == plLeft || placement == plTop;
     EXPECT_EQ(mMap->PlotLayout().Left, left ? mMap->LegendWidth() + 20 : 20) << name;
-    EXPECT_EQ(mMap->LegendWidth() == 0, placement == TPlacement::plNone) << name;
-    if (placement == TPlacement::plNone) continue;
+    EXPECT_EQ(mMap->LegendWidth() == 0, placement == plNone) << name;
+    if (placement == plNone) continue;
     // The legend's frame starts 20 px beside the window, level with its north edge or 55 px
     // above its south edge; its red and blue sample lines are inside.
-    const bool low = placement == TPlacement::plBottom || placement == TPlacement::plLeft;
+    const bool low = placement == plBottom || placement == plLeft;
     const int frameX = left ? mMap->WestPixel() - mMap->LegendWidth() : mMap->EastPixel() + 21;
     const int frameY = low ? mMap->SouthPixel() - 55 : mMap->NorthPixel() - 1;
     EXPECT_TRUE(IsBlack(image.pixelColor(frameX, frameY + 10))) << name;
@@ -257,7 +217,7 @@ TEST_F(TMapFixture, EachLegendPlacementDrawsAndMovesThePlotAndOneOutOfRangeIsCla
     EXPECT_GE(CountPixels(image, IsBlue, legend), 25) << name;
   }
   mData->MapOptions.LegendPlacement = static_cast<TPlacement>(77);
-  EXPECT_EQ(mMap->LegendPlacement(), TPlacement::plRight);
+  EXPECT_EQ(mMap->LegendPlacement(), plRight);
 }
 
 TEST_F(TMapFixture, DegenerateWindowOrTinyPictureDrawsOnlyLegendAndTextsAndFarWellsNoOverflow) {
@@ -293,18 +253,12 @@ TEST_F(TMapFixture, ZoomBandSetsTheSnappedWindowAndPreviousViewRestoresItUnlessT
   QTest::mouseMove(mMap.get(), c + QPoint(40, 4));
   QTest::mouseRelease(mMap.get(), Qt::LeftButton, Qt::NoModifier, c + QPoint(40, 4));
   EXPECT_EQ(std::tuple(Window(), mMap->HasPreviousView()), std::tuple(before, false));
-  const QPoint a(mMap->WorldToScreenX(-200.2), mMap->WorldToScreenY(150.4));
-  const QPoint b(mMap->WorldToScreenX(101), mMap->WorldToScreenY(-99.6));
-  QTest::mousePress(mMap.get(), Qt::LeftButton, Qt::NoModifier, a);
-  QTest::mouseMove(mMap.get(), (a + b) / 2);
-  QTest::mouseMove(mMap.get(), b);
+  const QPoint a = Pixel(-200.2, 150.4), b = Pixel(101, -99.6);
+  Drag(a, b, false);
   // While the button is held the band shows, dashed dark green, between the snapped corners.
   const QImage band = mMap->grab().toImage();
-  const auto snapped = [&](double x, double y) {
-    return QPoint(mMap->WorldToScreenX(SnapToStep(x, snap)),
-                  mMap->WorldToScreenY(SnapToStep(y, snap)));
-  };
-  const QPoint ca = snapped(-200.2, 150.4), cb = snapped(101, -99.6);
+  const QPoint ca = Pixel(SnapToStep(-200.2, snap), SnapToStep(150.4, snap));
+  const QPoint cb = Pixel(SnapToStep(101, snap), SnapToStep(-99.6, snap));
   const int onEdge = CountPixels(band, IsBandGreen, QRect(ca, QPoint(cb.x(), ca.y()))) +
                      CountPixels(band, IsBandGreen, QRect(QPoint(cb.x(), ca.y()), cb));
   EXPECT_GT(onEdge, (cb.x() - ca.x() + cb.y() - ca.y()) / 3);
@@ -317,8 +271,7 @@ TEST_F(TMapFixture, ZoomBandSetsTheSnappedWindowAndPreviousViewRestoresItUnlessT
   for (const auto& [got, want] :
        {std::pair{zoomed.X1, -200}, {zoomed.X2, 100}, {zoomed.Y1, -100}, {zoomed.Y2, 150}})
     EXPECT_NEAR(got, want, 10) << want;
-  EXPECT_FALSE(mData->Saved);
-  EXPECT_TRUE(mMap->HasPreviousView());
+  EXPECT_EQ(std::tuple(mData->Saved, mMap->HasPreviousView()), std::tuple(false, true));
   // The grid keeps its own layout until the time is set again: old values stay at their places.
   EXPECT_EQ(mMap->Grid().Layout(), ComputeGridLayout(before));
   mMap->SetTime(1.0);
@@ -356,9 +309,9 @@ TEST_F(TMapFixture, AnimationStepsOnTheTimerAndFinishesOnceAndPastTheEndOnlyOneS
   EXPECT_TRUE(mMap->Animating());
   EXPECT_EQ(times.count(), 0);  // nothing runs before the event loop does
   QTRY_VERIFY(!mMap->Animating());
-  EXPECT_EQ(finished.count(), 1);
-  EXPECT_EQ(times.count(), 4);  // steps 0..3
-  EXPECT_EQ(mMap->AnimationStep(), 4);
+  // Steps 0..3 are shown.
+  EXPECT_EQ(std::tuple(finished.count(), times.count(), mMap->AnimationStep()),
+            std::tuple(1, 4, 4));
   EXPECT_DOUBLE_EQ(mData->DisplayTime(), 2.0);
   // Started past the end, it fires the event only when exactly one step beyond.
   for (const int step : {6, 4}) {
@@ -418,8 +371,7 @@ TEST_F(TMapFixture, EditingTheModelOrDroppingTheDocumentDuringAnAnimationIsSafe)
   });
   mMap->Animate();
   QTRY_VERIFY(!mMap->Animating());
-  EXPECT_EQ(mMap->Data(), nullptr);
-  EXPECT_EQ(mData->MapReference, nullptr);
+  EXPECT_EQ(std::tuple(mMap->Data(), mData->MapReference), std::tuple(nullptr, nullptr));
 }
 
 TEST_F(TMapFixture, ComputationErrorStopsTheAnimationWithTheEventAndTheMessage) {
@@ -461,13 +413,13 @@ TEST_F(TMapFixture, HintShowsTheWellNameOrTheGridDrawdown) {
   };
   // A well's name, whatever characters it holds, whole in both.
   mData->PumpingWells[1].Name = "P1 | north";
-  const QPoint well(mMap->WorldToScreenX(-150), mMap->WorldToScreenY(0));
+  const QPoint well = Pixel(-150, 0);
   EXPECT_EQ(shown(well), (TMapHint{"P1 | north", "P1 | north"}));
   // A grid point: its coordinates with two decimals and its drawdown with three in the tooltip;
   // the coordinates alone in the status bar.
   const TGridLayout& g = mMap->Grid().Layout();
   const int a = 20, b = 40;
-  const QPoint node(mMap->WorldToScreenX(g.NodeX[a]), mMap->WorldToScreenY(g.NodeY[b]));
+  const QPoint node = Pixel(g.NodeX[a], g.NodeY[b]);
   const TMapHint hint = shown(node);
   EXPECT_EQ(mMap->HintAt(node), hint);
   const QRegularExpression format(QStringLiteral(
@@ -482,8 +434,8 @@ TEST_F(TMapFixture, HintShowsTheWellNameOrTheGridDrawdown) {
   EXPECT_NEAR(m.captured(3).toDouble(), value, 0.0005);
   // Between four nodes the cell's centre point is read, with its own drawdown.
   const int centre = g.CentreIndex(a, b);
-  const QPoint between(mMap->WorldToScreenX((g.NodeX[a] + g.NodeX[a + 1]) / 2),
-                       mMap->WorldToScreenY((g.NodeY[b] + g.NodeY[b + 1]) / 2));
+  const QPoint between =
+      Pixel((g.NodeX[a] + g.NodeX[a + 1]) / 2, (g.NodeY[b] + g.NodeY[b + 1]) / 2);
   const QString inCell = shown(between).Tip;
   EXPECT_EQ(inCell, QStringLiteral("x: %1, y: %2\nDrawdown: %3")
                         .arg(mMap->Grid().PointX(centre), 0, 'f', 2)
@@ -492,8 +444,7 @@ TEST_F(TMapFixture, HintShowsTheWellNameOrTheGridDrawdown) {
   EXPECT_NE(inCell, hint.Tip);
   // An observation well is named as a pumping well is.
   mData->ObservationWells[1].Name = "O1";
-  EXPECT_EQ(shown(QPoint(mMap->WorldToScreenX(50), mMap->WorldToScreenY(100))),
-            (TMapHint{"O1", "O1"}));
+  EXPECT_EQ(shown(Pixel(50, 100)), (TMapHint{"O1", "O1"}));
   EXPECT_EQ(mMap->HintAt(QPoint(2, 2)), TMapHint{});
 }
 
@@ -510,11 +461,10 @@ TEST_F(TMapFixture,
 }
 
 TEST_F(TMapFixture, FailedXYZExportShowsTheSaveMessageAndTheClipboardCarriesBitmapAndSvg) {
-  test::TTempFolder folder;
-  EXPECT_TRUE(mMap->SaveContoursAsXYZ(folder.Path("map.xyz")));
-  EXPECT_FALSE(folder.Read("map.xyz").empty());
+  EXPECT_TRUE(mMap->SaveContoursAsXYZ(mFolder.Path("map.xyz")));
+  EXPECT_FALSE(mFolder.Read("map.xyz").empty());
   EXPECT_TRUE(mUi.Messages.empty());
-  const std::string bad = folder.Path("missing/map.xyz");
+  const std::string bad = mFolder.Path("missing/map.xyz");
   EXPECT_FALSE(mMap->SaveContoursAsXYZ(bad));
   EXPECT_EQ(mUi.OnlyMessage(), "Could not save " + bad + "!\nThe folder does not exist.");
   mUi.Messages.clear();
@@ -532,15 +482,14 @@ TEST_F(TMapFixture, FailedXYZExportShowsTheSaveMessageAndTheClipboardCarriesBitm
     EXPECT_TRUE(faults.isEmpty()) << faults.join("\n").toStdString();
     test::TypeInto(dialog.findChild<QLineEdit*>(QStringLiteral("cdWidthSpinEdit")), "300");
   });
-  const QPoint well(mMap->WorldToScreenX(-150), mMap->WorldToScreenY(0));
+  const QPoint well = Pixel(-150, 0);
   mMap->CopyToClipboard(true);
   EXPECT_EQ(QApplication::clipboard()->image().size(), QSize(300, mMap->height()));
   // The map on the screen keeps its own layout: the well is still where it is shown.
-  EXPECT_EQ(QPoint(mMap->WorldToScreenX(-150), mMap->WorldToScreenY(0)), well);
+  EXPECT_EQ(Pixel(-150, 0), well);
 }
 
 TEST_F(TMapFixture, RotatedBackgroundImageAtHalfTransparencyAndOneOutOfRangeIsClamped) {
-  test::TTempFolder folder;
   QImage picture(160, 120, QImage::Format_RGB32);
   for (int y = 0; y < picture.height(); ++y)
     for (int x = 0; x < picture.width(); ++x)
@@ -549,12 +498,11 @@ TEST_F(TMapFixture, RotatedBackgroundImageAtHalfTransparencyAndOneOutOfRangeIsCl
   const std::string c = std::to_string(4 * std::cos(M_PI / 6));
   const std::string s = std::to_string(4 * std::sin(M_PI / 6));
   const std::string world = c + "\n-" + s + "\n-" + s + "\n-" + c + "\n-350\n300\n";
-  EXPECT_TRUE(ShowBehind(*mData, *mMap, folder, picture, world, 50).Failures.empty());
+  EXPECT_TRUE(ShowBehind(picture, world, 50).Failures.empty());
   ASSERT_FALSE(mData->ImagesUnavailable);
   const QImage image = Picture(QSize(900, 600), "map-rotated-image.png");
   // Half transparency over white: no pixel of the image is darker than half white.
-  const QColor mixed =
-      image.pixelColor(QPoint(mMap->WorldToScreenX(-250), mMap->WorldToScreenY(200)));
+  const QColor mixed = image.pixelColor(Pixel(-250, 200));
   EXPECT_GE(mixed.red(), 120);
   EXPECT_NE(mixed, QColor(Qt::white));
   // A transparency beyond 100 % from a file blends at 100 %, and the map then rests.

@@ -4,6 +4,7 @@
 #include <QMenu>
 #include <QScreen>
 #include <QTest>
+#include <tuple>
 
 #include "controls/MyColorgrd.h"
 #include "map/gui/AQVKaart.h"
@@ -20,12 +21,10 @@ namespace {
 
 using test::TMapFixture;
 
-bool IsDark(QColor c) {
-  return c.lightness() < 100;
-}
+constexpr auto IsDark = [](QColor c) { return c.lightness() < 100; };
 
 TAQVTextBoxRecord* AddBox(TAQVData& data, int anchor, double x, double y, const std::string& text) {
-  auto record = std::make_unique<TAQVTextBoxRecord>();
+  auto* record = data.TextBoxes.emplace_back(std::make_unique<TAQVTextBoxRecord>()).get();
   record->AnchorMode = anchor;
   record->X = x;
   record->Y = y;
@@ -36,22 +35,20 @@ TAQVTextBoxRecord* AddBox(TAQVData& data, int anchor, double x, double y, const 
   record->Color = clYellow;
   record->FramePenStyle = TPenStyle::psSolid;
   record->FrameWidth = 1;
-  TAQVTextBoxRecord* raw = record.get();
-  data.TextBoxes.push_back(std::move(record));
-  return raw;
+  return record;
 }
 
 TEST_F(TMapFixture, CornerBoxFollowsTheLegendFromRightToLeft) {
   TAQVTextBoxRecord* box = AddBox(*mData, 2, 120, -10, "Corner");
   mMap->SyncTextEdits();
   PlaceTexts();
-  EXPECT_EQ(box->PixelX, mMap->EastPixel() - 120);
-  EXPECT_EQ(box->PixelY, mMap->NorthPixel() + 10);
+  EXPECT_EQ(std::tuple(box->PixelX, box->PixelY),
+            std::tuple(mMap->EastPixel() - 120, mMap->NorthPixel() + 10));
   mMap->SetLegendPlacement(TPlacement::plLeft);
   PlaceTexts();
-  EXPECT_EQ(box->AnchorMode, 4);
-  EXPECT_EQ(box->PixelX, mMap->WestPixel() - 120 - (mMap->LegendWidth() + 20));
-  EXPECT_EQ(box->PixelY, mMap->SouthPixel() + 10 - 55);
+  EXPECT_EQ(std::tuple(box->AnchorMode, box->PixelX, box->PixelY),
+            std::tuple(4, mMap->WestPixel() - 120 - (mMap->LegendWidth() + 20),
+                       mMap->SouthPixel() + 10 - 55));
   // A box pushed off the picture's left edge keeps its data but is not painted.
   EXPECT_EQ(mMap->TextEditOf(box)->Shown(), box->PixelX >= 0 && box->PixelY >= 0);
   // Without a legend the box keeps its corner: offsets count from the window's own edges.
@@ -80,8 +77,7 @@ TEST_F(TMapFixture, WorldBoxTouchingThePlotEdgeOrFarAwayIsNotPainted) {
   EXPECT_TRUE(mMap->TextEditOf(inside)->Shown());
   EXPECT_FALSE(mMap->TextEditOf(edge)->Shown());
   EXPECT_EQ(edge->PixelX, mMap->PlotLayout().Left);
-  EXPECT_EQ(far->PixelX, kPixelLimit);
-  EXPECT_EQ(far->PixelY, kPixelLimit);
+  EXPECT_EQ(std::tuple(far->PixelX, far->PixelY), std::tuple(kPixelLimit, kPixelLimit));
   EXPECT_FALSE(mMap->TextEditOf(far)->Shown());
   // Nor can its corner be taken with the mouse.
   const QPoint corner = mMap->TextEditOf(edge)->BoxRect().topLeft();
@@ -132,6 +128,7 @@ TEST_F(TMapFixture, TextBoxesAppearInTheRenderedPicture) {
 }
 
 TEST_F(TMapFixture, InsertTextInsideThePlotAnchorsToTheWorldAndOutsideBesideTheLegend) {
+  using enum TPlacement;
   mMap->ComputeLayout(mMap->width(), mMap->height());
   TAQVTextEdit* inside = mMap->InsertText(QStringLiteral("here"), 200, 200, 26, 100);
   ASSERT_NE(inside, nullptr);
@@ -153,50 +150,42 @@ TEST_F(TMapFixture, InsertTextInsideThePlotAnchorsToTheWorldAndOutsideBesideTheL
   EXPECT_EQ(std::tuple(next.Alignment, next.Font.Style.Contains(TFontStyle::fsBold), next.Color,
                        next.ClearBackground),
             std::tuple(2, true, TMyColorGrid::CellColor(9), false));
-  EXPECT_EQ(outside->Record()->AnchorMode, 2);  // legend on the right
-  EXPECT_EQ(mData->TextBoxes.size(), 2u);
-  EXPECT_FALSE(mData->Saved);
+  // Beside the legend on the right.
+  EXPECT_EQ(std::tuple(next.AnchorMode, mData->TextBoxes.size(), mData->Saved),
+            std::tuple(2, 2u, false));
   mMap->DeleteText(inside);
-  EXPECT_EQ(mData->TextBoxes.size(), 1u);
-  EXPECT_EQ(mMap->TextEdits().size(), 1u);
+  EXPECT_EQ(std::tuple(mData->TextBoxes.size(), mMap->TextEdits().size()), std::tuple(1u, 1u));
   // Wherever the legend is, or with none, a box put outside the plot stays where it was put.
-  for (const TPlacement legend :
-       {TPlacement::plBottom, TPlacement::plLeft, TPlacement::plTop, TPlacement::plNone}) {
+  for (const TPlacement legend : {plBottom, plLeft, plTop, plNone}) {
     mMap->SetLegendPlacement(legend);
     for (const QPoint at : {QPoint(5, 5), QPoint(690, 490)}) {
       TAQVTextEdit* box = mMap->InsertText(QStringLiteral("there"), at.x(), at.y(), 26, 100);
       mMap->RepositionTexts(true);
       EXPECT_EQ(box->BoxRect().topLeft(), at) << static_cast<int>(legend);
       // With no legend it keeps to the window's nearest corner: north-west or south-east here.
-      if (legend == TPlacement::plNone) {
+      if (legend == plNone) {
         EXPECT_EQ(box->Record()->AnchorMode, at.x() < 100 ? 5 : 3);
       }
     }
   }
 }
 
-struct TBreakCase {
-  const char* Record;
-  const char* Edit;
-};
-class LineBreaks : public ::testing::TestWithParam<TBreakCase> {};
-
-TEST_P(LineBreaks, EveryKindOfBreakIsKeptThroughTheRecord) {
-  const QString edit = RecordTextToEdit(GetParam().Record);
-  EXPECT_EQ(edit, QString::fromLatin1(GetParam().Edit));
-  const std::string back = EditTextToRecord(edit);
-  EXPECT_EQ(RecordTextToEdit(back), edit);
-  // Only CR LF pairs remain, so the record line's "&crnl;" carries each break once.
-  for (std::size_t i = 0; i < back.size(); ++i) {
-    ASSERT_TRUE(back[i] != '\n' || (i > 0 && back[i - 1] == '\r')) << i;
-    ASSERT_TRUE(back[i] != '\r' || (i + 1 < back.size() && back[i + 1] == '\n')) << i;
+TEST(LineBreaks, EveryKindOfBreakIsKeptThroughTheRecord) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"a\r\nb", "a\nb"}, {"a\nb", "a\nb"}, {"a\rb", "a\nb"}, {"a\r\n\r\nb\n", "a\n\nb\n"}};
+  for (const auto& [record, shown] : cases) {
+    SCOPED_TRACE(::testing::PrintToString(record));
+    const QString edit = RecordTextToEdit(record);
+    EXPECT_EQ(edit, QString::fromLatin1(shown));
+    const std::string back = EditTextToRecord(edit);
+    EXPECT_EQ(RecordTextToEdit(back), edit);
+    // Only CR LF pairs remain, so the record line's "&crnl;" carries each break once.
+    for (std::size_t i = 0; i < back.size(); ++i) {
+      ASSERT_TRUE(back[i] != '\n' || (i > 0 && back[i - 1] == '\r')) << i;
+      ASSERT_TRUE(back[i] != '\r' || (i + 1 < back.size() && back[i + 1] == '\n')) << i;
+    }
   }
 }
-
-INSTANTIATE_TEST_SUITE_P(Texts, LineBreaks,
-                         ::testing::Values(TBreakCase{"a\r\nb", "a\nb"}, TBreakCase{"a\nb", "a\nb"},
-                                           TBreakCase{"a\rb", "a\nb"},
-                                           TBreakCase{"a\r\n\r\nb\n", "a\n\nb\n"}));
 
 // Counts the pixels of the box's yellow background and of its black text inside rect.
 struct TBoxPixels {
@@ -217,19 +206,13 @@ class TTextBoxMouse : public TMapFixture {
     QApplication::setActiveWindow(mMap.get());
     ASSERT_TRUE(QTest::qWaitForWindowActive(mMap.get()));
   }
-  // Presses the left button at from, moves to to in two steps and, with release, lets go there.
-  void Drag(QPoint from, QPoint to, bool release = true) {
-    QTest::mousePress(mMap.get(), Qt::LeftButton, Qt::NoModifier, from);
-    QTest::mouseMove(mMap.get(), (from + to) / 2);
-    QTest::mouseMove(mMap.get(), to);
-    if (release) QTest::mouseRelease(mMap.get(), Qt::LeftButton, Qt::NoModifier, to);
-  }
   QRect Rect() const { return mMap->TextEditOf(mBox)->BoxRect(); }
-  // The box back at its first size.
-  void Reset() {
+  // The box back at its first size, where it then is.
+  QRect Reset() {
     mBox->Width = 120;
     mBox->Height = 40;
     mMap->RepositionTexts(true);
+    return Rect();
   }
   TAQVTextBoxRecord* mBox = nullptr;
 };
@@ -238,29 +221,26 @@ TEST_F(TTextBoxMouse, MovedByItsTopEdgeItKeepsItsTextInsideTheMapAndAnchorsWhere
   const QRect start = Rect();
   // The top edge, 4 px in from either end, is the move handle; during the move the whole box
   // is painted where it goes, its text too.
-  Drag(start.topLeft() + QPoint(10, 2), start.topLeft() + QPoint(60, 32), false);
+  const QPoint to = start.topLeft() + QPoint(60, 32);
+  Drag(start.topLeft() + QPoint(10, 2), to, false);
   const QRect moved = Rect();
   EXPECT_EQ(moved, start.translated(50, 30));
   const TBoxPixels during = BoxPixels(mMap->grab().toImage(), moved);
   EXPECT_GT(during.Yellow, moved.width() * moved.height() / 2);
   EXPECT_GT(during.Dark, 20);
   EXPECT_EQ(BoxPixels(mMap->grab().toImage(), QRect(start.topLeft(), QSize(45, 25))).Yellow, 0);
-  QTest::mouseRelease(mMap.get(), Qt::LeftButton, Qt::NoModifier, start.topLeft() +
-                                                                      QPoint(60, 32));
+  QTest::mouseRelease(mMap.get(), Qt::LeftButton, Qt::NoModifier, to);
   // Let go inside the plot: anchored to the world point under its top-left corner.
-  EXPECT_EQ(mBox->AnchorMode, 1);
   EXPECT_DOUBLE_EQ(mBox->X, mMap->ScreenToWorldX(moved.left()));
   EXPECT_DOUBLE_EQ(mBox->Y, mMap->ScreenToWorldY(moved.top()));
-  EXPECT_EQ(Rect(), moved);
-  EXPECT_EQ(mData->SelectedTextBox, nullptr);
-  EXPECT_FALSE(mData->Saved);
+  EXPECT_EQ(std::tuple(mBox->AnchorMode, Rect(), mData->SelectedTextBox, mData->Saved),
+            std::tuple(1, moved, nullptr, false));
   // Dragged far beyond the right edge it stops at the map's edge, and let go outside the plot
   // it is anchored beside the legend, to the window's north-east corner.
   Drag(moved.topLeft() + QPoint(10, 2), QPoint(mMap->width() + 300, moved.top() + 2));
-  EXPECT_EQ(Rect().right(), mMap->width() - 1);
-  EXPECT_EQ(mBox->AnchorMode, 2);
-  EXPECT_EQ(mBox->X, mMap->EastPixel() - Rect().left());
-  EXPECT_EQ(mBox->Y, mMap->NorthPixel() - Rect().top());
+  EXPECT_EQ(std::tuple(Rect().right(), mBox->AnchorMode, mBox->X, mBox->Y),
+            std::tuple(mMap->width() - 1, 2, mMap->EastPixel() - Rect().left(),
+                       mMap->NorthPixel() - Rect().top()));
   // Far below the bottom edge likewise.
   const QRect east = Rect();
   Drag(east.topLeft() + QPoint(10, 2), QPoint(east.left() + 10, mMap->height() + 300));
@@ -278,16 +258,14 @@ TEST_F(TTextBoxMouse, CornerHandlesResizeDownToOnePixelAndTheInsideOnlyEdits) {
   Drag(grown.bottomRight() + QPoint(1, 1), grown.topLeft() - QPoint(30, 30));
   EXPECT_EQ(Rect().size(), QSize(1, 1));
   // Top-left handle: the near corner follows, the far one stays.
-  Reset();
-  const QRect again = Rect();
+  const QRect again = Reset();
   Drag(again.topLeft() + QPoint(-3, -3), again.topLeft() + QPoint(-23, -13));
   EXPECT_EQ(Rect(), QRect(again.topLeft() - QPoint(23, 13), again.bottomRight()));
   const QRect bigger = Rect();
   Drag(bigger.topLeft(), bigger.bottomRight() + QPoint(50, 50));
   EXPECT_EQ(Rect(), QRect(bigger.bottomRight(), QSize(1, 1)));
   // 5 px above the box or inside it is no handle: nothing moves, and a click inside edits.
-  Reset();
-  const QRect plain = Rect();
+  const QRect plain = Reset();
   Drag(plain.topLeft() + QPoint(30, -5), plain.topLeft() + QPoint(80, 40));
   EXPECT_EQ(Rect(), plain);
   Drag(plain.center(), plain.center() + QPoint(30, 30));
@@ -300,12 +278,11 @@ TEST_F(TTextBoxMouse, CornerHandlesResizeDownToOnePixelAndTheInsideOnlyEdits) {
   menu->close();
   QTest::mouseClick(mMap.get(), Qt::LeftButton, Qt::NoModifier, plain.center());
   TAQVTextEdit* edit = mMap->TextEditOf(mBox);
-  EXPECT_TRUE(edit->isVisible());
-  EXPECT_TRUE(edit->hasFocus());
+  EXPECT_EQ(std::tuple(edit->isVisible(), edit->hasFocus()), std::tuple(true, true));
   // A click on the map away from the box ends its editing: the map paints it again.
-  QTest::mouseClick(mMap.get(), Qt::LeftButton, Qt::NoModifier, plain.bottomRight() + QPoint(80, 80));
-  EXPECT_FALSE(edit->hasFocus());
-  EXPECT_FALSE(edit->isVisible());
+  QTest::mouseClick(mMap.get(), Qt::LeftButton, Qt::NoModifier,
+                    plain.bottomRight() + QPoint(80, 80));
+  EXPECT_EQ(std::tuple(edit->hasFocus(), edit->isVisible()), std::tuple(false, false));
   EXPECT_GT(BoxPixels(mMap->grab().toImage(), plain).Dark, 20);
   // Editing ended by a click on another field of the window leaves no outline of it on the
   // screen, read back as painted (the box has no frame of its own there).
@@ -329,7 +306,8 @@ TEST_F(TTextBoxMouse, CornerHandlesResizeDownToOnePixelAndTheInsideOnlyEdits) {
       window.screen()->grabWindow(window.winId(), 0, 0, mMap->width(), mMap->height()).toImage();
   const QImage fresh = mMap->grab().toImage();
   mMap->setParent(nullptr);  // the fixture owns the map
-  EXPECT_EQ(screen.convertToFormat(QImage::Format_RGB32), fresh.convertToFormat(QImage::Format_RGB32));
+  EXPECT_EQ(screen.convertToFormat(QImage::Format_RGB32),
+            fresh.convertToFormat(QImage::Format_RGB32));
 }
 
 TEST_F(TMapFixture, RecordLineAndTypedTextRoundTripAndAMalformedLineLeavesTheBoxUnchanged) {
@@ -345,8 +323,7 @@ TEST_F(TMapFixture, RecordLineAndTypedTextRoundTripAndAMalformedLineLeavesTheBox
   EXPECT_EQ(*record, before);
   record->Font.Name = "Tahoma";
   EXPECT_TRUE(edit->SetPropertiesText(line));
-  EXPECT_EQ(record->Font.Name, "Times New Roman");
-  EXPECT_EQ(record->X, 12.5);
+  EXPECT_EQ(std::tuple(record->Font.Name, record->X), std::tuple("Times New Roman", 12.5));
   edit->SetEncodedText("one&crnl;two");
   EXPECT_EQ(edit->toPlainText(), QStringLiteral("one\ntwo"));
   EXPECT_EQ(record->Text, "one\r\ntwo");
@@ -356,8 +333,8 @@ TEST_F(TMapFixture, RecordLineAndTypedTextRoundTripAndAMalformedLineLeavesTheBox
   QTest::keyClicks(typed, QStringLiteral("ab"));
   QTest::keyClick(typed, Qt::Key_Return);
   QTest::keyClicks(typed, QStringLiteral("cd"));
-  EXPECT_EQ(typed->Record()->Text, "ab\r\ncd");
-  EXPECT_EQ(typed->GetEncodedText(), "ab&crnl;cd");
+  EXPECT_EQ(std::tuple(typed->Record()->Text, typed->GetEncodedText()),
+            std::tuple("ab\r\ncd", "ab&crnl;cd"));
   // The box being typed in shows its own background, not the map under it.
   typed->Record()->Color = clYellow;
   typed->LoadFromRecord();

@@ -8,10 +8,12 @@
 #include <QStatusBar>
 #include <QTest>
 #include <filesystem>
+#include <tuple>
 
 #include "map/gui/FilesSelection.h"
 #include "tests/support/AnswerDialog.h"
 #include "tests/support/FakeUserInterface.h"
+#include "tests/support/ReviewPicture.h"
 #include "tests/support/TempFolder.h"
 
 namespace aqv {
@@ -24,9 +26,8 @@ class FilesSelectionTest : public ::testing::Test {
  protected:
   FilesSelectionTest() : mForm(mUi) {
     mForm.OpenFile = [this](std::string& fileName) {
-      if (mNextFile.empty()) return false;
-      fileName = mNextFile;
-      return true;
+      if (!mNextFile.empty()) fileName = mNextFile;
+      return !mNextFile.empty();
     };
   }
 
@@ -51,14 +52,12 @@ class FilesSelectionTest : public ::testing::Test {
 };
 
 TEST_F(FilesSelectionTest, ShowsItsCaptionsAndLayoutAndF1AsksForTheImportImageTopic) {
-  EXPECT_EQ(mForm.windowTitle(), "Files selection");
-  EXPECT_EQ(mForm.AddButton()->text(), "&Add");
-  EXPECT_EQ(mForm.DeleteButton()->text(), "&Delete");
-  EXPECT_EQ(mForm.OKButton()->text(), "&OK");
-  EXPECT_EQ(mForm.CancelButton()->text(), "&Cancel");
-  EXPECT_TRUE(mForm.OKButton()->isDefault());
-  EXPECT_EQ(mForm.size(), QSize(418, 306));
-  EXPECT_EQ(mForm.property("HelpKeyword").toString(), "image_import");
+  EXPECT_EQ(std::tuple(mForm.windowTitle(), mForm.AddButton()->text(), mForm.DeleteButton()->text(),
+                       mForm.OKButton()->text(), mForm.CancelButton()->text(),
+                       mForm.OKButton()->isDefault(), mForm.size(),
+                       mForm.property("HelpKeyword").toString()),
+            std::tuple("Files selection", "&Add", "&Delete", "&OK", "&Cancel", true,
+                       QSize(418, 306), "image_import"));
   int helps = 0;
   mForm.OnHelp = [&] { ++helps; };
   mForm.show();
@@ -97,15 +96,15 @@ TEST_F(FilesSelectionTest, InitializeListsTheFilesAndOkHandsBackTheChecksAndCanc
   const TBackgroundFiles document = {
       {true, Image("a.png")}, {false, Image("b.tif")}, {true, Image("c.png"), true}};
   mForm.Files = document;
+  QListWidget* list = mForm.FSListbox();
   mForm.Initialize();
-  ASSERT_EQ(mForm.FSListbox()->count(), 3);
-  EXPECT_EQ(mForm.FSListbox()->item(0)->text().toStdString(), document[0].FileName);
-  EXPECT_EQ(mForm.FSListbox()->item(0)->toolTip().toStdString(), document[0].FileName);
-  EXPECT_EQ(mForm.FSListbox()->item(1)->checkState(), Qt::Unchecked);
-  EXPECT_EQ(mForm.FSListbox()->item(2)->text().toStdString(),
-            document[2].FileName + " (not loaded)");
-  mForm.FSListbox()->item(0)->setCheckState(Qt::Unchecked);
-  mForm.FSListbox()->item(1)->setCheckState(Qt::Checked);
+  ASSERT_EQ(list->count(), 3);
+  EXPECT_EQ(list->item(0)->text().toStdString(), document[0].FileName);
+  EXPECT_EQ(list->item(0)->toolTip().toStdString(), document[0].FileName);
+  EXPECT_EQ(list->item(1)->checkState(), Qt::Unchecked);
+  EXPECT_EQ(list->item(2)->text().toStdString(), document[2].FileName + " (not loaded)");
+  list->item(0)->setCheckState(Qt::Unchecked);
+  list->item(1)->setCheckState(Qt::Checked);
   mForm.show();
   QTest::mouseClick(mForm.OKButton(), Qt::LeftButton);
   EXPECT_EQ(mForm.result(), QDialog::Accepted);
@@ -116,12 +115,11 @@ TEST_F(FilesSelectionTest, InitializeListsTheFilesAndOkHandsBackTheChecksAndCanc
   const TBackgroundFiles another = {{true, Image("d.png"), true}};
   mForm.Files = another;
   mForm.Initialize();
-  QListWidget* list = mForm.FSListbox();
   mForm.show();
   QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                     list->visualItemRect(list->item(0)).center());
   QTest::mouseClick(mForm.DeleteButton(), Qt::LeftButton);
-  EXPECT_EQ(mForm.FSListbox()->count(), 0);
+  EXPECT_EQ(list->count(), 0);
   QTest::mouseClick(mForm.CancelButton(), Qt::LeftButton);
   EXPECT_EQ(mForm.result(), QDialog::Rejected);
   EXPECT_TRUE(mForm.Files.empty());  // the dialog's own copy follows the list
@@ -180,25 +178,23 @@ TEST_F(FilesSelectionTest, StatusBarShowsTheSelectedWorldFileWithEitherDecimalSi
                  {true, Image("c.gif", "c.gfw", "1\n0\n0\n-1\n")},
                  {true, Image("d.bmp")}};
   mForm.Initialize();
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(mForm.PanelText(i), "");
-  mForm.FSListbox()->setCurrentRow(0);
-  EXPECT_EQ(mForm.PanelText(0), "X pixelsize: 0.5");
-  EXPECT_EQ(mForm.PanelText(1), "Y pixelsize: -0.5");
-  EXPECT_EQ(mForm.PanelText(2), "X left coord: 1000.25");
-  EXPECT_EQ(mForm.PanelText(3), "Y top coord: 2000");
-  mForm.FSListbox()->setCurrentRow(1);
-  EXPECT_EQ(mForm.PanelText(0), "X pixelsize: 2.5");
-  EXPECT_EQ(mForm.PanelText(2), "X left coord: 12.75");
-  EXPECT_EQ(mForm.PanelText(3), "Y top coord: -3");
+  // The four panels' texts once row is selected; none is before.
+  const auto panels = [this](int row) {
+    if (row >= 0) mForm.FSListbox()->setCurrentRow(row);
+    return QStringList{mForm.PanelText(0), mForm.PanelText(1), mForm.PanelText(2),
+                       mForm.PanelText(3)};
+  };
+  EXPECT_EQ(panels(-1), QStringList(4, ""));
+  EXPECT_EQ(panels(0), (QStringList{"X pixelsize: 0.5", "Y pixelsize: -0.5",
+                                    "X left coord: 1000.25", "Y top coord: 2000"}));
+  EXPECT_EQ(panels(1), (QStringList{"X pixelsize: 2.5", "Y pixelsize: -2.5", "X left coord: 12.75",
+                                    "Y top coord: -3"}));
   // A panel too narrow for its value shows it shortened; its hint holds the whole of it.
-  const auto panels = mForm.StatusBar1()->findChildren<QLabel*>(Qt::FindDirectChildrenOnly);
-  ASSERT_EQ(panels.size(), 4);
-  EXPECT_EQ(panels[2]->toolTip().toStdString(), "X left coord: 12.75");
+  const auto shown = mForm.StatusBar1()->findChildren<QLabel*>(Qt::FindDirectChildrenOnly);
+  ASSERT_EQ(shown.size(), 4);
+  EXPECT_EQ(shown[2]->toolTip().toStdString(), "X left coord: 12.75");
   // A short world file and a missing one show no values.
-  mForm.FSListbox()->setCurrentRow(2);
-  EXPECT_EQ(mForm.PanelText(0), "");
-  mForm.FSListbox()->setCurrentRow(3);
-  EXPECT_EQ(mForm.PanelText(3), "");
+  for (const int row : {2, 3}) EXPECT_EQ(panels(row), QStringList(4, "")) << row;
   EXPECT_TRUE(mUi.Messages.empty());
   // A world-file line that neither decimal sign reads is reported as an error box instead of
   // an exception leaving the slot.
@@ -246,10 +242,8 @@ TEST_F(FilesSelectionTest, PanelsShareTheWidthAndShowTheirValuesWholeAtEverySize
 }
 
 // Renders the dialog at its own size and at 800 x 600 and 1600 x 1000 to PNGs for a person to
-// look at when AQV_SCREENSHOT_DIR names a folder.
+// look at.
 TEST_F(FilesSelectionTest, RendersToPngForReview) {
-  const QByteArray folder = qgetenv("AQV_SCREENSHOT_DIR");
-  if (folder.isEmpty()) GTEST_SKIP() << "AQV_SCREENSHOT_DIR not set";
   mForm.Files = {{true, Image("aerial photo of the well field 2019.png",
                               "aerial photo of the well field 2019.pgw",
                               "0.25\n0\n0\n-0.25\n155000.5\n463000\n")},
@@ -261,10 +255,9 @@ TEST_F(FilesSelectionTest, RendersToPngForReview) {
   for (const QSize size : {QSize(418, 306), QSize(800, 600), QSize(1600, 1000)}) {
     mForm.resize(size);
     QCoreApplication::processEvents();
-    EXPECT_TRUE(mForm.grab().save(QStringLiteral("%1/files-selection-%2x%3.png")
-                                      .arg(QString::fromUtf8(folder))
-                                      .arg(size.width())
-                                      .arg(size.height())));
+    const std::string name = "files-selection-" + std::to_string(size.width()) + "x" +
+                             std::to_string(size.height()) + ".png";
+    EXPECT_TRUE(mForm.grab().save(QString::fromStdString(test::ReviewPath(name))));
   }
 }
 

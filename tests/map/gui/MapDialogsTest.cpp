@@ -7,10 +7,9 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
-#include <QTimer>
+#include <tuple>
 
 #include "controls/MyColorgrd.h"
 #include "controls/MySpin.h"
@@ -31,36 +30,33 @@ namespace {
 using test::TMapFixture;
 
 TEST(MapOptionsDialog, HiddenLegendShowsUncheckedAndDisabledAndStaysHidden) {
+  using enum TPlacement;
   TAQVKaartOptionsForm form;
   EXPECT_EQ(form.windowTitle(), "Chart options");
-  form.SetLegend(TPlacement::plNone);
+  form.SetLegend(plNone);
   EXPECT_FALSE(form.ShowLegendBox()->isChecked());
-  for (TPlacement p :
-       {TPlacement::plRight, TPlacement::plBottom, TPlacement::plLeft, TPlacement::plTop})
+  for (TPlacement p : {plRight, plBottom, plLeft, plTop})
     EXPECT_FALSE(form.PlacementButton(p)->isEnabled());
-  EXPECT_FALSE(form.PlacementButton(TPlacement::plTop)->parentWidget()->isEnabled());
-  EXPECT_EQ(form.GetLegend(), TPlacement::plNone);
+  EXPECT_FALSE(form.PlacementButton(plTop)->parentWidget()->isEnabled());
+  EXPECT_EQ(form.GetLegend(), plNone);
   // A click on the box turns the placement on and off with it, the group's caption too.
   form.OptionPages()->setCurrentIndex(1);
   form.show();
   QCheckBox* show = form.ShowLegendBox();
   ASSERT_TRUE(show->isVisible());  // on the page, to be clicked
   for (bool on : {true, false}) {
-    QTest::mouseClick(show, Qt::LeftButton, {}, QPoint(8, show->height() / 2));
+    test::ClickBox(show);
     EXPECT_EQ(show->isChecked(), on);
-    for (TPlacement p : {TPlacement::plRight, TPlacement::plTop})
-      EXPECT_EQ(form.PlacementButton(p)->isEnabled(), on);
-    EXPECT_EQ(form.PlacementButton(TPlacement::plTop)->parentWidget()->isEnabled(), on);
+    for (TPlacement p : {plRight, plTop}) EXPECT_EQ(form.PlacementButton(p)->isEnabled(), on);
+    EXPECT_EQ(form.PlacementButton(plTop)->parentWidget()->isEnabled(), on);
   }
-  form.SetLegend(TPlacement::plLeft);
-  EXPECT_TRUE(form.PlacementButton(TPlacement::plLeft)->isChecked());
-  EXPECT_TRUE(form.PlacementButton(TPlacement::plRight)->isEnabled());
-  EXPECT_EQ(form.GetLegend(), TPlacement::plLeft);
+  form.SetLegend(plLeft);
+  EXPECT_TRUE(form.PlacementButton(plLeft)->isChecked());
+  EXPECT_TRUE(form.PlacementButton(plRight)->isEnabled());
+  EXPECT_EQ(form.GetLegend(), plLeft);
   // Each placement opens on its own button, and each button clicked gives its placement.
-  const std::pair<TPlacement, const char*> placements[] = {{TPlacement::plRight, "Right"},
-                                                           {TPlacement::plBottom, "Bottom right"},
-                                                           {TPlacement::plLeft, "Bottom left"},
-                                                           {TPlacement::plTop, "Left"}};
+  const std::pair<TPlacement, const char*> placements[] = {
+      {plRight, "Right"}, {plBottom, "Bottom right"}, {plLeft, "Bottom left"}, {plTop, "Left"}};
   for (const auto& [placement, caption] : placements) {
     form.SetLegend(placement);
     EXPECT_TRUE(test::RadioButton(form, caption)->isChecked()) << caption;
@@ -86,22 +82,15 @@ TEST_F(TMapFixture, OptionsDialogOkWritesBackAndRemembersThePage) {
   TBoundaryGridDrawing options{TBoundaryGridDrawingOptions::dbgGrid};
   int transparency = 98;
   bool show = false;
-  QTimer::singleShot(0, &form, [&form] {
+  test::AnswerDialog<TAQVKaartOptionsForm>([](TAQVKaartOptionsForm& form) {
     // The first page shows both boxes, set from the options; a click turns each over.
     QCheckBox* grid = CheckBoxNamed(form, QStringLiteral("Show grid"));
     QCheckBox* boundary = CheckBoxNamed(form, QStringLiteral("Show boundary"));
-    if (!grid || !boundary) {
-      ADD_FAILURE() << "a box of the first page is missing";
-      form.reject();
-      return;
-    }
-    EXPECT_TRUE(grid->isVisible());
-    EXPECT_TRUE(boundary->isVisible());
-    EXPECT_TRUE(grid->isChecked());
-    EXPECT_FALSE(boundary->isChecked());
-    QTest::mouseClick(grid, Qt::LeftButton, Qt::NoModifier, QPoint(8, grid->height() / 2));
-    QTest::mouseClick(boundary, Qt::LeftButton, Qt::NoModifier,
-                      QPoint(8, boundary->height() / 2));
+    ASSERT_TRUE(grid && boundary) << "a box of the first page is missing";
+    EXPECT_EQ(std::tuple(grid->isVisible(), boundary->isVisible(), grid->isChecked(),
+                         boundary->isChecked()),
+              std::tuple(true, true, true, false));
+    for (QCheckBox* box : {grid, boundary}) test::ClickBox(box);
     form.OptionPages()->setCurrentIndex(2);
     EXPECT_TRUE(form.TransparencyEdit()->isVisible());
     form.TransparencyEdit()->UpClick();  // steps of 5 up to 100 %, previewed on the map
@@ -110,14 +99,13 @@ TEST_F(TMapFixture, OptionsDialogOkWritesBackAndRemembersThePage) {
     form.accept();
   });
   ASSERT_TRUE(form.Execute(placement, options, mMap.get(), transparency, show));
-  EXPECT_EQ(placement, TPlacement::plNone);
-  EXPECT_EQ(options, TBoundaryGridDrawing{TBoundaryGridDrawingOptions::dbgBoundary});
-  EXPECT_EQ(transparency, 100);
-  EXPECT_TRUE(show);
-  EXPECT_EQ(TAQVKaartOptionsForm::RememberedPage(), 2);
+  EXPECT_EQ(
+      std::tuple(placement, options, transparency, show, TAQVKaartOptionsForm::RememberedPage()),
+      std::tuple(TPlacement::plNone, TBoundaryGridDrawing{TBoundaryGridDrawingOptions::dbgBoundary},
+                 100, true, 2));
   // Opened again on its remembered page, down to 0 %: shown and kept as 0.
   transparency = 3;
-  QTimer::singleShot(0, &form, [&form] {
+  test::AnswerDialog<TAQVKaartOptionsForm>([](TAQVKaartOptionsForm& form) {
     EXPECT_TRUE(form.TransparencyEdit()->isVisible());
     QTest::keyClick(form.TransparencyEdit(), Qt::Key_Down);
     EXPECT_EQ(form.TransparencyEdit()->text(), "0");
@@ -154,8 +142,8 @@ TEST(TextOptionsDialog, BorderStyleAndWidthFollowEachOther) {
   EXPECT_EQ(box.FrameWidth, 3);  // nothing written before OK
   box.Text = "typed meanwhile";
   form.accept();
-  EXPECT_EQ(box.FramePenStyle, TPenStyle::psClear);
-  EXPECT_EQ(box.Text, "typed meanwhile");
+  EXPECT_EQ(std::tuple(box.FramePenStyle, box.Text),
+            std::tuple(TPenStyle::psClear, "typed meanwhile"));
   // Opened again on a dotted border, the style box shows it.
   box.FramePenStyle = TPenStyle::psDot;
   box.FrameWidth = 1;
@@ -220,8 +208,7 @@ TEST(TextOptionsDialog, RightButtonOnTheBackgroundColoursClearsTransparent) {
     }
   }
   QTest::keyClick(&form, Qt::Key_Return);
-  EXPECT_FALSE(box.ClearBackground);
-  EXPECT_EQ(box.Color, grid->CellColor(9));
+  EXPECT_EQ(std::tuple(box.ClearBackground, box.Color), std::tuple(false, grid->CellColor(9)));
 }
 
 // The x of the first dark pixel of a picture, -1 when none.
@@ -333,10 +320,9 @@ TEST(TextOptionsDialog, MoreColorsOnEachPageShowsAndIsKept) {
     }
   }
   QTest::keyClick(&form, Qt::Key_Return);
-  EXPECT_EQ(ToQColor(box.Font.Color), colours[0]);
-  EXPECT_EQ(ToQColor(box.Color), colours[1]);
-  EXPECT_FALSE(box.ClearBackground);
-  EXPECT_EQ(ToQColor(box.FrameColor), colours[2]);
+  EXPECT_EQ(std::tuple(ToQColor(box.Font.Color), ToQColor(box.Color), box.ClearBackground,
+                       ToQColor(box.FrameColor)),
+            std::tuple(colours[0], colours[1], false, colours[2]));
 }
 
 TEST(ProgressWindow, UnchangedValuesRepaintNothing) {
@@ -348,8 +334,7 @@ TEST(ProgressWindow, UnchangedValuesRepaintNothing) {
   form.UpdateProgress(QStringLiteral("Optimizing images"), 10, 100);
   EXPECT_EQ(form.RepaintCount(), repaints);
   form.UpdateProgress(QStringLiteral("Optimizing images"), 11, 100);
-  EXPECT_EQ(form.RepaintCount(), repaints + 1);
-  EXPECT_EQ(form.Bar()->value(), 11);
+  EXPECT_EQ(std::tuple(form.RepaintCount(), form.Bar()->value()), std::tuple(repaints + 1, 11));
 }
 
 }  // namespace

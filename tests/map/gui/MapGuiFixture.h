@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QImage>
+#include <QTest>
 #include <memory>
 #include <string>
 
@@ -11,6 +11,7 @@
 #include "model/AQVData.h"
 #include "tests/support/FakeUserInterface.h"
 #include "tests/support/ReviewPicture.h"
+#include "tests/support/TempFolder.h"
 
 namespace aqv::test {
 
@@ -69,10 +70,36 @@ class TMapFixture : public ::testing::Test {
     mMap->ComputeLayout(mMap->width(), mMap->height());
     mMap->RepositionTexts(true);
   }
+  // The pixel of world point (x, y) as the map is laid out now.
+  QPoint Pixel(double x, double y) const {
+    return {mMap->WorldToScreenX(x), mMap->WorldToScreenY(y)};
+  }
+  // Shows files behind the map at transparency (percent); the report of loading them.
+  TMapImageLoadReport ShowImages(const TBackgroundFiles& files, int transparency = 0) {
+    mData->BackgroundFiles = files;
+    mData->ShowBackgroundImages = true;
+    mData->BackgroundTransparency = transparency;
+    return mMap->LoadBackgroundImages();
+  }
+  // Shows picture behind the map, placed by the lines of its world file.
+  TMapImageLoadReport ShowBehind(const QImage& picture, const std::string& world,
+                                 int transparency) {
+    EXPECT_TRUE(picture.save(QString::fromStdString(mFolder.Path("picture.png"))));
+    mFolder.Write("picture.pgw", world);
+    return ShowImages({{true, mFolder.Path("picture.png")}}, transparency);
+  }
+  // Presses the left button at from, moves to to in two steps and, with release, lets go there.
+  void Drag(QPoint from, QPoint to, bool release = true) {
+    QTest::mousePress(mMap.get(), Qt::LeftButton, Qt::NoModifier, from);
+    QTest::mouseMove(mMap.get(), (from + to) / 2);
+    QTest::mouseMove(mMap.get(), to);
+    if (release) QTest::mouseRelease(mMap.get(), Qt::LeftButton, Qt::NoModifier, to);
+  }
   TMapWindow Window() const {
     return {mData->WorldX1(), mData->WorldX2(), mData->WorldY1(), mData->WorldY2()};
   }
 
+  TTempFolder mFolder;  // for the files a test writes
   TFakeUserInterface mUi;
   std::unique_ptr<TAQVData> mData;
   std::unique_ptr<TAQVKaart> mMap;

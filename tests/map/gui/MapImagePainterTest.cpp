@@ -5,6 +5,7 @@
 #include <QScreen>
 #include <QTest>
 #include <memory>
+#include <tuple>
 
 #include "map/gui/MapImagePainter.h"
 #include "map/gui/Progress.h"
@@ -31,10 +32,9 @@ TEST(MapImagePainter, DrawWindowCopiesTheCoveredPartOfTheBlendedComposite) {
   images.ApplyTransparency();
   QImage canvas(80, 20, QImage::Format_RGB32);
   canvas.fill(Qt::black);
-  {
-    QPainter painter(&canvas);
-    DrawWindow(painter, images, QRectF(0, 0, 80, 20), {0, 0, 8, 2});
-  }
+  QPainter painter(&canvas);
+  DrawWindow(painter, images, QRectF(0, 0, 80, 20), {0, 0, 8, 2});
+  painter.end();
   for (int column = 0; column < 4; ++column) {
     const TRGBA p = pattern.At(column, 1);
     EXPECT_EQ(canvas.pixel(column * 10 + 5, 15), qRgb(p.R, p.G, p.B)) << column;
@@ -59,26 +59,20 @@ using MapImagePainterMap = test::TMapFixture;
 // After the list of images changes, as the image files dialog changes it, the map shows the
 // new composite blended anew: a removed image is gone and the one left shows its own colour.
 TEST_F(MapImagePainterMap, ChangedImagesAreBlendedAgainBeforeTheyAreDrawn) {
-  test::TTempFolder folder;
-  const std::string red = FlatImage(folder, "red", {255, 0, 0, 255}, -400, 300);
-  const std::string blue = FlatImage(folder, "blue", {0, 0, 255, 255}, 100, -100);
-  mData->ShowBackgroundImages = true;
-  mData->BackgroundTransparency = 0;
+  const std::string red = FlatImage(mFolder, "red", {255, 0, 0, 255}, -400, 300);
+  const std::string blue = FlatImage(mFolder, "blue", {0, 0, 255, 255}, 100, -100);
   // The progress window shows while the images load and is gone after, also when no image
   // could be loaded.
   auto progress = std::make_unique<TProgressForm>();
   test::TShowCounter shows;
   progress->installEventFilter(&shows);
-  mData->BackgroundFiles = {{true, folder.Path("missing.png")}};
-  EXPECT_FALSE(mMap->LoadBackgroundImages().Failures.empty());
-  EXPECT_EQ(shows.Shows, 1);
-  EXPECT_FALSE(progress->isVisible());
-  mData->BackgroundFiles = {{true, red}, {true, blue}};
-  ASSERT_TRUE(mMap->LoadBackgroundImages().Failures.empty());
+  EXPECT_FALSE(ShowImages({{true, mFolder.Path("missing.png")}}).Failures.empty());
+  EXPECT_EQ(std::tuple(shows.Shows, progress->isVisible()), std::tuple(1, false));
+  ASSERT_TRUE(ShowImages({{true, red}, {true, blue}}).Failures.empty());
   EXPECT_FALSE(progress->isVisible());
   const auto colourAt = [this](const QImage& image, double x, double y) {
     mMap->ComputeLayout(image.width(), image.height());
-    return image.pixelColor(mMap->WorldToScreenX(x), mMap->WorldToScreenY(y));
+    return image.pixelColor(Pixel(x, y));
   };
   QImage image = mMap->RenderImage(QSize(700, 500));
   EXPECT_EQ(colourAt(image, -360, 260), QColor(Qt::red));
@@ -91,7 +85,7 @@ TEST_F(MapImagePainterMap, ChangedImagesAreBlendedAgainBeforeTheyAreDrawn) {
   ASSERT_TRUE(QTest::qWaitForWindowExposed(mMap.get()));
   mData->BackgroundTransparency = 50;
   mMap->update();
-  const QPoint west(mMap->WorldToScreenX(-360), mMap->WorldToScreenY(260));
+  const QPoint west = Pixel(-360, 260);
   const auto onScreen = [this, west] {
     return mMap->screen()->grabWindow(mMap->winId()).toImage().pixelColor(west);
   };
@@ -132,13 +126,9 @@ TEST_F(MapImagePainterMap, ChangedImagesAreBlendedAgainBeforeTheyAreDrawn) {
 // the map's own path and shows each block of it where its world file puts it (the probes keep
 // off the grid lines every 100 m).
 TEST_F(MapImagePainterMap, AnOrthophotoOfTenThousandPixelsASideLoadsAndShows) {
-  test::TTempFolder folder;
-  ASSERT_TRUE(test::WriteBlocksPNG(folder.Path("ortho.png"), 10000, 10000));
-  ASSERT_TRUE(test::WriteWorldFile(folder.Path("ortho.pgw"), 0.1, 0, 0, -0.1, -500, 500));
-  mData->BackgroundFiles = {{true, folder.Path("ortho.png")}};
-  mData->ShowBackgroundImages = true;
-  mData->BackgroundTransparency = 0;
-  EXPECT_TRUE(mMap->LoadBackgroundImages().Failures.empty());
+  ASSERT_TRUE(test::WriteBlocksPNG(mFolder.Path("ortho.png"), 10000, 10000));
+  ASSERT_TRUE(test::WriteWorldFile(mFolder.Path("ortho.pgw"), 0.1, 0, 0, -0.1, -500, 500));
+  EXPECT_TRUE(ShowImages({{true, mFolder.Path("ortho.png")}}).Failures.empty());
   EXPECT_TRUE(mUi.Messages.empty()) << mUi.Messages.front().Text;
   // Shown on the map, and in the options dialog's preview, which holds no more pixels than
   // the map.
@@ -148,8 +138,7 @@ TEST_F(MapImagePainterMap, AnOrthophotoOfTenThousandPixelsASideLoadsAndShows) {
     for (const auto& [x, y] : {std::pair{-455.0, 345.0}, {405.0, -345.0}, {-415.0, -315.0}}) {
       const TRGBA c =
           test::BlockColour(static_cast<int>((x + 500) * 10), static_cast<int>((500 - y) * 10));
-      EXPECT_EQ(image.pixelColor(mMap->WorldToScreenX(x), mMap->WorldToScreenY(y)),
-                QColor(c.R, c.G, c.B))
+      EXPECT_EQ(image.pixelColor(Pixel(x, y)), QColor(c.R, c.G, c.B))
           << x << ", " << y << (preview ? " in the preview" : "");
     }
   }
@@ -160,27 +149,20 @@ TEST_F(MapImagePainterMap, AnOrthophotoOfTenThousandPixelsASideLoadsAndShows) {
 // A composite that cannot be made says so in the words every path uses, and neither the map nor
 // its preview shows the composite made before.
 TEST_F(MapImagePainterMap, CompositeTooBigShowsItsOneMessageWhenLoading) {
-  test::TTempFolder folder;
-  const std::string west = FlatImage(folder, "west", {255, 0, 0, 255}, -400, 300);
-  mData->BackgroundFiles = {{true, west}};
-  mData->ShowBackgroundImages = true;
-  mData->BackgroundTransparency = 0;
-  TImageLimits limits;
-  limits.MaxPixels = 100;  // each image fits, their 48 x 8 composite does not
-  mMap->Images().SetLimits(limits);
-  mMap->LoadBackgroundImages();
+  const std::string west = FlatImage(mFolder, "west", {255, 0, 0, 255}, -400, 300);
+  mMap->Images().SetLimits({.MaxPixels = 100});  // each image fits, their 48 x 8 composite does not
+  (void)ShowImages({{true, west}});
   ASSERT_TRUE(mUi.Messages.empty());
   const auto westShows = [&] {
     const QImage image = Picture(QSize(700, 500), "map-composite-too-big.png");
-    return image.pixelColor(mMap->WorldToScreenX(-365), mMap->WorldToScreenY(255)) == Qt::red;
+    return image.pixelColor(Pixel(-365, 255)) == Qt::red;
   };
   ASSERT_TRUE(westShows());
-  mData->BackgroundFiles.push_back({true, FlatImage(folder, "east", {0, 0, 255, 255}, 0, 300)});
+  mData->BackgroundFiles.push_back({true, FlatImage(mFolder, "east", {0, 0, 255, 255}, 0, 300)});
   mMap->LoadBackgroundImages();
   ASSERT_EQ(mUi.Messages.size(), 1u);
-  EXPECT_EQ(mUi.Messages[0].Text, kImageTooBigText);
-  EXPECT_EQ(mUi.Messages[0].Type, TMsgDlgType::mtError);
-  EXPECT_TRUE(mData->ImagesUnavailable);
+  EXPECT_EQ(std::tuple(mUi.Messages[0].Text, mUi.Messages[0].Type, mData->ImagesUnavailable),
+            std::tuple(kImageTooBigText, TMsgDlgType::mtError, true));
   EXPECT_FALSE(westShows());
   mMap->BeginPreview();
   EXPECT_FALSE(westShows());
