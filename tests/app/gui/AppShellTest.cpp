@@ -26,19 +26,14 @@ namespace aqv {
 namespace {
 
 TEST(CheckedPreferences, StoredValuesOutsideTheirRangesFallBackToDefaults) {
-  struct TCase {
-    TPreferenceValues In;
-    TPreferenceValues Out;
-  };
-  const TCase cases[] = {
-      {{6, 2, true, false, 0}, {6, 2, true, false, 0}},
-      {{16, 40, false, true, 1}, {16, 40, false, true, 1}},
-      {{7, 10, false, true, 1}, {10, 10, false, true, 1}},
-      {{18, 1, false, true, 1}, {10, 10, false, true, 1}},
-      {{4, 41, false, true, 5}, {10, 10, false, true, 1}},
-      {{-2, -7, false, true, -1}, {10, 10, false, true, 1}},
-  };
-  for (const TCase& c : cases) EXPECT_EQ(CheckedPreferences(c.In), c.Out) << c.In.NSt;
+  for (const TPreferenceValues& kept :
+       {TPreferenceValues{6, 2, true, false, 0}, TPreferenceValues{16, 40, false, true, 1}})
+    EXPECT_EQ(CheckedPreferences(kept), kept) << kept.NSt;
+  for (const TPreferenceValues& out : {TPreferenceValues{7, 10, false, true, 1},
+                                       {18, 1, false, true, 1},
+                                       {4, 41, false, true, 5},
+                                       {-2, -7, false, true, -1}})
+    EXPECT_EQ(CheckedPreferences(out), (TPreferenceValues{10, 10, false, true, 1})) << out.NSt;
 }
 
 class SettingsTest : public ::testing::Test {
