@@ -101,10 +101,9 @@ TEST(Help, EveryKeywordOfTheProgramHasItsPage) {
   const QString folder = QStringLiteral(AQV_HELP_SOURCE_DIR);
   for (const char* keyword :
        {"Introduction", "general_info", "aquifer_system", "pumping_wells", "observation_wells",
-        "parameter_optimization", "time_graphs", "contour_plot", "fem_model"}) {
+        "parameter_optimization", "time_graphs", "contour_plot", "fem_model"})
     EXPECT_EQ(HelpPagePath(folder, QString::fromUtf8(keyword)),
               folder + "/" + QString::fromUtf8(keyword) + ".html");
-  }
   EXPECT_EQ(HelpPagePath(folder, QStringLiteral("no_such_page")), folder + "/Introduction.html");
   // A name that climbs out of the folder is refused, even where its page is there.
   const QString around = "../" + QFileInfo(folder).fileName() + "/time_graphs";

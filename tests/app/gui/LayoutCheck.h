@@ -28,18 +28,13 @@
 
 namespace aqv::test {
 
-// What a person's eye checks on a window that is shown and laid out: every visible control
-// lies inside the part of its parent that holds controls (below a group box's title, within a
-// frame) at no less than its least size or the size the window promises it, no two visible
-// sibling controls overlap, and a label with a buddy shares a row with it or stands above or
-// below it in its column, and every field a person types in or picks from has a caption: a
-// label on its row or just above it in its column, and every caption names a control there.
-// Descends into containers (with or without a layout), the current page of tab and stacked widgets,
-// the parts of a splitter and the contents of a scroll area (which may be larger than what it
-// shows: that is what the scroll bars are for). A control with its own inner widgets (a spin box, a
-// chart, a grid) is checked as one piece. Every shown scroll bar shows whole. No text is cut: a
-// dialog's title fits its title bar, a label's text its label, and no two tick labels of a time
-// graph run into each other.
+// What a person's eye checks on a window that is shown and laid out, one rule per step below:
+// every visible control lies inside the part of its parent that holds controls (below a group
+// box's title, within a frame) at no less than its least size, apart from its siblings; labels
+// stand by their fields and every field has a caption; scroll bars and texts show whole.
+// Descends into containers, the current page of tab and stacked widgets, the parts of a splitter
+// and the contents of a scroll area; a control with its own inner widgets (a spin box, a chart,
+// a grid) is checked as one piece.
 class TLayoutCheck {
  public:
   // Returns one line per fault, naming the controls by their object names or texts. promised
