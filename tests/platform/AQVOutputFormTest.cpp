@@ -2,7 +2,6 @@
 // and states, the keys and the refused close; and a run through it on the Qt user interface.
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
@@ -10,11 +9,12 @@
 #include <QTextDocument>
 #include <QTimer>
 #include <cmath>
-#include <memory>
+#include <vector>
 
 #include "model/AQVData.h"
 #include "platform/AQVOutputForm.h"
 #include "platform/QtUserInterface.h"
+#include "tests/support/FitScenarios.h"
 #include "tests/support/ReviewPicture.h"
 
 namespace aqv {
@@ -95,17 +95,15 @@ TEST_F(OutputFormTest, RendersLinesInTheMemo) {
   form.SetFormWidth(872);
   form.SetLeftButton(kAcceptCaption, true);
   form.SetRightButton(kRejectCaption, true);
-  form.AddLine(std::string(104, '='));
-  form.AddLine("                        Number   and   Results   of   Successive   Iterations");
-  form.AddLine(std::string(104, '='));
-  form.AddLine("");
-  form.AddLine(" No.         T 1         S 1             SSE");
-  form.AddLine("          [m²/d]         [-]            [m²]");
-  form.AddLine("");
-  form.AddLine("  0       2400.0   5.000E-05      1.4534E+00");
-  form.AddLine("  1        491.4   2.342E-04      9.7863E-01");
-  form.AddLine("");
-  form.AddLine("                        parameters found");
+  const std::string rule(104, '=');
+  for (const std::string& line : std::vector<std::string>{
+           rule, "                        Number   and   Results   of   Successive   Iterations",
+           rule, "", " No.         T 1         S 1             SSE",
+           "          [m²/d]         [-]            [m²]", "",
+           "  0       2400.0   5.000E-05      1.4534E+00",
+           "  1        491.4   2.342E-04      9.7863E-01", "",
+           "                        parameters found"})
+    form.AddLine(line);
   form.Show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
   EXPECT_EQ(form.OutputMemo()->document()->blockCount(), 11);
@@ -126,10 +124,7 @@ TEST_F(OutputFormTest, RunThroughTheQtInterfaceAcceptsAfterAClick) {
   d.SetObservationCount(1, 5);
   for (int k = 1; k <= 5; ++k) d.ObservationWells[1].Time[k] = 0.01 * std::pow(3.0, k);
   d.CollectIncludedObservations();
-  d.ComputeObservationDrawdowns();
-  for (int k = 1; k <= 5; ++k)
-    d.ObservationWells[1].Observed[k] = d.ObservationWells[1].Computed[k];
-  d.CollectIncludedObservations();
+  test::ObserveModel(d);
   d.T[1] = 1500;
   d.TCode[1] = '1';
   d.GridsValid = true;

@@ -1,39 +1,22 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
-#include <QApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QTest>
-#include <QTimer>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "platform/QtUserInterface.h"
+#include "tests/support/AnswerDialog.h"
 #include "tests/support/TempFolder.h"
 
 namespace aqv {
 namespace {
 
-// Runs act on the modal window that the next exec() opens, as soon as the event loop turns.
-template <typename Window>
-void WhenModalShows(std::function<void(Window*)> act) {
-  QTimer::singleShot(0, [act] {
-    auto* window = qobject_cast<Window*>(QApplication::activeModalWidget());
-    ASSERT_NE(window, nullptr);
-    act(window);
-  });
-}
-
 TEST(ConvertFileFilter, TurnsPipeFiltersIntoQtNameFilters) {
-  struct TCase {
-    const char* Filter;
-    QStringList Expected;
-  };
-  const std::vector<TCase> cases = {
+  const std::vector<std::pair<const char*, QStringList>> cases = {
       {"AQV data files (*.aqv)|*.aqv|All files (*.*)|*.*",
        {"AQV data files (*.aqv)", "All files (*)"}},
       {"XYZ files (*.xyz)|*.xyz|All files (*.*)|*.*", {"XYZ files (*.xyz)", "All files (*)"}},
@@ -45,9 +28,8 @@ TEST(ConvertFileFilter, TurnsPipeFiltersIntoQtNameFilters) {
       {"|*.xyz", {"*.xyz (*.xyz)"}},
       {"", {}},
   };
-  for (const TCase& c : cases) {
-    EXPECT_EQ(ConvertFileFilter(c.Filter), c.Expected) << c.Filter;
-  }
+  for (const auto& [filter, expected] : cases)
+    EXPECT_EQ(ConvertFileFilter(filter), expected) << filter;
 }
 
 TEST(QtUserInterface, ProgressGoesToTheHandler) {
@@ -64,31 +46,28 @@ TEST(QtUserInterface, ProgressGoesToTheHandler) {
 
 TEST(QtUserInterface, MessageBoxShowsKindButtonsAndPlainTextAndEscapeAnswersCancelOrElseNo) {
   TQtUserInterface ui;
-  WhenModalShows<QMessageBox>([](QMessageBox* box) {
-    EXPECT_EQ(box->icon(), QMessageBox::Warning);
-    EXPECT_EQ(box->windowTitle(), "Warning");
-    EXPECT_EQ(box->text(), "Save changes to <b>test</b>.aqv?");
-    EXPECT_EQ(box->textFormat(), Qt::PlainText);
-    EXPECT_EQ(box->standardButtons(), QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-    EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::Yes));
-    box->button(QMessageBox::No)->click();
+  test::AnswerDialog<QMessageBox>([](QMessageBox& box) {
+    EXPECT_EQ(box.icon(), QMessageBox::Warning);
+    EXPECT_EQ(box.windowTitle(), "Warning");
+    EXPECT_EQ(box.text(), "Save changes to <b>test</b>.aqv?");
+    EXPECT_EQ(box.textFormat(), Qt::PlainText);
+    EXPECT_EQ(box.standardButtons(), QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    EXPECT_EQ(box.defaultButton(), box.button(QMessageBox::Yes));
+    box.button(QMessageBox::No)->click();
   });
   EXPECT_EQ(ui.MessageBox("Save changes to <b>test</b>.aqv?", TMsgDlgType::mtWarning,
                           TMsgDlgButtons::mbYesNoCancel),
             TModalResult::mrNo);
   // Escape answers Cancel, or else No.
-  struct TCase {
-    TMsgDlgButtons Buttons;
-    TModalResult Expected;
-  };
-  const TCase cases[] = {{TMsgDlgButtons::mbOK, TModalResult::mrOK},
-                         {TMsgDlgButtons::mbOKCancel, TModalResult::mrCancel},
-                         {TMsgDlgButtons::mbYesNo, TModalResult::mrNo},
-                         {TMsgDlgButtons::mbYesNoCancel, TModalResult::mrCancel}};
-  for (const TCase& c : cases) {
-    WhenModalShows<QMessageBox>([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); });
-    EXPECT_EQ(ui.MessageBox("Question", TMsgDlgType::mtConfirmation, c.Buttons), c.Expected)
-        << static_cast<int>(c.Buttons);
+  for (const auto& [buttons, expected] :
+       {std::pair{TMsgDlgButtons::mbOK, TModalResult::mrOK},
+        {TMsgDlgButtons::mbOKCancel, TModalResult::mrCancel},
+        {TMsgDlgButtons::mbYesNo, TModalResult::mrNo},
+        {TMsgDlgButtons::mbYesNoCancel, TModalResult::mrCancel}}) {
+    test::AnswerDialog<QMessageBox>(
+        [](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Escape); });
+    EXPECT_EQ(ui.MessageBox("Question", TMsgDlgType::mtConfirmation, buttons), expected)
+        << static_cast<int>(buttons);
   }
 }
 
@@ -96,21 +75,21 @@ TEST(QtUserInterface, SaveDialogUsesFilterFolderAndDefaultExtensionAndCancelledO
   const test::TTempFolder temp;
   const QString folder = QString::fromStdString(temp.Root().string());
   TQtUserInterface ui;
-  WhenModalShows<QFileDialog>([&](QFileDialog* dialog) {
-    EXPECT_EQ(dialog->nameFilters(), (QStringList{"FTH files (*.fth)", "All files (*)"}));
-    EXPECT_EQ(dialog->defaultSuffix(), "fth");
-    EXPECT_EQ(QDir(dialog->directory()).canonicalPath(), QDir(folder).canonicalPath());
-    dialog->selectFile(QDir(folder).filePath("curves"));
-    static_cast<QDialog*>(dialog)->accept();  // runs the file dialog's own accept
+  test::AnswerDialog<QFileDialog>([&](QFileDialog& dialog) {
+    EXPECT_EQ(dialog.nameFilters(), (QStringList{"FTH files (*.fth)", "All files (*)"}));
+    EXPECT_EQ(dialog.defaultSuffix(), "fth");
+    EXPECT_EQ(QDir(dialog.directory()).canonicalPath(), QDir(folder).canonicalPath());
+    dialog.selectFile(QDir(folder).filePath("curves"));
+    static_cast<QDialog&>(dialog).accept();  // runs the file dialog's own accept
   });
   std::string fileName = "proposed.fth";
   ASSERT_TRUE(ui.SaveDialog(fileName, temp.Root().string(),
                             "FTH files (*.fth)|*.fth|All files (*.*)|*.*", ".fth"));
   EXPECT_EQ(QFileInfo(QString::fromStdString(fileName)).fileName(), "curves.fth");
   // A cancelled open dialog keeps the name.
-  WhenModalShows<QFileDialog>([](QFileDialog* dialog) {
-    EXPECT_EQ(dialog->fileMode(), QFileDialog::ExistingFile);
-    dialog->reject();
+  test::AnswerDialog<QFileDialog>([](QFileDialog& dialog) {
+    EXPECT_EQ(dialog.fileMode(), QFileDialog::ExistingFile);
+    dialog.reject();
   });
   fileName = "/nowhere/test.aqv";
   EXPECT_FALSE(ui.OpenDialog(fileName, "", "AQV data files (*.aqv)|*.aqv|All files (*.*)|*.*"));

@@ -25,17 +25,15 @@ class SettingsStoreTest : public ::testing::Test {
 
 TEST_F(SettingsStoreTest, IntegersBooleansAndStringsRoundTrip) {
   const std::vector<int> integers = {0, 1, -8, 10, 2500, INT_MAX, INT_MIN};
-  const std::vector<std::string> strings = {
-      "",
-      "/home/user/tests/well 1.aqv",
-      "C:\\Data\\Pumping test, 2011\\test.aqv",
-      "@leading at sign",
-      "key=value; # not a comment",
-      "\"quoted\" text",
-      "line one\nline two",
-      "Ölbohrung Grünwald – Pumpversuch",
-      "  surrounding blanks  ",
-  };
+  const std::vector<std::string> strings = {"",
+                                            "/home/user/tests/well 1.aqv",
+                                            "C:\\Data\\Pumping test, 2011\\test.aqv",
+                                            "@leading at sign",
+                                            "key=value; # not a comment",
+                                            "\"quoted\" text",
+                                            "line one\nline two",
+                                            "Ölbohrung Grünwald – Pumpversuch",
+                                            "  surrounding blanks  "};
   {
     TSettingsStore store(FilePath());
     ASSERT_TRUE(store.OpenKey(kDesktop, true));
@@ -116,10 +114,9 @@ TEST_F(SettingsStoreTest, MissingValueOrOneOfAnotherTypeIsAFailureAndLeavesTheVa
   EXPECT_TRUE(flag);
   EXPECT_EQ(text, "kept");
   // A value of another type is a failure too.
-  ASSERT_TRUE(store.WriteString("Left", "forty"));
-  ASSERT_TRUE(store.WriteString("Top", "12abc"));
-  ASSERT_TRUE(store.WriteString("Height", "99999999999"));
-  for (const char* name : {"Left", "Top", "Height"}) {
+  for (const auto& [name, stored] :
+       {std::pair{"Left", "forty"}, {"Top", "12abc"}, {"Height", "99999999999"}}) {
+    ASSERT_TRUE(store.WriteString(name, stored));
     int value = 7;
     EXPECT_FALSE(store.ReadInteger(name, value)) << name;
     EXPECT_EQ(store.LastStatus(), TSettingsStatus::ssWrongType) << name;
@@ -129,19 +126,15 @@ TEST_F(SettingsStoreTest, MissingValueOrOneOfAnotherTypeIsAFailureAndLeavesTheVa
 }
 
 TEST_F(SettingsStoreTest, BooleansReadFromIntegersAndWords) {
-  struct TCase {
-    const char* Stored;
-    bool Expected;
-  };
-  const TCase cases[] = {{"0", false}, {"1", true},    {"2", true},
-                         {"-1", true}, {"true", true}, {"False", false}};
+  const std::pair<const char*, bool> cases[] = {{"0", false}, {"1", true},    {"2", true},
+                                                {"-1", true}, {"true", true}, {"False", false}};
   TSettingsStore store(FilePath());
   ASSERT_TRUE(store.OpenKey(kDesktop, true));
-  for (const TCase& c : cases) {
-    ASSERT_TRUE(store.WriteString("Flag", c.Stored));
-    bool value = !c.Expected;
-    EXPECT_TRUE(store.ReadBool("Flag", value)) << c.Stored;
-    EXPECT_EQ(value, c.Expected) << c.Stored;
+  for (const auto& [stored, expected] : cases) {
+    ASSERT_TRUE(store.WriteString("Flag", stored));
+    bool value = !expected;
+    EXPECT_TRUE(store.ReadBool("Flag", value)) << stored;
+    EXPECT_EQ(value, expected) << stored;
   }
 }
 
@@ -162,11 +155,10 @@ TEST_F(SettingsStoreTest, MissingKeyOpensOnlyWhenCreatedAndKeyPathsIgnoreCaseAnd
   ASSERT_TRUE(store.OpenKey("Software\\AQV for Windows Lite\\MRU", true));
   ASSERT_TRUE(store.WriteString("0", "/data/first.aqv"));
   store.CloseKey();
-  const std::vector<std::string_view> spellings = {
-      "Software\\\\AQV for Windows Lite\\\\MRU", "software\\aqv for windows lite\\mru",
-      "\\Software\\AQV for Windows Lite\\MRU\\", "Software/AQV for Windows Lite/MRU"};
   TSettingsStore fresh(FilePath());
-  for (std::string_view key : spellings) {
+  for (std::string_view key :
+       {"Software\\\\AQV for Windows Lite\\\\MRU", "software\\aqv for windows lite\\mru",
+        "\\Software\\AQV for Windows Lite\\MRU\\", "Software/AQV for Windows Lite/MRU"}) {
     ASSERT_TRUE(fresh.OpenKey(key, false)) << key;
     EXPECT_EQ(fresh.CurrentPath(), "Software\\AQV for Windows Lite\\MRU") << key;
     std::string first;

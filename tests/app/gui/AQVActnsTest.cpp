@@ -10,22 +10,11 @@
 #include "app/gui/AQVActns.h"
 #include "app/gui/AQVPumpingWellsGrid.h"
 #include "app/gui/MyParentGrid.h"
+#include "tests/app/gui/WindowTestSupport.h"
 #include "tests/support/DocumentTest.h"
 
 namespace aqv {
 namespace {
-
-// The enabled state of the edit actions.
-struct TEnabled {
-  bool Cut, Copy, Paste, SelectAll, Clear, Insert, Delete;
-  friend bool operator==(const TEnabled&, const TEnabled&) = default;
-};
-
-std::ostream& operator<<(std::ostream& out, const TEnabled& e) {
-  return out << "cut " << e.Cut << " copy " << e.Copy << " paste " << e.Paste << " all "
-             << e.SelectAll << " clear " << e.Clear << " insert " << e.Insert << " delete "
-             << e.Delete;
-}
 
 class TActionsTest : public test::TDocumentTest {
  protected:
@@ -45,17 +34,19 @@ class TActionsTest : public test::TDocumentTest {
     mActions = CreateAQVActions(&mWindow);
     mWindow.addActions(mActions.All());
     QApplication::clipboard()->setText("1\t2");
-    mWindow.show();
-    mWindow.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&mWindow));
+    ASSERT_TRUE(test::ShowActive(mWindow));
   }
   void TearDown() override { QApplication::clipboard()->clear(); }
 
-  TEnabled Enabled() const {
-    return {mActions.Cut->isEnabled(),       mActions.Copy->isEnabled(),
-            mActions.Paste->isEnabled(),     mActions.SelectAll->isEnabled(),
-            mActions.Clear->isEnabled(),     mActions.InsertRows->isEnabled(),
-            mActions.DeleteRows->isEnabled()};
+  // The edit actions by name, each in capitals where it is enabled.
+  std::string Enabled() const {
+    const QAction* actions[] = {mActions.Cut,       mActions.Copy,  mActions.Paste,
+                                mActions.SelectAll, mActions.Clear, mActions.InsertRows,
+                                mActions.DeleteRows};
+    QStringList state = {"cut", "copy", "paste", "all", "clear", "insert", "delete"};
+    for (int i = 0; i < state.size(); ++i)
+      if (actions[i]->isEnabled()) state[i] = state[i].toUpper();
+    return state.join(' ').toStdString();
   }
   static void Focus(QWidget* w) {
     w->setFocus();
@@ -72,20 +63,20 @@ class TActionsTest : public test::TDocumentTest {
 
 TEST_F(TActionsTest, EnabledStateFollowsTheFocusedControl) {
   Focus(mGrid);
-  EXPECT_EQ(Enabled(), (TEnabled{false, true, true, true, false, true, true})) << "grid";
+  EXPECT_EQ(Enabled(), "cut COPY PASTE ALL clear INSERT DELETE") << "grid";
 
   Focus(mEdit);
   mEdit->deselect();
-  EXPECT_EQ(Enabled(), (TEnabled{false, false, true, true, false, false, false})) << "edit";
+  EXPECT_EQ(Enabled(), "cut copy PASTE ALL clear insert delete") << "edit";
   mEdit->selectAll();
-  EXPECT_EQ(Enabled(), (TEnabled{true, true, true, true, true, false, false})) << "selection";
+  EXPECT_EQ(Enabled(), "CUT COPY PASTE ALL CLEAR insert delete") << "selection";
 
   Focus(mReadOnly);
   mReadOnly->selectAll();
-  EXPECT_EQ(Enabled(), (TEnabled{false, true, false, true, false, false, false})) << "read-only";
+  EXPECT_EQ(Enabled(), "cut COPY paste ALL clear insert delete") << "read-only";
 
   Focus(mButton);
-  EXPECT_EQ(Enabled(), (TEnabled{false, false, false, false, false, false, false})) << "button";
+  EXPECT_EQ(Enabled(), "cut copy paste all clear insert delete") << "button";
 }
 
 TEST_F(TActionsTest, CellEditorCountsAsATextField) {
@@ -95,7 +86,7 @@ TEST_F(TActionsTest, CellEditorCountsAsATextField) {
   ASSERT_TRUE(mGrid->IsEditing());
   mGrid->CellEditor()->selectAll();
   QCoreApplication::processEvents();
-  EXPECT_EQ(Enabled(), (TEnabled{true, true, true, true, true, false, false}));
+  EXPECT_EQ(Enabled(), "CUT COPY PASTE ALL CLEAR insert delete");
   mActions.Copy->trigger();
   EXPECT_EQ(QApplication::clipboard()->text(), "a");
 }

@@ -4,7 +4,6 @@
 #include <QTest>
 #include <QVBoxLayout>
 #include <QWidget>
-#include <functional>
 
 #include "app/gui/AQVActns.h"
 #include "app/gui/AQVFloatEdit.h"
@@ -30,9 +29,7 @@ class TEditsTest : public test::TDocumentTest {
     layout->addWidget(mOther = new QLineEdit(&mWindow));
     mFloat->SetData(mData.get());
     mSpin->SetData(mData.get());
-    mWindow.show();
-    mWindow.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&mWindow));
+    ASSERT_TRUE(test::ShowActive(mWindow));
   }
   void TearDown() override { ResetGlobals(); }
 
@@ -112,21 +109,15 @@ TEST_F(TEditsTest, TextThatIsNoNumberShowsInvalidValueOnEnterAndKeepsTheFocus) {
 }
 
 TEST_F(TEditsTest, MapWindowFieldsShowEightDigitsAndTheOthersSeven) {
-  const struct {
-    TAQVFloatEditType Type;
-    double Value;
-    const char* Text;
-  } cases[] = {
-      {TAQVFloatEditType::feWorldX1, 123456.789, "123456.79"},
-      {TAQVFloatEditType::feWorldY2, 1234.56789, "1234.5679"},
-      {TAQVFloatEditType::feMinContour, 1234.56789, "1234.568"},
-      {TAQVFloatEditType::feSurfaceLevel, 123.4567891, "123.4568"},
-      {TAQVFloatEditType::feModelLength, 1234567, "1.234567E+06"},
-  };
-  for (const auto& c : cases) {
-    mFloat->SetAQVEditType(c.Type);
-    mFloat->SetValue(c.Value);
-    EXPECT_EQ(mFloat->text().toStdString(), c.Text) << c.Value;
+  for (const auto& [type, value, text] :
+       {std::tuple{TAQVFloatEditType::feWorldX1, 123456.789, "123456.79"},
+        {TAQVFloatEditType::feWorldY2, 1234.56789, "1234.5679"},
+        {TAQVFloatEditType::feMinContour, 1234.56789, "1234.568"},
+        {TAQVFloatEditType::feSurfaceLevel, 123.4567891, "123.4568"},
+        {TAQVFloatEditType::feModelLength, 1234567.0, "1.234567E+06"}}) {
+    mFloat->SetAQVEditType(type);
+    mFloat->SetValue(value);
+    EXPECT_EQ(mFloat->text().toStdString(), text) << value;
     EXPECT_FALSE(mFloat->isModified());
   }
 }
@@ -140,35 +131,29 @@ TEST_F(TEditsTest, TimesAreShownInTheDisplayUnitAndEnteredValuesInTheUnitChosenA
   EXPECT_EQ(mFloat->text(), "720");
 
   mData->SetTimeUnit(TAQVTimeUnit::tuDays);
-  const struct {
-    TAQVFloatEditType Type;
-    const char* Entered;
-    std::function<void()> SwitchUnit;
-    std::function<double()> Stored;
-    const char* Shown;
-    double Value;
-  } cases[] = {
-      {TAQVFloatEditType::feSurfaceLevel, "10",
-       [&] { mData->SetLengthUnit(TAQVLengthUnit::luFeet); }, [&] { return mData->SurfaceLevel(); },
-       "32.8084", 10 / 0.3048},
-      {TAQVFloatEditType::feStartingTime, "0.01",
-       [&] { mData->SetTimeUnit(TAQVTimeUnit::tuMinutes); }, [&] { return mData->StartingTime(); },
-       "14.4", 0.01},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.Entered);
-    mFloat->SetAQVEditType(c.Type);
-    Type(mFloat, c.Entered);
+  const auto enterThenSwitch = [&](TAQVFloatEditType type, const char* entered, auto switchUnit,
+                                   auto stored, const char* shown, double value) {
+    SCOPED_TRACE(entered);
+    mFloat->SetAQVEditType(type);
+    Type(mFloat, entered);
     QTest::keyClick(mFloat, Qt::Key_Return);
-    c.SwitchUnit();
-    mFloat->Reload(c.Stored());
-    EXPECT_EQ(mFloat->text(), c.Shown);
+    switchUnit();
+    mFloat->Reload(stored());
+    EXPECT_EQ(mFloat->text(), shown);
     QTest::keyClick(mFloat, Qt::Key_Return);
-    EXPECT_NEAR(c.Stored(), c.Value, 1e-5 * c.Value);
+    EXPECT_NEAR(stored(), value, 1e-5 * value);
     Type(mFloat, "5");
-    mFloat->Reload(c.Stored());
+    mFloat->Reload(stored());
     EXPECT_EQ(mFloat->text(), "5");
-  }
+  };
+  enterThenSwitch(
+      TAQVFloatEditType::feSurfaceLevel, "10",
+      [&] { mData->SetLengthUnit(TAQVLengthUnit::luFeet); }, [&] { return mData->SurfaceLevel(); },
+      "32.8084", 10 / 0.3048);
+  enterThenSwitch(
+      TAQVFloatEditType::feStartingTime, "0.01",
+      [&] { mData->SetTimeUnit(TAQVTimeUnit::tuMinutes); }, [&] { return mData->StartingTime(); },
+      "14.4", 0.01);
   EXPECT_TRUE(mUi.Messages.empty());
 }
 
@@ -190,13 +175,10 @@ TEST_F(TEditsTest, AMenuOrAnotherWindowIsNoExitFromAHalfTypedField) {
     EXPECT_TRUE(mUi.Messages.empty()) << mUi.Messages.front().Text;
     menu.close();
     QWidget other;
-    other.show();
-    other.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    ASSERT_TRUE(test::ShowActive(other));
     QCoreApplication::processEvents();
     EXPECT_TRUE(mUi.Messages.empty()) << mUi.Messages.front().Text;
-    mWindow.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&mWindow));
+    ASSERT_TRUE(test::ShowActive(mWindow));
     EXPECT_TRUE(field->hasFocus());
     if (field == mFloat) QTest::keyClicks(field, "5");
     LeaveTo(mOther);  // a real exit
@@ -231,12 +213,11 @@ TEST_F(TEditsTest, SpunValueIsStoredOnLeavingTheField) {
 
 TEST_F(TEditsTest, EnterThatStoredASpinValueIsThenRefusedWithABeep) {
   mSpin->SetAQVSpinEditType(TAQVSpinEditType::seDensity);
-  Type(mSpin, "7");
-  QTest::keyClick(mSpin, Qt::Key_Return);
-  EXPECT_EQ(mData->MeshDensity, 7);
-  Type(mSpin, "11");
-  QTest::keyClick(mSpin, Qt::Key_Return);
-  EXPECT_EQ(mData->MeshDensity, 7);
+  for (const char* typed : {"7", "11"}) {
+    Type(mSpin, typed);
+    QTest::keyClick(mSpin, Qt::Key_Return);
+    EXPECT_EQ(mData->MeshDensity, 7) << typed;
+  }
   EXPECT_EQ(mUi.Messages.size(), 1U);
 }
 

@@ -26,19 +26,14 @@ namespace aqv {
 namespace {
 
 TEST(CheckedPreferences, StoredValuesOutsideTheirRangesFallBackToDefaults) {
-  struct TCase {
-    TPreferenceValues In;
-    TPreferenceValues Out;
-  };
-  const TCase cases[] = {
-      {{6, 2, true, false, 0}, {6, 2, true, false, 0}},
-      {{16, 40, false, true, 1}, {16, 40, false, true, 1}},
-      {{7, 10, false, true, 1}, {10, 10, false, true, 1}},
-      {{18, 1, false, true, 1}, {10, 10, false, true, 1}},
-      {{4, 41, false, true, 5}, {10, 10, false, true, 1}},
-      {{-2, -7, false, true, -1}, {10, 10, false, true, 1}},
-  };
-  for (const TCase& c : cases) EXPECT_EQ(CheckedPreferences(c.In), c.Out) << c.In.NSt;
+  for (const TPreferenceValues& kept :
+       {TPreferenceValues{6, 2, true, false, 0}, TPreferenceValues{16, 40, false, true, 1}})
+    EXPECT_EQ(CheckedPreferences(kept), kept) << kept.NSt;
+  for (const TPreferenceValues& out : {TPreferenceValues{7, 10, false, true, 1},
+                                       {18, 1, false, true, 1},
+                                       {4, 41, false, true, 5},
+                                       {-2, -7, false, true, -1}})
+    EXPECT_EQ(CheckedPreferences(out), (TPreferenceValues{10, 10, false, true, 1})) << out.NSt;
 }
 
 class SettingsTest : public ::testing::Test {
@@ -106,10 +101,9 @@ TEST(Help, EveryKeywordOfTheProgramHasItsPage) {
   const QString folder = QStringLiteral(AQV_HELP_SOURCE_DIR);
   for (const char* keyword :
        {"Introduction", "general_info", "aquifer_system", "pumping_wells", "observation_wells",
-        "parameter_optimization", "time_graphs", "contour_plot", "fem_model"}) {
+        "parameter_optimization", "time_graphs", "contour_plot", "fem_model"})
     EXPECT_EQ(HelpPagePath(folder, QString::fromUtf8(keyword)),
               folder + "/" + QString::fromUtf8(keyword) + ".html");
-  }
   EXPECT_EQ(HelpPagePath(folder, QStringLiteral("no_such_page")), folder + "/Introduction.html");
   // A name that climbs out of the folder is refused, even where its page is there.
   const QString around = "../" + QFileInfo(folder).fileName() + "/time_graphs";

@@ -11,6 +11,7 @@
 #include "app/gui/MyParentGrid.h"
 #include "model/AQVData.h"
 #include "model/AQVElements.h"
+#include "tests/app/gui/WindowTestSupport.h"
 #include "tests/support/DocumentTest.h"
 
 namespace aqv::test {
@@ -43,9 +44,7 @@ class TGridTest : public TDocumentTest {
     mGrids.push_back(&grid);
     grid.LoadFromData();
     grid.resize(1400, 320);
-    grid.show();
-    grid.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&grid));
+    ASSERT_TRUE(ShowActive(grid));
     grid.setFocus();
   }
 

@@ -9,7 +9,6 @@
 #include <QGroupBox>
 #include <QHash>
 #include <QLabel>
-#include <QLayout>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QRegularExpression>
@@ -29,18 +28,13 @@
 
 namespace aqv::test {
 
-// What a person's eye checks on a window that is shown and laid out: every visible control
-// lies inside the part of its parent that holds controls (below a group box's title, within a
-// frame) at no less than its least size or the size the window promises it, no two visible
-// sibling controls overlap, and a label with a buddy shares a row with it or stands above or
-// below it in its column, and every field a person types in or picks from has a caption: a
-// label on its row or just above it in its column, and every caption names a control there.
-// Descends into containers (with or without a layout), the current page of tab and stacked widgets,
-// the parts of a splitter and the contents of a scroll area (which may be larger than what it
-// shows: that is what the scroll bars are for). A control with its own inner widgets (a spin box, a
-// chart, a grid) is checked as one piece. Every shown scroll bar shows whole. No text is cut: a
-// dialog's title fits its title bar, a label's text its label, and no two tick labels of a time
-// graph run into each other.
+// What a person's eye checks on a window that is shown and laid out, one rule per step below:
+// every visible control lies inside the part of its parent that holds controls (below a group
+// box's title, within a frame) at no less than its least size, apart from its siblings; labels
+// stand by their fields and every field has a caption; scroll bars and texts show whole.
+// Descends into containers, the current page of tab and stacked widgets, the parts of a splitter
+// and the contents of a scroll area; a control with its own inner widgets (a spin box, a chart,
+// a grid) is checked as one piece.
 class TLayoutCheck {
  public:
   // Returns one line per fault, naming the controls by their object names or texts. promised
@@ -54,7 +48,9 @@ class TLayoutCheck {
     check.Captions(root);
     check.Strays(root);
     check.ScrollBars(root);
-    check.Texts(root);
+    check.Title(root);
+    check.CutLabels(root);
+    check.CrowdedTickLabels(root);
     return check.mFaults;
   }
 
@@ -72,17 +68,32 @@ class TLayoutCheck {
   static QString RectText(const QRect& r) {
     return QStringLiteral("(%1,%2 %3x%4)").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
   }
+  // Where w lies in root's coordinates.
+  static QRect InRoot(const QWidget* w, const QWidget* root) {
+    return {w->mapTo(root, QPoint(0, 0)), w->size()};
+  }
+  // Adds a fault, its text with each %n replaced by the next of args.
+  template <typename... TArgs>
+  void Fault(QString text, const TArgs&... args) {
+    ((text = text.arg(args)), ...);
+    mFaults << text;
+  }
+
+  // Whether w is a plain container: a bare widget, frame or group box.
+  static bool IsPlain(const QWidget* w) {
+    const QMetaObject* kind = w->metaObject();
+    return kind == &QWidget::staticMetaObject || kind == &QFrame::staticMetaObject ||
+           kind == &QGroupBox::staticMetaObject;
+  }
 
   // The visible child controls of container that its own layout or code places.
   static QList<QWidget*> Controls(const QWidget* container) {
     QList<QWidget*> controls;
-    for (QWidget* w : container->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-      if (w->isWindow() || !w->isVisibleTo(container)) continue;
-      // The size grip sits in the corner over the rest by design.
-      if (qobject_cast<QSplitterHandle*>(w) != nullptr || qobject_cast<QSizeGrip*>(w) != nullptr)
-        continue;
-      controls.append(w);
-    }
+    // The size grip sits in the corner over the rest by design.
+    for (QWidget* w : container->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+      if (!w->isWindow() && w->isVisibleTo(container) &&
+          qobject_cast<QSplitterHandle*>(w) == nullptr && qobject_cast<QSizeGrip*>(w) == nullptr)
+        controls.append(w);
     return controls;
   }
 
@@ -101,12 +112,11 @@ class TLayoutCheck {
   }
 
   void Container(const QWidget* container) {
-    if (const auto* tabs = qobject_cast<const QTabWidget*>(container)) {
-      if (tabs->currentWidget() != nullptr) Container(tabs->currentWidget());
-      return;
-    }
-    if (const auto* stack = qobject_cast<const QStackedWidget*>(container)) {
-      if (stack->currentWidget() != nullptr) Container(stack->currentWidget());
+    const auto* tabs = qobject_cast<const QTabWidget*>(container);
+    const auto* stack = qobject_cast<const QStackedWidget*>(container);
+    if (tabs != nullptr || stack != nullptr) {
+      const QWidget* page = tabs != nullptr ? tabs->currentWidget() : stack->currentWidget();
+      if (page != nullptr) Container(page);
       return;
     }
     if (const auto* scroll = qobject_cast<const QScrollArea*>(container)) {
@@ -118,43 +128,34 @@ class TLayoutCheck {
            content->width() > shown.width()) ||
           (scroll->verticalScrollBarPolicy() == Qt::ScrollBarAlwaysOff &&
            content->height() > shown.height()))
-        mFaults << QStringLiteral("%1 %2 is cut off in %3 showing %4x%5")
-                       .arg(Name(content), RectText(content->geometry()), Name(scroll))
-                       .arg(shown.width())
-                       .arg(shown.height());
+        Fault("%1 %2 is cut off in %3 showing %4x%5", Name(content), RectText(content->geometry()),
+              Name(scroll), shown.width(), shown.height());
       Container(content);
       return;
     }
     // A plain container without a layout has its controls placed by code, which may misplace
     // them just the same; any other widget without one is a control drawn as one piece.
-    const QMetaObject* kind = container->metaObject();
-    const bool plain = kind == &QWidget::staticMetaObject || kind == &QFrame::staticMetaObject ||
-                       kind == &QGroupBox::staticMetaObject;
     if (container->layout() == nullptr && qobject_cast<const QSplitter*>(container) == nullptr &&
-        !plain)
+        !IsPlain(container))
       return;
     const QList<QWidget*> controls = Controls(container);
     const QRect room = container->contentsRect();
     // The panels of a status bar (see Least) need only not overlap.
     const bool bar = qobject_cast<const QStatusBar*>(container) != nullptr;
-    for (const QWidget* w : controls)
+    for (const QWidget* w : controls) {
+      const QSize least = Least(w);
       if (!bar && !room.contains(w->geometry()))
-        mFaults << QStringLiteral("%1 %2 sticks out of %3 %4")
-                       .arg(Name(w), RectText(w->geometry()), Name(container), RectText(room));
-    for (const QWidget* w : controls)
-      if (const QSize least = Least(w);
-          !bar && (w->width() < least.width() || w->height() < least.height()))
-        mFaults << QStringLiteral("%1 %2 is squeezed below its least size %3x%4")
-                       .arg(Name(w), RectText(w->geometry()))
-                       .arg(least.width())
-                       .arg(least.height());
+        Fault("%1 %2 sticks out of %3 %4", Name(w), RectText(w->geometry()), Name(container),
+              RectText(room));
+      if (!bar && (w->width() < least.width() || w->height() < least.height()))
+        Fault("%1 %2 is squeezed below its least size %3x%4", Name(w), RectText(w->geometry()),
+              least.width(), least.height());
+    }
     for (int i = 0; i < controls.size(); ++i)
       for (int j = i + 1; j < controls.size(); ++j)
         if (controls[i]->geometry().intersects(controls[j]->geometry()))
-          mFaults << QStringLiteral("%1 %2 overlaps %3 %4 in %5")
-                         .arg(Name(controls[i]), RectText(controls[i]->geometry()),
-                              Name(controls[j]), RectText(controls[j]->geometry()),
-                              Name(container));
+          Fault("%1 %2 overlaps %3 %4 in %5", Name(controls[i]), RectText(controls[i]->geometry()),
+                Name(controls[j]), RectText(controls[j]->geometry()), Name(container));
     for (const QWidget* w : controls)
       if (qobject_cast<const QAbstractScrollArea*>(w) == nullptr ||
           qobject_cast<const QScrollArea*>(w) != nullptr)
@@ -168,35 +169,32 @@ class TLayoutCheck {
     for (const QLabel* label : root->findChildren<QLabel*>()) {
       const QWidget* buddy = label->buddy();
       if (buddy == nullptr || !label->isVisibleTo(root) || !buddy->isVisibleTo(root)) continue;
-      const QRect l(label->mapTo(root, QPoint(0, 0)), label->size());
-      const QRect b(buddy->mapTo(root, QPoint(0, 0)), buddy->size());
-      const int gap = std::max(b.left() - l.right(), l.left() - b.right());
-      const bool onRow =
-          l.center().y() >= b.top() && l.center().y() <= b.bottom() && gap < 4 * l.height();
+      const QRect l = InRoot(label, root), b = InRoot(buddy, root);
       const bool inColumn = l.center().x() >= b.left() && l.center().x() <= b.right() &&
                             std::max(b.top() - l.bottom(), l.top() - b.bottom()) < l.height();
-      if (!onRow && !inColumn)
-        mFaults << QStringLiteral(
-                       "%1 %2 is neither on the row nor in the column of its field %3 %4")
-                       .arg(Name(label), RectText(l), Name(buddy), RectText(b));
+      if (!OnRow(l, b) && !inColumn)
+        Fault("%1 %2 is neither on the row nor in the column of its field %3 %4", Name(label),
+              RectText(l), Name(buddy), RectText(b));
     }
   }
 
-  // Whether a label at l captions the control at c: on its row (either side, a few characters
-  // away), or above it, overlapping its column and less than two lines of text away.
-  static bool IsCaptionOf(const QRect& l, const QRect& c) {
+  // Whether a label at l stands on the row of the control at c: their vertical extents share
+  // the label's middle, on either side a few characters away.
+  static bool OnRow(const QRect& l, const QRect& c) {
     const int gap = std::max(c.left() - l.right(), l.left() - c.right());
-    const bool onRow =
-        l.center().y() >= c.top() && l.center().y() <= c.bottom() && gap < 4 * l.height();
-    const bool above = l.right() >= c.left() && l.left() <= c.right() && l.bottom() <= c.top() &&
-                       c.top() - l.bottom() < 2 * l.height();
-    return onRow || above;
+    return l.center().y() >= c.top() && l.center().y() <= c.bottom() && gap < 4 * l.height();
   }
 
-  // A field says what it holds by a caption beside it (either side, a few characters away) or
-  // above it, overlapping its column and less than two lines of text away. A field inside another
-  // control (a spin box's line, a grid's editor) belongs to that control; the one field of a window
-  // has the window's title for its caption.
+  // Whether a label at l captions the control at c: on its row, or above it, overlapping its
+  // column and less than two lines of text away.
+  static bool IsCaptionOf(const QRect& l, const QRect& c) {
+    return OnRow(l, c) || (l.right() >= c.left() && l.left() <= c.right() &&
+                           l.bottom() <= c.top() && c.top() - l.bottom() < 2 * l.height());
+  }
+
+  // A field says what it holds by a caption (IsCaptionOf). A field inside another control (a
+  // spin box's line, a grid's editor) belongs to that control; the one field of a window has the
+  // window's title for its caption.
   void Captions(const QWidget* root) {
     const auto isField = [](const QWidget* w) {
       return qobject_cast<const QLineEdit*>(w) != nullptr ||
@@ -219,18 +217,17 @@ class TLayoutCheck {
     if (fields.size() == 1 && root->isWindow()) return;
     const QList<QLabel*> labels = root->findChildren<QLabel*>();
     for (const QWidget* field : fields) {
-      const QRect f(field->mapTo(root, QPoint(0, 0)), field->size());
+      const QRect f = InRoot(field, root);
       const bool captioned = std::any_of(labels.begin(), labels.end(), [&](const QLabel* label) {
         if (label->text().trimmed().isEmpty() || !label->isVisibleTo(root)) return false;
         // A caption stands in the field's own group, not in the one beside it; one that names
         // the field as its buddy may stand below it as well (the buddy rule places it).
         if (label->parentWidget() != field->parentWidget()) return false;
         if (label->buddy() == field) return true;
-        return IsCaptionOf(QRect(label->mapTo(root, QPoint(0, 0)), label->size()), f);
+        return IsCaptionOf(InRoot(label, root), f);
       });
       if (!captioned)
-        mFaults << QStringLiteral("%1 %2 has no caption on its row or above it")
-                       .arg(Name(field), RectText(f));
+        Fault("%1 %2 has no caption on its row or above it", Name(field), RectText(f));
     }
   }
 
@@ -242,20 +239,16 @@ class TLayoutCheck {
       return label != nullptr && label->text().trimmed().endsWith(QLatin1Char(':'));
     };
     QList<const QWidget*> controls;  // a label that shows a sample is a control here
-    for (const QWidget* w : root->findChildren<QWidget*>()) {
-      const QMetaObject* kind = w->metaObject();
-      if (!isCaption(w) && w->isVisibleTo(root) && kind != &QWidget::staticMetaObject &&
-          kind != &QFrame::staticMetaObject && kind != &QGroupBox::staticMetaObject)
-        controls << w;
-    }
+    for (const QWidget* w : root->findChildren<QWidget*>())
+      if (!isCaption(w) && w->isVisibleTo(root) && !IsPlain(w)) controls << w;
     for (const QLabel* label : root->findChildren<QLabel*>()) {
       if (!isCaption(label) || !label->isVisibleTo(root)) continue;
-      const QRect l(label->mapTo(root, QPoint(0, 0)), label->size());
+      const QRect l = InRoot(label, root);
       const bool names = std::any_of(controls.begin(), controls.end(), [&](const QWidget* w) {
         if (w->isAncestorOf(label)) return false;  // a tab widget around it, say
-        return IsCaptionOf(l, QRect(w->mapTo(root, QPoint(0, 0)), w->size()));
+        return IsCaptionOf(l, InRoot(w, root));
       });
-      if (!names) mFaults << QStringLiteral("%1 %2 names no control").arg(Name(label), RectText(l));
+      if (!names) Fault("%1 %2 names no control", Name(label), RectText(l));
     }
   }
 
@@ -263,21 +256,14 @@ class TLayoutCheck {
   void ScrollBars(const QWidget* root) {
     for (const QScrollBar* bar : root->findChildren<QScrollBar*>()) {
       if (!bar->isVisibleTo(root)) continue;
-      const QRect whole(bar->mapTo(root, QPoint(0, 0)), bar->size());
+      const QRect whole = InRoot(bar, root);
       QRect shown = whole;
       for (const QWidget* w = bar; w != root; w = w->parentWidget())
-        shown &= QRect(w->parentWidget()->mapTo(root, QPoint(0, 0)), w->parentWidget()->size());
+        shown &= InRoot(w->parentWidget(), root);
       if (shown != whole)
-        mFaults << QStringLiteral("a scroll bar of %1 %2 shows only %3")
-                       .arg(Name(bar->parentWidget()->parentWidget()), RectText(whole),
-                            RectText(shown));
+        Fault("a scroll bar of %1 %2 shows only %3", Name(bar->parentWidget()->parentWidget()),
+              RectText(whole), RectText(shown));
     }
-  }
-
-  void Texts(const QWidget* root) {
-    Title(root);
-    CutLabels(root);
-    CrowdedTickLabels(root);
   }
 
   // The frame's title carries the document's path, which its title bar may shorten; a dialog's
@@ -285,10 +271,8 @@ class TLayoutCheck {
   void Title(const QWidget* root) {
     if (root->isWindow() && qobject_cast<const QMainWindow*>(root) == nullptr &&
         root->width() < TitleBarWidth(*root))
-      mFaults << QStringLiteral("the title \"%1\" needs %2 px, the window is %3 px wide")
-                     .arg(root->windowTitle())
-                     .arg(TitleBarWidth(*root))
-                     .arg(root->width());
+      Fault("the title \"%1\" needs %2 px, the window is %3 px wide", root->windowTitle(),
+            TitleBarWidth(*root), root->width());
   }
 
   // A label that does not wrap shows each line of its text whole.
@@ -304,10 +288,8 @@ class TLayoutCheck {
       for (const QString& line : text.split(QLatin1Char('\n')))
         needed = std::max(needed, label->fontMetrics().horizontalAdvance(line));
       if (needed > label->contentsRect().width())
-        mFaults << QStringLiteral("%1 needs %2 px for its text and shows %3")
-                       .arg(Name(label))
-                       .arg(needed)
-                       .arg(label->contentsRect().width());
+        Fault("%1 needs %2 px for its text and shows %3", Name(label), needed,
+              label->contentsRect().width());
     }
   }
 
@@ -321,12 +303,8 @@ class TLayoutCheck {
       for (std::size_t i = 0; i < boxes.size(); ++i)
         for (std::size_t j = i + 1; j < boxes.size(); ++j)
           if (boxes[i].Angle == boxes[j].Angle && TickLabelsCrowd(boxes[i], boxes[j], 0))
-            mFaults << QStringLiteral("tick labels at (%1,%2) and (%3,%4) of %5 overlap")
-                           .arg(boxes[i].X)
-                           .arg(boxes[i].Y)
-                           .arg(boxes[j].X)
-                           .arg(boxes[j].Y)
-                           .arg(Name(chart));
+            Fault("tick labels at (%1,%2) and (%3,%4) of %5 overlap", boxes[i].X, boxes[i].Y,
+                  boxes[j].X, boxes[j].Y, Name(chart));
     }
   }
 

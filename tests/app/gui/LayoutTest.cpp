@@ -61,8 +61,8 @@ void ExpectNoFaultOnAnyPage(QWidget& window, const QString& picture) {
     QApplication::processEvents();
     for (const QString& fault : test::TLayoutCheck::Faults(&window, kPromised))
       faults << page + ": " + fault;
-    window.grab().save(QString::fromStdString(
-        test::ReviewPath((picture + "_" + page + ".png").toStdString())));
+    window.grab().save(
+        QString::fromStdString(test::ReviewPath((picture + "_" + page + ".png").toStdString())));
   };
   if (tabs == nullptr) check(QStringLiteral("window"));
   for (int i = 0; tabs != nullptr && i < tabs->count(); ++i) {
@@ -97,11 +97,9 @@ class LayoutTest : public ::testing::Test {
 // The frame at its default size on a large screen, on the smallest screen served and on a
 // large one; the sample in feet and minutes has the longest column captions.
 TEST_F(LayoutTest, DocumentWindowPagesHoldTogetherAtEverySize) {
-  const TSize frameSizes[] = {{"default", DefaultFrameSize(QRect(0, 0, 1920, 1200))},
-                              {"800x600", QSize(800, 600)},
-                              {"1600x1000", QSize(1600, 1000)}};
-  for (const TSize& size : frameSizes) {
+  for (TSize size : kSizes) {
     SCOPED_TRACE(size.Name);
+    if (size.Size.isEmpty()) size.Size = DefaultFrameSize(QRect(0, 0, 1920, 1200));
     TMainForm form(&mUi);
     ShowAt(form, size);
     ASSERT_TRUE(form.OpenFile(AQV_TEST_DATA_DIR "/v2009.aqv", false));

@@ -62,8 +62,7 @@ TEST_F(TEditCycleTest, InvalidCellIsNotLeftByTabArrowsOrCallDoExit) {
   }
   EXPECT_TRUE(grid.CallDoExit() == false);
   Settle();
-  EXPECT_EQ(grid.Col(), 3);
-  EXPECT_EQ(grid.Row(), 1);
+  EXPECT_EQ(std::pair(grid.Col(), grid.Row()), std::pair(3, 1));
   // Attempts made before the message could appear show it once.
   EXPECT_EQ(mUi.Messages.size(), 1u);
   EXPECT_EQ(mUi.Messages.back().Text, "Invalid value!");
@@ -93,9 +92,7 @@ TEST_F(TEditCycleTest, FocusLeavingAnInvalidCellComesBackToItsEditor) {
   mGrids.push_back(grid);
   grid->LoadFromData();
   window.resize(1400, 240);
-  window.show();
-  window.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  ASSERT_TRUE(ShowActive(window));
   grid->setFocus();
   Type(*grid, 3, 1, "5");  // a value entered first closes its editor the usual way
   QTest::keyClick(grid->CellEditor(), Qt::Key_Return);
