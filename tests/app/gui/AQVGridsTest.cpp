@@ -544,6 +544,14 @@ TEST_F(TInputGridsTest, RendersEachGridWithItsColours) {
   EXPECT_EQ(QColor(layers.pixel(lowest.bottomLeft() + QPoint(3, -4))), QColor(Qt::black));
   const QPoint top = aquifers.visualRect(aquifers.model()->index(0, 1)).topLeft() + QPoint(3, 3);
   EXPECT_EQ(QColor(layers.pixel(top)), QColor(Qt::blue));
+  // Black dividers close the number, the levels, each value with its fit group, and the name.
+  std::vector<int> dividers;
+  for (int c = 0; c < aquifers.ColCount(); ++c) {
+    const QRect cell = aquifers.visualRect(aquifers.model()->index(1, c));
+    if (QColor(layers.pixel(cell.right(), cell.center().y())) == QColor(Qt::black))
+      dividers.push_back(c);
+  }
+  EXPECT_EQ(dividers, (std::vector<int>{0, 2, 6, 9, 10}));
   mData->SetTopAquitardAbsent(true);
   aquifers.LoadFromData();
   EXPECT_EQ(QColor(aquifers.viewport()->grab().toImage().pixel(top)), QColor(Qt::black));

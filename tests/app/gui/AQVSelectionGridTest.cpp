@@ -144,6 +144,13 @@ TEST_F(TSelectionGridTest, WithoutAColourGridAClickOnlyComplains) {
 TEST_F(TSelectionGridTest, RendersTheDialog) {
   ClickCell(2, 2);
   EXPECT_TRUE(mForm.grab().save(QString::fromStdString(test::ReviewPath("select-curves.png"))));
+  // The colours, a square, stand at the top level with the grid, Reset just below them.
+  const auto buttons = mForm.findChildren<QPushButton*>();
+  const QPushButton* reset =
+      *std::find_if(buttons.begin(), buttons.end(), [](auto* b) { return b->text() == "Reset"; });
+  const QRect colours = mForm.ColorGrid1()->geometry();
+  EXPECT_EQ(std::pair(colours.top(), colours.height()), std::pair(Grid().y(), colours.width()));
+  EXPECT_LT(reset->y() - colours.bottom(), reset->height());
   // A curve's layer not chosen is crossed out, from both corners.
   const QImage cells = Grid().viewport()->grab().toImage();
   const QRect open = Grid().visualRect(Grid().model()->index(1, 2));

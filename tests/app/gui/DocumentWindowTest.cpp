@@ -788,12 +788,14 @@ TEST_F(DocumentWindowTest, ContourPageGetsAWindowBeyondTheWells) {
   mWindow->NewFile("");
   TAQVData& d = mWindow->Data();
   d.PumpingWells[1].X = 150;
-  d.PumpingWells[1].Y = -40;
+  d.PumpingWells[1].Y = 250;
   d.ObservationWells[1].X = 420;
-  d.ObservationWells[1].Y = 10;
+  d.ObservationWells[1].Y = 310;
+  d.SetAnimationStartTime(50);  // a start left behind in a file without a window
   mWindow->SetActivePage(dpContourPlot);
   EXPECT_EQ(std::tuple(d.WorldX1(), d.WorldX2(), d.WorldY1(), d.WorldY2()),
-            std::tuple(200 - 1000.0, 500 + 1000.0, 0 - 1000.0, 100 + 1000.0));
+            std::tuple(200 - 1000.0, 500 + 1000.0, 300 - 1000.0, 400 + 1000.0));
+  EXPECT_EQ(Find<QLineEdit>(*mWindow, "anStartingTimeFloatEdit")->text(), "0");
   EXPECT_GT(d.AnimationEndTime(), d.LatestTime());  // and an animation just beyond the data
   EXPECT_LT(d.AnimationEndTime(), d.LatestTime() + 3);
   const auto levelsOpen = [this] {
@@ -813,7 +815,7 @@ TEST_F(DocumentWindowTest, ContourPageGetsAWindowBeyondTheWells) {
   d.AutoMinContour = d.AutoMaxContour = false;  // levels of the person's own, to be typed
   mWindow->SetActivePage(dpContourPlot);
   EXPECT_EQ(levelsOpen(), std::tuple(true, false, true));
-  EXPECT_EQ(std::tuple(d.WorldX1(), d.WorldY1(), d.WorldY2()), std::tuple(-800.0, -1000.0, 0.0));
+  EXPECT_EQ(std::tuple(d.WorldX1(), d.WorldY1(), d.WorldY2()), std::tuple(-800.0, -700.0, 0.0));
   EXPECT_EQ(Find<QLineEdit>(*mWindow, "anStartingTimeFloatEdit")->text(), "0.5");
   EXPECT_EQ(Find<QLineEdit>(*mWindow, "anFinalTimeFloatEdit")->text(), "2.5");
   EXPECT_EQ(Find<QLineEdit>(*mWindow, "daTekenLaagSpinEdit")->text().toInt(), d.AquiferCount());
