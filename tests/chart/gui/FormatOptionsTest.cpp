@@ -8,8 +8,10 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
+#include <algorithm>
 #include <tuple>
 
 #include "chart/gui/FormatOptions.h"
@@ -380,6 +382,25 @@ TEST_F(FormatOptions, EntriesShowOnlyTheirPagesAndFallBackToTheFirst) {
                              QString::number(static_cast<int>(Form.PatternsPreview->Mode())) +
                              (Form.paGroupBox1->isHidden() ? "" : "+")),
               std::tuple(pages, scaleShown ? kScalePage : firstPage, "Options: x", look));
+    // Switching pages by keyboard, on the tabs or on a page, comes round the shown pages only;
+    // the arrows on the tabs (step 0) stop at the last one.
+    ShowForm();
+    const std::tuple<Qt::Key, Qt::KeyboardModifiers, int> keys[] = {
+        {Qt::Key_Tab, Qt::ControlModifier, 1},
+        {Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier, -1},
+        {Qt::Key_Right, Qt::NoModifier, 0}};
+    const int n = static_cast<int>(pages.size());
+    for (const auto& [key, modifiers, step] : keys) {
+      const int at = static_cast<int>(std::ranges::find(pages, Form.PageIndex()) - pages.begin());
+      for (int i = 1; i <= n; ++i) {
+        QTest::keyClick(step == 0 || i % 2 ? static_cast<QWidget*>(Form.OptionPages->tabBar())
+                                           : Form.OptionPages->currentWidget(),
+                        key, modifiers);
+        EXPECT_EQ(Form.PageIndex(),
+                  pages[step == 0 ? std::min(at + i, n - 1) : (at + step * i + n * n) % n])
+            << key;
+      }
+    }
   }
 }
 
