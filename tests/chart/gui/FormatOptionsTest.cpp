@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -463,6 +464,15 @@ TEST_F(FormatOptions, FontPageEditsTheCopyOnlyAndLegendWithoutPlacementOpensUnch
             std::tuple(QStringLiteral("10"), family, 9));
   // The preview shows the font as the dialog opens and as it changes.
   EXPECT_GT(test::CountColour(Form.foPreview->grab().toImage(), Qt::red), 5);
+  // At 24 points the sample wraps and shows whole: no ink along the sides of its box.
+  ShowForm();
+  Form.foSize->setCurrentRow(9);
+  QApplication::processEvents();  // the page makes room for the wrapped lines
+  const QImage preview = Form.foPreview->grab().toImage();
+  const int w = preview.width(), h = preview.height();
+  for (const QRect side :
+       {QRect(0, 0, 6, h), QRect(w - 6, 0, 6, h), QRect(0, 0, w, 6), QRect(0, h - 6, w, 6)})
+    EXPECT_EQ(test::CountColour(preview, Qt::red, side), 0) << side.x() << "," << side.y();
   Form.foSize->setCurrentRow(Form.foSize->count() - 1);
   Form.foColor->SetForegroundIndex(13);  // entry 17: fuchsia
   EXPECT_GT(test::CountColour(Form.foPreview->grab().toImage(), Qt::magenta), 5);
