@@ -130,7 +130,7 @@ TFormatOptionsForm::TFormatOptionsForm(QWidget* parent, TUserInterface* ui)
   // The designed size, grown where the controls' texts need more.
   setFixedSize(QSize(430, 379).expandedTo(minimumSizeHint()));
 
-  for (int i = 0; i < OptionPages->count(); ++i) OptionPages->setTabVisible(i, false);
+  HidePages();
   Bind();
   // Keyboard preview: Enter confirms and Escape cancels from every control.
   installEventFilter(this);
@@ -831,13 +831,23 @@ void TFormatOptionsForm::FillScale(const TScale& scale) {
   scLogScale->setEnabled(scale.Min() > 0 && scale.Max() > 0);
 }
 
+// A hidden page is disabled as well: Ctrl+Tab and the arrows on the tabs skip disabled pages
+// but not hidden ones.
+void TFormatOptionsForm::HidePages() {
+  for (int i = 0; i < OptionPages->count(); ++i) {
+    OptionPages->setTabVisible(i, false);
+    OptionPages->setTabEnabled(i, false);
+  }
+}
+
 void TFormatOptionsForm::ShowPage(QWidget* page) {
   OptionPages->setTabVisible(OptionPages->indexOf(page), true);
+  OptionPages->setTabEnabled(OptionPages->indexOf(page), true);
 }
 
 void TFormatOptionsForm::Begin(TPart part, const QString& name) {
   setWindowTitle(QStringLiteral("Options: ") + name);
-  for (int i = 0; i < OptionPages->count(); ++i) OptionPages->setTabVisible(i, false);
+  HidePages();
   const bool titleLike = part == TPart::Axis || part == TPart::Title;
   alBottom->setVisible(!titleLike);
   alTop->setVisible(!titleLike);

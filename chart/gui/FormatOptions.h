@@ -188,6 +188,7 @@ class TFormatOptionsForm : public QDialog {
   void Bind();
 
   void Begin(TPart part, const QString& name);
+  void HidePages();
   void ShowPage(QWidget* page);
   void OpenOn(int pageIndex, QWidget* firstPage);
 

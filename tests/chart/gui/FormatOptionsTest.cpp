@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -8,8 +9,10 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
+#include <algorithm>
 #include <tuple>
 
 #include "chart/gui/FormatOptions.h"
@@ -380,6 +383,25 @@ TEST_F(FormatOptions, EntriesShowOnlyTheirPagesAndFallBackToTheFirst) {
                              QString::number(static_cast<int>(Form.PatternsPreview->Mode())) +
                              (Form.paGroupBox1->isHidden() ? "" : "+")),
               std::tuple(pages, scaleShown ? kScalePage : firstPage, "Options: x", look));
+    // Switching pages by keyboard, on the tabs or on a page, comes round the shown pages only;
+    // the arrows on the tabs (step 0) stop at the last one.
+    ShowForm();
+    const std::tuple<Qt::Key, Qt::KeyboardModifiers, int> keys[] = {
+        {Qt::Key_Tab, Qt::ControlModifier, 1},
+        {Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier, -1},
+        {Qt::Key_Right, Qt::NoModifier, 0}};
+    const int n = static_cast<int>(pages.size());
+    for (const auto& [key, modifiers, step] : keys) {
+      const int at = static_cast<int>(std::ranges::find(pages, Form.PageIndex()) - pages.begin());
+      for (int i = 1; i <= n; ++i) {
+        QTest::keyClick(step == 0 || i % 2 ? static_cast<QWidget*>(Form.OptionPages->tabBar())
+                                           : Form.OptionPages->currentWidget(),
+                        key, modifiers);
+        EXPECT_EQ(Form.PageIndex(),
+                  pages[step == 0 ? std::min(at + i, n - 1) : (at + step * i + n * n) % n])
+            << key;
+      }
+    }
   }
 }
 
@@ -442,6 +464,15 @@ TEST_F(FormatOptions, FontPageEditsTheCopyOnlyAndLegendWithoutPlacementOpensUnch
             std::tuple(QStringLiteral("10"), family, 9));
   // The preview shows the font as the dialog opens and as it changes.
   EXPECT_GT(test::CountColour(Form.foPreview->grab().toImage(), Qt::red), 5);
+  // At 24 points the sample wraps and shows whole: no ink along the sides of its box.
+  ShowForm();
+  Form.foSize->setCurrentRow(9);
+  QApplication::processEvents();  // the page makes room for the wrapped lines
+  const QImage preview = Form.foPreview->grab().toImage();
+  const int w = preview.width(), h = preview.height();
+  for (const QRect side :
+       {QRect(0, 0, 6, h), QRect(w - 6, 0, 6, h), QRect(0, 0, w, 6), QRect(0, h - 6, w, 6)})
+    EXPECT_EQ(test::CountColour(preview, Qt::red, side), 0) << side.x() << "," << side.y();
   Form.foSize->setCurrentRow(Form.foSize->count() - 1);
   Form.foColor->SetForegroundIndex(13);  // entry 17: fuchsia
   EXPECT_GT(test::CountColour(Form.foPreview->grab().toImage(), Qt::magenta), 5);

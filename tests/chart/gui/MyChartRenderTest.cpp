@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QImage>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QSvgRenderer>
 #include <QTransform>
 #include <QXmlStreamReader>
@@ -152,6 +153,14 @@ TEST(TMyChartRender, PixelProbesFindAreaFrameAndSeriesInTheBitmapAndTheSvgCopy) 
   painter.end();
   EXPECT_EQ(copy.pixel(mx, s.GetPixelY(0)), qRgb(255, 0, 128));
   EXPECT_EQ(copy.pixel(3, kHeight - 3), qRgb(255, 255, 224));
+  // A series line of 4 px or more joins its segments round, a thinner one bevelled: mitred, a
+  // wide zigzag's peaks would spike out of the plot into the title.
+  const QRegularExpression join(R"re(stroke="#ff0080"[^>]*stroke-linejoin="(\w+)")re");
+  for (const auto& [width, expected] : {std::pair(3, "bevel"), std::pair(4, "round")}) {
+    chart.GetSeriesPatterns(0)->Border().SetWidth(width);
+    const QString drawing = QString::fromUtf8(chart.RenderSvg(kWidth, kHeight));
+    EXPECT_EQ(join.match(drawing).captured(1).toStdString(), expected) << width;
+  }
 }
 
 // What the SVG copy draws, in drawing pixels: every text with the transform it is drawn under,
