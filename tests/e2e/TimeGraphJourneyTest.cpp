@@ -23,9 +23,7 @@ bool SvgShowsText(TMyChart& chart, const QString& text) {
 }
 
 TEST_F(Journey, AxisButtonsAndUpdateGraphSetTheTitleAndScales) {
-  TMDIChild* child = NewDocument();
-  ASSERT_NE(child, nullptr);
-  ShowPage(*child, TDocumentPage::dpChart);
+  TMDIChild* child = NewDocument(TDocumentPage::dpChart);
   TMyChart& chart = *child->Chart();
   UpdateGraph(*child);
   ASSERT_GT(chart.GetSeriesCount(), 0);
@@ -63,7 +61,7 @@ TEST_F(Journey, AxisButtonsAndUpdateGraphSetTheTitleAndScales) {
 // dashed and 3 pixels wide, the second's green and dotted, the measured points fuchsia
 // triangles of 9 pixels.
 std::string StyledSample(const std::string& path) {
-  std::string text = SampleWithoutImages();
+  std::string text = WithoutImages(ReadAll(kSample));
   const std::size_t settings = text.find('\n', text.find("=== Time graph settings")) + 1;
   text[settings] = '0';
   const std::size_t begin = text.find("Number of series");
@@ -105,7 +103,6 @@ void ExpectFileStyles(TMDIChild& child, const char* when) {
 TEST_F(Journey, FileCurveStylesSurviveARecalculationASaveAndAReload) {
   const std::string path = StyledSample(mFolder.Path("styles.aqv"));
   TMDIChild* child = OpenDocument(path);
-  ASSERT_NE(child, nullptr);
   EXPECT_TRUE(child->Data().Saved);
   ShowPage(*child, TDocumentPage::dpChart);
   ExpectFileStyles(*child, "opened");
@@ -126,7 +123,6 @@ TEST_F(Journey, FileCurveStylesSurviveARecalculationASaveAndAReload) {
   ASSERT_TRUE(WaitUntil([&] { return mForm->Children().empty(); }, 3000));
 
   child = OpenDocument(path);
-  ASSERT_NE(child, nullptr);
   EXPECT_TRUE(child->Data().Saved);
   ShowPage(*child, TDocumentPage::dpChart);
   ExpectFileStyles(*child, "reloaded");

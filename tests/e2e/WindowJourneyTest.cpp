@@ -8,7 +8,6 @@ namespace {
 TEST_F(Journey, F1OnTheTabsShowsTheHelpOfThePageTheyShow) {
   THelpCatcher help;
   TMDIChild* child = NewDocument();
-  ASSERT_NE(child, nullptr);
   struct TCase {
     TDocumentPage Page;
     const char* Keyword;
