@@ -350,17 +350,16 @@ TEST_F(Journey, F1OnAPageShowsThatPagesHelp) {
   ShowPage(*child, TDocumentPage::dpInfo);  // the tab of the page the window opens with
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
   help.ExpectOnePage("general_info");
-  struct TCase {
+  const struct {
     TDocumentPage Page;
     const char* FieldName;
     const char* Keyword;
-  };
-  const TCase cases[] = {
+  } cases[] = {
       {TDocumentPage::dpChart, "tmStartingTimeFloatEdit", "time_graphs"},
       {TDocumentPage::dpContourPlot, "coWestFloatEdit", "contour_plot"},
       {TDocumentPage::dpInfo, "prNameEdit", "general_info"},
   };
-  for (const TCase& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.Keyword);
     ShowPage(*child, c.Page);
     auto* field = child->findChild<QLineEdit*>(c.FieldName);

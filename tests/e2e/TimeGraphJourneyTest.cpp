@@ -82,15 +82,12 @@ void ExpectFileStyles(TMDIChild& child, const char* when) {
   for (const auto& [i, color, style, width] :
        {std::tuple{0, clRed, TPenStyle::psDash, 3}, {1, clGreen, TPenStyle::psDot, 2}}) {
     const TPen& pen = chart.GetSeries(i)->Patterns().Border();
-    EXPECT_EQ(pen.Color(), color) << "curve " << i;
-    EXPECT_EQ(pen.Style(), style) << "curve " << i;
-    EXPECT_EQ(pen.Width(), width) << "curve " << i;
+    EXPECT_EQ(std::tuple(pen.Color(), pen.Style(), pen.Width()), std::tuple(color, style, width))
+        << "curve " << i;
   }
   const TSeries& observed = *chart.GetSeries(2);
   ASSERT_EQ(observed.Reference()->Kind, 1);
-  EXPECT_EQ(observed.Marker().Color(), clFuchsia);
-  EXPECT_EQ(observed.Marker().Style(), TMarkerStyle::msTriangle);
-  EXPECT_EQ(observed.Marker().Size(), 9);
+  EXPECT_EQ(observed.Marker().Data(), (TMarkerData{clFuchsia, 9, TMarkerStyle::msTriangle}));
   // On the screen: the red line, and a fuchsia marker on a measured point.
   const QImage picture = chart.grab().toImage();
   EXPECT_GT(test::CountColour(picture, Qt::red), 30);
