@@ -101,8 +101,7 @@ class Journey : public ::testing::Test {
   }
   // File > Exit; false when the program stayed open.
   bool ExitProgram() {
-    if (!ChooseMenu(*mForm, {"File", "Exit"})) return false;
-    if (mForm->isVisible()) return false;
+    if (!ChooseMenu(*mForm, {"File", "Exit"}) || mForm->isVisible()) return false;
     mForm.reset();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     return true;
