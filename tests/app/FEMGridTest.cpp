@@ -27,11 +27,6 @@ std::vector<std::string> Lines(const std::string& text) {
   return lines;
 }
 
-bool EndsWith(const std::string& text, const std::string& tail) {
-  return text.size() >= tail.size() &&
-         text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
-
 // A document of two aquifers with one pumping well at the centre, screened in both, whose last
 // period pumps 1000 m3/d, and five observation wells of which the first two coincide.
 class TFEMGridTest : public test::TDocumentTest {
@@ -69,6 +64,7 @@ class TFEMGridTest : public test::TDocumentTest {
     ASSERT_EQ(mGrid.Generate(), TMeshError::meNone);
   }
   TAQVGrid mGrid;
+  test::TTempFolder mFolder;
 };
 
 TEST_F(TFEMGridTest, HeaderHasTitleInformationCountsExtentsAndCodes) {
@@ -109,7 +105,7 @@ TEST_F(TFEMGridTest, NodeLayerAndConnectionLinesFollowTheNewNumbering) {
     const std::string& links = lines[static_cast<std::size_t>(21 + 3 * (k - 1))];
     const bool boundary = number <= mGrid.BoundaryNodeCount();
     EXPECT_EQ(node.substr(0, 2), boundary ? "1 " : "0 ") << k;
-    EXPECT_TRUE(EndsWith(node, boundary ? " 0.000 2 0.000 2 0.000" : " 0.000 0 0.000 0 0.000"))
+    EXPECT_TRUE(node.ends_with(boundary ? " 0.000 2 0.000 2 0.000" : " 0.000 0 0.000 0 0.000"))
         << node;
     EXPECT_EQ(layer, "       100.000        250.000       2000.000       1500.500 ");
     const std::string head =
@@ -118,11 +114,11 @@ TEST_F(TFEMGridTest, NodeLayerAndConnectionLinesFollowTheNewNumbering) {
     const int well = number - mGrid.BoundaryNodeCount();
     if (well >= 1 && well <= 1 + mGrid.ObservationNodeCount()) {
       ++wellLines;
-      EXPECT_TRUE(EndsWith(links, " " + FormatIntRight(well, 2))) << links;
+      EXPECT_TRUE(links.ends_with(" " + FormatIntRight(well, 2))) << links;
     } else {  // the last neighbour ends the line
       const TMeshNode& n = mGrid.Node(number);
       const int last = n.Neighbours[static_cast<std::size_t>(n.NeighbourCount - 1)];
-      EXPECT_TRUE(EndsWith(links, " " + std::to_string(mGrid.Rank(last)))) << links;
+      EXPECT_TRUE(links.ends_with(" " + std::to_string(mGrid.Rank(last)))) << links;
     }
   }
   EXPECT_EQ(wellLines, 1 + mGrid.ObservationNodeCount());
@@ -139,7 +135,7 @@ TEST_F(TFEMGridTest, NodeLayerAndConnectionLinesFollowTheNewNumbering) {
 TEST_F(TFEMGridTest, FirstPumpingWellConnectionLineEndsInTwoBlanksAndOne) {
   const std::vector<std::string> lines = Lines(FEMModelText(mGrid, *mData));
   const int k = mGrid.Rank(mGrid.PumpingWellNode(1));
-  EXPECT_TRUE(EndsWith(lines[static_cast<std::size_t>(21 + 3 * (k - 1))], "  1"));
+  EXPECT_TRUE(lines[static_cast<std::size_t>(21 + 3 * (k - 1))].ends_with("  1"));
 }
 
 TEST_F(TFEMGridTest, MergedPumpingWellHasNoScreenAndNoNameLines) {
@@ -173,42 +169,38 @@ TEST_F(TFEMGridTest, SameBytesUnderADecimalCommaLocale) {
 TEST_F(TFEMGridTest, NothingIsWrittenWithoutAValidMesh) {
   TAQVGrid empty;
   EXPECT_EQ(FEMModelText(empty, *mData), "");
-  test::TTempFolder folder;
-  EXPECT_FALSE(IsSuccess(WriteFEMModelFile(empty, *mData, folder.Path("m.fem"))));
-  mUi.DialogPaths.push_back(folder.Path("m.fem"));
+  EXPECT_FALSE(IsSuccess(WriteFEMModelFile(empty, *mData, mFolder.Path("m.fem"))));
+  mUi.DialogPaths.push_back(mFolder.Path("m.fem"));
   EXPECT_FALSE(SaveFEMModel(empty, *mData));
   EXPECT_EQ(mUi.DialogPaths.size(), 1U) << "no dialog asks for a file that cannot be written";
   EXPECT_TRUE(mUi.Messages.empty());
-  EXPECT_TRUE(folder.Names().empty());
+  EXPECT_TRUE(mFolder.Names().empty());
 }
 
 TEST_F(TFEMGridTest, SavingWritesTheChosenFileThroughATemporaryFile) {
-  test::TTempFolder folder;
-  folder.Write("model.fem", "old");
-  mUi.DialogPaths.push_back(folder.Path("model.fem"));
+  mFolder.Write("model.fem", "old");
+  mUi.DialogPaths.push_back(mFolder.Path("model.fem"));
   EXPECT_TRUE(SaveFEMModel(mGrid, *mData));
-  EXPECT_EQ(folder.Read("model.fem"), FEMModelText(mGrid, *mData));
-  EXPECT_EQ(folder.Names(), std::vector<std::string>{"model.fem"});
-  EXPECT_EQ(Globals().SaveDirectory, folder.Root().string());
+  EXPECT_EQ(mFolder.Read("model.fem"), FEMModelText(mGrid, *mData));
+  EXPECT_EQ(mFolder.Names(), std::vector<std::string>{"model.fem"});
+  EXPECT_EQ(Globals().SaveDirectory, mFolder.Root().string());
 }
 
 TEST_F(TFEMGridTest, SavingAsksBeforeOverwritingAFileTheDialogDidNotAskAbout) {
-  test::TTempFolder folder;
-  folder.Write("model.fem", "old");
-  mUi.DialogPaths.push_back(folder.Path("model"));
+  mFolder.Write("model.fem", "old");
+  mUi.DialogPaths.push_back(mFolder.Path("model"));
   mUi.Answers.push_back(TModalResult::mrNo);
   EXPECT_FALSE(SaveFEMModel(mGrid, *mData));
-  EXPECT_EQ(folder.Read("model.fem"), "old");
-  EXPECT_EQ(mUi.OnlyMessage(), folder.Path("model.fem") + " already exists. Overwrite?");
-  mUi.DialogPaths.push_back(folder.Path("model"));
+  EXPECT_EQ(mFolder.Read("model.fem"), "old");
+  EXPECT_EQ(mUi.OnlyMessage(), mFolder.Path("model.fem") + " already exists. Overwrite?");
+  mUi.DialogPaths.push_back(mFolder.Path("model"));
   mUi.Answers.push_back(TModalResult::mrYes);
   EXPECT_TRUE(SaveFEMModel(mGrid, *mData));
-  EXPECT_EQ(folder.Read("model.fem"), FEMModelText(mGrid, *mData));
+  EXPECT_EQ(mFolder.Read("model.fem"), FEMModelText(mGrid, *mData));
 }
 
 TEST_F(TFEMGridTest, FailedSaveShowsCouldNotSaveAndReportsFailure) {
-  test::TTempFolder folder;
-  const std::string path = folder.Path("missing/model.fem");
+  const std::string path = mFolder.Path("missing/model.fem");
   mUi.DialogPaths.push_back(path);
   EXPECT_FALSE(SaveFEMModel(mGrid, *mData));
   ASSERT_EQ(mUi.Messages.size(), 1U);

@@ -46,15 +46,13 @@ TEST_F(TimeGraphSeriesTest, ComputedCurvesComeFirstThenTheObservedWells) {
   EXPECT_EQ(curve.Name(), mData->ObservationWells[1].Name + "\t, layer: 1");
   EXPECT_EQ(curve.Marker().Size(), 0);
   EXPECT_EQ(curve.GetCount(), mData->OutputTimeCount());
-  EXPECT_EQ(curve.Patterns().Border().Color(), clRed);
-  EXPECT_EQ(curve.Patterns().Border().Style(), TPenStyle::psDash);
-  EXPECT_EQ(curve.Patterns().Border().Width(), 3);
+  const TPen& pen = curve.Patterns().Border();
+  EXPECT_EQ(std::tuple(pen.Color(), pen.Style(), pen.Width()),
+            std::tuple(clRed, TPenStyle::psDash, 3));
   const TSeries& observed = *mChart.Series(1);
   EXPECT_EQ(observed.Reference()->Kind, 1);
   EXPECT_EQ(observed.Patterns().Border().Style(), TPenStyle::psClear);
-  EXPECT_EQ(observed.Marker().Color(), clBlue);
-  EXPECT_EQ(observed.Marker().Style(), TMarkerStyle::msTriangle);
-  EXPECT_EQ(observed.Marker().Size(), 9);
+  EXPECT_EQ(observed.Marker().Data(), (TMarkerData{clBlue, 9, TMarkerStyle::msTriangle}));
   EXPECT_EQ(observed.GetCount(), mData->ObservationWells[1].ObservationCount());
   EXPECT_TRUE(fill.AllTimesPositive);
 }
@@ -182,24 +180,19 @@ TEST_F(TimeGraphSeriesTest, SeriesFormatsGoBackIntoTheCurveStyles) {
 // does not hold (a computed curve's markers, the observed data's line) was lost as well.
 TEST_F(TimeGraphSeriesTest, FileSeriesFormatsSurviveTheNextRecalculation) {
   GiveCurves(1, 3, 0.5);
-  auto line = std::make_unique<TPatterns>();
-  line->Border().SetColor(clRed);
-  line->Border().SetStyle(TPenStyle::psDash);
-  line->Border().SetWidth(3);
-  auto lineMarker = std::make_unique<TMarker>();
   const TMarkerData lineMarkerData{clRed, 8, TMarkerStyle::msTriangle};
-  lineMarker->SetData(lineMarkerData);
-  auto points = std::make_unique<TPatterns>();
-  points->Border().SetStyle(TPenStyle::psDot);
-  const TPatternsData pointsData = points->Data();
-  auto pointMarker = std::make_unique<TMarker>();
-  pointMarker->SetColor(clFuchsia);
-  pointMarker->SetSize(9);
-  pointMarker->SetStyle(TMarkerStyle::msTriangle);
-  mData->SavedSeriesMarkers.push_back(std::move(lineMarker));
-  mData->SavedSeriesMarkers.push_back(std::move(pointMarker));
-  mData->SavedSeriesPatterns.push_back(std::move(line));
-  mData->SavedSeriesPatterns.push_back(std::move(points));
+  for (const TMarkerData& marker :
+       {lineMarkerData, TMarkerData{clFuchsia, 9, TMarkerStyle::msTriangle}}) {
+    mData->SavedSeriesMarkers.push_back(std::make_unique<TMarker>());
+    mData->SavedSeriesMarkers.back()->SetData(marker);
+    mData->SavedSeriesPatterns.push_back(std::make_unique<TPatterns>());
+  }
+  TPen& line = mData->SavedSeriesPatterns[0]->Border();
+  line.SetColor(clRed);
+  line.SetStyle(TPenStyle::psDash);
+  line.SetWidth(3);
+  mData->SavedSeriesPatterns[1]->Border().SetStyle(TPenStyle::psDot);
+  const TPatternsData pointsData = mData->SavedSeriesPatterns[1]->Data();
   mData->Saved = true;
   Fill(true);
   ApplySavedSeriesFormats(*mData, mChart);

@@ -14,9 +14,7 @@ using GridJourney = Journey;
 // A right click on a grid opens its menu of edit actions; Insert row(s) adds a well and Copy
 // takes the selected cells, which Paste then offers.
 TEST_F(GridJourney, ARightClickOnAGridOpensItsMenuAndAnItemWorks) {
-  TMDIChild* child = NewDocument();
-  ASSERT_NE(child, nullptr);
-  ShowPage(*child, TDocumentPage::dpPumpingWells);
+  TMDIChild* child = NewDocument(TDocumentPage::dpPumpingWells);
   TMyParentGrid& grid = *child->PumpingWellsGrid();
   QMenu* menu = child->GridPopupMenu();
   ASSERT_NE(menu, nullptr);

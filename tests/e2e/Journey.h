@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QDesktopServices>
 #include <QFile>
 #include <QLabel>
@@ -21,6 +20,8 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
+#include <stdexcept>
 
 #include "app/gui/AQVConductivitiesGrid.h"
 #include "app/gui/AQVFloatEdit.h"
@@ -54,10 +55,6 @@ inline std::string WithoutImages(std::string text) {
   const std::size_t from = text.find("No. of files : ");
   const std::size_t to = text.find("=== Contour plot options");
   return text.replace(from, to - from, "No. of files : 0\r\n");
-}
-
-inline std::string SampleWithoutImages() {
-  return WithoutImages(ReadAll(kSample));
 }
 
 // Takes the help pages the program opens instead of a browser.
@@ -104,34 +101,37 @@ class Journey : public ::testing::Test {
   }
   // File > Exit; false when the program stayed open.
   bool ExitProgram() {
-    if (!ChooseMenu(*mForm, {"File", "Exit"})) return false;
-    if (mForm->isVisible()) return false;
+    if (!ChooseMenu(*mForm, {"File", "Exit"}) || mForm->isVisible()) return false;
     mForm.reset();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     return true;
   }
 
-  TMDIChild* NewDocument() {
+  // File > New or File > Open, then the page shown when one is given. A journey cannot go on
+  // without the document's window: when none came, the exception ends it as a failure.
+  TMDIChild* NewDocument(std::optional<TDocumentPage> page = {}) {
     const std::size_t before = mForm->Children().size();
     EXPECT_TRUE(ChooseMenu(*mForm, {"File", "New"}));
     EXPECT_EQ(mForm->Children().size(), before + 1);
-    return mForm->ActiveChild();
+    return Shown(mForm->ActiveChild(), page);
   }
-  TMDIChild* OpenDocument(const std::string& path) {
+  TMDIChild* OpenDocument(const std::string& path, std::optional<TDocumentPage> page = {}) {
     mPerson.TypeFileName(QString::fromStdString(path));
     EXPECT_TRUE(ChooseMenu(*mForm, {"File", "Open"}));
-    TMDIChild* child = mForm->ActiveChild();
-    EXPECT_NE(child, nullptr);
-    if (child != nullptr) {
-      EXPECT_EQ(child->Data().FileName, path);
-    }
+    TMDIChild* child = Shown(mForm->ActiveChild(), {});
+    EXPECT_EQ(child->Data().FileName, path);
+    return Shown(child, page);
+  }
+  static TMDIChild* Shown(TMDIChild* child, std::optional<TDocumentPage> page) {
+    if (child == nullptr) throw std::runtime_error("no document window");
+    if (page) ShowPage(*child, *page);
     return child;
   }
   // A copy of the sample in the journey's folder, so that saving never touches the original,
   // without the sample's images, which no test machine has.
   std::string SampleCopy(const std::string& name) {
     const std::string path = mFolder.Path(name);
-    std::ofstream(path, std::ios::binary) << SampleWithoutImages();
+    std::ofstream(path, std::ios::binary) << WithoutImages(ReadAll(kSample));
     return path;
   }
 

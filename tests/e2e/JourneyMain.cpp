@@ -18,9 +18,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   // The journeys drive Qt's own dialogs, which a desktop's theme would replace by its own.
-  qunsetenv("QT_QPA_PLATFORMTHEME");
-  qunsetenv("XDG_CURRENT_DESKTOP");
-  qunsetenv("DESKTOP_SESSION");
+  for (const char* name : {"QT_QPA_PLATFORMTHEME", "XDG_CURRENT_DESKTOP", "DESKTOP_SESSION"})
+    qunsetenv(name);
   QStandardPaths::setTestModeEnabled(true);
   ::testing::InitGoogleTest(&argc, argv);
   QApplication application(argc, argv);

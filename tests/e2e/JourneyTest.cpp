@@ -19,7 +19,6 @@ TEST_F(Journey, StartShowsTitleAndWelcomeWithoutAnyMessage) {
 TEST_F(Journey, NewDocumentShowsEveryPage) {
   Globals().DefaultLengthUnits = 0;  // feet, as the preferences keep them
   TMDIChild* child = NewDocument();
-  ASSERT_NE(child, nullptr);
   EXPECT_TRUE(mForm->MdiArea()->activeSubWindow()->isMaximized());
   EXPECT_EQ(mForm->StatusText(1), "Time units: Days");
   EXPECT_EQ(mForm->StatusText(2), "Length units: Feet");
@@ -50,9 +49,7 @@ TEST_F(Journey, NewDocumentShowsEveryPage) {
 }
 
 TEST_F(Journey, RefusedGridValueShowsItsMessageAndKeepsTheCell) {
-  TMDIChild* child = NewDocument();
-  ASSERT_NE(child, nullptr);
-  ShowPage(*child, TDocumentPage::dpAquiferSystem);
+  TMDIChild* child = NewDocument(TDocumentPage::dpAquiferSystem);
   TAQVConductivitiesGrid& grid = *child->ConductivitiesGrid();
   const int row = AquiferRow(child->Data(), 1);
   ASSERT_GT(row, 0);
@@ -78,7 +75,6 @@ TEST_F(Journey, RefusedGridValueShowsItsMessageAndKeepsTheCell) {
 
 TEST_F(Journey, RefusedNumberFieldShowsItsMessageAndTakesTheFocusBack) {
   TMDIChild* child = NewDocument();
-  ASSERT_NE(child, nullptr);
   auto* relative = child->findChild<TAQVFloatEdit*>("paRelativeEdit");
   ASSERT_NE(relative, nullptr);
   const double before = child->Data().RelStoppingCriterion;
@@ -94,9 +90,7 @@ TEST_F(Journey, RefusedNumberFieldShowsItsMessageAndTakesTheFocusBack) {
 using test::CountColour;
 
 TEST_F(Journey, UpdateGraphDrawsComputedCurvesAndObservations) {
-  TMDIChild* child = NewDocument();
-  ASSERT_NE(child, nullptr);
-  ShowPage(*child, TDocumentPage::dpChart);
+  TMDIChild* child = NewDocument(TDocumentPage::dpChart);
   TMyChart* chart = child->Chart();
   EXPECT_EQ(chart->GetSeriesCount(), 0);
   Click(child->UpdateGraphButton());
@@ -134,10 +128,8 @@ TEST_F(Journey, UpdateGraphDrawsComputedCurvesAndObservations) {
 }
 
 TEST_F(Journey, MarkedTransmissivityIsOptimisedAcceptedAndReported) {
-  TMDIChild* child = NewDocument();
-  ASSERT_NE(child, nullptr);
+  TMDIChild* child = NewDocument(TDocumentPage::dpAquiferSystem);
   TAQVData& d = child->Data();
-  ShowPage(*child, TDocumentPage::dpAquiferSystem);
   TAQVConductivitiesGrid& grid = *child->ConductivitiesGrid();
   const int row = AquiferRow(d, 1);
   ASSERT_GT(row, 0);
@@ -164,7 +156,6 @@ TEST_F(Journey, MarkedTransmissivityIsOptimisedAcceptedAndReported) {
 
 TEST_F(Journey, SavedDocumentIsReopenedFromTheRecentFiles) {
   TMDIChild* child = NewDocument();
-  ASSERT_NE(child, nullptr);
   TypeInto(child->InfoEdit(1), "Journey six");
   const std::string path = mFolder.Path("journey.aqv");
   mPerson.TypeFileName(QString::fromStdString(path));
@@ -198,7 +189,6 @@ TEST_F(Journey, ClosingAChangedDocumentAsksAndNoLeavesTheFile) {
   const std::string path = SampleCopy("question.aqv");
   const std::string bytes = ReadAll(path);
   TMDIChild* child = OpenDocument(path);
-  ASSERT_NE(child, nullptr);
   EXPECT_TRUE(child->Data().Saved) << "a file just read differs from nothing on disk";
   ShowPage(*child, TDocumentPage::dpInfo);
   TypeInto(child->InfoEdit(1), "Changed name");
@@ -247,7 +237,6 @@ TEST_F(Journey, OpeningAFileKeepsItsCurveStylesAndAsksNothingOnClose) {
     ASSERT_TRUE(read.LoadFromFile());
 
     TMDIChild* child = OpenDocument(name);
-    ASSERT_NE(child, nullptr);
     EXPECT_TRUE(child->Data().Saved);
     TMyChart* chart = child->Chart();
     int curves = 0;
@@ -272,9 +261,7 @@ TEST_F(Journey, OpeningAFileKeepsItsCurveStylesAndAsksNothingOnClose) {
 }
 
 TEST_F(Journey, ClosingDuringAnAnimationStopsItCleanly) {
-  TMDIChild* child = NewDocument();
-  ASSERT_NE(child, nullptr);
-  ShowPage(*child, TDocumentPage::dpContourPlot);
+  TMDIChild* child = NewDocument(TDocumentPage::dpContourPlot);
   QPointer<TAQVKaart> map = child->Map();
   EXPECT_TRUE(map->isVisible());
   Click(child->AnimateButton());
@@ -297,9 +284,7 @@ TEST_F(Journey, ClosingDuringAnAnimationStopsItCleanly) {
   EXPECT_TRUE(mForm->Children().empty());
 
   // The same while leaving the program.
-  child = NewDocument();
-  ASSERT_NE(child, nullptr);
-  ShowPage(*child, TDocumentPage::dpContourPlot);
+  child = NewDocument(TDocumentPage::dpContourPlot);
   map = child->Map();
   Click(child->AnimateButton());
   ASSERT_TRUE(WaitUntil([&] { return map->Animating() && map->AnimationStep() >= 2; }));
@@ -312,7 +297,6 @@ TEST_F(Journey, ClosingDuringAnAnimationStopsItCleanly) {
 
 TEST_F(Journey, CurveContourAndModelExportsWriteTheirFiles) {
   TMDIChild* child = OpenDocument(SampleCopy("exports.aqv"));
-  ASSERT_NE(child, nullptr);
 
   ShowPage(*child, TDocumentPage::dpChart);
   ASSERT_GT(child->Chart()->GetSeriesCount(), 0);  // computed when the file was read
@@ -363,21 +347,19 @@ TEST_F(Journey, F1OnAPageShowsThatPagesHelp) {
   help.ExpectOnePage("Introduction");
 
   TMDIChild* child = NewDocument();
-  ASSERT_NE(child, nullptr);
   ShowPage(*child, TDocumentPage::dpInfo);  // the tab of the page the window opens with
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
   help.ExpectOnePage("general_info");
-  struct TCase {
+  const struct {
     TDocumentPage Page;
     const char* FieldName;
     const char* Keyword;
-  };
-  const TCase cases[] = {
+  } cases[] = {
       {TDocumentPage::dpChart, "tmStartingTimeFloatEdit", "time_graphs"},
       {TDocumentPage::dpContourPlot, "coWestFloatEdit", "contour_plot"},
       {TDocumentPage::dpInfo, "prNameEdit", "general_info"},
   };
-  for (const TCase& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.Keyword);
     ShowPage(*child, c.Page);
     auto* field = child->findChild<QLineEdit*>(c.FieldName);

@@ -44,6 +44,16 @@ QString Describe(QWidget* modal) {
       .arg(QString::fromUtf8(modal->metaObject()->className()), modal->windowTitle());
 }
 
+QAction* ItemOf(const QList<QAction*>& actions, const QString& text) {
+  for (QAction* a : actions)
+    if (!a->isSeparator() && a->isVisible() && a->text().remove(QLatin1Char('&')) == text) return a;
+  return nullptr;
+}
+
+void CloseMenus() {
+  while (QWidget* popup = QApplication::activePopupWidget()) popup->close();
+}
+
 }  // namespace
 
 TPerson::TPerson() {
@@ -201,22 +211,6 @@ void TPerson::CloseUnexpected(QWidget* modal, const QString& what) {
   }
   modal->close();
 }
-
-// --- Menus -------------------------------------------------------------------------------------
-
-namespace {
-
-QAction* ItemOf(const QList<QAction*>& actions, const QString& text) {
-  for (QAction* a : actions)
-    if (!a->isSeparator() && a->isVisible() && a->text().remove(QLatin1Char('&')) == text) return a;
-  return nullptr;
-}
-
-void CloseMenus() {
-  while (QWidget* popup = QApplication::activePopupWidget()) popup->close();
-}
-
-}  // namespace
 
 bool ChooseMenu(QMainWindow& frame, const QStringList& path) {
   QMenuBar* bar = frame.menuBar();

@@ -27,7 +27,6 @@ namespace aqv::e2e {
 class TPerson : public QObject {
  public:
   TPerson();
-  ~TPerson() override = default;
 
   // Next message box: its text must be expectedText (any text when empty); button is clicked.
   void AnswerMessage(const QString& expectedText, QMessageBox::StandardButton button) {

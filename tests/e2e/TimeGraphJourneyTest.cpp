@@ -23,9 +23,7 @@ bool SvgShowsText(TMyChart& chart, const QString& text) {
 }
 
 TEST_F(Journey, AxisButtonsAndUpdateGraphSetTheTitleAndScales) {
-  TMDIChild* child = NewDocument();
-  ASSERT_NE(child, nullptr);
-  ShowPage(*child, TDocumentPage::dpChart);
+  TMDIChild* child = NewDocument(TDocumentPage::dpChart);
   TMyChart& chart = *child->Chart();
   UpdateGraph(*child);
   ASSERT_GT(chart.GetSeriesCount(), 0);
@@ -63,7 +61,7 @@ TEST_F(Journey, AxisButtonsAndUpdateGraphSetTheTitleAndScales) {
 // dashed and 3 pixels wide, the second's green and dotted, the measured points fuchsia
 // triangles of 9 pixels.
 std::string StyledSample(const std::string& path) {
-  std::string text = SampleWithoutImages();
+  std::string text = WithoutImages(ReadAll(kSample));
   const std::size_t settings = text.find('\n', text.find("=== Time graph settings")) + 1;
   text[settings] = '0';
   const std::size_t begin = text.find("Number of series");
@@ -84,15 +82,12 @@ void ExpectFileStyles(TMDIChild& child, const char* when) {
   for (const auto& [i, color, style, width] :
        {std::tuple{0, clRed, TPenStyle::psDash, 3}, {1, clGreen, TPenStyle::psDot, 2}}) {
     const TPen& pen = chart.GetSeries(i)->Patterns().Border();
-    EXPECT_EQ(pen.Color(), color) << "curve " << i;
-    EXPECT_EQ(pen.Style(), style) << "curve " << i;
-    EXPECT_EQ(pen.Width(), width) << "curve " << i;
+    EXPECT_EQ(std::tuple(pen.Color(), pen.Style(), pen.Width()), std::tuple(color, style, width))
+        << "curve " << i;
   }
   const TSeries& observed = *chart.GetSeries(2);
   ASSERT_EQ(observed.Reference()->Kind, 1);
-  EXPECT_EQ(observed.Marker().Color(), clFuchsia);
-  EXPECT_EQ(observed.Marker().Style(), TMarkerStyle::msTriangle);
-  EXPECT_EQ(observed.Marker().Size(), 9);
+  EXPECT_EQ(observed.Marker().Data(), (TMarkerData{clFuchsia, 9, TMarkerStyle::msTriangle}));
   // On the screen: the red line, and a fuchsia marker on a measured point.
   const QImage picture = chart.grab().toImage();
   EXPECT_GT(test::CountColour(picture, Qt::red), 30);
@@ -105,7 +100,6 @@ void ExpectFileStyles(TMDIChild& child, const char* when) {
 TEST_F(Journey, FileCurveStylesSurviveARecalculationASaveAndAReload) {
   const std::string path = StyledSample(mFolder.Path("styles.aqv"));
   TMDIChild* child = OpenDocument(path);
-  ASSERT_NE(child, nullptr);
   EXPECT_TRUE(child->Data().Saved);
   ShowPage(*child, TDocumentPage::dpChart);
   ExpectFileStyles(*child, "opened");
@@ -126,7 +120,6 @@ TEST_F(Journey, FileCurveStylesSurviveARecalculationASaveAndAReload) {
   ASSERT_TRUE(WaitUntil([&] { return mForm->Children().empty(); }, 3000));
 
   child = OpenDocument(path);
-  ASSERT_NE(child, nullptr);
   EXPECT_TRUE(child->Data().Saved);
   ShowPage(*child, TDocumentPage::dpChart);
   ExpectFileStyles(*child, "reloaded");

@@ -8,17 +8,15 @@ namespace {
 TEST_F(Journey, F1OnTheTabsShowsTheHelpOfThePageTheyShow) {
   THelpCatcher help;
   TMDIChild* child = NewDocument();
-  ASSERT_NE(child, nullptr);
-  struct TCase {
+  const struct {
     TDocumentPage Page;
     const char* Keyword;
     const char* Hint;
-  };
-  const TCase cases[] = {
+  } cases[] = {
       {TDocumentPage::dpContourPlot, "contour_plot", "Piezometric surface drawdown and build-up"},
       {TDocumentPage::dpAquiferSystem, "aquifer_system", "Aquifer system"},
   };
-  for (const TCase& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.Keyword);
     ShowPage(*child, c.Page);
     QTabBar* tabs = child->PageControl()->tabBar();

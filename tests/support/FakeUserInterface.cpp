@@ -36,11 +36,9 @@ bool TFakeUserInterface::SaveDialog(std::string& fileName, const std::string&, c
   return true;
 }
 
-bool TFakeUserInterface::OpenDialog(std::string& fileName, const std::string&, const std::string&) {
-  if (DialogPaths.empty()) return false;
-  fileName = DialogPaths.front();
-  DialogPaths.pop_front();
-  return true;
+bool TFakeUserInterface::OpenDialog(std::string& fileName, const std::string& initialDir,
+                                    const std::string& filter) {
+  return SaveDialog(fileName, initialDir, filter, {});
 }
 
 void TFakeUserInterface::ProcessMessages() {
@@ -92,7 +90,6 @@ void TFakeOptimizeConsole::WaitForMessages() {
   ++mUi.ConsoleWaits;
   mUi.ProcessMessages();
   if (mUi.ConsoleWaits > mUi.ConsoleWaitLimit) {
-    mUi.ConsoleWaitLimitReached = true;
     if (RightButton().Enabled) RightButtonClick();
     if (LeftButton().Caption == kDoneCaption) LeftButtonClick();
     return;

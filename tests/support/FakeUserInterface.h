@@ -98,7 +98,6 @@ class TFakeUserInterface : public TUserInterface {
   // Waits after which a script that never answers is ended with "Cancel" or "Done", so that a
   // faulty test fails instead of hanging.
   int ConsoleWaitLimit = 100000;
-  bool ConsoleWaitLimitReached = false;
   int ConsolesOpened = 0;
   int ConsolesClosed = 0;
   int ConsoleWaits = 0;
