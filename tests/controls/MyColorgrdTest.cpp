@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QImage>
 #include <QPainter>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 #include <tuple>
@@ -43,7 +45,11 @@ TEST(MyColorGrid, CellsShowTheirColourInASunkenFrame) {
   grid.resize(100, 100);
   const QRgb shadow = grid.palette().color(QPalette::Dark).rgb();
   const QRgb highlight = grid.palette().color(QPalette::Light).rgb();
+  const QRgb face = grid.palette().color(QPalette::Button).rgb();
   ASSERT_NE(shadow, highlight);
+  grid.show();
+  // Active, so that the repaint its focus brings is over before the picture changes.
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&grid));
   QImage image = grid.grab().toImage();
   for (int cell = 0; cell < TMyColorGrid::kCellCount; ++cell) {
     SCOPED_TRACE(cell);
@@ -56,9 +62,15 @@ TEST(MyColorGrid, CellsShowTheirColourInASunkenFrame) {
     EXPECT_EQ(std::tuple(image.pixel(c.x(), r.top() + 1), image.pixel(r.left() + 1, c.y()),
                          image.pixel(c.x(), r.bottom() - 1), image.pixel(r.right() - 1, c.y())),
               std::tuple(shadow, shadow, highlight, highlight));
+    // Its corner: the face, then the frame's shadow, then the face again, nothing else.
+    EXPECT_EQ(std::tuple(image.pixel(r.topLeft()), image.pixel(r.topLeft() + QPoint(1, 1)),
+                         image.pixel(r.topLeft() + QPoint(2, 2))),
+              std::tuple(face, shadow, face));
   }
+  // Flat cells with a black edge, as the screen shows them, not only a fresh picture.
   grid.SetCtl3D(false);
-  image = grid.grab().toImage();
+  QApplication::processEvents();
+  image = grid.screen()->grabWindow(grid.winId()).toImage();
   const QRect r = grid.CellRect(15);
   EXPECT_EQ(
       std::tuple(image.pixel(r.left(), r.center().y()), image.pixel(r.left() + 5, r.top() + 5)),
@@ -107,6 +119,26 @@ TEST(MyColorGrid, LabelsSayForegroundBackgroundOrBothWhereTheyMeet) {
   grid.SetBackgroundIndex(3);
   EXPECT_EQ(shown(3), Label(grid, 3, "FB"));
   EXPECT_NE(shown(3), Label(grid, 3, "FG"));
+  // Smaller cells shrink the labels, which keep off the colour's frame.
+  for (const auto& [size, ordering] : {std::pair(QSize(76, 76), TGridOrdering::go4x4),
+                                       std::pair(QSize(320, 20), TGridOrdering::go16x1)}) {
+    grid.SetGridOrdering(ordering);
+    grid.resize(size);
+    grid.SetForegroundEnabled(true);
+    grid.SetBackgroundEnabled(true);
+    // The picture with the colours of cells 3 and 5 blotted out.
+    const auto frames = [&grid] {
+      QImage image = grid.grab().toImage();
+      QPainter painter(&image);
+      for (int cell : {3, 5}) painter.fillRect(grid.CellRect(cell).adjusted(3, 3, -3, -3), Qt::red);
+      return image;
+    };
+    grid.SetBackgroundIndex(5);
+    const QImage labelled = frames();
+    grid.SetForegroundEnabled(false);
+    grid.SetBackgroundEnabled(false);
+    EXPECT_TRUE(labelled == frames()) << size.width();
+  }
 }
 
 TEST(MyColorGrid, OrderingSetsColumnsRowsAndWholeCellSize) {

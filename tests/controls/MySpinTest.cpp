@@ -64,6 +64,10 @@ TEST(MySpinEdit, LeavingRewritesTextOnlyWhenClampingChangesIt) {
   EXPECT_EQ(edit->text(), "12");
   other->setFocus();
   EXPECT_EQ(edit->text(), "8");
+  // Tab goes straight to the next field: the arrows never take the keyboard.
+  edit->setFocus();
+  QTest::keyClick(edit, Qt::Key_Tab);
+  EXPECT_TRUE(other->hasFocus());
 }
 
 TEST(MySpinEdit, StepsByIncrementOrArrowKeysMarkModifiedAndSaturateAtTheIntegerEnd) {

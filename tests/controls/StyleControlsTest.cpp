@@ -147,7 +147,9 @@ TEST(QtDrawing, EachMarkerHasItsShape) {
     image.fill(Qt::white);
     QPainter painter(&image);
     DrawMarker(painter, {clRed, 10, style}, c.x(), c.y());
+    painter.drawPoint(20, 20);  // after the marker, in the painter's own black
     painter.end();
+    EXPECT_EQ(image.pixelColor(20, 20), QColor(Qt::black)) << int(style);
     for (const QPoint& p : drawn)
       EXPECT_EQ(image.pixelColor(p), QColor(Qt::red))
           << int(style) << " at " << p.x() << "," << p.y();
