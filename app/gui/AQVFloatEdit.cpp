@@ -161,8 +161,10 @@ void TAQVFloatEdit::keyPressEvent(QKeyEvent* event) {
     event->accept();
     return;
   }
+  // An untouched field shows the document's value, rounded for display: storing it back would
+  // mark the document changed and drop its results for nothing.
   const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-  if (enter && !Commit()) {
+  if (enter && isModified() && !Commit()) {
     event->accept();
     return;
   }

@@ -58,13 +58,21 @@ void TAQVSpinEdit::TextChanged(const QString& text) {
 
 void TAQVSpinEdit::UpClick() {
   TMySpinEdit::UpClick();
-  // A spun value counts as typed, so that leaving the field stores it.
-  if (!isReadOnly()) setModified(true);
+  Spun();
 }
 
 void TAQVSpinEdit::DownClick() {
   TMySpinEdit::DownClick();
-  if (!isReadOnly()) setModified(true);
+  Spun();
+}
+
+void TAQVSpinEdit::Spun() {
+  if (isReadOnly()) return;
+  // A spun value counts as typed, so that leaving the field stores it. A step held at the
+  // range's end changes no text, and the page fills its fields without a check: the value is
+  // checked here.
+  setModified(true);
+  TextChanged(text());
 }
 
 bool TAQVSpinEdit::StoreValue() {
@@ -92,8 +100,10 @@ bool TAQVSpinEdit::CommitPending() {
 }
 
 void TAQVSpinEdit::keyPressEvent(QKeyEvent* event) {
+  // An untouched field shows the document's own value, filled in without a check: there is
+  // nothing to store and nothing to refuse.
   const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-  if (enter && !StoreValue()) {
+  if (enter && isModified() && !StoreValue()) {
     event->accept();
     return;
   }

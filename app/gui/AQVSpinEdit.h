@@ -47,6 +47,7 @@ class TAQVSpinEdit : public TMySpinEdit {
 
  private:
   void TextChanged(const QString& text);
+  void Spun();
   void RefuseExit();
 
   TAQVSpinEditType mSpinType = TAQVSpinEditType::seNAq;

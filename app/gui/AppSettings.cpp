@@ -58,6 +58,10 @@ TSettingsReadResult ReadDesktopSettings(TSettingsStore& store, TDesktopSettings&
   return TSettingsReadResult::srRead;
 }
 
+bool SettingsReadFailed(TSettingsReadResult desktop, TSettingsReadResult preferences) {
+  return desktop == TSettingsReadResult::srFailed || preferences == TSettingsReadResult::srFailed;
+}
+
 TSettingsReadResult ReadPreferenceSettings(TSettingsStore& store, TPreferenceValues& preferences) {
   const TSettingsReadResult opened = OpenForReading(store, kPreferencesKey);
   if (opened != TSettingsReadResult::srRead) return opened;

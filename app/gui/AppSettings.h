@@ -48,6 +48,8 @@ enum class TSettingsReadResult { srRead, srFirstStart, srFailed };
 TSettingsReadResult ReadDesktopSettings(TSettingsStore& store, TDesktopSettings& desktop);
 // Reads the Preferences key, checked, into preferences.
 TSettingsReadResult ReadPreferenceSettings(TSettingsStore& store, TPreferenceValues& preferences);
+// Whether the frame reports that the settings could not be read: when either key failed.
+bool SettingsReadFailed(TSettingsReadResult desktop, TSettingsReadResult preferences);
 // Writes the Desktop key, creating it; the placement only when the frame is not maximised.
 [[nodiscard]] bool WriteDesktopSettings(TSettingsStore& store, const TDesktopSettings& desktop,
                                         bool maximised);

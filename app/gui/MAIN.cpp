@@ -387,7 +387,7 @@ void TMainForm::ReadSettings() {
   const TSettingsReadResult desktop = ReadDesktopSettings(store, mDesktop);
   const TSettingsReadResult prefs = ReadPreferenceSettings(store, preferences);
   UsePreferences(preferences);
-  if (desktop == TSettingsReadResult::srFailed || prefs == TSettingsReadResult::srFailed)
+  if (SettingsReadFailed(desktop, prefs))
     mUi->MessageBox(kRegistryErrorText, TMsgDlgType::mtError, TMsgDlgButtons::mbOK);
   if (mDesktop.HasPlacement) {
     QRect placement(mDesktop.Left, mDesktop.Top, mDesktop.Width, mDesktop.Height);

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPixmap>
+#include <QScreen>
 #include <QStyle>
 #include <QStyleOptionViewItem>
+#include <QVBoxLayout>
 
 #include "app/gui/AQVCheckListBox.h"
 #include "app/gui/AQVConductivitiesGrid.h"
@@ -581,6 +584,27 @@ TEST_F(TInputGridsTest, RendersEachGridWithItsColours) {
   Type(pumping, 6, 1, "-1");
   EXPECT_TRUE(pumping.grab().save(QString::fromStdString(ReviewPath("pumping-wells-editing.png"))));
   Key(pumping, Qt::Key_Escape);
+  // Tabbed into from a field, the grid unmarks the current well's row on the screen too, not
+  // only in a fresh picture.
+  QWidget window;
+  auto* field = new QLineEdit(&window);
+  auto* tabbed = new TAQVObservationWellsGrid(&window);
+  auto* layout = new QVBoxLayout(&window);
+  layout->addWidget(field), layout->addWidget(tabbed);
+  tabbed->SetData(mData.get());
+  tabbed->LoadFromData();
+  window.resize(1400, 360);
+  ASSERT_TRUE(ShowActive(window));
+  field->setFocus();
+  Settle();
+  QTest::keyClick(field, Qt::Key_Tab);
+  ASSERT_TRUE(tabbed->hasFocus());
+  Settle();
+  const QRect include =
+      tabbed->visualRect(tabbed->model()->index(mData->CurrentObservationWell() - 1, 1));
+  const QPoint at = tabbed->viewport()->mapTo(&window, include.topLeft() + QPoint(3, 3));
+  EXPECT_EQ(window.screen()->grabWindow(window.winId()).toImage().pixelColor(at),
+            QColor(0xBF, 0xFF, 0xBF));
 }
 
 }  // namespace

@@ -51,6 +51,10 @@ TEST_F(SettingsTest, FirstStartReadsDefaultsWithoutFailing) {
   EXPECT_FALSE(desktop.HasPlacement);
   EXPECT_EQ(desktop.WindowState, 0);  // the frame opens neither minimised nor maximised
   EXPECT_EQ(preferences, (TPreferenceValues{10, 10, false, true, 1}));  // what a first start uses
+  using enum TSettingsReadResult;  // either key unreadable is reported, a first start is not
+  EXPECT_FALSE(SettingsReadFailed(srFirstStart, srRead));
+  EXPECT_TRUE(SettingsReadFailed(srRead, srFailed));
+  EXPECT_TRUE(SettingsReadFailed(srFailed, srFirstStart));
 }
 
 TEST_F(SettingsTest, StehfestTermsWrittenAsNstAreReadAsNSt) {

@@ -929,12 +929,27 @@ TEST_F(DocumentWindowTest, TheCurveSelectionNamesTheWellsAsTheyAreNow) {
 // wells up to five.
 TEST_F(DocumentWindowTest, TheArrowsStopAtOneAquiferAndFiveObservationWells) {
   ShowNewDocument();
+  // Enter in a field as the page shows it stores nothing and says nothing.
+  TAQVData& d = mWindow->Data();
+  d.Saved = true, d.ResultsExist = true;
+  for (const char* name :
+       {"nuNAQSpinEdit", "nuNPumpSpinEdit", "nuNObsSpinEdit", "paRelativeEdit"}) {
+    auto* field = Find<QLineEdit>(*mWindow, name);
+    const QString shown = field->text();
+    QTest::mouseClick(field, Qt::LeftButton, {}, QPoint(4, field->height() / 2));
+    QTest::keyClick(field, Qt::Key_Return);
+    EXPECT_EQ(field->text(), shown) << name;
+  }
+  EXPECT_TRUE(mUi.Messages.empty());
+  EXPECT_TRUE(d.Saved && d.ResultsExist);
   for (const char* name : {"nuNAQSpinEdit", "nuNPumpSpinEdit", "laNAqSpinEdit"}) {
     auto* count = Find<TAQVSpinEdit>(*mWindow, name);
     count->setFocus();
     QTest::keyClick(count, Qt::Key_Down);
     EXPECT_EQ(count->text(), "1") << name;
   }
+  QApplication::processEvents();  // a refusal would speak once the field is left
+  EXPECT_TRUE(mUi.Messages.empty());
   auto* wells = Find<TAQVSpinEdit>(*mWindow, "nuNObsSpinEdit");
   wells->setFocus();
   for (int i = 0; i < 5; ++i) QTest::keyClick(wells, Qt::Key_Up);
