@@ -399,6 +399,7 @@ TEST_F(TInputGridsTest, GridsShowTheLayerCodesAndTheFitGroups) {
   Click(grid, 0, 1);  // beside the layers: the captions of both kinds
   EXPECT_EQ(grid.Cells(3, 0) + grid.Cells(5, 0) + grid.Cells(8, 0), "K [m/d]T [m²/d], c [d]S [-]");
   // The captions shown follow the units, every one of them.
+  mData->PumpingWells[1].Discharge[1] = 2400;  // m3/d
   mData->SetLengthUnit(TAQVLengthUnit::luFeet);
   mData->SetTimeUnit(TAQVTimeUnit::tuHours);
   // The captions of a grid's columns, each followed by "|"; parts are among them.
@@ -413,6 +414,7 @@ TEST_F(TInputGridsTest, GridsShowTheLayerCodesAndTheFitGroups) {
   EXPECT_EQ(captions(Shown<TAQVObservationsGrid>()), "Include|Time [h ]|Drawdown [ft]|");
   EXPECT_EQ(captions(Shown<TAQVPumpingPeriodsGrid>()),
             "Include|Starting time [h ]|Discharge [ft³/h ]|");
+  EXPECT_EQ(Shown<TAQVPumpingPeriodsGrid>().Cells(3, 1), "3531.467");  // 100 m3/h in ft3/h
   captions(Shown<TAQVObservationWellsGrid>(),
            {"|X [ft]|Y [ft]|", "|Casing radius [ft]|Screen radius [ft]|"});
   captions(Shown<TAQVPumpingWellsGrid>(),

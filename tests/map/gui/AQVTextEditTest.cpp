@@ -5,6 +5,7 @@
 #include <QScreen>
 #include <QTest>
 #include <tuple>
+#include <utility>
 
 #include "controls/MyColorgrd.h"
 #include "map/gui/AQVKaart.h"
@@ -219,6 +220,17 @@ class TTextBoxMouse : public TMapFixture {
 
 TEST_F(TTextBoxMouse, MovedByItsTopEdgeItKeepsItsTextInsideTheMapAndAnchorsWhereItIsLet) {
   const QRect start = Rect();
+  // The cursor shows what the mouse would take: the box's top edge moves it, a corner sizes it,
+  // inside edits its text; away from it the map's arrow.
+  const std::pair<QPoint, Qt::CursorShape> cursors[] = {
+      {start.topLeft() + QPoint(20, 1), Qt::SizeAllCursor},
+      {start.topLeft(), Qt::SizeFDiagCursor},
+      {start.center(), Qt::IBeamCursor},
+      {start.center() + QPoint(0, 200), Qt::ArrowCursor}};
+  for (const auto& [at, shape] : cursors) {
+    QTest::mouseMove(mMap.get(), at);
+    EXPECT_EQ(mMap->cursor().shape(), shape) << at.x() << "," << at.y();
+  }
   // The top edge, 4 px in from either end, is the move handle; during the move the whole box
   // is painted where it goes, its text too.
   const QPoint to = start.topLeft() + QPoint(60, 32);

@@ -93,7 +93,12 @@ TEST_F(TMapFixture, OptionsDialogOkWritesBackAndRemembersThePage) {
     for (QCheckBox* box : {grid, boundary}) test::ClickBox(box);
     form.OptionPages()->setCurrentIndex(2);
     EXPECT_TRUE(form.TransparencyEdit()->isVisible());
-    form.TransparencyEdit()->UpClick();  // steps of 5 up to 100 %, previewed on the map
+    // Steps of 5, by the down button and the Up key, and up to 100 %, previewed on the map.
+    QTest::mouseClick(form.TransparencyEdit()->Button()->DownButton(), Qt::LeftButton);
+    EXPECT_EQ(form.TransparencyEdit()->text(), "93");
+    QTest::keyClick(form.TransparencyEdit(), Qt::Key_Up);
+    EXPECT_EQ(form.TransparencyEdit()->text(), "98");
+    form.TransparencyEdit()->UpClick();
     EXPECT_EQ(form.TransparencyEdit()->text(), "100");
     test::ClickBox(CheckBoxNamed(form, QStringLiteral("Show background images")));
     form.accept();
@@ -155,6 +160,10 @@ TEST(TextOptionsDialog, BorderStyleAndWidthFollowEachOther) {
   // follows: 0 is no border, past the greatest is 5 and solid.
   again.show();
   test::ClickPage(again, "Border");
+  // The colour grid stands beside the size and the style boxes, down to the style box.
+  for (const TMyColorGrid* grid : again.findChildren<TMyColorGrid*>()) {
+    if (grid->isVisible()) EXPECT_GE(grid->geometry().bottom(), style->geometry().top());
+  }
   auto* size = again.findChild<TMySpinEdit*>(QStringLiteral("BdSize"));
   const auto type = [size](const char* text) {
     size->setFocus();
