@@ -162,7 +162,9 @@ TEST(TextOptionsDialog, BorderStyleAndWidthFollowEachOther) {
   test::ClickPage(again, "Border");
   // The colour grid stands beside the size and the style boxes, down to the style box.
   for (const TMyColorGrid* grid : again.findChildren<TMyColorGrid*>()) {
-    if (grid->isVisible()) EXPECT_GE(grid->geometry().bottom(), style->geometry().top());
+    if (grid->isVisible()) {
+      EXPECT_GE(grid->geometry().bottom(), style->geometry().top());
+    }
   }
   auto* size = again.findChild<TMySpinEdit*>(QStringLiteral("BdSize"));
   const auto type = [size](const char* text) {
