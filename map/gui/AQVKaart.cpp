@@ -599,6 +599,9 @@ void TAQVKaart::WindowChanged() {
   mData->Saved = false;
   if (mData->OnChange) mData->OnChange(mData);
   if (mPreviousAction) mPreviousAction->setEnabled(HasPreviousView());
+  // The boxes are placed by the layout of the new window; placed by the old one, they would
+  // stay there, on the screen and in a save, until the window changed again.
+  ComputeLayout(width(), height());
   RepositionTexts(true);
   UpdateCursor();
 }

@@ -208,6 +208,15 @@ class TTextBoxMouse : public TMapFixture {
     ASSERT_TRUE(QTest::qWaitForWindowActive(mMap.get()));
   }
   QRect Rect() const { return mMap->TextEditOf(mBox)->BoxRect(); }
+  // Right-clicks the map away from the box and clicks item of its menu.
+  void ChooseFromMenu(const QString& item) {
+    QTest::mousePress(mMap.get(), Qt::RightButton, Qt::NoModifier, QPoint(600, 450));
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr);
+    for (QAction* action : menu->actions())
+      if (action->text() == item)
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+  }
   // The box back at its first size, where it then is.
   QRect Reset() {
     mBox->Width = 120;
@@ -220,6 +229,13 @@ class TTextBoxMouse : public TMapFixture {
 
 TEST_F(TTextBoxMouse, MovedByItsTopEdgeItKeepsItsTextInsideTheMapAndAnchorsWhereItIsLet) {
   const QRect start = Rect();
+  // A window change moves the box with its world point at once, in the record a save writes.
+  for (const QString& item : {QStringLiteral("Zoom out"), QStringLiteral("Previous view")}) {
+    ChooseFromMenu(item);
+    (void)mMap->grab();  // the map drawn for the new window
+    EXPECT_EQ(Rect().topLeft(), Pixel(-300, 200)) << item.toStdString();
+  }
+  EXPECT_EQ(Rect(), start);
   // The cursor shows what the mouse would take: the box's top edge moves it, a corner sizes it,
   // inside edits its text; away from it the map's arrow.
   const std::pair<QPoint, Qt::CursorShape> cursors[] = {
@@ -278,6 +294,12 @@ TEST_F(TTextBoxMouse, CornerHandlesResizeDownToOnePixelAndTheInsideOnlyEdits) {
   EXPECT_EQ(Rect(), QRect(bigger.bottomRight(), QSize(1, 1)));
   // 5 px above the box or inside it is no handle: nothing moves, and a click inside edits.
   const QRect plain = Reset();
+  // A left click 3 px beside the box edits it; a no-break space read from a file stays as it is.
+  mBox->Text = "a\xC2\xA0" "b";
+  mData->Saved = true;
+  QTest::mouseClick(mMap.get(), Qt::LeftButton, Qt::NoModifier, plain.topLeft() + QPoint(-3, 20));
+  EXPECT_EQ(std::tuple(mMap->TextEditOf(mBox)->hasFocus(), mBox->Text, mData->Saved),
+            std::tuple(true, "a\xC2\xA0" "b", true));
   Drag(plain.topLeft() + QPoint(30, -5), plain.topLeft() + QPoint(80, 40));
   EXPECT_EQ(Rect(), plain);
   Drag(plain.center(), plain.center() + QPoint(30, 30));

@@ -55,9 +55,9 @@ TEST_F(FilesSelectionTest, ShowsItsCaptionsAndLayoutAndF1AsksForTheImportImageTo
   EXPECT_EQ(std::tuple(mForm.windowTitle(), mForm.AddButton()->text(), mForm.DeleteButton()->text(),
                        mForm.OKButton()->text(), mForm.CancelButton()->text(),
                        mForm.OKButton()->isDefault(), mForm.size(),
-                       mForm.property("HelpKeyword").toString()),
+                       mForm.property("HelpKeyword").toString(), mForm.windowType()),
             std::tuple("Files selection", "&Add", "&Delete", "&OK", "&Cancel", true,
-                       QSize(418, 306), "image_import"));
+                       QSize(418, 306), "image_import", Qt::Tool));
   int helps = 0;
   mForm.OnHelp = [&] { ++helps; };
   mForm.show();
