@@ -192,6 +192,12 @@ TEST_F(TMapFixture, WellsOnlyBeforeAnyPeriodStarts) {
   mData->MapOptions.DrawingOptions.Set(TBoundaryGridDrawingOptions::dbgBoundary, false);
   const QImage without = Picture(QSize(700, 500), "map-without-boundary.png");
   for (const QPoint edge : edges) EXPECT_FALSE(IsBlack(without.pixelColor(edge))) << edge.x();
+  // Far north the grid still shows: only the number of lines is limited, not the coordinates.
+  SetWindow(0, 1000, 300000, 300800);
+  mMap->SetTime(1.0);
+  const QImage north = Picture(QSize(700, 500), "map-grid-far-north.png");
+  ASSERT_EQ(mMap->GridLineSpacing(), 100);
+  EXPECT_EQ(north.pixelColor(Pixel(450, 300300)), grey);
 }
 
 TEST_F(TMapFixture, EachLegendPlacementDrawsAndMovesThePlotAndOneOutOfRangeIsClamped) {
@@ -248,8 +254,10 @@ TEST_F(TMapFixture, ZoomBandSetsTheSnappedWindowAndPreviousViewRestoresItUnlessT
                              .arg(SnapToStep(mMap->ScreenToWorldX(c.x()), snap), 0, 'f', 0)
                              .arg(SnapToStep(mMap->ScreenToWorldY(c.y()), snap), 0, 'f', 0);
   EXPECT_EQ(mMap->HintAt(c), (TMapHint{corner, corner}));
-  // A band of five pixels or less changes nothing.
+  // A band of five pixels or less changes nothing. Pressed and held still, the hint names the
+  // corner just pressed.
   QTest::mousePress(mMap.get(), Qt::LeftButton, Qt::NoModifier, c);
+  EXPECT_EQ(mMap->HintAt(c), (TMapHint{corner, corner}));
   QTest::mouseMove(mMap.get(), c + QPoint(40, 4));
   QTest::mouseRelease(mMap.get(), Qt::LeftButton, Qt::NoModifier, c + QPoint(40, 4));
   EXPECT_EQ(std::tuple(Window(), mMap->HasPreviousView()), std::tuple(before, false));
