@@ -3,6 +3,7 @@
 #include <QHeaderView>
 #include <QPixmap>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTest>
 #include <algorithm>
@@ -11,6 +12,8 @@
 #include "app/gui/AQVTableGrid.h"
 #include "app/gui/SelectionGrid.h"
 #include "controls/MyColorgrd.h"
+#include "controls/QtDrawing.h"
+#include "tests/app/gui/WindowTestSupport.h"
 #include "tests/support/DocumentTest.h"
 #include "tests/support/Pixels.h"
 #include "tests/support/ReviewPicture.h"
@@ -81,15 +84,27 @@ TEST_F(TSelectionGridTest, ClicksSelectInTheForegroundColourAndRightClicksDesele
   QTest::mouseClick(Grid().viewport(), Qt::LeftButton, {}, Grid().viewport()->rect().bottomRight());
   EXPECT_FALSE(Grid().Cell(2, 2).Selected);
   EXPECT_FALSE(mData->Modified());
+  // The screen shows each change at once, not only a fresh picture of the grid would.
+  ASSERT_TRUE(ShowActive(mForm));
+  const auto onScreen = [this](int c, int r, TColor in) {
+    QApplication::processEvents();
+    const QRect cell = Grid().visualRect(Grid().model()->index(r - 1, c - 1));
+    return CountColour(mForm.screen()->grabWindow(mForm.winId()).toImage(), ToQColor(in),
+                       cell.translated(Grid().viewport()->mapTo(&mForm, QPoint())));
+  };
+  ASSERT_EQ(onScreen(2, 2, colour), 0);
   ClickCell(2, 2);
   EXPECT_TRUE(Grid().Cell(2, 2).Selected && mData->Modified());
+  EXPECT_GT(onScreen(2, 2, colour), 100);
   mData->SetModified(false);
   EXPECT_EQ(Grid().Cell(2, 2).Color, colour);
   EXPECT_EQ(Grid().SelectedCount(), 4);
   ClickCell(2, 2);  // selected: only the colour
   EXPECT_EQ(Grid().SelectedCount(), 4);
+  ASSERT_EQ(onScreen(1, 1, clWhite), 0);
   ClickCell(1, 1, Qt::RightButton);
   EXPECT_TRUE(!Grid().Cell(1, 1).Selected && mData->Modified());
+  EXPECT_GT(onScreen(1, 1, clWhite), 100);  // crossed out on white
   EXPECT_EQ(Grid().SelectedCount(), 3);
 }
 

@@ -178,9 +178,11 @@ TEST_F(MainFormTest, TheNextFrameKeepsTheFoldersAndBarsOfTheLast) {
     EXPECT_TRUE(a->isSeparator() || !a->icon().isNull()) << a->text().toStdString();
   }
   EXPECT_EQ(tips.join(' '), "New* Open* Save - Cut* Copy* Paste* - Optimize*");  // *: a hint
-  // Optimize tells a fitted document from one that is not.
+  // Optimize tells a fitted document from one that is not, whose curve is red.
   EXPECT_NE(ToolIcon(TToolIcon::tiOptimize).pixmap(24).toImage(),
             ToolIcon(TToolIcon::tiOptimized).pixmap(24).toImage());
+  const auto red = [](QColor c) { return c.alpha() > 128 && c.red() > 150 && c.green() < 100; };
+  EXPECT_GT(test::CountPixels(ToolIcon(TToolIcon::tiOptimize).pixmap(24).toImage(), red), 10);
   EXPECT_EQ(Globals().OpenDirectory, "/data/open");
   EXPECT_EQ(Globals().SaveDirectory, "/data/save");
   EXPECT_FALSE(next.statusBar()->isVisible());
