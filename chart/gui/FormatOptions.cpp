@@ -841,8 +841,9 @@ void TFormatOptionsForm::HidePages() {
 }
 
 void TFormatOptionsForm::ShowPage(QWidget* page) {
-  OptionPages->setTabVisible(OptionPages->indexOf(page), true);
-  OptionPages->setTabEnabled(OptionPages->indexOf(page), true);
+  const int index = OptionPages->indexOf(page);
+  OptionPages->setTabVisible(index, true);
+  OptionPages->setTabEnabled(index, true);
 }
 
 void TFormatOptionsForm::Begin(TPart part, const QString& name) {
